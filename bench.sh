@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Builds NIBLO in Release and runs the benchmarks; every figure is compared with a baseline of the same run.
+NIBLO_ROOT=$(cd "$(dirname "$0")" && pwd)
+. "$NIBLO_ROOT/scripts/common.sh"
+niblo_install "${NIBLO_BASE_PACKAGES[@]}" libbenchmark-dev
+niblo_build build/bench Release -DNIBLO_TESTS=OFF -DNIBLO_BENCH=ON
+exec "$NIBLO_ROOT/build/bench/niblo_bench" "$@"

@@ -1,0 +1,25 @@
+# Shared by run.sh, test.sh and bench.sh: install what is missing, then configure and build.
+set -euo pipefail
+
+niblo_install() {
+    local missing=()
+    for pkg in "$@"; do
+        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing+=("$pkg")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    echo "Installing: ${missing[*]}"
+    $sudo apt-get update
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y "${missing[@]}"
+}
+
+NIBLO_BASE_PACKAGES=(cmake g++ ninja-build pkg-config qt6-base-dev libgl-dev fonts-dejavu-core)
+
+# niblo_build DIR BUILD_TYPE [cmake options...]
+niblo_build() {
+    local dir=$1 type=$2
+    shift 2
+    cmake -S "$NIBLO_ROOT" -B "$NIBLO_ROOT/$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" "$@"
+    cmake --build "$NIBLO_ROOT/$dir" --parallel "$(nproc)"
+}

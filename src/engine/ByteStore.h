@@ -1,0 +1,39 @@
+#pragma once
+
+#include "engine/EngineState.h"
+
+#include <cstdint>
+#include <initializer_list>
+
+// The byte store: buffer, capacity policy, gaps and the view window over the file.
+namespace Engine {
+
+struct TCell {
+    int32_t Col = 0;
+    int32_t Row = 0;
+};
+
+bool AllocateBuffer(); // reports "Error allocating memory..." itself
+bool FreeBuffer();     // reports "Error deallocating memory..." itself
+
+inline uint8_t ReadByte(int32_t address);
+inline void WriteByte(int32_t address, uint8_t value);
+int32_t CurrentAddress();
+int32_t CapacityFor(int32_t size);
+bool SizeFits(int64_t size); // false past 2^31 - 1 bytes
+bool EnsureRoom(int32_t delta);
+bool OpenGap(int32_t address, int32_t n);
+bool CloseGap(int32_t address, int32_t n);
+void ClearFile();
+void ShowAddress(int32_t address, bool placeCursor, bool onlyIfOutside);
+void ScrollToEnd();
+void GoToStart();
+void GoToEnd();
+TCell AddressToCell(int32_t address);
+void SetCursorCell(int32_t col, int32_t row);
+void SetCommandsEnabled(std::initializer_list<TCommand> commands, bool on);
+
+} // namespace Engine
+
+inline uint8_t Engine::ReadByte(int32_t address) { return FileBuffer[address - 1]; }
+inline void Engine::WriteByte(int32_t address, uint8_t value) { FileBuffer[address - 1] = value; }

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+// Every menu item and toolbar button that the engine enables or disables, named after its component.
+enum class TCommand {
+    // File
+    New1, Open1, Reopen1, Save1, SaveAs1, Close1, Insertfile1, Writeblock1, Exit1,
+    // Edit
+    Insert1, Blockmark1, Blocknchars1, Blockunmark1, Blockdelete1, Blockcopy1, Blockcopyovwr1, Blockmove1,
+    Clipboard1, Cut1, Copy1, Paste1, Deletefromcursor1, Deletetocursor1,
+    // Search
+    Find1, Findagaindown1, Findagainup1, Count1, Replace1, Replaceagaindown1, Replaceundo1,
+    // Address
+    Goto1, Jumpwidth1, Jumpdown1, Jumpup1, Rememberadress1, Gotoremembered1, Displaydifference1,
+    // Tools
+    ModusText1, ModusOverwrite1, Decode1, Encode1, Patch1, Options1,
+    // Help
+    Contents1, Info1,
+    // Toolbar
+    JkBtnNew, JkBtnOpen, JkBtnSave, JkBtnDel, JkBtnCut, JkBtnCopy, JkBtnPaste, JkBtnFind, JkBtnReplace,
+    JkBtnInfo, JkBtnWhats,
+    CommandCount
+};
+
+// Modal results of the message boxes.
+enum TModalResult : int {
+    mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6, mrNo = 7, mrAll = 8
+};
+
+enum class TFileDialogMode { Open, Save };
+
+// The engine's one way to reach the window. The main window implements it; engine tests use a scripted fake.
+// Texts are UTF-8.
+class TEngineHost {
+public:
+    virtual ~TEngineHost() = default;
+
+    // Message boxes; each returns the modal result of the button pressed.
+    virtual int ShowInfo(const std::string& text) = 0;
+    virtual int ShowError(const std::string& text) = 0;
+    virtual int AskYesNo(const std::string& text) = 0;       // mrYes or mrNo (the default)
+    virtual int AskYesNoCancel(const std::string& text) = 0; // mrYes, mrNo or mrCancel (the default)
+
+    // Hourglass plus a text in the message panel; repaints once, takes no user input.
+    virtual void BusyOn(const std::string& text) = 0;
+    virtual void BusyOff() = 0;
+
+    // The progress box: at most one at a time, owned by the running operation (see TProgressScope).
+    virtual void ProgressOpen(const std::string& caption, const std::string& label) = 0;
+    // True when the gauge moved (the percentage is a multiple of step); only then are events processed.
+    virtual bool SetProgress(int64_t done, int64_t total, int step) = 0;
+    virtual void SetProgressText(const std::string& text, int every) = 0;
+    virtual void EnableCancel(bool on) = 0;
+    virtual bool Cancelled() = 0;
+    virtual void ProgressClose() = 0;
+
+    // Status panels 0 and 1 and the scroll bar, from the cursor.
+    virtual void UpdateStatus() = 0;
+    // Refill both panes from cell (col, row) to the end of the page.
+    virtual void RefreshPanes(int32_t col, int32_t row) = 0;
+    // Select the cell in the active pane and its partner (no status update; the engine does that).
+    virtual void SelectCell(int32_t col, int32_t row) = 0;
+    // Empty every cell of both panes.
+    virtual void ClearPanes() = 0;
+    // Repaint both panes without refilling them (block colours changed).
+    virtual void RepaintPanes() = 0;
+    virtual void SetScrollBarEnabled(bool on) = 0;
+
+    virtual void SetCaption(const std::string& caption) = 0;
+    // Commands whose Tag is 2 keep their state.
+    virtual void SetCommandsEnabled(std::span<const TCommand> commands, bool on) = 0;
+    // Every command with Tag 1.
+    virtual void DisableFileCommands() = 0;
+
+    // The program's file dialog. dir is the start folder and receives the folder of the choice.
+    virtual std::optional<std::string> ChooseFile(TFileDialogMode mode, const std::string& title, std::string& dir,
+                                                  const std::string& masks, const std::string& favouritesSection) = 0;
+    // The recent-files list of the File menu.
+    virtual void AddRecentFile(const std::string& path) = 0;
+};

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "engine/DynArray.h"
+#include "engine/EngineHost.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The editor state: one instance of each, module-level. Addresses are 1-based; 0 means "none".
+namespace Engine {
+
+inline constexpr int32_t GrowStep = 131072;
+inline constexpr int32_t MinCapacity = 524288;
+inline constexpr int32_t ReadChunk = 131072;
+inline constexpr int32_t MaxFileSize = INT32_MAX; // 2^31 - 1
+
+// The window; null until the main window (or a test) installs itself.
+extern TEngineHost* Host;
+
+extern TJkDynArray* BufferArray;
+extern uint8_t* FileBuffer;
+extern int32_t Capacity;
+extern int32_t FileSize;
+extern bool Modified;
+extern bool FileOpen;
+
+extern int32_t BlockBegin;
+extern int32_t BlockEnd;
+extern int8_t MarkAnchor;
+
+extern int32_t Cols;
+extern int32_t Rows;
+extern int32_t PageBytes;
+extern int32_t TopAddress;
+extern int32_t BottomAddress;
+extern int32_t CursorCol;
+extern int32_t CursorRow;
+
+extern int32_t RememberedAddress;
+extern int32_t JumpWidth;
+extern int32_t LastFoundAddress;
+extern int32_t LastReplaceAddress;
+extern std::vector<uint8_t> ReplacedBytes;
+
+// Input modes of the panes and options kept in the settings file.
+extern bool TextMode;
+extern bool OverwriteMode;
+extern int32_t AddressBase; // 0 or 1: the address the user sees for the first byte
+extern bool OldFileTime;    // "Save file with old date/time"
+extern bool NewEOF;         // "Create new file with EOF char"
+
+// File identity.
+extern std::string FileName;
+extern bool Untitled;
+extern int32_t NoNameCounter;
+extern std::string LastDir;
+extern int64_t FileTime; // modification time of the loaded file, nanoseconds since the epoch; 0 = unknown
+
+// Frees the buffer and puts every variable back to its start value (tests call it between cases).
+void ResetEngineState();
+
+} // namespace Engine

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+// The File menu commands and the file identity of the editor.
+namespace Engine {
+
+inline constexpr const char* ProgramName = "NIBLO";
+
+bool ConfirmSave();
+// fromRecentList: the sender is an item of the recent-files list, which asks ConfirmSave first.
+bool OpenFile(const std::string& name, bool fromRecentList);
+void AfterLoad();
+void New1Click();
+void Open1Click();
+bool Save1Click();
+bool SaveAs1Click(); // true only when a file was written
+bool Close1Click();  // false when the user kept the file
+void Insertfile1Click();
+void Writeblock1Click();
+
+// The file name without its folder.
+std::string FileTitleOf(const std::string& path);
+std::string FolderOf(const std::string& path);
+
+} // namespace Engine

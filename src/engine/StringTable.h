@@ -1,0 +1,74 @@
+#pragma once
+
+#include <string>
+
+// Every text the user sees, by its number where it has one.
+namespace Texts {
+
+// Messages of the byte store and the file commands.
+inline constexpr const char* AllocatingMemory = "Allocating memory";
+inline constexpr const char* ReleasingMemory = "Releasing memory";
+inline constexpr const char* DeleteBusy = "Delete...";
+inline constexpr const char* InsertBusy = "Insert...";
+inline constexpr const char* CopyBusy = "Copy...";
+inline constexpr const char* ErrorAllocating = "Error allocating memory.\nProgram terminated.";
+inline constexpr const char* ErrorDeallocating = "Error deallocating memory.\nProgram terminated.";
+inline constexpr const char* CantAllocate = "Can't allcate additional memory\nto perform operation";
+inline constexpr const char* NotEnoughMemory = "Not enough memory allocated\nfor this operation";
+inline constexpr const char* ErrorOpeningFile = "Error opening file\n%s";
+inline constexpr const char* ErrorReading = "Error reading\n%s";
+inline constexpr const char* ReadingCancelled = "Reading cancelled:\n%s";
+inline constexpr const char* ReadingFile = "Reading file";
+inline constexpr const char* WritingFile = "Writing file";
+inline constexpr const char* WritingCancelled = "Writing %s cancelled";
+inline constexpr const char* ErrorWriting = "Error writing\n%s";
+inline constexpr const char* ErrorClosingFile = "Error closing file\n%s";
+inline constexpr const char* FileNotFound = "File not found:\n%s";
+inline constexpr const char* FileIsEmpty = "File is empty:\n%s";
+inline constexpr const char* ModifiedSaveNow = "%s modified. Save now?";
+inline constexpr const char* OpenFileTitle = "Open file";
+inline constexpr const char* SaveFileAsTitle = "Save file as";
+inline constexpr const char* FileMasks = "*.*,*.exe";
+inline constexpr const char* FavoritesSection = "Favorites";
+inline constexpr const char* NoNamePrefix = "NoName";
+inline constexpr const char* BlockNoLongerValid = "Block no longer valid";
+
+// The main window.
+inline constexpr const char* VersionText = "1.1"; // 2000
+inline constexpr const char* AdrDec = "Adr. dec: %.0n";
+inline constexpr const char* AdrHex = "Adr. hex: %x";
+inline constexpr const char* CharDec = "Char dec: %d";
+inline constexpr const char* Overwrite = "Overwrite";
+inline constexpr const char* Insert = "Insert";
+inline constexpr const char* Scrolling = "Scrolling...";
+inline constexpr const char* CantRegisterClipboard = "Can't register clipboard format JKBINARY";
+inline constexpr const char* OfferEmptyClipboard =
+    "Clipboard contains more than %.0n\nbytes binary data from NIBLO.\nEmpty clipboard now?";
+inline constexpr const char* ScrollbarOutOfRange = "Scrollbar property out of range";
+inline constexpr const char* PanelsAdjustError = "Error: PanelsAdjust";
+
+// The control library (300 to 703).
+inline constexpr const char* BtnYes = "&Yes";       // 304
+inline constexpr const char* BtnNo = "&No";         // 305
+inline constexpr const char* BtnOk = "&OK";         // 306
+inline constexpr const char* BtnCancel = "&Cancel"; // 307
+inline constexpr const char* BtnAbort = "&Abort";   // 308
+inline constexpr const char* BtnRetry = "&Retry";   // 309
+inline constexpr const char* BtnIgnore = "&Ignore"; // 310
+inline constexpr const char* BtnAll = "All";        // 311
+inline constexpr const char* BtnHelp = "Help";      // 312
+inline constexpr const char* CaptionWarning = "Warning";         // 700
+inline constexpr const char* CaptionError = "Error";             // 701
+inline constexpr const char* CaptionInformation = "Information"; // 702
+inline constexpr const char* CaptionConfirmation = "Confirmation"; // 703
+
+// Number formats fixed at start, whatever the user's locale.
+inline constexpr char ThousandSeparator = ','; // 513
+inline constexpr char DecimalSeparator = '.';  // 514
+
+// The input/output error texts 1 to 219 ("" where the table has no entry).
+const char* IoErrorEntry(int code);
+// "Error <code>: <text>" for codes up to 219, "" beyond.
+std::string IoErrorText(int code);
+
+} // namespace Texts

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <variant>
+
+// Formats a text of the string table. Understands %s, %d, %x (upper-case hex, no leading zeros),
+// a width such as %11d, and %.0n (an integer with "," between thousands); %% is a percent sign.
+using TFormatArg = std::variant<int64_t, std::string>;
+
+std::string FormatText(std::string_view format, std::initializer_list<TFormatArg> args);
+
+// Progress gauge percentage for done of total, rounded half to even; total 0 counts as complete.
+int ProgressPercent(int64_t done, int64_t total);
