@@ -13,7 +13,8 @@ namespace Engine {
 inline constexpr int32_t GrowStep = 131072;
 inline constexpr int32_t MinCapacity = 524288;
 inline constexpr int32_t ReadChunk = 131072;
-inline constexpr int32_t MaxFileSize = INT32_MAX; // 2^31 - 1
+// The largest file: the capacity must stay a whole step above the size and within 32 bits.
+inline constexpr int32_t MaxFileSize = (INT32_MAX / GrowStep) * GrowStep - 1;
 
 // The window; null until the main window (or a test) installs itself.
 extern TEngineHost* Host;

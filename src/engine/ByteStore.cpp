@@ -1,0 +1,178 @@
+#include "engine/ByteStore.h"
+
+#include "engine/Blocks.h"
+#include "engine/HostScopes.h"
+#include "engine/StringTable.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace Engine {
+
+bool AllocateBuffer() {
+    bool ok;
+    {
+        TBusyScope busy(Texts::AllocatingMemory);
+        if (!BufferArray) BufferArray = new TJkDynArray(1);
+        ok = BufferArray->Alloc(FileBuffer, MinCapacity);
+        Capacity = BufferArray->ByteSize;
+    }
+    if (!ok) Host->ShowError(Texts::ErrorAllocating);
+    return ok;
+}
+
+bool FreeBuffer() {
+    bool ok = true;
+    {
+        TBusyScope busy(Texts::ReleasingMemory);
+        if (BufferArray) {
+            ok = BufferArray->DeAlloc(FileBuffer);
+            delete BufferArray;
+            BufferArray = nullptr;
+        }
+        Capacity = 0;
+    }
+    if (!ok) Host->ShowError(Texts::ErrorDeallocating);
+    return ok;
+}
+
+int32_t CurrentAddress() { return CursorRow * Cols + TopAddress + CursorCol; }
+
+int32_t CapacityFor(int32_t size) {
+    int64_t steps = static_cast<int64_t>(size) / GrowStep + 1;
+    return static_cast<int32_t>(std::min<int64_t>(std::max<int64_t>(MinCapacity, steps * GrowStep),
+                                                  (INT32_MAX / GrowStep) * GrowStep));
+}
+
+bool SizeFits(int64_t size) { return size >= 0 && size <= MaxFileSize; }
+
+namespace {
+
+bool ResizeBuffer(int32_t bytes) {
+    if (!BufferArray) return false;
+    if (!BufferArray->ReAlloc(FileBuffer, bytes)) return false;
+    Capacity = BufferArray->ByteSize;
+    return true;
+}
+
+} // namespace
+
+bool EnsureRoom(int32_t delta) {
+    if (delta == 0) return true;
+    if (delta > 0) {
+        if (delta <= Capacity - FileSize) return true;
+        // Sizes are 32-bit: a growth past the largest file is refused before anything is touched.
+        if (!SizeFits(static_cast<int64_t>(FileSize) + delta)) return false;
+        TBusyScope busy(Texts::AllocatingMemory);
+        return ResizeBuffer(((FileSize + delta) / GrowStep + 1) * GrowStep);
+    }
+    if (Capacity <= MinCapacity) return true;
+    TBusyScope busy(Texts::ReleasingMemory);
+    int32_t wanted = std::max(0, FileSize + delta);
+    int32_t c = (wanted / GrowStep + 1) * GrowStep;
+    return ResizeBuffer(c <= MinCapacity ? MinCapacity : c);
+}
+
+bool OpenGap(int32_t address, int32_t n) {
+    if (n < 0 || address < 1 || address > FileSize + 1) return false;
+    if (!EnsureRoom(n)) return false;
+    std::memmove(FileBuffer + address - 1 + n, FileBuffer + address - 1, static_cast<size_t>(FileSize - address + 1));
+    FileSize += n;
+    return true;
+}
+
+bool CloseGap(int32_t address, int32_t n) {
+    TBusyScope busy(Texts::DeleteBusy);
+    if (n < 0 || address < 1 || static_cast<int64_t>(address) + n - 1 > FileSize) return false;
+    if (n == 0) return true;
+    if (n == FileSize) {
+        ClearFile();
+        return true;
+    }
+    std::memmove(FileBuffer + address - 1, FileBuffer + address - 1 + n,
+                 static_cast<size_t>(FileSize - address - n + 1));
+    bool ok = EnsureRoom(-n);
+    FileSize -= n; // even when the shrink failed: the bytes are already in place
+    return ok;
+}
+
+void ClearFile() {
+    FileSize = 0;
+    UnmarkBlock();
+    ShowAddress(1, true, false);
+}
+
+namespace {
+
+// The top address ScrollToEnd sets: the last page, its rows aligned to whole rows.
+int32_t LastPageTop() {
+    if (FileSize <= PageBytes) return 1;
+    int32_t top = FileSize - PageBytes + 1;
+    int32_t r = FileSize % Cols;
+    if (r != 0) top += Cols - r;
+    return top;
+}
+
+} // namespace
+
+void ShowAddress(int32_t address, bool placeCursor, bool onlyIfOutside) {
+    if (!FileOpen || !FileBuffer) return;
+    if (address < 1)
+        address = 1;
+    else if (address > FileSize)
+        address = FileSize;
+    // Recomputed, not only lowered: a file that grew on a partial page must show its new bytes.
+    BottomAddress = std::min(TopAddress + PageBytes - 1, FileSize);
+    if (!onlyIfOutside || address < TopAddress || address > BottomAddress) {
+        // The last page only when the address lies on it; otherwise its row becomes the top row.
+        if (address >= LastPageTop()) {
+            ScrollToEnd();
+        } else {
+            TopAddress = ((address - 1) / Cols) * Cols + 1;
+            BottomAddress = std::min(TopAddress + PageBytes - 1, FileSize);
+        }
+    }
+    if (placeCursor) {
+        TCell cell = AddressToCell(address);
+        SetCursorCell(cell.Col, cell.Row);
+    }
+    Host->RefreshPanes(0, 0);
+}
+
+void ScrollToEnd() {
+    BottomAddress = FileSize;
+    TopAddress = LastPageTop();
+}
+
+void GoToStart() {
+    ShowAddress(1, true, false);
+    SetCursorCell(0, 0);
+}
+
+void GoToEnd() {
+    ScrollToEnd();
+    ShowAddress(BottomAddress, true, false);
+    TCell cell = AddressToCell(BottomAddress);
+    SetCursorCell(cell.Col, cell.Row);
+}
+
+TCell AddressToCell(int32_t address) {
+    if (TopAddress < address && address <= BottomAddress)
+        return {(address - TopAddress) % Cols, (address - TopAddress) / Cols};
+    return {0, 0};
+}
+
+void SetCursorCell(int32_t col, int32_t row) {
+    Host->SelectCell(col, row);
+    CursorCol = col;
+    CursorRow = row;
+    Host->UpdateStatus();
+}
+
+void SetCommandsEnabled(std::initializer_list<TCommand> commands, bool on) {
+    std::vector<TCommand> list(commands);
+    Host->SetCommandsEnabled(list, on);
+}
+
+} // namespace Engine

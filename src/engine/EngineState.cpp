@@ -1,0 +1,82 @@
+#include "engine/EngineState.h"
+
+namespace Engine {
+
+TEngineHost* Host = nullptr;
+
+TJkDynArray* BufferArray = nullptr;
+uint8_t* FileBuffer = nullptr;
+int32_t Capacity = 0;
+int32_t FileSize = 0;
+bool Modified = false;
+bool FileOpen = false;
+
+int32_t BlockBegin = 0;
+int32_t BlockEnd = 0;
+int8_t MarkAnchor = 0;
+
+int32_t Cols = 19;
+int32_t Rows = 20;
+int32_t PageBytes = 19 * 20;
+int32_t TopAddress = 1;
+int32_t BottomAddress = 0;
+int32_t CursorCol = 0;
+int32_t CursorRow = 0;
+
+int32_t RememberedAddress = 1;
+int32_t JumpWidth = 0;
+int32_t LastFoundAddress = 0;
+int32_t LastReplaceAddress = 0;
+std::vector<uint8_t> ReplacedBytes;
+
+bool TextMode = true;
+bool OverwriteMode = false;
+int32_t AddressBase = 0;
+bool OldFileTime = false;
+bool NewEOF = false;
+
+std::string FileName;
+bool Untitled = false;
+int32_t NoNameCounter = 0;
+std::string LastDir;
+int64_t FileTime = 0;
+
+void ResetEngineState() {
+    if (BufferArray) {
+        BufferArray->DeAlloc(FileBuffer);
+        delete BufferArray;
+        BufferArray = nullptr;
+    }
+    FileBuffer = nullptr;
+    Capacity = 0;
+    FileSize = 0;
+    Modified = false;
+    FileOpen = false;
+    BlockBegin = 0;
+    BlockEnd = 0;
+    MarkAnchor = 0;
+    Cols = 19;
+    Rows = 20;
+    PageBytes = Cols * Rows;
+    TopAddress = 1;
+    BottomAddress = 0;
+    CursorCol = 0;
+    CursorRow = 0;
+    RememberedAddress = 1;
+    JumpWidth = 0;
+    LastFoundAddress = 0;
+    LastReplaceAddress = 0;
+    ReplacedBytes.clear();
+    TextMode = true;
+    OverwriteMode = false;
+    AddressBase = 0;
+    OldFileTime = false;
+    NewEOF = false;
+    FileName.clear();
+    Untitled = false;
+    NoNameCounter = 0;
+    LastDir.clear();
+    FileTime = 0;
+}
+
+} // namespace Engine

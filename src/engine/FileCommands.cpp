@@ -1,0 +1,171 @@
+#include "engine/FileCommands.h"
+
+#include "engine/Blocks.h"
+#include "engine/ByteStore.h"
+#include "engine/FileAccess.h"
+#include "engine/FileIo.h"
+#include "engine/HostScopes.h"
+#include "engine/StringTable.h"
+#include "engine/TextFormat.h"
+
+namespace Engine {
+
+std::string FileTitleOf(const std::string& path) {
+    size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string FolderOf(const std::string& path) {
+    size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return {};
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+namespace {
+
+void ShowFileCaption() { Host->SetCaption(std::string(ProgramName) + " - " + FileTitleOf(FileName)); }
+
+std::optional<std::string> ChooseFile(TFileDialogMode mode, const char* title) {
+    return Host->ChooseFile(mode, title, LastDir, Texts::FileMasks, Texts::FavoritesSection);
+}
+
+} // namespace
+
+bool ConfirmSave() {
+    if (!Modified || !FileOpen) return true;
+    switch (Host->AskYesNoCancel(FormatText(Texts::ModifiedSaveNow, {FileTitleOf(FileName)}))) {
+    case mrYes: return Untitled ? SaveAs1Click() : SaveFile(FileName, false, 1, Capacity);
+    case mrNo: return true;
+    default: return false;
+    }
+}
+
+bool OpenFile(const std::string& name, bool fromRecentList) {
+    if (fromRecentList && !ConfirmSave()) return false;
+    if (!LoadFile(name, false, 1)) {
+        // The user has already answered the save question (or nothing was open): Close asks nothing.
+        Modified = false;
+        Close1Click();
+        return false;
+    }
+    Host->AddRecentFile(name);
+    FileName = name;
+    LastDir = FolderOf(name);
+    Untitled = false;
+    AfterLoad();
+    return true;
+}
+
+void AfterLoad() {
+    FileOpen = true;
+    SetCommandsEnabled({TCommand::Save1,        TCommand::JkBtnSave,         TCommand::SaveAs1,
+                        TCommand::Close1,       TCommand::Insert1,           TCommand::Insertfile1,
+                        TCommand::Blockmark1,   TCommand::Blocknchars1,      TCommand::Deletefromcursor1,
+                        TCommand::Deletetocursor1, TCommand::JkBtnPaste,     TCommand::JkBtnFind,
+                        TCommand::JkBtnReplace, TCommand::Goto1,             TCommand::Jumpwidth1,
+                        TCommand::Rememberadress1, TCommand::Decode1,        TCommand::Encode1,
+                        TCommand::Patch1,       TCommand::Find1,             TCommand::Count1,
+                        TCommand::Replace1,     TCommand::Clipboard1,        TCommand::Paste1},
+                       true);
+    SetCommandsEnabled({TCommand::Replaceundo1}, false);
+    UnmarkBlock();
+    Modified = false;
+    RememberedAddress = 1;
+    LastFoundAddress = 0;
+    LastReplaceAddress = 0;
+    TopAddress = 1;
+    ShowFileCaption();
+    ShowAddress(1, true, false);
+    SetCursorCell(0, 0);
+    Host->UpdateStatus();
+    Host->SetScrollBarEnabled(true);
+}
+
+void New1Click() {
+    if (!ConfirmSave()) return;
+    Untitled = true;
+    ++NoNameCounter;
+    FileName = Texts::NoNamePrefix + std::to_string(NoNameCounter);
+    if (NewEOF) {
+        FileSize = 1;
+        WriteByte(1, 26); // the end-of-file character
+    } else {
+        ClearFile();
+    }
+    AfterLoad();
+}
+
+void Open1Click() {
+    if (!ConfirmSave()) return;
+    std::optional<std::string> chosen = ChooseFile(TFileDialogMode::Open, Texts::OpenFileTitle);
+    if (!chosen) return;
+    OpenFile(*chosen, false);
+}
+
+bool Save1Click() {
+    if (Untitled) return SaveAs1Click();
+    return SaveFile(FileName, false, 1, Capacity);
+}
+
+bool SaveAs1Click() {
+    std::optional<std::string> chosen = ChooseFile(TFileDialogMode::Save, Texts::SaveFileAsTitle);
+    if (!chosen) return false;
+    // A failed write keeps the old name, so that nothing suggests the data is safe under the new one.
+    if (!SaveFile(*chosen, false, 1, Capacity)) return false;
+    FileName = *chosen;
+    Host->AddRecentFile(FileName);
+    ShowFileCaption();
+    Untitled = false;
+    return true;
+}
+
+bool Close1Click() {
+    if (!ConfirmSave()) return false;
+    Host->SetCaption(ProgramName);
+    Host->DisableFileCommands();
+    FileOpen = false;
+    FileSize = 0;
+    Host->ClearPanes();
+    SetCursorCell(0, 0);
+    Host->SetScrollBarEnabled(false);
+    return true;
+}
+
+void Insertfile1Click() {
+    std::optional<std::string> chosen = ChooseFile(TFileDialogMode::Open, Texts::OpenFileTitle);
+    if (!chosen) return;
+    const std::string& path = *chosen;
+    int64_t size = FileAccess::FileSizeOf(path);
+    int32_t pos = CurrentAddress();
+    if (size <= 0) {
+        Host->ShowError(FormatText(Texts::FileIsEmpty, {path}));
+        return;
+    }
+    if (!SizeFits(FileSize + size) || !EnsureRoom(static_cast<int32_t>(size))) {
+        Host->ShowError(Texts::CantAllocate);
+        return;
+    }
+    int32_t n = static_cast<int32_t>(size);
+    {
+        TBusyScope busy("");
+        if (!OpenGap(pos, n)) {
+            Host->ShowError(Texts::CantAllocate);
+        } else if (LoadFile(path, true, pos, n)) {
+            Modified = true;
+            DropBlockIfAffected(pos);
+        } else {
+            CloseGap(pos, n);
+        }
+        ShowAddress(pos + n, true, false);
+        Host->UpdateStatus();
+    }
+}
+
+void Writeblock1Click() {
+    if (BlockBegin == 0 || BlockEnd == 0) return;
+    std::optional<std::string> chosen = ChooseFile(TFileDialogMode::Save, Texts::SaveFileAsTitle);
+    if (!chosen) return;
+    SaveFile(*chosen, true, BlockBegin, BlockEnd - BlockBegin + 1);
+}
+
+} // namespace Engine
