@@ -5,7 +5,6 @@ NIBLO_ROOT=$(cd "$(dirname "$0")" && pwd)
 niblo_install "${NIBLO_BASE_PACKAGES[@]}" libgtest-dev libgmock-dev libbenchmark-dev
 niblo_build build/test Debug -DNIBLO_SANITIZE=ON -DNIBLO_TESTS=ON
 export QT_QPA_PLATFORM=offscreen
-export ASAN_OPTIONS=detect_leaks=0
 export UBSAN_OPTIONS=print_stacktrace=1
 cd "$NIBLO_ROOT/build/test"
 ctest --output-on-failure --timeout 600 -j "$(nproc)"

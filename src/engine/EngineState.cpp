@@ -30,7 +30,7 @@ int32_t LastReplaceAddress = 0;
 std::vector<uint8_t> ReplacedBytes;
 
 bool TextMode = true;
-bool OverwriteMode = false;
+bool OverwriteMode = true;
 int32_t AddressBase = 0;
 bool OldFileTime = false;
 bool NewEOF = false;
@@ -68,7 +68,7 @@ void ResetEngineState() {
     LastReplaceAddress = 0;
     ReplacedBytes.clear();
     TextMode = true;
-    OverwriteMode = false;
+    OverwriteMode = true;
     AddressBase = 0;
     OldFileTime = false;
     NewEOF = false;

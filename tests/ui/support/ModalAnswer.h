@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+// Answering modal boxes from a test. Call one of these BEFORE the code that opens the box: a timer
+// waits (polling QApplication::activeModalWidget() from the event loop, so it runs inside the box's
+// exec()) for the next modal window, i.e. one that was not already the active modal window at the
+// time of the call, and acts on it once. Gives up with a warning after about two seconds.
+//
+//     AnswerNextModal("No");                 // AskYesNo(...) then returns mrNo
+//     QString text;
+//     AnswerNextModal("Cancel", &text);      // also records the text of the box's "Message" label
+//     AnswerNextModalWithKey(Qt::Key_Escape);
+//     WithNextModal([](QWidget* box) { ... inspect, then close it ... });
+
+// Clicks the box's QPushButton whose objectName is buttonObjectName ("Yes", "No", "OK", "Cancel", ...).
+// With messageText: stores the text of the box's QLabel named "Message" (empty if it has none).
+void AnswerNextModal(const QString& buttonObjectName, QString* messageText = nullptr);
+
+// Presses key (no modifiers) on the box's focus widget, or on the box when nothing has the focus.
+void AnswerNextModalWithKey(int key, QString* messageText = nullptr);
+
+// Calls action with the next modal window; the action must close it (or arrange for that).
+void WithNextModal(std::function<void(QWidget* modal)> action);
