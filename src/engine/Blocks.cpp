@@ -3,7 +3,11 @@
 #include "engine/ByteStore.h"
 #include "engine/StringTable.h"
 
+#include <utility>
+
 namespace Engine {
+
+bool BlockComplete() { return BlockBegin != 0 && BlockEnd != 0; }
 
 void UnmarkBlock() {
     BlockBegin = 0;
@@ -17,10 +21,69 @@ void UnmarkBlock() {
 }
 
 void DropBlockIfAffected(int32_t address) {
-    if (BlockBegin != 0 && BlockEnd != 0 && BlockEnd >= address) {
+    if (BlockComplete() && BlockEnd >= address) {
         Host->ShowInfo(Texts::BlockNoLongerValid);
         UnmarkBlock();
     }
+}
+
+void MoveBlockMarks(int32_t newBegin) {
+    BlockEnd = newBegin + BlockEnd - BlockBegin;
+    BlockBegin = newBegin;
+}
+
+void EnableBlockCommands(bool on) {
+    SetCommandsEnabled({TCommand::Blockdelete1, TCommand::JkBtnDel, TCommand::JkBtnCut, TCommand::JkBtnCopy,
+                        TCommand::Blockcopy1, TCommand::Blockcopyovwr1, TCommand::Blockmove1, TCommand::Writeblock1,
+                        TCommand::Cut1, TCommand::Copy1},
+                       on);
+}
+
+bool MarkBlock(bool extend, bool forward) {
+    const int32_t pos = CurrentAddress();
+    SetCommandsEnabled({TCommand::Blockunmark1}, true);
+    if (BlockBegin == 0 && BlockEnd == 0) {
+        BlockBegin = pos;
+        MarkAnchor = 0;
+        if (extend) BlockEnd = pos;
+    } else if (!extend && BlockComplete()) {
+        BlockBegin = pos;
+        BlockEnd = 0;
+        MarkAnchor = 0;
+        Host->RepaintPanes();
+    } else {
+        // Extending a half-marked block starts from its one end; the unset end 0 would never let it complete.
+        if (extend && BlockEnd == 0) BlockEnd = BlockBegin;
+        if (forward) {
+            if (pos < BlockEnd) {
+                BlockBegin = pos;
+                MarkAnchor = -1;
+            } else if (MarkAnchor == -1 && pos == BlockEnd) {
+                MarkAnchor = 0;
+                BlockBegin = pos;
+            } else {
+                BlockEnd = pos;
+            }
+        } else {
+            if (pos > BlockBegin) {
+                BlockEnd = pos;
+                MarkAnchor = +1;
+            } else if (MarkAnchor == +1 && pos == BlockBegin) {
+                MarkAnchor = 0;
+                BlockEnd = pos;
+            } else {
+                BlockBegin = pos;
+            }
+        }
+        if (BlockBegin > BlockEnd) std::swap(BlockBegin, BlockEnd);
+    }
+    if (BlockComplete()) {
+        Host->RepaintPanes();
+        EnableBlockCommands(true);
+        return true;
+    }
+    EnableBlockCommands(false);
+    return false;
 }
 
 } // namespace Engine

@@ -2,10 +2,16 @@
 
 #include <cstdint>
 
-// The marked block.
+// The marked block: BlockBegin..BlockEnd, complete when both ends are set.
 namespace Engine {
 
+bool BlockComplete();
 void UnmarkBlock();
 void DropBlockIfAffected(int32_t address);
+void MoveBlockMarks(int32_t newBegin);
+// extend: Shift with a movement key; forward: the key moves towards the end of the file.
+bool MarkBlock(bool extend, bool forward);
+// Enables or disables the ten commands that need a complete block.
+void EnableBlockCommands(bool on);
 
 } // namespace Engine

@@ -175,4 +175,9 @@ void SetCommandsEnabled(std::initializer_list<TCommand> commands, bool on) {
     Host->SetCommandsEnabled(list, on);
 }
 
+void EnableReplaceUndo(bool on) {
+    ReplaceUndoEnabled = on;
+    SetCommandsEnabled({TCommand::Replaceundo1}, on);
+}
+
 } // namespace Engine

@@ -32,6 +32,7 @@ void GoToEnd();
 TCell AddressToCell(int32_t address);
 void SetCursorCell(int32_t col, int32_t row);
 void SetCommandsEnabled(std::initializer_list<TCommand> commands, bool on);
+void EnableReplaceUndo(bool on);
 
 } // namespace Engine
 

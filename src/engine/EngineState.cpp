@@ -1,5 +1,7 @@
 #include "engine/EngineState.h"
 
+#include "engine/SearchRequest.h"
+
 namespace Engine {
 
 TEngineHost* Host = nullptr;
@@ -28,6 +30,8 @@ int32_t JumpWidth = 0;
 int32_t LastFoundAddress = 0;
 int32_t LastReplaceAddress = 0;
 std::vector<uint8_t> ReplacedBytes;
+bool ReplaceUndoEnabled = false;
+TSearchRequest SearchRequest;
 
 bool TextMode = true;
 bool OverwriteMode = true;
@@ -67,6 +71,8 @@ void ResetEngineState() {
     LastFoundAddress = 0;
     LastReplaceAddress = 0;
     ReplacedBytes.clear();
+    ReplaceUndoEnabled = false;
+    SearchRequest = TSearchRequest();
     TextMode = true;
     OverwriteMode = true;
     AddressBase = 0;

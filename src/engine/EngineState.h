@@ -43,6 +43,7 @@ extern int32_t JumpWidth;
 extern int32_t LastFoundAddress;
 extern int32_t LastReplaceAddress;
 extern std::vector<uint8_t> ReplacedBytes;
+extern bool ReplaceUndoEnabled; // mirrors the enabled state of Replaceundo1
 
 // Input modes of the panes and options kept in the settings file.
 extern bool TextMode;

@@ -67,7 +67,7 @@ void AfterLoad() {
                         TCommand::Patch1,       TCommand::Find1,             TCommand::Count1,
                         TCommand::Replace1,     TCommand::Clipboard1,        TCommand::Paste1},
                        true);
-    SetCommandsEnabled({TCommand::Replaceundo1}, false);
+    EnableReplaceUndo(false);
     UnmarkBlock();
     Modified = false;
     RememberedAddress = 1;

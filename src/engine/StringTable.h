@@ -32,6 +32,11 @@ inline constexpr const char* FileMasks = "*.*,*.exe";
 inline constexpr const char* FavoritesSection = "Favorites";
 inline constexpr const char* NoNamePrefix = "NoName";
 inline constexpr const char* BlockNoLongerValid = "Block no longer valid";
+inline constexpr const char* NoBlockMarked = "No block marked";
+inline constexpr const char* CantCopyWithinBlock = "Can't copy or move within block\n(use clipboard if necessary)";
+inline constexpr const char* BlockRemains = "Block remains on same position";
+inline constexpr const char* CantOverwriteBeyondEnd = "Can't overwrite beyond end of file";
+inline constexpr const char* CantDeleteAll = "Can't delete all characters";
 
 // The main window.
 inline constexpr const char* VersionText = "1.1"; // 2000

@@ -1,0 +1,170 @@
+#include "BenchSupport.h"
+
+#include "engine/ByteStore.h"
+#include "engine/EngineState.h"
+#include "engine/FileIo.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <malloc.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int64_t BigSize = int64_t{256} << 20;
+constexpr size_t HugePage = size_t{2} << 20;
+
+// A plain malloc block, or one asking the kernel for transparent huge pages (fewer page faults and TLB
+// misses), so that the engine can be held against both.
+uint8_t* BaselineBlock(size_t bytes, bool huge) {
+    if (!huge) return static_cast<uint8_t*>(std::malloc(bytes));
+    size_t rounded = (bytes + HugePage - 1) / HugePage * HugePage;
+    auto* block = static_cast<uint8_t*>(std::aligned_alloc(HugePage, rounded));
+    if (block) madvise(block, rounded, MADV_HUGEPAGE);
+    return block;
+}
+
+// Load: the engine's chunked LoadFile into a fresh buffer against one malloc and one read() of the file.
+void BM_ReadBaseline(benchmark::State& state) {
+    const std::string& path = BenchFile(BigSize);
+    for (auto _ : state) {
+        uint8_t* buffer = BaselineBlock(BigSize, state.range(0) != 0);
+        int fd = open(path.c_str(), O_RDONLY);
+        int64_t done = 0;
+        while (done < BigSize) {
+            ssize_t n = read(fd, buffer + done, static_cast<size_t>(BigSize - done));
+            if (n <= 0) break;
+            done += n;
+        }
+        close(fd);
+        benchmark::DoNotOptimize(buffer);
+        std::free(buffer);
+        if (done != BigSize) state.SkipWithError("short read");
+    }
+    state.SetBytesProcessed(state.iterations() * BigSize);
+}
+
+void BM_LoadFile(benchmark::State& state) {
+    const std::string& path = BenchFile(BigSize);
+    for (auto _ : state) {
+        state.PauseTiming();
+        ResetBenchEngine();
+        Engine::AllocateBuffer(); // the buffer exists from the start of the program
+        state.ResumeTiming();
+        bool ok = Engine::LoadFile(path, false, 1);
+        benchmark::DoNotOptimize(Engine::FileBuffer);
+        Engine::FreeBuffer();
+        if (!ok) state.SkipWithError("LoadFile failed");
+    }
+    ResetBenchEngine();
+    state.SetBytesProcessed(state.iterations() * BigSize);
+}
+
+// Insert at the front: OpenGap(1, 1) on a 256 MiB file against one memmove of the same tail.
+void BM_MemmoveBaseline(benchmark::State& state) {
+    uint8_t* buffer = BaselineBlock(BigSize + 131072, state.range(0) != 0);
+    std::memset(buffer, 7, BigSize + 131072);
+    for (auto _ : state) {
+        std::memmove(buffer + 1, buffer, BigSize);
+        benchmark::DoNotOptimize(buffer);
+    }
+    std::free(buffer);
+    state.SetBytesProcessed(state.iterations() * BigSize);
+}
+
+void BM_OpenGapFront(benchmark::State& state) {
+    ResetBenchEngine();
+    Engine::AllocateBuffer();
+    if (!Engine::LoadFile(BenchFile(BigSize), false, 1)) state.SkipWithError("LoadFile failed");
+    const int32_t size = Engine::FileSize;
+    for (auto _ : state) {
+        if (!Engine::OpenGap(1, 1)) state.SkipWithError("OpenGap failed");
+        // Back to the same size, so that every round moves the same tail and never reallocates.
+        Engine::FileSize = size;
+    }
+    ResetBenchEngine();
+    state.SetBytesProcessed(state.iterations() * BigSize);
+}
+
+BENCHMARK(BM_ReadBaseline)
+    ->ArgName("hugepages")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Repetitions(5)
+    ->ReportAggregatesOnly();
+BENCHMARK(BM_LoadFile)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly();
+BENCHMARK(BM_MemmoveBaseline)
+    ->ArgName("hugepages")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Repetitions(5)
+    ->ReportAggregatesOnly();
+BENCHMARK(BM_OpenGapFront)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Repetitions(5)
+    ->ReportAggregatesOnly();
+
+// Memory held for a loaded file: what the heap hands out and the resident peak, both over the file size.
+int64_t StatusField(const char* field) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    size_t length = std::strlen(field);
+    while (std::getline(status, line))
+        if (line.compare(0, length, field) == 0) return std::atoll(line.c_str() + length + 1) * 1024;
+    return -1;
+}
+
+int64_t HeapBytes() {
+    struct mallinfo2 info = mallinfo2();
+    return static_cast<int64_t>(info.hblkhd + info.uordblks);
+}
+
+void ReportLoadMemory() {
+    std::printf("Memory of a loaded file (one copy expected: capacity = size rounded up to 128 KiB):\n");
+    std::printf("  %12s %12s %14s %16s %10s\n", "size", "capacity", "heap over", "resident over",
+                "peak/size");
+    for (int64_t size : {BigSize, int64_t{100000003}, int64_t{3000000}}) {
+        const std::string& path = BenchFile(size);
+        ResetBenchEngine();
+        Engine::AllocateBuffer();
+        int64_t heapBefore = HeapBytes();
+        {
+            std::ofstream reset("/proc/self/clear_refs");
+            reset << "5"; // the peak (VmHWM) starts again from the current resident size
+        }
+        int64_t residentBefore = StatusField("VmRSS:");
+        bool ok = Engine::LoadFile(path, false, 1);
+        int64_t peak = StatusField("VmHWM:");
+        // The start buffer was already counted before the load and is part of the new one.
+        int64_t heapHeld = HeapBytes() - heapBefore + Engine::MinCapacity;
+        int64_t residentGrowth = peak - residentBefore;
+        std::printf("  %12lld %12d %14lld %16lld %10.3f%s\n", static_cast<long long>(size), Engine::Capacity,
+                    static_cast<long long>(heapHeld - size), static_cast<long long>(residentGrowth - size),
+                    static_cast<double>(residentGrowth) / static_cast<double>(size),
+                    ok ? "" : "  (load failed)");
+        ResetBenchEngine();
+    }
+    std::printf(
+        "  (heap over = bytes the heap holds for the buffer beyond the size; resident over = growth of the\n"
+        "   resident peak during the load beyond the size)\n\n");
+}
+
+const bool Registered = [] {
+    RegisterRatio("LoadFile 256 MiB vs malloc + read()", "BM_LoadFile", "BM_ReadBaseline/hugepages:0");
+    RegisterRatio("  same, baseline with huge pages", "BM_LoadFile", "BM_ReadBaseline/hugepages:1");
+    RegisterRatio("OpenGap(1, 1) on 256 MiB vs memmove", "BM_OpenGapFront", "BM_MemmoveBaseline/hugepages:0");
+    RegisterRatio("  same, baseline with huge pages", "BM_OpenGapFront", "BM_MemmoveBaseline/hugepages:1");
+    RegisterReport(ReportLoadMemory);
+    return true;
+}();
+
+} // namespace

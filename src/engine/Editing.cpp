@@ -1,0 +1,207 @@
+#include "engine/Editing.h"
+
+#include "engine/Blocks.h"
+#include "engine/ByteStore.h"
+#include "engine/HostScopes.h"
+#include "engine/SearchRequest.h"
+#include "engine/StringTable.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace Engine {
+
+namespace {
+
+void KeepBottomAtEnd() {
+    if (TopAddress + PageBytes - 1 >= FileSize) BottomAddress = FileSize;
+}
+
+} // namespace
+
+void ApplyUndoRule(int32_t pos) {
+    const int64_t lastReplaced =
+        static_cast<int64_t>(LastReplaceAddress) + static_cast<int64_t>(SearchRequest.Replacement.size()) - 1;
+    if (ReplaceUndoEnabled && pos <= lastReplaced) EnableReplaceUndo(false);
+}
+
+bool InsertByteAtCursor(uint8_t value) {
+    if (!EnsureRoom(1)) {
+        Host->ShowError(Texts::CantAllocate);
+        return false;
+    }
+    TBusyScope busy(Texts::InsertBusy);
+    const int32_t pos = CurrentAddress();
+    std::memmove(FileBuffer + pos, FileBuffer + pos - 1, static_cast<size_t>(FileSize - pos + 1));
+    ++FileSize;
+    WriteByte(pos, value);
+    KeepBottomAtEnd();
+    return true;
+}
+
+void DeleteByteAtCursor() {
+    const int32_t pos = CurrentAddress();
+    if (FileSize == 0 || pos > FileSize) return;
+    if (FileSize == 1) {
+        ClearFile();
+        return;
+    }
+    {
+        TBusyScope busy(Texts::DeleteBusy);
+        ApplyUndoRule(pos);
+        std::memmove(FileBuffer + pos - 1, FileBuffer + pos, static_cast<size_t>(FileSize - pos));
+        --FileSize;
+        KeepBottomAtEnd();
+        Modified = true;
+        Host->RefreshPanes(CursorCol, CursorRow);
+        if (FileSize < pos) ShowAddress(FileSize, true, true);
+    }
+    DropBlockIfAffected(pos);
+}
+
+bool InsertBytesAt(int32_t address, std::span<const uint8_t> bytes) {
+    if (bytes.size() > static_cast<size_t>(MaxFileSize) || !OpenGap(address, static_cast<int32_t>(bytes.size()))) {
+        Host->ShowError(Texts::CantAllocate);
+        return false;
+    }
+    if (!bytes.empty()) std::memcpy(FileBuffer + address - 1, bytes.data(), bytes.size());
+    return true;
+}
+
+bool OverwriteBytesAt(int32_t address, std::span<const uint8_t> bytes) {
+    if (address < 1 || static_cast<int64_t>(address) + static_cast<int64_t>(bytes.size()) - 1 > FileSize) {
+        Host->ShowError(Texts::CantOverwriteBeyondEnd);
+        return false;
+    }
+    if (!bytes.empty()) std::memcpy(FileBuffer + address - 1, bytes.data(), bytes.size());
+    return true;
+}
+
+bool CopyBlock(bool insert) {
+    TBusyScope busy(Texts::CopyBusy);
+    const int32_t pos = CurrentAddress();
+    const int32_t length = BlockEnd - BlockBegin + 1;
+    if (insert && !OpenGap(pos, length)) return false;
+    int32_t source = BlockBegin;
+    if (insert && BlockBegin >= pos) source = BlockEnd + 1; // the gap pushed the block up by its own length
+    // The callers' checks keep an overlapping target below its source, where memmove copies ascending.
+    std::memmove(FileBuffer + pos - 1, FileBuffer + source - 1, static_cast<size_t>(length));
+    Modified = true;
+    return true;
+}
+
+bool DeleteBlock() {
+    if (BlockBegin == 1 && BlockEnd == FileSize) {
+        ClearFile();
+        return false;
+    }
+    if (!BlockComplete()) {
+        Host->ShowError(Texts::NoBlockMarked);
+        return false;
+    }
+    EnableReplaceUndo(false);
+    {
+        TBusyScope busy(Texts::DeleteBusy);
+        CloseGap(BlockBegin, BlockEnd - BlockBegin + 1); // a failed shrink leaves the bytes right
+    }
+    Modified = true;
+    const int32_t begin = BlockBegin;
+    UnmarkBlock();
+    ShowAddress(begin, true, true);
+    return true;
+}
+
+void DeleteFromCursor() {
+    const int32_t pos = CurrentAddress();
+    if (FileSize == 0 || pos > FileSize) return;
+    if (pos == 1) {
+        ClearFile();
+    } else if (pos == FileSize) {
+        DeleteByteAtCursor();
+    } else {
+        ApplyUndoRule(pos);
+        FileSize = pos - 1;
+        Modified = true;
+        GoToEnd();
+        DropBlockIfAffected(pos);
+    }
+}
+
+void DeleteToCursor() {
+    const int32_t pos = CurrentAddress();
+    if (FileSize == 0 || pos > FileSize) return;
+    if (pos == FileSize) {
+        ClearFile();
+        return;
+    }
+    EnableReplaceUndo(false);
+    {
+        TBusyScope busy(Texts::DeleteBusy);
+        std::memmove(FileBuffer, FileBuffer + pos, static_cast<size_t>(FileSize - pos));
+        FileSize -= pos;
+    }
+    Modified = true;
+    GoToStart();
+    // Every byte after the cut has moved, so no block can still be right.
+    if (BlockComplete()) {
+        Host->ShowInfo(Texts::BlockNoLongerValid);
+        UnmarkBlock();
+    }
+}
+
+void Blockmark1Click() {
+    if (FileOpen && FileSize > 0) MarkBlock(false, true);
+}
+
+void Blockunmark1Click() { UnmarkBlock(); }
+
+void Blockdelete1Click() { DeleteBlock(); }
+
+void Blockcopy1Click(TBlockCopyKind kind) {
+    const int32_t pos = CurrentAddress();
+    if (!BlockComplete()) {
+        Host->ShowError(Texts::NoBlockMarked);
+        return;
+    }
+    if (BlockBegin < pos && pos <= BlockEnd) {
+        Host->ShowError(Texts::CantCopyWithinBlock);
+        return;
+    }
+    if (kind != TBlockCopyKind::Copy && pos == BlockBegin) {
+        Host->ShowInfo(Texts::BlockRemains);
+        return;
+    }
+    if (kind == TBlockCopyKind::Move && pos == BlockEnd + 1) {
+        Host->ShowInfo(Texts::BlockRemains);
+        return;
+    }
+    if (kind == TBlockCopyKind::Overwrite && static_cast<int64_t>(pos) + BlockEnd - BlockBegin > FileSize) {
+        Host->ShowError(Texts::CantOverwriteBeyondEnd);
+        return;
+    }
+    if (!CopyBlock(kind != TBlockCopyKind::Overwrite)) {
+        Host->ShowError(Texts::CantAllocate);
+        return;
+    }
+    EnableReplaceUndo(false);
+    if (kind != TBlockCopyKind::Move) {
+        MoveBlockMarks(pos);
+        BottomAddress = std::min(TopAddress + PageBytes - 1, FileSize);
+        Host->RefreshPanes(CursorCol, CursorRow);
+        Host->UpdateStatus();
+        return;
+    }
+    if (pos < BlockBegin) MoveBlockMarks(BlockEnd + 1);
+    CloseGap(BlockBegin, BlockEnd - BlockBegin + 1);
+    if (pos < BlockBegin)
+        MoveBlockMarks(pos);
+    else
+        MoveBlockMarks(pos - (BlockEnd - BlockBegin) - 1);
+    ShowAddress(pos, true, true);
+}
+
+void Deletefromcursor1Click() { DeleteFromCursor(); }
+
+void Deletetocursor1Click() { DeleteToCursor(); }
+
+} // namespace Engine

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+// Changes of the bytes at the cursor and on the block, and the Edit menu commands that drive them.
+namespace Engine {
+
+// Byte level; none of these sets Modified unless its description says so.
+bool InsertByteAtCursor(uint8_t value); // reports a failure itself; the cursor does not move
+void DeleteByteAtCursor();              // sets Modified
+bool InsertBytesAt(int32_t address, std::span<const uint8_t> bytes);
+bool OverwriteBytesAt(int32_t address, std::span<const uint8_t> bytes);
+bool CopyBlock(bool insert); // sets Modified
+
+// Disables Replace undo when a deletion at pos reaches into the last replacement.
+void ApplyUndoRule(int32_t pos);
+
+bool DeleteBlock();
+void DeleteFromCursor();
+void DeleteToCursor();
+
+enum class TBlockCopyKind { Copy, Overwrite, Move };
+
+void Blockmark1Click();
+void Blockunmark1Click();
+void Blockdelete1Click();
+void Blockcopy1Click(TBlockCopyKind kind);
+void Deletefromcursor1Click();
+void Deletetocursor1Click();
+
+} // namespace Engine

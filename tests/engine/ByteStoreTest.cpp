@@ -1,0 +1,406 @@
+#include "FakeHost.h"
+
+#include "engine/ByteStore.h"
+#include "engine/EngineState.h"
+#include "engine/StringTable.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <random>
+
+using namespace Engine;
+
+namespace {
+
+constexpr int32_t MiB = 1 << 20;
+
+class ByteStoreTest : public TEngineTest {
+  protected:
+    bool BusyShown(const std::string& text) const {
+        return std::find(Host.BusyTexts.begin(), Host.BusyTexts.end(), text) != Host.BusyTexts.end();
+    }
+    // A buffer of exactly this capacity holding size pattern bytes.
+    void BufferOf(int32_t capacity, int32_t size) {
+        OpenBytes(PatternBytes(size));
+        ASSERT_TRUE(BufferArray->ReAlloc(FileBuffer, capacity));
+        Capacity = capacity;
+        Host.ForgetRecords();
+    }
+    void FailAllAllocations() {
+        DynArrayFailHook = [this](size_t bytes) {
+            Asked.push_back(bytes);
+            return true;
+        };
+    }
+    std::vector<size_t> Asked;
+};
+
+// --- Buffer and capacity policy -------------------------------------------------------------------------
+
+TEST_F(ByteStoreTest, NewBufferHasMinimumCapacityAndNoBytes) {
+    ASSERT_TRUE(AllocateBuffer());
+    EXPECT_NE(FileBuffer, nullptr);
+    EXPECT_EQ(Capacity, 524288);
+    EXPECT_EQ(FileSize, 0);
+    EXPECT_TRUE(BusyShown(Texts::AllocatingMemory));
+    EXPECT_TRUE(FreeBuffer());
+    EXPECT_EQ(FileBuffer, nullptr);
+    EXPECT_TRUE(BusyShown(Texts::ReleasingMemory));
+    EXPECT_TRUE(Host.Messages.empty());
+}
+
+TEST_F(ByteStoreTest, FailedStartAllocationIsReported) {
+    DynArrayFailHook = [](size_t) { return true; };
+    EXPECT_FALSE(AllocateBuffer());
+    EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{"Error allocating memory.\nProgram terminated."});
+}
+
+TEST_F(ByteStoreTest, CapacityForRoundsUpToTheNextWholeStepAboveTheSize) {
+    struct {
+        int32_t size, capacity;
+    } cases[] = {
+        {0, 524288},
+        {1, 524288},
+        {300000, 524288},
+        {524287, 524288},
+        {524288, 655360},
+        {600000, 655360},
+        {655359, 655360},
+        {655360, 786432},
+        {MiB, MiB + 131072},
+        {100 * MiB + 5, 100 * MiB + 131072},
+        {INT32_MAX - 131072, INT32_MAX - 131071}, // the largest capacity that still fits
+    };
+    for (auto c : cases)
+        EXPECT_EQ(CapacityFor(c.size), c.capacity) << c.size;
+}
+
+// The largest file may stop short of 2^31 - 1 by less than one step, so that its capacity still fits.
+TEST_F(ByteStoreTest, SizeFitsStopsNearTwoGib) {
+    EXPECT_TRUE(SizeFits(0));
+    EXPECT_TRUE(SizeFits(MaxFileSize));
+    EXPECT_GT(MaxFileSize, INT32_MAX - GrowStep - 1);
+    EXPECT_FALSE(SizeFits(int64_t{MaxFileSize} + 1));
+    EXPECT_FALSE(SizeFits(int64_t{INT32_MAX} + 1));
+    EXPECT_FALSE(SizeFits(int64_t{1} << 32));
+}
+
+TEST_F(ByteStoreTest, EnsureRoomWithExactlyEnoughFreeChangesNothing) {
+    BufferOf(524288, 524288 - 100);
+    uint8_t* before = FileBuffer;
+    EXPECT_TRUE(EnsureRoom(100));
+    EXPECT_EQ(Capacity, 524288);
+    EXPECT_EQ(FileBuffer, before);
+    EXPECT_TRUE(EnsureRoom(0));
+    EXPECT_EQ(Capacity, 524288);
+    EXPECT_FALSE(BusyShown(Texts::AllocatingMemory));
+}
+
+TEST_F(ByteStoreTest, EnsureRoomOneMoreGrowsToTheNextStepAboveTheNewSize) {
+    BufferOf(524288, 524288 - 100);
+    EXPECT_TRUE(EnsureRoom(101));
+    EXPECT_EQ(Capacity, 655360);
+    EXPECT_EQ(BufferArray->ByteSize, 655360);
+    EXPECT_EQ(FileSize, 524288 - 100); // the caller changes the size
+    EXPECT_EQ(Bytes(), PatternBytes(524288 - 100));
+    EXPECT_TRUE(BusyShown(Texts::AllocatingMemory));
+}
+
+TEST_F(ByteStoreTest, ShrinkReallocatesToTheStepAboveTheNewSize) {
+    BufferOf(2 * MiB, MiB);
+    EXPECT_TRUE(EnsureRoom(-1));
+    EXPECT_EQ(Capacity, MiB);
+    EXPECT_TRUE(BusyShown(Texts::ReleasingMemory));
+    EXPECT_EQ(Bytes(), PatternBytes(MiB));
+}
+
+TEST_F(ByteStoreTest, ShrinkNeverGoesBelowTheMinimum) {
+    BufferOf(655360, 200000);
+    EXPECT_TRUE(EnsureRoom(-100000));
+    EXPECT_EQ(Capacity, 524288);
+
+    Host.ForgetRecords();
+    BufferOf(524288, 1000);
+    EXPECT_TRUE(EnsureRoom(-1000));
+    EXPECT_EQ(Capacity, 524288);
+    EXPECT_FALSE(BusyShown(Texts::ReleasingMemory));
+}
+
+TEST_F(ByteStoreTest, FailedGrowthLeavesEverythingAsItWas) {
+    BufferOf(524288, 524288 - 10);
+    uint8_t* before = FileBuffer;
+    FailAllAllocations();
+    EXPECT_FALSE(EnsureRoom(11));
+    EXPECT_FALSE(OpenGap(5, 11));
+    EXPECT_EQ(FileBuffer, before);
+    EXPECT_EQ(Capacity, 524288);
+    EXPECT_EQ(FileSize, 524288 - 10);
+    EXPECT_EQ(Bytes(), PatternBytes(524288 - 10));
+    EXPECT_FALSE(Asked.empty());
+}
+
+TEST_F(ByteStoreTest, FailedShrinkKeepsTheLargerBlockButTheSizeChanges) {
+    BufferOf(2 * MiB, MiB);
+    FailAllAllocations();
+    EXPECT_FALSE(EnsureRoom(-1));
+    EXPECT_EQ(Capacity, 2 * MiB);
+
+    auto expected = PatternBytes(MiB);
+    expected.erase(expected.begin() + 9, expected.begin() + 9 + 200000);
+    EXPECT_FALSE(CloseGap(10, 200000)); // only the shrink failed
+    EXPECT_EQ(Capacity, 2 * MiB);
+    EXPECT_EQ(Bytes(), expected);
+}
+
+// Growth that would take the file past 2^31 - 1 bytes is refused before any allocation (never wrapped).
+TEST_F(ByteStoreTest, GrowthPastTwoGibIsRefused) {
+    BufferOf(524288, 1000);
+    FailAllAllocations();
+    for (int32_t delta : {INT32_MAX - 999, INT32_MAX - 500, INT32_MAX}) {
+        EXPECT_FALSE(EnsureRoom(delta)) << delta;
+        EXPECT_FALSE(OpenGap(1, delta)) << delta;
+        EXPECT_FALSE(OpenGap(1001, delta)) << delta;
+    }
+    EXPECT_EQ(Capacity, 524288);
+    EXPECT_EQ(FileSize, 1000);
+    EXPECT_EQ(Bytes(), PatternBytes(1000));
+    for (size_t bytes : Asked)
+        EXPECT_GT(bytes, size_t{INT32_MAX}) << "a wrapped size was asked for";
+}
+
+// --- Gaps ------------------------------------------------------------------------------------------------
+
+TEST_F(ByteStoreTest, OpenGapMovesTheTailUp) {
+    OpenBytes({1, 2, 3, 4, 5});
+    ASSERT_TRUE(OpenGap(3, 2));
+    EXPECT_EQ(FileSize, 7);
+    WriteByte(3, 0xA);
+    WriteByte(4, 0xB);
+    EXPECT_EQ(Bytes(), (std::vector<uint8_t>{1, 2, 0xA, 0xB, 3, 4, 5}));
+    ASSERT_TRUE(OpenGap(8, 1)); // append
+    WriteByte(8, 9);
+    EXPECT_EQ(Bytes(), (std::vector<uint8_t>{1, 2, 0xA, 0xB, 3, 4, 5, 9}));
+    ASSERT_TRUE(OpenGap(1, 1));
+    WriteByte(1, 0);
+    EXPECT_EQ(Bytes(), (std::vector<uint8_t>{0, 1, 2, 0xA, 0xB, 3, 4, 5, 9}));
+}
+
+TEST_F(ByteStoreTest, CloseGapPastTheEndIsRefused) {
+    OpenBytes(PatternBytes(100));
+    uint8_t* before = FileBuffer;
+    EXPECT_FALSE(CloseGap(95, 7));
+    EXPECT_FALSE(CloseGap(101, 1));
+    EXPECT_FALSE(CloseGap(1, 101));
+    EXPECT_EQ(FileSize, 100);
+    EXPECT_EQ(FileBuffer, before);
+    EXPECT_EQ(Bytes(), PatternBytes(100));
+}
+
+TEST_F(ByteStoreTest, CloseGapOfTheWholeFileClearsIt) {
+    OpenBytes(PatternBytes(1000));
+    BlockBegin = 10;
+    BlockEnd = 20;
+    ShowAddress(900, true, false);
+    ASSERT_TRUE(CloseGap(1, 1000));
+    EXPECT_EQ(FileSize, 0);
+    EXPECT_EQ(BlockBegin, 0);
+    EXPECT_EQ(BlockEnd, 0);
+    EXPECT_EQ(TopAddress, 1);
+    EXPECT_EQ(CurrentAddress(), 1);
+    EXPECT_TRUE(BusyShown(Texts::DeleteBusy));
+}
+
+TEST_F(ByteStoreTest, CloseGapRemovesTheRange) {
+    OpenBytes({1, 2, 3, 4, 5, 6});
+    ASSERT_TRUE(CloseGap(2, 3));
+    EXPECT_EQ(Bytes(), (std::vector<uint8_t>{1, 5, 6}));
+    ASSERT_TRUE(CloseGap(3, 1));
+    EXPECT_EQ(Bytes(), (std::vector<uint8_t>{1, 5}));
+    EXPECT_TRUE(BusyShown(Texts::DeleteBusy));
+}
+
+// Random gaps against a plain vector; the model also follows the capacity policy.
+TEST_F(ByteStoreTest, RandomGapsMatchAReferenceModel) {
+    std::mt19937 random(20240611);
+    std::vector<uint8_t> model = PatternBytes(3000);
+    OpenBytes(model);
+    int64_t capacity = Capacity;
+    auto pick = [&](int32_t lo, int32_t hi) {
+        return std::uniform_int_distribution<int32_t>(lo, hi)(random);
+    };
+    auto length = [&] {
+        switch (pick(0, 7)) {
+        case 0:
+        case 1:
+        case 2:
+            return pick(1, 4);
+        case 3:
+        case 4:
+            return pick(1, 300);
+        case 5:
+        case 6:
+            return pick(1, 20000);
+        default:
+            return pick(100000, 400000);
+        }
+    };
+    for (int step = 0; step < 4000; ++step) {
+        auto size = static_cast<int32_t>(model.size());
+        int op = pick(0, 9);
+        if (op < 5 && size < 2 * MiB) {
+            int32_t n = length();
+            int32_t address = pick(1, size + 1);
+            if (n > capacity - size) capacity = (int64_t{size} + n) / GrowStep * GrowStep + GrowStep;
+            ASSERT_TRUE(OpenGap(address, n)) << "step " << step;
+            uint8_t value = static_cast<uint8_t>(step);
+            for (int32_t i = 0; i < n; ++i)
+                WriteByte(address + i, value);
+            model.insert(model.begin() + (address - 1), n, value);
+        } else if (op < 9 && size > 0) {
+            int32_t n = std::min(length(), size);
+            int32_t address = pick(1, size - n + 1);
+            if (n == size) {
+                // ClearFile keeps the capacity
+            } else if (capacity > MinCapacity) {
+                capacity =
+                    std::max<int64_t>(MinCapacity, (int64_t{size} - n) / GrowStep * GrowStep + GrowStep);
+            }
+            ASSERT_TRUE(CloseGap(address, n)) << "step " << step;
+            model.erase(model.begin() + (address - 1), model.begin() + (address - 1 + n));
+        } else if (size > 0) {
+            int32_t address = pick(1, size);
+            ASSERT_FALSE(CloseGap(address, size - address + 2)) << "step " << step;
+        }
+        ASSERT_EQ(FileSize, static_cast<int32_t>(model.size())) << "step " << step;
+        ASSERT_EQ(Capacity, capacity) << "step " << step;
+        ASSERT_EQ(BufferArray->ByteSize, Capacity) << "step " << step;
+        ASSERT_TRUE(model.empty() || std::memcmp(model.data(), FileBuffer, model.size()) == 0)
+            << "step " << step;
+    }
+}
+
+// --- The view window -------------------------------------------------------------------------------------
+
+TEST_F(ByteStoreTest, ScrollToEndShowsTheLastPageRowAligned) {
+    struct {
+        int32_t size, top, bottom;
+    } cases[] = {{1000, 849, 1000}, {160, 1, 160}, {161, 17, 161}, {320, 161, 320}, {5, 1, 5}, {0, 1, 0}};
+    for (auto c : cases) {
+        OpenBytes(PatternBytes(c.size));
+        ScrollToEnd();
+        EXPECT_EQ(TopAddress, c.top) << c.size;
+        EXPECT_EQ(BottomAddress, c.bottom) << c.size;
+    }
+}
+
+TEST_F(ByteStoreTest, ShowAddressClampsToTheFile) {
+    OpenBytes(PatternBytes(1000));
+    ShowAddress(0, true, false);
+    EXPECT_EQ(TopAddress, 1);
+    EXPECT_EQ(CurrentAddress(), 1);
+    EXPECT_EQ(Host.SelectedCol, 0);
+    EXPECT_EQ(Host.SelectedRow, 0);
+
+    ShowAddress(1010, true, false);
+    EXPECT_EQ(TopAddress, 849);
+    EXPECT_EQ(BottomAddress, 1000);
+    EXPECT_EQ(CurrentAddress(), 1000);
+    EXPECT_EQ(CursorCol, 7);
+    EXPECT_EQ(CursorRow, 9);
+    EXPECT_EQ(Host.SelectedCol, 7);
+    EXPECT_EQ(Host.SelectedRow, 9);
+    EXPECT_GT(Host.Refreshes, 0);
+}
+
+TEST_F(ByteStoreTest, ShowAddressShowsTheLastPageOnlyForAddressesOnIt) {
+    OpenBytes(PatternBytes(1000));
+    ShowAddress(845, true, false); // within the last 160 bytes but above the last page's top 849
+    EXPECT_EQ(TopAddress, 833);
+    EXPECT_EQ(BottomAddress, 992);
+    EXPECT_EQ(CurrentAddress(), 845);
+    EXPECT_EQ(CursorRow, 0);
+
+    ShowAddress(849, true, false);
+    EXPECT_EQ(TopAddress, 849);
+    EXPECT_EQ(BottomAddress, 1000);
+    EXPECT_EQ(CurrentAddress(), 849);
+
+    ShowAddress(500, false, false);
+    EXPECT_EQ(TopAddress, 497);
+    EXPECT_EQ(BottomAddress, 656);
+    EXPECT_EQ(CurrentAddress(), 497); // the cursor keeps its cell (0, 0)
+}
+
+TEST_F(ByteStoreTest, ShowAddressOnlyIfOutsideKeepsAVisibleAddressInPlace) {
+    OpenBytes(PatternBytes(1000));
+    ShowAddress(100, true, true);
+    EXPECT_EQ(TopAddress, 1);
+    EXPECT_EQ(CursorCol, 3);
+    EXPECT_EQ(CursorRow, 6);
+    ShowAddress(161, true, true);
+    EXPECT_EQ(TopAddress, 161);
+    EXPECT_EQ(CurrentAddress(), 161);
+}
+
+TEST_F(ByteStoreTest, ShowAddressRecomputesTheBottomFromTheFileSize) {
+    OpenBytes(PatternBytes(100));
+    ASSERT_EQ(BottomAddress, 100);
+    ASSERT_TRUE(OpenGap(101, 400)); // the file grew below the view
+    ShowAddress(50, true, true);
+    EXPECT_EQ(TopAddress, 1);
+    EXPECT_EQ(BottomAddress, 160);
+
+    ASSERT_TRUE(CloseGap(1, 420)); // and shrank
+    ShowAddress(50, true, true);
+    EXPECT_EQ(BottomAddress, 80);
+    EXPECT_EQ(CurrentAddress(), 50);
+}
+
+TEST_F(ByteStoreTest, ShowAddressDoesNothingWithoutAnOpenFile) {
+    OpenBytes(PatternBytes(1000));
+    FileOpen = false;
+    Host.ForgetRecords();
+    ShowAddress(900, true, false);
+    EXPECT_EQ(TopAddress, 1);
+    EXPECT_EQ(Host.Refreshes, 0);
+}
+
+TEST_F(ByteStoreTest, GoToEndAndStart) {
+    OpenBytes(PatternBytes(1000));
+    GoToEnd();
+    EXPECT_EQ(TopAddress, 849);
+    EXPECT_EQ(CurrentAddress(), 1000);
+    GoToStart();
+    EXPECT_EQ(TopAddress, 1);
+    EXPECT_EQ(CursorCol, 0);
+    EXPECT_EQ(CursorRow, 0);
+}
+
+TEST_F(ByteStoreTest, AddressToCellInsideAndOutsideTheView) {
+    OpenBytes(PatternBytes(1000));
+    TopAddress = 17;
+    BottomAddress = 176;
+    struct {
+        int32_t address, col, row;
+    } cases[] = {{17, 0, 0}, {18, 1, 0}, {50, 1, 2}, {176, 15, 9}, {177, 0, 0}, {16, 0, 0}, {1, 0, 0}};
+    for (auto c : cases) {
+        TCell cell = AddressToCell(c.address);
+        EXPECT_EQ(cell.Col, c.col) << c.address;
+        EXPECT_EQ(cell.Row, c.row) << c.address;
+    }
+}
+
+TEST_F(ByteStoreTest, CurrentAddressFollowsTheCursorCell) {
+    OpenBytes(PatternBytes(1000));
+    TopAddress = 17;
+    CursorCol = 3;
+    CursorRow = 2;
+    EXPECT_EQ(CurrentAddress(), 52);
+    OpenBytes({});
+    EXPECT_EQ(CurrentAddress(), 1);
+}
+
+} // namespace

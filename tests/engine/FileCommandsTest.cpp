@@ -1,0 +1,422 @@
+#include "FakeHost.h"
+
+#include "engine/ByteStore.h"
+#include "engine/EngineState.h"
+#include "engine/FileCommands.h"
+#include "engine/StringTable.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+using namespace Engine;
+
+namespace {
+
+const TCommand AfterLoadCommands[] = {
+    TCommand::Save1,           TCommand::JkBtnSave,    TCommand::SaveAs1,
+    TCommand::Close1,          TCommand::Insert1,      TCommand::Insertfile1,
+    TCommand::Blockmark1,      TCommand::Blocknchars1, TCommand::Deletefromcursor1,
+    TCommand::Deletetocursor1, TCommand::JkBtnPaste,   TCommand::JkBtnFind,
+    TCommand::JkBtnReplace,    TCommand::Goto1,        TCommand::Jumpwidth1,
+    TCommand::Rememberadress1, TCommand::Decode1,      TCommand::Encode1,
+    TCommand::Patch1,          TCommand::Find1,        TCommand::Count1,
+    TCommand::Replace1,        TCommand::Clipboard1,   TCommand::Paste1,
+};
+
+class FileCommandsTest : public TEngineTest {
+  protected:
+    void SetUp() override {
+        TEngineTest::SetUp();
+        ASSERT_TRUE(AllocateBuffer());
+        Host.ForgetRecords();
+    }
+    // A file on disk, opened the way the command line opens it.
+    std::string Opened(const std::string& name, const std::vector<uint8_t>& bytes) {
+        std::string path = Dir.Write(name, bytes);
+        EXPECT_TRUE(OpenFile(path, false));
+        Host.ForgetRecords();
+        return path;
+    }
+    void ExpectNoFileState() {
+        EXPECT_FALSE(FileOpen);
+        EXPECT_EQ(FileSize, 0);
+        EXPECT_EQ(Host.Caption(), "NIBLO");
+        EXPECT_FALSE(Host.IsEnabled(TCommand::Save1));
+        EXPECT_FALSE(Host.IsEnabled(TCommand::JkBtnSave));
+        EXPECT_EQ(Host.ScrollBarEnabled, std::optional<bool>(false));
+        // Nothing is left that could be saved: no question on the next command.
+        EXPECT_TRUE(ConfirmSave());
+    }
+
+    TTempDir Dir;
+};
+
+// --- The save question -----------------------------------------------------------------------------------
+
+TEST_F(FileCommandsTest, ConfirmSaveAsksOnlyForAModifiedOpenFile) {
+    std::string path = Opened("a.bin", PatternBytes(10));
+    EXPECT_TRUE(ConfirmSave());
+    EXPECT_TRUE(Host.Messages.empty());
+
+    Modified = true;
+    WriteByte(1, 0x55);
+    Host.YesNoCancelAnswers = {mrNo};
+    EXPECT_TRUE(ConfirmSave());
+    EXPECT_EQ(Host.QuestionTexts(), std::vector<std::string>{"a.bin modified. Save now?"});
+    EXPECT_EQ(TTempDir::Read(path), PatternBytes(10));
+
+    Host.YesNoCancelAnswers = {mrCancel};
+    EXPECT_FALSE(ConfirmSave());
+    EXPECT_TRUE(Modified);
+
+    Host.YesNoCancelAnswers = {mrYes};
+    EXPECT_TRUE(ConfirmSave());
+    EXPECT_EQ(TTempDir::Read(path)[0], 0x55);
+    EXPECT_FALSE(Modified);
+}
+
+TEST_F(FileCommandsTest, ConfirmSaveYesOnAnUntitledFileReportsAFailedSaveAs) {
+    NewEOF = false;
+    New1Click();
+    ASSERT_TRUE(OpenGap(1, 3));
+    Modified = true;
+    Host.YesNoCancelAnswers = {mrYes};
+    Host.FileChoices = {std::nullopt}; // Save As dialog cancelled
+    EXPECT_FALSE(ConfirmSave());
+
+    Host.YesNoCancelAnswers = {mrYes};
+    Host.FileChoices = {Dir.PathOf("gone/x.bin")}; // the write fails
+    EXPECT_FALSE(Close1Click());                   // so the file is kept
+    EXPECT_TRUE(FileOpen);
+    EXPECT_TRUE(Modified);
+    EXPECT_EQ(FileSize, 3);
+    EXPECT_EQ(FileName, "NoName1");
+    EXPECT_TRUE(Untitled);
+
+    Host.YesNoCancelAnswers = {mrYes};
+    Host.FileChoices = {Dir.PathOf("x.bin")};
+    EXPECT_TRUE(Close1Click());
+    EXPECT_EQ(TTempDir::Read(Dir.PathOf("x.bin")).size(), 3u);
+    EXPECT_FALSE(FileOpen);
+}
+
+// --- New -------------------------------------------------------------------------------------------------
+
+TEST_F(FileCommandsTest, NewWithEofMakesOneByteFilesNamedByCounter) {
+    NewEOF = true;
+    New1Click();
+    EXPECT_EQ(FileName, "NoName1");
+    EXPECT_EQ(Bytes(), std::vector<uint8_t>{26});
+    EXPECT_TRUE(Untitled);
+    EXPECT_TRUE(FileOpen);
+    EXPECT_FALSE(Modified);
+    EXPECT_EQ(Host.Caption(), "NIBLO - NoName1");
+    New1Click();
+    EXPECT_EQ(FileName, "NoName2");
+    EXPECT_EQ(Host.Caption(), "NIBLO - NoName2");
+}
+
+TEST_F(FileCommandsTest, NewWithoutEofMakesAnEmptyFile) {
+    Opened("a.bin", PatternBytes(500));
+    NewEOF = false;
+    New1Click();
+    EXPECT_EQ(FileSize, 0);
+    EXPECT_EQ(FileName, "NoName1");
+    EXPECT_EQ(CurrentAddress(), 1);
+}
+
+TEST_F(FileCommandsTest, NewStopsWhenTheSaveQuestionIsCancelled) {
+    Opened("a.bin", PatternBytes(500));
+    Modified = true;
+    Host.YesNoCancelAnswers = {mrCancel};
+    New1Click();
+    EXPECT_EQ(FileSize, 500);
+    EXPECT_FALSE(Untitled);
+    EXPECT_EQ(NoNameCounter, 0);
+}
+
+// --- Open ------------------------------------------------------------------------------------------------
+
+TEST_F(FileCommandsTest, AfterLoadEnablesTheFileCommands) {
+    Host.Tag2 = {TCommand::Clipboard1};
+    Host.Enabled[TCommand::Replaceundo1] = true;
+    RememberedAddress = 40;
+    LastFoundAddress = 7;
+    LastReplaceAddress = 9;
+    Opened("a.bin", PatternBytes(1000));
+    for (TCommand command : AfterLoadCommands) {
+        if (command != TCommand::Clipboard1) {
+            EXPECT_TRUE(Host.IsEnabled(command)) << static_cast<int>(command);
+        }
+    }
+    EXPECT_FALSE(Host.IsEnabled(TCommand::Clipboard1)); // Tag 2
+    EXPECT_FALSE(Host.IsEnabled(TCommand::Replaceundo1));
+    EXPECT_FALSE(Host.IsEnabled(TCommand::Writeblock1)); // no block yet
+    EXPECT_TRUE(FileOpen);
+    EXPECT_FALSE(Modified);
+    EXPECT_EQ(RememberedAddress, 1);
+    EXPECT_EQ(LastFoundAddress, 0);
+    EXPECT_EQ(LastReplaceAddress, 0);
+    EXPECT_EQ(TopAddress, 1);
+    EXPECT_EQ(CurrentAddress(), 1);
+    EXPECT_EQ(Host.ScrollBarEnabled, std::optional<bool>(true));
+}
+
+TEST_F(FileCommandsTest, OpenAsksBeforeItsDialogAndLoads) {
+    NewEOF = true;
+    New1Click();
+    Modified = true;
+    std::string path = Dir.Write("b.bin", PatternBytes(3000));
+    LastDir = Dir.Path();
+    Host.ForgetRecords();
+    Host.YesNoCancelAnswers = {mrNo};
+    Host.FileChoices = {path};
+    Open1Click();
+    EXPECT_EQ(Host.QuestionTexts(), std::vector<std::string>{"NoName1 modified. Save now?"});
+    ASSERT_EQ(Host.FileDialogs.size(), 1u);
+    const auto& dialog = Host.FileDialogs[0];
+    EXPECT_EQ(dialog.Mode, TFileDialogMode::Open);
+    EXPECT_EQ(dialog.Title, "Open file");
+    EXPECT_EQ(dialog.Masks, "*.*,*.exe");
+    EXPECT_EQ(dialog.Favourites, "Favorites");
+    EXPECT_EQ(dialog.Dir, Dir.Path());
+    EXPECT_EQ(Bytes(), PatternBytes(3000));
+    EXPECT_EQ(FileName, path);
+    EXPECT_EQ(LastDir, Dir.Path());
+    EXPECT_FALSE(Untitled);
+    EXPECT_FALSE(Modified);
+    EXPECT_EQ(Host.Caption(), "NIBLO - b.bin");
+    EXPECT_EQ(Host.RecentFiles, std::vector<std::string>{path});
+}
+
+TEST_F(FileCommandsTest, CancelledQuestionKeepsEverythingAndShowsNoDialog) {
+    Opened("a.bin", PatternBytes(100));
+    Modified = true;
+    Host.YesNoCancelAnswers = {mrCancel};
+    Open1Click(); // the fake fails the test if a dialog appears
+    EXPECT_EQ(Bytes(), PatternBytes(100));
+    EXPECT_TRUE(Modified);
+}
+
+TEST_F(FileCommandsTest, OnlyTheRecentListAsksInOpenFile) {
+    Opened("a.bin", PatternBytes(100));
+    std::string other = Dir.Write("b.bin", PatternBytes(200));
+    Modified = true;
+    Host.YesNoCancelAnswers = {mrCancel};
+    EXPECT_FALSE(OpenFile(other, true));
+    EXPECT_EQ(FileSize, 100);
+    EXPECT_EQ(Host.QuestionTexts(), std::vector<std::string>{"a.bin modified. Save now?"});
+
+    EXPECT_TRUE(OpenFile(other, false)); // asks nothing
+    EXPECT_EQ(FileSize, 200);
+}
+
+TEST_F(FileCommandsTest, OpenClearsUntitled) {
+    New1Click();
+    ASSERT_TRUE(Untitled);
+    EXPECT_TRUE(OpenFile(Dir.Write("a.bin", PatternBytes(10)), false));
+    EXPECT_FALSE(Untitled);
+}
+
+// A failed load closes the editor once, without a second question and with nothing left to save.
+TEST_F(FileCommandsTest, FailedOpenClosesWithoutAskingTwice) {
+    std::string path = Opened("a.bin", PatternBytes(100));
+    Modified = true;
+    Host.YesNoCancelAnswers = {mrNo};
+    Host.FileChoices = {Dir.PathOf("missing.bin")};
+    Open1Click();
+    EXPECT_EQ(Host.QuestionTexts().size(), 1u);
+    EXPECT_EQ(Host.ErrorTexts(),
+              std::vector<std::string>{"Error reading\nmissing.bin\r\nError 2: File not found"});
+    ExpectNoFileState();
+    EXPECT_EQ(TTempDir::Read(path), PatternBytes(100));
+}
+
+TEST_F(FileCommandsTest, FailedRecentOpenAfterPartialReadLeavesNothingToSave) {
+    std::string path = Opened("a.bin", PatternBytes(100));
+    Modified = true;
+    std::string big = Dir.Write("big.bin", PatternBytes(20 * 131072));
+    Host.CancelAfterShownProgress = 3;
+    Host.YesNoCancelAnswers = {mrNo};
+    EXPECT_FALSE(OpenFile(big, true));
+    EXPECT_EQ(Host.QuestionTexts().size(), 1u);
+    EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{"Reading cancelled:\nbig.bin"});
+    ExpectNoFileState();
+    EXPECT_TRUE(Host.RecentFiles.empty());
+    EXPECT_EQ(TTempDir::Read(path), PatternBytes(100));
+}
+
+TEST_F(FileCommandsTest, HugeFileIsRefusedAndClosesTheEditor) {
+    Opened("a.bin", PatternBytes(100));
+    std::string huge = Dir.Write("huge.bin", {});
+    ASSERT_EQ(truncate(huge.c_str(), int64_t{1} << 31), 0);
+    DynArrayFailHook = [](size_t bytes) { return bytes > (64u << 20); };
+    EXPECT_FALSE(OpenFile(huge, false));
+    EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{Texts::CantAllocate});
+    ExpectNoFileState();
+}
+
+// --- Save and Save As ------------------------------------------------------------------------------------
+
+TEST_F(FileCommandsTest, SaveOfAnUntitledFileOpensSaveAs) {
+    NewEOF = true;
+    New1Click();
+    Modified = true;
+    LastDir = Dir.Path();
+    std::string path = Dir.PathOf("named.bin");
+    Host.FileChoices = {path};
+    EXPECT_TRUE(Save1Click());
+    ASSERT_EQ(Host.FileDialogs.size(), 1u);
+    EXPECT_EQ(Host.FileDialogs[0].Mode, TFileDialogMode::Save);
+    EXPECT_EQ(Host.FileDialogs[0].Title, "Save file as");
+    EXPECT_EQ(Host.FileDialogs[0].Masks, "*.*,*.exe");
+    EXPECT_EQ(Host.FileDialogs[0].Favourites, "Favorites");
+    EXPECT_EQ(TTempDir::Read(path), std::vector<uint8_t>{26});
+    EXPECT_EQ(FileName, path);
+    EXPECT_FALSE(Untitled);
+    EXPECT_FALSE(Modified);
+    EXPECT_EQ(Host.Caption(), "NIBLO - named.bin");
+    EXPECT_EQ(Host.RecentFiles, std::vector<std::string>{path});
+
+    WriteByte(1, 27);
+    Modified = true;
+    EXPECT_TRUE(Save1Click()); // now titled: no dialog
+    EXPECT_EQ(TTempDir::Read(path), std::vector<uint8_t>{27});
+}
+
+TEST_F(FileCommandsTest, FailedSaveAsKeepsTheOldName) {
+    std::string path = Opened("a.bin", PatternBytes(100));
+    Modified = true;
+    Host.FileChoices = {Dir.PathOf("gone/b.bin")};
+    EXPECT_FALSE(SaveAs1Click());
+    EXPECT_TRUE(IsWriteError(Host.ErrorTexts(), "b.bin"));
+    EXPECT_EQ(FileName, path);
+    EXPECT_TRUE(Host.Captions.empty());
+    EXPECT_TRUE(Host.RecentFiles.empty());
+    EXPECT_TRUE(Modified);
+
+    Host.FileChoices = {std::nullopt};
+    EXPECT_FALSE(SaveAs1Click());
+    EXPECT_EQ(FileName, path);
+}
+
+// --- Close -----------------------------------------------------------------------------------------------
+
+TEST_F(FileCommandsTest, CloseDisablesTheFileCommands) {
+    std::string path = Opened("a.bin", PatternBytes(1000));
+    int32_t capacity = Capacity;
+    ShowAddress(500, true, false);
+    EXPECT_TRUE(Close1Click());
+    EXPECT_TRUE(Host.Messages.empty());
+    ExpectNoFileState();
+    for (TCommand command : AfterLoadCommands)
+        EXPECT_FALSE(Host.IsEnabled(command)) << static_cast<int>(command);
+    EXPECT_FALSE(Host.IsEnabled(TCommand::Findagaindown1));
+    EXPECT_TRUE(Host.IsEnabled(TCommand::New1));
+    EXPECT_TRUE(Host.IsEnabled(TCommand::JkBtnOpen));
+    EXPECT_GT(Host.PaneClears, 0);
+    EXPECT_EQ(CursorCol, 0);
+    EXPECT_EQ(CursorRow, 0);
+    EXPECT_EQ(FileName, path);
+    EXPECT_EQ(Capacity, capacity);
+}
+
+TEST_F(FileCommandsTest, CloseOfAModifiedFileCanBeCancelled) {
+    Opened("a.bin", PatternBytes(100));
+    Modified = true;
+    Host.YesNoCancelAnswers = {mrCancel};
+    EXPECT_FALSE(Close1Click());
+    EXPECT_TRUE(FileOpen);
+    EXPECT_EQ(FileSize, 100);
+    EXPECT_TRUE(Host.Captions.empty());
+}
+
+// --- Insert and Write block ------------------------------------------------------------------------------
+
+TEST_F(FileCommandsTest, InsertFileBeforeTheCursor) {
+    Opened("a.bin", PatternBytes(20));
+    std::string ten = Dir.Write("ten.bin", PatternBytes(10, 200));
+    ShowAddress(5, true, false);
+    ASSERT_EQ(CurrentAddress(), 5);
+    Host.FileChoices = {ten};
+    Insertfile1Click();
+    auto expected = PatternBytes(20);
+    auto inserted = PatternBytes(10, 200);
+    expected.insert(expected.begin() + 4, inserted.begin(), inserted.end());
+    EXPECT_EQ(Bytes(), expected);
+    EXPECT_EQ(CurrentAddress(), 15);
+    EXPECT_TRUE(Modified);
+    EXPECT_TRUE(Host.Messages.empty());
+    ASSERT_EQ(Host.FileDialogs.size(), 1u);
+    EXPECT_EQ(Host.FileDialogs[0].Mode, TFileDialogMode::Open);
+    EXPECT_EQ(Host.FileDialogs[0].Title, "Open file");
+}
+
+TEST_F(FileCommandsTest, InsertDropsAnAffectedBlock) {
+    Opened("a.bin", PatternBytes(20));
+    BlockBegin = 8;
+    BlockEnd = 12;
+    ShowAddress(5, true, false);
+    Host.FileChoices = {Dir.Write("ten.bin", PatternBytes(10))};
+    Insertfile1Click();
+    EXPECT_EQ(BlockBegin, 0);
+    EXPECT_EQ(BlockEnd, 0);
+    EXPECT_EQ(Host.MessageTexts(), std::vector<std::string>{"Block no longer valid"});
+}
+
+TEST_F(FileCommandsTest, InsertOfAnEmptyOrMissingFileIsRefused) {
+    Opened("a.bin", PatternBytes(20));
+    std::string empty = Dir.Write("empty.bin", {});
+    std::string missing = Dir.PathOf("missing.bin");
+    Host.FileChoices = {empty, missing};
+    Insertfile1Click();
+    Insertfile1Click();
+    EXPECT_EQ(Host.ErrorTexts(),
+              (std::vector<std::string>{"File is empty:\n" + empty, "File is empty:\n" + missing}));
+    EXPECT_EQ(Bytes(), PatternBytes(20));
+    EXPECT_FALSE(Modified);
+}
+
+TEST_F(FileCommandsTest, InsertThatWouldPassTwoGibIsRefused) {
+    Opened("a.bin", PatternBytes(20));
+    std::string huge = Dir.Write("huge.bin", {});
+    ASSERT_EQ(truncate(huge.c_str(), int64_t{1} << 31), 0);
+    DynArrayFailHook = [](size_t bytes) { return bytes > (64u << 20); };
+    Host.FileChoices = {huge};
+    Insertfile1Click();
+    EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{Texts::CantAllocate});
+    EXPECT_EQ(Bytes(), PatternBytes(20));
+    EXPECT_FALSE(Modified);
+}
+
+TEST_F(FileCommandsTest, FailedInsertClosesTheGapAgain) {
+    Opened("a.bin", PatternBytes(20));
+    std::string big = Dir.Write("big.bin", PatternBytes(20 * 131072));
+    ShowAddress(5, true, false);
+    Host.CancelAfterShownProgress = 2;
+    Host.FileChoices = {big};
+    Insertfile1Click();
+    EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{"Reading cancelled:\nbig.bin"});
+    EXPECT_EQ(Bytes(), PatternBytes(20));
+    EXPECT_FALSE(Modified);
+    EXPECT_EQ(CurrentAddress(), 20); // pos + n, clamped to the file
+}
+
+TEST_F(FileCommandsTest, WriteBlockWritesTheMarkedBytesUnderAnotherName) {
+    std::string path = Opened("a.bin", PatternBytes(100));
+    Writeblock1Click(); // no block: no dialog
+    BlockBegin = 11;
+    BlockEnd = 30;
+    std::string out = Dir.PathOf("part.bin");
+    Host.FileChoices = {out};
+    Writeblock1Click();
+    auto bytes = PatternBytes(100);
+    EXPECT_EQ(TTempDir::Read(out), std::vector<uint8_t>(bytes.begin() + 10, bytes.begin() + 30));
+    EXPECT_EQ(FileName, path);
+    ASSERT_EQ(Host.FileDialogs.size(), 1u);
+    EXPECT_EQ(Host.FileDialogs[0].Mode, TFileDialogMode::Save);
+    EXPECT_EQ(Host.FileDialogs[0].Title, "Save file as");
+}
+
+} // namespace

@@ -1,0 +1,316 @@
+#include "FakeHost.h"
+
+#include "engine/ByteStore.h"
+#include "engine/EngineState.h"
+#include "engine/FileIo.h"
+#include "engine/StringTable.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace Engine;
+
+namespace {
+
+constexpr int32_t Chunk = 131072;
+
+class FileIoTest : public TEngineTest {
+  protected:
+    void SetUp() override {
+        TEngineTest::SetUp();
+        ASSERT_TRUE(AllocateBuffer());
+        Host.ForgetRecords();
+    }
+    static int64_t MTimeOf(const std::string& path) {
+        struct stat st {};
+        if (stat(path.c_str(), &st) != 0) return -1;
+        return int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec;
+    }
+    static unsigned ModeOf(const std::string& path) {
+        struct stat st {};
+        stat(path.c_str(), &st);
+        return st.st_mode & 07777;
+    }
+    static void SetMTime(const std::string& path, int64_t seconds) {
+        timespec times[2] = {{seconds, 0}, {seconds, 0}};
+        ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    }
+    // Names in the folder; a save must leave no temporary file behind.
+    std::vector<std::string> Listing() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(Dir.Path()))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    std::string Sparse(const std::string& name, int64_t size) const {
+        std::string path = Dir.Write(name, {});
+        EXPECT_EQ(truncate(path.c_str(), size), 0);
+        return path;
+    }
+    // The buffer's state, to show that a refused operation changed nothing.
+    void ExpectUntouched(const std::vector<uint8_t>& bytes, int32_t capacity) {
+        EXPECT_EQ(FileSize, static_cast<int32_t>(bytes.size()));
+        EXPECT_EQ(Capacity, capacity);
+        EXPECT_EQ(Bytes(), bytes);
+    }
+
+    TTempDir Dir;
+};
+
+// --- Loading ---------------------------------------------------------------------------------------------
+
+TEST_F(FileIoTest, LoadReadsInChunksUnderAProgressBox) {
+    auto bytes = PatternBytes(300000);
+    std::string path = Dir.Write("three.bin", bytes);
+    SetMTime(path, 978307200); // 2001-01-01
+    ASSERT_TRUE(LoadFile(path, false, 1));
+    EXPECT_EQ(FileSize, 300000);
+    EXPECT_EQ(Capacity, 524288);
+    EXPECT_EQ(Bytes(), bytes);
+    EXPECT_EQ(FileTime, int64_t{978307200} * 1000000000);
+    EXPECT_TRUE(Host.Messages.empty());
+    ASSERT_EQ(Host.Progresses.size(), 1u);
+    const auto& box = Host.Progresses[0];
+    EXPECT_EQ(box.Caption, "Reading file");
+    EXPECT_EQ(box.Label, "three.bin");
+    EXPECT_EQ(box.Calls, 3);                      // 131072, 131072, 37856
+    EXPECT_EQ(box.Values, std::vector<int>{100}); // 44 and 87 percent are not shown
+    EXPECT_TRUE(box.Closed);
+}
+
+TEST_F(FileIoTest, LoadSizesTheBufferForTheFile) {
+    ASSERT_TRUE(LoadFile(Dir.Write("a.bin", PatternBytes(600000)), false, 1));
+    EXPECT_EQ(Capacity, 655360);
+    ASSERT_TRUE(LoadFile(Dir.Write("b.bin", PatternBytes(2 << 20)), false, 1));
+    EXPECT_EQ(Capacity, (2 << 20) + Chunk);
+    ASSERT_TRUE(LoadFile(Dir.Write("c.bin", PatternBytes(1000, 9)), false, 1)); // a smaller file shrinks it
+    EXPECT_EQ(Capacity, 524288);
+    EXPECT_EQ(Bytes(), PatternBytes(1000, 9));
+}
+
+TEST_F(FileIoTest, EmptyFileLoadsAsAnEmptyFile) {
+    OpenBytes(PatternBytes(100));
+    ASSERT_TRUE(LoadFile(Dir.Write("empty.bin", {}), false, 1));
+    EXPECT_EQ(FileSize, 0);
+    EXPECT_TRUE(Host.Messages.empty());
+}
+
+TEST_F(FileIoTest, CancelledLoadFails) {
+    std::string path = Dir.Write("big.bin", PatternBytes(20 * Chunk)); // every chunk is 5 percent
+    Host.CancelAfterShownProgress = 2;
+    EXPECT_FALSE(LoadFile(path, false, 1));
+    EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{"Reading cancelled:\nbig.bin"});
+    ASSERT_EQ(Host.Progresses.size(), 1u);
+    EXPECT_EQ(Host.Progresses[0].Calls, 2); // no chunk is read after the click is noticed
+    EXPECT_TRUE(Host.Progresses[0].Closed);
+}
+
+TEST_F(FileIoTest, MissingFileReportsTheSystemError) {
+    auto before = PatternBytes(5000);
+    OpenBytes(before);
+    ASSERT_TRUE(BufferArray->ReAlloc(FileBuffer, 2 << 20));
+    Capacity = 2 << 20;
+    EXPECT_FALSE(LoadFile(Dir.PathOf("nope.bin"), false, 1));
+    EXPECT_EQ(Host.ErrorTexts(),
+              std::vector<std::string>{"Error reading\nnope.bin\r\nError 2: File not found"});
+    ExpectUntouched(before, 2 << 20); // the file is opened before the buffer is touched
+    EXPECT_TRUE(Host.Progresses.empty());
+}
+
+TEST_F(FileIoTest, MissingFolderReportsTheSystemError) {
+    EXPECT_FALSE(LoadFile(Dir.PathOf("gone/f.bin"), false, 1));
+    auto errors = Host.ErrorTexts();
+    ASSERT_EQ(errors.size(), 1u);
+    const std::string prefix = "Error reading\nf.bin\r\n";
+    EXPECT_TRUE(errors[0] == prefix + "Error 2: File not found" ||
+                errors[0] == prefix + Texts::IoErrorText(3))
+        << errors[0];
+}
+
+TEST_F(FileIoTest, AccessDeniedReportsError5) {
+    std::string path = Dir.Write("locked.bin", PatternBytes(10));
+    ASSERT_EQ(chmod(path.c_str(), 0), 0);
+    ASSERT_EQ(chmod(Dir.Path().c_str(), 0755), 0);
+    // Root reads every file; take the part of an ordinary user for the load.
+    bool asRoot = geteuid() == 0;
+    if (asRoot && seteuid(65534) != 0) GTEST_SKIP() << "cannot give up root";
+    bool loaded = LoadFile(path, false, 1);
+    if (asRoot) {
+        ASSERT_EQ(seteuid(0), 0);
+    }
+    EXPECT_FALSE(loaded);
+    EXPECT_EQ(Host.ErrorTexts(),
+              std::vector<std::string>{"Error reading\nlocked.bin\r\nError 5: File access denied"});
+}
+
+TEST_F(FileIoTest, FolderIsNotLoaded) {
+    std::filesystem::create_directory(Dir.PathOf("sub"));
+    EXPECT_FALSE(LoadFile(Dir.PathOf("sub"), false, 1));
+    EXPECT_EQ(Host.ErrorTexts().size(), 1u);
+}
+
+// A file that does not fit a 32-bit size is refused before anything is allocated or read.
+TEST_F(FileIoTest, FilesOfTwoGibOrMoreAreRefused) {
+    auto before = PatternBytes(777);
+    OpenBytes(before);
+    DynArrayFailHook = [](size_t bytes) { return bytes > (64u << 20); };
+    for (int64_t size : {int64_t{1} << 31, (int64_t{1} << 32) + 5}) {
+        Host.ForgetRecords();
+        EXPECT_FALSE(LoadFile(Sparse("huge.bin", size), false, 1)) << size;
+        EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{Texts::CantAllocate}) << size;
+        ExpectUntouched(before, 524288);
+    }
+}
+
+TEST_F(FileIoTest, InsertModeReadsIntoTheGap) {
+    OpenBytes(PatternBytes(20));
+    std::string path = Dir.Write("ten.bin", PatternBytes(10, 100));
+    ASSERT_TRUE(OpenGap(5, 10));
+    ASSERT_TRUE(LoadFile(path, true, 5, 10));
+    auto expected = PatternBytes(20);
+    auto inserted = PatternBytes(10, 100);
+    expected.insert(expected.begin() + 4, inserted.begin(), inserted.end());
+    EXPECT_EQ(Bytes(), expected);
+    EXPECT_EQ(Capacity, 524288);
+}
+
+TEST_F(FileIoTest, InsertModeRefusesAFileOfAnotherSize) {
+    OpenBytes(PatternBytes(20));
+    ASSERT_TRUE(OpenGap(5, 10));
+    EXPECT_FALSE(LoadFile(Dir.Write("longer.bin", PatternBytes(12)), true, 5, 10));
+    EXPECT_EQ(FileSize, 30);
+    EXPECT_EQ(Host.ErrorTexts().size(), 1u);
+    Host.ForgetRecords();
+    EXPECT_FALSE(LoadFile(Dir.Write("shorter.bin", PatternBytes(8)), true, 5, 10));
+    EXPECT_EQ(FileSize, 30);
+    EXPECT_EQ(Host.ErrorTexts().size(), 1u);
+}
+
+// --- Saving ----------------------------------------------------------------------------------------------
+
+TEST_F(FileIoTest, SaveWritesTheExactBytesAndClearsModified) {
+    auto bytes = PatternBytes(300000, 3);
+    OpenBytes(bytes);
+    Modified = true;
+    std::string path = Dir.Write("out.bin", PatternBytes(500000)); // longer than the new contents
+    ASSERT_TRUE(SaveFile(path, false, 1, Capacity));
+    EXPECT_EQ(TTempDir::Read(path), bytes);
+    EXPECT_FALSE(Modified);
+    EXPECT_TRUE(Host.Messages.empty());
+    EXPECT_EQ(Listing(), std::vector<std::string>{"out.bin"});
+    ASSERT_EQ(Host.Progresses.size(), 1u);
+    EXPECT_EQ(Host.Progresses[0].Caption, "Writing file");
+    EXPECT_EQ(Host.Progresses[0].Label, "out.bin");
+}
+
+TEST_F(FileIoTest, SaveCreatesANewFileAndWritesAnEmptyOne) {
+    OpenBytes({1, 2, 3});
+    ASSERT_TRUE(SaveFile(Dir.PathOf("new.bin"), false, 1, Capacity));
+    EXPECT_EQ(TTempDir::Read(Dir.PathOf("new.bin")), (std::vector<uint8_t>{1, 2, 3}));
+    EXPECT_NE(ModeOf(Dir.PathOf("new.bin")) & S_IRUSR, 0u);
+
+    OpenBytes({});
+    ASSERT_TRUE(SaveFile(Dir.PathOf("new.bin"), false, 1, Capacity));
+    EXPECT_TRUE(TTempDir::Read(Dir.PathOf("new.bin")).empty());
+}
+
+TEST_F(FileIoTest, SaveKeepsThePermissionsOfTheOldFile) {
+    std::string path = Dir.Write("script.sh", PatternBytes(10));
+    ASSERT_EQ(chmod(path.c_str(), 0751), 0);
+    OpenBytes(PatternBytes(50, 1));
+    ASSERT_TRUE(SaveFile(path, false, 1, Capacity));
+    EXPECT_EQ(ModeOf(path), 0751u);
+    EXPECT_EQ(TTempDir::Read(path), PatternBytes(50, 1));
+}
+
+TEST_F(FileIoTest, SaveWithOldFileTimeGivesTheLoadedTime) {
+    std::string path = Dir.Write("dated.bin", PatternBytes(100));
+    SetMTime(path, 978307200);
+    ASSERT_TRUE(LoadFile(path, false, 1));
+    WriteByte(1, 0xEE);
+    Modified = true;
+    OldFileTime = true;
+    ASSERT_TRUE(SaveFile(path, false, 1, Capacity));
+    EXPECT_EQ(MTimeOf(path), int64_t{978307200} * 1000000000);
+    EXPECT_EQ(TTempDir::Read(path)[0], 0xEE);
+
+    OldFileTime = false;
+    ASSERT_TRUE(SaveFile(path, false, 1, Capacity));
+    EXPECT_GT(MTimeOf(path), int64_t{978307200} * 1000000000);
+}
+
+TEST_F(FileIoTest, BlockSaveWritesOnlyTheBlockAndKeepsModified) {
+    auto bytes = PatternBytes(100);
+    OpenBytes(bytes);
+    Modified = true;
+    std::string path = Dir.PathOf("block.bin");
+    ASSERT_TRUE(SaveFile(path, true, 11, 20));
+    EXPECT_EQ(TTempDir::Read(path), std::vector<uint8_t>(bytes.begin() + 10, bytes.begin() + 30));
+    EXPECT_TRUE(Modified);
+}
+
+// Writing stops half way (file size limit, as on a full disk): the old file stays as it was.
+TEST_F(FileIoTest, FailedSaveLeavesTheOldFileByteForByte) {
+    auto old = PatternBytes(1000, 42);
+    std::string path = Dir.Write("keep.bin", old);
+    ASSERT_EQ(chmod(path.c_str(), 0640), 0);
+    OpenBytes(PatternBytes(300000));
+    Modified = true;
+
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 65536;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    bool saved_ok = SaveFile(path, false, 1, Capacity);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(saved_ok);
+    EXPECT_TRUE(IsWriteError(Host.ErrorTexts(), "keep.bin"));
+    EXPECT_EQ(TTempDir::Read(path), old);
+    EXPECT_EQ(ModeOf(path), 0640u);
+    EXPECT_TRUE(Modified);
+    EXPECT_EQ(Listing(), std::vector<std::string>{"keep.bin"});
+}
+
+TEST_F(FileIoTest, SaveIntoAMissingFolderOrOverAFolderFails) {
+    OpenBytes(PatternBytes(100));
+    Modified = true;
+    EXPECT_FALSE(SaveFile(Dir.PathOf("gone/x.bin"), false, 1, Capacity));
+    EXPECT_TRUE(IsWriteError(Host.ErrorTexts(), "x.bin"));
+    EXPECT_TRUE(Modified);
+
+    Host.ForgetRecords();
+    std::filesystem::create_directory(Dir.PathOf("sub"));
+    Dir.Write("sub/inner.bin", {1});
+    EXPECT_FALSE(SaveFile(Dir.PathOf("sub"), false, 1, Capacity));
+    EXPECT_TRUE(IsWriteError(Host.ErrorTexts(), "sub"));
+    EXPECT_EQ(TTempDir::Read(Dir.PathOf("sub/inner.bin")), std::vector<uint8_t>{1});
+    EXPECT_EQ(Listing(), std::vector<std::string>{"sub"});
+    EXPECT_TRUE(Modified);
+}
+
+TEST_F(FileIoTest, CancelledSaveLeavesTheOldFile) {
+    auto old = PatternBytes(1000, 42);
+    std::string path = Dir.Write("big.bin", old);
+    OpenBytes(PatternBytes(20 * Chunk));
+    Modified = true;
+    Host.CancelAfterShownProgress = 1;
+    EXPECT_FALSE(SaveFile(path, false, 1, Capacity));
+    EXPECT_EQ(Host.MessageTexts(), std::vector<std::string>{"Writing big.bin cancelled"});
+    EXPECT_EQ(TTempDir::Read(path), old);
+    EXPECT_TRUE(Modified);
+    EXPECT_EQ(Listing(), std::vector<std::string>{"big.bin"});
+}
+
+} // namespace
