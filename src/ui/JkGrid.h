@@ -1,0 +1,115 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QRegion>
+#include <QString>
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+class QPainter;
+
+// A grid of text cells that paints itself: no fixed rows or columns, one selected cell, grid lines,
+// a draw-cell hook and a select-cell veto. A grid can drive a slave grid whose selection follows its own.
+class TJkStrGrid : public QWidget {
+    Q_OBJECT
+public:
+    // Runs after the grid has drawn a cell; rect is the cell, background the colour it was filled with.
+    using TDrawCellHook =
+        std::function<void(TJkStrGrid* grid, int col, int row, const QRect& rect, QPainter& painter, bool selected)>;
+    // Asked before a cell is selected by the user or by SelectCell; false keeps the old cell.
+    using TSelectCellHook = std::function<bool(TJkStrGrid* grid, int col, int row)>;
+    // Gets every key first; setting key to 0 swallows it.
+    using TKeyDownHook = std::function<void(TJkStrGrid* grid, int& key, Qt::KeyboardModifiers modifiers)>;
+
+    explicit TJkStrGrid(QWidget* parent = nullptr);
+
+    int ColCount() const { return Cols; }
+    int RowCount() const { return Rows; }
+    void SetColCount(int cols);
+    void SetRowCount(int rows);
+    int DefaultColWidth() const { return ColWidth; }
+    int DefaultRowHeight() const { return RowHeight; }
+    void SetDefaultColWidth(int width);
+    void SetDefaultRowHeight(int height);
+    int GridLineWidth() const { return LineWidth; }
+
+    QString Cell(int col, int row) const;
+    void SetCell(int col, int row, const QString& text);
+    void ClearCells();
+
+    int Col() const { return SelCol; }
+    int Row() const { return SelRow; }
+    // Selection through the veto, driving the slave (the user's and the cursor's way).
+    bool SelectCell(int col, int row);
+    // Selection without asking (anchor and cursor both).
+    void SetSelection(int col, int row);
+
+    TJkStrGrid* SlaveGrid() const { return Slave; }
+    void SetSlaveGrid(TJkStrGrid* grid);
+
+    // Font by name: a name the system lacks ("Terminal" on most systems) keeps its name but is drawn
+    // with the fixed-pitch system font.
+    QString FontName() const { return FontNameValue; }
+    int FontSize() const { return FontSizeValue; }
+    void SetFontName(const QString& name);
+    void SetFontSize(int pointSize);
+    const QFont& PaneFont() const { return ResolvedFont; }
+    // "Terminal" shows bytes through the OEM (CP437) glyphs, every other font through Windows-1252.
+    bool UsesOemGlyphs() const;
+
+    QColor BackgroundColor() const { return Background; }
+    void SetBackgroundColor(const QColor& color);
+
+    // Cell changes between these calls repaint once, at the end.
+    void BeginUpdate();
+    void EndUpdate();
+
+    QRect CellRect(int col, int row) const;
+    // The cell at a point of the widget, or (-1, -1).
+    QPoint CellAt(const QPoint& point) const;
+
+    TDrawCellHook OnDrawCell;
+    TSelectCellHook OnSelectCell;
+    TKeyDownHook OnKeyDown;
+
+    QSize sizeHint() const override;
+
+protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void Invalidate(const QRect& rect);
+    void ResizeCells();
+
+    int Cols = 0;
+    int Rows = 0;
+    int ColWidth = 12;
+    int RowHeight = 12;
+    int LineWidth = 1;
+    int SelCol = 0;
+    int SelRow = 0;
+    std::vector<QString> Cells;
+    TJkStrGrid* Slave = nullptr;
+    QString FontNameValue;
+    int FontSizeValue = 8;
+    QFont ResolvedFont;
+    QColor Background;
+    int UpdateLock = 0;
+    QRegion Pending;
+};
+
+// The pane's size for n cells: n cells plus n + 4 grid lines (frame included).
+int PaneWidth(const TJkStrGrid* grid, int n);
+int PaneHeight(const TJkStrGrid* grid, int n);
+// Selects (col, row) in the grid and, if it has one, in its slave.
+void SetCellAndSlave(TJkStrGrid* grid, int col, int row);
+
+// The character a byte is shown as: 0 shows as 176; oem selects the CP437 glyphs, else Windows-1252.
+QChar ByteGlyph(uint8_t byte, bool oem);

@@ -1,0 +1,429 @@
+#include "ui/NIBLO_Main.h"
+
+#include "engine/ByteStore.h"
+#include "engine/EngineState.h"
+#include "engine/FileCommands.h"
+#include "engine/StringTable.h"
+#include "engine/TextFormat.h"
+#include "files/FileChooser.h"
+#include "ui/JkGrid.h"
+#include "ui/JkScroll.h"
+#include "ui/Jkdialog.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFontMetrics>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusTipEvent>
+#include <QStyle>
+#include <QTimer>
+
+#include <algorithm>
+
+// The resources live in a static library; nothing would pull them into the program without this.
+static void InitResources()
+{
+    Q_INIT_RESOURCE(niblo);
+}
+
+TFormMain::TFormMain(std::string firstArgument, QWidget* parent)
+    : QMainWindow(parent), FirstArgument(std::move(firstArgument))
+{
+    InitResources();
+    setObjectName(QStringLiteral("FormMain"));
+    setWindowTitle(QString::fromLatin1(Engine::ProgramName));
+    Engine::Host = this;
+
+    Client = new QWidget(this);
+    setCentralWidget(Client);
+    CreateMenu();
+    CreateToolBar();
+    CreatePanes();
+    FormCreate();
+}
+
+TFormMain::~TFormMain()
+{
+    delete Progress;
+    Progress = nullptr;
+    if (Engine::Host == this)
+        Engine::Host = nullptr;
+}
+
+void TFormMain::FormCreate()
+{
+    InstallHelp();
+    ToolBarHeight = Panel1->height();
+    // The toolbar glyphs were loaded with the buttons.
+    VersionText = QString::fromLatin1(Texts::VersionText).left(3);
+
+    ScrollBar1 = new TJkScrollBar(Client);
+    ScrollBar1->setObjectName(QStringLiteral("ScrollBar1"));
+    ScrollBar1->SetKind(Qt::Vertical);
+    ScrollBar1->setGeometry(745, 27, style()->pixelMetric(QStyle::PM_ScrollBarExtent), 334);
+    ScrollBar1->OnScroll = [this](int code, int32_t& position) { ScrollBar1Scroll(code, position); };
+
+    RefitLabels(this);
+    // Hints reach the message panel through the status-tip events handled in event().
+    StatusBar1->SetPanelText(2, QString::fromLatin1(Texts::Insert));
+    CreateRecentFiles();
+    CreateFileDrop();
+    PanelsAdjust(StatusBar1, {0, QString::fromStdString(FormatText(Texts::AdrDec, {int64_t(999999999)})), 1,
+                              QString::fromStdString(FormatText(Texts::CharDec, {int64_t(255)})), 2,
+                              QString::fromLatin1(Texts::Overwrite)});
+    Engine::Untitled = false;
+    Engine::NoNameCounter = 0;
+
+    // The designed layout holds until the settings are applied at the first activation.
+    SetPaneDimensions(19, 20);
+    Engine::Close1Click();
+}
+
+// Places for what is still to come: the help viewer, the recent-files list, the drop target, the settings
+// file and the clipboard offer at exit.
+void TFormMain::InstallHelp() {}
+void TFormMain::CreateRecentFiles() {}
+void TFormMain::CreateFileDrop() {}
+void TFormMain::WriteSettings() {}
+void TFormMain::OfferToEmptyClipboard() {}
+// The recent-files list comes later; until then nothing remembers the name.
+void TFormMain::AddRecentFile(const std::string&) {}
+
+void TFormMain::ReadSettings()
+{
+    // Until the settings file exists, every start takes the defaults.
+    CenterOnScreen(this);
+    int cols = 19;
+    int rows = 20;
+    HideToolBar = false;
+    if (const QScreen* screen = this->screen()) {
+        if (WindowWidthFor(cols) > screen->size().width())
+            cols = 19;
+        if (WindowHeightFor(rows) > screen->size().height())
+            rows = 20;
+    }
+    SetPaneDimensions(cols, rows);
+    SetToolBarHidden(HideToolBar);
+    ApplyFontName(QStringLiteral("Terminal"));
+    ApplyFontSize(8);
+    // The cells were re-measured after centring; centre the window that resulted.
+    CenterOnScreen(this);
+    ColorBlock = QColor(255, 0, 0);
+    Engine::AddressBase = 0;
+    Engine::OldFileTime = false;
+    Engine::NewEOF = false;
+    Engine::LastDir = QCoreApplication::applicationDirPath().toStdString();
+
+    Engine::OverwriteMode = true;
+    Action(TCommand::ModusOverwrite1)->setChecked(true);
+    StatusBar1->SetPanelText(2, QString::fromLatin1(Texts::Overwrite));
+    Engine::TextMode = true;
+    Action(TCommand::ModusText1)->setChecked(true);
+    ArrangePanes();
+}
+
+void TFormMain::FormActivate()
+{
+    if (Activated)
+        return;
+    Activated = true;
+    ReadSettings();
+    // Qt's clipboard needs no registration of the binary format, so Clipboard1 always stays usable.
+    if (!Engine::FileBuffer && !Engine::AllocateBuffer()) {
+        // The engine has said that the program ends.
+        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(1); });
+        return;
+    }
+    if (!FirstArgument.empty())
+        Engine::OpenFile(FirstArgument, false);
+}
+
+void TFormMain::FormClose()
+{
+    if (Engine::FileBuffer)
+        Engine::FreeBuffer();
+    WriteSettings();
+    OfferToEmptyClipboard();
+}
+
+void TFormMain::Exit1Click()
+{
+    close();
+}
+
+bool TFormMain::event(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::StatusTip:
+        ShowStatusMessage(static_cast<QStatusTipEvent*>(event)->tip());
+        return true;
+    case QEvent::WindowActivate:
+        FormActivate();
+        break;
+    default:
+        break;
+    }
+    return QMainWindow::event(event);
+}
+
+void TFormMain::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    // Some window managers never activate the window; the start-up work must run anyway.
+    if (!Activated)
+        QMetaObject::invokeMethod(this, &TFormMain::FormActivate, Qt::QueuedConnection);
+}
+
+void TFormMain::closeEvent(QCloseEvent* event)
+{
+    // While a progress box runs the operation owns the buffer; the window stays.
+    if (Progress || !Engine::ConfirmSave()) {
+        event->ignore();
+        return;
+    }
+    FormClose();
+    event->accept();
+}
+
+// Geometry. The frame and the caption belong to the window manager; the client area holds the menu bar,
+// the toolbar strip, the panes with the scroll bar and the status bar, with a border of one pixel around
+// the panes as the designed layout has.
+namespace {
+constexpr int BorderWidth = 1;
+constexpr int BorderHeight = 1;
+} // namespace
+
+static int MenuBarHeight(const QMainWindow* window)
+{
+    const QMenuBar* bar = qobject_cast<const QMenuBar*>(window->menuWidget());
+    if (!bar || bar->isNativeMenuBar())
+        return 0;
+    return bar->sizeHint().height();
+}
+
+static int ScrollBarWidth(const QWidget* widget)
+{
+    return widget->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+}
+
+static int StripHeight(const QWidget* panel)
+{
+    return panel->isHidden() ? 0 : panel->height();
+}
+
+int TFormMain::WindowWidthFor(int cols) const
+{
+    return 4 * BorderWidth + PaneWidth(JkStrGridText, cols) + PaneWidth(JkStrGridHex, cols) + ScrollBarWidth(this);
+}
+
+int TFormMain::WindowHeightFor(int rows) const
+{
+    return MenuBarHeight(this) + 2 * BorderHeight + StripHeight(Panel1) + StatusBar1->sizeHint().height() +
+           PaneHeight(JkStrGridText, rows);
+}
+
+int TFormMain::ColsForWidth(int width) const
+{
+    const int line = JkStrGridText->GridLineWidth();
+    return (width - 4 * BorderWidth - ScrollBarWidth(this) - 4 * line) /
+           (JkStrGridHex->DefaultColWidth() + JkStrGridText->DefaultColWidth() + 2 * line);
+}
+
+int TFormMain::RowsForHeight(int height) const
+{
+    const int line = JkStrGridText->GridLineWidth();
+    return (height - MenuBarHeight(this) - 2 * BorderHeight - StripHeight(Panel1) -
+            StatusBar1->sizeHint().height() - 4 * line) /
+           (line + JkStrGridText->DefaultRowHeight());
+}
+
+void TFormMain::SetPaneDimensions(int cols, int rows)
+{
+    const bool wasResizing = Resizing;
+    Resizing = true;
+    for (TJkStrGrid* pane : {JkStrGridText, JkStrGridHex}) {
+        pane->SetColCount(cols);
+        pane->SetRowCount(rows);
+        pane->resize(PaneWidth(pane, cols), PaneHeight(pane, rows));
+    }
+    JkStrGridHex->move(JkStrGridText->x() + JkStrGridText->width() + BorderWidth, JkStrGridText->y());
+    const QSize wanted(WindowWidthFor(cols), WindowHeightFor(rows));
+    // A maximised or full-screen window keeps its size; only a differing size is asked for, so the
+    // resize event that answers it finds nothing more to do.
+    if (!isMaximized() && !isFullScreen() && size() != wanted)
+        resize(wanted);
+    ScrollBar1->setGeometry(JkStrGridHex->x() + JkStrGridHex->width() + BorderWidth, ScrollBar1->y(),
+                            ScrollBarWidth(this), JkStrGridText->height() - 1);
+    LayoutChildren();
+
+    Engine::Cols = cols;
+    Engine::Rows = rows;
+    Engine::PageBytes = cols * rows;
+    ScrollBar1->SmallChange = Engine::PageBytes;
+    ScrollBar1->LargeChange = 10 * Engine::PageBytes;
+    if (Engine::FileOpen) {
+        Engine::GoToStart();
+    } else {
+        Engine::TopAddress = 1;
+        Engine::CursorCol = 0;
+        Engine::CursorRow = 0;
+        SelectCell(0, 0);
+    }
+    Resizing = wasResizing;
+}
+
+void TFormMain::LayoutChildren()
+{
+    Panel1->setGeometry(0, 0, Client->width(), StripHeight(Panel1));
+    const int statusHeight = StatusBar1->sizeHint().height();
+    StatusBar1->setGeometry(0, Client->height() - statusHeight, Client->width(), statusHeight);
+}
+
+void TFormMain::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    LayoutChildren();
+    if (!Resizing)
+        FormResize();
+}
+
+void TFormMain::FormResize()
+{
+    const int cols = std::max(ColsForWidth(width()), 10);
+    const int rows = std::max(RowsForHeight(height()), 10);
+    SetPaneDimensions(cols, rows);
+}
+
+void TFormMain::ApplyFontSize(int size)
+{
+    for (TJkStrGrid* pane : {JkStrGridText, JkStrGridHex})
+        pane->SetFontSize(size);
+    const QFontMetrics metrics(JkStrGridText->PaneFont());
+    QChar widest = u'X';
+    QChar tallest = u'X';
+    int width = 0;
+    int height = 0;
+    for (QChar digit : QStringLiteral("0123456789ABCDEF")) {
+        if (metrics.horizontalAdvance(digit) > width) {
+            width = metrics.horizontalAdvance(digit);
+            widest = digit;
+        }
+        if (metrics.height() > height) {
+            height = metrics.height();
+            tallest = digit;
+        }
+    }
+    (void)tallest;
+    JkStrGridText->SetDefaultColWidth(width + 4);
+    JkStrGridHex->SetDefaultColWidth(metrics.horizontalAdvance(QString(2, widest)) + 4);
+    for (TJkStrGrid* pane : {JkStrGridText, JkStrGridHex})
+        pane->SetDefaultRowHeight(height + 4);
+    SetPaneDimensions(Engine::Cols, Engine::Rows);
+}
+
+void TFormMain::ApplyFontName(const QString& name)
+{
+    for (TJkStrGrid* pane : {JkStrGridText, JkStrGridHex})
+        pane->SetFontName(name.left(255));
+    ApplyFontSize(JkStrGridHex->FontSize());
+}
+
+void TFormMain::SetToolBarHidden(bool hidden)
+{
+    Panel1->setHidden(hidden);
+    Panel1->resize(Panel1->width(), hidden ? 0 : ToolBarHeight);
+    const int strip = StripHeight(Panel1);
+    JkStrGridText->move(JkStrGridText->x(), strip + 1);
+    JkStrGridHex->move(JkStrGridHex->x(), strip + 1);
+    SetPaneDimensions(Engine::Cols, Engine::Rows);
+    ScrollBar1->move(ScrollBar1->x(), strip + 2);
+}
+
+// Messages, busy indicator and progress box.
+int TFormMain::ShowInfo(const std::string& text)
+{
+    return ::ShowInfo(QString::fromStdString(text));
+}
+
+int TFormMain::ShowError(const std::string& text)
+{
+    return ::ShowError(QString::fromStdString(text));
+}
+
+int TFormMain::AskYesNo(const std::string& text)
+{
+    return ::AskYesNo(QString::fromStdString(text));
+}
+
+int TFormMain::AskYesNoCancel(const std::string& text)
+{
+    return ::AskYesNoCancel(QString::fromStdString(text));
+}
+
+void TFormMain::BusyOn(const std::string& text)
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    ShowStatusMessage(QString::fromStdString(text));
+    // Repaint only: a queued key would act on half-changed state.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void TFormMain::BusyOff()
+{
+    QApplication::restoreOverrideCursor();
+    ShowStatusMessage(QString());
+}
+
+void TFormMain::ProgressOpen(const std::string& caption, const std::string& label)
+{
+    delete Progress;
+    Progress = new TProgressBox(this, true, true, QString::fromStdString(label), QString::fromStdString(caption));
+}
+
+bool TFormMain::SetProgress(int64_t done, int64_t total, int step)
+{
+    return Progress && ::SetProgress(Progress, done, total, step);
+}
+
+void TFormMain::SetProgressText(const std::string& text, int every)
+{
+    if (Progress)
+        ::SetProgressText(Progress, QString::fromStdString(text), every);
+}
+
+void TFormMain::EnableCancel(bool on)
+{
+    if (Progress)
+        ::EnableCancel(Progress, on);
+}
+
+bool TFormMain::Cancelled()
+{
+    return Progress && Progress->Cancelled;
+}
+
+void TFormMain::ProgressClose()
+{
+    delete Progress;
+    Progress = nullptr;
+}
+
+void TFormMain::SetCaption(const std::string& caption)
+{
+    setWindowTitle(QString::fromStdString(caption));
+}
+
+std::optional<std::string> TFormMain::ChooseFile(TFileDialogMode mode, const std::string& title, std::string& dir,
+                                                 const std::string& masks, const std::string& favouritesSection)
+{
+    QString directory = QString::fromStdString(dir);
+    const std::optional<QString> chosen =
+        ::ChooseFile(this, mode, QString::fromStdString(title), directory, QString::fromStdString(masks),
+                     QString::fromStdString(favouritesSection));
+    if (!chosen)
+        return std::nullopt;
+    dir = directory.toStdString();
+    return chosen->toStdString();
+}

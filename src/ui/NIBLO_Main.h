@@ -1,0 +1,142 @@
+#pragma once
+
+#include "engine/EngineHost.h"
+
+#include <QColor>
+#include <QMainWindow>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+class QAction;
+class QMenu;
+class QToolButton;
+class TJkScrollBar;
+class TJkStatusBar;
+class TJkStrGrid;
+class TProgressBox;
+
+// The main window: toolbar strip, text and hex panes, scroll bar, status bar and main menu. It is the
+// engine's host: every message, progress, status and pane request of the engine lands here.
+class TFormMain : public QMainWindow, public TEngineHost {
+    Q_OBJECT
+public:
+    // firstArgument: the first command-line argument (UTF-8), opened at the first activation unless empty.
+    explicit TFormMain(std::string firstArgument = {}, QWidget* parent = nullptr);
+    ~TFormMain() override;
+
+    // Components, by their names.
+    QWidget* Panel1 = nullptr;
+    TJkStrGrid* JkStrGridText = nullptr;
+    TJkStrGrid* JkStrGridHex = nullptr;
+    TJkScrollBar* ScrollBar1 = nullptr;
+    TJkStatusBar* StatusBar1 = nullptr;
+    QAction* Action(TCommand command) const { return Actions[size_t(command)]; }
+    QToolButton* Button(TCommand command) const { return Buttons[size_t(command)]; }
+    QMenu* Reopen1 = nullptr;
+    QMenu* Clipboard1 = nullptr;
+
+    // Window-level state.
+    bool Activated = false;
+    int ToolBarHeight = 25;
+    bool HideToolBar = false;
+    QColor ColorBlock = QColor(255, 0, 0);
+    QString VersionText;
+
+    // Runs a menu command or the command of a toolbar button.
+    void Run(TCommand command);
+
+    // Life cycle.
+    void FormActivate();
+    void Exit1Click();
+
+    // Geometry. Sizes are of the window's client area (menu bar included, frame excluded).
+    void SetPaneDimensions(int cols, int rows);
+    void ApplyFontName(const QString& name);
+    void ApplyFontSize(int size);
+    void SetToolBarHidden(bool hidden);
+    int WindowWidthFor(int cols) const;
+    int WindowHeightFor(int rows) const;
+    int ColsForWidth(int width) const;
+    int RowsForHeight(int height) const;
+
+    // Panes and status.
+    TJkStrGrid* ActivePane() const;
+    void RefreshPane(TJkStrGrid* pane, int32_t col, int32_t row);
+    static uint8_t DisplayChar(uint8_t byte);
+    void ArrangePanes();
+    void ScrollBar1Scroll(int code, int32_t& position);
+    void ShowStatusMessage(const QString& text);
+
+    // TEngineHost.
+    int ShowInfo(const std::string& text) override;
+    int ShowError(const std::string& text) override;
+    int AskYesNo(const std::string& text) override;
+    int AskYesNoCancel(const std::string& text) override;
+    void BusyOn(const std::string& text) override;
+    void BusyOff() override;
+    void ProgressOpen(const std::string& caption, const std::string& label) override;
+    bool SetProgress(int64_t done, int64_t total, int step) override;
+    void SetProgressText(const std::string& text, int every) override;
+    void EnableCancel(bool on) override;
+    bool Cancelled() override;
+    void ProgressClose() override;
+    void UpdateStatus() override;
+    void RefreshPanes(int32_t col, int32_t row) override;
+    void SelectCell(int32_t col, int32_t row) override;
+    void ClearPanes() override;
+    void RepaintPanes() override;
+    void SetScrollBarEnabled(bool on) override;
+    void SetCaption(const std::string& caption) override;
+    void SetCommandsEnabled(std::span<const TCommand> commands, bool on) override;
+    void DisableFileCommands() override;
+    std::optional<std::string> ChooseFile(TFileDialogMode mode, const std::string& title, std::string& dir,
+                                          const std::string& masks, const std::string& favouritesSection) override;
+    void AddRecentFile(const std::string& path) override;
+
+    TProgressBox* ProgressBox() const { return Progress; }
+
+protected:
+    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // Creation (NIBLO_MainMenu.cpp builds the menu and the toolbar strip).
+    void FormCreate();
+    void CreateMenu();
+    void CreateToolBar();
+    QAction* AddItem(QMenu* menu, TCommand command, const char* name, const QString& caption,
+                     const QKeySequence& shortcut, const QString& hint, int helpContext, int tag);
+    QToolButton* AddButton(TCommand command, const char* name, int left, const QString& hint,
+                           const QString& glyph, int tag);
+    void SetCommandEnabled(TCommand command, bool on);
+    void DisableTagged(QMenu* menu);
+
+    // Places kept for the parts that come later.
+    void InstallHelp();
+    void CreateRecentFiles();
+    void CreateFileDrop();
+    void ReadSettings();
+    void WriteSettings();
+    void OfferToEmptyClipboard();
+    void FormClose();
+
+    // Panes (NIBLO_MainView.cpp).
+    void CreatePanes();
+    void LayoutChildren();
+    void FormResize();
+    void JkStrGridDrawCell(TJkStrGrid* grid, int col, int row, const QRect& rect, QPainter& painter,
+                           bool selected);
+    bool JkStrGridSelectCell(TJkStrGrid* grid, int col, int row);
+
+    std::array<QAction*, size_t(TCommand::CommandCount)> Actions{};
+    std::array<QToolButton*, size_t(TCommand::CommandCount)> Buttons{};
+    QWidget* Client = nullptr;
+    TProgressBox* Progress = nullptr;
+    std::string FirstArgument;
+    bool Resizing = false;
+};

@@ -1,0 +1,234 @@
+// The panes, the scroll bar and the status panels of the main window.
+#include "ui/NIBLO_Main.h"
+
+#include "engine/ByteStore.h"
+#include "engine/EngineState.h"
+#include "engine/StringTable.h"
+#include "engine/TextFormat.h"
+#include "ui/JkGrid.h"
+#include "ui/JkScroll.h"
+#include "ui/Jkdialog.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+#include <array>
+
+namespace {
+
+const std::array<QString, 256>& HexTexts()
+{
+    static const std::array<QString, 256> texts = [] {
+        std::array<QString, 256> result;
+        for (int i = 0; i < 256; ++i)
+            result[size_t(i)] = QStringLiteral("%1").arg(i, 2, 16, QLatin1Char('0')).toUpper();
+        return result;
+    }();
+    return texts;
+}
+
+// The colour of panes that take no input, as the system draws inactive borders.
+QColor InactiveColor(const QWidget* widget)
+{
+    return widget->palette().color(QPalette::Active, QPalette::Button);
+}
+
+QColor ActiveColor(const QWidget* widget)
+{
+    return widget->palette().color(QPalette::Active, QPalette::Base);
+}
+
+} // namespace
+
+void TFormMain::CreatePanes()
+{
+    JkStrGridText = new TJkStrGrid(Client);
+    JkStrGridText->setObjectName(QStringLiteral("JkStrGridText"));
+    JkStrGridText->setProperty("helpContext", 39);
+    JkStrGridText->SetColCount(19);
+    JkStrGridText->SetRowCount(20);
+    JkStrGridText->SetDefaultColWidth(15);
+    JkStrGridText->SetDefaultRowHeight(15);
+    JkStrGridText->move(0, 26);
+
+    JkStrGridHex = new TJkStrGrid(Client);
+    JkStrGridHex->setObjectName(QStringLiteral("JkStrGridHex"));
+    JkStrGridHex->setProperty("helpContext", 40);
+    JkStrGridHex->SetColCount(19);
+    JkStrGridHex->SetRowCount(20);
+    JkStrGridHex->SetDefaultColWidth(20);
+    JkStrGridHex->SetDefaultRowHeight(15);
+    JkStrGridHex->move(327, 26);
+    JkStrGridHex->SetBackgroundColor(InactiveColor(this));
+
+    JkStrGridText->SetSlaveGrid(JkStrGridHex);
+    for (TJkStrGrid* pane : {JkStrGridText, JkStrGridHex}) {
+        pane->OnDrawCell = [this](TJkStrGrid* grid, int col, int row, const QRect& rect, QPainter& painter,
+                                  bool selected) { JkStrGridDrawCell(grid, col, row, rect, painter, selected); };
+        pane->OnSelectCell = [this](TJkStrGrid* grid, int col, int row) {
+            return JkStrGridSelectCell(grid, col, row);
+        };
+    }
+
+    StatusBar1 = new TJkStatusBar(Client);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setProperty("helpContext", 999);
+    StatusBar1->SetPanelWidths({115, 78, 55, 500});
+}
+
+TJkStrGrid* TFormMain::ActivePane() const
+{
+    return Engine::TextMode ? JkStrGridText : JkStrGridHex;
+}
+
+uint8_t TFormMain::DisplayChar(uint8_t byte)
+{
+    return byte == 0 ? 176 : byte;
+}
+
+void TFormMain::RefreshPane(TJkStrGrid* pane, int32_t col, int32_t row)
+{
+    if (!Engine::FileOpen || !Engine::FileBuffer)
+        return;
+    const bool textPane = pane == JkStrGridText;
+    const bool oem = pane->UsesOemGlyphs();
+    const QString blank = textPane ? QString() : QStringLiteral("  ");
+    pane->BeginUpdate();
+    for (int r = row; r < pane->RowCount(); ++r) {
+        for (int c = r == row ? col : 0; c < pane->ColCount(); ++c) {
+            const int64_t address = int64_t(Engine::TopAddress) + int64_t(r) * Engine::Cols + c;
+            if (address > Engine::BottomAddress || address > Engine::FileSize) {
+                pane->SetCell(c, r, blank);
+                continue;
+            }
+            const uint8_t byte = Engine::ReadByte(int32_t(address));
+            pane->SetCell(c, r, textPane ? QString(ByteGlyph(DisplayChar(byte), oem)) : HexTexts()[byte]);
+        }
+    }
+    pane->EndUpdate();
+}
+
+void TFormMain::RefreshPanes(int32_t col, int32_t row)
+{
+    RefreshPane(JkStrGridText, col, row);
+    RefreshPane(JkStrGridHex, col, row);
+}
+
+void TFormMain::SelectCell(int32_t col, int32_t row)
+{
+    SetCellAndSlave(ActivePane(), col, row);
+}
+
+void TFormMain::ClearPanes()
+{
+    JkStrGridText->ClearCells();
+    JkStrGridHex->ClearCells();
+}
+
+void TFormMain::RepaintPanes()
+{
+    JkStrGridText->update();
+    JkStrGridHex->update();
+}
+
+void TFormMain::SetScrollBarEnabled(bool on)
+{
+    ScrollBar1->setEnabled(on);
+}
+
+void TFormMain::ArrangePanes()
+{
+    JkStrGridText->SetSlaveGrid(nullptr);
+    JkStrGridHex->SetSlaveGrid(nullptr);
+    TJkStrGrid* active = ActivePane();
+    TJkStrGrid* inactive = active == JkStrGridText ? JkStrGridHex : JkStrGridText;
+    active->SetBackgroundColor(ActiveColor(this));
+    active->setEnabled(true);
+    // The inactive pane takes no input but keeps showing the data and the cursor cell.
+    inactive->SetBackgroundColor(InactiveColor(this));
+    inactive->setEnabled(false);
+    active->setFocus();
+    active->SetSlaveGrid(inactive);
+    UpdateStatus();
+}
+
+void TFormMain::JkStrGridDrawCell(TJkStrGrid* grid, int col, int row, const QRect& rect, QPainter& painter,
+                                  bool selected)
+{
+    if (!Engine::FileOpen || Engine::BlockBegin == 0 || Engine::BlockEnd == 0)
+        return;
+    const int64_t address = int64_t(Engine::TopAddress) + int64_t(row) * Engine::Cols + col;
+    if (address < Engine::BlockBegin || address > Engine::BlockEnd)
+        return;
+    const QColor background = selected ? grid->palette().color(QPalette::Active, QPalette::Highlight)
+                                       : grid->BackgroundColor();
+    painter.fillRect(rect, background);
+    painter.setPen(ColorBlock);
+    painter.drawText(rect.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                     grid->Cell(col, row));
+}
+
+bool TFormMain::JkStrGridSelectCell(TJkStrGrid* grid, int col, int row)
+{
+    // Until the keyboard rules arrive: a cell may be chosen when it holds a byte (or is the first cell of an
+    // empty file), and the cursor follows it.
+    (void)grid;
+    if (!Engine::FileOpen)
+        return false;
+    const int64_t address = int64_t(Engine::TopAddress) + int64_t(row) * Engine::Cols + col;
+    if (address > std::max<int32_t>(Engine::FileSize, 1))
+        return false;
+    Engine::CursorCol = col;
+    Engine::CursorRow = row;
+    UpdateStatus();
+    return true;
+}
+
+void TFormMain::UpdateStatus()
+{
+    if (!Engine::FileOpen || Engine::FileSize == 0 || !Engine::FileBuffer) {
+        StatusBar1->SetPanelText(0, QString());
+        StatusBar1->SetPanelText(1, QString());
+        ScrollBar1->SetParams(0, 0, 0, 0);
+        return;
+    }
+    const int32_t address = Engine::CurrentAddress();
+    const int64_t shown = int64_t(address) - 1 + Engine::AddressBase;
+    StatusBar1->SetPanelText(
+        0, QString::fromStdString(FormatText(Engine::TextMode ? Texts::AdrDec : Texts::AdrHex, {shown})));
+    // A cursor past the last byte (insert position) has no byte to show.
+    StatusBar1->SetPanelText(1, address >= 1 && address <= Engine::FileSize
+                                    ? QString::fromStdString(
+                                          FormatText(Texts::CharDec, {int64_t(Engine::ReadByte(address))}))
+                                    : QString());
+    ScrollBar1->SetParams(address, 1, Engine::PageBytes, Engine::FileSize);
+}
+
+void TFormMain::ShowStatusMessage(const QString& text)
+{
+    const int limit = RemainingPanelWidth(StatusBar1, 3) - 10;
+    StatusBar1->SetPanelText(3, FitText(text, QFontMetrics(StatusBar1->font()), limit));
+}
+
+void TFormMain::ScrollBar1Scroll(int code, int32_t& position)
+{
+    // The panes do not follow the thumb or a held arrow; the view is rebuilt once when the scroll ends.
+    if (code != scEndScroll) {
+        ShowStatusMessage(QString::fromLatin1(Texts::Scrolling));
+        return;
+    }
+    ShowStatusMessage(QString());
+    if (!Engine::FileOpen || Engine::FileSize == 0)
+        return;
+    const int32_t p = position;
+    if (int64_t(p) >= int64_t(Engine::FileSize) - Engine::PageBytes + 1) {
+        Engine::GoToEnd();
+    } else if (p > Engine::PageBytes) {
+        Engine::ShowAddress((p - 1) / Engine::Cols * Engine::Cols + 1, true, false);
+        UpdateStatus();
+    } else {
+        Engine::GoToStart();
+    }
+    // The thumb stays where the view went, not where it was dropped.
+    position = Engine::CurrentAddress();
+}

@@ -1,0 +1,601 @@
+// The main window: start-up, file commands through the menu, status panels, panes, scroll bar and resizing.
+#include "ui/NIBLO_Main.h"
+
+#include "engine/ByteStore.h"
+#include "engine/EngineState.h"
+#include "support/ModalAnswer.h"
+#include "ui/JkGrid.h"
+#include "ui/JkScroll.h"
+#include "ui/Jkdialog.h"
+
+#include <QAction>
+#include <QFile>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <stdexcept>
+
+namespace {
+
+QByteArray SampleBytes(int size)
+{
+    QByteArray bytes(size, '\0');
+    for (int i = 0; i < size; ++i)
+        bytes[i] = char((i * 37 + 11) & 0xFF);
+    return bytes;
+}
+
+QString WriteFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
+{
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+QByteArray ReadFile(const QString& path)
+{
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+// Every menu item and toolbar button with its tag.
+struct TCommandItem {
+    QString Name;
+    int Tag;
+    bool Enabled;
+};
+
+void CollectMenu(const QMenu* menu, QList<TCommandItem>& items)
+{
+    for (QAction* action : menu->actions()) {
+        items.append({action->isSeparator() ? QStringLiteral("separator") : action->objectName(),
+                      action->property("tag").toInt(), action->isEnabled()});
+        if (action->menu())
+            CollectMenu(action->menu(), items);
+    }
+}
+
+QList<TCommandItem> AllCommands(const TFormMain& form)
+{
+    QList<TCommandItem> items;
+    for (QAction* top : form.menuBar()->actions())
+        CollectMenu(top->menu(), items);
+    for (QToolButton* button : form.Panel1->findChildren<QToolButton*>())
+        items.append({button->objectName(), button->property("tag").toInt(), button->isEnabled()});
+    return items;
+}
+
+// Starts the window as the program does: shown, then its first activation with the given argument.
+struct TStartedForm {
+    explicit TStartedForm(const QString& argument = {})
+        : Form(argument.toStdString())
+    {
+        Form.show();
+        Form.FormActivate();
+    }
+    TFormMain Form;
+};
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { Engine::ResetEngineState(); }
+    void cleanup() { Engine::ResetEngineState(); }
+
+    void startsWithoutFileInNoFileState_data();
+    void startsWithoutFileInNoFileState();
+    void opensFirstArgumentWithSpacesAndNonAscii();
+    void secondActivationDoesNothing();
+    void menuTableNamesAndTags();
+    void newNamesFilesInTurnAndCloseReturnsToNoFile();
+    void saveWritesExactlyTheBuffer();
+    void confirmSaveAnswers_data();
+    void confirmSaveAnswers();
+    void closingWindowAsksAndCanBeRefused();
+    void statusPanelsFollowCursorModeAndBase();
+    void panesShowBytesAndBlankAfterEnd();
+    void blockIsDrawnInBlockColour();
+    void hintsReachMessagePanel();
+    void resizeSnapsToWholeCellsWithoutLoop();
+    void scrollBarDragChangesNothingUntilRelease();
+    void scrollBarParamsClampAndReject();
+    void scrollBarReportsCodesWithEndOnRelease();
+    void slaveGridsFollowButNotInCircle();
+    void arrowKeysWrapAtRowEnds();
+};
+
+void TestMainWindow::startsWithoutFileInNoFileState_data()
+{
+    QTest::addColumn<QString>("argument");
+    QTest::newRow("no argument") << QString();
+    QTest::newRow("empty first argument") << QString("");
+}
+
+void TestMainWindow::startsWithoutFileInNoFileState()
+{
+    QFETCH(QString, argument);
+    TStartedForm started(argument);
+    TFormMain& form = started.Form;
+
+    QCOMPARE(form.windowTitle(), QString("NIBLO"));
+    QVERIFY(!Engine::FileOpen);
+    QVERIFY(Engine::FileBuffer != nullptr);
+    for (const TCommandItem& item : AllCommands(form))
+        QVERIFY2(item.Enabled == (item.Tag != 1), qPrintable(item.Name));
+    QCOMPARE(form.StatusBar1->PanelText(0), QString());
+    QCOMPARE(form.StatusBar1->PanelText(1), QString());
+    QCOMPARE(form.StatusBar1->PanelText(2), QString("Overwrite"));
+    QVERIFY(!form.ScrollBar1->isEnabled());
+    QCOMPARE(form.ScrollBar1->Max(), 0);
+    QCOMPARE(form.JkStrGridText->Cell(0, 0), QString());
+    QCOMPARE(Engine::Cols, 19);
+    QCOMPARE(Engine::Rows, 20);
+}
+
+void TestMainWindow::opensFirstArgumentWithSpacesAndNonAscii()
+{
+    QTemporaryDir dir;
+    const QByteArray bytes = SampleBytes(3000);
+    const QString path = WriteFile(dir, QString::fromUtf8("my dätä.bin"), bytes);
+    TStartedForm started(path);
+    TFormMain& form = started.Form;
+
+    QCOMPARE(form.windowTitle(), QString::fromUtf8("NIBLO - my dätä.bin"));
+    QVERIFY(Engine::FileOpen);
+    QCOMPARE(Engine::FileSize, 3000);
+    QCOMPARE(QByteArray(reinterpret_cast<const char*>(Engine::FileBuffer), 3000), bytes);
+    // The commands of an open file come on together; the block commands wait for a block.
+    for (const char* name : {"Save1", "SaveAs1", "Close1", "Insertfile1", "Find1", "Goto1", "Clipboard1", "Paste1",
+                             "Decode1", "Patch1"})
+        QVERIFY2(form.findChild<QAction*>(name)->isEnabled(), name);
+    for (const char* name : {"JkBtnSave", "JkBtnPaste", "JkBtnFind", "JkBtnReplace"})
+        QVERIFY2(form.findChild<QToolButton*>(name)->isEnabled(), name);
+    QVERIFY(!form.Action(TCommand::Replaceundo1)->isEnabled());
+    QVERIFY(form.ScrollBar1->isEnabled());
+    QCOMPARE(form.ScrollBar1->Max(), 3000);
+    QCOMPARE(form.ScrollBar1->PageSize(), Engine::PageBytes);
+}
+
+void TestMainWindow::secondActivationDoesNothing()
+{
+    QTemporaryDir dir;
+    const QString path = WriteFile(dir, "a.bin", SampleBytes(10));
+    TStartedForm started(path);
+    started.Form.Run(TCommand::Close1);
+    QVERIFY(!Engine::FileOpen);
+    started.Form.FormActivate();
+    QCoreApplication::processEvents();
+    QVERIFY(!Engine::FileOpen);
+    QCOMPARE(started.Form.windowTitle(), QString("NIBLO"));
+}
+
+void TestMainWindow::menuTableNamesAndTags()
+{
+    TStartedForm started;
+    TFormMain& form = started.Form;
+    QAction* blockCopy = form.findChild<QAction*>("Blockcopyovwr1");
+    QVERIFY(blockCopy);
+    QCOMPARE(blockCopy->text(), QString("Block copy/&overwrite"));
+    QCOMPARE(blockCopy->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_W));
+    QCOMPARE(blockCopy->statusTip(), QString("Copy block at current adress (overwriting)"));
+    QCOMPARE(form.findChild<QAction*>("Findagainup1")->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F3));
+    QCOMPARE(form.findChild<QAction*>("Replace1")->property("helpContext").toInt(), 53);
+    QVERIFY(form.Action(TCommand::ModusText1)->isCheckable() && form.Action(TCommand::ModusText1)->isChecked());
+    QVERIFY(form.Action(TCommand::ModusOverwrite1)->isChecked());
+    QCOMPARE(form.Reopen1->actions().size(), 0);
+
+    // The Search menu's one separator goes with the file commands.
+    QList<TCommandItem> search;
+    CollectMenu(form.findChild<QMenu*>("Search1"), search);
+    int separators = 0;
+    for (const TCommandItem& item : search)
+        if (item.Name == "separator") {
+            ++separators;
+            QCOMPARE(item.Tag, 1);
+            QVERIFY(!item.Enabled);
+        }
+    QCOMPARE(separators, 1);
+    QCOMPARE(form.Panel1->findChildren<QToolButton*>().size(), 11);
+    QCOMPARE(form.findChild<QToolButton*>("JkBtnWhats")->x(), 255);
+}
+
+void TestMainWindow::newNamesFilesInTurnAndCloseReturnsToNoFile()
+{
+    TStartedForm started;
+    TFormMain& form = started.Form;
+
+    form.findChild<QToolButton*>("JkBtnNew")->click();
+    QCOMPARE(form.windowTitle(), QString("NIBLO - NoName1"));
+    QVERIFY(Engine::FileOpen);
+    QCOMPARE(Engine::FileSize, 0);
+    QVERIFY(form.Action(TCommand::Save1)->isEnabled());
+    QVERIFY(form.Button(TCommand::JkBtnSave)->isEnabled());
+    // An empty file shows no address.
+    QCOMPARE(form.StatusBar1->PanelText(0), QString());
+
+    form.Action(TCommand::Close1)->trigger();
+    QCOMPARE(form.windowTitle(), QString("NIBLO"));
+    for (const TCommandItem& item : AllCommands(form))
+        QVERIFY2(item.Enabled == (item.Tag != 1), qPrintable(item.Name));
+
+    form.Action(TCommand::New1)->trigger();
+    QCOMPARE(form.windowTitle(), QString("NIBLO - NoName2"));
+}
+
+void TestMainWindow::saveWritesExactlyTheBuffer()
+{
+    QTemporaryDir dir;
+    QByteArray bytes = SampleBytes(300000);
+    const QString path = WriteFile(dir, "big.bin", bytes);
+    TStartedForm started(path);
+    Engine::WriteByte(1, 0x5A);
+    Engine::WriteByte(300000, 0xA5);
+    Engine::Modified = true;
+
+    started.Form.Button(TCommand::JkBtnSave)->click();
+    bytes[0] = char(0x5A);
+    bytes[299999] = char(0xA5);
+    QCOMPARE(ReadFile(path), bytes);
+    QVERIFY(!Engine::Modified);
+}
+
+void TestMainWindow::confirmSaveAnswers_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<bool>("closed");
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("Yes saves and closes") << "Yes" << true << true;
+    QTest::newRow("No closes without saving") << "No" << true << false;
+    QTest::newRow("Cancel keeps everything") << "Cancel" << false << false;
+}
+
+void TestMainWindow::confirmSaveAnswers()
+{
+    QFETCH(QString, button);
+    QFETCH(bool, closed);
+    QFETCH(bool, saved);
+    QTemporaryDir dir;
+    const QByteArray bytes = SampleBytes(100);
+    const QString path = WriteFile(dir, "name.bin", bytes);
+    TStartedForm started(path);
+    Engine::WriteByte(5, 0);
+    Engine::Modified = true;
+
+    QString question;
+    AnswerNextModal(button, &question);
+    started.Form.Run(TCommand::Close1);
+
+    QCOMPARE(question, QString("name.bin modified. Save now?"));
+    QCOMPARE(!Engine::FileOpen, closed);
+    QCOMPARE(started.Form.windowTitle(), closed ? QString("NIBLO") : QString("NIBLO - name.bin"));
+    QByteArray expected = bytes;
+    if (saved)
+        expected[4] = '\0';
+    QCOMPARE(ReadFile(path), expected);
+}
+
+void TestMainWindow::closingWindowAsksAndCanBeRefused()
+{
+    QTemporaryDir dir;
+    const QString path = WriteFile(dir, "keep.bin", SampleBytes(10));
+    TStartedForm started(path);
+    Engine::Modified = true;
+
+    AnswerNextModal("Cancel");
+    QVERIFY(!started.Form.close());
+    QVERIFY(started.Form.isVisible());
+    QVERIFY(Engine::FileBuffer != nullptr);
+
+    AnswerNextModal("No");
+    QVERIFY(started.Form.close());
+    // Closing releases the buffer.
+    QVERIFY(Engine::FileBuffer == nullptr);
+}
+
+void TestMainWindow::statusPanelsFollowCursorModeAndBase()
+{
+    QTemporaryDir dir;
+    const QByteArray bytes = SampleBytes(3000);
+    const QString path = WriteFile(dir, "s.bin", bytes);
+    TStartedForm started(path);
+    TFormMain& form = started.Form;
+
+    QCOMPARE(form.StatusBar1->PanelText(0), QString("Adr. dec: 0"));
+    QCOMPARE(form.StatusBar1->PanelText(1), QString("Char dec: %1").arg(uint8_t(bytes[0])));
+
+    Engine::ShowAddress(1001, true, false);
+    QCOMPARE(Engine::CurrentAddress(), 1001);
+    QCOMPARE(form.StatusBar1->PanelText(0), QString("Adr. dec: 1,000"));
+    QCOMPARE(form.StatusBar1->PanelText(1), QString("Char dec: %1").arg(uint8_t(bytes[1000])));
+    QCOMPARE(form.ScrollBar1->Position(), 1001);
+
+    Engine::TextMode = false;
+    form.UpdateStatus();
+    QCOMPARE(form.StatusBar1->PanelText(0), QString("Adr. hex: 3E8"));
+    Engine::AddressBase = 1;
+    form.UpdateStatus();
+    QCOMPARE(form.StatusBar1->PanelText(0), QString("Adr. hex: 3E9"));
+}
+
+void TestMainWindow::panesShowBytesAndBlankAfterEnd()
+{
+    QTemporaryDir dir;
+    const QString path = WriteFile(dir, "p.bin", QByteArray("A\0\xFF", 3));
+    TStartedForm started(path);
+    TFormMain& form = started.Form;
+
+    QCOMPARE(form.JkStrGridText->Cell(0, 0), QString("A"));
+    QCOMPARE(form.JkStrGridText->Cell(1, 0), QString(QChar(0x2591))); // 0 shows as 176, a light shade
+    QCOMPARE(form.JkStrGridHex->Cell(1, 0), QString("00"));
+    QCOMPARE(form.JkStrGridHex->Cell(2, 0), QString("FF"));
+    QCOMPARE(form.JkStrGridText->Cell(3, 0), QString());
+    QCOMPARE(form.JkStrGridHex->Cell(3, 0), QString("  "));
+    QCOMPARE(form.JkStrGridHex->Cell(0, 1), QString("  "));
+
+    // Any other font shows the bytes through Windows-1252; every byte stays visible.
+    form.ApplyFontName("Some Other Font");
+    form.RefreshPanes(0, 0);
+    QCOMPARE(form.JkStrGridText->Cell(1, 0), QString(QChar(0x00B0)));
+    QCOMPARE(ByteGlyph(0x80, false), QChar(0x20AC));
+    QCOMPARE(ByteGlyph(0x01, false), QChar(0x263A));
+    QVERIFY(ByteGlyph(0x81, false).isPrint());
+}
+
+void TestMainWindow::blockIsDrawnInBlockColour()
+{
+    QTemporaryDir dir;
+    const QString path = WriteFile(dir, "b.bin", QByteArray(40, 'W'));
+    TStartedForm started(path);
+    TFormMain& form = started.Form;
+    auto redPixels = [&](TJkStrGrid* grid, int col) {
+        const QImage image = grid->grab(grid->CellRect(col, 0)).toImage();
+        int count = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                count += c.red() > 180 && c.green() < 90 && c.blue() < 90;
+            }
+        return count;
+    };
+
+    Engine::BlockBegin = 3;
+    Engine::BlockEnd = 0; // only the begin set: nothing coloured
+    form.RepaintPanes();
+    QCOMPARE(redPixels(form.JkStrGridText, 2), 0);
+
+    Engine::BlockEnd = 4;
+    form.RepaintPanes();
+    QCOMPARE(redPixels(form.JkStrGridText, 1), 0);
+    QVERIFY(redPixels(form.JkStrGridText, 2) > 0);
+    QVERIFY(redPixels(form.JkStrGridHex, 3) > 0);
+    QCOMPARE(redPixels(form.JkStrGridHex, 4), 0);
+}
+
+void TestMainWindow::hintsReachMessagePanel()
+{
+    TStartedForm started;
+    TFormMain& form = started.Form;
+    form.Action(TCommand::Writeblock1)->showStatusText(form.menuBar());
+    QCOMPARE(form.StatusBar1->PanelText(3), QString("Write block to file"));
+
+    QStatusTipEvent leave{QString()};
+    QCoreApplication::sendEvent(form.Button(TCommand::JkBtnFind), &leave);
+    QCOMPARE(form.StatusBar1->PanelText(3), QString());
+}
+
+void TestMainWindow::resizeSnapsToWholeCellsWithoutLoop()
+{
+    QTemporaryDir dir;
+    const QString path = WriteFile(dir, "r.bin", SampleBytes(5000));
+    TStartedForm started(path);
+    TFormMain& form = started.Form;
+    QCOMPARE(form.ColsForWidth(form.WindowWidthFor(23)), 23);
+    QCOMPARE(form.RowsForHeight(form.WindowHeightFor(17)), 17);
+
+    Engine::ShowAddress(2001, true, false);
+    form.resize(form.WindowWidthFor(25) + 7, form.WindowHeightFor(15) + 5);
+    QCoreApplication::processEvents();
+    QCOMPARE(Engine::Cols, 25);
+    QCOMPARE(Engine::Rows, 15);
+    QCOMPARE(Engine::PageBytes, 375);
+    QCOMPARE(form.size(), QSize(form.WindowWidthFor(25), form.WindowHeightFor(15)));
+    QCOMPARE(Engine::TopAddress, 1); // any resize goes back to the start
+    QCOMPARE(Engine::CurrentAddress(), 1);
+    QCOMPARE(form.JkStrGridText->ColCount(), 25);
+    QCOMPARE(form.JkStrGridHex->x(), form.JkStrGridText->width() + 1);
+
+    // Settled: further event processing asks for no other size.
+    int resizes = 0;
+    struct TCounter : QObject {
+        int* Count;
+        explicit TCounter(int* count) : Count(count) {}
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            *Count += event->type() == QEvent::Resize;
+            return false;
+        }
+    } counter(&resizes);
+    form.installEventFilter(&counter);
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    QCOMPARE(resizes, 0);
+
+    form.resize(50, 50);
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    QCOMPARE(Engine::Cols, 10);
+    QCOMPARE(Engine::Rows, 10);
+    QCOMPARE(form.size(), QSize(form.WindowWidthFor(10), form.WindowHeightFor(10)));
+    QVERIFY(resizes <= 2);
+    form.removeEventFilter(&counter);
+}
+
+void TestMainWindow::scrollBarDragChangesNothingUntilRelease()
+{
+    QTemporaryDir dir;
+    const QString path = WriteFile(dir, "d.bin", SampleBytes(10000));
+    TStartedForm started(path);
+    TFormMain& form = started.Form;
+    const int page = Engine::PageBytes;
+
+    form.ScrollBar1->Scroll(scTrack, 5000);
+    QCOMPARE(form.StatusBar1->PanelText(3), QString("Scrolling..."));
+    QCOMPARE(Engine::TopAddress, 1);
+    QCOMPARE(form.ScrollBar1->Position(), 5000);
+    form.ScrollBar1->Scroll(scEndScroll);
+    QCOMPARE(form.StatusBar1->PanelText(3), QString());
+    QCOMPARE(Engine::TopAddress, (5000 - 1) / Engine::Cols * Engine::Cols + 1);
+    QCOMPARE(form.ScrollBar1->Position(), Engine::CurrentAddress());
+
+    // Dropped within the last page: the end, cursor on the last byte.
+    form.ScrollBar1->Scroll(scTrack, 10000 - page / 2);
+    form.ScrollBar1->Scroll(scEndScroll);
+    QCOMPARE(Engine::CurrentAddress(), 10000);
+
+    // Within the first page: the start. A line step moves one page.
+    form.ScrollBar1->Scroll(scTrack, 3);
+    form.ScrollBar1->Scroll(scEndScroll);
+    QCOMPARE(Engine::CurrentAddress(), 1);
+    form.ScrollBar1->Scroll(scLineDown);
+    QCOMPARE(Engine::TopAddress, 1);
+    form.ScrollBar1->Scroll(scEndScroll);
+    QCOMPARE(Engine::TopAddress, page + 1);
+}
+
+void TestMainWindow::scrollBarParamsClampAndReject()
+{
+    TJkScrollBar bar;
+    int changes = 0;
+    bar.OnChange = [&changes] { ++changes; };
+    bar.SetParams(500, 1, 100, 1000);
+    QCOMPARE(bar.Position(), 500);
+    QCOMPARE(changes, 1);
+    bar.SetParams(990, 1, 100, 1000); // the thumb stops at max - page + 1
+    QCOMPARE(bar.Position(), 901);
+    bar.SetParams(5, 1, 5000, 1000); // page no larger than the range
+    QCOMPARE(bar.PageSize(), 1000);
+    QCOMPARE(bar.Position(), 1);
+    bar.SetParams(1, 1, 1, 1000);
+    bar.SetPosition(2000);
+    QCOMPARE(bar.Position(), 1000);
+    const int before = changes;
+    bar.SetPosition(1000);
+    QCOMPARE(changes, before);
+    // The full 32-bit range.
+    bar.SetParams(2147483000, 1, 100, 2147483647);
+    QCOMPARE(bar.Position(), 2147483000);
+    QCOMPARE(bar.Control()->value(), 2147483000);
+
+    try {
+        bar.SetParams(0, 10, 0, 5);
+        QFAIL("max below min accepted");
+    } catch (const std::out_of_range& error) {
+        QCOMPARE(QString(error.what()), QString("Scrollbar property out of range"));
+    }
+}
+
+void TestMainWindow::scrollBarReportsCodesWithEndOnRelease()
+{
+    TJkScrollBar bar;
+    bar.SetKind(Qt::Vertical);
+    bar.resize(16, 200);
+    bar.SetParams(1, 1, 10, 1000);
+    bar.SmallChange = 10;
+    bar.LargeChange = 100;
+    QList<int> codes;
+    QList<int> positions;
+    bar.OnScroll = [&](int code, int32_t& position) {
+        codes << code;
+        positions << position;
+    };
+    bar.show();
+
+    // Without a mouse button (wheel, keys) the scroll ends at once.
+    bar.Control()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    QCOMPARE(codes, QList<int>({scPageDown, scEndScroll}));
+    QCOMPARE(bar.Position(), 101);
+    QCOMPARE(bar.Control()->value(), 101);
+
+    // An arrow held down scrolls; the end comes with the release.
+    codes.clear();
+    positions.clear();
+    const QPoint downArrow(bar.width() / 2, bar.height() - 3);
+    QTest::mousePress(bar.Control(), Qt::LeftButton, {}, downArrow);
+    QCOMPARE(codes, QList<int>({scLineDown}));
+    QCOMPARE(positions, QList<int>({111}));
+    QTest::mouseRelease(bar.Control(), Qt::LeftButton, {}, downArrow);
+    QCOMPARE(codes, QList<int>({scLineDown, scEndScroll}));
+
+    codes.clear();
+    bar.Control()->triggerAction(QAbstractSlider::SliderToMaximum);
+    QCOMPARE(codes.first(), int(scBottom));
+    QCOMPARE(bar.Position(), 991);
+}
+
+void TestMainWindow::slaveGridsFollowButNotInCircle()
+{
+    TJkStrGrid first;
+    TJkStrGrid second;
+    for (TJkStrGrid* grid : {&first, &second}) {
+        grid->SetColCount(5);
+        grid->SetRowCount(4);
+    }
+    first.SetSlaveGrid(&first); // a grid is never its own slave
+    QCOMPARE(first.SlaveGrid(), nullptr);
+    first.SetSlaveGrid(&second);
+    QVERIFY(first.SelectCell(3, 2));
+    QCOMPARE(QPoint(second.Col(), second.Row()), QPoint(3, 2));
+
+    second.SetSlaveGrid(&first);
+    QVERIFY(first.SelectCell(1, 1));
+    QCOMPARE(QPoint(second.Col(), second.Row()), QPoint(3, 2));
+
+    first.OnSelectCell = [](TJkStrGrid*, int col, int) { return col != 4; };
+    QVERIFY(!first.SelectCell(4, 0));
+    QCOMPARE(QPoint(first.Col(), first.Row()), QPoint(1, 1));
+
+    first.SetDefaultColWidth(15);
+    QCOMPARE(PaneWidth(&first, 19), 19 * 15 + 23);
+}
+
+void TestMainWindow::arrowKeysWrapAtRowEnds()
+{
+    TJkStrGrid grid;
+    grid.SetColCount(5);
+    grid.SetRowCount(4);
+    grid.resize(PaneWidth(&grid, 5), PaneHeight(&grid, 4));
+    grid.SetSelection(4, 1);
+    QTest::keyClick(&grid, Qt::Key_Right);
+    QCOMPARE(QPoint(grid.Col(), grid.Row()), QPoint(0, 2));
+    QTest::keyClick(&grid, Qt::Key_Left);
+    QCOMPARE(QPoint(grid.Col(), grid.Row()), QPoint(4, 1));
+    grid.SetSelection(4, 3); // no row below the last one
+    QTest::keyClick(&grid, Qt::Key_Right);
+    QCOMPARE(QPoint(grid.Col(), grid.Row()), QPoint(4, 3));
+    grid.SetSelection(0, 0);
+    QTest::keyClick(&grid, Qt::Key_Left);
+    QCOMPARE(QPoint(grid.Col(), grid.Row()), QPoint(0, 0));
+
+    // A key the window's handler swallows moves nothing.
+    grid.OnKeyDown = [](TJkStrGrid*, int& key, Qt::KeyboardModifiers) {
+        if (key == Qt::Key_Down)
+            key = 0;
+    };
+    QTest::keyClick(&grid, Qt::Key_Down);
+    QCOMPARE(grid.Row(), 0);
+    QTest::keyClick(&grid, Qt::Key_End, Qt::ControlModifier);
+    QCOMPARE(QPoint(grid.Col(), grid.Row()), QPoint(0, 3));
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
