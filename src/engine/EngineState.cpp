@@ -31,6 +31,7 @@ int32_t LastFoundAddress = 0;
 int32_t LastReplaceAddress = 0;
 std::vector<uint8_t> ReplacedBytes;
 bool ReplaceUndoEnabled = false;
+bool EmptyReplacementPending = false;
 TSearchRequest SearchRequest;
 
 bool TextMode = true;
@@ -72,6 +73,7 @@ void ResetEngineState() {
     LastReplaceAddress = 0;
     ReplacedBytes.clear();
     ReplaceUndoEnabled = false;
+    EmptyReplacementPending = false;
     SearchRequest = TSearchRequest();
     TextMode = true;
     OverwriteMode = true;

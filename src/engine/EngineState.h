@@ -44,6 +44,8 @@ extern int32_t LastFoundAddress;
 extern int32_t LastReplaceAddress;
 extern std::vector<uint8_t> ReplacedBytes;
 extern bool ReplaceUndoEnabled; // mirrors the enabled state of Replaceundo1
+// A replacement by nothing left the next hit at the cursor: the next search starts there, once.
+extern bool EmptyReplacementPending;
 
 // Input modes of the panes and options kept in the settings file.
 extern bool TextMode;

@@ -73,6 +73,7 @@ void AfterLoad() {
     RememberedAddress = 1;
     LastFoundAddress = 0;
     LastReplaceAddress = 0;
+    EmptyReplacementPending = false;
     TopAddress = 1;
     ShowFileCaption();
     ShowAddress(1, true, false);

@@ -38,6 +38,23 @@ inline constexpr const char* BlockRemains = "Block remains on same position";
 inline constexpr const char* CantOverwriteBeyondEnd = "Can't overwrite beyond end of file";
 inline constexpr const char* CantDeleteAll = "Can't delete all characters";
 
+// Search and replace.
+inline constexpr const char* Searching = "Searching...";
+inline constexpr const char* CurrentFilePosition = "Current file position";
+inline constexpr const char* StringNotFound = "String not found";
+inline constexpr const char* OccurencesFound = "Occurences found:\n%.0n";
+inline constexpr const char* ReplacingCaption = "Replacing...";
+inline constexpr const char* ReplacingLabel = "Replacing";
+inline constexpr const char* SearchingAndReplacing = "Searching and replacing";
+inline constexpr const char* Step1Counting = "Step1: Counting";
+inline constexpr const char* Step2Replacing = "Step2: Replacing";
+inline constexpr const char* OccurencesReplaced = "Occurences replaced:\n%.0n";
+inline constexpr const char* MemorySufficientFor =
+    "Occurences to replace: %.0n;\nmemory sufficient for\n%.0n replacements.\nReplace them?";
+inline constexpr const char* InvalidOperation = "Invalid operation";
+inline constexpr const char* NotBpExecutable = "File is not a\nBorland Pascal 7.0 executable";
+inline constexpr const char* FileSuccessfullyPatched = "File successfully patched";
+
 // The main window.
 inline constexpr const char* VersionText = "1.1"; // 2000
 inline constexpr const char* AdrDec = "Adr. dec: %.0n";

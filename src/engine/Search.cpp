@@ -1,0 +1,135 @@
+#include "engine/Search.h"
+
+#include "engine/ByteStore.h"
+#include "engine/HostScopes.h"
+#include "engine/SearchRequest.h"
+#include "engine/StringTable.h"
+#include "engine/TextFormat.h"
+
+namespace Engine {
+
+TQSearch QSearch;
+
+namespace {
+
+TProgressHook ForwardHook(bool& cancelled, bool honourCancel) {
+    return [&cancelled, honourCancel](int32_t position) {
+        Host->SetProgress(position, FileSize, 5);
+        if (honourCancel && Host->Cancelled()) cancelled = true;
+        return cancelled;
+    };
+}
+
+TProgressHook BackwardHook(bool& cancelled) {
+    return [&cancelled](int32_t position) {
+        Host->SetProgress(FileSize - position, FileSize, 5);
+        if (Host->Cancelled()) cancelled = true;
+        return cancelled;
+    };
+}
+
+} // namespace
+
+TFindResult FindForward(int32_t& pos, bool adjust, bool honourCancel) {
+    const TSearchRequest& request = SearchRequest;
+    if (adjust) {
+        // Stored addresses of 0 mean "none" and never move the start.
+        const int32_t replacementLength = static_cast<int32_t>(request.Replacement.size());
+        if (LastReplaceAddress != 0 && pos == LastReplaceAddress && request.Replacement.empty() &&
+            EmptyReplacementPending) {
+            // the hit after a deleted one now stands at the cursor: search from here
+        } else if (LastReplaceAddress != 0 && replacementLength > 0 &&
+                   pos == LastReplaceAddress + replacementLength - 1) {
+            pos += 1;
+        } else if (LastFoundAddress != 0 && pos == LastFoundAddress) {
+            pos += static_cast<int32_t>(request.Pattern.size());
+        }
+    }
+    TFindResult result;
+    if (static_cast<int64_t>(pos) + static_cast<int64_t>(request.Pattern.size()) - 1 > FileSize) return result;
+    int32_t hit = QSearch.ScanDown(request.Pattern, FileBuffer, FileSize, request.CaseSensitive, request.JokerEnabled,
+                                   request.JokerChar, pos, ForwardHook(result.Cancelled, honourCancel));
+    if (hit > 0 && !result.Cancelled) {
+        result.Found = true;
+        pos = hit;
+        LastFoundAddress = hit;
+        EmptyReplacementPending = false;
+    }
+    return result;
+}
+
+TFindResult FindBackward(int32_t& pos) {
+    const TSearchRequest& request = SearchRequest;
+    if (LastFoundAddress != 0 && pos == LastFoundAddress) pos -= 1;
+    if (pos > FileSize) pos = FileSize; // the cursor of an empty file lies past the end
+    TFindResult result;
+    if (pos < 1) return result;
+    int32_t hit = QSearch.ScanUp(request.Pattern, FileBuffer, 1, request.CaseSensitive, request.JokerEnabled,
+                                 request.JokerChar, pos, BackwardHook(result.Cancelled));
+    if (hit > 0 && !result.Cancelled) {
+        result.Found = true;
+        pos = hit;
+        LastFoundAddress = hit;
+        EmptyReplacementPending = false;
+    }
+    return result;
+}
+
+TCountResult CountMatches(bool down, int32_t start) {
+    TCountResult result;
+    const int32_t length = static_cast<int32_t>(SearchRequest.Pattern.size());
+    int32_t pos = start;
+    for (;;) {
+        TFindResult found = down ? FindForward(pos, false) : FindBackward(pos);
+        if (found.Cancelled) {
+            result.Completed = false;
+            break;
+        }
+        if (!found.Found) break;
+        ++result.Count;
+        pos = down ? pos + length : pos - 1;
+    }
+    return result;
+}
+
+namespace {
+
+void FindAgain(bool down) {
+    int32_t pos = CurrentAddress();
+    TFindResult result;
+    {
+        TProgressScope progress(Texts::Searching, Texts::CurrentFilePosition);
+        result = down ? FindForward(pos, true) : FindBackward(pos);
+    }
+    if (result.Cancelled) return;
+    if (result.Found)
+        ShowAddress(pos, true, true);
+    else
+        Host->ShowInfo(Texts::StringNotFound);
+}
+
+} // namespace
+
+void Findagaindown1Click() { FindAgain(true); }
+
+void Findagainup1Click() { FindAgain(false); }
+
+void FindDialogDone(bool ok) {
+    if (ok) FindAgain(SearchRequest.SearchDown);
+    SetCommandsEnabled({TCommand::Findagaindown1, TCommand::Findagainup1}, ok);
+    SetCommandsEnabled({TCommand::Replaceagaindown1}, false);
+    EnableReplaceUndo(false);
+}
+
+void CountDialogDone() {
+    TCountResult result;
+    {
+        TProgressScope progress(Texts::Searching, Texts::CurrentFilePosition);
+        result = CountMatches(SearchRequest.SearchDown, CurrentAddress());
+    }
+    if (!result.Completed) return;
+    if (result.Count > 0) ShowAddress(LastFoundAddress, true, true);
+    Host->ShowInfo(FormatText(Texts::OccurencesFound, {result.Count}));
+}
+
+} // namespace Engine

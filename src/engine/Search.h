@@ -1,0 +1,34 @@
+#pragma once
+
+#include "engine/QSearch.h"
+
+#include <cstdint>
+
+// Finding and counting SearchRequest.Pattern in the file.
+namespace Engine {
+
+extern TQSearch QSearch;
+
+struct TFindResult {
+    bool Found = false;
+    bool Cancelled = false;
+};
+
+// On a hit pos becomes its address and LastFoundAddress is set. adjust: step away from the hit or the
+// replacement the cursor stands on. honourCancel false: the scan cannot be cancelled.
+TFindResult FindForward(int32_t& pos, bool adjust, bool honourCancel = true);
+TFindResult FindBackward(int32_t& pos);
+
+struct TCountResult {
+    int32_t Count = 0;
+    bool Completed = true;
+};
+TCountResult CountMatches(bool down, int32_t start);
+
+// The Search menu; the dialogs' answers come from the window.
+void FindDialogDone(bool ok);
+void Findagaindown1Click();
+void Findagainup1Click();
+void CountDialogDone();
+
+} // namespace Engine

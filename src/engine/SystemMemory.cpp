@@ -1,0 +1,24 @@
+#include "engine/SystemMemory.h"
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+std::function<int64_t()> AvailableMemoryHook;
+
+int64_t AvailableMemory() {
+    if (AvailableMemoryHook) return AvailableMemoryHook();
+    std::ifstream meminfo("/proc/meminfo");
+    if (!meminfo) return -1;
+    int64_t available = -1, swapFree = 0;
+    std::string line;
+    while (std::getline(meminfo, line)) {
+        std::istringstream fields(line);
+        std::string key;
+        int64_t kib = 0;
+        fields >> key >> kib;
+        if (key == "MemAvailable:") available = kib * 1024;
+        if (key == "SwapFree:") swapFree = kib * 1024;
+    }
+    return available < 0 ? -1 : available + swapFree;
+}
