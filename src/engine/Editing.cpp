@@ -204,4 +204,27 @@ void Deletefromcursor1Click() { DeleteFromCursor(); }
 
 void Deletetocursor1Click() { DeleteToCursor(); }
 
+bool InsertionFits(size_t length, int64_t count) {
+    if (count < 1 || length == 0) return false;
+    // In 64 bits, so that a huge count can never wrap into something that seems to fit.
+    const int64_t total = static_cast<int64_t>(length) * count;
+    return total / count == static_cast<int64_t>(length) && total <= static_cast<int64_t>(Capacity) - FileSize;
+}
+
+void InsertRepeated(std::span<const uint8_t> bytes, int32_t count) {
+    if (bytes.empty() || count < 1) return;
+    const int64_t total = static_cast<int64_t>(bytes.size()) * count;
+    if (total > MaxFileSize) return;
+    const int32_t p = CurrentAddress();
+    TBusyScope busy(Texts::InsertBusy);
+    if (!OpenGap(p, static_cast<int32_t>(total))) return;
+    uint8_t* target = FileBuffer + p - 1;
+    for (int32_t i = 0; i < count; ++i, target += bytes.size()) std::memcpy(target, bytes.data(), bytes.size());
+    BottomAddress = std::min(TopAddress + PageBytes - 1, FileSize);
+    DropBlockIfAffected(p);
+    Host->RefreshPanes(CursorCol, CursorRow);
+    Host->UpdateStatus();
+    Modified = true;
+}
+
 } // namespace Engine

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 
@@ -28,5 +29,9 @@ void Blockdelete1Click();
 void Blockcopy1Click(TBlockCopyKind kind);
 void Deletefromcursor1Click();
 void Deletetocursor1Click();
+
+// Insert string: count copies of bytes before the cursor. The dialog has checked InsertionFits.
+bool InsertionFits(size_t length, int64_t count);
+void InsertRepeated(std::span<const uint8_t> bytes, int32_t count);
 
 } // namespace Engine
