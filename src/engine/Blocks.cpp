@@ -25,6 +25,13 @@ void DropBlockIfAffected(int32_t address) {
         Host->ShowInfo(Texts::BlockNoLongerValid);
         UnmarkBlock();
     }
+    ForgetBlockPastEnd();
+}
+
+void ForgetBlockPastEnd() {
+    // A half-marked block whose end lies past a shortened file would later copy or delete bytes that
+    // are no longer part of it.
+    if ((BlockBegin != 0 || BlockEnd != 0) && (BlockBegin > FileSize || BlockEnd > FileSize)) UnmarkBlock();
 }
 
 void MoveBlockMarks(int32_t newBegin) {

@@ -8,6 +8,8 @@ namespace Engine {
 bool BlockComplete();
 void UnmarkBlock();
 void DropBlockIfAffected(int32_t address);
+// Silently unmarks a block that reaches past the end of the file.
+void ForgetBlockPastEnd();
 void MoveBlockMarks(int32_t newBegin);
 // extend: Shift with a movement key; forward: the key moves towards the end of the file.
 bool MarkBlock(bool extend, bool forward);

@@ -147,6 +147,7 @@ void DeleteToCursor() {
         Host->ShowInfo(Texts::BlockNoLongerValid);
         UnmarkBlock();
     }
+    ForgetBlockPastEnd();
 }
 
 void Blockmark1Click() {

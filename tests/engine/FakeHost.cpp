@@ -2,6 +2,7 @@
 
 #include "engine/ByteStore.h"
 #include "engine/DynArray.h"
+#include "engine/Editing.h"
 #include "engine/EngineState.h"
 #include "engine/TextFormat.h"
 
@@ -39,6 +40,13 @@ std::vector<std::string> TFakeHost::ErrorTexts() const {
     std::vector<std::string> texts;
     for (const auto& m : Messages)
         if (m.Kind == TMessageKind::Error) texts.push_back(m.Text);
+    return texts;
+}
+
+std::vector<std::string> TFakeHost::InfoTexts() const {
+    std::vector<std::string> texts;
+    for (const auto& m : Messages)
+        if (m.Kind == TMessageKind::Info) texts.push_back(m.Text);
     return texts;
 }
 
@@ -147,6 +155,7 @@ bool TFakeHost::Cancelled() {
         ADD_FAILURE() << "Cancelled asked without a progress box";
         return false;
     }
+    if (CancelAfterProgressCalls >= 0 && Progresses.back().Calls >= CancelAfterProgressCalls) return true;
     return CancelAfterShownProgress >= 0 &&
            static_cast<int>(Progresses.back().Values.size()) >= CancelAfterShownProgress;
 }
@@ -305,4 +314,21 @@ void TEngineTest::OpenBytes(const std::vector<uint8_t>& bytes) {
 std::vector<uint8_t> TEngineTest::Bytes() const {
     if (!Engine::FileBuffer || Engine::FileSize <= 0) return {};
     return {Engine::FileBuffer, Engine::FileBuffer + Engine::FileSize};
+}
+
+void TEngineTest::PutCursorOn(int32_t address, int32_t row) {
+    using namespace Engine;
+    int32_t addressRow = (address - 1) / Cols;
+    row = std::clamp(row, 0, std::min(Rows - 1, addressRow));
+    TopAddress = (addressRow - row) * Cols + 1;
+    BottomAddress = std::min(TopAddress + PageBytes - 1, FileSize);
+    SetCursorCell((address - 1) % Cols, row);
+    ASSERT_EQ(CurrentAddress(), address);
+}
+
+void TEngineTest::MarkFromTo(int32_t first, int32_t second) {
+    PutCursorOn(first);
+    Engine::Blockmark1Click();
+    PutCursorOn(second);
+    Engine::Blockmark1Click();
 }

@@ -46,6 +46,8 @@ class TFakeHost : public TEngineHost {
     // Cancel is "clicked" once the current progress box has moved its gauge this many times (-1: never).
     // The real box notices a click only while it processes events, i.e. when the gauge moves.
     int CancelAfterShownProgress = -1;
+    // The same, counted in SetProgress calls of the current box whether the gauge moved or not (-1: never).
+    int CancelAfterProgressCalls = -1;
     std::set<TCommand> Tag2; // commands that SetCommandsEnabled must leave alone
 
     // What the engine did.
@@ -69,6 +71,7 @@ class TFakeHost : public TEngineHost {
 
     // Helpers for assertions.
     std::vector<std::string> ErrorTexts() const;
+    std::vector<std::string> InfoTexts() const;
     std::vector<std::string> MessageTexts() const; // of every kind
     std::vector<std::string> QuestionTexts() const;
     bool IsEnabled(TCommand command) const;
@@ -137,6 +140,10 @@ class TEngineTest : public ::testing::Test {
     // An open file holding exactly these bytes, loaded without touching the disk, view at address 1.
     void OpenBytes(const std::vector<uint8_t>& bytes);
     std::vector<uint8_t> Bytes() const; // the file currently held
+    // Cursor on the address, its row shown as row `row` of the page (as far as the rows above allow).
+    void PutCursorOn(int32_t address, int32_t row = 0);
+    // Block mark from the menu with the cursor on first, then on second.
+    void MarkFromTo(int32_t first, int32_t second);
 
     TFakeHost Host;
 };
