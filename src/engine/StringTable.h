@@ -93,4 +93,19 @@ const char* IoErrorEntry(int code);
 // "Error <code>: <text>" for codes up to 219, "" beyond.
 std::string IoErrorText(int code);
 
+// Input controls and the settings file.
+inline constexpr const char* UnableToWrite = "Unable to write to %s";
+inline constexpr const char* DropOnlyEdit = "Please drop only\r\nan edit control";
+inline constexpr const char* AcceptOnlyOneEdit = "Accept only one\r\nedit control";
+
+} // namespace Texts
+
+namespace Texts {
+
+// The settings file, the Options dialog, the recent-files list and dropped files.
+inline constexpr const char* ErrorWritingIni = "Error writing NIBLO.INI";
+inline constexpr const char* DropOnlyOneFile = "Please drop only one file"; // 2069
+inline constexpr const char* MruSection = "MRU Files";
+inline constexpr const char* AppIniName = "<AppIniName>";
+
 } // namespace Texts

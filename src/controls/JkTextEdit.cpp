@@ -1,0 +1,43 @@
+#include "controls/JkTextEdit.h"
+
+#include "engine/Cp1252.h"
+
+#include <QKeyEvent>
+
+namespace {
+
+bool HasByte(char32_t character) { return Cp1252::FromUnicode(character).has_value(); }
+
+} // namespace
+
+QByteArray TextToCp1252(const QString& text) {
+    QByteArray bytes;
+    for (char32_t character : text.toUcs4()) bytes += static_cast<char>(Cp1252::FromUnicode(character).value_or('?'));
+    return bytes;
+}
+
+QString Cp1252ToText(const QByteArray& bytes) {
+    QString text;
+    for (char byte : bytes) text += QChar(static_cast<char16_t>(Cp1252::ToUnicode(static_cast<uint8_t>(byte))));
+    return text;
+}
+
+TJkTextEdit::TJkTextEdit(QWidget* parent) : QLineEdit(parent) {
+    connect(this, &QLineEdit::textEdited, this, [this](const QString& edited) {
+        const QString representable = Cp1252ToText(TextToCp1252(edited));
+        if (representable == edited) return;
+        const int caret = cursorPosition();
+        setText(representable);
+        setCursorPosition(qMin(caret, static_cast<int>(representable.size())));
+    });
+}
+
+void TJkTextEdit::keyPressEvent(QKeyEvent* event) {
+    for (char32_t character : event->text().toUcs4()) {
+        if (character >= 0x20 && !HasByte(character)) {
+            event->accept();
+            return;
+        }
+    }
+    QLineEdit::keyPressEvent(event);
+}
