@@ -1,0 +1,621 @@
+#include "FakeHost.h"
+
+#include "engine/Blocks.h"
+#include "engine/ByteStore.h"
+#include "engine/CaseTable.h"
+#include "engine/DynArray.h"
+#include "engine/EngineState.h"
+#include "engine/Replace.h"
+#include "engine/Search.h"
+#include "engine/SearchRequest.h"
+#include "engine/StringTable.h"
+#include "engine/SystemMemory.h"
+#include "engine/TextFormat.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+
+using namespace Engine;
+
+namespace {
+
+using TBytes = std::vector<uint8_t>;
+using R = TReplaceDialogResult;
+
+TBytes B(const std::string& text) { return TBytes(text.begin(), text.end()); }
+
+const TBytes PatchFrom = {0xF7, 0xD0, 0xF7, 0xD2, 0xB9, 0x37};
+const TBytes PatchTo = {0xF7, 0xD0, 0xF7, 0xD2, 0xB9, 0x7E};
+
+bool NaiveMatch(const uint8_t* window, const TBytes& pattern) {
+    const TSearchRequest& s = SearchRequest;
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        if (s.JokerEnabled && pattern[i] == s.JokerChar) continue;
+        if (s.CaseSensitive ? window[i] != pattern[i] : UpperCase1252(window[i]) != UpperCase1252(pattern[i]))
+            return false;
+    }
+    return true;
+}
+
+// What Replace all from `start` must give: non-overlapping hits of the original bytes, left to right,
+// at most `limit` of them, each replaced by the replacement. Uses the settings of SearchRequest.
+struct TModel {
+    TBytes Bytes;
+    int32_t Count = 0;
+    int32_t First = 0;  // where the first replacement stands afterwards
+    int32_t LastAt = 0; // where the last one stands
+    TBytes LastHit;     // the bytes the last replaced hit held
+    std::vector<int32_t> Hits; // addresses in the original file
+};
+
+TModel NaiveReplaceAll(const TBytes& file, int32_t start, int32_t limit = INT32_MAX) {
+    const TBytes& p = SearchRequest.Pattern;
+    const TBytes& r = SearchRequest.Replacement;
+    const int32_t size = static_cast<int32_t>(file.size());
+    const int32_t length = static_cast<int32_t>(p.size());
+    TModel m;
+    m.Bytes.assign(file.begin(), file.begin() + std::min(start - 1, size));
+    int32_t pos = start;
+    for (int32_t a = start; m.Count < limit && a + length - 1 <= size; ++a) {
+        if (!NaiveMatch(file.data() + a - 1, p)) continue;
+        m.Bytes.insert(m.Bytes.end(), file.begin() + pos - 1, file.begin() + a - 1);
+        m.LastAt = static_cast<int32_t>(m.Bytes.size()) + 1;
+        if (m.First == 0) m.First = m.LastAt;
+        m.LastHit.assign(file.begin() + a - 1, file.begin() + a - 1 + length);
+        m.Hits.push_back(a);
+        m.Bytes.insert(m.Bytes.end(), r.begin(), r.end());
+        ++m.Count;
+        pos = a + length;
+        a = pos - 1;
+    }
+    if (pos <= size) m.Bytes.insert(m.Bytes.end(), file.begin() + pos - 1, file.end());
+    return m;
+}
+
+std::string Replaced(int64_t count) { return FormatText(Texts::OccurencesReplaced, {count}); }
+
+class ReplaceTest : public TEngineTest {
+  protected:
+    void SetUp() override {
+        TEngineTest::SetUp();
+        AvailableMemoryHook = [] { return int64_t{1} << 32; };
+    }
+    void TearDown() override {
+        AvailableMemoryHook = nullptr;
+        TEngineTest::TearDown();
+    }
+    void Request(const TBytes& pattern, const TBytes& replacement, bool caseSensitive = true, bool joker = false) {
+        SearchRequest.Pattern = pattern;
+        SearchRequest.Replacement = replacement;
+        SearchRequest.CaseSensitive = caseSensitive;
+        SearchRequest.JokerEnabled = joker;
+        SearchRequest.JokerChar = '.';
+    }
+    void Dialog(R result) {
+        Host.ForgetRecords();
+        ReplaceDialogDone(result);
+    }
+    void F4() {
+        Host.ForgetRecords();
+        Replaceagaindown1Click();
+    }
+    void Undo() {
+        Host.ForgetRecords();
+        Replaceundo1Click();
+    }
+    bool UndoOffered() const { return ReplaceUndoEnabled && Host.IsEnabled(TCommand::Replaceundo1); }
+    // A file whose buffer has only `free` bytes to spare, so that the memory estimate is easy to pin.
+    void OpenNearlyFull(TBytes bytes, int32_t free) {
+        bytes.resize(static_cast<size_t>(4 * GrowStep - free), 'x');
+        OpenBytes(bytes);
+        ASSERT_EQ(Capacity - FileSize, free);
+    }
+    // Hits of "ab" in a nearly full buffer, one every 1000 bytes.
+    TBytes PlantedAb(int count) {
+        TBytes bytes(static_cast<size_t>(count) * 1000, 'x');
+        for (int i = 0; i < count; ++i)
+            bytes[static_cast<size_t>(i) * 1000 + 500] = 'a', bytes[static_cast<size_t>(i) * 1000 + 501] = 'b';
+        return bytes;
+    }
+};
+
+// --- Single steps ----------------------------------------------------------------------------------------------
+
+TEST_F(ReplaceTest, StepsReplaceHitAfterHit) {
+    struct {
+        std::string replacement;
+        std::string first, second;
+        int32_t cursor1, cursor2;
+    } cases[] = {
+        {"xy", "xxxyabc", "xxxyxy", 4, 6},
+        {"", "xxabc", "xx", 3, 2}, // the second hit moved onto the cursor and is deleted next
+        {"pqr", "xxpqrabc", "xxpqrpqr", 5, 8},
+        {"abcd", "xxabcdabc", "xxabcdabcd", 6, 10}, // never inside the replacement just made
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.replacement);
+        OpenBytes(B("xxabcabc"));
+        LastFoundAddress = LastReplaceAddress = 0;
+        EmptyReplacementPending = false;
+        Request(B("abc"), B(c.replacement));
+        PutCursorOn(1);
+        Dialog(R::Ok);
+        EXPECT_EQ(Bytes(), B(c.first));
+        EXPECT_EQ(CurrentAddress(), c.cursor1);
+        EXPECT_TRUE(Modified);
+        EXPECT_TRUE(UndoOffered());
+        EXPECT_TRUE(Host.IsEnabled(TCommand::Replaceagaindown1));
+        ASSERT_EQ(Host.Progresses.size(), 1u);
+        EXPECT_EQ(Host.Progresses[0].Caption, "Replacing...");
+        EXPECT_EQ(Host.Progresses[0].Label, "Searching...");
+        F4();
+        EXPECT_EQ(Bytes(), B(c.second));
+        EXPECT_EQ(CurrentAddress(), c.cursor2);
+        F4();
+        EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{"String not found"});
+        EXPECT_EQ(Bytes(), B(c.second));
+        EXPECT_EQ(Host.BusyDepth, 0);
+    }
+}
+
+TEST_F(ReplaceTest, StepsNeverReplaceInsideAReplacement) {
+    OpenBytes(B("aaa"));
+    Request(B("a"), B("ba"));
+    PutCursorOn(1);
+    Dialog(R::Ok);
+    F4();
+    F4();
+    EXPECT_EQ(Bytes(), B("bababa"));
+    EXPECT_EQ(CurrentAddress(), 6);
+    F4();
+    EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{"String not found"});
+}
+
+// Address 0 is "none": with nothing replaced yet, a 2-byte replacement must not push the start past a hit
+// at address 1.
+TEST_F(ReplaceTest, FirstReplaceWithTheCursorOnAHitAtAddressOne) {
+    OpenBytes(B("abcabc"));
+    Request(B("abc"), B("xy"));
+    PutCursorOn(1);
+    Dialog(R::Ok);
+    EXPECT_EQ(Bytes(), B("xyabc"));
+    EXPECT_EQ(CurrentAddress(), 2);
+}
+
+// After a hit was deleted, F3 finds the next one at the cursor once and then moves on.
+TEST_F(ReplaceTest, FindAfterADeletionFindsTheHitAtTheCursorOnce) {
+    OpenBytes(B("xxabcabc"));
+    Request(B("abc"), {});
+    PutCursorOn(1);
+    Dialog(R::Ok);
+    ASSERT_EQ(Bytes(), B("xxabc"));
+    Host.ForgetRecords();
+    Findagaindown1Click();
+    EXPECT_TRUE(Host.Messages.empty());
+    EXPECT_EQ(CurrentAddress(), 3);
+    Host.ForgetRecords();
+    Findagaindown1Click();
+    EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{"String not found"});
+}
+
+TEST_F(ReplaceTest, CancelBeforeTheHitChangesNothing) {
+    TBytes file(1 << 20, 'x');
+    std::copy_n("abc", 3, file.end() - 3);
+    OpenBytes(file);
+    Request(B("abc"), B("xy"));
+    Host.CancelAfterShownProgress = 2;
+    Dialog(R::Ok);
+    EXPECT_TRUE(Host.Messages.empty());
+    EXPECT_EQ(Bytes(), file);
+    EXPECT_FALSE(Modified);
+    EXPECT_FALSE(UndoOffered());
+}
+
+// The allocation is not shrunk, but no byte may be lost and no error shown.
+TEST_F(ReplaceTest, FailedShrinkOfTheAllocationIsNotAnError) {
+    TBytes file = PatternBytes(6 * GrowStep);
+    std::copy_n("QWERTYUIOP", 10, file.begin() + 5000);
+    OpenBytes(file);
+    Request(B("QWERTYUIOP"), B("Z"));
+    TModel expected = NaiveReplaceAll(file, 1, 1);
+    ASSERT_EQ(expected.LastAt, 5001);
+    int refusals = 0;
+    DynArrayFailHook = [&](size_t) {
+        ++refusals;
+        return true;
+    };
+    Dialog(R::Ok);
+    DynArrayFailHook = nullptr;
+    EXPECT_GT(refusals, 0);
+    EXPECT_TRUE(Host.ErrorTexts().empty());
+    EXPECT_EQ(Bytes(), expected.Bytes);
+    EXPECT_TRUE(UndoOffered());
+}
+
+// --- Replace undo ----------------------------------------------------------------------------------------------
+
+TEST_F(ReplaceTest, UndoRestoresTheReplacedBytes) {
+    for (std::string replacement : {"xyz", "xy", "wxyz", ""}) {
+        SCOPED_TRACE(replacement);
+        OpenBytes(B("xxabcabcQQQQ"));
+        LastFoundAddress = LastReplaceAddress = 0;
+        Request(B("abc"), B(replacement));
+        PutCursorOn(1);
+        Dialog(R::Ok);
+        MarkFromTo(7, 9);
+        Modified = false; // as if saved since
+        PutCursorOn(1);   // the cursor wandered off
+        Undo();
+        EXPECT_EQ(Bytes(), B("xxabcabcQQQQ"));
+        EXPECT_EQ(CurrentAddress(), replacement.empty() ? 3 : 5); // on the last restored byte
+        EXPECT_EQ(LastReplaceAddress, 0);
+        EXPECT_FALSE(UndoOffered());
+        EXPECT_TRUE(Modified);
+        // A change of length moves the bytes under the block.
+        bool dropped = replacement.size() != 3;
+        EXPECT_EQ(Host.InfoTexts(), dropped ? std::vector<std::string>{"Block no longer valid"}
+                                            : std::vector<std::string>{});
+        EXPECT_EQ(BlockBegin != 0, !dropped);
+    }
+}
+
+TEST_F(ReplaceTest, UndoAfterTwoStepsRestoresOnlyTheSecond) {
+    OpenBytes(B("xxabcabc"));
+    Request(B("abc"), B("xy"));
+    PutCursorOn(1);
+    Dialog(R::Ok);
+    F4();
+    ASSERT_EQ(Bytes(), B("xxxyxy"));
+    Undo();
+    EXPECT_EQ(Bytes(), B("xxxyabc"));
+    EXPECT_EQ(CurrentAddress(), 7);
+    Undo(); // disabled in the menu; called anyway, it has nothing left to undo
+    EXPECT_EQ(Bytes(), B("xxxyabc"));
+}
+
+TEST_F(ReplaceTest, UndoActsOnlyWhileTheReplacementStillStands) {
+    OpenBytes(B("xxabcQxy"));
+    Request(B("abc"), B("xy"));
+    PutCursorOn(1);
+    Dialog(R::Ok);
+    ASSERT_EQ(Bytes(), B("xxxyQxy"));
+    WriteByte(3, 'z'); // typed over
+    Modified = false;
+    Undo();
+    EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{"String not found"});
+    EXPECT_EQ(Bytes(), B("xxzyQxy"));
+    EXPECT_FALSE(Modified);
+    EXPECT_FALSE(UndoOffered());
+}
+
+// New bytes in the dialog: the old replacement can no longer be undone, even when the new one finds nothing;
+// a growth that fails keeps the bytes of the last real replacement.
+TEST_F(ReplaceTest, UndoBelongsToTheLastReplacementOnly) {
+    OpenBytes(B("xxabcabc"));
+    Request(B("abc"), B("xy"));
+    PutCursorOn(1);
+    Dialog(R::Ok);
+    ASSERT_TRUE(UndoOffered());
+    Request(B("zzz"), B("q"));
+    Dialog(R::Ok);
+    EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{"String not found"});
+    EXPECT_FALSE(UndoOffered());
+
+    OpenNearlyFull(B("xxabcabc"), 100);
+    LastFoundAddress = LastReplaceAddress = 0;
+    Request(B("abc"), B("xy"));
+    PutCursorOn(1);
+    Dialog(R::Ok);
+    const TBytes before = Bytes();
+    Request(B("xy"), TBytes(300, 'Q'));
+    DynArrayFailHook = [](size_t) { return true; };
+    PutCursorOn(1);
+    Dialog(R::Ok);
+    DynArrayFailHook = nullptr;
+    EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{"Can't allcate additional memory\nto perform operation"});
+    EXPECT_EQ(Bytes(), before);
+    EXPECT_EQ(ReplacedBytes, B("abc"));
+    EXPECT_FALSE(UndoOffered());
+}
+
+// --- Replace all -----------------------------------------------------------------------------------------------
+
+TEST_F(ReplaceTest, ReplaceAllExamples) {
+    struct {
+        std::string file, pattern, replacement;
+        int32_t cursor;
+        std::string expected;
+        int count;
+        int32_t cursorAfter;
+    } cases[] = {
+        {"abcXabc", "abc", "", 1, "X", 2, 1},
+        {"aaa", "a", "bb", 1, "bbbbbb", 3, 6}, // a stored 0 does not move the start past address 1
+        {"abcabc", "abc", "", 1, "", 2, 1},    // the file is emptied
+        {"xaaaa", "aa", "b", 3, "xaba", 1, 3},
+        {"aaaa", "aa", "aaa", 1, "aaaaaa", 2, 6},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file + " " + c.pattern + " -> " + c.replacement);
+        OpenBytes(B(c.file));
+        LastFoundAddress = LastReplaceAddress = 0;
+        Request(B(c.pattern), B(c.replacement));
+        PutCursorOn(c.cursor);
+        Dialog(R::All);
+        EXPECT_EQ(Bytes(), B(c.expected));
+        EXPECT_EQ(FileSize, static_cast<int32_t>(c.expected.size()));
+        EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{Replaced(c.count)});
+        EXPECT_EQ(CurrentAddress(), c.cursorAfter);
+        EXPECT_TRUE(Modified);
+        EXPECT_FALSE(UndoOffered());
+        ASSERT_EQ(Host.Progresses.size(), 1u);
+        EXPECT_EQ(Host.Progresses[0].Caption, "Replacing...");
+    }
+}
+
+// A cursor on the last byte of the last replacement starts one byte further on.
+TEST_F(ReplaceTest, ReplaceAllAfterAStepStartsBehindTheReplacement) {
+    OpenBytes(B("aaa"));
+    Request(B("a"), B("ba"));
+    PutCursorOn(1);
+    Dialog(R::Ok);
+    ASSERT_EQ(CurrentAddress(), 2);
+    Dialog(R::All);
+    EXPECT_EQ(Bytes(), B("bababa"));
+    EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{Replaced(2)});
+}
+
+TEST_F(ReplaceTest, ReplaceAllDropsABlockFromTheFirstReplacementOn) {
+    const struct {
+        int32_t begin, end;
+        bool dropped;
+    } cases[] = {{1, 4, false}, {2, 5, true}, {10, 12, true}};
+    for (auto [begin, end, dropped] : cases) {
+        OpenBytes(B("QQQQabcQQabc"));
+        MarkFromTo(begin, end);
+        Request(B("abc"), B("xy"));
+        PutCursorOn(1);
+        Dialog(R::All);
+        EXPECT_EQ(Bytes(), B("QQQQxyQQxy"));
+        std::vector<std::string> expected;
+        if (dropped) expected.push_back("Block no longer valid");
+        expected.push_back(Replaced(2));
+        EXPECT_EQ(Host.InfoTexts(), expected) << begin;
+    }
+}
+
+// All three passes against the model, with random files, patterns, replacements, cursors and settings.
+TEST_F(ReplaceTest, ReplaceAllAgreesWithTheReference) {
+    std::mt19937 rng(4711);
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    const TBytes alphabet = {'a', 'A', 'b', '.', 0xF0, 0xD0};
+    auto randomBytes = [&](int n) {
+        TBytes bytes(static_cast<size_t>(n));
+        for (auto& b : bytes)
+            b = alphabet[static_cast<size_t>(pick(0, static_cast<int>(alphabet.size()) - 1))];
+        return bytes;
+    };
+    for (int round = 0; round < 300; ++round) {
+        const TBytes file = randomBytes(pick(1, round % 10 == 0 ? 3000 : 300));
+        const int p = pick(1, 4);
+        const int r = round % 3 == 0 ? p : round % 3 == 1 ? pick(p + 1, p + 4) : pick(0, p - 1);
+        Request(randomBytes(p), randomBytes(r), pick(0, 1) == 0, pick(0, 2) == 0);
+        OpenBytes(file);
+        LastFoundAddress = LastReplaceAddress = 0;
+        EmptyReplacementPending = false;
+        const int32_t cursor = pick(1, 3) == 1 ? pick(1, FileSize) : 1;
+        PutCursorOn(cursor);
+        int32_t start = cursor;
+        if (r > 0 && cursor - r + 1 >= 1 && pick(0, 3) == 0) {
+            LastReplaceAddress = cursor - r + 1; // the cursor is on the last byte of a replacement
+            start = cursor + 1;
+        }
+        const TModel expected = NaiveReplaceAll(file, start);
+
+        SCOPED_TRACE(testing::Message() << "round " << round << " P " << p << " R " << r << " start " << start);
+        Dialog(R::All);
+        EXPECT_EQ(Bytes(), expected.Bytes);
+        EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{Replaced(expected.Count)});
+        EXPECT_EQ(Modified, expected.Count > 0);
+        if (expected.Count > 0) {
+            EXPECT_EQ(LastReplaceAddress, expected.LastAt);
+            EXPECT_EQ(LastFoundAddress, expected.LastAt);
+            EXPECT_EQ(ReplacedBytes, expected.LastHit);
+            if (FileSize > 0) {
+                EXPECT_EQ(CurrentAddress(), std::min(FileSize, expected.LastAt + std::max(r, 1) - 1));
+            }
+        } else {
+            EXPECT_EQ(CurrentAddress(), cursor);
+        }
+        if (HasFailure()) break;
+    }
+}
+
+// Cancel after any complete replacement of the in-place passes leaves exactly the first c replacements;
+// the growing pass can be cancelled only while counting, so it changes nothing or everything.
+TEST_F(ReplaceTest, CancelledReplaceAllKeepsAConsistentFile) {
+    std::mt19937 rng(31337);
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    int partial = 0;
+    for (int round = 0; round < 60; ++round) {
+        TBytes file(static_cast<size_t>(pick(20000, 60000)));
+        for (auto& b : file)
+            b = static_cast<uint8_t>(pick(0, 255));
+        TBytes pattern = {'n', 'e', 'e', 'd', 'l', 'e'};
+        for (size_t at = static_cast<size_t>(pick(0, 2000)); at + 6 <= file.size(); at += static_cast<size_t>(pick(300, 2000)))
+            std::copy(pattern.begin(), pattern.end(), file.begin() + static_cast<std::ptrdiff_t>(at));
+        const int kind = round % 3; // same length, shrinking, growing
+        TBytes replacement = kind == 0 ? B("NEEDLE") : kind == 1 ? B("pin") : B("haystack");
+        OpenBytes(file);
+        LastFoundAddress = LastReplaceAddress = 0;
+        Request(pattern, replacement);
+        const TModel all = NaiveReplaceAll(file, 1);
+        Host.CancelAfterProgressCalls = pick(1, 200);
+
+        SCOPED_TRACE(testing::Message() << "round " << round << " cancel after " << Host.CancelAfterProgressCalls);
+        Dialog(R::All);
+        Host.CancelAfterProgressCalls = -1;
+        // How many were made: told by the size, or for the same length by the hits that now hold R.
+        int done = 0;
+        const int growth = static_cast<int>(replacement.size()) - static_cast<int>(pattern.size());
+        if (growth != 0) {
+            done = (FileSize - static_cast<int32_t>(file.size())) / growth;
+        } else {
+            while (done < all.Count &&
+                   std::equal(replacement.begin(), replacement.end(), FileBuffer + all.Hits[static_cast<size_t>(done)] - 1))
+                ++done;
+        }
+        ASSERT_TRUE(done >= 0 && done <= all.Count) << done;
+        ASSERT_EQ(Bytes(), NaiveReplaceAll(file, 1, done).Bytes) << "the file holds no prefix of the replacements";
+        EXPECT_EQ(Modified, done > 0);
+        if (Host.InfoTexts().empty()) {
+            if (kind == 2) {
+                EXPECT_EQ(done, 0) << "growing pass cancelled after counting";
+            }
+        } else {
+            EXPECT_EQ(done, all.Count);
+            EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{Replaced(done)});
+        }
+        if (done > 0 && done < all.Count) ++partial;
+    }
+    EXPECT_GT(partial, 5) << "too few cancels in the middle of a pass";
+}
+
+// --- The memory question of the growing pass ------------------------------------------------------------------
+
+TEST_F(ReplaceTest, MemoryForOnlySomeReplacementsAsksFirst) {
+    const TBytes file = PlantedAb(10);
+    for (int answer : {mrYes, mrNo}) {
+        OpenNearlyFull(file, 100);
+        LastFoundAddress = LastReplaceAddress = 0;
+        Request(B("ab"), TBytes(52, 'R')); // 50 more per hit: 500 needed, room for 4
+        AvailableMemoryHook = [] { return int64_t{4 * 50 - 100 + 25}; };
+        const TBytes before = Bytes();
+        const TModel four = NaiveReplaceAll(before, 1, 4);
+        Host.YesNoAnswers.push_back(answer);
+        PutCursorOn(1);
+        Dialog(R::All);
+        EXPECT_EQ(Host.QuestionTexts(), std::vector<std::string>{"Occurences to replace: 10;\nmemory sufficient "
+                                                                 "for\n4 replacements.\nReplace them?"});
+        if (answer == mrYes) {
+            EXPECT_EQ(Bytes(), four.Bytes);
+            EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{Replaced(4)});
+        } else {
+            EXPECT_EQ(Bytes(), before);
+            EXPECT_FALSE(Modified);
+        }
+    }
+}
+
+TEST_F(ReplaceTest, NoMemoryForEvenOneReplacement) {
+    OpenNearlyFull(PlantedAb(3), 100);
+    Request(B("ab"), TBytes(202, 'R'));
+    AvailableMemoryHook = [] { return int64_t{0}; };
+    const TBytes before = Bytes();
+    Dialog(R::All);
+    EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{"Can't allcate additional memory\nto perform operation"});
+    EXPECT_TRUE(Host.QuestionTexts().empty());
+    EXPECT_EQ(Bytes(), before);
+    EXPECT_FALSE(Modified);
+
+    // Enough estimated, but the allocation itself is refused: checked before any byte moves.
+    AvailableMemoryHook = [] { return int64_t{1} << 30; };
+    DynArrayFailHook = [](size_t) { return true; };
+    Dialog(R::All);
+    DynArrayFailHook = nullptr;
+    EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{"Can't allcate additional memory\nto perform operation"});
+    EXPECT_EQ(Bytes(), before);
+    EXPECT_FALSE(Modified);
+}
+
+// (R - P) x n past 2^31: the question shows the true count and what fits below the largest file.
+TEST_F(ReplaceTest, GrowthPastTwoGibIsNeverAWrappedNumber) {
+    OpenBytes(TBytes(40000, 'a'));
+    Request(B("a"), TBytes(70000, 'b'));
+    Host.YesNoAnswers.push_back(mrNo);
+    Dialog(R::All);
+    const int64_t fits = (static_cast<int64_t>(MaxFileSize) - 40000) / 69999;
+    EXPECT_EQ(Host.QuestionTexts(), std::vector<std::string>{FormatText(Texts::MemorySufficientFor,
+                                                                         {int64_t{40000}, fits})});
+    ASSERT_FALSE(Host.QuestionTexts().empty());
+    EXPECT_NE(Host.QuestionTexts()[0].find("40,000;"), std::string::npos);
+    EXPECT_TRUE(Host.ErrorTexts().empty());
+    EXPECT_EQ(FileSize, 40000);
+    EXPECT_FALSE(Modified);
+}
+
+// --- The executable patch --------------------------------------------------------------------------------------
+
+TEST_F(ReplaceTest, PatchChangesTheFirstSequenceOnly) {
+    TBytes file(8000, 0);
+    std::copy(PatchFrom.begin(), PatchFrom.end(), file.begin() + 999);
+    std::copy(PatchFrom.begin(), PatchFrom.end(), file.begin() + 4999);
+    OpenBytes(file);
+    Request(B("old"), B("new"));
+    PutCursorOn(20);
+    EnableReplaceUndo(true);
+    Host.ForgetRecords();
+    Patch1Click();
+    TBytes expected = file;
+    expected[1004] = 0x7E;
+    EXPECT_EQ(Bytes(), expected);
+    EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{"File successfully patched"});
+    EXPECT_EQ(CurrentAddress(), 20);
+    EXPECT_TRUE(Modified);
+    EXPECT_FALSE(UndoOffered());
+    EXPECT_FALSE(Host.IsEnabled(TCommand::Replaceagaindown1));
+    EXPECT_GT(Host.Refreshes, 0);
+    EXPECT_GT(Host.StatusUpdates, 0);
+    EXPECT_EQ(SearchRequest.Pattern, PatchFrom);
+    // Find again down now looks for the patch sequence.
+    Host.ForgetRecords();
+    Findagaindown1Click();
+    EXPECT_EQ(CurrentAddress(), 5000);
+}
+
+TEST_F(ReplaceTest, PatchWithoutTheSequence) {
+    TBytes file(3000, 0);
+    std::copy(PatchTo.begin(), PatchTo.end(), file.begin() + 100); // already patched
+    OpenBytes(file);
+    Host.ForgetRecords();
+    Patch1Click();
+    EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{"File is not a\nBorland Pascal 7.0 executable"});
+    EXPECT_EQ(Bytes(), file);
+    EXPECT_FALSE(Modified);
+}
+
+// The patch looks from address 1 whatever the last find left behind.
+TEST_F(ReplaceTest, PatchFindsTheSequenceAtAddressOneAfterAFind) {
+    TBytes file(100, 0);
+    std::copy(PatchFrom.begin(), PatchFrom.end(), file.begin());
+    OpenBytes(file);
+    Request(PatchFrom, {});
+    PutCursorOn(1);
+    Findagaindown1Click();
+    ASSERT_EQ(LastFoundAddress, 1);
+    Host.ForgetRecords();
+    Patch1Click();
+    EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{"File successfully patched"});
+    EXPECT_EQ(ReadByte(6), 0x7E);
+}
+
+TEST_F(ReplaceTest, PatchFollowsTheCaseSetting) {
+    const TBytes folded = {0xF7, 0xF0, 0xF7, 0xF2, 0xB9, 0x37};
+    for (bool caseSensitive : {true, false}) {
+        TBytes file(200, 0);
+        std::copy(folded.begin(), folded.end(), file.begin() + 50);
+        OpenBytes(file);
+        Modified = false;
+        SearchRequest.CaseSensitive = caseSensitive;
+        Host.ForgetRecords();
+        Patch1Click();
+        TBytes expected = file;
+        if (!caseSensitive) std::copy(PatchTo.begin(), PatchTo.end(), expected.begin() + 50);
+        EXPECT_EQ(Bytes(), expected) << caseSensitive;
+        EXPECT_EQ(Modified, !caseSensitive);
+    }
+}
+
+} // namespace

@@ -1,0 +1,484 @@
+#include "FakeHost.h"
+
+#include "engine/ByteStore.h"
+#include "engine/CaseTable.h"
+#include "engine/EngineState.h"
+#include "engine/QSearch.h"
+#include "engine/Search.h"
+#include "engine/SearchRequest.h"
+#include "engine/StringTable.h"
+#include "engine/TextFormat.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <set>
+#include <string>
+
+using namespace Engine;
+
+namespace {
+
+using TBytes = std::vector<uint8_t>;
+
+TBytes B(const std::string& text) { return TBytes(text.begin(), text.end()); }
+
+struct TSettings {
+    bool CaseSensitive = true;
+    bool JokerOn = false;
+    uint8_t Joker = '.';
+};
+
+// The reference: every window compared byte by byte, no skips, no filter.
+bool NaiveMatch(const uint8_t* window, const TBytes& pattern, const TSettings& s) {
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        if (s.JokerOn && pattern[i] == s.Joker) continue;
+        bool same = s.CaseSensitive ? window[i] == pattern[i]
+                                    : UpperCase1252(window[i]) == UpperCase1252(pattern[i]);
+        if (!same) return false;
+    }
+    return true;
+}
+
+// First window starting at or after start and ending at or before last (1-based), or -1.
+int32_t NaiveDown(const uint8_t* bytes, const TBytes& pattern, const TSettings& s, int32_t last, int32_t start) {
+    const int32_t length = static_cast<int32_t>(pattern.size());
+    for (int32_t a = std::max(start, 1); a + length - 1 <= last; ++a)
+        if (NaiveMatch(bytes + a - 1, pattern, s)) return a;
+    return -1;
+}
+
+// Last window ending at or before start and starting at or after first, or -1.
+int32_t NaiveUp(const uint8_t* bytes, const TBytes& pattern, const TSettings& s, int32_t first, int32_t start) {
+    const int32_t length = static_cast<int32_t>(pattern.size());
+    for (int32_t a = start - length + 1; a >= std::max(first, 1); --a)
+        if (NaiveMatch(bytes + a - 1, pattern, s)) return a;
+    return -1;
+}
+
+// Runs the fast scan, the plain quick search and the reference from every hit to the next, in both
+// directions, and demands the same hits. The buffer ends exactly at `last`, so that a read past the end
+// is caught by the address sanitizer.
+void CheckScans(TQSearch& q, const TBytes& file, const TBytes& pattern, const TSettings& s, int32_t first,
+                int32_t last, int32_t start) {
+    SCOPED_TRACE(testing::Message() << "size " << file.size() << " pattern length " << pattern.size() << " case "
+                                    << s.CaseSensitive << " joker " << s.JokerOn << " first " << first << " last "
+                                    << last << " start " << start);
+    const TBytes exact(file.begin(), file.begin() + last);
+    const uint8_t* bytes = exact.data();
+    const int32_t length = static_cast<int32_t>(pattern.size());
+
+    std::vector<int32_t> naive, fast, quick;
+    for (int32_t a = start;;) {
+        int32_t hit = NaiveDown(bytes, pattern, s, last, a);
+        naive.push_back(hit);
+        if (hit < 0) break;
+        a = hit + 1;
+    }
+    for (int32_t a = start;;) {
+        int32_t hit = q.ScanDown(pattern, bytes, last, s.CaseSensitive, s.JokerOn, s.Joker, a, {});
+        fast.push_back(hit);
+        if (hit < 0 || fast.size() > naive.size()) break;
+        a = hit + 1;
+    }
+    q.Prepare(pattern, s.CaseSensitive, s.JokerOn, s.Joker);
+    for (int32_t a = start;;) {
+        int32_t hit = q.QuickScanDown(bytes, last, a, {});
+        quick.push_back(hit);
+        if (hit < 0 || quick.size() > naive.size()) break;
+        a = hit + 1;
+    }
+    EXPECT_EQ(fast, naive) << "ScanDown";
+    EXPECT_EQ(quick, naive) << "QuickScanDown";
+
+    // Up from the last byte, or from the mirror image of a start inside the range.
+    const int32_t upStart = start == 1 ? last : std::max(1, last - start + 1);
+    naive.clear();
+    fast.clear();
+    quick.clear();
+    for (int32_t e = upStart;;) {
+        int32_t hit = NaiveUp(bytes, pattern, s, first, e);
+        naive.push_back(hit);
+        if (hit < 0) break;
+        e = hit + length - 2; // the next one ends before this one's last byte
+    }
+    for (int32_t e = upStart;;) {
+        int32_t hit = q.ScanUp(pattern, bytes, first, s.CaseSensitive, s.JokerOn, s.Joker, e, {});
+        fast.push_back(hit);
+        if (hit < 0 || fast.size() > naive.size()) break;
+        e = hit + length - 2;
+    }
+    q.Prepare(pattern, s.CaseSensitive, s.JokerOn, s.Joker);
+    for (int32_t e = upStart;;) {
+        int32_t hit = q.QuickScanUp(bytes, first, e, {});
+        quick.push_back(hit);
+        if (hit < 0 || quick.size() > naive.size()) break;
+        e = hit + length - 2;
+    }
+    EXPECT_EQ(fast, naive) << "ScanUp from " << upStart;
+    EXPECT_EQ(quick, naive) << "QuickScanUp from " << upStart;
+}
+
+// Bytes from a few case pairs and a joker-like dot, so that folded and joker hits are frequent.
+const TBytes Dense = {'a', 'A', 'b', 'B', '.', 0xF0, 0xD0, 0xFF, 0x9F, 0xF7, 0xD7, 0x00};
+
+class SearchTest : public TEngineTest {
+  protected:
+    void Request(const TBytes& pattern, TSettings s = {}) {
+        SearchRequest.Pattern = pattern;
+        SearchRequest.CaseSensitive = s.CaseSensitive;
+        SearchRequest.JokerEnabled = s.JokerOn;
+        SearchRequest.JokerChar = s.Joker;
+    }
+    void Find(bool down) {
+        Host.ForgetRecords();
+        down ? Findagaindown1Click() : Findagainup1Click();
+    }
+    std::string LastMessage() const { return Host.Messages.empty() ? "" : Host.Messages.back().Text; }
+};
+
+// --- The scans against the reference -----------------------------------------------------------------------
+
+TEST(QSearchTest, RandomBuffersAndPatternsAgreeWithTheReference) {
+    std::mt19937 rng(20240611);
+    TQSearch q;
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    for (int round = 0; round < 600; ++round) {
+        const bool dense = round % 2 == 0;
+        // Small files try the edges; large ones run the vector filter over whole blocks of windows, since a
+        // scan checks about 1/128 of the file between progress calls.
+        const int big = round % 10 == 0 ? 60000 : round % 10 == 5 ? 8000 : 400;
+        TBytes file(static_cast<size_t>(pick(1, big)));
+        for (auto& b : file)
+            b = dense ? Dense[static_cast<size_t>(pick(0, static_cast<int>(Dense.size()) - 1))]
+                      : static_cast<uint8_t>(pick(0, 255));
+        TSettings s;
+        s.CaseSensitive = pick(0, 1) == 0;
+        s.JokerOn = pick(0, 2) != 0;
+        s.Joker = pick(0, 3) == 0 ? static_cast<uint8_t>(pick(0, 255)) : '.';
+        // A piece of the file, so that there are hits, then changed: case flipped, jokers put in.
+        const int32_t size = static_cast<int32_t>(file.size());
+        const int32_t last = pick(1, 4) == 1 ? pick(1, size) : size;
+        const int32_t length = std::min(last, pick(1, round % 7 == 0 ? 40 : 12));
+        int32_t from = pick(0, size - length);
+        if (round % 13 == 4) from = 0;             // a hit at address 1
+        if (round % 13 == 5) from = last - length; // one ending on the last byte
+        TBytes pattern(file.begin() + from, file.begin() + from + length);
+        for (auto& b : pattern) {
+            int change = pick(0, 9);
+            if (change == 0) b = UpperCase1252(b);
+            if (change == 1) b = LowerCase1252(b);
+            if (change == 2) b = s.Joker;
+            if (change == 3) b = static_cast<uint8_t>(pick(0, 255));
+        }
+        switch (round % 13) {
+        case 0: pattern.assign(static_cast<size_t>(pick(1, 5)), s.Joker); break; // only jokers
+        case 1: pattern.front() = s.Joker; break;
+        case 2: pattern.back() = s.Joker; break;
+        case 3: pattern.resize(1); break;
+        }
+        if (round % 13 < 3) s.JokerOn = round % 26 < 13; // also the same bytes with the joker off
+        const int32_t first = pick(1, 4) == 1 ? pick(1, std::max(1, last / 2)) : 1;
+        const int32_t start = pick(1, 3) == 1 ? pick(1, last) : 1;
+        CheckScans(q, file, pattern, s, first, last, start);
+        if (HasFailure()) break;
+    }
+}
+
+TEST(QSearchTest, CaseFoldingOverEveryByteValue) {
+    // Every byte value, twice, in shuffled order: each one-byte and two-byte pattern finds exactly the bytes
+    // of the same upper case, and each case-sensitive one only itself.
+    TBytes file;
+    for (int round = 0; round < 2; ++round)
+        for (int c = 0; c < 256; ++c)
+            file.push_back(static_cast<uint8_t>(c));
+    std::mt19937 rng(7);
+    std::shuffle(file.begin(), file.end(), rng);
+    const int32_t size = static_cast<int32_t>(file.size());
+    TQSearch q;
+    for (int c = 0; c < 256; ++c) {
+        for (bool caseSensitive : {false, true}) {
+            TSettings s{caseSensitive, false, '.'};
+            CheckScans(q, file, {static_cast<uint8_t>(c)}, s, 1, size, 1);
+            CheckScans(q, file, {static_cast<uint8_t>(c), file[100]}, s, 1, size, 1);
+            CheckScans(q, file, {file[300], static_cast<uint8_t>(c)}, s, 1, size, 1);
+        }
+    }
+    // The pairs that matter most in a Western code page.
+    const std::pair<uint8_t, uint8_t> pairs[] = {{0xF0, 0xD0}, {0xFF, 0x9F}, {0x9A, 0x8A}, {'a', 'A'}};
+    for (auto [lower, upper] : pairs) {
+        TBytes one = {upper};
+        EXPECT_EQ(q.ScanDown({lower}, one.data(), 1, false, false, '.', 1, {}), 1) << int{lower};
+    }
+    TBytes divide = {0xD7};
+    EXPECT_EQ(q.ScanDown({0xF7}, divide.data(), 1, false, false, '.', 1, {}), -1) << "F7 has no case partner";
+}
+
+TEST(QSearchTest, JokerIsTheByteAsEnteredBeforeFolding) {
+    TQSearch q;
+    TBytes file = B("xAyzaQ");
+    // Joker 'a': the pattern byte 'a' matches anything, 'A' only a or A.
+    EXPECT_EQ(q.ScanDown(B("ay"), file.data(), 6, false, true, 'a', 1, {}), 2);
+    EXPECT_EQ(q.ScanDown(B("Az"), file.data(), 6, false, true, 'a', 1, {}), -1);
+    EXPECT_EQ(q.ScanDown(B("AQ"), file.data(), 6, false, true, 'a', 1, {}), 5);
+}
+
+TEST(QSearchTest, EmptyPatternAndPatternLongerThanTheRange) {
+    TQSearch q;
+    TBytes file = B("abc");
+    EXPECT_EQ(q.ScanDown({}, file.data(), 3, true, false, '.', 1, {}), -2);
+    EXPECT_EQ(q.ScanUp({}, file.data(), 1, true, false, '.', 3, {}), -2);
+    EXPECT_EQ(q.ScanDown(B("abcd"), file.data(), 3, true, false, '.', 1, {}), -1);
+    EXPECT_EQ(q.ScanUp(B("abcd"), file.data(), 1, true, false, '.', 3, {}), -1);
+    EXPECT_EQ(q.ScanDown(B("...."), file.data(), 3, true, true, '.', 1, {}), -1);
+}
+
+// A hook that cancels on its n-th call ends the scan at once with -1, though a hit lies further on.
+TEST(QSearchTest, CancelEndsTheScanAtOnce) {
+    TBytes file(200000, 'x');
+    std::copy_n("needle", 6, file.begin() + 150000);
+    std::copy_n("needle", 6, file.begin() + 40000);
+    const int32_t size = static_cast<int32_t>(file.size());
+    TQSearch q;
+    for (int n : {1, 5, 20}) {
+        int calls = 0;
+        auto hook = [&](int32_t) { return ++calls >= n; };
+        EXPECT_EQ(q.ScanDown(B("needle"), file.data(), size, true, false, '.', 50000, hook), -1);
+        EXPECT_EQ(calls, n);
+        calls = 0;
+        EXPECT_EQ(q.ScanUp(B("needle"), file.data(), 1, true, false, '.', 140000, hook), -1);
+        EXPECT_EQ(calls, n);
+        q.Prepare(B("needle"), true, false, '.');
+        calls = 0;
+        EXPECT_EQ(q.QuickScanDown(file.data(), size, 50000, hook), -1);
+        EXPECT_EQ(calls, n);
+        calls = 0;
+        EXPECT_EQ(q.QuickScanUp(file.data(), 1, 140000, hook), -1);
+        EXPECT_EQ(calls, n);
+    }
+    // Never cancelled: found.
+    auto never = [](int32_t) { return false; };
+    EXPECT_EQ(q.ScanDown(B("needle"), file.data(), size, true, false, '.', 50000, never), 150001);
+    EXPECT_EQ(q.ScanUp(B("needle"), file.data(), 1, true, false, '.', 140000, never), 40001);
+}
+
+// --- Find and count in the editor ----------------------------------------------------------------------------
+
+TEST_F(SearchTest, FindAgainDownStepsOverEachHit) {
+    OpenBytes(B("xxabcabc"));
+    Request(B("abc"));
+    PutCursorOn(1);
+    Find(true);
+    EXPECT_EQ(CurrentAddress(), 3);
+    Find(true);
+    EXPECT_EQ(CurrentAddress(), 6);
+    EXPECT_EQ(LastFoundAddress, 6);
+    Find(true);
+    EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{"String not found"});
+    EXPECT_EQ(CurrentAddress(), 6);
+    ASSERT_EQ(Host.Progresses.size(), 1u);
+    EXPECT_EQ(Host.Progresses[0].Caption, "Searching...");
+    EXPECT_EQ(Host.Progresses[0].Label, "Current file position");
+    EXPECT_TRUE(Host.Progresses[0].Closed);
+}
+
+TEST_F(SearchTest, CaseAndJokerExamples) {
+    OpenBytes(B("AbC abc ABC aBc a.c aZc axc"));
+    FileBuffer[21] = 0;
+    auto hits = [&](const TBytes& pattern, TSettings s) {
+        Request(pattern, s);
+        std::vector<int32_t> found;
+        LastFoundAddress = 0;
+        PutCursorOn(1);
+        for (int i = 0; i < 10; ++i) {
+            Find(true);
+            if (!Host.InfoTexts().empty()) break;
+            found.push_back(CurrentAddress());
+        }
+        return found;
+    };
+    EXPECT_EQ(hits(B("AbC"), {false, false, '.'}), (std::vector<int32_t>{1, 5, 9, 13}));
+    EXPECT_EQ(hits(B("AbC"), {true, false, '.'}), (std::vector<int32_t>{1}));
+    EXPECT_EQ(hits(B("a.c"), {true, true, '.'}), (std::vector<int32_t>{5, 13, 17, 21, 25})); // 21: 61 00 63
+    EXPECT_EQ(hits(B("a.c"), {true, false, '.'}), (std::vector<int32_t>{17}));
+}
+
+TEST_F(SearchTest, FindAgainUpFindsHitsThatEndAtOrBeforeTheCursor) {
+    //              1234567890123
+    OpenBytes(B("abcxxabcxxabc"));
+    Request(B("abc"));
+    PutCursorOn(12); // inside the last hit: it ends after the cursor, so the one at 6 is next
+    Find(false);
+    EXPECT_EQ(CurrentAddress(), 6);
+    Find(false); // on the first byte of the last hit: the next one must end before it
+    EXPECT_EQ(CurrentAddress(), 1);
+    Find(false);
+    EXPECT_EQ(LastMessage(), "String not found");
+    EXPECT_EQ(CurrentAddress(), 1);
+    PutCursorOn(13); // ends exactly on the cursor byte, and on the file's last byte
+    Find(false);
+    EXPECT_EQ(CurrentAddress(), 11);
+    PutCursorOn(8); // a cursor on the hit's last byte, not on the remembered first byte
+    Find(false);
+    EXPECT_EQ(CurrentAddress(), 6);
+}
+
+TEST_F(SearchTest, HitsAtTheFirstAndLastByteAreFoundBothWays) {
+    OpenBytes(B("abcxyzabc"));
+    Request(B("abc"));
+    PutCursorOn(1);
+    Find(true);
+    EXPECT_EQ(CurrentAddress(), 1);
+    Find(true);
+    EXPECT_EQ(CurrentAddress(), 7);
+    PutCursorOn(9);
+    LastFoundAddress = 0;
+    Find(false);
+    EXPECT_EQ(CurrentAddress(), 7);
+    Find(false);
+    EXPECT_EQ(CurrentAddress(), 1);
+}
+
+// Bytes past the end of the file still sit in the buffer; a cursor past the end must not reach them.
+TEST_F(SearchTest, FindUpStartsAtTheLastByteOfTheFile) {
+    OpenBytes(B("xxxa"));
+    FileBuffer[4] = 'b';
+    Request(B("ab"));
+    PutCursorOn(5);
+    Find(false);
+    EXPECT_EQ(LastMessage(), "String not found");
+    OpenBytes({});
+    Find(false);
+    EXPECT_EQ(LastMessage(), "String not found");
+    Find(true);
+    EXPECT_EQ(LastMessage(), "String not found");
+}
+
+// A stored address of 0 means "none", not a hit at address 0 whose last byte would be address 1.
+TEST_F(SearchTest, FirstFindWithTheCursorOnAHitAtAddressOne) {
+    OpenBytes(B("abcabc"));
+    Request(B("abc"));
+    SearchRequest.Replacement = B("xy");
+    PutCursorOn(1);
+    Find(true);
+    EXPECT_EQ(CurrentAddress(), 1);
+    EXPECT_TRUE(Host.Messages.empty());
+}
+
+TEST_F(SearchTest, CountExamples) {
+    OpenBytes(B("aaaa"));
+    Request(B("aa"));
+    SearchRequest.SearchDown = true;
+    PutCursorOn(1);
+    Host.ForgetRecords();
+    CountDialogDone();
+    EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{"Occurences found:\n2"});
+    EXPECT_EQ(CurrentAddress(), 3); // the last hit counted
+
+    OpenBytes(B("abab"));
+    Request(B("ab"));
+    SearchRequest.SearchDown = false;
+    LastFoundAddress = 0;
+    PutCursorOn(4);
+    Host.ForgetRecords();
+    CountDialogDone();
+    EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{"Occurences found:\n2"});
+    EXPECT_EQ(CurrentAddress(), 1);
+
+    Request(B("zz"));
+    PutCursorOn(2);
+    Host.ForgetRecords();
+    CountDialogDone();
+    EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{"Occurences found:\n0"});
+    EXPECT_EQ(CurrentAddress(), 2);
+}
+
+TEST_F(SearchTest, CountsAgreeWithTheReferenceInBothDirections) {
+    std::mt19937 rng(99);
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    for (int round = 0; round < 150; ++round) {
+        TBytes file(static_cast<size_t>(pick(1, 600)));
+        for (auto& b : file)
+            b = Dense[static_cast<size_t>(pick(0, 4))];
+        TSettings s{pick(0, 1) == 0, pick(0, 1) == 0, '.'};
+        TBytes pattern(static_cast<size_t>(pick(1, 4)));
+        for (auto& b : pattern)
+            b = Dense[static_cast<size_t>(pick(0, 4))];
+        const int32_t size = static_cast<int32_t>(file.size());
+        const int32_t start = pick(1, size);
+        const int32_t length = static_cast<int32_t>(pattern.size());
+        // Greedy and non-overlapping, from the start in the direction of the count.
+        int32_t downCount = 0, upCount = 0, lastDown = 0, lastUp = 0;
+        for (int32_t a = start; (a = NaiveDown(file.data(), pattern, s, size, a)) > 0; a += length, ++downCount)
+            lastDown = a;
+        for (int32_t e = start; (e = NaiveUp(file.data(), pattern, s, 1, e)) > 0; --e, ++upCount)
+            lastUp = e;
+
+        SCOPED_TRACE(testing::Message() << "round " << round);
+        OpenBytes(file);
+        Request(pattern, s);
+        LastFoundAddress = 0;
+        Host.ProgressOpen("", "");
+        TCountResult down = CountMatches(true, start);
+        EXPECT_EQ(LastFoundAddress, lastDown);
+        LastFoundAddress = 0;
+        TCountResult up = CountMatches(false, start);
+        EXPECT_EQ(LastFoundAddress, lastUp);
+        Host.ProgressClose();
+        EXPECT_EQ(down.Count, downCount);
+        EXPECT_EQ(up.Count, upCount);
+        EXPECT_TRUE(down.Completed && up.Completed);
+        if (HasFailure()) break;
+    }
+}
+
+// --- Progress and Cancel --------------------------------------------------------------------------------------
+
+TEST_F(SearchTest, LongScansShowEveryFivePercentStep) {
+    OpenBytes(TBytes(1 << 20, 'x'));
+    Request(B("needle"));
+    for (bool down : {true, false}) {
+        PutCursorOn(down ? 1 : FileSize);
+        Find(down);
+        EXPECT_EQ(LastMessage(), "String not found");
+        ASSERT_EQ(Host.Progresses.size(), 1u);
+        std::set<int> seen(Host.Progresses[0].Values.begin(), Host.Progresses[0].Values.end());
+        for (int percent = 5; percent <= 95; percent += 5)
+            EXPECT_TRUE(seen.contains(percent)) << (down ? "down " : "up ") << percent;
+        EXPECT_TRUE(std::is_sorted(Host.Progresses[0].Values.begin(), Host.Progresses[0].Values.end()));
+    }
+}
+
+TEST_F(SearchTest, CancelEndsFindAndCountWithoutAMessage) {
+    TBytes file(1 << 20, 'x');
+    std::copy_n("needle", 6, file.end() - 6);
+    std::copy_n("needle", 6, file.begin());
+    OpenBytes(file);
+    Request(B("needle"));
+    Host.CancelAfterShownProgress = 3;
+    PutCursorOn(2);
+    Find(true);
+    EXPECT_TRUE(Host.Messages.empty());
+    EXPECT_EQ(CurrentAddress(), 2);
+    EXPECT_EQ(LastFoundAddress, 0);
+    EXPECT_TRUE(Host.Progresses.at(0).Closed);
+
+    PutCursorOn(FileSize - 1);
+    Find(false);
+    EXPECT_TRUE(Host.Messages.empty());
+    EXPECT_EQ(CurrentAddress(), FileSize - 1);
+
+    PutCursorOn(2);
+    SearchRequest.SearchDown = true;
+    Host.ForgetRecords();
+    CountDialogDone();
+    EXPECT_TRUE(Host.Messages.empty());
+    EXPECT_EQ(CurrentAddress(), 2);
+
+    Host.CancelAfterShownProgress = -1;
+    Find(true);
+    EXPECT_EQ(CurrentAddress(), FileSize - 5);
+}
+
+} // namespace
