@@ -178,16 +178,22 @@ void GrowingPass(int32_t start, TReplaceAllResult& result) {
     room = std::min<int64_t>(room, static_cast<int64_t>(MaxFileSize) - FileSize);
     if (growth * n > room) {
         int64_t possible = room / growth;
+        // A refusal or a No ends the command like a Cancel: the error box or the answer says it all.
         if (possible <= 0) {
             Host->ShowError(Texts::CantAllocate);
+            result.Cancelled = true;
             return;
         }
-        if (Host->AskYesNo(FormatText(Texts::MemorySufficientFor, {n, possible})) != mrYes) return;
+        if (Host->AskYesNo(FormatText(Texts::MemorySufficientFor, {n, possible})) != mrYes) {
+            result.Cancelled = true;
+            return;
+        }
         n = possible;
     }
     const int32_t gap = static_cast<int32_t>(growth * n);
     if (!EnsureRoom(gap)) {
         Host->ShowError(Texts::CantAllocate);
+        result.Cancelled = true;
         return;
     }
     Host->SetProgressText(Texts::Step2Replacing, 1);

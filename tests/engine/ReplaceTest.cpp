@@ -505,6 +505,7 @@ TEST_F(ReplaceTest, MemoryForOnlySomeReplacementsAsksFirst) {
         } else {
             EXPECT_EQ(Bytes(), before);
             EXPECT_FALSE(Modified);
+            EXPECT_TRUE(Host.InfoTexts().empty()) << "a No needs no count box";
         }
     }
 }
@@ -517,6 +518,7 @@ TEST_F(ReplaceTest, NoMemoryForEvenOneReplacement) {
     Dialog(R::All);
     EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{"Can't allcate additional memory\nto perform operation"});
     EXPECT_TRUE(Host.QuestionTexts().empty());
+    EXPECT_TRUE(Host.InfoTexts().empty()) << "the error box is the only report";
     EXPECT_EQ(Bytes(), before);
     EXPECT_FALSE(Modified);
 
