@@ -1,3 +1,4 @@
+#include "engine/IniFile.h"
 #include "ui/NIBLO_Main.h"
 
 #include <QApplication>
@@ -14,6 +15,9 @@ int main(int argc, char* argv[])
     std::string firstArgument;
     if (argc > 1)
         firstArgument = QFile::decodeName(argv[1]).toStdString();
+
+    // Settings, histories, recent files and favourites live beside the program.
+    SetSettingsFile(SettingsFileName(QCoreApplication::applicationFilePath().toStdString()));
 
     TFormMain formMain(firstArgument);
     formMain.show();

@@ -127,12 +127,15 @@ TJkHistory::TJkHistory(QWidget* parent) : QWidget(parent), List(new TJkCustomHis
     layout->addWidget(List);
     List->setFixedWidth(ButtonWidth());
     connect(List, &TJkCustomHistory::Picked, this, &TJkHistory::OnChange);
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+    FocusWatch = connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
         if (!Leaving) return;
         Leaving = false;
         if (Edit && now != this && !isAncestorOf(now)) List->AddEntry(Edit->text());
     });
 }
+
+// The base destructor moves the focus away from dying children; this object must not hear of it.
+TJkHistory::~TJkHistory() { disconnect(FocusWatch); }
 
 int TJkHistory::ButtonWidth() const { return (logicalDpiX() + 3) / 6 + 4; }
 

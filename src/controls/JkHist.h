@@ -58,6 +58,7 @@ class TJkHistory : public QWidget {
     Q_OBJECT
 public:
     explicit TJkHistory(QWidget* parent = nullptr);
+    ~TJkHistory() override;
 
     // Places edit inside the container. Throws std::invalid_argument for anything but a QLineEdit or for
     // a second edit.
@@ -103,4 +104,5 @@ private:
     TJkCustomHistory* List = nullptr;
     bool AutoColorValue = true;
     bool Leaving = false; // the edit lost the focus; decided once the focus has arrived elsewhere
+    QMetaObject::Connection FocusWatch;
 };

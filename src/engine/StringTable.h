@@ -109,3 +109,13 @@ inline constexpr const char* MruSection = "MRU Files";
 inline constexpr const char* AppIniName = "<AppIniName>";
 
 } // namespace Texts
+
+namespace Texts {
+
+// The find, replace and insert dialogs.
+inline constexpr const char* EnterJokerChar = "Enter joker char";
+inline constexpr const char* CantFindEmptyString = "Can't find empty string";
+inline constexpr const char* HexSequenceInvalid = "Hex sequence invalid";
+inline constexpr const char* CantInsertEmptyString = "Can't insert empty string";
+
+} // namespace Texts

@@ -1,6 +1,10 @@
 #include "ui/JkGrid.h"
 
+#include "engine/Cp1252.h"
+
 #include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -8,6 +12,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 namespace {
 
@@ -70,6 +75,31 @@ QChar ByteGlyph(uint8_t byte, bool oem)
     if (byte == 0xAD) // a soft hyphen would not be drawn
         return QChar(char16_t(0x2010));
     return QChar(char16_t(byte));
+}
+
+const QString& HexCellText(uint8_t byte)
+{
+    static const std::array<QString, 256> texts = [] {
+        std::array<QString, 256> result;
+        for (int i = 0; i < 256; ++i)
+            result[size_t(i)] = QStringLiteral("%1").arg(i, 2, 16, QLatin1Char('0')).toUpper();
+        return result;
+    }();
+    return texts[byte];
+}
+
+const QString& GlyphCellText(uint8_t byte, bool oem)
+{
+    using TTexts = std::array<QString, 256>;
+    static const std::array<TTexts, 2> texts = [] {
+        std::array<TTexts, 2> result;
+        for (int i = 0; i < 256; ++i) {
+            result[0][size_t(i)] = QString(ByteGlyph(uint8_t(i), false));
+            result[1][size_t(i)] = QString(ByteGlyph(uint8_t(i), true));
+        }
+        return result;
+    }();
+    return texts[oem ? 1 : 0][byte];
 }
 
 TJkStrGrid::TJkStrGrid(QWidget* parent)
@@ -206,14 +236,14 @@ void TJkStrGrid::EndUpdate()
 {
     if (UpdateLock > 0 && --UpdateLock == 0 && !Pending.isEmpty()) {
         update(Pending);
-        Pending = QRegion();
+        Pending = QRect();
     }
 }
 
 void TJkStrGrid::Invalidate(const QRect& rect)
 {
     if (UpdateLock > 0)
-        Pending += rect;
+        Pending = Pending.united(rect); // a refill changes whole rows; their bounding box is exact enough
     else
         update(rect);
 }
@@ -247,7 +277,8 @@ void TJkStrGrid::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
     const QPalette& pal = palette();
-    painter.fillRect(event->rect(), Background);
+    const QRect dirty = event->rect();
+    painter.fillRect(dirty, Background);
 
     // Sunken frame, as wide as two grid lines.
     const QRect outer = rect();
@@ -260,32 +291,117 @@ void TJkStrGrid::paintEvent(QPaintEvent* event)
     painter.setPen(pal.color(QPalette::Active, QPalette::Light));
     painter.drawLine(outer.bottomLeft(), outer.bottomRight());
     painter.drawLine(outer.topRight(), outer.bottomRight());
+    if (Cols <= 0 || Rows <= 0)
+        return;
 
+    // The cells the dirty rectangle touches, grid lines included.
+    const int frame = 2 * LineWidth;
+    const int pitchX = ColWidth + LineWidth;
+    const int pitchY = RowHeight + LineWidth;
+    const int firstCol = std::clamp((dirty.left() - frame) / pitchX, 0, Cols - 1);
+    const int lastCol = std::clamp((dirty.right() - frame) / pitchX, 0, Cols - 1);
+    const int firstRow = std::clamp((dirty.top() - frame) / pitchY, 0, Rows - 1);
+    const int lastRow = std::clamp((dirty.bottom() - frame) / pitchY, 0, Rows - 1);
+    const QRect area = CellRect(firstCol, firstRow).united(CellRect(lastCol, lastRow));
+
+    // Grid lines: one per column and one per row.
     const QColor lineColor = pal.color(QPalette::Active, QPalette::Mid);
-    const QColor selBack = pal.color(QPalette::Active, QPalette::Highlight);
-    const QColor selText = pal.color(QPalette::Active, QPalette::HighlightedText);
-    painter.setFont(ResolvedFont);
+    for (int col = firstCol; col <= lastCol; ++col)
+        painter.fillRect(QRect(CellRect(col, 0).right() + 1, area.top(), LineWidth, area.height() + LineWidth),
+                         lineColor);
+    for (int row = firstRow; row <= lastRow; ++row)
+        painter.fillRect(QRect(area.left(), CellRect(0, row).bottom() + 1, area.width() + LineWidth, LineWidth),
+                         lineColor);
 
-    for (int row = 0; row < Rows; ++row) {
-        for (int col = 0; col < Cols; ++col) {
-            const QRect cell = CellRect(col, row);
-            const QRect withLines = cell.adjusted(0, 0, LineWidth, LineWidth);
-            if (!event->region().intersects(withLines))
+    const bool selectedShown =
+        SelCol >= firstCol && SelCol <= lastCol && SelRow >= firstRow && SelRow <= lastRow;
+    if (selectedShown)
+        painter.fillRect(CellRect(SelCol, SelRow), pal.color(QPalette::Active, QPalette::Highlight));
+
+    // The texts, one glyph run per row; a cell whose characters the font lacks is drawn on its own, so that
+    // the font fallback finds them a glyph.
+    painter.setFont(ResolvedFont);
+    Glyphs.Prepare(ResolvedFont);
+    const qreal baseline = 2 + Glyphs.Ascent;
+    QList<quint32> indexes;
+    QList<QPointF> positions;
+    std::vector<QPoint> aside;
+    for (int row = firstRow; row <= lastRow; ++row) {
+        indexes.clear();
+        positions.clear();
+        for (int col = firstCol; col <= lastCol; ++col) {
+            const QString& text = Cells[size_t(row) * size_t(Cols) + size_t(col)];
+            if (text.isEmpty())
                 continue;
-            painter.fillRect(QRect(cell.right() + 1, cell.top(), LineWidth, RowHeight + LineWidth), lineColor);
-            painter.fillRect(QRect(cell.left(), cell.bottom() + 1, ColWidth + LineWidth, LineWidth), lineColor);
-            const bool selected = col == SelCol && row == SelRow;
-            painter.fillRect(cell, selected ? selBack : Background);
-            painter.setPen(selected ? selText : QColor(Qt::black));
-            painter.save();
-            painter.setClipRect(cell);
-            painter.drawText(cell.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                             Cells[size_t(row) * size_t(Cols) + size_t(col)]);
-            if (OnDrawCell)
-                OnDrawCell(this, col, row, cell, painter, selected);
-            painter.restore();
+            if ((col == SelCol && row == SelRow) || !Glyphs.Append(text, CellRect(col, row).topLeft() +
+                                                                               QPointF(2, baseline),
+                                                                   indexes, positions)) {
+                aside.push_back({col, row});
+            }
+        }
+        if (!indexes.isEmpty()) {
+            QGlyphRun run;
+            run.setRawFont(Glyphs.Font);
+            run.setGlyphIndexes(indexes);
+            run.setPositions(positions);
+            painter.setPen(Qt::black);
+            painter.drawGlyphRun(QPointF(0, 0), run);
         }
     }
+    for (const QPoint& cell : aside) {
+        const bool selected = cell.x() == SelCol && cell.y() == SelRow;
+        painter.setPen(selected ? pal.color(QPalette::Active, QPalette::HighlightedText) : QColor(Qt::black));
+        painter.drawText(CellRect(cell.x(), cell.y()).adjusted(2, 2, 0, 0),
+                         Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                         Cells[size_t(cell.y()) * size_t(Cols) + size_t(cell.x())]);
+    }
+
+    if (!OnDrawCell)
+        return;
+    painter.save();
+    for (int row = firstRow; row <= lastRow; ++row)
+        for (int col = firstCol; col <= lastCol; ++col)
+            OnDrawCell(this, col, row, CellRect(col, row), painter, col == SelCol && row == SelRow);
+    painter.restore();
+}
+
+void TJkStrGrid::TGlyphCache::Prepare(const QFont& font)
+{
+    if (Ready && font == Source)
+        return;
+    Source = font;
+    Font = QRawFont::fromFont(font);
+    Ascent = QFontMetricsF(font).ascent();
+    Known.clear();
+    Ready = true;
+}
+
+bool TJkStrGrid::TGlyphCache::Append(const QString& text, QPointF origin, QList<quint32>& indexes,
+                                     QList<QPointF>& positions)
+{
+    const qsizetype start = indexes.size();
+    for (QChar c : text) {
+        auto found = Known.find(c.unicode());
+        if (found == Known.end()) {
+            TGlyph glyph;
+            const QList<quint32> index = Font.glyphIndexesForString(QString(c));
+            glyph.Index = index.isEmpty() ? 0 : index.first();
+            if (glyph.Index != 0) {
+                const QList<QPointF> advance = Font.advancesForGlyphIndexes(index);
+                glyph.Advance = advance.isEmpty() ? 0 : advance.first().x();
+            }
+            found = Known.emplace(c.unicode(), glyph).first;
+        }
+        if (found->second.Index == 0) {
+            indexes.resize(start);
+            positions.resize(start);
+            return false;
+        }
+        indexes.append(found->second.Index);
+        positions.append(origin);
+        origin.rx() += found->second.Advance;
+    }
+    return true;
 }
 
 void TJkStrGrid::mousePressEvent(QMouseEvent* event)
@@ -313,31 +429,62 @@ bool TJkStrGrid::event(QEvent* event)
 
 void TJkStrGrid::keyPressEvent(QKeyEvent* event)
 {
+    event->accept();
+    int key = PaneKeyOf(event->key());
+    const Qt::KeyboardModifiers shift = PaneShiftOf(*event);
+    if (OnKeyDown)
+        OnKeyDown(this, key, shift);
+    if (key != 0)
+        MoveByKey(key, shift);
+    // The characters of the key come after its key-down, as a typed character follows its key.
+    if (!OnKeyPress)
+        return;
+    const QList<uint> characters = event->text().toUcs4();
+    for (uint character : characters) {
+        if (const std::optional<uint8_t> byte = Cp1252::FromUnicode(char32_t(character))) {
+            uint8_t code = *byte;
+            OnKeyPress(this, code);
+        }
+    }
+}
+
+void TJkStrGrid::keyReleaseEvent(QKeyEvent* event)
+{
+    event->accept();
+    // A held key repeats its key-down only; the one key-up comes when it is let go.
+    if (event->isAutoRepeat() || !OnKeyUp)
+        return;
+    int key = PaneKeyOf(event->key());
+    OnKeyUp(this, key, PaneShiftOf(*event));
+}
+
+// The grid's own moves; every one is asked through the select-cell veto.
+void TJkStrGrid::MoveByKey(int key, Qt::KeyboardModifiers shift)
+{
     const int oldCol = SelCol;
     const int oldRow = SelRow;
-    int key = event->key();
-    const Qt::KeyboardModifiers modifiers = event->modifiers();
-    if (OnKeyDown)
-        OnKeyDown(this, key, modifiers);
-    event->accept();
-    if (key == 0)
-        return;
-
-    // The grid's own moves; every one is asked through the select-cell veto.
-    const bool ctrl = modifiers & Qt::ControlModifier;
+    const bool ctrl = shift & Qt::ControlModifier;
     const int pageRows = std::max(1, (height() - 4 * LineWidth) / (RowHeight + LineWidth));
     int col = SelCol;
     int row = SelRow;
     switch (key) {
-    case Qt::Key_Left: --col; break;
-    case Qt::Key_Right: ++col; break;
-    case Qt::Key_Up: --row; break;
-    case Qt::Key_Down: ++row; break;
-    case Qt::Key_Home: (ctrl ? row : col) = 0; break;
-    case Qt::Key_End: (ctrl ? row : col) = ctrl ? Rows - 1 : Cols - 1; break;
-    case Qt::Key_PageUp: row -= pageRows; break;
-    case Qt::Key_PageDown: row += pageRows; break;
-    default: QWidget::keyPressEvent(event); return;
+    case PaneKey::Left: --col; break;
+    case PaneKey::Right: ++col; break;
+    case PaneKey::Up: --row; break;
+    case PaneKey::Down: ++row; break;
+    case PaneKey::Home:
+        col = 0;
+        if (ctrl)
+            row = 0;
+        break;
+    case PaneKey::End:
+        col = Cols - 1;
+        if (ctrl)
+            row = Rows - 1;
+        break;
+    case PaneKey::PageUp: row -= pageRows; break;
+    case PaneKey::PageDown: row += pageRows; break;
+    default: return;
     }
     col = std::clamp(col, 0, std::max(0, Cols - 1));
     row = std::clamp(row, 0, std::max(0, Rows - 1));
@@ -345,10 +492,67 @@ void TJkStrGrid::keyPressEvent(QKeyEvent* event)
         SelectCell(col, row);
 
     // Left at the row start and Right at the row end continue on the neighbouring row.
-    if (key == Qt::Key_Left && oldCol == 0 && oldRow > 0)
+    if (key == PaneKey::Left && oldCol == 0 && oldRow > 0)
         SelectCell(Cols - 1, oldRow - 1);
-    else if (key == Qt::Key_Right && oldCol == Cols - 1 && oldRow < Rows - 1)
+    else if (key == PaneKey::Right && oldCol == Cols - 1 && oldRow < Rows - 1)
         SelectCell(0, oldRow + 1);
+}
+
+namespace {
+
+struct TKeyPair {
+    int Qt;
+    int Pane;
+};
+
+constexpr TKeyPair KeyTable[] = {
+    {Qt::Key_Backspace, PaneKey::Backspace}, {Qt::Key_Tab, PaneKey::Tab},
+    {Qt::Key_Backtab, PaneKey::Tab},         {Qt::Key_Return, PaneKey::Enter},
+    {Qt::Key_Enter, PaneKey::Enter},         {Qt::Key_Shift, PaneKey::Shift},
+    {Qt::Key_Control, PaneKey::Control},     {Qt::Key_Alt, PaneKey::Alt},
+    {Qt::Key_Escape, PaneKey::Escape},       {Qt::Key_Space, PaneKey::Space},
+    {Qt::Key_PageUp, PaneKey::PageUp},       {Qt::Key_PageDown, PaneKey::PageDown},
+    {Qt::Key_End, PaneKey::End},             {Qt::Key_Home, PaneKey::Home},
+    {Qt::Key_Left, PaneKey::Left},           {Qt::Key_Up, PaneKey::Up},
+    {Qt::Key_Right, PaneKey::Right},         {Qt::Key_Down, PaneKey::Down},
+    {Qt::Key_Insert, PaneKey::Insert},       {Qt::Key_Delete, PaneKey::Delete},
+};
+
+} // namespace
+
+int PaneKeyOf(int qtKey)
+{
+    for (const TKeyPair& pair : KeyTable)
+        if (pair.Qt == qtKey)
+            return pair.Pane;
+    if ((qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) || (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z))
+        return qtKey; // Qt numbers them by their characters, as the key numbers do
+    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24)
+        return PaneKey::F1 + (qtKey - Qt::Key_F1);
+    return PaneKey::Other;
+}
+
+int QtKeyOf(int paneKey)
+{
+    for (const TKeyPair& pair : KeyTable)
+        if (pair.Pane == paneKey)
+            return pair.Qt;
+    if ((paneKey >= '0' && paneKey <= '9') || (paneKey >= 'A' && paneKey <= 'Z'))
+        return paneKey;
+    if (paneKey >= PaneKey::F1 && paneKey < PaneKey::F1 + 24)
+        return Qt::Key_F1 + (paneKey - PaneKey::F1);
+    return 0;
+}
+
+Qt::KeyboardModifiers PaneShiftOf(const QKeyEvent& event)
+{
+    Qt::KeyboardModifiers shift = event.modifiers();
+    // Qt reports the modifiers as they were before the event; the key itself changes them.
+    if (event.key() == Qt::Key_Shift)
+        shift.setFlag(Qt::ShiftModifier, event.type() == QEvent::KeyPress);
+    else if (event.key() == Qt::Key_Control)
+        shift.setFlag(Qt::ControlModifier, event.type() == QEvent::KeyPress);
+    return shift;
 }
 
 int PaneWidth(const TJkStrGrid* grid, int n)

@@ -2,15 +2,33 @@
 
 #include <QColor>
 #include <QFont>
-#include <QRegion>
+#include <QRawFont>
+#include <QRect>
 #include <QString>
 #include <QWidget>
 
 #include <cstdint>
 #include <functional>
+#include <unordered_map>
 #include <vector>
 
+class QKeyEvent;
 class QPainter;
+
+// The key numbers the pane handlers work with: the virtual-key codes of the platform the editor was
+// designed for. Letters and digits keep their character codes; F1..F24 count from 112.
+namespace PaneKey {
+inline constexpr int Backspace = 8, Tab = 9, Enter = 13, Shift = 16, Control = 17, Alt = 18, Escape = 27,
+                     Space = 32, PageUp = 33, PageDown = 34, End = 35, Home = 36, Left = 37, Up = 38, Right = 39,
+                     Down = 40, Insert = 45, Delete = 46, F1 = 112;
+inline constexpr int Other = 255; // a key without a number of its own
+} // namespace PaneKey
+
+// The one translation between Qt's keys and the key numbers, both ways (QtKeyOf gives 0 for none).
+int PaneKeyOf(int qtKey);
+int QtKeyOf(int paneKey);
+// The modifiers a key event stands for: a Shift key counts as held while it goes down, not when it comes up.
+Qt::KeyboardModifiers PaneShiftOf(const QKeyEvent& event);
 
 // A grid of text cells that paints itself: no fixed rows or columns, one selected cell, grid lines,
 // a draw-cell hook and a select-cell veto. A grid can drive a slave grid whose selection follows its own.
@@ -22,8 +40,10 @@ public:
         std::function<void(TJkStrGrid* grid, int col, int row, const QRect& rect, QPainter& painter, bool selected)>;
     // Asked before a cell is selected by the user or by SelectCell; false keeps the old cell.
     using TSelectCellHook = std::function<bool(TJkStrGrid* grid, int col, int row)>;
-    // Gets every key first; setting key to 0 swallows it.
-    using TKeyDownHook = std::function<void(TJkStrGrid* grid, int& key, Qt::KeyboardModifiers modifiers)>;
+    // Key-down gets every key (a PaneKey number) first; setting key to 0 swallows it. Key-up likewise.
+    using TKeyHook = std::function<void(TJkStrGrid* grid, int& key, Qt::KeyboardModifiers shift)>;
+    // Characters typed, one Windows-1252 byte each; characters without such a byte never arrive.
+    using TKeyPressHook = std::function<void(TJkStrGrid* grid, uint8_t& key)>;
 
     explicit TJkStrGrid(QWidget* parent = nullptr);
 
@@ -74,7 +94,9 @@ public:
 
     TDrawCellHook OnDrawCell;
     TSelectCellHook OnSelectCell;
-    TKeyDownHook OnKeyDown;
+    TKeyHook OnKeyDown;
+    TKeyHook OnKeyUp;
+    TKeyPressHook OnKeyPress;
 
     QSize sizeHint() const override;
 
@@ -83,10 +105,12 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
 
 private:
     void Invalidate(const QRect& rect);
     void ResizeCells();
+    void MoveByKey(int key, Qt::KeyboardModifiers shift);
 
     int Cols = 0;
     int Rows = 0;
@@ -102,7 +126,24 @@ private:
     QFont ResolvedFont;
     QColor Background;
     int UpdateLock = 0;
-    QRegion Pending;
+    QRect Pending;
+
+    // Glyph indexes and advances of the characters drawn so far, for drawing a row in one run.
+    struct TGlyph {
+        quint32 Index = 0; // 0: the font has no glyph for it
+        qreal Advance = 0;
+    };
+    struct TGlyphCache {
+        void Prepare(const QFont& font);
+        // Adds the glyphs of text at origin (a baseline point); false when one is missing (nothing added).
+        bool Append(const QString& text, QPointF origin, QList<quint32>& indexes, QList<QPointF>& positions);
+        bool Ready = false;
+        QFont Source;
+        QRawFont Font;
+        qreal Ascent = 0;
+        std::unordered_map<char16_t, TGlyph> Known;
+    };
+    TGlyphCache Glyphs;
 };
 
 // The pane's size for n cells: n cells plus n + 4 grid lines (frame included).
@@ -113,3 +154,6 @@ void SetCellAndSlave(TJkStrGrid* grid, int col, int row);
 
 // The character a byte is shown as: 0 shows as 176; oem selects the CP437 glyphs, else Windows-1252.
 QChar ByteGlyph(uint8_t byte, bool oem);
+// The texts of a byte's cells, built once: two upper-case hex digits; the glyph as ByteGlyph gives it.
+const QString& HexCellText(uint8_t byte);
+const QString& GlyphCellText(uint8_t byte, bool oem);

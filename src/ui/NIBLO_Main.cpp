@@ -81,48 +81,10 @@ void TFormMain::FormCreate()
     Engine::Close1Click();
 }
 
-// Places for what is still to come: the help viewer, the recent-files list, the drop target, the settings
-// file and the clipboard offer at exit.
+// Places for what is still to come: the help viewer and the clipboard offer at exit. The settings, the
+// recent-files list and the drop target live in NIBLO_Settings.cpp and NIBLO_Drop.cpp.
 void TFormMain::InstallHelp() {}
-void TFormMain::CreateRecentFiles() {}
-void TFormMain::CreateFileDrop() {}
-void TFormMain::WriteSettings() {}
 void TFormMain::OfferToEmptyClipboard() {}
-// The recent-files list comes later; until then nothing remembers the name.
-void TFormMain::AddRecentFile(const std::string&) {}
-
-void TFormMain::ReadSettings()
-{
-    // Until the settings file exists, every start takes the defaults.
-    CenterOnScreen(this);
-    int cols = 19;
-    int rows = 20;
-    HideToolBar = false;
-    if (const QScreen* screen = this->screen()) {
-        if (WindowWidthFor(cols) > screen->size().width())
-            cols = 19;
-        if (WindowHeightFor(rows) > screen->size().height())
-            rows = 20;
-    }
-    SetPaneDimensions(cols, rows);
-    SetToolBarHidden(HideToolBar);
-    ApplyFontName(QStringLiteral("Terminal"));
-    ApplyFontSize(8);
-    // The cells were re-measured after centring; centre the window that resulted.
-    CenterOnScreen(this);
-    ColorBlock = QColor(255, 0, 0);
-    Engine::AddressBase = 0;
-    Engine::OldFileTime = false;
-    Engine::NewEOF = false;
-    Engine::LastDir = QCoreApplication::applicationDirPath().toStdString();
-
-    Engine::OverwriteMode = true;
-    Action(TCommand::ModusOverwrite1)->setChecked(true);
-    StatusBar1->SetPanelText(2, QString::fromLatin1(Texts::Overwrite));
-    Engine::TextMode = true;
-    Action(TCommand::ModusText1)->setChecked(true);
-    ArrangePanes();
-}
 
 void TFormMain::FormActivate()
 {

@@ -17,6 +17,8 @@ class TJkScrollBar;
 class TJkStatusBar;
 class TJkStrGrid;
 class TProgressBox;
+class TFileDrop;
+class TMRUFiles;
 
 // The main window: toolbar strip, text and hex panes, scroll bar, status bar and main menu. It is the
 // engine's host: every message, progress, status and pane request of the engine lands here.
@@ -43,6 +45,12 @@ public:
     int ToolBarHeight = 25;
     bool HideToolBar = false;
     QColor ColorBlock = QColor(255, 0, 0);
+    int32_t ColorBlockValue = 255; // as stored: 0x00BBGGRR or a system colour
+    void SetColorBlock(int32_t color);
+    int ByteOrder = 0; // 0 least significant byte first, 1 most significant first
+    int GotoMode = 0;  // the go mode last chosen in the Go to dialog
+    TMRUFiles* MRUFiles = nullptr;
+    TFileDrop* FileDrop = nullptr;
     QString VersionText;
 
     // Runs a menu command or the command of a toolbar button.
@@ -51,6 +59,19 @@ public:
     // Life cycle.
     void FormActivate();
     void Exit1Click();
+    void Options1Click();
+    void FilesDropped(QObject* sender);
+
+    // Search menu and Insert string (NIBLO_MainSearch.cpp).
+    void Find1Click();
+    void Findagaindown1Click();
+    void Findagainup1Click();
+    void Count1Click();
+    void Replace1Click();
+    void Replaceagaindown1Click();
+    void Replaceundo1Click();
+    void Insert1Click();
+    void Patch1Click();
 
     // Geometry. Sizes are of the window's client area (menu bar included, frame excluded).
     void SetPaneDimensions(int cols, int rows);
@@ -69,6 +90,25 @@ public:
     void ArrangePanes();
     void ScrollBar1Scroll(int code, int32_t& position);
     void ShowStatusMessage(const QString& text);
+    // The cursor moves through the active pane (and so through the select-cell handler), then the status.
+    void SetCursorCol(int32_t col);
+    void SetCursorCell(int32_t col, int32_t row);
+
+    // Keyboard and mouse work in the panes (NIBLO_MainKeys.cpp). Keys are PaneKey numbers.
+    void JkStrGridTextKeyDown(TJkStrGrid* sender, int& key, Qt::KeyboardModifiers shift);
+    void JkStrGridTextKeyPress(TJkStrGrid* sender, uint8_t& key);
+    void JkStrGridTextKeyUp(TJkStrGrid* sender, int& key, Qt::KeyboardModifiers shift);
+    void JkStrGridTextSelectCell(TJkStrGrid* sender, int col, int row, bool& canSelect);
+    void ModusText1Click();
+    void ModusOverwrite1Click();
+    void TypeByte(uint8_t b);
+    void ScrollRowDown();
+    void ScrollRowUp();
+    // A key-down of key to the active pane: handled before the call returns, or queued behind the
+    // current handler. Both mark the key as the program's own (SyntheticKey).
+    void SendPaneKey(int key);
+    void PostPaneKey(int key);
+    bool SyntheticKey = false;
 
     // TEngineHost.
     int ShowInfo(const std::string& text) override;
@@ -131,7 +171,9 @@ private:
     void FormResize();
     void JkStrGridDrawCell(TJkStrGrid* grid, int col, int row, const QRect& rect, QPainter& painter,
                            bool selected);
-    bool JkStrGridSelectCell(TJkStrGrid* grid, int col, int row);
+    // A first hex digit waiting for its second shows alone in the hex pane's cursor cell; this shows the
+    // byte there again.
+    void DropPendingDigit();
 
     std::array<QAction*, size_t(TCommand::CommandCount)> Actions{};
     std::array<QToolButton*, size_t(TCommand::CommandCount)> Buttons{};
@@ -139,4 +181,6 @@ private:
     TProgressBox* Progress = nullptr;
     std::string FirstArgument;
     bool Resizing = false;
+    // The modifier keys held at the last key the panes saw; the program's own keys carry them.
+    Qt::KeyboardModifiers HeldModifiers;
 };

@@ -1,6 +1,7 @@
 // The main menu and the toolbar strip of the main window.
 #include "ui/NIBLO_Main.h"
 
+#include "engine/Editing.h"
 #include "engine/EngineState.h"
 #include "engine/FileCommands.h"
 
@@ -221,9 +222,28 @@ void TFormMain::Run(TCommand command)
     case TCommand::Insertfile1: Engine::Insertfile1Click(); break;
     case TCommand::Writeblock1: Engine::Writeblock1Click(); break;
     case TCommand::Exit1: Exit1Click(); break;
-    // Until the mode switches arrive the check marks keep showing the modes in force.
-    case TCommand::ModusText1: Action(command)->setChecked(Engine::TextMode); break;
-    case TCommand::ModusOverwrite1: Action(command)->setChecked(Engine::OverwriteMode); break;
+    case TCommand::Blockmark1: Engine::Blockmark1Click(); break;
+    case TCommand::Blockunmark1: Engine::Blockunmark1Click(); break;
+    case TCommand::Blockdelete1: Engine::Blockdelete1Click(); break;
+    case TCommand::Blockcopy1: Engine::Blockcopy1Click(Engine::TBlockCopyKind::Copy); break;
+    case TCommand::Blockcopyovwr1: Engine::Blockcopy1Click(Engine::TBlockCopyKind::Overwrite); break;
+    case TCommand::Blockmove1: Engine::Blockcopy1Click(Engine::TBlockCopyKind::Move); break;
+    case TCommand::Deletefromcursor1: Engine::Deletefromcursor1Click(); break;
+    case TCommand::Deletetocursor1: Engine::Deletetocursor1Click(); break;
+    case TCommand::ModusText1: ModusText1Click(); break;
+    case TCommand::ModusOverwrite1: ModusOverwrite1Click(); break;
+    case TCommand::Options1: Options1Click(); break;
+    case TCommand::Insert1: Insert1Click(); break;
+    case TCommand::Find1:
+    case TCommand::JkBtnFind: Find1Click(); break;
+    case TCommand::Findagaindown1: Findagaindown1Click(); break;
+    case TCommand::Findagainup1: Findagainup1Click(); break;
+    case TCommand::Count1: Count1Click(); break;
+    case TCommand::Replace1:
+    case TCommand::JkBtnReplace: Replace1Click(); break;
+    case TCommand::Replaceagaindown1: Replaceagaindown1Click(); break;
+    case TCommand::Replaceundo1: Replaceundo1Click(); break;
+    case TCommand::Patch1: Patch1Click(); break;
     // "What's this?" mode; the help viewer that answers it comes with the help topics.
     case TCommand::JkBtnWhats: QWhatsThis::enterWhatsThisMode(); break;
     default: break; // commands still to come

@@ -16,17 +16,6 @@
 
 namespace {
 
-const std::array<QString, 256>& HexTexts()
-{
-    static const std::array<QString, 256> texts = [] {
-        std::array<QString, 256> result;
-        for (int i = 0; i < 256; ++i)
-            result[size_t(i)] = QStringLiteral("%1").arg(i, 2, 16, QLatin1Char('0')).toUpper();
-        return result;
-    }();
-    return texts;
-}
-
 // The colour of panes that take no input, as the system draws inactive borders.
 QColor InactiveColor(const QWidget* widget)
 {
@@ -66,8 +55,17 @@ void TFormMain::CreatePanes()
         pane->OnDrawCell = [this](TJkStrGrid* grid, int col, int row, const QRect& rect, QPainter& painter,
                                   bool selected) { JkStrGridDrawCell(grid, col, row, rect, painter, selected); };
         pane->OnSelectCell = [this](TJkStrGrid* grid, int col, int row) {
-            return JkStrGridSelectCell(grid, col, row);
+            bool canSelect = true;
+            JkStrGridTextSelectCell(grid, col, row, canSelect);
+            return canSelect;
         };
+        pane->OnKeyDown = [this](TJkStrGrid* grid, int& key, Qt::KeyboardModifiers shift) {
+            JkStrGridTextKeyDown(grid, key, shift);
+        };
+        pane->OnKeyUp = [this](TJkStrGrid* grid, int& key, Qt::KeyboardModifiers shift) {
+            JkStrGridTextKeyUp(grid, key, shift);
+        };
+        pane->OnKeyPress = [this](TJkStrGrid* grid, uint8_t& key) { JkStrGridTextKeyPress(grid, key); };
     }
 
     StatusBar1 = new TJkStatusBar(Client);
@@ -102,7 +100,7 @@ void TFormMain::RefreshPane(TJkStrGrid* pane, int32_t col, int32_t row)
                 continue;
             }
             const uint8_t byte = Engine::ReadByte(int32_t(address));
-            pane->SetCell(c, r, textPane ? QString(ByteGlyph(DisplayChar(byte), oem)) : HexTexts()[byte]);
+            pane->SetCell(c, r, textPane ? GlyphCellText(DisplayChar(byte), oem) : HexCellText(byte));
         }
     }
     pane->EndUpdate();
@@ -166,22 +164,6 @@ void TFormMain::JkStrGridDrawCell(TJkStrGrid* grid, int col, int row, const QRec
     painter.setPen(ColorBlock);
     painter.drawText(rect.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
                      grid->Cell(col, row));
-}
-
-bool TFormMain::JkStrGridSelectCell(TJkStrGrid* grid, int col, int row)
-{
-    // Until the keyboard rules arrive: a cell may be chosen when it holds a byte (or is the first cell of an
-    // empty file), and the cursor follows it.
-    (void)grid;
-    if (!Engine::FileOpen)
-        return false;
-    const int64_t address = int64_t(Engine::TopAddress) + int64_t(row) * Engine::Cols + col;
-    if (address > std::max<int32_t>(Engine::FileSize, 1))
-        return false;
-    Engine::CursorCol = col;
-    Engine::CursorRow = row;
-    UpdateStatus();
-    return true;
 }
 
 void TFormMain::UpdateStatus()

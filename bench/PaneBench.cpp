@@ -1,0 +1,194 @@
+// The panes of the main window: refilling and repainting a page, typing into a big file, paging through one.
+#include "BenchSupport.h"
+
+#include "engine/ByteStore.h"
+#include "engine/EngineState.h"
+#include "engine/FileCommands.h"
+#include "ui/JkGrid.h"
+#include "ui/NIBLO_Main.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QKeyEvent>
+#include <QPainter>
+
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr int64_t TypeFileSize = int64_t{64} << 20;
+constexpr int64_t PageFileSize = int64_t{16} << 20;
+
+// One window for every pane benchmark, with the largest page that fits a 1920 x 1080 screen.
+TFormMain& Form() {
+    static std::unique_ptr<TFormMain> form;
+    if (!form) {
+        form = std::make_unique<TFormMain>();
+        form->ApplyFontName(QStringLiteral("Terminal"));
+        form->ApplyFontSize(8);
+    }
+    Engine::Host = form.get();
+    // An engine reset forgets the page size; the panes must match it again.
+    form->SetPaneDimensions(form->ColsForWidth(1920), form->RowsForHeight(1080));
+    return *form;
+}
+
+// A fresh engine driven by the window, holding the bench file of the given size.
+TFormMain& OpenInForm(int64_t size) {
+    const std::string& path = BenchFile(size);
+    Engine::ResetEngineState();
+    TFormMain& form = Form();
+    Engine::AllocateBuffer();
+    Engine::OpenFile(path, false);
+    return form;
+}
+
+void ClosePanes() {
+    Engine::ResetEngineState();
+    ResetBenchEngine();
+}
+
+// Both panes, as the screen shows them.
+QImage& PaneImage(TFormMain& form) {
+    static QImage image;
+    const QSize size(form.JkStrGridHex->geometry().right() + 1, form.JkStrGridText->height());
+    if (image.size() != size) image = QImage(size, QImage::Format_RGB32);
+    return image;
+}
+
+void RenderPanes(TFormMain& form, QImage& image) {
+    form.JkStrGridText->render(&image, QPoint(0, 0));
+    form.JkStrGridHex->render(&image, QPoint(form.JkStrGridHex->x() - form.JkStrGridText->x(), 0));
+}
+
+void SendKey(QWidget* pane, int qtKey, const QString& text = {}) {
+    QKeyEvent press(QEvent::KeyPress, qtKey, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(pane, &press);
+    QKeyEvent release(QEvent::KeyRelease, qtKey, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(pane, &release);
+    QCoreApplication::processEvents();
+}
+
+// Two pages of the file by turns, so that every refill changes every cell.
+void ShowPage(int which) {
+    Engine::TopAddress = 1 + which * Engine::PageBytes;
+    Engine::BottomAddress = std::min(Engine::TopAddress + Engine::PageBytes - 1, Engine::FileSize);
+}
+
+void BM_PaneRefillRepaint(benchmark::State& state) {
+    TFormMain& form = OpenInForm(PageFileSize);
+    QImage& image = PaneImage(form);
+    int which = 0;
+    for (auto _ : state) {
+        ShowPage(which);
+        which ^= 1;
+        form.RefreshPanes(0, 0);
+        RenderPanes(form, image);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    state.counters["cols"] = Engine::Cols;
+    state.counters["rows"] = Engine::Rows;
+    ClosePanes();
+}
+
+// The same texts, one drawText call per row of each pane, into the same image.
+void BM_PaneRowTextBaseline(benchmark::State& state) {
+    TFormMain& form = OpenInForm(PageFileSize);
+    QImage& image = PaneImage(form);
+    std::vector<QString> rows[2];
+    for (int which = 0; which < 2; ++which) {
+        ShowPage(which);
+        form.RefreshPanes(0, 0);
+        for (TJkStrGrid* pane : {form.JkStrGridText, form.JkStrGridHex})
+            for (int r = 0; r < pane->RowCount(); ++r) {
+                QString row;
+                for (int c = 0; c < pane->ColCount(); ++c)
+                    row += pane->Cell(c, r);
+                rows[which].push_back(row);
+            }
+    }
+    const int lineHeight = form.JkStrGridText->DefaultRowHeight() + form.JkStrGridText->GridLineWidth();
+    const int rowCount = form.JkStrGridText->RowCount();
+    const int hexLeft = form.JkStrGridHex->x() - form.JkStrGridText->x();
+    int which = 0;
+    for (auto _ : state) {
+        QPainter painter(&image);
+        painter.fillRect(image.rect(), Qt::white);
+        painter.setFont(form.JkStrGridText->PaneFont());
+        painter.setPen(Qt::black);
+        const std::vector<QString>& texts = rows[which];
+        for (size_t i = 0; i < texts.size(); ++i) {
+            const int pane = int(i) / rowCount;
+            const int r = int(i) % rowCount;
+            painter.drawText(QPoint(pane * hexLeft + 4, 14 + r * lineHeight), texts[i]);
+        }
+        painter.end();
+        which ^= 1;
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    ClosePanes();
+}
+
+// Typing one byte in insert mode at the file's first byte: the whole file moves up by one.
+void BM_PaneTypeInsert64MiB(benchmark::State& state) {
+    TFormMain& form = OpenInForm(TypeFileSize);
+    if (Engine::OverwriteMode) form.ModusOverwrite1Click();
+    const int32_t size = Engine::FileSize;
+    for (auto _ : state) {
+        SendKey(form.ActivePane(), Qt::Key_A, QStringLiteral("a"));
+        state.PauseTiming();
+        if (Engine::FileSize != size + 1) state.SkipWithError("the byte was not inserted");
+        Engine::FileSize = size; // the room stays; the next byte needs no allocation either
+        Engine::BottomAddress = std::min(Engine::TopAddress + Engine::PageBytes - 1, Engine::FileSize);
+        form.SetCursorCell(0, 0);
+        state.ResumeTiming();
+    }
+    ClosePanes();
+}
+
+// The memory bound of that: one memmove of the whole file by one byte.
+void BM_Memmove64MiB(benchmark::State& state) {
+    std::vector<uint8_t> buffer(size_t(TypeFileSize) + 1, 0x5A);
+    for (auto _ : state) {
+        std::memmove(buffer.data() + 1, buffer.data(), size_t(TypeFileSize));
+        benchmark::DoNotOptimize(buffer.data());
+    }
+}
+
+// PgDn from the first page to the last, timed per page (refill, status and repaint).
+void BM_PanePageDown16MiB(benchmark::State& state) {
+    TFormMain& form = OpenInForm(PageFileSize);
+    QImage& image = PaneImage(form);
+    for (auto _ : state) {
+        Engine::GoToStart();
+        QElapsedTimer timer;
+        timer.start();
+        int pages = 0;
+        while (Engine::BottomAddress < Engine::FileSize) {
+            SendKey(form.ActivePane(), Qt::Key_PageDown);
+            RenderPanes(form, image);
+            ++pages;
+        }
+        state.SetIterationTime(double(timer.nsecsElapsed()) * 1e-9 / std::max(pages, 1));
+        state.counters["pages"] = pages;
+    }
+    ClosePanes();
+}
+
+BENCHMARK(BM_PaneRowTextBaseline)->Unit(benchmark::kMicrosecond)->Repetitions(5);
+BENCHMARK(BM_PaneRefillRepaint)->Unit(benchmark::kMicrosecond)->Repetitions(5);
+BENCHMARK(BM_Memmove64MiB)->Unit(benchmark::kMillisecond)->Repetitions(5);
+BENCHMARK(BM_PaneTypeInsert64MiB)->Unit(benchmark::kMillisecond)->Repetitions(5);
+BENCHMARK(BM_PanePageDown16MiB)->Unit(benchmark::kMicrosecond)->UseManualTime()->Iterations(1)->Repetitions(3);
+
+[[maybe_unused]] const bool Registered = [] {
+    RegisterRatio("pane refill+repaint / drawText per row", "BM_PaneRefillRepaint", "BM_PaneRowTextBaseline");
+    RegisterRatio("type 1 byte insert 64 MiB / memmove", "BM_PaneTypeInsert64MiB", "BM_Memmove64MiB");
+    RegisterRatio("PgDn per page 16 MiB / refill+repaint", "BM_PanePageDown16MiB", "BM_PaneRefillRepaint");
+    return true;
+}();
+
+} // namespace

@@ -1,0 +1,166 @@
+#include "dialogs/NIBLO_Ins.h"
+
+#include "controls/JkByteEdit.h"
+#include "controls/JkHist.h"
+#include "controls/JkNumEdit.h"
+#include "controls/JkRadioBtn.h"
+#include "controls/JkTextEdit.h"
+#include "dialogs/DialogFields.h"
+#include "engine/Editing.h"
+#include "engine/StringTable.h"
+#include "ui/Jkdialog.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include <cstdint>
+
+TFormIns::TFormIns(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowContextHelpButtonHint |
+                          Qt::WindowCloseButtonHint) {
+    setObjectName(QStringLiteral("FormIns"));
+    setWindowTitle(tr("Insert"));
+    setProperty("helpContext", HelpContext);
+    BuildLayout();
+    // Typing starts in the field of the selected kind (the hex one takes over when it is chosen).
+    EditInsT->setFocus();
+    setFixedSize(minimumSizeHint().expandedTo(QSize(374, 237)));
+    CenterOverActiveForm(this);
+    RefitLabels(this);
+    for (TJkHistory* history : {JkHistoryInsT, JkHistoryInsH, JkHistoryInsN})
+        history->LoadHistory();
+    SelectHexWhenDollar();
+}
+
+TFormIns::~TFormIns() {
+    ReleaseFocus(this);
+    for (TJkHistory* history : {JkHistoryInsT, JkHistoryInsH, JkHistoryInsN})
+        history->SaveHistory();
+}
+
+void TFormIns::BuildLayout() {
+    GroupBox1 = new QGroupBox(tr("Insert"), this);
+    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    JkRadioBtnText = new TJkRadioBtn(tr("&Text"), GroupBox1);
+    JkRadioBtnText->setObjectName(QStringLiteral("JkRadioBtnText"));
+    EditInsT = new TJkTextEdit;
+    EditInsT->setObjectName(QStringLiteral("EditInsT"));
+    EditInsT->setMinimumWidth(310);
+    JkHistoryInsT = NewHistory(GroupBox1, EditInsT, QStringLiteral("JkHistoryInsT"), true);
+    BitBtnConvert = new QPushButton(tr("Te&xt -> Hex"), GroupBox1);
+    BitBtnConvert->setObjectName(QStringLiteral("BitBtnConvert"));
+    JkRadioBtnHex = new TJkRadioBtn(tr("&Hex sequence"), GroupBox1);
+    JkRadioBtnHex->setObjectName(QStringLiteral("JkRadioBtnHex"));
+    JkByteEditInsH = new TJkByteEdit;
+    JkByteEditInsH->setObjectName(QStringLiteral("JkByteEditInsH"));
+    JkHistoryInsH = NewHistory(GroupBox1, JkByteEditInsH, QStringLiteral("JkHistoryInsH"), false);
+    JkRadioBtnText->setChecked(true);
+    JkRadioBtnText->SetControl(EditInsT);
+    JkRadioBtnHex->SetControl(JkByteEditInsH);
+    auto* insertGrid = new QGridLayout(GroupBox1);
+    insertGrid->addWidget(JkRadioBtnText, 0, 0);
+    insertGrid->addWidget(BitBtnConvert, 0, 1, Qt::AlignRight);
+    insertGrid->addWidget(JkHistoryInsT, 1, 0, 1, 2);
+    insertGrid->addWidget(JkRadioBtnHex, 2, 0);
+    insertGrid->addWidget(JkHistoryInsH, 3, 0, 1, 2);
+
+    GroupBox2 = new QGroupBox(tr("Insert <n> times"), this);
+    GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
+    RadioButtonDecN = new QRadioButton(tr("&decimal"), GroupBox2);
+    RadioButtonDecN->setObjectName(QStringLiteral("RadioButtonDecN"));
+    RadioButtonHexN = new QRadioButton(tr("&hexadecimal"), GroupBox2);
+    RadioButtonHexN->setObjectName(QStringLiteral("RadioButtonHexN"));
+    RadioButtonDecN->setChecked(true);
+    JkNumEdit1 = new TJkNumEdit;
+    JkNumEdit1->setObjectName(QStringLiteral("JkNumEdit1"));
+    JkNumEdit1->SetMin(0);
+    JkNumEdit1->SetMax(99999999.9L);
+    JkNumEdit1->SetDigitsInt(8);
+    JkNumEdit1->SetValue(1);
+    JkNumEdit1->setText(QStringLiteral("1"));
+    JkHistoryInsN = NewHistory(GroupBox2, JkNumEdit1, QStringLiteral("JkHistoryInsN"), false);
+    auto* countRow = new QHBoxLayout(GroupBox2);
+    countRow->addWidget(RadioButtonDecN);
+    countRow->addWidget(RadioButtonHexN);
+    countRow->addWidget(JkHistoryInsN, 1);
+
+    ButtonOK = new QPushButton(tr("OK"), this);
+    ButtonOK->setObjectName(QStringLiteral("ButtonOK"));
+    ButtonOK->setDefault(true);
+    MarkAsOkButton(ButtonOK);
+    ButtonCancel = new QPushButton(tr("Cancel"), this);
+    ButtonCancel->setObjectName(QStringLiteral("ButtonCancel"));
+    ButtonHelp = new QPushButton(tr("Help"), this);
+    ButtonHelp->setObjectName(QStringLiteral("ButtonHelp"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ButtonOK);
+    buttons->addWidget(ButtonCancel);
+    buttons->addWidget(ButtonHelp);
+    auto* form = new QVBoxLayout(this);
+    form->addWidget(GroupBox1);
+    form->addWidget(GroupBox2);
+    form->addStretch(1);
+    form->addLayout(buttons);
+
+    connect(BitBtnConvert, &QPushButton::clicked, this,
+            [this] { ConvertTextToHex(EditInsT, JkByteEditInsH, JkRadioBtnHex); });
+    connect(RadioButtonHexN, &QRadioButton::toggled, JkNumEdit1, &TJkNumEdit::SetHex);
+    // The field switches itself to hex when a "$" number is entered; the choice follows it.
+    connect(JkNumEdit1, &TJkNumEdit::HexChanged, this,
+            [this](bool hex) { (hex ? RadioButtonHexN : RadioButtonDecN)->setChecked(true); });
+    connect(JkHistoryInsN, &TJkHistory::OnChange, this, &TFormIns::SelectHexWhenDollar);
+    connect(ButtonOK, &QPushButton::clicked, this, &TFormIns::ButtonOKClick);
+    connect(ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ButtonHelp, &QPushButton::clicked, this, [] { ShowHelpTopic(HelpContext); });
+}
+
+void TFormIns::SelectHexWhenDollar() {
+    if (JkNumEdit1->text().contains(QLatin1Char('$'))) RadioButtonHexN->setChecked(true);
+}
+
+bool TFormIns::TakeBytes() {
+    if (JkRadioBtnText->isChecked()) {
+        InsertBytes = EditInsT->Bytes();
+        if (InsertBytes.isEmpty()) {
+            RefuseInput(Texts::CantInsertEmptyString, EditInsT);
+            return false;
+        }
+    } else if (JkByteEditInsH->IsValid()) {
+        InsertBytes = JkByteEditInsH->ASCII();
+    } else {
+        RefuseInput(Texts::HexSequenceInvalid, JkByteEditInsH);
+        return false;
+    }
+    return true;
+}
+
+bool TFormIns::TakeCount() {
+    qint64 count = 0;
+    // Below 1 would open a gap of negative size (a pasted "-5", a hex entry beyond 31 bits, a stored entry).
+    if (!JkNumEdit1->IntegerValue(count) || count < 1 || count > INT32_MAX) {
+        RefuseInput(Texts::CantInsertEmptyString, JkNumEdit1);
+        return false;
+    }
+    InsertCount = static_cast<int32_t>(count);
+    return true;
+}
+
+void TFormIns::ButtonOKClick() {
+    // Leaving the fields hands their texts to the histories and normalizes the count.
+    ButtonOK->setFocus(Qt::OtherFocusReason);
+    const bool bytesOk = TakeBytes();
+    const bool countOk = TakeCount();
+    if (!bytesOk || !countOk) return;
+    // The insertion must fit into the buffer as it is; the product is formed in 64 bits.
+    if (!Engine::InsertionFits(static_cast<size_t>(InsertBytes.size()), InsertCount)) {
+        ShowError(QString::fromUtf8(Texts::CantAllocate));
+        return;
+    }
+    accept();
+}

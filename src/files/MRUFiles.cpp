@@ -1,0 +1,172 @@
+#include "files/MRUFiles.h"
+
+#include "engine/IniFile.h"
+
+#include <QAction>
+#include <QDir>
+#include <QMenu>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// The separator the path is written with: the platform's own, or the other one when only that occurs.
+QChar SeparatorOf(const QString& path) {
+    const bool slash = path.contains(u'/');
+    const bool backslash = path.contains(u'\\');
+    if (slash != backslash) return slash ? u'/' : u'\\';
+    return QDir::separator();
+}
+
+} // namespace
+
+QString ShortenPath(const QString& path, int maxLength) {
+    if (path.size() <= maxLength) return path;
+    const QChar sep = SeparatorOf(path);
+    const QStringList parts = path.split(sep);
+    if (parts.size() == 1) return path;
+    const QString& fileName = parts.last();
+
+    QString prefix;
+    qsizetype first = 0;
+    const bool drive = parts[0].size() > 1 && parts[0].endsWith(u':');
+    // A single leading separator is the root folder, which stands where a drive would.
+    const bool root = parts[0].isEmpty() && !parts[1].isEmpty();
+    if (drive || root) {
+        if (parts.size() == 2) return path;
+        prefix = parts[0] + sep;
+        first = 1;
+    }
+
+    QString kept;
+    for (qsizetype i = parts.size() - 2; i >= first; --i) {
+        const QString candidate = parts[i] + sep + kept;
+        if (prefix.size() + candidate.size() + fileName.size() > maxLength - 4) break;
+        kept = candidate;
+    }
+    QString result = prefix + QStringLiteral("...") + sep + kept + fileName;
+    if (result.startsWith(QStringLiteral("...") + sep)) result.remove(0, 4);
+    return result.size() < path.size() ? result : path;
+}
+
+TMRUFiles::TMRUFiles(QObject* owner) : QObject(owner) {}
+
+TMRUFiles::~TMRUFiles() {
+    SaveToIni();
+}
+
+void TMRUFiles::SetFileCount(int count) {
+    if (count < List.size()) List.resize(count < 0 ? 0 : count);
+    FileCountValue = count;
+    UpdateMenu();
+}
+
+void TMRUFiles::SetMaxLength(int length) {
+    MaxLengthValue = length;
+    UpdateMenu();
+}
+
+void TMRUFiles::SetShortCut(bool on) {
+    ShortCutValue = on;
+    UpdateMenu();
+}
+
+void TMRUFiles::SetFileMenu(QMenu* menu) {
+    if (Menu && Menu != menu) {
+        for (QAction* item : Menu->actions()) {
+            if (item->objectName().startsWith(QLatin1String(ItemPrefix))) {
+                Menu->removeAction(item);
+                item->deleteLater();
+            }
+        }
+    }
+    Menu = menu;
+    UpdateMenu();
+}
+
+int TMRUFiles::IndexOf(const QString& fileName) const {
+    for (qsizetype i = 0; i < List.size(); ++i)
+        if (List[i].compare(fileName, Qt::CaseInsensitive) == 0) return int(i);
+    return -1;
+}
+
+void TMRUFiles::MoveToTop(int index) {
+    List.move(index, 0);
+}
+
+void TMRUFiles::AddFile(const QString& fileName) {
+    const int index = IndexOf(fileName);
+    if (index >= 0) {
+        MoveToTop(index);
+    } else {
+        List.prepend(fileName);
+        while (List.size() > FileCountValue && !List.isEmpty())
+            List.removeLast();
+    }
+    UpdateMenu();
+}
+
+void TMRUFiles::UpdateMenu() {
+    if (!Menu) return;
+    for (QAction* item : Menu->actions()) {
+        if (item->objectName().startsWith(QLatin1String(ItemPrefix))) {
+            Menu->removeAction(item);
+            // The item may be the one whose click is being handled right now.
+            item->deleteLater();
+        }
+    }
+    if (Menu->actions().isEmpty()) Menu->menuAction()->setEnabled(!List.isEmpty());
+    const bool numbered = ShortCutValue && List.size() < 10;
+    for (qsizetype i = 0; i < List.size(); ++i) {
+        // An ampersand in a name is part of the name, not an accelerator.
+        QString caption = ShortenPath(List[i], MaxLengthValue).replace(u'&', QStringLiteral("&&"));
+        if (numbered) caption = QStringLiteral("&%1 ").arg(i + 1) + caption;
+        auto* item = new QAction(caption, Menu);
+        item->setObjectName(QLatin1String(ItemPrefix) + QString::number(i));
+        connect(item, &QAction::triggered, this, [this, item] { ItemClick(item); });
+        Menu->addAction(item);
+    }
+}
+
+void TMRUFiles::ItemClick(QAction* item) {
+    bool ok = false;
+    const int index =
+        item->objectName().mid(qsizetype(std::char_traits<char>::length(ItemPrefix)), 3).toInt(&ok);
+    if (!ok || index < 0 || index >= List.size()) return;
+    // A copy: the handler may change the list.
+    const QString fileName = List[index];
+    if (OnMRUItemClick) OnMRUItemClick(item, fileName);
+    const int now = IndexOf(fileName);
+    if (now >= 0) MoveToTop(now);
+    UpdateMenu();
+}
+
+std::string TMRUFiles::IniPath() const {
+    // An empty name means the program's settings file.
+    if (IniFile.compare(QLatin1String(Texts::AppIniName), Qt::CaseInsensitive) == 0) return {};
+    return IniFile.toStdString();
+}
+
+void TMRUFiles::LoadFromIni() {
+    List.clear();
+    std::vector<std::string> values;
+    LoadListFromIni(IniPath(), IniSection.toStdString(), values);
+    for (const std::string& value : values) {
+        const QString name = QString::fromStdString(value);
+        // A file edited by hand may name a file twice; the list never does.
+        if (IndexOf(name) < 0) List.append(name);
+    }
+    while (List.size() > FileCountValue && !List.isEmpty())
+        List.removeLast();
+    UpdateMenu();
+}
+
+void TMRUFiles::SaveToIni() const {
+    std::vector<std::string> values;
+    values.reserve(size_t(List.size()));
+    for (const QString& name : List)
+        values.push_back(name.toStdString());
+    // Failures are not reported: the list is a convenience.
+    SaveListToIni(IniPath(), IniSection.toStdString(), values);
+}

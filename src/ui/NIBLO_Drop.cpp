@@ -1,0 +1,25 @@
+// Files dropped on the main window.
+#include "ui/NIBLO_Main.h"
+
+#include "engine/FileCommands.h"
+#include "engine/StringTable.h"
+#include "files/FileDrop.h"
+#include "ui/Jkdialog.h"
+
+void TFormMain::CreateFileDrop() {
+    FileDrop = new TFileDrop(this);
+    FileDrop->OnDrop = [this](QObject* sender) { FilesDropped(sender); };
+}
+
+void TFormMain::FilesDropped(QObject*) {
+    // While a progress box runs the operation owns the buffer.
+    if (Progress) return;
+    const QStringList& names = FileDrop->DroppedFiles;
+    if (names.size() >= 2) {
+        ::ShowError(QString::fromLatin1(Texts::DropOnlyOneFile));
+        return;
+    }
+    if (names.size() == 1 && Engine::ConfirmSave())
+        // The question was asked here; OpenFile must not ask it again.
+        Engine::OpenFile(names.first().toStdString(), false);
+}

@@ -1,0 +1,81 @@
+// The Search menu's dialogs and Insert string: each dialog fills in the request, the engine does the work.
+#include "ui/NIBLO_Main.h"
+
+#include "dialogs/DialogFields.h"
+#include "dialogs/NIBLO_Fin.h"
+#include "dialogs/NIBLO_Ins.h"
+#include "dialogs/NIBLO_Rep.h"
+#include "engine/Editing.h"
+#include "engine/Replace.h"
+#include "engine/Search.h"
+#include "engine/SearchRequest.h"
+
+namespace {
+
+// The Find/Count dialog under caption; true when it was confirmed (the request then holds its answer).
+bool AskSearch(QWidget* owner, const QString& caption, int helpContext) {
+    TFormFind dialog(owner);
+    dialog.setWindowTitle(caption);
+    dialog.HelpContext = helpContext;
+    dialog.setProperty("helpContext", helpContext);
+    dialog.LoadRequest(Engine::SearchRequest);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    dialog.StoreRequest(Engine::SearchRequest);
+    return true;
+}
+
+} // namespace
+
+void TFormMain::Find1Click() {
+    Engine::FindDialogDone(AskSearch(this, tr("Find"), 51));
+}
+
+void TFormMain::Count1Click() {
+    if (AskSearch(this, tr("Count"), 52)) Engine::CountDialogDone();
+}
+
+void TFormMain::Replace1Click() {
+    Engine::TReplaceDialogResult result = Engine::TReplaceDialogResult::Cancel;
+    {
+        TFormReplace dialog(this);
+        dialog.LoadRequest(Engine::SearchRequest);
+        if (dialog.exec() == QDialog::Accepted) {
+            dialog.StoreRequest(Engine::SearchRequest);
+            result = dialog.ReplaceAllPressed ? Engine::TReplaceDialogResult::All
+                                              : Engine::TReplaceDialogResult::Ok;
+        }
+    }
+    Engine::ReplaceDialogDone(result);
+}
+
+void TFormMain::Insert1Click() {
+    std::vector<uint8_t> bytes;
+    int32_t count = 0;
+    {
+        TFormIns dialog(this);
+        if (dialog.exec() != QDialog::Accepted) return;
+        bytes = ToByteVector(dialog.InsertBytes);
+        count = dialog.InsertCount;
+    }
+    Engine::InsertRepeated(bytes, count);
+}
+
+void TFormMain::Findagaindown1Click() {
+    Engine::Findagaindown1Click();
+}
+
+void TFormMain::Findagainup1Click() {
+    Engine::Findagainup1Click();
+}
+
+void TFormMain::Replaceagaindown1Click() {
+    Engine::Replaceagaindown1Click();
+}
+
+void TFormMain::Replaceundo1Click() {
+    Engine::Replaceundo1Click();
+}
+
+void TFormMain::Patch1Click() {
+    Engine::Patch1Click();
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QDialog>
+#include <QGroupBox>
+#include <QStringList>
+
+#include <cstdint>
+#include <optional>
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QPalette;
+class QPushButton;
+class QSpinBox;
+class QTabWidget;
+
+// Colours as the settings file stores them: 0x00BBGGRR, or 0x800000nn for the system colour nn that
+// follows the user's colour scheme.
+inline constexpr int32_t ColorRed = 0x0000FF;
+// The colour's name, or "$" and eight hexadecimal digits when it has none.
+QString ColorToString(int32_t color);
+// A name, else a number (decimal, "$" or "0x" hexadecimal); nothing when the text is neither.
+std::optional<int32_t> StringToColor(const QString& text);
+// The colour to draw with; system colours come from the palette.
+QColor ColorToQColor(int32_t color, const QPalette& palette);
+
+// A group box of exclusive choices with the index of the chosen one (-1: none).
+class TRadioGroup : public QGroupBox {
+    Q_OBJECT
+  public:
+    TRadioGroup(const QString& caption, const QStringList& items, QWidget* parent = nullptr);
+    int ItemIndex() const;
+    void SetItemIndex(int index);
+
+  private:
+    QButtonGroup* Group = nullptr;
+};
+
+// The Options dialog: general settings and the appearance of the panes.
+class TFormOpt : public QDialog {
+    Q_OBJECT
+  public:
+    // paneFontName: the font of the panes, selected in the font list.
+    explicit TFormOpt(QWidget* parent, const QString& paneFontName);
+
+    QTabWidget* PageControl1 = nullptr;
+    TRadioGroup* RadioGroupByteOrder = nullptr;
+    TRadioGroup* RadioGroupBase = nullptr;
+    QCheckBox* CheckBoxOldFileTime = nullptr;
+    QSpinBox* SpinEditMRU = nullptr;
+    QCheckBox* CheckBoxNewEOF = nullptr;
+    QComboBox* ComboBoxFont = nullptr;
+    QSpinBox* SpinEditFSize = nullptr;
+    QSpinBox* SpinEditRows = nullptr;
+    QSpinBox* SpinEditCols = nullptr;
+    QComboBox* ComboBoxColor = nullptr;
+    QCheckBox* CheckBoxHideTool = nullptr;
+    QPushButton* ButtonDefault = nullptr;
+    QPushButton* ButtonOK = nullptr;
+    QPushButton* ButtonCancel = nullptr;
+
+    void ButtonOKClick();
+    void ButtonDefaultClick();
+
+  private:
+    QWidget* CreateGeneralPage();
+    QWidget* CreateAppearancePage(const QString& paneFontName);
+};

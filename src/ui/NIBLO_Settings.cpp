@@ -1,0 +1,220 @@
+// The main window's settings: read at the first activation, written at exit, changed in Options.
+#include "ui/NIBLO_Main.h"
+
+#include "engine/EngineState.h"
+#include "engine/FileCommands.h"
+#include "engine/IniFile.h"
+#include "engine/SearchRequest.h"
+#include "engine/StringTable.h"
+#include "files/MRUFiles.h"
+#include "ui/JkGrid.h"
+#include "ui/Jkdialog.h"
+#include "ui/NIBLO_Opt.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSpinBox>
+
+#include <algorithm>
+
+namespace {
+
+constexpr const char* DisplaySection = "display";
+constexpr const char* FormSection = "TFormMain";
+constexpr const char* Options = "Options";
+
+// Hand-edited values that would break the layout are brought into range.
+constexpr int MinCells = 10;
+constexpr int MaxCells = 999;
+constexpr int MinFontSize = 8;
+constexpr int MaxFontSize = 24;
+// Beyond this a stored position is junk, whatever the desktop.
+constexpr int MaxCoordinate = 100000;
+
+int HexDigitOrFifteen(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return 15;
+}
+
+const QScreen* ScreenOf(const QWidget* window) {
+    const QScreen* screen = window->screen();
+    return screen ? screen : QGuiApplication::primaryScreen();
+}
+
+} // namespace
+
+// Tests and the program body may name the file first; otherwise it lies beside the executable.
+static std::string SettingsPath() {
+    if (SettingsFile().empty())
+        SetSettingsFile(SettingsFileName(QCoreApplication::applicationFilePath().toStdString()));
+    return SettingsFile();
+}
+
+void TFormMain::SetColorBlock(int32_t color) {
+    ColorBlockValue = color;
+    ColorBlock = ColorToQColor(color, palette());
+}
+
+void TFormMain::ReadSettings() {
+    const TIniFile ini(SettingsPath());
+    const QSize screen = ScreenOf(this)->size();
+
+    // 1. The stored position holds only on a screen of the same width, and only where it can be seen.
+    bool centred = true;
+    if (ini.ReadInteger(DisplaySection, "resx", 0) == screen.width()) {
+        const int top = std::clamp(ini.ReadInteger(FormSection, "Top", y()), -MaxCoordinate, MaxCoordinate);
+        const int left = std::clamp(ini.ReadInteger(FormSection, "Left", x()), -MaxCoordinate, MaxCoordinate);
+        if (ScreenOf(this)->virtualGeometry().intersects(QRect(left, top, width(), height()))) {
+            move(left, top);
+            centred = false;
+        }
+    }
+    if (centred) CenterOnScreen(this);
+
+    // 2.-4. Dimensions and toolbar; a 0 typed into the file would otherwise divide by zero.
+    int cols = std::clamp(ini.ReadInteger(Options, "Cols", 19), MinCells, MaxCells);
+    int rows = std::clamp(ini.ReadInteger(Options, "Rows", 20), MinCells, MaxCells);
+    HideToolBar = ini.ReadBool(Options, "HideToolBar", false);
+    if (WindowWidthFor(cols) > screen.width()) cols = 19;
+    if (WindowHeightFor(rows) > screen.height()) rows = 20;
+    SetPaneDimensions(cols, rows);
+    SetToolBarHidden(HideToolBar);
+
+    // 5. Font.
+    ApplyFontName(QString::fromStdString(ini.ReadString(Options, "Font", "Terminal")));
+    ApplyFontSize(std::clamp(ini.ReadInteger(Options, "FontSize", 8), MinFontSize, MaxFontSize));
+    // The cells were re-measured after centring; centre the window that resulted.
+    if (centred) CenterOnScreen(this);
+
+    // 6. Byte order and block colour; a byte order or go mode the program does not know is the first.
+    ByteOrder = ini.ReadInteger(Options, "ByteOrder", 0);
+    if (ByteOrder != 0 && ByteOrder != 1) ByteOrder = 0;
+    SetColorBlock(ini.ReadInteger(Options, "ColorBlock", ColorRed));
+
+    // 7. Joker byte.
+    const std::string joker = ini.ReadString(Options, "JokerHex", "2E");
+    Engine::SearchRequest.JokerChar =
+        joker.size() >= 2 ? uint8_t(HexDigitOrFifteen(joker[0]) * 16 + HexDigitOrFifteen(joker[1])) : 0x2E;
+
+    // 8. Search options and go mode.
+    Engine::SearchRequest.PatternAsText = !ini.ReadBool(Options, "FindHex", true);
+    Engine::SearchRequest.CaseSensitive = ini.ReadBool(Options, "CaseSensitive", true);
+    Engine::SearchRequest.JokerEnabled = ini.ReadBool(Options, "Joker", false);
+    Engine::SearchRequest.SearchDown = ini.ReadBool(Options, "FindDown", true);
+    GotoMode = ini.ReadInteger(Options, "GotoMode", 0);
+    if (GotoMode < 0 || GotoMode > 2) GotoMode = 0;
+
+    // 9.-10. Addresses and files.
+    Engine::AddressBase = ini.ReadInteger(Options, "BaseAdress", 0);
+    if (Engine::AddressBase != 0 && Engine::AddressBase != 1) Engine::AddressBase = 0;
+    Engine::OldFileTime = ini.ReadBool(Options, "OldFileTime", false);
+    Engine::NewEOF = ini.ReadBool(Options, "NewEOF", false);
+    Engine::LastDir =
+        ini.ReadString(Options, "CurrentDir", QCoreApplication::applicationDirPath().toStdString());
+
+    // 11. The modes go through their commands, which set the check marks, the status and the panes.
+    Engine::OverwriteMode = !ini.ReadBool(Options, "Overwrite", true);
+    ModusOverwrite1Click();
+    Engine::TextMode = !ini.ReadBool(Options, "ModusText", true);
+    ModusText1Click();
+}
+
+void TFormMain::WriteSettings() {
+    TIniFile ini(SettingsPath());
+    const TSearchRequest& search = Engine::SearchRequest;
+    static constexpr char Hex[] = "0123456789ABCDEF";
+    const std::string joker{Hex[search.JokerChar >> 4], Hex[search.JokerChar & 15]};
+    // The first failure skips the rest.
+    const bool written =
+        ini.WriteInteger(DisplaySection, "resx", ScreenOf(this)->size().width()) &&
+        ini.WriteInteger(FormSection, "Top", y()) && ini.WriteInteger(FormSection, "Left", x()) &&
+        ini.WriteInteger(Options, "Cols", Engine::Cols) && ini.WriteInteger(Options, "Rows", Engine::Rows) &&
+        ini.WriteBool(Options, "HideToolBar", HideToolBar) &&
+        ini.WriteString(Options, "Font", JkStrGridText->FontName().toStdString()) &&
+        ini.WriteInteger(Options, "FontSize", JkStrGridText->FontSize()) &&
+        ini.WriteInteger(Options, "ByteOrder", ByteOrder) &&
+        ini.WriteInteger(Options, "ColorBlock", ColorBlockValue) &&
+        ini.WriteString(Options, "JokerHex", joker) &&
+        ini.WriteBool(Options, "FindHex", !search.PatternAsText) &&
+        ini.WriteBool(Options, "CaseSensitive", search.CaseSensitive) &&
+        ini.WriteBool(Options, "Joker", search.JokerEnabled) &&
+        ini.WriteBool(Options, "FindDown", search.SearchDown) &&
+        ini.WriteInteger(Options, "GotoMode", GotoMode) &&
+        ini.WriteInteger(Options, "BaseAdress", Engine::AddressBase) &&
+        ini.WriteBool(Options, "OldFileTime", Engine::OldFileTime) &&
+        ini.WriteBool(Options, "NewEOF", Engine::NewEOF) &&
+        ini.WriteString(Options, "CurrentDir", Engine::LastDir) &&
+        ini.WriteBool(Options, "Overwrite", Engine::OverwriteMode) &&
+        ini.WriteBool(Options, "ModusText", Engine::TextMode);
+    if (!written) ::ShowError(QString::fromLatin1(Texts::ErrorWritingIni));
+}
+
+void TFormMain::CreateRecentFiles() {
+    MRUFiles = new TMRUFiles(this);
+    MRUFiles->OnMRUItemClick = [](QAction*, const QString& fileName) {
+        Engine::OpenFile(fileName.toStdString(), true);
+    };
+    SettingsPath(); // the list reads the program's settings file
+    MRUFiles->SetFileMenu(Reopen1);
+    MRUFiles->LoadFromIni();
+}
+
+void TFormMain::AddRecentFile(const std::string& path) {
+    if (MRUFiles) MRUFiles->AddFile(QString::fromStdString(path));
+}
+
+void TFormMain::Options1Click() {
+    TFormOpt form(this, JkStrGridText->FontName());
+    const QSize screen = ScreenOf(this)->size();
+    form.SpinEditFSize->setMaximum(MaxFontSize);
+    form.SpinEditFSize->setValue(JkStrGridText->FontSize());
+    form.SpinEditCols->setRange(MinCells, std::max(MinCells, ColsForWidth(screen.width())));
+    form.SpinEditCols->setValue(JkStrGridText->ColCount());
+    form.SpinEditRows->setRange(MinCells, std::max(MinCells, RowsForHeight(screen.height())));
+    form.SpinEditRows->setValue(JkStrGridText->RowCount());
+    form.SpinEditMRU->setValue(MRUFiles->FileCount());
+    form.RadioGroupByteOrder->SetItemIndex(ByteOrder);
+    form.RadioGroupBase->SetItemIndex(Engine::AddressBase);
+    form.CheckBoxHideTool->setChecked(HideToolBar);
+    form.CheckBoxOldFileTime->setChecked(Engine::OldFileTime);
+    form.CheckBoxNewEOF->setChecked(Engine::NewEOF);
+    const int colorEntry = form.ComboBoxColor->findText(ColorToString(ColorBlockValue),
+                                                        Qt::MatchExactly | Qt::MatchCaseSensitive);
+    form.ComboBoxColor->setCurrentIndex(colorEntry);
+
+    if (form.exec() != QDialog::Accepted) return;
+
+    // a.-d. each lay the panes out anew.
+    if (form.ComboBoxFont->currentText() != JkStrGridText->FontName())
+        ApplyFontName(form.ComboBoxFont->currentText());
+    if (form.SpinEditFSize->value() != JkStrGridText->FontSize()) ApplyFontSize(form.SpinEditFSize->value());
+    if (form.SpinEditCols->value() != Engine::Cols || form.SpinEditRows->value() != Engine::Rows)
+        SetPaneDimensions(form.SpinEditCols->value(), form.SpinEditRows->value());
+    if (form.CheckBoxHideTool->isChecked() != HideToolBar) {
+        HideToolBar = form.CheckBoxHideTool->isChecked();
+        SetToolBarHidden(HideToolBar);
+    }
+    // e.
+    Engine::NewEOF = form.CheckBoxNewEOF->isChecked();
+    // f. The block shows in the new colour at once.
+    if (form.ComboBoxColor->currentIndex() != colorEntry && form.ComboBoxColor->currentIndex() >= 0) {
+        if (const std::optional<int32_t> color = StringToColor(form.ComboBoxColor->currentText())) {
+            SetColorBlock(*color);
+            RefreshPanes(0, 0);
+            RepaintPanes();
+        }
+    }
+    // g. Lasts for this run only.
+    if (form.SpinEditMRU->value() != MRUFiles->FileCount()) MRUFiles->SetFileCount(form.SpinEditMRU->value());
+    // h.-j.
+    Engine::OldFileTime = form.CheckBoxOldFileTime->isChecked();
+    if (form.RadioGroupByteOrder->ItemIndex() >= 0) ByteOrder = form.RadioGroupByteOrder->ItemIndex();
+    if (form.RadioGroupBase->ItemIndex() >= 0) Engine::AddressBase = form.RadioGroupBase->ItemIndex();
+    UpdateStatus();
+}

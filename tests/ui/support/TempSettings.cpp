@@ -1,0 +1,13 @@
+#include "support/TempSettings.h"
+
+#include "engine/IniFile.h"
+
+#include <QFile>
+
+void TTempSettings::Fresh() {
+    const QString path = Dir.filePath(QStringLiteral("NIBLO.ini"));
+    QFile::remove(path);
+    SetSettingsFile(QFile::encodeName(path).toStdString());
+}
+
+void TTempSettings::Release() { SetSettingsFile(std::string()); }

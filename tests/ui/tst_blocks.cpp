@@ -1,0 +1,263 @@
+// The Edit menu's block and deletion commands, through the menu actions, their shortcuts and the toolbar.
+#include "support/TempSettings.h"
+#include "ui/NIBLO_Main.h"
+
+#include "engine/ByteStore.h"
+#include "engine/EngineState.h"
+#include "engine/FileCommands.h"
+#include "support/ModalAnswer.h"
+#include "ui/JkGrid.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+QByteArray SampleBytes(int size)
+{
+    QByteArray bytes(size, '\0');
+    for (int i = 0; i < size; ++i)
+        bytes[i] = char((i * 37 + 11) & 0xFF);
+    return bytes;
+}
+
+QByteArray FileBytes()
+{
+    return QByteArray(reinterpret_cast<const char*>(Engine::FileBuffer), Engine::FileSize);
+}
+
+class TEditor {
+public:
+    explicit TEditor(const QByteArray& bytes)
+    {
+        Form.show();
+        Form.FormActivate();
+        Form.SetPaneDimensions(16, 10);
+        QCoreApplication::processEvents();
+        Path = Dir.filePath("data.bin");
+        QFile file(Path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            qFatal("cannot write %s", qPrintable(Path));
+        file.close();
+        Engine::OpenFile(Path.toStdString(), false);
+    }
+
+    void GoTo(int32_t address) { Engine::ShowAddress(address, true, false); }
+    void Run(TCommand command) { Form.Action(command)->trigger(); }
+    void Mark(int32_t begin, int32_t end)
+    {
+        Run(TCommand::Blockunmark1);
+        GoTo(begin);
+        Run(TCommand::Blockmark1);
+        GoTo(end);
+        Run(TCommand::Blockmark1);
+    }
+    // The command, answering the box it opens; returns the box's text.
+    QString RunAnswered(TCommand command)
+    {
+        QString text;
+        AnswerNextModal("OK", &text);
+        Run(command);
+        return text;
+    }
+    QPair<int32_t, int32_t> Block() const { return {Engine::BlockBegin, Engine::BlockEnd}; }
+
+    QTemporaryDir Dir;
+    QString Path;
+    TFormMain Form;
+};
+
+} // namespace
+
+class TestBlocks : public QObject {
+    Q_OBJECT
+
+private:
+
+    TTempSettings Settings;
+
+
+private slots:
+    void init() {
+        Settings.Fresh();
+        Engine::ResetEngineState();
+    }
+    void cleanupTestCase() { Settings.Release(); }
+    void cleanup() { Engine::ResetEngineState(); }
+
+    void markingTakesTurnsAndEnablesCommands();
+    void shortcutsReachTheCommandsFromThePane();
+    void copyOverwriteAndMove();
+    void refusalsLeaveEverythingAsItWas();
+    void deleteBlockByMenuAndButton();
+    void deleteFromAndToCursor();
+};
+
+void TestBlocks::markingTakesTurnsAndEnablesCommands()
+{
+    TEditor editor(SampleBytes(100));
+    TFormMain& form = editor.Form;
+    QVERIFY(!form.Action(TCommand::Blockunmark1)->isEnabled());
+    editor.GoTo(10);
+    editor.Run(TCommand::Blockmark1);
+    QCOMPARE(editor.Block(), qMakePair(10, 0));
+    QVERIFY(form.Action(TCommand::Blockunmark1)->isEnabled());
+    QVERIFY(!form.Action(TCommand::Blockcopy1)->isEnabled());
+    editor.GoTo(4);
+    editor.Run(TCommand::Blockmark1);
+    QCOMPARE(editor.Block(), qMakePair(4, 10));
+    for (TCommand command : {TCommand::Blockdelete1, TCommand::Blockcopy1, TCommand::Blockcopyovwr1,
+                             TCommand::Blockmove1, TCommand::Writeblock1})
+        QVERIFY(form.Action(command)->isEnabled());
+    QVERIFY(form.Button(TCommand::JkBtnDel)->isEnabled());
+    editor.GoTo(7);
+    editor.Run(TCommand::Blockmark1);
+    QCOMPARE(editor.Block(), qMakePair(7, 0));
+
+    editor.Mark(4, 10);
+    editor.Run(TCommand::Blockunmark1);
+    QCOMPARE(editor.Block(), qMakePair(0, 0));
+    QVERIFY(!form.Action(TCommand::Blockdelete1)->isEnabled());
+    QVERIFY(!form.Button(TCommand::JkBtnDel)->isEnabled());
+}
+
+void TestBlocks::shortcutsReachTheCommandsFromThePane()
+{
+    TEditor editor(SampleBytes(100));
+    TJkStrGrid* pane = editor.Form.ActivePane();
+    editor.GoTo(3);
+    // Shortcuts reach only the active window.
+    QApplication::setActiveWindow(&editor.Form);
+    QTest::keyClick(pane, Qt::Key_B, Qt::ControlModifier);
+    editor.GoTo(5);
+    QTest::keyClick(pane, Qt::Key_B, Qt::ControlModifier);
+    QCOMPARE(editor.Block(), qMakePair(3, 5));
+    // Ctrl+B is a command, not a typed character.
+    QCOMPARE(FileBytes(), SampleBytes(100));
+    QTest::keyClick(pane, Qt::Key_U, Qt::ControlModifier);
+    QCOMPARE(editor.Block(), qMakePair(0, 0));
+}
+
+void TestBlocks::copyOverwriteAndMove()
+{
+    QByteArray bytes = SampleBytes(100);
+    TEditor editor(bytes);
+
+    // Copy before the block: the copy sits at 2..8 and the block marks it.
+    editor.Mark(4, 10);
+    editor.GoTo(2);
+    editor.Run(TCommand::Blockcopy1);
+    bytes.insert(1, bytes.mid(3, 7));
+    QCOMPARE(FileBytes(), bytes);
+    QCOMPARE(editor.Block(), qMakePair(2, 8));
+    QCOMPARE(Engine::CurrentAddress(), 2);
+    QVERIFY(Engine::Modified);
+    QCOMPARE(editor.Form.JkStrGridHex->Cell(1, 0), HexCellText(uint8_t(bytes[1])));
+
+    // Copy/overwrite to 94 fits a 107-byte file; at 102 it would run past the end.
+    editor.GoTo(94);
+    editor.Run(TCommand::Blockcopyovwr1);
+    bytes.replace(93, 7, bytes.mid(1, 7));
+    QCOMPARE(FileBytes(), bytes);
+    QCOMPARE(editor.Block(), qMakePair(94, 100));
+    editor.GoTo(102);
+    QCOMPARE(editor.RunAnswered(TCommand::Blockcopyovwr1), QString("Can't overwrite beyond end of file"));
+    QCOMPARE(FileBytes(), bytes);
+
+    // Move 4..10 to before 20: the bytes end at 13..19 and the cursor stays on its byte.
+    editor.Mark(4, 10);
+    editor.GoTo(20);
+    const uint8_t cursorByte = Engine::ReadByte(20);
+    editor.Run(TCommand::Blockmove1);
+    const QByteArray moved = bytes.mid(3, 7);
+    bytes.remove(3, 7);
+    bytes.insert(12, moved);
+    QCOMPARE(FileBytes(), bytes);
+    QCOMPARE(editor.Block(), qMakePair(13, 19));
+    QCOMPARE(Engine::ReadByte(Engine::CurrentAddress()), cursorByte);
+    QCOMPARE(Engine::CurrentAddress(), 20);
+}
+
+void TestBlocks::refusalsLeaveEverythingAsItWas()
+{
+    const QByteArray bytes = SampleBytes(100);
+    TEditor editor(bytes);
+    // Without a complete block the commands cannot even be chosen.
+    editor.GoTo(5);
+    editor.Run(TCommand::Blockmark1);
+    editor.Run(TCommand::Blockcopy1);
+    QVERIFY(!editor.Form.Action(TCommand::Blockcopy1)->isEnabled());
+    QCOMPARE(FileBytes(), bytes);
+
+    editor.Mark(4, 10);
+    editor.GoTo(7);
+    for (TCommand command : {TCommand::Blockcopy1, TCommand::Blockcopyovwr1, TCommand::Blockmove1})
+        QCOMPARE(editor.RunAnswered(command), QString("Can't copy or move within block\n(use clipboard if necessary)"));
+    editor.GoTo(4);
+    QCOMPARE(editor.RunAnswered(TCommand::Blockcopyovwr1), QString("Block remains on same position"));
+    QCOMPARE(editor.RunAnswered(TCommand::Blockmove1), QString("Block remains on same position"));
+    editor.GoTo(11);
+    QCOMPARE(editor.RunAnswered(TCommand::Blockmove1), QString("Block remains on same position"));
+    QCOMPARE(FileBytes(), bytes);
+    QCOMPARE(editor.Block(), qMakePair(4, 10));
+    QVERIFY(!Engine::Modified);
+}
+
+void TestBlocks::deleteBlockByMenuAndButton()
+{
+    QByteArray bytes = SampleBytes(400);
+    TEditor editor(bytes);
+    editor.Mark(200, 260);
+    editor.Run(TCommand::Blockdelete1);
+    bytes.remove(199, 61);
+    QCOMPARE(FileBytes(), bytes);
+    QCOMPARE(editor.Block(), qMakePair(0, 0));
+    QCOMPARE(Engine::CurrentAddress(), 200);
+
+    editor.Mark(5, 6);
+    editor.Form.Button(TCommand::JkBtnDel)->click();
+    bytes.remove(4, 2);
+    QCOMPARE(FileBytes(), bytes);
+
+    // The whole file as the block empties it, without counting as a change of its own.
+    Engine::Modified = false;
+    editor.Mark(1, Engine::FileSize);
+    QApplication::setActiveWindow(&editor.Form);
+    QTest::keyClick(editor.Form.ActivePane(), Qt::Key_D, Qt::ControlModifier);
+    QCOMPARE(Engine::FileSize, 0);
+    QVERIFY(!Engine::Modified);
+}
+
+void TestBlocks::deleteFromAndToCursor()
+{
+    QByteArray bytes = SampleBytes(300);
+    TEditor editor(bytes);
+    editor.Mark(100, 120);
+    editor.GoTo(250);
+    editor.Run(TCommand::Deletefromcursor1);
+    bytes.truncate(249);
+    QCOMPARE(FileBytes(), bytes);
+    QCOMPARE(Engine::CurrentAddress(), 249);
+    QCOMPARE(editor.Block(), qMakePair(100, 120));
+
+    // Every byte moves: a block cannot stay.
+    editor.GoTo(50);
+    QCOMPARE(editor.RunAnswered(TCommand::Deletetocursor1), QString("Block no longer valid"));
+    bytes.remove(0, 50);
+    QCOMPARE(FileBytes(), bytes);
+    QCOMPARE(Engine::CurrentAddress(), 1);
+    QCOMPARE(editor.Block(), qMakePair(0, 0));
+
+    // The byte under the cursor is the last one deleted: at address 1 nothing stays.
+    Engine::Modified = false;
+    editor.Run(TCommand::Deletefromcursor1);
+    QCOMPARE(Engine::FileSize, 0);
+    QVERIFY(!Engine::Modified);
+}
+
+QTEST_MAIN(TestBlocks)
+#include "tst_blocks.moc"

@@ -1,0 +1,616 @@
+// Keyboard and mouse work in the panes, driven through Qt key and mouse events on the real panes.
+#include "support/TempSettings.h"
+#include "ui/NIBLO_Main.h"
+
+#include "engine/ByteStore.h"
+#include "engine/EngineState.h"
+#include "engine/FileCommands.h"
+#include "support/ModalAnswer.h"
+#include "ui/JkGrid.h"
+#include "ui/Jkdialog.h"
+
+#include <QAction>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QByteArray SampleBytes(int size)
+{
+    QByteArray bytes(size, '\0');
+    for (int i = 0; i < size; ++i)
+        bytes[i] = char((i * 37 + 11) & 0xFF);
+    return bytes;
+}
+
+QByteArray FileBytes()
+{
+    return QByteArray(reinterpret_cast<const char*>(Engine::FileBuffer), Engine::FileSize);
+}
+
+// A started window with a 16 x 10 page, overwrite mode and the text pane active, holding the given bytes
+// (or a new empty file when bytes is null).
+class TEditor {
+public:
+    explicit TEditor(const QByteArray& bytes)
+    {
+        Form.show();
+        Form.FormActivate();
+        Form.SetPaneDimensions(16, 10);
+        QCoreApplication::processEvents();
+        if (bytes.isNull()) {
+            Form.Run(TCommand::New1);
+        } else {
+            Path = Dir.filePath("data.bin");
+            QFile file(Path);
+            if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+                qFatal("cannot write %s", qPrintable(Path));
+            file.close();
+            Engine::OpenFile(Path.toStdString(), false);
+        }
+    }
+
+    TJkStrGrid* Pane() const { return Form.ActivePane(); }
+
+    // A key as the user presses it: down and up, then whatever the program posted meanwhile.
+    void Click(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QTest::keyClick(Pane(), key, modifiers);
+        QCoreApplication::processEvents();
+    }
+    void Type(const QString& text)
+    {
+        for (QChar c : text) {
+            const QChar upper = c.toUpper();
+            const int key = (upper >= u'A' && upper <= u'Z') || (upper >= u'0' && upper <= u'9') ? upper.unicode()
+                                                                                                 : Qt::Key_unknown;
+            Press(key, Qt::NoModifier, QString(c));
+            Release(key, Qt::NoModifier);
+        }
+    }
+    // One half of a key stroke with the modifiers as given (QTest would add its own modifier strokes).
+    void Press(int key, Qt::KeyboardModifiers modifiers, const QString& text = {})
+    {
+        QKeyEvent event(QEvent::KeyPress, key, modifiers, text);
+        QCoreApplication::sendEvent(Pane(), &event);
+        QCoreApplication::processEvents();
+    }
+    void Release(int key, Qt::KeyboardModifiers modifiers)
+    {
+        QKeyEvent event(QEvent::KeyRelease, key, modifiers);
+        QCoreApplication::sendEvent(Pane(), &event);
+    }
+    void ClickCell(TJkStrGrid* pane, int col, int row)
+    {
+        QTest::mouseClick(pane, Qt::LeftButton, Qt::NoModifier, pane->CellRect(col, row).center());
+        QCoreApplication::processEvents();
+    }
+    void GoTo(int32_t address)
+    {
+        Engine::ShowAddress(address, true, false);
+        QCOMPARE(Engine::CurrentAddress(), address);
+    }
+
+    QString Panel(int index) const { return Form.StatusBar1->PanelText(index); }
+    QPoint Cursor() const { return {Engine::CursorCol, Engine::CursorRow}; }
+    QPoint PaneCell(const TJkStrGrid* pane) const { return {pane->Col(), pane->Row()}; }
+
+    QTemporaryDir Dir;
+    QString Path;
+    TFormMain Form;
+};
+
+} // namespace
+
+class TestKeyboard : public QObject {
+    Q_OBJECT
+
+private:
+
+    TTempSettings Settings;
+
+
+private slots:
+    void init() {
+        Settings.Fresh();
+        Engine::ResetEngineState();
+    }
+    void cleanupTestCase() { Settings.Release(); }
+    void cleanup() { Engine::ResetEngineState(); }
+
+    void emptyFileTakesOnlyTabInsertAndTyping();
+    void hexEscapeInEmptyFileLeavesTwoBlanks();
+    void textPaneTypesInBothModesAndSaves();
+    void hexPaneTypesPairsOfDigits();
+    void arrowsScrollByRowAtPageEdges();
+    void downAndRightStopAtTheLastByte();
+    void pagingAndHomeEnd();
+    void otherKeysChangeNothing();
+    void backspaceAndDelete();
+    void shiftSelectsAndShiftAloneUnmarks();
+    void typingCapitalDoesNotMark();
+    void tabAndInsertSwitchPaneAndMode();
+    void insertTypingDropsAffectedBlock();
+    void failedInsertChangesNothing();
+    void mouseClicksPassTheVeto();
+};
+
+void TestKeyboard::emptyFileTakesOnlyTabInsertAndTyping()
+{
+    TEditor editor({});
+    QCOMPARE(Engine::FileSize, 0);
+    for (Qt::Key key : {Qt::Key_Right, Qt::Key_Down, Qt::Key_End, Qt::Key_PageDown, Qt::Key_Delete,
+                        Qt::Key_Backspace}) {
+        editor.Click(key);
+        QCOMPARE(editor.Cursor(), QPoint(0, 0));
+        QCOMPARE(Engine::FileSize, 0);
+    }
+    editor.Click(Qt::Key_Right, Qt::ShiftModifier);
+    QCOMPARE(Engine::BlockBegin, 0);
+
+    editor.Click(Qt::Key_Insert);
+    QVERIFY(!Engine::OverwriteMode);
+    QCOMPARE(editor.Panel(2), QString("Insert"));
+    editor.Click(Qt::Key_Tab);
+    QVERIFY(!Engine::TextMode);
+    editor.Click(Qt::Key_Tab);
+    QVERIFY(Engine::TextMode);
+
+    editor.Type("A");
+    QCOMPARE(FileBytes(), QByteArray("A"));
+    QCOMPARE(Engine::BottomAddress, 1);
+    QVERIFY(Engine::Modified);
+    QCOMPARE(editor.Cursor(), QPoint(0, 0));
+    QCOMPARE(editor.Form.JkStrGridHex->Cell(0, 0), QString("41"));
+    QCOMPARE(editor.Panel(0), QString("Adr. dec: 0"));
+    QCOMPARE(editor.Panel(1), QString("Char dec: 65"));
+}
+
+// A cell holding one character is a waiting first digit; Escape must not leave one behind.
+void TestKeyboard::hexEscapeInEmptyFileLeavesTwoBlanks()
+{
+    TEditor editor({});
+    editor.Click(Qt::Key_Tab);
+    TJkStrGrid* hex = editor.Form.JkStrGridHex;
+    QCOMPARE(editor.Pane(), hex);
+    editor.Type("4");
+    QCOMPARE(hex->Cell(0, 0), QString("4"));
+    QCOMPARE(Engine::FileSize, 0);
+    editor.Click(Qt::Key_Escape);
+    QCOMPARE(hex->Cell(0, 0), QString("  "));
+    editor.Type("41");
+    QCOMPARE(FileBytes(), QByteArray("A"));
+}
+
+void TestKeyboard::textPaneTypesInBothModesAndSaves()
+{
+    QByteArray bytes = SampleBytes(40);
+    TEditor editor(bytes);
+    editor.Type("AB");
+    bytes[0] = 'A';
+    bytes[1] = 'B';
+    QCOMPARE(FileBytes(), bytes);
+    QCOMPARE(Engine::CurrentAddress(), 3);
+    QVERIFY(Engine::Modified);
+
+    // Insert mode: the byte goes before the cursor's byte, which moves on with the cursor.
+    editor.Click(Qt::Key_Insert);
+    editor.Type("C");
+    bytes.insert(2, 'C');
+    QCOMPARE(FileBytes(), bytes);
+    QCOMPARE(Engine::CurrentAddress(), 4);
+    QCOMPARE(editor.Form.JkStrGridText->Cell(2, 0), QString("C"));
+    QCOMPARE(editor.Form.JkStrGridHex->Cell(3, 0), HexCellText(uint8_t(bytes[3])));
+
+    // Windows-1252: the euro sign is 0x80; a character the code page lacks is not typed.
+    editor.Type(QString::fromUtf8("\u20AC\u0416"));
+    bytes.insert(3, char(0x80));
+    QCOMPARE(FileBytes(), bytes);
+    QCOMPARE(Engine::CurrentAddress(), 5);
+
+    // At the last byte insert mode types before it and the cursor stays on it; overwrite replaces it.
+    editor.GoTo(42);
+    editor.Type("x");
+    bytes.insert(41, 'x');
+    QCOMPARE(FileBytes(), bytes);
+    QCOMPARE(Engine::CurrentAddress(), 43);
+    QCOMPARE(Engine::FileSize, 43);
+    editor.Click(Qt::Key_Insert);
+    editor.Type("yz");
+    bytes[42] = 'z';
+    QCOMPARE(FileBytes(), bytes);
+    QCOMPARE(Engine::CurrentAddress(), 43);
+    QCOMPARE(editor.Panel(1), QString("Char dec: %1").arg(int('z')));
+
+    editor.Form.Run(TCommand::Save1);
+    QFile file(editor.Path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), bytes);
+    QVERIFY(!Engine::Modified);
+}
+
+void TestKeyboard::hexPaneTypesPairsOfDigits()
+{
+    QByteArray bytes = SampleBytes(40);
+    TEditor editor(bytes);
+    editor.Click(Qt::Key_Tab);
+    TJkStrGrid* hex = editor.Form.JkStrGridHex;
+
+    editor.Type("4");
+    QCOMPARE(hex->Cell(0, 0), QString("4"));
+    QCOMPARE(FileBytes(), bytes);
+    editor.Click(Qt::Key_Escape);
+    QCOMPARE(hex->Cell(0, 0), HexCellText(uint8_t(bytes[0])));
+
+    editor.Type("4g1");
+    bytes[0] = 0x41;
+    QCOMPARE(FileBytes(), bytes);
+    QCOMPARE(Engine::CurrentAddress(), 2);
+    editor.Type("af");
+    bytes[1] = char(0xAF);
+    QCOMPARE(FileBytes(), bytes);
+    QCOMPARE(hex->Cell(1, 0), QString("AF"));
+    QCOMPARE(editor.Form.JkStrGridText->Cell(1, 0), GlyphCellText(0xAF, editor.Form.JkStrGridText->UsesOemGlyphs()));
+
+    // A move drops the waiting digit: by key and by mouse.
+    editor.Type("7");
+    editor.Click(Qt::Key_Right);
+    QCOMPARE(hex->Cell(2, 0), HexCellText(uint8_t(bytes[2])));
+    QCOMPARE(Engine::CurrentAddress(), 4);
+    editor.Type("7");
+    editor.ClickCell(hex, 5, 1);
+    QCOMPARE(hex->Cell(3, 0), HexCellText(uint8_t(bytes[3])));
+    QCOMPARE(Engine::CurrentAddress(), 22);
+    editor.Type("12");
+    bytes[21] = 0x12;
+    QCOMPARE(FileBytes(), bytes);
+
+    // Insert mode in the hex pane, and a pending digit dropped by switching panes.
+    editor.Click(Qt::Key_Insert);
+    editor.Type("0");
+    editor.Click(Qt::Key_Tab);
+    QCOMPARE(hex->Cell(6, 1), HexCellText(uint8_t(bytes[22])));
+    editor.Click(Qt::Key_Tab);
+    editor.Type("00");
+    bytes.insert(22, '\0');
+    QCOMPARE(FileBytes(), bytes);
+    QCOMPARE(editor.Form.JkStrGridText->Cell(6, 1), GlyphCellText(176, editor.Form.JkStrGridText->UsesOemGlyphs()));
+}
+
+void TestKeyboard::arrowsScrollByRowAtPageEdges()
+{
+    TEditor editor(SampleBytes(1000));
+    // Right in the bottom-right cell: one row on, the cursor at the start of the bottom row.
+    editor.Form.SetCursorCell(15, 9);
+    editor.Click(Qt::Key_Right);
+    QCOMPARE(Engine::TopAddress, 17);
+    QCOMPARE(editor.Cursor(), QPoint(0, 9));
+    QCOMPARE(Engine::CurrentAddress(), 161);
+    QCOMPARE(editor.PaneCell(editor.Form.JkStrGridText), QPoint(0, 9));
+    QCOMPARE(editor.PaneCell(editor.Form.JkStrGridHex), QPoint(0, 9));
+    QCOMPARE(editor.Panel(0), QString("Adr. dec: 160"));
+
+    // Down in the bottom row: the cell stays, the byte is one row further.
+    editor.Click(Qt::Key_Right);
+    editor.Click(Qt::Key_Down);
+    QCOMPARE(Engine::TopAddress, 33);
+    QCOMPARE(editor.Cursor(), QPoint(1, 9));
+    QCOMPARE(Engine::CurrentAddress(), 178);
+
+    // Left at (0, 0) and Up in the top row scroll back.
+    editor.Form.SetCursorCell(0, 0);
+    editor.Click(Qt::Key_Left);
+    QCOMPARE(Engine::TopAddress, 17);
+    QCOMPARE(editor.Cursor(), QPoint(15, 0));
+    QCOMPARE(Engine::CurrentAddress(), 32);
+    editor.Click(Qt::Key_Up);
+    QCOMPARE(Engine::TopAddress, 1);
+    QCOMPARE(editor.Cursor(), QPoint(15, 0));
+    // At the file start they are the pane's own moves, which find no cell.
+    editor.Click(Qt::Key_Up);
+    editor.Form.SetCursorCell(0, 0);
+    editor.Click(Qt::Key_Left);
+    QCOMPARE(Engine::TopAddress, 1);
+    QCOMPARE(Engine::CurrentAddress(), 1);
+    // Left and Right wrap at row ends within the page.
+    editor.Form.SetCursorCell(15, 3);
+    editor.Click(Qt::Key_Right);
+    QCOMPARE(editor.Cursor(), QPoint(0, 4));
+    editor.Click(Qt::Key_Left);
+    QCOMPARE(editor.Cursor(), QPoint(15, 3));
+}
+
+void TestKeyboard::downAndRightStopAtTheLastByte()
+{
+    TEditor editor(SampleBytes(1000));
+    editor.Click(Qt::Key_PageDown, Qt::ControlModifier);
+    QCOMPARE(Engine::TopAddress, 849);
+    QCOMPARE(Engine::CurrentAddress(), 1000);
+    QCOMPARE(editor.Cursor(), QPoint(7, 9));
+    editor.Click(Qt::Key_Right);
+    QCOMPARE(Engine::CurrentAddress(), 1000);
+
+    // The next row is shorter than the cursor's column: Down goes to the last byte.
+    editor.Form.SetCursorCell(12, 8);
+    editor.Click(Qt::Key_Down);
+    QCOMPARE(editor.Cursor(), QPoint(7, 9));
+    // Scrolling a row near the end keeps the cursor on a byte.
+    Engine::ShowAddress(833, true, false);
+    QCOMPARE(Engine::TopAddress, 833);
+    editor.Form.SetCursorCell(14, 9);
+    editor.Click(Qt::Key_Down);
+    QCOMPARE(Engine::TopAddress, 849);
+    QCOMPARE(Engine::CurrentAddress(), 1000);
+    QCOMPARE(editor.Cursor(), QPoint(7, 9));
+}
+
+void TestKeyboard::pagingAndHomeEnd()
+{
+    TEditor editor(SampleBytes(1000));
+    editor.Form.SetCursorCell(12, 9);
+    const QList<int> tops = {161, 321, 481, 641, 801, 849};
+    for (int top : tops) {
+        editor.Click(Qt::Key_PageDown);
+        QCOMPARE(Engine::TopAddress, top);
+    }
+    // The last page, not the byte after the previous one on top; the cell past the end became the last byte.
+    QCOMPARE(editor.Cursor(), QPoint(7, 9));
+    QCOMPARE(editor.Panel(0), QString("Adr. dec: 999"));
+    // On the last page PgDn is the pane's own move, which finds no cell further down.
+    editor.Form.SetCursorCell(3, 2);
+    editor.Click(Qt::Key_PageDown);
+    QCOMPARE(editor.Cursor(), QPoint(3, 9));
+
+    editor.Click(Qt::Key_PageUp);
+    QCOMPARE(Engine::TopAddress, 689);
+    QCOMPARE(editor.Cursor(), QPoint(3, 9));
+    Engine::ShowAddress(81, true, false);
+    editor.Click(Qt::Key_PageUp);
+    QCOMPARE(Engine::TopAddress, 1);
+    QCOMPARE(Engine::CurrentAddress(), 1);
+    // On the first page PgUp goes to the pane's top row.
+    editor.Form.SetCursorCell(4, 6);
+    editor.Click(Qt::Key_PageUp);
+    QCOMPARE(editor.Cursor(), QPoint(4, 0));
+
+    editor.Click(Qt::Key_End);
+    QCOMPARE(editor.Cursor(), QPoint(15, 0));
+    editor.Click(Qt::Key_Home);
+    QCOMPARE(editor.Cursor(), QPoint(0, 0));
+    editor.Click(Qt::Key_End, Qt::ControlModifier);
+    QCOMPARE(editor.Cursor(), QPoint(15, 9));
+    Engine::ShowAddress(500, true, false);
+    editor.Click(Qt::Key_Home, Qt::ControlModifier);
+    QCOMPARE(editor.Cursor(), QPoint(0, 0));
+    QCOMPARE(Engine::CurrentAddress(), Engine::TopAddress);
+    QVERIFY(Engine::TopAddress > 1);
+    editor.Click(Qt::Key_PageUp, Qt::ControlModifier);
+    QCOMPARE(Engine::TopAddress, 1);
+    QCOMPARE(Engine::CurrentAddress(), 1);
+
+    // End on the last page stops at the last byte, with Ctrl from any row.
+    editor.Click(Qt::Key_PageDown, Qt::ControlModifier);
+    editor.Form.SetCursorCell(2, 9);
+    editor.Click(Qt::Key_End);
+    QCOMPARE(Engine::CurrentAddress(), 1000);
+    editor.Form.SetCursorCell(2, 3);
+    editor.Click(Qt::Key_End);
+    QCOMPARE(editor.Cursor(), QPoint(15, 3));
+    editor.Form.SetCursorCell(2, 3);
+    editor.Click(Qt::Key_End, Qt::ControlModifier);
+    QCOMPARE(Engine::CurrentAddress(), 1000);
+}
+
+void TestKeyboard::otherKeysChangeNothing()
+{
+    const QByteArray bytes = SampleBytes(100);
+    TEditor editor(bytes);
+    editor.GoTo(20);
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_F12, Qt::Key_F9})
+        QTest::keyClick(editor.Pane(), key);
+    QCoreApplication::processEvents();
+    QCOMPARE(Engine::CurrentAddress(), 20);
+    QCOMPARE(FileBytes(), bytes);
+    QVERIFY(!Engine::Modified);
+}
+
+void TestKeyboard::backspaceAndDelete()
+{
+    QByteArray bytes = SampleBytes(300);
+    TEditor editor(bytes);
+    editor.Click(Qt::Key_Backspace);
+    QCOMPARE(FileBytes(), bytes);
+    QVERIFY(!Engine::Modified);
+
+    editor.GoTo(5);
+    editor.Click(Qt::Key_Backspace);
+    bytes.remove(3, 1);
+    QCOMPARE(FileBytes(), bytes);
+    QCOMPARE(Engine::CurrentAddress(), 4);
+    QCOMPARE(editor.Form.JkStrGridHex->Cell(3, 0), HexCellText(uint8_t(bytes[3])));
+    QCOMPARE(editor.Panel(1), QString("Char dec: %1").arg(uint8_t(bytes[3])));
+    QVERIFY(Engine::Modified);
+
+    editor.Click(Qt::Key_Delete);
+    bytes.remove(3, 1);
+    QCOMPARE(FileBytes(), bytes);
+    QCOMPARE(Engine::CurrentAddress(), 4);
+    QCOMPARE(editor.Panel(1), QString("Char dec: %1").arg(uint8_t(bytes[3])));
+
+    // At the page's first cell Backspace scrolls a row back first.
+    Engine::ShowAddress(33, true, false);
+    QCOMPARE(editor.Cursor(), QPoint(0, 0));
+    editor.Click(Qt::Key_Backspace);
+    bytes.remove(31, 1);
+    QCOMPARE(FileBytes(), bytes);
+    QCOMPARE(Engine::TopAddress, 17);
+    QCOMPARE(editor.Cursor(), QPoint(15, 0));
+
+    // Deleting the last byte puts the cursor on the new last one.
+    editor.Click(Qt::Key_PageDown, Qt::ControlModifier);
+    editor.Click(Qt::Key_Delete);
+    bytes.chop(1);
+    QCOMPARE(FileBytes(), bytes);
+    QCOMPARE(Engine::CurrentAddress(), Engine::FileSize);
+}
+
+void TestKeyboard::shiftSelectsAndShiftAloneUnmarks()
+{
+    TEditor editor(SampleBytes(200));
+    editor.GoTo(10);
+    editor.Press(Qt::Key_Shift, Qt::NoModifier);
+    for (int i = 0; i < 2; ++i) {
+        editor.Press(Qt::Key_Right, Qt::ShiftModifier);
+        editor.Release(Qt::Key_Right, Qt::ShiftModifier);
+    }
+    QCOMPARE(Engine::BlockBegin, 10);
+    QCOMPARE(Engine::BlockEnd, 12);
+    QVERIFY(editor.Form.Action(TCommand::Blockdelete1)->isEnabled());
+    // Back shrinks from the end; past the start it grows at the front.
+    for (int i = 0; i < 3; ++i) {
+        editor.Press(Qt::Key_Left, Qt::ShiftModifier);
+        editor.Release(Qt::Key_Left, Qt::ShiftModifier);
+    }
+    QCOMPARE(Engine::BlockBegin, 9);
+    QCOMPARE(Engine::BlockEnd, 10);
+    editor.Release(Qt::Key_Shift, Qt::ShiftModifier);
+    QCOMPARE(Engine::BlockBegin, 9);
+
+    editor.Press(Qt::Key_Shift, Qt::NoModifier);
+    QCOMPARE(Engine::BlockBegin, 0);
+    QCOMPARE(Engine::BlockEnd, 0);
+    QVERIFY(!editor.Form.Action(TCommand::Blockdelete1)->isEnabled());
+    // Shift+Down marks a row; the block is drawn in both panes from the same cells.
+    editor.Press(Qt::Key_Down, Qt::ShiftModifier);
+    editor.Release(Qt::Key_Down, Qt::ShiftModifier);
+    QCOMPARE(Engine::BlockBegin, 9);
+    QCOMPARE(Engine::BlockEnd, 25);
+    editor.Release(Qt::Key_Shift, Qt::ShiftModifier);
+}
+
+void TestKeyboard::typingCapitalDoesNotMark()
+{
+    QByteArray bytes = SampleBytes(50);
+    TEditor editor(bytes);
+    editor.GoTo(3);
+    editor.Press(Qt::Key_Shift, Qt::NoModifier);
+    editor.Press(Qt::Key_Q, Qt::ShiftModifier, QStringLiteral("Q"));
+    editor.Release(Qt::Key_Q, Qt::ShiftModifier);
+    editor.Release(Qt::Key_Shift, Qt::ShiftModifier);
+    bytes[2] = 'Q';
+    QCOMPARE(FileBytes(), bytes);
+    QCOMPARE(Engine::CurrentAddress(), 4);
+    QCOMPARE(Engine::BlockBegin, 0);
+    QVERIFY(!editor.Form.SyntheticKey);
+}
+
+void TestKeyboard::tabAndInsertSwitchPaneAndMode()
+{
+    TEditor editor(SampleBytes(5000));
+    TFormMain& form = editor.Form;
+    editor.GoTo(1001);
+    editor.Click(Qt::Key_Tab);
+    QVERIFY(!Engine::TextMode);
+    QVERIFY(!form.Action(TCommand::ModusText1)->isChecked());
+    QVERIFY(form.JkStrGridHex->isEnabled());
+    QVERIFY(!form.JkStrGridText->isEnabled());
+    QCOMPARE(form.focusWidget(), form.JkStrGridHex);
+    QCOMPARE(form.JkStrGridHex->SlaveGrid(), form.JkStrGridText);
+    QCOMPARE(form.JkStrGridText->SlaveGrid(), nullptr);
+    QCOMPARE(editor.Panel(0), QString("Adr. hex: 3E8"));
+    // The hex pane drives the text pane now.
+    editor.Click(Qt::Key_Right);
+    QCOMPARE(editor.PaneCell(form.JkStrGridText), editor.Cursor());
+
+    form.Action(TCommand::ModusText1)->trigger();
+    QVERIFY(Engine::TextMode);
+    QVERIFY(form.Action(TCommand::ModusText1)->isChecked());
+    QVERIFY(form.JkStrGridText->isEnabled());
+    QVERIFY(!form.JkStrGridHex->isEnabled());
+    QCOMPARE(editor.Panel(0), QString("Adr. dec: 1,001"));
+
+    editor.Click(Qt::Key_Insert);
+    QVERIFY(!Engine::OverwriteMode);
+    QVERIFY(!form.Action(TCommand::ModusOverwrite1)->isChecked());
+    QCOMPARE(editor.Panel(2), QString("Insert"));
+    form.Action(TCommand::ModusOverwrite1)->trigger();
+    QVERIFY(Engine::OverwriteMode);
+    QVERIFY(form.Action(TCommand::ModusOverwrite1)->isChecked());
+    QCOMPARE(editor.Panel(2), QString("Overwrite"));
+    QCOMPARE(Engine::CurrentAddress(), 1002);
+}
+
+void TestKeyboard::insertTypingDropsAffectedBlock()
+{
+    QByteArray bytes = SampleBytes(60);
+    TEditor editor(bytes);
+    editor.Click(Qt::Key_Insert);
+    Engine::BlockBegin = 20;
+    Engine::BlockEnd = 30;
+    // After the block: kept.
+    editor.GoTo(31);
+    editor.Type("a");
+    QCOMPARE(Engine::BlockBegin, 20);
+    QCOMPARE(Engine::BlockEnd, 30);
+    // Inside it: dropped with a word.
+    editor.GoTo(25);
+    QString text;
+    AnswerNextModal("OK", &text);
+    editor.Type("b");
+    QCOMPARE(text, QString("Block no longer valid"));
+    QCOMPARE(Engine::BlockBegin, 0);
+    QCOMPARE(Engine::BlockEnd, 0);
+    bytes.insert(30, 'a');
+    bytes.insert(24, 'b');
+    QCOMPARE(FileBytes(), bytes);
+    QCOMPARE(Engine::CurrentAddress(), 26);
+}
+
+void TestKeyboard::failedInsertChangesNothing()
+{
+    const QByteArray bytes = SampleBytes(60);
+    TEditor editor(bytes);
+    editor.Click(Qt::Key_Insert);
+    Engine::BlockBegin = 20;
+    Engine::BlockEnd = 30;
+    editor.GoTo(5);
+    // A file at the size limit cannot take one more byte; the buffer itself is not touched.
+    const int32_t size = Engine::FileSize;
+    const int32_t capacity = Engine::Capacity;
+    Engine::FileSize = Engine::MaxFileSize;
+    Engine::Capacity = Engine::MaxFileSize;
+    QString text;
+    AnswerNextModal("OK", &text);
+    editor.Type("Z");
+    Engine::FileSize = size;
+    Engine::Capacity = capacity;
+    QCOMPARE(text, QString("Can't allcate additional memory\nto perform operation"));
+    QCOMPARE(FileBytes(), bytes);
+    QCOMPARE(Engine::CurrentAddress(), 5);
+    QVERIFY(!Engine::Modified);
+    QCOMPARE(Engine::BlockBegin, 20);
+    QCOMPARE(Engine::BlockEnd, 30);
+    QCOMPARE(editor.Form.JkStrGridHex->Cell(4, 0), HexCellText(uint8_t(bytes[4])));
+    QCOMPARE(editor.Form.JkStrGridText->Cell(4, 0),
+             GlyphCellText(TFormMain::DisplayChar(uint8_t(bytes[4])), editor.Form.JkStrGridText->UsesOemGlyphs()));
+}
+
+void TestKeyboard::mouseClicksPassTheVeto()
+{
+    TEditor editor(SampleBytes(40));
+    editor.ClickCell(editor.Form.JkStrGridText, 5, 1);
+    QCOMPARE(Engine::CurrentAddress(), 22);
+    QCOMPARE(editor.PaneCell(editor.Form.JkStrGridHex), QPoint(5, 1));
+    QCOMPARE(editor.Panel(0), QString("Adr. dec: 21"));
+    // Past the end of the file: refused.
+    editor.ClickCell(editor.Form.JkStrGridText, 9, 2);
+    QCOMPARE(Engine::CurrentAddress(), 22);
+    QCOMPARE(editor.PaneCell(editor.Form.JkStrGridText), QPoint(5, 1));
+    // The inactive pane takes no clicks.
+    editor.ClickCell(editor.Form.JkStrGridHex, 1, 0);
+    QCOMPARE(Engine::CurrentAddress(), 22);
+}
+
+QTEST_MAIN(TestKeyboard)
+#include "tst_keyboard.moc"

@@ -1,0 +1,301 @@
+// The recent-files list of the File menu and files dropped on the main window.
+#include "ui/NIBLO_Main.h"
+
+#include "engine/ByteStore.h"
+#include "engine/EngineState.h"
+#include "engine/FileCommands.h"
+#include "engine/IniFile.h"
+#include "files/FileDrop.h"
+#include "files/MRUFiles.h"
+#include "support/ModalAnswer.h"
+
+#include <QAction>
+#include <QFile>
+#include <QMenu>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+#include <memory>
+
+namespace {
+
+std::unique_ptr<TFormMain> StartForm() {
+    auto form = std::make_unique<TFormMain>();
+    form->show();
+    form->FormActivate();
+    return form;
+}
+
+void WriteText(const QString& path, const QByteArray& text) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+QByteArray Buffer() {
+    return QByteArray(reinterpret_cast<const char*>(Engine::FileBuffer), Engine::FileSize);
+}
+
+QStringList Captions(const QMenu* menu) {
+    QStringList captions;
+    for (const QAction* action : menu->actions())
+        captions.append(action->objectName() + "=" + action->text());
+    return captions;
+}
+
+QAction* Item(const QMenu* menu, const QString& name) {
+    for (QAction* action : menu->actions())
+        if (action->objectName() == name) return action;
+    return nullptr;
+}
+
+// Drops the files on the window as the desktop would, then lets the drop's handler run.
+void Drop(QWidget& window, const QStringList& paths) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& path : paths)
+        urls.append(QUrl::fromLocalFile(path));
+    data.setUrls(urls);
+    const QPointF centre(window.width() / 2.0, window.height() / 2.0);
+    QDragEnterEvent enter(centre.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window, &drop);
+    QVERIFY(drop.isAccepted());
+    QCoreApplication::processEvents();
+}
+
+} // namespace
+
+class TestRecent : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init();
+    void cleanup();
+
+    void shortenPath_data();
+    void shortenPath();
+    void listOrderAndCount();
+    void menuItemsAndGreyedReopen();
+    void loadsInKeyOrderAndSavesRenumbered();
+    void choosingItemOpensItAndMovesItUp();
+    void dropOneFileOpensIt();
+    void dropThreeFilesRefused();
+    void dropOnModifiedFileAsksFirst();
+
+  private:
+    QString MakeFile(const QString& name, const QByteArray& bytes);
+    std::unique_ptr<QTemporaryDir> Dir;
+};
+
+void TestRecent::init() {
+    Engine::ResetEngineState();
+    Dir = std::make_unique<QTemporaryDir>();
+    SetSettingsFile(Dir->filePath("NIBLO.ini").toStdString());
+}
+
+void TestRecent::cleanup() {
+    Engine::ResetEngineState();
+    SetSettingsFile("");
+    Dir.reset();
+}
+
+QString TestRecent::MakeFile(const QString& name, const QByteArray& bytes) {
+    const QString path = Dir->filePath(name);
+    WriteText(path, bytes);
+    return path;
+}
+
+void TestRecent::shortenPath_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("shortened");
+    QTest::newRow("keeps drive and nearest folder") << R"(C:\Program Files\Some Folder\Sub\file.txt)"
+                                                    << R"(C:\...\Sub\file.txt)";
+    QTest::newRow("many short folders") << R"(C:\a\b\c\d\e\f\g\h\verylongfilename.bin)"
+                                        << R"(C:\...\h\verylongfilename.bin)";
+    QTest::newRow("network path loses its server") << R"(\\server\share\dir\sub\file.bin)"
+                                                   << R"(share\dir\sub\file.bin)";
+    QTest::newRow("long name in the drive's root") << R"(C:\a_very_long_file_name_in_the_root.txt)"
+                                                   << R"(C:\a_very_long_file_name_in_the_root.txt)";
+    QTest::newRow("exactly 30 characters") << R"(C:\Folder\Subfolder\abcdef.txt)"
+                                           << R"(C:\Folder\Subfolder\abcdef.txt)";
+    QTest::newRow("31 characters") << R"(C:\Folder\Subfolder\abcdefg.txt)"
+                                   << R"(C:\...\Subfolder\abcdefg.txt)";
+    QTest::newRow("file name alone too long") << R"(C:\dirname\a_file_name_that_is_far_too_long.txt)"
+                                              << R"(C:\...\a_file_name_that_is_far_too_long.txt)";
+    QTest::newRow("nothing gained") << R"(C:\dir\a_file_name_that_is_far_too_long.txt)"
+                                    << R"(C:\dir\a_file_name_that_is_far_too_long.txt)";
+    QTest::newRow("root folder stands for the drive") << "/home/user/Some Folder/Sub/file.txt"
+                                                      << "/.../Some Folder/Sub/file.txt";
+}
+
+void TestRecent::shortenPath() {
+    QFETCH(QString, path);
+    QFETCH(QString, shortened);
+    QCOMPARE(ShortenPath(path, 30), shortened);
+}
+
+void TestRecent::listOrderAndCount() {
+    TMRUFiles list;
+    for (const char* name : {"A", "B", "C", "D", "E"})
+        list.AddFile(name);
+    QCOMPARE(list.Files(), QStringList({"E", "D", "C", "B", "A"}));
+    // A sixth goes first and the oldest drops off.
+    list.AddFile("F");
+    QCOMPARE(list.Files(), QStringList({"F", "E", "D", "C", "B"}));
+    // Another letter case is the same file: the stored spelling moves up.
+    list.AddFile("c");
+    QCOMPARE(list.Files(), QStringList({"C", "F", "E", "D", "B"}));
+    // Lowering the count drops entries at once; raising it brings none back.
+    list.SetFileCount(2);
+    QCOMPARE(list.Files(), QStringList({"C", "F"}));
+    list.SetFileCount(5);
+    QCOMPARE(list.Files(), QStringList({"C", "F"}));
+    list.AddFile("G");
+    QCOMPARE(list.Files(), QStringList({"G", "C", "F"}));
+}
+
+void TestRecent::menuItemsAndGreyedReopen() {
+    QMenu menu;
+    TMRUFiles list;
+    list.SetFileMenu(&menu);
+    QVERIFY(!menu.menuAction()->isEnabled());
+    list.AddFile(R"(C:\Program Files\Some Folder\Sub\file.txt)");
+    list.AddFile("/tmp/R&D.bin");
+    QVERIFY(menu.menuAction()->isEnabled());
+    QCOMPARE(Captions(&menu), QStringList({"__MRU_0=&1 /tmp/R&&D.bin", R"(__MRU_1=&2 C:\...\Sub\file.txt)"}));
+
+    // Items the list did not make stay, and the menu's enabling is left to its owner.
+    menu.addAction("Other")->setObjectName("Other");
+    list.SetFileCount(1);
+    list.SetFileCount(0);
+    QCOMPARE(Captions(&menu), QStringList({"Other=Other"}));
+    QVERIFY(menu.menuAction()->isEnabled());
+}
+
+void TestRecent::loadsInKeyOrderAndSavesRenumbered() {
+    const QString ini = Dir->filePath("NIBLO.ini");
+    WriteText(ini, "[MRU Files]\n5=/e\n2=/b\n9=/i\nx=\n3=/B\n1=/a\n0=/z\n8=/h\n");
+    {
+        TMRUFiles list;
+        list.LoadFromIni();
+        // Empty values and a second spelling of one name are skipped; the count cuts the rest.
+        QCOMPARE(list.Files(), QStringList({"/e", "/b", "/i", "/a", "/z"}));
+    }
+    const TIniFile file(ini.toStdString());
+    QVERIFY(file.ReadSectionKeys("MRU Files") == (std::vector<std::string>{"0", "1", "2", "3", "4"}));
+    QCOMPARE(file.ReadString("MRU Files", "2", ""), std::string("/i"));
+
+    // The window loads the list into its Reopen menu at start.
+    auto form = StartForm();
+    QCOMPARE(form->MRUFiles->Files(), QStringList({"/e", "/b", "/i", "/a", "/z"}));
+    QCOMPARE(form->Reopen1->actions().size(), 5);
+    QVERIFY(form->Reopen1->menuAction()->isEnabled());
+}
+
+void TestRecent::choosingItemOpensItAndMovesItUp() {
+    const QString a = MakeFile("a.bin", "AAAA");
+    const QString b = MakeFile("b.bin", "BBBB");
+    const QString c = MakeFile("c.bin", "CCCC");
+    auto form = StartForm();
+    for (const QString& path : {c, b, a})
+        QVERIFY(Engine::OpenFile(path.toStdString(), false));
+    QCOMPARE(form->MRUFiles->Files(), QStringList({a, b, c}));
+
+    Item(form->Reopen1, "__MRU_2")->trigger();
+    QCOMPARE(QString::fromStdString(Engine::FileName), c);
+    QCOMPARE(Buffer(), QByteArray("CCCC"));
+    QCOMPARE(form->MRUFiles->Files(), QStringList({c, a, b}));
+    // The old items go once the click has been handled; the new ones stand in the menu.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCOMPARE(form->Reopen1->actions().size(), 3);
+    QVERIFY(Item(form->Reopen1, "__MRU_0")->text().endsWith("c.bin"));
+
+    // A modified file is asked about first; Cancel keeps everything.
+    Engine::Modified = true;
+    QString question;
+    AnswerNextModal("Cancel", &question);
+    Item(form->Reopen1, "__MRU_1")->trigger();
+    QCOMPARE(question, QString("c.bin modified. Save now?"));
+    QCOMPARE(QString::fromStdString(Engine::FileName), c);
+    QVERIFY(Engine::Modified);
+    // The entry moves up even though nothing was opened; so does one whose file is gone.
+    QCOMPARE(form->MRUFiles->Files(), QStringList({a, c, b}));
+    Engine::Modified = false;
+    QVERIFY(QFile::remove(b));
+    AnswerNextModal("OK");
+    Item(form->Reopen1, "__MRU_2")->trigger();
+    QVERIFY(!Engine::FileOpen);
+    QCOMPARE(form->MRUFiles->Files(), QStringList({b, a, c}));
+}
+
+void TestRecent::dropOneFileOpensIt() {
+    const QString a = MakeFile("a.bin", "AAAA");
+    const QString b = MakeFile("b.bin", "BBBB");
+    auto form = StartForm();
+    QVERIFY(form->FileDrop->Enabled());
+    QVERIFY(form->acceptDrops());
+    QVERIFY(Engine::OpenFile(a.toStdString(), false));
+
+    Drop(*form, {b});
+    QCOMPARE(form->FileDrop->DroppedFiles, QStringList({b}));
+    QCOMPARE(QString::fromStdString(Engine::FileName), b);
+    QCOMPARE(Buffer(), QByteArray("BBBB"));
+    QCOMPARE(form->MRUFiles->Files().first(), b);
+
+    // Dropping the open file again reads it anew from disk.
+    WriteText(b, "bbbbbb");
+    Drop(*form, {b});
+    QCOMPARE(Buffer(), QByteArray("bbbbbb"));
+
+    // Links that are no local files are not taken.
+    QMimeData web;
+    web.setUrls({QUrl("https://example.org/file.bin")});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &web, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(form.get(), &enter);
+    QVERIFY(!enter.isAccepted());
+}
+
+void TestRecent::dropThreeFilesRefused() {
+    const QString a = MakeFile("a.bin", "AAAA");
+    auto form = StartForm();
+    QVERIFY(Engine::OpenFile(a.toStdString(), false));
+    Engine::WriteByte(1, 'Z');
+
+    QString message;
+    AnswerNextModal("OK", &message);
+    Drop(*form, {MakeFile("x", "1"), MakeFile("y", "2"), MakeFile("z", "3")});
+    QCOMPARE(message, QString("Please drop only one file"));
+    QCOMPARE(form->FileDrop->DroppedFiles.size(), 3);
+    QCOMPARE(QString::fromStdString(Engine::FileName), a);
+    QCOMPARE(Buffer(), QByteArray("ZAAA"));
+}
+
+void TestRecent::dropOnModifiedFileAsksFirst() {
+    const QString a = MakeFile("a.bin", "AAAA");
+    const QString b = MakeFile("b.bin", "BBBB");
+    auto form = StartForm();
+    QVERIFY(Engine::OpenFile(a.toStdString(), false));
+    Engine::WriteByte(1, 'Z');
+    Engine::Modified = true;
+
+    QString question;
+    AnswerNextModal("Cancel", &question);
+    Drop(*form, {b});
+    QCOMPARE(question, QString("a.bin modified. Save now?"));
+    QCOMPARE(QString::fromStdString(Engine::FileName), a);
+    QCOMPARE(Buffer(), QByteArray("ZAAA"));
+
+    // No: the question is asked once, and the dropped file opens.
+    AnswerNextModal("No");
+    Drop(*form, {b});
+    QCOMPARE(QString::fromStdString(Engine::FileName), b);
+    QVERIFY(!Engine::Modified);
+}
+
+QTEST_MAIN(TestRecent)
+#include "tst_recent.moc"

@@ -1,0 +1,446 @@
+// The settings file through restarts of the main window, hand-edited files, write failures and the
+// Options dialog.
+#include "ui/NIBLO_Main.h"
+
+#include "engine/EngineState.h"
+#include "engine/FileCommands.h"
+#include "engine/IniFile.h"
+#include "engine/SearchRequest.h"
+#include "files/MRUFiles.h"
+#include "support/ModalAnswer.h"
+#include "ui/JkGrid.h"
+#include "ui/Jkdialog.h"
+#include "ui/NIBLO_Opt.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+// The window as the program starts it: shown, then activated once.
+std::unique_ptr<TFormMain> StartForm() {
+    auto form = std::make_unique<TFormMain>();
+    form->show();
+    form->FormActivate();
+    return form;
+}
+
+void WriteText(const QString& path, const QByteArray& text) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+// Centred on the screen, give or take the rounding of the halves.
+bool Centred(const QWidget& form) {
+    const QPoint offset = form.frameGeometry().center() - QRect(QPoint(0, 0), form.screen()->size()).center();
+    return offset.manhattanLength() <= 4;
+}
+
+// Runs the Options dialog, letting edit fill it in and then pressing the named button.
+void RunOptions(TFormMain& form, std::function<void(TFormOpt&)> edit, const char* button = "ButtonOK") {
+    WithNextModal([edit, button](QWidget* modal) {
+        auto* dialog = qobject_cast<TFormOpt*>(modal);
+        if (!dialog) {
+            modal->close();
+            return;
+        }
+        edit(*dialog);
+        dialog->findChild<QPushButton*>(button)->click();
+    });
+    form.Run(TCommand::Options1);
+}
+
+void SelectText(QComboBox* box, const QString& text) {
+    box->setCurrentIndex(box->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive));
+}
+
+} // namespace
+
+class TestSettings : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init();
+    void cleanup();
+
+    void startsWithDefaultsWithoutFile();
+    void everySettingSurvivesARestart();
+    void handEditedValues_data();
+    void handEditedValues();
+    void positionRestoredOnlyForSameScreenWidth_data();
+    void positionRestoredOnlyForSameScreenWidth();
+    void failedWriteReportsAndStillCloses_data();
+    void failedWriteReportsAndStillCloses();
+    void colourNamesBothWays();
+    void optionsShowsCurrentValuesAndCancelKeepsThem();
+    void optionsOkAppliesEveryStep();
+    void optionsTakesNumberBeingTyped();
+    void defaultsRestoreAppearanceOnly();
+    void newBlockColourRepaintsAtOnce();
+
+  private:
+    std::unique_ptr<QTemporaryDir> Dir;
+    QString IniPath;
+};
+
+void TestSettings::init() {
+    Engine::ResetEngineState();
+    Dir = std::make_unique<QTemporaryDir>();
+    IniPath = Dir->filePath("NIBLO.ini");
+    SetSettingsFile(IniPath.toStdString());
+}
+
+void TestSettings::cleanup() {
+    Engine::ResetEngineState();
+    SetSettingsFile("");
+    Dir.reset();
+}
+
+void TestSettings::startsWithDefaultsWithoutFile() {
+    auto form = StartForm();
+    QCOMPARE(Engine::Cols, 19);
+    QCOMPARE(Engine::Rows, 20);
+    QCOMPARE(form->JkStrGridText->FontName(), QString("Terminal"));
+    QCOMPARE(form->JkStrGridText->FontSize(), 8);
+    QCOMPARE(form->ColorBlockValue, 255);
+    QCOMPARE(form->ColorBlock, QColor(255, 0, 0));
+    QVERIFY(Engine::OverwriteMode && form->Action(TCommand::ModusOverwrite1)->isChecked());
+    QVERIFY(Engine::TextMode && form->Action(TCommand::ModusText1)->isChecked());
+    QCOMPARE(form->StatusBar1->PanelText(2), QString("Overwrite"));
+    QCOMPARE(Engine::SearchRequest.JokerChar, uint8_t(0x2E));
+    QVERIFY(!Engine::SearchRequest.PatternAsText);
+    QCOMPARE(Engine::LastDir, QCoreApplication::applicationDirPath().toStdString());
+    QVERIFY(!form->Panel1->isHidden());
+    QVERIFY(Centred(*form));
+    QCOMPARE(form->MRUFiles->FileCount(), 5);
+    QVERIFY(!form->Reopen1->menuAction()->isEnabled());
+}
+
+void TestSettings::everySettingSurvivesARestart() {
+    {
+        auto form = StartForm();
+        form->ApplyFontSize(10);
+        form->SetPaneDimensions(12, 11);
+        form->HideToolBar = true;
+        form->SetToolBarHidden(true);
+        form->ByteOrder = 1;
+        form->GotoMode = 2;
+        form->SetColorBlock(0xFF0000);
+        Engine::SearchRequest.JokerChar = 0xA7;
+        Engine::SearchRequest.PatternAsText = true;
+        Engine::SearchRequest.CaseSensitive = false;
+        Engine::SearchRequest.JokerEnabled = true;
+        Engine::SearchRequest.SearchDown = false;
+        Engine::AddressBase = 1;
+        Engine::OldFileTime = true;
+        Engine::NewEOF = true;
+        Engine::LastDir = Dir->filePath(QString::fromUtf8("földer")).toStdString();
+        form->ModusOverwrite1Click();
+        form->ModusText1Click();
+        form->move(30, 40);
+        QVERIFY(form->close());
+    }
+    const TIniFile ini(IniPath.toStdString());
+    const std::vector<std::string> options{
+        "Cols",        "Rows",    "HideToolBar",   "Font",      "FontSize", "ByteOrder", "ColorBlock",
+        "JokerHex",    "FindHex", "CaseSensitive", "Joker",     "FindDown", "GotoMode",  "BaseAdress",
+        "OldFileTime", "NewEOF",  "CurrentDir",    "Overwrite", "ModusText"};
+    QVERIFY(ini.ReadSectionKeys("Options") == options);
+    QVERIFY(ini.ReadSectionKeys("TFormMain") == (std::vector<std::string>{"Top", "Left"}));
+    QCOMPARE(ini.ReadString("Options", "JokerHex", ""), std::string("A7"));
+    QCOMPARE(ini.ReadString("Options", "FindHex", ""), std::string("0"));
+    Engine::ResetEngineState();
+
+    auto form = StartForm();
+    QCOMPARE(form->pos(), QPoint(30, 40));
+    QCOMPARE(form->JkStrGridText->FontSize(), 10);
+    QCOMPARE(Engine::Cols, 12);
+    QCOMPARE(Engine::Rows, 11);
+    QVERIFY(form->HideToolBar && form->Panel1->isHidden());
+    QCOMPARE(form->ByteOrder, 1);
+    QCOMPARE(form->GotoMode, 2);
+    QCOMPARE(form->ColorBlockValue, 0xFF0000);
+    QCOMPARE(form->ColorBlock, QColor(0, 0, 255));
+    QCOMPARE(Engine::SearchRequest.JokerChar, uint8_t(0xA7));
+    QVERIFY(Engine::SearchRequest.PatternAsText);
+    QVERIFY(!Engine::SearchRequest.CaseSensitive);
+    QVERIFY(Engine::SearchRequest.JokerEnabled);
+    QVERIFY(!Engine::SearchRequest.SearchDown);
+    QCOMPARE(Engine::AddressBase, 1);
+    QVERIFY(Engine::OldFileTime);
+    QVERIFY(Engine::NewEOF);
+    QCOMPARE(QString::fromStdString(Engine::LastDir), Dir->filePath(QString::fromUtf8("földer")));
+    // The modes come back through their commands: check marks, status panel and the active pane.
+    QVERIFY(!Engine::OverwriteMode && !form->Action(TCommand::ModusOverwrite1)->isChecked());
+    QCOMPARE(form->StatusBar1->PanelText(2), QString("Insert"));
+    QVERIFY(!Engine::TextMode && !form->Action(TCommand::ModusText1)->isChecked());
+    QVERIFY(form->JkStrGridHex->isEnabled() && !form->JkStrGridText->isEnabled());
+}
+
+void TestSettings::handEditedValues_data() {
+    QTest::addColumn<QByteArray>("lines");
+    QTest::addColumn<int>("cols");
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<int>("base");
+    QTest::addColumn<int>("joker");
+    QTest::addColumn<int>("fontSize");
+
+    QTest::newRow("base 5") << QByteArray("BaseAdress=5") << 19 << 20 << 0 << 0x2E << 8;
+    QTest::newRow("base -1") << QByteArray("BaseAdress=-1") << 19 << 20 << 0 << 0x2E << 8;
+    QTest::newRow("hex numbers") << QByteArray("Cols=0x0B\nRows=0X0c") << 11 << 12 << 0 << 0x2E << 8;
+    QTest::newRow("zero cells") << QByteArray("Cols=0\nRows=0") << 10 << 10 << 0 << 0x2E << 8;
+    QTest::newRow("too many cells") << QByteArray("Cols=2147483647\nRows=5000") << 19 << 20 << 0 << 0x2E << 8;
+    QTest::newRow("not numbers") << QByteArray("Cols=abc\nRows=\nBaseAdress=0x") << 19 << 20 << 0 << 0x2E
+                                 << 8;
+    QTest::newRow("joker one char") << QByteArray("JokerHex=A") << 19 << 20 << 0 << 0x2E << 8;
+    QTest::newRow("joker 41") << QByteArray("JokerHex=41") << 19 << 20 << 0 << 0x41 << 8;
+    QTest::newRow("joker lower case, rest ignored")
+        << QByteArray("JokerHex=a7zz") << 19 << 20 << 0 << 0xA7 << 8;
+    QTest::newRow("joker no hex digits") << QByteArray("JokerHex=g1") << 19 << 20 << 0 << 0xF1 << 8;
+    QTest::newRow("font size 0") << QByteArray("FontSize=0") << 19 << 20 << 0 << 0x2E << 8;
+    QTest::newRow("junk around the settings")
+        << QByteArray("\x01\xFF\xFEjunk\n[Options\nno key\n" + QByteArray(100000, 'x') +
+                      "\n[Options]\n=nokey\nCols=11\nByteOrder=7\nGotoMode=-3\n" + QByteArray("\0\0", 2) +
+                      "\nRows=13\r\nJokerHex=41")
+        << 11 << 13 << 0 << 0x41 << 8;
+    QTest::newRow("font size huge") << QByteArray("FontSize=99999") << 19 << 20 << 0 << 0x2E << 24;
+}
+
+void TestSettings::handEditedValues() {
+    QFETCH(QByteArray, lines);
+    QFETCH(int, cols);
+    QFETCH(int, rows);
+    QFETCH(int, base);
+    QFETCH(int, joker);
+    QFETCH(int, fontSize);
+    WriteText(IniPath, "[Options]\n" + lines + "\n");
+
+    auto form = StartForm();
+    QCOMPARE(Engine::Cols, cols);
+    QCOMPARE(Engine::Rows, rows);
+    QCOMPARE(Engine::PageBytes, cols * rows);
+    QCOMPARE(Engine::AddressBase, base);
+    QCOMPARE(int(Engine::SearchRequest.JokerChar), joker);
+    QCOMPARE(form->JkStrGridText->FontSize(), fontSize);
+    // A byte order or go mode the program does not know is the first one.
+    QVERIFY(form->ByteOrder == 0 && form->GotoMode == 0);
+}
+
+void TestSettings::positionRestoredOnlyForSameScreenWidth_data() {
+    QTest::addColumn<int>("resxDelta");
+    QTest::addColumn<int>("top");
+    QTest::addColumn<bool>("restored");
+    QTest::newRow("same width") << 0 << 25 << true;
+    QTest::newRow("other width") << 1 << 25 << false;
+    QTest::newRow("same width, off every screen") << 0 << -2000000000 << false;
+}
+
+void TestSettings::positionRestoredOnlyForSameScreenWidth() {
+    QFETCH(int, resxDelta);
+    QFETCH(int, top);
+    QFETCH(bool, restored);
+    const int width = QGuiApplication::primaryScreen()->size().width() + resxDelta;
+    WriteText(
+        IniPath,
+        QStringLiteral("[display]\nresx=%1\n[TFormMain]\nTop=%2\nLeft=15\n").arg(width).arg(top).toLatin1());
+    auto form = StartForm();
+    if (restored)
+        QCOMPARE(form->pos(), QPoint(15, top));
+    else
+        QVERIFY(Centred(*form));
+}
+
+void TestSettings::failedWriteReportsAndStillCloses_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("settings file is a folder") << "folder";
+    QTest::newRow("folder missing") << "missing";
+}
+
+void TestSettings::failedWriteReportsAndStillCloses() {
+    QFETCH(QString, kind);
+    if (kind == "folder")
+        QVERIFY(QDir(Dir->path()).mkdir("NIBLO.ini"));
+    else
+        SetSettingsFile(Dir->filePath("gone/NIBLO.ini").toStdString());
+
+    auto form = StartForm();
+    QString message;
+    AnswerNextModal("OK", &message);
+    QVERIFY(form->close());
+    QCOMPARE(message, QString("Error writing NIBLO.INI"));
+    QVERIFY(!form->isVisible());
+    // The recent-files list fails quietly when the window goes.
+    form.reset();
+}
+
+void TestSettings::colourNamesBothWays() {
+    QCOMPARE(ColorToString(255), QString("clRed"));
+    QCOMPARE(ColorToString(int32_t(0x80000017)), QString("clInfoText"));
+    QCOMPARE(ColorToString(0x123456), QString("$00123456"));
+    QCOMPARE(ColorToString(int32_t(0x8000FFAB)), QString("$8000FFAB"));
+    QCOMPARE(StringToColor("clFuchsia"), std::optional<int32_t>(0xFF00FF));
+    QCOMPARE(StringToColor("$00123456"), std::optional<int32_t>(0x123456));
+    QCOMPARE(StringToColor("4660"), std::optional<int32_t>(4660));
+    QCOMPARE(StringToColor("clNoSuchColour"), std::nullopt);
+
+    QPalette palette;
+    palette.setColor(QPalette::ToolTipText, QColor(1, 2, 3));
+    palette.setColor(QPalette::ToolTipBase, QColor(4, 5, 6));
+    QCOMPARE(ColorToQColor(int32_t(0x80000017), palette), QColor(1, 2, 3));
+    QCOMPARE(ColorToQColor(int32_t(0x80000018), palette), QColor(4, 5, 6));
+    QCOMPARE(ColorToQColor(0x0080FF, palette), QColor(255, 128, 0));
+}
+
+void TestSettings::optionsShowsCurrentValuesAndCancelKeepsThem() {
+    auto form = StartForm();
+    form->ByteOrder = 1;
+    Engine::OldFileTime = true;
+    bool shown = false;
+    RunOptions(
+        *form,
+        [&](TFormOpt& opt) {
+            shown = true;
+            QCOMPARE(opt.ComboBoxFont->currentText(), QString("Terminal"));
+            QCOMPARE(opt.SpinEditFSize->value(), 8);
+            QCOMPARE(opt.SpinEditCols->value(), 19);
+            QCOMPARE(opt.SpinEditCols->maximum(), form->ColsForWidth(form->screen()->size().width()));
+            QCOMPARE(opt.SpinEditRows->value(), 20);
+            QCOMPARE(opt.SpinEditMRU->value(), 5);
+            QCOMPARE(opt.RadioGroupByteOrder->ItemIndex(), 1);
+            QCOMPARE(opt.RadioGroupBase->ItemIndex(), 0);
+            QVERIFY(opt.CheckBoxOldFileTime->isChecked() && !opt.CheckBoxNewEOF->isChecked());
+            QCOMPARE(opt.ComboBoxColor->count(), 18);
+            QCOMPARE(opt.ComboBoxColor->currentText(), QString("clRed"));
+            opt.SpinEditCols->setValue(12);
+            opt.CheckBoxNewEOF->setChecked(true);
+            SelectText(opt.ComboBoxColor, "clBlue");
+            opt.RadioGroupBase->SetItemIndex(1);
+        },
+        "ButtonCancel");
+    QVERIFY(shown);
+    QCOMPARE(Engine::Cols, 19);
+    QVERIFY(!Engine::NewEOF);
+    QCOMPARE(form->ColorBlockValue, 255);
+    QCOMPARE(Engine::AddressBase, 0);
+
+    // A colour without a name in the list selects nothing.
+    form->SetColorBlock(0x123456);
+    RunOptions(
+        *form, [](TFormOpt& opt) { QCOMPARE(opt.ComboBoxColor->currentIndex(), -1); }, "ButtonCancel");
+}
+void TestSettings::optionsOkAppliesEveryStep() {
+    auto form = StartForm();
+    form->MRUFiles->AddFile("/a");
+    form->MRUFiles->AddFile("/b");
+    form->MRUFiles->AddFile("/c");
+    RunOptions(*form, [](TFormOpt& opt) {
+        opt.SpinEditFSize->setValue(10);
+        opt.SpinEditCols->setValue(12);
+        opt.SpinEditRows->setValue(11);
+        opt.CheckBoxHideTool->setChecked(true);
+        opt.CheckBoxNewEOF->setChecked(true);
+        SelectText(opt.ComboBoxColor, "clBlue");
+        opt.SpinEditMRU->setValue(2);
+        opt.CheckBoxOldFileTime->setChecked(true);
+        opt.RadioGroupByteOrder->SetItemIndex(1);
+        opt.RadioGroupBase->SetItemIndex(1);
+    });
+    QCOMPARE(form->JkStrGridText->FontSize(), 10);
+    QCOMPARE(form->JkStrGridHex->FontSize(), 10);
+    QCOMPARE(Engine::Cols, 12);
+    QCOMPARE(Engine::Rows, 11);
+    QVERIFY(form->HideToolBar && form->Panel1->isHidden());
+    QVERIFY(Engine::NewEOF);
+    QCOMPARE(form->ColorBlockValue, 0xFF0000);
+    QCOMPARE(form->MRUFiles->Files(), QStringList({"/c", "/b"}));
+    QVERIFY(Engine::OldFileTime);
+    QCOMPARE(form->ByteOrder, 1);
+    QCOMPARE(Engine::AddressBase, 1);
+
+    // The count chosen holds for this run only; the next start has 5 again.
+    form->close();
+    form.reset();
+    Engine::ResetEngineState();
+    form = StartForm();
+    QCOMPARE(form->MRUFiles->FileCount(), 5);
+    QCOMPARE(form->MRUFiles->Files(), QStringList({"/c", "/b"}));
+    QCOMPARE(Engine::Cols, 12);
+    QCOMPARE(Engine::AddressBase, 1);
+}
+
+void TestSettings::optionsTakesNumberBeingTyped() {
+    auto form = StartForm();
+    RunOptions(*form, [](TFormOpt& opt) {
+        // Typed, not committed: the spin box has not yet taken the text as its value.
+        opt.SpinEditRows->setKeyboardTracking(false);
+        opt.SpinEditRows->findChild<QLineEdit*>()->setText("13");
+    });
+    QCOMPARE(Engine::Rows, 13);
+}
+
+void TestSettings::defaultsRestoreAppearanceOnly() {
+    auto form = StartForm();
+    form->ApplyFontSize(12);
+    form->SetPaneDimensions(11, 12);
+    form->SetColorBlock(0xFF0000);
+    form->MRUFiles->SetFileCount(9);
+    form->ByteOrder = 1;
+    Engine::AddressBase = 1;
+    Engine::OldFileTime = true;
+    Engine::NewEOF = true;
+    form->HideToolBar = true;
+    form->SetToolBarHidden(true);
+
+    RunOptions(*form, [](TFormOpt& opt) { opt.ButtonDefault->click(); });
+    QCOMPARE(form->JkStrGridText->FontName(), QString("Terminal"));
+    QCOMPARE(form->JkStrGridText->FontSize(), 8);
+    QCOMPARE(Engine::Cols, 19);
+    QCOMPARE(Engine::Rows, 20);
+    QCOMPARE(form->ColorBlockValue, 255);
+    QCOMPARE(form->MRUFiles->FileCount(), 5);
+    QCOMPARE(form->ByteOrder, 1);
+    QCOMPARE(Engine::AddressBase, 1);
+    QVERIFY(Engine::OldFileTime);
+    QVERIFY(Engine::NewEOF);
+    QVERIFY(form->HideToolBar);
+}
+
+void TestSettings::newBlockColourRepaintsAtOnce() {
+    const QString path = Dir->filePath("data.bin");
+    WriteText(path, QByteArray(400, 'M'));
+    auto form = StartForm();
+    QVERIFY(Engine::OpenFile(path.toStdString(), false));
+    Engine::BlockBegin = 1;
+    Engine::BlockEnd = 40;
+    form->RepaintPanes();
+
+    auto hasColour = [&](const QColor& colour) {
+        const QImage image = form->JkStrGridText->grab().toImage();
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixelColor(x, y) == colour) return true;
+        return false;
+    };
+    QVERIFY(hasColour(QColor(255, 0, 0)));
+    RunOptions(*form, [](TFormOpt& opt) { SelectText(opt.ComboBoxColor, "clBlue"); });
+    QVERIFY(hasColour(QColor(0, 0, 255)));
+    QVERIFY(!hasColour(QColor(255, 0, 0)));
+    // Only the colour changed: the view stays where it was.
+    QCOMPARE(Engine::BlockEnd, 40);
+}
+
+QTEST_MAIN(TestSettings)
+#include "tst_settings.moc"
