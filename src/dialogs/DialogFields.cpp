@@ -7,6 +7,8 @@
 #include "ui/Jkdialog.h"
 
 #include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -86,4 +88,37 @@ std::vector<uint8_t> ToByteVector(const QByteArray& bytes) {
 
 QByteArray ToByteArray(const std::vector<uint8_t>& bytes) {
     return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+}
+
+TTextHexSide NewTextHexSide(QWidget* dialog, const TTextHexNames& names) {
+    auto name = [](QWidget* widget, const char* objectName) { widget->setObjectName(QString::fromLatin1(objectName)); };
+    TTextHexSide side;
+    side.Group = new QGroupBox(names.Title, dialog);
+    name(side.Group, names.Group);
+    side.TextButton = new TJkRadioBtn(names.TextCaption, side.Group);
+    name(side.TextButton, names.TextButton);
+    side.TextEdit = new TJkTextEdit;
+    name(side.TextEdit, names.TextEdit);
+    side.TextEdit->setMinimumWidth(310);
+    side.TextHistory = NewHistory(side.Group, side.TextEdit, QString::fromLatin1(names.TextHistory), true);
+    side.Convert = new QPushButton(names.ConvertCaption, side.Group);
+    name(side.Convert, names.Convert);
+    side.HexButton = new TJkRadioBtn(names.HexCaption, side.Group);
+    name(side.HexButton, names.HexButton);
+    side.HexEdit = new TJkByteEdit;
+    name(side.HexEdit, names.HexEdit);
+    side.HexHistory = NewHistory(side.Group, side.HexEdit, QString::fromLatin1(names.HexHistory), false);
+    side.TextButton->setChecked(true);
+    side.TextButton->SetControl(side.TextEdit);
+    side.HexButton->SetControl(side.HexEdit);
+
+    auto* grid = new QGridLayout(side.Group);
+    grid->addWidget(side.TextButton, 0, 0);
+    grid->addWidget(side.Convert, 0, 1, Qt::AlignRight);
+    grid->addWidget(side.TextHistory, 1, 0, 1, 2);
+    grid->addWidget(side.HexButton, 2, 0);
+    grid->addWidget(side.HexHistory, 3, 0, 1, 2);
+    QObject::connect(side.Convert, &QPushButton::clicked, side.Group,
+                     [side] { ConvertTextToHex(side.TextEdit, side.HexEdit, side.HexButton); });
+    return side;
 }

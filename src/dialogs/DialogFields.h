@@ -7,6 +7,7 @@
 #include <functional>
 #include <vector>
 
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -20,6 +21,37 @@ class TJkTextEdit;
 
 // A history edit around edit, stored in the settings section of the same name.
 TJkHistory* NewHistory(QWidget* parent, QLineEdit* edit, const QString& section, bool caseSensitive);
+
+// One side of a dialog that takes bytes as text or as a hex sequence: the two choices, each field in its
+// history edit, and the "Text -> Hex" button, in a group box. The text choice starts selected.
+struct TTextHexSide {
+    QGroupBox* Group = nullptr;
+    TJkRadioBtn* TextButton = nullptr;
+    TJkTextEdit* TextEdit = nullptr;
+    TJkHistory* TextHistory = nullptr;
+    QPushButton* Convert = nullptr;
+    TJkRadioBtn* HexButton = nullptr;
+    TJkByteEdit* HexEdit = nullptr;
+    TJkHistory* HexHistory = nullptr;
+};
+
+// Captions and component names of one side; the histories are stored under their names.
+struct TTextHexNames {
+    QString Title;
+    const char* Group;
+    QString TextCaption;
+    const char* TextButton;
+    const char* TextEdit;
+    const char* TextHistory;
+    QString ConvertCaption;
+    const char* Convert;
+    QString HexCaption;
+    const char* HexButton;
+    const char* HexEdit;
+    const char* HexHistory;
+};
+
+TTextHexSide NewTextHexSide(QWidget* dialog, const TTextHexNames& names);
 
 // "Text -> Hex": the hex field shows the text's bytes, its button is selected and it takes the focus.
 void ConvertTextToHex(const TJkTextEdit* text, TJkByteEdit* hex, TJkRadioBtn* hexButton);

@@ -41,31 +41,17 @@ TFormFind::~TFormFind() {
 }
 
 void TFormFind::BuildLayout() {
-    GroupBox1 = new QGroupBox(tr("Find"), this);
-    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
-    JkRadioBtnText = new TJkRadioBtn(tr("&Text"), GroupBox1);
-    JkRadioBtnText->setObjectName(QStringLiteral("JkRadioBtnText"));
-    EditFindT = new TJkTextEdit;
-    EditFindT->setObjectName(QStringLiteral("EditFindT"));
-    EditFindT->setMinimumWidth(310);
-    JkHistoryFindT = NewHistory(GroupBox1, EditFindT, QStringLiteral("JkHistoryFindT"), true);
-    BitBtnConvert = new QPushButton(tr("Text -> Hex"), GroupBox1);
-    BitBtnConvert->setObjectName(QStringLiteral("BitBtnConvert"));
-    JkRadioBtnHex = new TJkRadioBtn(tr("&Hex sequence"), GroupBox1);
-    JkRadioBtnHex->setObjectName(QStringLiteral("JkRadioBtnHex"));
-    JkByteEditFindH = new TJkByteEdit;
-    JkByteEditFindH->setObjectName(QStringLiteral("JkByteEditFindH"));
-    JkHistoryFindH = NewHistory(GroupBox1, JkByteEditFindH, QStringLiteral("JkHistoryFindH"), false);
-    JkRadioBtnText->setChecked(true);
-    JkRadioBtnText->SetControl(EditFindT);
-    JkRadioBtnHex->SetControl(JkByteEditFindH);
-
-    auto* findGrid = new QGridLayout(GroupBox1);
-    findGrid->addWidget(JkRadioBtnText, 0, 0);
-    findGrid->addWidget(BitBtnConvert, 0, 1, Qt::AlignRight);
-    findGrid->addWidget(JkHistoryFindT, 1, 0, 1, 2);
-    findGrid->addWidget(JkRadioBtnHex, 2, 0);
-    findGrid->addWidget(JkHistoryFindH, 3, 0, 1, 2);
+    const TTextHexSide find = NewTextHexSide(
+        this, {tr("Find"), "GroupBox1", tr("&Text"), "JkRadioBtnText", "EditFindT", "JkHistoryFindT", tr("Text -> Hex"),
+               "BitBtnConvert", tr("&Hex sequence"), "JkRadioBtnHex", "JkByteEditFindH", "JkHistoryFindH"});
+    GroupBox1 = find.Group;
+    JkRadioBtnText = find.TextButton;
+    EditFindT = find.TextEdit;
+    JkHistoryFindT = find.TextHistory;
+    BitBtnConvert = find.Convert;
+    JkRadioBtnHex = find.HexButton;
+    JkByteEditFindH = find.HexEdit;
+    JkHistoryFindH = find.HexHistory;
 
     GroupBox2 = new QGroupBox(tr("Options"), this);
     GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
@@ -119,7 +105,6 @@ void TFormFind::BuildLayout() {
     form->addStretch(1);
     form->addLayout(buttons);
 
-    connect(BitBtnConvert, &QPushButton::clicked, this, &TFormFind::BitBtnConvertClick);
     connect(ButtonOK, &QPushButton::clicked, this, &TFormFind::ButtonOKClick);
     connect(ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(ButtonHelp, &QPushButton::clicked, this, [this] { ShowHelpTopic(HelpContext); });
@@ -142,10 +127,6 @@ void TFormFind::StoreRequest(TSearchRequest& request) const {
     request.PatternAsText = JkRadioBtnText->isChecked();
     request.SearchDown = RadioButtonDown->isChecked();
     request.Pattern = ToByteVector(Pattern);
-}
-
-void TFormFind::BitBtnConvertClick() {
-    ConvertTextToHex(EditFindT, JkByteEditFindH, JkRadioBtnHex);
 }
 
 void TFormFind::ButtonOKClick() {

@@ -52,7 +52,6 @@ class TFormFind : public QDialog {
     void StoreRequest(TSearchRequest& request) const;
 
     void ButtonOKClick();
-    void BitBtnConvertClick();
 
   private:
     void BuildLayout();

@@ -44,30 +44,18 @@ TFormIns::~TFormIns() {
 }
 
 void TFormIns::BuildLayout() {
-    GroupBox1 = new QGroupBox(tr("Insert"), this);
-    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
-    JkRadioBtnText = new TJkRadioBtn(tr("&Text"), GroupBox1);
-    JkRadioBtnText->setObjectName(QStringLiteral("JkRadioBtnText"));
-    EditInsT = new TJkTextEdit;
-    EditInsT->setObjectName(QStringLiteral("EditInsT"));
-    EditInsT->setMinimumWidth(310);
-    JkHistoryInsT = NewHistory(GroupBox1, EditInsT, QStringLiteral("JkHistoryInsT"), true);
-    BitBtnConvert = new QPushButton(tr("Te&xt -> Hex"), GroupBox1);
-    BitBtnConvert->setObjectName(QStringLiteral("BitBtnConvert"));
-    JkRadioBtnHex = new TJkRadioBtn(tr("&Hex sequence"), GroupBox1);
-    JkRadioBtnHex->setObjectName(QStringLiteral("JkRadioBtnHex"));
-    JkByteEditInsH = new TJkByteEdit;
-    JkByteEditInsH->setObjectName(QStringLiteral("JkByteEditInsH"));
-    JkHistoryInsH = NewHistory(GroupBox1, JkByteEditInsH, QStringLiteral("JkHistoryInsH"), false);
-    JkRadioBtnText->setChecked(true);
-    JkRadioBtnText->SetControl(EditInsT);
-    JkRadioBtnHex->SetControl(JkByteEditInsH);
-    auto* insertGrid = new QGridLayout(GroupBox1);
-    insertGrid->addWidget(JkRadioBtnText, 0, 0);
-    insertGrid->addWidget(BitBtnConvert, 0, 1, Qt::AlignRight);
-    insertGrid->addWidget(JkHistoryInsT, 1, 0, 1, 2);
-    insertGrid->addWidget(JkRadioBtnHex, 2, 0);
-    insertGrid->addWidget(JkHistoryInsH, 3, 0, 1, 2);
+    const TTextHexSide insert = NewTextHexSide(
+        this, {tr("Insert"), "GroupBox1", tr("&Text"), "JkRadioBtnText", "EditInsT", "JkHistoryInsT",
+               tr("Te&xt -> Hex"), "BitBtnConvert", tr("&Hex sequence"), "JkRadioBtnHex", "JkByteEditInsH",
+               "JkHistoryInsH"});
+    GroupBox1 = insert.Group;
+    JkRadioBtnText = insert.TextButton;
+    EditInsT = insert.TextEdit;
+    JkHistoryInsT = insert.TextHistory;
+    BitBtnConvert = insert.Convert;
+    JkRadioBtnHex = insert.HexButton;
+    JkByteEditInsH = insert.HexEdit;
+    JkHistoryInsH = insert.HexHistory;
 
     GroupBox2 = new QGroupBox(tr("Insert <n> times"), this);
     GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
@@ -108,8 +96,6 @@ void TFormIns::BuildLayout() {
     form->addStretch(1);
     form->addLayout(buttons);
 
-    connect(BitBtnConvert, &QPushButton::clicked, this,
-            [this] { ConvertTextToHex(EditInsT, JkByteEditInsH, JkRadioBtnHex); });
     connect(RadioButtonHexN, &QRadioButton::toggled, JkNumEdit1, &TJkNumEdit::SetHex);
     // The field switches itself to hex when a "$" number is entered; the choice follows it.
     connect(JkNumEdit1, &TJkNumEdit::HexChanged, this,

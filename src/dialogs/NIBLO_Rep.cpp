@@ -19,24 +19,6 @@
 
 namespace {
 
-QGroupBox* NewSideBox(const QString& caption, const char* name, QWidget* parent, TJkRadioBtn* textButton,
-                      QPushButton* convert, TJkHistory* textHistory, TJkRadioBtn* hexButton,
-                      TJkHistory* hexHistory) {
-    auto* box = new QGroupBox(caption, parent);
-    box->setObjectName(QString::fromLatin1(name));
-    for (QWidget* child : {static_cast<QWidget*>(textButton), static_cast<QWidget*>(convert),
-                           static_cast<QWidget*>(textHistory), static_cast<QWidget*>(hexButton),
-                           static_cast<QWidget*>(hexHistory)})
-        child->setParent(box);
-    auto* grid = new QGridLayout(box);
-    grid->addWidget(textButton, 0, 0);
-    grid->addWidget(convert, 0, 1, Qt::AlignRight);
-    grid->addWidget(textHistory, 1, 0, 1, 2);
-    grid->addWidget(hexButton, 2, 0);
-    grid->addWidget(hexHistory, 3, 0, 1, 2);
-    return box;
-}
-
 QPushButton* NewButton(const QString& caption, const char* name, QWidget* parent) {
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(QString::fromLatin1(name));
@@ -72,31 +54,30 @@ TFormReplace::~TFormReplace() {
 }
 
 void TFormReplace::BuildLayout() {
-    JkRadioBtnFindT = Named(new TJkRadioBtn(tr("&Text")), "JkRadioBtnFindT");
-    EditFindT = Named(new TJkTextEdit, "EditFindT");
-    JkHistoryFindT = NewHistory(this, EditFindT, QStringLiteral("JkHistoryFindT"), true);
-    BitBtnConvFind = NewButton(tr("Text -> Hex"), "BitBtnConvFind", this);
-    JkRadioBtnFindH = Named(new TJkRadioBtn(tr("&Hex sequence")), "JkRadioBtnFindH");
-    JkByteEditFindH = Named(new TJkByteEdit, "JkByteEditFindH");
-    JkHistoryFindH = NewHistory(this, JkByteEditFindH, QStringLiteral("JkHistoryFindH"), false);
-    GroupBox1 = NewSideBox(tr("Find"), "GroupBox1", this, JkRadioBtnFindT, BitBtnConvFind, JkHistoryFindT,
-                           JkRadioBtnFindH, JkHistoryFindH);
-    JkRadioBtnFindT->setChecked(true);
-    JkRadioBtnFindT->SetControl(EditFindT);
-    JkRadioBtnFindH->SetControl(JkByteEditFindH);
+    const TTextHexSide find = NewTextHexSide(
+        this, {tr("Find"), "GroupBox1", tr("&Text"), "JkRadioBtnFindT", "EditFindT", "JkHistoryFindT", tr("Text -> Hex"),
+               "BitBtnConvFind", tr("&Hex sequence"), "JkRadioBtnFindH", "JkByteEditFindH", "JkHistoryFindH"});
+    GroupBox1 = find.Group;
+    JkRadioBtnFindT = find.TextButton;
+    EditFindT = find.TextEdit;
+    JkHistoryFindT = find.TextHistory;
+    BitBtnConvFind = find.Convert;
+    JkRadioBtnFindH = find.HexButton;
+    JkByteEditFindH = find.HexEdit;
+    JkHistoryFindH = find.HexHistory;
 
-    JkRadioBtnReplT = Named(new TJkRadioBtn(tr("T&ext")), "JkRadioBtnReplT");
-    EditReplT = Named(new TJkTextEdit, "EditReplT");
-    JkHistoryReplT = NewHistory(this, EditReplT, QStringLiteral("JkHistoryReplT"), true);
-    BitBtnConvertRepl = NewButton(tr("Text -> Hex"), "BitBtnConvertRepl", this);
-    JkRadioBtnReplH = Named(new TJkRadioBtn(tr("He&x sequence")), "JkRadioBtnReplH");
-    JkByteEditReplH = Named(new TJkByteEdit, "JkByteEditReplH");
-    JkHistoryReplH = NewHistory(this, JkByteEditReplH, QStringLiteral("JkHistoryReplH"), false);
-    GroupBox2 = NewSideBox(tr("Replace with"), "GroupBox2", this, JkRadioBtnReplT, BitBtnConvertRepl,
-                           JkHistoryReplT, JkRadioBtnReplH, JkHistoryReplH);
-    JkRadioBtnReplT->setChecked(true);
-    JkRadioBtnReplT->SetControl(EditReplT);
-    JkRadioBtnReplH->SetControl(JkByteEditReplH);
+    const TTextHexSide replacement = NewTextHexSide(
+        this, {tr("Replace with"), "GroupBox2", tr("T&ext"), "JkRadioBtnReplT", "EditReplT", "JkHistoryReplT",
+               tr("Text -> Hex"), "BitBtnConvertRepl", tr("He&x sequence"), "JkRadioBtnReplH", "JkByteEditReplH",
+               "JkHistoryReplH"});
+    GroupBox2 = replacement.Group;
+    JkRadioBtnReplT = replacement.TextButton;
+    EditReplT = replacement.TextEdit;
+    JkHistoryReplT = replacement.TextHistory;
+    BitBtnConvertRepl = replacement.Convert;
+    JkRadioBtnReplH = replacement.HexButton;
+    JkByteEditReplH = replacement.HexEdit;
+    JkHistoryReplH = replacement.HexHistory;
 
     GroupBox3 = Named(new QGroupBox(tr("Options"), this), "GroupBox3");
     CheckBoxCase = Named(new QCheckBox(tr("Case &sensitive"), GroupBox3), "CheckBoxCase");
@@ -131,10 +112,6 @@ void TFormReplace::BuildLayout() {
     form->addLayout(fields, 1);
     form->addLayout(buttons);
 
-    connect(BitBtnConvFind, &QPushButton::clicked, this,
-            [this] { ConvertTextToHex(EditFindT, JkByteEditFindH, JkRadioBtnFindH); });
-    connect(BitBtnConvertRepl, &QPushButton::clicked, this,
-            [this] { ConvertTextToHex(EditReplT, JkByteEditReplH, JkRadioBtnReplH); });
     connect(ButtonOK, &QPushButton::clicked, this, [this] { ButtonOKClick(ButtonOK); });
     connect(ButtonReplAll, &QPushButton::clicked, this, [this] { ButtonOKClick(ButtonReplAll); });
     connect(ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);

@@ -6,6 +6,7 @@
 #include "engine/EngineState.h"
 #include "engine/FileCommands.h"
 #include "support/ModalAnswer.h"
+#include "support/StartedEditor.h"
 #include "ui/JkGrid.h"
 
 #include <QAction>
@@ -17,37 +18,10 @@
 
 namespace {
 
-QByteArray SampleBytes(int size)
-{
-    QByteArray bytes(size, '\0');
-    for (int i = 0; i < size; ++i)
-        bytes[i] = char((i * 37 + 11) & 0xFF);
-    return bytes;
-}
-
-QByteArray FileBytes()
-{
-    return QByteArray(reinterpret_cast<const char*>(Engine::FileBuffer), Engine::FileSize);
-}
-
-class TEditor {
+class TEditor : public TStartedEditor {
 public:
-    explicit TEditor(const QByteArray& bytes)
-    {
-        Form.show();
-        Form.FormActivate();
-        Form.SetPaneDimensions(16, 10);
-        QCoreApplication::processEvents();
-        Path = Dir.filePath("data.bin");
-        QFile file(Path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-            qFatal("cannot write %s", qPrintable(Path));
-        file.close();
-        Engine::OpenFile(Path.toStdString(), false);
-    }
+    using TStartedEditor::TStartedEditor;
 
-    void GoTo(int32_t address) { Engine::ShowAddress(address, true, false); }
-    void Run(TCommand command) { Form.Action(command)->trigger(); }
     void Mark(int32_t begin, int32_t end)
     {
         Run(TCommand::Blockunmark1);
@@ -65,10 +39,6 @@ public:
         return text;
     }
     QPair<int32_t, int32_t> Block() const { return {Engine::BlockBegin, Engine::BlockEnd}; }
-
-    QTemporaryDir Dir;
-    QString Path;
-    TFormMain Form;
 };
 
 } // namespace

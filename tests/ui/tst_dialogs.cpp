@@ -121,14 +121,6 @@ class TEditor {
     TFormMain Form;
 };
 
-// The Find dialog, confirmed with the text pattern.
-std::function<void(TFormFind*)> FindText(const QString& text) {
-    return [text](TFormFind* dialog) {
-        dialog->JkRadioBtnText->click();
-        Type(dialog->EditFindT, text);
-        QTest::keyClick(dialog->EditFindT, Qt::Key_Return);
-    };
-}
 
 } // namespace
 
@@ -219,7 +211,7 @@ void TestDialogs::findCarriesTheRequestBothWays() {
     Present(text);
     text.JkRadioBtnText->click();
     Type(text.EditFindT, QStringLiteral("a"));
-    for (const QString character : {QStringLiteral("\u00E9"), QStringLiteral("\u20AC")})
+    for (const QString& character : {QStringLiteral("\u00E9"), QStringLiteral("\u20AC")})
         QTest::sendKeyEvent(QTest::Click, text.EditFindT, Qt::Key_unknown, character, Qt::NoModifier);
     text.ButtonOK->click();
     QCOMPARE(text.Pattern, QByteArray("a\xE9\x80"));

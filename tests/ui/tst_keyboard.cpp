@@ -6,6 +6,7 @@
 #include "engine/EngineState.h"
 #include "engine/FileCommands.h"
 #include "support/ModalAnswer.h"
+#include "support/StartedEditor.h"
 #include "ui/JkGrid.h"
 #include "ui/Jkdialog.h"
 
@@ -16,40 +17,11 @@
 
 namespace {
 
-QByteArray SampleBytes(int size)
-{
-    QByteArray bytes(size, '\0');
-    for (int i = 0; i < size; ++i)
-        bytes[i] = char((i * 37 + 11) & 0xFF);
-    return bytes;
-}
-
-QByteArray FileBytes()
-{
-    return QByteArray(reinterpret_cast<const char*>(Engine::FileBuffer), Engine::FileSize);
-}
-
 // A started window with a 16 x 10 page, overwrite mode and the text pane active, holding the given bytes
 // (or a new empty file when bytes is null).
-class TEditor {
+class TEditor : public TStartedEditor {
 public:
-    explicit TEditor(const QByteArray& bytes)
-    {
-        Form.show();
-        Form.FormActivate();
-        Form.SetPaneDimensions(16, 10);
-        QCoreApplication::processEvents();
-        if (bytes.isNull()) {
-            Form.Run(TCommand::New1);
-        } else {
-            Path = Dir.filePath("data.bin");
-            QFile file(Path);
-            if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-                qFatal("cannot write %s", qPrintable(Path));
-            file.close();
-            Engine::OpenFile(Path.toStdString(), false);
-        }
-    }
+    using TStartedEditor::TStartedEditor;
 
     TJkStrGrid* Pane() const { return Form.ActivePane(); }
 
@@ -95,10 +67,6 @@ public:
     QString Panel(int index) const { return Form.StatusBar1->PanelText(index); }
     QPoint Cursor() const { return {Engine::CursorCol, Engine::CursorRow}; }
     QPoint PaneCell(const TJkStrGrid* pane) const { return {pane->Col(), pane->Row()}; }
-
-    QTemporaryDir Dir;
-    QString Path;
-    TFormMain Form;
 };
 
 } // namespace
@@ -138,7 +106,7 @@ private slots:
 
 void TestKeyboard::emptyFileTakesOnlyTabInsertAndTyping()
 {
-    TEditor editor({});
+    TEditor editor{QByteArray()};
     QCOMPARE(Engine::FileSize, 0);
     for (Qt::Key key : {Qt::Key_Right, Qt::Key_Down, Qt::Key_End, Qt::Key_PageDown, Qt::Key_Delete,
                         Qt::Key_Backspace}) {
@@ -170,7 +138,7 @@ void TestKeyboard::emptyFileTakesOnlyTabInsertAndTyping()
 // A cell holding one character is a waiting first digit; Escape must not leave one behind.
 void TestKeyboard::hexEscapeInEmptyFileLeavesTwoBlanks()
 {
-    TEditor editor({});
+    TEditor editor{QByteArray()};
     editor.Click(Qt::Key_Tab);
     TJkStrGrid* hex = editor.Form.JkStrGridHex;
     QCOMPARE(editor.Pane(), hex);

@@ -1,0 +1,36 @@
+#include "support/StartedEditor.h"
+
+#include "engine/ByteStore.h"
+#include "engine/EngineState.h"
+#include "engine/FileCommands.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QFile>
+
+QByteArray SampleBytes(int size) {
+    QByteArray bytes(size, '\0');
+    for (int i = 0; i < size; ++i) bytes[i] = char((i * 37 + 11) & 0xFF);
+    return bytes;
+}
+
+QByteArray FileBytes() { return QByteArray(reinterpret_cast<const char*>(Engine::FileBuffer), Engine::FileSize); }
+
+TStartedEditor::TStartedEditor(const QByteArray& bytes) {
+    Form.show();
+    Form.FormActivate();
+    Form.SetPaneDimensions(16, 10);
+    QCoreApplication::processEvents();
+    if (bytes.isNull()) {
+        Form.Run(TCommand::New1);
+        return;
+    }
+    Path = Dir.filePath("data.bin");
+    QFile file(Path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(Path));
+    file.close();
+    Engine::OpenFile(QFile::encodeName(Path).toStdString(), false);
+}
+
+void TStartedEditor::GoTo(int32_t address) { Engine::ShowAddress(address, true, false); }
