@@ -229,8 +229,12 @@ bool TJkHistory::SaveHistory(const QString& fileName) {
     bool ok = ini.EraseSection(section);
     if (ok) {
         List->TrimHistory();
-        for (int i = 0; ok && i < List->count(); ++i)
-            ok = ini.WriteString(section, std::to_string(i), "\"" + List->itemText(i).toStdString() + "\"");
+        for (int i = 0; ok && i < List->count(); ++i) {
+            std::string quoted(1, '"');
+            quoted += List->itemText(i).toStdString();
+            quoted += '"';
+            ok = ini.WriteString(section, std::to_string(i), quoted);
+        }
     }
     if (!ok) ShowError(QString::fromStdString(FormatText(Texts::UnableToWrite, {path.toStdString()})));
     return ok;

@@ -40,12 +40,6 @@ constexpr std::array<char16_t, 256> Cp437 = {
     0x03B5, 0x2229, 0x2261, 0x00B1, 0x2265, 0x2264, 0x2320, 0x2321, 0x00F7, 0x2248, 0x00B0, 0x2219, 0x00B7, 0x221A,
     0x207F, 0x00B2, 0x25A0, 0x00A0};
 
-// Windows-1252 0x80..0x9F; 0 marks the five codes without a character.
-constexpr std::array<char16_t, 32> Cp1252High = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
 QFont ResolveFont(const QString& name, int pointSize)
 {
     QFont font;
@@ -69,8 +63,9 @@ QChar ByteGlyph(uint8_t byte, bool oem)
     if (byte < 0x20 || byte == 0x7F)
         return QChar(Cp437[byte]);
     if (byte >= 0x80 && byte <= 0x9F) {
-        const char16_t c = Cp1252High[byte - 0x80];
-        return QChar(c != 0 ? c : char16_t(0x25A1));
+        // The five codes the code page leaves undefined map to invisible controls: a box stands in.
+        const char32_t c = Cp1252::ToUnicode(byte);
+        return QChar(c >= 0x80 && c <= 0x9F ? char16_t(0x25A1) : char16_t(c));
     }
     if (byte == 0xAD) // a soft hyphen would not be drawn
         return QChar(char16_t(0x2010));

@@ -6,6 +6,7 @@
 #include "engine/ByteStore.h"
 #include "engine/Editing.h"
 #include "engine/EngineState.h"
+#include "engine/HexText.h"
 #include "engine/StringTable.h"
 #include "ui/JkGrid.h"
 #include "ui/Jkdialog.h"
@@ -29,17 +30,6 @@ bool IsNavigationKey(int key)
 bool IsForwardKey(int key)
 {
     return key == PaneKey::PageDown || key == PaneKey::End || key == PaneKey::Right || key == PaneKey::Down;
-}
-
-int HexDigitValue(uint8_t c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
 }
 
 } // namespace
@@ -206,13 +196,12 @@ void TFormMain::JkStrGridTextKeyPress(TJkStrGrid* sender, uint8_t& key)
             TypeByte(key);
         return;
     }
-    const int digit = HexDigitValue(key);
-    if (digit < 0)
+    if (!IsHexDigit(char(key)))
         return;
+    const int digit = HexDigitValue(char(key));
     const QString cell = sender->Cell(sender->Col(), sender->Row());
     if (cell.size() == 1) {
-        const int first = HexDigitValue(uint8_t(cell[0].toLatin1()));
-        TypeByte(uint8_t(16 * std::max(first, 0) + digit));
+        TypeByte(uint8_t(16 * HexDigitValue(cell[0].toLatin1()) + digit));
     } else {
         // The first digit waits in the cell for its second.
         sender->SetCell(sender->Col(), sender->Row(), QString(QChar(char16_t("0123456789ABCDEF"[digit]))));
