@@ -151,10 +151,19 @@ TEST_F(FileIoTest, AccessDeniedReportsError5) {
               std::vector<std::string>{"Error reading\nlocked.bin\r\nError 5: File access denied"});
 }
 
-TEST_F(FileIoTest, FolderIsNotLoaded) {
+// Folders, FIFOs and devices are no files to edit: each is refused at once with "access denied"
+// (a FIFO without a writer would otherwise hang the window, a device never ends).
+TEST_F(FileIoTest, FoldersFifosAndDevicesAreNotLoaded) {
     std::filesystem::create_directory(Dir.PathOf("sub"));
-    EXPECT_FALSE(LoadFile(Dir.PathOf("sub"), false, 1));
-    EXPECT_EQ(Host.ErrorTexts().size(), 1u);
+    ASSERT_EQ(mkfifo(Dir.PathOf("pipe").c_str(), 0600), 0);
+    for (const std::string& path : {Dir.PathOf("sub"), Dir.PathOf("pipe"), std::string("/dev/zero")}) {
+        Host.ForgetRecords();
+        EXPECT_FALSE(LoadFile(path, false, 1)) << path;
+        const std::string name = path.substr(path.find_last_of('/') + 1);
+        EXPECT_EQ(Host.ErrorTexts(),
+                  std::vector<std::string>{"Error reading\n" + name + "\r\nError 5: File access denied"})
+            << path;
+    }
 }
 
 // A file that does not fit a 32-bit size is refused before anything is allocated or read.
