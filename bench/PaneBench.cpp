@@ -182,7 +182,11 @@ BENCHMARK(BM_PaneRowTextBaseline)->Unit(benchmark::kMicrosecond)->Repetitions(5)
 BENCHMARK(BM_PaneRefillRepaint)->Unit(benchmark::kMicrosecond)->Repetitions(5);
 BENCHMARK(BM_Memmove64MiB)->Unit(benchmark::kMillisecond)->Repetitions(5);
 BENCHMARK(BM_PaneTypeInsert64MiB)->Unit(benchmark::kMillisecond)->Repetitions(5);
-BENCHMARK(BM_PanePageDown16MiB)->Unit(benchmark::kMicrosecond)->UseManualTime()->Iterations(1)->Repetitions(3);
+BENCHMARK(BM_PanePageDown16MiB)
+    ->Unit(benchmark::kMicrosecond)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Repetitions(3);
 
 [[maybe_unused]] const bool Registered = [] {
     RegisterRatio("pane refill+repaint / drawText per row", "BM_PaneRefillRepaint", "BM_PaneRowTextBaseline");

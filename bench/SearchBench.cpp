@@ -18,11 +18,12 @@ namespace {
 using TBytes = std::vector<uint8_t>;
 
 constexpr int64_t Size = int64_t{256} << 20;
-constexpr int32_t FirstPlant = 501;              // a hit near the start, for the scans up
+constexpr int32_t FirstPlant = 501;                              // a hit near the start, for the scans up
 constexpr int32_t LastPlant = static_cast<int32_t>(Size - 1000); // and one near the end, for the scans down
-constexpr int32_t DownFrom = 1001;               // past the first plant: a scan down crosses the whole file
-constexpr int32_t UpFrom = static_cast<int32_t>(Size - 2000); // before the last plant: a scan up crosses it all
-constexpr int64_t HitSpacing = 4096;             // Replace all: one hit per 4 KiB
+constexpr int32_t DownFrom = 1001; // past the first plant: a scan down crosses the whole file
+constexpr int32_t UpFrom =
+    static_cast<int32_t>(Size - 2000); // before the last plant: a scan up crosses it all
+constexpr int64_t HitSpacing = 4096;   // Replace all: one hit per 4 KiB
 
 const std::string Planted = "strands of ropes"; // never produced by the generators below
 const std::string ReplacePattern = "needle!!";
@@ -48,21 +49,23 @@ TBytes MakeRandom(uint64_t seed) {
 // Words with English letter and word frequencies, sentences and line breaks.
 TBytes MakeText() {
     static const char* const Words[] = {
-        "the",    "of",     "and",    "to",      "in",     "a",       "is",     "that",   "for",    "it",
-        "as",     "was",    "with",   "be",      "by",     "on",      "not",    "he",     "this",   "are",
-        "or",     "his",    "from",   "at",      "which",  "but",     "have",   "an",     "had",    "they",
-        "you",    "were",   "their",  "one",     "all",    "we",      "can",    "her",    "has",    "there",
-        "been",   "if",     "more",   "when",    "will",   "would",   "who",    "so",     "no",     "she",
-        "other",  "its",    "may",    "these",   "about",  "them",    "than",   "some",   "time",   "into",
-        "only",   "do",     "could",  "new",     "then",   "first",   "any",    "my",     "now",    "such",
-        "like",   "our",    "over",   "man",     "me",     "even",    "most",   "made",   "after",  "also",
-        "did",    "many",   "before", "must",    "through","years",   "where",  "much",   "your",   "way",
-        "down",   "should", "because","each",   "just",   "those",   "people", "how",    "too",    "little",
-        "state",  "good",   "very",   "make",    "world",  "still",   "own",    "see",    "men",    "work",
-        "long",   "get",    "here",   "between", "both",   "life",    "being",  "under",  "never",  "day",
-        "same",   "another","know",   "while",   "last",   "might",   "us",     "great",  "old",    "year",
-        "off",    "come",   "since",  "against", "go",     "came",    "right",  "used",   "take",   "three",
-        "harbor", "stone",  "river",  "quiet",   "morning","window",  "garden", "letter", "street", "rope",
+        "the",     "of",     "and",     "to",      "in",      "a",       "is",     "that",    "for",
+        "it",      "as",     "was",     "with",    "be",      "by",      "on",     "not",     "he",
+        "this",    "are",    "or",      "his",     "from",    "at",      "which",  "but",     "have",
+        "an",      "had",    "they",    "you",     "were",    "their",   "one",    "all",     "we",
+        "can",     "her",    "has",     "there",   "been",    "if",      "more",   "when",    "will",
+        "would",   "who",    "so",      "no",      "she",     "other",   "its",    "may",     "these",
+        "about",   "them",   "than",    "some",    "time",    "into",    "only",   "do",      "could",
+        "new",     "then",   "first",   "any",     "my",      "now",     "such",   "like",    "our",
+        "over",    "man",    "me",      "even",    "most",    "made",    "after",  "also",    "did",
+        "many",    "before", "must",    "through", "years",   "where",   "much",   "your",    "way",
+        "down",    "should", "because", "each",    "just",    "those",   "people", "how",     "too",
+        "little",  "state",  "good",    "very",    "make",    "world",   "still",  "own",     "see",
+        "men",     "work",   "long",    "get",     "here",    "between", "both",   "life",    "being",
+        "under",   "never",  "day",     "same",    "another", "know",    "while",  "last",    "might",
+        "us",      "great",  "old",     "year",    "off",     "come",    "since",  "against", "go",
+        "came",    "right",  "used",    "take",    "three",   "harbor",  "stone",  "river",   "quiet",
+        "morning", "window", "garden",  "letter",  "street",  "rope",
     };
     constexpr size_t WordCount = sizeof(Words) / sizeof(Words[0]);
     TBytes bytes;
@@ -147,7 +150,8 @@ void BM_Memmem(benchmark::State& state) {
     for (auto _ : state) {
         const void* hit = memmem(from, bytes.size() - (DownFrom - 1), Planted.data(), length);
         benchmark::DoNotOptimize(hit);
-        if (static_cast<const uint8_t*>(hit) != bytes.data() + LastPlant - 1) state.SkipWithError("wrong hit");
+        if (static_cast<const uint8_t*>(hit) != bytes.data() + LastPlant - 1)
+            state.SkipWithError("wrong hit");
     }
     state.SetBytesProcessed(state.iterations() * Size);
 }
@@ -175,7 +179,8 @@ void BM_Scan(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * Size);
 }
 
-// --- Replace all -----------------------------------------------------------------------------------------------
+// --- Replace all
+// -----------------------------------------------------------------------------------------------
 
 // memmem counting the hits that Replace all replaces.
 int64_t CountWithMemmem(const uint8_t* bytes, size_t size) {
@@ -263,7 +268,10 @@ void Timed(benchmark::internal::Benchmark* b) {
     b->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly();
 }
 
-BENCHMARK(BM_Memmem)->ArgNames({"data", "len"})->ArgsProduct({{RandomBytes, EnglishText}, {6, 16}})->Apply(Timed);
+BENCHMARK(BM_Memmem)
+    ->ArgNames({"data", "len"})
+    ->ArgsProduct({{RandomBytes, EnglishText}, {6, 16}})
+    ->Apply(Timed);
 BENCHMARK(BM_Scan)
     ->ArgNames({"data", "len", "kind"})
     ->ArgsProduct({{RandomBytes, EnglishText}, {6, 16}, {Exact}})
@@ -286,7 +294,8 @@ const bool Registered = [] {
         const char* names[] = {"", "ScanDown folded", "ScanDown joker", "ScanUp"};
         for (int kind : {Folded, Joker, Up})
             RegisterRatio(std::string(names[kind]) + " 6" + in + " vs memmem",
-                          "BM_Scan" + suffix + "/len:6/kind:" + std::to_string(kind), "BM_Memmem" + suffix + "/len:6");
+                          "BM_Scan" + suffix + "/len:6/kind:" + std::to_string(kind),
+                          "BM_Memmem" + suffix + "/len:6");
     }
     RegisterRatio("Replace all same length vs memmem", "BM_ReplaceAllSameLength", "BM_MemmemCount");
     RegisterRatio("Replace all +2 B vs memmem + memmove", "BM_ReplaceAllChangingLength/growing:1",

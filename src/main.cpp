@@ -6,15 +6,13 @@
 
 #include <string>
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("NIBLO"));
 
     // The one argument is a file name in the system's encoding; the engine takes UTF-8.
     std::string firstArgument;
-    if (argc > 1)
-        firstArgument = QFile::decodeName(argv[1]).toStdString();
+    if (argc > 1) firstArgument = QFile::decodeName(argv[1]).toStdString();
 
     // Settings, histories, recent files and favourites live beside the program.
     SetSettingsFile(SettingsFileName(QCoreApplication::applicationFilePath().toStdString()));

@@ -45,12 +45,15 @@ void TJkByteEdit::Regroup() {
     const int p = cursorPosition();
     const int length = old.size();
     const bool atEnd = length == p;
-    const bool midGroup = length > p && (p == 0 || old.at(p - 1) != QLatin1Char(' ')) && old.at(p) != QLatin1Char(' ');
+    const bool midGroup =
+        length > p && (p == 0 || old.at(p - 1) != QLatin1Char(' ')) && old.at(p) != QLatin1Char(' ');
 
     QStringList groups = old.trimmed().split(QLatin1Char(' '), Qt::SkipEmptyParts);
     for (QString& group : groups) {
-        if (group.size() == 4) group.insert(2, QLatin1Char(' '));
-        else if (group.size() == 3) group.insert(midGroup ? 1 : 2, QLatin1Char(' '));
+        if (group.size() == 4)
+            group.insert(2, QLatin1Char(' '));
+        else if (group.size() == 3)
+            group.insert(midGroup ? 1 : 2, QLatin1Char(' '));
     }
     const QString grouped = groups.join(QLatin1Char(' ')).trimmed();
 
@@ -76,17 +79,24 @@ void TJkByteEdit::Regroup() {
 
 void TJkByteEdit::keyPressEvent(QKeyEvent* event) {
     switch (KeyKindOf(event)) {
-    case TKeyKind::Other: QLineEdit::keyPressEvent(event); return;
-    case TKeyKind::Control: event->accept(); return;
+    case TKeyKind::Other:
+        QLineEdit::keyPressEvent(event);
+        return;
+    case TKeyKind::Control:
+        event->accept();
+        return;
     case TKeyKind::Backspace: {
         // Only at the end, where deleting cannot break up the pairs behind the caret.
         const int p = cursorPosition();
         const int length = text().size();
-        if (p > 0 && (p == length || p == length - 1)) QLineEdit::keyPressEvent(event);
-        else event->accept();
+        if (p > 0 && (p == length || p == length - 1))
+            QLineEdit::keyPressEvent(event);
+        else
+            event->accept();
         return;
     }
-    case TKeyKind::Character: break;
+    case TKeyKind::Character:
+        break;
     }
     event->accept();
     const QString typed = event->text().toUpper();

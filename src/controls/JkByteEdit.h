@@ -7,7 +7,7 @@
 // Backspace at the end are typed; the digits are regrouped into pairs as they come.
 class TJkByteEdit : public QLineEdit {
     Q_OBJECT
-public:
+  public:
     explicit TJkByteEdit(QWidget* parent = nullptr);
 
     // Pairs of hex digits separated by single spaces, nothing else.
@@ -23,14 +23,14 @@ public:
     // every change of the text once the edit exists on screen.
     void Regroup();
 
-signals:
+  signals:
     // After every change of the text, once it is regrouped.
     void OnChange();
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* event) override;
 
-private:
+  private:
     quint32 MaxBytesValue = 0;
     bool Regrouping = false;
 };

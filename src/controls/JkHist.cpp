@@ -23,8 +23,8 @@ namespace {
 QString IniPath(const QString& fileName) {
     if (!fileName.isEmpty()) return fileName;
     if (!SettingsFile().empty()) return QFile::decodeName(QByteArray::fromStdString(SettingsFile()));
-    return QFile::decodeName(
-        QByteArray::fromStdString(SettingsFileName(QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString())));
+    return QFile::decodeName(QByteArray::fromStdString(
+        SettingsFileName(QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString())));
 }
 
 } // namespace
@@ -38,7 +38,8 @@ TJkCustomHistory::TJkCustomHistory(QWidget* parent) : QComboBox(parent) {
 
 QStringList TJkCustomHistory::Items() const {
     QStringList items;
-    for (int i = 0; i < count(); ++i) items << itemText(i);
+    for (int i = 0; i < count(); ++i)
+        items << itemText(i);
     return items;
 }
 
@@ -60,7 +61,8 @@ void TJkCustomHistory::TrimHistory() {
             break;
         }
     }
-    while (count() > HistoryCount) removeItem(count() - 1);
+    while (count() > HistoryCount)
+        removeItem(count() - 1);
 }
 
 void TJkCustomHistory::AddEntry(const QString& text) {
@@ -135,9 +137,13 @@ TJkHistory::TJkHistory(QWidget* parent) : QWidget(parent), List(new TJkCustomHis
 }
 
 // The base destructor moves the focus away from dying children; this object must not hear of it.
-TJkHistory::~TJkHistory() { disconnect(FocusWatch); }
+TJkHistory::~TJkHistory() {
+    disconnect(FocusWatch);
+}
 
-int TJkHistory::ButtonWidth() const { return (logicalDpiX() + 3) / 6 + 4; }
+int TJkHistory::ButtonWidth() const {
+    return (logicalDpiX() + 3) / 6 + 4;
+}
 
 void TJkHistory::SetLinkedEdit(QWidget* widget) {
     auto* edit = qobject_cast<QLineEdit*>(widget);
@@ -160,9 +166,12 @@ void TJkHistory::SetAutoColor(bool on) {
 void TJkHistory::StepThroughEntries(bool down) {
     const int last = List->count() - 1;
     int i = List->IndexOfText(Edit->text(), false);
-    if (i < 0) i = 0;
-    else if (down) i = qMin(i + 1, last);
-    else i = qMax(i - 1, 0);
+    if (i < 0)
+        i = 0;
+    else if (down)
+        i = qMin(i + 1, last);
+    else
+        i = qMax(i - 1, 0);
     Edit->setText(List->itemText(i));
     Edit->selectAll();
 }
@@ -172,7 +181,8 @@ bool TJkHistory::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
     case QEvent::KeyPress: {
         const auto* key = static_cast<QKeyEvent*>(event);
-        if ((key->key() == Qt::Key_Down && (key->modifiers() & Qt::AltModifier)) || key->key() == Qt::Key_F4) {
+        if ((key->key() == Qt::Key_Down && (key->modifiers() & Qt::AltModifier)) ||
+            key->key() == Qt::Key_F4) {
             List->showPopup();
             return true;
         }
@@ -189,8 +199,11 @@ bool TJkHistory::eventFilter(QObject* watched, QEvent* event) {
         Leaving = reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason;
         break;
     }
-    case QEvent::EnabledChange: List->setEnabled(Edit->isEnabled()); break;
-    default: break;
+    case QEvent::EnabledChange:
+        List->setEnabled(Edit->isEnabled());
+        break;
+    default:
+        break;
     }
     return QWidget::eventFilter(watched, event);
 }

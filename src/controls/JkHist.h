@@ -17,7 +17,7 @@ using TAddEvent = std::function<void(TJkCustomHistory* sender, QString& s, bool&
 // The drop-down list of a history edit; only its button shows. Entries: index 0 = newest.
 class TJkCustomHistory : public QComboBox {
     Q_OBJECT
-public:
+  public:
     explicit TJkCustomHistory(QWidget* parent = nullptr);
 
     QStringList Items() const;
@@ -38,14 +38,14 @@ public:
     // Opens as wide as the whole field, from the edit's left edge; only while list and edit are enabled.
     void showPopup() override;
 
-signals:
+  signals:
     // An entry was picked from the opened list and put into the edit.
     void Picked();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     void Pick(int index);
 
     QPointer<QLineEdit> LinkedEdit;
@@ -56,7 +56,7 @@ private:
 // the edit step through the entries; LoadHistory/SaveHistory keep them in an INI section.
 class TJkHistory : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit TJkHistory(QWidget* parent = nullptr);
     ~TJkHistory() override;
 
@@ -88,16 +88,16 @@ public:
     // Width of the drop-down button at the screen's resolution (20 pixels at 96 pixels per inch).
     int ButtonWidth() const;
 
-signals:
+  signals:
     // After the user picked an entry from the list.
     void OnChange();
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
     void childEvent(QChildEvent* event) override;
 
-private:
+  private:
     void StepThroughEntries(bool down);
 
     QPointer<QLineEdit> Edit;

@@ -32,14 +32,18 @@ bool ParseHexDigits(QStringView digits, long double& value) {
     return true;
 }
 
-QString Chars(const char* first, const char* last) { return QString::fromLatin1(first, static_cast<int>(last - first)); }
+QString Chars(const char* first, const char* last) {
+    return QString::fromLatin1(first, static_cast<int>(last - first));
+}
 
 } // namespace
 
 TJkNumEdit::TJkNumEdit(QWidget* parent) : QLineEdit(parent) {}
 
 bool TJkNumEdit::ParseNumber(const QString& text, bool hex, long double& value) {
-    if (hex) return ParseHexDigits(text.startsWith(QLatin1Char('$')) ? QStringView(text).mid(1) : QStringView(text), value);
+    if (hex)
+        return ParseHexDigits(
+            text.startsWith(QLatin1Char('$')) ? QStringView(text).mid(1) : QStringView(text), value);
     if (text.startsWith(QLatin1Char('$'))) return ParseHexDigits(QStringView(text).mid(1), value);
     std::string chars;
     for (QChar c : text) {
@@ -65,7 +69,8 @@ QString TJkNumEdit::FormatNumber(long double value, bool hex, int intDigits, int
     const int precision = std::max(1, intDigits + fracDigits);
     char buffer[128];
     // At most precision significant digits; a number needing more integer digits goes to exponent form.
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, precision - 1);
+    auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, precision - 1);
     long double rounded = value;
     std::from_chars(buffer, result.ptr, rounded);
     if (std::fabs(rounded) >= std::pow(10.0L, precision))
@@ -165,7 +170,8 @@ bool TJkNumEdit::Refuses(QChar c) const {
     const int start = hasSelectedText() ? selectionStart() : cursorPosition();
     const QString before = current.left(start);
     const QString after = current.mid(start + selectionLength());
-    if (c == QLatin1Char('-') && (MinValue >= 0 || HexValue || current.contains(QLatin1Char('-')) || !before.isEmpty()))
+    if (c == QLatin1Char('-') &&
+        (MinValue >= 0 || HexValue || current.contains(QLatin1Char('-')) || !before.isEmpty()))
         return true;
     const QString wouldBe = before + c + after;
     const int separatorAt = HexValue ? -1 : static_cast<int>(wouldBe.indexOf(Separator));
@@ -186,9 +192,14 @@ void TJkNumEdit::keyPressEvent(QKeyEvent* event) {
         }
         QLineEdit::keyPressEvent(event); // Enter and Escape go on to the dialog's buttons
         return;
-    case TKeyKind::Backspace: QLineEdit::keyPressEvent(event); return;
-    case TKeyKind::Control: event->accept(); return;
-    case TKeyKind::Character: break;
+    case TKeyKind::Backspace:
+        QLineEdit::keyPressEvent(event);
+        return;
+    case TKeyKind::Control:
+        event->accept();
+        return;
+    case TKeyKind::Character:
+        break;
     }
     event->accept();
     const QString typed = event->text().toUpper();
@@ -210,7 +221,8 @@ void TJkNumEdit::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
     if (event->reason() == Qt::PopupFocusReason || event->reason() == Qt::ActiveWindowFocusReason) return;
     if (!HexValue && text().contains(QLatin1Char('$'))) SetHex(true);
-    if (HexValue && !text().isEmpty() && !text().contains(QLatin1Char('$'))) setText(QLatin1Char('$') + text());
+    if (HexValue && !text().isEmpty() && !text().contains(QLatin1Char('$')))
+        setText(QLatin1Char('$') + text());
     if (Validate()) return;
     SetValue(EntryValueStore);
     selectAll();

@@ -11,7 +11,7 @@
 // dynamic property "ModalResult" is 1, or which is named "ButtonOK").
 class TJkNumEdit : public QLineEdit {
     Q_OBJECT
-public:
+  public:
     static constexpr int MaxDigits = 18;
 
     explicit TJkNumEdit(QWidget* parent = nullptr);
@@ -43,16 +43,16 @@ public:
     // The canonical text of value: "$" and upper-case hex, or fixed-point with fracDigits decimals.
     static QString FormatNumber(long double value, bool hex, int intDigits, int fracDigits);
 
-signals:
+  signals:
     // Hex changed, also when the field switched itself because a "$" number was entered in decimal.
     void HexChanged(bool hex);
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 
-private:
+  private:
     bool Refuses(QChar c) const;
     void ShowValue();
     bool TakesFocusBackFrom(QWidget* next) const;

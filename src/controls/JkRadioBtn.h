@@ -7,7 +7,7 @@
 // the button is selected, and focused when the button becomes selected.
 class TJkRadioBtn : public QRadioButton {
     Q_OBJECT
-public:
+  public:
     explicit TJkRadioBtn(const QString& text = QString(), QWidget* parent = nullptr);
 
     QWidget* Control() const { return ControlPtr; }
@@ -16,7 +16,7 @@ public:
     bool AutoColor() const { return AutoColorValue; }
     void SetAutoColor(bool on);
 
-private:
+  private:
     void Apply(bool focus);
 
     QPointer<QWidget> ControlPtr; // becomes null when the control is destroyed

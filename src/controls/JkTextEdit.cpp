@@ -6,19 +6,23 @@
 
 namespace {
 
-bool HasByte(char32_t character) { return Cp1252::FromUnicode(character).has_value(); }
+bool HasByte(char32_t character) {
+    return Cp1252::FromUnicode(character).has_value();
+}
 
 } // namespace
 
 QByteArray TextToCp1252(const QString& text) {
     QByteArray bytes;
-    for (char32_t character : text.toUcs4()) bytes += static_cast<char>(Cp1252::FromUnicode(character).value_or('?'));
+    for (char32_t character : text.toUcs4())
+        bytes += static_cast<char>(Cp1252::FromUnicode(character).value_or('?'));
     return bytes;
 }
 
 QString Cp1252ToText(const QByteArray& bytes) {
     QString text;
-    for (char byte : bytes) text += QChar(static_cast<char16_t>(Cp1252::ToUnicode(static_cast<uint8_t>(byte))));
+    for (char byte : bytes)
+        text += QChar(static_cast<char16_t>(Cp1252::ToUnicode(static_cast<uint8_t>(byte))));
     return text;
 }
 

@@ -12,12 +12,12 @@ QString Cp1252ToText(const QByteArray& bytes);
 // typed, and becomes '?' when it arrives otherwise (pasted, dropped).
 class TJkTextEdit : public QLineEdit {
     Q_OBJECT
-public:
+  public:
     explicit TJkTextEdit(QWidget* parent = nullptr);
 
     QByteArray Bytes() const { return TextToCp1252(text()); }
     void SetBytes(const QByteArray& bytes) { setText(Cp1252ToText(bytes)); }
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* event) override;
 };

@@ -14,14 +14,17 @@ void ColorByState(QWidget* control, bool on) {
 
 TKeyKind KeyKindOf(const QKeyEvent* event) {
     switch (event->key()) {
-    case Qt::Key_Backspace: return TKeyKind::Backspace;
+    case Qt::Key_Backspace:
+        return TKeyKind::Backspace;
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_Escape:
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
-    case Qt::Key_Delete: return TKeyKind::Other;
-    default: break;
+    case Qt::Key_Delete:
+        return TKeyKind::Other;
+    default:
+        break;
     }
     const Qt::KeyboardModifiers mods = event->modifiers();
     // Ctrl with a letter makes a control character; Ctrl+Alt is AltGr, which types ordinary characters.

@@ -13,7 +13,7 @@ void ColorByState(QWidget* control, bool on);
 
 // How an edit's key filter sees a key press.
 enum class TKeyKind {
-    Other,     // navigation, Delete, Enter, Escape, Tab, function keys: the edit's usual handling
+    Other, // navigation, Delete, Enter, Escape, Tab, function keys: the edit's usual handling
     Backspace,
     Control,   // a control character such as Ctrl+C or Ctrl+V
     Character, // a printable character, in event->text()

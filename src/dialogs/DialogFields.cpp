@@ -91,7 +91,9 @@ QByteArray ToByteArray(const std::vector<uint8_t>& bytes) {
 }
 
 TTextHexSide NewTextHexSide(QWidget* dialog, const TTextHexNames& names) {
-    auto name = [](QWidget* widget, const char* objectName) { widget->setObjectName(QString::fromLatin1(objectName)); };
+    auto name = [](QWidget* widget, const char* objectName) {
+        widget->setObjectName(QString::fromLatin1(objectName));
+    };
     TTextHexSide side;
     side.Group = new QGroupBox(names.Title, dialog);
     name(side.Group, names.Group);

@@ -41,9 +41,10 @@ TFormFind::~TFormFind() {
 }
 
 void TFormFind::BuildLayout() {
-    const TTextHexSide find = NewTextHexSide(
-        this, {tr("Find"), "GroupBox1", tr("&Text"), "JkRadioBtnText", "EditFindT", "JkHistoryFindT", tr("Text -> Hex"),
-               "BitBtnConvert", tr("&Hex sequence"), "JkRadioBtnHex", "JkByteEditFindH", "JkHistoryFindH"});
+    const TTextHexSide find =
+        NewTextHexSide(this, {tr("Find"), "GroupBox1", tr("&Text"), "JkRadioBtnText", "EditFindT",
+                              "JkHistoryFindT", tr("Text -> Hex"), "BitBtnConvert", tr("&Hex sequence"),
+                              "JkRadioBtnHex", "JkByteEditFindH", "JkHistoryFindH"});
     GroupBox1 = find.Group;
     JkRadioBtnText = find.TextButton;
     EditFindT = find.TextEdit;

@@ -44,10 +44,10 @@ TFormIns::~TFormIns() {
 }
 
 void TFormIns::BuildLayout() {
-    const TTextHexSide insert = NewTextHexSide(
-        this, {tr("Insert"), "GroupBox1", tr("&Text"), "JkRadioBtnText", "EditInsT", "JkHistoryInsT",
-               tr("Te&xt -> Hex"), "BitBtnConvert", tr("&Hex sequence"), "JkRadioBtnHex", "JkByteEditInsH",
-               "JkHistoryInsH"});
+    const TTextHexSide insert =
+        NewTextHexSide(this, {tr("Insert"), "GroupBox1", tr("&Text"), "JkRadioBtnText", "EditInsT",
+                              "JkHistoryInsT", tr("Te&xt -> Hex"), "BitBtnConvert", tr("&Hex sequence"),
+                              "JkRadioBtnHex", "JkByteEditInsH", "JkHistoryInsH"});
     GroupBox1 = insert.Group;
     JkRadioBtnText = insert.TextButton;
     EditInsT = insert.TextEdit;

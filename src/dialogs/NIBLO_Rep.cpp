@@ -54,9 +54,10 @@ TFormReplace::~TFormReplace() {
 }
 
 void TFormReplace::BuildLayout() {
-    const TTextHexSide find = NewTextHexSide(
-        this, {tr("Find"), "GroupBox1", tr("&Text"), "JkRadioBtnFindT", "EditFindT", "JkHistoryFindT", tr("Text -> Hex"),
-               "BitBtnConvFind", tr("&Hex sequence"), "JkRadioBtnFindH", "JkByteEditFindH", "JkHistoryFindH"});
+    const TTextHexSide find =
+        NewTextHexSide(this, {tr("Find"), "GroupBox1", tr("&Text"), "JkRadioBtnFindT", "EditFindT",
+                              "JkHistoryFindT", tr("Text -> Hex"), "BitBtnConvFind", tr("&Hex sequence"),
+                              "JkRadioBtnFindH", "JkByteEditFindH", "JkHistoryFindH"});
     GroupBox1 = find.Group;
     JkRadioBtnFindT = find.TextButton;
     EditFindT = find.TextEdit;
@@ -66,10 +67,10 @@ void TFormReplace::BuildLayout() {
     JkByteEditFindH = find.HexEdit;
     JkHistoryFindH = find.HexHistory;
 
-    const TTextHexSide replacement = NewTextHexSide(
-        this, {tr("Replace with"), "GroupBox2", tr("T&ext"), "JkRadioBtnReplT", "EditReplT", "JkHistoryReplT",
-               tr("Text -> Hex"), "BitBtnConvertRepl", tr("He&x sequence"), "JkRadioBtnReplH", "JkByteEditReplH",
-               "JkHistoryReplH"});
+    const TTextHexSide replacement =
+        NewTextHexSide(this, {tr("Replace with"), "GroupBox2", tr("T&ext"), "JkRadioBtnReplT", "EditReplT",
+                              "JkHistoryReplT", tr("Text -> Hex"), "BitBtnConvertRepl", tr("He&x sequence"),
+                              "JkRadioBtnReplH", "JkByteEditReplH", "JkHistoryReplH"});
     GroupBox2 = replacement.Group;
     JkRadioBtnReplT = replacement.TextButton;
     EditReplT = replacement.TextEdit;

@@ -7,15 +7,17 @@
 
 namespace Engine {
 
-bool BlockComplete() { return BlockBegin != 0 && BlockEnd != 0; }
+bool BlockComplete() {
+    return BlockBegin != 0 && BlockEnd != 0;
+}
 
 void UnmarkBlock() {
     BlockBegin = 0;
     BlockEnd = 0;
     // Cut1 and Copy1 keep their state: the clipboard commands decide it themselves.
-    SetCommandsEnabled({TCommand::Blockunmark1, TCommand::Blockdelete1, TCommand::JkBtnDel, TCommand::JkBtnCut,
-                        TCommand::JkBtnCopy, TCommand::Blockcopy1, TCommand::Blockcopyovwr1, TCommand::Blockmove1,
-                        TCommand::Writeblock1},
+    SetCommandsEnabled({TCommand::Blockunmark1, TCommand::Blockdelete1, TCommand::JkBtnDel,
+                        TCommand::JkBtnCut, TCommand::JkBtnCopy, TCommand::Blockcopy1,
+                        TCommand::Blockcopyovwr1, TCommand::Blockmove1, TCommand::Writeblock1},
                        false);
     Host->RepaintPanes();
 }
@@ -41,8 +43,8 @@ void MoveBlockMarks(int32_t newBegin) {
 
 void EnableBlockCommands(bool on) {
     SetCommandsEnabled({TCommand::Blockdelete1, TCommand::JkBtnDel, TCommand::JkBtnCut, TCommand::JkBtnCopy,
-                        TCommand::Blockcopy1, TCommand::Blockcopyovwr1, TCommand::Blockmove1, TCommand::Writeblock1,
-                        TCommand::Cut1, TCommand::Copy1},
+                        TCommand::Blockcopy1, TCommand::Blockcopyovwr1, TCommand::Blockmove1,
+                        TCommand::Writeblock1, TCommand::Cut1, TCommand::Copy1},
                        on);
 }
 

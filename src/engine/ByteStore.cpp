@@ -37,7 +37,9 @@ bool FreeBuffer() {
     return ok;
 }
 
-int32_t CurrentAddress() { return CursorRow * Cols + TopAddress + CursorCol; }
+int32_t CurrentAddress() {
+    return CursorRow * Cols + TopAddress + CursorCol;
+}
 
 int32_t CapacityFor(int32_t size) {
     int64_t steps = static_cast<int64_t>(size) / GrowStep + 1;
@@ -45,7 +47,9 @@ int32_t CapacityFor(int32_t size) {
                                                   (INT32_MAX / GrowStep) * GrowStep));
 }
 
-bool SizeFits(int64_t size) { return size >= 0 && size <= MaxFileSize; }
+bool SizeFits(int64_t size) {
+    return size >= 0 && size <= MaxFileSize;
+}
 
 namespace {
 
@@ -77,7 +81,8 @@ bool EnsureRoom(int32_t delta) {
 bool OpenGap(int32_t address, int32_t n) {
     if (n < 0 || address < 1 || address > FileSize + 1) return false;
     if (!EnsureRoom(n)) return false;
-    std::memmove(FileBuffer + address - 1 + n, FileBuffer + address - 1, static_cast<size_t>(FileSize - address + 1));
+    std::memmove(FileBuffer + address - 1 + n, FileBuffer + address - 1,
+                 static_cast<size_t>(FileSize - address + 1));
     FileSize += n;
     return true;
 }

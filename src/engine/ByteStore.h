@@ -36,5 +36,9 @@ void EnableReplaceUndo(bool on);
 
 } // namespace Engine
 
-inline uint8_t Engine::ReadByte(int32_t address) { return FileBuffer[address - 1]; }
-inline void Engine::WriteByte(int32_t address, uint8_t value) { FileBuffer[address - 1] = value; }
+inline uint8_t Engine::ReadByte(int32_t address) {
+    return FileBuffer[address - 1];
+}
+inline void Engine::WriteByte(int32_t address, uint8_t value) {
+    FileBuffer[address - 1] = value;
+}

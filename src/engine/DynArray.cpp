@@ -8,7 +8,9 @@ std::function<bool(size_t bytes)> DynArrayFailHook;
 
 namespace {
 
-bool MustFail(size_t bytes) { return DynArrayFailHook && DynArrayFailHook(bytes); }
+bool MustFail(size_t bytes) {
+    return DynArrayFailHook && DynArrayFailHook(bytes);
+}
 
 // Large buffers get transparent huge pages: far fewer page faults when a big file is read in.
 void AdviseHugePages(uint8_t* p, size_t bytes) {

@@ -7,7 +7,7 @@
 // A growable block of elements over malloc/realloc/free. The data pointer lives with the caller and is
 // updated through the reference each operation takes. A failing allocation returns false, never throws.
 class TJkDynArray {
-public:
+  public:
     explicit TJkDynArray(int32_t elemSize);
 
     int32_t ElemSize;

@@ -60,7 +60,8 @@ void DeleteByteAtCursor() {
 }
 
 bool InsertBytesAt(int32_t address, std::span<const uint8_t> bytes) {
-    if (bytes.size() > static_cast<size_t>(MaxFileSize) || !OpenGap(address, static_cast<int32_t>(bytes.size()))) {
+    if (bytes.size() > static_cast<size_t>(MaxFileSize) ||
+        !OpenGap(address, static_cast<int32_t>(bytes.size()))) {
         Host->ShowError(Texts::CantAllocate);
         return false;
     }
@@ -154,9 +155,13 @@ void Blockmark1Click() {
     if (FileOpen && FileSize > 0) MarkBlock(false, true);
 }
 
-void Blockunmark1Click() { UnmarkBlock(); }
+void Blockunmark1Click() {
+    UnmarkBlock();
+}
 
-void Blockdelete1Click() { DeleteBlock(); }
+void Blockdelete1Click() {
+    DeleteBlock();
+}
 
 void Blockcopy1Click(TBlockCopyKind kind) {
     const int32_t pos = CurrentAddress();
@@ -201,15 +206,20 @@ void Blockcopy1Click(TBlockCopyKind kind) {
     ShowAddress(pos, true, true);
 }
 
-void Deletefromcursor1Click() { DeleteFromCursor(); }
+void Deletefromcursor1Click() {
+    DeleteFromCursor();
+}
 
-void Deletetocursor1Click() { DeleteToCursor(); }
+void Deletetocursor1Click() {
+    DeleteToCursor();
+}
 
 bool InsertionFits(size_t length, int64_t count) {
     if (count < 1 || length == 0) return false;
     // In 64 bits, so that a huge count can never wrap into something that seems to fit.
     const int64_t total = static_cast<int64_t>(length) * count;
-    return total / count == static_cast<int64_t>(length) && total <= static_cast<int64_t>(Capacity) - FileSize;
+    return total / count == static_cast<int64_t>(length) &&
+           total <= static_cast<int64_t>(Capacity) - FileSize;
 }
 
 void InsertRepeated(std::span<const uint8_t> bytes, int32_t count) {
@@ -220,7 +230,8 @@ void InsertRepeated(std::span<const uint8_t> bytes, int32_t count) {
     TBusyScope busy(Texts::InsertBusy);
     if (!OpenGap(p, static_cast<int32_t>(total))) return;
     uint8_t* target = FileBuffer + p - 1;
-    for (int32_t i = 0; i < count; ++i, target += bytes.size()) std::memcpy(target, bytes.data(), bytes.size());
+    for (int32_t i = 0; i < count; ++i, target += bytes.size())
+        std::memcpy(target, bytes.data(), bytes.size());
     BottomAddress = std::min(TopAddress + PageBytes - 1, FileSize);
     DropBlockIfAffected(p);
     Host->RefreshPanes(CursorCol, CursorRow);

@@ -8,27 +8,82 @@
 // Every menu item and toolbar button that the engine enables or disables, named after its component.
 enum class TCommand {
     // File
-    New1, Open1, Reopen1, Save1, SaveAs1, Close1, Insertfile1, Writeblock1, Exit1,
+    New1,
+    Open1,
+    Reopen1,
+    Save1,
+    SaveAs1,
+    Close1,
+    Insertfile1,
+    Writeblock1,
+    Exit1,
     // Edit
-    Insert1, Blockmark1, Blocknchars1, Blockunmark1, Blockdelete1, Blockcopy1, Blockcopyovwr1, Blockmove1,
-    Clipboard1, Cut1, Copy1, Paste1, Deletefromcursor1, Deletetocursor1,
+    Insert1,
+    Blockmark1,
+    Blocknchars1,
+    Blockunmark1,
+    Blockdelete1,
+    Blockcopy1,
+    Blockcopyovwr1,
+    Blockmove1,
+    Clipboard1,
+    Cut1,
+    Copy1,
+    Paste1,
+    Deletefromcursor1,
+    Deletetocursor1,
     // Search
-    Find1, Findagaindown1, Findagainup1, Count1, Replace1, Replaceagaindown1, Replaceundo1,
+    Find1,
+    Findagaindown1,
+    Findagainup1,
+    Count1,
+    Replace1,
+    Replaceagaindown1,
+    Replaceundo1,
     // Address
-    Goto1, Jumpwidth1, Jumpdown1, Jumpup1, Rememberadress1, Gotoremembered1, Displaydifference1,
+    Goto1,
+    Jumpwidth1,
+    Jumpdown1,
+    Jumpup1,
+    Rememberadress1,
+    Gotoremembered1,
+    Displaydifference1,
     // Tools
-    ModusText1, ModusOverwrite1, Decode1, Encode1, Patch1, Options1,
+    ModusText1,
+    ModusOverwrite1,
+    Decode1,
+    Encode1,
+    Patch1,
+    Options1,
     // Help
-    Contents1, Info1,
+    Contents1,
+    Info1,
     // Toolbar
-    JkBtnNew, JkBtnOpen, JkBtnSave, JkBtnDel, JkBtnCut, JkBtnCopy, JkBtnPaste, JkBtnFind, JkBtnReplace,
-    JkBtnInfo, JkBtnWhats,
+    JkBtnNew,
+    JkBtnOpen,
+    JkBtnSave,
+    JkBtnDel,
+    JkBtnCut,
+    JkBtnCopy,
+    JkBtnPaste,
+    JkBtnFind,
+    JkBtnReplace,
+    JkBtnInfo,
+    JkBtnWhats,
     CommandCount
 };
 
 // Modal results of the message boxes.
 enum TModalResult : int {
-    mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6, mrNo = 7, mrAll = 8
+    mrNone = 0,
+    mrOk = 1,
+    mrCancel = 2,
+    mrAbort = 3,
+    mrRetry = 4,
+    mrIgnore = 5,
+    mrYes = 6,
+    mrNo = 7,
+    mrAll = 8
 };
 
 enum class TFileDialogMode { Open, Save };
@@ -36,7 +91,7 @@ enum class TFileDialogMode { Open, Save };
 // The engine's one way to reach the window. The main window implements it; engine tests use a scripted fake.
 // Texts are UTF-8.
 class TEngineHost {
-public:
+  public:
     virtual ~TEngineHost() = default;
 
     // Message boxes; each returns the modal result of the button pressed.
@@ -77,8 +132,9 @@ public:
     virtual void DisableFileCommands() = 0;
 
     // The program's file dialog. dir is the start folder and receives the folder of the choice.
-    virtual std::optional<std::string> ChooseFile(TFileDialogMode mode, const std::string& title, std::string& dir,
-                                                  const std::string& masks, const std::string& favouritesSection) = 0;
+    virtual std::optional<std::string> ChooseFile(TFileDialogMode mode, const std::string& title,
+                                                  std::string& dir, const std::string& masks,
+                                                  const std::string& favouritesSection) = 0;
     // The recent-files list of the File menu.
     virtual void AddRecentFile(const std::string& path) = 0;
 };

@@ -11,31 +11,46 @@ namespace FileAccess {
 
 int DosErrorFromErrno(int err) {
     switch (err) {
-    case 0: return 0;
-    case ENOENT: return 2;
+    case 0:
+        return 0;
+    case ENOENT:
+        return 2;
     case ENOTDIR:
     case ENAMETOOLONG:
-    case ELOOP: return 3;
+    case ELOOP:
+        return 3;
     case EMFILE:
-    case ENFILE: return 4;
+    case ENFILE:
+        return 4;
     case EACCES:
     case EPERM:
     case EISDIR:
     case ETXTBSY:
-    case EBUSY: return 5;
-    case EBADF: return 6;
-    case ENOMEM: return 8;
-    case EINVAL: return 87;
-    case EROFS: return 19;
+    case EBUSY:
+        return 5;
+    case EBADF:
+        return 6;
+    case ENOMEM:
+        return 8;
+    case EINVAL:
+        return 87;
+    case EROFS:
+        return 19;
     case ENXIO:
-    case ENODEV: return 21;
-    case EXDEV: return 17;
-    case EEXIST: return 80;
+    case ENODEV:
+        return 21;
+    case EXDEV:
+        return 17;
+    case EEXIST:
+        return 80;
     case ENOSPC:
     case EDQUOT:
-    case EFBIG: return 112;
-    case EIO: return 31;
-    default: return 31;
+    case EFBIG:
+        return 112;
+    case EIO:
+        return 31;
+    default:
+        return 31;
     }
 }
 
@@ -67,7 +82,9 @@ int Rename(const std::string& from, const std::string& to) {
     return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : DosErrorFromErrno(errno);
 }
 
-int Remove(const std::string& path) { return ::unlink(path.c_str()) == 0 ? 0 : DosErrorFromErrno(errno); }
+int Remove(const std::string& path) {
+    return ::unlink(path.c_str()) == 0 ? 0 : DosErrorFromErrno(errno);
+}
 
 int SetFileTime(const std::string& path, int64_t nanoseconds) {
     struct timespec times[2];
@@ -156,7 +173,9 @@ int TFile::Write(const uint8_t* source, int64_t count) {
     return 0;
 }
 
-int TFile::Sync() { return ::fsync(Fd) == 0 ? 0 : DosErrorFromErrno(errno); }
+int TFile::Sync() {
+    return ::fsync(Fd) == 0 ? 0 : DosErrorFromErrno(errno);
+}
 
 int TFile::Close() {
     if (Fd < 0) return 0;

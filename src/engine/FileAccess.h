@@ -23,7 +23,7 @@ int SetFileTime(const std::string& path, int64_t nanoseconds);
 void SyncFolderOf(const std::string& path);
 
 class TFile {
-public:
+  public:
     TFile() = default;
     TFile(const TFile&) = delete;
     TFile& operator=(const TFile&) = delete;
@@ -42,7 +42,7 @@ public:
     int64_t Size() const;    // of the open file, -1 on failure
     int64_t ModTime() const; // of the open file, nanoseconds since the epoch, 0 when unknown
 
-private:
+  private:
     int Fd = -1;
 };
 

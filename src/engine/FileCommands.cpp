@@ -23,7 +23,9 @@ std::string FolderOf(const std::string& path) {
 
 namespace {
 
-void ShowFileCaption() { Host->SetCaption(std::string(ProgramName) + " - " + FileTitleOf(FileName)); }
+void ShowFileCaption() {
+    Host->SetCaption(std::string(ProgramName) + " - " + FileTitleOf(FileName));
+}
 
 std::optional<std::string> ChooseFile(TFileDialogMode mode, const char* title) {
     return Host->ChooseFile(mode, title, LastDir, Texts::FileMasks, Texts::FavoritesSection);
@@ -34,9 +36,12 @@ std::optional<std::string> ChooseFile(TFileDialogMode mode, const char* title) {
 bool ConfirmSave() {
     if (!Modified || !FileOpen) return true;
     switch (Host->AskYesNoCancel(FormatText(Texts::ModifiedSaveNow, {FileTitleOf(FileName)}))) {
-    case mrYes: return Untitled ? SaveAs1Click() : SaveFile(FileName, false, 1, Capacity);
-    case mrNo: return true;
-    default: return false;
+    case mrYes:
+        return Untitled ? SaveAs1Click() : SaveFile(FileName, false, 1, Capacity);
+    case mrNo:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -58,14 +63,14 @@ bool OpenFile(const std::string& name, bool fromRecentList) {
 
 void AfterLoad() {
     FileOpen = true;
-    SetCommandsEnabled({TCommand::Save1,        TCommand::JkBtnSave,         TCommand::SaveAs1,
-                        TCommand::Close1,       TCommand::Insert1,           TCommand::Insertfile1,
-                        TCommand::Blockmark1,   TCommand::Blocknchars1,      TCommand::Deletefromcursor1,
-                        TCommand::Deletetocursor1, TCommand::JkBtnPaste,     TCommand::JkBtnFind,
-                        TCommand::JkBtnReplace, TCommand::Goto1,             TCommand::Jumpwidth1,
-                        TCommand::Rememberadress1, TCommand::Decode1,        TCommand::Encode1,
-                        TCommand::Patch1,       TCommand::Find1,             TCommand::Count1,
-                        TCommand::Replace1,     TCommand::Clipboard1,        TCommand::Paste1},
+    SetCommandsEnabled({TCommand::Save1,           TCommand::JkBtnSave,    TCommand::SaveAs1,
+                        TCommand::Close1,          TCommand::Insert1,      TCommand::Insertfile1,
+                        TCommand::Blockmark1,      TCommand::Blocknchars1, TCommand::Deletefromcursor1,
+                        TCommand::Deletetocursor1, TCommand::JkBtnPaste,   TCommand::JkBtnFind,
+                        TCommand::JkBtnReplace,    TCommand::Goto1,        TCommand::Jumpwidth1,
+                        TCommand::Rememberadress1, TCommand::Decode1,      TCommand::Encode1,
+                        TCommand::Patch1,          TCommand::Find1,        TCommand::Count1,
+                        TCommand::Replace1,        TCommand::Clipboard1,   TCommand::Paste1},
                        true);
     EnableReplaceUndo(false);
     UnmarkBlock();

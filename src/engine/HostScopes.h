@@ -6,7 +6,7 @@
 
 // The busy indicator for the lifetime of a scope.
 class TBusyScope {
-public:
+  public:
     explicit TBusyScope(const std::string& text) { Engine::Host->BusyOn(text); }
     ~TBusyScope() { Engine::Host->BusyOff(); }
     TBusyScope(const TBusyScope&) = delete;
@@ -15,8 +15,10 @@ public:
 
 // The progress box for the lifetime of a scope: destroyed in every case when the operation ends.
 class TProgressScope {
-public:
-    TProgressScope(const std::string& caption, const std::string& label) { Engine::Host->ProgressOpen(caption, label); }
+  public:
+    TProgressScope(const std::string& caption, const std::string& label) {
+        Engine::Host->ProgressOpen(caption, label);
+    }
     ~TProgressScope() { Engine::Host->ProgressClose(); }
     TProgressScope(const TProgressScope&) = delete;
     TProgressScope& operator=(const TProgressScope&) = delete;

@@ -19,7 +19,9 @@ constexpr const char* DefaultLineEnd = "\n";
 
 std::string SettingsPath;
 
-char FoldCase(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+char FoldCase(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 bool SameName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
@@ -29,8 +31,10 @@ bool SameName(std::string_view a, std::string_view b) {
 }
 
 std::string_view Trimmed(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
     return s;
 }
 
@@ -48,7 +52,8 @@ TLine Classify(std::string_view raw) {
     if (text.front() == '[') {
         const size_t close = text.find(']');
         line.Kind = TLine::Section;
-        line.Name = Trimmed(text.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
+        line.Name =
+            Trimmed(text.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
         return line;
     }
     const size_t equals = text.find('=');
@@ -115,12 +120,14 @@ bool Save(const std::string& path, const TIniText& text) {
     // The folder may allow a rename over a file that is itself write-protected; respect the protection.
     if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0) return false;
     std::string bytes = text.Bom ? "\xEF\xBB\xBF" : "";
-    for (const std::string& line : text.Lines) bytes += line + text.LineEnd;
+    for (const std::string& line : text.Lines)
+        bytes += line + text.LineEnd;
 
     FileAccess::TFile file;
     std::string tempPath;
     if (file.CreateTempBeside(target, tempPath) != 0) return false;
-    bool ok = file.Write(reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<int64_t>(bytes.size())) == 0;
+    bool ok =
+        file.Write(reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<int64_t>(bytes.size())) == 0;
     ok = file.Sync() == 0 && ok;
     ok = file.Close() == 0 && ok;
     ok = ok && FileAccess::Rename(tempPath, target) == 0;
@@ -133,8 +140,10 @@ template <typename TVisit> void ForEachEntry(const TIniText& text, std::string_v
     bool inside = false;
     for (size_t i = 0; i < text.Lines.size(); ++i) {
         const TLine line = Classify(text.Lines[i]);
-        if (line.Kind == TLine::Section) inside = SameName(line.Name, section);
-        else if (inside && line.Kind == TLine::Entry && !visit(i, line)) return;
+        if (line.Kind == TLine::Section)
+            inside = SameName(line.Name, section);
+        else if (inside && line.Kind == TLine::Entry && !visit(i, line))
+            return;
     }
 }
 
@@ -151,18 +160,21 @@ std::optional<std::string> FindValue(const TIniText& text, std::string_view sect
 // What the platform hands back: one pair of enclosing quotes removed, cut like a C string and to
 // MaxValueLength bytes (never inside a UTF-8 sequence).
 std::string AsRead(std::string value) {
-    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+        value = value.substr(1, value.size() - 2);
     value = value.substr(0, value.find('\0'));
     if (value.size() > TIniFile::MaxValueLength) {
         size_t cut = TIniFile::MaxValueLength;
-        while (cut > 0 && (static_cast<unsigned char>(value[cut]) & 0xC0) == 0x80) --cut;
+        while (cut > 0 && (static_cast<unsigned char>(value[cut]) & 0xC0) == 0x80)
+            --cut;
         value.resize(cut);
     }
     return value;
 }
 
 bool WritableName(const std::string& name, const char* forbidden) {
-    return !Trimmed(name).empty() && name.find_first_of(forbidden) == std::string::npos && name.find('\0') == std::string::npos;
+    return !Trimmed(name).empty() && name.find_first_of(forbidden) == std::string::npos &&
+           name.find('\0') == std::string::npos;
 }
 
 std::optional<int64_t> ParseInteger(std::string_view text, int base) {
@@ -195,7 +207,8 @@ std::string TIniFile::ReadString(const std::string& section, const std::string& 
     return value ? AsRead(*value) : defaultValue;
 }
 
-int32_t TIniFile::ReadInteger(const std::string& section, const std::string& key, int32_t defaultValue) const {
+int32_t TIniFile::ReadInteger(const std::string& section, const std::string& key,
+                              int32_t defaultValue) const {
     const std::string text = ReadString(section, key, "");
     std::optional<int64_t> value;
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
@@ -266,8 +279,10 @@ bool TIniFile::EraseSection(const std::string& section) {
     for (std::string& raw : text.Lines) {
         const TLine line = Classify(raw);
         if (line.Kind == TLine::Section) inside = SameName(line.Name, section);
-        if (inside) erased = true;
-        else kept.push_back(std::move(raw));
+        if (inside)
+            erased = true;
+        else
+            kept.push_back(std::move(raw));
     }
     if (!erased) return true;
     text.Lines = std::move(kept);
@@ -315,18 +330,25 @@ std::string SettingsFileName(const std::string& executablePath) {
     return executablePath.substr(0, dot) + ".ini";
 }
 
-void SetSettingsFile(const std::string& path) { SettingsPath = path; }
+void SetSettingsFile(const std::string& path) {
+    SettingsPath = path;
+}
 
-const std::string& SettingsFile() { return SettingsPath; }
+const std::string& SettingsFile() {
+    return SettingsPath;
+}
 
-bool LoadListFromIni(const std::string& fileName, const std::string& section, std::vector<std::string>& list) {
+bool LoadListFromIni(const std::string& fileName, const std::string& section,
+                     std::vector<std::string>& list) {
     list.clear();
     const TIniFile ini(fileName.empty() ? SettingsFile() : fileName);
-    for (const std::string& line : ini.ReadSectionValues(section)) list.push_back(line.substr(line.find('=') + 1));
+    for (const std::string& line : ini.ReadSectionValues(section))
+        list.push_back(line.substr(line.find('=') + 1));
     return true;
 }
 
-bool SaveListToIni(const std::string& fileName, const std::string& section, const std::vector<std::string>& list) {
+bool SaveListToIni(const std::string& fileName, const std::string& section,
+                   const std::vector<std::string>& list) {
     TIniFile ini(fileName.empty() ? SettingsFile() : fileName);
     if (!ini.EraseSection(section)) return false;
     for (size_t i = 0; i < list.size(); ++i)

@@ -10,7 +10,7 @@
 // A file edited by hand never makes a call fail on reading: what is not understood is skipped, and
 // kept unchanged when the file is rewritten.
 class TIniFile {
-public:
+  public:
     static constexpr size_t MaxValueLength = 1023; // longer values are cut on reading
     static constexpr size_t KeyListBytes = 8192;   // room for the key names of one section, NUL-separated
 
@@ -36,7 +36,7 @@ public:
     std::vector<std::string> ReadSectionValues(const std::string& section) const;
     bool SectionExists(const std::string& section) const;
 
-private:
+  private:
     std::string Name;
 };
 
@@ -50,4 +50,5 @@ const std::string& SettingsFile();
 // The values of a section's keys in file order (empty values skipped). Always true.
 bool LoadListFromIni(const std::string& fileName, const std::string& section, std::vector<std::string>& list);
 // Erases the section and writes the entries under the keys "0", "1", ...; false on the first failure.
-bool SaveListToIni(const std::string& fileName, const std::string& section, const std::vector<std::string>& list);
+bool SaveListToIni(const std::string& fileName, const std::string& section,
+                   const std::vector<std::string>& list);

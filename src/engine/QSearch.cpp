@@ -10,7 +10,8 @@
 #endif
 
 TQSearch::TQSearch() {
-    for (int c = 0; c < 256; ++c) UpperTable[c] = UpperCase1252(static_cast<uint8_t>(c));
+    for (int c = 0; c < 256; ++c)
+        UpperTable[c] = UpperCase1252(static_cast<uint8_t>(c));
 }
 
 bool TQSearch::PrepareIfChanged(const std::vector<uint8_t>& pattern, bool caseSensitive, bool jokerOn,
@@ -104,7 +105,8 @@ void TQSearch::Prepare(const std::vector<uint8_t>& pattern, bool caseSensitive, 
 bool TQSearch::Matches(const uint8_t* window) const {
     const uint8_t* p = Pattern.data();
     switch (Compare) {
-    case TCompare::Exact: return std::memcmp(window, p, static_cast<size_t>(PatternLen)) == 0;
+    case TCompare::Exact:
+        return std::memcmp(window, p, static_cast<size_t>(PatternLen)) == 0;
     case TCompare::ExactJoker:
         for (int32_t i = PatternLen - 1; i >= 0; --i)
             if (p[i] != JokerChar && window[i] != p[i]) return false;
@@ -168,11 +170,12 @@ int64_t TQSearch::FindFirst(const uint8_t* bytes, int64_t lo, int64_t hi) const 
         const uint8_t* baseA = bytes + AnchorA;
         const uint8_t* baseB = bytes + AnchorB;
         for (; i + 31 <= hi; i += 32) {
-            __m128i m0 = _mm_and_si128(AnyOf(_mm_loadu_si128(reinterpret_cast<const __m128i*>(baseA + i)), a1, a2),
-                                       AnyOf(_mm_loadu_si128(reinterpret_cast<const __m128i*>(baseB + i)), b1, b2));
-            __m128i m1 =
-                _mm_and_si128(AnyOf(_mm_loadu_si128(reinterpret_cast<const __m128i*>(baseA + i + 16)), a1, a2),
-                              AnyOf(_mm_loadu_si128(reinterpret_cast<const __m128i*>(baseB + i + 16)), b1, b2));
+            __m128i m0 =
+                _mm_and_si128(AnyOf(_mm_loadu_si128(reinterpret_cast<const __m128i*>(baseA + i)), a1, a2),
+                              AnyOf(_mm_loadu_si128(reinterpret_cast<const __m128i*>(baseB + i)), b1, b2));
+            __m128i m1 = _mm_and_si128(
+                AnyOf(_mm_loadu_si128(reinterpret_cast<const __m128i*>(baseA + i + 16)), a1, a2),
+                AnyOf(_mm_loadu_si128(reinterpret_cast<const __m128i*>(baseB + i + 16)), b1, b2));
             uint32_t mask = static_cast<uint32_t>(_mm_movemask_epi8(m0)) |
                             (static_cast<uint32_t>(_mm_movemask_epi8(m1)) << 16);
             while (mask != 0) {
@@ -202,11 +205,12 @@ int64_t TQSearch::FindLast(const uint8_t* bytes, int64_t lo, int64_t hi) const {
         // Blocks of 32 window starts ending at i, from the top down.
         for (; i - 31 >= lo; i -= 32) {
             const int64_t s = i - 31;
-            __m128i m0 = _mm_and_si128(AnyOf(_mm_loadu_si128(reinterpret_cast<const __m128i*>(baseA + s)), a1, a2),
-                                       AnyOf(_mm_loadu_si128(reinterpret_cast<const __m128i*>(baseB + s)), b1, b2));
-            __m128i m1 =
-                _mm_and_si128(AnyOf(_mm_loadu_si128(reinterpret_cast<const __m128i*>(baseA + s + 16)), a1, a2),
-                              AnyOf(_mm_loadu_si128(reinterpret_cast<const __m128i*>(baseB + s + 16)), b1, b2));
+            __m128i m0 =
+                _mm_and_si128(AnyOf(_mm_loadu_si128(reinterpret_cast<const __m128i*>(baseA + s)), a1, a2),
+                              AnyOf(_mm_loadu_si128(reinterpret_cast<const __m128i*>(baseB + s)), b1, b2));
+            __m128i m1 = _mm_and_si128(
+                AnyOf(_mm_loadu_si128(reinterpret_cast<const __m128i*>(baseA + s + 16)), a1, a2),
+                AnyOf(_mm_loadu_si128(reinterpret_cast<const __m128i*>(baseB + s + 16)), b1, b2));
             uint32_t mask = static_cast<uint32_t>(_mm_movemask_epi8(m0)) |
                             (static_cast<uint32_t>(_mm_movemask_epi8(m1)) << 16);
             while (mask != 0) {
@@ -226,7 +230,9 @@ namespace {
 
 // Windows per progress call: small enough that the gauge passes every whole percent, so that each
 // 5-percent step (where Cancel is noticed) is reached.
-int64_t ProgressStride(int64_t total) { return std::max<int64_t>(1, total / 128); }
+int64_t ProgressStride(int64_t total) {
+    return std::max<int64_t>(1, total / 128);
+}
 
 } // namespace
 
@@ -248,7 +254,8 @@ int32_t TQSearch::ScanDown(const std::vector<uint8_t>& pattern, const uint8_t* b
 }
 
 int32_t TQSearch::ScanUp(const std::vector<uint8_t>& pattern, const uint8_t* bytes, int32_t firstAddress,
-                         bool caseSensitive, bool jokerOn, uint8_t joker, int32_t start, const TProgressHook& hook) {
+                         bool caseSensitive, bool jokerOn, uint8_t joker, int32_t start,
+                         const TProgressHook& hook) {
     if (!PrepareIfChanged(pattern, caseSensitive, jokerOn, joker)) return -2;
     if (firstAddress < 1) firstAddress = 1;
     const int64_t lowestStart = firstAddress - 1;

@@ -12,19 +12,22 @@ using TProgressHook = std::function<bool(int32_t position)>;
 // that matches anything. Results are 1-based addresses; -1 none or cancelled, -2 empty pattern.
 // The tables are prepared again only when the request changed.
 class TQSearch {
-public:
+  public:
     TQSearch();
 
     // First match starting at or after start and ending at or before lastAddress.
     int32_t ScanDown(const std::vector<uint8_t>& pattern, const uint8_t* bytes, int32_t lastAddress,
-                     bool caseSensitive, bool jokerOn, uint8_t joker, int32_t start, const TProgressHook& hook);
+                     bool caseSensitive, bool jokerOn, uint8_t joker, int32_t start,
+                     const TProgressHook& hook);
     // Last match ending at or before start and starting at or after firstAddress.
     int32_t ScanUp(const std::vector<uint8_t>& pattern, const uint8_t* bytes, int32_t firstAddress,
                    bool caseSensitive, bool jokerOn, uint8_t joker, int32_t start, const TProgressHook& hook);
 
     // The quick search as the tables describe it, one skip at a time; the fast scans must agree with it.
-    int32_t QuickScanDown(const uint8_t* bytes, int32_t lastAddress, int32_t start, const TProgressHook& hook) const;
-    int32_t QuickScanUp(const uint8_t* bytes, int32_t firstAddress, int32_t start, const TProgressHook& hook) const;
+    int32_t QuickScanDown(const uint8_t* bytes, int32_t lastAddress, int32_t start,
+                          const TProgressHook& hook) const;
+    int32_t QuickScanUp(const uint8_t* bytes, int32_t firstAddress, int32_t start,
+                        const TProgressHook& hook) const;
     // Prepares for a request (done by the scans themselves when it changed).
     void Prepare(const std::vector<uint8_t>& pattern, bool caseSensitive, bool jokerOn, uint8_t joker);
 
@@ -38,11 +41,12 @@ public:
     std::array<int32_t, 256> ShiftUp{};
     std::array<uint8_t, 256> UpperTable{};
 
-private:
+  private:
     enum class TCompare { Exact, ExactJoker, Folded, FoldedJoker };
 
     bool Matches(const uint8_t* window) const;
-    bool PrepareIfChanged(const std::vector<uint8_t>& pattern, bool caseSensitive, bool jokerOn, uint8_t joker);
+    bool PrepareIfChanged(const std::vector<uint8_t>& pattern, bool caseSensitive, bool jokerOn,
+                          uint8_t joker);
     // Window starts (0-based offsets) lo..hi; first or last match, or -1.
     int64_t FindFirst(const uint8_t* bytes, int64_t lo, int64_t hi) const;
     int64_t FindLast(const uint8_t* bytes, int64_t lo, int64_t hi) const;

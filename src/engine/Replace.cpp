@@ -18,12 +18,17 @@ namespace Engine {
 
 namespace {
 
-int32_t PatternLength() { return static_cast<int32_t>(SearchRequest.Pattern.size()); }
-int32_t ReplacementLength() { return static_cast<int32_t>(SearchRequest.Replacement.size()); }
+int32_t PatternLength() {
+    return static_cast<int32_t>(SearchRequest.Pattern.size());
+}
+int32_t ReplacementLength() {
+    return static_cast<int32_t>(SearchRequest.Replacement.size());
+}
 
 void PutReplacement(int32_t address) {
     if (!SearchRequest.Replacement.empty())
-        std::memcpy(FileBuffer + address - 1, SearchRequest.Replacement.data(), SearchRequest.Replacement.size());
+        std::memcpy(FileBuffer + address - 1, SearchRequest.Replacement.data(),
+                    SearchRequest.Replacement.size());
 }
 
 } // namespace
@@ -293,7 +298,9 @@ void ReplaceDialogDone(TReplaceDialogResult result) {
     SetCommandsEnabled({TCommand::Replaceagaindown1}, true);
 }
 
-void Replaceagaindown1Click() { ReplaceStepCommand(TReplaceSender::Command, CurrentAddress(), true); }
+void Replaceagaindown1Click() {
+    ReplaceStepCommand(TReplaceSender::Command, CurrentAddress(), true);
+}
 
 void Replaceundo1Click() {
     {

@@ -46,9 +46,11 @@ TFindResult FindForward(int32_t& pos, bool adjust, bool honourCancel) {
         }
     }
     TFindResult result;
-    if (static_cast<int64_t>(pos) + static_cast<int64_t>(request.Pattern.size()) - 1 > FileSize) return result;
-    int32_t hit = QSearch.ScanDown(request.Pattern, FileBuffer, FileSize, request.CaseSensitive, request.JokerEnabled,
-                                   request.JokerChar, pos, ForwardHook(result.Cancelled, honourCancel));
+    if (static_cast<int64_t>(pos) + static_cast<int64_t>(request.Pattern.size()) - 1 > FileSize)
+        return result;
+    int32_t hit =
+        QSearch.ScanDown(request.Pattern, FileBuffer, FileSize, request.CaseSensitive, request.JokerEnabled,
+                         request.JokerChar, pos, ForwardHook(result.Cancelled, honourCancel));
     if (hit > 0 && !result.Cancelled) {
         result.Found = true;
         pos = hit;
@@ -110,9 +112,13 @@ void FindAgain(bool down) {
 
 } // namespace
 
-void Findagaindown1Click() { FindAgain(true); }
+void Findagaindown1Click() {
+    FindAgain(true);
+}
 
-void Findagainup1Click() { FindAgain(false); }
+void Findagainup1Click() {
+    FindAgain(false);
+}
 
 void FindDialogDone(bool ok) {
     if (ok) FindAgain(SearchRequest.SearchDown);

@@ -33,7 +33,8 @@ inline constexpr const char* FavoritesSection = "Favorites";
 inline constexpr const char* NoNamePrefix = "NoName";
 inline constexpr const char* BlockNoLongerValid = "Block no longer valid";
 inline constexpr const char* NoBlockMarked = "No block marked";
-inline constexpr const char* CantCopyWithinBlock = "Can't copy or move within block\n(use clipboard if necessary)";
+inline constexpr const char* CantCopyWithinBlock =
+    "Can't copy or move within block\n(use clipboard if necessary)";
 inline constexpr const char* BlockRemains = "Block remains on same position";
 inline constexpr const char* CantOverwriteBeyondEnd = "Can't overwrite beyond end of file";
 inline constexpr const char* CantDeleteAll = "Can't delete all characters";
@@ -70,18 +71,18 @@ inline constexpr const char* ScrollbarOutOfRange = "Scrollbar property out of ra
 inline constexpr const char* PanelsAdjustError = "Error: PanelsAdjust";
 
 // The control library (300 to 703).
-inline constexpr const char* BtnYes = "&Yes";       // 304
-inline constexpr const char* BtnNo = "&No";         // 305
-inline constexpr const char* BtnOk = "&OK";         // 306
-inline constexpr const char* BtnCancel = "&Cancel"; // 307
-inline constexpr const char* BtnAbort = "&Abort";   // 308
-inline constexpr const char* BtnRetry = "&Retry";   // 309
-inline constexpr const char* BtnIgnore = "&Ignore"; // 310
-inline constexpr const char* BtnAll = "All";        // 311
-inline constexpr const char* BtnHelp = "Help";      // 312
-inline constexpr const char* CaptionWarning = "Warning";         // 700
-inline constexpr const char* CaptionError = "Error";             // 701
-inline constexpr const char* CaptionInformation = "Information"; // 702
+inline constexpr const char* BtnYes = "&Yes";                      // 304
+inline constexpr const char* BtnNo = "&No";                        // 305
+inline constexpr const char* BtnOk = "&OK";                        // 306
+inline constexpr const char* BtnCancel = "&Cancel";                // 307
+inline constexpr const char* BtnAbort = "&Abort";                  // 308
+inline constexpr const char* BtnRetry = "&Retry";                  // 309
+inline constexpr const char* BtnIgnore = "&Ignore";                // 310
+inline constexpr const char* BtnAll = "All";                       // 311
+inline constexpr const char* BtnHelp = "Help";                     // 312
+inline constexpr const char* CaptionWarning = "Warning";           // 700
+inline constexpr const char* CaptionError = "Error";               // 701
+inline constexpr const char* CaptionInformation = "Information";   // 702
 inline constexpr const char* CaptionConfirmation = "Confirmation"; // 703
 
 // Number formats fixed at start, whatever the user's locale.

@@ -8,7 +8,8 @@
 namespace {
 
 std::string WithThousands(int64_t value) {
-    std::string digits = std::to_string(value < 0 ? -static_cast<uint64_t>(value) : static_cast<uint64_t>(value));
+    std::string digits =
+        std::to_string(value < 0 ? -static_cast<uint64_t>(value) : static_cast<uint64_t>(value));
     std::string out;
     int lead = static_cast<int>(digits.size() % 3);
     for (size_t i = 0; i < digits.size(); ++i) {
@@ -68,10 +69,12 @@ std::string FormatText(std::string_view format, std::initializer_list<TFormatArg
             ++j;
         }
         int width = 0;
-        while (j < format.size() && format[j] >= '0' && format[j] <= '9') width = width * 10 + (format[j++] - '0');
+        while (j < format.size() && format[j] >= '0' && format[j] <= '9')
+            width = width * 10 + (format[j++] - '0');
         if (j < format.size() && format[j] == '.') {
             ++j;
-            while (j < format.size() && format[j] >= '0' && format[j] <= '9') ++j;
+            while (j < format.size() && format[j] >= '0' && format[j] <= '9')
+                ++j;
         }
         if (j >= format.size()) { // a lone '%' at the end stays as it is
             out += format.substr(i);
@@ -79,11 +82,21 @@ std::string FormatText(std::string_view format, std::initializer_list<TFormatArg
         }
         std::string piece;
         switch (format[j]) {
-        case 's': piece = text(); break;
-        case 'd': piece = std::to_string(number()); break;
-        case 'x': piece = UpperHex(number()); break;
-        case 'n': piece = WithThousands(number()); break;
-        default: piece = std::string(format.substr(i, j - i + 1)); break;
+        case 's':
+            piece = text();
+            break;
+        case 'd':
+            piece = std::to_string(number());
+            break;
+        case 'x':
+            piece = UpperHex(number());
+            break;
+        case 'n':
+            piece = WithThousands(number());
+            break;
+        default:
+            piece = std::string(format.substr(i, j - i + 1));
+            break;
         }
         out += Pad(std::move(piece), width, left);
         i = j;

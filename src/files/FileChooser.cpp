@@ -4,16 +4,17 @@
 #include <QFileInfo>
 #include <QStringList>
 
-std::optional<QString> ChooseFile(QWidget* parent, TFileDialogMode mode, const QString& title, QString& directory,
-                                  const QString& masks, const QString& favouritesSection)
-{
+std::optional<QString> ChooseFile(QWidget* parent, TFileDialogMode mode, const QString& title,
+                                  QString& directory, const QString& masks,
+                                  const QString& favouritesSection) {
     // Favourite folders come with the program's own dialog; the stand-in has none.
     (void)favouritesSection;
     QStringList filters;
     for (const QString& mask : masks.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         const QString pattern = mask.trimmed();
         // "*.*" means every file, also those without an extension.
-        filters << QStringLiteral("%1 (%2)").arg(pattern, pattern == QLatin1String("*.*") ? QStringLiteral("*") : pattern);
+        filters << QStringLiteral("%1 (%2)").arg(
+            pattern, pattern == QLatin1String("*.*") ? QStringLiteral("*") : pattern);
     }
 
     QFileDialog dialog(parent, title, directory);
@@ -26,8 +27,7 @@ std::optional<QString> ChooseFile(QWidget* parent, TFileDialogMode mode, const Q
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
     }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return std::nullopt;
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     const QString path = dialog.selectedFiles().constFirst();
     directory = QFileInfo(path).absolutePath();
     return path;

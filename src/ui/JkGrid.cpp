@@ -20,28 +20,28 @@ const QString TerminalFont = QStringLiteral("Terminal");
 
 // The OEM code page 437 as Unicode; 0 is never shown (it appears as 176).
 constexpr std::array<char16_t, 256> Cp437 = {
-    0x0020, 0x263A, 0x263B, 0x2665, 0x2666, 0x2663, 0x2660, 0x2022, 0x25D8, 0x25CB, 0x25D9, 0x2642, 0x2640, 0x266A,
-    0x266B, 0x263C, 0x25BA, 0x25C4, 0x2195, 0x203C, 0x00B6, 0x00A7, 0x25AC, 0x21A8, 0x2191, 0x2193, 0x2192, 0x2190,
-    0x221F, 0x2194, 0x25B2, 0x25BC, 0x0020, 0x0021, 0x0022, 0x0023, 0x0024, 0x0025, 0x0026, 0x0027, 0x0028, 0x0029,
-    0x002A, 0x002B, 0x002C, 0x002D, 0x002E, 0x002F, 0x0030, 0x0031, 0x0032, 0x0033, 0x0034, 0x0035, 0x0036, 0x0037,
-    0x0038, 0x0039, 0x003A, 0x003B, 0x003C, 0x003D, 0x003E, 0x003F, 0x0040, 0x0041, 0x0042, 0x0043, 0x0044, 0x0045,
-    0x0046, 0x0047, 0x0048, 0x0049, 0x004A, 0x004B, 0x004C, 0x004D, 0x004E, 0x004F, 0x0050, 0x0051, 0x0052, 0x0053,
-    0x0054, 0x0055, 0x0056, 0x0057, 0x0058, 0x0059, 0x005A, 0x005B, 0x005C, 0x005D, 0x005E, 0x005F, 0x0060, 0x0061,
-    0x0062, 0x0063, 0x0064, 0x0065, 0x0066, 0x0067, 0x0068, 0x0069, 0x006A, 0x006B, 0x006C, 0x006D, 0x006E, 0x006F,
-    0x0070, 0x0071, 0x0072, 0x0073, 0x0074, 0x0075, 0x0076, 0x0077, 0x0078, 0x0079, 0x007A, 0x007B, 0x007C, 0x007D,
-    0x007E, 0x2302, 0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x00E0, 0x00E5, 0x00E7, 0x00EA, 0x00EB, 0x00E8, 0x00EF,
-    0x00EE, 0x00EC, 0x00C4, 0x00C5, 0x00C9, 0x00E6, 0x00C6, 0x00F4, 0x00F6, 0x00F2, 0x00FB, 0x00F9, 0x00FF, 0x00D6,
-    0x00DC, 0x00A2, 0x00A3, 0x00A5, 0x20A7, 0x0192, 0x00E1, 0x00ED, 0x00F3, 0x00FA, 0x00F1, 0x00D1, 0x00AA, 0x00BA,
-    0x00BF, 0x2310, 0x00AC, 0x00BD, 0x00BC, 0x00A1, 0x00AB, 0x00BB, 0x2591, 0x2592, 0x2593, 0x2502, 0x2524, 0x2561,
-    0x2562, 0x2556, 0x2555, 0x2563, 0x2551, 0x2557, 0x255D, 0x255C, 0x255B, 0x2510, 0x2514, 0x2534, 0x252C, 0x251C,
-    0x2500, 0x253C, 0x255E, 0x255F, 0x255A, 0x2554, 0x2569, 0x2566, 0x2560, 0x2550, 0x256C, 0x2567, 0x2568, 0x2564,
-    0x2565, 0x2559, 0x2558, 0x2552, 0x2553, 0x256B, 0x256A, 0x2518, 0x250C, 0x2588, 0x2584, 0x258C, 0x2590, 0x2580,
-    0x03B1, 0x00DF, 0x0393, 0x03C0, 0x03A3, 0x03C3, 0x00B5, 0x03C4, 0x03A6, 0x0398, 0x03A9, 0x03B4, 0x221E, 0x03C6,
-    0x03B5, 0x2229, 0x2261, 0x00B1, 0x2265, 0x2264, 0x2320, 0x2321, 0x00F7, 0x2248, 0x00B0, 0x2219, 0x00B7, 0x221A,
-    0x207F, 0x00B2, 0x25A0, 0x00A0};
+    0x0020, 0x263A, 0x263B, 0x2665, 0x2666, 0x2663, 0x2660, 0x2022, 0x25D8, 0x25CB, 0x25D9, 0x2642, 0x2640,
+    0x266A, 0x266B, 0x263C, 0x25BA, 0x25C4, 0x2195, 0x203C, 0x00B6, 0x00A7, 0x25AC, 0x21A8, 0x2191, 0x2193,
+    0x2192, 0x2190, 0x221F, 0x2194, 0x25B2, 0x25BC, 0x0020, 0x0021, 0x0022, 0x0023, 0x0024, 0x0025, 0x0026,
+    0x0027, 0x0028, 0x0029, 0x002A, 0x002B, 0x002C, 0x002D, 0x002E, 0x002F, 0x0030, 0x0031, 0x0032, 0x0033,
+    0x0034, 0x0035, 0x0036, 0x0037, 0x0038, 0x0039, 0x003A, 0x003B, 0x003C, 0x003D, 0x003E, 0x003F, 0x0040,
+    0x0041, 0x0042, 0x0043, 0x0044, 0x0045, 0x0046, 0x0047, 0x0048, 0x0049, 0x004A, 0x004B, 0x004C, 0x004D,
+    0x004E, 0x004F, 0x0050, 0x0051, 0x0052, 0x0053, 0x0054, 0x0055, 0x0056, 0x0057, 0x0058, 0x0059, 0x005A,
+    0x005B, 0x005C, 0x005D, 0x005E, 0x005F, 0x0060, 0x0061, 0x0062, 0x0063, 0x0064, 0x0065, 0x0066, 0x0067,
+    0x0068, 0x0069, 0x006A, 0x006B, 0x006C, 0x006D, 0x006E, 0x006F, 0x0070, 0x0071, 0x0072, 0x0073, 0x0074,
+    0x0075, 0x0076, 0x0077, 0x0078, 0x0079, 0x007A, 0x007B, 0x007C, 0x007D, 0x007E, 0x2302, 0x00C7, 0x00FC,
+    0x00E9, 0x00E2, 0x00E4, 0x00E0, 0x00E5, 0x00E7, 0x00EA, 0x00EB, 0x00E8, 0x00EF, 0x00EE, 0x00EC, 0x00C4,
+    0x00C5, 0x00C9, 0x00E6, 0x00C6, 0x00F4, 0x00F6, 0x00F2, 0x00FB, 0x00F9, 0x00FF, 0x00D6, 0x00DC, 0x00A2,
+    0x00A3, 0x00A5, 0x20A7, 0x0192, 0x00E1, 0x00ED, 0x00F3, 0x00FA, 0x00F1, 0x00D1, 0x00AA, 0x00BA, 0x00BF,
+    0x2310, 0x00AC, 0x00BD, 0x00BC, 0x00A1, 0x00AB, 0x00BB, 0x2591, 0x2592, 0x2593, 0x2502, 0x2524, 0x2561,
+    0x2562, 0x2556, 0x2555, 0x2563, 0x2551, 0x2557, 0x255D, 0x255C, 0x255B, 0x2510, 0x2514, 0x2534, 0x252C,
+    0x251C, 0x2500, 0x253C, 0x255E, 0x255F, 0x255A, 0x2554, 0x2569, 0x2566, 0x2560, 0x2550, 0x256C, 0x2567,
+    0x2568, 0x2564, 0x2565, 0x2559, 0x2558, 0x2552, 0x2553, 0x256B, 0x256A, 0x2518, 0x250C, 0x2588, 0x2584,
+    0x258C, 0x2590, 0x2580, 0x03B1, 0x00DF, 0x0393, 0x03C0, 0x03A3, 0x03C3, 0x00B5, 0x03C4, 0x03A6, 0x0398,
+    0x03A9, 0x03B4, 0x221E, 0x03C6, 0x03B5, 0x2229, 0x2261, 0x00B1, 0x2265, 0x2264, 0x2320, 0x2321, 0x00F7,
+    0x2248, 0x00B0, 0x2219, 0x00B7, 0x221A, 0x207F, 0x00B2, 0x25A0, 0x00A0};
 
-QFont ResolveFont(const QString& name, int pointSize)
-{
+QFont ResolveFont(const QString& name, int pointSize) {
     QFont font;
     if (QFontDatabase::families().contains(name, Qt::CaseInsensitive))
         font = QFont(name);
@@ -53,15 +53,11 @@ QFont ResolveFont(const QString& name, int pointSize)
 
 } // namespace
 
-QChar ByteGlyph(uint8_t byte, bool oem)
-{
-    if (byte == 0)
-        byte = 176;
-    if (oem)
-        return QChar(Cp437[byte]);
+QChar ByteGlyph(uint8_t byte, bool oem) {
+    if (byte == 0) byte = 176;
+    if (oem) return QChar(Cp437[byte]);
     // Control codes have no picture in Windows-1252; their OEM glyphs keep every byte visible.
-    if (byte < 0x20 || byte == 0x7F)
-        return QChar(Cp437[byte]);
+    if (byte < 0x20 || byte == 0x7F) return QChar(Cp437[byte]);
     if (byte >= 0x80 && byte <= 0x9F) {
         // The five codes the code page leaves undefined map to invisible controls: a box stands in.
         const char32_t c = Cp1252::ToUnicode(byte);
@@ -72,8 +68,7 @@ QChar ByteGlyph(uint8_t byte, bool oem)
     return QChar(char16_t(byte));
 }
 
-const QString& HexCellText(uint8_t byte)
-{
+const QString& HexCellText(uint8_t byte) {
     static const std::array<QString, 256> texts = [] {
         std::array<QString, 256> result;
         for (int i = 0; i < 256; ++i)
@@ -83,8 +78,7 @@ const QString& HexCellText(uint8_t byte)
     return texts[byte];
 }
 
-const QString& GlyphCellText(uint8_t byte, bool oem)
-{
+const QString& GlyphCellText(uint8_t byte, bool oem) {
     using TTexts = std::array<QString, 256>;
     static const std::array<TTexts, 2> texts = [] {
         std::array<TTexts, 2> result;
@@ -97,81 +91,63 @@ const QString& GlyphCellText(uint8_t byte, bool oem)
     return texts[oem ? 1 : 0][byte];
 }
 
-TJkStrGrid::TJkStrGrid(QWidget* parent)
-    : QWidget(parent)
-{
+TJkStrGrid::TJkStrGrid(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     Background = palette().color(QPalette::Active, QPalette::Base);
     SetFontName(TerminalFont);
 }
 
-void TJkStrGrid::ResizeCells()
-{
+void TJkStrGrid::ResizeCells() {
     Cells.assign(size_t(std::max(0, Cols)) * size_t(std::max(0, Rows)), QString());
     SelCol = std::clamp(SelCol, 0, std::max(0, Cols - 1));
     SelRow = std::clamp(SelRow, 0, std::max(0, Rows - 1));
     update();
 }
 
-void TJkStrGrid::SetColCount(int cols)
-{
-    if (cols == Cols)
-        return;
+void TJkStrGrid::SetColCount(int cols) {
+    if (cols == Cols) return;
     Cols = std::max(0, cols);
     ResizeCells();
 }
 
-void TJkStrGrid::SetRowCount(int rows)
-{
-    if (rows == Rows)
-        return;
+void TJkStrGrid::SetRowCount(int rows) {
+    if (rows == Rows) return;
     Rows = std::max(0, rows);
     ResizeCells();
 }
 
-void TJkStrGrid::SetDefaultColWidth(int width)
-{
+void TJkStrGrid::SetDefaultColWidth(int width) {
     ColWidth = std::max(1, width);
     update();
 }
 
-void TJkStrGrid::SetDefaultRowHeight(int height)
-{
+void TJkStrGrid::SetDefaultRowHeight(int height) {
     RowHeight = std::max(1, height);
     update();
 }
 
-QString TJkStrGrid::Cell(int col, int row) const
-{
-    if (col < 0 || row < 0 || col >= Cols || row >= Rows)
-        return {};
+QString TJkStrGrid::Cell(int col, int row) const {
+    if (col < 0 || row < 0 || col >= Cols || row >= Rows) return {};
     return Cells[size_t(row) * size_t(Cols) + size_t(col)];
 }
 
-void TJkStrGrid::SetCell(int col, int row, const QString& text)
-{
-    if (col < 0 || row < 0 || col >= Cols || row >= Rows)
-        return;
+void TJkStrGrid::SetCell(int col, int row, const QString& text) {
+    if (col < 0 || row < 0 || col >= Cols || row >= Rows) return;
     QString& cell = Cells[size_t(row) * size_t(Cols) + size_t(col)];
-    if (cell == text)
-        return;
+    if (cell == text) return;
     cell = text;
     Invalidate(CellRect(col, row));
 }
 
-void TJkStrGrid::ClearCells()
-{
+void TJkStrGrid::ClearCells() {
     std::fill(Cells.begin(), Cells.end(), QString());
     update();
 }
 
-bool TJkStrGrid::SelectCell(int col, int row)
-{
-    if (col < 0 || row < 0 || col >= Cols || row >= Rows)
-        return false;
-    if (OnSelectCell && !OnSelectCell(this, col, row))
-        return false;
+bool TJkStrGrid::SelectCell(int col, int row) {
+    if (col < 0 || row < 0 || col >= Cols || row >= Rows) return false;
+    if (OnSelectCell && !OnSelectCell(this, col, row)) return false;
     SetSelection(col, row);
     // Two grids that are each other's slave would drive each other round; neither drives then.
     if (Slave && Slave != this && Slave->Slave != this && (Slave->SelCol != col || Slave->SelRow != row))
@@ -179,97 +155,81 @@ bool TJkStrGrid::SelectCell(int col, int row)
     return true;
 }
 
-void TJkStrGrid::SetSelection(int col, int row)
-{
+void TJkStrGrid::SetSelection(int col, int row) {
     col = std::clamp(col, 0, std::max(0, Cols - 1));
     row = std::clamp(row, 0, std::max(0, Rows - 1));
-    if (col == SelCol && row == SelRow)
-        return;
+    if (col == SelCol && row == SelRow) return;
     Invalidate(CellRect(SelCol, SelRow));
     SelCol = col;
     SelRow = row;
     Invalidate(CellRect(SelCol, SelRow));
 }
 
-void TJkStrGrid::SetSlaveGrid(TJkStrGrid* grid)
-{
-    if (grid != Slave && grid != this)
-        Slave = grid;
+void TJkStrGrid::SetSlaveGrid(TJkStrGrid* grid) {
+    if (grid != Slave && grid != this) Slave = grid;
 }
 
-void TJkStrGrid::SetFontName(const QString& name)
-{
+void TJkStrGrid::SetFontName(const QString& name) {
     FontNameValue = name.left(255);
     ResolvedFont = ResolveFont(FontNameValue, FontSizeValue);
     update();
 }
 
-void TJkStrGrid::SetFontSize(int pointSize)
-{
+void TJkStrGrid::SetFontSize(int pointSize) {
     FontSizeValue = pointSize;
     ResolvedFont = ResolveFont(FontNameValue, FontSizeValue);
     update();
 }
 
-bool TJkStrGrid::UsesOemGlyphs() const
-{
+bool TJkStrGrid::UsesOemGlyphs() const {
     return FontNameValue.compare(TerminalFont, Qt::CaseInsensitive) == 0;
 }
 
-void TJkStrGrid::SetBackgroundColor(const QColor& color)
-{
+void TJkStrGrid::SetBackgroundColor(const QColor& color) {
     Background = color;
     update();
 }
 
-void TJkStrGrid::BeginUpdate()
-{
+void TJkStrGrid::BeginUpdate() {
     ++UpdateLock;
 }
 
-void TJkStrGrid::EndUpdate()
-{
+void TJkStrGrid::EndUpdate() {
     if (UpdateLock > 0 && --UpdateLock == 0 && !Pending.isEmpty()) {
         update(Pending);
         Pending = QRect();
     }
 }
 
-void TJkStrGrid::Invalidate(const QRect& rect)
-{
+void TJkStrGrid::Invalidate(const QRect& rect) {
     if (UpdateLock > 0)
         Pending = Pending.united(rect); // a refill changes whole rows; their bounding box is exact enough
     else
         update(rect);
 }
 
-QRect TJkStrGrid::CellRect(int col, int row) const
-{
+QRect TJkStrGrid::CellRect(int col, int row) const {
     const int frame = 2 * LineWidth;
-    return QRect(frame + col * (ColWidth + LineWidth), frame + row * (RowHeight + LineWidth), ColWidth, RowHeight);
+    return QRect(frame + col * (ColWidth + LineWidth), frame + row * (RowHeight + LineWidth), ColWidth,
+                 RowHeight);
 }
 
-QPoint TJkStrGrid::CellAt(const QPoint& point) const
-{
+QPoint TJkStrGrid::CellAt(const QPoint& point) const {
     const int frame = 2 * LineWidth;
     const int x = point.x() - frame;
     const int y = point.y() - frame;
-    if (x < 0 || y < 0)
-        return {-1, -1};
+    if (x < 0 || y < 0) return {-1, -1};
     const int col = x / (ColWidth + LineWidth);
     const int row = y / (RowHeight + LineWidth);
-    if (col >= Cols || row >= Rows)
-        return {-1, -1};
+    if (col >= Cols || row >= Rows) return {-1, -1};
     return {col, row};
 }
 
-QSize TJkStrGrid::sizeHint() const
-{
+QSize TJkStrGrid::sizeHint() const {
     return {PaneWidth(this, Cols), PaneHeight(this, Rows)};
 }
 
-void TJkStrGrid::paintEvent(QPaintEvent* event)
-{
+void TJkStrGrid::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const QPalette& pal = palette();
     const QRect dirty = event->rect();
@@ -286,8 +246,7 @@ void TJkStrGrid::paintEvent(QPaintEvent* event)
     painter.setPen(pal.color(QPalette::Active, QPalette::Light));
     painter.drawLine(outer.bottomLeft(), outer.bottomRight());
     painter.drawLine(outer.topRight(), outer.bottomRight());
-    if (Cols <= 0 || Rows <= 0)
-        return;
+    if (Cols <= 0 || Rows <= 0) return;
 
     // The cells the dirty rectangle touches, grid lines included.
     const int frame = 2 * LineWidth;
@@ -302,11 +261,12 @@ void TJkStrGrid::paintEvent(QPaintEvent* event)
     // Grid lines: one per column and one per row.
     const QColor lineColor = pal.color(QPalette::Active, QPalette::Mid);
     for (int col = firstCol; col <= lastCol; ++col)
-        painter.fillRect(QRect(CellRect(col, 0).right() + 1, area.top(), LineWidth, area.height() + LineWidth),
-                         lineColor);
+        painter.fillRect(
+            QRect(CellRect(col, 0).right() + 1, area.top(), LineWidth, area.height() + LineWidth), lineColor);
     for (int row = firstRow; row <= lastRow; ++row)
-        painter.fillRect(QRect(area.left(), CellRect(0, row).bottom() + 1, area.width() + LineWidth, LineWidth),
-                         lineColor);
+        painter.fillRect(
+            QRect(area.left(), CellRect(0, row).bottom() + 1, area.width() + LineWidth, LineWidth),
+            lineColor);
 
     const bool selectedShown =
         SelCol >= firstCol && SelCol <= lastCol && SelRow >= firstRow && SelRow <= lastRow;
@@ -326,11 +286,10 @@ void TJkStrGrid::paintEvent(QPaintEvent* event)
         positions.clear();
         for (int col = firstCol; col <= lastCol; ++col) {
             const QString& text = Cells[size_t(row) * size_t(Cols) + size_t(col)];
-            if (text.isEmpty())
-                continue;
-            if ((col == SelCol && row == SelRow) || !Glyphs.Append(text, CellRect(col, row).topLeft() +
-                                                                               QPointF(2, baseline),
-                                                                   indexes, positions)) {
+            if (text.isEmpty()) continue;
+            if ((col == SelCol && row == SelRow) ||
+                !Glyphs.Append(text, CellRect(col, row).topLeft() + QPointF(2, baseline), indexes,
+                               positions)) {
                 aside.push_back({col, row});
             }
         }
@@ -351,8 +310,7 @@ void TJkStrGrid::paintEvent(QPaintEvent* event)
                          Cells[size_t(cell.y()) * size_t(Cols) + size_t(cell.x())]);
     }
 
-    if (!OnDrawCell)
-        return;
+    if (!OnDrawCell) return;
     painter.save();
     for (int row = firstRow; row <= lastRow; ++row)
         for (int col = firstCol; col <= lastCol; ++col)
@@ -360,10 +318,8 @@ void TJkStrGrid::paintEvent(QPaintEvent* event)
     painter.restore();
 }
 
-void TJkStrGrid::TGlyphCache::Prepare(const QFont& font)
-{
-    if (Ready && font == Source)
-        return;
+void TJkStrGrid::TGlyphCache::Prepare(const QFont& font) {
+    if (Ready && font == Source) return;
     Source = font;
     Font = QRawFont::fromFont(font);
     Ascent = QFontMetricsF(font).ascent();
@@ -372,8 +328,7 @@ void TJkStrGrid::TGlyphCache::Prepare(const QFont& font)
 }
 
 bool TJkStrGrid::TGlyphCache::Append(const QString& text, QPointF origin, QList<quint32>& indexes,
-                                     QList<QPointF>& positions)
-{
+                                     QList<QPointF>& positions) {
     const qsizetype start = indexes.size();
     for (QChar c : text) {
         auto found = Known.find(c.unicode());
@@ -399,18 +354,15 @@ bool TJkStrGrid::TGlyphCache::Append(const QString& text, QPointF origin, QList<
     return true;
 }
 
-void TJkStrGrid::mousePressEvent(QMouseEvent* event)
-{
+void TJkStrGrid::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         const QPoint cell = CellAt(event->position().toPoint());
-        if (cell.x() >= 0)
-            SelectCell(cell.x(), cell.y());
+        if (cell.x() >= 0) SelectCell(cell.x(), cell.y());
     }
     QWidget::mousePressEvent(event);
 }
 
-bool TJkStrGrid::event(QEvent* event)
-{
+bool TJkStrGrid::event(QEvent* event) {
     // Tab belongs to the pane's key handler (it switches panes), not to focus moving.
     if (event->type() == QEvent::KeyPress) {
         auto* keyEvent = static_cast<QKeyEvent*>(event);
@@ -422,18 +374,14 @@ bool TJkStrGrid::event(QEvent* event)
     return QWidget::event(event);
 }
 
-void TJkStrGrid::keyPressEvent(QKeyEvent* event)
-{
+void TJkStrGrid::keyPressEvent(QKeyEvent* event) {
     event->accept();
     int key = PaneKeyOf(event->key());
     const Qt::KeyboardModifiers shift = PaneShiftOf(*event);
-    if (OnKeyDown)
-        OnKeyDown(this, key, shift);
-    if (key != 0)
-        MoveByKey(key, shift);
+    if (OnKeyDown) OnKeyDown(this, key, shift);
+    if (key != 0) MoveByKey(key, shift);
     // The characters of the key come after its key-down, as a typed character follows its key.
-    if (!OnKeyPress)
-        return;
+    if (!OnKeyPress) return;
     const QList<uint> characters = event->text().toUcs4();
     for (uint character : characters) {
         if (const std::optional<uint8_t> byte = Cp1252::FromUnicode(char32_t(character))) {
@@ -443,19 +391,16 @@ void TJkStrGrid::keyPressEvent(QKeyEvent* event)
     }
 }
 
-void TJkStrGrid::keyReleaseEvent(QKeyEvent* event)
-{
+void TJkStrGrid::keyReleaseEvent(QKeyEvent* event) {
     event->accept();
     // A held key repeats its key-down only; the one key-up comes when it is let go.
-    if (event->isAutoRepeat() || !OnKeyUp)
-        return;
+    if (event->isAutoRepeat() || !OnKeyUp) return;
     int key = PaneKeyOf(event->key());
     OnKeyUp(this, key, PaneShiftOf(*event));
 }
 
 // The grid's own moves; every one is asked through the select-cell veto.
-void TJkStrGrid::MoveByKey(int key, Qt::KeyboardModifiers shift)
-{
+void TJkStrGrid::MoveByKey(int key, Qt::KeyboardModifiers shift) {
     const int oldCol = SelCol;
     const int oldRow = SelRow;
     const bool ctrl = shift & Qt::ControlModifier;
@@ -463,28 +408,38 @@ void TJkStrGrid::MoveByKey(int key, Qt::KeyboardModifiers shift)
     int col = SelCol;
     int row = SelRow;
     switch (key) {
-    case PaneKey::Left: --col; break;
-    case PaneKey::Right: ++col; break;
-    case PaneKey::Up: --row; break;
-    case PaneKey::Down: ++row; break;
+    case PaneKey::Left:
+        --col;
+        break;
+    case PaneKey::Right:
+        ++col;
+        break;
+    case PaneKey::Up:
+        --row;
+        break;
+    case PaneKey::Down:
+        ++row;
+        break;
     case PaneKey::Home:
         col = 0;
-        if (ctrl)
-            row = 0;
+        if (ctrl) row = 0;
         break;
     case PaneKey::End:
         col = Cols - 1;
-        if (ctrl)
-            row = Rows - 1;
+        if (ctrl) row = Rows - 1;
         break;
-    case PaneKey::PageUp: row -= pageRows; break;
-    case PaneKey::PageDown: row += pageRows; break;
-    default: return;
+    case PaneKey::PageUp:
+        row -= pageRows;
+        break;
+    case PaneKey::PageDown:
+        row += pageRows;
+        break;
+    default:
+        return;
     }
     col = std::clamp(col, 0, std::max(0, Cols - 1));
     row = std::clamp(row, 0, std::max(0, Rows - 1));
-    if (col != SelCol || row != SelRow)
-        SelectCell(col, row);
+    if (col != SelCol || row != SelRow) SelectCell(col, row);
 
     // Left at the row start and Right at the row end continue on the neighbouring row.
     if (key == PaneKey::Left && oldCol == 0 && oldRow > 0)
@@ -501,46 +456,48 @@ struct TKeyPair {
 };
 
 constexpr TKeyPair KeyTable[] = {
-    {Qt::Key_Backspace, PaneKey::Backspace}, {Qt::Key_Tab, PaneKey::Tab},
-    {Qt::Key_Backtab, PaneKey::Tab},         {Qt::Key_Return, PaneKey::Enter},
-    {Qt::Key_Enter, PaneKey::Enter},         {Qt::Key_Shift, PaneKey::Shift},
-    {Qt::Key_Control, PaneKey::Control},     {Qt::Key_Alt, PaneKey::Alt},
-    {Qt::Key_Escape, PaneKey::Escape},       {Qt::Key_Space, PaneKey::Space},
-    {Qt::Key_PageUp, PaneKey::PageUp},       {Qt::Key_PageDown, PaneKey::PageDown},
-    {Qt::Key_End, PaneKey::End},             {Qt::Key_Home, PaneKey::Home},
-    {Qt::Key_Left, PaneKey::Left},           {Qt::Key_Up, PaneKey::Up},
-    {Qt::Key_Right, PaneKey::Right},         {Qt::Key_Down, PaneKey::Down},
-    {Qt::Key_Insert, PaneKey::Insert},       {Qt::Key_Delete, PaneKey::Delete},
+    {Qt::Key_Backspace, PaneKey::Backspace},
+    {Qt::Key_Tab, PaneKey::Tab},
+    {Qt::Key_Backtab, PaneKey::Tab},
+    {Qt::Key_Return, PaneKey::Enter},
+    {Qt::Key_Enter, PaneKey::Enter},
+    {Qt::Key_Shift, PaneKey::Shift},
+    {Qt::Key_Control, PaneKey::Control},
+    {Qt::Key_Alt, PaneKey::Alt},
+    {Qt::Key_Escape, PaneKey::Escape},
+    {Qt::Key_Space, PaneKey::Space},
+    {Qt::Key_PageUp, PaneKey::PageUp},
+    {Qt::Key_PageDown, PaneKey::PageDown},
+    {Qt::Key_End, PaneKey::End},
+    {Qt::Key_Home, PaneKey::Home},
+    {Qt::Key_Left, PaneKey::Left},
+    {Qt::Key_Up, PaneKey::Up},
+    {Qt::Key_Right, PaneKey::Right},
+    {Qt::Key_Down, PaneKey::Down},
+    {Qt::Key_Insert, PaneKey::Insert},
+    {Qt::Key_Delete, PaneKey::Delete},
 };
 
 } // namespace
 
-int PaneKeyOf(int qtKey)
-{
+int PaneKeyOf(int qtKey) {
     for (const TKeyPair& pair : KeyTable)
-        if (pair.Qt == qtKey)
-            return pair.Pane;
+        if (pair.Qt == qtKey) return pair.Pane;
     if ((qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) || (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z))
         return qtKey; // Qt numbers them by their characters, as the key numbers do
-    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24)
-        return PaneKey::F1 + (qtKey - Qt::Key_F1);
+    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24) return PaneKey::F1 + (qtKey - Qt::Key_F1);
     return PaneKey::Other;
 }
 
-int QtKeyOf(int paneKey)
-{
+int QtKeyOf(int paneKey) {
     for (const TKeyPair& pair : KeyTable)
-        if (pair.Pane == paneKey)
-            return pair.Qt;
-    if ((paneKey >= '0' && paneKey <= '9') || (paneKey >= 'A' && paneKey <= 'Z'))
-        return paneKey;
-    if (paneKey >= PaneKey::F1 && paneKey < PaneKey::F1 + 24)
-        return Qt::Key_F1 + (paneKey - PaneKey::F1);
+        if (pair.Pane == paneKey) return pair.Qt;
+    if ((paneKey >= '0' && paneKey <= '9') || (paneKey >= 'A' && paneKey <= 'Z')) return paneKey;
+    if (paneKey >= PaneKey::F1 && paneKey < PaneKey::F1 + 24) return Qt::Key_F1 + (paneKey - PaneKey::F1);
     return 0;
 }
 
-Qt::KeyboardModifiers PaneShiftOf(const QKeyEvent& event)
-{
+Qt::KeyboardModifiers PaneShiftOf(const QKeyEvent& event) {
     Qt::KeyboardModifiers shift = event.modifiers();
     // Qt reports the modifiers as they were before the event; the key itself changes them.
     if (event.key() == Qt::Key_Shift)
@@ -550,19 +507,15 @@ Qt::KeyboardModifiers PaneShiftOf(const QKeyEvent& event)
     return shift;
 }
 
-int PaneWidth(const TJkStrGrid* grid, int n)
-{
+int PaneWidth(const TJkStrGrid* grid, int n) {
     return n * grid->DefaultColWidth() + (n + 4) * grid->GridLineWidth();
 }
 
-int PaneHeight(const TJkStrGrid* grid, int n)
-{
+int PaneHeight(const TJkStrGrid* grid, int n) {
     return n * grid->DefaultRowHeight() + (n + 4) * grid->GridLineWidth();
 }
 
-void SetCellAndSlave(TJkStrGrid* grid, int col, int row)
-{
+void SetCellAndSlave(TJkStrGrid* grid, int col, int row) {
     grid->SetSelection(col, row);
-    if (TJkStrGrid* slave = grid->SlaveGrid(); slave && slave != grid)
-        slave->SetSelection(col, row);
+    if (TJkStrGrid* slave = grid->SlaveGrid(); slave && slave != grid) slave->SetSelection(col, row);
 }

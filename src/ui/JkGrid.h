@@ -19,8 +19,8 @@ class QPainter;
 // designed for. Letters and digits keep their character codes; F1..F24 count from 112.
 namespace PaneKey {
 inline constexpr int Backspace = 8, Tab = 9, Enter = 13, Shift = 16, Control = 17, Alt = 18, Escape = 27,
-                     Space = 32, PageUp = 33, PageDown = 34, End = 35, Home = 36, Left = 37, Up = 38, Right = 39,
-                     Down = 40, Insert = 45, Delete = 46, F1 = 112;
+                     Space = 32, PageUp = 33, PageDown = 34, End = 35, Home = 36, Left = 37, Up = 38,
+                     Right = 39, Down = 40, Insert = 45, Delete = 46, F1 = 112;
 inline constexpr int Other = 255; // a key without a number of its own
 } // namespace PaneKey
 
@@ -34,10 +34,10 @@ Qt::KeyboardModifiers PaneShiftOf(const QKeyEvent& event);
 // a draw-cell hook and a select-cell veto. A grid can drive a slave grid whose selection follows its own.
 class TJkStrGrid : public QWidget {
     Q_OBJECT
-public:
+  public:
     // Runs after the grid has drawn a cell; rect is the cell, background the colour it was filled with.
-    using TDrawCellHook =
-        std::function<void(TJkStrGrid* grid, int col, int row, const QRect& rect, QPainter& painter, bool selected)>;
+    using TDrawCellHook = std::function<void(TJkStrGrid* grid, int col, int row, const QRect& rect,
+                                             QPainter& painter, bool selected)>;
     // Asked before a cell is selected by the user or by SelectCell; false keeps the old cell.
     using TSelectCellHook = std::function<bool(TJkStrGrid* grid, int col, int row)>;
     // Key-down gets every key (a PaneKey number) first; setting key to 0 swallows it. Key-up likewise.
@@ -100,14 +100,14 @@ public:
 
     QSize sizeHint() const override;
 
-protected:
+  protected:
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
 
-private:
+  private:
     void Invalidate(const QRect& rect);
     void ResizeCells();
     void MoveByKey(int key, Qt::KeyboardModifiers shift);

@@ -9,16 +9,23 @@ class QScrollBar;
 
 // Scroll codes as the scroll notifications number them.
 enum TScrollCode : int {
-    scLineUp = 0, scLineDown = 1, scPageUp = 2, scPageDown = 3, scPosition = 4, scTrack = 5, scTop = 6,
-    scBottom = 7, scEndScroll = 8
+    scLineUp = 0,
+    scLineDown = 1,
+    scPageUp = 2,
+    scPageDown = 3,
+    scPosition = 4,
+    scTrack = 5,
+    scTop = 6,
+    scBottom = 7,
+    scEndScroll = 8
 };
 
-// A scroll bar with 32-bit position, range and page, in the numbering where Max is the last value of the range
-// and the thumb stops at Max - PageSize + 1. Every user action arrives as OnScroll(code, position), which may
-// change the position; "end scroll" (8) follows when the mouse button is released.
+// A scroll bar with 32-bit position, range and page, in the numbering where Max is the last value of the
+// range and the thumb stops at Max - PageSize + 1. Every user action arrives as OnScroll(code, position),
+// which may change the position; "end scroll" (8) follows when the mouse button is released.
 class TJkScrollBar : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit TJkScrollBar(QWidget* parent = nullptr);
 
     Qt::Orientation Kind() const { return KindValue; }
@@ -49,10 +56,10 @@ public:
     QScrollBar* Control() const { return Bar; }
     QSize sizeHint() const override;
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     class TBar;
     int32_t UpperLimit(int32_t min, int32_t pageSize, int32_t max) const;
     void SendToControl();

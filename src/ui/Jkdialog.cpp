@@ -63,7 +63,7 @@ const TButtonInfo ButtonTable[] = {
 
 // The message box form. Escape and the window's close box give the default button's result.
 class TMessageForm : public QDialog {
-public:
+  public:
     using QDialog::QDialog;
     int EscapeResult = mrCancel;
 

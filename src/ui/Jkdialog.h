@@ -29,7 +29,7 @@ int MulDivRound(int number, int numerator, int denominator);
 // panel reaches to the bar's right edge. Its height fits its font (at least the designed 19 pixels).
 class TJkStatusBar : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit TJkStatusBar(QWidget* parent = nullptr);
     void SetPanelWidths(const std::vector<int>& widths);
     int PanelCount() const;
@@ -40,11 +40,11 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
 
-private:
+  private:
     struct TPanel {
         int Width;
         QString Text;
@@ -96,7 +96,7 @@ extern std::function<void(int)> MessageHelpHook;
 // blocking; while it lives its owner is disabled and closing it from the window manager is refused.
 class TProgressBox : public QDialog {
     Q_OBJECT
-public:
+  public:
     TProgressBox(QWidget* owner, bool showCancel, bool useGauge, const QString& labelText,
                  const QString& caption);
     ~TProgressBox() override;
@@ -108,17 +108,17 @@ public:
     QProgressBar* Gauge() const { return GaugeCtl; }
     QPushButton* CancelButton() const { return CancelCtl; }
 
-public slots:
+  public slots:
     // Neither Escape nor any other path closes the box; the owner of the operation deletes it.
     void reject() override;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     // Refuses close requests for the owner window while the box lives.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     QPointer<QWidget> Owner; // the owner's top-level window, disabled while the box lives
     bool OwnerWasEnabled = false;
     QPointer<QWidget> OwnerFocus; // the owner's focus widget before it was disabled

@@ -23,14 +23,12 @@
 #include <algorithm>
 
 // The resources live in a static library; nothing would pull them into the program without this.
-static void InitResources()
-{
+static void InitResources() {
     Q_INIT_RESOURCE(niblo);
 }
 
 TFormMain::TFormMain(std::string firstArgument, QWidget* parent)
-    : QMainWindow(parent), FirstArgument(std::move(firstArgument))
-{
+    : QMainWindow(parent), FirstArgument(std::move(firstArgument)) {
     InitResources();
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(QString::fromLatin1(Engine::ProgramName));
@@ -44,16 +42,13 @@ TFormMain::TFormMain(std::string firstArgument, QWidget* parent)
     FormCreate();
 }
 
-TFormMain::~TFormMain()
-{
+TFormMain::~TFormMain() {
     delete Progress;
     Progress = nullptr;
-    if (Engine::Host == this)
-        Engine::Host = nullptr;
+    if (Engine::Host == this) Engine::Host = nullptr;
 }
 
-void TFormMain::FormCreate()
-{
+void TFormMain::FormCreate() {
     InstallHelp();
     ToolBarHeight = Panel1->height();
     // The toolbar glyphs were loaded with the buttons.
@@ -86,10 +81,8 @@ void TFormMain::FormCreate()
 void TFormMain::InstallHelp() {}
 void TFormMain::OfferToEmptyClipboard() {}
 
-void TFormMain::FormActivate()
-{
-    if (Activated)
-        return;
+void TFormMain::FormActivate() {
+    if (Activated) return;
     Activated = true;
     ReadSettings();
     // Qt's clipboard needs no registration of the binary format, so Clipboard1 always stays usable.
@@ -98,25 +91,20 @@ void TFormMain::FormActivate()
         QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(1); });
         return;
     }
-    if (!FirstArgument.empty())
-        Engine::OpenFile(FirstArgument, false);
+    if (!FirstArgument.empty()) Engine::OpenFile(FirstArgument, false);
 }
 
-void TFormMain::FormClose()
-{
-    if (Engine::FileBuffer)
-        Engine::FreeBuffer();
+void TFormMain::FormClose() {
+    if (Engine::FileBuffer) Engine::FreeBuffer();
     WriteSettings();
     OfferToEmptyClipboard();
 }
 
-void TFormMain::Exit1Click()
-{
+void TFormMain::Exit1Click() {
     close();
 }
 
-bool TFormMain::event(QEvent* event)
-{
+bool TFormMain::event(QEvent* event) {
     switch (event->type()) {
     case QEvent::StatusTip:
         ShowStatusMessage(static_cast<QStatusTipEvent*>(event)->tip());
@@ -130,16 +118,13 @@ bool TFormMain::event(QEvent* event)
     return QMainWindow::event(event);
 }
 
-void TFormMain::showEvent(QShowEvent* event)
-{
+void TFormMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     // Some window managers never activate the window; the start-up work must run anyway.
-    if (!Activated)
-        QMetaObject::invokeMethod(this, &TFormMain::FormActivate, Qt::QueuedConnection);
+    if (!Activated) QMetaObject::invokeMethod(this, &TFormMain::FormActivate, Qt::QueuedConnection);
 }
 
-void TFormMain::closeEvent(QCloseEvent* event)
-{
+void TFormMain::closeEvent(QCloseEvent* event) {
     // While a progress box runs the operation owns the buffer; the window stays.
     if (Progress || !Engine::ConfirmSave()) {
         event->ignore();
@@ -157,52 +142,44 @@ constexpr int BorderWidth = 1;
 constexpr int BorderHeight = 1;
 } // namespace
 
-static int MenuBarHeight(const QMainWindow* window)
-{
+static int MenuBarHeight(const QMainWindow* window) {
     const QMenuBar* bar = qobject_cast<const QMenuBar*>(window->menuWidget());
-    if (!bar || bar->isNativeMenuBar())
-        return 0;
+    if (!bar || bar->isNativeMenuBar()) return 0;
     return bar->sizeHint().height();
 }
 
-static int ScrollBarWidth(const QWidget* widget)
-{
+static int ScrollBarWidth(const QWidget* widget) {
     return widget->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
 }
 
-static int StripHeight(const QWidget* panel)
-{
+static int StripHeight(const QWidget* panel) {
     return panel->isHidden() ? 0 : panel->height();
 }
 
-int TFormMain::WindowWidthFor(int cols) const
-{
-    return 4 * BorderWidth + PaneWidth(JkStrGridText, cols) + PaneWidth(JkStrGridHex, cols) + ScrollBarWidth(this);
+int TFormMain::WindowWidthFor(int cols) const {
+    return 4 * BorderWidth + PaneWidth(JkStrGridText, cols) + PaneWidth(JkStrGridHex, cols) +
+           ScrollBarWidth(this);
 }
 
-int TFormMain::WindowHeightFor(int rows) const
-{
+int TFormMain::WindowHeightFor(int rows) const {
     return MenuBarHeight(this) + 2 * BorderHeight + StripHeight(Panel1) + StatusBar1->sizeHint().height() +
            PaneHeight(JkStrGridText, rows);
 }
 
-int TFormMain::ColsForWidth(int width) const
-{
+int TFormMain::ColsForWidth(int width) const {
     const int line = JkStrGridText->GridLineWidth();
     return (width - 4 * BorderWidth - ScrollBarWidth(this) - 4 * line) /
            (JkStrGridHex->DefaultColWidth() + JkStrGridText->DefaultColWidth() + 2 * line);
 }
 
-int TFormMain::RowsForHeight(int height) const
-{
+int TFormMain::RowsForHeight(int height) const {
     const int line = JkStrGridText->GridLineWidth();
     return (height - MenuBarHeight(this) - 2 * BorderHeight - StripHeight(Panel1) -
             StatusBar1->sizeHint().height() - 4 * line) /
            (line + JkStrGridText->DefaultRowHeight());
 }
 
-void TFormMain::SetPaneDimensions(int cols, int rows)
-{
+void TFormMain::SetPaneDimensions(int cols, int rows) {
     const bool wasResizing = Resizing;
     Resizing = true;
     for (TJkStrGrid* pane : {JkStrGridText, JkStrGridHex}) {
@@ -214,8 +191,7 @@ void TFormMain::SetPaneDimensions(int cols, int rows)
     const QSize wanted(WindowWidthFor(cols), WindowHeightFor(rows));
     // A maximised or full-screen window keeps its size; only a differing size is asked for, so the
     // resize event that answers it finds nothing more to do.
-    if (!isMaximized() && !isFullScreen() && size() != wanted)
-        resize(wanted);
+    if (!isMaximized() && !isFullScreen() && size() != wanted) resize(wanted);
     ScrollBar1->setGeometry(JkStrGridHex->x() + JkStrGridHex->width() + BorderWidth, ScrollBar1->y(),
                             ScrollBarWidth(this), JkStrGridText->height() - 1);
     LayoutChildren();
@@ -236,30 +212,25 @@ void TFormMain::SetPaneDimensions(int cols, int rows)
     Resizing = wasResizing;
 }
 
-void TFormMain::LayoutChildren()
-{
+void TFormMain::LayoutChildren() {
     Panel1->setGeometry(0, 0, Client->width(), StripHeight(Panel1));
     const int statusHeight = StatusBar1->sizeHint().height();
     StatusBar1->setGeometry(0, Client->height() - statusHeight, Client->width(), statusHeight);
 }
 
-void TFormMain::resizeEvent(QResizeEvent* event)
-{
+void TFormMain::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     LayoutChildren();
-    if (!Resizing)
-        FormResize();
+    if (!Resizing) FormResize();
 }
 
-void TFormMain::FormResize()
-{
+void TFormMain::FormResize() {
     const int cols = std::max(ColsForWidth(width()), 10);
     const int rows = std::max(RowsForHeight(height()), 10);
     SetPaneDimensions(cols, rows);
 }
 
-void TFormMain::ApplyFontSize(int size)
-{
+void TFormMain::ApplyFontSize(int size) {
     for (TJkStrGrid* pane : {JkStrGridText, JkStrGridHex})
         pane->SetFontSize(size);
     const QFontMetrics metrics(JkStrGridText->PaneFont());
@@ -285,15 +256,13 @@ void TFormMain::ApplyFontSize(int size)
     SetPaneDimensions(Engine::Cols, Engine::Rows);
 }
 
-void TFormMain::ApplyFontName(const QString& name)
-{
+void TFormMain::ApplyFontName(const QString& name) {
     for (TJkStrGrid* pane : {JkStrGridText, JkStrGridHex})
         pane->SetFontName(name.left(255));
     ApplyFontSize(JkStrGridHex->FontSize());
 }
 
-void TFormMain::SetToolBarHidden(bool hidden)
-{
+void TFormMain::SetToolBarHidden(bool hidden) {
     Panel1->setHidden(hidden);
     Panel1->resize(Panel1->width(), hidden ? 0 : ToolBarHeight);
     const int strip = StripHeight(Panel1);
@@ -304,88 +273,73 @@ void TFormMain::SetToolBarHidden(bool hidden)
 }
 
 // Messages, busy indicator and progress box.
-int TFormMain::ShowInfo(const std::string& text)
-{
+int TFormMain::ShowInfo(const std::string& text) {
     return ::ShowInfo(QString::fromStdString(text));
 }
 
-int TFormMain::ShowError(const std::string& text)
-{
+int TFormMain::ShowError(const std::string& text) {
     return ::ShowError(QString::fromStdString(text));
 }
 
-int TFormMain::AskYesNo(const std::string& text)
-{
+int TFormMain::AskYesNo(const std::string& text) {
     return ::AskYesNo(QString::fromStdString(text));
 }
 
-int TFormMain::AskYesNoCancel(const std::string& text)
-{
+int TFormMain::AskYesNoCancel(const std::string& text) {
     return ::AskYesNoCancel(QString::fromStdString(text));
 }
 
-void TFormMain::BusyOn(const std::string& text)
-{
+void TFormMain::BusyOn(const std::string& text) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     ShowStatusMessage(QString::fromStdString(text));
     // Repaint only: a queued key would act on half-changed state.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-void TFormMain::BusyOff()
-{
+void TFormMain::BusyOff() {
     QApplication::restoreOverrideCursor();
     ShowStatusMessage(QString());
 }
 
-void TFormMain::ProgressOpen(const std::string& caption, const std::string& label)
-{
+void TFormMain::ProgressOpen(const std::string& caption, const std::string& label) {
     delete Progress;
-    Progress = new TProgressBox(this, true, true, QString::fromStdString(label), QString::fromStdString(caption));
+    Progress =
+        new TProgressBox(this, true, true, QString::fromStdString(label), QString::fromStdString(caption));
 }
 
-bool TFormMain::SetProgress(int64_t done, int64_t total, int step)
-{
+bool TFormMain::SetProgress(int64_t done, int64_t total, int step) {
     return Progress && ::SetProgress(Progress, done, total, step);
 }
 
-void TFormMain::SetProgressText(const std::string& text, int every)
-{
-    if (Progress)
-        ::SetProgressText(Progress, QString::fromStdString(text), every);
+void TFormMain::SetProgressText(const std::string& text, int every) {
+    if (Progress) ::SetProgressText(Progress, QString::fromStdString(text), every);
 }
 
-void TFormMain::EnableCancel(bool on)
-{
-    if (Progress)
-        ::EnableCancel(Progress, on);
+void TFormMain::EnableCancel(bool on) {
+    if (Progress) ::EnableCancel(Progress, on);
 }
 
-bool TFormMain::Cancelled()
-{
+bool TFormMain::Cancelled() {
     return Progress && Progress->Cancelled;
 }
 
-void TFormMain::ProgressClose()
-{
+void TFormMain::ProgressClose() {
     delete Progress;
     Progress = nullptr;
 }
 
-void TFormMain::SetCaption(const std::string& caption)
-{
+void TFormMain::SetCaption(const std::string& caption) {
     setWindowTitle(QString::fromStdString(caption));
 }
 
-std::optional<std::string> TFormMain::ChooseFile(TFileDialogMode mode, const std::string& title, std::string& dir,
-                                                 const std::string& masks, const std::string& favouritesSection)
-{
+std::optional<std::string> TFormMain::ChooseFile(TFileDialogMode mode, const std::string& title,
+                                                 std::string& dir, const std::string& masks,
+                                                 const std::string& favouritesSection) {
     QString directory = QString::fromStdString(dir);
     const std::optional<QString> chosen =
         ::ChooseFile(this, mode, QString::fromStdString(title), directory, QString::fromStdString(masks),
                      QString::fromStdString(favouritesSection));
-    if (!chosen)
-        return std::nullopt;
+    if (!chosen) return std::nullopt;
     dir = directory.toStdString();
     return chosen->toStdString();
 }

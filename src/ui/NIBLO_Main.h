@@ -24,7 +24,7 @@ class TMRUFiles;
 // engine's host: every message, progress, status and pane request of the engine lands here.
 class TFormMain : public QMainWindow, public TEngineHost {
     Q_OBJECT
-public:
+  public:
     // firstArgument: the first command-line argument (UTF-8), opened at the first activation unless empty.
     explicit TFormMain(std::string firstArgument = {}, QWidget* parent = nullptr);
     ~TFormMain() override;
@@ -133,18 +133,19 @@ public:
     void SetCommandsEnabled(std::span<const TCommand> commands, bool on) override;
     void DisableFileCommands() override;
     std::optional<std::string> ChooseFile(TFileDialogMode mode, const std::string& title, std::string& dir,
-                                          const std::string& masks, const std::string& favouritesSection) override;
+                                          const std::string& masks,
+                                          const std::string& favouritesSection) override;
     void AddRecentFile(const std::string& path) override;
 
     TProgressBox* ProgressBox() const { return Progress; }
 
-protected:
+  protected:
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     // Creation (NIBLO_MainMenu.cpp builds the menu and the toolbar strip).
     void FormCreate();
     void CreateMenu();

@@ -21,48 +21,42 @@ using namespace Engine;
 
 namespace {
 
-bool IsNavigationKey(int key)
-{
+bool IsNavigationKey(int key) {
     return key >= PaneKey::PageUp && key <= PaneKey::Down;
 }
 
 // The keys that move towards the end of the file extend a block at its end.
-bool IsForwardKey(int key)
-{
+bool IsForwardKey(int key) {
     return key == PaneKey::PageDown || key == PaneKey::End || key == PaneKey::Right || key == PaneKey::Down;
 }
 
 } // namespace
 
-void TFormMain::SetCursorCol(int32_t col)
-{
+void TFormMain::SetCursorCol(int32_t col) {
     TJkStrGrid* pane = ActivePane();
     // The select-cell handler sets the cursor when it accepts; a refused cell leaves it where it was.
     pane->SelectCell(col, pane->Row());
     UpdateStatus();
 }
 
-void TFormMain::SetCursorCell(int32_t col, int32_t row)
-{
+void TFormMain::SetCursorCell(int32_t col, int32_t row) {
     Engine::SetCursorCell(col, row);
 }
 
-void TFormMain::DropPendingDigit()
-{
-    if (JkStrGridHex->Cell(CursorCol, CursorRow).size() != 1)
-        return;
+void TFormMain::DropPendingDigit() {
+    if (JkStrGridHex->Cell(CursorCol, CursorRow).size() != 1) return;
     const int32_t address = CurrentAddress();
     JkStrGridHex->SetCell(CursorCol, CursorRow,
                           FileOpen && address >= 1 && address <= FileSize ? HexCellText(ReadByte(address))
                                                                           : QStringLiteral("  "));
 }
 
-void TFormMain::JkStrGridTextKeyDown(TJkStrGrid* sender, int& key, Qt::KeyboardModifiers shift)
-{
+void TFormMain::JkStrGridTextKeyDown(TJkStrGrid* sender, int& key, Qt::KeyboardModifiers shift) {
     HeldModifiers = shift;
     // An empty file (or none) has no cell to move to and no byte to mark or delete.
     if (!FileOpen || FileSize == 0) {
-        if (key == PaneKey::Escape && sender == JkStrGridHex && sender->Cell(sender->Col(), sender->Row()).size() == 1)
+        if (key == PaneKey::Escape && sender == JkStrGridHex &&
+            sender->Cell(sender->Col(), sender->Row()).size() == 1)
             sender->SetCell(sender->Col(), sender->Row(), QStringLiteral("  "));
         else if (key == PaneKey::Tab) {
             ModusText1Click();
@@ -96,13 +90,11 @@ void TFormMain::JkStrGridTextKeyDown(TJkStrGrid* sender, int& key, Qt::KeyboardM
         } else if (BottomAddress == FileSize) {
             // The next row may end left of the cursor's column: go to the last byte instead.
             const TCell last = AddressToCell(FileSize);
-            if (last.Row == CursorRow + 1 && CursorCol > last.Col)
-                SetCursorCell(last.Col, last.Row);
+            if (last.Row == CursorRow + 1 && CursorCol > last.Col) SetCursorCell(last.Col, last.Row);
         }
         break;
     case PaneKey::Up:
-        if (CursorRow == 0 && TopAddress > Cols)
-            ScrollRowUp();
+        if (CursorRow == 0 && TopAddress > Cols) ScrollRowUp();
         break;
     case PaneKey::Right:
         if (CursorCol == Cols - 1 && CursorRow == Rows - 1 && BottomAddress < FileSize) {
@@ -155,8 +147,7 @@ void TFormMain::JkStrGridTextKeyDown(TJkStrGrid* sender, int& key, Qt::KeyboardM
         }
         break;
     case PaneKey::Escape:
-        if (sender == JkStrGridHex)
-            DropPendingDigit();
+        if (sender == JkStrGridHex) DropPendingDigit();
         break;
     // The deletion leaves the cursor where it is; its panels must show the byte that moved under it.
     case PaneKey::Delete:
@@ -176,28 +167,21 @@ void TFormMain::JkStrGridTextKeyDown(TJkStrGrid* sender, int& key, Qt::KeyboardM
     SyntheticKey = false;
 }
 
-void TFormMain::JkStrGridTextKeyUp(TJkStrGrid*, int& key, Qt::KeyboardModifiers shift)
-{
+void TFormMain::JkStrGridTextKeyUp(TJkStrGrid*, int& key, Qt::KeyboardModifiers shift) {
     HeldModifiers = shift;
-    if (!FileOpen || FileSize == 0 || !(shift & Qt::ShiftModifier))
-        return;
+    if (!FileOpen || FileSize == 0 || !(shift & Qt::ShiftModifier)) return;
     // After the move: the block grows or shrinks to the cursor's new byte.
-    if (IsNavigationKey(key))
-        MarkBlock(true, IsForwardKey(key));
+    if (IsNavigationKey(key)) MarkBlock(true, IsForwardKey(key));
 }
 
-void TFormMain::JkStrGridTextKeyPress(TJkStrGrid* sender, uint8_t& key)
-{
-    if (!FileOpen)
-        return;
+void TFormMain::JkStrGridTextKeyPress(TJkStrGrid* sender, uint8_t& key) {
+    if (!FileOpen) return;
     if (sender == JkStrGridText) {
         // Control characters act through their keys in key-down.
-        if (key >= 32)
-            TypeByte(key);
+        if (key >= 32) TypeByte(key);
         return;
     }
-    if (!IsHexDigit(char(key)))
-        return;
+    if (!IsHexDigit(char(key))) return;
     const int digit = HexDigitValue(char(key));
     const QString cell = sender->Cell(sender->Col(), sender->Row());
     if (cell.size() == 1) {
@@ -208,24 +192,22 @@ void TFormMain::JkStrGridTextKeyPress(TJkStrGrid* sender, uint8_t& key)
     }
 }
 
-void TFormMain::JkStrGridTextSelectCell(TJkStrGrid* sender, int col, int row, bool& canSelect)
-{
+void TFormMain::JkStrGridTextSelectCell(TJkStrGrid* sender, int col, int row, bool& canSelect) {
     // Cells past the end of the file are never selected (in an empty file none is).
     if (!FileOpen || int64_t(TopAddress) + int64_t(row) * Cols + col > FileSize) {
         canSelect = false;
         return;
     }
-    if (sender == JkStrGridHex)
-        DropPendingDigit();
+    if (sender == JkStrGridHex) DropPendingDigit();
     CursorCol = col;
     CursorRow = row;
     UpdateStatus();
 }
 
-void TFormMain::TypeByte(uint8_t b)
-{
+void TFormMain::TypeByte(uint8_t b) {
     const int32_t a = CurrentAddress();
-    JkStrGridText->SetCell(CursorCol, CursorRow, GlyphCellText(DisplayChar(b), JkStrGridText->UsesOemGlyphs()));
+    JkStrGridText->SetCell(CursorCol, CursorRow,
+                           GlyphCellText(DisplayChar(b), JkStrGridText->UsesOemGlyphs()));
     JkStrGridHex->SetCell(CursorCol, CursorRow, HexCellText(b));
     if (FileSize == 0) {
         WriteByte(1, b);
@@ -237,35 +219,29 @@ void TFormMain::TypeByte(uint8_t b)
         const bool inserted = InsertByteAtCursor(b);
         RefreshPanes(CursorCol, CursorRow);
         // Without memory the file, the cursor, the block and Modified all stay as they were.
-        if (!inserted)
-            return;
+        if (!inserted) return;
     }
     // The character panel and the scroll range show the new byte even where the cursor cannot move on.
     UpdateStatus();
     PostPaneKey(PaneKey::Right);
     Modified = true;
-    if (!OverwriteMode)
-        DropBlockIfAffected(a);
+    if (!OverwriteMode) DropBlockIfAffected(a);
 }
 
-void TFormMain::ScrollRowDown()
-{
+void TFormMain::ScrollRowDown() {
     TopAddress += Cols;
     ShowAddress(TopAddress, false, false);
-    if (CurrentAddress() > FileSize)
-        SetCursorCol(FileSize - TopAddress - CursorRow * Cols);
+    if (CurrentAddress() > FileSize) SetCursorCol(FileSize - TopAddress - CursorRow * Cols);
     UpdateStatus();
 }
 
-void TFormMain::ScrollRowUp()
-{
+void TFormMain::ScrollRowUp() {
     TopAddress -= Cols;
     ShowAddress(TopAddress, false, false);
     UpdateStatus();
 }
 
-void TFormMain::ModusText1Click()
-{
+void TFormMain::ModusText1Click() {
     // A waiting first digit belongs to the hex pane's typing; it does not survive a change of pane.
     DropPendingDigit();
     TextMode = !TextMode;
@@ -273,22 +249,19 @@ void TFormMain::ModusText1Click()
     ArrangePanes();
 }
 
-void TFormMain::ModusOverwrite1Click()
-{
+void TFormMain::ModusOverwrite1Click() {
     OverwriteMode = !OverwriteMode;
     Action(TCommand::ModusOverwrite1)->setChecked(OverwriteMode);
     StatusBar1->SetPanelText(2, QString::fromLatin1(OverwriteMode ? Texts::Overwrite : Texts::Insert));
 }
 
-void TFormMain::SendPaneKey(int key)
-{
+void TFormMain::SendPaneKey(int key) {
     SyntheticKey = true;
     QKeyEvent event(QEvent::KeyPress, QtKeyOf(key), HeldModifiers);
     QCoreApplication::sendEvent(ActivePane(), &event);
 }
 
-void TFormMain::PostPaneKey(int key)
-{
+void TFormMain::PostPaneKey(int key) {
     SyntheticKey = true;
     QCoreApplication::postEvent(ActivePane(), new QKeyEvent(QEvent::KeyPress, QtKeyOf(key), HeldModifiers));
 }

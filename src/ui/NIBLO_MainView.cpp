@@ -17,20 +17,17 @@
 namespace {
 
 // The colour of panes that take no input, as the system draws inactive borders.
-QColor InactiveColor(const QWidget* widget)
-{
+QColor InactiveColor(const QWidget* widget) {
     return widget->palette().color(QPalette::Active, QPalette::Button);
 }
 
-QColor ActiveColor(const QWidget* widget)
-{
+QColor ActiveColor(const QWidget* widget) {
     return widget->palette().color(QPalette::Active, QPalette::Base);
 }
 
 } // namespace
 
-void TFormMain::CreatePanes()
-{
+void TFormMain::CreatePanes() {
     JkStrGridText = new TJkStrGrid(Client);
     JkStrGridText->setObjectName(QStringLiteral("JkStrGridText"));
     JkStrGridText->setProperty("helpContext", 39);
@@ -53,7 +50,9 @@ void TFormMain::CreatePanes()
     JkStrGridText->SetSlaveGrid(JkStrGridHex);
     for (TJkStrGrid* pane : {JkStrGridText, JkStrGridHex}) {
         pane->OnDrawCell = [this](TJkStrGrid* grid, int col, int row, const QRect& rect, QPainter& painter,
-                                  bool selected) { JkStrGridDrawCell(grid, col, row, rect, painter, selected); };
+                                  bool selected) {
+            JkStrGridDrawCell(grid, col, row, rect, painter, selected);
+        };
         pane->OnSelectCell = [this](TJkStrGrid* grid, int col, int row) {
             bool canSelect = true;
             JkStrGridTextSelectCell(grid, col, row, canSelect);
@@ -74,20 +73,16 @@ void TFormMain::CreatePanes()
     StatusBar1->SetPanelWidths({115, 78, 55, 500});
 }
 
-TJkStrGrid* TFormMain::ActivePane() const
-{
+TJkStrGrid* TFormMain::ActivePane() const {
     return Engine::TextMode ? JkStrGridText : JkStrGridHex;
 }
 
-uint8_t TFormMain::DisplayChar(uint8_t byte)
-{
+uint8_t TFormMain::DisplayChar(uint8_t byte) {
     return byte == 0 ? 176 : byte;
 }
 
-void TFormMain::RefreshPane(TJkStrGrid* pane, int32_t col, int32_t row)
-{
-    if (!Engine::FileOpen || !Engine::FileBuffer)
-        return;
+void TFormMain::RefreshPane(TJkStrGrid* pane, int32_t col, int32_t row) {
+    if (!Engine::FileOpen || !Engine::FileBuffer) return;
     const bool textPane = pane == JkStrGridText;
     const bool oem = pane->UsesOemGlyphs();
     const QString blank = textPane ? QString() : QStringLiteral("  ");
@@ -106,36 +101,30 @@ void TFormMain::RefreshPane(TJkStrGrid* pane, int32_t col, int32_t row)
     pane->EndUpdate();
 }
 
-void TFormMain::RefreshPanes(int32_t col, int32_t row)
-{
+void TFormMain::RefreshPanes(int32_t col, int32_t row) {
     RefreshPane(JkStrGridText, col, row);
     RefreshPane(JkStrGridHex, col, row);
 }
 
-void TFormMain::SelectCell(int32_t col, int32_t row)
-{
+void TFormMain::SelectCell(int32_t col, int32_t row) {
     SetCellAndSlave(ActivePane(), col, row);
 }
 
-void TFormMain::ClearPanes()
-{
+void TFormMain::ClearPanes() {
     JkStrGridText->ClearCells();
     JkStrGridHex->ClearCells();
 }
 
-void TFormMain::RepaintPanes()
-{
+void TFormMain::RepaintPanes() {
     JkStrGridText->update();
     JkStrGridHex->update();
 }
 
-void TFormMain::SetScrollBarEnabled(bool on)
-{
+void TFormMain::SetScrollBarEnabled(bool on) {
     ScrollBar1->setEnabled(on);
 }
 
-void TFormMain::ArrangePanes()
-{
+void TFormMain::ArrangePanes() {
     JkStrGridText->SetSlaveGrid(nullptr);
     JkStrGridHex->SetSlaveGrid(nullptr);
     TJkStrGrid* active = ActivePane();
@@ -151,23 +140,19 @@ void TFormMain::ArrangePanes()
 }
 
 void TFormMain::JkStrGridDrawCell(TJkStrGrid* grid, int col, int row, const QRect& rect, QPainter& painter,
-                                  bool selected)
-{
-    if (!Engine::FileOpen || Engine::BlockBegin == 0 || Engine::BlockEnd == 0)
-        return;
+                                  bool selected) {
+    if (!Engine::FileOpen || Engine::BlockBegin == 0 || Engine::BlockEnd == 0) return;
     const int64_t address = int64_t(Engine::TopAddress) + int64_t(row) * Engine::Cols + col;
-    if (address < Engine::BlockBegin || address > Engine::BlockEnd)
-        return;
-    const QColor background = selected ? grid->palette().color(QPalette::Active, QPalette::Highlight)
-                                       : grid->BackgroundColor();
+    if (address < Engine::BlockBegin || address > Engine::BlockEnd) return;
+    const QColor background =
+        selected ? grid->palette().color(QPalette::Active, QPalette::Highlight) : grid->BackgroundColor();
     painter.fillRect(rect, background);
     painter.setPen(ColorBlock);
     painter.drawText(rect.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
                      grid->Cell(col, row));
 }
 
-void TFormMain::UpdateStatus()
-{
+void TFormMain::UpdateStatus() {
     if (!Engine::FileOpen || Engine::FileSize == 0 || !Engine::FileBuffer) {
         StatusBar1->SetPanelText(0, QString());
         StatusBar1->SetPanelText(1, QString());
@@ -179,29 +164,26 @@ void TFormMain::UpdateStatus()
     StatusBar1->SetPanelText(
         0, QString::fromStdString(FormatText(Engine::TextMode ? Texts::AdrDec : Texts::AdrHex, {shown})));
     // A cursor past the last byte (insert position) has no byte to show.
-    StatusBar1->SetPanelText(1, address >= 1 && address <= Engine::FileSize
-                                    ? QString::fromStdString(
-                                          FormatText(Texts::CharDec, {int64_t(Engine::ReadByte(address))}))
-                                    : QString());
+    StatusBar1->SetPanelText(
+        1, address >= 1 && address <= Engine::FileSize
+               ? QString::fromStdString(FormatText(Texts::CharDec, {int64_t(Engine::ReadByte(address))}))
+               : QString());
     ScrollBar1->SetParams(address, 1, Engine::PageBytes, Engine::FileSize);
 }
 
-void TFormMain::ShowStatusMessage(const QString& text)
-{
+void TFormMain::ShowStatusMessage(const QString& text) {
     const int limit = RemainingPanelWidth(StatusBar1, 3) - 10;
     StatusBar1->SetPanelText(3, FitText(text, QFontMetrics(StatusBar1->font()), limit));
 }
 
-void TFormMain::ScrollBar1Scroll(int code, int32_t& position)
-{
+void TFormMain::ScrollBar1Scroll(int code, int32_t& position) {
     // The panes do not follow the thumb or a held arrow; the view is rebuilt once when the scroll ends.
     if (code != scEndScroll) {
         ShowStatusMessage(QString::fromLatin1(Texts::Scrolling));
         return;
     }
     ShowStatusMessage(QString());
-    if (!Engine::FileOpen || Engine::FileSize == 0)
-        return;
+    if (!Engine::FileOpen || Engine::FileSize == 0) return;
     const int32_t p = position;
     if (int64_t(p) >= int64_t(Engine::FileSize) - Engine::PageBytes + 1) {
         Engine::GoToEnd();

@@ -15,9 +15,9 @@ TEST(HexText, BytesToHexSpacedAndUnspaced) {
 TEST(HexText, HexToBytesReadsPairsFromTheStart) {
     EXPECT_EQ(HexToBytes("F7D0F7D2B937", false), "\xF7\xD0\xF7\xD2\xB9\x37");
     EXPECT_EQ(HexToBytes("41 42", true), "AB");
-    EXPECT_EQ(HexToBytes("4G", true), "\x4F");     // an invalid digit counts as 15
-    EXPECT_EQ(HexToBytes("41 4", true), "A");      // trailing odd character ignored
-    EXPECT_EQ(HexToBytes("41x42", true), "AB");    // the separator is not looked at
+    EXPECT_EQ(HexToBytes("4G", true), "\x4F");  // an invalid digit counts as 15
+    EXPECT_EQ(HexToBytes("41 4", true), "A");   // trailing odd character ignored
+    EXPECT_EQ(HexToBytes("41x42", true), "AB"); // the separator is not looked at
     EXPECT_EQ(HexToBytes("ab", false), "\xAB");
     EXPECT_EQ(HexToBytes("", true), "");
     for (int b = 0; b < 256; ++b) {
@@ -32,11 +32,21 @@ TEST(HexText, IsHexText) {
         bool Spaced;
         bool Expected;
     };
-    for (const TCase& c : {TCase{"", true, false}, {"", false, false}, {"2E", true, true}, {"2e", true, true},
-                           {"2E ", true, false}, {" 2E", true, false}, {"2E  41", true, false},
-                           {"2E4", true, false}, {"12A34", true, true}, {"00 FF 7F", true, true},
-                           {"0D0A", true, false}, {"0D0A", false, true}, {"0D 0A", false, false},
-                           {"0G", false, false}, {"abc", false, false}})
+    for (const TCase& c : {TCase{"", true, false},
+                           {"", false, false},
+                           {"2E", true, true},
+                           {"2e", true, true},
+                           {"2E ", true, false},
+                           {" 2E", true, false},
+                           {"2E  41", true, false},
+                           {"2E4", true, false},
+                           {"12A34", true, true},
+                           {"00 FF 7F", true, true},
+                           {"0D0A", true, false},
+                           {"0D0A", false, true},
+                           {"0D 0A", false, false},
+                           {"0G", false, false},
+                           {"abc", false, false}})
         EXPECT_EQ(IsHexText(c.Text, c.Spaced), c.Expected) << '"' << c.Text << "\" spaced " << c.Spaced;
 }
 
@@ -59,7 +69,7 @@ TEST(Cp1252, EveryByteHasACharacterAndBack) {
     EXPECT_EQ(Cp1252::ToUnicode(0x9F), U'\u0178');
     EXPECT_EQ(Cp1252::ToUnicode(0xE9), U'\u00E9');
     EXPECT_EQ(Cp1252::FromUnicode(U'\u2122'), 0x99);
-    EXPECT_FALSE(Cp1252::FromUnicode(U'\u0100'));  // no byte for it
+    EXPECT_FALSE(Cp1252::FromUnicode(U'\u0100')); // no byte for it
     EXPECT_FALSE(Cp1252::FromUnicode(U'\u20AD'));
     EXPECT_FALSE(Cp1252::FromUnicode(U'\U0001F600'));
 }

@@ -13,7 +13,7 @@ namespace {
 using Strings = std::vector<std::string>;
 
 class IniFileTest : public ::testing::Test {
-protected:
+  protected:
     std::string Put(const std::string& contents, const std::string& name = "niblo.ini") {
         return Dir.Write(name, std::vector<uint8_t>(contents.begin(), contents.end()));
     }
@@ -67,9 +67,20 @@ TEST_F(IniFileTest, IntegersAndBooleans) {
         const char* Key;
         int32_t Expected;
     };
-    for (const TCase& c : {TCase{"hex", 32}, {"dollar", 31}, {"prefix", -9}, {"neg", -17}, {"plus", 5},
-                           {"junk", -9}, {"empty", -9}, {"missing", -9}, {"big", -9},
-                           {"small", INT32_MIN}, {"allbits", -1}, {"wide", -9}, {"bad", -9}, {"spaced", 7}})
+    for (const TCase& c : {TCase{"hex", 32},
+                           {"dollar", 31},
+                           {"prefix", -9},
+                           {"neg", -17},
+                           {"plus", 5},
+                           {"junk", -9},
+                           {"empty", -9},
+                           {"missing", -9},
+                           {"big", -9},
+                           {"small", INT32_MIN},
+                           {"allbits", -1},
+                           {"wide", -9},
+                           {"bad", -9},
+                           {"spaced", 7}})
         EXPECT_EQ(ini.ReadInteger("n", c.Key, -9), c.Expected) << c.Key;
     EXPECT_TRUE(ini.ReadBool("n", "t", false));
     EXPECT_FALSE(ini.ReadBool("n", "f", true));
@@ -105,7 +116,8 @@ TEST_F(IniFileTest, HandEditedJunkIsSkippedOnReadingAndKeptOnWriting) {
     junk += "more";
     const std::string hugeLine(1 << 20, 'z');
     const std::string original = "; a comment\nstray line before any section\n[Options]\n" + junk +
-                                 "\nno equals sign here\n" + hugeLine + "\nCols=25\n=orphan value\n"
+                                 "\nno equals sign here\n" + hugeLine +
+                                 "\nCols=25\n=orphan value\n"
                                  "[broken section\nRows = 30 \n[Options]\nFont=Courier\n";
     const std::string path = Put(original);
     TIniFile ini(path);
@@ -206,7 +218,8 @@ TEST_F(IniFileTest, SectionValuesLeaveOutEmptyValuesAndKeysAreBounded) {
 
     // 1000 keys of 9 characters: only as many as fit the 8192-byte list, in file order.
     std::string many = "[m]\n";
-    for (int i = 0; i < 1000; ++i) many += "key" + std::to_string(100000 + i) + "=v\n";
+    for (int i = 0; i < 1000; ++i)
+        many += "key" + std::to_string(100000 + i) + "=v\n";
     Put(many);
     const Strings keys = ini.ReadSectionKeys("m");
     ASSERT_EQ(keys.size(), 819u); // 819 * 10 + 1 <= 8192

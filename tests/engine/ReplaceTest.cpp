@@ -25,7 +25,9 @@ namespace {
 using TBytes = std::vector<uint8_t>;
 using R = TReplaceDialogResult;
 
-TBytes B(const std::string& text) { return TBytes(text.begin(), text.end()); }
+TBytes B(const std::string& text) {
+    return TBytes(text.begin(), text.end());
+}
 
 const TBytes PatchFrom = {0xF7, 0xD0, 0xF7, 0xD2, 0xB9, 0x37};
 const TBytes PatchTo = {0xF7, 0xD0, 0xF7, 0xD2, 0xB9, 0x7E};
@@ -45,9 +47,9 @@ bool NaiveMatch(const uint8_t* window, const TBytes& pattern) {
 struct TModel {
     TBytes Bytes;
     int32_t Count = 0;
-    int32_t First = 0;  // where the first replacement stands afterwards
-    int32_t LastAt = 0; // where the last one stands
-    TBytes LastHit;     // the bytes the last replaced hit held
+    int32_t First = 0;         // where the first replacement stands afterwards
+    int32_t LastAt = 0;        // where the last one stands
+    TBytes LastHit;            // the bytes the last replaced hit held
     std::vector<int32_t> Hits; // addresses in the original file
 };
 
@@ -75,7 +77,9 @@ TModel NaiveReplaceAll(const TBytes& file, int32_t start, int32_t limit = INT32_
     return m;
 }
 
-std::string Replaced(int64_t count) { return FormatText(Texts::OccurencesReplaced, {count}); }
+std::string Replaced(int64_t count) {
+    return FormatText(Texts::OccurencesReplaced, {count});
+}
 
 class ReplaceTest : public TEngineTest {
   protected:
@@ -87,7 +91,8 @@ class ReplaceTest : public TEngineTest {
         AvailableMemoryHook = nullptr;
         TEngineTest::TearDown();
     }
-    void Request(const TBytes& pattern, const TBytes& replacement, bool caseSensitive = true, bool joker = false) {
+    void Request(const TBytes& pattern, const TBytes& replacement, bool caseSensitive = true,
+                 bool joker = false) {
         SearchRequest.Pattern = pattern;
         SearchRequest.Replacement = replacement;
         SearchRequest.CaseSensitive = caseSensitive;
@@ -117,12 +122,14 @@ class ReplaceTest : public TEngineTest {
     TBytes PlantedAb(int count) {
         TBytes bytes(static_cast<size_t>(count) * 1000, 'x');
         for (int i = 0; i < count; ++i)
-            bytes[static_cast<size_t>(i) * 1000 + 500] = 'a', bytes[static_cast<size_t>(i) * 1000 + 501] = 'b';
+            bytes[static_cast<size_t>(i) * 1000 + 500] = 'a',
+                                                  bytes[static_cast<size_t>(i) * 1000 + 501] = 'b';
         return bytes;
     }
 };
 
-// --- Single steps ----------------------------------------------------------------------------------------------
+// --- Single steps
+// ----------------------------------------------------------------------------------------------
 
 TEST_F(ReplaceTest, StepsReplaceHitAfterHit) {
     struct {
@@ -235,7 +242,8 @@ TEST_F(ReplaceTest, FailedShrinkOfTheAllocationIsNotAnError) {
     EXPECT_TRUE(UndoOffered());
 }
 
-// --- Replace undo ----------------------------------------------------------------------------------------------
+// --- Replace undo
+// ----------------------------------------------------------------------------------------------
 
 TEST_F(ReplaceTest, UndoRestoresTheReplacedBytes) {
     for (std::string replacement : {"xyz", "xy", "wxyz", ""}) {
@@ -256,8 +264,8 @@ TEST_F(ReplaceTest, UndoRestoresTheReplacedBytes) {
         EXPECT_TRUE(Modified);
         // A change of length moves the bytes under the block.
         bool dropped = replacement.size() != 3;
-        EXPECT_EQ(Host.InfoTexts(), dropped ? std::vector<std::string>{"Block no longer valid"}
-                                            : std::vector<std::string>{});
+        EXPECT_EQ(Host.InfoTexts(),
+                  dropped ? std::vector<std::string>{"Block no longer valid"} : std::vector<std::string>{});
         EXPECT_EQ(BlockBegin != 0, !dropped);
     }
 }
@@ -315,13 +323,15 @@ TEST_F(ReplaceTest, UndoBelongsToTheLastReplacementOnly) {
     PutCursorOn(1);
     Dialog(R::Ok);
     DynArrayFailHook = nullptr;
-    EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{"Can't allcate additional memory\nto perform operation"});
+    EXPECT_EQ(Host.ErrorTexts(),
+              std::vector<std::string>{"Can't allcate additional memory\nto perform operation"});
     EXPECT_EQ(Bytes(), before);
     EXPECT_EQ(ReplacedBytes, B("abc"));
     EXPECT_FALSE(UndoOffered());
 }
 
-// --- Replace all -----------------------------------------------------------------------------------------------
+// --- Replace all
+// -----------------------------------------------------------------------------------------------
 
 TEST_F(ReplaceTest, ReplaceAllExamples) {
     struct {
@@ -414,7 +424,8 @@ TEST_F(ReplaceTest, ReplaceAllAgreesWithTheReference) {
         }
         const TModel expected = NaiveReplaceAll(file, start);
 
-        SCOPED_TRACE(testing::Message() << "round " << round << " P " << p << " R " << r << " start " << start);
+        SCOPED_TRACE(testing::Message()
+                     << "round " << round << " P " << p << " R " << r << " start " << start);
         Dialog(R::All);
         EXPECT_EQ(Bytes(), expected.Bytes);
         EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{Replaced(expected.Count)});
@@ -444,7 +455,8 @@ TEST_F(ReplaceTest, CancelledReplaceAllKeepsAConsistentFile) {
         for (auto& b : file)
             b = static_cast<uint8_t>(pick(0, 255));
         TBytes pattern = {'n', 'e', 'e', 'd', 'l', 'e'};
-        for (size_t at = static_cast<size_t>(pick(0, 2000)); at + 6 <= file.size(); at += static_cast<size_t>(pick(300, 2000)))
+        for (size_t at = static_cast<size_t>(pick(0, 2000)); at + 6 <= file.size();
+             at += static_cast<size_t>(pick(300, 2000)))
             std::copy(pattern.begin(), pattern.end(), file.begin() + static_cast<std::ptrdiff_t>(at));
         const int kind = round % 3; // same length, shrinking, growing
         TBytes replacement = kind == 0 ? B("NEEDLE") : kind == 1 ? B("pin") : B("haystack");
@@ -454,7 +466,8 @@ TEST_F(ReplaceTest, CancelledReplaceAllKeepsAConsistentFile) {
         const TModel all = NaiveReplaceAll(file, 1);
         Host.CancelAfterProgressCalls = pick(1, 200);
 
-        SCOPED_TRACE(testing::Message() << "round " << round << " cancel after " << Host.CancelAfterProgressCalls);
+        SCOPED_TRACE(testing::Message()
+                     << "round " << round << " cancel after " << Host.CancelAfterProgressCalls);
         Dialog(R::All);
         Host.CancelAfterProgressCalls = -1;
         // How many were made: told by the size, or for the same length by the hits that now hold R.
@@ -463,12 +476,13 @@ TEST_F(ReplaceTest, CancelledReplaceAllKeepsAConsistentFile) {
         if (growth != 0) {
             done = (FileSize - static_cast<int32_t>(file.size())) / growth;
         } else {
-            while (done < all.Count &&
-                   std::equal(replacement.begin(), replacement.end(), FileBuffer + all.Hits[static_cast<size_t>(done)] - 1))
+            while (done < all.Count && std::equal(replacement.begin(), replacement.end(),
+                                                  FileBuffer + all.Hits[static_cast<size_t>(done)] - 1))
                 ++done;
         }
         ASSERT_TRUE(done >= 0 && done <= all.Count) << done;
-        ASSERT_EQ(Bytes(), NaiveReplaceAll(file, 1, done).Bytes) << "the file holds no prefix of the replacements";
+        ASSERT_EQ(Bytes(), NaiveReplaceAll(file, 1, done).Bytes)
+            << "the file holds no prefix of the replacements";
         EXPECT_EQ(Modified, done > 0);
         if (Host.InfoTexts().empty()) {
             if (kind == 2) {
@@ -483,7 +497,8 @@ TEST_F(ReplaceTest, CancelledReplaceAllKeepsAConsistentFile) {
     EXPECT_GT(partial, 5) << "too few cancels in the middle of a pass";
 }
 
-// --- The memory question of the growing pass ------------------------------------------------------------------
+// --- The memory question of the growing pass
+// ------------------------------------------------------------------
 
 TEST_F(ReplaceTest, MemoryForOnlySomeReplacementsAsksFirst) {
     const TBytes file = PlantedAb(10);
@@ -497,8 +512,9 @@ TEST_F(ReplaceTest, MemoryForOnlySomeReplacementsAsksFirst) {
         Host.YesNoAnswers.push_back(answer);
         PutCursorOn(1);
         Dialog(R::All);
-        EXPECT_EQ(Host.QuestionTexts(), std::vector<std::string>{"Occurences to replace: 10;\nmemory sufficient "
-                                                                 "for\n4 replacements.\nReplace them?"});
+        EXPECT_EQ(Host.QuestionTexts(),
+                  std::vector<std::string>{"Occurences to replace: 10;\nmemory sufficient "
+                                           "for\n4 replacements.\nReplace them?"});
         if (answer == mrYes) {
             EXPECT_EQ(Bytes(), four.Bytes);
             EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{Replaced(4)});
@@ -516,7 +532,8 @@ TEST_F(ReplaceTest, NoMemoryForEvenOneReplacement) {
     AvailableMemoryHook = [] { return int64_t{0}; };
     const TBytes before = Bytes();
     Dialog(R::All);
-    EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{"Can't allcate additional memory\nto perform operation"});
+    EXPECT_EQ(Host.ErrorTexts(),
+              std::vector<std::string>{"Can't allcate additional memory\nto perform operation"});
     EXPECT_TRUE(Host.QuestionTexts().empty());
     EXPECT_TRUE(Host.InfoTexts().empty()) << "the error box is the only report";
     EXPECT_EQ(Bytes(), before);
@@ -527,7 +544,8 @@ TEST_F(ReplaceTest, NoMemoryForEvenOneReplacement) {
     DynArrayFailHook = [](size_t) { return true; };
     Dialog(R::All);
     DynArrayFailHook = nullptr;
-    EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{"Can't allcate additional memory\nto perform operation"});
+    EXPECT_EQ(Host.ErrorTexts(),
+              std::vector<std::string>{"Can't allcate additional memory\nto perform operation"});
     EXPECT_EQ(Bytes(), before);
     EXPECT_FALSE(Modified);
 }
@@ -539,8 +557,8 @@ TEST_F(ReplaceTest, GrowthPastTwoGibIsNeverAWrappedNumber) {
     Host.YesNoAnswers.push_back(mrNo);
     Dialog(R::All);
     const int64_t fits = (static_cast<int64_t>(MaxFileSize) - 40000) / 69999;
-    EXPECT_EQ(Host.QuestionTexts(), std::vector<std::string>{FormatText(Texts::MemorySufficientFor,
-                                                                         {int64_t{40000}, fits})});
+    EXPECT_EQ(Host.QuestionTexts(),
+              std::vector<std::string>{FormatText(Texts::MemorySufficientFor, {int64_t{40000}, fits})});
     ASSERT_FALSE(Host.QuestionTexts().empty());
     EXPECT_NE(Host.QuestionTexts()[0].find("40,000;"), std::string::npos);
     EXPECT_TRUE(Host.ErrorTexts().empty());
@@ -548,7 +566,8 @@ TEST_F(ReplaceTest, GrowthPastTwoGibIsNeverAWrappedNumber) {
     EXPECT_FALSE(Modified);
 }
 
-// --- The executable patch --------------------------------------------------------------------------------------
+// --- The executable patch
+// --------------------------------------------------------------------------------------
 
 TEST_F(ReplaceTest, PatchChangesTheFirstSequenceOnly) {
     TBytes file(8000, 0);

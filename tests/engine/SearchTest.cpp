@@ -22,7 +22,9 @@ namespace {
 
 using TBytes = std::vector<uint8_t>;
 
-TBytes B(const std::string& text) { return TBytes(text.begin(), text.end()); }
+TBytes B(const std::string& text) {
+    return TBytes(text.begin(), text.end());
+}
 
 struct TSettings {
     bool CaseSensitive = true;
@@ -34,15 +36,16 @@ struct TSettings {
 bool NaiveMatch(const uint8_t* window, const TBytes& pattern, const TSettings& s) {
     for (size_t i = 0; i < pattern.size(); ++i) {
         if (s.JokerOn && pattern[i] == s.Joker) continue;
-        bool same = s.CaseSensitive ? window[i] == pattern[i]
-                                    : UpperCase1252(window[i]) == UpperCase1252(pattern[i]);
+        bool same =
+            s.CaseSensitive ? window[i] == pattern[i] : UpperCase1252(window[i]) == UpperCase1252(pattern[i]);
         if (!same) return false;
     }
     return true;
 }
 
 // First window starting at or after start and ending at or before last (1-based), or -1.
-int32_t NaiveDown(const uint8_t* bytes, const TBytes& pattern, const TSettings& s, int32_t last, int32_t start) {
+int32_t NaiveDown(const uint8_t* bytes, const TBytes& pattern, const TSettings& s, int32_t last,
+                  int32_t start) {
     const int32_t length = static_cast<int32_t>(pattern.size());
     for (int32_t a = std::max(start, 1); a + length - 1 <= last; ++a)
         if (NaiveMatch(bytes + a - 1, pattern, s)) return a;
@@ -50,7 +53,8 @@ int32_t NaiveDown(const uint8_t* bytes, const TBytes& pattern, const TSettings& 
 }
 
 // Last window ending at or before start and starting at or after first, or -1.
-int32_t NaiveUp(const uint8_t* bytes, const TBytes& pattern, const TSettings& s, int32_t first, int32_t start) {
+int32_t NaiveUp(const uint8_t* bytes, const TBytes& pattern, const TSettings& s, int32_t first,
+                int32_t start) {
     const int32_t length = static_cast<int32_t>(pattern.size());
     for (int32_t a = start - length + 1; a >= std::max(first, 1); --a)
         if (NaiveMatch(bytes + a - 1, pattern, s)) return a;
@@ -62,9 +66,9 @@ int32_t NaiveUp(const uint8_t* bytes, const TBytes& pattern, const TSettings& s,
 // is caught by the address sanitizer.
 void CheckScans(TQSearch& q, const TBytes& file, const TBytes& pattern, const TSettings& s, int32_t first,
                 int32_t last, int32_t start) {
-    SCOPED_TRACE(testing::Message() << "size " << file.size() << " pattern length " << pattern.size() << " case "
-                                    << s.CaseSensitive << " joker " << s.JokerOn << " first " << first << " last "
-                                    << last << " start " << start);
+    SCOPED_TRACE(testing::Message() << "size " << file.size() << " pattern length " << pattern.size()
+                                    << " case " << s.CaseSensitive << " joker " << s.JokerOn << " first "
+                                    << first << " last " << last << " start " << start);
     const TBytes exact(file.begin(), file.begin() + last);
     const uint8_t* bytes = exact.data();
     const int32_t length = static_cast<int32_t>(pattern.size());
@@ -173,10 +177,18 @@ TEST(QSearchTest, RandomBuffersAndPatternsAgreeWithTheReference) {
             if (change == 3) b = static_cast<uint8_t>(pick(0, 255));
         }
         switch (round % 13) {
-        case 0: pattern.assign(static_cast<size_t>(pick(1, 5)), s.Joker); break; // only jokers
-        case 1: pattern.front() = s.Joker; break;
-        case 2: pattern.back() = s.Joker; break;
-        case 3: pattern.resize(1); break;
+        case 0:
+            pattern.assign(static_cast<size_t>(pick(1, 5)), s.Joker);
+            break; // only jokers
+        case 1:
+            pattern.front() = s.Joker;
+            break;
+        case 2:
+            pattern.back() = s.Joker;
+            break;
+        case 3:
+            pattern.resize(1);
+            break;
         }
         if (round % 13 < 3) s.JokerOn = round % 26 < 13; // also the same bytes with the joker off
         const int32_t first = pick(1, 4) == 1 ? pick(1, std::max(1, last / 2)) : 1;
@@ -263,7 +275,8 @@ TEST(QSearchTest, CancelEndsTheScanAtOnce) {
     EXPECT_EQ(q.ScanUp(B("needle"), file.data(), 1, true, false, '.', 140000, never), 40001);
 }
 
-// --- Find and count in the editor ----------------------------------------------------------------------------
+// --- Find and count in the editor
+// ----------------------------------------------------------------------------
 
 TEST_F(SearchTest, FindAgainDownStepsOverEachHit) {
     OpenBytes(B("xxabcabc"));
@@ -410,7 +423,8 @@ TEST_F(SearchTest, CountsAgreeWithTheReferenceInBothDirections) {
         const int32_t length = static_cast<int32_t>(pattern.size());
         // Greedy and non-overlapping, from the start in the direction of the count.
         int32_t downCount = 0, upCount = 0, lastDown = 0, lastUp = 0;
-        for (int32_t a = start; (a = NaiveDown(file.data(), pattern, s, size, a)) > 0; a += length, ++downCount)
+        for (int32_t a = start; (a = NaiveDown(file.data(), pattern, s, size, a)) > 0;
+             a += length, ++downCount)
             lastDown = a;
         for (int32_t e = start; (e = NaiveUp(file.data(), pattern, s, 1, e)) > 0; --e, ++upCount)
             lastUp = e;
@@ -433,7 +447,8 @@ TEST_F(SearchTest, CountsAgreeWithTheReferenceInBothDirections) {
     }
 }
 
-// --- Progress and Cancel --------------------------------------------------------------------------------------
+// --- Progress and Cancel
+// --------------------------------------------------------------------------------------
 
 TEST_F(SearchTest, LongScansShowEveryFivePercentStep) {
     OpenBytes(TBytes(1 << 20, 'x'));

@@ -19,11 +19,10 @@
 namespace {
 
 class TEditor : public TStartedEditor {
-public:
+  public:
     using TStartedEditor::TStartedEditor;
 
-    void Mark(int32_t begin, int32_t end)
-    {
+    void Mark(int32_t begin, int32_t end) {
         Run(TCommand::Blockunmark1);
         GoTo(begin);
         Run(TCommand::Blockmark1);
@@ -31,8 +30,7 @@ public:
         Run(TCommand::Blockmark1);
     }
     // The command, answering the box it opens; returns the box's text.
-    QString RunAnswered(TCommand command)
-    {
+    QString RunAnswered(TCommand command) {
         QString text;
         AnswerNextModal("OK", &text);
         Run(command);
@@ -46,12 +44,10 @@ public:
 class TestBlocks : public QObject {
     Q_OBJECT
 
-private:
-
+  private:
     TTempSettings Settings;
 
-
-private slots:
+  private slots:
     void init() {
         Settings.Fresh();
         Engine::ResetEngineState();
@@ -67,8 +63,7 @@ private slots:
     void deleteFromAndToCursor();
 };
 
-void TestBlocks::markingTakesTurnsAndEnablesCommands()
-{
+void TestBlocks::markingTakesTurnsAndEnablesCommands() {
     TEditor editor(SampleBytes(100));
     TFormMain& form = editor.Form;
     QVERIFY(!form.Action(TCommand::Blockunmark1)->isEnabled());
@@ -95,8 +90,7 @@ void TestBlocks::markingTakesTurnsAndEnablesCommands()
     QVERIFY(!form.Button(TCommand::JkBtnDel)->isEnabled());
 }
 
-void TestBlocks::shortcutsReachTheCommandsFromThePane()
-{
+void TestBlocks::shortcutsReachTheCommandsFromThePane() {
     TEditor editor(SampleBytes(100));
     TJkStrGrid* pane = editor.Form.ActivePane();
     editor.GoTo(3);
@@ -112,8 +106,7 @@ void TestBlocks::shortcutsReachTheCommandsFromThePane()
     QCOMPARE(editor.Block(), qMakePair(0, 0));
 }
 
-void TestBlocks::copyOverwriteAndMove()
-{
+void TestBlocks::copyOverwriteAndMove() {
     QByteArray bytes = SampleBytes(100);
     TEditor editor(bytes);
 
@@ -152,8 +145,7 @@ void TestBlocks::copyOverwriteAndMove()
     QCOMPARE(Engine::CurrentAddress(), 20);
 }
 
-void TestBlocks::refusalsLeaveEverythingAsItWas()
-{
+void TestBlocks::refusalsLeaveEverythingAsItWas() {
     const QByteArray bytes = SampleBytes(100);
     TEditor editor(bytes);
     // Without a complete block the commands cannot even be chosen.
@@ -166,7 +158,8 @@ void TestBlocks::refusalsLeaveEverythingAsItWas()
     editor.Mark(4, 10);
     editor.GoTo(7);
     for (TCommand command : {TCommand::Blockcopy1, TCommand::Blockcopyovwr1, TCommand::Blockmove1})
-        QCOMPARE(editor.RunAnswered(command), QString("Can't copy or move within block\n(use clipboard if necessary)"));
+        QCOMPARE(editor.RunAnswered(command),
+                 QString("Can't copy or move within block\n(use clipboard if necessary)"));
     editor.GoTo(4);
     QCOMPARE(editor.RunAnswered(TCommand::Blockcopyovwr1), QString("Block remains on same position"));
     QCOMPARE(editor.RunAnswered(TCommand::Blockmove1), QString("Block remains on same position"));
@@ -177,8 +170,7 @@ void TestBlocks::refusalsLeaveEverythingAsItWas()
     QVERIFY(!Engine::Modified);
 }
 
-void TestBlocks::deleteBlockByMenuAndButton()
-{
+void TestBlocks::deleteBlockByMenuAndButton() {
     QByteArray bytes = SampleBytes(400);
     TEditor editor(bytes);
     editor.Mark(200, 260);
@@ -202,8 +194,7 @@ void TestBlocks::deleteBlockByMenuAndButton()
     QVERIFY(!Engine::Modified);
 }
 
-void TestBlocks::deleteFromAndToCursor()
-{
+void TestBlocks::deleteFromAndToCursor() {
     QByteArray bytes = SampleBytes(300);
     TEditor editor(bytes);
     editor.Mark(100, 120);

@@ -16,13 +16,27 @@ namespace {
 void Type(QWidget* widget, const QString& script) {
     for (QChar c : script) {
         switch (c.unicode()) {
-        case '<': QTest::keyClick(widget, Qt::Key_Left); break;
-        case '>': QTest::keyClick(widget, Qt::Key_Right); break;
-        case '^': QTest::keyClick(widget, Qt::Key_Home); break;
-        case '_': QTest::keyClick(widget, Qt::Key_End); break;
-        case '#': QTest::keyClick(widget, Qt::Key_Backspace); break;
-        case '~': QTest::keyClick(widget, Qt::Key_Delete); break;
-        default: QTest::keyClicks(widget, QString(c)); break;
+        case '<':
+            QTest::keyClick(widget, Qt::Key_Left);
+            break;
+        case '>':
+            QTest::keyClick(widget, Qt::Key_Right);
+            break;
+        case '^':
+            QTest::keyClick(widget, Qt::Key_Home);
+            break;
+        case '_':
+            QTest::keyClick(widget, Qt::Key_End);
+            break;
+        case '#':
+            QTest::keyClick(widget, Qt::Key_Backspace);
+            break;
+        case '~':
+            QTest::keyClick(widget, Qt::Key_Delete);
+            break;
+        default:
+            QTest::keyClicks(widget, QString(c));
+            break;
         }
     }
 }
@@ -52,7 +66,7 @@ struct TForm {
 
 class TestControls : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void byteEditTyping_data();
     void byteEditTyping();
     void byteEditRefusesControlKeysButRegroupsPastedText();
@@ -78,22 +92,38 @@ void TestControls::byteEditTyping_data() {
     QTest::addColumn<QString>("script");
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("caret");
-    QTest::newRow("first digit") << "4" << "4" << 1;
-    QTest::newRow("third digit opens a group") << "414" << "41 4" << 4;
-    QTest::newRow("two pairs") << "4142" << "41 42" << 5;
-    QTest::newRow("lower case") << "abcdef" << "AB CD EF" << 8;
-    QTest::newRow("others refused") << "4 g-x1" << "41" << 2;
-    QTest::newRow("digit inside a pair") << "4142<<<<3" << "4 31 42" << 1;
-    QTest::newRow("pair completed") << "4142<<<<35" << "45 31 42" << 3;
-    QTest::newRow("digit behind a pair") << "4142<<<5" << "41 5 42" << 4;
-    QTest::newRow("new pair completed") << "4142<<<56" << "41 56 42" << 6;
-    QTest::newRow("backspace at end") << "4142#" << "41 4" << 4;
-    QTest::newRow("backspace to one digit") << "4142###" << "4" << 1;
-    QTest::newRow("backspace before last") << "414243<#" << "41 42 3" << 6;
-    QTest::newRow("backspace in the middle refused") << "414243^>>#" << "41 42 43" << 2;
-    QTest::newRow("backspace at start refused") << "41^#" << "41" << 0;
-    QTest::newRow("delete not filtered") << "414243^~" << "1 42 43" << 0;
-    QTest::newRow("delete mid pair") << "414243^>~" << "4 42 43" << 1;
+    QTest::newRow("first digit") << "4"
+                                 << "4" << 1;
+    QTest::newRow("third digit opens a group") << "414"
+                                               << "41 4" << 4;
+    QTest::newRow("two pairs") << "4142"
+                               << "41 42" << 5;
+    QTest::newRow("lower case") << "abcdef"
+                                << "AB CD EF" << 8;
+    QTest::newRow("others refused") << "4 g-x1"
+                                    << "41" << 2;
+    QTest::newRow("digit inside a pair") << "4142<<<<3"
+                                         << "4 31 42" << 1;
+    QTest::newRow("pair completed") << "4142<<<<35"
+                                    << "45 31 42" << 3;
+    QTest::newRow("digit behind a pair") << "4142<<<5"
+                                         << "41 5 42" << 4;
+    QTest::newRow("new pair completed") << "4142<<<56"
+                                        << "41 56 42" << 6;
+    QTest::newRow("backspace at end") << "4142#"
+                                      << "41 4" << 4;
+    QTest::newRow("backspace to one digit") << "4142###"
+                                            << "4" << 1;
+    QTest::newRow("backspace before last") << "414243<#"
+                                           << "41 42 3" << 6;
+    QTest::newRow("backspace in the middle refused") << "414243^>>#"
+                                                     << "41 42 43" << 2;
+    QTest::newRow("backspace at start refused") << "41^#"
+                                                << "41" << 0;
+    QTest::newRow("delete not filtered") << "414243^~"
+                                         << "1 42 43" << 0;
+    QTest::newRow("delete mid pair") << "414243^>~"
+                                     << "4 42 43" << 1;
 }
 
 void TestControls::byteEditTyping() {
@@ -141,10 +171,10 @@ void TestControls::byteEditMaxBytes() {
 
 void TestControls::byteEditIsValidAndAscii() {
     TJkByteEdit edit; // never shown: texts are taken as they stand
-    const QList<QPair<QString, bool>> cases = {
-        {"", false},       {"2E", true},      {"2e", true},       {"2E ", false},      {" 2E", false},
-        {"2E  41", false}, {"2E4", false},    {"12A34", false},   {"00 FF 7F", true},  {"4G", false},
-        {"0D0A", false},   {"\u00C4\u00C4", false}};
+    const QList<QPair<QString, bool>> cases = {{"", false},    {"2E", true},     {"2e", true},
+                                               {"2E ", false}, {" 2E", false},   {"2E  41", false},
+                                               {"2E4", false}, {"12A34", false}, {"00 FF 7F", true},
+                                               {"4G", false},  {"0D0A", false},  {"\u00C4\u00C4", false}};
     for (const auto& [text, valid] : cases) {
         edit.setText(text);
         QVERIFY2(edit.IsValid() == valid, qPrintable(text));
@@ -361,7 +391,8 @@ void TestControls::numEditValueAndBounds() {
 void TestControls::numEditIntegerValue() {
     TJkNumEdit edit;
     qint64 n = 0;
-    const QList<QPair<QString, qint64>> good = {{"12", 12}, {"-7", -7}, {"$1F", 31}, {"$FFFFFFFF", 4294967295}};
+    const QList<QPair<QString, qint64>> good = {
+        {"12", 12}, {"-7", -7}, {"$1F", 31}, {"$FFFFFFFF", 4294967295}};
     for (const auto& [text, value] : good) {
         edit.setText(text);
         QVERIFY2(edit.IntegerValue(n), qPrintable(text));
@@ -380,8 +411,8 @@ void TestControls::radioButtonSwitchesItsControl() {
     auto* hex = new TJkRadioBtn(QStringLiteral("&Hex sequence"));
     auto* textEdit = new QLineEdit;
     auto* hexEdit = new TJkByteEdit;
-    for (QWidget* w : {static_cast<QWidget*>(text), static_cast<QWidget*>(textEdit), static_cast<QWidget*>(hex),
-                       static_cast<QWidget*>(hexEdit)})
+    for (QWidget* w : {static_cast<QWidget*>(text), static_cast<QWidget*>(textEdit),
+                       static_cast<QWidget*>(hex), static_cast<QWidget*>(hexEdit)})
         layout->addWidget(w);
     text->setChecked(true);
     text->SetControl(textEdit);
@@ -420,7 +451,8 @@ void TestControls::textEditTakesOnlyWindows1252() {
                                  QStringLiteral("\U0001F600"), QStringLiteral("b")})
         QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, typed, Qt::NoModifier);
     QCOMPARE(edit->text(), QStringLiteral("a\u20ACb")); // no byte for the other two: not typed
-    QCOMPARE(edit->Bytes(), QByteArray("a\x80" "b"));
+    QCOMPARE(edit->Bytes(), QByteArray("a\x80"
+                                       "b"));
     QApplication::clipboard()->setText(QStringLiteral("x\u0101y"));
     edit->paste();
     QCOMPARE(edit->text(), QStringLiteral("a\u20ACbx?y"));

@@ -121,7 +121,6 @@ class TEditor {
     TFormMain Form;
 };
 
-
 } // namespace
 
 class TestDialogs : public QObject {

@@ -48,7 +48,8 @@ struct TForm {
 
 QStringList List(std::initializer_list<const char*> items) {
     QStringList list;
-    for (const char* item : items) list << QString::fromLatin1(item);
+    for (const char* item : items)
+        list << QString::fromLatin1(item);
     return list;
 }
 
@@ -61,7 +62,7 @@ QByteArray Contents(const QString& path) {
 
 class TestHistory : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void addEntry_data();
     void addEntry();
     void onAddMayChangeAllowOrVeto();
@@ -83,12 +84,15 @@ void TestHistory::addEntry_data() {
     QTest::addColumn<bool>("caseSensitive");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QStringList>("after");
-    QTest::newRow("known entry swaps with the newest") << List({"A", "B", "C", "D"}) << false << "C" << List({"C", "B", "A", "D"});
-    QTest::newRow("other case, insensitive") << List({"A", "B", "X"}) << false << "x" << List({"X", "B", "A"});
-    QTest::newRow("other case, sensitive") << List({"A", "B", "X"}) << true << "x" << List({"x", "A", "B", "X"});
+    QTest::newRow("known entry swaps with the newest")
+        << List({"A", "B", "C", "D"}) << false << "C" << List({"C", "B", "A", "D"});
+    QTest::newRow("other case, insensitive")
+        << List({"A", "B", "X"}) << false << "x" << List({"X", "B", "A"});
+    QTest::newRow("other case, sensitive")
+        << List({"A", "B", "X"}) << true << "x" << List({"x", "A", "B", "X"});
     QTest::newRow("newest stays") << List({"A", "B"}) << false << "a" << List({"A", "B"});
-    QTest::newRow("full list drops the oldest") << List({"1", "2", "3", "4", "5", "6", "7", "8"}) << false << "9"
-                                                << List({"9", "1", "2", "3", "4", "5", "6", "7"});
+    QTest::newRow("full list drops the oldest") << List({"1", "2", "3", "4", "5", "6", "7", "8"}) << false
+                                                << "9" << List({"9", "1", "2", "3", "4", "5", "6", "7"});
     QTest::newRow("empty text is not added") << List({"A"}) << false << "" << List({"A"});
 }
 
@@ -170,8 +174,8 @@ void TestHistory::upAndDownStepThroughTheEntries() {
 
     form.History->SetItems(List({"A", "B", "C"}));
     form.Edit->setText(QStringLiteral("b"));
-    const QList<QPair<Qt::Key, QString>> steps = {{Qt::Key_Down, "C"}, {Qt::Key_Down, "C"}, {Qt::Key_Up, "B"},
-                                                  {Qt::Key_Up, "A"},   {Qt::Key_Up, "A"}};
+    const QList<QPair<Qt::Key, QString>> steps = {
+        {Qt::Key_Down, "C"}, {Qt::Key_Down, "C"}, {Qt::Key_Up, "B"}, {Qt::Key_Up, "A"}, {Qt::Key_Up, "A"}};
     // "b" is found as B, so the first Down goes to C.
     for (const auto& [key, expected] : steps) {
         QTest::keyClick(form.Edit, key);
@@ -324,8 +328,9 @@ void TestHistory::loadTakesEntriesInFileOrder() {
     form.History->LoadHistory(path);
     QCOMPARE(form.History->Items(), List({"five", "two", "nine"}));
     QVERIFY(form.History->SaveHistory(path));
-    QCOMPARE(Contents(path), QByteArray("[JkHistoryGoTo]\r\n0=\"other\"\r\n\r\n[JkHistoryJump]\r\n0=\"five\"\r\n"
-                                        "1=\"two\"\r\n2=\"nine\"\r\n"));
+    QCOMPARE(Contents(path),
+             QByteArray("[JkHistoryGoTo]\r\n0=\"other\"\r\n\r\n[JkHistoryJump]\r\n0=\"five\"\r\n"
+                        "1=\"two\"\r\n2=\"nine\"\r\n"));
 }
 
 void TestHistory::unwritableFileIsReported() {

@@ -79,7 +79,7 @@ struct TEventProbe {
 class TestJkDialog : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void cleanup();
 
     // Status bar

@@ -20,46 +20,41 @@ namespace {
 // A started window with a 16 x 10 page, overwrite mode and the text pane active, holding the given bytes
 // (or a new empty file when bytes is null).
 class TEditor : public TStartedEditor {
-public:
+  public:
     using TStartedEditor::TStartedEditor;
 
     TJkStrGrid* Pane() const { return Form.ActivePane(); }
 
     // A key as the user presses it: down and up, then whatever the program posted meanwhile.
-    void Click(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
-    {
+    void Click(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QTest::keyClick(Pane(), key, modifiers);
         QCoreApplication::processEvents();
     }
-    void Type(const QString& text)
-    {
+    void Type(const QString& text) {
         for (QChar c : text) {
             const QChar upper = c.toUpper();
-            const int key = (upper >= u'A' && upper <= u'Z') || (upper >= u'0' && upper <= u'9') ? upper.unicode()
-                                                                                                 : Qt::Key_unknown;
+            const int key = (upper >= u'A' && upper <= u'Z') || (upper >= u'0' && upper <= u'9')
+                                ? upper.unicode()
+                                : Qt::Key_unknown;
             Press(key, Qt::NoModifier, QString(c));
             Release(key, Qt::NoModifier);
         }
     }
     // One half of a key stroke with the modifiers as given (QTest would add its own modifier strokes).
-    void Press(int key, Qt::KeyboardModifiers modifiers, const QString& text = {})
-    {
+    void Press(int key, Qt::KeyboardModifiers modifiers, const QString& text = {}) {
         QKeyEvent event(QEvent::KeyPress, key, modifiers, text);
         QCoreApplication::sendEvent(Pane(), &event);
         QCoreApplication::processEvents();
     }
-    void Release(int key, Qt::KeyboardModifiers modifiers)
-    {
+    void Release(int key, Qt::KeyboardModifiers modifiers) {
         QKeyEvent event(QEvent::KeyRelease, key, modifiers);
         QCoreApplication::sendEvent(Pane(), &event);
     }
-    void ClickCell(TJkStrGrid* pane, int col, int row)
-    {
+    void ClickCell(TJkStrGrid* pane, int col, int row) {
         QTest::mouseClick(pane, Qt::LeftButton, Qt::NoModifier, pane->CellRect(col, row).center());
         QCoreApplication::processEvents();
     }
-    void GoTo(int32_t address)
-    {
+    void GoTo(int32_t address) {
         Engine::ShowAddress(address, true, false);
         QCOMPARE(Engine::CurrentAddress(), address);
     }
@@ -74,12 +69,10 @@ public:
 class TestKeyboard : public QObject {
     Q_OBJECT
 
-private:
-
+  private:
     TTempSettings Settings;
 
-
-private slots:
+  private slots:
     void init() {
         Settings.Fresh();
         Engine::ResetEngineState();
@@ -104,12 +97,11 @@ private slots:
     void mouseClicksPassTheVeto();
 };
 
-void TestKeyboard::emptyFileTakesOnlyTabInsertAndTyping()
-{
+void TestKeyboard::emptyFileTakesOnlyTabInsertAndTyping() {
     TEditor editor{QByteArray()};
     QCOMPARE(Engine::FileSize, 0);
-    for (Qt::Key key : {Qt::Key_Right, Qt::Key_Down, Qt::Key_End, Qt::Key_PageDown, Qt::Key_Delete,
-                        Qt::Key_Backspace}) {
+    for (Qt::Key key :
+         {Qt::Key_Right, Qt::Key_Down, Qt::Key_End, Qt::Key_PageDown, Qt::Key_Delete, Qt::Key_Backspace}) {
         editor.Click(key);
         QCOMPARE(editor.Cursor(), QPoint(0, 0));
         QCOMPARE(Engine::FileSize, 0);
@@ -136,8 +128,7 @@ void TestKeyboard::emptyFileTakesOnlyTabInsertAndTyping()
 }
 
 // A cell holding one character is a waiting first digit; Escape must not leave one behind.
-void TestKeyboard::hexEscapeInEmptyFileLeavesTwoBlanks()
-{
+void TestKeyboard::hexEscapeInEmptyFileLeavesTwoBlanks() {
     TEditor editor{QByteArray()};
     editor.Click(Qt::Key_Tab);
     TJkStrGrid* hex = editor.Form.JkStrGridHex;
@@ -151,8 +142,7 @@ void TestKeyboard::hexEscapeInEmptyFileLeavesTwoBlanks()
     QCOMPARE(FileBytes(), QByteArray("A"));
 }
 
-void TestKeyboard::textPaneTypesInBothModesAndSaves()
-{
+void TestKeyboard::textPaneTypesInBothModesAndSaves() {
     QByteArray bytes = SampleBytes(40);
     TEditor editor(bytes);
     editor.Type("AB");
@@ -198,8 +188,7 @@ void TestKeyboard::textPaneTypesInBothModesAndSaves()
     QVERIFY(!Engine::Modified);
 }
 
-void TestKeyboard::hexPaneTypesPairsOfDigits()
-{
+void TestKeyboard::hexPaneTypesPairsOfDigits() {
     QByteArray bytes = SampleBytes(40);
     TEditor editor(bytes);
     editor.Click(Qt::Key_Tab);
@@ -219,7 +208,8 @@ void TestKeyboard::hexPaneTypesPairsOfDigits()
     bytes[1] = char(0xAF);
     QCOMPARE(FileBytes(), bytes);
     QCOMPARE(hex->Cell(1, 0), QString("AF"));
-    QCOMPARE(editor.Form.JkStrGridText->Cell(1, 0), GlyphCellText(0xAF, editor.Form.JkStrGridText->UsesOemGlyphs()));
+    QCOMPARE(editor.Form.JkStrGridText->Cell(1, 0),
+             GlyphCellText(0xAF, editor.Form.JkStrGridText->UsesOemGlyphs()));
 
     // A move drops the waiting digit: by key and by mouse.
     editor.Type("7");
@@ -243,11 +233,11 @@ void TestKeyboard::hexPaneTypesPairsOfDigits()
     editor.Type("00");
     bytes.insert(22, '\0');
     QCOMPARE(FileBytes(), bytes);
-    QCOMPARE(editor.Form.JkStrGridText->Cell(6, 1), GlyphCellText(176, editor.Form.JkStrGridText->UsesOemGlyphs()));
+    QCOMPARE(editor.Form.JkStrGridText->Cell(6, 1),
+             GlyphCellText(176, editor.Form.JkStrGridText->UsesOemGlyphs()));
 }
 
-void TestKeyboard::arrowsScrollByRowAtPageEdges()
-{
+void TestKeyboard::arrowsScrollByRowAtPageEdges() {
     TEditor editor(SampleBytes(1000));
     // Right in the bottom-right cell: one row on, the cursor at the start of the bottom row.
     editor.Form.SetCursorCell(15, 9);
@@ -289,8 +279,7 @@ void TestKeyboard::arrowsScrollByRowAtPageEdges()
     QCOMPARE(editor.Cursor(), QPoint(15, 3));
 }
 
-void TestKeyboard::downAndRightStopAtTheLastByte()
-{
+void TestKeyboard::downAndRightStopAtTheLastByte() {
     TEditor editor(SampleBytes(1000));
     editor.Click(Qt::Key_PageDown, Qt::ControlModifier);
     QCOMPARE(Engine::TopAddress, 849);
@@ -313,8 +302,7 @@ void TestKeyboard::downAndRightStopAtTheLastByte()
     QCOMPARE(editor.Cursor(), QPoint(7, 9));
 }
 
-void TestKeyboard::pagingAndHomeEnd()
-{
+void TestKeyboard::pagingAndHomeEnd() {
     TEditor editor(SampleBytes(1000));
     editor.Form.SetCursorCell(12, 9);
     const QList<int> tops = {161, 321, 481, 641, 801, 849};
@@ -370,8 +358,7 @@ void TestKeyboard::pagingAndHomeEnd()
     QCOMPARE(Engine::CurrentAddress(), 1000);
 }
 
-void TestKeyboard::otherKeysChangeNothing()
-{
+void TestKeyboard::otherKeysChangeNothing() {
     const QByteArray bytes = SampleBytes(100);
     TEditor editor(bytes);
     editor.GoTo(20);
@@ -383,8 +370,7 @@ void TestKeyboard::otherKeysChangeNothing()
     QVERIFY(!Engine::Modified);
 }
 
-void TestKeyboard::backspaceAndDelete()
-{
+void TestKeyboard::backspaceAndDelete() {
     QByteArray bytes = SampleBytes(300);
     TEditor editor(bytes);
     editor.Click(Qt::Key_Backspace);
@@ -423,8 +409,7 @@ void TestKeyboard::backspaceAndDelete()
     QCOMPARE(Engine::CurrentAddress(), Engine::FileSize);
 }
 
-void TestKeyboard::shiftSelectsAndShiftAloneUnmarks()
-{
+void TestKeyboard::shiftSelectsAndShiftAloneUnmarks() {
     TEditor editor(SampleBytes(200));
     editor.GoTo(10);
     editor.Press(Qt::Key_Shift, Qt::NoModifier);
@@ -457,8 +442,7 @@ void TestKeyboard::shiftSelectsAndShiftAloneUnmarks()
     editor.Release(Qt::Key_Shift, Qt::ShiftModifier);
 }
 
-void TestKeyboard::typingCapitalDoesNotMark()
-{
+void TestKeyboard::typingCapitalDoesNotMark() {
     QByteArray bytes = SampleBytes(50);
     TEditor editor(bytes);
     editor.GoTo(3);
@@ -473,8 +457,7 @@ void TestKeyboard::typingCapitalDoesNotMark()
     QVERIFY(!editor.Form.SyntheticKey);
 }
 
-void TestKeyboard::tabAndInsertSwitchPaneAndMode()
-{
+void TestKeyboard::tabAndInsertSwitchPaneAndMode() {
     TEditor editor(SampleBytes(5000));
     TFormMain& form = editor.Form;
     editor.GoTo(1001);
@@ -509,8 +492,7 @@ void TestKeyboard::tabAndInsertSwitchPaneAndMode()
     QCOMPARE(Engine::CurrentAddress(), 1002);
 }
 
-void TestKeyboard::insertTypingDropsAffectedBlock()
-{
+void TestKeyboard::insertTypingDropsAffectedBlock() {
     QByteArray bytes = SampleBytes(60);
     TEditor editor(bytes);
     editor.Click(Qt::Key_Insert);
@@ -535,8 +517,7 @@ void TestKeyboard::insertTypingDropsAffectedBlock()
     QCOMPARE(Engine::CurrentAddress(), 26);
 }
 
-void TestKeyboard::failedInsertChangesNothing()
-{
+void TestKeyboard::failedInsertChangesNothing() {
     const QByteArray bytes = SampleBytes(60);
     TEditor editor(bytes);
     editor.Click(Qt::Key_Insert);
@@ -560,12 +541,12 @@ void TestKeyboard::failedInsertChangesNothing()
     QCOMPARE(Engine::BlockBegin, 20);
     QCOMPARE(Engine::BlockEnd, 30);
     QCOMPARE(editor.Form.JkStrGridHex->Cell(4, 0), HexCellText(uint8_t(bytes[4])));
-    QCOMPARE(editor.Form.JkStrGridText->Cell(4, 0),
-             GlyphCellText(TFormMain::DisplayChar(uint8_t(bytes[4])), editor.Form.JkStrGridText->UsesOemGlyphs()));
+    QCOMPARE(
+        editor.Form.JkStrGridText->Cell(4, 0),
+        GlyphCellText(TFormMain::DisplayChar(uint8_t(bytes[4])), editor.Form.JkStrGridText->UsesOemGlyphs()));
 }
 
-void TestKeyboard::mouseClicksPassTheVeto()
-{
+void TestKeyboard::mouseClicksPassTheVeto() {
     TEditor editor(SampleBytes(40));
     editor.ClickCell(editor.Form.JkStrGridText, 5, 1);
     QCOMPARE(Engine::CurrentAddress(), 22);

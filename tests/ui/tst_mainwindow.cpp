@@ -22,16 +22,14 @@
 
 namespace {
 
-QByteArray SampleBytes(int size)
-{
+QByteArray SampleBytes(int size) {
     QByteArray bytes(size, '\0');
     for (int i = 0; i < size; ++i)
         bytes[i] = char((i * 37 + 11) & 0xFF);
     return bytes;
 }
 
-QString WriteFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
-{
+QString WriteFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
     const QString path = dir.filePath(name);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
@@ -39,8 +37,7 @@ QString WriteFile(const QTemporaryDir& dir, const QString& name, const QByteArra
     return path;
 }
 
-QByteArray ReadFile(const QString& path)
-{
+QByteArray ReadFile(const QString& path) {
     QFile file(path);
     file.open(QIODevice::ReadOnly);
     return file.readAll();
@@ -53,18 +50,15 @@ struct TCommandItem {
     bool Enabled;
 };
 
-void CollectMenu(const QMenu* menu, QList<TCommandItem>& items)
-{
+void CollectMenu(const QMenu* menu, QList<TCommandItem>& items) {
     for (QAction* action : menu->actions()) {
         items.append({action->isSeparator() ? QStringLiteral("separator") : action->objectName(),
                       action->property("tag").toInt(), action->isEnabled()});
-        if (action->menu())
-            CollectMenu(action->menu(), items);
+        if (action->menu()) CollectMenu(action->menu(), items);
     }
 }
 
-QList<TCommandItem> AllCommands(const TFormMain& form)
-{
+QList<TCommandItem> AllCommands(const TFormMain& form) {
     QList<TCommandItem> items;
     for (QAction* top : form.menuBar()->actions())
         CollectMenu(top->menu(), items);
@@ -75,9 +69,7 @@ QList<TCommandItem> AllCommands(const TFormMain& form)
 
 // Starts the window as the program does: shown, then its first activation with the given argument.
 struct TStartedForm {
-    explicit TStartedForm(const QString& argument = {})
-        : Form(argument.toStdString())
-    {
+    explicit TStartedForm(const QString& argument = {}) : Form(argument.toStdString()) {
         Form.show();
         Form.FormActivate();
     }
@@ -88,22 +80,18 @@ struct TStartedForm {
 
 // Tag-1 commands are enabled exactly while a file is open, the others always; "&Reopen" instead follows
 // the recent-files list and is greyed while it is empty.
-static bool FollowsTag(const TCommandItem& item)
-{
-    if (item.Name == QLatin1String("Reopen1"))
-        return true;
+static bool FollowsTag(const TCommandItem& item) {
+    if (item.Name == QLatin1String("Reopen1")) return true;
     return item.Enabled == (item.Tag != 1);
 }
 
 class TestMainWindow : public QObject {
     Q_OBJECT
 
-private:
-
+  private:
     TTempSettings Settings;
 
-
-private slots:
+  private slots:
     void init() {
         Settings.Fresh();
         Engine::ResetEngineState();
@@ -133,15 +121,13 @@ private slots:
     void arrowKeysWrapAtRowEnds();
 };
 
-void TestMainWindow::startsWithoutFileInNoFileState_data()
-{
+void TestMainWindow::startsWithoutFileInNoFileState_data() {
     QTest::addColumn<QString>("argument");
     QTest::newRow("no argument") << QString();
     QTest::newRow("empty first argument") << QString("");
 }
 
-void TestMainWindow::startsWithoutFileInNoFileState()
-{
+void TestMainWindow::startsWithoutFileInNoFileState() {
     QFETCH(QString, argument);
     TStartedForm started(argument);
     TFormMain& form = started.Form;
@@ -161,8 +147,7 @@ void TestMainWindow::startsWithoutFileInNoFileState()
     QCOMPARE(Engine::Rows, 20);
 }
 
-void TestMainWindow::opensFirstArgumentWithSpacesAndNonAscii()
-{
+void TestMainWindow::opensFirstArgumentWithSpacesAndNonAscii() {
     QTemporaryDir dir;
     const QByteArray bytes = SampleBytes(3000);
     const QString path = WriteFile(dir, QString::fromUtf8("my dätä.bin"), bytes);
@@ -174,8 +159,8 @@ void TestMainWindow::opensFirstArgumentWithSpacesAndNonAscii()
     QCOMPARE(Engine::FileSize, 3000);
     QCOMPARE(QByteArray(reinterpret_cast<const char*>(Engine::FileBuffer), 3000), bytes);
     // The commands of an open file come on together; the block commands wait for a block.
-    for (const char* name : {"Save1", "SaveAs1", "Close1", "Insertfile1", "Find1", "Goto1", "Clipboard1", "Paste1",
-                             "Decode1", "Patch1"})
+    for (const char* name : {"Save1", "SaveAs1", "Close1", "Insertfile1", "Find1", "Goto1", "Clipboard1",
+                             "Paste1", "Decode1", "Patch1"})
         QVERIFY2(form.findChild<QAction*>(name)->isEnabled(), name);
     for (const char* name : {"JkBtnSave", "JkBtnPaste", "JkBtnFind", "JkBtnReplace"})
         QVERIFY2(form.findChild<QToolButton*>(name)->isEnabled(), name);
@@ -185,8 +170,7 @@ void TestMainWindow::opensFirstArgumentWithSpacesAndNonAscii()
     QCOMPARE(form.ScrollBar1->PageSize(), Engine::PageBytes);
 }
 
-void TestMainWindow::secondActivationDoesNothing()
-{
+void TestMainWindow::secondActivationDoesNothing() {
     QTemporaryDir dir;
     const QString path = WriteFile(dir, "a.bin", SampleBytes(10));
     TStartedForm started(path);
@@ -198,8 +182,7 @@ void TestMainWindow::secondActivationDoesNothing()
     QCOMPARE(started.Form.windowTitle(), QString("NIBLO"));
 }
 
-void TestMainWindow::menuTableNamesAndTags()
-{
+void TestMainWindow::menuTableNamesAndTags() {
     TStartedForm started;
     TFormMain& form = started.Form;
     QAction* blockCopy = form.findChild<QAction*>("Blockcopyovwr1");
@@ -209,7 +192,8 @@ void TestMainWindow::menuTableNamesAndTags()
     QCOMPARE(blockCopy->statusTip(), QString("Copy block at current adress (overwriting)"));
     QCOMPARE(form.findChild<QAction*>("Findagainup1")->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F3));
     QCOMPARE(form.findChild<QAction*>("Replace1")->property("helpContext").toInt(), 53);
-    QVERIFY(form.Action(TCommand::ModusText1)->isCheckable() && form.Action(TCommand::ModusText1)->isChecked());
+    QVERIFY(form.Action(TCommand::ModusText1)->isCheckable() &&
+            form.Action(TCommand::ModusText1)->isChecked());
     QVERIFY(form.Action(TCommand::ModusOverwrite1)->isChecked());
     QCOMPARE(form.Reopen1->actions().size(), 0);
 
@@ -228,8 +212,7 @@ void TestMainWindow::menuTableNamesAndTags()
     QCOMPARE(form.findChild<QToolButton*>("JkBtnWhats")->x(), 255);
 }
 
-void TestMainWindow::newNamesFilesInTurnAndCloseReturnsToNoFile()
-{
+void TestMainWindow::newNamesFilesInTurnAndCloseReturnsToNoFile() {
     TStartedForm started;
     TFormMain& form = started.Form;
 
@@ -251,8 +234,7 @@ void TestMainWindow::newNamesFilesInTurnAndCloseReturnsToNoFile()
     QCOMPARE(form.windowTitle(), QString("NIBLO - NoName2"));
 }
 
-void TestMainWindow::saveWritesExactlyTheBuffer()
-{
+void TestMainWindow::saveWritesExactlyTheBuffer() {
     QTemporaryDir dir;
     QByteArray bytes = SampleBytes(300000);
     const QString path = WriteFile(dir, "big.bin", bytes);
@@ -268,8 +250,7 @@ void TestMainWindow::saveWritesExactlyTheBuffer()
     QVERIFY(!Engine::Modified);
 }
 
-void TestMainWindow::confirmSaveAnswers_data()
-{
+void TestMainWindow::confirmSaveAnswers_data() {
     QTest::addColumn<QString>("button");
     QTest::addColumn<bool>("closed");
     QTest::addColumn<bool>("saved");
@@ -278,8 +259,7 @@ void TestMainWindow::confirmSaveAnswers_data()
     QTest::newRow("Cancel keeps everything") << "Cancel" << false << false;
 }
 
-void TestMainWindow::confirmSaveAnswers()
-{
+void TestMainWindow::confirmSaveAnswers() {
     QFETCH(QString, button);
     QFETCH(bool, closed);
     QFETCH(bool, saved);
@@ -298,13 +278,11 @@ void TestMainWindow::confirmSaveAnswers()
     QCOMPARE(!Engine::FileOpen, closed);
     QCOMPARE(started.Form.windowTitle(), closed ? QString("NIBLO") : QString("NIBLO - name.bin"));
     QByteArray expected = bytes;
-    if (saved)
-        expected[4] = '\0';
+    if (saved) expected[4] = '\0';
     QCOMPARE(ReadFile(path), expected);
 }
 
-void TestMainWindow::closingWindowAsksAndCanBeRefused()
-{
+void TestMainWindow::closingWindowAsksAndCanBeRefused() {
     QTemporaryDir dir;
     const QString path = WriteFile(dir, "keep.bin", SampleBytes(10));
     TStartedForm started(path);
@@ -321,8 +299,7 @@ void TestMainWindow::closingWindowAsksAndCanBeRefused()
     QVERIFY(Engine::FileBuffer == nullptr);
 }
 
-void TestMainWindow::statusPanelsFollowCursorModeAndBase()
-{
+void TestMainWindow::statusPanelsFollowCursorModeAndBase() {
     QTemporaryDir dir;
     const QByteArray bytes = SampleBytes(3000);
     const QString path = WriteFile(dir, "s.bin", bytes);
@@ -346,8 +323,7 @@ void TestMainWindow::statusPanelsFollowCursorModeAndBase()
     QCOMPARE(form.StatusBar1->PanelText(0), QString("Adr. hex: 3E9"));
 }
 
-void TestMainWindow::panesShowBytesAndBlankAfterEnd()
-{
+void TestMainWindow::panesShowBytesAndBlankAfterEnd() {
     QTemporaryDir dir;
     const QString path = WriteFile(dir, "p.bin", QByteArray("A\0\xFF", 3));
     TStartedForm started(path);
@@ -370,8 +346,7 @@ void TestMainWindow::panesShowBytesAndBlankAfterEnd()
     QVERIFY(ByteGlyph(0x81, false).isPrint());
 }
 
-void TestMainWindow::blockIsDrawnInBlockColour()
-{
+void TestMainWindow::blockIsDrawnInBlockColour() {
     QTemporaryDir dir;
     const QString path = WriteFile(dir, "b.bin", QByteArray(40, 'W'));
     TStartedForm started(path);
@@ -400,8 +375,7 @@ void TestMainWindow::blockIsDrawnInBlockColour()
     QCOMPARE(redPixels(form.JkStrGridHex, 4), 0);
 }
 
-void TestMainWindow::hintsReachMessagePanel()
-{
+void TestMainWindow::hintsReachMessagePanel() {
     TStartedForm started;
     TFormMain& form = started.Form;
     form.Action(TCommand::Writeblock1)->showStatusText(form.menuBar());
@@ -412,8 +386,7 @@ void TestMainWindow::hintsReachMessagePanel()
     QCOMPARE(form.StatusBar1->PanelText(3), QString());
 }
 
-void TestMainWindow::resizeSnapsToWholeCellsWithoutLoop()
-{
+void TestMainWindow::resizeSnapsToWholeCellsWithoutLoop() {
     QTemporaryDir dir;
     const QString path = WriteFile(dir, "r.bin", SampleBytes(5000));
     TStartedForm started(path);
@@ -438,8 +411,7 @@ void TestMainWindow::resizeSnapsToWholeCellsWithoutLoop()
     struct TCounter : QObject {
         int* Count;
         explicit TCounter(int* count) : Count(count) {}
-        bool eventFilter(QObject*, QEvent* event) override
-        {
+        bool eventFilter(QObject*, QEvent* event) override {
             *Count += event->type() == QEvent::Resize;
             return false;
         }
@@ -459,8 +431,7 @@ void TestMainWindow::resizeSnapsToWholeCellsWithoutLoop()
     form.removeEventFilter(&counter);
 }
 
-void TestMainWindow::scrollBarDragChangesNothingUntilRelease()
-{
+void TestMainWindow::scrollBarDragChangesNothingUntilRelease() {
     QTemporaryDir dir;
     const QString path = WriteFile(dir, "d.bin", SampleBytes(10000));
     TStartedForm started(path);
@@ -491,8 +462,7 @@ void TestMainWindow::scrollBarDragChangesNothingUntilRelease()
     QCOMPARE(Engine::TopAddress, page + 1);
 }
 
-void TestMainWindow::scrollBarParamsClampAndReject()
-{
+void TestMainWindow::scrollBarParamsClampAndReject() {
     TJkScrollBar bar;
     int changes = 0;
     bar.OnChange = [&changes] { ++changes; };
@@ -523,8 +493,7 @@ void TestMainWindow::scrollBarParamsClampAndReject()
     }
 }
 
-void TestMainWindow::scrollBarReportsCodesWithEndOnRelease()
-{
+void TestMainWindow::scrollBarReportsCodesWithEndOnRelease() {
     TJkScrollBar bar;
     bar.SetKind(Qt::Vertical);
     bar.resize(16, 200);
@@ -561,8 +530,7 @@ void TestMainWindow::scrollBarReportsCodesWithEndOnRelease()
     QCOMPARE(bar.Position(), 991);
 }
 
-void TestMainWindow::slaveGridsFollowButNotInCircle()
-{
+void TestMainWindow::slaveGridsFollowButNotInCircle() {
     TJkStrGrid first;
     TJkStrGrid second;
     for (TJkStrGrid* grid : {&first, &second}) {
@@ -587,8 +555,7 @@ void TestMainWindow::slaveGridsFollowButNotInCircle()
     QCOMPARE(PaneWidth(&first, 19), 19 * 15 + 23);
 }
 
-void TestMainWindow::arrowKeysWrapAtRowEnds()
-{
+void TestMainWindow::arrowKeysWrapAtRowEnds() {
     TJkStrGrid grid;
     grid.SetColCount(5);
     grid.SetRowCount(4);
@@ -607,8 +574,7 @@ void TestMainWindow::arrowKeysWrapAtRowEnds()
 
     // A key the window's handler swallows moves nothing.
     grid.OnKeyDown = [](TJkStrGrid*, int& key, Qt::KeyboardModifiers) {
-        if (key == PaneKey::Down)
-            key = 0;
+        if (key == PaneKey::Down) key = 0;
     };
     QTest::keyClick(&grid, Qt::Key_Down);
     QCOMPARE(grid.Row(), 0);

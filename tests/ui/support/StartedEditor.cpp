@@ -10,11 +10,14 @@
 
 QByteArray SampleBytes(int size) {
     QByteArray bytes(size, '\0');
-    for (int i = 0; i < size; ++i) bytes[i] = char((i * 37 + 11) & 0xFF);
+    for (int i = 0; i < size; ++i)
+        bytes[i] = char((i * 37 + 11) & 0xFF);
     return bytes;
 }
 
-QByteArray FileBytes() { return QByteArray(reinterpret_cast<const char*>(Engine::FileBuffer), Engine::FileSize); }
+QByteArray FileBytes() {
+    return QByteArray(reinterpret_cast<const char*>(Engine::FileBuffer), Engine::FileSize);
+}
 
 TStartedEditor::TStartedEditor(const QByteArray& bytes) {
     Form.show();
@@ -33,4 +36,6 @@ TStartedEditor::TStartedEditor(const QByteArray& bytes) {
     Engine::OpenFile(QFile::encodeName(Path).toStdString(), false);
 }
 
-void TStartedEditor::GoTo(int32_t address) { Engine::ShowAddress(address, true, false); }
+void TStartedEditor::GoTo(int32_t address) {
+    Engine::ShowAddress(address, true, false);
+}

@@ -16,7 +16,7 @@ QByteArray FileBytes();
 // A started main window with a 16 x 10 page, holding the given bytes from a file in a temporary folder
 // (or a new empty file when bytes is null).
 class TStartedEditor {
-public:
+  public:
     explicit TStartedEditor(const QByteArray& bytes);
 
     void Run(TCommand command) { Form.Action(command)->trigger(); }

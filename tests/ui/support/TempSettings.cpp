@@ -10,4 +10,6 @@ void TTempSettings::Fresh() {
     SetSettingsFile(QFile::encodeName(path).toStdString());
 }
 
-void TTempSettings::Release() { SetSettingsFile(std::string()); }
+void TTempSettings::Release() {
+    SetSettingsFile(std::string());
+}
