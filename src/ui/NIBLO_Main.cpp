@@ -15,6 +15,7 @@
 #include <QCloseEvent>
 #include <QFontMetrics>
 #include <QMenuBar>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QStatusTipEvent>
 #include <QStyle>
@@ -191,7 +192,12 @@ void TFormMain::SetPaneDimensions(int cols, int rows) {
     const QSize wanted(WindowWidthFor(cols), WindowHeightFor(rows));
     // A maximised or full-screen window keeps its size; only a differing size is asked for, so the
     // resize event that answers it finds nothing more to do.
-    if (!isMaximized() && !isFullScreen() && size() != wanted) resize(wanted);
+    if (!isMaximized() && !isFullScreen() && size() != wanted) {
+        OwnSizes.push_back(wanted);
+        if (OwnSizes.size() > 4) OwnSizes.pop_front();
+        NewestReasserted = false;
+        resize(wanted);
+    }
     ScrollBar1->setGeometry(JkStrGridHex->x() + JkStrGridHex->width() + BorderWidth, ScrollBar1->y(),
                             ScrollBarWidth(this), JkStrGridText->height() - 1);
     LayoutChildren();
@@ -221,7 +227,17 @@ void TFormMain::LayoutChildren() {
 void TFormMain::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     LayoutChildren();
-    if (!Resizing) FormResize();
+    if (Resizing) return;
+    if (std::find(OwnSizes.begin(), OwnSizes.end(), event->size()) != OwnSizes.end()) {
+        // An answer to one of our own requests. A late answer to an older one is followed by the newer
+        // answer; should the window manager stop at the older size, ask once more for the newest.
+        if (event->size() != OwnSizes.back() && !NewestReasserted) {
+            NewestReasserted = true;
+            resize(OwnSizes.back());
+        }
+        return;
+    }
+    FormResize();
 }
 
 void TFormMain::FormResize() {

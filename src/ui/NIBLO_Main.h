@@ -4,10 +4,12 @@
 
 #include <QColor>
 #include <QMainWindow>
+#include <QSize>
 #include <QString>
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <string>
 
 class QAction;
@@ -182,6 +184,11 @@ class TFormMain : public QMainWindow, public TEngineHost {
     TProgressBox* Progress = nullptr;
     std::string FirstArgument;
     bool Resizing = false;
+    // Sizes this window asked for, newest last. The window manager answers each with a resize event,
+    // sometimes late and after a newer request; such an answer is no resize by the user and must not
+    // snap the panes to it.
+    std::deque<QSize> OwnSizes;
+    bool NewestReasserted = false;
     // The modifier keys held at the last key the panes saw; the program's own keys carry them.
     Qt::KeyboardModifiers HeldModifiers;
 };

@@ -114,6 +114,7 @@ class TestMainWindow : public QObject {
     void blockIsDrawnInBlockColour();
     void hintsReachMessagePanel();
     void resizeSnapsToWholeCellsWithoutLoop();
+    void lateAnswerToAnOlderSizeRequestDoesNotSnap();
     void scrollBarDragChangesNothingUntilRelease();
     void scrollBarParamsClampAndReject();
     void scrollBarReportsCodesWithEndOnRelease();
@@ -429,6 +430,32 @@ void TestMainWindow::resizeSnapsToWholeCellsWithoutLoop() {
     QCOMPARE(form.size(), QSize(form.WindowWidthFor(10), form.WindowHeightFor(10)));
     QVERIFY(resizes <= 2);
     form.removeEventFilter(&counter);
+}
+
+// A window manager answers each size request with a resize event, and an answer to an older request can
+// arrive after a newer one was made (at start: the designed grid, then the same grid re-measured for the
+// font). That answer must not turn the grid into whatever fits the old size.
+void TestMainWindow::lateAnswerToAnOlderSizeRequestDoesNotSnap() {
+    TStartedForm started;
+    TFormMain& form = started.Form;
+    form.SetPaneDimensions(19, 20);
+    const QSize older = form.size();
+    form.ApplyFontSize(12); // the same grid, larger cells: a newer request
+    const QSize newer = form.size();
+    QVERIFY(newer != older);
+
+    // The late answer puts the window back at the older size for a moment.
+    form.resize(older);
+    QCoreApplication::processEvents();
+    QCOMPARE(Engine::Cols, 19);
+    QCOMPARE(Engine::Rows, 20);
+    QCOMPARE(form.size(), newer);
+
+    // A size nobody asked for is the user's: it snaps.
+    form.resize(form.WindowWidthFor(12) + 3, form.WindowHeightFor(11) + 3);
+    QCoreApplication::processEvents();
+    QCOMPARE(Engine::Cols, 12);
+    QCOMPARE(Engine::Rows, 11);
 }
 
 void TestMainWindow::scrollBarDragChangesNothingUntilRelease() {
