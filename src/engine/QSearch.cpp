@@ -151,9 +151,34 @@ int32_t TQSearch::QuickScanUp(const uint8_t* bytes, int32_t firstAddress, int32_
 namespace {
 
 #if defined(__SSE2__)
-inline __m128i AnyOf(__m128i data, __m128i first, __m128i second) {
-    return _mm_or_si128(_mm_cmpeq_epi8(data, first), _mm_cmpeq_epi8(data, second));
-}
+// The candidate windows among 32 consecutive starts: a bit for each start whose two anchor bytes are
+// each one of their accepted values.
+class TAnchorFilter {
+  public:
+    TAnchorFilter(const uint8_t* bytes, int32_t anchorA, const uint8_t* valuesA, int32_t anchorB,
+                  const uint8_t* valuesB)
+        : BaseA(bytes + anchorA), BaseB(bytes + anchorB), A1(Splat(valuesA[0])), A2(Splat(valuesA[1])),
+          B1(Splat(valuesB[0])), B2(Splat(valuesB[1])) {}
+
+    uint32_t Candidates(int64_t start) const {
+        const __m128i low = _mm_and_si128(AnyOf(BaseA + start, A1, A2), AnyOf(BaseB + start, B1, B2));
+        const __m128i high =
+            _mm_and_si128(AnyOf(BaseA + start + 16, A1, A2), AnyOf(BaseB + start + 16, B1, B2));
+        return static_cast<uint32_t>(_mm_movemask_epi8(low)) |
+               (static_cast<uint32_t>(_mm_movemask_epi8(high)) << 16);
+    }
+
+  private:
+    static __m128i Splat(uint8_t value) { return _mm_set1_epi8(static_cast<char>(value)); }
+    static __m128i AnyOf(const uint8_t* at, __m128i first, __m128i second) {
+        const __m128i data = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+        return _mm_or_si128(_mm_cmpeq_epi8(data, first), _mm_cmpeq_epi8(data, second));
+    }
+
+    const uint8_t* BaseA;
+    const uint8_t* BaseB;
+    __m128i A1, A2, B1, B2;
+};
 #endif
 
 } // namespace
@@ -163,25 +188,11 @@ int64_t TQSearch::FindFirst(const uint8_t* bytes, int64_t lo, int64_t hi) const 
     int64_t i = lo;
 #if defined(__SSE2__)
     if (AnchorA >= 0) {
-        const __m128i a1 = _mm_set1_epi8(static_cast<char>(AnchorAValues[0]));
-        const __m128i a2 = _mm_set1_epi8(static_cast<char>(AnchorAValues[1]));
-        const __m128i b1 = _mm_set1_epi8(static_cast<char>(AnchorBValues[0]));
-        const __m128i b2 = _mm_set1_epi8(static_cast<char>(AnchorBValues[1]));
-        const uint8_t* baseA = bytes + AnchorA;
-        const uint8_t* baseB = bytes + AnchorB;
+        const TAnchorFilter filter(bytes, AnchorA, AnchorAValues, AnchorB, AnchorBValues);
         for (; i + 31 <= hi; i += 32) {
-            __m128i m0 =
-                _mm_and_si128(AnyOf(_mm_loadu_si128(reinterpret_cast<const __m128i*>(baseA + i)), a1, a2),
-                              AnyOf(_mm_loadu_si128(reinterpret_cast<const __m128i*>(baseB + i)), b1, b2));
-            __m128i m1 = _mm_and_si128(
-                AnyOf(_mm_loadu_si128(reinterpret_cast<const __m128i*>(baseA + i + 16)), a1, a2),
-                AnyOf(_mm_loadu_si128(reinterpret_cast<const __m128i*>(baseB + i + 16)), b1, b2));
-            uint32_t mask = static_cast<uint32_t>(_mm_movemask_epi8(m0)) |
-                            (static_cast<uint32_t>(_mm_movemask_epi8(m1)) << 16);
-            while (mask != 0) {
-                int bit = __builtin_ctz(mask);
+            for (uint32_t mask = filter.Candidates(i); mask != 0; mask &= mask - 1) {
+                const int bit = __builtin_ctz(mask);
                 if (Matches(bytes + i + bit)) return i + bit;
-                mask &= mask - 1;
             }
         }
     }
@@ -196,26 +207,13 @@ int64_t TQSearch::FindLast(const uint8_t* bytes, int64_t lo, int64_t hi) const {
     int64_t i = hi;
 #if defined(__SSE2__)
     if (AnchorA >= 0) {
-        const __m128i a1 = _mm_set1_epi8(static_cast<char>(AnchorAValues[0]));
-        const __m128i a2 = _mm_set1_epi8(static_cast<char>(AnchorAValues[1]));
-        const __m128i b1 = _mm_set1_epi8(static_cast<char>(AnchorBValues[0]));
-        const __m128i b2 = _mm_set1_epi8(static_cast<char>(AnchorBValues[1]));
-        const uint8_t* baseA = bytes + AnchorA;
-        const uint8_t* baseB = bytes + AnchorB;
+        const TAnchorFilter filter(bytes, AnchorA, AnchorAValues, AnchorB, AnchorBValues);
         // Blocks of 32 window starts ending at i, from the top down.
         for (; i - 31 >= lo; i -= 32) {
-            const int64_t s = i - 31;
-            __m128i m0 =
-                _mm_and_si128(AnyOf(_mm_loadu_si128(reinterpret_cast<const __m128i*>(baseA + s)), a1, a2),
-                              AnyOf(_mm_loadu_si128(reinterpret_cast<const __m128i*>(baseB + s)), b1, b2));
-            __m128i m1 = _mm_and_si128(
-                AnyOf(_mm_loadu_si128(reinterpret_cast<const __m128i*>(baseA + s + 16)), a1, a2),
-                AnyOf(_mm_loadu_si128(reinterpret_cast<const __m128i*>(baseB + s + 16)), b1, b2));
-            uint32_t mask = static_cast<uint32_t>(_mm_movemask_epi8(m0)) |
-                            (static_cast<uint32_t>(_mm_movemask_epi8(m1)) << 16);
-            while (mask != 0) {
-                int bit = 31 - __builtin_clz(mask);
-                if (Matches(bytes + s + bit)) return s + bit;
+            const int64_t start = i - 31;
+            for (uint32_t mask = filter.Candidates(start); mask != 0;) {
+                const int bit = 31 - __builtin_clz(mask);
+                if (Matches(bytes + start + bit)) return start + bit;
                 mask &= ~(1u << bit);
             }
         }
