@@ -78,6 +78,11 @@ std::string SaveTarget(const std::string& path) {
     return path;
 }
 
+int CheckWritable(const std::string& path) {
+    if (::faccessat(AT_FDCWD, path.c_str(), F_OK, AT_EACCESS) != 0) return 0;
+    return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0 ? 0 : DosErrorFromErrno(errno);
+}
+
 int Rename(const std::string& from, const std::string& to) {
     return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : DosErrorFromErrno(errno);
 }

@@ -16,6 +16,9 @@ int64_t FileTimeOf(const std::string& path);
 
 // The path a save must replace: symbolic links are followed so that the link stays a link.
 std::string SaveTarget(const std::string& path);
+// 0 when path may be written (or does not exist yet), else the error a direct write would meet: a
+// save goes through a new file and a rename, which must not get round a write-protected file.
+int CheckWritable(const std::string& path);
 int Rename(const std::string& from, const std::string& to);
 int Remove(const std::string& path);
 int SetFileTime(const std::string& path, int64_t nanoseconds);

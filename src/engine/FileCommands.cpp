@@ -47,10 +47,15 @@ bool ConfirmSave() {
 
 bool OpenFile(const std::string& name, bool fromRecentList) {
     if (fromRecentList && !ConfirmSave()) return false;
-    if (!LoadFile(name, false, 1)) {
-        // The user has already answered the save question (or nothing was open): Close asks nothing.
-        Modified = false;
-        Close1Click();
+    bool bufferGivenUp = false;
+    if (!LoadFile(name, false, 1, -1, &bufferGivenUp)) {
+        // A file that could not even be opened (missing, unreadable, too large) changes nothing: the
+        // current file stays. Once the old contents were given up, the editor closes; the user has
+        // already answered the save question (or nothing was open), so Close asks nothing.
+        if (bufferGivenUp) {
+            Modified = false;
+            Close1Click();
+        }
         return false;
     }
     Host->AddRecentFile(name);

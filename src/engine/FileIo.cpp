@@ -37,7 +37,9 @@ void Report(const TIoResult& result, const char* osErrorMessage, const std::stri
 
 } // namespace
 
-bool LoadFile(const std::string& name, bool insert, int32_t insertAddress, int32_t expectedSize) {
+bool LoadFile(const std::string& name, bool insert, int32_t insertAddress, int32_t expectedSize,
+              bool* bufferGivenUp) {
+    if (bufferGivenUp) *bufferGivenUp = false;
     TIoResult result;
     FileAccess::TFile file;
     // The file is opened before the buffer is touched, so that a file that cannot be read costs nothing.
@@ -82,6 +84,7 @@ bool LoadFile(const std::string& name, bool insert, int32_t insertAddress, int32
             // Nothing of a failed read may be saved or shown.
             FileSize = 0;
             Modified = false;
+            if (bufferGivenUp) *bufferGivenUp = true;
         }
         return false;
     }
@@ -104,7 +107,8 @@ bool SaveFile(const std::string& name, bool block, int32_t first, int32_t count)
     TIoResult result;
     FileAccess::TFile file;
     std::string tempPath;
-    result.SetCode(file.CreateTempBeside(target, tempPath));
+    result.SetCode(FileAccess::CheckWritable(target));
+    if (result.Ok()) result.SetCode(file.CreateTempBeside(target, tempPath));
     if (result.Ok()) {
         TProgressScope progress(Texts::WritingFile, FileTitleOf(name));
         const uint8_t* source = FileBuffer + first - 1;

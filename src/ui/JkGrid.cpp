@@ -374,6 +374,12 @@ bool TJkStrGrid::event(QEvent* event) {
     return QWidget::event(event);
 }
 
+// Ctrl or Alt with a key is a command, not typing; both together are AltGr on some systems.
+static bool TypesCharacters(const QKeyEvent& event) {
+    const Qt::KeyboardModifiers held = event.modifiers() & (Qt::ControlModifier | Qt::AltModifier);
+    return held == Qt::NoModifier || held == (Qt::ControlModifier | Qt::AltModifier);
+}
+
 void TJkStrGrid::keyPressEvent(QKeyEvent* event) {
     event->accept();
     int key = PaneKeyOf(event->key());
@@ -381,9 +387,10 @@ void TJkStrGrid::keyPressEvent(QKeyEvent* event) {
     if (OnKeyDown) OnKeyDown(this, key, shift);
     if (key != 0) MoveByKey(key, shift);
     // The characters of the key come after its key-down, as a typed character follows its key.
-    if (!OnKeyPress) return;
+    if (!OnKeyPress || !TypesCharacters(*event)) return;
     const QList<uint> characters = event->text().toUcs4();
     for (uint character : characters) {
+        if (character == 0x7F) continue; // the Delete key's text: Delete acts in key-down only
         if (const std::optional<uint8_t> byte = Cp1252::FromUnicode(char32_t(character))) {
             uint8_t code = *byte;
             OnKeyPress(this, code);

@@ -242,8 +242,6 @@ void TFormMain::ScrollRowUp() {
 }
 
 void TFormMain::ModusText1Click() {
-    // A waiting first digit belongs to the hex pane's typing; it does not survive a change of pane.
-    DropPendingDigit();
     TextMode = !TextMode;
     Action(TCommand::ModusText1)->setChecked(TextMode);
     ArrangePanes();

@@ -220,7 +220,9 @@ TEST_F(FileCommandsTest, OpenClearsUntitled) {
 }
 
 // A failed load closes the editor once, without a second question and with nothing left to save.
-TEST_F(FileCommandsTest, FailedOpenClosesWithoutAskingTwice) {
+// A file that cannot even be opened changes nothing: the current file stays as it was, and the save
+// question is not asked again.
+TEST_F(FileCommandsTest, FailedOpenKeepsTheCurrentFileWithoutAskingTwice) {
     std::string path = Opened("a.bin", PatternBytes(100));
     Modified = true;
     Host.YesNoCancelAnswers = {mrNo};
@@ -229,7 +231,11 @@ TEST_F(FileCommandsTest, FailedOpenClosesWithoutAskingTwice) {
     EXPECT_EQ(Host.QuestionTexts().size(), 1u);
     EXPECT_EQ(Host.ErrorTexts(),
               std::vector<std::string>{"Error reading\nmissing.bin\r\nError 2: File not found"});
-    ExpectNoFileState();
+    EXPECT_TRUE(FileOpen);
+    EXPECT_EQ(FileName, path);
+    EXPECT_EQ(Bytes(), PatternBytes(100));
+    EXPECT_TRUE(Modified);
+    EXPECT_TRUE(Host.RecentFiles.empty());
     EXPECT_EQ(TTempDir::Read(path), PatternBytes(100));
 }
 
@@ -247,14 +253,18 @@ TEST_F(FileCommandsTest, FailedRecentOpenAfterPartialReadLeavesNothingToSave) {
     EXPECT_EQ(TTempDir::Read(path), PatternBytes(100));
 }
 
-TEST_F(FileCommandsTest, HugeFileIsRefusedAndClosesTheEditor) {
-    Opened("a.bin", PatternBytes(100));
+TEST_F(FileCommandsTest, HugeFileIsRefusedAndNothingChanges) {
+    std::string path = Opened("a.bin", PatternBytes(100));
+    const int32_t capacity = Capacity;
     std::string huge = Dir.Write("huge.bin", {});
     ASSERT_EQ(truncate(huge.c_str(), int64_t{1} << 31), 0);
     DynArrayFailHook = [](size_t bytes) { return bytes > (64u << 20); };
     EXPECT_FALSE(OpenFile(huge, false));
     EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{Texts::CantAllocate});
-    ExpectNoFileState();
+    EXPECT_TRUE(FileOpen);
+    EXPECT_EQ(FileName, path);
+    EXPECT_EQ(Bytes(), PatternBytes(100));
+    EXPECT_EQ(Capacity, capacity);
 }
 
 // --- Save and Save As ------------------------------------------------------------------------------------

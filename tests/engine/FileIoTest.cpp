@@ -309,6 +309,29 @@ TEST_F(FileIoTest, SaveIntoAMissingFolderOrOverAFolderFails) {
     EXPECT_TRUE(Modified);
 }
 
+// Saving goes through a new file and a rename; that must not get round a write-protected file.
+TEST_F(FileIoTest, SaveOverAWriteProtectedFileIsRefused) {
+    auto old = PatternBytes(50, 7);
+    std::string path = Dir.Write("ro.bin", old);
+    ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+    ASSERT_EQ(chmod(Dir.Path().c_str(), 0777), 0); // the folder itself may be written
+    OpenBytes(PatternBytes(80));
+    Modified = true;
+    // Root may write anything; take the part of an ordinary user for the save.
+    bool asRoot = geteuid() == 0;
+    if (asRoot && seteuid(65534) != 0) GTEST_SKIP() << "cannot give up root";
+    bool saved = SaveFile(path, false, 1, Capacity);
+    if (asRoot) {
+        ASSERT_EQ(seteuid(0), 0);
+    }
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(Host.ErrorTexts(),
+              std::vector<std::string>{"Error writing\nro.bin\r\nError 5: File access denied"});
+    EXPECT_EQ(TTempDir::Read(path), old);
+    EXPECT_EQ(Listing(), std::vector<std::string>{"ro.bin"});
+    EXPECT_TRUE(Modified);
+}
+
 TEST_F(FileIoTest, CancelledSaveLeavesTheOldFile) {
     auto old = PatternBytes(1000, 42);
     std::string path = Dir.Write("big.bin", old);
