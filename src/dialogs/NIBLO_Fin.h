@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/Commands.h"
+
 #include <QByteArray>
 #include <QDialog>
 
@@ -42,7 +44,7 @@ class TFormFind : public QDialog {
     QPushButton* ButtonCancel = nullptr;
     QPushButton* ButtonHelp = nullptr;
 
-    int HelpContext = 51;
+    int HelpContext = HelpFind;
     // The bytes to search for, set by a successful OK.
     QByteArray Pattern;
 

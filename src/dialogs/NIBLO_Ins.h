@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/Commands.h"
+
 #include <QByteArray>
 #include <QDialog>
 
@@ -36,7 +38,7 @@ class TFormIns : public QDialog {
     QPushButton* ButtonCancel = nullptr;
     QPushButton* ButtonHelp = nullptr;
 
-    static constexpr int HelpContext = 50;
+    static constexpr int HelpContext = HelpInsert;
     // Set by a successful OK: the bytes and a count of at least 1 whose product fits the buffer.
     QByteArray InsertBytes;
     int32_t InsertCount = 0;

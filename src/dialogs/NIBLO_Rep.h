@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/Commands.h"
+
 #include <QByteArray>
 #include <QDialog>
 
@@ -47,7 +49,7 @@ class TFormReplace : public QDialog {
     QPushButton* ButtonCancel = nullptr;
     QPushButton* ButtonHelp = nullptr;
 
-    static constexpr int HelpContext = 53;
+    static constexpr int HelpContext = HelpReplace;
     // Set by a successful OK or Replace all.
     QByteArray Pattern;
     QByteArray Replacement;

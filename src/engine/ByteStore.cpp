@@ -2,6 +2,7 @@
 
 #include "engine/Blocks.h"
 #include "engine/HostScopes.h"
+#include "engine/PaneEditing.h"
 #include "engine/StringTable.h"
 
 #include <algorithm>
@@ -142,7 +143,7 @@ void ShowAddress(int32_t address, bool placeCursor, bool onlyIfOutside) {
         TCell cell = AddressToCell(address);
         SetCursorCell(cell.Col, cell.Row);
     }
-    Host->RefreshPanes(0, 0);
+    RefillPanes(0, 0);
 }
 
 void ScrollToEnd() {
@@ -169,10 +170,18 @@ TCell AddressToCell(int32_t address) {
 }
 
 void SetCursorCell(int32_t col, int32_t row) {
+    // A pending hex digit belongs to the cell it was typed in.
+    if (col != CursorCol || row != CursorRow) DropPendingDigit();
     Host->SelectCell(col, row);
     CursorCol = col;
     CursorRow = row;
     Host->UpdateStatus();
+}
+
+void RefillPanes(int32_t col, int32_t row) {
+    if (PendingDigit >= 0 && int64_t(CursorRow) * Cols + CursorCol >= int64_t(row) * Cols + col)
+        PendingDigit = -1;
+    Host->RefreshPanes(col, row);
 }
 
 void SetCommandsEnabled(std::initializer_list<TCommand> commands, bool on) {

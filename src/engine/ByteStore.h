@@ -31,6 +31,8 @@ void GoToStart();
 void GoToEnd();
 TCell AddressToCell(int32_t address);
 void SetCursorCell(int32_t col, int32_t row);
+// Refills both panes from cell (col, row) to the end of the page; a pending hex digit in that range is gone.
+void RefillPanes(int32_t col, int32_t row);
 void SetCommandsEnabled(std::initializer_list<TCommand> commands, bool on);
 void EnableReplaceUndo(bool on);
 

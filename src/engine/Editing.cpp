@@ -53,7 +53,7 @@ void DeleteByteAtCursor() {
         --FileSize;
         KeepBottomAtEnd();
         Modified = true;
-        Host->RefreshPanes(CursorCol, CursorRow);
+        RefillPanes(CursorCol, CursorRow);
         if (FileSize < pos) ShowAddress(FileSize, true, true);
     }
     DropBlockIfAffected(pos);
@@ -193,7 +193,7 @@ void Blockcopy1Click(TBlockCopyKind kind) {
     if (kind != TBlockCopyKind::Move) {
         MoveBlockMarks(pos);
         BottomAddress = std::min(TopAddress + PageBytes - 1, FileSize);
-        Host->RefreshPanes(CursorCol, CursorRow);
+        RefillPanes(CursorCol, CursorRow);
         Host->UpdateStatus();
         return;
     }
@@ -234,7 +234,7 @@ void InsertRepeated(std::span<const uint8_t> bytes, int32_t count) {
         std::memcpy(target, bytes.data(), bytes.size());
     BottomAddress = std::min(TopAddress + PageBytes - 1, FileSize);
     DropBlockIfAffected(p);
-    Host->RefreshPanes(CursorCol, CursorRow);
+    RefillPanes(CursorCol, CursorRow);
     Host->UpdateStatus();
     Modified = true;
 }

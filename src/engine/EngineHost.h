@@ -1,77 +1,11 @@
 #pragma once
 
+#include "engine/Commands.h"
+
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
-
-// Every menu item and toolbar button that the engine enables or disables, named after its component.
-enum class TCommand {
-    // File
-    New1,
-    Open1,
-    Reopen1,
-    Save1,
-    SaveAs1,
-    Close1,
-    Insertfile1,
-    Writeblock1,
-    Exit1,
-    // Edit
-    Insert1,
-    Blockmark1,
-    Blocknchars1,
-    Blockunmark1,
-    Blockdelete1,
-    Blockcopy1,
-    Blockcopyovwr1,
-    Blockmove1,
-    Clipboard1,
-    Cut1,
-    Copy1,
-    Paste1,
-    Deletefromcursor1,
-    Deletetocursor1,
-    // Search
-    Find1,
-    Findagaindown1,
-    Findagainup1,
-    Count1,
-    Replace1,
-    Replaceagaindown1,
-    Replaceundo1,
-    // Address
-    Goto1,
-    Jumpwidth1,
-    Jumpdown1,
-    Jumpup1,
-    Rememberadress1,
-    Gotoremembered1,
-    Displaydifference1,
-    // Tools
-    ModusText1,
-    ModusOverwrite1,
-    Decode1,
-    Encode1,
-    Patch1,
-    Options1,
-    // Help
-    Contents1,
-    Info1,
-    // Toolbar
-    JkBtnNew,
-    JkBtnOpen,
-    JkBtnSave,
-    JkBtnDel,
-    JkBtnCut,
-    JkBtnCopy,
-    JkBtnPaste,
-    JkBtnFind,
-    JkBtnReplace,
-    JkBtnInfo,
-    JkBtnWhats,
-    CommandCount
-};
 
 // Modal results of the message boxes.
 enum TModalResult : int {
@@ -117,6 +51,8 @@ class TEngineHost {
     virtual void UpdateStatus() = 0;
     // Refill both panes from cell (col, row) to the end of the page.
     virtual void RefreshPanes(int32_t col, int32_t row) = 0;
+    // Refill one cell of both panes (the hex pane shows a pending first digit at the cursor).
+    virtual void RefreshCell(int32_t col, int32_t row) = 0;
     // Select the cell in the active pane and its partner (no status update; the engine does that).
     virtual void SelectCell(int32_t col, int32_t row) = 0;
     // Empty every cell of both panes.
@@ -124,6 +60,9 @@ class TEngineHost {
     // Repaint both panes without refilling them (block colours changed).
     virtual void RepaintPanes() = 0;
     virtual void SetScrollBarEnabled(bool on) = 0;
+    // TextMode changed: check mark, active pane, status. OverwriteMode changed: check mark, mode panel.
+    virtual void TextModeChanged() = 0;
+    virtual void OverwriteModeChanged() = 0;
 
     virtual void SetCaption(const std::string& caption) = 0;
     // Commands whose Tag is 2 keep their state.

@@ -17,9 +17,9 @@ int32_t BlockBegin = 0;
 int32_t BlockEnd = 0;
 int8_t MarkAnchor = 0;
 
-int32_t Cols = 19;
-int32_t Rows = 20;
-int32_t PageBytes = 19 * 20;
+int32_t Cols = DefaultCols;
+int32_t Rows = DefaultRows;
+int32_t PageBytes = DefaultCols * DefaultRows;
 int32_t TopAddress = 1;
 int32_t BottomAddress = 0;
 int32_t CursorCol = 0;
@@ -33,6 +33,10 @@ std::vector<uint8_t> ReplacedBytes;
 bool ReplaceUndoEnabled = false;
 bool EmptyReplacementPending = false;
 TSearchRequest SearchRequest;
+
+bool SyntheticKey = false;
+int PendingDigit = -1;
+unsigned HeldShift = 0;
 
 bool TextMode = true;
 bool OverwriteMode = true;
@@ -60,8 +64,8 @@ void ResetEngineState() {
     BlockBegin = 0;
     BlockEnd = 0;
     MarkAnchor = 0;
-    Cols = 19;
-    Rows = 20;
+    Cols = DefaultCols;
+    Rows = DefaultRows;
     PageBytes = Cols * Rows;
     TopAddress = 1;
     BottomAddress = 0;
@@ -75,6 +79,9 @@ void ResetEngineState() {
     ReplaceUndoEnabled = false;
     EmptyReplacementPending = false;
     SearchRequest = TSearchRequest();
+    SyntheticKey = false;
+    PendingDigit = -1;
+    HeldShift = 0;
     TextMode = true;
     OverwriteMode = true;
     AddressBase = 0;

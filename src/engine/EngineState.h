@@ -16,6 +16,10 @@ inline constexpr int32_t ReadChunk = 131072;
 // The largest file: the capacity must stay a whole step above the size and within 32 bits.
 inline constexpr int32_t MaxFileSize = (INT32_MAX / GrowStep) * GrowStep - 1;
 
+// The designed page of the panes, until the settings give another.
+inline constexpr int32_t DefaultCols = 19;
+inline constexpr int32_t DefaultRows = 20;
+
 // The window; null until the main window (or a test) installs itself.
 extern TEngineHost* Host;
 
@@ -46,6 +50,13 @@ extern std::vector<uint8_t> ReplacedBytes;
 extern bool ReplaceUndoEnabled; // mirrors the enabled state of Replaceundo1
 // A replacement by nothing left the next hit at the cursor: the next search starts there, once.
 extern bool EmptyReplacementPending;
+
+// Keyboard state of the panes. SyntheticKey: the key on its way is one the program sent itself (it never
+// marks a block). PendingDigit: the first hex digit typed in the hex pane, waiting for its second (-1: none).
+// HeldShift: the modifiers (TShiftState bits) held at the last key; the program's own keys carry them.
+extern bool SyntheticKey;
+extern int PendingDigit;
+extern unsigned HeldShift;
 
 // Input modes of the panes and options kept in the settings file.
 extern bool TextMode;

@@ -136,6 +136,7 @@ bool Close1Click() {
     Host->DisableFileCommands();
     FileOpen = false;
     FileSize = 0;
+    PendingDigit = -1;
     Host->ClearPanes();
     SetCursorCell(0, 0);
     Host->SetScrollBarEnabled(false);

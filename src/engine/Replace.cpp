@@ -105,7 +105,7 @@ void ReplaceStepCommand(TReplaceSender sender, int32_t pos, bool moveCursor) {
     if (moveCursor) {
         ShowAddress(pos, true, true);
     } else {
-        Host->RefreshPanes(0, 0);
+        RefillPanes(0, 0);
         Host->UpdateStatus();
     }
     if (patch) Host->ShowInfo(Texts::FileSuccessfullyPatched);

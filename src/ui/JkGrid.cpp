@@ -6,6 +6,7 @@
 #include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QKeyEvent>
+#include <QWheelEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -385,7 +386,6 @@ void TJkStrGrid::keyPressEvent(QKeyEvent* event) {
     int key = PaneKeyOf(event->key());
     const Qt::KeyboardModifiers shift = PaneShiftOf(*event);
     if (OnKeyDown) OnKeyDown(this, key, shift);
-    if (key != 0) MoveByKey(key, shift);
     // The characters of the key come after its key-down, as a typed character follows its key.
     if (!OnKeyPress || !TypesCharacters(*event)) return;
     const QList<uint> characters = event->text().toUcs4();
@@ -406,53 +406,11 @@ void TJkStrGrid::keyReleaseEvent(QKeyEvent* event) {
     OnKeyUp(this, key, PaneShiftOf(*event));
 }
 
-// The grid's own moves; every one is asked through the select-cell veto.
-void TJkStrGrid::MoveByKey(int key, Qt::KeyboardModifiers shift) {
-    const int oldCol = SelCol;
-    const int oldRow = SelRow;
-    const bool ctrl = shift & Qt::ControlModifier;
-    const int pageRows = std::max(1, (height() - 4 * LineWidth) / (RowHeight + LineWidth));
-    int col = SelCol;
-    int row = SelRow;
-    switch (key) {
-    case PaneKey::Left:
-        --col;
-        break;
-    case PaneKey::Right:
-        ++col;
-        break;
-    case PaneKey::Up:
-        --row;
-        break;
-    case PaneKey::Down:
-        ++row;
-        break;
-    case PaneKey::Home:
-        col = 0;
-        if (ctrl) row = 0;
-        break;
-    case PaneKey::End:
-        col = Cols - 1;
-        if (ctrl) row = Rows - 1;
-        break;
-    case PaneKey::PageUp:
-        row -= pageRows;
-        break;
-    case PaneKey::PageDown:
-        row += pageRows;
-        break;
-    default:
-        return;
-    }
-    col = std::clamp(col, 0, std::max(0, Cols - 1));
-    row = std::clamp(row, 0, std::max(0, Rows - 1));
-    if (col != SelCol || row != SelRow) SelectCell(col, row);
-
-    // Left at the row start and Right at the row end continue on the neighbouring row.
-    if (key == PaneKey::Left && oldCol == 0 && oldRow > 0)
-        SelectCell(Cols - 1, oldRow - 1);
-    else if (key == PaneKey::Right && oldCol == Cols - 1 && oldRow < Rows - 1)
-        SelectCell(0, oldRow + 1);
+void TJkStrGrid::wheelEvent(QWheelEvent* event) {
+    if (OnWheel && OnWheel(event))
+        event->accept();
+    else
+        QWidget::wheelEvent(event);
 }
 
 namespace {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/PaneEditing.h"
+
 #include <QColor>
 #include <QFont>
 #include <QRawFont>
@@ -13,16 +15,10 @@
 #include <vector>
 
 class QKeyEvent;
+class QWheelEvent;
 class QPainter;
 
-// The key numbers the pane handlers work with: the virtual-key codes of the platform the editor was
-// designed for. Letters and digits keep their character codes; F1..F24 count from 112.
-namespace PaneKey {
-inline constexpr int Backspace = 8, Tab = 9, Enter = 13, Shift = 16, Control = 17, Alt = 18, Escape = 27,
-                     Space = 32, PageUp = 33, PageDown = 34, End = 35, Home = 36, Left = 37, Up = 38,
-                     Right = 39, Down = 40, Insert = 45, Delete = 46, F1 = 112;
-inline constexpr int Other = 255; // a key without a number of its own
-} // namespace PaneKey
+namespace PaneKey = Engine::PaneKey;
 
 // The one translation between Qt's keys and the key numbers, both ways (QtKeyOf gives 0 for none).
 int PaneKeyOf(int qtKey);
@@ -40,10 +36,13 @@ class TJkStrGrid : public QWidget {
                                              QPainter& painter, bool selected)>;
     // Asked before a cell is selected by the user or by SelectCell; false keeps the old cell.
     using TSelectCellHook = std::function<bool(TJkStrGrid* grid, int col, int row)>;
-    // Key-down gets every key (a PaneKey number) first; setting key to 0 swallows it. Key-up likewise.
+    // Key-down and key-up get every key as a PaneKey number; the owner moves the selection (the grid
+    // itself moves it only on a click).
     using TKeyHook = std::function<void(TJkStrGrid* grid, int& key, Qt::KeyboardModifiers shift)>;
     // Characters typed, one Windows-1252 byte each; characters without such a byte never arrive.
     using TKeyPressHook = std::function<void(TJkStrGrid* grid, uint8_t& key)>;
+    // The wheel turned over the grid; true when the hook took the event.
+    using TWheelHook = std::function<bool(QWheelEvent* event)>;
 
     explicit TJkStrGrid(QWidget* parent = nullptr);
 
@@ -97,6 +96,7 @@ class TJkStrGrid : public QWidget {
     TKeyHook OnKeyDown;
     TKeyHook OnKeyUp;
     TKeyPressHook OnKeyPress;
+    TWheelHook OnWheel;
 
     QSize sizeHint() const override;
 
@@ -106,11 +106,11 @@ class TJkStrGrid : public QWidget {
     void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
   private:
     void Invalidate(const QRect& rect);
     void ResizeCells();
-    void MoveByKey(int key, Qt::KeyboardModifiers shift);
 
     int Cols = 0;
     int Rows = 0;

@@ -6,6 +6,7 @@
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QStyle>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <stdexcept>
@@ -23,6 +24,13 @@ class TJkScrollBar::TBar : public QScrollBar {
     void mouseReleaseEvent(QMouseEvent* event) override {
         QScrollBar::mouseReleaseEvent(event);
         Owner->MouseReleased();
+    }
+    // The wheel belongs to the owner's view (rows), not to the slider's own steps.
+    void wheelEvent(QWheelEvent* event) override {
+        if (Owner->OnWheel && Owner->OnWheel(event))
+            event->accept();
+        else
+            QScrollBar::wheelEvent(event);
     }
 
   private:

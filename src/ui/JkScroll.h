@@ -6,6 +6,7 @@
 #include <functional>
 
 class QScrollBar;
+class QWheelEvent;
 
 // Scroll codes as the scroll notifications number them.
 enum TScrollCode : int {
@@ -52,6 +53,8 @@ class TJkScrollBar : public QWidget {
 
     std::function<void()> OnChange;
     std::function<void(int code, int32_t& position)> OnScroll;
+    // The wheel turned over the bar; true when the hook took the event.
+    std::function<bool(QWheelEvent* event)> OnWheel;
 
     QScrollBar* Control() const { return Bar; }
     QSize sizeHint() const override;

@@ -3,6 +3,7 @@
 #include "engine/ByteStore.h"
 #include "engine/EngineState.h"
 #include "engine/FileCommands.h"
+#include "engine/PaneEditing.h"
 #include "engine/StringTable.h"
 #include "engine/TextFormat.h"
 #include "files/FileChooser.h"
@@ -60,6 +61,7 @@ void TFormMain::FormCreate() {
     ScrollBar1->SetKind(Qt::Vertical);
     ScrollBar1->setGeometry(745, 27, style()->pixelMetric(QStyle::PM_ScrollBarExtent), 334);
     ScrollBar1->OnScroll = [this](int code, int32_t& position) { ScrollBar1Scroll(code, position); };
+    ScrollBar1->OnWheel = [this](QWheelEvent* event) { return PaneWheel(event); };
 
     RefitLabels(this);
     // Hints reach the message panel through the status-tip events handled in event().
@@ -73,14 +75,9 @@ void TFormMain::FormCreate() {
     Engine::NoNameCounter = 0;
 
     // The designed layout holds until the settings are applied at the first activation.
-    SetPaneDimensions(19, 20);
+    SetPaneDimensions(Engine::DefaultCols, Engine::DefaultRows);
     Engine::Close1Click();
 }
-
-// Places for what is still to come: the help viewer and the clipboard offer at exit. The settings, the
-// recent-files list and the drop target live in NIBLO_Settings.cpp and NIBLO_Drop.cpp.
-void TFormMain::InstallHelp() {}
-void TFormMain::OfferToEmptyClipboard() {}
 
 void TFormMain::FormActivate() {
     if (Activated) return;
@@ -202,19 +199,9 @@ void TFormMain::SetPaneDimensions(int cols, int rows) {
                             ScrollBarWidth(this), JkStrGridText->height() - 1);
     LayoutChildren();
 
-    Engine::Cols = cols;
-    Engine::Rows = rows;
-    Engine::PageBytes = cols * rows;
+    Engine::SetPageDimensions(cols, rows);
     ScrollBar1->SmallChange = Engine::PageBytes;
     ScrollBar1->LargeChange = 10 * Engine::PageBytes;
-    if (Engine::FileOpen) {
-        Engine::GoToStart();
-    } else {
-        Engine::TopAddress = 1;
-        Engine::CursorCol = 0;
-        Engine::CursorRow = 0;
-        SelectCell(0, 0);
-    }
     Resizing = wasResizing;
 }
 

@@ -15,6 +15,7 @@
 class QAction;
 class QMenu;
 class QToolButton;
+class QWheelEvent;
 class TJkScrollBar;
 class TJkStatusBar;
 class TJkStrGrid;
@@ -60,11 +61,30 @@ class TFormMain : public QMainWindow, public TEngineHost {
 
     // Life cycle.
     void FormActivate();
-    void Exit1Click();
-    void Options1Click();
     void FilesDropped(QObject* sender);
 
-    // Search menu and Insert string (NIBLO_MainSearch.cpp).
+    // The handlers of the command table, one per command (NIBLO_MainMenu.cpp unless noted).
+    void New1Click();
+    void Open1Click();
+    void Save1Click();
+    void SaveAs1Click();
+    void Close1Click();
+    void Insertfile1Click();
+    void Writeblock1Click();
+    void Exit1Click(); // NIBLO_Main.cpp
+    void Blockmark1Click();
+    void Blockunmark1Click();
+    void Blockdelete1Click();
+    void Blockcopy1Click();
+    void Blockcopyovwr1Click();
+    void Blockmove1Click();
+    void Deletefromcursor1Click();
+    void Deletetocursor1Click();
+    void ModusText1Click();
+    void ModusOverwrite1Click();
+    void Options1Click(); // NIBLO_Settings.cpp
+    // Search menu, Insert string and the patch (NIBLO_MainSearch.cpp).
+    void Insert1Click();
     void Find1Click();
     void Findagaindown1Click();
     void Findagainup1Click();
@@ -72,8 +92,26 @@ class TFormMain : public QMainWindow, public TEngineHost {
     void Replace1Click();
     void Replaceagaindown1Click();
     void Replaceundo1Click();
-    void Insert1Click();
     void Patch1Click();
+    // Address menu, Block <n>, integers (NIBLO_MainAddress.cpp).
+    void Blocknchars1Click();
+    void Goto1Click();
+    void Jumpwidth1Click();
+    void Jumpdown1Click();
+    void Jumpup1Click();
+    void Rememberadress1Click();
+    void Gotoremembered1Click();
+    void Displaydifference1Click();
+    void Decode1Click();
+    void Encode1Click();
+    // Clipboard (NIBLO_MainClipboard.cpp).
+    void Cut1Click();
+    void Copy1Click();
+    void Paste1Click();
+    // Help (NIBLO_MainHelp.cpp).
+    void Contents1Click();
+    void Info1Click();
+    void JkBtnWhatsClick();
 
     // Geometry. Sizes are of the window's client area (menu bar included, frame excluded).
     void SetPaneDimensions(int cols, int rows);
@@ -92,25 +130,9 @@ class TFormMain : public QMainWindow, public TEngineHost {
     void ArrangePanes();
     void ScrollBar1Scroll(int code, int32_t& position);
     void ShowStatusMessage(const QString& text);
-    // The cursor moves through the active pane (and so through the select-cell handler), then the status.
-    void SetCursorCol(int32_t col);
-    void SetCursorCell(int32_t col, int32_t row);
-
-    // Keyboard and mouse work in the panes (NIBLO_MainKeys.cpp). Keys are PaneKey numbers.
-    void JkStrGridTextKeyDown(TJkStrGrid* sender, int& key, Qt::KeyboardModifiers shift);
-    void JkStrGridTextKeyPress(TJkStrGrid* sender, uint8_t& key);
-    void JkStrGridTextKeyUp(TJkStrGrid* sender, int& key, Qt::KeyboardModifiers shift);
-    void JkStrGridTextSelectCell(TJkStrGrid* sender, int col, int row, bool& canSelect);
-    void ModusText1Click();
-    void ModusOverwrite1Click();
-    void TypeByte(uint8_t b);
-    void ScrollRowDown();
-    void ScrollRowUp();
-    // A key-down of key to the active pane: handled before the call returns, or queued behind the
-    // current handler. Both mark the key as the program's own (SyntheticKey).
-    void SendPaneKey(int key);
-    void PostPaneKey(int key);
-    bool SyntheticKey = false;
+    // Keys, characters, clicks and the wheel of both panes go to the engine (NIBLO_MainKeys.cpp).
+    void ConnectPaneInput(TJkStrGrid* pane);
+    bool PaneWheel(QWheelEvent* event);
 
     // TEngineHost.
     int ShowInfo(const std::string& text) override;
@@ -127,10 +149,13 @@ class TFormMain : public QMainWindow, public TEngineHost {
     void ProgressClose() override;
     void UpdateStatus() override;
     void RefreshPanes(int32_t col, int32_t row) override;
+    void RefreshCell(int32_t col, int32_t row) override;
     void SelectCell(int32_t col, int32_t row) override;
     void ClearPanes() override;
     void RepaintPanes() override;
     void SetScrollBarEnabled(bool on) override;
+    void TextModeChanged() override;
+    void OverwriteModeChanged() override;
     void SetCaption(const std::string& caption) override;
     void SetCommandsEnabled(std::span<const TCommand> commands, bool on) override;
     void DisableFileCommands() override;
@@ -152,14 +177,9 @@ class TFormMain : public QMainWindow, public TEngineHost {
     void FormCreate();
     void CreateMenu();
     void CreateToolBar();
-    QAction* AddItem(QMenu* menu, TCommand command, const char* name, const QString& caption,
-                     const QKeySequence& shortcut, const QString& hint, int helpContext, int tag);
-    QToolButton* AddButton(TCommand command, const char* name, int left, const QString& hint,
-                           const QString& glyph, int tag);
     void SetCommandEnabled(TCommand command, bool on);
     void DisableTagged(QMenu* menu);
 
-    // Places kept for the parts that come later.
     void InstallHelp();
     void CreateRecentFiles();
     void CreateFileDrop();
@@ -174,12 +194,9 @@ class TFormMain : public QMainWindow, public TEngineHost {
     void FormResize();
     void JkStrGridDrawCell(TJkStrGrid* grid, int col, int row, const QRect& rect, QPainter& painter,
                            bool selected);
-    // A first hex digit waiting for its second shows alone in the hex pane's cursor cell; this shows the
-    // byte there again.
-    void DropPendingDigit();
 
-    std::array<QAction*, size_t(TCommand::CommandCount)> Actions{};
-    std::array<QToolButton*, size_t(TCommand::CommandCount)> Buttons{};
+    std::array<QAction*, CommandCount> Actions{};
+    std::array<QToolButton*, CommandCount> Buttons{};
     QWidget* Client = nullptr;
     TProgressBox* Progress = nullptr;
     std::string FirstArgument;
@@ -189,6 +206,6 @@ class TFormMain : public QMainWindow, public TEngineHost {
     // snap the panes to it.
     std::deque<QSize> OwnSizes;
     bool NewestReasserted = false;
-    // The modifier keys held at the last key the panes saw; the program's own keys carry them.
-    Qt::KeyboardModifiers HeldModifiers;
+    // Wheel turns smaller than a notch (touchpads) add up until they make a row.
+    int WheelRemainder = 0;
 };

@@ -27,11 +27,11 @@ bool AskSearch(QWidget* owner, const QString& caption, int helpContext) {
 } // namespace
 
 void TFormMain::Find1Click() {
-    Engine::FindDialogDone(AskSearch(this, tr("Find"), 51));
+    Engine::FindDialogDone(AskSearch(this, tr("Find"), HelpFind));
 }
 
 void TFormMain::Count1Click() {
-    if (AskSearch(this, tr("Count"), 52)) Engine::CountDialogDone();
+    if (AskSearch(this, tr("Count"), HelpCount)) Engine::CountDialogDone();
 }
 
 void TFormMain::Replace1Click() {

@@ -30,18 +30,18 @@ QColor ActiveColor(const QWidget* widget) {
 void TFormMain::CreatePanes() {
     JkStrGridText = new TJkStrGrid(Client);
     JkStrGridText->setObjectName(QStringLiteral("JkStrGridText"));
-    JkStrGridText->setProperty("helpContext", 39);
-    JkStrGridText->SetColCount(19);
-    JkStrGridText->SetRowCount(20);
+    JkStrGridText->setProperty("helpContext", HelpTextPane);
+    JkStrGridText->SetColCount(Engine::DefaultCols);
+    JkStrGridText->SetRowCount(Engine::DefaultRows);
     JkStrGridText->SetDefaultColWidth(15);
     JkStrGridText->SetDefaultRowHeight(15);
     JkStrGridText->move(0, 26);
 
     JkStrGridHex = new TJkStrGrid(Client);
     JkStrGridHex->setObjectName(QStringLiteral("JkStrGridHex"));
-    JkStrGridHex->setProperty("helpContext", 40);
-    JkStrGridHex->SetColCount(19);
-    JkStrGridHex->SetRowCount(20);
+    JkStrGridHex->setProperty("helpContext", HelpHexPane);
+    JkStrGridHex->SetColCount(Engine::DefaultCols);
+    JkStrGridHex->SetRowCount(Engine::DefaultRows);
     JkStrGridHex->SetDefaultColWidth(20);
     JkStrGridHex->SetDefaultRowHeight(15);
     JkStrGridHex->move(327, 26);
@@ -53,23 +53,12 @@ void TFormMain::CreatePanes() {
                                   bool selected) {
             JkStrGridDrawCell(grid, col, row, rect, painter, selected);
         };
-        pane->OnSelectCell = [this](TJkStrGrid* grid, int col, int row) {
-            bool canSelect = true;
-            JkStrGridTextSelectCell(grid, col, row, canSelect);
-            return canSelect;
-        };
-        pane->OnKeyDown = [this](TJkStrGrid* grid, int& key, Qt::KeyboardModifiers shift) {
-            JkStrGridTextKeyDown(grid, key, shift);
-        };
-        pane->OnKeyUp = [this](TJkStrGrid* grid, int& key, Qt::KeyboardModifiers shift) {
-            JkStrGridTextKeyUp(grid, key, shift);
-        };
-        pane->OnKeyPress = [this](TJkStrGrid* grid, uint8_t& key) { JkStrGridTextKeyPress(grid, key); };
+        ConnectPaneInput(pane);
     }
 
     StatusBar1 = new TJkStatusBar(Client);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    StatusBar1->setProperty("helpContext", 999);
+    StatusBar1->setProperty("helpContext", HelpStatusBar);
     StatusBar1->SetPanelWidths({115, 78, 55, 500});
 }
 
@@ -104,6 +93,20 @@ void TFormMain::RefreshPane(TJkStrGrid* pane, int32_t col, int32_t row) {
 void TFormMain::RefreshPanes(int32_t col, int32_t row) {
     RefreshPane(JkStrGridText, col, row);
     RefreshPane(JkStrGridHex, col, row);
+}
+
+void TFormMain::RefreshCell(int32_t col, int32_t row) {
+    const int64_t address = int64_t(Engine::TopAddress) + int64_t(row) * Engine::Cols + col;
+    const bool hasByte = Engine::FileOpen && Engine::FileBuffer && address <= Engine::BottomAddress &&
+                         address <= Engine::FileSize;
+    const uint8_t byte = hasByte ? Engine::ReadByte(int32_t(address)) : 0;
+    JkStrGridText->SetCell(
+        col, row, hasByte ? GlyphCellText(DisplayChar(byte), JkStrGridText->UsesOemGlyphs()) : QString());
+    // A first hex digit waiting for its second shows alone in the cursor's cell.
+    if (Engine::PendingDigit >= 0 && col == Engine::CursorCol && row == Engine::CursorRow)
+        JkStrGridHex->SetCell(col, row, QString(QChar(u"0123456789ABCDEF"[Engine::PendingDigit])));
+    else
+        JkStrGridHex->SetCell(col, row, hasByte ? HexCellText(byte) : QStringLiteral("  "));
 }
 
 void TFormMain::SelectCell(int32_t col, int32_t row) {

@@ -1,5 +1,6 @@
 #include "ui/NIBLO_Opt.h"
 
+#include "engine/Commands.h"
 #include "ui/Jkdialog.h"
 
 #include <QButtonGroup>
@@ -292,7 +293,7 @@ TFormOpt::TFormOpt(QWidget* parent, const QString& paneFontName) : QDialog(paren
 QWidget* TFormOpt::CreateGeneralPage() {
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("TabSheetGeneral"));
-    page->setProperty("helpContext", 42);
+    page->setProperty("helpContext", HelpOptionsGeneral);
     RadioGroupByteOrder = new TRadioGroup(tr("Byte order for coding integers"),
                                           {tr("&LSB...MSB (Pascal)"), tr("&MSB...LSB")}, page);
     RadioGroupByteOrder->setObjectName(QStringLiteral("RadioGroupByteOrder"));
@@ -321,7 +322,7 @@ QWidget* TFormOpt::CreateGeneralPage() {
 QWidget* TFormOpt::CreateAppearancePage(const QString& paneFontName) {
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("TabSheetAppearance"));
-    page->setProperty("helpContext", 43);
+    page->setProperty("helpContext", HelpOptionsAppearance);
 
     ComboBoxFont = new QComboBox(page);
     ComboBoxFont->setObjectName(QStringLiteral("ComboBoxFont"));

@@ -12,28 +12,14 @@
 #include <fstream>
 #include <iterator>
 
-namespace {
-
-// The commands that stay usable without a file (Tag 0); every other one needs an open file.
-const std::set<TCommand> Tag0Commands = {
-    TCommand::New1,       TCommand::Open1,           TCommand::Reopen1,   TCommand::Exit1,
-    TCommand::ModusText1, TCommand::ModusOverwrite1, TCommand::Options1,  TCommand::Contents1,
-    TCommand::Info1,      TCommand::JkBtnNew,        TCommand::JkBtnOpen, TCommand::JkBtnInfo,
-    TCommand::JkBtnWhats,
-};
-
-} // namespace
-
 TFakeHost::TFakeHost() {
     // The window starts in its no-file state.
-    for (int i = 0; i < static_cast<int>(TCommand::CommandCount); ++i) {
-        auto command = static_cast<TCommand>(i);
-        Enabled[command] = !IsTag1(command);
-    }
+    for (const TCommandInfo& info : CommandTable)
+        Enabled[info.Command] = info.Tag != 1;
 }
 
 bool TFakeHost::IsTag1(TCommand command) {
-    return !Tag0Commands.contains(command);
+    return CommandInfo(command).Tag == 1;
 }
 
 std::vector<std::string> TFakeHost::ErrorTexts() const {
@@ -175,6 +161,18 @@ void TFakeHost::UpdateStatus() {
 
 void TFakeHost::RefreshPanes(int32_t, int32_t) {
     ++Refreshes;
+}
+
+void TFakeHost::RefreshCell(int32_t, int32_t) {
+    ++CellRefreshes;
+}
+
+void TFakeHost::TextModeChanged() {
+    ++ModeChanges;
+}
+
+void TFakeHost::OverwriteModeChanged() {
+    ++ModeChanges;
 }
 
 void TFakeHost::SelectCell(int32_t col, int32_t row) {

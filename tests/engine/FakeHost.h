@@ -61,6 +61,8 @@ class TFakeHost : public TEngineHost {
     bool ProgressIsOpen = false;
     int StatusUpdates = 0;
     int Refreshes = 0;
+    int CellRefreshes = 0;
+    int ModeChanges = 0;
     int PaneClears = 0;
     int Repaints = 0;
     std::optional<bool> ScrollBarEnabled;
@@ -95,7 +97,10 @@ class TFakeHost : public TEngineHost {
     void ProgressClose() override;
     void UpdateStatus() override;
     void RefreshPanes(int32_t col, int32_t row) override;
+    void RefreshCell(int32_t col, int32_t row) override;
     void SelectCell(int32_t col, int32_t row) override;
+    void TextModeChanged() override;
+    void OverwriteModeChanged() override;
     void ClearPanes() override;
     void RepaintPanes() override;
     void SetScrollBarEnabled(bool on) override;

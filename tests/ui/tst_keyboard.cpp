@@ -242,7 +242,7 @@ void TestKeyboard::hexPaneTypesPairsOfDigits() {
 void TestKeyboard::arrowsScrollByRowAtPageEdges() {
     TEditor editor(SampleBytes(1000));
     // Right in the bottom-right cell: one row on, the cursor at the start of the bottom row.
-    editor.Form.SetCursorCell(15, 9);
+    Engine::SetCursorCell(15, 9);
     editor.Click(Qt::Key_Right);
     QCOMPARE(Engine::TopAddress, 17);
     QCOMPARE(editor.Cursor(), QPoint(0, 9));
@@ -259,7 +259,7 @@ void TestKeyboard::arrowsScrollByRowAtPageEdges() {
     QCOMPARE(Engine::CurrentAddress(), 178);
 
     // Left at (0, 0) and Up in the top row scroll back.
-    editor.Form.SetCursorCell(0, 0);
+    Engine::SetCursorCell(0, 0);
     editor.Click(Qt::Key_Left);
     QCOMPARE(Engine::TopAddress, 17);
     QCOMPARE(editor.Cursor(), QPoint(15, 0));
@@ -269,12 +269,12 @@ void TestKeyboard::arrowsScrollByRowAtPageEdges() {
     QCOMPARE(editor.Cursor(), QPoint(15, 0));
     // At the file start they are the pane's own moves, which find no cell.
     editor.Click(Qt::Key_Up);
-    editor.Form.SetCursorCell(0, 0);
+    Engine::SetCursorCell(0, 0);
     editor.Click(Qt::Key_Left);
     QCOMPARE(Engine::TopAddress, 1);
     QCOMPARE(Engine::CurrentAddress(), 1);
     // Left and Right wrap at row ends within the page.
-    editor.Form.SetCursorCell(15, 3);
+    Engine::SetCursorCell(15, 3);
     editor.Click(Qt::Key_Right);
     QCOMPARE(editor.Cursor(), QPoint(0, 4));
     editor.Click(Qt::Key_Left);
@@ -291,13 +291,13 @@ void TestKeyboard::downAndRightStopAtTheLastByte() {
     QCOMPARE(Engine::CurrentAddress(), 1000);
 
     // The next row is shorter than the cursor's column: Down goes to the last byte.
-    editor.Form.SetCursorCell(12, 8);
+    Engine::SetCursorCell(12, 8);
     editor.Click(Qt::Key_Down);
     QCOMPARE(editor.Cursor(), QPoint(7, 9));
     // Scrolling a row near the end keeps the cursor on a byte.
     Engine::ShowAddress(833, true, false);
     QCOMPARE(Engine::TopAddress, 833);
-    editor.Form.SetCursorCell(14, 9);
+    Engine::SetCursorCell(14, 9);
     editor.Click(Qt::Key_Down);
     QCOMPARE(Engine::TopAddress, 849);
     QCOMPARE(Engine::CurrentAddress(), 1000);
@@ -306,7 +306,7 @@ void TestKeyboard::downAndRightStopAtTheLastByte() {
 
 void TestKeyboard::pagingAndHomeEnd() {
     TEditor editor(SampleBytes(1000));
-    editor.Form.SetCursorCell(12, 9);
+    Engine::SetCursorCell(12, 9);
     const QList<int> tops = {161, 321, 481, 641, 801, 849};
     for (int top : tops) {
         editor.Click(Qt::Key_PageDown);
@@ -316,7 +316,7 @@ void TestKeyboard::pagingAndHomeEnd() {
     QCOMPARE(editor.Cursor(), QPoint(7, 9));
     QCOMPARE(editor.Panel(0), QString("Adr. dec: 999"));
     // On the last page PgDn is the pane's own move, which finds no cell further down.
-    editor.Form.SetCursorCell(3, 2);
+    Engine::SetCursorCell(3, 2);
     editor.Click(Qt::Key_PageDown);
     QCOMPARE(editor.Cursor(), QPoint(3, 9));
 
@@ -328,7 +328,7 @@ void TestKeyboard::pagingAndHomeEnd() {
     QCOMPARE(Engine::TopAddress, 1);
     QCOMPARE(Engine::CurrentAddress(), 1);
     // On the first page PgUp goes to the pane's top row.
-    editor.Form.SetCursorCell(4, 6);
+    Engine::SetCursorCell(4, 6);
     editor.Click(Qt::Key_PageUp);
     QCOMPARE(editor.Cursor(), QPoint(4, 0));
 
@@ -349,13 +349,13 @@ void TestKeyboard::pagingAndHomeEnd() {
 
     // End on the last page stops at the last byte, with Ctrl from any row.
     editor.Click(Qt::Key_PageDown, Qt::ControlModifier);
-    editor.Form.SetCursorCell(2, 9);
+    Engine::SetCursorCell(2, 9);
     editor.Click(Qt::Key_End);
     QCOMPARE(Engine::CurrentAddress(), 1000);
-    editor.Form.SetCursorCell(2, 3);
+    Engine::SetCursorCell(2, 3);
     editor.Click(Qt::Key_End);
     QCOMPARE(editor.Cursor(), QPoint(15, 3));
-    editor.Form.SetCursorCell(2, 3);
+    Engine::SetCursorCell(2, 3);
     editor.Click(Qt::Key_End, Qt::ControlModifier);
     QCOMPARE(Engine::CurrentAddress(), 1000);
 }
@@ -479,7 +479,7 @@ void TestKeyboard::typingCapitalDoesNotMark() {
     QCOMPARE(FileBytes(), bytes);
     QCOMPARE(Engine::CurrentAddress(), 4);
     QCOMPARE(Engine::BlockBegin, 0);
-    QVERIFY(!editor.Form.SyntheticKey);
+    QVERIFY(!Engine::SyntheticKey);
 }
 
 void TestKeyboard::tabAndInsertSwitchPaneAndMode() {

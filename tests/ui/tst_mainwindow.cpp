@@ -119,7 +119,6 @@ class TestMainWindow : public QObject {
     void scrollBarParamsClampAndReject();
     void scrollBarReportsCodesWithEndOnRelease();
     void slaveGridsFollowButNotInCircle();
-    void arrowKeysWrapAtRowEnds();
 };
 
 void TestMainWindow::startsWithoutFileInNoFileState_data() {
@@ -580,35 +579,6 @@ void TestMainWindow::slaveGridsFollowButNotInCircle() {
 
     first.SetDefaultColWidth(15);
     QCOMPARE(PaneWidth(&first, 19), 19 * 15 + 23);
-}
-
-void TestMainWindow::arrowKeysWrapAtRowEnds() {
-    TJkStrGrid grid;
-    grid.SetColCount(5);
-    grid.SetRowCount(4);
-    grid.resize(PaneWidth(&grid, 5), PaneHeight(&grid, 4));
-    grid.SetSelection(4, 1);
-    QTest::keyClick(&grid, Qt::Key_Right);
-    QCOMPARE(QPoint(grid.Col(), grid.Row()), QPoint(0, 2));
-    QTest::keyClick(&grid, Qt::Key_Left);
-    QCOMPARE(QPoint(grid.Col(), grid.Row()), QPoint(4, 1));
-    grid.SetSelection(4, 3); // no row below the last one
-    QTest::keyClick(&grid, Qt::Key_Right);
-    QCOMPARE(QPoint(grid.Col(), grid.Row()), QPoint(4, 3));
-    grid.SetSelection(0, 0);
-    QTest::keyClick(&grid, Qt::Key_Left);
-    QCOMPARE(QPoint(grid.Col(), grid.Row()), QPoint(0, 0));
-
-    // A key the window's handler swallows moves nothing.
-    grid.OnKeyDown = [](TJkStrGrid*, int& key, Qt::KeyboardModifiers) {
-        if (key == PaneKey::Down) key = 0;
-    };
-    QTest::keyClick(&grid, Qt::Key_Down);
-    QCOMPARE(grid.Row(), 0);
-    QTest::keyClick(&grid, Qt::Key_End, Qt::ControlModifier);
-    QCOMPARE(QPoint(grid.Col(), grid.Row()), QPoint(4, 3));
-    QTest::keyClick(&grid, Qt::Key_Home, Qt::ControlModifier);
-    QCOMPARE(QPoint(grid.Col(), grid.Row()), QPoint(0, 0));
 }
 
 QTEST_MAIN(TestMainWindow)

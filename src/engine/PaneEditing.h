@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdint>
+
+// What the keyboard and the mouse do in the panes: moving the cursor (the view scrolls a row or a page when
+// the cursor leaves the page), Shift selection, typing bytes in either pane and mode, Delete and Backspace,
+// and the pane and mode switches. The window turns its key events into these key numbers and calls here;
+// it only draws what the engine asks for.
+namespace Engine {
+
+// The key numbers: the virtual-key codes the editor was designed with. Letters and digits keep their
+// character codes; F1..F24 count from 112.
+namespace PaneKey {
+inline constexpr int Backspace = 8, Tab = 9, Enter = 13, Shift = 16, Control = 17, Alt = 18, Escape = 27,
+                     Space = 32, PageUp = 33, PageDown = 34, End = 35, Home = 36, Left = 37, Up = 38,
+                     Right = 39, Down = 40, Insert = 45, Delete = 46, F1 = 112;
+inline constexpr int Other = 255; // a key without a number of its own
+} // namespace PaneKey
+
+// Modifier bits of a key.
+enum TShiftState : unsigned { ssShift = 1, ssAlt = 2, ssCtrl = 4 };
+
+// A key went down in the active pane. Sets key to 0 when the key was consumed by a rule; otherwise the
+// pane's own move follows here too (arrows, Home, End, PgUp, PgDn within the page, never past the end).
+void PaneKeyDown(int& key, unsigned shift);
+void PaneKeyUp(int key, unsigned shift);
+// A character typed in the active pane: one Windows-1252 byte.
+void PaneKeyPress(uint8_t character);
+// A click on a cell of the active pane. False when the cell lies past the end of the file.
+bool PaneClickCell(int32_t col, int32_t row);
+// The select-cell check every move passes: cells past the end are refused; an accepted move drops a
+// pending hex digit and becomes the cursor.
+bool PaneSelectCell(int32_t col, int32_t row);
+
+// Store one typed byte at the cursor, then move on as Right does.
+void TypeByte(uint8_t b);
+// The cursor to another column of its row, through the select-cell check.
+void SetCursorCol(int32_t col);
+// The view one row down or up; the cursor keeps its cell.
+void ScrollRowDown();
+void ScrollRowUp();
+// The mouse wheel: rows > 0 scrolls towards the end, as far as the file goes.
+void ScrollRows(int32_t rows);
+// Delivers a key-down that the program itself produces (it never marks a block).
+void SendPaneKey(int key);
+
+void ModusText1Click();
+void ModusOverwrite1Click();
+
+// The page size of the panes; the view restarts at the top of the file.
+void SetPageDimensions(int32_t cols, int32_t rows);
+
+// Drops a pending hex digit and shows the byte in its cell again.
+void DropPendingDigit();
+
+} // namespace Engine

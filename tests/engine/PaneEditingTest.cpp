@@ -1,0 +1,269 @@
+// Keys, typing and scrolling in the panes, on a 16 x 10 page over a 1000-byte file (the last row holds
+// bytes 993..1000 in columns 0..7; the last page starts at 849).
+#include "FakeHost.h"
+
+#include "engine/Blocks.h"
+#include "engine/ByteStore.h"
+#include "engine/EngineState.h"
+#include "engine/PaneEditing.h"
+
+using namespace Engine;
+
+namespace {
+
+constexpr int32_t Size = 1000;
+constexpr int32_t LastPage = 849;
+
+struct TKeyCase {
+    const char* What;
+    int32_t Top, Col, Row; // where the cursor starts
+    int Key;
+    unsigned Shift;
+    int32_t WantTop, WantAddress;
+    bool Consumed;
+};
+
+const TKeyCase KeyCases[] = {
+    {"Down in the bottom row scrolls a row", 49, 7, 9, PaneKey::Down, 0, 65, 216, false},
+    {"Down onto a shorter last row goes to the last byte", LastPage, 13, 8, PaneKey::Down, 0, LastPage, 1000,
+     false},
+    {"Down inside the page moves a row", 193, 7, 0, PaneKey::Down, 0, 193, 216, false},
+    {"Down in the last row stays", LastPage, 2, 9, PaneKey::Down, 0, LastPage, 995, false},
+    {"Up in the top row scrolls a row back", 193, 7, 0, PaneKey::Up, 0, 177, 184, false},
+    {"Up at the top of the file stays", 1, 4, 0, PaneKey::Up, 0, 1, 5, false},
+    {"Right in the bottom-right cell scrolls", 1, 15, 9, PaneKey::Right, 0, 17, 161, true},
+    {"Right on the last byte stays", LastPage, 7, 9, PaneKey::Right, 0, LastPage, 1000, true},
+    {"Right at a row end wraps", 1, 15, 0, PaneKey::Right, 0, 1, 17, false},
+    {"Left in the top-left cell scrolls back", 17, 0, 0, PaneKey::Left, 0, 1, 16, true},
+    {"Left at a row start wraps", 1, 0, 1, PaneKey::Left, 0, 1, 16, false},
+    {"Left at the first byte stays", 1, 0, 0, PaneKey::Left, 0, 1, 1, false},
+    {"Ctrl+PgDn goes to the last byte", 1, 3, 2, PaneKey::PageDown, ssCtrl, LastPage, 1000, true},
+    {"Ctrl+PgUp goes to the first byte", 481, 3, 2, PaneKey::PageUp, ssCtrl, 1, 1, true},
+    {"PgDn shows the next page", 1, 3, 2, PaneKey::PageDown, 0, 161, 196, true},
+    {"PgDn near the end shows the last page", 769, 3, 2, PaneKey::PageDown, 0, LastPage, 884, true},
+    {"PgDn onto a cell past the end takes the last byte", 769, 12, 9, PaneKey::PageDown, 0, LastPage, 1000,
+     true},
+    {"PgDn on the last page moves within it", LastPage, 0, 0, PaneKey::PageDown, 0, LastPage, 993, false},
+    {"PgUp shows the previous page", 321, 2, 1, PaneKey::PageUp, 0, 161, 179, true},
+    {"PgUp near the start stops at the first row", 65, 2, 1, PaneKey::PageUp, 0, 1, 19, true},
+    {"PgUp on the first page moves within it", 1, 2, 5, PaneKey::PageUp, 0, 1, 3, false},
+    {"End on the last row goes to the last byte", LastPage, 1, 9, PaneKey::End, 0, LastPage, 1000, false},
+    {"End goes to the row's last cell", 1, 3, 2, PaneKey::End, 0, 1, 48, false},
+    {"Ctrl+End on the last page goes to the last byte", LastPage, 0, 0, PaneKey::End, ssCtrl, LastPage, 1000,
+     false},
+    {"Ctrl+End goes to the page's last cell", 1, 0, 0, PaneKey::End, ssCtrl, 1, 160, false},
+    {"Home goes to the row start", 1, 3, 2, PaneKey::Home, 0, 1, 33, false},
+    {"Ctrl+Home goes to the page start", 161, 3, 2, PaneKey::Home, ssCtrl, 161, 161, false},
+    {"Enter does nothing", 1, 3, 2, PaneKey::Enter, 0, 1, 36, false},
+    {"F5 does nothing", 1, 3, 2, PaneKey::F1 + 4, 0, 1, 36, false},
+};
+
+class PaneEditingTest : public TEngineTest {
+  protected:
+    void OpenSample(int32_t size = Size) { OpenBytes(PatternBytes(size_t(size))); }
+    void Place(int32_t top, int32_t col, int32_t row) {
+        ShowAddress(top, false, false);
+        ASSERT_EQ(TopAddress, top);
+        SetCursorCell(col, row);
+    }
+    void Key(int key, unsigned shift = 0) {
+        PaneKeyDown(key, shift);
+        PaneKeyUp(key, shift);
+    }
+    void Type(const char* text) {
+        for (; *text; ++text) {
+            int key = PaneKey::Other;
+            PaneKeyDown(key, 0);
+            PaneKeyPress(uint8_t(*text));
+        }
+    }
+};
+
+TEST_F(PaneEditingTest, EveryRowOfTheKeyTable) {
+    for (const TKeyCase& c : KeyCases) {
+        SCOPED_TRACE(c.What);
+        OpenSample();
+        Place(c.Top, c.Col, c.Row);
+        int key = c.Key;
+        PaneKeyDown(key, c.Shift);
+        EXPECT_EQ(TopAddress, c.WantTop);
+        EXPECT_EQ(CurrentAddress(), c.WantAddress);
+        EXPECT_EQ(key == 0, c.Consumed);
+        // The window shows the cursor where the engine has it, and the view stays whole.
+        EXPECT_EQ(Host.SelectedCol, CursorCol);
+        EXPECT_EQ(Host.SelectedRow, CursorRow);
+        EXPECT_EQ(BottomAddress, std::min(TopAddress + PageBytes - 1, FileSize));
+        EXPECT_EQ(Bytes(), PatternBytes(Size));
+        EXPECT_FALSE(SyntheticKey);
+    }
+}
+
+TEST_F(PaneEditingTest, DeleteAndBackspace) {
+    OpenSample();
+    std::vector<uint8_t> model = PatternBytes(Size);
+    // Backspace at the first byte deletes nothing.
+    Key(PaneKey::Backspace);
+    EXPECT_EQ(Bytes(), model);
+    EXPECT_FALSE(Modified);
+    // Backspace in a row start: the byte before goes, the cursor stays on its cell.
+    Place(1, 0, 1);
+    Key(PaneKey::Backspace);
+    model.erase(model.begin() + 15);
+    EXPECT_EQ(Bytes(), model);
+    EXPECT_EQ(CurrentAddress(), 16);
+    // Backspace in the top-left cell scrolls back first.
+    Place(17, 0, 0);
+    Key(PaneKey::Backspace);
+    model.erase(model.begin() + 15);
+    EXPECT_EQ(Bytes(), model);
+    EXPECT_EQ(TopAddress, 1);
+    EXPECT_EQ(CurrentAddress(), 16);
+    // Delete takes the byte under the cursor.
+    Key(PaneKey::Delete);
+    model.erase(model.begin() + 15);
+    EXPECT_EQ(Bytes(), model);
+    EXPECT_TRUE(Modified);
+}
+
+TEST_F(PaneEditingTest, TypingInTextPaneBothModes) {
+    OpenSample(20);
+    std::vector<uint8_t> model = PatternBytes(20);
+    Place(1, 4, 0);
+    Type("AB");
+    model[4] = 'A';
+    model[5] = 'B';
+    EXPECT_EQ(Bytes(), model);
+    EXPECT_EQ(CurrentAddress(), 7);
+    EXPECT_TRUE(Modified);
+
+    ModusOverwrite1Click();
+    Type("xy");
+    model.insert(model.begin() + 6, {'x', 'y'});
+    EXPECT_EQ(Bytes(), model);
+    EXPECT_EQ(CurrentAddress(), 9);
+    // At the last byte typing inserts before it, and the cursor stays on the byte that moved on.
+    Place(1, 5, 1); // address 22, the last byte
+    Type("z");
+    model.insert(model.end() - 1, 'z');
+    EXPECT_EQ(Bytes(), model);
+    EXPECT_EQ(CurrentAddress(), 23);
+    // Control characters do not type.
+    PaneKeyPress(9);
+    EXPECT_EQ(Bytes(), model);
+}
+
+TEST_F(PaneEditingTest, TypingInHexPaneWithPendingDigit) {
+    OpenSample(40);
+    std::vector<uint8_t> model = PatternBytes(40);
+    ModusText1Click();
+    Place(1, 2, 0);
+    Type("4");
+    EXPECT_EQ(PendingDigit, 4);
+    EXPECT_EQ(Bytes(), model);
+    Type("1");
+    model[2] = 0x41;
+    EXPECT_EQ(Bytes(), model);
+    EXPECT_EQ(PendingDigit, -1);
+    EXPECT_EQ(CurrentAddress(), 4);
+    // Lower case counts; other characters are ignored and keep the first digit.
+    Type("f");
+    Type("g");
+    EXPECT_EQ(PendingDigit, 15);
+    // Escape drops the digit; so does a click elsewhere; the bytes stay.
+    Key(PaneKey::Escape);
+    EXPECT_EQ(PendingDigit, -1);
+    Type("7");
+    EXPECT_TRUE(PaneClickCell(9, 1));
+    EXPECT_EQ(PendingDigit, -1);
+    EXPECT_EQ(CurrentAddress(), 26);
+    // A click past the end is refused and keeps the digit.
+    Type("7");
+    EXPECT_FALSE(PaneClickCell(15, 2));
+    EXPECT_EQ(PendingDigit, 7);
+    // The digit survives a pane switch and a page refill elsewhere, but not a refill of its cell.
+    int tab = PaneKey::Tab;
+    PaneKeyDown(tab, 0);
+    PaneKeyDown(tab, 0);
+    EXPECT_EQ(PendingDigit, 7);
+    RefillPanes(0, 2);
+    EXPECT_EQ(PendingDigit, 7);
+    RefillPanes(CursorCol, CursorRow);
+    EXPECT_EQ(PendingDigit, -1);
+    EXPECT_EQ(Bytes(), model);
+}
+
+TEST_F(PaneEditingTest, TypingIntoAnEmptyFile) {
+    OpenBytes({});
+    Key(PaneKey::Right);
+    Key(PaneKey::Down);
+    EXPECT_EQ(CursorCol, 0);
+    EXPECT_EQ(CursorRow, 0);
+    Type("A");
+    EXPECT_EQ(Bytes(), std::vector<uint8_t>{'A'});
+    EXPECT_EQ(BottomAddress, 1);
+    EXPECT_EQ(CurrentAddress(), 1);
+    EXPECT_TRUE(Modified);
+}
+
+TEST_F(PaneEditingTest, ShiftSelectionAndTypedCapitals) {
+    OpenSample();
+    Place(1, 9, 0); // address 10
+    Key(PaneKey::Right, ssShift);
+    Key(PaneKey::Right, ssShift);
+    EXPECT_EQ(BlockBegin, 10);
+    EXPECT_EQ(BlockEnd, 12);
+    EXPECT_TRUE(Host.IsEnabled(TCommand::Blockdelete1));
+    Key(PaneKey::Left, ssShift);
+    EXPECT_EQ(BlockEnd, 11);
+    // Shift alone afterwards starts afresh.
+    int shiftKey = PaneKey::Shift;
+    PaneKeyDown(shiftKey, ssShift);
+    EXPECT_EQ(BlockBegin, 0);
+    EXPECT_EQ(BlockEnd, 0);
+    // A capital typed with Shift held moves the cursor by the program's own key: no block.
+    int letter = 'Q';
+    PaneKeyDown(letter, ssShift);
+    PaneKeyPress('Q');
+    EXPECT_EQ(BlockBegin, 0);
+    EXPECT_EQ(CurrentAddress(), 12);
+    EXPECT_FALSE(SyntheticKey);
+}
+
+TEST_F(PaneEditingTest, TypingInsertedBeforeTheBlockDropsIt) {
+    OpenSample(100);
+    MarkFromTo(20, 30);
+    ModusOverwrite1Click();
+    Place(1, 4, 2); // address 37: after the block
+    Type("a");
+    EXPECT_EQ(BlockEnd, 30);
+    Place(1, 4, 1); // address 21: inside
+    Type("b");
+    EXPECT_EQ(BlockBegin, 0);
+    EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{"Block no longer valid"});
+}
+
+TEST_F(PaneEditingTest, WheelScrollsRowsWithinTheFile) {
+    OpenSample();
+    Place(1, 12, 9);
+    ScrollRows(3);
+    EXPECT_EQ(TopAddress, 49);
+    EXPECT_EQ(CurrentAddress(), 49 + 156);
+    ScrollRows(-5);
+    EXPECT_EQ(TopAddress, 1);
+    ScrollRows(1000);
+    EXPECT_EQ(TopAddress, LastPage);
+    // A cursor cell past the end moves to the last byte of its row.
+    EXPECT_EQ(CurrentAddress(), 1000);
+}
+
+TEST_F(PaneEditingTest, PageDimensionsRestartTheView) {
+    OpenSample();
+    Place(321, 3, 3);
+    SetPageDimensions(8, 12);
+    EXPECT_EQ(PageBytes, 96);
+    EXPECT_EQ(TopAddress, 1);
+    EXPECT_EQ(CurrentAddress(), 1);
+    EXPECT_EQ(BottomAddress, 96);
+}
+
+} // namespace
