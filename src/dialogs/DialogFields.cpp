@@ -4,6 +4,8 @@
 #include "controls/JkHist.h"
 #include "controls/JkRadioBtn.h"
 #include "controls/JkTextEdit.h"
+#include "engine/HexText.h"
+#include "engine/SearchRequest.h"
 #include "ui/Jkdialog.h"
 
 #include <QEvent>
@@ -54,7 +56,8 @@ void ConvertTextToHex(const TJkTextEdit* text, TJkByteEdit* hex, TJkRadioBtn* he
 
 void SetUpJoker(TJkByteEdit* joker, QLabel* label) {
     joker->SetMaxBytes(1);
-    joker->setText(QStringLiteral("2E"));
+    joker->setText(QString::fromStdString(
+        BytesToHex(std::string_view(reinterpret_cast<const char*>(&DefaultJoker), 1), false)));
     // Two digits and the frame; the designed 25 pixels hold them only in the original's small font.
     joker->setFixedWidth(qMax(25, joker->fontMetrics().horizontalAdvance(QStringLiteral("WW")) + 12));
     ShowJoker(joker, label);
@@ -84,10 +87,6 @@ void ShowHelpTopic(int helpContext) {
 
 std::vector<uint8_t> ToByteVector(const QByteArray& bytes) {
     return std::vector<uint8_t>(bytes.begin(), bytes.end());
-}
-
-QByteArray ToByteArray(const std::vector<uint8_t>& bytes) {
-    return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
 }
 
 TTextHexSide NewTextHexSide(QWidget* dialog, const TTextHexNames& names) {

@@ -75,4 +75,3 @@ void MarkAsOkButton(QPushButton* button);
 void ShowHelpTopic(int helpContext);
 
 std::vector<uint8_t> ToByteVector(const QByteArray& bytes);
-QByteArray ToByteArray(const std::vector<uint8_t>& bytes);

@@ -299,13 +299,14 @@ void TJkStrGrid::paintEvent(QPaintEvent* event) {
             run.setRawFont(Glyphs.Font);
             run.setGlyphIndexes(indexes);
             run.setPositions(positions);
-            painter.setPen(Qt::black);
+            painter.setPen(pal.color(QPalette::Active, QPalette::Text));
             painter.drawGlyphRun(QPointF(0, 0), run);
         }
     }
     for (const QPoint& cell : aside) {
         const bool selected = cell.x() == SelCol && cell.y() == SelRow;
-        painter.setPen(selected ? pal.color(QPalette::Active, QPalette::HighlightedText) : QColor(Qt::black));
+        painter.setPen(selected ? pal.color(QPalette::Active, QPalette::HighlightedText)
+                                : pal.color(QPalette::Active, QPalette::Text));
         painter.drawText(CellRect(cell.x(), cell.y()).adjusted(2, 2, 0, 0),
                          Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
                          Cells[size_t(cell.y()) * size_t(Cols) + size_t(cell.x())]);

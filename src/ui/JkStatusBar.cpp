@@ -23,7 +23,7 @@ const int TextIndent = 3; // from a panel's frame to its text
 
 TJkStatusBar::TJkStatusBar(QWidget* parent) : QWidget(parent) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    SetPanelWidths({115, 78, 55, 500});
+    SetPanelWidths(MainPanelWidths);
 }
 
 void TJkStatusBar::SetPanelWidths(const std::vector<int>& widths) {

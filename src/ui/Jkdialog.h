@@ -27,6 +27,9 @@ int MulDivRound(int number, int numerator, int denominator);
 // The main window's status bar: panels of fixed widths, left to right, each with a text, drawn in
 // sunken frames. It starts with the four panels of the main window (115, 78, 55, 500 pixels); the last
 // panel reaches to the bar's right edge. Its height fits its font (at least the designed 19 pixels).
+// The designed widths of the main window's four status panels.
+inline const std::vector<int> MainPanelWidths{115, 78, 55, 500};
+
 class TJkStatusBar : public QWidget {
     Q_OBJECT
   public:

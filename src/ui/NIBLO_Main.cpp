@@ -9,6 +9,7 @@
 #include "files/FileChooser.h"
 #include "ui/JkGrid.h"
 #include "ui/JkScroll.h"
+#include "ui/NIBLO_Opt.h"
 #include "ui/Jkdialog.h"
 
 #include <QAction>
@@ -228,8 +229,8 @@ void TFormMain::resizeEvent(QResizeEvent* event) {
 }
 
 void TFormMain::FormResize() {
-    const int cols = std::max(ColsForWidth(width()), 10);
-    const int rows = std::max(RowsForHeight(height()), 10);
+    const int cols = std::max(ColsForWidth(width()), MinCells);
+    const int rows = std::max(RowsForHeight(height()), MinCells);
     SetPaneDimensions(cols, rows);
 }
 
@@ -237,21 +238,16 @@ void TFormMain::ApplyFontSize(int size) {
     for (TJkStrGrid* pane : {JkStrGridText, JkStrGridHex})
         pane->SetFontSize(size);
     const QFontMetrics metrics(JkStrGridText->PaneFont());
+    // The widest hex digit sets the cell widths; a later digit wins only when strictly wider.
     QChar widest = u'X';
-    QChar tallest = u'X';
     int width = 0;
-    int height = 0;
     for (QChar digit : QStringLiteral("0123456789ABCDEF")) {
         if (metrics.horizontalAdvance(digit) > width) {
             width = metrics.horizontalAdvance(digit);
             widest = digit;
         }
-        if (metrics.height() > height) {
-            height = metrics.height();
-            tallest = digit;
-        }
     }
-    (void)tallest;
+    const int height = metrics.height();
     JkStrGridText->SetDefaultColWidth(width + 4);
     JkStrGridHex->SetDefaultColWidth(metrics.horizontalAdvance(QString(2, widest)) + 4);
     for (TJkStrGrid* pane : {JkStrGridText, JkStrGridHex})

@@ -59,7 +59,7 @@ void TFormMain::CreatePanes() {
     StatusBar1 = new TJkStatusBar(Client);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setProperty("helpContext", HelpStatusBar);
-    StatusBar1->SetPanelWidths({115, 78, 55, 500});
+    StatusBar1->SetPanelWidths(MainPanelWidths);
 }
 
 TJkStrGrid* TFormMain::ActivePane() const {

@@ -337,9 +337,9 @@ QWidget* TFormOpt::CreateAppearancePage(const QString& paneFontName) {
     ComboBoxFont->setCurrentIndex(
         ComboBoxFont->findText(paneFontName, Qt::MatchExactly | Qt::MatchCaseSensitive));
 
-    SpinEditFSize = SpinEdit("SpinEditFSize", 8, 24, page);
-    SpinEditRows = SpinEdit("SpinEditRows", 10, 999, page);
-    SpinEditCols = SpinEdit("SpinEditCols", 10, 999, page);
+    SpinEditFSize = SpinEdit("SpinEditFSize", MinFontSize, MaxFontSize, page);
+    SpinEditRows = SpinEdit("SpinEditRows", MinCells, MaxCells, page);
+    SpinEditCols = SpinEdit("SpinEditCols", MinCells, MaxCells, page);
 
     ComboBoxColor = new QComboBox(page);
     ComboBoxColor->setObjectName(QStringLiteral("ComboBoxColor"));

@@ -7,6 +7,10 @@
 #include <cstdint>
 #include <optional>
 
+// The ranges the Options dialog offers, also applied to hand-edited settings and to window resizes.
+inline constexpr int MinFontSize = 8, MaxFontSize = 24;
+inline constexpr int MinCells = 10, MaxCells = 999;
+
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;

@@ -3,6 +3,7 @@
 
 #include "engine/EngineState.h"
 #include "engine/FileCommands.h"
+#include "engine/HexText.h"
 #include "engine/IniFile.h"
 #include "engine/SearchRequest.h"
 #include "engine/StringTable.h"
@@ -27,20 +28,8 @@ constexpr const char* DisplaySection = "display";
 constexpr const char* FormSection = "TFormMain";
 constexpr const char* Options = "Options";
 
-// Hand-edited values that would break the layout are brought into range.
-constexpr int MinCells = 10;
-constexpr int MaxCells = 999;
-constexpr int MinFontSize = 8;
-constexpr int MaxFontSize = 24;
 // Beyond this a stored position is junk, whatever the desktop.
 constexpr int MaxCoordinate = 100000;
-
-int HexDigitOrFifteen(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return 15;
-}
 
 const QScreen* ScreenOf(const QWidget* window) {
     const QScreen* screen = window->screen();
@@ -98,9 +87,11 @@ void TFormMain::ReadSettings() {
     SetColorBlock(ini.ReadInteger(Options, "ColorBlock", ColorRed));
 
     // 7. Joker byte.
-    const std::string joker = ini.ReadString(Options, "JokerHex", "2E");
+    const std::string joker =
+        ini.ReadString(Options, "JokerHex",
+                       BytesToHex(std::string_view(reinterpret_cast<const char*>(&DefaultJoker), 1), false));
     Engine::SearchRequest.JokerChar =
-        joker.size() >= 2 ? uint8_t(HexDigitOrFifteen(joker[0]) * 16 + HexDigitOrFifteen(joker[1])) : 0x2E;
+        joker.size() >= 2 ? uint8_t(HexDigitValue(joker[0]) * 16 + HexDigitValue(joker[1])) : DefaultJoker;
 
     // 8. Search options and go mode.
     Engine::SearchRequest.PatternAsText = !ini.ReadBool(Options, "FindHex", true);
