@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -68,6 +69,24 @@ class TMessageForm : public QDialog {
     int EscapeResult = mrCancel;
 
     void reject() override { done(EscapeResult); }
+
+  protected:
+    // A button's underlined letter chooses it without Alt, as in every desktop message box.
+    void keyPressEvent(QKeyEvent* event) override {
+        const Qt::KeyboardModifiers held = event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
+        if (held == Qt::NoModifier && !event->text().isEmpty()) {
+            const QChar typed = event->text().at(0).toLower();
+            for (QPushButton* button : findChildren<QPushButton*>()) {
+                const QString caption = button->text();
+                const qsizetype amp = caption.indexOf(QLatin1Char('&'));
+                if (amp >= 0 && amp + 1 < caption.size() && caption.at(amp + 1).toLower() == typed) {
+                    button->click();
+                    return;
+                }
+            }
+        }
+        QDialog::keyPressEvent(event);
+    }
 };
 
 QString CaptionOf(TMsgDlgType kind) {
@@ -131,8 +150,10 @@ int MessageDialog(const QString& text, TMsgDlgType kind, unsigned buttons, TMsgD
     }
 
     QWidget* activeForm = QApplication::activeWindow();
-    TMessageForm form(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    // A live progress box stays on top of everything; a question during it must come above it.
+    TProgressBox* progress = TProgressBox::Live();
+    TMessageForm form(progress, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     form.setObjectName(QStringLiteral("MessageDialog"));
     form.setAttribute(Qt::WA_DeleteOnClose, false);
 
@@ -176,10 +197,14 @@ int MessageDialog(const QString& text, TMsgDlgType kind, unsigned buttons, TMsgD
         if (buttons & info.Button) ++buttonCount;
     const int buttonGroupWidth = buttonCount * buttonWidth + (buttonCount - 1) * buttonSpacing;
 
-    const int clientWidth = std::max(iconTextWidth, buttonGroupWidth) + 2 * horzMargin;
+    // Wide enough for the whole caption beside the title bar's buttons.
+    const QString caption = CaptionOf(kind);
+    const int captionWidth =
+        QFontMetrics(QApplication::font("QMdiSubWindowTitleBar")).horizontalAdvance(caption) + 8 * cx;
+    const int clientWidth = std::max({iconTextWidth, buttonGroupWidth, captionWidth}) + 2 * horzMargin;
     const int clientHeight = iconTextHeight + vertSpacing + buttonHeight + 2 * vertMargin;
     form.setFixedSize(clientWidth, clientHeight);
-    form.setWindowTitle(CaptionOf(kind));
+    form.setWindowTitle(caption);
 
     if (hasIcon) {
         auto* image = new QLabel(&form);

@@ -110,6 +110,8 @@ class TProgressBox : public QDialog {
     QLabel* Label() const { return LabelCtl; }
     QProgressBar* Gauge() const { return GaugeCtl; }
     QPushButton* CancelButton() const { return CancelCtl; }
+    // The box that lives now, if any (at most one at a time); message boxes open above it.
+    static TProgressBox* Live();
 
   public slots:
     // Neither Escape nor any other path closes the box; the owner of the operation deletes it.

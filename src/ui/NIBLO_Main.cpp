@@ -215,17 +215,49 @@ void TFormMain::LayoutChildren() {
 void TFormMain::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     LayoutChildren();
-    if (Resizing) return;
-    if (std::find(OwnSizes.begin(), OwnSizes.end(), event->size()) != OwnSizes.end()) {
-        // An answer to one of our own requests. A late answer to an older one is followed by the newer
-        // answer; should the window manager stop at the older size, ask once more for the newest.
-        if (event->size() != OwnSizes.back() && !NewestReasserted) {
+    const auto answered = std::find(OwnSizes.begin(), OwnSizes.end(), event->size());
+    if (Resizing) {
+        // Answered while asking (some platforms answer at once).
+        if (answered != OwnSizes.end()) OwnSizes.erase(OwnSizes.begin(), answered + 1);
+        return;
+    }
+    if (answered != OwnSizes.end()) {
+        // An answer to one of our own requests still in flight; it and every older one are done. A late
+        // answer to an older request is followed by the newer answer; should the window manager stop at
+        // the older size, ask once more for the newest.
+        const bool newest = answered + 1 == OwnSizes.end();
+        const QSize newestSize = OwnSizes.back();
+        OwnSizes.erase(OwnSizes.begin(), answered + 1);
+        if (!newest && !NewestReasserted) {
             NewestReasserted = true;
-            resize(OwnSizes.back());
+            OwnSizes.push_back(newestSize);
+            resize(newestSize);
         }
         return;
     }
+    // The user's resize, a maximise or a restore: the grid follows the window.
     FormResize();
+}
+
+void TFormMain::PlaceFrameAt(QPoint pos) {
+    // Window managers differ in where a move puts a window that is not framed yet, and they report the
+    // frame later without any event. The position the program stores is what counts: the window is
+    // moved until that reads back as pos, so that a start puts it exactly where the last exit left it.
+    WantedFramePos = pos;
+    FrameChecks = 0;
+    move(pos);
+    CorrectFramePosition();
+}
+
+void TFormMain::CorrectFramePosition() {
+    if (!WantedFramePos) return;
+    const QPoint error = *WantedFramePos - frameGeometry().topLeft();
+    if (!error.isNull()) move(pos() + error);
+    // Looked at again for a while: a window that is never framed stops being watched.
+    if (++FrameChecks < MaxFrameChecks)
+        QTimer::singleShot(FrameCheckMs, this, [this] { CorrectFramePosition(); });
+    else
+        WantedFramePos.reset();
 }
 
 void TFormMain::FormResize() {

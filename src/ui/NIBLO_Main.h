@@ -4,12 +4,14 @@
 
 #include <QColor>
 #include <QMainWindow>
+#include <QPoint>
 #include <QSize>
 #include <QString>
 
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <string>
 
 class QAction;
@@ -118,6 +120,8 @@ class TFormMain : public QMainWindow, public TEngineHost {
     void ApplyFontName(const QString& name);
     void ApplyFontSize(int size);
     void SetToolBarHidden(bool hidden);
+    // Puts the frame's top-left corner at pos, also where the frame is not known yet.
+    void PlaceFrameAt(QPoint pos);
     int WindowWidthFor(int cols) const;
     int WindowHeightFor(int rows) const;
     int ColsForWidth(int width) const;
@@ -206,6 +210,12 @@ class TFormMain : public QMainWindow, public TEngineHost {
     // snap the panes to it.
     std::deque<QSize> OwnSizes;
     bool NewestReasserted = false;
+    // Where the frame belongs until the window manager has framed the window.
+    std::optional<QPoint> WantedFramePos;
+    int FrameChecks = 0;
+    static constexpr int FrameCheckMs = 100;
+    static constexpr int MaxFrameChecks = 20;
+    void CorrectFramePosition();
     // Wheel turns smaller than a notch (touchpads) add up until they make a row.
     int WheelRemainder = 0;
 };

@@ -60,7 +60,7 @@ void TFormMain::ReadSettings() {
         const int top = std::clamp(ini.ReadInteger(FormSection, "Top", y()), -MaxCoordinate, MaxCoordinate);
         const int left = std::clamp(ini.ReadInteger(FormSection, "Left", x()), -MaxCoordinate, MaxCoordinate);
         if (ScreenOf(this)->virtualGeometry().intersects(QRect(left, top, width(), height()))) {
-            move(left, top);
+            PlaceFrameAt(QPoint(left, top));
             centred = false;
         }
     }
@@ -122,27 +122,28 @@ void TFormMain::WriteSettings() {
     static constexpr char Hex[] = "0123456789ABCDEF";
     const std::string joker{Hex[search.JokerChar >> 4], Hex[search.JokerChar & 15]};
     // The first failure skips the rest.
-    const bool written =
-        ini.WriteInteger(DisplaySection, "resx", ScreenOf(this)->size().width()) &&
-        ini.WriteInteger(FormSection, "Top", y()) && ini.WriteInteger(FormSection, "Left", x()) &&
-        ini.WriteInteger(Options, "Cols", Engine::Cols) && ini.WriteInteger(Options, "Rows", Engine::Rows) &&
-        ini.WriteBool(Options, "HideToolBar", HideToolBar) &&
-        ini.WriteString(Options, "Font", JkStrGridText->FontName().toStdString()) &&
-        ini.WriteInteger(Options, "FontSize", JkStrGridText->FontSize()) &&
-        ini.WriteInteger(Options, "ByteOrder", ByteOrder) &&
-        ini.WriteInteger(Options, "ColorBlock", ColorBlockValue) &&
-        ini.WriteString(Options, "JokerHex", joker) &&
-        ini.WriteBool(Options, "FindHex", !search.PatternAsText) &&
-        ini.WriteBool(Options, "CaseSensitive", search.CaseSensitive) &&
-        ini.WriteBool(Options, "Joker", search.JokerEnabled) &&
-        ini.WriteBool(Options, "FindDown", search.SearchDown) &&
-        ini.WriteInteger(Options, "GotoMode", GotoMode) &&
-        ini.WriteInteger(Options, "BaseAdress", Engine::AddressBase) &&
-        ini.WriteBool(Options, "OldFileTime", Engine::OldFileTime) &&
-        ini.WriteBool(Options, "NewEOF", Engine::NewEOF) &&
-        ini.WriteString(Options, "CurrentDir", Engine::LastDir) &&
-        ini.WriteBool(Options, "Overwrite", Engine::OverwriteMode) &&
-        ini.WriteBool(Options, "ModusText", Engine::TextMode);
+    const bool written = ini.WriteInteger(DisplaySection, "resx", ScreenOf(this)->size().width()) &&
+                         ini.WriteInteger(FormSection, "Top", frameGeometry().y()) &&
+                         ini.WriteInteger(FormSection, "Left", frameGeometry().x()) &&
+                         ini.WriteInteger(Options, "Cols", Engine::Cols) &&
+                         ini.WriteInteger(Options, "Rows", Engine::Rows) &&
+                         ini.WriteBool(Options, "HideToolBar", HideToolBar) &&
+                         ini.WriteString(Options, "Font", JkStrGridText->FontName().toStdString()) &&
+                         ini.WriteInteger(Options, "FontSize", JkStrGridText->FontSize()) &&
+                         ini.WriteInteger(Options, "ByteOrder", ByteOrder) &&
+                         ini.WriteInteger(Options, "ColorBlock", ColorBlockValue) &&
+                         ini.WriteString(Options, "JokerHex", joker) &&
+                         ini.WriteBool(Options, "FindHex", !search.PatternAsText) &&
+                         ini.WriteBool(Options, "CaseSensitive", search.CaseSensitive) &&
+                         ini.WriteBool(Options, "Joker", search.JokerEnabled) &&
+                         ini.WriteBool(Options, "FindDown", search.SearchDown) &&
+                         ini.WriteInteger(Options, "GotoMode", GotoMode) &&
+                         ini.WriteInteger(Options, "BaseAdress", Engine::AddressBase) &&
+                         ini.WriteBool(Options, "OldFileTime", Engine::OldFileTime) &&
+                         ini.WriteBool(Options, "NewEOF", Engine::NewEOF) &&
+                         ini.WriteString(Options, "CurrentDir", Engine::LastDir) &&
+                         ini.WriteBool(Options, "Overwrite", Engine::OverwriteMode) &&
+                         ini.WriteBool(Options, "ModusText", Engine::TextMode);
     if (!written) ::ShowError(QString::fromLatin1(Texts::ErrorWritingIni));
 }
 

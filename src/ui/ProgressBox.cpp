@@ -16,6 +16,14 @@
 
 #include <climits>
 
+namespace {
+TProgressBox* LiveBox = nullptr;
+} // namespace
+
+TProgressBox* TProgressBox::Live() {
+    return LiveBox;
+}
+
 TProgressBox::TProgressBox(QWidget* owner, bool showCancel, bool useGauge, const QString& labelText,
                            const QString& caption)
     : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint |
@@ -24,6 +32,7 @@ TProgressBox::TProgressBox(QWidget* owner, bool showCancel, bool useGauge, const
     // The box is no Qt child of its owner: disabling the owner would disable the box as well. The
     // window system still sees the owner as its parent window (see below).
     setObjectName(QStringLiteral("ProgressBox"));
+    LiveBox = this;
     setWindowTitle(caption);
     setModal(false);
 
@@ -104,6 +113,7 @@ TProgressBox::TProgressBox(QWidget* owner, bool showCancel, bool useGauge, const
 }
 
 TProgressBox::~TProgressBox() {
+    if (LiveBox == this) LiveBox = nullptr;
     const bool wasActive = isActiveWindow();
     hide();
     if (Owner) {

@@ -2,6 +2,7 @@
 #include "ui/Jkdialog.h"
 
 #include "engine/EngineHost.h"
+#include "engine/StringTable.h"
 #include "support/ModalAnswer.h"
 
 #include <QApplication>
@@ -105,6 +106,10 @@ class TestJkDialog : public QObject {
     void askYesNoDefaultsToNo();
     void askYesNoAnsweredWithEscapeOrEnter_data();
     void askYesNoAnsweredWithEscapeOrEnter();
+    void plainLettersChooseTheirButtons_data();
+    void plainLettersChooseTheirButtons();
+    void boxesShowTheirWholeCaption();
+    void questionDuringProgressComesAboveTheBox();
     void askYesNoCancelEscapeCancels();
     void askYesNoCancelEnterCancels();
     void showInfoAndShowErrorHaveOneOkButton();
@@ -399,6 +404,49 @@ void TestJkDialog::askYesNoAnsweredWithEscapeOrEnter() {
     QFETCH(int, key);
     AnswerNextModalWithKey(key);
     QCOMPARE(AskYesNo(QStringLiteral("Question")), int(mrNo));
+}
+
+void TestJkDialog::plainLettersChooseTheirButtons_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("result");
+    QTest::newRow("Y") << int(Qt::Key_Y) << int(mrYes);
+    QTest::newRow("N") << int(Qt::Key_N) << int(mrNo);
+    QTest::newRow("C") << int(Qt::Key_C) << int(mrCancel);
+}
+
+void TestJkDialog::plainLettersChooseTheirButtons() {
+    QFETCH(int, key);
+    QFETCH(int, result);
+    AnswerNextModalWithKey(key);
+    QCOMPARE(AskYesNoCancel(QStringLiteral("Question")), result);
+}
+
+void TestJkDialog::boxesShowTheirWholeCaption() {
+    int width = 0;
+    WithNextModal([&width](QWidget* box) {
+        width = box->width();
+        box->close();
+    });
+    AskYesNo(QString());
+    const QString caption = QString::fromUtf8(Texts::CaptionConfirmation);
+    QVERIFY(width >
+            QFontMetrics(QApplication::font("QMdiSubWindowTitleBar")).horizontalAdvance(caption) + 40);
+}
+
+void TestJkDialog::questionDuringProgressComesAboveTheBox() {
+    QWidget owner;
+    owner.show();
+    auto* box =
+        new TProgressBox(&owner, true, true, QStringLiteral("Replacing"), QStringLiteral("Replacing..."));
+    QWidget* parent = nullptr;
+    WithNextModal([&parent](QWidget* modal) {
+        parent = modal->parentWidget();
+        modal->close();
+    });
+    AskYesNo(QStringLiteral("Replace them?"));
+    QCOMPARE(parent, box);
+    delete box;
+    QCOMPARE(TProgressBox::Live(), nullptr);
 }
 
 void TestJkDialog::askYesNoCancelEscapeCancels() {

@@ -82,6 +82,8 @@ class TestSettings : public QObject {
     void handEditedValues();
     void positionRestoredOnlyForSameScreenWidth_data();
     void positionRestoredOnlyForSameScreenWidth();
+    void positionStaysPutOverRestarts();
+    void restoreAfterMaximiseGivesBackTheGrid();
     void failedWriteReportsAndStillCloses_data();
     void failedWriteReportsAndStillCloses();
     void colourNamesBothWays();
@@ -261,6 +263,42 @@ void TestSettings::positionRestoredOnlyForSameScreenWidth() {
         QCOMPARE(form->pos(), QPoint(15, top));
     else
         QVERIFY(Centred(*form));
+}
+
+void TestSettings::positionStaysPutOverRestarts() {
+    QPoint first;
+    for (int start = 0; start < 10; ++start) {
+        auto form = StartForm();
+        if (start == 0) {
+            form->move(120, 90);
+            first = form->frameGeometry().topLeft();
+        }
+        QCOMPARE(form->frameGeometry().topLeft(), first);
+        QVERIFY(form->close());
+        Engine::ResetEngineState();
+    }
+}
+
+void TestSettings::restoreAfterMaximiseGivesBackTheGrid() {
+    auto form = StartForm();
+    const int cols = Engine::Cols, rows = Engine::Rows;
+    // The program asks for a size of its own, as Options does; the answer may come while it asks.
+    form->SetPaneDimensions(cols + 2, rows);
+    form->SetPaneDimensions(cols, rows);
+    QCoreApplication::processEvents();
+    const QSize normal = form->size();
+    form->showMaximized();
+    QTRY_VERIFY(form->isMaximized());
+    QTRY_VERIFY(Engine::Cols > cols);
+    form->showNormal();
+    QTRY_COMPARE(form->size(), normal);
+    QCOMPARE(Engine::Cols, cols);
+    QCOMPARE(Engine::Rows, rows);
+    // A user resize back to a size the program asked for before is the user's.
+    form->resize(form->WindowWidthFor(cols + 5), form->WindowHeightFor(rows));
+    QTRY_COMPARE(Engine::Cols, cols + 5);
+    form->resize(normal);
+    QTRY_COMPARE(Engine::Cols, cols);
 }
 
 void TestSettings::failedWriteReportsAndStillCloses_data() {

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Starts the editor five times under a real window manager (openbox on Xvfb), closing it each time,
+# and checks that the window comes back exactly where it was left: stored and restored positions
+# must use the same reference, or the window creeps by its frame at every start.
+# Usage: position_test.sh NIBLO_EXECUTABLE. Exit 77 (skipped) where Xvfb, openbox or xdotool is missing.
+set -u
+program=$1
+for tool in Xvfb openbox xdotool; do
+    command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+done
+work=$(mktemp -d)
+trap 'kill $wm $xserver 2>/dev/null; rm -rf "$work"' EXIT
+cp "$program" "$work/niblo" # the settings file lives beside the program
+export DISPLAY=:$((90 + RANDOM % 100))
+Xvfb "$DISPLAY" -screen 0 1280x1024x24 >/dev/null 2>&1 &
+xserver=$!
+sleep 1
+openbox >/dev/null 2>&1 &
+wm=$!
+sleep 1
+export ASAN_OPTIONS=detect_leaks=0
+unset QT_QPA_PLATFORM
+positions=()
+for start in 1 2 3 4 5; do
+    "$work/niblo" >/dev/null 2>&1 &
+    pid=$!
+    window=""
+    for _ in $(seq 50); do
+        window=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -1)
+        [ -n "$window" ] && break
+        sleep 0.2
+    done
+    [ -n "$window" ] || { echo "start $start: no window"; exit 1; }
+    sleep 1.5 # the window manager frames it, the program restores its place
+    [ "$start" = 1 ] && xdotool windowmove "$window" 200 300 && sleep 0.5
+    positions+=("$(xdotool getwindowgeometry "$window" | sed -n 's/.*Position: \([0-9-]*,[0-9-]*\).*/\1/p')")
+    xdotool key --window "$window" alt+F4
+    for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.2; done
+    kill "$pid" 2>/dev/null && { echo "start $start: the window did not close"; exit 1; }
+done
+echo "positions: ${positions[*]}"
+for p in "${positions[@]}"; do
+    [ "$p" = "${positions[0]}" ] || { echo "the window moved between starts"; exit 1; }
+done
