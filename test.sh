@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Builds NIBLO with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test through CTest.
+# Builds NIBLO with AddressSanitizer and UndefinedBehaviorSanitizer, warnings as errors, and runs every test
+# through CTest. The benchmark is built too (not run) so that it keeps compiling.
 NIBLO_ROOT=$(cd "$(dirname "$0")" && pwd)
 . "$NIBLO_ROOT/scripts/common.sh"
 niblo_install "${NIBLO_BASE_PACKAGES[@]}" libgtest-dev libgmock-dev libbenchmark-dev
-niblo_build build/test Debug -DNIBLO_SANITIZE=ON -DNIBLO_TESTS=ON
+niblo_build build/test Debug -DNIBLO_SANITIZE=ON -DNIBLO_WERROR=ON -DNIBLO_TESTS=ON -DNIBLO_BENCH=ON
 export QT_QPA_PLATFORM=offscreen
 export UBSAN_OPTIONS=print_stacktrace=1
 cd "$NIBLO_ROOT/build/test"
