@@ -4,7 +4,6 @@
 
 #include <charconv>
 #include <optional>
-#include <unistd.h>
 
 namespace {
 
@@ -118,7 +117,7 @@ TIniText LoadForReading(const std::string& path) {
 bool Save(const std::string& path, const TIniText& text) {
     const std::string target = FileAccess::SaveTarget(path);
     // The folder may allow a rename over a file that is itself write-protected; respect the protection.
-    if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0) return false;
+    if (FileAccess::CheckWritable(target) != 0) return false;
     std::string bytes = text.Bom ? "\xEF\xBB\xBF" : "";
     for (const std::string& line : text.Lines)
         bytes += line + text.LineEnd;
