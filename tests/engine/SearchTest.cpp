@@ -337,6 +337,48 @@ TEST_F(SearchTest, FindAgainUpFindsHitsThatEndAtOrBeforeTheCursor) {
     EXPECT_EQ(CurrentAddress(), 6);
 }
 
+// Find again from hit to hit in either direction, against the reference. With a one-byte pattern the
+// cursor on a hit is also the hit's last byte: going up, the next hit must still be an earlier one.
+TEST_F(SearchTest, FindAgainWalksFromHitToHitLikeTheReference) {
+    std::mt19937 rng(5);
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    for (int round = 0; round < 120; ++round) {
+        TBytes file(static_cast<size_t>(pick(1, 120)));
+        for (auto& b : file)
+            b = Dense[static_cast<size_t>(pick(0, 4))];
+        TSettings s{pick(0, 1) == 0, pick(0, 1) == 0, '.'};
+        TBytes pattern(static_cast<size_t>(pick(1, 3)));
+        for (auto& b : pattern)
+            b = Dense[static_cast<size_t>(pick(0, 4))];
+        const int32_t size = static_cast<int32_t>(file.size());
+        const int32_t length = static_cast<int32_t>(pattern.size());
+        const int32_t start = pick(1, size);
+        std::vector<int32_t> expectedDown, expectedUp;
+        for (int32_t a = start; (a = NaiveDown(file.data(), pattern, s, size, a)) > 0; a += length)
+            expectedDown.push_back(a);
+        for (int32_t e = start; (e = NaiveUp(file.data(), pattern, s, 1, e)) > 0; --e)
+            expectedUp.push_back(e);
+
+        SCOPED_TRACE(testing::Message() << "round " << round << " pattern length " << length);
+        OpenBytes(file);
+        Request(pattern, s);
+        for (bool down : {true, false}) {
+            const std::vector<int32_t>& expected = down ? expectedDown : expectedUp;
+            LastFoundAddress = 0;
+            PutCursorOn(start);
+            std::vector<int32_t> visited;
+            for (size_t i = 0; i <= expected.size(); ++i) {
+                Find(down);
+                if (!Host.InfoTexts().empty()) break;
+                visited.push_back(CurrentAddress());
+            }
+            EXPECT_EQ(visited, expected) << (down ? "down" : "up");
+            EXPECT_EQ(LastMessage(), "String not found") << (down ? "down" : "up");
+        }
+        if (HasFailure()) break;
+    }
+}
+
 TEST_F(SearchTest, HitsAtTheFirstAndLastByteAreFoundBothWays) {
     OpenBytes(B("abcxyzabc"));
     Request(B("abc"));
