@@ -8,11 +8,16 @@
 
 namespace EngineSetup {
 
-bool OpenBytes(const std::vector<uint8_t>& bytes) {
+bool OpenBytes(const std::vector<uint8_t>& bytes, int32_t capacity) {
     using namespace Engine;
-    if (!FileBuffer && !AllocateBuffer()) return false;
     const auto n = static_cast<int32_t>(bytes.size());
-    if (!BufferArray->ReAlloc(FileBuffer, CapacityFor(n))) return false;
+    if (capacity > 0) {
+        if (!BufferArray) BufferArray = new TJkDynArray(1);
+    } else {
+        if (!FileBuffer && !AllocateBuffer()) return false;
+        capacity = CapacityFor(n);
+    }
+    if (!BufferArray->ReAlloc(FileBuffer, std::max(capacity, n))) return false;
     Capacity = BufferArray->ByteSize;
     if (n > 0) std::memcpy(FileBuffer, bytes.data(), bytes.size());
     FileSize = n;

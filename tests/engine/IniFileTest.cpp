@@ -178,6 +178,12 @@ TEST_F(IniFileTest, ValuesThatWouldBreakTheirLineAreFlattened) {
     EXPECT_FALSE(ini.WriteString("s", "a=b", "x"));
     EXPECT_FALSE(ini.WriteString("s", "", "x"));
     EXPECT_FALSE(ini.WriteString("s]", "k", "x"));
+    // Names that would read back as other names, or a key line that would read as a section or a comment.
+    const std::string before = Contents(ini.FileName());
+    for (const auto& [section, key] : std::vector<std::pair<std::string, std::string>>{
+             {"s", " k"}, {"s", "k\t"}, {" s", "k"}, {"s ", "k"}, {"s", "[t]"}, {"s", ";k"}})
+        EXPECT_FALSE(ini.WriteString(section, key, "x")) << "[" << section << "] " << key;
+    EXPECT_EQ(Contents(ini.FileName()), before);
 }
 
 TEST_F(IniFileTest, AFolderInPlaceOfTheFileIsNeverTouched) {
