@@ -29,10 +29,13 @@ class TSilentHost : public TEngineHost {
     void ProgressClose() override {}
     void UpdateStatus() override {}
     void RefreshPanes(int32_t, int32_t) override {}
+    void RefreshCell(int32_t, int32_t) override {}
     void SelectCell(int32_t, int32_t) override {}
     void ClearPanes() override {}
     void RepaintPanes() override {}
     void SetScrollBarEnabled(bool) override {}
+    void TextModeChanged() override {}
+    void OverwriteModeChanged() override {}
     void SetCaption(const std::string&) override {}
     void SetCommandsEnabled(std::span<const TCommand>, bool) override {}
     void DisableFileCommands() override {}
