@@ -66,12 +66,8 @@ class TRatioReporter : public benchmark::ConsoleReporter {
 
 } // namespace
 
-int TSilentHost::ShowError(const std::string& text) {
-    std::fprintf(stderr, "engine error: %s\n", text.c_str());
-    return mrOk;
-}
-
 void ResetBenchEngine() {
+    SilentHost.PrintErrors = true;
     Engine::Host = &SilentHost;
     Engine::ResetEngineState();
     Engine::Host = &SilentHost;

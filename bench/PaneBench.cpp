@@ -143,7 +143,7 @@ void BM_PaneTypeInsert64MiB(benchmark::State& state) {
         if (Engine::FileSize != size + 1) state.SkipWithError("the byte was not inserted");
         Engine::FileSize = size; // the room stays; the next byte needs no allocation either
         Engine::BottomAddress = std::min(Engine::TopAddress + Engine::PageBytes - 1, Engine::FileSize);
-        form.SetCursorCell(0, 0);
+        Engine::SetCursorCell(0, 0);
         state.ResumeTiming();
     }
     ClosePanes();

@@ -23,3 +23,10 @@ niblo_build() {
     cmake -S "$NIBLO_ROOT" -B "$NIBLO_ROOT/$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" "$@"
     cmake --build "$NIBLO_ROOT/$dir" --parallel "$(nproc)"
 }
+
+# The fuzz targets: a Clang build of the engine with libFuzzer, kept apart from the main (GCC) build.
+NIBLO_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+niblo_build_fuzz() {
+    niblo_build build/fuzz RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DNIBLO_FUZZ=ON -DNIBLO_TESTS=OFF \
+        -DNIBLO_WERROR=ON
+}

@@ -4,7 +4,6 @@
 
 #include <charconv>
 #include <optional>
-#include <unistd.h>
 
 namespace {
 
@@ -118,7 +117,7 @@ TIniText LoadForReading(const std::string& path) {
 bool Save(const std::string& path, const TIniText& text) {
     const std::string target = FileAccess::SaveTarget(path);
     // The folder may allow a rename over a file that is itself write-protected; respect the protection.
-    if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0) return false;
+    if (FileAccess::CheckWritable(target) != 0) return false;
     std::string bytes = text.Bom ? "\xEF\xBB\xBF" : "";
     for (const std::string& line : text.Lines)
         bytes += line + text.LineEnd;
@@ -172,9 +171,16 @@ std::string AsRead(std::string value) {
     return value;
 }
 
+// A name the file can hold and give back under the same name: reading trims names and ends them at the
+// characters that close a section or start a value, so such names could never be found again.
 bool WritableName(const std::string& name, const char* forbidden) {
-    return !Trimmed(name).empty() && name.find_first_of(forbidden) == std::string::npos &&
+    return !name.empty() && Trimmed(name) == name && name.find_first_of(forbidden) == std::string::npos &&
            name.find('\0') == std::string::npos;
+}
+
+// A key line must not read as a section header or a comment.
+bool WritableKey(const std::string& key) {
+    return WritableName(key, "=\r\n") && key.front() != '[' && key.front() != ';';
 }
 
 std::optional<int64_t> ParseInteger(std::string_view text, int base) {
@@ -225,7 +231,7 @@ bool TIniFile::ReadBool(const std::string& section, const std::string& key, bool
 }
 
 bool TIniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
-    if (!WritableName(section, "]\r\n") || !WritableName(key, "=\r\n")) return false;
+    if (!WritableName(section, "]\r\n") || !WritableKey(key)) return false;
     TIniText text;
     if (Load(Name, text) == TLoad::Unusable) return false;
     // A line break or NUL in a value would split or cut its line.

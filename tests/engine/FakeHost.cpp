@@ -1,5 +1,6 @@
 #include "FakeHost.h"
 
+#include "common/EngineSetup.h"
 #include "engine/ByteStore.h"
 #include "engine/DynArray.h"
 #include "engine/Editing.h"
@@ -293,20 +294,7 @@ void TEngineTest::TearDown() {
 }
 
 void TEngineTest::OpenBytes(const std::vector<uint8_t>& bytes) {
-    using namespace Engine;
-    if (!FileBuffer) {
-        ASSERT_TRUE(AllocateBuffer());
-    }
-    auto n = static_cast<int32_t>(bytes.size());
-    ASSERT_TRUE(BufferArray->ReAlloc(FileBuffer, CapacityFor(n)));
-    Capacity = BufferArray->ByteSize;
-    if (n > 0) std::memcpy(FileBuffer, bytes.data(), bytes.size());
-    FileSize = n;
-    FileOpen = true;
-    Modified = false;
-    TopAddress = 1;
-    BottomAddress = std::min(PageBytes, FileSize);
-    CursorCol = CursorRow = 0;
+    ASSERT_TRUE(EngineSetup::OpenBytes(bytes));
 }
 
 std::vector<uint8_t> TEngineTest::Bytes() const {
@@ -315,13 +303,8 @@ std::vector<uint8_t> TEngineTest::Bytes() const {
 }
 
 void TEngineTest::PutCursorOn(int32_t address, int32_t row) {
-    using namespace Engine;
-    int32_t addressRow = (address - 1) / Cols;
-    row = std::clamp(row, 0, std::min(Rows - 1, addressRow));
-    TopAddress = (addressRow - row) * Cols + 1;
-    BottomAddress = std::min(TopAddress + PageBytes - 1, FileSize);
-    SetCursorCell((address - 1) % Cols, row);
-    ASSERT_EQ(CurrentAddress(), address);
+    EngineSetup::PutCursorOn(address, row);
+    ASSERT_EQ(Engine::CurrentAddress(), address);
 }
 
 void TEngineTest::MarkFromTo(int32_t first, int32_t second) {

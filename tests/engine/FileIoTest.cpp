@@ -1,5 +1,6 @@
 #include "FakeHost.h"
 
+#include "common/OrdinaryUser.h"
 #include "engine/ByteStore.h"
 #include "engine/EngineState.h"
 #include "engine/FileIo.h"
@@ -139,12 +140,11 @@ TEST_F(FileIoTest, AccessDeniedReportsError5) {
     std::string path = Dir.Write("locked.bin", PatternBytes(10));
     ASSERT_EQ(chmod(path.c_str(), 0), 0);
     ASSERT_EQ(chmod(Dir.Path().c_str(), 0755), 0);
-    // Root reads every file; take the part of an ordinary user for the load.
-    bool asRoot = geteuid() == 0;
-    if (asRoot && seteuid(65534) != 0) GTEST_SKIP() << "cannot give up root";
-    bool loaded = LoadFile(path, false, 1);
-    if (asRoot) {
-        ASSERT_EQ(seteuid(0), 0);
+    bool loaded = true;
+    {
+        TOrdinaryUser user;
+        if (!user.Active()) GTEST_SKIP() << "running as root and cannot give it up";
+        loaded = LoadFile(path, false, 1);
     }
     EXPECT_FALSE(loaded);
     EXPECT_EQ(Host.ErrorTexts(),
@@ -317,12 +317,11 @@ TEST_F(FileIoTest, SaveOverAWriteProtectedFileIsRefused) {
     ASSERT_EQ(chmod(Dir.Path().c_str(), 0777), 0); // the folder itself may be written
     OpenBytes(PatternBytes(80));
     Modified = true;
-    // Root may write anything; take the part of an ordinary user for the save.
-    bool asRoot = geteuid() == 0;
-    if (asRoot && seteuid(65534) != 0) GTEST_SKIP() << "cannot give up root";
-    bool saved = SaveFile(path, false, 1, Capacity);
-    if (asRoot) {
-        ASSERT_EQ(seteuid(0), 0);
+    bool saved = true;
+    {
+        TOrdinaryUser user;
+        if (!user.Active()) GTEST_SKIP() << "running as root and cannot give it up";
+        saved = SaveFile(path, false, 1, Capacity);
     }
     EXPECT_FALSE(saved);
     EXPECT_EQ(Host.ErrorTexts(),

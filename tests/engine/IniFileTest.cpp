@@ -1,5 +1,6 @@
 #include "FakeHost.h"
 
+#include "common/OrdinaryUser.h"
 #include "engine/IniFile.h"
 
 #include <gtest/gtest.h>
@@ -177,6 +178,12 @@ TEST_F(IniFileTest, ValuesThatWouldBreakTheirLineAreFlattened) {
     EXPECT_FALSE(ini.WriteString("s", "a=b", "x"));
     EXPECT_FALSE(ini.WriteString("s", "", "x"));
     EXPECT_FALSE(ini.WriteString("s]", "k", "x"));
+    // Names that would read back as other names, or a key line that would read as a section or a comment.
+    const std::string before = Contents(ini.FileName());
+    for (const auto& [section, key] : std::vector<std::pair<std::string, std::string>>{
+             {"s", " k"}, {"s", "k\t"}, {" s", "k"}, {"s ", "k"}, {"s", "[t]"}, {"s", ";k"}})
+        EXPECT_FALSE(ini.WriteString(section, key, "x")) << "[" << section << "] " << key;
+    EXPECT_EQ(Contents(ini.FileName()), before);
 }
 
 TEST_F(IniFileTest, AFolderInPlaceOfTheFileIsNeverTouched) {
@@ -193,32 +200,34 @@ TEST_F(IniFileTest, AFolderInPlaceOfTheFileIsNeverTouched) {
 TEST_F(IniFileTest, AWriteProtectedFileOrFolderFailsAndKeepsTheFile) {
     const std::string original = "[Options]\nCols=25\n";
     const std::string path = Put(original);
+    // The folder would take a new copy renamed over the file: only the file's own protection stops it.
     ASSERT_EQ(chmod(path.c_str(), 0444), 0);
-    ASSERT_EQ(chmod(Dir.Path().c_str(), 0755), 0);
-    // Permissions do not bind root: the writes are tried as an ordinary user.
-    const bool asRoot = geteuid() == 0;
-    if (asRoot && seteuid(65534) != 0) GTEST_SKIP() << "cannot give up root";
+    ASSERT_EQ(chmod(Dir.Path().c_str(), 0777), 0);
     TIniFile ini(path);
-    const bool wrote = ini.WriteInteger("Options", "Cols", 30);
-    const bool erased = ini.EraseSection("Options");
-    const bool savedList = SaveListToIni(path, "Options", {"x"});
-    const int32_t cols = ini.ReadInteger("Options", "Cols", 19);
-    if (asRoot) {
-        ASSERT_EQ(seteuid(0), 0);
+    bool wrote = true, erased = true, savedList = true;
+    int32_t cols = 0;
+    {
+        TOrdinaryUser user;
+        if (!user.Active()) GTEST_SKIP() << "running as root and cannot give it up";
+        wrote = ini.WriteInteger("Options", "Cols", 30);
+        erased = ini.EraseSection("Options");
+        savedList = SaveListToIni(path, "Options", {"x"});
+        cols = ini.ReadInteger("Options", "Cols", 19);
     }
     EXPECT_FALSE(wrote);
     EXPECT_FALSE(erased);
     EXPECT_FALSE(savedList);
     EXPECT_EQ(Contents(path), original);
     EXPECT_EQ(cols, 25);
+    EXPECT_EQ(Listing(), Strings{"niblo.ini"});
 
     // A writable file in a folder that cannot take the new copy.
     ASSERT_EQ(chmod(path.c_str(), 0666), 0);
     ASSERT_EQ(chmod(Dir.Path().c_str(), 0555), 0);
-    if (asRoot && seteuid(65534) != 0) GTEST_SKIP() << "cannot give up root";
-    const bool wroteInProtectedFolder = ini.WriteInteger("Options", "Cols", 30);
-    if (asRoot) {
-        ASSERT_EQ(seteuid(0), 0);
+    bool wroteInProtectedFolder = true;
+    {
+        TOrdinaryUser user;
+        wroteInProtectedFolder = ini.WriteInteger("Options", "Cols", 30);
     }
     ASSERT_EQ(chmod(Dir.Path().c_str(), 0755), 0);
     EXPECT_FALSE(wroteInProtectedFolder);

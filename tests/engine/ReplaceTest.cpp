@@ -1,5 +1,6 @@
 #include "FakeHost.h"
 
+#include "common/NaiveSearch.h"
 #include "engine/Blocks.h"
 #include "engine/ByteStore.h"
 #include "engine/CaseTable.h"
@@ -32,49 +33,13 @@ TBytes B(const std::string& text) {
 const TBytes PatchFrom = {0xF7, 0xD0, 0xF7, 0xD2, 0xB9, 0x37};
 const TBytes PatchTo = {0xF7, 0xD0, 0xF7, 0xD2, 0xB9, 0x7E};
 
-bool NaiveMatch(const uint8_t* window, const TBytes& pattern) {
-    const TSearchRequest& s = SearchRequest;
-    for (size_t i = 0; i < pattern.size(); ++i) {
-        if (s.JokerEnabled && pattern[i] == s.JokerChar) continue;
-        if (s.CaseSensitive ? window[i] != pattern[i] : UpperCase1252(window[i]) != UpperCase1252(pattern[i]))
-            return false;
-    }
-    return true;
-}
+using TModel = NaiveSearch::TReplaced;
 
-// What Replace all from `start` must give: non-overlapping hits of the original bytes, left to right,
-// at most `limit` of them, each replaced by the replacement. Uses the settings of SearchRequest.
-struct TModel {
-    TBytes Bytes;
-    int32_t Count = 0;
-    int32_t First = 0;         // where the first replacement stands afterwards
-    int32_t LastAt = 0;        // where the last one stands
-    TBytes LastHit;            // the bytes the last replaced hit held
-    std::vector<int32_t> Hits; // addresses in the original file
-};
-
+// The reference with the settings of SearchRequest.
 TModel NaiveReplaceAll(const TBytes& file, int32_t start, int32_t limit = INT32_MAX) {
-    const TBytes& p = SearchRequest.Pattern;
-    const TBytes& r = SearchRequest.Replacement;
-    const int32_t size = static_cast<int32_t>(file.size());
-    const int32_t length = static_cast<int32_t>(p.size());
-    TModel m;
-    m.Bytes.assign(file.begin(), file.begin() + std::min(start - 1, size));
-    int32_t pos = start;
-    for (int32_t a = start; m.Count < limit && a + length - 1 <= size; ++a) {
-        if (!NaiveMatch(file.data() + a - 1, p)) continue;
-        m.Bytes.insert(m.Bytes.end(), file.begin() + pos - 1, file.begin() + a - 1);
-        m.LastAt = static_cast<int32_t>(m.Bytes.size()) + 1;
-        if (m.First == 0) m.First = m.LastAt;
-        m.LastHit.assign(file.begin() + a - 1, file.begin() + a - 1 + length);
-        m.Hits.push_back(a);
-        m.Bytes.insert(m.Bytes.end(), r.begin(), r.end());
-        ++m.Count;
-        pos = a + length;
-        a = pos - 1;
-    }
-    if (pos <= size) m.Bytes.insert(m.Bytes.end(), file.begin() + pos - 1, file.end());
-    return m;
+    const TSearchRequest& s = SearchRequest;
+    return NaiveSearch::ReplaceAll(file, s.Pattern, s.Replacement, {s.CaseSensitive, s.JokerEnabled, s.JokerChar},
+                                   start, limit);
 }
 
 std::string Replaced(int64_t count) {

@@ -1,5 +1,6 @@
 #include "FakeHost.h"
 
+#include "common/NaiveSearch.h"
 #include "engine/ByteStore.h"
 #include "engine/CaseTable.h"
 #include "engine/EngineState.h"
@@ -26,40 +27,9 @@ TBytes B(const std::string& text) {
     return TBytes(text.begin(), text.end());
 }
 
-struct TSettings {
-    bool CaseSensitive = true;
-    bool JokerOn = false;
-    uint8_t Joker = '.';
-};
-
-// The reference: every window compared byte by byte, no skips, no filter.
-bool NaiveMatch(const uint8_t* window, const TBytes& pattern, const TSettings& s) {
-    for (size_t i = 0; i < pattern.size(); ++i) {
-        if (s.JokerOn && pattern[i] == s.Joker) continue;
-        bool same =
-            s.CaseSensitive ? window[i] == pattern[i] : UpperCase1252(window[i]) == UpperCase1252(pattern[i]);
-        if (!same) return false;
-    }
-    return true;
-}
-
-// First window starting at or after start and ending at or before last (1-based), or -1.
-int32_t NaiveDown(const uint8_t* bytes, const TBytes& pattern, const TSettings& s, int32_t last,
-                  int32_t start) {
-    const int32_t length = static_cast<int32_t>(pattern.size());
-    for (int32_t a = std::max(start, 1); a + length - 1 <= last; ++a)
-        if (NaiveMatch(bytes + a - 1, pattern, s)) return a;
-    return -1;
-}
-
-// Last window ending at or before start and starting at or after first, or -1.
-int32_t NaiveUp(const uint8_t* bytes, const TBytes& pattern, const TSettings& s, int32_t first,
-                int32_t start) {
-    const int32_t length = static_cast<int32_t>(pattern.size());
-    for (int32_t a = start - length + 1; a >= std::max(first, 1); --a)
-        if (NaiveMatch(bytes + a - 1, pattern, s)) return a;
-    return -1;
-}
+using TSettings = NaiveSearch::TRule;
+using NaiveSearch::Down;
+using NaiveSearch::Up;
 
 // Runs the fast scan, the plain quick search and the reference from every hit to the next, in both
 // directions, and demands the same hits. The buffer ends exactly at `last`, so that a read past the end
@@ -75,7 +45,7 @@ void CheckScans(TQSearch& q, const TBytes& file, const TBytes& pattern, const TS
 
     std::vector<int32_t> naive, fast, quick;
     for (int32_t a = start;;) {
-        int32_t hit = NaiveDown(bytes, pattern, s, last, a);
+        int32_t hit = Down(bytes, pattern, s, last, a);
         naive.push_back(hit);
         if (hit < 0) break;
         a = hit + 1;
@@ -102,7 +72,7 @@ void CheckScans(TQSearch& q, const TBytes& file, const TBytes& pattern, const TS
     fast.clear();
     quick.clear();
     for (int32_t e = upStart;;) {
-        int32_t hit = NaiveUp(bytes, pattern, s, first, e);
+        int32_t hit = Up(bytes, pattern, s, first, e);
         naive.push_back(hit);
         if (hit < 0) break;
         e = hit + length - 2; // the next one ends before this one's last byte
@@ -337,6 +307,48 @@ TEST_F(SearchTest, FindAgainUpFindsHitsThatEndAtOrBeforeTheCursor) {
     EXPECT_EQ(CurrentAddress(), 6);
 }
 
+// Find again from hit to hit in either direction, against the reference. With a one-byte pattern the
+// cursor on a hit is also the hit's last byte: going up, the next hit must still be an earlier one.
+TEST_F(SearchTest, FindAgainWalksFromHitToHitLikeTheReference) {
+    std::mt19937 rng(5);
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    for (int round = 0; round < 120; ++round) {
+        TBytes file(static_cast<size_t>(pick(1, 120)));
+        for (auto& b : file)
+            b = Dense[static_cast<size_t>(pick(0, 4))];
+        TSettings s{pick(0, 1) == 0, pick(0, 1) == 0, '.'};
+        TBytes pattern(static_cast<size_t>(pick(1, 3)));
+        for (auto& b : pattern)
+            b = Dense[static_cast<size_t>(pick(0, 4))];
+        const int32_t size = static_cast<int32_t>(file.size());
+        const int32_t length = static_cast<int32_t>(pattern.size());
+        const int32_t start = pick(1, size);
+        std::vector<int32_t> expectedDown, expectedUp;
+        for (int32_t a = start; (a = Down(file.data(), pattern, s, size, a)) > 0; a += length)
+            expectedDown.push_back(a);
+        for (int32_t e = start; (e = Up(file.data(), pattern, s, 1, e)) > 0; --e)
+            expectedUp.push_back(e);
+
+        SCOPED_TRACE(testing::Message() << "round " << round << " pattern length " << length);
+        OpenBytes(file);
+        Request(pattern, s);
+        for (bool down : {true, false}) {
+            const std::vector<int32_t>& expected = down ? expectedDown : expectedUp;
+            LastFoundAddress = 0;
+            PutCursorOn(start);
+            std::vector<int32_t> visited;
+            for (size_t i = 0; i <= expected.size(); ++i) {
+                Find(down);
+                if (!Host.InfoTexts().empty()) break;
+                visited.push_back(CurrentAddress());
+            }
+            EXPECT_EQ(visited, expected) << (down ? "down" : "up");
+            EXPECT_EQ(LastMessage(), "String not found") << (down ? "down" : "up");
+        }
+        if (HasFailure()) break;
+    }
+}
+
 TEST_F(SearchTest, HitsAtTheFirstAndLastByteAreFoundBothWays) {
     OpenBytes(B("abcxyzabc"));
     Request(B("abc"));
@@ -423,10 +435,10 @@ TEST_F(SearchTest, CountsAgreeWithTheReferenceInBothDirections) {
         const int32_t length = static_cast<int32_t>(pattern.size());
         // Greedy and non-overlapping, from the start in the direction of the count.
         int32_t downCount = 0, upCount = 0, lastDown = 0, lastUp = 0;
-        for (int32_t a = start; (a = NaiveDown(file.data(), pattern, s, size, a)) > 0;
+        for (int32_t a = start; (a = Down(file.data(), pattern, s, size, a)) > 0;
              a += length, ++downCount)
             lastDown = a;
-        for (int32_t e = start; (e = NaiveUp(file.data(), pattern, s, 1, e)) > 0; --e, ++upCount)
+        for (int32_t e = start; (e = Up(file.data(), pattern, s, 1, e)) > 0; --e, ++upCount)
             lastUp = e;
 
         SCOPED_TRACE(testing::Message() << "round " << round);

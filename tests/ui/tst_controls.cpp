@@ -58,7 +58,7 @@ struct TForm {
         Cancel->setObjectName(QStringLiteral("ButtonCancel"));
         Window.show();
         QApplication::setActiveWindow(&Window);
-        QTest::qWaitForWindowActive(&Window);
+        QVERIFY(QTest::qWaitForWindowActive(&Window));
     }
 };
 

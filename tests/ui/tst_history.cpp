@@ -35,7 +35,7 @@ struct TForm {
         layout->addWidget(Cancel);
         Window.show();
         QApplication::setActiveWindow(&Window);
-        QTest::qWaitForWindowActive(&Window);
+        QVERIFY(QTest::qWaitForWindowActive(&Window));
     }
     // Types text into the history's edit and leaves it for the other edit.
     void Enter(const QString& text) {

@@ -2,6 +2,7 @@
 // Options dialog.
 #include "ui/NIBLO_Main.h"
 
+#include "common/OrdinaryUser.h"
 #include "engine/EngineState.h"
 #include "engine/FileCommands.h"
 #include "engine/IniFile.h"
@@ -305,21 +306,40 @@ void TestSettings::failedWriteReportsAndStillCloses_data() {
     QTest::addColumn<QString>("kind");
     QTest::newRow("settings file is a folder") << "folder";
     QTest::newRow("folder missing") << "missing";
+    QTest::newRow("settings file write-protected") << "protected";
 }
 
 void TestSettings::failedWriteReportsAndStillCloses() {
     QFETCH(QString, kind);
-    if (kind == "folder")
+    const QByteArray original("[Options]\nCols=25\n");
+    if (kind == "folder") {
         QVERIFY(QDir(Dir->path()).mkdir("NIBLO.ini"));
-    else
+    } else if (kind == "missing") {
         SetSettingsFile(Dir->filePath("gone/NIBLO.ini").toStdString());
+    } else {
+        // The folder would take a new copy renamed over the file: only the file's protection stops it.
+        WriteText(IniPath, original);
+        QVERIFY(QFile::setPermissions(IniPath, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        QVERIFY(QFile::setPermissions(Dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                                       QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
+                                                       QFile::ReadOther | QFile::WriteOther | QFile::ExeOther));
+    }
 
     auto form = StartForm();
     QString message;
-    AnswerNextModal("OK", &message);
-    QVERIFY(form->close());
+    {
+        TOrdinaryUser user;
+        if (!user.Active()) QSKIP("running as root and cannot give it up");
+        AnswerNextModal("OK", &message);
+        QVERIFY(form->close());
+    }
     QCOMPARE(message, QString("Error writing NIBLO.INI"));
     QVERIFY(!form->isVisible());
+    if (kind == "protected") {
+        QFile file(IniPath);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), original);
+    }
     // The recent-files list fails quietly when the window goes.
     form.reset();
 }

@@ -3,13 +3,20 @@
 #include <QString>
 
 #include <functional>
+#include <source_location>
 
 class QWidget;
 
 // Answering modal boxes from a test. Call one of these BEFORE the code that opens the box: a timer
 // waits (polling QApplication::activeModalWidget() from the event loop, so it runs inside the box's
-// exec()) for the next modal window, i.e. one that was not already the active modal window at the
-// time of the call, and acts on it once. Gives up with a warning after about two seconds.
+// exec()) for the next modal window, i.e. one that was not already up at the time of the call, and
+// acts on it once.
+//
+// The running test fails, at the line of the call, when
+// - no new modal window came up within about two seconds of event processing,
+// - the test function returned while still waiting (reported to the test that runs next, naming the
+//   one that waited; after the last test the process exits with a failure),
+// - the window that came up has no button of the given name (the window is then closed).
 //
 //     AnswerNextModal("No");                 // AskYesNo(...) then returns mrNo
 //     QString text;
@@ -19,10 +26,13 @@ class QWidget;
 
 // Clicks the box's QPushButton whose objectName is buttonObjectName ("Yes", "No", "OK", "Cancel", ...).
 // With messageText: stores the text of the box's QLabel named "Message" (empty if it has none).
-void AnswerNextModal(const QString& buttonObjectName, QString* messageText = nullptr);
+void AnswerNextModal(const QString& buttonObjectName, QString* messageText = nullptr,
+                     std::source_location where = std::source_location::current());
 
 // Presses key (no modifiers) on the box's focus widget, or on the box when nothing has the focus.
-void AnswerNextModalWithKey(int key, QString* messageText = nullptr);
+void AnswerNextModalWithKey(int key, QString* messageText = nullptr,
+                            std::source_location where = std::source_location::current());
 
 // Calls action with the next modal window; the action must close it (or arrange for that).
-void WithNextModal(std::function<void(QWidget* modal)> action);
+void WithNextModal(std::function<void(QWidget* modal)> action,
+                   std::source_location where = std::source_location::current());

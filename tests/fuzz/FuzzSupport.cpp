@@ -1,0 +1,32 @@
+#include "FuzzSupport.h"
+
+#include "common/EngineSetup.h"
+#include "engine/DynArray.h"
+#include "engine/EngineState.h"
+#include "engine/SystemMemory.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+void FuzzFailure(const char* file, int line, const char* condition) {
+    std::fprintf(stderr, "%s:%d: check failed: %s\n", file, line, condition);
+    std::abort();
+}
+
+TSilentHost& FreshEngine() {
+    static TSilentHost host;
+    host = TSilentHost();
+    DynArrayFailHook = nullptr;
+    AvailableMemoryHook = [] { return int64_t{1} << 32; };
+    Engine::Host = &host;
+    Engine::ResetEngineState();
+    Engine::Cols = 16;
+    Engine::Rows = 4;
+    Engine::PageBytes = Engine::Cols * Engine::Rows;
+    return host;
+}
+
+bool OpenTight(const std::vector<uint8_t>& bytes, int32_t slack) {
+    return EngineSetup::OpenBytes(bytes, std::max<int32_t>(1, static_cast<int32_t>(bytes.size()) + slack));
+}
