@@ -1,10 +1,10 @@
 #include "engine/IniFile.h"
 
 #include "engine/FileAccess.h"
+#include "engine/FileReplace.h"
 
 #include <charconv>
 #include <optional>
-#include <unistd.h>
 
 namespace {
 
@@ -77,7 +77,7 @@ enum class TLoad { Ok, Missing, Unusable };
 TLoad Load(const std::string& path, TIniText& text) {
     FileAccess::TFile file;
     const int error = file.OpenRead(path);
-    if (error == 2 || error == 3) return TLoad::Missing;
+    if (error == DosError::FileNotFound || error == DosError::PathNotFound) return TLoad::Missing;
     if (error != 0) return TLoad::Unusable;
     const int64_t size = file.Size();
     if (size < 0 || size > MaxFileSize) return TLoad::Unusable;
@@ -116,23 +116,15 @@ TIniText LoadForReading(const std::string& path) {
 
 // Replaces the file only once the new contents are complete on disk.
 bool Save(const std::string& path, const TIniText& text) {
-    const std::string target = FileAccess::SaveTarget(path);
-    // The folder may allow a rename over a file that is itself write-protected; respect the protection.
-    if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0) return false;
     std::string bytes = text.Bom ? "\xEF\xBB\xBF" : "";
     for (const std::string& line : text.Lines)
         bytes += line + text.LineEnd;
-
-    FileAccess::TFile file;
-    std::string tempPath;
-    if (file.CreateTempBeside(target, tempPath) != 0) return false;
-    bool ok =
-        file.Write(reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<int64_t>(bytes.size())) == 0;
-    ok = file.Sync() == 0 && ok;
-    ok = file.Close() == 0 && ok;
-    ok = ok && FileAccess::Rename(tempPath, target) == 0;
-    if (!ok) FileAccess::Remove(tempPath);
-    return ok;
+    FileAccess::TReplaceRequest request;
+    request.Size = static_cast<int64_t>(bytes.size());
+    request.WriteContents = [&bytes](FileAccess::TFile& file) {
+        return file.Write(reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<int64_t>(bytes.size()));
+    };
+    return FileAccess::ReplaceFile(path, request).Ok();
 }
 
 // Calls visit(lineIndex, line) for every entry of every occurrence of section.
