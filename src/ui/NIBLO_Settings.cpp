@@ -121,9 +121,9 @@ void TFormMain::WriteSettings() {
     const TSearchRequest& search = Engine::SearchRequest;
     static constexpr char Hex[] = "0123456789ABCDEF";
     const std::string joker{Hex[search.JokerChar >> 4], Hex[search.JokerChar & 15]};
-    // The first failure skips the rest.
+    // One rewrite for every value; the first failure skips the rest.
     const bool written =
-        ini.WriteInteger(DisplaySection, "resx", ScreenOf(this)->size().width()) &&
+        ini.BeginUpdate() && ini.WriteInteger(DisplaySection, "resx", ScreenOf(this)->size().width()) &&
         ini.WriteInteger(FormSection, "Top", y()) && ini.WriteInteger(FormSection, "Left", x()) &&
         ini.WriteInteger(Options, "Cols", Engine::Cols) && ini.WriteInteger(Options, "Rows", Engine::Rows) &&
         ini.WriteBool(Options, "HideToolBar", HideToolBar) &&
@@ -142,7 +142,7 @@ void TFormMain::WriteSettings() {
         ini.WriteBool(Options, "NewEOF", Engine::NewEOF) &&
         ini.WriteString(Options, "CurrentDir", Engine::LastDir) &&
         ini.WriteBool(Options, "Overwrite", Engine::OverwriteMode) &&
-        ini.WriteBool(Options, "ModusText", Engine::TextMode);
+        ini.WriteBool(Options, "ModusText", Engine::TextMode) && ini.Commit();
     if (!written) ::ShowError(QString::fromLatin1(Texts::ErrorWritingIni));
 }
 
