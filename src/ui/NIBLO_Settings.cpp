@@ -11,11 +11,13 @@
 #include "ui/JkGrid.h"
 #include "ui/Jkdialog.h"
 #include "ui/NIBLO_Opt.h"
+#include "ui/SettingsLocation.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSpinBox>
@@ -38,12 +40,6 @@ const QScreen* ScreenOf(const QWidget* window) {
 
 } // namespace
 
-// Tests and the program body may name the file first; otherwise it lies beside the executable.
-static std::string SettingsPath() {
-    if (SettingsFile().empty())
-        SetSettingsFile(SettingsFileName(QCoreApplication::applicationFilePath().toStdString()));
-    return SettingsFile();
-}
 
 void TFormMain::SetColorBlock(int32_t color) {
     ColorBlockValue = color;
@@ -51,7 +47,7 @@ void TFormMain::SetColorBlock(int32_t color) {
 }
 
 void TFormMain::ReadSettings() {
-    const TIniFile ini(SettingsPath());
+    const TIniFile ini(ProgramSettingsFile());
     const QSize screen = ScreenOf(this)->size();
 
     // 1. The stored position holds only on a screen of the same width, and only where it can be seen.
@@ -107,7 +103,7 @@ void TFormMain::ReadSettings() {
     Engine::OldFileTime = ini.ReadBool(Options, "OldFileTime", false);
     Engine::NewEOF = ini.ReadBool(Options, "NewEOF", false);
     Engine::LastDir =
-        ini.ReadString(Options, "CurrentDir", QCoreApplication::applicationDirPath().toStdString());
+        ini.ReadString(Options, "CurrentDir", QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
 
     // 11. The modes go through their commands, which set the check marks, the status and the panes.
     Engine::OverwriteMode = !ini.ReadBool(Options, "Overwrite", true);
@@ -117,7 +113,7 @@ void TFormMain::ReadSettings() {
 }
 
 void TFormMain::WriteSettings() {
-    TIniFile ini(SettingsPath());
+    TIniFile ini(ProgramSettingsFile());
     const TSearchRequest& search = Engine::SearchRequest;
     static constexpr char Hex[] = "0123456789ABCDEF";
     const std::string joker{Hex[search.JokerChar >> 4], Hex[search.JokerChar & 15]};
@@ -148,16 +144,14 @@ void TFormMain::WriteSettings() {
 
 void TFormMain::CreateRecentFiles() {
     MRUFiles = new TMRUFiles(this);
-    MRUFiles->OnMRUItemClick = [](QAction*, const QString& fileName) {
-        Engine::OpenFile(fileName.toStdString(), true);
-    };
-    SettingsPath(); // the list reads the program's settings file
+    MRUFiles->OnMRUItemClick = [](QAction*, const std::string& fileName) { Engine::OpenFile(fileName, true); };
+    ProgramSettingsFile(); // the list reads the program's settings file
     MRUFiles->SetFileMenu(Reopen1);
     MRUFiles->LoadFromIni();
 }
 
 void TFormMain::AddRecentFile(const std::string& path) {
-    if (MRUFiles) MRUFiles->AddFile(QString::fromStdString(path));
+    if (MRUFiles) MRUFiles->AddFile(path);
 }
 
 void TFormMain::Options1Click() {
