@@ -126,8 +126,10 @@ bool SaveFile(const std::string& name, bool block, int32_t first, int32_t count)
     FileAccess::TReplaceRequest request;
     request.Size = count;
     if (!block && OldFileTime && FileTime != 0) request.ModTime = FileTime;
-    request.WriteContents = [&](FileAccess::TFile& file) {
+    request.WriteContents = [&](FileAccess::TFile& file, bool inPlace) {
         TProgressScope progress(Texts::WritingFile, FileTitleOf(name));
+        // Overwriting in place cannot stop half way without spoiling the file.
+        if (inPlace) Host->EnableCancel(false);
         const uint8_t* source = FileBuffer + first - 1;
         int64_t done = 0;
         while (done < count) {
@@ -135,7 +137,7 @@ bool SaveFile(const std::string& name, bool block, int32_t first, int32_t count)
             if (const int code = file.Write(source + done, piece)) return code;
             done += piece;
             Host->SetProgress(done, count, 5);
-            if (Host->Cancelled()) return CancelledCode;
+            if (!inPlace && Host->Cancelled()) return CancelledCode;
         }
         return 0;
     };

@@ -16,16 +16,16 @@ enum class TReplaceStep { None, Target, Create, Owner, Mode, Space, Contents, Ti
 struct TReplaceResult {
     int Code = 0; // a DOS error number, or what WriteContents answered
     TReplaceStep Step = TReplaceStep::None;
-    bool InPlace = false;   // the file was overwritten where it stands
-    std::string StrayTemp;  // a temporary file that could not be removed again
+    std::string StrayTemp; // a temporary file that could not be removed again
     bool Ok() const { return Code == 0; }
 };
 
 struct TReplaceRequest {
     int64_t Size = 0; // of the new contents
     // Writes the new contents from the start of the file; returns 0 or a nonzero code that fails the
-    // replacement and is handed back unchanged.
-    std::function<int(TFile& file)> WriteContents;
+    // replacement and is handed back unchanged. inPlace: the old file is being overwritten, so stopping
+    // part way would leave it half new.
+    std::function<int(TFile& file, bool inPlace)> WriteContents;
     int64_t ModTime = 0; // nanoseconds since the epoch to give the file; 0 leaves the time of writing
 };
 

@@ -124,7 +124,7 @@ bool Save(const std::string& path, const TIniText& text) {
         bytes += line + text.LineEnd;
     FileAccess::TReplaceRequest request;
     request.Size = static_cast<int64_t>(bytes.size());
-    request.WriteContents = [&bytes](FileAccess::TFile& file) {
+    request.WriteContents = [&bytes](FileAccess::TFile& file, bool) {
         return file.Write(reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<int64_t>(bytes.size()));
     };
     return FileAccess::ReplaceFile(path, request).Ok();

@@ -491,7 +491,7 @@ TEST_F(FileIoTest, AFileARenameCannotKeepIsSavedInPlace) {
     }
 }
 
-// In place, the free space is checked before a byte is changed.
+// In place, the free space is checked before a byte is changed, and the overwriting is not cancelled.
 TEST_F(FileIoTest, SavingInPlaceWithoutRoomLeavesTheOldFile) {
     const auto old = PatternBytes(1000, 3);
     const std::string path = Dir.Write("same.bin", old);
@@ -502,7 +502,15 @@ TEST_F(FileIoTest, SavingInPlaceWithoutRoomLeavesTheOldFile) {
     EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{"Error writing\nsame.bin\r\nError 112: Disk full"});
     EXPECT_EQ(TTempDir::Read(path), old);
 
-    // Shrinking needs no room.
+    // Once overwriting has begun, a click on Cancel cannot stop it half way; shrinking needs no room.
+    Host.ForgetRecords();
+    FileAccess::InjectedFault = nullptr;
+    OpenBytes(PatternBytes(20 * Chunk));
+    Host.CancelAfterShownProgress = 1;
+    EXPECT_TRUE(SaveFile(path, false, 1, Capacity));
+    Host.CancelAfterShownProgress = -1;
+    EXPECT_TRUE(Host.Messages.empty());
+    EXPECT_EQ(TTempDir::Read(Dir.PathOf("other")), PatternBytes(20 * Chunk));
     Host.ForgetRecords();
     OpenBytes(PatternBytes(10));
     EXPECT_TRUE(SaveFile(path, false, 1, Capacity));
