@@ -64,9 +64,10 @@ void ReportDenseCount() {
         return seconds;
     };
     const double ratio = InterleavedRatio(counted, bare, Rounds);
-    std::printf("Count of a 2-byte pattern, a hit every %d bytes of 256 MiB (median of %d interleaved rounds):\n"
-                "  with progress / without                 %6.2f  (goal <= 1.5)%s\n\n",
-                Spacing, Rounds, ratio, right ? "" : "  WRONG COUNT");
+    std::printf(
+        "Count of a 2-byte pattern, a hit every %d bytes of 256 MiB (median of %d interleaved rounds):\n"
+        "  with progress / without                 %6.2f  (goal <= 1.5)%s\n\n",
+        Spacing, Rounds, ratio, right ? "" : "  WRONG COUNT");
     ResetBenchEngine();
 }
 

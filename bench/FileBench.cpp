@@ -42,7 +42,11 @@ void BM_OpenGapFront(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * BigSize);
 }
 
-BENCHMARK(BM_MemmoveBaseline)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly();
+BENCHMARK(BM_MemmoveBaseline)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Repetitions(5)
+    ->ReportAggregatesOnly();
 BENCHMARK(BM_OpenGapFront)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()

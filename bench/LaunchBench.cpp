@@ -87,7 +87,8 @@ void ReportLaunch() {
     const char* modes[] = {"", "read", "read-populate", "read-huge", "engine"};
     auto run = [&](TKind kind, int64_t size) {
         const std::string& file = BenchFile(size);
-        return kind == Launch ? TimeProcess({niblo, file}, true) : TimeProcess({load, modes[kind], file}, false);
+        return kind == Launch ? TimeProcess({niblo, file}, true)
+                              : TimeProcess({load, modes[kind], file}, false);
     };
     // Once each, unmeasured: libraries, fonts and the files into the caches.
     for (int64_t size : sizes)
@@ -112,15 +113,18 @@ void ReportLaunch() {
             (t[{Launch, big}] - t[{Launch, small}]) / t[{Read, big}]);
         ratios["launch(16 MiB) - launch(10 KB) over read(16 MiB)"].push_back(
             (t[{Launch, mid}] - t[{Launch, small}]) / t[{Read, mid}]);
-        ratios["engine load 256 MiB, fresh process, over read"].push_back(t[{EngineLoad, big}] / t[{Read, big}]);
-        ratios["read + MADV_POPULATE_WRITE 256 MiB over read"].push_back(t[{ReadPopulate, big}] / t[{Read, big}]);
+        ratios["engine load 256 MiB, fresh process, over read"].push_back(t[{EngineLoad, big}] /
+                                                                          t[{Read, big}]);
+        ratios["read + MADV_POPULATE_WRITE 256 MiB over read"].push_back(t[{ReadPopulate, big}] /
+                                                                         t[{Read, big}]);
         ratios["read + MADV_HUGEPAGE 256 MiB over read"].push_back(t[{ReadHuge, big}] / t[{Read, big}]);
         launchSmall.push_back(t[{Launch, small}]);
         launchBig.push_back(t[{Launch, big}]);
         readBig.push_back(t[{Read, big}]);
     }
-    std::printf("Launch to first paint, fresh processes, warm page cache (median of %d interleaved rounds):\n",
-                Rounds);
+    std::printf(
+        "Launch to first paint, fresh processes, warm page cache (median of %d interleaved rounds):\n",
+        Rounds);
     std::printf("  launch(10 KB) %.1f ms, launch(256 MiB) %.1f ms, malloc + read(256 MiB) %.1f ms\n",
                 Median(launchSmall) * 1e3, Median(launchBig) * 1e3, Median(readBig) * 1e3);
     for (const auto& [label, values] : ratios)

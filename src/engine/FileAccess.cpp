@@ -76,7 +76,6 @@ int64_t FileSizeOf(const std::string& path) {
     return static_cast<int64_t>(info.st_size);
 }
 
-
 std::string SaveTarget(const std::string& path) {
     struct stat info {};
     if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {

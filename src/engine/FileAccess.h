@@ -13,8 +13,20 @@ namespace FileAccess {
 int DosErrorFromErrno(int err);
 
 // The calls a test can make fail.
-enum class TCall { CreateTemp, OpenWrite, Write, Truncate, Sync, Close, Chown, Chmod, SetTime, Rename, Remove,
-                   FreeSpace };
+enum class TCall {
+    CreateTemp,
+    OpenWrite,
+    Write,
+    Truncate,
+    Sync,
+    Close,
+    Chown,
+    Chmod,
+    SetTime,
+    Rename,
+    Remove,
+    FreeSpace
+};
 // Tests only: when set and it answers an errno other than 0, the call fails with it without being made.
 extern std::function<int(TCall)> InjectedFault;
 

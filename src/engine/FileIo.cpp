@@ -46,9 +46,9 @@ const char* StepReason(FileAccess::TReplaceStep step) {
 void Report(const TIoResult& result, const char* osErrorMessage, const std::string& name,
             const char* reason = nullptr, const std::string& strayTemp = {}) {
     std::string title = FileTitleOf(name);
-    std::string text = result.Message ? FormatText(result.Message, {title})
-                                      : FormatText(osErrorMessage, {title}) + "\r\n" +
-                                            Texts::IoErrorText(result.Code);
+    std::string text = result.Message
+                           ? FormatText(result.Message, {title})
+                           : FormatText(osErrorMessage, {title}) + "\r\n" + Texts::IoErrorText(result.Code);
     if (reason) text += std::string("\r\n") + reason;
     if (!strayTemp.empty()) text += "\r\n" + FormatText(Texts::TemporaryFileLeft, {strayTemp});
     Host->ShowError(text);

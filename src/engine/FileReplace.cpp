@@ -16,8 +16,9 @@ bool Fail(TReplaceResult& result, int code, TReplaceStep step) {
 // Overwrites the file where it stands, which keeps every name, the owner and the permissions. Free space
 // is checked first, so a full disk, the usual failure, is met before a byte changes. The new contents
 // are written over the old ones before the file is cut to its new length, so no byte is missing at any
-// moment, and the flush at the end makes the result durable. What can still fail part way is a device error, which would leave
-// new bytes before old ones: a risk taken only where a rename cannot keep the file what it is.
+// moment, and the flush at the end makes the result durable. What can still fail part way is a device error,
+// which would leave new bytes before old ones: a risk taken only where a rename cannot keep the file what it
+// is.
 TReplaceResult ReplaceInPlace(const std::string& target, const TReplaceRequest& request) {
     TReplaceResult result;
     TFile file;
@@ -83,7 +84,8 @@ TReplaceResult ReplaceFile(const std::string& path, const TReplaceRequest& reque
         return ReplaceInPlace(target, request);
     }
     if (result.Ok()) Fail(result, request.WriteContents(file, false), TReplaceStep::Contents);
-    if (result.Ok() && request.ModTime != 0) Fail(result, file.SetModTime(request.ModTime), TReplaceStep::Time);
+    if (result.Ok() && request.ModTime != 0)
+        Fail(result, file.SetModTime(request.ModTime), TReplaceStep::Time);
     if (result.Ok()) Fail(result, file.Sync(), TReplaceStep::Sync);
     const int closed = file.Close();
     if (result.Ok()) Fail(result, closed, TReplaceStep::Close);

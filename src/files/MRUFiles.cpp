@@ -28,8 +28,8 @@ bool SamePath(const std::string& a, const std::string& b) {
 // A path the settings file can give back unchanged: one pair of enclosing quotes keeps blanks and quotes
 // at either end; a value is cut beyond its maximum length and a line break would split it.
 bool Storable(const std::string& path) {
-    return !path.empty() && path.size() <= TIniFile::MaxValueLength && path.find_first_of("\r\n") == std::string::npos &&
-           path.find('\0') == std::string::npos;
+    return !path.empty() && path.size() <= TIniFile::MaxValueLength &&
+           path.find_first_of("\r\n") == std::string::npos && path.find('\0') == std::string::npos;
 }
 
 QChar SeparatorOf(const QString& path) {

@@ -40,7 +40,6 @@ const QScreen* ScreenOf(const QWidget* window) {
 
 } // namespace
 
-
 void TFormMain::SetColorBlock(int32_t color) {
     ColorBlockValue = color;
     ColorBlock = ColorToQColor(color, palette());
@@ -102,8 +101,8 @@ void TFormMain::ReadSettings() {
     if (Engine::AddressBase != 0 && Engine::AddressBase != 1) Engine::AddressBase = 0;
     Engine::OldFileTime = ini.ReadBool(Options, "OldFileTime", false);
     Engine::NewEOF = ini.ReadBool(Options, "NewEOF", false);
-    Engine::LastDir =
-        ini.ReadString(Options, "CurrentDir", QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
+    Engine::LastDir = ini.ReadString(Options, "CurrentDir",
+                                     QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
 
     // 11. The modes go through their commands, which set the check marks, the status and the panes.
     Engine::OverwriteMode = !ini.ReadBool(Options, "Overwrite", true);
@@ -144,7 +143,9 @@ void TFormMain::WriteSettings() {
 
 void TFormMain::CreateRecentFiles() {
     MRUFiles = new TMRUFiles(this);
-    MRUFiles->OnMRUItemClick = [](QAction*, const std::string& fileName) { Engine::OpenFile(fileName, true); };
+    MRUFiles->OnMRUItemClick = [](QAction*, const std::string& fileName) {
+        Engine::OpenFile(fileName, true);
+    };
     ProgramSettingsFile(); // the list reads the program's settings file
     MRUFiles->SetFileMenu(Reopen1);
     MRUFiles->LoadFromIni();

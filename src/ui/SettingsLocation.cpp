@@ -7,6 +7,7 @@
 
 const std::string& ProgramSettingsFile() {
     if (SettingsFile().empty())
-        SetSettingsFile(SettingsFileName(QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString()));
+        SetSettingsFile(
+            SettingsFileName(QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString()));
     return SettingsFile();
 }

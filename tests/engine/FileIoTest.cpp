@@ -406,7 +406,8 @@ TEST_F(FileIoTest, AFailedStepOfASaveLeavesTheOldFile) {
     const std::vector<TCase> cases = {
         {TCall::Chown, EIO, "Error 31: General failure\r\nThe file's owner could not be kept."},
         {TCall::Chmod, EPERM, "Error 5: File access denied\r\nThe file's permissions could not be kept."},
-        {TCall::SetTime, EROFS, "Error 19: Disk is write-protected\r\nThe file's date/time could not be set."},
+        {TCall::SetTime, EROFS,
+         "Error 19: Disk is write-protected\r\nThe file's date/time could not be set."},
         {TCall::CreateTemp, ENOSPC, "Error 112: Disk full"},
         {TCall::Write, ENOSPC, "Error 112: Disk full"},
         {TCall::Sync, EIO, "Error 31: General failure"},

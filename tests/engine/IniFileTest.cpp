@@ -73,7 +73,7 @@ TEST_F(IniFileTest, ABatchRewritesTheFileOnce) {
         ASSERT_TRUE(batch.WriteInteger("Options", "Key" + std::to_string(i), i));
     ASSERT_TRUE(batch.WriteInteger("Options", "Cols", 40));
     ASSERT_TRUE(batch.EraseSection("Old"));
-    ASSERT_TRUE(batch.EraseSection("Absent")); // erases nothing, keeps everything
+    ASSERT_TRUE(batch.EraseSection("Absent"));                  // erases nothing, keeps everything
     EXPECT_FALSE(batch.WriteString("Options", "bad=key", "x")); // refused names stay refused
     EXPECT_EQ(batch.ReadInteger("Options", "Cols", 0), 40);
     EXPECT_FALSE(batch.SectionExists("Old"));
@@ -88,7 +88,9 @@ TEST_F(IniFileTest, ABatchRewritesTheFileOnce) {
 
     // Writes after the batch go to the file at once again; a failed rewrite changes nothing.
     const std::string before = Contents(path);
-    FileAccess::InjectedFault = [](FileAccess::TCall call) { return call == FileAccess::TCall::Rename ? EIO : 0; };
+    FileAccess::InjectedFault = [](FileAccess::TCall call) {
+        return call == FileAccess::TCall::Rename ? EIO : 0;
+    };
     ASSERT_TRUE(batch.BeginUpdate());
     ASSERT_TRUE(batch.WriteInteger("Options", "Cols", 41));
     EXPECT_FALSE(batch.Commit());

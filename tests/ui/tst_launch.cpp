@@ -28,8 +28,8 @@ void TestLaunch::nameThatIsNoTextReachesTheFileLayer() {
     env.insert("NIBLO_EXIT_AFTER_FIRST_PAINT", "1");
     niblo.setProcessEnvironment(env);
     // QProcess would pass the argument through a text conversion; a shell passes the bytes.
-    niblo.start("/bin/sh", {"-c", "exec \"$0\" \"$(printf '%s/caf\\351.bin' \"$1\")\"", NIBLO_EXECUTABLE,
-                            dir.path()});
+    niblo.start("/bin/sh",
+                {"-c", "exec \"$0\" \"$(printf '%s/caf\\351.bin' \"$1\")\"", NIBLO_EXECUTABLE, dir.path()});
     QVERIFY(niblo.waitForFinished(20000));
     QCOMPARE(niblo.exitCode(), 0);
     QCOMPARE(niblo.readAllStandardOutput().trimmed(), QByteArray("NIBLO first paint 5"));

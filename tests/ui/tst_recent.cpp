@@ -219,8 +219,8 @@ void TestRecent::loadsInKeyOrderAndSavesRenumbered() {
 // Paths are bytes and come back from the settings file exactly: blanks and quotes at either end, names
 // that are no valid text. One too long for a settings value is left out rather than stored cut.
 void TestRecent::pathsSurviveTheSettingsFile() {
-    const std::vector<std::string> kept = {" lead", "trail ", "\"quoted\"", "/caf\xE9.bin", "\"", "/Case.bin",
-                                           "/case.bin", std::string(1023, 'k')};
+    const std::vector<std::string> kept = {" lead", "trail ",    "\"quoted\"", "/caf\xE9.bin",
+                                           "\"",    "/Case.bin", "/case.bin",  std::string(1023, 'k')};
     {
         TMRUFiles list;
         list.SetFileCount(9);
