@@ -10,63 +10,15 @@
 #include <fcntl.h>
 #include <fstream>
 #include <malloc.h>
-#include <sys/mman.h>
 #include <unistd.h>
 
 namespace {
 
 constexpr int64_t BigSize = int64_t{256} << 20;
-constexpr size_t HugePage = size_t{2} << 20;
-
-// A plain malloc block, or one asking the kernel for transparent huge pages (fewer page faults and TLB
-// misses), so that the engine can be held against both.
-uint8_t* BaselineBlock(size_t bytes, bool huge) {
-    if (!huge) return static_cast<uint8_t*>(std::malloc(bytes));
-    size_t rounded = (bytes + HugePage - 1) / HugePage * HugePage;
-    auto* block = static_cast<uint8_t*>(std::aligned_alloc(HugePage, rounded));
-    if (block) madvise(block, rounded, MADV_HUGEPAGE);
-    return block;
-}
-
-// Load: the engine's chunked LoadFile into a fresh buffer against one malloc and one read() of the file.
-void BM_ReadBaseline(benchmark::State& state) {
-    const std::string& path = BenchFile(BigSize);
-    for (auto _ : state) {
-        uint8_t* buffer = BaselineBlock(BigSize, state.range(0) != 0);
-        int fd = open(path.c_str(), O_RDONLY);
-        int64_t done = 0;
-        while (done < BigSize) {
-            ssize_t n = read(fd, buffer + done, static_cast<size_t>(BigSize - done));
-            if (n <= 0) break;
-            done += n;
-        }
-        close(fd);
-        benchmark::DoNotOptimize(buffer);
-        std::free(buffer);
-        if (done != BigSize) state.SkipWithError("short read");
-    }
-    state.SetBytesProcessed(state.iterations() * BigSize);
-}
-
-void BM_LoadFile(benchmark::State& state) {
-    const std::string& path = BenchFile(BigSize);
-    for (auto _ : state) {
-        state.PauseTiming();
-        ResetBenchEngine();
-        Engine::AllocateBuffer(); // the buffer exists from the start of the program
-        state.ResumeTiming();
-        bool ok = Engine::LoadFile(path, false, 1);
-        benchmark::DoNotOptimize(Engine::FileBuffer);
-        Engine::FreeBuffer();
-        if (!ok) state.SkipWithError("LoadFile failed");
-    }
-    ResetBenchEngine();
-    state.SetBytesProcessed(state.iterations() * BigSize);
-}
-
 // Insert at the front: OpenGap(1, 1) on a 256 MiB file against one memmove of the same tail.
 void BM_MemmoveBaseline(benchmark::State& state) {
-    uint8_t* buffer = BaselineBlock(BigSize + 131072, state.range(0) != 0);
+    // Memory as the engine holds it: one plain malloc block.
+    auto* buffer = static_cast<uint8_t*>(std::malloc(BigSize + 131072));
     std::memset(buffer, 7, BigSize + 131072);
     for (auto _ : state) {
         std::memmove(buffer + 1, buffer, BigSize);
@@ -90,19 +42,7 @@ void BM_OpenGapFront(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * BigSize);
 }
 
-BENCHMARK(BM_ReadBaseline)
-    ->ArgName("hugepages")
-    ->Arg(0)
-    ->Arg(1)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Repetitions(5)
-    ->ReportAggregatesOnly();
-BENCHMARK(BM_LoadFile)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly();
 BENCHMARK(BM_MemmoveBaseline)
-    ->ArgName("hugepages")
-    ->Arg(0)
-    ->Arg(1)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Repetitions(5)
@@ -159,10 +99,7 @@ void ReportLoadMemory() {
 }
 
 const bool Registered = [] {
-    RegisterRatio("LoadFile 256 MiB vs malloc + read()", "BM_LoadFile", "BM_ReadBaseline/hugepages:0");
-    RegisterRatio("  same, baseline with huge pages", "BM_LoadFile", "BM_ReadBaseline/hugepages:1");
-    RegisterRatio("OpenGap(1, 1) on 256 MiB vs memmove", "BM_OpenGapFront", "BM_MemmoveBaseline/hugepages:0");
-    RegisterRatio("  same, baseline with huge pages", "BM_OpenGapFront", "BM_MemmoveBaseline/hugepages:1");
+    RegisterRatio("OpenGap(1, 1) on 256 MiB vs memmove", "BM_OpenGapFront", "BM_MemmoveBaseline");
     RegisterReport(ReportLoadMemory);
     return true;
 }();

@@ -1,8 +1,7 @@
-#include "engine/IniFile.h"
 #include "ui/NIBLO_Main.h"
+#include "ui/SettingsLocation.h"
 
 #include <QApplication>
-#include <QFile>
 
 #include <string>
 
@@ -10,12 +9,12 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("NIBLO"));
 
-    // The one argument is a file name in the system's encoding; the engine takes UTF-8.
-    std::string firstArgument;
-    if (argc > 1) firstArgument = QFile::decodeName(argv[1]).toStdString();
+    // The one argument is a file name: its bytes go to the file layer as they are, since a name that is
+    // no valid text in the system's encoding would not survive a conversion.
+    const std::string firstArgument = argc > 1 ? std::string(argv[1]) : std::string();
 
-    // Settings, histories, recent files and favourites live beside the program.
-    SetSettingsFile(SettingsFileName(QCoreApplication::applicationFilePath().toStdString()));
+    // Settings, histories, recent files and favourites share one file.
+    ProgramSettingsFile();
 
     TFormMain formMain(firstArgument);
     formMain.show();

@@ -5,6 +5,7 @@
 #include "engine/StringTable.h"
 #include "engine/TextFormat.h"
 #include "ui/Jkdialog.h"
+#include "ui/SettingsLocation.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -20,11 +21,10 @@
 
 namespace {
 
-QString IniPath(const QString& fileName) {
-    if (!fileName.isEmpty()) return fileName;
-    if (!SettingsFile().empty()) return QFile::decodeName(QByteArray::fromStdString(SettingsFile()));
-    return QFile::decodeName(QByteArray::fromStdString(
-        SettingsFileName(QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString())));
+// As the file system's bytes.
+std::string IniPath(const QString& fileName) {
+    if (!fileName.isEmpty()) return QFile::encodeName(fileName).toStdString();
+    return ProgramSettingsFile();
 }
 
 } // namespace
@@ -224,7 +224,7 @@ void TJkHistory::childEvent(QChildEvent* event) {
 
 void TJkHistory::LoadHistory(const QString& fileName) {
     if (IniSection().isEmpty()) return;
-    const TIniFile ini(QFile::encodeName(IniPath(fileName)).toStdString());
+    const TIniFile ini(IniPath(fileName));
     QStringList entries;
     // The settings file stripped the quotes the entries were saved in; a quoted entry keeps its own.
     for (const std::string& line : ini.ReadSectionValues(IniSection().toStdString()))
@@ -236,10 +236,11 @@ void TJkHistory::LoadHistory(const QString& fileName) {
 
 bool TJkHistory::SaveHistory(const QString& fileName) {
     if (IniSection().isEmpty()) return true;
-    const QString path = IniPath(fileName);
-    TIniFile ini(QFile::encodeName(path).toStdString());
+    const std::string path = IniPath(fileName);
+    TIniFile ini(path);
     const std::string section = IniSection().toStdString();
-    bool ok = ini.EraseSection(section);
+    // One rewrite for the whole list.
+    bool ok = ini.BeginUpdate() && ini.EraseSection(section);
     if (ok) {
         List->TrimHistory();
         for (int i = 0; ok && i < List->count(); ++i) {
@@ -248,7 +249,8 @@ bool TJkHistory::SaveHistory(const QString& fileName) {
             quoted += '"';
             ok = ini.WriteString(section, std::to_string(i), quoted);
         }
+        ok = ok && ini.Commit();
     }
-    if (!ok) ShowError(QString::fromStdString(FormatText(Texts::UnableToWrite, {path.toStdString()})));
+    if (!ok) ShowError(QString::fromStdString(FormatText(Texts::UnableToWrite, {path})));
     return ok;
 }

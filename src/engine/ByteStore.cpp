@@ -66,9 +66,10 @@ bool ResizeBuffer(int32_t bytes) {
 bool EnsureRoom(int32_t delta) {
     if (delta == 0) return true;
     if (delta > 0) {
-        if (delta <= Capacity - FileSize) return true;
-        // Sizes are 32-bit: a growth past the largest file is refused before anything is touched.
+        // One limit for growth and loading, checked even when the capacity has room: the capacity
+        // ceiling lies a byte above the largest file, and whatever can be saved must open again.
         if (!SizeFits(static_cast<int64_t>(FileSize) + delta)) return false;
+        if (delta <= Capacity - FileSize) return true;
         TBusyScope busy(Texts::AllocatingMemory);
         return ResizeBuffer(((FileSize + delta) / GrowStep + 1) * GrowStep);
     }

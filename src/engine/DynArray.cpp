@@ -1,8 +1,6 @@
 #include "engine/DynArray.h"
 
 #include <cstdlib>
-#include <sys/mman.h>
-#include <unistd.h>
 
 std::function<bool(size_t bytes)> DynArrayFailHook;
 
@@ -10,21 +8,6 @@ namespace {
 
 bool MustFail(size_t bytes) {
     return DynArrayFailHook && DynArrayFailHook(bytes);
-}
-
-// Large buffers get transparent huge pages: far fewer page faults when a big file is read in.
-void AdviseHugePages(uint8_t* p, size_t bytes) {
-#ifdef MADV_HUGEPAGE
-    constexpr size_t Huge = 2 * 1024 * 1024;
-    if (bytes < 2 * Huge) return;
-    const uintptr_t page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
-    uintptr_t begin = (reinterpret_cast<uintptr_t>(p) + page - 1) & ~(page - 1);
-    uintptr_t end = (reinterpret_cast<uintptr_t>(p) + bytes) & ~(page - 1);
-    if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-#else
-    (void)p;
-    (void)bytes;
-#endif
 }
 
 bool ByteCount(int32_t elemSize, int32_t n, size_t& bytes) {
@@ -54,7 +37,6 @@ bool TJkDynArray::Alloc(uint8_t*& p, int32_t n) {
         ByteSize = 0;
         return false;
     }
-    AdviseHugePages(block, bytes);
     p = block;
     ByteSize = static_cast<int32_t>(bytes);
     return true;
@@ -73,7 +55,6 @@ bool TJkDynArray::ReAlloc(uint8_t*& p, int32_t n) {
     if (MustFail(bytes)) return false;
     uint8_t* block = static_cast<uint8_t*>(std::realloc(p, bytes));
     if (!block) return false; // the old block stays valid
-    if (bytes > static_cast<size_t>(ByteSize)) AdviseHugePages(block, bytes);
     p = block;
     Count = n;
     ByteSize = static_cast<int32_t>(bytes);

@@ -5,52 +5,68 @@
 #include <vector>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace FileAccess {
+
+std::function<int(TCall)> InjectedFault;
+
+namespace {
+
+// The errno a test injected for this call, 0 to make the call.
+int Injected(TCall call) {
+    return InjectedFault ? InjectedFault(call) : 0;
+}
+
+int Failed(int err) {
+    return DosErrorFromErrno(err);
+}
+
+} // namespace
 
 int DosErrorFromErrno(int err) {
     switch (err) {
     case 0:
         return 0;
     case ENOENT:
-        return 2;
+        return DosError::FileNotFound;
     case ENOTDIR:
     case ENAMETOOLONG:
     case ELOOP:
-        return 3;
+        return DosError::PathNotFound;
     case EMFILE:
     case ENFILE:
-        return 4;
+        return DosError::TooManyOpenFiles;
     case EACCES:
     case EPERM:
     case EISDIR:
     case ETXTBSY:
     case EBUSY:
-        return 5;
+        return DosError::AccessDenied;
     case EBADF:
-        return 6;
+        return DosError::InvalidHandle;
     case ENOMEM:
-        return 8;
+        return DosError::NotEnoughMemory;
     case EINVAL:
-        return 87;
+        return DosError::InvalidParameter;
     case EROFS:
-        return 19;
+        return DosError::WriteProtected;
     case ENXIO:
     case ENODEV:
-        return 21;
+        return DosError::DriveNotReady;
     case EXDEV:
-        return 17;
+        return DosError::NotSameDevice;
     case EEXIST:
-        return 80;
+        return DosError::FileExists;
     case ENOSPC:
     case EDQUOT:
     case EFBIG:
-        return 112;
+        return DosError::DiskFull;
     case EIO:
-        return 31;
+        return DosError::GeneralFailure;
     default:
-        return 31;
+        return DosError::GeneralFailure;
     }
 }
 
@@ -58,12 +74,6 @@ int64_t FileSizeOf(const std::string& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return -1;
     return static_cast<int64_t>(info.st_size);
-}
-
-int64_t FileTimeOf(const std::string& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) return 0;
-    return static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
 }
 
 std::string SaveTarget(const std::string& path) {
@@ -78,26 +88,33 @@ std::string SaveTarget(const std::string& path) {
     return path;
 }
 
+int CheckSaveTarget(const std::string& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0) return errno == ENOENT ? 0 : Failed(errno);
+    // stat follows a link; one that leads nowhere fails here.
+    if (S_ISLNK(info.st_mode) && ::stat(path.c_str(), &info) != 0) return DosError::AccessDenied;
+    return S_ISREG(info.st_mode) ? 0 : DosError::AccessDenied;
+}
+
+int64_t LinkCount(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return 1;
+    return static_cast<int64_t>(info.st_nlink);
+}
+
 int CheckWritable(const std::string& path) {
     if (::faccessat(AT_FDCWD, path.c_str(), F_OK, AT_EACCESS) != 0) return 0;
     return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0 ? 0 : DosErrorFromErrno(errno);
 }
 
 int Rename(const std::string& from, const std::string& to) {
-    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : DosErrorFromErrno(errno);
+    if (int err = Injected(TCall::Rename)) return Failed(err);
+    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : Failed(errno);
 }
 
 int Remove(const std::string& path) {
-    return ::unlink(path.c_str()) == 0 ? 0 : DosErrorFromErrno(errno);
-}
-
-int SetFileTime(const std::string& path, int64_t nanoseconds) {
-    struct timespec times[2];
-    times[0].tv_sec = 0;
-    times[0].tv_nsec = UTIME_OMIT;
-    times[1].tv_sec = static_cast<time_t>(nanoseconds / 1000000000);
-    times[1].tv_nsec = static_cast<long>(nanoseconds % 1000000000);
-    return ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0 ? 0 : DosErrorFromErrno(errno);
+    if (int err = Injected(TCall::Remove)) return Failed(err);
+    return ::unlink(path.c_str()) == 0 ? 0 : Failed(errno);
 }
 
 void SyncFolderOf(const std::string& path) {
@@ -120,7 +137,22 @@ int TFile::OpenRead(const std::string& path) {
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
-        return 5;
+        return DosError::AccessDenied;
+    }
+    int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    Fd = fd;
+    return 0;
+}
+
+int TFile::OpenWrite(const std::string& path) {
+    if (int err = Injected(TCall::OpenWrite)) return Failed(err);
+    int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return Failed(errno);
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return DosError::AccessDenied;
     }
     int flags = ::fcntl(fd, F_GETFL);
     if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
@@ -129,25 +161,35 @@ int TFile::OpenRead(const std::string& path) {
 }
 
 int TFile::CreateTempBeside(const std::string& target, std::string& tempPath) {
+    if (int err = Injected(TCall::CreateTemp)) return Failed(err);
     std::string pattern = target + ".niblo-XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     int fd = ::mkstemp(name.data());
-    if (fd < 0) return DosErrorFromErrno(errno);
+    if (fd < 0) return Failed(errno);
     tempPath = name.data();
-    struct stat old {};
-    if (::stat(target.c_str(), &old) == 0) {
-        ::fchmod(fd, old.st_mode & 07777);
-        if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
-            // Another owner cannot be given away without privileges; the file stays the user's.
-        }
-    } else {
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::fchmod(fd, 0666 & ~mask);
-    }
     Fd = fd;
     return 0;
+}
+
+int TFile::SetOwner(uint32_t uid, uint32_t gid) {
+    if (int err = Injected(TCall::Chown)) return Failed(err);
+    return ::fchown(Fd, uid, gid) == 0 ? 0 : Failed(errno);
+}
+
+int TFile::SetMode(uint32_t mode) {
+    if (int err = Injected(TCall::Chmod)) return Failed(err);
+    return ::fchmod(Fd, static_cast<mode_t>(mode)) == 0 ? 0 : Failed(errno);
+}
+
+int TFile::SetModTime(int64_t nanoseconds) {
+    if (int err = Injected(TCall::SetTime)) return Failed(err);
+    struct timespec times[2];
+    times[0].tv_sec = 0;
+    times[0].tv_nsec = UTIME_OMIT;
+    times[1].tv_sec = static_cast<time_t>(nanoseconds / 1000000000);
+    times[1].tv_nsec = static_cast<long>(nanoseconds % 1000000000);
+    return ::futimens(Fd, times) == 0 ? 0 : Failed(errno);
 }
 
 int TFile::Read(uint8_t* target, int64_t count, int64_t& done) {
@@ -165,6 +207,7 @@ int TFile::Read(uint8_t* target, int64_t count, int64_t& done) {
 }
 
 int TFile::Write(const uint8_t* source, int64_t count) {
+    if (int err = Injected(TCall::Write)) return Failed(err);
     int64_t done = 0;
     while (done < count) {
         ssize_t put = ::write(Fd, source + done, static_cast<size_t>(count - done));
@@ -172,21 +215,35 @@ int TFile::Write(const uint8_t* source, int64_t count) {
             if (errno == EINTR) continue;
             return DosErrorFromErrno(errno);
         }
-        if (put == 0) return 112;
+        if (put == 0) return DosError::DiskFull;
         done += put;
     }
     return 0;
 }
 
+int TFile::Truncate(int64_t size) {
+    if (int err = Injected(TCall::Truncate)) return Failed(err);
+    return ::ftruncate(Fd, static_cast<off_t>(size)) == 0 ? 0 : Failed(errno);
+}
+
 int TFile::Sync() {
-    return ::fsync(Fd) == 0 ? 0 : DosErrorFromErrno(errno);
+    if (int err = Injected(TCall::Sync)) return Failed(err);
+    return ::fsync(Fd) == 0 ? 0 : Failed(errno);
 }
 
 int TFile::Close() {
     if (Fd < 0) return 0;
     int result = ::close(Fd);
     Fd = -1;
-    return result == 0 ? 0 : DosErrorFromErrno(errno);
+    if (int err = Injected(TCall::Close)) return Failed(err);
+    return result == 0 ? 0 : Failed(errno);
+}
+
+int64_t TFile::FreeSpace() const {
+    if (Injected(TCall::FreeSpace) != 0) return 0;
+    struct statvfs info {};
+    if (Fd < 0 || ::fstatvfs(Fd, &info) != 0) return -1;
+    return static_cast<int64_t>(info.f_bavail) * static_cast<int64_t>(info.f_frsize);
 }
 
 int64_t TFile::ModTime() const {

@@ -1,27 +1,50 @@
 #pragma once
 
+#include "engine/DosError.h"
+
 #include <cstdint>
+#include <functional>
 #include <string>
 
-// A thin layer over POSIX file calls. Failures carry DOS/Windows error numbers (2 not found,
-// 3 path not found, 4 too many open files, 5 access denied, ...), the numbers the error texts use.
+// A thin layer over POSIX file calls. Failures carry the DOS/Windows error numbers of DosError, the
+// numbers the error texts use.
 namespace FileAccess {
 
 int DosErrorFromErrno(int err);
 
+// The calls a test can make fail.
+enum class TCall {
+    CreateTemp,
+    OpenWrite,
+    Write,
+    Truncate,
+    Sync,
+    Close,
+    Chown,
+    Chmod,
+    SetTime,
+    Rename,
+    Remove,
+    FreeSpace
+};
+// Tests only: when set and it answers an errno other than 0, the call fails with it without being made.
+extern std::function<int(TCall)> InjectedFault;
+
 // Size of a regular file, or -1 when it cannot be found or is not a regular file.
 int64_t FileSizeOf(const std::string& path);
-// Modification time in nanoseconds since the epoch, 0 when unknown.
-int64_t FileTimeOf(const std::string& path);
 
 // The path a save must replace: symbolic links are followed so that the link stays a link.
 std::string SaveTarget(const std::string& path);
+// 0 when path names a regular file, a link to one, or nothing yet; AccessDenied for a folder, FIFO,
+// device, socket or a link that leads nowhere, which a save must not replace.
+int CheckSaveTarget(const std::string& path);
 // 0 when path may be written (or does not exist yet), else the error a direct write would meet: a
 // save goes through a new file and a rename, which must not get round a write-protected file.
 int CheckWritable(const std::string& path);
+// The number of names of the file (1 when it cannot be told).
+int64_t LinkCount(const std::string& path);
 int Rename(const std::string& from, const std::string& to);
 int Remove(const std::string& path);
-int SetFileTime(const std::string& path, int64_t nanoseconds);
 // Makes a rename inside the folder of path durable.
 void SyncFolderOf(const std::string& path);
 
@@ -34,13 +57,21 @@ class TFile {
 
     // Each returns 0 or a DOS error number.
     int OpenRead(const std::string& path);
-    // A new file beside target with a unique name (returned in tempPath), permissions and owner taken
-    // from target when it exists.
+    // An existing regular file for overwriting in place; nothing is cut.
+    int OpenWrite(const std::string& path);
+    // A new, empty file beside target with a unique name (returned in tempPath), readable by its owner only.
     int CreateTempBeside(const std::string& target, std::string& tempPath);
+    // Owner and group, then permissions (a change of owner clears the set-user and set-group bits).
+    int SetOwner(uint32_t uid, uint32_t gid);
+    int SetMode(uint32_t mode);
+    int SetModTime(int64_t nanoseconds);
     int Read(uint8_t* target, int64_t count, int64_t& done);
     int Write(const uint8_t* source, int64_t count);
+    int Truncate(int64_t size);
     int Sync();
     int Close();
+    // Bytes the owner may still add to the file's volume, -1 when unknown.
+    int64_t FreeSpace() const;
     bool IsOpen() const { return Fd >= 0; }
     int64_t Size() const;    // of the open file, -1 on failure
     int64_t ModTime() const; // of the open file, nanoseconds since the epoch, 0 when unknown

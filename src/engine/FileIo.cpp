@@ -3,6 +3,7 @@
 #include "engine/ByteStore.h"
 #include "engine/FileAccess.h"
 #include "engine/FileCommands.h"
+#include "engine/FileReplace.h"
 #include "engine/HostScopes.h"
 #include "engine/StringTable.h"
 #include "engine/TextFormat.h"
@@ -27,12 +28,30 @@ struct TIoResult {
     }
 };
 
-void Report(const TIoResult& result, const char* osErrorMessage, const std::string& name) {
+// What a save was doing when it failed, where the error number alone would not tell.
+const char* StepReason(FileAccess::TReplaceStep step) {
+    switch (step) {
+    case FileAccess::TReplaceStep::Owner:
+        return Texts::CantKeepOwner;
+    case FileAccess::TReplaceStep::Mode:
+        return Texts::CantKeepPermissions;
+    case FileAccess::TReplaceStep::Time:
+        return Texts::CantSetFileTime;
+    default:
+        return nullptr;
+    }
+}
+
+// The error box; a reason and a temporary file left behind each get a line of their own.
+void Report(const TIoResult& result, const char* osErrorMessage, const std::string& name,
+            const char* reason = nullptr, const std::string& strayTemp = {}) {
     std::string title = FileTitleOf(name);
-    if (result.Message)
-        Host->ShowError(FormatText(result.Message, {title}));
-    else
-        Host->ShowError(FormatText(osErrorMessage, {title}) + "\r\n" + Texts::IoErrorText(result.Code));
+    std::string text = result.Message
+                           ? FormatText(result.Message, {title})
+                           : FormatText(osErrorMessage, {title}) + "\r\n" + Texts::IoErrorText(result.Code);
+    if (reason) text += std::string("\r\n") + reason;
+    if (!strayTemp.empty()) text += "\r\n" + FormatText(Texts::TemporaryFileLeft, {strayTemp});
+    Host->ShowError(text);
 }
 
 } // namespace
@@ -102,41 +121,39 @@ bool SaveFile(const std::string& name, bool block, int32_t first, int32_t count)
         return false;
     }
 
-    // The old file is replaced only by a rename of a complete, flushed copy: a failure never destroys it.
-    const std::string target = FileAccess::SaveTarget(name);
-    TIoResult result;
-    FileAccess::TFile file;
-    std::string tempPath;
-    result.SetCode(FileAccess::CheckWritable(target));
-    if (result.Ok()) result.SetCode(file.CreateTempBeside(target, tempPath));
-    if (result.Ok()) {
+    // The writer's own answer for a click on Cancel, apart from every DOS error number.
+    constexpr int CancelledCode = -1;
+    FileAccess::TReplaceRequest request;
+    request.Size = count;
+    if (!block && OldFileTime && FileTime != 0) request.ModTime = FileTime;
+    request.WriteContents = [&](FileAccess::TFile& file, bool inPlace) {
         TProgressScope progress(Texts::WritingFile, FileTitleOf(name));
+        // Overwriting in place cannot stop half way without spoiling the file.
+        if (inPlace) Host->EnableCancel(false);
         const uint8_t* source = FileBuffer + first - 1;
         int64_t done = 0;
-        while (done < count && result.Ok()) {
-            int64_t piece = std::min<int64_t>(count - done, ReadChunk);
-            result.SetCode(file.Write(source + done, piece));
-            if (result.Ok()) done += piece;
+        while (done < count) {
+            const int64_t piece = std::min<int64_t>(count - done, ReadChunk);
+            if (const int code = file.Write(source + done, piece)) return code;
+            done += piece;
             Host->SetProgress(done, count, 5);
-            if (result.Ok() && Host->Cancelled()) result.SetMessage(Texts::WritingCancelled);
+            if (!inPlace && Host->Cancelled()) return CancelledCode;
         }
-        if (result.Ok()) result.SetCode(file.Sync());
-    }
-    if (file.IsOpen()) {
-        int closeCode = file.Close();
-        if (result.Ok() && closeCode != 0) result.SetMessage(Texts::ErrorClosingFile);
-    }
-    if (result.Ok()) result.SetCode(FileAccess::Rename(tempPath, target));
-    if (!result.Ok()) {
-        if (!tempPath.empty()) FileAccess::Remove(tempPath);
-        Report(result, Texts::ErrorWriting, name);
+        return 0;
+    };
+    const FileAccess::TReplaceResult replaced = FileAccess::ReplaceFile(name, request);
+    if (!replaced.Ok()) {
+        TIoResult result;
+        if (replaced.Code == CancelledCode)
+            result.SetMessage(Texts::WritingCancelled);
+        else if (replaced.Step == FileAccess::TReplaceStep::Close)
+            result.SetMessage(Texts::ErrorClosingFile);
+        else
+            result.SetCode(replaced.Code);
+        Report(result, Texts::ErrorWriting, name, StepReason(replaced.Step), replaced.StrayTemp);
         return false;
     }
-    FileAccess::SyncFolderOf(target);
-    if (!block) {
-        Modified = false;
-        if (OldFileTime && FileTime != 0) FileAccess::SetFileTime(target, FileTime);
-    }
+    if (!block) Modified = false;
     return true;
 }
 

@@ -1,20 +1,29 @@
 #include "engine/IniFile.h"
 
 #include "engine/FileAccess.h"
+#include "engine/FileReplace.h"
 
 #include <charconv>
+#include <functional>
 #include <optional>
-
-namespace {
-
-// A settings file is small; anything beyond this is not one, and is neither read nor rewritten.
-constexpr int64_t MaxFileSize = 16 * 1024 * 1024;
 
 #ifdef _WIN32
 constexpr const char* DefaultLineEnd = "\r\n";
 #else
 constexpr const char* DefaultLineEnd = "\n";
 #endif
+
+// The file as lines, with what it takes to write it back in the same form.
+struct IniDetail::TIniText {
+    bool Bom = false;
+    std::string LineEnd = DefaultLineEnd;
+    std::vector<std::string> Lines;
+};
+
+namespace {
+
+// A settings file is small; anything beyond this is not one, and is neither read nor rewritten.
+constexpr int64_t MaxFileSize = 16 * 1024 * 1024;
 
 std::string SettingsPath;
 
@@ -64,19 +73,14 @@ TLine Classify(std::string_view raw) {
     return line;
 }
 
-// The file as lines, with what it takes to write it back in the same form.
-struct TIniText {
-    bool Bom = false;
-    std::string LineEnd = DefaultLineEnd;
-    std::vector<std::string> Lines;
-};
+using IniDetail::TIniText;
 
 enum class TLoad { Ok, Missing, Unusable };
 
 TLoad Load(const std::string& path, TIniText& text) {
     FileAccess::TFile file;
     const int error = file.OpenRead(path);
-    if (error == 2 || error == 3) return TLoad::Missing;
+    if (error == DosError::FileNotFound || error == DosError::PathNotFound) return TLoad::Missing;
     if (error != 0) return TLoad::Unusable;
     const int64_t size = file.Size();
     if (size < 0 || size > MaxFileSize) return TLoad::Unusable;
@@ -115,23 +119,15 @@ TIniText LoadForReading(const std::string& path) {
 
 // Replaces the file only once the new contents are complete on disk.
 bool Save(const std::string& path, const TIniText& text) {
-    const std::string target = FileAccess::SaveTarget(path);
-    // The folder may allow a rename over a file that is itself write-protected; respect the protection.
-    if (FileAccess::CheckWritable(target) != 0) return false;
     std::string bytes = text.Bom ? "\xEF\xBB\xBF" : "";
     for (const std::string& line : text.Lines)
         bytes += line + text.LineEnd;
-
-    FileAccess::TFile file;
-    std::string tempPath;
-    if (file.CreateTempBeside(target, tempPath) != 0) return false;
-    bool ok =
-        file.Write(reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<int64_t>(bytes.size())) == 0;
-    ok = file.Sync() == 0 && ok;
-    ok = file.Close() == 0 && ok;
-    ok = ok && FileAccess::Rename(tempPath, target) == 0;
-    if (!ok) FileAccess::Remove(tempPath);
-    return ok;
+    FileAccess::TReplaceRequest request;
+    request.Size = static_cast<int64_t>(bytes.size());
+    request.WriteContents = [&bytes](FileAccess::TFile& file, bool) {
+        return file.Write(reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<int64_t>(bytes.size()));
+    };
+    return FileAccess::ReplaceFile(path, request).Ok();
 }
 
 // Calls visit(lineIndex, line) for every entry of every occurrence of section.
@@ -205,11 +201,50 @@ std::optional<int64_t> ParseInteger(std::string_view text, int base) {
 
 } // namespace
 
+struct TIniFile::TPending {
+    TIniText Text;
+};
+
 TIniFile::TIniFile(std::string fileName) : Name(std::move(fileName)) {}
+
+TIniFile::~TIniFile() = default;
+
+bool TIniFile::BeginUpdate() {
+    auto pending = std::make_unique<TPending>();
+    if (Load(Name, pending->Text) == TLoad::Unusable) return false;
+    Pending = std::move(pending);
+    return true;
+}
+
+bool TIniFile::Commit() {
+    if (!Pending) return true;
+    const std::unique_ptr<TPending> pending = std::move(Pending);
+    return Save(Name, pending->Text);
+}
+
+TIniText TIniFile::Current() const {
+    return Pending ? Pending->Text : LoadForReading(Name);
+}
+
+bool TIniFile::Change(const std::function<TChange(TIniText&)>& change) {
+    if (Pending) return change(Pending->Text) != TChange::Refused;
+    TIniText text;
+    const TLoad loaded = Load(Name, text);
+    if (loaded == TLoad::Unusable) return false;
+    switch (change(text)) {
+    case TChange::Refused:
+        return false;
+    case TChange::None:
+        return true;
+    case TChange::Changed:
+        return Save(Name, text);
+    }
+    return false;
+}
 
 std::string TIniFile::ReadString(const std::string& section, const std::string& key,
                                  const std::string& defaultValue) const {
-    const auto value = FindValue(LoadForReading(Name), section, key);
+    const auto value = FindValue(Current(), section, key);
     return value ? AsRead(*value) : defaultValue;
 }
 
@@ -232,40 +267,39 @@ bool TIniFile::ReadBool(const std::string& section, const std::string& key, bool
 
 bool TIniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
     if (!WritableName(section, "]\r\n") || !WritableKey(key)) return false;
-    TIniText text;
-    if (Load(Name, text) == TLoad::Unusable) return false;
     // A line break or NUL in a value would split or cut its line.
     std::string clean = value;
     for (char& c : clean)
         if (c == '\r' || c == '\n' || c == '\0') c = ' ';
     const std::string line = key + "=" + clean;
-
-    std::optional<size_t> existing;
-    ForEachEntry(text, section, [&](size_t i, const TLine& entry) {
-        if (!SameName(entry.Name, key)) return true;
-        existing = i;
-        return false;
+    return Change([&](TIniText& text) {
+        std::optional<size_t> existing;
+        ForEachEntry(text, section, [&](size_t i, const TLine& entry) {
+            if (!SameName(entry.Name, key)) return true;
+            existing = i;
+            return false;
+        });
+        if (existing) {
+            text.Lines[*existing] = line;
+            return TChange::Changed;
+        }
+        // A new key goes behind the last non-blank line of the section's last occurrence.
+        std::optional<size_t> after;
+        bool inside = false;
+        for (size_t i = 0; i < text.Lines.size(); ++i) {
+            const TLine entry = Classify(text.Lines[i]);
+            if (entry.Kind == TLine::Section) inside = SameName(entry.Name, section);
+            if (inside && !Trimmed(text.Lines[i]).empty()) after = i;
+        }
+        if (after) {
+            text.Lines.insert(text.Lines.begin() + static_cast<std::ptrdiff_t>(*after + 1), line);
+        } else {
+            if (!text.Lines.empty() && !Trimmed(text.Lines.back()).empty()) text.Lines.emplace_back();
+            text.Lines.push_back("[" + section + "]");
+            text.Lines.push_back(line);
+        }
+        return TChange::Changed;
     });
-    if (existing) {
-        text.Lines[*existing] = line;
-        return Save(Name, text);
-    }
-    // A new key goes behind the last non-blank line of the section's last occurrence.
-    std::optional<size_t> after;
-    bool inside = false;
-    for (size_t i = 0; i < text.Lines.size(); ++i) {
-        const TLine entry = Classify(text.Lines[i]);
-        if (entry.Kind == TLine::Section) inside = SameName(entry.Name, section);
-        if (inside && !Trimmed(text.Lines[i]).empty()) after = i;
-    }
-    if (after) {
-        text.Lines.insert(text.Lines.begin() + static_cast<std::ptrdiff_t>(*after + 1), line);
-    } else {
-        if (!text.Lines.empty() && !Trimmed(text.Lines.back()).empty()) text.Lines.emplace_back();
-        text.Lines.push_back("[" + section + "]");
-        text.Lines.push_back(line);
-    }
-    return Save(Name, text);
 }
 
 bool TIniFile::WriteInteger(const std::string& section, const std::string& key, int32_t value) {
@@ -277,28 +311,27 @@ bool TIniFile::WriteBool(const std::string& section, const std::string& key, boo
 }
 
 bool TIniFile::EraseSection(const std::string& section) {
-    TIniText text;
-    const TLoad loaded = Load(Name, text);
-    if (loaded != TLoad::Ok) return loaded == TLoad::Missing; // a missing file has nothing to erase
-    std::vector<std::string> kept;
-    bool inside = false, erased = false;
-    for (std::string& raw : text.Lines) {
-        const TLine line = Classify(raw);
-        if (line.Kind == TLine::Section) inside = SameName(line.Name, section);
-        if (inside)
-            erased = true;
-        else
-            kept.push_back(std::move(raw));
-    }
-    if (!erased) return true;
-    text.Lines = std::move(kept);
-    return Save(Name, text);
+    return Change([&](TIniText& text) {
+        std::vector<std::string> kept;
+        bool inside = false, erased = false;
+        for (const std::string& raw : text.Lines) {
+            const TLine line = Classify(raw);
+            if (line.Kind == TLine::Section) inside = SameName(line.Name, section);
+            if (inside)
+                erased = true;
+            else
+                kept.push_back(raw); // copied: a batch keeps the text when nothing is erased
+        }
+        if (!erased) return TChange::None;
+        text.Lines = std::move(kept);
+        return TChange::Changed;
+    });
 }
 
 std::vector<std::string> TIniFile::ReadSectionKeys(const std::string& section) const {
     std::vector<std::string> keys;
     size_t used = 1; // the list's closing NUL
-    ForEachEntry(LoadForReading(Name), section, [&](size_t, const TLine& line) {
+    ForEachEntry(Current(), section, [&](size_t, const TLine& line) {
         for (const std::string& key : keys)
             if (SameName(key, line.Name)) return true;
         if (used + line.Name.size() + 1 > KeyListBytes) return false;
@@ -310,7 +343,7 @@ std::vector<std::string> TIniFile::ReadSectionKeys(const std::string& section) c
 }
 
 std::vector<std::string> TIniFile::ReadSectionValues(const std::string& section) const {
-    const TIniText text = LoadForReading(Name);
+    const TIniText text = Current();
     std::vector<std::string> lines;
     for (const std::string& key : ReadSectionKeys(section)) {
         const std::string value = AsRead(FindValue(text, section, key).value_or(""));
@@ -320,7 +353,7 @@ std::vector<std::string> TIniFile::ReadSectionValues(const std::string& section)
 }
 
 bool TIniFile::SectionExists(const std::string& section) const {
-    for (const std::string& raw : LoadForReading(Name).Lines) {
+    for (const std::string& raw : Current().Lines) {
         const TLine line = Classify(raw);
         if (line.Kind == TLine::Section && SameName(line.Name, section)) return true;
     }
@@ -356,8 +389,8 @@ bool LoadListFromIni(const std::string& fileName, const std::string& section,
 bool SaveListToIni(const std::string& fileName, const std::string& section,
                    const std::vector<std::string>& list) {
     TIniFile ini(fileName.empty() ? SettingsFile() : fileName);
-    if (!ini.EraseSection(section)) return false;
+    if (!ini.BeginUpdate() || !ini.EraseSection(section)) return false;
     for (size_t i = 0; i < list.size(); ++i)
         if (!ini.WriteString(section, std::to_string(i), list[i])) return false;
-    return true;
+    return ini.Commit();
 }

@@ -1,8 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
+
+namespace IniDetail {
+struct TIniText;
+}
 
 // The settings file. Every call reads or writes the file at once (nothing is cached), so several
 // instances on one file always agree. Sections and keys keep their file order, names compare without
@@ -15,7 +21,15 @@ class TIniFile {
     static constexpr size_t KeyListBytes = 8192;   // room for the key names of one section, NUL-separated
 
     explicit TIniFile(std::string fileName);
+    ~TIniFile();
     const std::string& FileName() const { return Name; }
+
+    // A batch: from BeginUpdate on, writes and erasures are collected (and reads see them) until Commit
+    // rewrites and flushes the file once. BeginUpdate fails on a file that cannot be rewritten; Commit
+    // fails when the file could not be written (it is then left as it was). An instance destroyed
+    // within a batch drops it.
+    bool BeginUpdate();
+    bool Commit();
 
     std::string ReadString(const std::string& section, const std::string& key,
                            const std::string& defaultValue) const;
@@ -37,6 +51,14 @@ class TIniFile {
     bool SectionExists(const std::string& section) const;
 
   private:
+    enum class TChange { Refused, None, Changed };
+    // The file's text: the batch's when one is open, else as it stands on disk.
+    IniDetail::TIniText Current() const;
+    // Applies change to the batch, or to the file which is rewritten when something changed.
+    bool Change(const std::function<TChange(IniDetail::TIniText&)>& change);
+
+    struct TPending;
+    std::unique_ptr<TPending> Pending;
     std::string Name;
 };
 

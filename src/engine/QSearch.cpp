@@ -224,15 +224,9 @@ int64_t TQSearch::FindLast(const uint8_t* bytes, int64_t lo, int64_t hi) const {
     return -1;
 }
 
-namespace {
-
-// Windows per progress call: small enough that the gauge passes every whole percent, so that each
-// 5-percent step (where Cancel is noticed) is reached.
 int64_t ProgressStride(int64_t total) {
     return std::max<int64_t>(1, total / 128);
 }
-
-} // namespace
 
 int32_t TQSearch::ScanDown(const std::vector<uint8_t>& pattern, const uint8_t* bytes, int32_t lastAddress,
                            bool caseSensitive, bool jokerOn, uint8_t joker, int32_t start,

@@ -8,6 +8,10 @@
 // Called with the scan position as the scan goes on; returns true when the user cancelled.
 using TProgressHook = std::function<bool(int32_t position)>;
 
+// Bytes scanned per progress call: small enough that the gauge passes every whole percent, so that each
+// 5-percent step (where Cancel is noticed) is reached.
+int64_t ProgressStride(int64_t total);
+
 // Pattern search over the buffer in place, with optional case folding (Windows-1252) and a joker byte
 // that matches anything. Results are 1-based addresses; -1 none or cancelled, -2 empty pattern.
 // The tables are prepared again only when the request changed.

@@ -123,10 +123,11 @@ void NoteReplacement(TReplaceAllResult& result, int32_t at) {
 void SameLengthPass(int32_t start, TReplaceAllResult& result) {
     Host->SetProgressText(Texts::SearchingAndReplacing, 1);
     int32_t pos = start;
+    TPositionProgress progress(true, start);
     for (;;) {
         TFindResult found = FindForward(pos, false);
-        if (found.Cancelled) result.Cancelled = true;
-        if (!found.Found || found.Cancelled) break;
+        if (found.Cancelled || (found.Found && progress.Passed(pos))) result.Cancelled = true;
+        if (!found.Found || result.Cancelled) break;
         SaveReplaced(pos);
         PutReplacement(pos);
         NoteReplacement(result, pos);
@@ -158,10 +159,11 @@ void FinishSweep(int32_t src, int32_t dst) {
 void ShrinkingPass(int32_t start, TReplaceAllResult& result) {
     Host->SetProgressText(Texts::SearchingAndReplacing, 1);
     int32_t src = start, dst = start, pos = start;
+    TPositionProgress progress(true, start);
     for (;;) {
         TFindResult found = FindForward(pos, false);
-        if (found.Cancelled) result.Cancelled = true;
-        if (!found.Found || found.Cancelled) break;
+        if (found.Cancelled || (found.Found && progress.Passed(pos))) result.Cancelled = true;
+        if (!found.Found || result.Cancelled) break;
         SweepHit(pos, src, dst, result);
         pos = src;
     }
@@ -205,9 +207,11 @@ void GrowingPass(int32_t start, TReplaceAllResult& result) {
     Host->EnableCancel(false);
     OpenGap(start, gap);
     int32_t dst = start, src = start + gap, pos = start + gap;
+    TPositionProgress progress(true, pos, false);
     while (result.Count < n) {
         TFindResult found = FindForward(pos, false, false);
         if (!found.Found) break;
+        progress.Passed(pos);
         SweepHit(pos, src, dst, result);
         pos = src;
     }

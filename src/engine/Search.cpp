@@ -77,13 +77,25 @@ TFindResult FindBackward(int32_t& pos) {
     return result;
 }
 
+TPositionProgress::TPositionProgress(bool down, int32_t start, bool honourCancel)
+    : Down(down), HonourCancel(honourCancel), Stride(ProgressStride(FileSize)),
+      Next(down ? int64_t{start} + Stride : int64_t{start} - Stride) {}
+
+bool TPositionProgress::Passed(int32_t position) {
+    if (Down ? position < Next : position > Next) return false;
+    Next = Down ? int64_t{position} + Stride : int64_t{position} - Stride;
+    Host->SetProgress(Down ? position : FileSize - position, FileSize, 5);
+    return HonourCancel && Host->Cancelled();
+}
+
 TCountResult CountMatches(bool down, int32_t start) {
     TCountResult result;
     const int32_t length = static_cast<int32_t>(SearchRequest.Pattern.size());
     int32_t pos = start;
+    TPositionProgress progress(down, start);
     for (;;) {
         TFindResult found = down ? FindForward(pos, false) : FindBackward(pos);
-        if (found.Cancelled) {
+        if (found.Cancelled || (found.Found && progress.Passed(pos))) {
             result.Completed = false;
             break;
         }

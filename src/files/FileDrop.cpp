@@ -3,6 +3,7 @@
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QFile>
 #include <QMetaObject>
 #include <QMimeData>
 #include <QUrl>
@@ -10,11 +11,23 @@
 
 namespace {
 
-QStringList LocalFiles(const QMimeData* data) {
-    QStringList names;
+// The path of a local file URL as bytes. A name that is no valid text (an old archive's "caf\xE9") stays
+// percent-encoded in the URL, and decoding the percent signs gives back its bytes; a text conversion
+// would turn them into a replacement character.
+std::string LocalFileBytes(const QUrl& url) {
+#ifdef Q_OS_WIN
+    return QFile::encodeName(url.toLocalFile()).toStdString();
+#else
+    if (!url.host().isEmpty()) return QFile::encodeName(url.toLocalFile()).toStdString();
+    return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString();
+#endif
+}
+
+std::vector<std::string> LocalFiles(const QMimeData* data) {
+    std::vector<std::string> names;
     if (!data || !data->hasUrls()) return names;
     for (const QUrl& url : data->urls())
-        if (url.isLocalFile()) names.append(url.toLocalFile());
+        if (url.isLocalFile()) names.push_back(LocalFileBytes(url));
     return names;
 }
 
@@ -43,7 +56,7 @@ bool TFileDrop::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::DragEnter:
     case QEvent::DragMove: {
         auto* drag = static_cast<QDragMoveEvent*>(event);
-        if (LocalFiles(drag->mimeData()).isEmpty())
+        if (LocalFiles(drag->mimeData()).empty())
             drag->ignore();
         else
             drag->acceptProposedAction();

@@ -4,9 +4,11 @@
 #include <QPointer>
 #include <QStringList>
 
-#include <functional>
-
 #include <QWidget>
+
+#include <functional>
+#include <string>
+#include <vector>
 
 // Makes its owner window a drop target for files from the desktop: it watches the owner's drag and
 // drop events, collects the local file names of each drop and raises OnDrop once per drop, from the
@@ -22,8 +24,8 @@ class TFileDrop : public QObject {
     void SetEnabled(bool on);
 
     std::function<void(QObject* sender)> OnDrop;
-    // The full paths of the last drop, in the order the drag carried them.
-    QStringList DroppedFiles;
+    // The full paths of the last drop as the file system's bytes, in the order the drag carried them.
+    std::vector<std::string> DroppedFiles;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

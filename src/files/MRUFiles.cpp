@@ -4,7 +4,10 @@
 
 #include <QAction>
 #include <QDir>
+#include <QFile>
 #include <QMenu>
+
+#include <algorithm>
 
 #include <string>
 #include <vector>
@@ -12,6 +15,23 @@
 namespace {
 
 // The separator the path is written with: the platform's own, or the other one when only that occurs.
+// Whether two paths name the same file, as the platform compares names.
+bool SamePath(const std::string& a, const std::string& b) {
+#if defined(Q_OS_WIN) || defined(Q_OS_MACOS)
+    return QFile::decodeName(QByteArray::fromStdString(a))
+               .compare(QFile::decodeName(QByteArray::fromStdString(b)), Qt::CaseInsensitive) == 0;
+#else
+    return a == b;
+#endif
+}
+
+// A path the settings file can give back unchanged: one pair of enclosing quotes keeps blanks and quotes
+// at either end; a value is cut beyond its maximum length and a line break would split it.
+bool Storable(const std::string& path) {
+    return !path.empty() && path.size() <= TIniFile::MaxValueLength &&
+           path.find_first_of("\r\n") == std::string::npos && path.find('\0') == std::string::npos;
+}
+
 QChar SeparatorOf(const QString& path) {
     const bool slash = path.contains(u'/');
     const bool backslash = path.contains(u'\\');
@@ -56,8 +76,15 @@ TMRUFiles::~TMRUFiles() {
     SaveToIni();
 }
 
+QStringList TMRUFiles::Files() const {
+    QStringList names;
+    for (const std::string& path : List)
+        names.append(QFile::decodeName(QByteArray::fromStdString(path)));
+    return names;
+}
+
 void TMRUFiles::SetFileCount(int count) {
-    if (count < List.size()) List.resize(count < 0 ? 0 : count);
+    if (count < int(List.size())) List.resize(size_t(std::max(count, 0)));
     FileCountValue = count;
     UpdateMenu();
 }
@@ -85,24 +112,23 @@ void TMRUFiles::SetFileMenu(QMenu* menu) {
     UpdateMenu();
 }
 
-int TMRUFiles::IndexOf(const QString& fileName) const {
-    for (qsizetype i = 0; i < List.size(); ++i)
-        if (List[i].compare(fileName, Qt::CaseInsensitive) == 0) return int(i);
+int TMRUFiles::IndexOf(const std::string& fileName) const {
+    for (size_t i = 0; i < List.size(); ++i)
+        if (SamePath(List[i], fileName)) return int(i);
     return -1;
 }
 
 void TMRUFiles::MoveToTop(int index) {
-    List.move(index, 0);
+    std::rotate(List.begin(), List.begin() + index, List.begin() + index + 1);
 }
 
-void TMRUFiles::AddFile(const QString& fileName) {
+void TMRUFiles::AddFile(const std::string& fileName) {
     const int index = IndexOf(fileName);
     if (index >= 0) {
         MoveToTop(index);
     } else {
-        List.prepend(fileName);
-        while (List.size() > FileCountValue && !List.isEmpty())
-            List.removeLast();
+        List.insert(List.begin(), fileName);
+        if (int(List.size()) > FileCountValue) List.resize(size_t(std::max(FileCountValue, 0)));
     }
     UpdateMenu();
 }
@@ -116,11 +142,12 @@ void TMRUFiles::UpdateMenu() {
             item->deleteLater();
         }
     }
-    if (Menu->actions().isEmpty()) Menu->menuAction()->setEnabled(!List.isEmpty());
+    if (Menu->actions().isEmpty()) Menu->menuAction()->setEnabled(!List.empty());
     const bool numbered = ShortCutValue && List.size() < 10;
-    for (qsizetype i = 0; i < List.size(); ++i) {
+    for (size_t i = 0; i < List.size(); ++i) {
         // An ampersand in a name is part of the name, not an accelerator.
-        QString caption = ShortenPath(List[i], MaxLengthValue).replace(u'&', QStringLiteral("&&"));
+        QString caption = ShortenPath(QFile::decodeName(QByteArray::fromStdString(List[i])), MaxLengthValue)
+                              .replace(u'&', QStringLiteral("&&"));
         if (numbered) caption = QStringLiteral("&%1 ").arg(i + 1) + caption;
         auto* item = new QAction(caption, Menu);
         item->setObjectName(QLatin1String(ItemPrefix) + QString::number(i));
@@ -133,9 +160,9 @@ void TMRUFiles::ItemClick(QAction* item) {
     bool ok = false;
     const int index =
         item->objectName().mid(qsizetype(std::char_traits<char>::length(ItemPrefix)), 3).toInt(&ok);
-    if (!ok || index < 0 || index >= List.size()) return;
+    if (!ok || index < 0 || index >= int(List.size())) return;
     // A copy: the handler may change the list.
-    const QString fileName = List[index];
+    const std::string fileName = List[size_t(index)];
     if (OnMRUItemClick) OnMRUItemClick(item, fileName);
     const int now = IndexOf(fileName);
     if (now >= 0) MoveToTop(now);
@@ -145,7 +172,7 @@ void TMRUFiles::ItemClick(QAction* item) {
 std::string TMRUFiles::IniPath() const {
     // An empty name means the program's settings file.
     if (IniFile.compare(QLatin1String(Texts::AppIniName), Qt::CaseInsensitive) == 0) return {};
-    return IniFile.toStdString();
+    return QFile::encodeName(IniFile).toStdString();
 }
 
 void TMRUFiles::LoadFromIni() {
@@ -153,20 +180,17 @@ void TMRUFiles::LoadFromIni() {
     std::vector<std::string> values;
     LoadListFromIni(IniPath(), IniSection.toStdString(), values);
     for (const std::string& value : values) {
-        const QString name = QString::fromStdString(value);
         // A file edited by hand may name a file twice; the list never does.
-        if (IndexOf(name) < 0) List.append(name);
+        if (IndexOf(value) < 0) List.push_back(value);
     }
-    while (List.size() > FileCountValue && !List.isEmpty())
-        List.removeLast();
+    if (int(List.size()) > FileCountValue) List.resize(size_t(std::max(FileCountValue, 0)));
     UpdateMenu();
 }
 
 void TMRUFiles::SaveToIni() const {
     std::vector<std::string> values;
-    values.reserve(size_t(List.size()));
-    for (const QString& name : List)
-        values.push_back(name.toStdString());
+    for (const std::string& path : List)
+        if (Storable(path)) values.push_back('"' + path + '"');
     // Failures are not reported: the list is a convenience.
     SaveListToIni(IniPath(), IniSection.toStdString(), values);
 }

@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 class QAction;
 
@@ -19,12 +20,13 @@ class QAction;
 QString ShortenPath(const QString& path, int maxLength);
 
 // The recently opened files, most recent first, shown as numbered items of a menu and kept in a section
-// of the settings file. Names compare without regard to letter case; the stored spelling is shown.
+// of the settings file. Paths are the file system's bytes, compared as the platform compares names
+// (letter case matters except on Windows and macOS); the stored spelling is shown.
 class TMRUFiles : public QObject {
     Q_OBJECT
   public:
     // sender: the chosen menu item; fileName: its full path.
-    using TMRUClick = std::function<void(QAction* sender, const QString& fileName)>;
+    using TMRUClick = std::function<void(QAction* sender, const std::string& fileName)>;
 
     static constexpr const char* ItemPrefix = "__MRU_";
 
@@ -45,9 +47,11 @@ class TMRUFiles : public QObject {
     QString IniSection = QString::fromLatin1(Texts::MruSection);
     TMRUClick OnMRUItemClick;
 
-    const QStringList& Files() const { return List; }
+    // The paths as bytes, and as the menu shows them.
+    const std::vector<std::string>& Paths() const { return List; }
+    QStringList Files() const;
 
-    void AddFile(const QString& fileName);
+    void AddFile(const std::string& fileName);
     void LoadFromIni();
     void SaveToIni() const;
     void UpdateMenu();
@@ -56,9 +60,9 @@ class TMRUFiles : public QObject {
     std::string IniPath() const;
     void ItemClick(QAction* item);
     void MoveToTop(int index);
-    int IndexOf(const QString& fileName) const;
+    int IndexOf(const std::string& fileName) const;
 
-    QStringList List;
+    std::vector<std::string> List;
     int FileCountValue = 5;
     int MaxLengthValue = 30;
     bool ShortCutValue = true;

@@ -14,12 +14,12 @@ void TFormMain::CreateFileDrop() {
 void TFormMain::FilesDropped(QObject*) {
     // While a progress box runs the operation owns the buffer.
     if (Progress) return;
-    const QStringList& names = FileDrop->DroppedFiles;
+    const std::vector<std::string>& names = FileDrop->DroppedFiles;
     if (names.size() >= 2) {
         ::ShowError(QString::fromLatin1(Texts::DropOnlyOneFile));
         return;
     }
     if (names.size() == 1 && Engine::ConfirmSave())
         // The question was asked here; OpenFile must not ask it again.
-        Engine::OpenFile(names.first().toStdString(), false);
+        Engine::OpenFile(names.front(), false);
 }

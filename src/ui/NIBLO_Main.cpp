@@ -7,6 +7,7 @@
 #include "engine/StringTable.h"
 #include "engine/TextFormat.h"
 #include "files/FileChooser.h"
+#include "ui/FirstPaintProbe.h"
 #include "ui/JkGrid.h"
 #include "ui/JkScroll.h"
 #include "ui/NIBLO_Opt.h"
@@ -91,6 +92,7 @@ void TFormMain::FormActivate() {
         return;
     }
     if (!FirstArgument.empty()) Engine::OpenFile(FirstArgument, false);
+    ArmFirstPaintProbe(JkStrGridHex);
 }
 
 void TFormMain::FormClose() {

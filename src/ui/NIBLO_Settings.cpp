@@ -11,11 +11,13 @@
 #include "ui/JkGrid.h"
 #include "ui/Jkdialog.h"
 #include "ui/NIBLO_Opt.h"
+#include "ui/SettingsLocation.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSpinBox>
@@ -38,20 +40,13 @@ const QScreen* ScreenOf(const QWidget* window) {
 
 } // namespace
 
-// Tests and the program body may name the file first; otherwise it lies beside the executable.
-static std::string SettingsPath() {
-    if (SettingsFile().empty())
-        SetSettingsFile(SettingsFileName(QCoreApplication::applicationFilePath().toStdString()));
-    return SettingsFile();
-}
-
 void TFormMain::SetColorBlock(int32_t color) {
     ColorBlockValue = color;
     ColorBlock = ColorToQColor(color, palette());
 }
 
 void TFormMain::ReadSettings() {
-    const TIniFile ini(SettingsPath());
+    const TIniFile ini(ProgramSettingsFile());
     const QSize screen = ScreenOf(this)->size();
 
     // 1. The stored position holds only on a screen of the same width, and only where it can be seen.
@@ -106,8 +101,8 @@ void TFormMain::ReadSettings() {
     if (Engine::AddressBase != 0 && Engine::AddressBase != 1) Engine::AddressBase = 0;
     Engine::OldFileTime = ini.ReadBool(Options, "OldFileTime", false);
     Engine::NewEOF = ini.ReadBool(Options, "NewEOF", false);
-    Engine::LastDir =
-        ini.ReadString(Options, "CurrentDir", QCoreApplication::applicationDirPath().toStdString());
+    Engine::LastDir = ini.ReadString(Options, "CurrentDir",
+                                     QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
 
     // 11. The modes go through their commands, which set the check marks, the status and the panes.
     Engine::OverwriteMode = !ini.ReadBool(Options, "Overwrite", true);
@@ -117,48 +112,48 @@ void TFormMain::ReadSettings() {
 }
 
 void TFormMain::WriteSettings() {
-    TIniFile ini(SettingsPath());
+    TIniFile ini(ProgramSettingsFile());
     const TSearchRequest& search = Engine::SearchRequest;
     static constexpr char Hex[] = "0123456789ABCDEF";
     const std::string joker{Hex[search.JokerChar >> 4], Hex[search.JokerChar & 15]};
-    // The first failure skips the rest.
-    const bool written = ini.WriteInteger(DisplaySection, "resx", ScreenOf(this)->size().width()) &&
-                         ini.WriteInteger(FormSection, "Top", frameGeometry().y()) &&
-                         ini.WriteInteger(FormSection, "Left", frameGeometry().x()) &&
-                         ini.WriteInteger(Options, "Cols", Engine::Cols) &&
-                         ini.WriteInteger(Options, "Rows", Engine::Rows) &&
-                         ini.WriteBool(Options, "HideToolBar", HideToolBar) &&
-                         ini.WriteString(Options, "Font", JkStrGridText->FontName().toStdString()) &&
-                         ini.WriteInteger(Options, "FontSize", JkStrGridText->FontSize()) &&
-                         ini.WriteInteger(Options, "ByteOrder", ByteOrder) &&
-                         ini.WriteInteger(Options, "ColorBlock", ColorBlockValue) &&
-                         ini.WriteString(Options, "JokerHex", joker) &&
-                         ini.WriteBool(Options, "FindHex", !search.PatternAsText) &&
-                         ini.WriteBool(Options, "CaseSensitive", search.CaseSensitive) &&
-                         ini.WriteBool(Options, "Joker", search.JokerEnabled) &&
-                         ini.WriteBool(Options, "FindDown", search.SearchDown) &&
-                         ini.WriteInteger(Options, "GotoMode", GotoMode) &&
-                         ini.WriteInteger(Options, "BaseAdress", Engine::AddressBase) &&
-                         ini.WriteBool(Options, "OldFileTime", Engine::OldFileTime) &&
-                         ini.WriteBool(Options, "NewEOF", Engine::NewEOF) &&
-                         ini.WriteString(Options, "CurrentDir", Engine::LastDir) &&
-                         ini.WriteBool(Options, "Overwrite", Engine::OverwriteMode) &&
-                         ini.WriteBool(Options, "ModusText", Engine::TextMode);
+    // One rewrite for every value; the first failure skips the rest.
+    const bool written =
+        ini.BeginUpdate() && ini.WriteInteger(DisplaySection, "resx", ScreenOf(this)->size().width()) &&
+        ini.WriteInteger(FormSection, "Top", frameGeometry().y()) &&
+        ini.WriteInteger(FormSection, "Left", frameGeometry().x()) &&
+        ini.WriteInteger(Options, "Cols", Engine::Cols) && ini.WriteInteger(Options, "Rows", Engine::Rows) &&
+        ini.WriteBool(Options, "HideToolBar", HideToolBar) &&
+        ini.WriteString(Options, "Font", JkStrGridText->FontName().toStdString()) &&
+        ini.WriteInteger(Options, "FontSize", JkStrGridText->FontSize()) &&
+        ini.WriteInteger(Options, "ByteOrder", ByteOrder) &&
+        ini.WriteInteger(Options, "ColorBlock", ColorBlockValue) &&
+        ini.WriteString(Options, "JokerHex", joker) &&
+        ini.WriteBool(Options, "FindHex", !search.PatternAsText) &&
+        ini.WriteBool(Options, "CaseSensitive", search.CaseSensitive) &&
+        ini.WriteBool(Options, "Joker", search.JokerEnabled) &&
+        ini.WriteBool(Options, "FindDown", search.SearchDown) &&
+        ini.WriteInteger(Options, "GotoMode", GotoMode) &&
+        ini.WriteInteger(Options, "BaseAdress", Engine::AddressBase) &&
+        ini.WriteBool(Options, "OldFileTime", Engine::OldFileTime) &&
+        ini.WriteBool(Options, "NewEOF", Engine::NewEOF) &&
+        ini.WriteString(Options, "CurrentDir", Engine::LastDir) &&
+        ini.WriteBool(Options, "Overwrite", Engine::OverwriteMode) &&
+        ini.WriteBool(Options, "ModusText", Engine::TextMode) && ini.Commit();
     if (!written) ::ShowError(QString::fromLatin1(Texts::ErrorWritingIni));
 }
 
 void TFormMain::CreateRecentFiles() {
     MRUFiles = new TMRUFiles(this);
-    MRUFiles->OnMRUItemClick = [](QAction*, const QString& fileName) {
-        Engine::OpenFile(fileName.toStdString(), true);
+    MRUFiles->OnMRUItemClick = [](QAction*, const std::string& fileName) {
+        Engine::OpenFile(fileName, true);
     };
-    SettingsPath(); // the list reads the program's settings file
+    ProgramSettingsFile(); // the list reads the program's settings file
     MRUFiles->SetFileMenu(Reopen1);
     MRUFiles->LoadFromIni();
 }
 
 void TFormMain::AddRecentFile(const std::string& path) {
-    if (MRUFiles) MRUFiles->AddFile(QString::fromStdString(path));
+    if (MRUFiles) MRUFiles->AddFile(path);
 }
 
 void TFormMain::Options1Click() {

@@ -88,6 +88,22 @@ TEST_F(ByteStoreTest, SizeFitsStopsNearTwoGib) {
     EXPECT_FALSE(SizeFits(int64_t{1} << 32));
 }
 
+// Growth and loading share one limit: whatever size a growth reaches, a load of that size is accepted.
+// The buffer is not touched for these sizes, so only the bookkeeping is set up.
+TEST_F(ByteStoreTest, GrowthNeverPassesTheSizeALoadAccepts) {
+    const int32_t ceiling = CapacityFor(MaxFileSize);
+    for (int32_t size : {MaxFileSize - 2, MaxFileSize - 1, MaxFileSize}) {
+        for (int32_t delta : {1, 2, 3}) {
+            FileSize = size;
+            Capacity = ceiling;
+            const bool grown = EnsureRoom(delta);
+            EXPECT_EQ(grown, SizeFits(int64_t{size} + delta)) << size << " + " << delta;
+        }
+    }
+    FileSize = 0;
+    Capacity = 0;
+}
+
 TEST_F(ByteStoreTest, EnsureRoomWithExactlyEnoughFreeChangesNothing) {
     BufferOf(524288, 524288 - 100);
     uint8_t* before = FileBuffer;

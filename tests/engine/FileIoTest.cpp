@@ -3,6 +3,7 @@
 #include "common/OrdinaryUser.h"
 #include "engine/ByteStore.h"
 #include "engine/EngineState.h"
+#include "engine/FileAccess.h"
 #include "engine/FileIo.h"
 #include "engine/StringTable.h"
 
@@ -14,6 +15,7 @@
 #include <filesystem>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 using namespace Engine;
@@ -28,6 +30,18 @@ class FileIoTest : public TEngineTest {
         TEngineTest::SetUp();
         ASSERT_TRUE(AllocateBuffer());
         Host.ForgetRecords();
+    }
+    void TearDown() override {
+        FileAccess::InjectedFault = nullptr;
+        TEngineTest::TearDown();
+    }
+    // The call fails with err each time it is made.
+    static void Inject(FileAccess::TCall call, int err) {
+        FileAccess::InjectedFault = [call, err](FileAccess::TCall made) { return made == call ? err : 0; };
+    }
+    static ino_t InodeOf(const std::string& path) {
+        struct stat st {};
+        return stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
     }
     static int64_t MTimeOf(const std::string& path) {
         struct stat st {};
@@ -342,6 +356,165 @@ TEST_F(FileIoTest, CancelledSaveLeavesTheOldFile) {
     EXPECT_EQ(TTempDir::Read(path), old);
     EXPECT_TRUE(Modified);
     EXPECT_EQ(Listing(), std::vector<std::string>{"big.bin"});
+}
+
+// Only regular files are replaced: a FIFO, a device node or a link that leads nowhere stays what it is.
+TEST_F(FileIoTest, SaveOntoAnythingButARegularFileIsRefused) {
+    OpenBytes(PatternBytes(100));
+    Modified = true;
+    ASSERT_EQ(mkfifo(Dir.PathOf("pipe").c_str(), 0600), 0);
+    ASSERT_EQ(symlink(Dir.PathOf("nowhere").c_str(), Dir.PathOf("dangling").c_str()), 0);
+    std::vector<std::string> names{"pipe", "dangling"};
+    // A device node like /dev/null, made here so that a fault replaces only this copy.
+    if (mknod(Dir.PathOf("null").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0) names.push_back("null");
+    for (const std::string& name : names) {
+        Host.ForgetRecords();
+        struct stat before {};
+        ASSERT_EQ(lstat(Dir.PathOf(name).c_str(), &before), 0);
+        EXPECT_FALSE(SaveFile(Dir.PathOf(name), false, 1, Capacity)) << name;
+        EXPECT_EQ(Host.ErrorTexts(),
+                  std::vector<std::string>{"Error writing\n" + name + "\r\nError 5: File access denied"});
+        struct stat after {};
+        ASSERT_EQ(lstat(Dir.PathOf(name).c_str(), &after), 0);
+        EXPECT_EQ(after.st_mode, before.st_mode) << name;
+        EXPECT_EQ(after.st_ino, before.st_ino) << name;
+    }
+    EXPECT_FALSE(std::filesystem::exists(Dir.PathOf("nowhere")));
+    EXPECT_TRUE(Modified);
+}
+
+// The owner is set before the permissions: a change of owner clears the set-user and set-group bits.
+TEST_F(FileIoTest, SaveKeepsSetUserAndSetGroupBits) {
+    std::string path = Dir.Write("tool", PatternBytes(10));
+    ASSERT_EQ(chmod(path.c_str(), 06755), 0);
+    OpenBytes(PatternBytes(20, 5));
+    ASSERT_TRUE(SaveFile(path, false, 1, Capacity));
+    EXPECT_EQ(ModeOf(path), 06755u);
+    EXPECT_EQ(TTempDir::Read(path), PatternBytes(20, 5));
+}
+
+// Whatever step of a save fails, the old file stays as it was, no temporary file is left, and the box
+// says why.
+TEST_F(FileIoTest, AFailedStepOfASaveLeavesTheOldFile) {
+    using FileAccess::TCall;
+    struct TCase {
+        TCall Call;
+        int Err;
+        std::string Text;
+    };
+    const std::vector<TCase> cases = {
+        {TCall::Chown, EIO, "Error 31: General failure\r\nThe file's owner could not be kept."},
+        {TCall::Chmod, EPERM, "Error 5: File access denied\r\nThe file's permissions could not be kept."},
+        {TCall::SetTime, EROFS,
+         "Error 19: Disk is write-protected\r\nThe file's date/time could not be set."},
+        {TCall::CreateTemp, ENOSPC, "Error 112: Disk full"},
+        {TCall::Write, ENOSPC, "Error 112: Disk full"},
+        {TCall::Sync, EIO, "Error 31: General failure"},
+        {TCall::Rename, EXDEV, "Error 17: Cannot rename across drives"},
+    };
+    const auto old = PatternBytes(1000, 42);
+    const std::string path = Dir.Write("keep.bin", old);
+    ASSERT_EQ(chmod(path.c_str(), 0640), 0);
+    SetMTime(path, 978307200);
+    ASSERT_TRUE(LoadFile(path, false, 1));
+    OpenBytes(PatternBytes(3000));
+    OldFileTime = true;
+    for (const TCase& c : cases) {
+        Host.ForgetRecords();
+        Modified = true;
+        Inject(c.Call, c.Err);
+        EXPECT_FALSE(SaveFile(path, false, 1, Capacity)) << c.Text;
+        EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{"Error writing\nkeep.bin\r\n" + c.Text});
+        EXPECT_EQ(TTempDir::Read(path), old) << c.Text;
+        EXPECT_EQ(ModeOf(path), 0640u) << c.Text;
+        EXPECT_EQ(MTimeOf(path), int64_t{978307200} * 1000000000) << c.Text;
+        EXPECT_EQ(Listing(), std::vector<std::string>{"keep.bin"}) << c.Text;
+        EXPECT_TRUE(Modified);
+    }
+}
+
+TEST_F(FileIoTest, ATemporaryFileThatCannotBeRemovedIsNamed) {
+    const auto old = PatternBytes(100, 1);
+    const std::string path = Dir.Write("keep.bin", old);
+    OpenBytes(PatternBytes(200));
+    FileAccess::InjectedFault = [](FileAccess::TCall call) {
+        return call == FileAccess::TCall::Rename || call == FileAccess::TCall::Remove ? EIO : 0;
+    };
+    EXPECT_FALSE(SaveFile(path, false, 1, Capacity));
+    const auto names = Listing();
+    ASSERT_EQ(names.size(), 2u);
+    const std::string stray = Dir.PathOf(names[0] == "keep.bin" ? names[1] : names[0]);
+    EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{"Error writing\nkeep.bin\r\nError 31: General "
+                                                          "failure\r\nTemporary file left behind:\n" +
+                                                          stray});
+    EXPECT_EQ(TTempDir::Read(path), old);
+}
+
+// Where a rename would not keep the file what it is, it is overwritten where it stands: the same inode,
+// every name sees the new bytes, longer or shorter than the old ones.
+TEST_F(FileIoTest, AFileARenameCannotKeepIsSavedInPlace) {
+    using FileAccess::TCall;
+    struct TCase {
+        const char* What;
+        bool HardLink;
+        TCall Call;
+        int Err;
+    };
+    const std::vector<TCase> cases = {
+        {"second name", true, TCall::Remove, 0},
+        {"folder takes no new file", false, TCall::CreateTemp, EACCES},
+        {"owner cannot be given back", false, TCall::Chown, EPERM},
+    };
+    for (const TCase& c : cases) {
+        for (size_t size : {size_t{5000}, size_t{50}}) {
+            Host.ForgetRecords();
+            const std::string path = Dir.Write("same.bin", PatternBytes(1000, 3));
+            ASSERT_EQ(chmod(path.c_str(), 0604), 0);
+            std::filesystem::remove(Dir.PathOf("other"));
+            if (c.HardLink) {
+                ASSERT_EQ(link(path.c_str(), Dir.PathOf("other").c_str()), 0);
+            }
+            const ino_t inode = InodeOf(path);
+            OpenBytes(PatternBytes(size, 9));
+            Inject(c.Call, c.Err);
+            EXPECT_TRUE(SaveFile(path, false, 1, Capacity)) << c.What;
+            FileAccess::InjectedFault = nullptr;
+            EXPECT_TRUE(Host.ErrorTexts().empty()) << c.What;
+            EXPECT_EQ(InodeOf(path), inode) << c.What;
+            EXPECT_EQ(TTempDir::Read(path), PatternBytes(size, 9)) << c.What << " " << size;
+            if (c.HardLink) {
+                EXPECT_EQ(TTempDir::Read(Dir.PathOf("other")), PatternBytes(size, 9));
+            }
+            EXPECT_EQ(ModeOf(path), 0604u);
+            EXPECT_EQ(Listing().size(), c.HardLink ? 2u : 1u) << c.What;
+        }
+    }
+}
+
+// In place, the free space is checked before a byte is changed, and the overwriting is not cancelled.
+TEST_F(FileIoTest, SavingInPlaceWithoutRoomLeavesTheOldFile) {
+    const auto old = PatternBytes(1000, 3);
+    const std::string path = Dir.Write("same.bin", old);
+    ASSERT_EQ(link(path.c_str(), Dir.PathOf("other").c_str()), 0);
+    OpenBytes(PatternBytes(5000));
+    Inject(FileAccess::TCall::FreeSpace, ENOSPC); // no byte free
+    EXPECT_FALSE(SaveFile(path, false, 1, Capacity));
+    EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{"Error writing\nsame.bin\r\nError 112: Disk full"});
+    EXPECT_EQ(TTempDir::Read(path), old);
+
+    // Once overwriting has begun, a click on Cancel cannot stop it half way; shrinking needs no room.
+    Host.ForgetRecords();
+    FileAccess::InjectedFault = nullptr;
+    OpenBytes(PatternBytes(20 * Chunk));
+    Host.CancelAfterShownProgress = 1;
+    EXPECT_TRUE(SaveFile(path, false, 1, Capacity));
+    Host.CancelAfterShownProgress = -1;
+    EXPECT_TRUE(Host.Messages.empty());
+    EXPECT_EQ(TTempDir::Read(Dir.PathOf("other")), PatternBytes(20 * Chunk));
+    Host.ForgetRecords();
+    OpenBytes(PatternBytes(10));
+    EXPECT_TRUE(SaveFile(path, false, 1, Capacity));
+    EXPECT_EQ(TTempDir::Read(Dir.PathOf("other")), PatternBytes(10));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "FakeHost.h"
 
 #include "common/OrdinaryUser.h"
+#include "engine/FileAccess.h"
 #include "engine/IniFile.h"
 
 #include <gtest/gtest.h>
@@ -56,6 +57,48 @@ TEST_F(IniFileTest, EveryCallGoesToTheFileAndNamesIgnoreCase) {
     EXPECT_EQ(reader.ReadSectionKeys("Options"), Strings{"FONT"});
     EXPECT_EQ(reader.ReadString("Options", "Font", ""), "Terminal");
     EXPECT_TRUE(reader.SectionExists("oPtIoNs"));
+}
+
+// A batch rewrites and flushes the file once, at Commit; until then the file stays as it was and only
+// the batch sees its own writes. A failed rewrite leaves the file untouched.
+TEST_F(IniFileTest, ABatchRewritesTheFileOnce) {
+    const std::string path = Put("; kept\n[Old]\na=1\n[Options]\nCols=5\n");
+    int rewrites = 0;
+    FileAccess::InjectedFault = [&](FileAccess::TCall call) {
+        if (call == FileAccess::TCall::Rename || call == FileAccess::TCall::OpenWrite) ++rewrites;
+        return 0;
+    };
+    TIniFile batch(path), reader(path);
+    ASSERT_TRUE(batch.BeginUpdate());
+    for (int i = 0; i < 22; ++i)
+        ASSERT_TRUE(batch.WriteInteger("Options", "Key" + std::to_string(i), i));
+    ASSERT_TRUE(batch.WriteInteger("Options", "Cols", 40));
+    ASSERT_TRUE(batch.EraseSection("Old"));
+    ASSERT_TRUE(batch.EraseSection("Absent"));                  // erases nothing, keeps everything
+    EXPECT_FALSE(batch.WriteString("Options", "bad=key", "x")); // refused names stay refused
+    EXPECT_EQ(batch.ReadInteger("Options", "Cols", 0), 40);
+    EXPECT_FALSE(batch.SectionExists("Old"));
+    EXPECT_EQ(reader.ReadInteger("Options", "Cols", 0), 5);
+    EXPECT_EQ(rewrites, 0);
+    ASSERT_TRUE(batch.Commit());
+    EXPECT_EQ(rewrites, 1);
+    EXPECT_EQ(reader.ReadInteger("Options", "Cols", 0), 40);
+    EXPECT_EQ(reader.ReadInteger("Options", "Key21", 0), 21);
+    EXPECT_FALSE(reader.SectionExists("Old"));
+    EXPECT_EQ(Contents(path).substr(0, 17), "; kept\n[Options]\n");
+
+    // Writes after the batch go to the file at once again; a failed rewrite changes nothing.
+    const std::string before = Contents(path);
+    FileAccess::InjectedFault = [](FileAccess::TCall call) {
+        return call == FileAccess::TCall::Rename ? EIO : 0;
+    };
+    ASSERT_TRUE(batch.BeginUpdate());
+    ASSERT_TRUE(batch.WriteInteger("Options", "Cols", 41));
+    EXPECT_FALSE(batch.Commit());
+    FileAccess::InjectedFault = nullptr;
+    EXPECT_EQ(Contents(path), before);
+    EXPECT_EQ(Listing(), Strings{"niblo.ini"});
+    EXPECT_EQ(batch.ReadInteger("Options", "Cols", 0), 40);
 }
 
 TEST_F(IniFileTest, IntegersAndBooleans) {
@@ -197,7 +240,7 @@ TEST_F(IniFileTest, AFolderInPlaceOfTheFileIsNeverTouched) {
     EXPECT_EQ(Listing(), Strings{"niblo.ini"});
 }
 
-TEST_F(IniFileTest, AWriteProtectedFileOrFolderFailsAndKeepsTheFile) {
+TEST_F(IniFileTest, AWriteProtectedFileFailsAndAProtectedFolderIsWrittenInPlace) {
     const std::string original = "[Options]\nCols=25\n";
     const std::string path = Put(original);
     // The folder would take a new copy renamed over the file: only the file's own protection stops it.
@@ -221,7 +264,7 @@ TEST_F(IniFileTest, AWriteProtectedFileOrFolderFailsAndKeepsTheFile) {
     EXPECT_EQ(cols, 25);
     EXPECT_EQ(Listing(), Strings{"niblo.ini"});
 
-    // A writable file in a folder that cannot take the new copy.
+    // A writable file in a folder that cannot take the new copy is written where it stands.
     ASSERT_EQ(chmod(path.c_str(), 0666), 0);
     ASSERT_EQ(chmod(Dir.Path().c_str(), 0555), 0);
     bool wroteInProtectedFolder = true;
@@ -230,8 +273,8 @@ TEST_F(IniFileTest, AWriteProtectedFileOrFolderFailsAndKeepsTheFile) {
         wroteInProtectedFolder = ini.WriteInteger("Options", "Cols", 30);
     }
     ASSERT_EQ(chmod(Dir.Path().c_str(), 0755), 0);
-    EXPECT_FALSE(wroteInProtectedFolder);
-    EXPECT_EQ(Contents(path), original);
+    EXPECT_TRUE(wroteInProtectedFolder);
+    EXPECT_EQ(Contents(path), "[Options]\nCols=30\n");
     EXPECT_EQ(Listing(), Strings{"niblo.ini"});
 }
 

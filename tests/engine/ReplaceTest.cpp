@@ -604,4 +604,30 @@ TEST_F(ReplaceTest, PatchFollowsTheCaseSetting) {
     }
 }
 
+// On a hit every 16 bytes, Replace all notices Cancel by position between hits, whatever the lengths:
+// nothing is shown; a shorter or equal replacement keeps what it did before the click, a longer one is
+// cancelled while it counts, before anything changed.
+TEST_F(ReplaceTest, ReplaceAllOnDenseHitsCanBeCancelled) {
+    TBytes file(1 << 20, 'x');
+    for (size_t i = 0; i + 1 < file.size(); i += 16)
+        file[i] = 'a', file[i + 1] = 'b';
+    for (const char* replacement : {"cd", "c", "cde"}) {
+        OpenBytes(file);
+        Request(B("ab"), B(replacement));
+        Host.CancelAfterProgressCalls = 4;
+        Dialog(R::All);
+        Host.CancelAfterProgressCalls = -1;
+        EXPECT_TRUE(Host.Messages.empty()) << replacement;
+        ASSERT_EQ(Host.Progresses.size(), 1u);
+        EXPECT_EQ(Host.Progresses[0].Calls, 4) << replacement;
+        const TBytes now = Bytes();
+        const int64_t left = std::count(now.begin(), now.end(), 'a');
+        EXPECT_GT(left, 0) << replacement;
+        if (std::string(replacement).size() > 2)
+            EXPECT_EQ(now, file);
+        else
+            EXPECT_LT(left, 65536) << replacement;
+    }
+}
+
 } // namespace

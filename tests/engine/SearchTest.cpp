@@ -508,4 +508,36 @@ TEST_F(SearchTest, CancelEndsFindAndCountWithoutAMessage) {
     EXPECT_EQ(CurrentAddress(), FileSize - 5);
 }
 
+// A hit every 16 bytes: the scans never cross a stretch long enough to report from, so Count reports by
+// position between hits, every step of the gauge in order, and notices Cancel there.
+TEST_F(SearchTest, CountOnDenseHitsShowsProgressAndCanBeCancelled) {
+    TBytes file(1 << 20, 'x');
+    for (size_t i = 0; i + 1 < file.size(); i += 16)
+        file[i] = 'a', file[i + 1] = 'b';
+    OpenBytes(file);
+    Request(B("ab"));
+    for (bool down : {true, false}) {
+        SearchRequest.SearchDown = down;
+        PutCursorOn(down ? 1 : FileSize);
+        Host.ForgetRecords();
+        CountDialogDone();
+        EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{"Occurences found:\n65,536"}) << down;
+        ASSERT_EQ(Host.Progresses.size(), 1u);
+        const std::vector<int>& shown = Host.Progresses[0].Values;
+        std::set<int> seen(shown.begin(), shown.end());
+        for (int percent = 5; percent <= 95; percent += 5)
+            EXPECT_TRUE(seen.contains(percent)) << (down ? "down " : "up ") << percent;
+        EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end()));
+        EXPECT_LT(Host.Progresses[0].Calls, 2000); // by position, not once per hit
+
+        Host.CancelAfterShownProgress = 3;
+        PutCursorOn(down ? 1 : FileSize);
+        Host.ForgetRecords();
+        CountDialogDone();
+        EXPECT_TRUE(Host.Messages.empty());
+        EXPECT_EQ(Host.Progresses.at(0).Values.size(), 3u);
+        Host.CancelAfterShownProgress = -1;
+    }
+}
+
 } // namespace

@@ -5,6 +5,7 @@
 #include "common/OrdinaryUser.h"
 #include "engine/EngineState.h"
 #include "engine/FileCommands.h"
+#include "engine/FileAccess.h"
 #include "engine/IniFile.h"
 #include "engine/SearchRequest.h"
 #include "files/MRUFiles.h"
@@ -154,7 +155,15 @@ void TestSettings::everySettingSurvivesARestart() {
         form->ModusOverwrite1Click();
         form->ModusText1Click();
         form->move(30, 40);
+        // Every value goes to the file in one rewrite.
+        int rewrites = 0;
+        FileAccess::InjectedFault = [&](FileAccess::TCall call) {
+            if (call == FileAccess::TCall::Sync) ++rewrites;
+            return 0;
+        };
         QVERIFY(form->close());
+        FileAccess::InjectedFault = nullptr;
+        QCOMPARE(rewrites, 1);
     }
     const TIniFile ini(IniPath.toStdString());
     const std::vector<std::string> options{

@@ -1,0 +1,101 @@
+#include "engine/FileReplace.h"
+
+#include <sys/stat.h>
+
+namespace FileAccess {
+
+namespace {
+
+bool Fail(TReplaceResult& result, int code, TReplaceStep step) {
+    if (code == 0) return false;
+    result.Code = code;
+    result.Step = step;
+    return true;
+}
+
+// Overwrites the file where it stands, which keeps every name, the owner and the permissions. Free space
+// is checked first, so a full disk, the usual failure, is met before a byte changes. The new contents
+// are written over the old ones before the file is cut to its new length, so no byte is missing at any
+// moment, and the flush at the end makes the result durable. What can still fail part way is a device error,
+// which would leave new bytes before old ones: a risk taken only where a rename cannot keep the file what it
+// is.
+TReplaceResult ReplaceInPlace(const std::string& target, const TReplaceRequest& request) {
+    TReplaceResult result;
+    TFile file;
+    if (Fail(result, file.OpenWrite(target), TReplaceStep::Create)) return result;
+    const int64_t growth = request.Size - file.Size();
+    const int64_t free = file.FreeSpace();
+    if (growth > 0 && free >= 0 && free < growth) {
+        Fail(result, DosError::DiskFull, TReplaceStep::Space);
+        return result;
+    }
+    if (Fail(result, request.WriteContents(file, true), TReplaceStep::Contents)) return result;
+    if (Fail(result, file.Truncate(request.Size), TReplaceStep::Contents)) return result;
+    if (request.ModTime != 0 && Fail(result, file.SetModTime(request.ModTime), TReplaceStep::Time))
+        return result;
+    if (Fail(result, file.Sync(), TReplaceStep::Sync)) return result;
+    Fail(result, file.Close(), TReplaceStep::Close);
+    return result;
+}
+
+// Gives the temporary file the old file's owner, then its permissions: a change of owner clears the
+// set-user and set-group bits, so the other order would lose them.
+TReplaceResult KeepIdentity(TFile& file, const struct stat* old) {
+    TReplaceResult result;
+    if (!old) {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        Fail(result, file.SetMode(0666 & ~mask), TReplaceStep::Mode);
+        return result;
+    }
+    if (Fail(result, file.SetOwner(old->st_uid, old->st_gid), TReplaceStep::Owner)) return result;
+    Fail(result, file.SetMode(old->st_mode & 07777), TReplaceStep::Mode);
+    return result;
+}
+
+} // namespace
+
+TReplaceResult ReplaceFile(const std::string& path, const TReplaceRequest& request) {
+    TReplaceResult result;
+    if (Fail(result, CheckSaveTarget(path), TReplaceStep::Target)) return result;
+    const std::string target = SaveTarget(path);
+    if (Fail(result, CheckWritable(target), TReplaceStep::Target)) return result;
+
+    struct stat old {};
+    const bool exists = ::stat(target.c_str(), &old) == 0;
+    // A rename would leave the other names with the old contents.
+    if (exists && old.st_nlink > 1) return ReplaceInPlace(target, request);
+
+    TFile file;
+    std::string tempPath;
+    const int created = file.CreateTempBeside(target, tempPath);
+    // The folder takes no new file, but the file itself may be written.
+    if (created == DosError::AccessDenied && exists) return ReplaceInPlace(target, request);
+    if (Fail(result, created, TReplaceStep::Create)) return result;
+
+    result = KeepIdentity(file, exists ? &old : nullptr);
+    if (result.Step == TReplaceStep::Owner && result.Code == DosError::AccessDenied) {
+        // Only the owner's privileges could give the file back to its owner: keep it by writing in place.
+        file.Close();
+        if (Remove(tempPath) != 0) {
+            result.StrayTemp = tempPath;
+            return result;
+        }
+        return ReplaceInPlace(target, request);
+    }
+    if (result.Ok()) Fail(result, request.WriteContents(file, false), TReplaceStep::Contents);
+    if (result.Ok() && request.ModTime != 0)
+        Fail(result, file.SetModTime(request.ModTime), TReplaceStep::Time);
+    if (result.Ok()) Fail(result, file.Sync(), TReplaceStep::Sync);
+    const int closed = file.Close();
+    if (result.Ok()) Fail(result, closed, TReplaceStep::Close);
+    if (result.Ok()) Fail(result, Rename(tempPath, target), TReplaceStep::Rename);
+    if (!result.Ok()) {
+        if (Remove(tempPath) != 0) result.StrayTemp = tempPath;
+        return result;
+    }
+    SyncFolderOf(target);
+    return result;
+}
+
+} // namespace FileAccess

@@ -1,0 +1,39 @@
+// The real program started as a user starts it, with a file named on the command line.
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fstream>
+#include <string>
+
+class TestLaunch : public QObject {
+    Q_OBJECT
+  private slots:
+    void nameThatIsNoTextReachesTheFileLayer();
+};
+
+// "caf\xE9.bin" from an old archive is no valid UTF-8; its bytes must open that very file.
+void TestLaunch::nameThatIsNoTextReachesTheFileLayer() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const std::string name = dir.path().toStdString() + "/caf\xE9.bin";
+    {
+        std::ofstream file(name, std::ios::binary);
+        file << "12345";
+        QVERIFY(bool(file));
+    }
+    QProcess niblo;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("NIBLO_EXIT_AFTER_FIRST_PAINT", "1");
+    niblo.setProcessEnvironment(env);
+    // QProcess would pass the argument through a text conversion; a shell passes the bytes.
+    niblo.start("/bin/sh",
+                {"-c", "exec \"$0\" \"$(printf '%s/caf\\351.bin' \"$1\")\"", NIBLO_EXECUTABLE, dir.path()});
+    QVERIFY(niblo.waitForFinished(20000));
+    QCOMPARE(niblo.exitCode(), 0);
+    QCOMPARE(niblo.readAllStandardOutput().trimmed(), QByteArray("NIBLO first paint 5"));
+}
+
+QTEST_MAIN(TestLaunch)
+#include "tst_launch.moc"
