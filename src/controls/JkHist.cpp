@@ -5,6 +5,7 @@
 #include "engine/StringTable.h"
 #include "engine/TextFormat.h"
 #include "ui/Jkdialog.h"
+#include "ui/SettingsLocation.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -23,8 +24,7 @@ namespace {
 QString IniPath(const QString& fileName) {
     if (!fileName.isEmpty()) return fileName;
     if (!SettingsFile().empty()) return QFile::decodeName(QByteArray::fromStdString(SettingsFile()));
-    return QFile::decodeName(QByteArray::fromStdString(
-        SettingsFileName(QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString())));
+    return QFile::decodeName(QByteArray::fromStdString(SettingsLocation()));
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include "ui/JkGrid.h"
 #include "ui/Jkdialog.h"
 #include "ui/NIBLO_Opt.h"
+#include "ui/SettingsLocation.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -38,10 +39,9 @@ const QScreen* ScreenOf(const QWidget* window) {
 
 } // namespace
 
-// Tests and the program body may name the file first; otherwise it lies beside the executable.
+// Tests and the program body may name the file first; otherwise it is found as the program finds it.
 static std::string SettingsPath() {
-    if (SettingsFile().empty())
-        SetSettingsFile(SettingsFileName(QCoreApplication::applicationFilePath().toStdString()));
+    if (SettingsFile().empty()) SetSettingsFile(SettingsLocation());
     return SettingsFile();
 }
 
