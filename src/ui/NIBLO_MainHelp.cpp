@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QWhatsThis>
 
 namespace {
@@ -36,8 +37,10 @@ void SetMenuWhatsThis(QMenu* menu, int inherited) {
 } // namespace
 
 void TFormMain::InstallHelp() {
-    SetHelpHook([this](THelpCommand command, int data, bool& callHelp) {
-        HandleHelpRequest(command, data, callHelp);
+    // The hook outlives this window when help is asked for after it has gone (or a newer window took
+    // over); only a living window answers.
+    SetHelpHook([self = QPointer<TFormMain>(this)](THelpCommand command, int data, bool& callHelp) {
+        if (self) self->HandleHelpRequest(command, data, callHelp);
     });
     InstallHelpRouting();
     for (QAction* action : menuBar()->actions())
