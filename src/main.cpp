@@ -8,6 +8,8 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("NIBLO"));
+    // The desktop entry that belongs to the windows (icon and name in task bars on Wayland).
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.niblo.Niblo"));
 
     // The one argument is a file name: its bytes go to the file layer as they are, since a name that is
     // no valid text in the system's encoding would not survive a conversion.

@@ -6,6 +6,7 @@
 #include "controls/JkTextEdit.h"
 #include "engine/HexText.h"
 #include "engine/SearchRequest.h"
+#include "ui/Help.h"
 #include "ui/Jkdialog.h"
 
 #include <QEvent>
@@ -82,7 +83,7 @@ void MarkAsOkButton(QPushButton* button) {
 }
 
 void ShowHelpTopic(int helpContext) {
-    if (MessageHelpHook) MessageHelpHook(helpContext);
+    HelpCommand(THelpCommand::Context, helpContext);
 }
 
 std::vector<uint8_t> ToByteVector(const QByteArray& bytes) {

@@ -71,7 +71,7 @@ void ReleaseFocus(QWidget* dialog);
 // Marks button as one that closes its dialog with OK, so that number edits keep the focus on it.
 void MarkAsOkButton(QPushButton* button);
 
-// Opens the help topic; nothing visible happens until the help viewer has installed itself.
+// Opens the help topic in the help window.
 void ShowHelpTopic(int helpContext);
 
 std::vector<uint8_t> ToByteVector(const QByteArray& bytes);

@@ -73,6 +73,8 @@ inline constexpr const char* OfferEmptyClipboard =
     "Clipboard contains more than %.0n\nbytes binary data from NIBLO.\nEmpty clipboard now?";
 inline constexpr const char* ScrollbarOutOfRange = "Scrollbar property out of range";
 inline constexpr const char* PanelsAdjustError = "Error: PanelsAdjust";
+inline constexpr const char* MemoryState =
+    "Current file size: %.0n bytes\nMemory allocated: %.0n bytes"; // 2010
 
 // The control library (300 to 703).
 inline constexpr const char* BtnYes = "&Yes";                      // 304
@@ -84,6 +86,7 @@ inline constexpr const char* BtnRetry = "&Retry";                  // 309
 inline constexpr const char* BtnIgnore = "&Ignore";                // 310
 inline constexpr const char* BtnAll = "All";                       // 311
 inline constexpr const char* BtnHelp = "Help";                     // 312
+inline constexpr const char* InfoAbout = "Info about";             // 313
 inline constexpr const char* CaptionWarning = "Warning";           // 700
 inline constexpr const char* CaptionError = "Error";               // 701
 inline constexpr const char* CaptionInformation = "Information";   // 702

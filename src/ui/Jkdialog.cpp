@@ -2,6 +2,7 @@
 
 #include "engine/EngineHost.h"
 #include "engine/StringTable.h"
+#include "ui/Help.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -14,8 +15,6 @@
 
 #include <algorithm>
 #include <cstdint>
-
-std::function<void(int)> MessageHelpHook;
 
 QSize AverageCharSize(const QFont& font) {
     static const QString Letters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
@@ -235,9 +234,8 @@ int MessageDialog(const QString& text, TMsgDlgType kind, unsigned buttons, TMsgD
         x += buttonWidth + buttonSpacing;
         const int result = info.Result;
         if (info.Button == mbHelp) {
-            QObject::connect(button, &QPushButton::clicked, &form, [helpContext] {
-                if (MessageHelpHook) MessageHelpHook(helpContext);
-            });
+            QObject::connect(button, &QPushButton::clicked, &form,
+                             [helpContext] { HelpCommand(THelpCommand::Context, helpContext); });
         } else {
             QObject::connect(button, &QPushButton::clicked, &form, [&form, result] { form.done(result); });
         }

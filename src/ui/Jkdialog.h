@@ -7,7 +7,6 @@
 #include <QVariant>
 #include <QWidget>
 
-#include <functional>
 #include <vector>
 
 class QLabel;
@@ -90,10 +89,6 @@ int ShowInfo(const QString& text);       // information, OK
 int ShowError(const QString& text);      // error, OK
 int AskYesNo(const QString& text);       // confirmation, Yes/No, default No
 int AskYesNoCancel(const QString& text); // confirmation, Yes/No/Cancel, default Cancel
-
-// Called with the box's help context when the Help button of a message box is clicked (the box stays
-// open). Empty until the help viewer installs itself.
-extern std::function<void(int)> MessageHelpHook;
 
 // The progress box: a gauge in whole percent and an optional Cancel button. Shown at once without
 // blocking; while it lives its owner is disabled and closing it from the window manager is refused.

@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFontMetrics>
+#include <QIcon>
 #include <QMenuBar>
 #include <QResizeEvent>
 #include <QScreen>
@@ -34,6 +35,11 @@ static void InitResources() {
 TFormMain::TFormMain(std::string firstArgument, QWidget* parent)
     : QMainWindow(parent), FirstArgument(std::move(firstArgument)) {
     InitResources();
+    // The desktop's icon of the program, also for every dialog.
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/%1x%1/niblo.png").arg(size));
+    QApplication::setWindowIcon(icon);
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(QString::fromLatin1(Engine::ProgramName));
     Engine::Host = this;

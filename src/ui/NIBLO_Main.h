@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/EngineHost.h"
+#include "ui/Help.h"
 
 #include <QColor>
 #include <QMainWindow>
@@ -114,6 +115,8 @@ class TFormMain : public QMainWindow, public TEngineHost {
     void Contents1Click();
     void Info1Click();
     void JkBtnWhatsClick();
+    // The application's help hook: the toolbar strip, the panes and the status panels answer with pop-ups.
+    void HandleHelpRequest(THelpCommand command, int data, bool& callHelp);
 
     // Geometry. Sizes are of the window's client area (menu bar included, frame excluded).
     void SetPaneDimensions(int cols, int rows);

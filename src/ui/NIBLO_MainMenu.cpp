@@ -2,13 +2,13 @@
 // hand a command to the engine.
 #include "ui/NIBLO_Main.h"
 
+#include "controls/JkBtn.h"
 #include "engine/Editing.h"
 #include "engine/EngineState.h"
 #include "engine/FileCommands.h"
 #include "engine/PaneEditing.h"
 
 #include <QAction>
-#include <QIcon>
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolButton>
@@ -95,13 +95,10 @@ void TFormMain::CreateToolBar() {
     int left = FirstButtonLeft;
     for (const TCommandInfo& info : CommandTable) {
         if (info.Place != TCommandPlace::Toolbar) continue;
-        auto* button = new QToolButton(Panel1);
+        auto* button = new TJkBtn(Panel1);
         button->setObjectName(TextOf(info.Name));
-        button->setAutoRaise(true);
-        button->setFocusPolicy(Qt::NoFocus);
         button->setGeometry(left, 0, ButtonSize, ButtonSize);
-        button->setIconSize(QSize(16, 16));
-        button->setIcon(QIcon(QStringLiteral(":/%1.png").arg(TextOf(info.Caption))));
+        button->LoadGlyph(QStringLiteral(":/glyphs/%1.png").arg(TextOf(info.Caption)));
         button->setToolTip(TextOf(info.Hint));
         button->setStatusTip(TextOf(info.Hint)); // hovering sends it to the message panel
         button->setProperty("helpContext", info.HelpContext);

@@ -3,11 +3,34 @@
 #include "engine/IniFile.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+
+// The settings file is rewritten through a new file in its folder, so the folder must take a new file;
+// trying it is the only test that holds for every user, file system and access list.
+static bool FolderTakesFiles(const QString& folder) {
+    QTemporaryFile probe(folder + QStringLiteral("/.niblo-XXXXXX"));
+    return probe.open();
+}
+
+std::string SettingsLocation(const std::string& executablePath, const QString& configFolder) {
+    const std::string beside = SettingsFileName(executablePath);
+    const QString folder =
+        QFileInfo(QFile::decodeName(QByteArray::fromStdString(executablePath))).absolutePath();
+    if (FolderTakesFiles(folder)) return beside;
+    QDir().mkpath(configFolder);
+    return QFile::encodeName(QDir(configFolder).filePath(QStringLiteral("niblo.ini"))).toStdString();
+}
+
+std::string SettingsLocation() {
+    return SettingsLocation(QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString(),
+                            QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
+}
 
 const std::string& ProgramSettingsFile() {
-    if (SettingsFile().empty())
-        SetSettingsFile(
-            SettingsFileName(QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString()));
+    if (SettingsFile().empty()) SetSettingsFile(SettingsLocation());
     return SettingsFile();
 }

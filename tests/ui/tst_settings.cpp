@@ -13,6 +13,7 @@
 #include "ui/JkGrid.h"
 #include "ui/Jkdialog.h"
 #include "ui/NIBLO_Opt.h"
+#include "ui/SettingsLocation.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -28,6 +29,9 @@
 #include <QTest>
 
 #include <memory>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -94,6 +98,7 @@ class TestSettings : public QObject {
     void optionsTakesNumberBeingTyped();
     void defaultsRestoreAppearanceOnly();
     void newBlockColourRepaintsAtOnce();
+    void settingsMoveToTheConfigFolderWhenTheProgramFolderIsReadOnly();
 
   private:
     std::unique_ptr<QTemporaryDir> Dir;
@@ -507,6 +512,50 @@ void TestSettings::newBlockColourRepaintsAtOnce() {
     QVERIFY(!hasColour(QColor(255, 0, 0)));
     // Only the colour changed: the view stays where it was.
     QCOMPARE(Engine::BlockEnd, 40);
+}
+
+// An installed program lives in a folder its users cannot write (/usr/bin); its settings go to the
+// user's configuration folder instead of being lost. A writable program folder keeps them beside it.
+void TestSettings::settingsMoveToTheConfigFolderWhenTheProgramFolderIsReadOnly() {
+    QTemporaryDir dir;
+    // Permissions do not bind root: the program then runs as an ordinary user.
+    QVERIFY(chmod(QFile::encodeName(dir.path()).constData(), 0777) == 0);
+    const QString bin = dir.filePath(QStringLiteral("bin"));
+    const QString config = dir.filePath(QStringLiteral("config/NIBLO"));
+    QVERIFY(QDir().mkpath(bin));
+    const std::string program = QFile::encodeName(bin + QStringLiteral("/niblo")).toStdString();
+    const std::string beside = QFile::encodeName(bin + QStringLiteral("/niblo.ini")).toStdString();
+    const std::string inConfig = QFile::encodeName(config + QStringLiteral("/niblo.ini")).toStdString();
+
+    struct TCase {
+        const char* What;
+        mode_t Folder;
+        bool FileBeside;
+        bool Beside;
+    };
+    for (const TCase& c : {TCase{"writable folder", 0777, false, true},
+                           TCase{"writable folder, file beside", 0777, true, true},
+                           TCase{"read-only folder", 0555, false, false},
+                           // The file is rewritten through a new file beside it, which the folder refuses.
+                           TCase{"read-only folder, writable file beside", 0555, true, false}}) {
+        QFile::remove(QString::fromStdString(beside));
+        if (c.FileBeside) {
+            WriteText(QString::fromStdString(beside), "[Options]\nCols=25\n");
+            QVERIFY(chmod(beside.c_str(), 0666) == 0);
+        }
+        QVERIFY(chmod(QFile::encodeName(bin).constData(), c.Folder) == 0);
+        const bool asRoot = geteuid() == 0;
+        if (asRoot && seteuid(65534) != 0) QSKIP("cannot give up root");
+        const std::string chosen = SettingsLocation(program, config);
+        // What the program then writes there must stay.
+        const bool wrote = TIniFile(chosen).WriteInteger("Options", "Rows", 33);
+        const int rows = TIniFile(chosen).ReadInteger("Options", "Rows", 0);
+        if (asRoot) QVERIFY(seteuid(0) == 0);
+        QVERIFY(chmod(QFile::encodeName(bin).constData(), 0777) == 0);
+        QCOMPARE(chosen, c.Beside ? beside : inConfig);
+        QVERIFY2(wrote && rows == 33, c.What);
+        QFile::remove(QString::fromStdString(inConfig));
+    }
 }
 
 QTEST_MAIN(TestSettings)
