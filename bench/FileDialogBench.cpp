@@ -56,8 +56,9 @@ double Seconds(const std::function<void()>& work) {
 }
 
 // Runs both per round, alternating which goes first; reports the median ratio ours / baseline.
-void Interleaved(benchmark::State& state, const std::function<void()>& prepare, const std::function<void()>& ours,
-                 const std::function<void()>& baseline, const char* label) {
+void Interleaved(benchmark::State& state, const std::function<void()>& prepare,
+                 const std::function<void()>& ours, const std::function<void()>& baseline,
+                 const char* label) {
     std::vector<double> ratios, oursTimes, baseTimes;
     for (auto _ : state) {
         for (int round = 0; round < Rounds; ++round) {
@@ -123,7 +124,8 @@ void SortBench(benchmark::State& state, int key, const char* label) {
             model.Sort(TFileListModel::SortName, true);
             keys.clear();
             for (int row = 0; row < model.rowCount(); ++row)
-                keys.push_back(key == TFileListModel::SortSize ? model.Row(row).SizeKey : model.Row(row).DateKey);
+                keys.push_back(key == TFileListModel::SortSize ? model.Row(row).SizeKey
+                                                               : model.Row(row).DateKey);
         },
         [&] { model.Sort(key, ascending); },
         [&] {

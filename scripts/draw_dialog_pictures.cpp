@@ -92,30 +92,47 @@ void Disk(QPainter& p, const QColor& body) {
 }
 
 const std::pair<const char*, std::function<void(QPainter&)>> Buttons[] = {
-    {"UPDIR", [](QPainter& p) { FolderShape(p, 3); Arrow(p, 11.5, 1, 9, true); }},
-    {"FAVSEARCH", [](QPainter& p) {
+    {"UPDIR",
+     [](QPainter& p) {
+         FolderShape(p, 3);
+         Arrow(p, 11.5, 1, 9, true);
+     }},
+    {"FAVSEARCH",
+     [](QPainter& p) {
          StarShape(p, {6, 6.5}, 5.5);
          p.setPen(Pen(Ink, 1.5));
          p.setBrush(Qt::white);
          p.drawEllipse(QPointF(10.5, 10.5), 3, 3);
          p.drawLine(QPointF(12.7, 12.7), QPointF(15, 15));
      }},
-    {"FAVADD", [](QPainter& p) {
+    {"FAVADD",
+     [](QPainter& p) {
          StarShape(p, {6.5, 7.5}, 6);
          p.setPen(Pen(Accent, 2));
          p.drawLine(QPointF(13, 9), QPointF(13, 15));
          p.drawLine(QPointF(10, 12), QPointF(16, 12));
      }},
-    {"SORTNAME", [](QPainter& p) { Letters(p, QStringLiteral("A"), {0, 0, 11, 9}, 9); Letters(p, QStringLiteral("Z"), {0, 7, 11, 9}, 9); Arrow(p, 13, 2, 13, false); }},
-    {"SORTEXT", [](QPainter& p) { Letters(p, QStringLiteral(".x"), {0, 2, 12, 12}, 10); Arrow(p, 13, 2, 13, false); }},
-    {"SORTSIZE", [](QPainter& p) {
+    {"SORTNAME",
+     [](QPainter& p) {
+         Letters(p, QStringLiteral("A"), {0, 0, 11, 9}, 9);
+         Letters(p, QStringLiteral("Z"), {0, 7, 11, 9}, 9);
+         Arrow(p, 13, 2, 13, false);
+     }},
+    {"SORTEXT",
+     [](QPainter& p) {
+         Letters(p, QStringLiteral(".x"), {0, 2, 12, 12}, 10);
+         Arrow(p, 13, 2, 13, false);
+     }},
+    {"SORTSIZE",
+     [](QPainter& p) {
          p.setPen(Qt::NoPen);
          p.setBrush(Ink);
          for (int i = 0; i < 4; ++i)
              p.drawRect(QRectF(1 + i * 3, 14 - (i + 1) * 3, 2, (i + 1) * 3));
          Arrow(p, 14, 2, 13, false);
      }},
-    {"SORTTIME", [](QPainter& p) {
+    {"SORTTIME",
+     [](QPainter& p) {
          p.setPen(Pen(Ink));
          p.setBrush(Qt::white);
          p.drawEllipse(QRectF(0.5, 2.5, 11, 11));
@@ -123,34 +140,42 @@ const std::pair<const char*, std::function<void(QPainter&)>> Buttons[] = {
          p.drawLine(QPointF(6, 8), QPointF(8.5, 10));
          Arrow(p, 14, 2, 13, false);
      }},
-    {"VIEWLIST", [](QPainter& p) { Rows(p, 1, 6, 3, 4, 3); Rows(p, 9, 6, 3, 4, 3); }},
+    {"VIEWLIST",
+     [](QPainter& p) {
+         Rows(p, 1, 6, 3, 4, 3);
+         Rows(p, 9, 6, 3, 4, 3);
+     }},
     {"VIEWDETAILS", [](QPainter& p) { Rows(p, 1, 14, 3, 4, 3); }},
 };
 
 const std::pair<const char*, std::function<void(QPainter&)>> Drives[] = {
     {"DRIVE_FIXED", [](QPainter& p) { Disk(p, QColor(200, 200, 200)); }},
-    {"DRIVE_REMOVABLE", [](QPainter& p) {
+    {"DRIVE_REMOVABLE",
+     [](QPainter& p) {
          p.setPen(Pen(Ink));
          p.setBrush(QColor(90, 140, 220));
          p.drawRect(QRectF(0.5, 2.5, 11, 6));
          p.setBrush(QColor(220, 220, 220));
          p.drawRect(QRectF(11.5, 3.5, 4, 4));
      }},
-    {"DRIVE_NETWORK", [](QPainter& p) {
+    {"DRIVE_NETWORK",
+     [](QPainter& p) {
          p.setPen(Pen(Ink));
          p.setBrush(QColor(200, 200, 200));
          p.drawRect(QRectF(2.5, 0.5, 11, 5));
          p.drawLine(QPointF(8, 6), QPointF(8, 9));
          p.drawLine(QPointF(1, 9.5), QPointF(15, 9.5));
      }},
-    {"DRIVE_OPTICAL", [](QPainter& p) {
+    {"DRIVE_OPTICAL",
+     [](QPainter& p) {
          p.setPen(Pen(Ink));
          p.setBrush(QColor(210, 215, 230));
          p.drawEllipse(QRectF(3, 0, 10.5, 10.5));
          p.setBrush(Qt::white);
          p.drawEllipse(QRectF(6.75, 3.75, 3, 3));
      }},
-    {"DRIVE_RAM", [](QPainter& p) {
+    {"DRIVE_RAM",
+     [](QPainter& p) {
          p.setPen(Pen(Ink));
          p.setBrush(QColor(40, 130, 70));
          p.drawRect(QRectF(0.5, 2.5, 15, 5));
@@ -170,8 +195,9 @@ void Draw(const QString& dir, const char* name, QSize size, const std::function<
         p.scale(scale, scale);
         paint(p);
         p.end();
-        const QString file = QStringLiteral("%1/%2%3.png").arg(dir, QLatin1String(name),
-                                                               scale == 1 ? QString() : QStringLiteral("@2x"));
+        const QString file =
+            QStringLiteral("%1/%2%3.png")
+                .arg(dir, QLatin1String(name), scale == 1 ? QString() : QStringLiteral("@2x"));
         if (!image.save(file)) qFatal("cannot write %s", qPrintable(file));
     }
 }

@@ -13,11 +13,16 @@ namespace {
 
 QString PictureOf(TDriveKind kind) {
     switch (kind) {
-    case TDriveKind::Removable: return QStringLiteral(":/DRIVE_REMOVABLE.png");
-    case TDriveKind::Network: return QStringLiteral(":/DRIVE_NETWORK.png");
-    case TDriveKind::Optical: return QStringLiteral(":/DRIVE_OPTICAL.png");
-    case TDriveKind::Ram: return QStringLiteral(":/DRIVE_RAM.png");
-    case TDriveKind::Fixed: break;
+    case TDriveKind::Removable:
+        return QStringLiteral(":/DRIVE_REMOVABLE.png");
+    case TDriveKind::Network:
+        return QStringLiteral(":/DRIVE_NETWORK.png");
+    case TDriveKind::Optical:
+        return QStringLiteral(":/DRIVE_OPTICAL.png");
+    case TDriveKind::Ram:
+        return QStringLiteral(":/DRIVE_RAM.png");
+    case TDriveKind::Fixed:
+        break;
     }
     return QStringLiteral(":/DRIVE_FIXED.png");
 }
@@ -55,7 +60,8 @@ std::vector<TVolume> TJkDriveComboBox::MountedVolumes() {
         const QByteArray root = QFile::encodeName(info.rootPath());
         volumes.push_back({root, info.name(), DriveKindOf(info.fileSystemType(), info.device(), root)});
     }
-    std::sort(volumes.begin(), volumes.end(), [](const TVolume& a, const TVolume& b) { return a.Root < b.Root; });
+    std::sort(volumes.begin(), volumes.end(),
+              [](const TVolume& a, const TVolume& b) { return a.Root < b.Root; });
     return volumes;
 }
 
@@ -67,7 +73,8 @@ void TJkDriveComboBox::SetVolumes(const std::vector<TVolume>& volumes) {
         addItem(QIcon(PictureOf(volume.Kind)), text, volume.Root);
     }
     // The root file system is always there to fall back on.
-    if (IndexOfRoot("/") < 0) insertItem(0, QIcon(PictureOf(TDriveKind::Fixed)), QStringLiteral("/"), QByteArray("/"));
+    if (IndexOfRoot("/") < 0)
+        insertItem(0, QIcon(PictureOf(TDriveKind::Fixed)), QStringLiteral("/"), QByteArray("/"));
     if (Remembered.isEmpty() || IndexOfRoot(Remembered) < 0) Remembered = "/";
     setCurrentIndex(IndexOfRoot(Remembered));
 }
@@ -96,7 +103,8 @@ void TJkDriveComboBox::SelectDriveOf(const QByteArray& path) {
 void TJkDriveComboBox::DriveActivated(int index) {
     const QByteArray root = itemData(index).toByteArray();
     if (!DirectoryFound(root.toStdString())) {
-        ShowError(QFile::decodeName(QByteArray::fromStdString(FormatText(Texts::DiskCantBeRead, {root.toStdString()}))));
+        ShowError(QFile::decodeName(
+            QByteArray::fromStdString(FormatText(Texts::DiskCantBeRead, {root.toStdString()}))));
         const bool rememberedFound = IndexOfRoot(Remembered) >= 0 && DirectoryFound(Remembered.toStdString());
         setCurrentIndex(IndexOfRoot(rememberedFound ? Remembered : QByteArray("/")));
     }

@@ -14,6 +14,7 @@ struct TDirEntry {
     int64_t ModTime = 0;
 };
 
-// Every entry of dir except "." and "..", in the order the file system returns them. Returns 0, or the
-// errno of a folder that cannot be opened (entries is then empty).
-int SearchDirectory(const std::string& dir, std::vector<TDirEntry>& entries);
+// Every entry of dir except "." and "..", in the order the file system returns them; with foldersOnly
+// just the folders (plain files are then passed over without a look at their details). Returns 0, or
+// the errno of a folder that cannot be opened (entries is then empty).
+int SearchDirectory(const std::string& dir, std::vector<TDirEntry>& entries, bool foldersOnly = false);

@@ -126,14 +126,14 @@ inline constexpr const char* CantInsertEmptyString = "Can't insert empty string"
 namespace Texts {
 
 // The open/save dialog and its favourites list.
-inline constexpr const char* BtnOpen = "&Open";                              // 300
-inline constexpr const char* BtnSave = "&Save";                              // 301
-inline constexpr const char* FileNameLabel = "File Name";                    // 302
-inline constexpr const char* FileTypeLabel = "File Type";                    // 303
-inline constexpr const char* BtnDelete = "Delete";                           // 317
-inline constexpr const char* SelectFavorites = "Select/delete from favorites"; // 318
+inline constexpr const char* BtnOpen = "&Open";                                      // 300
+inline constexpr const char* BtnSave = "&Save";                                      // 301
+inline constexpr const char* FileNameLabel = "File Name";                            // 302
+inline constexpr const char* FileTypeLabel = "File Type";                            // 303
+inline constexpr const char* BtnDelete = "Delete";                                   // 317
+inline constexpr const char* SelectFavorites = "Select/delete from favorites";       // 318
 inline constexpr const char* AlreadyExists = "File\n%s\nalready exists. Overwrite?"; // 400
-inline constexpr const char* DiskCantBeRead = "Disk in drive %s:\ncant't be read."; // 611
+inline constexpr const char* DiskCantBeRead = "Disk in drive %s:\ncant't be read.";  // 611
 inline constexpr const char* FileNotFoundBang = "File %s not found!";
 inline constexpr const char* PathNotFound = "Path not found:\r\n%s";
 inline constexpr const char* HintDirectoryUp = "Directory up";

@@ -54,7 +54,7 @@ void TDirectoryListBox::Update() {
     QTreeWidgetItem* current = item;
 
     std::vector<TDirEntry> entries;
-    SearchDirectory(Current.toStdString(), entries);
+    SearchDirectory(Current.toStdString(), entries, true);
     QCollator collator;
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     std::vector<std::pair<QString, QByteArray>> folders;
@@ -62,8 +62,9 @@ void TDirectoryListBox::Update() {
         if (entry.IsDirectory)
             folders.emplace_back(QFile::decodeName(QByteArray::fromStdString(entry.Name)),
                                  QByteArray::fromStdString(entry.Name));
-    std::sort(folders.begin(), folders.end(),
-              [&collator](const auto& a, const auto& b) { return collator.compare(a.first.toCaseFolded(), b.first.toCaseFolded()) < 0; });
+    std::sort(folders.begin(), folders.end(), [&collator](const auto& a, const auto& b) {
+        return collator.compare(a.first.toCaseFolded(), b.first.toCaseFolded()) < 0;
+    });
     const QByteArray prefix = Current == "/" ? QByteArray("/") : Current + '/';
     for (const auto& [name, raw] : folders) {
         auto* child = new QTreeWidgetItem(current, {name});

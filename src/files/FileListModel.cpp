@@ -110,11 +110,20 @@ void TFileListModel::SortByText(QString TFileRow::*text, bool ascending) {
 void TFileListModel::Sort(int key, bool ascending) {
     emit layoutAboutToBeChanged();
     switch (key) {
-    case SortName: SortByText(&TFileRow::Name, ascending); break;
-    case SortSize: SortByNumber(&TFileRow::SizeKey, ascending); break;
-    case SortType: SortByText(&TFileRow::Type, ascending); break;
-    case SortDate: SortByNumber(&TFileRow::DateKey, ascending); break;
-    default: break;
+    case SortName:
+        SortByText(&TFileRow::Name, ascending);
+        break;
+    case SortSize:
+        SortByNumber(&TFileRow::SizeKey, ascending);
+        break;
+    case SortType:
+        SortByText(&TFileRow::Type, ascending);
+        break;
+    case SortDate:
+        SortByNumber(&TFileRow::DateKey, ascending);
+        break;
+    default:
+        break;
     }
     emit layoutChanged();
 }
@@ -132,11 +141,16 @@ QVariant TFileListModel::data(const QModelIndex& index, int role) const {
     const TFileRow& row = Row(index.row());
     if (role == Qt::DisplayRole) {
         switch (index.column()) {
-        case 0: return row.Name;
-        case 1: return row.Size;
-        case 2: return row.Type;
-        case 3: return row.Date;
-        default: return {};
+        case 0:
+            return row.Name;
+        case 1:
+            return row.Size;
+        case 2:
+            return row.Type;
+        case 3:
+            return row.Date;
+        default:
+            return {};
         }
     }
     if (role == Qt::TextAlignmentRole && index.column() == 1)

@@ -25,6 +25,8 @@
 #include <QToolButton>
 #include <QTreeView>
 #include <QTreeWidgetItem>
+#include <QFontMetrics>
+#include <QStyle>
 
 #include <algorithm>
 
@@ -131,7 +133,12 @@ void TFormOSE::BuildLayout() {
     ListViewFiles->header()->setSectionsClickable(true);
     ListViewFiles->header()->setSectionsMovable(false);
     ListViewFiles->header()->setStretchLastSection(false);
-    const int widths[] = {125, 70, 40, 100};
+    // The designed widths, widened where today's fonts would cut a size or a date short.
+    const QFontMetrics metrics(ListViewFiles->font());
+    const int margin = 2 * ListViewFiles->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 8;
+    const int widths[] = {
+        125, std::max(70, metrics.horizontalAdvance(QStringLiteral("8,888,888,888")) + margin), 40,
+        std::max(100, metrics.horizontalAdvance(QStringLiteral("88-88-88 88:88p")) + margin)};
     for (int column = 0; column < 4; ++column)
         ListViewFiles->setColumnWidth(column, widths[column]);
 

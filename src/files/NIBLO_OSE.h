@@ -67,8 +67,8 @@ class TFormOSE : public QDialog {
     // Shows the dialog modally; returns 1 (OK) or 2 (Cancel). directory: where to start (replaced by the
     // program's folder when it cannot be listed); after OK the folder shown at the end. filters: comma-
     // separated patterns for the File Type box; favoritesSection: the settings section of the favourites.
-    int Execute(TFileDialogMode mode, const QString& title, std::string& directory, const std::string& filters,
-                const std::string& favoritesSection);
+    int Execute(TFileDialogMode mode, const QString& title, std::string& directory,
+                const std::string& filters, const std::string& favoritesSection);
 
     // The folder shown, without a trailing "/" (except the root).
     std::string Directory() const;

@@ -29,8 +29,12 @@ TEST(PathsTest, TextRulesOfPathsAndMasks) {
         const char* Text;
         bool Wild;
     };
-    for (const TWild& c : {TWild{"*.exe", true}, {"a?c", true}, {"\"*.exe\"", false}, {"\"a?\"", true},
-                           {"plain.txt", false}, {"", false}})
+    for (const TWild& c : {TWild{"*.exe", true},
+                           {"a?c", true},
+                           {"\"*.exe\"", false},
+                           {"\"a?\"", true},
+                           {"plain.txt", false},
+                           {"", false}})
         EXPECT_EQ(IsWildcard(c.Text), c.Wild) << c.Text;
 
     struct TMatch {
@@ -38,9 +42,15 @@ TEST(PathsTest, TextRulesOfPathsAndMasks) {
         const char* Mask;
         bool Matches;
     };
-    for (const TMatch& c : {TMatch{"README", "*.*", true}, {".bashrc", "*.*", true}, {"A.EXE", "*.exe", true},
-                            {"a.exe.bak", "*.exe", false}, {"abc", "a?c", true}, {"ac", "a?c", false},
-                            {"x.tar.gz", "*.gz", true}, {"data", "d*.*", true}, {"data", "e*.*", false},
+    for (const TMatch& c : {TMatch{"README", "*.*", true},
+                            {".bashrc", "*.*", true},
+                            {"A.EXE", "*.exe", true},
+                            {"a.exe.bak", "*.exe", false},
+                            {"abc", "a?c", true},
+                            {"ac", "a?c", false},
+                            {"x.tar.gz", "*.gz", true},
+                            {"data", "d*.*", true},
+                            {"data", "e*.*", false},
                             {"aaaaaaaaaaaaaaaaaaaab", "*a*a*a*a*a*c", false}})
         EXPECT_EQ(MatchesMask(c.Name, c.Mask), c.Matches) << c.Name << " " << c.Mask;
 }

@@ -18,6 +18,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -138,7 +139,7 @@ class TestFileDialog : public QObject {
             Type(dialog, QStringLiteral("missing.bin"));
             Type(dialog, QStringLiteral("sub/../sub2/"));
             QCOMPARE(dialog.Directory(), Bytes(Root + "/sub2"));
-            QCOMPARE(Names(dialog), QStringList());    // the mask stays *.exe
+            QCOMPARE(Names(dialog), QStringList()); // the mask stays *.exe
             Type(dialog, QStringLiteral("nowhere/*.bin"));
             QCOMPARE(dialog.Directory(), Bytes(Root + "/sub2"));
             QCOMPARE(dialog.CurrentMask, std::string("*.exe"));
@@ -147,9 +148,9 @@ class TestFileDialog : public QObject {
             Type(dialog, QStringLiteral(" ../a.exe\n"));
             QVERIFY(!dialog.isVisible());
         });
-        QCOMPARE(boxes.Texts, (QStringList{"File " + Root + "/sub not found!",
-                                           "File " + Root + "/missing.bin not found!",
-                                           "Path not found:\n" + Root + "/sub2/nowhere/"}));
+        QCOMPARE(boxes.Texts,
+                 (QStringList{"File " + Root + "/sub not found!", "File " + Root + "/missing.bin not found!",
+                              "Path not found:\n" + Root + "/sub2/nowhere/"}));
         QCOMPARE(dialog.ChosenFile, Bytes(Root + "/a.exe"));
         QCOMPARE(dir, Bytes(Root + "/sub2"));
         QCOMPARE(dialog.EditDateiName->text(), QStringLiteral("../a.exe"));
@@ -158,14 +159,15 @@ class TestFileDialog : public QObject {
         boxes.Texts.clear();
         boxes.Answers = {QStringLiteral("No"), QStringLiteral("Yes")};
         dir = Bytes(Root);
-        QCOMPARE(Show(dialog, TFileDialogMode::Save, dir, [&] {
-                     QCOMPARE(dialog.ButtonOK->text(), QStringLiteral("&Save"));
-                     QCOMPARE(Names(dialog).size(), 7); // "*.bin" is no entry of the File Type box
-                     Type(dialog, QStringLiteral("d"));
-                     QVERIFY(dialog.isVisible());
-                     QCOMPARE(dialog.EditDateiName->selectedText(), QStringLiteral("d"));
-                     Type(dialog, QStringLiteral("d"));
-                 }),
+        QCOMPARE(Show(dialog, TFileDialogMode::Save, dir,
+                      [&] {
+                          QCOMPARE(dialog.ButtonOK->text(), QStringLiteral("&Save"));
+                          QCOMPARE(Names(dialog).size(), 7); // "*.bin" is no entry of the File Type box
+                          Type(dialog, QStringLiteral("d"));
+                          QVERIFY(dialog.isVisible());
+                          QCOMPARE(dialog.EditDateiName->selectedText(), QStringLiteral("d"));
+                          Type(dialog, QStringLiteral("d"));
+                      }),
                  1);
         QCOMPARE(boxes.Texts, QStringList(2, "File\n" + Root + "/d\nalready exists. Overwrite?"));
         QCOMPARE(dialog.ChosenFile, Bytes(Root + "/d"));
@@ -181,25 +183,29 @@ class TestFileDialog : public QObject {
         const int fd = ::open(odd.constData(), O_CREAT | O_WRONLY, 0644);
         QVERIFY(fd >= 0);
         ::close(fd);
+        const auto removeOdd = qScopeGuard([&odd] { ::unlink(odd.constData()); });
         TFormOSE dialog;
+        TBoxes boxes;
         std::string dir = Bytes(Root);
         const QString oddName = QFile::decodeName(odd).mid(Root.size() + 1);
-        for (const QString& wanted : {QStringLiteral("new\nline.bin"), QString::fromUtf8("\xc3\xbcn\xc3\xaf.bin"),
-                                      QStringLiteral("name with space.bin"), oddName}) {
-            QCOMPARE(Show(dialog, TFileDialogMode::Open, dir, [&] {
-                         const int row = int(Names(dialog).indexOf(wanted));
-                         QVERIFY(row >= 0);
-                         const QModelIndex index = dialog.Files->index(row, 0);
-                         dialog.ListViewFiles->scrollTo(index);
-                         const QPoint at = dialog.ListViewFiles->visualRect(index).center();
-                         QTest::mouseClick(dialog.ListViewFiles->viewport(), Qt::LeftButton, {}, at);
-                         QCOMPARE(dialog.EditDateiName->text(), wanted);
-                         QTest::mouseDClick(dialog.ListViewFiles->viewport(), Qt::LeftButton, {}, at);
-                     }),
+        for (const QString& wanted :
+             {QStringLiteral("new\nline.bin"), QString::fromUtf8("\xc3\xbcn\xc3\xaf.bin"),
+              QStringLiteral("name with space.bin"), oddName}) {
+            QCOMPARE(Show(dialog, TFileDialogMode::Open, dir,
+                          [&] {
+                              const int row = int(Names(dialog).indexOf(wanted));
+                              QVERIFY(row >= 0);
+                              const QModelIndex index = dialog.Files->index(row, 0);
+                              dialog.ListViewFiles->scrollTo(index);
+                              const QPoint at = dialog.ListViewFiles->visualRect(index).center();
+                              QTest::mouseClick(dialog.ListViewFiles->viewport(), Qt::LeftButton, {}, at);
+                              QCOMPARE(dialog.EditDateiName->text(), wanted);
+                              QTest::mouseDClick(dialog.ListViewFiles->viewport(), Qt::LeftButton, {}, at);
+                          }),
                      1);
             QCOMPARE(dialog.ChosenFile, wanted == oddName ? odd.toStdString() : Bytes(Root + "/" + wanted));
         }
-        ::unlink(odd.constData());
+        QCOMPARE(boxes.Texts, QStringList());
     }
 
     void sortingKeepsItsDirectionsAcrossFolders() {
@@ -268,11 +274,12 @@ class TestFileDialog : public QObject {
         TBoxes boxes;
         std::string dir = Bytes(Root + "/sub");
         // Added and then cancelled: still stored, newest first.
-        QCOMPARE(Show(dialog, TFileDialogMode::Open, dir, [&] {
-                     dialog.SpeedButtonFavAdd->click();
-                     Type(dialog, QStringLiteral("../sub2/"));
-                     dialog.SpeedButtonFavAdd->click();
-                 }),
+        QCOMPARE(Show(dialog, TFileDialogMode::Open, dir,
+                      [&] {
+                          dialog.SpeedButtonFavAdd->click();
+                          Type(dialog, QStringLiteral("../sub2/"));
+                          dialog.SpeedButtonFavAdd->click();
+                      }),
                  2);
         TIniFile ini(SettingsFile());
         QCOMPARE(ini.ReadSectionValues("Favorites"),
@@ -280,8 +287,9 @@ class TestFileDialog : public QObject {
 
         // The same folder in other letters moves up and keeps its spelling; a favourite that is gone is
         // passed over in silence.
-        QVERIFY(SaveListToIni(SettingsFile(), "Favorites",
-                              {Bytes(Root + "/gone"), Bytes(Root + "/sub2"), Bytes(Root.toUpper() + "/SUB")}));
+        QVERIFY(
+            SaveListToIni(SettingsFile(), "Favorites",
+                          {Bytes(Root + "/gone"), Bytes(Root + "/sub2"), Bytes(Root.toUpper() + "/SUB")}));
         Show(dialog, TFileDialogMode::Open, dir, [&] {
             dialog.SpeedButtonFavAdd->click();
             QCOMPARE(dialog.FavoriteDirs.size(), size_t(3));
@@ -301,8 +309,9 @@ class TestFileDialog : public QObject {
             dialog.SpeedButtonFavSear->click();
             QCOMPARE(dialog.Directory(), Bytes(Root + "/sub"));
         });
-        QCOMPARE(ini.ReadSectionValues("Favorites"),
-                 (std::vector<std::string>{"0=" + Bytes(Root.toUpper() + "/SUB"), "1=" + Bytes(Root + "/sub2")}));
+        QCOMPARE(
+            ini.ReadSectionValues("Favorites"),
+            (std::vector<std::string>{"0=" + Bytes(Root.toUpper() + "/SUB"), "1=" + Bytes(Root + "/sub2")}));
         Show(dialog, TFileDialogMode::Open, dir, [&] {
             WithNextModal([&](QWidget* modal) {
                 auto* box = qobject_cast<TFormListBox*>(modal);
