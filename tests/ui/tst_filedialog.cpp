@@ -11,6 +11,7 @@
 #include "ui/NIBLO_Main.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
@@ -392,6 +393,15 @@ class TestFileDialog : public QObject {
         TFormMain form;
         form.show();
         form.FormActivate();
+        // The first request of a run, without a folder, starts beside the program.
+        Engine::LastDir.clear();
+        WithNextModal([&](QWidget*) {
+            QCOMPARE(form.FormOSE->Directory(), Bytes(QCoreApplication::applicationDirPath()));
+            QCOMPARE(form.FormOSE->ComboBoxFilter->currentText(), QStringLiteral("*.*"));
+            form.FormOSE->reject();
+        });
+        form.Run(TCommand::Open1);
+        QCOMPARE(Engine::LastDir, Bytes(QCoreApplication::applicationDirPath()));
         Engine::LastDir = Bytes(Root + "/sub2");
         WithNextModal([&](QWidget* modal) {
             QCOMPARE(modal, static_cast<QWidget*>(form.FormOSE));
