@@ -95,6 +95,8 @@ inline constexpr const char* CaptionConfirmation = "Confirmation"; // 703
 // Number formats fixed at start, whatever the user's locale.
 inline constexpr char ThousandSeparator = ','; // 513
 inline constexpr char DecimalSeparator = '.';  // 514
+inline constexpr char DateSeparator = '-';     // 508, short date format "mm-dd-yy" (500)
+inline constexpr char TimeSeparator = ':';     // 512, short time format "hh:mma/p" (510)
 
 // The input/output error texts 1 to 219 ("" where the table has no entry).
 const char* IoErrorEntry(int code);
@@ -125,5 +127,34 @@ inline constexpr const char* EnterJokerChar = "Enter joker char";
 inline constexpr const char* CantFindEmptyString = "Can't find empty string";
 inline constexpr const char* HexSequenceInvalid = "Hex sequence invalid";
 inline constexpr const char* CantInsertEmptyString = "Can't insert empty string";
+
+} // namespace Texts
+
+namespace Texts {
+
+// The open/save dialog and its favourites list.
+inline constexpr const char* BtnOpen = "&Open";                                      // 300
+inline constexpr const char* BtnSave = "&Save";                                      // 301
+inline constexpr const char* FileNameLabel = "File Name";                            // 302
+inline constexpr const char* FileTypeLabel = "File Type";                            // 303
+inline constexpr const char* BtnDelete = "Delete";                                   // 317
+inline constexpr const char* SelectFavorites = "Select/delete from favorites";       // 318
+inline constexpr const char* AlreadyExists = "File\n%s\nalready exists. Overwrite?"; // 400
+inline constexpr const char* DiskCantBeRead = "Disk in drive %s:\ncant't be read.";  // 611
+inline constexpr const char* FileNotFoundBang = "File %s not found!";
+inline constexpr const char* PathNotFound = "Path not found:\r\n%s";
+inline constexpr const char* HintDirectoryUp = "Directory up";
+inline constexpr const char* HintSearchFavorites = "Search in favorites";
+inline constexpr const char* HintAddFavorites = "Add to favorites";
+inline constexpr const char* HintSortName = "Sort by name";
+inline constexpr const char* HintSortExt = "Sort by extension";
+inline constexpr const char* HintSortSize = "Sort by size";
+inline constexpr const char* HintSortTime = "Sort by time";
+inline constexpr const char* HintList = "List";
+inline constexpr const char* HintDetails = "Details";
+inline constexpr const char* ColumnName = "Name";
+inline constexpr const char* ColumnSize = "Size";
+inline constexpr const char* ColumnType = "Type";
+inline constexpr const char* ColumnDate = "Date";
 
 } // namespace Texts

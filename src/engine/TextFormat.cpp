@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 
 namespace {
 
@@ -112,4 +113,16 @@ int ProgressPercent(int64_t done, int64_t total) {
     int64_t twiceRest = 2 * (numerator % total);
     if (twiceRest > total || (twiceRest == total && (quotient & 1))) ++quotient;
     return static_cast<int>(quotient);
+}
+
+std::string FormatFileTime(int64_t seconds) {
+    const time_t time = static_cast<time_t>(seconds);
+    tm local{};
+    if (!localtime_r(&time, &local)) return std::string();
+    const int hour = local.tm_hour % 12 == 0 ? 12 : local.tm_hour % 12;
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%02d%c%02d%c%02d %02d%c%02d%c", local.tm_mon + 1,
+                  Texts::DateSeparator, local.tm_mday, Texts::DateSeparator, local.tm_year % 100, hour,
+                  Texts::TimeSeparator, local.tm_min, local.tm_hour < 12 ? 'a' : 'p');
+    return buffer;
 }

@@ -14,3 +14,7 @@ std::string FormatText(std::string_view format, std::initializer_list<TFormatArg
 
 // Progress gauge percentage for done of total, rounded half to even; total 0 counts as complete.
 int ProgressPercent(int64_t done, int64_t total);
+
+// A file time (seconds since the epoch) in the program's fixed short date and time formats, local time:
+// "mm-dd-yy hh:mma/p", e.g. "12-07-26 01:05p".
+std::string FormatFileTime(int64_t seconds);

@@ -6,7 +6,7 @@
 #include "engine/PaneEditing.h"
 #include "engine/StringTable.h"
 #include "engine/TextFormat.h"
-#include "files/FileChooser.h"
+#include "files/NIBLO_OSE.h"
 #include "ui/FirstPaintProbe.h"
 #include "ui/JkGrid.h"
 #include "ui/JkScroll.h"
@@ -374,11 +374,9 @@ void TFormMain::SetCaption(const std::string& caption) {
 std::optional<std::string> TFormMain::ChooseFile(TFileDialogMode mode, const std::string& title,
                                                  std::string& dir, const std::string& masks,
                                                  const std::string& favouritesSection) {
-    QString directory = QString::fromStdString(dir);
-    const std::optional<QString> chosen =
-        ::ChooseFile(this, mode, QString::fromStdString(title), directory, QString::fromStdString(masks),
-                     QString::fromStdString(favouritesSection));
-    if (!chosen) return std::nullopt;
-    dir = directory.toStdString();
-    return chosen->toStdString();
+    // One dialog for the run: it keeps its folder, filter, view and sort order between requests.
+    if (!FormOSE) FormOSE = new TFormOSE(this);
+    if (FormOSE->Execute(mode, QString::fromStdString(title), dir, masks, favouritesSection) != mrOk)
+        return std::nullopt;
+    return FormOSE->ChosenFile;
 }

@@ -24,6 +24,7 @@ class TJkStatusBar;
 class TJkStrGrid;
 class TProgressBox;
 class TFileDrop;
+class TFormOSE;
 class TMRUFiles;
 
 // The main window: toolbar strip, text and hex panes, scroll bar, status bar and main menu. It is the
@@ -57,6 +58,7 @@ class TFormMain : public QMainWindow, public TEngineHost {
     int GotoMode = 0;  // the go mode last chosen in the Go to dialog
     TMRUFiles* MRUFiles = nullptr;
     TFileDrop* FileDrop = nullptr;
+    TFormOSE* FormOSE = nullptr; // the open/save dialog, made at the first request
     QString VersionText;
 
     // Runs a menu command or the command of a toolbar button.

@@ -94,14 +94,14 @@ void TestHelp::everyHelpContextHasATopicAndEveryHelpButtonShowsIt() {
     TShownTopics shown;
     QStringList problems;
     QSet<QString> dialogsSeen;
-    QPointer<QWidget> handled;
     QTimer walker;
     walker.setInterval(5);
     QObject::connect(&walker, &QTimer::timeout, [&] {
         QWidget* modal = QApplication::activeModalWidget();
         auto* dialog = qobject_cast<QDialog*>(modal);
-        if (!dialog || dialog == handled || qobject_cast<TProgressBox*>(dialog)) return;
-        handled = dialog;
+        // A dialog kept for the run (the file dialog) comes again for the next command; a rejected one is
+        // hidden at once, so visibility tells a new showing from the one being closed.
+        if (!dialog || !dialog->isVisible() || qobject_cast<TProgressBox*>(dialog)) return;
         const QString name = dialog->objectName() + QLatin1Char('/') + dialog->windowTitle();
         dialogsSeen << name;
         CollectContexts(dialog, contexts);
