@@ -131,8 +131,8 @@ inline constexpr const char* CantInsertEmptyString = "Can't insert empty string"
 namespace Texts {
 
 // Address navigation, Block <n> and the integer tools.
-inline constexpr const char* AdressInvalid = "Adress invalid";        // the Go to dialog
-inline constexpr const char* AdressInvalidJump = "Adress invalid";    // jumps and the remembered address
+inline constexpr const char* AdressInvalid = "Adress invalid";     // the Go to dialog
+inline constexpr const char* AdressInvalidJump = "Adress invalid"; // jumps and the remembered address
 inline constexpr const char* JumpWidthInvalid = "Jump width invalid";
 inline constexpr const char* BlockSizeInvalid = "Block size invalid";
 inline constexpr const char* DifferenceDec = "Remembered adress dec: %.0n\nDifference dec: %.0n";

@@ -62,10 +62,10 @@ uint32_t ReferenceCompose(const TBytes& bytes, TByteOrder order) {
     return value;
 }
 
-const int64_t Values[] = {0,      1,          -1,         127,           128,           -128,     -129,
-                          200,    255,        256,        258,           -32768,        -32769,   32767,
-                          32768,  65535,      65536,      -2147483647,   INT32_MIN,     INT32_MAX,
-                          -65536, 0x12345678, 2147483648, -2147483649LL, 9999999999LL};
+const int64_t Values[] = {
+    0,         1,         -1,     127,        128,        -128,          -129,        200,   255,
+    256,       258,       -32768, -32769,     32767,      32768,         65535,       65536, -2147483647,
+    INT32_MIN, INT32_MAX, -65536, 0x12345678, 2147483648, -2147483649LL, 9999999999LL};
 
 const TIntType Types[] = {TIntType::Shortint, TIntType::Byte, TIntType::Word, TIntType::Integer,
                           TIntType::Longint};

@@ -82,8 +82,12 @@ TEST_F(NavigationTest, SumsNearTheTopOfTheLargestFileDoNotWrap) {
 
 TEST_F(NavigationTest, JumpWidthAndBlockSizeLimits) {
     OpenSample();
-    for (auto [n, valid] : {std::pair<int64_t, bool>{0, false}, {-5, false}, {1, true}, {Size - 1, true},
-                            {Size, false}, {INT64_C(1) << 40, false}})
+    for (auto [n, valid] : {std::pair<int64_t, bool>{0, false},
+                            {-5, false},
+                            {1, true},
+                            {Size - 1, true},
+                            {Size, false},
+                            {INT64_C(1) << 40, false}})
         EXPECT_EQ(JumpWidthValid(n), valid) << n;
 
     PutCursorOn(1);
@@ -133,8 +137,9 @@ TEST_F(NavigationTest, RememberReturnAndDifference) {
     PutCursorOn(40);
     AddressBase = 0;
     Displaydifference1Click();
-    EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{"Remembered adress dec: 99\nDifference dec: -60\r"
-                                                         "Remembered adress hex: 63\nDifference hex: FFFFFFC4"});
+    EXPECT_EQ(Host.InfoTexts(),
+              std::vector<std::string>{"Remembered adress dec: 99\nDifference dec: -60\r"
+                                       "Remembered adress hex: 63\nDifference hex: FFFFFFC4"});
     AddressBase = 1;
     PutCursorOn(190);
     EXPECT_EQ(DifferenceText(), "Remembered adress dec: 100\nDifference dec: 90\r"
