@@ -93,8 +93,6 @@ bool WriteEncoded(std::span<const uint8_t> bytes, bool overwrite) {
         // and the view takes in the new end at once.
         FileSize = static_cast<int32_t>(bytes.size());
         std::memcpy(FileBuffer, bytes.data(), bytes.size());
-        BottomAddress = std::min(TopAddress + PageBytes - 1, FileSize);
-        Host->SetScrollBarEnabled(true);
         ShowAddress(1, true, false);
     } else if (inserted) {
         if (!InsertBytesAt(pos, bytes)) return false;

@@ -183,6 +183,5 @@ TEST_F(IntegersTest, AnEmptyFileTakesTheBytesWhole) {
             EXPECT_EQ(CurrentAddress(), 1);
             EXPECT_TRUE(Modified);
             EXPECT_GT(Host.Refreshes, refreshes);
-            EXPECT_EQ(Host.ScrollBarEnabled, std::optional<bool>(true));
         }
 }
