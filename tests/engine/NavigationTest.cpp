@@ -106,56 +106,7 @@ TEST_F(NavigationTest, JumpWidthAndBlockSizeLimits) {
     EXPECT_FALSE(BlockSizeValid(1));
 }
 
-TEST_F(NavigationTest, JumpsStayInsideTheFileAndFollowTheWidthDialog) {
-    OpenSample();
-    PutCursorOn(100);
-    JumpWidthDone(60);
-    EXPECT_TRUE(Host.IsEnabled(TCommand::Jumpdown1) && Host.IsEnabled(TCommand::Jumpup1));
-    Jumpdown1Click();
-    EXPECT_EQ(CurrentAddress(), 160);
-    Jumpdown1Click(); // 220 lies past the end
-    EXPECT_EQ(CurrentAddress(), 160);
-    Jumpup1Click();
-    Jumpup1Click();
-    EXPECT_EQ(CurrentAddress(), 40);
-    Jumpup1Click(); // -20
-    EXPECT_EQ(CurrentAddress(), 40);
-    EXPECT_EQ(Host.ErrorTexts(), (std::vector<std::string>{"Adress invalid", "Adress invalid"}));
-
-    // Cancelling the dialog disables both jumps even with a width set; the width stays.
-    JumpWidthDone(std::nullopt);
-    EXPECT_FALSE(Host.IsEnabled(TCommand::Jumpdown1) || Host.IsEnabled(TCommand::Jumpup1));
-    EXPECT_EQ(JumpWidth, 60);
-}
-
 TEST_F(NavigationTest, RememberReturnAndDifference) {
-    OpenSample();
-    EXPECT_FALSE(Host.IsEnabled(TCommand::Gotoremembered1) || Host.IsEnabled(TCommand::Displaydifference1));
-    PutCursorOn(100);
-    Rememberadress1Click();
-    EXPECT_TRUE(Host.IsEnabled(TCommand::Gotoremembered1) && Host.IsEnabled(TCommand::Displaydifference1));
-    PutCursorOn(40);
-    AddressBase = 0;
-    Displaydifference1Click();
-    EXPECT_EQ(Host.InfoTexts(),
-              std::vector<std::string>{"Remembered adress dec: 99\nDifference dec: -60\r"
-                                       "Remembered adress hex: 63\nDifference hex: FFFFFFC4"});
-    AddressBase = 1;
-    PutCursorOn(190);
-    EXPECT_EQ(DifferenceText(), "Remembered adress dec: 100\nDifference dec: 90\r"
-                                "Remembered adress hex: 64\nDifference hex: 5A");
-
-    Gotoremembered1Click();
-    EXPECT_EQ(CurrentAddress(), 100);
-    EXPECT_TRUE(Host.ErrorTexts().empty());
-    FileSize = 99; // the file shrank below the remembered address
-    PutCursorOn(5);
-    Gotoremembered1Click();
-    EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{"Adress invalid"});
-    EXPECT_EQ(CurrentAddress(), 5);
-}
-
-TEST_F(NavigationTest, DifferenceShowsThousandsSeparators) {
     OpenSample(5000);
     PutCursorOn(1235);
     Rememberadress1Click();
@@ -163,20 +114,12 @@ TEST_F(NavigationTest, DifferenceShowsThousandsSeparators) {
     AddressBase = 1;
     EXPECT_EQ(DifferenceText(), "Remembered adress dec: 1,235\nDifference dec: -1,234\r"
                                 "Remembered adress hex: 4D3\nDifference hex: FFFFFB2E");
-}
 
-TEST_F(NavigationTest, BlockOfNMarksFromTheCursorAndEnablesTheBlockCommands) {
-    OpenSample();
-    PutCursorOn(30);
-    const int repaints = Host.Repaints;
-    MarkBlockOfSize(20);
-    EXPECT_EQ(BlockBegin, 30);
-    EXPECT_EQ(BlockEnd, 49);
-    EXPECT_EQ(CurrentAddress(), 30);
-    EXPECT_GT(Host.Repaints, repaints);
-    for (TCommand command :
-         {TCommand::Blockunmark1, TCommand::Blockdelete1, TCommand::JkBtnDel, TCommand::JkBtnCut,
-          TCommand::JkBtnCopy, TCommand::Blockcopy1, TCommand::Blockcopyovwr1, TCommand::Blockmove1,
-          TCommand::Writeblock1, TCommand::Cut1, TCommand::Copy1})
-        EXPECT_TRUE(Host.IsEnabled(command)) << CommandInfo(command).Name;
+    Gotoremembered1Click();
+    EXPECT_EQ(CurrentAddress(), 1235);
+    FileSize = 1234; // the file shrank below the remembered address
+    PutCursorOn(5);
+    Gotoremembered1Click();
+    EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{"Adress invalid"});
+    EXPECT_EQ(CurrentAddress(), 5);
 }
