@@ -149,27 +149,6 @@ TEST_F(IntegersTest, InsertingBeforeTheCursorDropsAnAffectedBlock) {
     EXPECT_EQ(Host.InfoTexts().size(), 1u);
 }
 
-TEST_F(IntegersTest, OverwriteStopsAtTheEndOfTheFile) {
-    TBytes bytes = PatternBytes(50);
-    OpenBytes(bytes);
-    MarkFromTo(20, 30);
-    PutCursorOn(47);
-    const TBytes longint{0xFF, 0xFF, 0xFF, 0x7F};
-    ASSERT_TRUE(WriteEncoded(longint, true));
-    std::copy(longint.begin(), longint.end(), bytes.begin() + 46);
-    EXPECT_EQ(Bytes(), bytes);
-    EXPECT_TRUE(Modified);
-    EXPECT_TRUE(BlockComplete()); // nothing moved
-
-    Modified = false;
-    PutCursorOn(49);
-    EXPECT_FALSE(WriteEncoded(longint, true));
-    EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{"Can't overwrite beyond end of file"});
-    EXPECT_EQ(Bytes(), bytes);
-    EXPECT_FALSE(Modified);
-    EXPECT_EQ(Host.BusyDepth, 0);
-}
-
 TEST_F(IntegersTest, AnEmptyFileTakesTheBytesWhole) {
     for (bool overwrite : {false, true})
         for (size_t size : {1u, 2u, 4u}) {

@@ -168,8 +168,8 @@ void TestAddress::jumpWidthAndJumps() {
     editor.RunDialog<TFormJump>(TCommand::Jumpwidth1, [](TFormJump& dialog) {
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Enter jump width"));
         QVERIFY(!dialog.ButtonHelp);
-        QStringList texts(std::begin(Unreadable), std::end(Unreadable));
-        texts << QStringLiteral("0") << QStringLiteral("300");
+        // The field is read as in Go to; only the limits and the message are the dialog's own.
+        const QStringList texts{QStringLiteral("$"), QStringLiteral("0"), QStringLiteral("300")};
         for (const QString& text : texts) {
             dialog.RadioButtonDec->setChecked(true);
             dialog.JkNumEdit1->setText(text);
@@ -220,8 +220,8 @@ void TestAddress::blockOfNThenDelete() {
     editor.GoTo(10);
     editor.RunDialog<TFormBlockN>(TCommand::Blocknchars1, [](TFormBlockN& dialog) {
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Block with <n> chars"));
-        QStringList texts(std::begin(Unreadable), std::end(Unreadable));
-        texts << QStringLiteral("0") << QStringLiteral("292"); // 10 + 292 - 1 lies past the end
+        // 10 + 292 - 1 lies past the end.
+        const QStringList texts{QStringLiteral("12 34"), QStringLiteral("0"), QStringLiteral("292")};
         for (const QString& text : texts) {
             dialog.RadioButtonDec->setChecked(true);
             dialog.JkNumEdit1->setText(text);
