@@ -156,5 +156,20 @@ inline constexpr const char* ColumnName = "Name";
 inline constexpr const char* ColumnSize = "Size";
 inline constexpr const char* ColumnType = "Type";
 inline constexpr const char* ColumnDate = "Date";
+// Address navigation, Block <n> and the integer tools.
+inline constexpr const char* AdressInvalid = "Adress invalid";     // the Go to dialog
+inline constexpr const char* AdressInvalidJump = "Adress invalid"; // jumps and the remembered address
+inline constexpr const char* JumpWidthInvalid = "Jump width invalid";
+inline constexpr const char* BlockSizeInvalid = "Block size invalid";
+inline constexpr const char* DifferenceDec = "Remembered adress dec: %.0n\nDifference dec: %.0n";
+inline constexpr const char* DifferenceHex = "Remembered adress hex: %x\nDifference hex: %x";
+inline constexpr const char* ValueOutOfRange = "Value out of range";
+inline constexpr const char* WritingEncoded = "Writing encoded number...";
+inline constexpr const char* ByteOrderLsb = "Byte order: LSB...MSB (Pascal)";
+inline constexpr const char* ByteOrderMsb = "Byte order: MSB...LSB";
+inline constexpr const char* DecodeShortint = "1 byte  as shortint: %11d";
+inline constexpr const char* DecodeWord = "2 bytes as word:     %11d";
+inline constexpr const char* DecodeInteger = "2 bytes as integer:  %11d";
+inline constexpr const char* DecodeLongint = "4 bytes as longint:  %11d";
 
 } // namespace Texts

@@ -1,14 +1,84 @@
-// The Address menu, Block <n> and the integer tools.
+// The Address menu, Block <n> and the integer tools: each dialog takes the number, the engine does the work.
 #include "ui/NIBLO_Main.h"
 
-// Not built yet: these commands change nothing until their dialogs exist.
-void TFormMain::Blocknchars1Click() {}
-void TFormMain::Goto1Click() {}
-void TFormMain::Jumpwidth1Click() {}
-void TFormMain::Jumpdown1Click() {}
-void TFormMain::Jumpup1Click() {}
-void TFormMain::Rememberadress1Click() {}
-void TFormMain::Gotoremembered1Click() {}
-void TFormMain::Displaydifference1Click() {}
-void TFormMain::Decode1Click() {}
-void TFormMain::Encode1Click() {}
+#include "dialogs/NIBLO_Bln.h"
+#include "dialogs/NIBLO_Dec.h"
+#include "dialogs/NIBLO_Enc.h"
+#include "dialogs/NIBLO_Goto.h"
+#include "dialogs/NIBLO_Jmp.h"
+#include "engine/Integers.h"
+#include "engine/Navigation.h"
+
+#include <optional>
+
+void TFormMain::Blocknchars1Click() {
+    int32_t n = 0;
+    {
+        TFormBlockN dialog(this);
+        if (dialog.exec() != QDialog::Accepted) return;
+        n = dialog.Number;
+    }
+    Engine::MarkBlockOfSize(n);
+}
+
+void TFormMain::Goto1Click() {
+    int32_t target = 0;
+    {
+        TFormGoto dialog(this);
+        dialog.SetGoMode(static_cast<Engine::TGoMode>(GotoMode));
+        // A go mode chosen in a cancelled dialog is not kept.
+        if (dialog.exec() != QDialog::Accepted) return;
+        GotoMode = static_cast<int>(dialog.GoMode());
+        target = dialog.Number;
+    }
+    Engine::GoToAddress(target);
+}
+
+void TFormMain::Jumpwidth1Click() {
+    std::optional<int32_t> width;
+    {
+        TFormJump dialog(this);
+        if (dialog.exec() == QDialog::Accepted) width = dialog.Number;
+    }
+    Engine::JumpWidthDone(width);
+}
+
+void TFormMain::Jumpdown1Click() {
+    Engine::Jumpdown1Click();
+}
+
+void TFormMain::Jumpup1Click() {
+    Engine::Jumpup1Click();
+}
+
+void TFormMain::Rememberadress1Click() {
+    Engine::Rememberadress1Click();
+}
+
+void TFormMain::Gotoremembered1Click() {
+    Engine::Gotoremembered1Click();
+}
+
+void TFormMain::Displaydifference1Click() {
+    Engine::Displaydifference1Click();
+}
+
+void TFormMain::Decode1Click() {
+    const auto order = static_cast<Engine::TByteOrder>(ByteOrder);
+    const std::vector<std::string> lines = Engine::DecodeLines(order);
+    if (lines.empty()) return; // an empty file
+    TFormDecode dialog(this, order, lines);
+    dialog.exec();
+}
+
+void TFormMain::Encode1Click() {
+    std::vector<uint8_t> bytes;
+    bool overwrite = false;
+    {
+        TFormEncode dialog(this, static_cast<Engine::TByteOrder>(ByteOrder));
+        if (dialog.exec() != QDialog::Accepted) return;
+        bytes = dialog.EncodedBytes;
+        overwrite = dialog.OverwriteOutput;
+    }
+    Engine::WriteEncoded(bytes, overwrite);
+}

@@ -1,0 +1,16 @@
+#include "dialogs/NIBLO_Bln.h"
+
+#include "engine/Navigation.h"
+#include "engine/StringTable.h"
+
+TFormBlockN::TFormBlockN(QWidget* parent)
+    : TNumberDialog(parent, {tr("Block with <n> chars"), tr("Enter <n>"), "JkHistoryBlockN", QSize(269, 169),
+                             HelpContext, Texts::BlockSizeInvalid}) {
+    setObjectName(QStringLiteral("FormBlockN"));
+    Finish();
+}
+
+std::optional<int32_t> TFormBlockN::Take(int64_t n) const {
+    if (!Engine::BlockSizeValid(n)) return std::nullopt;
+    return static_cast<int32_t>(n);
+}

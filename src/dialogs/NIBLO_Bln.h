@@ -1,0 +1,16 @@
+#pragma once
+
+#include "dialogs/NumberDialog.h"
+#include "engine/Commands.h"
+
+// Block with <n> chars: the size of a block that starts at the cursor.
+class TFormBlockN : public TNumberDialog {
+    Q_OBJECT
+  public:
+    explicit TFormBlockN(QWidget* parent = nullptr);
+
+    static constexpr int HelpContext = HelpBlock;
+
+  protected:
+    std::optional<int32_t> Take(int64_t n) const override;
+};

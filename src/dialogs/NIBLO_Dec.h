@@ -1,0 +1,24 @@
+#pragma once
+
+#include "engine/Integers.h"
+
+#include <QDialog>
+
+#include <string>
+#include <vector>
+
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
+// Decode number: shows the integers read from the cursor on, in a fixed-pitch memo; changes nothing.
+class TFormDecode : public QDialog {
+    Q_OBJECT
+  public:
+    TFormDecode(QWidget* parent, Engine::TByteOrder order, const std::vector<std::string>& lines);
+
+    QLabel* LabelDec = nullptr;
+    QLabel* LabelByteOrder = nullptr;
+    QPlainTextEdit* Memo1 = nullptr;
+    QPushButton* ButtonOK = nullptr;
+};

@@ -1,0 +1,34 @@
+#include "dialogs/NIBLO_Goto.h"
+
+#include "engine/StringTable.h"
+#include "ui/NIBLO_Opt.h"
+
+#include <QHBoxLayout>
+
+#include <algorithm>
+
+TFormGoto::TFormGoto(QWidget* parent)
+    : TNumberDialog(parent, {tr("Go to address"), tr("Go to"), "JkHistoryGoTo", QSize(323, 170), HelpContext,
+                             Texts::AdressInvalid}) {
+    setObjectName(QStringLiteral("FormGoto"));
+    RadioGroupGoMode =
+        new TRadioGroup(tr("Go mode"), {tr("&absolute"), tr("relative d&own"), tr("relative &up")}, this);
+    RadioGroupGoMode->setObjectName(QStringLiteral("RadioGroupGoMode"));
+    RadioGroupGoMode->SetItemIndex(0);
+    Top->addWidget(RadioGroupGoMode);
+    Finish();
+}
+
+Engine::TGoMode TFormGoto::GoMode() const {
+    return static_cast<Engine::TGoMode>(std::max(0, RadioGroupGoMode->ItemIndex()));
+}
+
+void TFormGoto::SetGoMode(Engine::TGoMode mode) {
+    RadioGroupGoMode->SetItemIndex(static_cast<int>(mode));
+}
+
+std::optional<int32_t> TFormGoto::Take(int64_t n) const {
+    const int32_t target = Engine::GotoTarget(GoMode(), n);
+    if (target == 0) return std::nullopt;
+    return target;
+}

@@ -1,0 +1,16 @@
+#include "dialogs/NIBLO_Jmp.h"
+
+#include "engine/Navigation.h"
+#include "engine/StringTable.h"
+
+TFormJump::TFormJump(QWidget* parent)
+    : TNumberDialog(parent, {tr("Enter jump width"), tr("Jump width"), "JkHistoryJump", QSize(260, 169), 0,
+                             Texts::JumpWidthInvalid}) {
+    setObjectName(QStringLiteral("FormJump"));
+    Finish();
+}
+
+std::optional<int32_t> TFormJump::Take(int64_t n) const {
+    if (!Engine::JumpWidthValid(n)) return std::nullopt;
+    return static_cast<int32_t>(n);
+}

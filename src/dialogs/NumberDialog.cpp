@@ -1,0 +1,114 @@
+#include "dialogs/NumberDialog.h"
+
+#include "controls/JkHist.h"
+#include "controls/JkNumEdit.h"
+#include "dialogs/DialogFields.h"
+#include "ui/Jkdialog.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+TNumberDialog::TNumberDialog(QWidget* parent, const TLook& look)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      Look(look) {
+    setWindowTitle(look.Caption);
+    if (look.HelpContext != 0) setProperty("helpContext", look.HelpContext);
+
+    GroupBox1 = new QGroupBox(look.GroupCaption, this);
+    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    RadioButtonDec = new QRadioButton(tr("&decimal"), GroupBox1);
+    RadioButtonDec->setObjectName(QStringLiteral("RadioButtonDec"));
+    RadioButtonHex = new QRadioButton(tr("&hexadecimal"), GroupBox1);
+    RadioButtonHex->setObjectName(QStringLiteral("RadioButtonHex"));
+    RadioButtonDec->setChecked(true);
+    JkNumEdit1 = new TJkNumEdit;
+    JkNumEdit1->setObjectName(QStringLiteral("JkNumEdit1"));
+    JkNumEdit1->SetMin(0);
+    JkNumEdit1->SetMax(99999999.9L);
+    JkNumEdit1->SetDigitsInt(8);
+    JkNumEdit1->setText(QStringLiteral("0"));
+    History = NewHistory(GroupBox1, JkNumEdit1, QString::fromLatin1(look.HistorySection), false);
+    auto* group = new QVBoxLayout(GroupBox1);
+    group->addWidget(RadioButtonDec);
+    group->addWidget(RadioButtonHex);
+    group->addWidget(History);
+
+    ButtonOK = new QPushButton(tr("OK"), this);
+    ButtonOK->setObjectName(QStringLiteral("ButtonOK"));
+    ButtonOK->setDefault(true);
+    MarkAsOkButton(ButtonOK);
+    ButtonCancel = new QPushButton(tr("Cancel"), this);
+    ButtonCancel->setObjectName(QStringLiteral("ButtonCancel"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ButtonOK);
+    buttons->addWidget(ButtonCancel);
+    if (look.HelpContext != 0) {
+        ButtonHelp = new QPushButton(tr("Help"), this);
+        ButtonHelp->setObjectName(QStringLiteral("ButtonHelp"));
+        buttons->addWidget(ButtonHelp);
+        const int topic = look.HelpContext;
+        connect(ButtonHelp, &QPushButton::clicked, this, [topic] { ShowHelpTopic(topic); });
+    }
+    Top = new QHBoxLayout;
+    Top->addWidget(GroupBox1, 1);
+    auto* form = new QVBoxLayout(this);
+    form->addLayout(Top);
+    form->addStretch(1);
+    form->addLayout(buttons);
+
+    connect(RadioButtonHex, &QRadioButton::toggled, JkNumEdit1, &TJkNumEdit::SetHex);
+    // The field switches itself to hex when a "$" number is entered; the choice follows it.
+    connect(JkNumEdit1, &TJkNumEdit::HexChanged, this,
+            [this](bool hex) { (hex ? RadioButtonHex : RadioButtonDec)->setChecked(true); });
+    connect(History, &TJkHistory::OnChange, this, &TNumberDialog::SelectHexWhenDollar);
+    connect(ButtonOK, &QPushButton::clicked, this, &TNumberDialog::ButtonOKClick);
+    connect(ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);
+    JkNumEdit1->setFocus();
+}
+
+TNumberDialog::~TNumberDialog() {
+    ReleaseFocus(this);
+    History->SaveHistory();
+}
+
+void TNumberDialog::Finish() {
+    setFixedSize(minimumSizeHint().expandedTo(Look.ClientSize));
+    CenterOverActiveForm(this);
+    RefitLabels(this);
+    History->LoadHistory();
+    SelectHexWhenDollar();
+}
+
+void TNumberDialog::SelectHexWhenDollar() {
+    if (JkNumEdit1->text().contains(QLatin1Char('$'))) RadioButtonHex->setChecked(true);
+}
+
+std::optional<int64_t> TNumberDialog::ReadNumber() const {
+    const QString text = JkNumEdit1->text();
+    for (QChar c : text)
+        if (c.isSpace()) return std::nullopt;
+    qint64 n = 0;
+    // A hex number past 31 bits would stand for a negative one; no address or size is that large.
+    if (!JkNumEdit1->IntegerValue(n) || n < INT32_MIN || n > INT32_MAX) return std::nullopt;
+    return n;
+}
+
+void TNumberDialog::ButtonOKClick() {
+    // Read before the field is left: leaving it replaces a text it cannot read with its entry value,
+    // which must not be taken for what the user typed.
+    const std::optional<int64_t> n = ReadNumber();
+    // Leaving the field hands its text to the history and normalizes it.
+    ButtonOK->setFocus(Qt::OtherFocusReason);
+    const std::optional<int32_t> result = n ? Take(*n) : std::nullopt;
+    if (!result) {
+        RefuseInput(Look.InvalidText, nullptr);
+        return;
+    }
+    Number = *result;
+    accept();
+}

@@ -1,0 +1,111 @@
+#include "engine/Integers.h"
+
+#include "engine/Blocks.h"
+#include "engine/ByteStore.h"
+#include "engine/Editing.h"
+#include "engine/HostScopes.h"
+#include "engine/StringTable.h"
+#include "engine/TextFormat.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace Engine {
+
+const char* ByteOrderText(TByteOrder order) {
+    return order == TByteOrder::MsbFirst ? Texts::ByteOrderMsb : Texts::ByteOrderLsb;
+}
+
+int IntTypeSize(TIntType type) {
+    switch (type) {
+    case TIntType::Shortint:
+    case TIntType::Byte:
+        return 1;
+    case TIntType::Word:
+    case TIntType::Integer:
+        return 2;
+    case TIntType::Longint:
+        return 4;
+    }
+    return 1;
+}
+
+bool IntTypeFits(TIntType type, int64_t value) {
+    switch (type) {
+    case TIntType::Shortint:
+        return value >= INT8_MIN && value <= INT8_MAX;
+    case TIntType::Byte:
+        return value >= 0 && value <= UINT8_MAX;
+    case TIntType::Word:
+        return value >= 0 && value <= UINT16_MAX;
+    case TIntType::Integer:
+        return value >= INT16_MIN && value <= INT16_MAX;
+    case TIntType::Longint:
+        return value >= INT32_MIN && value <= INT32_MAX;
+    }
+    return false;
+}
+
+uint32_t ComposeBytes(std::span<const uint8_t> bytes, TByteOrder order) {
+    uint32_t value = 0;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const size_t significance = order == TByteOrder::LsbFirst ? i : bytes.size() - 1 - i;
+        value |= static_cast<uint32_t>(bytes[i]) << (8 * significance);
+    }
+    return value;
+}
+
+std::optional<std::vector<uint8_t>> EncodeInteger(int64_t value, TIntType type, TByteOrder order) {
+    if (!IntTypeFits(type, value)) return std::nullopt;
+    const auto pattern = static_cast<uint32_t>(value);
+    const int size = IntTypeSize(type);
+    std::vector<uint8_t> bytes(static_cast<size_t>(size));
+    for (int i = 0; i < size; ++i)
+        bytes[static_cast<size_t>(i)] = static_cast<uint8_t>(pattern >> (8 * i));
+    if (order == TByteOrder::MsbFirst) std::reverse(bytes.begin(), bytes.end());
+    return bytes;
+}
+
+std::vector<std::string> DecodeLines(TByteOrder order) {
+    std::vector<std::string> lines;
+    const int32_t p = CurrentAddress();
+    if (FileSize == 0 || p < 1 || p > FileSize) return lines;
+    const std::span<const uint8_t> from(FileBuffer + p - 1, static_cast<size_t>(FileSize - p + 1));
+    lines.push_back(FormatText(Texts::DecodeShortint, {int64_t(static_cast<int8_t>(from[0]))}));
+    if (from.size() >= 2) {
+        const auto word = static_cast<uint16_t>(ComposeBytes(from.first(2), order));
+        lines.push_back(FormatText(Texts::DecodeWord, {int64_t(word)}));
+        lines.push_back(FormatText(Texts::DecodeInteger, {int64_t(static_cast<int16_t>(word))}));
+    }
+    if (from.size() >= 4)
+        lines.push_back(FormatText(Texts::DecodeLongint,
+                                   {int64_t(static_cast<int32_t>(ComposeBytes(from.first(4), order)))}));
+    return lines;
+}
+
+bool WriteEncoded(std::span<const uint8_t> bytes, bool overwrite) {
+    if (bytes.empty()) return false;
+    TBusyScope busy(Texts::WritingEncoded);
+    const int32_t pos = CurrentAddress();
+    const bool inserted = !overwrite && FileSize > 0;
+    if (FileSize == 0) {
+        // The buffer always has room for a few bytes; an empty file takes them from its first address on,
+        // and the view takes in the new end at once.
+        FileSize = static_cast<int32_t>(bytes.size());
+        std::memcpy(FileBuffer, bytes.data(), bytes.size());
+        ShowAddress(1, true, false);
+    } else if (inserted) {
+        if (!InsertBytesAt(pos, bytes)) return false;
+        BottomAddress = std::min(TopAddress + PageBytes - 1, FileSize);
+    } else if (!OverwriteBytesAt(pos, bytes)) {
+        return false;
+    }
+    RefillPanes(CursorCol, CursorRow);
+    Host->UpdateStatus();
+    Modified = true;
+    // Everything from the cursor on has moved up: a block reaching there no longer marks its bytes.
+    if (inserted) DropBlockIfAffected(pos);
+    return true;
+}
+
+} // namespace Engine

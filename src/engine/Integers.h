@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+// The bytes at the cursor read as small integers, and integers turned into bytes, in either byte order.
+namespace Engine {
+
+// The byte order of the Options dialog: 0 least significant byte first, 1 most significant first.
+enum class TByteOrder : int { LsbFirst = 0, MsbFirst = 1 };
+
+// The integer types, in the order the Encode dialog offers them.
+enum class TIntType : int { Shortint = 0, Byte = 1, Word = 2, Integer = 3, Longint = 4 };
+
+const char* ByteOrderText(TByteOrder order);
+int IntTypeSize(TIntType type);
+bool IntTypeFits(TIntType type, int64_t value);
+
+// 1, 2 or 4 bytes, the first at the lowest address, as one unsigned number.
+uint32_t ComposeBytes(std::span<const uint8_t> bytes, TByteOrder order);
+// The low bytes of value's two's-complement form in the byte order; none when value is out of the type's
+// range.
+std::optional<std::vector<uint8_t>> EncodeInteger(int64_t value, TIntType type, TByteOrder order);
+
+// The lines of the Decode dialog for the bytes from the cursor on: shortint, then word and integer when
+// two bytes exist, then longint when four do. None in an empty file.
+std::vector<std::string> DecodeLines(TByteOrder order);
+
+// Writes encoded bytes at the cursor: over the bytes there, or before them. An empty file takes them
+// whole, either way. Reports a failure itself and then leaves the file as it was.
+bool WriteEncoded(std::span<const uint8_t> bytes, bool overwrite);
+
+} // namespace Engine

@@ -1,0 +1,125 @@
+// Go to, jumps, the remembered address and Block <n>, on a 16 x 10 page.
+#include "FakeHost.h"
+
+#include "engine/ByteStore.h"
+#include "engine/EngineState.h"
+#include "engine/Navigation.h"
+
+#include <initializer_list>
+
+using namespace Engine;
+
+namespace {
+
+constexpr int32_t Size = 200;
+
+struct TGotoCase {
+    const char* What;
+    int32_t Base, Cursor;
+    TGoMode Mode;
+    int64_t N;
+    int32_t Want; // 0: "Adress invalid"
+};
+
+const TGotoCase GotoCases[] = {
+    {"base 0: entry 0 is the first byte", 0, 50, TGoMode::Absolute, 0, 1},
+    {"base 1: entry 0 lies before the file", 1, 50, TGoMode::Absolute, 0, 0},
+    {"base 1: entry 1 is the first byte", 1, 50, TGoMode::Absolute, 1, 1},
+    {"base 0: the last byte", 0, 50, TGoMode::Absolute, Size - 1, Size},
+    {"base 0: one past the last byte", 0, 50, TGoMode::Absolute, Size, 0},
+    {"base 1: the last byte", 1, 50, TGoMode::Absolute, Size, Size},
+    {"base 1: one past the last byte", 1, 50, TGoMode::Absolute, Size + 1, 0},
+    {"hex $10 is the 17th byte", 0, 50, TGoMode::Absolute, 0x10, 17},
+    {"a negative entry", 0, 50, TGoMode::Absolute, -1, 0},
+    {"down by 0 stays", 1, 150, TGoMode::RelativeDown, 0, 150},
+    {"down onto the last byte", 0, 150, TGoMode::RelativeDown, 50, Size},
+    {"down one past the last byte", 0, 150, TGoMode::RelativeDown, 51, 0},
+    {"up onto the first byte", 1, 150, TGoMode::RelativeUp, 149, 1},
+    {"up one before the first byte", 0, 150, TGoMode::RelativeUp, 150, 0},
+    {"up by a negative entry cannot go down", 0, 150, TGoMode::RelativeUp, -60, 0},
+};
+
+class NavigationTest : public TEngineTest {
+  protected:
+    void OpenSample(int32_t size = Size) { OpenBytes(PatternBytes(size_t(size))); }
+    // A file as large as the program allows, without its bytes: only addresses are worked out.
+    void PretendLargestFile(int32_t cursor) {
+        OpenSample();
+        FileSize = MaxFileSize;
+        PutCursorOn(cursor);
+    }
+};
+
+} // namespace
+
+TEST_F(NavigationTest, GotoTargetsByModeAndBase) {
+    OpenSample();
+    for (const TGotoCase& c : GotoCases) {
+        AddressBase = c.Base;
+        PutCursorOn(c.Cursor);
+        EXPECT_EQ(GotoTarget(c.Mode, c.N), c.Want) << c.What;
+    }
+}
+
+TEST_F(NavigationTest, SumsNearTheTopOfTheLargestFileDoNotWrap) {
+    const int32_t cursor = MaxFileSize - 10;
+    PretendLargestFile(cursor);
+    EXPECT_EQ(GotoTarget(TGoMode::RelativeDown, 10), MaxFileSize);
+    EXPECT_EQ(GotoTarget(TGoMode::RelativeDown, INT32_MAX - 100), 0);
+    EXPECT_EQ(GotoTarget(TGoMode::RelativeDown, INT32_MAX), 0);
+    EXPECT_EQ(GotoTarget(TGoMode::RelativeUp, -static_cast<int64_t>(INT32_MAX)), 0);
+    AddressBase = 0;
+    EXPECT_EQ(GotoTarget(TGoMode::Absolute, INT32_MAX), 0);
+
+    // A width the file admits, from a cursor where the 32-bit sum would wrap negative.
+    JumpWidthDone(MaxFileSize - 20);
+    Jumpdown1Click();
+    EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{"Adress invalid"});
+    EXPECT_EQ(CurrentAddress(), cursor);
+    Jumpup1Click();
+    EXPECT_EQ(CurrentAddress(), 10);
+}
+
+TEST_F(NavigationTest, JumpWidthAndBlockSizeLimits) {
+    OpenSample();
+    for (auto [n, valid] : {std::pair<int64_t, bool>{0, false},
+                            {-5, false},
+                            {1, true},
+                            {Size - 1, true},
+                            {Size, false},
+                            {INT64_C(1) << 40, false}})
+        EXPECT_EQ(JumpWidthValid(n), valid) << n;
+
+    PutCursorOn(1);
+    EXPECT_TRUE(BlockSizeValid(Size - 1));
+    EXPECT_FALSE(BlockSizeValid(Size));
+    EXPECT_FALSE(BlockSizeValid(0));
+    PutCursorOn(3);
+    EXPECT_FALSE(BlockSizeValid(Size - 1));
+    EXPECT_TRUE(BlockSizeValid(Size - 2));
+    PutCursorOn(Size);
+    EXPECT_TRUE(BlockSizeValid(1));
+    EXPECT_FALSE(BlockSizeValid(2));
+
+    OpenSample(1); // one byte admits neither a width nor a block
+    EXPECT_FALSE(JumpWidthValid(1));
+    EXPECT_FALSE(BlockSizeValid(1));
+}
+
+TEST_F(NavigationTest, RememberReturnAndDifference) {
+    OpenSample(5000);
+    PutCursorOn(1235);
+    Rememberadress1Click();
+    PutCursorOn(1);
+    AddressBase = 1;
+    EXPECT_EQ(DifferenceText(), "Remembered adress dec: 1,235\nDifference dec: -1,234\r"
+                                "Remembered adress hex: 4D3\nDifference hex: FFFFFB2E");
+
+    Gotoremembered1Click();
+    EXPECT_EQ(CurrentAddress(), 1235);
+    FileSize = 1234; // the file shrank below the remembered address
+    PutCursorOn(5);
+    Gotoremembered1Click();
+    EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{"Adress invalid"});
+    EXPECT_EQ(CurrentAddress(), 5);
+}

@@ -1,0 +1,376 @@
+// The Address menu, Block <n> and the integer tools through the main window and their dialogs.
+#include "controls/JkHist.h"
+#include "controls/JkNumEdit.h"
+#include "controls/JkRadioBtn.h"
+#include "dialogs/NIBLO_Bln.h"
+#include "dialogs/NIBLO_Dec.h"
+#include "dialogs/NIBLO_Enc.h"
+#include "dialogs/NIBLO_Goto.h"
+#include "dialogs/NIBLO_Jmp.h"
+#include "engine/ByteStore.h"
+#include "engine/EngineState.h"
+#include "support/ModalAnswer.h"
+#include "support/StartedEditor.h"
+#include "support/TempSettings.h"
+#include "ui/JkGrid.h"
+#include "ui/NIBLO_Opt.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QToolButton>
+
+#include <functional>
+
+namespace {
+
+// The texts a dialog field is tried with; none of them is a number the dialogs can take.
+const char* const Unreadable[] = {"", "$", "-", "123456789012", "12 34", "1A"};
+
+void Type(QLineEdit* edit, const QString& text) {
+    edit->setFocus(Qt::TabFocusReason);
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClicks(edit, text);
+}
+
+// Presses OK in a dialog that must refuse: returns the error box's text; the dialog stays open.
+QString Refused(QPushButton* ok) {
+    QString text;
+    AnswerNextModal(QStringLiteral("OK"), &text);
+    ok->click();
+    if (!ok->window()->isVisible()) return QStringLiteral("<dialog closed>");
+    QApplication::setActiveWindow(ok->window());
+    return text;
+}
+
+class TEditor : public TStartedEditor {
+  public:
+    using TStartedEditor::TStartedEditor;
+
+    // Runs the command; action gets its dialog and closes it. boxText (if given) receives the text of
+    // the box that comes up after the dialog closed.
+    template <typename TDialog>
+    void RunDialog(TCommand command, std::function<void(TDialog&)> action, QString* boxText = nullptr) {
+        bool seen = false;
+        WithNextModal([&](QWidget* modal) {
+            auto* dialog = qobject_cast<TDialog*>(modal);
+            if (!dialog) {
+                modal->close();
+                return;
+            }
+            seen = true;
+            QApplication::setActiveWindow(dialog);
+            if (boxText) AnswerNextModal(QStringLiteral("OK"), boxText);
+            action(*dialog);
+            if (dialog->isVisible()) dialog->reject();
+        });
+        Run(command);
+        QVERIFY(seen);
+    }
+    QString RunAnswered(TCommand command) {
+        QString text;
+        AnswerNextModal(QStringLiteral("OK"), &text);
+        Run(command);
+        return text;
+    }
+    bool Enabled(TCommand command) const { return Form.Action(command)->isEnabled(); }
+};
+
+} // namespace
+
+class TestAddress : public QObject {
+    Q_OBJECT
+
+  private:
+    TTempSettings Settings;
+
+  private slots:
+    void init() {
+        Settings.Fresh();
+        Engine::ResetEngineState();
+    }
+    void cleanupTestCase() { Settings.Release(); }
+    void cleanup() { Engine::ResetEngineState(); }
+
+    void gotoRefusesAndGoes();
+    void jumpWidthAndJumps();
+    void rememberAndDifference();
+    void blockOfNThenDelete();
+    void decodeShowsWhatFits();
+    void encodeHereInsertOverwrite();
+    void encodeIntoAnEmptyFile();
+};
+
+void TestAddress::gotoRefusesAndGoes() {
+    TEditor editor(SampleBytes(300));
+    TFormMain& form = editor.Form;
+    Engine::AddressBase = 0;
+    editor.GoTo(50);
+    editor.RunDialog<TFormGoto>(TCommand::Goto1, [](TFormGoto& dialog) {
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Go to address"));
+        QCOMPARE(dialog.GoMode(), Engine::TGoMode::Absolute);
+        QVERIFY(dialog.ButtonHelp);
+        QStringList texts(std::begin(Unreadable), std::end(Unreadable));
+        texts << QStringLiteral("300"); // one past the last byte
+        for (const QString& text : texts) {
+            dialog.RadioButtonDec->setChecked(true);
+            dialog.JkNumEdit1->setText(text);
+            QCOMPARE(Refused(dialog.ButtonOK), QStringLiteral("Adress invalid"));
+        }
+        dialog.RadioGroupGoMode->SetItemIndex(2);
+        dialog.ButtonCancel->click();
+    });
+    QCOMPARE(Engine::CurrentAddress(), 50);
+    QCOMPARE(form.GotoMode, 0); // the mode of a cancelled dialog is dropped
+    QVERIFY(!Engine::Modified);
+
+    editor.RunDialog<TFormGoto>(TCommand::Goto1, [](TFormGoto& dialog) {
+        dialog.RadioButtonHex->click();
+        Type(dialog.JkNumEdit1, QStringLiteral("10"));
+        dialog.ButtonOK->click();
+    });
+    QCOMPARE(Engine::CurrentAddress(), 17);
+
+    // The last entry comes back in hex; relative down is remembered for the next time.
+    editor.RunDialog<TFormGoto>(TCommand::Goto1, [](TFormGoto& dialog) {
+        QCOMPARE(dialog.JkNumEdit1->text(), QStringLiteral("$10"));
+        QVERIFY(dialog.RadioButtonHex->isChecked());
+        dialog.RadioGroupGoMode->SetItemIndex(1);
+        dialog.ButtonOK->click();
+    });
+    QCOMPARE(Engine::CurrentAddress(), 33);
+    QCOMPARE(form.GotoMode, 1);
+
+    Engine::AddressBase = 1;
+    editor.RunDialog<TFormGoto>(TCommand::Goto1, [](TFormGoto& dialog) {
+        QCOMPARE(dialog.GoMode(), Engine::TGoMode::RelativeDown);
+        dialog.RadioGroupGoMode->SetItemIndex(0);
+        dialog.RadioButtonDec->click();
+        Type(dialog.JkNumEdit1, QStringLiteral("0"));
+        QCOMPARE(Refused(dialog.ButtonOK), QStringLiteral("Adress invalid"));
+        Type(dialog.JkNumEdit1, QStringLiteral("300"));
+        dialog.ButtonOK->click();
+    });
+    QCOMPARE(Engine::CurrentAddress(), 300);
+}
+
+void TestAddress::jumpWidthAndJumps() {
+    TEditor editor(SampleBytes(300));
+    QVERIFY(!editor.Enabled(TCommand::Jumpdown1) && !editor.Enabled(TCommand::Jumpup1));
+    editor.GoTo(50);
+    editor.RunDialog<TFormJump>(TCommand::Jumpwidth1, [](TFormJump& dialog) {
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Enter jump width"));
+        QVERIFY(!dialog.ButtonHelp);
+        // The field is read as in Go to; only the limits and the message are the dialog's own.
+        const QStringList texts{QStringLiteral("$"), QStringLiteral("0"), QStringLiteral("300")};
+        for (const QString& text : texts) {
+            dialog.RadioButtonDec->setChecked(true);
+            dialog.JkNumEdit1->setText(text);
+            QCOMPARE(Refused(dialog.ButtonOK), QStringLiteral("Jump width invalid"));
+        }
+        Type(dialog.JkNumEdit1, QStringLiteral("100"));
+        dialog.ButtonOK->click();
+    });
+    QVERIFY(editor.Enabled(TCommand::Jumpdown1) && editor.Enabled(TCommand::Jumpup1));
+    editor.Run(TCommand::Jumpdown1);
+    QCOMPARE(Engine::CurrentAddress(), 150);
+    QApplication::setActiveWindow(&editor.Form);
+    QTest::keyClick(editor.Form.ActivePane(), Qt::Key_F5);
+    QCOMPARE(Engine::CurrentAddress(), 250);
+    QCOMPARE(editor.RunAnswered(TCommand::Jumpdown1), QStringLiteral("Adress invalid"));
+    QCOMPARE(Engine::CurrentAddress(), 250);
+    QApplication::setActiveWindow(&editor.Form);
+    QTest::keyClick(editor.Form.ActivePane(), Qt::Key_F5, Qt::ShiftModifier);
+    QCOMPARE(Engine::CurrentAddress(), 150);
+
+    editor.RunDialog<TFormJump>(TCommand::Jumpwidth1,
+                                [](TFormJump& dialog) { dialog.ButtonCancel->click(); });
+    QVERIFY(!editor.Enabled(TCommand::Jumpdown1) && !editor.Enabled(TCommand::Jumpup1));
+    QCOMPARE(Engine::JumpWidth, 100);
+}
+
+void TestAddress::rememberAndDifference() {
+    TEditor editor(SampleBytes(300));
+    QVERIFY(!editor.Enabled(TCommand::Gotoremembered1) && !editor.Enabled(TCommand::Displaydifference1));
+    Engine::AddressBase = 0;
+    editor.GoTo(100);
+    editor.Run(TCommand::Rememberadress1);
+    QVERIFY(editor.Enabled(TCommand::Gotoremembered1) && editor.Enabled(TCommand::Displaydifference1));
+    editor.GoTo(40);
+    QCOMPARE(editor.RunAnswered(TCommand::Displaydifference1),
+             QStringLiteral("Remembered adress dec: 99\nDifference dec: -60\n"
+                            "Remembered adress hex: 63\nDifference hex: FFFFFFC4"));
+    editor.Run(TCommand::Gotoremembered1);
+    QCOMPARE(Engine::CurrentAddress(), 100);
+
+    editor.Run(TCommand::Close1);
+    QVERIFY(!editor.Enabled(TCommand::Gotoremembered1) && !editor.Enabled(TCommand::Displaydifference1));
+}
+
+void TestAddress::blockOfNThenDelete() {
+    QByteArray bytes = SampleBytes(300);
+    TEditor editor(bytes);
+    editor.GoTo(10);
+    editor.RunDialog<TFormBlockN>(TCommand::Blocknchars1, [](TFormBlockN& dialog) {
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Block with <n> chars"));
+        // 10 + 292 - 1 lies past the end.
+        const QStringList texts{QStringLiteral("12 34"), QStringLiteral("0"), QStringLiteral("292")};
+        for (const QString& text : texts) {
+            dialog.RadioButtonDec->setChecked(true);
+            dialog.JkNumEdit1->setText(text);
+            QCOMPARE(Refused(dialog.ButtonOK), QStringLiteral("Block size invalid"));
+        }
+        QCOMPARE(Engine::BlockBegin, 0);
+        Type(dialog.JkNumEdit1, QStringLiteral("5"));
+        dialog.ButtonOK->click();
+    });
+    QCOMPARE(Engine::BlockBegin, 10);
+    QCOMPARE(Engine::BlockEnd, 14);
+    QCOMPARE(Engine::CurrentAddress(), 10);
+    QVERIFY(editor.Enabled(TCommand::Blockunmark1) && editor.Form.Button(TCommand::JkBtnDel)->isEnabled());
+    editor.Run(TCommand::Blockdelete1);
+    bytes.remove(9, 5);
+    QCOMPARE(FileBytes(), bytes);
+}
+
+void TestAddress::decodeShowsWhatFits() {
+    QByteArray bytes("\x11\x22\xFF\x7F\x00\x80", 6);
+    TEditor editor(bytes);
+    auto decode = [&editor](int32_t address) {
+        editor.GoTo(address);
+        QStringList lines;
+        editor.RunDialog<TFormDecode>(TCommand::Decode1, [&lines](TFormDecode& dialog) {
+            lines = dialog.Memo1->toPlainText().split(QLatin1Char('\n'));
+            const QFontMetrics metrics(dialog.Memo1->font()); // the lines' columns must line up
+            QCOMPARE(metrics.horizontalAdvance(QLatin1Char(' ')),
+                     metrics.horizontalAdvance(QLatin1Char('W')));
+            QVERIFY(dialog.Memo1->isReadOnly());
+            lines.prepend(dialog.LabelByteOrder->text());
+            dialog.ButtonOK->click();
+        });
+        return lines;
+    };
+    editor.Form.ByteOrder = 0;
+    QCOMPARE(decode(6).size(), 1 + 1);
+    QCOMPARE(decode(5).size(), 1 + 3);
+    const QStringList lsb = decode(4);
+    QCOMPARE(lsb.size(), 1 + 3);
+    QCOMPARE(lsb[0], QStringLiteral("Byte order: LSB...MSB (Pascal)"));
+    QCOMPARE(decode(3).size(), 1 + 4);
+    editor.Form.ByteOrder = 1;
+    const QStringList msb = decode(3);
+    QCOMPARE(msb[0], QStringLiteral("Byte order: MSB...LSB"));
+    QCOMPARE(msb[2], QStringLiteral("2 bytes as word:           65407"));
+    QCOMPARE(FileBytes(), bytes);
+    QVERIFY(!Engine::Modified);
+}
+
+void TestAddress::encodeHereInsertOverwrite() {
+    QByteArray bytes = SampleBytes(20);
+    TEditor editor(bytes);
+    editor.Form.ByteOrder = 0;
+    editor.GoTo(5);
+    editor.RunDialog<TFormEncode>(TCommand::Encode1, [](TFormEncode& dialog) {
+        QCOMPARE(dialog.LabelByteOrder->text(), QStringLiteral("Byte order: LSB...MSB (Pascal)"));
+        QVERIFY(dialog.JkRadioBtnInsert->isChecked() && !dialog.EditHere->isEnabled());
+        dialog.JkRadioBtnHere->click();
+        QVERIFY(dialog.EditHere->isEnabled());
+        Type(dialog.JkNumEdit1, QStringLiteral("-1"));
+        dialog.RadioGroupAs->SetItemIndex(3);
+        dialog.ButtonOK->click();
+        QCOMPARE(dialog.EditHere->text(), QStringLiteral("FF FF"));
+        QVERIFY(dialog.isVisible());
+        dialog.RadioGroupAs->SetItemIndex(2);
+        QCOMPARE(Refused(dialog.ButtonOK), QStringLiteral("Value out of range"));
+        for (const char* text : Unreadable) {
+            dialog.JkNumEdit1->setText(QString::fromLatin1(text));
+            QCOMPARE(Refused(dialog.ButtonOK), QStringLiteral("Value out of range"));
+        }
+        Type(dialog.JkNumEdit1, QStringLiteral("200"));
+        dialog.RadioGroupAs->SetItemIndex(0);
+        QCOMPARE(Refused(dialog.ButtonOK), QStringLiteral("Value out of range"));
+        dialog.RadioGroupAs->SetItemIndex(1);
+        dialog.ButtonOK->click();
+        QCOMPARE(dialog.EditHere->text(), QStringLiteral("C8"));
+        Type(dialog.JkNumEdit1, QStringLiteral("9999999999"));
+        dialog.RadioGroupAs->SetItemIndex(4);
+        QCOMPARE(Refused(dialog.ButtonOK), QStringLiteral("Value out of range"));
+        dialog.ButtonCancel->click();
+    });
+    QCOMPARE(FileBytes(), bytes);
+    QVERIFY(!Engine::Modified);
+
+    // Inserting before a block moves its bytes: the block goes.
+    Engine::ShowAddress(8, true, false);
+    editor.Run(TCommand::Blockmark1);
+    editor.GoTo(12);
+    editor.Run(TCommand::Blockmark1);
+    editor.GoTo(5);
+    QString box;
+    editor.RunDialog<TFormEncode>(
+        TCommand::Encode1,
+        [](TFormEncode& dialog) {
+            Type(dialog.JkNumEdit1, QStringLiteral("258"));
+            dialog.RadioGroupAs->SetItemIndex(3);
+            dialog.ButtonOK->click();
+        },
+        &box);
+    bytes.insert(4, QByteArray("\x02\x01", 2));
+    QCOMPARE(FileBytes(), bytes);
+    QCOMPARE(Engine::CurrentAddress(), 5);
+    QVERIFY(Engine::Modified);
+    QCOMPARE(box, QStringLiteral("Block no longer valid"));
+    QCOMPARE(Engine::BlockBegin, 0);
+
+    // Overwrite in MSB order; a longint on the second-to-last byte does not fit.
+    editor.Form.ByteOrder = 1;
+    editor.GoTo(1);
+    editor.RunDialog<TFormEncode>(TCommand::Encode1, [](TFormEncode& dialog) {
+        QCOMPARE(dialog.LabelByteOrder->text(), QStringLiteral("Byte order: MSB...LSB"));
+        QCOMPARE(dialog.JkNumEdit1->text(), QStringLiteral("258")); // from the history
+        dialog.RadioGroupAs->SetItemIndex(3);
+        dialog.JkRadioBtnOver->click();
+        dialog.ButtonOK->click();
+    });
+    bytes.replace(0, 2, QByteArray("\x01\x02", 2));
+    QCOMPARE(FileBytes(), bytes);
+    editor.GoTo(21);
+    box.clear();
+    editor.RunDialog<TFormEncode>(
+        TCommand::Encode1,
+        [](TFormEncode& dialog) {
+            dialog.RadioGroupAs->SetItemIndex(4);
+            dialog.JkRadioBtnOver->click();
+            dialog.ButtonOK->click();
+        },
+        &box);
+    QCOMPARE(box, QStringLiteral("Can't overwrite beyond end of file"));
+    QCOMPARE(FileBytes(), bytes);
+}
+
+void TestAddress::encodeIntoAnEmptyFile() {
+    TEditor editor{QByteArray()};
+    QCOMPARE(Engine::FileSize, 0);
+    editor.Form.ByteOrder = 0;
+    editor.RunDialog<TFormEncode>(TCommand::Encode1, [](TFormEncode& dialog) {
+        Type(dialog.JkNumEdit1, QStringLiteral("2147483647"));
+        dialog.RadioGroupAs->SetItemIndex(4);
+        dialog.JkRadioBtnOver->click();
+        dialog.ButtonOK->click();
+    });
+    QCOMPARE(FileBytes(), QByteArray("\xFF\xFF\xFF\x7F", 4));
+    QCOMPARE(Engine::CurrentAddress(), 1);
+    QVERIFY(Engine::Modified);
+    // The panes show the new bytes at once.
+    QCOMPARE(editor.Form.JkStrGridHex->Cell(3, 0), QStringLiteral("7F"));
+}
+
+QTEST_MAIN(TestAddress)
+#include "tst_address.moc"
