@@ -111,15 +111,6 @@ TEST(ClipboardPayload, DecodesOnlyWhatTheDataHolds) {
     }
 }
 
-TEST(ClipboardPayload, EncodesTheCountLeastSignificantByteFirst) {
-    EXPECT_EQ(Payload({0x00, 0x41, 0xFF}), (TBytes{0x03, 0x00, 0x00, 0x00, 0x00, 0x41, 0xFF}));
-    EXPECT_EQ(Payload({}), (TBytes{0x00, 0x00, 0x00, 0x00}));
-    const TBytes big = PatternBytes(0x10203);
-    const TBytes payload = Payload(big);
-    EXPECT_EQ(TBytes(payload.begin(), payload.begin() + 4), (TBytes{0x03, 0x02, 0x01, 0x00}));
-    EXPECT_EQ(TBytes(payload.begin() + 4, payload.end()), big);
-}
-
 TEST(ClipboardText, ConvertsToWindows1252UpToTheFirstNul) {
     struct TCase {
         std::u16string Text;
@@ -266,18 +257,6 @@ TEST_F(ClipboardTest, CutPutsTheCursorBackOnItsAddressNumber) {
     EXPECT_EQ(CurrentAddress(), 59); // the file became shorter than the old address
 }
 
-TEST_F(ClipboardTest, CutOrCopyWithoutACompleteBlockChangesNothing) {
-    OpenBytes({1, 2, 3});
-    Clip.Text = TBytes{0x41};
-    PutCursorOn(2);
-    Blockmark1Click(); // half-marked
-    Cut();
-    Copy();
-    EXPECT_EQ(Host.ErrorTexts(), (std::vector<std::string>{Texts::NoBlockMarked, Texts::NoBlockMarked}));
-    EXPECT_EQ(Clip.Text, TBytes{0x41});
-    EXPECT_EQ(Bytes(), (TBytes{1, 2, 3}));
-}
-
 TEST_F(ClipboardTest, AFailingClipboardNeverCostsTheBlock) {
     for (bool failReserve : {true, false}) {
         SCOPED_TRACE(failReserve);
@@ -300,43 +279,22 @@ TEST_F(ClipboardTest, AFailingClipboardNeverCostsTheBlock) {
 // --- Paste ------------------------------------------------------------------------------------------------
 
 TEST_F(ClipboardTest, PasteTakesOurFormatThenRawBytesThenText) {
-    OpenBytes({0x10, 0x11, 0x12, 0x13});
-    PutCursorOn(3);
+    OpenBytes({});
     Clip.Binary = Payload({0xB0});
     Clip.OctetStream = TBytes{0x0C};
-    Clip.Text = TBytes{0x54};
-    Paste();
+    Clip.Text = ClipboardTextBytes(u"AB");
+    Paste(); // into an empty file, at address 1
     Clip.Binary.reset();
     Paste();
     Clip.OctetStream.reset();
     Paste();
-    EXPECT_EQ(Bytes(), (TBytes{0x10, 0x11, 0x54, 0x0C, 0xB0, 0x12, 0x13}));
-    EXPECT_EQ(CurrentAddress(), 3);
-}
-
-TEST_F(ClipboardTest, PastedTextIsTheConvertedTextAlone) {
-    OpenBytes({});
-    Clip.Text = ClipboardTextBytes(u"ABC");
-    Paste();
-    EXPECT_EQ(Bytes(), (TBytes{0x41, 0x42, 0x43})); // into an empty file, at address 1
+    EXPECT_EQ(Bytes(), (TBytes{0x41, 0x42, 0x0C, 0xB0}));
+    EXPECT_EQ(CurrentAddress(), 1);
     Clip.Text = ClipboardTextBytes(std::u16string(1, u'\0'));
     Modified = false;
     Paste();
-    EXPECT_EQ(FileSize, 3);
+    EXPECT_EQ(FileSize, 4);
     EXPECT_TRUE(Modified); // as any paste, even of nothing
-}
-
-TEST_F(ClipboardTest, PasteBeforeAMarkedBlockDropsIt) {
-    OpenBytes(PatternBytes(20));
-    Clip.Text = TBytes{0x41};
-    MarkFromTo(5, 8);
-    PutCursorOn(9); // after the block: it stays
-    Paste();
-    EXPECT_EQ(BlockBegin, 5);
-    PutCursorOn(8); // at its end
-    Paste();
-    EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{Texts::BlockNoLongerValid});
-    EXPECT_EQ(BlockBegin, 0);
 }
 
 TEST_F(ClipboardTest, BadDataPastesNothing) {
