@@ -2,6 +2,7 @@
 // Engine and baseline run by turns in every round, on the same memory; a ratio is the median of the
 // per-round ratios.
 #include "BenchSupport.h"
+#include "RoundRatio.h"
 
 #include "engine/ByteStore.h"
 #include "engine/Clipboard.h"
@@ -26,11 +27,6 @@ template <typename TWork> double Seconds(TWork&& work) {
     work();
     benchmark::ClobberMemory();
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 bool LoadBlockFile() {
