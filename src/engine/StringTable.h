@@ -68,6 +68,9 @@ inline constexpr const char* CharDec = "Char dec: %d";
 inline constexpr const char* Overwrite = "Overwrite";
 inline constexpr const char* Insert = "Insert";
 inline constexpr const char* Scrolling = "Scrolling...";
+inline constexpr const char* CopyToClipboardBusy = "Copy data to clipboard";
+inline constexpr const char* CantCopyToClipboard = "Can't copy data to clipboard";
+inline constexpr const char* PasteFromClipboardBusy = "Paste data from clipboard";
 inline constexpr const char* CantRegisterClipboard = "Can't register clipboard format JKBINARY";
 inline constexpr const char* OfferEmptyClipboard =
     "Clipboard contains more than %.0n\nbytes binary data from NIBLO.\nEmpty clipboard now?";

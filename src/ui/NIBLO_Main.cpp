@@ -76,6 +76,7 @@ void TFormMain::FormCreate() {
     StatusBar1->SetPanelText(2, QString::fromLatin1(Texts::Insert));
     CreateRecentFiles();
     CreateFileDrop();
+    CreateClipboard();
     PanelsAdjust(StatusBar1, {0, QString::fromStdString(FormatText(Texts::AdrDec, {int64_t(999999999)})), 1,
                               QString::fromStdString(FormatText(Texts::CharDec, {int64_t(255)})), 2,
                               QString::fromLatin1(Texts::Overwrite)});

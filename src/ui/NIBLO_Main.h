@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/ClipboardPort.h"
 #include "engine/EngineHost.h"
 #include "ui/Help.h"
 
@@ -12,6 +13,7 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -46,6 +48,8 @@ class TFormMain : public QMainWindow, public TEngineHost {
     QToolButton* Button(TCommand command) const { return Buttons[size_t(command)]; }
     QMenu* Reopen1 = nullptr;
     QMenu* Clipboard1 = nullptr;
+    // The clipboard the commands use: the desktop's, or a stand-in a test puts there.
+    std::unique_ptr<TClipboardPort> ClipboardPort;
 
     // Window-level state.
     bool Activated = false;
@@ -113,6 +117,7 @@ class TFormMain : public QMainWindow, public TEngineHost {
     void Cut1Click();
     void Copy1Click();
     void Paste1Click();
+    void Clipboard1Click();
     // Help (NIBLO_MainHelp.cpp).
     void Contents1Click();
     void Info1Click();
@@ -194,6 +199,7 @@ class TFormMain : public QMainWindow, public TEngineHost {
     void CreateFileDrop();
     void ReadSettings();
     void WriteSettings();
+    void CreateClipboard(); // NIBLO_MainClipboard.cpp
     void OfferToEmptyClipboard();
     void FormClose();
 

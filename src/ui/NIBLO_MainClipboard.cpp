@@ -1,8 +1,36 @@
 // Cut, copy and paste through the system clipboard, and the offer to empty it at exit.
 #include "ui/NIBLO_Main.h"
 
-// Not built yet: these commands change nothing until the clipboard transfer exists.
-void TFormMain::Cut1Click() {}
-void TFormMain::Copy1Click() {}
-void TFormMain::Paste1Click() {}
-void TFormMain::OfferToEmptyClipboard() {}
+#include "engine/Clipboard.h"
+#include "ui/SystemClipboard.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMenu>
+
+void TFormMain::CreateClipboard() {
+    ClipboardPort = std::make_unique<TSystemClipboard>();
+    // Paste follows the clipboard, so that its shortcut works as soon as something arrives there.
+    connect(Clipboard1, &QMenu::aboutToShow, this, &TFormMain::Clipboard1Click);
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &TFormMain::Clipboard1Click);
+}
+
+void TFormMain::Clipboard1Click() {
+    Engine::Clipboard1Click(*ClipboardPort);
+}
+
+void TFormMain::Cut1Click() {
+    Engine::Cut1Click(*ClipboardPort, true);
+}
+
+void TFormMain::Copy1Click() {
+    Engine::Cut1Click(*ClipboardPort, false);
+}
+
+void TFormMain::Paste1Click() {
+    Engine::Paste1Click(*ClipboardPort);
+}
+
+void TFormMain::OfferToEmptyClipboard() {
+    Engine::OfferToEmptyClipboard(*ClipboardPort);
+}

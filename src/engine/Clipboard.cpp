@@ -1,0 +1,136 @@
+#include "engine/Clipboard.h"
+
+#include "engine/Blocks.h"
+#include "engine/ByteStore.h"
+#include "engine/Cp1252.h"
+#include "engine/Editing.h"
+#include "engine/HostScopes.h"
+#include "engine/StringTable.h"
+#include "engine/TextFormat.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace Engine {
+
+void EncodePayload(std::span<const uint8_t> bytes, std::span<uint8_t> payload) {
+    const auto n = static_cast<uint32_t>(bytes.size());
+    for (size_t i = 0; i < PayloadHeader; ++i)
+        payload[i] = static_cast<uint8_t>(n >> (8 * i));
+    if (!bytes.empty()) std::memcpy(payload.data() + PayloadHeader, bytes.data(), bytes.size());
+}
+
+std::optional<std::span<const uint8_t>> DecodePayload(std::span<const uint8_t> payload) {
+    if (payload.size() < PayloadHeader) return std::nullopt;
+    uint32_t n = 0;
+    for (size_t i = 0; i < PayloadHeader; ++i)
+        n |= static_cast<uint32_t>(payload[i]) << (8 * i);
+    if (n > payload.size() - PayloadHeader) return std::nullopt;
+    return payload.subspan(PayloadHeader, n);
+}
+
+std::vector<uint8_t> ClipboardTextBytes(std::u16string_view text) {
+    std::vector<uint8_t> bytes;
+    bytes.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        char32_t character = text[i];
+        if (character == 0) break;
+        // A surrogate pair is one character (none of them has a Windows-1252 byte).
+        if (character >= 0xD800 && character <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF)
+            character = 0x10000 + ((character - 0xD800) << 10) + (text[++i] - 0xDC00);
+        bytes.push_back(Cp1252::FromUnicode(character).value_or(uint8_t('?')));
+    }
+    return bytes;
+}
+
+namespace {
+
+bool PutOnClipboard(TClipboardPort& clipboard, std::span<const uint8_t> bytes) {
+    const std::span<uint8_t> payload = clipboard.Reserve(bytes.size() + PayloadHeader);
+    if (payload.size() == bytes.size() + PayloadHeader) {
+        EncodePayload(bytes, payload);
+        if (clipboard.Publish()) return true;
+    }
+    clipboard.Clear();
+    return false;
+}
+
+} // namespace
+
+void Cut1Click(TClipboardPort& clipboard, bool cut) {
+    if (!FileOpen || !BlockComplete() || BlockEnd > FileSize) {
+        Host->ShowError(Texts::NoBlockMarked);
+        return;
+    }
+    TBusyScope busy(Texts::CopyToClipboardBusy);
+    const int32_t a = CurrentAddress();
+    const std::span<const uint8_t> block(FileBuffer + BlockBegin - 1,
+                                         static_cast<size_t>(BlockEnd - BlockBegin + 1));
+    // A Cut whose copy failed keeps the block: its bytes would otherwise exist nowhere.
+    if (!PutOnClipboard(clipboard, block)) {
+        Host->ShowError(Texts::CantCopyToClipboard);
+        return;
+    }
+    if (!cut) return;
+    TBusyScope deleting(Texts::DeleteBusy);
+    DeleteBlock();
+    ShowAddress(a, true, true);
+}
+
+void Paste1Click(TClipboardPort& clipboard) {
+    if (!FileOpen || !FileBuffer) return;
+    const int32_t a = CurrentAddress();
+    {
+        TBusyScope busy("");
+        // Ours first, then raw bytes of other programs, then text.
+        std::span<const uint8_t> bytes;
+        bool text = false;
+        std::optional<TClipData> data = clipboard.Data(TClipFormat::Binary);
+        if (data) {
+            const std::optional<std::span<const uint8_t>> carried = DecodePayload(data->Bytes);
+            if (!carried) return;
+            bytes = *carried;
+        } else if ((data = clipboard.Data(TClipFormat::OctetStream))) {
+            bytes = data->Bytes;
+        } else if ((data = clipboard.Data(TClipFormat::Text))) {
+            bytes = data->Bytes;
+            text = true;
+        } else {
+            return;
+        }
+        // Text asks for room for its terminating zero as well, although only the text stays.
+        const int64_t room = static_cast<int64_t>(bytes.size()) + (text ? 1 : 0);
+        if (!SizeFits(static_cast<int64_t>(FileSize) + room) ||
+            !OpenGap(a, static_cast<int32_t>(bytes.size()))) {
+            Host->ShowError(Texts::NotEnoughMemory);
+            return;
+        }
+        TBusyScope pasting(Texts::PasteFromClipboardBusy);
+        if (!bytes.empty()) std::memcpy(FileBuffer + a - 1, bytes.data(), bytes.size());
+        Modified = true;
+    }
+    BottomAddress = std::min(TopAddress + PageBytes - 1, FileSize);
+    DropBlockIfAffected(a);
+    RefillPanes(CursorCol, CursorRow);
+    Host->UpdateStatus();
+}
+
+bool CanPaste(TClipboardPort& clipboard) {
+    return clipboard.Offers(TClipFormat::Binary) || clipboard.Offers(TClipFormat::OctetStream) ||
+           clipboard.Offers(TClipFormat::Text);
+}
+
+void Clipboard1Click(TClipboardPort& clipboard) {
+    if (FileOpen) SetCommandsEnabled({TCommand::Paste1}, CanPaste(clipboard));
+}
+
+void OfferToEmptyClipboard(TClipboardPort& clipboard) {
+    const std::optional<TClipData> data = clipboard.Data(TClipFormat::Binary);
+    if (!data || data->Bytes.size() <= OfferThreshold) return;
+    if (Host->AskYesNo(FormatText(Texts::OfferEmptyClipboard, {static_cast<int64_t>(OfferThreshold)})) ==
+        mrYes)
+        clipboard.Clear();
+}
+
+} // namespace Engine

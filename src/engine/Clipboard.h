@@ -1,0 +1,37 @@
+#pragma once
+
+#include "engine/ClipboardPort.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+#include <vector>
+
+// Cut, copy and paste between the file and the system clipboard, and the offer to empty it at exit.
+namespace Engine {
+
+inline constexpr size_t PayloadHeader = 4;
+// At exit, a binary block larger than this (its count included) is worth the question.
+inline constexpr size_t OfferThreshold = 512;
+
+// Writes the count and the bytes into payload, which holds exactly bytes.size() + PayloadHeader bytes.
+void EncodePayload(std::span<const uint8_t> bytes, std::span<uint8_t> payload);
+// The bytes a payload carries; nothing when it is shorter than its count says (other programs can
+// put anything on the clipboard).
+std::optional<std::span<const uint8_t>> DecodePayload(std::span<const uint8_t> payload);
+// Clipboard text as bytes: up to its first NUL, each character as its Windows-1252 byte, '?' for a
+// character that has none.
+std::vector<uint8_t> ClipboardTextBytes(std::u16string_view text);
+
+// Cut (cut true) or Copy of the marked block.
+void Cut1Click(TClipboardPort& clipboard, bool cut);
+void Paste1Click(TClipboardPort& clipboard);
+// Whether the clipboard offers anything Paste takes.
+bool CanPaste(TClipboardPort& clipboard);
+// Paste1 follows the clipboard while a file is open.
+void Clipboard1Click(TClipboardPort& clipboard);
+void OfferToEmptyClipboard(TClipboardPort& clipboard);
+
+} // namespace Engine
