@@ -41,7 +41,6 @@ inline constexpr const char* CantCopyWithinBlock =
     "Can't copy or move within block\n(use clipboard if necessary)";
 inline constexpr const char* BlockRemains = "Block remains on same position";
 inline constexpr const char* CantOverwriteBeyondEnd = "Can't overwrite beyond end of file";
-inline constexpr const char* CantDeleteAll = "Can't delete all characters";
 
 // Search and replace.
 inline constexpr const char* Searching = "Searching...";
@@ -56,7 +55,6 @@ inline constexpr const char* Step2Replacing = "Step2: Replacing";
 inline constexpr const char* OccurencesReplaced = "Occurences replaced:\n%.0n";
 inline constexpr const char* MemorySufficientFor =
     "Occurences to replace: %.0n;\nmemory sufficient for\n%.0n replacements.\nReplace them?";
-inline constexpr const char* InvalidOperation = "Invalid operation";
 inline constexpr const char* NotBpExecutable = "File is not a\nBorland Pascal 7.0 executable";
 inline constexpr const char* FileSuccessfullyPatched = "File successfully patched";
 
@@ -71,7 +69,6 @@ inline constexpr const char* Scrolling = "Scrolling...";
 inline constexpr const char* CopyToClipboardBusy = "Copy data to clipboard";
 inline constexpr const char* CantCopyToClipboard = "Can't copy data to clipboard";
 inline constexpr const char* PasteFromClipboardBusy = "Paste data from clipboard";
-inline constexpr const char* CantRegisterClipboard = "Can't register clipboard format JKBINARY";
 inline constexpr const char* OfferEmptyClipboard =
     "Clipboard contains more than %.0n\nbytes binary data from NIBLO.\nEmpty clipboard now?";
 inline constexpr const char* ScrollbarOutOfRange = "Scrollbar property out of range";

@@ -49,7 +49,7 @@ void TFormMain::ReadSettings() {
     const TIniFile ini(ProgramSettingsFile());
     const QSize screen = ScreenOf(this)->size();
 
-    // 1. The stored position holds only on a screen of the same width, and only where it can be seen.
+    // The stored position holds only on a screen of the same width, and only where it can be seen.
     bool centred = true;
     if (ini.ReadInteger(DisplaySection, "resx", 0) == screen.width()) {
         const int top = std::clamp(ini.ReadInteger(FormSection, "Top", y()), -MaxCoordinate, MaxCoordinate);
@@ -61,7 +61,7 @@ void TFormMain::ReadSettings() {
     }
     if (centred) CenterOnScreen(this);
 
-    // 2.-4. Dimensions and toolbar; a 0 typed into the file would otherwise divide by zero.
+    // Dimensions and toolbar; a 0 typed into the file would otherwise divide by zero.
     int cols = std::clamp(ini.ReadInteger(Options, "Cols", 19), MinCells, MaxCells);
     int rows = std::clamp(ini.ReadInteger(Options, "Rows", 20), MinCells, MaxCells);
     HideToolBar = ini.ReadBool(Options, "HideToolBar", false);
@@ -70,25 +70,25 @@ void TFormMain::ReadSettings() {
     SetPaneDimensions(cols, rows);
     SetToolBarHidden(HideToolBar);
 
-    // 5. Font.
+    // Font.
     ApplyFontName(QString::fromStdString(ini.ReadString(Options, "Font", "Terminal")));
     ApplyFontSize(std::clamp(ini.ReadInteger(Options, "FontSize", 8), MinFontSize, MaxFontSize));
     // The cells were re-measured after centring; centre the window that resulted.
     if (centred) CenterOnScreen(this);
 
-    // 6. Byte order and block colour; a byte order or go mode the program does not know is the first.
+    // Byte order and block colour; a byte order or go mode the program does not know is the first.
     ByteOrder = ini.ReadInteger(Options, "ByteOrder", 0);
     if (ByteOrder != 0 && ByteOrder != 1) ByteOrder = 0;
     SetColorBlock(ini.ReadInteger(Options, "ColorBlock", ColorRed));
 
-    // 7. Joker byte.
+    // Joker byte.
     const std::string joker =
         ini.ReadString(Options, "JokerHex",
                        BytesToHex(std::string_view(reinterpret_cast<const char*>(&DefaultJoker), 1), false));
     Engine::SearchRequest.JokerChar =
         joker.size() >= 2 ? uint8_t(HexDigitValue(joker[0]) * 16 + HexDigitValue(joker[1])) : DefaultJoker;
 
-    // 8. Search options and go mode.
+    // Search options and go mode.
     Engine::SearchRequest.PatternAsText = !ini.ReadBool(Options, "FindHex", true);
     Engine::SearchRequest.CaseSensitive = ini.ReadBool(Options, "CaseSensitive", true);
     Engine::SearchRequest.JokerEnabled = ini.ReadBool(Options, "Joker", false);
@@ -96,7 +96,7 @@ void TFormMain::ReadSettings() {
     GotoMode = ini.ReadInteger(Options, "GotoMode", 0);
     if (GotoMode < 0 || GotoMode > 2) GotoMode = 0;
 
-    // 9.-10. Addresses and files.
+    // Addresses and files.
     Engine::AddressBase = ini.ReadInteger(Options, "BaseAdress", 0);
     if (Engine::AddressBase != 0 && Engine::AddressBase != 1) Engine::AddressBase = 0;
     Engine::OldFileTime = ini.ReadBool(Options, "OldFileTime", false);
@@ -104,7 +104,7 @@ void TFormMain::ReadSettings() {
     Engine::LastDir = ini.ReadString(Options, "CurrentDir",
                                      QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
 
-    // 11. The modes go through their commands, which set the check marks, the status and the panes.
+    // The modes go through their commands, which set the check marks, the status and the panes.
     Engine::OverwriteMode = !ini.ReadBool(Options, "Overwrite", true);
     ModusOverwrite1Click();
     Engine::TextMode = !ini.ReadBool(Options, "ModusText", true);
