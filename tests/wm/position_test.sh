@@ -26,13 +26,16 @@ for start in 1 2 3 4 5; do
     pid=$!
     window=""
     for _ in $(seq 50); do
-        window=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | tail -1)
+        window=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -1)
         [ -n "$window" ] && break
         sleep 0.2
     done
     # The window system not answering in time is no verdict on the position: skip rather than guess.
     [ -n "$window" ] || { echo "skipped: start $start showed no window in time"; exit 77; }
     sleep 1.5 # the window manager frames it, the program restores its place
+    # Looked up again: the first window found may have been replaced while the program started.
+    window=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -1)
+    [ -n "$window" ] || { echo "skipped: start $start lost its window"; exit 77; }
     [ "$start" = 1 ] && xdotool windowmove "$window" 200 300 && sleep 0.5
     position=$(xdotool getwindowgeometry "$window" 2>/dev/null | sed -n 's/.*Position: \([0-9-]*,[0-9-]*\).*/\1/p')
     [ -n "$position" ] || { echo "skipped: start $start lost its window"; exit 77; }
