@@ -108,10 +108,10 @@ void TFormOSE::BuildLayout() {
         {&SpeedButtonList, "SpeedButtonList", Texts::HintList, "VIEWLIST", 385},
         {&SpeedButtonDetails, "SpeedButtonDetails", Texts::HintDetails, "VIEWDETAILS", 410},
     };
-    for (const TButtonSpec& spec : buttons) {
-        *spec.Button =
-            AddSpeedButton(spec.Name, spec.Hint, QStringLiteral(":/%1.png").arg(QLatin1String(spec.Picture)));
-        (*spec.Button)->setGeometry(spec.Left, 3, 23, 23);
+    for (const TButtonSpec& entry : buttons) {
+        *entry.Button = AddSpeedButton(entry.Name, entry.Hint,
+                                       QStringLiteral(":/%1.png").arg(QLatin1String(entry.Picture)));
+        (*entry.Button)->setGeometry(entry.Left, 3, 23, 23);
     }
 
     DirectoryListBox1 = new TDirectoryListBox(this);

@@ -177,7 +177,7 @@ void TFormMain::Options1Click() {
 
     if (form.exec() != QDialog::Accepted) return;
 
-    // a.-d. each lay the panes out anew.
+    // Font, size, page and toolbar changes each lay the panes out anew, so only real changes are applied.
     if (form.ComboBoxFont->currentText() != JkStrGridText->FontName())
         ApplyFontName(form.ComboBoxFont->currentText());
     if (form.SpinEditFSize->value() != JkStrGridText->FontSize()) ApplyFontSize(form.SpinEditFSize->value());
@@ -187,9 +187,8 @@ void TFormMain::Options1Click() {
         HideToolBar = form.CheckBoxHideTool->isChecked();
         SetToolBarHidden(HideToolBar);
     }
-    // e.
     Engine::NewEOF = form.CheckBoxNewEOF->isChecked();
-    // f. The block shows in the new colour at once.
+    // The block shows in the new colour at once.
     if (form.ComboBoxColor->currentIndex() != colorEntry && form.ComboBoxColor->currentIndex() >= 0) {
         if (const std::optional<int32_t> color = StringToColor(form.ComboBoxColor->currentText())) {
             SetColorBlock(*color);
@@ -197,9 +196,8 @@ void TFormMain::Options1Click() {
             RepaintPanes();
         }
     }
-    // g. Lasts for this run only.
+    // The recent-files count lasts for this run only.
     if (form.SpinEditMRU->value() != MRUFiles->FileCount()) MRUFiles->SetFileCount(form.SpinEditMRU->value());
-    // h.-j.
     Engine::OldFileTime = form.CheckBoxOldFileTime->isChecked();
     if (form.RadioGroupByteOrder->ItemIndex() >= 0) ByteOrder = form.RadioGroupByteOrder->ItemIndex();
     if (form.RadioGroupBase->ItemIndex() >= 0) Engine::AddressBase = form.RadioGroupBase->ItemIndex();
