@@ -104,6 +104,13 @@ bool CloseGap(int32_t address, int32_t n) {
     return ok;
 }
 
+void ShrinkToFit() {
+    const int32_t wanted = CapacityFor(FileSize);
+    if (Capacity <= wanted) return;
+    TBusyScope busy(Texts::ReleasingMemory);
+    ResizeBuffer(wanted);
+}
+
 void ClearFile() {
     FileSize = 0;
     UnmarkBlock();

@@ -25,6 +25,8 @@ bool EnsureRoom(int32_t delta);
 bool OpenGap(int32_t address, int32_t n);
 bool CloseGap(int32_t address, int32_t n);
 void ClearFile();
+// Gives back capacity the file no longer needs (failure keeps it: the bytes stay right).
+void ShrinkToFit();
 void ShowAddress(int32_t address, bool placeCursor, bool onlyIfOutside);
 void ScrollToEnd();
 void GoToStart();

@@ -7,6 +7,7 @@
 #include "engine/HostScopes.h"
 #include "engine/StringTable.h"
 #include "engine/TextFormat.h"
+#include "engine/Undo.h"
 
 #include <algorithm>
 #include <cstring>
@@ -73,6 +74,7 @@ void Cut1Click(TClipboardPort& clipboard, bool cut) {
         return;
     }
     if (!cut) return;
+    TUndoStep step(TStepName::Cut);
     TBusyScope deleting(Texts::DeleteBusy);
     DeleteBlock();
     ShowAddress(a, true, true);
@@ -80,6 +82,7 @@ void Cut1Click(TClipboardPort& clipboard, bool cut) {
 
 void Paste1Click(TClipboardPort& clipboard) {
     if (!FileOpen || !FileBuffer) return;
+    TUndoStep step(TStepName::Paste);
     const int32_t a = CurrentAddress();
     {
         TBusyScope busy("");
@@ -108,6 +111,7 @@ void Paste1Click(TClipboardPort& clipboard) {
         }
         TBusyScope pasting(Texts::PasteFromClipboardBusy);
         if (!bytes.empty()) std::memcpy(FileBuffer + a - 1, bytes.data(), bytes.size());
+        RecordChange(a, {}, static_cast<int32_t>(bytes.size()));
         Modified = true;
     }
     BottomAddress = std::min(TopAddress + PageBytes - 1, FileSize);

@@ -11,8 +11,9 @@
 //
 // ITEM(Id, Place, Flags, Caption, Shortcut, Hint, HelpContext, Tag, Handler)
 // SUBMENU(Id, Place, Flags, Caption, Tag): opens a menu of its own (whose place is named after it).
-// Place: the menu or the toolbar the entry lives in. Flags: see TCommandFlag. Shortcut: Qt's portable text.
-// Tag 1: disabled while no file is open; 0: always usable. For toolbar buttons, Caption is the glyph name.
+// Place: the menu or the toolbar the entry lives in. Flags: see TCommandFlag. Shortcut: Qt's portable text,
+// more than one separated by "; ". Tag 1: disabled while no file is open; 0: always usable. For toolbar
+// buttons, Caption is the glyph name.
 #define NIBLO_COMMANDS(ITEM, SUBMENU)                                                                        \
     ITEM(New1, File, 0, "&New", "Ctrl+N", "", 0, 0, New1Click)                                               \
     ITEM(Open1, File, 0, "&Open...", "Ctrl+O", "", 0, 0, Open1Click)                                         \
@@ -24,8 +25,10 @@
          "Insert file contents before current address", 0, 1, Insertfile1Click)                              \
     ITEM(Writeblock1, File, 0, "&Write block...", "", "Write block to file", 0, 1, Writeblock1Click)         \
     ITEM(Exit1, File, SeparatorBefore, "&Exit", "", "", 0, 0, Exit1Click)                                    \
-    ITEM(Insert1, Edit, 0, "&Insert string...", "", "Insert string before current address", HelpInsert, 1,   \
-         Insert1Click)                                                                                       \
+    ITEM(Undo1, Edit, 0, "Undo", "Ctrl+Z", "", 0, 1, Undo1Click)                                             \
+    ITEM(Redo1, Edit, 0, "&Redo", "Ctrl+Y; Ctrl+Shift+Z", "", 0, 1, Redo1Click)                              \
+    ITEM(Insert1, Edit, SeparatorBefore, "&Insert string...", "", "Insert string before current address",    \
+         HelpInsert, 1, Insert1Click)                                                                        \
     ITEM(Blockmark1, Edit, SeparatorBefore, "Block &mark", "Ctrl+B", "Mark begin or end of block",           \
          HelpBlock, 1, Blockmark1Click)                                                                      \
     ITEM(Blocknchars1, Edit, 0, "Block <&n> chars...", "", "Mark block consisting of <n> chars", HelpBlock,  \

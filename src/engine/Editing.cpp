@@ -5,6 +5,7 @@
 #include "engine/HostScopes.h"
 #include "engine/SearchRequest.h"
 #include "engine/StringTable.h"
+#include "engine/Undo.h"
 
 #include <algorithm>
 #include <cstring>
@@ -15,6 +16,18 @@ namespace {
 
 void KeepBottomAtEnd() {
     if (TopAddress + PageBytes - 1 >= FileSize) BottomAddress = FileSize;
+}
+
+std::span<const uint8_t> FileBytes(int32_t address, int64_t count) {
+    return {FileBuffer + address - 1, static_cast<size_t>(count)};
+}
+
+// Deleting every byte. The file counts as changed, so that closing it asks before the edit is lost.
+void EmptyWholeFile() {
+    if (!ConfirmUndoable(FileSize)) return;
+    RecordChange(1, FileBytes(1, FileSize), 0);
+    ClearFile();
+    Modified = true;
 }
 
 } // namespace
@@ -35,20 +48,23 @@ bool InsertByteAtCursor(uint8_t value) {
     std::memmove(FileBuffer + pos, FileBuffer + pos - 1, static_cast<size_t>(FileSize - pos + 1));
     ++FileSize;
     WriteByte(pos, value);
+    RecordChange(pos, {}, 1);
     KeepBottomAtEnd();
     return true;
 }
 
 void DeleteByteAtCursor() {
+    TUndoStep step(TStepName::Deletion);
     const int32_t pos = CurrentAddress();
     if (FileSize == 0 || pos > FileSize) return;
     if (FileSize == 1) {
-        ClearFile();
+        EmptyWholeFile();
         return;
     }
     {
         TBusyScope busy(Texts::DeleteBusy);
         ApplyUndoRule(pos);
+        RecordChange(pos, FileBytes(pos, 1), 0);
         std::memmove(FileBuffer + pos - 1, FileBuffer + pos, static_cast<size_t>(FileSize - pos));
         --FileSize;
         KeepBottomAtEnd();
@@ -66,6 +82,7 @@ bool InsertBytesAt(int32_t address, std::span<const uint8_t> bytes) {
         return false;
     }
     if (!bytes.empty()) std::memcpy(FileBuffer + address - 1, bytes.data(), bytes.size());
+    RecordChange(address, {}, static_cast<int32_t>(bytes.size()));
     return true;
 }
 
@@ -74,6 +91,8 @@ bool OverwriteBytesAt(int32_t address, std::span<const uint8_t> bytes) {
         Host->ShowError(Texts::CantOverwriteBeyondEnd);
         return false;
     }
+    RecordChange(address, FileBytes(address, static_cast<int64_t>(bytes.size())),
+                 static_cast<int32_t>(bytes.size()));
     if (!bytes.empty()) std::memcpy(FileBuffer + address - 1, bytes.data(), bytes.size());
     return true;
 }
@@ -83,6 +102,7 @@ bool CopyBlock(bool insert) {
     const int32_t pos = CurrentAddress();
     const int32_t length = BlockEnd - BlockBegin + 1;
     if (insert && !OpenGap(pos, length)) return false;
+    RecordChange(pos, insert ? std::span<const uint8_t>() : FileBytes(pos, length), length);
     int32_t source = BlockBegin;
     if (insert && BlockBegin >= pos) source = BlockEnd + 1; // the gap pushed the block up by its own length
     // The callers' checks keep an overlapping target below its source, where memmove copies ascending.
@@ -92,17 +112,20 @@ bool CopyBlock(bool insert) {
 }
 
 bool DeleteBlock() {
+    TUndoStep step(TStepName::BlockDelete);
     if (BlockBegin == 1 && BlockEnd == FileSize) {
-        ClearFile();
+        EmptyWholeFile();
         return false;
     }
     if (!BlockComplete()) {
         Host->ShowError(Texts::NoBlockMarked);
         return false;
     }
+    if (!ConfirmUndoable(BlockEnd - BlockBegin + 1)) return false;
     EnableReplaceUndo(false);
     {
         TBusyScope busy(Texts::DeleteBusy);
+        RecordChange(BlockBegin, FileBytes(BlockBegin, BlockEnd - BlockBegin + 1), 0);
         CloseGap(BlockBegin, BlockEnd - BlockBegin + 1); // a failed shrink leaves the bytes right
     }
     Modified = true;
@@ -113,14 +136,17 @@ bool DeleteBlock() {
 }
 
 void DeleteFromCursor() {
+    TUndoStep step(TStepName::DeleteFromCursor);
     const int32_t pos = CurrentAddress();
     if (FileSize == 0 || pos > FileSize) return;
     if (pos == 1) {
-        ClearFile();
+        EmptyWholeFile();
     } else if (pos == FileSize) {
         DeleteByteAtCursor();
     } else {
+        if (!ConfirmUndoable(FileSize - pos + 1)) return;
         ApplyUndoRule(pos);
+        RecordChange(pos, FileBytes(pos, FileSize - pos + 1), 0);
         FileSize = pos - 1;
         Modified = true;
         GoToEnd();
@@ -129,15 +155,18 @@ void DeleteFromCursor() {
 }
 
 void DeleteToCursor() {
+    TUndoStep step(TStepName::DeleteToCursor);
     const int32_t pos = CurrentAddress();
     if (FileSize == 0 || pos > FileSize) return;
     if (pos == FileSize) {
-        ClearFile();
+        EmptyWholeFile();
         return;
     }
+    if (!ConfirmUndoable(pos)) return;
     EnableReplaceUndo(false);
     {
         TBusyScope busy(Texts::DeleteBusy);
+        RecordChange(1, FileBytes(1, pos), 0);
         std::memmove(FileBuffer, FileBuffer + pos, static_cast<size_t>(FileSize - pos));
         FileSize -= pos;
     }
@@ -164,6 +193,9 @@ void Blockdelete1Click() {
 }
 
 void Blockcopy1Click(TBlockCopyKind kind) {
+    TUndoStep step(kind == TBlockCopyKind::Copy        ? TStepName::BlockCopy
+                   : kind == TBlockCopyKind::Overwrite ? TStepName::BlockOverwrite
+                                                       : TStepName::BlockMove);
     const int32_t pos = CurrentAddress();
     if (!BlockComplete()) {
         Host->ShowError(Texts::NoBlockMarked);
@@ -185,6 +217,7 @@ void Blockcopy1Click(TBlockCopyKind kind) {
         Host->ShowError(Texts::CantOverwriteBeyondEnd);
         return;
     }
+    if (kind != TBlockCopyKind::Copy && !ConfirmUndoable(BlockEnd - BlockBegin + 1)) return;
     if (!CopyBlock(kind != TBlockCopyKind::Overwrite)) {
         Host->ShowError(Texts::CantAllocate);
         return;
@@ -198,6 +231,7 @@ void Blockcopy1Click(TBlockCopyKind kind) {
         return;
     }
     if (pos < BlockBegin) MoveBlockMarks(BlockEnd + 1);
+    RecordChange(BlockBegin, FileBytes(BlockBegin, BlockEnd - BlockBegin + 1), 0);
     CloseGap(BlockBegin, BlockEnd - BlockBegin + 1);
     if (pos < BlockBegin)
         MoveBlockMarks(pos);
@@ -227,8 +261,10 @@ void InsertRepeated(std::span<const uint8_t> bytes, int32_t count) {
     const int64_t total = static_cast<int64_t>(bytes.size()) * count;
     if (total > MaxFileSize) return;
     const int32_t p = CurrentAddress();
+    TUndoStep step(TStepName::InsertString);
     TBusyScope busy(Texts::InsertBusy);
     if (!OpenGap(p, static_cast<int32_t>(total))) return;
+    RecordChange(p, {}, static_cast<int32_t>(total));
     uint8_t* target = FileBuffer + p - 1;
     for (int32_t i = 0; i < count; ++i, target += bytes.size())
         std::memcpy(target, bytes.data(), bytes.size());

@@ -65,6 +65,8 @@ class TEngineHost {
     virtual void OverwriteModeChanged() = 0;
 
     virtual void SetCaption(const std::string& caption) = 0;
+    // The hint a command shows in the message panel (Undo and Redo name what they would undo or redo).
+    virtual void SetCommandHint(TCommand command, const std::string& hint) = 0;
     // Commands whose Tag is 2 keep their state.
     virtual void SetCommandsEnabled(std::span<const TCommand> commands, bool on) = 0;
     // Every command with Tag 1.

@@ -7,6 +7,7 @@
 #include "engine/HostScopes.h"
 #include "engine/StringTable.h"
 #include "engine/TextFormat.h"
+#include "engine/Undo.h"
 
 namespace Engine {
 
@@ -80,6 +81,7 @@ void AfterLoad() {
     EnableReplaceUndo(false);
     UnmarkBlock();
     Modified = false;
+    ClearUndo();
     RememberedAddress = 1;
     LastFoundAddress = 0;
     LastReplaceAddress = 0;
@@ -140,6 +142,7 @@ bool Close1Click() {
     Host->ClearPanes();
     SetCursorCell(0, 0);
     Host->SetScrollBarEnabled(false);
+    ClearUndo();
     return true;
 }
 
@@ -159,10 +162,12 @@ void Insertfile1Click() {
     }
     int32_t n = static_cast<int32_t>(size);
     {
+        TUndoStep step(TStepName::InsertFile);
         TBusyScope busy("");
         if (!OpenGap(pos, n)) {
             Host->ShowError(Texts::CantAllocate);
         } else if (LoadFile(path, true, pos, n)) {
+            RecordChange(pos, {}, n);
             Modified = true;
             DropBlockIfAffected(pos);
         } else {

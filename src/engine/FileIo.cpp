@@ -7,6 +7,7 @@
 #include "engine/HostScopes.h"
 #include "engine/StringTable.h"
 #include "engine/TextFormat.h"
+#include "engine/Undo.h"
 
 #include <algorithm>
 
@@ -153,7 +154,10 @@ bool SaveFile(const std::string& name, bool block, int32_t first, int32_t count)
         Report(result, Texts::ErrorWriting, name, StepReason(replaced.Step), replaced.StrayTemp);
         return false;
     }
-    if (!block) Modified = false;
+    if (!block) {
+        Modified = false;
+        UndoFileSaved();
+    }
     return true;
 }
 

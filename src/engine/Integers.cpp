@@ -6,6 +6,7 @@
 #include "engine/HostScopes.h"
 #include "engine/StringTable.h"
 #include "engine/TextFormat.h"
+#include "engine/Undo.h"
 
 #include <algorithm>
 #include <cstring>
@@ -85,6 +86,7 @@ std::vector<std::string> DecodeLines(TByteOrder order) {
 
 bool WriteEncoded(std::span<const uint8_t> bytes, bool overwrite) {
     if (bytes.empty()) return false;
+    TUndoStep step(TStepName::Encode);
     TBusyScope busy(Texts::WritingEncoded);
     const int32_t pos = CurrentAddress();
     const bool inserted = !overwrite && FileSize > 0;
@@ -93,6 +95,7 @@ bool WriteEncoded(std::span<const uint8_t> bytes, bool overwrite) {
         // and the view takes in the new end at once.
         FileSize = static_cast<int32_t>(bytes.size());
         std::memcpy(FileBuffer, bytes.data(), bytes.size());
+        RecordChange(1, {}, FileSize);
         ShowAddress(1, true, false);
     } else if (inserted) {
         if (!InsertBytesAt(pos, bytes)) return false;

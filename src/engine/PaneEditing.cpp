@@ -5,6 +5,7 @@
 #include "engine/Editing.h"
 #include "engine/EngineState.h"
 #include "engine/HexText.h"
+#include "engine/Undo.h"
 
 #include <algorithm>
 
@@ -14,6 +15,13 @@ namespace {
 
 bool IsNavigationKey(int key) {
     return key >= PaneKey::PageUp && key <= PaneKey::Down;
+}
+
+// The keys after which typing is a step of its own (not those that type or only modify).
+bool EndsTyping(int key) {
+    return (key >= PaneKey::PageUp && key <= PaneKey::Down) || key == PaneKey::Backspace ||
+           key == PaneKey::Tab || key == PaneKey::Enter || key == PaneKey::Escape || key == PaneKey::Insert ||
+           key == PaneKey::Delete;
 }
 
 // The keys that move towards the end of the file extend a block at its end.
@@ -170,6 +178,7 @@ void DispatchKey(int& key, bool ctrl) {
         break;
     case PaneKey::Backspace:
         if (CurrentAddress() > 1) {
+            TUndoStep step(TStepName::Deletion); // before the cursor moves, so that undo puts it back
             SendPaneKey(PaneKey::Left);
             DeleteByteAtCursor();
             Host->UpdateStatus();
@@ -184,6 +193,7 @@ void DispatchKey(int& key, bool ctrl) {
 
 void PaneKeyDown(int& key, unsigned shift) {
     HeldShift = shift;
+    if (!SyntheticKey && EndsTyping(key)) SealUndoStep();
     if (!FileOpen || FileSize == 0) {
         EmptyFileKeyDown(key);
         return;
@@ -248,14 +258,17 @@ void DropPendingDigit() {
 }
 
 void TypeByte(uint8_t b) {
+    TUndoStep step(TStepName::Typing);
     const int32_t a = CurrentAddress();
     PendingDigit = -1;
     if (FileSize == 0) {
         WriteByte(1, b);
         FileSize = 1;
+        RecordChange(1, {}, 1);
         BottomAddress = 1;
         Host->RefreshCell(CursorCol, CursorRow);
     } else if (OverwriteMode) {
+        RecordChange(a, {FileBuffer + a - 1, 1}, 1);
         WriteByte(a, b);
         Host->RefreshCell(CursorCol, CursorRow);
     } else {

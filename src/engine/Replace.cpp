@@ -9,6 +9,7 @@
 #include "engine/StringTable.h"
 #include "engine/SystemMemory.h"
 #include "engine/TextFormat.h"
+#include "engine/Undo.h"
 
 #include <algorithm>
 #include <cstring>
@@ -74,8 +75,9 @@ TReplaceResult ReplaceStep(int32_t& pos, bool adjust) {
     } else if (r < p) {
         CloseGap(pos, p - r); // a refused shrink of the allocation leaves the bytes right
     }
-    ReplacedBytes = std::move(saved);
     WriteReplacement(pos);
+    RecordChange(pos, saved, r);
+    ReplacedBytes = std::move(saved);
     LastFoundAddress = pos;
     LastReplaceAddress = pos;
     EmptyReplacementPending = (r == 0);
@@ -87,6 +89,7 @@ TReplaceResult ReplaceStep(int32_t& pos, bool adjust) {
 
 void ReplaceStepCommand(TReplaceSender sender, int32_t pos, bool moveCursor) {
     const bool patch = sender == TReplaceSender::Patch;
+    TUndoStep step(patch ? TStepName::Patch : TStepName::Replace);
     TReplaceResult result;
     {
         TProgressScope progress(Texts::ReplacingCaption, Texts::Searching);
@@ -128,6 +131,7 @@ void SameLengthPass(int32_t start, TReplaceAllResult& result) {
         TFindResult found = FindForward(pos, false);
         if (found.Cancelled || (found.Found && progress.Passed(pos))) result.Cancelled = true;
         if (!found.Found || result.Cancelled) break;
+        RecordPiece(pos, FileBuffer + pos - 1);
         SaveReplaced(pos);
         PutReplacement(pos);
         NoteReplacement(result, pos);
@@ -136,11 +140,13 @@ void SameLengthPass(int32_t start, TReplaceAllResult& result) {
 }
 
 // Moves the unchanged bytes from src up to the hit down to dst, then writes the replacement after them.
-void SweepHit(int32_t hit, int32_t& src, int32_t& dst, TReplaceAllResult& result) {
+// shift: how far the pass moved the original bytes up before it began.
+void SweepHit(int32_t hit, int32_t shift, int32_t& src, int32_t& dst, TReplaceAllResult& result) {
     if (hit > src) {
         CopyWithin(src, hit - 1, dst);
         dst += hit - src;
     }
+    RecordPiece(hit - shift, FileBuffer + hit - 1);
     SaveReplaced(hit);
     PutReplacement(dst);
     NoteReplacement(result, dst);
@@ -164,7 +170,7 @@ void ShrinkingPass(int32_t start, TReplaceAllResult& result) {
         TFindResult found = FindForward(pos, false);
         if (found.Cancelled || (found.Found && progress.Passed(pos))) result.Cancelled = true;
         if (!found.Found || result.Cancelled) break;
-        SweepHit(pos, src, dst, result);
+        SweepHit(pos, 0, src, dst, result);
         pos = src;
     }
     FinishSweep(src, dst);
@@ -212,10 +218,25 @@ void GrowingPass(int32_t start, TReplaceAllResult& result) {
         TFindResult found = FindForward(pos, false, false);
         if (!found.Found) break;
         progress.Passed(pos);
-        SweepHit(pos, src, dst, result);
+        SweepHit(pos, gap, src, dst, result);
         pos = src;
     }
     FinishSweep(src, dst);
+}
+
+// The old bytes of every hit and its address are kept for undo. Only where they could pass the journal's
+// budget are the hits counted first, to ask whether to go on without undo.
+bool UndoableReplaceAll(int32_t start, TReplaceAllResult& result) {
+    const int64_t perHit = PatternLength() + static_cast<int64_t>(sizeof(int32_t));
+    const int64_t mostHits = (static_cast<int64_t>(FileSize) - start + 1) / PatternLength();
+    if (mostHits * perHit <= Journal.Budget) return true;
+    Host->SetProgressText(Texts::Step1Counting, 1);
+    const TCountResult counted = CountMatches(true, start);
+    if (!counted.Completed || !ConfirmUndoable(counted.Count * perHit)) {
+        result.Cancelled = true;
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -227,12 +248,16 @@ TReplaceAllResult ReplaceAll() {
     int32_t start = CurrentAddress();
     if (r > 0 && LastReplaceAddress != 0 && LastReplaceAddress + r - 1 == start) ++start;
     if (p == 0) return result;
+    TUndoStep step(TStepName::ReplaceAll);
+    if (!UndoableReplaceAll(start, result)) return result;
+    RecordPiecesBegin(p, r);
     if (r == p)
         SameLengthPass(start, result);
     else if (r > p)
         GrowingPass(start, result);
     else
         ShrinkingPass(start, result);
+    RecordPiecesEnd();
     if (result.Count > 0) {
         Modified = true;
         if (r != p) DropBlockIfAffected(result.First);
@@ -255,6 +280,7 @@ void ReplaceAllCommand() {
 void ReplaceUndo() {
     const int32_t at = LastReplaceAddress;
     if (at == 0) return;
+    TUndoStep step(TStepName::ReplaceUndo);
     ShowAddress(at, false, true);
     const std::vector<uint8_t>& replacement = SearchRequest.Replacement;
     const int32_t r = static_cast<int32_t>(replacement.size());
@@ -275,6 +301,7 @@ void ReplaceUndo() {
             CloseGap(at, r - saved);
         }
         std::memcpy(FileBuffer + at - 1, ReplacedBytes.data(), ReplacedBytes.size());
+        RecordChange(at, replacement, saved);
         LastFoundAddress = at;
         LastReplaceAddress = at + saved - 1;
     } else {

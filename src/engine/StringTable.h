@@ -35,6 +35,12 @@ inline constexpr const char* SaveFileAsTitle = "Save file as";
 inline constexpr const char* FileMasks = "*.*,*.exe";
 inline constexpr const char* FavoritesSection = "Favorites";
 inline constexpr const char* NoNamePrefix = "NoName";
+// Undo and redo.
+inline constexpr const char* CannotBeUndone = "This change cannot be undone. Go on?";
+inline constexpr const char* UndoHint = "Undo %s";
+inline constexpr const char* RedoHint = "Redo %s";
+inline constexpr const char* UndoBusy = "Undo...";
+inline constexpr const char* RedoBusy = "Redo...";
 inline constexpr const char* BlockNoLongerValid = "Block no longer valid";
 inline constexpr const char* NoBlockMarked = "No block marked";
 inline constexpr const char* CantCopyWithinBlock =

@@ -1,5 +1,7 @@
 #include "engine/SystemMemory.h"
 
+#include <unistd.h>
+
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -21,4 +23,10 @@ int64_t AvailableMemory() {
         if (key == "SwapFree:") swapFree = kib * 1024;
     }
     return available < 0 ? -1 : available + swapFree;
+}
+
+int64_t PhysicalMemory() {
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long pageSize = sysconf(_SC_PAGE_SIZE);
+    return pages > 0 && pageSize > 0 ? static_cast<int64_t>(pages) * pageSize : -1;
 }

@@ -93,6 +93,8 @@ class TFormMain : public QMainWindow, public TEngineHost {
     void ModusOverwrite1Click();
     void Options1Click(); // NIBLO_Settings.cpp
     // Search menu, Insert string and the patch (NIBLO_MainSearch.cpp).
+    void Undo1Click();
+    void Redo1Click();
     void Insert1Click();
     void Find1Click();
     void Findagaindown1Click();
@@ -171,6 +173,7 @@ class TFormMain : public QMainWindow, public TEngineHost {
     void TextModeChanged() override;
     void OverwriteModeChanged() override;
     void SetCaption(const std::string& caption) override;
+    void SetCommandHint(TCommand command, const std::string& hint) override;
     void SetCommandsEnabled(std::span<const TCommand> commands, bool on) override;
     void DisableFileCommands() override;
     std::optional<std::string> ChooseFile(TFileDialogMode mode, const std::string& title, std::string& dir,

@@ -5,6 +5,7 @@
 #include "engine/EngineState.h"
 #include "engine/PaneEditing.h"
 #include "engine/StringTable.h"
+#include "engine/Undo.h"
 #include "ui/JkGrid.h"
 #include "ui/JkScroll.h"
 #include "ui/Jkdialog.h"
@@ -25,7 +26,11 @@ unsigned ShiftStateOf(Qt::KeyboardModifiers modifiers) {
 } // namespace
 
 void TFormMain::ConnectPaneInput(TJkStrGrid* pane) {
-    pane->OnSelectCell = [](TJkStrGrid*, int col, int row) { return Engine::PaneSelectCell(col, row); };
+    // A click moves the cursor by itself: typing after it is a step of its own.
+    pane->OnSelectCell = [](TJkStrGrid*, int col, int row) {
+        Engine::SealUndoStep();
+        return Engine::PaneSelectCell(col, row);
+    };
     pane->OnKeyDown = [](TJkStrGrid*, int& key, Qt::KeyboardModifiers shift) {
         Engine::PaneKeyDown(key, ShiftStateOf(shift));
     };

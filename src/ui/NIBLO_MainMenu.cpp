@@ -7,6 +7,7 @@
 #include "engine/EngineState.h"
 #include "engine/FileCommands.h"
 #include "engine/PaneEditing.h"
+#include "engine/Undo.h"
 
 #include <QAction>
 #include <QMenu>
@@ -71,7 +72,8 @@ void TFormMain::CreateMenu() {
             }
         } else {
             action = menu->addAction(TextOf(info.Caption));
-            action->setShortcut(QKeySequence(TextOf(info.Shortcut), QKeySequence::PortableText));
+            action->setShortcuts(
+                QKeySequence::listFromString(TextOf(info.Shortcut), QKeySequence::PortableText));
             action->setStatusTip(TextOf(info.Hint));
             if (info.Flags & Checkable) {
                 action->setCheckable(true);
@@ -113,6 +115,8 @@ void TFormMain::CreateToolBar() {
 void TFormMain::Run(TCommand command) {
     // A running progress box owns the program; nothing else may start meanwhile.
     if (Progress) return;
+    // Any command ends a run of typing: what is typed next is a step of its own.
+    Engine::SealUndoStep();
     if (THandler handler = Handlers[size_t(command)]) (this->*handler)();
 }
 
@@ -137,6 +141,10 @@ void TFormMain::SetCommandEnabled(TCommand command, bool on) {
         action->setEnabled(on);
     if (QToolButton* button = Buttons[size_t(command)]; button && button->property("tag").toInt() != 2)
         button->setEnabled(on);
+}
+
+void TFormMain::SetCommandHint(TCommand command, const std::string& hint) {
+    if (QAction* action = Actions[size_t(command)]) action->setStatusTip(QString::fromStdString(hint));
 }
 
 void TFormMain::SetCommandsEnabled(std::span<const TCommand> commands, bool on) {
@@ -165,6 +173,12 @@ void TFormMain::Insertfile1Click() {
 }
 void TFormMain::Writeblock1Click() {
     Engine::Writeblock1Click();
+}
+void TFormMain::Undo1Click() {
+    Engine::Undo1Click();
+}
+void TFormMain::Redo1Click() {
+    Engine::Redo1Click();
 }
 void TFormMain::Blockmark1Click() {
     Engine::Blockmark1Click();

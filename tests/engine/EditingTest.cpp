@@ -201,7 +201,7 @@ TEST_F(EditingTest, DeleteToCursorCutsTheHeadAndDropsAnyCompleteBlock) {
     EXPECT_TRUE(Host.Messages.empty());
 }
 
-TEST_F(EditingTest, EmptyingTheWholeFileDoesNotSetModified) {
+TEST_F(EditingTest, EmptyingTheWholeFileSetsModified) {
     struct {
         const char* name;
         int32_t size, cursor;
@@ -220,7 +220,7 @@ TEST_F(EditingTest, EmptyingTheWholeFileDoesNotSetModified) {
         Host.ForgetRecords();
         c.run();
         EXPECT_EQ(FileSize, 0);
-        EXPECT_FALSE(Modified);
+        EXPECT_TRUE(Modified);
         EXPECT_BLOCK(0, 0);
         EXPECT_FALSE(Host.IsEnabled(TCommand::Blockunmark1));
         EXPECT_EQ(CurrentAddress(), 1);
@@ -410,7 +410,9 @@ struct TModel {
         Bytes.insert(Bytes.begin() + address - 1, bytes.begin(), bytes.end());
     }
     void Erase(int32_t from, int32_t to) { Bytes.erase(Bytes.begin() + from - 1, Bytes.begin() + to); }
+    // Emptying the whole file: a change like any other.
     void Clear() {
+        Modified = Modified || !Bytes.empty();
         Bytes.clear();
         Begin = End = 0;
         Cursor = 1;

@@ -54,6 +54,7 @@ class TFakeHost : public TEngineHost {
     std::vector<TMessage> Messages;
     std::vector<std::string> Captions;
     std::map<TCommand, bool> Enabled;
+    std::map<TCommand, std::string> Hints;
     std::vector<std::string> BusyTexts;
     int BusyDepth = 0;
     int MaxBusyDepth = 0;
@@ -105,6 +106,7 @@ class TFakeHost : public TEngineHost {
     void RepaintPanes() override;
     void SetScrollBarEnabled(bool on) override;
     void SetCaption(const std::string& caption) override;
+    void SetCommandHint(TCommand command, const std::string& hint) override { Hints[command] = hint; }
     void SetCommandsEnabled(std::span<const TCommand> commands, bool on) override;
     void DisableFileCommands() override;
     std::optional<std::string> ChooseFile(TFileDialogMode mode, const std::string& title, std::string& dir,

@@ -1,0 +1,397 @@
+#include "engine/Undo.h"
+
+#include "engine/Blocks.h"
+#include "engine/ByteStore.h"
+#include "engine/HostScopes.h"
+#include "engine/StringTable.h"
+#include "engine/SystemMemory.h"
+#include "engine/TextFormat.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <new>
+#include <string>
+#include <vector>
+
+namespace Engine {
+
+TUndoJournal Journal;
+
+namespace {
+
+// The hints' names of the steps, in the order of TStepName.
+constexpr std::array<const char*, 18> StepNames{"change",
+                                                "typing",
+                                                "deletion",
+                                                "Insert string",
+                                                "Insert file",
+                                                "Block delete",
+                                                "Block copy",
+                                                "Block copy/overwrite",
+                                                "Block move",
+                                                "Cut",
+                                                "Paste",
+                                                "Delete from cursor",
+                                                "Delete to cursor",
+                                                "Replace",
+                                                "Replace all",
+                                                "Replace undo",
+                                                "Patch",
+                                                "Encode integer"};
+
+// The command scope in force.
+int Depth = 0;
+TStepName ScopeName = TStepName::Change;
+TView ScopeBefore;
+int32_t ScopeBlockBegin = 0;
+int32_t ScopeBlockEnd = 0;
+bool ScopeOpened = false; // the scope's step stands last in the journal
+bool Unrecorded = false;  // the user let a change go that cannot be undone; the scope records nothing more
+bool TypingGoesOn = false;
+int32_t PieceOld = 0, PieceNew = 0;
+
+// What the menu shows, so that typing does not touch the menu with every byte.
+struct TShown {
+    bool Valid = false;
+    bool CanUndo = false;
+    bool CanRedo = false;
+    TStepName UndoName{};
+    TStepName RedoName{};
+    bool operator==(const TShown&) const = default;
+};
+TShown Shown;
+
+TView CurrentView() {
+    return {TopAddress, CurrentAddress()};
+}
+
+void PublishUndoState() {
+    TShown now;
+    now.Valid = true;
+    now.CanUndo = FileOpen && Journal.CanUndo();
+    now.CanRedo = FileOpen && Journal.CanRedo();
+    if (now.CanUndo) now.UndoName = Journal.Steps[static_cast<size_t>(Journal.Applied - 1)].Name;
+    if (now.CanRedo) now.RedoName = Journal.Steps[static_cast<size_t>(Journal.Applied)].Name;
+    if (now == Shown) return;
+    Shown = now;
+    SetCommandsEnabled({TCommand::Undo1}, now.CanUndo);
+    SetCommandsEnabled({TCommand::Redo1}, now.CanRedo);
+    Host->SetCommandHint(TCommand::Undo1, now.CanUndo
+                                              ? FormatText(Texts::UndoHint, {StepNames[size_t(now.UndoName)]})
+                                              : std::string());
+    Host->SetCommandHint(TCommand::Redo1, now.CanRedo
+                                              ? FormatText(Texts::RedoHint, {StepNames[size_t(now.RedoName)]})
+                                              : std::string());
+}
+
+void GiveUpScope() {
+    Unrecorded = true;
+    ScopeOpened = false;
+}
+
+void OpenScopeStep() {
+    if (ScopeOpened) return;
+    Journal.Open(ScopeName, ScopeBefore);
+    ScopeOpened = true;
+}
+
+// How many pieces change i of the step has.
+int64_t PieceCount(const TStep& step, int32_t i) {
+    return i == 0 && step.Extra ? 1 + static_cast<int64_t>(step.Extra->FirstPieces.size()) : 1;
+}
+
+// Room for the largest size the step passes through, so that no change of it can fail half-way.
+bool RoomForStep(TStep& step, bool undo) {
+    int64_t size = FileSize, peak = FileSize;
+    const int32_t count = step.ChangeCount();
+    for (int32_t n = 0; n < count; ++n) {
+        const int32_t i = undo ? count - 1 - n : n;
+        const TChange& change = step.Change(i);
+        const int64_t growth = change.NewLength - change.OldLength;
+        size += PieceCount(step, i) * (undo ? -growth : growth);
+        peak = std::max(peak, size);
+    }
+    return peak <= FileSize || (SizeFits(peak) && EnsureRoom(static_cast<int32_t>(peak - FileSize)));
+}
+
+// Puts the kept bytes of a change in place of those in the file, and keeps those instead: undo and redo
+// are the same exchange. Pieces are exchanged in one sweep, each byte moved once.
+void ExchangeChange(TChange& change, std::span<const int32_t> rest, bool undo, TByteRun& captured) {
+    const int32_t cur = undo ? change.NewLength : change.OldLength;
+    const int32_t oth = undo ? change.OldLength : change.NewLength;
+    const int64_t k = 1 + static_cast<int64_t>(rest.size());
+    auto address = [&](int64_t i) -> int64_t { return i == 0 ? change.Address : rest[size_t(i - 1)]; };
+    auto now = [&](int64_t i) { return address(i) + i * (cur - change.OldLength); };
+    auto then = [&](int64_t i) { return address(i) + i * (oth - change.OldLength); };
+    uint8_t* const file = FileBuffer - 1; // 1-based
+    const uint8_t* const kept = change.Stored.Data();
+    for (int64_t i = 0; i < k; ++i)
+        if (cur > 0) std::memcpy(captured.Data() + i * cur, file + now(i), size_t(cur));
+    auto put = [&](int64_t i) {
+        if (oth > 0) std::memcpy(file + then(i), kept + i * oth, size_t(oth));
+    };
+    const int64_t tail = now(k - 1) + cur;
+    const auto tailLength = size_t(FileSize - tail + 1);
+    if (oth == cur) {
+        for (int64_t i = 0; i < k; ++i)
+            put(i);
+    } else if (oth < cur) {
+        // Shrinking: from the front, every move goes down.
+        for (int64_t i = 0; i < k; ++i) {
+            if (i > 0) {
+                const int64_t gap = now(i - 1) + cur;
+                std::memmove(file + then(i - 1) + oth, file + gap, size_t(now(i) - gap));
+            }
+            put(i);
+        }
+        std::memmove(file + then(k - 1) + oth, file + tail, tailLength);
+    } else {
+        // Growing: from the end, every move goes up.
+        std::memmove(file + then(k - 1) + oth, file + tail, tailLength);
+        for (int64_t i = k - 1; i >= 0; --i) {
+            put(i);
+            if (i > 0) {
+                const int64_t gap = now(i - 1) + cur;
+                std::memmove(file + then(i - 1) + oth, file + gap, size_t(now(i) - gap));
+            }
+        }
+    }
+    FileSize += static_cast<int32_t>(k * (oth - cur));
+    change.Stored = std::move(captured);
+}
+
+// The lowest address a step changed, and whether it changed the file's size.
+int32_t LowestChange(TStep& step, bool& resized) {
+    int32_t lowest = INT32_MAX;
+    resized = false;
+    for (int32_t i = 0; i < step.ChangeCount(); ++i) {
+        const TChange& change = step.Change(i);
+        lowest = std::min(lowest, change.Address);
+        resized = resized || change.OldLength != change.NewLength;
+    }
+    return lowest;
+}
+
+bool ExchangeStep(TStep& step, bool undo) {
+    const int32_t count = step.ChangeCount();
+    std::vector<TByteRun> captured(static_cast<size_t>(count));
+    try {
+        for (int32_t i = 0; i < count; ++i) {
+            const TChange& change = step.Change(i);
+            const int64_t bytes = PieceCount(step, i) * (undo ? change.NewLength : change.OldLength);
+            if (bytes > INT32_MAX) throw std::bad_alloc();
+            captured[size_t(i)].Resize(static_cast<int32_t>(bytes));
+        }
+    } catch (const std::bad_alloc&) {
+        Host->ShowError(Texts::CantAllocate);
+        return false;
+    }
+    if (!RoomForStep(step, undo)) {
+        Host->ShowError(Texts::CantAllocate);
+        return false;
+    }
+    TBusyScope busy(undo ? Texts::UndoBusy : Texts::RedoBusy);
+    for (int32_t n = 0; n < count; ++n) {
+        const int32_t i = undo ? count - 1 - n : n;
+        std::span<const int32_t> rest;
+        if (i == 0 && step.Extra) rest = step.Extra->FirstPieces;
+        ExchangeChange(step.Change(i), rest, undo, captured[size_t(i)]);
+    }
+    ShrinkToFit();
+    Journal.Recount();
+    return true;
+}
+
+void RestoreView(TView view) {
+    if (FileSize == 0) {
+        ShowAddress(1, true, false);
+        return;
+    }
+    const int32_t cursor = std::clamp(view.Cursor, 1, FileSize);
+    const int32_t top = view.Top;
+    // The page as it was, unless the page size changed meanwhile.
+    if (top >= 1 && top <= cursor && cursor - top < PageBytes && (top - 1) % Cols == 0) {
+        TopAddress = top;
+        BottomAddress = std::min(top + PageBytes - 1, FileSize);
+        SetCursorCell((cursor - top) % Cols, (cursor - top) / Cols);
+        RefillPanes(0, 0);
+    } else {
+        ShowAddress(cursor, true, false);
+    }
+}
+
+void SetBlock(int32_t begin, int32_t end) {
+    if (begin == 0 && end == 0) {
+        UnmarkBlock();
+        return;
+    }
+    BlockBegin = begin;
+    BlockEnd = end;
+    MarkAnchor = 0;
+    SetCommandsEnabled({TCommand::Blockunmark1}, true);
+    EnableBlockCommands(BlockComplete());
+    Host->RepaintPanes();
+}
+
+void AfterExchange(TStep& step, bool undo) {
+    if (step.BlockTouched) {
+        if (undo || !step.Extra)
+            UnmarkBlock();
+        else
+            SetBlock(step.Extra->BlockBegin, step.Extra->BlockEnd);
+    } else {
+        // A block marked since is kept only while its bytes did not move.
+        bool resized = false;
+        const int32_t lowest = LowestChange(step, resized);
+        if (resized && (BlockBegin != 0 || BlockEnd != 0) && std::max(BlockBegin, BlockEnd) >= lowest)
+            UnmarkBlock();
+        ForgetBlockPastEnd();
+    }
+    // The last replacement may no longer stand where Replace undo would look for it.
+    EnableReplaceUndo(false);
+    Modified = !Journal.AtSaved();
+    RestoreView(undo ? step.Before : step.After);
+    Host->UpdateStatus();
+    PublishUndoState();
+}
+
+} // namespace
+
+TUndoStep::TUndoStep(TStepName name) {
+    if (Depth++ > 0) return;
+    const bool typingOn = name == TStepName::Typing && TypingGoesOn && !Journal.CanRedo() &&
+                          Journal.CanUndo() && Journal.Last().Name == TStepName::Typing;
+    TypingGoesOn = false;
+    ScopeName = name;
+    ScopeBefore = CurrentView();
+    ScopeBlockBegin = BlockBegin;
+    ScopeBlockEnd = BlockEnd;
+    ScopeOpened = typingOn;
+    Unrecorded = false;
+}
+
+TUndoStep::~TUndoStep() {
+    if (--Depth > 0) return;
+    if (ScopeOpened && Journal.CanUndo()) {
+        TStep& step = Journal.Last();
+        Journal.Bytes -= step.Cost();
+        step.After = CurrentView();
+        if (BlockBegin != ScopeBlockBegin || BlockEnd != ScopeBlockEnd) step.BlockTouched = true;
+        if (step.BlockTouched && (BlockBegin != 0 || BlockEnd != 0)) {
+            step.GetExtra().BlockBegin = BlockBegin;
+            step.GetExtra().BlockEnd = BlockEnd;
+        } else if (step.Extra) {
+            step.Extra->BlockBegin = step.Extra->BlockEnd = 0;
+        }
+        Journal.Bytes += step.Cost();
+        TypingGoesOn = ScopeName == TStepName::Typing;
+        if (!Journal.Trim()) TypingGoesOn = false;
+    }
+    ScopeOpened = false;
+    Unrecorded = false;
+    PublishUndoState();
+}
+
+void RecordChange(int32_t address, std::span<const uint8_t> oldBytes, int32_t newLength) {
+    if (Depth == 0) {
+        // A change outside any command is a step of its own.
+        TUndoStep step(TStepName::Change);
+        RecordChange(address, oldBytes, newLength);
+        return;
+    }
+    if (Unrecorded) return;
+    try {
+        OpenScopeStep();
+        Journal.Add(address, oldBytes, newLength);
+    } catch (const std::bad_alloc&) {
+        // Without memory for the old bytes the change cannot be undone; nothing before it can be reached.
+        Journal.Forget();
+        GiveUpScope();
+        return;
+    }
+    if (!Journal.Trim()) GiveUpScope();
+}
+
+void RecordPiecesBegin(int32_t oldLength, int32_t newLength) {
+    PieceOld = oldLength;
+    PieceNew = newLength;
+    // The pieces make a step of their own, opened with the first of them.
+    if (ScopeOpened) ScopeOpened = false;
+}
+
+void RecordPiece(int32_t address, const uint8_t* oldBytes) {
+    if (Unrecorded || Depth == 0) return;
+    try {
+        if (!ScopeOpened) {
+            OpenScopeStep();
+            Journal.BeginPieces(PieceOld, PieceNew);
+        }
+        Journal.AddPiece(address, oldBytes);
+    } catch (const std::bad_alloc&) {
+        Journal.Forget();
+        GiveUpScope();
+        return;
+    }
+    if (!Journal.Trim()) GiveUpScope();
+}
+
+void RecordPiecesEnd() {
+    if (!Unrecorded && ScopeOpened) Journal.EndPieces();
+}
+
+bool ConfirmUndoable(int64_t oldBytes) {
+    if (Unrecorded || oldBytes + static_cast<int64_t>(sizeof(TStep)) <= Journal.Budget) return true;
+    if (Host->AskYesNo(Texts::CannotBeUndone) != mrYes) return false;
+    Journal.Forget();
+    GiveUpScope();
+    PublishUndoState();
+    return true;
+}
+
+void SealUndoStep() {
+    TypingGoesOn = false;
+}
+
+void UndoFileSaved() {
+    Journal.MarkSaved();
+}
+
+void ClearUndo() {
+    Journal.Clear();
+    TypingGoesOn = false;
+    Shown.Valid = false;
+    PublishUndoState();
+}
+
+int64_t DefaultUndoBudget() {
+    const int64_t floor = int64_t{64} << 20;
+    const int64_t memory = PhysicalMemory();
+    return std::max(floor, memory > 0 ? memory / 4 : floor);
+}
+
+void SetUndoBudget(int64_t bytes) {
+    Journal.Budget = std::max<int64_t>(bytes, 0);
+    Journal.Trim();
+    PublishUndoState();
+}
+
+void Undo1Click() {
+    SealUndoStep();
+    if (!FileOpen || !Journal.CanUndo()) return;
+    TStep& step = Journal.Steps[static_cast<size_t>(Journal.Applied - 1)];
+    if (!ExchangeStep(step, true)) return;
+    --Journal.Applied;
+    AfterExchange(step, true);
+}
+
+void Redo1Click() {
+    SealUndoStep();
+    if (!FileOpen || !Journal.CanRedo()) return;
+    TStep& step = Journal.Steps[static_cast<size_t>(Journal.Applied)];
+    if (!ExchangeStep(step, false)) return;
+    ++Journal.Applied;
+    AfterExchange(step, false);
+}
+
+} // namespace Engine

@@ -1,0 +1,213 @@
+#include "engine/UndoJournal.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <utility>
+
+namespace Engine {
+
+TByteRun::~TByteRun() {
+    if (OnHeap()) delete[] Heap;
+}
+
+TByteRun::TByteRun(TByteRun&& other) noexcept : Length(other.Length), Room(other.Room) {
+    if (other.OnHeap())
+        Heap = other.Heap;
+    else
+        std::memcpy(Inline, other.Inline, InlineRoom);
+    other.Length = 0;
+    other.Room = InlineRoom;
+}
+
+TByteRun& TByteRun::operator=(TByteRun&& other) noexcept {
+    if (this != &other) {
+        this->~TByteRun();
+        new (this) TByteRun(std::move(other));
+    }
+    return *this;
+}
+
+void TByteRun::Reserve(int32_t room) {
+    if (room <= Room) return;
+    auto* grown = new uint8_t[static_cast<size_t>(room)];
+    if (Length > 0) std::memcpy(grown, Data(), static_cast<size_t>(Length));
+    if (OnHeap()) delete[] Heap;
+    Heap = grown;
+    Room = room;
+}
+
+void TByteRun::Resize(int32_t size) {
+    Reserve(size);
+    Length = size;
+}
+
+void TByteRun::Extend(int32_t size) {
+    // Grown by half each time, so that a run built a piece at a time costs linear time.
+    if (size > Room)
+        Reserve(static_cast<int32_t>(
+            std::min<int64_t>(INT32_MAX, std::max<int64_t>(size, int64_t{Room} + Room / 2))));
+    Length = size;
+}
+
+void TByteRun::Append(uint8_t value) {
+    Extend(Length + 1);
+    Data()[Length - 1] = value;
+}
+
+TStepExtra& TStep::GetExtra() {
+    if (!Extra) Extra = std::make_unique<TStepExtra>();
+    return *Extra;
+}
+
+int64_t TStep::Cost() const {
+    int64_t cost = static_cast<int64_t>(sizeof(TStep)) + First.Stored.HeapBytes();
+    if (Extra) {
+        cost += static_cast<int64_t>(sizeof(TStepExtra) + Extra->More.capacity() * sizeof(TChange) +
+                                     Extra->FirstPieces.capacity() * sizeof(int32_t));
+        for (const TChange& change : Extra->More)
+            cost += change.Stored.HeapBytes();
+    }
+    return cost;
+}
+
+TStep& TUndoJournal::Open(TStepName name, TView before) {
+    while (static_cast<int64_t>(Steps.size()) > Applied) {
+        Bytes -= Steps.back().Cost();
+        Steps.pop_back();
+    }
+    if (SavedAt > Applied) SavedAt = -1;
+    TStep& step = Steps.emplace_back();
+    step.Name = name;
+    step.Before = before;
+    step.After = before;
+    Bytes += step.Cost();
+    ++Applied;
+    return step;
+}
+
+TChange& TUndoJournal::LastChange() {
+    TStep& step = Steps.back();
+    return step.Change(step.ChangeCount() - 1);
+}
+
+void TUndoJournal::Add(int32_t address, std::span<const uint8_t> oldBytes, int32_t newLength) {
+    TStep& step = Steps.back();
+    Bytes -= step.Cost();
+    const auto n = static_cast<int32_t>(oldBytes.size());
+    TChange& last = LastChange();
+    const bool pieces = step.Extra && !step.Extra->FirstPieces.empty();
+    const int32_t end = last.Address + last.NewLength; // the first byte after the last change
+    const bool lastOverwrote = last.OldLength == last.NewLength;
+    if (last.Address == 0) {
+        // The step's first change.
+        last.Address = address;
+        last.OldLength = n;
+        last.NewLength = newLength;
+        last.Stored.Resize(n);
+        if (n > 0) std::memcpy(last.Stored.Data(), oldBytes.data(), oldBytes.size());
+    } else if (!pieces && last.OldLength == 0 && n == 0 && address == end) {
+        last.NewLength += newLength; // insertion goes on where the last one ended
+    } else if (!pieces && lastOverwrote && n == newLength && address >= last.Address && address + n <= end) {
+        // Overwriting bytes whose old values are already kept.
+    } else if (!pieces && lastOverwrote && n == newLength && address == end) {
+        for (uint8_t b : oldBytes)
+            last.Stored.Append(b);
+        last.OldLength += n;
+        last.NewLength += n;
+    } else {
+        TChange& change = step.GetExtra().More.emplace_back();
+        change.Address = address;
+        change.OldLength = n;
+        change.NewLength = newLength;
+        change.Stored.Resize(n);
+        if (n > 0) std::memcpy(change.Stored.Data(), oldBytes.data(), oldBytes.size());
+    }
+    Bytes += step.Cost();
+}
+
+void TUndoJournal::BeginPieces(int32_t oldLength, int32_t newLength) {
+    TChange& first = Steps.back().First;
+    first.OldLength = oldLength;
+    first.NewLength = newLength;
+}
+
+void TUndoJournal::AddPiece(int32_t address, const uint8_t* oldBytes) {
+    TStep& step = Steps.back();
+    TChange& first = step.First;
+    Bytes -= step.Cost();
+    const int32_t at = first.Stored.Size();
+    if (first.Address == 0)
+        first.Address = address;
+    else
+        step.GetExtra().FirstPieces.push_back(address);
+    if (first.OldLength > 0) {
+        first.Stored.Extend(at + first.OldLength);
+        std::memcpy(first.Stored.Data() + at, oldBytes, static_cast<size_t>(first.OldLength));
+    }
+    Bytes += step.Cost();
+}
+
+void TUndoJournal::EndPieces() {
+    TStep& step = Steps.back();
+    if (!step.Extra || step.Extra->FirstPieces.empty()) return;
+    std::vector<int32_t>& rest = step.Extra->FirstPieces;
+    TChange& first = step.First;
+    if (rest.front() > first.Address) return; // already ascending
+    // Reported from the end backwards: turn addresses and kept bytes round.
+    std::vector<int32_t> all;
+    all.reserve(rest.size() + 1);
+    all.push_back(first.Address);
+    all.insert(all.end(), rest.begin(), rest.end());
+    std::reverse(all.begin(), all.end());
+    const int32_t len = first.OldLength;
+    const auto count = static_cast<int32_t>(all.size());
+    uint8_t* bytes = first.Stored.Data();
+    for (int32_t i = 0, j = count - 1; i < j; ++i, --j)
+        std::swap_ranges(bytes + static_cast<int64_t>(i) * len, bytes + static_cast<int64_t>(i + 1) * len,
+                         bytes + static_cast<int64_t>(j) * len);
+    first.Address = all.front();
+    std::copy(all.begin() + 1, all.end(), rest.begin());
+}
+
+void TUndoJournal::Recount() {
+    Bytes = 0;
+    for (const TStep& step : Steps)
+        Bytes += step.Cost();
+}
+
+bool TUndoJournal::Trim() {
+    while (Bytes > Budget && Steps.size() > 1) {
+        if (Applied == 0) {
+            // Only undone steps are left; without the first the others cannot be redone.
+            Steps.clear();
+            Bytes = 0;
+            if (SavedAt > 0) SavedAt = -1;
+            return true;
+        }
+        Bytes -= Steps.front().Cost();
+        Steps.pop_front();
+        --Applied;
+        SavedAt = SavedAt > 0 ? SavedAt - 1 : -1;
+    }
+    if (Bytes <= Budget) return true;
+    Forget();
+    return false;
+}
+
+void TUndoJournal::Forget() {
+    const bool atSaved = AtSaved();
+    Steps.clear();
+    Bytes = 0;
+    Applied = 0;
+    SavedAt = atSaved ? 0 : -1;
+}
+
+void TUndoJournal::Clear() {
+    Steps.clear();
+    Bytes = 0;
+    Applied = 0;
+    SavedAt = 0;
+}
+
+} // namespace Engine

@@ -1,0 +1,142 @@
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <span>
+#include <vector>
+
+// The record of the changes that undo and redo walk through: what each step replaced, and no more.
+namespace Engine {
+
+// Bytes a change keeps aside; up to eight stay inside the change itself, so a typed byte costs no allocation.
+class TByteRun {
+  public:
+    TByteRun() = default;
+    ~TByteRun();
+    TByteRun(TByteRun&& other) noexcept;
+    TByteRun& operator=(TByteRun&& other) noexcept;
+    TByteRun(const TByteRun&) = delete;
+    TByteRun& operator=(const TByteRun&) = delete;
+
+    // New contents undefined; both throw std::bad_alloc when the memory is not there. Resize takes just
+    // the room asked for, Extend grows by half at least (for runs built a piece at a time).
+    void Resize(int32_t size);
+    void Extend(int32_t size);
+    void Append(uint8_t value);
+    uint8_t* Data() { return OnHeap() ? Heap : Inline; }
+    const uint8_t* Data() const { return OnHeap() ? Heap : Inline; }
+    int32_t Size() const { return Length; }
+    int64_t HeapBytes() const { return OnHeap() ? Room : 0; }
+
+  private:
+    static constexpr int32_t InlineRoom = 8;
+    bool OnHeap() const { return Room > InlineRoom; }
+    void Reserve(int32_t room);
+
+    int32_t Length = 0;
+    int32_t Room = InlineRoom;
+    union {
+        uint8_t Inline[InlineRoom];
+        uint8_t* Heap;
+    };
+};
+
+// One change: pieces of OldLength bytes each became NewLength bytes each. Address is where the first piece
+// began in the file as it was before the change (1-based); further pieces, ascending, are kept by the step.
+struct TChange {
+    int32_t Address = 0;
+    int32_t OldLength = 0;
+    int32_t NewLength = 0;
+    // The bytes that are not in the file: the old ones while the change stands, the new ones once it is
+    // undone (inserted bytes are kept only then).
+    TByteRun Stored;
+};
+
+// Where the user was looking: the first address of the page and the cursor's address.
+struct TView {
+    int32_t Top = 1;
+    int32_t Cursor = 1;
+};
+
+// What a step is called in the hints of Undo and Redo.
+enum class TStepName : uint8_t {
+    Change,
+    Typing,
+    Deletion,
+    InsertString,
+    InsertFile,
+    BlockDelete,
+    BlockCopy,
+    BlockOverwrite,
+    BlockMove,
+    Cut,
+    Paste,
+    DeleteFromCursor,
+    DeleteToCursor,
+    Replace,
+    ReplaceAll,
+    ReplaceUndo,
+    Patch,
+    Encode,
+};
+
+// What only a few steps need.
+struct TStepExtra {
+    std::vector<TChange> More;        // changes after the first, in the order they were made
+    std::vector<int32_t> FirstPieces; // addresses of the first change's pieces after its first
+    int32_t BlockBegin = 0;           // the block the step left, when it touched the block
+    int32_t BlockEnd = 0;
+};
+
+struct TStep {
+    TChange First;
+    std::unique_ptr<TStepExtra> Extra;
+    TView Before;
+    TView After;
+    TStepName Name = TStepName::Change;
+    bool BlockTouched = false; // the step marked, moved or dropped the block
+
+    int32_t ChangeCount() const { return 1 + (Extra ? static_cast<int32_t>(Extra->More.size()) : 0); }
+    TChange& Change(int32_t i) { return i == 0 ? First : Extra->More[static_cast<size_t>(i - 1)]; }
+    TStepExtra& GetExtra();
+    int64_t Cost() const; // the memory the step holds
+};
+
+class TUndoJournal {
+  public:
+    // A new step after the ones that stand; the undone ones can no longer be redone.
+    TStep& Open(TStepName name, TView before);
+    // A change of the last step, made or about to be made: oldBytes at address become newLength bytes.
+    // Joins the step's last change when it continues it (typing on).
+    void Add(int32_t address, std::span<const uint8_t> oldBytes, int32_t newLength);
+    // A change of many same-sized pieces (Replace all): started, one piece at a time, then finished.
+    void BeginPieces(int32_t oldLength, int32_t newLength);
+    void AddPiece(int32_t address, const uint8_t* oldBytes);
+    void EndPieces();
+    // Drops the oldest steps while the journal holds more than its budget; false when even the last step
+    // alone is larger (it is dropped too, and the journal is empty).
+    bool Trim();
+    void Clear();
+    // The file was saved, or loaded: this is the state Modified is measured against.
+    void MarkSaved() { SavedAt = Applied; }
+    bool AtSaved() const { return SavedAt == Applied; }
+    // After an unrecorded change nothing before it can be reached again.
+    void Forget();
+
+    bool CanUndo() const { return Applied > 0; }
+    bool CanRedo() const { return Applied < static_cast<int64_t>(Steps.size()); }
+    TStep& Last() { return Steps.back(); }
+    void Recount(); // after a step changed outside Add
+
+    std::deque<TStep> Steps;
+    int64_t Applied = 0; // Steps[0, Applied) stand in the file; the rest were undone
+    int64_t SavedAt = 0; // -1: the saved state cannot be reached any more
+    int64_t Bytes = 0;   // what the steps hold
+    int64_t Budget = int64_t{64} << 20;
+
+  private:
+    TChange& LastChange();
+};
+
+} // namespace Engine
