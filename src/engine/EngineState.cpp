@@ -1,6 +1,7 @@
 #include "engine/EngineState.h"
 
 #include "engine/SearchRequest.h"
+#include "engine/Undo.h"
 
 namespace Engine {
 
@@ -79,6 +80,7 @@ void ResetEngineState() {
     ReplaceUndoEnabled = false;
     EmptyReplacementPending = false;
     SearchRequest = TSearchRequest();
+    ResetUndo();
     SyntheticKey = false;
     PendingDigit = -1;
     HeldShift = 0;

@@ -300,7 +300,7 @@ void RecordChange(int32_t address, std::span<const uint8_t> oldBytes, int32_t ne
         RecordChange(address, oldBytes, newLength);
         return;
     }
-    if (Unrecorded) return;
+    if (Unrecorded || (oldBytes.empty() && newLength == 0)) return;
     try {
         OpenScopeStep();
         Journal.Add(address, oldBytes, newLength);
@@ -362,6 +362,14 @@ void ClearUndo() {
     TypingGoesOn = false;
     Shown.Valid = false;
     PublishUndoState();
+}
+
+void ResetUndo() {
+    Journal.Clear();
+    Journal.Budget = DefaultUndoBudget();
+    Depth = 0;
+    ScopeOpened = Unrecorded = TypingGoesOn = false;
+    Shown = TShown();
 }
 
 int64_t DefaultUndoBudget() {

@@ -37,6 +37,8 @@ void SealUndoStep();
 void UndoFileSaved();
 // New, Open, Close and a load start with nothing to undo.
 void ClearUndo();
+// Back to the start values, without the window (tests, between cases).
+void ResetUndo();
 
 // The journal's budget in bytes; the default is a quarter of the memory, at least 64 MiB.
 int64_t DefaultUndoBudget();

@@ -2,6 +2,7 @@
 
 #include "engine/ByteStore.h"
 #include "engine/EngineState.h"
+#include "engine/Undo.h"
 
 #include <algorithm>
 #include <cstring>
@@ -23,6 +24,7 @@ bool OpenBytes(const std::vector<uint8_t>& bytes, int32_t capacity) {
     FileSize = n;
     FileOpen = true;
     Modified = false;
+    Journal.Clear(); // a fresh file: nothing to undo
     TopAddress = 1;
     BottomAddress = std::min(PageBytes, FileSize);
     CursorCol = CursorRow = 0;

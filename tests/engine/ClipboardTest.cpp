@@ -1,3 +1,4 @@
+#include "FakeClipboard.h"
 #include "FakeHost.h"
 
 #include "engine/Blocks.h"
@@ -18,49 +19,6 @@ using namespace Engine;
 namespace {
 
 using TBytes = std::vector<uint8_t>;
-
-// A clipboard with one slot per format. Data hands out an exact-size copy, so that the sanitizer
-// catches any read past the data.
-class TFakeClipboard : public TClipboardPort {
-  public:
-    std::optional<TBytes> Binary, OctetStream, Text;
-    bool FailReserve = false, FailPublish = false;
-    int Clears = 0;
-
-    std::span<uint8_t> Reserve(size_t size) override {
-        if (FailReserve) return {};
-        Reserved.assign(size, 0xEE);
-        return Reserved;
-    }
-    bool Publish() override {
-        if (FailPublish) return false;
-        Clear();
-        Binary = Reserved;
-        return true;
-    }
-    void Clear() override {
-        ++Clears;
-        Binary.reset();
-        OctetStream.reset();
-        Text.reset();
-    }
-    bool Offers(TClipFormat format) override { return Slot(format).has_value(); }
-    std::optional<TClipData> Data(TClipFormat format) override {
-        const std::optional<TBytes>& slot = Slot(format);
-        if (!slot) return std::nullopt;
-        std::shared_ptr<uint8_t[]> copy(new uint8_t[std::max<size_t>(slot->size(), 1)]);
-        std::copy(slot->begin(), slot->end(), copy.get());
-        return TClipData{{copy.get(), slot->size()}, copy};
-    }
-
-  private:
-    std::optional<TBytes>& Slot(TClipFormat format) {
-        return format == TClipFormat::Binary        ? Binary
-               : format == TClipFormat::OctetStream ? OctetStream
-                                                    : Text;
-    }
-    TBytes Reserved;
-};
 
 TBytes Payload(const TBytes& bytes) {
     TBytes payload(bytes.size() + PayloadHeader);

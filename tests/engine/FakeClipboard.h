@@ -1,0 +1,52 @@
+#pragma once
+
+#include "engine/ClipboardPort.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+// A clipboard with one slot per format. Data hands out an exact-size copy, so that the sanitizer
+// catches any read past the data.
+class TFakeClipboard : public TClipboardPort {
+  public:
+    std::optional<std::vector<uint8_t>> Binary, OctetStream, Text;
+    bool FailReserve = false, FailPublish = false;
+    int Clears = 0;
+
+    std::span<uint8_t> Reserve(size_t size) override {
+        if (FailReserve) return {};
+        Reserved.assign(size, 0xEE);
+        return Reserved;
+    }
+    bool Publish() override {
+        if (FailPublish) return false;
+        Clear();
+        Binary = Reserved;
+        return true;
+    }
+    void Clear() override {
+        ++Clears;
+        Binary.reset();
+        OctetStream.reset();
+        Text.reset();
+    }
+    bool Offers(TClipFormat format) override { return Slot(format).has_value(); }
+    std::optional<TClipData> Data(TClipFormat format) override {
+        const std::optional<std::vector<uint8_t>>& slot = Slot(format);
+        if (!slot) return std::nullopt;
+        std::shared_ptr<uint8_t[]> copy(new uint8_t[std::max<size_t>(slot->size(), 1)]);
+        std::copy(slot->begin(), slot->end(), copy.get());
+        return TClipData{{copy.get(), slot->size()}, copy};
+    }
+
+  private:
+    std::optional<std::vector<uint8_t>>& Slot(TClipFormat format) {
+        return format == TClipFormat::Binary        ? Binary
+               : format == TClipFormat::OctetStream ? OctetStream
+                                                    : Text;
+    }
+    std::vector<uint8_t> Reserved;
+};
