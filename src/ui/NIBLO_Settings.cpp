@@ -7,6 +7,7 @@
 #include "engine/IniFile.h"
 #include "engine/SearchRequest.h"
 #include "engine/StringTable.h"
+#include "engine/Undo.h"
 #include "files/MRUFiles.h"
 #include "ui/JkGrid.h"
 #include "ui/Jkdialog.h"
@@ -101,6 +102,9 @@ void TFormMain::ReadSettings() {
     if (Engine::AddressBase != 0 && Engine::AddressBase != 1) Engine::AddressBase = 0;
     Engine::OldFileTime = ini.ReadBool(Options, "OldFileTime", false);
     Engine::NewEOF = ini.ReadBool(Options, "NewEOF", false);
+    // Set by hand only; without it the journal takes its share of the memory.
+    const int undoLimit = ini.ReadInteger(Options, "UndoLimitMB", 0);
+    Engine::SetUndoBudget(undoLimit > 0 ? int64_t{undoLimit} << 20 : Engine::DefaultUndoBudget());
     Engine::LastDir = ini.ReadString(Options, "CurrentDir",
                                      QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
 
