@@ -49,11 +49,17 @@ int32_t ScopeBlockEnd = 0;
 bool ScopeOpened = false; // the scope's step stands last in the journal
 bool Unrecorded = false;  // the user let a change go that cannot be undone; the scope records nothing more
 bool TypingGoesOn = false;
+// The step a run of typing goes on in, valid while the journal's steps stay as they were (Version).
+TStep* TypingStep = nullptr;
+uint64_t TypingVersion = 0;
+bool TypingScope = false; // the scope in force goes on in TypingStep
 int32_t PieceOld = 0, PieceNew = 0;
 
 // What the menu shows, so that typing does not touch the menu with every byte.
 struct TShown {
     bool Valid = false;
+    bool FileOpen = false;
+    uint64_t Version = 0;
     bool CanUndo = false;
     bool CanRedo = false;
     TStepName UndoName{};
@@ -67,8 +73,11 @@ TView CurrentView() {
 }
 
 void PublishUndoState() {
+    if (Shown.Valid && Shown.Version == Journal.Version && Shown.FileOpen == FileOpen) return;
     TShown now;
     now.Valid = true;
+    now.FileOpen = FileOpen;
+    now.Version = Journal.Version;
     now.CanUndo = FileOpen && Journal.CanUndo();
     now.CanRedo = FileOpen && Journal.CanRedo();
     if (now.CanUndo) now.UndoName = Journal.Steps[static_cast<size_t>(Journal.Applied - 1)].Name;
@@ -260,6 +269,17 @@ void AfterExchange(TStep& step, bool undo) {
 
 TUndoStep::TUndoStep(TStepName name) {
     if (Depth++ > 0) return;
+    // Typing on: the least work possible, since it runs for every byte.
+    if (name == TStepName::Typing && TypingGoesOn && TypingStep && TypingVersion == Journal.Version) {
+        ScopeName = name;
+        ScopeBlockBegin = BlockBegin;
+        ScopeBlockEnd = BlockEnd;
+        ScopeOpened = true;
+        Unrecorded = false;
+        TypingScope = true;
+        return;
+    }
+    TypingScope = false;
     const bool typingOn = name == TStepName::Typing && TypingGoesOn && !Journal.CanRedo() &&
                           Journal.CanUndo() && Journal.Last().Name == TStepName::Typing;
     TypingGoesOn = false;
@@ -273,20 +293,33 @@ TUndoStep::TUndoStep(TStepName name) {
 
 TUndoStep::~TUndoStep() {
     if (--Depth > 0) return;
+    if (TypingScope && TypingVersion == Journal.Version && BlockBegin == ScopeBlockBegin &&
+        BlockEnd == ScopeBlockEnd && Journal.Bytes <= Journal.Budget) {
+        TypingStep->After = CurrentView();
+        ScopeOpened = false;
+        TypingScope = false;
+        return;
+    }
+    TypingScope = false;
     if (ScopeOpened && Journal.CanUndo()) {
         TStep& step = Journal.Last();
-        Journal.Bytes -= step.Cost();
         step.After = CurrentView();
-        if (BlockBegin != ScopeBlockBegin || BlockEnd != ScopeBlockEnd) step.BlockTouched = true;
-        if (step.BlockTouched && (BlockBegin != 0 || BlockEnd != 0)) {
-            step.GetExtra().BlockBegin = BlockBegin;
-            step.GetExtra().BlockEnd = BlockEnd;
-        } else if (step.Extra) {
-            step.Extra->BlockBegin = step.Extra->BlockEnd = 0;
+        if (BlockBegin != ScopeBlockBegin || BlockEnd != ScopeBlockEnd) {
+            // The block the step left, for redo.
+            Journal.Bytes -= step.Cost();
+            step.BlockTouched = true;
+            if (BlockBegin != 0 || BlockEnd != 0) {
+                step.GetExtra().BlockBegin = BlockBegin;
+                step.GetExtra().BlockEnd = BlockEnd;
+            } else if (step.Extra) {
+                step.Extra->BlockBegin = step.Extra->BlockEnd = 0;
+            }
+            Journal.Bytes += step.Cost();
         }
-        Journal.Bytes += step.Cost();
         TypingGoesOn = ScopeName == TStepName::Typing;
-        if (!Journal.Trim()) TypingGoesOn = false;
+        if (Journal.Bytes > Journal.Budget && !Journal.Trim()) TypingGoesOn = false;
+        TypingStep = TypingGoesOn ? &Journal.Last() : nullptr;
+        TypingVersion = Journal.Version;
     }
     ScopeOpened = false;
     Unrecorded = false;
@@ -300,8 +333,12 @@ void RecordChange(int32_t address, std::span<const uint8_t> oldBytes, int32_t ne
         RecordChange(address, oldBytes, newLength);
         return;
     }
-    if (Unrecorded || (oldBytes.empty() && newLength == 0)) return;
+    if (Unrecorded || !Journal.Enabled || (oldBytes.empty() && newLength == 0)) return;
     try {
+        if (TypingScope && Journal.AddTypedOn(*TypingStep, address, oldBytes, newLength)) {
+            if (Journal.Bytes > Journal.Budget && !Journal.Trim()) GiveUpScope();
+            return;
+        }
         OpenScopeStep();
         Journal.Add(address, oldBytes, newLength);
     } catch (const std::bad_alloc&) {
@@ -321,7 +358,7 @@ void RecordPiecesBegin(int32_t oldLength, int32_t newLength) {
 }
 
 void RecordPiece(int32_t address, const uint8_t* oldBytes) {
-    if (Unrecorded || Depth == 0) return;
+    if (Unrecorded || !Journal.Enabled || Depth == 0) return;
     try {
         if (!ScopeOpened) {
             OpenScopeStep();
@@ -337,11 +374,14 @@ void RecordPiece(int32_t address, const uint8_t* oldBytes) {
 }
 
 void RecordPiecesEnd() {
-    if (!Unrecorded && ScopeOpened) Journal.EndPieces();
+    if (Unrecorded || !ScopeOpened) return;
+    Journal.EndPieces();
+    Journal.CloseLast();
 }
 
 bool ConfirmUndoable(int64_t oldBytes) {
-    if (Unrecorded || oldBytes + static_cast<int64_t>(sizeof(TStep)) <= Journal.Budget) return true;
+    if (Unrecorded || !Journal.Enabled || oldBytes + static_cast<int64_t>(sizeof(TStep)) <= Journal.Budget)
+        return true;
     if (Host->AskYesNo(Texts::CannotBeUndone) != mrYes) return false;
     Journal.Forget();
     GiveUpScope();
@@ -350,6 +390,8 @@ bool ConfirmUndoable(int64_t oldBytes) {
 }
 
 void SealUndoStep() {
+    // A run of typing is over: what it kept gives back its spare room.
+    if (TypingGoesOn && Journal.CanUndo() && !Journal.CanRedo()) Journal.CloseLast();
     TypingGoesOn = false;
 }
 
@@ -368,7 +410,9 @@ void ResetUndo() {
     Journal.Clear();
     Journal.Budget = DefaultUndoBudget();
     Depth = 0;
-    ScopeOpened = Unrecorded = TypingGoesOn = false;
+    Journal.Enabled = true;
+    ScopeOpened = Unrecorded = TypingGoesOn = TypingScope = false;
+    TypingStep = nullptr;
     Shown = TShown();
 }
 
@@ -390,6 +434,7 @@ void Undo1Click() {
     TStep& step = Journal.Steps[static_cast<size_t>(Journal.Applied - 1)];
     if (!ExchangeStep(step, true)) return;
     --Journal.Applied;
+    ++Journal.Version;
     AfterExchange(step, true);
 }
 
@@ -399,6 +444,7 @@ void Redo1Click() {
     TStep& step = Journal.Steps[static_cast<size_t>(Journal.Applied)];
     if (!ExchangeStep(step, false)) return;
     ++Journal.Applied;
+    ++Journal.Version;
     AfterExchange(step, false);
 }
 

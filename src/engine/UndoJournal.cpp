@@ -8,14 +8,11 @@
 namespace Engine {
 
 TByteRun::~TByteRun() {
-    if (OnHeap()) delete[] Heap;
+    if (OnHeap()) delete[] Heap();
 }
 
 TByteRun::TByteRun(TByteRun&& other) noexcept : Length(other.Length), Room(other.Room) {
-    if (other.OnHeap())
-        Heap = other.Heap;
-    else
-        std::memcpy(Inline, other.Inline, InlineRoom);
+    std::memcpy(Storage, other.Storage, InlineRoom);
     other.Length = 0;
     other.Room = InlineRoom;
 }
@@ -32,9 +29,17 @@ void TByteRun::Reserve(int32_t room) {
     if (room <= Room) return;
     auto* grown = new uint8_t[static_cast<size_t>(room)];
     if (Length > 0) std::memcpy(grown, Data(), static_cast<size_t>(Length));
-    if (OnHeap()) delete[] Heap;
-    Heap = grown;
+    if (OnHeap()) delete[] Heap();
+    SetHeap(grown);
     Room = room;
+}
+
+void TByteRun::Compact() {
+    if (!OnHeap() || Room == Length) return;
+    TByteRun fitted;
+    fitted.Resize(Length);
+    if (Length > 0) std::memcpy(fitted.Data(), Data(), static_cast<size_t>(Length));
+    *this = std::move(fitted);
 }
 
 void TByteRun::Resize(int32_t size) {
@@ -48,11 +53,6 @@ void TByteRun::Extend(int32_t size) {
         Reserve(static_cast<int32_t>(
             std::min<int64_t>(INT32_MAX, std::max<int64_t>(size, int64_t{Room} + Room / 2))));
     Length = size;
-}
-
-void TByteRun::Append(uint8_t value) {
-    Extend(Length + 1);
-    Data()[Length - 1] = value;
 }
 
 TStepExtra& TStep::GetExtra() {
@@ -71,12 +71,24 @@ int64_t TStep::Cost() const {
     return cost;
 }
 
+void TUndoJournal::CloseLast() {
+    if (Steps.empty()) return;
+    TStep& step = Steps.back();
+    Bytes -= step.Cost();
+    for (int32_t i = 0; i < step.ChangeCount(); ++i)
+        step.Change(i).Stored.Compact();
+    if (step.Extra) step.Extra->FirstPieces.shrink_to_fit();
+    Bytes += step.Cost();
+}
+
 TStep& TUndoJournal::Open(TStepName name, TView before) {
+    if (Applied == static_cast<int64_t>(Steps.size())) CloseLast();
     while (static_cast<int64_t>(Steps.size()) > Applied) {
         Bytes -= Steps.back().Cost();
         Steps.pop_back();
     }
     if (SavedAt > Applied) SavedAt = -1;
+    ++Version;
     TStep& step = Steps.emplace_back();
     step.Name = name;
     step.Before = before;
@@ -177,6 +189,7 @@ void TUndoJournal::Recount() {
 }
 
 bool TUndoJournal::Trim() {
+    if (Bytes > Budget) ++Version;
     while (Bytes > Budget && Steps.size() > 1) {
         if (Applied == 0) {
             // Only undone steps are left; without the first the others cannot be redone.
@@ -196,6 +209,7 @@ bool TUndoJournal::Trim() {
 }
 
 void TUndoJournal::Forget() {
+    ++Version;
     const bool atSaved = AtSaved();
     Steps.clear();
     Bytes = 0;
@@ -204,6 +218,7 @@ void TUndoJournal::Forget() {
 }
 
 void TUndoJournal::Clear() {
+    ++Version;
     Steps.clear();
     Bytes = 0;
     Applied = 0;

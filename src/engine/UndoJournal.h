@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <deque>
 #include <memory>
 #include <span>
@@ -23,9 +24,17 @@ class TByteRun {
     // the room asked for, Extend grows by half at least (for runs built a piece at a time).
     void Resize(int32_t size);
     void Extend(int32_t size);
-    void Append(uint8_t value);
-    uint8_t* Data() { return OnHeap() ? Heap : Inline; }
-    const uint8_t* Data() const { return OnHeap() ? Heap : Inline; }
+    void Append(uint8_t value) {
+        if (Length == Room)
+            Extend(Length + 1);
+        else
+            ++Length;
+        Data()[Length - 1] = value;
+    }
+    uint8_t* Data() { return OnHeap() ? Heap() : Storage; }
+    const uint8_t* Data() const { return OnHeap() ? Heap() : Storage; }
+    // Gives back the room beyond the size.
+    void Compact();
     int32_t Size() const { return Length; }
     int64_t HeapBytes() const { return OnHeap() ? Room : 0; }
 
@@ -34,12 +43,17 @@ class TByteRun {
     bool OnHeap() const { return Room > InlineRoom; }
     void Reserve(int32_t room);
 
+    // The pointer is kept in the bytes, so that the run aligns to 4 and a step stays small.
+    uint8_t* Heap() const {
+        uint8_t* heap;
+        std::memcpy(&heap, Storage, sizeof heap);
+        return heap;
+    }
+    void SetHeap(uint8_t* heap) { std::memcpy(Storage, &heap, sizeof heap); }
+
     int32_t Length = 0;
     int32_t Room = InlineRoom;
-    union {
-        uint8_t Inline[InlineRoom];
-        uint8_t* Heap;
-    };
+    uint8_t Storage[InlineRoom];
 };
 
 // One change: pieces of OldLength bytes each became NewLength bytes each. Address is where the first piece
@@ -89,19 +103,22 @@ struct TStepExtra {
     int32_t BlockEnd = 0;
 };
 
+// Laid out so that a step of one small change takes 56 bytes and no allocation.
 struct TStep {
     TChange First;
+    TStepName Name = TStepName::Change;
+    bool BlockTouched = false; // the step marked, moved or dropped the block
     std::unique_ptr<TStepExtra> Extra;
     TView Before;
     TView After;
-    TStepName Name = TStepName::Change;
-    bool BlockTouched = false; // the step marked, moved or dropped the block
 
     int32_t ChangeCount() const { return 1 + (Extra ? static_cast<int32_t>(Extra->More.size()) : 0); }
     TChange& Change(int32_t i) { return i == 0 ? First : Extra->More[static_cast<size_t>(i - 1)]; }
     TStepExtra& GetExtra();
     int64_t Cost() const; // the memory the step holds
 };
+
+static_assert(sizeof(TStep) <= 56);
 
 class TUndoJournal {
   public:
@@ -110,6 +127,24 @@ class TUndoJournal {
     // A change of the last step, made or about to be made: oldBytes at address become newLength bytes.
     // Joins the step's last change when it continues it (typing on).
     void Add(int32_t address, std::span<const uint8_t> oldBytes, int32_t newLength);
+    // Add for the common case of typing on right after the last step's only change (step, which stands
+    // last); false when the
+    // change is not of that kind. Inline, so that recording costs typing next to nothing.
+    bool AddTypedOn(TStep& step, int32_t address, std::span<const uint8_t> oldBytes, int32_t newLength) {
+        TChange& last = step.First;
+        if (step.Extra || address != last.Address + last.NewLength) return false;
+        if (oldBytes.empty() && last.OldLength == 0) {
+            last.NewLength += newLength;
+            return true;
+        }
+        if (oldBytes.size() != 1 || newLength != 1 || last.OldLength != last.NewLength) return false;
+        const int64_t heap = last.Stored.HeapBytes();
+        last.Stored.Append(oldBytes[0]);
+        Bytes += last.Stored.HeapBytes() - heap;
+        ++last.OldLength;
+        ++last.NewLength;
+        return true;
+    }
     // A change of many same-sized pieces (Replace all): started, one piece at a time, then finished.
     void BeginPieces(int32_t oldLength, int32_t newLength);
     void AddPiece(int32_t address, const uint8_t* oldBytes);
@@ -121,6 +156,8 @@ class TUndoJournal {
     // The file was saved, or loaded: this is the state Modified is measured against.
     void MarkSaved() { SavedAt = Applied; }
     bool AtSaved() const { return SavedAt == Applied; }
+    // The last step is complete: its kept bytes give back their spare room.
+    void CloseLast();
     // After an unrecorded change nothing before it can be reached again.
     void Forget();
 
@@ -134,6 +171,8 @@ class TUndoJournal {
     int64_t SavedAt = 0; // -1: the saved state cannot be reached any more
     int64_t Bytes = 0;   // what the steps hold
     int64_t Budget = int64_t{64} << 20;
+    bool Enabled = true;  // off, nothing is recorded (the benchmarks compare)
+    uint64_t Version = 0; // counts the changes of which steps there are (not of what a step holds)
 
   private:
     TChange& LastChange();
