@@ -11,7 +11,7 @@
 #include "engine/EngineState.h"
 #include "support/ModalAnswer.h"
 #include "support/StartedEditor.h"
-#include "support/TempSettings.h"
+#include "support/EditorTestCase.h"
 #include "ui/JkGrid.h"
 #include "ui/NIBLO_Opt.h"
 
@@ -85,19 +85,10 @@ class TEditor : public TStartedEditor {
 
 } // namespace
 
-class TestAddress : public QObject {
+class TestAddress : public TEditorTestCase {
     Q_OBJECT
 
-  private:
-    TTempSettings Settings;
-
   private slots:
-    void init() {
-        Settings.Fresh();
-        Engine::ResetEngineState();
-    }
-    void cleanupTestCase() { Settings.Release(); }
-    void cleanup() { Engine::ResetEngineState(); }
 
     void gotoRefusesAndGoes();
     void jumpWidthAndJumps();

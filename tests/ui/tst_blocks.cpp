@@ -1,5 +1,5 @@
 // The Edit menu's block and deletion commands, through the menu actions, their shortcuts and the toolbar.
-#include "support/TempSettings.h"
+#include "support/EditorTestCase.h"
 #include "ui/NIBLO_Main.h"
 
 #include "engine/ByteStore.h"
@@ -41,19 +41,10 @@ class TEditor : public TStartedEditor {
 
 } // namespace
 
-class TestBlocks : public QObject {
+class TestBlocks : public TEditorTestCase {
     Q_OBJECT
 
-  private:
-    TTempSettings Settings;
-
   private slots:
-    void init() {
-        Settings.Fresh();
-        Engine::ResetEngineState();
-    }
-    void cleanupTestCase() { Settings.Release(); }
-    void cleanup() { Engine::ResetEngineState(); }
 
     void markingTakesTurnsAndEnablesCommands();
     void shortcutsReachTheCommandsFromThePane();

@@ -1,5 +1,5 @@
 // Keyboard and mouse work in the panes, driven through Qt key and mouse events on the real panes.
-#include "support/TempSettings.h"
+#include "support/EditorTestCase.h"
 #include "ui/NIBLO_Main.h"
 
 #include "engine/ByteStore.h"
@@ -66,19 +66,10 @@ class TEditor : public TStartedEditor {
 
 } // namespace
 
-class TestKeyboard : public QObject {
+class TestKeyboard : public TEditorTestCase {
     Q_OBJECT
 
-  private:
-    TTempSettings Settings;
-
   private slots:
-    void init() {
-        Settings.Fresh();
-        Engine::ResetEngineState();
-    }
-    void cleanupTestCase() { Settings.Release(); }
-    void cleanup() { Engine::ResetEngineState(); }
 
     void emptyFileTakesOnlyTabInsertAndTyping();
     void hexEscapeInEmptyFileLeavesTwoBlanks();

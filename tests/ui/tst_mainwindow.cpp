@@ -1,5 +1,5 @@
 // The main window: start-up, file commands through the menu, status panels, panes, scroll bar and resizing.
-#include "support/TempSettings.h"
+#include "support/EditorTestCase.h"
 #include "ui/NIBLO_Main.h"
 
 #include "engine/ByteStore.h"
@@ -85,19 +85,10 @@ static bool FollowsTag(const TCommandItem& item) {
     return item.Enabled == (item.Tag != 1);
 }
 
-class TestMainWindow : public QObject {
+class TestMainWindow : public TEditorTestCase {
     Q_OBJECT
 
-  private:
-    TTempSettings Settings;
-
   private slots:
-    void init() {
-        Settings.Fresh();
-        Engine::ResetEngineState();
-    }
-    void cleanupTestCase() { Settings.Release(); }
-    void cleanup() { Engine::ResetEngineState(); }
 
     void startsWithoutFileInNoFileState_data();
     void startsWithoutFileInNoFileState();

@@ -335,8 +335,9 @@ void TestSettings::failedWriteReportsAndStillCloses() {
         WriteText(IniPath, original);
         QVERIFY(QFile::setPermissions(IniPath, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
         QVERIFY(QFile::setPermissions(Dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
-                                                       QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
-                                                       QFile::ReadOther | QFile::WriteOther | QFile::ExeOther));
+                                                       QFile::ReadGroup | QFile::WriteGroup |
+                                                       QFile::ExeGroup | QFile::ReadOther |
+                                                       QFile::WriteOther | QFile::ExeOther));
     }
 
     auto form = StartForm();

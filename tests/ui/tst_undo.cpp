@@ -1,5 +1,5 @@
 // Undo and Redo in the Edit menu: texts, enabling, hints and their shortcuts from the pane.
-#include "support/TempSettings.h"
+#include "support/EditorTestCase.h"
 #include "ui/NIBLO_Main.h"
 
 #include "engine/ByteStore.h"
@@ -15,19 +15,10 @@
 
 #include <set>
 
-class TestUndo : public QObject {
+class TestUndo : public TEditorTestCase {
     Q_OBJECT
 
-  private:
-    TTempSettings Settings;
-
   private slots:
-    void init() {
-        Settings.Fresh();
-        Engine::ResetEngineState();
-    }
-    void cleanupTestCase() { Settings.Release(); }
-    void cleanup() { Engine::ResetEngineState(); }
 
     void menuEntriesKeepEveryAccelerator();
     void shortcutsUndoAndRedoTypingAndABlockDelete();

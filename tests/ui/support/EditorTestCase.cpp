@@ -1,0 +1,16 @@
+#include "support/EditorTestCase.h"
+
+#include "engine/EngineState.h"
+
+void TEditorTestCase::init() {
+    Settings.Fresh();
+    Engine::ResetEngineState();
+}
+
+void TEditorTestCase::cleanup() {
+    Engine::ResetEngineState();
+}
+
+void TEditorTestCase::cleanupTestCase() {
+    Settings.Release();
+}
