@@ -40,9 +40,11 @@ for start in 1 2 3 4 5; do
     position=$(xdotool getwindowgeometry "$window" 2>/dev/null | sed -n 's/.*Position: \([0-9-]*,[0-9-]*\).*/\1/p')
     [ -n "$position" ] || { echo "skipped: start $start lost its window"; exit 77; }
     positions+=("$position")
+    # Closed as a user closes it: Alt+F4 through the server to the window manager, which asks the window
+    # to close. (Keys sent straight to the window id can reach the next start, which gets the same id.)
     # Asked again now and then: on a busy machine the first request can come before the window takes keys.
     for attempt in $(seq 100); do
-        [ $((attempt % 10)) = 1 ] && xdotool windowactivate "$window" key --window "$window" alt+F4 2>/dev/null
+        [ $((attempt % 10)) = 1 ] && xdotool windowactivate --sync "$window" key alt+F4 2>/dev/null
         kill -0 "$pid" 2>/dev/null || break
         sleep 0.2
     done
