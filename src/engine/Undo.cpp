@@ -99,6 +99,13 @@ void GiveUpScope() {
     ScopeOpened = false;
 }
 
+// A change that cannot be recorded is being made: neither the steps nor the saved state can be reached.
+void ForgetBeforeChange() {
+    Journal.Forget();
+    Journal.SavedAt = -1;
+    GiveUpScope();
+}
+
 void OpenScopeStep() {
     if (ScopeOpened) return;
     Journal.Open(ScopeName, ScopeBefore);
@@ -265,6 +272,12 @@ void AfterExchange(TStep& step, bool undo) {
     PublishUndoState();
 }
 
+void TrimAfterExchange() {
+    if (Journal.Bytes <= Journal.Budget) return;
+    Journal.Trim();
+    PublishUndoState();
+}
+
 } // namespace
 
 TUndoStep::TUndoStep(TStepName name) {
@@ -343,8 +356,7 @@ void RecordChange(int32_t address, std::span<const uint8_t> oldBytes, int32_t ne
         Journal.Add(address, oldBytes, newLength);
     } catch (const std::bad_alloc&) {
         // Without memory for the old bytes the change cannot be undone; nothing before it can be reached.
-        Journal.Forget();
-        GiveUpScope();
+        ForgetBeforeChange();
         return;
     }
     if (!Journal.Trim()) GiveUpScope();
@@ -366,8 +378,7 @@ void RecordPiece(int32_t address, const uint8_t* oldBytes) {
         }
         Journal.AddPiece(address, oldBytes);
     } catch (const std::bad_alloc&) {
-        Journal.Forget();
-        GiveUpScope();
+        ForgetBeforeChange();
         return;
     }
     if (!Journal.Trim()) GiveUpScope();
@@ -383,8 +394,7 @@ bool ConfirmUndoable(int64_t oldBytes) {
     if (Unrecorded || !Journal.Enabled || oldBytes + static_cast<int64_t>(sizeof(TStep)) <= Journal.Budget)
         return true;
     if (Host->AskYesNo(Texts::CannotBeUndone) != mrYes) return false;
-    Journal.Forget();
-    GiveUpScope();
+    ForgetBeforeChange();
     PublishUndoState();
     return true;
 }
@@ -436,6 +446,7 @@ void Undo1Click() {
     --Journal.Applied;
     ++Journal.Version;
     AfterExchange(step, true);
+    TrimAfterExchange(); // the undone step now keeps the bytes it had inserted
 }
 
 void Redo1Click() {
@@ -446,6 +457,7 @@ void Redo1Click() {
     ++Journal.Applied;
     ++Journal.Version;
     AfterExchange(step, false);
+    TrimAfterExchange(); // the redone step keeps the bytes it deleted again
 }
 
 } // namespace Engine

@@ -158,7 +158,7 @@ class TUndoJournal {
     bool AtSaved() const { return SavedAt == Applied; }
     // The last step is complete: its kept bytes give back their spare room.
     void CloseLast();
-    // After an unrecorded change nothing before it can be reached again.
+    // Drops every step: nothing before the file as it is can be reached again.
     void Forget();
 
     bool CanUndo() const { return Applied > 0; }
