@@ -279,6 +279,15 @@ TEST_F(UndoTest, BudgetDropsTheOldestAndAsksForAStepLargerThanItAll) {
     EXPECT_EQ(FileSize, int32_t(before.size()) - 1500);
     EXPECT_FALSE(Journal.CanUndo());
     EXPECT_FALSE(Host.IsEnabled(TCommand::Undo1));
+
+    // Replace all counts its hits first where they could pass the budget, and asks the same.
+    OpenBytes(TBytes(3000, 'a'));
+    SearchRequest.Pattern = {'a'};
+    SearchRequest.Replacement = {'b'};
+    Host.YesNoAnswers = {mrNo};
+    ReplaceAllCommand();
+    EXPECT_EQ(Host.QuestionTexts().size(), 3u);
+    EXPECT_EQ(Bytes(), TBytes(3000, 'a'));
 }
 
 // A cancelled Replace all is one step for what it replaced; undo of a growing one restores every byte.
