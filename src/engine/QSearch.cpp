@@ -141,6 +141,26 @@ void TQSearch::PlanFilter() {
         Plan.First[i] = values[0];
         Plan.Second[i] = values[1];
     }
+    if (!Plan.RowsComplete) return;
+    for (int32_t i = 0; i < PatternLen; ++i) {
+        if (Plan.Any[i]) continue;
+        Plan.CheckAt[Plan.Checked++] = i;
+        std::memset(Plan.WideFirst[i], Plan.First[i], 32);
+        std::memset(Plan.WideSecond[i], Plan.Second[i], 32);
+        Plan.RowsTwo = Plan.RowsTwo || Plan.First[i] != Plan.Second[i];
+    }
+    // Two hits can never overlap when, at every shift, some pair of positions accepts no byte in common.
+    auto apart = [&](int32_t i, int32_t j) {
+        const uint8_t a[2] = {Plan.First[i], Plan.Second[i]}, b[2] = {Plan.First[j], Plan.Second[j]};
+        return !Plan.Any[i] && !Plan.Any[j] && a[0] != b[0] && a[0] != b[1] && a[1] != b[0] && a[1] != b[1];
+    };
+    Plan.Disjoint = true;
+    for (int32_t shift = 1; shift < PatternLen && Plan.Disjoint; ++shift) {
+        bool someApart = false;
+        for (int32_t i = 0; i + shift < PatternLen && !someApart; ++i)
+            someApart = apart(i, i + shift);
+        Plan.Disjoint = someApart;
+    }
 }
 
 bool TQSearch::Matches(const uint8_t* window) const {
@@ -261,15 +281,24 @@ int32_t TQSearch::ScanUp(const std::vector<uint8_t>& pattern, const uint8_t* byt
     return -1;
 }
 
+bool TQSearch::Dense(int64_t hits, int64_t windows) const {
+    // Past one hit in 64 windows, comparing every window in full beats checking candidates one by one.
+    return Filtered && Plan.Disjoint && hits * 64 > windows;
+}
+
 TQSearch::TCount TQSearch::CountDown(const uint8_t* bytes, int32_t lastAddress, int32_t start,
                                      const TProgressHook& hook) const {
     TCount result;
     const int64_t highestStart = static_cast<int64_t>(lastAddress) - PatternLen;
     const int64_t stride = ProgressStride(lastAddress);
     int64_t count = 0, last = -1;
+    bool dense = false;
     for (int64_t lo = std::max(start, 1) - 1; lo <= highestStart;) {
         const int64_t hi = std::min(highestStart, lo + stride - 1);
-        count += CountIn(bytes, lo, hi, true, last);
+        const int64_t found =
+            dense ? FilterCountAll(Plan, bytes, lo, hi, true, last) : CountIn(bytes, lo, hi, true, last);
+        count += found;
+        dense = Dense(found, hi - lo + 1);
         if (hi == highestStart) break;
         if (hook && hook(static_cast<int32_t>(hi + 1 + PatternLen))) {
             result.Cancelled = true;
@@ -288,9 +317,13 @@ TQSearch::TCount TQSearch::CountUp(const uint8_t* bytes, int32_t firstAddress, i
     const int64_t lowestStart = std::max(firstAddress, 1) - 1;
     const int64_t stride = ProgressStride(start);
     int64_t count = 0, last = -1;
+    bool dense = false;
     for (int64_t hi = static_cast<int64_t>(start) - PatternLen; hi >= lowestStart;) {
         const int64_t lo = std::max(lowestStart, hi - stride + 1);
-        count += CountIn(bytes, lo, hi, false, last);
+        const int64_t found =
+            dense ? FilterCountAll(Plan, bytes, lo, hi, false, last) : CountIn(bytes, lo, hi, false, last);
+        count += found;
+        dense = Dense(found, hi - lo + 1);
         if (lo == lowestStart) break;
         if (hook && hook(static_cast<int32_t>(lo - 1 + PatternLen))) {
             result.Cancelled = true;

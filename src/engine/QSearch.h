@@ -82,6 +82,8 @@ class TQSearch {
     // Hits without overlaps among lo..hi, from lo up (down) or from hi down; last set to the last one.
     int64_t CountIn(const uint8_t* bytes, int64_t lo, int64_t hi, bool down, int64_t& last) const;
     void PlanFilter();
+    // True when the next stretch is best counted by comparing every window (hits found among windows).
+    bool Dense(int64_t hits, int64_t windows) const;
 
     TCompare Compare = TCompare::Exact;
     bool Prepared = false;

@@ -18,6 +18,7 @@ struct TKernels {
     int64_t (*Last)(const TScanPlan&, const uint8_t*, int64_t, int64_t);
     int64_t (*CountDown)(const TScanPlan&, const uint8_t*, int64_t, int64_t, int64_t&);
     int64_t (*CountUp)(const TScanPlan&, const uint8_t*, int64_t, int64_t, int64_t&);
+    int64_t (*CountAll)(const TScanPlan&, const uint8_t*, int64_t, int64_t, bool, int64_t&);
 };
 
 // Checks a window through the search itself: long patterns, or too near the end for a vector load. Kept
@@ -46,6 +47,12 @@ class TBlock {
     }
     void Prefetch(int64_t) const {}
     bool Check(int64_t window, int64_t) const { return CheckBySearch(Plan, Bytes + window); }
+    uint32_t Verified(int64_t start) const {
+        uint32_t mask = 0;
+        for (int k = 0; k < 32; ++k)
+            mask |= static_cast<uint32_t>(CheckBySearch(Plan, Bytes + start + k)) << k;
+        return mask;
+    }
 
   private:
     const TScanPlan& Plan;
@@ -98,8 +105,20 @@ template <bool Two, bool Three> class TBlock {
         if (!Plan.RowsComplete || window + 32 > end) return CheckBySearch(Plan, Bytes + window);
         return (Accepted(window, 0) & Accepted(window, 16)) == 0xFFFF;
     }
+    uint32_t Verified(int64_t start) const { return VerifiedHalf(start) | (VerifiedHalf(start + 16) << 16); }
 
   private:
+    uint32_t VerifiedHalf(int64_t start) const {
+        __m128i all = _mm_set1_epi8(-1);
+        for (int k = 0; k < Plan.Checked; ++k) {
+            const int i = Plan.CheckAt[k];
+            const __m128i data = Load(Bytes + start + i);
+            __m128i ok = _mm_cmpeq_epi8(data, Load(Plan.WideFirst[i]));
+            if constexpr (Two) ok = _mm_or_si128(ok, _mm_cmpeq_epi8(data, Load(Plan.WideSecond[i])));
+            all = _mm_and_si128(all, ok);
+        }
+        return static_cast<uint32_t>(_mm_movemask_epi8(all));
+    }
     __m128i Candidates(int64_t start) const {
         const __m128i both = _mm_and_si128(AnyOf<Two>(BaseA + start, Plan.Values[0]),
                                            AnyOf<Two>(BaseB + start, Plan.Values[1]));
@@ -130,10 +149,10 @@ constexpr TKernels Kernels[4] = {KernelsOf<TBlock<false, false>>, KernelsOf<TBlo
 
 // 32 windows per compare, where the processor has them.
 #if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#pragma clang attribute push(__attribute__((target("avx2,popcnt"))), apply_to = function)
 #else
 #pragma GCC push_options
-#pragma GCC target("avx2")
+#pragma GCC target("avx2,popcnt")
 #endif
 namespace Avx2 {
 
@@ -173,6 +192,17 @@ template <bool Two, bool Three> class TBlock {
                                                            _mm256_cmpeq_epi8(data, Load(Plan.Second))),
                                            Load(Plan.Any));
         return _mm256_movemask_epi8(ok) == -1;
+    }
+    uint32_t Verified(int64_t start) const {
+        __m256i all = _mm256_set1_epi8(-1);
+        for (int k = 0; k < Plan.Checked; ++k) {
+            const int i = Plan.CheckAt[k];
+            const __m256i data = Load(Bytes + start + i);
+            __m256i ok = _mm256_cmpeq_epi8(data, Load(Plan.WideFirst[i]));
+            if constexpr (Two) ok = _mm256_or_si256(ok, _mm256_cmpeq_epi8(data, Load(Plan.WideSecond[i])));
+            all = _mm256_and_si256(all, ok);
+        }
+        return static_cast<uint32_t>(_mm256_movemask_epi8(all));
     }
 
   private:
@@ -229,7 +259,9 @@ void UseScanKernel(TScanKernel kernel) {
     Active = Portable::Kernels;
 #if defined(NIBLO_SCAN_X86) && defined(__SSE2__)
     if (kernel == TScanKernel::Sse2) Active = Sse2::Kernels;
-    if (kernel == TScanKernel::Best) Active = __builtin_cpu_supports("avx2") ? Avx2::Kernels : Sse2::Kernels;
+    if (kernel == TScanKernel::Best)
+        Active = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt") ? Avx2::Kernels
+                                                                                    : Sse2::Kernels;
 #else
     (void)kernel;
 #endif
@@ -247,4 +279,10 @@ int64_t FilterCount(const TScanPlan& plan, const uint8_t* bytes, int64_t lo, int
                     int64_t& last) {
     const TKernels& kernels = Kernels(plan);
     return down ? kernels.CountDown(plan, bytes, lo, hi, last) : kernels.CountUp(plan, bytes, lo, hi, last);
+}
+
+int64_t FilterCountAll(const TScanPlan& plan, const uint8_t* bytes, int64_t lo, int64_t hi, bool down,
+                       int64_t& last) {
+    if (!Active) UseScanKernel(TScanKernel::Best);
+    return Active[int{plan.RowsTwo}].CountAll(plan, bytes, lo, hi, down, last);
 }

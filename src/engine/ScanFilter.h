@@ -19,6 +19,14 @@ struct TScanPlan {
     alignas(32) uint8_t Second[32]{};
     alignas(32) uint8_t Any[32]{};
     bool RowsComplete = false;
+    // For counting where hits are dense: the positions that are no jokers, and each one's values spread over
+    // a whole vector. Disjoint: two windows that overlap can never both match, so every hit counts.
+    int32_t Checked = 0;
+    int32_t CheckAt[32]{};
+    alignas(32) uint8_t WideFirst[32][32]{};
+    alignas(32) uint8_t WideSecond[32][32]{};
+    bool Disjoint = false;
+    bool RowsTwo = false; // some checked position accepts two values
 };
 
 // Window starts are 0-based offsets from bytes; nothing past bytes[hi + Length - 1] is read.
@@ -29,6 +37,11 @@ int64_t FilterLast(const TScanPlan& plan, const uint8_t* bytes, int64_t lo, int6
 // one before; returns how many, and last is set to the last of them when there was one.
 int64_t FilterCount(const TScanPlan& plan, const uint8_t* bytes, int64_t lo, int64_t hi, bool down,
                     int64_t& last);
+
+// Every hit among lo..hi, each window compared in full without the anchors: faster where hits are dense.
+// Only for a Disjoint plan; last is set to the highest hit (down) or the lowest.
+int64_t FilterCountAll(const TScanPlan& plan, const uint8_t* bytes, int64_t lo, int64_t hi, bool down,
+                       int64_t& last);
 
 // Which instructions the filter uses; tests run every kind this processor has.
 enum class TScanKernel { Best, Sse2, Portable };
