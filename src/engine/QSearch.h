@@ -87,7 +87,7 @@ class TQSearch {
 
     TCompare Compare = TCompare::Exact;
     bool Prepared = false;
-    // The vector filter: two pattern positions whose byte must be one of two values.
+    // The vector filter: two or three pattern positions whose byte must be one of two values.
     TScanPlan Plan;
     bool Filtered = false; // false: some anchor accepts more than two values; the quick search does it all
     bool AllJoker = false;
