@@ -115,7 +115,7 @@ namespace {
 // Every hit Replace all replaces passes here once, before its old bytes are overwritten: original is where it
 // stood in the file before the command, oldBytes its bytes as they were (both kept for undo), at where its
 // replacement stands afterwards. The same-length and shrinking passes hand the hits over in ascending order,
-// the growing pass in descending order.
+// the growing pass in descending order (ascending when it had more hits than it lists).
 void PassReplacedHit(TReplaceAllResult& result, int32_t original, const uint8_t* oldBytes, int32_t at) {
     RecordPiece(original, oldBytes);
     if (result.Count == 0 || at >= LastReplaceAddress) {
