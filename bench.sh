@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds NIBLO in Release and runs the benchmarks; every figure is compared with a baseline of the same run.
+# Builds NIBLO in Release and runs the benchmarks; every figure is compared with a baseline of the same run, and
+# the run ends with one table of ratio against goal. --only=TEXT runs just the measurements named with TEXT.
 NIBLO_ROOT=$(cd "$(dirname "$0")" && pwd)
 . "$NIBLO_ROOT/scripts/common.sh"
 niblo_install "${NIBLO_BASE_PACKAGES[@]}" libbenchmark-dev

@@ -2,6 +2,8 @@
 
 #include "engine/EngineState.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -16,7 +18,56 @@ TSilentHost SilentHost;
 
 struct TRatio {
     std::string Label, Benchmark, Baseline;
+    double Goal = 0;
 };
+
+struct TGoal {
+    std::string Label;
+    double Goal = 0;
+    std::function<double()> Measure;
+};
+
+std::vector<TGoal>& Goals() {
+    static std::vector<TGoal> goals;
+    return goals;
+}
+
+// The load average of the last minute: a figure measured while others used the machine says so.
+double LoadNow() {
+    double load = -1;
+    if (FILE* f = std::fopen("/proc/loadavg", "r")) {
+        if (std::fscanf(f, "%lf", &load) != 1) load = -1;
+        std::fclose(f);
+    }
+    return load;
+}
+
+bool Contains(std::string text, std::string part) {
+    for (auto* s : {&text, &part})
+        for (char& c : *s)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text.find(part) != std::string::npos;
+}
+
+struct TRow {
+    std::string Label;
+    double Ratio = 0;
+    double Goal = 0;
+    double Load = -1;
+};
+
+void PrintTable(const std::vector<TRow>& rows) {
+    std::printf("\n%-62s %7s %6s %8s %5s\n", "benchmark (engine / baseline, same run)", "ratio", "goal", "",
+                "load");
+    for (const TRow& row : rows) {
+        const char* verdict = row.Goal <= 0 ? "" : row.Ratio <= row.Goal ? "met" : "NOT MET";
+        char goal[16] = "-";
+        if (row.Goal > 0) std::snprintf(goal, sizeof(goal), "%.2f", row.Goal);
+        char load[16] = "";
+        if (row.Load >= 0) std::snprintf(load, sizeof(load), "%.2f", row.Load);
+        std::printf("%-62s %7.2f %6s %8s %5s\n", row.Label.c_str(), row.Ratio, goal, verdict, load);
+    }
+}
 
 std::vector<TRatio>& Ratios() {
     static std::vector<TRatio> ratios;
@@ -112,8 +163,13 @@ void RemoveBenchFiles() {
     BenchFiles().clear();
 }
 
-void RegisterRatio(const std::string& label, const std::string& benchmark, const std::string& baseline) {
-    Ratios().push_back({label, benchmark, baseline});
+void RegisterRatio(const std::string& label, const std::string& benchmark, const std::string& baseline,
+                   double goal) {
+    Ratios().push_back({label, benchmark, baseline, goal});
+}
+
+void RegisterGoal(const std::string& label, double goal, std::function<double()> measure) {
+    Goals().push_back({label, goal, std::move(measure)});
 }
 
 void RegisterReport(std::function<void()> report) {
@@ -121,19 +177,43 @@ void RegisterReport(std::function<void()> report) {
 }
 
 int RunBenchmarks(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    for (auto& report : Reports())
-        report();
-    TRatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::printf("\nRatios (median real time, lower is better; 1.00 = as fast as the baseline):\n");
-    for (const auto& ratio : Ratios()) {
-        double engine = reporter.TimeOf(ratio.Benchmark), base = reporter.TimeOf(ratio.Baseline);
-        if (engine < 0 || base <= 0) continue;
-        std::printf("  %-40s %6.2f  (%s / %s)\n", ratio.Label.c_str(), engine / base, ratio.Benchmark.c_str(),
-                    ratio.Baseline.c_str());
+    // --only=TEXT is ours; the rest goes to the benchmark library.
+    std::string only;
+    bool filtered = false;
+    std::vector<char*> args;
+    for (int i = 0; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg.rfind("--only=", 0) == 0)
+            only = arg.substr(7);
+        else
+            args.push_back(argv[i]);
+        if (arg.rfind("--benchmark_filter=", 0) == 0) filtered = true;
     }
+    int count = static_cast<int>(args.size());
+    benchmark::Initialize(&count, args.data());
+    if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
+    std::vector<TRow> rows;
+    if (only.empty())
+        for (auto& report : Reports())
+            report();
+    if (only.empty() || filtered) {
+        TRatioReporter reporter;
+        benchmark::RunSpecifiedBenchmarks(&reporter);
+        for (const auto& ratio : Ratios()) {
+            double engine = reporter.TimeOf(ratio.Benchmark), base = reporter.TimeOf(ratio.Baseline);
+            if (engine < 0 || base <= 0) continue;
+            rows.push_back({ratio.Label, engine / base, ratio.Goal, -1});
+        }
+    }
+    for (const TGoal& goal : Goals()) {
+        if (!only.empty() && !Contains(goal.Label, only)) continue;
+        const double load = LoadNow();
+        const double ratio = goal.Measure();
+        std::printf("  %-62s %7.2f\n", goal.Label.c_str(), ratio);
+        std::fflush(stdout);
+        rows.push_back({goal.Label, ratio, goal.Goal, std::max(load, LoadNow())});
+    }
+    PrintTable(rows);
     benchmark::Shutdown();
     RemoveBenchFiles();
     return 0;

@@ -17,7 +17,13 @@ const std::string& BenchFile(int64_t size);
 void RemoveBenchFiles();
 
 // Ratios printed after the run: the median real time of one benchmark over that of its baseline.
-void RegisterRatio(const std::string& label, const std::string& benchmark, const std::string& baseline);
+// goal > 0: the ratio must not exceed it.
+void RegisterRatio(const std::string& label, const std::string& benchmark, const std::string& baseline,
+                   double goal = 0);
+// A ratio measured by the given function (interleaved rounds, see RoundRatio.h) after the timed benchmarks,
+// in the closing table with its goal (0: none, shown for comparison). `--only=TEXT` runs just the
+// measurements whose label holds TEXT, and nothing else unless a benchmark filter is given too.
+void RegisterGoal(const std::string& label, double goal, std::function<double()> measure);
 // Extra measurements (memory, ...) printed before the timed benchmarks run.
 void RegisterReport(std::function<void()> report);
 

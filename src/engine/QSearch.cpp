@@ -5,14 +5,23 @@
 #include <algorithm>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 TQSearch::TQSearch() {
     for (int c = 0; c < 256; ++c)
         UpperTable[c] = UpperCase1252(static_cast<uint8_t>(c));
 }
+
+namespace {
+
+// How common an (upper-case) byte is in text: a rough rank, higher for more common.
+int TextFrequency(uint8_t upper) {
+    static constexpr char Letters[] = "ZQXJKVBPYGFWMUCLDRHSNIOATE"; // rarest first
+    if (upper == ' ') return 40;
+    for (int i = 0; Letters[i] != 0; ++i)
+        if (upper == static_cast<uint8_t>(Letters[i])) return 10 + i;
+    return upper == 0 || upper == 0xFF || upper == '\n' || upper == '.' || upper == ',' ? 20 : 0;
+}
+
+} // namespace
 
 bool TQSearch::PrepareIfChanged(const std::vector<uint8_t>& pattern, bool caseSensitive, bool jokerOn,
                                 uint8_t joker) {
@@ -78,19 +87,15 @@ void TQSearch::Prepare(const std::vector<uint8_t>& pattern, bool caseSensitive, 
         }
     }
 
-    // The fast filter needs two positions that are not jokers, each accepting at most two byte values.
-    AnchorA = AnchorB = -1;
-    AllJoker = true;
-    for (int32_t i = 0; i < length; ++i)
-        if (!isJoker(i)) {
-            if (AnchorA < 0) AnchorA = i;
-            AnchorB = i;
-            AllJoker = false;
-        }
+    PlanFilter();
+}
+
+void TQSearch::PlanFilter() {
+    // The byte values position i accepts, when there are at most two.
     auto acceptedValues = [&](int32_t i, uint8_t* values) {
         int count = 0;
         for (int c = 0; c < 256; ++c) {
-            bool accepted = caseSensitive ? c == pattern[i] : UpperTable[c] == UpperPattern[i];
+            const bool accepted = CaseSensitive ? c == Pattern[i] : UpperTable[c] == UpperPattern[i];
             if (!accepted) continue;
             if (count == 2) return false;
             values[count++] = static_cast<uint8_t>(c);
@@ -98,8 +103,64 @@ void TQSearch::Prepare(const std::vector<uint8_t>& pattern, bool caseSensitive, 
         if (count == 1) values[1] = values[0];
         return count > 0;
     };
-    if (!AllJoker && !(acceptedValues(AnchorA, AnchorAValues) && acceptedValues(AnchorB, AnchorBValues)))
-        AnchorA = AnchorB = -1;
+    auto isJoker = [&](int32_t i) { return JokerEnabled && Pattern[i] == JokerChar; };
+    Plan = TScanPlan{};
+    Plan.Search = this;
+    Plan.Length = PatternLen;
+    // The first and last bytes that are no jokers, and a third between them, the least common in text,
+    // so that text with many of the same letters seldom makes a candidate.
+    AllJoker = true;
+    int32_t third = -1;
+    for (int32_t i = 0; i < PatternLen; ++i)
+        if (!isJoker(i)) {
+            if (AllJoker) Plan.Anchor[0] = i;
+            Plan.Anchor[1] = i;
+            AllJoker = false;
+        }
+    Filtered = !AllJoker && acceptedValues(Plan.Anchor[0], Plan.Values[0]) &&
+               acceptedValues(Plan.Anchor[1], Plan.Values[1]);
+    for (int32_t i = Plan.Anchor[0] + 1; i < Plan.Anchor[1]; ++i)
+        if (!isJoker(i) && (third < 0 || TextFrequency(UpperPattern[i]) < TextFrequency(UpperPattern[third])))
+            third = i;
+    if (third >= 0 && acceptedValues(third, Plan.Values[2])) {
+        Plan.Anchor[2] = third;
+        Plan.Anchors = 3;
+    }
+    // The rows that check a candidate at once; past the pattern every byte is accepted.
+    Plan.RowsComplete = PatternLen <= 32;
+    for (int32_t i = 0; i < 32; ++i) {
+        if (i >= PatternLen || isJoker(i)) {
+            Plan.Any[i] = 0xFF;
+            continue;
+        }
+        uint8_t values[2];
+        if (!acceptedValues(i, values)) {
+            Plan.RowsComplete = false;
+            continue;
+        }
+        Plan.First[i] = values[0];
+        Plan.Second[i] = values[1];
+    }
+    if (!Plan.RowsComplete) return;
+    for (int32_t i = 0; i < PatternLen; ++i) {
+        if (Plan.Any[i]) continue;
+        Plan.CheckAt[Plan.Checked++] = i;
+        std::memset(Plan.WideFirst[i], Plan.First[i], 32);
+        std::memset(Plan.WideSecond[i], Plan.Second[i], 32);
+        Plan.RowsTwo = Plan.RowsTwo || Plan.First[i] != Plan.Second[i];
+    }
+    // Two hits can never overlap when, at every shift, some pair of positions accepts no byte in common.
+    auto apart = [&](int32_t i, int32_t j) {
+        const uint8_t a[2] = {Plan.First[i], Plan.Second[i]}, b[2] = {Plan.First[j], Plan.Second[j]};
+        return !Plan.Any[i] && !Plan.Any[j] && a[0] != b[0] && a[0] != b[1] && a[1] != b[0] && a[1] != b[1];
+    };
+    Plan.Disjoint = true;
+    for (int32_t shift = 1; shift < PatternLen && Plan.Disjoint; ++shift) {
+        bool someApart = false;
+        for (int32_t i = 0; i + shift < PatternLen && !someApart; ++i)
+            someApart = apart(i, i + shift);
+        Plan.Disjoint = someApart;
+    }
 }
 
 bool TQSearch::Matches(const uint8_t* window) const {
@@ -148,80 +209,40 @@ int32_t TQSearch::QuickScanUp(const uint8_t* bytes, int32_t firstAddress, int32_
     return -1;
 }
 
-namespace {
-
-#if defined(__SSE2__)
-// The candidate windows among 32 consecutive starts: a bit for each start whose two anchor bytes are
-// each one of their accepted values.
-class TAnchorFilter {
-  public:
-    TAnchorFilter(const uint8_t* bytes, int32_t anchorA, const uint8_t* valuesA, int32_t anchorB,
-                  const uint8_t* valuesB)
-        : BaseA(bytes + anchorA), BaseB(bytes + anchorB), A1(Splat(valuesA[0])), A2(Splat(valuesA[1])),
-          B1(Splat(valuesB[0])), B2(Splat(valuesB[1])) {}
-
-    uint32_t Candidates(int64_t start) const {
-        const __m128i low = _mm_and_si128(AnyOf(BaseA + start, A1, A2), AnyOf(BaseB + start, B1, B2));
-        const __m128i high =
-            _mm_and_si128(AnyOf(BaseA + start + 16, A1, A2), AnyOf(BaseB + start + 16, B1, B2));
-        return static_cast<uint32_t>(_mm_movemask_epi8(low)) |
-               (static_cast<uint32_t>(_mm_movemask_epi8(high)) << 16);
-    }
-
-  private:
-    static __m128i Splat(uint8_t value) { return _mm_set1_epi8(static_cast<char>(value)); }
-    static __m128i AnyOf(const uint8_t* at, __m128i first, __m128i second) {
-        const __m128i data = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-        return _mm_or_si128(_mm_cmpeq_epi8(data, first), _mm_cmpeq_epi8(data, second));
-    }
-
-    const uint8_t* BaseA;
-    const uint8_t* BaseB;
-    __m128i A1, A2, B1, B2;
-};
-#endif
-
-} // namespace
-
 int64_t TQSearch::FindFirst(const uint8_t* bytes, int64_t lo, int64_t hi) const {
-    if (AllJoker) return lo <= hi ? lo : -1;
-    int64_t i = lo;
-#if defined(__SSE2__)
-    if (AnchorA >= 0) {
-        const TAnchorFilter filter(bytes, AnchorA, AnchorAValues, AnchorB, AnchorBValues);
-        for (; i + 31 <= hi; i += 32) {
-            for (uint32_t mask = filter.Candidates(i); mask != 0; mask &= mask - 1) {
-                const int bit = __builtin_ctz(mask);
-                if (Matches(bytes + i + bit)) return i + bit;
-            }
-        }
-    }
-#endif
-    for (; i <= hi; ++i)
-        if (Matches(bytes + i)) return i;
-    return -1;
+    if (lo > hi) return -1;
+    if (AllJoker) return lo;
+    if (Filtered) return FilterFirst(Plan, bytes, lo, hi);
+    const int32_t hit =
+        QuickScanDown(bytes, static_cast<int32_t>(hi + PatternLen), static_cast<int32_t>(lo + 1), {});
+    return hit > 0 ? hit - 1 : -1;
 }
 
 int64_t TQSearch::FindLast(const uint8_t* bytes, int64_t lo, int64_t hi) const {
-    if (AllJoker) return lo <= hi ? hi : -1;
-    int64_t i = hi;
-#if defined(__SSE2__)
-    if (AnchorA >= 0) {
-        const TAnchorFilter filter(bytes, AnchorA, AnchorAValues, AnchorB, AnchorBValues);
-        // Blocks of 32 window starts ending at i, from the top down.
-        for (; i - 31 >= lo; i -= 32) {
-            const int64_t start = i - 31;
-            for (uint32_t mask = filter.Candidates(start); mask != 0;) {
-                const int bit = 31 - __builtin_clz(mask);
-                if (Matches(bytes + start + bit)) return start + bit;
-                mask &= ~(1u << bit);
-            }
-        }
+    if (lo > hi) return -1;
+    if (AllJoker) return hi;
+    if (Filtered) return FilterLast(Plan, bytes, lo, hi);
+    const int32_t hit =
+        QuickScanUp(bytes, static_cast<int32_t>(lo + 1), static_cast<int32_t>(hi + PatternLen), {});
+    return hit > 0 ? hit - 1 : -1;
+}
+
+int64_t TQSearch::CountIn(const uint8_t* bytes, int64_t lo, int64_t hi, bool down, int64_t& last) const {
+    if (lo > hi) return 0;
+    if (AllJoker) {
+        const int64_t count = (hi - lo) / PatternLen + 1;
+        last = down ? lo + (count - 1) * PatternLen : hi - (count - 1) * PatternLen;
+        return count;
     }
-#endif
-    for (; i >= lo; --i)
-        if (Matches(bytes + i)) return i;
-    return -1;
+    if (Filtered) return FilterCount(Plan, bytes, lo, hi, down, last);
+    int64_t count = 0;
+    for (;;) {
+        const int64_t hit = down ? FindFirst(bytes, lo, hi) : FindLast(bytes, lo, hi);
+        if (hit < 0) return count;
+        ++count;
+        last = hit;
+        (down ? lo : hi) = down ? hit + PatternLen : hit - PatternLen;
+    }
 }
 
 int64_t ProgressStride(int64_t total) {
@@ -234,11 +255,10 @@ int32_t TQSearch::ScanDown(const std::vector<uint8_t>& pattern, const uint8_t* b
     if (!PrepareIfChanged(pattern, caseSensitive, jokerOn, joker)) return -2;
     if (start < 1) start = 1;
     const int64_t highestStart = static_cast<int64_t>(lastAddress) - PatternLen; // 0-based window start
-    if (AnchorA < 0 && !AllJoker) return QuickScanDown(bytes, lastAddress, start, hook);
     const int64_t stride = ProgressStride(lastAddress);
     for (int64_t lo = start - 1; lo <= highestStart; lo += stride) {
         const int64_t hi = std::min(highestStart, lo + stride - 1);
-        int64_t hit = FindFirst(bytes, lo, hi);
+        const int64_t hit = FindFirst(bytes, lo, hi);
         if (hit >= 0) return static_cast<int32_t>(hit + 1);
         if (hi < highestStart && hook && hook(static_cast<int32_t>(hi + 1 + PatternLen))) return -1;
     }
@@ -251,13 +271,85 @@ int32_t TQSearch::ScanUp(const std::vector<uint8_t>& pattern, const uint8_t* byt
     if (!PrepareIfChanged(pattern, caseSensitive, jokerOn, joker)) return -2;
     if (firstAddress < 1) firstAddress = 1;
     const int64_t lowestStart = firstAddress - 1;
-    if (AnchorA < 0 && !AllJoker) return QuickScanUp(bytes, firstAddress, start, hook);
     const int64_t stride = ProgressStride(start);
     for (int64_t hi = static_cast<int64_t>(start) - PatternLen; hi >= lowestStart; hi -= stride) {
         const int64_t lo = std::max(lowestStart, hi - stride + 1);
-        int64_t hit = FindLast(bytes, lo, hi);
+        const int64_t hit = FindLast(bytes, lo, hi);
         if (hit >= 0) return static_cast<int32_t>(hit + 1);
         if (lo > lowestStart && hook && hook(static_cast<int32_t>(lo - 1 + PatternLen))) return -1;
     }
     return -1;
+}
+
+bool TQSearch::Dense(int64_t hits, int64_t windows) const {
+    // Past one hit in 64 windows, comparing every window in full beats checking candidates one by one.
+    return Filtered && Plan.Disjoint && hits * 64 > windows;
+}
+
+TQSearch::TCount TQSearch::CountDown(const uint8_t* bytes, int32_t lastAddress, int32_t start,
+                                     const TProgressHook& hook) const {
+    TCount result;
+    const int64_t highestStart = static_cast<int64_t>(lastAddress) - PatternLen;
+    const int64_t stride = ProgressStride(lastAddress);
+    int64_t count = 0, last = -1;
+    bool dense = false;
+    for (int64_t lo = std::max(start, 1) - 1; lo <= highestStart;) {
+        const int64_t hi = std::min(highestStart, lo + stride - 1);
+        const int64_t found =
+            dense ? FilterCountAll(Plan, bytes, lo, hi, true, last) : CountIn(bytes, lo, hi, true, last);
+        count += found;
+        dense = Dense(found, hi - lo + 1);
+        if (hi == highestStart) break;
+        if (hook && hook(static_cast<int32_t>(hi + 1 + PatternLen))) {
+            result.Cancelled = true;
+            break;
+        }
+        lo = std::max(hi + 1, last >= 0 ? last + PatternLen : 0);
+    }
+    result.Count = static_cast<int32_t>(count);
+    result.Last = last >= 0 ? static_cast<int32_t>(last + 1) : -1;
+    return result;
+}
+
+TQSearch::TCount TQSearch::CountUp(const uint8_t* bytes, int32_t firstAddress, int32_t start,
+                                   const TProgressHook& hook) const {
+    TCount result;
+    const int64_t lowestStart = std::max(firstAddress, 1) - 1;
+    const int64_t stride = ProgressStride(start);
+    int64_t count = 0, last = -1;
+    bool dense = false;
+    for (int64_t hi = static_cast<int64_t>(start) - PatternLen; hi >= lowestStart;) {
+        const int64_t lo = std::max(lowestStart, hi - stride + 1);
+        const int64_t found =
+            dense ? FilterCountAll(Plan, bytes, lo, hi, false, last) : CountIn(bytes, lo, hi, false, last);
+        count += found;
+        dense = Dense(found, hi - lo + 1);
+        if (lo == lowestStart) break;
+        if (hook && hook(static_cast<int32_t>(lo - 1 + PatternLen))) {
+            result.Cancelled = true;
+            break;
+        }
+        hi = last >= 0 ? std::min(lo - 1, last - PatternLen) : lo - 1;
+    }
+    result.Count = static_cast<int32_t>(count);
+    result.Last = last >= 0 ? static_cast<int32_t>(last + 1) : -1;
+    return result;
+}
+
+bool TQSearch::EachDown(const uint8_t* bytes, int32_t lastAddress, int32_t start, const TProgressHook& hook,
+                        const std::function<bool(int32_t address)>& onHit) const {
+    const int64_t highestStart = static_cast<int64_t>(lastAddress) - PatternLen;
+    const int64_t stride = ProgressStride(lastAddress);
+    for (int64_t lo = std::max(start, 1) - 1; lo <= highestStart;) {
+        const int64_t hi = std::min(highestStart, lo + stride - 1);
+        int64_t next = hi + 1;
+        for (int64_t hit; (hit = FindFirst(bytes, lo, hi)) >= 0; lo = hit + PatternLen) {
+            if (!onHit(static_cast<int32_t>(hit + 1))) return false;
+            next = std::max(next, hit + PatternLen);
+        }
+        if (hi == highestStart) break;
+        if (hook && hook(static_cast<int32_t>(hi + 1 + PatternLen))) return true;
+        lo = next;
+    }
+    return false;
 }

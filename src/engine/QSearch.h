@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/ScanFilter.h"
+
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -18,6 +20,9 @@ int64_t ProgressStride(int64_t total);
 class TQSearch {
   public:
     TQSearch();
+    // The filter plan points back at its search.
+    TQSearch(const TQSearch&) = delete;
+    TQSearch& operator=(const TQSearch&) = delete;
 
     // First match starting at or after start and ending at or before lastAddress.
     int32_t ScanDown(const std::vector<uint8_t>& pattern, const uint8_t* bytes, int32_t lastAddress,
@@ -34,6 +39,29 @@ class TQSearch {
                         const TProgressHook& hook) const;
     // Prepares for a request (done by the scans themselves when it changed).
     void Prepare(const std::vector<uint8_t>& pattern, bool caseSensitive, bool jokerOn, uint8_t joker);
+    // Prepares only when the request changed; false for an empty pattern.
+    bool PrepareIfChanged(const std::vector<uint8_t>& pattern, bool caseSensitive, bool jokerOn,
+                          uint8_t joker);
+
+    // The prepared request, hit after hit without overlaps. Down: windows from start on, ending at or
+    // before lastAddress; up: windows ending at or before start and starting at or after firstAddress,
+    // each one ending before the one found before it starts. The hook is called between stretches.
+    struct TCount {
+        int32_t Count = 0;
+        int32_t Last = -1; // the address of the last hit counted
+        bool Cancelled = false;
+    };
+    TCount CountDown(const uint8_t* bytes, int32_t lastAddress, int32_t start,
+                     const TProgressHook& hook) const;
+    TCount CountUp(const uint8_t* bytes, int32_t firstAddress, int32_t start,
+                   const TProgressHook& hook) const;
+    // Calls onHit with the address of each hit of CountDown in turn, before looking further; onHit may
+    // change the bytes before the end of its hit. Stops early when onHit returns false; true when cancelled.
+    bool EachDown(const uint8_t* bytes, int32_t lastAddress, int32_t start, const TProgressHook& hook,
+                  const std::function<bool(int32_t address)>& onHit) const;
+
+    // True when the window matches the prepared pattern.
+    bool Matches(const uint8_t* window) const;
 
     std::vector<uint8_t> Pattern;
     std::vector<uint8_t> UpperPattern;
@@ -48,19 +76,19 @@ class TQSearch {
   private:
     enum class TCompare { Exact, ExactJoker, Folded, FoldedJoker };
 
-    bool Matches(const uint8_t* window) const;
-    bool PrepareIfChanged(const std::vector<uint8_t>& pattern, bool caseSensitive, bool jokerOn,
-                          uint8_t joker);
     // Window starts (0-based offsets) lo..hi; first or last match, or -1.
     int64_t FindFirst(const uint8_t* bytes, int64_t lo, int64_t hi) const;
     int64_t FindLast(const uint8_t* bytes, int64_t lo, int64_t hi) const;
+    // Hits without overlaps among lo..hi, from lo up (down) or from hi down; last set to the last one.
+    int64_t CountIn(const uint8_t* bytes, int64_t lo, int64_t hi, bool down, int64_t& last) const;
+    void PlanFilter();
+    // True when the next stretch is best counted by comparing every window (hits found among windows).
+    bool Dense(int64_t hits, int64_t windows) const;
 
     TCompare Compare = TCompare::Exact;
     bool Prepared = false;
-    // The filter: two pattern positions whose byte must be one of two values (-1 = no filter possible).
-    int32_t AnchorA = -1;
-    int32_t AnchorB = -1;
-    uint8_t AnchorAValues[2]{};
-    uint8_t AnchorBValues[2]{};
+    // The vector filter: two or three pattern positions whose byte must be one of two values.
+    TScanPlan Plan;
+    bool Filtered = false; // false: some anchor accepts more than two values; the quick search does it all
     bool AllJoker = false;
 };

@@ -43,10 +43,6 @@ bool CopyWithin(int32_t from, int32_t to, int32_t dest) {
     return true;
 }
 
-void SaveReplaced(int32_t address) {
-    ReplacedBytes.assign(FileBuffer + address - 1, FileBuffer + address - 1 + PatternLength());
-}
-
 bool WriteReplacement(int32_t address) {
     if (static_cast<int64_t>(address) + ReplacementLength() - 1 > FileSize) return false;
     PutReplacement(address);
@@ -116,40 +112,41 @@ void ReplaceStepCommand(TReplaceSender sender, int32_t pos, bool moveCursor) {
 
 namespace {
 
-void NoteReplacement(TReplaceAllResult& result, int32_t at) {
-    LastReplaceAddress = at;
-    LastFoundAddress = at;
-    if (result.First == 0) result.First = at;
+// Every hit Replace all replaces passes here once, before its old bytes are overwritten: original is where it
+// stood in the file before the command, oldBytes its bytes as they were (both kept for undo), at where its
+// replacement stands afterwards. The same-length and shrinking passes hand the hits over in ascending order,
+// the growing pass in descending order (ascending when it had more hits than it lists).
+void PassReplacedHit(TReplaceAllResult& result, int32_t original, const uint8_t* oldBytes, int32_t at) {
+    RecordPiece(original, oldBytes);
+    if (result.Count == 0 || at >= LastReplaceAddress) {
+        ReplacedBytes.assign(oldBytes, oldBytes + PatternLength());
+        LastReplaceAddress = at;
+        LastFoundAddress = at;
+    }
+    if (result.First == 0 || at < result.First) result.First = at;
     ++result.Count;
 }
 
 void SameLengthPass(int32_t start, TReplaceAllResult& result) {
     Host->SetProgressText(Texts::SearchingAndReplacing, 1);
-    int32_t pos = start;
-    TPositionProgress progress(true, start);
-    for (;;) {
-        TFindResult found = FindForward(pos, false);
-        if (found.Cancelled || (found.Found && progress.Passed(pos))) result.Cancelled = true;
-        if (!found.Found || result.Cancelled) break;
-        RecordPiece(pos, FileBuffer + pos - 1);
-        SaveReplaced(pos);
-        PutReplacement(pos);
-        NoteReplacement(result, pos);
-        pos += PatternLength();
-    }
+    if (!PrepareSearch()) return;
+    result.Cancelled =
+        QSearch.EachDown(FileBuffer, FileSize, start, ScanProgressHook(true), [&](int32_t hit) {
+            PassReplacedHit(result, hit, FileBuffer + hit - 1, hit);
+            PutReplacement(hit);
+            return true;
+        });
 }
 
 // Moves the unchanged bytes from src up to the hit down to dst, then writes the replacement after them.
-// shift: how far the pass moved the original bytes up before it began.
+// The hit stood at hit - shift before the command.
 void SweepHit(int32_t hit, int32_t shift, int32_t& src, int32_t& dst, TReplaceAllResult& result) {
     if (hit > src) {
         CopyWithin(src, hit - 1, dst);
         dst += hit - src;
     }
-    RecordPiece(hit - shift, FileBuffer + hit - 1);
-    SaveReplaced(hit);
+    PassReplacedHit(result, hit - shift, FileBuffer + hit - 1, dst);
     PutReplacement(dst);
-    NoteReplacement(result, dst);
     dst += ReplacementLength();
     src = hit + PatternLength();
 }
@@ -164,26 +161,78 @@ void FinishSweep(int32_t src, int32_t dst) {
 
 void ShrinkingPass(int32_t start, TReplaceAllResult& result) {
     Host->SetProgressText(Texts::SearchingAndReplacing, 1);
-    int32_t src = start, dst = start, pos = start;
-    TPositionProgress progress(true, start);
-    for (;;) {
-        TFindResult found = FindForward(pos, false);
-        if (found.Cancelled || (found.Found && progress.Passed(pos))) result.Cancelled = true;
-        if (!found.Found || result.Cancelled) break;
-        SweepHit(pos, 0, src, dst, result);
-        pos = src;
-    }
+    if (!PrepareSearch()) return;
+    int32_t src = start, dst = start;
+    result.Cancelled =
+        QSearch.EachDown(FileBuffer, FileSize, start, ScanProgressHook(true), [&](int32_t hit) {
+            SweepHit(hit, 0, src, dst, result);
+            return true;
+        });
     FinishSweep(src, dst);
+}
+
+// With the first n hits known: from the last one down, the bytes after each hit move once to where they end
+// up and its replacement goes in front of them.
+void WriteFromEnd(const std::vector<int32_t>& hits, int64_t n, TReplaceAllResult& result) {
+    const int32_t p = PatternLength();
+    const int64_t growth = ReplacementLength() - p;
+    const int64_t stride = ProgressStride(n);
+    int64_t end = FileSize; // the last byte not yet moved
+    for (int64_t k = n - 1; k >= 0; --k) {
+        const int32_t hit = hits[static_cast<size_t>(k)];
+        const int64_t tail = end - (hit + p) + 1;
+        if (tail > 0)
+            std::memmove(FileBuffer + hit + p - 1 + growth * (k + 1), FileBuffer + hit + p - 1,
+                         static_cast<size_t>(tail));
+        const auto at = static_cast<int32_t>(hit + growth * k);
+        PassReplacedHit(result, hit, FileBuffer + hit - 1, at);
+        PutReplacement(at);
+        end = hit - 1;
+        if (k % stride == 0) Host->SetProgress(static_cast<int32_t>(n - k), static_cast<int32_t>(n), 5);
+    }
+    FileSize += static_cast<int32_t>(growth * n);
+}
+
+// The hits from start, or none when there are more than is worth holding (then only counted).
+struct THitList {
+    std::vector<int32_t> Hits;
+    int64_t Count = 0;
+    bool Listed = true;
+    bool Cancelled = false;
+};
+
+THitList ListHits(int32_t start) {
+    THitList list;
+    if (!PrepareSearch()) return list;
+    // At most a quarter of the file's size in addresses.
+    const size_t most = std::max<size_t>(size_t{1} << 16, static_cast<size_t>(FileSize) / 16);
+    list.Cancelled = QSearch.EachDown(FileBuffer, FileSize, start, ScanProgressHook(true), [&](int32_t hit) {
+        if (list.Hits.size() == most) {
+            list.Listed = false;
+            return false;
+        }
+        list.Hits.push_back(hit);
+        return true;
+    });
+    list.Count = static_cast<int64_t>(list.Hits.size());
+    if (!list.Listed) {
+        list.Hits = {};
+        const TQSearch::TCount counted =
+            QSearch.CountDown(FileBuffer, FileSize, start, ScanProgressHook(true));
+        list.Count = counted.Count;
+        list.Cancelled = counted.Cancelled;
+    }
+    return list;
 }
 
 void GrowingPass(int32_t start, TReplaceAllResult& result) {
     Host->SetProgressText(Texts::Step1Counting, 1);
-    TCountResult counted = CountMatches(true, start);
-    if (!counted.Completed) {
+    const THitList list = ListHits(start);
+    if (list.Cancelled) {
         result.Cancelled = true;
         return;
     }
-    int64_t n = counted.Count;
+    int64_t n = list.Count;
     if (n == 0) return;
     const int64_t growth = ReplacementLength() - PatternLength();
     // What can still be had: free memory plus the unused capacity, and never past the largest file.
@@ -211,16 +260,17 @@ void GrowingPass(int32_t start, TReplaceAllResult& result) {
     }
     Host->SetProgressText(Texts::Step2Replacing, 1);
     Host->EnableCancel(false);
-    OpenGap(start, gap);
-    int32_t dst = start, src = start + gap, pos = start + gap;
-    TPositionProgress progress(true, pos, false);
-    while (result.Count < n) {
-        TFindResult found = FindForward(pos, false, false);
-        if (!found.Found) break;
-        progress.Passed(pos);
-        SweepHit(pos, gap, src, dst, result);
-        pos = src;
+    if (list.Listed) {
+        WriteFromEnd(list.Hits, n, result);
+        return;
     }
+    // Too many hits to list: open the whole room in front, then sweep the bytes down hit by hit.
+    OpenGap(start, gap);
+    int32_t dst = start, src = start + gap;
+    QSearch.EachDown(FileBuffer, FileSize, src, ScanProgressHook(true, false), [&](int32_t hit) {
+        SweepHit(hit, gap, src, dst, result);
+        return result.Count < n;
+    });
     FinishSweep(src, dst);
 }
 

@@ -25,7 +25,6 @@ TReplaceAllResult ReplaceAll();
 void ReplaceUndo();
 
 bool CopyWithin(int32_t from, int32_t to, int32_t dest);
-void SaveReplaced(int32_t address);
 bool WriteReplacement(int32_t address);
 
 enum class TReplaceDialogResult { Cancel, Ok, All };

@@ -10,25 +10,12 @@ namespace Engine {
 
 TQSearch QSearch;
 
-namespace {
-
-TProgressHook ForwardHook(bool& cancelled, bool honourCancel) {
-    return [&cancelled, honourCancel](int32_t position) {
-        Host->SetProgress(position, FileSize, 5);
-        if (honourCancel && Host->Cancelled()) cancelled = true;
-        return cancelled;
+TProgressHook ScanProgressHook(bool down, bool honourCancel) {
+    return [down, honourCancel](int32_t position) {
+        Host->SetProgress(down ? position : FileSize - position, FileSize, 5);
+        return honourCancel && Host->Cancelled();
     };
 }
-
-TProgressHook BackwardHook(bool& cancelled) {
-    return [&cancelled](int32_t position) {
-        Host->SetProgress(FileSize - position, FileSize, 5);
-        if (Host->Cancelled()) cancelled = true;
-        return cancelled;
-    };
-}
-
-} // namespace
 
 TFindResult FindForward(int32_t& pos, bool adjust, bool honourCancel) {
     const TSearchRequest& request = SearchRequest;
@@ -48,9 +35,10 @@ TFindResult FindForward(int32_t& pos, bool adjust, bool honourCancel) {
     TFindResult result;
     if (static_cast<int64_t>(pos) + static_cast<int64_t>(request.Pattern.size()) - 1 > FileSize)
         return result;
+    const TProgressHook hook = ScanProgressHook(true, honourCancel);
     int32_t hit =
         QSearch.ScanDown(request.Pattern, FileBuffer, FileSize, request.CaseSensitive, request.JokerEnabled,
-                         request.JokerChar, pos, ForwardHook(result.Cancelled, honourCancel));
+                         request.JokerChar, pos, [&](int32_t at) { return result.Cancelled = hook(at); });
     if (hit > 0 && !result.Cancelled) {
         result.Found = true;
         pos = hit;
@@ -66,8 +54,10 @@ TFindResult FindBackward(int32_t& pos) {
     if (pos > FileSize) pos = FileSize; // the cursor of an empty file lies past the end
     TFindResult result;
     if (pos < 1) return result;
-    int32_t hit = QSearch.ScanUp(request.Pattern, FileBuffer, 1, request.CaseSensitive, request.JokerEnabled,
-                                 request.JokerChar, pos, BackwardHook(result.Cancelled));
+    const TProgressHook hook = ScanProgressHook(false);
+    int32_t hit =
+        QSearch.ScanUp(request.Pattern, FileBuffer, 1, request.CaseSensitive, request.JokerEnabled,
+                       request.JokerChar, pos, [&](int32_t at) { return result.Cancelled = hook(at); });
     if (hit > 0 && !result.Cancelled) {
         result.Found = true;
         pos = hit;
@@ -77,31 +67,33 @@ TFindResult FindBackward(int32_t& pos) {
     return result;
 }
 
-TPositionProgress::TPositionProgress(bool down, int32_t start, bool honourCancel)
-    : Down(down), HonourCancel(honourCancel), Stride(ProgressStride(FileSize)),
-      Next(down ? int64_t{start} + Stride : int64_t{start} - Stride) {}
-
-bool TPositionProgress::Passed(int32_t position) {
-    if (Down ? position < Next : position > Next) return false;
-    Next = Down ? int64_t{position} + Stride : int64_t{position} - Stride;
-    Host->SetProgress(Down ? position : FileSize - position, FileSize, 5);
-    return HonourCancel && Host->Cancelled();
+bool PrepareSearch() {
+    const TSearchRequest& request = SearchRequest;
+    return QSearch.PrepareIfChanged(request.Pattern, request.CaseSensitive, request.JokerEnabled,
+                                    request.JokerChar);
 }
 
 TCountResult CountMatches(bool down, int32_t start) {
     TCountResult result;
     const int32_t length = static_cast<int32_t>(SearchRequest.Pattern.size());
     int32_t pos = start;
-    TPositionProgress progress(down, start);
-    for (;;) {
-        TFindResult found = down ? FindForward(pos, false) : FindBackward(pos);
-        if (found.Cancelled || (found.Found && progress.Passed(pos))) {
-            result.Completed = false;
-            break;
-        }
-        if (!found.Found) break;
-        ++result.Count;
-        pos = down ? pos + length : pos - 1;
+    // Where the first Find again from start would look.
+    if (down) {
+        if (static_cast<int64_t>(pos) + length - 1 > FileSize) return result;
+    } else {
+        if (LastFoundAddress != 0 && pos == LastFoundAddress) pos -= 1;
+        if (pos > FileSize) pos = FileSize;
+        if (pos < 1) return result;
+    }
+    if (!PrepareSearch()) return result;
+    const TQSearch::TCount counted =
+        down ? QSearch.CountDown(FileBuffer, FileSize, pos, ScanProgressHook(true))
+             : QSearch.CountUp(FileBuffer, 1, pos, ScanProgressHook(false));
+    result.Count = counted.Count;
+    result.Completed = !counted.Cancelled;
+    if (counted.Count > 0) {
+        LastFoundAddress = counted.Last;
+        EmptyReplacementPending = false;
     }
     return result;
 }

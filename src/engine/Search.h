@@ -19,25 +19,16 @@ struct TFindResult {
 TFindResult FindForward(int32_t& pos, bool adjust, bool honourCancel = true);
 TFindResult FindBackward(int32_t& pos);
 
-// Progress and Cancel by position for a scan that goes from hit to hit: the scan reports only inside
-// stretches without a hit, so on dense hits the gauge would never move nor Cancel be looked at.
-class TPositionProgress {
-  public:
-    TPositionProgress(bool down, int32_t start, bool honourCancel = true);
-    // After a hit at position; true when the user cancelled.
-    bool Passed(int32_t position);
-
-  private:
-    bool Down;
-    bool HonourCancel;
-    int64_t Stride;
-    int64_t Next; // the position at which the next report is due
-};
+// The hook of a long scan: shows how far it got and, when honourCancel, returns true once the user cancelled.
+TProgressHook ScanProgressHook(bool down, bool honourCancel = true);
+// Prepares QSearch for SearchRequest; false for an empty pattern.
+bool PrepareSearch();
 
 struct TCountResult {
     int32_t Count = 0;
     bool Completed = true;
 };
+// Hits without overlaps from start, as Find again would step from one to the next.
 TCountResult CountMatches(bool down, int32_t start);
 
 // The Search menu; the dialogs' answers come from the window.

@@ -38,8 +38,8 @@ using TModel = NaiveSearch::TReplaced;
 // The reference with the settings of SearchRequest.
 TModel NaiveReplaceAll(const TBytes& file, int32_t start, int32_t limit = INT32_MAX) {
     const TSearchRequest& s = SearchRequest;
-    return NaiveSearch::ReplaceAll(file, s.Pattern, s.Replacement, {s.CaseSensitive, s.JokerEnabled, s.JokerChar},
-                                   start, limit);
+    return NaiveSearch::ReplaceAll(file, s.Pattern, s.Replacement,
+                                   {s.CaseSensitive, s.JokerEnabled, s.JokerChar}, start, limit);
 }
 
 std::string Replaced(int64_t count) {
@@ -513,6 +513,34 @@ TEST_F(ReplaceTest, NoMemoryForEvenOneReplacement) {
               std::vector<std::string>{"Can't allcate additional memory\nto perform operation"});
     EXPECT_EQ(Bytes(), before);
     EXPECT_FALSE(Modified);
+}
+
+// More hits than the growing pass lists: it counts them, opens the room in front and sweeps; with memory
+// for all of them and for only the first ones.
+TEST_F(ReplaceTest, GrowingPassOverTooManyHitsToListAgreesWithTheModel) {
+    TBytes file;
+    for (int i = 0; i < 70000; ++i)
+        file.insert(file.end(), {'a', 'b'});
+    const TBytes replacement = B("ab" + std::string(40, 'R'));
+    for (bool enoughMemory : {true, false}) {
+        OpenBytes(file);
+        LastFoundAddress = LastReplaceAddress = 0;
+        Request(B("ab"), replacement);
+        const int64_t room = Capacity - FileSize;
+        if (!enoughMemory) AvailableMemoryHook = [] { return int64_t{0}; };
+        if (!enoughMemory) Host.YesNoAnswers.push_back(mrYes);
+        PutCursorOn(1);
+        const TModel expected =
+            NaiveReplaceAll(file, 1, enoughMemory ? INT32_MAX : static_cast<int32_t>(room / 40));
+        Dialog(R::All);
+        EXPECT_EQ(Host.QuestionTexts().size(), enoughMemory ? 0u : 1u);
+        EXPECT_EQ(Bytes(), expected.Bytes) << enoughMemory;
+        EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{Replaced(expected.Count)});
+        EXPECT_EQ(LastReplaceAddress, expected.LastAt);
+        EXPECT_EQ(ReplacedBytes, expected.LastHit);
+        AvailableMemoryHook = [] { return int64_t{1} << 32; };
+        Host.ForgetRecords();
+    }
 }
 
 // (R - P) x n past 2^31: the question shows the true count and what fits below the largest file.

@@ -5,6 +5,7 @@
 #include "engine/CaseTable.h"
 #include "engine/EngineState.h"
 #include "engine/QSearch.h"
+#include "engine/ScanFilter.h"
 #include "engine/Search.h"
 #include "engine/SearchRequest.h"
 #include "engine/StringTable.h"
@@ -245,6 +246,101 @@ TEST(QSearchTest, CancelEndsTheScanAtOnce) {
     EXPECT_EQ(q.ScanUp(B("needle"), file.data(), 1, true, false, '.', 140000, never), 40001);
 }
 
+// The walks of CountDown, CountUp and EachDown, hit after hit without overlaps, against the reference.
+void CheckCounts(TQSearch& q, const TBytes& exact, const TBytes& pattern, const TSettings& s, int32_t first,
+                 int32_t start, int32_t upStart) {
+    const auto last = static_cast<int32_t>(exact.size());
+    const auto length = static_cast<int32_t>(pattern.size());
+    std::vector<int32_t> down, up, each;
+    for (int32_t a = start; (a = Down(exact.data(), pattern, s, last, a)) > 0; a += length)
+        down.push_back(a);
+    for (int32_t e = upStart; (e = Up(exact.data(), pattern, s, first, e)) > 0; --e)
+        up.push_back(e);
+    q.Prepare(pattern, s.CaseSensitive, s.JokerOn, s.Joker);
+    const TQSearch::TCount countedDown = q.CountDown(exact.data(), last, start, {});
+    const TQSearch::TCount countedUp = q.CountUp(exact.data(), first, upStart, {});
+    q.EachDown(exact.data(), last, start, {}, [&](int32_t hit) {
+        each.push_back(hit);
+        return true;
+    });
+    EXPECT_EQ(countedDown.Count, static_cast<int32_t>(down.size())) << "CountDown";
+    EXPECT_EQ(countedDown.Last, down.empty() ? -1 : down.back()) << "CountDown";
+    EXPECT_EQ(countedUp.Count, static_cast<int32_t>(up.size())) << "CountUp from " << upStart;
+    EXPECT_EQ(countedUp.Last, up.empty() ? -1 : up.back()) << "CountUp from " << upStart;
+    EXPECT_EQ(each, down) << "EachDown";
+}
+
+// Every set of vector loops this processor has, over patterns that use each way of filtering and checking:
+// one or two values per anchor, two or three anchors, jokers skipped by the anchors, patterns longer than one
+// vector check, a byte whose case partner differs in two bits. Hits and near misses stand at every offset
+// around the 32, 64 and 128-window blocks, and the scans are limited at odd places; the files are large
+// enough that the loops run over whole blocks between progress calls.
+TEST(QSearchTest, EveryVectorKindAgreesWithTheReferenceAroundBlockEdges) {
+    struct TCase {
+        std::string Pattern;
+        bool CaseSensitive;
+        bool JokerOn;
+    };
+    const TCase cases[] = {
+        {"ab", true, false},
+        {"needle!!", true, false},
+        {"NeEdle", false, false},
+        {"\xFFx\x9F", false, false},
+        {".ee.l.", true, true},
+        {"n.e.le", false, true},
+        {"a", true, false},
+        {"...", true, true},
+        {std::string(32, 'q') + "", true, false},
+        {std::string(33, 'Q'), false, false},
+        {"abcdefghijklmnopqrstuvwxyz0123456789ABCD", true, false},
+        {"aa", true, false},
+    };
+    std::mt19937 rng(31337);
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    const TScanKernel kernels[] = {TScanKernel::Best, TScanKernel::Sse2, TScanKernel::Portable};
+    for (const TCase& c : cases) {
+        const TBytes pattern(c.Pattern.begin(), c.Pattern.end());
+        const TSettings s{c.CaseSensitive, c.JokerOn, '.'};
+        const auto length = static_cast<int32_t>(pattern.size());
+        // A hit: the pattern with jokers filled and, when folding, some letters in the other case.
+        auto plant = [&](TBytes& file, size_t at, bool miss) {
+            for (int32_t i = 0; i < length; ++i) {
+                uint8_t b = pattern[static_cast<size_t>(i)];
+                if (c.JokerOn && b == '.') b = static_cast<uint8_t>(pick(0, 255));
+                if (!c.CaseSensitive && pick(0, 1)) b = pick(0, 1) ? UpperCase1252(b) : LowerCase1252(b);
+                file[at + static_cast<size_t>(i)] = b;
+            }
+            if (miss) file[at + static_cast<size_t>(pick(0, length - 1))] ^= 0x40; // most often a miss
+        };
+        TBytes file(static_cast<size_t>(65536 + pick(0, 300)));
+        for (auto& b : file)
+            b = pick(0, 3) == 0 ? pattern[static_cast<size_t>(pick(0, length - 1))]
+                                : static_cast<uint8_t>(pick(0, 255));
+        for (size_t at = static_cast<size_t>(pick(0, 3)); at + static_cast<size_t>(length) <= file.size();
+             at += static_cast<size_t>(length + pick(0, 70)))
+            plant(file, at, pick(0, 3) == 0);
+        const auto size = static_cast<int32_t>(file.size());
+        // Limits: the whole file, and starts and ends that put the block edges elsewhere.
+        const struct {
+            int32_t First, Last, Start;
+        } limits[] = {{1, size, 1}, {33, size - 5, 31}, {64, size - 61, 65}, {100, size - 1, 129}};
+        for (TScanKernel kernel : kernels) {
+            if (!ScanKernelAvailable(kernel)) continue;
+            UseScanKernel(kernel);
+            SCOPED_TRACE(testing::Message()
+                         << "kernel " << static_cast<int>(kernel) << " pattern " << c.Pattern);
+            TQSearch q;
+            for (auto [first, last, start] : limits) {
+                CheckScans(q, file, pattern, s, first, last, start);
+                const TBytes exact(file.begin(), file.begin() + last);
+                CheckCounts(q, exact, pattern, s, first, start, last - start + 1);
+            }
+        }
+        UseScanKernel(TScanKernel::Best);
+        if (testing::Test::HasFailure()) break;
+    }
+}
+
 // --- Find and count in the editor
 // ----------------------------------------------------------------------------
 
@@ -435,8 +531,7 @@ TEST_F(SearchTest, CountsAgreeWithTheReferenceInBothDirections) {
         const int32_t length = static_cast<int32_t>(pattern.size());
         // Greedy and non-overlapping, from the start in the direction of the count.
         int32_t downCount = 0, upCount = 0, lastDown = 0, lastUp = 0;
-        for (int32_t a = start; (a = Down(file.data(), pattern, s, size, a)) > 0;
-             a += length, ++downCount)
+        for (int32_t a = start; (a = Down(file.data(), pattern, s, size, a)) > 0; a += length, ++downCount)
             lastDown = a;
         for (int32_t e = start; (e = Up(file.data(), pattern, s, 1, e)) > 0; --e, ++upCount)
             lastUp = e;
