@@ -5,6 +5,7 @@
 #include "engine/ByteStore.h"
 #include "engine/EngineState.h"
 #include "engine/FileCommands.h"
+#include "engine/Undo.h"
 #include "ui/JkGrid.h"
 #include "ui/NIBLO_Main.h"
 
@@ -190,6 +191,42 @@ double TypeRatio() {
     return ratio;
 }
 
+// Typing one byte in overwrite mode, from the key event until the window has painted it, with the undo
+// journal recording against the same with it off: what recording costs the user's typing.
+double TypeJournalRatio() {
+    TFormMain& form = OpenInForm(PageFileSize);
+    form.show();
+    QCoreApplication::processEvents();
+    if (!Engine::OverwriteMode) form.ModusOverwrite1Click();
+    TPaintCounter counter;
+    form.JkStrGridHex->installEventFilter(&counter);
+    form.JkStrGridText->installEventFilter(&counter);
+    bool right = true;
+    auto typed = [&](bool journal) {
+        return [&, journal] {
+            Engine::Journal.Enabled = journal;
+            Engine::SetCursorCell(0, 0);
+            QCoreApplication::processEvents();
+            counter.Paints = 0;
+            const double start = NowSeconds();
+            SendKey(form.ActivePane(), Qt::Key_A, QStringLiteral("a"));
+            const double seconds = NowSeconds() - start;
+            right = right && Engine::FileBuffer[Engine::TopAddress - 1] == 'a' && counter.Paints > 0;
+            return seconds;
+        };
+    };
+    const double ratio = InterleavedRatio(typed(true), typed(false), 41);
+    right = right && Engine::Journal.CanUndo();
+    Engine::Journal.Enabled = true;
+    form.hide();
+    ClosePanes();
+    if (!right) {
+        std::fprintf(stderr, "typing benchmark: the byte was not typed, painted or recorded\n");
+        std::exit(1);
+    }
+    return ratio;
+}
+
 // PgDn from the first page to the last, timed per page (refill, status and repaint).
 void BM_PanePageDown16MiB(benchmark::State& state) {
     TFormMain& form = OpenInForm(PageFileSize);
@@ -221,6 +258,7 @@ BENCHMARK(BM_PanePageDown16MiB)
 [[maybe_unused]] const bool Registered = [] {
     RegisterRatio("pane refill+repaint / drawText per row", "BM_PaneRefillRepaint", "BM_PaneRowTextBaseline");
     RegisterGoal("type 1 byte at 1 of 64 MiB, key to painted window / memmove", 1.5, TypeRatio);
+    RegisterGoal("type 1 byte overwriting, key to painted window: journal on / off", 1.05, TypeJournalRatio);
     RegisterRatio("PgDn per page 16 MiB / refill+repaint", "BM_PanePageDown16MiB", "BM_PaneRefillRepaint");
     return true;
 }();

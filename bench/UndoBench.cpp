@@ -16,6 +16,7 @@
 #include <malloc.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -39,14 +40,25 @@ template <typename TWork> double Timed(TWork&& work) {
     return NowSeconds() - start;
 }
 
-void Line(const char* label, double ratio, const char* goal, bool right) {
-    std::printf("  %-58s %6.2f  (goal %s)%s\n", label, ratio, goal, right ? "" : "  WRONG RESULT");
+// A benchmark whose work went wrong measures nothing: the run stops.
+void Check(bool right, const char* what) {
+    if (right) return;
+    std::fprintf(stderr, "undo benchmark: %s went wrong\n", what);
+    std::exit(1);
 }
 
+struct TInsertionRatios {
+    double Undo = -1;
+    double Redo = -1;
+};
+
 // A byte inserted at address 1 of 256 MiB, undone and redone, against one memmove of the file each way.
-void ReportUndoInsertion() {
+// Measured once for both lines of the table.
+TInsertionRatios& InsertionRatios() {
+    static TInsertionRatios ratios;
+    if (ratios.Undo >= 0) return ratios;
     constexpr int64_t Size = int64_t{256} << 20;
-    if (!LoadFileOf(Size)) return;
+    if (!LoadFileOf(Size)) std::exit(1);
     Engine::OverwriteMode = false;
     Engine::PaneKeyPress('x');
     const uint8_t first = Engine::FileBuffer[1];
@@ -64,16 +76,18 @@ void ReportUndoInsertion() {
         undoRatios.push_back(undo / down);
         redoRatios.push_back(redo / up);
     }
-    std::printf("Undo and redo of one byte typed at address 1 of 256 MiB (median of %d rounds):\n", Rounds);
-    Line("undo / memmove 256 MiB", Median(undoRatios), "<= 1.2", right);
-    Line("redo / memmove 256 MiB", Median(redoRatios), "<= 1.2", right);
     ResetBenchEngine();
+    Check(right, "undo or redo of the typed byte");
+    ratios = {Median(undoRatios), Median(redoRatios)};
+    return ratios;
 }
 
-// Typing 10,000 bytes in overwrite mode with the journal on against the same with it off.
-void ReportTypingCost() {
+// Typing 10,000 bytes in overwrite mode with the journal on against the same with it off, in the engine
+// alone: the journal's share of the least work a typed byte is.
+double TypingCost() {
     constexpr int Typed = 10000;
-    if (!EngineSetup::OpenBytes(std::vector<uint8_t>(1 << 20, 0x41))) return;
+    ResetBenchEngine();
+    if (!EngineSetup::OpenBytes(std::vector<uint8_t>(1 << 20, 0x41))) std::exit(1);
     Engine::OverwriteMode = true;
     Engine::TextMode = true;
     auto typing = [](bool on) {
@@ -96,18 +110,18 @@ void ReportTypingCost() {
     };
     const double ratio = InterleavedRatio(timed(true, on), timed(false, off), Rounds * 3);
     Engine::Journal.Enabled = true;
-    std::printf("Typing 10,000 bytes in overwrite mode, engine only (median of %d interleaved rounds;\n"
-                "%.1f ns a byte with the journal, %.1f ns without):\n",
-                Rounds * 3, Median(on) / Typed * 1e9, Median(off) / Typed * 1e9);
-    Line("journal on / journal off", ratio, "<= 1.05", Engine::Journal.Steps.size() == size_t(Rounds * 3));
+    std::printf("  (%.1f ns a typed byte with the journal, %.1f ns without)\n", Median(on) / Typed * 1e9,
+                Median(off) / Typed * 1e9);
+    Check(Engine::Journal.Steps.size() == size_t(Rounds * 3), "a run of typing was not one step");
     ResetBenchEngine();
+    return ratio;
 }
 
 // Replace all of 65,536 same-length hits in 256 MiB, then its undo.
-void ReportUndoReplaceAll() {
+double UndoReplaceAll() {
     constexpr int64_t Size = int64_t{256} << 20;
     constexpr int64_t Spacing = 4096;
-    if (!LoadFileOf(Size)) return;
+    if (!LoadFileOf(Size)) std::exit(1);
     const std::string pattern = "needle!!";
     for (int64_t at = 100; at + 8 < Size; at += Spacing)
         std::memcpy(Engine::FileBuffer + at, pattern.data(), pattern.size());
@@ -125,48 +139,50 @@ void ReportUndoReplaceAll() {
         ratios.push_back(undo / replace);
     }
     right = right && std::memcmp(original.data(), Engine::FileBuffer, Size) == 0;
-    std::printf("Replace all, 65,536 same-length hits in 256 MiB (median of %d rounds):\n", Rounds);
-    Line("its undo / the Replace all", Median(ratios), "<= 2", right);
     ResetBenchEngine();
+    Check(right, "Replace all or its undo");
+    return Median(ratios);
 }
 
-// What 10,000 typed bytes cost the journal, by its own count and by the heap's.
-void ReportJournalMemory() {
+// What 10,000 bytes typed over others cost the journal beyond the bytes themselves, a step, by the heap's
+// count: each byte a step of its own (the cursor moved between them), or all one run of typing (one step,
+// whose figure is mostly the first block of the journal's list, taken once).
+double JournalHeapPerStep(bool eachAStep) {
     constexpr int Typed = 10000;
-    for (bool steps : {false, true}) {
-        ResetBenchEngine();
-        EngineSetup::OpenBytes(std::vector<uint8_t>(4 * Typed, 0x41));
-        Engine::OverwriteMode = true;
-        Engine::TextMode = true;
-        malloc_trim(0);
-        const size_t heapBefore = mallinfo2().uordblks;
-        for (int i = 0; i < Typed; ++i) {
-            // Moving the cursor between bytes makes each a step of its own.
-            if (steps) {
-                EngineSetup::PutCursorOn(1 + 3 * i);
-                Engine::SealUndoStep();
-            }
-            Engine::PaneKeyPress('z');
-        }
-        Engine::SealUndoStep(); // the run is over
-        const auto heap = static_cast<double>(mallinfo2().uordblks - heapBefore);
-        const auto count = static_cast<double>(Engine::Journal.Steps.size());
-        std::printf("Journal for 10,000 bytes typed over others, %s (%.0f steps):\n",
-                    steps ? "each a step" : "one run", count);
-        std::printf("  %-58s %6.1f  (goal <= 64)\n", "journal's count a step, besides the bytes",
-                    (Engine::Journal.Bytes - Typed) / count);
-        // The heap's figure includes the list's first block, once.
-        std::printf("  %-58s %6.1f\n", "heap growth a step, besides the bytes", (heap - Typed) / count);
-    }
-    std::printf("\n");
     ResetBenchEngine();
+    EngineSetup::OpenBytes(std::vector<uint8_t>(4 * Typed, 0x41));
+    Engine::OverwriteMode = true;
+    Engine::TextMode = true;
+    malloc_trim(0);
+    const size_t heapBefore = mallinfo2().uordblks;
+    for (int i = 0; i < Typed; ++i) {
+        if (eachAStep) {
+            EngineSetup::PutCursorOn(1 + 3 * i);
+            Engine::SealUndoStep();
+        }
+        Engine::PaneKeyPress('z');
+    }
+    Engine::SealUndoStep(); // the run is over
+    const auto heap = static_cast<double>(mallinfo2().uordblks - heapBefore);
+    const auto steps = static_cast<double>(Engine::Journal.Steps.size());
+    Check(steps == (eachAStep ? Typed : 1), "the steps of typing");
+    std::printf("  (journal's own count: %.1f bytes a step besides the bytes)\n",
+                static_cast<double>(Engine::Journal.Bytes - Typed) / steps);
+    ResetBenchEngine();
+    return (heap - Typed) / steps;
 }
 
 const bool Registered = [] {
-    RegisterReport(ReportJournalMemory);
-    RegisterReport(ReportTypingCost);
-    RegisterReport(ReportUndoInsertion);
-    RegisterReport(ReportUndoReplaceAll);
+    RegisterGoal("journal heap bytes a step, 10,000 typed bytes each a step", 64,
+                 [] { return JournalHeapPerStep(true); });
+    RegisterGoal("journal heap bytes a step, 10,000 typed bytes in one run", 0,
+                 [] { return JournalHeapPerStep(false); });
+    RegisterGoal("undo of 1 typed byte at 1 of 256 MiB / memmove", 1.2,
+                 [] { return InsertionRatios().Undo; });
+    RegisterGoal("redo of 1 typed byte at 1 of 256 MiB / memmove", 1.2,
+                 [] { return InsertionRatios().Redo; });
+    RegisterGoal("typing 10,000 B overwrite, engine only: journal on / off", 1.05, TypingCost);
+    RegisterGoal("undo of Replace all, 64 Ki same-length hits / the Replace all", 2, UndoReplaceAll);
     return true;
 }();
 
