@@ -200,10 +200,8 @@ void TFormMain::SetPaneDimensions(int cols, int rows) {
     // A maximised or full-screen window keeps its size; only a differing size is asked for, so the
     // resize event that answers it finds nothing more to do.
     if (!isMaximized() && !isFullScreen() && size() != wanted) {
-        OwnSizes.push_back(wanted);
-        if (OwnSizes.size() > 4) OwnSizes.pop_front();
         NewestReasserted = false;
-        resize(wanted);
+        AskForSize(wanted);
     }
     ScrollBar1->setGeometry(JkStrGridHex->x() + JkStrGridHex->width() + BorderWidth, ScrollBar1->y(),
                             ScrollBarWidth(this), JkStrGridText->height() - 1);
@@ -221,30 +219,35 @@ void TFormMain::LayoutChildren() {
     StatusBar1->setGeometry(0, Client->height() - statusHeight, Client->width(), statusHeight);
 }
 
+void TFormMain::AskForSize(QSize size) {
+    std::erase(OwnSizes, size);
+    OwnSizes.push_back(size);
+    if (OwnSizes.size() > 4) OwnSizes.pop_front();
+    NewestAskedAt = std::chrono::steady_clock::now();
+    resize(size);
+}
+
 void TFormMain::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     LayoutChildren();
+    if (!OwnSizes.empty() &&
+        std::chrono::steady_clock::now() - NewestAskedAt > std::chrono::milliseconds(SettleMs))
+        OwnSizes.clear();
+    // Answered while asking (X11 and offscreen answer at once): the answer may still come again.
+    if (Resizing) return;
     const auto answered = std::find(OwnSizes.begin(), OwnSizes.end(), event->size());
-    if (Resizing) {
-        // Answered while asking (some platforms answer at once).
-        if (answered != OwnSizes.end()) OwnSizes.erase(OwnSizes.begin(), answered + 1);
-        return;
-    }
     if (answered != OwnSizes.end()) {
-        // An answer to one of our own requests still in flight; it and every older one are done. A late
-        // answer to an older request is followed by the newer answer; should the window manager stop at
-        // the older size, ask once more for the newest.
-        const bool newest = answered + 1 == OwnSizes.end();
-        const QSize newestSize = OwnSizes.back();
-        OwnSizes.erase(OwnSizes.begin(), answered + 1);
-        if (!newest && !NewestReasserted) {
+        // An answer to one of our own requests. After an older one the newer answer normally follows;
+        // should the window manager stop at the older size, ask once more for the newest.
+        if (answered + 1 != OwnSizes.end() && !NewestReasserted) {
             NewestReasserted = true;
-            OwnSizes.push_back(newestSize);
-            resize(newestSize);
+            AskForSize(OwnSizes.back());
         }
         return;
     }
-    // The user's resize, a maximise or a restore: the grid follows the window.
+    // The user's resize, a maximise or a restore: the grid follows the window, and nothing asked
+    // before is still on its way.
+    OwnSizes.clear();
     FormResize();
 }
 

@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cstdint>
+#include <chrono>
 #include <deque>
 #include <memory>
 #include <optional>
@@ -219,11 +220,16 @@ class TFormMain : public QMainWindow, public TEngineHost {
     TProgressBox* Progress = nullptr;
     std::string FirstArgument;
     bool Resizing = false;
-    // Sizes this window asked for, newest last. The window manager answers each with a resize event,
-    // sometimes late and after a newer request; such an answer is no resize by the user and must not
-    // snap the panes to it.
+    // Sizes this window asked for, newest last, and when the newest was asked. The window manager
+    // answers each with a resize event, sometimes late, after a newer request, or twice (X11 reports the
+    // size at once and again when the window manager has dealt with it; a window manager that frames a
+    // new window may first send the size it found at mapping). Such an answer is no resize by the user
+    // and must not snap the panes to it. Once the newest request is SettleMs old, all are forgotten.
     std::deque<QSize> OwnSizes;
+    std::chrono::steady_clock::time_point NewestAskedAt;
+    static constexpr int SettleMs = 1500;
     bool NewestReasserted = false;
+    void AskForSize(QSize size);
     // Where the frame belongs until the window manager has framed the window.
     std::optional<QPoint> WantedFramePos;
     int FrameChecks = 0;

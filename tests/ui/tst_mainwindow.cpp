@@ -105,7 +105,7 @@ class TestMainWindow : public TEditorTestCase {
     void blockIsDrawnInBlockColour();
     void hintsReachMessagePanel();
     void resizeSnapsToWholeCellsWithoutLoop();
-    void sizeOnceAskedForIsTheUsersWhenItComesAgain();
+    void lateAnswerIsNotTheUsersButASettledSizeIs();
     void scrollBarDragChangesNothingUntilRelease();
     void scrollBarParamsClampAndReject();
     void scrollBarReportsCodesWithEndOnRelease();
@@ -423,18 +423,27 @@ void TestMainWindow::resizeSnapsToWholeCellsWithoutLoop() {
 }
 
 // A window manager answers each size request with a resize event, and an answer to an older request can
-// arrive after a newer one was made (at start: the designed grid, then the same grid re-measured for the
-// font). That answer must not turn the grid into whatever fits the old size.
-void TestMainWindow::sizeOnceAskedForIsTheUsersWhenItComesAgain() {
+// arrive after a newer one was made and answered (X11 at start: the designed grid, then the grid of the
+// settings, and the window manager's first word on the mapped window). That answer must not turn the
+// grid into whatever fits the old size; once the requests have settled, the same size is the user's.
+void TestMainWindow::lateAnswerIsNotTheUsersButASettledSizeIs() {
     TStartedForm started;
     TFormMain& form = started.Form;
     form.SetPaneDimensions(19, 20);
     const QSize older = form.size();
     form.ApplyFontSize(12); // the same grid, larger cells: a newer request, answered at once here
-    QVERIFY(form.size() != older);
+    const QSize newer = form.size();
+    QVERIFY(newer != older);
     QCoreApplication::processEvents();
 
-    // Every request has its answer; the older size coming again is the user's resize, and it snaps.
+    form.resize(older); // the late answer: the newest size is asked for again
+    QCoreApplication::processEvents();
+    QCOMPARE(Engine::Cols, 19);
+    QCOMPARE(Engine::Rows, 20);
+    QCOMPARE(form.size(), newer);
+
+    // Settled: the older size coming again is the user's resize, and it snaps.
+    QTest::qWait(1700);
     form.resize(older);
     QCoreApplication::processEvents();
     QCOMPARE(Engine::Cols, form.ColsForWidth(older.width()));
