@@ -39,6 +39,7 @@ constexpr std::array<const char*, 18> StepNames{"change",
                                                 "Replace undo",
                                                 "Patch",
                                                 "Encode integer"};
+static_assert(StepNames.size() == size_t(TStepName::Encode) + 1);
 
 // The command scope in force.
 int Depth = 0;
