@@ -367,7 +367,7 @@ void RecordPiecesBegin(int32_t oldLength, int32_t newLength) {
     PieceOld = oldLength;
     PieceNew = newLength;
     // The pieces make a step of their own, opened with the first of them.
-    if (ScopeOpened) ScopeOpened = false;
+    ScopeOpened = false;
 }
 
 void RecordPiece(int32_t address, const uint8_t* oldBytes) {

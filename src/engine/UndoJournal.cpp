@@ -109,26 +109,12 @@ void TUndoJournal::Add(int32_t address, std::span<const uint8_t> oldBytes, int32
     const auto n = static_cast<int32_t>(oldBytes.size());
     TChange& last = LastChange();
     const bool pieces = step.Extra && !step.Extra->FirstPieces.empty();
-    const int32_t end = last.Address + last.NewLength; // the first byte after the last change
-    const bool lastOverwrote = last.OldLength == last.NewLength;
-    if (last.Address == 0) {
-        // The step's first change.
-        last.Address = address;
-        last.OldLength = n;
-        last.NewLength = newLength;
-        last.Stored.Resize(n);
-        if (n > 0) std::memcpy(last.Stored.Data(), oldBytes.data(), oldBytes.size());
-    } else if (!pieces && last.OldLength == 0 && n == 0 && address == end) {
-        last.NewLength += newLength; // insertion goes on where the last one ended
-    } else if (!pieces && lastOverwrote && n == newLength && address >= last.Address && address + n <= end) {
-        // Overwriting bytes whose old values are already kept.
-    } else if (!pieces && lastOverwrote && n == newLength && address == end) {
-        for (uint8_t b : oldBytes)
-            last.Stored.Append(b);
-        last.OldLength += n;
-        last.NewLength += n;
-    } else {
-        TChange& change = step.GetExtra().More.emplace_back();
+    const bool keptAlready = last.OldLength == last.NewLength && n == newLength && address >= last.Address &&
+                             address + n <= last.Address + last.NewLength;
+    // The step's first change fills the empty one; an overwrite of bytes whose old values are kept
+    // already adds nothing.
+    if (last.Address == 0 || pieces || (!keptAlready && !GoesOn(last, address, oldBytes, newLength))) {
+        TChange& change = last.Address == 0 ? last : step.GetExtra().More.emplace_back();
         change.Address = address;
         change.OldLength = n;
         change.NewLength = newLength;

@@ -127,22 +127,29 @@ class TUndoJournal {
     // A change of the last step, made or about to be made: oldBytes at address become newLength bytes.
     // Joins the step's last change when it continues it (typing on).
     void Add(int32_t address, std::span<const uint8_t> oldBytes, int32_t newLength);
-    // Add for the common case of typing on right after the last step's only change (step, which stands
-    // last); false when the
-    // change is not of that kind. Inline, so that recording costs typing next to nothing.
+    // Add for the common case of typing on right after the only change of step (which stands last);
+    // false when the change is not of that kind. Inline, so that recording costs typing next to nothing.
     bool AddTypedOn(TStep& step, int32_t address, std::span<const uint8_t> oldBytes, int32_t newLength) {
-        TChange& last = step.First;
-        if (step.Extra || address != last.Address + last.NewLength) return false;
-        if (oldBytes.empty() && last.OldLength == 0) {
+        if (step.Extra) return false;
+        const int64_t heap = step.First.Stored.HeapBytes();
+        if (!GoesOn(step.First, address, oldBytes, newLength)) return false;
+        Bytes += step.First.Stored.HeapBytes() - heap;
+        return true;
+    }
+    // Extends last by a change that begins where it ends and is of its kind (insertion on insertion,
+    // overwrite on overwrite); false when the change is not such.
+    static bool GoesOn(TChange& last, int32_t address, std::span<const uint8_t> oldBytes, int32_t newLength) {
+        const auto n = static_cast<int32_t>(oldBytes.size());
+        if (address != last.Address + last.NewLength) return false;
+        if (n == 0 && last.OldLength == 0) {
             last.NewLength += newLength;
             return true;
         }
-        if (oldBytes.size() != 1 || newLength != 1 || last.OldLength != last.NewLength) return false;
-        const int64_t heap = last.Stored.HeapBytes();
-        last.Stored.Append(oldBytes[0]);
-        Bytes += last.Stored.HeapBytes() - heap;
-        ++last.OldLength;
-        ++last.NewLength;
+        if (n != newLength || last.OldLength != last.NewLength) return false;
+        for (uint8_t b : oldBytes)
+            last.Stored.Append(b);
+        last.OldLength += n;
+        last.NewLength += n;
         return true;
     }
     // A change of many same-sized pieces (Replace all): started, one piece at a time, then finished.
