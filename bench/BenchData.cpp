@@ -82,6 +82,7 @@ void Plant(TBytes& bytes, int64_t address, const std::string& text) {
 }
 
 int LoadedKind = -1;
+int LoadedAfterResets = -1; // another benchmark's engine reset makes the loaded data gone
 
 } // namespace
 
@@ -115,7 +116,7 @@ const TBytes& Data(TData kind) {
 }
 
 void LoadIntoEngine(TData kind) {
-    if (LoadedKind == static_cast<int>(kind)) return;
+    if (LoadedKind == static_cast<int>(kind) && LoadedAfterResets == BenchEngineResets()) return;
     const TBytes& bytes = Data(kind);
     ResetBenchEngine();
     // The path a loaded file takes: the start buffer, grown to the file's capacity, then written once.
@@ -127,6 +128,7 @@ void LoadIntoEngine(TData kind) {
     Engine::FileOpen = true;
     Engine::BottomAddress = Engine::PageBytes;
     LoadedKind = static_cast<int>(kind);
+    LoadedAfterResets = BenchEngineResets();
 }
 
 void EngineDataDirty() {

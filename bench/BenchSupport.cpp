@@ -1,6 +1,8 @@
 #include "BenchSupport.h"
 
+#include "engine/ByteStore.h"
 #include "engine/EngineState.h"
+#include "engine/FileIo.h"
 
 #include <algorithm>
 #include <cctype>
@@ -117,7 +119,16 @@ class TRatioReporter : public benchmark::ConsoleReporter {
 
 } // namespace
 
+namespace {
+int Resets = 0;
+} // namespace
+
+int BenchEngineResets() {
+    return Resets;
+}
+
 void ResetBenchEngine() {
+    ++Resets;
     SilentHost.PrintErrors = true;
     Engine::Host = &SilentHost;
     Engine::ResetEngineState();
@@ -125,6 +136,14 @@ void ResetBenchEngine() {
     Engine::Cols = 16;
     Engine::Rows = 10;
     Engine::PageBytes = 160;
+}
+
+bool LoadBenchFile(int64_t size) {
+    ResetBenchEngine();
+    Engine::AllocateBuffer();
+    if (!Engine::LoadFile(BenchFile(size), false, 1)) return false;
+    Engine::FileOpen = true;
+    return Engine::FileSize == size;
 }
 
 const std::string& BenchFile(int64_t size) {

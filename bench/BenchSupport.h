@@ -10,11 +10,15 @@
 
 // A fresh engine with the silent host installed and a 16 x 10 view.
 void ResetBenchEngine();
+// How often ResetBenchEngine ran: an engine state kept for later knows from it that it is gone.
+int BenchEngineResets();
 
 // A file of the given size under /tmp, written once, read once so that it sits in the page cache, and
 // removed by RemoveBenchFiles at the end of the run.
 const std::string& BenchFile(int64_t size);
 void RemoveBenchFiles();
+// A fresh engine holding BenchFile(size), loaded as the program loads a file; false when it failed.
+bool LoadBenchFile(int64_t size);
 
 // Ratios printed after the run: the median real time of one benchmark over that of its baseline.
 // goal > 0: the ratio must not exceed it.

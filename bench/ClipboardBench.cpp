@@ -29,14 +29,6 @@ template <typename TWork> double Seconds(TWork&& work) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-bool LoadBlockFile() {
-    ResetBenchEngine();
-    Engine::AllocateBuffer();
-    if (!Engine::LoadFile(BenchFile(BlockSize), false, 1)) return false;
-    Engine::FileOpen = true;
-    return Engine::FileSize == BlockSize;
-}
-
 void Report(benchmark::State& state, const char* label, const std::vector<double>& ratios) {
     state.counters["ratio"] = Median(ratios);
     std::printf("  %-52s %6.2f  (median of %zu rounds)\n", label, Median(ratios), ratios.size());
@@ -45,7 +37,7 @@ void Report(benchmark::State& state, const char* label, const std::vector<double
 // Copy of the whole 64 MiB file against a fresh block and one memcpy into it (the clipboard's block
 // is new every time and the old one is freed, so the baseline does the same).
 void BM_ClipboardCopy64MiB(benchmark::State& state) {
-    if (!LoadBlockFile()) {
+    if (!LoadBenchFile(BlockSize)) {
         state.SkipWithError("LoadFile failed");
         return;
     }
@@ -78,7 +70,7 @@ void BM_ClipboardCopy64MiB(benchmark::State& state) {
 // Paste of a 64 MiB block at address 1 of a 64 MiB file against one memmove of the file and one memcpy
 // of the block, both in the engine's own buffer.
 void BM_ClipboardPaste64MiB(benchmark::State& state) {
-    if (!LoadBlockFile()) {
+    if (!LoadBenchFile(BlockSize)) {
         state.SkipWithError("LoadFile failed");
         return;
     }

@@ -20,9 +20,7 @@ constexpr int64_t BigSize = int64_t{256} << 20;
 // Insert at the front: OpenGap(1, 1) on a loaded 256 MiB file against one memmove of the same bytes in the
 // same buffer, by turns.
 double OpenGapRatio() {
-    ResetBenchEngine();
-    Engine::AllocateBuffer();
-    if (!Engine::LoadFile(BenchFile(BigSize), false, 1)) {
+    if (!LoadBenchFile(BigSize)) {
         std::fprintf(stderr, "LoadFile failed\n");
         std::exit(1);
     }

@@ -1,6 +1,7 @@
 // Undo and redo against the memory moves they cannot avoid, the cost of recording while typing, and the
 // journal's memory. Engine and baseline run by turns on the engine's own buffer; a ratio is the median of
 // the per-round ratios.
+#include "BenchData.h"
 #include "BenchSupport.h"
 #include "RoundRatio.h"
 
@@ -24,14 +25,6 @@
 namespace {
 
 constexpr int Rounds = 15;
-
-bool LoadFileOf(int64_t size) {
-    ResetBenchEngine();
-    Engine::AllocateBuffer();
-    if (!Engine::LoadFile(BenchFile(size), false, 1)) return false;
-    Engine::FileOpen = true;
-    return Engine::FileSize == size;
-}
 
 template <typename TWork> double Timed(TWork&& work) {
     const double start = NowSeconds();
@@ -58,7 +51,7 @@ TInsertionRatios& InsertionRatios() {
     static TInsertionRatios ratios;
     if (ratios.Undo >= 0) return ratios;
     constexpr int64_t Size = int64_t{256} << 20;
-    if (!LoadFileOf(Size)) std::exit(1);
+    if (!LoadBenchFile(Size)) std::exit(1);
     Engine::OverwriteMode = false;
     Engine::PaneKeyPress('x');
     const uint8_t first = Engine::FileBuffer[1];
@@ -117,28 +110,24 @@ double TypingCost() {
     return ratio;
 }
 
-// Replace all of 65,536 same-length hits in 256 MiB, then its undo.
+// Replace all of 65,536 same-length hits in 256 MiB (the search benchmarks' data), then its undo.
 double UndoReplaceAll() {
-    constexpr int64_t Size = int64_t{256} << 20;
-    constexpr int64_t Spacing = 4096;
-    if (!LoadFileOf(Size)) std::exit(1);
-    const std::string pattern = "needle!!";
-    for (int64_t at = 100; at + 8 < Size; at += Spacing)
-        std::memcpy(Engine::FileBuffer + at, pattern.data(), pattern.size());
-    const std::vector<uint8_t> original(Engine::FileBuffer, Engine::FileBuffer + Size);
-    Engine::SearchRequest.Pattern.assign(pattern.begin(), pattern.end());
-    Engine::SearchRequest.Replacement.assign(8, 'R');
+    LoadIntoEngine(TData::Replace);
+    Engine::SearchRequest.Pattern.assign(ReplacePattern.begin(), ReplacePattern.end());
+    Engine::SearchRequest.Replacement.assign(ReplacePattern.size(), 'R');
     bool right = true;
     std::vector<double> ratios;
     for (int round = 0; round < Rounds; ++round) {
         Engine::SealUndoStep();
         Engine::GoToStart();
-        const double replace = Timed([] { Engine::ReplaceAll(); });
-        right = right && Engine::FileBuffer[100] == 'R';
+        int32_t hits = 0;
+        const double replace = Timed([&] { hits = Engine::ReplaceAll().Count; });
+        right = right && hits == DataSize / ReplaceSpacing;
         const double undo = Timed([] { Engine::Undo1Click(); });
         ratios.push_back(undo / replace);
     }
-    right = right && std::memcmp(original.data(), Engine::FileBuffer, Size) == 0;
+    const TBytes& original = Data(TData::Replace);
+    right = right && std::memcmp(original.data(), Engine::FileBuffer, original.size()) == 0;
     ResetBenchEngine();
     Check(right, "Replace all or its undo");
     return Median(ratios);
