@@ -2,6 +2,7 @@
 
 #include "controls/JkByteEdit.h"
 #include "controls/JkHist.h"
+#include "controls/JkNumEdit.h"
 #include "controls/JkRadioBtn.h"
 #include "controls/JkTextEdit.h"
 #include "engine/HexText.h"
@@ -15,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 
 namespace {
 
@@ -123,4 +125,47 @@ TTextHexSide NewTextHexSide(QWidget* dialog, const TTextHexNames& names) {
     QObject::connect(side.Convert, &QPushButton::clicked, side.Group,
                      [side] { ConvertTextToHex(side.TextEdit, side.HexEdit, side.HexButton); });
     return side;
+}
+
+TDialogButtons NewDialogButtons(QWidget* dialog, bool help) {
+    TDialogButtons buttons;
+    buttons.Ok = new QPushButton(QStringLiteral("OK"), dialog);
+    buttons.Ok->setObjectName(QStringLiteral("ButtonOK"));
+    buttons.Ok->setDefault(true);
+    MarkAsOkButton(buttons.Ok);
+    buttons.Cancel = new QPushButton(QStringLiteral("Cancel"), dialog);
+    buttons.Cancel->setObjectName(QStringLiteral("ButtonCancel"));
+    if (help) {
+        buttons.Help = new QPushButton(QStringLiteral("Help"), dialog);
+        buttons.Help->setObjectName(QStringLiteral("ButtonHelp"));
+    }
+    return buttons;
+}
+
+TCountField NewCountField(QGroupBox* group, const char* decName, const char* hexName,
+                          const QString& historySection, int start) {
+    TCountField field;
+    field.Dec = new QRadioButton(QStringLiteral("&decimal"), group);
+    field.Dec->setObjectName(QString::fromLatin1(decName));
+    field.Hex = new QRadioButton(QStringLiteral("&hexadecimal"), group);
+    field.Hex->setObjectName(QString::fromLatin1(hexName));
+    field.Dec->setChecked(true);
+    field.Edit = new TJkNumEdit;
+    field.Edit->setObjectName(QStringLiteral("JkNumEdit1"));
+    field.Edit->SetMin(0);
+    field.Edit->SetMax(99999999.9L);
+    field.Edit->SetDigitsInt(8);
+    field.Edit->SetValue(start);
+    field.Edit->setText(QString::number(start));
+    field.History = NewHistory(group, field.Edit, historySection, false);
+    QObject::connect(field.Hex, &QRadioButton::toggled, field.Edit, &TJkNumEdit::SetHex);
+    QObject::connect(field.Edit, &TJkNumEdit::HexChanged, group,
+                     [dec = field.Dec, hex = field.Hex](bool on) { (on ? hex : dec)->setChecked(true); });
+    QObject::connect(field.History, &TJkHistory::OnChange, group,
+                     [edit = field.Edit, hex = field.Hex] { SelectHexWhenDollar(edit, hex); });
+    return field;
+}
+
+void SelectHexWhenDollar(const TJkNumEdit* edit, QRadioButton* hex) {
+    if (edit->text().contains(QLatin1Char('$'))) hex->setChecked(true);
 }

@@ -11,9 +11,11 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QRadioButton;
 class QWidget;
 class TJkByteEdit;
 class TJkHistory;
+class TJkNumEdit;
 class TJkRadioBtn;
 class TJkTextEdit;
 
@@ -70,6 +72,30 @@ void ReleaseFocus(QWidget* dialog);
 
 // Marks button as one that closes its dialog with OK, so that number edits keep the focus on it.
 void MarkAsOkButton(QPushButton* button);
+
+// The buttons of a dialog: "OK" (the default, marked as the OK button), "Cancel" and, where wanted,
+// "Help", named ButtonOK, ButtonCancel and ButtonHelp. The caller lays them out and connects them.
+struct TDialogButtons {
+    QPushButton* Ok = nullptr;
+    QPushButton* Cancel = nullptr;
+    QPushButton* Help = nullptr;
+};
+TDialogButtons NewDialogButtons(QWidget* dialog, bool help);
+
+// A count typed in decimal or in hex: the two choices and an 8-digit number field from 0, holding start,
+// in its history edit, all inside group (the caller lays them out). Decimal starts selected; the choice
+// switches the field, the field's own switch to hex (a "$" number) selects the choice, and so does a "$"
+// number taken from the history.
+struct TCountField {
+    QRadioButton* Dec = nullptr;
+    QRadioButton* Hex = nullptr;
+    TJkNumEdit* Edit = nullptr;
+    TJkHistory* History = nullptr;
+};
+TCountField NewCountField(QGroupBox* group, const char* decName, const char* hexName,
+                          const QString& historySection, int start);
+// Selects hex when the field holds a "$" number (after the history was loaded).
+void SelectHexWhenDollar(const TJkNumEdit* edit, QRadioButton* hex);
 
 // Opens the help topic in the help window.
 void ShowHelpTopic(int helpContext);

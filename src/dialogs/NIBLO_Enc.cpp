@@ -90,14 +90,10 @@ void TFormEncode::BuildLayout() {
     output->addWidget(JkRadioBtnHere, 3, 0);
     output->addWidget(EditHere, 3, 1);
 
-    ButtonOK = new QPushButton(tr("OK"), this);
-    ButtonOK->setObjectName(QStringLiteral("ButtonOK"));
-    ButtonOK->setDefault(true);
-    MarkAsOkButton(ButtonOK);
-    ButtonCancel = new QPushButton(tr("Cancel"), this);
-    ButtonCancel->setObjectName(QStringLiteral("ButtonCancel"));
-    ButtonHelp = new QPushButton(tr("Help"), this);
-    ButtonHelp->setObjectName(QStringLiteral("ButtonHelp"));
+    const TDialogButtons dialogButtons = NewDialogButtons(this, true);
+    ButtonOK = dialogButtons.Ok;
+    ButtonCancel = dialogButtons.Cancel;
+    ButtonHelp = dialogButtons.Help;
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(ButtonOK);
     buttons->addWidget(ButtonCancel);

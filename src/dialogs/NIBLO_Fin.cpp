@@ -83,14 +83,10 @@ void TFormFind::BuildLayout() {
     direction->addWidget(RadioButtonDown);
     direction->addWidget(RadioButtonUp);
 
-    ButtonOK = new QPushButton(tr("OK"), this);
-    ButtonOK->setObjectName(QStringLiteral("ButtonOK"));
-    ButtonOK->setDefault(true);
-    MarkAsOkButton(ButtonOK);
-    ButtonCancel = new QPushButton(tr("Cancel"), this);
-    ButtonCancel->setObjectName(QStringLiteral("ButtonCancel"));
-    ButtonHelp = new QPushButton(tr("Help"), this);
-    ButtonHelp->setObjectName(QStringLiteral("ButtonHelp"));
+    const TDialogButtons dialogButtons = NewDialogButtons(this, true);
+    ButtonOK = dialogButtons.Ok;
+    ButtonCancel = dialogButtons.Cancel;
+    ButtonHelp = dialogButtons.Help;
 
     auto* middle = new QHBoxLayout;
     middle->addWidget(GroupBox2, 1);

@@ -34,7 +34,7 @@ TFormIns::TFormIns(QWidget* parent)
     RefitLabels(this);
     for (TJkHistory* history : {JkHistoryInsT, JkHistoryInsH, JkHistoryInsN})
         history->LoadHistory();
-    SelectHexWhenDollar();
+    SelectHexWhenDollar(JkNumEdit1, RadioButtonHexN);
 }
 
 TFormIns::~TFormIns() {
@@ -59,32 +59,21 @@ void TFormIns::BuildLayout() {
 
     GroupBox2 = new QGroupBox(tr("Insert <n> times"), this);
     GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
-    RadioButtonDecN = new QRadioButton(tr("&decimal"), GroupBox2);
-    RadioButtonDecN->setObjectName(QStringLiteral("RadioButtonDecN"));
-    RadioButtonHexN = new QRadioButton(tr("&hexadecimal"), GroupBox2);
-    RadioButtonHexN->setObjectName(QStringLiteral("RadioButtonHexN"));
-    RadioButtonDecN->setChecked(true);
-    JkNumEdit1 = new TJkNumEdit;
-    JkNumEdit1->setObjectName(QStringLiteral("JkNumEdit1"));
-    JkNumEdit1->SetMin(0);
-    JkNumEdit1->SetMax(99999999.9L);
-    JkNumEdit1->SetDigitsInt(8);
-    JkNumEdit1->SetValue(1);
-    JkNumEdit1->setText(QStringLiteral("1"));
-    JkHistoryInsN = NewHistory(GroupBox2, JkNumEdit1, QStringLiteral("JkHistoryInsN"), false);
+    const TCountField count =
+        NewCountField(GroupBox2, "RadioButtonDecN", "RadioButtonHexN", QStringLiteral("JkHistoryInsN"), 1);
+    RadioButtonDecN = count.Dec;
+    RadioButtonHexN = count.Hex;
+    JkNumEdit1 = count.Edit;
+    JkHistoryInsN = count.History;
     auto* countRow = new QHBoxLayout(GroupBox2);
     countRow->addWidget(RadioButtonDecN);
     countRow->addWidget(RadioButtonHexN);
     countRow->addWidget(JkHistoryInsN, 1);
 
-    ButtonOK = new QPushButton(tr("OK"), this);
-    ButtonOK->setObjectName(QStringLiteral("ButtonOK"));
-    ButtonOK->setDefault(true);
-    MarkAsOkButton(ButtonOK);
-    ButtonCancel = new QPushButton(tr("Cancel"), this);
-    ButtonCancel->setObjectName(QStringLiteral("ButtonCancel"));
-    ButtonHelp = new QPushButton(tr("Help"), this);
-    ButtonHelp->setObjectName(QStringLiteral("ButtonHelp"));
+    const TDialogButtons dialogButtons = NewDialogButtons(this, true);
+    ButtonOK = dialogButtons.Ok;
+    ButtonCancel = dialogButtons.Cancel;
+    ButtonHelp = dialogButtons.Help;
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(ButtonOK);
@@ -96,18 +85,9 @@ void TFormIns::BuildLayout() {
     form->addStretch(1);
     form->addLayout(buttons);
 
-    connect(RadioButtonHexN, &QRadioButton::toggled, JkNumEdit1, &TJkNumEdit::SetHex);
-    // The field switches itself to hex when a "$" number is entered; the choice follows it.
-    connect(JkNumEdit1, &TJkNumEdit::HexChanged, this,
-            [this](bool hex) { (hex ? RadioButtonHexN : RadioButtonDecN)->setChecked(true); });
-    connect(JkHistoryInsN, &TJkHistory::OnChange, this, &TFormIns::SelectHexWhenDollar);
     connect(ButtonOK, &QPushButton::clicked, this, &TFormIns::ButtonOKClick);
     connect(ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(ButtonHelp, &QPushButton::clicked, this, [] { ShowHelpTopic(HelpContext); });
-}
-
-void TFormIns::SelectHexWhenDollar() {
-    if (JkNumEdit1->text().contains(QLatin1Char('$'))) RadioButtonHexN->setChecked(true);
 }
 
 bool TFormIns::TakeBytes() {

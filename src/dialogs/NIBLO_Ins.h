@@ -49,5 +49,4 @@ class TFormIns : public QDialog {
     void BuildLayout();
     bool TakeBytes();
     bool TakeCount();
-    void SelectHexWhenDollar();
 };

@@ -20,36 +20,26 @@ TNumberDialog::TNumberDialog(QWidget* parent, const TLook& look)
 
     GroupBox1 = new QGroupBox(look.GroupCaption, this);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
-    RadioButtonDec = new QRadioButton(tr("&decimal"), GroupBox1);
-    RadioButtonDec->setObjectName(QStringLiteral("RadioButtonDec"));
-    RadioButtonHex = new QRadioButton(tr("&hexadecimal"), GroupBox1);
-    RadioButtonHex->setObjectName(QStringLiteral("RadioButtonHex"));
-    RadioButtonDec->setChecked(true);
-    JkNumEdit1 = new TJkNumEdit;
-    JkNumEdit1->setObjectName(QStringLiteral("JkNumEdit1"));
-    JkNumEdit1->SetMin(0);
-    JkNumEdit1->SetMax(99999999.9L);
-    JkNumEdit1->SetDigitsInt(8);
-    JkNumEdit1->setText(QStringLiteral("0"));
-    History = NewHistory(GroupBox1, JkNumEdit1, QString::fromLatin1(look.HistorySection), false);
+    const TCountField count = NewCountField(GroupBox1, "RadioButtonDec", "RadioButtonHex",
+                                            QString::fromLatin1(look.HistorySection), 0);
+    RadioButtonDec = count.Dec;
+    RadioButtonHex = count.Hex;
+    JkNumEdit1 = count.Edit;
+    History = count.History;
     auto* group = new QVBoxLayout(GroupBox1);
     group->addWidget(RadioButtonDec);
     group->addWidget(RadioButtonHex);
     group->addWidget(History);
 
-    ButtonOK = new QPushButton(tr("OK"), this);
-    ButtonOK->setObjectName(QStringLiteral("ButtonOK"));
-    ButtonOK->setDefault(true);
-    MarkAsOkButton(ButtonOK);
-    ButtonCancel = new QPushButton(tr("Cancel"), this);
-    ButtonCancel->setObjectName(QStringLiteral("ButtonCancel"));
+    const TDialogButtons dialogButtons = NewDialogButtons(this, look.HelpContext != 0);
+    ButtonOK = dialogButtons.Ok;
+    ButtonCancel = dialogButtons.Cancel;
+    ButtonHelp = dialogButtons.Help;
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(ButtonOK);
     buttons->addWidget(ButtonCancel);
-    if (look.HelpContext != 0) {
-        ButtonHelp = new QPushButton(tr("Help"), this);
-        ButtonHelp->setObjectName(QStringLiteral("ButtonHelp"));
+    if (ButtonHelp) {
         buttons->addWidget(ButtonHelp);
         const int topic = look.HelpContext;
         connect(ButtonHelp, &QPushButton::clicked, this, [topic] { ShowHelpTopic(topic); });
@@ -61,11 +51,6 @@ TNumberDialog::TNumberDialog(QWidget* parent, const TLook& look)
     form->addStretch(1);
     form->addLayout(buttons);
 
-    connect(RadioButtonHex, &QRadioButton::toggled, JkNumEdit1, &TJkNumEdit::SetHex);
-    // The field switches itself to hex when a "$" number is entered; the choice follows it.
-    connect(JkNumEdit1, &TJkNumEdit::HexChanged, this,
-            [this](bool hex) { (hex ? RadioButtonHex : RadioButtonDec)->setChecked(true); });
-    connect(History, &TJkHistory::OnChange, this, &TNumberDialog::SelectHexWhenDollar);
     connect(ButtonOK, &QPushButton::clicked, this, &TNumberDialog::ButtonOKClick);
     connect(ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);
     JkNumEdit1->setFocus();
@@ -81,11 +66,7 @@ void TNumberDialog::Finish() {
     CenterOverActiveForm(this);
     RefitLabels(this);
     History->LoadHistory();
-    SelectHexWhenDollar();
-}
-
-void TNumberDialog::SelectHexWhenDollar() {
-    if (JkNumEdit1->text().contains(QLatin1Char('$'))) RadioButtonHex->setChecked(true);
+    SelectHexWhenDollar(JkNumEdit1, RadioButtonHex);
 }
 
 std::optional<int64_t> TNumberDialog::ReadNumber() const {

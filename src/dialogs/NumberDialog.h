@@ -58,7 +58,5 @@ class TNumberDialog : public QDialog {
     void Finish();
 
   private:
-    void SelectHexWhenDollar();
-
     TLook Look;
 };
