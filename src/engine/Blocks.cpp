@@ -3,6 +3,7 @@
 #include "engine/ByteStore.h"
 #include "engine/StringTable.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace Engine {
@@ -49,7 +50,8 @@ void EnableBlockCommands(bool on) {
 }
 
 bool MarkBlock(bool extend, bool forward) {
-    const int32_t pos = CurrentAddress();
+    // The empty cell after the last byte marks up to the last byte.
+    const int32_t pos = std::min(CurrentAddress(), FileSize);
     SetCommandsEnabled({TCommand::Blockunmark1}, true);
     if (BlockBegin == 0 && BlockEnd == 0) {
         BlockBegin = pos;

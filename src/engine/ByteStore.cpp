@@ -42,6 +42,10 @@ int32_t CurrentAddress() {
     return CursorRow * Cols + TopAddress + CursorCol;
 }
 
+int32_t CursorEnd() {
+    return OverwriteMode ? std::max(FileSize, 1) : FileSize + 1;
+}
+
 int32_t CapacityFor(int32_t size) {
     int64_t steps = static_cast<int64_t>(size) / GrowStep + 1;
     return static_cast<int32_t>(std::min<int64_t>(std::max<int64_t>(MinCapacity, steps * GrowStep),
@@ -119,11 +123,11 @@ void ClearFile() {
 
 namespace {
 
-// The top address ScrollToEnd sets: the last page, its rows aligned to whole rows.
-int32_t LastPageTop() {
-    if (FileSize <= PageBytes) return 1;
-    int32_t top = FileSize - PageBytes + 1;
-    int32_t r = FileSize % Cols;
+// The top address of the last page that shows address end, its rows aligned to whole rows.
+int32_t LastPageTop(int32_t end) {
+    if (end <= PageBytes) return 1;
+    int32_t top = end - PageBytes + 1;
+    int32_t r = end % Cols;
     if (r != 0) top += Cols - r;
     return top;
 }
@@ -132,16 +136,16 @@ int32_t LastPageTop() {
 
 void ShowAddress(int32_t address, bool placeCursor, bool onlyIfOutside) {
     if (!FileOpen || !FileBuffer) return;
-    if (address < 1)
-        address = 1;
-    else if (address > FileSize)
-        address = FileSize;
+    address = std::clamp(address, 1, CursorEnd());
     // Recomputed, not only lowered: a file that grew on a partial page must show its new bytes.
     BottomAddress = std::min(TopAddress + PageBytes - 1, FileSize);
-    if (!onlyIfOutside || address < TopAddress || address > BottomAddress) {
-        // The last page only when the address lies on it; otherwise its row becomes the top row.
-        if (address >= LastPageTop()) {
-            ScrollToEnd();
+    if (!onlyIfOutside || address < TopAddress || address > TopAddress + PageBytes - 1) {
+        // The last page only when the address lies on it; otherwise its row becomes the top row. The empty
+        // cell after the last byte may need a row of its own below it.
+        const int32_t end = std::max(address, FileSize);
+        if (address >= LastPageTop(end)) {
+            TopAddress = LastPageTop(end);
+            BottomAddress = FileSize;
         } else {
             TopAddress = ((address - 1) / Cols) * Cols + 1;
             BottomAddress = std::min(TopAddress + PageBytes - 1, FileSize);
@@ -156,7 +160,7 @@ void ShowAddress(int32_t address, bool placeCursor, bool onlyIfOutside) {
 
 void ScrollToEnd() {
     BottomAddress = FileSize;
-    TopAddress = LastPageTop();
+    TopAddress = LastPageTop(FileSize);
 }
 
 void GoToStart() {
@@ -172,7 +176,7 @@ void GoToEnd() {
 }
 
 TCell AddressToCell(int32_t address) {
-    if (TopAddress < address && address <= BottomAddress)
+    if (TopAddress < address && address - TopAddress < PageBytes)
         return {(address - TopAddress) % Cols, (address - TopAddress) / Cols};
     return {0, 0};
 }

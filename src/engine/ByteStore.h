@@ -19,6 +19,9 @@ bool FreeBuffer();     // reports "Error deallocating memory..." itself
 inline uint8_t ReadByte(int32_t address);
 inline void WriteByte(int32_t address, uint8_t value);
 int32_t CurrentAddress();
+// The last address the cursor may stand on: in insert mode the empty cell after the last byte, where
+// typing appends; in overwrite mode the last byte (an empty file has its one empty cell).
+int32_t CursorEnd();
 int32_t CapacityFor(int32_t size);
 bool SizeFits(int64_t size); // false past 2^31 - 1 bytes
 bool EnsureRoom(int32_t delta);
@@ -27,10 +30,12 @@ bool CloseGap(int32_t address, int32_t n);
 void ClearFile();
 // Gives back capacity the file no longer needs (failure keeps it: the bytes stay right).
 void ShrinkToFit();
+// The address is taken within 1..CursorEnd().
 void ShowAddress(int32_t address, bool placeCursor, bool onlyIfOutside);
 void ScrollToEnd();
 void GoToStart();
 void GoToEnd();
+// The cell of an address on the page shown; {0, 0} for one off the page.
 TCell AddressToCell(int32_t address);
 void SetCursorCell(int32_t col, int32_t row);
 // Refills both panes from cell (col, row) to the end of the page; a pending hex digit in that range is gone.

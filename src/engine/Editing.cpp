@@ -70,7 +70,7 @@ void DeleteByteAtCursor() {
         KeepBottomAtEnd();
         Modified = true;
         RefillPanes(CursorCol, CursorRow);
-        if (FileSize < pos) ShowAddress(FileSize, true, true);
+        if (pos > CursorEnd()) ShowAddress(CursorEnd(), true, true);
     }
     DropBlockIfAffected(pos);
 }

@@ -76,6 +76,19 @@ int64_t FileSizeOf(const std::string& path) {
     return static_cast<int64_t>(info.st_size);
 }
 
+std::string FullPath(const std::string& path) {
+    if (path.empty() || path.front() == '/') return path;
+    std::string relative = path;
+    while (relative.size() > 2 && relative.compare(0, 2, "./") == 0)
+        relative.erase(0, 2);
+    char* folder = ::getcwd(nullptr, 0);
+    if (!folder) return path;
+    std::string result = folder;
+    std::free(folder);
+    if (result.back() != '/') result += '/';
+    return result + relative;
+}
+
 std::string SaveTarget(const std::string& path) {
     struct stat info {};
     if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {

@@ -33,6 +33,10 @@ extern std::function<int(TCall)> InjectedFault;
 // Size of a regular file, or -1 when it cannot be found or is not a regular file.
 int64_t FileSizeOf(const std::string& path);
 
+// path as a full path: a relative one is taken against the working folder now, which the file dialog
+// changes later. Nothing else is resolved, so that a link in the path stays a link.
+std::string FullPath(const std::string& path);
+
 // The path a save must replace: symbolic links are followed so that the link stays a link.
 std::string SaveTarget(const std::string& path);
 // 0 when path names a regular file, a link to one, or nothing yet; AccessDenied for a folder, FIFO,

@@ -46,8 +46,10 @@ bool ConfirmSave() {
     }
 }
 
-bool OpenFile(const std::string& name, bool fromRecentList) {
+bool OpenFile(const std::string& given, bool fromRecentList) {
     if (fromRecentList && !ConfirmSave()) return false;
+    // Every later save goes to the file opened now, wherever the working folder goes meanwhile.
+    const std::string name = FileAccess::FullPath(given);
     bool bufferGivenUp = false;
     if (!LoadFile(name, false, 1, -1, &bufferGivenUp)) {
         // A file that could not even be opened (missing, unreadable, too large) changes nothing: the
@@ -123,9 +125,10 @@ bool Save1Click() {
 bool SaveAs1Click() {
     std::optional<std::string> chosen = ChooseFile(TFileDialogMode::Save, Texts::SaveFileAsTitle);
     if (!chosen) return false;
+    const std::string name = FileAccess::FullPath(*chosen);
     // A failed write keeps the old name, so that nothing suggests the data is safe under the new one.
-    if (!SaveFile(*chosen, false, 1, Capacity)) return false;
-    FileName = *chosen;
+    if (!SaveFile(name, false, 1, Capacity)) return false;
+    FileName = name;
     Host->AddRecentFile(FileName);
     ShowFileCaption();
     Untitled = false;

@@ -5,6 +5,8 @@
 #include "engine/StringTable.h"
 #include "engine/TextFormat.h"
 
+#include <algorithm>
+
 namespace Engine {
 
 namespace {
@@ -68,7 +70,7 @@ void Jumpup1Click() {
 }
 
 void Rememberadress1Click() {
-    RememberedAddress = CurrentAddress();
+    RememberedAddress = std::clamp(CurrentAddress(), 1, std::max(FileSize, 1));
     SetCommandsEnabled({TCommand::Gotoremembered1, TCommand::Displaydifference1}, true);
 }
 

@@ -93,9 +93,14 @@ void EmptyFileKeyDown(int& key) {
     }
 }
 
-// The cell of the last byte, for moves that would otherwise land past the end.
-void CursorToLastByte() {
-    const TCell last = AddressToCell(FileSize);
+// Rows of the file (or its empty cell for appending) lie below the page.
+bool RowsBelow() {
+    return int64_t(TopAddress) + PageBytes <= CursorEnd();
+}
+
+// The cursor's last cell, for moves that would otherwise land past the end.
+void CursorToEnd() {
+    const TCell last = AddressToCell(CursorEnd());
     SetCursorCell(last.Col, last.Row);
 }
 
@@ -110,11 +115,11 @@ void DispatchKey(int& key, bool ctrl) {
         key = 0;
         break;
     case PaneKey::Down:
-        if (CursorRow == Rows - 1 && BottomAddress < FileSize) {
+        if (CursorRow == Rows - 1 && RowsBelow()) {
             ScrollRowDown();
-        } else if (BottomAddress == FileSize) {
-            // The next row may end left of the cursor's column: go to the last byte instead.
-            const TCell last = AddressToCell(FileSize);
+        } else if (!RowsBelow()) {
+            // The next row may end left of the cursor's column: go to the last cell instead.
+            const TCell last = AddressToCell(CursorEnd());
             if (last.Row == CursorRow + 1 && CursorCol > last.Col) SetCursorCell(last.Col, last.Row);
         }
         break;
@@ -122,11 +127,11 @@ void DispatchKey(int& key, bool ctrl) {
         if (CursorRow == 0 && TopAddress > Cols) ScrollRowUp();
         break;
     case PaneKey::Right:
-        if (CursorCol == Cols - 1 && CursorRow == Rows - 1 && BottomAddress < FileSize) {
+        if (CursorCol == Cols - 1 && CursorRow == Rows - 1 && RowsBelow()) {
             ScrollRowDown();
             SetCursorCol(0);
             key = 0;
-        } else if (BottomAddress == FileSize && CurrentAddress() == FileSize) {
+        } else if (CurrentAddress() >= CursorEnd()) {
             key = 0;
         }
         break;
@@ -141,9 +146,9 @@ void DispatchKey(int& key, bool ctrl) {
         if (ctrl) {
             GoToEnd();
             key = 0;
-        } else if (BottomAddress < FileSize) {
-            ShowAddress(BottomAddress + 1, false, false);
-            if (CurrentAddress() > FileSize) CursorToLastByte();
+        } else if (RowsBelow()) {
+            ShowAddress(TopAddress + PageBytes, false, false);
+            if (CurrentAddress() > CursorEnd()) CursorToEnd();
             Host->UpdateStatus();
             key = 0;
         }
@@ -159,9 +164,9 @@ void DispatchKey(int& key, bool ctrl) {
         }
         break;
     case PaneKey::End:
-        if (BottomAddress == FileSize) {
-            // The pane's own End follows and is refused past the end, so the cursor ends on the last byte.
-            const TCell last = AddressToCell(FileSize);
+        if (!RowsBelow()) {
+            // The pane's own End follows and is refused past the end, so the cursor ends on the last cell.
+            const TCell last = AddressToCell(CursorEnd());
             if (ctrl)
                 SetCursorCell(last.Col, last.Row);
             else if (CursorRow == last.Row)
@@ -237,7 +242,7 @@ void PaneKeyPress(uint8_t character) {
 
 bool PaneSelectCell(int32_t col, int32_t row) {
     // Cells past the end of the file are never selected (in an empty file none is).
-    if (!FileOpen || int64_t(TopAddress) + int64_t(row) * Cols + col > FileSize) return false;
+    if (!FileOpen || int64_t(TopAddress) + int64_t(row) * Cols + col > CursorEnd()) return false;
     DropPendingDigit();
     CursorCol = col;
     CursorRow = row;
@@ -292,9 +297,11 @@ void SetCursorCol(int32_t col) {
 }
 
 void ScrollRowDown() {
+    // Callers check RowsBelow(), so the new top row exists; it may hold only the cell for appending.
     TopAddress += Cols;
-    ShowAddress(TopAddress, false, false);
-    if (CurrentAddress() > FileSize) SetCursorCol(FileSize - TopAddress - CursorRow * Cols);
+    BottomAddress = std::min(TopAddress + PageBytes - 1, FileSize);
+    RefillPanes(0, 0);
+    if (CurrentAddress() > CursorEnd()) SetCursorCol(CursorEnd() - TopAddress - CursorRow * Cols);
     Host->UpdateStatus();
 }
 
@@ -306,7 +313,7 @@ void ScrollRowUp() {
 
 void ScrollRows(int32_t rows) {
     if (!FileOpen || FileSize == 0) return;
-    for (; rows > 0 && BottomAddress < FileSize; --rows)
+    for (; rows > 0 && RowsBelow(); --rows)
         ScrollRowDown();
     for (; rows < 0 && TopAddress > Cols; ++rows)
         ScrollRowUp();
@@ -324,6 +331,8 @@ void ModusText1Click() {
 
 void ModusOverwrite1Click() {
     OverwriteMode = !OverwriteMode;
+    // Overwriting has no cell after the last byte.
+    if (FileOpen && CurrentAddress() > CursorEnd()) ShowAddress(CursorEnd(), true, true);
     Host->OverwriteModeChanged();
 }
 

@@ -225,7 +225,7 @@ void RestoreView(TView view) {
         ShowAddress(1, true, false);
         return;
     }
-    const int32_t cursor = std::clamp(view.Cursor, 1, FileSize);
+    const int32_t cursor = std::clamp(view.Cursor, 1, CursorEnd());
     const int32_t top = view.Top;
     // The page as it was, unless the page size changed meanwhile.
     if (top >= 1 && top <= cursor && cursor - top < PageBytes && (top - 1) % Cols == 0) {
@@ -407,6 +407,9 @@ void SealUndoStep() {
 }
 
 void UndoFileSaved() {
+    // Typing after a save is a step of its own: one that straddled the save point could be undone to a
+    // state that looks saved but is not.
+    SealUndoStep();
     Journal.MarkSaved();
 }
 

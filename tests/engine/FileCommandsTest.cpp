@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Engine;
@@ -293,6 +295,33 @@ TEST_F(FileCommandsTest, SaveOfAnUntitledFileOpensSaveAs) {
     Modified = true;
     EXPECT_TRUE(Save1Click()); // now titled: no dialog
     EXPECT_EQ(TTempDir::Read(path), std::vector<uint8_t>{27});
+}
+
+// The file dialog moves the working folder; a file opened and saved by relative names must still be the
+// same file.
+TEST_F(FileCommandsTest, RelativeNamesBecomeFullPathsWhenOpenedOrSaved) {
+    const std::string path = Dir.Write("a.bin", PatternBytes(10));
+    ASSERT_EQ(mkdir(Dir.PathOf("other").c_str(), 0700), 0);
+    char* started = getcwd(nullptr, 0);
+    ASSERT_EQ(chdir(Dir.Path().c_str()), 0);
+    const bool opened = OpenFile("./a.bin", false);
+    ASSERT_EQ(chdir(Dir.PathOf("other").c_str()), 0);
+    WriteByte(1, 'X');
+    Modified = true;
+    const bool saved = Save1Click();
+    Host.FileChoices = {"b.bin"};
+    const bool savedAs = SaveAs1Click();
+    ASSERT_EQ(chdir(started), 0);
+    std::free(started);
+
+    EXPECT_TRUE(opened && saved && savedAs);
+    EXPECT_EQ(FileTitleOf(Host.RecentFiles.front()), "a.bin");
+    EXPECT_EQ(Host.RecentFiles.front().front(), '/');
+    EXPECT_EQ(TTempDir::Read(path)[0], 'X');
+    EXPECT_NE(access(Dir.PathOf("other/a.bin").c_str(), F_OK), 0);
+    EXPECT_EQ(FileName.front(), '/');
+    EXPECT_EQ(TTempDir::Read(Dir.PathOf("other/b.bin"))[0], 'X');
+    EXPECT_EQ(Host.RecentFiles.back(), FileName);
 }
 
 TEST_F(FileCommandsTest, FailedSaveAsKeepsTheOldName) {

@@ -21,7 +21,13 @@ struct TKeyCase {
     unsigned Shift;
     int32_t WantTop, WantAddress;
     bool Consumed;
+    bool Insert = false; // insert mode, where the cursor may stand on the empty cell after the last byte
+    int32_t FileBytes = Size;
 };
+
+// A file that fills its last row: the empty cell after it needs a row of its own.
+constexpr int32_t FullRows = 992;
+constexpr int32_t FullRowsLastPage = 833;
 
 const TKeyCase KeyCases[] = {
     {"Down in the bottom row scrolls a row", 49, 7, 9, PaneKey::Down, 0, 65, 216, false},
@@ -56,6 +62,25 @@ const TKeyCase KeyCases[] = {
     {"Ctrl+Home goes to the page start", 161, 3, 2, PaneKey::Home, ssCtrl, 161, 161, false},
     {"Enter does nothing", 1, 3, 2, PaneKey::Enter, 0, 1, 36, false},
     {"F5 does nothing", 1, 3, 2, PaneKey::F1 + 4, 0, 1, 36, false},
+    {"Insert: Right on the last byte goes to the empty cell", LastPage, 7, 9, PaneKey::Right, 0, LastPage, 1001,
+     false, true},
+    {"Insert: Right on the empty cell stays", LastPage, 8, 9, PaneKey::Right, 0, LastPage, 1001, true, true},
+    {"Insert: End on the last row goes to the empty cell", LastPage, 1, 9, PaneKey::End, 0, LastPage, 1001,
+     false, true},
+    {"Insert: Ctrl+End goes to the empty cell", LastPage, 0, 0, PaneKey::End, ssCtrl, LastPage, 1001, false,
+     true},
+    {"Insert: Down onto a shorter last row goes to the empty cell", LastPage, 13, 8, PaneKey::Down, 0, LastPage,
+     1001, false, true},
+    {"Insert: PgDn onto a cell past the end takes the empty cell", 769, 12, 9, PaneKey::PageDown, 0, LastPage,
+     1001, true, true},
+    {"Insert: Ctrl+PgDn still goes to the last byte", 1, 3, 2, PaneKey::PageDown, ssCtrl, LastPage, 1000, true,
+     true},
+    {"Insert: Right on a last byte ending its row scrolls to the empty cell", FullRowsLastPage, 15, 9,
+     PaneKey::Right, 0, FullRowsLastPage + 16, FullRows + 1, true, true, FullRows},
+    {"Insert: Down from the bottom row scrolls to the empty cell", FullRowsLastPage, 3, 9, PaneKey::Down, 0,
+     FullRowsLastPage + 16, FullRows + 1, false, true, FullRows},
+    {"Overwrite: Right on a last byte ending its row stays", FullRowsLastPage, 15, 9, PaneKey::Right, 0,
+     FullRowsLastPage, FullRows, true, false, FullRows},
 };
 
 class PaneEditingTest : public TEngineTest {
@@ -82,7 +107,8 @@ class PaneEditingTest : public TEngineTest {
 TEST_F(PaneEditingTest, EveryRowOfTheKeyTable) {
     for (const TKeyCase& c : KeyCases) {
         SCOPED_TRACE(c.What);
-        OpenSample();
+        OverwriteMode = !c.Insert;
+        OpenSample(c.FileBytes);
         Place(c.Top, c.Col, c.Row);
         int key = c.Key;
         PaneKeyDown(key, c.Shift);
@@ -93,7 +119,7 @@ TEST_F(PaneEditingTest, EveryRowOfTheKeyTable) {
         EXPECT_EQ(Host.SelectedCol, CursorCol);
         EXPECT_EQ(Host.SelectedRow, CursorRow);
         EXPECT_EQ(BottomAddress, std::min(TopAddress + PageBytes - 1, FileSize));
-        EXPECT_EQ(Bytes(), PatternBytes(Size));
+        EXPECT_EQ(Bytes(), PatternBytes(size_t(c.FileBytes)));
         EXPECT_FALSE(SyntheticKey);
     }
 }
@@ -203,6 +229,30 @@ TEST_F(PaneEditingTest, TypingIntoAnEmptyFile) {
     EXPECT_EQ(BottomAddress, 1);
     EXPECT_EQ(CurrentAddress(), 1);
     EXPECT_TRUE(Modified);
+}
+
+// In insert mode typing appends at the empty cell after the last byte; the cell marks nothing, deletes
+// nothing, and overwrite mode has no such cell.
+TEST_F(PaneEditingTest, InsertModeAppendsAtTheCellAfterTheLastByte) {
+    OverwriteMode = false;
+    OpenBytes({});
+    Type("ABC");
+    EXPECT_EQ(Bytes(), (std::vector<uint8_t>{'A', 'B', 'C'}));
+    EXPECT_EQ(CurrentAddress(), 4);
+    Key(PaneKey::Delete);
+    Key(PaneKey::Backspace);
+    EXPECT_EQ(Bytes(), (std::vector<uint8_t>{'A', 'B'}));
+    EXPECT_EQ(CurrentAddress(), 3);
+    Key(PaneKey::Left, ssShift);
+    Key(PaneKey::Right, ssShift);
+    Key(PaneKey::Right, ssShift);
+    EXPECT_EQ(BlockBegin, 2);
+    EXPECT_EQ(BlockEnd, 2);
+    EXPECT_FALSE(PaneClickCell(3, 0));
+    EXPECT_TRUE(PaneClickCell(2, 0));
+    ModusOverwrite1Click();
+    EXPECT_EQ(CurrentAddress(), 2);
+    EXPECT_FALSE(PaneClickCell(2, 0));
 }
 
 TEST_F(PaneEditingTest, ShiftSelectionAndTypedCapitals) {

@@ -109,14 +109,19 @@ void TestKeyboard::emptyFileTakesOnlyTabInsertAndTyping() {
     editor.Click(Qt::Key_Tab);
     QVERIFY(Engine::TextMode);
 
+    // Insert mode: the cursor moves on to the empty cell after the byte, where the next ones append.
     editor.Type("A");
     QCOMPARE(FileBytes(), QByteArray("A"));
     QCOMPARE(Engine::BottomAddress, 1);
     QVERIFY(Engine::Modified);
-    QCOMPARE(editor.Cursor(), QPoint(0, 0));
+    QCOMPARE(editor.Cursor(), QPoint(1, 0));
     QCOMPARE(editor.Form.JkStrGridHex->Cell(0, 0), QString("41"));
-    QCOMPARE(editor.Panel(0), QString("Adr. dec: 0"));
-    QCOMPARE(editor.Panel(1), QString("Char dec: 65"));
+    QCOMPARE(editor.Panel(0), QString("Adr. dec: 1"));
+    QCOMPARE(editor.Panel(1), QString());
+    editor.Type("BC");
+    QCOMPARE(FileBytes(), QByteArray("ABC"));
+    editor.Click(Qt::Key_Left);
+    QCOMPARE(editor.Panel(1), QString("Char dec: 67"));
 }
 
 // A cell holding one character is a waiting first digit; Escape must not leave one behind.
