@@ -65,7 +65,8 @@ std::vector<std::string> SaveNotes(const FileAccess::TReplaceResult& replaced) {
         notes.push_back(FormatText(Texts::OldContentsKeptIn, {replaced.KeptCopy}));
     else if (replaced.Damaged)
         notes.emplace_back(Texts::FileMayBeDamaged);
-    if (!replaced.StrayTemp.empty()) notes.push_back(FormatText(Texts::TemporaryFileLeft, {replaced.StrayTemp}));
+    if (!replaced.StrayTemp.empty())
+        notes.push_back(FormatText(Texts::TemporaryFileLeft, {replaced.StrayTemp}));
     return notes;
 }
 

@@ -11,8 +11,20 @@
 namespace FileAccess {
 
 // Where a replacement failed.
-// Declined: ConfirmNoCopy answered no, and nothing was changed.
-enum class TReplaceStep { None, Target, Create, Owner, Mode, Space, Declined, Contents, Time, Sync, Close, Rename };
+enum class TReplaceStep {
+    None,
+    Target,
+    Create,
+    Owner,
+    Mode,
+    Space,
+    Declined, // ConfirmNoCopy answered no, and nothing was changed
+    Contents,
+    Time,
+    Sync,
+    Close,
+    Rename
+};
 
 struct TReplaceResult {
     int Code = 0; // a DOS error number, or what WriteContents answered
