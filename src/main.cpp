@@ -1,7 +1,11 @@
+#include "engine/EngineState.h"
 #include "ui/NIBLO_Main.h"
 #include "ui/SettingsLocation.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
 
 #include <string>
 
@@ -17,6 +21,11 @@ int main(int argc, char* argv[]) {
 
     // Settings, histories, recent files and favourites share one file.
     ProgramSettingsFile();
+    // The user's state folder, for the copy of a file's old contents while it is overwritten in place.
+    Engine::RecoveryFolder =
+        QFile::encodeName(QDir(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation))
+                              .filePath(QStringLiteral("recovery")))
+            .toStdString();
 
     TFormMain formMain(firstArgument);
     formMain.show();

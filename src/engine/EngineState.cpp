@@ -50,6 +50,7 @@ bool Untitled = false;
 int32_t NoNameCounter = 0;
 std::string LastDir;
 int64_t FileTime = 0;
+std::string RecoveryFolder;
 
 void ResetEngineState() {
     if (BufferArray) {
@@ -94,6 +95,7 @@ void ResetEngineState() {
     NoNameCounter = 0;
     LastDir.clear();
     FileTime = 0;
+    RecoveryFolder.clear();
 }
 
 } // namespace Engine

@@ -71,6 +71,8 @@ extern bool Untitled;
 extern int32_t NoNameCounter;
 extern std::string LastDir;
 extern int64_t FileTime; // modification time of the loaded file, nanoseconds since the epoch; 0 = unknown
+// The user's folder for what must survive the program (the window names it at start-up; empty: none).
+extern std::string RecoveryFolder;
 
 // Frees the buffer and puts every variable back to its start value (tests call it between cases).
 void ResetEngineState();

@@ -173,8 +173,8 @@ int TFile::OpenWrite(const std::string& path) {
     return 0;
 }
 
-int TFile::CreateTempBeside(const std::string& target, std::string& tempPath) {
-    if (int err = Injected(TCall::CreateTemp)) return Failed(err);
+int TFile::CreateTempBeside(const std::string& target, std::string& tempPath, TCall call) {
+    if (int err = Injected(call)) return Failed(err);
     std::string pattern = target + ".niblo-XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
@@ -219,8 +219,8 @@ int TFile::Read(uint8_t* target, int64_t count, int64_t& done) {
     return 0;
 }
 
-int TFile::Write(const uint8_t* source, int64_t count) {
-    if (int err = Injected(TCall::Write)) return Failed(err);
+int TFile::Write(const uint8_t* source, int64_t count, TCall call) {
+    if (int err = Injected(call)) return Failed(err);
     int64_t done = 0;
     while (done < count) {
         ssize_t put = ::write(Fd, source + done, static_cast<size_t>(count - done));

@@ -25,7 +25,11 @@ enum class TCall {
     SetTime,
     Rename,
     Remove,
-    FreeSpace
+    FreeSpace,
+    // The safety copy kept while a file is overwritten in place, and putting it back.
+    CreateCopy,
+    CopyWrite,
+    RestoreWrite
 };
 // Tests only: when set and it answers an errno other than 0, the call fails with it without being made.
 extern std::function<int(TCall)> InjectedFault;
@@ -64,13 +68,14 @@ class TFile {
     // An existing regular file for overwriting in place; nothing is cut.
     int OpenWrite(const std::string& path);
     // A new, empty file beside target with a unique name (returned in tempPath), readable by its owner only.
-    int CreateTempBeside(const std::string& target, std::string& tempPath);
+    // call: the step a test may make fail.
+    int CreateTempBeside(const std::string& target, std::string& tempPath, TCall call = TCall::CreateTemp);
     // Owner and group, then permissions (a change of owner clears the set-user and set-group bits).
     int SetOwner(uint32_t uid, uint32_t gid);
     int SetMode(uint32_t mode);
     int SetModTime(int64_t nanoseconds);
     int Read(uint8_t* target, int64_t count, int64_t& done);
-    int Write(const uint8_t* source, int64_t count);
+    int Write(const uint8_t* source, int64_t count, TCall call = TCall::Write);
     int Truncate(int64_t size);
     int Sync();
     int Close();

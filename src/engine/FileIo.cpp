@@ -10,6 +10,8 @@
 #include "engine/Undo.h"
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 namespace Engine {
 
@@ -43,16 +45,29 @@ const char* StepReason(FileAccess::TReplaceStep step) {
     }
 }
 
-// The error box; a reason and a temporary file left behind each get a line of their own.
+// The error box; each note (a reason, damage, a file left behind) gets a line of its own.
 void Report(const TIoResult& result, const char* osErrorMessage, const std::string& name,
-            const char* reason = nullptr, const std::string& strayTemp = {}) {
+            const std::vector<std::string>& notes = {}) {
     std::string title = FileTitleOf(name);
     std::string text = result.Message
                            ? FormatText(result.Message, {title})
                            : FormatText(osErrorMessage, {title}) + "\r\n" + Texts::IoErrorText(result.Code);
-    if (reason) text += std::string("\r\n") + reason;
-    if (!strayTemp.empty()) text += "\r\n" + FormatText(Texts::TemporaryFileLeft, {strayTemp});
+    for (const std::string& note : notes)
+        text += "\r\n" + note;
     Host->ShowError(text);
+}
+
+// The lines a failed save adds to its error box.
+std::vector<std::string> SaveNotes(const FileAccess::TReplaceResult& replaced) {
+    std::vector<std::string> notes;
+    if (const char* reason = StepReason(replaced.Step)) notes.emplace_back(reason);
+    if (!replaced.KeptCopy.empty())
+        notes.push_back(FormatText(Texts::OldContentsKeptIn, {replaced.KeptCopy}));
+    else if (replaced.Damaged)
+        notes.emplace_back(Texts::FileMayBeDamaged);
+    if (!replaced.StrayTemp.empty())
+        notes.push_back(FormatText(Texts::TemporaryFileLeft, {replaced.StrayTemp}));
+    return notes;
 }
 
 } // namespace
@@ -127,6 +142,10 @@ bool SaveFile(const std::string& name, bool block, int32_t first, int32_t count)
     FileAccess::TReplaceRequest request;
     request.Size = count;
     if (!block && OldFileTime && FileTime != 0) request.ModTime = FileTime;
+    request.CopyFolder = RecoveryFolder;
+    request.ConfirmNoCopy = [&name] {
+        return Host->AskYesNo(FormatText(Texts::InPlaceWithoutCopy, {FileTitleOf(name)})) == mrYes;
+    };
     request.WriteContents = [&](FileAccess::TFile& file, bool inPlace) {
         TProgressScope progress(Texts::WritingFile, FileTitleOf(name));
         // Overwriting in place cannot stop half way without spoiling the file.
@@ -143,6 +162,8 @@ bool SaveFile(const std::string& name, bool block, int32_t first, int32_t count)
         return 0;
     };
     const FileAccess::TReplaceResult replaced = FileAccess::ReplaceFile(name, request);
+    // The user chose not to risk the file; there is nothing more to say.
+    if (replaced.Step == FileAccess::TReplaceStep::Declined) return false;
     if (!replaced.Ok()) {
         TIoResult result;
         if (replaced.Code == CancelledCode)
@@ -151,7 +172,7 @@ bool SaveFile(const std::string& name, bool block, int32_t first, int32_t count)
             result.SetMessage(Texts::ErrorClosingFile);
         else
             result.SetCode(replaced.Code);
-        Report(result, Texts::ErrorWriting, name, StepReason(replaced.Step), replaced.StrayTemp);
+        Report(result, Texts::ErrorWriting, name, SaveNotes(replaced));
         return false;
     }
     if (!block) {

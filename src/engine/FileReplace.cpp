@@ -1,5 +1,8 @@
 #include "engine/FileReplace.h"
 
+#include "engine/InPlaceCopy.h"
+
+#include <algorithm>
 #include <sys/stat.h>
 
 namespace FileAccess {
@@ -15,26 +18,41 @@ bool Fail(TReplaceResult& result, int code, TReplaceStep step) {
 
 // Overwrites the file where it stands, which keeps every name, the owner and the permissions. Free space
 // is checked first, so a full disk, the usual failure, is met before a byte changes. The new contents
-// are written over the old ones before the file is cut to its new length, so no byte is missing at any
-// moment, and the flush at the end makes the result durable. What can still fail part way is a device error,
-// which would leave new bytes before old ones: a risk taken only where a rename cannot keep the file what it
-// is.
+// are written over the old ones before the file is cut to its new length, and a flushed copy of the old
+// contents puts them back should anything fail part way, which would otherwise leave new bytes before old
+// ones.
 TReplaceResult ReplaceInPlace(const std::string& target, const TReplaceRequest& request) {
     TReplaceResult result;
     TFile file;
     if (Fail(result, file.OpenWrite(target), TReplaceStep::Create)) return result;
-    const int64_t growth = request.Size - file.Size();
+    const int64_t oldSize = file.Size();
+    const int64_t oldTime = file.ModTime();
+    const int64_t growth = request.Size - oldSize;
     const int64_t free = file.FreeSpace();
     if (growth > 0 && free >= 0 && free < growth) {
         Fail(result, DosError::DiskFull, TReplaceStep::Space);
         return result;
     }
-    if (Fail(result, request.WriteContents(file, true), TReplaceStep::Contents)) return result;
-    if (Fail(result, file.Truncate(request.Size), TReplaceStep::Contents)) return result;
-    if (request.ModTime != 0 && Fail(result, file.SetModTime(request.ModTime), TReplaceStep::Time))
+    TInPlaceCopy copy;
+    if (!copy.Make(target, oldSize, std::max<int64_t>(growth, 0), request.CopyFolder) &&
+        request.ConfirmNoCopy && !request.ConfirmNoCopy()) {
+        result.Step = TReplaceStep::Declined;
         return result;
-    if (Fail(result, file.Sync(), TReplaceStep::Sync)) return result;
-    Fail(result, file.Close(), TReplaceStep::Close);
+    }
+    if (Fail(result, request.WriteContents(file, true), TReplaceStep::Contents) ||
+        Fail(result, file.Truncate(request.Size), TReplaceStep::Contents) ||
+        (request.ModTime != 0 && Fail(result, file.SetModTime(request.ModTime), TReplaceStep::Time)) ||
+        Fail(result, file.Sync(), TReplaceStep::Sync)) {
+        file.Close();
+        if (!copy.Made() || copy.RestoreOver(target, oldTime) != 0) {
+            result.Damaged = true;
+            result.KeptCopy = copy.Path();
+            return result;
+        }
+    } else {
+        Fail(result, file.Close(), TReplaceStep::Close);
+    }
+    if (copy.Made() && !copy.Remove()) result.StrayTemp = copy.Path();
     return result;
 }
 

@@ -11,13 +11,29 @@
 namespace FileAccess {
 
 // Where a replacement failed.
-enum class TReplaceStep { None, Target, Create, Owner, Mode, Space, Contents, Time, Sync, Close, Rename };
+enum class TReplaceStep {
+    None,
+    Target,
+    Create,
+    Owner,
+    Mode,
+    Space,
+    Declined, // ConfirmNoCopy answered no, and nothing was changed
+    Contents,
+    Time,
+    Sync,
+    Close,
+    Rename
+};
 
 struct TReplaceResult {
     int Code = 0; // a DOS error number, or what WriteContents answered
     TReplaceStep Step = TReplaceStep::None;
     std::string StrayTemp; // a temporary file that could not be removed again
-    bool Ok() const { return Code == 0; }
+    // Overwriting in place failed and the old contents could not be put back.
+    bool Damaged = false;
+    std::string KeptCopy; // where the old contents of a damaged file are still kept
+    bool Ok() const { return Code == 0 && Step == TReplaceStep::None; }
 };
 
 struct TReplaceRequest {
@@ -27,6 +43,10 @@ struct TReplaceRequest {
     // part way would leave it half new.
     std::function<int(TFile& file, bool inPlace)> WriteContents;
     int64_t ModTime = 0; // nanoseconds since the epoch to give the file; 0 leaves the time of writing
+    // Before a file is overwritten in place its old contents are copied beside it, else into this folder.
+    std::string CopyFolder;
+    // Asked when no copy could be made; false gives up before anything changes. Unset: go on.
+    std::function<bool()> ConfirmNoCopy;
 };
 
 // The new contents go to a temporary file beside the target that takes over the old file's owner and

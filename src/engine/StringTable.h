@@ -27,6 +27,11 @@ inline constexpr const char* CantKeepOwner = "The file's owner could not be kept
 inline constexpr const char* CantKeepPermissions = "The file's permissions could not be kept.";
 inline constexpr const char* CantSetFileTime = "The file's date/time could not be set.";
 inline constexpr const char* TemporaryFileLeft = "Temporary file left behind:\n%s";
+inline constexpr const char* FileMayBeDamaged = "The file may be damaged.";
+inline constexpr const char* OldContentsKeptIn = "The file may be damaged. Its old contents are kept in:\n%s";
+inline constexpr const char* InPlaceWithoutCopy =
+    "%s can only be overwritten in place, and no copy of its old contents can be kept. If saving fails part "
+    "way, the file will be damaged. Save anyway?";
 inline constexpr const char* FileNotFound = "File not found:\n%s";
 inline constexpr const char* FileIsEmpty = "File is empty:\n%s";
 inline constexpr const char* ModifiedSaveNow = "%s modified. Save now?";

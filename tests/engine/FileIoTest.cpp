@@ -13,6 +13,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
+#include <map>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -38,6 +39,14 @@ class FileIoTest : public TEngineTest {
     // The call fails with err each time it is made.
     static void Inject(FileAccess::TCall call, int err) {
         FileAccess::InjectedFault = [call, err](FileAccess::TCall made) { return made == call ? err : 0; };
+    }
+    // Each listed call fails with EIO at its nth occurrence (counted from 1) and only there.
+    static void InjectAt(std::vector<std::pair<FileAccess::TCall, int>> faults) {
+        FileAccess::InjectedFault =
+            [faults, made = std::map<FileAccess::TCall, int>()](FileAccess::TCall call) mutable {
+                const int nth = ++made[call];
+                return std::count(faults.begin(), faults.end(), std::pair{call, nth}) ? EIO : 0;
+            };
     }
     static ino_t InodeOf(const std::string& path) {
         struct stat st {};
@@ -515,6 +524,124 @@ TEST_F(FileIoTest, SavingInPlaceWithoutRoomLeavesTheOldFile) {
     OpenBytes(PatternBytes(10));
     EXPECT_TRUE(SaveFile(path, false, 1, Capacity));
     EXPECT_EQ(TTempDir::Read(Dir.PathOf("other")), PatternBytes(10));
+}
+
+// Overwriting in place (here forced by a second name) keeps a copy of the old contents until the new ones
+// are on disk. Whichever step fails, the file ends old or new, never part of each; when the old contents
+// cannot be put back, the box names the copy that holds them.
+TEST_F(FileIoTest, AFailureWhileOverwritingInPlaceLeavesOldOrNewContents) {
+    using FileAccess::TCall;
+    enum class TEnd { Old, New, Damaged };
+    struct TCase {
+        std::vector<std::pair<TCall, int>> Faults;
+        TEnd End;
+        std::string Text; // after the first line of the error box
+    };
+    const std::string failure = "\r\nError 31: General failure";
+    const std::vector<TCase> cases = {
+        {{{TCall::CreateCopy, 1}}, TEnd::New, ""}, // the copy goes to the state folder instead
+        {{{TCall::CopyWrite, 2}}, TEnd::New, ""},
+        {{{TCall::Write, 1}}, TEnd::Old, failure},
+        {{{TCall::Write, 2}}, TEnd::Old, failure},
+        {{{TCall::Truncate, 1}}, TEnd::Old, failure},
+        {{{TCall::SetTime, 1}}, TEnd::Old, failure + "\r\nThe file's date/time could not be set."},
+        {{{TCall::Sync, 2}}, TEnd::Old, failure},
+        {{{TCall::Write, 1}, {TCall::RestoreWrite, 3}}, TEnd::Damaged, failure},
+        {{{TCall::Write, 2}, {TCall::Truncate, 1}}, TEnd::Damaged, failure},
+        {{{TCall::Sync, 2}, {TCall::Sync, 3}}, TEnd::Damaged, failure},
+    };
+    TTempDir state;
+    RecoveryFolder = state.PathOf("recovery");
+    const auto old = PatternBytes(3 * Chunk + 100, 42);
+    const std::string path = Dir.Write("same.bin", old);
+    ASSERT_EQ(link(path.c_str(), Dir.PathOf("other").c_str()), 0);
+    SetMTime(path, 978307200);
+    ASSERT_TRUE(LoadFile(path, false, 1)); // a save gives the new contents this date
+    OldFileTime = true;
+    // One byte inserted at the front, and the file cut by more than a chunk.
+    for (const auto& fresh : {PatternBytes(3 * Chunk + 101, 41), PatternBytes(Chunk + 7, 41)}) {
+        for (const TCase& c : cases) {
+            const std::string what =
+                "case " + std::to_string(&c - cases.data()) + ", size " + std::to_string(fresh.size());
+            Host.ForgetRecords();
+            Dir.Write("same.bin", old);
+            SetMTime(path, 1000000000);
+            OpenBytes(fresh);
+            InjectAt(c.Faults);
+            EXPECT_EQ(SaveFile(path, false, 1, Capacity), c.End == TEnd::New) << what;
+            FileAccess::InjectedFault = nullptr;
+            const auto names = Listing();
+            if (c.End == TEnd::Damaged) {
+                ASSERT_EQ(names.size(), 3u) << what;
+                const std::string copy = Dir.PathOf(names[2]);
+                EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{"Error writing\nsame.bin" + c.Text +
+                                                                      "\r\nThe file may be damaged. Its old "
+                                                                      "contents are kept in:\n" +
+                                                                      copy})
+                    << what;
+                EXPECT_EQ(TTempDir::Read(copy), old) << what;
+                EXPECT_EQ(ModeOf(copy), 0600u) << what;
+                std::filesystem::remove(copy);
+                continue;
+            }
+            EXPECT_EQ(names, (std::vector<std::string>{"other", "same.bin"})) << what;
+            EXPECT_TRUE(std::filesystem::is_empty(RecoveryFolder)) << what;
+            EXPECT_EQ(TTempDir::Read(Dir.PathOf("other")), c.End == TEnd::New ? fresh : old) << what;
+            EXPECT_EQ(MTimeOf(path), int64_t{c.End == TEnd::New ? 978307200 : 1000000000} * 1000000000)
+                << what;
+            if (c.End == TEnd::Old)
+                EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{"Error writing\nsame.bin" + c.Text})
+                    << what;
+            else
+                EXPECT_TRUE(Host.Messages.empty()) << what;
+        }
+    }
+}
+
+// Where no place takes a copy of the old contents, the user decides whether to risk the file.
+TEST_F(FileIoTest, OverwritingInPlaceWithoutACopyIsAskedFirst) {
+    const auto old = PatternBytes(2 * Chunk, 3);
+    const std::string path = Dir.Write("same.bin", old);
+    ASSERT_EQ(link(path.c_str(), Dir.PathOf("other").c_str()), 0);
+    TTempDir state;
+    RecoveryFolder = state.Path();
+    OpenBytes(PatternBytes(2 * Chunk + 1));
+    const std::string question =
+        "same.bin can only be overwritten in place, and no copy of its old contents "
+        "can be kept. If saving fails part way, the file will be damaged. Save anyway?";
+    struct TCase {
+        int Answer;
+        std::vector<std::pair<FileAccess::TCall, int>> Faults;
+        bool Saved;
+        std::vector<std::string> Errors;
+    };
+    const std::vector<TCase> cases = {
+        {mrNo, {}, false, {}},
+        {mrYes,
+         {{FileAccess::TCall::Write, 2}},
+         false,
+         {"Error writing\nsame.bin\r\nError 31: General failure\r\nThe file may be damaged."}},
+        {mrYes, {}, true, {}},
+    };
+    for (const TCase& c : cases) {
+        Host.ForgetRecords();
+        Host.YesNoAnswers = {c.Answer};
+        Modified = true;
+        InjectAt(c.Faults);
+        const auto inner = FileAccess::InjectedFault;
+        FileAccess::InjectedFault = [inner](FileAccess::TCall call) {
+            return call == FileAccess::TCall::CreateCopy ? ENOSPC : inner(call);
+        };
+        EXPECT_EQ(SaveFile(path, false, 1, Capacity), c.Saved);
+        EXPECT_EQ(Host.QuestionTexts(), std::vector<std::string>{question});
+        EXPECT_EQ(Host.ErrorTexts(), c.Errors);
+        EXPECT_EQ(Modified, !c.Saved);
+        if (c.Answer == mrNo || c.Saved) {
+            EXPECT_EQ(TTempDir::Read(path), c.Saved ? PatternBytes(2 * Chunk + 1) : old);
+        }
+        EXPECT_EQ(Listing(), (std::vector<std::string>{"other", "same.bin"}));
+        EXPECT_TRUE(std::filesystem::is_empty(state.Path()));
+    }
 }
 
 } // namespace
