@@ -5,7 +5,8 @@
 NIBLO_ROOT=$(cd "$(dirname "$0")" && pwd)
 . "$NIBLO_ROOT/scripts/common.sh"
 minutes=${1:-1}
-niblo_install "${NIBLO_BASE_PACKAGES[@]}" "${NIBLO_FUZZ_PACKAGES[@]}"
+niblo_install "${NIBLO_BASE_PACKAGES[@]}"
+niblo_install_fuzz
 niblo_build_fuzz
 failed=()
 for corpus in "$NIBLO_ROOT"/tests/fuzz/corpus/*/; do

@@ -4,8 +4,8 @@
 # built with Clang and each runs once over its checked-in corpus.
 NIBLO_ROOT=$(cd "$(dirname "$0")" && pwd)
 . "$NIBLO_ROOT/scripts/common.sh"
-niblo_install "${NIBLO_BASE_PACKAGES[@]}" libgtest-dev libgmock-dev libbenchmark-dev xvfb openbox xdotool \
-    "${NIBLO_FUZZ_PACKAGES[@]}"
+niblo_install "${NIBLO_BASE_PACKAGES[@]}" libgtest-dev libgmock-dev libbenchmark-dev xvfb openbox xdotool
+niblo_install_fuzz
 niblo_build build/test Debug -DNIBLO_SANITIZE=ON -DNIBLO_WERROR=ON -DNIBLO_TESTS=ON -DNIBLO_BENCH=ON
 export QT_QPA_PLATFORM=offscreen
 export UBSAN_OPTIONS=print_stacktrace=1

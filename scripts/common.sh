@@ -24,8 +24,14 @@ niblo_build() {
     cmake --build "$NIBLO_ROOT/$dir" --parallel "$(nproc)"
 }
 
-# The fuzz targets: a Clang build of the engine with libFuzzer, kept apart from the main (GCC) build.
-NIBLO_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+# The fuzz targets: a Clang build of the engine with libFuzzer, kept apart from the main (GCC) build. The
+# sanitizer and libFuzzer runtime must be the one of the Clang that is installed.
+niblo_install_fuzz() {
+    niblo_install clang
+    local version
+    version=$(clang -dumpversion | cut -d. -f1)
+    niblo_install "libclang-rt-$version-dev"
+}
 niblo_build_fuzz() {
     niblo_build build/fuzz RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DNIBLO_FUZZ=ON -DNIBLO_TESTS=OFF \
         -DNIBLO_WERROR=ON

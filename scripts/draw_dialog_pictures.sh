@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Draws the file dialog's pictures into resources/ (1x and @2x).
-set -e
 NIBLO_ROOT=$(cd "$(dirname "$0")/.." && pwd)
-out=$(mktemp -d)
-trap 'rm -rf "$out"' EXIT
-g++ -std=c++20 -fPIC "$NIBLO_ROOT/scripts/draw_dialog_pictures.cpp" -o "$out/draw" $(pkg-config --cflags --libs Qt6Gui)
-QT_QPA_PLATFORM=offscreen "$out/draw" "$NIBLO_ROOT/resources"
+. "$NIBLO_ROOT/scripts/common.sh"
+niblo_install "${NIBLO_BASE_PACKAGES[@]}"
+cmake -S "$NIBLO_ROOT" -B "$NIBLO_ROOT/build/release" -G Ninja -DCMAKE_BUILD_TYPE=Release -DNIBLO_TESTS=OFF
+cmake --build "$NIBLO_ROOT/build/release" --target draw_dialog_pictures
+QT_QPA_PLATFORM=offscreen "$NIBLO_ROOT/build/release/draw_dialog_pictures" "$NIBLO_ROOT/resources"
