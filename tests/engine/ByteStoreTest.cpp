@@ -1,5 +1,6 @@
 #include "FakeHost.h"
 
+#include "common/TestRandom.h"
 #include "engine/ByteStore.h"
 #include "engine/EngineState.h"
 #include "engine/StringTable.h"
@@ -9,7 +10,6 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
-#include <random>
 
 using namespace Engine;
 
@@ -240,13 +240,11 @@ TEST_F(ByteStoreTest, CloseGapRemovesTheRange) {
 
 // Random gaps against a plain vector; the model also follows the capacity policy.
 TEST_F(ByteStoreTest, RandomGapsMatchAReferenceModel) {
-    std::mt19937 random(20240611);
+    TTestRandom random(20240611);
     std::vector<uint8_t> model = PatternBytes(3000);
     OpenBytes(model);
     int64_t capacity = Capacity;
-    auto pick = [&](int32_t lo, int32_t hi) {
-        return std::uniform_int_distribution<int32_t>(lo, hi)(random);
-    };
+    auto pick = [&](int32_t lo, int32_t hi) { return random.Pick(lo, hi); };
     auto length = [&] {
         switch (pick(0, 7)) {
         case 0:

@@ -1,6 +1,7 @@
 #include "FakeClipboard.h"
 #include "FakeHost.h"
 
+#include "common/TestRandom.h"
 #include "engine/Blocks.h"
 #include "engine/ByteStore.h"
 #include "engine/Clipboard.h"
@@ -12,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <random>
 
 using namespace Engine;
 
@@ -92,13 +92,9 @@ TEST(ClipboardText, ConvertsToWindows1252UpToTheFirstNul) {
 // --- Against a model --------------------------------------------------------------------------------------
 
 TEST_F(ClipboardTest, RandomCutsCopiesAndPastesMatchAModel) {
-    std::mt19937 random(1103);
-    auto pick = [&](int32_t low, int32_t high) {
-        return std::uniform_int_distribution<int32_t>(low, high)(random);
-    };
-    TBytes file(static_cast<size_t>(pick(0, 200)));
-    for (uint8_t& b : file)
-        b = static_cast<uint8_t>(pick(0, 255));
+    TTestRandom random(1103);
+    auto pick = [&](int32_t low, int32_t high) { return random.Pick(low, high); };
+    TBytes file = random.Bytes(pick(0, 200));
     OpenBytes(file);
     std::optional<TBytes> clip; // what the clipboard carries, as the model sees it
     for (int step = 0; step < 600; ++step) {

@@ -1,5 +1,6 @@
 #include "FakeHost.h"
 
+#include "common/TestRandom.h"
 #include "engine/Blocks.h"
 #include "engine/ByteStore.h"
 #include "engine/DynArray.h"
@@ -12,7 +13,6 @@
 
 #include <algorithm>
 #include <functional>
-#include <random>
 
 using namespace Engine;
 
@@ -432,16 +432,9 @@ struct TModel {
 TEST_F(EditingTest, RandomEditsMatchAReferenceModel) {
     for (unsigned seed : {1u, 2u, 3u, 4u}) {
         SCOPED_TRACE(testing::Message() << "seed " << seed);
-        std::mt19937 rng(seed);
-        auto rnd = [&rng](int32_t lo, int32_t hi) {
-            return std::uniform_int_distribution<int32_t>(lo, hi)(rng);
-        };
-        auto randomBytes = [&](int32_t n) {
-            TBytes bytes(static_cast<size_t>(n));
-            for (auto& b : bytes)
-                b = static_cast<uint8_t>(rnd(0, 255));
-            return bytes;
-        };
+        TTestRandom random(seed);
+        auto rnd = [&random](int32_t lo, int32_t hi) { return random.Pick(lo, hi); };
+        auto randomBytes = [&random](int32_t n) { return random.Bytes(n); };
         TModel m;
         auto reopen = [&] {
             m = TModel();

@@ -1,6 +1,7 @@
 #include "FakeHost.h"
 
 #include "common/NaiveSearch.h"
+#include "common/TestRandom.h"
 #include "engine/Blocks.h"
 #include "engine/ByteStore.h"
 #include "engine/CaseTable.h"
@@ -16,7 +17,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <random>
 #include <string>
 
 using namespace Engine;
@@ -363,15 +363,10 @@ TEST_F(ReplaceTest, ReplaceAllDropsABlockFromTheFirstReplacementOn) {
 
 // All three passes against the model, with random files, patterns, replacements, cursors and settings.
 TEST_F(ReplaceTest, ReplaceAllAgreesWithTheReference) {
-    std::mt19937 rng(4711);
-    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    TTestRandom random(4711);
+    auto pick = [&](int lo, int hi) { return random.Pick(lo, hi); };
     const TBytes alphabet = {'a', 'A', 'b', '.', 0xF0, 0xD0};
-    auto randomBytes = [&](int n) {
-        TBytes bytes(static_cast<size_t>(n));
-        for (auto& b : bytes)
-            b = alphabet[static_cast<size_t>(pick(0, static_cast<int>(alphabet.size()) - 1))];
-        return bytes;
-    };
+    auto randomBytes = [&](int n) { return random.Bytes(n, alphabet); };
     for (int round = 0; round < 300; ++round) {
         const TBytes file = randomBytes(pick(1, round % 10 == 0 ? 3000 : 300));
         const int p = pick(1, 4);
@@ -412,13 +407,11 @@ TEST_F(ReplaceTest, ReplaceAllAgreesWithTheReference) {
 // Cancel after any complete replacement of the in-place passes leaves exactly the first c replacements;
 // the growing pass can be cancelled only while counting, so it changes nothing or everything.
 TEST_F(ReplaceTest, CancelledReplaceAllKeepsAConsistentFile) {
-    std::mt19937 rng(31337);
-    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    TTestRandom random(31337);
+    auto pick = [&](int lo, int hi) { return random.Pick(lo, hi); };
     int partial = 0;
     for (int round = 0; round < 60; ++round) {
-        TBytes file(static_cast<size_t>(pick(20000, 60000)));
-        for (auto& b : file)
-            b = static_cast<uint8_t>(pick(0, 255));
+        TBytes file = random.Bytes(pick(20000, 60000));
         TBytes pattern = {'n', 'e', 'e', 'd', 'l', 'e'};
         for (size_t at = static_cast<size_t>(pick(0, 2000)); at + 6 <= file.size();
              at += static_cast<size_t>(pick(300, 2000)))

@@ -1,6 +1,7 @@
 #include "FakeHost.h"
 
 #include "common/NaiveSearch.h"
+#include "common/TestRandom.h"
 #include "engine/ByteStore.h"
 #include "engine/CaseTable.h"
 #include "engine/EngineState.h"
@@ -116,18 +117,15 @@ class SearchTest : public TEngineTest {
 // --- The scans against the reference -----------------------------------------------------------------------
 
 TEST(QSearchTest, RandomBuffersAndPatternsAgreeWithTheReference) {
-    std::mt19937 rng(20240611);
+    TTestRandom random(20240611);
     TQSearch q;
-    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    auto pick = [&](int lo, int hi) { return random.Pick(lo, hi); };
     for (int round = 0; round < 600; ++round) {
         const bool dense = round % 2 == 0;
         // Small files try the edges; large ones run the vector filter over whole blocks of windows, since a
         // scan checks about 1/128 of the file between progress calls.
         const int big = round % 10 == 0 ? 60000 : round % 10 == 5 ? 8000 : 400;
-        TBytes file(static_cast<size_t>(pick(1, big)));
-        for (auto& b : file)
-            b = dense ? Dense[static_cast<size_t>(pick(0, static_cast<int>(Dense.size()) - 1))]
-                      : static_cast<uint8_t>(pick(0, 255));
+        TBytes file = dense ? random.Bytes(pick(1, big), Dense) : random.Bytes(pick(1, big));
         TSettings s;
         s.CaseSensitive = pick(0, 1) == 0;
         s.JokerOn = pick(0, 2) != 0;
@@ -295,8 +293,8 @@ TEST(QSearchTest, EveryVectorKindAgreesWithTheReferenceAroundBlockEdges) {
         {"abcdefghijklmnopqrstuvwxyz0123456789ABCD", true, false},
         {"aa", true, false},
     };
-    std::mt19937 rng(31337);
-    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    TTestRandom random(31337);
+    auto pick = [&](int lo, int hi) { return random.Pick(lo, hi); };
     const TScanKernel kernels[] = {TScanKernel::Best, TScanKernel::Sse2, TScanKernel::Portable};
     for (const TCase& c : cases) {
         const TBytes pattern(c.Pattern.begin(), c.Pattern.end());
@@ -406,16 +404,12 @@ TEST_F(SearchTest, FindAgainUpFindsHitsThatEndAtOrBeforeTheCursor) {
 // Find again from hit to hit in either direction, against the reference. With a one-byte pattern the
 // cursor on a hit is also the hit's last byte: going up, the next hit must still be an earlier one.
 TEST_F(SearchTest, FindAgainWalksFromHitToHitLikeTheReference) {
-    std::mt19937 rng(5);
-    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    TTestRandom random(5);
+    auto pick = [&](int lo, int hi) { return random.Pick(lo, hi); };
     for (int round = 0; round < 120; ++round) {
-        TBytes file(static_cast<size_t>(pick(1, 120)));
-        for (auto& b : file)
-            b = Dense[static_cast<size_t>(pick(0, 4))];
+        TBytes file = random.Bytes(pick(1, 120), std::span(Dense).first(5));
         TSettings s{pick(0, 1) == 0, pick(0, 1) == 0, '.'};
-        TBytes pattern(static_cast<size_t>(pick(1, 3)));
-        for (auto& b : pattern)
-            b = Dense[static_cast<size_t>(pick(0, 4))];
+        TBytes pattern = random.Bytes(pick(1, 3), std::span(Dense).first(5));
         const int32_t size = static_cast<int32_t>(file.size());
         const int32_t length = static_cast<int32_t>(pattern.size());
         const int32_t start = pick(1, size);
@@ -516,16 +510,12 @@ TEST_F(SearchTest, CountExamples) {
 }
 
 TEST_F(SearchTest, CountsAgreeWithTheReferenceInBothDirections) {
-    std::mt19937 rng(99);
-    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    TTestRandom random(99);
+    auto pick = [&](int lo, int hi) { return random.Pick(lo, hi); };
     for (int round = 0; round < 150; ++round) {
-        TBytes file(static_cast<size_t>(pick(1, 600)));
-        for (auto& b : file)
-            b = Dense[static_cast<size_t>(pick(0, 4))];
+        TBytes file = random.Bytes(pick(1, 600), std::span(Dense).first(5));
         TSettings s{pick(0, 1) == 0, pick(0, 1) == 0, '.'};
-        TBytes pattern(static_cast<size_t>(pick(1, 4)));
-        for (auto& b : pattern)
-            b = Dense[static_cast<size_t>(pick(0, 4))];
+        TBytes pattern = random.Bytes(pick(1, 4), std::span(Dense).first(5));
         const int32_t size = static_cast<int32_t>(file.size());
         const int32_t start = pick(1, size);
         const int32_t length = static_cast<int32_t>(pattern.size());

@@ -1,6 +1,7 @@
 #include "FakeClipboard.h"
 #include "FakeHost.h"
 
+#include "common/TestRandom.h"
 #include "engine/Blocks.h"
 #include "engine/ByteStore.h"
 #include "engine/Clipboard.h"
@@ -17,7 +18,6 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
 
 using namespace Engine;
 
@@ -55,8 +55,8 @@ const TBytes PatchSequence = {0xF7, 0xD0, 0xF7, 0xD2, 0xB9, 0x37};
 TEST_F(UndoTest, RandomCommandsUndoAndRedoToEveryStateOnTheWay) {
     for (unsigned seed : {1u, 2u, 3u}) {
         SCOPED_TRACE(testing::Message() << "seed " << seed);
-        std::mt19937 rng(seed);
-        auto rnd = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+        TTestRandom random(seed);
+        auto rnd = [&](int lo, int hi) { return random.Pick(lo, hi); };
         auto randomBytes = [&](int n) {
             TBytes bytes(static_cast<size_t>(n));
             for (uint8_t& b : bytes)
