@@ -35,9 +35,7 @@ bool ReplaceUndoEnabled = false;
 bool EmptyReplacementPending = false;
 TSearchRequest SearchRequest;
 
-bool SyntheticKey = false;
 int PendingDigit = -1;
-unsigned HeldShift = 0;
 
 bool TextMode = true;
 bool OverwriteMode = true;
@@ -82,9 +80,7 @@ void ResetEngineState() {
     EmptyReplacementPending = false;
     SearchRequest = TSearchRequest();
     ResetUndo();
-    SyntheticKey = false;
     PendingDigit = -1;
-    HeldShift = 0;
     TextMode = true;
     OverwriteMode = true;
     AddressBase = 0;

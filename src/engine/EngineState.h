@@ -51,12 +51,8 @@ extern bool ReplaceUndoEnabled; // mirrors the enabled state of Replaceundo1
 // A replacement by nothing left the next hit at the cursor: the next search starts there, once.
 extern bool EmptyReplacementPending;
 
-// Keyboard state of the panes. SyntheticKey: the key on its way is one the program sent itself (it never
-// marks a block). PendingDigit: the first hex digit typed in the hex pane, waiting for its second (-1: none).
-// HeldShift: the modifiers (TShiftState bits) held at the last key; the program's own keys carry them.
-extern bool SyntheticKey;
+// The first hex digit typed in the hex pane, waiting for its second (-1: none).
 extern int PendingDigit;
-extern unsigned HeldShift;
 
 // Input modes of the panes and options kept in the settings file.
 extern bool TextMode;

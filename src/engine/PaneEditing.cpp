@@ -34,21 +34,22 @@ void MoveCursor(int32_t col, int32_t row) {
     if (PaneSelectCell(col, row)) Host->SelectCell(col, row);
 }
 
-// What a grid does with a key nobody consumed: one cell, a row end or a page of rows, within the page;
-// Left at a row start and Right at a row end continue on the neighbouring row.
-void PaneOwnMove(int key, unsigned shift) {
-    const bool ctrl = shift & ssCtrl;
-    const int32_t oldCol = CursorCol;
-    const int32_t oldRow = CursorRow;
+// Rows of the file (or its empty cell for appending) lie below the page.
+bool RowsBelow() {
+    return int64_t(TopAddress) + PageBytes <= CursorEnd();
+}
+
+// The cursor's last cell, for moves that would otherwise land past the end.
+void CursorToEnd() {
+    const TCell last = AddressToCell(CursorEnd());
+    SetCursorCell(last.Col, last.Row);
+}
+
+// What a grid does with a key no rule took: a row, a row end or a page of rows, within the page.
+void PaneOwnMove(int key, bool ctrl) {
     int32_t col = CursorCol;
     int32_t row = CursorRow;
     switch (key) {
-    case PaneKey::Left:
-        --col;
-        break;
-    case PaneKey::Right:
-        ++col;
-        break;
     case PaneKey::Up:
         --row;
         break;
@@ -75,45 +76,72 @@ void PaneOwnMove(int key, unsigned shift) {
     col = std::clamp(col, 0, std::max(0, Cols - 1));
     row = std::clamp(row, 0, std::max(0, Rows - 1));
     if (col != CursorCol || row != CursorRow) MoveCursor(col, row);
-    if (key == PaneKey::Left && oldCol == 0 && oldRow > 0)
-        MoveCursor(Cols - 1, oldRow - 1);
-    else if (key == PaneKey::Right && oldCol == Cols - 1 && oldRow < Rows - 1)
-        MoveCursor(0, oldRow + 1);
 }
 
 // An empty file (or none) has no cell to move to and no byte to mark or delete.
-void EmptyFileKeyDown(int& key) {
+bool EmptyFileKey(int key) {
     if (key == PaneKey::Escape && !TextMode) {
         DropPendingDigit();
-    } else if (key == PaneKey::Tab) {
-        ModusText1Click();
-        key = 0;
-    } else if (key == PaneKey::Insert) {
-        ModusOverwrite1Click();
+        return true;
     }
+    if (key == PaneKey::Tab) {
+        ModusText1Click();
+        return true;
+    }
+    if (key == PaneKey::Insert) {
+        ModusOverwrite1Click();
+        return true;
+    }
+    return false;
 }
 
-// Rows of the file (or its empty cell for appending) lie below the page.
-bool RowsBelow() {
-    return int64_t(TopAddress) + PageBytes <= CursorEnd();
-}
+// Each of the key rules below says whether it took the key; a key none takes gets the pane's own move.
 
-// The cursor's last cell, for moves that would otherwise land past the end.
-void CursorToEnd() {
-    const TCell last = AddressToCell(CursorEnd());
-    SetCursorCell(last.Col, last.Row);
-}
-
-// The rules that act before the pane's own move; a consumed key is set to 0.
-void DispatchKey(int& key, bool ctrl) {
+bool ModeKey(int key) {
     switch (key) {
     case PaneKey::Insert:
         ModusOverwrite1Click();
-        break;
+        return true;
     case PaneKey::Tab:
         ModusText1Click();
-        key = 0;
-        break;
+        return true;
+    case PaneKey::Escape:
+        DropPendingDigit();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool EditingKey(int key) {
+    switch (key) {
+    // The deletion leaves the cursor where it is; its panels must show the byte that moved under it.
+    case PaneKey::Delete:
+        DeleteByteAtCursor();
+        Host->UpdateStatus();
+        return true;
+    case PaneKey::Backspace:
+        if (CurrentAddress() > 1) {
+            TUndoStep step(TStepName::Deletion); // before the cursor moves, so that undo puts it back
+            MoveLeft();
+            DeleteByteAtCursor();
+            Host->UpdateStatus();
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The moves at the edges of the page and of the file; inside the page the pane's own move does it.
+bool NavigationKey(int key, bool ctrl) {
+    switch (key) {
+    case PaneKey::Right:
+        MoveRight();
+        return true;
+    case PaneKey::Left:
+        MoveLeft();
+        return true;
     case PaneKey::Down:
         if (CursorRow == Rows - 1 && RowsBelow()) {
             ScrollRowDown();
@@ -122,47 +150,29 @@ void DispatchKey(int& key, bool ctrl) {
             const TCell last = AddressToCell(CursorEnd());
             if (last.Row == CursorRow + 1 && CursorCol > last.Col) SetCursorCell(last.Col, last.Row);
         }
-        break;
+        return false;
     case PaneKey::Up:
         if (CursorRow == 0 && TopAddress > Cols) ScrollRowUp();
-        break;
-    case PaneKey::Right:
-        if (CursorCol == Cols - 1 && CursorRow == Rows - 1 && RowsBelow()) {
-            ScrollRowDown();
-            SetCursorCol(0);
-            key = 0;
-        } else if (CurrentAddress() >= CursorEnd()) {
-            key = 0;
-        }
-        break;
-    case PaneKey::Left:
-        if (CursorCol == 0 && CursorRow == 0 && TopAddress > Cols) {
-            ScrollRowUp();
-            SetCursorCol(Cols - 1);
-            key = 0;
-        }
-        break;
+        return false;
     case PaneKey::PageDown:
         if (ctrl) {
             GoToEnd();
-            key = 0;
-        } else if (RowsBelow()) {
-            ShowAddress(TopAddress + PageBytes, false, false);
-            if (CurrentAddress() > CursorEnd()) CursorToEnd();
-            Host->UpdateStatus();
-            key = 0;
+            return true;
         }
-        break;
+        if (!RowsBelow()) return false;
+        ShowAddress(TopAddress + PageBytes, false, false);
+        if (CurrentAddress() > CursorEnd()) CursorToEnd();
+        Host->UpdateStatus();
+        return true;
     case PaneKey::PageUp:
-        if (ctrl && TopAddress >= 1) {
+        if (ctrl) {
             GoToStart();
-            key = 0;
-        } else if (TopAddress > 1) {
-            ShowAddress(std::max(1, TopAddress - PageBytes), false, false);
-            Host->UpdateStatus();
-            key = 0;
+            return true;
         }
-        break;
+        if (TopAddress <= 1) return false;
+        ShowAddress(std::max(1, TopAddress - PageBytes), false, false);
+        Host->UpdateStatus();
+        return true;
     case PaneKey::End:
         if (!RowsBelow()) {
             // The pane's own End follows and is refused past the end, so the cursor ends on the last cell.
@@ -172,51 +182,34 @@ void DispatchKey(int& key, bool ctrl) {
             else if (CursorRow == last.Row)
                 SetCursorCol(last.Col);
         }
-        break;
-    case PaneKey::Escape:
-        DropPendingDigit();
-        break;
-    // The deletion leaves the cursor where it is; its panels must show the byte that moved under it.
-    case PaneKey::Delete:
-        DeleteByteAtCursor();
-        Host->UpdateStatus();
-        break;
-    case PaneKey::Backspace:
-        if (CurrentAddress() > 1) {
-            TUndoStep step(TStepName::Deletion); // before the cursor moves, so that undo puts it back
-            SendPaneKey(PaneKey::Left);
-            DeleteByteAtCursor();
-            Host->UpdateStatus();
-        }
-        break;
+        return false;
     default:
-        break;
+        return false;
     }
 }
 
 } // namespace
 
 void PaneKeyDown(int& key, unsigned shift) {
-    HeldShift = shift;
-    if (!SyntheticKey && EndsTyping(key)) SealUndoStep();
+    if (EndsTyping(key)) SealUndoStep();
     if (!FileOpen || FileSize == 0) {
-        EmptyFileKeyDown(key);
+        if (EmptyFileKey(key)) key = 0;
         return;
     }
-    // Shift selection; the program's own keys never mark.
-    if ((shift & ssShift) && !SyntheticKey) {
+    if (shift & ssShift) {
         if (key == PaneKey::Shift && BlockComplete())
             UnmarkBlock();
         else if (IsNavigationKey(key))
             MarkBlock(true, IsForwardKey(key));
     }
-    DispatchKey(key, shift & ssCtrl);
-    SyntheticKey = false;
-    if (key != 0) PaneOwnMove(key, shift);
+    const bool ctrl = shift & ssCtrl;
+    if (ModeKey(key) || EditingKey(key) || NavigationKey(key, ctrl))
+        key = 0;
+    else
+        PaneOwnMove(key, ctrl);
 }
 
 void PaneKeyUp(int key, unsigned shift) {
-    HeldShift = shift;
     if (!FileOpen || FileSize == 0 || !(shift & ssShift)) return;
     // After the move: the block grows or shrinks to the cursor's new byte.
     if (IsNavigationKey(key)) MarkBlock(true, IsForwardKey(key));
@@ -286,9 +279,9 @@ void TypeByte(uint8_t b) {
     Host->UpdateStatus();
     Modified = true;
     if (!OverwriteMode) DropBlockIfAffected(a);
-    // The cursor moves on by the Right rules (at the last byte it stays). This runs before any key that
-    // is already queued, so fast typing never writes two bytes into one cell.
-    SendPaneKey(PaneKey::Right);
+    // The cursor moves on as Right moves it (at its last cell it stays). This runs before any key that is
+    // already queued, so fast typing never writes two bytes into one cell.
+    MoveRight();
 }
 
 void SetCursorCol(int32_t col) {
@@ -319,9 +312,27 @@ void ScrollRows(int32_t rows) {
         ScrollRowUp();
 }
 
-void SendPaneKey(int key) {
-    SyntheticKey = true;
-    PaneKeyDown(key, HeldShift);
+void MoveRight() {
+    if (CurrentAddress() >= CursorEnd()) return;
+    if (CursorCol < Cols - 1) {
+        MoveCursor(CursorCol + 1, CursorRow);
+    } else if (CursorRow < Rows - 1) {
+        MoveCursor(0, CursorRow + 1);
+    } else {
+        ScrollRowDown();
+        SetCursorCol(0);
+    }
+}
+
+void MoveLeft() {
+    if (CursorCol > 0) {
+        MoveCursor(CursorCol - 1, CursorRow);
+    } else if (CursorRow > 0) {
+        MoveCursor(Cols - 1, CursorRow - 1);
+    } else if (TopAddress > Cols) {
+        ScrollRowUp();
+        SetCursorCol(Cols - 1);
+    }
 }
 
 void ModusText1Click() {

@@ -20,8 +20,8 @@ inline constexpr int Other = 255; // a key without a number of its own
 // Modifier bits of a key.
 enum TShiftState : unsigned { ssShift = 1, ssAlt = 2, ssCtrl = 4 };
 
-// A key went down in the active pane. Sets key to 0 when the key was consumed by a rule; otherwise the
-// pane's own move follows here too (arrows, Home, End, PgUp, PgDn within the page, never past the end).
+// A key went down in the active pane. Sets key to 0 when a rule took the key; otherwise the pane's own move
+// follows here too (Up, Down, Home, End, PgUp, PgDn within the page, never past the end).
 void PaneKeyDown(int& key, unsigned shift);
 void PaneKeyUp(int key, unsigned shift);
 // A character typed in the active pane: one Windows-1252 byte.
@@ -41,8 +41,10 @@ void ScrollRowDown();
 void ScrollRowUp();
 // The mouse wheel: rows > 0 scrolls towards the end, as far as the file goes.
 void ScrollRows(int32_t rows);
-// Delivers a key-down that the program itself produces (it never marks a block).
-void SendPaneKey(int key);
+// One cell on or back, as Right and Left move, scrolling a row at the page's edge; never past the cursor's
+// last cell nor before the first byte. Typing and Backspace move by these too, without marking a block.
+void MoveRight();
+void MoveLeft();
 
 void ModusText1Click();
 void ModusOverwrite1Click();

@@ -384,9 +384,7 @@ static bool TypesCharacters(const QKeyEvent& event) {
 
 void TJkStrGrid::keyPressEvent(QKeyEvent* event) {
     event->accept();
-    int key = PaneKeyOf(event->key());
-    const Qt::KeyboardModifiers shift = PaneShiftOf(*event);
-    if (OnKeyDown) OnKeyDown(this, key, shift);
+    if (OnKeyDown) OnKeyDown(this, *event);
     // The characters of the key come after its key-down, as a typed character follows its key.
     if (!OnKeyPress || !TypesCharacters(*event)) return;
     const QList<uint> characters = event->text().toUcs4();
@@ -403,8 +401,7 @@ void TJkStrGrid::keyReleaseEvent(QKeyEvent* event) {
     event->accept();
     // A held key repeats its key-down only; the one key-up comes when it is let go.
     if (event->isAutoRepeat() || !OnKeyUp) return;
-    int key = PaneKeyOf(event->key());
-    OnKeyUp(this, key, PaneShiftOf(*event));
+    OnKeyUp(this, *event);
 }
 
 void TJkStrGrid::wheelEvent(QWheelEvent* event) {
@@ -412,65 +409,6 @@ void TJkStrGrid::wheelEvent(QWheelEvent* event) {
         event->accept();
     else
         QWidget::wheelEvent(event);
-}
-
-namespace {
-
-struct TKeyPair {
-    int Qt;
-    int Pane;
-};
-
-constexpr TKeyPair KeyTable[] = {
-    {Qt::Key_Backspace, PaneKey::Backspace},
-    {Qt::Key_Tab, PaneKey::Tab},
-    {Qt::Key_Backtab, PaneKey::Tab},
-    {Qt::Key_Return, PaneKey::Enter},
-    {Qt::Key_Enter, PaneKey::Enter},
-    {Qt::Key_Shift, PaneKey::Shift},
-    {Qt::Key_Control, PaneKey::Control},
-    {Qt::Key_Alt, PaneKey::Alt},
-    {Qt::Key_Escape, PaneKey::Escape},
-    {Qt::Key_Space, PaneKey::Space},
-    {Qt::Key_PageUp, PaneKey::PageUp},
-    {Qt::Key_PageDown, PaneKey::PageDown},
-    {Qt::Key_End, PaneKey::End},
-    {Qt::Key_Home, PaneKey::Home},
-    {Qt::Key_Left, PaneKey::Left},
-    {Qt::Key_Up, PaneKey::Up},
-    {Qt::Key_Right, PaneKey::Right},
-    {Qt::Key_Down, PaneKey::Down},
-    {Qt::Key_Insert, PaneKey::Insert},
-    {Qt::Key_Delete, PaneKey::Delete},
-};
-
-} // namespace
-
-int PaneKeyOf(int qtKey) {
-    for (const TKeyPair& pair : KeyTable)
-        if (pair.Qt == qtKey) return pair.Pane;
-    if ((qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) || (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z))
-        return qtKey; // Qt numbers them by their characters, as the key numbers do
-    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24) return PaneKey::F1 + (qtKey - Qt::Key_F1);
-    return PaneKey::Other;
-}
-
-int QtKeyOf(int paneKey) {
-    for (const TKeyPair& pair : KeyTable)
-        if (pair.Pane == paneKey) return pair.Qt;
-    if ((paneKey >= '0' && paneKey <= '9') || (paneKey >= 'A' && paneKey <= 'Z')) return paneKey;
-    if (paneKey >= PaneKey::F1 && paneKey < PaneKey::F1 + 24) return Qt::Key_F1 + (paneKey - PaneKey::F1);
-    return 0;
-}
-
-Qt::KeyboardModifiers PaneShiftOf(const QKeyEvent& event) {
-    Qt::KeyboardModifiers shift = event.modifiers();
-    // Qt reports the modifiers as they were before the event; the key itself changes them.
-    if (event.key() == Qt::Key_Shift)
-        shift.setFlag(Qt::ShiftModifier, event.type() == QEvent::KeyPress);
-    else if (event.key() == Qt::Key_Control)
-        shift.setFlag(Qt::ControlModifier, event.type() == QEvent::KeyPress);
-    return shift;
 }
 
 int PaneWidth(const TJkStrGrid* grid, int n) {

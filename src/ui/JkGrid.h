@@ -1,7 +1,5 @@
 #pragma once
 
-#include "engine/PaneEditing.h"
-
 #include <QColor>
 #include <QFont>
 #include <QRawFont>
@@ -18,14 +16,6 @@ class QKeyEvent;
 class QWheelEvent;
 class QPainter;
 
-namespace PaneKey = Engine::PaneKey;
-
-// The one translation between Qt's keys and the key numbers, both ways (QtKeyOf gives 0 for none).
-int PaneKeyOf(int qtKey);
-int QtKeyOf(int paneKey);
-// The modifiers a key event stands for: a Shift key counts as held while it goes down, not when it comes up.
-Qt::KeyboardModifiers PaneShiftOf(const QKeyEvent& event);
-
 // A grid of text cells that paints itself: no fixed rows or columns, one selected cell, grid lines,
 // a draw-cell hook and a select-cell veto. A grid can drive a slave grid whose selection follows its own.
 class TJkStrGrid : public QWidget {
@@ -36,9 +26,9 @@ class TJkStrGrid : public QWidget {
                                              QPainter& painter, bool selected)>;
     // Asked before a cell is selected by the user or by SelectCell; false keeps the old cell.
     using TSelectCellHook = std::function<bool(TJkStrGrid* grid, int col, int row)>;
-    // Key-down and key-up get every key as a PaneKey number; the owner moves the selection (the grid
-    // itself moves it only on a click).
-    using TKeyHook = std::function<void(TJkStrGrid* grid, int& key, Qt::KeyboardModifiers shift)>;
+    // Key-down and key-up get every key event; the owner moves the selection (the grid itself moves it only on
+    // a click).
+    using TKeyHook = std::function<void(TJkStrGrid* grid, const QKeyEvent& event)>;
     // Characters typed, one Windows-1252 byte each; characters without such a byte never arrive.
     using TKeyPressHook = std::function<void(TJkStrGrid* grid, uint8_t& key)>;
     // The wheel turned over the grid; true when the hook took the event.

@@ -11,11 +11,58 @@
 #include "ui/Jkdialog.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QWheelEvent>
 
 namespace {
 
-unsigned ShiftStateOf(Qt::KeyboardModifiers modifiers) {
+namespace PaneKey = Engine::PaneKey;
+
+struct TKeyPair {
+    int Qt;
+    int Pane;
+};
+
+constexpr TKeyPair KeyTable[] = {
+    {Qt::Key_Backspace, PaneKey::Backspace},
+    {Qt::Key_Tab, PaneKey::Tab},
+    {Qt::Key_Backtab, PaneKey::Tab},
+    {Qt::Key_Return, PaneKey::Enter},
+    {Qt::Key_Enter, PaneKey::Enter},
+    {Qt::Key_Shift, PaneKey::Shift},
+    {Qt::Key_Control, PaneKey::Control},
+    {Qt::Key_Alt, PaneKey::Alt},
+    {Qt::Key_Escape, PaneKey::Escape},
+    {Qt::Key_Space, PaneKey::Space},
+    {Qt::Key_PageUp, PaneKey::PageUp},
+    {Qt::Key_PageDown, PaneKey::PageDown},
+    {Qt::Key_End, PaneKey::End},
+    {Qt::Key_Home, PaneKey::Home},
+    {Qt::Key_Left, PaneKey::Left},
+    {Qt::Key_Up, PaneKey::Up},
+    {Qt::Key_Right, PaneKey::Right},
+    {Qt::Key_Down, PaneKey::Down},
+    {Qt::Key_Insert, PaneKey::Insert},
+    {Qt::Key_Delete, PaneKey::Delete},
+};
+
+int PaneKeyOf(int qtKey) {
+    for (const TKeyPair& pair : KeyTable)
+        if (pair.Qt == qtKey) return pair.Pane;
+    if ((qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) || (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z))
+        return qtKey; // Qt numbers them by their characters, as the key numbers do
+    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24) return PaneKey::F1 + (qtKey - Qt::Key_F1);
+    return PaneKey::Other;
+}
+
+// The modifiers the key stands for, as shift-state bits. Qt reports the modifiers as they were before the
+// event, and the key itself changes them: a Shift key counts as held while it goes down, not when it comes up.
+unsigned ShiftStateOf(const QKeyEvent& event) {
+    Qt::KeyboardModifiers modifiers = event.modifiers();
+    if (event.key() == Qt::Key_Shift)
+        modifiers.setFlag(Qt::ShiftModifier, event.type() == QEvent::KeyPress);
+    else if (event.key() == Qt::Key_Control)
+        modifiers.setFlag(Qt::ControlModifier, event.type() == QEvent::KeyPress);
     unsigned shift = 0;
     if (modifiers & Qt::ShiftModifier) shift |= Engine::ssShift;
     if (modifiers & Qt::ControlModifier) shift |= Engine::ssCtrl;
@@ -31,11 +78,12 @@ void TFormMain::ConnectPaneInput(TJkStrGrid* pane) {
         Engine::SealUndoStep();
         return Engine::PaneSelectCell(col, row);
     };
-    pane->OnKeyDown = [](TJkStrGrid*, int& key, Qt::KeyboardModifiers shift) {
-        Engine::PaneKeyDown(key, ShiftStateOf(shift));
+    pane->OnKeyDown = [](TJkStrGrid*, const QKeyEvent& event) {
+        int key = PaneKeyOf(event.key());
+        Engine::PaneKeyDown(key, ShiftStateOf(event));
     };
-    pane->OnKeyUp = [](TJkStrGrid*, int& key, Qt::KeyboardModifiers shift) {
-        Engine::PaneKeyUp(key, ShiftStateOf(shift));
+    pane->OnKeyUp = [](TJkStrGrid*, const QKeyEvent& event) {
+        Engine::PaneKeyUp(PaneKeyOf(event.key()), ShiftStateOf(event));
     };
     pane->OnKeyPress = [](TJkStrGrid*, uint8_t& key) { Engine::PaneKeyPress(key); };
     pane->OnWheel = [this](QWheelEvent* event) { return PaneWheel(event); };

@@ -475,7 +475,6 @@ void TestKeyboard::typingCapitalDoesNotMark() {
     QCOMPARE(FileBytes(), bytes);
     QCOMPARE(Engine::CurrentAddress(), 4);
     QCOMPARE(Engine::BlockBegin, 0);
-    QVERIFY(!Engine::SyntheticKey);
 }
 
 void TestKeyboard::tabAndInsertSwitchPaneAndMode() {
