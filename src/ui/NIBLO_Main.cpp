@@ -223,7 +223,7 @@ void TFormMain::AskForSize(QSize size) {
     std::erase(OwnSizes, size);
     OwnSizes.push_back(size);
     if (OwnSizes.size() > 4) OwnSizes.pop_front();
-    NewestAskedAt = std::chrono::steady_clock::now();
+    NewestAskedAt = Clock();
     resize(size);
 }
 
@@ -231,7 +231,7 @@ void TFormMain::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     LayoutChildren();
     if (!OwnSizes.empty() &&
-        std::chrono::steady_clock::now() - NewestAskedAt > std::chrono::milliseconds(SettleMs))
+        Clock() - NewestAskedAt > std::chrono::milliseconds(SettleMs))
         OwnSizes.clear();
     // Answered while asking (X11 and offscreen answer at once): the answer may still come again.
     if (Resizing) return;

@@ -13,6 +13,7 @@
 #include <array>
 #include <cstdint>
 #include <chrono>
+#include <functional>
 #include <deque>
 #include <memory>
 #include <optional>
@@ -183,6 +184,8 @@ class TFormMain : public QMainWindow, public TEngineHost {
     void AddRecentFile(const std::string& path) override;
 
     TProgressBox* ProgressBox() const { return Progress; }
+    // The clock that tells when the window's own size requests have settled; tests set their own.
+    std::function<std::chrono::steady_clock::time_point()> Clock = std::chrono::steady_clock::now;
 
   protected:
     bool event(QEvent* event) override;

@@ -18,6 +18,7 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <chrono>
 #include <stdexcept>
 
 namespace {
@@ -429,6 +430,8 @@ void TestMainWindow::resizeSnapsToWholeCellsWithoutLoop() {
 void TestMainWindow::lateAnswerIsNotTheUsersButASettledSizeIs() {
     TStartedForm started;
     TFormMain& form = started.Form;
+    auto now = std::chrono::steady_clock::now();
+    form.Clock = [&now] { return now; };
     form.SetPaneDimensions(19, 20);
     const QSize older = form.size();
     form.ApplyFontSize(12); // the same grid, larger cells: a newer request, answered at once here
@@ -443,7 +446,7 @@ void TestMainWindow::lateAnswerIsNotTheUsersButASettledSizeIs() {
     QCOMPARE(form.size(), newer);
 
     // Settled: the older size coming again is the user's resize, and it snaps.
-    QTest::qWait(1700);
+    now += std::chrono::milliseconds(1700);
     form.resize(older);
     QCoreApplication::processEvents();
     QCOMPARE(Engine::Cols, form.ColsForWidth(older.width()));
