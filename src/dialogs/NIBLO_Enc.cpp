@@ -1,5 +1,6 @@
 #include "dialogs/NIBLO_Enc.h"
 
+#include "controls/DialogFrame.h"
 #include "controls/JkHist.h"
 #include "controls/JkNumEdit.h"
 #include "controls/JkRadioBtn.h"
@@ -23,9 +24,7 @@
 #include <string>
 
 TFormEncode::TFormEncode(QWidget* parent, Engine::TByteOrder order)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      Order(order) {
+    : QDialog(parent, DialogFlags), Order(order) {
     setObjectName(QStringLiteral("FormEncode"));
     setWindowTitle(tr("Encode integer"));
     setProperty("helpContext", HelpContext);

@@ -1,5 +1,6 @@
 #include "ui/NIBLO_Opt.h"
 
+#include "controls/DialogFrame.h"
 #include "engine/Commands.h"
 #include "ui/Jkdialog.h"
 
@@ -262,8 +263,7 @@ void TRadioGroup::SetItemIndex(int index) {
 TFormOpt::TFormOpt(QWidget* parent, const QString& paneFontName) : QDialog(parent) {
     setObjectName(QStringLiteral("FormOpt"));
     setWindowTitle(tr("Options"));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                   Qt::WindowContextHelpButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(DialogFlags | Qt::WindowContextHelpButtonHint);
 
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));

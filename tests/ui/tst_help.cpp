@@ -106,6 +106,10 @@ void TestHelp::everyHelpContextHasATopicAndEveryHelpButtonShowsIt() {
         if (!dialog || !dialog->isVisible() || qobject_cast<TProgressBox*>(dialog)) return;
         const QString name = dialog->objectName() + QLatin1Char('/') + dialog->windowTitle();
         dialogsSeen << name;
+        // Only a close button (and a help button where it has one): no minimise or maximise.
+        if (!dialog->windowFlags().testFlag(Qt::CustomizeWindowHint) ||
+            (dialog->windowFlags() & Qt::WindowMinMaxButtonsHint))
+            problems << QStringLiteral("%1: a frame with more than a close button").arg(name);
         CollectContexts(dialog, contexts);
         const int context = HelpContextOf(dialog);
         for (const char* buttonName : {"ButtonHelp", "Help"}) {
