@@ -19,7 +19,9 @@
 #include <string>
 
 class QAction;
+class QFont;
 class QMenu;
+class QScreen;
 class QToolButton;
 class QWheelEvent;
 class TJkScrollBar;
@@ -30,14 +32,11 @@ class TFileDrop;
 class TFormOSE;
 class TMRUFiles;
 
-// The main window: toolbar strip, text and hex panes, scroll bar, status bar and main menu. It is the
-// engine's host: every message, progress, status and pane request of the engine lands here.
-class QFont;
-class QScreen;
-
 // The screen the window is on, else the primary one.
 const QScreen* ScreenOf(const QWidget* window);
 
+// The main window: toolbar strip, text and hex panes, scroll bar, status bar and main menu. It is the
+// engine's host: every message, progress, status and pane request of the engine lands here.
 class TFormMain : public QMainWindow, public TEngineHost {
     Q_OBJECT
   public:
