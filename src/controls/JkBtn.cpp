@@ -147,5 +147,8 @@ void TJkBtn::mouseReleaseEvent(QMouseEvent* event) {
 
 void TJkBtn::changeEvent(QEvent* event) {
     QToolButton::changeEvent(event);
-    if (event->type() == QEvent::EnabledChange) repaint();
+    if (event->type() != QEvent::EnabledChange) return;
+    // A disabled button gets no release: a press held while it was disabled ends here.
+    if (!isEnabled()) IsPressed = false;
+    repaint();
 }

@@ -80,10 +80,8 @@ void TJkByteEdit::Regroup() {
 void TJkByteEdit::keyPressEvent(QKeyEvent* event) {
     switch (KeyKindOf(event)) {
     case TKeyKind::Other:
+    case TKeyKind::Shortcut:
         QLineEdit::keyPressEvent(event);
-        return;
-    case TKeyKind::Control:
-        event->accept();
         return;
     case TKeyKind::Backspace: {
         // Only at the end, where deleting cannot break up the pairs behind the caret.

@@ -47,11 +47,23 @@ static QString TrimmedTarget(const QString& target) {
 bool TJkLbl::OpenLink(const QString& target) {
     const QString trimmed = TrimmedTarget(target);
     if (trimmed.isEmpty()) return true;
+    const auto startsWith = [&trimmed](const char* prefix) {
+        return trimmed.startsWith(QLatin1String(prefix), Qt::CaseInsensitive);
+    };
+    QUrl url;
+    if (startsWith("mailto:")) {
+        // A contact name has blanks and angle brackets, which a mail address must carry encoded.
+        url = QUrl(trimmed, QUrl::TolerantMode);
+    } else if (startsWith("http:") || startsWith("https:") || trimmed.contains(QLatin1String("://"))) {
+        url = QUrl(trimmed, QUrl::StrictMode);
+    } else {
+        // A bare "www.example.org" is a web address.
+        url = QUrl(QLatin1String("https://") + trimmed, QUrl::StrictMode);
+    }
     // A caption taken for the target must never start a program or open a local file.
-    const QUrl url(trimmed, QUrl::StrictMode);
     const QString scheme = url.scheme().toLower();
-    if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https") &&
-                           scheme != QLatin1String("mailto")))
+    const bool web = scheme == QLatin1String("http") || scheme == QLatin1String("https");
+    if (!url.isValid() || (web && url.host().isEmpty()) || (!web && scheme != QLatin1String("mailto")))
         return false;
     if (!UrlOpener || !UrlOpener(url)) return false;
     SetFontColor(FontColorVisited);

@@ -28,8 +28,9 @@ class TJkLbl : public QLabel {
     std::function<void(TJkLbl*)> OnClick;
 
     // Opens target with the desktop; only http:, https: and mailto: targets are opened, anything else
-    // (a local program, a file) is refused. A blank target does nothing and succeeds. Returns success;
-    // failures are not reported.
+    // (a local program, a file) is refused. A target without a scheme is a web address (https); a mail
+    // target is percent-encoded where it needs to be. A blank target does nothing and succeeds. Returns
+    // success; failures are not reported.
     bool OpenLink(const QString& target);
 
     // How targets reach the desktop (QDesktopServices::openUrl); tests put their own in.

@@ -193,10 +193,8 @@ void TJkNumEdit::keyPressEvent(QKeyEvent* event) {
         QLineEdit::keyPressEvent(event); // Enter and Escape go on to the dialog's buttons
         return;
     case TKeyKind::Backspace:
+    case TKeyKind::Shortcut:
         QLineEdit::keyPressEvent(event);
-        return;
-    case TKeyKind::Control:
-        event->accept();
         return;
     case TKeyKind::Character:
         break;

@@ -1,5 +1,6 @@
 #include "controls/Jk_About2.h"
 
+#include "controls/DialogFrame.h"
 #include "controls/JkLbl.h"
 #include "engine/StringTable.h"
 #include "ui/Jkdialog.h"
@@ -25,9 +26,7 @@ QString TFormAbout2::Notice() {
     return QString::fromUtf8(NIBLO_NOTICE);
 }
 
-TFormAbout2::TFormAbout2(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
+TFormAbout2::TFormAbout2(QWidget* parent) : QDialog(parent, DialogFlags) {
     setObjectName(QStringLiteral("FormAbout2"));
     setFixedSize(366, 145);
 

@@ -29,9 +29,10 @@ TKeyKind KeyKindOf(const QKeyEvent* event) {
     const Qt::KeyboardModifiers mods = event->modifiers();
     // Ctrl with a letter makes a control character; Ctrl+Alt is AltGr, which types ordinary characters.
     const bool control = (mods & (Qt::ControlModifier | Qt::MetaModifier)) && !(mods & Qt::AltModifier);
-    if (control && event->key() >= Qt::Key_At && event->key() <= Qt::Key_Underscore) return TKeyKind::Control;
+    if (control && event->key() >= Qt::Key_At && event->key() <= Qt::Key_Underscore)
+        return TKeyKind::Shortcut;
     const QString text = event->text();
     if (text.isEmpty()) return TKeyKind::Other;
-    if (text.at(0).unicode() < 0x20 || text.at(0).unicode() == 0x7F) return TKeyKind::Control;
+    if (text.at(0).unicode() < 0x20 || text.at(0).unicode() == 0x7F) return TKeyKind::Shortcut;
     return TKeyKind::Character;
 }

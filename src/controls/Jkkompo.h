@@ -15,7 +15,8 @@ void ColorByState(QWidget* control, bool on);
 enum class TKeyKind {
     Other, // navigation, Delete, Enter, Escape, Tab, function keys: the edit's usual handling
     Backspace,
-    Control,   // a control character such as Ctrl+C or Ctrl+V
+    Shortcut,  // Ctrl with a key (select all, copy, paste, cut, undo): the edit's own handling, which
+               // runs the shortcut and inserts nothing
     Character, // a printable character, in event->text()
 };
 TKeyKind KeyKindOf(const QKeyEvent* event);

@@ -1,5 +1,6 @@
 #include "dialogs/NIBLO_Dec.h"
 
+#include "controls/DialogFrame.h"
 #include "ui/Jkdialog.h"
 
 #include <QFontDatabase>
@@ -10,8 +11,7 @@
 #include <QVBoxLayout>
 
 TFormDecode::TFormDecode(QWidget* parent, Engine::TByteOrder order, const std::vector<std::string>& lines)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+    : QDialog(parent, DialogFlags) {
     setObjectName(QStringLiteral("FormDecode"));
     setWindowTitle(tr("Decode number"));
     LabelDec = new QLabel(tr("Decoded from cursor position"), this);

@@ -1,5 +1,6 @@
 #include "dialogs/NIBLO_Enc.h"
 
+#include "controls/DialogFrame.h"
 #include "controls/JkHist.h"
 #include "controls/JkNumEdit.h"
 #include "controls/JkRadioBtn.h"
@@ -23,9 +24,7 @@
 #include <string>
 
 TFormEncode::TFormEncode(QWidget* parent, Engine::TByteOrder order)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      Order(order) {
+    : QDialog(parent, DialogFlags), Order(order) {
     setObjectName(QStringLiteral("FormEncode"));
     setWindowTitle(tr("Encode integer"));
     setProperty("helpContext", HelpContext);
@@ -123,8 +122,12 @@ void TFormEncode::ButtonOKClick() {
     // Whole numbers only; anything beyond 32 bits is out of every type's range.
     value = std::trunc(value);
     std::optional<std::vector<uint8_t>> bytes;
-    if (readable && std::fabs(value) <= 4294967296.0L)
-        bytes = Engine::EncodeInteger(static_cast<int64_t>(value), type, Order);
+    if (readable && std::fabs(value) <= 4294967296.0L) {
+        int64_t number = static_cast<int64_t>(value);
+        // The field shows negative numbers in hexadecimal as their 32-bit pattern and reads them so.
+        if (JkNumEdit1->Hex() || text.startsWith(QLatin1Char('$'))) number = Engine::FromHexPattern(number);
+        bytes = Engine::EncodeInteger(number, type, Order);
+    }
     if (!bytes) {
         RefuseInput(Texts::ValueOutOfRange, nullptr);
         return;

@@ -1,5 +1,6 @@
 #include "dialogs/NIBLO_Fin.h"
 
+#include "controls/DialogFrame.h"
 #include "controls/JkByteEdit.h"
 #include "controls/JkHist.h"
 #include "controls/JkRadioBtn.h"
@@ -18,10 +19,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-TFormFind::TFormFind(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowContextHelpButtonHint |
-                          Qt::WindowCloseButtonHint) {
+TFormFind::TFormFind(QWidget* parent) : QDialog(parent, DialogFlags | Qt::WindowContextHelpButtonHint) {
     setObjectName(QStringLiteral("FormFind"));
     setWindowTitle(tr("Find/Count"));
     BuildLayout();

@@ -1,5 +1,6 @@
 #include "dialogs/NIBLO_Ins.h"
 
+#include "controls/DialogFrame.h"
 #include "controls/JkByteEdit.h"
 #include "controls/JkHist.h"
 #include "controls/JkNumEdit.h"
@@ -19,10 +20,7 @@
 
 #include <cstdint>
 
-TFormIns::TFormIns(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowContextHelpButtonHint |
-                          Qt::WindowCloseButtonHint) {
+TFormIns::TFormIns(QWidget* parent) : QDialog(parent, DialogFlags | Qt::WindowContextHelpButtonHint) {
     setObjectName(QStringLiteral("FormIns"));
     setWindowTitle(tr("Insert"));
     setProperty("helpContext", HelpContext);

@@ -1,5 +1,6 @@
 #include "dialogs/NIBLO_Rep.h"
 
+#include "controls/DialogFrame.h"
 #include "controls/JkByteEdit.h"
 #include "controls/JkHist.h"
 #include "controls/JkRadioBtn.h"
@@ -32,10 +33,7 @@ template <typename T> T* Named(T* widget, const char* name) {
 
 } // namespace
 
-TFormReplace::TFormReplace(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowContextHelpButtonHint |
-                          Qt::WindowCloseButtonHint) {
+TFormReplace::TFormReplace(QWidget* parent) : QDialog(parent, DialogFlags | Qt::WindowContextHelpButtonHint) {
     setObjectName(QStringLiteral("FormReplace"));
     setWindowTitle(tr("Replace"));
     setProperty("helpContext", HelpContext);

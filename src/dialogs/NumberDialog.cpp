@@ -1,5 +1,6 @@
 #include "dialogs/NumberDialog.h"
 
+#include "controls/DialogFrame.h"
 #include "controls/JkHist.h"
 #include "controls/JkNumEdit.h"
 #include "dialogs/DialogFields.h"
@@ -11,10 +12,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-TNumberDialog::TNumberDialog(QWidget* parent, const TLook& look)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      Look(look) {
+TNumberDialog::TNumberDialog(QWidget* parent, const TLook& look) : QDialog(parent, DialogFlags), Look(look) {
     setWindowTitle(look.Caption);
     if (look.HelpContext != 0) setProperty("helpContext", look.HelpContext);
 

@@ -40,6 +40,8 @@ void ForgetBlockPastEnd() {
 void MoveBlockMarks(int32_t newBegin) {
     BlockEnd = newBegin + BlockEnd - BlockBegin;
     BlockBegin = newBegin;
+    // A refill redraws only cells whose text changed; the old and new places of the block change colour.
+    Host->RepaintPanes();
 }
 
 void EnableBlockCommands(bool on) {

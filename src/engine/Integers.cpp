@@ -31,6 +31,11 @@ int IntTypeSize(TIntType type) {
     return 1;
 }
 
+int64_t FromHexPattern(int64_t typed) {
+    if (typed > INT32_MAX && typed <= UINT32_MAX) return static_cast<int32_t>(static_cast<uint32_t>(typed));
+    return typed;
+}
+
 bool IntTypeFits(TIntType type, int64_t value) {
     switch (type) {
     case TIntType::Shortint:

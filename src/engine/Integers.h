@@ -19,6 +19,10 @@ const char* ByteOrderText(TByteOrder order);
 int IntTypeSize(TIntType type);
 bool IntTypeFits(TIntType type, int64_t value);
 
+// A number typed in hexadecimal stands for the 32-bit pattern the number fields write: 0x80000000 to
+// 0xFFFFFFFF are the negative numbers (0xFFFFFFFF is -1); anything else stays as it is.
+int64_t FromHexPattern(int64_t typed);
+
 // 1, 2 or 4 bytes, the first at the lowest address, as one unsigned number.
 uint32_t ComposeBytes(std::span<const uint8_t> bytes, TByteOrder order);
 // The low bytes of value's two's-complement form in the byte order; none when value is out of the type's

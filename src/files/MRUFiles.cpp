@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFontMetrics>
 #include <QMenu>
 
 #include <algorithm>
@@ -144,13 +145,20 @@ void TMRUFiles::UpdateMenu() {
     }
     if (Menu->actions().isEmpty()) Menu->menuAction()->setEnabled(!List.empty());
     const bool numbered = ShortCutValue && List.size() < 10;
+    // Shortening keeps a long file name whole; its middle gives way, so that the menu keeps a sensible width.
+    const QFontMetrics metrics(Menu->font());
+    const int widest = metrics.averageCharWidth() * (MaxLengthValue + 10);
+    Menu->setToolTipsVisible(true);
     for (size_t i = 0; i < List.size(); ++i) {
+        const QString path = QFile::decodeName(QByteArray::fromStdString(List[i]));
         // An ampersand in a name is part of the name, not an accelerator.
-        QString caption = ShortenPath(QFile::decodeName(QByteArray::fromStdString(List[i])), MaxLengthValue)
+        QString caption = metrics.elidedText(ShortenPath(path, MaxLengthValue), Qt::ElideMiddle, widest)
                               .replace(u'&', QStringLiteral("&&"));
         if (numbered) caption = QStringLiteral("&%1 ").arg(i + 1) + caption;
         auto* item = new QAction(caption, Menu);
         item->setObjectName(QLatin1String(ItemPrefix) + QString::number(i));
+        item->setStatusTip(path);
+        item->setToolTip(path);
         connect(item, &QAction::triggered, this, [this, item] { ItemClick(item); });
         Menu->addAction(item);
     }

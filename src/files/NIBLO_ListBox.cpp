@@ -1,5 +1,6 @@
 #include "files/NIBLO_ListBox.h"
 
+#include "controls/DialogFrame.h"
 #include "engine/StringTable.h"
 #include "ui/Jkdialog.h"
 
@@ -10,9 +11,7 @@
 #include <algorithm>
 
 TFormListBox::TFormListBox(QWidget* parent, const QString& caption, std::vector<std::string>& entries)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      Entries(entries) {
+    : QDialog(parent, DialogFlags), Entries(entries) {
     setObjectName(QStringLiteral("FormListBox"));
     setWindowTitle(caption);
 

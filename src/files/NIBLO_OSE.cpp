@@ -1,5 +1,6 @@
 #include "files/NIBLO_OSE.h"
 
+#include "controls/DialogFrame.h"
 #include "controls/JkDriveComboBox.h"
 #include "engine/IniFile.h"
 #include "engine/Paths.h"
@@ -62,9 +63,7 @@ QString Trimmed(const QString& text) {
 
 } // namespace
 
-TFormOSE::TFormOSE(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+TFormOSE::TFormOSE(QWidget* parent) : QDialog(parent, DialogFlags) {
     setObjectName(QStringLiteral("FormOSE"));
     BuildLayout();
     setFixedSize(537, 273);

@@ -34,25 +34,63 @@ QString ReadTopic(int context) {
     return QString::fromUtf8(file.readAll());
 }
 
-// The window the help window belongs to: a modal dialog blocks every window but its own, so while one
-// runs the help window moves under it; otherwise it belongs to the main window.
-QWidget* HelpOwner() {
-    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+QWidget* MainWindow() {
     for (QWidget* widget : QApplication::topLevelWidgets())
         if (qobject_cast<QMainWindow*>(widget) && !widget->parentWidget()) return widget;
     return nullptr;
 }
 
-void ShowHelpWindow(int context) {
-    QWidget* owner = HelpOwner();
-    if (!Viewer) {
-        Viewer = new THelpViewer(owner);
-    } else if (Viewer->parentWidget() != owner) {
-        const QRect frame = Viewer->geometry();
-        Viewer->setParent(owner, Qt::Window);
-        Viewer->setGeometry(frame);
+// The window the help window belongs to: a modal dialog blocks every window but its own, so while one
+// runs the help window moves under it; otherwise it belongs to the main window.
+QWidget* HelpOwner() {
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+    return MainWindow();
+}
+
+void MoveHelpWindowTo(QWidget* owner);
+
+// A dialog deletes its children with itself: when the dialog that holds the help window closes, the help
+// window goes back to the window the dialog was opened from and lives on.
+class THelpReturn : public QObject {
+  public:
+    using QObject::QObject;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        // A spontaneous hide is a minimise; the dialog still runs.
+        if (event->type() == QEvent::Hide && !event->spontaneous() && Viewer &&
+            Viewer->parentWidget() == watched) {
+            const QWidget* parent = static_cast<QWidget*>(watched)->parentWidget();
+            MoveHelpWindowTo(parent ? parent->window() : MainWindow());
+        }
+        return false;
     }
-    if (!owner) Viewer->setAttribute(Qt::WA_DeleteOnClose);
+};
+
+QObject* HelpReturn() {
+    static QPointer<THelpReturn> filter;
+    if (!filter) filter = new THelpReturn(qApp);
+    return filter;
+}
+
+// Keeps the help window's place and whether it shows.
+void MoveHelpWindowTo(QWidget* owner) {
+    QWidget* old = Viewer->parentWidget();
+    if (old == owner) return;
+    if (old) old->removeEventFilter(HelpReturn());
+    const bool shown = Viewer->isVisible();
+    const QRect frame = Viewer->geometry();
+    Viewer->setParent(owner, Qt::Window);
+    Viewer->setGeometry(frame);
+    // Without an owner nothing else would delete it.
+    Viewer->setAttribute(Qt::WA_DeleteOnClose, !owner);
+    if (owner && owner != MainWindow()) owner->installEventFilter(HelpReturn());
+    if (shown) Viewer->show();
+}
+
+void ShowHelpWindow(int context) {
+    if (!Viewer) Viewer = new THelpViewer;
+    MoveHelpWindowTo(HelpOwner());
     Viewer->ShowTopic(context);
     Viewer->show();
     Viewer->raise();

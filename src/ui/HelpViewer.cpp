@@ -29,6 +29,11 @@ QString PlainText(int context) {
     return document.toPlainText();
 }
 
+int TopicOf(const QUrl& url) {
+    const QString name = url.fileName();
+    return name.endsWith(QStringLiteral(".html")) ? name.chopped(5).toInt() : 0;
+}
+
 QToolButton* NavigationButton(QWidget* parent, QStyle::StandardPixmap icon, const QString& text,
                               const char* name) {
     auto* button = new QToolButton(parent);
@@ -86,7 +91,8 @@ THelpViewer::THelpViewer(QWidget* parent) : QWidget(parent, Qt::Window) {
     connect(Home, &QToolButton::clicked, this, [this] { ShowTopic(0); });
     connect(Page, &QTextBrowser::backwardAvailable, Back, &QToolButton::setEnabled);
     connect(Page, &QTextBrowser::forwardAvailable, Forward, &QToolButton::setEnabled);
-    connect(Page, &QTextBrowser::sourceChanged, this, [this] { SelectCurrent(); });
+    // The browser reports the new page before it counts as its source.
+    connect(Page, &QTextBrowser::sourceChanged, this, [this](const QUrl& url) { SelectTopic(TopicOf(url)); });
     connect(Topics, &QListWidget::itemActivated, this,
             [this](QListWidgetItem* item) { ShowTopic(item->data(Qt::UserRole).toInt()); });
     connect(Topics, &QListWidget::itemClicked, this,
@@ -123,7 +129,7 @@ void THelpViewer::FillList(const QString& filter) {
         auto* item = new QListWidgetItem(HelpTopicTitle(context), Topics);
         item->setData(Qt::UserRole, context);
     }
-    SelectCurrent();
+    SelectTopic(CurrentTopic());
 }
 
 void THelpViewer::OpenFirstMatch() {
@@ -140,14 +146,12 @@ void THelpViewer::ShowTopic(int context) {
 }
 
 int THelpViewer::CurrentTopic() const {
-    const QString name = Page->source().fileName();
-    return name.endsWith(QStringLiteral(".html")) ? name.chopped(5).toInt() : 0;
+    return TopicOf(Page->source());
 }
 
-void THelpViewer::SelectCurrent() {
-    const int current = CurrentTopic();
+void THelpViewer::SelectTopic(int context) {
     for (int i = 0; i < Topics->count(); ++i) {
-        if (Topics->item(i)->data(Qt::UserRole).toInt() == current) {
+        if (Topics->item(i)->data(Qt::UserRole).toInt() == context) {
             Topics->setCurrentRow(i);
             return;
         }

@@ -30,7 +30,7 @@ class THelpViewer : public QWidget {
   private:
     void FillList(const QString& filter);
     void OpenFirstMatch();
-    void SelectCurrent();
+    void SelectTopic(int context);
 
     QLineEdit* Search = nullptr;
     QListWidget* Topics = nullptr;

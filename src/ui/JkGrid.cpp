@@ -42,6 +42,8 @@ constexpr std::array<char16_t, 256> Cp437 = {
     0x03A9, 0x03B4, 0x221E, 0x03C6, 0x03B5, 0x2229, 0x2261, 0x00B1, 0x2265, 0x2264, 0x2320, 0x2321, 0x00F7,
     0x2248, 0x00B0, 0x2219, 0x00B7, 0x221A, 0x207F, 0x00B2, 0x25A0, 0x00A0};
 
+} // namespace
+
 QFont ResolveFont(const QString& name, int pointSize) {
     QFont font;
     if (QFontDatabase::families().contains(name, Qt::CaseInsensitive))
@@ -51,8 +53,6 @@ QFont ResolveFont(const QString& name, int pointSize) {
     font.setPointSize(std::max(1, pointSize));
     return font;
 }
-
-} // namespace
 
 QChar ByteGlyph(uint8_t byte, bool oem) {
     if (byte == 0) byte = 176;

@@ -136,6 +136,8 @@ class TJkStrGrid : public QWidget {
     TGlyphCache Glyphs;
 };
 
+// The font a pane draws with for a font name: a name the system lacks stands for the fixed-pitch font.
+QFont ResolveFont(const QString& name, int pointSize);
 // The pane's size for n cells: n cells plus n + 4 grid lines (frame included).
 int PaneWidth(const TJkStrGrid* grid, int n);
 int PaneHeight(const TJkStrGrid* grid, int n);

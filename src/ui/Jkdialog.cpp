@@ -1,5 +1,6 @@
 #include "ui/Jkdialog.h"
 
+#include "controls/DialogFrame.h"
 #include "engine/EngineHost.h"
 #include "engine/StringTable.h"
 #include "ui/Help.h"
@@ -151,8 +152,7 @@ int MessageDialog(const QString& text, TMsgDlgType kind, unsigned buttons, TMsgD
     QWidget* activeForm = QApplication::activeWindow();
     // A live progress box stays on top of everything; a question during it must come above it.
     TProgressBox* progress = TProgressBox::Live();
-    TMessageForm form(progress, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    TMessageForm form(progress, DialogFlags);
     form.setObjectName(QStringLiteral("MessageDialog"));
     form.setAttribute(Qt::WA_DeleteOnClose, false);
 
@@ -196,11 +196,9 @@ int MessageDialog(const QString& text, TMsgDlgType kind, unsigned buttons, TMsgD
         if (buttons & info.Button) ++buttonCount;
     const int buttonGroupWidth = buttonCount * buttonWidth + (buttonCount - 1) * buttonSpacing;
 
-    // Wide enough for the whole caption beside the title bar's buttons.
     const QString caption = CaptionOf(kind);
-    const int captionWidth =
-        QFontMetrics(QApplication::font("QMdiSubWindowTitleBar")).horizontalAdvance(caption) + 8 * cx;
-    const int clientWidth = std::max({iconTextWidth, buttonGroupWidth, captionWidth}) + 2 * horzMargin;
+    const int clientWidth =
+        std::max(std::max(iconTextWidth, buttonGroupWidth) + 2 * horzMargin, CaptionFitWidth(caption));
     const int clientHeight = iconTextHeight + vertSpacing + buttonHeight + 2 * vertMargin;
     form.setFixedSize(clientWidth, clientHeight);
     form.setWindowTitle(caption);

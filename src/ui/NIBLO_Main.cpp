@@ -174,20 +174,66 @@ int TFormMain::WindowHeightFor(int rows) const {
            PaneHeight(JkStrGridText, rows);
 }
 
+const QScreen* ScreenOf(const QWidget* window) {
+    const QScreen* screen = window->screen();
+    return screen ? screen : QGuiApplication::primaryScreen();
+}
+
 int TFormMain::ColsForWidth(int width) const {
-    const int line = JkStrGridText->GridLineWidth();
-    return (width - 4 * BorderWidth - ScrollBarWidth(this) - 4 * line) /
-           (JkStrGridHex->DefaultColWidth() + JkStrGridText->DefaultColWidth() + 2 * line);
+    return ColsForWidth(width, JkStrGridText->DefaultColWidth() + JkStrGridHex->DefaultColWidth());
 }
 
 int TFormMain::RowsForHeight(int height) const {
+    return RowsForHeight(height, JkStrGridText->DefaultRowHeight());
+}
+
+int TFormMain::ColsForWidth(int width, int cellPairWidth) const {
+    const int line = JkStrGridText->GridLineWidth();
+    return (width - 4 * BorderWidth - ScrollBarWidth(this) - 4 * line) / (cellPairWidth + 2 * line);
+}
+
+int TFormMain::RowsForHeight(int height, int rowHeight) const {
     const int line = JkStrGridText->GridLineWidth();
     return (height - MenuBarHeight(this) - 2 * BorderHeight - StripHeight(Panel1) -
             StatusBar1->sizeHint().height() - 4 * line) /
-           (line + JkStrGridText->DefaultRowHeight());
+           (line + rowHeight);
+}
+
+TFormMain::TCellSize TFormMain::CellSizeFor(const QFont& font) {
+    const QFontMetrics metrics(font);
+    // The widest hex digit sets the cell widths; a later digit wins only when strictly wider.
+    QChar widest = u'X';
+    int width = 0;
+    for (QChar digit : QStringLiteral("0123456789ABCDEF")) {
+        if (metrics.horizontalAdvance(digit) > width) {
+            width = metrics.horizontalAdvance(digit);
+            widest = digit;
+        }
+    }
+    return {width + 4, metrics.horizontalAdvance(QString(2, widest)) + 4, metrics.height() + 4};
+}
+
+QSize TFormMain::PaneLimits() const {
+    return PaneLimits(JkStrGridText->DefaultColWidth() + JkStrGridHex->DefaultColWidth(),
+                      JkStrGridText->DefaultRowHeight());
+}
+
+QSize TFormMain::PaneLimitsFor(const QString& fontName, int fontSize) const {
+    const TCellSize cells = CellSizeFor(ResolveFont(fontName, fontSize));
+    return PaneLimits(cells.TextWidth + cells.HexWidth, cells.Height);
+}
+
+QSize TFormMain::PaneLimits(int cellPairWidth, int rowHeight) const {
+    // The frame and caption take their share of the available area (nothing while the window is unframed).
+    const QSize area = ScreenOf(this)->availableGeometry().size() - (frameGeometry().size() - size());
+    return {ColsForWidth(area.width(), cellPairWidth), RowsForHeight(area.height(), rowHeight)};
 }
 
 void TFormMain::SetPaneDimensions(int cols, int rows) {
+    // The window never grows past the screen's available area; it gets fewer cells instead.
+    const QSize limits = PaneLimits();
+    cols = std::min(cols, std::max(MinCells, limits.width()));
+    rows = std::min(rows, std::max(MinCells, limits.height()));
     const bool wasResizing = Resizing;
     Resizing = true;
     for (TJkStrGrid* pane : {JkStrGridText, JkStrGridHex}) {
@@ -281,21 +327,11 @@ void TFormMain::FormResize() {
 void TFormMain::ApplyFontSize(int size) {
     for (TJkStrGrid* pane : {JkStrGridText, JkStrGridHex})
         pane->SetFontSize(size);
-    const QFontMetrics metrics(JkStrGridText->PaneFont());
-    // The widest hex digit sets the cell widths; a later digit wins only when strictly wider.
-    QChar widest = u'X';
-    int width = 0;
-    for (QChar digit : QStringLiteral("0123456789ABCDEF")) {
-        if (metrics.horizontalAdvance(digit) > width) {
-            width = metrics.horizontalAdvance(digit);
-            widest = digit;
-        }
-    }
-    const int height = metrics.height();
-    JkStrGridText->SetDefaultColWidth(width + 4);
-    JkStrGridHex->SetDefaultColWidth(metrics.horizontalAdvance(QString(2, widest)) + 4);
+    const TCellSize cells = CellSizeFor(JkStrGridText->PaneFont());
+    JkStrGridText->SetDefaultColWidth(cells.TextWidth);
+    JkStrGridHex->SetDefaultColWidth(cells.HexWidth);
     for (TJkStrGrid* pane : {JkStrGridText, JkStrGridHex})
-        pane->SetDefaultRowHeight(height + 4);
+        pane->SetDefaultRowHeight(cells.Height);
     SetPaneDimensions(Engine::Cols, Engine::Rows);
 }
 

@@ -20,7 +20,9 @@
 #include <string>
 
 class QAction;
+class QFont;
 class QMenu;
+class QScreen;
 class QToolButton;
 class QWheelEvent;
 class TJkScrollBar;
@@ -30,6 +32,9 @@ class TProgressBox;
 class TFileDrop;
 class TFormOSE;
 class TMRUFiles;
+
+// The screen the window is on, else the primary one.
+const QScreen* ScreenOf(const QWidget* window);
 
 // The main window: toolbar strip, text and hex panes, scroll bar, status bar and main menu. It is the
 // engine's host: every message, progress, status and pane request of the engine lands here.
@@ -140,6 +145,15 @@ class TFormMain : public QMainWindow, public TEngineHost {
     int WindowHeightFor(int rows) const;
     int ColsForWidth(int width) const;
     int RowsForHeight(int height) const;
+    // Cell widths of the text and hex panes and their row height in a font.
+    struct TCellSize {
+        int TextWidth = 0, HexWidth = 0, Height = 0;
+    };
+    static TCellSize CellSizeFor(const QFont& font);
+    // The most columns and rows whose window fits the screen's available area, in the panes' font or in
+    // fontName at fontSize.
+    QSize PaneLimits() const;
+    QSize PaneLimitsFor(const QString& fontName, int fontSize) const;
 
     // Panes and status.
     TJkStrGrid* ActivePane() const;
@@ -194,6 +208,10 @@ class TFormMain : public QMainWindow, public TEngineHost {
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    int ColsForWidth(int width, int cellPairWidth) const;
+    int RowsForHeight(int height, int rowHeight) const;
+    QSize PaneLimits(int cellPairWidth, int rowHeight) const;
+
     // Creation (NIBLO_MainMenu.cpp builds the menu and the toolbar strip).
     void FormCreate();
     void CreateMenu();

@@ -1,5 +1,6 @@
 #include "ui/NIBLO_Opt.h"
 
+#include "controls/DialogFrame.h"
 #include "engine/Commands.h"
 #include "ui/Jkdialog.h"
 
@@ -20,6 +21,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -261,8 +263,7 @@ void TRadioGroup::SetItemIndex(int index) {
 TFormOpt::TFormOpt(QWidget* parent, const QString& paneFontName) : QDialog(parent) {
     setObjectName(QStringLiteral("FormOpt"));
     setWindowTitle(tr("Options"));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                   Qt::WindowContextHelpButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(DialogFlags | Qt::WindowContextHelpButtonHint);
 
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
@@ -354,6 +355,8 @@ QWidget* TFormOpt::CreateAppearancePage(const QString& paneFontName) {
     ButtonDefault->setObjectName(QStringLiteral("ButtonDefault"));
     ButtonDefault->setAutoDefault(false);
     connect(ButtonDefault, &QPushButton::clicked, this, &TFormOpt::ButtonDefaultClick);
+    connect(ComboBoxFont, &QComboBox::currentTextChanged, this, &TFormOpt::FollowFontLimits);
+    connect(SpinEditFSize, &QSpinBox::valueChanged, this, &TFormOpt::FollowFontLimits);
 
     auto* form = new QFormLayout;
     form->addRow(Label("LabelFont", tr("&Font:"), ComboBoxFont, page), ComboBoxFont);
@@ -380,13 +383,22 @@ void TFormOpt::ButtonOKClick() {
 }
 
 void TFormOpt::ButtonDefaultClick() {
-    SpinEditFSize->setValue(8);
-    SpinEditCols->setValue(19);
-    SpinEditRows->setValue(20);
-    SpinEditMRU->setValue(5);
+    // Font first: the row and column limits follow it.
     if (const int font =
             ComboBoxFont->findText(QStringLiteral("Terminal"), Qt::MatchExactly | Qt::MatchCaseSensitive);
         font >= 0)
         ComboBoxFont->setCurrentIndex(font);
+    SpinEditFSize->setValue(8);
+    SpinEditCols->setValue(19);
+    SpinEditRows->setValue(20);
+    SpinEditMRU->setValue(5);
     ComboBoxColor->setCurrentIndex(ComboBoxColor->findText(QStringLiteral("clRed")));
+}
+
+void TFormOpt::FollowFontLimits() {
+    if (!PaneLimitsFor) return;
+    const QSize limits = PaneLimitsFor(ComboBoxFont->currentText(), SpinEditFSize->value());
+    // A value beyond the new limit comes down to it.
+    SpinEditCols->setRange(MinCells, std::max(MinCells, limits.width()));
+    SpinEditRows->setRange(MinCells, std::max(MinCells, limits.height()));
 }

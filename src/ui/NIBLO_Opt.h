@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 // The ranges the Options dialog offers, also applied to hand-edited settings and to window resizes.
@@ -66,6 +67,11 @@ class TFormOpt : public QDialog {
 
     void ButtonOKClick();
     void ButtonDefaultClick();
+
+    // The most columns and rows that fit the screen in a font; the row and column limits follow the font
+    // chosen here.
+    std::function<QSize(const QString& fontName, int fontSize)> PaneLimitsFor;
+    void FollowFontLimits();
 
   private:
     QWidget* CreateGeneralPage();

@@ -34,11 +34,6 @@ constexpr const char* Options = "Options";
 // Beyond this a stored position is junk, whatever the desktop.
 constexpr int MaxCoordinate = 100000;
 
-const QScreen* ScreenOf(const QWidget* window) {
-    const QScreen* screen = window->screen();
-    return screen ? screen : QGuiApplication::primaryScreen();
-}
-
 } // namespace
 
 void TFormMain::SetColorBlock(int32_t color) {
@@ -162,12 +157,13 @@ void TFormMain::AddRecentFile(const std::string& path) {
 
 void TFormMain::Options1Click() {
     TFormOpt form(this, JkStrGridText->FontName());
-    const QSize screen = ScreenOf(this)->size();
+    form.PaneLimitsFor = [this](const QString& fontName, int fontSize) {
+        return PaneLimitsFor(fontName, fontSize);
+    };
     form.SpinEditFSize->setMaximum(MaxFontSize);
     form.SpinEditFSize->setValue(JkStrGridText->FontSize());
-    form.SpinEditCols->setRange(MinCells, std::max(MinCells, ColsForWidth(screen.width())));
+    form.FollowFontLimits();
     form.SpinEditCols->setValue(JkStrGridText->ColCount());
-    form.SpinEditRows->setRange(MinCells, std::max(MinCells, RowsForHeight(screen.height())));
     form.SpinEditRows->setValue(JkStrGridText->RowCount());
     form.SpinEditMRU->setValue(MRUFiles->FileCount());
     form.RadioGroupByteOrder->SetItemIndex(ByteOrder);

@@ -112,6 +112,7 @@ TEST_F(EditingTest, BlockCommandsCopyOverwriteAndMove) {
         EXPECT_FALSE(UndoOffered());
         EXPECT_TRUE(Host.Messages.empty());
         EXPECT_NE(std::find(Host.BusyTexts.begin(), Host.BusyTexts.end(), "Copy..."), Host.BusyTexts.end());
+        EXPECT_GT(Host.Repaints, 0); // the old and the new place of the block change colour
     }
 }
 

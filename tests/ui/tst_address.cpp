@@ -24,6 +24,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include <functional>
@@ -47,6 +48,21 @@ QString Refused(QPushButton* ok) {
     ok->click();
     if (!ok->window()->isVisible()) return QStringLiteral("<dialog closed>");
     QApplication::setActiveWindow(ok->window());
+    return text;
+}
+
+// Presses OK in a dialog that may refuse: returns the text of the box that came up (closing it), or empty.
+QString Pressed(QPushButton* ok) {
+    QString text;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&text, ok] {
+        QWidget* box = QApplication::activeModalWidget();
+        if (!box || box == ok->window()) return;
+        if (auto* label = box->findChild<QLabel*>(QStringLiteral("Message"))) text = label->text();
+        box->close();
+    });
+    closer.start(10);
+    ok->click();
     return text;
 }
 
@@ -293,6 +309,21 @@ void TestAddress::encodeHereInsertOverwrite() {
         Type(dialog.JkNumEdit1, QStringLiteral("9999999999"));
         dialog.RadioGroupAs->SetItemIndex(4);
         QCOMPARE(Refused(dialog.ButtonOK), QStringLiteral("Value out of range"));
+        // Hexadecimal is read as the 32-bit pattern the field itself shows negative numbers in.
+        const struct {
+            const char* Text;
+            int Type;
+            const char* Here; // empty: out of range
+        } hexCases[] = {{"$FFFFFFFF", 4, "FF FF FF FF"}, {"$80000000", 4, "00 00 00 80"},
+                        {"$7FFFFFFF", 4, "FF FF FF 7F"}, {"$FFFFFFFF", 3, "FF FF"},
+                        {"$FFFF", 2, "FF FF"},           {"$FFFF", 3, ""},
+                        {"$FFFFFF80", 0, "80"},          {"$FFFFFFFF", 1, ""}};
+        for (const auto& c : hexCases) {
+            dialog.JkNumEdit1->setText(QString::fromLatin1(c.Text));
+            dialog.RadioGroupAs->SetItemIndex(c.Type);
+            QCOMPARE(Pressed(dialog.ButtonOK), *c.Here ? QString() : QStringLiteral("Value out of range"));
+            if (*c.Here) QCOMPARE(dialog.EditHere->text(), QString::fromLatin1(c.Here));
+        }
         dialog.ButtonCancel->click();
     });
     QCOMPARE(FileBytes(), bytes);

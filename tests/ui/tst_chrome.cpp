@@ -125,6 +125,10 @@ void TestChrome::buttonFollowsTheMouse() {
         {"disabled ignores leaving", [&] { pointer.MoveTo(outside); }, 3, "2f"},
         {"disabled ignores entering", [&] { pointer.MoveTo(inside); }, 3, "2f"},
         {"enabled while hovered is hot", [&] { button->setEnabled(true); }, 3, "1r"},
+        {"press before disabling", [&] { pointer.Press(); }, 3, "1s"},
+        {"disabled while held", [&] { button->setEnabled(false); }, 3, "2f"},
+        {"released while disabled", [&] { pointer.Release(); }, 3, "2f"},
+        {"enabled again: hot, no longer pressed", [&] { button->setEnabled(true); }, 3, "1r"},
         {"leave", [&] { pointer.MoveTo(outside); }, 3, "3f"},
     };
     for (const TStep& step : steps) {
@@ -201,12 +205,18 @@ void TestChrome::linkOpensOnlyWebAndMailTargets() {
     struct TCase {
         const char* Target;
         bool Success;
-        bool Handed; // reaches the desktop
+        bool Handed;                // reaches the desktop
+        const char* Sent = nullptr; // what the desktop gets, when it differs from the target
     };
     const std::vector<TCase> cases = {
         {"https://niblo.example/", true, true},
-        {"HTTP://niblo.example/a?b=c", true, true},
-        {"MailTo:someone@niblo.example?subject=niblo", true, true},
+        {"HTTP://niblo.example/a?b=c", true, true, "http://niblo.example/a?b=c"},
+        {"MailTo:someone@niblo.example?subject=niblo", true, true,
+         "mailto:someone@niblo.example?subject=niblo"},
+        {"www.niblo.example", true, true, "https://www.niblo.example"},
+        {"niblo.example:8080/a", true, true, "https://niblo.example:8080/a"},
+        {"mailto:Jo Smith <jo@niblo.example>?subject=niblo x", true, true,
+         "mailto:Jo%20Smith%20%3Cjo@niblo.example%3E?subject=niblo%20x"},
         {" \t\r\n", true, false}, // blank: nothing to do
         {"", true, false},
         {"/usr/bin/xterm", false, false},
@@ -221,6 +231,7 @@ void TestChrome::linkOpensOnlyWebAndMailTargets() {
         opened.clear();
         QCOMPARE(label.OpenLink(QString::fromLatin1(c.Target)), c.Success);
         QCOMPARE(opened.size(), c.Handed ? 1 : 0);
+        if (c.Handed) QCOMPARE(opened[0].toEncoded(), QByteArray(c.Sent ? c.Sent : c.Target));
         // Only a real open turns the link purple.
         QCOMPARE(label.FontColor(), c.Handed ? QColor(128, 0, 128) : QColor(0, 0, 255));
     }

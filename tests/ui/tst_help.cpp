@@ -1,6 +1,7 @@
 // Help: every help context the program uses has a topic; Help buttons, F1, "What's this?" and the
 // Help menu reach the right topic in the right form; the help window finds and navigates topics.
 #include "engine/EngineState.h"
+#include "support/ModalAnswer.h"
 #include "support/StartedEditor.h"
 #include "support/TempSettings.h"
 #include "ui/Help.h"
@@ -77,6 +78,7 @@ class TestHelp : public QObject {
     void f1AndWhatsThisReachTheirTopics();
     void topicsAreCompleteAndTheirLinksResolve();
     void helpWindowSearchesAndGoesBack();
+    void helpWindowOutlivesTheDialogItWasOpenedFrom();
 
   private:
     TTempSettings Settings;
@@ -104,6 +106,10 @@ void TestHelp::everyHelpContextHasATopicAndEveryHelpButtonShowsIt() {
         if (!dialog || !dialog->isVisible() || qobject_cast<TProgressBox*>(dialog)) return;
         const QString name = dialog->objectName() + QLatin1Char('/') + dialog->windowTitle();
         dialogsSeen << name;
+        // Only a close button (and a help button where it has one): no minimise or maximise.
+        if (!dialog->windowFlags().testFlag(Qt::CustomizeWindowHint) ||
+            (dialog->windowFlags() & Qt::WindowMinMaxButtonsHint))
+            problems << QStringLiteral("%1: a frame with more than a close button").arg(name);
         CollectContexts(dialog, contexts);
         const int context = HelpContextOf(dialog);
         for (const char* buttonName : {"ButtonHelp", "Help"}) {
@@ -248,17 +254,40 @@ void TestHelp::helpWindowSearchesAndGoesBack() {
     QVERIFY(viewer->Browser()->textCursor().selectedText().compare(QStringLiteral("joker"),
                                                                    Qt::CaseInsensitive) == 0);
 
-    // A link to another topic, then back and forward.
+    // A link to another topic, then back and forward; the list highlights the page shown.
+    viewer->SearchBox()->clear();
+    auto highlighted = [viewer] { return viewer->TopicList()->currentItem()->data(Qt::UserRole).toInt(); };
     const int first = viewer->CurrentTopic();
+    QCOMPARE(highlighted(), first);
     viewer->Browser()->setSource(QUrl(QStringLiteral("qrc:/help/42.html")));
     QCOMPARE(viewer->CurrentTopic(), 42);
+    QCOMPARE(highlighted(), 42);
     viewer->findChild<QToolButton*>(QStringLiteral("Back"))->click();
     QCOMPARE(viewer->CurrentTopic(), first);
+    QCOMPARE(highlighted(), first);
     viewer->findChild<QToolButton*>(QStringLiteral("Forward"))->click();
     QCOMPARE(viewer->CurrentTopic(), 42);
+    QCOMPARE(highlighted(), 42);
     // A context without a topic shows the contents.
     HelpCommand(THelpCommand::Context, 12345);
     QCOMPARE(viewer->CurrentTopic(), 0);
+    viewer->close();
+}
+
+void TestHelp::helpWindowOutlivesTheDialogItWasOpenedFrom() {
+    TStartedEditor editor(SampleBytes(30));
+    bool opened = false;
+    WithNextModal([&opened](QWidget* dialog) {
+        HelpCommand(THelpCommand::Context, 43);
+        opened = Viewer() && Viewer()->CurrentTopic() == 43;
+        dialog->close();
+    });
+    editor.Run(TCommand::Options1);
+    QVERIFY(opened);
+    QCoreApplication::processEvents();
+    THelpViewer* viewer = Viewer();
+    QVERIFY(viewer);
+    QCOMPARE(viewer->CurrentTopic(), 43);
     viewer->close();
 }
 

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -16,6 +17,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 
@@ -427,15 +429,33 @@ void TestJkDialog::plainLettersChooseTheirButtons() {
 }
 
 void TestJkDialog::boxesShowTheirWholeCaption() {
-    int width = 0;
-    WithNextModal([&width](QWidget* box) {
-        width = box->width();
-        box->close();
-    });
-    AskYesNo(QString());
-    const QString caption = QString::fromUtf8(Texts::CaptionConfirmation);
-    QVERIFY(width >
-            QFontMetrics(QApplication::font("QMdiSubWindowTitleBar")).horizontalAdvance(caption) + 40);
+    // Window managers draw captions bold, often larger than the window font, beside three or more buttons.
+    QFont title = QApplication::font("QMdiSubWindowTitleBar");
+    title.setPointSizeF(std::max(title.pointSizeF(), QApplication::font().pointSizeF()));
+    title.setBold(true);
+    const QFontMetrics metrics(title);
+    const struct {
+        std::function<int()> Show;
+        const char* Caption;
+    } boxes[] = {{[] { return ShowInfo(QStringLiteral("x")); }, Texts::CaptionInformation},
+                 {[] { return ShowError(QStringLiteral("x")); }, Texts::CaptionError},
+                 {[] { return AskYesNo(QString()); }, Texts::CaptionConfirmation}};
+    for (const auto& box : boxes) {
+        int width = 0;
+        Qt::WindowFlags flags;
+        WithNextModal([&](QWidget* modal) {
+            width = modal->width();
+            flags = modal->windowFlags();
+            modal->close();
+        });
+        box.Show();
+        const QString caption = QString::fromUtf8(box.Caption);
+        QVERIFY2(width >= metrics.horizontalAdvance(caption) + 3 * (metrics.height() + 8),
+                 qPrintable(caption));
+        // A close button only: without CustomizeWindowHint the window manager adds minimise and maximise.
+        QVERIFY(flags.testFlags(Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint));
+        QVERIFY(!(flags & Qt::WindowMinMaxButtonsHint));
+    }
 }
 
 void TestJkDialog::questionDuringProgressComesAboveTheBox() {

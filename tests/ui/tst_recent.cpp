@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QFontMetrics>
 #include <QMenu>
 #include <QMimeData>
 #include <QTemporaryDir>
@@ -187,6 +188,20 @@ void TestRecent::menuItemsAndGreyedReopen() {
     list.AddFile("/tmp/R&D.bin");
     QVERIFY(menu.menuAction()->isEnabled());
     QCOMPARE(Captions(&menu), QStringList({"__MRU_0=&1 /tmp/R&&D.bin", R"(__MRU_1=&2 C:\...\Sub\file.txt)"}));
+    QCOMPARE(Item(&menu, "__MRU_1")->statusTip(), R"(C:\Program Files\Some Folder\Sub\file.txt)");
+
+    // A long file name gives way in its middle; the hint holds it whole.
+    const QString name = QString(150, u'a') + QString(150, u'z') + ".bin";
+    list.AddFile(("/tmp/" + name).toStdString());
+    QAction* item = Item(&menu, "__MRU_0");
+    const QString caption = item->text();
+    QVERIFY2(caption.startsWith("&1 /") && caption.contains("aaaa") && caption.endsWith("zzz.bin") &&
+                 caption.contains(u'\u2026'),
+             qPrintable(caption));
+    QVERIFY(QFontMetrics(menu.font()).horizontalAdvance(caption) <
+            QFontMetrics(menu.font()).averageCharWidth() * 50);
+    QCOMPARE(item->statusTip(), "/tmp/" + name);
+    QCOMPARE(item->toolTip(), "/tmp/" + name);
 
     // Items the list did not make stay, and the menu's enabling is left to its owner.
     menu.addAction("Other")->setObjectName("Other");

@@ -97,6 +97,7 @@ class TestSettings : public QObject {
     void optionsOkAppliesEveryStep();
     void optionsTakesNumberBeingTyped();
     void defaultsRestoreAppearanceOnly();
+    void paneLimitsFollowTheFontAndTheScreen();
     void newBlockColourRepaintsAtOnce();
     void settingsMoveToTheConfigFolderWhenTheProgramFolderIsReadOnly();
 
@@ -233,7 +234,8 @@ void TestSettings::handEditedValues_data() {
                       "\n[Options]\n=nokey\nCols=11\nByteOrder=7\nGotoMode=-3\n" + QByteArray("\0\0", 2) +
                       "\nRows=13\r\nJokerHex=41")
         << 11 << 13 << 0 << 0x41 << 8;
-    QTest::newRow("font size huge") << QByteArray("FontSize=99999") << 19 << 20 << 0 << 0x2E << 24;
+    // 19 x 20 cells in the largest font are larger than the test screen: as many as fit (-1).
+    QTest::newRow("font size huge") << QByteArray("FontSize=99999") << -1 << -1 << 0 << 0x2E << 24;
 }
 
 void TestSettings::handEditedValues() {
@@ -246,9 +248,9 @@ void TestSettings::handEditedValues() {
     WriteText(IniPath, "[Options]\n" + lines + "\n");
 
     auto form = StartForm();
-    QCOMPARE(Engine::Cols, cols);
-    QCOMPARE(Engine::Rows, rows);
-    QCOMPARE(Engine::PageBytes, cols * rows);
+    QCOMPARE(Engine::Cols, cols < 0 ? form->PaneLimits().width() : cols);
+    QCOMPARE(Engine::Rows, rows < 0 ? form->PaneLimits().height() : rows);
+    QCOMPARE(Engine::PageBytes, Engine::Cols * Engine::Rows);
     QCOMPARE(Engine::AddressBase, base);
     QCOMPARE(int(Engine::SearchRequest.JokerChar), joker);
     QCOMPARE(form->JkStrGridText->FontSize(), fontSize);
@@ -389,7 +391,8 @@ void TestSettings::optionsShowsCurrentValuesAndCancelKeepsThem() {
             QCOMPARE(opt.ComboBoxFont->currentText(), QString("Terminal"));
             QCOMPARE(opt.SpinEditFSize->value(), 8);
             QCOMPARE(opt.SpinEditCols->value(), 19);
-            QCOMPARE(opt.SpinEditCols->maximum(), form->ColsForWidth(form->screen()->size().width()));
+            QCOMPARE(opt.SpinEditCols->maximum(), form->PaneLimits().width());
+            QCOMPARE(opt.SpinEditRows->maximum(), form->PaneLimits().height());
             QCOMPARE(opt.SpinEditRows->value(), 20);
             QCOMPARE(opt.SpinEditMRU->value(), 5);
             QCOMPARE(opt.RadioGroupByteOrder->ItemIndex(), 1);
@@ -489,6 +492,30 @@ void TestSettings::defaultsRestoreAppearanceOnly() {
     QVERIFY(Engine::OldFileTime);
     QVERIFY(Engine::NewEOF);
     QVERIFY(form->HideToolBar);
+}
+
+void TestSettings::paneLimitsFollowTheFontAndTheScreen() {
+    auto form = StartForm();
+    const QSize area = form->screen()->availableGeometry().size();
+    // The largest font on 19 x 20 cells: fewer cells rather than a window larger than the screen.
+    form->ApplyFontSize(MaxFontSize);
+    QVERIFY(Engine::Rows < 20 && Engine::Cols < 19);
+    QVERIFY(form->frameGeometry().height() <= area.height());
+    QVERIFY(form->frameGeometry().width() <= area.width());
+    QCOMPARE(QSize(Engine::Cols, Engine::Rows), form->PaneLimits());
+    // The limits follow the font chosen in the dialog, not the one the window had when it opened.
+    RunOptions(
+        *form,
+        [&](TFormOpt& opt) {
+            QCOMPARE(opt.SpinEditRows->maximum(), Engine::Rows);
+            opt.ButtonDefault->click();
+            QCOMPARE(opt.SpinEditRows->value(), 20);
+            QCOMPARE(opt.SpinEditCols->value(), 19);
+            opt.SpinEditFSize->setValue(MaxFontSize);
+            QCOMPARE(opt.SpinEditRows->value(), Engine::Rows);
+            QCOMPARE(opt.SpinEditCols->value(), Engine::Cols);
+        },
+        "ButtonCancel");
 }
 
 void TestSettings::newBlockColourRepaintsAtOnce() {
