@@ -8,7 +8,7 @@
 #include "engine/Clipboard.h"
 #include "engine/EngineState.h"
 #include "engine/FileIo.h"
-#include "ui/SystemClipboard.h"
+#include "kit/SystemClipboard.h"
 
 #include <algorithm>
 #include <chrono>

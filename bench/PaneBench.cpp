@@ -6,7 +6,7 @@
 #include "engine/EngineState.h"
 #include "engine/FileCommands.h"
 #include "engine/Undo.h"
-#include "ui/JkGrid.h"
+#include "kit/JkGrid.h"
 #include "ui/NIBLO_Main.h"
 
 #include <QCoreApplication>

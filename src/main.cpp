@@ -1,6 +1,6 @@
 #include "engine/EngineState.h"
 #include "ui/NIBLO_Main.h"
-#include "ui/SettingsLocation.h"
+#include "kit/SettingsLocation.h"
 
 #include <QApplication>
 #include <QDir>

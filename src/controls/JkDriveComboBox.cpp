@@ -3,7 +3,7 @@
 #include "engine/Paths.h"
 #include "engine/StringTable.h"
 #include "engine/TextFormat.h"
-#include "ui/Jkdialog.h"
+#include "kit/Jkdialog.h"
 
 #include <QFile>
 #include <QIcon>
@@ -103,7 +103,7 @@ void TJkDriveComboBox::SelectDriveOf(const QByteArray& path) {
 void TJkDriveComboBox::DriveActivated(int index) {
     const QByteArray root = itemData(index).toByteArray();
     if (!DirectoryFound(root.toStdString())) {
-        ShowError(QFile::decodeName(
+        ErrorBox(QFile::decodeName(
             QByteArray::fromStdString(FormatText(Texts::DiskCantBeRead, {root.toStdString()}))));
         const bool rememberedFound = IndexOfRoot(Remembered) >= 0 && DirectoryFound(Remembered.toStdString());
         setCurrentIndex(IndexOfRoot(rememberedFound ? Remembered : QByteArray("/")));

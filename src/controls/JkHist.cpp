@@ -4,8 +4,8 @@
 #include "engine/IniFile.h"
 #include "engine/StringTable.h"
 #include "engine/TextFormat.h"
-#include "ui/Jkdialog.h"
-#include "ui/SettingsLocation.h"
+#include "kit/Jkdialog.h"
+#include "kit/SettingsLocation.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -251,6 +251,6 @@ bool TJkHistory::SaveHistory(const QString& fileName) {
         }
         ok = ok && ini.Commit();
     }
-    if (!ok) ShowError(QString::fromStdString(FormatText(Texts::UnableToWrite, {path})));
+    if (!ok) ErrorBox(QString::fromStdString(FormatText(Texts::UnableToWrite, {path})));
     return ok;
 }

@@ -1,9 +1,9 @@
 #include "controls/Jk_About2.h"
 
-#include "controls/DialogFrame.h"
+#include "kit/DialogFrame.h"
 #include "controls/JkLbl.h"
 #include "engine/StringTable.h"
-#include "ui/Jkdialog.h"
+#include "kit/Jkdialog.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -7,8 +7,8 @@
 #include "controls/JkTextEdit.h"
 #include "engine/HexText.h"
 #include "engine/SearchRequest.h"
-#include "ui/Help.h"
-#include "ui/Jkdialog.h"
+#include "kit/Help.h"
+#include "kit/Jkdialog.h"
 
 #include <QEvent>
 #include <QGridLayout>
@@ -72,7 +72,7 @@ void ShowJoker(const TJkByteEdit* joker, QLabel* label) {
 }
 
 void RefuseInput(const char* message, QWidget* field) {
-    ShowError(QString::fromUtf8(message));
+    ErrorBox(QString::fromUtf8(message));
     if (field) field->setFocus(Qt::OtherFocusReason);
 }
 

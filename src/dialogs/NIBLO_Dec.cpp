@@ -1,7 +1,7 @@
 #include "dialogs/NIBLO_Dec.h"
 
-#include "controls/DialogFrame.h"
-#include "ui/Jkdialog.h"
+#include "kit/DialogFrame.h"
+#include "kit/Jkdialog.h"
 
 #include <QFontDatabase>
 #include <QHBoxLayout>

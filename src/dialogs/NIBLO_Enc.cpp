@@ -1,14 +1,14 @@
 #include "dialogs/NIBLO_Enc.h"
 
-#include "controls/DialogFrame.h"
+#include "kit/DialogFrame.h"
 #include "controls/JkHist.h"
 #include "controls/JkNumEdit.h"
 #include "controls/JkRadioBtn.h"
 #include "dialogs/DialogFields.h"
 #include "engine/HexText.h"
 #include "engine/StringTable.h"
-#include "ui/Jkdialog.h"
-#include "ui/NIBLO_Opt.h"
+#include "kit/Jkdialog.h"
+#include "kit/RadioGroup.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

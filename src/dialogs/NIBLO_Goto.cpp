@@ -1,7 +1,7 @@
 #include "dialogs/NIBLO_Goto.h"
 
 #include "engine/StringTable.h"
-#include "ui/NIBLO_Opt.h"
+#include "kit/RadioGroup.h"
 
 #include <QHBoxLayout>
 

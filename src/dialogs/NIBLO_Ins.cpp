@@ -1,6 +1,6 @@
 #include "dialogs/NIBLO_Ins.h"
 
-#include "controls/DialogFrame.h"
+#include "kit/DialogFrame.h"
 #include "controls/JkByteEdit.h"
 #include "controls/JkHist.h"
 #include "controls/JkNumEdit.h"
@@ -9,7 +9,7 @@
 #include "dialogs/DialogFields.h"
 #include "engine/Editing.h"
 #include "engine/StringTable.h"
-#include "ui/Jkdialog.h"
+#include "kit/Jkdialog.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -123,7 +123,7 @@ void TFormIns::ButtonOKClick() {
     if (!bytesOk || !countOk) return;
     // The insertion must fit into the buffer as it is; the product is formed in 64 bits.
     if (!Engine::InsertionFits(static_cast<size_t>(InsertBytes.size()), InsertCount)) {
-        ShowError(QString::fromUtf8(Texts::CantAllocate));
+        ErrorBox(QString::fromUtf8(Texts::CantAllocate));
         return;
     }
     accept();

@@ -1,6 +1,6 @@
 #include "dialogs/NIBLO_Rep.h"
 
-#include "controls/DialogFrame.h"
+#include "kit/DialogFrame.h"
 #include "controls/JkByteEdit.h"
 #include "controls/JkHist.h"
 #include "controls/JkRadioBtn.h"
@@ -8,7 +8,7 @@
 #include "dialogs/DialogFields.h"
 #include "engine/SearchRequest.h"
 #include "engine/StringTable.h"
-#include "ui/Jkdialog.h"
+#include "kit/Jkdialog.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

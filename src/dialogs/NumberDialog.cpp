@@ -1,10 +1,10 @@
 #include "dialogs/NumberDialog.h"
 
-#include "controls/DialogFrame.h"
+#include "kit/DialogFrame.h"
 #include "controls/JkHist.h"
 #include "controls/JkNumEdit.h"
 #include "dialogs/DialogFields.h"
-#include "ui/Jkdialog.h"
+#include "kit/Jkdialog.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>

@@ -1,8 +1,8 @@
 #include "files/NIBLO_ListBox.h"
 
-#include "controls/DialogFrame.h"
+#include "kit/DialogFrame.h"
 #include "engine/StringTable.h"
-#include "ui/Jkdialog.h"
+#include "kit/Jkdialog.h"
 
 #include <QFile>
 #include <QListWidget>

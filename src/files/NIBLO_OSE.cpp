@@ -1,6 +1,6 @@
 #include "files/NIBLO_OSE.h"
 
-#include "controls/DialogFrame.h"
+#include "kit/DialogFrame.h"
 #include "controls/JkDriveComboBox.h"
 #include "engine/IniFile.h"
 #include "engine/Paths.h"
@@ -9,7 +9,7 @@
 #include "files/DirListBox.h"
 #include "files/FileListModel.h"
 #include "files/NIBLO_ListBox.h"
-#include "ui/Jkdialog.h"
+#include "kit/Jkdialog.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -42,7 +42,7 @@ QString Text(const std::string& bytes) {
 }
 
 void Error(const char* format, const std::string& path) {
-    ShowError(Text(FormatText(format, {path})));
+    ErrorBox(Text(FormatText(format, {path})));
 }
 
 std::string SettingsPath() {
@@ -319,7 +319,7 @@ void TFormOSE::ButtonOKClick() {
         ok = FileFound(full);
         if (!ok) Error(Texts::FileNotFoundBang, full);
     } else if (FileFound(full)) {
-        ok = AskYesNo(Text(FormatText(Texts::AlreadyExists, {full}))) == mrYes;
+        ok = YesNoBox(Text(FormatText(Texts::AlreadyExists, {full}))) == mrYes;
     }
     if (!ok) {
         SelectField();

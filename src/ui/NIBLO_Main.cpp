@@ -7,11 +7,13 @@
 #include "engine/StringTable.h"
 #include "engine/TextFormat.h"
 #include "files/NIBLO_OSE.h"
-#include "ui/FirstPaintProbe.h"
-#include "ui/JkGrid.h"
-#include "ui/JkScroll.h"
-#include "ui/NIBLO_Opt.h"
-#include "ui/Jkdialog.h"
+#include "kit/FirstPaintProbe.h"
+#include "kit/JkGrid.h"
+#include "kit/JkScroll.h"
+#include "dialogs/NIBLO_Opt.h"
+#include "kit/Jkdialog.h"
+#include "kit/JkStatusBar.h"
+#include "kit/ProgressBox.h"
 
 #include <QAction>
 #include <QApplication>
@@ -353,19 +355,19 @@ void TFormMain::SetToolBarHidden(bool hidden) {
 
 // Messages, busy indicator and progress box.
 int TFormMain::ShowInfo(const std::string& text) {
-    return ::ShowInfo(QString::fromStdString(text));
+    return InfoBox(QString::fromStdString(text));
 }
 
 int TFormMain::ShowError(const std::string& text) {
-    return ::ShowError(QString::fromStdString(text));
+    return ErrorBox(QString::fromStdString(text));
 }
 
 int TFormMain::AskYesNo(const std::string& text) {
-    return ::AskYesNo(QString::fromStdString(text));
+    return YesNoBox(QString::fromStdString(text));
 }
 
 int TFormMain::AskYesNoCancel(const std::string& text) {
-    return ::AskYesNoCancel(QString::fromStdString(text));
+    return YesNoCancelBox(QString::fromStdString(text));
 }
 
 void TFormMain::BusyOn(const std::string& text) {
@@ -387,15 +389,15 @@ void TFormMain::ProgressOpen(const std::string& caption, const std::string& labe
 }
 
 bool TFormMain::SetProgress(int64_t done, int64_t total, int step) {
-    return Progress && ::SetProgress(Progress, done, total, step);
+    return Progress && AdvanceGauge(Progress, done, total, step);
 }
 
 void TFormMain::SetProgressText(const std::string& text, int every) {
-    if (Progress) ::SetProgressText(Progress, QString::fromStdString(text), every);
+    if (Progress) ShowProgressText(Progress, QString::fromStdString(text), every);
 }
 
 void TFormMain::EnableCancel(bool on) {
-    if (Progress) ::EnableCancel(Progress, on);
+    if (Progress) EnableCancelButton(Progress, on);
 }
 
 bool TFormMain::Cancelled() {

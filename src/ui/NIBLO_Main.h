@@ -2,7 +2,9 @@
 
 #include "engine/ClipboardPort.h"
 #include "engine/EngineHost.h"
-#include "ui/Help.h"
+#include "kit/Help.h"
+#include "kit/JkStatusBar.h"
+#include "kit/ProgressBox.h"
 
 #include <QColor>
 #include <QMainWindow>
@@ -98,7 +100,7 @@ class TFormMain : public QMainWindow, public TEngineHost {
     void Deletetocursor1Click();
     void ModusText1Click();
     void ModusOverwrite1Click();
-    void Options1Click(); // NIBLO_Settings.cpp
+    void Options1Click(); // NIBLO_MainSettings.cpp
     // Search menu, Insert string and the patch (NIBLO_MainSearch.cpp).
     void Undo1Click();
     void Redo1Click();

@@ -2,7 +2,7 @@
 #include "ui/NIBLO_Main.h"
 
 #include "engine/Clipboard.h"
-#include "ui/SystemClipboard.h"
+#include "kit/SystemClipboard.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

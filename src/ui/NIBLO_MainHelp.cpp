@@ -5,8 +5,9 @@
 #include "engine/EngineState.h"
 #include "engine/StringTable.h"
 #include "engine/TextFormat.h"
-#include "ui/Help.h"
-#include "ui/Jkdialog.h"
+#include "kit/Help.h"
+#include "kit/Jkdialog.h"
+#include "kit/JkStatusBar.h"
 
 #include <QAction>
 #include <QCursor>

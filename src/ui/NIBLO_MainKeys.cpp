@@ -6,9 +6,9 @@
 #include "engine/PaneEditing.h"
 #include "engine/StringTable.h"
 #include "engine/Undo.h"
-#include "ui/JkGrid.h"
-#include "ui/JkScroll.h"
-#include "ui/Jkdialog.h"
+#include "kit/JkGrid.h"
+#include "kit/JkScroll.h"
+#include "kit/Jkdialog.h"
 
 #include <QApplication>
 #include <QKeyEvent>

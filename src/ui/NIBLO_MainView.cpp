@@ -5,9 +5,10 @@
 #include "engine/EngineState.h"
 #include "engine/StringTable.h"
 #include "engine/TextFormat.h"
-#include "ui/JkGrid.h"
-#include "ui/JkScroll.h"
-#include "ui/Jkdialog.h"
+#include "kit/JkGrid.h"
+#include "kit/JkScroll.h"
+#include "kit/Jkdialog.h"
+#include "kit/JkStatusBar.h"
 
 #include <QFontMetrics>
 #include <QPainter>

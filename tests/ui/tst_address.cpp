@@ -12,8 +12,8 @@
 #include "support/ModalAnswer.h"
 #include "support/StartedEditor.h"
 #include "support/EditorTestCase.h"
-#include "ui/JkGrid.h"
-#include "ui/NIBLO_Opt.h"
+#include "kit/JkGrid.h"
+#include "dialogs/NIBLO_Opt.h"
 
 #include <QAction>
 #include <QApplication>

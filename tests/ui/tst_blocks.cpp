@@ -7,7 +7,7 @@
 #include "engine/FileCommands.h"
 #include "support/ModalAnswer.h"
 #include "support/StartedEditor.h"
-#include "ui/JkGrid.h"
+#include "kit/JkGrid.h"
 
 #include <QAction>
 #include <QApplication>

@@ -7,8 +7,8 @@
 #include "engine/TextFormat.h"
 #include "support/ModalAnswer.h"
 #include "support/StartedEditor.h"
-#include "ui/JkGrid.h"
-#include "ui/SystemClipboard.h"
+#include "kit/JkGrid.h"
+#include "kit/SystemClipboard.h"
 
 #include <QAction>
 #include <QApplication>

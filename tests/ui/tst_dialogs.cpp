@@ -14,7 +14,7 @@
 #include "engine/IniFile.h"
 #include "engine/SearchRequest.h"
 #include "support/ModalAnswer.h"
-#include "ui/JkGrid.h"
+#include "kit/JkGrid.h"
 #include "ui/NIBLO_Main.h"
 
 #include <QAction>

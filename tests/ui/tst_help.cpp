@@ -4,10 +4,12 @@
 #include "support/ModalAnswer.h"
 #include "support/StartedEditor.h"
 #include "support/TempSettings.h"
-#include "ui/Help.h"
-#include "ui/HelpViewer.h"
-#include "ui/JkGrid.h"
-#include "ui/Jkdialog.h"
+#include "kit/Help.h"
+#include "kit/HelpViewer.h"
+#include "kit/JkGrid.h"
+#include "kit/Jkdialog.h"
+#include "kit/JkStatusBar.h"
+#include "kit/ProgressBox.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,10 +1,12 @@
 // Status bar, message boxes, progress box and dialog placement.
-#include "ui/Jkdialog.h"
+#include "kit/Jkdialog.h"
 
 #include "engine/EngineHost.h"
 #include "engine/StringTable.h"
-#include "ui/Help.h"
+#include "kit/Help.h"
 #include "support/ModalAnswer.h"
+#include "kit/JkStatusBar.h"
+#include "kit/ProgressBox.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -391,7 +393,7 @@ void TestJkDialog::helpButtonCallsTheHookAndStaysOpen() {
 void TestJkDialog::askYesNoDefaultsToNo() {
     TBoxView view;
     InspectAndAnswer(view, QStringLiteral("Yes"));
-    QCOMPARE(AskYesNo(QStringLiteral("File\nx.bin\nalready exists. Overwrite?")), int(mrYes));
+    QCOMPARE(YesNoBox(QStringLiteral("File\nx.bin\nalready exists. Overwrite?")), int(mrYes));
     QCOMPARE(view.Title, QStringLiteral("Confirmation"));
     QVERIFY(view.HasIcon);
     QCOMPARE(view.ButtonNames, (QStringList{"Yes", "No"}));
@@ -410,7 +412,7 @@ void TestJkDialog::askYesNoAnsweredWithEscapeOrEnter_data() {
 void TestJkDialog::askYesNoAnsweredWithEscapeOrEnter() {
     QFETCH(int, key);
     AnswerNextModalWithKey(key);
-    QCOMPARE(AskYesNo(QStringLiteral("Question")), int(mrNo));
+    QCOMPARE(YesNoBox(QStringLiteral("Question")), int(mrNo));
 }
 
 void TestJkDialog::plainLettersChooseTheirButtons_data() {
@@ -425,7 +427,7 @@ void TestJkDialog::plainLettersChooseTheirButtons() {
     QFETCH(int, key);
     QFETCH(int, result);
     AnswerNextModalWithKey(key);
-    QCOMPARE(AskYesNoCancel(QStringLiteral("Question")), result);
+    QCOMPARE(YesNoCancelBox(QStringLiteral("Question")), result);
 }
 
 void TestJkDialog::boxesShowTheirWholeCaption() {
@@ -437,9 +439,9 @@ void TestJkDialog::boxesShowTheirWholeCaption() {
     const struct {
         std::function<int()> Show;
         const char* Caption;
-    } boxes[] = {{[] { return ShowInfo(QStringLiteral("x")); }, Texts::CaptionInformation},
-                 {[] { return ShowError(QStringLiteral("x")); }, Texts::CaptionError},
-                 {[] { return AskYesNo(QString()); }, Texts::CaptionConfirmation}};
+    } boxes[] = {{[] { return InfoBox(QStringLiteral("x")); }, Texts::CaptionInformation},
+                 {[] { return ErrorBox(QStringLiteral("x")); }, Texts::CaptionError},
+                 {[] { return YesNoBox(QString()); }, Texts::CaptionConfirmation}};
     for (const auto& box : boxes) {
         int width = 0;
         Qt::WindowFlags flags;
@@ -468,7 +470,7 @@ void TestJkDialog::questionDuringProgressComesAboveTheBox() {
         parent = modal->parentWidget();
         modal->close();
     });
-    AskYesNo(QStringLiteral("Replace them?"));
+    YesNoBox(QStringLiteral("Replace them?"));
     QCOMPARE(parent, box);
     delete box;
     QCOMPARE(TProgressBox::Live(), nullptr);
@@ -480,7 +482,7 @@ void TestJkDialog::askYesNoCancelEscapeCancels() {
         view = ViewOf(box);
         QTest::keyClick(box->focusWidget() ? box->focusWidget() : box, Qt::Key_Escape);
     });
-    QCOMPARE(AskYesNoCancel(QStringLiteral("x.bin modified. Save now?")), int(mrCancel));
+    QCOMPARE(YesNoCancelBox(QStringLiteral("x.bin modified. Save now?")), int(mrCancel));
     QCOMPARE(view.ButtonNames, (QStringList{"Yes", "No", "Cancel"}));
     QCOMPARE(view.DefaultButton, QStringLiteral("Cancel"));
     QCOMPARE(view.FocusButton, QStringLiteral("Cancel"));
@@ -488,17 +490,17 @@ void TestJkDialog::askYesNoCancelEscapeCancels() {
 
 void TestJkDialog::askYesNoCancelEnterCancels() {
     AnswerNextModalWithKey(Qt::Key_Return);
-    QCOMPARE(AskYesNoCancel(QStringLiteral("Question")), int(mrCancel));
+    QCOMPARE(YesNoCancelBox(QStringLiteral("Question")), int(mrCancel));
     AnswerNextModal(QStringLiteral("No"));
-    QCOMPARE(AskYesNoCancel(QStringLiteral("Question")), int(mrNo));
+    QCOMPARE(YesNoCancelBox(QStringLiteral("Question")), int(mrNo));
 }
 
 void TestJkDialog::showInfoAndShowErrorHaveOneOkButton() {
     TBoxView info, error;
     InspectAndAnswer(info, QStringLiteral("OK"));
-    QCOMPARE(ShowInfo(QStringLiteral("String not found")), int(mrOk));
+    QCOMPARE(InfoBox(QStringLiteral("String not found")), int(mrOk));
     InspectAndAnswer(error, QStringLiteral("OK"));
-    QCOMPARE(ShowError(QStringLiteral("Value out of range")), int(mrOk));
+    QCOMPARE(ErrorBox(QStringLiteral("Value out of range")), int(mrOk));
     QCOMPARE(info.Title, QStringLiteral("Information"));
     QCOMPARE(error.Title, QStringLiteral("Error"));
     QCOMPARE(info.ButtonNames, QStringList{"OK"});
@@ -507,9 +509,9 @@ void TestJkDialog::showInfoAndShowErrorHaveOneOkButton() {
     QVERIFY(info.HasIcon && error.HasIcon);
     // Escape and the close box both give the default button's result.
     AnswerNextModalWithKey(Qt::Key_Escape);
-    QCOMPARE(ShowInfo(QStringLiteral("x")), int(mrOk));
+    QCOMPARE(InfoBox(QStringLiteral("x")), int(mrOk));
     WithNextModal([](QWidget* box) { box->close(); });
-    QCOMPARE(AskYesNo(QStringLiteral("x")), int(mrNo));
+    QCOMPARE(YesNoBox(QStringLiteral("x")), int(mrNo));
 }
 
 void TestJkDialog::messageIsWordWrappedWithinHalfTheScreen() {
@@ -521,7 +523,7 @@ void TestJkDialog::messageIsWordWrappedWithinHalfTheScreen() {
         wraps = box->findChild<QLabel*>(QStringLiteral("Message"))->wordWrap();
         box->findChild<QPushButton*>(QStringLiteral("OK"))->click();
     });
-    ShowInfo(text);
+    InfoBox(text);
     QVERIFY(wraps);
     const int halfScreen = QGuiApplication::primaryScreen()->geometry().width() / 2;
     QVERIFY(view.MessageRect.width() <= halfScreen + 1);
@@ -540,7 +542,7 @@ void TestJkDialog::messageLayoutInDialogUnits() {
         imageRect = box->findChild<QLabel*>(QStringLiteral("Image_Jk1"))->geometry();
         box->findChild<QPushButton*>(QStringLiteral("No"))->click();
     });
-    AskYesNo(QStringLiteral("Short"));
+    YesNoBox(QStringLiteral("Short"));
     QCOMPARE(imageRect, QRect(horzMargin, vertMargin, 32, 32));
     QCOMPARE(view.MessageRect.left(), horzMargin + 32 + gap);
     QCOMPARE(view.MessageRect.top(), vertMargin);
@@ -555,7 +557,7 @@ void TestJkDialog::messageLayoutInDialogUnits() {
 void TestJkDialog::carriageReturnLineFeedBreaksTheLine() {
     QString message;
     AnswerNextModal(QStringLiteral("OK"), &message);
-    ShowError(QStringLiteral("Error reading\nx.bin\r\nError 5: Access denied"));
+    ErrorBox(QStringLiteral("Error reading\nx.bin\r\nError 5: Access denied"));
     QCOMPARE(message, QStringLiteral("Error reading\nx.bin\nError 5: Access denied"));
 }
 
@@ -625,41 +627,41 @@ void TestJkDialog::progressStepsOnlyAtMultiplesOfStep() {
     QCoreApplication::processEvents();
 
     probe.Post();
-    QVERIFY(!SetProgress(&box, 37, 100, 5));
+    QVERIFY(!AdvanceGauge(&box, 37, 100, 5));
     QCOMPARE(box.Gauge()->value(), 0);
     QCOMPARE(probe.Runs, 0); // no events processed
 
-    QVERIFY(SetProgress(&box, 40, 100, 5));
+    QVERIFY(AdvanceGauge(&box, 40, 100, 5));
     QCOMPARE(box.Gauge()->value(), 40);
     QCOMPARE(box.Gauge()->text(), QStringLiteral("40%"));
     QCOMPARE(probe.Runs, 1); // events processed
 
-    QVERIFY(!SetProgress(&box, 41, 100, 5));
+    QVERIFY(!AdvanceGauge(&box, 41, 100, 5));
     QCOMPARE(box.Gauge()->value(), 40);
-    QVERIFY(SetProgress(&box, 2, 3, 1)); // 66.7 rounds to 67
+    QVERIFY(AdvanceGauge(&box, 2, 3, 1)); // 66.7 rounds to 67
     QCOMPARE(box.Gauge()->value(), 67);
 }
 
 void TestJkDialog::progressTotalZeroIsFull() {
     TProgressBox box(nullptr, true, true, QStringLiteral("Reading file"), QStringLiteral("empty.bin"));
-    QVERIFY(SetProgress(&box, 0, 0, 5));
+    QVERIFY(AdvanceGauge(&box, 0, 0, 5));
     QCOMPARE(box.Gauge()->value(), 100);
 }
 
 void TestJkDialog::progressRoundsHalvesToEven() {
     TProgressBox box(nullptr, true, true, QString(), QStringLiteral("x"));
-    QVERIFY(SetProgress(&box, 1, 8, 4)); // 12.5 -> 12 (13 would not be a step)
+    QVERIFY(AdvanceGauge(&box, 1, 8, 4)); // 12.5 -> 12 (13 would not be a step)
     QCOMPARE(box.Gauge()->value(), 12);
-    QVERIFY(SetProgress(&box, 5, 8, 2)); // 62.5 -> 62
+    QVERIFY(AdvanceGauge(&box, 5, 8, 2)); // 62.5 -> 62
     QCOMPARE(box.Gauge()->value(), 62);
-    QVERIFY(SetProgress(&box, 3, 8, 1)); // 37.5 -> 38
+    QVERIFY(AdvanceGauge(&box, 3, 8, 1)); // 37.5 -> 38
     QCOMPARE(box.Gauge()->value(), 38);
 }
 
 void TestJkDialog::progressWithoutGaugeIsIgnored() {
     TProgressBox box(nullptr, true, false, QString(), QStringLiteral("x"));
-    QVERIFY(!SetProgress(&box, 50, 100, 5));
-    QVERIFY(!SetProgress(nullptr, 50, 100, 5));
+    QVERIFY(!AdvanceGauge(&box, 50, 100, 5));
+    QVERIFY(!AdvanceGauge(nullptr, 50, 100, 5));
 }
 
 void TestJkDialog::cancelClickSetsCancelled() {
@@ -679,7 +681,7 @@ void TestJkDialog::escapeActsAsCancelAndKeepsTheBoxOpen() {
     QVERIFY(box.Cancelled);
 
     TProgressBox disabled(nullptr, true, true, QString(), QStringLiteral("y"));
-    EnableCancel(&disabled, false);
+    EnableCancelButton(&disabled, false);
     QTest::keyClick(&disabled, Qt::Key_Escape);
     QVERIFY(disabled.isVisible());
     QVERIFY(!disabled.Cancelled);
@@ -753,42 +755,42 @@ void TestJkDialog::progressTextEveryNthCall() {
     TEventProbe probe;
     QCoreApplication::processEvents();
     probe.Post();
-    SetProgressText(&box, QStringLiteral("1 replaced"), 3);
-    SetProgressText(&box, QStringLiteral("2 replaced"), 3);
+    ShowProgressText(&box, QStringLiteral("1 replaced"), 3);
+    ShowProgressText(&box, QStringLiteral("2 replaced"), 3);
     QCOMPARE(box.TextCounter, 2);
     QCOMPARE(box.Label()->text(), QStringLiteral("Searching..."));
     QCOMPARE(probe.Runs, 0);
-    SetProgressText(&box, QStringLiteral("Occurrences replaced: 1,000"), 3);
+    ShowProgressText(&box, QStringLiteral("Occurrences replaced: 1,000"), 3);
     QCOMPARE(box.Label()->text(), QStringLiteral("Occurrences replaced: 1,000"));
     QCOMPARE(box.Label()->size(), box.Label()->sizeHint()); // auto-sized to the new text
     QCOMPARE(probe.Runs, 1);
 
     // Without a label nothing is counted.
     TProgressBox bare(nullptr, true, true, QString(), QStringLiteral("y"));
-    SetProgressText(&bare, QStringLiteral("t"), 1);
+    ShowProgressText(&bare, QStringLiteral("t"), 1);
     QCOMPARE(bare.TextCounter, 0);
 }
 
 void TestJkDialog::progressTextCounterWraps() {
     TProgressBox box(nullptr, true, true, QStringLiteral("a"), QStringLiteral("x"));
     box.TextCounter = 2147483645;
-    SetProgressText(&box, QStringLiteral("b"), 1);
+    ShowProgressText(&box, QStringLiteral("b"), 1);
     QCOMPARE(box.TextCounter, 2147483646);
-    SetProgressText(&box, QStringLiteral("c"), 7);
+    ShowProgressText(&box, QStringLiteral("c"), 7);
     QCOMPARE(box.TextCounter, 0);
     QCOMPARE(box.Label()->text(), QStringLiteral("c")); // 0 is a multiple of every
 }
 
 void TestJkDialog::enableCancelSwitchesTheButton() {
     TProgressBox box(nullptr, true, true, QString(), QStringLiteral("x"));
-    EnableCancel(&box, false);
+    EnableCancelButton(&box, false);
     QVERIFY(!box.CancelButton()->isEnabled());
     QTest::mouseClick(box.CancelButton(), Qt::LeftButton);
     QVERIFY(!box.Cancelled);
-    EnableCancel(&box, true);
+    EnableCancelButton(&box, true);
     QVERIFY(box.CancelButton()->isEnabled());
     TProgressBox none(nullptr, false, true, QString(), QStringLiteral("y"));
-    EnableCancel(&none, true); // no button: nothing happens
+    EnableCancelButton(&none, true); // no button: nothing happens
 }
 
 // --- Placement and labels -----------------------------------------------------------------------------

@@ -7,8 +7,8 @@
 #include "engine/FileCommands.h"
 #include "support/ModalAnswer.h"
 #include "support/StartedEditor.h"
-#include "ui/JkGrid.h"
-#include "ui/Jkdialog.h"
+#include "kit/JkGrid.h"
+#include "kit/Jkdialog.h"
 
 #include <QAction>
 #include <QFile>

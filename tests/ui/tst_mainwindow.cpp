@@ -5,9 +5,9 @@
 #include "engine/ByteStore.h"
 #include "engine/EngineState.h"
 #include "support/ModalAnswer.h"
-#include "ui/JkGrid.h"
-#include "ui/JkScroll.h"
-#include "ui/Jkdialog.h"
+#include "kit/JkGrid.h"
+#include "kit/JkScroll.h"
+#include "kit/Jkdialog.h"
 
 #include <QAction>
 #include <QFile>

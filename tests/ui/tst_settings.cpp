@@ -10,10 +10,10 @@
 #include "engine/SearchRequest.h"
 #include "files/MRUFiles.h"
 #include "support/ModalAnswer.h"
-#include "ui/JkGrid.h"
-#include "ui/Jkdialog.h"
-#include "ui/NIBLO_Opt.h"
-#include "ui/SettingsLocation.h"
+#include "kit/JkGrid.h"
+#include "kit/Jkdialog.h"
+#include "dialogs/NIBLO_Opt.h"
+#include "kit/SettingsLocation.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -5,7 +5,7 @@
 #include "engine/ByteStore.h"
 #include "engine/EngineState.h"
 #include "support/StartedEditor.h"
-#include "ui/JkGrid.h"
+#include "kit/JkGrid.h"
 
 #include <QAction>
 #include <QApplication>

@@ -18,7 +18,7 @@ class QWidget;
 //   one that waited; after the last test the process exits with a failure),
 // - the window that came up has no button of the given name (the window is then closed).
 //
-//     AnswerNextModal("No");                 // AskYesNo(...) then returns mrNo
+//     AnswerNextModal("No");                 // YesNoBox(...) then returns mrNo
 //     QString text;
 //     AnswerNextModal("Cancel", &text);      // also records the text of the box's "Message" label
 //     AnswerNextModalWithKey(Qt::Key_Escape);

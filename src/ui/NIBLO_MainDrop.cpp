@@ -4,7 +4,7 @@
 #include "engine/FileCommands.h"
 #include "engine/StringTable.h"
 #include "files/FileDrop.h"
-#include "ui/Jkdialog.h"
+#include "kit/Jkdialog.h"
 
 void TFormMain::CreateFileDrop() {
     FileDrop = new TFileDrop(this);
@@ -16,7 +16,7 @@ void TFormMain::FilesDropped(QObject*) {
     if (Progress) return;
     const std::vector<std::string>& names = FileDrop->DroppedFiles;
     if (names.size() >= 2) {
-        ::ShowError(QString::fromLatin1(Texts::DropOnlyOneFile));
+        ErrorBox(QString::fromLatin1(Texts::DropOnlyOneFile));
         return;
     }
     if (names.size() == 1 && Engine::ConfirmSave())

@@ -1,6 +1,6 @@
-#include "ui/HelpViewer.h"
+#include "kit/HelpViewer.h"
 
-#include "ui/Help.h"
+#include "kit/Help.h"
 
 #include <QDir>
 #include <QHBoxLayout>

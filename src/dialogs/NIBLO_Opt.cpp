@@ -1,10 +1,9 @@
-#include "ui/NIBLO_Opt.h"
+#include "dialogs/NIBLO_Opt.h"
 
-#include "controls/DialogFrame.h"
+#include "kit/DialogFrame.h"
 #include "engine/Commands.h"
-#include "ui/Jkdialog.h"
+#include "kit/Jkdialog.h"
 
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontDatabase>
@@ -15,7 +14,6 @@
 #include <QPalette>
 #include <QPixmap>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QSpinBox>
 #include <QStyledItemDelegate>
 #include <QTabWidget>
@@ -234,31 +232,6 @@ QColor ColorToQColor(int32_t color, const QPalette& palette) {
     return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
 }
 
-TRadioGroup::TRadioGroup(const QString& caption, const QStringList& items, QWidget* parent)
-    : QGroupBox(caption, parent), Group(new QButtonGroup(this)) {
-    auto* layout = new QVBoxLayout(this);
-    for (qsizetype i = 0; i < items.size(); ++i) {
-        auto* button = new QRadioButton(items[i], this);
-        Group->addButton(button, int(i));
-        layout->addWidget(button);
-    }
-}
-
-int TRadioGroup::ItemIndex() const {
-    return Group->checkedId();
-}
-
-void TRadioGroup::SetItemIndex(int index) {
-    if (QAbstractButton* button = Group->button(index)) {
-        button->setChecked(true);
-        return;
-    }
-    // No choice at all: the group must let go of its checked button first.
-    Group->setExclusive(false);
-    for (QAbstractButton* button : Group->buttons())
-        button->setChecked(false);
-    Group->setExclusive(true);
-}
 
 TFormOpt::TFormOpt(QWidget* parent, const QString& paneFontName) : QDialog(parent) {
     setObjectName(QStringLiteral("FormOpt"));

@@ -1,4 +1,4 @@
-#include "controls/DialogFrame.h"
+#include "kit/DialogFrame.h"
 
 #include <QApplication>
 #include <QFont>

@@ -1,5 +1,7 @@
 // TJkStatusBar and the panel helpers PanelsAdjust, PanelAt, RemainingPanelWidth and FitText.
-#include "ui/Jkdialog.h"
+#include "kit/JkStatusBar.h"
+
+#include "kit/Jkdialog.h"
 
 #include "engine/StringTable.h"
 

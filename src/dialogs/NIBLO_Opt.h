@@ -1,7 +1,8 @@
 #pragma once
 
+#include "kit/RadioGroup.h"
+
 #include <QDialog>
-#include <QGroupBox>
 #include <QStringList>
 
 #include <cstdint>
@@ -12,7 +13,6 @@
 inline constexpr int MinFontSize = 8, MaxFontSize = 24;
 inline constexpr int MinCells = 10, MaxCells = 999;
 
-class QButtonGroup;
 class QCheckBox;
 class QComboBox;
 class QPalette;
@@ -29,18 +29,6 @@ QString ColorToString(int32_t color);
 std::optional<int32_t> StringToColor(const QString& text);
 // The colour to draw with; system colours come from the palette.
 QColor ColorToQColor(int32_t color, const QPalette& palette);
-
-// A group box of exclusive choices with the index of the chosen one (-1: none).
-class TRadioGroup : public QGroupBox {
-    Q_OBJECT
-  public:
-    TRadioGroup(const QString& caption, const QStringList& items, QWidget* parent = nullptr);
-    int ItemIndex() const;
-    void SetItemIndex(int index);
-
-  private:
-    QButtonGroup* Group = nullptr;
-};
 
 // The Options dialog: general settings and the appearance of the panes.
 class TFormOpt : public QDialog {

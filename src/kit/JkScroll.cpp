@@ -1,4 +1,4 @@
-#include "ui/JkScroll.h"
+#include "kit/JkScroll.h"
 
 #include "engine/StringTable.h"
 

@@ -1,4 +1,4 @@
-#include "ui/FirstPaintProbe.h"
+#include "kit/FirstPaintProbe.h"
 
 #include "engine/EngineState.h"
 

@@ -9,10 +9,10 @@
 #include "engine/StringTable.h"
 #include "engine/Undo.h"
 #include "files/MRUFiles.h"
-#include "ui/JkGrid.h"
-#include "ui/Jkdialog.h"
-#include "ui/NIBLO_Opt.h"
-#include "ui/SettingsLocation.h"
+#include "kit/JkGrid.h"
+#include "kit/Jkdialog.h"
+#include "dialogs/NIBLO_Opt.h"
+#include "kit/SettingsLocation.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -138,7 +138,7 @@ void TFormMain::WriteSettings() {
         ini.WriteString(Options, "CurrentDir", Engine::LastDir) &&
         ini.WriteBool(Options, "Overwrite", Engine::OverwriteMode) &&
         ini.WriteBool(Options, "ModusText", Engine::TextMode) && ini.Commit();
-    if (!written) ::ShowError(QString::fromLatin1(Texts::ErrorWritingIni));
+    if (!written) ErrorBox(QString::fromLatin1(Texts::ErrorWritingIni));
 }
 
 void TFormMain::CreateRecentFiles() {

@@ -1,4 +1,4 @@
-#include "ui/SystemClipboard.h"
+#include "kit/SystemClipboard.h"
 
 #include "engine/Clipboard.h"
 

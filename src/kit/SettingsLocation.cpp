@@ -1,4 +1,4 @@
-#include "ui/SettingsLocation.h"
+#include "kit/SettingsLocation.h"
 
 #include "engine/IniFile.h"
 

@@ -1,9 +1,10 @@
-#include "ui/Jkdialog.h"
+#include "kit/Jkdialog.h"
 
-#include "controls/DialogFrame.h"
+#include "kit/DialogFrame.h"
 #include "engine/EngineHost.h"
 #include "engine/StringTable.h"
-#include "ui/Help.h"
+#include "kit/Help.h"
+#include "kit/ProgressBox.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -251,19 +252,19 @@ int MessageDialog(const QString& text, TMsgDlgType kind, unsigned buttons, TMsgD
     return form.exec();
 }
 
-int ShowInfo(const QString& text) {
+int InfoBox(const QString& text) {
     return MessageDialog(text, TMsgDlgType::Information, mbOK, mbOK);
 }
 
-int ShowError(const QString& text) {
+int ErrorBox(const QString& text) {
     return MessageDialog(text, TMsgDlgType::Error, mbOK, mbOK);
 }
 
-int AskYesNo(const QString& text) {
+int YesNoBox(const QString& text) {
     return MessageDialog(text, TMsgDlgType::Confirmation, mbYes | mbNo, mbNo);
 }
 
-int AskYesNoCancel(const QString& text) {
+int YesNoCancelBox(const QString& text) {
     return MessageDialog(text, TMsgDlgType::Confirmation, mbYes | mbNo | mbCancel, mbCancel);
 }
 

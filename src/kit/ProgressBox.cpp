@@ -1,5 +1,7 @@
-// TProgressBox and SetProgress, SetProgressText, EnableCancel.
-#include "ui/Jkdialog.h"
+// TProgressBox and AdvanceGauge, ShowProgressText, EnableCancelButton.
+#include "kit/ProgressBox.h"
+
+#include "kit/Jkdialog.h"
 
 #include "engine/StringTable.h"
 #include "engine/TextFormat.h"
@@ -151,7 +153,7 @@ bool TProgressBox::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-bool SetProgress(TProgressBox* box, qint64 done, qint64 total, int step) {
+bool AdvanceGauge(TProgressBox* box, qint64 done, qint64 total, int step) {
     if (!box || !box->Gauge()) return false;
     const int value = ProgressPercent(done, total);
     if (step <= 0) step = 1;
@@ -161,7 +163,7 @@ bool SetProgress(TProgressBox* box, qint64 done, qint64 total, int step) {
     return true;
 }
 
-void SetProgressText(TProgressBox* box, const QString& text, int every) {
+void ShowProgressText(TProgressBox* box, const QString& text, int every) {
     if (!box || !box->Label()) return;
     if (box->TextCounter >= INT_MAX - 1 || box->TextCounter < 0)
         box->TextCounter = 0;
@@ -174,7 +176,7 @@ void SetProgressText(TProgressBox* box, const QString& text, int every) {
     QCoreApplication::processEvents();
 }
 
-void EnableCancel(TProgressBox* box, bool on) {
+void EnableCancelButton(TProgressBox* box, bool on) {
     if (!box || !box->CancelButton()) return;
     box->CancelButton()->setEnabled(on);
     QCoreApplication::processEvents();

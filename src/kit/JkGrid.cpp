@@ -1,4 +1,4 @@
-#include "ui/JkGrid.h"
+#include "kit/JkGrid.h"
 
 #include "engine/Cp1252.h"
 

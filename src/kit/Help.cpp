@@ -1,6 +1,6 @@
-#include "ui/Help.h"
+#include "kit/Help.h"
 
-#include "ui/HelpViewer.h"
+#include "kit/HelpViewer.h"
 
 #include <QAction>
 #include <QApplication>
