@@ -66,38 +66,7 @@ QString Pressed(QPushButton* ok) {
     return text;
 }
 
-class TEditor : public TStartedEditor {
-  public:
-    using TStartedEditor::TStartedEditor;
-
-    // Runs the command; action gets its dialog and closes it. boxText (if given) receives the text of
-    // the box that comes up after the dialog closed.
-    template <typename TDialog>
-    void RunDialog(TCommand command, std::function<void(TDialog&)> action, QString* boxText = nullptr) {
-        bool seen = false;
-        WithNextModal([&](QWidget* modal) {
-            auto* dialog = qobject_cast<TDialog*>(modal);
-            if (!dialog) {
-                modal->close();
-                return;
-            }
-            seen = true;
-            QApplication::setActiveWindow(dialog);
-            if (boxText) AnswerNextModal(QStringLiteral("OK"), boxText);
-            action(*dialog);
-            if (dialog->isVisible()) dialog->reject();
-        });
-        Run(command);
-        QVERIFY(seen);
-    }
-    QString RunAnswered(TCommand command) {
-        QString text;
-        AnswerNextModal(QStringLiteral("OK"), &text);
-        Run(command);
-        return text;
-    }
-    bool Enabled(TCommand command) const { return Form.Action(command)->isEnabled(); }
-};
+using TEditor = TStartedEditor;
 
 } // namespace
 

@@ -14,6 +14,7 @@
 #include "engine/IniFile.h"
 #include "engine/SearchRequest.h"
 #include "support/ModalAnswer.h"
+#include "support/StartedEditor.h"
 #include "kit/JkGrid.h"
 #include "ui/NIBLO_Main.h"
 
@@ -67,44 +68,10 @@ QStringList ClickAnswering(QPushButton* button, int boxes) {
     return *texts;
 }
 
-QByteArray FileBytes() {
-    return QByteArray(reinterpret_cast<const char*>(Engine::FileBuffer), Engine::FileSize);
-}
-
 // The main window with a file of the given bytes.
-class TEditor {
+class TEditor : public TStartedEditor {
   public:
-    explicit TEditor(const QByteArray& bytes) {
-        Form.show();
-        Form.FormActivate();
-        Form.SetPaneDimensions(16, 10);
-        QCoreApplication::processEvents();
-        const QString path = Dir.filePath(QStringLiteral("data.bin"));
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-            qFatal("cannot write %s", qPrintable(path));
-        file.close();
-        Engine::OpenFile(path.toStdString(), false);
-        QApplication::setActiveWindow(&Form);
-    }
-    void Run(TCommand command) { Form.Action(command)->trigger(); }
-    // Runs the command whose dialog the action fills in and closes.
-    template <typename TDialog> void RunDialog(TCommand command, std::function<void(TDialog*)> action) {
-        bool seen = false;
-        WithNextModal([&seen, action](QWidget* modal) {
-            auto* dialog = qobject_cast<TDialog*>(modal);
-            if (!dialog) {
-                modal->close();
-                return;
-            }
-            seen = true;
-            QApplication::setActiveWindow(dialog);
-            action(dialog);
-            if (dialog->isVisible()) dialog->reject(); // a failed check must not leave it open
-        });
-        Run(command);
-        QVERIFY(seen);
-    }
+    using TStartedEditor::TStartedEditor;
     void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QApplication::setActiveWindow(&Form);
         QTest::keyClick(Form.ActivePane(), Qt::Key(key), modifiers);
@@ -116,9 +83,6 @@ class TEditor {
         Key(key, modifiers);
         return text;
     }
-
-    QTemporaryDir Dir;
-    TFormMain Form;
 };
 
 } // namespace
@@ -334,13 +298,13 @@ void TestDialogs::insertRefusesEmptyCountsAndOversize() {
 
 void TestDialogs::findAgainAndCountThroughTheWindow() {
     TEditor editor("xxabcabc");
-    editor.RunDialog<TFormFind>(TCommand::Find1, [](TFormFind* dialog) {
-        QCOMPARE(dialog->windowTitle(), QStringLiteral("Find"));
-        QCOMPARE(dialog->HelpContext, 51);
-        dialog->JkRadioBtnText->click();
-        dialog->EditFindT->clear();
-        QTest::keyClicks(dialog->EditFindT, QStringLiteral("abc"));
-        QTest::keyClick(dialog->EditFindT, Qt::Key_Return);
+    editor.RunDialog<TFormFind>(TCommand::Find1, [](TFormFind& dialog) {
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Find"));
+        QCOMPARE(dialog.HelpContext, 51);
+        dialog.JkRadioBtnText->click();
+        dialog.EditFindT->clear();
+        QTest::keyClicks(dialog.EditFindT, QStringLiteral("abc"));
+        QTest::keyClick(dialog.EditFindT, Qt::Key_Return);
     });
     QCOMPARE(Engine::CurrentAddress(), 3);
     QVERIFY(editor.Form.Action(TCommand::Findagaindown1)->isEnabled());
@@ -354,17 +318,17 @@ void TestDialogs::findAgainAndCountThroughTheWindow() {
     // Count from the cursor downwards; the cursor ends on the last hit counted.
     Engine::ShowAddress(1, true, false);
     QString message;
-    editor.RunDialog<TFormFind>(TCommand::Count1, [&message](TFormFind* dialog) {
-        QCOMPARE(dialog->windowTitle(), QStringLiteral("Count"));
-        QCOMPARE(dialog->EditFindT->text(), QStringLiteral("abc")); // the history's newest entry
+    editor.RunDialog<TFormFind>(TCommand::Count1, [&message](TFormFind& dialog) {
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Count"));
+        QCOMPARE(dialog.EditFindT->text(), QStringLiteral("abc")); // the history's newest entry
         AnswerNextModal(QStringLiteral("OK"), &message);
-        dialog->ButtonOK->click();
+        dialog.ButtonOK->click();
     });
     QCOMPARE(message, QStringLiteral("Occurences found:\n2"));
     QCOMPARE(Engine::CurrentAddress(), 6);
 
     // A cancelled Find disables the find-again commands.
-    editor.RunDialog<TFormFind>(TCommand::Find1, [](TFormFind* dialog) { dialog->ButtonCancel->click(); });
+    editor.RunDialog<TFormFind>(TCommand::Find1, [](TFormFind& dialog) { dialog.ButtonCancel->click(); });
     QVERIFY(!editor.Form.Action(TCommand::Findagaindown1)->isEnabled());
     QCOMPARE(Engine::SearchRequest.Pattern, (std::vector<uint8_t>{'a', 'b', 'c'}));
 }
@@ -372,13 +336,13 @@ void TestDialogs::findAgainAndCountThroughTheWindow() {
 void TestDialogs::replaceUndoAndReplaceAllThroughTheWindow() {
     TEditor editor("xxabcabc");
     auto replace = [](const QString& find, const QString& with, bool all, QString* message) {
-        return [=](TFormReplace* dialog) {
-            dialog->JkRadioBtnFindT->click();
-            dialog->JkRadioBtnReplT->click();
-            Type(dialog->EditFindT, find);
-            Type(dialog->EditReplT, with);
+        return [=](TFormReplace& dialog) {
+            dialog.JkRadioBtnFindT->click();
+            dialog.JkRadioBtnReplT->click();
+            Type(dialog.EditFindT, find);
+            Type(dialog.EditReplT, with);
             if (message) AnswerNextModal(QStringLiteral("OK"), message);
-            (all ? dialog->ButtonReplAll : dialog->ButtonOK)->click();
+            (all ? dialog.ButtonReplAll : dialog.ButtonOK)->click();
         };
     };
     editor.RunDialog<TFormReplace>(TCommand::Replace1,
@@ -437,11 +401,11 @@ void TestDialogs::insertStringThroughTheWindow() {
     }
     Engine::ShowAddress(5, true, false);
     QString message;
-    editor.RunDialog<TFormIns>(TCommand::Insert1, [&message](TFormIns* dialog) {
-        Type(dialog->EditInsT, QStringLiteral("XY"));
-        Type(dialog->JkNumEdit1, QStringLiteral("3"));
+    editor.RunDialog<TFormIns>(TCommand::Insert1, [&message](TFormIns& dialog) {
+        Type(dialog.EditInsT, QStringLiteral("XY"));
+        Type(dialog.JkNumEdit1, QStringLiteral("3"));
         AnswerNextModal(QStringLiteral("OK"), &message);
-        QTest::keyClick(dialog->JkNumEdit1, Qt::Key_Return);
+        QTest::keyClick(dialog.JkNumEdit1, Qt::Key_Return);
     });
     QCOMPARE(FileBytes(), QByteArray("0123XYXYXY456789"));
     QCOMPARE(Engine::CurrentAddress(), 5);
@@ -452,12 +416,12 @@ void TestDialogs::insertStringThroughTheWindow() {
     // A "$" count from the history selects hexadecimal and counts in hex.
     TIniFile(SettingsFile()).WriteString("JkHistoryInsN", "0", "\"$10\"");
     Engine::ShowAddress(1, true, false);
-    editor.RunDialog<TFormIns>(TCommand::Insert1, [](TFormIns* dialog) {
-        QVERIFY(dialog->RadioButtonHexN->isChecked());
-        QCOMPARE(dialog->EditInsT->text(), QStringLiteral("XY"));
-        dialog->JkRadioBtnHex->click();
-        Type(dialog->JkByteEditInsH, QStringLiteral("00"));
-        dialog->ButtonOK->click();
+    editor.RunDialog<TFormIns>(TCommand::Insert1, [](TFormIns& dialog) {
+        QVERIFY(dialog.RadioButtonHexN->isChecked());
+        QCOMPARE(dialog.EditInsT->text(), QStringLiteral("XY"));
+        dialog.JkRadioBtnHex->click();
+        Type(dialog.JkByteEditInsH, QStringLiteral("00"));
+        dialog.ButtonOK->click();
     });
     QCOMPARE(Engine::FileSize, 32);
     QCOMPARE(FileBytes().left(17), QByteArray(16, '\0') + '0');

@@ -1,4 +1,5 @@
 // The main window: start-up, file commands through the menu, status panels, panes, scroll bar and resizing.
+#include "support/StartedForm.h"
 #include "support/EditorTestCase.h"
 #include "ui/NIBLO_Main.h"
 
@@ -68,15 +69,6 @@ QList<TCommandItem> AllCommands(const TFormMain& form) {
     return items;
 }
 
-// Starts the window as the program does: shown, then its first activation with the given argument.
-struct TStartedForm {
-    explicit TStartedForm(const QString& argument = {}) : Form(argument.toStdString()) {
-        Form.show();
-        Form.FormActivate();
-    }
-    TFormMain Form;
-};
-
 } // namespace
 
 // Tag-1 commands are enabled exactly while a file is open, the others always; "&Reopen" instead follows
@@ -121,8 +113,8 @@ void TestMainWindow::startsWithoutFileInNoFileState_data() {
 
 void TestMainWindow::startsWithoutFileInNoFileState() {
     QFETCH(QString, argument);
-    TStartedForm started(argument);
-    TFormMain& form = started.Form;
+    auto started = StartForm(argument);
+    TFormMain& form = *started;
 
     QCOMPARE(form.windowTitle(), QString("NIBLO"));
     QVERIFY(!Engine::FileOpen);
@@ -143,8 +135,8 @@ void TestMainWindow::opensFirstArgumentWithSpacesAndNonAscii() {
     QTemporaryDir dir;
     const QByteArray bytes = SampleBytes(3000);
     const QString path = WriteFile(dir, QString::fromUtf8("my dätä.bin"), bytes);
-    TStartedForm started(path);
-    TFormMain& form = started.Form;
+    auto started = StartForm(path);
+    TFormMain& form = *started;
 
     QCOMPARE(form.windowTitle(), QString::fromUtf8("NIBLO - my dätä.bin"));
     QVERIFY(Engine::FileOpen);
@@ -165,18 +157,18 @@ void TestMainWindow::opensFirstArgumentWithSpacesAndNonAscii() {
 void TestMainWindow::secondActivationDoesNothing() {
     QTemporaryDir dir;
     const QString path = WriteFile(dir, "a.bin", SampleBytes(10));
-    TStartedForm started(path);
-    started.Form.Run(TCommand::Close1);
+    auto started = StartForm(path);
+    started->Run(TCommand::Close1);
     QVERIFY(!Engine::FileOpen);
-    started.Form.FormActivate();
+    started->FormActivate();
     QCoreApplication::processEvents();
     QVERIFY(!Engine::FileOpen);
-    QCOMPARE(started.Form.windowTitle(), QString("NIBLO"));
+    QCOMPARE(started->windowTitle(), QString("NIBLO"));
 }
 
 void TestMainWindow::menuTableNamesAndTags() {
-    TStartedForm started;
-    TFormMain& form = started.Form;
+    auto started = StartForm();
+    TFormMain& form = *started;
     QAction* blockCopy = form.findChild<QAction*>("Blockcopyovwr1");
     QVERIFY(blockCopy);
     QCOMPARE(blockCopy->text(), QString("Block copy/&overwrite"));
@@ -205,8 +197,8 @@ void TestMainWindow::menuTableNamesAndTags() {
 }
 
 void TestMainWindow::newNamesFilesInTurnAndCloseReturnsToNoFile() {
-    TStartedForm started;
-    TFormMain& form = started.Form;
+    auto started = StartForm();
+    TFormMain& form = *started;
 
     form.findChild<QToolButton*>("JkBtnNew")->click();
     QCOMPARE(form.windowTitle(), QString("NIBLO - NoName1"));
@@ -230,12 +222,12 @@ void TestMainWindow::saveWritesExactlyTheBuffer() {
     QTemporaryDir dir;
     QByteArray bytes = SampleBytes(300000);
     const QString path = WriteFile(dir, "big.bin", bytes);
-    TStartedForm started(path);
+    auto started = StartForm(path);
     Engine::WriteByte(1, 0x5A);
     Engine::WriteByte(300000, 0xA5);
     Engine::Modified = true;
 
-    started.Form.Button(TCommand::JkBtnSave)->click();
+    started->Button(TCommand::JkBtnSave)->click();
     bytes[0] = char(0x5A);
     bytes[299999] = char(0xA5);
     QCOMPARE(ReadFile(path), bytes);
@@ -258,17 +250,17 @@ void TestMainWindow::confirmSaveAnswers() {
     QTemporaryDir dir;
     const QByteArray bytes = SampleBytes(100);
     const QString path = WriteFile(dir, "name.bin", bytes);
-    TStartedForm started(path);
+    auto started = StartForm(path);
     Engine::WriteByte(5, 0);
     Engine::Modified = true;
 
     QString question;
     AnswerNextModal(button, &question);
-    started.Form.Run(TCommand::Close1);
+    started->Run(TCommand::Close1);
 
     QCOMPARE(question, QString("name.bin modified. Save now?"));
     QCOMPARE(!Engine::FileOpen, closed);
-    QCOMPARE(started.Form.windowTitle(), closed ? QString("NIBLO") : QString("NIBLO - name.bin"));
+    QCOMPARE(started->windowTitle(), closed ? QString("NIBLO") : QString("NIBLO - name.bin"));
     QByteArray expected = bytes;
     if (saved) expected[4] = '\0';
     QCOMPARE(ReadFile(path), expected);
@@ -277,16 +269,16 @@ void TestMainWindow::confirmSaveAnswers() {
 void TestMainWindow::closingWindowAsksAndCanBeRefused() {
     QTemporaryDir dir;
     const QString path = WriteFile(dir, "keep.bin", SampleBytes(10));
-    TStartedForm started(path);
+    auto started = StartForm(path);
     Engine::Modified = true;
 
     AnswerNextModal("Cancel");
-    QVERIFY(!started.Form.close());
-    QVERIFY(started.Form.isVisible());
+    QVERIFY(!started->close());
+    QVERIFY(started->isVisible());
     QVERIFY(Engine::FileBuffer != nullptr);
 
     AnswerNextModal("No");
-    QVERIFY(started.Form.close());
+    QVERIFY(started->close());
     // Closing releases the buffer.
     QVERIFY(Engine::FileBuffer == nullptr);
 }
@@ -295,8 +287,8 @@ void TestMainWindow::statusPanelsFollowCursorModeAndBase() {
     QTemporaryDir dir;
     const QByteArray bytes = SampleBytes(3000);
     const QString path = WriteFile(dir, "s.bin", bytes);
-    TStartedForm started(path);
-    TFormMain& form = started.Form;
+    auto started = StartForm(path);
+    TFormMain& form = *started;
 
     QCOMPARE(form.StatusBar1->PanelText(0), QString("Adr. dec: 0"));
     QCOMPARE(form.StatusBar1->PanelText(1), QString("Char dec: %1").arg(uint8_t(bytes[0])));
@@ -318,8 +310,8 @@ void TestMainWindow::statusPanelsFollowCursorModeAndBase() {
 void TestMainWindow::panesShowBytesAndBlankAfterEnd() {
     QTemporaryDir dir;
     const QString path = WriteFile(dir, "p.bin", QByteArray("A\0\xFF", 3));
-    TStartedForm started(path);
-    TFormMain& form = started.Form;
+    auto started = StartForm(path);
+    TFormMain& form = *started;
 
     QCOMPARE(form.JkStrGridText->Cell(0, 0), QString("A"));
     QCOMPARE(form.JkStrGridText->Cell(1, 0), QString(QChar(0x2591))); // 0 shows as 176, a light shade
@@ -341,8 +333,8 @@ void TestMainWindow::panesShowBytesAndBlankAfterEnd() {
 void TestMainWindow::blockIsDrawnInBlockColour() {
     QTemporaryDir dir;
     const QString path = WriteFile(dir, "b.bin", QByteArray(40, 'W'));
-    TStartedForm started(path);
-    TFormMain& form = started.Form;
+    auto started = StartForm(path);
+    TFormMain& form = *started;
     auto redPixels = [&](TJkStrGrid* grid, int col) {
         const QImage image = grid->grab(grid->CellRect(col, 0)).toImage();
         int count = 0;
@@ -368,8 +360,8 @@ void TestMainWindow::blockIsDrawnInBlockColour() {
 }
 
 void TestMainWindow::hintsReachMessagePanel() {
-    TStartedForm started;
-    TFormMain& form = started.Form;
+    auto started = StartForm();
+    TFormMain& form = *started;
     form.Action(TCommand::Writeblock1)->showStatusText(form.menuBar());
     QCOMPARE(form.StatusBar1->PanelText(3), QString("Write block to file"));
 
@@ -381,8 +373,8 @@ void TestMainWindow::hintsReachMessagePanel() {
 void TestMainWindow::resizeSnapsToWholeCellsWithoutLoop() {
     QTemporaryDir dir;
     const QString path = WriteFile(dir, "r.bin", SampleBytes(5000));
-    TStartedForm started(path);
-    TFormMain& form = started.Form;
+    auto started = StartForm(path);
+    TFormMain& form = *started;
     QCOMPARE(form.ColsForWidth(form.WindowWidthFor(23)), 23);
     QCOMPARE(form.RowsForHeight(form.WindowHeightFor(17)), 17);
 
@@ -428,8 +420,8 @@ void TestMainWindow::resizeSnapsToWholeCellsWithoutLoop() {
 // settings, and the window manager's first word on the mapped window). That answer must not turn the
 // grid into whatever fits the old size; once the requests have settled, the same size is the user's.
 void TestMainWindow::lateAnswerIsNotTheUsersButASettledSizeIs() {
-    TStartedForm started;
-    TFormMain& form = started.Form;
+    auto started = StartForm();
+    TFormMain& form = *started;
     auto now = std::chrono::steady_clock::now();
     form.Clock = [&now] { return now; };
     form.SetPaneDimensions(19, 20);
@@ -460,8 +452,8 @@ void TestMainWindow::lateAnswerIsNotTheUsersButASettledSizeIs() {
 void TestMainWindow::scrollBarDragChangesNothingUntilRelease() {
     QTemporaryDir dir;
     const QString path = WriteFile(dir, "d.bin", SampleBytes(10000));
-    TStartedForm started(path);
-    TFormMain& form = started.Form;
+    auto started = StartForm(path);
+    TFormMain& form = *started;
     const int page = Engine::PageBytes;
 
     form.ScrollBar1->Scroll(scTrack, 5000);

@@ -1,4 +1,5 @@
 // The recent-files list of the File menu and files dropped on the main window.
+#include "support/StartedForm.h"
 #include "ui/NIBLO_Main.h"
 
 #include "engine/ByteStore.h"
@@ -22,19 +23,6 @@
 #include <memory>
 
 namespace {
-
-std::unique_ptr<TFormMain> StartForm() {
-    auto form = std::make_unique<TFormMain>();
-    form->show();
-    form->FormActivate();
-    return form;
-}
-
-void WriteText(const QString& path, const QByteArray& text) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
 
 QByteArray Buffer() {
     return QByteArray(reinterpret_cast<const char*>(Engine::FileBuffer), Engine::FileSize);

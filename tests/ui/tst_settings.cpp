@@ -1,5 +1,6 @@
 // The settings file through restarts of the main window, hand-edited files, write failures and the
 // Options dialog.
+#include "support/StartedForm.h"
 #include "ui/NIBLO_Main.h"
 
 #include "common/OrdinaryUser.h"
@@ -34,20 +35,6 @@
 #include <unistd.h>
 
 namespace {
-
-// The window as the program starts it: shown, then activated once.
-std::unique_ptr<TFormMain> StartForm() {
-    auto form = std::make_unique<TFormMain>();
-    form->show();
-    form->FormActivate();
-    return form;
-}
-
-void WriteText(const QString& path, const QByteArray& text) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
 
 // Centred on the screen, give or take the rounding of the halves.
 bool Centred(const QWidget& form) {
