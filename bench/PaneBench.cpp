@@ -5,6 +5,7 @@
 #include "engine/ByteStore.h"
 #include "engine/EngineState.h"
 #include "engine/FileCommands.h"
+#include "engine/PaneEditing.h"
 #include "engine/Undo.h"
 #include "kit/JkGrid.h"
 #include "ui/NIBLO_Main.h"
@@ -153,7 +154,7 @@ double TypeRatio() {
     TFormMain& form = OpenInForm(TypeFileSize);
     form.show();
     QCoreApplication::processEvents();
-    if (Engine::OverwriteMode) form.ModusOverwrite1Click();
+    if (Engine::OverwriteMode) Engine::ModusOverwrite1Click();
     const int32_t size = Engine::FileSize;
     TPaintCounter counter;
     form.JkStrGridHex->installEventFilter(&counter);
@@ -197,7 +198,7 @@ double TypeJournalRatio() {
     TFormMain& form = OpenInForm(PageFileSize);
     form.show();
     QCoreApplication::processEvents();
-    if (!Engine::OverwriteMode) form.ModusOverwrite1Click();
+    if (!Engine::OverwriteMode) Engine::ModusOverwrite1Click();
     TPaintCounter counter;
     form.JkStrGridHex->installEventFilter(&counter);
     form.JkStrGridText->installEventFilter(&counter);

@@ -240,6 +240,18 @@ void Blockcopy1Click(TBlockCopyKind kind) {
     ShowAddress(pos, true, true);
 }
 
+void Blockcopy1Click() {
+    Blockcopy1Click(TBlockCopyKind::Copy);
+}
+
+void Blockcopyovwr1Click() {
+    Blockcopy1Click(TBlockCopyKind::Overwrite);
+}
+
+void Blockmove1Click() {
+    Blockcopy1Click(TBlockCopyKind::Move);
+}
+
 void Deletefromcursor1Click() {
     DeleteFromCursor();
 }

@@ -27,6 +27,10 @@ void Blockmark1Click();
 void Blockunmark1Click();
 void Blockdelete1Click();
 void Blockcopy1Click(TBlockCopyKind kind);
+// The three block commands of the menu.
+void Blockcopy1Click();
+void Blockcopyovwr1Click();
+void Blockmove1Click();
 void Deletefromcursor1Click();
 void Deletetocursor1Click();
 

@@ -82,46 +82,17 @@ class TFormMain : public QMainWindow, public TEngineHost {
     void FilesDropped(QObject* sender);
 
     // The handlers of the command table, one per command (NIBLO_MainMenu.cpp unless noted).
-    void New1Click();
-    void Open1Click();
-    void Save1Click();
-    void SaveAs1Click();
-    void Close1Click();
-    void Insertfile1Click();
-    void Writeblock1Click();
     void Exit1Click(); // NIBLO_Main.cpp
-    void Blockmark1Click();
-    void Blockunmark1Click();
-    void Blockdelete1Click();
-    void Blockcopy1Click();
-    void Blockcopyovwr1Click();
-    void Blockmove1Click();
-    void Deletefromcursor1Click();
-    void Deletetocursor1Click();
-    void ModusText1Click();
-    void ModusOverwrite1Click();
     void Options1Click(); // NIBLO_MainSettings.cpp
     // Search menu, Insert string and the patch (NIBLO_MainSearch.cpp).
-    void Undo1Click();
-    void Redo1Click();
     void Insert1Click();
     void Find1Click();
-    void Findagaindown1Click();
-    void Findagainup1Click();
     void Count1Click();
     void Replace1Click();
-    void Replaceagaindown1Click();
-    void Replaceundo1Click();
-    void Patch1Click();
     // Address menu, Block <n>, integers (NIBLO_MainAddress.cpp).
     void Blocknchars1Click();
     void Goto1Click();
     void Jumpwidth1Click();
-    void Jumpdown1Click();
-    void Jumpup1Click();
-    void Rememberadress1Click();
-    void Gotoremembered1Click();
-    void Displaydifference1Click();
     void Decode1Click();
     void Encode1Click();
     // Clipboard (NIBLO_MainClipboard.cpp).

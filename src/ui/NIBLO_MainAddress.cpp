@@ -43,26 +43,6 @@ void TFormMain::Jumpwidth1Click() {
     Engine::JumpWidthDone(width);
 }
 
-void TFormMain::Jumpdown1Click() {
-    Engine::Jumpdown1Click();
-}
-
-void TFormMain::Jumpup1Click() {
-    Engine::Jumpup1Click();
-}
-
-void TFormMain::Rememberadress1Click() {
-    Engine::Rememberadress1Click();
-}
-
-void TFormMain::Gotoremembered1Click() {
-    Engine::Gotoremembered1Click();
-}
-
-void TFormMain::Displaydifference1Click() {
-    Engine::Displaydifference1Click();
-}
-
 void TFormMain::Decode1Click() {
     const auto order = static_cast<Engine::TByteOrder>(ByteOrder);
     const std::vector<std::string> lines = Engine::DecodeLines(order);

@@ -1,9 +1,11 @@
-// The main menu and the toolbar strip, both built from the command table, and the handlers that only
-// hand a command to the engine.
+// The main menu and the toolbar strip, both built from the command table, and the table's handlers.
 #include "ui/NIBLO_Main.h"
 
 #include "controls/JkBtn.h"
 #include "engine/Editing.h"
+#include "engine/Navigation.h"
+#include "engine/Replace.h"
+#include "engine/Search.h"
 #include "engine/EngineState.h"
 #include "engine/FileCommands.h"
 #include "engine/PaneEditing.h"
@@ -25,14 +27,23 @@ QString TextOf(std::string_view text) {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
-// Every entry of the table gets its handler here; a missing member function does not compile.
-using THandler = void (TFormMain::*)();
-#define NIBLO_HANDLER_ITEM(Id, Place, Flags, Caption, Shortcut, Hint, Help, Tag, Handler) &TFormMain::Handler,
-#define NIBLO_HANDLER_SUBMENU(Id, Place, Flags, Caption, Tag) nullptr,
+// Every entry of the table gets its handler here; a missing function does not compile. An engine command
+// is called as it is; a window command is a member function.
+struct THandler {
+    void (TFormMain::*Member)() = nullptr;
+    void (*Free)() = nullptr;
+};
+#define NIBLO_HANDLER_Window(Handler) THandler{&TFormMain::Handler, nullptr}
+#define NIBLO_HANDLER_Engine(Handler) THandler{nullptr, [] { Engine::Handler(); }}
+#define NIBLO_HANDLER_ITEM(Id, Place, Flags, Caption, Shortcut, Hint, Help, Tag, Kind, Handler)               \
+    NIBLO_HANDLER_##Kind(Handler),
+#define NIBLO_HANDLER_SUBMENU(Id, Place, Flags, Caption, Tag) THandler{},
 constexpr std::array<THandler, CommandCount> Handlers{
     {NIBLO_COMMANDS(NIBLO_HANDLER_ITEM, NIBLO_HANDLER_SUBMENU)}};
 #undef NIBLO_HANDLER_ITEM
 #undef NIBLO_HANDLER_SUBMENU
+#undef NIBLO_HANDLER_Window
+#undef NIBLO_HANDLER_Engine
 
 void SetCommandProperties(QAction* action, const TCommandInfo& info) {
     action->setObjectName(TextOf(info.Name));
@@ -117,7 +128,9 @@ void TFormMain::Run(TCommand command) {
     if (Progress) return;
     // Any command ends a run of typing: what is typed next is a step of its own.
     Engine::SealUndoStep();
-    if (THandler handler = Handlers[size_t(command)]) (this->*handler)();
+    const THandler& handler = Handlers[size_t(command)];
+    if (handler.Member) (this->*handler.Member)();
+    if (handler.Free) handler.Free();
 }
 
 void TFormMain::DisableTagged(QMenu* menu) {
@@ -137,10 +150,8 @@ void TFormMain::DisableFileCommands() {
 }
 
 void TFormMain::SetCommandEnabled(TCommand command, bool on) {
-    if (QAction* action = Actions[size_t(command)]; action && action->property("tag").toInt() != 2)
-        action->setEnabled(on);
-    if (QToolButton* button = Buttons[size_t(command)]; button && button->property("tag").toInt() != 2)
-        button->setEnabled(on);
+    if (QAction* action = Actions[size_t(command)]) action->setEnabled(on);
+    if (QToolButton* button = Buttons[size_t(command)]) button->setEnabled(on);
 }
 
 void TFormMain::SetCommandHint(TCommand command, const std::string& hint) {
@@ -152,61 +163,3 @@ void TFormMain::SetCommandsEnabled(std::span<const TCommand> commands, bool on) 
         SetCommandEnabled(command, on);
 }
 
-// The commands the engine carries out by itself.
-void TFormMain::New1Click() {
-    Engine::New1Click();
-}
-void TFormMain::Open1Click() {
-    Engine::Open1Click();
-}
-void TFormMain::Save1Click() {
-    Engine::Save1Click();
-}
-void TFormMain::SaveAs1Click() {
-    Engine::SaveAs1Click();
-}
-void TFormMain::Close1Click() {
-    Engine::Close1Click();
-}
-void TFormMain::Insertfile1Click() {
-    Engine::Insertfile1Click();
-}
-void TFormMain::Writeblock1Click() {
-    Engine::Writeblock1Click();
-}
-void TFormMain::Undo1Click() {
-    Engine::Undo1Click();
-}
-void TFormMain::Redo1Click() {
-    Engine::Redo1Click();
-}
-void TFormMain::Blockmark1Click() {
-    Engine::Blockmark1Click();
-}
-void TFormMain::Blockunmark1Click() {
-    Engine::Blockunmark1Click();
-}
-void TFormMain::Blockdelete1Click() {
-    Engine::Blockdelete1Click();
-}
-void TFormMain::Blockcopy1Click() {
-    Engine::Blockcopy1Click(Engine::TBlockCopyKind::Copy);
-}
-void TFormMain::Blockcopyovwr1Click() {
-    Engine::Blockcopy1Click(Engine::TBlockCopyKind::Overwrite);
-}
-void TFormMain::Blockmove1Click() {
-    Engine::Blockcopy1Click(Engine::TBlockCopyKind::Move);
-}
-void TFormMain::Deletefromcursor1Click() {
-    Engine::Deletefromcursor1Click();
-}
-void TFormMain::Deletetocursor1Click() {
-    Engine::Deletetocursor1Click();
-}
-void TFormMain::ModusText1Click() {
-    Engine::ModusText1Click();
-}
-void TFormMain::ModusOverwrite1Click() {
-    Engine::ModusOverwrite1Click();
-}

@@ -60,22 +60,3 @@ void TFormMain::Insert1Click() {
     Engine::InsertRepeated(bytes, count);
 }
 
-void TFormMain::Findagaindown1Click() {
-    Engine::Findagaindown1Click();
-}
-
-void TFormMain::Findagainup1Click() {
-    Engine::Findagainup1Click();
-}
-
-void TFormMain::Replaceagaindown1Click() {
-    Engine::Replaceagaindown1Click();
-}
-
-void TFormMain::Replaceundo1Click() {
-    Engine::Replaceundo1Click();
-}
-
-void TFormMain::Patch1Click() {
-    Engine::Patch1Click();
-}

@@ -5,6 +5,7 @@
 #include "engine/FileCommands.h"
 #include "engine/HexText.h"
 #include "engine/IniFile.h"
+#include "engine/PaneEditing.h"
 #include "engine/SearchRequest.h"
 #include "engine/StringTable.h"
 #include "engine/Undo.h"
@@ -105,9 +106,9 @@ void TFormMain::ReadSettings() {
 
     // The modes go through their commands, which set the check marks, the status and the panes.
     Engine::OverwriteMode = !ini.ReadBool(Options, "Overwrite", true);
-    ModusOverwrite1Click();
+    Engine::ModusOverwrite1Click();
     Engine::TextMode = !ini.ReadBool(Options, "ModusText", true);
-    ModusText1Click();
+    Engine::ModusText1Click();
 }
 
 void TFormMain::WriteSettings() {

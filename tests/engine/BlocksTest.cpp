@@ -95,14 +95,6 @@ TEST_F(BlocksTest, EnablingFollowsTheBlockState) {
     EXPECT_EQ(NotInState(NeedCompleteBlock, false), std::vector<TCommand>{});
 }
 
-TEST_F(BlocksTest, CommandsWithTagTwoKeepTheirState) {
-    Host.Tag2 = {TCommand::Copy1, TCommand::Blockunmark1};
-    MarkFromTo(3, 8);
-    EXPECT_FALSE(Host.IsEnabled(TCommand::Copy1));
-    EXPECT_FALSE(Host.IsEnabled(TCommand::Blockunmark1));
-    EXPECT_TRUE(Host.IsEnabled(TCommand::Cut1));
-}
-
 TEST_F(BlocksTest, UnmarkDisablesNineCommandsAndLeavesCutAndCopy) {
     KeyMark(10, false);
     KeyMark(8, false);

@@ -199,12 +199,12 @@ void TFakeHost::SetCaption(const std::string& caption) {
 
 void TFakeHost::SetCommandsEnabled(std::span<const TCommand> commands, bool on) {
     for (TCommand command : commands)
-        if (!Tag2.contains(command)) Enabled[command] = on;
+        Enabled[command] = on;
 }
 
 void TFakeHost::DisableFileCommands() {
     for (auto& [command, on] : Enabled)
-        if (IsTag1(command) && !Tag2.contains(command)) on = false;
+        if (IsTag1(command)) on = false;
 }
 
 std::optional<std::string> TFakeHost::ChooseFile(TFileDialogMode mode, const std::string& title,

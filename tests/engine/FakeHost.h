@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <map>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -48,7 +47,6 @@ class TFakeHost : public TEngineHost {
     int CancelAfterShownProgress = -1;
     // The same, counted in SetProgress calls of the current box whether the gauge moved or not (-1: never).
     int CancelAfterProgressCalls = -1;
-    std::set<TCommand> Tag2; // commands that SetCommandsEnabled must leave alone
 
     // What the engine did.
     std::vector<TMessage> Messages;

@@ -141,18 +141,13 @@ TEST_F(FileCommandsTest, NewStopsWhenTheSaveQuestionIsCancelled) {
 // --- Open ------------------------------------------------------------------------------------------------
 
 TEST_F(FileCommandsTest, AfterLoadEnablesTheFileCommands) {
-    Host.Tag2 = {TCommand::Clipboard1};
     Host.Enabled[TCommand::Replaceundo1] = true;
     RememberedAddress = 40;
     LastFoundAddress = 7;
     LastReplaceAddress = 9;
     Opened("a.bin", PatternBytes(1000));
-    for (TCommand command : AfterLoadCommands) {
-        if (command != TCommand::Clipboard1) {
-            EXPECT_TRUE(Host.IsEnabled(command)) << static_cast<int>(command);
-        }
-    }
-    EXPECT_FALSE(Host.IsEnabled(TCommand::Clipboard1)); // Tag 2
+    for (TCommand command : AfterLoadCommands)
+        EXPECT_TRUE(Host.IsEnabled(command)) << static_cast<int>(command);
     EXPECT_FALSE(Host.IsEnabled(TCommand::Replaceundo1));
     EXPECT_FALSE(Host.IsEnabled(TCommand::Writeblock1)); // no block yet
     EXPECT_TRUE(FileOpen);

@@ -6,6 +6,7 @@
 #include "common/OrdinaryUser.h"
 #include "engine/EngineState.h"
 #include "engine/FileCommands.h"
+#include "engine/PaneEditing.h"
 #include "engine/FileAccess.h"
 #include "engine/IniFile.h"
 #include "engine/SearchRequest.h"
@@ -145,8 +146,8 @@ void TestSettings::everySettingSurvivesARestart() {
         Engine::OldFileTime = true;
         Engine::NewEOF = true;
         Engine::LastDir = Dir->filePath(QString::fromUtf8("földer")).toStdString();
-        form->ModusOverwrite1Click();
-        form->ModusText1Click();
+        Engine::ModusOverwrite1Click();
+        Engine::ModusText1Click();
         form->move(30, 40);
         // Every value goes to the file in one rewrite.
         int rewrites = 0;
