@@ -108,8 +108,21 @@ inline constexpr int HelpTextPane = 39, HelpHexPane = 40;
 inline constexpr int HelpInsert = 50, HelpFind = 51, HelpCount = 52, HelpReplace = 53, HelpBlock = 56;
 inline constexpr int HelpStatusBar = 999;
 
-// Where an entry lives: a top-level menu, a submenu (named after its command) or the toolbar strip.
-enum class TCommandPlace { File, Edit, Clipboard1, Search, Address, Tools, Help, Toolbar };
+// Where an entry lives: a top-level menu, the toolbar strip, or a submenu of the table, which is a place
+// named after its command.
+#define NIBLO_PLACE_NONE(...)
+#define NIBLO_PLACE_OF_SUBMENU(Id, ...) Id,
+enum class TCommandPlace {
+    File,
+    Edit,
+    Search,
+    Address,
+    Tools,
+    Help,
+    Toolbar,
+    NIBLO_COMMANDS(NIBLO_PLACE_NONE, NIBLO_PLACE_OF_SUBMENU)
+};
+#undef NIBLO_PLACE_OF_SUBMENU
 
 enum TCommandFlag : unsigned {
     SeparatorBefore = 1,
@@ -148,6 +161,16 @@ inline constexpr std::array<TCommandInfo, CommandCount> CommandTable{
 inline constexpr const TCommandInfo& CommandInfo(TCommand command) {
     return CommandTable[size_t(command)];
 }
+
+// Each submenu of the table with the place its entries name.
+struct TSubmenuPlace {
+    TCommand Command;
+    TCommandPlace Place;
+};
+#define NIBLO_SUBMENU_PLACE(Id, ...) TSubmenuPlace{TCommand::Id, TCommandPlace::Id},
+inline constexpr TSubmenuPlace SubmenuPlaces[] = {NIBLO_COMMANDS(NIBLO_PLACE_NONE, NIBLO_SUBMENU_PLACE)};
+#undef NIBLO_SUBMENU_PLACE
+#undef NIBLO_PLACE_NONE
 
 // The top-level menus, in menu-bar order.
 struct TMenuInfo {

@@ -56,7 +56,6 @@ class TFormMain : public QMainWindow, public TEngineHost {
     QAction* Action(TCommand command) const { return Actions[size_t(command)]; }
     QToolButton* Button(TCommand command) const { return Buttons[size_t(command)]; }
     QMenu* Reopen1 = nullptr;
-    QMenu* Clipboard1 = nullptr;
     // The clipboard the commands use: the desktop's, or a stand-in a test puts there.
     std::unique_ptr<TClipboardPort> ClipboardPort;
 

@@ -11,7 +11,7 @@
 void TFormMain::CreateClipboard() {
     ClipboardPort = std::make_unique<TSystemClipboard>();
     // Paste follows the clipboard, so that its shortcut works as soon as something arrives there.
-    connect(Clipboard1, &QMenu::aboutToShow, this, &TFormMain::Clipboard1Click);
+    connect(Action(TCommand::Clipboard1)->menu(), &QMenu::aboutToShow, this, &TFormMain::Clipboard1Click);
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &TFormMain::Clipboard1Click);
 }
 

@@ -75,12 +75,10 @@ void TFormMain::CreateMenu() {
             QMenu* submenu = menu->addMenu(TextOf(info.Caption));
             submenu->setObjectName(TextOf(info.Name));
             action = submenu->menuAction();
-            // Reopen1 is filled by the recent-files list; Clipboard1 holds entries of the table.
+            // Reopen1 is filled by the recent-files list; the others hold entries of the table.
             if (info.Command == TCommand::Reopen1) Reopen1 = submenu;
-            if (info.Command == TCommand::Clipboard1) {
-                Clipboard1 = submenu;
-                menus[TCommandPlace::Clipboard1] = submenu;
-            }
+            for (const TSubmenuPlace& place : SubmenuPlaces)
+                if (place.Command == info.Command) menus[place.Place] = submenu;
         } else {
             action = menu->addAction(TextOf(info.Caption));
             action->setShortcuts(

@@ -75,7 +75,7 @@ class TestClipboard : public QObject {
 void TestClipboard::pasteFollowsTheClipboard() {
     TStartedEditor editor(SampleBytes(20));
     QAction* paste = editor.Form.Action(TCommand::Paste1);
-    emit editor.Form.Clipboard1->aboutToShow();
+    emit editor.Form.Action(TCommand::Clipboard1)->menu()->aboutToShow();
     QVERIFY(!paste->isEnabled());
     QGuiApplication::clipboard()->setText(QStringLiteral("x"));
     QVERIFY(paste->isEnabled());
