@@ -77,10 +77,11 @@ bool EnsureRoom(int32_t delta) {
         TBusyScope busy(Texts::AllocatingMemory);
         return ResizeBuffer(((FileSize + delta) / GrowStep + 1) * GrowStep);
     }
+    // More bytes than the file holds cannot be removed: the size the caller sets would fall below zero.
+    if (static_cast<int64_t>(FileSize) + delta < 0) return false;
     if (Capacity <= MinCapacity) return true;
     TBusyScope busy(Texts::ReleasingMemory);
-    int32_t wanted = std::max(0, FileSize + delta);
-    int32_t c = (wanted / GrowStep + 1) * GrowStep;
+    int32_t c = ((FileSize + delta) / GrowStep + 1) * GrowStep;
     return ResizeBuffer(c <= MinCapacity ? MinCapacity : c);
 }
 

@@ -24,6 +24,8 @@ int32_t CurrentAddress();
 int32_t CursorEnd();
 int32_t CapacityFor(int32_t size);
 bool SizeFits(int64_t size); // false past 2^31 - 1 bytes
+// Room for a size change of delta bytes, FileSize still the old size: grows before an insertion, gives
+// back capacity before a removal. A removal of more bytes than the file holds is refused.
 bool EnsureRoom(int32_t delta);
 bool OpenGap(int32_t address, int32_t n);
 bool CloseGap(int32_t address, int32_t n);

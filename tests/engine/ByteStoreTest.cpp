@@ -145,6 +145,20 @@ TEST_F(ByteStoreTest, ShrinkNeverGoesBelowTheMinimum) {
     EXPECT_FALSE(BusyShown(Texts::ReleasingMemory));
 }
 
+// Removing more bytes than the file holds is refused before anything changes, whatever the capacity.
+TEST_F(ByteStoreTest, ShrinkByMoreThanTheFileIsRefused) {
+    for (int32_t capacity : {2 * MiB, 524288}) {
+        BufferOf(capacity, 1000);
+        uint8_t* before = FileBuffer;
+        EXPECT_FALSE(EnsureRoom(-1001)) << capacity;
+        EXPECT_FALSE(EnsureRoom(INT32_MIN)) << capacity;
+        EXPECT_EQ(Capacity, capacity);
+        EXPECT_EQ(FileBuffer, before);
+        EXPECT_FALSE(BusyShown(Texts::ReleasingMemory));
+    }
+    EXPECT_TRUE(EnsureRoom(-1000)); // the whole file may go
+}
+
 TEST_F(ByteStoreTest, FailedGrowthLeavesEverythingAsItWas) {
     BufferOf(524288, 524288 - 10);
     uint8_t* before = FileBuffer;
