@@ -2,6 +2,8 @@
 
 #include "engine/Blocks.h"
 #include "engine/ByteStore.h"
+#include "engine/CommandEnabling.h"
+#include "engine/Editing.h"
 #include "engine/FileAccess.h"
 #include "engine/FileIo.h"
 #include "engine/HostScopes.h"
@@ -9,6 +11,7 @@
 #include "engine/StringTable.h"
 #include "engine/TextFormat.h"
 #include "engine/Undo.h"
+#include "engine/View.h"
 
 namespace Engine {
 

@@ -5,6 +5,7 @@
 #include "engine/FileCommands.h"
 #include "engine/Paths.h"
 #include "engine/StringTable.h"
+#include "engine/View.h"
 
 #include <gtest/gtest.h>
 
