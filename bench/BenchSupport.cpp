@@ -1,6 +1,7 @@
 #include "BenchSupport.h"
 
 #include "engine/ByteStore.h"
+#include "engine/EngineReset.h"
 #include "engine/EngineState.h"
 #include "engine/FileIo.h"
 

@@ -4,7 +4,6 @@
 #include "BenchSupport.h"
 #include "RoundRatio.h"
 
-#include "engine/ByteStore.h"
 #include "engine/Clipboard.h"
 #include "engine/EngineState.h"
 #include "engine/FileIo.h"

@@ -3,10 +3,12 @@
 #include "RoundRatio.h"
 
 #include "engine/ByteStore.h"
+#include "engine/EngineReset.h"
 #include "engine/EngineState.h"
 #include "engine/FileCommands.h"
 #include "engine/PaneEditing.h"
 #include "engine/Undo.h"
+#include "engine/View.h"
 #include "kit/JkGrid.h"
 #include "ui/NIBLO_Main.h"
 

@@ -6,13 +6,13 @@
 #include "RoundRatio.h"
 
 #include "common/EngineSetup.h"
-#include "engine/ByteStore.h"
 #include "engine/EngineState.h"
 #include "engine/FileIo.h"
 #include "engine/PaneEditing.h"
 #include "engine/Replace.h"
 #include "engine/SearchRequest.h"
 #include "engine/Undo.h"
+#include "engine/View.h"
 
 #include <malloc.h>
 

@@ -1,7 +1,9 @@
 #include "engine/Blocks.h"
 
-#include "engine/ByteStore.h"
+#include "engine/CommandEnabling.h"
+#include "engine/EngineState.h"
 #include "engine/StringTable.h"
+#include "engine/View.h"
 
 #include <algorithm>
 #include <utility>

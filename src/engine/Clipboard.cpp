@@ -2,12 +2,14 @@
 
 #include "engine/Blocks.h"
 #include "engine/ByteStore.h"
+#include "engine/CommandEnabling.h"
 #include "engine/Cp1252.h"
 #include "engine/Editing.h"
 #include "engine/HostScopes.h"
 #include "engine/StringTable.h"
 #include "engine/TextFormat.h"
 #include "engine/Undo.h"
+#include "engine/View.h"
 
 #include <algorithm>
 #include <cstring>

@@ -2,10 +2,12 @@
 
 #include "engine/Blocks.h"
 #include "engine/ByteStore.h"
+#include "engine/CommandEnabling.h"
 #include "engine/HostScopes.h"
 #include "engine/SearchRequest.h"
 #include "engine/StringTable.h"
 #include "engine/Undo.h"
+#include "engine/View.h"
 
 #include <algorithm>
 #include <cstring>
@@ -31,6 +33,21 @@ void EmptyWholeFile() {
 }
 
 } // namespace
+
+bool CloseGap(int32_t address, int32_t n) {
+    TBusyScope busy(Texts::DeleteBusy);
+    if (n > 0 && n == FileSize && address == 1) {
+        ClearFile();
+        return true;
+    }
+    return RemoveBytes(address, n);
+}
+
+void ClearFile() {
+    FileSize = 0;
+    UnmarkBlock();
+    ShowAddress(1, true, false);
+}
 
 void ApplyUndoRule(int32_t pos) {
     const int64_t lastReplaced =

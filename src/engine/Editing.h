@@ -8,6 +8,10 @@
 namespace Engine {
 
 // Byte level; none of these sets Modified unless its description says so.
+// The gap's bytes go (RemoveBytes); a gap of the whole file is ClearFile, which keeps the capacity.
+bool CloseGap(int32_t address, int32_t n);
+// No bytes left: the block goes and the view returns to the start.
+void ClearFile();
 bool InsertByteAtCursor(uint8_t value); // reports a failure itself; the cursor does not move
 void DeleteByteAtCursor();              // sets Modified
 bool InsertBytesAt(int32_t address, std::span<const uint8_t> bytes);

@@ -1,7 +1,6 @@
 #include "engine/EngineState.h"
 
 #include "engine/SearchRequest.h"
-#include "engine/Undo.h"
 
 namespace Engine {
 
@@ -49,49 +48,5 @@ int32_t NoNameCounter = 0;
 std::string LastDir;
 int64_t FileTime = 0;
 std::string RecoveryFolder;
-
-void ResetEngineState() {
-    if (BufferArray) {
-        BufferArray->DeAlloc(FileBuffer);
-        delete BufferArray;
-        BufferArray = nullptr;
-    }
-    FileBuffer = nullptr;
-    Capacity = 0;
-    FileSize = 0;
-    Modified = false;
-    FileOpen = false;
-    BlockBegin = 0;
-    BlockEnd = 0;
-    MarkAnchor = 0;
-    Cols = DefaultCols;
-    Rows = DefaultRows;
-    PageBytes = Cols * Rows;
-    TopAddress = 1;
-    BottomAddress = 0;
-    CursorCol = 0;
-    CursorRow = 0;
-    RememberedAddress = 1;
-    JumpWidth = 0;
-    LastFoundAddress = 0;
-    LastReplaceAddress = 0;
-    ReplacedBytes.clear();
-    ReplaceUndoEnabled = false;
-    EmptyReplacementPending = false;
-    SearchRequest = TSearchRequest();
-    ResetUndo();
-    PendingDigit = -1;
-    TextMode = true;
-    OverwriteMode = true;
-    AddressBase = 0;
-    OldFileTime = false;
-    NewEOF = false;
-    FileName.clear();
-    Untitled = false;
-    NoNameCounter = 0;
-    LastDir.clear();
-    FileTime = 0;
-    RecoveryFolder.clear();
-}
 
 } // namespace Engine

@@ -8,6 +8,7 @@
 #include <vector>
 
 // The editor state: one instance of each, module-level. Addresses are 1-based; 0 means "none".
+// ResetEngineState (EngineReset) puts every one back.
 namespace Engine {
 
 inline constexpr int32_t GrowStep = 131072;
@@ -69,8 +70,5 @@ extern std::string LastDir;
 extern int64_t FileTime; // modification time of the loaded file, nanoseconds since the epoch; 0 = unknown
 // The user's folder for what must survive the program (the window names it at start-up; empty: none).
 extern std::string RecoveryFolder;
-
-// Frees the buffer and puts every variable back to its start value (tests call it between cases).
-void ResetEngineState();
 
 } // namespace Engine

@@ -2,30 +2,23 @@
 
 #include "engine/Blocks.h"
 #include "engine/ByteStore.h"
+#include "engine/CommandEnabling.h"
+#include "engine/Editing.h"
 #include "engine/FileAccess.h"
 #include "engine/FileIo.h"
 #include "engine/HostScopes.h"
+#include "engine/Paths.h"
 #include "engine/StringTable.h"
 #include "engine/TextFormat.h"
 #include "engine/Undo.h"
+#include "engine/View.h"
 
 namespace Engine {
-
-std::string FileTitleOf(const std::string& path) {
-    size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string FolderOf(const std::string& path) {
-    size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) return {};
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
 
 namespace {
 
 void ShowFileCaption() {
-    Host->SetCaption(std::string(ProgramName) + " - " + FileTitleOf(FileName));
+    Host->SetCaption(std::string(ProgramName) + " - " + NamePart(FileName));
 }
 
 std::optional<std::string> ChooseFile(TFileDialogMode mode, const char* title) {
@@ -36,7 +29,7 @@ std::optional<std::string> ChooseFile(TFileDialogMode mode, const char* title) {
 
 bool ConfirmSave() {
     if (!Modified || !FileOpen) return true;
-    switch (Host->AskYesNoCancel(FormatText(Texts::ModifiedSaveNow, {FileTitleOf(FileName)}))) {
+    switch (Host->AskYesNoCancel(FormatText(Texts::ModifiedSaveNow, {NamePart(FileName)}))) {
     case mrYes:
         return Untitled ? SaveAs1Click() : SaveFile(FileName, false, 1, Capacity);
     case mrNo:
@@ -63,7 +56,7 @@ bool OpenFile(const std::string& given, bool fromRecentList) {
     }
     Host->AddRecentFile(name);
     FileName = name;
-    LastDir = FolderOf(name);
+    LastDir = ParentDirectory(name);
     Untitled = false;
     AfterLoad();
     return true;

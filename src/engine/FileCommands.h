@@ -19,8 +19,4 @@ bool Close1Click();  // false when the user kept the file
 void Insertfile1Click();
 void Writeblock1Click();
 
-// The file name without its folder.
-std::string FileTitleOf(const std::string& path);
-std::string FolderOf(const std::string& path);
-
 } // namespace Engine

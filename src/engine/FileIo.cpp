@@ -2,9 +2,9 @@
 
 #include "engine/ByteStore.h"
 #include "engine/FileAccess.h"
-#include "engine/FileCommands.h"
 #include "engine/FileReplace.h"
 #include "engine/HostScopes.h"
+#include "engine/Paths.h"
 #include "engine/StringTable.h"
 #include "engine/TextFormat.h"
 #include "engine/Undo.h"
@@ -48,7 +48,7 @@ const char* StepReason(FileAccess::TReplaceStep step) {
 // The error box; each note (a reason, damage, a file left behind) gets a line of its own.
 void Report(const TIoResult& result, const char* osErrorMessage, const std::string& name,
             const std::vector<std::string>& notes = {}) {
-    std::string title = FileTitleOf(name);
+    std::string title = NamePart(name);
     std::string text = result.Message
                            ? FormatText(result.Message, {title})
                            : FormatText(osErrorMessage, {title}) + "\r\n" + Texts::IoErrorText(result.Code);
@@ -98,7 +98,7 @@ bool LoadFile(const std::string& name, bool insert, int32_t insertAddress, int32
 
     int64_t done = 0;
     if (result.Ok()) {
-        TProgressScope progress(Texts::ReadingFile, FileTitleOf(name));
+        TProgressScope progress(Texts::ReadingFile, NamePart(name));
         uint8_t* target = FileBuffer + (insert ? insertAddress - 1 : 0);
         while (done < size && result.Ok()) {
             int64_t want = std::min<int64_t>(size - done, ReadChunk);
@@ -133,7 +133,7 @@ bool SaveFile(const std::string& name, bool block, int32_t first, int32_t count)
         count = FileSize;
     }
     if (first < 1 || count < 0 || static_cast<int64_t>(first) + count - 1 > FileSize) {
-        Host->ShowError(FormatText(Texts::ErrorWriting, {FileTitleOf(name)}));
+        Host->ShowError(FormatText(Texts::ErrorWriting, {NamePart(name)}));
         return false;
     }
 
@@ -144,10 +144,10 @@ bool SaveFile(const std::string& name, bool block, int32_t first, int32_t count)
     if (!block && OldFileTime && FileTime != 0) request.ModTime = FileTime;
     request.CopyFolder = RecoveryFolder;
     request.ConfirmNoCopy = [&name] {
-        return Host->AskYesNo(FormatText(Texts::InPlaceWithoutCopy, {FileTitleOf(name)})) == mrYes;
+        return Host->AskYesNo(FormatText(Texts::InPlaceWithoutCopy, {NamePart(name)})) == mrYes;
     };
     request.WriteContents = [&](FileAccess::TFile& file, bool inPlace) {
-        TProgressScope progress(Texts::WritingFile, FileTitleOf(name));
+        TProgressScope progress(Texts::WritingFile, NamePart(name));
         // Overwriting in place cannot stop half way without spoiling the file.
         if (inPlace) Host->EnableCancel(false);
         const uint8_t* source = FileBuffer + first - 1;

@@ -1,12 +1,13 @@
 #include "engine/Integers.h"
 
 #include "engine/Blocks.h"
-#include "engine/ByteStore.h"
 #include "engine/Editing.h"
+#include "engine/EngineState.h"
 #include "engine/HostScopes.h"
 #include "engine/StringTable.h"
 #include "engine/TextFormat.h"
 #include "engine/Undo.h"
+#include "engine/View.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,9 +1,11 @@
 #include "engine/Navigation.h"
 
 #include "engine/Blocks.h"
-#include "engine/ByteStore.h"
+#include "engine/CommandEnabling.h"
+#include "engine/EngineState.h"
 #include "engine/StringTable.h"
 #include "engine/TextFormat.h"
+#include "engine/View.h"
 
 #include <algorithm>
 

@@ -6,6 +6,7 @@
 #include "engine/EngineState.h"
 #include "engine/HexText.h"
 #include "engine/Undo.h"
+#include "engine/View.h"
 
 #include <algorithm>
 
@@ -247,12 +248,6 @@ bool PaneClickCell(int32_t col, int32_t row) {
     if (!PaneSelectCell(col, row)) return false;
     Host->SelectCell(col, row);
     return true;
-}
-
-void DropPendingDigit() {
-    if (PendingDigit < 0) return;
-    PendingDigit = -1;
-    Host->RefreshCell(CursorCol, CursorRow);
 }
 
 void TypeByte(uint8_t b) {

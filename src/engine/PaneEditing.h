@@ -52,7 +52,4 @@ void ModusOverwrite1Click();
 // The page size of the panes; the view restarts at the top of the file.
 void SetPageDimensions(int32_t cols, int32_t rows);
 
-// Drops a pending hex digit and shows the byte in its cell again.
-void DropPendingDigit();
-
 } // namespace Engine

@@ -14,7 +14,7 @@ std::string WithoutTrailingSlash(const std::string& path);
 bool FileFound(const std::string& path);
 // The name is not empty and the folder can be listed ("" after the trailing slash is gone: the root).
 bool DirectoryFound(const std::string& dir);
-// The name after the last "/", cut before its first dot.
+// The name after the last "/", cut before its first dot (the name with its dots is NamePart).
 std::string FileTitle(const std::string& path);
 
 // "?" anywhere, or "*" without a double quote.
@@ -31,5 +31,6 @@ std::string ExpandPath(const std::string& text, const std::string& base, const s
 // The folder part with its trailing "/", and the name after it.
 std::string DirectoryPart(const std::string& path);
 std::string NamePart(const std::string& path);
-// The folder above dir, written without a trailing "/"; the root stays the root.
+// The folder above dir, or the folder that holds a file, written without a trailing "/"; the root stays
+// the root.
 std::string ParentDirectory(const std::string& dir);

@@ -105,7 +105,10 @@ void TQSearch::PlanFilter() {
     };
     auto isJoker = [&](int32_t i) { return JokerEnabled && Pattern[i] == JokerChar; };
     Plan = TScanPlan{};
-    Plan.Search = this;
+    Plan.Owner = this;
+    Plan.Check = [](const void* owner, const uint8_t* window) {
+        return static_cast<const TQSearch*>(owner)->Matches(window);
+    };
     Plan.Length = PatternLen;
     // The first and last bytes that are no jokers, and a third between them, the least common in text,
     // so that text with many of the same letters seldom makes a candidate.

@@ -2,6 +2,7 @@
 
 #include "engine/Blocks.h"
 #include "engine/ByteStore.h"
+#include "engine/CommandEnabling.h"
 #include "engine/Editing.h"
 #include "engine/HostScopes.h"
 #include "engine/Search.h"
@@ -10,6 +11,7 @@
 #include "engine/SystemMemory.h"
 #include "engine/TextFormat.h"
 #include "engine/Undo.h"
+#include "engine/View.h"
 
 #include <algorithm>
 #include <cstring>

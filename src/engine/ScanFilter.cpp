@@ -1,7 +1,5 @@
 #include "engine/ScanFilter.h"
 
-#include "engine/QSearch.h"
-
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 #define NIBLO_SCAN_X86 1
@@ -24,7 +22,7 @@ struct TKernels {
 // Checks a window through the search itself: long patterns, or too near the end for a vector load. Kept
 // out of line, so that the loops around it hold their vectors in registers.
 [[gnu::noinline]] bool CheckBySearch(const TScanPlan& plan, const uint8_t* window) {
-    return plan.Search->Matches(window);
+    return plan.Check(plan.Owner, window);
 }
 
 // Any processor: the anchors byte by byte, the candidates through the search itself.

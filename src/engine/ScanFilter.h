@@ -2,13 +2,13 @@
 
 #include <cstdint>
 
-class TQSearch;
-
 // The vector part of the search: candidate windows are those whose two or three anchor bytes each hold one of
 // two values, and a candidate is checked against every pattern position at once where the pattern allows.
 // One binary serves every processor: the widest instructions present are picked when first used.
 struct TScanPlan {
-    const TQSearch* Search = nullptr; // checks the candidates the rows below cannot
+    // Checks the candidates the rows below cannot, handing back Owner: the search that made the plan.
+    bool (*Check)(const void* owner, const uint8_t* window) = nullptr;
+    const void* Owner = nullptr;
     int32_t Length = 0;
     int32_t Anchors = 2; // or 3
     int32_t Anchor[3]{};

@@ -1,10 +1,12 @@
 #include "engine/Search.h"
 
-#include "engine/ByteStore.h"
+#include "engine/CommandEnabling.h"
+#include "engine/EngineState.h"
 #include "engine/HostScopes.h"
 #include "engine/SearchRequest.h"
 #include "engine/StringTable.h"
 #include "engine/TextFormat.h"
+#include "engine/View.h"
 
 namespace Engine {
 

@@ -2,10 +2,12 @@
 
 #include "engine/Blocks.h"
 #include "engine/ByteStore.h"
+#include "engine/CommandEnabling.h"
 #include "engine/HostScopes.h"
 #include "engine/StringTable.h"
 #include "engine/SystemMemory.h"
 #include "engine/TextFormat.h"
+#include "engine/View.h"
 
 #include <algorithm>
 #include <array>

@@ -5,6 +5,7 @@
 #include "engine/EngineState.h"
 #include "engine/StringTable.h"
 #include "engine/TextFormat.h"
+#include "engine/View.h"
 #include "kit/JkGrid.h"
 #include "kit/JkScroll.h"
 #include "kit/Jkdialog.h"

@@ -3,6 +3,7 @@
 #include "engine/ByteStore.h"
 #include "engine/EngineState.h"
 #include "engine/Undo.h"
+#include "engine/View.h"
 
 #include <algorithm>
 #include <cstring>

@@ -2,8 +2,10 @@
 
 #include "common/TestRandom.h"
 #include "engine/ByteStore.h"
+#include "engine/Editing.h"
 #include "engine/EngineState.h"
 #include "engine/StringTable.h"
+#include "engine/View.h"
 
 #include <gtest/gtest.h>
 
@@ -143,6 +145,20 @@ TEST_F(ByteStoreTest, ShrinkNeverGoesBelowTheMinimum) {
     EXPECT_TRUE(EnsureRoom(-1000));
     EXPECT_EQ(Capacity, 524288);
     EXPECT_FALSE(BusyShown(Texts::ReleasingMemory));
+}
+
+// Removing more bytes than the file holds is refused before anything changes, whatever the capacity.
+TEST_F(ByteStoreTest, ShrinkByMoreThanTheFileIsRefused) {
+    for (int32_t capacity : {2 * MiB, 524288}) {
+        BufferOf(capacity, 1000);
+        uint8_t* before = FileBuffer;
+        EXPECT_FALSE(EnsureRoom(-1001)) << capacity;
+        EXPECT_FALSE(EnsureRoom(INT32_MIN)) << capacity;
+        EXPECT_EQ(Capacity, capacity);
+        EXPECT_EQ(FileBuffer, before);
+        EXPECT_FALSE(BusyShown(Texts::ReleasingMemory));
+    }
+    EXPECT_TRUE(EnsureRoom(-1000)); // the whole file may go
 }
 
 TEST_F(ByteStoreTest, FailedGrowthLeavesEverythingAsItWas) {
@@ -294,127 +310,6 @@ TEST_F(ByteStoreTest, RandomGapsMatchAReferenceModel) {
         ASSERT_TRUE(model.empty() || std::memcmp(model.data(), FileBuffer, model.size()) == 0)
             << "step " << step;
     }
-}
-
-// --- The view window -------------------------------------------------------------------------------------
-
-TEST_F(ByteStoreTest, ScrollToEndShowsTheLastPageRowAligned) {
-    struct {
-        int32_t size, top, bottom;
-    } cases[] = {{1000, 849, 1000}, {160, 1, 160}, {161, 17, 161}, {320, 161, 320}, {5, 1, 5}, {0, 1, 0}};
-    for (auto c : cases) {
-        OpenBytes(PatternBytes(c.size));
-        ScrollToEnd();
-        EXPECT_EQ(TopAddress, c.top) << c.size;
-        EXPECT_EQ(BottomAddress, c.bottom) << c.size;
-    }
-}
-
-TEST_F(ByteStoreTest, ShowAddressClampsToTheFile) {
-    OpenBytes(PatternBytes(1000));
-    ShowAddress(0, true, false);
-    EXPECT_EQ(TopAddress, 1);
-    EXPECT_EQ(CurrentAddress(), 1);
-    EXPECT_EQ(Host.SelectedCol, 0);
-    EXPECT_EQ(Host.SelectedRow, 0);
-
-    ShowAddress(1010, true, false);
-    EXPECT_EQ(TopAddress, 849);
-    EXPECT_EQ(BottomAddress, 1000);
-    EXPECT_EQ(CurrentAddress(), 1000);
-    EXPECT_EQ(CursorCol, 7);
-    EXPECT_EQ(CursorRow, 9);
-    EXPECT_EQ(Host.SelectedCol, 7);
-    EXPECT_EQ(Host.SelectedRow, 9);
-    EXPECT_GT(Host.Refreshes, 0);
-}
-
-TEST_F(ByteStoreTest, ShowAddressShowsTheLastPageOnlyForAddressesOnIt) {
-    OpenBytes(PatternBytes(1000));
-    ShowAddress(845, true, false); // within the last 160 bytes but above the last page's top 849
-    EXPECT_EQ(TopAddress, 833);
-    EXPECT_EQ(BottomAddress, 992);
-    EXPECT_EQ(CurrentAddress(), 845);
-    EXPECT_EQ(CursorRow, 0);
-
-    ShowAddress(849, true, false);
-    EXPECT_EQ(TopAddress, 849);
-    EXPECT_EQ(BottomAddress, 1000);
-    EXPECT_EQ(CurrentAddress(), 849);
-
-    ShowAddress(500, false, false);
-    EXPECT_EQ(TopAddress, 497);
-    EXPECT_EQ(BottomAddress, 656);
-    EXPECT_EQ(CurrentAddress(), 497); // the cursor keeps its cell (0, 0)
-}
-
-TEST_F(ByteStoreTest, ShowAddressOnlyIfOutsideKeepsAVisibleAddressInPlace) {
-    OpenBytes(PatternBytes(1000));
-    ShowAddress(100, true, true);
-    EXPECT_EQ(TopAddress, 1);
-    EXPECT_EQ(CursorCol, 3);
-    EXPECT_EQ(CursorRow, 6);
-    ShowAddress(161, true, true);
-    EXPECT_EQ(TopAddress, 161);
-    EXPECT_EQ(CurrentAddress(), 161);
-}
-
-TEST_F(ByteStoreTest, ShowAddressRecomputesTheBottomFromTheFileSize) {
-    OpenBytes(PatternBytes(100));
-    ASSERT_EQ(BottomAddress, 100);
-    ASSERT_TRUE(OpenGap(101, 400)); // the file grew below the view
-    ShowAddress(50, true, true);
-    EXPECT_EQ(TopAddress, 1);
-    EXPECT_EQ(BottomAddress, 160);
-
-    ASSERT_TRUE(CloseGap(1, 420)); // and shrank
-    ShowAddress(50, true, true);
-    EXPECT_EQ(BottomAddress, 80);
-    EXPECT_EQ(CurrentAddress(), 50);
-}
-
-TEST_F(ByteStoreTest, ShowAddressDoesNothingWithoutAnOpenFile) {
-    OpenBytes(PatternBytes(1000));
-    FileOpen = false;
-    Host.ForgetRecords();
-    ShowAddress(900, true, false);
-    EXPECT_EQ(TopAddress, 1);
-    EXPECT_EQ(Host.Refreshes, 0);
-}
-
-TEST_F(ByteStoreTest, GoToEndAndStart) {
-    OpenBytes(PatternBytes(1000));
-    GoToEnd();
-    EXPECT_EQ(TopAddress, 849);
-    EXPECT_EQ(CurrentAddress(), 1000);
-    GoToStart();
-    EXPECT_EQ(TopAddress, 1);
-    EXPECT_EQ(CursorCol, 0);
-    EXPECT_EQ(CursorRow, 0);
-}
-
-TEST_F(ByteStoreTest, AddressToCellInsideAndOutsideTheView) {
-    OpenBytes(PatternBytes(1000));
-    TopAddress = 17;
-    BottomAddress = 176;
-    struct {
-        int32_t address, col, row;
-    } cases[] = {{17, 0, 0}, {18, 1, 0}, {50, 1, 2}, {176, 15, 9}, {177, 0, 0}, {16, 0, 0}, {1, 0, 0}};
-    for (auto c : cases) {
-        TCell cell = AddressToCell(c.address);
-        EXPECT_EQ(cell.Col, c.col) << c.address;
-        EXPECT_EQ(cell.Row, c.row) << c.address;
-    }
-}
-
-TEST_F(ByteStoreTest, CurrentAddressFollowsTheCursorCell) {
-    OpenBytes(PatternBytes(1000));
-    TopAddress = 17;
-    CursorCol = 3;
-    CursorRow = 2;
-    EXPECT_EQ(CurrentAddress(), 52);
-    OpenBytes({});
-    EXPECT_EQ(CurrentAddress(), 1);
 }
 
 } // namespace

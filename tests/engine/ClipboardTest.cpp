@@ -9,6 +9,7 @@
 #include "engine/Editing.h"
 #include "engine/EngineState.h"
 #include "engine/StringTable.h"
+#include "engine/View.h"
 
 #include <gtest/gtest.h>
 

@@ -2,12 +2,13 @@
 
 #include "common/TestRandom.h"
 #include "engine/Blocks.h"
-#include "engine/ByteStore.h"
+#include "engine/CommandEnabling.h"
 #include "engine/DynArray.h"
 #include "engine/Editing.h"
 #include "engine/EngineState.h"
 #include "engine/SearchRequest.h"
 #include "engine/StringTable.h"
+#include "engine/View.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,12 @@
 #include "FakeHost.h"
 
 #include "common/EngineSetup.h"
-#include "engine/ByteStore.h"
 #include "engine/DynArray.h"
 #include "engine/Editing.h"
+#include "engine/EngineReset.h"
 #include "engine/EngineState.h"
 #include "engine/TextFormat.h"
+#include "engine/View.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -3,7 +3,9 @@
 #include "engine/ByteStore.h"
 #include "engine/EngineState.h"
 #include "engine/FileCommands.h"
+#include "engine/Paths.h"
 #include "engine/StringTable.h"
+#include "engine/View.h"
 
 #include <gtest/gtest.h>
 
@@ -310,7 +312,7 @@ TEST_F(FileCommandsTest, RelativeNamesBecomeFullPathsWhenOpenedOrSaved) {
     std::free(started);
 
     EXPECT_TRUE(opened && saved && savedAs);
-    EXPECT_EQ(FileTitleOf(Host.RecentFiles.front()), "a.bin");
+    EXPECT_EQ(NamePart(Host.RecentFiles.front()), "a.bin");
     EXPECT_EQ(Host.RecentFiles.front().front(), '/');
     EXPECT_EQ(TTempDir::Read(path)[0], 'X');
     EXPECT_NE(access(Dir.PathOf("other/a.bin").c_str(), F_OK), 0);

@@ -3,9 +3,9 @@
 #include "FakeHost.h"
 
 #include "engine/Blocks.h"
-#include "engine/ByteStore.h"
 #include "engine/EngineState.h"
 #include "engine/Integers.h"
+#include "engine/View.h"
 
 #include <algorithm>
 #include <bit>

@@ -1,9 +1,9 @@
 // Go to, jumps, the remembered address and Block <n>, on a 16 x 10 page.
 #include "FakeHost.h"
 
-#include "engine/ByteStore.h"
 #include "engine/EngineState.h"
 #include "engine/Navigation.h"
+#include "engine/View.h"
 
 #include <initializer_list>
 

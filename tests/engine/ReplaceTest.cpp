@@ -5,6 +5,7 @@
 #include "engine/Blocks.h"
 #include "engine/ByteStore.h"
 #include "engine/CaseTable.h"
+#include "engine/CommandEnabling.h"
 #include "engine/DynArray.h"
 #include "engine/EngineState.h"
 #include "engine/Replace.h"
@@ -13,6 +14,7 @@
 #include "engine/StringTable.h"
 #include "engine/SystemMemory.h"
 #include "engine/TextFormat.h"
+#include "engine/View.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,6 @@
 
 #include "common/NaiveSearch.h"
 #include "common/TestRandom.h"
-#include "engine/ByteStore.h"
 #include "engine/CaseTable.h"
 #include "engine/EngineState.h"
 #include "engine/QSearch.h"
@@ -11,6 +10,7 @@
 #include "engine/SearchRequest.h"
 #include "engine/StringTable.h"
 #include "engine/TextFormat.h"
+#include "engine/View.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,6 @@
 
 #include "common/TestRandom.h"
 #include "engine/Blocks.h"
-#include "engine/ByteStore.h"
 #include "engine/Clipboard.h"
 #include "engine/Editing.h"
 #include "engine/EngineState.h"
@@ -15,6 +14,7 @@
 #include "engine/SearchRequest.h"
 #include "engine/StringTable.h"
 #include "engine/Undo.h"
+#include "engine/View.h"
 
 #include <gtest/gtest.h>
 

@@ -2,6 +2,7 @@
 
 #include "common/EngineSetup.h"
 #include "engine/DynArray.h"
+#include "engine/EngineReset.h"
 #include "engine/EngineState.h"
 #include "engine/SystemMemory.h"
 

@@ -5,6 +5,7 @@
 #include "engine/ByteStore.h"
 #include "engine/EngineState.h"
 #include "engine/FileCommands.h"
+#include "engine/View.h"
 #include "support/ModalAnswer.h"
 #include "support/StartedEditor.h"
 #include "kit/JkGrid.h"

@@ -2,6 +2,7 @@
 #include "support/TempSettings.h"
 #include "ui/NIBLO_Main.h"
 
+#include "engine/EngineReset.h"
 #include "engine/EngineState.h"
 #include "engine/StringTable.h"
 #include "engine/TextFormat.h"

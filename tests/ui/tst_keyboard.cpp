@@ -2,9 +2,9 @@
 #include "support/EditorTestCase.h"
 #include "ui/NIBLO_Main.h"
 
-#include "engine/ByteStore.h"
 #include "engine/EngineState.h"
 #include "engine/FileCommands.h"
+#include "engine/View.h"
 #include "support/ModalAnswer.h"
 #include "support/StartedEditor.h"
 #include "kit/JkGrid.h"

@@ -5,6 +5,7 @@
 
 #include "engine/ByteStore.h"
 #include "engine/EngineState.h"
+#include "engine/View.h"
 #include "support/ModalAnswer.h"
 #include "kit/JkGrid.h"
 #include "kit/JkScroll.h"

@@ -3,6 +3,7 @@
 #include "ui/NIBLO_Main.h"
 
 #include "engine/ByteStore.h"
+#include "engine/EngineReset.h"
 #include "engine/EngineState.h"
 #include "engine/FileCommands.h"
 #include "engine/IniFile.h"

@@ -2,8 +2,8 @@
 #include "support/EditorTestCase.h"
 #include "ui/NIBLO_Main.h"
 
-#include "engine/ByteStore.h"
 #include "engine/EngineState.h"
+#include "engine/View.h"
 #include "support/StartedEditor.h"
 #include "kit/JkGrid.h"
 

@@ -1,5 +1,6 @@
 #include "support/EditorTestCase.h"
 
+#include "engine/EngineReset.h"
 #include "engine/EngineState.h"
 
 void TEditorTestCase::init() {

@@ -1,8 +1,8 @@
 #include "support/StartedEditor.h"
 
-#include "engine/ByteStore.h"
 #include "engine/EngineState.h"
 #include "engine/FileCommands.h"
+#include "engine/View.h"
 
 #include <QAction>
 #include <QCoreApplication>

@@ -1,0 +1,98 @@
+#include "engine/View.h"
+
+#include "engine/EngineState.h"
+
+#include <algorithm>
+
+namespace Engine {
+
+int32_t CurrentAddress() {
+    return CursorRow * Cols + TopAddress + CursorCol;
+}
+
+int32_t CursorEnd() {
+    return OverwriteMode ? std::max(FileSize, 1) : FileSize + 1;
+}
+
+namespace {
+
+// The top address of the last page that shows address end, its rows aligned to whole rows.
+int32_t LastPageTop(int32_t end) {
+    if (end <= PageBytes) return 1;
+    int32_t top = end - PageBytes + 1;
+    int32_t r = end % Cols;
+    if (r != 0) top += Cols - r;
+    return top;
+}
+
+} // namespace
+
+void ShowAddress(int32_t address, bool placeCursor, bool onlyIfOutside) {
+    if (!FileOpen || !FileBuffer) return;
+    address = std::clamp(address, 1, CursorEnd());
+    // Recomputed, not only lowered: a file that grew on a partial page must show its new bytes.
+    BottomAddress = std::min(TopAddress + PageBytes - 1, FileSize);
+    if (!onlyIfOutside || address < TopAddress || address > TopAddress + PageBytes - 1) {
+        // The last page only when the address lies on it; otherwise its row becomes the top row. The empty
+        // cell after the last byte may need a row of its own below it.
+        const int32_t end = std::max(address, FileSize);
+        if (address >= LastPageTop(end)) {
+            TopAddress = LastPageTop(end);
+            BottomAddress = FileSize;
+        } else {
+            TopAddress = ((address - 1) / Cols) * Cols + 1;
+            BottomAddress = std::min(TopAddress + PageBytes - 1, FileSize);
+        }
+    }
+    if (placeCursor) {
+        TCell cell = AddressToCell(address);
+        SetCursorCell(cell.Col, cell.Row);
+    }
+    RefillPanes(0, 0);
+}
+
+void ScrollToEnd() {
+    BottomAddress = FileSize;
+    TopAddress = LastPageTop(FileSize);
+}
+
+void GoToStart() {
+    ShowAddress(1, true, false);
+    SetCursorCell(0, 0);
+}
+
+void GoToEnd() {
+    ScrollToEnd();
+    ShowAddress(BottomAddress, true, false);
+    TCell cell = AddressToCell(BottomAddress);
+    SetCursorCell(cell.Col, cell.Row);
+}
+
+TCell AddressToCell(int32_t address) {
+    if (TopAddress < address && address - TopAddress < PageBytes)
+        return {(address - TopAddress) % Cols, (address - TopAddress) / Cols};
+    return {0, 0};
+}
+
+void SetCursorCell(int32_t col, int32_t row) {
+    // A pending hex digit belongs to the cell it was typed in.
+    if (col != CursorCol || row != CursorRow) DropPendingDigit();
+    Host->SelectCell(col, row);
+    CursorCol = col;
+    CursorRow = row;
+    Host->UpdateStatus();
+}
+
+void RefillPanes(int32_t col, int32_t row) {
+    if (PendingDigit >= 0 && int64_t(CursorRow) * Cols + CursorCol >= int64_t(row) * Cols + col)
+        PendingDigit = -1;
+    Host->RefreshPanes(col, row);
+}
+
+void DropPendingDigit() {
+    if (PendingDigit < 0) return;
+    PendingDigit = -1;
+    Host->RefreshCell(CursorCol, CursorRow);
+}
+
+} // namespace Engine
