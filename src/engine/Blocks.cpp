@@ -18,10 +18,7 @@ void UnmarkBlock() {
     BlockBegin = 0;
     BlockEnd = 0;
     // Cut1 and Copy1 keep their state: the clipboard commands decide it themselves.
-    SetCommandsEnabled({TCommand::Blockunmark1, TCommand::Blockdelete1, TCommand::JkBtnDel,
-                        TCommand::JkBtnCut, TCommand::JkBtnCopy, TCommand::Blockcopy1,
-                        TCommand::Blockcopyovwr1, TCommand::Blockmove1, TCommand::Writeblock1},
-                       false);
+    EnableGroup(GroupUnmark, false);
     Host->RepaintPanes();
 }
 
@@ -47,16 +44,13 @@ void MoveBlockMarks(int32_t newBegin) {
 }
 
 void EnableBlockCommands(bool on) {
-    SetCommandsEnabled({TCommand::Blockdelete1, TCommand::JkBtnDel, TCommand::JkBtnCut, TCommand::JkBtnCopy,
-                        TCommand::Blockcopy1, TCommand::Blockcopyovwr1, TCommand::Blockmove1,
-                        TCommand::Writeblock1, TCommand::Cut1, TCommand::Copy1},
-                       on);
+    EnableGroup(GroupBlock, on);
 }
 
 bool MarkBlock(bool extend, bool forward) {
     // The empty cell after the last byte marks up to the last byte.
     const int32_t pos = std::min(CurrentAddress(), FileSize);
-    SetCommandsEnabled({TCommand::Blockunmark1}, true);
+    SetCommandEnabled(TCommand::Blockunmark1, true);
     if (BlockBegin == 0 && BlockEnd == 0) {
         BlockBegin = pos;
         MarkAnchor = 0;

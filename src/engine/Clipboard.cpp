@@ -128,7 +128,7 @@ bool CanPaste(TClipboardPort& clipboard) {
 }
 
 void Clipboard1Click(TClipboardPort& clipboard) {
-    if (FileOpen) SetCommandsEnabled({TCommand::Paste1}, CanPaste(clipboard));
+    if (FileOpen) SetCommandEnabled(TCommand::Paste1, CanPaste(clipboard));
 }
 
 void OfferToEmptyClipboard(TClipboardPort& clipboard) {

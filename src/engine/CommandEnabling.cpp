@@ -6,14 +6,20 @@
 
 namespace Engine {
 
-void SetCommandsEnabled(std::initializer_list<TCommand> commands, bool on) {
-    std::vector<TCommand> list(commands);
-    Host->SetCommandsEnabled(list, on);
+void SetCommandEnabled(TCommand command, bool on) {
+    Host->SetCommandsEnabled({&command, 1}, on);
+}
+
+void EnableGroup(TCommandGroup group, bool on) {
+    std::vector<TCommand> members;
+    for (const TCommandInfo& info : CommandTable)
+        if (info.Groups & group) members.push_back(info.Command);
+    Host->SetCommandsEnabled(members, on);
 }
 
 void EnableReplaceUndo(bool on) {
     ReplaceUndoEnabled = on;
-    SetCommandsEnabled({TCommand::Replaceundo1}, on);
+    SetCommandEnabled(TCommand::Replaceundo1, on);
 }
 
 } // namespace Engine

@@ -2,12 +2,13 @@
 
 #include "engine/Commands.h"
 
-#include <initializer_list>
 
 // Commands the window enables and disables as the editor's state changes.
 namespace Engine {
 
-void SetCommandsEnabled(std::initializer_list<TCommand> commands, bool on);
+void SetCommandEnabled(TCommand command, bool on);
+// Every command of the table that belongs to the group.
+void EnableGroup(TCommandGroup group, bool on);
 // Replace undo, and the state the engine keeps of it.
 void EnableReplaceUndo(bool on);
 

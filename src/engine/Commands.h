@@ -9,94 +9,115 @@
 // the toolbar, the enabling by Tag and the engine tests' host are all built from it, and the window maps
 // each entry's handler to a member function, so a command cannot exist without one.
 //
-// ITEM(Id, Place, Flags, Caption, Shortcut, Hint, HelpContext, Tag, Kind, Handler)
-// SUBMENU(Id, Place, Flags, Caption, Tag): opens a menu of its own (whose place is named after it).
+// ITEM(Id, Place, Flags, Caption, Shortcut, Hint, HelpContext, Tag, Groups, Kind, Handler)
+// SUBMENU(Id, Place, Flags, Caption, Tag, Groups): opens a menu of its own (whose place is named after it).
 // Place: the menu or the toolbar the entry lives in. Flags: see TCommandFlag. Shortcut: Qt's portable text,
-// more than one separated by "; ". Tag 1: disabled while no file is open; 0: always usable. For toolbar
+// more than one separated by "; ". Tag 1: disabled while no file is open; 0: always usable. Groups: the
+// TCommandGroup bits of the sets of commands the engine enables and disables together. For toolbar
 // buttons, Caption is the glyph name. Kind: Engine, the handler is the engine's command of that name, called
 // as it is; Window, a member function of the main window (a dialog to ask first, or the window's own state).
+// The sets of commands that the engine enables or disables together.
+enum TCommandGroup : unsigned {
+    GroupLoaded = 1,      // usable once a file is loaded
+    GroupBlock = 2,       // need a complete block
+    GroupUnmark = 4,      // unmarking the block disables them (Cut and Copy are the clipboard's to decide)
+    GroupJump = 8,        // need a jump width
+    GroupRemembered = 16, // need a remembered address
+    GroupFindAgain = 32,  // need a search request
+};
+
 #define NIBLO_COMMANDS(ITEM, SUBMENU)                                                                        \
-    ITEM(New1, File, 0, "&New", "Ctrl+N", "", 0, 0, Engine, New1Click)                                       \
-    ITEM(Open1, File, 0, "&Open...", "Ctrl+O", "", 0, 0, Engine, Open1Click)                                 \
-    SUBMENU(Reopen1, File, 0, "&Reopen", 0)                                                                  \
-    ITEM(Save1, File, 0, "&Save", "Ctrl+S", "", 0, 1, Engine, Save1Click)                                    \
-    ITEM(SaveAs1, File, 0, "Save &As...", "", "", 0, 1, Engine, SaveAs1Click)                                \
-    ITEM(Close1, File, 0, "&Close", "", "", 0, 1, Engine, Close1Click)                                       \
+    ITEM(New1, File, 0, "&New", "Ctrl+N", "", 0, 0, 0, Engine, New1Click)                                    \
+    ITEM(Open1, File, 0, "&Open...", "Ctrl+O", "", 0, 0, 0, Engine, Open1Click)                              \
+    SUBMENU(Reopen1, File, 0, "&Reopen", 0, 0)                                                               \
+    ITEM(Save1, File, 0, "&Save", "Ctrl+S", "", 0, 1, GroupLoaded, Engine, Save1Click)                       \
+    ITEM(SaveAs1, File, 0, "Save &As...", "", "", 0, 1, GroupLoaded, Engine, SaveAs1Click)                   \
+    ITEM(Close1, File, 0, "&Close", "", "", 0, 1, GroupLoaded, Engine, Close1Click)                          \
     ITEM(Insertfile1, File, SeparatorBefore, "&Insert...", "",                                               \
-         "Insert file contents before current address", 0, 1, Engine, Insertfile1Click)                      \
-    ITEM(Writeblock1, File, 0, "&Write block...", "", "Write block to file", 0, 1, Engine, Writeblock1Click) \
-    ITEM(Exit1, File, SeparatorBefore, "&Exit", "", "", 0, 0, Window, Exit1Click)                            \
-    ITEM(Undo1, Edit, 0, "Undo", "Ctrl+Z", "", 0, 1, Engine, Undo1Click)                                     \
-    ITEM(Redo1, Edit, 0, "&Redo", "Ctrl+Y; Ctrl+Shift+Z", "", 0, 1, Engine, Redo1Click)                      \
+         "Insert file contents before current address", 0, 1, GroupLoaded, Engine, Insertfile1Click)         \
+    ITEM(Writeblock1, File, 0, "&Write block...", "", "Write block to file", 0, 1, GroupBlock | GroupUnmark, \
+         Engine, Writeblock1Click)                                                                           \
+    ITEM(Exit1, File, SeparatorBefore, "&Exit", "", "", 0, 0, 0, Window, Exit1Click)                         \
+    ITEM(Undo1, Edit, 0, "Undo", "Ctrl+Z", "", 0, 1, 0, Engine, Undo1Click)                                  \
+    ITEM(Redo1, Edit, 0, "&Redo", "Ctrl+Y; Ctrl+Shift+Z", "", 0, 1, 0, Engine, Redo1Click)                   \
     ITEM(Insert1, Edit, SeparatorBefore, "&Insert string...", "", "Insert string before current address",    \
-         HelpInsert, 1, Window, Insert1Click)                                                                \
+         HelpInsert, 1, GroupLoaded, Window, Insert1Click)                                                   \
     ITEM(Blockmark1, Edit, SeparatorBefore, "Block &mark", "Ctrl+B", "Mark begin or end of block",           \
-         HelpBlock, 1, Engine, Blockmark1Click)                                                              \
+         HelpBlock, 1, GroupLoaded, Engine, Blockmark1Click)                                                 \
     ITEM(Blocknchars1, Edit, 0, "Block <&n> chars...", "", "Mark block consisting of <n> chars", HelpBlock,  \
-         1, Window, Blocknchars1Click)                                                                       \
-    ITEM(Blockunmark1, Edit, 0, "Block &unmark", "Ctrl+U", "", 0, 1, Engine, Blockunmark1Click)              \
-    ITEM(Blockdelete1, Edit, 0, "Block &delete", "Ctrl+D", "", 0, 1, Engine, Blockdelete1Click)              \
-    ITEM(Blockcopy1, Edit, 0, "Block &copy", "Ctrl+K", "Copy block before current adress", 0, 1, Engine,     \
-         Blockcopy1Click)                                                                                    \
+         1, GroupLoaded, Window, Blocknchars1Click)                                                          \
+    ITEM(Blockunmark1, Edit, 0, "Block &unmark", "Ctrl+U", "", 0, 1, GroupUnmark, Engine, Blockunmark1Click) \
+    ITEM(Blockdelete1, Edit, 0, "Block &delete", "Ctrl+D", "", 0, 1, GroupBlock | GroupUnmark, Engine,       \
+         Blockdelete1Click)                                                                                  \
+    ITEM(Blockcopy1, Edit, 0, "Block &copy", "Ctrl+K", "Copy block before current adress", 0, 1,             \
+         GroupBlock | GroupUnmark, Engine, Blockcopy1Click)                                                  \
     ITEM(Blockcopyovwr1, Edit, 0, "Block copy/&overwrite", "Ctrl+W",                                         \
-         "Copy block at current adress (overwriting)", 0, 1, Engine, Blockcopyovwr1Click)                    \
-    ITEM(Blockmove1, Edit, 0, "Block mo&ve", "Ctrl+M", "Move block before current adress", 0, 1, Engine,     \
-         Blockmove1Click)                                                                                    \
-    SUBMENU(Clipboard1, Edit, SeparatorBefore, "Clip&board", 1)                                              \
-    ITEM(Cut1, Clipboard1, 0, "Cut", "Ctrl+X", "", 0, 1, Window, Cut1Click)                                  \
-    ITEM(Copy1, Clipboard1, 0, "Copy", "Ctrl+C", "", 0, 1, Window, Copy1Click)                               \
-    ITEM(Paste1, Clipboard1, 0, "Paste", "Ctrl+V", "", 0, 1, Window, Paste1Click)                            \
+         "Copy block at current adress (overwriting)", 0, 1, GroupBlock | GroupUnmark, Engine,               \
+         Blockcopyovwr1Click)                                                                                \
+    ITEM(Blockmove1, Edit, 0, "Block mo&ve", "Ctrl+M", "Move block before current adress", 0, 1,             \
+         GroupBlock | GroupUnmark, Engine, Blockmove1Click)                                                  \
+    SUBMENU(Clipboard1, Edit, SeparatorBefore, "Clip&board", 1, GroupLoaded)                                 \
+    ITEM(Cut1, Clipboard1, 0, "Cut", "Ctrl+X", "", 0, 1, GroupBlock, Window, Cut1Click)                      \
+    ITEM(Copy1, Clipboard1, 0, "Copy", "Ctrl+C", "", 0, 1, GroupBlock, Window, Copy1Click)                   \
+    ITEM(Paste1, Clipboard1, 0, "Paste", "Ctrl+V", "", 0, 1, GroupLoaded, Window, Paste1Click)               \
     ITEM(Deletefromcursor1, Edit, SeparatorBefore, "Delete &from cursor", "",                                \
-         "Delete from current adress (incl.) until end", 0, 1, Engine, Deletefromcursor1Click)               \
+         "Delete from current adress (incl.) until end", 0, 1, GroupLoaded, Engine, Deletefromcursor1Click)  \
     ITEM(Deletetocursor1, Edit, 0, "Delete &to cursor", "",                                                  \
-         "Delete from begin until current adress (incl.)", 0, 1, Engine, Deletetocursor1Click)               \
-    ITEM(Find1, Search, 0, "&Find...", "Ctrl+F", "", HelpFind, 1, Window, Find1Click)                        \
-    ITEM(Findagaindown1, Search, 0, "Find again &down", "F3", "", HelpFind, 1, Engine, Findagaindown1Click)  \
-    ITEM(Findagainup1, Search, 0, "Find again &up", "Shift+F3", "", HelpFind, 1, Engine, Findagainup1Click)  \
-    ITEM(Count1, Search, 0, "&Count...", "", "", HelpCount, 1, Window, Count1Click)                          \
+         "Delete from begin until current adress (incl.)", 0, 1, GroupLoaded, Engine, Deletetocursor1Click)  \
+    ITEM(Find1, Search, 0, "&Find...", "Ctrl+F", "", HelpFind, 1, GroupLoaded, Window, Find1Click)           \
+    ITEM(Findagaindown1, Search, 0, "Find again &down", "F3", "", HelpFind, 1, GroupFindAgain, Engine,       \
+         Findagaindown1Click)                                                                                \
+    ITEM(Findagainup1, Search, 0, "Find again &up", "Shift+F3", "", HelpFind, 1, GroupFindAgain, Engine,     \
+         Findagainup1Click)                                                                                  \
+    ITEM(Count1, Search, 0, "&Count...", "", "", HelpCount, 1, GroupLoaded, Window, Count1Click)             \
     ITEM(Replace1, Search, SeparatorBefore | TaggedSeparator, "&Replace...", "Ctrl+R", "", HelpReplace, 1,   \
-         Window, Replace1Click)                                                                              \
-    ITEM(Replaceagaindown1, Search, 0, "Replace &again down", "F4", "", HelpReplace, 1, Engine,              \
+         GroupLoaded, Window, Replace1Click)                                                                 \
+    ITEM(Replaceagaindown1, Search, 0, "Replace &again down", "F4", "", HelpReplace, 1, 0, Engine,           \
          Replaceagaindown1Click)                                                                             \
-    ITEM(Replaceundo1, Search, 0, "Replace &undo", "", "Undo last replacement", HelpReplace, 1, Engine,      \
+    ITEM(Replaceundo1, Search, 0, "Replace &undo", "", "Undo last replacement", HelpReplace, 1, 0, Engine,   \
          Replaceundo1Click)                                                                                  \
-    ITEM(Goto1, Address, 0, "&Goto...", "Ctrl+G", "Goto absolute/relative address", 0, 1, Window,            \
-         Goto1Click)                                                                                         \
+    ITEM(Goto1, Address, 0, "&Goto...", "Ctrl+G", "Goto absolute/relative address", 0, 1, GroupLoaded,       \
+         Window, Goto1Click)                                                                                 \
     ITEM(Jumpwidth1, Address, 0, "Jump &width...", "", "Enter number of bytes to jump up and down", 0, 1,    \
-         Window, Jumpwidth1Click)                                                                            \
-    ITEM(Jumpdown1, Address, 0, "Jump &down", "F5", "", 0, 1, Engine, Jumpdown1Click)                        \
-    ITEM(Jumpup1, Address, 0, "Jump &up", "Shift+F5", "", 0, 1, Engine, Jumpup1Click)                        \
+         GroupLoaded, Window, Jumpwidth1Click)                                                               \
+    ITEM(Jumpdown1, Address, 0, "Jump &down", "F5", "", 0, 1, GroupJump, Engine, Jumpdown1Click)             \
+    ITEM(Jumpup1, Address, 0, "Jump &up", "Shift+F5", "", 0, 1, GroupJump, Engine, Jumpup1Click)             \
     ITEM(Rememberadress1, Address, SeparatorBefore, "&Remember adress", "", "Remember current adress", 0, 1, \
-         Engine, Rememberadress1Click)                                                                       \
-    ITEM(Gotoremembered1, Address, 0, "Goto &re&membered", "", "Goto remembered adress", 0, 1, Engine,       \
-         Gotoremembered1Click)                                                                               \
+         GroupLoaded, Engine, Rememberadress1Click)                                                          \
+    ITEM(Gotoremembered1, Address, 0, "Goto &re&membered", "", "Goto remembered adress", 0, 1,               \
+         GroupRemembered, Engine, Gotoremembered1Click)                                                      \
     ITEM(Displaydifference1, Address, 0, "Display di&fference...", "",                                       \
-         "Display difference between current and remembered adress", 0, 1, Engine, Displaydifference1Click)  \
-    ITEM(ModusText1, Tools, Checkable, "&Text mode", "", "Switch between text/hex mode <TAB>", 0, 0, Engine, \
-         ModusText1Click)                                                                                    \
+         "Display difference between current and remembered adress", 0, 1, GroupRemembered, Engine,          \
+         Displaydifference1Click)                                                                            \
+    ITEM(ModusText1, Tools, Checkable, "&Text mode", "", "Switch between text/hex mode <TAB>", 0, 0, 0,      \
+         Engine, ModusText1Click)                                                                            \
     ITEM(ModusOverwrite1, Tools, Checkable, "O&verwrite", "", "Switch between insert/overwrite mode <Ins>",  \
-         0, 0, Engine, ModusOverwrite1Click)                                                                 \
+         0, 0, 0, Engine, ModusOverwrite1Click)                                                              \
     ITEM(Decode1, Tools, SeparatorBefore, "&Decode integer...", "", "Decode 1/2/4 bytes as integer", 0, 1,   \
-         Window, Decode1Click)                                                                               \
-    ITEM(Encode1, Tools, 0, "&Encode integer...", "", "Encode integer to 1/2/4 bytes", 0, 1, Window,         \
-         Encode1Click)                                                                                       \
+         GroupLoaded, Window, Decode1Click)                                                                  \
+    ITEM(Encode1, Tools, 0, "&Encode integer...", "", "Encode integer to 1/2/4 bytes", 0, 1, GroupLoaded,    \
+         Window, Encode1Click)                                                                               \
     ITEM(Patch1, Tools, 0, "&Patch BP 7.0 EXE", "", "Patch BP 7.0 program for execution > 200 Mhz", 0, 1,    \
-         Engine, Patch1Click)                                                                                \
-    ITEM(Options1, Tools, SeparatorBefore, "&Options...", "", "General options and appearance", 0, 0,        \
+         GroupLoaded, Engine, Patch1Click)                                                                   \
+    ITEM(Options1, Tools, SeparatorBefore, "&Options...", "", "General options and appearance", 0, 0, 0,     \
          Window, Options1Click)                                                                              \
-    ITEM(Contents1, Help, 0, "&Contents", "", "", 0, 0, Window, Contents1Click)                              \
-    ITEM(Info1, Help, 0, "&About...", "", "About author/memory state", 0, 0, Window, Info1Click)             \
-    ITEM(JkBtnNew, Toolbar, 0, "NEW", "", "New file", 0, 0, Engine, New1Click)                               \
-    ITEM(JkBtnOpen, Toolbar, 0, "OPEN", "", "Open", 0, 0, Engine, Open1Click)                                \
-    ITEM(JkBtnSave, Toolbar, 0, "SAVE", "", "Save", 0, 1, Engine, Save1Click)                                \
-    ITEM(JkBtnDel, Toolbar, 0, "DELETE", "", "Delete block", 0, 1, Engine, Blockdelete1Click)                \
-    ITEM(JkBtnCut, Toolbar, 0, "CUT", "", "Cut to clipboard", 0, 1, Window, Cut1Click)                       \
-    ITEM(JkBtnCopy, Toolbar, 0, "COPY", "", "Copy to clipboard", 0, 1, Window, Copy1Click)                   \
-    ITEM(JkBtnPaste, Toolbar, 0, "PASTE", "", "Paste from clipboard", 0, 1, Window, Paste1Click)             \
-    ITEM(JkBtnFind, Toolbar, 0, "FIND", "", "Find", 0, 1, Window, Find1Click)                                \
-    ITEM(JkBtnReplace, Toolbar, 0, "REPLACE", "", "Replace", 0, 1, Window, Replace1Click)                    \
-    ITEM(JkBtnInfo, Toolbar, 0, "INFO", "", "About", 0, 0, Window, Info1Click)                               \
-    ITEM(JkBtnWhats, Toolbar, 0, "WHATS", "", "What's this?", 0, 0, Window, JkBtnWhatsClick)
+    ITEM(Contents1, Help, 0, "&Contents", "", "", 0, 0, 0, Window, Contents1Click)                           \
+    ITEM(Info1, Help, 0, "&About...", "", "About author/memory state", 0, 0, 0, Window, Info1Click)          \
+    ITEM(JkBtnNew, Toolbar, 0, "NEW", "", "New file", 0, 0, 0, Engine, New1Click)                            \
+    ITEM(JkBtnOpen, Toolbar, 0, "OPEN", "", "Open", 0, 0, 0, Engine, Open1Click)                             \
+    ITEM(JkBtnSave, Toolbar, 0, "SAVE", "", "Save", 0, 1, GroupLoaded, Engine, Save1Click)                   \
+    ITEM(JkBtnDel, Toolbar, 0, "DELETE", "", "Delete block", 0, 1, GroupBlock | GroupUnmark, Engine,         \
+         Blockdelete1Click)                                                                                  \
+    ITEM(JkBtnCut, Toolbar, 0, "CUT", "", "Cut to clipboard", 0, 1, GroupBlock | GroupUnmark, Window,        \
+         Cut1Click)                                                                                          \
+    ITEM(JkBtnCopy, Toolbar, 0, "COPY", "", "Copy to clipboard", 0, 1, GroupBlock | GroupUnmark, Window,     \
+         Copy1Click)                                                                                         \
+    ITEM(JkBtnPaste, Toolbar, 0, "PASTE", "", "Paste from clipboard", 0, 1, GroupLoaded, Window,             \
+         Paste1Click)                                                                                        \
+    ITEM(JkBtnFind, Toolbar, 0, "FIND", "", "Find", 0, 1, GroupLoaded, Window, Find1Click)                   \
+    ITEM(JkBtnReplace, Toolbar, 0, "REPLACE", "", "Replace", 0, 1, GroupLoaded, Window, Replace1Click)       \
+    ITEM(JkBtnInfo, Toolbar, 0, "INFO", "", "About", 0, 0, 0, Window, Info1Click)                            \
+    ITEM(JkBtnWhats, Toolbar, 0, "WHATS", "", "What's this?", 0, 0, 0, Window, JkBtnWhatsClick)
 
 // Help contexts: the topic numbers of the help viewer.
 inline constexpr int HelpToolbar = 8;
@@ -147,12 +168,13 @@ struct TCommandInfo {
     std::string_view Hint;
     int HelpContext;
     int Tag;
+    unsigned Groups;
 };
 
-#define NIBLO_COMMAND_ITEM(Id, Place, Flags, Caption, Shortcut, Hint, Help, Tag, Kind, Handler)              \
-    TCommandInfo{TCommand::Id, #Id, TCommandPlace::Place, Flags, Caption, Shortcut, Hint, Help, Tag},
-#define NIBLO_COMMAND_SUBMENU(Id, Place, Flags, Caption, Tag)                                                \
-    TCommandInfo{TCommand::Id, #Id, TCommandPlace::Place, (Flags) | Submenu, Caption, "", "", 0, Tag},
+#define NIBLO_COMMAND_ITEM(Id, Place, Flags, Caption, Shortcut, Hint, Help, Tag, Groups, Kind, Handler)      \
+    TCommandInfo{TCommand::Id, #Id, TCommandPlace::Place, Flags, Caption, Shortcut, Hint, Help, Tag, Groups},
+#define NIBLO_COMMAND_SUBMENU(Id, Place, Flags, Caption, Tag, Groups)                                        \
+    TCommandInfo{TCommand::Id, #Id, TCommandPlace::Place, (Flags) | Submenu, Caption, "", "", 0, Tag, Groups},
 inline constexpr std::array<TCommandInfo, CommandCount> CommandTable{
     {NIBLO_COMMANDS(NIBLO_COMMAND_ITEM, NIBLO_COMMAND_SUBMENU)}};
 #undef NIBLO_COMMAND_ITEM

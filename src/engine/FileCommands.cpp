@@ -64,15 +64,7 @@ bool OpenFile(const std::string& given, bool fromRecentList) {
 
 void AfterLoad() {
     FileOpen = true;
-    SetCommandsEnabled({TCommand::Save1,           TCommand::JkBtnSave,    TCommand::SaveAs1,
-                        TCommand::Close1,          TCommand::Insert1,      TCommand::Insertfile1,
-                        TCommand::Blockmark1,      TCommand::Blocknchars1, TCommand::Deletefromcursor1,
-                        TCommand::Deletetocursor1, TCommand::JkBtnPaste,   TCommand::JkBtnFind,
-                        TCommand::JkBtnReplace,    TCommand::Goto1,        TCommand::Jumpwidth1,
-                        TCommand::Rememberadress1, TCommand::Decode1,      TCommand::Encode1,
-                        TCommand::Patch1,          TCommand::Find1,        TCommand::Count1,
-                        TCommand::Replace1,        TCommand::Clipboard1,   TCommand::Paste1},
-                       true);
+    EnableGroup(GroupLoaded, true);
     EnableReplaceUndo(false);
     UnmarkBlock();
     Modified = false;

@@ -60,7 +60,7 @@ void GoToAddress(int32_t address) {
 
 void JumpWidthDone(std::optional<int32_t> width) {
     if (width) JumpWidth = *width;
-    SetCommandsEnabled({TCommand::Jumpdown1, TCommand::Jumpup1}, width.has_value());
+    EnableGroup(GroupJump, width.has_value());
 }
 
 void Jumpdown1Click() {
@@ -73,7 +73,7 @@ void Jumpup1Click() {
 
 void Rememberadress1Click() {
     RememberedAddress = std::clamp(CurrentAddress(), 1, std::max(FileSize, 1));
-    SetCommandsEnabled({TCommand::Gotoremembered1, TCommand::Displaydifference1}, true);
+    EnableGroup(GroupRemembered, true);
 }
 
 void Gotoremembered1Click() {
@@ -101,7 +101,7 @@ void MarkBlockOfSize(int32_t n) {
     BlockBegin = pos;
     BlockEnd = pos + n - 1;
     MarkAnchor = 0;
-    SetCommandsEnabled({TCommand::Blockunmark1}, true);
+    SetCommandEnabled(TCommand::Blockunmark1, true);
     EnableBlockCommands(true);
     Host->RepaintPanes();
 }

@@ -368,7 +368,7 @@ void ReplaceUndo() {
 
 void ReplaceDialogDone(TReplaceDialogResult result) {
     if (result == TReplaceDialogResult::Cancel) {
-        SetCommandsEnabled({TCommand::Replaceagaindown1}, false);
+        SetCommandEnabled(TCommand::Replaceagaindown1, false);
         EnableReplaceUndo(false);
         return;
     }
@@ -378,7 +378,7 @@ void ReplaceDialogDone(TReplaceDialogResult result) {
         ReplaceAllCommand();
     else
         Replaceagaindown1Click();
-    SetCommandsEnabled({TCommand::Replaceagaindown1}, true);
+    SetCommandEnabled(TCommand::Replaceagaindown1, true);
 }
 
 void Replaceagaindown1Click() {
@@ -397,7 +397,7 @@ void Patch1Click() {
     SearchRequest.Pattern = {0xF7, 0xD0, 0xF7, 0xD2, 0xB9, 0x37};
     SearchRequest.Replacement = {0xF7, 0xD0, 0xF7, 0xD2, 0xB9, 0x7E};
     ReplaceStepCommand(TReplaceSender::Patch, 1, false);
-    SetCommandsEnabled({TCommand::Replaceagaindown1}, false);
+    SetCommandEnabled(TCommand::Replaceagaindown1, false);
     EnableReplaceUndo(false);
 }
 

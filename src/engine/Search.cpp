@@ -128,8 +128,8 @@ void Findagainup1Click() {
 
 void FindDialogDone(bool ok) {
     if (ok) FindAgain(SearchRequest.SearchDown);
-    SetCommandsEnabled({TCommand::Findagaindown1, TCommand::Findagainup1}, ok);
-    SetCommandsEnabled({TCommand::Replaceagaindown1}, false);
+    EnableGroup(GroupFindAgain, ok);
+    SetCommandEnabled(TCommand::Replaceagaindown1, false);
     EnableReplaceUndo(false);
 }
 

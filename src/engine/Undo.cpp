@@ -87,8 +87,8 @@ void PublishUndoState() {
     if (now.CanRedo) now.RedoName = Journal.Steps[static_cast<size_t>(Journal.Applied)].Name;
     if (now == Shown) return;
     Shown = now;
-    SetCommandsEnabled({TCommand::Undo1}, now.CanUndo);
-    SetCommandsEnabled({TCommand::Redo1}, now.CanRedo);
+    SetCommandEnabled(TCommand::Undo1, now.CanUndo);
+    SetCommandEnabled(TCommand::Redo1, now.CanRedo);
     Host->SetCommandHint(TCommand::Undo1, now.CanUndo
                                               ? FormatText(Texts::UndoHint, {StepNames[size_t(now.UndoName)]})
                                               : std::string());
@@ -248,7 +248,7 @@ void SetBlock(int32_t begin, int32_t end) {
     BlockBegin = begin;
     BlockEnd = end;
     MarkAnchor = 0;
-    SetCommandsEnabled({TCommand::Blockunmark1}, true);
+    SetCommandEnabled(TCommand::Blockunmark1, true);
     EnableBlockCommands(BlockComplete());
     Host->RepaintPanes();
 }

@@ -33,11 +33,17 @@ struct THandler {
     void (TFormMain::*Member)() = nullptr;
     void (*Free)() = nullptr;
 };
-#define NIBLO_HANDLER_Window(Handler) THandler{&TFormMain::Handler, nullptr}
-#define NIBLO_HANDLER_Engine(Handler) THandler{nullptr, [] { Engine::Handler(); }}
-#define NIBLO_HANDLER_ITEM(Id, Place, Flags, Caption, Shortcut, Hint, Help, Tag, Kind, Handler)               \
+#define NIBLO_HANDLER_Window(Handler)                                                                        \
+    THandler {                                                                                               \
+        &TFormMain::Handler, nullptr                                                                         \
+    }
+#define NIBLO_HANDLER_Engine(Handler)                                                                        \
+    THandler {                                                                                               \
+        nullptr, [] { Engine::Handler(); }                                                                   \
+    }
+#define NIBLO_HANDLER_ITEM(Id, Place, Flags, Caption, Shortcut, Hint, Help, Tag, Groups, Kind, Handler)      \
     NIBLO_HANDLER_##Kind(Handler),
-#define NIBLO_HANDLER_SUBMENU(Id, Place, Flags, Caption, Tag) THandler{},
+#define NIBLO_HANDLER_SUBMENU(Id, Place, Flags, Caption, Tag, Groups) THandler{},
 constexpr std::array<THandler, CommandCount> Handlers{
     {NIBLO_COMMANDS(NIBLO_HANDLER_ITEM, NIBLO_HANDLER_SUBMENU)}};
 #undef NIBLO_HANDLER_ITEM
@@ -160,4 +166,3 @@ void TFormMain::SetCommandsEnabled(std::span<const TCommand> commands, bool on) 
     for (TCommand command : commands)
         SetCommandEnabled(command, on);
 }
-

@@ -17,16 +17,13 @@ using namespace Engine;
 
 namespace {
 
-const TCommand AfterLoadCommands[] = {
-    TCommand::Save1,           TCommand::JkBtnSave,    TCommand::SaveAs1,
-    TCommand::Close1,          TCommand::Insert1,      TCommand::Insertfile1,
-    TCommand::Blockmark1,      TCommand::Blocknchars1, TCommand::Deletefromcursor1,
-    TCommand::Deletetocursor1, TCommand::JkBtnPaste,   TCommand::JkBtnFind,
-    TCommand::JkBtnReplace,    TCommand::Goto1,        TCommand::Jumpwidth1,
-    TCommand::Rememberadress1, TCommand::Decode1,      TCommand::Encode1,
-    TCommand::Patch1,          TCommand::Find1,        TCommand::Count1,
-    TCommand::Replace1,        TCommand::Clipboard1,   TCommand::Paste1,
-};
+// The commands of a group in the table.
+std::vector<TCommand> Group(TCommandGroup group) {
+    std::vector<TCommand> members;
+    for (const TCommandInfo& info : CommandTable)
+        if (info.Groups & group) members.push_back(info.Command);
+    return members;
+}
 
 class FileCommandsTest : public TEngineTest {
   protected:
@@ -148,8 +145,13 @@ TEST_F(FileCommandsTest, AfterLoadEnablesTheFileCommands) {
     LastFoundAddress = 7;
     LastReplaceAddress = 9;
     Opened("a.bin", PatternBytes(1000));
-    for (TCommand command : AfterLoadCommands)
+    // A load makes the group usable, and nothing that needs more than a file: a block, a jump width, a
+    // remembered address or a search.
+    EXPECT_EQ(Group(GroupLoaded).size(), 24u);
+    for (TCommand command : Group(GroupLoaded))
         EXPECT_TRUE(Host.IsEnabled(command)) << static_cast<int>(command);
+    for (TCommand command : Group(TCommandGroup(GroupBlock | GroupJump | GroupRemembered | GroupFindAgain)))
+        EXPECT_FALSE(Host.IsEnabled(command)) << static_cast<int>(command);
     EXPECT_FALSE(Host.IsEnabled(TCommand::Replaceundo1));
     EXPECT_FALSE(Host.IsEnabled(TCommand::Writeblock1)); // no block yet
     EXPECT_TRUE(FileOpen);
@@ -346,7 +348,7 @@ TEST_F(FileCommandsTest, CloseDisablesTheFileCommands) {
     EXPECT_TRUE(Close1Click());
     EXPECT_TRUE(Host.Messages.empty());
     ExpectNoFileState();
-    for (TCommand command : AfterLoadCommands)
+    for (TCommand command : Group(GroupLoaded))
         EXPECT_FALSE(Host.IsEnabled(command)) << static_cast<int>(command);
     EXPECT_FALSE(Host.IsEnabled(TCommand::Findagaindown1));
     EXPECT_TRUE(Host.IsEnabled(TCommand::New1));
