@@ -72,7 +72,7 @@ struct TShown {
 TShown Shown;
 
 TView CurrentView() {
-    return {TopAddress, CurrentAddress()};
+    return {static_cast<int32_t>(TopAddress), static_cast<int32_t>(CurrentAddress())};
 }
 
 void PublishUndoState() {
@@ -227,13 +227,13 @@ void RestoreView(TView view) {
         ShowAddress(1, true, false);
         return;
     }
-    const int32_t cursor = std::clamp(view.Cursor, 1, CursorEnd());
-    const int32_t top = view.Top;
+    const TAddress cursor = std::clamp<TAddress>(view.Cursor, 1, CursorEnd());
+    const TAddress top = view.Top;
     // The page as it was, unless the page size changed meanwhile.
     if (top >= 1 && top <= cursor && cursor - top < PageBytes && (top - 1) % Cols == 0) {
         TopAddress = top;
-        BottomAddress = std::min(top + PageBytes - 1, FileSize);
-        SetCursorCell((cursor - top) % Cols, (cursor - top) / Cols);
+        BottomAddress = std::min<TAddress>(top + PageBytes - 1, FileSize);
+        SetCursorCell(static_cast<int32_t>((cursor - top) % Cols), static_cast<int32_t>((cursor - top) / Cols));
         RefillPanes(0, 0);
     } else {
         ShowAddress(cursor, true, false);

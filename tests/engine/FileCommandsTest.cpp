@@ -256,7 +256,7 @@ TEST_F(FileCommandsTest, FailedRecentOpenAfterPartialReadLeavesNothingToSave) {
 
 TEST_F(FileCommandsTest, HugeFileIsRefusedAndNothingChanges) {
     std::string path = Opened("a.bin", PatternBytes(100));
-    const int32_t capacity = Capacity;
+    const TCount capacity = Capacity;
     std::string huge = Dir.Write("huge.bin", {});
     ASSERT_EQ(truncate(huge.c_str(), int64_t{1} << 31), 0);
     DynArrayFailHook = [](size_t bytes) { return bytes > (64u << 20); };

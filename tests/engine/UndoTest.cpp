@@ -34,7 +34,7 @@ struct TModelStep {
 
 class UndoTest : public TEngineTest {
   protected:
-    TView View() const { return {TopAddress, CurrentAddress()}; }
+    TView View() const { return {static_cast<int32_t>(TopAddress), static_cast<int32_t>(CurrentAddress())}; }
     void ExpectView(TView view) {
         // Overwrite mode has no cell after the last byte: a view kept in insert mode comes back on the last byte.
         if (view.Cursor > CursorEnd()) {
