@@ -280,7 +280,7 @@ void GrowingPass(TAddress start, TReplaceAllResult& result) {
 // The old bytes of every hit and its address are kept for undo. Only where they could pass the journal's
 // budget are the hits counted first, to ask whether to go on without undo.
 bool UndoableReplaceAll(TAddress start, TReplaceAllResult& result) {
-    const int64_t perHit = PatternLength() + static_cast<int64_t>(sizeof(int32_t));
+    const int64_t perHit = PatternLength() + static_cast<int64_t>(sizeof(TAddress));
     const int64_t mostHits = (FileSize - start + 1) / PatternLength();
     if (mostHits * perHit <= Journal.Budget) return true;
     Host->SetProgressText(Texts::Step1Counting, 1);
