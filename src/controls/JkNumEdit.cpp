@@ -20,14 +20,22 @@ namespace {
 
 const QChar Separator = QLatin1Char(Texts::DecimalSeparator);
 
-bool ParseHexDigits(QStringView digits, long double& value) {
+bool ParseHexInteger(QStringView digits, quint64 limit, quint64& number) {
     if (digits.isEmpty()) return false;
-    quint64 number = 0;
+    number = 0;
     for (QChar c : digits) {
         if (c.unicode() > 0x7F || !IsHexDigit(static_cast<char>(c.unicode()))) return false;
-        number = number * 16 + static_cast<quint64>(HexDigitValue(static_cast<char>(c.unicode())));
-        if (number > 0xFFFFFFFFu) return false;
+        const auto digit = static_cast<quint64>(HexDigitValue(static_cast<char>(c.unicode())));
+        // Checked before the shift, so that no number wraps past the limit.
+        if (number > (limit - digit) / 16) return false;
+        number = number * 16 + digit;
     }
+    return true;
+}
+
+bool ParseHexDigits(QStringView digits, long double& value) {
+    quint64 number = 0;
+    if (!ParseHexInteger(digits, 0xFFFFFFFFu, number)) return false;
     value = static_cast<long double>(number);
     return true;
 }
@@ -139,19 +147,21 @@ bool TJkNumEdit::Validate() {
     return true;
 }
 
-bool TJkNumEdit::IntegerValue(qint64& value) const {
+bool TJkNumEdit::IntegerValue(qint64& value, bool wide) const {
     const QString content = text().trimmed();
-    long double number = 0;
     if (HexValue || content.startsWith(QLatin1Char('$'))) {
-        if (!ParseNumber(content, true, number)) return false;
+        const QStringView digits =
+            content.startsWith(QLatin1Char('$')) ? QStringView(content).mid(1) : QStringView(content);
+        quint64 number = 0;
+        if (!ParseHexInteger(digits, wide ? quint64{INT64_MAX} : 0xFFFFFFFFu, number)) return false;
         value = static_cast<qint64>(number);
         return true;
     }
     const std::string chars = content.toStdString();
     qint64 parsed = 0;
     const auto [end, error] = std::from_chars(chars.data(), chars.data() + chars.size(), parsed);
-    if (chars.empty() || error != std::errc() || end != chars.data() + chars.size() || parsed < INT32_MIN ||
-        parsed > INT32_MAX)
+    if (chars.empty() || error != std::errc() || end != chars.data() + chars.size() ||
+        (!wide && (parsed < INT32_MIN || parsed > INT32_MAX)))
         return false;
     value = parsed;
     return true;

@@ -34,8 +34,9 @@ class TJkNumEdit : public QLineEdit {
 
     void Normalize();
     bool Validate();
-    // The text as a 32-bit integer the way the dialogs read it: hexadecimal after "$" or in hex mode.
-    bool IntegerValue(qint64& value) const;
+    // The text as an integer the way the dialogs read it: hexadecimal after "$" or in hex mode. 32 bits,
+    // or with wide up to 63 bits (addresses and sizes).
+    bool IntegerValue(qint64& value, bool wide = false) const;
 
     // Reads text: in hex mode hex digits with an optional "$" (at most 32 bits); else a decimal number,
     // or a "$"-prefixed hex integer.

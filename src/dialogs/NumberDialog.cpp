@@ -72,8 +72,8 @@ std::optional<int64_t> TNumberDialog::ReadNumber() const {
     for (QChar c : text)
         if (c.isSpace()) return std::nullopt;
     qint64 n = 0;
-    // A hex number past 31 bits would stand for a negative one; no address or size is that large.
-    if (!JkNumEdit1->IntegerValue(n) || n < INT32_MIN || n > INT32_MAX) return std::nullopt;
+    // Addresses and sizes take 63 bits; the dialog's rule decides what the file admits.
+    if (!JkNumEdit1->IntegerValue(n, true)) return std::nullopt;
     return n;
 }
 
@@ -83,7 +83,7 @@ void TNumberDialog::ButtonOKClick() {
     const std::optional<int64_t> n = ReadNumber();
     // Leaving the field hands its text to the history and normalizes it.
     ButtonOK->setFocus(Qt::OtherFocusReason);
-    const std::optional<int32_t> result = n ? Take(*n) : std::nullopt;
+    const std::optional<int64_t> result = n ? Take(*n) : std::nullopt;
     if (!result) {
         RefuseInput(Look.InvalidText, nullptr);
         return;
