@@ -102,7 +102,7 @@ void TFormMain::RefreshPane(TJkStrGrid* pane, int32_t col, int32_t row) {
                 pane->SetCell(c, r, blank);
                 continue;
             }
-            const uint8_t byte = Engine::ReadByte(int32_t(address));
+            const uint8_t byte = Engine::ReadByte(address);
             pane->SetCell(c, r, textPane ? GlyphCellText(DisplayChar(byte), oem) : HexCellText(byte));
         }
     }
@@ -118,7 +118,7 @@ void TFormMain::RefreshCell(int32_t col, int32_t row) {
     const int64_t address = int64_t(Engine::TopAddress) + int64_t(row) * Engine::Cols + col;
     const bool hasByte = Engine::FileOpen && Engine::FileBuffer && address <= Engine::BottomAddress &&
                          address <= Engine::FileSize;
-    const uint8_t byte = hasByte ? Engine::ReadByte(int32_t(address)) : 0;
+    const uint8_t byte = hasByte ? Engine::ReadByte(address) : 0;
     JkStrGridText->SetCell(
         col, row, hasByte ? GlyphCellText(DisplayChar(byte), JkStrGridText->UsesOemGlyphs()) : QString());
     // A first hex digit waiting for its second shows alone in the cursor's cell.
