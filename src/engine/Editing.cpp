@@ -93,7 +93,8 @@ void DeleteByteAtCursor() {
 }
 
 bool InsertBytesAt(TAddress address, std::span<const uint8_t> bytes) {
-    if (bytes.size() > static_cast<size_t>(MaxFileSize) || !OpenGap(address, static_cast<TCount>(bytes.size()))) {
+    if (bytes.size() > static_cast<size_t>(MaxFileSize) ||
+        !OpenGap(address, static_cast<TCount>(bytes.size()))) {
         Host->ShowError(Texts::CantAllocate);
         return false;
     }
@@ -107,7 +108,8 @@ bool OverwriteBytesAt(TAddress address, std::span<const uint8_t> bytes) {
         Host->ShowError(Texts::CantOverwriteBeyondEnd);
         return false;
     }
-    RecordChange(address, FileBytes(address, static_cast<TCount>(bytes.size())), static_cast<TCount>(bytes.size()));
+    RecordChange(address, FileBytes(address, static_cast<TCount>(bytes.size())),
+                 static_cast<TCount>(bytes.size()));
     if (!bytes.empty()) std::memcpy(FileBuffer + address - 1, bytes.data(), bytes.size());
     return true;
 }

@@ -290,7 +290,8 @@ void ScrollRowDown() {
     BottomAddress = std::min(TopAddress + PageBytes - 1, FileSize);
     RefillPanes(0, 0);
     // The end lies on the page here, so its column fits a cell's int32_t.
-    if (CurrentAddress() > CursorEnd()) SetCursorCol(static_cast<int32_t>(CursorEnd() - TopAddress - CursorRow * Cols));
+    if (CurrentAddress() > CursorEnd())
+        SetCursorCol(static_cast<int32_t>(CursorEnd() - TopAddress - CursorRow * Cols));
     Host->UpdateStatus();
 }
 

@@ -188,7 +188,7 @@ bool TQSearch::Matches(const uint8_t* window) const {
 }
 
 TAddress TQSearch::QuickScanDown(const uint8_t* bytes, TAddress lastAddress, TAddress start,
-                                const TProgressHook& hook) const {
+                                 const TProgressHook& hook) const {
     int64_t k = start + PatternLen - 1;
     while (k <= lastAddress) {
         if (Matches(bytes + (k - PatternLen))) return k - PatternLen + 1;
@@ -200,7 +200,7 @@ TAddress TQSearch::QuickScanDown(const uint8_t* bytes, TAddress lastAddress, TAd
 }
 
 TAddress TQSearch::QuickScanUp(const uint8_t* bytes, TAddress firstAddress, TAddress start,
-                              const TProgressHook& hook) const {
+                               const TProgressHook& hook) const {
     int64_t k = start;
     const int64_t lowest = firstAddress + PatternLen - 1;
     while (k >= lowest) {
@@ -251,8 +251,8 @@ int64_t ProgressStride(int64_t total) {
 }
 
 TAddress TQSearch::ScanDown(const std::vector<uint8_t>& pattern, const uint8_t* bytes, TAddress lastAddress,
-                           bool caseSensitive, bool jokerOn, uint8_t joker, TAddress start,
-                           const TProgressHook& hook) {
+                            bool caseSensitive, bool jokerOn, uint8_t joker, TAddress start,
+                            const TProgressHook& hook) {
     if (!PrepareIfChanged(pattern, caseSensitive, jokerOn, joker)) return -2;
     if (start < 1) start = 1;
     const int64_t highestStart = lastAddress - PatternLen; // 0-based window start
@@ -267,8 +267,8 @@ TAddress TQSearch::ScanDown(const std::vector<uint8_t>& pattern, const uint8_t* 
 }
 
 TAddress TQSearch::ScanUp(const std::vector<uint8_t>& pattern, const uint8_t* bytes, TAddress firstAddress,
-                         bool caseSensitive, bool jokerOn, uint8_t joker, TAddress start,
-                         const TProgressHook& hook) {
+                          bool caseSensitive, bool jokerOn, uint8_t joker, TAddress start,
+                          const TProgressHook& hook) {
     if (!PrepareIfChanged(pattern, caseSensitive, jokerOn, joker)) return -2;
     if (firstAddress < 1) firstAddress = 1;
     const int64_t lowestStart = firstAddress - 1;

@@ -27,17 +27,18 @@ class TQSearch {
 
     // First match starting at or after start and ending at or before lastAddress.
     TAddress ScanDown(const std::vector<uint8_t>& pattern, const uint8_t* bytes, TAddress lastAddress,
-                     bool caseSensitive, bool jokerOn, uint8_t joker, TAddress start,
-                     const TProgressHook& hook);
+                      bool caseSensitive, bool jokerOn, uint8_t joker, TAddress start,
+                      const TProgressHook& hook);
     // Last match ending at or before start and starting at or after firstAddress.
     TAddress ScanUp(const std::vector<uint8_t>& pattern, const uint8_t* bytes, TAddress firstAddress,
-                   bool caseSensitive, bool jokerOn, uint8_t joker, TAddress start, const TProgressHook& hook);
+                    bool caseSensitive, bool jokerOn, uint8_t joker, TAddress start,
+                    const TProgressHook& hook);
 
     // The quick search as the tables describe it, one skip at a time; the fast scans must agree with it.
     TAddress QuickScanDown(const uint8_t* bytes, TAddress lastAddress, TAddress start,
-                          const TProgressHook& hook) const;
+                           const TProgressHook& hook) const;
     TAddress QuickScanUp(const uint8_t* bytes, TAddress firstAddress, TAddress start,
-                        const TProgressHook& hook) const;
+                         const TProgressHook& hook) const;
     // Prepares for a request (done by the scans themselves when it changed).
     void Prepare(const std::vector<uint8_t>& pattern, bool caseSensitive, bool jokerOn, uint8_t joker);
     // Prepares only when the request changed; false for an empty pattern.

@@ -37,8 +37,7 @@ void PutReplacement(TAddress address) {
 } // namespace
 
 bool CopyWithin(TAddress from, TAddress to, TAddress dest) {
-    if (from < 1 || to > FileSize || dest < 1 || dest > FileSize || to < from ||
-        dest - from > FileSize - to)
+    if (from < 1 || to > FileSize || dest < 1 || dest > FileSize || to < from || dest - from > FileSize - to)
         return false;
     // Ascending, as a byte-by-byte copy would go; every caller moves bytes down.
     std::memmove(FileBuffer + dest - 1, FileBuffer + from - 1, static_cast<size_t>(to - from + 1));

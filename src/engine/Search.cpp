@@ -35,8 +35,7 @@ TFindResult FindForward(TAddress& pos, bool adjust, bool honourCancel) {
         }
     }
     TFindResult result;
-    if (pos + static_cast<TCount>(request.Pattern.size()) - 1 > FileSize)
-        return result;
+    if (pos + static_cast<TCount>(request.Pattern.size()) - 1 > FileSize) return result;
     const TProgressHook hook = ScanProgressHook(true, honourCancel);
     const TAddress hit =
         QSearch.ScanDown(request.Pattern, FileBuffer, FileSize, request.CaseSensitive, request.JokerEnabled,

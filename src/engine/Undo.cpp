@@ -232,7 +232,8 @@ void RestoreView(TView view) {
     if (top >= 1 && top <= cursor && cursor - top < PageBytes && (top - 1) % Cols == 0) {
         TopAddress = top;
         BottomAddress = std::min<TAddress>(top + PageBytes - 1, FileSize);
-        SetCursorCell(static_cast<int32_t>((cursor - top) % Cols), static_cast<int32_t>((cursor - top) / Cols));
+        SetCursorCell(static_cast<int32_t>((cursor - top) % Cols),
+                      static_cast<int32_t>((cursor - top) / Cols));
         RefillPanes(0, 0);
     } else {
         ShowAddress(cursor, true, false);

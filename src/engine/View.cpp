@@ -71,7 +71,8 @@ void GoToEnd() {
 TCell AddressToCell(TAddress address) {
     if (TopAddress < address && address - TopAddress < PageBytes)
         // On the page, so the offset is below PageBytes and fits a cell's int32_t.
-        return {static_cast<int32_t>((address - TopAddress) % Cols), static_cast<int32_t>((address - TopAddress) / Cols)};
+        return {static_cast<int32_t>((address - TopAddress) % Cols),
+                static_cast<int32_t>((address - TopAddress) / Cols)};
     return {0, 0};
 }
 

@@ -472,14 +472,17 @@ TEST_F(FileCommandsTest, AFileBeyondFourGibOpensFindsEditsAndSaves) {
     constexpr TCount Size = FourGib + 4096;
     const int64_t available = AvailableMemory();
     if (available >= 0 && available < Size + (TCount{2} << 30))
-        GTEST_SKIP() << "needs " << Size + (TCount{2} << 30) << " bytes of memory, " << available << " available";
+        GTEST_SKIP() << "needs " << Size + (TCount{2} << 30) << " bytes of memory, " << available
+                     << " available";
     struct TMark {
         TCount Offset; // 0-based, as pread counts
         std::vector<uint8_t> Bytes;
     };
     auto mark = [](char tag) { return std::vector<uint8_t>{'<', uint8_t(tag), '#', '>'}; };
-    const std::vector<TMark> marks = {{(TCount{1} << 31) - 3, mark('a')}, {(TCount{1} << 31) + 5, mark('b')},
-                                      {FourGib - 7, mark('c')},           {FourGib + 9, mark('d')},
+    const std::vector<TMark> marks = {{(TCount{1} << 31) - 3, mark('a')},
+                                      {(TCount{1} << 31) + 5, mark('b')},
+                                      {FourGib - 7, mark('c')},
+                                      {FourGib + 9, mark('d')},
                                       {Size - 4, mark('e')}};
     const std::string path = Dir.Write("huge.bin", {});
     {

@@ -397,7 +397,8 @@ TEST_F(ReplaceTest, ReplaceAllAgreesWithTheReference) {
             EXPECT_EQ(LastFoundAddress, expected.LastAt);
             EXPECT_EQ(ReplacedBytes, expected.LastHit);
             if (FileSize > 0) {
-                EXPECT_EQ(CurrentAddress(), std::min<TAddress>(FileSize, expected.LastAt + std::max(r, 1) - 1));
+                EXPECT_EQ(CurrentAddress(),
+                          std::min<TAddress>(FileSize, expected.LastAt + std::max(r, 1) - 1));
             }
         } else {
             EXPECT_EQ(CurrentAddress(), cursor);
@@ -525,8 +526,7 @@ TEST_F(ReplaceTest, GrowingPassOverTooManyHitsToListAgreesWithTheModel) {
         if (!enoughMemory) AvailableMemoryHook = [] { return int64_t{0}; };
         if (!enoughMemory) Host.YesNoAnswers.push_back(mrYes);
         PutCursorOn(1);
-        const TModel expected =
-            NaiveReplaceAll(file, 1, enoughMemory ? INT64_MAX : room / 40);
+        const TModel expected = NaiveReplaceAll(file, 1, enoughMemory ? INT64_MAX : room / 40);
         Dialog(R::All);
         EXPECT_EQ(Host.QuestionTexts().size(), enoughMemory ? 0u : 1u);
         EXPECT_EQ(Bytes(), expected.Bytes) << enoughMemory;

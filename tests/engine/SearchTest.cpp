@@ -160,7 +160,8 @@ TEST(QSearchTest, RandomBuffersAndPatternsAgreeWithTheReference) {
             break;
         }
         if (round % 13 < 3) s.JokerOn = round % 26 < 13; // also the same bytes with the joker off
-        const TAddress first = pick(1, 4) == 1 ? pick(1, static_cast<int>(std::max<TAddress>(1, last / 2))) : 1;
+        const TAddress first =
+            pick(1, 4) == 1 ? pick(1, static_cast<int>(std::max<TAddress>(1, last / 2))) : 1;
         const TAddress start = pick(1, 3) == 1 ? pick(1, last) : 1;
         CheckScans(q, file, pattern, s, first, last, start);
         if (HasFailure()) break;
