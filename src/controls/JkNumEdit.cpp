@@ -33,9 +33,9 @@ bool ParseHexInteger(QStringView digits, quint64 limit, quint64& number) {
     return true;
 }
 
-bool ParseHexDigits(QStringView digits, long double& value) {
+bool ParseHexDigits(QStringView digits, quint64 limit, long double& value) {
     quint64 number = 0;
-    if (!ParseHexInteger(digits, 0xFFFFFFFFu, number)) return false;
+    if (!ParseHexInteger(digits, limit, number)) return false;
     value = static_cast<long double>(number);
     return true;
 }
@@ -48,11 +48,11 @@ QString Chars(const char* first, const char* last) {
 
 TJkNumEdit::TJkNumEdit(QWidget* parent) : QLineEdit(parent) {}
 
-bool TJkNumEdit::ParseNumber(const QString& text, bool hex, long double& value) {
+bool TJkNumEdit::ParseNumber(const QString& text, bool hex, long double& value, quint64 hexLimit) {
     if (hex)
         return ParseHexDigits(
-            text.startsWith(QLatin1Char('$')) ? QStringView(text).mid(1) : QStringView(text), value);
-    if (text.startsWith(QLatin1Char('$'))) return ParseHexDigits(QStringView(text).mid(1), value);
+            text.startsWith(QLatin1Char('$')) ? QStringView(text).mid(1) : QStringView(text), hexLimit, value);
+    if (text.startsWith(QLatin1Char('$'))) return ParseHexDigits(QStringView(text).mid(1), hexLimit, value);
     std::string chars;
     for (QChar c : text) {
         if (c.unicode() > 0x7F || (c == QLatin1Char('.') && c != Separator)) return false;
@@ -117,11 +117,16 @@ void TJkNumEdit::SetMax(long double max) {
     SetValue(ValueStore);
 }
 
+void TJkNumEdit::SetHexLimit(quint64 limit) {
+    HexLimitValue = limit;
+    Normalize();
+}
+
 void TJkNumEdit::SetHex(bool hex) {
     if (hex == HexValue) return;
     // The text is read the way it was typed, then shown the new way ('26' <-> '$1A').
     long double value = 0;
-    if (!text().isEmpty() && ParseNumber(text(), HexValue, value)) ValueStore = value;
+    if (!text().isEmpty() && ParseNumber(text(), HexValue, value, HexLimitValue)) ValueStore = value;
     HexValue = hex;
     if (hex) DigitsFracValue = 0;
     if (!text().isEmpty()) ShowValue();
@@ -136,13 +141,13 @@ void TJkNumEdit::ShowValue() {
 void TJkNumEdit::Normalize() {
     if (text().isEmpty()) return;
     long double value = 0;
-    if (ParseNumber(text(), HexValue, value)) ValueStore = value;
+    if (ParseNumber(text(), HexValue, value, HexLimitValue)) ValueStore = value;
     ShowValue();
 }
 
 bool TJkNumEdit::Validate() {
     long double value = 0;
-    if (!ParseNumber(text(), HexValue, value)) return false;
+    if (!ParseNumber(text(), HexValue, value, HexLimitValue)) return false;
     Normalize();
     return true;
 }
@@ -219,7 +224,7 @@ void TJkNumEdit::focusInEvent(QFocusEvent* event) {
     if (event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason) {
         // The text may have been set directly (from a history); the value it shows is the entry value.
         long double value = 0;
-        if (!text().isEmpty() && ParseNumber(text(), HexValue, value)) ValueStore = value;
+        if (!text().isEmpty() && ParseNumber(text(), HexValue, value, HexLimitValue)) ValueStore = value;
         EntryValueStore = ValueStore;
     }
     QLineEdit::focusInEvent(event);

@@ -1,5 +1,6 @@
 #include "dialogs/NumberDialog.h"
 
+#include "engine/EngineState.h"
 #include "kit/DialogFrame.h"
 #include "controls/JkHist.h"
 #include "controls/JkNumEdit.h"
@@ -11,6 +12,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+
+#include <string>
 
 TNumberDialog::TNumberDialog(QWidget* parent, const TLook& look) : QDialog(parent, DialogFlags), Look(look) {
     setWindowTitle(look.Caption);
@@ -24,6 +27,13 @@ TNumberDialog::TNumberDialog(QWidget* parent, const TLook& look) : QDialog(paren
     RadioButtonHex = count.Hex;
     JkNumEdit1 = count.Edit;
     History = count.History;
+    // The designed eight digits cannot reach every address of a larger file: then the field takes as many
+    // as the file's size has, and one more for the "$" of hex.
+    if (Engine::FileSize > 99999999) {
+        JkNumEdit1->SetHexLimit(INT64_MAX);
+        JkNumEdit1->SetMax(static_cast<long double>(Engine::FileSize));
+        JkNumEdit1->SetDigitsInt(static_cast<int>(std::to_string(Engine::FileSize).size()) + 1);
+    }
     auto* group = new QVBoxLayout(GroupBox1);
     group->addWidget(RadioButtonDec);
     group->addWidget(RadioButtonHex);
