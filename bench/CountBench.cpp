@@ -31,7 +31,8 @@ double CountRatio(TData data, const std::string& pattern, int32_t expected) {
         }
         const double seconds = NowSeconds() - start;
         if (result.Count != expected || !result.Completed) {
-            std::fprintf(stderr, "Count gave %d, not %d\n", result.Count, expected);
+            std::fprintf(stderr, "Count gave %lld, not %lld\n", static_cast<long long>(result.Count),
+                         static_cast<long long>(expected));
             std::exit(1);
         }
         return seconds;

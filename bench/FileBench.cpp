@@ -78,8 +78,9 @@ void ReportLoadMemory() {
         // The start buffer was already counted before the load and is part of the new one.
         int64_t heapHeld = HeapBytes() - heapBefore + Engine::MinCapacity;
         int64_t residentGrowth = peak - residentBefore;
-        std::printf("  %12lld %12d %14lld %16lld %10.3f%s\n", static_cast<long long>(size), Engine::Capacity,
-                    static_cast<long long>(heapHeld - size), static_cast<long long>(residentGrowth - size),
+        std::printf("  %12lld %12lld %14lld %16lld %10.3f%s\n", static_cast<long long>(size),
+                    static_cast<long long>(Engine::Capacity), static_cast<long long>(heapHeld - size),
+                    static_cast<long long>(residentGrowth - size),
                     static_cast<double>(residentGrowth) / static_cast<double>(size),
                     ok ? "" : "  (load failed)");
         ResetBenchEngine();

@@ -49,7 +49,7 @@ void RequestScan(TScan scan, size_t length) {
 // Find again from DownFrom to the hit near the end, or from UpFrom up to the hit near the start.
 double ScanSeconds(TScan scan) {
     Engine::LastFoundAddress = 0;
-    int32_t pos = scan == TScan::Up ? UpFrom : DownFrom;
+    TAddress pos = scan == TScan::Up ? UpFrom : DownFrom;
     const double start = NowSeconds();
     const Engine::TFindResult found =
         scan == TScan::Up ? Engine::FindBackward(pos) : Engine::FindForward(pos, false);

@@ -20,14 +20,22 @@ namespace {
 
 const QChar Separator = QLatin1Char(Texts::DecimalSeparator);
 
-bool ParseHexDigits(QStringView digits, long double& value) {
+bool ParseHexInteger(QStringView digits, quint64 limit, quint64& number) {
     if (digits.isEmpty()) return false;
-    quint64 number = 0;
+    number = 0;
     for (QChar c : digits) {
         if (c.unicode() > 0x7F || !IsHexDigit(static_cast<char>(c.unicode()))) return false;
-        number = number * 16 + static_cast<quint64>(HexDigitValue(static_cast<char>(c.unicode())));
-        if (number > 0xFFFFFFFFu) return false;
+        const auto digit = static_cast<quint64>(HexDigitValue(static_cast<char>(c.unicode())));
+        // Checked before the shift, so that no number wraps past the limit.
+        if (number > (limit - digit) / 16) return false;
+        number = number * 16 + digit;
     }
+    return true;
+}
+
+bool ParseHexDigits(QStringView digits, quint64 limit, long double& value) {
+    quint64 number = 0;
+    if (!ParseHexInteger(digits, limit, number)) return false;
     value = static_cast<long double>(number);
     return true;
 }
@@ -40,11 +48,11 @@ QString Chars(const char* first, const char* last) {
 
 TJkNumEdit::TJkNumEdit(QWidget* parent) : QLineEdit(parent) {}
 
-bool TJkNumEdit::ParseNumber(const QString& text, bool hex, long double& value) {
+bool TJkNumEdit::ParseNumber(const QString& text, bool hex, long double& value, quint64 hexLimit) {
     if (hex)
         return ParseHexDigits(
-            text.startsWith(QLatin1Char('$')) ? QStringView(text).mid(1) : QStringView(text), value);
-    if (text.startsWith(QLatin1Char('$'))) return ParseHexDigits(QStringView(text).mid(1), value);
+            text.startsWith(QLatin1Char('$')) ? QStringView(text).mid(1) : QStringView(text), hexLimit, value);
+    if (text.startsWith(QLatin1Char('$'))) return ParseHexDigits(QStringView(text).mid(1), hexLimit, value);
     std::string chars;
     for (QChar c : text) {
         if (c.unicode() > 0x7F || (c == QLatin1Char('.') && c != Separator)) return false;
@@ -109,11 +117,16 @@ void TJkNumEdit::SetMax(long double max) {
     SetValue(ValueStore);
 }
 
+void TJkNumEdit::SetHexLimit(quint64 limit) {
+    HexLimitValue = limit;
+    Normalize();
+}
+
 void TJkNumEdit::SetHex(bool hex) {
     if (hex == HexValue) return;
     // The text is read the way it was typed, then shown the new way ('26' <-> '$1A').
     long double value = 0;
-    if (!text().isEmpty() && ParseNumber(text(), HexValue, value)) ValueStore = value;
+    if (!text().isEmpty() && ParseNumber(text(), HexValue, value, HexLimitValue)) ValueStore = value;
     HexValue = hex;
     if (hex) DigitsFracValue = 0;
     if (!text().isEmpty()) ShowValue();
@@ -128,30 +141,32 @@ void TJkNumEdit::ShowValue() {
 void TJkNumEdit::Normalize() {
     if (text().isEmpty()) return;
     long double value = 0;
-    if (ParseNumber(text(), HexValue, value)) ValueStore = value;
+    if (ParseNumber(text(), HexValue, value, HexLimitValue)) ValueStore = value;
     ShowValue();
 }
 
 bool TJkNumEdit::Validate() {
     long double value = 0;
-    if (!ParseNumber(text(), HexValue, value)) return false;
+    if (!ParseNumber(text(), HexValue, value, HexLimitValue)) return false;
     Normalize();
     return true;
 }
 
-bool TJkNumEdit::IntegerValue(qint64& value) const {
+bool TJkNumEdit::IntegerValue(qint64& value, bool wide) const {
     const QString content = text().trimmed();
-    long double number = 0;
     if (HexValue || content.startsWith(QLatin1Char('$'))) {
-        if (!ParseNumber(content, true, number)) return false;
+        const QStringView digits =
+            content.startsWith(QLatin1Char('$')) ? QStringView(content).mid(1) : QStringView(content);
+        quint64 number = 0;
+        if (!ParseHexInteger(digits, wide ? quint64{INT64_MAX} : 0xFFFFFFFFu, number)) return false;
         value = static_cast<qint64>(number);
         return true;
     }
     const std::string chars = content.toStdString();
     qint64 parsed = 0;
     const auto [end, error] = std::from_chars(chars.data(), chars.data() + chars.size(), parsed);
-    if (chars.empty() || error != std::errc() || end != chars.data() + chars.size() || parsed < INT32_MIN ||
-        parsed > INT32_MAX)
+    if (chars.empty() || error != std::errc() || end != chars.data() + chars.size() ||
+        (!wide && (parsed < INT32_MIN || parsed > INT32_MAX)))
         return false;
     value = parsed;
     return true;
@@ -209,7 +224,7 @@ void TJkNumEdit::focusInEvent(QFocusEvent* event) {
     if (event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason) {
         // The text may have been set directly (from a history); the value it shows is the entry value.
         long double value = 0;
-        if (!text().isEmpty() && ParseNumber(text(), HexValue, value)) ValueStore = value;
+        if (!text().isEmpty() && ParseNumber(text(), HexValue, value, HexLimitValue)) ValueStore = value;
         EntryValueStore = ValueStore;
     }
     QLineEdit::focusInEvent(event);

@@ -29,17 +29,20 @@ class TJkNumEdit : public QLineEdit {
     void SetMax(long double max);
     bool Hex() const { return HexValue; }
     void SetHex(bool hex);
+    // The largest hex number the text may hold: 32 bits unless a field of addresses asks for more.
+    void SetHexLimit(quint64 limit);
     // The value when the field last received the focus.
     long double EntryValue() const { return EntryValueStore; }
 
     void Normalize();
     bool Validate();
-    // The text as a 32-bit integer the way the dialogs read it: hexadecimal after "$" or in hex mode.
-    bool IntegerValue(qint64& value) const;
+    // The text as an integer the way the dialogs read it: hexadecimal after "$" or in hex mode. 32 bits,
+    // or with wide up to 63 bits (addresses and sizes).
+    bool IntegerValue(qint64& value, bool wide = false) const;
 
-    // Reads text: in hex mode hex digits with an optional "$" (at most 32 bits); else a decimal number,
+    // Reads text: in hex mode hex digits with an optional "$" (at most hexLimit); else a decimal number,
     // or a "$"-prefixed hex integer.
-    static bool ParseNumber(const QString& text, bool hex, long double& value);
+    static bool ParseNumber(const QString& text, bool hex, long double& value, quint64 hexLimit = 0xFFFFFFFFu);
     // The canonical text of value: "$" and upper-case hex, or fixed-point with fracDigits decimals.
     static QString FormatNumber(long double value, bool hex, int intDigits, int fracDigits);
 
@@ -63,5 +66,6 @@ class TJkNumEdit : public QLineEdit {
     long double MinValue = 0;
     long double MaxValue = 99999999.9L;
     bool HexValue = false;
+    quint64 HexLimitValue = 0xFFFFFFFFu;
     long double EntryValueStore = 0;
 };

@@ -10,7 +10,7 @@ TFormBlockN::TFormBlockN(QWidget* parent)
     Finish();
 }
 
-std::optional<int32_t> TFormBlockN::Take(int64_t n) const {
+std::optional<int64_t> TFormBlockN::Take(int64_t n) const {
     if (!Engine::BlockSizeValid(n)) return std::nullopt;
-    return static_cast<int32_t>(n);
+    return n;
 }

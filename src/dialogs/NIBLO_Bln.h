@@ -12,5 +12,5 @@ class TFormBlockN : public TNumberDialog {
     static constexpr int HelpContext = HelpBlock;
 
   protected:
-    std::optional<int32_t> Take(int64_t n) const override;
+    std::optional<int64_t> Take(int64_t n) const override;
 };

@@ -27,8 +27,8 @@ void TFormGoto::SetGoMode(Engine::TGoMode mode) {
     RadioGroupGoMode->SetItemIndex(static_cast<int>(mode));
 }
 
-std::optional<int32_t> TFormGoto::Take(int64_t n) const {
-    const int32_t target = Engine::GotoTarget(GoMode(), n);
+std::optional<int64_t> TFormGoto::Take(int64_t n) const {
+    const TAddress target = Engine::GotoTarget(GoMode(), n);
     if (target == 0) return std::nullopt;
     return target;
 }

@@ -18,5 +18,5 @@ class TFormGoto : public TNumberDialog {
     void SetGoMode(Engine::TGoMode mode);
 
   protected:
-    std::optional<int32_t> Take(int64_t n) const override;
+    std::optional<int64_t> Take(int64_t n) const override;
 };

@@ -10,7 +10,7 @@ TFormJump::TFormJump(QWidget* parent)
     Finish();
 }
 
-std::optional<int32_t> TFormJump::Take(int64_t n) const {
+std::optional<int64_t> TFormJump::Take(int64_t n) const {
     if (!Engine::JumpWidthValid(n)) return std::nullopt;
-    return static_cast<int32_t>(n);
+    return n;
 }

@@ -9,5 +9,5 @@ class TFormJump : public TNumberDialog {
     explicit TFormJump(QWidget* parent = nullptr);
 
   protected:
-    std::optional<int32_t> Take(int64_t n) const override;
+    std::optional<int64_t> Take(int64_t n) const override;
 };

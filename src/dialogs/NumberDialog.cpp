@@ -1,5 +1,6 @@
 #include "dialogs/NumberDialog.h"
 
+#include "engine/EngineState.h"
 #include "kit/DialogFrame.h"
 #include "controls/JkHist.h"
 #include "controls/JkNumEdit.h"
@@ -11,6 +12,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+
+#include <string>
 
 TNumberDialog::TNumberDialog(QWidget* parent, const TLook& look) : QDialog(parent, DialogFlags), Look(look) {
     setWindowTitle(look.Caption);
@@ -24,6 +27,13 @@ TNumberDialog::TNumberDialog(QWidget* parent, const TLook& look) : QDialog(paren
     RadioButtonHex = count.Hex;
     JkNumEdit1 = count.Edit;
     History = count.History;
+    // The designed eight digits cannot reach every address of a larger file: then the field takes as many
+    // as the file's size has, and one more for the "$" of hex.
+    if (Engine::FileSize > 99999999) {
+        JkNumEdit1->SetHexLimit(INT64_MAX);
+        JkNumEdit1->SetMax(static_cast<long double>(Engine::FileSize));
+        JkNumEdit1->SetDigitsInt(static_cast<int>(std::to_string(Engine::FileSize).size()) + 1);
+    }
     auto* group = new QVBoxLayout(GroupBox1);
     group->addWidget(RadioButtonDec);
     group->addWidget(RadioButtonHex);
@@ -72,8 +82,8 @@ std::optional<int64_t> TNumberDialog::ReadNumber() const {
     for (QChar c : text)
         if (c.isSpace()) return std::nullopt;
     qint64 n = 0;
-    // A hex number past 31 bits would stand for a negative one; no address or size is that large.
-    if (!JkNumEdit1->IntegerValue(n) || n < INT32_MIN || n > INT32_MAX) return std::nullopt;
+    // Addresses and sizes take 63 bits; the dialog's rule decides what the file admits.
+    if (!JkNumEdit1->IntegerValue(n, true)) return std::nullopt;
     return n;
 }
 
@@ -83,7 +93,7 @@ void TNumberDialog::ButtonOKClick() {
     const std::optional<int64_t> n = ReadNumber();
     // Leaving the field hands its text to the history and normalizes it.
     ButtonOK->setFocus(Qt::OtherFocusReason);
-    const std::optional<int32_t> result = n ? Take(*n) : std::nullopt;
+    const std::optional<int64_t> result = n ? Take(*n) : std::nullopt;
     if (!result) {
         RefuseInput(Look.InvalidText, nullptr);
         return;

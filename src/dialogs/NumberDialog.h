@@ -43,15 +43,15 @@ class TNumberDialog : public QDialog {
     QPushButton* ButtonHelp = nullptr;
 
     // Set by a successful OK: the target address, the jump width or the block size.
-    int32_t Number = 0;
+    int64_t Number = 0;
 
     void ButtonOKClick();
-    // The field's text as a 32-bit integer ("$": hexadecimal), none when it cannot be read as one.
+    // The field's text as a 64-bit integer ("$": hexadecimal), none when it cannot be read as one.
     std::optional<int64_t> ReadNumber() const;
 
   protected:
     // The dialog's rule: the result for the number read, none when the number is invalid.
-    virtual std::optional<int32_t> Take(int64_t n) const = 0;
+    virtual std::optional<int64_t> Take(int64_t n) const = 0;
     // Extra controls go beside the group box.
     QHBoxLayout* Top = nullptr;
     // Sizes the dialog and loads the history; the derived dialog calls it once its controls exist.

@@ -22,7 +22,7 @@ void UnmarkBlock() {
     Host->RepaintPanes();
 }
 
-void DropBlockIfAffected(int32_t address) {
+void DropBlockIfAffected(TAddress address) {
     if (BlockComplete() && BlockEnd >= address) {
         Host->ShowInfo(Texts::BlockNoLongerValid);
         UnmarkBlock();
@@ -36,7 +36,7 @@ void ForgetBlockPastEnd() {
     if ((BlockBegin != 0 || BlockEnd != 0) && (BlockBegin > FileSize || BlockEnd > FileSize)) UnmarkBlock();
 }
 
-void MoveBlockMarks(int32_t newBegin) {
+void MoveBlockMarks(TAddress newBegin) {
     BlockEnd = newBegin + BlockEnd - BlockBegin;
     BlockBegin = newBegin;
     // A refill redraws only cells whose text changed; the old and new places of the block change colour.
@@ -49,7 +49,7 @@ void EnableBlockCommands(bool on) {
 
 bool MarkBlock(bool extend, bool forward) {
     // The empty cell after the last byte marks up to the last byte.
-    const int32_t pos = std::min(CurrentAddress(), FileSize);
+    const TAddress pos = std::min(CurrentAddress(), FileSize);
     SetCommandEnabled(TCommand::Blockunmark1, true);
     if (BlockBegin == 0 && BlockEnd == 0) {
         BlockBegin = pos;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/Types.h"
+
 #include <cstdint>
 
 // The marked block: BlockBegin..BlockEnd, complete when both ends are set.
@@ -7,10 +9,10 @@ namespace Engine {
 
 bool BlockComplete();
 void UnmarkBlock();
-void DropBlockIfAffected(int32_t address);
+void DropBlockIfAffected(TAddress address);
 // Silently unmarks a block that reaches past the end of the file.
 void ForgetBlockPastEnd();
-void MoveBlockMarks(int32_t newBegin);
+void MoveBlockMarks(TAddress newBegin);
 // extend: Shift with a movement key; forward: the key moves towards the end of the file.
 bool MarkBlock(bool extend, bool forward);
 // Enables or disables the ten commands that need a complete block.

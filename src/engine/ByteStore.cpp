@@ -35,19 +35,18 @@ bool FreeBuffer() {
     return ok;
 }
 
-int32_t CapacityFor(int32_t size) {
-    int64_t steps = static_cast<int64_t>(size) / GrowStep + 1;
-    return static_cast<int32_t>(std::min<int64_t>(std::max<int64_t>(MinCapacity, steps * GrowStep),
-                                                  (INT32_MAX / GrowStep) * GrowStep));
+TCount CapacityFor(TCount size) {
+    const TCount steps = std::min(size, MaxFileSize) / GrowStep + 1;
+    return std::max<TCount>(MinCapacity, steps * GrowStep);
 }
 
-bool SizeFits(int64_t size) {
+bool SizeFits(TCount size) {
     return size >= 0 && size <= MaxFileSize;
 }
 
 namespace {
 
-bool ResizeBuffer(int32_t bytes) {
+bool ResizeBuffer(TCount bytes) {
     if (!BufferArray) return false;
     if (!BufferArray->ReAlloc(FileBuffer, bytes)) return false;
     Capacity = BufferArray->ByteSize;
@@ -56,25 +55,26 @@ bool ResizeBuffer(int32_t bytes) {
 
 } // namespace
 
-bool EnsureRoom(int32_t delta) {
+bool EnsureRoom(TCount delta) {
     if (delta == 0) return true;
     if (delta > 0) {
         // One limit for growth and loading, checked even when the capacity has room: the capacity
         // ceiling lies a byte above the largest file, and whatever can be saved must open again.
-        if (!SizeFits(static_cast<int64_t>(FileSize) + delta)) return false;
+        // Compared as a difference, since the sum could pass the 64-bit range.
+        if (delta > MaxFileSize - FileSize) return false;
         if (delta <= Capacity - FileSize) return true;
         TBusyScope busy(Texts::AllocatingMemory);
         return ResizeBuffer(((FileSize + delta) / GrowStep + 1) * GrowStep);
     }
     // More bytes than the file holds cannot be removed: the size the caller sets would fall below zero.
-    if (static_cast<int64_t>(FileSize) + delta < 0) return false;
+    if (FileSize + delta < 0) return false;
     if (Capacity <= MinCapacity) return true;
     TBusyScope busy(Texts::ReleasingMemory);
-    int32_t c = ((FileSize + delta) / GrowStep + 1) * GrowStep;
+    const TCount c = ((FileSize + delta) / GrowStep + 1) * GrowStep;
     return ResizeBuffer(c <= MinCapacity ? MinCapacity : c);
 }
 
-bool OpenGap(int32_t address, int32_t n) {
+bool OpenGap(TAddress address, TCount n) {
     if (n < 0 || address < 1 || address > FileSize + 1) return false;
     if (!EnsureRoom(n)) return false;
     std::memmove(FileBuffer + address - 1 + n, FileBuffer + address - 1,
@@ -83,8 +83,8 @@ bool OpenGap(int32_t address, int32_t n) {
     return true;
 }
 
-bool RemoveBytes(int32_t address, int32_t n) {
-    if (n < 0 || address < 1 || static_cast<int64_t>(address) + n - 1 > FileSize) return false;
+bool RemoveBytes(TAddress address, TCount n) {
+    if (n < 0 || address < 1 || address > FileSize + 1 || n > FileSize - address + 1) return false;
     if (n == 0) return true;
     std::memmove(FileBuffer + address - 1, FileBuffer + address - 1 + n,
                  static_cast<size_t>(FileSize - address - n + 1));
@@ -94,7 +94,7 @@ bool RemoveBytes(int32_t address, int32_t n) {
 }
 
 void ShrinkToFit() {
-    const int32_t wanted = CapacityFor(FileSize);
+    const TCount wanted = CapacityFor(FileSize);
     if (Capacity <= wanted) return;
     TBusyScope busy(Texts::ReleasingMemory);
     ResizeBuffer(wanted);

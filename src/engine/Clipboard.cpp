@@ -50,6 +50,8 @@ std::vector<uint8_t> ClipboardTextBytes(std::u16string_view text) {
 namespace {
 
 bool PutOnClipboard(TClipboardPort& clipboard, std::span<const uint8_t> bytes) {
+    // The payload's count has 4 bytes: a larger block is refused rather than carried with a wrapped count.
+    if (bytes.size() > UINT32_MAX) return false;
     const std::span<uint8_t> payload = clipboard.Reserve(bytes.size() + PayloadHeader);
     if (payload.size() == bytes.size() + PayloadHeader) {
         EncodePayload(bytes, payload);
@@ -67,7 +69,7 @@ void Cut1Click(TClipboardPort& clipboard, bool cut) {
         return;
     }
     TBusyScope busy(Texts::CopyToClipboardBusy);
-    const int32_t a = CurrentAddress();
+    const TAddress a = CurrentAddress();
     const std::span<const uint8_t> block(FileBuffer + BlockBegin - 1,
                                          static_cast<size_t>(BlockEnd - BlockBegin + 1));
     // A Cut whose copy failed keeps the block: its bytes would otherwise exist nowhere.
@@ -85,7 +87,7 @@ void Cut1Click(TClipboardPort& clipboard, bool cut) {
 void Paste1Click(TClipboardPort& clipboard) {
     if (!FileOpen || !FileBuffer) return;
     TUndoStep step(TStepName::Paste);
-    const int32_t a = CurrentAddress();
+    const TAddress a = CurrentAddress();
     {
         TBusyScope busy("");
         // Ours first, then raw bytes of other programs, then text.
@@ -105,15 +107,14 @@ void Paste1Click(TClipboardPort& clipboard) {
             return;
         }
         // Text asks for room for its terminating zero as well, although only the text stays.
-        const int64_t room = static_cast<int64_t>(bytes.size()) + (text ? 1 : 0);
-        if (!SizeFits(static_cast<int64_t>(FileSize) + room) ||
-            !OpenGap(a, static_cast<int32_t>(bytes.size()))) {
+        const TCount room = static_cast<TCount>(bytes.size()) + (text ? 1 : 0);
+        if (room > MaxFileSize - FileSize || !OpenGap(a, static_cast<TCount>(bytes.size()))) {
             Host->ShowError(Texts::NotEnoughMemory);
             return;
         }
         TBusyScope pasting(Texts::PasteFromClipboardBusy);
         if (!bytes.empty()) std::memcpy(FileBuffer + a - 1, bytes.data(), bytes.size());
-        RecordChange(a, {}, static_cast<int32_t>(bytes.size()));
+        RecordChange(a, {}, static_cast<TCount>(bytes.size()));
         Modified = true;
     }
     BottomAddress = std::min(TopAddress + PageBytes - 1, FileSize);

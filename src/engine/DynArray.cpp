@@ -10,9 +10,9 @@ bool MustFail(size_t bytes) {
     return DynArrayFailHook && DynArrayFailHook(bytes);
 }
 
-bool ByteCount(int32_t elemSize, int32_t n, size_t& bytes) {
-    int64_t total = static_cast<int64_t>(n) * elemSize;
-    if (total < 0 || total > INT32_MAX) return false;
+bool ByteCount(int32_t elemSize, TCount n, size_t& bytes) {
+    if (n < 0 || elemSize <= 0 || n > MaxAllocBytes / elemSize) return false;
+    const TCount total = n * elemSize;
     bytes = static_cast<size_t>(total);
     return true;
 }
@@ -21,7 +21,7 @@ bool ByteCount(int32_t elemSize, int32_t n, size_t& bytes) {
 
 TJkDynArray::TJkDynArray(int32_t elemSize) : ElemSize(elemSize) {}
 
-bool TJkDynArray::Alloc(uint8_t*& p, int32_t n) {
+bool TJkDynArray::Alloc(uint8_t*& p, TCount n) {
     Count = n;
     size_t bytes = 0;
     if (n <= 0 || !ByteCount(ElemSize, n, bytes)) {
@@ -38,11 +38,11 @@ bool TJkDynArray::Alloc(uint8_t*& p, int32_t n) {
         return false;
     }
     p = block;
-    ByteSize = static_cast<int32_t>(bytes);
+    ByteSize = static_cast<TCount>(bytes);
     return true;
 }
 
-bool TJkDynArray::ReAlloc(uint8_t*& p, int32_t n) {
+bool TJkDynArray::ReAlloc(uint8_t*& p, TCount n) {
     size_t bytes = 0;
     if (n < 0 || !ByteCount(ElemSize, n, bytes)) return false;
     if (bytes == 0) {
@@ -57,14 +57,14 @@ bool TJkDynArray::ReAlloc(uint8_t*& p, int32_t n) {
     if (!block) return false; // the old block stays valid
     p = block;
     Count = n;
-    ByteSize = static_cast<int32_t>(bytes);
+    ByteSize = static_cast<TCount>(bytes);
     return true;
 }
 
-bool TJkDynArray::DeltaAlloc(uint8_t*& p, int32_t d) {
-    int64_t n = static_cast<int64_t>(Count) + d;
-    if (n < 0 || n > INT32_MAX) return false;
-    return ReAlloc(p, static_cast<int32_t>(n));
+bool TJkDynArray::DeltaAlloc(uint8_t*& p, TCount d) {
+    // Count and d are each within the limit, so only a sum past it needs catching before it is formed.
+    if (d > 0 && d > MaxAllocBytes - Count) return false;
+    return ReAlloc(p, Count + d);
 }
 
 bool TJkDynArray::DeAlloc(uint8_t*& p) {

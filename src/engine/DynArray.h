@@ -1,22 +1,27 @@
 #pragma once
 
+#include "engine/Types.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 
 // A growable block of elements over malloc/realloc/free. The data pointer lives with the caller and is
 // updated through the reference each operation takes. A failing allocation returns false, never throws.
+// A block may hold up to MaxAllocBytes: what a pointer difference can still express.
+inline constexpr TCount MaxAllocBytes = PTRDIFF_MAX;
+
 class TJkDynArray {
   public:
     explicit TJkDynArray(int32_t elemSize);
 
     int32_t ElemSize;
-    int32_t Count = 0;
-    int32_t ByteSize = 0;
+    TCount Count = 0;
+    TCount ByteSize = 0;
 
-    bool Alloc(uint8_t*& p, int32_t n);
-    bool ReAlloc(uint8_t*& p, int32_t n);
-    bool DeltaAlloc(uint8_t*& p, int32_t d);
+    bool Alloc(uint8_t*& p, TCount n);
+    bool ReAlloc(uint8_t*& p, TCount n);
+    bool DeltaAlloc(uint8_t*& p, TCount d);
     bool DeAlloc(uint8_t*& p);
 };
 

@@ -20,7 +20,7 @@ void KeepBottomAtEnd() {
     if (TopAddress + PageBytes - 1 >= FileSize) BottomAddress = FileSize;
 }
 
-std::span<const uint8_t> FileBytes(int32_t address, int64_t count) {
+std::span<const uint8_t> FileBytes(TAddress address, int64_t count) {
     return {FileBuffer + address - 1, static_cast<size_t>(count)};
 }
 
@@ -34,7 +34,7 @@ void EmptyWholeFile() {
 
 } // namespace
 
-bool CloseGap(int32_t address, int32_t n) {
+bool CloseGap(TAddress address, TCount n) {
     TBusyScope busy(Texts::DeleteBusy);
     if (n > 0 && n == FileSize && address == 1) {
         ClearFile();
@@ -49,7 +49,7 @@ void ClearFile() {
     ShowAddress(1, true, false);
 }
 
-void ApplyUndoRule(int32_t pos) {
+void ApplyUndoRule(TAddress pos) {
     const int64_t lastReplaced =
         static_cast<int64_t>(LastReplaceAddress) + static_cast<int64_t>(SearchRequest.Replacement.size()) - 1;
     if (ReplaceUndoEnabled && pos <= lastReplaced) EnableReplaceUndo(false);
@@ -61,7 +61,7 @@ bool InsertByteAtCursor(uint8_t value) {
         return false;
     }
     TBusyScope busy(Texts::InsertBusy);
-    const int32_t pos = CurrentAddress();
+    const TAddress pos = CurrentAddress();
     std::memmove(FileBuffer + pos, FileBuffer + pos - 1, static_cast<size_t>(FileSize - pos + 1));
     ++FileSize;
     WriteByte(pos, value);
@@ -72,7 +72,7 @@ bool InsertByteAtCursor(uint8_t value) {
 
 void DeleteByteAtCursor() {
     TUndoStep step(TStepName::Deletion);
-    const int32_t pos = CurrentAddress();
+    const TAddress pos = CurrentAddress();
     if (FileSize == 0 || pos > FileSize) return;
     if (FileSize == 1) {
         EmptyWholeFile();
@@ -92,35 +92,35 @@ void DeleteByteAtCursor() {
     DropBlockIfAffected(pos);
 }
 
-bool InsertBytesAt(int32_t address, std::span<const uint8_t> bytes) {
+bool InsertBytesAt(TAddress address, std::span<const uint8_t> bytes) {
     if (bytes.size() > static_cast<size_t>(MaxFileSize) ||
-        !OpenGap(address, static_cast<int32_t>(bytes.size()))) {
+        !OpenGap(address, static_cast<TCount>(bytes.size()))) {
         Host->ShowError(Texts::CantAllocate);
         return false;
     }
     if (!bytes.empty()) std::memcpy(FileBuffer + address - 1, bytes.data(), bytes.size());
-    RecordChange(address, {}, static_cast<int32_t>(bytes.size()));
+    RecordChange(address, {}, static_cast<TCount>(bytes.size()));
     return true;
 }
 
-bool OverwriteBytesAt(int32_t address, std::span<const uint8_t> bytes) {
-    if (address < 1 || static_cast<int64_t>(address) + static_cast<int64_t>(bytes.size()) - 1 > FileSize) {
+bool OverwriteBytesAt(TAddress address, std::span<const uint8_t> bytes) {
+    if (address < 1 || address > FileSize + 1 || static_cast<TCount>(bytes.size()) > FileSize - address + 1) {
         Host->ShowError(Texts::CantOverwriteBeyondEnd);
         return false;
     }
-    RecordChange(address, FileBytes(address, static_cast<int64_t>(bytes.size())),
-                 static_cast<int32_t>(bytes.size()));
+    RecordChange(address, FileBytes(address, static_cast<TCount>(bytes.size())),
+                 static_cast<TCount>(bytes.size()));
     if (!bytes.empty()) std::memcpy(FileBuffer + address - 1, bytes.data(), bytes.size());
     return true;
 }
 
 bool CopyBlock(bool insert) {
     TBusyScope busy(Texts::CopyBusy);
-    const int32_t pos = CurrentAddress();
-    const int32_t length = BlockEnd - BlockBegin + 1;
+    const TAddress pos = CurrentAddress();
+    const TCount length = BlockEnd - BlockBegin + 1;
     if (insert && !OpenGap(pos, length)) return false;
     RecordChange(pos, insert ? std::span<const uint8_t>() : FileBytes(pos, length), length);
-    int32_t source = BlockBegin;
+    TAddress source = BlockBegin;
     if (insert && BlockBegin >= pos) source = BlockEnd + 1; // the gap pushed the block up by its own length
     // The callers' checks keep an overlapping target below its source, where memmove copies ascending.
     std::memmove(FileBuffer + pos - 1, FileBuffer + source - 1, static_cast<size_t>(length));
@@ -146,7 +146,7 @@ bool DeleteBlock() {
         CloseGap(BlockBegin, BlockEnd - BlockBegin + 1); // a failed shrink leaves the bytes right
     }
     Modified = true;
-    const int32_t begin = BlockBegin;
+    const TAddress begin = BlockBegin;
     UnmarkBlock();
     ShowAddress(begin, true, true);
     return true;
@@ -154,7 +154,7 @@ bool DeleteBlock() {
 
 void DeleteFromCursor() {
     TUndoStep step(TStepName::DeleteFromCursor);
-    const int32_t pos = CurrentAddress();
+    const TAddress pos = CurrentAddress();
     if (FileSize == 0 || pos > FileSize) return;
     if (pos == 1) {
         EmptyWholeFile();
@@ -173,7 +173,7 @@ void DeleteFromCursor() {
 
 void DeleteToCursor() {
     TUndoStep step(TStepName::DeleteToCursor);
-    const int32_t pos = CurrentAddress();
+    const TAddress pos = CurrentAddress();
     if (FileSize == 0 || pos > FileSize) return;
     if (pos == FileSize) {
         EmptyWholeFile();
@@ -213,7 +213,7 @@ void Blockcopy1Click(TBlockCopyKind kind) {
     TUndoStep step(kind == TBlockCopyKind::Copy        ? TStepName::BlockCopy
                    : kind == TBlockCopyKind::Overwrite ? TStepName::BlockOverwrite
                                                        : TStepName::BlockMove);
-    const int32_t pos = CurrentAddress();
+    const TAddress pos = CurrentAddress();
     if (!BlockComplete()) {
         Host->ShowError(Texts::NoBlockMarked);
         return;
@@ -279,23 +279,21 @@ void Deletetocursor1Click() {
 
 bool InsertionFits(size_t length, int64_t count) {
     if (count < 1 || length == 0) return false;
-    // In 64 bits, so that a huge count can never wrap into something that seems to fit.
-    const int64_t total = static_cast<int64_t>(length) * count;
-    return total / count == static_cast<int64_t>(length) &&
-           total <= static_cast<int64_t>(Capacity) - FileSize;
+    // Divided rather than multiplied, so that a huge count can never wrap into something that seems to fit.
+    return count <= (Capacity - FileSize) / static_cast<TCount>(length);
 }
 
-void InsertRepeated(std::span<const uint8_t> bytes, int32_t count) {
+void InsertRepeated(std::span<const uint8_t> bytes, TCount count) {
     if (bytes.empty() || count < 1) return;
-    const int64_t total = static_cast<int64_t>(bytes.size()) * count;
-    if (total > MaxFileSize) return;
-    const int32_t p = CurrentAddress();
+    if (count > MaxFileSize / static_cast<TCount>(bytes.size())) return;
+    const TCount total = static_cast<TCount>(bytes.size()) * count;
+    const TAddress p = CurrentAddress();
     TUndoStep step(TStepName::InsertString);
     TBusyScope busy(Texts::InsertBusy);
-    if (!OpenGap(p, static_cast<int32_t>(total))) return;
-    RecordChange(p, {}, static_cast<int32_t>(total));
+    if (!OpenGap(p, total)) return;
+    RecordChange(p, {}, total);
     uint8_t* target = FileBuffer + p - 1;
-    for (int32_t i = 0; i < count; ++i, target += bytes.size())
+    for (TCount i = 0; i < count; ++i, target += bytes.size())
         std::memcpy(target, bytes.data(), bytes.size());
     BottomAddress = std::min(TopAddress + PageBytes - 1, FileSize);
     DropBlockIfAffected(p);

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include "engine/Types.h"
+
 #include <cstdint>
 #include <span>
 
@@ -9,17 +11,17 @@ namespace Engine {
 
 // Byte level; none of these sets Modified unless its description says so.
 // The gap's bytes go (RemoveBytes); a gap of the whole file is ClearFile, which keeps the capacity.
-bool CloseGap(int32_t address, int32_t n);
+bool CloseGap(TAddress address, TCount n);
 // No bytes left: the block goes and the view returns to the start.
 void ClearFile();
 bool InsertByteAtCursor(uint8_t value); // reports a failure itself; the cursor does not move
 void DeleteByteAtCursor();              // sets Modified
-bool InsertBytesAt(int32_t address, std::span<const uint8_t> bytes);
-bool OverwriteBytesAt(int32_t address, std::span<const uint8_t> bytes);
+bool InsertBytesAt(TAddress address, std::span<const uint8_t> bytes);
+bool OverwriteBytesAt(TAddress address, std::span<const uint8_t> bytes);
 bool CopyBlock(bool insert); // sets Modified
 
 // Disables Replace undo when a deletion at pos reaches into the last replacement.
-void ApplyUndoRule(int32_t pos);
+void ApplyUndoRule(TAddress pos);
 
 bool DeleteBlock();
 void DeleteFromCursor();
@@ -40,6 +42,6 @@ void Deletetocursor1Click();
 
 // Insert string: count copies of bytes before the cursor. The dialog has checked InsertionFits.
 bool InsertionFits(size_t length, int64_t count);
-void InsertRepeated(std::span<const uint8_t> bytes, int32_t count);
+void InsertRepeated(std::span<const uint8_t> bytes, TCount count);
 
 } // namespace Engine

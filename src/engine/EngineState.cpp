@@ -8,27 +8,27 @@ TEngineHost* Host = nullptr;
 
 TJkDynArray* BufferArray = nullptr;
 uint8_t* FileBuffer = nullptr;
-int32_t Capacity = 0;
-int32_t FileSize = 0;
+TCount Capacity = 0;
+TCount FileSize = 0;
 bool Modified = false;
 bool FileOpen = false;
 
-int32_t BlockBegin = 0;
-int32_t BlockEnd = 0;
+TAddress BlockBegin = 0;
+TAddress BlockEnd = 0;
 int8_t MarkAnchor = 0;
 
 int32_t Cols = DefaultCols;
 int32_t Rows = DefaultRows;
 int32_t PageBytes = DefaultCols * DefaultRows;
-int32_t TopAddress = 1;
-int32_t BottomAddress = 0;
+TAddress TopAddress = 1;
+TAddress BottomAddress = 0;
 int32_t CursorCol = 0;
 int32_t CursorRow = 0;
 
-int32_t RememberedAddress = 1;
-int32_t JumpWidth = 0;
-int32_t LastFoundAddress = 0;
-int32_t LastReplaceAddress = 0;
+TAddress RememberedAddress = 1;
+TCount JumpWidth = 0;
+TAddress LastFoundAddress = 0;
+TAddress LastReplaceAddress = 0;
 std::vector<uint8_t> ReplacedBytes;
 bool ReplaceUndoEnabled = false;
 bool EmptyReplacementPending = false;

@@ -2,6 +2,7 @@
 
 #include "engine/DynArray.h"
 #include "engine/EngineHost.h"
+#include "engine/Types.h"
 
 #include <cstdint>
 #include <string>
@@ -14,8 +15,8 @@ namespace Engine {
 inline constexpr int32_t GrowStep = 131072;
 inline constexpr int32_t MinCapacity = 524288;
 inline constexpr int32_t ReadChunk = 131072;
-// The largest file: the capacity must stay a whole step above the size and within 32 bits.
-inline constexpr int32_t MaxFileSize = (INT32_MAX / GrowStep) * GrowStep - 1;
+// The largest file: the capacity must stay a whole step above the size and within one allocation.
+inline constexpr TCount MaxFileSize = (MaxAllocBytes / GrowStep) * GrowStep - 1;
 
 // The designed page of the panes, until the settings give another.
 inline constexpr int32_t DefaultCols = 19;
@@ -26,27 +27,27 @@ extern TEngineHost* Host;
 
 extern TJkDynArray* BufferArray;
 extern uint8_t* FileBuffer;
-extern int32_t Capacity;
-extern int32_t FileSize;
+extern TCount Capacity;
+extern TCount FileSize;
 extern bool Modified;
 extern bool FileOpen;
 
-extern int32_t BlockBegin;
-extern int32_t BlockEnd;
+extern TAddress BlockBegin;
+extern TAddress BlockEnd;
 extern int8_t MarkAnchor;
 
 extern int32_t Cols;
 extern int32_t Rows;
 extern int32_t PageBytes;
-extern int32_t TopAddress;
-extern int32_t BottomAddress;
+extern TAddress TopAddress;
+extern TAddress BottomAddress;
 extern int32_t CursorCol;
 extern int32_t CursorRow;
 
-extern int32_t RememberedAddress;
-extern int32_t JumpWidth;
-extern int32_t LastFoundAddress;
-extern int32_t LastReplaceAddress;
+extern TAddress RememberedAddress;
+extern TCount JumpWidth;
+extern TAddress LastFoundAddress;
+extern TAddress LastReplaceAddress;
 extern std::vector<uint8_t> ReplacedBytes;
 extern bool ReplaceUndoEnabled; // mirrors the enabled state of Replaceundo1
 // A replacement by nothing left the next hit at the cursor: the next search starts there, once.

@@ -139,16 +139,16 @@ void Insertfile1Click() {
     if (!chosen) return;
     const std::string& path = *chosen;
     int64_t size = FileAccess::FileSizeOf(path);
-    int32_t pos = CurrentAddress();
+    const TAddress pos = CurrentAddress();
     if (size <= 0) {
         Host->ShowError(FormatText(Texts::FileIsEmpty, {path}));
         return;
     }
-    if (!SizeFits(FileSize + size) || !EnsureRoom(static_cast<int32_t>(size))) {
+    if (!EnsureRoom(size)) {
         Host->ShowError(Texts::CantAllocate);
         return;
     }
-    int32_t n = static_cast<int32_t>(size);
+    const TCount n = size;
     {
         TUndoStep step(TStepName::InsertFile);
         TBusyScope busy("");

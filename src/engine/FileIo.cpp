@@ -72,7 +72,7 @@ std::vector<std::string> SaveNotes(const FileAccess::TReplaceResult& replaced) {
 
 } // namespace
 
-bool LoadFile(const std::string& name, bool insert, int32_t insertAddress, int32_t expectedSize,
+bool LoadFile(const std::string& name, bool insert, TAddress insertAddress, TCount expectedSize,
               bool* bufferGivenUp) {
     if (bufferGivenUp) *bufferGivenUp = false;
     TIoResult result;
@@ -87,12 +87,14 @@ bool LoadFile(const std::string& name, bool insert, int32_t insertAddress, int32
     bool bufferTouched = false;
     if (result.Ok() && !insert) {
         TBusyScope busy(Texts::AllocatingMemory);
-        bufferTouched = true;
-        FileSize = 0; // the old contents are given up from here on
-        if (!BufferArray || !BufferArray->ReAlloc(FileBuffer, CapacityFor(static_cast<int32_t>(size))))
+        // A failed realloc keeps the old block, so a file too large for the memory leaves the current one.
+        if (!BufferArray || !BufferArray->ReAlloc(FileBuffer, CapacityFor(size))) {
             result.SetMessage(Texts::CantAllocate);
-        else
+        } else {
+            bufferTouched = true;
+            FileSize = 0; // the old contents are given up from here on
             Capacity = BufferArray->ByteSize;
+        }
     }
     if (result.Ok() && !insert) FileTime = file.ModTime();
 
@@ -123,16 +125,16 @@ bool LoadFile(const std::string& name, bool insert, int32_t insertAddress, int32
         }
         return false;
     }
-    if (!insert) FileSize = static_cast<int32_t>(done);
+    if (!insert) FileSize = done;
     return true;
 }
 
-bool SaveFile(const std::string& name, bool block, int32_t first, int32_t count) {
+bool SaveFile(const std::string& name, bool block, TAddress first, TCount count) {
     if (!block) {
         first = 1;
         count = FileSize;
     }
-    if (first < 1 || count < 0 || static_cast<int64_t>(first) + count - 1 > FileSize) {
+    if (first < 1 || count < 0 || first > FileSize + 1 || count > FileSize - first + 1) {
         Host->ShowError(FormatText(Texts::ErrorWriting, {NamePart(name)}));
         return false;
     }

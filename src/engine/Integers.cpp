@@ -75,7 +75,7 @@ std::optional<std::vector<uint8_t>> EncodeInteger(int64_t value, TIntType type, 
 
 std::vector<std::string> DecodeLines(TByteOrder order) {
     std::vector<std::string> lines;
-    const int32_t p = CurrentAddress();
+    const TAddress p = CurrentAddress();
     if (FileSize == 0 || p < 1 || p > FileSize) return lines;
     const std::span<const uint8_t> from(FileBuffer + p - 1, static_cast<size_t>(FileSize - p + 1));
     lines.push_back(FormatText(Texts::DecodeShortint, {int64_t(static_cast<int8_t>(from[0]))}));
@@ -94,12 +94,12 @@ bool WriteEncoded(std::span<const uint8_t> bytes, bool overwrite) {
     if (bytes.empty()) return false;
     TUndoStep step(TStepName::Encode);
     TBusyScope busy(Texts::WritingEncoded);
-    const int32_t pos = CurrentAddress();
+    const TAddress pos = CurrentAddress();
     const bool inserted = !overwrite && FileSize > 0;
     if (FileSize == 0) {
         // The buffer always has room for a few bytes; an empty file takes them from its first address on,
         // and the view takes in the new end at once.
-        FileSize = static_cast<int32_t>(bytes.size());
+        FileSize = static_cast<TCount>(bytes.size());
         std::memcpy(FileBuffer, bytes.data(), bytes.size());
         RecordChange(1, {}, FileSize);
         ShowAddress(1, true, false);

@@ -17,33 +17,37 @@ bool InFile(int64_t address) {
     return address >= 1 && address <= FileSize;
 }
 
+// from + delta when it lies in the file, else 0. The sum is never formed when it would pass the 64-bit
+// range: delta comes from what the user typed, and the file may be as large as MaxFileSize.
+TAddress InFileAfter(TAddress from, int64_t delta) {
+    if (delta > 0 ? delta > FileSize - from : delta < 1 - from) return 0;
+    return from + delta;
+}
+
 // A jump from the cursor by delta, or the error when it would leave the file.
 void JumpBy(int64_t delta) {
-    const int64_t target = static_cast<int64_t>(CurrentAddress()) + delta;
-    if (!InFile(target)) {
+    const TAddress target = InFileAfter(CurrentAddress(), delta);
+    if (target == 0) {
         Host->ShowError(Texts::AdressInvalidJump);
         return;
     }
-    GoToAddress(static_cast<int32_t>(target));
+    GoToAddress(target);
 }
 
 } // namespace
 
-int32_t GotoTarget(TGoMode mode, int64_t n) {
-    const int64_t current = CurrentAddress();
-    int64_t target = 0;
+TAddress GotoTarget(TGoMode mode, int64_t n) {
     switch (mode) {
     case TGoMode::Absolute:
-        target = n - AddressBase + 1;
-        break;
+        // The number the user sees for address 1 is AddressBase.
+        return InFileAfter(1 - AddressBase, n);
     case TGoMode::RelativeDown:
-        target = current + n;
-        break;
+        return InFileAfter(CurrentAddress(), n);
     case TGoMode::RelativeUp:
-        target = current - n;
-        break;
+        // -n would overflow for the smallest value, which lies outside any file anyway.
+        return n == INT64_MIN ? 0 : InFileAfter(CurrentAddress(), -n);
     }
-    return InFile(target) ? static_cast<int32_t>(target) : 0;
+    return 0;
 }
 
 bool JumpWidthValid(int64_t n) {
@@ -51,14 +55,14 @@ bool JumpWidthValid(int64_t n) {
 }
 
 bool BlockSizeValid(int64_t n) {
-    return n >= 1 && n < FileSize && static_cast<int64_t>(CurrentAddress()) + n - 1 <= FileSize;
+    return n >= 1 && n < FileSize && n - 1 <= FileSize - CurrentAddress();
 }
 
-void GoToAddress(int32_t address) {
+void GoToAddress(TAddress address) {
     ShowAddress(address, true, true);
 }
 
-void JumpWidthDone(std::optional<int32_t> width) {
+void JumpWidthDone(std::optional<TCount> width) {
     if (width) JumpWidth = *width;
     EnableGroup(GroupJump, width.has_value());
 }
@@ -68,11 +72,11 @@ void Jumpdown1Click() {
 }
 
 void Jumpup1Click() {
-    JumpBy(-static_cast<int64_t>(JumpWidth));
+    JumpBy(-JumpWidth);
 }
 
 void Rememberadress1Click() {
-    RememberedAddress = std::clamp(CurrentAddress(), 1, std::max(FileSize, 1));
+    RememberedAddress = std::clamp<TAddress>(CurrentAddress(), 1, std::max<TAddress>(FileSize, 1));
     EnableGroup(GroupRemembered, true);
 }
 
@@ -86,8 +90,8 @@ void Gotoremembered1Click() {
 }
 
 std::string DifferenceText() {
-    const int64_t shown = static_cast<int64_t>(RememberedAddress) - 1 + AddressBase;
-    const int64_t difference = static_cast<int64_t>(CurrentAddress()) - RememberedAddress;
+    const int64_t shown = RememberedAddress - 1 + AddressBase;
+    const int64_t difference = CurrentAddress() - RememberedAddress;
     return FormatText(Texts::DifferenceDec, {shown, difference}) + "\r" +
            FormatText(Texts::DifferenceHex, {shown, difference});
 }
@@ -96,8 +100,8 @@ void Displaydifference1Click() {
     Host->ShowInfo(DifferenceText());
 }
 
-void MarkBlockOfSize(int32_t n) {
-    const int32_t pos = CurrentAddress();
+void MarkBlockOfSize(TCount n) {
+    const TAddress pos = CurrentAddress();
     BlockBegin = pos;
     BlockEnd = pos + n - 1;
     MarkAnchor = 0;

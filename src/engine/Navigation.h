@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/Types.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -12,16 +14,16 @@ enum class TGoMode : int { Absolute = 0, RelativeDown = 1, RelativeUp = 2 };
 
 // The address an entry n leads to (absolute: as the user sees addresses), or 0 when it lies outside the
 // file. Worked out in 64 bits, so that no sum near the top of a large file can wrap into the range.
-int32_t GotoTarget(TGoMode mode, int64_t n);
+TAddress GotoTarget(TGoMode mode, int64_t n);
 // 1 <= n < FileSize.
 bool JumpWidthValid(int64_t n);
 // 1 <= n < FileSize, and n bytes from the cursor stay inside the file.
 bool BlockSizeValid(int64_t n);
 
 // Cursor onto the address, scrolling only when it is not shown.
-void GoToAddress(int32_t address);
+void GoToAddress(TAddress address);
 // The Jump width dialog closed: with a width, Jump down/up become usable; cancelled, they are not.
-void JumpWidthDone(std::optional<int32_t> width);
+void JumpWidthDone(std::optional<TCount> width);
 void Jumpdown1Click();
 void Jumpup1Click();
 void Rememberadress1Click();
@@ -30,6 +32,6 @@ void Gotoremembered1Click();
 std::string DifferenceText();
 void Displaydifference1Click();
 // Marks n bytes from the cursor as the block (the dialog has checked BlockSizeValid).
-void MarkBlockOfSize(int32_t n);
+void MarkBlockOfSize(TCount n);
 
 } // namespace Engine

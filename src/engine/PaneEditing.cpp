@@ -171,7 +171,7 @@ bool NavigationKey(int key, bool ctrl) {
             return true;
         }
         if (TopAddress <= 1) return false;
-        ShowAddress(std::max(1, TopAddress - PageBytes), false, false);
+        ShowAddress(std::max<TAddress>(1, TopAddress - PageBytes), false, false);
         Host->UpdateStatus();
         return true;
     case PaneKey::End:
@@ -252,7 +252,7 @@ bool PaneClickCell(int32_t col, int32_t row) {
 
 void TypeByte(uint8_t b) {
     TUndoStep step(TStepName::Typing);
-    const int32_t a = CurrentAddress();
+    const TAddress a = CurrentAddress();
     PendingDigit = -1;
     if (FileSize == 0) {
         WriteByte(1, b);
@@ -289,7 +289,9 @@ void ScrollRowDown() {
     TopAddress += Cols;
     BottomAddress = std::min(TopAddress + PageBytes - 1, FileSize);
     RefillPanes(0, 0);
-    if (CurrentAddress() > CursorEnd()) SetCursorCol(CursorEnd() - TopAddress - CursorRow * Cols);
+    // The end lies on the page here, so its column fits a cell's int32_t.
+    if (CurrentAddress() > CursorEnd())
+        SetCursorCol(static_cast<int32_t>(CursorEnd() - TopAddress - CursorRow * Cols));
     Host->UpdateStatus();
 }
 

@@ -187,27 +187,27 @@ bool TQSearch::Matches(const uint8_t* window) const {
     return false;
 }
 
-int32_t TQSearch::QuickScanDown(const uint8_t* bytes, int32_t lastAddress, int32_t start,
-                                const TProgressHook& hook) const {
-    int64_t k = static_cast<int64_t>(start) + PatternLen - 1;
+TAddress TQSearch::QuickScanDown(const uint8_t* bytes, TAddress lastAddress, TAddress start,
+                                 const TProgressHook& hook) const {
+    int64_t k = start + PatternLen - 1;
     while (k <= lastAddress) {
-        if (Matches(bytes + (k - PatternLen))) return static_cast<int32_t>(k - PatternLen + 1);
+        if (Matches(bytes + (k - PatternLen))) return k - PatternLen + 1;
         if (k == lastAddress) break;
         k += ShiftDown[bytes[k]]; // the byte at address k + 1
-        if (hook && hook(static_cast<int32_t>(std::min<int64_t>(k, lastAddress)))) return -1;
+        if (hook && hook(std::min<TAddress>(k, lastAddress))) return -1;
     }
     return -1;
 }
 
-int32_t TQSearch::QuickScanUp(const uint8_t* bytes, int32_t firstAddress, int32_t start,
-                              const TProgressHook& hook) const {
+TAddress TQSearch::QuickScanUp(const uint8_t* bytes, TAddress firstAddress, TAddress start,
+                               const TProgressHook& hook) const {
     int64_t k = start;
-    const int64_t lowest = static_cast<int64_t>(firstAddress) + PatternLen - 1;
+    const int64_t lowest = firstAddress + PatternLen - 1;
     while (k >= lowest) {
-        if (Matches(bytes + (k - PatternLen))) return static_cast<int32_t>(k - PatternLen + 1);
+        if (Matches(bytes + (k - PatternLen))) return k - PatternLen + 1;
         if (k - PatternLen + 1 == firstAddress) break;
         k -= ShiftUp[bytes[k - PatternLen - 1]]; // the byte just before the window
-        if (hook && hook(static_cast<int32_t>(std::max<int64_t>(k, 0)))) return -1;
+        if (hook && hook(std::max<TAddress>(k, 0))) return -1;
     }
     return -1;
 }
@@ -216,8 +216,7 @@ int64_t TQSearch::FindFirst(const uint8_t* bytes, int64_t lo, int64_t hi) const 
     if (lo > hi) return -1;
     if (AllJoker) return lo;
     if (Filtered) return FilterFirst(Plan, bytes, lo, hi);
-    const int32_t hit =
-        QuickScanDown(bytes, static_cast<int32_t>(hi + PatternLen), static_cast<int32_t>(lo + 1), {});
+    const TAddress hit = QuickScanDown(bytes, hi + PatternLen, lo + 1, {});
     return hit > 0 ? hit - 1 : -1;
 }
 
@@ -225,8 +224,7 @@ int64_t TQSearch::FindLast(const uint8_t* bytes, int64_t lo, int64_t hi) const {
     if (lo > hi) return -1;
     if (AllJoker) return hi;
     if (Filtered) return FilterLast(Plan, bytes, lo, hi);
-    const int32_t hit =
-        QuickScanUp(bytes, static_cast<int32_t>(lo + 1), static_cast<int32_t>(hi + PatternLen), {});
+    const TAddress hit = QuickScanUp(bytes, lo + 1, hi + PatternLen, {});
     return hit > 0 ? hit - 1 : -1;
 }
 
@@ -252,34 +250,34 @@ int64_t ProgressStride(int64_t total) {
     return std::max<int64_t>(1, total / 128);
 }
 
-int32_t TQSearch::ScanDown(const std::vector<uint8_t>& pattern, const uint8_t* bytes, int32_t lastAddress,
-                           bool caseSensitive, bool jokerOn, uint8_t joker, int32_t start,
-                           const TProgressHook& hook) {
+TAddress TQSearch::ScanDown(const std::vector<uint8_t>& pattern, const uint8_t* bytes, TAddress lastAddress,
+                            bool caseSensitive, bool jokerOn, uint8_t joker, TAddress start,
+                            const TProgressHook& hook) {
     if (!PrepareIfChanged(pattern, caseSensitive, jokerOn, joker)) return -2;
     if (start < 1) start = 1;
-    const int64_t highestStart = static_cast<int64_t>(lastAddress) - PatternLen; // 0-based window start
+    const int64_t highestStart = lastAddress - PatternLen; // 0-based window start
     const int64_t stride = ProgressStride(lastAddress);
     for (int64_t lo = start - 1; lo <= highestStart; lo += stride) {
         const int64_t hi = std::min(highestStart, lo + stride - 1);
         const int64_t hit = FindFirst(bytes, lo, hi);
-        if (hit >= 0) return static_cast<int32_t>(hit + 1);
-        if (hi < highestStart && hook && hook(static_cast<int32_t>(hi + 1 + PatternLen))) return -1;
+        if (hit >= 0) return hit + 1;
+        if (hi < highestStart && hook && hook(hi + 1 + PatternLen)) return -1;
     }
     return -1;
 }
 
-int32_t TQSearch::ScanUp(const std::vector<uint8_t>& pattern, const uint8_t* bytes, int32_t firstAddress,
-                         bool caseSensitive, bool jokerOn, uint8_t joker, int32_t start,
-                         const TProgressHook& hook) {
+TAddress TQSearch::ScanUp(const std::vector<uint8_t>& pattern, const uint8_t* bytes, TAddress firstAddress,
+                          bool caseSensitive, bool jokerOn, uint8_t joker, TAddress start,
+                          const TProgressHook& hook) {
     if (!PrepareIfChanged(pattern, caseSensitive, jokerOn, joker)) return -2;
     if (firstAddress < 1) firstAddress = 1;
     const int64_t lowestStart = firstAddress - 1;
     const int64_t stride = ProgressStride(start);
-    for (int64_t hi = static_cast<int64_t>(start) - PatternLen; hi >= lowestStart; hi -= stride) {
+    for (int64_t hi = start - PatternLen; hi >= lowestStart; hi -= stride) {
         const int64_t lo = std::max(lowestStart, hi - stride + 1);
         const int64_t hit = FindLast(bytes, lo, hi);
-        if (hit >= 0) return static_cast<int32_t>(hit + 1);
-        if (lo > lowestStart && hook && hook(static_cast<int32_t>(lo - 1 + PatternLen))) return -1;
+        if (hit >= 0) return hit + 1;
+        if (lo > lowestStart && hook && hook(lo - 1 + PatternLen)) return -1;
     }
     return -1;
 }
@@ -289,69 +287,69 @@ bool TQSearch::Dense(int64_t hits, int64_t windows) const {
     return Filtered && Plan.Disjoint && hits * 64 > windows;
 }
 
-TQSearch::TCount TQSearch::CountDown(const uint8_t* bytes, int32_t lastAddress, int32_t start,
+TQSearch::TTally TQSearch::CountDown(const uint8_t* bytes, TAddress lastAddress, TAddress start,
                                      const TProgressHook& hook) const {
-    TCount result;
-    const int64_t highestStart = static_cast<int64_t>(lastAddress) - PatternLen;
+    TTally result;
+    const int64_t highestStart = lastAddress - PatternLen;
     const int64_t stride = ProgressStride(lastAddress);
     int64_t count = 0, last = -1;
     bool dense = false;
-    for (int64_t lo = std::max(start, 1) - 1; lo <= highestStart;) {
+    for (int64_t lo = std::max<TAddress>(start, 1) - 1; lo <= highestStart;) {
         const int64_t hi = std::min(highestStart, lo + stride - 1);
         const int64_t found =
             dense ? FilterCountAll(Plan, bytes, lo, hi, true, last) : CountIn(bytes, lo, hi, true, last);
         count += found;
         dense = Dense(found, hi - lo + 1);
         if (hi == highestStart) break;
-        if (hook && hook(static_cast<int32_t>(hi + 1 + PatternLen))) {
+        if (hook && hook(hi + 1 + PatternLen)) {
             result.Cancelled = true;
             break;
         }
         lo = std::max(hi + 1, last >= 0 ? last + PatternLen : 0);
     }
-    result.Count = static_cast<int32_t>(count);
-    result.Last = last >= 0 ? static_cast<int32_t>(last + 1) : -1;
+    result.Count = count;
+    result.Last = last >= 0 ? last + 1 : -1;
     return result;
 }
 
-TQSearch::TCount TQSearch::CountUp(const uint8_t* bytes, int32_t firstAddress, int32_t start,
+TQSearch::TTally TQSearch::CountUp(const uint8_t* bytes, TAddress firstAddress, TAddress start,
                                    const TProgressHook& hook) const {
-    TCount result;
-    const int64_t lowestStart = std::max(firstAddress, 1) - 1;
+    TTally result;
+    const int64_t lowestStart = std::max<TAddress>(firstAddress, 1) - 1;
     const int64_t stride = ProgressStride(start);
     int64_t count = 0, last = -1;
     bool dense = false;
-    for (int64_t hi = static_cast<int64_t>(start) - PatternLen; hi >= lowestStart;) {
+    for (int64_t hi = start - PatternLen; hi >= lowestStart;) {
         const int64_t lo = std::max(lowestStart, hi - stride + 1);
         const int64_t found =
             dense ? FilterCountAll(Plan, bytes, lo, hi, false, last) : CountIn(bytes, lo, hi, false, last);
         count += found;
         dense = Dense(found, hi - lo + 1);
         if (lo == lowestStart) break;
-        if (hook && hook(static_cast<int32_t>(lo - 1 + PatternLen))) {
+        if (hook && hook(lo - 1 + PatternLen)) {
             result.Cancelled = true;
             break;
         }
         hi = last >= 0 ? std::min(lo - 1, last - PatternLen) : lo - 1;
     }
-    result.Count = static_cast<int32_t>(count);
-    result.Last = last >= 0 ? static_cast<int32_t>(last + 1) : -1;
+    result.Count = count;
+    result.Last = last >= 0 ? last + 1 : -1;
     return result;
 }
 
-bool TQSearch::EachDown(const uint8_t* bytes, int32_t lastAddress, int32_t start, const TProgressHook& hook,
-                        const std::function<bool(int32_t address)>& onHit) const {
-    const int64_t highestStart = static_cast<int64_t>(lastAddress) - PatternLen;
+bool TQSearch::EachDown(const uint8_t* bytes, TAddress lastAddress, TAddress start, const TProgressHook& hook,
+                        const std::function<bool(TAddress address)>& onHit) const {
+    const int64_t highestStart = lastAddress - PatternLen;
     const int64_t stride = ProgressStride(lastAddress);
-    for (int64_t lo = std::max(start, 1) - 1; lo <= highestStart;) {
+    for (int64_t lo = std::max<TAddress>(start, 1) - 1; lo <= highestStart;) {
         const int64_t hi = std::min(highestStart, lo + stride - 1);
         int64_t next = hi + 1;
         for (int64_t hit; (hit = FindFirst(bytes, lo, hi)) >= 0; lo = hit + PatternLen) {
-            if (!onHit(static_cast<int32_t>(hit + 1))) return false;
+            if (!onHit(hit + 1)) return false;
             next = std::max(next, hit + PatternLen);
         }
         if (hi == highestStart) break;
-        if (hook && hook(static_cast<int32_t>(hi + 1 + PatternLen))) return true;
+        if (hook && hook(hi + 1 + PatternLen)) return true;
         lo = next;
     }
     return false;

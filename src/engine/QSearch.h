@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/ScanFilter.h"
+#include "engine/Types.h"
 
 #include <array>
 #include <cstdint>
@@ -8,7 +9,7 @@
 #include <vector>
 
 // Called with the scan position as the scan goes on; returns true when the user cancelled.
-using TProgressHook = std::function<bool(int32_t position)>;
+using TProgressHook = std::function<bool(TAddress position)>;
 
 // Bytes scanned per progress call: small enough that the gauge passes every whole percent, so that each
 // 5-percent step (where Cancel is noticed) is reached.
@@ -25,18 +26,19 @@ class TQSearch {
     TQSearch& operator=(const TQSearch&) = delete;
 
     // First match starting at or after start and ending at or before lastAddress.
-    int32_t ScanDown(const std::vector<uint8_t>& pattern, const uint8_t* bytes, int32_t lastAddress,
-                     bool caseSensitive, bool jokerOn, uint8_t joker, int32_t start,
-                     const TProgressHook& hook);
+    TAddress ScanDown(const std::vector<uint8_t>& pattern, const uint8_t* bytes, TAddress lastAddress,
+                      bool caseSensitive, bool jokerOn, uint8_t joker, TAddress start,
+                      const TProgressHook& hook);
     // Last match ending at or before start and starting at or after firstAddress.
-    int32_t ScanUp(const std::vector<uint8_t>& pattern, const uint8_t* bytes, int32_t firstAddress,
-                   bool caseSensitive, bool jokerOn, uint8_t joker, int32_t start, const TProgressHook& hook);
+    TAddress ScanUp(const std::vector<uint8_t>& pattern, const uint8_t* bytes, TAddress firstAddress,
+                    bool caseSensitive, bool jokerOn, uint8_t joker, TAddress start,
+                    const TProgressHook& hook);
 
     // The quick search as the tables describe it, one skip at a time; the fast scans must agree with it.
-    int32_t QuickScanDown(const uint8_t* bytes, int32_t lastAddress, int32_t start,
-                          const TProgressHook& hook) const;
-    int32_t QuickScanUp(const uint8_t* bytes, int32_t firstAddress, int32_t start,
-                        const TProgressHook& hook) const;
+    TAddress QuickScanDown(const uint8_t* bytes, TAddress lastAddress, TAddress start,
+                           const TProgressHook& hook) const;
+    TAddress QuickScanUp(const uint8_t* bytes, TAddress firstAddress, TAddress start,
+                         const TProgressHook& hook) const;
     // Prepares for a request (done by the scans themselves when it changed).
     void Prepare(const std::vector<uint8_t>& pattern, bool caseSensitive, bool jokerOn, uint8_t joker);
     // Prepares only when the request changed; false for an empty pattern.
@@ -46,19 +48,19 @@ class TQSearch {
     // The prepared request, hit after hit without overlaps. Down: windows from start on, ending at or
     // before lastAddress; up: windows ending at or before start and starting at or after firstAddress,
     // each one ending before the one found before it starts. The hook is called between stretches.
-    struct TCount {
-        int32_t Count = 0;
-        int32_t Last = -1; // the address of the last hit counted
+    struct TTally {
+        TCount Count = 0;
+        TAddress Last = -1; // the address of the last hit counted
         bool Cancelled = false;
     };
-    TCount CountDown(const uint8_t* bytes, int32_t lastAddress, int32_t start,
+    TTally CountDown(const uint8_t* bytes, TAddress lastAddress, TAddress start,
                      const TProgressHook& hook) const;
-    TCount CountUp(const uint8_t* bytes, int32_t firstAddress, int32_t start,
+    TTally CountUp(const uint8_t* bytes, TAddress firstAddress, TAddress start,
                    const TProgressHook& hook) const;
     // Calls onHit with the address of each hit of CountDown in turn, before looking further; onHit may
     // change the bytes before the end of its hit. Stops early when onHit returns false; true when cancelled.
-    bool EachDown(const uint8_t* bytes, int32_t lastAddress, int32_t start, const TProgressHook& hook,
-                  const std::function<bool(int32_t address)>& onHit) const;
+    bool EachDown(const uint8_t* bytes, TAddress lastAddress, TAddress start, const TProgressHook& hook,
+                  const std::function<bool(TAddress address)>& onHit) const;
 
     // True when the window matches the prepared pattern.
     bool Matches(const uint8_t* window) const;

@@ -21,14 +21,14 @@ namespace Engine {
 
 namespace {
 
-int32_t PatternLength() {
-    return static_cast<int32_t>(SearchRequest.Pattern.size());
+TCount PatternLength() {
+    return static_cast<TCount>(SearchRequest.Pattern.size());
 }
-int32_t ReplacementLength() {
-    return static_cast<int32_t>(SearchRequest.Replacement.size());
+TCount ReplacementLength() {
+    return static_cast<TCount>(SearchRequest.Replacement.size());
 }
 
-void PutReplacement(int32_t address) {
+void PutReplacement(TAddress address) {
     if (!SearchRequest.Replacement.empty())
         std::memcpy(FileBuffer + address - 1, SearchRequest.Replacement.data(),
                     SearchRequest.Replacement.size());
@@ -36,26 +36,25 @@ void PutReplacement(int32_t address) {
 
 } // namespace
 
-bool CopyWithin(int32_t from, int32_t to, int32_t dest) {
-    if (from < 1 || to > FileSize || dest < 1 || dest > FileSize || to < from ||
-        static_cast<int64_t>(to) + dest - from > FileSize)
+bool CopyWithin(TAddress from, TAddress to, TAddress dest) {
+    if (from < 1 || to > FileSize || dest < 1 || dest > FileSize || to < from || dest - from > FileSize - to)
         return false;
     // Ascending, as a byte-by-byte copy would go; every caller moves bytes down.
     std::memmove(FileBuffer + dest - 1, FileBuffer + from - 1, static_cast<size_t>(to - from + 1));
     return true;
 }
 
-bool WriteReplacement(int32_t address) {
-    if (static_cast<int64_t>(address) + ReplacementLength() - 1 > FileSize) return false;
+bool WriteReplacement(TAddress address) {
+    if (ReplacementLength() - 1 > FileSize - address) return false;
     PutReplacement(address);
     return true;
 }
 
-TReplaceResult ReplaceStep(int32_t& pos, bool adjust) {
+TReplaceResult ReplaceStep(TAddress& pos, bool adjust) {
     TReplaceResult result;
-    const int32_t p = PatternLength();
-    const int32_t r = ReplacementLength();
-    if (static_cast<int64_t>(pos) + p - 1 > FileSize) return result;
+    const TCount p = PatternLength();
+    const TCount r = ReplacementLength();
+    if (pos + p - 1 > FileSize) return result;
     TFindResult found = FindForward(pos, adjust);
     result.Found = found.Found;
     result.Cancelled = found.Cancelled;
@@ -85,7 +84,7 @@ TReplaceResult ReplaceStep(int32_t& pos, bool adjust) {
     return result;
 }
 
-void ReplaceStepCommand(TReplaceSender sender, int32_t pos, bool moveCursor) {
+void ReplaceStepCommand(TReplaceSender sender, TAddress pos, bool moveCursor) {
     const bool patch = sender == TReplaceSender::Patch;
     TUndoStep step(patch ? TStepName::Patch : TStepName::Replace);
     TReplaceResult result;
@@ -118,7 +117,7 @@ namespace {
 // stood in the file before the command, oldBytes its bytes as they were (both kept for undo), at where its
 // replacement stands afterwards. The same-length and shrinking passes hand the hits over in ascending order,
 // the growing pass in descending order (ascending when it had more hits than it lists).
-void PassReplacedHit(TReplaceAllResult& result, int32_t original, const uint8_t* oldBytes, int32_t at) {
+void PassReplacedHit(TReplaceAllResult& result, TAddress original, const uint8_t* oldBytes, TAddress at) {
     RecordPiece(original, oldBytes);
     if (result.Count == 0 || at >= LastReplaceAddress) {
         ReplacedBytes.assign(oldBytes, oldBytes + PatternLength());
@@ -129,11 +128,11 @@ void PassReplacedHit(TReplaceAllResult& result, int32_t original, const uint8_t*
     ++result.Count;
 }
 
-void SameLengthPass(int32_t start, TReplaceAllResult& result) {
+void SameLengthPass(TAddress start, TReplaceAllResult& result) {
     Host->SetProgressText(Texts::SearchingAndReplacing, 1);
     if (!PrepareSearch()) return;
     result.Cancelled =
-        QSearch.EachDown(FileBuffer, FileSize, start, ScanProgressHook(true), [&](int32_t hit) {
+        QSearch.EachDown(FileBuffer, FileSize, start, ScanProgressHook(true), [&](TAddress hit) {
             PassReplacedHit(result, hit, FileBuffer + hit - 1, hit);
             PutReplacement(hit);
             return true;
@@ -142,7 +141,7 @@ void SameLengthPass(int32_t start, TReplaceAllResult& result) {
 
 // Moves the unchanged bytes from src up to the hit down to dst, then writes the replacement after them.
 // The hit stood at hit - shift before the command.
-void SweepHit(int32_t hit, int32_t shift, int32_t& src, int32_t& dst, TReplaceAllResult& result) {
+void SweepHit(TAddress hit, TCount shift, TAddress& src, TAddress& dst, TReplaceAllResult& result) {
     if (hit > src) {
         CopyWithin(src, hit - 1, dst);
         dst += hit - src;
@@ -153,7 +152,7 @@ void SweepHit(int32_t hit, int32_t shift, int32_t& src, int32_t& dst, TReplaceAl
     src = hit + PatternLength();
 }
 
-void FinishSweep(int32_t src, int32_t dst) {
+void FinishSweep(TAddress src, TAddress dst) {
     if (dst != src) {
         if (src <= FileSize) CopyWithin(src, FileSize, dst);
         FileSize -= src - dst;
@@ -161,12 +160,12 @@ void FinishSweep(int32_t src, int32_t dst) {
     if (FileSize == 0) ClearFile();
 }
 
-void ShrinkingPass(int32_t start, TReplaceAllResult& result) {
+void ShrinkingPass(TAddress start, TReplaceAllResult& result) {
     Host->SetProgressText(Texts::SearchingAndReplacing, 1);
     if (!PrepareSearch()) return;
-    int32_t src = start, dst = start;
+    TAddress src = start, dst = start;
     result.Cancelled =
-        QSearch.EachDown(FileBuffer, FileSize, start, ScanProgressHook(true), [&](int32_t hit) {
+        QSearch.EachDown(FileBuffer, FileSize, start, ScanProgressHook(true), [&](TAddress hit) {
             SweepHit(hit, 0, src, dst, result);
             return true;
         });
@@ -175,40 +174,41 @@ void ShrinkingPass(int32_t start, TReplaceAllResult& result) {
 
 // With the first n hits known: from the last one down, the bytes after each hit move once to where they end
 // up and its replacement goes in front of them.
-void WriteFromEnd(const std::vector<int32_t>& hits, int64_t n, TReplaceAllResult& result) {
-    const int32_t p = PatternLength();
+void WriteFromEnd(const std::vector<TAddress>& hits, int64_t n, TReplaceAllResult& result) {
+    const TCount p = PatternLength();
     const int64_t growth = ReplacementLength() - p;
     const int64_t stride = ProgressStride(n);
     int64_t end = FileSize; // the last byte not yet moved
     for (int64_t k = n - 1; k >= 0; --k) {
-        const int32_t hit = hits[static_cast<size_t>(k)];
+        const TAddress hit = hits[static_cast<size_t>(k)];
         const int64_t tail = end - (hit + p) + 1;
         if (tail > 0)
             std::memmove(FileBuffer + hit + p - 1 + growth * (k + 1), FileBuffer + hit + p - 1,
                          static_cast<size_t>(tail));
-        const auto at = static_cast<int32_t>(hit + growth * k);
+        const TAddress at = hit + growth * k;
         PassReplacedHit(result, hit, FileBuffer + hit - 1, at);
         PutReplacement(at);
         end = hit - 1;
-        if (k % stride == 0) Host->SetProgress(static_cast<int32_t>(n - k), static_cast<int32_t>(n), 5);
+        if (k % stride == 0) Host->SetProgress(n - k, n, 5);
     }
-    FileSize += static_cast<int32_t>(growth * n);
+    FileSize += growth * n;
 }
 
 // The hits from start, or none when there are more than is worth holding (then only counted).
 struct THitList {
-    std::vector<int32_t> Hits;
+    std::vector<TAddress> Hits;
     int64_t Count = 0;
     bool Listed = true;
     bool Cancelled = false;
 };
 
-THitList ListHits(int32_t start) {
+THitList ListHits(TAddress start) {
     THitList list;
     if (!PrepareSearch()) return list;
     // At most a quarter of the file's size in addresses.
-    const size_t most = std::max<size_t>(size_t{1} << 16, static_cast<size_t>(FileSize) / 16);
-    list.Cancelled = QSearch.EachDown(FileBuffer, FileSize, start, ScanProgressHook(true), [&](int32_t hit) {
+    const size_t most =
+        std::max<size_t>(size_t{1} << 16, static_cast<size_t>(FileSize) / (4 * sizeof(TAddress)));
+    list.Cancelled = QSearch.EachDown(FileBuffer, FileSize, start, ScanProgressHook(true), [&](TAddress hit) {
         if (list.Hits.size() == most) {
             list.Listed = false;
             return false;
@@ -219,7 +219,7 @@ THitList ListHits(int32_t start) {
     list.Count = static_cast<int64_t>(list.Hits.size());
     if (!list.Listed) {
         list.Hits = {};
-        const TQSearch::TCount counted =
+        const TQSearch::TTally counted =
             QSearch.CountDown(FileBuffer, FileSize, start, ScanProgressHook(true));
         list.Count = counted.Count;
         list.Cancelled = counted.Cancelled;
@@ -227,7 +227,7 @@ THitList ListHits(int32_t start) {
     return list;
 }
 
-void GrowingPass(int32_t start, TReplaceAllResult& result) {
+void GrowingPass(TAddress start, TReplaceAllResult& result) {
     Host->SetProgressText(Texts::Step1Counting, 1);
     const THitList list = ListHits(start);
     if (list.Cancelled) {
@@ -254,7 +254,7 @@ void GrowingPass(int32_t start, TReplaceAllResult& result) {
         }
         n = possible;
     }
-    const int32_t gap = static_cast<int32_t>(growth * n);
+    const TCount gap = growth * n;
     if (!EnsureRoom(gap)) {
         Host->ShowError(Texts::CantAllocate);
         result.Cancelled = true;
@@ -268,8 +268,8 @@ void GrowingPass(int32_t start, TReplaceAllResult& result) {
     }
     // Too many hits to list: open the whole room in front, then sweep the bytes down hit by hit.
     OpenGap(start, gap);
-    int32_t dst = start, src = start + gap;
-    QSearch.EachDown(FileBuffer, FileSize, src, ScanProgressHook(true, false), [&](int32_t hit) {
+    TAddress dst = start, src = start + gap;
+    QSearch.EachDown(FileBuffer, FileSize, src, ScanProgressHook(true, false), [&](TAddress hit) {
         SweepHit(hit, gap, src, dst, result);
         return result.Count < n;
     });
@@ -278,9 +278,9 @@ void GrowingPass(int32_t start, TReplaceAllResult& result) {
 
 // The old bytes of every hit and its address are kept for undo. Only where they could pass the journal's
 // budget are the hits counted first, to ask whether to go on without undo.
-bool UndoableReplaceAll(int32_t start, TReplaceAllResult& result) {
-    const int64_t perHit = PatternLength() + static_cast<int64_t>(sizeof(int32_t));
-    const int64_t mostHits = (static_cast<int64_t>(FileSize) - start + 1) / PatternLength();
+bool UndoableReplaceAll(TAddress start, TReplaceAllResult& result) {
+    const int64_t perHit = PatternLength() + static_cast<int64_t>(sizeof(TAddress));
+    const int64_t mostHits = (FileSize - start + 1) / PatternLength();
     if (mostHits * perHit <= Journal.Budget) return true;
     Host->SetProgressText(Texts::Step1Counting, 1);
     const TCountResult counted = CountMatches(true, start);
@@ -295,9 +295,9 @@ bool UndoableReplaceAll(int32_t start, TReplaceAllResult& result) {
 
 TReplaceAllResult ReplaceAll() {
     TReplaceAllResult result;
-    const int32_t p = PatternLength();
-    const int32_t r = ReplacementLength();
-    int32_t start = CurrentAddress();
+    const TCount p = PatternLength();
+    const TCount r = ReplacementLength();
+    TAddress start = CurrentAddress();
     if (r > 0 && LastReplaceAddress != 0 && LastReplaceAddress + r - 1 == start) ++start;
     if (p == 0) return result;
     TUndoStep step(TStepName::ReplaceAll);
@@ -330,16 +330,16 @@ void ReplaceAllCommand() {
 }
 
 void ReplaceUndo() {
-    const int32_t at = LastReplaceAddress;
+    const TAddress at = LastReplaceAddress;
     if (at == 0) return;
     TUndoStep step(TStepName::ReplaceUndo);
     ShowAddress(at, false, true);
     const std::vector<uint8_t>& replacement = SearchRequest.Replacement;
-    const int32_t r = static_cast<int32_t>(replacement.size());
-    const int32_t saved = static_cast<int32_t>(ReplacedBytes.size());
+    const auto r = static_cast<TCount>(replacement.size());
+    const auto saved = static_cast<TCount>(ReplacedBytes.size());
     if (r > 0) {
         // Only the replacement itself is restored, and only while it still stands where it was made.
-        if (static_cast<int64_t>(at) + r - 1 > FileSize ||
+        if (at + r - 1 > FileSize ||
             std::memcmp(FileBuffer + at - 1, replacement.data(), replacement.size()) != 0) {
             Host->ShowInfo(Texts::StringNotFound);
             return;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/Types.h"
+
 #include <cstdint>
 
 // Replacing hits of SearchRequest.Pattern by SearchRequest.Replacement.
@@ -12,20 +14,20 @@ struct TReplaceResult {
 };
 
 // One hit from pos; pos ends on the last byte written (on the hit for an empty replacement).
-TReplaceResult ReplaceStep(int32_t& pos, bool adjust);
+TReplaceResult ReplaceStep(TAddress& pos, bool adjust);
 enum class TReplaceSender { Command, Patch };
-void ReplaceStepCommand(TReplaceSender sender, int32_t pos, bool moveCursor);
+void ReplaceStepCommand(TReplaceSender sender, TAddress pos, bool moveCursor);
 
 struct TReplaceAllResult {
-    int32_t First = 0;
-    int32_t Count = 0;
+    TAddress First = 0;
+    TCount Count = 0;
     bool Cancelled = false;
 };
 TReplaceAllResult ReplaceAll();
 void ReplaceUndo();
 
-bool CopyWithin(int32_t from, int32_t to, int32_t dest);
-bool WriteReplacement(int32_t address);
+bool CopyWithin(TAddress from, TAddress to, TAddress dest);
+bool WriteReplacement(TAddress address);
 
 enum class TReplaceDialogResult { Cancel, Ok, All };
 void ReplaceDialogDone(TReplaceDialogResult result);

@@ -13,17 +13,17 @@ namespace Engine {
 TQSearch QSearch;
 
 TProgressHook ScanProgressHook(bool down, bool honourCancel) {
-    return [down, honourCancel](int32_t position) {
+    return [down, honourCancel](TAddress position) {
         Host->SetProgress(down ? position : FileSize - position, FileSize, 5);
         return honourCancel && Host->Cancelled();
     };
 }
 
-TFindResult FindForward(int32_t& pos, bool adjust, bool honourCancel) {
+TFindResult FindForward(TAddress& pos, bool adjust, bool honourCancel) {
     const TSearchRequest& request = SearchRequest;
     if (adjust) {
         // Stored addresses of 0 mean "none" and never move the start.
-        const int32_t replacementLength = static_cast<int32_t>(request.Replacement.size());
+        const TCount replacementLength = static_cast<TCount>(request.Replacement.size());
         if (LastReplaceAddress != 0 && pos == LastReplaceAddress && request.Replacement.empty() &&
             EmptyReplacementPending) {
             // the hit after a deleted one now stands at the cursor: search from here
@@ -31,16 +31,15 @@ TFindResult FindForward(int32_t& pos, bool adjust, bool honourCancel) {
                    pos == LastReplaceAddress + replacementLength - 1) {
             pos += 1;
         } else if (LastFoundAddress != 0 && pos == LastFoundAddress) {
-            pos += static_cast<int32_t>(request.Pattern.size());
+            pos += static_cast<TCount>(request.Pattern.size());
         }
     }
     TFindResult result;
-    if (static_cast<int64_t>(pos) + static_cast<int64_t>(request.Pattern.size()) - 1 > FileSize)
-        return result;
+    if (pos + static_cast<TCount>(request.Pattern.size()) - 1 > FileSize) return result;
     const TProgressHook hook = ScanProgressHook(true, honourCancel);
-    int32_t hit =
+    const TAddress hit =
         QSearch.ScanDown(request.Pattern, FileBuffer, FileSize, request.CaseSensitive, request.JokerEnabled,
-                         request.JokerChar, pos, [&](int32_t at) { return result.Cancelled = hook(at); });
+                         request.JokerChar, pos, [&](TAddress at) { return result.Cancelled = hook(at); });
     if (hit > 0 && !result.Cancelled) {
         result.Found = true;
         pos = hit;
@@ -50,16 +49,16 @@ TFindResult FindForward(int32_t& pos, bool adjust, bool honourCancel) {
     return result;
 }
 
-TFindResult FindBackward(int32_t& pos) {
+TFindResult FindBackward(TAddress& pos) {
     const TSearchRequest& request = SearchRequest;
     if (LastFoundAddress != 0 && pos == LastFoundAddress) pos -= 1;
     if (pos > FileSize) pos = FileSize; // the cursor of an empty file lies past the end
     TFindResult result;
     if (pos < 1) return result;
     const TProgressHook hook = ScanProgressHook(false);
-    int32_t hit =
+    const TAddress hit =
         QSearch.ScanUp(request.Pattern, FileBuffer, 1, request.CaseSensitive, request.JokerEnabled,
-                       request.JokerChar, pos, [&](int32_t at) { return result.Cancelled = hook(at); });
+                       request.JokerChar, pos, [&](TAddress at) { return result.Cancelled = hook(at); });
     if (hit > 0 && !result.Cancelled) {
         result.Found = true;
         pos = hit;
@@ -75,20 +74,20 @@ bool PrepareSearch() {
                                     request.JokerChar);
 }
 
-TCountResult CountMatches(bool down, int32_t start) {
+TCountResult CountMatches(bool down, TAddress start) {
     TCountResult result;
-    const int32_t length = static_cast<int32_t>(SearchRequest.Pattern.size());
-    int32_t pos = start;
+    const auto length = static_cast<TCount>(SearchRequest.Pattern.size());
+    TAddress pos = start;
     // Where the first Find again from start would look.
     if (down) {
-        if (static_cast<int64_t>(pos) + length - 1 > FileSize) return result;
+        if (pos + length - 1 > FileSize) return result;
     } else {
         if (LastFoundAddress != 0 && pos == LastFoundAddress) pos -= 1;
         if (pos > FileSize) pos = FileSize;
         if (pos < 1) return result;
     }
     if (!PrepareSearch()) return result;
-    const TQSearch::TCount counted =
+    const TQSearch::TTally counted =
         down ? QSearch.CountDown(FileBuffer, FileSize, pos, ScanProgressHook(true))
              : QSearch.CountUp(FileBuffer, 1, pos, ScanProgressHook(false));
     result.Count = counted.Count;
@@ -103,7 +102,7 @@ TCountResult CountMatches(bool down, int32_t start) {
 namespace {
 
 void FindAgain(bool down) {
-    int32_t pos = CurrentAddress();
+    TAddress pos = CurrentAddress();
     TFindResult result;
     {
         TProgressScope progress(Texts::Searching, Texts::CurrentFilePosition);

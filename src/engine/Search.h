@@ -16,8 +16,8 @@ struct TFindResult {
 
 // On a hit pos becomes its address and LastFoundAddress is set. adjust: step away from the hit or the
 // replacement the cursor stands on. honourCancel false: the scan cannot be cancelled.
-TFindResult FindForward(int32_t& pos, bool adjust, bool honourCancel = true);
-TFindResult FindBackward(int32_t& pos);
+TFindResult FindForward(TAddress& pos, bool adjust, bool honourCancel = true);
+TFindResult FindBackward(TAddress& pos);
 
 // The hook of a long scan: shows how far it got and, when honourCancel, returns true once the user cancelled.
 TProgressHook ScanProgressHook(bool down, bool honourCancel = true);
@@ -25,11 +25,11 @@ TProgressHook ScanProgressHook(bool down, bool honourCancel = true);
 bool PrepareSearch();
 
 struct TCountResult {
-    int32_t Count = 0;
+    TCount Count = 0;
     bool Completed = true;
 };
 // Hits without overlaps from start, as Find again would step from one to the next.
-TCountResult CountMatches(bool down, int32_t start);
+TCountResult CountMatches(bool down, TAddress start);
 
 // The Search menu; the dialogs' answers come from the window.
 void FindDialogDone(bool ok);

@@ -47,8 +47,8 @@ static_assert(StepNames.size() == size_t(TStepName::Encode) + 1);
 int Depth = 0;
 TStepName ScopeName = TStepName::Change;
 TView ScopeBefore;
-int32_t ScopeBlockBegin = 0;
-int32_t ScopeBlockEnd = 0;
+TAddress ScopeBlockBegin = 0;
+TAddress ScopeBlockEnd = 0;
 bool ScopeOpened = false; // the scope's step stands last in the journal
 bool Unrecorded = false;  // the user let a change go that cannot be undone; the scope records nothing more
 bool TypingGoesOn = false;
@@ -56,7 +56,7 @@ bool TypingGoesOn = false;
 TStep* TypingStep = nullptr;
 uint64_t TypingVersion = 0;
 bool TypingScope = false; // the scope in force goes on in TypingStep
-int32_t PieceOld = 0, PieceNew = 0;
+TCount PieceOld = 0, PieceNew = 0;
 
 // What the menu shows, so that typing does not touch the menu with every byte.
 struct TShown {
@@ -131,14 +131,14 @@ bool RoomForStep(TStep& step, bool undo) {
         size += PieceCount(step, i) * (undo ? -growth : growth);
         peak = std::max(peak, size);
     }
-    return peak <= FileSize || (SizeFits(peak) && EnsureRoom(static_cast<int32_t>(peak - FileSize)));
+    return peak <= FileSize || EnsureRoom(peak - FileSize);
 }
 
 // Puts the kept bytes of a change in place of those in the file, and keeps those instead: undo and redo
 // are the same exchange. Pieces are exchanged in one sweep, each byte moved once.
-void ExchangeChange(TChange& change, std::span<const int32_t> rest, bool undo, TByteRun& captured) {
-    const int32_t cur = undo ? change.NewLength : change.OldLength;
-    const int32_t oth = undo ? change.OldLength : change.NewLength;
+void ExchangeChange(TChange& change, std::span<const TAddress> rest, bool undo, TByteRun& captured) {
+    const TCount cur = undo ? change.NewLength : change.OldLength;
+    const TCount oth = undo ? change.OldLength : change.NewLength;
     const int64_t k = 1 + static_cast<int64_t>(rest.size());
     auto address = [&](int64_t i) -> int64_t { return i == 0 ? change.Address : rest[size_t(i - 1)]; };
     auto now = [&](int64_t i) { return address(i) + i * (cur - change.OldLength); };
@@ -176,13 +176,13 @@ void ExchangeChange(TChange& change, std::span<const int32_t> rest, bool undo, T
             }
         }
     }
-    FileSize += static_cast<int32_t>(k * (oth - cur));
+    FileSize += k * (oth - cur);
     change.Stored = std::move(captured);
 }
 
 // The lowest address a step changed, and whether it changed the file's size.
-int32_t LowestChange(TStep& step, bool& resized) {
-    int32_t lowest = INT32_MAX;
+TAddress LowestChange(TStep& step, bool& resized) {
+    TAddress lowest = INT64_MAX;
     resized = false;
     for (int32_t i = 0; i < step.ChangeCount(); ++i) {
         const TChange& change = step.Change(i);
@@ -199,8 +199,7 @@ bool ExchangeStep(TStep& step, bool undo) {
         for (int32_t i = 0; i < count; ++i) {
             const TChange& change = step.Change(i);
             const int64_t bytes = PieceCount(step, i) * (undo ? change.NewLength : change.OldLength);
-            if (bytes > INT32_MAX) throw std::bad_alloc();
-            captured[size_t(i)].Resize(static_cast<int32_t>(bytes));
+            captured[size_t(i)].Resize(bytes);
         }
     } catch (const std::bad_alloc&) {
         Host->ShowError(Texts::CantAllocate);
@@ -213,7 +212,7 @@ bool ExchangeStep(TStep& step, bool undo) {
     TBusyScope busy(undo ? Texts::UndoBusy : Texts::RedoBusy);
     for (int32_t n = 0; n < count; ++n) {
         const int32_t i = undo ? count - 1 - n : n;
-        std::span<const int32_t> rest;
+        std::span<const TAddress> rest;
         if (i == 0 && step.Extra) rest = step.Extra->FirstPieces;
         ExchangeChange(step.Change(i), rest, undo, captured[size_t(i)]);
     }
@@ -227,20 +226,21 @@ void RestoreView(TView view) {
         ShowAddress(1, true, false);
         return;
     }
-    const int32_t cursor = std::clamp(view.Cursor, 1, CursorEnd());
-    const int32_t top = view.Top;
+    const TAddress cursor = std::clamp<TAddress>(view.Cursor, 1, CursorEnd());
+    const TAddress top = view.Top;
     // The page as it was, unless the page size changed meanwhile.
     if (top >= 1 && top <= cursor && cursor - top < PageBytes && (top - 1) % Cols == 0) {
         TopAddress = top;
-        BottomAddress = std::min(top + PageBytes - 1, FileSize);
-        SetCursorCell((cursor - top) % Cols, (cursor - top) / Cols);
+        BottomAddress = std::min<TAddress>(top + PageBytes - 1, FileSize);
+        SetCursorCell(static_cast<int32_t>((cursor - top) % Cols),
+                      static_cast<int32_t>((cursor - top) / Cols));
         RefillPanes(0, 0);
     } else {
         ShowAddress(cursor, true, false);
     }
 }
 
-void SetBlock(int32_t begin, int32_t end) {
+void SetBlock(TAddress begin, TAddress end) {
     if (begin == 0 && end == 0) {
         UnmarkBlock();
         return;
@@ -262,7 +262,7 @@ void AfterExchange(TStep& step, bool undo) {
     } else {
         // A block marked since is kept only while its bytes did not move.
         bool resized = false;
-        const int32_t lowest = LowestChange(step, resized);
+        const TAddress lowest = LowestChange(step, resized);
         if (resized && (BlockBegin != 0 || BlockEnd != 0) && std::max(BlockBegin, BlockEnd) >= lowest)
             UnmarkBlock();
         ForgetBlockPastEnd();
@@ -342,7 +342,7 @@ TUndoStep::~TUndoStep() {
     PublishUndoState();
 }
 
-void RecordChange(int32_t address, std::span<const uint8_t> oldBytes, int32_t newLength) {
+void RecordChange(TAddress address, std::span<const uint8_t> oldBytes, TCount newLength) {
     if (Depth == 0) {
         // A change outside any command is a step of its own.
         TUndoStep step(TStepName::Change);
@@ -365,14 +365,14 @@ void RecordChange(int32_t address, std::span<const uint8_t> oldBytes, int32_t ne
     if (!Journal.Trim()) GiveUpScope();
 }
 
-void RecordPiecesBegin(int32_t oldLength, int32_t newLength) {
+void RecordPiecesBegin(TCount oldLength, TCount newLength) {
     PieceOld = oldLength;
     PieceNew = newLength;
     // The pieces make a step of their own, opened with the first of them.
     ScopeOpened = false;
 }
 
-void RecordPiece(int32_t address, const uint8_t* oldBytes) {
+void RecordPiece(TAddress address, const uint8_t* oldBytes) {
     if (Unrecorded || !Journal.Enabled || Depth == 0) return;
     try {
         if (!ScopeOpened) {

@@ -22,11 +22,11 @@ class TUndoStep {
 };
 
 // oldBytes at address (as the file is before the change) become newLength bytes.
-void RecordChange(int32_t address, std::span<const uint8_t> oldBytes, int32_t newLength);
+void RecordChange(TAddress address, std::span<const uint8_t> oldBytes, TCount newLength);
 // Replace all: every piece of oldLength bytes becomes newLength bytes. Pieces come in ascending or
 // descending address order, each with its address as the file was before the command.
-void RecordPiecesBegin(int32_t oldLength, int32_t newLength);
-void RecordPiece(int32_t address, const uint8_t* oldBytes);
+void RecordPiecesBegin(TCount oldLength, TCount newLength);
+void RecordPiece(TAddress address, const uint8_t* oldBytes);
 void RecordPiecesEnd();
 // Before a change that keeps this many old bytes: a step the journal could never hold asks first.
 // False when the user declined; the change must not be made then.

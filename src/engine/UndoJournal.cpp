@@ -25,7 +25,7 @@ TByteRun& TByteRun::operator=(TByteRun&& other) noexcept {
     return *this;
 }
 
-void TByteRun::Reserve(int32_t room) {
+void TByteRun::Reserve(TCount room) {
     if (room <= Room) return;
     auto* grown = new uint8_t[static_cast<size_t>(room)];
     if (Length > 0) std::memcpy(grown, Data(), static_cast<size_t>(Length));
@@ -42,16 +42,14 @@ void TByteRun::Compact() {
     *this = std::move(fitted);
 }
 
-void TByteRun::Resize(int32_t size) {
+void TByteRun::Resize(TCount size) {
     Reserve(size);
     Length = size;
 }
 
-void TByteRun::Extend(int32_t size) {
+void TByteRun::Extend(TCount size) {
     // Grown by half each time, so that a run built a piece at a time costs linear time.
-    if (size > Room)
-        Reserve(static_cast<int32_t>(
-            std::min<int64_t>(INT32_MAX, std::max<int64_t>(size, int64_t{Room} + Room / 2))));
+    if (size > Room) Reserve(std::max(size, Room + Room / 2));
     Length = size;
 }
 
@@ -64,7 +62,7 @@ int64_t TStep::Cost() const {
     int64_t cost = static_cast<int64_t>(sizeof(TStep)) + First.Stored.HeapBytes();
     if (Extra) {
         cost += static_cast<int64_t>(sizeof(TStepExtra) + Extra->More.capacity() * sizeof(TChange) +
-                                     Extra->FirstPieces.capacity() * sizeof(int32_t));
+                                     Extra->FirstPieces.capacity() * sizeof(TAddress));
         for (const TChange& change : Extra->More)
             cost += change.Stored.HeapBytes();
     }
@@ -103,10 +101,10 @@ TChange& TUndoJournal::LastChange() {
     return step.Change(step.ChangeCount() - 1);
 }
 
-void TUndoJournal::Add(int32_t address, std::span<const uint8_t> oldBytes, int32_t newLength) {
+void TUndoJournal::Add(TAddress address, std::span<const uint8_t> oldBytes, TCount newLength) {
     TStep& step = Steps.back();
     Bytes -= step.Cost();
-    const auto n = static_cast<int32_t>(oldBytes.size());
+    const auto n = static_cast<TCount>(oldBytes.size());
     TChange& last = LastChange();
     const bool pieces = step.Extra && !step.Extra->FirstPieces.empty();
     const bool keptAlready = last.OldLength == last.NewLength && n == newLength && address >= last.Address &&
@@ -124,17 +122,17 @@ void TUndoJournal::Add(int32_t address, std::span<const uint8_t> oldBytes, int32
     Bytes += step.Cost();
 }
 
-void TUndoJournal::BeginPieces(int32_t oldLength, int32_t newLength) {
+void TUndoJournal::BeginPieces(TCount oldLength, TCount newLength) {
     TChange& first = Steps.back().First;
     first.OldLength = oldLength;
     first.NewLength = newLength;
 }
 
-void TUndoJournal::AddPiece(int32_t address, const uint8_t* oldBytes) {
+void TUndoJournal::AddPiece(TAddress address, const uint8_t* oldBytes) {
     TStep& step = Steps.back();
     TChange& first = step.First;
     Bytes -= step.Cost();
-    const int32_t at = first.Stored.Size();
+    const TCount at = first.Stored.Size();
     if (first.Address == 0)
         first.Address = address;
     else
@@ -149,21 +147,20 @@ void TUndoJournal::AddPiece(int32_t address, const uint8_t* oldBytes) {
 void TUndoJournal::EndPieces() {
     TStep& step = Steps.back();
     if (!step.Extra || step.Extra->FirstPieces.empty()) return;
-    std::vector<int32_t>& rest = step.Extra->FirstPieces;
+    std::vector<TAddress>& rest = step.Extra->FirstPieces;
     TChange& first = step.First;
     if (rest.front() > first.Address) return; // already ascending
     // Reported from the end backwards: turn addresses and kept bytes round.
-    std::vector<int32_t> all;
+    std::vector<TAddress> all;
     all.reserve(rest.size() + 1);
     all.push_back(first.Address);
     all.insert(all.end(), rest.begin(), rest.end());
     std::reverse(all.begin(), all.end());
-    const int32_t len = first.OldLength;
-    const auto count = static_cast<int32_t>(all.size());
+    const TCount len = first.OldLength;
+    const auto count = static_cast<TCount>(all.size());
     uint8_t* bytes = first.Stored.Data();
-    for (int32_t i = 0, j = count - 1; i < j; ++i, --j)
-        std::swap_ranges(bytes + static_cast<int64_t>(i) * len, bytes + static_cast<int64_t>(i + 1) * len,
-                         bytes + static_cast<int64_t>(j) * len);
+    for (TCount i = 0, j = count - 1; i < j; ++i, --j)
+        std::swap_ranges(bytes + i * len, bytes + (i + 1) * len, bytes + j * len);
     first.Address = all.front();
     std::copy(all.begin() + 1, all.end(), rest.begin());
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/Types.h"
+
 #include <cstdint>
 #include <cstring>
 #include <deque>
@@ -22,8 +24,8 @@ class TByteRun {
 
     // New contents undefined; both throw std::bad_alloc when the memory is not there. Resize takes just
     // the room asked for, Extend grows by half at least (for runs built a piece at a time).
-    void Resize(int32_t size);
-    void Extend(int32_t size);
+    void Resize(TCount size);
+    void Extend(TCount size);
     void Append(uint8_t value) {
         if (Length == Room)
             Extend(Length + 1);
@@ -35,15 +37,15 @@ class TByteRun {
     const uint8_t* Data() const { return OnHeap() ? Heap() : Storage; }
     // Gives back the room beyond the size.
     void Compact();
-    int32_t Size() const { return Length; }
+    TCount Size() const { return Length; }
     int64_t HeapBytes() const { return OnHeap() ? Room : 0; }
 
   private:
     static constexpr int32_t InlineRoom = 8;
     bool OnHeap() const { return Room > InlineRoom; }
-    void Reserve(int32_t room);
+    void Reserve(TCount room);
 
-    // The pointer is kept in the bytes, so that the run aligns to 4 and a step stays small.
+    // The pointer is kept in the bytes, so that a step stays small.
     uint8_t* Heap() const {
         uint8_t* heap;
         std::memcpy(&heap, Storage, sizeof heap);
@@ -51,17 +53,17 @@ class TByteRun {
     }
     void SetHeap(uint8_t* heap) { std::memcpy(Storage, &heap, sizeof heap); }
 
-    int32_t Length = 0;
-    int32_t Room = InlineRoom;
+    TCount Length = 0;
+    TCount Room = InlineRoom;
     uint8_t Storage[InlineRoom];
 };
 
 // One change: pieces of OldLength bytes each became NewLength bytes each. Address is where the first piece
 // began in the file as it was before the change (1-based); further pieces, ascending, are kept by the step.
 struct TChange {
-    int32_t Address = 0;
-    int32_t OldLength = 0;
-    int32_t NewLength = 0;
+    TAddress Address = 0;
+    TCount OldLength = 0;
+    TCount NewLength = 0;
     // The bytes that are not in the file: the old ones while the change stands, the new ones once it is
     // undone (inserted bytes are kept only then).
     TByteRun Stored;
@@ -69,8 +71,8 @@ struct TChange {
 
 // Where the user was looking: the first address of the page and the cursor's address.
 struct TView {
-    int32_t Top = 1;
-    int32_t Cursor = 1;
+    TAddress Top = 1;
+    TAddress Cursor = 1;
 };
 
 // What a step is called in the hints of Undo and Redo.
@@ -98,12 +100,12 @@ enum class TStepName : uint8_t {
 // What only a few steps need.
 struct TStepExtra {
     std::vector<TChange> More;        // changes after the first, in the order they were made
-    std::vector<int32_t> FirstPieces; // addresses of the first change's pieces after its first
-    int32_t BlockBegin = 0;           // the block the step left, when it touched the block
-    int32_t BlockEnd = 0;
+    std::vector<TAddress> FirstPieces; // addresses of the first change's pieces after its first
+    TAddress BlockBegin = 0;           // the block the step left, when it touched the block
+    TAddress BlockEnd = 0;
 };
 
-// Laid out so that a step of one small change takes 56 bytes and no allocation.
+// Laid out so that a step of one small change takes 96 bytes and no allocation.
 struct TStep {
     TChange First;
     TStepName Name = TStepName::Change;
@@ -118,7 +120,7 @@ struct TStep {
     int64_t Cost() const; // the memory the step holds
 };
 
-static_assert(sizeof(TStep) <= 56);
+static_assert(sizeof(TStep) <= 96);
 
 class TUndoJournal {
   public:
@@ -126,10 +128,10 @@ class TUndoJournal {
     TStep& Open(TStepName name, TView before);
     // A change of the last step, made or about to be made: oldBytes at address become newLength bytes.
     // Joins the step's last change when it continues it (typing on).
-    void Add(int32_t address, std::span<const uint8_t> oldBytes, int32_t newLength);
+    void Add(TAddress address, std::span<const uint8_t> oldBytes, TCount newLength);
     // Add for the common case of typing on right after the only change of step (which stands last);
     // false when the change is not of that kind. Inline, so that recording costs typing next to nothing.
-    bool AddTypedOn(TStep& step, int32_t address, std::span<const uint8_t> oldBytes, int32_t newLength) {
+    bool AddTypedOn(TStep& step, TAddress address, std::span<const uint8_t> oldBytes, TCount newLength) {
         if (step.Extra) return false;
         const int64_t heap = step.First.Stored.HeapBytes();
         if (!GoesOn(step.First, address, oldBytes, newLength)) return false;
@@ -138,8 +140,8 @@ class TUndoJournal {
     }
     // Extends last by a change that begins where it ends and is of its kind (insertion on insertion,
     // overwrite on overwrite); false when the change is not such.
-    static bool GoesOn(TChange& last, int32_t address, std::span<const uint8_t> oldBytes, int32_t newLength) {
-        const auto n = static_cast<int32_t>(oldBytes.size());
+    static bool GoesOn(TChange& last, TAddress address, std::span<const uint8_t> oldBytes, TCount newLength) {
+        const auto n = static_cast<TCount>(oldBytes.size());
         if (address != last.Address + last.NewLength) return false;
         if (n == 0 && last.OldLength == 0) {
             last.NewLength += newLength;
@@ -153,8 +155,8 @@ class TUndoJournal {
         return true;
     }
     // A change of many same-sized pieces (Replace all): started, one piece at a time, then finished.
-    void BeginPieces(int32_t oldLength, int32_t newLength);
-    void AddPiece(int32_t address, const uint8_t* oldBytes);
+    void BeginPieces(TCount oldLength, TCount newLength);
+    void AddPiece(TAddress address, const uint8_t* oldBytes);
     void EndPieces();
     // Drops the oldest steps while the journal holds more than its budget; false when even the last step
     // alone is larger (it is dropped too, and the journal is empty).

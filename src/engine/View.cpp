@@ -6,36 +6,36 @@
 
 namespace Engine {
 
-int32_t CurrentAddress() {
+TAddress CurrentAddress() {
     return CursorRow * Cols + TopAddress + CursorCol;
 }
 
-int32_t CursorEnd() {
-    return OverwriteMode ? std::max(FileSize, 1) : FileSize + 1;
+TAddress CursorEnd() {
+    return OverwriteMode ? std::max<TAddress>(FileSize, 1) : FileSize + 1;
 }
 
 namespace {
 
 // The top address of the last page that shows address end, its rows aligned to whole rows.
-int32_t LastPageTop(int32_t end) {
+TAddress LastPageTop(TAddress end) {
     if (end <= PageBytes) return 1;
-    int32_t top = end - PageBytes + 1;
-    int32_t r = end % Cols;
+    TAddress top = end - PageBytes + 1;
+    const auto r = static_cast<int32_t>(end % Cols);
     if (r != 0) top += Cols - r;
     return top;
 }
 
 } // namespace
 
-void ShowAddress(int32_t address, bool placeCursor, bool onlyIfOutside) {
+void ShowAddress(TAddress address, bool placeCursor, bool onlyIfOutside) {
     if (!FileOpen || !FileBuffer) return;
-    address = std::clamp(address, 1, CursorEnd());
+    address = std::clamp<TAddress>(address, 1, CursorEnd());
     // Recomputed, not only lowered: a file that grew on a partial page must show its new bytes.
     BottomAddress = std::min(TopAddress + PageBytes - 1, FileSize);
     if (!onlyIfOutside || address < TopAddress || address > TopAddress + PageBytes - 1) {
         // The last page only when the address lies on it; otherwise its row becomes the top row. The empty
         // cell after the last byte may need a row of its own below it.
-        const int32_t end = std::max(address, FileSize);
+        const TAddress end = std::max(address, FileSize);
         if (address >= LastPageTop(end)) {
             TopAddress = LastPageTop(end);
             BottomAddress = FileSize;
@@ -68,9 +68,11 @@ void GoToEnd() {
     SetCursorCell(cell.Col, cell.Row);
 }
 
-TCell AddressToCell(int32_t address) {
+TCell AddressToCell(TAddress address) {
     if (TopAddress < address && address - TopAddress < PageBytes)
-        return {(address - TopAddress) % Cols, (address - TopAddress) / Cols};
+        // On the page, so the offset is below PageBytes and fits a cell's int32_t.
+        return {static_cast<int32_t>((address - TopAddress) % Cols),
+                static_cast<int32_t>((address - TopAddress) / Cols)};
     return {0, 0};
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/Types.h"
+
 #include <cstdint>
 
 // The page of the file the panes show, and the cursor on it.
@@ -10,17 +12,17 @@ struct TCell {
     int32_t Row = 0;
 };
 
-int32_t CurrentAddress();
+TAddress CurrentAddress();
 // The last address the cursor may stand on: in insert mode the empty cell after the last byte, where
 // typing appends; in overwrite mode the last byte (an empty file has its one empty cell).
-int32_t CursorEnd();
+TAddress CursorEnd();
 // The address is taken within 1..CursorEnd().
-void ShowAddress(int32_t address, bool placeCursor, bool onlyIfOutside);
+void ShowAddress(TAddress address, bool placeCursor, bool onlyIfOutside);
 void ScrollToEnd();
 void GoToStart();
 void GoToEnd();
 // The cell of an address on the page shown; {0, 0} for one off the page.
-TCell AddressToCell(int32_t address);
+TCell AddressToCell(TAddress address);
 void SetCursorCell(int32_t col, int32_t row);
 // Refills both panes from cell (col, row) to the end of the page; a pending hex digit in that range is gone.
 void RefillPanes(int32_t col, int32_t row);

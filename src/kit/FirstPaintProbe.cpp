@@ -23,7 +23,7 @@ class TFirstPaintProbe : public QObject {
             QMetaObject::invokeMethod(
                 this,
                 [] {
-                    std::printf("NIBLO first paint %d\n", static_cast<int>(Engine::FileSize));
+                    std::printf("NIBLO first paint %lld\n", static_cast<long long>(Engine::FileSize));
                     std::fflush(stdout);
                     QCoreApplication::exit(0);
                 },

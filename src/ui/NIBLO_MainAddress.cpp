@@ -12,7 +12,7 @@
 #include <optional>
 
 void TFormMain::Blocknchars1Click() {
-    int32_t n = 0;
+    TCount n = 0;
     {
         TFormBlockN dialog(this);
         if (dialog.exec() != QDialog::Accepted) return;
@@ -22,7 +22,7 @@ void TFormMain::Blocknchars1Click() {
 }
 
 void TFormMain::Goto1Click() {
-    int32_t target = 0;
+    TAddress target = 0;
     {
         TFormGoto dialog(this);
         dialog.SetGoMode(static_cast<Engine::TGoMode>(GotoMode));
@@ -35,7 +35,7 @@ void TFormMain::Goto1Click() {
 }
 
 void TFormMain::Jumpwidth1Click() {
-    std::optional<int32_t> width;
+    std::optional<TCount> width;
     {
         TFormJump dialog(this);
         if (dialog.exec() == QDialog::Accepted) width = dialog.Number;

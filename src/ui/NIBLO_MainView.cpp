@@ -14,6 +14,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -25,6 +26,22 @@ QColor InactiveColor(const QWidget* widget) {
 
 QColor ActiveColor(const QWidget* widget) {
     return widget->palette().color(QPalette::Active, QPalette::Base);
+}
+
+// The scroll bar counts in 32 bits. Up to ScrollUnits bytes (the largest file of old) it counts addresses;
+// a larger file is counted in units of several bytes, so that no position or range wraps.
+constexpr int64_t ScrollUnits = INT32_MAX - Engine::GrowStep;
+
+int64_t ScrollScale() {
+    return Engine::FileSize <= ScrollUnits ? 1 : 1 + (Engine::FileSize - 1) / ScrollUnits;
+}
+
+int32_t ToScroll(int64_t n) {
+    return static_cast<int32_t>((n - 1) / ScrollScale() + 1);
+}
+
+int32_t ToScrollSpan(int64_t n) {
+    return static_cast<int32_t>(std::max<int64_t>(1, n / ScrollScale()));
 }
 
 } // namespace
@@ -85,7 +102,7 @@ void TFormMain::RefreshPane(TJkStrGrid* pane, int32_t col, int32_t row) {
                 pane->SetCell(c, r, blank);
                 continue;
             }
-            const uint8_t byte = Engine::ReadByte(int32_t(address));
+            const uint8_t byte = Engine::ReadByte(address);
             pane->SetCell(c, r, textPane ? GlyphCellText(DisplayChar(byte), oem) : HexCellText(byte));
         }
     }
@@ -101,7 +118,7 @@ void TFormMain::RefreshCell(int32_t col, int32_t row) {
     const int64_t address = int64_t(Engine::TopAddress) + int64_t(row) * Engine::Cols + col;
     const bool hasByte = Engine::FileOpen && Engine::FileBuffer && address <= Engine::BottomAddress &&
                          address <= Engine::FileSize;
-    const uint8_t byte = hasByte ? Engine::ReadByte(int32_t(address)) : 0;
+    const uint8_t byte = hasByte ? Engine::ReadByte(address) : 0;
     JkStrGridText->SetCell(
         col, row, hasByte ? GlyphCellText(DisplayChar(byte), JkStrGridText->UsesOemGlyphs()) : QString());
     // A first hex digit waiting for its second shows alone in the cursor's cell.
@@ -164,8 +181,8 @@ void TFormMain::UpdateStatus() {
         ScrollBar1->SetParams(0, 0, 0, 0);
         return;
     }
-    const int32_t address = Engine::CurrentAddress();
-    const int64_t shown = int64_t(address) - 1 + Engine::AddressBase;
+    const TAddress address = Engine::CurrentAddress();
+    const int64_t shown = address - 1 + Engine::AddressBase;
     StatusBar1->SetPanelText(
         0, QString::fromStdString(FormatText(Engine::TextMode ? Texts::AdrDec : Texts::AdrHex, {shown})));
     // A cursor past the last byte (insert position) has no byte to show.
@@ -173,7 +190,9 @@ void TFormMain::UpdateStatus() {
         1, address >= 1 && address <= Engine::FileSize
                ? QString::fromStdString(FormatText(Texts::CharDec, {int64_t(Engine::ReadByte(address))}))
                : QString());
-    ScrollBar1->SetParams(address, 1, Engine::PageBytes, Engine::FileSize);
+    ScrollBar1->SmallChange = ToScrollSpan(Engine::PageBytes);
+    ScrollBar1->LargeChange = ToScrollSpan(10 * int64_t{Engine::PageBytes});
+    ScrollBar1->SetParams(ToScroll(address), 1, ToScrollSpan(Engine::PageBytes), ToScroll(Engine::FileSize));
 }
 
 void TFormMain::ShowStatusMessage(const QString& text) {
@@ -189,8 +208,10 @@ void TFormMain::ScrollBar1Scroll(int code, int32_t& position) {
     }
     ShowStatusMessage(QString());
     if (!Engine::FileOpen || Engine::FileSize == 0) return;
-    const int32_t p = position;
-    if (int64_t(p) >= int64_t(Engine::FileSize) - Engine::PageBytes + 1) {
+    // The thumb's last position is the last page, so that the end is reached however the file is scaled.
+    const int32_t upper = ScrollBar1->Max() - ScrollBar1->PageSize() + 1;
+    const TAddress p = (int64_t{position} - 1) * ScrollScale() + 1;
+    if (position >= upper || p >= Engine::FileSize - Engine::PageBytes + 1) {
         Engine::GoToEnd();
     } else if (p > Engine::PageBytes) {
         Engine::ShowAddress((p - 1) / Engine::Cols * Engine::Cols + 1, true, false);
@@ -199,5 +220,5 @@ void TFormMain::ScrollBar1Scroll(int code, int32_t& position) {
         Engine::GoToStart();
     }
     // The thumb stays where the view went, not where it was dropped.
-    position = Engine::CurrentAddress();
+    position = ToScroll(Engine::CurrentAddress());
 }

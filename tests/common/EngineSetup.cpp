@@ -10,9 +10,9 @@
 
 namespace EngineSetup {
 
-bool OpenBytes(const std::vector<uint8_t>& bytes, int32_t capacity) {
+bool OpenBytes(const std::vector<uint8_t>& bytes, TCount capacity) {
     using namespace Engine;
-    const auto n = static_cast<int32_t>(bytes.size());
+    const auto n = static_cast<TCount>(bytes.size());
     if (capacity > 0) {
         if (!BufferArray) BufferArray = new TJkDynArray(1);
     } else {
@@ -27,18 +27,18 @@ bool OpenBytes(const std::vector<uint8_t>& bytes, int32_t capacity) {
     Modified = false;
     Journal.Clear(); // a fresh file: nothing to undo
     TopAddress = 1;
-    BottomAddress = std::min(PageBytes, FileSize);
+    BottomAddress = std::min<TCount>(PageBytes, FileSize);
     CursorCol = CursorRow = 0;
     return true;
 }
 
-void PutCursorOn(int32_t address, int32_t row) {
+void PutCursorOn(TAddress address, int32_t row) {
     using namespace Engine;
-    const int32_t addressRow = (address - 1) / Cols;
-    row = std::clamp(row, 0, std::min(Rows - 1, addressRow));
+    const TAddress addressRow = (address - 1) / Cols;
+    row = static_cast<int32_t>(std::clamp<TAddress>(row, 0, std::min<TAddress>(Rows - 1, addressRow)));
     TopAddress = (addressRow - row) * Cols + 1;
     BottomAddress = std::min(TopAddress + PageBytes - 1, FileSize);
-    SetCursorCell((address - 1) % Cols, row);
+    SetCursorCell(static_cast<int32_t>((address - 1) % Cols), row);
 }
 
 } // namespace EngineSetup

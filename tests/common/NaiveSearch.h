@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/Types.h"
+
 #include <climits>
 #include <cstdint>
 #include <vector>
@@ -18,21 +20,21 @@ struct TRule {
 
 bool Match(const uint8_t* window, const TBytes& pattern, const TRule& rule);
 // First window starting at or after start and ending at or before last, or -1.
-int32_t Down(const uint8_t* bytes, const TBytes& pattern, const TRule& rule, int32_t last, int32_t start);
+TAddress Down(const uint8_t* bytes, const TBytes& pattern, const TRule& rule, TAddress last, TAddress start);
 // Last window ending at or before start and starting at or after first, or -1.
-int32_t Up(const uint8_t* bytes, const TBytes& pattern, const TRule& rule, int32_t first, int32_t start);
+TAddress Up(const uint8_t* bytes, const TBytes& pattern, const TRule& rule, TAddress first, TAddress start);
 
 // What Replace all from start must give: non-overlapping hits of the original bytes, left to right, at
 // most limit of them, each replaced by the replacement.
 struct TReplaced {
     TBytes Bytes;
-    int32_t Count = 0;
-    int32_t First = 0;         // where the first replacement stands afterwards
-    int32_t LastAt = 0;        // where the last one stands
+    TCount Count = 0;
+    TAddress First = 0;        // where the first replacement stands afterwards
+    TAddress LastAt = 0;       // where the last one stands
     TBytes LastHit;            // the bytes the last replaced hit held
-    std::vector<int32_t> Hits; // addresses in the original file
+    std::vector<TAddress> Hits; // addresses in the original file
 };
 TReplaced ReplaceAll(const TBytes& file, const TBytes& pattern, const TBytes& replacement, const TRule& rule,
-                     int32_t start, int32_t limit = INT32_MAX);
+                     TAddress start, TCount limit = INT64_MAX);
 
 } // namespace NaiveSearch

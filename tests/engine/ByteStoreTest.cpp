@@ -62,7 +62,7 @@ TEST_F(ByteStoreTest, FailedStartAllocationIsReported) {
 
 TEST_F(ByteStoreTest, CapacityForRoundsUpToTheNextWholeStepAboveTheSize) {
     struct {
-        int32_t size, capacity;
+        TCount size, capacity;
     } cases[] = {
         {0, 524288},
         {1, 524288},
@@ -74,32 +74,40 @@ TEST_F(ByteStoreTest, CapacityForRoundsUpToTheNextWholeStepAboveTheSize) {
         {655360, 786432},
         {MiB, MiB + 131072},
         {100 * MiB + 5, 100 * MiB + 131072},
-        {INT32_MAX - 131072, INT32_MAX - 131071}, // the largest capacity that still fits
+        {INT32_MAX - 131072, INT32_MAX - 131071},
+        {INT32_MAX, TCount{INT32_MAX} + 1},
+        {TCount{1} << 32, (TCount{1} << 32) + 131072},
+        {(TCount{1} << 32) + 4096, (TCount{1} << 32) + 131072},
+        {MaxFileSize - 1, MaxFileSize + 1},
+        {MaxFileSize, MaxFileSize + 1}, // the largest capacity that still fits
     };
     for (auto c : cases)
         EXPECT_EQ(CapacityFor(c.size), c.capacity) << c.size;
 }
 
-// The largest file may stop short of 2^31 - 1 by less than one step, so that its capacity still fits.
-TEST_F(ByteStoreTest, SizeFitsStopsNearTwoGib) {
+// The largest file may stop short of what one allocation holds by less than one step, so that its
+// capacity still fits; every size below it, past the old 32-bit wall too, fits.
+TEST_F(ByteStoreTest, SizeFitsStopsOnlyWhereAnAllocationEnds) {
     EXPECT_TRUE(SizeFits(0));
+    EXPECT_FALSE(SizeFits(-1));
+    EXPECT_TRUE(SizeFits(TCount{INT32_MAX} + 1));
+    EXPECT_TRUE(SizeFits(TCount{1} << 32));
     EXPECT_TRUE(SizeFits(MaxFileSize));
-    EXPECT_GT(MaxFileSize, INT32_MAX - GrowStep - 1);
-    EXPECT_FALSE(SizeFits(int64_t{MaxFileSize} + 1));
-    EXPECT_FALSE(SizeFits(int64_t{INT32_MAX} + 1));
-    EXPECT_FALSE(SizeFits(int64_t{1} << 32));
+    EXPECT_GT(MaxFileSize, MaxAllocBytes - GrowStep - 1);
+    EXPECT_FALSE(SizeFits(MaxFileSize + 1));
+    EXPECT_FALSE(SizeFits(INT64_MAX));
 }
 
 // Growth and loading share one limit: whatever size a growth reaches, a load of that size is accepted.
 // The buffer is not touched for these sizes, so only the bookkeeping is set up.
 TEST_F(ByteStoreTest, GrowthNeverPassesTheSizeALoadAccepts) {
-    const int32_t ceiling = CapacityFor(MaxFileSize);
-    for (int32_t size : {MaxFileSize - 2, MaxFileSize - 1, MaxFileSize}) {
-        for (int32_t delta : {1, 2, 3}) {
+    const TCount ceiling = CapacityFor(MaxFileSize);
+    for (TCount size : {MaxFileSize - 2, MaxFileSize - 1, MaxFileSize}) {
+        for (TCount delta : {TCount{1}, TCount{2}, TCount{3}, MaxFileSize, INT64_MAX}) {
             FileSize = size;
             Capacity = ceiling;
             const bool grown = EnsureRoom(delta);
-            EXPECT_EQ(grown, SizeFits(int64_t{size} + delta)) << size << " + " << delta;
+            EXPECT_EQ(grown, delta <= MaxFileSize - size) << size << " + " << delta;
         }
     }
     FileSize = 0;

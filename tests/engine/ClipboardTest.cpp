@@ -229,6 +229,24 @@ TEST_F(ClipboardTest, AFailingClipboardNeverCostsTheBlock) {
         EXPECT_FALSE(Modified);
         EXPECT_FALSE(Clip.Binary || Clip.Text); // left empty, as after a failed copy
     }
+
+    // A block past the payload's 4-byte count is refused before the clipboard is touched. Only addresses
+    // are worked out: the bytes beyond the small buffer are never read.
+    OpenBytes({1, 2, 3, 4});
+    Clip.FailReserve = Clip.FailPublish = false;
+    Clip.Text = TBytes{0x41};
+    const TCount fourGib = TCount{1} << 32;
+    FileSize = fourGib + 1;
+    BlockBegin = 1;
+    BlockEnd = fourGib;
+    Host.ForgetRecords();
+    Cut();
+    EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{Texts::CantCopyToClipboard});
+    EXPECT_EQ(FileSize, fourGib + 1);
+    EXPECT_EQ(BlockEnd, fourGib);
+    EXPECT_FALSE(Modified);
+    EXPECT_EQ(Clip.Text, TBytes{0x41});
+    FileSize = 4;
 }
 
 // --- Paste ------------------------------------------------------------------------------------------------

@@ -112,12 +112,28 @@ TEST_F(DynArrayTest, FailHookMakesAllocationsFailWithoutChange) {
 }
 
 TEST_F(DynArrayTest, ByteSizeOverflowIsRefusedNotWrapped) {
-    // 2^30 elements of 4 bytes do not fit the 32-bit byte count.
+    // Counts whose byte size passes what one block can hold, or wraps the 64-bit product, are refused
+    // before any allocation is asked for.
     TJkDynArray a(4);
     ASSERT_TRUE(a.Alloc(P, 4));
-    EXPECT_FALSE(a.ReAlloc(P, 1 << 30));
-    EXPECT_EQ(a.ByteSize, 16);
+    size_t asked = 0;
+    DynArrayFailHook = [&](size_t bytes) {
+        asked = bytes;
+        return false;
+    };
+    for (TCount n : {MaxAllocBytes / 4 + 1, MaxAllocBytes, INT64_MAX / 2 + 1, INT64_MAX}) {
+        EXPECT_FALSE(a.ReAlloc(P, n)) << n;
+        EXPECT_EQ(a.ByteSize, 16) << n;
+        EXPECT_EQ(a.Count, 4) << n;
+    }
+    EXPECT_FALSE(a.DeltaAlloc(P, INT64_MAX));
     EXPECT_EQ(a.Count, 4);
+    EXPECT_EQ(asked, 0u);
+    TJkDynArray b(2);
+    uint8_t* q = nullptr;
+    EXPECT_FALSE(b.Alloc(q, MaxAllocBytes / 2 + 1));
+    EXPECT_EQ(asked, 0u);
+    EXPECT_EQ(b.Count, 0);
 }
 
 } // namespace

@@ -303,12 +303,12 @@ std::vector<uint8_t> TEngineTest::Bytes() const {
     return {Engine::FileBuffer, Engine::FileBuffer + Engine::FileSize};
 }
 
-void TEngineTest::PutCursorOn(int32_t address, int32_t row) {
+void TEngineTest::PutCursorOn(TAddress address, int32_t row) {
     EngineSetup::PutCursorOn(address, row);
     ASSERT_EQ(Engine::CurrentAddress(), address);
 }
 
-void TEngineTest::MarkFromTo(int32_t first, int32_t second) {
+void TEngineTest::MarkFromTo(TAddress first, TAddress second) {
     PutCursorOn(first);
     Engine::Blockmark1Click();
     PutCursorOn(second);

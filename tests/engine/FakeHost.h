@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/EngineHost.h"
+#include "engine/Types.h"
 
 #include <gtest/gtest.h>
 
@@ -146,9 +147,9 @@ class TEngineTest : public ::testing::Test {
     void OpenBytes(const std::vector<uint8_t>& bytes);
     std::vector<uint8_t> Bytes() const; // the file currently held
     // Cursor on the address, its row shown as row `row` of the page (as far as the rows above allow).
-    void PutCursorOn(int32_t address, int32_t row = 0);
+    void PutCursorOn(TAddress address, int32_t row = 0);
     // Block mark from the menu with the cursor on first, then on second.
-    void MarkFromTo(int32_t first, int32_t second);
+    void MarkFromTo(TAddress first, TAddress second);
 
     TFakeHost Host;
 };

@@ -1,15 +1,21 @@
 #include "FakeHost.h"
 
 #include "engine/ByteStore.h"
+#include "engine/Editing.h"
 #include "engine/EngineState.h"
 #include "engine/FileCommands.h"
+#include "engine/Navigation.h"
 #include "engine/Paths.h"
+#include "engine/Search.h"
+#include "engine/SearchRequest.h"
 #include "engine/StringTable.h"
+#include "engine/SystemMemory.h"
 #include "engine/View.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -256,7 +262,7 @@ TEST_F(FileCommandsTest, FailedRecentOpenAfterPartialReadLeavesNothingToSave) {
 
 TEST_F(FileCommandsTest, HugeFileIsRefusedAndNothingChanges) {
     std::string path = Opened("a.bin", PatternBytes(100));
-    const int32_t capacity = Capacity;
+    const TCount capacity = Capacity;
     std::string huge = Dir.Write("huge.bin", {});
     ASSERT_EQ(truncate(huge.c_str(), int64_t{1} << 31), 0);
     DynArrayFailHook = [](size_t bytes) { return bytes > (64u << 20); };
@@ -455,6 +461,84 @@ TEST_F(FileCommandsTest, WriteBlockWritesTheMarkedBytesUnderAnotherName) {
     ASSERT_EQ(Host.FileDialogs.size(), 1u);
     EXPECT_EQ(Host.FileDialogs[0].Mode, TFileDialogMode::Save);
     EXPECT_EQ(Host.FileDialogs[0].Title, "Save file as");
+}
+
+// --- Files past 4 GiB -------------------------------------------------------------------------------------
+
+// A sparse file of 4 GiB + 4 KiB with marks on both sides of 2^31 and 2^32 and at its very end: every
+// address past the old 32-bit limits opens, goes, finds, edits and saves where it is.
+TEST_F(FileCommandsTest, AFileBeyondFourGibOpensFindsEditsAndSaves) {
+    constexpr TCount FourGib = TCount{1} << 32;
+    constexpr TCount Size = FourGib + 4096;
+    const int64_t available = AvailableMemory();
+    if (available >= 0 && available < Size + (TCount{2} << 30))
+        GTEST_SKIP() << "needs " << Size + (TCount{2} << 30) << " bytes of memory, " << available
+                     << " available";
+    struct TMark {
+        TCount Offset; // 0-based, as pread counts
+        std::vector<uint8_t> Bytes;
+    };
+    auto mark = [](char tag) { return std::vector<uint8_t>{'<', uint8_t(tag), '#', '>'}; };
+    const std::vector<TMark> marks = {{(TCount{1} << 31) - 3, mark('a')},
+                                      {(TCount{1} << 31) + 5, mark('b')},
+                                      {FourGib - 7, mark('c')},
+                                      {FourGib + 9, mark('d')},
+                                      {Size - 4, mark('e')}};
+    const std::string path = Dir.Write("huge.bin", {});
+    {
+        const int fd = ::open(path.c_str(), O_WRONLY);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::ftruncate(fd, Size), 0);
+        for (const TMark& m : marks)
+            ASSERT_EQ(::pwrite(fd, m.Bytes.data(), m.Bytes.size(), m.Offset), 4);
+        ::close(fd);
+    }
+    ASSERT_TRUE(OpenFile(path, false));
+    ASSERT_EQ(FileSize, Size);
+
+    AddressBase = 0;
+    for (const TMark& m : marks) {
+        const TAddress address = m.Offset + 1;
+        SCOPED_TRACE(address);
+        GoToAddress(GotoTarget(TGoMode::Absolute, m.Offset));
+        EXPECT_EQ(CurrentAddress(), address);
+        // From a MiB away on either side, so that the scans cross 2^31 and 2^32.
+        SearchRequest.Pattern = m.Bytes;
+        LastFoundAddress = 0;
+        GoToAddress(address - (1 << 20));
+        Findagaindown1Click();
+        EXPECT_EQ(CurrentAddress(), address);
+        LastFoundAddress = 0;
+        GoToAddress(std::min<TAddress>(FileSize, address + (1 << 20)));
+        Findagainup1Click();
+        EXPECT_EQ(CurrentAddress(), address);
+    }
+    EXPECT_TRUE(Host.InfoTexts().empty());
+
+    const std::vector<uint8_t> overwritten = mark('z');
+    ASSERT_TRUE(OverwriteBytesAt(marks[2].Offset + 1, overwritten));
+    const TAddress inserted = FourGib - 100;
+    ASSERT_TRUE(InsertBytesAt(inserted, std::vector<uint8_t>{0x5A}));
+    ASSERT_TRUE(Save1Click());
+    EXPECT_TRUE(Host.ErrorTexts().empty());
+
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    struct stat st {};
+    ASSERT_EQ(::fstat(fd, &st), 0);
+    EXPECT_EQ(st.st_size, Size + 1);
+    auto at = [fd](TCount offset, size_t n) {
+        std::vector<uint8_t> bytes(n);
+        EXPECT_EQ(::pread(fd, bytes.data(), n, offset), static_cast<ssize_t>(n)) << offset;
+        return bytes;
+    };
+    EXPECT_EQ(at(inserted - 2, 3), (std::vector<uint8_t>{0, 0x5A, 0}));
+    for (size_t i = 0; i < marks.size(); ++i) {
+        // The marks after the inserted byte moved up by one.
+        const TCount offset = marks[i].Offset + (marks[i].Offset >= inserted - 1 ? 1 : 0);
+        EXPECT_EQ(at(offset, 4), i == 2 ? overwritten : marks[i].Bytes) << offset;
+    }
+    ::close(fd);
 }
 
 } // namespace

@@ -190,7 +190,7 @@ TEST_F(FileIoTest, FoldersFifosAndDevicesAreNotLoaded) {
 }
 
 // A file that does not fit a 32-bit size is refused before anything is allocated or read.
-TEST_F(FileIoTest, FilesOfTwoGibOrMoreAreRefused) {
+TEST_F(FileIoTest, FilesWhoseBufferCannotBeHadAreRefused) {
     auto before = PatternBytes(777);
     OpenBytes(before);
     DynArrayFailHook = [](size_t bytes) { return bytes > (64u << 20); };

@@ -18,7 +18,7 @@ struct TGotoCase {
     int32_t Base, Cursor;
     TGoMode Mode;
     int64_t N;
-    int32_t Want; // 0: "Adress invalid"
+    TAddress Want; // 0: "Adress invalid"
 };
 
 const TGotoCase GotoCases[] = {
@@ -37,13 +37,18 @@ const TGotoCase GotoCases[] = {
     {"up onto the first byte", 1, 150, TGoMode::RelativeUp, 149, 1},
     {"up one before the first byte", 0, 150, TGoMode::RelativeUp, 150, 0},
     {"up by a negative entry cannot go down", 0, 150, TGoMode::RelativeUp, -60, 0},
+    {"the largest entry", 1, 150, TGoMode::Absolute, INT64_MAX, 0},
+    {"the smallest entry", 0, 150, TGoMode::Absolute, INT64_MIN, 0},
+    {"down by the largest entry", 0, 150, TGoMode::RelativeDown, INT64_MAX, 0},
+    {"up by the smallest entry", 0, 150, TGoMode::RelativeUp, INT64_MIN, 0},
+    {"up by the largest entry", 0, 150, TGoMode::RelativeUp, INT64_MAX, 0},
 };
 
 class NavigationTest : public TEngineTest {
   protected:
     void OpenSample(int32_t size = Size) { OpenBytes(PatternBytes(size_t(size))); }
     // A file as large as the program allows, without its bytes: only addresses are worked out.
-    void PretendLargestFile(int32_t cursor) {
+    void PretendLargestFile(TAddress cursor) {
         OpenSample();
         FileSize = MaxFileSize;
         PutCursorOn(cursor);
@@ -62,16 +67,24 @@ TEST_F(NavigationTest, GotoTargetsByModeAndBase) {
 }
 
 TEST_F(NavigationTest, SumsNearTheTopOfTheLargestFileDoNotWrap) {
-    const int32_t cursor = MaxFileSize - 10;
+    const TAddress cursor = MaxFileSize - 10;
     PretendLargestFile(cursor);
     EXPECT_EQ(GotoTarget(TGoMode::RelativeDown, 10), MaxFileSize);
-    EXPECT_EQ(GotoTarget(TGoMode::RelativeDown, INT32_MAX - 100), 0);
-    EXPECT_EQ(GotoTarget(TGoMode::RelativeDown, INT32_MAX), 0);
-    EXPECT_EQ(GotoTarget(TGoMode::RelativeUp, -static_cast<int64_t>(INT32_MAX)), 0);
+    EXPECT_EQ(GotoTarget(TGoMode::RelativeDown, 11), 0);
+    EXPECT_EQ(GotoTarget(TGoMode::RelativeDown, INT64_MAX - 100), 0);
+    EXPECT_EQ(GotoTarget(TGoMode::RelativeDown, INT64_MAX), 0);
+    EXPECT_EQ(GotoTarget(TGoMode::RelativeUp, -INT64_MAX), 0);
+    EXPECT_EQ(GotoTarget(TGoMode::RelativeUp, cursor - 1), 1);
     AddressBase = 0;
-    EXPECT_EQ(GotoTarget(TGoMode::Absolute, INT32_MAX), 0);
+    EXPECT_EQ(GotoTarget(TGoMode::Absolute, MaxFileSize - 1), MaxFileSize);
+    EXPECT_EQ(GotoTarget(TGoMode::Absolute, MaxFileSize), 0);
+    EXPECT_EQ(GotoTarget(TGoMode::Absolute, INT64_MAX), 0);
+    AddressBase = 1;
+    EXPECT_EQ(GotoTarget(TGoMode::Absolute, MaxFileSize), MaxFileSize);
+    EXPECT_EQ(GotoTarget(TGoMode::Absolute, INT64_MAX), 0);
+    AddressBase = 0;
 
-    // A width the file admits, from a cursor where the 32-bit sum would wrap negative.
+    // A width the file admits, from a cursor where the 64-bit sum would wrap negative.
     JumpWidthDone(MaxFileSize - 20);
     Jumpdown1Click();
     EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{"Adress invalid"});

@@ -38,7 +38,7 @@ const TBytes PatchTo = {0xF7, 0xD0, 0xF7, 0xD2, 0xB9, 0x7E};
 using TModel = NaiveSearch::TReplaced;
 
 // The reference with the settings of SearchRequest.
-TModel NaiveReplaceAll(const TBytes& file, int32_t start, int32_t limit = INT32_MAX) {
+TModel NaiveReplaceAll(const TBytes& file, TAddress start, TCount limit = INT64_MAX) {
     const TSearchRequest& s = SearchRequest;
     return NaiveSearch::ReplaceAll(file, s.Pattern, s.Replacement,
                                    {s.CaseSensitive, s.JokerEnabled, s.JokerChar}, start, limit);
@@ -397,7 +397,8 @@ TEST_F(ReplaceTest, ReplaceAllAgreesWithTheReference) {
             EXPECT_EQ(LastFoundAddress, expected.LastAt);
             EXPECT_EQ(ReplacedBytes, expected.LastHit);
             if (FileSize > 0) {
-                EXPECT_EQ(CurrentAddress(), std::min(FileSize, expected.LastAt + std::max(r, 1) - 1));
+                EXPECT_EQ(CurrentAddress(),
+                          std::min<TAddress>(FileSize, expected.LastAt + std::max(r, 1) - 1));
             }
         } else {
             EXPECT_EQ(CurrentAddress(), cursor);
@@ -525,8 +526,7 @@ TEST_F(ReplaceTest, GrowingPassOverTooManyHitsToListAgreesWithTheModel) {
         if (!enoughMemory) AvailableMemoryHook = [] { return int64_t{0}; };
         if (!enoughMemory) Host.YesNoAnswers.push_back(mrYes);
         PutCursorOn(1);
-        const TModel expected =
-            NaiveReplaceAll(file, 1, enoughMemory ? INT32_MAX : static_cast<int32_t>(room / 40));
+        const TModel expected = NaiveReplaceAll(file, 1, enoughMemory ? INT64_MAX : room / 40);
         Dialog(R::All);
         EXPECT_EQ(Host.QuestionTexts().size(), enoughMemory ? 0u : 1u);
         EXPECT_EQ(Bytes(), expected.Bytes) << enoughMemory;
@@ -538,13 +538,13 @@ TEST_F(ReplaceTest, GrowingPassOverTooManyHitsToListAgreesWithTheModel) {
     }
 }
 
-// (R - P) x n past 2^31: the question shows the true count and what fits below the largest file.
-TEST_F(ReplaceTest, GrowthPastTwoGibIsNeverAWrappedNumber) {
+// (R - P) x n past 2^32: the question shows the true count and what fits in the memory there is.
+TEST_F(ReplaceTest, GrowthPastFourGibIsNeverAWrappedNumber) {
     OpenBytes(TBytes(40000, 'a'));
-    Request(B("a"), TBytes(70000, 'b'));
+    Request(B("a"), TBytes(140001, 'b'));
     Host.YesNoAnswers.push_back(mrNo);
     Dialog(R::All);
-    const int64_t fits = (static_cast<int64_t>(MaxFileSize) - 40000) / 69999;
+    const int64_t fits = ((int64_t{1} << 32) + Capacity - 40000) / 140000;
     EXPECT_EQ(Host.QuestionTexts(),
               std::vector<std::string>{FormatText(Texts::MemorySufficientFor, {int64_t{40000}, fits})});
     ASSERT_FALSE(Host.QuestionTexts().empty());

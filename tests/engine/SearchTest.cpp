@@ -36,31 +36,31 @@ using NaiveSearch::Up;
 // Runs the fast scan, the plain quick search and the reference from every hit to the next, in both
 // directions, and demands the same hits. The buffer ends exactly at `last`, so that a read past the end
 // is caught by the address sanitizer.
-void CheckScans(TQSearch& q, const TBytes& file, const TBytes& pattern, const TSettings& s, int32_t first,
-                int32_t last, int32_t start) {
+void CheckScans(TQSearch& q, const TBytes& file, const TBytes& pattern, const TSettings& s, TAddress first,
+                TAddress last, TAddress start) {
     SCOPED_TRACE(testing::Message() << "size " << file.size() << " pattern length " << pattern.size()
                                     << " case " << s.CaseSensitive << " joker " << s.JokerOn << " first "
                                     << first << " last " << last << " start " << start);
     const TBytes exact(file.begin(), file.begin() + last);
     const uint8_t* bytes = exact.data();
-    const int32_t length = static_cast<int32_t>(pattern.size());
+    const TCount length = static_cast<TCount>(pattern.size());
 
-    std::vector<int32_t> naive, fast, quick;
-    for (int32_t a = start;;) {
-        int32_t hit = Down(bytes, pattern, s, last, a);
+    std::vector<TAddress> naive, fast, quick;
+    for (TAddress a = start;;) {
+        TAddress hit = Down(bytes, pattern, s, last, a);
         naive.push_back(hit);
         if (hit < 0) break;
         a = hit + 1;
     }
-    for (int32_t a = start;;) {
-        int32_t hit = q.ScanDown(pattern, bytes, last, s.CaseSensitive, s.JokerOn, s.Joker, a, {});
+    for (TAddress a = start;;) {
+        TAddress hit = q.ScanDown(pattern, bytes, last, s.CaseSensitive, s.JokerOn, s.Joker, a, {});
         fast.push_back(hit);
         if (hit < 0 || fast.size() > naive.size()) break;
         a = hit + 1;
     }
     q.Prepare(pattern, s.CaseSensitive, s.JokerOn, s.Joker);
-    for (int32_t a = start;;) {
-        int32_t hit = q.QuickScanDown(bytes, last, a, {});
+    for (TAddress a = start;;) {
+        TAddress hit = q.QuickScanDown(bytes, last, a, {});
         quick.push_back(hit);
         if (hit < 0 || quick.size() > naive.size()) break;
         a = hit + 1;
@@ -69,25 +69,25 @@ void CheckScans(TQSearch& q, const TBytes& file, const TBytes& pattern, const TS
     EXPECT_EQ(quick, naive) << "QuickScanDown";
 
     // Up from the last byte, or from the mirror image of a start inside the range.
-    const int32_t upStart = start == 1 ? last : std::max(1, last - start + 1);
+    const TAddress upStart = start == 1 ? last : std::max<TAddress>(1, last - start + 1);
     naive.clear();
     fast.clear();
     quick.clear();
-    for (int32_t e = upStart;;) {
-        int32_t hit = Up(bytes, pattern, s, first, e);
+    for (TAddress e = upStart;;) {
+        TAddress hit = Up(bytes, pattern, s, first, e);
         naive.push_back(hit);
         if (hit < 0) break;
         e = hit + length - 2; // the next one ends before this one's last byte
     }
-    for (int32_t e = upStart;;) {
-        int32_t hit = q.ScanUp(pattern, bytes, first, s.CaseSensitive, s.JokerOn, s.Joker, e, {});
+    for (TAddress e = upStart;;) {
+        TAddress hit = q.ScanUp(pattern, bytes, first, s.CaseSensitive, s.JokerOn, s.Joker, e, {});
         fast.push_back(hit);
         if (hit < 0 || fast.size() > naive.size()) break;
         e = hit + length - 2;
     }
     q.Prepare(pattern, s.CaseSensitive, s.JokerOn, s.Joker);
-    for (int32_t e = upStart;;) {
-        int32_t hit = q.QuickScanUp(bytes, first, e, {});
+    for (TAddress e = upStart;;) {
+        TAddress hit = q.QuickScanUp(bytes, first, e, {});
         quick.push_back(hit);
         if (hit < 0 || quick.size() > naive.size()) break;
         e = hit + length - 2;
@@ -131,10 +131,10 @@ TEST(QSearchTest, RandomBuffersAndPatternsAgreeWithTheReference) {
         s.JokerOn = pick(0, 2) != 0;
         s.Joker = pick(0, 3) == 0 ? static_cast<uint8_t>(pick(0, 255)) : '.';
         // A piece of the file, so that there are hits, then changed: case flipped, jokers put in.
-        const int32_t size = static_cast<int32_t>(file.size());
-        const int32_t last = pick(1, 4) == 1 ? pick(1, size) : size;
-        const int32_t length = std::min(last, pick(1, round % 7 == 0 ? 40 : 12));
-        int32_t from = pick(0, size - length);
+        const TCount size = static_cast<TCount>(file.size());
+        const TAddress last = pick(1, 4) == 1 ? pick(1, size) : size;
+        const TCount length = std::min<TCount>(last, pick(1, round % 7 == 0 ? 40 : 12));
+        TAddress from = pick(0, size - length);
         if (round % 13 == 4) from = 0;             // a hit at address 1
         if (round % 13 == 5) from = last - length; // one ending on the last byte
         TBytes pattern(file.begin() + from, file.begin() + from + length);
@@ -160,8 +160,9 @@ TEST(QSearchTest, RandomBuffersAndPatternsAgreeWithTheReference) {
             break;
         }
         if (round % 13 < 3) s.JokerOn = round % 26 < 13; // also the same bytes with the joker off
-        const int32_t first = pick(1, 4) == 1 ? pick(1, std::max(1, last / 2)) : 1;
-        const int32_t start = pick(1, 3) == 1 ? pick(1, last) : 1;
+        const TAddress first =
+            pick(1, 4) == 1 ? pick(1, static_cast<int>(std::max<TAddress>(1, last / 2))) : 1;
+        const TAddress start = pick(1, 3) == 1 ? pick(1, last) : 1;
         CheckScans(q, file, pattern, s, first, last, start);
         if (HasFailure()) break;
     }
@@ -176,7 +177,7 @@ TEST(QSearchTest, CaseFoldingOverEveryByteValue) {
             file.push_back(static_cast<uint8_t>(c));
     std::mt19937 rng(7);
     std::shuffle(file.begin(), file.end(), rng);
-    const int32_t size = static_cast<int32_t>(file.size());
+    const TCount size = static_cast<TCount>(file.size());
     TQSearch q;
     for (int c = 0; c < 256; ++c) {
         for (bool caseSensitive : {false, true}) {
@@ -220,11 +221,11 @@ TEST(QSearchTest, CancelEndsTheScanAtOnce) {
     TBytes file(200000, 'x');
     std::copy_n("needle", 6, file.begin() + 150000);
     std::copy_n("needle", 6, file.begin() + 40000);
-    const int32_t size = static_cast<int32_t>(file.size());
+    const TCount size = static_cast<TCount>(file.size());
     TQSearch q;
     for (int n : {1, 5, 20}) {
         int calls = 0;
-        auto hook = [&](int32_t) { return ++calls >= n; };
+        auto hook = [&](TAddress) { return ++calls >= n; };
         EXPECT_EQ(q.ScanDown(B("needle"), file.data(), size, true, false, '.', 50000, hook), -1);
         EXPECT_EQ(calls, n);
         calls = 0;
@@ -239,31 +240,31 @@ TEST(QSearchTest, CancelEndsTheScanAtOnce) {
         EXPECT_EQ(calls, n);
     }
     // Never cancelled: found.
-    auto never = [](int32_t) { return false; };
+    auto never = [](TAddress) { return false; };
     EXPECT_EQ(q.ScanDown(B("needle"), file.data(), size, true, false, '.', 50000, never), 150001);
     EXPECT_EQ(q.ScanUp(B("needle"), file.data(), 1, true, false, '.', 140000, never), 40001);
 }
 
 // The walks of CountDown, CountUp and EachDown, hit after hit without overlaps, against the reference.
-void CheckCounts(TQSearch& q, const TBytes& exact, const TBytes& pattern, const TSettings& s, int32_t first,
-                 int32_t start, int32_t upStart) {
-    const auto last = static_cast<int32_t>(exact.size());
-    const auto length = static_cast<int32_t>(pattern.size());
-    std::vector<int32_t> down, up, each;
-    for (int32_t a = start; (a = Down(exact.data(), pattern, s, last, a)) > 0; a += length)
+void CheckCounts(TQSearch& q, const TBytes& exact, const TBytes& pattern, const TSettings& s, TAddress first,
+                 TAddress start, TAddress upStart) {
+    const auto last = static_cast<TCount>(exact.size());
+    const auto length = static_cast<TCount>(pattern.size());
+    std::vector<TAddress> down, up, each;
+    for (TAddress a = start; (a = Down(exact.data(), pattern, s, last, a)) > 0; a += length)
         down.push_back(a);
-    for (int32_t e = upStart; (e = Up(exact.data(), pattern, s, first, e)) > 0; --e)
+    for (TAddress e = upStart; (e = Up(exact.data(), pattern, s, first, e)) > 0; --e)
         up.push_back(e);
     q.Prepare(pattern, s.CaseSensitive, s.JokerOn, s.Joker);
-    const TQSearch::TCount countedDown = q.CountDown(exact.data(), last, start, {});
-    const TQSearch::TCount countedUp = q.CountUp(exact.data(), first, upStart, {});
-    q.EachDown(exact.data(), last, start, {}, [&](int32_t hit) {
+    const TQSearch::TTally countedDown = q.CountDown(exact.data(), last, start, {});
+    const TQSearch::TTally countedUp = q.CountUp(exact.data(), first, upStart, {});
+    q.EachDown(exact.data(), last, start, {}, [&](TAddress hit) {
         each.push_back(hit);
         return true;
     });
-    EXPECT_EQ(countedDown.Count, static_cast<int32_t>(down.size())) << "CountDown";
+    EXPECT_EQ(countedDown.Count, static_cast<TCount>(down.size())) << "CountDown";
     EXPECT_EQ(countedDown.Last, down.empty() ? -1 : down.back()) << "CountDown";
-    EXPECT_EQ(countedUp.Count, static_cast<int32_t>(up.size())) << "CountUp from " << upStart;
+    EXPECT_EQ(countedUp.Count, static_cast<TCount>(up.size())) << "CountUp from " << upStart;
     EXPECT_EQ(countedUp.Last, up.empty() ? -1 : up.back()) << "CountUp from " << upStart;
     EXPECT_EQ(each, down) << "EachDown";
 }
@@ -299,7 +300,7 @@ TEST(QSearchTest, EveryVectorKindAgreesWithTheReferenceAroundBlockEdges) {
     for (const TCase& c : cases) {
         const TBytes pattern(c.Pattern.begin(), c.Pattern.end());
         const TSettings s{c.CaseSensitive, c.JokerOn, '.'};
-        const auto length = static_cast<int32_t>(pattern.size());
+        const auto length = static_cast<TCount>(pattern.size());
         // A hit: the pattern with jokers filled and, when folding, some letters in the other case.
         auto plant = [&](TBytes& file, size_t at, bool miss) {
             for (int32_t i = 0; i < length; ++i) {
@@ -317,10 +318,10 @@ TEST(QSearchTest, EveryVectorKindAgreesWithTheReferenceAroundBlockEdges) {
         for (size_t at = static_cast<size_t>(pick(0, 3)); at + static_cast<size_t>(length) <= file.size();
              at += static_cast<size_t>(length + pick(0, 70)))
             plant(file, at, pick(0, 3) == 0);
-        const auto size = static_cast<int32_t>(file.size());
+        const auto size = static_cast<TCount>(file.size());
         // Limits: the whole file, and starts and ends that put the block edges elsewhere.
         const struct {
-            int32_t First, Last, Start;
+            TAddress First, Last, Start;
         } limits[] = {{1, size, 1}, {33, size - 5, 31}, {64, size - 61, 65}, {100, size - 1, 129}};
         for (TScanKernel kernel : kernels) {
             if (!ScanKernelAvailable(kernel)) continue;
@@ -365,7 +366,7 @@ TEST_F(SearchTest, CaseAndJokerExamples) {
     FileBuffer[21] = 0;
     auto hits = [&](const TBytes& pattern, TSettings s) {
         Request(pattern, s);
-        std::vector<int32_t> found;
+        std::vector<TAddress> found;
         LastFoundAddress = 0;
         PutCursorOn(1);
         for (int i = 0; i < 10; ++i) {
@@ -375,10 +376,10 @@ TEST_F(SearchTest, CaseAndJokerExamples) {
         }
         return found;
     };
-    EXPECT_EQ(hits(B("AbC"), {false, false, '.'}), (std::vector<int32_t>{1, 5, 9, 13}));
-    EXPECT_EQ(hits(B("AbC"), {true, false, '.'}), (std::vector<int32_t>{1}));
-    EXPECT_EQ(hits(B("a.c"), {true, true, '.'}), (std::vector<int32_t>{5, 13, 17, 21, 25})); // 21: 61 00 63
-    EXPECT_EQ(hits(B("a.c"), {true, false, '.'}), (std::vector<int32_t>{17}));
+    EXPECT_EQ(hits(B("AbC"), {false, false, '.'}), (std::vector<TAddress>{1, 5, 9, 13}));
+    EXPECT_EQ(hits(B("AbC"), {true, false, '.'}), (std::vector<TAddress>{1}));
+    EXPECT_EQ(hits(B("a.c"), {true, true, '.'}), (std::vector<TAddress>{5, 13, 17, 21, 25})); // 21: 61 00 63
+    EXPECT_EQ(hits(B("a.c"), {true, false, '.'}), (std::vector<TAddress>{17}));
 }
 
 TEST_F(SearchTest, FindAgainUpFindsHitsThatEndAtOrBeforeTheCursor) {
@@ -410,23 +411,23 @@ TEST_F(SearchTest, FindAgainWalksFromHitToHitLikeTheReference) {
         TBytes file = random.Bytes(pick(1, 120), std::span(Dense).first(5));
         TSettings s{pick(0, 1) == 0, pick(0, 1) == 0, '.'};
         TBytes pattern = random.Bytes(pick(1, 3), std::span(Dense).first(5));
-        const int32_t size = static_cast<int32_t>(file.size());
-        const int32_t length = static_cast<int32_t>(pattern.size());
-        const int32_t start = pick(1, size);
-        std::vector<int32_t> expectedDown, expectedUp;
-        for (int32_t a = start; (a = Down(file.data(), pattern, s, size, a)) > 0; a += length)
+        const TCount size = static_cast<TCount>(file.size());
+        const TCount length = static_cast<TCount>(pattern.size());
+        const TAddress start = pick(1, size);
+        std::vector<TAddress> expectedDown, expectedUp;
+        for (TAddress a = start; (a = Down(file.data(), pattern, s, size, a)) > 0; a += length)
             expectedDown.push_back(a);
-        for (int32_t e = start; (e = Up(file.data(), pattern, s, 1, e)) > 0; --e)
+        for (TAddress e = start; (e = Up(file.data(), pattern, s, 1, e)) > 0; --e)
             expectedUp.push_back(e);
 
         SCOPED_TRACE(testing::Message() << "round " << round << " pattern length " << length);
         OpenBytes(file);
         Request(pattern, s);
         for (bool down : {true, false}) {
-            const std::vector<int32_t>& expected = down ? expectedDown : expectedUp;
+            const std::vector<TAddress>& expected = down ? expectedDown : expectedUp;
             LastFoundAddress = 0;
             PutCursorOn(start);
-            std::vector<int32_t> visited;
+            std::vector<TAddress> visited;
             for (size_t i = 0; i <= expected.size(); ++i) {
                 Find(down);
                 if (!Host.InfoTexts().empty()) break;
@@ -516,14 +517,14 @@ TEST_F(SearchTest, CountsAgreeWithTheReferenceInBothDirections) {
         TBytes file = random.Bytes(pick(1, 600), std::span(Dense).first(5));
         TSettings s{pick(0, 1) == 0, pick(0, 1) == 0, '.'};
         TBytes pattern = random.Bytes(pick(1, 4), std::span(Dense).first(5));
-        const int32_t size = static_cast<int32_t>(file.size());
-        const int32_t start = pick(1, size);
-        const int32_t length = static_cast<int32_t>(pattern.size());
+        const TCount size = static_cast<TCount>(file.size());
+        const TAddress start = pick(1, size);
+        const TCount length = static_cast<TCount>(pattern.size());
         // Greedy and non-overlapping, from the start in the direction of the count.
         int32_t downCount = 0, upCount = 0, lastDown = 0, lastUp = 0;
-        for (int32_t a = start; (a = Down(file.data(), pattern, s, size, a)) > 0; a += length, ++downCount)
+        for (TAddress a = start; (a = Down(file.data(), pattern, s, size, a)) > 0; a += length, ++downCount)
             lastDown = a;
-        for (int32_t e = start; (e = Up(file.data(), pattern, s, 1, e)) > 0; --e, ++upCount)
+        for (TAddress e = start; (e = Up(file.data(), pattern, s, 1, e)) > 0; --e, ++upCount)
             lastUp = e;
 
         SCOPED_TRACE(testing::Message() << "round " << round);

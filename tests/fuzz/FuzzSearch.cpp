@@ -22,12 +22,12 @@ using NaiveSearch::Up;
 using TMatchRule = NaiveSearch::TRule;
 
 // The scans of TQSearch from start to the end of the range and back, hit after hit.
-void CheckScans(const uint8_t* bytes, int32_t size, const TBytes& pattern, const TMatchRule& rule,
-                int32_t first, int32_t start) {
+void CheckScans(const uint8_t* bytes, TCount size, const TBytes& pattern, const TMatchRule& rule,
+                TAddress first, TAddress start) {
     TQSearch& q = Engine::QSearch;
-    const auto length = static_cast<int32_t>(pattern.size());
-    for (int32_t a = start;;) {
-        const int32_t expected = Down(bytes, pattern, rule, size, a);
+    const auto length = static_cast<TCount>(pattern.size());
+    for (TAddress a = start;;) {
+        const TAddress expected = Down(bytes, pattern, rule, size, a);
         FUZZ_CHECK(q.ScanDown(pattern, bytes, size, rule.CaseSensitive, rule.JokerOn, rule.Joker, a, {}) ==
                    expected);
         q.Prepare(pattern, rule.CaseSensitive, rule.JokerOn, rule.Joker);
@@ -35,8 +35,8 @@ void CheckScans(const uint8_t* bytes, int32_t size, const TBytes& pattern, const
         if (expected < 0) break;
         a = expected + 1;
     }
-    for (int32_t e = start;;) {
-        const int32_t expected = Up(bytes, pattern, rule, first, e);
+    for (TAddress e = start;;) {
+        const TAddress expected = Up(bytes, pattern, rule, first, e);
         FUZZ_CHECK(q.ScanUp(pattern, bytes, first, rule.CaseSensitive, rule.JokerOn, rule.Joker, e, {}) ==
                    expected);
         q.Prepare(pattern, rule.CaseSensitive, rule.JokerOn, rule.Joker);
@@ -47,18 +47,19 @@ void CheckScans(const uint8_t* bytes, int32_t size, const TBytes& pattern, const
 }
 
 // Find again from start, as the commands step from hit to hit, and Count, against the reference.
-void CheckFindAndCount(const uint8_t* bytes, int32_t size, const TBytes& pattern, const TMatchRule& rule,
-                       int32_t start) {
+void CheckFindAndCount(const uint8_t* bytes, TCount size, const TBytes& pattern, const TMatchRule& rule,
+                       TAddress start) {
     using namespace Engine;
-    const auto length = static_cast<int32_t>(pattern.size());
+    const auto length = static_cast<TCount>(pattern.size());
     SearchRequest.Pattern = pattern;
     SearchRequest.CaseSensitive = rule.CaseSensitive;
     SearchRequest.JokerEnabled = rule.JokerOn;
     SearchRequest.JokerChar = rule.Joker;
 
-    int32_t hitsDown = 0, lastDown = 0;
+    TCount hitsDown = 0;
+    TAddress lastDown = 0;
     LastFoundAddress = 0;
-    for (int32_t a = start, pos = start;; a += length) {
+    for (TAddress a = start, pos = start;; a += length) {
         a = Down(bytes, pattern, rule, size, a);
         const TFindResult found = FindForward(pos, true);
         FUZZ_CHECK(found.Found == (a > 0) && !found.Cancelled);
@@ -67,9 +68,10 @@ void CheckFindAndCount(const uint8_t* bytes, int32_t size, const TBytes& pattern
         ++hitsDown;
         lastDown = a;
     }
-    int32_t hitsUp = 0, lastUp = 0;
+    TCount hitsUp = 0;
+    TAddress lastUp = 0;
     LastFoundAddress = 0;
-    for (int32_t e = start, pos = start;; --e) {
+    for (TAddress e = start, pos = start;; --e) {
         e = Up(bytes, pattern, rule, 1, e);
         const TFindResult found = FindBackward(pos);
         FUZZ_CHECK(found.Found == (e > 0) && !found.Cancelled);

@@ -7,6 +7,7 @@
 #include "dialogs/NIBLO_Enc.h"
 #include "dialogs/NIBLO_Goto.h"
 #include "dialogs/NIBLO_Jmp.h"
+#include "engine/ByteStore.h"
 #include "engine/EngineState.h"
 #include "engine/View.h"
 #include "support/ModalAnswer.h"
@@ -76,6 +77,7 @@ class TestAddress : public TEditorTestCase {
   private slots:
 
     void gotoRefusesAndGoes();
+    void gotoReachesEveryAddressOfAFileBeyondFourGib();
     void jumpWidthAndJumps();
     void rememberAndDifference();
     void blockOfNThenDelete();
@@ -135,6 +137,33 @@ void TestAddress::gotoRefusesAndGoes() {
         dialog.ButtonOK->click();
     });
     QCOMPARE(Engine::CurrentAddress(), 300);
+}
+
+// Only the page shown is touched, so an untouched allocation stands in for the file.
+void TestAddress::gotoReachesEveryAddressOfAFileBeyondFourGib() {
+    TEditor editor(SampleBytes(300));
+    const TCount size = TCount{5} << 30;
+    if (!Engine::BufferArray->ReAlloc(Engine::FileBuffer, Engine::CapacityFor(size)))
+        QSKIP("no address space for a buffer of 5 GiB");
+    Engine::Capacity = Engine::BufferArray->ByteSize;
+    Engine::FileSize = size;
+    Engine::AddressBase = 0;
+    editor.RunDialog<TFormGoto>(TCommand::Goto1, [](TFormGoto& dialog) {
+        dialog.RadioButtonHex->click();
+        Type(dialog.JkNumEdit1, QStringLiteral("140000000")); // one past the last byte
+        QCOMPARE(Refused(dialog.ButtonOK), QStringLiteral("Adress invalid"));
+        Type(dialog.JkNumEdit1, QStringLiteral("13FFFFFFF"));
+        dialog.ButtonOK->click();
+    });
+    QCOMPARE(Engine::CurrentAddress(), size);
+    editor.RunDialog<TFormGoto>(TCommand::Goto1, [](TFormGoto& dialog) {
+        QCOMPARE(dialog.JkNumEdit1->text(), QStringLiteral("$13FFFFFFF"));
+        dialog.RadioButtonDec->click();
+        Type(dialog.JkNumEdit1, QStringLiteral("4294967296"));
+        dialog.ButtonOK->click();
+    });
+    QCOMPARE(Engine::CurrentAddress(), (TAddress{1} << 32) + 1);
+    Engine::FileSize = 300;
 }
 
 void TestAddress::jumpWidthAndJumps() {

@@ -417,9 +417,24 @@ void TestControls::numEditIntegerValue() {
         QVERIFY2(edit.IntegerValue(n), qPrintable(text));
         QCOMPARE(n, value);
     }
-    for (const char* text : {"", "1.5", "1e3", "2147483648", "$", "$G", "12x"}) {
+    for (const char* text : {"", "1.5", "1e3", "2147483648", "$", "$G", "12x", "$100000000"}) {
         edit.setText(QString::fromLatin1(text));
         QVERIFY2(!edit.IntegerValue(n), text);
+    }
+    // Wide, as addresses and sizes are read: 63 bits, nothing that wraps past them.
+    const QList<QPair<QString, qint64>> wide = {
+        {"2147483648", 2147483648},          {"$100000000", qint64{1} << 32},
+        {"$7FFFFFFFFFFFFFFF", INT64_MAX},    {"9223372036854775807", INT64_MAX},
+        {"-9223372036854775808", INT64_MIN}, {"$1F", 31}};
+    for (const auto& [text, value] : wide) {
+        edit.setText(text);
+        QVERIFY2(edit.IntegerValue(n, true), qPrintable(text));
+        QCOMPARE(n, value);
+    }
+    for (const char* text : {"$8000000000000000", "$FFFFFFFFFFFFFFFF", "$10000000000000000",
+                             "9223372036854775808", "1.5", "$"}) {
+        edit.setText(QString::fromLatin1(text));
+        QVERIFY2(!edit.IntegerValue(n, true), text);
     }
 }
 

@@ -484,8 +484,8 @@ void TestKeyboard::failedInsertChangesNothing() {
     Engine::BlockEnd = 30;
     editor.GoTo(5);
     // A file at the size limit cannot take one more byte; the buffer itself is not touched.
-    const int32_t size = Engine::FileSize;
-    const int32_t capacity = Engine::Capacity;
+    const TCount size = Engine::FileSize;
+    const TCount capacity = Engine::Capacity;
     Engine::FileSize = Engine::MaxFileSize;
     Engine::Capacity = Engine::MaxFileSize;
     QString text;

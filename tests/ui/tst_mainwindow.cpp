@@ -101,6 +101,7 @@ class TestMainWindow : public TEditorTestCase {
     void resizeSnapsToWholeCellsWithoutLoop();
     void lateAnswerIsNotTheUsersButASettledSizeIs();
     void scrollBarDragChangesNothingUntilRelease();
+    void scrollBarCountsAFileBeyondItsRangeInUnits();
     void scrollBarParamsClampAndReject();
     void scrollBarReportsCodesWithEndOnRelease();
     void slaveGridsFollowButNotInCircle();
@@ -479,6 +480,41 @@ void TestMainWindow::scrollBarDragChangesNothingUntilRelease() {
     QCOMPARE(Engine::TopAddress, 1);
     form.ScrollBar1->Scroll(scEndScroll);
     QCOMPARE(Engine::TopAddress, page + 1);
+}
+
+// A file past the bar's 32-bit range: positions stand for several bytes, and the middle, the end and the
+// start are still reached. Only the bytes shown are touched, so an untouched allocation stands in for it.
+void TestMainWindow::scrollBarCountsAFileBeyondItsRangeInUnits() {
+    QTemporaryDir dir;
+    const QString path = WriteFile(dir, "e.bin", SampleBytes(100));
+    auto started = StartForm(path);
+    TFormMain& form = *started;
+    const TCount size = TCount{5} << 30;
+    if (!Engine::BufferArray->ReAlloc(Engine::FileBuffer, Engine::CapacityFor(size)))
+        QSKIP("no address space for a buffer of 5 GiB");
+    Engine::Capacity = Engine::BufferArray->ByteSize;
+    Engine::FileSize = size;
+    form.UpdateStatus();
+    const int32_t max = form.ScrollBar1->Max();
+    QVERIFY(max > INT32_MAX / 2 && max <= INT32_MAX - Engine::GrowStep);
+    QCOMPARE(form.ScrollBar1->Position(), 1);
+
+    form.ScrollBar1->Scroll(scTrack, max / 2);
+    form.ScrollBar1->Scroll(scEndScroll);
+    QVERIFY(Engine::CurrentAddress() > size / 2 - Engine::PageBytes * 4);
+    QVERIFY(Engine::CurrentAddress() < size / 2 + Engine::PageBytes * 4);
+    // The view starts on a whole row, a few units before where the thumb was dropped.
+    QVERIFY(std::abs(form.ScrollBar1->Position() - max / 2) <= Engine::Cols);
+
+    form.ScrollBar1->Scroll(scTrack, max);
+    form.ScrollBar1->Scroll(scEndScroll);
+    QCOMPARE(Engine::CurrentAddress(), size);
+    QCOMPARE(form.ScrollBar1->Position(), max - form.ScrollBar1->PageSize() + 1);
+
+    form.ScrollBar1->Scroll(scTrack, 1);
+    form.ScrollBar1->Scroll(scEndScroll);
+    QCOMPARE(Engine::CurrentAddress(), 1);
+    Engine::FileSize = 100;
 }
 
 void TestMainWindow::scrollBarParamsClampAndReject() {
