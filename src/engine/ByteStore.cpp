@@ -2,6 +2,7 @@
 
 #include "engine/HostScopes.h"
 #include "engine/StringTable.h"
+#include "engine/SystemMemory.h"
 
 #include <algorithm>
 #include <cstring>
@@ -55,6 +56,10 @@ bool ResizeBuffer(TCount bytes) {
 
 } // namespace
 
+TCount GrowthFor(TCount delta) {
+    return std::max<TCount>(0, delta - (Capacity - FileSize));
+}
+
 bool EnsureRoom(TCount delta) {
     if (delta == 0) return true;
     if (delta > 0) {
@@ -63,6 +68,9 @@ bool EnsureRoom(TCount delta) {
         // Compared as a difference, since the sum could pass the 64-bit range.
         if (delta > MaxFileSize - FileSize) return false;
         if (delta <= Capacity - FileSize) return true;
+        // An allocation the system only pretends to grant ends in the kernel killing the process, and with
+        // it every unsaved edit.
+        if (!MemoryFits(GrowthFor(delta))) return false;
         TBusyScope busy(Texts::AllocatingMemory);
         return ResizeBuffer(((FileSize + delta) / GrowStep + 1) * GrowStep);
     }

@@ -17,6 +17,10 @@ TCount CapacityFor(TCount size);
 bool SizeFits(TCount size); // false past MaxFileSize: what one allocation cannot hold
 // Room for a size change of delta bytes, FileSize still the old size: grows before an insertion, gives
 // back capacity before a removal. A removal of more bytes than the file holds is refused.
+// The bytes the file would need beyond the buffer's capacity to grow by delta (0 when the capacity has room).
+// The buffer grows by whole steps past that; the memory's margin covers the rest of the step.
+TCount GrowthFor(TCount delta);
+// Room for delta more bytes (or delta fewer). Growth that the memory cannot take is refused before it starts.
 bool EnsureRoom(TCount delta);
 bool OpenGap(TAddress address, TCount n);
 // Moves the bytes after address .. address + n - 1 down over them and gives back capacity; the size

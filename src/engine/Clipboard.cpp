@@ -6,6 +6,7 @@
 #include "engine/Cp1252.h"
 #include "engine/Editing.h"
 #include "engine/HostScopes.h"
+#include "engine/RoomCheck.h"
 #include "engine/StringTable.h"
 #include "engine/TextFormat.h"
 #include "engine/Undo.h"
@@ -108,6 +109,7 @@ void Paste1Click(TClipboardPort& clipboard) {
         }
         // Text asks for room for its terminating zero as well, although only the text stays.
         const TCount room = static_cast<TCount>(bytes.size()) + (text ? 1 : 0);
+        if (room <= MaxFileSize - FileSize && !RoomOrRefusal(room)) return;
         if (room > MaxFileSize - FileSize || !OpenGap(a, static_cast<TCount>(bytes.size()))) {
             Host->ShowError(Texts::NotEnoughMemory);
             return;

@@ -4,6 +4,7 @@
 #include "engine/ByteStore.h"
 #include "engine/CommandEnabling.h"
 #include "engine/HostScopes.h"
+#include "engine/RoomCheck.h"
 #include "engine/SearchRequest.h"
 #include "engine/StringTable.h"
 #include "engine/Undo.h"
@@ -235,6 +236,7 @@ void Blockcopy1Click(TBlockCopyKind kind) {
         return;
     }
     if (kind != TBlockCopyKind::Copy && !ConfirmUndoable(BlockEnd - BlockBegin + 1)) return;
+    if (kind != TBlockCopyKind::Overwrite && !RoomOrRefusal(BlockEnd - BlockBegin + 1)) return;
     if (!CopyBlock(kind != TBlockCopyKind::Overwrite)) {
         Host->ShowError(Texts::CantAllocate);
         return;

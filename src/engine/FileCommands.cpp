@@ -7,6 +7,7 @@
 #include "engine/FileAccess.h"
 #include "engine/FileIo.h"
 #include "engine/HostScopes.h"
+#include "engine/RoomCheck.h"
 #include "engine/Paths.h"
 #include "engine/StringTable.h"
 #include "engine/TextFormat.h"
@@ -144,6 +145,7 @@ void Insertfile1Click() {
         Host->ShowError(FormatText(Texts::FileIsEmpty, {path}));
         return;
     }
+    if (!RoomOrRefusal(size)) return;
     if (!EnsureRoom(size)) {
         Host->ShowError(Texts::CantAllocate);
         return;

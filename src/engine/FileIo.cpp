@@ -4,6 +4,7 @@
 #include "engine/FileAccess.h"
 #include "engine/FileReplace.h"
 #include "engine/HostScopes.h"
+#include "engine/RoomCheck.h"
 #include "engine/Paths.h"
 #include "engine/StringTable.h"
 #include "engine/TextFormat.h"
@@ -83,6 +84,8 @@ bool LoadFile(const std::string& name, bool insert, TAddress insertAddress, TCou
     if (result.Ok() && size < 0) result.SetMessage(Texts::ErrorOpeningFile);
     if (result.Ok() && insert && size != expectedSize) result.SetMessage(Texts::ErrorReading);
     if (result.Ok() && !insert && !SizeFits(size)) result.SetMessage(Texts::CantAllocate);
+    // Refused before the buffer is touched: the current file stays.
+    if (result.Ok() && !insert && !LoadFitsOrRefusal(name, size)) return false;
 
     bool bufferTouched = false;
     if (result.Ok() && !insert) {

@@ -238,7 +238,8 @@ void GrowingPass(TAddress start, TReplaceAllResult& result) {
     if (n == 0) return;
     const int64_t growth = ReplacementLength() - PatternLength();
     // What can still be had: free memory plus the unused capacity, and never past the largest file.
-    int64_t room = std::max<int64_t>(0, AvailableMemory()) + Capacity - FileSize;
+    // The margin the buffer's growth must leave (see MemoryFits) is not for the replacements.
+    int64_t room = std::max<int64_t>(0, AvailableMemory() - MemoryMargin) + Capacity - FileSize;
     room = std::min<int64_t>(room, static_cast<int64_t>(MaxFileSize) - FileSize);
     if (growth * n > room) {
         int64_t possible = room / growth;

@@ -15,6 +15,10 @@ inline constexpr const char* ErrorAllocating = "Error allocating memory.\nProgra
 inline constexpr const char* ErrorDeallocating = "Error deallocating memory.\nProgram terminated.";
 inline constexpr const char* CantAllocate = "Can't allcate additional memory\nto perform operation";
 inline constexpr const char* NotEnoughMemory = "Not enough memory allocated\nfor this operation";
+inline constexpr const char* FileTooLargeForMemory =
+    "%s is too large for the memory available:\n%.0n bytes to read, %.0n bytes available";
+inline constexpr const char* NoMemoryForGrowth =
+    "Not enough memory available\nto perform operation:\n%.0n bytes needed, %.0n bytes available";
 inline constexpr const char* ErrorOpeningFile = "Error opening file\n%s";
 inline constexpr const char* ErrorReading = "Error reading\n%s";
 inline constexpr const char* ReadingCancelled = "Reading cancelled:\n%s";

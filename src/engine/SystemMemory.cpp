@@ -25,6 +25,12 @@ int64_t AvailableMemory() {
     return available < 0 ? -1 : available + swapFree;
 }
 
+bool MemoryFits(int64_t extra) {
+    if (extra <= 0) return true;
+    const int64_t available = AvailableMemory();
+    return available < 0 || extra <= available - MemoryMargin;
+}
+
 int64_t PhysicalMemory() {
     const long pages = sysconf(_SC_PHYS_PAGES);
     const long pageSize = sysconf(_SC_PAGE_SIZE);

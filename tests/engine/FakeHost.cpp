@@ -5,6 +5,7 @@
 #include "engine/Editing.h"
 #include "engine/EngineReset.h"
 #include "engine/EngineState.h"
+#include "engine/SystemMemory.h"
 #include "engine/TextFormat.h"
 #include "engine/View.h"
 
@@ -290,6 +291,7 @@ void TEngineTest::TearDown() {
         << "scripted answers not asked for";
     EXPECT_TRUE(Host.FileChoices.empty()) << "scripted file choices not used";
     DynArrayFailHook = nullptr;
+    AvailableMemoryHook = nullptr;
     Engine::ResetEngineState();
     Engine::Host = nullptr;
 }

@@ -1,8 +1,11 @@
+#include "FakeClipboard.h"
 #include "FakeHost.h"
 
 #include "engine/ByteStore.h"
 #include "engine/Editing.h"
 #include "engine/EngineState.h"
+#include "engine/Clipboard.h"
+#include "engine/Editing.h"
 #include "engine/FileCommands.h"
 #include "engine/Navigation.h"
 #include "engine/Paths.h"
@@ -10,11 +13,13 @@
 #include "engine/SearchRequest.h"
 #include "engine/StringTable.h"
 #include "engine/SystemMemory.h"
+#include "engine/SystemMemory.h"
 #include "engine/View.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -272,6 +277,65 @@ TEST_F(FileCommandsTest, HugeFileIsRefusedAndNothingChanges) {
     EXPECT_EQ(FileName, path);
     EXPECT_EQ(Bytes(), PatternBytes(100));
     EXPECT_EQ(Capacity, capacity);
+}
+
+// --- Memory ----------------------------------------------------------------------------------------------
+
+// A load or a growth that the memory cannot take is refused before anything changes, naming what it needs and
+// what there is, so the kernel never ends the program (and the unsaved edits) for it.
+TEST_F(FileCommandsTest, WhatTheMemoryCannotTakeIsRefusedFirst) {
+    constexpr int64_t MiB = 1 << 20;
+    const std::vector<uint8_t> big = PatternBytes(size_t(2 * MiB), 3);
+    const std::string bigPath = Dir.Write("big.bin", big);
+    TFakeClipboard clip;
+    const struct {
+        const char* What;
+        std::function<void()> Run;
+        std::string Message;
+    } cases[] = {
+        {"open", [&] { OpenFile(bigPath, false); },
+         "big.bin is too large for the memory available:\n2,097,152 bytes to read, 262,144 bytes available"},
+        {"insert file",
+         [&] {
+             Host.FileChoices = {bigPath};
+             Insertfile1Click();
+         },
+         ""},
+        {"paste",
+         [&] {
+             clip.Clear();
+             clip.OctetStream = big;
+             Paste1Click(clip);
+         },
+         ""},
+        {"block copy",
+         [&] {
+             MarkFromTo(1, 600000);
+             PutCursorOn(700000);
+             Blockcopy1Click(TBlockCopyKind::Copy);
+         },
+         ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.What);
+        const std::string path = Opened("a.bin", PatternBytes(700000));
+        Modified = true; // the edits that must not be lost
+        const std::vector<uint8_t> before = Bytes();
+        AvailableMemoryHook = [] { return MemoryMargin + MiB / 4; };
+        c.Run();
+        AvailableMemoryHook = nullptr;
+        ASSERT_EQ(Host.ErrorTexts().size(), 1u);
+        if (!c.Message.empty()) {
+            EXPECT_EQ(Host.ErrorTexts()[0], c.Message);
+        } else {
+            EXPECT_EQ(Host.ErrorTexts()[0].rfind("Not enough memory available", 0), 0u) << Host.ErrorTexts()[0];
+        }
+        EXPECT_TRUE(FileOpen);
+        EXPECT_EQ(FileName, path);
+        EXPECT_EQ(Bytes(), before);
+        EXPECT_TRUE(Modified);
+        Host.ForgetRecords();
+    }
 }
 
 // --- Save and Save As ------------------------------------------------------------------------------------

@@ -467,7 +467,7 @@ TEST_F(ReplaceTest, MemoryForOnlySomeReplacementsAsksFirst) {
         OpenNearlyFull(file, 100);
         LastFoundAddress = LastReplaceAddress = 0;
         Request(B("ab"), TBytes(52, 'R')); // 50 more per hit: 500 needed, room for 4
-        AvailableMemoryHook = [] { return int64_t{4 * 50 - 100 + 25}; };
+        AvailableMemoryHook = [] { return MemoryMargin + 4 * 50 - 100 + 25; };
         const TBytes before = Bytes();
         const TModel four = NaiveReplaceAll(before, 1, 4);
         Host.YesNoAnswers.push_back(answer);
@@ -544,7 +544,7 @@ TEST_F(ReplaceTest, GrowthPastFourGibIsNeverAWrappedNumber) {
     Request(B("a"), TBytes(140001, 'b'));
     Host.YesNoAnswers.push_back(mrNo);
     Dialog(R::All);
-    const int64_t fits = ((int64_t{1} << 32) + Capacity - 40000) / 140000;
+    const int64_t fits = ((int64_t{1} << 32) - MemoryMargin + Capacity - 40000) / 140000;
     EXPECT_EQ(Host.QuestionTexts(),
               std::vector<std::string>{FormatText(Texts::MemorySufficientFor, {int64_t{40000}, fits})});
     ASSERT_FALSE(Host.QuestionTexts().empty());

@@ -1,0 +1,37 @@
+#include "engine/RoomCheck.h"
+
+#include "engine/ByteStore.h"
+#include "engine/EngineState.h"
+#include "engine/Paths.h"
+#include "engine/StringTable.h"
+#include "engine/SystemMemory.h"
+#include "engine/TextFormat.h"
+
+#include <algorithm>
+
+namespace Engine {
+
+namespace {
+
+int64_t Available() {
+    return std::max<int64_t>(0, AvailableMemory() - MemoryMargin);
+}
+
+} // namespace
+
+bool RoomOrRefusal(TCount delta) {
+    const TCount growth = GrowthFor(delta);
+    if (MemoryFits(growth)) return true;
+    Host->ShowError(FormatText(Texts::NoMemoryForGrowth, {growth, Available()}));
+    return false;
+}
+
+bool LoadFitsOrRefusal(const std::string& name, TCount size) {
+    // The buffer is reused: only what it lacks must come from the system.
+    const TCount growth = std::max<TCount>(0, size - Capacity);
+    if (MemoryFits(growth)) return true;
+    Host->ShowError(FormatText(Texts::FileTooLargeForMemory, {NamePart(name), size, Available()}));
+    return false;
+}
+
+} // namespace Engine
