@@ -69,6 +69,12 @@ void Cut1Click(TClipboardPort& clipboard, bool cut) {
         Host->ShowError(Texts::NoBlockMarked);
         return;
     }
+    // The clipboard format counts its bytes in 4 bytes; a larger block keeps its bytes (and Cut its block).
+    const TCount length = BlockEnd - BlockBegin + 1;
+    if (length > TCount{UINT32_MAX}) {
+        Host->ShowError(FormatText(Texts::BlockTooLargeForClipboard, {length, TCount{UINT32_MAX}}));
+        return;
+    }
     TBusyScope busy(Texts::CopyToClipboardBusy);
     const TAddress a = CurrentAddress();
     const std::span<const uint8_t> block(FileBuffer + BlockBegin - 1,

@@ -83,6 +83,8 @@ inline constexpr const char* Insert = "Insert";
 inline constexpr const char* Scrolling = "Scrolling...";
 inline constexpr const char* CopyToClipboardBusy = "Copy data to clipboard";
 inline constexpr const char* CantCopyToClipboard = "Can't copy data to clipboard";
+inline constexpr const char* BlockTooLargeForClipboard =
+    "Block too large for the clipboard:\n%.0n bytes, at most %.0n";
 inline constexpr const char* PasteFromClipboardBusy = "Paste data from clipboard";
 inline constexpr const char* OfferEmptyClipboard =
     "Clipboard contains more than %.0n\nbytes binary data from NIBLO.\nEmpty clipboard now?";

@@ -241,7 +241,8 @@ TEST_F(ClipboardTest, AFailingClipboardNeverCostsTheBlock) {
     BlockEnd = fourGib;
     Host.ForgetRecords();
     Cut();
-    EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{Texts::CantCopyToClipboard});
+    EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{"Block too large for the clipboard:\n"
+                                                          "4,294,967,296 bytes, at most 4,294,967,295"});
     EXPECT_EQ(FileSize, fourGib + 1);
     EXPECT_EQ(BlockEnd, fourGib);
     EXPECT_FALSE(Modified);
