@@ -1,6 +1,7 @@
 #include "engine/InPlaceCopy.h"
 
 #include "engine/FileAccess.h"
+#include "engine/Paths.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -47,8 +48,7 @@ bool TInPlaceCopy::Make(const std::string& target, int64_t size, int64_t reserve
     const int64_t needed = size + reserve;
     if (MakeAt(target, target, size, needed) == 0) return true;
     if (fallbackFolder.empty() || !MakeFolders(fallbackFolder)) return false;
-    const std::string name = target.substr(target.find_last_of('/') + 1);
-    return MakeAt(fallbackFolder + "/" + name, target, size, needed) == 0;
+    return MakeAt(fallbackFolder + "/" + NamePart(target), target, size, needed) == 0;
 }
 
 // The copy is made with the care of a save: a new file of its own, flushed with its folder entry.

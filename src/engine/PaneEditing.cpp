@@ -79,23 +79,6 @@ void PaneOwnMove(int key, bool ctrl) {
     if (col != CursorCol || row != CursorRow) MoveCursor(col, row);
 }
 
-// An empty file (or none) has no cell to move to and no byte to mark or delete.
-bool EmptyFileKey(int key) {
-    if (key == PaneKey::Escape && !TextMode) {
-        DropPendingDigit();
-        return true;
-    }
-    if (key == PaneKey::Tab) {
-        ModusText1Click();
-        return true;
-    }
-    if (key == PaneKey::Insert) {
-        ModusOverwrite1Click();
-        return true;
-    }
-    return false;
-}
-
 // Each of the key rules below says whether it took the key; a key none takes gets the pane's own move.
 
 bool ModeKey(int key) {
@@ -194,7 +177,8 @@ bool NavigationKey(int key, bool ctrl) {
 void PaneKeyDown(int& key, unsigned shift) {
     if (EndsTyping(key)) SealUndoStep();
     if (!FileOpen || FileSize == 0) {
-        if (EmptyFileKey(key)) key = 0;
+        // An empty file (or none) has no cell to move to and no byte to mark or delete: only the modes act.
+        if (ModeKey(key)) key = 0;
         return;
     }
     if (shift & ssShift) {

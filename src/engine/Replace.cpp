@@ -239,7 +239,7 @@ void GrowingPass(TAddress start, TReplaceAllResult& result) {
     const int64_t growth = ReplacementLength() - PatternLength();
     // What can still be had: free memory plus the unused capacity, and never past the largest file.
     // The margin the buffer's growth must leave (see MemoryFits) is not for the replacements.
-    int64_t room = std::max<int64_t>(0, AvailableMemory() - MemoryMargin) + Capacity - FileSize;
+    int64_t room = MemoryBeyondMargin() + Capacity - FileSize;
     room = std::min<int64_t>(room, static_cast<int64_t>(MaxFileSize) - FileSize);
     if (growth * n > room) {
         int64_t possible = room / growth;

@@ -11,18 +11,10 @@
 
 namespace Engine {
 
-namespace {
-
-int64_t Available() {
-    return std::max<int64_t>(0, AvailableMemory() - MemoryMargin);
-}
-
-} // namespace
-
 bool RoomOrRefusal(TCount delta) {
     const TCount growth = GrowthFor(delta);
     if (MemoryFits(growth)) return true;
-    Host->ShowError(FormatText(Texts::NoMemoryForGrowth, {growth, Available()}));
+    Host->ShowError(FormatText(Texts::NoMemoryForGrowth, {growth, MemoryBeyondMargin()}));
     return false;
 }
 
@@ -30,7 +22,7 @@ bool LoadFitsOrRefusal(const std::string& name, TCount size) {
     // The buffer is reused: only what it lacks must come from the system.
     const TCount growth = std::max<TCount>(0, size - Capacity);
     if (MemoryFits(growth)) return true;
-    Host->ShowError(FormatText(Texts::FileTooLargeForMemory, {NamePart(name), size, Available()}));
+    Host->ShowError(FormatText(Texts::FileTooLargeForMemory, {NamePart(name), size, MemoryBeyondMargin()}));
     return false;
 }
 

@@ -31,6 +31,11 @@ bool MemoryFits(int64_t extra) {
     return available < 0 || extra <= available - MemoryMargin;
 }
 
+int64_t MemoryBeyondMargin() {
+    const int64_t available = AvailableMemory();
+    return available < MemoryMargin ? 0 : available - MemoryMargin;
+}
+
 int64_t PhysicalMemory() {
     const long pages = sysconf(_SC_PHYS_PAGES);
     const long pageSize = sysconf(_SC_PAGE_SIZE);

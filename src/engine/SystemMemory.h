@@ -11,6 +11,8 @@ int64_t AvailableMemory();
 bool MemoryFits(int64_t extra);
 // The margin MemoryFits keeps free for the rest of the system and the program itself.
 inline constexpr int64_t MemoryMargin = int64_t{64} << 20;
+// The memory the program may still take: the available memory less the margin (0 when unknown or less).
+int64_t MemoryBeyondMargin();
 
 // The machine's physical memory in bytes; -1 when unknown.
 int64_t PhysicalMemory();
