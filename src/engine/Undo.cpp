@@ -83,8 +83,8 @@ void PublishUndoState() {
     now.Version = Journal.Version;
     now.CanUndo = FileOpen && Journal.CanUndo();
     now.CanRedo = FileOpen && Journal.CanRedo();
-    if (now.CanUndo) now.UndoName = Journal.Steps[static_cast<size_t>(Journal.Applied - 1)].Name;
-    if (now.CanRedo) now.RedoName = Journal.Steps[static_cast<size_t>(Journal.Applied)].Name;
+    if (now.CanUndo) now.UndoName = Journal.NameAt(Journal.Applied - 1);
+    if (now.CanRedo) now.RedoName = Journal.NameAt(Journal.Applied);
     if (now == Shown) return;
     Shown = now;
     SetCommandEnabled(TCommand::Undo1, now.CanUndo);
@@ -297,7 +297,7 @@ TUndoStep::TUndoStep(TStepName name) {
     }
     TypingScope = false;
     const bool typingOn = name == TStepName::Typing && TypingGoesOn && !Journal.CanRedo() &&
-                          Journal.CanUndo() && Journal.Last().Name == TStepName::Typing;
+                          Journal.CanUndo() && Journal.NameAt(Journal.Applied - 1) == TStepName::Typing;
     TypingGoesOn = false;
     ScopeName = name;
     ScopeBefore = CurrentView();
@@ -447,22 +447,32 @@ void SetUndoBudget(int64_t bytes) {
 void Undo1Click() {
     SealUndoStep();
     if (!FileOpen || !Journal.CanUndo()) return;
-    TStep& step = Journal.Steps[static_cast<size_t>(Journal.Applied - 1)];
-    if (!ExchangeStep(step, true)) return;
-    --Journal.Applied;
-    ++Journal.Version;
-    AfterExchange(step, true);
+    const int64_t at = Journal.Applied - 1;
+    TStep& step = Journal.At(at);
+    const bool done = ExchangeStep(step, true);
+    if (done) {
+        --Journal.Applied;
+        ++Journal.Version;
+        AfterExchange(step, true);
+    }
+    Journal.PackAt(at);
+    if (!done) return;
     TrimAfterExchange(); // the undone step now keeps the bytes it had inserted
 }
 
 void Redo1Click() {
     SealUndoStep();
     if (!FileOpen || !Journal.CanRedo()) return;
-    TStep& step = Journal.Steps[static_cast<size_t>(Journal.Applied)];
-    if (!ExchangeStep(step, false)) return;
-    ++Journal.Applied;
-    ++Journal.Version;
-    AfterExchange(step, false);
+    const int64_t at = Journal.Applied;
+    TStep& step = Journal.At(at);
+    const bool done = ExchangeStep(step, false);
+    if (done) {
+        ++Journal.Applied;
+        ++Journal.Version;
+        AfterExchange(step, false);
+    }
+    Journal.PackAt(at);
+    if (!done) return;
     TrimAfterExchange(); // the redone step keeps the bytes it deleted again
 }
 

@@ -1,7 +1,9 @@
 #include "engine/UndoJournal.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <utility>
 
@@ -23,6 +25,19 @@ TByteRun& TByteRun::operator=(TByteRun&& other) noexcept {
         new (this) TByteRun(std::move(other));
     }
     return *this;
+}
+
+uint8_t* TByteRun::ReleaseHeap() {
+    uint8_t* heap = Heap();
+    Length = 0;
+    Room = InlineRoom;
+    return heap;
+}
+
+void TByteRun::AdoptHeap(uint8_t* heap, TCount size) {
+    if (OnHeap()) delete[] Heap();
+    SetHeap(heap);
+    Length = Room = size;
 }
 
 void TByteRun::Reserve(TCount room) {
@@ -69,9 +84,160 @@ int64_t TStep::Cost() const {
     return cost;
 }
 
+namespace {
+
+constexpr int64_t Limit48 = int64_t{1} << 48;
+
+void Put48(uint8_t* to, int64_t value) {
+    for (int i = 0; i < 6; ++i)
+        to[i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+int64_t Get48(const uint8_t* from) {
+    int64_t value = 0;
+    for (int i = 0; i < 6; ++i)
+        value |= static_cast<int64_t>(from[i]) << (8 * i);
+    return value;
+}
+
+bool Fits48(int64_t value) {
+    return value >= 0 && value < Limit48;
+}
+
+bool Fits32(int64_t value) {
+    return value >= 0 && value <= int64_t{UINT32_MAX};
+}
+
+bool FitsInt32(int64_t value) {
+    return value >= INT32_MIN && value <= INT32_MAX;
+}
+
+} // namespace
+
+void TStepSlot::Release() {
+    if (!IsPacked()) {
+        delete Whole();
+        return;
+    }
+    TSmall small;
+    std::memcpy(&small, Raw, sizeof small);
+    if (small.RunLength > 8) {
+        uint8_t* heap;
+        std::memcpy(&heap, small.Run, sizeof heap);
+        delete[] heap;
+    }
+}
+
+TStepSlot::~TStepSlot() {
+    Release();
+}
+
+TStepSlot::TStepSlot(TStepSlot&& other) noexcept {
+    std::memcpy(Raw, other.Raw, sizeof Raw);
+    other.SetWhole(nullptr);
+}
+
+TStepSlot& TStepSlot::operator=(TStepSlot&& other) noexcept {
+    if (this != &other) {
+        Release();
+        std::memcpy(Raw, other.Raw, sizeof Raw);
+        other.SetWhole(nullptr);
+    }
+    return *this;
+}
+
+TStep& TStepSlot::Step() {
+    if (!IsPacked()) return *Whole();
+    TSmall small;
+    std::memcpy(&small, Raw, sizeof small);
+    auto step = std::make_unique<TStep>();
+    step->Name = static_cast<TStepName>(small.Name);
+    step->BlockTouched = small.BlockTouched != 0;
+    TChange& change = step->First;
+    change.Address = Get48(small.Address);
+    change.OldLength = small.OldLength;
+    change.NewLength = small.NewLength;
+    if (small.RunLength > 8) {
+        uint8_t* heap;
+        std::memcpy(&heap, small.Run, sizeof heap);
+        change.Stored.AdoptHeap(heap, small.RunLength);
+    } else {
+        change.Stored.Resize(small.RunLength);
+        std::memcpy(change.Stored.Data(), small.Run, small.RunLength);
+    }
+    step->Before.Top = Get48(small.BeforeTop);
+    step->Before.Cursor = step->Before.Top + small.BeforeCursor;
+    step->After.Top = Get48(small.AfterTop);
+    step->After.Cursor = step->After.Top + small.AfterCursor;
+    SetWhole(step.release());
+    return *Whole();
+}
+
+void TStepSlot::Pack() {
+    if (IsPacked() || !Whole()) return;
+    TStep& step = *Whole();
+    TChange& change = step.First;
+    if (step.Extra) return;
+    try {
+        change.Stored.Compact();
+    } catch (const std::bad_alloc&) {
+        return; // stays whole
+    }
+    const TCount run = change.Stored.Size();
+    const bool fits = Fits48(change.Address) && Fits48(step.Before.Top) && Fits48(step.After.Top) &&
+                      Fits32(change.OldLength) && Fits32(change.NewLength) && Fits32(run) &&
+                      FitsInt32(step.Before.Cursor - step.Before.Top) &&
+                      FitsInt32(step.After.Cursor - step.After.Top) &&
+                      (run <= 8 || change.Stored.HeapBytes() == run);
+    if (!fits) return;
+    TSmall small{};
+    small.Name = static_cast<uint8_t>(step.Name);
+    small.BlockTouched = step.BlockTouched ? 1 : 0;
+    Put48(small.Address, change.Address);
+    small.OldLength = static_cast<uint32_t>(change.OldLength);
+    small.NewLength = static_cast<uint32_t>(change.NewLength);
+    small.RunLength = static_cast<uint32_t>(run);
+    if (run > 8) {
+        uint8_t* heap = change.Stored.ReleaseHeap();
+        std::memcpy(small.Run, &heap, sizeof heap);
+    } else if (run > 0) {
+        std::memcpy(small.Run, change.Stored.Data(), static_cast<size_t>(run));
+    }
+    Put48(small.BeforeTop, step.Before.Top);
+    small.BeforeCursor = static_cast<int32_t>(step.Before.Cursor - step.Before.Top);
+    Put48(small.AfterTop, step.After.Top);
+    small.AfterCursor = static_cast<int32_t>(step.After.Cursor - step.After.Top);
+    delete &step;
+    std::memcpy(Raw, &small, sizeof small);
+}
+
+int64_t TStepSlot::Cost() const {
+    const auto own = static_cast<int64_t>(sizeof(TStepSlot));
+    if (!IsPacked()) return own + (Whole() ? Whole()->Cost() : 0);
+    TSmall small;
+    std::memcpy(&small, Raw, sizeof small);
+    return own + (small.RunLength > 8 ? small.RunLength : 0);
+}
+
+TStep& TUndoJournal::At(int64_t i) {
+    TStepSlot& slot = Steps[static_cast<size_t>(i)];
+    if (!slot.Packed()) return slot.Step();
+    Bytes -= slot.Cost();
+    TStep& step = slot.Step();
+    Bytes += slot.Cost();
+    return step;
+}
+
+void TUndoJournal::PackAt(int64_t i) {
+    TStepSlot& slot = Steps[static_cast<size_t>(i)];
+    Bytes -= slot.Cost();
+    slot.Pack();
+    Bytes += slot.Cost();
+}
+
 void TUndoJournal::CloseLast() {
-    if (Steps.empty()) return;
-    TStep& step = Steps.back();
+    if (Steps.empty() || Steps.back().Packed()) return;
+    TStep& step = Steps.back().Step();
     Bytes -= step.Cost();
     for (int32_t i = 0; i < step.ChangeCount(); ++i)
         step.Change(i).Stored.Compact();
@@ -87,22 +253,24 @@ TStep& TUndoJournal::Open(TStepName name, TView before) {
     }
     if (SavedAt > Applied) SavedAt = -1;
     ++Version;
-    TStep& step = Steps.emplace_back();
+    if (!Steps.empty()) PackAt(static_cast<int64_t>(Steps.size()) - 1);
+    TStepSlot& slot = Steps.emplace_back();
+    TStep& step = slot.Step();
     step.Name = name;
     step.Before = before;
     step.After = before;
-    Bytes += step.Cost();
+    Bytes += slot.Cost();
     ++Applied;
     return step;
 }
 
 TChange& TUndoJournal::LastChange() {
-    TStep& step = Steps.back();
+    TStep& step = Last();
     return step.Change(step.ChangeCount() - 1);
 }
 
 void TUndoJournal::Add(TAddress address, std::span<const uint8_t> oldBytes, TCount newLength) {
-    TStep& step = Steps.back();
+    TStep& step = Last();
     Bytes -= step.Cost();
     const auto n = static_cast<TCount>(oldBytes.size());
     TChange& last = LastChange();
@@ -123,13 +291,13 @@ void TUndoJournal::Add(TAddress address, std::span<const uint8_t> oldBytes, TCou
 }
 
 void TUndoJournal::BeginPieces(TCount oldLength, TCount newLength) {
-    TChange& first = Steps.back().First;
+    TChange& first = Last().First;
     first.OldLength = oldLength;
     first.NewLength = newLength;
 }
 
 void TUndoJournal::AddPiece(TAddress address, const uint8_t* oldBytes) {
-    TStep& step = Steps.back();
+    TStep& step = Last();
     TChange& first = step.First;
     Bytes -= step.Cost();
     const TCount at = first.Stored.Size();
@@ -145,7 +313,7 @@ void TUndoJournal::AddPiece(TAddress address, const uint8_t* oldBytes) {
 }
 
 void TUndoJournal::EndPieces() {
-    TStep& step = Steps.back();
+    TStep& step = Last();
     if (!step.Extra || step.Extra->FirstPieces.empty()) return;
     std::vector<TAddress>& rest = step.Extra->FirstPieces;
     TChange& first = step.First;
@@ -167,8 +335,8 @@ void TUndoJournal::EndPieces() {
 
 void TUndoJournal::Recount() {
     Bytes = 0;
-    for (const TStep& step : Steps)
-        Bytes += step.Cost();
+    for (const TStepSlot& slot : Steps)
+        Bytes += slot.Cost();
 }
 
 bool TUndoJournal::Trim() {

@@ -2,6 +2,7 @@
 
 #include "engine/Types.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <deque>
@@ -39,6 +40,10 @@ class TByteRun {
     void Compact();
     TCount Size() const { return Length; }
     int64_t HeapBytes() const { return OnHeap() ? Room : 0; }
+    // For a run that keeps no spare room (Compact): its bytes on the heap handed over and taken back, so
+    // that a packed step can hold them.
+    uint8_t* ReleaseHeap();
+    void AdoptHeap(uint8_t* heap, TCount size);
 
   private:
     static constexpr int32_t InlineRoom = 8;
@@ -105,7 +110,7 @@ struct TStepExtra {
     TAddress BlockEnd = 0;
 };
 
-// Laid out so that a step of one small change takes 96 bytes and no allocation.
+// A step as it is made and undone; the journal keeps most steps packed (TStepSlot).
 struct TStep {
     TChange First;
     TStepName Name = TStepName::Change;
@@ -120,7 +125,58 @@ struct TStep {
     int64_t Cost() const; // the memory the step holds
 };
 
-static_assert(sizeof(TStep) <= 96);
+// A step as the journal keeps it: packed into 48 bytes when it is one change whose figures fit (nearly
+// every step: a typed byte costs no allocation), else the step itself on the heap.
+class TStepSlot {
+  public:
+    TStepSlot() { SetWhole(new TStep); }
+    ~TStepSlot();
+    TStepSlot(TStepSlot&& other) noexcept;
+    TStepSlot& operator=(TStepSlot&& other) noexcept;
+    TStepSlot(const TStepSlot&) = delete;
+    TStepSlot& operator=(const TStepSlot&) = delete;
+
+    bool Packed() const { return IsPacked(); }
+    TStepName Name() const { return IsPacked() ? static_cast<TStepName>(Raw[NameAt]) : Whole()->Name; }
+    // The step itself, unpacked first when it is packed; stays where it is until packed again.
+    TStep& Step();
+    // Packs the step when it fits.
+    void Pack();
+    int64_t Cost() const;
+
+  private:
+    struct TSmall {
+        uint8_t Run[8]; // the kept bytes, or the pointer to them when more than eight
+        uint32_t RunLength;
+        uint32_t OldLength;
+        uint32_t NewLength;
+        int32_t BeforeCursor; // from BeforeTop
+        int32_t AfterCursor;  // from AfterTop
+        uint8_t Name;         // WholeTag: the slot holds a pointer to the whole step instead
+        uint8_t BlockTouched;
+        uint8_t Address[6]; // 48-bit: beyond any memory
+        uint8_t BeforeTop[6];
+        uint8_t AfterTop[6];
+    };
+    static constexpr size_t NameAt = offsetof(TSmall, Name);
+    static constexpr uint8_t WholeTag = 0xFF;
+
+    bool IsPacked() const { return Raw[NameAt] != WholeTag; }
+    TStep* Whole() const {
+        TStep* step;
+        std::memcpy(&step, Raw, sizeof step);
+        return step;
+    }
+    void SetWhole(TStep* step) {
+        std::memcpy(Raw, &step, sizeof step);
+        Raw[NameAt] = WholeTag;
+    }
+    void Release();
+
+    alignas(8) uint8_t Raw[sizeof(TSmall)];
+};
+
+static_assert(sizeof(TStepSlot) == 48);
 
 class TUndoJournal {
   public:
@@ -172,10 +228,14 @@ class TUndoJournal {
 
     bool CanUndo() const { return Applied > 0; }
     bool CanRedo() const { return Applied < static_cast<int64_t>(Steps.size()); }
-    TStep& Last() { return Steps.back(); }
+    TStep& Last() { return At(static_cast<int64_t>(Steps.size()) - 1); }
+    TStep& At(int64_t i);
+    TStepName NameAt(int64_t i) const { return Steps[static_cast<size_t>(i)].Name(); }
+    // Packs step i again once undo or redo is done with it.
+    void PackAt(int64_t i);
     void Recount(); // after a step changed outside Add
 
-    std::deque<TStep> Steps;
+    std::deque<TStepSlot> Steps;
     int64_t Applied = 0; // Steps[0, Applied) stand in the file; the rest were undone
     int64_t SavedAt = 0; // -1: the saved state cannot be reached any more
     int64_t Bytes = 0;   // what the steps hold

@@ -224,6 +224,10 @@ TEST_F(UndoTest, RandomCommandsUndoAndRedoToEveryStateOnTheWay) {
                 continue;
             }
             ASSERT_EQ(Journal.Applied, appliedBefore + 1);
+            // What the journal counts it holds is what its steps hold, packed or not.
+            const int64_t counted = Journal.Bytes;
+            Journal.Recount();
+            EXPECT_EQ(Journal.Bytes, counted);
             steps.resize(size_t(index) + 1);
             if (savedIndex > index) savedIndex = -1;
             steps.push_back({Bytes(), before, View()});
