@@ -106,12 +106,12 @@ bool TFormIns::TakeBytes() {
 
 bool TFormIns::TakeCount() {
     qint64 count = 0;
-    // Below 1 would open a gap of negative size (a pasted "-5", a hex entry beyond 31 bits, a stored entry).
-    if (!JkNumEdit1->IntegerValue(count) || count < 1 || count > INT32_MAX) {
+    // Below 1 would open a gap of negative size (a pasted "-5", a stored entry); room is checked next.
+    if (!JkNumEdit1->IntegerValue(count, true) || count < 1) {
         RefuseInput(Texts::CantInsertEmptyString, JkNumEdit1);
         return false;
     }
-    InsertCount = static_cast<int32_t>(count);
+    InsertCount = count;
     return true;
 }
 

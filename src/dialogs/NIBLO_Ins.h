@@ -41,7 +41,7 @@ class TFormIns : public QDialog {
     static constexpr int HelpContext = HelpInsert;
     // Set by a successful OK: the bytes and a count of at least 1 whose product fits the buffer.
     QByteArray InsertBytes;
-    int32_t InsertCount = 0;
+    int64_t InsertCount = 0;
 
     void ButtonOKClick();
 

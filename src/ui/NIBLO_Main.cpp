@@ -79,8 +79,8 @@ void TFormMain::FormCreate() {
     CreateRecentFiles();
     CreateFileDrop();
     CreateClipboard();
-    PanelsAdjust(StatusBar1, {0, QString::fromStdString(FormatText(Texts::AdrDec, {int64_t(999999999)})), 1,
-                              QString::fromStdString(FormatText(Texts::CharDec, {int64_t(255)})), 2,
+    FitAddressPanel();
+    PanelsAdjust(StatusBar1, {1, QString::fromStdString(FormatText(Texts::CharDec, {int64_t(255)})), 2,
                               QString::fromLatin1(Texts::Overwrite)});
     Engine::Untitled = false;
     Engine::NoNameCounter = 0;
@@ -256,8 +256,7 @@ void TFormMain::SetPaneDimensions(int cols, int rows) {
     LayoutChildren();
 
     Engine::SetPageDimensions(cols, rows);
-    ScrollBar1->SmallChange = Engine::PageBytes;
-    ScrollBar1->LargeChange = 10 * Engine::PageBytes;
+    UpdateScrollSteps();
     Resizing = wasResizing;
 }
 

@@ -204,6 +204,9 @@ class TFormMain : public QMainWindow, public TEngineHost {
     void CreatePanes();
     void LayoutChildren();
     void FormResize();
+    void UpdateScrollSteps(); // the scroll bar's steps in its units, which a large file scales
+    void FitAddressPanel();   // the address panel as wide as the file's largest address needs
+    int AddressPanelDigits = 0;
     void JkStrGridDrawCell(TJkStrGrid* grid, int col, int row, const QRect& rect, QPainter& painter,
                            bool selected);
 

@@ -50,7 +50,7 @@ void TFormMain::Replace1Click() {
 
 void TFormMain::Insert1Click() {
     std::vector<uint8_t> bytes;
-    int32_t count = 0;
+    int64_t count = 0;
     {
         TFormIns dialog(this);
         if (dialog.exec() != QDialog::Accepted) return;

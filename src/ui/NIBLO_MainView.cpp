@@ -174,7 +174,22 @@ void TFormMain::JkStrGridDrawCell(TJkStrGrid* grid, int col, int row, const QRec
                      grid->Cell(col, row));
 }
 
+void TFormMain::FitAddressPanel() {
+    // Never narrower than designed: for nine decimal digits.
+    const int64_t largest = std::max<int64_t>(999999999, Engine::FileOpen ? Engine::CursorEnd() - 1 + Engine::AddressBase : 0);
+    int digits = 0;
+    for (int64_t n = largest; n > 0; n /= 10)
+        ++digits;
+    if (digits == AddressPanelDigits) return;
+    AddressPanelDigits = digits;
+    int64_t widest = 0; // as many nines, the widest number of that length
+    for (int i = 0; i < digits; ++i)
+        widest = widest > (INT64_MAX - 9) / 10 ? INT64_MAX : widest * 10 + 9;
+    PanelsAdjust(StatusBar1, {0, QString::fromStdString(FormatText(Texts::AdrDec, {widest}))});
+}
+
 void TFormMain::UpdateStatus() {
+    FitAddressPanel();
     if (!Engine::FileOpen || Engine::FileSize == 0 || !Engine::FileBuffer) {
         StatusBar1->SetPanelText(0, QString());
         StatusBar1->SetPanelText(1, QString());
@@ -190,9 +205,13 @@ void TFormMain::UpdateStatus() {
         1, address >= 1 && address <= Engine::FileSize
                ? QString::fromStdString(FormatText(Texts::CharDec, {int64_t(Engine::ReadByte(address))}))
                : QString());
+    UpdateScrollSteps();
+    ScrollBar1->SetParams(ToScroll(address), 1, ToScrollSpan(Engine::PageBytes), ToScroll(Engine::FileSize));
+}
+
+void TFormMain::UpdateScrollSteps() {
     ScrollBar1->SmallChange = ToScrollSpan(Engine::PageBytes);
     ScrollBar1->LargeChange = ToScrollSpan(10 * int64_t{Engine::PageBytes});
-    ScrollBar1->SetParams(ToScroll(address), 1, ToScrollSpan(Engine::PageBytes), ToScroll(Engine::FileSize));
 }
 
 void TFormMain::ShowStatusMessage(const QString& text) {

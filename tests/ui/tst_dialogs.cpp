@@ -285,14 +285,15 @@ void TestDialogs::insertRefusesEmptyCountsAndOversize() {
         QVERIFY(dialog.isVisible() && dialog.result() == QDialog::Rejected);
         QCOMPARE(dialog.JkNumEdit1->text(), QStringLiteral("$7FFFFFF"));
     }
-    // Stored entries are not typed: a negative one, and one beyond 31 bits, come back from the history.
-    for (const char* stored : {"-5", "$FFFFFFFF"}) {
+    // Stored entries are not typed: a negative one is refused, one beyond 31 bits is a count like any other.
+    const std::pair<const char*, QString> storedEntries[] = {{"-5", empty}, {"$FFFFFFFF", CantAllocate}};
+    for (const auto& [stored, refusal] : storedEntries) {
         TIniFile(SettingsFile()).WriteString("JkHistoryInsN", "0", stored);
         TFormIns dialog;
         Present(dialog);
         Type(dialog.EditInsT, QStringLiteral("XY"));
         QCOMPARE(dialog.JkNumEdit1->text(), QString::fromLatin1(stored));
-        QCOMPARE(ClickAnswering(dialog.ButtonOK, 1), QStringList{empty});
+        QCOMPARE(ClickAnswering(dialog.ButtonOK, 1), QStringList{refusal});
         QVERIFY2(dialog.result() == QDialog::Rejected, stored);
     }
 }

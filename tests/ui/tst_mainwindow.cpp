@@ -9,10 +9,12 @@
 #include "support/ModalAnswer.h"
 #include "kit/JkGrid.h"
 #include "kit/JkScroll.h"
+#include "kit/JkStatusBar.h"
 #include "kit/Jkdialog.h"
 
 #include <QAction>
 #include <QFile>
+#include <QFontMetrics>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScrollBar>
@@ -483,13 +485,15 @@ void TestMainWindow::scrollBarDragChangesNothingUntilRelease() {
 }
 
 // A file past the bar's 32-bit range: positions stand for several bytes, and the middle, the end and the
-// start are still reached. Only the bytes shown are touched, so an untouched allocation stands in for it.
+// start are still reached; a resize keeps the steps in those units, and the address panel fits the last
+// address. Only the bytes shown are touched, so an untouched allocation stands in for it.
 void TestMainWindow::scrollBarCountsAFileBeyondItsRangeInUnits() {
     QTemporaryDir dir;
     const QString path = WriteFile(dir, "e.bin", SampleBytes(100));
     auto started = StartForm(path);
     TFormMain& form = *started;
     const TCount size = TCount{5} << 30;
+    const int designedWidth = form.StatusBar1->PanelWidth(0);
     if (!Engine::BufferArray->ReAlloc(Engine::FileBuffer, Engine::CapacityFor(size)))
         QSKIP("no address space for a buffer of 5 GiB");
     Engine::Capacity = Engine::BufferArray->ByteSize;
@@ -506,15 +510,24 @@ void TestMainWindow::scrollBarCountsAFileBeyondItsRangeInUnits() {
     // The view starts on a whole row, a few units before where the thumb was dropped.
     QVERIFY(std::abs(form.ScrollBar1->Position() - max / 2) <= Engine::Cols);
 
+    form.SetPaneDimensions(Engine::Cols, Engine::Rows);
+    QVERIFY(form.ScrollBar1->SmallChange < Engine::PageBytes);
+    QCOMPARE(form.ScrollBar1->SmallChange, form.ScrollBar1->PageSize());
+
     form.ScrollBar1->Scroll(scTrack, max);
     form.ScrollBar1->Scroll(scEndScroll);
     QCOMPARE(Engine::CurrentAddress(), size);
     QCOMPARE(form.ScrollBar1->Position(), max - form.ScrollBar1->PageSize() + 1);
+    const QString shown = form.StatusBar1->PanelText(0);
+    QVERIFY(shown.endsWith(QStringLiteral("5,368,709,119")));
+    QVERIFY(QFontMetrics(form.StatusBar1->font()).horizontalAdvance(shown) < form.StatusBar1->PanelWidth(0) - 4);
 
     form.ScrollBar1->Scroll(scTrack, 1);
     form.ScrollBar1->Scroll(scEndScroll);
     QCOMPARE(Engine::CurrentAddress(), 1);
     Engine::FileSize = 100;
+    form.UpdateStatus();
+    QCOMPARE(form.StatusBar1->PanelWidth(0), designedWidth);
 }
 
 void TestMainWindow::scrollBarParamsClampAndReject() {
