@@ -1,83 +1,17 @@
 #include "BenchSupport.h"
+#include "FreshProcess.h"
 #include "RoundRatio.h"
 
 #include <cstdio>
-#include <cstring>
-#include <fcntl.h>
 #include <map>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 // What the user waits for: a fresh process of the real program until its first paint with the file
 // loaded, against fresh processes that only malloc and read the same file. The page cache is warm.
 namespace {
 
 constexpr int Rounds = 7;
-constexpr const char* FirstPaint = "NIBLO first paint";
-
-std::string Sibling(const std::string& name) {
-    char self[4096];
-    const ssize_t n = readlink("/proc/self/exe", self, sizeof(self) - 1);
-    if (n <= 0) return name;
-    std::string path(self, static_cast<size_t>(n));
-    return path.substr(0, path.find_last_of('/') + 1) + name;
-}
-
-// Seconds from the start of the process until it printed the first-paint line (untilLine) or ended;
-// negative when it failed.
-double TimeProcess(const std::vector<std::string>& args, bool untilLine) {
-    std::vector<std::string> envStrings;
-    for (char** e = environ; *e; ++e)
-        if (std::strncmp(*e, "QT_QPA_PLATFORM=", 16) != 0) envStrings.emplace_back(*e);
-    envStrings.emplace_back("QT_QPA_PLATFORM=offscreen");
-    envStrings.emplace_back("NIBLO_EXIT_AFTER_FIRST_PAINT=1");
-    std::vector<char*> env, argv;
-    for (std::string& s : envStrings)
-        env.push_back(s.data());
-    env.push_back(nullptr);
-    std::vector<std::string> argStrings = args;
-    for (std::string& s : argStrings)
-        argv.push_back(s.data());
-    argv.push_back(nullptr);
-
-    int out[2];
-    if (pipe(out) != 0) return -1;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    const double start = NowSeconds();
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), env.data());
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
-    if (spawned != 0) {
-        close(out[0]);
-        return -1;
-    }
-    double seconds = -1;
-    std::string text;
-    char buffer[256];
-    ssize_t n;
-    while ((n = read(out[0], buffer, sizeof(buffer))) > 0) {
-        text.append(buffer, static_cast<size_t>(n));
-        if (untilLine && seconds < 0 && text.find('\n') != std::string::npos &&
-            text.find(FirstPaint) != std::string::npos)
-            seconds = NowSeconds() - start;
-    }
-    close(out[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    if (!untilLine) seconds = NowSeconds() - start;
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
-    return seconds;
-}
 
 void ReportLaunch() {
     const std::string niblo = Sibling("niblo");
@@ -87,8 +21,8 @@ void ReportLaunch() {
     const char* modes[] = {"", "read", "read-populate", "read-huge", "engine"};
     auto run = [&](TKind kind, int64_t size) {
         const std::string& file = BenchFile(size);
-        return kind == Launch ? TimeProcess({niblo, file}, true)
-                              : TimeProcess({load, modes[kind], file}, false);
+        return kind == Launch ? RunFresh({niblo, file}, true).Seconds
+                              : RunFresh({load, modes[kind], file}, false).Seconds;
     };
     // Once each, unmeasured: libraries, fonts and the files into the caches.
     for (int64_t size : sizes)

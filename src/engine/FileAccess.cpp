@@ -2,6 +2,9 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <vector>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -137,6 +140,42 @@ void SyncFolderOf(const std::string& path) {
     if (fd < 0) return;
     ::fsync(fd);
     ::close(fd);
+}
+
+int HoldOpen(const std::string& path) {
+    return ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+}
+
+namespace {
+
+// The threads letting files go; the program waits for them when it ends.
+struct TReleases {
+    std::mutex Lock;
+    std::vector<std::thread> Threads;
+    ~TReleases() { FinishReleases(); }
+};
+TReleases Releases;
+
+} // namespace
+
+void ReleaseLater(int fd) {
+    if (fd < 0) return;
+    std::lock_guard lock(Releases.Lock);
+    try {
+        Releases.Threads.emplace_back([fd] { ::close(fd); });
+    } catch (const std::system_error&) {
+        ::close(fd);
+    }
+}
+
+void FinishReleases() {
+    std::vector<std::thread> threads;
+    {
+        std::lock_guard lock(Releases.Lock);
+        threads.swap(Releases.Threads);
+    }
+    for (std::thread& thread : threads)
+        thread.join();
 }
 
 TFile::~TFile() {

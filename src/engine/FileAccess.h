@@ -55,6 +55,13 @@ int Rename(const std::string& from, const std::string& to);
 int Remove(const std::string& path);
 // Makes a rename inside the folder of path durable.
 void SyncFolderOf(const std::string& path);
+// The file at path held open (-1 when it cannot be), so that a rename over it does not wait while the
+// system frees its blocks and cached pages (a second and more for gigabytes); ReleaseLater lets them go
+// on a thread of its own.
+int HoldOpen(const std::string& path);
+void ReleaseLater(int fd);
+// Waits until every file given to ReleaseLater is let go.
+void FinishReleases();
 
 class TFile {
   public:

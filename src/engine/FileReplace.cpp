@@ -107,7 +107,10 @@ TReplaceResult ReplaceFile(const std::string& path, const TReplaceRequest& reque
     if (result.Ok()) Fail(result, file.Sync(), TReplaceStep::Sync);
     const int closed = file.Close();
     if (result.Ok()) Fail(result, closed, TReplaceStep::Close);
+    // The old contents go after the save rather than during it.
+    const int oldContents = result.Ok() && exists ? HoldOpen(target) : -1;
     if (result.Ok()) Fail(result, Rename(tempPath, target), TReplaceStep::Rename);
+    ReleaseLater(oldContents);
     if (!result.Ok()) {
         if (Remove(tempPath) != 0) result.StrayTemp = tempPath;
         return result;

@@ -158,8 +158,14 @@ bool AdvanceGauge(TProgressBox* box, qint64 done, qint64 total, int step) {
     const int value = ProgressPercent(done, total);
     if (step <= 0) step = 1;
     if (value % step != 0) return false;
+    // A percentage spans many calls on a large file: events for each would slow the work down.
+    constexpr qint64 EventsEveryMs = 20;
+    if (value == box->GaugeShown && box->SinceEvents.isValid() && box->SinceEvents.elapsed() < EventsEveryMs)
+        return true;
     box->Gauge()->setValue(qBound(box->Gauge()->minimum(), value, box->Gauge()->maximum()));
     QCoreApplication::processEvents();
+    box->GaugeShown = value;
+    box->SinceEvents.start();
     return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QString>
 
@@ -19,6 +20,9 @@ class TProgressBox : public QDialog {
 
     bool Cancelled = false;
     int TextCounter = 0;
+    // The percentage last shown and when events were last processed for it.
+    int GaugeShown = -1;
+    QElapsedTimer SinceEvents;
 
     QLabel* Label() const { return LabelCtl; }
     QProgressBar* Gauge() const { return GaugeCtl; }
@@ -47,7 +51,8 @@ class TProgressBox : public QDialog {
 };
 
 // Sets the gauge to the percentage of done in total (total 0: 100) when it is a multiple of step and
-// then processes pending events; returns false, touching nothing, otherwise or without a gauge.
+// then processes pending events (for a percentage already shown, at most every few milliseconds); returns
+// false, touching nothing, otherwise or without a gauge.
 bool AdvanceGauge(TProgressBox* box, qint64 done, qint64 total, int step);
 // Counts the calls; every "every"th call shows text in the label and processes pending events.
 void ShowProgressText(TProgressBox* box, const QString& text, int every);

@@ -241,6 +241,13 @@ TEST_F(FileIoTest, SaveWritesTheExactBytesAndClearsModified) {
     ASSERT_EQ(Host.Progresses.size(), 1u);
     EXPECT_EQ(Host.Progresses[0].Caption, "Writing file");
     EXPECT_EQ(Host.Progresses[0].Label, "out.bin");
+    // The replaced contents are let go after the save: nothing keeps them once that is done.
+    FileAccess::FinishReleases();
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code error;
+        const std::string target = std::filesystem::read_symlink(entry.path(), error).string();
+        EXPECT_EQ(target.find(path), std::string::npos) << target;
+    }
 }
 
 TEST_F(FileIoTest, SaveCreatesANewFileAndWritesAnEmptyOne) {

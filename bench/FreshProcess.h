@@ -1,0 +1,15 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A program started afresh by the benchmarks, with the offscreen platform and the first-paint probe on.
+struct TFreshRun {
+    double Seconds = -1;   // until the first-paint line (untilPaint) or the end; negative when it failed
+    int64_t PeakBytes = 0; // the process's resident peak
+};
+TFreshRun RunFresh(const std::vector<std::string>& args, bool untilPaint);
+
+// A program built beside the benchmark.
+std::string Sibling(const std::string& name);
