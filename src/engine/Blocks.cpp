@@ -36,6 +36,19 @@ void ForgetBlockPastEnd() {
     if ((BlockBegin != 0 || BlockEnd != 0) && (BlockBegin > FileSize || BlockEnd > FileSize)) UnmarkBlock();
 }
 
+void SetBlock(TAddress begin, TAddress end) {
+    if (begin == 0 && end == 0) {
+        UnmarkBlock();
+        return;
+    }
+    BlockBegin = begin;
+    BlockEnd = end;
+    MarkAnchor = 0;
+    SetCommandEnabled(TCommand::Blockunmark1, true);
+    EnableBlockCommands(BlockComplete());
+    Host->RepaintPanes();
+}
+
 void MoveBlockMarks(TAddress newBegin) {
     BlockEnd = newBegin + BlockEnd - BlockBegin;
     BlockBegin = newBegin;

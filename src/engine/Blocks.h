@@ -9,6 +9,8 @@ namespace Engine {
 
 bool BlockComplete();
 void UnmarkBlock();
+// The block begin..end as given (begin <= end, or one end 0 for a half-marked block); 0, 0 unmarks.
+void SetBlock(TAddress begin, TAddress end);
 void DropBlockIfAffected(TAddress address);
 // Silently unmarks a block that reaches past the end of the file.
 void ForgetBlockPastEnd();

@@ -329,11 +329,14 @@ void ModusOverwrite1Click() {
 }
 
 void SetPageDimensions(int32_t cols, int32_t rows) {
+    // The cursor's byte stays under the cursor, and its page stays in view.
+    const TView view{TopAddress, CurrentAddress()};
     Cols = cols;
     Rows = rows;
     PageBytes = cols * rows;
     if (FileOpen) {
-        GoToStart();
+        DropPendingDigit();
+        ShowView(view);
     } else {
         TopAddress = 1;
         CursorCol = 0;

@@ -49,7 +49,7 @@ void MoveLeft();
 void ModusText1Click();
 void ModusOverwrite1Click();
 
-// The page size of the panes; the view restarts at the top of the file.
+// The page size of the panes; the cursor stays on its byte and in view.
 void SetPageDimensions(int32_t cols, int32_t rows);
 
 } // namespace Engine

@@ -221,38 +221,6 @@ bool ExchangeStep(TStep& step, bool undo) {
     return true;
 }
 
-void RestoreView(TView view) {
-    if (FileSize == 0) {
-        ShowAddress(1, true, false);
-        return;
-    }
-    const TAddress cursor = std::clamp<TAddress>(view.Cursor, 1, CursorEnd());
-    const TAddress top = view.Top;
-    // The page as it was, unless the page size changed meanwhile.
-    if (top >= 1 && top <= cursor && cursor - top < PageBytes && (top - 1) % Cols == 0) {
-        TopAddress = top;
-        BottomAddress = std::min<TAddress>(top + PageBytes - 1, FileSize);
-        SetCursorCell(static_cast<int32_t>((cursor - top) % Cols),
-                      static_cast<int32_t>((cursor - top) / Cols));
-        RefillPanes(0, 0);
-    } else {
-        ShowAddress(cursor, true, false);
-    }
-}
-
-void SetBlock(TAddress begin, TAddress end) {
-    if (begin == 0 && end == 0) {
-        UnmarkBlock();
-        return;
-    }
-    BlockBegin = begin;
-    BlockEnd = end;
-    MarkAnchor = 0;
-    SetCommandEnabled(TCommand::Blockunmark1, true);
-    EnableBlockCommands(BlockComplete());
-    Host->RepaintPanes();
-}
-
 void AfterExchange(TStep& step, bool undo) {
     if (step.BlockTouched) {
         if (undo || !step.Extra)
@@ -270,7 +238,7 @@ void AfterExchange(TStep& step, bool undo) {
     // The last replacement may no longer stand where Replace undo would look for it.
     EnableReplaceUndo(false);
     Modified = !Journal.AtSaved();
-    RestoreView(undo ? step.Before : step.After);
+    ShowView(undo ? step.Before : step.After);
     Host->UpdateStatus();
     PublishUndoState();
 }

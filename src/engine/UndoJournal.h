@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/Types.h"
+#include "engine/View.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -72,12 +73,6 @@ struct TChange {
     // The bytes that are not in the file: the old ones while the change stands, the new ones once it is
     // undone (inserted bytes are kept only then).
     TByteRun Stored;
-};
-
-// Where the user was looking: the first address of the page and the cursor's address.
-struct TView {
-    TAddress Top = 1;
-    TAddress Cursor = 1;
 };
 
 // What a step is called in the hints of Undo and Redo.

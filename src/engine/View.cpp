@@ -51,6 +51,25 @@ void ShowAddress(TAddress address, bool placeCursor, bool onlyIfOutside) {
     RefillPanes(0, 0);
 }
 
+void ShowView(TView view) {
+    if (!FileOpen || !FileBuffer) return;
+    if (FileSize == 0) {
+        ShowAddress(1, true, false);
+        return;
+    }
+    const TAddress cursor = std::clamp<TAddress>(view.Cursor, 1, CursorEnd());
+    // The top on a whole row of the present width.
+    const TAddress top = (std::max<TAddress>(view.Top, 1) - 1) / Cols * Cols + 1;
+    if (top <= cursor && cursor - top < PageBytes) {
+        TopAddress = top;
+        BottomAddress = std::min<TAddress>(top + PageBytes - 1, FileSize);
+        SetCursorCell(static_cast<int32_t>((cursor - top) % Cols), static_cast<int32_t>((cursor - top) / Cols));
+        RefillPanes(0, 0);
+    } else {
+        ShowAddress(cursor, true, false);
+    }
+}
+
 void ScrollToEnd() {
     BottomAddress = FileSize;
     TopAddress = LastPageTop(FileSize);

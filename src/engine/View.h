@@ -12,12 +12,20 @@ struct TCell {
     int32_t Row = 0;
 };
 
+// Where the user was looking: the first address of the page and the cursor's address.
+struct TView {
+    TAddress Top = 1;
+    TAddress Cursor = 1;
+};
+
 TAddress CurrentAddress();
 // The last address the cursor may stand on: in insert mode the empty cell after the last byte, where
 // typing appends; in overwrite mode the last byte (an empty file has its one empty cell).
 TAddress CursorEnd();
 // The address is taken within 1..CursorEnd().
 void ShowAddress(TAddress address, bool placeCursor, bool onlyIfOutside);
+// The cursor back on its byte with the page as it was, as near as the page's present size allows.
+void ShowView(TView view);
 void ScrollToEnd();
 void GoToStart();
 void GoToEnd();

@@ -359,9 +359,60 @@ bool TJkStrGrid::TGlyphCache::Append(const QString& text, QPointF origin, QList<
 void TJkStrGrid::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         const QPoint cell = CellAt(event->position().toPoint());
-        if (cell.x() >= 0) SelectCell(cell.x(), cell.y());
+        if (cell.x() >= 0) {
+            Dragging = true;
+            DragCell = cell;
+            if (OnCellPress)
+                OnCellPress(this, cell.x(), cell.y(), event->modifiers());
+            else
+                SelectCell(cell.x(), cell.y());
+        }
     }
     QWidget::mousePressEvent(event);
+}
+
+QPoint TJkStrGrid::DragCellAt(const QPoint& point) const {
+    const int frame = 2 * LineWidth;
+    const int x = point.x() - frame;
+    const int y = point.y() - frame;
+    const int col = x < 0 ? -1 : std::min(x / (ColWidth + LineWidth), Cols);
+    const int row = y < 0 ? -1 : std::min(y / (RowHeight + LineWidth), Rows);
+    return {col, row};
+}
+
+void TJkStrGrid::DragTo(QPoint cell) {
+    DragCell = cell;
+    if (OnCellDrag) OnCellDrag(this, cell.x(), cell.y(), Qt::NoModifier);
+    // Beyond the top or bottom edge the view goes on scrolling while the pointer stays there.
+    const bool outside = cell.y() < 0 || cell.y() >= Rows;
+    if (outside && !AutoScroll) {
+        AutoScroll = new QTimer(this);
+        AutoScroll->setInterval(AutoScrollMs);
+        connect(AutoScroll, &QTimer::timeout, this, [this] {
+            if (Dragging) DragTo(DragCell);
+        });
+    }
+    if (AutoScroll) {
+        if (outside && !AutoScroll->isActive()) AutoScroll->start();
+        if (!outside) AutoScroll->stop();
+    }
+}
+
+void TJkStrGrid::mouseMoveEvent(QMouseEvent* event) {
+    if (Dragging && (event->buttons() & Qt::LeftButton)) {
+        const QPoint cell = DragCellAt(event->position().toPoint());
+        if (cell != DragCell) DragTo(cell);
+    }
+    QWidget::mouseMoveEvent(event);
+}
+
+void TJkStrGrid::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && Dragging) {
+        Dragging = false;
+        if (AutoScroll) AutoScroll->stop();
+        if (OnCellRelease) OnCellRelease(this);
+    }
+    QWidget::mouseReleaseEvent(event);
 }
 
 bool TJkStrGrid::event(QEvent* event) {

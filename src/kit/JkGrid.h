@@ -5,6 +5,7 @@
 #include <QRawFont>
 #include <QRect>
 #include <QString>
+#include <QTimer>
 #include <QWidget>
 
 #include <cstdint>
@@ -33,6 +34,11 @@ class TJkStrGrid : public QWidget {
     using TKeyPressHook = std::function<void(TJkStrGrid* grid, uint8_t& key)>;
     // The wheel turned over the grid; true when the hook took the event.
     using TWheelHook = std::function<bool(QWheelEvent* event)>;
+    // The left button went down on a cell, or the pointer moved with it held (then col and row may lie one
+    // outside the grid: -1 or the count, when the pointer is beyond that edge; the hook is called again
+    // every AutoScrollMs while it stays there). With a press hook the owner moves the selection itself.
+    using TCellMouseHook = std::function<void(TJkStrGrid* grid, int col, int row, Qt::KeyboardModifiers)>;
+    static constexpr int AutoScrollMs = 50;
 
     explicit TJkStrGrid(QWidget* parent = nullptr);
 
@@ -87,6 +93,9 @@ class TJkStrGrid : public QWidget {
     TKeyHook OnKeyUp;
     TKeyPressHook OnKeyPress;
     TWheelHook OnWheel;
+    TCellMouseHook OnCellPress;
+    TCellMouseHook OnCellDrag;
+    std::function<void(TJkStrGrid* grid)> OnCellRelease;
 
     QSize sizeHint() const override;
 
@@ -94,12 +103,17 @@ class TJkStrGrid : public QWidget {
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
 
   private:
     void Invalidate(const QRect& rect);
+    // The cell under a point, each coordinate one outside the grid at most.
+    QPoint DragCellAt(const QPoint& point) const;
+    void DragTo(QPoint cell);
     void ResizeCells();
 
     int Cols = 0;
@@ -134,6 +148,9 @@ class TJkStrGrid : public QWidget {
         std::unordered_map<char16_t, TGlyph> Known;
     };
     TGlyphCache Glyphs;
+    bool Dragging = false;
+    QPoint DragCell;
+    QTimer* AutoScroll = nullptr;
 };
 
 // The font a pane draws with for a font name: a name the system lacks stands for the fixed-pitch font.

@@ -4,6 +4,7 @@
 
 #include "engine/EngineState.h"
 #include "engine/PaneEditing.h"
+#include "engine/PaneMouse.h"
 #include "engine/StringTable.h"
 #include "engine/Undo.h"
 #include "kit/JkGrid.h"
@@ -73,7 +74,7 @@ unsigned ShiftStateOf(const QKeyEvent& event) {
 } // namespace
 
 void TFormMain::ConnectPaneInput(TJkStrGrid* pane) {
-    // A click moves the cursor by itself: typing after it is a step of its own.
+    // A move of the cursor by itself ends a run of typing: what follows is a step of its own.
     pane->OnSelectCell = [](TJkStrGrid*, int col, int row) {
         Engine::SealUndoStep();
         return Engine::PaneSelectCell(col, row);
@@ -87,6 +88,13 @@ void TFormMain::ConnectPaneInput(TJkStrGrid* pane) {
     };
     pane->OnKeyPress = [](TJkStrGrid*, uint8_t& key) { Engine::PaneKeyPress(key); };
     pane->OnWheel = [this](QWheelEvent* event) { return PaneWheel(event); };
+    pane->OnCellPress = [](TJkStrGrid*, int col, int row, Qt::KeyboardModifiers modifiers) {
+        Engine::PanePressCell(col, row, modifiers & Qt::ShiftModifier);
+    };
+    pane->OnCellDrag = [](TJkStrGrid*, int col, int row, Qt::KeyboardModifiers) {
+        Engine::PaneDragToCell(col, row);
+    };
+    pane->OnCellRelease = [](TJkStrGrid*) { Engine::PaneReleaseMouse(); };
 }
 
 bool TFormMain::PaneWheel(QWheelEvent* event) {

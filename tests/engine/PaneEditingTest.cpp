@@ -5,6 +5,7 @@
 #include "engine/Blocks.h"
 #include "engine/EngineState.h"
 #include "engine/PaneEditing.h"
+#include "engine/PaneMouse.h"
 #include "engine/View.h"
 
 using namespace Engine;
@@ -306,14 +307,84 @@ TEST_F(PaneEditingTest, WheelScrollsRowsWithinTheFile) {
     EXPECT_EQ(CurrentAddress(), 1000);
 }
 
-TEST_F(PaneEditingTest, PageDimensionsRestartTheView) {
-    OpenSample();
-    Place(321, 3, 3);
-    SetPageDimensions(8, 12);
-    EXPECT_EQ(PageBytes, 96);
-    EXPECT_EQ(TopAddress, 1);
-    EXPECT_EQ(CurrentAddress(), 1);
-    EXPECT_EQ(BottomAddress, 96);
+// A resize keeps the cursor on its byte and, where the page still holds it, the page's first row.
+TEST_F(PaneEditingTest, PageDimensionsKeepTheCursorsByteInView) {
+    struct TCase {
+        int32_t Cols, Rows;
+        TAddress Top, Cursor;
+    };
+    const TCase cases[] = {
+        {16, 10, 321, 372}, // the page's own size
+        {8, 12, 321, 372},  // narrower: the top row stays, the cursor still on the page
+        {24, 4, 313, 372},  // the top on a row of the new width
+        {16, 2, 369, 372},  // too short for the old top: the cursor's row on top
+    };
+    for (const TCase& c : cases) {
+        SetPageDimensions(16, 10);
+        OpenSample();
+        Place(321, 3, 3);
+        ASSERT_EQ(CurrentAddress(), 372);
+        SetPageDimensions(c.Cols, c.Rows);
+        EXPECT_EQ(PageBytes, c.Cols * c.Rows);
+        EXPECT_EQ(TopAddress, c.Top) << c.Cols << "x" << c.Rows;
+        EXPECT_EQ(CurrentAddress(), c.Cursor) << c.Cols << "x" << c.Rows;
+        EXPECT_EQ(BottomAddress, std::min<TAddress>(c.Top + PageBytes - 1, FileSize));
+    }
+}
+
+// The mouse: a press, then the cells the pointer is dragged over (rows -1 and 10 lie above and below the
+// page), then the block and the cursor it leaves.
+TEST_F(PaneEditingTest, MouseMarksFromThePressToThePointer) {
+    struct TDrag {
+        int32_t Col, Row;
+    };
+    struct TCase {
+        const char* What;
+        int32_t Top, Col, Row;
+        bool Shift;
+        std::vector<TDrag> Drags;
+        TAddress WantBegin, WantEnd, WantCursor, WantTop;
+        bool Insert = false;
+    };
+    const TCase cases[] = {
+        {"a click alone marks nothing", 1, 3, 2, false, {}, 0, 0, 36, 1},
+        {"a drag within its first byte marks nothing", 1, 3, 2, false, {{3, 2}}, 0, 0, 36, 1},
+        {"forwards", 1, 3, 2, false, {{5, 2}}, 36, 38, 38, 1},
+        {"backwards", 1, 5, 2, false, {{9, 0}, {3, 1}}, 20, 38, 20, 1},
+        {"back onto the first byte keeps one byte", 1, 3, 2, false, {{5, 2}, {3, 2}}, 36, 36, 36, 1},
+        {"beyond the columns counts as the edge", 1, 3, 2, false, {{40, 3}}, 36, 64, 64, 1},
+        {"below the page scrolls a row each time", 1, 3, 9, false, {{3, 10}, {3, 10}}, 148, 180, 180, 33},
+        {"above the page scrolls back", 33, 3, 0, false, {{3, -1}}, 20, 36, 20, 17},
+        {"above the first row of the file stays", 1, 3, 0, false, {{3, -1}}, 0, 0, 4, 1},
+        {"past the last byte stops there", LastPage, 3, 9, false, {{15, 9}}, 996, 1000, 1000, LastPage},
+        {"insert mode: the empty cell marks up to the last byte", LastPage, 3, 9, false, {{15, 9}}, 996, 1000,
+         1001, LastPage, true},
+        {"Shift+click marks from the cursor", 1, 0, 4, true, {}, 1, 65, 65, 1},
+        {"Shift+click, then a drag goes on from the cursor", 1, 0, 4, true, {{0, 0}}, 1, 1, 1, 1},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.What);
+        OpenSample();
+        OverwriteMode = !c.Insert;
+        Place(c.Top, 0, 0);
+        SetBlock(0, 0);
+        ASSERT_TRUE(PanePressCell(c.Col, c.Row, c.Shift));
+        for (const TDrag& d : c.Drags)
+            PaneDragToCell(d.Col, d.Row);
+        PaneReleaseMouse();
+        PaneDragToCell(0, 0); // after the release the pointer marks nothing
+        EXPECT_EQ(BlockBegin, c.WantBegin);
+        EXPECT_EQ(BlockEnd, c.WantEnd);
+        EXPECT_EQ(CurrentAddress(), c.WantCursor);
+        EXPECT_EQ(TopAddress, c.WantTop);
+    }
+    // A click past the end of the file is refused and starts no drag.
+    Place(LastPage, 0, 0);
+    OverwriteMode = true;
+    SetBlock(0, 0);
+    EXPECT_FALSE(PanePressCell(15, 9, false));
+    PaneDragToCell(0, 0);
+    EXPECT_EQ(BlockBegin, 0);
 }
 
 } // namespace

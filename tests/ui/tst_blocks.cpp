@@ -48,12 +48,45 @@ class TestBlocks : public TEditorTestCase {
   private slots:
 
     void markingTakesTurnsAndEnablesCommands();
+    void mouseMarksByDragAndShiftClick();
     void shortcutsReachTheCommandsFromThePane();
     void copyOverwriteAndMove();
     void refusalsLeaveEverythingAsItWas();
     void deleteBlockByMenuAndButton();
     void deleteFromAndToCursor();
 };
+
+// Real mouse events on the active pane: a drag marks, holding the pointer below the page scrolls, Shift+click
+// marks from the cursor, and a click alone only moves the cursor.
+void TestBlocks::mouseMarksByDragAndShiftClick() {
+    TEditor editor(SampleBytes(1000));
+    TFormMain& form = editor.Form;
+    TJkStrGrid* pane = form.ActivePane();
+    const int32_t cols = Engine::Cols, rows = Engine::Rows;
+    auto at = [pane](int col, int row) { return pane->CellRect(col, row).center(); };
+    QTest::mousePress(pane, Qt::LeftButton, Qt::NoModifier, at(2, 1));
+    QTest::mouseMove(pane, at(5, 3));
+    QTest::mouseRelease(pane, Qt::LeftButton, Qt::NoModifier, at(5, 3));
+    QCOMPARE(editor.Block(), qMakePair(cols + 3, 3 * cols + 6));
+    QCOMPARE(Engine::CurrentAddress(), 3 * cols + 6);
+    QVERIFY(form.Action(TCommand::Blockcopy1)->isEnabled());
+
+    QTest::mouseClick(pane, Qt::LeftButton, Qt::NoModifier, at(0, 0));
+    QCOMPARE(editor.Block(), qMakePair(cols + 3, 3 * cols + 6));
+    QCOMPARE(Engine::CurrentAddress(), 1);
+    QTest::mouseClick(pane, Qt::LeftButton, Qt::ShiftModifier, at(1, 0));
+    QCOMPARE(editor.Block(), qMakePair(1, 2));
+
+    // Below the page the view scrolls a row at a time while the pointer stays there.
+    QTest::mousePress(pane, Qt::LeftButton, Qt::NoModifier, at(0, 0));
+    QTest::mouseMove(pane, QPoint(at(0, 0).x(), pane->height() + 10));
+    QTRY_VERIFY(Engine::TopAddress > 2 * cols);
+    QTest::mouseRelease(pane, Qt::LeftButton, Qt::NoModifier, QPoint(at(0, 0).x(), pane->height() + 10));
+    const int32_t top = Engine::TopAddress;
+    QTest::qWait(3 * TJkStrGrid::AutoScrollMs);
+    QCOMPARE(Engine::TopAddress, top);
+    QCOMPARE(editor.Block(), qMakePair(1, top + (rows - 1) * cols));
+}
 
 void TestBlocks::markingTakesTurnsAndEnablesCommands() {
     TEditor editor(SampleBytes(100));

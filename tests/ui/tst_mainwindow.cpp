@@ -389,8 +389,10 @@ void TestMainWindow::resizeSnapsToWholeCellsWithoutLoop() {
     QCOMPARE(Engine::Rows, 15);
     QCOMPARE(Engine::PageBytes, 375);
     QCOMPARE(form.size(), QSize(form.WindowWidthFor(25), form.WindowHeightFor(15)));
-    QCOMPARE(Engine::TopAddress, 1); // any resize goes back to the start
-    QCOMPARE(Engine::CurrentAddress(), 1);
+    // The cursor stays on its byte, on the page shown.
+    QCOMPARE(Engine::CurrentAddress(), 2001);
+    QVERIFY(Engine::TopAddress <= 2001 && 2001 < Engine::TopAddress + Engine::PageBytes);
+    QCOMPARE((Engine::TopAddress - 1) % Engine::Cols, 0);
     QCOMPARE(form.JkStrGridText->ColCount(), 25);
     QCOMPARE(form.JkStrGridHex->x(), form.JkStrGridText->width() + 1);
 
