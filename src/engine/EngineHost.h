@@ -65,6 +65,8 @@ class TEngineHost {
     virtual void OverwriteModeChanged() = 0;
 
     virtual void SetCaption(const std::string& caption) = 0;
+    // The file has unsaved changes, or no longer has: the caption marks it.
+    virtual void ModifiedChanged(bool modified) = 0;
     // The hint a command shows in the message panel (Undo and Redo name what they would undo or redo).
     virtual void SetCommandHint(TCommand command, const std::string& hint) = 0;
     // Commands whose Tag is 2 keep their state.

@@ -127,6 +127,7 @@ bool Close1Click() {
     Host->DisableFileCommands();
     FileOpen = false;
     FileSize = 0;
+    Modified = false; // nothing is open that could be unsaved
     PendingDigit = -1;
     Host->ClearPanes();
     SetCursorCell(0, 0);

@@ -75,7 +75,15 @@ TView CurrentView() {
     return {TopAddress, CurrentAddress()};
 }
 
+// What the caption's modified mark shows.
+bool ShownModified = false;
+
 void PublishUndoState() {
+    // Every change, undo, redo, save and load ends here: the mark follows Modified without a call per byte.
+    if (Modified != ShownModified) {
+        ShownModified = Modified;
+        Host->ModifiedChanged(Modified);
+    }
     if (Shown.Valid && Shown.Version == Journal.Version && Shown.FileOpen == FileOpen) return;
     TShown now;
     now.Valid = true;
@@ -381,6 +389,7 @@ void UndoFileSaved() {
     // state that looks saved but is not.
     SealUndoStep();
     Journal.MarkSaved();
+    PublishUndoState();
 }
 
 void ClearUndo() {
@@ -398,6 +407,7 @@ void ResetUndo() {
     ScopeOpened = Unrecorded = TypingGoesOn = TypingScope = false;
     TypingStep = nullptr;
     Shown = TShown();
+    ShownModified = false;
 }
 
 int64_t DefaultUndoBudget() {

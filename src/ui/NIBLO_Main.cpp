@@ -409,7 +409,13 @@ void TFormMain::ProgressClose() {
 }
 
 void TFormMain::SetCaption(const std::string& caption) {
-    setWindowTitle(QString::fromStdString(caption));
+    // Qt shows "*" in place of the placeholder while the window is modified, and the taskbar with it.
+    setWindowTitle(QString::fromStdString(caption) + QStringLiteral("[*]"));
+    setWindowModified(Engine::Modified);
+}
+
+void TFormMain::ModifiedChanged(bool modified) {
+    setWindowModified(modified);
 }
 
 std::optional<std::string> TFormMain::ChooseFile(TFileDialogMode mode, const std::string& title,

@@ -25,7 +25,7 @@ bool OpenBytes(const std::vector<uint8_t>& bytes, TCount capacity) {
     FileSize = n;
     FileOpen = true;
     Modified = false;
-    Journal.Clear(); // a fresh file: nothing to undo
+    ClearUndo(); // a fresh file: nothing to undo, nothing unsaved
     TopAddress = 1;
     BottomAddress = std::min<TCount>(PageBytes, FileSize);
     CursorCol = CursorRow = 0;

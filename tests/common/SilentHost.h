@@ -37,6 +37,7 @@ class TSilentHost : public TEngineHost {
     void TextModeChanged() override {}
     void OverwriteModeChanged() override {}
     void SetCaption(const std::string&) override {}
+    void ModifiedChanged(bool) override {}
     void SetCommandHint(TCommand, const std::string&) override {}
     void SetCommandsEnabled(std::span<const TCommand>, bool) override {}
     void DisableFileCommands() override {}

@@ -52,6 +52,7 @@ class TFakeHost : public TEngineHost {
     // What the engine did.
     std::vector<TMessage> Messages;
     std::vector<std::string> Captions;
+    bool ModifiedMark = false;
     std::map<TCommand, bool> Enabled;
     std::map<TCommand, std::string> Hints;
     std::vector<std::string> BusyTexts;
@@ -105,6 +106,7 @@ class TFakeHost : public TEngineHost {
     void RepaintPanes() override;
     void SetScrollBarEnabled(bool on) override;
     void SetCaption(const std::string& caption) override;
+    void ModifiedChanged(bool modified) override { ModifiedMark = modified; }
     void SetCommandHint(TCommand command, const std::string& hint) override { Hints[command] = hint; }
     void SetCommandsEnabled(std::span<const TCommand> commands, bool on) override;
     void DisableFileCommands() override;

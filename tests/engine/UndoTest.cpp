@@ -72,6 +72,7 @@ TEST_F(UndoTest, RandomCommandsUndoAndRedoToEveryStateOnTheWay) {
 
         auto checkModified = [&] {
             EXPECT_EQ(Modified, index != savedIndex);
+            EXPECT_EQ(Host.ModifiedMark, Modified); // the caption's mark
             if (!Modified) {
                 EXPECT_EQ(Bytes(), saved);
             }
@@ -95,6 +96,7 @@ TEST_F(UndoTest, RandomCommandsUndoAndRedoToEveryStateOnTheWay) {
 
         for (int n = 0; n < 400; ++n) {
             SCOPED_TRACE(testing::Message() << "step " << n << " size " << FileSize);
+            EXPECT_EQ(Host.ModifiedMark, Modified);
             const int32_t size = FileSize;
             const int op = rnd(0, 21);
             if (size > 2 && op >= 4 && op <= 8 && !BlockComplete()) {

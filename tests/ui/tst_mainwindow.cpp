@@ -4,6 +4,7 @@
 #include "ui/NIBLO_Main.h"
 
 #include "engine/ByteStore.h"
+#include "engine/PaneEditing.h"
 #include "engine/EngineState.h"
 #include "engine/View.h"
 #include "support/ModalAnswer.h"
@@ -120,7 +121,7 @@ void TestMainWindow::startsWithoutFileInNoFileState() {
     auto started = StartForm(argument);
     TFormMain& form = *started;
 
-    QCOMPARE(form.windowTitle(), QString("NIBLO"));
+    QCOMPARE(ShownCaption(form), QString("NIBLO"));
     QVERIFY(!Engine::FileOpen);
     QVERIFY(Engine::FileBuffer != nullptr);
     for (const TCommandItem& item : AllCommands(form))
@@ -142,7 +143,7 @@ void TestMainWindow::opensFirstArgumentWithSpacesAndNonAscii() {
     auto started = StartForm(path);
     TFormMain& form = *started;
 
-    QCOMPARE(form.windowTitle(), QString::fromUtf8("NIBLO - my dätä.bin"));
+    QCOMPARE(ShownCaption(form), QString::fromUtf8("NIBLO - my dätä.bin"));
     QVERIFY(Engine::FileOpen);
     QCOMPARE(Engine::FileSize, 3000);
     QCOMPARE(QByteArray(reinterpret_cast<const char*>(Engine::FileBuffer), 3000), bytes);
@@ -167,7 +168,7 @@ void TestMainWindow::secondActivationDoesNothing() {
     started->FormActivate();
     QCoreApplication::processEvents();
     QVERIFY(!Engine::FileOpen);
-    QCOMPARE(started->windowTitle(), QString("NIBLO"));
+    QCOMPARE(ShownCaption(*started), QString("NIBLO"));
 }
 
 void TestMainWindow::menuTableNamesAndTags() {
@@ -205,7 +206,7 @@ void TestMainWindow::newNamesFilesInTurnAndCloseReturnsToNoFile() {
     TFormMain& form = *started;
 
     form.findChild<QToolButton*>("JkBtnNew")->click();
-    QCOMPARE(form.windowTitle(), QString("NIBLO - NoName1"));
+    QCOMPARE(ShownCaption(form), QString("NIBLO - NoName1"));
     QVERIFY(Engine::FileOpen);
     QCOMPARE(Engine::FileSize, 0);
     QVERIFY(form.Action(TCommand::Save1)->isEnabled());
@@ -214,12 +215,12 @@ void TestMainWindow::newNamesFilesInTurnAndCloseReturnsToNoFile() {
     QCOMPARE(form.StatusBar1->PanelText(0), QString());
 
     form.Action(TCommand::Close1)->trigger();
-    QCOMPARE(form.windowTitle(), QString("NIBLO"));
+    QCOMPARE(ShownCaption(form), QString("NIBLO"));
     for (const TCommandItem& item : AllCommands(form))
         QVERIFY2(FollowsTag(item), qPrintable(item.Name));
 
     form.Action(TCommand::New1)->trigger();
-    QCOMPARE(form.windowTitle(), QString("NIBLO - NoName2"));
+    QCOMPARE(ShownCaption(form), QString("NIBLO - NoName2"));
 }
 
 void TestMainWindow::saveWritesExactlyTheBuffer() {
@@ -227,15 +228,20 @@ void TestMainWindow::saveWritesExactlyTheBuffer() {
     QByteArray bytes = SampleBytes(300000);
     const QString path = WriteFile(dir, "big.bin", bytes);
     auto started = StartForm(path);
-    Engine::WriteByte(1, 0x5A);
-    Engine::WriteByte(300000, 0xA5);
-    Engine::Modified = true;
+    QCOMPARE(ShownCaption(*started), QString("NIBLO - big.bin"));
+    Engine::TypeByte(0x5A);
+    Engine::ShowAddress(300000, true, false);
+    Engine::TypeByte(0xA5);
+    QCOMPARE(ShownCaption(*started), QString("NIBLO - big.bin*"));
 
     started->Button(TCommand::JkBtnSave)->click();
     bytes[0] = char(0x5A);
     bytes[299999] = char(0xA5);
     QCOMPARE(ReadFile(path), bytes);
     QVERIFY(!Engine::Modified);
+    QCOMPARE(ShownCaption(*started), QString("NIBLO - big.bin"));
+    started->Run(TCommand::Undo1);
+    QCOMPARE(ShownCaption(*started), QString("NIBLO - big.bin*"));
 }
 
 void TestMainWindow::confirmSaveAnswers_data() {
@@ -255,8 +261,8 @@ void TestMainWindow::confirmSaveAnswers() {
     const QByteArray bytes = SampleBytes(100);
     const QString path = WriteFile(dir, "name.bin", bytes);
     auto started = StartForm(path);
-    Engine::WriteByte(5, 0);
-    Engine::Modified = true;
+    Engine::ShowAddress(5, true, false);
+    Engine::TypeByte(0);
 
     QString question;
     AnswerNextModal(button, &question);
@@ -264,7 +270,7 @@ void TestMainWindow::confirmSaveAnswers() {
 
     QCOMPARE(question, QString("name.bin modified. Save now?"));
     QCOMPARE(!Engine::FileOpen, closed);
-    QCOMPARE(started->windowTitle(), closed ? QString("NIBLO") : QString("NIBLO - name.bin"));
+    QCOMPARE(ShownCaption(*started), closed ? QString("NIBLO") : QString("NIBLO - name.bin*"));
     QByteArray expected = bytes;
     if (saved) expected[4] = '\0';
     QCOMPARE(ReadFile(path), expected);

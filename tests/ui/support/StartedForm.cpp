@@ -1,12 +1,17 @@
 #include "support/StartedForm.h"
 
 #include <QFile>
+#include <QWindow>
 
 std::unique_ptr<TFormMain> StartForm(const QString& argument) {
     auto form = std::make_unique<TFormMain>(argument.toStdString());
     form->show();
     form->FormActivate();
     return form;
+}
+
+QString ShownCaption(const QWidget& window) {
+    return window.windowHandle() ? window.windowHandle()->title() : QString();
 }
 
 void WriteText(const QString& path, const QByteArray& text) {
