@@ -76,7 +76,7 @@ void BM_ClipboardPaste64MiB(benchmark::State& state) {
     TSystemClipboard clipboard;
     const std::span<uint8_t> payload = clipboard.Reserve(BlockSize + Engine::PayloadHeader);
     Engine::EncodePayload({Engine::FileBuffer, static_cast<size_t>(BlockSize)}, payload);
-    clipboard.Publish();
+    clipboard.Publish({});
     const std::optional<TClipData> data = clipboard.Data(TClipFormat::Binary);
     const uint8_t* block = data->Bytes.data() + Engine::PayloadHeader;
     const int32_t size = Engine::FileSize;

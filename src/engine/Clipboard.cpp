@@ -5,6 +5,7 @@
 #include "engine/CommandEnabling.h"
 #include "engine/Cp1252.h"
 #include "engine/Editing.h"
+#include "engine/HexText.h"
 #include "engine/HostScopes.h"
 #include "engine/RoomCheck.h"
 #include "engine/StringTable.h"
@@ -14,6 +15,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
+#include <string>
 
 namespace Engine {
 
@@ -48,6 +51,26 @@ std::vector<uint8_t> ClipboardTextBytes(std::u16string_view text) {
     return bytes;
 }
 
+std::u16string BlockText(std::span<const uint8_t> bytes, bool textPane) {
+    std::u16string text;
+    if (!textPane) {
+        const std::string hex =
+            BytesToHex(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), true);
+        return std::u16string(hex.begin(), hex.end());
+    }
+    text.reserve(bytes.size());
+    for (uint8_t byte : bytes) {
+        const char32_t c = byte < 0x20 || byte == 0x7F ? U'.' : Cp1252::ToUnicode(byte);
+        if (c > 0xFFFF) {
+            text += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+            text += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            text += static_cast<char16_t>(c);
+        }
+    }
+    return text;
+}
+
 namespace {
 
 bool PutOnClipboard(TClipboardPort& clipboard, std::span<const uint8_t> bytes) {
@@ -56,10 +79,38 @@ bool PutOnClipboard(TClipboardPort& clipboard, std::span<const uint8_t> bytes) {
     const std::span<uint8_t> payload = clipboard.Reserve(bytes.size() + PayloadHeader);
     if (payload.size() == bytes.size() + PayloadHeader) {
         EncodePayload(bytes, payload);
-        if (clipboard.Publish()) return true;
+        std::u16string text;
+        try {
+            if (bytes.size() <= TextFlavourLimit) text = BlockText(bytes, TextMode);
+        } catch (const std::bad_alloc&) {
+            text.clear(); // the bytes go over without their text
+        }
+        if (clipboard.Publish(text)) return true;
     }
     clipboard.Clear();
     return false;
+}
+
+// Inserts bytes before the cursor as one step; text asks for room for its terminating zero as well,
+// although only the text stays.
+void InsertPasted(std::span<const uint8_t> bytes, bool text) {
+    const TAddress a = CurrentAddress();
+    {
+        const TCount room = static_cast<TCount>(bytes.size()) + (text ? 1 : 0);
+        if (room <= MaxFileSize - FileSize && !RoomOrRefusal(room)) return;
+        if (room > MaxFileSize - FileSize || !OpenGap(a, static_cast<TCount>(bytes.size()))) {
+            Host->ShowError(Texts::NotEnoughMemory);
+            return;
+        }
+        TBusyScope pasting(Texts::PasteFromClipboardBusy);
+        if (!bytes.empty()) std::memcpy(FileBuffer + a - 1, bytes.data(), bytes.size());
+        RecordChange(a, {}, static_cast<TCount>(bytes.size()));
+        Modified = true;
+    }
+    BottomAddress = std::min(TopAddress + PageBytes - 1, FileSize);
+    DropBlockIfAffected(a);
+    RefillPanes(CursorCol, CursorRow);
+    Host->UpdateStatus();
 }
 
 } // namespace
@@ -94,41 +145,39 @@ void Cut1Click(TClipboardPort& clipboard, bool cut) {
 void Paste1Click(TClipboardPort& clipboard) {
     if (!FileOpen || !FileBuffer) return;
     TUndoStep step(TStepName::Paste);
-    const TAddress a = CurrentAddress();
-    {
-        TBusyScope busy("");
-        // Ours first, then raw bytes of other programs, then text.
-        std::span<const uint8_t> bytes;
-        bool text = false;
-        std::optional<TClipData> data = clipboard.Data(TClipFormat::Binary);
-        if (data) {
-            const std::optional<std::span<const uint8_t>> carried = DecodePayload(data->Bytes);
-            if (!carried) return;
-            bytes = *carried;
-        } else if ((data = clipboard.Data(TClipFormat::OctetStream))) {
-            bytes = data->Bytes;
-        } else if ((data = clipboard.Data(TClipFormat::Text))) {
-            bytes = data->Bytes;
-            text = true;
-        } else {
-            return;
-        }
-        // Text asks for room for its terminating zero as well, although only the text stays.
-        const TCount room = static_cast<TCount>(bytes.size()) + (text ? 1 : 0);
-        if (room <= MaxFileSize - FileSize && !RoomOrRefusal(room)) return;
-        if (room > MaxFileSize - FileSize || !OpenGap(a, static_cast<TCount>(bytes.size()))) {
-            Host->ShowError(Texts::NotEnoughMemory);
-            return;
-        }
-        TBusyScope pasting(Texts::PasteFromClipboardBusy);
-        if (!bytes.empty()) std::memcpy(FileBuffer + a - 1, bytes.data(), bytes.size());
-        RecordChange(a, {}, static_cast<TCount>(bytes.size()));
-        Modified = true;
+    TBusyScope busy("");
+    // Ours first, then raw bytes of other programs, then text.
+    std::span<const uint8_t> bytes;
+    bool text = false;
+    std::optional<TClipData> data = clipboard.Data(TClipFormat::Binary);
+    if (data) {
+        const std::optional<std::span<const uint8_t>> carried = DecodePayload(data->Bytes);
+        if (!carried) return;
+        bytes = *carried;
+    } else if ((data = clipboard.Data(TClipFormat::OctetStream))) {
+        bytes = data->Bytes;
+    } else if ((data = clipboard.Data(TClipFormat::Text))) {
+        bytes = data->Bytes;
+        text = true;
+    } else {
+        return;
     }
-    BottomAddress = std::min(TopAddress + PageBytes - 1, FileSize);
-    DropBlockIfAffected(a);
-    RefillPanes(CursorCol, CursorRow);
-    Host->UpdateStatus();
+    InsertPasted(bytes, text);
+}
+
+void PasteHex1Click(TClipboardPort& clipboard) {
+    if (!FileOpen || !FileBuffer) return;
+    const std::optional<TClipData> data = clipboard.Data(TClipFormat::Text);
+    const std::optional<std::string> bytes =
+        data ? LooseHexToBytes(std::string_view(reinterpret_cast<const char*>(data->Bytes.data()), data->Bytes.size()))
+             : std::nullopt;
+    if (!bytes) {
+        Host->ShowError(Texts::ClipboardNotHex);
+        return;
+    }
+    TUndoStep step(TStepName::Paste);
+    TBusyScope busy("");
+    InsertPasted(std::span(reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size()), false);
 }
 
 bool CanPaste(TClipboardPort& clipboard) {
@@ -138,6 +187,7 @@ bool CanPaste(TClipboardPort& clipboard) {
 
 void Clipboard1Click(TClipboardPort& clipboard) {
     if (FileOpen) SetCommandEnabled(TCommand::Paste1, CanPaste(clipboard));
+    if (FileOpen) SetCommandEnabled(TCommand::Pastehex1, clipboard.Offers(TClipFormat::Text));
 }
 
 void OfferToEmptyClipboard(TClipboardPort& clipboard) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -25,9 +26,17 @@ std::optional<std::span<const uint8_t>> DecodePayload(std::span<const uint8_t> p
 // character that has none.
 std::vector<uint8_t> ClipboardTextBytes(std::u16string_view text);
 
+// Blocks up to this size also go on the clipboard as text (hex pairs are three characters a byte).
+inline constexpr size_t TextFlavourLimit = size_t{16} << 20;
+// The text a block is copied out as: from the hex pane upper-case pairs apart by spaces, from the text pane
+// the characters the pane shows, control and zero bytes as '.'.
+std::u16string BlockText(std::span<const uint8_t> bytes, bool textPane);
+
 // Cut (cut true) or Copy of the marked block.
 void Cut1Click(TClipboardPort& clipboard, bool cut);
 void Paste1Click(TClipboardPort& clipboard);
+// Inserts the bytes the clipboard's text spells in hex (LooseHexToBytes) before the cursor.
+void PasteHex1Click(TClipboardPort& clipboard);
 // Whether the clipboard offers anything Paste takes.
 bool CanPaste(TClipboardPort& clipboard);
 // Paste1 follows the clipboard while a file is open.

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <string_view>
 
 // The system clipboard as the engine sees it. The window implements it over the desktop's clipboard;
 // tests and benchmarks put their own in its place.
@@ -27,8 +28,9 @@ class TClipboardPort {
     // Room for a payload of exactly size bytes, handed over by the next Publish; empty when the memory
     // cannot be had.
     virtual std::span<uint8_t> Reserve(size_t size) = 0;
-    // Replaces whatever the clipboard holds by the reserved payload, in the binary format alone.
-    virtual bool Publish() = 0;
+    // Replaces whatever the clipboard holds by the reserved payload in the binary format and, when text is
+    // not empty, text as plain text for other programs.
+    virtual bool Publish(std::u16string_view text) = 0;
     virtual void Clear() = 0;
     // Whether data of the format is offered, without fetching it.
     virtual bool Offers(TClipFormat format) = 0;

@@ -60,6 +60,8 @@ enum TCommandGroup : unsigned {
     ITEM(Cut1, Clipboard1, 0, "Cut", "Ctrl+X", "", 0, 1, GroupBlock, Window, Cut1Click)                      \
     ITEM(Copy1, Clipboard1, 0, "Copy", "Ctrl+C", "", 0, 1, GroupBlock, Window, Copy1Click)                   \
     ITEM(Paste1, Clipboard1, 0, "Paste", "Ctrl+V", "", 0, 1, GroupLoaded, Window, Paste1Click)               \
+    ITEM(Pastehex1, Clipboard1, 0, "Paste hex", "Ctrl+Shift+V", "Insert the bytes the clipboard text spells in hex", \
+         0, 1, GroupLoaded, Window, Pastehex1Click)                                                          \
     ITEM(Deletefromcursor1, Edit, SeparatorBefore, "Delete &from cursor", "",                                \
          "Delete from current adress (incl.) until end", 0, 1, GroupLoaded, Engine, Deletefromcursor1Click)  \
     ITEM(Deletetocursor1, Edit, 0, "Delete &to cursor", "",                                                  \

@@ -51,3 +51,35 @@ bool IsHexText(std::string_view text, bool spaced) {
     }
     return true;
 }
+
+std::optional<std::string> LooseHexToBytes(std::string_view text) {
+    std::string bytes;
+    size_t i = 0;
+    auto separator = [](char c) { return c == ' ' || c == '\t' || c == ',' || c == '\r' || c == '\n'; };
+    while (i < text.size()) {
+        if (separator(text[i])) {
+            ++i;
+            continue;
+        }
+        const bool led = i + 1 < text.size() && (text[i] == '0' || text[i] == '\\') &&
+                         (text[i + 1] == 'x' || text[i + 1] == 'X');
+        if (led) i += 2;
+        const size_t start = i;
+        while (i < text.size() && IsHexDigit(text[i]))
+            ++i;
+        size_t digits = i - start;
+        if (digits == 0) return std::nullopt;
+        // A run ends at a separator, the end, or the next escape.
+        if (i < text.size() && !separator(text[i]) && text[i] != '\\') return std::nullopt;
+        size_t at = start;
+        if (digits % 2 != 0) {
+            if (!led || digits != 1) return std::nullopt;
+            bytes += static_cast<char>(HexDigitValue(text[at++]));
+            --digits;
+        }
+        for (; at < i; at += 2)
+            bytes += static_cast<char>(HexDigitValue(text[at]) * 16 + HexDigitValue(text[at + 1]));
+    }
+    if (bytes.empty()) return std::nullopt;
+    return bytes;
+}

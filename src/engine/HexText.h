@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,10 @@ std::string HexToBytes(std::string_view text, bool spaced);
 // Spaced: (length + 1) a multiple of 3, hex digits everywhere, spaces allowed at every third place.
 // Unspaced: even length, hex digits only. Empty text is false.
 bool IsHexText(std::string_view text, bool spaced);
+// Hex as people paste it: pairs of digits in either case, in runs or apart, separated by spaces, tabs,
+// commas or line breaks, each run perhaps led by 0x or \x ("0x41, 0x42", "\x41\x42", "4142 43"); a led run
+// may be one digit. Nothing when the text holds anything else, an unpaired digit, or no byte at all.
+std::optional<std::string> LooseHexToBytes(std::string_view text);
 // 0..15 for 0-9, A-F and a-f; 15 for anything else.
 int HexDigitValue(char c);
 bool IsHexDigit(char c);

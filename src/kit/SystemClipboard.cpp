@@ -49,10 +49,11 @@ std::span<uint8_t> TSystemClipboard::Reserve(size_t size) {
     return {reinterpret_cast<uint8_t*>(Payload.data()), static_cast<size_t>(Payload.size())};
 }
 
-bool TSystemClipboard::Publish() {
+bool TSystemClipboard::Publish(std::u16string_view text) {
     if (Payload.isNull()) return false;
     auto* mime = new QMimeData;
     mime->setData(BinaryMimeType(), Payload);
+    if (!text.empty()) mime->setText(QString::fromUtf16(text.data(), qsizetype(text.size())));
     Payload = QByteArray();
     QGuiApplication::clipboard()->setMimeData(mime, QClipboard::Clipboard);
     return true;

@@ -12,7 +12,7 @@ class TSystemClipboard : public TClipboardPort {
     static QString BinaryMimeType();
 
     std::span<uint8_t> Reserve(size_t size) override;
-    bool Publish() override;
+    bool Publish(std::u16string_view text) override;
     void Clear() override;
     bool Offers(TClipFormat format) override;
     std::optional<TClipData> Data(TClipFormat format) override;

@@ -98,6 +98,7 @@ class TFormMain : public QMainWindow, public TEngineHost {
     void Cut1Click();
     void Copy1Click();
     void Paste1Click();
+    void Pastehex1Click();
     void Clipboard1Click();
     // Help (NIBLO_MainHelp.cpp).
     void Contents1Click();

@@ -31,6 +31,10 @@ void TFormMain::Paste1Click() {
     Engine::Paste1Click(*ClipboardPort);
 }
 
+void TFormMain::Pastehex1Click() {
+    Engine::PasteHex1Click(*ClipboardPort);
+}
+
 void TFormMain::OfferToEmptyClipboard() {
     Engine::OfferToEmptyClipboard(*ClipboardPort);
 }

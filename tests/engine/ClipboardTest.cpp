@@ -9,6 +9,7 @@
 #include "engine/Editing.h"
 #include "engine/EngineState.h"
 #include "engine/StringTable.h"
+#include "engine/Undo.h"
 #include "engine/View.h"
 
 #include <gtest/gtest.h>
@@ -168,10 +169,15 @@ TEST_F(ClipboardTest, CopyPutsTheBlockAloneOnTheClipboardAndPasteInsertsItExactl
     MarkFromTo(2, 4);
     PutCursorOn(5);
     Host.ForgetRecords();
+    TextMode = true;
     Copy();
     EXPECT_EQ(Clip.Binary, (TBytes{0x03, 0x00, 0x00, 0x00, 0x00, 0x41, 0xFF}));
-    EXPECT_FALSE(Clip.Text); // no text beside it
     EXPECT_EQ(Host.BusyTexts, std::vector<std::string>{Texts::CopyToClipboardBusy});
+    // Text beside it for other programs, as the active pane shows the bytes.
+    EXPECT_EQ(Clip.PublishedText, u".A\u00FF");
+    TextMode = false;
+    Copy();
+    EXPECT_EQ(Clip.PublishedText, u"00 41 FF");
     EXPECT_FALSE(Modified);
     UnmarkBlock();
     PutCursorOn(1);
@@ -180,6 +186,28 @@ TEST_F(ClipboardTest, CopyPutsTheBlockAloneOnTheClipboardAndPasteInsertsItExactl
     EXPECT_EQ(Bytes(), (TBytes{0x00, 0x41, 0xFF, 0x10, 0x00, 0x41, 0xFF, 0x20}));
     EXPECT_EQ(Host.BusyTexts, (std::vector<std::string>{"", Texts::PasteFromClipboardBusy}));
     EXPECT_TRUE(Host.MessageTexts().empty());
+}
+
+// Paste hex inserts what the clipboard text spells as one step; text that is not hex changes nothing.
+TEST_F(ClipboardTest, PasteHexInsertsTheBytesTheTextSpells) {
+    OpenBytes({1, 2, 3});
+    PutCursorOn(2);
+    Clip.Text = TBytes{'0', 'x', 'A', 'B', ',', ' ', 'c', 'd'};
+    PasteHex1Click(Clip);
+    EXPECT_EQ(Bytes(), (TBytes{1, 0xAB, 0xCD, 2, 3}));
+    EXPECT_TRUE(Modified);
+    Undo1Click();
+    EXPECT_EQ(Bytes(), (TBytes{1, 2, 3}));
+    Host.ForgetRecords();
+    for (const TBytes& text : {TBytes{'x', 'y'}, TBytes{}}) {
+        Clip.Text = text;
+        PasteHex1Click(Clip);
+        EXPECT_EQ(Bytes(), (TBytes{1, 2, 3}));
+    }
+    Clip.Text.reset();
+    PasteHex1Click(Clip);
+    EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>(3, Texts::ClipboardNotHex));
+    EXPECT_EQ(Bytes(), (TBytes{1, 2, 3}));
 }
 
 TEST_F(ClipboardTest, CutOfTheWholeFileLeavesItEmpty) {

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "engine/Clipboard.h"
 #include "engine/ClipboardPort.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 // A clipboard with one slot per format. Data hands out an exact-size copy, so that the sanitizer
@@ -21,12 +23,15 @@ class TFakeClipboard : public TClipboardPort {
         Reserved.assign(size, 0xEE);
         return Reserved;
     }
-    bool Publish() override {
+    bool Publish(std::u16string_view text) override {
         if (FailPublish) return false;
         Clear();
         Binary = Reserved;
+        PublishedText = text;
+        if (!text.empty()) Text = Engine::ClipboardTextBytes(text);
         return true;
     }
+    std::u16string PublishedText;
     void Clear() override {
         ++Clears;
         Binary.reset();

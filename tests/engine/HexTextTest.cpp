@@ -50,6 +50,43 @@ TEST(HexText, IsHexText) {
         EXPECT_EQ(IsHexText(c.Text, c.Spaced), c.Expected) << '"' << c.Text << "\" spaced " << c.Spaced;
 }
 
+// Hex as pasted from other programs: what is taken, and what is refused as a whole.
+TEST(HexText, LooseHexToBytes) {
+    struct TCase {
+        const char* Text;
+        const char* Bytes; // nullptr: refused
+        size_t Length = 0;
+    };
+    const TCase cases[] = {
+        {"41 42 0d", "AB\r", 3},
+        {"41420D", "AB\r", 3},
+        {"0x41, 0X42,0x0d\r\n", "AB\r", 3},
+        {"\\x41\\x42\\x0D", "AB\r", 3},
+        {"0x4142", "AB", 2},
+        {"0x5 0xA", "\x05\x0A", 2},
+        {"\t00\tff\n", "\x00\xFF", 2},
+        {"ab cd ef", "\xAB\xCD\xEF", 3},
+        {"", nullptr},
+        {" ,\n", nullptr},
+        {"414", nullptr},
+        {"4 1", nullptr},
+        {"0x", nullptr},
+        {"\\x4G", nullptr},
+        {"41;42", nullptr},
+        {"hello", nullptr},
+        {"41 42 é", nullptr},
+    };
+    for (const TCase& c : cases) {
+        const std::optional<std::string> bytes = LooseHexToBytes(c.Text);
+        if (!c.Bytes) {
+            EXPECT_FALSE(bytes) << '"' << c.Text << '"';
+        } else {
+            ASSERT_TRUE(bytes) << '"' << c.Text << '"';
+            EXPECT_EQ(*bytes, std::string(c.Bytes, c.Length)) << '"' << c.Text << '"';
+        }
+    }
+}
+
 TEST(HexText, HexDigitValue) {
     EXPECT_EQ(HexDigitValue('0'), 0);
     EXPECT_EQ(HexDigitValue('9'), 9);

@@ -40,7 +40,7 @@ void PutOurFormat(int n) {
 // A desktop clipboard that refuses to take anything.
 class TRefusingClipboard : public TSystemClipboard {
   public:
-    bool Publish() override { return false; }
+    bool Publish(std::u16string_view) override { return false; }
 };
 
 void Mark(TStartedEditor& editor, int32_t begin, int32_t end) {
