@@ -42,6 +42,7 @@ void ResetEngineState() {
     AddressBase = 0;
     OldFileTime = false;
     NewEOF = false;
+    CharacterSet = TCharacterSet::Default;
     FileName.clear();
     Untitled = false;
     NoNameCounter = 0;
