@@ -1,12 +1,13 @@
 #include "engine/CharacterSet.h"
 
 #include "engine/Cp1252.h"
-#include "engine/EngineState.h"
 
 #include <array>
 #include <unordered_map>
 
 namespace Engine {
+
+TCharacterSet CharacterSet = TCharacterSet::Default;
 
 namespace {
 

@@ -16,6 +16,9 @@ inline constexpr int32_t CharacterSetCount = 5;
 
 namespace Engine {
 
+// The user's choice, kept in the settings file.
+extern TCharacterSet CharacterSet;
+
 // What ASCII shows for a byte above 0x7F, and so the byte such a character comes back as.
 inline constexpr char32_t NoCharacter = U'.';
 

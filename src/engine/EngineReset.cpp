@@ -1,5 +1,6 @@
 #include "engine/EngineReset.h"
 
+#include "engine/CharacterSet.h"
 #include "engine/EngineState.h"
 #include "engine/SearchRequest.h"
 #include "engine/Undo.h"

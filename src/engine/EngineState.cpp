@@ -41,7 +41,6 @@ bool OverwriteMode = true;
 int32_t AddressBase = 0;
 bool OldFileTime = false;
 bool NewEOF = false;
-TCharacterSet CharacterSet = TCharacterSet::Default;
 
 std::string FileName;
 bool Untitled = false;

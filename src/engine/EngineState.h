@@ -1,6 +1,5 @@
 #pragma once
 
-#include "engine/CharacterSet.h"
 #include "engine/DynArray.h"
 #include "engine/EngineHost.h"
 #include "engine/Types.h"
@@ -63,7 +62,6 @@ extern bool OverwriteMode;
 extern int32_t AddressBase; // 0 or 1: the address the user sees for the first byte
 extern bool OldFileTime;    // "Save file with old date/time"
 extern bool NewEOF;         // "Create new file with EOF char"
-extern TCharacterSet CharacterSet; // of the text pane, its typing and its text fields
 
 // File identity.
 extern std::string FileName;

@@ -1,7 +1,6 @@
 #include "kit/JkGrid.h"
 
 #include "engine/CharacterSet.h"
-#include "engine/EngineState.h"
 
 #include <QFontDatabase>
 #include <QFontMetricsF>

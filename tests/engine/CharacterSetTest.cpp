@@ -1,6 +1,5 @@
 #include "engine/CharacterSet.h"
 #include "engine/Clipboard.h"
-#include "engine/EngineState.h"
 
 #include <gtest/gtest.h>
 

@@ -4,6 +4,7 @@
 #include "ui/NIBLO_Main.h"
 
 #include "common/OrdinaryUser.h"
+#include "engine/CharacterSet.h"
 #include "engine/EngineReset.h"
 #include "engine/EngineState.h"
 #include "engine/FileCommands.h"
