@@ -6,10 +6,10 @@
 // The character set of the text pane: which character a byte is drawn as, and which byte a character
 // typed, pasted or entered in a text field becomes.
 enum class TCharacterSet : int32_t {
-    Default,     // as before the choice existed: drawn as the font has it, typed as Windows-1252
-    Dos437,      // the OEM code page with its pictures for the control codes
+    Default, // as before the choice existed: drawn as the font has it, typed as Windows-1252
+    Dos437,  // the OEM code page with its pictures for the control codes
     Windows1252,
-    Latin1,      // ISO 8859-1
+    Latin1, // ISO 8859-1
     Ascii,
 };
 inline constexpr int32_t CharacterSetCount = 5;
