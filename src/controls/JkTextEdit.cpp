@@ -1,34 +1,34 @@
 #include "controls/JkTextEdit.h"
 
-#include "engine/Cp1252.h"
+#include "engine/CharacterSet.h"
 
 #include <QKeyEvent>
 
 namespace {
 
 bool HasByte(char32_t character) {
-    return Cp1252::FromUnicode(character).has_value();
+    return Engine::TypedByte(character).has_value();
 }
 
 } // namespace
 
-QByteArray TextToCp1252(const QString& text) {
+QByteArray TextToBytes(const QString& text) {
     QByteArray bytes;
     for (char32_t character : text.toUcs4())
-        bytes += static_cast<char>(Cp1252::FromUnicode(character).value_or('?'));
+        bytes += static_cast<char>(Engine::TypedByte(character).value_or('?'));
     return bytes;
 }
 
-QString Cp1252ToText(const QByteArray& bytes) {
+QString BytesToText(const QByteArray& bytes) {
     QString text;
     for (char byte : bytes)
-        text += QChar(static_cast<char16_t>(Cp1252::ToUnicode(static_cast<uint8_t>(byte))));
+        text += QChar(static_cast<char16_t>(Engine::TypedCharacter(static_cast<uint8_t>(byte))));
     return text;
 }
 
 TJkTextEdit::TJkTextEdit(QWidget* parent) : QLineEdit(parent) {
     connect(this, &QLineEdit::textEdited, this, [this](const QString& edited) {
-        const QString representable = Cp1252ToText(TextToCp1252(edited));
+        const QString representable = BytesToText(TextToBytes(edited));
         if (representable == edited) return;
         const int caret = cursorPosition();
         setText(representable);

@@ -68,7 +68,7 @@ void SetUpJoker(TJkByteEdit* joker, QLabel* label) {
 }
 
 void ShowJoker(const TJkByteEdit* joker, QLabel* label) {
-    label->setText(Cp1252ToText(joker->ASCII()));
+    label->setText(BytesToText(joker->ASCII()));
 }
 
 void RefuseInput(const char* message, QWidget* field) {

@@ -1,6 +1,7 @@
 #include "dialogs/NIBLO_Opt.h"
 
 #include "kit/DialogFrame.h"
+#include "engine/CharacterSet.h"
 #include "engine/Commands.h"
 #include "kit/Jkdialog.h"
 
@@ -124,6 +125,10 @@ template <typename TVisit> bool ForEachName(TVisit visit) {
 }
 
 constexpr int ColorItemHeight = 16;
+
+// The character sets by their TCharacterSet number.
+constexpr std::array<const char*, CharacterSetCount> CharacterSetNames{
+    "Font default", "DOS (437)", "Windows (1252)", "ISO 8859-1", "ASCII"};
 
 // Each entry of the colour list: a swatch of its colour, then its name.
 class TColorItemDelegate : public QStyledItemDelegate {
@@ -312,6 +317,10 @@ QWidget* TFormOpt::CreateAppearancePage(const QString& paneFontName) {
         ComboBoxFont->findText(paneFontName, Qt::MatchExactly | Qt::MatchCaseSensitive));
 
     SpinEditFSize = SpinEdit("SpinEditFSize", MinFontSize, MaxFontSize, page);
+    ComboBoxCharSet = new QComboBox(page);
+    ComboBoxCharSet->setObjectName(QStringLiteral("ComboBoxCharSet"));
+    for (const char* name : CharacterSetNames)
+        ComboBoxCharSet->addItem(tr(name));
     SpinEditRows = SpinEdit("SpinEditRows", MinCells, MaxCells, page);
     SpinEditCols = SpinEdit("SpinEditCols", MinCells, MaxCells, page);
 
@@ -334,6 +343,7 @@ QWidget* TFormOpt::CreateAppearancePage(const QString& paneFontName) {
     auto* form = new QFormLayout;
     form->addRow(Label("LabelFont", tr("&Font:"), ComboBoxFont, page), ComboBoxFont);
     form->addRow(Label("LabelFSize", tr("Font &size:"), SpinEditFSize, page), SpinEditFSize);
+    form->addRow(Label("LabelCharSet", tr("Ch&aracter set:"), ComboBoxCharSet, page), ComboBoxCharSet);
     form->addRow(Label("LabelRows", tr("Number of &rows:"), SpinEditRows, page), SpinEditRows);
     form->addRow(Label("LabelCols", tr("Number of &columns:"), SpinEditCols, page), SpinEditCols);
     form->addRow(Label("LabelColor", tr("Color of chars in &block:"), ComboBoxColor, page), ComboBoxColor);
@@ -362,6 +372,7 @@ void TFormOpt::ButtonDefaultClick() {
         font >= 0)
         ComboBoxFont->setCurrentIndex(font);
     SpinEditFSize->setValue(8);
+    ComboBoxCharSet->setCurrentIndex(int(TCharacterSet::Default));
     SpinEditCols->setValue(19);
     SpinEditRows->setValue(20);
     SpinEditMRU->setValue(5);

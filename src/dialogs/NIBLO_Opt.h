@@ -45,6 +45,8 @@ class TFormOpt : public QDialog {
     QCheckBox* CheckBoxNewEOF = nullptr;
     QComboBox* ComboBoxFont = nullptr;
     QSpinBox* SpinEditFSize = nullptr;
+    // Entries in the order of TCharacterSet, the font's own first.
+    QComboBox* ComboBoxCharSet = nullptr;
     QSpinBox* SpinEditRows = nullptr;
     QSpinBox* SpinEditCols = nullptr;
     QComboBox* ComboBoxColor = nullptr;

@@ -2,8 +2,8 @@
 
 #include "engine/Blocks.h"
 #include "engine/ByteStore.h"
+#include "engine/CharacterSet.h"
 #include "engine/CommandEnabling.h"
-#include "engine/Cp1252.h"
 #include "engine/Editing.h"
 #include "engine/HexText.h"
 #include "engine/HostScopes.h"
@@ -42,11 +42,11 @@ std::vector<uint8_t> ClipboardTextBytes(std::u16string_view text) {
     for (size_t i = 0; i < text.size(); ++i) {
         char32_t character = text[i];
         if (character == 0) break;
-        // A surrogate pair is one character (none of them has a Windows-1252 byte).
+        // A surrogate pair is one character (no set has a byte for any of them).
         if (character >= 0xD800 && character <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
             text[i + 1] <= 0xDFFF)
             character = 0x10000 + ((character - 0xD800) << 10) + (text[++i] - 0xDC00);
-        bytes.push_back(Cp1252::FromUnicode(character).value_or(uint8_t('?')));
+        bytes.push_back(TypedByte(character).value_or(uint8_t('?')));
     }
     return bytes;
 }

@@ -22,8 +22,8 @@ void EncodePayload(std::span<const uint8_t> bytes, std::span<uint8_t> payload);
 // The bytes a payload carries; nothing when it is shorter than its count says (other programs can
 // put anything on the clipboard).
 std::optional<std::span<const uint8_t>> DecodePayload(std::span<const uint8_t> payload);
-// Clipboard text as bytes: up to its first NUL, each character as its Windows-1252 byte, '?' for a
-// character that has none.
+// Clipboard text as bytes: up to its first NUL, each character as its byte in the typed character set
+// (TypedByte), '?' for a character that has none.
 std::vector<uint8_t> ClipboardTextBytes(std::u16string_view text);
 
 // Blocks up to this size also go on the clipboard as text (hex pairs are three characters a byte).

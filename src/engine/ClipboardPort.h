@@ -12,7 +12,7 @@
 enum class TClipFormat {
     Binary,      // the program's own: a 4-byte count, least significant byte first, then the bytes
     OctetStream, // raw bytes as other hex editors offer them
-    Text,        // any text, handed over as Windows-1252 bytes (see ClipboardTextBytes)
+    Text,        // any text, handed over as bytes of the typed character set (see ClipboardTextBytes)
 };
 
 // Bytes lent by the clipboard; they stay valid while Owner lives.

@@ -1,5 +1,6 @@
 #include "engine/EngineReset.h"
 
+#include "engine/CharacterSet.h"
 #include "engine/EngineState.h"
 #include "engine/SearchRequest.h"
 #include "engine/Undo.h"
@@ -42,6 +43,7 @@ void ResetEngineState() {
     AddressBase = 0;
     OldFileTime = false;
     NewEOF = false;
+    CharacterSet = TCharacterSet::Default;
     FileName.clear();
     Untitled = false;
     NoNameCounter = 0;

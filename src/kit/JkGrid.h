@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/CharacterSet.h"
+
 #include <QColor>
 #include <QFont>
 #include <QRawFont>
@@ -30,7 +32,8 @@ class TJkStrGrid : public QWidget {
     // Key-down and key-up get every key event; the owner moves the selection (the grid itself moves it only on
     // a click).
     using TKeyHook = std::function<void(TJkStrGrid* grid, const QKeyEvent& event)>;
-    // Characters typed, one Windows-1252 byte each; characters without such a byte never arrive.
+    // Characters typed, one byte each in the typed character set (Engine::TypedByte); characters without
+    // a byte never arrive.
     using TKeyPressHook = std::function<void(TJkStrGrid* grid, uint8_t& key)>;
     // The wheel turned over the grid; true when the hook took the event.
     using TWheelHook = std::function<bool(QWheelEvent* event)>;
@@ -73,7 +76,8 @@ class TJkStrGrid : public QWidget {
     void SetFontName(const QString& name);
     void SetFontSize(int pointSize);
     const QFont& PaneFont() const { return ResolvedFont; }
-    // "Terminal" shows bytes through the OEM (CP437) glyphs, every other font through Windows-1252.
+    // "Terminal" has the OEM (CP437) glyphs: under the default character set it draws bytes through them,
+    // every other font through Windows-1252.
     bool UsesOemGlyphs() const;
 
     QColor BackgroundColor() const { return Background; }
@@ -161,8 +165,12 @@ int PaneHeight(const TJkStrGrid* grid, int n);
 // Selects (col, row) in the grid and, if it has one, in its slave.
 void SetCellAndSlave(TJkStrGrid* grid, int col, int row);
 
-// The character a byte is shown as: 0 shows as 176; oem selects the CP437 glyphs, else Windows-1252.
-QChar ByteGlyph(uint8_t byte, bool oem);
+// The character a byte shows as in the text pane, drawn in shownSet: 0 shows as 176; control codes as
+// their DOS pictures and invisible characters as stand-ins, so that every byte can be seen.
+QChar ByteGlyph(uint8_t byte, TCharacterSet shownSet);
+// The same in the user's character set (Engine::CharacterSet) for a font with (oemFont) or without the
+// OEM glyphs: what a text pane in that font shows. Copying text out takes its characters from here.
+QChar ByteGlyph(uint8_t byte, bool oemFont);
 // The texts of a byte's cells, built once: two upper-case hex digits; the glyph as ByteGlyph gives it.
 const QString& HexCellText(uint8_t byte);
-const QString& GlyphCellText(uint8_t byte, bool oem);
+const QString& GlyphCellText(uint8_t byte, bool oemFont);

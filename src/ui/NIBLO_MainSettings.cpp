@@ -1,6 +1,7 @@
 // The main window's settings: read at the first activation, written at exit, changed in Options.
 #include "ui/NIBLO_Main.h"
 
+#include "engine/CharacterSet.h"
 #include "engine/EngineState.h"
 #include "engine/FileCommands.h"
 #include "engine/HexText.h"
@@ -98,6 +99,10 @@ void TFormMain::ReadSettings() {
     if (Engine::AddressBase != 0 && Engine::AddressBase != 1) Engine::AddressBase = 0;
     Engine::OldFileTime = ini.ReadBool(Options, "OldFileTime", false);
     Engine::NewEOF = ini.ReadBool(Options, "NewEOF", false);
+    // A set the program does not know leaves the default.
+    const int characterSet = ini.ReadInteger(Options, "CharacterSet", 0);
+    Engine::CharacterSet = characterSet >= 0 && characterSet < CharacterSetCount ? TCharacterSet(characterSet)
+                                                                                 : TCharacterSet::Default;
     // Set by hand only; without it the journal takes its share of the memory.
     const int undoLimit = ini.ReadInteger(Options, "UndoLimitMB", 0);
     Engine::SetUndoBudget(undoLimit > 0 ? int64_t{undoLimit} << 20 : Engine::DefaultUndoBudget());
@@ -138,7 +143,8 @@ void TFormMain::WriteSettings() {
         ini.WriteBool(Options, "NewEOF", Engine::NewEOF) &&
         ini.WriteString(Options, "CurrentDir", Engine::LastDir) &&
         ini.WriteBool(Options, "Overwrite", Engine::OverwriteMode) &&
-        ini.WriteBool(Options, "ModusText", Engine::TextMode) && ini.Commit();
+        ini.WriteBool(Options, "ModusText", Engine::TextMode) &&
+        ini.WriteInteger(Options, "CharacterSet", int32_t(Engine::CharacterSet)) && ini.Commit();
     if (!written) ErrorBox(QString::fromLatin1(Texts::ErrorWritingIni));
 }
 
@@ -172,6 +178,7 @@ void TFormMain::Options1Click() {
     form.CheckBoxHideTool->setChecked(HideToolBar);
     form.CheckBoxOldFileTime->setChecked(Engine::OldFileTime);
     form.CheckBoxNewEOF->setChecked(Engine::NewEOF);
+    form.ComboBoxCharSet->setCurrentIndex(int(Engine::CharacterSet));
     const int colorEntry = form.ComboBoxColor->findText(ColorToString(ColorBlockValue),
                                                         Qt::MatchExactly | Qt::MatchCaseSensitive);
     form.ComboBoxColor->setCurrentIndex(colorEntry);
@@ -196,6 +203,11 @@ void TFormMain::Options1Click() {
             RefreshPanes(0, 0);
             RepaintPanes();
         }
+    }
+    // Typing and the text fields follow at once; the text pane is drawn anew.
+    if (const int set = form.ComboBoxCharSet->currentIndex(); set >= 0 && set != int(Engine::CharacterSet)) {
+        Engine::CharacterSet = TCharacterSet(set);
+        RefreshPane(JkStrGridText, 0, 0);
     }
     // The recent-files count lasts for this run only.
     if (form.SpinEditMRU->value() != MRUFiles->FileCount()) MRUFiles->SetFileCount(form.SpinEditMRU->value());

@@ -2,6 +2,8 @@
 #include "support/EditorTestCase.h"
 #include "ui/NIBLO_Main.h"
 
+#include "controls/JkTextEdit.h"
+#include "dialogs/NIBLO_Opt.h"
 #include "engine/EngineState.h"
 #include "engine/Blocks.h"
 #include "engine/FileCommands.h"
@@ -13,7 +15,9 @@
 #include "kit/Jkdialog.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QFile>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -87,6 +91,7 @@ class TestKeyboard : public TEditorTestCase {
     void insertTypingDropsAffectedBlock();
     void failedInsertChangesNothing();
     void mouseClicksPassTheVeto();
+    void characterSetMakesTypingAndDrawingAgree();
 };
 
 void TestKeyboard::emptyFileTakesOnlyTabInsertAndTyping() {
@@ -518,6 +523,35 @@ void TestKeyboard::mouseClicksPassTheVeto() {
     // The inactive pane takes no clicks.
     editor.ClickCell(editor.Form.JkStrGridHex, 1, 0);
     QCOMPARE(Engine::CurrentAddress(), 22);
+}
+
+void TestKeyboard::characterSetMakesTypingAndDrawingAgree() {
+    TEditor editor(SampleBytes(40));
+    TJkStrGrid* text = editor.Form.JkStrGridText;
+    const QString eAcute = QString::fromUtf8("\u00E9");
+    // The default font's way: typed as Windows-1252, drawn as DOS.
+    editor.Type(eAcute);
+    QCOMPARE(text->Cell(0, 0), QString::fromUtf8("\u0398"));
+
+    // A chosen set redraws the pane at once, and the pane and the text fields type as it draws.
+    const struct {
+        const char* Entry;
+        char Byte;         // of the typed e acute
+        const char* Shown; // the byte E9 of the first cell
+    } sets[] = {{"Windows (1252)", char(0xE9), "\u00E9"}, {"DOS (437)", char(0x82), "\u0398"}};
+    for (const auto& set : sets) {
+        editor.RunDialog<TFormOpt>(TCommand::Options1, [&](TFormOpt& opt) {
+            opt.ComboBoxCharSet->setCurrentIndex(
+                opt.ComboBoxCharSet->findText(QString::fromLatin1(set.Entry)));
+            opt.ButtonOK->click();
+        });
+        QCOMPARE(text->Cell(0, 0), QString::fromUtf8(set.Shown));
+        editor.GoTo(2);
+        editor.Type(eAcute);
+        QCOMPARE(FileBytes().at(1), set.Byte);
+        QCOMPARE(text->Cell(1, 0), eAcute);
+        QCOMPARE(TextToBytes(eAcute), QByteArray(1, set.Byte));
+    }
 }
 
 QTEST_MAIN(TestKeyboard)

@@ -4,6 +4,7 @@
 #include "ui/NIBLO_Main.h"
 
 #include "common/OrdinaryUser.h"
+#include "engine/CharacterSet.h"
 #include "engine/EngineReset.h"
 #include "engine/EngineState.h"
 #include "engine/FileCommands.h"
@@ -146,6 +147,7 @@ void TestSettings::everySettingSurvivesARestart() {
         Engine::AddressBase = 1;
         Engine::OldFileTime = true;
         Engine::NewEOF = true;
+        Engine::CharacterSet = TCharacterSet::Latin1;
         Engine::LastDir = Dir->filePath(QString::fromUtf8("földer")).toStdString();
         Engine::ModusOverwrite1Click();
         Engine::ModusText1Click();
@@ -164,7 +166,7 @@ void TestSettings::everySettingSurvivesARestart() {
     const std::vector<std::string> options{
         "Cols",        "Rows",    "HideToolBar",   "Font",      "FontSize", "ByteOrder", "ColorBlock",
         "JokerHex",    "FindHex", "CaseSensitive", "Joker",     "FindDown", "GotoMode",  "BaseAdress",
-        "OldFileTime", "NewEOF",  "CurrentDir",    "Overwrite", "ModusText"};
+        "OldFileTime", "NewEOF",  "CurrentDir",    "Overwrite", "ModusText", "CharacterSet"};
     QVERIFY(ini.ReadSectionKeys("Options") == options);
     QVERIFY(ini.ReadSectionKeys("TFormMain") == (std::vector<std::string>{"Top", "Left"}));
     QCOMPARE(ini.ReadString("Options", "JokerHex", ""), std::string("A7"));
@@ -189,6 +191,7 @@ void TestSettings::everySettingSurvivesARestart() {
     QCOMPARE(Engine::AddressBase, 1);
     QVERIFY(Engine::OldFileTime);
     QVERIFY(Engine::NewEOF);
+    QCOMPARE(Engine::CharacterSet, TCharacterSet::Latin1);
     QCOMPARE(QString::fromStdString(Engine::LastDir), Dir->filePath(QString::fromUtf8("földer")));
     // The modes come back through their commands: check marks, status panel and the active pane.
     QVERIFY(!Engine::OverwriteMode && !form->Action(TCommand::ModusOverwrite1)->isChecked());
@@ -221,7 +224,7 @@ void TestSettings::handEditedValues_data() {
     QTest::newRow("junk around the settings")
         << QByteArray("\x01\xFF\xFEjunk\n[Options\nno key\n" + QByteArray(100000, 'x') +
                       "\n[Options]\n=nokey\nCols=11\nByteOrder=7\nGotoMode=-3\n" + QByteArray("\0\0", 2) +
-                      "\nRows=13\r\nJokerHex=41")
+                      "\nRows=13\r\nJokerHex=41\nCharacterSet=5")
         << 11 << 13 << 0 << 0x41 << 8;
     // 19 x 20 cells in the largest font are larger than the test screen: as many as fit (-1).
     QTest::newRow("font size huge") << QByteArray("FontSize=99999") << -1 << -1 << 0 << 0x2E << 24;
@@ -243,8 +246,9 @@ void TestSettings::handEditedValues() {
     QCOMPARE(Engine::AddressBase, base);
     QCOMPARE(int(Engine::SearchRequest.JokerChar), joker);
     QCOMPARE(form->JkStrGridText->FontSize(), fontSize);
-    // A byte order or go mode the program does not know is the first one.
+    // A byte order, go mode or character set the program does not know is the first one.
     QVERIFY(form->ByteOrder == 0 && form->GotoMode == 0);
+    QCOMPARE(Engine::CharacterSet, TCharacterSet::Default);
 }
 
 void TestSettings::positionRestoredOnlyForSameScreenWidth_data() {

@@ -1,0 +1,48 @@
+#include "engine/CharacterSet.h"
+#include "engine/Clipboard.h"
+
+#include <gtest/gtest.h>
+
+using namespace Engine;
+using enum TCharacterSet;
+
+namespace {
+
+TEST(CharacterSet, EveryByteComesBackOrAsTheReplacement) {
+    for (TCharacterSet set : {Dos437, Windows1252, Latin1, Ascii})
+        for (int b = 0; b < 256; ++b) {
+            // Only ASCII lacks characters: its high bytes come back as the replacement's byte.
+            const auto expected = uint8_t(set == Ascii && b >= 0x80 ? NoCharacter : char32_t(b));
+            EXPECT_EQ(EncodeCharacter(set, DecodeByte(set, uint8_t(b))), expected)
+                << int(set) << " byte " << b;
+        }
+}
+
+TEST(CharacterSet, KnownCharacters) {
+    const struct {
+        TCharacterSet Set;
+        uint8_t Byte;
+        char32_t Character;
+    } cases[] = {{Dos437, 0x82, U'\u00E9'},      {Dos437, 0xE9, U'\u0398'}, {Dos437, 0x01, U'\u263A'},
+                 {Windows1252, 0x80, U'\u20AC'}, {Latin1, 0x80, U'\u0080'}, {Ascii, 0xE9, U'.'}};
+    for (const auto& c : cases)
+        EXPECT_EQ(DecodeByte(c.Set, c.Byte), c.Character) << int(c.Set) << " byte " << int(c.Byte);
+}
+
+TEST(CharacterSet, PastedTextBecomesBytesOfTheChosenSet) {
+    // "é€Θ\r": a character outside the set becomes '?'; a line break passes in every set.
+    const struct {
+        TCharacterSet Set;
+        std::vector<uint8_t> Bytes;
+    } cases[] = {{Default, {0xE9, 0x80, '?', 0x0D}},
+                 {Dos437, {0x82, '?', 0xE9, 0x0D}},
+                 {Latin1, {0xE9, '?', '?', 0x0D}},
+                 {Ascii, {'?', '?', '?', 0x0D}}};
+    for (const auto& c : cases) {
+        CharacterSet = c.Set;
+        EXPECT_EQ(ClipboardTextBytes(u"\u00E9\u20AC\u0398\r"), c.Bytes) << int(c.Set);
+    }
+    CharacterSet = Default;
+}
+
+} // namespace
