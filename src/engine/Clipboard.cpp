@@ -51,7 +51,7 @@ std::vector<uint8_t> ClipboardTextBytes(std::u16string_view text) {
     return bytes;
 }
 
-std::u16string BlockText(std::span<const uint8_t> bytes, bool textPane) {
+std::u16string BlockText(std::span<const uint8_t> bytes, bool textPane, TCharacterSet set) {
     std::u16string text;
     if (!textPane) {
         const std::string hex =
@@ -60,7 +60,8 @@ std::u16string BlockText(std::span<const uint8_t> bytes, bool textPane) {
     }
     text.reserve(bytes.size());
     for (uint8_t byte : bytes) {
-        const char32_t c = byte < 0x20 || byte == 0x7F ? U'.' : Cp1252::ToUnicode(byte);
+        char32_t c = DecodeByte(set, byte);
+        if (byte < 0x20 || byte == 0x7F || c < 0x20 || (c >= 0x7F && c <= 0x9F)) c = U'.';
         if (c > 0xFFFF) {
             text += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
             text += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
@@ -81,7 +82,7 @@ bool PutOnClipboard(TClipboardPort& clipboard, std::span<const uint8_t> bytes) {
         EncodePayload(bytes, payload);
         std::u16string text;
         try {
-            if (bytes.size() <= TextFlavourLimit) text = BlockText(bytes, TextMode);
+            if (bytes.size() <= TextFlavourLimit) text = BlockText(bytes, TextMode, Host->TextPaneSet());
         } catch (const std::bad_alloc&) {
             text.clear(); // the bytes go over without their text
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/CharacterSet.h"
 #include "engine/ClipboardPort.h"
 
 #include <cstddef>
@@ -29,8 +30,8 @@ std::vector<uint8_t> ClipboardTextBytes(std::u16string_view text);
 // Blocks up to this size also go on the clipboard as text (hex pairs are three characters a byte).
 inline constexpr size_t TextFlavourLimit = size_t{16} << 20;
 // The text a block is copied out as: from the hex pane upper-case pairs apart by spaces, from the text pane
-// the characters the pane shows, control and zero bytes as '.'.
-std::u16string BlockText(std::span<const uint8_t> bytes, bool textPane);
+// the characters of the set it shows, control and zero bytes as '.'.
+std::u16string BlockText(std::span<const uint8_t> bytes, bool textPane, TCharacterSet set);
 
 // Cut (cut true) or Copy of the marked block.
 void Cut1Click(TClipboardPort& clipboard, bool cut);

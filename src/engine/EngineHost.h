@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/CharacterSet.h"
 #include "engine/Commands.h"
 
 #include <cstdint>
@@ -67,6 +68,8 @@ class TEngineHost {
     virtual void SetCaption(const std::string& caption) = 0;
     // The file has unsaved changes, or no longer has: the caption marks it.
     virtual void ModifiedChanged(bool modified) = 0;
+    // The character set the text pane draws with (its font decides what the default set means).
+    virtual TCharacterSet TextPaneSet() = 0;
     // The hint a command shows in the message panel (Undo and Redo name what they would undo or redo).
     virtual void SetCommandHint(TCommand command, const std::string& hint) = 0;
     // Commands whose Tag is 2 keep their state.

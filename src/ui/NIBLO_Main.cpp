@@ -418,6 +418,10 @@ void TFormMain::ModifiedChanged(bool modified) {
     setWindowModified(modified);
 }
 
+TCharacterSet TFormMain::TextPaneSet() {
+    return Engine::ShownSet(Engine::CharacterSet, JkStrGridText->UsesOemGlyphs());
+}
+
 std::optional<std::string> TFormMain::ChooseFile(TFileDialogMode mode, const std::string& title,
                                                  std::string& dir, const std::string& masks,
                                                  const std::string& favouritesSection) {

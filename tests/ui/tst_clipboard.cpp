@@ -96,7 +96,14 @@ void TestClipboard::cutCopyAndPasteByMenuShortcutAndToolbar() {
     Mark(editor, 2, 4);
     editor.Run(TCommand::Copy1);
     QCOMPARE(OurFormatOnClipboard(), QByteArray("\x03\x00\x00\x00\x00\x41\xFF", 7));
-    QVERIFY(!QGuiApplication::clipboard()->mimeData()->hasText()); // our format alone
+    // Beside it, text for other programs as the active pane shows the bytes (the default font has the DOS
+    // glyphs: FF is a no-break space).
+    for (bool textPane : {false, true}) {
+        if (Engine::TextMode != textPane) editor.Run(TCommand::ModusText1);
+        editor.Run(TCommand::Copy1);
+        QCOMPARE(QGuiApplication::clipboard()->text(),
+                 textPane ? QStringLiteral(".A\u00A0") : QStringLiteral("00 41 FF"));
+    }
     QCOMPARE(Engine::BlockBegin, 2);
 
     // Ctrl+V from the pane inserts at the cursor, zero byte included.
@@ -117,6 +124,15 @@ void TestClipboard::cutCopyAndPasteByMenuShortcutAndToolbar() {
     editor.Form.Button(TCommand::JkBtnPaste)->click();
     QCOMPARE(FileBytes(), QByteArray("A\xE9\x80?", 4) + bytes);
     QVERIFY(Engine::Modified);
+
+    // Paste hex takes the bytes the text spells; other text is refused with a message.
+    QGuiApplication::clipboard()->setText(QStringLiteral("0x7E,\n0x7F"));
+    editor.GoTo(1);
+    editor.Run(TCommand::Pastehex1);
+    QCOMPARE(FileBytes(), QByteArray("\x7E\x7F" "A\xE9\x80?", 6) + bytes);
+    QGuiApplication::clipboard()->setText(QStringLiteral("not hex"));
+    QCOMPARE(editor.RunAnswered(TCommand::Pastehex1), QString::fromLatin1(Texts::ClipboardNotHex));
+    QCOMPARE(FileBytes(), QByteArray("\x7E\x7F" "A\xE9\x80?", 6) + bytes);
 }
 
 void TestClipboard::aRefusingClipboardKeepsTheBlock() {
