@@ -43,12 +43,15 @@ void ResetEngineState() {
     AddressBase = 0;
     OldFileTime = false;
     NewEOF = false;
+    BackupOnSave = false;
     CharacterSet = TCharacterSet::Default;
     FileName.clear();
     Untitled = false;
     NoNameCounter = 0;
     LastDir.clear();
     FileTime = 0;
+    DiskStamp = {};
+    DiskStampTold.reset();
     RecoveryFolder.clear();
 }
 

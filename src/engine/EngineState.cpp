@@ -41,12 +41,15 @@ bool OverwriteMode = true;
 int32_t AddressBase = 0;
 bool OldFileTime = false;
 bool NewEOF = false;
+bool BackupOnSave = false;
 
 std::string FileName;
 bool Untitled = false;
 int32_t NoNameCounter = 0;
 std::string LastDir;
 int64_t FileTime = 0;
+FileAccess::TFileStamp DiskStamp;
+std::optional<FileAccess::TFileStamp> DiskStampTold;
 std::string RecoveryFolder;
 
 } // namespace Engine

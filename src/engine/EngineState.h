@@ -2,9 +2,11 @@
 
 #include "engine/DynArray.h"
 #include "engine/EngineHost.h"
+#include "engine/FileStamp.h"
 #include "engine/Types.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -62,6 +64,7 @@ extern bool OverwriteMode;
 extern int32_t AddressBase; // 0 or 1: the address the user sees for the first byte
 extern bool OldFileTime;    // "Save file with old date/time"
 extern bool NewEOF;         // "Create new file with EOF char"
+extern bool BackupOnSave;   // "Keep the previous version as NAME.bak when saving"
 
 // File identity.
 extern std::string FileName;
@@ -69,6 +72,10 @@ extern bool Untitled;
 extern int32_t NoNameCounter;
 extern std::string LastDir;
 extern int64_t FileTime; // modification time of the loaded file, nanoseconds since the epoch; 0 = unknown
+// The file on disk as it was loaded or last saved (Exists false: nothing on disk to compare with), and
+// the state of it the user was last told about, so that each change is asked about once.
+extern FileAccess::TFileStamp DiskStamp;
+extern std::optional<FileAccess::TFileStamp> DiskStampTold;
 // The user's folder for what must survive the program (the window names it at start-up; empty: none).
 extern std::string RecoveryFolder;
 

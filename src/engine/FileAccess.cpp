@@ -112,6 +112,25 @@ int CheckSaveTarget(const std::string& path) {
     return S_ISREG(info.st_mode) ? 0 : DosError::AccessDenied;
 }
 
+namespace {
+
+TFileStamp StampFrom(const struct stat& info) {
+    TFileStamp stamp;
+    stamp.Exists = true;
+    stamp.Device = static_cast<uint64_t>(info.st_dev);
+    stamp.Inode = static_cast<uint64_t>(info.st_ino);
+    stamp.Size = static_cast<int64_t>(info.st_size);
+    stamp.ModTime = static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    return stamp;
+}
+
+} // namespace
+
+TFileStamp StampOf(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? StampFrom(info) : TFileStamp{};
+}
+
 int64_t LinkCount(const std::string& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) return 1;
@@ -126,6 +145,26 @@ int CheckWritable(const std::string& path) {
 int Rename(const std::string& from, const std::string& to) {
     if (int err = Injected(TCall::Rename)) return Failed(err);
     return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : Failed(errno);
+}
+
+int LinkBeside(const std::string& from, std::string& linkPath) {
+    if (int err = Injected(TCall::Link)) return Failed(err);
+    // mkstemp finds a name nobody uses; the link takes it over at once.
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        std::string pattern = from + ".niblo-XXXXXX";
+        std::vector<char> name(pattern.begin(), pattern.end());
+        name.push_back('\0');
+        const int fd = ::mkstemp(name.data());
+        if (fd < 0) return Failed(errno);
+        ::close(fd);
+        ::unlink(name.data());
+        if (::link(from.c_str(), name.data()) == 0) {
+            linkPath = name.data();
+            return 0;
+        }
+        if (errno != EEXIST) return Failed(errno);
+    }
+    return DosError::FileExists;
 }
 
 int Remove(const std::string& path) {
@@ -302,6 +341,11 @@ int64_t TFile::ModTime() const {
     struct stat info {};
     if (Fd < 0 || ::fstat(Fd, &info) != 0) return 0;
     return static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+}
+
+TFileStamp TFile::Stamp() const {
+    struct stat info {};
+    return Fd >= 0 && ::fstat(Fd, &info) == 0 ? StampFrom(info) : TFileStamp{};
 }
 
 int64_t TFile::Size() const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/DosError.h"
+#include "engine/FileStamp.h"
 
 #include <cstdint>
 #include <functional>
@@ -29,7 +30,9 @@ enum class TCall {
     // The safety copy kept while a file is overwritten in place, and putting it back.
     CreateCopy,
     CopyWrite,
-    RestoreWrite
+    RestoreWrite,
+    // The second name that keeps the previous version while a save puts the new one in its place.
+    Link
 };
 // Tests only: when set and it answers an errno other than 0, the call fails with it without being made.
 extern std::function<int(TCall)> InjectedFault;
@@ -49,9 +52,13 @@ int CheckSaveTarget(const std::string& path);
 // 0 when path may be written (or does not exist yet), else the error a direct write would meet: a
 // save goes through a new file and a rename, which must not get round a write-protected file.
 int CheckWritable(const std::string& path);
+// The file path leads to as it stands now; Exists false when there is none.
+TFileStamp StampOf(const std::string& path);
 // The number of names of the file (1 when it cannot be told).
 int64_t LinkCount(const std::string& path);
 int Rename(const std::string& from, const std::string& to);
+// A second name for the file at from, beside it, unused until now (returned in linkPath).
+int LinkBeside(const std::string& from, std::string& linkPath);
 int Remove(const std::string& path);
 // Makes a rename inside the folder of path durable.
 void SyncFolderOf(const std::string& path);
@@ -91,6 +98,7 @@ class TFile {
     bool IsOpen() const { return Fd >= 0; }
     int64_t Size() const;    // of the open file, -1 on failure
     int64_t ModTime() const; // of the open file, nanoseconds since the epoch, 0 when unknown
+    TFileStamp Stamp() const;
 
   private:
     int Fd = -1;

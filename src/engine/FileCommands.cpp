@@ -3,6 +3,7 @@
 #include "engine/Blocks.h"
 #include "engine/ByteStore.h"
 #include "engine/CommandEnabling.h"
+#include "engine/DiskWatch.h"
 #include "engine/Editing.h"
 #include "engine/FileAccess.h"
 #include "engine/FileIo.h"
@@ -85,6 +86,7 @@ void AfterLoad() {
 void New1Click() {
     if (!ConfirmSave()) return;
     Untitled = true;
+    ForgetDiskState();
     ++NoNameCounter;
     FileName = Texts::NoNamePrefix + std::to_string(NoNameCounter);
     if (NewEOF) {
@@ -128,6 +130,7 @@ bool Close1Click() {
     FileOpen = false;
     FileSize = 0;
     Modified = false; // nothing is open that could be unsaved
+    ForgetDiskState();
     PendingDigit = -1;
     Host->ClearPanes();
     SetCursorCell(0, 0);

@@ -1,6 +1,7 @@
 #include "engine/FileIo.h"
 
 #include "engine/ByteStore.h"
+#include "engine/DiskWatch.h"
 #include "engine/FileAccess.h"
 #include "engine/FileReplace.h"
 #include "engine/HostScopes.h"
@@ -46,6 +47,11 @@ const char* StepReason(FileAccess::TReplaceStep step) {
     }
 }
 
+// The name a previous version is kept under: beside the file itself, since a link leads elsewhere.
+std::string BackupName(const std::string& name) {
+    return NamePart(FileAccess::BackupPathOf(FileAccess::SaveTarget(name)));
+}
+
 // The error box; each note (a reason, damage, a file left behind) gets a line of its own.
 void Report(const TIoResult& result, const char* osErrorMessage, const std::string& name,
             const std::vector<std::string>& notes = {}) {
@@ -59,9 +65,11 @@ void Report(const TIoResult& result, const char* osErrorMessage, const std::stri
 }
 
 // The lines a failed save adds to its error box.
-std::vector<std::string> SaveNotes(const FileAccess::TReplaceResult& replaced) {
+std::vector<std::string> SaveNotes(const FileAccess::TReplaceResult& replaced, const std::string& name) {
     std::vector<std::string> notes;
     if (const char* reason = StepReason(replaced.Step)) notes.emplace_back(reason);
+    if (replaced.Step == FileAccess::TReplaceStep::Backup)
+        notes.push_back(FormatText(Texts::CantKeepBackup, {BackupName(name)}));
     if (!replaced.KeptCopy.empty())
         notes.push_back(FormatText(Texts::OldContentsKeptIn, {replaced.KeptCopy}));
     else if (replaced.Damaged)
@@ -76,6 +84,7 @@ std::vector<std::string> SaveNotes(const FileAccess::TReplaceResult& replaced) {
 bool LoadFile(const std::string& name, bool insert, TAddress insertAddress, TCount expectedSize,
               bool* bufferGivenUp) {
     if (bufferGivenUp) *bufferGivenUp = false;
+    TDiskWork work;
     TIoResult result;
     FileAccess::TFile file;
     // The file is opened before the buffer is touched, so that a file that cannot be read costs nothing.
@@ -100,6 +109,7 @@ bool LoadFile(const std::string& name, bool insert, TAddress insertAddress, TCou
         }
     }
     if (result.Ok() && !insert) FileTime = file.ModTime();
+    const FileAccess::TFileStamp stamp = file.Stamp();
 
     int64_t done = 0;
     if (result.Ok()) {
@@ -128,7 +138,10 @@ bool LoadFile(const std::string& name, bool insert, TAddress insertAddress, TCou
         }
         return false;
     }
-    if (!insert) FileSize = done;
+    if (!insert) {
+        FileSize = done;
+        RememberDiskState(stamp);
+    }
     return true;
 }
 
@@ -141,6 +154,8 @@ bool SaveFile(const std::string& name, bool block, TAddress first, TCount count)
         Host->ShowError(FormatText(Texts::ErrorWriting, {NamePart(name)}));
         return false;
     }
+    if (!block && !ConfirmSaveOverChange(name)) return false;
+    TDiskWork work;
 
     // The writer's own answer for a click on Cancel, apart from every DOS error number.
     constexpr int CancelledCode = -1;
@@ -148,6 +163,7 @@ bool SaveFile(const std::string& name, bool block, TAddress first, TCount count)
     request.Size = count;
     if (!block && OldFileTime && FileTime != 0) request.ModTime = FileTime;
     request.CopyFolder = RecoveryFolder;
+    request.KeepBackup = BackupOnSave && !block;
     request.ConfirmNoCopy = [&name] {
         return Host->AskYesNo(FormatText(Texts::InPlaceWithoutCopy, {NamePart(name)})) == mrYes;
     };
@@ -177,13 +193,17 @@ bool SaveFile(const std::string& name, bool block, TAddress first, TCount count)
             result.SetMessage(Texts::ErrorClosingFile);
         else
             result.SetCode(replaced.Code);
-        Report(result, Texts::ErrorWriting, name, SaveNotes(replaced));
+        Report(result, Texts::ErrorWriting, name, SaveNotes(replaced, name));
         return false;
     }
     if (!block) {
         Modified = false;
         UndoFileSaved();
+        RememberDiskState(FileAccess::StampOf(name));
     }
+    // The save itself went well; only the name of the previous version is not the one asked for.
+    if (!replaced.BackupLeft.empty())
+        Host->ShowError(FormatText(Texts::BackupKeptIn, {NamePart(name), BackupName(name), replaced.BackupLeft}));
     return true;
 }
 

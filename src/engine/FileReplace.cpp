@@ -16,6 +16,21 @@ bool Fail(TReplaceResult& result, int code, TReplaceStep step) {
     return true;
 }
 
+// The previous version, still at target, gets a second name beside it (returned in path): a hard link,
+// or a flushed copy where the volume has no hard links.
+int KeepPrevious(const std::string& target, int64_t size, std::string& path) {
+    if (LinkBeside(target, path) == 0) return 0;
+    TInPlaceCopy copy;
+    if (!copy.Make(target, size, 0, std::string())) return copy.Failure();
+    path = copy.Path();
+    return 0;
+}
+
+// The new contents are in place: the previous version takes the backup name, or stays where it is.
+void NameBackup(const std::string& previous, const std::string& target, TReplaceResult& result) {
+    if (Rename(previous, BackupPathOf(target)) != 0) result.BackupLeft = previous;
+}
+
 // Overwrites the file where it stands, which keeps every name, the owner and the permissions. Free space
 // is checked first, so a full disk, the usual failure, is met before a byte changes. The new contents
 // are written over the old ones before the file is cut to its new length, and a flushed copy of the old
@@ -34,10 +49,17 @@ TReplaceResult ReplaceInPlace(const std::string& target, const TReplaceRequest& 
         return result;
     }
     TInPlaceCopy copy;
-    if (!copy.Make(target, oldSize, std::max<int64_t>(growth, 0), request.CopyFolder) &&
-        request.ConfirmNoCopy && !request.ConfirmNoCopy()) {
-        result.Step = TReplaceStep::Declined;
-        return result;
+    // A backup must be beside the file to take its name there, so it is made nowhere else.
+    const std::string fallback = request.KeepBackup ? std::string() : request.CopyFolder;
+    if (!copy.Make(target, oldSize, std::max<int64_t>(growth, 0), fallback)) {
+        if (request.KeepBackup) {
+            Fail(result, copy.Failure(), TReplaceStep::Backup);
+            return result;
+        }
+        if (request.ConfirmNoCopy && !request.ConfirmNoCopy()) {
+            result.Step = TReplaceStep::Declined;
+            return result;
+        }
     }
     if (Fail(result, request.WriteContents(file, true), TReplaceStep::Contents) ||
         Fail(result, file.Truncate(request.Size), TReplaceStep::Contents) ||
@@ -52,7 +74,10 @@ TReplaceResult ReplaceInPlace(const std::string& target, const TReplaceRequest& 
     } else {
         Fail(result, file.Close(), TReplaceStep::Close);
     }
-    if (copy.Made() && !copy.Remove()) result.StrayTemp = copy.Path();
+    if (copy.Made() && request.KeepBackup && result.Ok())
+        NameBackup(copy.Path(), target, result);
+    else if (copy.Made() && !copy.Remove())
+        result.StrayTemp = copy.Path();
     return result;
 }
 
@@ -73,6 +98,10 @@ TReplaceResult KeepIdentity(TFile& file, const struct stat* old) {
 
 } // namespace
 
+std::string BackupPathOf(const std::string& target) {
+    return target + ".bak";
+}
+
 TReplaceResult ReplaceFile(const std::string& path, const TReplaceRequest& request) {
     TReplaceResult result;
     if (Fail(result, CheckSaveTarget(path), TReplaceStep::Target)) return result;
@@ -81,6 +110,10 @@ TReplaceResult ReplaceFile(const std::string& path, const TReplaceRequest& reque
 
     struct stat old {};
     const bool exists = ::stat(target.c_str(), &old) == 0;
+    // Whatever is in the backup's place must be a file a rename may replace, before anything changes.
+    if (exists && request.KeepBackup &&
+        Fail(result, CheckSaveTarget(BackupPathOf(target)), TReplaceStep::Backup))
+        return result;
     // A rename would leave the other names with the old contents.
     if (exists && old.st_nlink > 1) return ReplaceInPlace(target, request);
 
@@ -107,14 +140,20 @@ TReplaceResult ReplaceFile(const std::string& path, const TReplaceRequest& reque
     if (result.Ok()) Fail(result, file.Sync(), TReplaceStep::Sync);
     const int closed = file.Close();
     if (result.Ok()) Fail(result, closed, TReplaceStep::Close);
+    // Named before the rename, so that the previous version is never without a name.
+    std::string previous;
+    if (result.Ok() && exists && request.KeepBackup)
+        Fail(result, KeepPrevious(target, old.st_size, previous), TReplaceStep::Backup);
     // The old contents go after the save rather than during it.
-    const int oldContents = result.Ok() && exists ? HoldOpen(target) : -1;
+    const int oldContents = result.Ok() && exists && previous.empty() ? HoldOpen(target) : -1;
     if (result.Ok()) Fail(result, Rename(tempPath, target), TReplaceStep::Rename);
     ReleaseLater(oldContents);
     if (!result.Ok()) {
         if (Remove(tempPath) != 0) result.StrayTemp = tempPath;
+        if (!previous.empty() && Remove(previous) != 0 && result.StrayTemp.empty()) result.StrayTemp = previous;
         return result;
     }
+    if (!previous.empty()) NameBackup(previous, target, result);
     SyncFolderOf(target);
     return result;
 }

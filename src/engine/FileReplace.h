@@ -19,6 +19,7 @@ enum class TReplaceStep {
     Mode,
     Space,
     Declined, // ConfirmNoCopy answered no, and nothing was changed
+    Backup,   // the previous version could not be kept, and nothing was changed
     Contents,
     Time,
     Sync,
@@ -33,6 +34,8 @@ struct TReplaceResult {
     // Overwriting in place failed and the old contents could not be put back.
     bool Damaged = false;
     std::string KeptCopy; // where the old contents of a damaged file are still kept
+    // The replacement succeeded, but the previous version could not take its backup name: it is here.
+    std::string BackupLeft;
     bool Ok() const { return Code == 0 && Step == TReplaceStep::None; }
 };
 
@@ -47,7 +50,13 @@ struct TReplaceRequest {
     std::string CopyFolder;
     // Asked when no copy could be made; false gives up before anything changes. Unset: go on.
     std::function<bool()> ConfirmNoCopy;
+    // The previous version stays as the target's name with ".bak" (replacing an older one) once the new
+    // contents are in place; when it cannot be kept, nothing is replaced.
+    bool KeepBackup = false;
 };
+
+// Where KeepBackup puts the previous version of target.
+std::string BackupPathOf(const std::string& target);
 
 // The new contents go to a temporary file beside the target that takes over the old file's owner and
 // permissions and is renamed over it once flushed. Where a rename would lose the file's identity (more

@@ -46,9 +46,11 @@ bool TInPlaceCopy::Make(const std::string& target, int64_t size, int64_t reserve
                         const std::string& fallbackFolder) {
     // The state folder is usually on the target's volume, so the reserve is kept there too.
     const int64_t needed = size + reserve;
-    if (MakeAt(target, target, size, needed) == 0) return true;
+    LastFailure = MakeAt(target, target, size, needed);
+    if (LastFailure == 0) return true;
     if (fallbackFolder.empty() || !MakeFolders(fallbackFolder)) return false;
-    return MakeAt(fallbackFolder + "/" + NamePart(target), target, size, needed) == 0;
+    LastFailure = MakeAt(fallbackFolder + "/" + NamePart(target), target, size, needed);
+    return LastFailure == 0;
 }
 
 // The copy is made with the care of a save: a new file of its own, flushed with its folder entry.

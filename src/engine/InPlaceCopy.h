@@ -20,6 +20,8 @@ class TInPlaceCopy {
     bool Remove();
 
     bool Made() const { return !CopyPath.empty(); }
+    // Why the last Make failed: a DOS error number.
+    int Failure() const { return LastFailure; }
     const std::string& Path() const { return CopyPath; }
 
   private:
@@ -27,6 +29,7 @@ class TInPlaceCopy {
 
     std::string CopyPath;
     int64_t Size = 0;
+    int LastFailure = 0;
 };
 
 } // namespace FileAccess

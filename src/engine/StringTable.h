@@ -36,6 +36,15 @@ inline constexpr const char* OldContentsKeptIn = "The file may be damaged. Its o
 inline constexpr const char* InPlaceWithoutCopy =
     "%s can only be overwritten in place, and no copy of its old contents can be kept. If saving fails part "
     "way, the file will be damaged. Save anyway?";
+inline constexpr const char* CantKeepBackup = "The previous version could not be kept as %s.";
+inline constexpr const char* BackupKeptIn =
+    "%s was saved, but its previous version could not be named %s. It is kept in:\n%s";
+inline constexpr const char* ChangedOnDisk = "%s was changed by another program. Load it again?";
+inline constexpr const char* ChangedOnDiskModified =
+    "%s was changed by another program. Your changes would be lost. Load it again?";
+inline constexpr const char* ChangedSinceLoaded =
+    "%s was changed by another program since it was loaded. Save over it?";
+inline constexpr const char* DeletedOnDisk = "%s was deleted by another program. Save writes it anew.";
 inline constexpr const char* FileNotFound = "File not found:\n%s";
 inline constexpr const char* FileIsEmpty = "File is empty:\n%s";
 inline constexpr const char* ModifiedSaveNow = "%s modified. Save now?";

@@ -86,6 +86,20 @@ class FileIoTest : public TEngineTest {
         EXPECT_EQ(Bytes(), bytes);
     }
 
+    // keep.bin (seed 1) with an older keep.bin.bak (seed 2), and new contents (seed 3) to save over it;
+    // secondName forces overwriting in place.
+    std::string BackupCase(bool secondName) {
+        Host.ForgetRecords();
+        std::filesystem::remove(Dir.PathOf("other"));
+        const std::string path = Dir.Write("keep.bin", PatternBytes(1000, 1));
+        Dir.Write("keep.bin.bak", PatternBytes(10, 2));
+        if (secondName) {
+            EXPECT_EQ(link(path.c_str(), Dir.PathOf("other").c_str()), 0);
+        }
+        OpenBytes(PatternBytes(3000, 3));
+        return path;
+    }
+
     TTempDir Dir;
 };
 
@@ -649,6 +663,75 @@ TEST_F(FileIoTest, OverwritingInPlaceWithoutACopyIsAskedFirst) {
         EXPECT_EQ(Listing(), (std::vector<std::string>{"other", "same.bin"}));
         EXPECT_TRUE(std::filesystem::is_empty(state.Path()));
     }
+}
+
+// With the option, the previous version becomes NAME.bak over an older one, whichever way the save goes
+// (a hard link, a copy where no link can be made, the copy kept while overwriting in place). A failure
+// before the new contents are in place leaves the file and the older backup; after it, a previous
+// version that cannot take its name is kept where it is and named.
+TEST_F(FileIoTest, ABackupKeepsThePreviousVersionOrLeavesTheOldFile) {
+    using FileAccess::TCall;
+    const std::string failure = "Error writing\nkeep.bin\r\nError 31: General failure";
+    const std::string notKept = "\r\nThe previous version could not be kept as keep.bin.bak.";
+    enum class TEnd { Backup, Old, Left };
+    struct TCase {
+        bool SecondName;
+        std::vector<std::pair<TCall, int>> Faults;
+        TEnd End;
+        std::string Error;
+    };
+    const std::vector<TCase> cases = {
+        {false, {}, TEnd::Backup, ""},
+        {false, {{TCall::Link, 1}}, TEnd::Backup, ""},
+        {true, {}, TEnd::Backup, ""},
+        {false, {{TCall::Link, 1}, {TCall::CreateCopy, 1}}, TEnd::Old, failure + notKept},
+        {false, {{TCall::Write, 1}}, TEnd::Old, failure},
+        {false, {{TCall::Sync, 1}}, TEnd::Old, failure},
+        {false, {{TCall::Rename, 1}}, TEnd::Old, failure},
+        {false, {{TCall::Rename, 2}}, TEnd::Left, ""},
+        {true, {{TCall::CreateCopy, 1}}, TEnd::Old, failure + notKept},
+        {true, {{TCall::Write, 1}}, TEnd::Old, failure},
+        {true, {{TCall::Rename, 1}}, TEnd::Left, ""},
+    };
+    BackupOnSave = true;
+    for (const TCase& c : cases) {
+        const std::string what = "case " + std::to_string(&c - cases.data());
+        const std::string path = BackupCase(c.SecondName);
+        InjectAt(c.Faults);
+        EXPECT_EQ(SaveFile(path, false, 1, Capacity), c.End != TEnd::Old) << what;
+        FileAccess::InjectedFault = nullptr;
+        EXPECT_EQ(TTempDir::Read(path), PatternBytes(c.End == TEnd::Old ? 1000 : 3000, c.End == TEnd::Old ? 1 : 3))
+            << what;
+        EXPECT_EQ(TTempDir::Read(Dir.PathOf("keep.bin.bak")),
+                  c.End == TEnd::Backup ? PatternBytes(1000, 1) : PatternBytes(10, 2))
+            << what;
+        auto names = Listing();
+        std::string left;
+        if (c.End == TEnd::Left) {
+            ASSERT_TRUE(names[2].starts_with("keep.bin.niblo-")) << what;
+            left = Dir.PathOf(names[2]);
+            EXPECT_EQ(TTempDir::Read(left), PatternBytes(1000, 1)) << what;
+            std::filesystem::remove(left);
+            names.erase(names.begin() + 2);
+            const std::string kept = "keep.bin was saved, but its previous version could not be named "
+                                     "keep.bin.bak. It is kept in:\n";
+            EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{kept + left}) << what;
+        } else {
+            EXPECT_EQ(Host.ErrorTexts(), c.Error.empty() ? std::vector<std::string>{}
+                                                         : std::vector<std::string>{c.Error})
+                << what;
+        }
+        std::vector<std::string> expected = {"keep.bin", "keep.bin.bak"};
+        if (c.SecondName) expected.push_back("other");
+        EXPECT_EQ(names, expected) << what;
+    }
+    // What stands in the backup's place and cannot be replaced stops the save before it begins.
+    std::filesystem::remove(Dir.PathOf("keep.bin.bak"));
+    std::filesystem::create_directory(Dir.PathOf("keep.bin.bak"));
+    Host.ForgetRecords();
+    EXPECT_FALSE(SaveFile(Dir.PathOf("keep.bin"), false, 1, Capacity));
+    EXPECT_EQ(Host.ErrorTexts(),
+              std::vector<std::string>{"Error writing\nkeep.bin\r\nError 5: File access denied" + notKept});
 }
 
 } // namespace
