@@ -279,6 +279,8 @@ QWidget* TFormOpt::CreateGeneralPage() {
     RadioGroupBase = new TRadioGroup(tr("Adress of first byte"), {tr("&0"), tr("&1")}, page);
     RadioGroupBase->setObjectName(QStringLiteral("RadioGroupBase"));
     CheckBoxOldFileTime = CheckBox("CheckBoxOldFileTime", tr("&Save file with old date/time"), page);
+    CheckBoxBackup =
+        CheckBox("CheckBoxBackup", tr("&Keep the previous version as NAME.bak when saving"), page);
     SpinEditMRU = SpinEdit("SpinEditMRU", 1, 9, page);
     CheckBoxNewEOF = CheckBox("CheckBoxNewEOF", tr("Create new file with EOF char"), page);
 
@@ -292,6 +294,7 @@ QWidget* TFormOpt::CreateGeneralPage() {
     auto* layout = new QVBoxLayout(page);
     layout->addLayout(groups);
     layout->addWidget(CheckBoxOldFileTime);
+    layout->addWidget(CheckBoxBackup);
     layout->addLayout(mru);
     layout->addWidget(CheckBoxNewEOF);
     layout->addStretch();

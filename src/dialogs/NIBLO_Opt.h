@@ -41,6 +41,7 @@ class TFormOpt : public QDialog {
     TRadioGroup* RadioGroupByteOrder = nullptr;
     TRadioGroup* RadioGroupBase = nullptr;
     QCheckBox* CheckBoxOldFileTime = nullptr;
+    QCheckBox* CheckBoxBackup = nullptr;
     QSpinBox* SpinEditMRU = nullptr;
     QCheckBox* CheckBoxNewEOF = nullptr;
     QComboBox* ComboBoxFont = nullptr;

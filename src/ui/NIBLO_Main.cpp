@@ -1,6 +1,7 @@
 #include "ui/NIBLO_Main.h"
 
 #include "engine/ByteStore.h"
+#include "engine/DiskWatch.h"
 #include "engine/EngineState.h"
 #include "engine/FileCommands.h"
 #include "engine/PaneEditing.h"
@@ -104,6 +105,12 @@ void TFormMain::FormActivate() {
     ArmFirstPaintProbe(JkStrGridHex);
 }
 
+void TFormMain::CheckFileOnDisk() {
+    // A running operation or an open box owns the moment; the next activation asks.
+    if (Progress || QApplication::activeModalWidget()) return;
+    Engine::CheckDiskOnActivate();
+}
+
 void TFormMain::FormClose() {
     if (Engine::FileBuffer) Engine::FreeBuffer();
     WriteSettings();
@@ -120,6 +127,8 @@ bool TFormMain::event(QEvent* event) {
         ShowStatusMessage(static_cast<QStatusTipEvent*>(event)->tip());
         return true;
     case QEvent::WindowActivate:
+        // Queued, so that a question box does not open inside the activation itself.
+        if (Activated) QMetaObject::invokeMethod(this, &TFormMain::CheckFileOnDisk, Qt::QueuedConnection);
         FormActivate();
         break;
     default:

@@ -78,6 +78,8 @@ class TFormMain : public QMainWindow, public TEngineHost {
 
     // Life cycle.
     void FormActivate();
+    // Each later activation: the engine tells of a file changed on disk by another program.
+    void CheckFileOnDisk();
     void FilesDropped(QObject* sender);
 
     // The handlers of the command table, one per command (NIBLO_MainMenu.cpp unless noted).

@@ -99,6 +99,7 @@ void TFormMain::ReadSettings() {
     if (Engine::AddressBase != 0 && Engine::AddressBase != 1) Engine::AddressBase = 0;
     Engine::OldFileTime = ini.ReadBool(Options, "OldFileTime", false);
     Engine::NewEOF = ini.ReadBool(Options, "NewEOF", false);
+    Engine::BackupOnSave = ini.ReadBool(Options, "BackupOnSave", false);
     // A set the program does not know leaves the default.
     const int characterSet = ini.ReadInteger(Options, "CharacterSet", 0);
     Engine::CharacterSet = characterSet >= 0 && characterSet < CharacterSetCount ? TCharacterSet(characterSet)
@@ -141,6 +142,7 @@ void TFormMain::WriteSettings() {
         ini.WriteInteger(Options, "BaseAdress", Engine::AddressBase) &&
         ini.WriteBool(Options, "OldFileTime", Engine::OldFileTime) &&
         ini.WriteBool(Options, "NewEOF", Engine::NewEOF) &&
+        ini.WriteBool(Options, "BackupOnSave", Engine::BackupOnSave) &&
         ini.WriteString(Options, "CurrentDir", Engine::LastDir) &&
         ini.WriteBool(Options, "Overwrite", Engine::OverwriteMode) &&
         ini.WriteBool(Options, "ModusText", Engine::TextMode) &&
@@ -178,6 +180,7 @@ void TFormMain::Options1Click() {
     form.CheckBoxHideTool->setChecked(HideToolBar);
     form.CheckBoxOldFileTime->setChecked(Engine::OldFileTime);
     form.CheckBoxNewEOF->setChecked(Engine::NewEOF);
+    form.CheckBoxBackup->setChecked(Engine::BackupOnSave);
     form.ComboBoxCharSet->setCurrentIndex(int(Engine::CharacterSet));
     const int colorEntry = form.ComboBoxColor->findText(ColorToString(ColorBlockValue),
                                                         Qt::MatchExactly | Qt::MatchCaseSensitive);
@@ -212,6 +215,7 @@ void TFormMain::Options1Click() {
     // The recent-files count lasts for this run only.
     if (form.SpinEditMRU->value() != MRUFiles->FileCount()) MRUFiles->SetFileCount(form.SpinEditMRU->value());
     Engine::OldFileTime = form.CheckBoxOldFileTime->isChecked();
+    Engine::BackupOnSave = form.CheckBoxBackup->isChecked();
     if (form.RadioGroupByteOrder->ItemIndex() >= 0) ByteOrder = form.RadioGroupByteOrder->ItemIndex();
     if (form.RadioGroupBase->ItemIndex() >= 0) Engine::AddressBase = form.RadioGroupBase->ItemIndex();
     UpdateStatus();

