@@ -2,7 +2,6 @@
 
 #include "engine/EngineState.h"
 #include "engine/FileAccess.h"
-#include "engine/FileCommands.h"
 #include "engine/Paths.h"
 #include "engine/StringTable.h"
 #include "engine/TextFormat.h"
@@ -37,26 +36,20 @@ void ForgetDiskState() {
     RememberDiskState({});
 }
 
-void CheckDiskOnActivate() {
-    if (!Watched() || DiskWorkDepth > 0) return;
+std::optional<FileAccess::TFileStamp> TakeDiskChange() {
+    if (!Watched() || DiskWorkDepth > 0) return std::nullopt;
     const FileAccess::TFileStamp now = FileAccess::StampOf(FileName);
-    if (now == DiskStamp || DiskStampTold == now) return;
-    // Remembered before the box opens: closing it activates the window again.
+    if (now == DiskStamp || DiskStampTold == now) return std::nullopt;
     DiskStampTold = now;
-    const std::string name = NamePart(FileName);
-    if (!now.Exists) {
-        Host->ShowInfo(FormatText(Texts::DeletedOnDisk, {name}));
-        return;
-    }
-    const char* question = Modified ? Texts::ChangedOnDiskModified : Texts::ChangedOnDisk;
-    if (Host->AskYesNo(FormatText(question, {name})) != mrYes) return;
-    OpenFile(FileName, false);
+    return now;
 }
 
 bool ConfirmSaveOverChange(const std::string& name) {
     if (!Watched() || name != FileName) return true;
     const FileAccess::TFileStamp now = FileAccess::StampOf(name);
     if (!now.Exists || now == DiskStamp) return true;
+    // This tells of the change too; the activation after the box has nothing more to ask.
+    DiskStampTold = now;
     return Host->AskYesNo(FormatText(Texts::ChangedSinceLoaded, {NamePart(name)})) == mrYes;
 }
 

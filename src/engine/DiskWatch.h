@@ -2,6 +2,7 @@
 
 #include "engine/FileStamp.h"
 
+#include <optional>
 #include <string>
 
 // Noticing that another program changed or deleted the open file on disk.
@@ -10,9 +11,9 @@ namespace Engine {
 // Remembers the file as it stands on disk after a load or a save; a new or closed file has nothing.
 void RememberDiskState(const FileAccess::TFileStamp& stamp);
 void ForgetDiskState();
-// The window became active: a change made by another program is told once, with the offer to load the
-// file again (which drops the changes made here).
-void CheckDiskOnActivate();
+// The state on disk when another program changed or deleted the file since it was loaded or saved and
+// the user has not been told of that state yet; it counts as told from here on.
+std::optional<FileAccess::TFileStamp> TakeDiskChange();
 // Before a whole save to name: false when the file there was changed by another program since it was
 // loaded or saved and the user keeps those changes. A deleted file is simply written anew.
 bool ConfirmSaveOverChange(const std::string& name);

@@ -83,6 +83,18 @@ void AfterLoad() {
     Host->SetScrollBarEnabled(true);
 }
 
+void CheckDiskOnActivate() {
+    const std::optional<FileAccess::TFileStamp> change = TakeDiskChange();
+    if (!change) return;
+    const std::string name = NamePart(FileName);
+    if (!change->Exists) {
+        Host->ShowInfo(FormatText(Texts::DeletedOnDisk, {name}));
+        return;
+    }
+    const char* question = Modified ? Texts::ChangedOnDiskModified : Texts::ChangedOnDisk;
+    if (Host->AskYesNo(FormatText(question, {name})) == mrYes) OpenFile(FileName, false);
+}
+
 void New1Click() {
     if (!ConfirmSave()) return;
     Untitled = true;

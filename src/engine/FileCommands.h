@@ -11,6 +11,9 @@ bool ConfirmSave();
 // fromRecentList: the sender is an item of the recent-files list, which asks ConfirmSave first.
 bool OpenFile(const std::string& name, bool fromRecentList);
 void AfterLoad();
+// The window became active: a change another program made to the file on disk is told once, with the
+// offer to load the file again (which drops the changes made here).
+void CheckDiskOnActivate();
 void New1Click();
 void Open1Click();
 bool Save1Click();

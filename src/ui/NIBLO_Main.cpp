@@ -1,7 +1,6 @@
 #include "ui/NIBLO_Main.h"
 
 #include "engine/ByteStore.h"
-#include "engine/DiskWatch.h"
 #include "engine/EngineState.h"
 #include "engine/FileCommands.h"
 #include "engine/PaneEditing.h"

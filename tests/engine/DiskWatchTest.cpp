@@ -1,7 +1,6 @@
 #include "FakeHost.h"
 
 #include "engine/ByteStore.h"
-#include "engine/DiskWatch.h"
 #include "engine/EngineState.h"
 #include "engine/FileCommands.h"
 #include "engine/FileIo.h"
@@ -115,6 +114,8 @@ TEST_F(DiskWatchTest, SaveAsksBeforeWritingOverAChangeOnDisk) {
     EXPECT_EQ(Host.QuestionTexts(), std::vector<std::string>{question});
     EXPECT_EQ(TTempDir::Read(Path), PatternBytes(100));
     EXPECT_TRUE(Modified);
+    CheckDiskOnActivate(); // the change was told of
+    EXPECT_EQ(Host.QuestionTexts(), std::vector<std::string>{question});
 
     Host.ForgetRecords();
     Host.YesNoAnswers = {mrYes};

@@ -91,6 +91,7 @@ class TestMainWindow : public TEditorTestCase {
     void startsWithoutFileInNoFileState();
     void opensFirstArgumentWithSpacesAndNonAscii();
     void secondActivationDoesNothing();
+    void activationOffersToLoadAChangedFileAgain();
     void menuTableNamesAndTags();
     void newNamesFilesInTurnAndCloseReturnsToNoFile();
     void saveWritesExactlyTheBuffer();
@@ -169,6 +170,19 @@ void TestMainWindow::secondActivationDoesNothing() {
     QCoreApplication::processEvents();
     QVERIFY(!Engine::FileOpen);
     QCOMPARE(ShownCaption(*started), QString("NIBLO"));
+}
+
+void TestMainWindow::activationOffersToLoadAChangedFileAgain() {
+    QTemporaryDir dir;
+    const QString path = WriteFile(dir, "a.bin", SampleBytes(10));
+    auto started = StartForm(path);
+    WriteFile(dir, "a.bin", SampleBytes(20)); // another program's save
+    QString question;
+    AnswerNextModal("Yes", &question);
+    QEvent activate(QEvent::WindowActivate);
+    QCoreApplication::sendEvent(started.get(), &activate);
+    QTRY_COMPARE(Engine::FileSize, 20);
+    QCOMPARE(question, QString("a.bin was changed by another program. Load it again?"));
 }
 
 void TestMainWindow::menuTableNamesAndTags() {
