@@ -693,6 +693,8 @@ TEST_F(FileIoTest, ABackupKeepsThePreviousVersionOrLeavesTheOldFile) {
         {true, {{TCall::Write, 1}}, TEnd::Old, failure},
         {true, {{TCall::Rename, 1}}, TEnd::Left, ""},
     };
+    TTempDir state; // a backup is never made here: it could not take its name
+    RecoveryFolder = state.PathOf("recovery");
     BackupOnSave = true;
     for (const TCase& c : cases) {
         const std::string what = "case " + std::to_string(&c - cases.data());
