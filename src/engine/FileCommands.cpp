@@ -19,7 +19,7 @@ namespace Engine {
 namespace {
 
 void ShowFileCaption() {
-    Host->SetCaption(std::string(ProgramName) + " - " + NamePart(FileName));
+    Host->SetCaption(std::string(ProgramName) + " - " + NamePart(FileName) + (ReadOnly ? Texts::ReadOnlyMark : ""));
 }
 
 std::optional<std::string> ChooseFile(TFileDialogMode mode, const char* title) {
@@ -40,7 +40,7 @@ bool ConfirmSave() {
     }
 }
 
-bool OpenFile(const std::string& given, bool fromRecentList) {
+bool OpenFile(const std::string& given, bool fromRecentList, bool readOnly) {
     if (fromRecentList && !ConfirmSave()) return false;
     // Every later save goes to the file opened now, wherever the working folder goes meanwhile.
     const std::string name = FileAccess::FullPath(given);
@@ -59,12 +59,16 @@ bool OpenFile(const std::string& given, bool fromRecentList) {
     FileName = name;
     LastDir = ParentDirectory(name);
     Untitled = false;
+    // What a save would refuse is not offered: the file is only viewed.
+    ReadOnly = readOnly || FileAccess::CheckSaveTarget(name) != 0 ||
+               FileAccess::CheckWritable(FileAccess::SaveTarget(name)) != 0;
     AfterLoad();
     return true;
 }
 
 void AfterLoad() {
     FileOpen = true;
+    if (ReadOnly) EnableGroup(GroupChanges, false);
     EnableGroup(GroupLoaded, true);
     EnableReplaceUndo(false);
     UnmarkBlock();
@@ -85,6 +89,7 @@ void AfterLoad() {
 void New1Click() {
     if (!ConfirmSave()) return;
     Untitled = true;
+    ReadOnly = false;
     ++NoNameCounter;
     FileName = Texts::NoNamePrefix + std::to_string(NoNameCounter);
     if (NewEOF) {
@@ -101,6 +106,13 @@ void Open1Click() {
     std::optional<std::string> chosen = ChooseFile(TFileDialogMode::Open, Texts::OpenFileTitle);
     if (!chosen) return;
     OpenFile(*chosen, false);
+}
+
+void Openreadonly1Click() {
+    if (!ConfirmSave()) return;
+    std::optional<std::string> chosen = ChooseFile(TFileDialogMode::Open, Texts::OpenReadOnlyTitle);
+    if (!chosen) return;
+    OpenFile(*chosen, false, true);
 }
 
 bool Save1Click() {
@@ -128,6 +140,7 @@ bool Close1Click() {
     FileOpen = false;
     FileSize = 0;
     Modified = false; // nothing is open that could be unsaved
+    ReadOnly = false;
     PendingDigit = -1;
     Host->ClearPanes();
     SetCursorCell(0, 0);

@@ -8,11 +8,13 @@ namespace Engine {
 inline constexpr const char* ProgramName = "NIBLO";
 
 bool ConfirmSave();
-// fromRecentList: the sender is an item of the recent-files list, which asks ConfirmSave first.
-bool OpenFile(const std::string& name, bool fromRecentList);
+// fromRecentList: the sender is an item of the recent-files list, which asks ConfirmSave first. A file that
+// cannot be written opens read-only, as does every file with readOnly.
+bool OpenFile(const std::string& name, bool fromRecentList, bool readOnly = false);
 void AfterLoad();
 void New1Click();
 void Open1Click();
+void Openreadonly1Click();
 bool Save1Click();
 bool SaveAs1Click(); // true only when a file was written
 bool Close1Click();  // false when the user kept the file

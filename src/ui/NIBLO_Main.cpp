@@ -418,6 +418,10 @@ void TFormMain::ModifiedChanged(bool modified) {
     setWindowModified(modified);
 }
 
+void TFormMain::Beep() {
+    QApplication::beep();
+}
+
 TCharacterSet TFormMain::TextPaneSet() {
     return Engine::ShownSet(Engine::CharacterSet, JkStrGridText->UsesOemGlyphs());
 }

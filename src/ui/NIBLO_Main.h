@@ -163,6 +163,7 @@ class TFormMain : public QMainWindow, public TEngineHost {
     void OverwriteModeChanged() override;
     void SetCaption(const std::string& caption) override;
     void ModifiedChanged(bool modified) override;
+    void Beep() override;
     TCharacterSet TextPaneSet() override;
     void SetCommandHint(TCommand command, const std::string& hint) override;
     void SetCommandsEnabled(std::span<const TCommand> commands, bool on) override;

@@ -4,6 +4,7 @@
 #include "ui/NIBLO_Main.h"
 
 #include "engine/ByteStore.h"
+#include "engine/FileCommands.h"
 #include "engine/PaneEditing.h"
 #include "engine/EngineState.h"
 #include "engine/View.h"
@@ -94,6 +95,7 @@ class TestMainWindow : public TEditorTestCase {
     void menuTableNamesAndTags();
     void newNamesFilesInTurnAndCloseReturnsToNoFile();
     void saveWritesExactlyTheBuffer();
+    void readOnlyFileGreysWhatWouldChangeIt();
     void confirmSaveAnswers_data();
     void confirmSaveAnswers();
     void closingWindowAsksAndCanBeRefused();
@@ -242,6 +244,29 @@ void TestMainWindow::saveWritesExactlyTheBuffer() {
     QCOMPARE(ShownCaption(*started), QString("NIBLO - big.bin"));
     started->Run(TCommand::Undo1);
     QCOMPARE(ShownCaption(*started), QString("NIBLO - big.bin*"));
+}
+
+void TestMainWindow::readOnlyFileGreysWhatWouldChangeIt() {
+    QTemporaryDir dir;
+    const QByteArray bytes = SampleBytes(100);
+    const QString path = WriteFile(dir, "ro.bin", bytes);
+    auto started = StartForm();
+    QVERIFY(Engine::OpenFile(path.toStdString(), false, true));
+    QCOMPARE(ShownCaption(*started), QString("NIBLO - ro.bin (read-only)"));
+    for (TCommand command : {TCommand::Save1, TCommand::Insert1, TCommand::Paste1, TCommand::Replace1,
+                             TCommand::Encode1, TCommand::Deletefromcursor1})
+        QVERIFY(!started->Action(command)->isEnabled());
+    for (TCommand command : {TCommand::JkBtnSave, TCommand::JkBtnPaste, TCommand::JkBtnReplace})
+        QVERIFY(!started->Button(command)->isEnabled());
+    QVERIFY(started->Action(TCommand::SaveAs1)->isEnabled());
+    QVERIFY(started->Action(TCommand::Find1)->isEnabled());
+    QTest::keyClicks(started->ActivePane(), QStringLiteral("AB"));
+    QTest::keyClick(started->ActivePane(), Qt::Key_Delete);
+    QCOMPARE(ShownCaption(*started), QString("NIBLO - ro.bin (read-only)"));
+    QVERIFY(Engine::OpenFile(path.toStdString(), false));
+    QVERIFY(started->Action(TCommand::Save1)->isEnabled());
+    QCOMPARE(ShownCaption(*started), QString("NIBLO - ro.bin"));
+    QCOMPARE(ReadFile(path), bytes);
 }
 
 void TestMainWindow::confirmSaveAnswers_data() {
