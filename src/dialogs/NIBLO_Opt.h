@@ -51,6 +51,7 @@ class TFormOpt : public QDialog {
     QSpinBox* SpinEditCols = nullptr;
     QComboBox* ComboBoxColor = nullptr;
     QCheckBox* CheckBoxHideTool = nullptr;
+    QCheckBox* CheckBoxRowAddresses = nullptr;
     QPushButton* ButtonDefault = nullptr;
     QPushButton* ButtonOK = nullptr;
     QPushButton* ButtonCancel = nullptr;
