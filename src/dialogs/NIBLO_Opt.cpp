@@ -336,6 +336,7 @@ QWidget* TFormOpt::CreateAppearancePage(const QString& paneFontName) {
     ComboBoxColor->setCurrentIndex(-1);
 
     CheckBoxHideTool = CheckBox("CheckBoxHideTool", tr("&Hide toolbar"), page);
+    CheckBoxRowAddresses = CheckBox("CheckBoxRowAddresses", tr("R&ow addresses"), page);
     ButtonDefault = new QPushButton(tr("&Defaults"), page);
     ButtonDefault->setObjectName(QStringLiteral("ButtonDefault"));
     ButtonDefault->setAutoDefault(false);
@@ -352,6 +353,7 @@ QWidget* TFormOpt::CreateAppearancePage(const QString& paneFontName) {
     form->addRow(Label("LabelColor", tr("Color of chars in &block:"), ComboBoxColor, page), ComboBoxColor);
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(CheckBoxHideTool);
+    bottom->addWidget(CheckBoxRowAddresses);
     bottom->addStretch();
     bottom->addWidget(ButtonDefault);
     auto* layout = new QVBoxLayout(page);

@@ -52,6 +52,7 @@ class TFormOpt : public QDialog {
     QSpinBox* SpinEditCols = nullptr;
     QComboBox* ComboBoxColor = nullptr;
     QCheckBox* CheckBoxHideTool = nullptr;
+    QCheckBox* CheckBoxRowAddresses = nullptr;
     QPushButton* ButtonDefault = nullptr;
     QPushButton* ButtonOK = nullptr;
     QPushButton* ButtonCancel = nullptr;

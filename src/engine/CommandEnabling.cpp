@@ -6,14 +6,24 @@
 
 namespace Engine {
 
+namespace {
+
+// A read-only file keeps every command that would change it off, whatever else asks for it.
+bool KeptOff(TCommand command) {
+    return ReadOnly && (CommandTable[static_cast<size_t>(command)].Groups & GroupChanges);
+}
+
+} // namespace
+
 void SetCommandEnabled(TCommand command, bool on) {
+    if (on && KeptOff(command)) return;
     Host->SetCommandsEnabled({&command, 1}, on);
 }
 
 void EnableGroup(TCommandGroup group, bool on) {
     std::vector<TCommand> members;
     for (const TCommandInfo& info : CommandTable)
-        if (info.Groups & group) members.push_back(info.Command);
+        if ((info.Groups & group) && !(on && KeptOff(info.Command))) members.push_back(info.Command);
     Host->SetCommandsEnabled(members, on);
 }
 

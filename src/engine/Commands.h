@@ -24,48 +24,56 @@ enum TCommandGroup : unsigned {
     GroupJump = 8,        // need a jump width
     GroupRemembered = 16, // need a remembered address
     GroupFindAgain = 32,  // need a search request
+    GroupChanges = 64,    // change the file's bytes, or save them over it: off while it is read-only
 };
 
 #define NIBLO_COMMANDS(ITEM, SUBMENU)                                                                        \
     ITEM(New1, File, 0, "&New", "Ctrl+N", "", 0, 0, 0, Engine, New1Click)                                    \
     ITEM(Open1, File, 0, "&Open...", "Ctrl+O", "", 0, 0, 0, Engine, Open1Click)                              \
+    ITEM(Openreadonly1, File, 0, "Open &read-only...", "", "Open a file to view it without changing it", 0,  \
+         0, 0, Engine, Openreadonly1Click)                                                                   \
     SUBMENU(Reopen1, File, 0, "&Reopen", 0, 0)                                                               \
-    ITEM(Save1, File, 0, "&Save", "Ctrl+S", "", 0, 1, GroupLoaded, Engine, Save1Click)                       \
+    ITEM(Save1, File, 0, "&Save", "Ctrl+S", "", 0, 1, GroupLoaded | GroupChanges, Engine, Save1Click)        \
     ITEM(SaveAs1, File, 0, "Save &As...", "", "", 0, 1, GroupLoaded, Engine, SaveAs1Click)                   \
     ITEM(Close1, File, 0, "&Close", "", "", 0, 1, GroupLoaded, Engine, Close1Click)                          \
     ITEM(Insertfile1, File, SeparatorBefore, "&Insert...", "",                                               \
-         "Insert file contents before current address", 0, 1, GroupLoaded, Engine, Insertfile1Click)         \
+         "Insert file contents before current address", 0, 1, GroupLoaded | GroupChanges, Engine,            \
+         Insertfile1Click)                                                                                   \
     ITEM(Writeblock1, File, 0, "&Write block...", "", "Write block to file", 0, 1, GroupBlock | GroupUnmark, \
          Engine, Writeblock1Click)                                                                           \
     ITEM(Exit1, File, SeparatorBefore, "&Exit", "", "", 0, 0, 0, Window, Exit1Click)                         \
-    ITEM(Undo1, Edit, 0, "Undo", "Ctrl+Z", "", 0, 1, 0, Engine, Undo1Click)                                  \
-    ITEM(Redo1, Edit, 0, "&Redo", "Ctrl+Y; Ctrl+Shift+Z", "", 0, 1, 0, Engine, Redo1Click)                   \
+    ITEM(Undo1, Edit, 0, "Undo", "Ctrl+Z", "", 0, 1, GroupChanges, Engine, Undo1Click)                       \
+    ITEM(Redo1, Edit, 0, "&Redo", "Ctrl+Y; Ctrl+Shift+Z", "", 0, 1, GroupChanges, Engine, Redo1Click)        \
     ITEM(Insert1, Edit, SeparatorBefore, "&Insert string...", "", "Insert string before current address",    \
-         HelpInsert, 1, GroupLoaded, Window, Insert1Click)                                                   \
+         HelpInsert, 1, GroupLoaded | GroupChanges, Window, Insert1Click)                                    \
     ITEM(Blockmark1, Edit, SeparatorBefore, "Block &mark", "Ctrl+B", "Mark begin or end of block",           \
          HelpBlock, 1, GroupLoaded, Engine, Blockmark1Click)                                                 \
     ITEM(Blocknchars1, Edit, 0, "Block <&n> chars...", "", "Mark block consisting of <n> chars", HelpBlock,  \
          1, GroupLoaded, Window, Blocknchars1Click)                                                          \
     ITEM(Blockunmark1, Edit, 0, "Block &unmark", "Ctrl+U", "", 0, 1, GroupUnmark, Engine, Blockunmark1Click) \
-    ITEM(Blockdelete1, Edit, 0, "Block &delete", "Ctrl+D", "", 0, 1, GroupBlock | GroupUnmark, Engine,       \
-         Blockdelete1Click)                                                                                  \
+    ITEM(Blockdelete1, Edit, 0, "Block &delete", "Ctrl+D", "", 0, 1,                                         \
+         GroupBlock | GroupUnmark | GroupChanges, Engine, Blockdelete1Click)                                 \
     ITEM(Blockcopy1, Edit, 0, "Block &copy", "Ctrl+K", "Copy block before current adress", 0, 1,             \
-         GroupBlock | GroupUnmark, Engine, Blockcopy1Click)                                                  \
+         GroupBlock | GroupUnmark | GroupChanges, Engine, Blockcopy1Click)                                   \
     ITEM(Blockcopyovwr1, Edit, 0, "Block copy/&overwrite", "Ctrl+W",                                         \
-         "Copy block at current adress (overwriting)", 0, 1, GroupBlock | GroupUnmark, Engine,               \
-         Blockcopyovwr1Click)                                                                                \
+         "Copy block at current adress (overwriting)", 0, 1, GroupBlock | GroupUnmark | GroupChanges,        \
+         Engine, Blockcopyovwr1Click)                                                                        \
     ITEM(Blockmove1, Edit, 0, "Block mo&ve", "Ctrl+M", "Move block before current adress", 0, 1,             \
-         GroupBlock | GroupUnmark, Engine, Blockmove1Click)                                                  \
+         GroupBlock | GroupUnmark | GroupChanges, Engine, Blockmove1Click)                                   \
     SUBMENU(Clipboard1, Edit, SeparatorBefore, "Clip&board", 1, GroupLoaded)                                 \
-    ITEM(Cut1, Clipboard1, 0, "Cut", "Ctrl+X", "", 0, 1, GroupBlock, Window, Cut1Click)                      \
+    ITEM(Cut1, Clipboard1, 0, "Cut", "Ctrl+X", "", 0, 1, GroupBlock | GroupChanges, Window, Cut1Click)       \
     ITEM(Copy1, Clipboard1, 0, "Copy", "Ctrl+C", "", 0, 1, GroupBlock, Window, Copy1Click)                   \
-    ITEM(Paste1, Clipboard1, 0, "Paste", "Ctrl+V", "", 0, 1, GroupLoaded, Window, Paste1Click)               \
-    ITEM(Pastehex1, Clipboard1, 0, "Paste hex", "Ctrl+Shift+V", "Insert the bytes the clipboard text spells in hex", \
-         0, 1, GroupLoaded, Window, Pastehex1Click)                                                          \
+    ITEM(Paste1, Clipboard1, 0, "Paste", "Ctrl+V", "", 0, 1, GroupLoaded | GroupChanges, Window,             \
+         Paste1Click)                                                                                        \
+    ITEM(Pastehex1, Clipboard1, 0, "Paste hex", "Ctrl+Shift+V",                                              \
+         "Insert the bytes the clipboard text spells in hex", 0, 1, GroupLoaded | GroupChanges, Window,      \
+         Pastehex1Click)                                                                                     \
     ITEM(Deletefromcursor1, Edit, SeparatorBefore, "Delete &from cursor", "",                                \
-         "Delete from current adress (incl.) until end", 0, 1, GroupLoaded, Engine, Deletefromcursor1Click)  \
+         "Delete from current adress (incl.) until end", 0, 1, GroupLoaded | GroupChanges, Engine,           \
+         Deletefromcursor1Click)                                                                             \
     ITEM(Deletetocursor1, Edit, 0, "Delete &to cursor", "",                                                  \
-         "Delete from begin until current adress (incl.)", 0, 1, GroupLoaded, Engine, Deletetocursor1Click)  \
+         "Delete from begin until current adress (incl.)", 0, 1, GroupLoaded | GroupChanges, Engine,         \
+         Deletetocursor1Click)                                                                               \
     ITEM(Find1, Search, 0, "&Find...", "Ctrl+F", "", HelpFind, 1, GroupLoaded, Window, Find1Click)           \
     ITEM(Findagaindown1, Search, 0, "Find again &down", "F3", "", HelpFind, 1, GroupFindAgain, Engine,       \
          Findagaindown1Click)                                                                                \
@@ -73,11 +81,11 @@ enum TCommandGroup : unsigned {
          Findagainup1Click)                                                                                  \
     ITEM(Count1, Search, 0, "&Count...", "", "", HelpCount, 1, GroupLoaded, Window, Count1Click)             \
     ITEM(Replace1, Search, SeparatorBefore | TaggedSeparator, "&Replace...", "Ctrl+R", "", HelpReplace, 1,   \
-         GroupLoaded, Window, Replace1Click)                                                                 \
-    ITEM(Replaceagaindown1, Search, 0, "Replace &again down", "F4", "", HelpReplace, 1, 0, Engine,           \
-         Replaceagaindown1Click)                                                                             \
-    ITEM(Replaceundo1, Search, 0, "Replace &undo", "", "Undo last replacement", HelpReplace, 1, 0, Engine,   \
-         Replaceundo1Click)                                                                                  \
+         GroupLoaded | GroupChanges, Window, Replace1Click)                                                  \
+    ITEM(Replaceagaindown1, Search, 0, "Replace &again down", "F4", "", HelpReplace, 1, GroupChanges,        \
+         Engine, Replaceagaindown1Click)                                                                     \
+    ITEM(Replaceundo1, Search, 0, "Replace &undo", "", "Undo last replacement", HelpReplace, 1,              \
+         GroupChanges, Engine, Replaceundo1Click)                                                            \
     ITEM(Goto1, Address, 0, "&Goto...", "Ctrl+G", "Goto absolute/relative address", 0, 1, GroupLoaded,       \
          Window, Goto1Click)                                                                                 \
     ITEM(Jumpwidth1, Address, 0, "Jump &width...", "", "Enter number of bytes to jump up and down", 0, 1,    \
@@ -95,29 +103,32 @@ enum TCommandGroup : unsigned {
          Engine, ModusText1Click)                                                                            \
     ITEM(ModusOverwrite1, Tools, Checkable, "O&verwrite", "", "Switch between insert/overwrite mode <Ins>",  \
          0, 0, 0, Engine, ModusOverwrite1Click)                                                              \
+    ITEM(Rowaddresses1, Tools, Checkable, "&Row addresses", "",                                              \
+         "Show the address of each row's first byte", 0, 0, 0, Window, Rowaddresses1Click)                   \
     ITEM(Decode1, Tools, SeparatorBefore, "&Decode integer...", "", "Decode 1/2/4 bytes as integer", 0, 1,   \
          GroupLoaded, Window, Decode1Click)                                                                  \
-    ITEM(Encode1, Tools, 0, "&Encode integer...", "", "Encode integer to 1/2/4 bytes", 0, 1, GroupLoaded,    \
-         Window, Encode1Click)                                                                               \
+    ITEM(Encode1, Tools, 0, "&Encode integer...", "", "Encode integer to 1/2/4 bytes", 0, 1,                 \
+         GroupLoaded | GroupChanges, Window, Encode1Click)                                                   \
     ITEM(Patch1, Tools, 0, "&Patch BP 7.0 EXE", "", "Patch BP 7.0 program for execution > 200 Mhz", 0, 1,    \
-         GroupLoaded, Engine, Patch1Click)                                                                   \
+         GroupLoaded | GroupChanges, Engine, Patch1Click)                                                    \
     ITEM(Options1, Tools, SeparatorBefore, "&Options...", "", "General options and appearance", 0, 0, 0,     \
          Window, Options1Click)                                                                              \
     ITEM(Contents1, Help, 0, "&Contents", "", "", 0, 0, 0, Window, Contents1Click)                           \
     ITEM(Info1, Help, 0, "&About...", "", "About author/memory state", 0, 0, 0, Window, Info1Click)          \
     ITEM(JkBtnNew, Toolbar, 0, "NEW", "", "New file", 0, 0, 0, Engine, New1Click)                            \
     ITEM(JkBtnOpen, Toolbar, 0, "OPEN", "", "Open", 0, 0, 0, Engine, Open1Click)                             \
-    ITEM(JkBtnSave, Toolbar, 0, "SAVE", "", "Save", 0, 1, GroupLoaded, Engine, Save1Click)                   \
-    ITEM(JkBtnDel, Toolbar, 0, "DELETE", "", "Delete block", 0, 1, GroupBlock | GroupUnmark, Engine,         \
-         Blockdelete1Click)                                                                                  \
-    ITEM(JkBtnCut, Toolbar, 0, "CUT", "", "Cut to clipboard", 0, 1, GroupBlock | GroupUnmark, Window,        \
-         Cut1Click)                                                                                          \
+    ITEM(JkBtnSave, Toolbar, 0, "SAVE", "", "Save", 0, 1, GroupLoaded | GroupChanges, Engine, Save1Click)    \
+    ITEM(JkBtnDel, Toolbar, 0, "DELETE", "", "Delete block", 0, 1, GroupBlock | GroupUnmark | GroupChanges,  \
+         Engine, Blockdelete1Click)                                                                          \
+    ITEM(JkBtnCut, Toolbar, 0, "CUT", "", "Cut to clipboard", 0, 1, GroupBlock | GroupUnmark | GroupChanges, \
+         Window, Cut1Click)                                                                                  \
     ITEM(JkBtnCopy, Toolbar, 0, "COPY", "", "Copy to clipboard", 0, 1, GroupBlock | GroupUnmark, Window,     \
          Copy1Click)                                                                                         \
-    ITEM(JkBtnPaste, Toolbar, 0, "PASTE", "", "Paste from clipboard", 0, 1, GroupLoaded, Window,             \
-         Paste1Click)                                                                                        \
+    ITEM(JkBtnPaste, Toolbar, 0, "PASTE", "", "Paste from clipboard", 0, 1, GroupLoaded | GroupChanges,      \
+         Window, Paste1Click)                                                                                \
     ITEM(JkBtnFind, Toolbar, 0, "FIND", "", "Find", 0, 1, GroupLoaded, Window, Find1Click)                   \
-    ITEM(JkBtnReplace, Toolbar, 0, "REPLACE", "", "Replace", 0, 1, GroupLoaded, Window, Replace1Click)       \
+    ITEM(JkBtnReplace, Toolbar, 0, "REPLACE", "", "Replace", 0, 1, GroupLoaded | GroupChanges, Window,       \
+         Replace1Click)                                                                                      \
     ITEM(JkBtnInfo, Toolbar, 0, "INFO", "", "About", 0, 0, 0, Window, Info1Click)                            \
     ITEM(JkBtnWhats, Toolbar, 0, "WHATS", "", "What's this?", 0, 0, 0, Window, JkBtnWhatsClick)
 

@@ -68,6 +68,8 @@ class TEngineHost {
     virtual void SetCaption(const std::string& caption) = 0;
     // The file has unsaved changes, or no longer has: the caption marks it.
     virtual void ModifiedChanged(bool modified) = 0;
+    // A key that cannot act here (typing into a read-only file).
+    virtual void Beep() = 0;
     // The character set the text pane draws with (its font decides what the default set means).
     virtual TCharacterSet TextPaneSet() = 0;
     // The hint a command shows in the message panel (Undo and Redo name what they would undo or redo).

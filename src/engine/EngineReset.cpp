@@ -17,6 +17,7 @@ void ResetEngineState() {
     Capacity = 0;
     FileSize = 0;
     Modified = false;
+    ReadOnly = false;
     FileOpen = false;
     BlockBegin = 0;
     BlockEnd = 0;

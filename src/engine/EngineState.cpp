@@ -11,6 +11,7 @@ uint8_t* FileBuffer = nullptr;
 TCount Capacity = 0;
 TCount FileSize = 0;
 bool Modified = false;
+bool ReadOnly = false;
 bool FileOpen = false;
 
 TAddress BlockBegin = 0;

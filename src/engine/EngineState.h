@@ -32,6 +32,8 @@ extern uint8_t* FileBuffer;
 extern TCount Capacity;
 extern TCount FileSize;
 extern bool Modified;
+// The file is only viewed: opened so, or not writable. Nothing may change its bytes, and Save is off.
+extern bool ReadOnly;
 extern bool FileOpen;
 
 extern TAddress BlockBegin;

@@ -20,7 +20,7 @@ namespace Engine {
 namespace {
 
 void ShowFileCaption() {
-    Host->SetCaption(std::string(ProgramName) + " - " + NamePart(FileName));
+    Host->SetCaption(std::string(ProgramName) + " - " + NamePart(FileName) + (ReadOnly ? Texts::ReadOnlyMark : ""));
 }
 
 std::optional<std::string> ChooseFile(TFileDialogMode mode, const char* title) {
@@ -41,7 +41,7 @@ bool ConfirmSave() {
     }
 }
 
-bool OpenFile(const std::string& given, bool fromRecentList) {
+bool OpenFile(const std::string& given, bool fromRecentList, bool readOnly) {
     if (fromRecentList && !ConfirmSave()) return false;
     // Every later save goes to the file opened now, wherever the working folder goes meanwhile.
     const std::string name = FileAccess::FullPath(given);
@@ -60,12 +60,16 @@ bool OpenFile(const std::string& given, bool fromRecentList) {
     FileName = name;
     LastDir = ParentDirectory(name);
     Untitled = false;
+    // What a save would refuse is not offered: the file is only viewed.
+    ReadOnly = readOnly || FileAccess::CheckSaveTarget(name) != 0 ||
+               FileAccess::CheckWritable(FileAccess::SaveTarget(name)) != 0;
     AfterLoad();
     return true;
 }
 
 void AfterLoad() {
     FileOpen = true;
+    if (ReadOnly) EnableGroup(GroupChanges, false);
     EnableGroup(GroupLoaded, true);
     EnableReplaceUndo(false);
     UnmarkBlock();
@@ -92,13 +96,15 @@ void CheckDiskOnActivate() {
         return;
     }
     const char* question = Modified ? Texts::ChangedOnDiskModified : Texts::ChangedOnDisk;
-    if (Host->AskYesNo(FormatText(question, {name})) == mrYes) OpenFile(FileName, false);
+    // A file opened read-only stays so.
+    if (Host->AskYesNo(FormatText(question, {name})) == mrYes) OpenFile(FileName, false, ReadOnly);
 }
 
 void New1Click() {
     if (!ConfirmSave()) return;
     Untitled = true;
     ForgetDiskState();
+    ReadOnly = false;
     ++NoNameCounter;
     FileName = Texts::NoNamePrefix + std::to_string(NoNameCounter);
     if (NewEOF) {
@@ -115,6 +121,13 @@ void Open1Click() {
     std::optional<std::string> chosen = ChooseFile(TFileDialogMode::Open, Texts::OpenFileTitle);
     if (!chosen) return;
     OpenFile(*chosen, false);
+}
+
+void Openreadonly1Click() {
+    if (!ConfirmSave()) return;
+    std::optional<std::string> chosen = ChooseFile(TFileDialogMode::Open, Texts::OpenReadOnlyTitle);
+    if (!chosen) return;
+    OpenFile(*chosen, false, true);
 }
 
 bool Save1Click() {
@@ -143,6 +156,7 @@ bool Close1Click() {
     FileSize = 0;
     Modified = false; // nothing is open that could be unsaved
     ForgetDiskState();
+    ReadOnly = false;
     PendingDigit = -1;
     Host->ClearPanes();
     SetCursorCell(0, 0);

@@ -8,14 +8,16 @@ namespace Engine {
 inline constexpr const char* ProgramName = "NIBLO";
 
 bool ConfirmSave();
-// fromRecentList: the sender is an item of the recent-files list, which asks ConfirmSave first.
-bool OpenFile(const std::string& name, bool fromRecentList);
+// fromRecentList: the sender is an item of the recent-files list, which asks ConfirmSave first. A file that
+// cannot be written opens read-only, as does every file with readOnly.
+bool OpenFile(const std::string& name, bool fromRecentList, bool readOnly = false);
 void AfterLoad();
 // The window became active: a change another program made to the file on disk is told once, with the
 // offer to load the file again (which drops the changes made here).
 void CheckDiskOnActivate();
 void New1Click();
 void Open1Click();
+void Openreadonly1Click();
 bool Save1Click();
 bool SaveAs1Click(); // true only when a file was written
 bool Close1Click();  // false when the user kept the file

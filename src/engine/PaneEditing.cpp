@@ -98,6 +98,10 @@ bool ModeKey(int key) {
 }
 
 bool EditingKey(int key) {
+    if (ReadOnly && (key == PaneKey::Delete || key == PaneKey::Backspace)) {
+        Host->Beep();
+        return true;
+    }
     switch (key) {
     // The deletion leaves the cursor where it is; its panels must show the byte that moved under it.
     case PaneKey::Delete:
@@ -202,6 +206,11 @@ void PaneKeyUp(int key, unsigned shift) {
 
 void PaneKeyPress(uint8_t character) {
     if (!FileOpen) return;
+    // A read-only file answers a key that would type with a beep.
+    if (ReadOnly && (TextMode ? character >= 32 : IsHexDigit(char(character)))) {
+        Host->Beep();
+        return;
+    }
     if (TextMode) {
         // Control characters act through their keys in key-down.
         if (character >= 32) TypeByte(character);

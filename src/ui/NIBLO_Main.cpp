@@ -4,11 +4,13 @@
 #include "engine/EngineState.h"
 #include "engine/FileCommands.h"
 #include "engine/PaneEditing.h"
+#include "engine/RowAddresses.h"
 #include "engine/StringTable.h"
 #include "engine/TextFormat.h"
 #include "files/NIBLO_OSE.h"
 #include "kit/FirstPaintProbe.h"
 #include "kit/JkGrid.h"
+#include "kit/JkRowAddresses.h"
 #include "kit/JkScroll.h"
 #include "dialogs/NIBLO_Opt.h"
 #include "kit/Jkdialog.h"
@@ -87,6 +89,7 @@ void TFormMain::FormCreate() {
 
     // The designed layout holds until the settings are applied at the first activation.
     SetPaneDimensions(Engine::DefaultCols, Engine::DefaultRows);
+    Action(TCommand::Rowaddresses1)->setChecked(false);
     Engine::Close1Click();
 }
 
@@ -118,6 +121,10 @@ void TFormMain::FormClose() {
 
 void TFormMain::Exit1Click() {
     close();
+}
+
+void TFormMain::Rowaddresses1Click() {
+    SetRowAddressesShown(!RowAddresses);
 }
 
 bool TFormMain::event(QEvent* event) {
@@ -175,8 +182,8 @@ static int StripHeight(const QWidget* panel) {
 }
 
 int TFormMain::WindowWidthFor(int cols) const {
-    return 4 * BorderWidth + PaneWidth(JkStrGridText, cols) + PaneWidth(JkStrGridHex, cols) +
-           ScrollBarWidth(this);
+    return RowAddressSpace() + 4 * BorderWidth + PaneWidth(JkStrGridText, cols) +
+           PaneWidth(JkStrGridHex, cols) + ScrollBarWidth(this);
 }
 
 int TFormMain::WindowHeightFor(int rows) const {
@@ -199,7 +206,8 @@ int TFormMain::RowsForHeight(int height) const {
 
 int TFormMain::ColsForWidth(int width, int cellPairWidth) const {
     const int line = JkStrGridText->GridLineWidth();
-    return (width - 4 * BorderWidth - ScrollBarWidth(this) - 4 * line) / (cellPairWidth + 2 * line);
+    return (width - RowAddressSpace() - 4 * BorderWidth - ScrollBarWidth(this) - 4 * line) /
+           (cellPairWidth + 2 * line);
 }
 
 int TFormMain::RowsForHeight(int height, int rowHeight) const {
@@ -249,8 +257,24 @@ void TFormMain::SetPaneDimensions(int cols, int rows) {
     for (TJkStrGrid* pane : {JkStrGridText, JkStrGridHex}) {
         pane->SetColCount(cols);
         pane->SetRowCount(rows);
-        pane->resize(PaneWidth(pane, cols), PaneHeight(pane, rows));
     }
+    LayoutPanes();
+    Engine::SetPageDimensions(cols, rows);
+    UpdateScrollSteps();
+    Resizing = wasResizing;
+}
+
+void TFormMain::LayoutPanes() {
+    const bool wasResizing = Resizing;
+    Resizing = true;
+    const int cols = JkStrGridText->ColCount();
+    const int rows = JkStrGridText->RowCount();
+    for (TJkStrGrid* pane : {JkStrGridText, JkStrGridHex})
+        pane->resize(PaneWidth(pane, cols), PaneHeight(pane, rows));
+    if (RowAddresses)
+        RowAddressColumn->setGeometry(0, JkStrGridText->y(), RowAddressSpace() - BorderWidth,
+                                      JkStrGridText->height());
+    JkStrGridText->move(RowAddressSpace(), JkStrGridText->y());
     JkStrGridHex->move(JkStrGridText->x() + JkStrGridText->width() + BorderWidth, JkStrGridText->y());
     const QSize wanted(WindowWidthFor(cols), WindowHeightFor(rows));
     // A maximised or full-screen window keeps its size; only a differing size is asked for, so the
@@ -262,9 +286,6 @@ void TFormMain::SetPaneDimensions(int cols, int rows) {
     ScrollBar1->setGeometry(JkStrGridHex->x() + JkStrGridHex->width() + BorderWidth, ScrollBar1->y(),
                             ScrollBarWidth(this), JkStrGridText->height() - 1);
     LayoutChildren();
-
-    Engine::SetPageDimensions(cols, rows);
-    UpdateScrollSteps();
     Resizing = wasResizing;
 }
 
@@ -360,6 +381,22 @@ void TFormMain::SetToolBarHidden(bool hidden) {
     ScrollBar1->move(ScrollBar1->x(), strip + 2);
 }
 
+int TFormMain::RowAddressSpace() const {
+    return RowAddresses ? RowAddressColumn->WidthFor(Engine::RowAddressDigits()) + BorderWidth : 0;
+}
+
+void TFormMain::SetRowAddressesShown(bool shown) {
+    RowAddresses = shown;
+    Action(TCommand::Rowaddresses1)->setChecked(shown);
+    RowAddressColumn->setVisible(shown);
+    // The panes keep their cells and the view stays, unless the wider window would not fit the screen.
+    if (Engine::Cols > std::max(MinCells, PaneLimits().width()))
+        SetPaneDimensions(Engine::Cols, Engine::Rows);
+    else
+        LayoutPanes();
+    RefreshRowAddresses();
+}
+
 // Messages, busy indicator and progress box.
 int TFormMain::ShowInfo(const std::string& text) {
     return InfoBox(QString::fromStdString(text));
@@ -424,6 +461,10 @@ void TFormMain::SetCaption(const std::string& caption) {
 
 void TFormMain::ModifiedChanged(bool modified) {
     setWindowModified(modified);
+}
+
+void TFormMain::Beep() {
+    QApplication::beep();
 }
 
 TCharacterSet TFormMain::TextPaneSet() {

@@ -27,6 +27,7 @@ class QMenu;
 class QScreen;
 class QToolButton;
 class QWheelEvent;
+class TJkRowAddresses;
 class TJkScrollBar;
 class TJkStatusBar;
 class TJkStrGrid;
@@ -51,6 +52,7 @@ class TFormMain : public QMainWindow, public TEngineHost {
     QWidget* Panel1 = nullptr;
     TJkStrGrid* JkStrGridText = nullptr;
     TJkStrGrid* JkStrGridHex = nullptr;
+    TJkRowAddresses* RowAddressColumn = nullptr; // left of the text pane, while RowAddresses is on
     TJkScrollBar* ScrollBar1 = nullptr;
     TJkStatusBar* StatusBar1 = nullptr;
     QAction* Action(TCommand command) const { return Actions[size_t(command)]; }
@@ -63,6 +65,7 @@ class TFormMain : public QMainWindow, public TEngineHost {
     bool Activated = false;
     int ToolBarHeight = 25;
     bool HideToolBar = false;
+    bool RowAddresses = false;
     QColor ColorBlock = QColor(255, 0, 0);
     int32_t ColorBlockValue = 255; // as stored: 0x00BBGGRR or a system colour
     void SetColorBlock(int32_t color);
@@ -85,6 +88,7 @@ class TFormMain : public QMainWindow, public TEngineHost {
     // The handlers of the command table, one per command (NIBLO_MainMenu.cpp unless noted).
     void Exit1Click(); // NIBLO_Main.cpp
     void Options1Click(); // NIBLO_MainSettings.cpp
+    void Rowaddresses1Click(); // NIBLO_Main.cpp
     // Search menu, Insert string and the patch (NIBLO_MainSearch.cpp).
     void Insert1Click();
     void Find1Click();
@@ -114,6 +118,7 @@ class TFormMain : public QMainWindow, public TEngineHost {
     void ApplyFontName(const QString& name);
     void ApplyFontSize(int size);
     void SetToolBarHidden(bool hidden);
+    void SetRowAddressesShown(bool shown);
     // Puts the frame's top-left corner at pos, also where the frame is not known yet.
     void PlaceFrameAt(QPoint pos);
     int WindowWidthFor(int cols) const;
@@ -165,6 +170,7 @@ class TFormMain : public QMainWindow, public TEngineHost {
     void OverwriteModeChanged() override;
     void SetCaption(const std::string& caption) override;
     void ModifiedChanged(bool modified) override;
+    void Beep() override;
     TCharacterSet TextPaneSet() override;
     void SetCommandHint(TCommand command, const std::string& hint) override;
     void SetCommandsEnabled(std::span<const TCommand> commands, bool on) override;
@@ -208,6 +214,9 @@ class TFormMain : public QMainWindow, public TEngineHost {
     // Panes (NIBLO_MainView.cpp).
     void CreatePanes();
     void LayoutChildren();
+    void LayoutPanes(); // the panes' places and sizes for their cell counts, and the window's size
+    int RowAddressSpace() const; // the width the row-address column takes, 0 while it is hidden
+    void RefreshRowAddresses();
     void FormResize();
     void UpdateScrollSteps(); // the scroll bar's steps in its units, which a large file scales
     void FitAddressPanel();   // the address panel as wide as the file's largest address needs

@@ -116,4 +116,6 @@ void TFormMain::OverwriteModeChanged() {
     Action(TCommand::ModusOverwrite1)->setChecked(Engine::OverwriteMode);
     StatusBar1->SetPanelText(2,
                              QString::fromLatin1(Engine::OverwriteMode ? Texts::Overwrite : Texts::Insert));
+    // Insert mode has a cell after the last byte, which may start a row of its own.
+    RefreshRowAddresses();
 }

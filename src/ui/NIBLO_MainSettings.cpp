@@ -63,6 +63,8 @@ void TFormMain::ReadSettings() {
     int cols = std::clamp(ini.ReadInteger(Options, "Cols", 19), MinCells, MaxCells);
     int rows = std::clamp(ini.ReadInteger(Options, "Rows", 20), MinCells, MaxCells);
     HideToolBar = ini.ReadBool(Options, "HideToolBar", false);
+    // Before the dimensions are checked against the screen: the column takes its share of the width.
+    if (ini.ReadBool(Options, "RowAddresses", false)) SetRowAddressesShown(true);
     if (WindowWidthFor(cols) > screen.width()) cols = 19;
     if (WindowHeightFor(rows) > screen.height()) rows = 20;
     SetPaneDimensions(cols, rows);
@@ -129,6 +131,7 @@ void TFormMain::WriteSettings() {
         ini.WriteInteger(FormSection, "Left", frameGeometry().x()) &&
         ini.WriteInteger(Options, "Cols", Engine::Cols) && ini.WriteInteger(Options, "Rows", Engine::Rows) &&
         ini.WriteBool(Options, "HideToolBar", HideToolBar) &&
+        ini.WriteBool(Options, "RowAddresses", RowAddresses) &&
         ini.WriteString(Options, "Font", JkStrGridText->FontName().toStdString()) &&
         ini.WriteInteger(Options, "FontSize", JkStrGridText->FontSize()) &&
         ini.WriteInteger(Options, "ByteOrder", ByteOrder) &&
@@ -178,6 +181,7 @@ void TFormMain::Options1Click() {
     form.RadioGroupByteOrder->SetItemIndex(ByteOrder);
     form.RadioGroupBase->SetItemIndex(Engine::AddressBase);
     form.CheckBoxHideTool->setChecked(HideToolBar);
+    form.CheckBoxRowAddresses->setChecked(RowAddresses);
     form.CheckBoxOldFileTime->setChecked(Engine::OldFileTime);
     form.CheckBoxNewEOF->setChecked(Engine::NewEOF);
     form.CheckBoxBackup->setChecked(Engine::BackupOnSave);
@@ -198,6 +202,8 @@ void TFormMain::Options1Click() {
         HideToolBar = form.CheckBoxHideTool->isChecked();
         SetToolBarHidden(HideToolBar);
     }
+    if (form.CheckBoxRowAddresses->isChecked() != RowAddresses)
+        SetRowAddressesShown(form.CheckBoxRowAddresses->isChecked());
     Engine::NewEOF = form.CheckBoxNewEOF->isChecked();
     // The block shows in the new colour at once.
     if (form.ComboBoxColor->currentIndex() != colorEntry && form.ComboBoxColor->currentIndex() >= 0) {

@@ -5,8 +5,10 @@
 #include "engine/EngineState.h"
 #include "engine/StringTable.h"
 #include "engine/TextFormat.h"
+#include "engine/RowAddresses.h"
 #include "engine/View.h"
 #include "kit/JkGrid.h"
+#include "kit/JkRowAddresses.h"
 #include "kit/JkScroll.h"
 #include "kit/Jkdialog.h"
 #include "kit/JkStatusBar.h"
@@ -67,6 +69,9 @@ void TFormMain::CreatePanes() {
     JkStrGridHex->SetBackgroundColor(InactiveColor(this));
 
     JkStrGridText->SetSlaveGrid(JkStrGridHex);
+    RowAddressColumn = new TJkRowAddresses(JkStrGridText, Client);
+    RowAddressColumn->setObjectName(QStringLiteral("RowAddressColumn"));
+    RowAddressColumn->hide();
     for (TJkStrGrid* pane : {JkStrGridText, JkStrGridHex}) {
         pane->OnDrawCell = [this](TJkStrGrid* grid, int col, int row, const QRect& rect, QPainter& painter,
                                   bool selected) {
@@ -112,6 +117,17 @@ void TFormMain::RefreshPane(TJkStrGrid* pane, int32_t col, int32_t row) {
 void TFormMain::RefreshPanes(int32_t col, int32_t row) {
     RefreshPane(JkStrGridText, col, row);
     RefreshPane(JkStrGridHex, col, row);
+    RefreshRowAddresses();
+}
+
+void TFormMain::RefreshRowAddresses() {
+    if (!RowAddresses) return;
+    // A file that needs more digits widens the column, and the window with it.
+    if (JkStrGridText->x() != RowAddressSpace()) LayoutPanes();
+    QStringList texts;
+    for (const std::string& text : Engine::RowAddressTexts())
+        texts.append(QString::fromStdString(text));
+    RowAddressColumn->SetTexts(texts);
 }
 
 void TFormMain::RefreshCell(int32_t col, int32_t row) {
@@ -135,6 +151,7 @@ void TFormMain::SelectCell(int32_t col, int32_t row) {
 void TFormMain::ClearPanes() {
     JkStrGridText->ClearCells();
     JkStrGridHex->ClearCells();
+    RefreshRowAddresses();
 }
 
 void TFormMain::RepaintPanes() {
@@ -190,6 +207,8 @@ void TFormMain::FitAddressPanel() {
 
 void TFormMain::UpdateStatus() {
     FitAddressPanel();
+    // The mode and the base the address panel follows, the column follows too.
+    RefreshRowAddresses();
     if (!Engine::FileOpen || Engine::FileSize == 0 || !Engine::FileBuffer) {
         StatusBar1->SetPanelText(0, QString());
         StatusBar1->SetPanelText(1, QString());

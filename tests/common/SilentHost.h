@@ -38,6 +38,7 @@ class TSilentHost : public TEngineHost {
     void OverwriteModeChanged() override {}
     void SetCaption(const std::string&) override {}
     void ModifiedChanged(bool) override {}
+    void Beep() override {}
     TCharacterSet TextPaneSet() override { return TCharacterSet::Windows1252; }
     void SetCommandHint(TCommand, const std::string&) override {}
     void SetCommandsEnabled(std::span<const TCommand>, bool) override {}

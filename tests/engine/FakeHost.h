@@ -107,6 +107,8 @@ class TFakeHost : public TEngineHost {
     void SetScrollBarEnabled(bool on) override;
     void SetCaption(const std::string& caption) override;
     void ModifiedChanged(bool modified) override { ModifiedMark = modified; }
+    void Beep() override { ++Beeps; }
+    int Beeps = 0;
     TCharacterSet TextPaneSet() override { return Engine::ShownSet(Engine::CharacterSet, false); }
     void SetCommandHint(TCommand command, const std::string& hint) override { Hints[command] = hint; }
     void SetCommandsEnabled(std::span<const TCommand> commands, bool on) override;

@@ -8,6 +8,9 @@
 #include "engine/Editing.h"
 #include "engine/FileCommands.h"
 #include "engine/Navigation.h"
+#include "engine/PaneEditing.h"
+#include "common/OrdinaryUser.h"
+#include "engine/Blocks.h"
 #include "engine/Paths.h"
 #include "engine/Search.h"
 #include "engine/SearchRequest.h"
@@ -149,6 +152,58 @@ TEST_F(FileCommandsTest, NewStopsWhenTheSaveQuestionIsCancelled) {
 }
 
 // --- Open ------------------------------------------------------------------------------------------------
+
+// A file opened read-only, or one that cannot be written, offers nothing that changes it: those commands stay
+// off whatever else would turn them on, typing beeps and changes nothing; opening it normally ends it.
+TEST_F(FileCommandsTest, ReadOnlyFilesOfferNothingThatChangesThem) {
+    const std::vector<uint8_t> bytes = PatternBytes(300);
+    const std::string path = Dir.Write("view.bin", bytes);
+    auto expectReadOnly = [&](bool on) {
+        EXPECT_EQ(ReadOnly, on);
+        EXPECT_EQ(Host.Caption(), on ? "NIBLO - view.bin (read-only)" : "NIBLO - view.bin");
+        // Off while read-only; otherwise as a load leaves them (those that need no more than a file on).
+        for (TCommand command : Group(GroupChanges))
+            EXPECT_EQ(Host.IsEnabled(command), !on && (CommandTable[size_t(command)].Groups & GroupLoaded))
+                << static_cast<int>(command);
+        EXPECT_TRUE(Host.IsEnabled(TCommand::SaveAs1));
+        EXPECT_TRUE(Host.IsEnabled(TCommand::Find1));
+    };
+    ASSERT_TRUE(OpenFile(path, false, true));
+    expectReadOnly(true);
+    Host.Beeps = 0;
+    for (bool text : {true, false}) {
+        TextMode = text;
+        PaneKeyPress('a');
+        int key = PaneKey::Delete;
+        PaneKeyDown(key, 0);
+        key = PaneKey::Backspace;
+        PaneKeyDown(key, 0);
+    }
+    EXPECT_EQ(Host.Beeps, 6);
+    EXPECT_EQ(Bytes(), bytes);
+    EXPECT_FALSE(Modified);
+    // Marking a block turns Copy on but not Cut; the clipboard does not turn Paste on.
+    MarkFromTo(3, 9);
+    EXPECT_TRUE(Host.IsEnabled(TCommand::Copy1));
+    EXPECT_FALSE(Host.IsEnabled(TCommand::Cut1));
+    EXPECT_FALSE(Host.IsEnabled(TCommand::Blockdelete1));
+    TFakeClipboard clip;
+    clip.Text = std::vector<uint8_t>{'4', '1'};
+    Clipboard1Click(clip);
+    EXPECT_FALSE(Host.IsEnabled(TCommand::Paste1));
+
+    ASSERT_TRUE(OpenFile(path, false));
+    expectReadOnly(false);
+    // A file its user may not write opens read-only by itself.
+    ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+    ASSERT_EQ(chmod(Dir.PathOf("").c_str(), 0755), 0);
+    {
+        TOrdinaryUser user;
+        if (!user.Active()) GTEST_SKIP() << "running as root and cannot give it up";
+        ASSERT_TRUE(OpenFile(path, false));
+    }
+    expectReadOnly(true);
+}
 
 TEST_F(FileCommandsTest, AfterLoadEnablesTheFileCommands) {
     Host.Enabled[TCommand::Replaceundo1] = true;

@@ -4,11 +4,13 @@
 #include "ui/NIBLO_Main.h"
 
 #include "engine/ByteStore.h"
+#include "engine/FileCommands.h"
 #include "engine/PaneEditing.h"
 #include "engine/EngineState.h"
 #include "engine/View.h"
 #include "support/ModalAnswer.h"
 #include "kit/JkGrid.h"
+#include "kit/JkRowAddresses.h"
 #include "kit/JkScroll.h"
 #include "kit/JkStatusBar.h"
 #include "kit/Jkdialog.h"
@@ -95,6 +97,7 @@ class TestMainWindow : public TEditorTestCase {
     void menuTableNamesAndTags();
     void newNamesFilesInTurnAndCloseReturnsToNoFile();
     void saveWritesExactlyTheBuffer();
+    void readOnlyFileGreysWhatWouldChangeIt();
     void confirmSaveAnswers_data();
     void confirmSaveAnswers();
     void closingWindowAsksAndCanBeRefused();
@@ -103,6 +106,7 @@ class TestMainWindow : public TEditorTestCase {
     void blockIsDrawnInBlockColour();
     void hintsReachMessagePanel();
     void resizeSnapsToWholeCellsWithoutLoop();
+    void rowAddressesFollowModeAndBaseAndWidenTheWindow();
     void lateAnswerIsNotTheUsersButASettledSizeIs();
     void scrollBarDragChangesNothingUntilRelease();
     void scrollBarCountsAFileBeyondItsRangeInUnits();
@@ -256,6 +260,29 @@ void TestMainWindow::saveWritesExactlyTheBuffer() {
     QCOMPARE(ShownCaption(*started), QString("NIBLO - big.bin"));
     started->Run(TCommand::Undo1);
     QCOMPARE(ShownCaption(*started), QString("NIBLO - big.bin*"));
+}
+
+void TestMainWindow::readOnlyFileGreysWhatWouldChangeIt() {
+    QTemporaryDir dir;
+    const QByteArray bytes = SampleBytes(100);
+    const QString path = WriteFile(dir, "ro.bin", bytes);
+    auto started = StartForm();
+    QVERIFY(Engine::OpenFile(path.toStdString(), false, true));
+    QCOMPARE(ShownCaption(*started), QString("NIBLO - ro.bin (read-only)"));
+    for (TCommand command : {TCommand::Save1, TCommand::Insert1, TCommand::Paste1, TCommand::Replace1,
+                             TCommand::Encode1, TCommand::Deletefromcursor1})
+        QVERIFY(!started->Action(command)->isEnabled());
+    for (TCommand command : {TCommand::JkBtnSave, TCommand::JkBtnPaste, TCommand::JkBtnReplace})
+        QVERIFY(!started->Button(command)->isEnabled());
+    QVERIFY(started->Action(TCommand::SaveAs1)->isEnabled());
+    QVERIFY(started->Action(TCommand::Find1)->isEnabled());
+    QTest::keyClicks(started->ActivePane(), QStringLiteral("AB"));
+    QTest::keyClick(started->ActivePane(), Qt::Key_Delete);
+    QCOMPARE(ShownCaption(*started), QString("NIBLO - ro.bin (read-only)"));
+    QVERIFY(Engine::OpenFile(path.toStdString(), false));
+    QVERIFY(started->Action(TCommand::Save1)->isEnabled());
+    QCOMPARE(ShownCaption(*started), QString("NIBLO - ro.bin"));
+    QCOMPARE(ReadFile(path), bytes);
 }
 
 void TestMainWindow::confirmSaveAnswers_data() {
@@ -439,6 +466,68 @@ void TestMainWindow::resizeSnapsToWholeCellsWithoutLoop() {
     QCOMPARE(form.size(), QSize(form.WindowWidthFor(10), form.WindowHeightFor(10)));
     QVERIFY(resizes <= 2);
     form.removeEventFilter(&counter);
+}
+
+void TestMainWindow::rowAddressesFollowModeAndBaseAndWidenTheWindow() {
+    QTemporaryDir dir;
+    const QString path = WriteFile(dir, "a.bin", SampleBytes(5000));
+    auto started = StartForm(path);
+    TFormMain& form = *started;
+    form.SetPaneDimensions(16, 10);
+    QCoreApplication::processEvents();
+    const int plainWidth = form.WindowWidthFor(16);
+    QVERIFY(!form.RowAddresses && !form.RowAddressColumn->isVisible());
+    QVERIFY(!form.Action(TCommand::Rowaddresses1)->isChecked());
+
+    Engine::ShowAddress(2001, true, false);
+    form.Action(TCommand::Rowaddresses1)->trigger();
+    QCoreApplication::processEvents();
+    QVERIFY(form.RowAddressColumn->isVisible() && form.Action(TCommand::Rowaddresses1)->isChecked());
+    // The column sits left of the text pane and widens the window by its width; the view stays.
+    const int space = form.RowAddressColumn->width() + 1;
+    QCOMPARE(form.RowAddressColumn->width(), form.RowAddressColumn->WidthFor(8));
+    QCOMPARE(form.JkStrGridText->x(), space);
+    QCOMPARE(form.JkStrGridHex->x(), space + form.JkStrGridText->width() + 1);
+    QCOMPARE(form.size(), QSize(plainWidth + space, form.WindowHeightFor(10)));
+    QCOMPARE(Engine::CurrentAddress(), 2001);
+    // Snapping counts it.
+    QCOMPARE(form.ColsForWidth(form.WindowWidthFor(23)), 23);
+    form.resize(form.WindowWidthFor(20) + 7, form.WindowHeightFor(10));
+    QCoreApplication::processEvents();
+    QCOMPARE(Engine::Cols, 20);
+    QCOMPARE(form.size(), QSize(form.WindowWidthFor(20), form.WindowHeightFor(10)));
+
+    // Largest address 4999 (hex 1387) or, counted from 1, 5000 (hex 1388): four hex digits either way.
+    Engine::GoToStart();
+    const struct {
+        bool TextMode;
+        int Base;
+        QStringList FirstRows;
+    } cases[] = {
+        {true, 0, {"0", "20", "40"}},
+        {true, 1, {"1", "21", "41"}},
+        {false, 0, {"0000", "0014", "0028"}},
+        {false, 1, {"0001", "0015", "0029"}},
+    };
+    for (const auto& c : cases) {
+        Engine::TextMode = c.TextMode;
+        Engine::AddressBase = c.Base;
+        form.UpdateStatus();
+        QCOMPARE(form.RowAddressColumn->Texts().size(), 10);
+        QCOMPARE(form.RowAddressColumn->Texts().mid(0, 3), c.FirstRows);
+    }
+    // The page follows (the last page starts at 4801); rows past the end stay empty.
+    Engine::ShowAddress(4990, true, false);
+    QCOMPARE(form.RowAddressColumn->Texts().first(), QString("12C1"));
+    QCOMPARE(form.RowAddressColumn->Texts().last(), QString("1375"));
+    form.Run(TCommand::New1);
+    QCOMPARE(form.RowAddressColumn->Texts().mid(0, 2), QStringList({"1", ""}));
+
+    form.Action(TCommand::Rowaddresses1)->trigger();
+    QCoreApplication::processEvents();
+    QCOMPARE(form.JkStrGridText->x(), 0);
+    QCOMPARE(form.size(), QSize(form.WindowWidthFor(20), form.WindowHeightFor(10)));
+    QCOMPARE(form.WindowWidthFor(16), plainWidth);
 }
 
 // A window manager answers each size request with a resize event, and an answer to an older request can

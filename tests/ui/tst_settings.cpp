@@ -15,6 +15,7 @@
 #include "files/MRUFiles.h"
 #include "support/ModalAnswer.h"
 #include "kit/JkGrid.h"
+#include "kit/JkRowAddresses.h"
 #include "kit/Jkdialog.h"
 #include "dialogs/NIBLO_Opt.h"
 #include "kit/SettingsLocation.h"
@@ -136,6 +137,7 @@ void TestSettings::everySettingSurvivesARestart() {
         form->SetPaneDimensions(12, 11);
         form->HideToolBar = true;
         form->SetToolBarHidden(true);
+        form->SetRowAddressesShown(true);
         form->ByteOrder = 1;
         form->GotoMode = 2;
         form->SetColorBlock(0xFF0000);
@@ -165,9 +167,10 @@ void TestSettings::everySettingSurvivesARestart() {
     }
     const TIniFile ini(IniPath.toStdString());
     const std::vector<std::string> options{
-        "Cols",        "Rows",    "HideToolBar",   "Font",      "FontSize", "ByteOrder", "ColorBlock",
-        "JokerHex",    "FindHex", "CaseSensitive", "Joker",     "FindDown", "GotoMode",  "BaseAdress",
-        "OldFileTime", "NewEOF",  "BackupOnSave",  "CurrentDir", "Overwrite", "ModusText", "CharacterSet"};
+        "Cols",     "Rows",        "HideToolBar", "RowAddresses", "Font",      "FontSize",
+        "ByteOrder", "ColorBlock", "JokerHex",    "FindHex",      "CaseSensitive", "Joker",
+        "FindDown", "GotoMode",    "BaseAdress",  "OldFileTime",  "NewEOF",    "BackupOnSave",
+        "CurrentDir", "Overwrite", "ModusText",  "CharacterSet"};
     QVERIFY(ini.ReadSectionKeys("Options") == options);
     QVERIFY(ini.ReadSectionKeys("TFormMain") == (std::vector<std::string>{"Top", "Left"}));
     QCOMPARE(ini.ReadString("Options", "JokerHex", ""), std::string("A7"));
@@ -180,6 +183,7 @@ void TestSettings::everySettingSurvivesARestart() {
     QCOMPARE(Engine::Cols, 12);
     QCOMPARE(Engine::Rows, 11);
     QVERIFY(form->HideToolBar && form->Panel1->isHidden());
+    QVERIFY(form->RowAddresses && form->Action(TCommand::Rowaddresses1)->isChecked());
     QCOMPARE(form->ByteOrder, 1);
     QCOMPARE(form->GotoMode, 2);
     QCOMPARE(form->ColorBlockValue, 0xFF0000);
@@ -422,6 +426,7 @@ void TestSettings::optionsOkAppliesEveryStep() {
         opt.SpinEditCols->setValue(12);
         opt.SpinEditRows->setValue(11);
         opt.CheckBoxHideTool->setChecked(true);
+        opt.CheckBoxRowAddresses->setChecked(true);
         opt.CheckBoxNewEOF->setChecked(true);
         SelectText(opt.ComboBoxColor, "clBlue");
         opt.SpinEditMRU->setValue(2);
@@ -435,6 +440,7 @@ void TestSettings::optionsOkAppliesEveryStep() {
     QCOMPARE(Engine::Cols, 12);
     QCOMPARE(Engine::Rows, 11);
     QVERIFY(form->HideToolBar && form->Panel1->isHidden());
+    QVERIFY(form->RowAddresses && form->RowAddressColumn->isVisible());
     QVERIFY(Engine::NewEOF);
     QCOMPARE(form->ColorBlockValue, 0xFF0000);
     QCOMPARE(form->MRUFiles->Files(), QStringList({"/c", "/b"}));
