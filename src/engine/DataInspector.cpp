@@ -1,0 +1,395 @@
+#include "engine/DataInspector.h"
+
+#include "engine/Cp1252.h"
+#include "engine/StringTable.h"
+#include "engine/TextFormat.h"
+
+#include <algorithm>
+#include <bit>
+#include <charconv>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <optional>
+
+namespace Engine {
+
+namespace {
+
+using TBytes = std::span<const uint8_t>;
+
+// The row's fixed size in bytes; 0 for the rows whose length depends on the bytes.
+int RowSize(TInspectorRow row) {
+    switch (row) {
+    case TInspectorRow::Int16:
+    case TInspectorRow::UInt16:
+    case TInspectorRow::Float16:
+    case TInspectorRow::BFloat16:
+    case TInspectorRow::Utf16:
+        return 2;
+    case TInspectorRow::Int24:
+    case TInspectorRow::UInt24:
+        return 3;
+    case TInspectorRow::Int32:
+    case TInspectorRow::UInt32:
+    case TInspectorRow::Float32:
+    case TInspectorRow::UnixTime32:
+    case TInspectorRow::DosDateTime:
+        return 4;
+    case TInspectorRow::Int64:
+    case TInspectorRow::UInt64:
+    case TInspectorRow::Float64:
+    case TInspectorRow::UnixTime64:
+    case TInspectorRow::FileTime:
+        return 8;
+    case TInspectorRow::Guid:
+        return 16;
+    case TInspectorRow::Sleb128:
+    case TInspectorRow::Uleb128:
+    case TInspectorRow::Utf8:
+        return 0;
+    default:
+        return 1;
+    }
+}
+
+bool RowSigned(TInspectorRow row) {
+    return row == TInspectorRow::Int8 || row == TInspectorRow::Int16 || row == TInspectorRow::Int24 ||
+           row == TInspectorRow::Int32 || row == TInspectorRow::Int64;
+}
+
+bool RowInteger(TInspectorRow row) {
+    return row <= TInspectorRow::UInt64;
+}
+
+uint64_t Compose(TBytes bytes, int size, TByteOrder order) {
+    uint64_t value = 0;
+    for (int i = 0; i < size; ++i)
+        value = value << 8 | bytes[static_cast<size_t>(order == TByteOrder::MsbFirst ? i : size - 1 - i)];
+    return value;
+}
+
+std::vector<uint8_t> Spread(uint64_t value, int size, TByteOrder order) {
+    std::vector<uint8_t> bytes(static_cast<size_t>(size));
+    for (int i = 0; i < size; ++i)
+        bytes[static_cast<size_t>(order == TByteOrder::MsbFirst ? size - 1 - i : i)] =
+            static_cast<uint8_t>(value >> (8 * i));
+    return bytes;
+}
+
+int64_t SignExtend(uint64_t value, int size) {
+    const int unused = 64 - 8 * size;
+    return static_cast<int64_t>(value << unused) >> unused;
+}
+
+// Half and bfloat16 share one layout: sign, exponent with its bias, mantissa. The C++20 library has no
+// type for either, so they are converted through double here.
+struct TSmallFloat {
+    int mantissaBits;
+    int exponentBits;
+};
+constexpr TSmallFloat Half{10, 5};
+constexpr TSmallFloat BFloat{7, 8};
+
+double SmallFloatValue(uint32_t bits, TSmallFloat form) {
+    const int bias = (1 << (form.exponentBits - 1)) - 1;
+    const uint32_t expMask = (1u << form.exponentBits) - 1;
+    const uint32_t exponent = bits >> form.mantissaBits & expMask;
+    const uint32_t mantissa = bits & ((1u << form.mantissaBits) - 1);
+    const double sign = bits >> (form.mantissaBits + form.exponentBits) ? -1.0 : 1.0;
+    if (exponent == expMask)
+        return mantissa ? std::numeric_limits<double>::quiet_NaN()
+                        : sign * std::numeric_limits<double>::infinity();
+    if (exponent == 0) return sign * std::ldexp(mantissa, 1 - bias - form.mantissaBits);
+    return sign * std::ldexp(mantissa | 1u << form.mantissaBits,
+                             static_cast<int>(exponent) - bias - form.mantissaBits);
+}
+
+// The nearest small float (ties to even), or none when a finite value rounds beyond the largest.
+std::optional<uint32_t> SmallFloatBits(double value, TSmallFloat form) {
+    const int bias = (1 << (form.exponentBits - 1)) - 1;
+    const uint32_t signBit = std::signbit(value) ? 1u << (form.mantissaBits + form.exponentBits) : 0;
+    const uint32_t infinity = ((1u << form.exponentBits) - 1) << form.mantissaBits;
+    if (std::isnan(value)) return infinity | 1u << (form.mantissaBits - 1);
+    if (std::isinf(value)) return signBit | infinity;
+    const double magnitude = std::fabs(value);
+    const int exponent = magnitude == 0 ? 1 - bias : std::max(std::ilogb(magnitude), 1 - bias);
+    if (exponent > bias) return std::nullopt;
+    // Subnormals share the smallest exponent; a mantissa rounded up to the next power carries into it.
+    const auto mantissa =
+        static_cast<uint32_t>(std::nearbyint(std::ldexp(magnitude, form.mantissaBits - exponent)));
+    const uint32_t bits =
+        (static_cast<uint32_t>(exponent + bias) << form.mantissaBits) + mantissa - (1u << form.mantissaBits);
+    if (bits >= infinity) return std::nullopt;
+    return signBit | bits;
+}
+
+template <typename T> std::string FloatText(T value) {
+    if (std::isnan(value)) return "NaN";
+    if (std::isinf(value)) return value < 0 ? "-Infinity" : "Infinity";
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+std::string Leb128Text(TBytes bytes, bool isSigned) {
+    uint64_t value = 0;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const uint64_t payload = bytes[i] & 0x7Fu;
+        // The tenth byte holds the 64th bit only (a signed number: its sign); more would not fit.
+        if (i == 9 && (isSigned ? payload != 0 && payload != 0x7F : payload > 1))
+            return Texts::InspectorInvalid;
+        if (i == 10) return Texts::InspectorInvalid;
+        value |= payload << (7 * i);
+        if (bytes[i] & 0x80) continue;
+        const int length = static_cast<int>(i) + 1;
+        const int bits = 7 * length;
+        if (isSigned && bits < 64 && (value >> (bits - 1) & 1)) value |= ~uint64_t{0} << bits;
+        const std::string number =
+            isSigned ? std::to_string(static_cast<int64_t>(value)) : std::to_string(value);
+        return FormatText(Texts::InspectorLebLength, {number, int64_t{length}});
+    }
+    return bytes.size() < static_cast<size_t>(InspectorSpan) ? Texts::InspectorNoValue
+                                                             : Texts::InspectorInvalid;
+}
+
+// ISO 8601 in UTC, with the fraction of a second (in 100 ns) only where there is one; "invalid" outside
+// the four-digit years.
+std::string UtcText(int64_t seconds, uint32_t ticks) {
+    constexpr int64_t FirstDay = -719162; // 0001-01-01
+    constexpr int64_t LastDay = 2932896;  // 9999-12-31
+    const int64_t day = seconds >= 0 ? seconds / 86400 : -((-seconds + 86399) / 86400);
+    if (day < FirstDay || day > LastDay) return Texts::InspectorInvalid;
+    const std::chrono::year_month_day date{std::chrono::sys_days{std::chrono::days{day}}};
+    const int64_t inDay = seconds - day * 86400;
+    char buffer[48];
+    int length = std::snprintf(buffer, sizeof buffer, "%04d-%02u-%02uT%02d:%02d:%02d",
+                               static_cast<int>(date.year()), static_cast<unsigned>(date.month()),
+                               static_cast<unsigned>(date.day()), static_cast<int>(inDay / 3600),
+                               static_cast<int>(inDay / 60 % 60), static_cast<int>(inDay % 60));
+    std::string text(buffer, static_cast<size_t>(length));
+    if (ticks != 0) {
+        length = std::snprintf(buffer, sizeof buffer, ".%07u", ticks);
+        text.append(buffer, static_cast<size_t>(length));
+        while (text.back() == '0')
+            text.pop_back();
+    }
+    return text + "Z";
+}
+
+std::string FileTimeText(uint64_t ticks) {
+    constexpr int64_t SecondsFrom1601To1970 = 11644473600;
+    return UtcText(static_cast<int64_t>(ticks / 10000000) - SecondsFrom1601To1970,
+                   static_cast<uint32_t>(ticks % 10000000));
+}
+
+// The time word comes first, as in a FAT directory entry; seconds are stored halved.
+std::string DosDateTimeText(TBytes bytes, TByteOrder order) {
+    const auto time = static_cast<unsigned>(Compose(bytes, 2, order));
+    const auto date = static_cast<unsigned>(Compose(bytes.subspan(2), 2, order));
+    const std::chrono::year_month_day day{std::chrono::year{1980 + static_cast<int>(date >> 9)},
+                                          std::chrono::month{date >> 5 & 15}, std::chrono::day{date & 31}};
+    const unsigned hour = time >> 11, minute = time >> 5 & 63, second = (time & 31) * 2;
+    if (!day.ok() || hour > 23 || minute > 59 || second > 59) return Texts::InspectorInvalid;
+    return UtcText(std::chrono::sys_days{day}.time_since_epoch().count() * 86400 + hour * 3600 + minute * 60 +
+                       second,
+                   0);
+}
+
+// Little endian: the mixed-endian form of Windows (three little-endian fields, then eight bytes as they
+// stand); big endian: every byte as it stands, as RFC 4122 writes it.
+std::string GuidText(TBytes bytes, TByteOrder order) {
+    char buffer[48];
+    std::snprintf(buffer, sizeof buffer, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
+                  static_cast<unsigned>(Compose(bytes, 4, order)),
+                  static_cast<unsigned>(Compose(bytes.subspan(4), 2, order)),
+                  static_cast<unsigned>(Compose(bytes.subspan(6), 2, order)), bytes[8], bytes[9], bytes[10],
+                  bytes[11], bytes[12], bytes[13], bytes[14], bytes[15]);
+    return buffer;
+}
+
+void AppendUtf8(std::string& text, char32_t c) {
+    if (c < 0x80) {
+        text += static_cast<char>(c);
+        return;
+    }
+    const int extra = c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
+    text += static_cast<char>(((0xF00u >> (extra + 1)) & 0xFF) | c >> (6 * extra));
+    for (int i = extra - 1; i >= 0; --i)
+        text += static_cast<char>(0x80 | (c >> (6 * i) & 0x3F));
+}
+
+// The code point and, unless it is a control character, its glyph.
+std::string CharacterText(char32_t c) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "U+%04X", static_cast<unsigned>(c));
+    std::string text = buffer;
+    if (c >= 0x20 && !(c >= 0x7F && c <= 0x9F)) {
+        text += ' ';
+        AppendUtf8(text, c);
+    }
+    return text;
+}
+
+std::string Utf8Text(TBytes bytes) {
+    const uint8_t lead = bytes[0];
+    if (lead < 0x80) return CharacterText(lead);
+    const size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
+                          : lead >= 0xE0 && lead <= 0xEF ? 3
+                          : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                         : 0;
+    if (length == 0) return Texts::InspectorInvalid;
+    char32_t c = lead & (0x7Fu >> length);
+    for (size_t i = 1; i < length; ++i) {
+        if (i == bytes.size()) return Texts::InspectorNoValue;
+        if ((bytes[i] & 0xC0) != 0x80) return Texts::InspectorInvalid;
+        c = c << 6 | (bytes[i] & 0x3Fu);
+    }
+    const char32_t least = length == 2 ? 0x80 : length == 3 ? 0x800 : 0x10000;
+    if (c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return Texts::InspectorInvalid;
+    return CharacterText(c);
+}
+
+std::string Utf16Text(TBytes bytes, TByteOrder order) {
+    const auto unit = static_cast<char32_t>(Compose(bytes, 2, order));
+    if (unit < 0xD800 || unit > 0xDFFF) return CharacterText(unit);
+    if (unit >= 0xDC00) return Texts::InspectorInvalid;
+    if (bytes.size() < 4) return Texts::InspectorNoValue;
+    const auto low = static_cast<char32_t>(Compose(bytes.subspan(2), 2, order));
+    if (low < 0xDC00 || low > 0xDFFF) return Texts::InspectorInvalid;
+    return CharacterText(0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+}
+
+std::string ValueText(TInspectorRow row, TBytes bytes, TByteOrder order) {
+    const int size = RowSize(row);
+    const uint64_t raw = size > 0 ? Compose(bytes, size, order) : 0;
+    if (RowInteger(row)) return RowSigned(row) ? std::to_string(SignExtend(raw, size)) : std::to_string(raw);
+    char buffer[16];
+    switch (row) {
+    case TInspectorRow::Binary8:
+        for (int i = 0; i < 8; ++i)
+            buffer[i] = static_cast<char>('0' + (raw >> (7 - i) & 1));
+        return std::string(buffer, 8);
+    case TInspectorRow::Octal8:
+        std::snprintf(buffer, sizeof buffer, "%03o", static_cast<unsigned>(raw));
+        return buffer;
+    case TInspectorRow::Float16:
+        return FloatText(static_cast<float>(SmallFloatValue(static_cast<uint32_t>(raw), Half)));
+    case TInspectorRow::BFloat16:
+        return FloatText(static_cast<float>(SmallFloatValue(static_cast<uint32_t>(raw), BFloat)));
+    case TInspectorRow::Float32:
+        return FloatText(std::bit_cast<float>(static_cast<uint32_t>(raw)));
+    case TInspectorRow::Float64:
+        return FloatText(std::bit_cast<double>(raw));
+    case TInspectorRow::Sleb128:
+    case TInspectorRow::Uleb128:
+        return Leb128Text(bytes, row == TInspectorRow::Sleb128);
+    case TInspectorRow::UnixTime32: // unsigned, so it reaches past 2038
+    case TInspectorRow::UnixTime64:
+        return UtcText(static_cast<int64_t>(raw), 0);
+    case TInspectorRow::FileTime:
+        return FileTimeText(raw);
+    case TInspectorRow::DosDateTime:
+        return DosDateTimeText(bytes, order);
+    case TInspectorRow::Guid:
+        return GuidText(bytes, order);
+    case TInspectorRow::Utf8:
+        return Utf8Text(bytes);
+    case TInspectorRow::Utf16:
+        return Utf16Text(bytes, order);
+    case TInspectorRow::Windows1252:
+        return CharacterText(Cp1252::ToUnicode(bytes[0]));
+    default:
+        return {};
+    }
+}
+
+std::string_view Trimmed(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    // from_chars takes a minus sign but no plus sign.
+    if (text.size() > 1 && text.front() == '+' && text[1] != '-') text.remove_prefix(1);
+    return text;
+}
+
+// The whole text as one number, or the error code of from_chars (invalid_argument for trailing junk).
+template <typename T, typename... Base> std::errc ParseWhole(std::string_view text, T& value, Base... base) {
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value, base...);
+    if (result.ec == std::errc{} && result.ptr != text.data() + text.size())
+        return std::errc::invalid_argument;
+    return result.ec;
+}
+
+} // namespace
+
+const char* InspectorRowName(TInspectorRow row) {
+    return Texts::InspectorRowNames[static_cast<int>(row)];
+}
+
+bool InspectorRowEditable(TInspectorRow row) {
+    return row <= TInspectorRow::Float64;
+}
+
+std::string InspectRow(TInspectorRow row, std::span<const uint8_t> bytes, TByteOrder order) {
+    if (bytes.empty() || bytes.size() < static_cast<size_t>(RowSize(row))) return Texts::InspectorNoValue;
+    return ValueText(row, bytes.first(std::min(bytes.size(), size_t{InspectorSpan})), order);
+}
+
+std::vector<TInspectedValue> InspectBytes(std::span<const uint8_t> bytes, TByteOrder order) {
+    std::vector<TInspectedValue> values;
+    values.reserve(InspectorRowCount);
+    for (int i = 0; i < InspectorRowCount; ++i) {
+        const auto row = static_cast<TInspectorRow>(i);
+        std::string text = InspectRow(row, bytes, order);
+        const bool present = text != Texts::InspectorNoValue;
+        values.push_back({row, InspectorRowName(row), std::move(text), present});
+    }
+    return values;
+}
+
+TInspectorEncoding EncodeInspectorText(TInspectorRow row, std::string_view typed, TByteOrder order) {
+    const std::string name = InspectorRowName(row);
+    const std::string_view text = Trimmed(typed);
+    const auto failure = [&](const char* message) {
+        return TInspectorEncoding{{}, FormatText(message, {name, std::string(typed)})};
+    };
+    if (!InspectorRowEditable(row)) return {{}, FormatText(Texts::InspectorNotEditable, {name})};
+    const int size = RowSize(row);
+    uint64_t bits = 0;
+    std::errc error{};
+    if (RowInteger(row) && RowSigned(row)) {
+        int64_t value = 0;
+        error = ParseWhole(text, value, 10);
+        const int64_t limit = size == 8 ? INT64_MAX : (int64_t{1} << (8 * size - 1)) - 1;
+        if (error == std::errc{} && (value > limit || value < -limit - 1))
+            error = std::errc::result_out_of_range;
+        bits = static_cast<uint64_t>(value);
+    } else if (RowInteger(row) || row == TInspectorRow::Binary8 || row == TInspectorRow::Octal8) {
+        const int base = row == TInspectorRow::Binary8 ? 2 : row == TInspectorRow::Octal8 ? 8 : 10;
+        if (!text.empty() && text.front() == '-') return failure(Texts::InspectorOutOfRange);
+        error = ParseWhole(text, bits, base);
+        if (error == std::errc{} && size < 8 && bits >> (8 * size) != 0)
+            error = std::errc::result_out_of_range;
+    } else if (row == TInspectorRow::Float32) {
+        float value = 0;
+        error = ParseWhole(text, value);
+        bits = std::bit_cast<uint32_t>(value);
+    } else {
+        double value = 0;
+        error = ParseWhole(text, value);
+        bits = std::bit_cast<uint64_t>(value);
+        if (error == std::errc{} && row != TInspectorRow::Float64) {
+            const auto small = SmallFloatBits(value, row == TInspectorRow::Float16 ? Half : BFloat);
+            if (!small) error = std::errc::result_out_of_range;
+            bits = small.value_or(0);
+        }
+    }
+    if (error == std::errc::result_out_of_range) return failure(Texts::InspectorOutOfRange);
+    if (error != std::errc{}) return failure(Texts::InspectorBadValue);
+    return {Spread(bits, size, order), {}};
+}
+
+} // namespace Engine
