@@ -103,8 +103,11 @@ enum TCommandGroup : unsigned {
          Engine, ModusText1Click)                                                                            \
     ITEM(ModusOverwrite1, Tools, Checkable, "O&verwrite", "", "Switch between insert/overwrite mode <Ins>",  \
          0, 0, 0, Engine, ModusOverwrite1Click)                                                              \
-    ITEM(Rowaddresses1, Tools, Checkable, "&Row addresses", "",                                              \
-         "Show the address of each row's first byte", 0, 0, 0, Window, Rowaddresses1Click)                   \
+    ITEM(Rowaddresses1, Tools, Checkable, "&Row addresses", "", "Show the address of each row's first byte", \
+         0, 0, 0, Window, Rowaddresses1Click)                                                                \
+    ITEM(Datainspector1, Tools, Checkable, "Data &inspector", "F8",                                          \
+         "Show the bytes at the cursor as numbers, times and characters", 0, 0, 0, Window,                   \
+         Datainspector1Click)                                                                                \
     ITEM(Decode1, Tools, SeparatorBefore, "&Decode integer...", "", "Decode 1/2/4 bytes as integer", 0, 1,   \
          GroupLoaded, Window, Decode1Click)                                                                  \
     ITEM(Encode1, Tools, 0, "&Encode integer...", "", "Encode integer to 1/2/4 bytes", 0, 1,                 \

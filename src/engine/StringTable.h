@@ -204,9 +204,13 @@ inline constexpr const char* DecodeLongint = "4 bytes as longint:  %11d";
 
 // The data inspector.
 inline constexpr const char* InspectorRowNames[] = {
-    "Int8", "UInt8", "Int16", "UInt16", "Int24", "UInt24", "Int32", "UInt32", "Int64", "UInt64",
-    "Binary", "Octal", "Float16", "bfloat16", "Float32", "Float64", "SLEB128", "ULEB128",
-    "Unix time 32", "Unix time 64", "FILETIME", "DOS date/time", "GUID", "UTF-8", "UTF-16", "Windows-1252"};
+    "Int8",          "UInt8",   "Int16",   "UInt16",  "Int24",        "UInt24",       "Int32",
+    "UInt32",        "Int64",   "UInt64",  "Binary",  "Octal",        "Float16",      "bfloat16",
+    "Float32",       "Float64", "SLEB128", "ULEB128", "Unix time 32", "Unix time 64", "FILETIME",
+    "DOS date/time", "GUID",    "UTF-8",   "UTF-16",  "Windows-1252"};
+inline constexpr const char* InspectorTitle = "Data inspector";
+inline constexpr const char* InspectorLittleEndian = "Little endian";
+inline constexpr const char* InspectorBigEndian = "Big endian";
 inline constexpr const char* InspectorNoValue = "-";
 inline constexpr const char* InspectorInvalid = "invalid";
 inline constexpr const char* InspectorLebLength = "%s, length %d";

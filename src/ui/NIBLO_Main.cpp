@@ -16,6 +16,7 @@
 #include "kit/Jkdialog.h"
 #include "kit/JkStatusBar.h"
 #include "kit/ProgressBox.h"
+#include "ui/NIBLO_Inspector.h"
 
 #include <QAction>
 #include <QApplication>
@@ -57,6 +58,8 @@ TFormMain::TFormMain(std::string firstArgument, QWidget* parent)
 }
 
 TFormMain::~TFormMain() {
+    // The dock outlives this part of the window and reports its hiding while the window goes.
+    if (Inspector) Inspector->disconnect(this);
     delete Progress;
     Progress = nullptr;
     if (Engine::Host == this) Engine::Host = nullptr;
@@ -90,6 +93,7 @@ void TFormMain::FormCreate() {
     // The designed layout holds until the settings are applied at the first activation.
     SetPaneDimensions(Engine::DefaultCols, Engine::DefaultRows);
     Action(TCommand::Rowaddresses1)->setChecked(false);
+    CreateInspector();
     Engine::Close1Click();
 }
 
@@ -125,6 +129,47 @@ void TFormMain::Exit1Click() {
 
 void TFormMain::Rowaddresses1Click() {
     SetRowAddressesShown(!RowAddresses);
+}
+
+void TFormMain::Datainspector1Click() {
+    Inspector->setVisible(Inspector->isHidden());
+}
+
+void TFormMain::CreateInspector() {
+    Inspector = new TInspectorPanel(this);
+    addDockWidget(Qt::RightDockWidgetArea, Inspector);
+    Inspector->hide();
+    Action(TCommand::Datainspector1)->setChecked(false);
+    connect(Inspector, &QDockWidget::visibilityChanged, this, [this] {
+        Action(TCommand::Datainspector1)->setChecked(!Inspector->isHidden());
+        Inspector->Follow();
+        InspectorMoved();
+    });
+    connect(Inspector, &QDockWidget::topLevelChanged, this, [this] { InspectorMoved(); });
+    connect(Inspector, &TInspectorPanel::Resized, this, [this] { InspectorMoved(); });
+}
+
+int TFormMain::InspectorSpace() const {
+    if (!Inspector || Inspector->isHidden() || Inspector->isFloating()) return 0;
+    return Inspector->width() + style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent, nullptr, this);
+}
+
+void TFormMain::InspectorMoved() {
+    // After the dock layout has settled: the dock learns its width only once the window lays it out.
+    if (InspectorMovePending) return;
+    InspectorMovePending = true;
+    QTimer::singleShot(0, this, [this] {
+        InspectorMovePending = false;
+        // Height changes of the dock leave the panes alone.
+        if (InspectorSpace() == LastInspectorSpace) return;
+        LastInspectorSpace = InspectorSpace();
+        // Like the row-address column: the panes keep their cells and the window makes room, unless it
+        // cannot grow.
+        if (isMaximized() || isFullScreen())
+            FormResize();
+        else
+            SetPaneDimensions(Engine::Cols, Engine::Rows);
+    });
 }
 
 bool TFormMain::event(QEvent* event) {
@@ -182,7 +227,7 @@ static int StripHeight(const QWidget* panel) {
 }
 
 int TFormMain::WindowWidthFor(int cols) const {
-    return RowAddressSpace() + 4 * BorderWidth + PaneWidth(JkStrGridText, cols) +
+    return RowAddressSpace() + InspectorSpace() + 4 * BorderWidth + PaneWidth(JkStrGridText, cols) +
            PaneWidth(JkStrGridHex, cols) + ScrollBarWidth(this);
 }
 
@@ -206,7 +251,8 @@ int TFormMain::RowsForHeight(int height) const {
 
 int TFormMain::ColsForWidth(int width, int cellPairWidth) const {
     const int line = JkStrGridText->GridLineWidth();
-    return (width - RowAddressSpace() - 4 * BorderWidth - ScrollBarWidth(this) - 4 * line) /
+    return (width - RowAddressSpace() - InspectorSpace() - 4 * BorderWidth - ScrollBarWidth(this) -
+            4 * line) /
            (cellPairWidth + 2 * line);
 }
 

@@ -27,6 +27,7 @@ class QMenu;
 class QScreen;
 class QToolButton;
 class QWheelEvent;
+class TInspectorPanel;
 class TJkRowAddresses;
 class TJkScrollBar;
 class TJkStatusBar;
@@ -54,6 +55,7 @@ class TFormMain : public QMainWindow, public TEngineHost {
     TJkStrGrid* JkStrGridHex = nullptr;
     TJkRowAddresses* RowAddressColumn = nullptr; // left of the text pane, while RowAddresses is on
     TJkScrollBar* ScrollBar1 = nullptr;
+    TInspectorPanel* Inspector = nullptr; // docked at the right, hidden until asked for
     TJkStatusBar* StatusBar1 = nullptr;
     QAction* Action(TCommand command) const { return Actions[size_t(command)]; }
     QToolButton* Button(TCommand command) const { return Buttons[size_t(command)]; }
@@ -86,9 +88,10 @@ class TFormMain : public QMainWindow, public TEngineHost {
     void FilesDropped(QObject* sender);
 
     // The handlers of the command table, one per command (NIBLO_MainMenu.cpp unless noted).
-    void Exit1Click(); // NIBLO_Main.cpp
-    void Options1Click(); // NIBLO_MainSettings.cpp
-    void Rowaddresses1Click(); // NIBLO_Main.cpp
+    void Exit1Click();          // NIBLO_Main.cpp
+    void Options1Click();       // NIBLO_MainSettings.cpp
+    void Rowaddresses1Click();  // NIBLO_Main.cpp
+    void Datainspector1Click(); // NIBLO_Main.cpp
     // Search menu, Insert string and the patch (NIBLO_MainSearch.cpp).
     void Insert1Click();
     void Find1Click();
@@ -214,8 +217,13 @@ class TFormMain : public QMainWindow, public TEngineHost {
     // Panes (NIBLO_MainView.cpp).
     void CreatePanes();
     void LayoutChildren();
-    void LayoutPanes(); // the panes' places and sizes for their cell counts, and the window's size
+    void LayoutPanes();          // the panes' places and sizes for their cell counts, and the window's size
     int RowAddressSpace() const; // the width the row-address column takes, 0 while it is hidden
+    int InspectorSpace() const;  // the width the docked inspector takes beside the panes, else 0
+    void CreateInspector();
+    void InspectorMoved(); // shown, hidden, resized or floated: the panes fit what is left
+    int LastInspectorSpace = 0;
+    bool InspectorMovePending = false;
     void RefreshRowAddresses();
     void FormResize();
     void UpdateScrollSteps(); // the scroll bar's steps in its units, which a large file scales

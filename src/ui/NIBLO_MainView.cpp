@@ -9,6 +9,7 @@
 #include "engine/View.h"
 #include "kit/JkGrid.h"
 #include "kit/JkRowAddresses.h"
+#include "ui/NIBLO_Inspector.h"
 #include "kit/JkScroll.h"
 #include "kit/Jkdialog.h"
 #include "kit/JkStatusBar.h"
@@ -118,6 +119,7 @@ void TFormMain::RefreshPanes(int32_t col, int32_t row) {
     RefreshPane(JkStrGridText, col, row);
     RefreshPane(JkStrGridHex, col, row);
     RefreshRowAddresses();
+    if (Inspector) Inspector->Follow();
 }
 
 void TFormMain::RefreshRowAddresses() {
@@ -142,6 +144,7 @@ void TFormMain::RefreshCell(int32_t col, int32_t row) {
         JkStrGridHex->SetCell(col, row, QString(QChar(u"0123456789ABCDEF"[Engine::PendingDigit])));
     else
         JkStrGridHex->SetCell(col, row, hasByte ? HexCellText(byte) : QStringLiteral("  "));
+    if (Inspector) Inspector->Follow();
 }
 
 void TFormMain::SelectCell(int32_t col, int32_t row) {
@@ -207,6 +210,7 @@ void TFormMain::FitAddressPanel() {
 
 void TFormMain::UpdateStatus() {
     FitAddressPanel();
+    if (Inspector) Inspector->Follow();
     // The mode and the base the address panel follows, the column follows too.
     RefreshRowAddresses();
     if (!Engine::FileOpen || Engine::FileSize == 0 || !Engine::FileBuffer) {

@@ -4,6 +4,7 @@
 #include "ui/NIBLO_Main.h"
 
 #include "engine/ByteStore.h"
+#include "engine/DataInspector.h"
 #include "engine/FileCommands.h"
 #include "engine/PaneEditing.h"
 #include "engine/EngineState.h"
@@ -13,9 +14,12 @@
 #include "kit/JkRowAddresses.h"
 #include "kit/JkScroll.h"
 #include "kit/JkStatusBar.h"
+#include "ui/NIBLO_Inspector.h"
 #include "kit/Jkdialog.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QTableWidget>
 #include <QFile>
 #include <QFontMetrics>
 #include <QMenu>
@@ -107,6 +111,7 @@ class TestMainWindow : public TEditorTestCase {
     void hintsReachMessagePanel();
     void resizeSnapsToWholeCellsWithoutLoop();
     void rowAddressesFollowModeAndBaseAndWidenTheWindow();
+    void inspectorFollowsTheCursorBesideThePanes();
     void lateAnswerIsNotTheUsersButASettledSizeIs();
     void scrollBarDragChangesNothingUntilRelease();
     void scrollBarCountsAFileBeyondItsRangeInUnits();
@@ -528,6 +533,55 @@ void TestMainWindow::rowAddressesFollowModeAndBaseAndWidenTheWindow() {
     QCOMPARE(form.JkStrGridText->x(), 0);
     QCOMPARE(form.size(), QSize(form.WindowWidthFor(20), form.WindowHeightFor(10)));
     QCOMPARE(form.WindowWidthFor(16), plainWidth);
+}
+
+// The inspector reads the bytes at the cursor as it moves, in the chosen byte order; the window makes
+// room for it and the panes keep their columns.
+void TestMainWindow::inspectorFollowsTheCursorBesideThePanes() {
+    QTemporaryDir dir;
+    const QString path = WriteFile(dir, "a.bin", QByteArray::fromHex("0102030405fe"));
+    auto started = StartForm(path);
+    TFormMain& form = *started;
+    form.SetPaneDimensions(10, 10);
+    QCoreApplication::processEvents();
+    const QSize plain = form.size();
+    QVERIFY(form.Inspector->isHidden());
+    QCOMPARE(form.Action(TCommand::Datainspector1)->shortcut(), QKeySequence(Qt::Key_F8));
+
+    const auto settle = [] {
+        for (int i = 0; i < 4; ++i)
+            QCoreApplication::processEvents();
+    };
+    form.Action(TCommand::Datainspector1)->trigger();
+    settle();
+    QVERIFY(form.Inspector->isVisible() && form.Action(TCommand::Datainspector1)->isChecked());
+    QVERIFY(!form.Inspector->isFloating());
+    // The panes and the scroll bar stay clear of the dock.
+    QVERIFY(form.ScrollBar1->geometry().right() < form.centralWidget()->width());
+    QCOMPARE(Engine::Cols, 10);
+    QVERIFY(form.width() > plain.width());
+    QCOMPARE(form.width(), form.WindowWidthFor(10));
+    const auto value = [&](Engine::TInspectorRow row) {
+        return form.Inspector->Rows->item(int(row), 1)->text();
+    };
+    QCOMPARE(value(Engine::TInspectorRow::Int16), QString("513"));
+    QTest::keyClick(form.ActivePane(), Qt::Key_Right);
+    QCoreApplication::processEvents();
+    QCOMPARE(value(Engine::TInspectorRow::UInt8), QString("2"));
+    QCOMPARE(value(Engine::TInspectorRow::Int32), QString("84148994"));
+    form.Inspector->ByteOrderBox->setCurrentIndex(1);
+    QCOMPARE(value(Engine::TInspectorRow::Int32), QString("33752069"));
+    // Near the end the longer rows have no bytes.
+    Engine::ShowAddress(6, true, false);
+    QCoreApplication::processEvents();
+    QCOMPARE(value(Engine::TInspectorRow::Int8), QString("-2"));
+    QCOMPARE(value(Engine::TInspectorRow::Int16), QString("-"));
+
+    form.Action(TCommand::Datainspector1)->trigger();
+    settle();
+    QVERIFY(form.Inspector->isHidden() && !form.Action(TCommand::Datainspector1)->isChecked());
+    QCOMPARE(form.size(), plain);
+    QCOMPARE(Engine::Cols, 10);
 }
 
 // A window manager answers each size request with a resize event, and an answer to an older request can
