@@ -1,6 +1,8 @@
 #include "engine/DataInspector.h"
 
 #include "engine/Cp1252.h"
+#include "engine/EngineHost.h"
+#include "engine/EngineState.h"
 #include "engine/StringTable.h"
 #include "engine/TextFormat.h"
 
@@ -390,6 +392,18 @@ TInspectorEncoding EncodeInspectorText(TInspectorRow row, std::string_view typed
     if (error == std::errc::result_out_of_range) return failure(Texts::InspectorOutOfRange);
     if (error != std::errc{}) return failure(Texts::InspectorBadValue);
     return {Spread(bits, size, order), {}};
+}
+
+std::string WriteInspectorText(TInspectorRow row, std::string_view text, TByteOrder order) {
+    if (!FileOpen) return {};
+    if (ReadOnly) {
+        Host->Beep();
+        return {};
+    }
+    TInspectorEncoding encoded = EncodeInspectorText(row, text, order);
+    if (!encoded.error.empty()) return encoded.error;
+    WriteEncoded(encoded.bytes, true);
+    return {};
 }
 
 } // namespace Engine

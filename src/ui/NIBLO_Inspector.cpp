@@ -8,6 +8,7 @@
 
 #include <QComboBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QPalette>
 #include <QTableWidget>
 #include <QTimer>
@@ -29,18 +30,33 @@ TInspectorPanel::TInspectorPanel(QWidget* parent)
     Rows->horizontalHeader()->hide();
     Rows->verticalHeader()->hide();
     Rows->horizontalHeader()->setStretchLastSection(true);
-    Rows->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    Rows->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
+    Rows->installEventFilter(this);
     Rows->setSelectionBehavior(QAbstractItemView::SelectRows);
     for (int i = 0; i < Engine::InspectorRowCount; ++i) {
         const auto row = static_cast<Engine::TInspectorRow>(i);
-        Rows->setItem(i, 0, new QTableWidgetItem(QString::fromUtf8(Engine::InspectorRowName(row))));
-        Rows->setItem(i, 1, new QTableWidgetItem);
+        auto* name = new QTableWidgetItem(QString::fromUtf8(Engine::InspectorRowName(row)));
+        name->setFlags(name->flags() & ~Qt::ItemIsEditable);
+        Rows->setItem(i, 0, name);
+        auto* value = new QTableWidgetItem;
+        if (!Engine::InspectorRowEditable(row)) value->setFlags(value->flags() & ~Qt::ItemIsEditable);
+        Rows->setItem(i, 1, value);
     }
     Rows->resizeColumnToContents(0);
     layout->addWidget(ByteOrderBox);
     layout->addWidget(Rows);
     setWidget(body);
     connect(ByteOrderBox, &QComboBox::currentIndexChanged, this, [this] { Refresh(); });
+    connect(Rows, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
+        if (Filling || item->column() != 1) return;
+        emit ValueTyped(item->row(), item->text());
+        // What the file now holds, or what it held when the text was refused.
+        Refresh();
+    });
+}
+
+Engine::TByteOrder TInspectorPanel::Order() const {
+    return static_cast<Engine::TByteOrder>(ByteOrderBox->currentIndex());
 }
 
 void TInspectorPanel::Follow() {
@@ -59,15 +75,29 @@ void TInspectorPanel::Refresh() {
         for (int64_t a = address; a <= last; ++a)
             bytes.push_back(Engine::ReadByte(a));
     }
-    const auto order = static_cast<Engine::TByteOrder>(ByteOrderBox->currentIndex());
+    const Engine::TByteOrder order = Order();
     const QColor grey = palette().color(QPalette::Disabled, QPalette::Text);
     const QColor normal = palette().color(QPalette::Active, QPalette::Text);
     const auto values = Engine::InspectBytes(bytes, order);
+    Filling = true;
     for (int i = 0; i < Engine::InspectorRowCount; ++i) {
         QTableWidgetItem* item = Rows->item(i, 1);
         item->setText(QString::fromStdString(values[size_t(i)].text));
         item->setForeground(values[size_t(i)].present ? normal : grey);
     }
+    Filling = false;
+}
+
+bool TInspectorPanel::eventFilter(QObject* watched, QEvent* event) {
+    // Enter opens the value in place, as a double click does (keys reach the open editor, not the view).
+    if (watched == Rows && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            Rows->editItem(Rows->item(Rows->currentRow(), 1));
+            return true;
+        }
+    }
+    return QDockWidget::eventFilter(watched, event);
 }
 
 void TInspectorPanel::resizeEvent(QResizeEvent* event) {

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "engine/Integers.h"
+
 #include <QDockWidget>
 
 class QComboBox;
 class QTableWidget;
 
 // The data inspector: the bytes at the cursor as every type of the engine's inspector table, in a dock
-// beside the panes. It only reads; the window tells it when the cursor or the bytes changed.
+// beside the panes. The window tells it when the cursor or the bytes changed, and writes what is typed.
 class TInspectorPanel : public QDockWidget {
     Q_OBJECT
   public:
@@ -15,6 +17,7 @@ class TInspectorPanel : public QDockWidget {
     QComboBox* ByteOrderBox = nullptr;
     QTableWidget* Rows = nullptr;
 
+    Engine::TByteOrder Order() const;
     // Asks for a refresh; many requests in one burst of typing or scrolling make one.
     void Follow();
     // Reads the bytes at the cursor now; nothing while the panel is hidden.
@@ -22,10 +25,14 @@ class TInspectorPanel : public QDockWidget {
 
   signals:
     void Resized();
+    // The user finished typing a value into a row.
+    void ValueTyped(int row, const QString& text);
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     bool RefreshPending = false;
+    bool Filling = false; // the panel's own texts are no typed values
 };

@@ -1,6 +1,7 @@
 #include "ui/NIBLO_Main.h"
 
 #include "engine/ByteStore.h"
+#include "engine/DataInspector.h"
 #include "engine/EngineState.h"
 #include "engine/FileCommands.h"
 #include "engine/PaneEditing.h"
@@ -147,6 +148,12 @@ void TFormMain::CreateInspector() {
     });
     connect(Inspector, &QDockWidget::topLevelChanged, this, [this] { InspectorMoved(); });
     connect(Inspector, &TInspectorPanel::Resized, this, [this] { InspectorMoved(); });
+    connect(Inspector, &TInspectorPanel::ValueTyped, this, [this](int row, const QString& text) {
+        const std::string error =
+            Engine::WriteInspectorText(static_cast<Engine::TInspectorRow>(row), text.toStdString(),
+                                       Inspector->Order());
+        if (!error.empty()) ShowStatusMessage(QString::fromStdString(error));
+    });
 }
 
 int TFormMain::InspectorSpace() const {

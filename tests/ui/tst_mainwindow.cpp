@@ -536,7 +536,7 @@ void TestMainWindow::rowAddressesFollowModeAndBaseAndWidenTheWindow() {
 }
 
 // The inspector reads the bytes at the cursor as it moves, in the chosen byte order; the window makes
-// room for it and the panes keep their columns.
+// room for it and the panes keep their columns. A typed value overwrites the bytes as one undo step.
 void TestMainWindow::inspectorFollowsTheCursorBesideThePanes() {
     QTemporaryDir dir;
     const QString path = WriteFile(dir, "a.bin", QByteArray::fromHex("0102030405fe"));
@@ -576,6 +576,28 @@ void TestMainWindow::inspectorFollowsTheCursorBesideThePanes() {
     QCoreApplication::processEvents();
     QCOMPARE(value(Engine::TInspectorRow::Int8), QString("-2"));
     QCOMPARE(value(Engine::TInspectorRow::Int16), QString("-"));
+
+    Engine::ShowAddress(2, true, false);
+    QCoreApplication::processEvents();
+    const auto bytesAtCursor = [] {
+        QByteArray bytes;
+        for (int a = 2; a <= 5; ++a)
+            bytes.append(char(Engine::ReadByte(a)));
+        return bytes.toHex();
+    };
+    QTableWidgetItem* float32 = form.Inspector->Rows->item(int(Engine::TInspectorRow::Float32), 1);
+    float32->setText("1.5");
+    QCOMPARE(bytesAtCursor(), QByteArray("3fc00000"));
+    QCOMPARE(Engine::FileSize, 6);
+    QCOMPARE(float32->text(), QString("1.5"));
+    form.Run(TCommand::Undo1);
+    QCOMPARE(bytesAtCursor(), QByteArray("02030405"));
+    float32->setText("1.5x");
+    QCOMPARE(bytesAtCursor(), QByteArray("02030405"));
+    // The message, shortened to the narrow window's status panel.
+    const QString shown = form.StatusBar1->PanelText(3);
+    QVERIFY(shown.size() > 3 && QString("Not a valid Float32: 1.5x").startsWith(shown.chopped(3)));
+    QVERIFY(float32->text() != "1.5x");
 
     form.Action(TCommand::Datainspector1)->trigger();
     settle();
