@@ -27,6 +27,7 @@ class QMenu;
 class QScreen;
 class QToolButton;
 class QWheelEvent;
+class TIniFile;
 class TInspectorPanel;
 class TJkRowAddresses;
 class TJkScrollBar;
@@ -209,6 +210,7 @@ class TFormMain : public QMainWindow, public TEngineHost {
     void CreateRecentFiles();
     void CreateFileDrop();
     void ReadSettings();
+    void ReadInspectorSettings(const TIniFile& ini);
     void WriteSettings();
     void CreateClipboard(); // NIBLO_MainClipboard.cpp
     void OfferToEmptyClipboard();

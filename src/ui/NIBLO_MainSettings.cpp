@@ -1,5 +1,6 @@
 // The main window's settings: read at the first activation, written at exit, changed in Options.
 #include "ui/NIBLO_Main.h"
+#include "ui/NIBLO_Inspector.h"
 
 #include "engine/CharacterSet.h"
 #include "engine/EngineState.h"
@@ -32,6 +33,7 @@ namespace {
 constexpr const char* DisplaySection = "display";
 constexpr const char* FormSection = "TFormMain";
 constexpr const char* Options = "Options";
+constexpr const char* InspectorSection = "DataInspector";
 
 // Beyond this a stored position is junk, whatever the desktop.
 constexpr int MaxCoordinate = 100000;
@@ -65,6 +67,7 @@ void TFormMain::ReadSettings() {
     HideToolBar = ini.ReadBool(Options, "HideToolBar", false);
     // Before the dimensions are checked against the screen: the column takes its share of the width.
     if (ini.ReadBool(Options, "RowAddresses", false)) SetRowAddressesShown(true);
+    ReadInspectorSettings(ini);
     if (WindowWidthFor(cols) > screen.width()) cols = 19;
     if (WindowHeightFor(rows) > screen.height()) rows = 20;
     SetPaneDimensions(cols, rows);
@@ -119,6 +122,18 @@ void TFormMain::ReadSettings() {
     Engine::ModusText1Click();
 }
 
+void TFormMain::ReadInspectorSettings(const TIniFile& ini) {
+    Inspector->ByteOrderBox->setCurrentIndex(ini.ReadInteger(InspectorSection, "ByteOrder", 0) == 1 ? 1 : 0);
+    if (ini.ReadBool(InspectorSection, "Left", false)) addDockWidget(Qt::LeftDockWidgetArea, Inspector);
+    // A width typed into the file by hand is kept within a fifth and a half of the screen's width.
+    const int screenWidth = ScreenOf(this)->availableGeometry().width();
+    const int width = std::clamp(ini.ReadInteger(InspectorSection, "Width", 0), screenWidth / 5, screenWidth / 2);
+    if (ini.ReadBool(InspectorSection, "Shown", false)) {
+        Inspector->show();
+        resizeDocks({Inspector}, {width}, Qt::Horizontal);
+    }
+}
+
 void TFormMain::WriteSettings() {
     TIniFile ini(ProgramSettingsFile());
     const TSearchRequest& search = Engine::SearchRequest;
@@ -149,7 +164,11 @@ void TFormMain::WriteSettings() {
         ini.WriteString(Options, "CurrentDir", Engine::LastDir) &&
         ini.WriteBool(Options, "Overwrite", Engine::OverwriteMode) &&
         ini.WriteBool(Options, "ModusText", Engine::TextMode) &&
-        ini.WriteInteger(Options, "CharacterSet", int32_t(Engine::CharacterSet)) && ini.Commit();
+        ini.WriteInteger(Options, "CharacterSet", int32_t(Engine::CharacterSet)) &&
+        ini.WriteBool(InspectorSection, "Shown", !Inspector->isHidden()) &&
+        ini.WriteBool(InspectorSection, "Left", dockWidgetArea(Inspector) == Qt::LeftDockWidgetArea) &&
+        ini.WriteInteger(InspectorSection, "Width", Inspector->width()) &&
+        ini.WriteInteger(InspectorSection, "ByteOrder", int(Inspector->Order())) && ini.Commit();
     if (!written) ErrorBox(QString::fromLatin1(Texts::ErrorWritingIni));
 }
 

@@ -16,6 +16,7 @@
 #include "support/ModalAnswer.h"
 #include "kit/JkGrid.h"
 #include "kit/JkRowAddresses.h"
+#include "ui/NIBLO_Inspector.h"
 #include "kit/Jkdialog.h"
 #include "dialogs/NIBLO_Opt.h"
 #include "kit/SettingsLocation.h"
@@ -75,6 +76,7 @@ class TestSettings : public QObject {
 
     void startsWithDefaultsWithoutFile();
     void everySettingSurvivesARestart();
+    void inspectorSurvivesARestart();
     void handEditedValues_data();
     void handEditedValues();
     void positionRestoredOnlyForSameScreenWidth_data();
@@ -204,6 +206,39 @@ void TestSettings::everySettingSurvivesARestart() {
     QCOMPARE(form->StatusBar1->PanelText(2), QString("Insert"));
     QVERIFY(!Engine::TextMode && !form->Action(TCommand::ModusText1)->isChecked());
     QVERIFY(form->JkStrGridHex->isEnabled() && !form->JkStrGridText->isEnabled());
+}
+
+// The inspector comes back where it was left, as wide and in the same byte order; a first start has
+// none, and a width typed by hand stays within reason.
+void TestSettings::inspectorSurvivesARestart() {
+    int width = 0;
+    {
+        auto form = StartForm();
+        QVERIFY(form->Inspector->isHidden());
+        form->Action(TCommand::Datainspector1)->trigger();
+        form->addDockWidget(Qt::LeftDockWidgetArea, form->Inspector);
+        form->Inspector->ByteOrderBox->setCurrentIndex(1);
+        form->resizeDocks({form->Inspector}, {300}, Qt::Horizontal);
+        for (int i = 0; i < 4; ++i)
+            QCoreApplication::processEvents();
+        width = form->Inspector->width();
+        QVERIFY(form->close());
+    }
+    auto form = StartForm();
+    for (int i = 0; i < 4; ++i)
+        QCoreApplication::processEvents();
+    QVERIFY(!form->Inspector->isHidden() && form->Action(TCommand::Datainspector1)->isChecked());
+    QCOMPARE(form->dockWidgetArea(form->Inspector), Qt::LeftDockWidgetArea);
+    QCOMPARE(form->Inspector->Order(), Engine::TByteOrder::MsbFirst);
+    QCOMPARE(form->Inspector->width(), width);
+    QVERIFY(form->close());
+    form.reset();
+
+    TIniFile(IniPath.toStdString()).WriteInteger("DataInspector", "Width", 1000000);
+    form = StartForm();
+    for (int i = 0; i < 4; ++i)
+        QCoreApplication::processEvents();
+    QVERIFY(form->Inspector->width() <= form->screen()->availableGeometry().width() / 2);
 }
 
 void TestSettings::handEditedValues_data() {
