@@ -211,6 +211,7 @@ inline constexpr const char* InspectorRowNames[] = {
 inline constexpr const char* InspectorTitle = "Data inspector";
 inline constexpr const char* InspectorLittleEndian = "Little endian";
 inline constexpr const char* InspectorBigEndian = "Big endian";
+inline constexpr const char* InspectorCopy = "&Copy";
 inline constexpr const char* InspectorNoValue = "-";
 inline constexpr const char* InspectorInvalid = "invalid";
 inline constexpr const char* InspectorLebLength = "%s, length %d";

@@ -6,7 +6,10 @@
 #include "engine/StringTable.h"
 #include "engine/View.h"
 
+#include <QAction>
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPalette>
@@ -32,6 +35,10 @@ TInspectorPanel::TInspectorPanel(QWidget* parent)
     Rows->horizontalHeader()->setStretchLastSection(true);
     Rows->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
     Rows->installEventFilter(this);
+    auto* copy = new QAction(QString::fromLatin1(Texts::InspectorCopy), Rows);
+    connect(copy, &QAction::triggered, this, [this] { CopyValue(); });
+    Rows->addAction(copy);
+    Rows->setContextMenuPolicy(Qt::ActionsContextMenu);
     Rows->setSelectionBehavior(QAbstractItemView::SelectRows);
     for (int i = 0; i < Engine::InspectorRowCount; ++i) {
         const auto row = static_cast<Engine::TInspectorRow>(i);
@@ -89,6 +96,13 @@ void TInspectorPanel::Refresh() {
 }
 
 bool TInspectorPanel::eventFilter(QObject* watched, QEvent* event) {
+    // Ctrl+C copies the row's value here, not the window's block.
+    if (watched == Rows && (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) &&
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
+        event->accept();
+        if (event->type() == QEvent::KeyPress) CopyValue();
+        return event->type() == QEvent::KeyPress;
+    }
     // Enter opens the value in place, as a double click does (keys reach the open editor, not the view).
     if (watched == Rows && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
@@ -98,6 +112,11 @@ bool TInspectorPanel::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QDockWidget::eventFilter(watched, event);
+}
+
+void TInspectorPanel::CopyValue() {
+    if (const QTableWidgetItem* item = Rows->item(Rows->currentRow(), 1))
+        QGuiApplication::clipboard()->setText(item->text());
 }
 
 void TInspectorPanel::resizeEvent(QResizeEvent* event) {

@@ -22,6 +22,8 @@ class TInspectorPanel : public QDockWidget {
     void Follow();
     // Reads the bytes at the cursor now; nothing while the panel is hidden.
     void Refresh();
+    // Puts the current row's value on the clipboard.
+    void CopyValue();
 
   signals:
     void Resized();

@@ -18,7 +18,9 @@
 #include "kit/Jkdialog.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QTableWidget>
 #include <QFile>
 #include <QFontMetrics>
@@ -571,6 +573,10 @@ void TestMainWindow::inspectorFollowsTheCursorBesideThePanes() {
     QCOMPARE(value(Engine::TInspectorRow::Int32), QString("84148994"));
     form.Inspector->ByteOrderBox->setCurrentIndex(1);
     QCOMPARE(value(Engine::TInspectorRow::Int32), QString("33752069"));
+    // Ctrl+C on a row copies its value, not the (absent) block.
+    form.Inspector->Rows->setCurrentCell(int(Engine::TInspectorRow::Int32), 0);
+    QTest::keyClick(form.Inspector->Rows, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QString("33752069"));
     // Near the end the longer rows have no bytes.
     Engine::ShowAddress(6, true, false);
     QCoreApplication::processEvents();
