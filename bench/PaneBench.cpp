@@ -3,6 +3,7 @@
 #include "RoundRatio.h"
 
 #include "engine/ByteStore.h"
+#include "engine/DataInspector.h"
 #include "engine/EngineReset.h"
 #include "engine/EngineState.h"
 #include "engine/FileCommands.h"
@@ -10,6 +11,7 @@
 #include "engine/Undo.h"
 #include "engine/View.h"
 #include "kit/JkGrid.h"
+#include "ui/NIBLO_Inspector.h"
 #include "ui/NIBLO_Main.h"
 
 #include <QCoreApplication>
@@ -17,6 +19,7 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QTableWidget>
 
 #include <cstdio>
 #include <cstdlib>
@@ -230,6 +233,48 @@ double TypeJournalRatio() {
     return ratio;
 }
 
+// Moving the cursor one byte right, from the key event until the window has painted it, with the data
+// inspector shown against the same with it hidden: what following the cursor costs. The inspector
+// floats, so that showing it leaves the panes' page as it is.
+double CursorInspectorRatio() {
+    TFormMain& form = OpenInForm(PageFileSize);
+    form.show();
+    form.Inspector->setFloating(true);
+    QCoreApplication::processEvents();
+    TPaintCounter counter;
+    form.JkStrGridHex->installEventFilter(&counter);
+    form.Inspector->Rows->viewport()->installEventFilter(&counter);
+    bool right = true;
+    auto moved = [&](bool shown) {
+        return [&, shown] {
+            if (form.Inspector->isHidden() == shown) {
+                form.Inspector->setVisible(shown);
+                QCoreApplication::processEvents();
+            }
+            Engine::SetCursorCell(0, 0);
+            QCoreApplication::processEvents();
+            counter.Paints = 0;
+            const double start = NowSeconds();
+            SendKey(form.ActivePane(), Qt::Key_Right);
+            const double seconds = NowSeconds() - start;
+            const QString uint8 = form.Inspector->Rows->item(int(Engine::TInspectorRow::UInt8), 1)->text();
+            right = right && counter.Paints > 0 &&
+                    (!shown || uint8 == QString::number(Engine::ReadByte(Engine::CurrentAddress())));
+            return seconds;
+        };
+    };
+    const double ratio = InterleavedRatio(moved(true), moved(false), 41);
+    form.Inspector->hide();
+    form.Inspector->setFloating(false);
+    form.hide();
+    ClosePanes();
+    if (!right) {
+        std::fprintf(stderr, "cursor benchmark: the move was not painted or not inspected\n");
+        std::exit(1);
+    }
+    return ratio;
+}
+
 // PgDn from the first page to the last, timed per page (refill, status and repaint).
 void BM_PanePageDown16MiB(benchmark::State& state) {
     TFormMain& form = OpenInForm(PageFileSize);
@@ -262,6 +307,7 @@ BENCHMARK(BM_PanePageDown16MiB)
     RegisterRatio("pane refill+repaint / drawText per row", "BM_PaneRefillRepaint", "BM_PaneRowTextBaseline");
     RegisterGoal("type 1 byte at 1 of 64 MiB, key to painted window / memmove", 1.5, TypeRatio);
     RegisterGoal("type 1 byte overwriting, key to painted window: journal on / off", 1.05, TypeJournalRatio);
+    RegisterGoal("cursor right, key to painted window: inspector shown / hidden", 1.1, CursorInspectorRatio);
     RegisterRatio("PgDn per page 16 MiB / refill+repaint", "BM_PanePageDown16MiB", "BM_PaneRefillRepaint");
     return true;
 }();
