@@ -127,7 +127,8 @@ void TFormMain::ReadInspectorSettings(const TIniFile& ini) {
     if (ini.ReadBool(InspectorSection, "Left", false)) addDockWidget(Qt::LeftDockWidgetArea, Inspector);
     // A width typed into the file by hand is kept within a fifth and a half of the screen's width.
     const int screenWidth = ScreenOf(this)->availableGeometry().width();
-    const int width = std::clamp(ini.ReadInteger(InspectorSection, "Width", 0), screenWidth / 5, screenWidth / 2);
+    const int width =
+        std::clamp(ini.ReadInteger(InspectorSection, "Width", 0), screenWidth / 5, screenWidth / 2);
     if (ini.ReadBool(InspectorSection, "Shown", false)) {
         Inspector->show();
         resizeDocks({Inspector}, {width}, Qt::Horizontal);
