@@ -13,6 +13,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPalette>
+#include <QSignalBlocker>
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -55,7 +56,7 @@ TInspectorPanel::TInspectorPanel(QWidget* parent)
     setWidget(body);
     connect(ByteOrderBox, &QComboBox::currentIndexChanged, this, [this] { Refresh(); });
     connect(Rows, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
-        if (Filling || item->column() != 1) return;
+        if (item->column() != 1) return;
         emit ValueTyped(item->row(), item->text());
         // What the file now holds, or what it held when the text was refused.
         Refresh();
@@ -86,13 +87,13 @@ void TInspectorPanel::Refresh() {
     const QColor grey = palette().color(QPalette::Disabled, QPalette::Text);
     const QColor normal = palette().color(QPalette::Active, QPalette::Text);
     const auto values = Engine::InspectBytes(bytes, order);
-    Filling = true;
+    // The panel's own texts are no typed values.
+    const QSignalBlocker quiet(Rows);
     for (int i = 0; i < Engine::InspectorRowCount; ++i) {
         QTableWidgetItem* item = Rows->item(i, 1);
         item->setText(QString::fromStdString(values[size_t(i)].text));
         item->setForeground(values[size_t(i)].present ? normal : grey);
     }
-    Filling = false;
 }
 
 bool TInspectorPanel::eventFilter(QObject* watched, QEvent* event) {

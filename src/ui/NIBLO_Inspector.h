@@ -36,5 +36,4 @@ class TInspectorPanel : public QDockWidget {
 
   private:
     bool RefreshPending = false;
-    bool Filling = false; // the panel's own texts are no typed values
 };
