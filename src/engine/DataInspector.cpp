@@ -66,10 +66,7 @@ bool RowInteger(TInspectorRow row) {
 }
 
 uint64_t Compose(TBytes bytes, int size, TByteOrder order) {
-    uint64_t value = 0;
-    for (int i = 0; i < size; ++i)
-        value = value << 8 | bytes[static_cast<size_t>(order == TByteOrder::MsbFirst ? i : size - 1 - i)];
-    return value;
+    return ComposeBytes(bytes.first(static_cast<size_t>(size)), order);
 }
 
 std::vector<uint8_t> Spread(uint64_t value, int size, TByteOrder order) {

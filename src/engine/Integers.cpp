@@ -53,11 +53,11 @@ bool IntTypeFits(TIntType type, int64_t value) {
     return false;
 }
 
-uint32_t ComposeBytes(std::span<const uint8_t> bytes, TByteOrder order) {
-    uint32_t value = 0;
+uint64_t ComposeBytes(std::span<const uint8_t> bytes, TByteOrder order) {
+    uint64_t value = 0;
     for (size_t i = 0; i < bytes.size(); ++i) {
         const size_t significance = order == TByteOrder::LsbFirst ? i : bytes.size() - 1 - i;
-        value |= static_cast<uint32_t>(bytes[i]) << (8 * significance);
+        value |= static_cast<uint64_t>(bytes[i]) << (8 * significance);
     }
     return value;
 }

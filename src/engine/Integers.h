@@ -23,8 +23,8 @@ bool IntTypeFits(TIntType type, int64_t value);
 // 0xFFFFFFFF are the negative numbers (0xFFFFFFFF is -1); anything else stays as it is.
 int64_t FromHexPattern(int64_t typed);
 
-// 1, 2 or 4 bytes, the first at the lowest address, as one unsigned number.
-uint32_t ComposeBytes(std::span<const uint8_t> bytes, TByteOrder order);
+// Up to 8 bytes, the first at the lowest address, as one unsigned number.
+uint64_t ComposeBytes(std::span<const uint8_t> bytes, TByteOrder order);
 // The low bytes of value's two's-complement form in the byte order; none when value is out of the type's
 // range.
 std::optional<std::vector<uint8_t>> EncodeInteger(int64_t value, TIntType type, TByteOrder order);
