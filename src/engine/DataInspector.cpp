@@ -262,7 +262,7 @@ std::string Utf16Text(TBytes bytes, TByteOrder order) {
 
 std::string ValueText(TInspectorRow row, TBytes bytes, TByteOrder order) {
     const int size = RowSize(row);
-    const uint64_t raw = size > 0 ? Compose(bytes, size, order) : 0;
+    const uint64_t raw = size > 0 && size <= 8 ? Compose(bytes, size, order) : 0; // a GUID has no one number
     if (RowInteger(row)) return RowSigned(row) ? std::to_string(SignExtend(raw, size)) : std::to_string(raw);
     char buffer[16];
     switch (row) {
