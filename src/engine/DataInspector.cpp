@@ -5,11 +5,13 @@
 #include "engine/EngineState.h"
 #include "engine/StringTable.h"
 #include "engine/TextFormat.h"
+#include "engine/UndoJournal.h"
 
 #include <algorithm>
 #include <bit>
 #include <charconv>
 #include <chrono>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -208,15 +210,16 @@ std::string GuidText(TBytes bytes, TByteOrder order) {
     return buffer;
 }
 
-void AppendUtf8(std::string& text, char32_t c) {
+template <typename TText> void AppendUtf8(TText& text, char32_t c) {
+    using TUnit = typename TText::value_type;
     if (c < 0x80) {
-        text += static_cast<char>(c);
+        text.push_back(static_cast<TUnit>(c));
         return;
     }
     const int extra = c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
-    text += static_cast<char>(((0xF00u >> (extra + 1)) & 0xFF) | c >> (6 * extra));
+    text.push_back(static_cast<TUnit>(((0xF00u >> (extra + 1)) & 0xFF) | c >> (6 * extra)));
     for (int i = extra - 1; i >= 0; --i)
-        text += static_cast<char>(0x80 | (c >> (6 * i) & 0x3F));
+        text.push_back(static_cast<TUnit>(0x80 | (c >> (6 * i) & 0x3F)));
 }
 
 // The code point and, unless it is a control character, its glyph.
@@ -231,23 +234,38 @@ std::string CharacterText(char32_t c) {
     return text;
 }
 
-std::string Utf8Text(TBytes bytes) {
+// The character of the UTF-8 sequence at the front of the bytes, with its length; Incomplete when the
+// bytes end inside it.
+enum class TUtf8Status { Valid, Invalid, Incomplete };
+struct TUtf8Character {
+    TUtf8Status status;
+    char32_t c;
+    size_t length;
+};
+TUtf8Character DecodeUtf8(TBytes bytes) {
     const uint8_t lead = bytes[0];
-    if (lead < 0x80) return CharacterText(lead);
+    if (lead < 0x80) return {TUtf8Status::Valid, lead, 1};
     const size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
                           : lead >= 0xE0 && lead <= 0xEF ? 3
                           : lead >= 0xF0 && lead <= 0xF4 ? 4
                                                          : 0;
-    if (length == 0) return Texts::InspectorInvalid;
+    if (length == 0) return {TUtf8Status::Invalid, 0, 0};
     char32_t c = lead & (0x7Fu >> length);
     for (size_t i = 1; i < length; ++i) {
-        if (i == bytes.size()) return Texts::InspectorNoValue;
-        if ((bytes[i] & 0xC0) != 0x80) return Texts::InspectorInvalid;
+        if (i == bytes.size()) return {TUtf8Status::Incomplete, 0, 0};
+        if ((bytes[i] & 0xC0) != 0x80) return {TUtf8Status::Invalid, 0, 0};
         c = c << 6 | (bytes[i] & 0x3Fu);
     }
     const char32_t least = length == 2 ? 0x80 : length == 3 ? 0x800 : 0x10000;
-    if (c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return Texts::InspectorInvalid;
-    return CharacterText(c);
+    if (c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return {TUtf8Status::Invalid, 0, 0};
+    return {TUtf8Status::Valid, c, length};
+}
+
+std::string Utf8Text(TBytes bytes) {
+    const TUtf8Character decoded = DecodeUtf8(bytes);
+    if (decoded.status == TUtf8Status::Incomplete) return Texts::InspectorNoValue;
+    if (decoded.status == TUtf8Status::Invalid) return Texts::InspectorInvalid;
+    return CharacterText(decoded.c);
 }
 
 std::string Utf16Text(TBytes bytes, TByteOrder order) {
@@ -322,14 +340,202 @@ template <typename T, typename... Base> std::errc ParseWhole(std::string_view te
     return result.ec;
 }
 
+
+// Typed LEB128: the number, and optionally the length shown beside it, so that a padded encoding keeps
+// its length when it is typed back.
+std::optional<std::vector<uint8_t>> Leb128Bytes(std::string_view text, bool isSigned, std::errc& error) {
+    std::string_view number = text;
+    int length = 0;
+    if (const size_t comma = text.find(','); comma != std::string_view::npos) {
+        number = Trimmed(text.substr(0, comma));
+        std::string_view rest = Trimmed(text.substr(comma + 1));
+        constexpr std::string_view Word = "length";
+        if (rest.substr(0, Word.size()) != Word) return std::nullopt;
+        rest = Trimmed(rest.substr(Word.size()));
+        if (ParseWhole(rest, length, 10) != std::errc{}) return std::nullopt;
+        if (length < 1 || length > 10) {
+            error = std::errc::result_out_of_range;
+            return std::nullopt;
+        }
+    }
+    uint64_t value = 0;
+    if (isSigned) {
+        int64_t signedValue = 0;
+        error = ParseWhole(number, signedValue, 10);
+        value = static_cast<uint64_t>(signedValue);
+    } else {
+        if (!number.empty() && number.front() == '-') error = std::errc::result_out_of_range;
+        else error = ParseWhole(number, value, 10);
+    }
+    if (error != std::errc{}) return std::nullopt;
+    std::vector<uint8_t> bytes;
+    for (;;) {
+        const auto payload = static_cast<uint8_t>(value & 0x7F);
+        const bool last = isSigned ? static_cast<int64_t>(value) >> 6 == static_cast<int64_t>(value) >> 63
+                                   : value >> 7 == 0;
+        value = isSigned ? static_cast<uint64_t>(static_cast<int64_t>(value) >> 7) : value >> 7;
+        bytes.push_back(payload);
+        if (last) break;
+        bytes.back() |= 0x80;
+    }
+    if (length != 0 && static_cast<size_t>(length) < bytes.size()) {
+        error = std::errc::result_out_of_range;
+        return std::nullopt;
+    }
+    // Padding continues the sign: 0x80 bytes for a positive number, 0xFF for a negative one.
+    const uint8_t fill = isSigned && static_cast<int64_t>(value) < 0 ? 0x7F : 0x00;
+    while (static_cast<int>(bytes.size()) < length) {
+        bytes.back() |= 0x80;
+        bytes.push_back(fill);
+    }
+    return bytes;
+}
+
+// "YYYY-MM-DDTHH:MM:SS" with an optional fraction of up to seven digits and an optional "Z" (a space may
+// stand for the "T"); the seconds since 1970 and the fraction in 100 ns.
+struct TUtcTime {
+    int64_t seconds;
+    uint32_t ticks;
+};
+std::optional<TUtcTime> ParseUtc(std::string_view text) {
+    if (!text.empty() && (text.back() == 'Z' || text.back() == 'z')) text.remove_suffix(1);
+    if (text.size() < 19 || text[4] != '-' || text[7] != '-' || (text[10] != 'T' && text[10] != 't' &&
+        text[10] != ' ') || text[13] != ':' || text[16] != ':')
+        return std::nullopt;
+    const auto field = [&](size_t at, size_t size, int& value) {
+        for (size_t i = at; i < at + size; ++i)
+            if (text[i] < '0' || text[i] > '9') return false;
+        return ParseWhole(text.substr(at, size), value, 10) == std::errc{};
+    };
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    if (!field(0, 4, year) || !field(5, 2, month) || !field(8, 2, day) || !field(11, 2, hour) ||
+        !field(14, 2, minute) || !field(17, 2, second))
+        return std::nullopt;
+    uint32_t ticks = 0;
+    if (text.size() > 19) {
+        const std::string_view fraction = text.substr(20);
+        if (text[19] != '.' || fraction.empty() || fraction.size() > 7) return std::nullopt;
+        int digits = 0;
+        if (!field(20, fraction.size(), digits)) return std::nullopt;
+        ticks = static_cast<uint32_t>(digits);
+        for (size_t i = fraction.size(); i < 7; ++i)
+            ticks *= 10;
+    }
+    const std::chrono::year_month_day date{std::chrono::year{year}, std::chrono::month{unsigned(month)},
+                                           std::chrono::day{unsigned(day)}};
+    if (!date.ok() || hour > 23 || minute > 59 || second > 59) return std::nullopt;
+    return TUtcTime{std::chrono::sys_days{date}.time_since_epoch().count() * int64_t{86400} + hour * 3600 +
+                        minute * 60 + second,
+                    ticks};
+}
+
+std::optional<std::vector<uint8_t>> TimeBytes(TInspectorRow row, std::string_view text, TByteOrder order,
+                                              std::errc& error) {
+    const std::optional<TUtcTime> time = ParseUtc(text);
+    if (!time) return std::nullopt;
+    error = std::errc::result_out_of_range;
+    constexpr int64_t SecondsFrom1601To1970 = 11644473600;
+    switch (row) {
+    case TInspectorRow::UnixTime32:
+        if (time->ticks != 0 || time->seconds < 0 || time->seconds > UINT32_MAX) return std::nullopt;
+        break;
+    case TInspectorRow::UnixTime64:
+        if (time->ticks != 0) return std::nullopt;
+        break;
+    case TInspectorRow::FileTime:
+        if (time->seconds < -SecondsFrom1601To1970) return std::nullopt;
+        error = {};
+        return Spread(static_cast<uint64_t>(time->seconds + SecondsFrom1601To1970) * 10000000 + time->ticks, 8,
+                      order);
+    default: { // a DOS date and time: 1980 to 2107, even seconds
+        const int64_t day = time->seconds >= 0 ? time->seconds / 86400 : -1;
+        const std::chrono::year_month_day date{std::chrono::sys_days{std::chrono::days{day}}};
+        const int year = static_cast<int>(date.year()) - 1980;
+        const int64_t inDay = time->seconds - day * 86400;
+        if (time->ticks != 0 || year < 0 || year > 127 || inDay % 2 != 0) return std::nullopt;
+        const auto timeWord = static_cast<uint64_t>(inDay / 3600 << 11 | inDay / 60 % 60 << 5 | inDay % 60 / 2);
+        const auto dateWord = static_cast<uint64_t>(year << 9 | static_cast<int>(unsigned(date.month())) << 5 |
+                                                    static_cast<int>(unsigned(date.day())));
+        std::vector<uint8_t> bytes = Spread(timeWord, 2, order);
+        const std::vector<uint8_t> dateBytes = Spread(dateWord, 2, order);
+        bytes.insert(bytes.end(), dateBytes.begin(), dateBytes.end());
+        error = {};
+        return bytes;
+    }
+    }
+    error = {};
+    return Spread(static_cast<uint64_t>(time->seconds), row == TInspectorRow::UnixTime32 ? 4 : 8, order);
+}
+
+// Braces and dashes are optional; the 32 hex digits are read in the order GuidText writes them.
+std::optional<std::vector<uint8_t>> GuidBytes(std::string_view text, TByteOrder order) {
+    if (text.size() >= 2 && text.front() == '{' && text.back() == '}') text = text.substr(1, text.size() - 2);
+    std::string digits;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '-') continue;
+        if (!std::isxdigit(static_cast<unsigned char>(text[i]))) return std::nullopt;
+        digits += text[i];
+    }
+    if (digits.size() != 32) return std::nullopt;
+    std::vector<uint8_t> bytes(16);
+    for (size_t i = 0; i < 16; ++i)
+        std::from_chars(digits.data() + 2 * i, digits.data() + 2 * i + 2, bytes[i], 16);
+    if (order == TByteOrder::LsbFirst) {
+        std::reverse(bytes.begin(), bytes.begin() + 4);
+        std::reverse(bytes.begin() + 4, bytes.begin() + 6);
+        std::reverse(bytes.begin() + 6, bytes.begin() + 8);
+    }
+    return bytes;
+}
+
+// One character: "U+hex" as the rows show it (the glyph after it is ignored), or the character itself.
+std::optional<char32_t> TypedCharacter(std::string_view text) {
+    if (text.size() > 2 && (text[0] == 'U' || text[0] == 'u') && text[1] == '+') {
+        const std::string_view digits = text.substr(2, text.find(' ') == std::string_view::npos
+                                                            ? std::string_view::npos
+                                                            : text.find(' ') - 2);
+        uint32_t c = 0;
+        if (digits.empty() || digits.size() > 6 || ParseWhole(digits, c, 16) != std::errc{}) return std::nullopt;
+        return static_cast<char32_t>(c);
+    }
+    if (text.empty()) return std::nullopt;
+    const TUtf8Character decoded =
+        DecodeUtf8(std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+    // Exactly one character.
+    if (decoded.status != TUtf8Status::Valid || decoded.length != text.size()) return std::nullopt;
+    return decoded.c;
+}
+
+std::optional<std::vector<uint8_t>> CharacterBytes(TInspectorRow row, std::string_view text, TByteOrder order,
+                                                   std::errc& error) {
+    const std::optional<char32_t> c = TypedCharacter(text);
+    if (!c) return std::nullopt;
+    error = std::errc::result_out_of_range;
+    if (*c > 0x10FFFF || (*c >= 0xD800 && *c <= 0xDFFF)) return std::nullopt;
+    std::vector<uint8_t> bytes;
+    if (row == TInspectorRow::Utf8) {
+        AppendUtf8(bytes, *c);
+    } else if (row == TInspectorRow::Utf16) {
+        if (*c < 0x10000) {
+            bytes = Spread(*c, 2, order);
+        } else {
+            bytes = Spread(0xD800 + ((*c - 0x10000) >> 10), 2, order);
+            const std::vector<uint8_t> low = Spread(0xDC00 + ((*c - 0x10000) & 0x3FF), 2, order);
+            bytes.insert(bytes.end(), low.begin(), low.end());
+        }
+    } else {
+        const std::optional<uint8_t> byte = Cp1252::FromUnicode(*c);
+        if (!byte) return std::nullopt;
+        bytes.push_back(*byte);
+    }
+    error = {};
+    return bytes;
+}
+
 } // namespace
 
 const char* InspectorRowName(TInspectorRow row) {
     return Texts::InspectorRowNames[static_cast<int>(row)];
-}
-
-bool InspectorRowEditable(TInspectorRow row) {
-    return row <= TInspectorRow::Float64;
 }
 
 std::string InspectRow(TInspectorRow row, std::span<const uint8_t> bytes, TByteOrder order) {
@@ -355,7 +561,21 @@ TInspectorEncoding EncodeInspectorText(TInspectorRow row, std::string_view typed
     const auto failure = [&](const char* message) {
         return TInspectorEncoding{{}, FormatText(message, {name, std::string(typed)})};
     };
-    if (!InspectorRowEditable(row)) return {{}, FormatText(Texts::InspectorNotEditable, {name})};
+    if (row > TInspectorRow::Float64) {
+        std::errc error = std::errc::invalid_argument;
+        std::optional<std::vector<uint8_t>> bytes;
+        if (row == TInspectorRow::Sleb128 || row == TInspectorRow::Uleb128)
+            bytes = Leb128Bytes(text, row == TInspectorRow::Sleb128, error);
+        else if (row == TInspectorRow::Guid)
+            bytes = GuidBytes(text, order);
+        else if (row >= TInspectorRow::Utf8)
+            bytes = CharacterBytes(row, text, order, error);
+        else
+            bytes = TimeBytes(row, text, order, error);
+        if (bytes) return {std::move(*bytes), {}};
+        return failure(error == std::errc::result_out_of_range ? Texts::InspectorOutOfRange
+                                                               : Texts::InspectorBadValue);
+    }
     const int size = RowSize(row);
     uint64_t bits = 0;
     std::errc error{};
@@ -399,7 +619,7 @@ std::string WriteInspectorText(TInspectorRow row, std::string_view text, TByteOr
     }
     TInspectorEncoding encoded = EncodeInspectorText(row, text, order);
     if (!encoded.error.empty()) return encoded.error;
-    WriteEncoded(encoded.bytes, true);
+    WriteEncodedAs(encoded.bytes, true, TStepName::InspectorEdit);
     return {};
 }
 

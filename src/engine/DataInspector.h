@@ -53,8 +53,6 @@ struct TInspectedValue {
 };
 
 const char* InspectorRowName(TInspectorRow row);
-// Rows whose text can be typed back into bytes.
-bool InspectorRowEditable(TInspectorRow row);
 
 std::string InspectRow(TInspectorRow row, std::span<const uint8_t> bytes, TByteOrder order);
 std::vector<TInspectedValue> InspectBytes(std::span<const uint8_t> bytes, TByteOrder order);

@@ -91,8 +91,12 @@ std::vector<std::string> DecodeLines(TByteOrder order) {
 }
 
 bool WriteEncoded(std::span<const uint8_t> bytes, bool overwrite) {
+    return WriteEncodedAs(bytes, overwrite, TStepName::Encode);
+}
+
+bool WriteEncodedAs(std::span<const uint8_t> bytes, bool overwrite, TStepName name) {
     if (bytes.empty()) return false;
-    TUndoStep step(TStepName::Encode);
+    TUndoStep step(name);
     TBusyScope busy(Texts::WritingEncoded);
     const TAddress pos = CurrentAddress();
     const bool inserted = !overwrite && FileSize > 0;

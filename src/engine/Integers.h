@@ -36,5 +36,8 @@ std::vector<std::string> DecodeLines(TByteOrder order);
 // Writes encoded bytes at the cursor: over the bytes there, or before them. An empty file takes them
 // whole, either way. Reports a failure itself and then leaves the file as it was.
 bool WriteEncoded(std::span<const uint8_t> bytes, bool overwrite);
+// The same, as an undo step of another name.
+enum class TStepName : uint8_t;
+bool WriteEncodedAs(std::span<const uint8_t> bytes, bool overwrite, TStepName name);
 
 } // namespace Engine

@@ -215,7 +215,6 @@ inline constexpr const char* InspectorCopy = "&Copy";
 inline constexpr const char* InspectorNoValue = "-";
 inline constexpr const char* InspectorInvalid = "invalid";
 inline constexpr const char* InspectorLebLength = "%s, length %d";
-inline constexpr const char* InspectorNotEditable = "%s cannot be edited";
 inline constexpr const char* InspectorBadValue = "Not a valid %s: %s";
 inline constexpr const char* InspectorOutOfRange = "Value out of range for %s: %s";
 

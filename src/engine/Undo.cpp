@@ -23,7 +23,7 @@ TUndoJournal Journal;
 namespace {
 
 // The hints' names of the steps, in the order of TStepName.
-constexpr std::array<const char*, 18> StepNames{"change",
+constexpr std::array<const char*, 19> StepNames{"change",
                                                 "typing",
                                                 "deletion",
                                                 "Insert string",
@@ -40,8 +40,9 @@ constexpr std::array<const char*, 18> StepNames{"change",
                                                 "Replace all",
                                                 "Replace undo",
                                                 "Patch",
-                                                "Encode integer"};
-static_assert(StepNames.size() == size_t(TStepName::Encode) + 1);
+                                                "Encode integer",
+                                                "Data inspector"};
+static_assert(StepNames.size() == size_t(TStepName::InspectorEdit) + 1);
 
 // The command scope in force.
 int Depth = 0;

@@ -95,6 +95,7 @@ enum class TStepName : uint8_t {
     ReplaceUndo,
     Patch,
     Encode,
+    InspectorEdit,
 };
 
 // What only a few steps need.

@@ -47,7 +47,6 @@ TInspectorPanel::TInspectorPanel(QWidget* parent)
         name->setFlags(name->flags() & ~Qt::ItemIsEditable);
         Rows->setItem(i, 0, name);
         auto* value = new QTableWidgetItem;
-        if (!Engine::InspectorRowEditable(row)) value->setFlags(value->flags() & ~Qt::ItemIsEditable);
         Rows->setItem(i, 1, value);
     }
     Rows->resizeColumnToContents(0);

@@ -129,9 +129,21 @@ void TFormMain::ReadInspectorSettings(const TIniFile& ini) {
     const int screenWidth = ScreenOf(this)->availableGeometry().width();
     const int width =
         std::clamp(ini.ReadInteger(InspectorSection, "Width", 0), screenWidth / 5, screenWidth / 2);
+    if (ini.ReadBool(InspectorSection, "Floating", false)) {
+        // A floating panel comes back where it was, as far as it is still on the screen.
+        const QRect screen = ScreenOf(this)->availableGeometry();
+        const int height = std::clamp(ini.ReadInteger(InspectorSection, "Height", 0), screen.height() / 4,
+                                      screen.height());
+        const int x = std::clamp(ini.ReadInteger(InspectorSection, "X", screen.x()), screen.left(),
+                                 screen.right() - width + 1);
+        const int y = std::clamp(ini.ReadInteger(InspectorSection, "Y", screen.y()), screen.top(),
+                                 screen.bottom() - height + 1);
+        Inspector->setFloating(true);
+        Inspector->setGeometry(x, y, width, height);
+    }
     if (ini.ReadBool(InspectorSection, "Shown", false)) {
         Inspector->show();
-        resizeDocks({Inspector}, {width}, Qt::Horizontal);
+        if (!Inspector->isFloating()) resizeDocks({Inspector}, {width}, Qt::Horizontal);
     }
 }
 
@@ -169,6 +181,10 @@ void TFormMain::WriteSettings() {
         ini.WriteBool(InspectorSection, "Shown", !Inspector->isHidden()) &&
         ini.WriteBool(InspectorSection, "Left", dockWidgetArea(Inspector) == Qt::LeftDockWidgetArea) &&
         ini.WriteInteger(InspectorSection, "Width", Inspector->width()) &&
+        ini.WriteBool(InspectorSection, "Floating", Inspector->isFloating()) &&
+        ini.WriteInteger(InspectorSection, "X", Inspector->geometry().x()) &&
+        ini.WriteInteger(InspectorSection, "Y", Inspector->geometry().y()) &&
+        ini.WriteInteger(InspectorSection, "Height", Inspector->height()) &&
         ini.WriteInteger(InspectorSection, "ByteOrder", int(Inspector->Order())) && ini.Commit();
     if (!written) ErrorBox(QString::fromLatin1(Texts::ErrorWritingIni));
 }

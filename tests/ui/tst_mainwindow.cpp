@@ -596,6 +596,11 @@ void TestMainWindow::inspectorFollowsTheCursorBesideThePanes() {
     QCOMPARE(bytesAtCursor(), QByteArray("3fc00000"));
     QCOMPARE(Engine::FileSize, 6);
     QCOMPARE(float32->text(), QString("1.5"));
+    QCOMPARE(form.Action(TCommand::Undo1)->statusTip(), QString("Undo Data inspector"));
+    form.Run(TCommand::Undo1);
+    // A row that is no number takes its own text form: a character as itself.
+    form.Inspector->Rows->item(int(Engine::TInspectorRow::Utf8), 1)->setText(QString::fromUtf8("\u20AC"));
+    QCOMPARE(bytesAtCursor(), QByteArray("e282ac05"));
     form.Run(TCommand::Undo1);
     QCOMPARE(bytesAtCursor(), QByteArray("02030405"));
     float32->setText("1.5x");

@@ -208,8 +208,8 @@ void TestSettings::everySettingSurvivesARestart() {
     QVERIFY(form->JkStrGridHex->isEnabled() && !form->JkStrGridText->isEnabled());
 }
 
-// The inspector comes back where it was left, as wide and in the same byte order; a first start has
-// none, and a width typed by hand stays within reason.
+// The inspector comes back where it was left, as wide and in the same byte order, docked or floating; a
+// first start has none, and a width typed by hand stays within reason.
 void TestSettings::inspectorSurvivesARestart() {
     int width = 0;
     {
@@ -239,6 +239,17 @@ void TestSettings::inspectorSurvivesARestart() {
     for (int i = 0; i < 4; ++i)
         QCoreApplication::processEvents();
     QVERIFY(form->Inspector->width() <= form->screen()->availableGeometry().width() / 2);
+
+    // Floating, it comes back floating at its place.
+    form->Inspector->setFloating(true);
+    const QRect screen = form->screen()->availableGeometry();
+    const QRect placed(screen.x() + 40, screen.y() + 30, screen.width() / 4, screen.height() / 2);
+    form->Inspector->setGeometry(placed);
+    QVERIFY(form->close());
+    form.reset();
+    form = StartForm();
+    QVERIFY(form->Inspector->isFloating() && !form->Inspector->isHidden());
+    QCOMPARE(form->Inspector->geometry(), placed);
 }
 
 void TestSettings::handEditedValues_data() {
