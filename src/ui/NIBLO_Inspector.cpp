@@ -11,26 +11,78 @@
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QKeyEvent>
+#include <QLayout>
+#include <QStyle>
+#include <QPainter>
 #include <QPalette>
+#include <QStyledItemDelegate>
 #include <QSignalBlocker>
 #include <QTableWidget>
 #include <QTimer>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <vector>
 
+namespace {
+
+// Draws a row as plain text. The style's own item drawing costs more than reading every type at the
+// cursor, and the panel redraws its values at every cursor move.
+class TPlainRowDelegate : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        const bool selected = option.state & QStyle::State_Selected;
+        if (selected) painter->fillRect(option.rect, option.palette.brush(QPalette::Highlight));
+        const QVariant foreground = index.data(Qt::ForegroundRole);
+        painter->setPen(selected                ? option.palette.color(QPalette::HighlightedText)
+                        : foreground.isValid() ? foreground.value<QBrush>().color()
+                                               : option.palette.color(QPalette::Text));
+        const int margin = option.widget ? option.widget->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1 : 3;
+        const QRect room = option.rect.adjusted(margin, 0, -margin, 0);
+        QString text = index.data(Qt::DisplayRole).toString();
+        // A value cut off must show that it is.
+        if (option.fontMetrics.horizontalAdvance(text) > room.width())
+            text = option.fontMetrics.elidedText(text, Qt::ElideRight, room.width());
+        painter->drawText(room, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+    }
+};
+
+// The panel's body, wide enough for the widest value, a GUID, beside the names: the dock takes its first
+// width from here.
+class TInspectorBody : public QWidget {
+  public:
+    using QWidget::QWidget;
+    QTableWidget* Rows = nullptr;
+
+    QSize sizeHint() const override {
+        const QFontMetrics metrics = Rows->fontMetrics();
+        const int value = metrics.horizontalAdvance(QStringLiteral("{00000000-0000-0000-0000-000000000000}")) +
+                          2 * metrics.averageCharWidth();
+        const QMargins margins = layout()->contentsMargins();
+        const int chrome = 2 * Rows->frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
+                           margins.left() + margins.right();
+        return {Rows->columnWidth(0) + value + chrome, QWidget::sizeHint().height()};
+    }
+};
+
+} // namespace
+
 TInspectorPanel::TInspectorPanel(QWidget* parent)
     : QDockWidget(QString::fromLatin1(Texts::InspectorTitle), parent) {
     setObjectName("DataInspector");
-    auto* body = new QWidget(this);
+    auto* body = new TInspectorBody(this);
     auto* layout = new QVBoxLayout(body);
     layout->setContentsMargins(2, 2, 2, 2);
     ByteOrderBox = new QComboBox(body);
     ByteOrderBox->addItems(
         {QString::fromLatin1(Texts::InspectorLittleEndian), QString::fromLatin1(Texts::InspectorBigEndian)});
     Rows = new QTableWidget(Engine::InspectorRowCount, 2, body);
+    body->Rows = Rows;
     Rows->horizontalHeader()->hide();
     Rows->verticalHeader()->hide();
     Rows->horizontalHeader()->setStretchLastSection(true);
@@ -41,6 +93,9 @@ TInspectorPanel::TInspectorPanel(QWidget* parent)
     Rows->addAction(copy);
     Rows->setContextMenuPolicy(Qt::ActionsContextMenu);
     Rows->setSelectionBehavior(QAbstractItemView::SelectRows);
+    Rows->setItemDelegate(new TPlainRowDelegate(Rows));
+    // The whole value of a row too narrow for it.
+    Rows->viewport()->installEventFilter(this);
     for (int i = 0; i < Engine::InspectorRowCount; ++i) {
         const auto row = static_cast<Engine::TInspectorRow>(i);
         auto* name = new QTableWidgetItem(QString::fromUtf8(Engine::InspectorRowName(row)));
@@ -50,6 +105,8 @@ TInspectorPanel::TInspectorPanel(QWidget* parent)
         Rows->setItem(i, 1, value);
     }
     Rows->resizeColumnToContents(0);
+    // Rows as high as the text, so that most types show without scrolling.
+    Rows->verticalHeader()->setDefaultSectionSize(Rows->fontMetrics().height() + 6);
     layout->addWidget(ByteOrderBox);
     layout->addWidget(Rows);
     setWidget(body);
@@ -90,12 +147,21 @@ void TInspectorPanel::Refresh() {
     const QSignalBlocker quiet(Rows);
     for (int i = 0; i < Engine::InspectorRowCount; ++i) {
         QTableWidgetItem* item = Rows->item(i, 1);
-        item->setText(QString::fromStdString(values[size_t(i)].text));
-        item->setForeground(values[size_t(i)].present ? normal : grey);
+        const QString text = QString::fromStdString(values[size_t(i)].text);
+        if (item->text() != text) item->setText(text);
+        const QColor& colour = values[size_t(i)].present ? normal : grey;
+        if (item->foreground().color() != colour) item->setForeground(colour);
     }
 }
 
 bool TInspectorPanel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Rows->viewport() && event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QModelIndex index = Rows->indexAt(help->pos());
+        if (index.isValid()) QToolTip::showText(help->globalPos(), index.data().toString(), Rows->viewport());
+        else QToolTip::hideText();
+        return true;
+    }
     // Ctrl+C copies the row's value here, not the window's block.
     if (watched == Rows && (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) &&
         static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
