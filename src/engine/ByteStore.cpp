@@ -15,6 +15,8 @@ bool AllocateBuffer() {
         TBusyScope busy(Texts::AllocatingMemory);
         if (!BufferArray) BufferArray = new TJkDynArray(1);
         ok = BufferArray->Alloc(FileBuffer, MinCapacity);
+        GapAt = NoGap;
+        GapLength = 0;
         Capacity = BufferArray->ByteSize;
     }
     if (!ok) Host->ShowError(Texts::ErrorAllocating);
@@ -27,6 +29,8 @@ bool FreeBuffer() {
         TBusyScope busy(Texts::ReleasingMemory);
         if (BufferArray) {
             ok = BufferArray->DeAlloc(FileBuffer);
+            GapAt = NoGap;
+            GapLength = 0;
             delete BufferArray;
             BufferArray = nullptr;
         }
@@ -47,14 +51,68 @@ bool SizeFits(TCount size) {
 
 namespace {
 
+// Insertions and deletions up to this size keep the gap where they happen; larger ones, which are one-off
+// moves of a block or a file, leave the bytes in one piece as before.
+constexpr TCount GapRunLimit = 65536;
+
+TAddress GapPosition() {
+    return GapAt == NoGap ? FileSize + 1 : GapAt;
+}
+
+// A gap past the last byte or of no length is no gap: the bytes lie in one piece.
+void SettleGap(TAddress at, TCount length) {
+    if (at > FileSize || length == 0) {
+        GapAt = NoGap;
+        GapLength = 0;
+    } else {
+        GapAt = at;
+        GapLength = length;
+    }
+}
+
+// Moves the gap (all the free capacity) to lie before address, moving the bytes between.
+void MoveGapTo(TAddress address) {
+    const TAddress from = GapPosition();
+    const TCount length = Capacity - FileSize;
+    if (address < from)
+        std::memmove(FileBuffer + address - 1 + length, FileBuffer + address - 1,
+                     static_cast<size_t>(from - address));
+    else if (address > from)
+        std::memmove(FileBuffer + from - 1, FileBuffer + from - 1 + length,
+                     static_cast<size_t>(address - from));
+    SettleGap(address, length);
+}
+
+} // namespace
+
+void CloseStoreGap() {
+    if (GapAt != NoGap) MoveGapTo(FileSize + 1);
+}
+
+namespace {
+
 bool ResizeBuffer(TCount bytes) {
     if (!BufferArray) return false;
+    CloseStoreGap(); // the allocation grows and shrinks at its end
     if (!BufferArray->ReAlloc(FileBuffer, bytes)) return false;
     Capacity = BufferArray->ByteSize;
     return true;
 }
 
+// Gives back the capacity that a file of this size no longer needs, down to the minimum.
+bool GiveBackRoom(TCount size) {
+    const TCount c = std::max<TCount>(MinCapacity, (size / GrowStep + 1) * GrowStep);
+    if (c >= Capacity) return true;
+    TBusyScope busy(Texts::ReleasingMemory);
+    return ResizeBuffer(c);
+}
+
 } // namespace
+
+std::span<uint8_t> StoreRun(TAddress address, TCount count) {
+    if (address + count > GapAt && address < GapAt) CloseStoreGap();
+    return {FileBuffer + address - 1 + (address >= GapAt ? GapLength : 0), static_cast<size_t>(count)};
+}
 
 TCount GrowthFor(TCount delta) {
     return std::max<TCount>(0, delta - (Capacity - FileSize));
@@ -76,29 +134,55 @@ bool EnsureRoom(TCount delta) {
     }
     // More bytes than the file holds cannot be removed: the size the caller sets would fall below zero.
     if (FileSize + delta < 0) return false;
-    if (Capacity <= MinCapacity) return true;
-    TBusyScope busy(Texts::ReleasingMemory);
-    const TCount c = ((FileSize + delta) / GrowStep + 1) * GrowStep;
-    return ResizeBuffer(c <= MinCapacity ? MinCapacity : c);
+    return GiveBackRoom(FileSize + delta);
 }
 
 bool OpenGap(TAddress address, TCount n) {
     if (n < 0 || address < 1 || address > FileSize + 1) return false;
     if (!EnsureRoom(n)) return false;
-    std::memmove(FileBuffer + address - 1 + n, FileBuffer + address - 1,
-                 static_cast<size_t>(FileSize - address + 1));
+    if (n > GapRunLimit) {
+        CloseStoreGap();
+        std::memmove(FileBuffer + address - 1 + n, FileBuffer + address - 1,
+                     static_cast<size_t>(FileSize - address + 1));
+        FileSize += n;
+        return true;
+    }
+    // The new bytes take the front of the gap, which stays open after them.
+    MoveGapTo(address);
+    const TCount length = Capacity - FileSize;
     FileSize += n;
+    SettleGap(address + n, length - n);
     return true;
 }
 
-bool RemoveBytes(TAddress address, TCount n) {
+bool RemoveBytes(TAddress address, TCount n, bool giveBack) {
     if (n < 0 || address < 1 || address > FileSize + 1 || n > FileSize - address + 1) return false;
     if (n == 0) return true;
-    std::memmove(FileBuffer + address - 1, FileBuffer + address - 1 + n,
-                 static_cast<size_t>(FileSize - address - n + 1));
-    bool ok = EnsureRoom(-n);
-    FileSize -= n; // even when the shrink failed: the bytes are already in place
-    return ok;
+    if (n > GapRunLimit) {
+        CloseStoreGap();
+        std::memmove(FileBuffer + address - 1, FileBuffer + address - 1 + n,
+                     static_cast<size_t>(FileSize - address - n + 1));
+        FileSize -= n;
+    } else {
+        // Bytes just before the gap (Backspace) join it from below, any others from above.
+        if (address + n != GapPosition()) MoveGapTo(address);
+        FileSize -= n;
+        SettleGap(address, Capacity - FileSize);
+    }
+    return !giveBack || GiveBackRoom(FileSize); // a failed shrink still removed the bytes: they are in place
+}
+
+bool ReallocateForLoad(TCount size) {
+    if (!BufferArray || !BufferArray->ReAlloc(FileBuffer, CapacityFor(size))) return false;
+    DropStoreGap();
+    FileSize = 0;
+    Capacity = BufferArray->ByteSize;
+    return true;
+}
+
+void DropStoreGap() {
+    GapAt = NoGap;
+    GapLength = 0;
 }
 
 void ShrinkToFit() {

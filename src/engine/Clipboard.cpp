@@ -104,7 +104,7 @@ void InsertPasted(std::span<const uint8_t> bytes, bool text) {
             return;
         }
         TBusyScope pasting(Texts::PasteFromClipboardBusy);
-        if (!bytes.empty()) std::memcpy(FileBuffer + a - 1, bytes.data(), bytes.size());
+        if (!bytes.empty()) std::ranges::copy(bytes, StoreRun(a, static_cast<TCount>(bytes.size())).begin());
         RecordChange(a, {}, static_cast<TCount>(bytes.size()));
         Modified = true;
     }
@@ -129,8 +129,7 @@ void Cut1Click(TClipboardPort& clipboard, bool cut) {
     }
     TBusyScope busy(Texts::CopyToClipboardBusy);
     const TAddress a = CurrentAddress();
-    const std::span<const uint8_t> block(FileBuffer + BlockBegin - 1,
-                                         static_cast<size_t>(BlockEnd - BlockBegin + 1));
+    const std::span<const uint8_t> block = StoreRun(BlockBegin, BlockEnd - BlockBegin + 1);
     // A Cut whose copy failed keeps the block: its bytes would otherwise exist nowhere.
     if (!PutOnClipboard(clipboard, block)) {
         Host->ShowError(Texts::CantCopyToClipboard);
@@ -144,7 +143,7 @@ void Cut1Click(TClipboardPort& clipboard, bool cut) {
 }
 
 void Paste1Click(TClipboardPort& clipboard) {
-    if (!FileOpen || !FileBuffer) return;
+    if (!FileOpen || !HasBuffer()) return;
     TUndoStep step(TStepName::Paste);
     TBusyScope busy("");
     // Ours first, then raw bytes of other programs, then text.
@@ -167,7 +166,7 @@ void Paste1Click(TClipboardPort& clipboard) {
 }
 
 void PasteHex1Click(TClipboardPort& clipboard) {
-    if (!FileOpen || !FileBuffer) return;
+    if (!FileOpen || !HasBuffer()) return;
     const std::optional<TClipData> data = clipboard.Data(TClipFormat::Text);
     const std::optional<std::string> bytes =
         data ? LooseHexToBytes(std::string_view(reinterpret_cast<const char*>(data->Bytes.data()), data->Bytes.size()))

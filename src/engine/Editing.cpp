@@ -22,7 +22,7 @@ void KeepBottomAtEnd() {
 }
 
 std::span<const uint8_t> FileBytes(TAddress address, int64_t count) {
-    return {FileBuffer + address - 1, static_cast<size_t>(count)};
+    return StoreRun(address, count);
 }
 
 // Deleting every byte. The file counts as changed, so that closing it asks before the edit is lost.
@@ -45,6 +45,7 @@ bool CloseGap(TAddress address, TCount n) {
 }
 
 void ClearFile() {
+    DropStoreGap();
     FileSize = 0;
     UnmarkBlock();
     ShowAddress(1, true, false);
@@ -63,8 +64,7 @@ bool InsertByteAtCursor(uint8_t value) {
     }
     TBusyScope busy(Texts::InsertBusy);
     const TAddress pos = CurrentAddress();
-    std::memmove(FileBuffer + pos, FileBuffer + pos - 1, static_cast<size_t>(FileSize - pos + 1));
-    ++FileSize;
+    OpenGap(pos, 1); // the room is there
     WriteByte(pos, value);
     RecordChange(pos, {}, 1);
     KeepBottomAtEnd();
@@ -83,8 +83,7 @@ void DeleteByteAtCursor() {
         TBusyScope busy(Texts::DeleteBusy);
         ApplyUndoRule(pos);
         RecordChange(pos, FileBytes(pos, 1), 0);
-        std::memmove(FileBuffer + pos - 1, FileBuffer + pos, static_cast<size_t>(FileSize - pos));
-        --FileSize;
+        RemoveBytes(pos, 1, false);
         KeepBottomAtEnd();
         Modified = true;
         RefillPanes(CursorCol, CursorRow);
@@ -99,7 +98,7 @@ bool InsertBytesAt(TAddress address, std::span<const uint8_t> bytes) {
         Host->ShowError(Texts::CantAllocate);
         return false;
     }
-    if (!bytes.empty()) std::memcpy(FileBuffer + address - 1, bytes.data(), bytes.size());
+    if (!bytes.empty()) std::ranges::copy(bytes, StoreRun(address, static_cast<TCount>(bytes.size())).begin());
     RecordChange(address, {}, static_cast<TCount>(bytes.size()));
     return true;
 }
@@ -111,7 +110,7 @@ bool OverwriteBytesAt(TAddress address, std::span<const uint8_t> bytes) {
     }
     RecordChange(address, FileBytes(address, static_cast<TCount>(bytes.size())),
                  static_cast<TCount>(bytes.size()));
-    if (!bytes.empty()) std::memcpy(FileBuffer + address - 1, bytes.data(), bytes.size());
+    if (!bytes.empty()) std::ranges::copy(bytes, StoreRun(address, static_cast<TCount>(bytes.size())).begin());
     return true;
 }
 
@@ -124,7 +123,11 @@ bool CopyBlock(bool insert) {
     TAddress source = BlockBegin;
     if (insert && BlockBegin >= pos) source = BlockEnd + 1; // the gap pushed the block up by its own length
     // The callers' checks keep an overlapping target below its source, where memmove copies ascending.
-    std::memmove(FileBuffer + pos - 1, FileBuffer + source - 1, static_cast<size_t>(length));
+    // Both runs in place; finding the second may close the gap, which moves the first.
+    const uint8_t* from = StoreRun(source, length).data();
+    uint8_t* const to = StoreRun(pos, length).data();
+    if (GapAt == NoGap) from = StoreRun(source, length).data();
+    std::memmove(to, from, static_cast<size_t>(length));
     Modified = true;
     return true;
 }
@@ -165,6 +168,7 @@ void DeleteFromCursor() {
         if (!ConfirmUndoable(FileSize - pos + 1)) return;
         ApplyUndoRule(pos);
         RecordChange(pos, FileBytes(pos, FileSize - pos + 1), 0);
+        ContiguousBytes(); // the gap may not outlive the bytes it lay among
         FileSize = pos - 1;
         Modified = true;
         GoToEnd();
@@ -185,7 +189,8 @@ void DeleteToCursor() {
     {
         TBusyScope busy(Texts::DeleteBusy);
         RecordChange(1, FileBytes(1, pos), 0);
-        std::memmove(FileBuffer, FileBuffer + pos, static_cast<size_t>(FileSize - pos));
+        uint8_t* const file = ContiguousBytes();
+        std::memmove(file, file + pos, static_cast<size_t>(FileSize - pos));
         FileSize -= pos;
     }
     Modified = true;
@@ -294,7 +299,7 @@ void InsertRepeated(std::span<const uint8_t> bytes, TCount count) {
     TBusyScope busy(Texts::InsertBusy);
     if (!OpenGap(p, total)) return;
     RecordChange(p, {}, total);
-    uint8_t* target = FileBuffer + p - 1;
+    uint8_t* target = StoreRun(p, total).data();
     for (TCount i = 0; i < count; ++i, target += bytes.size())
         std::memcpy(target, bytes.data(), bytes.size());
     BottomAddress = std::min(TopAddress + PageBytes - 1, FileSize);

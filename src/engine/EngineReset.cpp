@@ -15,6 +15,8 @@ void ResetEngineState() {
     }
     FileBuffer = nullptr;
     Capacity = 0;
+    GapAt = NoGap;
+    GapLength = 0;
     FileSize = 0;
     Modified = false;
     ReadOnly = false;

@@ -2,6 +2,8 @@
 
 #include "engine/SearchRequest.h"
 
+#include <cstdint>
+
 namespace Engine {
 
 TEngineHost* Host = nullptr;
@@ -9,6 +11,8 @@ TEngineHost* Host = nullptr;
 TJkDynArray* BufferArray = nullptr;
 uint8_t* FileBuffer = nullptr;
 TCount Capacity = 0;
+TAddress GapAt = NoGap;
+TCount GapLength = 0;
 TCount FileSize = 0;
 bool Modified = false;
 bool ReadOnly = false;

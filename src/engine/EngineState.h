@@ -28,8 +28,15 @@ inline constexpr int32_t DefaultRows = 20;
 extern TEngineHost* Host;
 
 extern TJkDynArray* BufferArray;
+// Only the byte store (ByteStore) reads and writes the buffer; everyone else goes through it, since its
+// free capacity may lie as a gap among the bytes.
 extern uint8_t* FileBuffer;
 extern TCount Capacity;
+// The store's gap: the bytes from GapAt on lie GapLength further up in the buffer. NoGap while the bytes
+// lie in one piece.
+inline constexpr TAddress NoGap = INT64_MAX;
+extern TAddress GapAt;
+extern TCount GapLength;
 extern TCount FileSize;
 extern bool Modified;
 // The file is only viewed: opened so, or not writable. Nothing may change its bytes, and Save is off.

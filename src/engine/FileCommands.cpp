@@ -108,6 +108,7 @@ void New1Click() {
     ++NoNameCounter;
     FileName = Texts::NoNamePrefix + std::to_string(NoNameCounter);
     if (NewEOF) {
+        DropStoreGap();
         FileSize = 1;
         WriteByte(1, 26); // the end-of-file character
     } else {
@@ -153,6 +154,7 @@ bool Close1Click() {
     Host->SetCaption(ProgramName);
     Host->DisableFileCommands();
     FileOpen = false;
+    DropStoreGap();
     FileSize = 0;
     Modified = false; // nothing is open that could be unsaved
     ForgetDiskState();

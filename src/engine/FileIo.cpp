@@ -100,13 +100,8 @@ bool LoadFile(const std::string& name, bool insert, TAddress insertAddress, TCou
     if (result.Ok() && !insert) {
         TBusyScope busy(Texts::AllocatingMemory);
         // A failed realloc keeps the old block, so a file too large for the memory leaves the current one.
-        if (!BufferArray || !BufferArray->ReAlloc(FileBuffer, CapacityFor(size))) {
-            result.SetMessage(Texts::CantAllocate);
-        } else {
-            bufferTouched = true;
-            FileSize = 0; // the old contents are given up from here on
-            Capacity = BufferArray->ByteSize;
-        }
+        if (!ReallocateForLoad(size)) result.SetMessage(Texts::CantAllocate);
+        else bufferTouched = true;
     }
     if (result.Ok() && !insert) FileTime = file.ModTime();
     const FileAccess::TFileStamp stamp = file.Stamp();
@@ -114,7 +109,7 @@ bool LoadFile(const std::string& name, bool insert, TAddress insertAddress, TCou
     int64_t done = 0;
     if (result.Ok()) {
         TProgressScope progress(Texts::ReadingFile, NamePart(name));
-        uint8_t* target = FileBuffer + (insert ? insertAddress - 1 : 0);
+        uint8_t* target = insert ? StoreRun(insertAddress, size).data() : ContiguousBytes();
         while (done < size && result.Ok()) {
             int64_t want = std::min<int64_t>(size - done, ReadChunk);
             int64_t got = 0;
@@ -171,7 +166,7 @@ bool SaveFile(const std::string& name, bool block, TAddress first, TCount count)
         TProgressScope progress(Texts::WritingFile, NamePart(name));
         // Overwriting in place cannot stop half way without spoiling the file.
         if (inPlace) Host->EnableCancel(false);
-        const uint8_t* source = FileBuffer + first - 1;
+        const uint8_t* source = ContiguousBytes() + first - 1;
         int64_t done = 0;
         while (done < count) {
             const int64_t piece = std::min<int64_t>(count - done, ReadChunk);

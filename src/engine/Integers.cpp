@@ -1,6 +1,7 @@
 #include "engine/Integers.h"
 
 #include "engine/Blocks.h"
+#include "engine/ByteStore.h"
 #include "engine/Editing.h"
 #include "engine/EngineState.h"
 #include "engine/HostScopes.h"
@@ -77,7 +78,7 @@ std::vector<std::string> DecodeLines(TByteOrder order) {
     std::vector<std::string> lines;
     const TAddress p = CurrentAddress();
     if (FileSize == 0 || p < 1 || p > FileSize) return lines;
-    const std::span<const uint8_t> from(FileBuffer + p - 1, static_cast<size_t>(FileSize - p + 1));
+    const std::span<const uint8_t> from = StoreRun(p, std::min<TCount>(4, FileSize - p + 1));
     lines.push_back(FormatText(Texts::DecodeShortint, {int64_t(static_cast<int8_t>(from[0]))}));
     if (from.size() >= 2) {
         const auto word = static_cast<uint16_t>(ComposeBytes(from.first(2), order));
@@ -104,7 +105,7 @@ bool WriteEncodedAs(std::span<const uint8_t> bytes, bool overwrite, TStepName na
         // The buffer always has room for a few bytes; an empty file takes them from its first address on,
         // and the view takes in the new end at once.
         FileSize = static_cast<TCount>(bytes.size());
-        std::memcpy(FileBuffer, bytes.data(), bytes.size());
+        std::ranges::copy(bytes, StoreRun(1, FileSize).begin());
         RecordChange(1, {}, FileSize);
         ShowAddress(1, true, false);
     } else if (inserted) {

@@ -254,7 +254,7 @@ void TypeByte(uint8_t b) {
         BottomAddress = 1;
         Host->RefreshCell(CursorCol, CursorRow);
     } else if (OverwriteMode) {
-        RecordChange(a, {FileBuffer + a - 1, 1}, 1);
+        RecordChange(a, StoreRun(a, 1), 1);
         WriteByte(a, b);
         Host->RefreshCell(CursorCol, CursorRow);
     } else {

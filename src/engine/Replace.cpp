@@ -30,8 +30,7 @@ TCount ReplacementLength() {
 
 void PutReplacement(TAddress address) {
     if (!SearchRequest.Replacement.empty())
-        std::memcpy(FileBuffer + address - 1, SearchRequest.Replacement.data(),
-                    SearchRequest.Replacement.size());
+        std::ranges::copy(SearchRequest.Replacement, StoreRun(address, ReplacementLength()).begin());
 }
 
 } // namespace
@@ -40,7 +39,8 @@ bool CopyWithin(TAddress from, TAddress to, TAddress dest) {
     if (from < 1 || to > FileSize || dest < 1 || dest > FileSize || to < from || dest - from > FileSize - to)
         return false;
     // Ascending, as a byte-by-byte copy would go; every caller moves bytes down.
-    std::memmove(FileBuffer + dest - 1, FileBuffer + from - 1, static_cast<size_t>(to - from + 1));
+    uint8_t* const file = ContiguousBytes();
+    std::memmove(file + dest - 1, file + from - 1, static_cast<size_t>(to - from + 1));
     return true;
 }
 
@@ -63,7 +63,8 @@ TReplaceResult ReplaceStep(TAddress& pos, bool adjust) {
     Host->SetProgressText(Texts::ReplacingLabel, 1);
     Host->EnableCancel(false);
     // Kept aside until the size change succeeded, so that an undo only ever restores its own hit.
-    std::vector<uint8_t> saved(FileBuffer + pos - 1, FileBuffer + pos - 1 + p);
+    const std::span<const uint8_t> hit = StoreRun(pos, p);
+    std::vector<uint8_t> saved(hit.begin(), hit.end());
     if (r > p) {
         if (!OpenGap(pos, r - p)) {
             Host->ShowError(Texts::CantAllocate);
@@ -131,9 +132,9 @@ void PassReplacedHit(TReplaceAllResult& result, TAddress original, const uint8_t
 void SameLengthPass(TAddress start, TReplaceAllResult& result) {
     Host->SetProgressText(Texts::SearchingAndReplacing, 1);
     if (!PrepareSearch()) return;
-    result.Cancelled =
-        QSearch.EachDown(FileBuffer, FileSize, start, ScanProgressHook(true), [&](TAddress hit) {
-            PassReplacedHit(result, hit, FileBuffer + hit - 1, hit);
+    uint8_t* const file = ContiguousBytes();
+    result.Cancelled = QSearch.EachDown(file, FileSize, start, ScanProgressHook(true), [&](TAddress hit) {
+            PassReplacedHit(result, hit, file + hit - 1, hit);
             PutReplacement(hit);
             return true;
         });
@@ -146,7 +147,7 @@ void SweepHit(TAddress hit, TCount shift, TAddress& src, TAddress& dst, TReplace
         CopyWithin(src, hit - 1, dst);
         dst += hit - src;
     }
-    PassReplacedHit(result, hit - shift, FileBuffer + hit - 1, dst);
+    PassReplacedHit(result, hit - shift, ContiguousBytes() + hit - 1, dst);
     PutReplacement(dst);
     dst += ReplacementLength();
     src = hit + PatternLength();
@@ -165,7 +166,7 @@ void ShrinkingPass(TAddress start, TReplaceAllResult& result) {
     if (!PrepareSearch()) return;
     TAddress src = start, dst = start;
     result.Cancelled =
-        QSearch.EachDown(FileBuffer, FileSize, start, ScanProgressHook(true), [&](TAddress hit) {
+        QSearch.EachDown(ContiguousBytes(), FileSize, start, ScanProgressHook(true), [&](TAddress hit) {
             SweepHit(hit, 0, src, dst, result);
             return true;
         });
@@ -179,14 +180,14 @@ void WriteFromEnd(const std::vector<TAddress>& hits, int64_t n, TReplaceAllResul
     const int64_t growth = ReplacementLength() - p;
     const int64_t stride = ProgressStride(n);
     int64_t end = FileSize; // the last byte not yet moved
+    uint8_t* const file = ContiguousBytes();
     for (int64_t k = n - 1; k >= 0; --k) {
         const TAddress hit = hits[static_cast<size_t>(k)];
         const int64_t tail = end - (hit + p) + 1;
         if (tail > 0)
-            std::memmove(FileBuffer + hit + p - 1 + growth * (k + 1), FileBuffer + hit + p - 1,
-                         static_cast<size_t>(tail));
+            std::memmove(file + hit + p - 1 + growth * (k + 1), file + hit + p - 1, static_cast<size_t>(tail));
         const TAddress at = hit + growth * k;
-        PassReplacedHit(result, hit, FileBuffer + hit - 1, at);
+        PassReplacedHit(result, hit, file + hit - 1, at);
         PutReplacement(at);
         end = hit - 1;
         if (k % stride == 0) Host->SetProgress(n - k, n, 5);
@@ -208,7 +209,7 @@ THitList ListHits(TAddress start) {
     // At most a quarter of the file's size in addresses.
     const size_t most =
         std::max<size_t>(size_t{1} << 16, static_cast<size_t>(FileSize) / (4 * sizeof(TAddress)));
-    list.Cancelled = QSearch.EachDown(FileBuffer, FileSize, start, ScanProgressHook(true), [&](TAddress hit) {
+    list.Cancelled = QSearch.EachDown(ContiguousBytes(), FileSize, start, ScanProgressHook(true), [&](TAddress hit) {
         if (list.Hits.size() == most) {
             list.Listed = false;
             return false;
@@ -220,7 +221,7 @@ THitList ListHits(TAddress start) {
     if (!list.Listed) {
         list.Hits = {};
         const TQSearch::TTally counted =
-            QSearch.CountDown(FileBuffer, FileSize, start, ScanProgressHook(true));
+            QSearch.CountDown(ContiguousBytes(), FileSize, start, ScanProgressHook(true));
         list.Count = counted.Count;
         list.Cancelled = counted.Cancelled;
     }
@@ -270,7 +271,7 @@ void GrowingPass(TAddress start, TReplaceAllResult& result) {
     // Too many hits to list: open the whole room in front, then sweep the bytes down hit by hit.
     OpenGap(start, gap);
     TAddress dst = start, src = start + gap;
-    QSearch.EachDown(FileBuffer, FileSize, src, ScanProgressHook(true, false), [&](TAddress hit) {
+    QSearch.EachDown(ContiguousBytes(), FileSize, src, ScanProgressHook(true, false), [&](TAddress hit) {
         SweepHit(hit, gap, src, dst, result);
         return result.Count < n;
     });
@@ -341,7 +342,7 @@ void ReplaceUndo() {
     if (r > 0) {
         // Only the replacement itself is restored, and only while it still stands where it was made.
         if (at + r - 1 > FileSize ||
-            std::memcmp(FileBuffer + at - 1, replacement.data(), replacement.size()) != 0) {
+            !std::ranges::equal(StoreRun(at, r), replacement)) {
             Host->ShowInfo(Texts::StringNotFound);
             return;
         }
@@ -353,7 +354,7 @@ void ReplaceUndo() {
         } else if (saved < r) {
             CloseGap(at, r - saved);
         }
-        std::memcpy(FileBuffer + at - 1, ReplacedBytes.data(), ReplacedBytes.size());
+        std::ranges::copy(ReplacedBytes, StoreRun(at, saved).begin());
         RecordChange(at, replacement, saved);
         LastFoundAddress = at;
         LastReplaceAddress = at + saved - 1;

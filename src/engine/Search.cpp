@@ -1,5 +1,6 @@
 #include "engine/Search.h"
 
+#include "engine/ByteStore.h"
 #include "engine/CommandEnabling.h"
 #include "engine/EngineState.h"
 #include "engine/HostScopes.h"
@@ -38,7 +39,7 @@ TFindResult FindForward(TAddress& pos, bool adjust, bool honourCancel) {
     if (pos + static_cast<TCount>(request.Pattern.size()) - 1 > FileSize) return result;
     const TProgressHook hook = ScanProgressHook(true, honourCancel);
     const TAddress hit =
-        QSearch.ScanDown(request.Pattern, FileBuffer, FileSize, request.CaseSensitive, request.JokerEnabled,
+        QSearch.ScanDown(request.Pattern, ContiguousBytes(), FileSize, request.CaseSensitive, request.JokerEnabled,
                          request.JokerChar, pos, [&](TAddress at) { return result.Cancelled = hook(at); });
     if (hit > 0 && !result.Cancelled) {
         result.Found = true;
@@ -57,7 +58,7 @@ TFindResult FindBackward(TAddress& pos) {
     if (pos < 1) return result;
     const TProgressHook hook = ScanProgressHook(false);
     const TAddress hit =
-        QSearch.ScanUp(request.Pattern, FileBuffer, 1, request.CaseSensitive, request.JokerEnabled,
+        QSearch.ScanUp(request.Pattern, ContiguousBytes(), 1, request.CaseSensitive, request.JokerEnabled,
                        request.JokerChar, pos, [&](TAddress at) { return result.Cancelled = hook(at); });
     if (hit > 0 && !result.Cancelled) {
         result.Found = true;
@@ -88,8 +89,8 @@ TCountResult CountMatches(bool down, TAddress start) {
     }
     if (!PrepareSearch()) return result;
     const TQSearch::TTally counted =
-        down ? QSearch.CountDown(FileBuffer, FileSize, pos, ScanProgressHook(true))
-             : QSearch.CountUp(FileBuffer, 1, pos, ScanProgressHook(false));
+        down ? QSearch.CountDown(ContiguousBytes(), FileSize, pos, ScanProgressHook(true))
+             : QSearch.CountUp(ContiguousBytes(), 1, pos, ScanProgressHook(false));
     result.Count = counted.Count;
     result.Completed = !counted.Cancelled;
     if (counted.Count > 0) {

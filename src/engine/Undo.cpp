@@ -148,11 +148,21 @@ bool RoomForStep(TStep& step, bool undo) {
 void ExchangeChange(TChange& change, std::span<const TAddress> rest, bool undo, TByteRun& captured) {
     const TCount cur = undo ? change.NewLength : change.OldLength;
     const TCount oth = undo ? change.OldLength : change.NewLength;
+    if (rest.empty()) {
+        // One piece goes through the store, so that undoing and redoing keys leave its gap where they were
+        // typed. The room is already there.
+        if (cur > 0) std::ranges::copy(StoreRun(change.Address, cur), captured.Data());
+        if (oth > cur) OpenGap(change.Address + cur, oth - cur);
+        if (oth < cur) RemoveBytes(change.Address + oth, cur - oth, false);
+        if (oth > 0) std::copy_n(change.Stored.Data(), oth, StoreRun(change.Address, oth).begin());
+        change.Stored = std::move(captured);
+        return;
+    }
     const int64_t k = 1 + static_cast<int64_t>(rest.size());
     auto address = [&](int64_t i) -> int64_t { return i == 0 ? change.Address : rest[size_t(i - 1)]; };
     auto now = [&](int64_t i) { return address(i) + i * (cur - change.OldLength); };
     auto then = [&](int64_t i) { return address(i) + i * (oth - change.OldLength); };
-    uint8_t* const file = FileBuffer - 1; // 1-based
+    uint8_t* const file = ContiguousBytes() - 1; // 1-based
     const uint8_t* const kept = change.Stored.Data();
     for (int64_t i = 0; i < k; ++i)
         if (cur > 0) std::memcpy(captured.Data() + i * cur, file + now(i), size_t(cur));

@@ -1,5 +1,6 @@
 #include "engine/View.h"
 
+#include "engine/ByteStore.h"
 #include "engine/EngineState.h"
 
 #include <algorithm>
@@ -28,7 +29,7 @@ TAddress LastPageTop(TAddress end) {
 } // namespace
 
 void ShowAddress(TAddress address, bool placeCursor, bool onlyIfOutside) {
-    if (!FileOpen || !FileBuffer) return;
+    if (!FileOpen || !HasBuffer()) return;
     address = std::clamp<TAddress>(address, 1, CursorEnd());
     // Recomputed, not only lowered: a file that grew on a partial page must show its new bytes.
     BottomAddress = std::min(TopAddress + PageBytes - 1, FileSize);
@@ -52,7 +53,7 @@ void ShowAddress(TAddress address, bool placeCursor, bool onlyIfOutside) {
 }
 
 void ShowView(TView view) {
-    if (!FileOpen || !FileBuffer) return;
+    if (!FileOpen || !HasBuffer()) return;
     if (FileSize == 0) {
         ShowAddress(1, true, false);
         return;

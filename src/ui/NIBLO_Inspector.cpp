@@ -133,7 +133,7 @@ void TInspectorPanel::Refresh() {
     RefreshPending = false;
     if (isHidden()) return;
     std::vector<uint8_t> bytes;
-    if (Engine::FileOpen && Engine::FileBuffer) {
+    if (Engine::FileOpen && Engine::HasBuffer()) {
         const int64_t address = Engine::CurrentAddress();
         const int64_t last = std::min<int64_t>(Engine::FileSize, address + Engine::InspectorSpan - 1);
         for (int64_t a = address; a <= last; ++a)

@@ -103,7 +103,7 @@ void TFormMain::FormActivate() {
     Activated = true;
     ReadSettings();
     // Qt's clipboard needs no registration of the binary format, so Clipboard1 always stays usable.
-    if (!Engine::FileBuffer && !Engine::AllocateBuffer()) {
+    if (!Engine::HasBuffer() && !Engine::AllocateBuffer()) {
         // The engine has said that the program ends.
         QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(1); });
         return;
@@ -119,7 +119,7 @@ void TFormMain::CheckFileOnDisk() {
 }
 
 void TFormMain::FormClose() {
-    if (Engine::FileBuffer) Engine::FreeBuffer();
+    if (Engine::HasBuffer()) Engine::FreeBuffer();
     WriteSettings();
     OfferToEmptyClipboard();
 }

@@ -96,7 +96,7 @@ uint8_t TFormMain::DisplayChar(uint8_t byte) {
 }
 
 void TFormMain::RefreshPane(TJkStrGrid* pane, int32_t col, int32_t row) {
-    if (!Engine::FileOpen || !Engine::FileBuffer) return;
+    if (!Engine::FileOpen || !Engine::HasBuffer()) return;
     const bool textPane = pane == JkStrGridText;
     const bool oem = pane->UsesOemGlyphs();
     const QString blank = textPane ? QString() : QStringLiteral("  ");
@@ -134,7 +134,7 @@ void TFormMain::RefreshRowAddresses() {
 
 void TFormMain::RefreshCell(int32_t col, int32_t row) {
     const int64_t address = int64_t(Engine::TopAddress) + int64_t(row) * Engine::Cols + col;
-    const bool hasByte = Engine::FileOpen && Engine::FileBuffer && address <= Engine::BottomAddress &&
+    const bool hasByte = Engine::FileOpen && Engine::HasBuffer() && address <= Engine::BottomAddress &&
                          address <= Engine::FileSize;
     const uint8_t byte = hasByte ? Engine::ReadByte(address) : 0;
     JkStrGridText->SetCell(
@@ -213,7 +213,7 @@ void TFormMain::UpdateStatus() {
     if (Inspector) Inspector->Follow();
     // The mode and the base the address panel follows, the column follows too.
     RefreshRowAddresses();
-    if (!Engine::FileOpen || Engine::FileSize == 0 || !Engine::FileBuffer) {
+    if (!Engine::FileOpen || Engine::FileSize == 0 || !Engine::HasBuffer()) {
         StatusBar1->SetPanelText(0, QString());
         StatusBar1->SetPanelText(1, QString());
         ScrollBar1->SetParams(0, 0, 0, 0);

@@ -19,6 +19,7 @@ bool OpenBytes(const std::vector<uint8_t>& bytes, TCount capacity) {
         if (!FileBuffer && !AllocateBuffer()) return false;
         capacity = CapacityFor(n);
     }
+    CloseStoreGap();
     if (!BufferArray->ReAlloc(FileBuffer, std::max(capacity, n))) return false;
     Capacity = BufferArray->ByteSize;
     if (n > 0) std::memcpy(FileBuffer, bytes.data(), bytes.size());
@@ -30,6 +31,28 @@ bool OpenBytes(const std::vector<uint8_t>& bytes, TCount capacity) {
     BottomAddress = std::min<TCount>(PageBytes, FileSize);
     CursorCol = CursorRow = 0;
     return true;
+}
+
+std::vector<uint8_t> StoredBytes() {
+    using namespace Engine;
+    if (!HasBuffer() || FileSize <= 0) return {};
+    // The runs before and after the gap, as ReadByte maps them.
+    const TCount front = std::min(FileSize, GapAt - 1);
+    std::vector<uint8_t> bytes(FileBuffer, FileBuffer + front);
+    bytes.insert(bytes.end(), FileBuffer + front + GapLength, FileBuffer + FileSize + GapLength);
+    return bytes;
+}
+
+void ScribbleOverGap() {
+    using namespace Engine;
+    if (!HasBuffer()) return;
+    const TCount front = std::min(FileSize, GapAt - 1);
+    // The gap's first byte differs from the byte after the gap, its last from the byte before it.
+    const uint8_t after = front < FileSize ? ReadByte(front + 1) : 0;
+    const TCount length = Capacity - FileSize;
+    for (TCount i = 0; i < length; ++i)
+        FileBuffer[front + i] = static_cast<uint8_t>(~after ^ i);
+    if (front > 0 && length > 0) FileBuffer[front + length - 1] = static_cast<uint8_t>(~FileBuffer[front - 1]);
 }
 
 void PutCursorOn(TAddress address, int32_t row) {

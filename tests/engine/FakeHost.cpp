@@ -301,8 +301,7 @@ void TEngineTest::OpenBytes(const std::vector<uint8_t>& bytes) {
 }
 
 std::vector<uint8_t> TEngineTest::Bytes() const {
-    if (!Engine::FileBuffer || Engine::FileSize <= 0) return {};
-    return {Engine::FileBuffer, Engine::FileBuffer + Engine::FileSize};
+    return EngineSetup::StoredBytes();
 }
 
 void TEngineTest::PutCursorOn(TAddress address, int32_t row) {

@@ -438,7 +438,7 @@ TEST_F(ReplaceTest, CancelledReplaceAllKeepsAConsistentFile) {
             done = (FileSize - static_cast<int32_t>(file.size())) / growth;
         } else {
             while (done < all.Count && std::equal(replacement.begin(), replacement.end(),
-                                                  FileBuffer + all.Hits[static_cast<size_t>(done)] - 1))
+                                                  ContiguousBytes() + all.Hits[static_cast<size_t>(done)] - 1))
                 ++done;
         }
         ASSERT_TRUE(done >= 0 && done <= all.Count) << done;

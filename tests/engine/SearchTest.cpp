@@ -2,6 +2,7 @@
 
 #include "common/NaiveSearch.h"
 #include "common/TestRandom.h"
+#include "engine/ByteStore.h"
 #include "engine/CaseTable.h"
 #include "engine/EngineState.h"
 #include "engine/QSearch.h"
@@ -363,7 +364,7 @@ TEST_F(SearchTest, FindAgainDownStepsOverEachHit) {
 
 TEST_F(SearchTest, CaseAndJokerExamples) {
     OpenBytes(B("AbC abc ABC aBc a.c aZc axc"));
-    FileBuffer[21] = 0;
+    WriteByte(22, 0);
     auto hits = [&](const TBytes& pattern, TSettings s) {
         Request(pattern, s);
         std::vector<TAddress> found;
@@ -459,7 +460,7 @@ TEST_F(SearchTest, HitsAtTheFirstAndLastByteAreFoundBothWays) {
 // Bytes past the end of the file still sit in the buffer; a cursor past the end must not reach them.
 TEST_F(SearchTest, FindUpStartsAtTheLastByteOfTheFile) {
     OpenBytes(B("xxxa"));
-    FileBuffer[4] = 'b';
+    WriteByte(5, 'b');
     Request(B("ab"));
     PutCursorOn(5);
     Find(false);

@@ -2,6 +2,7 @@
 #include "FakeHost.h"
 
 #include "common/TestRandom.h"
+#include "engine/ByteStore.h"
 #include "engine/Blocks.h"
 #include "engine/Clipboard.h"
 #include "engine/Editing.h"
@@ -162,7 +163,7 @@ TEST_F(UndoTest, RandomCommandsUndoAndRedoToEveryStateOnTheWay) {
             case 12:
             case 13:
                 if (size == 0) break;
-                SearchRequest.Pattern = {FileBuffer[rnd(0, size - 1)]};
+                SearchRequest.Pattern = {ReadByte(rnd(1, size))};
                 if (rnd(0, 1) == 0) SearchRequest.Pattern.push_back('a' + rnd(0, 2));
                 SearchRequest.Replacement = randomBytes(rnd(0, 3));
                 if (op == 11)

@@ -1,7 +1,9 @@
 // The byte store against a std::vector: gaps opened and closed, bytes inserted and overwritten, room
-// ensured, each with allocations that may be refused. A refused change leaves every byte where it was.
+// ensured, each with allocations that may be refused, and readers that need the bytes in one piece or a run
+// of them, wherever the store's gap was left. A refused change leaves every byte where it was.
 #include "FuzzSupport.h"
 
+#include "common/EngineSetup.h"
 #include "engine/ByteStore.h"
 #include "engine/DynArray.h"
 #include "engine/Editing.h"
@@ -9,6 +11,7 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -19,8 +22,11 @@ using TBytes = std::vector<uint8_t>;
 // so that deletions shrink the allocation.
 constexpr int32_t MaxModelSize = 5 * Engine::GrowStep;
 
-// An address around the valid range 1..size + 1, now and then one just outside it.
+// An address around the valid range 1..size + 1, now and then one just outside it; often the store's gap
+// or next to it, where runs of typing keep it.
 int32_t PickAddress(FuzzedDataProvider& input, int32_t size) {
+    if (Engine::GapAt != Engine::NoGap && input.ConsumeBool())
+        return static_cast<int32_t>(Engine::GapAt) + input.ConsumeIntegralInRange<int32_t>(-2, 1);
     return input.ConsumeIntegralInRange<int32_t>(0, size + 2);
 }
 
@@ -44,11 +50,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     while (input.remaining_bytes() > 0) {
         AllocationsRefused = input.ConsumeBool();
+        EngineSetup::ScribbleOverGap();
         const auto modelSize = static_cast<int32_t>(model.size());
         const int32_t address = PickAddress(input, modelSize);
         const int32_t n = PickLength(input);
         const bool fits = modelSize + n <= MaxModelSize;
-        switch (input.ConsumeIntegralInRange(0, 4)) {
+        switch (input.ConsumeIntegralInRange(0, 5)) {
         case 0: { // a gap filled with one value
             if (!fits) break;
             const bool valid = address >= 1 && address <= modelSize + 1;
@@ -57,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             FUZZ_CHECK(opened || !valid || AllocationsRefused);
             if (!opened) break;
             const auto value = static_cast<uint8_t>(n);
-            if (n > 0) std::memset(FileBuffer + address - 1, value, static_cast<size_t>(n));
+            if (n > 0) std::ranges::fill(StoreRun(address, n), value);
             model.insert(model.begin() + (address - 1), static_cast<size_t>(n), value);
             break;
         }
@@ -85,6 +92,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             if (valid) std::copy(bytes.begin(), bytes.end(), model.begin() + (address - 1));
             break;
         }
+        case 4: { // a reader: a run in place, a byte, or the whole file in one piece
+            const int32_t count = std::min(n, modelSize - address + 1);
+            if (address < 1 || count < 0) break;
+            if (input.ConsumeBool()) {
+                const auto run = StoreRun(address, count);
+                FUZZ_CHECK(std::equal(run.begin(), run.end(), model.begin() + (address - 1)));
+            } else if (input.ConsumeBool()) {
+                FUZZ_CHECK(count == 0 || ReadByte(address) == model[size_t(address - 1)]);
+            } else {
+                FUZZ_CHECK(model.empty() || std::memcmp(ContiguousBytes(), model.data(), model.size()) == 0);
+            }
+            break;
+        }
         default: { // room ensured for a growth (a negative delta belongs to CloseGap, which removes the bytes)
             if (!fits) break;
             FUZZ_CHECK(EnsureRoom(n) || AllocationsRefused);
@@ -94,7 +114,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         FUZZ_CHECK(FileSize == static_cast<int32_t>(model.size()));
         FUZZ_CHECK(Capacity == BufferArray->ByteSize && FileSize <= Capacity);
-        FUZZ_CHECK(model.empty() || std::memcmp(FileBuffer, model.data(), model.size()) == 0);
+        FUZZ_CHECK(EngineSetup::StoredBytes() == model);
+        FUZZ_CHECK(GapAt == NoGap || (GapAt >= 1 && GapAt <= FileSize && GapLength == Capacity - FileSize));
     }
     AllocationsRefused = false;
     DynArrayFailHook = nullptr;

@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const TReplaceAllResult result = ReplaceAll();
     DynArrayFailHook = nullptr;
     const NaiveSearch::TReplaced expected = NaiveSearch::ReplaceAll(file, pattern, replacement, rule, start);
-    const TBytes now(FileBuffer, FileBuffer + FileSize);
+    const TBytes now = EngineSetup::StoredBytes();
     FUZZ_CHECK(Capacity == BufferArray->ByteSize && FileSize <= Capacity);
     if (result.Cancelled) {
         // Only a growth that finds no memory ends early; it then changes nothing and says so.

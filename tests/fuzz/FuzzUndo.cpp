@@ -3,6 +3,7 @@
 // allocations that may be refused. Whatever the journal still holds must lead back and forth exactly.
 #include "FuzzSupport.h"
 
+#include "common/EngineSetup.h"
 #include "engine/ByteStore.h"
 #include "engine/DynArray.h"
 #include "engine/Editing.h"
@@ -23,8 +24,7 @@ bool AllocationsRefused = false;
 
 bool FileIs(const TBytes& bytes) {
     using namespace Engine;
-    return FileSize == static_cast<int32_t>(bytes.size()) &&
-           (bytes.empty() || std::memcmp(FileBuffer, bytes.data(), bytes.size()) == 0);
+    return FileSize == static_cast<int32_t>(bytes.size()) && EngineSetup::StoredBytes() == bytes;
 }
 
 // One change inside the open step; false when it was refused or there was nothing to change.
@@ -43,7 +43,7 @@ bool RandomChange(FuzzedDataProvider& input, TBytes& model) {
     case 1: {
         const int32_t count = std::min(n, size - address + 1);
         if (count <= 0) return false;
-        RecordChange(address, {FileBuffer + address - 1, static_cast<size_t>(count)}, 0);
+        RecordChange(address, StoreRun(address, count), 0);
         CloseGap(address, count);
         model.erase(model.begin() + (address - 1), model.begin() + (address - 1 + count));
         return true;
@@ -88,10 +88,10 @@ bool RandomPieces(FuzzedDataProvider& input, TBytes& model) {
     const bool backwards = input.ConsumeBool();
     for (size_t i = 0; i < order.size(); ++i) {
         const int32_t at = backwards ? order[order.size() - 1 - i] : order[i];
-        RecordPiece(at, FileBuffer + at - 1);
+        RecordPiece(at, ContiguousBytes() + at - 1);
     }
     RecordPiecesEnd();
-    if (!changed.empty()) std::memcpy(FileBuffer, changed.data(), changed.size());
+    if (!changed.empty()) std::memcpy(ContiguousBytes(), changed.data(), changed.size());
     FileSize = grown;
     model = std::move(changed);
     return true;

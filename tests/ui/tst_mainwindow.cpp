@@ -3,6 +3,7 @@
 #include "support/EditorTestCase.h"
 #include "ui/NIBLO_Main.h"
 
+#include "common/EngineSetup.h"
 #include "engine/ByteStore.h"
 #include "engine/DataInspector.h"
 #include "engine/FileCommands.h"
@@ -158,7 +159,7 @@ void TestMainWindow::opensFirstArgumentWithSpacesAndNonAscii() {
     QCOMPARE(ShownCaption(form), QString::fromUtf8("NIBLO - my dätä.bin"));
     QVERIFY(Engine::FileOpen);
     QCOMPARE(Engine::FileSize, 3000);
-    QCOMPARE(QByteArray(reinterpret_cast<const char*>(Engine::FileBuffer), 3000), bytes);
+    QCOMPARE(QByteArray(reinterpret_cast<const char*>(EngineSetup::StoredBytes().data()), 3000), bytes);
     // The commands of an open file come on together; the block commands wait for a block.
     for (const char* name : {"Save1", "SaveAs1", "Close1", "Insertfile1", "Find1", "Goto1", "Clipboard1",
                              "Paste1", "Decode1", "Patch1"})

@@ -2,6 +2,7 @@
 #include "support/StartedForm.h"
 #include "ui/NIBLO_Main.h"
 
+#include "common/EngineSetup.h"
 #include "engine/ByteStore.h"
 #include "engine/EngineReset.h"
 #include "engine/EngineState.h"
@@ -26,7 +27,8 @@
 namespace {
 
 QByteArray Buffer() {
-    return QByteArray(reinterpret_cast<const char*>(Engine::FileBuffer), Engine::FileSize);
+    const std::vector<uint8_t> bytes = EngineSetup::StoredBytes();
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
 }
 
 QStringList Captions(const QMenu* menu) {

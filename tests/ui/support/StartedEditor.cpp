@@ -1,5 +1,6 @@
 #include "support/StartedEditor.h"
 
+#include "common/EngineSetup.h"
 #include "engine/EngineState.h"
 #include "engine/FileCommands.h"
 #include "engine/View.h"
@@ -16,7 +17,8 @@ QByteArray SampleBytes(int size) {
 }
 
 QByteArray FileBytes() {
-    return QByteArray(reinterpret_cast<const char*>(Engine::FileBuffer), Engine::FileSize);
+    const std::vector<uint8_t> bytes = EngineSetup::StoredBytes();
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
 }
 
 TStartedEditor::TStartedEditor(const QByteArray& bytes) {
