@@ -1,5 +1,6 @@
 // The panes of the main window: refilling and repainting a page, typing into a big file, paging through one.
 #include "BenchSupport.h"
+#include "FormSupport.h"
 #include "RoundRatio.h"
 
 #include "engine/ByteStore.h"
@@ -32,35 +33,6 @@ namespace {
 constexpr int64_t TypeFileSize = int64_t{64} << 20;
 constexpr int64_t PageFileSize = int64_t{16} << 20;
 
-// One window for every pane benchmark, with the largest page that fits a 1920 x 1080 screen.
-TFormMain& Form() {
-    static std::unique_ptr<TFormMain> form;
-    if (!form) {
-        form = std::make_unique<TFormMain>();
-        form->ApplyFontName(QStringLiteral("Terminal"));
-        form->ApplyFontSize(8);
-    }
-    Engine::Host = form.get();
-    // An engine reset forgets the page size; the panes must match it again.
-    form->SetPaneDimensions(form->ColsForWidth(1920), form->RowsForHeight(1080));
-    return *form;
-}
-
-// A fresh engine driven by the window, holding the bench file of the given size.
-TFormMain& OpenInForm(int64_t size) {
-    const std::string& path = BenchFile(size);
-    Engine::ResetEngineState();
-    TFormMain& form = Form();
-    Engine::AllocateBuffer();
-    Engine::OpenFile(path, false);
-    return form;
-}
-
-void ClosePanes() {
-    Engine::ResetEngineState();
-    ResetBenchEngine();
-}
-
 // Both panes, as the screen shows them.
 QImage& PaneImage(TFormMain& form) {
     static QImage image;
@@ -72,14 +44,6 @@ QImage& PaneImage(TFormMain& form) {
 void RenderPanes(TFormMain& form, QImage& image) {
     form.JkStrGridText->render(&image, QPoint(0, 0));
     form.JkStrGridHex->render(&image, QPoint(form.JkStrGridHex->x() - form.JkStrGridText->x(), 0));
-}
-
-void SendKey(QWidget* pane, int qtKey, const QString& text = {}) {
-    QKeyEvent press(QEvent::KeyPress, qtKey, Qt::NoModifier, text);
-    QCoreApplication::sendEvent(pane, &press);
-    QKeyEvent release(QEvent::KeyRelease, qtKey, Qt::NoModifier, text);
-    QCoreApplication::sendEvent(pane, &release);
-    QCoreApplication::processEvents();
 }
 
 // Two pages of the file by turns, so that every refill changes every cell.
@@ -142,16 +106,6 @@ void BM_PaneRowTextBaseline(benchmark::State& state) {
     ClosePanes();
 }
 
-// Counts the paint events of the widgets it watches.
-class TPaintCounter : public QObject {
-  public:
-    int Paints = 0;
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint) ++Paints;
-        return false;
-    }
-};
-
 // Typing one byte in insert mode at the file's first byte, from the key event until the shown window has
 // painted it, against one memmove of the whole file by one byte in the same buffer: the least an insert
 // can do.
@@ -165,7 +119,10 @@ double TypeRatio() {
     form.JkStrGridHex->installEventFilter(&counter);
     form.JkStrGridText->installEventFilter(&counter);
     auto back = [&] {
-        Engine::FileSize = size; // the room stays; no round needs an allocation
+        // The bytes in one piece again, so that every key moves the whole file as the first key at a new
+        // place does; the room stays, so no round needs an allocation.
+        Engine::ContiguousBytes();
+        Engine::FileSize = size;
         Engine::BottomAddress = std::min(Engine::TopAddress + Engine::PageBytes - 1, Engine::FileSize);
         Engine::SetCursorCell(0, 0);
         QCoreApplication::processEvents();
@@ -177,7 +134,7 @@ double TypeRatio() {
         const double start = NowSeconds();
         SendKey(form.ActivePane(), Qt::Key_A, QStringLiteral("a"));
         const double seconds = NowSeconds() - start;
-        right = right && Engine::FileSize == size + 1 && Engine::FileBuffer[0] == 'a' && counter.Paints > 0;
+        right = right && Engine::FileSize == size + 1 && Engine::ReadByte(1) == 'a' && counter.Paints > 0;
         return seconds;
     };
     auto moved = [&] {
@@ -217,7 +174,7 @@ double TypeJournalRatio() {
             const double start = NowSeconds();
             SendKey(form.ActivePane(), Qt::Key_A, QStringLiteral("a"));
             const double seconds = NowSeconds() - start;
-            right = right && Engine::FileBuffer[Engine::TopAddress - 1] == 'a' && counter.Paints > 0;
+            right = right && Engine::ReadByte(Engine::TopAddress) == 'a' && counter.Paints > 0;
             return seconds;
         };
     };

@@ -1,0 +1,54 @@
+#include "FormSupport.h"
+
+#include "BenchSupport.h"
+
+#include "engine/ByteStore.h"
+#include "engine/EngineReset.h"
+#include "engine/EngineState.h"
+#include "engine/FileCommands.h"
+#include "ui/NIBLO_Main.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+
+#include <memory>
+
+TFormMain& Form() {
+    static std::unique_ptr<TFormMain> form;
+    if (!form) {
+        form = std::make_unique<TFormMain>();
+        form->ApplyFontName(QStringLiteral("Terminal"));
+        form->ApplyFontSize(8);
+    }
+    Engine::Host = form.get();
+    // An engine reset forgets the page size; the panes must match it again.
+    form->SetPaneDimensions(form->ColsForWidth(1920), form->RowsForHeight(1080));
+    return *form;
+}
+
+TFormMain& OpenInForm(int64_t size) {
+    const std::string& path = BenchFile(size);
+    Engine::ResetEngineState();
+    TFormMain& form = Form();
+    Engine::AllocateBuffer();
+    Engine::OpenFile(path, false);
+    return form;
+}
+
+void ClosePanes() {
+    Engine::ResetEngineState();
+    ResetBenchEngine();
+}
+
+void SendKey(QWidget* pane, int qtKey, const QString& text) {
+    QKeyEvent press(QEvent::KeyPress, qtKey, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(pane, &press);
+    QKeyEvent release(QEvent::KeyRelease, qtKey, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(pane, &release);
+    QCoreApplication::processEvents();
+}
+
+bool TPaintCounter::eventFilter(QObject*, QEvent* event) {
+    if (event->type() == QEvent::Paint) ++Paints;
+    return false;
+}
