@@ -17,6 +17,7 @@
 #include <QStyle>
 #include <QPainter>
 #include <QPalette>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QSignalBlocker>
 #include <QTableWidget>
@@ -111,11 +112,12 @@ TInspectorPanel::TInspectorPanel(QWidget* parent)
     layout->addWidget(Rows);
     setWidget(body);
     connect(ByteOrderBox, &QComboBox::currentIndexChanged, this, [this] { Refresh(); });
+    connect(Rows->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { Follow(); });
     connect(Rows, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
         if (item->column() != 1) return;
         emit ValueTyped(item->row(), item->text());
         // What the file now holds, or what it held when the text was refused.
-        Refresh();
+        Refresh(item->row());
     });
 }
 
@@ -129,9 +131,7 @@ void TInspectorPanel::Follow() {
     QTimer::singleShot(0, this, [this] { Refresh(); });
 }
 
-void TInspectorPanel::Refresh() {
-    RefreshPending = false;
-    if (isHidden()) return;
+std::vector<uint8_t> TInspectorPanel::BytesAtCursor() const {
     std::vector<uint8_t> bytes;
     if (Engine::FileOpen && Engine::HasBuffer()) {
         const int64_t address = Engine::CurrentAddress();
@@ -139,17 +139,32 @@ void TInspectorPanel::Refresh() {
         for (int64_t a = address; a <= last; ++a)
             bytes.push_back(Engine::ReadByte(a));
     }
+    return bytes;
+}
+
+void TInspectorPanel::Refresh(int alsoRow) {
+    RefreshPending = false;
+    if (isHidden()) return;
+    const std::vector<uint8_t> bytes = BytesAtCursor();
     const Engine::TByteOrder order = Order();
     const QColor grey = palette().color(QPalette::Disabled, QPalette::Text);
     const QColor normal = palette().color(QPalette::Active, QPalette::Text);
-    const auto values = Engine::InspectBytes(bytes, order);
+    // Only the rows in view are read; scrolling reads the others as they come into it.
+    const int first = std::max(0, Rows->rowAt(0));
+    int last = Rows->rowAt(Rows->viewport()->height() - 1);
+    if (last < 0) last = Engine::InspectorRowCount - 1;
     // The panel's own texts are no typed values.
     const QSignalBlocker quiet(Rows);
-    for (int i = 0; i < Engine::InspectorRowCount; ++i) {
+    std::vector<int> shown;
+    for (int i = first; i <= last; ++i)
+        shown.push_back(i);
+    if (alsoRow >= 0 && (alsoRow < first || alsoRow > last)) shown.push_back(alsoRow);
+    for (const int i : shown) {
+        const std::string value = Engine::InspectRow(static_cast<Engine::TInspectorRow>(i), bytes, order);
         QTableWidgetItem* item = Rows->item(i, 1);
-        const QString text = QString::fromStdString(values[size_t(i)].text);
+        const QString text = QString::fromStdString(value);
         if (item->text() != text) item->setText(text);
-        const QColor& colour = values[size_t(i)].present ? normal : grey;
+        const QColor& colour = value != Texts::InspectorNoValue ? normal : grey;
         if (item->foreground().color() != colour) item->setForeground(colour);
     }
 }
@@ -181,11 +196,14 @@ bool TInspectorPanel::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TInspectorPanel::CopyValue() {
-    if (const QTableWidgetItem* item = Rows->item(Rows->currentRow(), 1))
-        QGuiApplication::clipboard()->setText(item->text());
+    const int row = Rows->currentRow();
+    if (row < 0 || row >= Engine::InspectorRowCount) return;
+    const std::string value = Engine::InspectRow(static_cast<Engine::TInspectorRow>(row), BytesAtCursor(), Order());
+    QGuiApplication::clipboard()->setText(QString::fromStdString(value));
 }
 
 void TInspectorPanel::resizeEvent(QResizeEvent* event) {
     QDockWidget::resizeEvent(event);
+    Follow(); // rows that came into view
     emit Resized();
 }

@@ -4,6 +4,9 @@
 
 #include <QDockWidget>
 
+#include <cstdint>
+#include <vector>
+
 class QComboBox;
 class QTableWidget;
 
@@ -20,8 +23,9 @@ class TInspectorPanel : public QDockWidget {
     Engine::TByteOrder Order() const;
     // Asks for a refresh; many requests in one burst of typing or scrolling make one.
     void Follow();
-    // Reads the bytes at the cursor now; nothing while the panel is hidden.
-    void Refresh();
+    // Reads the bytes at the cursor now into the rows in view, and into alsoRow; nothing while the panel is
+    // hidden.
+    void Refresh(int alsoRow = -1);
     // Puts the current row's value on the clipboard.
     void CopyValue();
 
@@ -35,5 +39,6 @@ class TInspectorPanel : public QDockWidget {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    std::vector<uint8_t> BytesAtCursor() const;
     bool RefreshPending = false;
 };

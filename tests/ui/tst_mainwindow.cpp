@@ -583,6 +583,11 @@ void TestMainWindow::inspectorFollowsTheCursorBesideThePanes() {
     QCoreApplication::processEvents();
     QCOMPARE(value(Engine::TInspectorRow::Int8), QString("-2"));
     QCOMPARE(value(Engine::TInspectorRow::Int16), QString("-"));
+    // Rows scrolled into view show the bytes at the cursor too.
+    form.Inspector->Rows->scrollToBottom();
+    QCoreApplication::processEvents();
+    QCOMPARE(value(Engine::TInspectorRow::Windows1252), QString::fromUtf8("U+00FE \xC3\xBE"));
+    form.Inspector->Rows->scrollToTop();
 
     Engine::ShowAddress(2, true, false);
     QCoreApplication::processEvents();
