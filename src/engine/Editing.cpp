@@ -83,7 +83,7 @@ void DeleteByteAtCursor() {
         TBusyScope busy(Texts::DeleteBusy);
         ApplyUndoRule(pos);
         RecordChange(pos, FileBytes(pos, 1), 0);
-        RemoveBytes(pos, 1, false);
+        RemoveBytes(pos, 1);
         KeepBottomAtEnd();
         Modified = true;
         RefillPanes(CursorCol, CursorRow);
