@@ -1,17 +1,20 @@
 #include "engine/FileIo.h"
 
 #include "engine/ByteStore.h"
+#include "engine/ContentHash.h"
 #include "engine/DiskWatch.h"
 #include "engine/FileAccess.h"
 #include "engine/FileReplace.h"
 #include "engine/HostScopes.h"
 #include "engine/RoomCheck.h"
 #include "engine/Paths.h"
+#include "engine/Recovery.h"
 #include "engine/StringTable.h"
 #include "engine/TextFormat.h"
 #include "engine/Undo.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -112,6 +115,10 @@ bool LoadFile(const std::string& name, bool insert, TAddress insertAddress, TCou
     const FileAccess::TFileStamp stamp = file.Stamp();
 
     int64_t done = 0;
+    // The hash of a whole file's contents, made on the side while they are read: a recovery journal
+    // names the contents it starts from.
+    std::optional<TTrailingHasher> hasher;
+    if (result.Ok() && !insert && RecoveryWantsHash()) hasher.emplace(FileBuffer, size);
     if (result.Ok()) {
         TProgressScope progress(Texts::ReadingFile, NamePart(name));
         uint8_t* target = FileBuffer + (insert ? insertAddress - 1 : 0);
@@ -121,6 +128,7 @@ bool LoadFile(const std::string& name, bool insert, TAddress insertAddress, TCou
             result.SetCode(file.Read(target + done, want, got));
             if (result.Ok() && got != want) result.SetMessage(Texts::ErrorReading);
             done += got;
+            if (hasher && result.Ok()) hasher->Filled(done);
             Host->SetProgress(done, size, 5);
             if (result.Ok() && Host->Cancelled()) result.SetMessage(Texts::ReadingCancelled);
         }
@@ -141,6 +149,7 @@ bool LoadFile(const std::string& name, bool insert, TAddress insertAddress, TCou
     if (!insert) {
         FileSize = done;
         RememberDiskState(stamp);
+        if (hasher) RecoveryLoaded(hasher->Finish());
     }
     return true;
 }
@@ -182,6 +191,13 @@ bool SaveFile(const std::string& name, bool block, TAddress first, TCount count)
         }
         return 0;
     };
+    // The saved contents' hash, made on the side while they are written, for the recovery journal that
+    // starts from them.
+    std::optional<TTrailingHasher> hasher;
+    if (!block && RecoveryWantsHash()) {
+        hasher.emplace(FileBuffer, count);
+        hasher->Filled(count);
+    }
     const FileAccess::TReplaceResult replaced = FileAccess::ReplaceFile(name, request);
     // The user chose not to risk the file; there is nothing more to say.
     if (replaced.Step == FileAccess::TReplaceStep::Declined) return false;
@@ -200,6 +216,7 @@ bool SaveFile(const std::string& name, bool block, TAddress first, TCount count)
         Modified = false;
         UndoFileSaved();
         RememberDiskState(FileAccess::StampOf(name));
+        if (hasher) RecoverySaved(name, hasher->Finish());
     }
     // The save itself went well; only the name of the previous version is not the one asked for.
     if (!replaced.BackupLeft.empty())
