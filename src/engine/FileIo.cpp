@@ -115,10 +115,10 @@ bool LoadFile(const std::string& name, bool insert, TAddress insertAddress, TCou
     const FileAccess::TFileStamp stamp = file.Stamp();
 
     int64_t done = 0;
-    // The hash of a whole file's contents, made on the side while they are read: a recovery journal
-    // names the contents it starts from.
-    std::optional<TTrailingHasher> hasher;
-    if (result.Ok() && !insert && RecoveryWantsHash()) hasher.emplace(FileBuffer, size);
+    // The hash of a whole file's contents, each piece added while it is still in the cache: a recovery
+    // journal names the contents it starts from.
+    std::optional<TContentHasher> hasher;
+    if (result.Ok() && !insert && RecoveryWantsHash()) hasher.emplace();
     if (result.Ok()) {
         TProgressScope progress(Texts::ReadingFile, NamePart(name));
         uint8_t* target = FileBuffer + (insert ? insertAddress - 1 : 0);
@@ -128,7 +128,7 @@ bool LoadFile(const std::string& name, bool insert, TAddress insertAddress, TCou
             result.SetCode(file.Read(target + done, want, got));
             if (result.Ok() && got != want) result.SetMessage(Texts::ErrorReading);
             done += got;
-            if (hasher && result.Ok()) hasher->Filled(done);
+            if (hasher && result.Ok()) hasher->Add(target + done - got, static_cast<size_t>(got));
             Host->SetProgress(done, size, 5);
             if (result.Ok() && Host->Cancelled()) result.SetMessage(Texts::ReadingCancelled);
         }
@@ -149,7 +149,7 @@ bool LoadFile(const std::string& name, bool insert, TAddress insertAddress, TCou
     if (!insert) {
         FileSize = done;
         RememberDiskState(stamp);
-        if (hasher) RecoveryLoaded(hasher->Finish());
+        if (hasher) RecoveryLoaded(hasher->Digest());
     }
     return true;
 }
@@ -176,8 +176,12 @@ bool SaveFile(const std::string& name, bool block, TAddress first, TCount count)
     request.ConfirmNoCopy = [&name] {
         return Host->AskYesNo(FormatText(Texts::InPlaceWithoutCopy, {NamePart(name)})) == mrYes;
     };
+    // The saved contents' hash, each piece added as it is written, for the recovery journal that starts
+    // from them.
+    std::optional<TContentHasher> hasher;
     request.WriteContents = [&](FileAccess::TFile& file, bool inPlace) {
         TProgressScope progress(Texts::WritingFile, NamePart(name));
+        if (!block && RecoveryWantsHash()) hasher.emplace();
         // Overwriting in place cannot stop half way without spoiling the file.
         if (inPlace) Host->EnableCancel(false);
         const uint8_t* source = FileBuffer + first - 1;
@@ -185,19 +189,13 @@ bool SaveFile(const std::string& name, bool block, TAddress first, TCount count)
         while (done < count) {
             const int64_t piece = std::min<int64_t>(count - done, ReadChunk);
             if (const int code = file.Write(source + done, piece)) return code;
+            if (hasher) hasher->Add(source + done, static_cast<size_t>(piece));
             done += piece;
             Host->SetProgress(done, count, 5);
             if (!inPlace && Host->Cancelled()) return CancelledCode;
         }
         return 0;
     };
-    // The saved contents' hash, made on the side while they are written, for the recovery journal that
-    // starts from them.
-    std::optional<TTrailingHasher> hasher;
-    if (!block && RecoveryWantsHash()) {
-        hasher.emplace(FileBuffer, count);
-        hasher->Filled(count);
-    }
     const FileAccess::TReplaceResult replaced = FileAccess::ReplaceFile(name, request);
     // The user chose not to risk the file; there is nothing more to say.
     if (replaced.Step == FileAccess::TReplaceStep::Declined) return false;
@@ -216,7 +214,9 @@ bool SaveFile(const std::string& name, bool block, TAddress first, TCount count)
         Modified = false;
         UndoFileSaved();
         RememberDiskState(FileAccess::StampOf(name));
-        if (hasher) RecoverySaved(name, hasher->Finish());
+        if (RecoveryWantsHash())
+            RecoverySaved(name,
+                          hasher ? hasher->Digest() : ContentHash(FileBuffer, static_cast<size_t>(FileSize)));
     }
     // The save itself went well; only the name of the previous version is not the one asked for.
     if (!replaced.BackupLeft.empty())
