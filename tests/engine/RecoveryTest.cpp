@@ -391,6 +391,17 @@ TEST_F(RecoveryTest, LargeChangeSuspendsAndOtherWindowsAreTold) {
     ASSERT_TRUE(Save1Click());
     Type("c");
     EXPECT_FALSE(JournalFile().empty());
+    // A journal that cannot be written stops the same way.
+    const std::string folder = RecoveryFolder;
+    RecoveryFolder = Dir.Write("not a folder", {});
+    ASSERT_TRUE(Save1Click());
+    Type("d");
+    RecoveryDrain();
+    Type("e");
+    EXPECT_EQ(Host.StatusTexts.back(), FormatText(Texts::RecoveryNotWritten, {std::string("big.bin")}));
+    RecoveryFolder = folder;
+    ASSERT_TRUE(Save1Click());
+    Type("f");
 
     // Another program holds its journal of the file: opening the file tells of it.
     const std::string other = Leave(JournalFile());
