@@ -147,14 +147,20 @@ bool LoadBenchFile(int64_t size) {
     return Engine::FileSize == size;
 }
 
-const std::string& BenchFile(int64_t size) {
-    auto& files = BenchFiles();
-    if (auto it = files.find(size); it != files.end()) return it->second;
+// The folder of the bench files, made at the first call.
+const std::string& MadeBenchDir() {
     if (BenchDir().empty()) {
         char pattern[] = "/tmp/niblo-bench-XXXXXX";
         if (!mkdtemp(pattern)) std::abort();
         BenchDir() = pattern;
     }
+    return BenchDir();
+}
+
+const std::string& BenchFile(int64_t size) {
+    auto& files = BenchFiles();
+    if (auto it = files.find(size); it != files.end()) return it->second;
+    MadeBenchDir();
     std::string path = BenchDir() + "/file-" + std::to_string(size) + ".bin";
     std::vector<uint8_t> block(1 << 20);
     for (size_t i = 0; i < block.size(); ++i)
@@ -173,6 +179,12 @@ const std::string& BenchFile(int64_t size) {
     }
     close(fd);
     return files[size] = path;
+}
+
+const std::string& BenchRecoveryFolder() {
+    static std::string folder;
+    folder = MadeBenchDir() + "/recovery";
+    return folder;
 }
 
 void RemoveBenchFiles() {

@@ -17,6 +17,8 @@ int BenchEngineResets();
 // removed by RemoveBenchFiles at the end of the run.
 const std::string& BenchFile(int64_t size);
 void RemoveBenchFiles();
+// A folder for recovery journals beside the bench files, removed with them.
+const std::string& BenchRecoveryFolder();
 // A fresh engine holding BenchFile(size), loaded as the program loads a file; false when it failed.
 bool LoadBenchFile(int64_t size);
 

@@ -9,6 +9,7 @@
 #include "engine/EngineState.h"
 #include "engine/FileCommands.h"
 #include "engine/PaneEditing.h"
+#include "engine/Recovery.h"
 #include "engine/Undo.h"
 #include "engine/View.h"
 #include "kit/JkGrid.h"
@@ -190,6 +191,47 @@ double TypeJournalRatio() {
     return ratio;
 }
 
+// Typing one byte in overwrite mode, from the key event until the window has painted it, with the
+// recovery journal written against the same without it: what keeping unsaved changes safe costs typing.
+double TypeRecoveryRatio() {
+    Engine::ResetEngineState();
+    TFormMain& form = Form();
+    Engine::AllocateBuffer();
+    Engine::RecoveryFolder = BenchRecoveryFolder();
+    Engine::OpenFile(BenchFile(PageFileSize), false);
+    form.show();
+    QCoreApplication::processEvents();
+    if (!Engine::OverwriteMode) Engine::ModusOverwrite1Click();
+    TPaintCounter counter;
+    form.JkStrGridHex->installEventFilter(&counter);
+    form.JkStrGridText->installEventFilter(&counter);
+    bool right = Engine::RecoveryListening;
+    auto typed = [&](bool recovery) {
+        return [&, recovery] {
+            // Off as for a program without a recovery folder; the journal file stays as it was.
+            Engine::RecoveryListening = recovery;
+            Engine::SetCursorCell(0, 0);
+            QCoreApplication::processEvents();
+            counter.Paints = 0;
+            const double start = NowSeconds();
+            SendKey(form.ActivePane(), Qt::Key_A, QStringLiteral("a"));
+            const double seconds = NowSeconds() - start;
+            right = right && Engine::FileBuffer[Engine::TopAddress - 1] == 'a' && counter.Paints > 0;
+            return seconds;
+        };
+    };
+    const double ratio = InterleavedRatio(typed(true), typed(false), 41);
+    Engine::RecoveryDrain();
+    right = right && !Engine::RecoveryJournalPath().empty();
+    form.hide();
+    ClosePanes();
+    if (!right) {
+        std::fprintf(stderr, "typing benchmark: the byte was not typed, painted or journaled\n");
+        std::exit(1);
+    }
+    return ratio;
+}
+
 // Moving the cursor one byte right, from the key event until the window has painted it, with the data
 // inspector shown against the same with it hidden: what following the cursor costs. The inspector
 // floats, so that showing it leaves the panes' page as it is.
@@ -264,6 +306,8 @@ BENCHMARK(BM_PanePageDown16MiB)
     RegisterRatio("pane refill+repaint / drawText per row", "BM_PaneRefillRepaint", "BM_PaneRowTextBaseline");
     RegisterGoal("type 1 byte at 1 of 64 MiB, key to painted window / memmove", 1.5, TypeRatio);
     RegisterGoal("type 1 byte overwriting, key to painted window: journal on / off", 1.05, TypeJournalRatio);
+    RegisterGoal("type 1 byte overwriting, key to painted window: recovery on / off", 1.05,
+                 TypeRecoveryRatio);
     RegisterGoal("cursor right, key to painted window: inspector shown / hidden", 1.1, CursorInspectorRatio);
     RegisterRatio("PgDn per page 16 MiB / refill+repaint", "BM_PanePageDown16MiB", "BM_PaneRefillRepaint");
     return true;

@@ -14,7 +14,7 @@ niblo_install() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y "${missing[@]}"
 }
 
-NIBLO_BASE_PACKAGES=(cmake g++ ninja-build pkg-config qt6-base-dev libgl-dev fonts-dejavu-core)
+NIBLO_BASE_PACKAGES=(cmake g++ ninja-build pkg-config qt6-base-dev libgl-dev fonts-dejavu-core libxxhash-dev)
 
 # niblo_build DIR BUILD_TYPE [cmake options...]
 niblo_build() {

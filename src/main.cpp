@@ -21,11 +21,9 @@ int main(int argc, char* argv[]) {
 
     // Settings, histories, recent files and favourites share one file.
     ProgramSettingsFile();
-    // The user's state folder, for the copy of a file's old contents while it is overwritten in place.
-    Engine::RecoveryFolder =
-        QFile::encodeName(QDir(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation))
-                              .filePath(QStringLiteral("recovery")))
-            .toStdString();
+    // The user's state folder, for the recovery journals and the copy of a file's old contents while it
+    // is overwritten in place.
+    Engine::RecoveryFolder = RecoveryFolderLocation();
 
     TFormMain formMain(firstArgument);
     formMain.show();

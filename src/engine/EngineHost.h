@@ -50,6 +50,8 @@ class TEngineHost {
 
     // Status panels 0 and 1 and the scroll bar, from the cursor.
     virtual void UpdateStatus() = 0;
+    // A note in the message panel, shown until the next one.
+    virtual void ShowStatusText(const std::string& text) = 0;
     // Refill both panes from cell (col, row) to the end of the page.
     virtual void RefreshPanes(int32_t col, int32_t row) = 0;
     // Refill one cell of both panes (the hex pane shows a pending first digit at the cursor).

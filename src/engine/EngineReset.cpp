@@ -2,6 +2,7 @@
 
 #include "engine/CharacterSet.h"
 #include "engine/EngineState.h"
+#include "engine/Recovery.h"
 #include "engine/SearchRequest.h"
 #include "engine/Undo.h"
 
@@ -56,6 +57,8 @@ void ResetEngineState() {
     DiskStamp = {};
     DiskStampTold.reset();
     RecoveryFolder.clear();
+    ResetRecovery();
+    RecoveryBudget = Journal.Budget;
 }
 
 } // namespace Engine

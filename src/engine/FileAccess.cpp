@@ -172,6 +172,16 @@ int Remove(const std::string& path) {
     return ::unlink(path.c_str()) == 0 ? 0 : Failed(errno);
 }
 
+bool MakeFolders(const std::string& folder) {
+    for (size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
+        const std::string part = folder.substr(0, slash);
+        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
+        if (slash == std::string::npos) break;
+    }
+    struct stat info {};
+    return ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 void SyncFolderOf(const std::string& path) {
     size_t slash = path.find_last_of('/');
     std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));

@@ -60,6 +60,9 @@ int Rename(const std::string& from, const std::string& to);
 // A second name for the file at from, beside it, unused until now (returned in linkPath).
 int LinkBeside(const std::string& from, std::string& linkPath);
 int Remove(const std::string& path);
+// Creates folder and the folders above it that are missing, private to the user (0700). False when folder
+// is not a folder afterwards.
+bool MakeFolders(const std::string& folder);
 // Makes a rename inside the folder of path durable.
 void SyncFolderOf(const std::string& path);
 // The file at path held open (-1 when it cannot be), so that a rename over it does not wait while the

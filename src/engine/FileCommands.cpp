@@ -10,6 +10,7 @@
 #include "engine/HostScopes.h"
 #include "engine/RoomCheck.h"
 #include "engine/Paths.h"
+#include "engine/Recovery.h"
 #include "engine/StringTable.h"
 #include "engine/TextFormat.h"
 #include "engine/Undo.h"
@@ -64,6 +65,7 @@ bool OpenFile(const std::string& given, bool fromRecentList, bool readOnly) {
     ReadOnly = readOnly || FileAccess::CheckSaveTarget(name) != 0 ||
                FileAccess::CheckWritable(FileAccess::SaveTarget(name)) != 0;
     AfterLoad();
+    if (!ReadOnly) OfferRecoveryOf(name);
     return true;
 }
 
@@ -75,6 +77,7 @@ void AfterLoad() {
     UnmarkBlock();
     Modified = false;
     ClearUndo();
+    RecoveryNewBase();
     RememberedAddress = 1;
     LastFoundAddress = 0;
     LastReplaceAddress = 0;
@@ -164,6 +167,7 @@ bool Close1Click() {
     SetCursorCell(0, 0);
     Host->SetScrollBarEnabled(false);
     ClearUndo();
+    RecoveryClosed();
     return true;
 }
 

@@ -24,4 +24,11 @@ bool Close1Click();  // false when the user kept the file
 void Insertfile1Click();
 void Writeblock1Click();
 
+// Unsaved changes a program that ended left in recovery journals (FileRecovery.cpp). At start: each such
+// journal is offered, one after another.
+void OfferRecoveries();
+// The file name was just opened: a journal left for it is offered, and another window's unsaved changes
+// to it are told.
+void OfferRecoveryOf(const std::string& name);
+
 } // namespace Engine

@@ -1,17 +1,20 @@
 #include "engine/FileIo.h"
 
 #include "engine/ByteStore.h"
+#include "engine/ContentHash.h"
 #include "engine/DiskWatch.h"
 #include "engine/FileAccess.h"
 #include "engine/FileReplace.h"
 #include "engine/HostScopes.h"
 #include "engine/RoomCheck.h"
 #include "engine/Paths.h"
+#include "engine/Recovery.h"
 #include "engine/StringTable.h"
 #include "engine/TextFormat.h"
 #include "engine/Undo.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -107,6 +110,10 @@ bool LoadFile(const std::string& name, bool insert, TAddress insertAddress, TCou
     const FileAccess::TFileStamp stamp = file.Stamp();
 
     int64_t done = 0;
+    // The hash of a whole file's contents, each piece added while it is still in the cache: a recovery
+    // journal names the contents it starts from.
+    std::optional<TContentHasher> hasher;
+    if (result.Ok() && !insert && RecoveryWantsHash()) hasher.emplace();
     if (result.Ok()) {
         TProgressScope progress(Texts::ReadingFile, NamePart(name));
         uint8_t* target = insert ? StoreRun(insertAddress, size).data() : ContiguousBytes();
@@ -116,6 +123,7 @@ bool LoadFile(const std::string& name, bool insert, TAddress insertAddress, TCou
             result.SetCode(file.Read(target + done, want, got));
             if (result.Ok() && got != want) result.SetMessage(Texts::ErrorReading);
             done += got;
+            if (hasher && result.Ok()) hasher->Add(target + done - got, static_cast<size_t>(got));
             Host->SetProgress(done, size, 5);
             if (result.Ok() && Host->Cancelled()) result.SetMessage(Texts::ReadingCancelled);
         }
@@ -136,6 +144,7 @@ bool LoadFile(const std::string& name, bool insert, TAddress insertAddress, TCou
     if (!insert) {
         FileSize = done;
         RememberDiskState(stamp);
+        if (hasher) RecoveryLoaded(hasher->Digest());
     }
     return true;
 }
@@ -162,8 +171,12 @@ bool SaveFile(const std::string& name, bool block, TAddress first, TCount count)
     request.ConfirmNoCopy = [&name] {
         return Host->AskYesNo(FormatText(Texts::InPlaceWithoutCopy, {NamePart(name)})) == mrYes;
     };
+    // The saved contents' hash, each piece added as it is written, for the recovery journal that starts
+    // from them.
+    std::optional<TContentHasher> hasher;
     request.WriteContents = [&](FileAccess::TFile& file, bool inPlace) {
         TProgressScope progress(Texts::WritingFile, NamePart(name));
+        if (!block && RecoveryWantsHash()) hasher.emplace();
         // Overwriting in place cannot stop half way without spoiling the file.
         if (inPlace) Host->EnableCancel(false);
         const uint8_t* source = ContiguousBytes() + first - 1;
@@ -171,6 +184,7 @@ bool SaveFile(const std::string& name, bool block, TAddress first, TCount count)
         while (done < count) {
             const int64_t piece = std::min<int64_t>(count - done, ReadChunk);
             if (const int code = file.Write(source + done, piece)) return code;
+            if (hasher) hasher->Add(source + done, static_cast<size_t>(piece));
             done += piece;
             Host->SetProgress(done, count, 5);
             if (!inPlace && Host->Cancelled()) return CancelledCode;
@@ -195,6 +209,9 @@ bool SaveFile(const std::string& name, bool block, TAddress first, TCount count)
         Modified = false;
         UndoFileSaved();
         RememberDiskState(FileAccess::StampOf(name));
+        if (RecoveryWantsHash())
+            RecoverySaved(name,
+                          hasher ? hasher->Digest() : ContentHash(ContiguousBytes(), static_cast<size_t>(FileSize)));
     }
     // The save itself went well; only the name of the previous version is not the one asked for.
     if (!replaced.BackupLeft.empty())

@@ -4,9 +4,7 @@
 #include "engine/Paths.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <vector>
-#include <sys/stat.h>
 
 namespace FileAccess {
 
@@ -27,17 +25,6 @@ int CopyBytes(TFile& from, TFile& to, int64_t size, TCall writeCall) {
         done += got;
     }
     return 0;
-}
-
-// Creates folder and the folders above it that are missing, private to the user.
-bool MakeFolders(const std::string& folder) {
-    for (size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
-        const std::string part = folder.substr(0, slash);
-        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
-        if (slash == std::string::npos) break;
-    }
-    struct stat info {};
-    return ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 } // namespace

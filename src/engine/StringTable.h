@@ -55,6 +55,23 @@ inline constexpr const char* SaveFileAsTitle = "Save file as";
 inline constexpr const char* FileMasks = "*.*,*.exe";
 inline constexpr const char* FavoritesSection = "Favorites";
 inline constexpr const char* NoNamePrefix = "NoName";
+// Recovery of unsaved changes.
+inline constexpr const char* RecoverChanges =
+    "NIBLO was closed before changes to %s were saved (%d changes, the last at %s). Recover them?";
+inline constexpr const char* RecoverDeleteForGood =
+    "The unsaved changes to %s will be lost for good. Delete them?";
+inline constexpr const char* RecoverChangedOnDisk =
+    "%s was changed on disk since the changes were made; they do not fit it any more. Recover them into "
+    "an untitled file instead (the file as it is now, with the changes applied)?";
+inline constexpr const char* RecoverMissing =
+    "%s cannot be opened any more. Recover the changes into an untitled file instead?";
+inline constexpr const char* RecoverPartly = "Only %d of the %d changes to %s could be recovered.";
+inline constexpr const char* RecoveringCaption = "Recovering changes";
+inline constexpr const char* RecoveryTooLarge =
+    "Recovery of %s is off until it is saved: the change is too large for the recovery journal.";
+inline constexpr const char* RecoveryNotWritten =
+    "Recovery of %s is off until it is saved: the recovery journal cannot be written.";
+inline constexpr const char* OtherWindowEditing = "Another NIBLO window has unsaved changes to %s.";
 // Undo and redo.
 inline constexpr const char* CannotBeUndone = "This change cannot be undone. Go on?";
 inline constexpr const char* UndoHint = "Undo %s";

@@ -4,6 +4,7 @@
 #include "engine/ByteStore.h"
 #include "engine/CommandEnabling.h"
 #include "engine/HostScopes.h"
+#include "engine/Recovery.h"
 #include "engine/StringTable.h"
 #include "engine/SystemMemory.h"
 #include "engine/TextFormat.h"
@@ -51,6 +52,7 @@ TView ScopeBefore;
 TAddress ScopeBlockBegin = 0;
 TAddress ScopeBlockEnd = 0;
 bool ScopeOpened = false; // the scope's step stands last in the journal
+bool ScopeOpenedNew = false; // the scope opened a step of its own (the recovery journal asks)
 bool Unrecorded = false;  // the user let a change go that cannot be undone; the scope records nothing more
 bool TypingGoesOn = false;
 // The step a run of typing goes on in, valid while the journal's steps stay as they were (Version).
@@ -122,6 +124,13 @@ void OpenScopeStep() {
     if (ScopeOpened) return;
     Journal.Open(ScopeName, ScopeBefore);
     ScopeOpened = true;
+    ScopeOpenedNew = true;
+}
+
+// The recovery journal learns that the scope's changes are all made.
+void TellRecovery(bool opened) {
+    if (!RecoveryListening) return;
+    RecoveryStepEnds(ScopeName, opened, Journal.CanUndo() ? Journal.Id(Journal.Applied - 1) : -1);
 }
 
 // How many pieces change i of the step has.
@@ -278,6 +287,7 @@ TUndoStep::TUndoStep(TStepName name) {
         ScopeBlockBegin = BlockBegin;
         ScopeBlockEnd = BlockEnd;
         ScopeOpened = true;
+        ScopeOpenedNew = false;
         Unrecorded = false;
         TypingScope = true;
         return;
@@ -291,6 +301,7 @@ TUndoStep::TUndoStep(TStepName name) {
     ScopeBlockBegin = BlockBegin;
     ScopeBlockEnd = BlockEnd;
     ScopeOpened = typingOn;
+    ScopeOpenedNew = false;
     Unrecorded = false;
 }
 
@@ -301,6 +312,7 @@ TUndoStep::~TUndoStep() {
         TypingStep->After = CurrentView();
         ScopeOpened = false;
         TypingScope = false;
+        TellRecovery(false);
         return;
     }
     TypingScope = false;
@@ -324,9 +336,12 @@ TUndoStep::~TUndoStep() {
         TypingStep = TypingGoesOn ? &Journal.Last() : nullptr;
         TypingVersion = Journal.Version;
     }
+    // A change the journal did not record (it gave up, or is off) is a step of its own for recovery.
+    const bool opened = ScopeOpenedNew || !ScopeOpened;
     ScopeOpened = false;
     Unrecorded = false;
     PublishUndoState();
+    TellRecovery(opened);
 }
 
 void RecordChange(TAddress address, std::span<const uint8_t> oldBytes, TCount newLength) {
@@ -336,7 +351,9 @@ void RecordChange(TAddress address, std::span<const uint8_t> oldBytes, TCount ne
         RecordChange(address, oldBytes, newLength);
         return;
     }
-    if (Unrecorded || !Journal.Enabled || (oldBytes.empty() && newLength == 0)) return;
+    if (oldBytes.empty() && newLength == 0) return;
+    if (RecoveryListening) RecoveryNoteChange(address, static_cast<TCount>(oldBytes.size()), newLength);
+    if (Unrecorded || !Journal.Enabled) return;
     try {
         if (TypingScope && Journal.AddTypedOn(*TypingStep, address, oldBytes, newLength)) {
             if (Journal.Bytes > Journal.Budget && !Journal.Trim()) GiveUpScope();
@@ -353,6 +370,7 @@ void RecordChange(TAddress address, std::span<const uint8_t> oldBytes, TCount ne
 }
 
 void RecordPiecesBegin(TCount oldLength, TCount newLength) {
+    if (RecoveryListening) RecoveryNotePieces(oldLength, newLength);
     PieceOld = oldLength;
     PieceNew = newLength;
     // The pieces make a step of their own, opened with the first of them.
@@ -360,6 +378,7 @@ void RecordPiecesBegin(TCount oldLength, TCount newLength) {
 }
 
 void RecordPiece(TAddress address, const uint8_t* oldBytes) {
+    if (RecoveryListening && Depth > 0) RecoveryNotePiece(address);
     if (Unrecorded || !Journal.Enabled || Depth == 0) return;
     try {
         if (!ScopeOpened) {
@@ -410,12 +429,16 @@ void ClearUndo() {
     PublishUndoState();
 }
 
+void ShowUndoState() {
+    PublishUndoState();
+}
+
 void ResetUndo() {
     Journal.Clear();
     Journal.Budget = DefaultUndoBudget();
     Depth = 0;
     Journal.Enabled = true;
-    ScopeOpened = Unrecorded = TypingGoesOn = TypingScope = false;
+    ScopeOpened = ScopeOpenedNew = Unrecorded = TypingGoesOn = TypingScope = false;
     TypingStep = nullptr;
     Shown = TShown();
     ShownModified = false;
@@ -442,6 +465,7 @@ void Undo1Click() {
     if (done) {
         --Journal.Applied;
         ++Journal.Version;
+        if (RecoveryListening) RecoveryExchanged(true, step, Journal.Id(at));
         AfterExchange(step, true);
     }
     Journal.PackAt(at);
@@ -458,6 +482,7 @@ void Redo1Click() {
     if (done) {
         ++Journal.Applied;
         ++Journal.Version;
+        if (RecoveryListening) RecoveryExchanged(false, step, Journal.Id(at));
         AfterExchange(step, false);
     }
     Journal.PackAt(at);

@@ -37,6 +37,8 @@ void SealUndoStep();
 void UndoFileSaved();
 // New, Open, Close and a load start with nothing to undo.
 void ClearUndo();
+// The caption's modified mark and the Undo and Redo commands as Modified and the journal now stand.
+void ShowUndoState();
 // Back to the start values, without the window (tests, between cases).
 void ResetUndo();
 

@@ -317,7 +317,8 @@ void TUndoJournal::EndPieces() {
     if (!step.Extra || step.Extra->FirstPieces.empty()) return;
     std::vector<TAddress>& rest = step.Extra->FirstPieces;
     TChange& first = step.First;
-    if (rest.front() > first.Address) return; // already ascending
+    // Already ascending (pieces of no old bytes may share an address, so the last one tells).
+    if (rest.back() >= first.Address) return;
     // Reported from the end backwards: turn addresses and kept bytes round.
     std::vector<TAddress> all;
     all.reserve(rest.size() + 1);
@@ -344,6 +345,7 @@ bool TUndoJournal::Trim() {
     while (Bytes > Budget && Steps.size() > 1) {
         if (Applied == 0) {
             // Only undone steps are left; without the first the others cannot be redone.
+            Dropped += static_cast<int64_t>(Steps.size());
             Steps.clear();
             Bytes = 0;
             if (SavedAt > 0) SavedAt = -1;
@@ -351,6 +353,7 @@ bool TUndoJournal::Trim() {
         }
         Bytes -= Steps.front().Cost();
         Steps.pop_front();
+        ++Dropped;
         --Applied;
         SavedAt = SavedAt > 0 ? SavedAt - 1 : -1;
     }
@@ -362,6 +365,7 @@ bool TUndoJournal::Trim() {
 void TUndoJournal::Forget() {
     ++Version;
     const bool atSaved = AtSaved();
+    Dropped += static_cast<int64_t>(Steps.size());
     Steps.clear();
     Bytes = 0;
     Applied = 0;
@@ -370,6 +374,7 @@ void TUndoJournal::Forget() {
 
 void TUndoJournal::Clear() {
     ++Version;
+    Dropped += static_cast<int64_t>(Steps.size());
     Steps.clear();
     Bytes = 0;
     Applied = 0;

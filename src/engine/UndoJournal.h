@@ -227,6 +227,9 @@ class TUndoJournal {
     TStep& Last() { return At(static_cast<int64_t>(Steps.size()) - 1); }
     TStep& At(int64_t i);
     TStepName NameAt(int64_t i) const { return Steps[static_cast<size_t>(i)].Name(); }
+    // A number for step i that stays with it while older steps are dropped (a step opened in the place of
+    // undone ones that were dropped takes their numbers again).
+    int64_t Id(int64_t i) const { return Dropped + i; }
     // Packs step i again once undo or redo is done with it.
     void PackAt(int64_t i);
     void Recount(); // after a step changed outside Add
@@ -238,6 +241,7 @@ class TUndoJournal {
     int64_t Budget = int64_t{64} << 20;
     bool Enabled = true;  // off, nothing is recorded (the benchmarks compare)
     uint64_t Version = 0; // counts the changes of which steps there are (not of what a step holds)
+    int64_t Dropped = 0;  // steps dropped from the front since the program started
 
   private:
     TChange& LastChange();

@@ -34,3 +34,13 @@ const std::string& ProgramSettingsFile() {
     if (SettingsFile().empty()) SetSettingsFile(SettingsLocation());
     return SettingsFile();
 }
+
+std::string RecoveryFolderLocation() {
+    const QString settings =
+        QFileInfo(QFile::decodeName(QByteArray::fromStdString(ProgramSettingsFile()))).absolutePath();
+    const QString program = QFileInfo(QCoreApplication::applicationFilePath()).absolutePath();
+    const QString folder = settings == program
+                               ? settings
+                               : QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    return QFile::encodeName(QDir(folder).filePath(QStringLiteral("recovery"))).toStdString();
+}

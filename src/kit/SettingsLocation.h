@@ -15,3 +15,6 @@ std::string SettingsLocation();
 // program body, tests), otherwise SettingsLocation(), remembered from then on. The one place that
 // decides where settings live.
 const std::string& ProgramSettingsFile();
+// The folder for what must survive the program (recovery journals, the copy of a file overwritten in
+// place): beside the settings file in portable use, else "recovery" in the user's state folder.
+std::string RecoveryFolderLocation();

@@ -5,6 +5,7 @@
 #include "engine/EngineState.h"
 #include "engine/FileCommands.h"
 #include "engine/PaneEditing.h"
+#include "engine/Recovery.h"
 #include "engine/RowAddresses.h"
 #include "engine/StringTable.h"
 #include "engine/TextFormat.h"
@@ -109,6 +110,8 @@ void TFormMain::FormActivate() {
         return;
     }
     if (!FirstArgument.empty()) Engine::OpenFile(FirstArgument, false);
+    // Changes a program that ended left unsaved, after those of the file just opened.
+    Engine::OfferRecoveries();
     ArmFirstPaintProbe(JkStrGridHex);
 }
 
@@ -119,6 +122,9 @@ void TFormMain::CheckFileOnDisk() {
 }
 
 void TFormMain::FormClose() {
+    // The user saved or gave up the changes: nothing is left to recover.
+    Engine::RecoveryClosed();
+    Engine::RecoveryDrain();
     if (Engine::HasBuffer()) Engine::FreeBuffer();
     WriteSettings();
     OfferToEmptyClipboard();
@@ -465,6 +471,10 @@ int TFormMain::AskYesNo(const std::string& text) {
 
 int TFormMain::AskYesNoCancel(const std::string& text) {
     return YesNoCancelBox(QString::fromStdString(text));
+}
+
+void TFormMain::ShowStatusText(const std::string& text) {
+    ShowStatusMessage(QString::fromStdString(text));
 }
 
 void TFormMain::BusyOn(const std::string& text) {

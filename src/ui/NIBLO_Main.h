@@ -164,6 +164,7 @@ class TFormMain : public QMainWindow, public TEngineHost {
     bool Cancelled() override;
     void ProgressClose() override;
     void UpdateStatus() override;
+    void ShowStatusText(const std::string& text) override;
     void RefreshPanes(int32_t col, int32_t row) override;
     void RefreshCell(int32_t col, int32_t row) override;
     void SelectCell(int32_t col, int32_t row) override;

@@ -8,6 +8,7 @@
 #include "engine/HexText.h"
 #include "engine/IniFile.h"
 #include "engine/PaneEditing.h"
+#include "engine/Recovery.h"
 #include "engine/SearchRequest.h"
 #include "engine/StringTable.h"
 #include "engine/Undo.h"
@@ -112,6 +113,9 @@ void TFormMain::ReadSettings() {
     // Set by hand only; without it the journal takes its share of the memory.
     const int undoLimit = ini.ReadInteger(Options, "UndoLimitMB", 0);
     Engine::SetUndoBudget(undoLimit > 0 ? int64_t{undoLimit} << 20 : Engine::DefaultUndoBudget());
+    // The largest change the recovery journal takes; by default what the undo journal takes.
+    const int recoveryLimit = ini.ReadInteger(Options, "RecoveryLimitMB", 0);
+    Engine::RecoveryBudget = recoveryLimit > 0 ? int64_t{recoveryLimit} << 20 : Engine::Journal.Budget;
     Engine::LastDir = ini.ReadString(Options, "CurrentDir",
                                      QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
 

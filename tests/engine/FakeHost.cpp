@@ -64,6 +64,7 @@ void TFakeHost::ForgetRecords() {
     MaxBusyDepth = BusyDepth;
     Progresses.clear();
     StatusUpdates = Refreshes = PaneClears = Repaints = 0;
+    StatusTexts.clear();
     FileDialogs.clear();
     RecentFiles.clear();
 }

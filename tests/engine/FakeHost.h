@@ -61,6 +61,7 @@ class TFakeHost : public TEngineHost {
     std::vector<TProgressRecord> Progresses;
     bool ProgressIsOpen = false;
     int StatusUpdates = 0;
+    std::vector<std::string> StatusTexts;
     int Refreshes = 0;
     int CellRefreshes = 0;
     int ModeChanges = 0;
@@ -97,6 +98,7 @@ class TFakeHost : public TEngineHost {
     bool Cancelled() override;
     void ProgressClose() override;
     void UpdateStatus() override;
+    void ShowStatusText(const std::string& text) override { StatusTexts.push_back(text); }
     void RefreshPanes(int32_t col, int32_t row) override;
     void RefreshCell(int32_t col, int32_t row) override;
     void SelectCell(int32_t col, int32_t row) override;

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// A fast hash of a file's contents (XXH3, 64 bits), at memory speed: what tells whether a file on disk is
+// still the one a recovery journal was written against.
+namespace Engine {
+
+uint64_t ContentHash(const uint8_t* data, size_t size);
+
+// The hash of bytes that arrive in pieces, one after another (a load adds each piece as it is read, while
+// it is still in the cache).
+class TContentHasher {
+  public:
+    TContentHasher();
+    ~TContentHasher();
+    TContentHasher(const TContentHasher&) = delete;
+    TContentHasher& operator=(const TContentHasher&) = delete;
+
+    void Add(const uint8_t* data, size_t size);
+    uint64_t Digest() const;
+
+  private:
+    void* State;
+};
+
+} // namespace Engine
