@@ -4,6 +4,7 @@
 #include "engine/DataInspector.h"
 #include "engine/EngineState.h"
 #include "engine/FileCommands.h"
+#include "engine/Navigation.h"
 #include "engine/PaneEditing.h"
 #include "engine/RowAddresses.h"
 #include "engine/StringTable.h"
@@ -70,7 +71,6 @@ void TFormMain::FormCreate() {
     InstallHelp();
     ToolBarHeight = Panel1->height();
     // The toolbar glyphs were loaded with the buttons.
-    VersionText = QString::fromLatin1(Texts::VersionText).left(3);
 
     ScrollBar1 = new TJkScrollBar(Client);
     ScrollBar1->setObjectName(QStringLiteral("ScrollBar1"));
@@ -108,7 +108,8 @@ void TFormMain::FormActivate() {
         QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(1); });
         return;
     }
-    if (!FirstArgument.empty()) Engine::OpenFile(FirstArgument, false);
+    if (!FirstArgument.empty() && Engine::OpenFile(FirstArgument, false, FirstReadOnly) && FirstAddress)
+        Engine::GoToEntered(*FirstAddress);
     ArmFirstPaintProbe(JkStrGridHex);
 }
 
