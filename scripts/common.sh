@@ -15,6 +15,9 @@ niblo_install() {
 }
 
 NIBLO_BASE_PACKAGES=(cmake g++ ninja-build pkg-config qt6-base-dev libgl-dev fonts-dejavu-core libxxhash-dev)
+# What cpack -G DEB needs beyond the build: dpkg-shlibdeps works out the dependencies, and file finds the
+# programs it is to look at.
+NIBLO_PACKAGE_TOOLS=(dpkg-dev file)
 
 # niblo_build DIR BUILD_TYPE [cmake options...]
 niblo_build() {

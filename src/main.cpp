@@ -1,5 +1,7 @@
 #include "engine/EngineState.h"
 #include "ui/NIBLO_Main.h"
+#include "kit/CommandLine.h"
+#include "kit/ProgramInfo.h"
 #include "kit/SettingsLocation.h"
 
 #include <QApplication>
@@ -7,17 +9,30 @@
 #include <QFile>
 #include <QStandardPaths>
 
+#include <cstdio>
 #include <string>
+#include <vector>
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("NIBLO"));
-    // The desktop entry that belongs to the windows (icon and name in task bars on Wayland).
-    QGuiApplication::setDesktopFileName(QStringLiteral("org.niblo.Niblo"));
+    // Read before any window system is asked for: --help, --version and a wrong argument need no display.
+    // The file name's bytes go to the file layer as they are, since a name that is no valid text in the
+    // system's encoding would not survive a conversion.
+    const TCommandLine commandLine =
+        ReadCommandLine(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
+    if (!commandLine.Start) {
+        const std::string& text = commandLine.ExitCode == 0 ? commandLine.Output : commandLine.Error;
+        std::fwrite(text.data(), 1, text.size(), commandLine.ExitCode == 0 ? stdout : stderr);
+        return commandLine.ExitCode;
+    }
 
-    // The one argument is a file name: its bytes go to the file layer as they are, since a name that is
-    // no valid text in the system's encoding would not survive a conversion.
-    const std::string firstArgument = argc > 1 ? std::string(argv[1]) : std::string();
+    // Qt sees the program's name only: it would take a file name after "--" such as "-style" for its own
+    // option.
+    int qtArgc = argc > 0 ? 1 : 0;
+    QApplication app(qtArgc, argv);
+    QApplication::setApplicationName(QStringLiteral("NIBLO"));
+    QApplication::setApplicationVersion(ProgramVersion());
+    // The desktop entry that belongs to the windows (icon and name in task bars on Wayland).
+    QGuiApplication::setDesktopFileName(ProgramId());
 
     // Settings, histories, recent files and favourites share one file.
     ProgramSettingsFile();
@@ -25,7 +40,9 @@ int main(int argc, char* argv[]) {
     // is overwritten in place.
     Engine::RecoveryFolder = RecoveryFolderLocation();
 
-    TFormMain formMain(firstArgument);
+    TFormMain formMain(commandLine.FileName);
+    formMain.FirstReadOnly = commandLine.ReadOnly;
+    formMain.FirstAddress = commandLine.Address;
     formMain.show();
     return app.exec();
 }

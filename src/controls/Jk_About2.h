@@ -2,12 +2,14 @@
 
 #include <QDialog>
 
+#include <utility>
+
 class QLabel;
 class QPushButton;
 class TJkLbl;
 
-// The about box: picture, program name and version in the caption, the notice, the contact link and
-// the memory text (set by the caller).
+// The about box: picture, program name and version in the caption, the notice, the contact link, the
+// licence link and the memory text (set by the caller).
 class TFormAbout2 : public QDialog {
     Q_OBJECT
   public:
@@ -16,13 +18,14 @@ class TFormAbout2 : public QDialog {
     QLabel* Image2 = nullptr;
     QLabel* LabelCopyR = nullptr;
     TJkLbl* JkLblMail = nullptr;
+    TJkLbl* JkLblLicence = nullptr;
     QLabel* LabelInfo = nullptr;
     QPushButton* BitBtn1 = nullptr;
-
-    // The author's contact address and the notice line, fixed when the program is built.
-    static QString ContactAddress();
-    static QString Notice();
 
   private:
     void FormCreate();
 };
+
+// The contact link's caption and target: a mail address gets the program file's name as its subject, a web
+// address shows without its scheme.
+std::pair<QString, QString> ContactLink(const QString& contact, const QString& programFile);

@@ -3,6 +3,7 @@
 #include "engine/Blocks.h"
 #include "engine/CommandEnabling.h"
 #include "engine/EngineState.h"
+#include "engine/HexText.h"
 #include "engine/StringTable.h"
 #include "engine/TextFormat.h"
 #include "engine/View.h"
@@ -48,6 +49,38 @@ TAddress GotoTarget(TGoMode mode, int64_t n) {
         return n == INT64_MIN ? 0 : InFileAfter(CurrentAddress(), -n);
     }
     return 0;
+}
+
+std::optional<int64_t> ReadAddressText(std::string_view text) {
+    int base = 10;
+    if (text.starts_with('$')) {
+        text.remove_prefix(1);
+        base = 16;
+    } else if (text.starts_with("0x") || text.starts_with("0X")) {
+        text.remove_prefix(2);
+        base = 16;
+    }
+    if (text.empty()) return std::nullopt;
+    int64_t n = 0;
+    for (char c : text) {
+        const bool digit = c >= '0' && c <= '9';
+        if (!digit && (base == 10 || !IsHexDigit(c))) return std::nullopt;
+        const int value = digit ? c - '0' : HexDigitValue(c);
+        // Checked before the step, so that no number wraps.
+        if (n > (INT64_MAX - value) / base) return std::nullopt;
+        n = n * base + value;
+    }
+    return n;
+}
+
+bool GoToEntered(int64_t n) {
+    const TAddress target = GotoTarget(TGoMode::Absolute, n);
+    if (target == 0) {
+        Host->ShowError(Texts::AdressInvalid);
+        return false;
+    }
+    GoToAddress(target);
+    return true;
 }
 
 bool JumpWidthValid(int64_t n) {

@@ -102,7 +102,6 @@ inline constexpr const char* NotBpExecutable = "File is not a\nBorland Pascal 7.
 inline constexpr const char* FileSuccessfullyPatched = "File successfully patched";
 
 // The main window.
-inline constexpr const char* VersionText = "1.1"; // 2000
 inline constexpr const char* AdrDec = "Adr. dec: %.0n";
 inline constexpr const char* AdrHex = "Adr. hex: %x";
 inline constexpr const char* CharDec = "Char dec: %d";

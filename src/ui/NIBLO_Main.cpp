@@ -4,6 +4,7 @@
 #include "engine/DataInspector.h"
 #include "engine/EngineState.h"
 #include "engine/FileCommands.h"
+#include "engine/Navigation.h"
 #include "engine/PaneEditing.h"
 #include "engine/Recovery.h"
 #include "engine/RowAddresses.h"
@@ -71,7 +72,6 @@ void TFormMain::FormCreate() {
     InstallHelp();
     ToolBarHeight = Panel1->height();
     // The toolbar glyphs were loaded with the buttons.
-    VersionText = QString::fromLatin1(Texts::VersionText).left(3);
 
     ScrollBar1 = new TJkScrollBar(Client);
     ScrollBar1->setObjectName(QStringLiteral("ScrollBar1"));
@@ -109,7 +109,8 @@ void TFormMain::FormActivate() {
         QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(1); });
         return;
     }
-    if (!FirstArgument.empty()) Engine::OpenFile(FirstArgument, false);
+    if (!FirstArgument.empty() && Engine::OpenFile(FirstArgument, false, FirstReadOnly) && FirstAddress)
+        Engine::GoToEntered(*FirstAddress);
     // Changes a program that ended left unsaved, after those of the file just opened.
     Engine::OfferRecoveries();
     ArmFirstPaintProbe(JkStrGridHex);

@@ -46,9 +46,14 @@ const QScreen* ScreenOf(const QWidget* window);
 class TFormMain : public QMainWindow, public TEngineHost {
     Q_OBJECT
   public:
-    // firstArgument: the first command-line argument (UTF-8), opened at the first activation unless empty.
+    // firstArgument: the file named on the command line (its bytes), opened at the first activation unless
+    // empty.
     explicit TFormMain(std::string firstArgument = {}, QWidget* parent = nullptr);
     ~TFormMain() override;
+    // Also from the command line: the first file opens read-only, and the cursor goes to the entry (an
+    // address as the user sees it) once it is open.
+    bool FirstReadOnly = false;
+    std::optional<int64_t> FirstAddress;
 
     // Components, by their names.
     QWidget* Panel1 = nullptr;
@@ -77,7 +82,6 @@ class TFormMain : public QMainWindow, public TEngineHost {
     TMRUFiles* MRUFiles = nullptr;
     TFileDrop* FileDrop = nullptr;
     TFormOSE* FormOSE = nullptr; // the open/save dialog, made at the first request
-    QString VersionText;
 
     // Runs a menu command or the command of a toolbar button.
     void Run(TCommand command);

@@ -6,6 +6,8 @@
 #include "engine/View.h"
 
 #include <initializer_list>
+#include <optional>
+#include <utility>
 
 using namespace Engine;
 
@@ -91,6 +93,57 @@ TEST_F(NavigationTest, SumsNearTheTopOfTheLargestFileDoNotWrap) {
     EXPECT_EQ(CurrentAddress(), cursor);
     Jumpup1Click();
     EXPECT_EQ(CurrentAddress(), 10);
+}
+
+TEST(AddressText, DecimalOrHexAfterDollarOrZeroX) {
+    const std::pair<const char*, std::optional<int64_t>> cases[] = {
+        {"0", 0},
+        {"1234", 1234},
+        {"007", 7},
+        {"$4D2", 0x4D2},
+        {"$4d2", 0x4D2},
+        {"0x4D2", 0x4D2},
+        {"0X4d2", 0x4D2},
+        {"0x0", 0},
+        {"9223372036854775807", INT64_MAX},
+        {"$7FFFFFFFFFFFFFFF", INT64_MAX},
+        {"0x00000000000000000000000000000001", 1},
+        {"9223372036854775808", std::nullopt},
+        {"$8000000000000000", std::nullopt},
+        {"", std::nullopt},
+        {"$", std::nullopt},
+        {"0x", std::nullopt},
+        {"4D2", std::nullopt},
+        {"12h", std::nullopt},
+        {"-5", std::nullopt},
+        {"+5", std::nullopt},
+        {" 5", std::nullopt},
+        {"5 ", std::nullopt},
+        {"$-1", std::nullopt},
+        {"0x$1", std::nullopt},
+        {"$0x1", std::nullopt},
+        {"1,000", std::nullopt},
+        {"1.5", std::nullopt},
+        {"\xD9\xA3", std::nullopt}, // no digits of other scripts
+    };
+    for (const auto& [text, want] : cases)
+        EXPECT_EQ(ReadAddressText(text), want) << '"' << text << '"';
+}
+
+TEST_F(NavigationTest, EnteredAddressCountsFromTheBaseOrSaysInvalid) {
+    OpenSample();
+    AddressBase = 0;
+    EXPECT_TRUE(GoToEntered(0x10));
+    EXPECT_EQ(CurrentAddress(), 17);
+    AddressBase = 1;
+    EXPECT_TRUE(GoToEntered(Size));
+    EXPECT_EQ(CurrentAddress(), Size);
+    EXPECT_TRUE(Host.ErrorTexts().empty());
+
+    EXPECT_FALSE(GoToEntered(Size + 1));
+    EXPECT_FALSE(GoToEntered(0));
+    EXPECT_EQ(Host.ErrorTexts(), (std::vector<std::string>{"Adress invalid", "Adress invalid"}));
+    EXPECT_EQ(CurrentAddress(), Size);
 }
 
 TEST_F(NavigationTest, JumpWidthAndBlockSizeLimits) {

@@ -4,6 +4,7 @@
 #include "controls/Jk_About2.h"
 #include "engine/EngineState.h"
 #include "engine/FileCommands.h"
+#include "kit/ProgramInfo.h"
 #include "support/ModalAnswer.h"
 #include "support/StartedEditor.h"
 #include "support/TempSettings.h"
@@ -12,6 +13,7 @@
 #include <QCursor>
 #include <QLabel>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QTest>
 #include <QWindow>
 
@@ -79,6 +81,9 @@ class TestChrome : public QObject {
     void linkUrlFollowsTheCaption();
     void linkOpensOnlyWebAndMailTargets();
     void aboutBoxShowsTheMemoryState();
+    void aboutBoxNamesVersionAuthorsAndLicence();
+    void contactLinkOfAMailOrAWebAddress_data();
+    void contactLinkOfAMailOrAWebAddress();
 
   private:
     TTempSettings Settings;
@@ -281,13 +286,69 @@ void TestChrome::aboutBoxShowsTheMemoryState() {
     const QString capacity = QLocale(QLocale::English).toString(Engine::Capacity);
     QCOMPARE(aboutText(&caption, &url),
              QStringLiteral("Current file size: 1,234,567 bytes\nMemory allocated: %1 bytes").arg(capacity));
-    QCOMPARE(caption, QStringLiteral("Info about %1 1.1").arg(program.section(QLatin1Char('.'), 0, 0)));
-    QCOMPARE(url, QStringLiteral("mailto:%1?subject=%2").arg(TFormAbout2::ContactAddress(), program));
+    QCOMPARE(
+        caption,
+        QStringLiteral("Info about %1 %2").arg(program.section(QLatin1Char('.'), 0, 0), ProgramVersion()));
+    QCOMPARE(url, ProgramContact());
 
     // Close leaves the allocation as it was.
     editor.Run(TCommand::Close1);
     QCOMPARE(aboutText(&caption, &url),
              QStringLiteral("Current file size: 0 bytes\nMemory allocated: %1 bytes").arg(capacity));
+}
+
+void TestChrome::aboutBoxNamesVersionAuthorsAndLicence() {
+    TStartedEditor editor(SampleBytes(10));
+    QString caption, notice, licence, licenceUrl;
+    QRect box;
+    QList<QRect> parts;
+    WithNextModal([&](QWidget* about) {
+        caption = about->windowTitle();
+        notice = about->findChild<QLabel*>(QStringLiteral("LabelCopyR"))->text();
+        licence = about->findChild<TJkLbl*>(QStringLiteral("JkLblLicence"))->Caption();
+        licenceUrl = about->findChild<TJkLbl*>(QStringLiteral("JkLblLicence"))->URL;
+        box = about->rect();
+        for (const char* name : {"LabelCopyR", "JkLblMail", "JkLblLicence", "LabelInfo", "BitBtn1"})
+            parts << about->findChild<QWidget*>(QLatin1String(name))->geometry();
+        QTest::keyClick(about, Qt::Key_Escape);
+    });
+    editor.Run(TCommand::Info1);
+    QCOMPARE(caption.section(QLatin1Char(' '), -1), ProgramVersion());
+    QVERIFY(QRegularExpression(QStringLiteral("^\\d+\\.\\d+\\.\\d+$")).match(ProgramVersion()).hasMatch());
+    QCOMPARE(notice, ProgramNotice());
+    QCOMPARE(licence, QStringLiteral("GNU GPL, version 3 or later"));
+    QCOMPARE(licenceUrl, QStringLiteral("https://www.gnu.org/licenses/gpl-3.0.html"));
+    // Every text is whole inside the box (a wider stand-in font widens it); the licence has a line of its own
+    // between the contact and the memory text.
+    QCOMPARE(parts.size(), 5);
+    for (const QRect& part : parts)
+        QVERIFY(box.contains(part));
+    QVERIFY(parts[2].top() > parts[1].bottom() && parts[3].top() > parts[2].bottom());
+}
+
+void TestChrome::contactLinkOfAMailOrAWebAddress_data() {
+    QTest::addColumn<QString>("contact");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("url");
+    QTest::newRow("mail") << "someone@example.org"
+                          << "someone@example.org"
+                          << "mailto:someone@example.org?subject=niblo";
+    QTest::newRow("https") << "https://github.com/niblo/niblo"
+                           << "github.com/niblo/niblo"
+                           << "https://github.com/niblo/niblo";
+    QTest::newRow("http") << "http://niblo.example"
+                          << "niblo.example"
+                          << "http://niblo.example";
+    QTest::newRow("web address with @") << "https://example.org/@niblo"
+                                        << "example.org/@niblo"
+                                        << "https://example.org/@niblo";
+}
+
+void TestChrome::contactLinkOfAMailOrAWebAddress() {
+    QFETCH(QString, contact);
+    QFETCH(QString, caption);
+    QFETCH(QString, url);
+    QCOMPARE(ContactLink(contact, QStringLiteral("niblo")), std::make_pair(caption, url));
 }
 
 QTEST_MAIN(TestChrome)

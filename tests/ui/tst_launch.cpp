@@ -10,6 +10,7 @@ class TestLaunch : public QObject {
     Q_OBJECT
   private slots:
     void nameThatIsNoTextReachesTheFileLayer();
+    void optionsAndANameThatStartsWithADash();
 };
 
 // "caf\xE9.bin" from an old archive is no valid UTF-8; its bytes must open that very file.
@@ -33,6 +34,27 @@ void TestLaunch::nameThatIsNoTextReachesTheFileLayer() {
     QVERIFY(niblo.waitForFinished(20000));
     QCOMPARE(niblo.exitCode(), 0);
     QCOMPARE(niblo.readAllStandardOutput().trimmed(), QByteArray("NIBLO first paint 5"));
+}
+
+// The options are read, and "--" lets a name that looks like an option through to the file layer.
+void TestLaunch::optionsAndANameThatStartsWithADash() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    {
+        std::ofstream file(dir.path().toStdString() + "/--help", std::ios::binary);
+        file << "1234567";
+        QVERIFY(bool(file));
+    }
+    QProcess niblo;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("NIBLO_EXIT_AFTER_FIRST_PAINT", "1");
+    niblo.setProcessEnvironment(env);
+    niblo.setWorkingDirectory(dir.path());
+    niblo.start(NIBLO_EXECUTABLE, {"--read-only", "--goto", "$3", "--", "--help"});
+    QVERIFY(niblo.waitForFinished(20000));
+    QCOMPARE(niblo.exitCode(), 0);
+    QCOMPARE(niblo.readAllStandardOutput().trimmed(), QByteArray("NIBLO first paint 7"));
 }
 
 QTEST_MAIN(TestLaunch)

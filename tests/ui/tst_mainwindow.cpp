@@ -7,6 +7,7 @@
 #include "engine/ByteStore.h"
 #include "engine/DataInspector.h"
 #include "engine/FileCommands.h"
+#include "engine/IniFile.h"
 #include "engine/PaneEditing.h"
 #include "engine/EngineState.h"
 #include "engine/View.h"
@@ -99,6 +100,8 @@ class TestMainWindow : public TEditorTestCase {
     void startsWithoutFileInNoFileState_data();
     void startsWithoutFileInNoFileState();
     void opensFirstArgumentWithSpacesAndNonAscii();
+    void commandLineOpensReadOnlyAtTheAddress_data();
+    void commandLineOpensReadOnlyAtTheAddress();
     void secondActivationDoesNothing();
     void activationOffersToLoadAChangedFileAgain();
     void menuTableNamesAndTags();
@@ -170,6 +173,43 @@ void TestMainWindow::opensFirstArgumentWithSpacesAndNonAscii() {
     QVERIFY(form.ScrollBar1->isEnabled());
     QCOMPARE(form.ScrollBar1->Max(), 3000);
     QCOMPARE(form.ScrollBar1->PageSize(), Engine::PageBytes);
+}
+
+void TestMainWindow::commandLineOpensReadOnlyAtTheAddress_data() {
+    QTest::addColumn<int>("base");
+    QTest::addColumn<bool>("readOnly");
+    QTest::addColumn<qint64>("entry");
+    QTest::addColumn<qint64>("cursor"); // 1-based; the cursor stays on 1 after "Adress invalid"
+    QTest::addColumn<QString>("error");
+    QTest::newRow("base 0") << 0 << false << qint64(0x10) << qint64(17) << QString();
+    QTest::newRow("base 1, read-only") << 1 << true << qint64(0x10) << qint64(16) << QString();
+    QTest::newRow("base 0: the last byte") << 0 << false << qint64(299) << qint64(300) << QString();
+    QTest::newRow("base 0: past the end") << 0 << true << qint64(300) << qint64(1) << "Adress invalid";
+    QTest::newRow("base 1: before the start") << 1 << false << qint64(0) << qint64(1) << "Adress invalid";
+}
+
+void TestMainWindow::commandLineOpensReadOnlyAtTheAddress() {
+    QFETCH(int, base);
+    QFETCH(bool, readOnly);
+    QFETCH(qint64, entry);
+    QFETCH(qint64, cursor);
+    QFETCH(QString, error);
+    QTemporaryDir dir;
+    const QString path = WriteFile(dir, "a.bin", SampleBytes(300));
+    WriteText(QString::fromStdString(SettingsFile()),
+              "[Options]\nBaseAdress=" + QByteArray::number(base) + "\n");
+    TFormMain form(QFile::encodeName(path).toStdString());
+    form.FirstReadOnly = readOnly;
+    form.FirstAddress = entry;
+    QString text;
+    if (!error.isEmpty()) AnswerNextModal(QStringLiteral("OK"), &text);
+    form.show();
+    form.FormActivate();
+    QVERIFY(Engine::FileOpen);
+    QCOMPARE(Engine::ReadOnly, readOnly);
+    QCOMPARE(form.Action(TCommand::Save1)->isEnabled(), !readOnly);
+    QCOMPARE(Engine::CurrentAddress(), cursor);
+    QCOMPARE(text, error);
 }
 
 void TestMainWindow::secondActivationDoesNothing() {

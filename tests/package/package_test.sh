@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# Builds the Debian package of a build folder with cpack and checks it: every file is in it, its dependencies
+# (from dpkg-shlibdeps) name the Qt libraries, the desktop entry, the AppStream data and the manual page pass
+# their validators as installed, and the installed program answers --version.
+# Usage: package_test.sh BUILD_DIR VERSION ID. Exit 77 (skipped, saying why) where a tool is missing; with
+# NIBLO_NO_SKIP=1 (CI, where every tool is installed) such a skip is a failure.
+set -u
+build=$1 version=$2 id=$3
+skip() {
+    echo "skipped: $*"
+    [ "${NIBLO_NO_SKIP:-0}" = 1 ] && { echo "NIBLO_NO_SKIP is set: a skip fails"; exit 1; }
+    exit 77
+}
+for tool in cpack dpkg-deb dpkg-shlibdeps appstreamcli desktop-file-validate groff; do
+    command -v "$tool" >/dev/null || skip "$tool is not installed"
+done
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+status=0
+fail() {
+    echo "FAIL: $*"
+    status=1
+}
+
+cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work" >"$work/cpack.log" 2>&1 ||
+    { cat "$work/cpack.log"; echo "FAIL: cpack"; exit 1; }
+debs=("$work"/niblo_"$version"_*.deb)
+[ -f "${debs[0]}" ] || { ls "$work"; echo "FAIL: no niblo_${version}_*.deb"; exit 1; }
+deb=${debs[0]}
+echo "built $(basename "$deb")"
+
+# Every file of the installation, and nothing outside /usr.
+dpkg-deb --contents "$deb" | awk '{ print $6 }' | sed 's|^\./|/|' >"$work/contents"
+want=(/usr/bin/niblo /usr/share/man/man1/niblo.1 /usr/share/doc/niblo/copyright
+    "/usr/share/applications/$id.desktop" "/usr/share/metainfo/$id.metainfo.xml"
+    "/usr/share/icons/hicolor/scalable/apps/$id.svg")
+for size in 16 22 24 32 48 64 128 256; do
+    want+=("/usr/share/icons/hicolor/${size}x$size/apps/$id.png")
+done
+for file in "${want[@]}"; do
+    grep -qxF "$file" "$work/contents" || fail "$file is not in the package"
+done
+grep -v '^/usr/' "$work/contents" | grep -v '^/$' && fail "files outside /usr"
+
+# The fields: name, version, and dependencies that name the Qt libraries the program links.
+[ "$(dpkg-deb --field "$deb" Package)" = niblo ] || fail "Package is $(dpkg-deb --field "$deb" Package)"
+[ "$(dpkg-deb --field "$deb" Version)" = "$version" ] || fail "Version is $(dpkg-deb --field "$deb" Version)"
+depends=$(dpkg-deb --field "$deb" Depends)
+echo "Depends: $depends"
+for library in libqt6core6 libqt6gui6 libqt6widgets6 libc6; do
+    [[ ", $depends," == *", $library "* || ", $depends," == *", $library,"* ]] || fail "Depends names no $library"
+done
+
+# The installed files pass their validators.
+dpkg-deb -x "$deb" "$work/root"
+appstreamcli validate --no-net --pedantic "$work/root/usr/share/metainfo/$id.metainfo.xml" ||
+    fail "appstreamcli validate"
+appstreamcli validate-tree --no-net "$work/root" || fail "appstreamcli validate-tree"
+desktop-file-validate "$work/root/usr/share/applications/$id.desktop" || fail "desktop-file-validate"
+grep -qx "Icon=$id" "$work/root/usr/share/applications/$id.desktop" || fail "the desktop entry names another icon"
+grep -q "<release version=\"$version\"" "$work/root/usr/share/metainfo/$id.metainfo.xml" ||
+    fail "the AppStream data names another release"
+warnings=$(LC_ALL=C.UTF-8 groff -man -Tutf8 -ww -z "$work/root/usr/share/man/man1/niblo.1" 2>&1)
+[ -z "$warnings" ] || fail "the manual page: $warnings"
+for option in --help --version --read-only --goto; do
+    grep -qF -- "${option//-/\\-}" "$work/root/usr/share/man/man1/niblo.1" || fail "the manual page names no $option"
+done
+grep -q 'niblo\.ini' "$work/root/usr/share/man/man1/niblo.1" || fail "the manual page names no settings file"
+
+# The installed program is the one built; it needs no display for --version.
+first=$(env -u DISPLAY -u WAYLAND_DISPLAY "$work/root/usr/bin/niblo" --version | head -1)
+[ "$first" = "niblo $version" ] || fail "the installed program says $first"
+
+[ $status = 0 ] && echo "the package holds every file and names the Qt libraries"
+exit $status
