@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the fuzz targets with Clang and runs each for MINUTES minutes (default 1), starting from its
 # checked-in corpus in tests/fuzz/corpus/<target>. Inputs that reach new code are merged into that corpus;
 # an input that makes a target fail is kept as build/fuzz/<target>-crash-... and the script fails.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds NIBLO in Release and starts it, optionally on FILE (any arguments go to the program: see --help).
 # The build folder is ready for cpack -G DEB.
 NIBLO_ROOT=$(cd "$(dirname "$0")" && pwd)

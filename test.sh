@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds NIBLO with AddressSanitizer and UndefinedBehaviorSanitizer, warnings as errors, and runs every test
 # through CTest, the Debian package of this build among them. The benchmark is built too (not run) so that it
 # keeps compiling. Then the fuzz targets are built with Clang and each runs once over its checked-in corpus.

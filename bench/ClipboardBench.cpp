@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Copy and Paste of a 64 MiB block through the clipboard, against the memory moves no copy can avoid.
 // Engine and baseline run by turns in every round, on the same memory; a ratio is the median of the
 // per-round ratios.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Count over 256 MiB held in the engine, with rare hits and with a hit every 16 bytes, against the floor over
 // the same buffer, by turns in every round.
 #include "BenchData.h"

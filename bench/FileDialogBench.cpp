@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file dialog against Qt's own folder listing and against a plain sort of numbers. Each benchmark
 // runs its rounds interleaved (the order alternating), and its figure is the median of per-round ratios.
 #include "BenchSupport.h"

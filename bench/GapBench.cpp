@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Typing in insert mode at the front of a 1 GiB file: the first key moves the bytes once, the keys after it
 // cost what typing at the end of a small file costs, and the first search afterwards pays one more move.
 #include "BenchData.h"

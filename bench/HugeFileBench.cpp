@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A file of 4 GiB, past every 32-bit count: opened in a fresh process, scanned and saved, each against what
 // the machine does with the same bytes at the least.
 #include "BenchData.h"

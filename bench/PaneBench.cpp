@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The panes of the main window: refilling and repainting a page, typing into a big file, paging through one.
 #include "BenchSupport.h"
 #include "FormSupport.h"

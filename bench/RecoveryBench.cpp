@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The recovery journal: what its hash costs a load, the bytes it writes for typed bytes, and its replay
 // against making the same changes. Engine and baseline by turns; a ratio is the median of the rounds'.
 #include "BenchSupport.h"

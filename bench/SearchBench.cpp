@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Find and Replace all over 256 MiB held in the engine, against the floor (one vector pass over the same
 // buffer) and glibc memmem, engine and baseline by turns in every round.
 #include "BenchData.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Undo and redo against the memory moves they cannot avoid, the cost of recording while typing, and the
 // journal's memory. Engine and baseline run by turns on the engine's own buffer; a ratio is the median of
 // the per-round ratios.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared by run.sh, test.sh and bench.sh: install what is missing, then configure and build.
 set -euo pipefail
 

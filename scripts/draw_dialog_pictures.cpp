@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the pictures of the file dialog (picture buttons 16 x 16, volume kinds 16 x 11) at 1x and 2x
 // into the folder given as the argument. Build and run with scripts/draw_dialog_pictures.sh.
 #include <QDir>

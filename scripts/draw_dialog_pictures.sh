@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Draws the file dialog's pictures into resources/ (1x and @2x).
 NIBLO_ROOT=$(cd "$(dirname "$0")/.." && pwd)
 . "$NIBLO_ROOT/scripts/common.sh"

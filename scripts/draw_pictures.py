@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Draws the program's pictures: the eleven toolbar glyph strips, the about picture and the application
 icon, each at 1x and 2x (the icon at every size the desktop asks for, plus an SVG).
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Puts the licence's SPDX line at the top of each source file that lacks it: "// ..." in C++ files, "# ..." in
 # scripts and CMake files (after a "#!" line). With --check it changes nothing, names the files that lack
 # the line and fails when there is one (a CTest check runs it so).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A fresh process that brings one file into memory and ends: the baseline and the engine's load, each
 // measured from the outside by the launch benchmarks.
 //   niblo_load read <file>           malloc and read(), as a plain C program does

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "controls/Jk_About2.h"
 
 #include "kit/DialogFrame.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/NIBLO_Jmp.h"
 
 #include "engine/Navigation.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/CaseTable.h"
 
 uint8_t UpperCase1252(uint8_t c) {

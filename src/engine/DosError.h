@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The DOS/Windows error numbers the input/output error texts are indexed by.

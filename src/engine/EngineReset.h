@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Above every unit that keeps state of its own, so that one call can put all of it back.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The questions that offer back the changes a program that ended left unsaved, and their answers.
 #include "engine/FileCommands.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/TextFormat.h"
 
 #include "engine/StringTable.h"

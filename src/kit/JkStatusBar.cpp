@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TJkStatusBar and the panel helpers PanelsAdjust, PanelAt, RemainingPanelWidth and FitText.
 #include "kit/JkStatusBar.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "kit/ProgramInfo.h"
 
 // Given by CMakeLists.txt to this file only, so that a new version compiles one file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TProgressBox and AdvanceGauge, ShowProgressText, EnableCancelButton.
 #include "kit/ProgressBox.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Address menu, Block <n> and the integer tools: each dialog takes the number, the engine does the work.
 #include "ui/NIBLO_Main.h"
 

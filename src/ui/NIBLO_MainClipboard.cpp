@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cut, copy and paste through the system clipboard, and the offer to empty it at exit.
 #include "ui/NIBLO_Main.h"
 

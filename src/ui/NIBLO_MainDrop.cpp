@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files dropped on the main window.
 #include "ui/NIBLO_Main.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Help menu, the "What's this?" button and the routing of help requests; the about box.
 #include "ui/NIBLO_Main.h"
 

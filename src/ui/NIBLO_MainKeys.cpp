@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keyboard, mouse and wheel input of the panes: translated into key numbers and rows, handed to the
 // engine, which decides what they do.
 #include "ui/NIBLO_Main.h"

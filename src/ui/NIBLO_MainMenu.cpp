@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main menu and the toolbar strip, both built from the command table, and the table's handlers.
 #include "ui/NIBLO_Main.h"
 

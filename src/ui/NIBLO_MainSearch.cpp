@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Search menu's dialogs and Insert string: each dialog fills in the request, the engine does the work.
 #include "ui/NIBLO_Main.h"
 

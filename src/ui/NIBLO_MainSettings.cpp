@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's settings: read at the first activation, written at exit, changed in Options.
 #include "ui/NIBLO_Main.h"
 #include "ui/NIBLO_Inspector.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The panes, the scroll bar and the status panels of the main window.
 #include "ui/NIBLO_Main.h"
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when the engine's units include each other in a circle. A unit is X.h, X.cpp and X.inc together;
 # every edge "X includes Y" goes to tsort, which names the units of any loop it finds.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when a source file includes a folder above its own layer. The layers, lowest first: engine, kit,
 # controls, files and dialogs (side by side), the main window (ui), and main.cpp.
 set -u

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The real program answers --help, --version and wrong arguments where no display exists: it must read its
 # command line before it asks for a window system (which would fail here and end the program).
 # Usage: program_test.sh NIBLO_EXECUTABLE VERSION

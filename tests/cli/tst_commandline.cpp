@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line read as a table: arguments in, what the program does out. Qt Core only: no display.
 #include "kit/CommandLine.h"
 #include "kit/ProgramInfo.h"

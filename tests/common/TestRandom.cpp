@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/TestRandom.h"
 
 std::vector<uint8_t> TTestRandom::Bytes(int64_t n) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decoding the bytes at the cursor and encoding integers, against a reference built from memcpy and
 // byte swaps of the machine's own integer types.
 #include "FakeHost.h"

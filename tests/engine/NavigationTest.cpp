@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Go to, jumps, the remembered address and Block <n>, on a 16 x 10 page.
 #include "FakeHost.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keys, typing and scrolling in the panes, on a 16 x 10 page over a 1000-byte file (the last row holds
 // bytes 993..1000 in columns 0..7; the last page starts at 849).
 #include "FakeHost.h"

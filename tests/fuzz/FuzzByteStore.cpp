@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The byte store against a std::vector: gaps opened and closed, bytes inserted and overwritten, room
 // ensured, each with allocations that may be refused, and readers that need the bytes in one piece or a run
 // of them, wherever the store's gap was left. A refused change leaves every byte where it was.

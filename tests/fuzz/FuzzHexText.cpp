@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Hex text both ways: any bytes survive the way to text and back, and any text is judged and parsed as a
 // digit-by-digit reading of it says.
 #include "FuzzSupport.h"

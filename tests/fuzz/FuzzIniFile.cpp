@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file against a reference reader written from the file format alone: any file (binary junk,
 // huge lines, odd line ends) reads as the reference reads it, and every write or erase changes exactly its
 // own entry or section and keeps every other line as it was.

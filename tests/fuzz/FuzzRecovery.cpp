@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The recovery journal's reader against any bytes, and its replay against sound records of any values: a
 // journal torn, damaged or forged never crashes the program, a record that does not fit changes nothing,
 // and every record replayed is an undo step that leads back to the file as it was.

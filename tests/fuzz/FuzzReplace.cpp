@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Replace all against a naive reference: non-overlapping hits from the cursor on, left to right, each
 // replaced. The buffer has only a few bytes to spare, and allocations may be refused.
 #include "FuzzSupport.h"

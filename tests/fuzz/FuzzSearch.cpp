@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Find, Find again and Count against a naive search: every scan over every hit in both directions, with
 // case folding and the joker byte, in a buffer that ends exactly at the last byte.
 #include "FuzzSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Undo and redo against the history of the file: steps of insertions, deletions and overwrites, steps of
 // many same-sized pieces (as Replace all makes them), undo, redo and saves, with a small budget and with
 // allocations that may be refused. Whatever the journal still holds must lead back and forth exactly.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package of a build folder with cpack and checks it: every file is in it, its dependencies
 # (from dpkg-shlibdeps) name the Qt libraries, the desktop entry, the AppStream data and the manual page pass
 # their validators as installed, and the installed program answers --version.

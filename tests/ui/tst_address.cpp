@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Address menu, Block <n> and the integer tools through the main window and their dialogs.
 #include "controls/JkHist.h"
 #include "controls/JkNumEdit.h"

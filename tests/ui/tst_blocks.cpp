@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Edit menu's block and deletion commands, through the menu actions, their shortcuts and the toolbar.
 #include "support/EditorTestCase.h"
 #include "ui/NIBLO_Main.h"

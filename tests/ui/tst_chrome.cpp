@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The toolbar button, the link label and the about box.
 #include "controls/JkBtn.h"
 #include "controls/JkLbl.h"

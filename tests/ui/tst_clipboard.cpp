@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cut, copy and paste through the desktop's clipboard, the enabling of Paste and the question at exit.
 #include "support/TempSettings.h"
 #include "ui/NIBLO_Main.h"

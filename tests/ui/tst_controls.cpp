@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The byte-sequence, number and radio-button controls, driven by real key events.
 #include "controls/JkTextEdit.h"
 #include "controls/Jkkompo.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Find/Count, Replace and Insert dialogs: their checks and messages, the conversions, the shared
 // histories, and the commands they drive in the main window.
 #include "controls/JkByteEdit.h"

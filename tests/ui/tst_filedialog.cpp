@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's own open/save dialog: typed names and wildcards, sorting, favourites, Backspace.
 #include "common/OrdinaryUser.h"
 #include "controls/JkDriveComboBox.h"

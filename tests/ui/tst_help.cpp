@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Help: every help context the program uses has a topic; Help buttons, F1, "What's this?" and the
 // Help menu reach the right topic in the right form; the help window finds and navigates topics.
 #include "engine/EngineState.h"

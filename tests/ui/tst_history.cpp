@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The history edit: adding, trimming, stepping, picking, and keeping entries in the settings file.
 #include "controls/JkHist.h"
 #include "controls/JkNumEdit.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Status bar, message boxes, progress box and dialog placement.
 #include "kit/Jkdialog.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keyboard and mouse work in the panes, driven through Qt key and mouse events on the real panes.
 #include "support/EditorTestCase.h"
 #include "ui/NIBLO_Main.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real program started as a user starts it, with a file named on the command line.
 #include <QProcess>
 #include <QTemporaryDir>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: start-up, file commands through the menu, status panels, panes, scroll bar and resizing.
 #include "support/StartedForm.h"
 #include "support/EditorTestCase.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The recent-files list of the File menu and files dropped on the main window.
 #include "support/StartedForm.h"
 #include "ui/NIBLO_Main.h"

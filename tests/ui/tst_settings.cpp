@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file through restarts of the main window, hand-edited files, write failures and the
 // Options dialog.
 #include "support/StartedForm.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Undo and Redo in the Edit menu: texts, enabling, hints and their shortcuts from the pane.
 #include "support/EditorTestCase.h"
 #include "ui/NIBLO_Main.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Starts the editor five times under a real window manager (openbox on Xvfb), closing it each time,
 # and checks that the window comes back exactly where it was left: stored and restored positions
 # must use the same reference, or the window creeps by its frame at every start.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A user types into a file, the program is killed with kill -9, and the next start offers the changes back:
 # the real program under a real window manager (openbox on Xvfb), keys through xdotool. Yes to the question,
 # Ctrl+S, and the file on disk must hold exactly the typed bytes.
