@@ -15,6 +15,8 @@ niblo_install() {
 }
 
 NIBLO_BASE_PACKAGES=(cmake g++ ninja-build pkg-config qt6-base-dev libgl-dev fonts-dejavu-core)
+# The libraries behind Tools > Checksums.
+NIBLO_BASE_PACKAGES+=(libssl-dev libdeflate-dev libisal-dev libxxhash-dev)
 
 # niblo_build DIR BUILD_TYPE [cmake options...]
 niblo_build() {
