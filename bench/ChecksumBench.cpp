@@ -18,9 +18,9 @@
 #include <openssl/evp.h>
 #include <xxhash.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <numeric>
 #include <string>
 #include <vector>
 
@@ -29,7 +29,8 @@ namespace {
 using K = Engine::TChecksumKind;
 
 constexpr int64_t SumSize = int64_t{1} << 30;
-constexpr int Rounds = 3; // each round computes every algorithm three times over 1 GiB
+// Rounds of one ratio: fewer for the slow algorithms, which take seconds over 1 GiB and vary little.
+constexpr int MinRounds = 3, MaxRounds = 15;
 
 [[noreturn]] void Wrong(const std::string& what) {
     std::fprintf(stderr, "benchmark failed: %s\n", what.c_str());
@@ -153,36 +154,43 @@ const TSums& Sums() {
             if (alone[0] != together[size_t(k)])
                 Wrong(std::string("one pass differs in ") + Engine::ChecksumName(K(k)));
         }
-        std::vector<std::vector<double>> ratios(n), workerTimes(n);
-        std::vector<double> passRatios, passTimes, floors;
-        for (int round = 0; round < Rounds; ++round) {
-            double sumAlone = 0;
-            for (int k = 0; k < n; ++k) {
-                // The order turns with the round, so that neither side always finds the other's caches.
-                double worker = 0, direct = 0;
-                if (round % 2 == 0) {
-                    worker = WorkerSeconds({K(k)});
-                    direct = DirectSeconds(K(k));
-                } else {
-                    direct = DirectSeconds(K(k));
-                    worker = WorkerSeconds({K(k)});
-                }
-                ratios[k].push_back(worker / direct);
-                workerTimes[k].push_back(worker);
-                sumAlone += worker;
-            }
-            const double floor = FloorSeconds();
-            const double pass = WorkerSeconds(all);
-            floors.push_back(floor);
-            passTimes.push_back(pass);
-            passRatios.push_back(pass / (sumAlone - (n - 1) * floor));
-        }
         TSums result;
         std::printf("  (checksums over 1 GiB, GB/s alone in the worker:");
         for (int k = 0; k < n; ++k) {
-            result.Alone[k] = Median(ratios[k]);
-            result.PerSecond[k] = double(SumSize) / Median(workerTimes[k]) / 1e9;
+            // The fast ones take a few hundredths of a second: more rounds, so that a moment of a shared
+            // machine weighs less, within about two seconds a side.
+            const int rounds = std::clamp(int(2.0 / DirectSeconds(K(k))), MinRounds, MaxRounds);
+            std::vector<double> times;
+            result.Alone[k] = InterleavedRatio(
+                [&] {
+                    times.push_back(WorkerSeconds({K(k)}));
+                    return times.back();
+                },
+                [&] { return DirectSeconds(K(k)); }, rounds);
+            result.PerSecond[k] = double(SumSize) / Median(times) / 1e9;
             std::printf(" %s %.2f;", Engine::ChecksumName(K(k)), result.PerSecond[k]);
+            std::fflush(stdout);
+        }
+        // Each round: every algorithm alone and a floor, against the one pass, by turns.
+        std::vector<double> passRatios, passTimes, floors;
+        for (int round = 0; round < MinRounds; ++round) {
+            auto separate = [&] {
+                double sum = 0;
+                for (K kind : all)
+                    sum += WorkerSeconds({kind});
+                floors.push_back(FloorSeconds());
+                return sum - (n - 1) * floors.back();
+            };
+            double shared = 0, pass = 0;
+            if (round % 2 == 0) {
+                shared = separate();
+                pass = WorkerSeconds(all);
+            } else {
+                pass = WorkerSeconds(all);
+                shared = separate();
+            }
+            passTimes.push_back(pass);
+            passRatios.push_back(pass / shared);
         }
         result.OnePass = Median(passRatios);
         std::printf(" all %d in one pass %.2f s, floor %.3f s)\n", n, Median(passTimes), Median(floors));

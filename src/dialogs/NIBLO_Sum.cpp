@@ -28,6 +28,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -100,12 +101,7 @@ void TFormChecksums::BuildLayout() {
         Checks[i] = new QCheckBox(name, GroupBoxAlgorithms);
         Checks[i]->setObjectName(QStringLiteral("CheckBox") + name);
         Checks[i]->setToolTip(Text(Engine::ChecksumHint(KindAt(i))));
-        connect(Checks[i], &QCheckBox::toggled, this, [this] {
-            bool any = false;
-            for (const QCheckBox* check : Checks)
-                any = any || check->isChecked();
-            ButtonCompute->setEnabled(any);
-        });
+        connect(Checks[i], &QCheckBox::toggled, this, &TFormChecksums::FollowChoice);
         Values[i] = new QLineEdit(GroupBoxAlgorithms);
         Values[i]->setObjectName(QStringLiteral("Value") + name);
         Values[i]->setReadOnly(true);
@@ -183,10 +179,12 @@ void TFormChecksums::LoadChoice() {
                                      : byDefault);
     }
     // toggled() fires only for boxes that change.
-    bool any = false;
-    for (const QCheckBox* check : Checks)
-        any = any || check->isChecked();
-    ButtonCompute->setEnabled(any);
+    FollowChoice();
+}
+
+void TFormChecksums::FollowChoice() {
+    ButtonCompute->setEnabled(
+        std::ranges::any_of(Checks, [](const QCheckBox* check) { return check->isChecked(); }));
 }
 
 bool TFormChecksums::SaveChoice() {

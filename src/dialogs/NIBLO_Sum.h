@@ -60,6 +60,7 @@ class TFormChecksums : public QDialog {
   private:
     void BuildLayout();
     void LoadChoice();
+    void FollowChoice(); // Compute only while something is ticked
     bool SaveChoice();
     void ClearValues();
     void WorkerFinished();

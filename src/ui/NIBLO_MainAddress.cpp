@@ -69,10 +69,10 @@ void TFormMain::Encode1Click() {
 }
 
 void TFormMain::Checksums1Click() {
-    TFormChecksums dialog(this);
     // While the pass reads the bytes, every command that could change them is off; afterwards each is as
     // it was, since nothing else could run meanwhile.
     std::vector<TCommand> switchedOff;
+    TFormChecksums dialog(this);
     dialog.OnRunning = [this, &switchedOff](bool running) {
         if (running) {
             for (const TCommandInfo& info : CommandTable) {
