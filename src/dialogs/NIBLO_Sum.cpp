@@ -56,6 +56,8 @@ TFormChecksums::TFormChecksums(QWidget* parent)
     setProperty("helpContext", HelpChecksums);
     BuildLayout();
     LoadChoice();
+    // Placed by the size the layout gives it.
+    adjustSize();
     CenterOverActiveForm(this);
     RefitLabels(this);
 }
@@ -119,6 +121,7 @@ void TFormChecksums::BuildLayout() {
         rows->addWidget(CopyButtons[i], i, 2);
     }
     rows->setColumnStretch(1, 1);
+    rows->setVerticalSpacing(2);
 
     auto* compareLabel = new QLabel(Text(Texts::ChecksumsCompareWith), this);
     EditCompare = new QLineEdit(this);
@@ -239,6 +242,7 @@ void TFormChecksums::WorkerFinished() {
             const bool present = !results[i].empty();
             Values[row]->setText(present ? QString::fromStdString(results[i])
                                          : Text(Texts::ChecksumsNotAvailable));
+            Values[row]->setCursorPosition(0); // a long value shows its beginning
             CopyButtons[row]->setEnabled(present);
         }
         ButtonCopyAll->setEnabled(true);
