@@ -195,18 +195,6 @@ std::unique_ptr<TChecksum> NewChecksum(TChecksumKind kind) {
     }
 }
 
-std::optional<TChecksumKind> ChecksumByName(std::string_view name) {
-    for (int i = 0; i < ChecksumCount; ++i) {
-        const std::string_view known = Texts::ChecksumNames[i];
-        if (std::ranges::equal(known, name, [](char a, char b) {
-                return std::tolower(static_cast<unsigned char>(a)) ==
-                       std::tolower(static_cast<unsigned char>(b));
-            }))
-            return static_cast<TChecksumKind>(i);
-    }
-    return std::nullopt;
-}
-
 std::optional<std::vector<std::string>> ComputeChecksums(std::span<const uint8_t> bytes,
                                                          std::span<const TChecksumKind> kinds,
                                                          const std::atomic<bool>& cancel,

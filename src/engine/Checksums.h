@@ -50,8 +50,6 @@ class TChecksum {
 const char* ChecksumName(TChecksumKind kind);
 const char* ChecksumHint(TChecksumKind kind);
 std::unique_ptr<TChecksum> NewChecksum(TChecksumKind kind);
-// The kind of that name (case-insensitive), if any.
-std::optional<TChecksumKind> ChecksumByName(std::string_view name);
 
 // One pass reads this much of the bytes and runs every chosen algorithm over it while it is in the cache
 // (a quarter of a core's second-level cache on today's processors). Smaller pieces cost some libraries

@@ -156,13 +156,6 @@ TEST(ChecksumsTest, ComparedDigestIgnoresCaseSpacesAndHexPrefix) {
     EXPECT_EQ(NormalizedDigest("   "), "");
 }
 
-TEST(ChecksumsTest, NamesAreFoundAgain) {
-    for (int k = 0; k < ChecksumCount; ++k)
-        EXPECT_EQ(ChecksumByName(ChecksumName(static_cast<K>(k))), static_cast<K>(k));
-    EXPECT_EQ(ChecksumByName("sha3-256"), K::Sha3_256);
-    EXPECT_FALSE(ChecksumByName("SHA-3"));
-}
-
 class ChecksumSourceTest : public TEngineTest {};
 
 TEST_F(ChecksumSourceTest, BlockChoiceHashesExactlyTheBlock) {
