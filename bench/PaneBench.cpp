@@ -217,7 +217,7 @@ double TypeRecoveryRatio() {
             const double start = NowSeconds();
             SendKey(form.ActivePane(), Qt::Key_A, QStringLiteral("a"));
             const double seconds = NowSeconds() - start;
-            right = right && Engine::FileBuffer[Engine::TopAddress - 1] == 'a' && counter.Paints > 0;
+            right = right && Engine::ReadByte(Engine::TopAddress) == 'a' && counter.Paints > 0;
             return seconds;
         };
     };

@@ -123,7 +123,7 @@ double ReplayRatio() {
     Load(BigSize, true);
     make();
     const std::vector<uint8_t> journal = JournalBytes();
-    const std::vector<uint8_t> expected(Engine::FileBuffer, Engine::FileBuffer + 4096);
+    const std::vector<uint8_t> expected(Engine::ContiguousBytes(), Engine::ContiguousBytes() + 4096);
     bool right = true;
     auto direct = [&] {
         Load(BigSize, false);
@@ -141,7 +141,7 @@ double ReplayRatio() {
         const double seconds = NowSeconds() - start;
         right = right && outcome.Complete && outcome.Changes == Steps &&
                 Engine::Journal.Steps.size() == size_t(Steps) &&
-                std::equal(expected.begin(), expected.end(), Engine::FileBuffer);
+                std::equal(expected.begin(), expected.end(), Engine::ContiguousBytes());
         return seconds;
     };
     const double ratio = InterleavedRatio(replay, direct, 5);

@@ -113,6 +113,8 @@ enum TCommandGroup : unsigned {
          GroupLoaded, Window, Decode1Click)                                                                  \
     ITEM(Encode1, Tools, 0, "&Encode integer...", "", "Encode integer to 1/2/4 bytes", 0, 1,                 \
          GroupLoaded | GroupChanges, Window, Encode1Click)                                                   \
+    ITEM(Checksums1, Tools, 0, "&Checksums...", "", "Checksums and hashes of the block or the whole file",   \
+         HelpChecksums, 1, GroupLoaded, Window, Checksums1Click)                                             \
     ITEM(Patch1, Tools, 0, "&Patch BP 7.0 EXE", "", "Patch BP 7.0 program for execution > 200 Mhz", 0, 1,    \
          GroupLoaded | GroupChanges, Engine, Patch1Click)                                                    \
     ITEM(Options1, Tools, SeparatorBefore, "&Options...", "", "General options and appearance", 0, 0, 0,     \
@@ -144,6 +146,7 @@ inline constexpr int HelpStatusPanel0 = 35; // panels 0..3 are topics 35..38
 inline constexpr int HelpOptionsGeneral = 42, HelpOptionsAppearance = 43;
 inline constexpr int HelpTextPane = 39, HelpHexPane = 40;
 inline constexpr int HelpInsert = 50, HelpFind = 51, HelpCount = 52, HelpReplace = 53, HelpBlock = 56;
+inline constexpr int HelpChecksums = 57;
 inline constexpr int HelpStatusBar = 999;
 
 // Where an entry lives: a top-level menu, the toolbar strip, or a submenu of the table, which is a place

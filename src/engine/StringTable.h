@@ -235,4 +235,41 @@ inline constexpr const char* InspectorLebLength = "%s, length %d";
 inline constexpr const char* InspectorBadValue = "Not a valid %s: %s";
 inline constexpr const char* InspectorOutOfRange = "Value out of range for %s: %s";
 
+// Checksums.
+inline constexpr const char* ChecksumNames[] = {
+    "CRC-32",   "CRC-32C",  "CRC-64",      "Adler-32",    "MD5",     "SHA-1",   "SHA-224",  "SHA-256",
+    "SHA-384",  "SHA-512",  "SHA3-256",    "SHA3-512",    "BLAKE2b-512", "BLAKE2s-256", "XXH3-64", "XXH3-128"};
+inline constexpr const char* ChecksumHints[] = {"zlib, PNG, gzip",
+                                                "Castagnoli: iSCSI, ext4, Btrfs",
+                                                "ECMA-182, as XZ uses it",
+                                                "zlib",
+                                                "",
+                                                "",
+                                                "",
+                                                "",
+                                                "",
+                                                "",
+                                                "",
+                                                "",
+                                                "",
+                                                "",
+                                                "xxHash, as xxhsum -H3 shows it",
+                                                "xxHash, as xxhsum -H2 shows it"};
+inline constexpr const char* ChecksumsTitle = "Checksums";
+inline constexpr const char* ChecksumsBytes = "Bytes";
+inline constexpr const char* ChecksumsBlock = "Marked &block: %.0n bytes";
+inline constexpr const char* ChecksumsWholeFile = "&Whole file: %.0n bytes";
+inline constexpr const char* ChecksumsAlgorithms = "Algorithms";
+inline constexpr const char* ChecksumsCompute = "C&ompute";
+inline constexpr const char* ChecksumsCopy = "Copy";
+inline constexpr const char* ChecksumsCopyHint = "Copy this value to the clipboard";
+inline constexpr const char* ChecksumsCopyAll = "Copy &all";
+inline constexpr const char* ChecksumsClose = "Close";
+inline constexpr const char* ChecksumsCompareWith = "Com&pare with:";
+inline constexpr const char* ChecksumsMatches = "Matches %s";
+inline constexpr const char* ChecksumsNoMatch = "No value matches";
+inline constexpr const char* ChecksumsComputing = "Computing checksums";
+inline constexpr const char* ChecksumsCancelled = "Computing cancelled";
+inline constexpr const char* ChecksumsNotAvailable = "not available";
+
 } // namespace Texts

@@ -109,6 +109,7 @@ class TFormMain : public QMainWindow, public TEngineHost {
     void Jumpwidth1Click();
     void Decode1Click();
     void Encode1Click();
+    void Checksums1Click();
     // Clipboard (NIBLO_MainClipboard.cpp).
     void Cut1Click();
     void Copy1Click();

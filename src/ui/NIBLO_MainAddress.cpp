@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The Address menu, Block <n> and the integer tools: each dialog takes the number, the engine does the work.
+// The Address menu, Block <n>, the integer tools and the checksums: each dialog takes the number, the engine
+// does the work.
 #include "ui/NIBLO_Main.h"
 
 #include "dialogs/NIBLO_Bln.h"
@@ -7,8 +8,12 @@
 #include "dialogs/NIBLO_Enc.h"
 #include "dialogs/NIBLO_Goto.h"
 #include "dialogs/NIBLO_Jmp.h"
+#include "dialogs/NIBLO_Sum.h"
 #include "engine/Integers.h"
 #include "engine/Navigation.h"
+
+#include <QAction>
+#include <QToolButton>
 
 #include <optional>
 
@@ -62,4 +67,29 @@ void TFormMain::Encode1Click() {
         overwrite = dialog.OverwriteOutput;
     }
     Engine::WriteEncoded(bytes, overwrite);
+}
+
+void TFormMain::Checksums1Click() {
+    // While the pass reads the bytes, every command that could change them is off; afterwards each is as
+    // it was, since nothing else could run meanwhile.
+    std::vector<TCommand> switchedOff;
+    TFormChecksums dialog(this);
+    dialog.OnRunning = [this, &switchedOff](bool running) {
+        if (running) {
+            for (const TCommandInfo& info : CommandTable) {
+                // A menu command has its action, a toolbar command its button.
+                const QAction* action = Action(info.Command);
+                const QToolButton* button = Button(info.Command);
+                if ((info.Groups & GroupChanges) && (action ? action->isEnabled() : button->isEnabled())) {
+                    switchedOff.push_back(info.Command);
+                    SetCommandEnabled(info.Command, false);
+                }
+            }
+        } else {
+            for (TCommand command : switchedOff)
+                SetCommandEnabled(command, true);
+            switchedOff.clear();
+        }
+    };
+    dialog.exec();
 }

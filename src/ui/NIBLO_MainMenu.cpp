@@ -129,8 +129,9 @@ void TFormMain::CreateToolBar() {
 }
 
 void TFormMain::Run(TCommand command) {
-    // A running progress box owns the program; nothing else may start meanwhile.
-    if (Progress) return;
+    // A running progress box owns the program (the engine's, or a dialog's over its worker); nothing else
+    // may start meanwhile.
+    if (Progress || TProgressBox::Live()) return;
     // Any command ends a run of typing: what is typed next is a step of its own.
     Engine::SealUndoStep();
     const THandler& handler = Handlers[size_t(command)];

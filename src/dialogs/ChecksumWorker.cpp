@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "dialogs/ChecksumWorker.h"
+
+#include "engine/TextFormat.h"
+
+TChecksumWorker::TChecksumWorker(std::span<const uint8_t> bytes, std::vector<Engine::TChecksumKind> kinds,
+                                 QObject* parent)
+    : QThread(parent), Bytes(bytes), Kinds(std::move(kinds)) {}
+
+TChecksumWorker::~TChecksumWorker() {
+    Cancel();
+    wait();
+}
+
+void TChecksumWorker::run() {
+    const auto total = static_cast<int64_t>(Bytes.size());
+    int shown = -1;
+    Values = Engine::ComputeChecksums(Bytes, Kinds, CancelFlag, [&](int64_t done) {
+        if (const int percent = ProgressPercent(done, total); percent != shown) {
+            shown = percent;
+            emit Progressed(percent);
+        }
+    });
+}
