@@ -6,7 +6,7 @@
 // What the build says about the program (CMakeLists.txt): its version, identity, licence and authors. Shown
 // by the about box and --version; the desktop entry, the AppStream data and the package say the same.
 
-// "0.9.0": project(... VERSION ...).
+// "1.0.0": project(... VERSION ...).
 QString ProgramVersion();
 // The reverse-DNS name of the desktop entry, the icon and the AppStream data.
 QString ProgramId();
