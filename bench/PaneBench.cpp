@@ -27,6 +27,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -156,10 +157,9 @@ double TypeRatio() {
     return ratio;
 }
 
-// Typing one byte in overwrite mode, from the key event until the window has painted it, with the undo
-// journal recording against the same with it off: what recording costs the user's typing.
-double TypeJournalRatio() {
-    TFormMain& form = OpenInForm(PageFileSize);
+// Typing one byte in overwrite mode, from the key event until the shown window has painted it, with a
+// feature turned on against the same with it off; false when a byte was not typed or painted.
+bool OverwriteTypingRatio(TFormMain& form, const std::function<void(bool)>& turn, double& ratio) {
     form.show();
     QCoreApplication::processEvents();
     if (!Engine::OverwriteMode) Engine::ModusOverwrite1Click();
@@ -167,9 +167,9 @@ double TypeJournalRatio() {
     form.JkStrGridHex->installEventFilter(&counter);
     form.JkStrGridText->installEventFilter(&counter);
     bool right = true;
-    auto typed = [&](bool journal) {
-        return [&, journal] {
-            Engine::Journal.Enabled = journal;
+    auto typed = [&](bool on) {
+        return [&, on] {
+            turn(on);
             Engine::SetCursorCell(0, 0);
             QCoreApplication::processEvents();
             counter.Paints = 0;
@@ -180,56 +180,44 @@ double TypeJournalRatio() {
             return seconds;
         };
     };
-    const double ratio = InterleavedRatio(typed(true), typed(false), 41);
-    right = right && Engine::Journal.CanUndo();
-    Engine::Journal.Enabled = true;
+    ratio = InterleavedRatio(typed(true), typed(false), 41);
+    turn(true);
+    return right;
+}
+
+[[noreturn]] void TypingWentWrong(const char* what) {
+    std::fprintf(stderr, "typing benchmark: the byte was not typed, painted or %s\n", what);
+    std::exit(1);
+}
+
+// The undo journal recording against it off: what recording costs the user's typing.
+double TypeJournalRatio() {
+    TFormMain& form = OpenInForm(PageFileSize);
+    double ratio = 0;
+    const bool right = OverwriteTypingRatio(form, [](bool on) { Engine::Journal.Enabled = on; }, ratio) &&
+                       Engine::Journal.CanUndo();
     form.hide();
     ClosePanes();
-    if (!right) {
-        std::fprintf(stderr, "typing benchmark: the byte was not typed, painted or recorded\n");
-        std::exit(1);
-    }
+    if (!right) TypingWentWrong("recorded");
     return ratio;
 }
 
-// Typing one byte in overwrite mode, from the key event until the window has painted it, with the
-// recovery journal written against the same without it: what keeping unsaved changes safe costs typing.
+// The recovery journal written against the same without it: what keeping unsaved changes safe costs typing.
 double TypeRecoveryRatio() {
     Engine::ResetEngineState();
     TFormMain& form = Form();
     Engine::AllocateBuffer();
     Engine::RecoveryFolder = BenchRecoveryFolder();
     Engine::OpenFile(BenchFile(PageFileSize), false);
-    form.show();
-    QCoreApplication::processEvents();
-    if (!Engine::OverwriteMode) Engine::ModusOverwrite1Click();
-    TPaintCounter counter;
-    form.JkStrGridHex->installEventFilter(&counter);
-    form.JkStrGridText->installEventFilter(&counter);
     bool right = Engine::RecoveryListening;
-    auto typed = [&](bool recovery) {
-        return [&, recovery] {
-            // Off as for a program without a recovery folder; the journal file stays as it was.
-            Engine::RecoveryListening = recovery;
-            Engine::SetCursorCell(0, 0);
-            QCoreApplication::processEvents();
-            counter.Paints = 0;
-            const double start = NowSeconds();
-            SendKey(form.ActivePane(), Qt::Key_A, QStringLiteral("a"));
-            const double seconds = NowSeconds() - start;
-            right = right && Engine::ReadByte(Engine::TopAddress) == 'a' && counter.Paints > 0;
-            return seconds;
-        };
-    };
-    const double ratio = InterleavedRatio(typed(true), typed(false), 41);
+    double ratio = 0;
+    // Off as for a program without a recovery folder; the journal file stays as it was.
+    right = OverwriteTypingRatio(form, [](bool on) { Engine::RecoveryListening = on; }, ratio) && right;
     Engine::RecoveryDrain();
     right = right && !Engine::RecoveryJournalPath().empty();
     form.hide();
     ClosePanes();
-    if (!right) {
-        std::fprintf(stderr, "typing benchmark: the byte was not typed, painted or journaled\n");
-        std::exit(1);
-    }
+    if (!right) TypingWentWrong("journaled");
     return ratio;
 }
 

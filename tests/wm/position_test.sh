@@ -20,20 +20,8 @@ work=$(mktemp -d)
 wm="" xserver=""
 trap 'kill $wm $xserver 2>/dev/null; rm -rf "$work"' EXIT
 cp "$program" "$work/niblo" # the settings file lives beside the program
-# The server picks a free display itself and names it once it takes clients.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 3>"$work/display" >/dev/null 2>&1 &
-xserver=$!
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-[ -s "$work/display" ] || skip "Xvfb named no display in time"
-export DISPLAY=:$(head -1 "$work/display")
-openbox >/dev/null 2>&1 &
-wm=$!
-sleep 1
-export ASAN_OPTIONS=detect_leaks=0
-unset QT_QPA_PLATFORM
+. "$(dirname "$0")/display.sh"
+start_display "$work"
 positions=()
 for start in 1 2 3 4 5; do
     "$work/niblo" >/dev/null 2>&1 &

@@ -24,19 +24,8 @@ wm="" xserver="" pid=""
 trap 'kill -9 $pid 2>/dev/null; kill $wm $xserver 2>/dev/null; rm -rf "$work"' EXIT
 # Beside a copy of the program, settings and recovery journals stay inside this test (portable use).
 cp "$program" "$work/niblo"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 3>"$work/display" >/dev/null 2>&1 &
-xserver=$!
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-[ -s "$work/display" ] || skip "Xvfb named no display in time"
-export DISPLAY=:$(head -1 "$work/display")
-openbox >/dev/null 2>&1 &
-wm=$!
-sleep 1
-export ASAN_OPTIONS=detect_leaks=0
-unset QT_QPA_PLATFORM
+. "$(dirname "$0")/display.sh"
+start_display "$work"
 
 file="$work/typed.bin"
 printf '0123456789ABCDEFGHIJKLMNOPQRSTUV' >"$file"
