@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "engine/Integers.h"
+#include "engine/InspectorTypes.h"
 
 #include <cstdint>
 #include <span>
@@ -12,39 +12,6 @@
 // The bytes at the cursor read as every common type, and a typed value turned back into bytes. One table
 // of rows that the inspector panel and the tests both read.
 namespace Engine {
-
-// The most bytes any row reads (a GUID); callers pass up to this many, fewer near the end of the file.
-inline constexpr int InspectorSpan = 16;
-
-enum class TInspectorRow : int {
-    Int8,
-    UInt8,
-    Int16,
-    UInt16,
-    Int24,
-    UInt24,
-    Int32,
-    UInt32,
-    Int64,
-    UInt64,
-    Binary8,
-    Octal8,
-    Float16,
-    BFloat16,
-    Float32,
-    Float64,
-    Sleb128,
-    Uleb128,
-    UnixTime32,
-    UnixTime64,
-    FileTime,
-    DosDateTime,
-    Guid,
-    Utf8,
-    Utf16,
-    Windows1252
-};
-inline constexpr int InspectorRowCount = static_cast<int>(TInspectorRow::Windows1252) + 1;
 
 struct TInspectedValue {
     TInspectorRow row;
