@@ -55,6 +55,11 @@ namespace {
 // Insertions and deletions up to this size keep the gap where they happen; larger ones, which are one-off
 // moves of a block or a file, leave the bytes in one piece as before.
 constexpr TCount GapRunLimit = 65536;
+// A gap opens this long (or shorter, as far as the free capacity goes) and takes the rest of the free
+// capacity only once typing fills it. Moving the bytes by a short distance keeps each move's reads and
+// writes in the same cache lines, which makes the first key as cheap as a move by one byte; a page plus a
+// cache line, not a whole page, so that reads and writes do not alias.
+constexpr TCount FirstGapLength = 4096 + 64;
 
 TAddress GapPosition() {
     return GapAt == NoGap ? FileSize + 1 : GapAt;
@@ -71,10 +76,13 @@ void SettleGap(TAddress at, TCount length) {
     }
 }
 
-// Moves the gap (all the free capacity) to lie before address, moving the bytes between.
-void MoveGapTo(TAddress address) {
+// Moves the gap to lie before address, moving the bytes between. A closed gap opens with its first length,
+// or with room for wanted bytes, as far as the free capacity goes. The free capacity that is not in the gap
+// lies after the last byte.
+void MoveGapTo(TAddress address, TCount wanted = 0) {
     const TAddress from = GapPosition();
-    const TCount length = Capacity - FileSize;
+    const TCount length =
+        GapAt != NoGap ? GapLength : std::min(Capacity - FileSize, std::max(FirstGapLength, wanted));
     if (address < from)
         std::memmove(FileBuffer + address - 1 + length, FileBuffer + address - 1,
                      static_cast<size_t>(from - address));
@@ -148,9 +156,18 @@ bool OpenGap(TAddress address, TCount n) {
         FileSize += n;
         return true;
     }
-    // The new bytes take the front of the gap, which stays open after them.
-    MoveGapTo(address);
-    const TCount length = Capacity - FileSize;
+    // The new bytes take the front of the gap, which stays open after them. A gap elsewhere too short for
+    // them closes first, so that it opens here long enough; one that a run of keys filled here takes in the
+    // rest of the free capacity.
+    if (GapAt != NoGap && GapAt != address && GapLength < n) CloseStoreGap();
+    MoveGapTo(address, n);
+    TCount length = GapAt == NoGap ? 0 : GapLength;
+    if (length < n) {
+        const TCount more = Capacity - FileSize - length;
+        std::memmove(FileBuffer + address - 1 + length + more, FileBuffer + address - 1 + length,
+                     static_cast<size_t>(FileSize - address + 1));
+        length += more;
+    }
     FileSize += n;
     SettleGap(address + n, length - n);
     return true;
@@ -167,8 +184,9 @@ bool RemoveBytes(TAddress address, TCount n, bool giveBack) {
     } else {
         // Bytes just before the gap (Backspace) join it from below, any others from above.
         if (address + n != GapPosition()) MoveGapTo(address);
+        const TCount length = GapAt == NoGap ? 0 : GapLength;
         FileSize -= n;
-        SettleGap(address, Capacity - FileSize);
+        SettleGap(address, length + n);
     }
     return !giveBack || GiveBackRoom(FileSize); // a failed shrink still removed the bytes: they are in place
 }

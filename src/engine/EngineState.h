@@ -33,8 +33,8 @@ extern TJkDynArray* BufferArray;
 // free capacity may lie as a gap among the bytes.
 extern uint8_t* FileBuffer;
 extern TCount Capacity;
-// The store's gap: the bytes from GapAt on lie GapLength further up in the buffer. NoGap while the bytes
-// lie in one piece.
+// The store's gap: the bytes from GapAt on lie GapLength further up in the buffer, and the free capacity
+// not in the gap after them. NoGap while the bytes lie in one piece.
 inline constexpr TAddress NoGap = INT64_MAX;
 extern TAddress GapAt;
 extern TCount GapLength;

@@ -48,12 +48,15 @@ void ScribbleOverGap() {
     using namespace Engine;
     if (!HasBuffer()) return;
     const TCount front = std::min(FileSize, GapAt - 1);
-    // The gap's first byte differs from the byte after the gap, its last from the byte before it.
+    // The gap's first byte differs from the byte after the gap, its last from the byte before it; the free
+    // capacity after the last byte gets the same.
     const uint8_t after = front < FileSize ? ReadByte(front + 1) : 0;
-    const TCount length = Capacity - FileSize;
+    const TCount length = GapAt == NoGap ? 0 : GapLength;
     for (TCount i = 0; i < length; ++i)
         FileBuffer[front + i] = static_cast<uint8_t>(~after ^ i);
     if (front > 0 && length > 0) FileBuffer[front + length - 1] = static_cast<uint8_t>(~FileBuffer[front - 1]);
+    for (TCount i = FileSize + length; i < Capacity; ++i)
+        FileBuffer[i] = static_cast<uint8_t>(~after ^ i);
 }
 
 void PutCursorOn(TAddress address, int32_t row) {

@@ -333,6 +333,7 @@ TEST_F(ByteStoreTest, RandomGapsMatchAReferenceModel) {
         ASSERT_EQ(FileSize, static_cast<int32_t>(model.size())) << "step " << step;
         ASSERT_EQ(Capacity, capacity) << "step " << step;
         ASSERT_EQ(BufferArray->ByteSize, Capacity) << "step " << step;
+        ASSERT_TRUE(GapAt == NoGap || (GapLength > 0 && GapLength <= Capacity - FileSize)) << "step " << step;
         ASSERT_TRUE(Bytes() == model)
             << "step " << step;
     }

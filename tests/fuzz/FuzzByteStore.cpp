@@ -116,7 +116,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(FileSize == static_cast<int32_t>(model.size()));
         FUZZ_CHECK(Capacity == BufferArray->ByteSize && FileSize <= Capacity);
         FUZZ_CHECK(EngineSetup::StoredBytes() == model);
-        FUZZ_CHECK(GapAt == NoGap || (GapAt >= 1 && GapAt <= FileSize && GapLength == Capacity - FileSize));
+        FUZZ_CHECK(GapAt == NoGap || (GapAt >= 1 && GapAt <= FileSize && GapLength > 0 &&
+                                      GapLength <= Capacity - FileSize));
     }
     AllocationsRefused = false;
     DynArrayFailHook = nullptr;
