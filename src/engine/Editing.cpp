@@ -22,14 +22,10 @@ void KeepBottomAtEnd() {
     if (TopAddress + PageBytes - 1 >= FileSize) BottomAddress = FileSize;
 }
 
-std::span<const uint8_t> FileBytes(TAddress address, int64_t count) {
-    return StoreRun(address, count);
-}
-
 // Deleting every byte. The file counts as changed, so that closing it asks before the edit is lost.
 void EmptyWholeFile() {
     if (!ConfirmUndoable(FileSize)) return;
-    RecordChange(1, FileBytes(1, FileSize), 0);
+    RecordChange(1, StoreRun(1, FileSize), 0);
     ClearFile();
     Modified = true;
 }
@@ -83,7 +79,7 @@ void DeleteByteAtCursor() {
     {
         TBusyScope busy(Texts::DeleteBusy);
         ApplyUndoRule(pos);
-        RecordChange(pos, FileBytes(pos, 1), 0);
+        RecordChange(pos, StoreRun(pos, 1), 0);
         RemoveBytes(pos, 1);
         KeepBottomAtEnd();
         Modified = true;
@@ -109,7 +105,7 @@ bool OverwriteBytesAt(TAddress address, std::span<const uint8_t> bytes) {
         Host->ShowError(Texts::CantOverwriteBeyondEnd);
         return false;
     }
-    RecordChange(address, FileBytes(address, static_cast<TCount>(bytes.size())),
+    RecordChange(address, StoreRun(address, static_cast<TCount>(bytes.size())),
                  static_cast<TCount>(bytes.size()));
     if (!bytes.empty()) std::ranges::copy(bytes, StoreRun(address, static_cast<TCount>(bytes.size())).begin());
     return true;
@@ -120,7 +116,7 @@ bool CopyBlock(bool insert) {
     const TAddress pos = CurrentAddress();
     const TCount length = BlockEnd - BlockBegin + 1;
     if (insert && !OpenGap(pos, length)) return false;
-    RecordChange(pos, insert ? std::span<const uint8_t>() : FileBytes(pos, length), length);
+    RecordChange(pos, insert ? std::span<const uint8_t>() : StoreRun(pos, length), length);
     TAddress source = BlockBegin;
     if (insert && BlockBegin >= pos) source = BlockEnd + 1; // the gap pushed the block up by its own length
     // The callers' checks keep an overlapping target below its source, where memmove copies ascending.
@@ -147,7 +143,7 @@ bool DeleteBlock() {
     EnableReplaceUndo(false);
     {
         TBusyScope busy(Texts::DeleteBusy);
-        RecordChange(BlockBegin, FileBytes(BlockBegin, BlockEnd - BlockBegin + 1), 0);
+        RecordChange(BlockBegin, StoreRun(BlockBegin, BlockEnd - BlockBegin + 1), 0);
         CloseGap(BlockBegin, BlockEnd - BlockBegin + 1); // a failed shrink leaves the bytes right
     }
     Modified = true;
@@ -168,7 +164,7 @@ void DeleteFromCursor() {
     } else {
         if (!ConfirmUndoable(FileSize - pos + 1)) return;
         ApplyUndoRule(pos);
-        RecordChange(pos, FileBytes(pos, FileSize - pos + 1), 0);
+        RecordChange(pos, StoreRun(pos, FileSize - pos + 1), 0);
         ContiguousBytes(); // the gap may not outlive the bytes it lay among
         FileSize = pos - 1;
         Modified = true;
@@ -189,7 +185,7 @@ void DeleteToCursor() {
     EnableReplaceUndo(false);
     {
         TBusyScope busy(Texts::DeleteBusy);
-        RecordChange(1, FileBytes(1, pos), 0);
+        RecordChange(1, StoreRun(1, pos), 0);
         uint8_t* const file = ContiguousBytes();
         std::memmove(file, file + pos, static_cast<size_t>(FileSize - pos));
         FileSize -= pos;
@@ -256,7 +252,7 @@ void Blockcopy1Click(TBlockCopyKind kind) {
         return;
     }
     if (pos < BlockBegin) MoveBlockMarks(BlockEnd + 1);
-    RecordChange(BlockBegin, FileBytes(BlockBegin, BlockEnd - BlockBegin + 1), 0);
+    RecordChange(BlockBegin, StoreRun(BlockBegin, BlockEnd - BlockBegin + 1), 0);
     CloseGap(BlockBegin, BlockEnd - BlockBegin + 1);
     if (pos < BlockBegin)
         MoveBlockMarks(pos);

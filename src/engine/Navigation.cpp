@@ -4,12 +4,12 @@
 #include "engine/Blocks.h"
 #include "engine/CommandEnabling.h"
 #include "engine/EngineState.h"
-#include "engine/HexText.h"
 #include "engine/StringTable.h"
 #include "engine/TextFormat.h"
 #include "engine/View.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace Engine {
 
@@ -61,16 +61,11 @@ std::optional<int64_t> ReadAddressText(std::string_view text) {
         text.remove_prefix(2);
         base = 16;
     }
-    if (text.empty()) return std::nullopt;
+    // from_chars takes a minus sign, which no address has; a number past the range is refused.
+    if (text.empty() || text.front() == '-') return std::nullopt;
     int64_t n = 0;
-    for (char c : text) {
-        const bool digit = c >= '0' && c <= '9';
-        if (!digit && (base == 10 || !IsHexDigit(c))) return std::nullopt;
-        const int value = digit ? c - '0' : HexDigitValue(c);
-        // Checked before the step, so that no number wraps.
-        if (n > (INT64_MAX - value) / base) return std::nullopt;
-        n = n * base + value;
-    }
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), n, base);
+    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
     return n;
 }
 

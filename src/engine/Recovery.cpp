@@ -151,10 +151,6 @@ void StartJournal() {
     State.Started = true;
 }
 
-std::span<const uint8_t> FileBytes(TAddress address, TCount count) {
-    return StoreRun(address, count);
-}
-
 // A record of the same step made before (still queued) takes on one that starts inside or right after
 // the bytes it put in place: typing on.
 bool Compose(TPendingRecord& last, TAddress address, TCount oldLength, std::span<const uint8_t> bytes,
@@ -211,7 +207,7 @@ void Emit(TRecordKind kind, TStepName name, bool reproducible) {
         if (pieces) {
             ContiguousBytes(); // the pieces are read more than once: none may move in between
             const TCount o = w.PieceOld, n = w.PieceNew;
-            auto pieceBytes = [&](int64_t i) { return FileBytes(at[size_t(i)] + i * (n - o), n); };
+            auto pieceBytes = [&](int64_t i) { return StoreRun(at[size_t(i)] + i * (n - o), n); };
             bool shared = true;
             for (int64_t i = 1; i < k && shared; ++i)
                 shared = std::equal(pieceBytes(i).begin(), pieceBytes(i).end(), pieceBytes(0).begin());
@@ -248,7 +244,7 @@ void Emit(TRecordKind kind, TStepName name, bool reproducible) {
             Suspend(Texts::RecoveryTooLarge);
             return;
         }
-        const std::span<const uint8_t> bytes = FileBytes(low, newLength);
+        const std::span<const uint8_t> bytes = StoreRun(low, newLength);
         if (kind == TRecordKind::Continue && writer.ExtendLast([&](TPendingRecord& last) {
                 return Compose(last, low, oldLength, bytes, sizeAfter, head.Time);
             })) {

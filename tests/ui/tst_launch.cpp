@@ -14,6 +14,18 @@ class TestLaunch : public QObject {
     void optionsAndANameThatStartsWithADash();
 };
 
+namespace {
+
+// The program runs without a display and ends after its first paint, saying what it showed.
+void ProbeFirstPaint(QProcess& niblo) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("NIBLO_EXIT_AFTER_FIRST_PAINT", "1");
+    niblo.setProcessEnvironment(env);
+}
+
+} // namespace
+
 // "caf\xE9.bin" from an old archive is no valid UTF-8; its bytes must open that very file.
 void TestLaunch::nameThatIsNoTextReachesTheFileLayer() {
     QTemporaryDir dir;
@@ -25,10 +37,7 @@ void TestLaunch::nameThatIsNoTextReachesTheFileLayer() {
         QVERIFY(bool(file));
     }
     QProcess niblo;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("NIBLO_EXIT_AFTER_FIRST_PAINT", "1");
-    niblo.setProcessEnvironment(env);
+    ProbeFirstPaint(niblo);
     // QProcess would pass the argument through a text conversion; a shell passes the bytes.
     niblo.start("/bin/sh",
                 {"-c", "exec \"$0\" \"$(printf '%s/caf\\351.bin' \"$1\")\"", NIBLO_EXECUTABLE, dir.path()});
@@ -47,10 +56,7 @@ void TestLaunch::optionsAndANameThatStartsWithADash() {
         QVERIFY(bool(file));
     }
     QProcess niblo;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("NIBLO_EXIT_AFTER_FIRST_PAINT", "1");
-    niblo.setProcessEnvironment(env);
+    ProbeFirstPaint(niblo);
     niblo.setWorkingDirectory(dir.path());
     niblo.start(NIBLO_EXECUTABLE, {"--read-only", "--goto", "$3", "--", "--help"});
     QVERIFY(niblo.waitForFinished(20000));
