@@ -5,8 +5,8 @@
 #include "Floor.h"
 #include "RoundRatio.h"
 
-#include "engine/ByteStore.h"
-#include "engine/EngineState.h"
+#include "engine/store/ByteStore.h"
+#include "engine/document/EngineState.h"
 
 #include <benchmark/benchmark.h>
 

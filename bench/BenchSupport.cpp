@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "BenchSupport.h"
 
-#include "engine/ByteStore.h"
-#include "engine/EngineReset.h"
-#include "engine/EngineState.h"
-#include "engine/FileIo.h"
+#include "engine/store/ByteStore.h"
+#include "engine/document/EngineReset.h"
+#include "engine/document/EngineState.h"
+#include "engine/files/FileIo.h"
 
 #include <algorithm>
 #include <cctype>

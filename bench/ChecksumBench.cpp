@@ -7,9 +7,9 @@
 #include "RoundRatio.h"
 
 #include "dialogs/ChecksumWorker.h"
-#include "engine/ByteStore.h"
-#include "engine/Checksums.h"
-#include "engine/EngineState.h"
+#include "engine/store/ByteStore.h"
+#include "engine/checksums/Checksums.h"
+#include "engine/document/EngineState.h"
 
 #include <QEventLoop>
 

@@ -5,9 +5,9 @@
 #include "BenchSupport.h"
 #include "RoundRatio.h"
 
-#include "engine/Clipboard.h"
-#include "engine/EngineState.h"
-#include "engine/FileIo.h"
+#include "engine/editing/Clipboard.h"
+#include "engine/document/EngineState.h"
+#include "engine/files/FileIo.h"
 #include "kit/SystemClipboard.h"
 
 #include <algorithm>

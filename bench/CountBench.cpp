@@ -5,10 +5,10 @@
 #include "BenchSupport.h"
 #include "RoundRatio.h"
 
-#include "engine/EngineState.h"
-#include "engine/HostScopes.h"
-#include "engine/Search.h"
-#include "engine/SearchRequest.h"
+#include "engine/document/EngineState.h"
+#include "engine/document/HostScopes.h"
+#include "engine/search/Search.h"
+#include "engine/search/SearchRequest.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -2,9 +2,9 @@
 #include "BenchSupport.h"
 #include "RoundRatio.h"
 
-#include "engine/ByteStore.h"
-#include "engine/EngineState.h"
-#include "engine/FileIo.h"
+#include "engine/store/ByteStore.h"
+#include "engine/document/EngineState.h"
+#include "engine/files/FileIo.h"
 
 #include <cstdio>
 #include <cstdlib>

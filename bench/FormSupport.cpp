@@ -3,10 +3,10 @@
 
 #include "BenchSupport.h"
 
-#include "engine/ByteStore.h"
-#include "engine/EngineReset.h"
-#include "engine/EngineState.h"
-#include "engine/FileCommands.h"
+#include "engine/store/ByteStore.h"
+#include "engine/document/EngineReset.h"
+#include "engine/document/EngineState.h"
+#include "engine/files/FileCommands.h"
 #include "ui/NIBLO_Main.h"
 
 #include <QCoreApplication>

@@ -8,12 +8,12 @@
 #include "FormSupport.h"
 #include "RoundRatio.h"
 
-#include "engine/ByteStore.h"
-#include "engine/EngineState.h"
-#include "engine/PaneEditing.h"
-#include "engine/Search.h"
-#include "engine/SearchRequest.h"
-#include "engine/View.h"
+#include "engine/store/ByteStore.h"
+#include "engine/document/EngineState.h"
+#include "engine/editing/PaneEditing.h"
+#include "engine/search/Search.h"
+#include "engine/search/SearchRequest.h"
+#include "engine/document/View.h"
 #include "kit/JkGrid.h"
 #include "ui/NIBLO_Main.h"
 

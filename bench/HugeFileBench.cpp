@@ -6,11 +6,11 @@
 #include "FreshProcess.h"
 #include "RoundRatio.h"
 
-#include "engine/EngineState.h"
-#include "engine/FileAccess.h"
-#include "engine/FileIo.h"
-#include "engine/Search.h"
-#include "engine/SearchRequest.h"
+#include "engine/document/EngineState.h"
+#include "engine/files/FileAccess.h"
+#include "engine/files/FileIo.h"
+#include "engine/search/Search.h"
+#include "engine/search/SearchRequest.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -6,15 +6,15 @@
 
 #include "common/EngineSetup.h"
 #include "common/TestRandom.h"
-#include "engine/ByteStore.h"
-#include "engine/Editing.h"
-#include "engine/EngineState.h"
-#include "engine/FileCommands.h"
-#include "engine/FileIo.h"
-#include "engine/PaneEditing.h"
-#include "engine/Recovery.h"
-#include "engine/RecoveryReplay.h"
-#include "engine/Undo.h"
+#include "engine/store/ByteStore.h"
+#include "engine/editing/Editing.h"
+#include "engine/document/EngineState.h"
+#include "engine/files/FileCommands.h"
+#include "engine/files/FileIo.h"
+#include "engine/editing/PaneEditing.h"
+#include "engine/recovery/Recovery.h"
+#include "engine/recovery/RecoveryReplay.h"
+#include "engine/editing/Undo.h"
 
 #include <chrono>
 #include <cstdio>

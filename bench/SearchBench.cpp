@@ -5,10 +5,10 @@
 #include "BenchSupport.h"
 #include "RoundRatio.h"
 
-#include "engine/EngineState.h"
-#include "engine/Replace.h"
-#include "engine/Search.h"
-#include "engine/SearchRequest.h"
+#include "engine/document/EngineState.h"
+#include "engine/search/Replace.h"
+#include "engine/search/Search.h"
+#include "engine/search/SearchRequest.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -7,14 +7,14 @@
 #include "RoundRatio.h"
 
 #include "common/EngineSetup.h"
-#include "engine/ByteStore.h"
-#include "engine/EngineState.h"
-#include "engine/FileIo.h"
-#include "engine/PaneEditing.h"
-#include "engine/Replace.h"
-#include "engine/SearchRequest.h"
-#include "engine/Undo.h"
-#include "engine/View.h"
+#include "engine/store/ByteStore.h"
+#include "engine/document/EngineState.h"
+#include "engine/files/FileIo.h"
+#include "engine/editing/PaneEditing.h"
+#include "engine/search/Replace.h"
+#include "engine/search/SearchRequest.h"
+#include "engine/editing/Undo.h"
+#include "engine/document/View.h"
 
 #include <malloc.h>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "engine/EngineState.h"
+#include "engine/document/EngineState.h"
 #include "ui/NIBLO_Main.h"
 #include "kit/CommandLine.h"
 #include "kit/ProgramInfo.h"

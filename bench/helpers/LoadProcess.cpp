@@ -7,9 +7,9 @@
 //   niblo_load engine <file>         the editor's LoadFile into its start buffer
 #include "../BenchSupport.h"
 
-#include "engine/ByteStore.h"
-#include "engine/EngineState.h"
-#include "engine/FileIo.h"
+#include "engine/store/ByteStore.h"
+#include "engine/document/EngineState.h"
+#include "engine/files/FileIo.h"
 
 #include <cstdio>
 #include <cstdlib>

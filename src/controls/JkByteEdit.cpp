@@ -2,7 +2,7 @@
 #include "controls/JkByteEdit.h"
 
 #include "controls/Jkkompo.h"
-#include "engine/HexText.h"
+#include "engine/text/HexText.h"
 
 #include <QKeyEvent>
 #include <QStringList>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "controls/JkDriveComboBox.h"
 
-#include "engine/Paths.h"
-#include "engine/StringTable.h"
-#include "engine/TextFormat.h"
+#include "engine/files/Paths.h"
+#include "engine/text/StringTable.h"
+#include "engine/text/TextFormat.h"
 #include "kit/Jkdialog.h"
 
 #include <QFile>

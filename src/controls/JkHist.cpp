@@ -2,9 +2,9 @@
 #include "controls/JkHist.h"
 
 #include "controls/Jkkompo.h"
-#include "engine/IniFile.h"
-#include "engine/StringTable.h"
-#include "engine/TextFormat.h"
+#include "engine/settings/IniFile.h"
+#include "engine/text/StringTable.h"
+#include "engine/text/TextFormat.h"
 #include "kit/Jkdialog.h"
 #include "kit/SettingsLocation.h"
 

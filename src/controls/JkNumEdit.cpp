@@ -2,8 +2,8 @@
 #include "controls/JkNumEdit.h"
 
 #include "controls/Jkkompo.h"
-#include "engine/HexText.h"
-#include "engine/StringTable.h"
+#include "engine/text/HexText.h"
+#include "engine/text/StringTable.h"
 
 #include <QApplication>
 #include <QFocusEvent>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "controls/JkTextEdit.h"
 
-#include "engine/CharacterSet.h"
+#include "engine/text/CharacterSet.h"
 
 #include <QKeyEvent>
 

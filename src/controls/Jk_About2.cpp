@@ -3,7 +3,7 @@
 
 #include "kit/DialogFrame.h"
 #include "controls/JkLbl.h"
-#include "engine/StringTable.h"
+#include "engine/text/StringTable.h"
 #include "kit/Jkdialog.h"
 #include "kit/ProgramInfo.h"
 

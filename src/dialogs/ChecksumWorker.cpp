@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/ChecksumWorker.h"
 
-#include "engine/TextFormat.h"
+#include "engine/text/TextFormat.h"
 
 TChecksumWorker::TChecksumWorker(std::span<const uint8_t> bytes, std::vector<Engine::TChecksumKind> kinds,
                                  QObject* parent)

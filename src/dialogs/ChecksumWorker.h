@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "engine/Checksums.h"
+#include "engine/checksums/Checksums.h"
 
 #include <QThread>
 

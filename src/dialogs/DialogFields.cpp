@@ -6,8 +6,8 @@
 #include "controls/JkNumEdit.h"
 #include "controls/JkRadioBtn.h"
 #include "controls/JkTextEdit.h"
-#include "engine/HexText.h"
-#include "engine/SearchRequest.h"
+#include "engine/text/HexText.h"
+#include "engine/search/SearchRequest.h"
 #include "kit/Help.h"
 #include "kit/Jkdialog.h"
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/NIBLO_Bln.h"
 
-#include "engine/Navigation.h"
-#include "engine/StringTable.h"
+#include "engine/document/Navigation.h"
+#include "engine/text/StringTable.h"
 
 TFormBlockN::TFormBlockN(QWidget* parent)
     : TNumberDialog(parent, {tr("Block with <n> chars"), tr("Enter <n>"), "JkHistoryBlockN", QSize(269, 169),

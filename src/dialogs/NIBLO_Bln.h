@@ -2,7 +2,7 @@
 #pragma once
 
 #include "dialogs/NumberDialog.h"
-#include "engine/Commands.h"
+#include "engine/document/Commands.h"
 
 // Block with <n> chars: the size of a block that starts at the cursor.
 class TFormBlockN : public TNumberDialog {

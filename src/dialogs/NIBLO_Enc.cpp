@@ -6,8 +6,8 @@
 #include "controls/JkNumEdit.h"
 #include "controls/JkRadioBtn.h"
 #include "dialogs/DialogFields.h"
-#include "engine/HexText.h"
-#include "engine/StringTable.h"
+#include "engine/text/HexText.h"
+#include "engine/text/StringTable.h"
 #include "kit/Jkdialog.h"
 #include "kit/RadioGroup.h"
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "engine/Integers.h"
+#include "engine/editing/Integers.h"
 
 #include <QDialog>
 

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "dialogs/NumberDialog.h"
-#include "engine/Navigation.h"
+#include "engine/document/Navigation.h"
 
 class TRadioGroup;
 

@@ -8,8 +8,8 @@
 #include "controls/JkRadioBtn.h"
 #include "controls/JkTextEdit.h"
 #include "dialogs/DialogFields.h"
-#include "engine/Editing.h"
-#include "engine/StringTable.h"
+#include "engine/editing/Editing.h"
+#include "engine/text/StringTable.h"
 #include "kit/Jkdialog.h"
 
 #include <QGridLayout>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "engine/Commands.h"
+#include "engine/document/Commands.h"
 
 #include <QByteArray>
 #include <QDialog>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/NIBLO_Jmp.h"
 
-#include "engine/Navigation.h"
-#include "engine/StringTable.h"
+#include "engine/document/Navigation.h"
+#include "engine/text/StringTable.h"
 
 TFormJump::TFormJump(QWidget* parent)
     : TNumberDialog(parent, {tr("Enter jump width"), tr("Jump width"), "JkHistoryJump", QSize(260, 169), 0,

@@ -2,8 +2,8 @@
 #include "dialogs/NIBLO_Opt.h"
 
 #include "kit/DialogFrame.h"
-#include "engine/CharacterSet.h"
-#include "engine/Commands.h"
+#include "engine/text/CharacterSet.h"
+#include "engine/document/Commands.h"
 #include "kit/Jkdialog.h"
 
 #include <QCheckBox>

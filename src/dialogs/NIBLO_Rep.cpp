@@ -7,8 +7,8 @@
 #include "controls/JkRadioBtn.h"
 #include "controls/JkTextEdit.h"
 #include "dialogs/DialogFields.h"
-#include "engine/SearchRequest.h"
-#include "engine/StringTable.h"
+#include "engine/search/SearchRequest.h"
+#include "engine/text/StringTable.h"
 #include "kit/Jkdialog.h"
 
 #include <QCheckBox>

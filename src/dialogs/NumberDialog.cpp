@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/NumberDialog.h"
 
-#include "engine/EngineState.h"
+#include "engine/document/EngineState.h"
 #include "kit/DialogFrame.h"
 #include "controls/JkHist.h"
 #include "controls/JkNumEdit.h"

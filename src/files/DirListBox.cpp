@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "files/DirListBox.h"
 
-#include "engine/DirSearch.h"
-#include "engine/Paths.h"
+#include "engine/files/DirSearch.h"
+#include "engine/files/Paths.h"
 
 #include <QCollator>
 #include <QDir>

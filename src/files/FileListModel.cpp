@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "files/FileListModel.h"
 
-#include "engine/DirSearch.h"
-#include "engine/Paths.h"
-#include "engine/StringTable.h"
-#include "engine/TextFormat.h"
+#include "engine/files/DirSearch.h"
+#include "engine/files/Paths.h"
+#include "engine/text/StringTable.h"
+#include "engine/text/TextFormat.h"
 
 #include <QCollator>
 #include <QFile>

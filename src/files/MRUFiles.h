@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "engine/StringTable.h"
+#include "engine/text/StringTable.h"
 
 #include <QMenu>
 #include <QObject>

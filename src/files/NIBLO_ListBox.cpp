@@ -2,7 +2,7 @@
 #include "files/NIBLO_ListBox.h"
 
 #include "kit/DialogFrame.h"
-#include "engine/StringTable.h"
+#include "engine/text/StringTable.h"
 #include "kit/Jkdialog.h"
 
 #include <QFile>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "kit/CommandLine.h"
 
-#include "engine/Navigation.h"
+#include "engine/document/Navigation.h"
 #include "kit/ProgramInfo.h"
 
 #include <QCommandLineOption>

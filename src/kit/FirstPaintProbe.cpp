@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "kit/FirstPaintProbe.h"
 
-#include "engine/EngineState.h"
+#include "engine/document/EngineState.h"
 
 #include <QCoreApplication>
 #include <QEvent>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "kit/JkGrid.h"
 
-#include "engine/CharacterSet.h"
+#include "engine/text/CharacterSet.h"
 
 #include <QFontDatabase>
 #include <QFontMetricsF>

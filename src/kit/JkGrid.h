@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "engine/CharacterSet.h"
+#include "engine/text/CharacterSet.h"
 
 #include <QColor>
 #include <QFont>

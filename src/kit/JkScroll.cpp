@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "kit/JkScroll.h"
 
-#include "engine/StringTable.h"
+#include "engine/text/StringTable.h"
 
 #include <QMouseEvent>
 #include <QResizeEvent>

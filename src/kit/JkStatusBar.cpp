@@ -4,7 +4,7 @@
 
 #include "kit/Jkdialog.h"
 
-#include "engine/StringTable.h"
+#include "engine/text/StringTable.h"
 
 #include <QEvent>
 #include <QFontMetrics>

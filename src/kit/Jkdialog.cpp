@@ -2,8 +2,8 @@
 #include "kit/Jkdialog.h"
 
 #include "kit/DialogFrame.h"
-#include "engine/EngineHost.h"
-#include "engine/StringTable.h"
+#include "engine/document/EngineHost.h"
+#include "engine/text/StringTable.h"
 #include "kit/Help.h"
 #include "kit/ProgressBox.h"
 

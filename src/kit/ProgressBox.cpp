@@ -4,8 +4,8 @@
 
 #include "kit/Jkdialog.h"
 
-#include "engine/StringTable.h"
-#include "engine/TextFormat.h"
+#include "engine/text/StringTable.h"
+#include "engine/text/TextFormat.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "kit/SettingsLocation.h"
 
-#include "engine/IniFile.h"
+#include "engine/settings/IniFile.h"
 
 #include <QCoreApplication>
 #include <QDir>

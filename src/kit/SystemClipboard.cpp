@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "kit/SystemClipboard.h"
 
-#include "engine/Clipboard.h"
+#include "engine/editing/Clipboard.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "engine/ClipboardPort.h"
+#include "engine/editing/ClipboardPort.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/NIBLO_Inspector.h"
 
-#include "engine/ByteStore.h"
-#include "engine/DataInspector.h"
-#include "engine/EngineState.h"
-#include "engine/StringTable.h"
-#include "engine/View.h"
+#include "engine/store/ByteStore.h"
+#include "engine/inspector/DataInspector.h"
+#include "engine/document/EngineState.h"
+#include "engine/text/StringTable.h"
+#include "engine/document/View.h"
 
 #include <QAction>
 #include <QClipboard>

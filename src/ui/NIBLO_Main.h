@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "engine/ClipboardPort.h"
-#include "engine/EngineHost.h"
+#include "engine/editing/ClipboardPort.h"
+#include "engine/document/EngineHost.h"
 #include "kit/Help.h"
 #include "kit/JkStatusBar.h"
 #include "kit/ProgressBox.h"

@@ -9,8 +9,8 @@
 #include "dialogs/NIBLO_Goto.h"
 #include "dialogs/NIBLO_Jmp.h"
 #include "dialogs/NIBLO_Sum.h"
-#include "engine/Integers.h"
-#include "engine/Navigation.h"
+#include "engine/editing/Integers.h"
+#include "engine/document/Navigation.h"
 
 #include <QAction>
 #include <QToolButton>

@@ -2,7 +2,7 @@
 // Cut, copy and paste through the system clipboard, and the offer to empty it at exit.
 #include "ui/NIBLO_Main.h"
 
-#include "engine/Clipboard.h"
+#include "engine/editing/Clipboard.h"
 #include "kit/SystemClipboard.h"
 
 #include <QClipboard>

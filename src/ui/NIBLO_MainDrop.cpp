@@ -2,8 +2,8 @@
 // Files dropped on the main window.
 #include "ui/NIBLO_Main.h"
 
-#include "engine/FileCommands.h"
-#include "engine/StringTable.h"
+#include "engine/files/FileCommands.h"
+#include "engine/text/StringTable.h"
 #include "files/FileDrop.h"
 #include "kit/Jkdialog.h"
 

@@ -3,9 +3,9 @@
 #include "ui/NIBLO_Main.h"
 
 #include "controls/Jk_About2.h"
-#include "engine/EngineState.h"
-#include "engine/StringTable.h"
-#include "engine/TextFormat.h"
+#include "engine/document/EngineState.h"
+#include "engine/text/StringTable.h"
+#include "engine/text/TextFormat.h"
 #include "kit/Help.h"
 #include "kit/Jkdialog.h"
 #include "kit/JkStatusBar.h"

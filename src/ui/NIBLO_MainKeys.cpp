@@ -3,11 +3,11 @@
 // engine, which decides what they do.
 #include "ui/NIBLO_Main.h"
 
-#include "engine/EngineState.h"
-#include "engine/PaneEditing.h"
-#include "engine/PaneMouse.h"
-#include "engine/StringTable.h"
-#include "engine/Undo.h"
+#include "engine/document/EngineState.h"
+#include "engine/editing/PaneEditing.h"
+#include "engine/editing/PaneMouse.h"
+#include "engine/text/StringTable.h"
+#include "engine/editing/Undo.h"
 #include "kit/JkGrid.h"
 #include "kit/JkScroll.h"
 #include "kit/Jkdialog.h"

@@ -3,14 +3,14 @@
 #include "ui/NIBLO_Main.h"
 
 #include "controls/JkBtn.h"
-#include "engine/Editing.h"
-#include "engine/Navigation.h"
-#include "engine/Replace.h"
-#include "engine/Search.h"
-#include "engine/EngineState.h"
-#include "engine/FileCommands.h"
-#include "engine/PaneEditing.h"
-#include "engine/Undo.h"
+#include "engine/editing/Editing.h"
+#include "engine/document/Navigation.h"
+#include "engine/search/Replace.h"
+#include "engine/search/Search.h"
+#include "engine/document/EngineState.h"
+#include "engine/files/FileCommands.h"
+#include "engine/editing/PaneEditing.h"
+#include "engine/editing/Undo.h"
 
 #include <QAction>
 #include <QMenu>

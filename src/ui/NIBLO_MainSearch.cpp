@@ -6,10 +6,10 @@
 #include "dialogs/NIBLO_Fin.h"
 #include "dialogs/NIBLO_Ins.h"
 #include "dialogs/NIBLO_Rep.h"
-#include "engine/Editing.h"
-#include "engine/Replace.h"
-#include "engine/Search.h"
-#include "engine/SearchRequest.h"
+#include "engine/editing/Editing.h"
+#include "engine/search/Replace.h"
+#include "engine/search/Search.h"
+#include "engine/search/SearchRequest.h"
 
 namespace {
 

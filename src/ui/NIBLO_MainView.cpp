@@ -2,12 +2,12 @@
 // The panes, the scroll bar and the status panels of the main window.
 #include "ui/NIBLO_Main.h"
 
-#include "engine/ByteStore.h"
-#include "engine/EngineState.h"
-#include "engine/StringTable.h"
-#include "engine/TextFormat.h"
-#include "engine/RowAddresses.h"
-#include "engine/View.h"
+#include "engine/store/ByteStore.h"
+#include "engine/document/EngineState.h"
+#include "engine/text/StringTable.h"
+#include "engine/text/TextFormat.h"
+#include "engine/document/RowAddresses.h"
+#include "engine/document/View.h"
 #include "kit/JkGrid.h"
 #include "kit/JkRowAddresses.h"
 #include "ui/NIBLO_Inspector.h"

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/EngineSetup.h"
 
-#include "engine/ByteStore.h"
-#include "engine/EngineState.h"
-#include "engine/Undo.h"
-#include "engine/View.h"
+#include "engine/store/ByteStore.h"
+#include "engine/document/EngineState.h"
+#include "engine/editing/Undo.h"
+#include "engine/document/View.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "engine/Types.h"
+#include "engine/document/Types.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/NaiveSearch.h"
 
-#include "engine/CaseTable.h"
+#include "engine/search/CaseTable.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "engine/EngineHost.h"
+#include "engine/document/EngineHost.h"
 
 #include <cstdio>
 #include <string>

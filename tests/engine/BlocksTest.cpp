@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FakeHost.h"
 
-#include "engine/Blocks.h"
-#include "engine/Editing.h"
-#include "engine/EngineState.h"
-#include "engine/StringTable.h"
+#include "engine/document/Blocks.h"
+#include "engine/editing/Editing.h"
+#include "engine/document/EngineState.h"
+#include "engine/text/StringTable.h"
 
 #include <gtest/gtest.h>
 

@@ -3,11 +3,11 @@
 
 #include "common/EngineSetup.h"
 #include "common/TestRandom.h"
-#include "engine/ByteStore.h"
-#include "engine/Editing.h"
-#include "engine/EngineState.h"
-#include "engine/StringTable.h"
-#include "engine/View.h"
+#include "engine/store/ByteStore.h"
+#include "engine/editing/Editing.h"
+#include "engine/document/EngineState.h"
+#include "engine/text/StringTable.h"
+#include "engine/document/View.h"
 
 #include <gtest/gtest.h>
 

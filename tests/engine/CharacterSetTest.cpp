@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "engine/CharacterSet.h"
-#include "engine/Clipboard.h"
+#include "engine/text/CharacterSet.h"
+#include "engine/editing/Clipboard.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 #include "FakeHost.h"
 
 #include "common/TestRandom.h"
-#include "engine/Blocks.h"
-#include "engine/Checksums.h"
-#include "engine/EngineState.h"
+#include "engine/document/Blocks.h"
+#include "engine/checksums/Checksums.h"
+#include "engine/document/EngineState.h"
 
 #include <gtest/gtest.h>
 

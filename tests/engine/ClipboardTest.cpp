@@ -3,15 +3,15 @@
 #include "FakeHost.h"
 
 #include "common/TestRandom.h"
-#include "engine/Blocks.h"
-#include "engine/ByteStore.h"
-#include "engine/Clipboard.h"
-#include "engine/DynArray.h"
-#include "engine/Editing.h"
-#include "engine/EngineState.h"
-#include "engine/StringTable.h"
-#include "engine/Undo.h"
-#include "engine/View.h"
+#include "engine/document/Blocks.h"
+#include "engine/store/ByteStore.h"
+#include "engine/editing/Clipboard.h"
+#include "engine/store/DynArray.h"
+#include "engine/editing/Editing.h"
+#include "engine/document/EngineState.h"
+#include "engine/text/StringTable.h"
+#include "engine/editing/Undo.h"
+#include "engine/document/View.h"
 
 #include <gtest/gtest.h>
 

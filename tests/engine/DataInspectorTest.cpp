@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The inspector's rows against hand-written texts for exact values, integers and floats against memcpy
 // into the machine's own types, and every editable row's text typed back into the same bytes.
-#include "engine/DataInspector.h"
+#include "engine/inspector/DataInspector.h"
 
 #include "common/TestRandom.h"
 

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FakeHost.h"
 
-#include "engine/ByteStore.h"
-#include "engine/EngineState.h"
-#include "engine/FileCommands.h"
-#include "engine/FileIo.h"
+#include "engine/store/ByteStore.h"
+#include "engine/document/EngineState.h"
+#include "engine/files/FileCommands.h"
+#include "engine/files/FileIo.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "engine/DynArray.h"
+#include "engine/store/DynArray.h"
 
 #include <gtest/gtest.h>
 

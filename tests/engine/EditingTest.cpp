@@ -2,14 +2,14 @@
 #include "FakeHost.h"
 
 #include "common/TestRandom.h"
-#include "engine/Blocks.h"
-#include "engine/CommandEnabling.h"
-#include "engine/DynArray.h"
-#include "engine/Editing.h"
-#include "engine/EngineState.h"
-#include "engine/SearchRequest.h"
-#include "engine/StringTable.h"
-#include "engine/View.h"
+#include "engine/document/Blocks.h"
+#include "engine/document/CommandEnabling.h"
+#include "engine/store/DynArray.h"
+#include "engine/editing/Editing.h"
+#include "engine/document/EngineState.h"
+#include "engine/search/SearchRequest.h"
+#include "engine/text/StringTable.h"
+#include "engine/document/View.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "engine/Clipboard.h"
-#include "engine/ClipboardPort.h"
+#include "engine/editing/Clipboard.h"
+#include "engine/editing/ClipboardPort.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -2,13 +2,13 @@
 #include "FakeHost.h"
 
 #include "common/EngineSetup.h"
-#include "engine/DynArray.h"
-#include "engine/Editing.h"
-#include "engine/EngineReset.h"
-#include "engine/EngineState.h"
-#include "engine/SystemMemory.h"
-#include "engine/TextFormat.h"
-#include "engine/View.h"
+#include "engine/store/DynArray.h"
+#include "engine/editing/Editing.h"
+#include "engine/document/EngineReset.h"
+#include "engine/document/EngineState.h"
+#include "engine/store/SystemMemory.h"
+#include "engine/text/TextFormat.h"
+#include "engine/document/View.h"
 
 #include <algorithm>
 #include <cstdlib>

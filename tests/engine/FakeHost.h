@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "engine/EngineHost.h"
-#include "engine/Types.h"
+#include "engine/document/EngineHost.h"
+#include "engine/document/Types.h"
 
 #include <gtest/gtest.h>
 

@@ -2,11 +2,11 @@
 #include "FakeHost.h"
 
 #include "common/OrdinaryUser.h"
-#include "engine/ByteStore.h"
-#include "engine/EngineState.h"
-#include "engine/FileAccess.h"
-#include "engine/FileIo.h"
-#include "engine/StringTable.h"
+#include "engine/store/ByteStore.h"
+#include "engine/document/EngineState.h"
+#include "engine/files/FileAccess.h"
+#include "engine/files/FileIo.h"
+#include "engine/text/StringTable.h"
 
 #include <gtest/gtest.h>
 

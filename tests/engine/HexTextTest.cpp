@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "engine/Cp1252.h"
-#include "engine/HexText.h"
+#include "engine/text/Cp1252.h"
+#include "engine/text/HexText.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 #include "FakeHost.h"
 
 #include "common/OrdinaryUser.h"
-#include "engine/FileAccess.h"
-#include "engine/IniFile.h"
+#include "engine/files/FileAccess.h"
+#include "engine/settings/IniFile.h"
 
 #include <gtest/gtest.h>
 

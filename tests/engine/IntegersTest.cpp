@@ -3,10 +3,10 @@
 // byte swaps of the machine's own integer types.
 #include "FakeHost.h"
 
-#include "engine/Blocks.h"
-#include "engine/EngineState.h"
-#include "engine/Integers.h"
-#include "engine/View.h"
+#include "engine/document/Blocks.h"
+#include "engine/document/EngineState.h"
+#include "engine/editing/Integers.h"
+#include "engine/document/View.h"
 
 #include <algorithm>
 #include <bit>

@@ -2,9 +2,9 @@
 // Go to, jumps, the remembered address and Block <n>, on a 16 x 10 page.
 #include "FakeHost.h"
 
-#include "engine/EngineState.h"
-#include "engine/Navigation.h"
-#include "engine/View.h"
+#include "engine/document/EngineState.h"
+#include "engine/document/Navigation.h"
+#include "engine/document/View.h"
 
 #include <initializer_list>
 #include <optional>

@@ -3,11 +3,11 @@
 // bytes 993..1000 in columns 0..7; the last page starts at 849).
 #include "FakeHost.h"
 
-#include "engine/Blocks.h"
-#include "engine/EngineState.h"
-#include "engine/PaneEditing.h"
-#include "engine/PaneMouse.h"
-#include "engine/View.h"
+#include "engine/document/Blocks.h"
+#include "engine/document/EngineState.h"
+#include "engine/editing/PaneEditing.h"
+#include "engine/editing/PaneMouse.h"
+#include "engine/document/View.h"
 
 using namespace Engine;
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FakeHost.h"
 
-#include "engine/DirSearch.h"
-#include "engine/Paths.h"
-#include "engine/TextFormat.h"
+#include "engine/files/DirSearch.h"
+#include "engine/files/Paths.h"
+#include "engine/text/TextFormat.h"
 
 #include <gtest/gtest.h>
 

@@ -3,16 +3,16 @@
 
 #include "common/NaiveSearch.h"
 #include "common/TestRandom.h"
-#include "engine/ByteStore.h"
-#include "engine/CaseTable.h"
-#include "engine/EngineState.h"
-#include "engine/QSearch.h"
-#include "engine/ScanFilter.h"
-#include "engine/Search.h"
-#include "engine/SearchRequest.h"
-#include "engine/StringTable.h"
-#include "engine/TextFormat.h"
-#include "engine/View.h"
+#include "engine/store/ByteStore.h"
+#include "engine/search/CaseTable.h"
+#include "engine/document/EngineState.h"
+#include "engine/search/QSearch.h"
+#include "engine/search/ScanFilter.h"
+#include "engine/search/Search.h"
+#include "engine/search/SearchRequest.h"
+#include "engine/text/StringTable.h"
+#include "engine/text/TextFormat.h"
+#include "engine/document/View.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "engine/StringTable.h"
-#include "engine/TextFormat.h"
+#include "engine/text/StringTable.h"
+#include "engine/text/TextFormat.h"
 
 #include <gtest/gtest.h>
 

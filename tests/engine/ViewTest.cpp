@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FakeHost.h"
 
-#include "engine/ByteStore.h"
-#include "engine/Editing.h"
-#include "engine/EngineState.h"
-#include "engine/View.h"
+#include "engine/store/ByteStore.h"
+#include "engine/editing/Editing.h"
+#include "engine/document/EngineState.h"
+#include "engine/document/View.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // digit-by-digit reading of it says.
 #include "FuzzSupport.h"
 
-#include "engine/HexText.h"
+#include "engine/text/HexText.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -4,7 +4,7 @@
 // own entry or section and keeps every other line as it was.
 #include "FuzzSupport.h"
 
-#include "engine/IniFile.h"
+#include "engine/settings/IniFile.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

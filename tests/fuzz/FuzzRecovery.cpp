@@ -5,10 +5,10 @@
 #include "FuzzSupport.h"
 
 #include "common/EngineSetup.h"
-#include "engine/EngineState.h"
-#include "engine/RecoveryFormat.h"
-#include "engine/RecoveryReplay.h"
-#include "engine/Undo.h"
+#include "engine/document/EngineState.h"
+#include "engine/recovery/RecoveryFormat.h"
+#include "engine/recovery/RecoveryReplay.h"
+#include "engine/editing/Undo.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -5,10 +5,10 @@
 
 #include "common/EngineSetup.h"
 #include "common/NaiveSearch.h"
-#include "engine/DynArray.h"
-#include "engine/EngineState.h"
-#include "engine/Replace.h"
-#include "engine/SearchRequest.h"
+#include "engine/store/DynArray.h"
+#include "engine/document/EngineState.h"
+#include "engine/search/Replace.h"
+#include "engine/search/SearchRequest.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -4,10 +4,10 @@
 #include "FuzzSupport.h"
 
 #include "common/NaiveSearch.h"
-#include "engine/EngineState.h"
-#include "engine/QSearch.h"
-#include "engine/Search.h"
-#include "engine/SearchRequest.h"
+#include "engine/document/EngineState.h"
+#include "engine/search/QSearch.h"
+#include "engine/search/Search.h"
+#include "engine/search/SearchRequest.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -2,10 +2,10 @@
 #include "FuzzSupport.h"
 
 #include "common/EngineSetup.h"
-#include "engine/DynArray.h"
-#include "engine/EngineReset.h"
-#include "engine/EngineState.h"
-#include "engine/SystemMemory.h"
+#include "engine/store/DynArray.h"
+#include "engine/document/EngineReset.h"
+#include "engine/document/EngineState.h"
+#include "engine/store/SystemMemory.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -5,11 +5,11 @@
 #include "FuzzSupport.h"
 
 #include "common/EngineSetup.h"
-#include "engine/ByteStore.h"
-#include "engine/DynArray.h"
-#include "engine/Editing.h"
-#include "engine/EngineState.h"
-#include "engine/Undo.h"
+#include "engine/store/ByteStore.h"
+#include "engine/store/DynArray.h"
+#include "engine/editing/Editing.h"
+#include "engine/document/EngineState.h"
+#include "engine/editing/Undo.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -2,9 +2,9 @@
 // Tools > Checksums: the block or the whole file, compute on the worker, cancel, compare, copy, and the
 // choice kept in the settings file.
 #include "dialogs/NIBLO_Sum.h"
-#include "engine/Blocks.h"
-#include "engine/EngineState.h"
-#include "engine/IniFile.h"
+#include "engine/document/Blocks.h"
+#include "engine/document/EngineState.h"
+#include "engine/settings/IniFile.h"
 #include "kit/ProgressBox.h"
 #include "kit/SettingsLocation.h"
 #include "support/EditorTestCase.h"

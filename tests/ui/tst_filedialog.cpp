@@ -2,8 +2,8 @@
 // The program's own open/save dialog: typed names and wildcards, sorting, favourites, Backspace.
 #include "common/OrdinaryUser.h"
 #include "controls/JkDriveComboBox.h"
-#include "engine/EngineState.h"
-#include "engine/IniFile.h"
+#include "engine/document/EngineState.h"
+#include "engine/settings/IniFile.h"
 #include "files/DirListBox.h"
 #include "files/FileListModel.h"
 #include "files/NIBLO_ListBox.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Help: every help context the program uses has a topic; Help buttons, F1, "What's this?" and the
 // Help menu reach the right topic in the right form; the help window finds and navigates topics.
-#include "engine/EngineState.h"
+#include "engine/document/EngineState.h"
 #include "support/ModalAnswer.h"
 #include "support/StartedEditor.h"
 #include "support/TempSettings.h"

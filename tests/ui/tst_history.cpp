@@ -2,7 +2,7 @@
 // The history edit: adding, trimming, stepping, picking, and keeping entries in the settings file.
 #include "controls/JkHist.h"
 #include "controls/JkNumEdit.h"
-#include "engine/IniFile.h"
+#include "engine/settings/IniFile.h"
 #include "support/ModalAnswer.h"
 
 #include <QAbstractItemView>

@@ -2,8 +2,8 @@
 // Status bar, message boxes, progress box and dialog placement.
 #include "kit/Jkdialog.h"
 
-#include "engine/EngineHost.h"
-#include "engine/StringTable.h"
+#include "engine/document/EngineHost.h"
+#include "engine/text/StringTable.h"
 #include "kit/Help.h"
 #include "support/ModalAnswer.h"
 #include "kit/JkStatusBar.h"

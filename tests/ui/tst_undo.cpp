@@ -3,8 +3,8 @@
 #include "support/EditorTestCase.h"
 #include "ui/NIBLO_Main.h"
 
-#include "engine/EngineState.h"
-#include "engine/View.h"
+#include "engine/document/EngineState.h"
+#include "engine/document/View.h"
 #include "support/StartedEditor.h"
 #include "kit/JkGrid.h"
 

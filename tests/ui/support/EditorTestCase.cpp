@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/EditorTestCase.h"
 
-#include "engine/EngineReset.h"
-#include "engine/EngineState.h"
+#include "engine/document/EngineReset.h"
+#include "engine/document/EngineState.h"
 
 void TEditorTestCase::init() {
     Settings.Fresh();

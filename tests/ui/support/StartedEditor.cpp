@@ -2,9 +2,9 @@
 #include "support/StartedEditor.h"
 
 #include "common/EngineSetup.h"
-#include "engine/EngineState.h"
-#include "engine/FileCommands.h"
-#include "engine/View.h"
+#include "engine/document/EngineState.h"
+#include "engine/files/FileCommands.h"
+#include "engine/document/View.h"
 
 #include <QAction>
 #include <QCoreApplication>

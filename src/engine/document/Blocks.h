@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "engine/document/Types.h"
+
+#include <cstdint>
+
+// The marked block: BlockBegin..BlockEnd, complete when both ends are set.
+namespace Engine {
+
+bool BlockComplete();
+void UnmarkBlock();
+// The block begin..end as given (begin <= end, or one end 0 for a half-marked block); 0, 0 unmarks.
+void SetBlock(TAddress begin, TAddress end);
+void DropBlockIfAffected(TAddress address);
+// Silently unmarks a block that reaches past the end of the file.
+void ForgetBlockPastEnd();
+void MoveBlockMarks(TAddress newBegin);
+// extend: Shift with a movement key; forward: the key moves towards the end of the file.
+bool MarkBlock(bool extend, bool forward);
+// Enables or disables the ten commands that need a complete block.
+void EnableBlockCommands(bool on);
+
+} // namespace Engine

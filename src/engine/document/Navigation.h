@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "engine/document/Types.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Moving the cursor by address: Go to, the jump width, the remembered address, and Block <n>.
+namespace Engine {
+
+// The go modes of the Go to dialog, in the order of its choices.
+enum class TGoMode : int { Absolute = 0, RelativeDown = 1, RelativeUp = 2 };
+
+// The address an entry n leads to (absolute: as the user sees addresses), or 0 when it lies outside the
+// file. Worked out in 64 bits, so that no sum near the top of a large file can wrap into the range.
+TAddress GotoTarget(TGoMode mode, int64_t n);
+// An address typed outside the Go to dialog (the command line): decimal digits, or hexadecimal digits after
+// "$" or "0x", up to 63 bits. None for anything else: no digits, a sign, a blank, a digit of the wrong base.
+std::optional<int64_t> ReadAddressText(std::string_view text);
+// The cursor onto the absolute entry n (as the user sees addresses), or "Adress invalid" when it lies
+// outside the file. False when it did not move.
+bool GoToEntered(int64_t n);
+// 1 <= n < FileSize.
+bool JumpWidthValid(int64_t n);
+// 1 <= n < FileSize, and n bytes from the cursor stay inside the file.
+bool BlockSizeValid(int64_t n);
+
+// Cursor onto the address, scrolling only when it is not shown.
+void GoToAddress(TAddress address);
+// The Jump width dialog closed: with a width, Jump down/up become usable; cancelled, they are not.
+void JumpWidthDone(std::optional<TCount> width);
+void Jumpdown1Click();
+void Jumpup1Click();
+void Rememberadress1Click();
+void Gotoremembered1Click();
+// The decimal figures, a carriage return, the hex figures (negative as 32-bit two's complement).
+std::string DifferenceText();
+void Displaydifference1Click();
+// Marks n bytes from the cursor as the block (the dialog has checked BlockSizeValid).
+void MarkBlockOfSize(TCount n);
+
+} // namespace Engine

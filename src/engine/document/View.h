@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "engine/document/Types.h"
+
+#include <cstdint>
+
+// The page of the file the panes show, and the cursor on it.
+namespace Engine {
+
+struct TCell {
+    int32_t Col = 0;
+    int32_t Row = 0;
+};
+
+// Where the user was looking: the first address of the page and the cursor's address.
+struct TView {
+    TAddress Top = 1;
+    TAddress Cursor = 1;
+};
+
+TAddress CurrentAddress();
+// The last address the cursor may stand on: in insert mode the empty cell after the last byte, where
+// typing appends; in overwrite mode the last byte (an empty file has its one empty cell).
+TAddress CursorEnd();
+// The address is taken within 1..CursorEnd().
+void ShowAddress(TAddress address, bool placeCursor, bool onlyIfOutside);
+// The cursor back on its byte with the page as it was, as near as the page's present size allows.
+void ShowView(TView view);
+void ScrollToEnd();
+void GoToStart();
+void GoToEnd();
+// The cell of an address on the page shown; {0, 0} for one off the page.
+TCell AddressToCell(TAddress address);
+void SetCursorCell(int32_t col, int32_t row);
+// Refills both panes from cell (col, row) to the end of the page; a pending hex digit in that range is gone.
+void RefillPanes(int32_t col, int32_t row);
+// Drops a pending hex digit and shows the byte in its cell again.
+void DropPendingDigit();
+
+} // namespace Engine

@@ -1,0 +1,309 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "engine/editing/Editing.h"
+
+#include "engine/document/Blocks.h"
+#include "engine/store/ByteStore.h"
+#include "engine/document/CommandEnabling.h"
+#include "engine/document/HostScopes.h"
+#include "engine/store/RoomCheck.h"
+#include "engine/search/SearchRequest.h"
+#include "engine/text/StringTable.h"
+#include "engine/editing/Undo.h"
+#include "engine/document/View.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace Engine {
+
+namespace {
+
+void KeepBottomAtEnd() {
+    if (TopAddress + PageBytes - 1 >= FileSize) BottomAddress = FileSize;
+}
+
+// Deleting every byte. The file counts as changed, so that closing it asks before the edit is lost.
+void EmptyWholeFile() {
+    if (!ConfirmUndoable(FileSize)) return;
+    RecordChange(1, StoreRun(1, FileSize), 0);
+    ClearFile();
+    Modified = true;
+}
+
+} // namespace
+
+bool CloseGap(TAddress address, TCount n) {
+    TBusyScope busy(Texts::DeleteBusy);
+    if (n > 0 && n == FileSize && address == 1) {
+        ClearFile();
+        return true;
+    }
+    return RemoveBytes(address, n);
+}
+
+void ClearFile() {
+    DropStoreGap();
+    FileSize = 0;
+    UnmarkBlock();
+    ShowAddress(1, true, false);
+}
+
+void ApplyUndoRule(TAddress pos) {
+    const int64_t lastReplaced =
+        static_cast<int64_t>(LastReplaceAddress) + static_cast<int64_t>(SearchRequest.Replacement.size()) - 1;
+    if (ReplaceUndoEnabled && pos <= lastReplaced) EnableReplaceUndo(false);
+}
+
+bool InsertByteAtCursor(uint8_t value) {
+    if (!EnsureRoom(1)) {
+        Host->ShowError(Texts::CantAllocate);
+        return false;
+    }
+    TBusyScope busy(Texts::InsertBusy);
+    const TAddress pos = CurrentAddress();
+    OpenGap(pos, 1); // the room is there
+    WriteByte(pos, value);
+    RecordChange(pos, {}, 1);
+    KeepBottomAtEnd();
+    return true;
+}
+
+void DeleteByteAtCursor() {
+    TUndoStep step(TStepName::Deletion);
+    const TAddress pos = CurrentAddress();
+    if (FileSize == 0 || pos > FileSize) return;
+    if (FileSize == 1) {
+        EmptyWholeFile();
+        return;
+    }
+    {
+        TBusyScope busy(Texts::DeleteBusy);
+        ApplyUndoRule(pos);
+        RecordChange(pos, StoreRun(pos, 1), 0);
+        RemoveBytes(pos, 1);
+        KeepBottomAtEnd();
+        Modified = true;
+        RefillPanes(CursorCol, CursorRow);
+        if (pos > CursorEnd()) ShowAddress(CursorEnd(), true, true);
+    }
+    DropBlockIfAffected(pos);
+}
+
+bool InsertBytesAt(TAddress address, std::span<const uint8_t> bytes) {
+    if (bytes.size() > static_cast<size_t>(MaxFileSize) ||
+        !OpenGap(address, static_cast<TCount>(bytes.size()))) {
+        Host->ShowError(Texts::CantAllocate);
+        return false;
+    }
+    if (!bytes.empty()) std::ranges::copy(bytes, StoreRun(address, static_cast<TCount>(bytes.size())).begin());
+    RecordChange(address, {}, static_cast<TCount>(bytes.size()));
+    return true;
+}
+
+bool OverwriteBytesAt(TAddress address, std::span<const uint8_t> bytes) {
+    if (address < 1 || address > FileSize + 1 || static_cast<TCount>(bytes.size()) > FileSize - address + 1) {
+        Host->ShowError(Texts::CantOverwriteBeyondEnd);
+        return false;
+    }
+    RecordChange(address, StoreRun(address, static_cast<TCount>(bytes.size())),
+                 static_cast<TCount>(bytes.size()));
+    if (!bytes.empty()) std::ranges::copy(bytes, StoreRun(address, static_cast<TCount>(bytes.size())).begin());
+    return true;
+}
+
+bool CopyBlock(bool insert) {
+    TBusyScope busy(Texts::CopyBusy);
+    const TAddress pos = CurrentAddress();
+    const TCount length = BlockEnd - BlockBegin + 1;
+    if (insert && !OpenGap(pos, length)) return false;
+    RecordChange(pos, insert ? std::span<const uint8_t>() : StoreRun(pos, length), length);
+    TAddress source = BlockBegin;
+    if (insert && BlockBegin >= pos) source = BlockEnd + 1; // the gap pushed the block up by its own length
+    // The callers' checks keep an overlapping target below its source, where memmove copies ascending.
+    // Both runs in place; finding the second may close the gap, which moves the first.
+    const uint8_t* from = StoreRun(source, length).data();
+    uint8_t* const to = StoreRun(pos, length).data();
+    if (GapAt == NoGap) from = StoreRun(source, length).data();
+    std::memmove(to, from, static_cast<size_t>(length));
+    Modified = true;
+    return true;
+}
+
+bool DeleteBlock() {
+    TUndoStep step(TStepName::BlockDelete);
+    if (BlockBegin == 1 && BlockEnd == FileSize) {
+        EmptyWholeFile();
+        return false;
+    }
+    if (!BlockComplete()) {
+        Host->ShowError(Texts::NoBlockMarked);
+        return false;
+    }
+    if (!ConfirmUndoable(BlockEnd - BlockBegin + 1)) return false;
+    EnableReplaceUndo(false);
+    {
+        TBusyScope busy(Texts::DeleteBusy);
+        RecordChange(BlockBegin, StoreRun(BlockBegin, BlockEnd - BlockBegin + 1), 0);
+        CloseGap(BlockBegin, BlockEnd - BlockBegin + 1); // a failed shrink leaves the bytes right
+    }
+    Modified = true;
+    const TAddress begin = BlockBegin;
+    UnmarkBlock();
+    ShowAddress(begin, true, true);
+    return true;
+}
+
+void DeleteFromCursor() {
+    TUndoStep step(TStepName::DeleteFromCursor);
+    const TAddress pos = CurrentAddress();
+    if (FileSize == 0 || pos > FileSize) return;
+    if (pos == 1) {
+        EmptyWholeFile();
+    } else if (pos == FileSize) {
+        DeleteByteAtCursor();
+    } else {
+        if (!ConfirmUndoable(FileSize - pos + 1)) return;
+        ApplyUndoRule(pos);
+        RecordChange(pos, StoreRun(pos, FileSize - pos + 1), 0);
+        ContiguousBytes(); // the gap may not outlive the bytes it lay among
+        FileSize = pos - 1;
+        Modified = true;
+        GoToEnd();
+        DropBlockIfAffected(pos);
+    }
+}
+
+void DeleteToCursor() {
+    TUndoStep step(TStepName::DeleteToCursor);
+    const TAddress pos = CurrentAddress();
+    if (FileSize == 0 || pos > FileSize) return;
+    if (pos == FileSize) {
+        EmptyWholeFile();
+        return;
+    }
+    if (!ConfirmUndoable(pos)) return;
+    EnableReplaceUndo(false);
+    {
+        TBusyScope busy(Texts::DeleteBusy);
+        RecordChange(1, StoreRun(1, pos), 0);
+        uint8_t* const file = ContiguousBytes();
+        std::memmove(file, file + pos, static_cast<size_t>(FileSize - pos));
+        FileSize -= pos;
+    }
+    Modified = true;
+    GoToStart();
+    // Every byte after the cut has moved, so no block can still be right.
+    if (BlockComplete()) {
+        Host->ShowInfo(Texts::BlockNoLongerValid);
+        UnmarkBlock();
+    }
+    ForgetBlockPastEnd();
+}
+
+void Blockmark1Click() {
+    if (FileOpen && FileSize > 0) MarkBlock(false, true);
+}
+
+void Blockunmark1Click() {
+    UnmarkBlock();
+}
+
+void Blockdelete1Click() {
+    DeleteBlock();
+}
+
+void Blockcopy1Click(TBlockCopyKind kind) {
+    TUndoStep step(kind == TBlockCopyKind::Copy        ? TStepName::BlockCopy
+                   : kind == TBlockCopyKind::Overwrite ? TStepName::BlockOverwrite
+                                                       : TStepName::BlockMove);
+    const TAddress pos = CurrentAddress();
+    if (!BlockComplete()) {
+        Host->ShowError(Texts::NoBlockMarked);
+        return;
+    }
+    if (BlockBegin < pos && pos <= BlockEnd) {
+        Host->ShowError(Texts::CantCopyWithinBlock);
+        return;
+    }
+    if (kind != TBlockCopyKind::Copy && pos == BlockBegin) {
+        Host->ShowInfo(Texts::BlockRemains);
+        return;
+    }
+    if (kind == TBlockCopyKind::Move && pos == BlockEnd + 1) {
+        Host->ShowInfo(Texts::BlockRemains);
+        return;
+    }
+    if (kind == TBlockCopyKind::Overwrite && static_cast<int64_t>(pos) + BlockEnd - BlockBegin > FileSize) {
+        Host->ShowError(Texts::CantOverwriteBeyondEnd);
+        return;
+    }
+    if (kind != TBlockCopyKind::Copy && !ConfirmUndoable(BlockEnd - BlockBegin + 1)) return;
+    if (kind != TBlockCopyKind::Overwrite && !RoomOrRefusal(BlockEnd - BlockBegin + 1)) return;
+    if (!CopyBlock(kind != TBlockCopyKind::Overwrite)) {
+        Host->ShowError(Texts::CantAllocate);
+        return;
+    }
+    EnableReplaceUndo(false);
+    if (kind != TBlockCopyKind::Move) {
+        MoveBlockMarks(pos);
+        BottomAddress = std::min(TopAddress + PageBytes - 1, FileSize);
+        RefillPanes(CursorCol, CursorRow);
+        Host->UpdateStatus();
+        return;
+    }
+    if (pos < BlockBegin) MoveBlockMarks(BlockEnd + 1);
+    RecordChange(BlockBegin, StoreRun(BlockBegin, BlockEnd - BlockBegin + 1), 0);
+    CloseGap(BlockBegin, BlockEnd - BlockBegin + 1);
+    if (pos < BlockBegin)
+        MoveBlockMarks(pos);
+    else
+        MoveBlockMarks(pos - (BlockEnd - BlockBegin) - 1);
+    ShowAddress(pos, true, true);
+}
+
+void Blockcopy1Click() {
+    Blockcopy1Click(TBlockCopyKind::Copy);
+}
+
+void Blockcopyovwr1Click() {
+    Blockcopy1Click(TBlockCopyKind::Overwrite);
+}
+
+void Blockmove1Click() {
+    Blockcopy1Click(TBlockCopyKind::Move);
+}
+
+void Deletefromcursor1Click() {
+    DeleteFromCursor();
+}
+
+void Deletetocursor1Click() {
+    DeleteToCursor();
+}
+
+bool InsertionFits(size_t length, int64_t count) {
+    if (count < 1 || length == 0) return false;
+    // Divided rather than multiplied, so that a huge count can never wrap into something that seems to fit.
+    return count <= (Capacity - FileSize) / static_cast<TCount>(length);
+}
+
+void InsertRepeated(std::span<const uint8_t> bytes, TCount count) {
+    if (bytes.empty() || count < 1) return;
+    if (count > MaxFileSize / static_cast<TCount>(bytes.size())) return;
+    const TCount total = static_cast<TCount>(bytes.size()) * count;
+    const TAddress p = CurrentAddress();
+    TUndoStep step(TStepName::InsertString);
+    TBusyScope busy(Texts::InsertBusy);
+    if (!OpenGap(p, total)) return;
+    RecordChange(p, {}, total);
+    uint8_t* target = StoreRun(p, total).data();
+    for (TCount i = 0; i < count; ++i, target += bytes.size())
+        std::memcpy(target, bytes.data(), bytes.size());
+    BottomAddress = std::min(TopAddress + PageBytes - 1, FileSize);
+    DropBlockIfAffected(p);
+    RefillPanes(CursorCol, CursorRow);
+    Host->UpdateStatus();
+    Modified = true;
+}
+
+} // namespace Engine

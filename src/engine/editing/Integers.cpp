@@ -1,0 +1,126 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "engine/editing/Integers.h"
+
+#include "engine/document/Blocks.h"
+#include "engine/store/ByteStore.h"
+#include "engine/editing/Editing.h"
+#include "engine/document/EngineState.h"
+#include "engine/document/HostScopes.h"
+#include "engine/text/StringTable.h"
+#include "engine/text/TextFormat.h"
+#include "engine/editing/Undo.h"
+#include "engine/document/View.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace Engine {
+
+const char* ByteOrderText(TByteOrder order) {
+    return order == TByteOrder::MsbFirst ? Texts::ByteOrderMsb : Texts::ByteOrderLsb;
+}
+
+int IntTypeSize(TIntType type) {
+    switch (type) {
+    case TIntType::Shortint:
+    case TIntType::Byte:
+        return 1;
+    case TIntType::Word:
+    case TIntType::Integer:
+        return 2;
+    case TIntType::Longint:
+        return 4;
+    }
+    return 1;
+}
+
+int64_t FromHexPattern(int64_t typed) {
+    if (typed > INT32_MAX && typed <= UINT32_MAX) return static_cast<int32_t>(static_cast<uint32_t>(typed));
+    return typed;
+}
+
+bool IntTypeFits(TIntType type, int64_t value) {
+    switch (type) {
+    case TIntType::Shortint:
+        return value >= INT8_MIN && value <= INT8_MAX;
+    case TIntType::Byte:
+        return value >= 0 && value <= UINT8_MAX;
+    case TIntType::Word:
+        return value >= 0 && value <= UINT16_MAX;
+    case TIntType::Integer:
+        return value >= INT16_MIN && value <= INT16_MAX;
+    case TIntType::Longint:
+        return value >= INT32_MIN && value <= INT32_MAX;
+    }
+    return false;
+}
+
+uint64_t ComposeBytes(std::span<const uint8_t> bytes, TByteOrder order) {
+    uint64_t value = 0;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const size_t significance = order == TByteOrder::LsbFirst ? i : bytes.size() - 1 - i;
+        value |= static_cast<uint64_t>(bytes[i]) << (8 * significance);
+    }
+    return value;
+}
+
+std::optional<std::vector<uint8_t>> EncodeInteger(int64_t value, TIntType type, TByteOrder order) {
+    if (!IntTypeFits(type, value)) return std::nullopt;
+    const auto pattern = static_cast<uint32_t>(value);
+    const int size = IntTypeSize(type);
+    std::vector<uint8_t> bytes(static_cast<size_t>(size));
+    for (int i = 0; i < size; ++i)
+        bytes[static_cast<size_t>(i)] = static_cast<uint8_t>(pattern >> (8 * i));
+    if (order == TByteOrder::MsbFirst) std::reverse(bytes.begin(), bytes.end());
+    return bytes;
+}
+
+std::vector<std::string> DecodeLines(TByteOrder order) {
+    std::vector<std::string> lines;
+    const TAddress p = CurrentAddress();
+    if (FileSize == 0 || p < 1 || p > FileSize) return lines;
+    const std::span<const uint8_t> from = StoreRun(p, std::min<TCount>(4, FileSize - p + 1));
+    lines.push_back(FormatText(Texts::DecodeShortint, {int64_t(static_cast<int8_t>(from[0]))}));
+    if (from.size() >= 2) {
+        const auto word = static_cast<uint16_t>(ComposeBytes(from.first(2), order));
+        lines.push_back(FormatText(Texts::DecodeWord, {int64_t(word)}));
+        lines.push_back(FormatText(Texts::DecodeInteger, {int64_t(static_cast<int16_t>(word))}));
+    }
+    if (from.size() >= 4)
+        lines.push_back(FormatText(Texts::DecodeLongint,
+                                   {int64_t(static_cast<int32_t>(ComposeBytes(from.first(4), order)))}));
+    return lines;
+}
+
+bool WriteEncoded(std::span<const uint8_t> bytes, bool overwrite) {
+    return WriteEncodedAs(bytes, overwrite, TStepName::Encode);
+}
+
+bool WriteEncodedAs(std::span<const uint8_t> bytes, bool overwrite, TStepName name) {
+    if (bytes.empty()) return false;
+    TUndoStep step(name);
+    TBusyScope busy(Texts::WritingEncoded);
+    const TAddress pos = CurrentAddress();
+    const bool inserted = !overwrite && FileSize > 0;
+    if (FileSize == 0) {
+        // The buffer always has room for a few bytes; an empty file takes them from its first address on,
+        // and the view takes in the new end at once.
+        FileSize = static_cast<TCount>(bytes.size());
+        std::ranges::copy(bytes, StoreRun(1, FileSize).begin());
+        RecordChange(1, {}, FileSize);
+        ShowAddress(1, true, false);
+    } else if (inserted) {
+        if (!InsertBytesAt(pos, bytes)) return false;
+        BottomAddress = std::min(TopAddress + PageBytes - 1, FileSize);
+    } else if (!OverwriteBytesAt(pos, bytes)) {
+        return false;
+    }
+    RefillPanes(CursorCol, CursorRow);
+    Host->UpdateStatus();
+    Modified = true;
+    // Everything from the cursor on has moved up: a block reaching there no longer marks its bytes.
+    if (inserted) DropBlockIfAffected(pos);
+    return true;
+}
+
+} // namespace Engine

@@ -1,0 +1,358 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "engine/editing/PaneEditing.h"
+
+#include "engine/document/Blocks.h"
+#include "engine/store/ByteStore.h"
+#include "engine/editing/Editing.h"
+#include "engine/document/EngineState.h"
+#include "engine/text/HexText.h"
+#include "engine/editing/Undo.h"
+#include "engine/document/View.h"
+
+#include <algorithm>
+
+namespace Engine {
+
+namespace {
+
+bool IsNavigationKey(int key) {
+    return key >= PaneKey::PageUp && key <= PaneKey::Down;
+}
+
+// The keys after which typing is a step of its own (not those that type or only modify).
+bool EndsTyping(int key) {
+    return (key >= PaneKey::PageUp && key <= PaneKey::Down) || key == PaneKey::Backspace ||
+           key == PaneKey::Tab || key == PaneKey::Enter || key == PaneKey::Escape || key == PaneKey::Insert ||
+           key == PaneKey::Delete;
+}
+
+// The keys that move towards the end of the file extend a block at its end.
+bool IsForwardKey(int key) {
+    return key == PaneKey::PageDown || key == PaneKey::End || key == PaneKey::Right || key == PaneKey::Down;
+}
+
+// A move of the pane's own: through the select-cell check, then shown in both panes.
+void MoveCursor(int32_t col, int32_t row) {
+    if (PaneSelectCell(col, row)) Host->SelectCell(col, row);
+}
+
+// Rows of the file (or its empty cell for appending) lie below the page.
+bool RowsBelow() {
+    return int64_t(TopAddress) + PageBytes <= CursorEnd();
+}
+
+// The cursor's last cell, for moves that would otherwise land past the end.
+void CursorToEnd() {
+    const TCell last = AddressToCell(CursorEnd());
+    SetCursorCell(last.Col, last.Row);
+}
+
+// What a grid does with a key no rule took: a row, a row end or a page of rows, within the page.
+void PaneOwnMove(int key, bool ctrl) {
+    int32_t col = CursorCol;
+    int32_t row = CursorRow;
+    switch (key) {
+    case PaneKey::Up:
+        --row;
+        break;
+    case PaneKey::Down:
+        ++row;
+        break;
+    case PaneKey::Home:
+        col = 0;
+        if (ctrl) row = 0;
+        break;
+    case PaneKey::End:
+        col = Cols - 1;
+        if (ctrl) row = Rows - 1;
+        break;
+    case PaneKey::PageUp:
+        row -= Rows;
+        break;
+    case PaneKey::PageDown:
+        row += Rows;
+        break;
+    default:
+        return;
+    }
+    col = std::clamp(col, 0, std::max(0, Cols - 1));
+    row = std::clamp(row, 0, std::max(0, Rows - 1));
+    if (col != CursorCol || row != CursorRow) MoveCursor(col, row);
+}
+
+// Each of the key rules below says whether it took the key; a key none takes gets the pane's own move.
+
+bool ModeKey(int key) {
+    switch (key) {
+    case PaneKey::Insert:
+        ModusOverwrite1Click();
+        return true;
+    case PaneKey::Tab:
+        ModusText1Click();
+        return true;
+    case PaneKey::Escape:
+        DropPendingDigit();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool EditingKey(int key) {
+    if (ReadOnly && (key == PaneKey::Delete || key == PaneKey::Backspace)) {
+        Host->Beep();
+        return true;
+    }
+    switch (key) {
+    // The deletion leaves the cursor where it is; its panels must show the byte that moved under it.
+    case PaneKey::Delete:
+        DeleteByteAtCursor();
+        Host->UpdateStatus();
+        return true;
+    case PaneKey::Backspace:
+        if (CurrentAddress() > 1) {
+            TUndoStep step(TStepName::Deletion); // before the cursor moves, so that undo puts it back
+            MoveLeft();
+            DeleteByteAtCursor();
+            Host->UpdateStatus();
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The moves at the edges of the page and of the file; inside the page the pane's own move does it.
+bool NavigationKey(int key, bool ctrl) {
+    switch (key) {
+    case PaneKey::Right:
+        MoveRight();
+        return true;
+    case PaneKey::Left:
+        MoveLeft();
+        return true;
+    case PaneKey::Down:
+        if (CursorRow == Rows - 1 && RowsBelow()) {
+            ScrollRowDown();
+        } else if (!RowsBelow()) {
+            // The next row may end left of the cursor's column: go to the last cell instead.
+            const TCell last = AddressToCell(CursorEnd());
+            if (last.Row == CursorRow + 1 && CursorCol > last.Col) SetCursorCell(last.Col, last.Row);
+        }
+        return false;
+    case PaneKey::Up:
+        if (CursorRow == 0 && TopAddress > Cols) ScrollRowUp();
+        return false;
+    case PaneKey::PageDown:
+        if (ctrl) {
+            GoToEnd();
+            return true;
+        }
+        if (!RowsBelow()) return false;
+        ShowAddress(TopAddress + PageBytes, false, false);
+        if (CurrentAddress() > CursorEnd()) CursorToEnd();
+        Host->UpdateStatus();
+        return true;
+    case PaneKey::PageUp:
+        if (ctrl) {
+            GoToStart();
+            return true;
+        }
+        if (TopAddress <= 1) return false;
+        ShowAddress(std::max<TAddress>(1, TopAddress - PageBytes), false, false);
+        Host->UpdateStatus();
+        return true;
+    case PaneKey::End:
+        if (!RowsBelow()) {
+            // The pane's own End follows and is refused past the end, so the cursor ends on the last cell.
+            const TCell last = AddressToCell(CursorEnd());
+            if (ctrl)
+                SetCursorCell(last.Col, last.Row);
+            else if (CursorRow == last.Row)
+                SetCursorCol(last.Col);
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+void PaneKeyDown(int& key, unsigned shift) {
+    if (EndsTyping(key)) SealUndoStep();
+    if (!FileOpen || FileSize == 0) {
+        // An empty file (or none) has no cell to move to and no byte to mark or delete: only the modes act.
+        if (ModeKey(key)) key = 0;
+        return;
+    }
+    if (shift & ssShift) {
+        if (key == PaneKey::Shift && BlockComplete())
+            UnmarkBlock();
+        else if (IsNavigationKey(key))
+            MarkBlock(true, IsForwardKey(key));
+    }
+    const bool ctrl = shift & ssCtrl;
+    if (ModeKey(key) || EditingKey(key) || NavigationKey(key, ctrl))
+        key = 0;
+    else
+        PaneOwnMove(key, ctrl);
+}
+
+void PaneKeyUp(int key, unsigned shift) {
+    if (!FileOpen || FileSize == 0 || !(shift & ssShift)) return;
+    // After the move: the block grows or shrinks to the cursor's new byte.
+    if (IsNavigationKey(key)) MarkBlock(true, IsForwardKey(key));
+}
+
+void PaneKeyPress(uint8_t character) {
+    if (!FileOpen) return;
+    // A read-only file answers a key that would type with a beep.
+    if (ReadOnly && (TextMode ? character >= 32 : IsHexDigit(char(character)))) {
+        Host->Beep();
+        return;
+    }
+    if (TextMode) {
+        // Control characters act through their keys in key-down.
+        if (character >= 32) TypeByte(character);
+        return;
+    }
+    if (!IsHexDigit(char(character))) return;
+    const int digit = HexDigitValue(char(character));
+    if (PendingDigit >= 0) {
+        TypeByte(uint8_t(16 * PendingDigit + digit));
+    } else {
+        // The first digit waits in the cell for its second.
+        PendingDigit = digit;
+        Host->RefreshCell(CursorCol, CursorRow);
+    }
+}
+
+bool PaneSelectCell(int32_t col, int32_t row) {
+    // Cells past the end of the file are never selected (in an empty file none is).
+    if (!FileOpen || int64_t(TopAddress) + int64_t(row) * Cols + col > CursorEnd()) return false;
+    DropPendingDigit();
+    CursorCol = col;
+    CursorRow = row;
+    Host->UpdateStatus();
+    return true;
+}
+
+bool PaneClickCell(int32_t col, int32_t row) {
+    if (!PaneSelectCell(col, row)) return false;
+    Host->SelectCell(col, row);
+    return true;
+}
+
+void TypeByte(uint8_t b) {
+    TUndoStep step(TStepName::Typing);
+    const TAddress a = CurrentAddress();
+    PendingDigit = -1;
+    if (FileSize == 0) {
+        WriteByte(1, b);
+        FileSize = 1;
+        RecordChange(1, {}, 1);
+        BottomAddress = 1;
+        Host->RefreshCell(CursorCol, CursorRow);
+    } else if (OverwriteMode) {
+        RecordChange(a, StoreRun(a, 1), 1);
+        WriteByte(a, b);
+        Host->RefreshCell(CursorCol, CursorRow);
+    } else {
+        const bool inserted = InsertByteAtCursor(b);
+        RefillPanes(CursorCol, CursorRow);
+        // Without memory the file, the cursor, the block and Modified all stay as they were.
+        if (!inserted) return;
+    }
+    // The character panel and the scroll range show the new byte even where the cursor cannot move on.
+    Host->UpdateStatus();
+    Modified = true;
+    if (!OverwriteMode) DropBlockIfAffected(a);
+    // The cursor moves on as Right moves it (at its last cell it stays). This runs before any key that is
+    // already queued, so fast typing never writes two bytes into one cell.
+    MoveRight();
+}
+
+void SetCursorCol(int32_t col) {
+    MoveCursor(col, CursorRow);
+    Host->UpdateStatus();
+}
+
+void ScrollRowDown() {
+    // Callers check RowsBelow(), so the new top row exists; it may hold only the cell for appending.
+    TopAddress += Cols;
+    BottomAddress = std::min(TopAddress + PageBytes - 1, FileSize);
+    RefillPanes(0, 0);
+    // The end lies on the page here, so its column fits a cell's int32_t.
+    if (CurrentAddress() > CursorEnd())
+        SetCursorCol(static_cast<int32_t>(CursorEnd() - TopAddress - CursorRow * Cols));
+    Host->UpdateStatus();
+}
+
+void ScrollRowUp() {
+    TopAddress -= Cols;
+    ShowAddress(TopAddress, false, false);
+    Host->UpdateStatus();
+}
+
+void ScrollRows(int32_t rows) {
+    if (!FileOpen || FileSize == 0) return;
+    for (; rows > 0 && RowsBelow(); --rows)
+        ScrollRowDown();
+    for (; rows < 0 && TopAddress > Cols; ++rows)
+        ScrollRowUp();
+}
+
+void MoveRight() {
+    if (CurrentAddress() >= CursorEnd()) return;
+    if (CursorCol < Cols - 1) {
+        MoveCursor(CursorCol + 1, CursorRow);
+    } else if (CursorRow < Rows - 1) {
+        MoveCursor(0, CursorRow + 1);
+    } else {
+        ScrollRowDown();
+        SetCursorCol(0);
+    }
+}
+
+void MoveLeft() {
+    if (CursorCol > 0) {
+        MoveCursor(CursorCol - 1, CursorRow);
+    } else if (CursorRow > 0) {
+        MoveCursor(Cols - 1, CursorRow - 1);
+    } else if (TopAddress > Cols) {
+        ScrollRowUp();
+        SetCursorCol(Cols - 1);
+    }
+}
+
+void ModusText1Click() {
+    TextMode = !TextMode;
+    Host->TextModeChanged();
+}
+
+void ModusOverwrite1Click() {
+    OverwriteMode = !OverwriteMode;
+    // Overwriting has no cell after the last byte.
+    if (FileOpen && CurrentAddress() > CursorEnd()) ShowAddress(CursorEnd(), true, true);
+    Host->OverwriteModeChanged();
+}
+
+void SetPageDimensions(int32_t cols, int32_t rows) {
+    // The cursor's byte stays under the cursor, and its page stays in view.
+    const TView view{TopAddress, CurrentAddress()};
+    Cols = cols;
+    Rows = rows;
+    PageBytes = cols * rows;
+    if (FileOpen) {
+        DropPendingDigit();
+        ShowView(view);
+    } else {
+        TopAddress = 1;
+        CursorCol = 0;
+        CursorRow = 0;
+        Host->SelectCell(0, 0);
+    }
+}
+
+} // namespace Engine

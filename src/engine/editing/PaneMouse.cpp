@@ -1,0 +1,69 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "engine/editing/PaneMouse.h"
+
+#include "engine/document/Blocks.h"
+#include "engine/document/EngineState.h"
+#include "engine/editing/PaneEditing.h"
+#include "engine/editing/Undo.h"
+#include "engine/document/View.h"
+
+#include <algorithm>
+
+namespace Engine {
+
+namespace {
+
+bool Dragging = false;
+TAddress DragFrom = 0;   // the byte the drag marks from
+bool DragMarked = false; // the drag has left its first byte, or began with shift
+
+// The empty cell after the last byte marks up to the last byte, as the keys do.
+TAddress ByteAt(TAddress address) {
+    return std::min(address, FileSize);
+}
+
+void MarkBetween(TAddress a, TAddress b) {
+    SetBlock(std::min(a, b), std::max(a, b));
+}
+
+} // namespace
+
+bool PanePressCell(int32_t col, int32_t row, bool shift) {
+    Dragging = false;
+    // A click moves the cursor by itself: typing after it is a step of its own.
+    SealUndoStep();
+    if (!FileOpen || FileSize == 0) return PaneClickCell(col, row);
+    const TAddress cursor = ByteAt(CurrentAddress());
+    if (!PaneClickCell(col, row)) return false;
+    Dragging = true;
+    DragMarked = shift;
+    DragFrom = shift ? cursor : ByteAt(CurrentAddress());
+    if (shift) MarkBetween(DragFrom, ByteAt(CurrentAddress()));
+    return true;
+}
+
+void PaneDragToCell(int32_t col, int32_t row) {
+    if (!Dragging || !FileOpen || FileSize == 0) return;
+    if (row < 0) {
+        ScrollRows(-1);
+        row = 0;
+    } else if (row >= Rows) {
+        ScrollRows(1);
+        row = Rows - 1;
+    }
+    col = std::clamp(col, 0, Cols - 1);
+    const TAddress at = std::min<TAddress>(TopAddress + TAddress{row} * Cols + col, CursorEnd());
+    if (at != CurrentAddress()) {
+        const TCell cell = AddressToCell(at);
+        PaneClickCell(cell.Col, cell.Row);
+    }
+    if (!DragMarked && ByteAt(at) == DragFrom) return;
+    DragMarked = true;
+    MarkBetween(DragFrom, ByteAt(at));
+}
+
+void PaneReleaseMouse() {
+    Dragging = false;
+}
+
+} // namespace Engine

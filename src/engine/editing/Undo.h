@@ -1,0 +1,53 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "engine/editing/UndoJournal.h"
+
+#include <cstdint>
+#include <span>
+
+// Undo and redo of every change of the bytes. Each command that changes the file opens a TUndoStep for its
+// duration and records each change before (or, for insertions, right after) making it.
+namespace Engine {
+
+extern TUndoJournal Journal;
+
+// One user command: whatever it records is one step. A scope inside another belongs to the outer one.
+// Typing goes on in the last step until the user does anything else (see SealUndoStep).
+class TUndoStep {
+  public:
+    explicit TUndoStep(TStepName name);
+    ~TUndoStep();
+    TUndoStep(const TUndoStep&) = delete;
+    TUndoStep& operator=(const TUndoStep&) = delete;
+};
+
+// oldBytes at address (as the file is before the change) become newLength bytes.
+void RecordChange(TAddress address, std::span<const uint8_t> oldBytes, TCount newLength);
+// Replace all: every piece of oldLength bytes becomes newLength bytes. Pieces come in ascending or
+// descending address order, each with its address as the file was before the command.
+void RecordPiecesBegin(TCount oldLength, TCount newLength);
+void RecordPiece(TAddress address, const uint8_t* oldBytes);
+void RecordPiecesEnd();
+// Before a change that keeps this many old bytes: a step the journal could never hold asks first.
+// False when the user declined; the change must not be made then.
+bool ConfirmUndoable(int64_t oldBytes);
+
+// The user did something else than type on: the next typed byte starts a step of its own.
+void SealUndoStep();
+void UndoFileSaved();
+// New, Open, Close and a load start with nothing to undo.
+void ClearUndo();
+// The caption's modified mark and the Undo and Redo commands as Modified and the journal now stand.
+void ShowUndoState();
+// Back to the start values, without the window (tests, between cases).
+void ResetUndo();
+
+// The journal's budget in bytes; the default is a quarter of the memory, at least 64 MiB.
+int64_t DefaultUndoBudget();
+void SetUndoBudget(int64_t bytes);
+
+void Undo1Click();
+void Redo1Click();
+
+} // namespace Engine

@@ -1,0 +1,57 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "engine/files/DiskWatch.h"
+
+#include "engine/document/EngineState.h"
+#include "engine/files/FileAccess.h"
+#include "engine/files/Paths.h"
+#include "engine/text/StringTable.h"
+#include "engine/text/TextFormat.h"
+
+namespace Engine {
+
+namespace {
+
+int DiskWorkDepth = 0;
+
+// Only a file that came from disk under its name can have been changed there.
+bool Watched() {
+    return FileOpen && !Untitled && DiskStamp.Exists;
+}
+
+} // namespace
+
+TDiskWork::TDiskWork() {
+    ++DiskWorkDepth;
+}
+
+TDiskWork::~TDiskWork() {
+    --DiskWorkDepth;
+}
+
+void RememberDiskState(const FileAccess::TFileStamp& stamp) {
+    DiskStamp = stamp;
+    DiskStampTold.reset();
+}
+
+void ForgetDiskState() {
+    RememberDiskState({});
+}
+
+std::optional<FileAccess::TFileStamp> TakeDiskChange() {
+    if (!Watched() || DiskWorkDepth > 0) return std::nullopt;
+    const FileAccess::TFileStamp now = FileAccess::StampOf(FileName);
+    if (now == DiskStamp || DiskStampTold == now) return std::nullopt;
+    DiskStampTold = now;
+    return now;
+}
+
+bool ConfirmSaveOverChange(const std::string& name) {
+    if (!Watched() || name != FileName) return true;
+    const FileAccess::TFileStamp now = FileAccess::StampOf(name);
+    if (!now.Exists || now == DiskStamp) return true;
+    // This tells of the change too; the activation after the box has nothing more to ask.
+    DiskStampTold = now;
+    return Host->AskYesNo(FormatText(Texts::ChangedSinceLoaded, {NamePart(name)})) == mrYes;
+}
+
+} // namespace Engine

@@ -1,0 +1,587 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "engine/recovery/Recovery.h"
+
+#include "engine/store/ByteStore.h"
+#include "engine/recovery/ContentHash.h"
+#include "engine/document/EngineState.h"
+#include "engine/files/Paths.h"
+#include "engine/recovery/RecoveryWriter.h"
+#include "engine/text/StringTable.h"
+#include "engine/text/TextFormat.h"
+
+#include <algorithm>
+#include <chrono>
+#include <climits>
+#include <cstring>
+#include <new>
+#include <string>
+#include <utility>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace Engine {
+
+bool RecoveryEnabled = true;
+int64_t RecoveryBudget = int64_t{64} << 20;
+bool RecoveryListening = false;
+
+namespace {
+
+TJournalWriter& Writer() {
+    static TJournalWriter writer;
+    return writer;
+}
+
+// What the next journal starts from, and how the journal stands.
+struct TJournalState {
+    bool BaseValid = false;
+    TJournalHeader Base;
+    bool Started = false;   // the journal file was asked for
+    bool Suspended = false; // until the next save
+    bool Paused = false;    // a replay runs
+    bool ToldOfOthers = false;
+    int64_t LastStepId = -1; // the undo step the last record made or went on in
+    // The undo journal a replay of the records would build: the steps' ids (-1: a step of the replay's
+    // own), and how many stand. An undo or redo of the step at the edge is one the replay can make itself.
+    std::vector<int64_t> ReplaySteps;
+    size_t ReplayApplied = 0;
+};
+TJournalState State;
+
+// The journal this program writes, known before the writer has made it.
+std::string OwnPath;
+
+uint64_t LoadedHash = 0;
+bool LoadedHashValid = false;
+
+// The changes of the command running, from the undo journal's reports.
+struct TWindow {
+    int64_t Count = 0;           // changes, a piece change counting once
+    TAddress Low = INT64_MAX;    // the lowest address any change touched
+    int64_t Delta = 0;           // the growth of the file
+    int64_t MinTerm = INT64_MAX; // the least (growth before a change - the end of its old bytes)
+    // The one change while there is one.
+    // A piece change: its pieces in the order reported, then ascending.
+    bool PiecesOpen = false;
+    bool Pieces = false;
+    TCount PieceOld = 0, PieceNew = 0;
+    int64_t PieceDeltaBefore = 0;
+    std::vector<TAddress> PieceAddresses;
+    bool Broken = false; // a report could not be kept
+
+    void Clear() {
+        std::vector<TAddress> keep = std::move(PieceAddresses);
+        keep.clear();
+        *this = TWindow();
+        PieceAddresses = std::move(keep);
+    }
+};
+TWindow Window;
+
+int64_t WallClock() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+bool Active() {
+    return RecoveryEnabled && !RecoveryFolder.empty();
+}
+
+void Listen() {
+    RecoveryListening = Active() && State.BaseValid && !State.Suspended && !State.Paused;
+}
+
+int64_t Budget() {
+    return std::max<int64_t>(RecoveryBudget, 0);
+}
+
+void Suspend(const char* reason) {
+    State.Suspended = true;
+    Window.Clear();
+    Listen();
+    Host->ShowStatusText(FormatText(reason, {NamePart(State.Base.Name)}));
+}
+
+void FinishPieces(TWindow& w) {
+    if (!w.PiecesOpen) return;
+    w.PiecesOpen = false;
+    std::vector<TAddress>& at = w.PieceAddresses;
+    if (at.empty()) return;
+    if (at.front() > at.back()) std::reverse(at.begin(), at.end());
+    ++w.Count;
+    w.Pieces = true;
+    w.Low = std::min(w.Low, at.front());
+    w.MinTerm = std::min(w.MinTerm, w.PieceDeltaBefore - at.back() - w.PieceOld);
+    w.Delta += static_cast<int64_t>(at.size()) * (w.PieceNew - w.PieceOld);
+}
+
+void ReplayPush(int64_t stepId) {
+    std::vector<int64_t>& steps = State.ReplaySteps;
+    steps.resize(State.ReplayApplied);
+    // Only the newest steps can ever be undone; a long session keeps the last million.
+    if (steps.size() >= (size_t{1} << 20)) steps.erase(steps.begin(), steps.begin() + (1 << 19));
+    steps.push_back(stepId);
+    State.ReplayApplied = steps.size();
+}
+
+// Tells of another program with unsaved changes to the same file, once for each file.
+void TellOfOthers() {
+    if (State.ToldOfOthers || State.Base.Untitled) return;
+    State.ToldOfOthers = true;
+    for (const TFoundJournal& found : FindJournals(&State.Base.Name))
+        if (found.Running) {
+            Host->ShowInfo(FormatText(Texts::OtherWindowEditing, {NamePart(State.Base.Name)}));
+            return;
+        }
+}
+
+void StartJournal() {
+    if (State.Started) return;
+    TJournalHeader header = State.Base;
+    header.Created = WallClock();
+    static int64_t counter = 0;
+    OwnPath = RecoveryFolder + "/niblo-" + std::to_string(::getpid()) + "-" + std::to_string(header.Created) +
+              "-" + std::to_string(++counter) + TJournalWriter::JournalSuffix;
+    Writer().Begin(RecoveryFolder, OwnPath, EncodeHeader(header));
+    State.Started = true;
+}
+
+// A record of the same step made before (still queued) takes on one that starts inside or right after
+// the bytes it put in place: typing on.
+bool Compose(TPendingRecord& last, TAddress address, TCount oldLength, std::span<const uint8_t> bytes,
+             int64_t sizeAfter, int64_t time) {
+    if (!last.MoreAddresses.empty()) return false;
+    const TAddress first = last.Head.Address;
+    const TCount length = last.Head.NewLength;
+    if (address < first || address > first + length) return false;
+    const auto at = static_cast<size_t>(address - first);
+    const auto end = static_cast<size_t>(std::min(address + oldLength - first, length));
+    const int64_t newLength = length - int64_t(end - at) + int64_t(bytes.size());
+    if (newLength > Budget()) return false;
+    std::vector<uint8_t>& run = last.Bytes;
+    if (end - at == bytes.size()) {
+        if (!bytes.empty()) std::memcpy(run.data() + at, bytes.data(), bytes.size());
+    } else {
+        run.erase(run.begin() + static_cast<ptrdiff_t>(at), run.begin() + static_cast<ptrdiff_t>(end));
+        run.insert(run.begin() + static_cast<ptrdiff_t>(at), bytes.begin(), bytes.end());
+    }
+    last.Head.OldLength += std::max<int64_t>(0, address + oldLength - (first + length));
+    last.Head.NewLength = newLength;
+    last.Head.SizeAfter = sizeAfter;
+    last.Head.Time = time;
+    return true;
+}
+
+// The record of the window's changes: the pieces of one piece change, else the one stretch of the file
+// that holds every change (for a single change, the change itself).
+void Emit(TRecordKind kind, TStepName name, bool reproducible) {
+    TWindow& w = Window;
+    FinishPieces(w);
+    if (w.Broken) {
+        Suspend(Texts::RecoveryNotWritten);
+        return;
+    }
+    if (w.Count == 0) return;
+    const int64_t sizeAfter = FileSize, sizeBefore = FileSize - w.Delta;
+    TRecordHead head;
+    head.Kind = kind;
+    head.StepName = static_cast<uint8_t>(name);
+    head.Reproducible = reproducible;
+    head.Time = WallClock();
+    head.SizeAfter = sizeAfter;
+    TJournalWriter& writer = Writer();
+    if (writer.Failure() != 0 || writer.Pending() > Budget()) {
+        Suspend(Texts::RecoveryNotWritten);
+        return;
+    }
+    const std::vector<TAddress>& at = w.PieceAddresses;
+    const auto k = static_cast<int64_t>(at.size());
+    const bool pieces =
+        w.Count == 1 && w.Pieces && k > 1 && at.front() >= 1 && at.back() + w.PieceOld - 1 <= sizeBefore;
+    try {
+        if (pieces) {
+            ContiguousBytes(); // the pieces are read more than once: none may move in between
+            const TCount o = w.PieceOld, n = w.PieceNew;
+            auto pieceBytes = [&](int64_t i) { return StoreRun(at[size_t(i)] + i * (n - o), n); };
+            bool shared = true;
+            for (int64_t i = 1; i < k && shared; ++i)
+                shared = std::equal(pieceBytes(i).begin(), pieceBytes(i).end(), pieceBytes(0).begin());
+            if ((shared ? n : k * n) + 8 * k > Budget()) {
+                Suspend(Texts::RecoveryTooLarge);
+                return;
+            }
+            TPendingRecord record;
+            record.Head = head;
+            record.Head.Address = at.front();
+            record.Head.OldLength = o;
+            record.Head.NewLength = n;
+            record.MoreAddresses.assign(at.begin() + 1, at.end());
+            record.Shared = shared;
+            record.Bytes.reserve(static_cast<size_t>(shared ? n : k * n));
+            for (int64_t i = 0; i < (shared ? 1 : k); ++i)
+                record.Bytes.insert(record.Bytes.end(), pieceBytes(i).begin(), pieceBytes(i).end());
+            StartJournal();
+            writer.Queue(std::move(record));
+            w.Clear();
+            return;
+        }
+        // The stretch: from the lowest change to the longest tail no change reached.
+        const int64_t tail = sizeBefore + 1 + w.MinTerm;
+        TAddress low = w.Low;
+        TCount oldLength = sizeBefore - tail - low + 1, newLength = sizeAfter - tail - low + 1;
+        if (tail < 0 || low < 1 || oldLength < 0 || newLength < 0 || low + newLength - 1 > sizeAfter) {
+            // Reports that do not add up: the whole file, which is right whatever happened.
+            low = 1;
+            oldLength = sizeBefore;
+            newLength = sizeAfter;
+        }
+        if (newLength > Budget()) {
+            Suspend(Texts::RecoveryTooLarge);
+            return;
+        }
+        const std::span<const uint8_t> bytes = StoreRun(low, newLength);
+        if (kind == TRecordKind::Continue && writer.ExtendLast([&](TPendingRecord& last) {
+                return Compose(last, low, oldLength, bytes, sizeAfter, head.Time);
+            })) {
+            w.Clear();
+            return;
+        }
+        TPendingRecord record;
+        record.Head = head;
+        record.Head.Address = low;
+        record.Head.OldLength = oldLength;
+        record.Head.NewLength = newLength;
+        record.Bytes.assign(bytes.begin(), bytes.end());
+        StartJournal();
+        writer.Queue(std::move(record));
+        w.Clear();
+    } catch (const std::bad_alloc&) {
+        Suspend(Texts::RecoveryNotWritten);
+    }
+}
+
+// The journal before goes; a new one starts with the next change.
+void Restart() {
+    if (State.Started) Writer().Discard();
+    State.Started = false;
+    OwnPath.clear();
+    State.Suspended = false;
+    State.ToldOfOthers = false;
+    State.LastStepId = -1;
+    State.ReplaySteps.clear();
+    State.ReplayApplied = 0;
+    Window.Clear();
+}
+
+void Unmap(const uint8_t*& data, size_t& size) {
+    if (data) ::munmap(const_cast<uint8_t*>(data), size);
+    data = nullptr;
+    size = 0;
+}
+
+} // namespace
+
+void RecoveryNoteChange(TAddress address, TCount oldLength, TCount newLength) {
+    if (!RecoveryListening) return;
+    TWindow& w = Window;
+    FinishPieces(w);
+    ++w.Count;
+    w.Low = std::min(w.Low, address);
+    w.MinTerm = std::min(w.MinTerm, w.Delta - address - oldLength);
+    w.Delta += newLength - oldLength;
+}
+
+void RecoveryNotePieces(TCount oldLength, TCount newLength) {
+    if (!RecoveryListening) return;
+    TWindow& w = Window;
+    FinishPieces(w);
+    w.PiecesOpen = true;
+    w.PieceOld = oldLength;
+    w.PieceNew = newLength;
+    w.PieceDeltaBefore = w.Delta;
+    w.PieceAddresses.clear();
+}
+
+void RecoveryNotePiece(TAddress address) {
+    if (!RecoveryListening || !Window.PiecesOpen) return;
+    try {
+        Window.PieceAddresses.push_back(address);
+    } catch (const std::bad_alloc&) {
+        Window.Broken = true;
+    }
+}
+
+void RecoveryStepEnds(TStepName name, bool opened, int64_t stepId) {
+    if (!RecoveryListening) return;
+    FinishPieces(Window);
+    if (Window.Count == 0 && !Window.Broken) return;
+    const bool goesOn = !opened && stepId >= 0 && stepId == State.LastStepId && name == TStepName::Typing;
+    Emit(goesOn ? TRecordKind::Continue : TRecordKind::Change, name, false);
+    if (!goesOn) {
+        ReplayPush(stepId);
+        State.LastStepId = stepId;
+    }
+    if (RecoveryListening) TellOfOthers();
+}
+
+void RecoveryExchanged(bool undo, TStep& step, int64_t stepId) {
+    if (!RecoveryListening) return;
+    Window.Clear();
+    const int32_t count = step.ChangeCount();
+    for (int32_t n = 0; n < count; ++n) {
+        const int32_t i = undo ? count - 1 - n : n;
+        const TChange& change = step.Change(i);
+        const TCount from = undo ? change.NewLength : change.OldLength;
+        const TCount to = undo ? change.OldLength : change.NewLength;
+        if (i != 0 || !step.Extra || step.Extra->FirstPieces.empty()) {
+            RecoveryNoteChange(change.Address, from, to);
+            continue;
+        }
+        // The pieces as they stand before the exchange.
+        RecoveryNotePieces(from, to);
+        const std::vector<TAddress>& more = step.Extra->FirstPieces;
+        const TCount shift = undo ? change.NewLength - change.OldLength : 0;
+        RecoveryNotePiece(change.Address);
+        for (size_t j = 0; j < more.size(); ++j)
+            RecoveryNotePiece(more[j] + static_cast<int64_t>(j + 1) * shift);
+    }
+    const std::vector<int64_t>& steps = State.ReplaySteps;
+    size_t& applied = State.ReplayApplied;
+    const bool reproducible = stepId >= 0 && (undo ? applied > 0 && steps[applied - 1] == stepId
+                                                   : applied < steps.size() && steps[applied] == stepId);
+    Emit(undo ? TRecordKind::Undo : TRecordKind::Redo, step.Name, reproducible);
+    if (reproducible)
+        undo ? --applied : ++applied;
+    else
+        ReplayPush(-1);
+    State.LastStepId = -1;
+}
+
+bool RecoveryWantsHash() {
+    return Active();
+}
+
+void RecoveryLoaded(uint64_t hash) {
+    LoadedHash = hash;
+    LoadedHashValid = true;
+}
+
+bool RecoveryLoadedHash(uint64_t& hash) {
+    hash = LoadedHash;
+    return LoadedHashValid;
+}
+
+void RecoveryNewBase() {
+    Restart();
+    State.BaseValid = false;
+    if (Active() && FileOpen && !ReadOnly && (Untitled || LoadedHashValid)) {
+        State.BaseValid = true;
+        State.Base = TJournalHeader();
+        State.Base.Name = FileName;
+        State.Base.Untitled = Untitled;
+        State.Base.BaseSize = FileSize;
+        State.Base.BaseTime = Untitled ? 0 : FileTime;
+        State.Base.BaseHash = Untitled ? ContentHash(ContiguousBytes(), static_cast<size_t>(FileSize)) : LoadedHash;
+    }
+    LoadedHashValid = false;
+    Listen();
+}
+
+bool RecoveryBase(TJournalHeader& header) {
+    header = State.Base;
+    return State.BaseValid;
+}
+
+void RecoveryOthersTold() {
+    State.ToldOfOthers = true;
+}
+
+void RecoverySaved(const std::string& name, uint64_t hash) {
+    Restart();
+    State.BaseValid = Active();
+    State.Base = TJournalHeader();
+    State.Base.Name = name;
+    State.Base.BaseSize = FileSize;
+    State.Base.BaseTime = DiskStamp.ModTime;
+    State.Base.BaseHash = hash;
+    Listen();
+}
+
+void RecoveryClosed() {
+    Restart();
+    State.BaseValid = false;
+    Listen();
+}
+
+void RecoveryDrain() {
+    Writer().Drain();
+}
+
+std::string RecoveryJournalPath() {
+    return Writer().Path();
+}
+
+int64_t RecoveryBytesWritten() {
+    return Writer().Written();
+}
+
+void ResetRecovery() {
+    RecoveryClosed();
+    RecoveryDrain();
+    RecoveryEnabled = true;
+    State = TJournalState();
+    LoadedHashValid = false;
+    Listen();
+}
+
+TRecoveryPause::TRecoveryPause() : Was(State.Paused) {
+    State.Paused = true;
+    Window.Clear();
+    Listen();
+}
+
+TRecoveryPause::~TRecoveryPause() {
+    State.Paused = Was;
+    Listen();
+}
+
+void RecoveryAdopt(TFoundJournal&& journal, int64_t length, std::span<const int64_t> stepIds,
+                   int64_t applied) {
+    Restart();
+    State.BaseValid = true;
+    State.Base = journal.Header;
+    State.Started = true;
+    OwnPath = journal.Path;
+    State.ReplaySteps.assign(stepIds.begin(), stepIds.end());
+    State.ReplayApplied = static_cast<size_t>(std::clamp<int64_t>(applied, 0, int64_t(stepIds.size())));
+    Writer().Adopt(journal.Fd, journal.Path, length);
+    journal.Fd = -1; // the writer holds it now
+    Listen();
+}
+
+void RecoverySnapshot() {
+    Restart();
+    State.BaseValid = Active();
+    State.Base = TJournalHeader();
+    State.Base.Name = FileName;
+    State.Base.Untitled = true;
+    State.Base.BaseHash = ContentHash(nullptr, 0);
+    Listen();
+    if (!RecoveryListening || FileSize == 0) return;
+    RecoveryNoteChange(1, 0, FileSize);
+    RecoveryStepEnds(TStepName::Change, true, -1);
+}
+
+// Found journals.
+
+TFoundJournal::~TFoundJournal() {
+    if (Fd >= 0) ::close(Fd);
+}
+
+TFoundJournal::TFoundJournal(TFoundJournal&& other) noexcept
+    : Path(std::move(other.Path)), Running(other.Running), Header(std::move(other.Header)),
+      Changes(other.Changes), LastTime(other.LastTime), ValidLength(other.ValidLength), Fd(other.Fd) {
+    other.Fd = -1;
+}
+
+TFoundJournal& TFoundJournal::operator=(TFoundJournal&& other) noexcept {
+    if (this != &other) {
+        this->~TFoundJournal();
+        new (this) TFoundJournal(std::move(other));
+    }
+    return *this;
+}
+
+std::vector<uint8_t> TFoundJournal::Read() const {
+    std::vector<uint8_t> bytes;
+    struct stat info {};
+    if (Fd < 0 || ::fstat(Fd, &info) != 0 || info.st_size <= 0) return bytes;
+    try {
+        bytes.resize(static_cast<size_t>(info.st_size));
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t got = ::pread(Fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;
+        done += static_cast<size_t>(got);
+    }
+    bytes.resize(done);
+    return bytes;
+}
+
+void TFoundJournal::Remove() {
+    ::unlink(Path.c_str());
+    if (Fd >= 0) ::close(Fd);
+    Fd = -1;
+}
+
+std::vector<TFoundJournal> FindJournals(const std::string* name) {
+    std::vector<TFoundJournal> found;
+    if (!Active()) return found;
+    DIR* dir = ::opendir(RecoveryFolder.c_str());
+    if (!dir) return found;
+    const std::string written = Writer().Path();
+    const std::string suffix = TJournalWriter::JournalSuffix;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string entryName = entry->d_name;
+        if (!entryName.starts_with("niblo-") || !entryName.ends_with(suffix)) continue;
+        TFoundJournal journal;
+        journal.Path = RecoveryFolder + "/" + entryName;
+        if (journal.Path == OwnPath || journal.Path == written) continue;
+        journal.Fd = ::open(journal.Path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+        struct stat info {};
+        if (journal.Fd < 0 || ::fstat(journal.Fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+            info.st_uid != ::geteuid())
+            continue;
+        journal.Running = ::flock(journal.Fd, LOCK_EX | LOCK_NB) != 0;
+        const uint8_t* data = nullptr;
+        size_t size = 0;
+        if (info.st_size > 0) {
+            size = static_cast<size_t>(info.st_size);
+            void* mapped = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, journal.Fd, 0);
+            if (mapped != MAP_FAILED)
+                data = static_cast<const uint8_t*>(mapped);
+            else
+                size = 0;
+        }
+        TJournalReader reader({data, size});
+        const bool header = reader.ReadHeader(journal.Header);
+        const bool wanted = header && (!name || (!journal.Header.Untitled && journal.Header.Name == *name));
+        if (header && !wanted) {
+            Unmap(data, size);
+            continue;
+        }
+        if (!journal.Running) {
+            TRecordView record;
+            while (reader.Next(record)) {
+                if (record.Head.Kind != TRecordKind::Continue) ++journal.Changes;
+                journal.LastTime = record.Head.Time;
+            }
+            journal.ValidLength = reader.ValidLength();
+        }
+        Unmap(data, size);
+        const int64_t age = WallClock() / 1000000000 - static_cast<int64_t>(info.st_mtim.tv_sec);
+        if (!journal.Running && (header ? journal.Changes == 0 : age > 60)) {
+            // Nothing to offer: a journal whose program ended before its first record, or one that is no
+            // journal (a program that was just creating it has its lock by now).
+            journal.Remove();
+            continue;
+        }
+        if (!header) continue;
+        found.push_back(std::move(journal));
+    }
+    ::closedir(dir);
+    std::sort(found.begin(), found.end(),
+              [](const TFoundJournal& a, const TFoundJournal& b) { return a.LastTime < b.LastTime; });
+    return found;
+}
+
+} // namespace Engine

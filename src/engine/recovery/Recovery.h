@@ -1,0 +1,110 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "engine/recovery/RecoveryFormat.h"
+#include "engine/document/Types.h"
+#include "engine/editing/UndoJournal.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The recovery journal of the open file: while it has unsaved changes, every change goes to a journal in
+// RecoveryFolder as it is made, so that a crash, a kill or a power cut loses nothing a later start cannot
+// offer back. The records are built on the undo journal's steps: the undo journal reports each change it
+// records and the end of each command, undo and redo; the record holds the bytes the change put in place.
+namespace Engine {
+
+// Journals are kept (the benchmarks compare with them off); only where RecoveryFolder names a folder.
+extern bool RecoveryEnabled;
+// The largest change a journal takes, in bytes: a larger one (or a full disk) suspends the journal of the
+// file until it is saved. The window sets it from the settings (default: the undo journal's budget).
+extern int64_t RecoveryBudget;
+// The changes of the open file go to a journal: the undo journal's reports are wanted.
+extern bool RecoveryListening;
+
+// The reports of the undo journal. A change: oldLength bytes at address (the file as it was before the
+// change) became newLength bytes.
+void RecoveryNoteChange(TAddress address, TCount oldLength, TCount newLength);
+// Pieces of oldLength bytes becoming newLength bytes each (Replace all), then each piece's address.
+void RecoveryNotePieces(TCount oldLength, TCount newLength);
+void RecoveryNotePiece(TAddress address);
+// A command's changes are all made. opened: they made a new undo step, else typing went on in the last;
+// stepId: the step's TUndoJournal::Id (-1 when there is none).
+void RecoveryStepEnds(TStepName name, bool opened, int64_t stepId);
+// Undo (or redo) exchanged the bytes of step, whose TUndoJournal::Id is stepId.
+void RecoveryExchanged(bool undo, TStep& step, int64_t stepId);
+
+// Loading and saving compute the hash of the contents while they run, when a journal could need it.
+bool RecoveryWantsHash();
+// LoadFile read a whole file whose contents have this hash.
+void RecoveryLoaded(uint64_t hash);
+// The hash the last whole load reported (valid: one was reported since).
+bool RecoveryLoadedHash(uint64_t& hash);
+// The open file as it now stands is what the next journal starts from (after a load, New); a journal of
+// the file before is removed.
+void RecoveryNewBase();
+// What the open file's journal starts from; false when it has none.
+bool RecoveryBase(TJournalHeader& header);
+// The user was told that another program has unsaved changes to the open file: the journal's first
+// record does not tell it again.
+void RecoveryOthersTold();
+// The file was saved whole under name, its contents having hash: the journal starts again from them.
+void RecoverySaved(const std::string& name, uint64_t hash);
+// The file was closed, saved or its changes given up: the journal is removed.
+void RecoveryClosed();
+// Waits until the journal is on the disk (tests, the end of the program).
+void RecoveryDrain();
+// The journal file being written ("" when none), and the bytes written to journals so far.
+std::string RecoveryJournalPath();
+int64_t RecoveryBytesWritten();
+// Back to the start values, without a journal (tests, between cases).
+void ResetRecovery();
+
+// A journal in the recovery folder, read and checked.
+class TFoundJournal {
+  public:
+    TFoundJournal() = default;
+    ~TFoundJournal();
+    TFoundJournal(TFoundJournal&& other) noexcept;
+    TFoundJournal& operator=(TFoundJournal&& other) noexcept;
+
+    std::string Path;
+    bool Running = false; // another program holds it: that program has unsaved changes
+    TJournalHeader Header;
+    int64_t Changes = 0;  // records that made, undid or redid a step
+    int64_t LastTime = 0; // of the last record, nanoseconds since the epoch
+    int64_t ValidLength = 0;
+    int Fd = -1; // held open and locked while nobody else holds it
+
+    // The journal's bytes (empty when they cannot be read).
+    std::vector<uint8_t> Read() const;
+    // Removes the file.
+    void Remove();
+};
+
+// The journals in the recovery folder other than this program's own; with name, only those of that file.
+// A journal left by a program that ended is held (locked) by the result until it is dropped.
+std::vector<TFoundJournal> FindJournals(const std::string* name = nullptr);
+
+// Replay of a journal is made with the reports off; afterwards the journal goes on as the open file's.
+class TRecoveryPause {
+  public:
+    TRecoveryPause();
+    ~TRecoveryPause();
+    TRecoveryPause(const TRecoveryPause&) = delete;
+    TRecoveryPause& operator=(const TRecoveryPause&) = delete;
+
+  private:
+    bool Was;
+};
+// The open file holds the journal's changes up to length bytes: the journal is written on from there.
+// Takes over the journal's file and lock. The undo journal's steps and applied count, as the replay left
+// them, are what later undo and redo records are measured against.
+void RecoveryAdopt(TFoundJournal&& journal, int64_t length, std::span<const int64_t> stepIds,
+                   int64_t applied);
+// The open file starts a journal of its own whose first record holds all of its bytes (after a recovery
+// into an untitled file, whose contents no header can name).
+void RecoverySnapshot();
+
+} // namespace Engine

@@ -1,0 +1,407 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "engine/search/Replace.h"
+
+#include "engine/document/Blocks.h"
+#include "engine/store/ByteStore.h"
+#include "engine/document/CommandEnabling.h"
+#include "engine/editing/Editing.h"
+#include "engine/document/HostScopes.h"
+#include "engine/search/Search.h"
+#include "engine/search/SearchRequest.h"
+#include "engine/text/StringTable.h"
+#include "engine/store/SystemMemory.h"
+#include "engine/text/TextFormat.h"
+#include "engine/editing/Undo.h"
+#include "engine/document/View.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace Engine {
+
+namespace {
+
+TCount PatternLength() {
+    return static_cast<TCount>(SearchRequest.Pattern.size());
+}
+TCount ReplacementLength() {
+    return static_cast<TCount>(SearchRequest.Replacement.size());
+}
+
+void PutReplacement(TAddress address) {
+    if (!SearchRequest.Replacement.empty())
+        std::ranges::copy(SearchRequest.Replacement, StoreRun(address, ReplacementLength()).begin());
+}
+
+} // namespace
+
+bool CopyWithin(TAddress from, TAddress to, TAddress dest) {
+    if (from < 1 || to > FileSize || dest < 1 || dest > FileSize || to < from || dest - from > FileSize - to)
+        return false;
+    // Ascending, as a byte-by-byte copy would go; every caller moves bytes down.
+    uint8_t* const file = ContiguousBytes();
+    std::memmove(file + dest - 1, file + from - 1, static_cast<size_t>(to - from + 1));
+    return true;
+}
+
+bool WriteReplacement(TAddress address) {
+    if (ReplacementLength() - 1 > FileSize - address) return false;
+    PutReplacement(address);
+    return true;
+}
+
+TReplaceResult ReplaceStep(TAddress& pos, bool adjust) {
+    TReplaceResult result;
+    const TCount p = PatternLength();
+    const TCount r = ReplacementLength();
+    if (pos + p - 1 > FileSize) return result;
+    TFindResult found = FindForward(pos, adjust);
+    result.Found = found.Found;
+    result.Cancelled = found.Cancelled;
+    if (!found.Found || found.Cancelled) return result;
+
+    Host->SetProgressText(Texts::ReplacingLabel, 1);
+    Host->EnableCancel(false);
+    // Kept aside until the size change succeeded, so that an undo only ever restores its own hit.
+    const std::span<const uint8_t> hit = StoreRun(pos, p);
+    std::vector<uint8_t> saved(hit.begin(), hit.end());
+    if (r > p) {
+        if (!OpenGap(pos, r - p)) {
+            Host->ShowError(Texts::CantAllocate);
+            return result;
+        }
+    } else if (r < p) {
+        CloseGap(pos, p - r); // a refused shrink of the allocation leaves the bytes right
+    }
+    WriteReplacement(pos);
+    RecordChange(pos, saved, r);
+    ReplacedBytes = std::move(saved);
+    LastFoundAddress = pos;
+    LastReplaceAddress = pos;
+    EmptyReplacementPending = (r == 0);
+    Modified = true;
+    result.Replaced = true;
+    if (r > 0) pos += r - 1;
+    return result;
+}
+
+void ReplaceStepCommand(TReplaceSender sender, TAddress pos, bool moveCursor) {
+    const bool patch = sender == TReplaceSender::Patch;
+    TUndoStep step(patch ? TStepName::Patch : TStepName::Replace);
+    TReplaceResult result;
+    {
+        TProgressScope progress(Texts::ReplacingCaption, Texts::Searching);
+        TBusyScope busy("");
+        // The patch looks from the very start: a remembered hit must not make it skip a sequence there.
+        result = ReplaceStep(pos, !patch);
+    }
+    if (result.Cancelled) return;
+    if (!result.Found) {
+        Host->ShowInfo(patch ? Texts::NotBpExecutable : Texts::StringNotFound);
+        return;
+    }
+    if (!result.Replaced) return;
+    if (PatternLength() != ReplacementLength()) DropBlockIfAffected(LastReplaceAddress);
+    EnableReplaceUndo(true);
+    if (moveCursor) {
+        ShowAddress(pos, true, true);
+    } else {
+        RefillPanes(0, 0);
+        Host->UpdateStatus();
+    }
+    if (patch) Host->ShowInfo(Texts::FileSuccessfullyPatched);
+}
+
+namespace {
+
+// Every hit Replace all replaces passes here once, before its old bytes are overwritten: original is where it
+// stood in the file before the command, oldBytes its bytes as they were (both kept for undo), at where its
+// replacement stands afterwards. The same-length and shrinking passes hand the hits over in ascending order,
+// the growing pass in descending order (ascending when it had more hits than it lists).
+void PassReplacedHit(TReplaceAllResult& result, TAddress original, const uint8_t* oldBytes, TAddress at) {
+    RecordPiece(original, oldBytes);
+    if (result.Count == 0 || at >= LastReplaceAddress) {
+        ReplacedBytes.assign(oldBytes, oldBytes + PatternLength());
+        LastReplaceAddress = at;
+        LastFoundAddress = at;
+    }
+    if (result.First == 0 || at < result.First) result.First = at;
+    ++result.Count;
+}
+
+void SameLengthPass(TAddress start, TReplaceAllResult& result) {
+    Host->SetProgressText(Texts::SearchingAndReplacing, 1);
+    if (!PrepareSearch()) return;
+    uint8_t* const file = ContiguousBytes();
+    result.Cancelled = QSearch.EachDown(file, FileSize, start, ScanProgressHook(true), [&](TAddress hit) {
+            PassReplacedHit(result, hit, file + hit - 1, hit);
+            PutReplacement(hit);
+            return true;
+        });
+}
+
+// Moves the unchanged bytes from src up to the hit down to dst, then writes the replacement after them.
+// The hit stood at hit - shift before the command.
+void SweepHit(TAddress hit, TCount shift, TAddress& src, TAddress& dst, TReplaceAllResult& result) {
+    if (hit > src) {
+        CopyWithin(src, hit - 1, dst);
+        dst += hit - src;
+    }
+    PassReplacedHit(result, hit - shift, ContiguousBytes() + hit - 1, dst);
+    PutReplacement(dst);
+    dst += ReplacementLength();
+    src = hit + PatternLength();
+}
+
+void FinishSweep(TAddress src, TAddress dst) {
+    if (dst != src) {
+        if (src <= FileSize) CopyWithin(src, FileSize, dst);
+        FileSize -= src - dst;
+    }
+    if (FileSize == 0) ClearFile();
+}
+
+void ShrinkingPass(TAddress start, TReplaceAllResult& result) {
+    Host->SetProgressText(Texts::SearchingAndReplacing, 1);
+    if (!PrepareSearch()) return;
+    TAddress src = start, dst = start;
+    result.Cancelled =
+        QSearch.EachDown(ContiguousBytes(), FileSize, start, ScanProgressHook(true), [&](TAddress hit) {
+            SweepHit(hit, 0, src, dst, result);
+            return true;
+        });
+    FinishSweep(src, dst);
+}
+
+// With the first n hits known: from the last one down, the bytes after each hit move once to where they end
+// up and its replacement goes in front of them.
+void WriteFromEnd(const std::vector<TAddress>& hits, int64_t n, TReplaceAllResult& result) {
+    const TCount p = PatternLength();
+    const int64_t growth = ReplacementLength() - p;
+    const int64_t stride = ProgressStride(n);
+    int64_t end = FileSize; // the last byte not yet moved
+    uint8_t* const file = ContiguousBytes();
+    for (int64_t k = n - 1; k >= 0; --k) {
+        const TAddress hit = hits[static_cast<size_t>(k)];
+        const int64_t tail = end - (hit + p) + 1;
+        if (tail > 0)
+            std::memmove(file + hit + p - 1 + growth * (k + 1), file + hit + p - 1, static_cast<size_t>(tail));
+        const TAddress at = hit + growth * k;
+        PassReplacedHit(result, hit, file + hit - 1, at);
+        PutReplacement(at);
+        end = hit - 1;
+        if (k % stride == 0) Host->SetProgress(n - k, n, 5);
+    }
+    FileSize += growth * n;
+}
+
+// The hits from start, or none when there are more than is worth holding (then only counted).
+struct THitList {
+    std::vector<TAddress> Hits;
+    int64_t Count = 0;
+    bool Listed = true;
+    bool Cancelled = false;
+};
+
+THitList ListHits(TAddress start) {
+    THitList list;
+    if (!PrepareSearch()) return list;
+    // At most a quarter of the file's size in addresses.
+    const size_t most =
+        std::max<size_t>(size_t{1} << 16, static_cast<size_t>(FileSize) / (4 * sizeof(TAddress)));
+    list.Cancelled = QSearch.EachDown(ContiguousBytes(), FileSize, start, ScanProgressHook(true), [&](TAddress hit) {
+        if (list.Hits.size() == most) {
+            list.Listed = false;
+            return false;
+        }
+        list.Hits.push_back(hit);
+        return true;
+    });
+    list.Count = static_cast<int64_t>(list.Hits.size());
+    if (!list.Listed) {
+        list.Hits = {};
+        const TQSearch::TTally counted =
+            QSearch.CountDown(ContiguousBytes(), FileSize, start, ScanProgressHook(true));
+        list.Count = counted.Count;
+        list.Cancelled = counted.Cancelled;
+    }
+    return list;
+}
+
+void GrowingPass(TAddress start, TReplaceAllResult& result) {
+    Host->SetProgressText(Texts::Step1Counting, 1);
+    const THitList list = ListHits(start);
+    if (list.Cancelled) {
+        result.Cancelled = true;
+        return;
+    }
+    int64_t n = list.Count;
+    if (n == 0) return;
+    const int64_t growth = ReplacementLength() - PatternLength();
+    // What can still be had: free memory plus the unused capacity, and never past the largest file.
+    // The margin the buffer's growth must leave (see MemoryFits) is not for the replacements.
+    int64_t room = MemoryBeyondMargin() + Capacity - FileSize;
+    room = std::min<int64_t>(room, static_cast<int64_t>(MaxFileSize) - FileSize);
+    if (growth * n > room) {
+        int64_t possible = room / growth;
+        // A refusal or a No ends the command like a Cancel: the error box or the answer says it all.
+        if (possible <= 0) {
+            Host->ShowError(Texts::CantAllocate);
+            result.Cancelled = true;
+            return;
+        }
+        if (Host->AskYesNo(FormatText(Texts::MemorySufficientFor, {n, possible})) != mrYes) {
+            result.Cancelled = true;
+            return;
+        }
+        n = possible;
+    }
+    const TCount gap = growth * n;
+    if (!EnsureRoom(gap)) {
+        Host->ShowError(Texts::CantAllocate);
+        result.Cancelled = true;
+        return;
+    }
+    Host->SetProgressText(Texts::Step2Replacing, 1);
+    Host->EnableCancel(false);
+    if (list.Listed) {
+        WriteFromEnd(list.Hits, n, result);
+        return;
+    }
+    // Too many hits to list: open the whole room in front, then sweep the bytes down hit by hit.
+    OpenGap(start, gap);
+    TAddress dst = start, src = start + gap;
+    QSearch.EachDown(ContiguousBytes(), FileSize, src, ScanProgressHook(true, false), [&](TAddress hit) {
+        SweepHit(hit, gap, src, dst, result);
+        return result.Count < n;
+    });
+    FinishSweep(src, dst);
+}
+
+// The old bytes of every hit and its address are kept for undo. Only where they could pass the journal's
+// budget are the hits counted first, to ask whether to go on without undo.
+bool UndoableReplaceAll(TAddress start, TReplaceAllResult& result) {
+    const int64_t perHit = PatternLength() + static_cast<int64_t>(sizeof(TAddress));
+    const int64_t mostHits = (FileSize - start + 1) / PatternLength();
+    if (mostHits * perHit <= Journal.Budget) return true;
+    Host->SetProgressText(Texts::Step1Counting, 1);
+    const TCountResult counted = CountMatches(true, start);
+    if (!counted.Completed || !ConfirmUndoable(counted.Count * perHit)) {
+        result.Cancelled = true;
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+TReplaceAllResult ReplaceAll() {
+    TReplaceAllResult result;
+    const TCount p = PatternLength();
+    const TCount r = ReplacementLength();
+    TAddress start = CurrentAddress();
+    if (r > 0 && LastReplaceAddress != 0 && LastReplaceAddress + r - 1 == start) ++start;
+    if (p == 0) return result;
+    TUndoStep step(TStepName::ReplaceAll);
+    if (!UndoableReplaceAll(start, result)) return result;
+    RecordPiecesBegin(p, r);
+    if (r == p)
+        SameLengthPass(start, result);
+    else if (r > p)
+        GrowingPass(start, result);
+    else
+        ShrinkingPass(start, result);
+    RecordPiecesEnd();
+    if (result.Count > 0) {
+        Modified = true;
+        if (r != p) DropBlockIfAffected(result.First);
+        ShowAddress(r > 0 ? LastFoundAddress + r - 1 : LastFoundAddress, true, true);
+    }
+    return result;
+}
+
+void ReplaceAllCommand() {
+    TReplaceAllResult result;
+    {
+        TProgressScope progress(Texts::ReplacingCaption, Texts::Searching);
+        TBusyScope busy("");
+        result = ReplaceAll();
+    }
+    if (result.Cancelled) return;
+    Host->ShowInfo(FormatText(Texts::OccurencesReplaced, {result.Count}));
+}
+
+void ReplaceUndo() {
+    const TAddress at = LastReplaceAddress;
+    if (at == 0) return;
+    TUndoStep step(TStepName::ReplaceUndo);
+    ShowAddress(at, false, true);
+    const std::vector<uint8_t>& replacement = SearchRequest.Replacement;
+    const auto r = static_cast<TCount>(replacement.size());
+    const auto saved = static_cast<TCount>(ReplacedBytes.size());
+    if (r > 0) {
+        // Only the replacement itself is restored, and only while it still stands where it was made.
+        if (at + r - 1 > FileSize ||
+            !std::ranges::equal(StoreRun(at, r), replacement)) {
+            Host->ShowInfo(Texts::StringNotFound);
+            return;
+        }
+        if (saved > r) {
+            if (!OpenGap(at, saved - r)) {
+                Host->ShowError(Texts::CantAllocate);
+                return;
+            }
+        } else if (saved < r) {
+            CloseGap(at, r - saved);
+        }
+        std::ranges::copy(ReplacedBytes, StoreRun(at, saved).begin());
+        RecordChange(at, replacement, saved);
+        LastFoundAddress = at;
+        LastReplaceAddress = at + saved - 1;
+    } else {
+        // The hit was deleted: its bytes go back where it stood, wherever the cursor went since.
+        if (!InsertBytesAt(at, ReplacedBytes)) return;
+    }
+    Modified = true;
+    if (saved != r) DropBlockIfAffected(at);
+    ShowAddress(LastReplaceAddress, true, true);
+    LastReplaceAddress = 0;
+}
+
+void ReplaceDialogDone(TReplaceDialogResult result) {
+    if (result == TReplaceDialogResult::Cancel) {
+        SetCommandEnabled(TCommand::Replaceagaindown1, false);
+        EnableReplaceUndo(false);
+        return;
+    }
+    // New bytes are in the request: the old replacement can no longer be undone.
+    EnableReplaceUndo(false);
+    if (result == TReplaceDialogResult::All)
+        ReplaceAllCommand();
+    else
+        Replaceagaindown1Click();
+    SetCommandEnabled(TCommand::Replaceagaindown1, true);
+}
+
+void Replaceagaindown1Click() {
+    ReplaceStepCommand(TReplaceSender::Command, CurrentAddress(), true);
+}
+
+void Replaceundo1Click() {
+    {
+        TBusyScope busy("");
+        ReplaceUndo();
+    }
+    EnableReplaceUndo(false);
+}
+
+void Patch1Click() {
+    SearchRequest.Pattern = {0xF7, 0xD0, 0xF7, 0xD2, 0xB9, 0x37};
+    SearchRequest.Replacement = {0xF7, 0xD0, 0xF7, 0xD2, 0xB9, 0x7E};
+    ReplaceStepCommand(TReplaceSender::Patch, 1, false);
+    SetCommandEnabled(TCommand::Replaceagaindown1, false);
+    EnableReplaceUndo(false);
+}
+
+} // namespace Engine
