@@ -23,7 +23,7 @@
 
 namespace {
 
-// The colour of panes that take no input, as the system draws inactive borders.
+// The colour of the pane that takes no keys, as the system draws inactive borders.
 QColor InactiveColor(const QWidget* widget) {
     return widget->palette().color(QPalette::Active, QPalette::Button);
 }
@@ -173,10 +173,11 @@ void TFormMain::ArrangePanes() {
     TJkStrGrid* active = ActivePane();
     TJkStrGrid* inactive = active == JkStrGridText ? JkStrGridHex : JkStrGridText;
     active->SetBackgroundColor(ActiveColor(this));
-    active->setEnabled(true);
-    // The inactive pane takes no input but keeps showing the data and the cursor cell.
+    active->setFocusPolicy(Qt::StrongFocus);
+    // The inactive pane takes no keys but keeps showing the data and the cursor cell; the mouse makes it
+    // the active one (the engine decides), and the wheel scrolls over either.
     inactive->SetBackgroundColor(InactiveColor(this));
-    inactive->setEnabled(false);
+    inactive->setFocusPolicy(Qt::NoFocus);
     active->setFocus();
     active->SetSlaveGrid(inactive);
     UpdateStatus();

@@ -429,8 +429,8 @@ void TestKeyboard::tabAndInsertSwitchPaneAndMode() {
     editor.Click(Qt::Key_Tab);
     QVERIFY(!Engine::TextMode);
     QVERIFY(!form.Action(TCommand::ModusText1)->isChecked());
-    QVERIFY(form.JkStrGridHex->isEnabled());
-    QVERIFY(!form.JkStrGridText->isEnabled());
+    QCOMPARE(form.JkStrGridHex->focusPolicy(), Qt::StrongFocus);
+    QCOMPARE(form.JkStrGridText->focusPolicy(), Qt::NoFocus);
     QCOMPARE(form.focusWidget(), form.JkStrGridHex);
     QCOMPARE(form.JkStrGridHex->SlaveGrid(), form.JkStrGridText);
     QCOMPARE(form.JkStrGridText->SlaveGrid(), nullptr);
@@ -442,8 +442,8 @@ void TestKeyboard::tabAndInsertSwitchPaneAndMode() {
     form.Action(TCommand::ModusText1)->trigger();
     QVERIFY(Engine::TextMode);
     QVERIFY(form.Action(TCommand::ModusText1)->isChecked());
-    QVERIFY(form.JkStrGridText->isEnabled());
-    QVERIFY(!form.JkStrGridHex->isEnabled());
+    QCOMPARE(form.JkStrGridText->focusPolicy(), Qt::StrongFocus);
+    QCOMPARE(form.JkStrGridHex->focusPolicy(), Qt::NoFocus);
     QCOMPARE(editor.Panel(0), QString("Adr. dec: 1,001"));
 
     editor.Click(Qt::Key_Insert);
@@ -521,9 +521,11 @@ void TestKeyboard::mouseClicksPassTheVeto() {
     editor.ClickCell(editor.Form.JkStrGridText, 9, 2);
     QCOMPARE(Engine::CurrentAddress(), 22);
     QCOMPARE(editor.PaneCell(editor.Form.JkStrGridText), QPoint(5, 1));
-    // The inactive pane takes no clicks.
+    // A click in the inactive pane makes it the active one, then moves the cursor there.
     editor.ClickCell(editor.Form.JkStrGridHex, 1, 0);
-    QCOMPARE(Engine::CurrentAddress(), 22);
+    QVERIFY(!Engine::TextMode);
+    QCOMPARE(editor.Form.focusWidget(), editor.Form.JkStrGridHex);
+    QCOMPARE(Engine::CurrentAddress(), 2);
 }
 
 void TestKeyboard::characterSetMakesTypingAndDrawingAgree() {
