@@ -479,6 +479,16 @@ void TFormMain::ShowStatusText(const std::string& text) {
     ShowStatusMessage(QString::fromStdString(text));
 }
 
+void TFormMain::ShowStatusNote(const std::string& text) {
+    ShowStatusMessage(QString::fromStdString(text));
+    if (!NoteTimer) {
+        NoteTimer = new QTimer(this);
+        NoteTimer->setSingleShot(true);
+        connect(NoteTimer, &QTimer::timeout, this, [this] { ShowStatusMessage(QString()); });
+    }
+    NoteTimer->start(NoteMs);
+}
+
 void TFormMain::BusyOn(const std::string& text) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     ShowStatusMessage(QString::fromStdString(text));

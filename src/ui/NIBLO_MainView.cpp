@@ -17,6 +17,7 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <QTimer>
 
 #include <algorithm>
 #include <array>
@@ -240,6 +241,7 @@ void TFormMain::UpdateScrollSteps() {
 }
 
 void TFormMain::ShowStatusMessage(const QString& text) {
+    if (NoteTimer) NoteTimer->stop();
     const int limit = RemainingPanelWidth(StatusBar1, 3) - 10;
     StatusBar1->SetPanelText(3, FitText(text, QFontMetrics(StatusBar1->font()), limit));
 }

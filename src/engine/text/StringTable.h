@@ -52,6 +52,7 @@ inline constexpr const char* ModifiedSaveNow = "%s modified. Save now?";
 inline constexpr const char* OpenFileTitle = "Open file";
 inline constexpr const char* OpenReadOnlyTitle = "Open file read-only";
 inline constexpr const char* ReadOnlyMark = " (read-only)";
+inline constexpr const char* FileIsReadOnly = "The file is read-only";
 inline constexpr const char* SaveFileAsTitle = "Save file as";
 inline constexpr const char* FileMasks = "*.*,*.exe";
 inline constexpr const char* FavoritesSection = "Favorites";
