@@ -458,6 +458,7 @@ void TestSettings::optionsShowsCurrentValuesAndCancelKeepsThem() {
     QVERIFY(!Engine::NewEOF);
     QCOMPARE(form->ColorBlockValue, 255);
     QCOMPARE(Engine::AddressBase, 0);
+    QVERIFY(TIniFile(IniPath.toStdString()).ReadSectionKeys("Options").empty());
 
     // A colour without a name in the list selects nothing.
     form->SetColorBlock(0x123456);
@@ -495,6 +496,17 @@ void TestSettings::optionsOkAppliesEveryStep() {
     QVERIFY(Engine::OldFileTime);
     QVERIFY(Engine::BackupOnSave);
     QCOMPARE(Engine::AddressBase, 1);
+    // OK writes the settings file at once, as an exit would: a crash or a kill from here on keeps them.
+    {
+        const TIniFile written(IniPath.toStdString());
+        QCOMPARE(written.ReadInteger("Options", "FontSize", 0), 10);
+        QCOMPARE(written.ReadInteger("Options", "Cols", 0), 12);
+        QCOMPARE(written.ReadInteger("Options", "Rows", 0), 11);
+        QCOMPARE(written.ReadInteger("Options", "BaseAdress", 0), 1);
+        QVERIFY(written.ReadBool("Options", "BackupOnSave", false));
+        QVERIFY(written.ReadBool("Options", "HideToolBar", false));
+        QCOMPARE(written.ReadInteger("Options", "ColorBlock", 0), 0xFF0000);
+    }
 
     // The count chosen holds for this run only; the next start has 5 again.
     form->close();
