@@ -475,19 +475,4 @@ TEST_F(PaneEditingTest, ShiftClickExtendsFromTheAnchor) {
     }
 }
 
-// One step of auto-scroll grows with the pointer's distance past the edge, up to a page.
-TEST(AutoScroll, GrowsWithTheDistanceUpToAPage) {
-    int32_t last = 0;
-    for (int32_t rowsPast = 1; rowsPast <= 40; ++rowsPast) {
-        const int32_t rows = AutoScrollRows(rowsPast, 10);
-        EXPECT_GE(rows, std::max(1, last)) << rowsPast;
-        EXPECT_LE(rows, 10) << rowsPast;
-        last = rows;
-    }
-    EXPECT_EQ(AutoScrollRows(1, 10), 1);
-    EXPECT_GT(AutoScrollRows(5, 10), AutoScrollRows(1, 10));
-    EXPECT_EQ(AutoScrollRows(40, 10), 10);
-    EXPECT_EQ(AutoScrollRows(3, 0), 1); // a page without rows still moves
-}
-
 } // namespace

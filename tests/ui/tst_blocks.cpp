@@ -92,7 +92,8 @@ void TestBlocks::mouseMarksByDragAndShiftClick() {
 }
 
 // A press or a drag in the pane that is not active makes it the active one and acts there; Shift+click
-// then extends the dragged block from where the drag began; the wheel scrolls over either pane.
+// then extends the dragged block from the end the drag did not move; the wheel scrolls over either pane,
+// and far below the page a drag scrolls faster.
 void TestBlocks::mouseActsInEitherPane() {
     TEditor editor(SampleBytes(1000));
     TFormMain& form = editor.Form;
@@ -114,8 +115,6 @@ void TestBlocks::mouseActsInEitherPane() {
         QCOMPARE(editor.Block(), qMakePair(cols + 3, 3 * cols + 6));
         QCOMPARE(Engine::CurrentAddress(), cols + 3);
         // The drag moved the block's start last: Shift+click moves it again and keeps the end.
-        QTest::mouseClick(pane, Qt::LeftButton, Qt::ShiftModifier, at(pane, 0, 0));
-        QCOMPARE(editor.Block(), qMakePair(1, 3 * cols + 6));
         QTest::mouseClick(pane, Qt::LeftButton, Qt::ShiftModifier, at(pane, 0, 5));
         QCOMPARE(editor.Block(), qMakePair(3 * cols + 6, 5 * cols + 1));
     }
