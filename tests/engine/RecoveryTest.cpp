@@ -30,6 +30,7 @@
 #include <filesystem>
 #include <set>
 #include <fstream>
+#include <regex>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <fcntl.h>
@@ -282,6 +283,11 @@ TEST_F(RecoveryTest, RandomCommandsReplayToTheReference) {
         ASSERT_EQ(Host.QuestionTexts().size(), 1u);
         EXPECT_TRUE(Host.QuestionTexts()[0].starts_with("NIBLO was closed before changes to " +
                                                         NamePart(path) + " were saved ("));
+        // The time of the last change in ISO order and 24 hours.
+        EXPECT_TRUE(
+            std::regex_search(Host.QuestionTexts()[0],
+                              std::regex(R"(, the last at \d{4}-\d\d-\d\d \d\d:\d\d\)\. Recover them\?$)")))
+            << Host.QuestionTexts()[0];
         EXPECT_EQ(FileName, path);
         EXPECT_EQ(Bytes(), final);
         EXPECT_TRUE(Modified);
