@@ -429,6 +429,8 @@ void TFormMain::ApplyFontSize(int size) {
 void TFormMain::ApplyFontName(const QString& name) {
     for (TJkStrGrid* pane : {JkStrGridText, JkStrGridHex})
         pane->SetFontName(name.left(255));
+    // Typing and the text fields go by the set the text pane draws with.
+    Engine::OemFont = JkStrGridText->UsesOemGlyphs();
     ApplyFontSize(JkStrGridHex->FontSize());
 }
 

@@ -7,6 +7,7 @@
 #include "dialogs/NIBLO_Opt.h"
 #include "engine/document/EngineState.h"
 #include "engine/document/Blocks.h"
+#include "engine/editing/Clipboard.h"
 #include "engine/files/FileCommands.h"
 #include "engine/editing/PaneEditing.h"
 #include "engine/document/View.h"
@@ -165,6 +166,7 @@ void TestKeyboard::textPaneTypesInBothModesAndSaves() {
     QCOMPARE(editor.Form.JkStrGridHex->Cell(3, 0), HexCellText(uint8_t(bytes[3])));
 
     // Windows-1252: the euro sign is 0x80; a character the code page lacks is not typed.
+    Engine::CharacterSet = TCharacterSet::Windows1252;
     editor.Type(QString::fromUtf8("\u20AC\u0416"));
     bytes.insert(3, char(0x80));
     QCOMPARE(FileBytes(), bytes);
@@ -331,7 +333,8 @@ void TestKeyboard::keysWithTextOfTheirOwnTypeNothing() {
     editor.Press(Qt::Key_Q, Qt::AltModifier, QStringLiteral("q"));
     QCOMPARE(FileBytes(), bytes);
 
-    // Ctrl and Alt together are AltGr on some systems: that types.
+    // Ctrl and Alt together are AltGr on some systems: that types (the euro sign as Windows-1252 has it).
+    Engine::CharacterSet = TCharacterSet::Windows1252;
     editor.Press(Qt::Key_E, Qt::ControlModifier | Qt::AltModifier, QString(QChar(0x20AC)));
     QCOMPARE(uint8_t(FileBytes().at(Engine::CurrentAddress() - 2)), uint8_t(0x80));
 }
@@ -532,9 +535,18 @@ void TestKeyboard::characterSetMakesTypingAndDrawingAgree() {
     TEditor editor(SampleBytes(40));
     TJkStrGrid* text = editor.Form.JkStrGridText;
     const QString eAcute = QString::fromUtf8("\u00E9");
-    // The default font's way: typed as Windows-1252, drawn as DOS.
+    // The default set with the Terminal font draws as DOS, and so types as DOS too: what is typed shows as
+    // typed, in the pane, the text fields that fill its bytes and pasted text alike.
     editor.Type(eAcute);
-    QCOMPARE(text->Cell(0, 0), QString::fromUtf8("\u0398"));
+    QCOMPARE(FileBytes().at(0), char(0x82));
+    QCOMPARE(text->Cell(0, 0), eAcute);
+    QCOMPARE(TextToBytes(eAcute), QByteArray(1, char(0x82)));
+    QCOMPARE(BytesToText(QByteArray(1, char(0x82))), eAcute);
+    QCOMPARE(Engine::ClipboardTextBytes(u"\u00E9"), std::vector<uint8_t>{0x82});
+    // E9 for what follows: it draws as the chosen set has it.
+    editor.GoTo(1);
+    editor.Type(QString::fromUtf8("\u0398"));
+    QCOMPARE(FileBytes().at(0), char(0xE9));
 
     // A chosen set redraws the pane at once, and the pane and the text fields type as it draws.
     const struct {

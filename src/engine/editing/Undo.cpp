@@ -25,26 +25,12 @@ TUndoJournal Journal;
 namespace {
 
 // The hints' names of the steps, in the order of TStepName.
-constexpr std::array<const char*, 19> StepNames{"change",
-                                                "typing",
-                                                "deletion",
-                                                "Insert string",
-                                                "Insert file",
-                                                "Block delete",
-                                                "Block copy",
-                                                "Block copy/overwrite",
-                                                "Block move",
-                                                "Cut",
-                                                "Paste",
-                                                "Delete from cursor",
-                                                "Delete to cursor",
-                                                "Replace",
-                                                "Replace all",
-                                                "Replace undo",
-                                                "Patch",
-                                                "Encode integer",
-                                                "Data inspector"};
-static_assert(StepNames.size() == size_t(TStepName::InspectorEdit) + 1);
+constexpr auto StepNames = std::to_array<const char*>(
+    {"change", "typing", "deletion", "Insert string", "Insert file", "Block delete", "Block copy",
+     "Block copy/overwrite", "Block move", "Cut", "Paste", "Delete from cursor", "Delete to cursor",
+     "Replace", "Replace all", "Replace undo", "Patch", "Encode integer", "Data inspector"});
+// A step name added without its hint, or past StepNameCount, fails here.
+static_assert(StepNames.size() == StepNameCount);
 
 // The command scope in force.
 int Depth = 0;
@@ -52,9 +38,9 @@ TStepName ScopeName = TStepName::Change;
 TView ScopeBefore;
 TAddress ScopeBlockBegin = 0;
 TAddress ScopeBlockEnd = 0;
-bool ScopeOpened = false; // the scope's step stands last in the journal
+bool ScopeOpened = false;    // the scope's step stands last in the journal
 bool ScopeOpenedNew = false; // the scope opened a step of its own (the recovery journal asks)
-bool Unrecorded = false;  // the user let a change go that cannot be undone; the scope records nothing more
+bool Unrecorded = false;     // the user let a change go that cannot be undone; the scope records nothing more
 bool TypingGoesOn = false;
 // The step a run of typing goes on in, valid while the journal's steps stay as they were (Version).
 TStep* TypingStep = nullptr;

@@ -240,11 +240,11 @@ inline constexpr const char* InspectorOutOfRange = "Value out of range for %s: %
 
 // Checksums.
 inline constexpr const char* ChecksumNames[] = {
-    "CRC-32",   "CRC-32C",  "CRC-64",      "Adler-32",    "MD5",     "SHA-1",   "SHA-224",  "SHA-256",
-    "SHA-384",  "SHA-512",  "SHA3-256",    "SHA3-512",    "BLAKE2b-512", "BLAKE2s-256", "XXH3-64", "XXH3-128"};
-inline constexpr const char* ChecksumHints[] = {"zlib, PNG, gzip",
+    "CRC-32",  "CRC-32C", "CRC-64/XZ", "Adler-32", "MD5",         "SHA-1",       "SHA-224", "SHA-256",
+    "SHA-384", "SHA-512", "SHA3-256",  "SHA3-512", "BLAKE2b-512", "BLAKE2s-256", "XXH3-64", "XXH3-128"};
+inline constexpr const char* ChecksumHints[] = {"as zip, gzip, PNG and zlib compute it",
                                                 "Castagnoli: iSCSI, ext4, Btrfs",
-                                                "ECMA-182, as XZ uses it",
+                                                "ECMA-182 polynomial, as XZ computes it",
                                                 "zlib",
                                                 "",
                                                 "",
