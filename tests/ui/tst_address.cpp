@@ -11,6 +11,7 @@
 #include "engine/store/ByteStore.h"
 #include "engine/document/EngineState.h"
 #include "engine/document/View.h"
+#include "support/UiTestMain.h"
 #include "support/ModalAnswer.h"
 #include "support/StartedEditor.h"
 #include "support/EditorTestCase.h"
@@ -393,5 +394,5 @@ void TestAddress::encodeIntoAnEmptyFile() {
     QCOMPARE(editor.Form.JkStrGridHex->Cell(3, 0), QStringLiteral("7F"));
 }
 
-QTEST_MAIN(TestAddress)
+NIBLO_UI_TEST(TestAddress)
 #include "tst_address.moc"

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The Edit menu's block and deletion commands, through the menu actions, their shortcuts and the toolbar.
+#include "support/UiTestMain.h"
 #include "support/EditorTestCase.h"
 #include "ui/NIBLO_Main.h"
 
@@ -296,5 +297,5 @@ void TestBlocks::deleteFromAndToCursor() {
     QVERIFY(Engine::Modified);
 }
 
-QTEST_MAIN(TestBlocks)
+NIBLO_UI_TEST(TestBlocks)
 #include "tst_blocks.moc"

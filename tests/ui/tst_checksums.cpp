@@ -7,6 +7,7 @@
 #include "engine/settings/IniFile.h"
 #include "kit/ProgressBox.h"
 #include "kit/SettingsLocation.h"
+#include "support/UiTestMain.h"
 #include "support/EditorTestCase.h"
 #include "support/StartedEditor.h"
 
@@ -183,5 +184,5 @@ void TestChecksums::choiceIsKeptOnlyOnceComputed() {
     });
 }
 
-QTEST_MAIN(TestChecksums)
+NIBLO_UI_TEST(TestChecksums)
 #include "tst_checksums.moc"

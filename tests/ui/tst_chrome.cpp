@@ -6,6 +6,7 @@
 #include "engine/document/EngineState.h"
 #include "engine/files/FileCommands.h"
 #include "kit/ProgramInfo.h"
+#include "support/UiTestMain.h"
 #include "support/ModalAnswer.h"
 #include "support/StartedEditor.h"
 #include "support/TempSettings.h"
@@ -352,5 +353,5 @@ void TestChrome::contactLinkOfAMailOrAWebAddress() {
     QCOMPARE(ContactLink(contact, QStringLiteral("niblo")), std::make_pair(caption, url));
 }
 
-QTEST_MAIN(TestChrome)
+NIBLO_UI_TEST(TestChrome)
 #include "tst_chrome.moc"

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Cut, copy and paste through the desktop's clipboard, the enabling of Paste and the question at exit.
+#include "support/UiTestMain.h"
 #include "support/TempSettings.h"
 #include "ui/NIBLO_Main.h"
 
@@ -173,5 +174,5 @@ void TestClipboard::exitAsksAboutMoreThan512Bytes() {
     }
 }
 
-QTEST_MAIN(TestClipboard)
+NIBLO_UI_TEST(TestClipboard)
 #include "tst_clipboard.moc"

@@ -2,6 +2,7 @@
 // The byte-sequence, number and radio-button controls, driven by real key events.
 #include "controls/JkTextEdit.h"
 #include "controls/Jkkompo.h"
+#include "support/UiTestMain.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -495,5 +496,5 @@ void TestControls::textEditTakesOnlyWindows1252() {
     QCOMPARE(edit->Bytes(), QByteArray("\x9F\xE9\x81", 3));
 }
 
-QTEST_MAIN(TestControls)
+NIBLO_UI_TEST(TestControls)
 #include "tst_controls.moc"

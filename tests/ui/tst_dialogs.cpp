@@ -15,6 +15,7 @@
 #include "engine/settings/IniFile.h"
 #include "engine/search/SearchRequest.h"
 #include "engine/document/View.h"
+#include "support/UiTestMain.h"
 #include "support/ModalAnswer.h"
 #include "support/StartedEditor.h"
 #include "kit/JkGrid.h"
@@ -430,5 +431,5 @@ void TestDialogs::insertStringThroughTheWindow() {
     QCOMPARE(FileBytes().left(17), QByteArray(16, '\0') + '0');
 }
 
-QTEST_MAIN(TestDialogs)
+NIBLO_UI_TEST(TestDialogs)
 #include "tst_dialogs.moc"

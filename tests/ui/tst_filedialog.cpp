@@ -8,6 +8,7 @@
 #include "files/FileListModel.h"
 #include "files/NIBLO_ListBox.h"
 #include "files/NIBLO_OSE.h"
+#include "support/UiTestMain.h"
 #include "support/ModalAnswer.h"
 #include "support/TempSettings.h"
 #include "ui/NIBLO_Main.h"
@@ -417,5 +418,5 @@ class TestFileDialog : public QObject {
     }
 };
 
-QTEST_MAIN(TestFileDialog)
+NIBLO_UI_TEST(TestFileDialog)
 #include "tst_filedialog.moc"

@@ -2,6 +2,7 @@
 // Help: every help context the program uses has a topic; Help buttons, F1, "What's this?" and the
 // Help menu reach the right topic in the right form; the help window finds and navigates topics.
 #include "engine/document/EngineState.h"
+#include "support/UiTestMain.h"
 #include "support/ModalAnswer.h"
 #include "support/StartedEditor.h"
 #include "support/TempSettings.h"
@@ -294,5 +295,5 @@ void TestHelp::helpWindowOutlivesTheDialogItWasOpenedFrom() {
     viewer->close();
 }
 
-QTEST_MAIN(TestHelp)
+NIBLO_UI_TEST(TestHelp)
 #include "tst_help.moc"

@@ -3,6 +3,7 @@
 #include "controls/JkHist.h"
 #include "controls/JkNumEdit.h"
 #include "engine/settings/IniFile.h"
+#include "support/UiTestMain.h"
 #include "support/ModalAnswer.h"
 
 #include <QAbstractItemView>
@@ -348,5 +349,5 @@ void TestHistory::unwritableFileIsReported() {
     QCOMPARE(form.History->Items(), List({"1", "2"}));
 }
 
-QTEST_MAIN(TestHistory)
+NIBLO_UI_TEST(TestHistory)
 #include "tst_history.moc"

@@ -5,6 +5,7 @@
 #include "engine/document/EngineHost.h"
 #include "engine/text/StringTable.h"
 #include "kit/Help.h"
+#include "support/UiTestMain.h"
 #include "support/ModalAnswer.h"
 #include "kit/JkStatusBar.h"
 #include "kit/ProgressBox.h"
@@ -880,5 +881,5 @@ void TestJkDialog::dialogUnitsAndMulDiv() {
     QCOMPARE(unit.height(), metrics.height());
 }
 
-QTEST_MAIN(TestJkDialog)
+NIBLO_UI_TEST(TestJkDialog)
 #include "tst_jkdialog.moc"

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Keyboard and mouse work in the panes, driven through Qt key and mouse events on the real panes.
+#include "support/UiTestMain.h"
 #include "support/EditorTestCase.h"
 #include "ui/NIBLO_Main.h"
 
@@ -569,5 +570,5 @@ void TestKeyboard::characterSetMakesTypingAndDrawingAgree() {
     }
 }
 
-QTEST_MAIN(TestKeyboard)
+NIBLO_UI_TEST(TestKeyboard)
 #include "tst_keyboard.moc"

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The real program started as a user starts it, with a file named on the command line.
+#include "support/UiTestMain.h"
+
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -64,5 +66,5 @@ void TestLaunch::optionsAndANameThatStartsWithADash() {
     QCOMPARE(niblo.readAllStandardOutput().trimmed(), QByteArray("NIBLO first paint 7"));
 }
 
-QTEST_MAIN(TestLaunch)
+NIBLO_UI_TEST(TestLaunch)
 #include "tst_launch.moc"

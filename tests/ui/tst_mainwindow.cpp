@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: start-up, file commands through the menu, status panels, panes, scroll bar and resizing.
+#include "support/UiTestMain.h"
 #include "support/StartedForm.h"
 #include "support/EditorTestCase.h"
 #include "ui/NIBLO_Main.h"
@@ -872,5 +873,5 @@ void TestMainWindow::slaveGridsFollowButNotInCircle() {
     QCOMPARE(PaneWidth(&first, 19), 19 * 15 + 23);
 }
 
-QTEST_MAIN(TestMainWindow)
+NIBLO_UI_TEST(TestMainWindow)
 #include "tst_mainwindow.moc"

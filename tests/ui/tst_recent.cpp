@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The recent-files list of the File menu and files dropped on the main window.
+#include "support/UiTestMain.h"
 #include "support/StartedForm.h"
 #include "ui/NIBLO_Main.h"
 
@@ -355,5 +356,5 @@ void TestRecent::dropOnModifiedFileAsksFirst() {
     QVERIFY(!Engine::Modified);
 }
 
-QTEST_MAIN(TestRecent)
+NIBLO_UI_TEST(TestRecent)
 #include "tst_recent.moc"

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file through restarts of the main window, hand-edited files, write failures and the
 // Options dialog.
+#include "support/UiTestMain.h"
 #include "support/StartedForm.h"
 #include "ui/NIBLO_Main.h"
 
@@ -648,5 +649,5 @@ void TestSettings::settingsMoveToTheConfigFolderWhenTheProgramFolderIsReadOnly()
     }
 }
 
-QTEST_MAIN(TestSettings)
+NIBLO_UI_TEST(TestSettings)
 #include "tst_settings.moc"

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Undo and Redo in the Edit menu: texts, enabling, hints and their shortcuts from the pane.
+#include "support/UiTestMain.h"
 #include "support/EditorTestCase.h"
 #include "ui/NIBLO_Main.h"
 
@@ -97,5 +98,5 @@ void TestUndo::shortcutsUndoAndRedoTypingAndABlockDelete() {
     QVERIFY(!redo->isEnabled());
 }
 
-QTEST_MAIN(TestUndo)
+NIBLO_UI_TEST(TestUndo)
 #include "tst_undo.moc"
