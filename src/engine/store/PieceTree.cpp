@@ -75,8 +75,8 @@ std::pair<TNodePtr, TPiece> PopLast(const TNodePtr& tree) {
 }
 
 bool ForEachPart(const TNodePtr& tree, int64_t from, int64_t count, const TPartVisitor& visit) {
+    const int64_t end = std::min(from + std::max<int64_t>(count, 0), Length(tree));
     from = std::max<int64_t>(from, 0);
-    int64_t end = std::min(from + std::max<int64_t>(count, 0), Length(tree));
     if (from >= end) return true;
     // The path down to the first piece, each node on it still to be visited with its right subtree; the
     // offset of each node's piece comes with it.
