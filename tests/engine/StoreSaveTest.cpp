@@ -49,10 +49,15 @@ class StoreSaveTest : public ::testing::Test {
         std::copy_n(bytes.begin() + 700, 3, bytes.begin() + 9000);
         return bytes;
     }
+    // Journals still in force (a wiped one, its first bytes zero, is only kept for the next save).
     size_t JournalsLeft() const {
         std::error_code error;
-        return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(Journals, error),
-                                                 std::filesystem::directory_iterator()));
+        size_t count = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(Journals, error)) {
+            const TBytes bytes = TTempDir::Read(entry.path().string());
+            count += bytes.size() >= 8 && std::any_of(bytes.begin(), bytes.begin() + 8, [](uint8_t b) { return b; });
+        }
+        return count;
     }
 
     TTempDir Dir;
@@ -60,6 +65,8 @@ class StoreSaveTest : public ::testing::Test {
     std::string Journals = Dir.PathOf("journals");
     std::shared_ptr<TFileSource> Source;
     TPieceStore Store;
+    // The program's journal; reset where the program ends (a power cut).
+    std::unique_ptr<TRollbackJournal> Journal = std::make_unique<TRollbackJournal>(Journals);
 };
 
 TEST_F(StoreSaveTest, InPlaceSaveEndsOldOrNewWhereverAWriteOrFlushFailsOrThePowerGoes) {
@@ -69,7 +76,7 @@ TEST_F(StoreSaveTest, InPlaceSaveEndsOldOrNewWhereverAWriteOrFlushFailsOrThePowe
     const TStoreSnapshot saved = Store.Snapshot();
     const TBytes fresh = Overwrite(old, 2);
     std::vector<TJournalStep> steps;
-    ASSERT_TRUE(SaveChangedInPlace(*Source, Store.Snapshot(), Store.Snapshot().ChangedSince(saved), Journals,
+    ASSERT_TRUE(SaveChangedInPlace(*Source, Store.Snapshot(), Store.Snapshot().ChangedSince(saved), *Journal,
                                    [&](TJournalStep step) {
                                        steps.push_back(step);
                                        return 0;
@@ -87,6 +94,7 @@ TEST_F(StoreSaveTest, InPlaceSaveEndsOldOrNewWhereverAWriteOrFlushFailsOrThePowe
             SCOPED_TRACE(testing::Message() << "step " << k << " mode " << static_cast<int>(mode));
             Dir.Write("file.bin", old);
             Open();
+            Journal = std::make_unique<TRollbackJournal>(Journals);
             const TStoreSnapshot before = Store.Snapshot();
             Overwrite(old, 2);
             size_t calls = 0;
@@ -99,7 +107,7 @@ TEST_F(StoreSaveTest, InPlaceSaveEndsOldOrNewWhereverAWriteOrFlushFailsOrThePowe
             TInPlaceResult result;
             bool cut = false;
             try {
-                result = SaveChangedInPlace(*Source, Store.Snapshot(), Store.Snapshot().ChangedSince(before), Journals,
+                result = SaveChangedInPlace(*Source, Store.Snapshot(), Store.Snapshot().ChangedSince(before), *Journal,
                                             faults);
             } catch (const TPowerCut&) {
                 cut = true;
@@ -111,6 +119,7 @@ TEST_F(StoreSaveTest, InPlaceSaveEndsOldOrNewWhereverAWriteOrFlushFailsOrThePowe
                 EXPECT_EQ(!result.JournalLeft.empty(), JournalsLeft() > 0);
             }
             // The next start: whatever was left, the file is wholly old or wholly new, and no journal stays.
+            Journal.reset();
             for (const TRepair& repair : RepairFromJournals(Journals))
                 EXPECT_NE(repair.Outcome, TRepairOutcome::Failed);
             // New once every byte was written; a save that lives through a failed flush puts the old ones back.
@@ -130,13 +139,20 @@ TEST_F(StoreSaveTest, ARepairThatFailsKeepsItsJournalAndAJournalForAnotherFileTo
     const TStoreSnapshot before = Store.Snapshot();
     Overwrite(old, 4);
     bool written = false;
-    EXPECT_THROW(SaveChangedInPlace(*Source, Store.Snapshot(), Store.Snapshot().ChangedSince(before), Journals,
+    EXPECT_THROW(SaveChangedInPlace(*Source, Store.Snapshot(), Store.Snapshot().ChangedSince(before), *Journal,
                                     [&](TJournalStep step) {
                                         if (step == TJournalStep::FileWrite && written) throw TPowerCut{};
+                                        if (step == TJournalStep::FileWrite) {
+                                            // Another instance starting meanwhile leaves the running save alone.
+                                            const std::vector<TRepair> repairs = RepairFromJournals(Journals);
+                                            EXPECT_EQ(repairs.size(), 1u);
+                                            EXPECT_EQ(repairs.at(0).Outcome, TRepairOutcome::InUse);
+                                        }
                                         written = written || step == TJournalStep::FileWrite;
                                         return 0;
                                     }),
                  TPowerCut);
+    Journal.reset();
     ASSERT_NE(TTempDir::Read(Path), old);
     std::vector<TRepair> repairs = RepairFromJournals(
         Journals, [](TJournalStep step) { return step == TJournalStep::RestoreSync ? EIO : 0; });
@@ -169,14 +185,14 @@ TEST_F(StoreSaveTest, UndoReadsTheOldBytesAfterSavesInPlaceAndByRename) {
     Open();
     const TStoreSnapshot opened = Store.Snapshot();
     TBytes model = Overwrite(old, 7);
-    ASSERT_TRUE(SaveChangedInPlace(*Source, Store.Snapshot(), Store.Snapshot().ChangedSince(opened), Journals).Ok());
+    ASSERT_TRUE(SaveChangedInPlace(*Source, Store.Snapshot(), Store.Snapshot().ChangedSince(opened), *Journal).Ok());
     // A second save in place over some of the same bytes: the bytes as opened stay what was kept first.
     const TStoreSnapshot first = Store.Snapshot();
     const TBytes firstModel = model;
     model = Overwrite(model, 8);
     ASSERT_TRUE(Store.Overwrite(2, TBytes{9, 9}));
     model[1] = model[2] = 9;
-    ASSERT_TRUE(SaveChangedInPlace(*Source, Store.Snapshot(), Store.Snapshot().ChangedSince(first), Journals).Ok());
+    ASSERT_TRUE(SaveChangedInPlace(*Source, Store.Snapshot(), Store.Snapshot().ChangedSince(first), *Journal).Ok());
     EXPECT_EQ(TTempDir::Read(Path), model);
     EXPECT_EQ(Contents(opened), old);
     EXPECT_EQ(Contents(first), firstModel);
@@ -208,7 +224,9 @@ TEST_F(StoreSaveTest, AFileWithTwoNamesIsRewrittenFromItsCopyAndNeverWithoutOne)
     // The file's own bytes moved down: written in place, they would be read back after being overwritten.
     TBytes model = old;
     ASSERT_TRUE(Store.Insert(1, TBytes(1000, 1)));
+    ASSERT_TRUE(Store.RemoveBytes(30001, 1000));
     model.insert(model.begin(), 1000, 1);
+    model.resize(30000);
     TReplaceRequest request;
     request.CopyFolder = Journals;
     request.ConfirmNoCopy = [] { return true; };
@@ -224,6 +242,12 @@ TEST_F(StoreSaveTest, AFileWithTwoNamesIsRewrittenFromItsCopyAndNeverWithoutOne)
     EXPECT_EQ(TTempDir::Read(Path), model);
     EXPECT_EQ(TTempDir::Read(Dir.PathOf("second.bin")), model);
     EXPECT_EQ(Contents(opened), old);
+    // The source now reads the copy: a save in place must open the file afresh, or the bytes it kept for
+    // the history would be the new ones.
+    const TStoreSnapshot written = Store.Snapshot();
+    ASSERT_TRUE(Store.WriteByte(5, 0));
+    EXPECT_FALSE(SaveChangedInPlace(*Source, Store.Snapshot(), Store.Snapshot().ChangedSince(written), *Journal).Ok());
+    EXPECT_EQ(TTempDir::Read(Path), model);
 }
 
 TEST_F(StoreSaveTest, AFileShortenedFromOutsideReadsAsUnreadableAndIsNeverSavedWithMadeUpBytes) {
@@ -247,7 +271,7 @@ TEST_F(StoreSaveTest, AFileShortenedFromOutsideReadsAsUnreadableAndIsNeverSavedW
     same.Load(Source, Source->Size());
     const TStoreSnapshot before = same.Snapshot();
     same.WriteByte(1, 0);
-    EXPECT_FALSE(SaveChangedInPlace(*Source, same.Snapshot(), same.Snapshot().ChangedSince(before), Journals).Ok());
+    EXPECT_FALSE(SaveChangedInPlace(*Source, same.Snapshot(), same.Snapshot().ChangedSince(before), *Journal).Ok());
     EXPECT_EQ(TTempDir::Read(Path), TBytes(old.begin(), old.begin() + 50000));
 }
 
@@ -268,7 +292,7 @@ TEST_F(StoreSaveTest, ADeviceTakesItsSizeFromTheProbeAndIsWrittenInWholeSectors)
     const TStoreSnapshot before = Store.Snapshot();
     ASSERT_TRUE(Store.WriteByte(5000, 0xEE));
     // Stopped at its first write to the device, the save has journalled the whole sector around the byte.
-    EXPECT_THROW(SaveChangedInPlace(*Source, Store.Snapshot(), Store.Snapshot().ChangedSince(before), Journals,
+    EXPECT_THROW(SaveChangedInPlace(*Source, Store.Snapshot(), Store.Snapshot().ChangedSince(before), *Journal,
                                     [](TJournalStep step) -> int {
                                         if (step == TJournalStep::FileWrite) throw TPowerCut{};
                                         return 0;
@@ -276,8 +300,9 @@ TEST_F(StoreSaveTest, ADeviceTakesItsSizeFromTheProbeAndIsWrittenInWholeSectors)
                  TPowerCut);
     const std::string journal = std::filesystem::directory_iterator(Journals)->path().string();
     EXPECT_GT(std::filesystem::file_size(journal), 4096u);
+    Journal = std::make_unique<TRollbackJournal>(Journals);
     EXPECT_EQ(RepairFromJournals(Journals)[0].Outcome, TRepairOutcome::RolledBack);
-    ASSERT_TRUE(SaveChangedInPlace(*Source, Store.Snapshot(), Store.Snapshot().ChangedSince(before), Journals).Ok());
+    ASSERT_TRUE(SaveChangedInPlace(*Source, Store.Snapshot(), Store.Snapshot().ChangedSince(before), *Journal).Ok());
     TBytes model = old;
     model[4999] = 0xEE;
     EXPECT_EQ(TTempDir::Read(Path), model);

@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -360,6 +361,16 @@ int TFile::Truncate(int64_t size) {
 int TFile::Sync() {
     if (int err = Injected(TCall::Sync)) return Failed(err);
     return ::fsync(Fd) == 0 ? 0 : Failed(errno);
+}
+
+int TFile::DataSync() {
+    if (int err = Injected(TCall::Sync)) return Failed(err);
+    return ::fdatasync(Fd) == 0 ? 0 : Failed(errno);
+}
+
+int TFile::LockExclusive() {
+    if (::flock(Fd, LOCK_EX | LOCK_NB) == 0) return 0;
+    return errno == EWOULDBLOCK ? DosError::AccessDenied : Failed(errno);
 }
 
 int TFile::Close() {

@@ -107,6 +107,10 @@ class TFile {
     int WriteAt(const uint8_t* source, int64_t count, int64_t offset);
     int Truncate(int64_t size);
     int Sync();
+    // The contents and what reading them needs (the size), not the times: enough where only bytes changed.
+    int DataSync();
+    // An exclusive lock on the open file for as long as it stays open; AccessDenied while another holds one.
+    int LockExclusive();
     int Close();
     // Bytes the owner may still add to the file's volume, -1 when unknown.
     int64_t FreeSpace() const;

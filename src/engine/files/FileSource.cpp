@@ -124,6 +124,7 @@ void TFileSource::ReadFrom(int fd) {
     handle->Fd = fd;
     std::lock_guard lock(Lock);
     Handle = std::move(handle);
+    Copied.store(true);
 }
 
 } // namespace FileAccess

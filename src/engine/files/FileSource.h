@@ -57,8 +57,9 @@ class TFileSource final : public Engine::TPieceSource {
     // to them still read the file as it was opened. Where bytes are kept already, those stay.
     void KeepOldBytes(int64_t offset, std::span<const uint8_t> bytes);
     // Reads go to fd from now on (a copy that holds the same bytes, made before the file is overwritten);
-    // this source closes it.
+    // this source closes it. The file itself then holds other bytes: open it afresh to save it in place.
     void ReadFrom(int fd);
+    bool ReadsCopy() const { return Copied.load(); }
 
   private:
     TFileSource() = default;
@@ -80,6 +81,7 @@ class TFileSource final : public Engine::TPieceSource {
     std::shared_ptr<THandle> Handle;
     std::map<int64_t, std::vector<uint8_t>> Kept; // by offset, never overlapping
     std::atomic<bool> AnyKept{false};
+    std::atomic<bool> Copied{false};
 };
 
 } // namespace FileAccess

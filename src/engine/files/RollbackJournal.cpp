@@ -4,6 +4,7 @@
 #include "engine/recovery/ContentHash.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -56,14 +57,18 @@ struct TJournalContents {
     std::vector<TOldBytes> Old;
 };
 
+// The journal's length follows its magic: a reused file may go on past it with a longer journal's end.
 bool Parse(std::span<const uint8_t> data, TJournalContents& contents) {
-    if (data.size() < sizeof Magic + sizeof(uint64_t) || std::memcmp(data.data(), Magic, sizeof Magic) != 0)
+    uint64_t length = 0;
+    if (data.size() < sizeof Magic + 2 * sizeof(uint64_t) || std::memcmp(data.data(), Magic, sizeof Magic) != 0)
         return false;
-    const size_t body = data.size() - sizeof(uint64_t);
+    std::memcpy(&length, data.data() + sizeof Magic, sizeof length);
+    if (length < sizeof Magic + 2 * sizeof(uint64_t) || length > data.size()) return false;
+    const size_t body = length - sizeof(uint64_t);
     uint64_t stored = 0;
     std::memcpy(&stored, data.data() + body, sizeof stored);
     if (Engine::ContentHash(data.data(), body) != stored) return false;
-    TReader reader{data.first(body), sizeof Magic};
+    TReader reader{data.first(body), sizeof Magic + sizeof length};
     contents.Stamp.Exists = true;
     contents.Stamp.Device = reader.Take<uint64_t>();
     contents.Stamp.Inode = reader.Take<uint64_t>();
@@ -82,15 +87,25 @@ bool Parse(std::span<const uint8_t> data, TJournalContents& contents) {
     return reader.Ok && reader.At == body;
 }
 
-// Writes bytes at the journal's end, hashing them as they go; a failure puts half of them first.
-int Append(TFile& file, std::span<const uint8_t> bytes, Engine::TContentHasher& hasher, const TJournalFaults& faults) {
-    if (const int code = JournalFault(faults, TJournalStep::JournalWrite)) {
-        file.Write(bytes.data(), static_cast<int64_t>(bytes.size() / 2));
+// Writes a journal from its start, hashing the bytes as they go; a failure puts half of them first.
+struct TJournalAppender {
+    TFile& File;
+    int64_t At;
+    Engine::TContentHasher Hasher;
+    const TJournalFaults& Faults;
+
+    int Append(std::span<const uint8_t> bytes) {
+        const auto count = static_cast<int64_t>(bytes.size());
+        if (const int code = JournalFault(Faults, TJournalStep::JournalWrite)) {
+            File.WriteAt(bytes.data(), count / 2, At);
+            return code;
+        }
+        Hasher.Add(bytes.data(), bytes.size());
+        const int code = File.WriteAt(bytes.data(), count, At);
+        At += count;
         return code;
     }
-    hasher.Add(bytes.data(), bytes.size());
-    return file.Write(bytes.data(), static_cast<int64_t>(bytes.size()));
-}
+};
 
 } // namespace
 
@@ -99,16 +114,43 @@ int JournalFault(const TJournalFaults& faults, TJournalStep step) {
     return err ? DosErrorFromErrno(err) : 0;
 }
 
-int TRollbackJournal::Write(const std::string& folder, const std::string& target, const TFileStamp& stamp,
-                            const std::vector<TOldBytes>& old, uint64_t newHash, const TJournalFaults& faults) {
-    if (!MakeFolders(folder)) return DosError::PathNotFound;
-    TFile file;
+TRollbackJournal::TRollbackJournal(std::string folder) : Folder(std::move(folder)) {}
+
+TRollbackJournal::~TRollbackJournal() {
+    if (!JournalPath.empty() && !HoldsBytes) FileAccess::Remove(JournalPath);
+}
+
+int TRollbackJournal::Open(const TJournalFaults& faults) {
+    if (File.IsOpen()) return 0;
+    if (!MakeFolders(Folder)) return DosError::PathNotFound;
     std::string path;
     int code = JournalFault(faults, TJournalStep::JournalCreate);
-    if (code == 0) code = file.CreateTempBeside(folder + "/" + JournalBase, path);
-    if (code != 0) return code;
-    Engine::TContentHasher hasher;
+    if (code == 0) code = File.CreateTempBeside(Folder + "/" + JournalBase, path);
+    // Nobody else knows the name yet, so the lock is taken before anyone could look.
+    if (code == 0) code = File.LockExclusive();
+    if (code != 0) {
+        if (!path.empty()) FileAccess::Remove(path);
+        File.Close();
+        return code;
+    }
+    // The name must outlast a crash before the journal is ever needed; later saves reuse the file.
+    SyncFolderOf(path);
+    JournalPath = path;
+    return 0;
+}
+
+int TRollbackJournal::Write(const std::string& target, const TFileStamp& stamp, const std::vector<TOldBytes>& old,
+                            uint64_t newHash, const TJournalFaults& faults) {
+    if (const int code = Open(faults)) return code;
+    // From the first byte on, a crash leaves something for the repair to look at (and discard when torn).
+    HoldsBytes = true;
+    TJournalAppender out{File, 0, {}, faults};
+    // Magic, length, identity (3), new bytes' hash, path, range count, ranges, and the hash at the end.
+    uint64_t length = sizeof Magic + 5 * sizeof(uint64_t) + 2 * sizeof(uint32_t) + target.size() + sizeof(uint64_t);
+    for (const TOldBytes& range : old)
+        length += 2 * sizeof(uint64_t) + range.Bytes.size();
     std::vector<uint8_t> head(Magic, Magic + sizeof Magic);
+    Put(head, length);
     Put(head, stamp.Device);
     Put(head, stamp.Inode);
     Put(head, stamp.Size);
@@ -116,39 +158,39 @@ int TRollbackJournal::Write(const std::string& folder, const std::string& target
     Put(head, static_cast<uint32_t>(target.size()));
     head.insert(head.end(), target.begin(), target.end());
     Put(head, static_cast<uint32_t>(old.size()));
-    code = Append(file, head, hasher, faults);
+    int code = out.Append(head);
     for (size_t i = 0; code == 0 && i < old.size(); ++i) {
         std::vector<uint8_t> rangeHead;
         Put(rangeHead, old[i].Offset);
         Put(rangeHead, static_cast<uint64_t>(old[i].Bytes.size()));
-        code = Append(file, rangeHead, hasher, faults);
-        if (code == 0) code = Append(file, old[i].Bytes, hasher, faults);
+        code = out.Append(rangeHead);
+        if (code == 0) code = out.Append(old[i].Bytes);
     }
     if (code == 0) {
         std::vector<uint8_t> tail;
-        Put(tail, hasher.Digest());
-        code = Append(file, tail, hasher, faults);
+        Put(tail, out.Hasher.Digest());
+        code = out.Append(tail);
     }
     if (code == 0) code = JournalFault(faults, TJournalStep::JournalSync);
-    if (code == 0) code = file.Sync();
-    const int closed = file.Close();
-    if (code == 0) code = closed;
-    if (code != 0) {
-        FileAccess::Remove(path);
-        return code;
-    }
-    SyncFolderOf(path);
-    JournalPath = path;
-    return 0;
+    // fdatasync: the size comes with the bytes, and the name was made durable when the file was made.
+    if (code == 0) code = File.DataSync();
+    if (code != 0 && Invalidate() == 0) HoldsBytes = false;
+    return code;
+}
+
+int TRollbackJournal::Invalidate() {
+    const std::array<uint8_t, sizeof Magic> none{};
+    return File.WriteAt(none.data(), none.size(), 0);
 }
 
 int TRollbackJournal::Remove(const TJournalFaults& faults) {
-    if (JournalPath.empty()) return 0;
+    if (!HoldsBytes) return 0;
     int code = JournalFault(faults, TJournalStep::JournalRemove);
-    if (code == 0) code = FileAccess::Remove(JournalPath);
+    // Its magic wiped, not flushed: should that be lost, the repair finds the new bytes in place and lets
+    // it go. The file keeps its size, so that the next save's flush has no size to write.
+    if (code == 0) code = Invalidate();
     if (code != 0) return code;
-    SyncFolderOf(JournalPath);
-    JournalPath.clear();
+    HoldsBytes = false;
     return 0;
 }
 
@@ -162,7 +204,7 @@ int PutBack(TFile& file, const std::vector<TOldBytes>& old, const TJournalFaults
         if (const int code = file.WriteAt(range.Bytes.data(), count, range.Offset)) return code;
     }
     if (const int code = JournalFault(faults, TJournalStep::RestoreSync)) return code;
-    return file.Sync();
+    return file.DataSync();
 }
 
 uint64_t RangesHash(const std::vector<TOldBytes>& ranges,
@@ -194,22 +236,24 @@ TRepair RepairFromJournal(const std::string& journal, const TJournalFaults& faul
         if (repair.Code != 0) repair.Outcome = TRepairOutcome::Failed;
         return repair;
     };
-    std::vector<uint8_t> data;
-    {
-        TFile file;
-        const int64_t size = FileSizeOf(journal);
-        int64_t got = 0;
-        repair.Code = size < 0 ? DosError::FileNotFound : file.OpenRead(journal);
-        if (repair.Code == 0) {
-            data.resize(static_cast<size_t>(size));
-            repair.Code = file.Read(data.data(), size, got);
-        }
-        if (repair.Code != 0) {
-            repair.Outcome = TRepairOutcome::Failed;
-            return repair;
-        }
-        data.resize(static_cast<size_t>(got));
+    // Locked for the whole repair; a journal a running save holds is left to it.
+    TFile locked;
+    repair.Code = locked.OpenRead(journal);
+    if (repair.Code == 0 && locked.LockExclusive() != 0) {
+        repair.Outcome = TRepairOutcome::InUse;
+        return repair;
     }
+    // The save removed it between the open and the lock: nothing is left to do.
+    const TFileStamp named = StampOf(journal);
+    if (repair.Code == 0 && (named.Inode != locked.Stamp().Inode || !named.Exists)) return repair;
+    std::vector<uint8_t> data(static_cast<size_t>(std::max<int64_t>(locked.Size(), 0)));
+    int64_t got = 0;
+    if (repair.Code == 0) repair.Code = locked.Read(data.data(), static_cast<int64_t>(data.size()), got);
+    if (repair.Code != 0) {
+        repair.Outcome = TRepairOutcome::Failed;
+        return repair;
+    }
+    data.resize(static_cast<size_t>(got));
     TJournalContents contents;
     // A journal cut short was never flushed whole, so the file was never touched.
     if (!Parse(data, contents)) return discard(TRepairOutcome::Discarded);

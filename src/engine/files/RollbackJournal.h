@@ -38,19 +38,36 @@ struct TOldBytes {
     std::vector<uint8_t> Bytes;
 };
 
+// One journal file, kept (wiped, locked) from one save to the next so that a save pays no new file.
 class TRollbackJournal {
   public:
-    // Writes a new journal into folder (created when missing) for target, whose identity is stamp: the old
-    // bytes, and the hash of the new bytes that will take their place. Flushed with its folder entry.
-    // 0 or a DOS error number; a failed journal is removed.
-    int Write(const std::string& folder, const std::string& target, const TFileStamp& stamp,
-              const std::vector<TOldBytes>& old, uint64_t newHash, const TJournalFaults& faults);
-    // 0, or the error that left it on disk.
+    explicit TRollbackJournal(std::string folder);
+    // A wiped journal goes with it; one that still holds old bytes stays for the repair.
+    ~TRollbackJournal();
+    TRollbackJournal(const TRollbackJournal&) = delete;
+    TRollbackJournal& operator=(const TRollbackJournal&) = delete;
+
+    // Writes the old bytes for target, whose identity is stamp, and the hash of the new bytes that will
+    // take their place, and flushes them. The file is made in the folder (created when missing) at the first
+    // use. 0 or a DOS error number; a failed journal is wiped again.
+    int Write(const std::string& target, const TFileStamp& stamp, const std::vector<TOldBytes>& old,
+              uint64_t newHash, const TJournalFaults& faults);
+    // Wipes the journal once the file's new bytes are flushed. 0, or the error that left it in force.
     int Remove(const TJournalFaults& faults);
     const std::string& Path() const { return JournalPath; }
+    bool Holding() const { return HoldsBytes; }
 
   private:
+    int Open(const TJournalFaults& faults);
+    // The journal no longer counts: its magic wiped.
+    int Invalidate();
+
+    std::string Folder;
     std::string JournalPath;
+    bool HoldsBytes = false;
+    // Held open and locked while the journal lives, so that the repair of another instance of the program
+    // starting meanwhile leaves it alone.
+    TFile File;
 };
 
 // Writes old over file at their offsets and flushes it.
@@ -62,6 +79,7 @@ enum class TRepairOutcome {
     Discarded,  // the journal was never complete: the file was not touched
     Completed,  // the file already held every new byte: the save had finished
     RolledBack, // the old bytes were put back
+    InUse,      // a save that is still running holds it: left alone
     Failed      // the file could not be repaired (Code says why), or is no longer the file; the journal stays
 };
 

@@ -63,7 +63,7 @@ std::vector<TRange> WholeSectors(const std::vector<TRange>& ranges, int sectorSi
 }
 
 TInPlaceResult SaveChangedInPlace(TFileSource& file, const Engine::TStoreSnapshot& current,
-                                  const std::vector<TRange>& changed, const std::string& journalFolder,
+                                  const std::vector<TRange>& changed, TRollbackJournal& journal,
                                   const TJournalFaults& faults) {
     TInPlaceResult result;
     // Before the file is written, a failure leaves it as it was.
@@ -82,7 +82,8 @@ TInPlaceResult SaveChangedInPlace(TFileSource& file, const Engine::TStoreSnapsho
     if (const int code = target.OpenUpdate(file.Path())) return fail(code, TJournalStep::FileWrite);
     // Another program replaced or resized the file since it was opened: our ranges would not fit it.
     const TFileStamp now = target.Stamp();
-    if (!SameFile(now, file.Stamp()) || (!file.IsDevice() && now.Size != file.Size()))
+    // A source that reads a copy no longer tells what the file holds.
+    if (!SameFile(now, file.Stamp()) || (!file.IsDevice() && now.Size != file.Size()) || file.ReadsCopy())
         return fail(DosError::AccessDenied, TJournalStep::FileWrite);
 
     std::vector<TOldBytes> old;
@@ -100,8 +101,7 @@ TInPlaceResult SaveChangedInPlace(TFileSource& file, const Engine::TStoreSnapsho
     // Bytes of the store that cannot be read are never written as anything else.
     if (!readable) return fail(DosError::GeneralFailure, TJournalStep::FileWrite);
 
-    TRollbackJournal journal;
-    if (const int code = journal.Write(journalFolder, file.Path(), now, old, newHash, faults))
+    if (const int code = journal.Write(file.Path(), now, old, newHash, faults))
         return fail(code, TJournalStep::JournalWrite);
     // From here on the pieces of earlier snapshots read the old bytes from memory.
     for (const TOldBytes& bytes : old)
@@ -112,7 +112,7 @@ TInPlaceResult SaveChangedInPlace(TFileSource& file, const Engine::TStoreSnapsho
     if (code == 0) {
         result.Step = TJournalStep::FileSync;
         code = JournalFault(faults, TJournalStep::FileSync);
-        if (code == 0) code = target.Sync();
+        if (code == 0) code = target.DataSync();
     }
     if (code != 0) {
         result.Code = code;

@@ -20,7 +20,7 @@ struct TInPlaceResult {
     int Code = 0;                              // a DOS error number
     TJournalStep Step = TJournalStep::FileWrite; // where it failed
     bool FileIntact = false;                   // after a failure, the file holds its old bytes (untouched or put back)
-    std::string JournalLeft;                   // a journal the next start repairs from (RepairFromJournals)
+    std::string JournalLeft;                   // a journal still holding bytes: the next start repairs from it
     bool Ok() const { return Code == 0; }
 };
 
@@ -28,11 +28,11 @@ struct TInPlaceResult {
 std::vector<Engine::TRange> WholeSectors(const std::vector<Engine::TRange>& ranges, int sectorSize, int64_t size);
 
 // Writes the changed ranges of current (its size the file's: current.ChangedSince(the snapshot last saved))
-// over file's file in place: their old bytes first go to a rollback journal in journalFolder, flushed; then
-// the file is written and flushed; then the journal goes. A failure puts the old bytes back. A device is
-// written in whole sectors. file keeps the old bytes it reads for earlier snapshots.
+// over file's file in place: their old bytes first go to journal, flushed; then the file is written and
+// flushed; then the journal is emptied. A failure puts the old bytes back. A device is written in whole
+// sectors. file keeps the old bytes it reads for earlier snapshots.
 TInPlaceResult SaveChangedInPlace(TFileSource& file, const Engine::TStoreSnapshot& current,
-                                  const std::vector<Engine::TRange>& changed, const std::string& journalFolder,
+                                  const std::vector<Engine::TRange>& changed, TRollbackJournal& journal,
                                   const TJournalFaults& faults = {});
 
 // What SaveByStreaming's result carries as Code when written cancelled the save.

@@ -64,6 +64,13 @@ inline constexpr int UnreadableByte = -1;
 
 class TPieceStore {
   public:
+    // One owner per add buffer: snapshots, not copies, are what others hold.
+    TPieceStore() = default;
+    TPieceStore(const TPieceStore&) = delete;
+    TPieceStore& operator=(const TPieceStore&) = delete;
+    TPieceStore(TPieceStore&&) = default;
+    TPieceStore& operator=(TPieceStore&&) = default;
+
     // The contents become size bytes of source from its start (the opened file), as one piece. Snapshots
     // taken before keep what they refer to.
     void Load(TSourcePtr source, TCount size);
