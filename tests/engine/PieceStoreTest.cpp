@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <thread>
 
@@ -46,6 +47,15 @@ void CheckReaders(const TPieceStore& store, const TBytes& model, TTestRandom& ra
         EXPECT_EQ(read.Status == TReadStatus::Done, seen.size() == end - (first - 1) && spans < stopAfter)
             << "first " << first << " count " << count;
     }
+    // "From here to the end" as the largest count.
+    const TAddress from = random.Pick(1, size + 1);
+    TCount rest = 0;
+    EXPECT_EQ(store.Visit(from, INT64_MAX, [&](std::span<const uint8_t> span) {
+                  rest += static_cast<TCount>(span.size());
+                  return true;
+              }).Status,
+              TReadStatus::Done);
+    EXPECT_EQ(rest, size - from + 1);
     for (int i = 0; i < 8 && size > 0; ++i) {
         const TAddress at = random.Pick(1, size);
         ASSERT_EQ(store.ByteAt(at), model[static_cast<size_t>(at - 1)]) << at;

@@ -75,7 +75,9 @@ std::pair<TNodePtr, TPiece> PopLast(const TNodePtr& tree) {
 }
 
 bool ForEachPart(const TNodePtr& tree, int64_t from, int64_t count, const TPartVisitor& visit) {
-    const int64_t end = std::min(from + std::max<int64_t>(count, 0), Length(tree));
+    // Compared as a difference: "to the end" may come as the largest count, whose sum would overflow.
+    const int64_t length = Length(tree);
+    const int64_t end = std::max<int64_t>(count, 0) >= length - from ? length : from + std::max<int64_t>(count, 0);
     from = std::max<int64_t>(from, 0);
     if (from >= end) return true;
     // The path down to the first piece, each node on it still to be visited with its right subtree; the
