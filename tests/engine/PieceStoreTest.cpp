@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cmath>
 #include <thread>
@@ -158,6 +159,48 @@ TEST(PieceStoreTest, FollowsAReferenceModelThroughRandomEditsSnapshotsAndUndo) {
         // Nothing a snapshot refers to ever changed.
         for (const auto& [snapshot, bytes] : history)
             ASSERT_EQ(Contents(snapshot), bytes);
+    }
+}
+
+TEST(PieceStoreTest, WindowsShowEveryHitThatStraddlesPiecesOnce) {
+    const std::array<uint8_t, 2> alphabet{'a', 'b'};
+    for (uint32_t seed = 1; seed <= 3; ++seed) {
+        TTestRandom random(seed);
+        // Long file pieces (read in chunks, whose seams count too) cut by many short typed ones.
+        auto file = std::make_shared<TMemorySource>(random.Bytes(600000, alphabet));
+        TPieceStore store;
+        store.Load(file, 600000);
+        TBytes model = file->Data;
+        for (int i = 0; i < 300; ++i) {
+            const TAddress at = random.Pick(1, static_cast<int32_t>(model.size()) + 1);
+            const TBytes bytes = random.Bytes(random.Pick(1, 30), alphabet);
+            store.Insert(at, bytes);
+            model.insert(model.begin() + (at - 1), bytes.begin(), bytes.end());
+        }
+        for (int round = 0; round < 12; ++round) {
+            const TBytes pattern = random.Bytes(random.Pick(1, 40), alphabet);
+            const auto size = static_cast<int32_t>(model.size());
+            const TAddress first = random.Pick(1, size);
+            const TCount count = random.Pick(0, 1) ? size : random.Pick(0, 5000);
+            const auto end = static_cast<size_t>(std::min<TCount>(first - 1 + count, size));
+            int64_t expected = 0;
+            for (size_t at = static_cast<size_t>(first - 1); at + pattern.size() <= end; ++at)
+                expected += std::equal(pattern.begin(), pattern.end(), model.begin() + static_cast<std::ptrdiff_t>(at));
+            int64_t found = 0;
+            TCount owned = 0;
+            const TReadResult read = store.Snapshot().VisitWindows(
+                first, count, pattern.size() - 1, [&](TAddress at, std::span<const uint8_t> bytes, size_t own) {
+                    EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), model.begin() + (at - 1)));
+                    EXPECT_EQ(at, first + owned);
+                    owned += static_cast<TCount>(own);
+                    for (size_t p = 0; p < own && p + pattern.size() <= bytes.size(); ++p)
+                        found += std::equal(pattern.begin(), pattern.end(), bytes.begin() + static_cast<std::ptrdiff_t>(p));
+                    return true;
+                });
+            EXPECT_EQ(read.Status, TReadStatus::Done);
+            EXPECT_EQ(owned, static_cast<TCount>(end) - (first - 1));
+            ASSERT_EQ(found, expected) << "pattern of " << pattern.size() << " from " << first;
+        }
     }
 }
 

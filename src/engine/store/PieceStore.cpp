@@ -62,6 +62,40 @@ TReadResult TStoreSnapshot::Visit(TAddress first, TCount count, const TSpanVisit
     return result;
 }
 
+TReadResult TStoreSnapshot::VisitWindows(TAddress first, TCount count, size_t overlap,
+                                         const TWindowVisitor& visit) const {
+    // carry: the last bytes seen whose hits are not yet counted (at most overlap of them), from carryAt.
+    std::vector<uint8_t> carry;
+    TAddress carryAt = std::max<TAddress>(first, 1);
+    bool going = true;
+    TReadResult result = Visit(first, count, [&](std::span<const uint8_t> span) {
+        if (span.size() <= 2 * overlap) {
+            // A short span joins the carry; what can no longer grow into a longer hit is counted.
+            carry.insert(carry.end(), span.begin(), span.end());
+            if (carry.size() > overlap) {
+                going = visit(carryAt, carry, carry.size() - overlap);
+                carryAt += static_cast<TCount>(carry.size() - overlap);
+                carry.erase(carry.begin(), carry.end() - static_cast<std::ptrdiff_t>(overlap));
+            }
+            return going;
+        }
+        // The seam: the carry and the span's first overlap bytes, then the span where it lies.
+        if (!carry.empty()) {
+            const size_t own = carry.size();
+            carry.insert(carry.end(), span.begin(), span.begin() + static_cast<std::ptrdiff_t>(overlap));
+            if (!(going = visit(carryAt, carry, own))) return false;
+            carryAt += static_cast<TCount>(own);
+        }
+        if (!(going = visit(carryAt, span, span.size() - overlap))) return false;
+        carryAt += static_cast<TCount>(span.size() - overlap);
+        carry.assign(span.end() - static_cast<std::ptrdiff_t>(overlap), span.end());
+        return true;
+    });
+    if (going && result.Readable() && !carry.empty() && !visit(carryAt, carry, carry.size()))
+        result.Status = TReadStatus::Stopped;
+    return result;
+}
+
 TReadResult TStoreSnapshot::CopyOut(TAddress first, std::span<uint8_t> into) const {
     size_t done = 0;
     TReadResult result = Visit(first, static_cast<TCount>(into.size()), [&](std::span<const uint8_t> bytes) {

@@ -36,6 +36,10 @@ struct TReadResult {
 
 // Gets the bytes one span after another; false stops the visit.
 using TSpanVisitor = std::function<bool(std::span<const uint8_t> bytes)>;
+// Gets windows of the bytes, first the address of the window's first byte. A search counts the hits that
+// start in the window's first own bytes: those are its alone, and a hit of up to overlap + 1 bytes that
+// starts there ends inside the window. False stops the visit.
+using TWindowVisitor = std::function<bool(TAddress first, std::span<const uint8_t> bytes, size_t own)>;
 
 // The store's contents at one moment. Copying one costs a reference count, and nothing it refers to ever
 // changes, so a worker thread may read it while the store goes on changing; undo and redo keep them.
@@ -47,6 +51,9 @@ class TStoreSnapshot {
     // are visited where they lie; bytes of the file are read in chunks. A failed read visits the bytes
     // read before it, then ends Unreadable.
     TReadResult Visit(TAddress first, TCount count, const TSpanVisitor& visit) const;
+    // Like Visit, as windows that overlap by up to overlap bytes, so that a hit of up to overlap + 1 bytes
+    // that straddles two pieces lies whole in one window. Only the bytes around a seam are copied.
+    TReadResult VisitWindows(TAddress first, TCount count, size_t overlap, const TWindowVisitor& visit) const;
     // The bytes from first on, into.size() of them (Unreadable where they could not all be read).
     TReadResult CopyOut(TAddress first, std::span<uint8_t> into) const;
     // The ranges of this snapshot whose bytes do not come from the same place as at the same address in
