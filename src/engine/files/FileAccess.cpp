@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -132,6 +133,11 @@ TFileStamp StampOf(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0 ? StampFrom(info) : TFileStamp{};
 }
 
+TFileStamp StampOfOpen(int fd) {
+    struct stat info {};
+    return fd >= 0 && ::fstat(fd, &info) == 0 ? StampFrom(info) : TFileStamp{};
+}
+
 int64_t LinkCount(const std::string& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) return 1;
@@ -232,34 +238,37 @@ TFile::~TFile() {
     if (Fd >= 0) ::close(Fd);
 }
 
-int TFile::OpenRead(const std::string& path) {
-    // Non-blocking, so that a FIFO or device never hangs the window; only regular files are read.
-    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return DosErrorFromErrno(errno);
+namespace {
+
+// Opens path without blocking, so that a FIFO never hangs the window; keeps it only when it is a regular
+// file (or, with devices, a block device), then lets it block again. fd is -1 on failure.
+int OpenChecked(const std::string& path, int flags, bool devices, int& fd) {
+    fd = ::open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return Failed(errno);
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (::fstat(fd, &info) != 0 || !(S_ISREG(info.st_mode) || (devices && S_ISBLK(info.st_mode)))) {
         ::close(fd);
+        fd = -1;
         return DosError::AccessDenied;
     }
-    int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    Fd = fd;
+    int fileFlags = ::fcntl(fd, F_GETFL);
+    if (fileFlags >= 0) ::fcntl(fd, F_SETFL, fileFlags & ~O_NONBLOCK);
     return 0;
+}
+
+} // namespace
+
+int TFile::OpenRead(const std::string& path) {
+    return OpenChecked(path, O_RDONLY, false, Fd);
 }
 
 int TFile::OpenWrite(const std::string& path) {
     if (int err = Injected(TCall::OpenWrite)) return Failed(err);
-    int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return Failed(errno);
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return DosError::AccessDenied;
-    }
-    int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    Fd = fd;
-    return 0;
+    return OpenChecked(path, O_WRONLY, false, Fd);
+}
+
+int TFile::OpenUpdate(const std::string& path) {
+    return OpenChecked(path, O_RDWR, true, Fd);
 }
 
 int TFile::CreateTempBeside(const std::string& target, std::string& tempPath, TCall call) {
@@ -294,10 +303,11 @@ int TFile::SetModTime(int64_t nanoseconds) {
     return ::futimens(Fd, times) == 0 ? 0 : Failed(errno);
 }
 
-int TFile::Read(uint8_t* target, int64_t count, int64_t& done) {
+int ReadFully(int fd, uint8_t* target, int64_t count, int64_t offset, int64_t& done) {
     done = 0;
     while (done < count) {
-        ssize_t got = ::read(Fd, target + done, static_cast<size_t>(count - done));
+        const auto want = static_cast<size_t>(count - done);
+        const ssize_t got = offset < 0 ? ::read(fd, target + done, want) : ::pread(fd, target + done, want, offset + done);
         if (got < 0) {
             if (errno == EINTR) continue;
             return DosErrorFromErrno(errno);
@@ -308,11 +318,12 @@ int TFile::Read(uint8_t* target, int64_t count, int64_t& done) {
     return 0;
 }
 
-int TFile::Write(const uint8_t* source, int64_t count, TCall call) {
-    if (int err = Injected(call)) return Failed(err);
-    int64_t done = 0;
-    while (done < count) {
-        ssize_t put = ::write(Fd, source + done, static_cast<size_t>(count - done));
+namespace {
+
+int WriteFully(int fd, const uint8_t* source, int64_t count, int64_t offset) {
+    for (int64_t done = 0; done < count;) {
+        const auto want = static_cast<size_t>(count - done);
+        const ssize_t put = offset < 0 ? ::write(fd, source + done, want) : ::pwrite(fd, source + done, want, offset + done);
         if (put < 0) {
             if (errno == EINTR) continue;
             return DosErrorFromErrno(errno);
@@ -323,6 +334,25 @@ int TFile::Write(const uint8_t* source, int64_t count, TCall call) {
     return 0;
 }
 
+} // namespace
+
+int TFile::Read(uint8_t* target, int64_t count, int64_t& done) {
+    return ReadFully(Fd, target, count, -1, done);
+}
+
+int TFile::ReadAt(uint8_t* target, int64_t count, int64_t offset, int64_t& done) {
+    return ReadFully(Fd, target, count, offset, done);
+}
+
+int TFile::Write(const uint8_t* source, int64_t count, TCall call) {
+    if (int err = Injected(call)) return Failed(err);
+    return WriteFully(Fd, source, count, -1);
+}
+
+int TFile::WriteAt(const uint8_t* source, int64_t count, int64_t offset) {
+    return WriteFully(Fd, source, count, offset);
+}
+
 int TFile::Truncate(int64_t size) {
     if (int err = Injected(TCall::Truncate)) return Failed(err);
     return ::ftruncate(Fd, static_cast<off_t>(size)) == 0 ? 0 : Failed(errno);
@@ -331,6 +361,16 @@ int TFile::Truncate(int64_t size) {
 int TFile::Sync() {
     if (int err = Injected(TCall::Sync)) return Failed(err);
     return ::fsync(Fd) == 0 ? 0 : Failed(errno);
+}
+
+int TFile::DataSync() {
+    if (int err = Injected(TCall::Sync)) return Failed(err);
+    return ::fdatasync(Fd) == 0 ? 0 : Failed(errno);
+}
+
+int TFile::LockExclusive() {
+    if (::flock(Fd, LOCK_EX | LOCK_NB) == 0) return 0;
+    return errno == EWOULDBLOCK ? DosError::AccessDenied : Failed(errno);
 }
 
 int TFile::Close() {
@@ -355,8 +395,7 @@ int64_t TFile::ModTime() const {
 }
 
 TFileStamp TFile::Stamp() const {
-    struct stat info {};
-    return Fd >= 0 && ::fstat(Fd, &info) == 0 ? StampFrom(info) : TFileStamp{};
+    return StampOfOpen(Fd);
 }
 
 int64_t TFile::Size() const {

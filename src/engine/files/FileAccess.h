@@ -55,6 +55,8 @@ int CheckSaveTarget(const std::string& path);
 int CheckWritable(const std::string& path);
 // The file path leads to as it stands now; Exists false when there is none.
 TFileStamp StampOf(const std::string& path);
+// The same for an open file.
+TFileStamp StampOfOpen(int fd);
 // The number of names of the file (1 when it cannot be told).
 int64_t LinkCount(const std::string& path);
 int Rename(const std::string& from, const std::string& to);
@@ -74,6 +76,10 @@ void ReleaseLater(int fd);
 // Waits until every file given to ReleaseLater is let go.
 void FinishReleases();
 
+// Reads count bytes of fd at offset (-1: at its position), retrying where a call is interrupted or short;
+// done falls short only at the file's end or on an error.
+int ReadFully(int fd, uint8_t* target, int64_t count, int64_t offset, int64_t& done);
+
 class TFile {
   public:
     TFile() = default;
@@ -85,6 +91,8 @@ class TFile {
     int OpenRead(const std::string& path);
     // An existing regular file for overwriting in place; nothing is cut.
     int OpenWrite(const std::string& path);
+    // An existing regular file or block device to read and write at given offsets; nothing is cut.
+    int OpenUpdate(const std::string& path);
     // A new, empty file beside target with a unique name (returned in tempPath), readable by its owner only.
     // call: the step a test may make fail.
     int CreateTempBeside(const std::string& target, std::string& tempPath, TCall call = TCall::CreateTemp);
@@ -94,8 +102,15 @@ class TFile {
     int SetModTime(int64_t nanoseconds);
     int Read(uint8_t* target, int64_t count, int64_t& done);
     int Write(const uint8_t* source, int64_t count, TCall call = TCall::Write);
+    // At offset, leaving the position alone; done falls short only at the file's end.
+    int ReadAt(uint8_t* target, int64_t count, int64_t offset, int64_t& done);
+    int WriteAt(const uint8_t* source, int64_t count, int64_t offset);
     int Truncate(int64_t size);
     int Sync();
+    // The contents and what reading them needs (the size), not the times: enough where only bytes changed.
+    int DataSync();
+    // An exclusive lock on the open file for as long as it stays open; AccessDenied while another holds one.
+    int LockExclusive();
     int Close();
     // Bytes the owner may still add to the file's volume, -1 when unknown.
     int64_t FreeSpace() const;

@@ -65,6 +65,10 @@ TReplaceResult ReplaceInPlace(const std::string& target, const TReplaceRequest& 
             return result;
         }
     }
+    if (request.BeforeInPlace && Fail(result, request.BeforeInPlace(copy.Path()), TReplaceStep::Contents)) {
+        if (copy.Made() && !copy.Remove()) result.StrayTemp = copy.Path();
+        return result;
+    }
     if (Fail(result, request.WriteContents(file, true), TReplaceStep::Contents) ||
         Fail(result, file.Truncate(request.Size), TReplaceStep::Contents) ||
         (request.ModTime != 0 && Fail(result, file.SetModTime(request.ModTime), TReplaceStep::Time)) ||

@@ -56,6 +56,10 @@ struct TReplaceRequest {
     std::function<void()> CopyDone;
     // Asked when no copy could be made; false gives up before anything changes. Unset: go on.
     std::function<bool()> ConfirmNoCopy;
+    // Called before the file is overwritten in place, with the path of the copy of its old contents (empty
+    // when none was made): contents read from the file itself must be read from the copy from now on. A
+    // nonzero answer gives up before anything changes.
+    std::function<int(const std::string& copyPath)> BeforeInPlace;
     // The previous version stays as the target's name with ".bak" (replacing an older one) once the new
     // contents are in place; when it cannot be kept, nothing is replaced.
     bool KeepBackup = false;
