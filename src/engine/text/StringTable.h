@@ -118,7 +118,7 @@ inline constexpr const char* BlockTooLargeForClipboard =
     "Block too large for the clipboard:\n%.0n bytes, at most %.0n";
 inline constexpr const char* PasteFromClipboardBusy = "Paste data from clipboard";
 inline constexpr const char* ClipboardNotHex =
-    "Clipboard text is not hex bytes\n(pairs of hex digits, perhaps with 0x or \\x,\napart by spaces, commas or line breaks)";
+    "Clipboard text is not hex bytes\n(pairs of hex digits, perhaps with 0x or \\x,\napart by spaces, commas or line breaks,\nor joined by colons or hyphens)";
 inline constexpr const char* OfferEmptyClipboard =
     "Clipboard contains more than %.0n\nbytes binary data from NIBLO.\nEmpty clipboard now?";
 inline constexpr const char* ScrollbarOutOfRange = "Scrollbar property out of range";
