@@ -2,6 +2,7 @@
 #include "controls/JkNumEdit.h"
 
 #include "controls/Jkkompo.h"
+#include "engine/document/Navigation.h"
 #include "engine/text/HexText.h"
 #include "engine/text/StringTable.h"
 
@@ -41,6 +42,11 @@ bool ParseHexDigits(QStringView digits, quint64 limit, long double& value) {
     return true;
 }
 
+// The length of the "$" or "0x" that makes the rest hexadecimal whatever the mode.
+qsizetype HexPrefix(const QString& text) {
+    return static_cast<qsizetype>(Engine::HexPrefixLength(text.left(2).toStdString()));
+}
+
 QString Chars(const char* first, const char* last) {
     return QString::fromLatin1(first, static_cast<int>(last - first));
 }
@@ -50,10 +56,8 @@ QString Chars(const char* first, const char* last) {
 TJkNumEdit::TJkNumEdit(QWidget* parent) : QLineEdit(parent) {}
 
 bool TJkNumEdit::ParseNumber(const QString& text, bool hex, long double& value, quint64 hexLimit) {
-    if (hex)
-        return ParseHexDigits(
-            text.startsWith(QLatin1Char('$')) ? QStringView(text).mid(1) : QStringView(text), hexLimit, value);
-    if (text.startsWith(QLatin1Char('$'))) return ParseHexDigits(QStringView(text).mid(1), hexLimit, value);
+    const qsizetype prefix = HexPrefix(text);
+    if (hex || prefix > 0) return ParseHexDigits(QStringView(text).mid(prefix), hexLimit, value);
     std::string chars;
     for (QChar c : text) {
         if (c.unicode() > 0x7F || (c == QLatin1Char('.') && c != Separator)) return false;
@@ -155,11 +159,12 @@ bool TJkNumEdit::Validate() {
 
 bool TJkNumEdit::IntegerValue(qint64& value, bool wide) const {
     const QString content = text().trimmed();
-    if (HexValue || content.startsWith(QLatin1Char('$'))) {
-        const QStringView digits =
-            content.startsWith(QLatin1Char('$')) ? QStringView(content).mid(1) : QStringView(content);
+    const qsizetype prefix = HexPrefix(content);
+    if (HexValue || prefix > 0) {
         quint64 number = 0;
-        if (!ParseHexInteger(digits, wide ? quint64{INT64_MAX} : 0xFFFFFFFFu, number)) return false;
+        if (!ParseHexInteger(QStringView(content).mid(prefix), wide ? quint64{INT64_MAX} : 0xFFFFFFFFu,
+                             number))
+            return false;
         value = static_cast<qint64>(number);
         return true;
     }
@@ -175,25 +180,32 @@ bool TJkNumEdit::IntegerValue(qint64& value, bool wide) const {
 
 bool TJkNumEdit::Refuses(QChar c) const {
     if (c.unicode() <= ' ') return true;
+    const QString current = text();
+    const int start = hasSelectedText() ? selectionStart() : cursorPosition();
+    const QString before = current.left(start);
+    const QString after = current.mid(start + selectionLength());
+    const QString wouldBe = before + c + after;
+    // A leading "$" or "0x" makes the rest hex whatever the mode, as the command line reads addresses.
+    const auto prefix = static_cast<int>(HexPrefix(wouldBe));
+    const bool hex = HexValue || prefix > 0;
     const bool digit = c >= QLatin1Char('0') && c <= QLatin1Char('9');
-    if (HexValue) {
+    if (start < prefix) {
+        // Not before what the prefix would make unreadable ("$" before "0x1" or "1.5").
+        if (!Engine::StrayAddressChar(wouldBe.mid(prefix).toStdString(), true).empty()) return true;
+    } else if (hex) {
         if (!digit && !(c >= QLatin1Char('A') && c <= QLatin1Char('F'))) return true;
     } else if (!digit && c != Separator && c != QLatin1Char('-')) {
         return true;
     }
-    const QString current = text();
     if (c == Separator && (DigitsFracValue == 0 || current.contains(Separator))) return true;
-    const int start = hasSelectedText() ? selectionStart() : cursorPosition();
-    const QString before = current.left(start);
-    const QString after = current.mid(start + selectionLength());
-    if (c == QLatin1Char('-') &&
-        (MinValue >= 0 || HexValue || current.contains(QLatin1Char('-')) || !before.isEmpty()))
+    if (c == QLatin1Char('-') && (MinValue >= 0 || HexValue || HexPrefix(after) > 0 ||
+                                  current.contains(QLatin1Char('-')) || !before.isEmpty()))
         return true;
-    const QString wouldBe = before + c + after;
-    const int separatorAt = HexValue ? -1 : static_cast<int>(wouldBe.indexOf(Separator));
+    const int separatorAt = hex ? -1 : static_cast<int>(wouldBe.indexOf(Separator));
     QString integerPart = separatorAt < 0 ? wouldBe : wouldBe.left(separatorAt);
     if (integerPart.startsWith(QLatin1Char('-'))) integerPart.remove(0, 1);
-    if (integerPart.size() > DigitsIntValue) return true; // a "$" counts as one of them
+    // A prefix counts as one of the digits, as the "$" always did.
+    if (integerPart.size() - std::max(prefix - 1, 0) > DigitsIntValue) return true;
     return separatorAt >= 0 && wouldBe.size() - separatorAt - 1 > DigitsFracValue;
 }
 
@@ -217,7 +229,9 @@ void TJkNumEdit::keyPressEvent(QKeyEvent* event) {
     }
     event->accept();
     const QString typed = event->text().toUpper();
-    if (typed.size() == 1 && !Refuses(typed.at(0))) insert(typed);
+    // An "X" gets through only as part of "0x", which reads better in lower case.
+    if (typed.size() == 1 && !Refuses(typed.at(0)))
+        insert(typed == QLatin1String("X") ? QStringLiteral("x") : typed);
 }
 
 void TJkNumEdit::focusInEvent(QFocusEvent* event) {
@@ -234,6 +248,8 @@ void TJkNumEdit::focusInEvent(QFocusEvent* event) {
 void TJkNumEdit::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
     if (event->reason() == Qt::PopupFocusReason || event->reason() == Qt::ActiveWindowFocusReason) return;
+    // "0x" shows as the "$" it stands for; either switches the field to hex.
+    if (HexPrefix(text()) == 2) setText(QLatin1Char('$') + text().mid(2));
     if (!HexValue && text().contains(QLatin1Char('$'))) SetHex(true);
     if (HexValue && !text().isEmpty() && !text().contains(QLatin1Char('$')))
         setText(QLatin1Char('$') + text());

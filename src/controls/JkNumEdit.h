@@ -5,7 +5,8 @@
 
 // A one-line edit for a number in decimal or hexadecimal ("$1F"), with limited integer and fraction
 // digits and bounds. The text is the master copy: whenever it is normalized and parses, Value follows it.
-// In hexadecimal the text is read as hex with or without its "$", wherever it is read.
+// In hexadecimal the text is read as hex with or without its "$", wherever it is read; a leading "$" or
+// "0x" reads the rest as hex in decimal too, and may be typed in either mode.
 //
 // When the field is left with a text that does not parse, the entry value comes back and the field keeps
 // the focus, unless the focus goes to a push button other than the OK button (a QPushButton whose
@@ -37,12 +38,12 @@ class TJkNumEdit : public QLineEdit {
 
     void Normalize();
     bool Validate();
-    // The text as an integer the way the dialogs read it: hexadecimal after "$" or in hex mode. 32 bits,
+    // The text as an integer the way the dialogs read it: hexadecimal after "$" or "0x" or in hex mode. 32 bits,
     // or with wide up to 63 bits (addresses and sizes).
     bool IntegerValue(qint64& value, bool wide = false) const;
 
-    // Reads text: in hex mode hex digits with an optional "$" (at most hexLimit); else a decimal number,
-    // or a "$"-prefixed hex integer.
+    // Reads text: in hex mode hex digits with an optional "$" or "0x" (at most hexLimit); else a decimal
+    // number, or a "$"- or "0x"-prefixed hex integer.
     static bool ParseNumber(const QString& text, bool hex, long double& value, quint64 hexLimit = 0xFFFFFFFFu);
     // The canonical text of value: "$" and upper-case hex, or fixed-point with fracDigits decimals.
     static QString FormatNumber(long double value, bool hex, int intDigits, int fracDigits);

@@ -2,6 +2,9 @@
 #include "dialogs/NumberDialog.h"
 
 #include "engine/document/EngineState.h"
+#include "engine/document/Navigation.h"
+#include "engine/text/StringTable.h"
+#include "engine/text/TextFormat.h"
 #include "kit/DialogFrame.h"
 #include "controls/JkHist.h"
 #include "controls/JkNumEdit.h"
@@ -79,24 +82,29 @@ void TNumberDialog::Finish() {
 }
 
 std::optional<int64_t> TNumberDialog::ReadNumber() const {
-    const QString text = JkNumEdit1->text();
-    for (QChar c : text)
-        if (c.isSpace()) return std::nullopt;
-    qint64 n = 0;
     // Addresses and sizes take 63 bits; the dialog's rule decides what the file admits.
-    if (!JkNumEdit1->IntegerValue(n, true)) return std::nullopt;
-    return n;
+    return Engine::ReadAddressText(JkNumEdit1->text().toStdString(), JkNumEdit1->Hex());
 }
 
 void TNumberDialog::ButtonOKClick() {
     // Read before the field is left: leaving it replaces a text it cannot read with its entry value,
     // which must not be taken for what the user typed.
+    const std::string text = JkNumEdit1->text().toStdString();
     const std::optional<int64_t> n = ReadNumber();
+    // Typing refuses what is no digit, but a pasted text may hold it: the message names it.
+    const std::string stray(Engine::StrayAddressChar(text, JkNumEdit1->Hex()));
+    const bool hex = JkNumEdit1->Hex() || Engine::HexPrefixLength(text) > 0;
     // Leaving the field hands its text to the history and normalizes it.
     ButtonOK->setFocus(Qt::OtherFocusReason);
     const std::optional<int64_t> result = n ? Take(*n) : std::nullopt;
     if (!result) {
-        RefuseInput(Look.InvalidText, nullptr);
+        if (stray.empty())
+            RefuseInput(Look.InvalidText, nullptr);
+        else
+            RefuseInput(FormatText(Texts::NoDigitOf, {Look.InvalidText, stray,
+                                                      hex ? Texts::BaseHexadecimal : Texts::BaseDecimal})
+                            .c_str(),
+                        nullptr);
         return;
     }
     Number = *result;

@@ -47,7 +47,7 @@ class TNumberDialog : public QDialog {
     int64_t Number = 0;
 
     void ButtonOKClick();
-    // The field's text as a 64-bit integer ("$": hexadecimal), none when it cannot be read as one.
+    // The field's text as an address or size ("$" or "0x": hexadecimal), none when it cannot be read as one.
     std::optional<int64_t> ReadNumber() const;
 
   protected:

@@ -131,6 +131,40 @@ TEST(AddressText, DecimalOrHexAfterDollarOrZeroX) {
         EXPECT_EQ(ReadAddressText(text), want) << '"' << text << '"';
 }
 
+// A field in hex mode reads bare digits as hex; a prefix reads hex in either mode. The stray character is
+// the one a refusal names.
+TEST(AddressText, FieldModeDecidesBareDigitsOnly) {
+    struct TCase {
+        const char* Text;
+        std::optional<int64_t> Decimal, Hex;
+        const char* StrayDecimal;
+        const char* StrayHex;
+    };
+    const TCase cases[] = {
+        {"7530", 7530, 0x7530, "", ""},
+        {"0x7530", 0x7530, 0x7530, "", ""},
+        {"$7530", 0x7530, 0x7530, "", ""},
+        {"0X1f", 0x1F, 0x1F, "", ""},
+        {"1F", std::nullopt, 0x1F, "F", ""},
+        {"0B", std::nullopt, 0xB, "B", ""},
+        {"$0x1", std::nullopt, std::nullopt, "x", "x"},
+        {"0x1G", std::nullopt, std::nullopt, "G", "G"},
+        {"-5", std::nullopt, std::nullopt, "-", "-"},
+        {"12 34", std::nullopt, std::nullopt, " ", " "},
+        {"1.5", std::nullopt, std::nullopt, ".", "."},
+        {"7\xC3\xA9", std::nullopt, std::nullopt, "\xC3\xA9", "\xC3\xA9"},
+        {"0x", std::nullopt, std::nullopt, "", ""},
+        {"", std::nullopt, std::nullopt, "", ""},
+        {"$8000000000000000", std::nullopt, std::nullopt, "", ""},
+    };
+    for (const TCase& c : cases) {
+        EXPECT_EQ(ReadAddressText(c.Text, false), c.Decimal) << '"' << c.Text << '"';
+        EXPECT_EQ(ReadAddressText(c.Text, true), c.Hex) << '"' << c.Text << '"';
+        EXPECT_EQ(StrayAddressChar(c.Text, false), c.StrayDecimal) << '"' << c.Text << '"';
+        EXPECT_EQ(StrayAddressChar(c.Text, true), c.StrayHex) << '"' << c.Text << '"';
+    }
+}
+
 TEST_F(NavigationTest, EnteredAddressCountsFromTheBaseOrSaysInvalid) {
     OpenSample();
     AddressBase = 0;

@@ -20,6 +20,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QHash>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
@@ -71,6 +73,55 @@ QString Pressed(QPushButton* ok) {
 
 using TEditor = TStartedEditor;
 
+// One entry into an address field: typed key by key, or pasted whole.
+struct TEntry {
+    const char* Text;
+    bool Pasted;
+    bool Hex;
+    // The number read, or -1 with the character the refusal names and the base it names.
+    int64_t Number;
+    const char* Named = "";
+    const char* Base = "";
+};
+
+// Runs one dialog of the three for each entry: the number it takes (the target address for Go to), or
+// the refusal's text.
+template <typename TDialog>
+void CheckEntries(TEditor& editor, TCommand command, const QString& invalid, int64_t offset,
+                  const std::vector<TEntry>& entries) {
+    for (const TEntry& entry : entries) {
+        editor.GoTo(1);
+        const QString label = QStringLiteral("%1 %2 %3 %4")
+                                  .arg(invalid, QString::fromLatin1(entry.Text),
+                                       QLatin1String(entry.Pasted ? "pasted" : "typed"),
+                                       QLatin1String(entry.Hex ? "hex" : "dec"));
+        editor.RunDialog<TDialog>(command, [&](TDialog& dialog) {
+            (entry.Hex ? dialog.RadioButtonHex : dialog.RadioButtonDec)->click();
+            if (entry.Pasted) {
+                QApplication::clipboard()->setText(QString::fromLatin1(entry.Text));
+                dialog.JkNumEdit1->setFocus(Qt::TabFocusReason);
+                dialog.JkNumEdit1->selectAll();
+                QTest::keyClick(dialog.JkNumEdit1, Qt::Key_V, Qt::ControlModifier);
+            } else {
+                Type(dialog.JkNumEdit1, QString::fromLatin1(entry.Text));
+            }
+            const QString box = Pressed(dialog.ButtonOK);
+            if (entry.Number < 0) {
+                QVERIFY2(dialog.isVisible(), qPrintable(label));
+                QCOMPARE(box, QStringLiteral("%1:\n'%2' is no %3 digit")
+                                  .arg(invalid, QString::fromLatin1(entry.Named),
+                                       QString::fromLatin1(entry.Base)));
+                dialog.ButtonCancel->click();
+                return;
+            }
+            QVERIFY2(box.isEmpty(), qPrintable(label + QStringLiteral(": ") + box));
+            QVERIFY2(!dialog.isVisible(), qPrintable(label));
+            QVERIFY2(dialog.Number == entry.Number + offset,
+                     qPrintable(label + QStringLiteral(": ") + QString::number(dialog.Number)));
+        });
+    }
+}
+
 } // namespace
 
 class TestAddress : public TEditorTestCase {
@@ -80,6 +131,7 @@ class TestAddress : public TEditorTestCase {
 
     void gotoRefusesAndGoes();
     void gotoReachesEveryAddressOfAFileBeyondFourGib();
+    void hexPrefixesInEveryAddressField();
     void jumpWidthAndJumps();
     void rememberAndDifference();
     void blockOfNThenDelete();
@@ -99,10 +151,15 @@ void TestAddress::gotoRefusesAndGoes() {
         QVERIFY(dialog.ButtonHelp);
         QStringList texts(std::begin(Unreadable), std::end(Unreadable));
         texts << QStringLiteral("300"); // one past the last byte
+        // A character that is no digit of the mode is named after the message.
+        const QHash<QString, QString> named{
+            {QStringLiteral("-"), QStringLiteral(":\n'-' is no decimal digit")},
+            {QStringLiteral("12 34"), QStringLiteral(":\n' ' is no decimal digit")},
+            {QStringLiteral("1A"), QStringLiteral(":\n'A' is no decimal digit")}};
         for (const QString& text : texts) {
             dialog.RadioButtonDec->setChecked(true);
             dialog.JkNumEdit1->setText(text);
-            QCOMPARE(Refused(dialog.ButtonOK), QStringLiteral("Adress invalid"));
+            QCOMPARE(Refused(dialog.ButtonOK), QStringLiteral("Adress invalid") + named.value(text));
         }
         dialog.RadioGroupGoMode->SetItemIndex(2);
         dialog.ButtonCancel->click();
@@ -166,6 +223,34 @@ void TestAddress::gotoReachesEveryAddressOfAFileBeyondFourGib() {
     });
     QCOMPARE(Engine::CurrentAddress(), (TAddress{1} << 32) + 1);
     Engine::FileSize = 300;
+}
+
+// "$" and "0x" read the rest as hex in either mode, typed or pasted; typing drops any other stray
+// character, pasting has it named.
+void TestAddress::hexPrefixesInEveryAddressField() {
+    TEditor editor(SampleBytes(40000));
+    Engine::AddressBase = 0;
+    std::vector<TEntry> entries;
+    for (const bool hex : {false, true}) {
+        for (const bool pasted : {false, true}) {
+            entries.push_back({"0x7530", pasted, hex, 0x7530});
+            entries.push_back({"$7530", pasted, hex, 0x7530});
+            entries.push_back({"0X1f", pasted, hex, 0x1F});
+            entries.push_back({"7530", pasted, hex, hex ? 0x7530 : 7530});
+        }
+        entries.push_back({"1A", false, hex, hex ? 0x1A : 1});
+        entries.push_back({"12g4", false, hex, hex ? 0x124 : 124});
+        entries.push_back({"$0x12", false, hex, 0x12});
+        entries.push_back({"12g4", true, hex, -1, "g", hex ? "hexadecimal" : "decimal"});
+        entries.push_back({"0x1G", true, hex, -1, "G", "hexadecimal"});
+        entries.push_back({"-5", true, hex, -1, "-", hex ? "hexadecimal" : "decimal"});
+    }
+    entries.push_back({"1A", true, false, -1, "A", "decimal"});
+    entries.push_back({"1A", true, true, 0x1A});
+    CheckEntries<TFormGoto>(editor, TCommand::Goto1, QStringLiteral("Adress invalid"), 1, entries);
+    CheckEntries<TFormJump>(editor, TCommand::Jumpwidth1, QStringLiteral("Jump width invalid"), 0, entries);
+    CheckEntries<TFormBlockN>(editor, TCommand::Blocknchars1, QStringLiteral("Block size invalid"), 0,
+                              entries);
 }
 
 void TestAddress::jumpWidthAndJumps() {
@@ -232,7 +317,7 @@ void TestAddress::blockOfNThenDelete() {
         for (const QString& text : texts) {
             dialog.RadioButtonDec->setChecked(true);
             dialog.JkNumEdit1->setText(text);
-            QCOMPARE(Refused(dialog.ButtonOK), QStringLiteral("Block size invalid"));
+            QVERIFY(Refused(dialog.ButtonOK).startsWith(QStringLiteral("Block size invalid")));
         }
         QCOMPARE(Engine::BlockBegin, 0);
         Type(dialog.JkNumEdit1, QStringLiteral("5"));

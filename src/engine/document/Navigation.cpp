@@ -4,6 +4,7 @@
 #include "engine/document/Blocks.h"
 #include "engine/document/CommandEnabling.h"
 #include "engine/document/EngineState.h"
+#include "engine/text/HexText.h"
 #include "engine/text/StringTable.h"
 #include "engine/text/TextFormat.h"
 #include "engine/document/View.h"
@@ -52,21 +53,37 @@ TAddress GotoTarget(TGoMode mode, int64_t n) {
     return 0;
 }
 
-std::optional<int64_t> ReadAddressText(std::string_view text) {
-    int base = 10;
-    if (text.starts_with('$')) {
-        text.remove_prefix(1);
-        base = 16;
-    } else if (text.starts_with("0x") || text.starts_with("0X")) {
-        text.remove_prefix(2);
-        base = 16;
-    }
+size_t HexPrefixLength(std::string_view text) {
+    if (text.starts_with('$')) return 1;
+    return text.starts_with("0x") || text.starts_with("0X") ? 2 : 0;
+}
+
+std::optional<int64_t> ReadAddressText(std::string_view text, bool hex) {
+    const size_t prefix = HexPrefixLength(text);
+    text.remove_prefix(prefix);
     // from_chars takes a minus sign, which no address has; a number past the range is refused.
     if (text.empty() || text.front() == '-') return std::nullopt;
     int64_t n = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), n, base);
+    const auto [end, error] =
+        std::from_chars(text.data(), text.data() + text.size(), n, hex || prefix > 0 ? 16 : 10);
     if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
     return n;
+}
+
+std::string_view StrayAddressChar(std::string_view text, bool hex) {
+    const size_t prefix = HexPrefixLength(text);
+    hex = hex || prefix > 0;
+    for (size_t i = prefix; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (hex ? IsHexDigit(text[i]) : c >= '0' && c <= '9') continue;
+        // A lead byte tells how long its sequence is; continuation bytes go with it.
+        size_t length = 1;
+        while (length < 4 && i + length < text.size() &&
+               (static_cast<unsigned char>(text[i + length]) & 0xC0) == 0x80)
+            ++length;
+        return text.substr(i, c < 0x80 ? 1 : length);
+    }
+    return {};
 }
 
 bool GoToEntered(int64_t n) {

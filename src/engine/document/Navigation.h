@@ -17,9 +17,15 @@ enum class TGoMode : int { Absolute = 0, RelativeDown = 1, RelativeUp = 2 };
 // The address an entry n leads to (absolute: as the user sees addresses), or 0 when it lies outside the
 // file. Worked out in 64 bits, so that no sum near the top of a large file can wrap into the range.
 TAddress GotoTarget(TGoMode mode, int64_t n);
-// An address typed outside the Go to dialog (the command line): decimal digits, or hexadecimal digits after
-// "$" or "0x", up to 63 bits. None for anything else: no digits, a sign, a blank, a digit of the wrong base.
-std::optional<int64_t> ReadAddressText(std::string_view text);
+// An address as typed on the command line or into the Go to, Jump width and Block <n> fields: digits of
+// the field's base (decimal unless hex), or hexadecimal digits after "$" or "0x" whatever the base, up to
+// 63 bits. None for anything else: no digits, a sign, a blank, a digit of the wrong base.
+std::optional<int64_t> ReadAddressText(std::string_view text, bool hex = false);
+// The length of the "$" or "0x" that makes the rest of an address hexadecimal, 0 when there is none.
+size_t HexPrefixLength(std::string_view text);
+// The first character after the prefix that is no digit of the base the address is read in, as its whole
+// UTF-8 sequence; empty when there is none (an unreadable address then is empty or too large).
+std::string_view StrayAddressChar(std::string_view text, bool hex);
 // The cursor onto the absolute entry n (as the user sees addresses), or "Adress invalid" when it lies
 // outside the file. False when it did not move.
 bool GoToEntered(int64_t n);

@@ -118,7 +118,7 @@ inline constexpr const char* BlockTooLargeForClipboard =
     "Block too large for the clipboard:\n%.0n bytes, at most %.0n";
 inline constexpr const char* PasteFromClipboardBusy = "Paste data from clipboard";
 inline constexpr const char* ClipboardNotHex =
-    "Clipboard text is not hex bytes\n(pairs of hex digits, perhaps with 0x or \\x,\napart by spaces, commas or line breaks)";
+    "Clipboard text is not hex bytes\n(pairs of hex digits, perhaps with 0x or \\x,\napart by spaces, commas or line breaks,\nor joined by colons or hyphens)";
 inline constexpr const char* OfferEmptyClipboard =
     "Clipboard contains more than %.0n\nbytes binary data from NIBLO.\nEmpty clipboard now?";
 inline constexpr const char* ScrollbarOutOfRange = "Scrollbar property out of range";
@@ -211,6 +211,9 @@ inline constexpr const char* AdressInvalid = "Adress invalid";     // the Go to 
 inline constexpr const char* AdressInvalidJump = "Adress invalid"; // jumps and the remembered address
 inline constexpr const char* JumpWidthInvalid = "Jump width invalid";
 inline constexpr const char* BlockSizeInvalid = "Block size invalid";
+inline constexpr const char* NoDigitOf = "%s:\n'%s' is no %s digit"; // one of the three above
+inline constexpr const char* BaseDecimal = "decimal";
+inline constexpr const char* BaseHexadecimal = "hexadecimal";
 inline constexpr const char* DifferenceDec = "Remembered adress dec: %.0n\nDifference dec: %.0n";
 inline constexpr const char* DifferenceHex = "Remembered adress hex: %x\nDifference hex: %x";
 inline constexpr const char* ValueOutOfRange = "Value out of range";
