@@ -142,10 +142,10 @@ void ResetBenchEngine() {
 
 bool LoadBenchFile(int64_t size) {
     ResetBenchEngine();
-    Engine::AllocateBuffer();
+    Engine::Store.AllocateBuffer();
     if (!Engine::LoadFile(BenchFile(size), false, 1)) return false;
     Engine::FileOpen = true;
-    return Engine::FileSize == size;
+    return Engine::Store.FileSize() == size;
 }
 
 // The folder of the bench files, made at the first call.

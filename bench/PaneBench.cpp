@@ -5,6 +5,7 @@
 #include "FormSupport.h"
 #include "RoundRatio.h"
 
+#include "common/StoreInside.h"
 #include "engine/store/ByteStore.h"
 #include "engine/inspector/DataInspector.h"
 #include "engine/document/EngineReset.h"
@@ -53,7 +54,7 @@ void RenderPanes(TFormMain& form, QImage& image) {
 // Two pages of the file by turns, so that every refill changes every cell.
 void ShowPage(int which) {
     Engine::TopAddress = 1 + which * Engine::PageBytes;
-    Engine::BottomAddress = std::min(Engine::TopAddress + Engine::PageBytes - 1, Engine::FileSize);
+    Engine::BottomAddress = std::min(Engine::TopAddress + Engine::PageBytes - 1, Engine::Store.FileSize());
 }
 
 void BM_PaneRefillRepaint(benchmark::State& state) {
@@ -118,21 +119,22 @@ double TypeRatio() {
     form.show();
     QCoreApplication::processEvents();
     if (Engine::OverwriteMode) Engine::ModusOverwrite1Click();
-    const int32_t size = Engine::FileSize;
+    const int32_t size = Engine::Store.FileSize();
     TPaintCounter counter;
     form.JkStrGridHex->installEventFilter(&counter);
     form.JkStrGridText->installEventFilter(&counter);
     auto back = [&] {
         // The bytes in one piece again, so that every key moves the whole file as the first key at a new
         // place does; the room stays, so no round needs an allocation.
-        Engine::ContiguousBytes();
-        Engine::FileSize = size;
-        Engine::BottomAddress = std::min(Engine::TopAddress + Engine::PageBytes - 1, Engine::FileSize);
+        Engine::Store.ContiguousBytes();
+        StoreInside::Size() = size;
+        Engine::BottomAddress =
+            std::min(Engine::TopAddress + Engine::PageBytes - 1, Engine::Store.FileSize());
         Engine::SetCursorCell(0, 0);
         QCoreApplication::processEvents();
         // The same bytes in the caches before either side, whatever the round before left there: the file
         // is larger than the last-level cache by only twice, so what a move leaves behind counts.
-        benchmark::DoNotOptimize(FloorCount(Engine::FileBuffer, size_t(size), 'q'));
+        benchmark::DoNotOptimize(FloorCount(StoreInside::FileBuffer(), size_t(size), 'q'));
     };
     bool right = true;
     auto typed = [&] {
@@ -141,13 +143,14 @@ double TypeRatio() {
         const double start = NowSeconds();
         SendKey(form.ActivePane(), Qt::Key_A, QStringLiteral("a"));
         const double seconds = NowSeconds() - start;
-        right = right && Engine::FileSize == size + 1 && Engine::ReadByte(1) == 'a' && counter.Paints > 0;
+        right = right && Engine::Store.FileSize() == size + 1 && Engine::Store.ReadByte(1) == 'a' &&
+                counter.Paints > 0;
         return seconds;
     };
     auto moved = [&] {
         back();
         const double start = NowSeconds();
-        std::memmove(Engine::FileBuffer + 1, Engine::FileBuffer, size_t(size));
+        std::memmove(StoreInside::FileBuffer() + 1, StoreInside::FileBuffer(), size_t(size));
         benchmark::ClobberMemory();
         return NowSeconds() - start;
     };
@@ -180,7 +183,7 @@ bool OverwriteTypingRatio(TFormMain& form, const std::function<void(bool)>& turn
             const double start = NowSeconds();
             SendKey(form.ActivePane(), Qt::Key_A, QStringLiteral("a"));
             const double seconds = NowSeconds() - start;
-            right = right && Engine::ReadByte(Engine::TopAddress) == 'a' && counter.Paints > 0;
+            right = right && Engine::Store.ReadByte(Engine::TopAddress) == 'a' && counter.Paints > 0;
             return seconds;
         };
     };
@@ -210,7 +213,7 @@ double TypeJournalRatio() {
 double TypeRecoveryRatio() {
     Engine::ResetEngineState();
     TFormMain& form = Form();
-    Engine::AllocateBuffer();
+    Engine::Store.AllocateBuffer();
     Engine::RecoveryFolder = BenchRecoveryFolder();
     Engine::OpenFile(BenchFile(PageFileSize), false);
     bool right = Engine::RecoveryListening;
@@ -251,7 +254,7 @@ double CursorInspectorRatio() {
             const double seconds = NowSeconds() - start;
             const QString uint8 = form.Inspector->Rows->item(int(Engine::TInspectorRow::UInt8), 1)->text();
             right = right && counter.Paints > 0 &&
-                    (!shown || uint8 == QString::number(Engine::ReadByte(Engine::CurrentAddress())));
+                    (!shown || uint8 == QString::number(Engine::Store.ReadByte(Engine::CurrentAddress())));
             return seconds;
         };
     };
@@ -276,7 +279,7 @@ void BM_PanePageDown16MiB(benchmark::State& state) {
         QElapsedTimer timer;
         timer.start();
         int pages = 0;
-        while (Engine::BottomAddress < Engine::FileSize) {
+        while (Engine::BottomAddress < Engine::Store.FileSize()) {
             SendKey(form.ActivePane(), Qt::Key_PageDown);
             RenderPanes(form, image);
             ++pages;

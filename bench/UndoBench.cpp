@@ -56,21 +56,21 @@ TInsertionRatios& InsertionRatios() {
     if (!LoadBenchFile(Size)) std::exit(1);
     Engine::OverwriteMode = false;
     Engine::PaneKeyPress('x');
-    const uint8_t first = Engine::ReadByte(2);
-    bool right = Engine::FileSize == Size + 1;
+    const uint8_t first = Engine::Store.ReadByte(2);
+    bool right = Engine::Store.FileSize() == Size + 1;
     std::vector<double> undoRatios, redoRatios;
     // Right after the key, undo and redo would find the store's gap at the byte and move nothing; with the
     // bytes in one piece first (as after a search) they move the whole file, which is measured here.
     for (int round = 0; round < Rounds; ++round) {
-        uint8_t* const bytes = Engine::ContiguousBytes();
+        uint8_t* const bytes = Engine::Store.ContiguousBytes();
         const double undo = Timed([] { Engine::Undo1Click(); });
-        right = right && Engine::FileSize == Size && Engine::ReadByte(1) == first;
-        Engine::ContiguousBytes();
+        right = right && Engine::Store.FileSize() == Size && Engine::Store.ReadByte(1) == first;
+        Engine::Store.ContiguousBytes();
         const double down = Timed([&] { std::memmove(bytes, bytes + 1, Size - 1); });
         const double up = Timed([&] { std::memmove(bytes + 1, bytes, Size - 1); });
         bytes[0] = first; // the two moves leave every byte as the undo left it
         const double redo = Timed([] { Engine::Redo1Click(); });
-        right = right && Engine::FileSize == Size + 1 && Engine::ReadByte(1) == 'x';
+        right = right && Engine::Store.FileSize() == Size + 1 && Engine::Store.ReadByte(1) == 'x';
         undoRatios.push_back(undo / down);
         redoRatios.push_back(redo / up);
     }
@@ -132,7 +132,7 @@ double UndoReplaceAll() {
         ratios.push_back(undo / replace);
     }
     const TBytes& original = Data(TData::Replace);
-    right = right && std::memcmp(original.data(), Engine::ContiguousBytes(), original.size()) == 0;
+    right = right && std::memcmp(original.data(), Engine::Store.ContiguousBytes(), original.size()) == 0;
     ResetBenchEngine();
     Check(right, "Replace all or its undo");
     return Median(ratios);

@@ -105,7 +105,7 @@ void TFormMain::FormActivate() {
     Activated = true;
     ReadSettings();
     // Qt's clipboard needs no registration of the binary format, so Clipboard1 always stays usable.
-    if (!Engine::HasBuffer() && !Engine::AllocateBuffer()) {
+    if (!Engine::Store.HasBuffer() && !Engine::Store.AllocateBuffer()) {
         // The engine has said that the program ends.
         QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(1); });
         return;
@@ -127,7 +127,7 @@ void TFormMain::FormClose() {
     // The user saved or gave up the changes: nothing is left to recover.
     Engine::RecoveryClosed();
     Engine::RecoveryDrain();
-    if (Engine::HasBuffer()) Engine::FreeBuffer();
+    if (Engine::Store.HasBuffer()) Engine::Store.FreeBuffer();
     WriteSettings();
     OfferToEmptyClipboard();
 }

@@ -37,7 +37,7 @@ QColor ActiveColor(const QWidget* widget) {
 constexpr int64_t ScrollUnits = INT32_MAX - Engine::GrowStep;
 
 int64_t ScrollScale() {
-    return Engine::FileSize <= ScrollUnits ? 1 : 1 + (Engine::FileSize - 1) / ScrollUnits;
+    return Engine::Store.FileSize() <= ScrollUnits ? 1 : 1 + (Engine::Store.FileSize() - 1) / ScrollUnits;
 }
 
 int32_t ToScroll(int64_t n) {
@@ -97,7 +97,7 @@ uint8_t TFormMain::DisplayChar(uint8_t byte) {
 }
 
 void TFormMain::RefreshPane(TJkStrGrid* pane, int32_t col, int32_t row) {
-    if (!Engine::FileOpen || !Engine::HasBuffer()) return;
+    if (!Engine::FileOpen || !Engine::Store.HasBuffer()) return;
     const bool textPane = pane == JkStrGridText;
     const bool oem = pane->UsesOemGlyphs();
     const QString blank = textPane ? QString() : QStringLiteral("  ");
@@ -105,11 +105,11 @@ void TFormMain::RefreshPane(TJkStrGrid* pane, int32_t col, int32_t row) {
     for (int r = row; r < pane->RowCount(); ++r) {
         for (int c = r == row ? col : 0; c < pane->ColCount(); ++c) {
             const int64_t address = int64_t(Engine::TopAddress) + int64_t(r) * Engine::Cols + c;
-            if (address > Engine::BottomAddress || address > Engine::FileSize) {
+            if (address > Engine::BottomAddress || address > Engine::Store.FileSize()) {
                 pane->SetCell(c, r, blank);
                 continue;
             }
-            const uint8_t byte = Engine::ReadByte(address);
+            const uint8_t byte = Engine::Store.ReadByte(address);
             pane->SetCell(c, r, textPane ? GlyphCellText(DisplayChar(byte), oem) : HexCellText(byte));
         }
     }
@@ -135,9 +135,9 @@ void TFormMain::RefreshRowAddresses() {
 
 void TFormMain::RefreshCell(int32_t col, int32_t row) {
     const int64_t address = int64_t(Engine::TopAddress) + int64_t(row) * Engine::Cols + col;
-    const bool hasByte = Engine::FileOpen && Engine::HasBuffer() && address <= Engine::BottomAddress &&
-                         address <= Engine::FileSize;
-    const uint8_t byte = hasByte ? Engine::ReadByte(address) : 0;
+    const bool hasByte = Engine::FileOpen && Engine::Store.HasBuffer() && address <= Engine::BottomAddress &&
+                         address <= Engine::Store.FileSize();
+    const uint8_t byte = hasByte ? Engine::Store.ReadByte(address) : 0;
     JkStrGridText->SetCell(
         col, row, hasByte ? GlyphCellText(DisplayChar(byte), JkStrGridText->UsesOemGlyphs()) : QString());
     // A first hex digit waiting for its second shows alone in the cursor's cell.
@@ -214,7 +214,7 @@ void TFormMain::UpdateStatus() {
     if (Inspector) Inspector->Follow();
     // The mode and the base the address panel follows, the column follows too.
     RefreshRowAddresses();
-    if (!Engine::FileOpen || Engine::FileSize == 0 || !Engine::HasBuffer()) {
+    if (!Engine::FileOpen || Engine::Store.FileSize() == 0 || !Engine::Store.HasBuffer()) {
         StatusBar1->SetPanelText(0, QString());
         StatusBar1->SetPanelText(1, QString());
         ScrollBar1->SetParams(0, 0, 0, 0);
@@ -225,12 +225,13 @@ void TFormMain::UpdateStatus() {
     StatusBar1->SetPanelText(
         0, QString::fromStdString(FormatText(Engine::TextMode ? Texts::AdrDec : Texts::AdrHex, {shown})));
     // A cursor past the last byte (insert position) has no byte to show.
-    StatusBar1->SetPanelText(
-        1, address >= 1 && address <= Engine::FileSize
-               ? QString::fromStdString(FormatText(Texts::CharDec, {int64_t(Engine::ReadByte(address))}))
-               : QString());
+    StatusBar1->SetPanelText(1, address >= 1 && address <= Engine::Store.FileSize()
+                                    ? QString::fromStdString(FormatText(
+                                          Texts::CharDec, {int64_t(Engine::Store.ReadByte(address))}))
+                                    : QString());
     UpdateScrollSteps();
-    ScrollBar1->SetParams(ToScroll(address), 1, ToScrollSpan(Engine::PageBytes), ToScroll(Engine::FileSize));
+    ScrollBar1->SetParams(ToScroll(address), 1, ToScrollSpan(Engine::PageBytes),
+                          ToScroll(Engine::Store.FileSize()));
 }
 
 void TFormMain::UpdateScrollSteps() {
@@ -250,11 +251,11 @@ void TFormMain::ScrollBar1Scroll(int code, int32_t& position) {
         return;
     }
     ShowStatusMessage(QString());
-    if (!Engine::FileOpen || Engine::FileSize == 0) return;
+    if (!Engine::FileOpen || Engine::Store.FileSize() == 0) return;
     // The thumb's last position is the last page, so that the end is reached however the file is scaled.
     const int32_t upper = ScrollBar1->Max() - ScrollBar1->PageSize() + 1;
     const TAddress p = (int64_t{position} - 1) * ScrollScale() + 1;
-    if (position >= upper || p >= Engine::FileSize - Engine::PageBytes + 1) {
+    if (position >= upper || p >= Engine::Store.FileSize() - Engine::PageBytes + 1) {
         Engine::GoToEnd();
     } else if (p > Engine::PageBytes) {
         Engine::ShowAddress((p - 1) / Engine::Cols * Engine::Cols + 1, true, false);

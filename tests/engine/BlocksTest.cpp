@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FakeHost.h"
 
+#include "common/StoreInside.h"
 #include "engine/document/Blocks.h"
 #include "engine/editing/Editing.h"
 #include "engine/document/EngineState.h"
@@ -74,7 +75,7 @@ TEST_F(BlocksTest, MenuMarkNeedsAnOpenFileWithBytes) {
     MenuMark(5);
     EXPECT_BLOCK(0, 0);
     FileOpen = true;
-    FileSize = 0;
+    StoreInside::Size() = 0;
     MenuMark(1);
     EXPECT_BLOCK(0, 0);
     EXPECT_FALSE(Host.IsEnabled(TCommand::Blockunmark1));

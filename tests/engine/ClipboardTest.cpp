@@ -2,6 +2,7 @@
 #include "FakeClipboard.h"
 #include "FakeHost.h"
 
+#include "common/StoreInside.h"
 #include "common/TestRandom.h"
 #include "engine/document/Blocks.h"
 #include "engine/store/ByteStore.h"
@@ -158,7 +159,7 @@ TEST_F(ClipboardTest, RandomCutsCopiesAndPastesMatchAModel) {
             }
         }
         ASSERT_EQ(Bytes(), file);
-        EXPECT_EQ(BottomAddress, std::min(TopAddress + PageBytes - 1, FileSize));
+        EXPECT_EQ(BottomAddress, std::min(TopAddress + PageBytes - 1, Store.FileSize()));
     }
 }
 
@@ -216,7 +217,7 @@ TEST_F(ClipboardTest, CutOfTheWholeFileLeavesItEmpty) {
     MarkFromTo(1, 3);
     Cut();
     EXPECT_EQ(Clip.Binary, Payload({1, 2, 3}));
-    EXPECT_EQ(FileSize, 0);
+    EXPECT_EQ(Store.FileSize(), 0);
     EXPECT_EQ(BlockBegin, 0);
     EXPECT_EQ(CurrentAddress(), 1);
 }
@@ -228,7 +229,7 @@ TEST_F(ClipboardTest, CutPutsTheCursorBackOnItsAddressNumber) {
     Host.ForgetRecords();
     Cut();
     EXPECT_EQ(CurrentAddress(), 50); // which now holds the byte that stood at 60
-    EXPECT_EQ(ReadByte(50), PatternBytes(100)[59]);
+    EXPECT_EQ(Store.ReadByte(50), PatternBytes(100)[59]);
     EXPECT_TRUE(Modified);
     ASSERT_GE(Host.BusyTexts.size(), 2u);
     EXPECT_EQ(Host.BusyTexts[0], Texts::CopyToClipboardBusy);
@@ -237,7 +238,7 @@ TEST_F(ClipboardTest, CutPutsTheCursorBackOnItsAddressNumber) {
     MarkFromTo(60, 90);
     PutCursorOn(85);
     Cut();
-    EXPECT_EQ(FileSize, 59);
+    EXPECT_EQ(Store.FileSize(), 59);
     EXPECT_EQ(CurrentAddress(), 59); // the file became shorter than the old address
 }
 
@@ -265,18 +266,18 @@ TEST_F(ClipboardTest, AFailingClipboardNeverCostsTheBlock) {
     Clip.FailReserve = Clip.FailPublish = false;
     Clip.Text = TBytes{0x41};
     const TCount fourGib = TCount{1} << 32;
-    FileSize = fourGib + 1;
+    StoreInside::Size() = fourGib + 1;
     BlockBegin = 1;
     BlockEnd = fourGib;
     Host.ForgetRecords();
     Cut();
     EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{"Block too large for the clipboard:\n"
                                                           "4,294,967,296 bytes, at most 4,294,967,295"});
-    EXPECT_EQ(FileSize, fourGib + 1);
+    EXPECT_EQ(Store.FileSize(), fourGib + 1);
     EXPECT_EQ(BlockEnd, fourGib);
     EXPECT_FALSE(Modified);
     EXPECT_EQ(Clip.Text, TBytes{0x41});
-    FileSize = 4;
+    StoreInside::Size() = 4;
 }
 
 // --- Paste ------------------------------------------------------------------------------------------------
@@ -296,7 +297,7 @@ TEST_F(ClipboardTest, PasteTakesOurFormatThenRawBytesThenText) {
     Clip.Text = ClipboardTextBytes(std::u16string(1, u'\0'));
     Modified = false;
     Paste();
-    EXPECT_EQ(FileSize, 4);
+    EXPECT_EQ(Store.FileSize(), 4);
     EXPECT_TRUE(Modified); // as any paste, even of nothing
 }
 
@@ -329,16 +330,16 @@ TEST_F(ClipboardTest, APastePastTheMemoryLimitChangesNothing) {
     // A file near the largest size: neither the bytes nor the text (with its zero) may pass it.
     DynArrayFailHook = nullptr;
     Host.ForgetRecords();
-    FileSize = MaxFileSize - 3;
+    StoreInside::Size() = MaxFileSize - 3;
     Clip.Clear();
     Clip.Binary = Payload({1, 2, 3, 4});
     Paste();
     Clip.Clear();
     Clip.Text = TBytes{1, 2, 3};
     Paste();
-    EXPECT_EQ(FileSize, MaxFileSize - 3);
+    EXPECT_EQ(Store.FileSize(), MaxFileSize - 3);
     EXPECT_EQ(Host.ErrorTexts(), (std::vector<std::string>{Texts::NotEnoughMemory, Texts::NotEnoughMemory}));
-    FileSize = 4;
+    StoreInside::Size() = 4;
 }
 
 // --- Enabling and the exit

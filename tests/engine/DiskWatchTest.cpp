@@ -24,7 +24,7 @@ class DiskWatchTest : public TEngineTest {
   protected:
     void SetUp() override {
         TEngineTest::SetUp();
-        ASSERT_TRUE(AllocateBuffer());
+        ASSERT_TRUE(Store.AllocateBuffer());
         Path = Dir.PathOf("data.bin");
         OtherProgramWrites(PatternBytes(100));
         ASSERT_TRUE(OpenFile(Path, false));

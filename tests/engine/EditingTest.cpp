@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FakeHost.h"
 
+#include "common/StoreInside.h"
 #include "common/TestRandom.h"
 #include "engine/document/Blocks.h"
 #include "engine/document/CommandEnabling.h"
@@ -64,8 +65,8 @@ class EditingTest : public TEngineTest {
     // A file whose buffer is exactly full, so that any growth has to allocate.
     void FullBuffer() {
         OpenBytes(PatternBytes(MinCapacity));
-        ASSERT_TRUE(BufferArray->ReAlloc(FileBuffer, MinCapacity));
-        Capacity = MinCapacity;
+        ASSERT_TRUE(StoreInside::Array()->ReAlloc(StoreInside::FileBuffer(), MinCapacity));
+        StoreInside::Room() = MinCapacity;
     }
 };
 
@@ -109,7 +110,7 @@ TEST_F(EditingTest, BlockCommandsCopyOverwriteAndMove) {
         EXPECT_EQ(Bytes(), c.expected);
         EXPECT_BLOCK(c.newBegin, c.newBegin + c.end - c.begin);
         EXPECT_EQ(CurrentAddress(), c.cursor);
-        EXPECT_EQ(BottomAddress, std::min(TopAddress + PageBytes - 1, FileSize));
+        EXPECT_EQ(BottomAddress, std::min(TopAddress + PageBytes - 1, Store.FileSize()));
         EXPECT_TRUE(Modified);
         EXPECT_FALSE(UndoOffered());
         EXPECT_TRUE(Host.Messages.empty());
@@ -179,7 +180,7 @@ TEST_F(EditingTest, BlockDeleteClosesTheBlockAndPutsTheCursorOnItsPlace) {
     Host.ForgetRecords();
     EXPECT_FALSE(DeleteBlock());
     EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{"No block marked"});
-    EXPECT_EQ(FileSize, 93);
+    EXPECT_EQ(Store.FileSize(), 93);
 }
 
 TEST_F(EditingTest, DeleteToCursorCutsTheHeadAndDropsAnyCompleteBlock) {
@@ -222,7 +223,7 @@ TEST_F(EditingTest, EmptyingTheWholeFileSetsModified) {
         PutCursorOn(c.cursor);
         Host.ForgetRecords();
         c.run();
-        EXPECT_EQ(FileSize, 0);
+        EXPECT_EQ(Store.FileSize(), 0);
         EXPECT_TRUE(Modified);
         EXPECT_BLOCK(0, 0);
         EXPECT_FALSE(Host.IsEnabled(TCommand::Blockunmark1));
@@ -268,7 +269,7 @@ TEST_F(EditingTest, CursorStaysUnlessTheEndOfTheFileIsDeleted) {
 
     PutCursorOn(99, 5);
     DeleteByteAtCursor();
-    EXPECT_EQ(FileSize, 98);
+    EXPECT_EQ(Store.FileSize(), 98);
     EXPECT_EQ(CurrentAddress(), 98);
 
     // Delete from cursor on the last byte takes just that byte; further in, the cursor goes to the new end.
@@ -344,7 +345,7 @@ TEST_F(EditingTest, InsertByteAtCursorLeavesTheCursorAndModifiedToTheCaller) {
     OpenBytes(PatternBytes(300));
     PutCursorOn(20, 1);
     EXPECT_TRUE(InsertByteAtCursor(1));
-    EXPECT_EQ(FileSize, 301);
+    EXPECT_EQ(Store.FileSize(), 301);
     EXPECT_EQ(BottomAddress, 160); // a full page stays as it was
 }
 
@@ -381,7 +382,7 @@ TEST_F(EditingTest, FailedAllocationChangesNothingAndIsReportedOnce) {
                   std::vector<std::string>{"Can't allcate additional memory\nto perform operation"});
         EXPECT_EQ(Host.ErrorTexts().size(), 1u);
         EXPECT_TRUE(Bytes() == before);
-        EXPECT_EQ(Capacity, MinCapacity);
+        EXPECT_EQ(Store.Capacity(), MinCapacity);
         EXPECT_BLOCK(4, 10);
         EXPECT_EQ(CurrentAddress(), 20);
         EXPECT_FALSE(Modified);
@@ -632,9 +633,9 @@ TEST_F(EditingTest, RandomEditsMatchAReferenceModel) {
             EXPECT_EQ(Host.BusyDepth, 0);
             EXPECT_EQ((TopAddress - 1) % Cols, 0);
             if (viewKept) {
-                EXPECT_EQ(BottomAddress, std::min(TopAddress + PageBytes - 1, FileSize));
+                EXPECT_EQ(BottomAddress, std::min(TopAddress + PageBytes - 1, Store.FileSize()));
             }
-            if (FileSize > 0) {
+            if (Store.FileSize() > 0) {
                 EXPECT_GE(CurrentAddress(), TopAddress);
                 EXPECT_LE(CurrentAddress(), std::max(BottomAddress, TopAddress));
             }
@@ -652,7 +653,7 @@ TEST_F(EditingTest, HalfMarkedBlockPastTheNewEndIsForgotten) {
     PutCursorOn(10);
     Host.ForgetRecords();
     DeleteFromCursor();
-    EXPECT_EQ(FileSize, 9);
+    EXPECT_EQ(Store.FileSize(), 9);
     EXPECT_BLOCK(0, 0);
     EXPECT_TRUE(Host.InfoTexts().empty());
 

@@ -44,7 +44,7 @@ class FileCommandsTest : public TEngineTest {
   protected:
     void SetUp() override {
         TEngineTest::SetUp();
-        ASSERT_TRUE(AllocateBuffer());
+        ASSERT_TRUE(Store.AllocateBuffer());
         Host.ForgetRecords();
     }
     // A file on disk, opened the way the command line opens it.
@@ -56,7 +56,7 @@ class FileCommandsTest : public TEngineTest {
     }
     void ExpectNoFileState() {
         EXPECT_FALSE(FileOpen);
-        EXPECT_EQ(FileSize, 0);
+        EXPECT_EQ(Store.FileSize(), 0);
         EXPECT_EQ(Host.Caption(), "NIBLO");
         EXPECT_FALSE(Host.IsEnabled(TCommand::Save1));
         EXPECT_FALSE(Host.IsEnabled(TCommand::JkBtnSave));
@@ -76,7 +76,7 @@ TEST_F(FileCommandsTest, ConfirmSaveAsksOnlyForAModifiedOpenFile) {
     EXPECT_TRUE(Host.Messages.empty());
 
     Modified = true;
-    WriteByte(1, 0x55);
+    Store.WriteByte(1, 0x55);
     Host.YesNoCancelAnswers = {mrNo};
     EXPECT_TRUE(ConfirmSave());
     EXPECT_EQ(Host.QuestionTexts(), std::vector<std::string>{"a.bin modified. Save now?"});
@@ -95,7 +95,7 @@ TEST_F(FileCommandsTest, ConfirmSaveAsksOnlyForAModifiedOpenFile) {
 TEST_F(FileCommandsTest, ConfirmSaveYesOnAnUntitledFileReportsAFailedSaveAs) {
     NewEOF = false;
     New1Click();
-    ASSERT_TRUE(OpenGap(1, 3));
+    ASSERT_TRUE(Store.OpenGap(1, 3));
     Modified = true;
     Host.YesNoCancelAnswers = {mrYes};
     Host.FileChoices = {std::nullopt}; // Save As dialog cancelled
@@ -106,7 +106,7 @@ TEST_F(FileCommandsTest, ConfirmSaveYesOnAnUntitledFileReportsAFailedSaveAs) {
     EXPECT_FALSE(Close1Click());                   // so the file is kept
     EXPECT_TRUE(FileOpen);
     EXPECT_TRUE(Modified);
-    EXPECT_EQ(FileSize, 3);
+    EXPECT_EQ(Store.FileSize(), 3);
     EXPECT_EQ(FileName, "NoName1");
     EXPECT_TRUE(Untitled);
 
@@ -137,7 +137,7 @@ TEST_F(FileCommandsTest, NewWithoutEofMakesAnEmptyFile) {
     Opened("a.bin", PatternBytes(500));
     NewEOF = false;
     New1Click();
-    EXPECT_EQ(FileSize, 0);
+    EXPECT_EQ(Store.FileSize(), 0);
     EXPECT_EQ(FileName, "NoName1");
     EXPECT_EQ(CurrentAddress(), 1);
 }
@@ -147,7 +147,7 @@ TEST_F(FileCommandsTest, NewStopsWhenTheSaveQuestionIsCancelled) {
     Modified = true;
     Host.YesNoCancelAnswers = {mrCancel};
     New1Click();
-    EXPECT_EQ(FileSize, 500);
+    EXPECT_EQ(Store.FileSize(), 500);
     EXPECT_FALSE(Untitled);
     EXPECT_EQ(NoNameCounter, 0);
 }
@@ -273,11 +273,11 @@ TEST_F(FileCommandsTest, OnlyTheRecentListAsksInOpenFile) {
     Modified = true;
     Host.YesNoCancelAnswers = {mrCancel};
     EXPECT_FALSE(OpenFile(other, true));
-    EXPECT_EQ(FileSize, 100);
+    EXPECT_EQ(Store.FileSize(), 100);
     EXPECT_EQ(Host.QuestionTexts(), std::vector<std::string>{"a.bin modified. Save now?"});
 
     EXPECT_TRUE(OpenFile(other, false)); // asks nothing
-    EXPECT_EQ(FileSize, 200);
+    EXPECT_EQ(Store.FileSize(), 200);
 }
 
 TEST_F(FileCommandsTest, OpenClearsUntitled) {
@@ -323,7 +323,7 @@ TEST_F(FileCommandsTest, FailedRecentOpenAfterPartialReadLeavesNothingToSave) {
 
 TEST_F(FileCommandsTest, HugeFileIsRefusedAndNothingChanges) {
     std::string path = Opened("a.bin", PatternBytes(100));
-    const TCount capacity = Capacity;
+    const TCount capacity = Store.Capacity();
     std::string huge = Dir.Write("huge.bin", {});
     ASSERT_EQ(truncate(huge.c_str(), int64_t{1} << 31), 0);
     DynArrayFailHook = [](size_t bytes) { return bytes > (64u << 20); };
@@ -332,7 +332,7 @@ TEST_F(FileCommandsTest, HugeFileIsRefusedAndNothingChanges) {
     EXPECT_TRUE(FileOpen);
     EXPECT_EQ(FileName, path);
     EXPECT_EQ(Bytes(), PatternBytes(100));
-    EXPECT_EQ(Capacity, capacity);
+    EXPECT_EQ(Store.Capacity(), capacity);
 }
 
 // --- Memory ----------------------------------------------------------------------------------------------
@@ -416,7 +416,7 @@ TEST_F(FileCommandsTest, SaveOfAnUntitledFileOpensSaveAs) {
     EXPECT_EQ(Host.Caption(), "NIBLO - named.bin");
     EXPECT_EQ(Host.RecentFiles, std::vector<std::string>{path});
 
-    WriteByte(1, 27);
+    Store.WriteByte(1, 27);
     Modified = true;
     EXPECT_TRUE(Save1Click()); // now titled: no dialog
     EXPECT_EQ(TTempDir::Read(path), std::vector<uint8_t>{27});
@@ -431,7 +431,7 @@ TEST_F(FileCommandsTest, RelativeNamesBecomeFullPathsWhenOpenedOrSaved) {
     ASSERT_EQ(chdir(Dir.Path().c_str()), 0);
     const bool opened = OpenFile("./a.bin", false);
     ASSERT_EQ(chdir(Dir.PathOf("other").c_str()), 0);
-    WriteByte(1, 'X');
+    Store.WriteByte(1, 'X');
     Modified = true;
     const bool saved = Save1Click();
     Host.FileChoices = {"b.bin"};
@@ -469,7 +469,7 @@ TEST_F(FileCommandsTest, FailedSaveAsKeepsTheOldName) {
 
 TEST_F(FileCommandsTest, CloseDisablesTheFileCommands) {
     std::string path = Opened("a.bin", PatternBytes(1000));
-    int32_t capacity = Capacity;
+    int32_t capacity = Store.Capacity();
     ShowAddress(500, true, false);
     EXPECT_TRUE(Close1Click());
     EXPECT_TRUE(Host.Messages.empty());
@@ -483,7 +483,7 @@ TEST_F(FileCommandsTest, CloseDisablesTheFileCommands) {
     EXPECT_EQ(CursorCol, 0);
     EXPECT_EQ(CursorRow, 0);
     EXPECT_EQ(FileName, path);
-    EXPECT_EQ(Capacity, capacity);
+    EXPECT_EQ(Store.Capacity(), capacity);
 }
 
 TEST_F(FileCommandsTest, CloseOfAModifiedFileCanBeCancelled) {
@@ -492,7 +492,7 @@ TEST_F(FileCommandsTest, CloseOfAModifiedFileCanBeCancelled) {
     Host.YesNoCancelAnswers = {mrCancel};
     EXPECT_FALSE(Close1Click());
     EXPECT_TRUE(FileOpen);
-    EXPECT_EQ(FileSize, 100);
+    EXPECT_EQ(Store.FileSize(), 100);
     EXPECT_TRUE(Host.Captions.empty());
 }
 
@@ -614,7 +614,7 @@ TEST_F(FileCommandsTest, AFileBeyondFourGibOpensFindsEditsAndSaves) {
         ::close(fd);
     }
     ASSERT_TRUE(OpenFile(path, false));
-    ASSERT_EQ(FileSize, Size);
+    ASSERT_EQ(Store.FileSize(), Size);
 
     AddressBase = 0;
     for (const TMark& m : marks) {
@@ -629,7 +629,7 @@ TEST_F(FileCommandsTest, AFileBeyondFourGibOpensFindsEditsAndSaves) {
         Findagaindown1Click();
         EXPECT_EQ(CurrentAddress(), address);
         LastFoundAddress = 0;
-        GoToAddress(std::min<TAddress>(FileSize, address + (1 << 20)));
+        GoToAddress(std::min<TAddress>(Store.FileSize(), address + (1 << 20)));
         Findagainup1Click();
         EXPECT_EQ(CurrentAddress(), address);
     }

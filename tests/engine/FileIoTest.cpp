@@ -2,6 +2,7 @@
 #include "FakeHost.h"
 
 #include "common/OrdinaryUser.h"
+#include "common/StoreInside.h"
 #include "engine/store/ByteStore.h"
 #include "engine/document/EngineState.h"
 #include "engine/files/FileAccess.h"
@@ -30,7 +31,7 @@ class FileIoTest : public TEngineTest {
   protected:
     void SetUp() override {
         TEngineTest::SetUp();
-        ASSERT_TRUE(AllocateBuffer());
+        ASSERT_TRUE(Store.AllocateBuffer());
         Host.ForgetRecords();
     }
     void TearDown() override {
@@ -82,8 +83,8 @@ class FileIoTest : public TEngineTest {
     }
     // The buffer's state, to show that a refused operation changed nothing.
     void ExpectUntouched(const std::vector<uint8_t>& bytes, int32_t capacity) {
-        EXPECT_EQ(FileSize, static_cast<int32_t>(bytes.size()));
-        EXPECT_EQ(Capacity, capacity);
+        EXPECT_EQ(Store.FileSize(), static_cast<int32_t>(bytes.size()));
+        EXPECT_EQ(Store.Capacity(), capacity);
         EXPECT_EQ(Bytes(), bytes);
     }
 
@@ -111,8 +112,8 @@ TEST_F(FileIoTest, LoadReadsInChunksUnderAProgressBox) {
     std::string path = Dir.Write("three.bin", bytes);
     SetMTime(path, 978307200); // 2001-01-01
     ASSERT_TRUE(LoadFile(path, false, 1));
-    EXPECT_EQ(FileSize, 300000);
-    EXPECT_EQ(Capacity, 524288);
+    EXPECT_EQ(Store.FileSize(), 300000);
+    EXPECT_EQ(Store.Capacity(), 524288);
     EXPECT_EQ(Bytes(), bytes);
     EXPECT_EQ(FileTime, int64_t{978307200} * 1000000000);
     EXPECT_TRUE(Host.Messages.empty());
@@ -127,18 +128,18 @@ TEST_F(FileIoTest, LoadReadsInChunksUnderAProgressBox) {
 
 TEST_F(FileIoTest, LoadSizesTheBufferForTheFile) {
     ASSERT_TRUE(LoadFile(Dir.Write("a.bin", PatternBytes(600000)), false, 1));
-    EXPECT_EQ(Capacity, 655360);
+    EXPECT_EQ(Store.Capacity(), 655360);
     ASSERT_TRUE(LoadFile(Dir.Write("b.bin", PatternBytes(2 << 20)), false, 1));
-    EXPECT_EQ(Capacity, (2 << 20) + Chunk);
+    EXPECT_EQ(Store.Capacity(), (2 << 20) + Chunk);
     ASSERT_TRUE(LoadFile(Dir.Write("c.bin", PatternBytes(1000, 9)), false, 1)); // a smaller file shrinks it
-    EXPECT_EQ(Capacity, 524288);
+    EXPECT_EQ(Store.Capacity(), 524288);
     EXPECT_EQ(Bytes(), PatternBytes(1000, 9));
 }
 
 TEST_F(FileIoTest, EmptyFileLoadsAsAnEmptyFile) {
     OpenBytes(PatternBytes(100));
     ASSERT_TRUE(LoadFile(Dir.Write("empty.bin", {}), false, 1));
-    EXPECT_EQ(FileSize, 0);
+    EXPECT_EQ(Store.FileSize(), 0);
     EXPECT_TRUE(Host.Messages.empty());
 }
 
@@ -155,8 +156,8 @@ TEST_F(FileIoTest, CancelledLoadFails) {
 TEST_F(FileIoTest, MissingFileReportsTheSystemError) {
     auto before = PatternBytes(5000);
     OpenBytes(before);
-    ASSERT_TRUE(BufferArray->ReAlloc(FileBuffer, 2 << 20));
-    Capacity = 2 << 20;
+    ASSERT_TRUE(StoreInside::Array()->ReAlloc(StoreInside::FileBuffer(), 2 << 20));
+    StoreInside::Room() = 2 << 20;
     EXPECT_FALSE(LoadFile(Dir.PathOf("nope.bin"), false, 1));
     EXPECT_EQ(Host.ErrorTexts(),
               std::vector<std::string>{"Error reading\nnope.bin\r\nError 2: File not found"});
@@ -220,24 +221,24 @@ TEST_F(FileIoTest, FilesWhoseBufferCannotBeHadAreRefused) {
 TEST_F(FileIoTest, InsertModeReadsIntoTheGap) {
     OpenBytes(PatternBytes(20));
     std::string path = Dir.Write("ten.bin", PatternBytes(10, 100));
-    ASSERT_TRUE(OpenGap(5, 10));
+    ASSERT_TRUE(Store.OpenGap(5, 10));
     ASSERT_TRUE(LoadFile(path, true, 5, 10));
     auto expected = PatternBytes(20);
     auto inserted = PatternBytes(10, 100);
     expected.insert(expected.begin() + 4, inserted.begin(), inserted.end());
     EXPECT_EQ(Bytes(), expected);
-    EXPECT_EQ(Capacity, 524288);
+    EXPECT_EQ(Store.Capacity(), 524288);
 }
 
 TEST_F(FileIoTest, InsertModeRefusesAFileOfAnotherSize) {
     OpenBytes(PatternBytes(20));
-    ASSERT_TRUE(OpenGap(5, 10));
+    ASSERT_TRUE(Store.OpenGap(5, 10));
     EXPECT_FALSE(LoadFile(Dir.Write("longer.bin", PatternBytes(12)), true, 5, 10));
-    EXPECT_EQ(FileSize, 30);
+    EXPECT_EQ(Store.FileSize(), 30);
     EXPECT_EQ(Host.ErrorTexts().size(), 1u);
     Host.ForgetRecords();
     EXPECT_FALSE(LoadFile(Dir.Write("shorter.bin", PatternBytes(8)), true, 5, 10));
-    EXPECT_EQ(FileSize, 30);
+    EXPECT_EQ(Store.FileSize(), 30);
     EXPECT_EQ(Host.ErrorTexts().size(), 1u);
 }
 
@@ -248,7 +249,7 @@ TEST_F(FileIoTest, SaveWritesTheExactBytesAndClearsModified) {
     OpenBytes(bytes);
     Modified = true;
     std::string path = Dir.Write("out.bin", PatternBytes(500000)); // longer than the new contents
-    ASSERT_TRUE(SaveFile(path, false, 1, Capacity));
+    ASSERT_TRUE(SaveFile(path, false, 1, Store.Capacity()));
     EXPECT_EQ(TTempDir::Read(path), bytes);
     EXPECT_FALSE(Modified);
     EXPECT_TRUE(Host.Messages.empty());
@@ -267,12 +268,12 @@ TEST_F(FileIoTest, SaveWritesTheExactBytesAndClearsModified) {
 
 TEST_F(FileIoTest, SaveCreatesANewFileAndWritesAnEmptyOne) {
     OpenBytes({1, 2, 3});
-    ASSERT_TRUE(SaveFile(Dir.PathOf("new.bin"), false, 1, Capacity));
+    ASSERT_TRUE(SaveFile(Dir.PathOf("new.bin"), false, 1, Store.Capacity()));
     EXPECT_EQ(TTempDir::Read(Dir.PathOf("new.bin")), (std::vector<uint8_t>{1, 2, 3}));
     EXPECT_NE(ModeOf(Dir.PathOf("new.bin")) & S_IRUSR, 0u);
 
     OpenBytes({});
-    ASSERT_TRUE(SaveFile(Dir.PathOf("new.bin"), false, 1, Capacity));
+    ASSERT_TRUE(SaveFile(Dir.PathOf("new.bin"), false, 1, Store.Capacity()));
     EXPECT_TRUE(TTempDir::Read(Dir.PathOf("new.bin")).empty());
 }
 
@@ -280,7 +281,7 @@ TEST_F(FileIoTest, SaveKeepsThePermissionsOfTheOldFile) {
     std::string path = Dir.Write("script.sh", PatternBytes(10));
     ASSERT_EQ(chmod(path.c_str(), 0751), 0);
     OpenBytes(PatternBytes(50, 1));
-    ASSERT_TRUE(SaveFile(path, false, 1, Capacity));
+    ASSERT_TRUE(SaveFile(path, false, 1, Store.Capacity()));
     EXPECT_EQ(ModeOf(path), 0751u);
     EXPECT_EQ(TTempDir::Read(path), PatternBytes(50, 1));
 }
@@ -289,15 +290,15 @@ TEST_F(FileIoTest, SaveWithOldFileTimeGivesTheLoadedTime) {
     std::string path = Dir.Write("dated.bin", PatternBytes(100));
     SetMTime(path, 978307200);
     ASSERT_TRUE(LoadFile(path, false, 1));
-    WriteByte(1, 0xEE);
+    Store.WriteByte(1, 0xEE);
     Modified = true;
     OldFileTime = true;
-    ASSERT_TRUE(SaveFile(path, false, 1, Capacity));
+    ASSERT_TRUE(SaveFile(path, false, 1, Store.Capacity()));
     EXPECT_EQ(MTimeOf(path), int64_t{978307200} * 1000000000);
     EXPECT_EQ(TTempDir::Read(path)[0], 0xEE);
 
     OldFileTime = false;
-    ASSERT_TRUE(SaveFile(path, false, 1, Capacity));
+    ASSERT_TRUE(SaveFile(path, false, 1, Store.Capacity()));
     EXPECT_GT(MTimeOf(path), int64_t{978307200} * 1000000000);
 }
 
@@ -325,7 +326,7 @@ TEST_F(FileIoTest, FailedSaveLeavesTheOldFileByteForByte) {
     rlimit small = saved;
     small.rlim_cur = 65536;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    bool saved_ok = SaveFile(path, false, 1, Capacity);
+    bool saved_ok = SaveFile(path, false, 1, Store.Capacity());
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
 
@@ -340,14 +341,14 @@ TEST_F(FileIoTest, FailedSaveLeavesTheOldFileByteForByte) {
 TEST_F(FileIoTest, SaveIntoAMissingFolderOrOverAFolderFails) {
     OpenBytes(PatternBytes(100));
     Modified = true;
-    EXPECT_FALSE(SaveFile(Dir.PathOf("gone/x.bin"), false, 1, Capacity));
+    EXPECT_FALSE(SaveFile(Dir.PathOf("gone/x.bin"), false, 1, Store.Capacity()));
     EXPECT_TRUE(IsWriteError(Host.ErrorTexts(), "x.bin"));
     EXPECT_TRUE(Modified);
 
     Host.ForgetRecords();
     std::filesystem::create_directory(Dir.PathOf("sub"));
     Dir.Write("sub/inner.bin", {1});
-    EXPECT_FALSE(SaveFile(Dir.PathOf("sub"), false, 1, Capacity));
+    EXPECT_FALSE(SaveFile(Dir.PathOf("sub"), false, 1, Store.Capacity()));
     EXPECT_TRUE(IsWriteError(Host.ErrorTexts(), "sub"));
     EXPECT_EQ(TTempDir::Read(Dir.PathOf("sub/inner.bin")), std::vector<uint8_t>{1});
     EXPECT_EQ(Listing(), std::vector<std::string>{"sub"});
@@ -366,7 +367,7 @@ TEST_F(FileIoTest, SaveOverAWriteProtectedFileIsRefused) {
     {
         TOrdinaryUser user;
         if (!user.Active()) GTEST_SKIP() << "running as root and cannot give it up";
-        saved = SaveFile(path, false, 1, Capacity);
+        saved = SaveFile(path, false, 1, Store.Capacity());
     }
     EXPECT_FALSE(saved);
     EXPECT_EQ(Host.ErrorTexts(),
@@ -382,7 +383,7 @@ TEST_F(FileIoTest, CancelledSaveLeavesTheOldFile) {
     OpenBytes(PatternBytes(20 * Chunk));
     Modified = true;
     Host.CancelAfterShownProgress = 1;
-    EXPECT_FALSE(SaveFile(path, false, 1, Capacity));
+    EXPECT_FALSE(SaveFile(path, false, 1, Store.Capacity()));
     EXPECT_EQ(Host.MessageTexts(), std::vector<std::string>{"Writing big.bin cancelled"});
     EXPECT_EQ(TTempDir::Read(path), old);
     EXPECT_TRUE(Modified);
@@ -402,7 +403,7 @@ TEST_F(FileIoTest, SaveOntoAnythingButARegularFileIsRefused) {
         Host.ForgetRecords();
         struct stat before {};
         ASSERT_EQ(lstat(Dir.PathOf(name).c_str(), &before), 0);
-        EXPECT_FALSE(SaveFile(Dir.PathOf(name), false, 1, Capacity)) << name;
+        EXPECT_FALSE(SaveFile(Dir.PathOf(name), false, 1, Store.Capacity())) << name;
         EXPECT_EQ(Host.ErrorTexts(),
                   std::vector<std::string>{"Error writing\n" + name + "\r\nError 5: File access denied"});
         struct stat after {};
@@ -419,7 +420,7 @@ TEST_F(FileIoTest, SaveKeepsSetUserAndSetGroupBits) {
     std::string path = Dir.Write("tool", PatternBytes(10));
     ASSERT_EQ(chmod(path.c_str(), 06755), 0);
     OpenBytes(PatternBytes(20, 5));
-    ASSERT_TRUE(SaveFile(path, false, 1, Capacity));
+    ASSERT_TRUE(SaveFile(path, false, 1, Store.Capacity()));
     EXPECT_EQ(ModeOf(path), 06755u);
     EXPECT_EQ(TTempDir::Read(path), PatternBytes(20, 5));
 }
@@ -454,7 +455,7 @@ TEST_F(FileIoTest, AFailedStepOfASaveLeavesTheOldFile) {
         Host.ForgetRecords();
         Modified = true;
         Inject(c.Call, c.Err);
-        EXPECT_FALSE(SaveFile(path, false, 1, Capacity)) << c.Text;
+        EXPECT_FALSE(SaveFile(path, false, 1, Store.Capacity())) << c.Text;
         EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{"Error writing\nkeep.bin\r\n" + c.Text});
         EXPECT_EQ(TTempDir::Read(path), old) << c.Text;
         EXPECT_EQ(ModeOf(path), 0640u) << c.Text;
@@ -471,7 +472,7 @@ TEST_F(FileIoTest, ATemporaryFileThatCannotBeRemovedIsNamed) {
     FileAccess::InjectedFault = [](FileAccess::TCall call) {
         return call == FileAccess::TCall::Rename || call == FileAccess::TCall::Remove ? EIO : 0;
     };
-    EXPECT_FALSE(SaveFile(path, false, 1, Capacity));
+    EXPECT_FALSE(SaveFile(path, false, 1, Store.Capacity()));
     const auto names = Listing();
     ASSERT_EQ(names.size(), 2u);
     const std::string stray = Dir.PathOf(names[0] == "keep.bin" ? names[1] : names[0]);
@@ -508,7 +509,7 @@ TEST_F(FileIoTest, AFileARenameCannotKeepIsSavedInPlace) {
             const ino_t inode = InodeOf(path);
             OpenBytes(PatternBytes(size, 9));
             Inject(c.Call, c.Err);
-            EXPECT_TRUE(SaveFile(path, false, 1, Capacity)) << c.What;
+            EXPECT_TRUE(SaveFile(path, false, 1, Store.Capacity())) << c.What;
             FileAccess::InjectedFault = nullptr;
             EXPECT_TRUE(Host.ErrorTexts().empty()) << c.What;
             EXPECT_EQ(InodeOf(path), inode) << c.What;
@@ -529,7 +530,7 @@ TEST_F(FileIoTest, SavingInPlaceWithoutRoomLeavesTheOldFile) {
     ASSERT_EQ(link(path.c_str(), Dir.PathOf("other").c_str()), 0);
     OpenBytes(PatternBytes(5000));
     Inject(FileAccess::TCall::FreeSpace, ENOSPC); // no byte free
-    EXPECT_FALSE(SaveFile(path, false, 1, Capacity));
+    EXPECT_FALSE(SaveFile(path, false, 1, Store.Capacity()));
     EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{"Error writing\nsame.bin\r\nError 112: Disk full"});
     EXPECT_EQ(TTempDir::Read(path), old);
 
@@ -538,13 +539,13 @@ TEST_F(FileIoTest, SavingInPlaceWithoutRoomLeavesTheOldFile) {
     FileAccess::InjectedFault = nullptr;
     OpenBytes(PatternBytes(20 * Chunk));
     Host.CancelAfterShownProgress = 1;
-    EXPECT_TRUE(SaveFile(path, false, 1, Capacity));
+    EXPECT_TRUE(SaveFile(path, false, 1, Store.Capacity()));
     Host.CancelAfterShownProgress = -1;
     EXPECT_TRUE(Host.Messages.empty());
     EXPECT_EQ(TTempDir::Read(Dir.PathOf("other")), PatternBytes(20 * Chunk));
     Host.ForgetRecords();
     OpenBytes(PatternBytes(10));
-    EXPECT_TRUE(SaveFile(path, false, 1, Capacity));
+    EXPECT_TRUE(SaveFile(path, false, 1, Store.Capacity()));
     EXPECT_EQ(TTempDir::Read(Dir.PathOf("other")), PatternBytes(10));
 }
 
@@ -590,7 +591,7 @@ TEST_F(FileIoTest, AFailureWhileOverwritingInPlaceLeavesOldOrNewContents) {
             SetMTime(path, 1000000000);
             OpenBytes(fresh);
             InjectAt(c.Faults);
-            EXPECT_EQ(SaveFile(path, false, 1, Capacity), c.End == TEnd::New) << what;
+            EXPECT_EQ(SaveFile(path, false, 1, Store.Capacity()), c.End == TEnd::New) << what;
             FileAccess::InjectedFault = nullptr;
             const auto names = Listing();
             if (c.End == TEnd::Damaged) {
@@ -654,7 +655,7 @@ TEST_F(FileIoTest, OverwritingInPlaceWithoutACopyIsAskedFirst) {
         FileAccess::InjectedFault = [inner](FileAccess::TCall call) {
             return call == FileAccess::TCall::CreateCopy ? ENOSPC : inner(call);
         };
-        EXPECT_EQ(SaveFile(path, false, 1, Capacity), c.Saved);
+        EXPECT_EQ(SaveFile(path, false, 1, Store.Capacity()), c.Saved);
         EXPECT_EQ(Host.QuestionTexts(), std::vector<std::string>{question});
         EXPECT_EQ(Host.ErrorTexts(), c.Errors);
         EXPECT_EQ(Modified, !c.Saved);
@@ -701,7 +702,7 @@ TEST_F(FileIoTest, ABackupKeepsThePreviousVersionOrLeavesTheOldFile) {
         const std::string what = "case " + std::to_string(&c - cases.data());
         const std::string path = BackupCase(c.SecondName);
         InjectAt(c.Faults);
-        EXPECT_EQ(SaveFile(path, false, 1, Capacity), c.End != TEnd::Old) << what;
+        EXPECT_EQ(SaveFile(path, false, 1, Store.Capacity()), c.End != TEnd::Old) << what;
         FileAccess::InjectedFault = nullptr;
         EXPECT_EQ(TTempDir::Read(path), PatternBytes(c.End == TEnd::Old ? 1000 : 3000, c.End == TEnd::Old ? 1 : 3))
             << what;
@@ -732,7 +733,7 @@ TEST_F(FileIoTest, ABackupKeepsThePreviousVersionOrLeavesTheOldFile) {
     std::filesystem::remove(Dir.PathOf("keep.bin.bak"));
     std::filesystem::create_directory(Dir.PathOf("keep.bin.bak"));
     Host.ForgetRecords();
-    EXPECT_FALSE(SaveFile(Dir.PathOf("keep.bin"), false, 1, Capacity));
+    EXPECT_FALSE(SaveFile(Dir.PathOf("keep.bin"), false, 1, Store.Capacity()));
     EXPECT_EQ(Host.ErrorTexts(),
               std::vector<std::string>{"Error writing\nkeep.bin\r\nError 5: File access denied" + notKept});
 }

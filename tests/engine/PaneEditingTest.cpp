@@ -122,7 +122,7 @@ TEST_F(PaneEditingTest, EveryRowOfTheKeyTable) {
         // The window shows the cursor where the engine has it, and the view stays whole.
         EXPECT_EQ(Host.SelectedCol, CursorCol);
         EXPECT_EQ(Host.SelectedRow, CursorRow);
-        EXPECT_EQ(BottomAddress, std::min(TopAddress + PageBytes - 1, FileSize));
+        EXPECT_EQ(BottomAddress, std::min(TopAddress + PageBytes - 1, Store.FileSize()));
         EXPECT_EQ(Bytes(), PatternBytes(size_t(c.FileBytes)));
     }
 }
@@ -329,7 +329,7 @@ TEST_F(PaneEditingTest, PageDimensionsKeepTheCursorsByteInView) {
         EXPECT_EQ(PageBytes, c.Cols * c.Rows);
         EXPECT_EQ(TopAddress, c.Top) << c.Cols << "x" << c.Rows;
         EXPECT_EQ(CurrentAddress(), c.Cursor) << c.Cols << "x" << c.Rows;
-        EXPECT_EQ(BottomAddress, std::min<TAddress>(c.Top + PageBytes - 1, FileSize));
+        EXPECT_EQ(BottomAddress, std::min<TAddress>(c.Top + PageBytes - 1, Store.FileSize()));
     }
 }
 

@@ -52,7 +52,7 @@ class RecoveryTest : public TEngineTest {
         Rows = 10;
         PageBytes = 160;
         RecoveryFolder = Folder();
-        ASSERT_TRUE(AllocateBuffer());
+        ASSERT_TRUE(Store.AllocateBuffer());
     }
     std::string Folder() const { return State.PathOf("recovery"); }
     // The journal this program writes, as it stands on the disk.
@@ -112,7 +112,7 @@ TEST_F(RecoveryTest, RandomCommandsReplayToTheReference) {
         TBytes saved = Bytes();
         for (int n = 0; n < 300; ++n) {
             SCOPED_TRACE(testing::Message() << "step " << n);
-            const auto size = static_cast<int32_t>(FileSize);
+            const auto size = static_cast<int32_t>(Store.FileSize());
             const int op = rnd(0, 14);
             const bool typing = op <= 2;
             if (!typing || rnd(0, 1) == 0) {
@@ -170,7 +170,7 @@ TEST_F(RecoveryTest, RandomCommandsReplayToTheReference) {
             case 7:
             case 8:
                 if (size == 0) break;
-                SearchRequest.Pattern = {ReadByte(rnd(1, size))};
+                SearchRequest.Pattern = {Store.ReadByte(rnd(1, size))};
                 SearchRequest.Replacement = randomBytes(rnd(0, 3));
                 op == 7 ? ReplaceAllCommand() : ReplaceStepCommand(TReplaceSender::Command, at, true);
                 modelled = false;

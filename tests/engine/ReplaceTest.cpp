@@ -84,7 +84,7 @@ class ReplaceTest : public TEngineTest {
     void OpenNearlyFull(TBytes bytes, int32_t free) {
         bytes.resize(static_cast<size_t>(4 * GrowStep - free), 'x');
         OpenBytes(bytes);
-        ASSERT_EQ(Capacity - FileSize, free);
+        ASSERT_EQ(Store.Capacity() - Store.FileSize(), free);
     }
     // Hits of "ab" in a nearly full buffer, one every 1000 bytes.
     TBytes PlantedAb(int count) {
@@ -258,7 +258,7 @@ TEST_F(ReplaceTest, UndoActsOnlyWhileTheReplacementStillStands) {
     PutCursorOn(1);
     Dialog(R::Ok);
     ASSERT_EQ(Bytes(), B("xxxyQxy"));
-    WriteByte(3, 'z'); // typed over
+    Store.WriteByte(3, 'z'); // typed over
     Modified = false;
     Undo();
     EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{"String not found"});
@@ -323,7 +323,7 @@ TEST_F(ReplaceTest, ReplaceAllExamples) {
         PutCursorOn(c.cursor);
         Dialog(R::All);
         EXPECT_EQ(Bytes(), B(c.expected));
-        EXPECT_EQ(FileSize, static_cast<int32_t>(c.expected.size()));
+        EXPECT_EQ(Store.FileSize(), static_cast<int32_t>(c.expected.size()));
         EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{Replaced(c.count)});
         EXPECT_EQ(CurrentAddress(), c.cursorAfter);
         EXPECT_TRUE(Modified);
@@ -378,7 +378,7 @@ TEST_F(ReplaceTest, ReplaceAllAgreesWithTheReference) {
         OpenBytes(file);
         LastFoundAddress = LastReplaceAddress = 0;
         EmptyReplacementPending = false;
-        const int32_t cursor = pick(1, 3) == 1 ? pick(1, FileSize) : 1;
+        const int32_t cursor = pick(1, 3) == 1 ? pick(1, Store.FileSize()) : 1;
         PutCursorOn(cursor);
         int32_t start = cursor;
         if (r > 0 && cursor - r + 1 >= 1 && pick(0, 3) == 0) {
@@ -397,9 +397,9 @@ TEST_F(ReplaceTest, ReplaceAllAgreesWithTheReference) {
             EXPECT_EQ(LastReplaceAddress, expected.LastAt);
             EXPECT_EQ(LastFoundAddress, expected.LastAt);
             EXPECT_EQ(ReplacedBytes, expected.LastHit);
-            if (FileSize > 0) {
+            if (Store.FileSize() > 0) {
                 EXPECT_EQ(CurrentAddress(),
-                          std::min<TAddress>(FileSize, expected.LastAt + std::max(r, 1) - 1));
+                          std::min<TAddress>(Store.FileSize(), expected.LastAt + std::max(r, 1) - 1));
             }
         } else {
             EXPECT_EQ(CurrentAddress(), cursor);
@@ -436,10 +436,11 @@ TEST_F(ReplaceTest, CancelledReplaceAllKeepsAConsistentFile) {
         int done = 0;
         const int growth = static_cast<int>(replacement.size()) - static_cast<int>(pattern.size());
         if (growth != 0) {
-            done = (FileSize - static_cast<int32_t>(file.size())) / growth;
+            done = (Store.FileSize() - static_cast<int32_t>(file.size())) / growth;
         } else {
-            while (done < all.Count && std::equal(replacement.begin(), replacement.end(),
-                                                  ContiguousBytes() + all.Hits[static_cast<size_t>(done)] - 1))
+            while (done < all.Count &&
+                   std::equal(replacement.begin(), replacement.end(),
+                              Store.ContiguousBytes() + all.Hits[static_cast<size_t>(done)] - 1))
                 ++done;
         }
         ASSERT_TRUE(done >= 0 && done <= all.Count) << done;
@@ -523,7 +524,7 @@ TEST_F(ReplaceTest, GrowingPassOverTooManyHitsToListAgreesWithTheModel) {
         OpenBytes(file);
         LastFoundAddress = LastReplaceAddress = 0;
         Request(B("ab"), replacement);
-        const int64_t room = Capacity - FileSize;
+        const int64_t room = Store.Capacity() - Store.FileSize();
         if (!enoughMemory) AvailableMemoryHook = [] { return int64_t{0}; };
         if (!enoughMemory) Host.YesNoAnswers.push_back(mrYes);
         PutCursorOn(1);
@@ -545,13 +546,13 @@ TEST_F(ReplaceTest, GrowthPastFourGibIsNeverAWrappedNumber) {
     Request(B("a"), TBytes(140001, 'b'));
     Host.YesNoAnswers.push_back(mrNo);
     Dialog(R::All);
-    const int64_t fits = ((int64_t{1} << 32) - MemoryMargin + Capacity - 40000) / 140000;
+    const int64_t fits = ((int64_t{1} << 32) - MemoryMargin + Store.Capacity() - 40000) / 140000;
     EXPECT_EQ(Host.QuestionTexts(),
               std::vector<std::string>{FormatText(Texts::MemorySufficientFor, {int64_t{40000}, fits})});
     ASSERT_FALSE(Host.QuestionTexts().empty());
     EXPECT_NE(Host.QuestionTexts()[0].find("40,000;"), std::string::npos);
     EXPECT_TRUE(Host.ErrorTexts().empty());
-    EXPECT_EQ(FileSize, 40000);
+    EXPECT_EQ(Store.FileSize(), 40000);
     EXPECT_FALSE(Modified);
 }
 
@@ -608,7 +609,7 @@ TEST_F(ReplaceTest, PatchFindsTheSequenceAtAddressOneAfterAFind) {
     Host.ForgetRecords();
     Patch1Click();
     EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{"File successfully patched"});
-    EXPECT_EQ(ReadByte(6), 0x7E);
+    EXPECT_EQ(Store.ReadByte(6), 0x7E);
 }
 
 TEST_F(ReplaceTest, PatchFollowsTheCaseSetting) {

@@ -365,7 +365,7 @@ TEST_F(SearchTest, FindAgainDownStepsOverEachHit) {
 
 TEST_F(SearchTest, CaseAndJokerExamples) {
     OpenBytes(B("AbC abc ABC aBc a.c aZc axc"));
-    WriteByte(22, 0);
+    Store.WriteByte(22, 0);
     auto hits = [&](const TBytes& pattern, TSettings s) {
         Request(pattern, s);
         std::vector<TAddress> found;
@@ -461,7 +461,7 @@ TEST_F(SearchTest, HitsAtTheFirstAndLastByteAreFoundBothWays) {
 // Bytes past the end of the file still sit in the buffer; a cursor past the end must not reach them.
 TEST_F(SearchTest, FindUpStartsAtTheLastByteOfTheFile) {
     OpenBytes(B("xxxa"));
-    WriteByte(5, 'b');
+    Store.WriteByte(5, 'b');
     Request(B("ab"));
     PutCursorOn(5);
     Find(false);
@@ -554,7 +554,7 @@ TEST_F(SearchTest, LongScansShowEveryFivePercentStep) {
     OpenBytes(TBytes(1 << 20, 'x'));
     Request(B("needle"));
     for (bool down : {true, false}) {
-        PutCursorOn(down ? 1 : FileSize);
+        PutCursorOn(down ? 1 : Store.FileSize());
         Find(down);
         EXPECT_EQ(LastMessage(), "String not found");
         ASSERT_EQ(Host.Progresses.size(), 1u);
@@ -579,10 +579,10 @@ TEST_F(SearchTest, CancelEndsFindAndCountWithoutAMessage) {
     EXPECT_EQ(LastFoundAddress, 0);
     EXPECT_TRUE(Host.Progresses.at(0).Closed);
 
-    PutCursorOn(FileSize - 1);
+    PutCursorOn(Store.FileSize() - 1);
     Find(false);
     EXPECT_TRUE(Host.Messages.empty());
-    EXPECT_EQ(CurrentAddress(), FileSize - 1);
+    EXPECT_EQ(CurrentAddress(), Store.FileSize() - 1);
 
     PutCursorOn(2);
     SearchRequest.SearchDown = true;
@@ -593,7 +593,7 @@ TEST_F(SearchTest, CancelEndsFindAndCountWithoutAMessage) {
 
     Host.CancelAfterShownProgress = -1;
     Find(true);
-    EXPECT_EQ(CurrentAddress(), FileSize - 5);
+    EXPECT_EQ(CurrentAddress(), Store.FileSize() - 5);
 }
 
 // A hit every 16 bytes: the scans never cross a stretch long enough to report from, so Count reports by
@@ -606,7 +606,7 @@ TEST_F(SearchTest, CountOnDenseHitsShowsProgressAndCanBeCancelled) {
     Request(B("ab"));
     for (bool down : {true, false}) {
         SearchRequest.SearchDown = down;
-        PutCursorOn(down ? 1 : FileSize);
+        PutCursorOn(down ? 1 : Store.FileSize());
         Host.ForgetRecords();
         CountDialogDone();
         EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{"Occurences found:\n65,536"}) << down;
@@ -619,7 +619,7 @@ TEST_F(SearchTest, CountOnDenseHitsShowsProgressAndCanBeCancelled) {
         EXPECT_LT(Host.Progresses[0].Calls, 2000); // by position, not once per hit
 
         Host.CancelAfterShownProgress = 3;
-        PutCursorOn(down ? 1 : FileSize);
+        PutCursorOn(down ? 1 : Store.FileSize());
         Host.ForgetRecords();
         CountDialogDone();
         EXPECT_TRUE(Host.Messages.empty());

@@ -97,9 +97,9 @@ TEST_F(UndoTest, RandomCommandsUndoAndRedoToEveryStateOnTheWay) {
         };
 
         for (int n = 0; n < 400; ++n) {
-            SCOPED_TRACE(testing::Message() << "step " << n << " size " << FileSize);
+            SCOPED_TRACE(testing::Message() << "step " << n << " size " << Store.FileSize());
             EXPECT_EQ(Host.ModifiedMark, Modified);
-            const int32_t size = FileSize;
+            const int32_t size = Store.FileSize();
             const int op = rnd(0, 21);
             if (size > 2 && op >= 4 && op <= 8 && !BlockComplete()) {
                 const int32_t a = rnd(1, size), b = rnd(1, size);
@@ -164,7 +164,7 @@ TEST_F(UndoTest, RandomCommandsUndoAndRedoToEveryStateOnTheWay) {
             case 12:
             case 13:
                 if (size == 0) break;
-                SearchRequest.Pattern = {ReadByte(rnd(1, size))};
+                SearchRequest.Pattern = {Store.ReadByte(rnd(1, size))};
                 if (rnd(0, 1) == 0) SearchRequest.Pattern.push_back('a' + rnd(0, 2));
                 SearchRequest.Replacement = randomBytes(rnd(0, 3));
                 if (op == 11)
@@ -208,7 +208,7 @@ TEST_F(UndoTest, RandomCommandsUndoAndRedoToEveryStateOnTheWay) {
                     Host.YesNoCancelAnswers.push_back(mrYes);
                     ASSERT_FALSE(OpenFile(Dir.PathOf("missing.bin"), true));
                 } else {
-                    ASSERT_TRUE(SaveFile(savePath, false, 1, Capacity));
+                    ASSERT_TRUE(SaveFile(savePath, false, 1, Store.Capacity()));
                 }
                 savedIndex = index;
                 saved = Bytes();
@@ -295,7 +295,7 @@ TEST_F(UndoTest, BudgetDropsTheOldestAndAsksForAStepLargerThanItAll) {
     EXPECT_LT(Journal.Steps.size(), 10u);
     while (Journal.CanUndo())
         Undo1Click();
-    EXPECT_EQ(FileSize, 2000 + 300 * int32_t(Journal.Steps.size()));
+    EXPECT_EQ(Store.FileSize(), 2000 + 300 * int32_t(Journal.Steps.size()));
     EXPECT_TRUE(Modified); // the saved state was dropped with the oldest steps
     while (Journal.CanRedo())
         Redo1Click();
@@ -311,7 +311,7 @@ TEST_F(UndoTest, BudgetDropsTheOldestAndAsksForAStepLargerThanItAll) {
     EXPECT_TRUE(Journal.CanUndo());
     Host.YesNoAnswers = {mrYes};
     Blockdelete1Click();
-    EXPECT_EQ(FileSize, int32_t(before.size()) - 1500);
+    EXPECT_EQ(Store.FileSize(), int32_t(before.size()) - 1500);
     EXPECT_FALSE(Journal.CanUndo());
     EXPECT_FALSE(Host.IsEnabled(TCommand::Undo1));
 

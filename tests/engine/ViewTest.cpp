@@ -78,7 +78,7 @@ TEST_F(ViewTest, ShowAddressOnlyIfOutsideKeepsAVisibleAddressInPlace) {
 TEST_F(ViewTest, ShowAddressRecomputesTheBottomFromTheFileSize) {
     OpenBytes(PatternBytes(100));
     ASSERT_EQ(BottomAddress, 100);
-    ASSERT_TRUE(OpenGap(101, 400)); // the file grew below the view
+    ASSERT_TRUE(Store.OpenGap(101, 400)); // the file grew below the view
     ShowAddress(50, true, true);
     EXPECT_EQ(TopAddress, 1);
     EXPECT_EQ(BottomAddress, 160);

@@ -5,6 +5,7 @@
 
 #include "common/EngineSetup.h"
 #include "common/NaiveSearch.h"
+#include "common/StoreInside.h"
 #include "engine/store/DynArray.h"
 #include "engine/document/EngineState.h"
 #include "engine/search/Replace.h"
@@ -45,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     DynArrayFailHook = nullptr;
     const NaiveSearch::TReplaced expected = NaiveSearch::ReplaceAll(file, pattern, replacement, rule, start);
     const TBytes now = EngineSetup::StoredBytes();
-    FUZZ_CHECK(Capacity == BufferArray->ByteSize && FileSize <= Capacity);
+    FUZZ_CHECK(Store.Capacity() == StoreInside::Array()->ByteSize && Store.FileSize() <= Store.Capacity());
     if (result.Cancelled) {
         // Only a growth that finds no memory ends early; it then changes nothing and says so.
         FUZZ_CHECK(refuseAllocations && replacement.size() > pattern.size() && expected.Count > 0);

@@ -4,6 +4,7 @@
 #include "FuzzSupport.h"
 
 #include "common/NaiveSearch.h"
+#include "common/StoreInside.h"
 #include "engine/document/EngineState.h"
 #include "engine/search/QSearch.h"
 #include "engine/search/Search.h"
@@ -120,10 +121,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckScans(file.get(), fileSize, pattern, rule, first, start);
 
     // The commands work on the engine's buffer: lend them the exact one.
-    Engine::FileBuffer = file.get();
-    Engine::FileSize = fileSize;
+    StoreInside::FileBuffer() = file.get();
+    StoreInside::Size() = fileSize;
     CheckFindAndCount(file.get(), fileSize, pattern, rule, start);
-    Engine::FileBuffer = nullptr;
-    Engine::FileSize = 0;
+    StoreInside::FileBuffer() = nullptr;
+    StoreInside::Size() = 0;
     return 0;
 }

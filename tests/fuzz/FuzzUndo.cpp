@@ -5,6 +5,7 @@
 #include "FuzzSupport.h"
 
 #include "common/EngineSetup.h"
+#include "common/StoreInside.h"
 #include "engine/store/ByteStore.h"
 #include "engine/store/DynArray.h"
 #include "engine/editing/Editing.h"
@@ -25,7 +26,7 @@ bool AllocationsRefused = false;
 
 bool FileIs(const TBytes& bytes) {
     using namespace Engine;
-    return FileSize == static_cast<int32_t>(bytes.size()) && EngineSetup::StoredBytes() == bytes;
+    return Store.FileSize() == static_cast<int32_t>(bytes.size()) && EngineSetup::StoredBytes() == bytes;
 }
 
 // One change inside the open step; false when it was refused or there was nothing to change.
@@ -44,7 +45,7 @@ bool RandomChange(FuzzedDataProvider& input, TBytes& model) {
     case 1: {
         const int32_t count = std::min(n, size - address + 1);
         if (count <= 0) return false;
-        RecordChange(address, StoreRun(address, count), 0);
+        RecordChange(address, Store.StoreRun(address, count), 0);
         CloseGap(address, count);
         model.erase(model.begin() + (address - 1), model.begin() + (address - 1 + count));
         return true;
@@ -83,17 +84,17 @@ bool RandomPieces(FuzzedDataProvider& input, TBytes& model) {
     }
     changed.insert(changed.end(), model.begin() + (from - 1), model.end());
     const auto grown = static_cast<int32_t>(changed.size());
-    if (grown > FileSize && !EnsureRoom(grown - FileSize)) return false;
+    if (grown > Store.FileSize() && !Store.EnsureRoom(grown - Store.FileSize())) return false;
     RecordPiecesBegin(oldLength, newLength);
     const std::vector<int32_t> order(starts.begin(), starts.end());
     const bool backwards = input.ConsumeBool();
     for (size_t i = 0; i < order.size(); ++i) {
         const int32_t at = backwards ? order[order.size() - 1 - i] : order[i];
-        RecordPiece(at, ContiguousBytes() + at - 1);
+        RecordPiece(at, Store.ContiguousBytes() + at - 1);
     }
     RecordPiecesEnd();
-    if (!changed.empty()) std::memcpy(ContiguousBytes(), changed.data(), changed.size());
-    FileSize = grown;
+    if (!changed.empty()) std::memcpy(Store.ContiguousBytes(), changed.data(), changed.size());
+    StoreInside::Size() = grown;
     model = std::move(changed);
     return true;
 }

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The Address menu, Block <n> and the integer tools through the main window and their dialogs.
+#include "common/StoreInside.h"
 #include "controls/JkHist.h"
 #include "controls/JkNumEdit.h"
 #include "controls/JkRadioBtn.h"
@@ -144,10 +145,10 @@ void TestAddress::gotoRefusesAndGoes() {
 void TestAddress::gotoReachesEveryAddressOfAFileBeyondFourGib() {
     TEditor editor(SampleBytes(300));
     const TCount size = TCount{5} << 30;
-    if (!Engine::BufferArray->ReAlloc(Engine::FileBuffer, Engine::CapacityFor(size)))
+    if (!StoreInside::Array()->ReAlloc(StoreInside::FileBuffer(), Engine::CapacityFor(size)))
         QSKIP("no address space for a buffer of 5 GiB");
-    Engine::Capacity = Engine::BufferArray->ByteSize;
-    Engine::FileSize = size;
+    StoreInside::Room() = StoreInside::Array()->ByteSize;
+    StoreInside::Size() = size;
     Engine::AddressBase = 0;
     editor.RunDialog<TFormGoto>(TCommand::Goto1, [](TFormGoto& dialog) {
         dialog.RadioButtonHex->click();
@@ -164,7 +165,7 @@ void TestAddress::gotoReachesEveryAddressOfAFileBeyondFourGib() {
         dialog.ButtonOK->click();
     });
     QCOMPARE(Engine::CurrentAddress(), (TAddress{1} << 32) + 1);
-    Engine::FileSize = 300;
+    StoreInside::Size() = 300;
 }
 
 void TestAddress::jumpWidthAndJumps() {
@@ -378,7 +379,7 @@ void TestAddress::encodeHereInsertOverwrite() {
 
 void TestAddress::encodeIntoAnEmptyFile() {
     TEditor editor{QByteArray()};
-    QCOMPARE(Engine::FileSize, 0);
+    QCOMPARE(Engine::Store.FileSize(), 0);
     editor.Form.ByteOrder = 0;
     editor.RunDialog<TFormEncode>(TCommand::Encode1, [](TFormEncode& dialog) {
         Type(dialog.JkNumEdit1, QStringLiteral("2147483647"));

@@ -160,14 +160,14 @@ void TestBlocks::copyOverwriteAndMove() {
     // Move 4..10 to before 20: the bytes end at 13..19 and the cursor stays on its byte.
     editor.Mark(4, 10);
     editor.GoTo(20);
-    const uint8_t cursorByte = Engine::ReadByte(20);
+    const uint8_t cursorByte = Engine::Store.ReadByte(20);
     editor.Run(TCommand::Blockmove1);
     const QByteArray moved = bytes.mid(3, 7);
     bytes.remove(3, 7);
     bytes.insert(12, moved);
     QCOMPARE(FileBytes(), bytes);
     QCOMPARE(editor.Block(), qMakePair(13, 19));
-    QCOMPARE(Engine::ReadByte(Engine::CurrentAddress()), cursorByte);
+    QCOMPARE(Engine::Store.ReadByte(Engine::CurrentAddress()), cursorByte);
     QCOMPARE(Engine::CurrentAddress(), 20);
 }
 
@@ -213,10 +213,10 @@ void TestBlocks::deleteBlockByMenuAndButton() {
 
     // The whole file as the block empties it; the file counts as changed, so that Close asks.
     Engine::Modified = false;
-    editor.Mark(1, Engine::FileSize);
+    editor.Mark(1, Engine::Store.FileSize());
     QApplication::setActiveWindow(&editor.Form);
     QTest::keyClick(editor.Form.ActivePane(), Qt::Key_D, Qt::ControlModifier);
-    QCOMPARE(Engine::FileSize, 0);
+    QCOMPARE(Engine::Store.FileSize(), 0);
     QVERIFY(Engine::Modified);
 }
 
@@ -242,7 +242,7 @@ void TestBlocks::deleteFromAndToCursor() {
     // The byte under the cursor is the last one deleted: at address 1 nothing stays.
     Engine::Modified = false;
     editor.Run(TCommand::Deletefromcursor1);
-    QCOMPARE(Engine::FileSize, 0);
+    QCOMPARE(Engine::Store.FileSize(), 0);
     QVERIFY(Engine::Modified);
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The Find/Count, Replace and Insert dialogs: their checks and messages, the conversions, the shared
 // histories, and the commands they drive in the main window.
+#include "common/StoreInside.h"
 #include "controls/JkByteEdit.h"
 #include "controls/JkHist.h"
 #include "controls/JkNumEdit.h"
@@ -263,7 +264,7 @@ void TestDialogs::historiesSharedBetweenFindAndReplace() {
 }
 
 void TestDialogs::insertRefusesEmptyCountsAndOversize() {
-    Engine::Capacity = Engine::MinCapacity; // the dialog only compares against the room in the buffer
+    StoreInside::Room() = Engine::MinCapacity; // the dialog only compares against the room in the buffer
     const QString empty = QStringLiteral("Can't insert empty string");
     {
         TFormIns dialog;
@@ -426,7 +427,7 @@ void TestDialogs::insertStringThroughTheWindow() {
         Type(dialog.JkByteEditInsH, QStringLiteral("00"));
         dialog.ButtonOK->click();
     });
-    QCOMPARE(Engine::FileSize, 32);
+    QCOMPARE(Engine::Store.FileSize(), 32);
     QCOMPARE(FileBytes().left(17), QByteArray(16, '\0') + '0');
 }
 

@@ -412,7 +412,7 @@ class TestFileDialog : public QObject {
         });
         form.Run(TCommand::Open1);
         QCOMPARE(QString::fromStdString(Engine::FileName), Root + "/sub2/y.bin");
-        QCOMPARE(Engine::FileSize, 20);
+        QCOMPARE(Engine::Store.FileSize(), 20);
         QCOMPARE(Engine::LastDir, Bytes(Root + "/sub2"));
     }
 };

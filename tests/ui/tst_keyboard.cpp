@@ -3,6 +3,7 @@
 #include "support/EditorTestCase.h"
 #include "ui/NIBLO_Main.h"
 
+#include "common/StoreInside.h"
 #include "controls/JkTextEdit.h"
 #include "dialogs/NIBLO_Opt.h"
 #include "engine/document/EngineState.h"
@@ -97,12 +98,12 @@ class TestKeyboard : public TEditorTestCase {
 
 void TestKeyboard::emptyFileTakesOnlyTabInsertAndTyping() {
     TEditor editor{QByteArray()};
-    QCOMPARE(Engine::FileSize, 0);
+    QCOMPARE(Engine::Store.FileSize(), 0);
     for (Qt::Key key :
          {Qt::Key_Right, Qt::Key_Down, Qt::Key_End, Qt::Key_PageDown, Qt::Key_Delete, Qt::Key_Backspace}) {
         editor.Click(key);
         QCOMPARE(editor.Cursor(), QPoint(0, 0));
-        QCOMPARE(Engine::FileSize, 0);
+        QCOMPARE(Engine::Store.FileSize(), 0);
     }
     editor.Click(Qt::Key_Right, Qt::ShiftModifier);
     QCOMPARE(Engine::BlockBegin, 0);
@@ -138,7 +139,7 @@ void TestKeyboard::hexEscapeInEmptyFileLeavesTwoBlanks() {
     QCOMPARE(editor.Pane(), hex);
     editor.Type("4");
     QCOMPARE(hex->Cell(0, 0), QString("4"));
-    QCOMPARE(Engine::FileSize, 0);
+    QCOMPARE(Engine::Store.FileSize(), 0);
     editor.Click(Qt::Key_Escape);
     QCOMPARE(hex->Cell(0, 0), QString("  "));
     editor.Type("41");
@@ -176,7 +177,7 @@ void TestKeyboard::textPaneTypesInBothModesAndSaves() {
     bytes.insert(41, 'x');
     QCOMPARE(FileBytes(), bytes);
     QCOMPARE(Engine::CurrentAddress(), 43);
-    QCOMPARE(Engine::FileSize, 43);
+    QCOMPARE(Engine::Store.FileSize(), 43);
     editor.Click(Qt::Key_Insert);
     editor.Type("yz");
     bytes[42] = 'z';
@@ -372,7 +373,7 @@ void TestKeyboard::backspaceAndDelete() {
     editor.Click(Qt::Key_Delete);
     bytes.chop(1);
     QCOMPARE(FileBytes(), bytes);
-    QCOMPARE(Engine::CurrentAddress(), Engine::FileSize);
+    QCOMPARE(Engine::CurrentAddress(), Engine::Store.FileSize());
 }
 
 void TestKeyboard::shiftSelectsAndShiftAloneUnmarks() {
@@ -490,15 +491,15 @@ void TestKeyboard::failedInsertChangesNothing() {
     Engine::BlockEnd = 30;
     editor.GoTo(5);
     // A file at the size limit cannot take one more byte; the buffer itself is not touched.
-    const TCount size = Engine::FileSize;
-    const TCount capacity = Engine::Capacity;
-    Engine::FileSize = Engine::MaxFileSize;
-    Engine::Capacity = Engine::MaxFileSize;
+    const TCount size = Engine::Store.FileSize();
+    const TCount capacity = Engine::Store.Capacity();
+    StoreInside::Size() = Engine::MaxFileSize;
+    StoreInside::Room() = Engine::MaxFileSize;
     QString text;
     AnswerNextModal("OK", &text);
     editor.Type("Z");
-    Engine::FileSize = size;
-    Engine::Capacity = capacity;
+    StoreInside::Size() = size;
+    StoreInside::Room() = capacity;
     QCOMPARE(text, QString("Can't allcate additional memory\nto perform operation"));
     QCOMPARE(FileBytes(), bytes);
     QCOMPARE(Engine::CurrentAddress(), 5);

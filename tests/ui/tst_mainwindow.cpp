@@ -5,6 +5,7 @@
 #include "ui/NIBLO_Main.h"
 
 #include "common/EngineSetup.h"
+#include "common/StoreInside.h"
 #include "engine/store/ByteStore.h"
 #include "engine/inspector/DataInspector.h"
 #include "engine/files/FileCommands.h"
@@ -140,7 +141,7 @@ void TestMainWindow::startsWithoutFileInNoFileState() {
 
     QCOMPARE(ShownCaption(form), QString("NIBLO"));
     QVERIFY(!Engine::FileOpen);
-    QVERIFY(Engine::FileBuffer != nullptr);
+    QVERIFY(StoreInside::FileBuffer() != nullptr);
     for (const TCommandItem& item : AllCommands(form))
         QVERIFY2(FollowsTag(item), qPrintable(item.Name));
     QCOMPARE(form.StatusBar1->PanelText(0), QString());
@@ -162,7 +163,7 @@ void TestMainWindow::opensFirstArgumentWithSpacesAndNonAscii() {
 
     QCOMPARE(ShownCaption(form), QString::fromUtf8("NIBLO - my dätä.bin"));
     QVERIFY(Engine::FileOpen);
-    QCOMPARE(Engine::FileSize, 3000);
+    QCOMPARE(Engine::Store.FileSize(), 3000);
     QCOMPARE(QByteArray(reinterpret_cast<const char*>(EngineSetup::StoredBytes().data()), 3000), bytes);
     // The commands of an open file come on together; the block commands wait for a block.
     for (const char* name : {"Save1", "SaveAs1", "Close1", "Insertfile1", "Find1", "Goto1", "Clipboard1",
@@ -234,7 +235,7 @@ void TestMainWindow::activationOffersToLoadAChangedFileAgain() {
     AnswerNextModal("Yes", &question);
     QEvent activate(QEvent::WindowActivate);
     QCoreApplication::sendEvent(started.get(), &activate);
-    QTRY_COMPARE(Engine::FileSize, 20);
+    QTRY_COMPARE(Engine::Store.FileSize(), 20);
     QCOMPARE(question, QString("a.bin was changed by another program. Load it again?"));
 }
 
@@ -275,7 +276,7 @@ void TestMainWindow::newNamesFilesInTurnAndCloseReturnsToNoFile() {
     form.findChild<QToolButton*>("JkBtnNew")->click();
     QCOMPARE(ShownCaption(form), QString("NIBLO - NoName1"));
     QVERIFY(Engine::FileOpen);
-    QCOMPARE(Engine::FileSize, 0);
+    QCOMPARE(Engine::Store.FileSize(), 0);
     QVERIFY(form.Action(TCommand::Save1)->isEnabled());
     QVERIFY(form.Button(TCommand::JkBtnSave)->isEnabled());
     // An empty file shows no address.
@@ -375,12 +376,12 @@ void TestMainWindow::closingWindowAsksAndCanBeRefused() {
     AnswerNextModal("Cancel");
     QVERIFY(!started->close());
     QVERIFY(started->isVisible());
-    QVERIFY(Engine::FileBuffer != nullptr);
+    QVERIFY(StoreInside::FileBuffer() != nullptr);
 
     AnswerNextModal("No");
     QVERIFY(started->close());
     // Closing releases the buffer.
-    QVERIFY(Engine::FileBuffer == nullptr);
+    QVERIFY(StoreInside::FileBuffer() == nullptr);
 }
 
 void TestMainWindow::statusPanelsFollowCursorModeAndBase() {
@@ -635,13 +636,13 @@ void TestMainWindow::inspectorFollowsTheCursorBesideThePanes() {
     const auto bytesAtCursor = [] {
         QByteArray bytes;
         for (int a = 2; a <= 5; ++a)
-            bytes.append(char(Engine::ReadByte(a)));
+            bytes.append(char(Engine::Store.ReadByte(a)));
         return bytes.toHex();
     };
     QTableWidgetItem* float32 = form.Inspector->Rows->item(int(Engine::TInspectorRow::Float32), 1);
     float32->setText("1.5");
     QCOMPARE(bytesAtCursor(), QByteArray("3fc00000"));
-    QCOMPARE(Engine::FileSize, 6);
+    QCOMPARE(Engine::Store.FileSize(), 6);
     QCOMPARE(float32->text(), QString("1.5"));
     QCOMPARE(form.Action(TCommand::Undo1)->statusTip(), QString("Undo Data inspector"));
     form.Run(TCommand::Undo1);
@@ -739,10 +740,10 @@ void TestMainWindow::scrollBarCountsAFileBeyondItsRangeInUnits() {
     TFormMain& form = *started;
     const TCount size = TCount{5} << 30;
     const int designedWidth = form.StatusBar1->PanelWidth(0);
-    if (!Engine::BufferArray->ReAlloc(Engine::FileBuffer, Engine::CapacityFor(size)))
+    if (!StoreInside::Array()->ReAlloc(StoreInside::FileBuffer(), Engine::CapacityFor(size)))
         QSKIP("no address space for a buffer of 5 GiB");
-    Engine::Capacity = Engine::BufferArray->ByteSize;
-    Engine::FileSize = size;
+    StoreInside::Room() = StoreInside::Array()->ByteSize;
+    StoreInside::Size() = size;
     form.UpdateStatus();
     const int32_t max = form.ScrollBar1->Max();
     QVERIFY(max > INT32_MAX / 2 && max <= INT32_MAX - Engine::GrowStep);
@@ -770,7 +771,7 @@ void TestMainWindow::scrollBarCountsAFileBeyondItsRangeInUnits() {
     form.ScrollBar1->Scroll(scTrack, 1);
     form.ScrollBar1->Scroll(scEndScroll);
     QCOMPARE(Engine::CurrentAddress(), 1);
-    Engine::FileSize = 100;
+    StoreInside::Size() = 100;
     form.UpdateStatus();
     QCOMPARE(form.StatusBar1->PanelWidth(0), designedWidth);
 }

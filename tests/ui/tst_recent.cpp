@@ -322,7 +322,7 @@ void TestRecent::dropThreeFilesRefused() {
     const QString a = MakeFile("a.bin", "AAAA");
     auto form = StartForm();
     QVERIFY(Engine::OpenFile(a.toStdString(), false));
-    Engine::WriteByte(1, 'Z');
+    Engine::Store.WriteByte(1, 'Z');
 
     QString message;
     AnswerNextModal("OK", &message);
@@ -338,7 +338,7 @@ void TestRecent::dropOnModifiedFileAsksFirst() {
     const QString b = MakeFile("b.bin", "BBBB");
     auto form = StartForm();
     QVERIFY(Engine::OpenFile(a.toStdString(), false));
-    Engine::WriteByte(1, 'Z');
+    Engine::Store.WriteByte(1, 'Z');
     Engine::Modified = true;
 
     QString question;

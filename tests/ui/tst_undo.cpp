@@ -83,7 +83,7 @@ void TestUndo::shortcutsUndoAndRedoTypingAndABlockDelete() {
     editor.GoTo(19);
     editor.Run(TCommand::Blockmark1);
     QTest::keyClick(pane, Qt::Key_D, Qt::ControlModifier);
-    QCOMPARE(Engine::FileSize, 40);
+    QCOMPARE(Engine::Store.FileSize(), 40);
     QCOMPARE(undo->statusTip(), QString("Undo Block delete"));
     QVERIFY(!redo->isEnabled());
     QTest::keyClick(pane, Qt::Key_Z, Qt::ControlModifier);

@@ -221,13 +221,13 @@ std::optional<std::vector<std::string>> ComputeChecksums(std::span<const uint8_t
 
 TByteRange ChecksumRange(TChecksumSource source) {
     if (source == TChecksumSource::Block && BlockComplete()) return {BlockBegin, BlockEnd - BlockBegin + 1};
-    return {1, FileSize};
+    return {1, Store.FileSize()};
 }
 
 std::span<const uint8_t> ChecksumBytes(TChecksumSource source) {
     const TByteRange range = ChecksumRange(source);
-    if (!HasBuffer() || range.Count <= 0) return {};
-    return StoreRun(range.First, range.Count);
+    if (!Store.HasBuffer() || range.Count <= 0) return {};
+    return Store.StoreRun(range.First, range.Count);
 }
 
 std::string NormalizedDigest(std::string_view text) {

@@ -34,7 +34,8 @@ void DropBlockIfAffected(TAddress address) {
 void ForgetBlockPastEnd() {
     // A half-marked block whose end lies past a shortened file would later copy or delete bytes that
     // are no longer part of it.
-    if ((BlockBegin != 0 || BlockEnd != 0) && (BlockBegin > FileSize || BlockEnd > FileSize)) UnmarkBlock();
+    if ((BlockBegin != 0 || BlockEnd != 0) && (BlockBegin > Store.FileSize() || BlockEnd > Store.FileSize()))
+        UnmarkBlock();
 }
 
 void SetBlock(TAddress begin, TAddress end) {
@@ -63,7 +64,7 @@ void EnableBlockCommands(bool on) {
 
 bool MarkBlock(bool extend, bool forward) {
     // The empty cell after the last byte marks up to the last byte.
-    const TAddress pos = std::min(CurrentAddress(), FileSize);
+    const TAddress pos = std::min(CurrentAddress(), Store.FileSize());
     SetCommandEnabled(TCommand::Blockunmark1, true);
     if (BlockBegin == 0 && BlockEnd == 0) {
         BlockBegin = pos;

@@ -10,16 +10,7 @@
 namespace Engine {
 
 void ResetEngineState() {
-    if (BufferArray) {
-        BufferArray->DeAlloc(FileBuffer);
-        delete BufferArray;
-        BufferArray = nullptr;
-    }
-    FileBuffer = nullptr;
-    Capacity = 0;
-    GapAt = NoGap;
-    GapLength = 0;
-    FileSize = 0;
+    Store = TByteStore();
     Modified = false;
     ReadOnly = false;
     FileOpen = false;

@@ -9,12 +9,7 @@ namespace Engine {
 
 TEngineHost* Host = nullptr;
 
-TJkDynArray* BufferArray = nullptr;
-uint8_t* FileBuffer = nullptr;
-TCount Capacity = 0;
-TAddress GapAt = NoGap;
-TCount GapLength = 0;
-TCount FileSize = 0;
+TByteStore Store;
 bool Modified = false;
 bool ReadOnly = false;
 bool FileOpen = false;

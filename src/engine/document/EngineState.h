@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "engine/store/DynArray.h"
+#include "engine/store/ByteStore.h"
+#include "engine/document/EngineState.h"
 #include "engine/document/EngineHost.h"
 #include "engine/files/FileStamp.h"
 #include "engine/document/Types.h"
@@ -15,30 +16,14 @@
 // ResetEngineState (EngineReset) puts every one back.
 namespace Engine {
 
-inline constexpr int32_t GrowStep = 131072;
-inline constexpr int32_t MinCapacity = 524288;
 inline constexpr int32_t ReadChunk = 131072;
-// The largest file: the capacity must stay a whole step above the size and within one allocation.
-inline constexpr TCount MaxFileSize = (MaxAllocBytes / GrowStep) * GrowStep - 1;
 
 // The designed page of the panes, until the settings give another.
 inline constexpr int32_t DefaultCols = 19;
 inline constexpr int32_t DefaultRows = 20;
 
-// The window; null until the main window (or a test) installs itself.
-extern TEngineHost* Host;
-
-extern TJkDynArray* BufferArray;
-// Only the byte store (ByteStore) reads and writes the buffer; everyone else goes through it, since its
-// free capacity may lie as a gap among the bytes.
-extern uint8_t* FileBuffer;
-extern TCount Capacity;
-// The store's gap: the bytes from GapAt on lie GapLength further up in the buffer, and the free capacity
-// not in the gap after them. NoGap while the bytes lie in one piece.
-inline constexpr TAddress NoGap = INT64_MAX;
-extern TAddress GapAt;
-extern TCount GapLength;
-extern TCount FileSize;
+// The open file's bytes.
+extern TByteStore Store;
 extern bool Modified;
 // The file is only viewed: opened so, or not writable. Nothing may change its bytes, and Save is off.
 extern bool ReadOnly;

@@ -16,13 +16,13 @@ namespace Engine {
 namespace {
 
 bool InFile(int64_t address) {
-    return address >= 1 && address <= FileSize;
+    return address >= 1 && address <= Store.FileSize();
 }
 
 // from + delta when it lies in the file, else 0. The sum is never formed when it would pass the 64-bit
 // range: delta comes from what the user typed, and the file may be as large as MaxFileSize.
 TAddress InFileAfter(TAddress from, int64_t delta) {
-    if (delta > 0 ? delta > FileSize - from : delta < 1 - from) return 0;
+    if (delta > 0 ? delta > Store.FileSize() - from : delta < 1 - from) return 0;
     return from + delta;
 }
 
@@ -80,11 +80,11 @@ bool GoToEntered(int64_t n) {
 }
 
 bool JumpWidthValid(int64_t n) {
-    return n >= 1 && n < FileSize;
+    return n >= 1 && n < Store.FileSize();
 }
 
 bool BlockSizeValid(int64_t n) {
-    return n >= 1 && n < FileSize && n - 1 <= FileSize - CurrentAddress();
+    return n >= 1 && n < Store.FileSize() && n - 1 <= Store.FileSize() - CurrentAddress();
 }
 
 void GoToAddress(TAddress address) {
@@ -105,7 +105,7 @@ void Jumpup1Click() {
 }
 
 void Rememberadress1Click() {
-    RememberedAddress = std::clamp<TAddress>(CurrentAddress(), 1, std::max<TAddress>(FileSize, 1));
+    RememberedAddress = std::clamp<TAddress>(CurrentAddress(), 1, std::max<TAddress>(Store.FileSize(), 1));
     EnableGroup(GroupRemembered, true);
 }
 

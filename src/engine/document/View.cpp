@@ -13,7 +13,7 @@ TAddress CurrentAddress() {
 }
 
 TAddress CursorEnd() {
-    return OverwriteMode ? std::max<TAddress>(FileSize, 1) : FileSize + 1;
+    return OverwriteMode ? std::max<TAddress>(Store.FileSize(), 1) : Store.FileSize() + 1;
 }
 
 namespace {
@@ -30,20 +30,20 @@ TAddress LastPageTop(TAddress end) {
 } // namespace
 
 void ShowAddress(TAddress address, bool placeCursor, bool onlyIfOutside) {
-    if (!FileOpen || !HasBuffer()) return;
+    if (!FileOpen || !Store.HasBuffer()) return;
     address = std::clamp<TAddress>(address, 1, CursorEnd());
     // Recomputed, not only lowered: a file that grew on a partial page must show its new bytes.
-    BottomAddress = std::min(TopAddress + PageBytes - 1, FileSize);
+    BottomAddress = std::min(TopAddress + PageBytes - 1, Store.FileSize());
     if (!onlyIfOutside || address < TopAddress || address > TopAddress + PageBytes - 1) {
         // The last page only when the address lies on it; otherwise its row becomes the top row. The empty
         // cell after the last byte may need a row of its own below it.
-        const TAddress end = std::max(address, FileSize);
+        const TAddress end = std::max(address, Store.FileSize());
         if (address >= LastPageTop(end)) {
             TopAddress = LastPageTop(end);
-            BottomAddress = FileSize;
+            BottomAddress = Store.FileSize();
         } else {
             TopAddress = ((address - 1) / Cols) * Cols + 1;
-            BottomAddress = std::min(TopAddress + PageBytes - 1, FileSize);
+            BottomAddress = std::min(TopAddress + PageBytes - 1, Store.FileSize());
         }
     }
     if (placeCursor) {
@@ -54,8 +54,8 @@ void ShowAddress(TAddress address, bool placeCursor, bool onlyIfOutside) {
 }
 
 void ShowView(TView view) {
-    if (!FileOpen || !HasBuffer()) return;
-    if (FileSize == 0) {
+    if (!FileOpen || !Store.HasBuffer()) return;
+    if (Store.FileSize() == 0) {
         ShowAddress(1, true, false);
         return;
     }
@@ -64,7 +64,7 @@ void ShowView(TView view) {
     const TAddress top = (std::max<TAddress>(view.Top, 1) - 1) / Cols * Cols + 1;
     if (top <= cursor && cursor - top < PageBytes) {
         TopAddress = top;
-        BottomAddress = std::min<TAddress>(top + PageBytes - 1, FileSize);
+        BottomAddress = std::min<TAddress>(top + PageBytes - 1, Store.FileSize());
         SetCursorCell(static_cast<int32_t>((cursor - top) % Cols), static_cast<int32_t>((cursor - top) / Cols));
         RefillPanes(0, 0);
     } else {
@@ -73,8 +73,8 @@ void ShowView(TView view) {
 }
 
 void ScrollToEnd() {
-    BottomAddress = FileSize;
-    TopAddress = LastPageTop(FileSize);
+    BottomAddress = Store.FileSize();
+    TopAddress = LastPageTop(Store.FileSize());
 }
 
 void GoToStart() {

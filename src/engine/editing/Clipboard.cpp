@@ -3,6 +3,7 @@
 
 #include "engine/document/Blocks.h"
 #include "engine/store/ByteStore.h"
+#include "engine/document/EngineState.h"
 #include "engine/text/CharacterSet.h"
 #include "engine/document/CommandEnabling.h"
 #include "engine/editing/Editing.h"
@@ -99,17 +100,18 @@ void InsertPasted(std::span<const uint8_t> bytes, bool text) {
     const TAddress a = CurrentAddress();
     {
         const TCount room = static_cast<TCount>(bytes.size()) + (text ? 1 : 0);
-        if (room <= MaxFileSize - FileSize && !RoomOrRefusal(room)) return;
-        if (room > MaxFileSize - FileSize || !OpenGap(a, static_cast<TCount>(bytes.size()))) {
+        if (room <= MaxFileSize - Store.FileSize() && !RoomOrRefusal(room)) return;
+        if (room > MaxFileSize - Store.FileSize() || !Store.OpenGap(a, static_cast<TCount>(bytes.size()))) {
             Host->ShowError(Texts::NotEnoughMemory);
             return;
         }
         TBusyScope pasting(Texts::PasteFromClipboardBusy);
-        if (!bytes.empty()) std::ranges::copy(bytes, StoreRun(a, static_cast<TCount>(bytes.size())).begin());
+        if (!bytes.empty())
+            std::ranges::copy(bytes, Store.StoreRun(a, static_cast<TCount>(bytes.size())).begin());
         RecordChange(a, {}, static_cast<TCount>(bytes.size()));
         Modified = true;
     }
-    BottomAddress = std::min(TopAddress + PageBytes - 1, FileSize);
+    BottomAddress = std::min(TopAddress + PageBytes - 1, Store.FileSize());
     DropBlockIfAffected(a);
     RefillPanes(CursorCol, CursorRow);
     Host->UpdateStatus();
@@ -118,7 +120,7 @@ void InsertPasted(std::span<const uint8_t> bytes, bool text) {
 } // namespace
 
 void Cut1Click(TClipboardPort& clipboard, bool cut) {
-    if (!FileOpen || !BlockComplete() || BlockEnd > FileSize) {
+    if (!FileOpen || !BlockComplete() || BlockEnd > Store.FileSize()) {
         Host->ShowError(Texts::NoBlockMarked);
         return;
     }
@@ -130,7 +132,7 @@ void Cut1Click(TClipboardPort& clipboard, bool cut) {
     }
     TBusyScope busy(Texts::CopyToClipboardBusy);
     const TAddress a = CurrentAddress();
-    const std::span<const uint8_t> block = StoreRun(BlockBegin, BlockEnd - BlockBegin + 1);
+    const std::span<const uint8_t> block = Store.StoreRun(BlockBegin, BlockEnd - BlockBegin + 1);
     // A Cut whose copy failed keeps the block: its bytes would otherwise exist nowhere.
     if (!PutOnClipboard(clipboard, block)) {
         Host->ShowError(Texts::CantCopyToClipboard);
@@ -144,7 +146,7 @@ void Cut1Click(TClipboardPort& clipboard, bool cut) {
 }
 
 void Paste1Click(TClipboardPort& clipboard) {
-    if (!FileOpen || !HasBuffer()) return;
+    if (!FileOpen || !Store.HasBuffer()) return;
     TUndoStep step(TStepName::Paste);
     TBusyScope busy("");
     // Ours first, then raw bytes of other programs, then text.
@@ -167,7 +169,7 @@ void Paste1Click(TClipboardPort& clipboard) {
 }
 
 void PasteHex1Click(TClipboardPort& clipboard) {
-    if (!FileOpen || !HasBuffer()) return;
+    if (!FileOpen || !Store.HasBuffer()) return;
     const std::optional<TClipData> data = clipboard.Data(TClipFormat::Text);
     const std::optional<std::string> bytes =
         data ? LooseHexToBytes(std::string_view(reinterpret_cast<const char*>(data->Bytes.data()), data->Bytes.size()))

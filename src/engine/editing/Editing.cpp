@@ -3,6 +3,7 @@
 
 #include "engine/document/Blocks.h"
 #include "engine/store/ByteStore.h"
+#include "engine/document/EngineState.h"
 #include "engine/document/CommandEnabling.h"
 #include "engine/document/HostScopes.h"
 #include "engine/store/RoomCheck.h"
@@ -19,13 +20,13 @@ namespace Engine {
 namespace {
 
 void KeepBottomAtEnd() {
-    if (TopAddress + PageBytes - 1 >= FileSize) BottomAddress = FileSize;
+    if (TopAddress + PageBytes - 1 >= Store.FileSize()) BottomAddress = Store.FileSize();
 }
 
 // Deleting every byte. The file counts as changed, so that closing it asks before the edit is lost.
 void EmptyWholeFile() {
-    if (!ConfirmUndoable(FileSize)) return;
-    RecordChange(1, StoreRun(1, FileSize), 0);
+    if (!ConfirmUndoable(Store.FileSize())) return;
+    RecordChange(1, Store.StoreRun(1, Store.FileSize()), 0);
     ClearFile();
     Modified = true;
 }
@@ -34,16 +35,15 @@ void EmptyWholeFile() {
 
 bool CloseGap(TAddress address, TCount n) {
     TBusyScope busy(Texts::DeleteBusy);
-    if (n > 0 && n == FileSize && address == 1) {
+    if (n > 0 && n == Store.FileSize() && address == 1) {
         ClearFile();
         return true;
     }
-    return RemoveBytes(address, n);
+    return Store.RemoveBytes(address, n);
 }
 
 void ClearFile() {
-    DropStoreGap();
-    FileSize = 0;
+    Store.Clear();
     UnmarkBlock();
     ShowAddress(1, true, false);
 }
@@ -55,14 +55,14 @@ void ApplyUndoRule(TAddress pos) {
 }
 
 bool InsertByteAtCursor(uint8_t value) {
-    if (!EnsureRoom(1)) {
+    if (!Store.EnsureRoom(1)) {
         Host->ShowError(Texts::CantAllocate);
         return false;
     }
     TBusyScope busy(Texts::InsertBusy);
     const TAddress pos = CurrentAddress();
-    OpenGap(pos, 1); // the room is there
-    WriteByte(pos, value);
+    Store.OpenGap(pos, 1); // the room is there
+    Store.WriteByte(pos, value);
     RecordChange(pos, {}, 1);
     KeepBottomAtEnd();
     return true;
@@ -71,16 +71,16 @@ bool InsertByteAtCursor(uint8_t value) {
 void DeleteByteAtCursor() {
     TUndoStep step(TStepName::Deletion);
     const TAddress pos = CurrentAddress();
-    if (FileSize == 0 || pos > FileSize) return;
-    if (FileSize == 1) {
+    if (Store.FileSize() == 0 || pos > Store.FileSize()) return;
+    if (Store.FileSize() == 1) {
         EmptyWholeFile();
         return;
     }
     {
         TBusyScope busy(Texts::DeleteBusy);
         ApplyUndoRule(pos);
-        RecordChange(pos, StoreRun(pos, 1), 0);
-        RemoveBytes(pos, 1);
+        RecordChange(pos, Store.StoreRun(pos, 1), 0);
+        Store.RemoveBytes(pos, 1);
         KeepBottomAtEnd();
         Modified = true;
         RefillPanes(CursorCol, CursorRow);
@@ -91,23 +91,26 @@ void DeleteByteAtCursor() {
 
 bool InsertBytesAt(TAddress address, std::span<const uint8_t> bytes) {
     if (bytes.size() > static_cast<size_t>(MaxFileSize) ||
-        !OpenGap(address, static_cast<TCount>(bytes.size()))) {
+        !Store.OpenGap(address, static_cast<TCount>(bytes.size()))) {
         Host->ShowError(Texts::CantAllocate);
         return false;
     }
-    if (!bytes.empty()) std::ranges::copy(bytes, StoreRun(address, static_cast<TCount>(bytes.size())).begin());
+    if (!bytes.empty())
+        std::ranges::copy(bytes, Store.StoreRun(address, static_cast<TCount>(bytes.size())).begin());
     RecordChange(address, {}, static_cast<TCount>(bytes.size()));
     return true;
 }
 
 bool OverwriteBytesAt(TAddress address, std::span<const uint8_t> bytes) {
-    if (address < 1 || address > FileSize + 1 || static_cast<TCount>(bytes.size()) > FileSize - address + 1) {
+    if (address < 1 || address > Store.FileSize() + 1 ||
+        static_cast<TCount>(bytes.size()) > Store.FileSize() - address + 1) {
         Host->ShowError(Texts::CantOverwriteBeyondEnd);
         return false;
     }
-    RecordChange(address, StoreRun(address, static_cast<TCount>(bytes.size())),
+    RecordChange(address, Store.StoreRun(address, static_cast<TCount>(bytes.size())),
                  static_cast<TCount>(bytes.size()));
-    if (!bytes.empty()) std::ranges::copy(bytes, StoreRun(address, static_cast<TCount>(bytes.size())).begin());
+    if (!bytes.empty())
+        std::ranges::copy(bytes, Store.StoreRun(address, static_cast<TCount>(bytes.size())).begin());
     return true;
 }
 
@@ -115,15 +118,15 @@ bool CopyBlock(bool insert) {
     TBusyScope busy(Texts::CopyBusy);
     const TAddress pos = CurrentAddress();
     const TCount length = BlockEnd - BlockBegin + 1;
-    if (insert && !OpenGap(pos, length)) return false;
-    RecordChange(pos, insert ? std::span<const uint8_t>() : StoreRun(pos, length), length);
+    if (insert && !Store.OpenGap(pos, length)) return false;
+    RecordChange(pos, insert ? std::span<const uint8_t>() : Store.StoreRun(pos, length), length);
     TAddress source = BlockBegin;
     if (insert && BlockBegin >= pos) source = BlockEnd + 1; // the gap pushed the block up by its own length
     // The callers' checks keep an overlapping target below its source, where memmove copies ascending.
     // Both runs in place; finding the second may close the gap, which moves the first.
-    const uint8_t* from = StoreRun(source, length).data();
-    uint8_t* const to = StoreRun(pos, length).data();
-    if (GapAt == NoGap) from = StoreRun(source, length).data();
+    const uint8_t* from = Store.StoreRun(source, length).data();
+    uint8_t* const to = Store.StoreRun(pos, length).data();
+    from = Store.StoreRun(source, length).data();
     std::memmove(to, from, static_cast<size_t>(length));
     Modified = true;
     return true;
@@ -131,7 +134,7 @@ bool CopyBlock(bool insert) {
 
 bool DeleteBlock() {
     TUndoStep step(TStepName::BlockDelete);
-    if (BlockBegin == 1 && BlockEnd == FileSize) {
+    if (BlockBegin == 1 && BlockEnd == Store.FileSize()) {
         EmptyWholeFile();
         return false;
     }
@@ -143,7 +146,7 @@ bool DeleteBlock() {
     EnableReplaceUndo(false);
     {
         TBusyScope busy(Texts::DeleteBusy);
-        RecordChange(BlockBegin, StoreRun(BlockBegin, BlockEnd - BlockBegin + 1), 0);
+        RecordChange(BlockBegin, Store.StoreRun(BlockBegin, BlockEnd - BlockBegin + 1), 0);
         CloseGap(BlockBegin, BlockEnd - BlockBegin + 1); // a failed shrink leaves the bytes right
     }
     Modified = true;
@@ -156,17 +159,16 @@ bool DeleteBlock() {
 void DeleteFromCursor() {
     TUndoStep step(TStepName::DeleteFromCursor);
     const TAddress pos = CurrentAddress();
-    if (FileSize == 0 || pos > FileSize) return;
+    if (Store.FileSize() == 0 || pos > Store.FileSize()) return;
     if (pos == 1) {
         EmptyWholeFile();
-    } else if (pos == FileSize) {
+    } else if (pos == Store.FileSize()) {
         DeleteByteAtCursor();
     } else {
-        if (!ConfirmUndoable(FileSize - pos + 1)) return;
+        if (!ConfirmUndoable(Store.FileSize() - pos + 1)) return;
         ApplyUndoRule(pos);
-        RecordChange(pos, StoreRun(pos, FileSize - pos + 1), 0);
-        ContiguousBytes(); // the gap may not outlive the bytes it lay among
-        FileSize = pos - 1;
+        RecordChange(pos, Store.StoreRun(pos, Store.FileSize() - pos + 1), 0);
+        Store.RemoveBytes(pos, Store.FileSize() - pos + 1, false);
         Modified = true;
         GoToEnd();
         DropBlockIfAffected(pos);
@@ -176,8 +178,8 @@ void DeleteFromCursor() {
 void DeleteToCursor() {
     TUndoStep step(TStepName::DeleteToCursor);
     const TAddress pos = CurrentAddress();
-    if (FileSize == 0 || pos > FileSize) return;
-    if (pos == FileSize) {
+    if (Store.FileSize() == 0 || pos > Store.FileSize()) return;
+    if (pos == Store.FileSize()) {
         EmptyWholeFile();
         return;
     }
@@ -185,10 +187,8 @@ void DeleteToCursor() {
     EnableReplaceUndo(false);
     {
         TBusyScope busy(Texts::DeleteBusy);
-        RecordChange(1, StoreRun(1, pos), 0);
-        uint8_t* const file = ContiguousBytes();
-        std::memmove(file, file + pos, static_cast<size_t>(FileSize - pos));
-        FileSize -= pos;
+        RecordChange(1, Store.StoreRun(1, pos), 0);
+        Store.RemoveBytes(1, pos, false);
     }
     Modified = true;
     GoToStart();
@@ -201,7 +201,7 @@ void DeleteToCursor() {
 }
 
 void Blockmark1Click() {
-    if (FileOpen && FileSize > 0) MarkBlock(false, true);
+    if (FileOpen && Store.FileSize() > 0) MarkBlock(false, true);
 }
 
 void Blockunmark1Click() {
@@ -233,7 +233,8 @@ void Blockcopy1Click(TBlockCopyKind kind) {
         Host->ShowInfo(Texts::BlockRemains);
         return;
     }
-    if (kind == TBlockCopyKind::Overwrite && static_cast<int64_t>(pos) + BlockEnd - BlockBegin > FileSize) {
+    if (kind == TBlockCopyKind::Overwrite &&
+        static_cast<int64_t>(pos) + BlockEnd - BlockBegin > Store.FileSize()) {
         Host->ShowError(Texts::CantOverwriteBeyondEnd);
         return;
     }
@@ -246,13 +247,13 @@ void Blockcopy1Click(TBlockCopyKind kind) {
     EnableReplaceUndo(false);
     if (kind != TBlockCopyKind::Move) {
         MoveBlockMarks(pos);
-        BottomAddress = std::min(TopAddress + PageBytes - 1, FileSize);
+        BottomAddress = std::min(TopAddress + PageBytes - 1, Store.FileSize());
         RefillPanes(CursorCol, CursorRow);
         Host->UpdateStatus();
         return;
     }
     if (pos < BlockBegin) MoveBlockMarks(BlockEnd + 1);
-    RecordChange(BlockBegin, StoreRun(BlockBegin, BlockEnd - BlockBegin + 1), 0);
+    RecordChange(BlockBegin, Store.StoreRun(BlockBegin, BlockEnd - BlockBegin + 1), 0);
     CloseGap(BlockBegin, BlockEnd - BlockBegin + 1);
     if (pos < BlockBegin)
         MoveBlockMarks(pos);
@@ -284,7 +285,7 @@ void Deletetocursor1Click() {
 bool InsertionFits(size_t length, int64_t count) {
     if (count < 1 || length == 0) return false;
     // Divided rather than multiplied, so that a huge count can never wrap into something that seems to fit.
-    return count <= (Capacity - FileSize) / static_cast<TCount>(length);
+    return count <= (Store.Capacity() - Store.FileSize()) / static_cast<TCount>(length);
 }
 
 void InsertRepeated(std::span<const uint8_t> bytes, TCount count) {
@@ -294,12 +295,12 @@ void InsertRepeated(std::span<const uint8_t> bytes, TCount count) {
     const TAddress p = CurrentAddress();
     TUndoStep step(TStepName::InsertString);
     TBusyScope busy(Texts::InsertBusy);
-    if (!OpenGap(p, total)) return;
+    if (!Store.OpenGap(p, total)) return;
     RecordChange(p, {}, total);
-    uint8_t* target = StoreRun(p, total).data();
+    uint8_t* target = Store.StoreRun(p, total).data();
     for (TCount i = 0; i < count; ++i, target += bytes.size())
         std::memcpy(target, bytes.data(), bytes.size());
-    BottomAddress = std::min(TopAddress + PageBytes - 1, FileSize);
+    BottomAddress = std::min(TopAddress + PageBytes - 1, Store.FileSize());
     DropBlockIfAffected(p);
     RefillPanes(CursorCol, CursorRow);
     Host->UpdateStatus();

@@ -181,7 +181,7 @@ bool NavigationKey(int key, bool ctrl) {
 
 void PaneKeyDown(int& key, unsigned shift) {
     if (EndsTyping(key)) SealUndoStep();
-    if (!FileOpen || FileSize == 0) {
+    if (!FileOpen || Store.FileSize() == 0) {
         // An empty file (or none) has no cell to move to and no byte to mark or delete: only the modes act.
         if (ModeKey(key)) key = 0;
         return;
@@ -200,7 +200,7 @@ void PaneKeyDown(int& key, unsigned shift) {
 }
 
 void PaneKeyUp(int key, unsigned shift) {
-    if (!FileOpen || FileSize == 0 || !(shift & ssShift)) return;
+    if (!FileOpen || Store.FileSize() == 0 || !(shift & ssShift)) return;
     // After the move: the block grows or shrinks to the cursor's new byte.
     if (IsNavigationKey(key)) MarkBlock(true, IsForwardKey(key));
 }
@@ -248,15 +248,15 @@ void TypeByte(uint8_t b) {
     TUndoStep step(TStepName::Typing);
     const TAddress a = CurrentAddress();
     PendingDigit = -1;
-    if (FileSize == 0) {
-        WriteByte(1, b);
-        FileSize = 1;
+    if (Store.FileSize() == 0) {
+        Store.OpenGap(1, 1);
+        Store.WriteByte(1, b);
         RecordChange(1, {}, 1);
         BottomAddress = 1;
         Host->RefreshCell(CursorCol, CursorRow);
     } else if (OverwriteMode) {
-        RecordChange(a, StoreRun(a, 1), 1);
-        WriteByte(a, b);
+        RecordChange(a, Store.StoreRun(a, 1), 1);
+        Store.WriteByte(a, b);
         Host->RefreshCell(CursorCol, CursorRow);
     } else {
         const bool inserted = InsertByteAtCursor(b);
@@ -281,7 +281,7 @@ void SetCursorCol(int32_t col) {
 void ScrollRowDown() {
     // Callers check RowsBelow(), so the new top row exists; it may hold only the cell for appending.
     TopAddress += Cols;
-    BottomAddress = std::min(TopAddress + PageBytes - 1, FileSize);
+    BottomAddress = std::min(TopAddress + PageBytes - 1, Store.FileSize());
     RefillPanes(0, 0);
     // The end lies on the page here, so its column fits a cell's int32_t.
     if (CurrentAddress() > CursorEnd())
@@ -296,7 +296,7 @@ void ScrollRowUp() {
 }
 
 void ScrollRows(int32_t rows) {
-    if (!FileOpen || FileSize == 0) return;
+    if (!FileOpen || Store.FileSize() == 0) return;
     for (; rows > 0 && RowsBelow(); --rows)
         ScrollRowDown();
     for (; rows < 0 && TopAddress > Cols; ++rows)

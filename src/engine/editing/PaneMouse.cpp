@@ -19,7 +19,7 @@ bool DragMarked = false; // the drag has left its first byte, or began with shif
 
 // The empty cell after the last byte marks up to the last byte, as the keys do.
 TAddress ByteAt(TAddress address) {
-    return std::min(address, FileSize);
+    return std::min(address, Store.FileSize());
 }
 
 void MarkBetween(TAddress a, TAddress b) {
@@ -32,7 +32,7 @@ bool PanePressCell(int32_t col, int32_t row, bool shift) {
     Dragging = false;
     // A click moves the cursor by itself: typing after it is a step of its own.
     SealUndoStep();
-    if (!FileOpen || FileSize == 0) return PaneClickCell(col, row);
+    if (!FileOpen || Store.FileSize() == 0) return PaneClickCell(col, row);
     const TAddress cursor = ByteAt(CurrentAddress());
     if (!PaneClickCell(col, row)) return false;
     Dragging = true;
@@ -43,7 +43,7 @@ bool PanePressCell(int32_t col, int32_t row, bool shift) {
 }
 
 void PaneDragToCell(int32_t col, int32_t row) {
-    if (!Dragging || !FileOpen || FileSize == 0) return;
+    if (!Dragging || !FileOpen || Store.FileSize() == 0) return;
     if (row < 0) {
         ScrollRows(-1);
         row = 0;

@@ -3,6 +3,7 @@
 
 #include "engine/document/Blocks.h"
 #include "engine/store/ByteStore.h"
+#include "engine/document/EngineState.h"
 #include "engine/document/CommandEnabling.h"
 #include "engine/document/HostScopes.h"
 #include "engine/recovery/Recovery.h"
@@ -141,7 +142,7 @@ int64_t PieceCount(const TStep& step, int32_t i) {
 
 // Room for the largest size the step passes through, so that no change of it can fail half-way.
 bool RoomForStep(TStep& step, bool undo) {
-    int64_t size = FileSize, peak = FileSize;
+    int64_t size = Store.FileSize(), peak = Store.FileSize();
     const int32_t count = step.ChangeCount();
     for (int32_t n = 0; n < count; ++n) {
         const int32_t i = undo ? count - 1 - n : n;
@@ -150,7 +151,7 @@ bool RoomForStep(TStep& step, bool undo) {
         size += PieceCount(step, i) * (undo ? -growth : growth);
         peak = std::max(peak, size);
     }
-    return peak <= FileSize || EnsureRoom(peak - FileSize);
+    return peak <= Store.FileSize() || Store.EnsureRoom(peak - Store.FileSize());
 }
 
 // Puts the kept bytes of a change in place of those in the file, and keeps those instead: undo and redo
@@ -161,51 +162,25 @@ void ExchangeChange(TChange& change, std::span<const TAddress> rest, bool undo, 
     if (rest.empty()) {
         // One piece goes through the store, so that undoing and redoing keys leave its gap where they were
         // typed. The room is already there.
-        if (cur > 0) std::ranges::copy(StoreRun(change.Address, cur), captured.Data());
-        if (oth > cur) OpenGap(change.Address + cur, oth - cur);
-        if (oth < cur) RemoveBytes(change.Address + oth, cur - oth, false);
-        if (oth > 0) std::copy_n(change.Stored.Data(), oth, StoreRun(change.Address, oth).begin());
+        if (cur > 0) std::ranges::copy(Store.StoreRun(change.Address, cur), captured.Data());
+        if (oth > cur) Store.OpenGap(change.Address + cur, oth - cur);
+        if (oth < cur) Store.RemoveBytes(change.Address + oth, cur - oth, false);
+        if (oth > 0) std::copy_n(change.Stored.Data(), oth, Store.StoreRun(change.Address, oth).begin());
         change.Stored = std::move(captured);
         return;
     }
-    const int64_t k = 1 + static_cast<int64_t>(rest.size());
-    auto address = [&](int64_t i) -> int64_t { return i == 0 ? change.Address : rest[size_t(i - 1)]; };
-    auto now = [&](int64_t i) { return address(i) + i * (cur - change.OldLength); };
-    auto then = [&](int64_t i) { return address(i) + i * (oth - change.OldLength); };
-    uint8_t* const file = ContiguousBytes() - 1; // 1-based
-    const uint8_t* const kept = change.Stored.Data();
-    for (int64_t i = 0; i < k; ++i)
-        if (cur > 0) std::memcpy(captured.Data() + i * cur, file + now(i), size_t(cur));
-    auto put = [&](int64_t i) {
-        if (oth > 0) std::memcpy(file + then(i), kept + i * oth, size_t(oth));
+    // The pieces as the file holds them now, each one cur bytes long.
+    auto address = [&](int64_t i) -> TAddress { return i == 0 ? change.Address : rest[size_t(i - 1)]; };
+    TPieces pieces;
+    pieces.Count = 1 + static_cast<int64_t>(rest.size());
+    pieces.OldLength = cur;
+    pieces.NewLength = oth;
+    pieces.Address = [&](int64_t i) { return address(i) + i * (cur - change.OldLength); };
+    pieces.Bytes = [&](int64_t i) { return change.Stored.Data() + i * oth; };
+    pieces.Before = [&](int64_t i, const uint8_t* old, TAddress) {
+        if (cur > 0) std::memcpy(captured.Data() + i * cur, old, size_t(cur));
     };
-    const int64_t tail = now(k - 1) + cur;
-    const auto tailLength = size_t(FileSize - tail + 1);
-    if (oth == cur) {
-        for (int64_t i = 0; i < k; ++i)
-            put(i);
-    } else if (oth < cur) {
-        // Shrinking: from the front, every move goes down.
-        for (int64_t i = 0; i < k; ++i) {
-            if (i > 0) {
-                const int64_t gap = now(i - 1) + cur;
-                std::memmove(file + then(i - 1) + oth, file + gap, size_t(now(i) - gap));
-            }
-            put(i);
-        }
-        std::memmove(file + then(k - 1) + oth, file + tail, tailLength);
-    } else {
-        // Growing: from the end, every move goes up.
-        std::memmove(file + then(k - 1) + oth, file + tail, tailLength);
-        for (int64_t i = k - 1; i >= 0; --i) {
-            put(i);
-            if (i > 0) {
-                const int64_t gap = now(i - 1) + cur;
-                std::memmove(file + then(i - 1) + oth, file + gap, size_t(now(i) - gap));
-            }
-        }
-    }
-    FileSize += k * (oth - cur);
+    Store.ReplacePieces(pieces); // the room is already there
     change.Stored = std::move(captured);
 }
 
@@ -245,7 +220,7 @@ bool ExchangeStep(TStep& step, bool undo) {
         if (i == 0 && step.Extra) rest = step.Extra->FirstPieces;
         ExchangeChange(step.Change(i), rest, undo, captured[size_t(i)]);
     }
-    ShrinkToFit();
+    Store.ShrinkToFit();
     Journal.Recount();
     return true;
 }

@@ -3,6 +3,7 @@
 
 #include "engine/document/Blocks.h"
 #include "engine/store/ByteStore.h"
+#include "engine/document/EngineState.h"
 #include "engine/document/CommandEnabling.h"
 #include "engine/files/DiskWatch.h"
 #include "engine/editing/Editing.h"
@@ -35,7 +36,7 @@ bool ConfirmSave() {
     if (!Modified || !FileOpen) return true;
     switch (Host->AskYesNoCancel(FormatText(Texts::ModifiedSaveNow, {NamePart(FileName)}))) {
     case mrYes:
-        return Untitled ? SaveAs1Click() : SaveFile(FileName, false, 1, Capacity);
+        return Untitled ? SaveAs1Click() : SaveFile(FileName, false, 1, Store.Capacity());
     case mrNo:
         return true;
     default:
@@ -112,9 +113,9 @@ void New1Click() {
     ++NoNameCounter;
     FileName = Texts::NoNamePrefix + std::to_string(NoNameCounter);
     if (NewEOF) {
-        DropStoreGap();
-        FileSize = 1;
-        WriteByte(1, 26); // the end-of-file character
+        Store.Clear();
+        Store.OpenGap(1, 1);
+        Store.WriteByte(1, 26); // the end-of-file character
     } else {
         ClearFile();
     }
@@ -137,7 +138,7 @@ void Openreadonly1Click() {
 
 bool Save1Click() {
     if (Untitled) return SaveAs1Click();
-    return SaveFile(FileName, false, 1, Capacity);
+    return SaveFile(FileName, false, 1, Store.Capacity());
 }
 
 bool SaveAs1Click() {
@@ -145,7 +146,7 @@ bool SaveAs1Click() {
     if (!chosen) return false;
     const std::string name = FileAccess::FullPath(*chosen);
     // A failed write keeps the old name, so that nothing suggests the data is safe under the new one.
-    if (!SaveFile(name, false, 1, Capacity)) return false;
+    if (!SaveFile(name, false, 1, Store.Capacity())) return false;
     FileName = name;
     Host->AddRecentFile(FileName);
     ShowFileCaption();
@@ -158,8 +159,7 @@ bool Close1Click() {
     Host->SetCaption(ProgramName);
     Host->DisableFileCommands();
     FileOpen = false;
-    DropStoreGap();
-    FileSize = 0;
+    Store.Clear();
     Modified = false; // nothing is open that could be unsaved
     ForgetDiskState();
     ReadOnly = false;
@@ -183,7 +183,7 @@ void Insertfile1Click() {
         return;
     }
     if (!RoomOrRefusal(size)) return;
-    if (!EnsureRoom(size)) {
+    if (!Store.EnsureRoom(size)) {
         Host->ShowError(Texts::CantAllocate);
         return;
     }
@@ -191,7 +191,7 @@ void Insertfile1Click() {
     {
         TUndoStep step(TStepName::InsertFile);
         TBusyScope busy("");
-        if (!OpenGap(pos, n)) {
+        if (!Store.OpenGap(pos, n)) {
             Host->ShowError(Texts::CantAllocate);
         } else if (LoadFile(path, true, pos, n)) {
             RecordChange(pos, {}, n);

@@ -2,6 +2,7 @@
 #include "engine/files/FileIo.h"
 
 #include "engine/store/ByteStore.h"
+#include "engine/document/EngineState.h"
 #include "engine/recovery/ContentHash.h"
 #include "engine/files/DiskWatch.h"
 #include "engine/files/FileAccess.h"
@@ -104,7 +105,8 @@ bool LoadFile(const std::string& name, bool insert, TAddress insertAddress, TCou
     if (result.Ok() && !insert) {
         TBusyScope busy(Texts::AllocatingMemory);
         // A failed realloc keeps the old block, so a file too large for the memory leaves the current one.
-        if (!ReallocateForLoad(size)) result.SetMessage(Texts::CantAllocate);
+        if (!Store.ReallocateForLoad(size))
+            result.SetMessage(Texts::CantAllocate);
         else bufferTouched = true;
     }
     if (result.Ok() && !insert) FileTime = file.ModTime();
@@ -117,7 +119,7 @@ bool LoadFile(const std::string& name, bool insert, TAddress insertAddress, TCou
     if (result.Ok() && !insert && RecoveryWantsHash()) hasher.emplace();
     if (result.Ok()) {
         TProgressScope progress(Texts::ReadingFile, NamePart(name));
-        uint8_t* target = insert ? StoreRun(insertAddress, size).data() : ContiguousBytes();
+        uint8_t* target = insert ? Store.StoreRun(insertAddress, size).data() : Store.LoadTarget();
         while (done < size && result.Ok()) {
             int64_t want = std::min<int64_t>(size - done, ReadChunk);
             int64_t got = 0;
@@ -136,14 +138,14 @@ bool LoadFile(const std::string& name, bool insert, TAddress insertAddress, TCou
         Report(result, Texts::ErrorReading, name);
         if (bufferTouched) {
             // Nothing of a failed read may be saved or shown.
-            FileSize = 0;
+            Store.Clear();
             Modified = false;
             if (bufferGivenUp) *bufferGivenUp = true;
         }
         return false;
     }
     if (!insert) {
-        FileSize = done;
+        Store.Loaded(done);
         RememberDiskState(stamp);
         if (hasher) RecoveryLoaded(hasher->Digest());
     }
@@ -153,9 +155,9 @@ bool LoadFile(const std::string& name, bool insert, TAddress insertAddress, TCou
 bool SaveFile(const std::string& name, bool block, TAddress first, TCount count) {
     if (!block) {
         first = 1;
-        count = FileSize;
+        count = Store.FileSize();
     }
-    if (first < 1 || count < 0 || first > FileSize + 1 || count > FileSize - first + 1) {
+    if (first < 1 || count < 0 || first > Store.FileSize() + 1 || count > Store.FileSize() - first + 1) {
         Host->ShowError(FormatText(Texts::ErrorWriting, {NamePart(name)}));
         return false;
     }
@@ -180,7 +182,7 @@ bool SaveFile(const std::string& name, bool block, TAddress first, TCount count)
         if (!block && RecoveryWantsHash()) hasher.emplace();
         // Overwriting in place cannot stop half way without spoiling the file.
         if (inPlace) Host->EnableCancel(false);
-        const uint8_t* source = ContiguousBytes() + first - 1;
+        const uint8_t* source = Store.ContiguousBytes() + first - 1;
         int64_t done = 0;
         while (done < count) {
             const int64_t piece = std::min<int64_t>(count - done, ReadChunk);
@@ -211,8 +213,9 @@ bool SaveFile(const std::string& name, bool block, TAddress first, TCount count)
         UndoFileSaved();
         RememberDiskState(FileAccess::StampOf(name));
         if (RecoveryWantsHash())
-            RecoverySaved(name,
-                          hasher ? hasher->Digest() : ContentHash(ContiguousBytes(), static_cast<size_t>(FileSize)));
+            RecoverySaved(
+                name, hasher ? hasher->Digest()
+                             : ContentHash(Store.ContiguousBytes(), static_cast<size_t>(Store.FileSize())));
     }
     // The save itself went well; only the name of the previous version is not the one asked for.
     if (!replaced.BackupLeft.empty())

@@ -13,6 +13,7 @@
 #include "engine/text/TextFormat.h"
 #include "engine/editing/Undo.h"
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
@@ -36,11 +37,8 @@ void StartUntitled(const std::vector<uint8_t>& base) {
     ++NoNameCounter;
     FileName = Texts::NoNamePrefix + std::to_string(NoNameCounter);
     ClearFile();
-    if (!base.empty() && EnsureRoom(static_cast<TCount>(base.size()))) {
-        FileSize = static_cast<TCount>(base.size());
-        for (size_t i = 0; i < base.size(); ++i)
-            WriteByte(static_cast<TAddress>(i + 1), base[i]);
-    }
+    if (!base.empty() && Store.OpenGap(1, static_cast<TCount>(base.size())))
+        std::ranges::copy(base, Store.StoreRun(1, Store.FileSize()).begin());
     AfterLoad();
 }
 
@@ -78,7 +76,8 @@ bool OpenBase(const TJournalHeader& header, bool& intoUntitled) {
             return true;
         }
     }
-    const bool same = RecoveryBase(open) && FileSize == header.BaseSize && open.BaseHash == header.BaseHash;
+    const bool same =
+        RecoveryBase(open) && Store.FileSize() == header.BaseSize && open.BaseHash == header.BaseHash;
     if (same && !ReadOnly) return true;
     // A file that cannot be written takes the changes in an untitled copy without asking.
     if (!same && Host->AskYesNo(FormatText(Texts::RecoverChangedOnDisk, {name})) != mrYes) return false;

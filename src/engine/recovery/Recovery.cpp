@@ -187,7 +187,7 @@ void Emit(TRecordKind kind, TStepName name, bool reproducible) {
         return;
     }
     if (w.Count == 0) return;
-    const int64_t sizeAfter = FileSize, sizeBefore = FileSize - w.Delta;
+    const int64_t sizeAfter = Store.FileSize(), sizeBefore = Store.FileSize() - w.Delta;
     TRecordHead head;
     head.Kind = kind;
     head.StepName = static_cast<uint8_t>(name);
@@ -205,9 +205,9 @@ void Emit(TRecordKind kind, TStepName name, bool reproducible) {
         w.Count == 1 && w.Pieces && k > 1 && at.front() >= 1 && at.back() + w.PieceOld - 1 <= sizeBefore;
     try {
         if (pieces) {
-            ContiguousBytes(); // the pieces are read more than once: none may move in between
+            Store.ContiguousBytes(); // the pieces are read more than once: none may move in between
             const TCount o = w.PieceOld, n = w.PieceNew;
-            auto pieceBytes = [&](int64_t i) { return StoreRun(at[size_t(i)] + i * (n - o), n); };
+            auto pieceBytes = [&](int64_t i) { return Store.StoreRun(at[size_t(i)] + i * (n - o), n); };
             bool shared = true;
             for (int64_t i = 1; i < k && shared; ++i)
                 shared = std::equal(pieceBytes(i).begin(), pieceBytes(i).end(), pieceBytes(0).begin());
@@ -244,7 +244,7 @@ void Emit(TRecordKind kind, TStepName name, bool reproducible) {
             Suspend(Texts::RecoveryTooLarge);
             return;
         }
-        const std::span<const uint8_t> bytes = StoreRun(low, newLength);
+        const std::span<const uint8_t> bytes = Store.StoreRun(low, newLength);
         if (kind == TRecordKind::Continue && writer.ExtendLast([&](TPendingRecord& last) {
                 return Compose(last, low, oldLength, bytes, sizeAfter, head.Time);
             })) {
@@ -384,9 +384,11 @@ void RecoveryNewBase() {
         State.Base = TJournalHeader();
         State.Base.Name = FileName;
         State.Base.Untitled = Untitled;
-        State.Base.BaseSize = FileSize;
+        State.Base.BaseSize = Store.FileSize();
         State.Base.BaseTime = Untitled ? 0 : FileTime;
-        State.Base.BaseHash = Untitled ? ContentHash(ContiguousBytes(), static_cast<size_t>(FileSize)) : LoadedHash;
+        State.Base.BaseHash =
+            Untitled ? ContentHash(Store.ContiguousBytes(), static_cast<size_t>(Store.FileSize()))
+                     : LoadedHash;
     }
     LoadedHashValid = false;
     Listen();
@@ -406,7 +408,7 @@ void RecoverySaved(const std::string& name, uint64_t hash) {
     State.BaseValid = Active();
     State.Base = TJournalHeader();
     State.Base.Name = name;
-    State.Base.BaseSize = FileSize;
+    State.Base.BaseSize = Store.FileSize();
     State.Base.BaseTime = DiskStamp.ModTime;
     State.Base.BaseHash = hash;
     Listen();
@@ -472,8 +474,8 @@ void RecoverySnapshot() {
     State.Base.Untitled = true;
     State.Base.BaseHash = ContentHash(nullptr, 0);
     Listen();
-    if (!RecoveryListening || FileSize == 0) return;
-    RecoveryNoteChange(1, 0, FileSize);
+    if (!RecoveryListening || Store.FileSize() == 0) return;
+    RecoveryNoteChange(1, 0, Store.FileSize());
     RecoveryStepEnds(TStepName::Change, true, -1);
 }
 

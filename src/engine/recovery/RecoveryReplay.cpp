@@ -22,9 +22,10 @@ bool Strict = true;
 bool Fits(const TRecordView& record, int64_t& growth) {
     const TRecordHead& head = record.Head;
     const TAddress last = record.PieceAddress(record.PieceCount - 1);
-    if (head.Address < 1 || head.OldLength > FileSize || last > FileSize - head.OldLength + 1) return false;
+    if (head.Address < 1 || head.OldLength > Store.FileSize() || last > Store.FileSize() - head.OldLength + 1)
+        return false;
     if (__builtin_mul_overflow(record.PieceCount, head.NewLength - head.OldLength, &growth)) return false;
-    return (!Strict || FileSize + growth == head.SizeAfter) && SizeFits(FileSize + growth);
+    return (!Strict || Store.FileSize() + growth == head.SizeAfter) && SizeFits(Store.FileSize() + growth);
 }
 
 // The cursor on address (the view's row from there), without drawing: each step keeps the view it was
@@ -35,17 +36,17 @@ void PlaceView(TAddress address) {
     TopAddress = address - col;
     CursorCol = col;
     CursorRow = 0;
-    BottomAddress = std::min(TopAddress + PageBytes - 1, FileSize);
+    BottomAddress = std::min(TopAddress + PageBytes - 1, Store.FileSize());
 }
 
 bool ApplyPlain(const TRecordView& record) {
     const TAddress a = record.Head.Address;
     const TCount o = record.Head.OldLength, n = record.Head.NewLength;
     // The room first, after the old bytes, so that they are still in place when the undo journal keeps them.
-    if (n > o && !OpenGap(a + o, n - o)) return false;
-    RecordChange(a, StoreRun(a, o), n);
-    if (n > 0) std::memcpy(StoreRun(a, n).data(), record.Bytes.data(), static_cast<size_t>(n));
-    if (n < o) RemoveBytes(a + n, o - n);
+    if (n > o && !Store.OpenGap(a + o, n - o)) return false;
+    RecordChange(a, Store.StoreRun(a, o), n);
+    if (n > 0) std::memcpy(Store.StoreRun(a, n).data(), record.Bytes.data(), static_cast<size_t>(n));
+    if (n < o) Store.RemoveBytes(a + n, o - n);
     return true;
 }
 
@@ -53,40 +54,21 @@ bool ApplyPlain(const TRecordView& record) {
 bool ApplyPieces(const TRecordView& record, int64_t growth) {
     const TCount o = record.Head.OldLength, n = record.Head.NewLength;
     const int64_t k = record.PieceCount;
-    if (growth > 0 && !EnsureRoom(growth)) return false;
+    if (growth > 0 && !Store.EnsureRoom(growth)) return false;
     RecordPiecesBegin(o, n);
     for (int64_t i = 0; i < k; ++i) {
         const TAddress at = record.PieceAddress(i);
-        RecordPiece(at, ContiguousBytes() + at - 1);
+        RecordPiece(at, Store.StoreRun(at, o).data());
     }
     RecordPiecesEnd();
-    uint8_t* const file = ContiguousBytes() - 1; // 1-based
-    const int64_t delta = n - o;
-    auto put = [&](int64_t i) {
-        if (n > 0)
-            std::memcpy(file + record.PieceAddress(i) + i * delta, record.PieceBytes(i).data(), size_t(n));
-    };
-    // The bytes between piece i and the next (or the end), and where they go.
-    auto gapFrom = [&](int64_t i) { return record.PieceAddress(i) + o; };
-    auto gapTo = [&](int64_t i) { return i + 1 < k ? record.PieceAddress(i + 1) : FileSize + 1; };
-    auto moveGap = [&](int64_t i) {
-        const int64_t from = gapFrom(i), length = gapTo(i) - from;
-        if (length > 0 && delta != 0)
-            std::memmove(file + from + (i + 1) * delta, file + from, size_t(length));
-    };
-    if (delta <= 0) {
-        for (int64_t i = 0; i < k; ++i) {
-            put(i);
-            moveGap(i);
-        }
-    } else {
-        for (int64_t i = k - 1; i >= 0; --i) {
-            moveGap(i);
-            put(i);
-        }
-    }
-    FileSize += growth;
-    if (growth < 0) ShrinkToFit();
+    TPieces pieces;
+    pieces.Count = k;
+    pieces.OldLength = o;
+    pieces.NewLength = n;
+    pieces.Address = [&](int64_t i) { return record.PieceAddress(i); };
+    pieces.Bytes = [&](int64_t i) { return record.PieceBytes(i).data(); };
+    Store.ReplacePieces(pieces);
+    if (growth < 0) Store.ShrinkToFit();
     return true;
 }
 
@@ -111,13 +93,13 @@ bool ApplyStep(const TRecordView& record, TStepName name) {
 
 // The file holds what the record put in place.
 bool Matches(const TRecordView& record) {
-    if (Strict && FileSize != record.Head.SizeAfter) return false;
+    if (Strict && Store.FileSize() != record.Head.SizeAfter) return false;
     const TCount n = record.Head.NewLength;
     const int64_t delta = n - record.Head.OldLength;
     for (int64_t i = 0; i < record.PieceCount; ++i) {
         const TAddress at = record.PieceAddress(i) + i * delta;
-        if (at < 1 || at - 1 + n > FileSize) return false;
-        if (n > 0 && std::memcmp(StoreRun(at, n).data(), record.PieceBytes(i).data(), size_t(n)) != 0)
+        if (at < 1 || at - 1 + n > Store.FileSize()) return false;
+        if (n > 0 && std::memcmp(Store.StoreRun(at, n).data(), record.PieceBytes(i).data(), size_t(n)) != 0)
             return false;
     }
     return true;

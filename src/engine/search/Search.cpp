@@ -16,7 +16,7 @@ TQSearch QSearch;
 
 TProgressHook ScanProgressHook(bool down, bool honourCancel) {
     return [down, honourCancel](TAddress position) {
-        Host->SetProgress(down ? position : FileSize - position, FileSize, 5);
+        Host->SetProgress(down ? position : Store.FileSize() - position, Store.FileSize(), 5);
         return honourCancel && Host->Cancelled();
     };
 }
@@ -37,11 +37,11 @@ TFindResult FindForward(TAddress& pos, bool adjust, bool honourCancel) {
         }
     }
     TFindResult result;
-    if (pos + static_cast<TCount>(request.Pattern.size()) - 1 > FileSize) return result;
+    if (pos + static_cast<TCount>(request.Pattern.size()) - 1 > Store.FileSize()) return result;
     const TProgressHook hook = ScanProgressHook(true, honourCancel);
-    const TAddress hit =
-        QSearch.ScanDown(request.Pattern, ContiguousBytes(), FileSize, request.CaseSensitive, request.JokerEnabled,
-                         request.JokerChar, pos, [&](TAddress at) { return result.Cancelled = hook(at); });
+    const TAddress hit = QSearch.ScanDown(request.Pattern, Store.ContiguousBytes(), Store.FileSize(),
+                                          request.CaseSensitive, request.JokerEnabled, request.JokerChar, pos,
+                                          [&](TAddress at) { return result.Cancelled = hook(at); });
     if (hit > 0 && !result.Cancelled) {
         result.Found = true;
         pos = hit;
@@ -54,13 +54,13 @@ TFindResult FindForward(TAddress& pos, bool adjust, bool honourCancel) {
 TFindResult FindBackward(TAddress& pos) {
     const TSearchRequest& request = SearchRequest;
     if (LastFoundAddress != 0 && pos == LastFoundAddress) pos -= 1;
-    if (pos > FileSize) pos = FileSize; // the cursor of an empty file lies past the end
+    if (pos > Store.FileSize()) pos = Store.FileSize(); // the cursor of an empty file lies past the end
     TFindResult result;
     if (pos < 1) return result;
     const TProgressHook hook = ScanProgressHook(false);
-    const TAddress hit =
-        QSearch.ScanUp(request.Pattern, ContiguousBytes(), 1, request.CaseSensitive, request.JokerEnabled,
-                       request.JokerChar, pos, [&](TAddress at) { return result.Cancelled = hook(at); });
+    const TAddress hit = QSearch.ScanUp(request.Pattern, Store.ContiguousBytes(), 1, request.CaseSensitive,
+                                        request.JokerEnabled, request.JokerChar, pos,
+                                        [&](TAddress at) { return result.Cancelled = hook(at); });
     if (hit > 0 && !result.Cancelled) {
         result.Found = true;
         pos = hit;
@@ -82,16 +82,16 @@ TCountResult CountMatches(bool down, TAddress start) {
     TAddress pos = start;
     // Where the first Find again from start would look.
     if (down) {
-        if (pos + length - 1 > FileSize) return result;
+        if (pos + length - 1 > Store.FileSize()) return result;
     } else {
         if (LastFoundAddress != 0 && pos == LastFoundAddress) pos -= 1;
-        if (pos > FileSize) pos = FileSize;
+        if (pos > Store.FileSize()) pos = Store.FileSize();
         if (pos < 1) return result;
     }
     if (!PrepareSearch()) return result;
     const TQSearch::TTally counted =
-        down ? QSearch.CountDown(ContiguousBytes(), FileSize, pos, ScanProgressHook(true))
-             : QSearch.CountUp(ContiguousBytes(), 1, pos, ScanProgressHook(false));
+        down ? QSearch.CountDown(Store.ContiguousBytes(), Store.FileSize(), pos, ScanProgressHook(true))
+             : QSearch.CountUp(Store.ContiguousBytes(), 1, pos, ScanProgressHook(false));
     result.Count = counted.Count;
     result.Completed = !counted.Cancelled;
     if (counted.Count > 0) {
