@@ -201,8 +201,9 @@ bool OverwriteTypingRatio(TFormMain& form, const std::function<void(bool)>& turn
 double TypeJournalRatio() {
     TFormMain& form = OpenInForm(PageFileSize);
     double ratio = 0;
-    const bool right = OverwriteTypingRatio(form, [](bool on) { Engine::Journal.Enabled = on; }, ratio) &&
-                       Engine::Journal.CanUndo();
+    const bool right = OverwriteTypingRatio(
+                           form, [](bool on) { Engine::Undo.Journal.Enabled = on; }, ratio) &&
+                       Engine::Undo.Journal.CanUndo();
     form.hide();
     ClosePanes();
     if (!right) TypingWentWrong("recorded");
@@ -216,10 +217,17 @@ double TypeRecoveryRatio() {
     Engine::Store.AllocateBuffer();
     Engine::RecoveryFolder = BenchRecoveryFolder();
     Engine::OpenFile(BenchFile(PageFileSize), false);
-    bool right = Engine::RecoveryListening;
+    bool right = Engine::Recovery.Listening;
     double ratio = 0;
     // Off as for a program without a recovery folder; the journal file stays as it was.
-    right = OverwriteTypingRatio(form, [](bool on) { Engine::RecoveryListening = on; }, ratio) && right;
+    right = OverwriteTypingRatio(
+                form,
+                [](bool on) {
+                    Engine::Recovery.Listening = on;
+                    Engine::Undo.Listener = on ? &Engine::Recovery : nullptr;
+                },
+                ratio) &&
+            right;
     Engine::RecoveryDrain();
     right = right && !Engine::RecoveryJournalPath().empty();
     form.hide();

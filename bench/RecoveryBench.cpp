@@ -141,7 +141,7 @@ double ReplayRatio() {
         const Engine::TReplayOutcome outcome = Engine::ReplayJournal(reader, Steps, "bench");
         const double seconds = NowSeconds() - start;
         right = right && outcome.Complete && outcome.Changes == Steps &&
-                Engine::Journal.Steps.size() == size_t(Steps) &&
+                Engine::Undo.Journal.Steps.size() == size_t(Steps) &&
                 std::equal(expected.begin(), expected.end(), Engine::Store.ContiguousBytes());
         return seconds;
     };

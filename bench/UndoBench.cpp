@@ -90,7 +90,7 @@ double TypingCost() {
     Engine::TextMode = true;
     auto typing = [](bool on) {
         return [on] {
-            Engine::Journal.Enabled = on;
+            Engine::Undo.Journal.Enabled = on;
             EngineSetup::PutCursorOn(1);
             Engine::SealUndoStep();
             const double start = NowSeconds();
@@ -107,10 +107,10 @@ double TypingCost() {
         };
     };
     const double ratio = InterleavedRatio(timed(true, on), timed(false, off), Rounds * 3);
-    Engine::Journal.Enabled = true;
+    Engine::Undo.Journal.Enabled = true;
     std::printf("  (%.1f ns a typed byte with the journal, %.1f ns without)\n", Median(on) / Typed * 1e9,
                 Median(off) / Typed * 1e9);
-    Check(Engine::Journal.Steps.size() == size_t(Rounds * 3), "a run of typing was not one step");
+    Check(Engine::Undo.Journal.Steps.size() == size_t(Rounds * 3), "a run of typing was not one step");
     ResetBenchEngine();
     return ratio;
 }
@@ -158,10 +158,10 @@ double JournalHeapPerStep(bool eachAStep) {
     }
     Engine::SealUndoStep(); // the run is over
     const auto heap = static_cast<double>(mallinfo2().uordblks - heapBefore);
-    const auto steps = static_cast<double>(Engine::Journal.Steps.size());
+    const auto steps = static_cast<double>(Engine::Undo.Journal.Steps.size());
     Check(steps == (eachAStep ? Typed : 1), "the steps of typing");
     std::printf("  (journal's own count: %.1f bytes a step besides the bytes)\n",
-                static_cast<double>(Engine::Journal.Bytes - Typed) / steps);
+                static_cast<double>(Engine::Undo.Journal.Bytes - Typed) / steps);
     ResetBenchEngine();
     return (heap - Typed) / steps;
 }

@@ -116,7 +116,7 @@ void TFormMain::ReadSettings() {
     Engine::SetUndoBudget(undoLimit > 0 ? int64_t{undoLimit} << 20 : Engine::DefaultUndoBudget());
     // The largest change the recovery journal takes; by default what the undo journal takes.
     const int recoveryLimit = ini.ReadInteger(Options, "RecoveryLimitMB", 0);
-    Engine::RecoveryBudget = recoveryLimit > 0 ? int64_t{recoveryLimit} << 20 : Engine::Journal.Budget;
+    Engine::Recovery.Budget = recoveryLimit > 0 ? int64_t{recoveryLimit} << 20 : Engine::Undo.Journal.Budget;
     Engine::LastDir = ini.ReadString(Options, "CurrentDir",
                                      QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
 

@@ -122,7 +122,7 @@ TEST_F(RecoveryTest, RandomCommandsReplayToTheReference) {
             }
             const TAddress at = CurrentAddress();
             TBytes model = states[index];
-            const int64_t applied = Journal.Applied;
+            const int64_t applied = Undo.Journal.Applied;
             bool modelled =
                 true; // else the command's own tests hold its rules, and the reference takes its result
             switch (op) {
@@ -183,14 +183,14 @@ TEST_F(RecoveryTest, RandomCommandsReplayToTheReference) {
                 break;
             case 10:
             case 11:
-                for (int i = rnd(1, 3); i > 0 && Journal.CanUndo(); --i) {
+                for (int i = rnd(1, 3); i > 0 && Undo.Journal.CanUndo(); --i) {
                     Undo1Click();
                     --index;
                 }
                 EXPECT_EQ(Bytes(), states[index]);
                 continue;
             case 12:
-                for (int i = rnd(1, 3); i > 0 && Journal.CanRedo(); --i) {
+                for (int i = rnd(1, 3); i > 0 && Undo.Journal.CanRedo(); --i) {
                     Redo1Click();
                     ++index;
                 }
@@ -210,8 +210,8 @@ TEST_F(RecoveryTest, RandomCommandsReplayToTheReference) {
             if (modelled) {
                 ASSERT_EQ(Bytes(), model);
             }
-            if (Journal.Applied == applied && !(typing && Bytes() != states[index])) continue;
-            if (Journal.Applied == applied) {
+            if (Undo.Journal.Applied == applied && !(typing && Bytes() != states[index])) continue;
+            if (Undo.Journal.Applied == applied) {
                 states[index] = Bytes(); // typing went on in its step
                 continue;
             }
@@ -245,7 +245,7 @@ TEST_F(RecoveryTest, RandomCommandsReplayToTheReference) {
         PaneKeyPress('Z');
         const TBytes more = Bytes();
         const TBytes continued = JournalFile();
-        while (Journal.CanUndo())
+        while (Undo.Journal.CanUndo())
             Undo1Click();
         EXPECT_EQ(Bytes(), saved);
         EXPECT_FALSE(Modified);
@@ -285,7 +285,7 @@ TEST_F(RecoveryTest, TornTailReplaysTheWholeRecordsBeforeIt) {
             Replayed(TBytes(journal.begin(), journal.begin() + std::ptrdiff_t(cut)), complete);
         EXPECT_EQ(bytes, cut == journal.size() ? all : withoutLast);
         EXPECT_TRUE(complete);
-        EXPECT_EQ(Engine::Journal.Steps.size(), cut == journal.size() ? 3u : 2u);
+        EXPECT_EQ(Engine::Undo.Journal.Steps.size(), cut == journal.size() ? 3u : 2u);
     }
 }
 
@@ -381,7 +381,7 @@ TEST_F(RecoveryTest, ChangedFileOrNoToTheQuestion) {
 TEST_F(RecoveryTest, LargeChangeSuspendsAndOtherWindowsAreTold) {
     const std::string path = Dir.Write("big.bin", PatternBytes(100));
     ASSERT_TRUE(OpenFile(path, false));
-    RecoveryBudget = 64;
+    Recovery.Budget = 64;
     Type("a");
     InsertRepeated(TBytes(10, 'q'), 10);
     EXPECT_EQ(Host.StatusTexts,

@@ -113,7 +113,7 @@ TEST_F(UndoTest, RandomCommandsUndoAndRedoToEveryStateOnTheWay) {
                 SealUndoStep();
             }
             const TView before = View();
-            const int64_t appliedBefore = Journal.Applied;
+            const int64_t appliedBefore = Undo.Journal.Applied;
             SearchRequest.CaseSensitive = rnd(0, 1) == 0;
             SearchRequest.JokerEnabled = rnd(0, 1) == 0;
             switch (op) {
@@ -214,7 +214,7 @@ TEST_F(UndoTest, RandomCommandsUndoAndRedoToEveryStateOnTheWay) {
                 saved = Bytes();
                 continue;
             }
-            if (Journal.Applied == appliedBefore && typing && Bytes() != steps[size_t(index)].After) {
+            if (Undo.Journal.Applied == appliedBefore && typing && Bytes() != steps[size_t(index)].After) {
                 // Typing went on in the step it had started; a save must have ended that step.
                 EXPECT_NE(index, savedIndex);
                 if (savedIndex == index) savedIndex = -1;
@@ -222,16 +222,16 @@ TEST_F(UndoTest, RandomCommandsUndoAndRedoToEveryStateOnTheWay) {
                 steps[size_t(index)].After_ = View();
                 continue;
             }
-            if (Journal.Applied == appliedBefore) {
+            if (Undo.Journal.Applied == appliedBefore) {
                 // Nothing recorded: nothing may have changed.
                 EXPECT_EQ(Bytes(), steps[size_t(index)].After);
                 continue;
             }
-            ASSERT_EQ(Journal.Applied, appliedBefore + 1);
+            ASSERT_EQ(Undo.Journal.Applied, appliedBefore + 1);
             // What the journal counts it holds is what its steps hold, packed or not.
-            const int64_t counted = Journal.Bytes;
-            Journal.Recount();
-            EXPECT_EQ(Journal.Bytes, counted);
+            const int64_t counted = Undo.Journal.Bytes;
+            Undo.Journal.Recount();
+            EXPECT_EQ(Undo.Journal.Bytes, counted);
             steps.resize(size_t(index) + 1);
             if (savedIndex > index) savedIndex = -1;
             steps.push_back({Bytes(), before, View()});
@@ -257,14 +257,14 @@ TEST_F(UndoTest, TypingRunIsOneStepUntilTheUserMovesOn) {
     OverwriteMode = false;
     for (char c : std::string("hello"))
         PaneKeyPress(uint8_t(c));
-    EXPECT_EQ(Journal.Steps.size(), 1u);
+    EXPECT_EQ(Undo.Journal.Steps.size(), 1u);
     EXPECT_EQ(Host.Hints[TCommand::Undo1], "Undo typing");
     EXPECT_TRUE(Host.IsEnabled(TCommand::Undo1));
     EXPECT_FALSE(Host.IsEnabled(TCommand::Redo1));
     int left = PaneKey::Left;
     PaneKeyDown(left, 0); // a move of the user's own ends the run
     PaneKeyPress('!');
-    EXPECT_EQ(Journal.Steps.size(), 2u);
+    EXPECT_EQ(Undo.Journal.Steps.size(), 2u);
     Undo1Click();
     Undo1Click();
     EXPECT_EQ(Bytes(), TBytes(100, 0x20));
@@ -278,7 +278,7 @@ TEST_F(UndoTest, TypingRunIsOneStepUntilTheUserMovesOn) {
     // A new step drops what could be redone.
     PaneKeyDown(left, 0);
     PaneKeyPress('x');
-    EXPECT_FALSE(Journal.CanRedo());
+    EXPECT_FALSE(Undo.Journal.CanRedo());
 }
 
 // The budget drops the oldest steps; a step larger than all of it asks first, No keeps everything.
@@ -290,29 +290,29 @@ TEST_F(UndoTest, BudgetDropsTheOldestAndAsksForAStepLargerThanItAll) {
         Blockdelete1Click();
         SealUndoStep();
     }
-    EXPECT_LE(Journal.Bytes, 2000);
-    EXPECT_GE(Journal.Steps.size(), 5u);
-    EXPECT_LT(Journal.Steps.size(), 10u);
-    while (Journal.CanUndo())
+    EXPECT_LE(Undo.Journal.Bytes, 2000);
+    EXPECT_GE(Undo.Journal.Steps.size(), 5u);
+    EXPECT_LT(Undo.Journal.Steps.size(), 10u);
+    while (Undo.Journal.CanUndo())
         Undo1Click();
-    EXPECT_EQ(Store.FileSize(), 2000 + 300 * int32_t(Journal.Steps.size()));
+    EXPECT_EQ(Store.FileSize(), 2000 + 300 * int32_t(Undo.Journal.Steps.size()));
     EXPECT_TRUE(Modified); // the saved state was dropped with the oldest steps
-    while (Journal.CanRedo())
+    while (Undo.Journal.CanRedo())
         Redo1Click();
 
     SetUndoBudget(1000);
-    EXPECT_TRUE(Journal.CanUndo());
+    EXPECT_TRUE(Undo.Journal.CanUndo());
     const TBytes before = Bytes();
     MarkFromTo(1, 1500);
     Host.YesNoAnswers = {mrNo};
     Blockdelete1Click();
     EXPECT_EQ(Host.QuestionTexts(), std::vector<std::string>{Texts::CannotBeUndone});
     EXPECT_EQ(Bytes(), before);
-    EXPECT_TRUE(Journal.CanUndo());
+    EXPECT_TRUE(Undo.Journal.CanUndo());
     Host.YesNoAnswers = {mrYes};
     Blockdelete1Click();
     EXPECT_EQ(Store.FileSize(), int32_t(before.size()) - 1500);
-    EXPECT_FALSE(Journal.CanUndo());
+    EXPECT_FALSE(Undo.Journal.CanUndo());
     EXPECT_FALSE(Host.IsEnabled(TCommand::Undo1));
 
     // Replace all counts its hits first where they could pass the budget, and asks the same.
@@ -344,7 +344,7 @@ TEST_F(UndoTest, CancelledReplaceAllIsOneStepForWhatItChanged) {
         if (growth <= 0) {
             EXPECT_NE(partly[partly.size() - 64], 'R'); // the last hit, where a shrinking pass left it
         }
-        EXPECT_EQ(Journal.Steps.size(), 1u);
+        EXPECT_EQ(Undo.Journal.Steps.size(), 1u);
         Undo1Click();
         EXPECT_EQ(Bytes(), bytes);
         EXPECT_FALSE(Modified);
@@ -364,8 +364,8 @@ TEST_F(UndoTest, TypedBytesCostLittle) {
         SealUndoStep();
         PaneKeyPress('z');
     }
-    EXPECT_EQ(Journal.Steps.size(), 1000u);
-    EXPECT_LE(Journal.Bytes, 1000 * 96 + 1000);
+    EXPECT_EQ(Undo.Journal.Steps.size(), 1000u);
+    EXPECT_LE(Undo.Journal.Bytes, 1000 * 96 + 1000);
 }
 
 } // namespace

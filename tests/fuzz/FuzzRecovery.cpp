@@ -111,7 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     // Every replayed record was a step: undo leads all the way back.
     SealUndoStep();
-    while (Journal.CanUndo())
+    while (Undo.Journal.CanUndo())
         Undo1Click();
     FUZZ_CHECK(FileIs(base));
     return 0;

@@ -108,7 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<TBytes> states{input.ConsumeBytes<uint8_t>(input.ConsumeIntegralInRange<size_t>(0, 200))};
     FUZZ_CHECK(OpenTight(states[0], input.ConsumeIntegralInRange<int32_t>(0, 16)));
     ClearUndo();
-    Journal.Budget = input.ConsumeIntegralInRange<int64_t>(0, 4000);
+    Undo.Journal.Budget = input.ConsumeIntegralInRange<int64_t>(0, 4000);
     DynArrayFailHook = [](size_t) { return AllocationsRefused; };
     size_t index = 0;
     TBytes saved = states[0];
@@ -132,36 +132,38 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 states.push_back(std::move(model));
                 ++index;
             }
-        } else if (op == 3 && Journal.CanUndo()) {
-            const int64_t applied = Journal.Applied;
+        } else if (op == 3 && Undo.Journal.CanUndo()) {
+            const int64_t applied = Undo.Journal.Applied;
             Undo1Click();
-            if (Journal.Applied != applied) --index;
-        } else if (op == 4 && Journal.CanRedo()) {
-            const int64_t applied = Journal.Applied;
+            if (Undo.Journal.Applied != applied) --index;
+        } else if (op == 4 && Undo.Journal.CanRedo()) {
+            const int64_t applied = Undo.Journal.Applied;
             Redo1Click();
-            if (Journal.Applied != applied) ++index;
+            if (Undo.Journal.Applied != applied) ++index;
         } else if (op == 5) {
             UndoFileSaved();
             saved = states[index];
         }
         SealUndoStep();
         FUZZ_CHECK(FileIs(states[index]));
-        FUZZ_CHECK(Journal.Bytes <= Journal.Budget);
+        FUZZ_CHECK(Undo.Journal.Bytes <= Undo.Journal.Budget);
         // What the journal holds is a stretch of the history that ends where the history ends.
-        const auto held = static_cast<size_t>(Journal.Steps.size());
-        FUZZ_CHECK(static_cast<size_t>(Journal.Applied) <= index);
-        FUZZ_CHECK(index - static_cast<size_t>(Journal.Applied) + held == states.size() - 1 || held == 0);
-        if (Journal.SavedAt >= 0)
-            FUZZ_CHECK(states[index - static_cast<size_t>(Journal.Applied) + size_t(Journal.SavedAt)] ==
-                       saved);
+        const auto held = static_cast<size_t>(Undo.Journal.Steps.size());
+        FUZZ_CHECK(static_cast<size_t>(Undo.Journal.Applied) <= index);
+        FUZZ_CHECK(index - static_cast<size_t>(Undo.Journal.Applied) + held == states.size() - 1 ||
+                   held == 0);
+        if (Undo.Journal.SavedAt >= 0)
+            FUZZ_CHECK(
+                states[index - static_cast<size_t>(Undo.Journal.Applied) + size_t(Undo.Journal.SavedAt)] ==
+                saved);
     }
     // All the way back and forth, with every allocation granted.
     AllocationsRefused = false;
-    while (Journal.CanUndo()) {
+    while (Undo.Journal.CanUndo()) {
         Undo1Click();
         FUZZ_CHECK(FileIs(states[--index]));
     }
-    while (Journal.CanRedo()) {
+    while (Undo.Journal.CanRedo()) {
         Redo1Click();
         FUZZ_CHECK(FileIs(states[++index]));
     }

@@ -50,7 +50,7 @@ void ResetEngineState() {
     DiskStampTold.reset();
     RecoveryFolder.clear();
     ResetRecovery();
-    RecoveryBudget = Journal.Budget;
+    Recovery.Budget = Undo.Journal.Budget;
 }
 
 } // namespace Engine

@@ -6,7 +6,6 @@
 #include "engine/document/EngineState.h"
 #include "engine/document/CommandEnabling.h"
 #include "engine/document/HostScopes.h"
-#include "engine/recovery/Recovery.h"
 #include "engine/text/StringTable.h"
 #include "engine/store/SystemMemory.h"
 #include "engine/text/TextFormat.h"
@@ -21,7 +20,7 @@
 
 namespace Engine {
 
-TUndoJournal Journal;
+TUndo Undo;
 
 namespace {
 
@@ -47,59 +46,28 @@ constexpr std::array<const char*, 19> StepNames{"change",
                                                 "Data inspector"};
 static_assert(StepNames.size() == size_t(TStepName::InspectorEdit) + 1);
 
-// The command scope in force.
-int Depth = 0;
-TStepName ScopeName = TStepName::Change;
-TView ScopeBefore;
-TAddress ScopeBlockBegin = 0;
-TAddress ScopeBlockEnd = 0;
-bool ScopeOpened = false; // the scope's step stands last in the journal
-bool ScopeOpenedNew = false; // the scope opened a step of its own (the recovery journal asks)
-bool Unrecorded = false;  // the user let a change go that cannot be undone; the scope records nothing more
-bool TypingGoesOn = false;
-// The step a run of typing goes on in, valid while the journal's steps stay as they were (Version).
-TStep* TypingStep = nullptr;
-uint64_t TypingVersion = 0;
-bool TypingScope = false; // the scope in force goes on in TypingStep
-TCount PieceOld = 0, PieceNew = 0;
-
-// What the menu shows, so that typing does not touch the menu with every byte.
-struct TShown {
-    bool Valid = false;
-    bool FileOpen = false;
-    uint64_t Version = 0;
-    bool CanUndo = false;
-    bool CanRedo = false;
-    TStepName UndoName{};
-    TStepName RedoName{};
-    bool operator==(const TShown&) const = default;
-};
-TShown Shown;
-
 TView CurrentView() {
     return {TopAddress, CurrentAddress()};
 }
 
-// What the caption's modified mark shows.
-bool ShownModified = false;
-
 void PublishUndoState() {
     // Every change, undo, redo, save and load ends here: the mark follows Modified without a call per byte.
-    if (Modified != ShownModified) {
-        ShownModified = Modified;
+    if (Modified != Undo.ShownModified) {
+        Undo.ShownModified = Modified;
         Host->ModifiedChanged(Modified);
     }
-    if (Shown.Valid && Shown.Version == Journal.Version && Shown.FileOpen == FileOpen) return;
-    TShown now;
+    if (Undo.Shown.Valid && Undo.Shown.Version == Undo.Journal.Version && Undo.Shown.FileOpen == FileOpen)
+        return;
+    TUndo::TShown now;
     now.Valid = true;
     now.FileOpen = FileOpen;
-    now.Version = Journal.Version;
-    now.CanUndo = FileOpen && Journal.CanUndo();
-    now.CanRedo = FileOpen && Journal.CanRedo();
-    if (now.CanUndo) now.UndoName = Journal.NameAt(Journal.Applied - 1);
-    if (now.CanRedo) now.RedoName = Journal.NameAt(Journal.Applied);
-    if (now == Shown) return;
-    Shown = now;
+    now.Version = Undo.Journal.Version;
+    now.CanUndo = FileOpen && Undo.Journal.CanUndo();
+    now.CanRedo = FileOpen && Undo.Journal.CanRedo();
+    if (now.CanUndo) now.UndoName = Undo.Journal.NameAt(Undo.Journal.Applied - 1);
+    if (now.CanRedo) now.RedoName = Undo.Journal.NameAt(Undo.Journal.Applied);
+    if (now == Undo.Shown) return;
+    Undo.Shown = now;
     SetCommandEnabled(TCommand::Undo1, now.CanUndo);
     SetCommandEnabled(TCommand::Redo1, now.CanRedo);
     Host->SetCommandHint(TCommand::Undo1, now.CanUndo
@@ -111,28 +79,29 @@ void PublishUndoState() {
 }
 
 void GiveUpScope() {
-    Unrecorded = true;
-    ScopeOpened = false;
+    Undo.Unrecorded = true;
+    Undo.ScopeOpened = false;
 }
 
 // A change that cannot be recorded is being made: neither the steps nor the saved state can be reached.
 void ForgetBeforeChange() {
-    Journal.Forget();
-    Journal.SavedAt = -1;
+    Undo.Journal.Forget();
+    Undo.Journal.SavedAt = -1;
     GiveUpScope();
 }
 
 void OpenScopeStep() {
-    if (ScopeOpened) return;
-    Journal.Open(ScopeName, ScopeBefore);
-    ScopeOpened = true;
-    ScopeOpenedNew = true;
+    if (Undo.ScopeOpened) return;
+    Undo.Journal.Open(Undo.ScopeName, Undo.ScopeBefore);
+    Undo.ScopeOpened = true;
+    Undo.ScopeOpenedNew = true;
 }
 
-// The recovery journal learns that the scope's changes are all made.
-void TellRecovery(bool opened) {
-    if (!RecoveryListening) return;
-    RecoveryStepEnds(ScopeName, opened, Journal.CanUndo() ? Journal.Id(Journal.Applied - 1) : -1);
+// The listener learns that the scope's changes are all made.
+void TellListener(bool opened) {
+    if (!Undo.Listener) return;
+    Undo.Listener->StepEnds(Undo.ScopeName, opened,
+                            Undo.Journal.CanUndo() ? Undo.Journal.Id(Undo.Journal.Applied - 1) : -1);
 }
 
 // How many pieces change i of the step has.
@@ -221,7 +190,7 @@ bool ExchangeStep(TStep& step, bool undo) {
         ExchangeChange(step.Change(i), rest, undo, captured[size_t(i)]);
     }
     Store.ShrinkToFit();
-    Journal.Recount();
+    Undo.Journal.Recount();
     return true;
 }
 
@@ -241,63 +210,66 @@ void AfterExchange(TStep& step, bool undo) {
     }
     // The last replacement may no longer stand where Replace undo would look for it.
     EnableReplaceUndo(false);
-    Modified = !Journal.AtSaved();
+    Modified = !Undo.Journal.AtSaved();
     ShowView(undo ? step.Before : step.After);
     Host->UpdateStatus();
     PublishUndoState();
 }
 
 void TrimAfterExchange() {
-    if (Journal.Bytes <= Journal.Budget) return;
-    Journal.Trim();
+    if (Undo.Journal.Bytes <= Undo.Journal.Budget) return;
+    Undo.Journal.Trim();
     PublishUndoState();
 }
 
 } // namespace
 
 TUndoStep::TUndoStep(TStepName name) {
-    if (Depth++ > 0) return;
+    if (Undo.Depth++ > 0) return;
     // Typing on: the least work possible, since it runs for every byte.
-    if (name == TStepName::Typing && TypingGoesOn && TypingStep && TypingVersion == Journal.Version) {
-        ScopeName = name;
-        ScopeBlockBegin = BlockBegin;
-        ScopeBlockEnd = BlockEnd;
-        ScopeOpened = true;
-        ScopeOpenedNew = false;
-        Unrecorded = false;
-        TypingScope = true;
+    if (name == TStepName::Typing && Undo.TypingGoesOn && Undo.TypingStep &&
+        Undo.TypingVersion == Undo.Journal.Version) {
+        Undo.ScopeName = name;
+        Undo.ScopeBlockBegin = BlockBegin;
+        Undo.ScopeBlockEnd = BlockEnd;
+        Undo.ScopeOpened = true;
+        Undo.ScopeOpenedNew = false;
+        Undo.Unrecorded = false;
+        Undo.TypingScope = true;
         return;
     }
-    TypingScope = false;
-    const bool typingOn = name == TStepName::Typing && TypingGoesOn && !Journal.CanRedo() &&
-                          Journal.CanUndo() && Journal.NameAt(Journal.Applied - 1) == TStepName::Typing;
-    TypingGoesOn = false;
-    ScopeName = name;
-    ScopeBefore = CurrentView();
-    ScopeBlockBegin = BlockBegin;
-    ScopeBlockEnd = BlockEnd;
-    ScopeOpened = typingOn;
-    ScopeOpenedNew = false;
-    Unrecorded = false;
+    Undo.TypingScope = false;
+    const bool typingOn = name == TStepName::Typing && Undo.TypingGoesOn && !Undo.Journal.CanRedo() &&
+                          Undo.Journal.CanUndo() &&
+                          Undo.Journal.NameAt(Undo.Journal.Applied - 1) == TStepName::Typing;
+    Undo.TypingGoesOn = false;
+    Undo.ScopeName = name;
+    Undo.ScopeBefore = CurrentView();
+    Undo.ScopeBlockBegin = BlockBegin;
+    Undo.ScopeBlockEnd = BlockEnd;
+    Undo.ScopeOpened = typingOn;
+    Undo.ScopeOpenedNew = false;
+    Undo.Unrecorded = false;
 }
 
 TUndoStep::~TUndoStep() {
-    if (--Depth > 0) return;
-    if (TypingScope && TypingVersion == Journal.Version && BlockBegin == ScopeBlockBegin &&
-        BlockEnd == ScopeBlockEnd && Journal.Bytes <= Journal.Budget) {
-        TypingStep->After = CurrentView();
-        ScopeOpened = false;
-        TypingScope = false;
-        TellRecovery(false);
+    if (--Undo.Depth > 0) return;
+    if (Undo.TypingScope && Undo.TypingVersion == Undo.Journal.Version &&
+        BlockBegin == Undo.ScopeBlockBegin && BlockEnd == Undo.ScopeBlockEnd &&
+        Undo.Journal.Bytes <= Undo.Journal.Budget) {
+        Undo.TypingStep->After = CurrentView();
+        Undo.ScopeOpened = false;
+        Undo.TypingScope = false;
+        TellListener(false);
         return;
     }
-    TypingScope = false;
-    if (ScopeOpened && Journal.CanUndo()) {
-        TStep& step = Journal.Last();
+    Undo.TypingScope = false;
+    if (Undo.ScopeOpened && Undo.Journal.CanUndo()) {
+        TStep& step = Undo.Journal.Last();
         step.After = CurrentView();
-        if (BlockBegin != ScopeBlockBegin || BlockEnd != ScopeBlockEnd) {
+        if (BlockBegin != Undo.ScopeBlockBegin || BlockEnd != Undo.ScopeBlockEnd) {
             // The block the step left, for redo.
-            Journal.Bytes -= step.Cost();
+            Undo.Journal.Bytes -= step.Cost();
             step.BlockTouched = true;
             if (BlockBegin != 0 || BlockEnd != 0) {
                 step.GetExtra().BlockBegin = BlockBegin;
@@ -305,78 +277,79 @@ TUndoStep::~TUndoStep() {
             } else if (step.Extra) {
                 step.Extra->BlockBegin = step.Extra->BlockEnd = 0;
             }
-            Journal.Bytes += step.Cost();
+            Undo.Journal.Bytes += step.Cost();
         }
-        TypingGoesOn = ScopeName == TStepName::Typing;
-        if (Journal.Bytes > Journal.Budget && !Journal.Trim()) TypingGoesOn = false;
-        TypingStep = TypingGoesOn ? &Journal.Last() : nullptr;
-        TypingVersion = Journal.Version;
+        Undo.TypingGoesOn = Undo.ScopeName == TStepName::Typing;
+        if (Undo.Journal.Bytes > Undo.Journal.Budget && !Undo.Journal.Trim()) Undo.TypingGoesOn = false;
+        Undo.TypingStep = Undo.TypingGoesOn ? &Undo.Journal.Last() : nullptr;
+        Undo.TypingVersion = Undo.Journal.Version;
     }
     // A change the journal did not record (it gave up, or is off) is a step of its own for recovery.
-    const bool opened = ScopeOpenedNew || !ScopeOpened;
-    ScopeOpened = false;
-    Unrecorded = false;
+    const bool opened = Undo.ScopeOpenedNew || !Undo.ScopeOpened;
+    Undo.ScopeOpened = false;
+    Undo.Unrecorded = false;
     PublishUndoState();
-    TellRecovery(opened);
+    TellListener(opened);
 }
 
 void RecordChange(TAddress address, std::span<const uint8_t> oldBytes, TCount newLength) {
-    if (Depth == 0) {
+    if (Undo.Depth == 0) {
         // A change outside any command is a step of its own.
         TUndoStep step(TStepName::Change);
         RecordChange(address, oldBytes, newLength);
         return;
     }
     if (oldBytes.empty() && newLength == 0) return;
-    if (RecoveryListening) RecoveryNoteChange(address, static_cast<TCount>(oldBytes.size()), newLength);
-    if (Unrecorded || !Journal.Enabled) return;
+    if (Undo.Listener) Undo.Listener->NoteChange(address, static_cast<TCount>(oldBytes.size()), newLength);
+    if (Undo.Unrecorded || !Undo.Journal.Enabled) return;
     try {
-        if (TypingScope && Journal.AddTypedOn(*TypingStep, address, oldBytes, newLength)) {
-            if (Journal.Bytes > Journal.Budget && !Journal.Trim()) GiveUpScope();
+        if (Undo.TypingScope && Undo.Journal.AddTypedOn(*Undo.TypingStep, address, oldBytes, newLength)) {
+            if (Undo.Journal.Bytes > Undo.Journal.Budget && !Undo.Journal.Trim()) GiveUpScope();
             return;
         }
         OpenScopeStep();
-        Journal.Add(address, oldBytes, newLength);
+        Undo.Journal.Add(address, oldBytes, newLength);
     } catch (const std::bad_alloc&) {
         // Without memory for the old bytes the change cannot be undone; nothing before it can be reached.
         ForgetBeforeChange();
         return;
     }
-    if (!Journal.Trim()) GiveUpScope();
+    if (!Undo.Journal.Trim()) GiveUpScope();
 }
 
 void RecordPiecesBegin(TCount oldLength, TCount newLength) {
-    if (RecoveryListening) RecoveryNotePieces(oldLength, newLength);
-    PieceOld = oldLength;
-    PieceNew = newLength;
+    if (Undo.Listener) Undo.Listener->NotePieces(oldLength, newLength);
+    Undo.PieceOld = oldLength;
+    Undo.PieceNew = newLength;
     // The pieces make a step of their own, opened with the first of them.
-    ScopeOpened = false;
+    Undo.ScopeOpened = false;
 }
 
 void RecordPiece(TAddress address, const uint8_t* oldBytes) {
-    if (RecoveryListening && Depth > 0) RecoveryNotePiece(address);
-    if (Unrecorded || !Journal.Enabled || Depth == 0) return;
+    if (Undo.Listener && Undo.Depth > 0) Undo.Listener->NotePiece(address);
+    if (Undo.Unrecorded || !Undo.Journal.Enabled || Undo.Depth == 0) return;
     try {
-        if (!ScopeOpened) {
+        if (!Undo.ScopeOpened) {
             OpenScopeStep();
-            Journal.BeginPieces(PieceOld, PieceNew);
+            Undo.Journal.BeginPieces(Undo.PieceOld, Undo.PieceNew);
         }
-        Journal.AddPiece(address, oldBytes);
+        Undo.Journal.AddPiece(address, oldBytes);
     } catch (const std::bad_alloc&) {
         ForgetBeforeChange();
         return;
     }
-    if (!Journal.Trim()) GiveUpScope();
+    if (!Undo.Journal.Trim()) GiveUpScope();
 }
 
 void RecordPiecesEnd() {
-    if (Unrecorded || !ScopeOpened) return;
-    Journal.EndPieces();
-    Journal.CloseLast();
+    if (Undo.Unrecorded || !Undo.ScopeOpened) return;
+    Undo.Journal.EndPieces();
+    Undo.Journal.CloseLast();
 }
 
 bool ConfirmUndoable(int64_t oldBytes) {
-    if (Unrecorded || !Journal.Enabled || oldBytes + static_cast<int64_t>(sizeof(TStep)) <= Journal.Budget)
+    if (Undo.Unrecorded || !Undo.Journal.Enabled ||
+        oldBytes + static_cast<int64_t>(sizeof(TStep)) <= Undo.Journal.Budget)
         return true;
     if (Host->AskYesNo(Texts::CannotBeUndone) != mrYes) return false;
     ForgetBeforeChange();
@@ -386,22 +359,22 @@ bool ConfirmUndoable(int64_t oldBytes) {
 
 void SealUndoStep() {
     // A run of typing is over: what it kept gives back its spare room.
-    if (TypingGoesOn && Journal.CanUndo() && !Journal.CanRedo()) Journal.CloseLast();
-    TypingGoesOn = false;
+    if (Undo.TypingGoesOn && Undo.Journal.CanUndo() && !Undo.Journal.CanRedo()) Undo.Journal.CloseLast();
+    Undo.TypingGoesOn = false;
 }
 
 void UndoFileSaved() {
     // Typing after a save is a step of its own: one that straddled the save point could be undone to a
     // state that looks saved but is not.
     SealUndoStep();
-    Journal.MarkSaved();
+    Undo.Journal.MarkSaved();
     PublishUndoState();
 }
 
 void ClearUndo() {
-    Journal.Clear();
-    TypingGoesOn = false;
-    Shown.Valid = false;
+    Undo.Journal.Clear();
+    Undo.TypingGoesOn = false;
+    Undo.Shown.Valid = false;
     PublishUndoState();
 }
 
@@ -410,14 +383,14 @@ void ShowUndoState() {
 }
 
 void ResetUndo() {
-    Journal.Clear();
-    Journal.Budget = DefaultUndoBudget();
-    Depth = 0;
-    Journal.Enabled = true;
-    ScopeOpened = ScopeOpenedNew = Unrecorded = TypingGoesOn = TypingScope = false;
-    TypingStep = nullptr;
-    Shown = TShown();
-    ShownModified = false;
+    Undo.Journal.Clear();
+    Undo.Journal.Budget = DefaultUndoBudget();
+    Undo.Depth = 0;
+    Undo.Journal.Enabled = true;
+    Undo.ScopeOpened = Undo.ScopeOpenedNew = Undo.Unrecorded = Undo.TypingGoesOn = Undo.TypingScope = false;
+    Undo.TypingStep = nullptr;
+    Undo.Shown = TUndo::TShown();
+    Undo.ShownModified = false;
 }
 
 int64_t DefaultUndoBudget() {
@@ -427,41 +400,41 @@ int64_t DefaultUndoBudget() {
 }
 
 void SetUndoBudget(int64_t bytes) {
-    Journal.Budget = std::max<int64_t>(bytes, 0);
-    Journal.Trim();
+    Undo.Journal.Budget = std::max<int64_t>(bytes, 0);
+    Undo.Journal.Trim();
     PublishUndoState();
 }
 
 void Undo1Click() {
     SealUndoStep();
-    if (!FileOpen || !Journal.CanUndo()) return;
-    const int64_t at = Journal.Applied - 1;
-    TStep& step = Journal.At(at);
+    if (!FileOpen || !Undo.Journal.CanUndo()) return;
+    const int64_t at = Undo.Journal.Applied - 1;
+    TStep& step = Undo.Journal.At(at);
     const bool done = ExchangeStep(step, true);
     if (done) {
-        --Journal.Applied;
-        ++Journal.Version;
-        if (RecoveryListening) RecoveryExchanged(true, step, Journal.Id(at));
+        --Undo.Journal.Applied;
+        ++Undo.Journal.Version;
+        if (Undo.Listener) Undo.Listener->Exchanged(true, step, Undo.Journal.Id(at));
         AfterExchange(step, true);
     }
-    Journal.PackAt(at);
+    Undo.Journal.PackAt(at);
     if (!done) return;
     TrimAfterExchange(); // the undone step now keeps the bytes it had inserted
 }
 
 void Redo1Click() {
     SealUndoStep();
-    if (!FileOpen || !Journal.CanRedo()) return;
-    const int64_t at = Journal.Applied;
-    TStep& step = Journal.At(at);
+    if (!FileOpen || !Undo.Journal.CanRedo()) return;
+    const int64_t at = Undo.Journal.Applied;
+    TStep& step = Undo.Journal.At(at);
     const bool done = ExchangeStep(step, false);
     if (done) {
-        ++Journal.Applied;
-        ++Journal.Version;
-        if (RecoveryListening) RecoveryExchanged(false, step, Journal.Id(at));
+        ++Undo.Journal.Applied;
+        ++Undo.Journal.Version;
+        if (Undo.Listener) Undo.Listener->Exchanged(false, step, Undo.Journal.Id(at));
         AfterExchange(step, false);
     }
-    Journal.PackAt(at);
+    Undo.Journal.PackAt(at);
     if (!done) return;
     TrimAfterExchange(); // the redone step keeps the bytes it deleted again
 }

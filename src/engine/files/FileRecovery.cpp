@@ -108,9 +108,9 @@ void Recover(TFoundJournal& journal) {
         RecoverySnapshot();
     } else {
         std::vector<int64_t> steps;
-        for (int64_t i = 0; i < static_cast<int64_t>(Journal.Steps.size()); ++i)
-            steps.push_back(Journal.Id(i));
-        RecoveryAdopt(std::move(journal), outcome.Length, steps, Journal.Applied);
+        for (int64_t i = 0; i < static_cast<int64_t>(Undo.Journal.Steps.size()); ++i)
+            steps.push_back(Undo.Journal.Id(i));
+        RecoveryAdopt(std::move(journal), outcome.Length, steps, Undo.Journal.Applied);
     }
     if (!outcome.Complete)
         Host->ShowError(FormatText(Texts::RecoverPartly, {outcome.Changes, changes, ShownName(header)}));

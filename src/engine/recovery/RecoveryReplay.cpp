@@ -107,10 +107,10 @@ bool Matches(const TRecordView& record) {
 
 bool ApplyExchange(const TRecordView& record, bool undo) {
     SealUndoStep();
-    if (record.Head.Reproducible && (undo ? Journal.CanUndo() : Journal.CanRedo())) {
-        const int64_t applied = Journal.Applied;
+    if (record.Head.Reproducible && (undo ? Undo.Journal.CanUndo() : Undo.Journal.CanRedo())) {
+        const int64_t applied = Undo.Journal.Applied;
         undo ? Undo1Click() : Redo1Click();
-        if (Journal.Applied != applied) {
+        if (Undo.Journal.Applied != applied) {
             if (Matches(record)) return true;
             // Not the step the record undid: back, and the bytes go in as they are.
             undo ? Redo1Click() : Undo1Click();
@@ -158,7 +158,7 @@ TReplayOutcome ReplayJournal(TJournalReader& reader, int64_t changes, const std:
         }
     }
     SealUndoStep();
-    Modified = !Journal.AtSaved();
+    Modified = !Undo.Journal.AtSaved();
     ShowAddress(CurrentAddress(), true, false);
     Host->UpdateStatus();
     ShowUndoState();

@@ -270,7 +270,7 @@ void GrowingPass(TAddress start, TReplaceAllResult& result) {
 bool UndoableReplaceAll(TAddress start, TReplaceAllResult& result) {
     const int64_t perHit = PatternLength() + static_cast<int64_t>(sizeof(TAddress));
     const int64_t mostHits = (Store.FileSize() - start + 1) / PatternLength();
-    if (mostHits * perHit <= Journal.Budget) return true;
+    if (mostHits * perHit <= Undo.Journal.Budget) return true;
     Host->SetProgressText(Texts::Step1Counting, 1);
     const TCountResult counted = CountMatches(true, start);
     if (!counted.Completed || !ConfirmUndoable(counted.Count * perHit)) {
