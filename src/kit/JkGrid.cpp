@@ -354,7 +354,9 @@ QPoint TJkStrGrid::DragCellAt(const QPoint& point) const {
     const int x = point.x() - frame;
     const int y = point.y() - frame;
     const int col = x < 0 ? -1 : std::min(x / (ColWidth + LineWidth), Cols);
-    const int row = y < 0 ? -1 : std::min(y / (RowHeight + LineWidth), Rows);
+    // Rows beyond the top or bottom count on, so that the owner knows how far out the pointer is.
+    const int pitch = RowHeight + LineWidth;
+    const int row = y < 0 ? -1 - (-y - 1) / pitch : y / pitch;
     return {col, row};
 }
 

@@ -38,9 +38,10 @@ class TJkStrGrid : public QWidget {
     using TKeyPressHook = std::function<void(TJkStrGrid* grid, uint8_t& key)>;
     // The wheel turned over the grid; true when the hook took the event.
     using TWheelHook = std::function<bool(QWheelEvent* event)>;
-    // The left button went down on a cell, or the pointer moved with it held (then col and row may lie one
-    // outside the grid: -1 or the count, when the pointer is beyond that edge; the hook is called again
-    // every AutoScrollMs while it stays there). With a press hook the owner moves the selection itself.
+    // The left button went down on a cell, or the pointer moved with it held (then col may lie one outside
+    // the grid, -1 or the count, and row counts on beyond the top (-1, -2, ...) or the bottom (the count and
+    // up) as far as the pointer is; the hook is called again every AutoScrollMs while it stays out there).
+    // With a press hook the owner moves the selection itself.
     using TCellMouseHook = std::function<void(TJkStrGrid* grid, int col, int row, Qt::KeyboardModifiers)>;
     static constexpr int AutoScrollMs = 50;
 
@@ -116,7 +117,7 @@ class TJkStrGrid : public QWidget {
 
   private:
     void Invalidate(const QRect& rect);
-    // The cell under a point, each coordinate one outside the grid at most.
+    // The cell under a point: the column one outside the grid at most, the row counted on beyond it.
     QPoint DragCellAt(const QPoint& point) const;
     void DragTo(QPoint cell);
     void ResizeCells();

@@ -429,6 +429,8 @@ void TFormMain::ApplyFontSize(int size) {
 void TFormMain::ApplyFontName(const QString& name) {
     for (TJkStrGrid* pane : {JkStrGridText, JkStrGridHex})
         pane->SetFontName(name.left(255));
+    // Typing and the text fields go by the set the text pane draws with.
+    Engine::OemFont = JkStrGridText->UsesOemGlyphs();
     ApplyFontSize(JkStrGridHex->FontSize());
 }
 
@@ -477,6 +479,16 @@ int TFormMain::AskYesNoCancel(const std::string& text) {
 
 void TFormMain::ShowStatusText(const std::string& text) {
     ShowStatusMessage(QString::fromStdString(text));
+}
+
+void TFormMain::ShowStatusNote(const std::string& text) {
+    ShowStatusMessage(QString::fromStdString(text));
+    if (!NoteTimer) {
+        NoteTimer = new QTimer(this);
+        NoteTimer->setSingleShot(true);
+        connect(NoteTimer, &QTimer::timeout, this, [this] { ShowStatusMessage(QString()); });
+    }
+    NoteTimer->start(NoteMs);
 }
 
 void TFormMain::BusyOn(const std::string& text) {

@@ -26,6 +26,7 @@ class QAction;
 class QFont;
 class QMenu;
 class QScreen;
+class QTimer;
 class QToolButton;
 class QWheelEvent;
 class TIniFile;
@@ -171,6 +172,7 @@ class TFormMain : public QMainWindow, public TEngineHost {
     void ProgressClose() override;
     void UpdateStatus() override;
     void ShowStatusText(const std::string& text) override;
+    void ShowStatusNote(const std::string& text) override;
     void RefreshPanes(int32_t col, int32_t row) override;
     void RefreshCell(int32_t col, int32_t row) override;
     void SelectCell(int32_t col, int32_t row) override;
@@ -265,4 +267,7 @@ class TFormMain : public QMainWindow, public TEngineHost {
     void CorrectFramePosition();
     // Wheel turns smaller than a notch (touchpads) add up until they make a row.
     int WheelRemainder = 0;
+    // Clears a passing note from the message panel; any other text stops it.
+    QTimer* NoteTimer = nullptr;
+    static constexpr int NoteMs = 4000;
 };

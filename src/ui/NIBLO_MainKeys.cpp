@@ -89,8 +89,8 @@ void TFormMain::ConnectPaneInput(TJkStrGrid* pane) {
     };
     pane->OnKeyPress = [](TJkStrGrid*, uint8_t& key) { Engine::PaneKeyPress(key); };
     pane->OnWheel = [this](QWheelEvent* event) { return PaneWheel(event); };
-    pane->OnCellPress = [](TJkStrGrid*, int col, int row, Qt::KeyboardModifiers modifiers) {
-        Engine::PanePressCell(col, row, modifiers & Qt::ShiftModifier);
+    pane->OnCellPress = [this](TJkStrGrid* grid, int col, int row, Qt::KeyboardModifiers modifiers) {
+        Engine::PanePressCell(grid == JkStrGridText, col, row, modifiers & Qt::ShiftModifier);
     };
     pane->OnCellDrag = [](TJkStrGrid*, int col, int row, Qt::KeyboardModifiers) {
         Engine::PaneDragToCell(col, row);

@@ -266,4 +266,6 @@ void TFormMain::Options1Click() {
     if (form.RadioGroupByteOrder->ItemIndex() >= 0) ByteOrder = form.RadioGroupByteOrder->ItemIndex();
     if (form.RadioGroupBase->ItemIndex() >= 0) Engine::AddressBase = form.RadioGroupBase->ItemIndex();
     UpdateStatus();
+    // Written now, as at exit, so that a crash or a kill does not lose them.
+    WriteSettings();
 }

@@ -17,13 +17,14 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <QTimer>
 
 #include <algorithm>
 #include <array>
 
 namespace {
 
-// The colour of panes that take no input, as the system draws inactive borders.
+// The colour of the pane that takes no keys, as the system draws inactive borders.
 QColor InactiveColor(const QWidget* widget) {
     return widget->palette().color(QPalette::Active, QPalette::Button);
 }
@@ -173,10 +174,11 @@ void TFormMain::ArrangePanes() {
     TJkStrGrid* active = ActivePane();
     TJkStrGrid* inactive = active == JkStrGridText ? JkStrGridHex : JkStrGridText;
     active->SetBackgroundColor(ActiveColor(this));
-    active->setEnabled(true);
-    // The inactive pane takes no input but keeps showing the data and the cursor cell.
+    active->setFocusPolicy(Qt::StrongFocus);
+    // The inactive pane takes no keys but keeps showing the data and the cursor cell; the mouse makes it
+    // the active one (the engine decides), and the wheel scrolls over either.
     inactive->SetBackgroundColor(InactiveColor(this));
-    inactive->setEnabled(false);
+    inactive->setFocusPolicy(Qt::NoFocus);
     active->setFocus();
     active->SetSlaveGrid(inactive);
     UpdateStatus();
@@ -240,6 +242,7 @@ void TFormMain::UpdateScrollSteps() {
 }
 
 void TFormMain::ShowStatusMessage(const QString& text) {
+    if (NoteTimer) NoteTimer->stop();
     const int limit = RemainingPanelWidth(StatusBar1, 3) - 10;
     StatusBar1->SetPanelText(3, FitText(text, QFontMetrics(StatusBar1->font()), limit));
 }

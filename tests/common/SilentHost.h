@@ -30,6 +30,7 @@ class TSilentHost : public TEngineHost {
     void ProgressClose() override {}
     void UpdateStatus() override {}
     void ShowStatusText(const std::string&) override {}
+    void ShowStatusNote(const std::string&) override {}
     void RefreshPanes(int32_t, int32_t) override {}
     void RefreshCell(int32_t, int32_t) override {}
     void SelectCell(int32_t, int32_t) override {}

@@ -19,6 +19,24 @@ TEST(CharacterSet, EveryByteComesBackOrAsTheReplacement) {
         }
 }
 
+// Whatever the set and the font, typing the character the text pane shows for a byte writes that byte.
+TEST(CharacterSet, TypedAsTheTextPaneDrawsInEverySetAndFont) {
+    for (TCharacterSet set : {Default, Dos437, Windows1252, Latin1, Ascii})
+        for (bool oem : {false, true}) {
+            CharacterSet = set;
+            OemFont = oem;
+            for (int b = 0; b < 256; ++b) {
+                const char32_t shown = DecodeByte(ShownSet(set, oem), uint8_t(b));
+                EXPECT_EQ(TypedCharacter(uint8_t(b)), shown) << int(set) << ' ' << oem << " byte " << b;
+                if (shown != NoCharacter || b == NoCharacter) {
+                    EXPECT_EQ(TypedByte(shown), b) << int(set) << ' ' << oem << " byte " << b;
+                }
+            }
+        }
+    CharacterSet = Default;
+    OemFont = false;
+}
+
 TEST(CharacterSet, KnownCharacters) {
     const struct {
         TCharacterSet Set;
@@ -35,15 +53,19 @@ TEST(CharacterSet, PastedTextBecomesBytesOfTheChosenSet) {
     const struct {
         TCharacterSet Set;
         std::vector<uint8_t> Bytes;
+        bool Oem = false;
     } cases[] = {{Default, {0xE9, 0x80, '?', 0x0D}},
+                 {Default, {0x82, '?', 0xE9, 0x0D}, true}, // with the OEM font: as the pane draws
                  {Dos437, {0x82, '?', 0xE9, 0x0D}},
                  {Latin1, {0xE9, '?', '?', 0x0D}},
                  {Ascii, {'?', '?', '?', 0x0D}}};
     for (const auto& c : cases) {
         CharacterSet = c.Set;
+        OemFont = c.Oem;
         EXPECT_EQ(ClipboardTextBytes(u"\u00E9\u20AC\u0398\r"), c.Bytes) << int(c.Set);
     }
     CharacterSet = Default;
+    OemFont = false;
 }
 
 } // namespace

@@ -96,6 +96,22 @@ const TVector Vectors[] = {
     {K::Xxh3_128, "", "99aa06d3014798d86001c324468d497f"},
 };
 
+// Several CRCs of each width exist: each is named as the CRC catalogue names it (or by the alias it lists),
+// and gives that entry's check value.
+TEST(ChecksumsTest, CrcsNamedAsTheCatalogueNamesThem) {
+    const std::pair<std::string_view, const char*> entries[] = {
+        {"CRC-32", "cbf43926"}, {"CRC-32C", "e3069283"}, {"CRC-64/XZ", "995dc9bbdf1939fa"}};
+    for (const auto& [name, check] : entries) {
+        int found = 0;
+        for (int i = 0; i < ChecksumCount; ++i)
+            if (ChecksumName(K(i)) == name) {
+                ++found;
+                EXPECT_EQ(OneUpdate(K(i), Bytes("123456789")), check) << name;
+            }
+        EXPECT_EQ(found, 1) << name;
+    }
+}
+
 TEST(ChecksumsTest, PublishedVectors) {
     for (const TVector& v : Vectors) {
         const std::vector<uint8_t> input =

@@ -66,6 +66,7 @@ void TFakeHost::ForgetRecords() {
     Progresses.clear();
     StatusUpdates = Refreshes = PaneClears = Repaints = 0;
     StatusTexts.clear();
+    StatusNotes.clear();
     FileDialogs.clear();
     RecentFiles.clear();
 }

@@ -63,6 +63,7 @@ class TFakeHost : public TEngineHost {
     bool ProgressIsOpen = false;
     int StatusUpdates = 0;
     std::vector<std::string> StatusTexts;
+    std::vector<std::string> StatusNotes; // the passing ones
     int Refreshes = 0;
     int CellRefreshes = 0;
     int ModeChanges = 0;
@@ -100,6 +101,7 @@ class TFakeHost : public TEngineHost {
     void ProgressClose() override;
     void UpdateStatus() override;
     void ShowStatusText(const std::string& text) override { StatusTexts.push_back(text); }
+    void ShowStatusNote(const std::string& text) override { StatusNotes.push_back(text); }
     void RefreshPanes(int32_t col, int32_t row) override;
     void RefreshCell(int32_t col, int32_t row) override;
     void SelectCell(int32_t col, int32_t row) override;

@@ -155,7 +155,8 @@ TEST_F(FileCommandsTest, NewStopsWhenTheSaveQuestionIsCancelled) {
 // --- Open ------------------------------------------------------------------------------------------------
 
 // A file opened read-only, or one that cannot be written, offers nothing that changes it: those commands stay
-// off whatever else would turn them on, typing beeps and changes nothing; opening it normally ends it.
+// off whatever else would turn them on, typing beeps, says why and changes nothing; opening it normally ends
+// it.
 TEST_F(FileCommandsTest, ReadOnlyFilesOfferNothingThatChangesThem) {
     const std::vector<uint8_t> bytes = PatternBytes(300);
     const std::string path = Dir.Write("view.bin", bytes);
@@ -172,6 +173,7 @@ TEST_F(FileCommandsTest, ReadOnlyFilesOfferNothingThatChangesThem) {
     ASSERT_TRUE(OpenFile(path, false, true));
     expectReadOnly(true);
     Host.Beeps = 0;
+    Host.StatusNotes.clear();
     for (bool text : {true, false}) {
         TextMode = text;
         PaneKeyPress('a');
@@ -181,6 +183,8 @@ TEST_F(FileCommandsTest, ReadOnlyFilesOfferNothingThatChangesThem) {
         PaneKeyDown(key, 0);
     }
     EXPECT_EQ(Host.Beeps, 6);
+    // A machine without a bell still says why: a passing note each time.
+    EXPECT_EQ(Host.StatusNotes, std::vector<std::string>(6, "The file is read-only"));
     EXPECT_EQ(Bytes(), bytes);
     EXPECT_FALSE(Modified);
     // Marking a block turns Copy on but not Cut; the clipboard does not turn Paste on.

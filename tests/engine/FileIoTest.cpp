@@ -523,6 +523,46 @@ TEST_F(FileIoTest, AFileARenameCannotKeepIsSavedInPlace) {
     }
 }
 
+// Saving in place first copies the old contents under a progress box of its own, closed before the writer's
+// opens; a copy that cannot be deleted after the save is named once in the status bar, with no error box.
+TEST_F(FileIoTest, SavingInPlaceShowsTheCopyAndNamesACopyLeftBehind) {
+    for (const bool removable : {true, false}) {
+        SCOPED_TRACE(removable ? "copy removed" : "copy left behind");
+        std::filesystem::remove_all(Dir.Path());
+        std::filesystem::create_directories(Dir.Path());
+        Host.ForgetRecords();
+        const std::string path = Dir.Write("same.bin", PatternBytes(3 * Chunk + 5, 3));
+        ASSERT_EQ(link(path.c_str(), Dir.PathOf("other").c_str()), 0);
+        OpenBytes(PatternBytes(2 * Chunk, 9));
+        if (!removable) Inject(FileAccess::TCall::Remove, EIO);
+        EXPECT_TRUE(SaveFile(path, false, 1, Store.Capacity()));
+        FileAccess::InjectedFault = nullptr;
+        EXPECT_EQ(TTempDir::Read(path), PatternBytes(2 * Chunk, 9));
+        EXPECT_TRUE(Host.ErrorTexts().empty());
+        ASSERT_EQ(Host.Progresses.size(), 2u);
+        EXPECT_EQ(Host.Progresses[0].Caption, "Copying old contents");
+        EXPECT_EQ(Host.Progresses[0].Label, "same.bin");
+        EXPECT_EQ(Host.Progresses[0].Calls, 4); // one call a chunk
+        ASSERT_FALSE(Host.Progresses[0].Values.empty());
+        EXPECT_EQ(Host.Progresses[0].Values.back(), 100);
+        EXPECT_TRUE(Host.Progresses[0].Closed);
+        EXPECT_EQ(Host.Progresses[1].Caption, "Writing file");
+        const auto names = Listing();
+        if (removable) {
+            EXPECT_EQ(names, (std::vector<std::string>{"other", "same.bin"}));
+            EXPECT_TRUE(Host.StatusTexts.empty());
+            continue;
+        }
+        ASSERT_EQ(names.size(), 3u);
+        std::string left;
+        for (const std::string& name : names)
+            if (name != "other" && name != "same.bin") left = Dir.PathOf(name);
+        EXPECT_EQ(TTempDir::Read(left), PatternBytes(3 * Chunk + 5, 3));
+        EXPECT_EQ(Host.StatusTexts,
+                  std::vector<std::string>{"Copy of the old contents left behind: " + left});
+    }
+}
+
 // In place, the free space is checked before a byte is changed, and the overwriting is not cancelled.
 TEST_F(FileIoTest, SavingInPlaceWithoutRoomLeavesTheOldFile) {
     const auto old = PatternBytes(1000, 3);

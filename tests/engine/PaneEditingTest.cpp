@@ -355,7 +355,10 @@ TEST_F(PaneEditingTest, MouseMarksFromThePressToThePointer) {
         {"back onto the first byte keeps one byte", 1, 3, 2, false, {{5, 2}, {3, 2}}, 36, 36, 36, 1},
         {"beyond the columns counts as the edge", 1, 3, 2, false, {{40, 3}}, 36, 64, 64, 1},
         {"below the page scrolls a row each time", 1, 3, 9, false, {{3, 10}, {3, 10}}, 148, 180, 180, 33},
+        {"three rows below, three each time", 1, 3, 9, false, {{3, 12}, {3, 12}}, 148, 244, 244, 97},
+        {"far below scrolls a page at most", 1, 3, 9, false, {{3, 40}}, 148, 308, 308, 161},
         {"above the page scrolls back", 33, 3, 0, false, {{3, -1}}, 20, 36, 20, 17},
+        {"two rows above scrolls two rows back", 65, 3, 0, false, {{3, -2}}, 36, 68, 36, 33},
         {"above the first row of the file stays", 1, 3, 0, false, {{3, -1}}, 0, 0, 4, 1},
         {"past the last byte stops there", LastPage, 3, 9, false, {{15, 9}}, 996, 1000, 1000, LastPage},
         {"insert mode: the empty cell marks up to the last byte", LastPage, 3, 9, false, {{15, 9}}, 996, 1000,
@@ -369,7 +372,7 @@ TEST_F(PaneEditingTest, MouseMarksFromThePressToThePointer) {
         OverwriteMode = !c.Insert;
         Place(c.Top, 0, 0);
         SetBlock(0, 0);
-        ASSERT_TRUE(PanePressCell(c.Col, c.Row, c.Shift));
+        ASSERT_TRUE(PanePressCell(TextMode, c.Col, c.Row, c.Shift));
         for (const TDrag& d : c.Drags)
             PaneDragToCell(d.Col, d.Row);
         PaneReleaseMouse();
@@ -383,9 +386,93 @@ TEST_F(PaneEditingTest, MouseMarksFromThePressToThePointer) {
     Place(LastPage, 0, 0);
     OverwriteMode = true;
     SetBlock(0, 0);
-    EXPECT_FALSE(PanePressCell(15, 9, false));
+    EXPECT_FALSE(PanePressCell(TextMode, 15, 9, false));
     PaneDragToCell(0, 0);
     EXPECT_EQ(BlockBegin, 0);
+}
+
+// A press in the pane that is not active makes it the active one, then acts there: the cursor moves, a
+// drag marks, and the wheel (which scrolls whatever pane it is over) needs no switch.
+TEST_F(PaneEditingTest, PressInTheOtherPaneMakesItActive) {
+    for (const bool text : {true, false}) {
+        SCOPED_TRACE(text ? "text pane" : "hex pane");
+        OpenSample();
+        TextMode = !text;
+        const int switches = Host.ModeChanges;
+        Place(1, 0, 0);
+        SetBlock(0, 0);
+        ASSERT_TRUE(PanePressCell(text, 3, 2, false));
+        EXPECT_EQ(TextMode, text);
+        EXPECT_EQ(Host.ModeChanges, switches + 1);
+        EXPECT_EQ(CurrentAddress(), 36);
+        PaneDragToCell(5, 2);
+        PaneReleaseMouse();
+        EXPECT_EQ(BlockBegin, 36);
+        EXPECT_EQ(BlockEnd, 38);
+        // A press in the pane that is already active switches nothing.
+        ASSERT_TRUE(PanePressCell(text, 0, 0, false));
+        PaneReleaseMouse();
+        EXPECT_EQ(TextMode, text);
+        EXPECT_EQ(Host.ModeChanges, switches + 1);
+    }
+}
+
+// Shift+click moves the end of the block the user moved last and keeps its anchor, whether a drag or the
+// keys made the block; with the cursor away from the block it marks from the cursor. Each case: a block
+// made first, then Shift+click on a byte (16 bytes a row).
+TEST_F(PaneEditingTest, ShiftClickExtendsFromTheAnchor) {
+    enum TMade { ByDrag, ByKeys, ByClickAway };
+    struct TCase {
+        const char* What;
+        TMade Made;
+        // The drag's or the keys' first and last byte (ByClickAway: a block, then a click on To).
+        TAddress From, To;
+        TAddress Click;
+        TAddress WantBegin, WantEnd;
+    };
+    const TCase cases[] = {
+        {"a drag forwards, then further on", ByDrag, 40, 48, 55, 40, 55},
+        {"a drag forwards, then back before its start", ByDrag, 40, 48, 30, 30, 40},
+        {"a drag backwards, then further back", ByDrag, 48, 40, 20, 20, 48},
+        {"a drag backwards, then past its start", ByDrag, 48, 40, 60, 48, 60},
+        {"keys forwards, then further on", ByKeys, 40, 43, 55, 40, 55},
+        {"keys backwards, then further back", ByKeys, 48, 45, 20, 20, 48},
+        {"a click away from the block marks from the click", ByClickAway, 40, 10, 12, 10, 12},
+    };
+    auto cellOf = [](TAddress a) { return AddressToCell(a); };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.What);
+        OpenSample();
+        OverwriteMode = true;
+        Place(1, 0, 0);
+        SetBlock(0, 0);
+        if (c.Made == ByKeys) {
+            PutCursorOn(c.From, 2); // the page from byte 1, where every case clicks
+            const int key = c.To > c.From ? PaneKey::Right : PaneKey::Left;
+            Key(PaneKey::Shift, ssShift);
+            for (TAddress a = c.From; a != c.To; a += c.To > c.From ? 1 : -1)
+                Key(key, ssShift);
+            Key(PaneKey::Shift, 0);
+            ASSERT_EQ(CurrentAddress(), c.To);
+        } else {
+            const TCell from = cellOf(c.Made == ByDrag ? c.From : 40);
+            const TCell to = cellOf(c.Made == ByDrag ? c.To : 48);
+            ASSERT_TRUE(PanePressCell(TextMode, from.Col, from.Row, false));
+            PaneDragToCell(to.Col, to.Row);
+            PaneReleaseMouse();
+            if (c.Made == ByClickAway) {
+                const TCell away = cellOf(c.To);
+                ASSERT_TRUE(PanePressCell(TextMode, away.Col, away.Row, false));
+                PaneReleaseMouse();
+            }
+        }
+        const TCell click = cellOf(c.Click);
+        ASSERT_TRUE(PanePressCell(TextMode, click.Col, click.Row, true));
+        PaneReleaseMouse();
+        EXPECT_EQ(BlockBegin, c.WantBegin);
+        EXPECT_EQ(BlockEnd, c.WantEnd);
+        EXPECT_EQ(CurrentAddress(), c.Click);
+    }
 }
 
 } // namespace

@@ -118,6 +118,8 @@ TEST(PathsTest, FileTimesInTheFixedShortFormats) {
     EXPECT_EQ(FormatFileTime(0), "01-01-70 12:00a");
     EXPECT_EQ(FormatFileTime(1796650260), "12-07-26 01:31p");
     EXPECT_EQ(FormatFileTime(1796607000), "12-07-26 01:30a");
+    EXPECT_EQ(FormatIsoTime(1796650260), "2026-12-07 13:31");
+    EXPECT_EQ(FormatIsoTime(1796607000), "2026-12-07 01:30");
     unsetenv("TZ");
     tzset();
 }

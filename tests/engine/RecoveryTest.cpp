@@ -8,6 +8,8 @@
 #include "engine/document/Blocks.h"
 #include "engine/editing/Clipboard.h"
 #include "engine/editing/Editing.h"
+#include "engine/editing/Integers.h"
+#include "engine/inspector/DataInspector.h"
 #include "engine/document/EngineReset.h"
 #include "engine/document/EngineState.h"
 #include "engine/files/FileCommands.h"
@@ -26,7 +28,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 #include <fstream>
+#include <regex>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <fcntl.h>
@@ -90,8 +94,10 @@ class RecoveryTest : public TEngineTest {
 
 // Random commands of every kind that changes bytes, with undo, redo and saves between them, against a
 // reference of the bytes; the journal written meanwhile, replayed on the file in a fresh engine, gives
-// the same bytes, each change an undo step, and goes on as the new program's journal.
+// the same bytes, each change an undo step, and goes on as the new program's journal. Every kind of step
+// a record can name is drawn.
 TEST_F(RecoveryTest, RandomCommandsReplayToTheReference) {
+    std::set<TStepName> drawn;
     for (unsigned seed : {1u, 2u, 3u, 4u}) {
         SCOPED_TRACE(testing::Message() << "seed " << seed);
         TTestRandom random(seed);
@@ -113,7 +119,7 @@ TEST_F(RecoveryTest, RandomCommandsReplayToTheReference) {
         for (int n = 0; n < 300; ++n) {
             SCOPED_TRACE(testing::Message() << "step " << n);
             const auto size = static_cast<int32_t>(Store.FileSize());
-            const int op = rnd(0, 14);
+            const int op = rnd(0, 20);
             const bool typing = op <= 2;
             if (!typing || rnd(0, 1) == 0) {
                 OverwriteMode = rnd(0, 1) == 0;
@@ -146,7 +152,9 @@ TEST_F(RecoveryTest, RandomCommandsReplayToTheReference) {
                 break;
             }
             case 4: {
-                const TBytes bytes = randomBytes(rnd(1, 4));
+                // Now and then the bytes that Patch looks for.
+                const TBytes bytes =
+                    rnd(0, 9) == 0 ? TBytes{0xF7, 0xD0, 0xF7, 0xD2, 0xB9, 0x37} : randomBytes(rnd(1, 4));
                 const int count = rnd(1, 3);
                 InsertRepeated(bytes, count);
                 for (int i = 0; i < count; ++i)
@@ -206,7 +214,47 @@ TEST_F(RecoveryTest, RandomCommandsReplayToTheReference) {
                 if (rnd(0, 3) == 0) rnd(0, 1) == 0 ? DeleteFromCursor() : DeleteToCursor();
                 modelled = false;
                 break;
+            case 15:
+                if (size > 2) {
+                    const int32_t a = rnd(1, size), b = rnd(1, size);
+                    MarkFromTo(std::min(a, b), std::max(a, b));
+                    rnd(0, 1) == 0 ? Cut1Click(Clip, true) : Blockdelete1Click();
+                }
+                modelled = false;
+                break;
+            case 16: {
+                Clip.Clear();
+                std::string hex;
+                for (uint8_t b : randomBytes(rnd(1, 6))) {
+                    hex += "0123456789abcdef"[b >> 4];
+                    hex += "0123456789abcdef"[b & 15];
+                    hex += ' ';
+                }
+                Clip.Text = TBytes(hex.begin(), hex.end());
+                PasteHex1Click(Clip);
+                modelled = false;
+                break;
             }
+            case 17:
+                WriteEncoded(randomBytes(rnd(1, 4)), OverwriteMode);
+                modelled = false;
+                break;
+            case 18:
+                WriteInspectorText(rnd(0, 1) == 0 ? TInspectorRow::UInt8 : TInspectorRow::Int16,
+                                   std::to_string(rnd(0, 255)), TByteOrder::LsbFirst);
+                modelled = false;
+                break;
+            case 19:
+                Patch1Click();
+                modelled = false;
+                break;
+            case 20:
+                Replaceundo1Click();
+                modelled = false;
+                break;
+            }
+            for (int64_t i = applied; i < Undo.Journal.Applied; ++i)
+                drawn.insert(Undo.Journal.NameAt(i));
             if (modelled) {
                 ASSERT_EQ(Bytes(), model);
             }
@@ -235,6 +283,11 @@ TEST_F(RecoveryTest, RandomCommandsReplayToTheReference) {
         ASSERT_EQ(Host.QuestionTexts().size(), 1u);
         EXPECT_TRUE(Host.QuestionTexts()[0].starts_with("NIBLO was closed before changes to " +
                                                         NamePart(path) + " were saved ("));
+        // The time of the last change in ISO order and 24 hours.
+        EXPECT_TRUE(
+            std::regex_search(Host.QuestionTexts()[0],
+                              std::regex(R"(, the last at \d{4}-\d\d-\d\d \d\d:\d\d\)\. Recover them\?$)")))
+            << Host.QuestionTexts()[0];
         EXPECT_EQ(FileName, path);
         EXPECT_EQ(Bytes(), final);
         EXPECT_TRUE(Modified);
@@ -253,6 +306,9 @@ TEST_F(RecoveryTest, RandomCommandsReplayToTheReference) {
         EXPECT_EQ(Replayed(continued, complete), more);
         EXPECT_TRUE(complete);
     }
+    // Change names no command's step: only an untitled file's first record, replayed by its own test.
+    drawn.insert(TStepName::Change);
+    EXPECT_EQ(drawn.size(), size_t(StepNameCount));
 }
 
 // A journal torn anywhere in its last record replays every record before it, and nothing else.

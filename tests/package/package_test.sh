@@ -1,18 +1,19 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package of a build folder with cpack and checks it: every file is in it, its dependencies
-# (from dpkg-shlibdeps) name the Qt libraries, the desktop entry, the AppStream data and the manual page pass
-# their validators as installed, and the installed program answers --version.
-# Usage: package_test.sh BUILD_DIR VERSION ID. Exit 77 (skipped, saying why) where a tool is missing; with
+# (from dpkg-shlibdeps) name the Qt libraries, the maintainer field names the authors and their web page, the
+# desktop entry, the AppStream data and the compressed manual page pass their validators as installed, and the
+# installed program answers --version with the authors' notice.
+# Usage: package_test.sh BUILD_DIR VERSION ID CONTACT NOTICE. Exit 77 (skipped, saying why) where a tool is missing; with
 # NIBLO_NO_SKIP=1 (CI, where every tool is installed) such a skip is a failure.
 set -u
-build=$1 version=$2 id=$3
+build=$1 version=$2 id=$3 contact=$4 notice=$5
 skip() {
     echo "skipped: $*"
     [ "${NIBLO_NO_SKIP:-0}" = 1 ] && { echo "NIBLO_NO_SKIP is set: a skip fails"; exit 1; }
     exit 77
 }
-for tool in cpack dpkg-deb dpkg-shlibdeps appstreamcli desktop-file-validate groff; do
+for tool in cpack dpkg-deb dpkg-shlibdeps appstreamcli desktop-file-validate groff zcat; do
     command -v "$tool" >/dev/null || skip "$tool is not installed"
 done
 work=$(mktemp -d)
@@ -30,9 +31,15 @@ debs=("$work"/niblo_"$version"_*.deb)
 deb=${debs[0]}
 echo "built $(basename "$deb")"
 
+# Who the program is stays put: desktops and software centres know it by this name and page.
+[ "$id" = io.github.niblo.niblo ] || fail "the application ID is $id"
+[ "$contact" = https://github.com/niblo/niblo ] || fail "the contact page is $contact"
+[ "$notice" = "© 2026 The NIBLO authors" ] || fail "the notice is $notice"
+
 # Every file of the installation, and nothing outside /usr.
 dpkg-deb --contents "$deb" | awk '{ print $6 }' | sed 's|^\./|/|' >"$work/contents"
-want=(/usr/bin/niblo /usr/share/man/man1/niblo.1 /usr/share/doc/niblo/copyright
+man=/usr/share/man/man1/niblo.1.gz
+want=(/usr/bin/niblo "$man" /usr/share/doc/niblo/copyright
     "/usr/share/applications/$id.desktop" "/usr/share/metainfo/$id.metainfo.xml"
     "/usr/share/icons/hicolor/scalable/apps/$id.svg")
 for size in 16 22 24 32 48 64 128 256; do
@@ -42,10 +49,13 @@ for file in "${want[@]}"; do
     grep -qxF "$file" "$work/contents" || fail "$file is not in the package"
 done
 grep -v '^/usr/' "$work/contents" | grep -v '^/$' && fail "files outside /usr"
+grep -qxF /usr/share/man/man1/niblo.1 "$work/contents" && fail "the manual page is not compressed"
 
 # The fields: name, version, and dependencies that name the Qt libraries the program links.
 [ "$(dpkg-deb --field "$deb" Package)" = niblo ] || fail "Package is $(dpkg-deb --field "$deb" Package)"
 [ "$(dpkg-deb --field "$deb" Version)" = "$version" ] || fail "Version is $(dpkg-deb --field "$deb" Version)"
+maintainer=$(dpkg-deb --field "$deb" Maintainer)
+[ "$maintainer" = "The NIBLO authors <$contact>" ] || fail "Maintainer is $maintainer"
 depends=$(dpkg-deb --field "$deb" Depends)
 echo "Depends: $depends"
 for library in libqt6core6 libqt6gui6 libqt6widgets6 libc6; do
@@ -61,16 +71,20 @@ desktop-file-validate "$work/root/usr/share/applications/$id.desktop" || fail "d
 grep -qx "Icon=$id" "$work/root/usr/share/applications/$id.desktop" || fail "the desktop entry names another icon"
 grep -q "<release version=\"$version\"" "$work/root/usr/share/metainfo/$id.metainfo.xml" ||
     fail "the AppStream data names another release"
-warnings=$(LC_ALL=C.UTF-8 groff -man -Tutf8 -ww -z "$work/root/usr/share/man/man1/niblo.1" 2>&1)
+zcat "$work/root$man" >"$work/niblo.1" || fail "the manual page is no gzip file"
+warnings=$(LC_ALL=C.UTF-8 groff -man -Tutf8 -ww -z "$work/niblo.1" 2>&1)
 [ -z "$warnings" ] || fail "the manual page: $warnings"
 for option in --help --version --read-only --goto; do
-    grep -qF -- "${option//-/\\-}" "$work/root/usr/share/man/man1/niblo.1" || fail "the manual page names no $option"
+    grep -qF -- "${option//-/\\-}" "$work/niblo.1" || fail "the manual page names no $option"
 done
-grep -q 'niblo\.ini' "$work/root/usr/share/man/man1/niblo.1" || fail "the manual page names no settings file"
+grep -q 'niblo\.ini' "$work/niblo.1" || fail "the manual page names no settings file"
 
 # The installed program is the one built; it needs no display for --version.
 first=$(env -u DISPLAY -u WAYLAND_DISPLAY "$work/root/usr/bin/niblo" --version | head -1)
 [ "$first" = "niblo $version" ] || fail "the installed program says $first"
+env -u DISPLAY -u WAYLAND_DISPLAY "$work/root/usr/bin/niblo" --version | grep -qF "$notice" ||
+    fail "--version does not say $notice"
+grep -qF "$contact" "$work/root/usr/share/metainfo/$id.metainfo.xml" || fail "the AppStream data names no $contact"
 
 [ $status = 0 ] && echo "the package holds every file and names the Qt libraries"
 exit $status

@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <QWheelEvent>
 
 namespace {
 
@@ -50,6 +51,7 @@ class TestBlocks : public TEditorTestCase {
 
     void markingTakesTurnsAndEnablesCommands();
     void mouseMarksByDragAndShiftClick();
+    void mouseActsInEitherPane();
     void shortcutsReachTheCommandsFromThePane();
     void copyOverwriteAndMove();
     void refusalsLeaveEverythingAsItWas();
@@ -87,6 +89,54 @@ void TestBlocks::mouseMarksByDragAndShiftClick() {
     QTest::qWait(3 * TJkStrGrid::AutoScrollMs);
     QCOMPARE(Engine::TopAddress, top);
     QCOMPARE(editor.Block(), qMakePair(1, top + (rows - 1) * cols));
+}
+
+// A press or a drag in the pane that is not active makes it the active one and acts there; Shift+click
+// then extends the dragged block from the end the drag did not move; the wheel scrolls over either pane,
+// and far below the page a drag scrolls faster.
+void TestBlocks::mouseActsInEitherPane() {
+    TEditor editor(SampleBytes(1000));
+    TFormMain& form = editor.Form;
+    const int32_t cols = Engine::Cols;
+    auto at = [](TJkStrGrid* pane, int col, int row) { return pane->CellRect(col, row).center(); };
+    for (const bool text : {false, true}) {
+        TJkStrGrid* pane = text ? form.JkStrGridText : form.JkStrGridHex;
+        TJkStrGrid* other = text ? form.JkStrGridHex : form.JkStrGridText;
+        if (Engine::TextMode == text) editor.Run(TCommand::ModusText1);
+        QVERIFY(form.ActivePane() != pane);
+        editor.Run(TCommand::Blockunmark1);
+        QTest::mousePress(pane, Qt::LeftButton, Qt::NoModifier, at(pane, 5, 3));
+        QCOMPARE(Engine::TextMode, text);
+        QCOMPARE(form.ActivePane(), pane);
+        QCOMPARE(form.focusWidget(), pane);
+        QCOMPARE(other->focusPolicy(), Qt::NoFocus);
+        QTest::mouseMove(pane, at(pane, 2, 1));
+        QTest::mouseRelease(pane, Qt::LeftButton, Qt::NoModifier, at(pane, 2, 1));
+        QCOMPARE(editor.Block(), qMakePair(cols + 3, 3 * cols + 6));
+        QCOMPARE(Engine::CurrentAddress(), cols + 3);
+        // The drag moved the block's start last: Shift+click moves it again and keeps the end.
+        QTest::mouseClick(pane, Qt::LeftButton, Qt::ShiftModifier, at(pane, 0, 5));
+        QCOMPARE(editor.Block(), qMakePair(3 * cols + 6, 5 * cols + 1));
+    }
+    // The wheel over the inactive pane scrolls and leaves the active one as it is.
+    const int32_t top = Engine::TopAddress;
+    TJkStrGrid* inactive = Engine::TextMode ? form.JkStrGridHex : form.JkStrGridText;
+    const QPointF where = at(inactive, 1, 1);
+    QWheelEvent wheel(where, inactive->mapToGlobal(where), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(inactive, &wheel);
+    QCOMPARE(Engine::TopAddress, top + QApplication::wheelScrollLines() * cols);
+    QVERIFY(form.ActivePane() != inactive);
+
+    // Far below the page, one step of the drag scrolls many rows at once (just below it, one row).
+    TJkStrGrid* pane = form.ActivePane();
+    const int pitch = pane->CellRect(0, 1).top() - pane->CellRect(0, 0).top();
+    const int32_t before = Engine::TopAddress;
+    const QPoint farBelow(at(pane, 0, 0).x(), pane->height() + 8 * pitch);
+    QTest::mousePress(pane, Qt::LeftButton, Qt::NoModifier, at(pane, 0, 0));
+    QTest::mouseMove(pane, farBelow);
+    QTest::mouseRelease(pane, Qt::LeftButton, Qt::NoModifier, farBelow);
+    QVERIFY(Engine::TopAddress >= before + 5 * cols);
 }
 
 void TestBlocks::markingTakesTurnsAndEnablesCommands() {

@@ -327,7 +327,11 @@ void TestMainWindow::readOnlyFileGreysWhatWouldChangeIt() {
     QVERIFY(started->Action(TCommand::SaveAs1)->isEnabled());
     QVERIFY(started->Action(TCommand::Find1)->isEnabled());
     QTest::keyClicks(started->ActivePane(), QStringLiteral("AB"));
+    // Where no bell rings, the message panel says why for a few seconds.
+    QCOMPARE(started->StatusBar1->PanelText(3), QString("The file is read-only"));
+    started->StatusBar1->SetPanelText(3, QString());
     QTest::keyClick(started->ActivePane(), Qt::Key_Delete);
+    QCOMPARE(started->StatusBar1->PanelText(3), QString("The file is read-only"));
     QCOMPARE(ShownCaption(*started), QString("NIBLO - ro.bin (read-only)"));
     QVERIFY(Engine::OpenFile(path.toStdString(), false));
     QVERIFY(started->Action(TCommand::Save1)->isEnabled());

@@ -206,7 +206,8 @@ void TestSettings::everySettingSurvivesARestart() {
     QVERIFY(!Engine::OverwriteMode && !form->Action(TCommand::ModusOverwrite1)->isChecked());
     QCOMPARE(form->StatusBar1->PanelText(2), QString("Insert"));
     QVERIFY(!Engine::TextMode && !form->Action(TCommand::ModusText1)->isChecked());
-    QVERIFY(form->JkStrGridHex->isEnabled() && !form->JkStrGridText->isEnabled());
+    QCOMPARE(form->focusWidget(), form->JkStrGridHex);
+    QCOMPARE(form->JkStrGridText->focusPolicy(), Qt::NoFocus);
 }
 
 // The inspector comes back where it was left, as wide and in the same byte order, docked or floating; a
@@ -457,6 +458,7 @@ void TestSettings::optionsShowsCurrentValuesAndCancelKeepsThem() {
     QVERIFY(!Engine::NewEOF);
     QCOMPARE(form->ColorBlockValue, 255);
     QCOMPARE(Engine::AddressBase, 0);
+    QVERIFY(TIniFile(IniPath.toStdString()).ReadSectionKeys("Options").empty());
 
     // A colour without a name in the list selects nothing.
     form->SetColorBlock(0x123456);
@@ -494,6 +496,17 @@ void TestSettings::optionsOkAppliesEveryStep() {
     QVERIFY(Engine::OldFileTime);
     QVERIFY(Engine::BackupOnSave);
     QCOMPARE(Engine::AddressBase, 1);
+    // OK writes the settings file at once, as an exit would: a crash or a kill from here on keeps them.
+    {
+        const TIniFile written(IniPath.toStdString());
+        QCOMPARE(written.ReadInteger("Options", "FontSize", 0), 10);
+        QCOMPARE(written.ReadInteger("Options", "Cols", 0), 12);
+        QCOMPARE(written.ReadInteger("Options", "Rows", 0), 11);
+        QCOMPARE(written.ReadInteger("Options", "BaseAdress", 0), 1);
+        QVERIFY(written.ReadBool("Options", "BackupOnSave", false));
+        QVERIFY(written.ReadBool("Options", "HideToolBar", false));
+        QCOMPARE(written.ReadInteger("Options", "ColorBlock", 0), 0xFF0000);
+    }
 
     // The count chosen holds for this run only; the next start has 5 again.
     form->close();

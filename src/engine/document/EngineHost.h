@@ -53,6 +53,8 @@ class TEngineHost {
     virtual void UpdateStatus() = 0;
     // A note in the message panel, shown until the next one.
     virtual void ShowStatusText(const std::string& text) = 0;
+    // A note in the message panel that goes again after a few seconds (unless another took its place).
+    virtual void ShowStatusNote(const std::string& text) = 0;
     // Refill both panes from cell (col, row) to the end of the page.
     virtual void RefreshPanes(int32_t col, int32_t row) = 0;
     // Refill one cell of both panes (the hex pane shows a pending first digit at the cursor).

@@ -41,6 +41,7 @@ void ResetEngineState() {
     NewEOF = false;
     BackupOnSave = false;
     CharacterSet = TCharacterSet::Default;
+    OemFont = false;
     FileName.clear();
     Untitled = false;
     NoNameCounter = 0;

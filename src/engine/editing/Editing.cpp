@@ -48,6 +48,11 @@ void ClearFile() {
     ShowAddress(1, true, false);
 }
 
+void RefuseReadOnly() {
+    Host->Beep();
+    Host->ShowStatusNote(Texts::FileIsReadOnly);
+}
+
 void ApplyUndoRule(TAddress pos) {
     const int64_t lastReplaced =
         static_cast<int64_t>(LastReplaceAddress) + static_cast<int64_t>(SearchRequest.Replacement.size()) - 1;

@@ -21,6 +21,9 @@ bool InsertBytesAt(TAddress address, std::span<const uint8_t> bytes);
 bool OverwriteBytesAt(TAddress address, std::span<const uint8_t> bytes);
 bool CopyBlock(bool insert); // sets Modified
 
+// A key that would change a read-only file: a beep, and for machines without a bell a passing note.
+void RefuseReadOnly();
+
 // Disables Replace undo when a deletion at pos reaches into the last replacement.
 void ApplyUndoRule(TAddress pos);
 

@@ -100,7 +100,7 @@ bool ModeKey(int key) {
 
 bool EditingKey(int key) {
     if (ReadOnly && (key == PaneKey::Delete || key == PaneKey::Backspace)) {
-        Host->Beep();
+        RefuseReadOnly();
         return true;
     }
     switch (key) {
@@ -207,9 +207,9 @@ void PaneKeyUp(int key, unsigned shift) {
 
 void PaneKeyPress(uint8_t character) {
     if (!FileOpen) return;
-    // A read-only file answers a key that would type with a beep.
+    // A read-only file answers a key that would type with a beep and a note.
     if (ReadOnly && (TextMode ? character >= 32 : IsHexDigit(char(character)))) {
-        Host->Beep();
+        RefuseReadOnly();
         return;
     }
     if (TextMode) {

@@ -26,10 +26,25 @@ void MarkBetween(TAddress a, TAddress b) {
     SetBlock(std::min(a, b), std::max(a, b));
 }
 
+// Where Shift+click marks from: the cursor stands on the end of the block it moved last, so the other end
+// stays put; a cursor away from the block starts a new one.
+TAddress ShiftClickAnchor(TAddress cursor) {
+    if (!BlockComplete()) return cursor;
+    if (cursor == BlockEnd) return BlockBegin;
+    if (cursor == BlockBegin) return BlockEnd;
+    return cursor;
+}
+
 } // namespace
 
-bool PanePressCell(int32_t col, int32_t row, bool shift) {
+int32_t AutoScrollRows(int32_t rowsPast, int32_t pageRows) {
+    // A row more for each row further out: a crawl just past the edge, a page a step far away.
+    return std::clamp(rowsPast, 1, std::max(1, pageRows));
+}
+
+bool PanePressCell(bool textPane, int32_t col, int32_t row, bool shift) {
     Dragging = false;
+    if (textPane != TextMode) ModusText1Click();
     // A click moves the cursor by itself: typing after it is a step of its own.
     SealUndoStep();
     if (!FileOpen || Store.FileSize() == 0) return PaneClickCell(col, row);
@@ -37,7 +52,7 @@ bool PanePressCell(int32_t col, int32_t row, bool shift) {
     if (!PaneClickCell(col, row)) return false;
     Dragging = true;
     DragMarked = shift;
-    DragFrom = shift ? cursor : ByteAt(CurrentAddress());
+    DragFrom = shift ? ShiftClickAnchor(cursor) : ByteAt(CurrentAddress());
     if (shift) MarkBetween(DragFrom, ByteAt(CurrentAddress()));
     return true;
 }
@@ -45,10 +60,10 @@ bool PanePressCell(int32_t col, int32_t row, bool shift) {
 void PaneDragToCell(int32_t col, int32_t row) {
     if (!Dragging || !FileOpen || Store.FileSize() == 0) return;
     if (row < 0) {
-        ScrollRows(-1);
+        ScrollRows(-AutoScrollRows(-row, Rows));
         row = 0;
     } else if (row >= Rows) {
-        ScrollRows(1);
+        ScrollRows(AutoScrollRows(row - Rows + 1, Rows));
         row = Rows - 1;
     }
     col = std::clamp(col, 0, Cols - 1);

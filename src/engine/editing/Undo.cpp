@@ -25,26 +25,12 @@ TUndo Undo;
 namespace {
 
 // The hints' names of the steps, in the order of TStepName.
-constexpr std::array<const char*, 19> StepNames{"change",
-                                                "typing",
-                                                "deletion",
-                                                "Insert string",
-                                                "Insert file",
-                                                "Block delete",
-                                                "Block copy",
-                                                "Block copy/overwrite",
-                                                "Block move",
-                                                "Cut",
-                                                "Paste",
-                                                "Delete from cursor",
-                                                "Delete to cursor",
-                                                "Replace",
-                                                "Replace all",
-                                                "Replace undo",
-                                                "Patch",
-                                                "Encode integer",
-                                                "Data inspector"};
-static_assert(StepNames.size() == size_t(TStepName::InspectorEdit) + 1);
+constexpr auto StepNames = std::to_array<const char*>(
+    {"change", "typing", "deletion", "Insert string", "Insert file", "Block delete", "Block copy",
+     "Block copy/overwrite", "Block move", "Cut", "Paste", "Delete from cursor", "Delete to cursor",
+     "Replace", "Replace all", "Replace undo", "Patch", "Encode integer", "Data inspector"});
+// A step name added without its hint, or past StepNameCount, fails here.
+static_assert(StepNames.size() == StepNameCount);
 
 TView CurrentView() {
     return {TopAddress, CurrentAddress()};

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/document/Types.h"
+#include "engine/editing/StepName.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -75,32 +76,9 @@ struct TChange {
     TByteRun Stored;
 };
 
-// What a step is called in the hints of Undo and Redo.
-enum class TStepName : uint8_t {
-    Change,
-    Typing,
-    Deletion,
-    InsertString,
-    InsertFile,
-    BlockDelete,
-    BlockCopy,
-    BlockOverwrite,
-    BlockMove,
-    Cut,
-    Paste,
-    DeleteFromCursor,
-    DeleteToCursor,
-    Replace,
-    ReplaceAll,
-    ReplaceUndo,
-    Patch,
-    Encode,
-    InspectorEdit,
-};
-
 // What only a few steps need.
 struct TStepExtra {
-    std::vector<TChange> More;        // changes after the first, in the order they were made
+    std::vector<TChange> More;         // changes after the first, in the order they were made
     std::vector<TAddress> FirstPieces; // addresses of the first change's pieces after its first
     TAddress BlockBegin = 0;           // the block the step left, when it touched the block
     TAddress BlockEnd = 0;

@@ -174,6 +174,18 @@ bool SaveFile(const std::string& name, bool block, TAddress first, TCount count)
     request.ConfirmNoCopy = [&name] {
         return Host->AskYesNo(FormatText(Texts::InPlaceWithoutCopy, {NamePart(name)})) == mrYes;
     };
+    // Before the file is overwritten in place (or its previous version copied for a backup), its old
+    // contents are copied: a large file takes a while, which the user sees. The copy changes nothing yet,
+    // but it is over in one go so that its box never meets the writer's.
+    std::optional<TProgressScope> copying;
+    request.CopyProgress = [&](int64_t done, int64_t total) {
+        if (!copying) {
+            copying.emplace(Texts::CopyingOldContents, NamePart(name));
+            Host->EnableCancel(false);
+        }
+        Host->SetProgress(done, total, 5);
+    };
+    request.CopyDone = [&copying] { copying.reset(); };
     // The saved contents' hash, each piece added as it is written, for the recovery journal that starts
     // from them.
     std::optional<TContentHasher> hasher;
@@ -217,6 +229,9 @@ bool SaveFile(const std::string& name, bool block, TAddress first, TCount count)
                 name, hasher ? hasher->Digest()
                              : ContentHash(Store.ContiguousBytes(), static_cast<size_t>(Store.FileSize())));
     }
+    // The save went well, but the copy of the old contents stays on disk: said once, where it is.
+    if (!replaced.StrayTemp.empty())
+        Host->ShowStatusText(FormatText(Texts::OldContentsCopyLeft, {replaced.StrayTemp}));
     // The save itself went well; only the name of the previous version is not the one asked for.
     if (!replaced.BackupLeft.empty())
         Host->ShowError(FormatText(Texts::BackupKeptIn, {NamePart(name), BackupName(name), replaced.BackupLeft}));

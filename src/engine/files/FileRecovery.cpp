@@ -120,7 +120,7 @@ void Offer(TFoundJournal& journal) {
     Offered.insert(journal.Path);
     const std::string name = ShownName(journal.Header);
     const std::string question = FormatText(
-        Texts::RecoverChanges, {name, journal.Changes, FormatFileTime(journal.LastTime / 1000000000)});
+        Texts::RecoverChanges, {name, journal.Changes, FormatIsoTime(journal.LastTime / 1000000000)});
     if (Host->AskYesNo(question) == mrYes) {
         Recover(journal);
         return;

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/files/FileReplace.h"
 
-#include "engine/files/InPlaceCopy.h"
-
 #include <algorithm>
 #include <sys/stat.h>
 
@@ -19,10 +17,12 @@ bool Fail(TReplaceResult& result, int code, TReplaceStep step) {
 
 // The previous version, still at target, gets a second name beside it (returned in path): a hard link,
 // or a flushed copy where the volume has no hard links.
-int KeepPrevious(const std::string& target, int64_t size, std::string& path) {
+int KeepPrevious(const std::string& target, int64_t size, const TReplaceRequest& request, std::string& path) {
     if (LinkBeside(target, path) == 0) return 0;
     TInPlaceCopy copy;
-    if (!copy.Make(target, size, 0, std::string())) return copy.Failure();
+    const bool made = copy.Make(target, size, 0, std::string(), request.CopyProgress);
+    if (request.CopyDone) request.CopyDone();
+    if (!made) return copy.Failure();
     path = copy.Path();
     return 0;
 }
@@ -52,7 +52,10 @@ TReplaceResult ReplaceInPlace(const std::string& target, const TReplaceRequest& 
     TInPlaceCopy copy;
     // A backup must be beside the file to take its name there, so it is made nowhere else.
     const std::string fallback = request.KeepBackup ? std::string() : request.CopyFolder;
-    if (!copy.Make(target, oldSize, std::max<int64_t>(growth, 0), fallback)) {
+    const bool made =
+        copy.Make(target, oldSize, std::max<int64_t>(growth, 0), fallback, request.CopyProgress);
+    if (request.CopyDone) request.CopyDone();
+    if (!made) {
         if (request.KeepBackup) {
             Fail(result, copy.Failure(), TReplaceStep::Backup);
             return result;
@@ -144,7 +147,7 @@ TReplaceResult ReplaceFile(const std::string& path, const TReplaceRequest& reque
     // Named before the rename, so that the previous version is never without a name.
     std::string previous;
     if (result.Ok() && exists && request.KeepBackup)
-        Fail(result, KeepPrevious(target, old.st_size, previous), TReplaceStep::Backup);
+        Fail(result, KeepPrevious(target, old.st_size, request, previous), TReplaceStep::Backup);
     // The old contents go after the save rather than during it.
     const int oldContents = result.Ok() && exists && previous.empty() ? HoldOpen(target) : -1;
     if (result.Ok()) Fail(result, Rename(tempPath, target), TReplaceStep::Rename);

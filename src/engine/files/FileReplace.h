@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/files/FileAccess.h"
+#include "engine/files/InPlaceCopy.h"
 
 #include <cstdint>
 #include <functional>
@@ -31,7 +32,7 @@ enum class TReplaceStep {
 struct TReplaceResult {
     int Code = 0; // a DOS error number, or what WriteContents answered
     TReplaceStep Step = TReplaceStep::None;
-    std::string StrayTemp; // a temporary file that could not be removed again
+    std::string StrayTemp; // a temporary file (or the copy of the old contents) that could not be removed
     // Overwriting in place failed and the old contents could not be put back.
     bool Damaged = false;
     std::string KeptCopy; // where the old contents of a damaged file are still kept
@@ -49,6 +50,10 @@ struct TReplaceRequest {
     int64_t ModTime = 0; // nanoseconds since the epoch to give the file; 0 leaves the time of writing
     // Before a file is overwritten in place its old contents are copied beside it, else into this folder.
     std::string CopyFolder;
+    // Told how the copy of the old contents grows, for a large file that takes a while; CopyDone follows
+    // once the copy ended, made or not.
+    TCopyProgress CopyProgress;
+    std::function<void()> CopyDone;
     // Asked when no copy could be made; false gives up before anything changes. Unset: go on.
     std::function<bool()> ConfirmNoCopy;
     // The previous version stays as the target's name with ".bak" (replacing an older one) once the new

@@ -14,7 +14,7 @@ namespace {
 constexpr int64_t CopyChunk = 131072;
 
 // Copies the first size bytes of from to to, both at their current positions.
-int CopyBytes(TFile& from, TFile& to, int64_t size, TCall writeCall) {
+int CopyBytes(TFile& from, TFile& to, int64_t size, TCall writeCall, const TCopyProgress& progress = {}) {
     std::vector<uint8_t> chunk(static_cast<size_t>(std::min(size, CopyChunk)));
     for (int64_t done = 0; done < size;) {
         const int64_t want = std::min(size - done, CopyChunk);
@@ -24,6 +24,7 @@ int CopyBytes(TFile& from, TFile& to, int64_t size, TCall writeCall) {
         if (got != want) return DosError::GeneralFailure;
         if (int code = to.Write(chunk.data(), got, writeCall)) return code;
         done += got;
+        if (progress) progress(done, size);
     }
     return 0;
 }
@@ -31,18 +32,19 @@ int CopyBytes(TFile& from, TFile& to, int64_t size, TCall writeCall) {
 } // namespace
 
 bool TInPlaceCopy::Make(const std::string& target, int64_t size, int64_t reserve,
-                        const std::string& fallbackFolder) {
+                        const std::string& fallbackFolder, const TCopyProgress& progress) {
     // The state folder is usually on the target's volume, so the reserve is kept there too.
     const int64_t needed = size + reserve;
-    LastFailure = MakeAt(target, target, size, needed);
+    LastFailure = MakeAt(target, target, size, needed, progress);
     if (LastFailure == 0) return true;
     if (fallbackFolder.empty() || !MakeFolders(fallbackFolder)) return false;
-    LastFailure = MakeAt(fallbackFolder + "/" + NamePart(target), target, size, needed);
+    LastFailure = MakeAt(fallbackFolder + "/" + NamePart(target), target, size, needed, progress);
     return LastFailure == 0;
 }
 
 // The copy is made with the care of a save: a new file of its own, flushed with its folder entry.
-int TInPlaceCopy::MakeAt(const std::string& base, const std::string& target, int64_t size, int64_t needed) {
+int TInPlaceCopy::MakeAt(const std::string& base, const std::string& target, int64_t size, int64_t needed,
+                         const TCopyProgress& progress) {
     TFile copy;
     std::string path;
     if (int code = copy.CreateTempBeside(base, path, TCall::CreateCopy)) return code;
@@ -50,7 +52,7 @@ int TInPlaceCopy::MakeAt(const std::string& base, const std::string& target, int
     int code = free >= 0 && free < needed ? DosError::DiskFull : 0;
     TFile source;
     if (code == 0) code = source.OpenRead(target);
-    if (code == 0) code = CopyBytes(source, copy, size, TCall::CopyWrite);
+    if (code == 0) code = CopyBytes(source, copy, size, TCall::CopyWrite, progress);
     if (code == 0) code = copy.Sync();
     const int closed = copy.Close();
     if (code == 0) code = closed;

@@ -4,6 +4,7 @@
 #include "engine/text/Cp1252.h"
 #include "engine/document/EngineHost.h"
 #include "engine/document/EngineState.h"
+#include "engine/editing/Editing.h"
 #include "engine/inspector/InspectorTypes.h"
 #include "engine/text/StringTable.h"
 #include "engine/text/TextFormat.h"
@@ -295,7 +296,7 @@ TInspectorEncoding EncodeInspectorText(TInspectorRow row, std::string_view typed
 std::string WriteInspectorText(TInspectorRow row, std::string_view text, TByteOrder order) {
     if (!FileOpen) return {};
     if (ReadOnly) {
-        Host->Beep();
+        RefuseReadOnly();
         return {};
     }
     TInspectorEncoding encoded = EncodeInspectorText(row, text, order);

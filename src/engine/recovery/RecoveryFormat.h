@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/document/Types.h"
+#include "engine/editing/StepName.h"
 
 #include <cstdint>
 #include <span>
@@ -55,7 +56,7 @@ struct TRecordView {
     std::span<const uint8_t> PieceBytes(int64_t i) const;
 };
 
-inline constexpr int RecordStepNames = 18; // TStepName values a record may carry
+inline constexpr int RecordStepNames = StepNameCount; // TStepName values a record may carry
 
 std::vector<uint8_t> EncodeHeader(const TJournalHeader& header);
 // Appends a record. moreAddresses: the pieces after the first; bytes: NewLength per piece, or NewLength

@@ -9,6 +9,7 @@
 namespace Engine {
 
 TCharacterSet CharacterSet = TCharacterSet::Default;
+bool OemFont = false;
 
 namespace {
 
@@ -59,10 +60,6 @@ TCharacterSet ShownSet(TCharacterSet set, bool oemFont) {
     return oemFont ? TCharacterSet::Dos437 : TCharacterSet::Windows1252;
 }
 
-TCharacterSet TypedSet(TCharacterSet set) {
-    return set == TCharacterSet::Default ? TCharacterSet::Windows1252 : set;
-}
-
 char32_t DecodeByte(TCharacterSet set, uint8_t byte) {
     switch (set) {
     case TCharacterSet::Dos437:
@@ -97,11 +94,11 @@ std::optional<uint8_t> EncodeCharacter(TCharacterSet set, char32_t character) {
 }
 
 std::optional<uint8_t> TypedByte(char32_t character) {
-    return EncodeCharacter(TypedSet(CharacterSet), character);
+    return EncodeCharacter(ShownSet(CharacterSet, OemFont), character);
 }
 
 char32_t TypedCharacter(uint8_t byte) {
-    return DecodeByte(TypedSet(CharacterSet), byte);
+    return DecodeByte(ShownSet(CharacterSet, OemFont), byte);
 }
 
 } // namespace Engine

@@ -7,7 +7,7 @@
 // The character set of the text pane: which character a byte is drawn as, and which byte a character
 // typed, pasted or entered in a text field becomes.
 enum class TCharacterSet : int32_t {
-    Default, // as before the choice existed: drawn as the font has it, typed as Windows-1252
+    Default, // as before the choice existed: drawn (and typed) as the font has it
     Dos437,  // the OEM code page with its pictures for the control codes
     Windows1252,
     Latin1, // ISO 8859-1
@@ -19,14 +19,14 @@ namespace Engine {
 
 // The user's choice, kept in the settings file.
 extern TCharacterSet CharacterSet;
+// Whether the text pane's font is the OEM one, which draws the DOS glyphs; the window keeps it with the font.
+extern bool OemFont;
 
 // What ASCII shows for a byte above 0x7F, and so the byte such a character comes back as.
 inline constexpr char32_t NoCharacter = U'.';
 
 // The set a pane draws with: Default follows the font (the OEM font draws the DOS glyphs).
 TCharacterSet ShownSet(TCharacterSet set, bool oemFont);
-// The set characters are typed in: Default types Windows-1252 whatever the font.
-TCharacterSet TypedSet(TCharacterSet set);
 
 // Default stands for Windows-1252 in both. The character of a byte; every byte has one, ASCII's high
 // bytes NoCharacter.
@@ -35,8 +35,9 @@ char32_t DecodeByte(TCharacterSet set, uint8_t byte);
 // every set, so that line breaks and tabs pass through any of them.
 std::optional<uint8_t> EncodeCharacter(TCharacterSet set, char32_t character);
 
-// Under the chosen CharacterSet: the byte a typed or pasted character becomes, and the character a text
-// field shows for a byte.
+// In the set the text pane draws with (CharacterSet under OemFont), so that a character becomes the byte
+// the pane shows as it: the byte a typed or pasted character becomes, and the character a text field
+// shows for a byte.
 std::optional<uint8_t> TypedByte(char32_t character);
 char32_t TypedCharacter(uint8_t byte);
 

@@ -70,8 +70,11 @@ std::optional<std::string> LooseHexToBytes(std::string_view text) {
             ++i;
         size_t digits = i - start;
         if (digits == 0) return std::nullopt;
-        // A run ends at a separator, the end, or the next escape.
-        if (i < text.size() && !separator(text[i]) && text[i] != '\\') return std::nullopt;
+        // A run ends at a separator, the end, the next escape, or a colon or hyphen that joins it to the next
+        // run ("de:ad:be:ef", "de-ad").
+        const bool joined =
+            i + 1 < text.size() && (text[i] == ':' || text[i] == '-') && IsHexDigit(text[i + 1]);
+        if (i < text.size() && !separator(text[i]) && text[i] != '\\' && !joined) return std::nullopt;
         size_t at = start;
         if (digits % 2 != 0) {
             if (!led || digits != 1) return std::nullopt;
@@ -80,6 +83,7 @@ std::optional<std::string> LooseHexToBytes(std::string_view text) {
         }
         for (; at < i; at += 2)
             bytes += static_cast<char>(HexDigitValue(text[at]) * 16 + HexDigitValue(text[at + 1]));
+        if (joined) ++i;
     }
     if (bytes.empty()) return std::nullopt;
     return bytes;

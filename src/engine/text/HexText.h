@@ -17,8 +17,8 @@ std::string HexToBytes(std::string_view text, bool spaced);
 // Unspaced: even length, hex digits only. Empty text is false.
 bool IsHexText(std::string_view text, bool spaced);
 // Hex as people paste it: pairs of digits in either case, in runs or apart, separated by spaces, tabs,
-// commas or line breaks, each run perhaps led by 0x or \x ("0x41, 0x42", "\x41\x42", "4142 43"); a led run
-// may be one digit. Nothing when the text holds anything else, an unpaired digit, or no byte at all.
+// commas or line breaks, or joined by single colons or hyphens, each run perhaps led by 0x or \x ("0x41,
+// 0x42", "\x41\x42", "4142 43", "de:ad:be:ef"); a led run may be one digit. Nothing when the text holds anything else, an unpaired digit, or no byte at all.
 std::optional<std::string> LooseHexToBytes(std::string_view text);
 // 0..15 for 0-9, A-F and a-f; 15 for anything else.
 int HexDigitValue(char c);

@@ -32,6 +32,8 @@ inline constexpr const char* CantKeepOwner = "The file's owner could not be kept
 inline constexpr const char* CantKeepPermissions = "The file's permissions could not be kept.";
 inline constexpr const char* CantSetFileTime = "The file's date/time could not be set.";
 inline constexpr const char* TemporaryFileLeft = "Temporary file left behind:\n%s";
+inline constexpr const char* CopyingOldContents = "Copying old contents";
+inline constexpr const char* OldContentsCopyLeft = "Copy of the old contents left behind: %s";
 inline constexpr const char* FileMayBeDamaged = "The file may be damaged.";
 inline constexpr const char* OldContentsKeptIn = "The file may be damaged. Its old contents are kept in:\n%s";
 inline constexpr const char* InPlaceWithoutCopy =
@@ -52,6 +54,7 @@ inline constexpr const char* ModifiedSaveNow = "%s modified. Save now?";
 inline constexpr const char* OpenFileTitle = "Open file";
 inline constexpr const char* OpenReadOnlyTitle = "Open file read-only";
 inline constexpr const char* ReadOnlyMark = " (read-only)";
+inline constexpr const char* FileIsReadOnly = "The file is read-only";
 inline constexpr const char* SaveFileAsTitle = "Save file as";
 inline constexpr const char* FileMasks = "*.*,*.exe";
 inline constexpr const char* FavoritesSection = "Favorites";
@@ -237,11 +240,11 @@ inline constexpr const char* InspectorOutOfRange = "Value out of range for %s: %
 
 // Checksums.
 inline constexpr const char* ChecksumNames[] = {
-    "CRC-32",   "CRC-32C",  "CRC-64",      "Adler-32",    "MD5",     "SHA-1",   "SHA-224",  "SHA-256",
-    "SHA-384",  "SHA-512",  "SHA3-256",    "SHA3-512",    "BLAKE2b-512", "BLAKE2s-256", "XXH3-64", "XXH3-128"};
-inline constexpr const char* ChecksumHints[] = {"zlib, PNG, gzip",
+    "CRC-32",  "CRC-32C", "CRC-64/XZ", "Adler-32", "MD5",         "SHA-1",       "SHA-224", "SHA-256",
+    "SHA-384", "SHA-512", "SHA3-256",  "SHA3-512", "BLAKE2b-512", "BLAKE2s-256", "XXH3-64", "XXH3-128"};
+inline constexpr const char* ChecksumHints[] = {"as zip, gzip, PNG and zlib compute it",
                                                 "Castagnoli: iSCSI, ext4, Btrfs",
-                                                "ECMA-182, as XZ uses it",
+                                                "ECMA-182 polynomial, as XZ computes it",
                                                 "zlib",
                                                 "",
                                                 "",

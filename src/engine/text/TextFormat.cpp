@@ -116,14 +116,28 @@ int ProgressPercent(int64_t done, int64_t total) {
     return static_cast<int>(quotient);
 }
 
-std::string FormatFileTime(int64_t seconds) {
+namespace {
+bool LocalTime(int64_t seconds, tm& local) {
     const time_t time = static_cast<time_t>(seconds);
+    return localtime_r(&time, &local) != nullptr;
+}
+} // namespace
+
+std::string FormatFileTime(int64_t seconds) {
     tm local{};
-    if (!localtime_r(&time, &local)) return std::string();
+    if (!LocalTime(seconds, local)) return std::string();
     const int hour = local.tm_hour % 12 == 0 ? 12 : local.tm_hour % 12;
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%02d%c%02d%c%02d %02d%c%02d%c", local.tm_mon + 1,
                   Texts::DateSeparator, local.tm_mday, Texts::DateSeparator, local.tm_year % 100, hour,
                   Texts::TimeSeparator, local.tm_min, local.tm_hour < 12 ? 'a' : 'p');
+    return buffer;
+}
+
+std::string FormatIsoTime(int64_t seconds) {
+    tm local{};
+    if (!LocalTime(seconds, local)) return std::string();
+    char buffer[32];
+    std::strftime(buffer, sizeof buffer, "%Y-%m-%d %H:%M", &local);
     return buffer;
 }

@@ -19,3 +19,5 @@ int ProgressPercent(int64_t done, int64_t total);
 // A file time (seconds since the epoch) in the program's fixed short date and time formats, local time:
 // "mm-dd-yy hh:mma/p", e.g. "12-07-26 01:05p".
 std::string FormatFileTime(int64_t seconds);
+// The same in ISO order and 24 hours, for the texts that are new to this program: "2026-12-07 13:05".
+std::string FormatIsoTime(int64_t seconds);
