@@ -122,14 +122,14 @@ void LoadIntoEngine(TData kind) {
     const TBytes& bytes = Data(kind);
     ResetBenchEngine();
     // The path a loaded file takes: the start buffer, grown to the file's capacity, then written once.
-    Engine::Store.AllocateBuffer();
+    Engine::Doc().Store.AllocateBuffer();
     StoreInside::Array()->ReAlloc(StoreInside::FileBuffer(),
                                   Engine::CapacityFor(static_cast<int32_t>(bytes.size())));
     StoreInside::Room() = StoreInside::Array()->ByteSize;
     std::memcpy(StoreInside::FileBuffer(), bytes.data(), bytes.size());
     StoreInside::Size() = static_cast<int32_t>(bytes.size());
-    Engine::FileOpen = true;
-    Engine::BottomAddress = Engine::PageBytes;
+    Engine::Doc().FileOpen = true;
+    Engine::Doc().View.BottomAddress = Engine::Doc().View.PageBytes;
     LoadedKind = static_cast<int>(kind);
     LoadedAfterResets = BenchEngineResets();
 }
@@ -141,6 +141,6 @@ void EngineDataDirty() {
 double FloorSeconds() {
     const double start = NowSeconds();
     benchmark::DoNotOptimize(
-        FloorCount(StoreInside::FileBuffer(), static_cast<size_t>(Engine::Store.FileSize()), 'q'));
+        FloorCount(StoreInside::FileBuffer(), static_cast<size_t>(Engine::Doc().Store.FileSize()), 'q'));
     return NowSeconds() - start;
 }

@@ -42,7 +42,7 @@ constexpr int MinRounds = 3, MaxRounds = 15;
 // The engine holding 1 GiB of pseudo-random bytes, in a buffer allocated as loading a file leaves it.
 void LoadSumData() {
     ResetBenchEngine();
-    if (!Engine::Store.AllocateBuffer() ||
+    if (!Engine::Doc().Store.AllocateBuffer() ||
         !StoreInside::Array()->ReAlloc(StoreInside::FileBuffer(), Engine::CapacityFor(SumSize)))
         Wrong("1 GiB buffer");
     StoreInside::Room() = StoreInside::Array()->ByteSize;
@@ -55,7 +55,7 @@ void LoadSumData() {
         words[i] = state;
     }
     StoreInside::Size() = SumSize;
-    Engine::FileOpen = true;
+    Engine::Doc().FileOpen = true;
 }
 
 // The dialog's path: a worker over the whole file, the event loop waiting for its end.
@@ -102,7 +102,7 @@ const EVP_MD* Md(K kind) {
 // The library called once on the whole buffer, as a program of its own would.
 double DirectSeconds(K kind) {
     auto* bytes = StoreInside::FileBuffer();
-    const size_t size = size_t(Engine::Store.FileSize());
+    const size_t size = size_t(Engine::Doc().Store.FileSize());
     const double start = NowSeconds();
     uint64_t sink = 0;
     switch (kind) {

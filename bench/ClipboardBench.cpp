@@ -42,8 +42,8 @@ void BM_ClipboardCopy64MiB(benchmark::State& state) {
         state.SkipWithError("LoadFile failed");
         return;
     }
-    Engine::BlockBegin = 1;
-    Engine::BlockEnd = Engine::Store.FileSize();
+    Engine::Doc().Block.BlockBegin = 1;
+    Engine::Doc().Block.BlockEnd = Engine::Doc().Store.FileSize();
     TSystemClipboard clipboard;
     uint8_t* previous = nullptr;
     std::vector<double> ratios;
@@ -81,10 +81,10 @@ void BM_ClipboardPaste64MiB(benchmark::State& state) {
     clipboard.Publish({});
     const std::optional<TClipData> data = clipboard.Data(TClipFormat::Binary);
     const uint8_t* block = data->Bytes.data() + Engine::PayloadHeader;
-    const int32_t size = Engine::Store.FileSize();
+    const int32_t size = Engine::Doc().Store.FileSize();
     auto back = [&] {
         StoreInside::Size() = size; // the room stays: every round moves the same bytes in the same memory
-        Engine::BottomAddress = std::min(Engine::PageBytes, size);
+        Engine::Doc().View.BottomAddress = std::min(Engine::Doc().View.PageBytes, size);
     };
     // The first paste grows the buffer; the rounds after it find the same memory, touched.
     Engine::Paste1Click(clipboard);
@@ -99,7 +99,7 @@ void BM_ClipboardPaste64MiB(benchmark::State& state) {
         const bool baseFirst = ratios.size() % 2 == 0;
         const double base = baseFirst ? Seconds(baseline) : 0;
         const double ours = Seconds(engine);
-        if (Engine::Store.FileSize() != 2 * size) state.SkipWithError("the block was not pasted");
+        if (Engine::Doc().Store.FileSize() != 2 * size) state.SkipWithError("the block was not pasted");
         back();
         ratios.push_back(ours / (baseFirst ? base : Seconds(baseline)));
         state.SetIterationTime(ours);

@@ -26,14 +26,14 @@ double OpenGapRatio() {
         std::fprintf(stderr, "LoadFile failed\n");
         std::exit(1);
     }
-    const int32_t size = Engine::Store.FileSize();
+    const int32_t size = Engine::Doc().Store.FileSize();
     auto engine = [&] {
         const double start = NowSeconds();
-        const bool opened = Engine::Store.OpenGap(1, 1);
+        const bool opened = Engine::Doc().Store.OpenGap(1, 1);
         const double seconds = NowSeconds() - start;
         if (!opened) std::exit(1);
         // Back to the same size, the bytes in one piece: every round moves the same bytes, never reallocates.
-        Engine::Store.ContiguousBytes();
+        Engine::Doc().Store.ContiguousBytes();
         StoreInside::Size() = size;
         return seconds;
     };
@@ -70,7 +70,7 @@ void ReportLoadMemory() {
     for (int64_t size : {BigSize, int64_t{100000003}, int64_t{3000000}}) {
         const std::string& path = BenchFile(size);
         ResetBenchEngine();
-        Engine::Store.AllocateBuffer();
+        Engine::Doc().Store.AllocateBuffer();
         int64_t heapBefore = HeapBytes();
         {
             std::ofstream reset("/proc/self/clear_refs");
@@ -83,8 +83,8 @@ void ReportLoadMemory() {
         int64_t heapHeld = HeapBytes() - heapBefore + Engine::MinCapacity;
         int64_t residentGrowth = peak - residentBefore;
         std::printf("  %12lld %12lld %14lld %16lld %10.3f%s\n", static_cast<long long>(size),
-                    static_cast<long long>(Engine::Store.Capacity()), static_cast<long long>(heapHeld - size),
-                    static_cast<long long>(residentGrowth - size),
+                    static_cast<long long>(Engine::Doc().Store.Capacity()),
+                    static_cast<long long>(heapHeld - size), static_cast<long long>(residentGrowth - size),
                     static_cast<double>(residentGrowth) / static_cast<double>(size),
                     ok ? "" : "  (load failed)");
         ResetBenchEngine();

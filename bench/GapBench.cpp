@@ -48,7 +48,8 @@ TFormMain& OpenForTyping(int64_t size, TAddress address) {
     if (!Engine::TextMode) Engine::ModusText1Click(); // a typed letter is one byte
     Engine::ShowAddress(address, true, false);
     QCoreApplication::processEvents();
-    if (Engine::Store.FileSize() != size || Engine::CurrentAddress() != address) Wrong("opening the file");
+    if (Engine::Doc().Store.FileSize() != size || Engine::CurrentAddress() != address)
+        Wrong("opening the file");
     return form;
 }
 
@@ -84,10 +85,10 @@ const TGapRatios& Measure() {
     std::vector<double> each, first, scan;
     for (int round = 0; round < Rounds; ++round) {
         TFormMain& big = OpenForTyping(BigSize, 1);
-        std::ranges::copy(Planted, Engine::Store.StoreRun(BigSize - 1000, Planted.size()).begin());
+        std::ranges::copy(Planted, Engine::Doc().Store.StoreRun(BigSize - 1000, Planted.size()).begin());
         // One move of every byte up by one in the engine's own buffer, and back untimed: the least a first
         // key can add.
-        uint8_t* const bytes = Engine::Store.ContiguousBytes();
+        uint8_t* const bytes = Engine::Doc().Store.ContiguousBytes();
         const double upStart = NowSeconds();
         std::memmove(bytes + 1, bytes, size_t(BigSize));
         benchmark::ClobberMemory();
@@ -95,8 +96,8 @@ const TGapRatios& Measure() {
         std::memmove(bytes, bytes + 1, size_t(BigSize));
 
         const TKeyTimes bigTimes = TypeKeys(big);
-        if (Engine::Store.FileSize() != BigSize + Keys || Engine::Store.ReadByte(1) != 'a' ||
-            Engine::Store.ReadByte(Keys) != 'a' || StoreInside::GapAt() != Keys + 1)
+        if (Engine::Doc().Store.FileSize() != BigSize + Keys || Engine::Doc().Store.ReadByte(1) != 'a' ||
+            Engine::Doc().Store.ReadByte(Keys) != 'a' || StoreInside::GapAt() != Keys + 1)
             Wrong("typing at the front");
         Engine::SearchRequest.Pattern.assign(Planted.begin(), Planted.end());
         Engine::SearchRequest.CaseSensitive = true;
@@ -111,8 +112,8 @@ const TGapRatios& Measure() {
         const double floor = FloorSeconds();
         // The move that closed the gap: the tail down by the gap's length, timed in the same buffer after
         // an untimed move up.
-        uint8_t* const file = Engine::Store.ContiguousBytes();
-        const size_t tail = size_t(Engine::Store.FileSize()) - Keys;
+        uint8_t* const file = Engine::Doc().Store.ContiguousBytes();
+        const size_t tail = size_t(Engine::Doc().Store.FileSize()) - Keys;
         std::memmove(file + Keys + gap, file + Keys, tail);
         const double downStart = NowSeconds();
         std::memmove(file + Keys, file + Keys + gap, tail);
@@ -121,7 +122,8 @@ const TGapRatios& Measure() {
 
         TFormMain& small = OpenForTyping(SmallSize, SmallSize + 1);
         const TKeyTimes smallTimes = TypeKeys(small);
-        if (Engine::Store.FileSize() != SmallSize + Keys || Engine::Store.ReadByte(SmallSize + Keys) != 'a')
+        if (Engine::Doc().Store.FileSize() != SmallSize + Keys ||
+            Engine::Doc().Store.ReadByte(SmallSize + Keys) != 'a')
             Wrong("typing at the end");
         small.hide();
 

@@ -100,12 +100,12 @@ double ScanDownRatio() {
 double SaveRatio() {
     LoadHuge();
     StoreInside::FileBuffer()[HugeSize / 2] ^= 1;
-    Engine::Modified = true;
+    Engine::Doc().Modified = true;
     const std::string saved = BenchFile(HugeSize) + ".saved", plain = BenchFile(HugeSize) + ".plain";
     auto save = [&] {
         sync();
         const double start = NowSeconds();
-        if (!Engine::SaveFile(saved, false, 1, Engine::Store.FileSize())) Wrong("save of 4 GiB");
+        if (!Engine::SaveFile(saved, false, 1, Engine::Doc().Store.FileSize())) Wrong("save of 4 GiB");
         const double seconds = NowSeconds() - start;
         // The old contents, let go after the save, must not weigh on the other side.
         FileAccess::FinishReleases();
@@ -116,9 +116,9 @@ double SaveRatio() {
         const double start = NowSeconds();
         const int fd = open(plain.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (fd < 0) Wrong("plain write");
-        for (int64_t done = 0; done < Engine::Store.FileSize();) {
+        for (int64_t done = 0; done < Engine::Doc().Store.FileSize();) {
             const ssize_t n =
-                ::write(fd, StoreInside::FileBuffer() + done, size_t(Engine::Store.FileSize() - done));
+                ::write(fd, StoreInside::FileBuffer() + done, size_t(Engine::Doc().Store.FileSize() - done));
             if (n <= 0) Wrong("plain write");
             done += n;
         }
@@ -127,7 +127,7 @@ double SaveRatio() {
         unlink(plain.c_str()); // a new file every round
         return seconds;
     };
-    if (!Engine::SaveFile(saved, false, 1, Engine::Store.FileSize()))
+    if (!Engine::SaveFile(saved, false, 1, Engine::Doc().Store.FileSize()))
         Wrong("save of 4 GiB"); // the file saved before
     const double ratio = InterleavedRatio(save, write, Rounds + 2);
     unlink(saved.c_str());

@@ -50,7 +50,7 @@ void RequestScan(TScan scan, size_t length) {
 
 // Find again from DownFrom to the hit near the end, or from UpFrom up to the hit near the start.
 double ScanSeconds(TScan scan) {
-    Engine::LastFoundAddress = 0;
+    Engine::Doc().Search.LastFoundAddress = 0;
     TAddress pos = scan == TScan::Up ? UpFrom : DownFrom;
     const double start = NowSeconds();
     const Engine::TFindResult found =
@@ -65,7 +65,7 @@ double MemmemSeconds(size_t length) {
     const double start = NowSeconds();
     const void* hit =
         memmem(StoreInside::FileBuffer() + DownFrom - 1,
-               static_cast<size_t>(Engine::Store.FileSize() - DownFrom + 1), Planted.data(), length);
+               static_cast<size_t>(Engine::Doc().Store.FileSize() - DownFrom + 1), Planted.data(), length);
     const double seconds = NowSeconds() - start;
     if (hit != StoreInside::FileBuffer() + LastPlant - 1) Wrong("memmem");
     return seconds;
@@ -92,9 +92,9 @@ void AddScan(TData data, size_t length, TScan scan, const char* name, double goa
 constexpr int32_t ReplaceHits = static_cast<int32_t>((DataSize - 108) / ReplaceSpacing + 1);
 
 void StartReplaceAll() {
-    Engine::TopAddress = 1;
-    Engine::CursorCol = Engine::CursorRow = 0;
-    Engine::LastReplaceAddress = Engine::LastFoundAddress = 0;
+    Engine::Doc().View.TopAddress = 1;
+    Engine::Doc().View.CursorCol = Engine::Doc().View.CursorRow = 0;
+    Engine::Doc().Search.LastReplaceAddress = Engine::Doc().Search.LastFoundAddress = 0;
 }
 
 double ReplaceAllSeconds() {
@@ -140,7 +140,7 @@ double ChangingLengthRatio(bool growing) {
         const double start = NowSeconds();
         FloorSeconds();
         uint8_t* bytes = StoreInside::FileBuffer();
-        const auto size = static_cast<size_t>(Engine::Store.FileSize());
+        const auto size = static_cast<size_t>(Engine::Doc().Store.FileSize());
         if (growing)
             std::memmove(bytes + 2, bytes, size);
         else

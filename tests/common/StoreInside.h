@@ -20,25 +20,25 @@ struct Engine::TByteStoreInside {
 // The same for the open file's store.
 namespace StoreInside {
 inline TJkDynArray*& Array() {
-    return Engine::TByteStoreInside::Array(Engine::Store);
+    return Engine::TByteStoreInside::Array(Engine::Doc().Store);
 }
 inline uint8_t*& FileBuffer() {
-    return Engine::TByteStoreInside::Buffer(Engine::Store);
+    return Engine::TByteStoreInside::Buffer(Engine::Doc().Store);
 }
 inline TCount& Size() {
-    return Engine::TByteStoreInside::Size(Engine::Store);
+    return Engine::TByteStoreInside::Size(Engine::Doc().Store);
 }
 inline TCount& Room() {
-    return Engine::TByteStoreInside::Room(Engine::Store);
+    return Engine::TByteStoreInside::Room(Engine::Doc().Store);
 }
 inline TAddress GapAt() {
-    return Engine::TByteStoreInside::GapAt(Engine::Store);
+    return Engine::TByteStoreInside::GapAt(Engine::Doc().Store);
 }
 inline TCount GapLength() {
-    return Engine::TByteStoreInside::GapLength(Engine::Store);
+    return Engine::TByteStoreInside::GapLength(Engine::Doc().Store);
 }
 inline void CloseGap() {
-    Engine::TByteStoreInside::CloseGap(Engine::Store);
+    Engine::TByteStoreInside::CloseGap(Engine::Doc().Store);
 }
 inline constexpr TAddress NoGap = Engine::TByteStoreInside::NoGap;
 } // namespace StoreInside

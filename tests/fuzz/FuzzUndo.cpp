@@ -26,7 +26,8 @@ bool AllocationsRefused = false;
 
 bool FileIs(const TBytes& bytes) {
     using namespace Engine;
-    return Store.FileSize() == static_cast<int32_t>(bytes.size()) && EngineSetup::StoredBytes() == bytes;
+    return Doc().Store.FileSize() == static_cast<int32_t>(bytes.size()) &&
+           EngineSetup::StoredBytes() == bytes;
 }
 
 // One change inside the open step; false when it was refused or there was nothing to change.
@@ -45,7 +46,7 @@ bool RandomChange(FuzzedDataProvider& input, TBytes& model) {
     case 1: {
         const int32_t count = std::min(n, size - address + 1);
         if (count <= 0) return false;
-        RecordChange(address, Store.StoreRun(address, count), 0);
+        RecordChange(address, Doc().Store.StoreRun(address, count), 0);
         CloseGap(address, count);
         model.erase(model.begin() + (address - 1), model.begin() + (address - 1 + count));
         return true;
@@ -84,16 +85,17 @@ bool RandomPieces(FuzzedDataProvider& input, TBytes& model) {
     }
     changed.insert(changed.end(), model.begin() + (from - 1), model.end());
     const auto grown = static_cast<int32_t>(changed.size());
-    if (grown > Store.FileSize() && !Store.EnsureRoom(grown - Store.FileSize())) return false;
+    if (grown > Doc().Store.FileSize() && !Doc().Store.EnsureRoom(grown - Doc().Store.FileSize()))
+        return false;
     RecordPiecesBegin(oldLength, newLength);
     const std::vector<int32_t> order(starts.begin(), starts.end());
     const bool backwards = input.ConsumeBool();
     for (size_t i = 0; i < order.size(); ++i) {
         const int32_t at = backwards ? order[order.size() - 1 - i] : order[i];
-        RecordPiece(at, Store.ContiguousBytes() + at - 1);
+        RecordPiece(at, Doc().Store.ContiguousBytes() + at - 1);
     }
     RecordPiecesEnd();
-    if (!changed.empty()) std::memcpy(Store.ContiguousBytes(), changed.data(), changed.size());
+    if (!changed.empty()) std::memcpy(Doc().Store.ContiguousBytes(), changed.data(), changed.size());
     StoreInside::Size() = grown;
     model = std::move(changed);
     return true;
@@ -108,7 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<TBytes> states{input.ConsumeBytes<uint8_t>(input.ConsumeIntegralInRange<size_t>(0, 200))};
     FUZZ_CHECK(OpenTight(states[0], input.ConsumeIntegralInRange<int32_t>(0, 16)));
     ClearUndo();
-    Undo.Journal.Budget = input.ConsumeIntegralInRange<int64_t>(0, 4000);
+    Doc().Undo.Journal.Budget = input.ConsumeIntegralInRange<int64_t>(0, 4000);
     DynArrayFailHook = [](size_t) { return AllocationsRefused; };
     size_t index = 0;
     TBytes saved = states[0];
@@ -132,38 +134,37 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 states.push_back(std::move(model));
                 ++index;
             }
-        } else if (op == 3 && Undo.Journal.CanUndo()) {
-            const int64_t applied = Undo.Journal.Applied;
+        } else if (op == 3 && Doc().Undo.Journal.CanUndo()) {
+            const int64_t applied = Doc().Undo.Journal.Applied;
             Undo1Click();
-            if (Undo.Journal.Applied != applied) --index;
-        } else if (op == 4 && Undo.Journal.CanRedo()) {
-            const int64_t applied = Undo.Journal.Applied;
+            if (Doc().Undo.Journal.Applied != applied) --index;
+        } else if (op == 4 && Doc().Undo.Journal.CanRedo()) {
+            const int64_t applied = Doc().Undo.Journal.Applied;
             Redo1Click();
-            if (Undo.Journal.Applied != applied) ++index;
+            if (Doc().Undo.Journal.Applied != applied) ++index;
         } else if (op == 5) {
             UndoFileSaved();
             saved = states[index];
         }
         SealUndoStep();
         FUZZ_CHECK(FileIs(states[index]));
-        FUZZ_CHECK(Undo.Journal.Bytes <= Undo.Journal.Budget);
+        FUZZ_CHECK(Doc().Undo.Journal.Bytes <= Doc().Undo.Journal.Budget);
         // What the journal holds is a stretch of the history that ends where the history ends.
-        const auto held = static_cast<size_t>(Undo.Journal.Steps.size());
-        FUZZ_CHECK(static_cast<size_t>(Undo.Journal.Applied) <= index);
-        FUZZ_CHECK(index - static_cast<size_t>(Undo.Journal.Applied) + held == states.size() - 1 ||
+        const auto held = static_cast<size_t>(Doc().Undo.Journal.Steps.size());
+        FUZZ_CHECK(static_cast<size_t>(Doc().Undo.Journal.Applied) <= index);
+        FUZZ_CHECK(index - static_cast<size_t>(Doc().Undo.Journal.Applied) + held == states.size() - 1 ||
                    held == 0);
-        if (Undo.Journal.SavedAt >= 0)
-            FUZZ_CHECK(
-                states[index - static_cast<size_t>(Undo.Journal.Applied) + size_t(Undo.Journal.SavedAt)] ==
-                saved);
+        if (Doc().Undo.Journal.SavedAt >= 0)
+            FUZZ_CHECK(states[index - static_cast<size_t>(Doc().Undo.Journal.Applied) +
+                              size_t(Doc().Undo.Journal.SavedAt)] == saved);
     }
     // All the way back and forth, with every allocation granted.
     AllocationsRefused = false;
-    while (Undo.Journal.CanUndo()) {
+    while (Doc().Undo.Journal.CanUndo()) {
         Undo1Click();
         FUZZ_CHECK(FileIs(states[--index]));
     }
-    while (Undo.Journal.CanRedo()) {
+    while (Doc().Undo.Journal.CanRedo()) {
         Redo1Click();
         FUZZ_CHECK(FileIs(states[++index]));
     }

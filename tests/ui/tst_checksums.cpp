@@ -107,7 +107,7 @@ void TestChecksums::blockIsComputedComparedAndCopied() {
         dialog.ButtonClose->click();
     });
     QCOMPARE(FileBytes(), bytes);
-    QVERIFY(!Engine::Modified);
+    QVERIFY(!Engine::Doc().Modified);
 }
 
 void TestChecksums::wholeFileWithoutBlock() {

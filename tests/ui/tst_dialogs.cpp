@@ -384,7 +384,7 @@ void TestDialogs::patchChangesOnlyTheFirstSequence() {
         QByteArray expected = bytes;
         expected[1004] = '\x7E';
         QCOMPARE(FileBytes(), expected);
-        QVERIFY(Engine::Modified);
+        QVERIFY(Engine::Doc().Modified);
         QCOMPARE(Engine::CurrentAddress(), 20);
         QVERIFY(!editor.Form.Action(TCommand::Replaceundo1)->isEnabled());
     }
@@ -393,7 +393,7 @@ void TestDialogs::patchChangesOnlyTheFirstSequence() {
     AnswerNextModal(QStringLiteral("OK"), &message);
     plain.Run(TCommand::Patch1);
     QCOMPARE(message, QStringLiteral("File is not a\nBorland Pascal 7.0 executable"));
-    QVERIFY(!Engine::Modified);
+    QVERIFY(!Engine::Doc().Modified);
 }
 
 void TestDialogs::insertStringThroughTheWindow() {
@@ -413,9 +413,9 @@ void TestDialogs::insertStringThroughTheWindow() {
     });
     QCOMPARE(FileBytes(), QByteArray("0123XYXYXY456789"));
     QCOMPARE(Engine::CurrentAddress(), 5);
-    QVERIFY(Engine::Modified);
+    QVERIFY(Engine::Doc().Modified);
     QCOMPARE(message, QStringLiteral("Block no longer valid"));
-    QCOMPARE(Engine::BlockBegin, 0);
+    QCOMPARE(Engine::Doc().Block.BlockBegin, 0);
 
     // A "$" count from the history selects hexadecimal and counts in hex.
     TIniFile(SettingsFile()).WriteString("JkHistoryInsN", "0", "\"$10\"");
@@ -427,7 +427,7 @@ void TestDialogs::insertStringThroughTheWindow() {
         Type(dialog.JkByteEditInsH, QStringLiteral("00"));
         dialog.ButtonOK->click();
     });
-    QCOMPARE(Engine::Store.FileSize(), 32);
+    QCOMPARE(Engine::Doc().Store.FileSize(), 32);
     QCOMPARE(FileBytes().left(17), QByteArray(16, '\0') + '0');
 }
 

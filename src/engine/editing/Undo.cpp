@@ -20,8 +20,6 @@
 
 namespace Engine {
 
-TUndo Undo;
-
 namespace {
 
 // The hints' names of the steps, in the order of TStepName.
@@ -33,27 +31,28 @@ constexpr auto StepNames = std::to_array<const char*>(
 static_assert(StepNames.size() == StepNameCount);
 
 TView CurrentView() {
-    return {TopAddress, CurrentAddress()};
+    return {Doc().View.TopAddress, CurrentAddress()};
 }
 
 void PublishUndoState() {
     // Every change, undo, redo, save and load ends here: the mark follows Modified without a call per byte.
-    if (Modified != Undo.ShownModified) {
-        Undo.ShownModified = Modified;
-        Host->ModifiedChanged(Modified);
+    if (Doc().Modified != Doc().Undo.ShownModified) {
+        Doc().Undo.ShownModified = Doc().Modified;
+        Host->ModifiedChanged(Doc().Modified);
     }
-    if (Undo.Shown.Valid && Undo.Shown.Version == Undo.Journal.Version && Undo.Shown.FileOpen == FileOpen)
+    if (Doc().Undo.Shown.Valid && Doc().Undo.Shown.Version == Doc().Undo.Journal.Version &&
+        Doc().Undo.Shown.FileOpen == Doc().FileOpen)
         return;
     TUndo::TShown now;
     now.Valid = true;
-    now.FileOpen = FileOpen;
-    now.Version = Undo.Journal.Version;
-    now.CanUndo = FileOpen && Undo.Journal.CanUndo();
-    now.CanRedo = FileOpen && Undo.Journal.CanRedo();
-    if (now.CanUndo) now.UndoName = Undo.Journal.NameAt(Undo.Journal.Applied - 1);
-    if (now.CanRedo) now.RedoName = Undo.Journal.NameAt(Undo.Journal.Applied);
-    if (now == Undo.Shown) return;
-    Undo.Shown = now;
+    now.FileOpen = Doc().FileOpen;
+    now.Version = Doc().Undo.Journal.Version;
+    now.CanUndo = Doc().FileOpen && Doc().Undo.Journal.CanUndo();
+    now.CanRedo = Doc().FileOpen && Doc().Undo.Journal.CanRedo();
+    if (now.CanUndo) now.UndoName = Doc().Undo.Journal.NameAt(Doc().Undo.Journal.Applied - 1);
+    if (now.CanRedo) now.RedoName = Doc().Undo.Journal.NameAt(Doc().Undo.Journal.Applied);
+    if (now == Doc().Undo.Shown) return;
+    Doc().Undo.Shown = now;
     SetCommandEnabled(TCommand::Undo1, now.CanUndo);
     SetCommandEnabled(TCommand::Redo1, now.CanRedo);
     Host->SetCommandHint(TCommand::Undo1, now.CanUndo
@@ -65,29 +64,30 @@ void PublishUndoState() {
 }
 
 void GiveUpScope() {
-    Undo.Unrecorded = true;
-    Undo.ScopeOpened = false;
+    Doc().Undo.Unrecorded = true;
+    Doc().Undo.ScopeOpened = false;
 }
 
 // A change that cannot be recorded is being made: neither the steps nor the saved state can be reached.
 void ForgetBeforeChange() {
-    Undo.Journal.Forget();
-    Undo.Journal.SavedAt = -1;
+    Doc().Undo.Journal.Forget();
+    Doc().Undo.Journal.SavedAt = -1;
     GiveUpScope();
 }
 
 void OpenScopeStep() {
-    if (Undo.ScopeOpened) return;
-    Undo.Journal.Open(Undo.ScopeName, Undo.ScopeBefore);
-    Undo.ScopeOpened = true;
-    Undo.ScopeOpenedNew = true;
+    if (Doc().Undo.ScopeOpened) return;
+    Doc().Undo.Journal.Open(Doc().Undo.ScopeName, Doc().Undo.ScopeBefore);
+    Doc().Undo.ScopeOpened = true;
+    Doc().Undo.ScopeOpenedNew = true;
 }
 
 // The listener learns that the scope's changes are all made.
 void TellListener(bool opened) {
-    if (!Undo.Listener) return;
-    Undo.Listener->StepEnds(Undo.ScopeName, opened,
-                            Undo.Journal.CanUndo() ? Undo.Journal.Id(Undo.Journal.Applied - 1) : -1);
+    if (!Doc().Undo.Listener) return;
+    Doc().Undo.Listener->StepEnds(
+        Doc().Undo.ScopeName, opened,
+        Doc().Undo.Journal.CanUndo() ? Doc().Undo.Journal.Id(Doc().Undo.Journal.Applied - 1) : -1);
 }
 
 // How many pieces change i of the step has.
@@ -97,7 +97,7 @@ int64_t PieceCount(const TStep& step, int32_t i) {
 
 // Room for the largest size the step passes through, so that no change of it can fail half-way.
 bool RoomForStep(TStep& step, bool undo) {
-    int64_t size = Store.FileSize(), peak = Store.FileSize();
+    int64_t size = Doc().Store.FileSize(), peak = Doc().Store.FileSize();
     const int32_t count = step.ChangeCount();
     for (int32_t n = 0; n < count; ++n) {
         const int32_t i = undo ? count - 1 - n : n;
@@ -106,7 +106,7 @@ bool RoomForStep(TStep& step, bool undo) {
         size += PieceCount(step, i) * (undo ? -growth : growth);
         peak = std::max(peak, size);
     }
-    return peak <= Store.FileSize() || Store.EnsureRoom(peak - Store.FileSize());
+    return peak <= Doc().Store.FileSize() || Doc().Store.EnsureRoom(peak - Doc().Store.FileSize());
 }
 
 // Puts the kept bytes of a change in place of those in the file, and keeps those instead: undo and redo
@@ -117,10 +117,11 @@ void ExchangeChange(TChange& change, std::span<const TAddress> rest, bool undo, 
     if (rest.empty()) {
         // One piece goes through the store, so that undoing and redoing keys leave its gap where they were
         // typed. The room is already there.
-        if (cur > 0) std::ranges::copy(Store.StoreRun(change.Address, cur), captured.Data());
-        if (oth > cur) Store.OpenGap(change.Address + cur, oth - cur);
-        if (oth < cur) Store.RemoveBytes(change.Address + oth, cur - oth, false);
-        if (oth > 0) std::copy_n(change.Stored.Data(), oth, Store.StoreRun(change.Address, oth).begin());
+        if (cur > 0) std::ranges::copy(Doc().Store.StoreRun(change.Address, cur), captured.Data());
+        if (oth > cur) Doc().Store.OpenGap(change.Address + cur, oth - cur);
+        if (oth < cur) Doc().Store.RemoveBytes(change.Address + oth, cur - oth, false);
+        if (oth > 0)
+            std::copy_n(change.Stored.Data(), oth, Doc().Store.StoreRun(change.Address, oth).begin());
         change.Stored = std::move(captured);
         return;
     }
@@ -135,7 +136,7 @@ void ExchangeChange(TChange& change, std::span<const TAddress> rest, bool undo, 
     pieces.Before = [&](int64_t i, const uint8_t* old, TAddress) {
         if (cur > 0) std::memcpy(captured.Data() + i * cur, old, size_t(cur));
     };
-    Store.ReplacePieces(pieces); // the room is already there
+    Doc().Store.ReplacePieces(pieces); // the room is already there
     change.Stored = std::move(captured);
 }
 
@@ -175,8 +176,8 @@ bool ExchangeStep(TStep& step, bool undo) {
         if (i == 0 && step.Extra) rest = step.Extra->FirstPieces;
         ExchangeChange(step.Change(i), rest, undo, captured[size_t(i)]);
     }
-    Store.ShrinkToFit();
-    Undo.Journal.Recount();
+    Doc().Store.ShrinkToFit();
+    Doc().Undo.Journal.Recount();
     return true;
 }
 
@@ -190,152 +191,159 @@ void AfterExchange(TStep& step, bool undo) {
         // A block marked since is kept only while its bytes did not move.
         bool resized = false;
         const TAddress lowest = LowestChange(step, resized);
-        if (resized && (BlockBegin != 0 || BlockEnd != 0) && std::max(BlockBegin, BlockEnd) >= lowest)
+        if (resized && (Doc().Block.BlockBegin != 0 || Doc().Block.BlockEnd != 0) &&
+            std::max(Doc().Block.BlockBegin, Doc().Block.BlockEnd) >= lowest)
             UnmarkBlock();
         ForgetBlockPastEnd();
     }
     // The last replacement may no longer stand where Replace undo would look for it.
     EnableReplaceUndo(false);
-    Modified = !Undo.Journal.AtSaved();
+    Doc().Modified = !Doc().Undo.Journal.AtSaved();
     ShowView(undo ? step.Before : step.After);
     Host->UpdateStatus();
     PublishUndoState();
 }
 
 void TrimAfterExchange() {
-    if (Undo.Journal.Bytes <= Undo.Journal.Budget) return;
-    Undo.Journal.Trim();
+    if (Doc().Undo.Journal.Bytes <= Doc().Undo.Journal.Budget) return;
+    Doc().Undo.Journal.Trim();
     PublishUndoState();
 }
 
 } // namespace
 
 TUndoStep::TUndoStep(TStepName name) {
-    if (Undo.Depth++ > 0) return;
+    if (Doc().Undo.Depth++ > 0) return;
     // Typing on: the least work possible, since it runs for every byte.
-    if (name == TStepName::Typing && Undo.TypingGoesOn && Undo.TypingStep &&
-        Undo.TypingVersion == Undo.Journal.Version) {
-        Undo.ScopeName = name;
-        Undo.ScopeBlockBegin = BlockBegin;
-        Undo.ScopeBlockEnd = BlockEnd;
-        Undo.ScopeOpened = true;
-        Undo.ScopeOpenedNew = false;
-        Undo.Unrecorded = false;
-        Undo.TypingScope = true;
+    if (name == TStepName::Typing && Doc().Undo.TypingGoesOn && Doc().Undo.TypingStep &&
+        Doc().Undo.TypingVersion == Doc().Undo.Journal.Version) {
+        Doc().Undo.ScopeName = name;
+        Doc().Undo.ScopeBlockBegin = Doc().Block.BlockBegin;
+        Doc().Undo.ScopeBlockEnd = Doc().Block.BlockEnd;
+        Doc().Undo.ScopeOpened = true;
+        Doc().Undo.ScopeOpenedNew = false;
+        Doc().Undo.Unrecorded = false;
+        Doc().Undo.TypingScope = true;
         return;
     }
-    Undo.TypingScope = false;
-    const bool typingOn = name == TStepName::Typing && Undo.TypingGoesOn && !Undo.Journal.CanRedo() &&
-                          Undo.Journal.CanUndo() &&
-                          Undo.Journal.NameAt(Undo.Journal.Applied - 1) == TStepName::Typing;
-    Undo.TypingGoesOn = false;
-    Undo.ScopeName = name;
-    Undo.ScopeBefore = CurrentView();
-    Undo.ScopeBlockBegin = BlockBegin;
-    Undo.ScopeBlockEnd = BlockEnd;
-    Undo.ScopeOpened = typingOn;
-    Undo.ScopeOpenedNew = false;
-    Undo.Unrecorded = false;
+    Doc().Undo.TypingScope = false;
+    const bool typingOn = name == TStepName::Typing && Doc().Undo.TypingGoesOn &&
+                          !Doc().Undo.Journal.CanRedo() && Doc().Undo.Journal.CanUndo() &&
+                          Doc().Undo.Journal.NameAt(Doc().Undo.Journal.Applied - 1) == TStepName::Typing;
+    Doc().Undo.TypingGoesOn = false;
+    Doc().Undo.ScopeName = name;
+    Doc().Undo.ScopeBefore = CurrentView();
+    Doc().Undo.ScopeBlockBegin = Doc().Block.BlockBegin;
+    Doc().Undo.ScopeBlockEnd = Doc().Block.BlockEnd;
+    Doc().Undo.ScopeOpened = typingOn;
+    Doc().Undo.ScopeOpenedNew = false;
+    Doc().Undo.Unrecorded = false;
 }
 
 TUndoStep::~TUndoStep() {
-    if (--Undo.Depth > 0) return;
-    if (Undo.TypingScope && Undo.TypingVersion == Undo.Journal.Version &&
-        BlockBegin == Undo.ScopeBlockBegin && BlockEnd == Undo.ScopeBlockEnd &&
-        Undo.Journal.Bytes <= Undo.Journal.Budget) {
-        Undo.TypingStep->After = CurrentView();
-        Undo.ScopeOpened = false;
-        Undo.TypingScope = false;
+    if (--Doc().Undo.Depth > 0) return;
+    if (Doc().Undo.TypingScope && Doc().Undo.TypingVersion == Doc().Undo.Journal.Version &&
+        Doc().Block.BlockBegin == Doc().Undo.ScopeBlockBegin &&
+        Doc().Block.BlockEnd == Doc().Undo.ScopeBlockEnd &&
+        Doc().Undo.Journal.Bytes <= Doc().Undo.Journal.Budget) {
+        Doc().Undo.TypingStep->After = CurrentView();
+        Doc().Undo.ScopeOpened = false;
+        Doc().Undo.TypingScope = false;
         TellListener(false);
         return;
     }
-    Undo.TypingScope = false;
-    if (Undo.ScopeOpened && Undo.Journal.CanUndo()) {
-        TStep& step = Undo.Journal.Last();
+    Doc().Undo.TypingScope = false;
+    if (Doc().Undo.ScopeOpened && Doc().Undo.Journal.CanUndo()) {
+        TStep& step = Doc().Undo.Journal.Last();
         step.After = CurrentView();
-        if (BlockBegin != Undo.ScopeBlockBegin || BlockEnd != Undo.ScopeBlockEnd) {
+        if (Doc().Block.BlockBegin != Doc().Undo.ScopeBlockBegin ||
+            Doc().Block.BlockEnd != Doc().Undo.ScopeBlockEnd) {
             // The block the step left, for redo.
-            Undo.Journal.Bytes -= step.Cost();
+            Doc().Undo.Journal.Bytes -= step.Cost();
             step.BlockTouched = true;
-            if (BlockBegin != 0 || BlockEnd != 0) {
-                step.GetExtra().BlockBegin = BlockBegin;
-                step.GetExtra().BlockEnd = BlockEnd;
+            if (Doc().Block.BlockBegin != 0 || Doc().Block.BlockEnd != 0) {
+                step.GetExtra().BlockBegin = Doc().Block.BlockBegin;
+                step.GetExtra().BlockEnd = Doc().Block.BlockEnd;
             } else if (step.Extra) {
                 step.Extra->BlockBegin = step.Extra->BlockEnd = 0;
             }
-            Undo.Journal.Bytes += step.Cost();
+            Doc().Undo.Journal.Bytes += step.Cost();
         }
-        Undo.TypingGoesOn = Undo.ScopeName == TStepName::Typing;
-        if (Undo.Journal.Bytes > Undo.Journal.Budget && !Undo.Journal.Trim()) Undo.TypingGoesOn = false;
-        Undo.TypingStep = Undo.TypingGoesOn ? &Undo.Journal.Last() : nullptr;
-        Undo.TypingVersion = Undo.Journal.Version;
+        Doc().Undo.TypingGoesOn = Doc().Undo.ScopeName == TStepName::Typing;
+        if (Doc().Undo.Journal.Bytes > Doc().Undo.Journal.Budget && !Doc().Undo.Journal.Trim())
+            Doc().Undo.TypingGoesOn = false;
+        Doc().Undo.TypingStep = Doc().Undo.TypingGoesOn ? &Doc().Undo.Journal.Last() : nullptr;
+        Doc().Undo.TypingVersion = Doc().Undo.Journal.Version;
     }
     // A change the journal did not record (it gave up, or is off) is a step of its own for recovery.
-    const bool opened = Undo.ScopeOpenedNew || !Undo.ScopeOpened;
-    Undo.ScopeOpened = false;
-    Undo.Unrecorded = false;
+    const bool opened = Doc().Undo.ScopeOpenedNew || !Doc().Undo.ScopeOpened;
+    Doc().Undo.ScopeOpened = false;
+    Doc().Undo.Unrecorded = false;
     PublishUndoState();
     TellListener(opened);
 }
 
 void RecordChange(TAddress address, std::span<const uint8_t> oldBytes, TCount newLength) {
-    if (Undo.Depth == 0) {
+    if (Doc().Undo.Depth == 0) {
         // A change outside any command is a step of its own.
         TUndoStep step(TStepName::Change);
         RecordChange(address, oldBytes, newLength);
         return;
     }
     if (oldBytes.empty() && newLength == 0) return;
-    if (Undo.Listener) Undo.Listener->NoteChange(address, static_cast<TCount>(oldBytes.size()), newLength);
-    if (Undo.Unrecorded || !Undo.Journal.Enabled) return;
+    if (Doc().Undo.Listener)
+        Doc().Undo.Listener->NoteChange(address, static_cast<TCount>(oldBytes.size()), newLength);
+    if (Doc().Undo.Unrecorded || !Doc().Undo.Journal.Enabled) return;
     try {
-        if (Undo.TypingScope && Undo.Journal.AddTypedOn(*Undo.TypingStep, address, oldBytes, newLength)) {
-            if (Undo.Journal.Bytes > Undo.Journal.Budget && !Undo.Journal.Trim()) GiveUpScope();
+        if (Doc().Undo.TypingScope &&
+            Doc().Undo.Journal.AddTypedOn(*Doc().Undo.TypingStep, address, oldBytes, newLength)) {
+            if (Doc().Undo.Journal.Bytes > Doc().Undo.Journal.Budget && !Doc().Undo.Journal.Trim())
+                GiveUpScope();
             return;
         }
         OpenScopeStep();
-        Undo.Journal.Add(address, oldBytes, newLength);
+        Doc().Undo.Journal.Add(address, oldBytes, newLength);
     } catch (const std::bad_alloc&) {
         // Without memory for the old bytes the change cannot be undone; nothing before it can be reached.
         ForgetBeforeChange();
         return;
     }
-    if (!Undo.Journal.Trim()) GiveUpScope();
+    if (!Doc().Undo.Journal.Trim()) GiveUpScope();
 }
 
 void RecordPiecesBegin(TCount oldLength, TCount newLength) {
-    if (Undo.Listener) Undo.Listener->NotePieces(oldLength, newLength);
-    Undo.PieceOld = oldLength;
-    Undo.PieceNew = newLength;
+    if (Doc().Undo.Listener) Doc().Undo.Listener->NotePieces(oldLength, newLength);
+    Doc().Undo.PieceOld = oldLength;
+    Doc().Undo.PieceNew = newLength;
     // The pieces make a step of their own, opened with the first of them.
-    Undo.ScopeOpened = false;
+    Doc().Undo.ScopeOpened = false;
 }
 
 void RecordPiece(TAddress address, const uint8_t* oldBytes) {
-    if (Undo.Listener && Undo.Depth > 0) Undo.Listener->NotePiece(address);
-    if (Undo.Unrecorded || !Undo.Journal.Enabled || Undo.Depth == 0) return;
+    if (Doc().Undo.Listener && Doc().Undo.Depth > 0) Doc().Undo.Listener->NotePiece(address);
+    if (Doc().Undo.Unrecorded || !Doc().Undo.Journal.Enabled || Doc().Undo.Depth == 0) return;
     try {
-        if (!Undo.ScopeOpened) {
+        if (!Doc().Undo.ScopeOpened) {
             OpenScopeStep();
-            Undo.Journal.BeginPieces(Undo.PieceOld, Undo.PieceNew);
+            Doc().Undo.Journal.BeginPieces(Doc().Undo.PieceOld, Doc().Undo.PieceNew);
         }
-        Undo.Journal.AddPiece(address, oldBytes);
+        Doc().Undo.Journal.AddPiece(address, oldBytes);
     } catch (const std::bad_alloc&) {
         ForgetBeforeChange();
         return;
     }
-    if (!Undo.Journal.Trim()) GiveUpScope();
+    if (!Doc().Undo.Journal.Trim()) GiveUpScope();
 }
 
 void RecordPiecesEnd() {
-    if (Undo.Unrecorded || !Undo.ScopeOpened) return;
-    Undo.Journal.EndPieces();
-    Undo.Journal.CloseLast();
+    if (Doc().Undo.Unrecorded || !Doc().Undo.ScopeOpened) return;
+    Doc().Undo.Journal.EndPieces();
+    Doc().Undo.Journal.CloseLast();
 }
 
 bool ConfirmUndoable(int64_t oldBytes) {
-    if (Undo.Unrecorded || !Undo.Journal.Enabled ||
-        oldBytes + static_cast<int64_t>(sizeof(TStep)) <= Undo.Journal.Budget)
+    if (Doc().Undo.Unrecorded || !Doc().Undo.Journal.Enabled ||
+        oldBytes + static_cast<int64_t>(sizeof(TStep)) <= Doc().Undo.Journal.Budget)
         return true;
     if (Host->AskYesNo(Texts::CannotBeUndone) != mrYes) return false;
     ForgetBeforeChange();
@@ -345,22 +353,23 @@ bool ConfirmUndoable(int64_t oldBytes) {
 
 void SealUndoStep() {
     // A run of typing is over: what it kept gives back its spare room.
-    if (Undo.TypingGoesOn && Undo.Journal.CanUndo() && !Undo.Journal.CanRedo()) Undo.Journal.CloseLast();
-    Undo.TypingGoesOn = false;
+    if (Doc().Undo.TypingGoesOn && Doc().Undo.Journal.CanUndo() && !Doc().Undo.Journal.CanRedo())
+        Doc().Undo.Journal.CloseLast();
+    Doc().Undo.TypingGoesOn = false;
 }
 
 void UndoFileSaved() {
     // Typing after a save is a step of its own: one that straddled the save point could be undone to a
     // state that looks saved but is not.
     SealUndoStep();
-    Undo.Journal.MarkSaved();
+    Doc().Undo.Journal.MarkSaved();
     PublishUndoState();
 }
 
 void ClearUndo() {
-    Undo.Journal.Clear();
-    Undo.TypingGoesOn = false;
-    Undo.Shown.Valid = false;
+    Doc().Undo.Journal.Clear();
+    Doc().Undo.TypingGoesOn = false;
+    Doc().Undo.Shown.Valid = false;
     PublishUndoState();
 }
 
@@ -369,14 +378,15 @@ void ShowUndoState() {
 }
 
 void ResetUndo() {
-    Undo.Journal.Clear();
-    Undo.Journal.Budget = DefaultUndoBudget();
-    Undo.Depth = 0;
-    Undo.Journal.Enabled = true;
-    Undo.ScopeOpened = Undo.ScopeOpenedNew = Undo.Unrecorded = Undo.TypingGoesOn = Undo.TypingScope = false;
-    Undo.TypingStep = nullptr;
-    Undo.Shown = TUndo::TShown();
-    Undo.ShownModified = false;
+    Doc().Undo.Journal.Clear();
+    Doc().Undo.Journal.Budget = DefaultUndoBudget();
+    Doc().Undo.Depth = 0;
+    Doc().Undo.Journal.Enabled = true;
+    Doc().Undo.ScopeOpened = Doc().Undo.ScopeOpenedNew = Doc().Undo.Unrecorded = Doc().Undo.TypingGoesOn =
+        Doc().Undo.TypingScope = false;
+    Doc().Undo.TypingStep = nullptr;
+    Doc().Undo.Shown = TUndo::TShown();
+    Doc().Undo.ShownModified = false;
 }
 
 int64_t DefaultUndoBudget() {
@@ -386,41 +396,41 @@ int64_t DefaultUndoBudget() {
 }
 
 void SetUndoBudget(int64_t bytes) {
-    Undo.Journal.Budget = std::max<int64_t>(bytes, 0);
-    Undo.Journal.Trim();
+    Doc().Undo.Journal.Budget = std::max<int64_t>(bytes, 0);
+    Doc().Undo.Journal.Trim();
     PublishUndoState();
 }
 
 void Undo1Click() {
     SealUndoStep();
-    if (!FileOpen || !Undo.Journal.CanUndo()) return;
-    const int64_t at = Undo.Journal.Applied - 1;
-    TStep& step = Undo.Journal.At(at);
+    if (!Doc().FileOpen || !Doc().Undo.Journal.CanUndo()) return;
+    const int64_t at = Doc().Undo.Journal.Applied - 1;
+    TStep& step = Doc().Undo.Journal.At(at);
     const bool done = ExchangeStep(step, true);
     if (done) {
-        --Undo.Journal.Applied;
-        ++Undo.Journal.Version;
-        if (Undo.Listener) Undo.Listener->Exchanged(true, step, Undo.Journal.Id(at));
+        --Doc().Undo.Journal.Applied;
+        ++Doc().Undo.Journal.Version;
+        if (Doc().Undo.Listener) Doc().Undo.Listener->Exchanged(true, step, Doc().Undo.Journal.Id(at));
         AfterExchange(step, true);
     }
-    Undo.Journal.PackAt(at);
+    Doc().Undo.Journal.PackAt(at);
     if (!done) return;
     TrimAfterExchange(); // the undone step now keeps the bytes it had inserted
 }
 
 void Redo1Click() {
     SealUndoStep();
-    if (!FileOpen || !Undo.Journal.CanRedo()) return;
-    const int64_t at = Undo.Journal.Applied;
-    TStep& step = Undo.Journal.At(at);
+    if (!Doc().FileOpen || !Doc().Undo.Journal.CanRedo()) return;
+    const int64_t at = Doc().Undo.Journal.Applied;
+    TStep& step = Doc().Undo.Journal.At(at);
     const bool done = ExchangeStep(step, false);
     if (done) {
-        ++Undo.Journal.Applied;
-        ++Undo.Journal.Version;
-        if (Undo.Listener) Undo.Listener->Exchanged(false, step, Undo.Journal.Id(at));
+        ++Doc().Undo.Journal.Applied;
+        ++Doc().Undo.Journal.Version;
+        if (Doc().Undo.Listener) Doc().Undo.Listener->Exchanged(false, step, Doc().Undo.Journal.Id(at));
         AfterExchange(step, false);
     }
-    Undo.Journal.PackAt(at);
+    Doc().Undo.Journal.PackAt(at);
     if (!done) return;
     TrimAfterExchange(); // the redone step keeps the bytes it deleted again
 }

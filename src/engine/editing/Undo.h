@@ -10,8 +10,6 @@
 // duration and records each change before (or, for insertions, right after) making it.
 namespace Engine {
 
-extern TUndo Undo;
-
 // One user command: whatever it records is one step. A scope inside another belongs to the outer one.
 // Typing goes on in the last step until the user does anything else (see SealUndoStep).
 class TUndoStep {

@@ -79,15 +79,13 @@ struct TRecoveryInner {
     TWindow Window;
 };
 
-TRecovery Recovery;
-
 TRecovery::TRecovery() : Inner(std::make_unique<TRecoveryInner>()) {}
 TRecovery::~TRecovery() = default;
 
 namespace {
 
 TRecoveryInner& In() {
-    return *Recovery.Inner;
+    return *Doc().Recovery.Inner;
 }
 
 int64_t WallClock() {
@@ -97,16 +95,17 @@ int64_t WallClock() {
 }
 
 bool Active() {
-    return Recovery.Enabled && !RecoveryFolder.empty();
+    return Doc().Recovery.Enabled && !RecoveryFolder.empty();
 }
 
 void Listen() {
-    Recovery.Listening = Active() && In().State.BaseValid && !In().State.Suspended && !In().State.Paused;
-    Undo.Listener = Recovery.Listening ? &Recovery : nullptr;
+    Doc().Recovery.Listening =
+        Active() && In().State.BaseValid && !In().State.Suspended && !In().State.Paused;
+    Doc().Undo.Listener = Doc().Recovery.Listening ? &Doc().Recovery : nullptr;
 }
 
 int64_t Budget() {
-    return std::max<int64_t>(Recovery.Budget, 0);
+    return std::max<int64_t>(Doc().Recovery.Budget, 0);
 }
 
 void Suspend(const char* reason) {
@@ -196,7 +195,7 @@ void Emit(TRecordKind kind, TStepName name, bool reproducible) {
         return;
     }
     if (w.Count == 0) return;
-    const int64_t sizeAfter = Store.FileSize(), sizeBefore = Store.FileSize() - w.Delta;
+    const int64_t sizeAfter = Doc().Store.FileSize(), sizeBefore = Doc().Store.FileSize() - w.Delta;
     TRecordHead head;
     head.Kind = kind;
     head.StepName = static_cast<uint8_t>(name);
@@ -214,9 +213,9 @@ void Emit(TRecordKind kind, TStepName name, bool reproducible) {
         w.Count == 1 && w.Pieces && k > 1 && at.front() >= 1 && at.back() + w.PieceOld - 1 <= sizeBefore;
     try {
         if (pieces) {
-            Store.ContiguousBytes(); // the pieces are read more than once: none may move in between
+            Doc().Store.ContiguousBytes(); // the pieces are read more than once: none may move in between
             const TCount o = w.PieceOld, n = w.PieceNew;
-            auto pieceBytes = [&](int64_t i) { return Store.StoreRun(at[size_t(i)] + i * (n - o), n); };
+            auto pieceBytes = [&](int64_t i) { return Doc().Store.StoreRun(at[size_t(i)] + i * (n - o), n); };
             bool shared = true;
             for (int64_t i = 1; i < k && shared; ++i)
                 shared = std::equal(pieceBytes(i).begin(), pieceBytes(i).end(), pieceBytes(0).begin());
@@ -253,7 +252,7 @@ void Emit(TRecordKind kind, TStepName name, bool reproducible) {
             Suspend(Texts::RecoveryTooLarge);
             return;
         }
-        const std::span<const uint8_t> bytes = Store.StoreRun(low, newLength);
+        const std::span<const uint8_t> bytes = Doc().Store.StoreRun(low, newLength);
         if (kind == TRecordKind::Continue && writer.ExtendLast([&](TPendingRecord& last) {
                 return Compose(last, low, oldLength, bytes, sizeAfter, head.Time);
             })) {
@@ -296,7 +295,7 @@ void Unmap(const uint8_t*& data, size_t& size) {
 } // namespace
 
 void TRecovery::NoteChange(TAddress address, TCount oldLength, TCount newLength) {
-    if (!Recovery.Listening) return;
+    if (!Doc().Recovery.Listening) return;
     TWindow& w = In().Window;
     FinishPieces(w);
     ++w.Count;
@@ -306,7 +305,7 @@ void TRecovery::NoteChange(TAddress address, TCount oldLength, TCount newLength)
 }
 
 void TRecovery::NotePieces(TCount oldLength, TCount newLength) {
-    if (!Recovery.Listening) return;
+    if (!Doc().Recovery.Listening) return;
     TWindow& w = In().Window;
     FinishPieces(w);
     w.PiecesOpen = true;
@@ -317,7 +316,7 @@ void TRecovery::NotePieces(TCount oldLength, TCount newLength) {
 }
 
 void TRecovery::NotePiece(TAddress address) {
-    if (!Recovery.Listening || !In().Window.PiecesOpen) return;
+    if (!Doc().Recovery.Listening || !In().Window.PiecesOpen) return;
     try {
         In().Window.PieceAddresses.push_back(address);
     } catch (const std::bad_alloc&) {
@@ -326,7 +325,7 @@ void TRecovery::NotePiece(TAddress address) {
 }
 
 void TRecovery::StepEnds(TStepName name, bool opened, int64_t stepId) {
-    if (!Recovery.Listening) return;
+    if (!Doc().Recovery.Listening) return;
     FinishPieces(In().Window);
     if (In().Window.Count == 0 && !In().Window.Broken) return;
     const bool goesOn =
@@ -336,11 +335,11 @@ void TRecovery::StepEnds(TStepName name, bool opened, int64_t stepId) {
         ReplayPush(stepId);
         In().State.LastStepId = stepId;
     }
-    if (Recovery.Listening) TellOfOthers();
+    if (Doc().Recovery.Listening) TellOfOthers();
 }
 
 void TRecovery::Exchanged(bool undo, TStep& step, int64_t stepId) {
-    if (!Recovery.Listening) return;
+    if (!Doc().Recovery.Listening) return;
     In().Window.Clear();
     const int32_t count = step.ChangeCount();
     for (int32_t n = 0; n < count; ++n) {
@@ -389,16 +388,17 @@ bool RecoveryLoadedHash(uint64_t& hash) {
 void RecoveryNewBase() {
     Restart();
     In().State.BaseValid = false;
-    if (Active() && FileOpen && !ReadOnly && (Untitled || In().LoadedHashValid)) {
+    if (Active() && Doc().FileOpen && !Doc().File.ReadOnly && (Doc().File.Untitled || In().LoadedHashValid)) {
         In().State.BaseValid = true;
         In().State.Base = TJournalHeader();
-        In().State.Base.Name = FileName;
-        In().State.Base.Untitled = Untitled;
-        In().State.Base.BaseSize = Store.FileSize();
-        In().State.Base.BaseTime = Untitled ? 0 : FileTime;
+        In().State.Base.Name = Doc().File.FileName;
+        In().State.Base.Untitled = Doc().File.Untitled;
+        In().State.Base.BaseSize = Doc().Store.FileSize();
+        In().State.Base.BaseTime = Doc().File.Untitled ? 0 : Doc().File.FileTime;
         In().State.Base.BaseHash =
-            Untitled ? ContentHash(Store.ContiguousBytes(), static_cast<size_t>(Store.FileSize()))
-                     : In().LoadedHash;
+            Doc().File.Untitled
+                ? ContentHash(Doc().Store.ContiguousBytes(), static_cast<size_t>(Doc().Store.FileSize()))
+                : In().LoadedHash;
     }
     In().LoadedHashValid = false;
     Listen();
@@ -418,8 +418,8 @@ void RecoverySaved(const std::string& name, uint64_t hash) {
     In().State.BaseValid = Active();
     In().State.Base = TJournalHeader();
     In().State.Base.Name = name;
-    In().State.Base.BaseSize = Store.FileSize();
-    In().State.Base.BaseTime = DiskStamp.ModTime;
+    In().State.Base.BaseSize = Doc().Store.FileSize();
+    In().State.Base.BaseTime = Doc().File.DiskStamp.ModTime;
     In().State.Base.BaseHash = hash;
     Listen();
 }
@@ -445,7 +445,7 @@ int64_t RecoveryBytesWritten() {
 void ResetRecovery() {
     RecoveryClosed();
     RecoveryDrain();
-    Recovery.Enabled = true;
+    Doc().Recovery.Enabled = true;
     In().State = TJournalState();
     In().LoadedHashValid = false;
     Listen();
@@ -480,13 +480,13 @@ void RecoverySnapshot() {
     Restart();
     In().State.BaseValid = Active();
     In().State.Base = TJournalHeader();
-    In().State.Base.Name = FileName;
+    In().State.Base.Name = Doc().File.FileName;
     In().State.Base.Untitled = true;
     In().State.Base.BaseHash = ContentHash(nullptr, 0);
     Listen();
-    if (!Recovery.Listening || Store.FileSize() == 0) return;
-    Recovery.NoteChange(1, 0, Store.FileSize());
-    Recovery.StepEnds(TStepName::Change, true, -1);
+    if (!Doc().Recovery.Listening || Doc().Store.FileSize() == 0) return;
+    Doc().Recovery.NoteChange(1, 0, Doc().Store.FileSize());
+    Doc().Recovery.StepEnds(TStepName::Change, true, -1);
 }
 
 // Found journals.

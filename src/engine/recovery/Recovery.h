@@ -15,8 +15,6 @@
 // records and the end of each command, undo and redo; the record holds the bytes the change put in place.
 namespace Engine {
 
-extern TRecovery Recovery;
-
 // Loading and saving compute the hash of the contents while they run, when a journal could need it.
 bool RecoveryWantsHash();
 // LoadFile read a whole file whose contents have this hash.

@@ -22,31 +22,34 @@ bool Strict = true;
 bool Fits(const TRecordView& record, int64_t& growth) {
     const TRecordHead& head = record.Head;
     const TAddress last = record.PieceAddress(record.PieceCount - 1);
-    if (head.Address < 1 || head.OldLength > Store.FileSize() || last > Store.FileSize() - head.OldLength + 1)
+    if (head.Address < 1 || head.OldLength > Doc().Store.FileSize() ||
+        last > Doc().Store.FileSize() - head.OldLength + 1)
         return false;
     if (__builtin_mul_overflow(record.PieceCount, head.NewLength - head.OldLength, &growth)) return false;
-    return (!Strict || Store.FileSize() + growth == head.SizeAfter) && SizeFits(Store.FileSize() + growth);
+    return (!Strict || Doc().Store.FileSize() + growth == head.SizeAfter) &&
+           SizeFits(Doc().Store.FileSize() + growth);
 }
 
 // The cursor on address (the view's row from there), without drawing: each step keeps the view it was
 // made in, and only the end of the replay is shown.
 void PlaceView(TAddress address) {
     address = std::clamp<TAddress>(address, 1, CursorEnd());
-    const auto col = static_cast<int32_t>((address - 1) % Cols);
-    TopAddress = address - col;
-    CursorCol = col;
-    CursorRow = 0;
-    BottomAddress = std::min(TopAddress + PageBytes - 1, Store.FileSize());
+    const auto col = static_cast<int32_t>((address - 1) % Doc().View.Cols);
+    Doc().View.TopAddress = address - col;
+    Doc().View.CursorCol = col;
+    Doc().View.CursorRow = 0;
+    Doc().View.BottomAddress =
+        std::min(Doc().View.TopAddress + Doc().View.PageBytes - 1, Doc().Store.FileSize());
 }
 
 bool ApplyPlain(const TRecordView& record) {
     const TAddress a = record.Head.Address;
     const TCount o = record.Head.OldLength, n = record.Head.NewLength;
     // The room first, after the old bytes, so that they are still in place when the undo journal keeps them.
-    if (n > o && !Store.OpenGap(a + o, n - o)) return false;
-    RecordChange(a, Store.StoreRun(a, o), n);
-    if (n > 0) std::memcpy(Store.StoreRun(a, n).data(), record.Bytes.data(), static_cast<size_t>(n));
-    if (n < o) Store.RemoveBytes(a + n, o - n);
+    if (n > o && !Doc().Store.OpenGap(a + o, n - o)) return false;
+    RecordChange(a, Doc().Store.StoreRun(a, o), n);
+    if (n > 0) std::memcpy(Doc().Store.StoreRun(a, n).data(), record.Bytes.data(), static_cast<size_t>(n));
+    if (n < o) Doc().Store.RemoveBytes(a + n, o - n);
     return true;
 }
 
@@ -54,11 +57,11 @@ bool ApplyPlain(const TRecordView& record) {
 bool ApplyPieces(const TRecordView& record, int64_t growth) {
     const TCount o = record.Head.OldLength, n = record.Head.NewLength;
     const int64_t k = record.PieceCount;
-    if (growth > 0 && !Store.EnsureRoom(growth)) return false;
+    if (growth > 0 && !Doc().Store.EnsureRoom(growth)) return false;
     RecordPiecesBegin(o, n);
     for (int64_t i = 0; i < k; ++i) {
         const TAddress at = record.PieceAddress(i);
-        RecordPiece(at, Store.StoreRun(at, o).data());
+        RecordPiece(at, Doc().Store.StoreRun(at, o).data());
     }
     RecordPiecesEnd();
     TPieces pieces;
@@ -67,8 +70,8 @@ bool ApplyPieces(const TRecordView& record, int64_t growth) {
     pieces.NewLength = n;
     pieces.Address = [&](int64_t i) { return record.PieceAddress(i); };
     pieces.Bytes = [&](int64_t i) { return record.PieceBytes(i).data(); };
-    Store.ReplacePieces(pieces);
-    if (growth < 0) Store.ShrinkToFit();
+    Doc().Store.ReplacePieces(pieces);
+    if (growth < 0) Doc().Store.ShrinkToFit();
     return true;
 }
 
@@ -82,7 +85,7 @@ bool ApplyStep(const TRecordView& record, TStepName name) {
         TUndoStep step(name);
         done = record.PieceCount > 1 ? ApplyPieces(record, growth) : ApplyPlain(record);
         if (done) {
-            Modified = true;
+            Doc().Modified = true;
             const TAddress last = record.PieceAddress(record.PieceCount - 1);
             PlaceView(last + (record.PieceCount - 1) * (record.Head.NewLength - record.Head.OldLength) +
                       record.Head.NewLength);
@@ -93,13 +96,14 @@ bool ApplyStep(const TRecordView& record, TStepName name) {
 
 // The file holds what the record put in place.
 bool Matches(const TRecordView& record) {
-    if (Strict && Store.FileSize() != record.Head.SizeAfter) return false;
+    if (Strict && Doc().Store.FileSize() != record.Head.SizeAfter) return false;
     const TCount n = record.Head.NewLength;
     const int64_t delta = n - record.Head.OldLength;
     for (int64_t i = 0; i < record.PieceCount; ++i) {
         const TAddress at = record.PieceAddress(i) + i * delta;
-        if (at < 1 || at - 1 + n > Store.FileSize()) return false;
-        if (n > 0 && std::memcmp(Store.StoreRun(at, n).data(), record.PieceBytes(i).data(), size_t(n)) != 0)
+        if (at < 1 || at - 1 + n > Doc().Store.FileSize()) return false;
+        if (n > 0 &&
+            std::memcmp(Doc().Store.StoreRun(at, n).data(), record.PieceBytes(i).data(), size_t(n)) != 0)
             return false;
     }
     return true;
@@ -107,10 +111,10 @@ bool Matches(const TRecordView& record) {
 
 bool ApplyExchange(const TRecordView& record, bool undo) {
     SealUndoStep();
-    if (record.Head.Reproducible && (undo ? Undo.Journal.CanUndo() : Undo.Journal.CanRedo())) {
-        const int64_t applied = Undo.Journal.Applied;
+    if (record.Head.Reproducible && (undo ? Doc().Undo.Journal.CanUndo() : Doc().Undo.Journal.CanRedo())) {
+        const int64_t applied = Doc().Undo.Journal.Applied;
         undo ? Undo1Click() : Redo1Click();
-        if (Undo.Journal.Applied != applied) {
+        if (Doc().Undo.Journal.Applied != applied) {
             if (Matches(record)) return true;
             // Not the step the record undid: back, and the bytes go in as they are.
             undo ? Redo1Click() : Undo1Click();
@@ -158,7 +162,7 @@ TReplayOutcome ReplayJournal(TJournalReader& reader, int64_t changes, const std:
         }
     }
     SealUndoStep();
-    Modified = !Undo.Journal.AtSaved();
+    Doc().Modified = !Doc().Undo.Journal.AtSaved();
     ShowAddress(CurrentAddress(), true, false);
     Host->UpdateStatus();
     ShowUndoState();

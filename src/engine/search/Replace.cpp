@@ -32,23 +32,24 @@ TCount ReplacementLength() {
 
 void PutReplacement(TAddress address) {
     if (!SearchRequest.Replacement.empty())
-        std::ranges::copy(SearchRequest.Replacement, Store.StoreRun(address, ReplacementLength()).begin());
+        std::ranges::copy(SearchRequest.Replacement,
+                          Doc().Store.StoreRun(address, ReplacementLength()).begin());
 }
 
 } // namespace
 
 bool CopyWithin(TAddress from, TAddress to, TAddress dest) {
-    if (from < 1 || to > Store.FileSize() || dest < 1 || dest > Store.FileSize() || to < from ||
-        dest - from > Store.FileSize() - to)
+    if (from < 1 || to > Doc().Store.FileSize() || dest < 1 || dest > Doc().Store.FileSize() || to < from ||
+        dest - from > Doc().Store.FileSize() - to)
         return false;
     // Ascending, as a byte-by-byte copy would go; every caller moves bytes down.
-    uint8_t* const file = Store.ContiguousBytes();
+    uint8_t* const file = Doc().Store.ContiguousBytes();
     std::memmove(file + dest - 1, file + from - 1, static_cast<size_t>(to - from + 1));
     return true;
 }
 
 bool WriteReplacement(TAddress address) {
-    if (ReplacementLength() - 1 > Store.FileSize() - address) return false;
+    if (ReplacementLength() - 1 > Doc().Store.FileSize() - address) return false;
     PutReplacement(address);
     return true;
 }
@@ -57,7 +58,7 @@ TReplaceResult ReplaceStep(TAddress& pos, bool adjust) {
     TReplaceResult result;
     const TCount p = PatternLength();
     const TCount r = ReplacementLength();
-    if (pos + p - 1 > Store.FileSize()) return result;
+    if (pos + p - 1 > Doc().Store.FileSize()) return result;
     TFindResult found = FindForward(pos, adjust);
     result.Found = found.Found;
     result.Cancelled = found.Cancelled;
@@ -66,10 +67,10 @@ TReplaceResult ReplaceStep(TAddress& pos, bool adjust) {
     Host->SetProgressText(Texts::ReplacingLabel, 1);
     Host->EnableCancel(false);
     // Kept aside until the size change succeeded, so that an undo only ever restores its own hit.
-    const std::span<const uint8_t> hit = Store.StoreRun(pos, p);
+    const std::span<const uint8_t> hit = Doc().Store.StoreRun(pos, p);
     std::vector<uint8_t> saved(hit.begin(), hit.end());
     if (r > p) {
-        if (!Store.OpenGap(pos, r - p)) {
+        if (!Doc().Store.OpenGap(pos, r - p)) {
             Host->ShowError(Texts::CantAllocate);
             return result;
         }
@@ -78,11 +79,11 @@ TReplaceResult ReplaceStep(TAddress& pos, bool adjust) {
     }
     WriteReplacement(pos);
     RecordChange(pos, saved, r);
-    ReplacedBytes = std::move(saved);
-    LastFoundAddress = pos;
-    LastReplaceAddress = pos;
-    EmptyReplacementPending = (r == 0);
-    Modified = true;
+    Doc().Search.ReplacedBytes = std::move(saved);
+    Doc().Search.LastFoundAddress = pos;
+    Doc().Search.LastReplaceAddress = pos;
+    Doc().Search.EmptyReplacementPending = (r == 0);
+    Doc().Modified = true;
     result.Replaced = true;
     if (r > 0) pos += r - 1;
     return result;
@@ -104,7 +105,7 @@ void ReplaceStepCommand(TReplaceSender sender, TAddress pos, bool moveCursor) {
         return;
     }
     if (!result.Replaced) return;
-    if (PatternLength() != ReplacementLength()) DropBlockIfAffected(LastReplaceAddress);
+    if (PatternLength() != ReplacementLength()) DropBlockIfAffected(Doc().Search.LastReplaceAddress);
     EnableReplaceUndo(true);
     if (moveCursor) {
         ShowAddress(pos, true, true);
@@ -123,10 +124,10 @@ namespace {
 // the growing pass in descending order (ascending when it had more hits than it lists).
 void PassReplacedHit(TReplaceAllResult& result, TAddress original, const uint8_t* oldBytes, TAddress at) {
     RecordPiece(original, oldBytes);
-    if (result.Count == 0 || at >= LastReplaceAddress) {
-        ReplacedBytes.assign(oldBytes, oldBytes + PatternLength());
-        LastReplaceAddress = at;
-        LastFoundAddress = at;
+    if (result.Count == 0 || at >= Doc().Search.LastReplaceAddress) {
+        Doc().Search.ReplacedBytes.assign(oldBytes, oldBytes + PatternLength());
+        Doc().Search.LastReplaceAddress = at;
+        Doc().Search.LastFoundAddress = at;
     }
     if (result.First == 0 || at < result.First) result.First = at;
     ++result.Count;
@@ -135,9 +136,9 @@ void PassReplacedHit(TReplaceAllResult& result, TAddress original, const uint8_t
 void SameLengthPass(TAddress start, TReplaceAllResult& result) {
     Host->SetProgressText(Texts::SearchingAndReplacing, 1);
     if (!PrepareSearch()) return;
-    uint8_t* const file = Store.ContiguousBytes();
+    uint8_t* const file = Doc().Store.ContiguousBytes();
     result.Cancelled =
-        QSearch.EachDown(file, Store.FileSize(), start, ScanProgressHook(true), [&](TAddress hit) {
+        QSearch.EachDown(file, Doc().Store.FileSize(), start, ScanProgressHook(true), [&](TAddress hit) {
             PassReplacedHit(result, hit, file + hit - 1, hit);
             PutReplacement(hit);
             return true;
@@ -150,7 +151,8 @@ void SweepHits(TByteStore::TSweep& sweep, TAddress from, TCount shift, int64_t m
                TReplaceAllResult& result, bool progress) {
     const std::span<const uint8_t> replacement = SearchRequest.Replacement;
     const bool cancelled = QSearch.EachDown(
-        Store.ContiguousBytes(), Store.FileSize(), from, ScanProgressHook(true, progress), [&](TAddress hit) {
+        Doc().Store.ContiguousBytes(), Doc().Store.FileSize(), from, ScanProgressHook(true, progress),
+        [&](TAddress hit) {
             sweep.Piece(hit, PatternLength(), replacement, [&](const uint8_t* old, TAddress to) {
                 PassReplacedHit(result, hit - shift, old, to);
             });
@@ -158,13 +160,13 @@ void SweepHits(TByteStore::TSweep& sweep, TAddress from, TCount shift, int64_t m
         });
     if (progress) result.Cancelled = cancelled;
     sweep.Finish();
-    if (Store.FileSize() == 0) ClearFile();
+    if (Doc().Store.FileSize() == 0) ClearFile();
 }
 
 void ShrinkingPass(TAddress start, TReplaceAllResult& result) {
     Host->SetProgressText(Texts::SearchingAndReplacing, 1);
     if (!PrepareSearch()) return;
-    TByteStore::TSweep sweep(Store, start);
+    TByteStore::TSweep sweep(Doc().Store, start);
     SweepHits(sweep, start, 0, INT64_MAX, result, true);
 }
 
@@ -182,7 +184,7 @@ void WriteFromEnd(const std::vector<TAddress>& hits, int64_t n, TReplaceAllResul
         PassReplacedHit(result, hits[static_cast<size_t>(k)], old, at);
         if (k % stride == 0) Host->SetProgress(n - k, n, 5);
     };
-    Store.ReplacePieces(pieces); // the room is there
+    Doc().Store.ReplacePieces(pieces); // the room is there
 }
 
 // The hits from start, or none when there are more than is worth holding (then only counted).
@@ -197,9 +199,9 @@ THitList ListHits(TAddress start) {
     THitList list;
     if (!PrepareSearch()) return list;
     // At most a quarter of the file's size in addresses.
-    const size_t most =
-        std::max<size_t>(size_t{1} << 16, static_cast<size_t>(Store.FileSize()) / (4 * sizeof(TAddress)));
-    list.Cancelled = QSearch.EachDown(Store.ContiguousBytes(), Store.FileSize(), start,
+    const size_t most = std::max<size_t>(size_t{1} << 16, static_cast<size_t>(Doc().Store.FileSize()) /
+                                                              (4 * sizeof(TAddress)));
+    list.Cancelled = QSearch.EachDown(Doc().Store.ContiguousBytes(), Doc().Store.FileSize(), start,
                                       ScanProgressHook(true), [&](TAddress hit) {
                                           if (list.Hits.size() == most) {
                                               list.Listed = false;
@@ -211,8 +213,8 @@ THitList ListHits(TAddress start) {
     list.Count = static_cast<int64_t>(list.Hits.size());
     if (!list.Listed) {
         list.Hits = {};
-        const TQSearch::TTally counted =
-            QSearch.CountDown(Store.ContiguousBytes(), Store.FileSize(), start, ScanProgressHook(true));
+        const TQSearch::TTally counted = QSearch.CountDown(
+            Doc().Store.ContiguousBytes(), Doc().Store.FileSize(), start, ScanProgressHook(true));
         list.Count = counted.Count;
         list.Cancelled = counted.Cancelled;
     }
@@ -231,8 +233,8 @@ void GrowingPass(TAddress start, TReplaceAllResult& result) {
     const int64_t growth = ReplacementLength() - PatternLength();
     // What can still be had: free memory plus the unused capacity, and never past the largest file.
     // The margin the buffer's growth must leave (see MemoryFits) is not for the replacements.
-    int64_t room = MemoryBeyondMargin() + Store.Capacity() - Store.FileSize();
-    room = std::min<int64_t>(room, static_cast<int64_t>(MaxFileSize) - Store.FileSize());
+    int64_t room = MemoryBeyondMargin() + Doc().Store.Capacity() - Doc().Store.FileSize();
+    room = std::min<int64_t>(room, static_cast<int64_t>(MaxFileSize) - Doc().Store.FileSize());
     if (growth * n > room) {
         int64_t possible = room / growth;
         // A refusal or a No ends the command like a Cancel: the error box or the answer says it all.
@@ -248,7 +250,7 @@ void GrowingPass(TAddress start, TReplaceAllResult& result) {
         n = possible;
     }
     const TCount gap = growth * n;
-    if (!Store.EnsureRoom(gap)) {
+    if (!Doc().Store.EnsureRoom(gap)) {
         Host->ShowError(Texts::CantAllocate);
         result.Cancelled = true;
         return;
@@ -260,8 +262,8 @@ void GrowingPass(TAddress start, TReplaceAllResult& result) {
         return;
     }
     // Too many hits to list: open the whole room in front, then sweep the bytes down hit by hit.
-    Store.OpenGap(start, gap);
-    TByteStore::TSweep sweep(Store, start, gap);
+    Doc().Store.OpenGap(start, gap);
+    TByteStore::TSweep sweep(Doc().Store, start, gap);
     SweepHits(sweep, start + gap, gap, n, result, false);
 }
 
@@ -269,8 +271,8 @@ void GrowingPass(TAddress start, TReplaceAllResult& result) {
 // budget are the hits counted first, to ask whether to go on without undo.
 bool UndoableReplaceAll(TAddress start, TReplaceAllResult& result) {
     const int64_t perHit = PatternLength() + static_cast<int64_t>(sizeof(TAddress));
-    const int64_t mostHits = (Store.FileSize() - start + 1) / PatternLength();
-    if (mostHits * perHit <= Undo.Journal.Budget) return true;
+    const int64_t mostHits = (Doc().Store.FileSize() - start + 1) / PatternLength();
+    if (mostHits * perHit <= Doc().Undo.Journal.Budget) return true;
     Host->SetProgressText(Texts::Step1Counting, 1);
     const TCountResult counted = CountMatches(true, start);
     if (!counted.Completed || !ConfirmUndoable(counted.Count * perHit)) {
@@ -287,7 +289,8 @@ TReplaceAllResult ReplaceAll() {
     const TCount p = PatternLength();
     const TCount r = ReplacementLength();
     TAddress start = CurrentAddress();
-    if (r > 0 && LastReplaceAddress != 0 && LastReplaceAddress + r - 1 == start) ++start;
+    if (r > 0 && Doc().Search.LastReplaceAddress != 0 && Doc().Search.LastReplaceAddress + r - 1 == start)
+        ++start;
     if (p == 0) return result;
     TUndoStep step(TStepName::ReplaceAll);
     if (!UndoableReplaceAll(start, result)) return result;
@@ -300,9 +303,10 @@ TReplaceAllResult ReplaceAll() {
         ShrinkingPass(start, result);
     RecordPiecesEnd();
     if (result.Count > 0) {
-        Modified = true;
+        Doc().Modified = true;
         if (r != p) DropBlockIfAffected(result.First);
-        ShowAddress(r > 0 ? LastFoundAddress + r - 1 : LastFoundAddress, true, true);
+        ShowAddress(r > 0 ? Doc().Search.LastFoundAddress + r - 1 : Doc().Search.LastFoundAddress, true,
+                    true);
     }
     return result;
 }
@@ -319,39 +323,40 @@ void ReplaceAllCommand() {
 }
 
 void ReplaceUndo() {
-    const TAddress at = LastReplaceAddress;
+    const TAddress at = Doc().Search.LastReplaceAddress;
     if (at == 0) return;
     TUndoStep step(TStepName::ReplaceUndo);
     ShowAddress(at, false, true);
     const std::vector<uint8_t>& replacement = SearchRequest.Replacement;
     const auto r = static_cast<TCount>(replacement.size());
-    const auto saved = static_cast<TCount>(ReplacedBytes.size());
+    const auto saved = static_cast<TCount>(Doc().Search.ReplacedBytes.size());
     if (r > 0) {
         // Only the replacement itself is restored, and only while it still stands where it was made.
-        if (at + r - 1 > Store.FileSize() || !std::ranges::equal(Store.StoreRun(at, r), replacement)) {
+        if (at + r - 1 > Doc().Store.FileSize() ||
+            !std::ranges::equal(Doc().Store.StoreRun(at, r), replacement)) {
             Host->ShowInfo(Texts::StringNotFound);
             return;
         }
         if (saved > r) {
-            if (!Store.OpenGap(at, saved - r)) {
+            if (!Doc().Store.OpenGap(at, saved - r)) {
                 Host->ShowError(Texts::CantAllocate);
                 return;
             }
         } else if (saved < r) {
             CloseGap(at, r - saved);
         }
-        std::ranges::copy(ReplacedBytes, Store.StoreRun(at, saved).begin());
+        std::ranges::copy(Doc().Search.ReplacedBytes, Doc().Store.StoreRun(at, saved).begin());
         RecordChange(at, replacement, saved);
-        LastFoundAddress = at;
-        LastReplaceAddress = at + saved - 1;
+        Doc().Search.LastFoundAddress = at;
+        Doc().Search.LastReplaceAddress = at + saved - 1;
     } else {
         // The hit was deleted: its bytes go back where it stood, wherever the cursor went since.
-        if (!InsertBytesAt(at, ReplacedBytes)) return;
+        if (!InsertBytesAt(at, Doc().Search.ReplacedBytes)) return;
     }
-    Modified = true;
+    Doc().Modified = true;
     if (saved != r) DropBlockIfAffected(at);
-    ShowAddress(LastReplaceAddress, true, true);
-    LastReplaceAddress = 0;
+    ShowAddress(Doc().Search.LastReplaceAddress, true, true);
+    Doc().Search.LastReplaceAddress = 0;
 }
 
 void ReplaceDialogDone(TReplaceDialogResult result) {
