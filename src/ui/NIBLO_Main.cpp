@@ -51,6 +51,8 @@ TFormMain::TFormMain(std::string firstArgument, QWidget* parent)
     QApplication::setWindowIcon(icon);
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(QString::fromLatin1(Engine::ProgramName));
+    Documents.push_back(std::make_unique<Engine::TDocument>());
+    Engine::SetActiveDocument(Documents.front().get());
     Engine::Host = this;
 
     Client = new QWidget(this);
@@ -67,6 +69,7 @@ TFormMain::~TFormMain() {
     delete Progress;
     Progress = nullptr;
     if (Engine::Host == this) Engine::Host = nullptr;
+    if (&Engine::Doc() == Documents.front().get()) Engine::SetActiveDocument(nullptr);
 }
 
 void TFormMain::FormCreate() {
