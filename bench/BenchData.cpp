@@ -5,6 +5,7 @@
 #include "Floor.h"
 #include "RoundRatio.h"
 
+#include "common/StoreInside.h"
 #include "engine/store/ByteStore.h"
 #include "engine/document/EngineState.h"
 
@@ -121,13 +122,14 @@ void LoadIntoEngine(TData kind) {
     const TBytes& bytes = Data(kind);
     ResetBenchEngine();
     // The path a loaded file takes: the start buffer, grown to the file's capacity, then written once.
-    Engine::AllocateBuffer();
-    Engine::BufferArray->ReAlloc(Engine::FileBuffer, Engine::CapacityFor(static_cast<int32_t>(bytes.size())));
-    Engine::Capacity = Engine::BufferArray->ByteSize;
-    std::memcpy(Engine::FileBuffer, bytes.data(), bytes.size());
-    Engine::FileSize = static_cast<int32_t>(bytes.size());
-    Engine::FileOpen = true;
-    Engine::BottomAddress = Engine::PageBytes;
+    Engine::Doc().Store.AllocateBuffer();
+    StoreInside::Array()->ReAlloc(StoreInside::FileBuffer(),
+                                  Engine::CapacityFor(static_cast<int32_t>(bytes.size())));
+    StoreInside::Room() = StoreInside::Array()->ByteSize;
+    std::memcpy(StoreInside::FileBuffer(), bytes.data(), bytes.size());
+    StoreInside::Size() = static_cast<int32_t>(bytes.size());
+    Engine::Doc().FileOpen = true;
+    Engine::Doc().View.BottomAddress = Engine::Doc().View.PageBytes;
     LoadedKind = static_cast<int>(kind);
     LoadedAfterResets = BenchEngineResets();
 }
@@ -138,6 +140,7 @@ void EngineDataDirty() {
 
 double FloorSeconds() {
     const double start = NowSeconds();
-    benchmark::DoNotOptimize(FloorCount(Engine::FileBuffer, static_cast<size_t>(Engine::FileSize), 'q'));
+    benchmark::DoNotOptimize(
+        FloorCount(StoreInside::FileBuffer(), static_cast<size_t>(Engine::Doc().Store.FileSize()), 'q'));
     return NowSeconds() - start;
 }

@@ -135,17 +135,17 @@ void ResetBenchEngine() {
     Engine::Host = &SilentHost;
     Engine::ResetEngineState();
     Engine::Host = &SilentHost;
-    Engine::Cols = 16;
-    Engine::Rows = 10;
-    Engine::PageBytes = 160;
+    Engine::Doc().View.Cols = 16;
+    Engine::Doc().View.Rows = 10;
+    Engine::Doc().View.PageBytes = 160;
 }
 
 bool LoadBenchFile(int64_t size) {
     ResetBenchEngine();
-    Engine::AllocateBuffer();
+    Engine::Doc().Store.AllocateBuffer();
     if (!Engine::LoadFile(BenchFile(size), false, 1)) return false;
-    Engine::FileOpen = true;
-    return Engine::FileSize == size;
+    Engine::Doc().FileOpen = true;
+    return Engine::Doc().Store.FileSize() == size;
 }
 
 // The folder of the bench files, made at the first call.

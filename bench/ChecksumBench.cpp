@@ -6,6 +6,7 @@
 #include "BenchSupport.h"
 #include "RoundRatio.h"
 
+#include "common/StoreInside.h"
 #include "dialogs/ChecksumWorker.h"
 #include "engine/store/ByteStore.h"
 #include "engine/checksums/Checksums.h"
@@ -41,20 +42,20 @@ constexpr int MinRounds = 3, MaxRounds = 15;
 // The engine holding 1 GiB of pseudo-random bytes, in a buffer allocated as loading a file leaves it.
 void LoadSumData() {
     ResetBenchEngine();
-    if (!Engine::AllocateBuffer() ||
-        !Engine::BufferArray->ReAlloc(Engine::FileBuffer, Engine::CapacityFor(SumSize)))
+    if (!Engine::Doc().Store.AllocateBuffer() ||
+        !StoreInside::Array()->ReAlloc(StoreInside::FileBuffer(), Engine::CapacityFor(SumSize)))
         Wrong("1 GiB buffer");
-    Engine::Capacity = Engine::BufferArray->ByteSize;
+    StoreInside::Room() = StoreInside::Array()->ByteSize;
     uint64_t state = 0x9E3779B97F4A7C15ull;
-    auto* words = reinterpret_cast<uint64_t*>(Engine::FileBuffer);
+    auto* words = reinterpret_cast<uint64_t*>(StoreInside::FileBuffer());
     for (int64_t i = 0; i < SumSize / 8; ++i) {
         state ^= state << 13;
         state ^= state >> 7;
         state ^= state << 17;
         words[i] = state;
     }
-    Engine::FileSize = SumSize;
-    Engine::FileOpen = true;
+    StoreInside::Size() = SumSize;
+    Engine::Doc().FileOpen = true;
 }
 
 // The dialog's path: a worker over the whole file, the event loop waiting for its end.
@@ -100,8 +101,8 @@ const EVP_MD* Md(K kind) {
 
 // The library called once on the whole buffer, as a program of its own would.
 double DirectSeconds(K kind) {
-    auto* bytes = Engine::FileBuffer;
-    const size_t size = size_t(Engine::FileSize);
+    auto* bytes = StoreInside::FileBuffer();
+    const size_t size = size_t(Engine::Doc().Store.FileSize());
     const double start = NowSeconds();
     uint64_t sink = 0;
     switch (kind) {

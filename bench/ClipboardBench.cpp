@@ -5,6 +5,7 @@
 #include "BenchSupport.h"
 #include "RoundRatio.h"
 
+#include "common/StoreInside.h"
 #include "engine/editing/Clipboard.h"
 #include "engine/document/EngineState.h"
 #include "engine/files/FileIo.h"
@@ -41,8 +42,8 @@ void BM_ClipboardCopy64MiB(benchmark::State& state) {
         state.SkipWithError("LoadFile failed");
         return;
     }
-    Engine::BlockBegin = 1;
-    Engine::BlockEnd = Engine::FileSize;
+    Engine::Doc().Block.BlockBegin = 1;
+    Engine::Doc().Block.BlockEnd = Engine::Doc().Store.FileSize();
     TSystemClipboard clipboard;
     uint8_t* previous = nullptr;
     std::vector<double> ratios;
@@ -50,7 +51,7 @@ void BM_ClipboardCopy64MiB(benchmark::State& state) {
         auto baseline = [&] {
             std::free(previous);
             previous = static_cast<uint8_t*>(std::malloc(BlockSize + Engine::PayloadHeader));
-            std::memcpy(previous + Engine::PayloadHeader, Engine::FileBuffer, BlockSize);
+            std::memcpy(previous + Engine::PayloadHeader, StoreInside::FileBuffer(), BlockSize);
         };
         auto engine = [&] { Engine::Cut1Click(clipboard, false); };
         const bool baseFirst = ratios.size() % 2 == 0;
@@ -76,14 +77,14 @@ void BM_ClipboardPaste64MiB(benchmark::State& state) {
     }
     TSystemClipboard clipboard;
     const std::span<uint8_t> payload = clipboard.Reserve(BlockSize + Engine::PayloadHeader);
-    Engine::EncodePayload({Engine::FileBuffer, static_cast<size_t>(BlockSize)}, payload);
+    Engine::EncodePayload({StoreInside::FileBuffer(), static_cast<size_t>(BlockSize)}, payload);
     clipboard.Publish({});
     const std::optional<TClipData> data = clipboard.Data(TClipFormat::Binary);
     const uint8_t* block = data->Bytes.data() + Engine::PayloadHeader;
-    const int32_t size = Engine::FileSize;
+    const int32_t size = Engine::Doc().Store.FileSize();
     auto back = [&] {
-        Engine::FileSize = size; // the room stays: every round moves the same bytes in the same memory
-        Engine::BottomAddress = std::min(Engine::PageBytes, size);
+        StoreInside::Size() = size; // the room stays: every round moves the same bytes in the same memory
+        Engine::Doc().View.BottomAddress = std::min(Engine::Doc().View.PageBytes, size);
     };
     // The first paste grows the buffer; the rounds after it find the same memory, touched.
     Engine::Paste1Click(clipboard);
@@ -91,14 +92,14 @@ void BM_ClipboardPaste64MiB(benchmark::State& state) {
     std::vector<double> ratios;
     for (auto _ : state) {
         auto baseline = [&] {
-            std::memmove(Engine::FileBuffer + BlockSize, Engine::FileBuffer, BlockSize);
-            std::memcpy(Engine::FileBuffer, block, BlockSize);
+            std::memmove(StoreInside::FileBuffer() + BlockSize, StoreInside::FileBuffer(), BlockSize);
+            std::memcpy(StoreInside::FileBuffer(), block, BlockSize);
         };
         auto engine = [&] { Engine::Paste1Click(clipboard); };
         const bool baseFirst = ratios.size() % 2 == 0;
         const double base = baseFirst ? Seconds(baseline) : 0;
         const double ours = Seconds(engine);
-        if (Engine::FileSize != 2 * size) state.SkipWithError("the block was not pasted");
+        if (Engine::Doc().Store.FileSize() != 2 * size) state.SkipWithError("the block was not pasted");
         back();
         ratios.push_back(ours / (baseFirst ? base : Seconds(baseline)));
         state.SetIterationTime(ours);

@@ -2,6 +2,7 @@
 #include "BenchSupport.h"
 #include "RoundRatio.h"
 
+#include "common/StoreInside.h"
 #include "engine/store/ByteStore.h"
 #include "engine/document/EngineState.h"
 #include "engine/files/FileIo.h"
@@ -25,20 +26,20 @@ double OpenGapRatio() {
         std::fprintf(stderr, "LoadFile failed\n");
         std::exit(1);
     }
-    const int32_t size = Engine::FileSize;
+    const int32_t size = Engine::Doc().Store.FileSize();
     auto engine = [&] {
         const double start = NowSeconds();
-        const bool opened = Engine::OpenGap(1, 1);
+        const bool opened = Engine::Doc().Store.OpenGap(1, 1);
         const double seconds = NowSeconds() - start;
         if (!opened) std::exit(1);
         // Back to the same size, the bytes in one piece: every round moves the same bytes, never reallocates.
-        Engine::ContiguousBytes();
-        Engine::FileSize = size;
+        Engine::Doc().Store.ContiguousBytes();
+        StoreInside::Size() = size;
         return seconds;
     };
     auto baseline = [&] {
         const double start = NowSeconds();
-        std::memmove(Engine::FileBuffer + 1, Engine::FileBuffer, static_cast<size_t>(size));
+        std::memmove(StoreInside::FileBuffer() + 1, StoreInside::FileBuffer(), static_cast<size_t>(size));
         benchmark::ClobberMemory();
         return NowSeconds() - start;
     };
@@ -69,7 +70,7 @@ void ReportLoadMemory() {
     for (int64_t size : {BigSize, int64_t{100000003}, int64_t{3000000}}) {
         const std::string& path = BenchFile(size);
         ResetBenchEngine();
-        Engine::AllocateBuffer();
+        Engine::Doc().Store.AllocateBuffer();
         int64_t heapBefore = HeapBytes();
         {
             std::ofstream reset("/proc/self/clear_refs");
@@ -82,8 +83,8 @@ void ReportLoadMemory() {
         int64_t heapHeld = HeapBytes() - heapBefore + Engine::MinCapacity;
         int64_t residentGrowth = peak - residentBefore;
         std::printf("  %12lld %12lld %14lld %16lld %10.3f%s\n", static_cast<long long>(size),
-                    static_cast<long long>(Engine::Capacity), static_cast<long long>(heapHeld - size),
-                    static_cast<long long>(residentGrowth - size),
+                    static_cast<long long>(Engine::Doc().Store.Capacity()),
+                    static_cast<long long>(heapHeld - size), static_cast<long long>(residentGrowth - size),
                     static_cast<double>(residentGrowth) / static_cast<double>(size),
                     ok ? "" : "  (load failed)");
         ResetBenchEngine();
@@ -94,7 +95,7 @@ void ReportLoadMemory() {
 }
 
 const bool Registered = [] {
-    RegisterGoal("OpenGap(1, 1) on 256 MiB / memmove", 0, OpenGapRatio);
+    RegisterGoal("Store.OpenGap(1, 1) on 256 MiB / memmove", 0, OpenGapRatio);
     RegisterReport(ReportLoadMemory);
     return true;
 }();

@@ -31,7 +31,7 @@ TFormMain& OpenInForm(int64_t size) {
     const std::string& path = BenchFile(size);
     Engine::ResetEngineState();
     TFormMain& form = Form();
-    Engine::AllocateBuffer();
+    Engine::Doc().Store.AllocateBuffer();
     Engine::OpenFile(path, false);
     return form;
 }

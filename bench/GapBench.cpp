@@ -8,6 +8,7 @@
 #include "FormSupport.h"
 #include "RoundRatio.h"
 
+#include "common/StoreInside.h"
 #include "engine/store/ByteStore.h"
 #include "engine/document/EngineState.h"
 #include "engine/editing/PaneEditing.h"
@@ -47,7 +48,8 @@ TFormMain& OpenForTyping(int64_t size, TAddress address) {
     if (!Engine::TextMode) Engine::ModusText1Click(); // a typed letter is one byte
     Engine::ShowAddress(address, true, false);
     QCoreApplication::processEvents();
-    if (Engine::FileSize != size || Engine::CurrentAddress() != address) Wrong("opening the file");
+    if (Engine::Doc().Store.FileSize() != size || Engine::CurrentAddress() != address)
+        Wrong("opening the file");
     return form;
 }
 
@@ -83,10 +85,10 @@ const TGapRatios& Measure() {
     std::vector<double> each, first, scan;
     for (int round = 0; round < Rounds; ++round) {
         TFormMain& big = OpenForTyping(BigSize, 1);
-        std::ranges::copy(Planted, Engine::StoreRun(BigSize - 1000, Planted.size()).begin());
+        std::ranges::copy(Planted, Engine::Doc().Store.StoreRun(BigSize - 1000, Planted.size()).begin());
         // One move of every byte up by one in the engine's own buffer, and back untimed: the least a first
         // key can add.
-        uint8_t* const bytes = Engine::ContiguousBytes();
+        uint8_t* const bytes = Engine::Doc().Store.ContiguousBytes();
         const double upStart = NowSeconds();
         std::memmove(bytes + 1, bytes, size_t(BigSize));
         benchmark::ClobberMemory();
@@ -94,23 +96,24 @@ const TGapRatios& Measure() {
         std::memmove(bytes, bytes + 1, size_t(BigSize));
 
         const TKeyTimes bigTimes = TypeKeys(big);
-        if (Engine::FileSize != BigSize + Keys || Engine::ReadByte(1) != 'a' || Engine::ReadByte(Keys) != 'a' ||
-            Engine::GapAt != Keys + 1)
+        if (Engine::Doc().Store.FileSize() != BigSize + Keys || Engine::Doc().Store.ReadByte(1) != 'a' ||
+            Engine::Doc().Store.ReadByte(Keys) != 'a' || StoreInside::GapAt() != Keys + 1)
             Wrong("typing at the front");
         Engine::SearchRequest.Pattern.assign(Planted.begin(), Planted.end());
         Engine::SearchRequest.CaseSensitive = true;
         Engine::SearchRequest.JokerEnabled = false;
-        const auto gap = size_t(Engine::GapLength);
+        const auto gap = size_t(StoreInside::GapLength());
         TAddress pos = 1;
         const double scanStart = NowSeconds();
         const Engine::TFindResult found = Engine::FindForward(pos, false);
         const double scanSeconds = NowSeconds() - scanStart;
-        if (!found.Found || pos != BigSize - 1000 + Keys || Engine::GapAt != Engine::NoGap) Wrong("the scan");
+        if (!found.Found || pos != BigSize - 1000 + Keys || StoreInside::GapAt() != StoreInside::NoGap)
+            Wrong("the scan");
         const double floor = FloorSeconds();
         // The move that closed the gap: the tail down by the gap's length, timed in the same buffer after
         // an untimed move up.
-        uint8_t* const file = Engine::ContiguousBytes();
-        const size_t tail = size_t(Engine::FileSize) - Keys;
+        uint8_t* const file = Engine::Doc().Store.ContiguousBytes();
+        const size_t tail = size_t(Engine::Doc().Store.FileSize()) - Keys;
         std::memmove(file + Keys + gap, file + Keys, tail);
         const double downStart = NowSeconds();
         std::memmove(file + Keys, file + Keys + gap, tail);
@@ -119,7 +122,9 @@ const TGapRatios& Measure() {
 
         TFormMain& small = OpenForTyping(SmallSize, SmallSize + 1);
         const TKeyTimes smallTimes = TypeKeys(small);
-        if (Engine::FileSize != SmallSize + Keys || Engine::ReadByte(SmallSize + Keys) != 'a') Wrong("typing at the end");
+        if (Engine::Doc().Store.FileSize() != SmallSize + Keys ||
+            Engine::Doc().Store.ReadByte(SmallSize + Keys) != 'a')
+            Wrong("typing at the end");
         small.hide();
 
         each.push_back(bigTimes.Each / smallTimes.Each);

@@ -6,6 +6,7 @@
 #include "FreshProcess.h"
 #include "RoundRatio.h"
 
+#include "common/StoreInside.h"
 #include "engine/document/EngineState.h"
 #include "engine/files/FileAccess.h"
 #include "engine/files/FileIo.h"
@@ -72,7 +73,7 @@ const TLaunches& Launches() {
 // The engine holding the 4 GiB file, Planted near its end.
 void LoadHuge() {
     if (!LoadBenchFile(HugeSize)) Wrong("loading 4 GiB");
-    std::memcpy(Engine::FileBuffer + HugeSize - 1000, Planted.data(), Planted.size());
+    std::memcpy(StoreInside::FileBuffer() + HugeSize - 1000, Planted.data(), Planted.size());
 }
 
 double ScanDownRatio() {
@@ -98,13 +99,13 @@ double ScanDownRatio() {
 // back, so that neither pays for the other.
 double SaveRatio() {
     LoadHuge();
-    Engine::FileBuffer[HugeSize / 2] ^= 1;
-    Engine::Modified = true;
+    StoreInside::FileBuffer()[HugeSize / 2] ^= 1;
+    Engine::Doc().Modified = true;
     const std::string saved = BenchFile(HugeSize) + ".saved", plain = BenchFile(HugeSize) + ".plain";
     auto save = [&] {
         sync();
         const double start = NowSeconds();
-        if (!Engine::SaveFile(saved, false, 1, Engine::FileSize)) Wrong("save of 4 GiB");
+        if (!Engine::SaveFile(saved, false, 1, Engine::Doc().Store.FileSize())) Wrong("save of 4 GiB");
         const double seconds = NowSeconds() - start;
         // The old contents, let go after the save, must not weigh on the other side.
         FileAccess::FinishReleases();
@@ -115,8 +116,9 @@ double SaveRatio() {
         const double start = NowSeconds();
         const int fd = open(plain.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (fd < 0) Wrong("plain write");
-        for (int64_t done = 0; done < Engine::FileSize;) {
-            const ssize_t n = ::write(fd, Engine::FileBuffer + done, size_t(Engine::FileSize - done));
+        for (int64_t done = 0; done < Engine::Doc().Store.FileSize();) {
+            const ssize_t n =
+                ::write(fd, StoreInside::FileBuffer() + done, size_t(Engine::Doc().Store.FileSize() - done));
             if (n <= 0) Wrong("plain write");
             done += n;
         }
@@ -125,7 +127,8 @@ double SaveRatio() {
         unlink(plain.c_str()); // a new file every round
         return seconds;
     };
-    if (!Engine::SaveFile(saved, false, 1, Engine::FileSize)) Wrong("save of 4 GiB"); // the file saved before
+    if (!Engine::SaveFile(saved, false, 1, Engine::Doc().Store.FileSize()))
+        Wrong("save of 4 GiB"); // the file saved before
     const double ratio = InterleavedRatio(save, write, Rounds + 2);
     unlink(saved.c_str());
     ResetBenchEngine();

@@ -5,6 +5,7 @@
 #include "FormSupport.h"
 #include "RoundRatio.h"
 
+#include "common/StoreInside.h"
 #include "engine/store/ByteStore.h"
 #include "engine/inspector/DataInspector.h"
 #include "engine/document/EngineReset.h"
@@ -52,8 +53,9 @@ void RenderPanes(TFormMain& form, QImage& image) {
 
 // Two pages of the file by turns, so that every refill changes every cell.
 void ShowPage(int which) {
-    Engine::TopAddress = 1 + which * Engine::PageBytes;
-    Engine::BottomAddress = std::min(Engine::TopAddress + Engine::PageBytes - 1, Engine::FileSize);
+    Engine::Doc().View.TopAddress = 1 + which * Engine::Doc().View.PageBytes;
+    Engine::Doc().View.BottomAddress = std::min(
+        Engine::Doc().View.TopAddress + Engine::Doc().View.PageBytes - 1, Engine::Doc().Store.FileSize());
 }
 
 void BM_PaneRefillRepaint(benchmark::State& state) {
@@ -67,8 +69,8 @@ void BM_PaneRefillRepaint(benchmark::State& state) {
         RenderPanes(form, image);
         benchmark::DoNotOptimize(image.constBits());
     }
-    state.counters["cols"] = Engine::Cols;
-    state.counters["rows"] = Engine::Rows;
+    state.counters["cols"] = Engine::Doc().View.Cols;
+    state.counters["rows"] = Engine::Doc().View.Rows;
     ClosePanes();
 }
 
@@ -118,21 +120,22 @@ double TypeRatio() {
     form.show();
     QCoreApplication::processEvents();
     if (Engine::OverwriteMode) Engine::ModusOverwrite1Click();
-    const int32_t size = Engine::FileSize;
+    const int32_t size = Engine::Doc().Store.FileSize();
     TPaintCounter counter;
     form.JkStrGridHex->installEventFilter(&counter);
     form.JkStrGridText->installEventFilter(&counter);
     auto back = [&] {
         // The bytes in one piece again, so that every key moves the whole file as the first key at a new
         // place does; the room stays, so no round needs an allocation.
-        Engine::ContiguousBytes();
-        Engine::FileSize = size;
-        Engine::BottomAddress = std::min(Engine::TopAddress + Engine::PageBytes - 1, Engine::FileSize);
+        Engine::Doc().Store.ContiguousBytes();
+        StoreInside::Size() = size;
+        Engine::Doc().View.BottomAddress = std::min(
+            Engine::Doc().View.TopAddress + Engine::Doc().View.PageBytes - 1, Engine::Doc().Store.FileSize());
         Engine::SetCursorCell(0, 0);
         QCoreApplication::processEvents();
         // The same bytes in the caches before either side, whatever the round before left there: the file
         // is larger than the last-level cache by only twice, so what a move leaves behind counts.
-        benchmark::DoNotOptimize(FloorCount(Engine::FileBuffer, size_t(size), 'q'));
+        benchmark::DoNotOptimize(FloorCount(StoreInside::FileBuffer(), size_t(size), 'q'));
     };
     bool right = true;
     auto typed = [&] {
@@ -141,13 +144,14 @@ double TypeRatio() {
         const double start = NowSeconds();
         SendKey(form.ActivePane(), Qt::Key_A, QStringLiteral("a"));
         const double seconds = NowSeconds() - start;
-        right = right && Engine::FileSize == size + 1 && Engine::ReadByte(1) == 'a' && counter.Paints > 0;
+        right = right && Engine::Doc().Store.FileSize() == size + 1 &&
+                Engine::Doc().Store.ReadByte(1) == 'a' && counter.Paints > 0;
         return seconds;
     };
     auto moved = [&] {
         back();
         const double start = NowSeconds();
-        std::memmove(Engine::FileBuffer + 1, Engine::FileBuffer, size_t(size));
+        std::memmove(StoreInside::FileBuffer() + 1, StoreInside::FileBuffer(), size_t(size));
         benchmark::ClobberMemory();
         return NowSeconds() - start;
     };
@@ -180,7 +184,8 @@ bool OverwriteTypingRatio(TFormMain& form, const std::function<void(bool)>& turn
             const double start = NowSeconds();
             SendKey(form.ActivePane(), Qt::Key_A, QStringLiteral("a"));
             const double seconds = NowSeconds() - start;
-            right = right && Engine::ReadByte(Engine::TopAddress) == 'a' && counter.Paints > 0;
+            right = right && Engine::Doc().Store.ReadByte(Engine::Doc().View.TopAddress) == 'a' &&
+                    counter.Paints > 0;
             return seconds;
         };
     };
@@ -198,8 +203,9 @@ bool OverwriteTypingRatio(TFormMain& form, const std::function<void(bool)>& turn
 double TypeJournalRatio() {
     TFormMain& form = OpenInForm(PageFileSize);
     double ratio = 0;
-    const bool right = OverwriteTypingRatio(form, [](bool on) { Engine::Journal.Enabled = on; }, ratio) &&
-                       Engine::Journal.CanUndo();
+    const bool right = OverwriteTypingRatio(
+                           form, [](bool on) { Engine::Doc().Undo.Journal.Enabled = on; }, ratio) &&
+                       Engine::Doc().Undo.Journal.CanUndo();
     form.hide();
     ClosePanes();
     if (!right) TypingWentWrong("recorded");
@@ -210,13 +216,20 @@ double TypeJournalRatio() {
 double TypeRecoveryRatio() {
     Engine::ResetEngineState();
     TFormMain& form = Form();
-    Engine::AllocateBuffer();
+    Engine::Doc().Store.AllocateBuffer();
     Engine::RecoveryFolder = BenchRecoveryFolder();
     Engine::OpenFile(BenchFile(PageFileSize), false);
-    bool right = Engine::RecoveryListening;
+    bool right = Engine::Doc().Recovery.Listening;
     double ratio = 0;
     // Off as for a program without a recovery folder; the journal file stays as it was.
-    right = OverwriteTypingRatio(form, [](bool on) { Engine::RecoveryListening = on; }, ratio) && right;
+    right = OverwriteTypingRatio(
+                form,
+                [](bool on) {
+                    Engine::Doc().Recovery.Listening = on;
+                    Engine::Doc().Undo.Listener = on ? &Engine::Doc().Recovery : nullptr;
+                },
+                ratio) &&
+            right;
     Engine::RecoveryDrain();
     right = right && !Engine::RecoveryJournalPath().empty();
     form.hide();
@@ -250,8 +263,9 @@ double CursorInspectorRatio() {
             SendKey(form.ActivePane(), Qt::Key_Right);
             const double seconds = NowSeconds() - start;
             const QString uint8 = form.Inspector->Rows->item(int(Engine::TInspectorRow::UInt8), 1)->text();
-            right = right && counter.Paints > 0 &&
-                    (!shown || uint8 == QString::number(Engine::ReadByte(Engine::CurrentAddress())));
+            right =
+                right && counter.Paints > 0 &&
+                (!shown || uint8 == QString::number(Engine::Doc().Store.ReadByte(Engine::CurrentAddress())));
             return seconds;
         };
     };
@@ -276,7 +290,7 @@ void BM_PanePageDown16MiB(benchmark::State& state) {
         QElapsedTimer timer;
         timer.start();
         int pages = 0;
-        while (Engine::BottomAddress < Engine::FileSize) {
+        while (Engine::Doc().View.BottomAddress < Engine::Doc().Store.FileSize()) {
             SendKey(form.ActivePane(), Qt::Key_PageDown);
             RenderPanes(form, image);
             ++pages;

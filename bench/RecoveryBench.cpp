@@ -37,7 +37,7 @@ void Check(bool right, const char* what) {
 // A fresh engine holding the bench file as the program loads it, the hash made when recovery is on.
 void Load(int64_t size, bool recovery) {
     ResetBenchEngine();
-    Engine::AllocateBuffer();
+    Engine::Doc().Store.AllocateBuffer();
     if (recovery) Engine::RecoveryFolder = BenchRecoveryFolder();
     Check(Engine::OpenFile(BenchFile(size), false), "loading the bench file");
 }
@@ -54,7 +54,7 @@ double LoadHashRatio() {
     auto load = [](bool recovery) {
         return [recovery] {
             ResetBenchEngine();
-            Engine::AllocateBuffer();
+            Engine::Doc().Store.AllocateBuffer();
             if (recovery) Engine::RecoveryFolder = BenchRecoveryFolder();
             const double start = NowSeconds();
             const bool loaded = Engine::LoadFile(BenchFile(BigSize), false, 1);
@@ -118,12 +118,13 @@ double ReplayRatio() {
             Engine::TUndoStep step(Engine::TStepName::Change);
             Engine::OverwriteBytesAt(at[size_t(i)], {&value[size_t(i)], 1});
         }
-        Engine::Modified = true;
+        Engine::Doc().Modified = true;
     };
     Load(BigSize, true);
     make();
     const std::vector<uint8_t> journal = JournalBytes();
-    const std::vector<uint8_t> expected(Engine::ContiguousBytes(), Engine::ContiguousBytes() + 4096);
+    const std::vector<uint8_t> expected(Engine::Doc().Store.ContiguousBytes(),
+                                        Engine::Doc().Store.ContiguousBytes() + 4096);
     bool right = true;
     auto direct = [&] {
         Load(BigSize, false);
@@ -140,8 +141,8 @@ double ReplayRatio() {
         const Engine::TReplayOutcome outcome = Engine::ReplayJournal(reader, Steps, "bench");
         const double seconds = NowSeconds() - start;
         right = right && outcome.Complete && outcome.Changes == Steps &&
-                Engine::Journal.Steps.size() == size_t(Steps) &&
-                std::equal(expected.begin(), expected.end(), Engine::ContiguousBytes());
+                Engine::Doc().Undo.Journal.Steps.size() == size_t(Steps) &&
+                std::equal(expected.begin(), expected.end(), Engine::Doc().Store.ContiguousBytes());
         return seconds;
     };
     const double ratio = InterleavedRatio(replay, direct, 5);

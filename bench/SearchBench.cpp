@@ -5,6 +5,7 @@
 #include "BenchSupport.h"
 #include "RoundRatio.h"
 
+#include "common/StoreInside.h"
 #include "engine/document/EngineState.h"
 #include "engine/search/Replace.h"
 #include "engine/search/Search.h"
@@ -49,7 +50,7 @@ void RequestScan(TScan scan, size_t length) {
 
 // Find again from DownFrom to the hit near the end, or from UpFrom up to the hit near the start.
 double ScanSeconds(TScan scan) {
-    Engine::LastFoundAddress = 0;
+    Engine::Doc().Search.LastFoundAddress = 0;
     TAddress pos = scan == TScan::Up ? UpFrom : DownFrom;
     const double start = NowSeconds();
     const Engine::TFindResult found =
@@ -62,10 +63,11 @@ double ScanSeconds(TScan scan) {
 // memmem over the same stretch of the engine's buffer.
 double MemmemSeconds(size_t length) {
     const double start = NowSeconds();
-    const void* hit = memmem(Engine::FileBuffer + DownFrom - 1,
-                             static_cast<size_t>(Engine::FileSize - DownFrom + 1), Planted.data(), length);
+    const void* hit =
+        memmem(StoreInside::FileBuffer() + DownFrom - 1,
+               static_cast<size_t>(Engine::Doc().Store.FileSize() - DownFrom + 1), Planted.data(), length);
     const double seconds = NowSeconds() - start;
-    if (hit != Engine::FileBuffer + LastPlant - 1) Wrong("memmem");
+    if (hit != StoreInside::FileBuffer() + LastPlant - 1) Wrong("memmem");
     return seconds;
 }
 
@@ -90,9 +92,9 @@ void AddScan(TData data, size_t length, TScan scan, const char* name, double goa
 constexpr int32_t ReplaceHits = static_cast<int32_t>((DataSize - 108) / ReplaceSpacing + 1);
 
 void StartReplaceAll() {
-    Engine::TopAddress = 1;
-    Engine::CursorCol = Engine::CursorRow = 0;
-    Engine::LastReplaceAddress = Engine::LastFoundAddress = 0;
+    Engine::Doc().View.TopAddress = 1;
+    Engine::Doc().View.CursorCol = Engine::Doc().View.CursorRow = 0;
+    Engine::Doc().Search.LastReplaceAddress = Engine::Doc().Search.LastFoundAddress = 0;
 }
 
 double ReplaceAllSeconds() {
@@ -107,8 +109,8 @@ double ReplaceAllSeconds() {
 // The file as loaded, before each round of either side, so that both find the same memory in the same state.
 void Pristine() {
     const TBytes& bytes = Data(TData::Replace);
-    std::memcpy(Engine::FileBuffer, bytes.data(), bytes.size());
-    Engine::FileSize = static_cast<int32_t>(bytes.size());
+    std::memcpy(StoreInside::FileBuffer(), bytes.data(), bytes.size());
+    StoreInside::Size() = static_cast<int32_t>(bytes.size());
 }
 
 double SameLengthRatio() {
@@ -137,8 +139,8 @@ double ChangingLengthRatio(bool growing) {
         Pristine();
         const double start = NowSeconds();
         FloorSeconds();
-        uint8_t* bytes = Engine::FileBuffer;
-        const auto size = static_cast<size_t>(Engine::FileSize);
+        uint8_t* bytes = StoreInside::FileBuffer();
+        const auto size = static_cast<size_t>(Engine::Doc().Store.FileSize());
         if (growing)
             std::memmove(bytes + 2, bytes, size);
         else

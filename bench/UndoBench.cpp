@@ -56,21 +56,21 @@ TInsertionRatios& InsertionRatios() {
     if (!LoadBenchFile(Size)) std::exit(1);
     Engine::OverwriteMode = false;
     Engine::PaneKeyPress('x');
-    const uint8_t first = Engine::ReadByte(2);
-    bool right = Engine::FileSize == Size + 1;
+    const uint8_t first = Engine::Doc().Store.ReadByte(2);
+    bool right = Engine::Doc().Store.FileSize() == Size + 1;
     std::vector<double> undoRatios, redoRatios;
     // Right after the key, undo and redo would find the store's gap at the byte and move nothing; with the
     // bytes in one piece first (as after a search) they move the whole file, which is measured here.
     for (int round = 0; round < Rounds; ++round) {
-        uint8_t* const bytes = Engine::ContiguousBytes();
+        uint8_t* const bytes = Engine::Doc().Store.ContiguousBytes();
         const double undo = Timed([] { Engine::Undo1Click(); });
-        right = right && Engine::FileSize == Size && Engine::ReadByte(1) == first;
-        Engine::ContiguousBytes();
+        right = right && Engine::Doc().Store.FileSize() == Size && Engine::Doc().Store.ReadByte(1) == first;
+        Engine::Doc().Store.ContiguousBytes();
         const double down = Timed([&] { std::memmove(bytes, bytes + 1, Size - 1); });
         const double up = Timed([&] { std::memmove(bytes + 1, bytes, Size - 1); });
         bytes[0] = first; // the two moves leave every byte as the undo left it
         const double redo = Timed([] { Engine::Redo1Click(); });
-        right = right && Engine::FileSize == Size + 1 && Engine::ReadByte(1) == 'x';
+        right = right && Engine::Doc().Store.FileSize() == Size + 1 && Engine::Doc().Store.ReadByte(1) == 'x';
         undoRatios.push_back(undo / down);
         redoRatios.push_back(redo / up);
     }
@@ -90,7 +90,7 @@ double TypingCost() {
     Engine::TextMode = true;
     auto typing = [](bool on) {
         return [on] {
-            Engine::Journal.Enabled = on;
+            Engine::Doc().Undo.Journal.Enabled = on;
             EngineSetup::PutCursorOn(1);
             Engine::SealUndoStep();
             const double start = NowSeconds();
@@ -107,10 +107,10 @@ double TypingCost() {
         };
     };
     const double ratio = InterleavedRatio(timed(true, on), timed(false, off), Rounds * 3);
-    Engine::Journal.Enabled = true;
+    Engine::Doc().Undo.Journal.Enabled = true;
     std::printf("  (%.1f ns a typed byte with the journal, %.1f ns without)\n", Median(on) / Typed * 1e9,
                 Median(off) / Typed * 1e9);
-    Check(Engine::Journal.Steps.size() == size_t(Rounds * 3), "a run of typing was not one step");
+    Check(Engine::Doc().Undo.Journal.Steps.size() == size_t(Rounds * 3), "a run of typing was not one step");
     ResetBenchEngine();
     return ratio;
 }
@@ -132,7 +132,8 @@ double UndoReplaceAll() {
         ratios.push_back(undo / replace);
     }
     const TBytes& original = Data(TData::Replace);
-    right = right && std::memcmp(original.data(), Engine::ContiguousBytes(), original.size()) == 0;
+    right =
+        right && std::memcmp(original.data(), Engine::Doc().Store.ContiguousBytes(), original.size()) == 0;
     ResetBenchEngine();
     Check(right, "Replace all or its undo");
     return Median(ratios);
@@ -158,10 +159,10 @@ double JournalHeapPerStep(bool eachAStep) {
     }
     Engine::SealUndoStep(); // the run is over
     const auto heap = static_cast<double>(mallinfo2().uordblks - heapBefore);
-    const auto steps = static_cast<double>(Engine::Journal.Steps.size());
+    const auto steps = static_cast<double>(Engine::Doc().Undo.Journal.Steps.size());
     Check(steps == (eachAStep ? Typed : 1), "the steps of typing");
     std::printf("  (journal's own count: %.1f bytes a step besides the bytes)\n",
-                static_cast<double>(Engine::Journal.Bytes - Typed) / steps);
+                static_cast<double>(Engine::Doc().Undo.Journal.Bytes - Typed) / steps);
     ResetBenchEngine();
     return (heap - Typed) / steps;
 }

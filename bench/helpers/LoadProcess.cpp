@@ -58,7 +58,7 @@ int ReadPlain(const char* path, const std::string& mode) {
 
 int LoadEngine(const char* path) {
     ResetBenchEngine();
-    if (!Engine::AllocateBuffer()) return 3;
+    if (!Engine::Doc().Store.AllocateBuffer()) return 3;
     return Engine::LoadFile(path, false, 1) ? 0 : 4;
 }
 

@@ -33,10 +33,10 @@ TNumberDialog::TNumberDialog(QWidget* parent, const TLook& look) : QDialog(paren
     History = count.History;
     // The designed eight digits cannot reach every address of a larger file: then the field takes as many
     // as the file's size has, and one more for the "$" of hex.
-    if (Engine::FileSize > 99999999) {
+    if (Engine::Doc().Store.FileSize() > 99999999) {
         JkNumEdit1->SetHexLimit(INT64_MAX);
-        JkNumEdit1->SetMax(static_cast<long double>(Engine::FileSize));
-        JkNumEdit1->SetDigitsInt(static_cast<int>(std::to_string(Engine::FileSize).size()) + 1);
+        JkNumEdit1->SetMax(static_cast<long double>(Engine::Doc().Store.FileSize()));
+        JkNumEdit1->SetDigitsInt(static_cast<int>(std::to_string(Engine::Doc().Store.FileSize()).size()) + 1);
     }
     auto* group = new QVBoxLayout(GroupBox1);
     group->addWidget(RadioButtonDec);

@@ -24,7 +24,8 @@ class TFirstPaintProbe : public QObject {
             QMetaObject::invokeMethod(
                 this,
                 [] {
-                    std::printf("NIBLO first paint %lld\n", static_cast<long long>(Engine::FileSize));
+                    std::printf("NIBLO first paint %lld\n",
+                                static_cast<long long>(Engine::Doc().Store.FileSize()));
                     std::fflush(stdout);
                     QCoreApplication::exit(0);
                 },

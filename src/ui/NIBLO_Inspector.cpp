@@ -134,11 +134,12 @@ void TInspectorPanel::Follow() {
 
 std::vector<uint8_t> TInspectorPanel::BytesAtCursor() const {
     std::vector<uint8_t> bytes;
-    if (Engine::FileOpen && Engine::HasBuffer()) {
+    if (Engine::Doc().FileOpen && Engine::Doc().Store.HasBuffer()) {
         const int64_t address = Engine::CurrentAddress();
-        const int64_t last = std::min<int64_t>(Engine::FileSize, address + Engine::InspectorSpan - 1);
+        const int64_t last =
+            std::min<int64_t>(Engine::Doc().Store.FileSize(), address + Engine::InspectorSpan - 1);
         for (int64_t a = address; a <= last; ++a)
-            bytes.push_back(Engine::ReadByte(a));
+            bytes.push_back(Engine::Doc().Store.ReadByte(a));
     }
     return bytes;
 }

@@ -51,6 +51,8 @@ TFormMain::TFormMain(std::string firstArgument, QWidget* parent)
     QApplication::setWindowIcon(icon);
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(QString::fromLatin1(Engine::ProgramName));
+    Documents.push_back(std::make_unique<Engine::TDocument>());
+    Engine::SetActiveDocument(Documents.front().get());
     Engine::Host = this;
 
     Client = new QWidget(this);
@@ -67,6 +69,7 @@ TFormMain::~TFormMain() {
     delete Progress;
     Progress = nullptr;
     if (Engine::Host == this) Engine::Host = nullptr;
+    if (&Engine::Doc() == Documents.front().get()) Engine::SetActiveDocument(nullptr);
 }
 
 void TFormMain::FormCreate() {
@@ -90,7 +93,7 @@ void TFormMain::FormCreate() {
     FitAddressPanel();
     PanelsAdjust(StatusBar1, {1, QString::fromStdString(FormatText(Texts::CharDec, {int64_t(255)})), 2,
                               QString::fromLatin1(Texts::Overwrite)});
-    Engine::Untitled = false;
+    Engine::Doc().File.Untitled = false;
     Engine::NoNameCounter = 0;
 
     // The designed layout holds until the settings are applied at the first activation.
@@ -105,7 +108,7 @@ void TFormMain::FormActivate() {
     Activated = true;
     ReadSettings();
     // Qt's clipboard needs no registration of the binary format, so Clipboard1 always stays usable.
-    if (!Engine::HasBuffer() && !Engine::AllocateBuffer()) {
+    if (!Engine::Doc().Store.HasBuffer() && !Engine::Doc().Store.AllocateBuffer()) {
         // The engine has said that the program ends.
         QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(1); });
         return;
@@ -127,7 +130,7 @@ void TFormMain::FormClose() {
     // The user saved or gave up the changes: nothing is left to recover.
     Engine::RecoveryClosed();
     Engine::RecoveryDrain();
-    if (Engine::HasBuffer()) Engine::FreeBuffer();
+    if (Engine::Doc().Store.HasBuffer()) Engine::Doc().Store.FreeBuffer();
     WriteSettings();
     OfferToEmptyClipboard();
 }
@@ -183,7 +186,7 @@ void TFormMain::InspectorMoved() {
         if (isMaximized() || isFullScreen())
             FormResize();
         else
-            SetPaneDimensions(Engine::Cols, Engine::Rows);
+            SetPaneDimensions(Engine::Doc().View.Cols, Engine::Doc().View.Rows);
     });
 }
 
@@ -423,7 +426,7 @@ void TFormMain::ApplyFontSize(int size) {
     JkStrGridHex->SetDefaultColWidth(cells.HexWidth);
     for (TJkStrGrid* pane : {JkStrGridText, JkStrGridHex})
         pane->SetDefaultRowHeight(cells.Height);
-    SetPaneDimensions(Engine::Cols, Engine::Rows);
+    SetPaneDimensions(Engine::Doc().View.Cols, Engine::Doc().View.Rows);
 }
 
 void TFormMain::ApplyFontName(const QString& name) {
@@ -440,7 +443,7 @@ void TFormMain::SetToolBarHidden(bool hidden) {
     const int strip = StripHeight(Panel1);
     JkStrGridText->move(JkStrGridText->x(), strip + 1);
     JkStrGridHex->move(JkStrGridHex->x(), strip + 1);
-    SetPaneDimensions(Engine::Cols, Engine::Rows);
+    SetPaneDimensions(Engine::Doc().View.Cols, Engine::Doc().View.Rows);
     ScrollBar1->move(ScrollBar1->x(), strip + 2);
 }
 
@@ -453,8 +456,8 @@ void TFormMain::SetRowAddressesShown(bool shown) {
     Action(TCommand::Rowaddresses1)->setChecked(shown);
     RowAddressColumn->setVisible(shown);
     // The panes keep their cells and the view stays, unless the wider window would not fit the screen.
-    if (Engine::Cols > std::max(MinCells, PaneLimits().width()))
-        SetPaneDimensions(Engine::Cols, Engine::Rows);
+    if (Engine::Doc().View.Cols > std::max(MinCells, PaneLimits().width()))
+        SetPaneDimensions(Engine::Doc().View.Cols, Engine::Doc().View.Rows);
     else
         LayoutPanes();
     RefreshRowAddresses();
@@ -533,7 +536,7 @@ void TFormMain::ProgressClose() {
 void TFormMain::SetCaption(const std::string& caption) {
     // Qt shows "*" in place of the placeholder while the window is modified, and the taskbar with it.
     setWindowTitle(QString::fromStdString(caption) + QStringLiteral("[*]"));
-    setWindowModified(Engine::Modified);
+    setWindowModified(Engine::Doc().Modified);
 }
 
 void TFormMain::ModifiedChanged(bool modified) {

@@ -21,6 +21,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QAction;
 class QFont;
@@ -45,6 +46,10 @@ const QScreen* ScreenOf(const QWidget* window);
 
 // The main window: toolbar strip, text and hex panes, scroll bar, status bar and main menu. It is the
 // engine's host: every message, progress, status and pane request of the engine lands here.
+namespace Engine {
+class TDocument;
+}
+
 class TFormMain : public QMainWindow, public TEngineHost {
     Q_OBJECT
   public:
@@ -204,6 +209,9 @@ class TFormMain : public QMainWindow, public TEngineHost {
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    // The window's open files: one, until tabs come. The engine works on the first.
+    std::vector<std::unique_ptr<Engine::TDocument>> Documents;
+
     int ColsForWidth(int width, int cellPairWidth) const;
     int RowsForHeight(int height, int rowHeight) const;
     QSize PaneLimits(int cellPairWidth, int rowHeight) const;

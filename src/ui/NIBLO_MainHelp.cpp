@@ -75,8 +75,9 @@ void TFormMain::HandleHelpRequest(THelpCommand command, int data, bool& callHelp
 
 void TFormMain::Info1Click() {
     TFormAbout2 about(this);
-    about.LabelInfo->setText(QString::fromStdString(
-        FormatText(Texts::MemoryState, {int64_t(Engine::FileSize), int64_t(Engine::Capacity)})));
+    about.LabelInfo->setText(
+        QString::fromStdString(FormatText(Texts::MemoryState, {int64_t(Engine::Doc().Store.FileSize()),
+                                                               int64_t(Engine::Doc().Store.Capacity())})));
     CenterOverActiveForm(&about);
     about.exec();
 }

@@ -116,7 +116,8 @@ void TFormMain::ReadSettings() {
     Engine::SetUndoBudget(undoLimit > 0 ? int64_t{undoLimit} << 20 : Engine::DefaultUndoBudget());
     // The largest change the recovery journal takes; by default what the undo journal takes.
     const int recoveryLimit = ini.ReadInteger(Options, "RecoveryLimitMB", 0);
-    Engine::RecoveryBudget = recoveryLimit > 0 ? int64_t{recoveryLimit} << 20 : Engine::Journal.Budget;
+    Engine::Doc().Recovery.Budget =
+        recoveryLimit > 0 ? int64_t{recoveryLimit} << 20 : Engine::Doc().Undo.Journal.Budget;
     Engine::LastDir = ini.ReadString(Options, "CurrentDir",
                                      QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
 
@@ -162,7 +163,8 @@ void TFormMain::WriteSettings() {
         ini.BeginUpdate() && ini.WriteInteger(DisplaySection, "resx", ScreenOf(this)->size().width()) &&
         ini.WriteInteger(FormSection, "Top", frameGeometry().y()) &&
         ini.WriteInteger(FormSection, "Left", frameGeometry().x()) &&
-        ini.WriteInteger(Options, "Cols", Engine::Cols) && ini.WriteInteger(Options, "Rows", Engine::Rows) &&
+        ini.WriteInteger(Options, "Cols", Engine::Doc().View.Cols) &&
+        ini.WriteInteger(Options, "Rows", Engine::Doc().View.Rows) &&
         ini.WriteBool(Options, "HideToolBar", HideToolBar) &&
         ini.WriteBool(Options, "RowAddresses", RowAddresses) &&
         ini.WriteString(Options, "Font", JkStrGridText->FontName().toStdString()) &&
@@ -237,7 +239,8 @@ void TFormMain::Options1Click() {
     if (form.ComboBoxFont->currentText() != JkStrGridText->FontName())
         ApplyFontName(form.ComboBoxFont->currentText());
     if (form.SpinEditFSize->value() != JkStrGridText->FontSize()) ApplyFontSize(form.SpinEditFSize->value());
-    if (form.SpinEditCols->value() != Engine::Cols || form.SpinEditRows->value() != Engine::Rows)
+    if (form.SpinEditCols->value() != Engine::Doc().View.Cols ||
+        form.SpinEditRows->value() != Engine::Doc().View.Rows)
         SetPaneDimensions(form.SpinEditCols->value(), form.SpinEditRows->value());
     if (form.CheckBoxHideTool->isChecked() != HideToolBar) {
         HideToolBar = form.CheckBoxHideTool->isChecked();

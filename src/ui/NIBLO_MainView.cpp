@@ -38,7 +38,9 @@ QColor ActiveColor(const QWidget* widget) {
 constexpr int64_t ScrollUnits = INT32_MAX - Engine::GrowStep;
 
 int64_t ScrollScale() {
-    return Engine::FileSize <= ScrollUnits ? 1 : 1 + (Engine::FileSize - 1) / ScrollUnits;
+    return Engine::Doc().Store.FileSize() <= ScrollUnits
+               ? 1
+               : 1 + (Engine::Doc().Store.FileSize() - 1) / ScrollUnits;
 }
 
 int32_t ToScroll(int64_t n) {
@@ -98,19 +100,20 @@ uint8_t TFormMain::DisplayChar(uint8_t byte) {
 }
 
 void TFormMain::RefreshPane(TJkStrGrid* pane, int32_t col, int32_t row) {
-    if (!Engine::FileOpen || !Engine::HasBuffer()) return;
+    if (!Engine::Doc().FileOpen || !Engine::Doc().Store.HasBuffer()) return;
     const bool textPane = pane == JkStrGridText;
     const bool oem = pane->UsesOemGlyphs();
     const QString blank = textPane ? QString() : QStringLiteral("  ");
     pane->BeginUpdate();
     for (int r = row; r < pane->RowCount(); ++r) {
         for (int c = r == row ? col : 0; c < pane->ColCount(); ++c) {
-            const int64_t address = int64_t(Engine::TopAddress) + int64_t(r) * Engine::Cols + c;
-            if (address > Engine::BottomAddress || address > Engine::FileSize) {
+            const int64_t address =
+                int64_t(Engine::Doc().View.TopAddress) + int64_t(r) * Engine::Doc().View.Cols + c;
+            if (address > Engine::Doc().View.BottomAddress || address > Engine::Doc().Store.FileSize()) {
                 pane->SetCell(c, r, blank);
                 continue;
             }
-            const uint8_t byte = Engine::ReadByte(address);
+            const uint8_t byte = Engine::Doc().Store.ReadByte(address);
             pane->SetCell(c, r, textPane ? GlyphCellText(DisplayChar(byte), oem) : HexCellText(byte));
         }
     }
@@ -135,15 +138,18 @@ void TFormMain::RefreshRowAddresses() {
 }
 
 void TFormMain::RefreshCell(int32_t col, int32_t row) {
-    const int64_t address = int64_t(Engine::TopAddress) + int64_t(row) * Engine::Cols + col;
-    const bool hasByte = Engine::FileOpen && Engine::HasBuffer() && address <= Engine::BottomAddress &&
-                         address <= Engine::FileSize;
-    const uint8_t byte = hasByte ? Engine::ReadByte(address) : 0;
+    const int64_t address =
+        int64_t(Engine::Doc().View.TopAddress) + int64_t(row) * Engine::Doc().View.Cols + col;
+    const bool hasByte = Engine::Doc().FileOpen && Engine::Doc().Store.HasBuffer() &&
+                         address <= Engine::Doc().View.BottomAddress &&
+                         address <= Engine::Doc().Store.FileSize();
+    const uint8_t byte = hasByte ? Engine::Doc().Store.ReadByte(address) : 0;
     JkStrGridText->SetCell(
         col, row, hasByte ? GlyphCellText(DisplayChar(byte), JkStrGridText->UsesOemGlyphs()) : QString());
     // A first hex digit waiting for its second shows alone in the cursor's cell.
-    if (Engine::PendingDigit >= 0 && col == Engine::CursorCol && row == Engine::CursorRow)
-        JkStrGridHex->SetCell(col, row, QString(QChar(u"0123456789ABCDEF"[Engine::PendingDigit])));
+    if (Engine::Doc().View.PendingDigit >= 0 && col == Engine::Doc().View.CursorCol &&
+        row == Engine::Doc().View.CursorRow)
+        JkStrGridHex->SetCell(col, row, QString(QChar(u"0123456789ABCDEF"[Engine::Doc().View.PendingDigit])));
     else
         JkStrGridHex->SetCell(col, row, hasByte ? HexCellText(byte) : QStringLiteral("  "));
     if (Inspector) Inspector->Follow();
@@ -186,9 +192,11 @@ void TFormMain::ArrangePanes() {
 
 void TFormMain::JkStrGridDrawCell(TJkStrGrid* grid, int col, int row, const QRect& rect, QPainter& painter,
                                   bool selected) {
-    if (!Engine::FileOpen || Engine::BlockBegin == 0 || Engine::BlockEnd == 0) return;
-    const int64_t address = int64_t(Engine::TopAddress) + int64_t(row) * Engine::Cols + col;
-    if (address < Engine::BlockBegin || address > Engine::BlockEnd) return;
+    if (!Engine::Doc().FileOpen || Engine::Doc().Block.BlockBegin == 0 || Engine::Doc().Block.BlockEnd == 0)
+        return;
+    const int64_t address =
+        int64_t(Engine::Doc().View.TopAddress) + int64_t(row) * Engine::Doc().View.Cols + col;
+    if (address < Engine::Doc().Block.BlockBegin || address > Engine::Doc().Block.BlockEnd) return;
     const QColor background =
         selected ? grid->palette().color(QPalette::Active, QPalette::Highlight) : grid->BackgroundColor();
     painter.fillRect(rect, background);
@@ -199,7 +207,8 @@ void TFormMain::JkStrGridDrawCell(TJkStrGrid* grid, int col, int row, const QRec
 
 void TFormMain::FitAddressPanel() {
     // Never narrower than designed: for nine decimal digits.
-    const int64_t largest = std::max<int64_t>(999999999, Engine::FileOpen ? Engine::CursorEnd() - 1 + Engine::AddressBase : 0);
+    const int64_t largest = std::max<int64_t>(
+        999999999, Engine::Doc().FileOpen ? Engine::CursorEnd() - 1 + Engine::AddressBase : 0);
     int digits = 0;
     for (int64_t n = largest; n > 0; n /= 10)
         ++digits;
@@ -216,7 +225,7 @@ void TFormMain::UpdateStatus() {
     if (Inspector) Inspector->Follow();
     // The mode and the base the address panel follows, the column follows too.
     RefreshRowAddresses();
-    if (!Engine::FileOpen || Engine::FileSize == 0 || !Engine::HasBuffer()) {
+    if (!Engine::Doc().FileOpen || Engine::Doc().Store.FileSize() == 0 || !Engine::Doc().Store.HasBuffer()) {
         StatusBar1->SetPanelText(0, QString());
         StatusBar1->SetPanelText(1, QString());
         ScrollBar1->SetParams(0, 0, 0, 0);
@@ -227,17 +236,18 @@ void TFormMain::UpdateStatus() {
     StatusBar1->SetPanelText(
         0, QString::fromStdString(FormatText(Engine::TextMode ? Texts::AdrDec : Texts::AdrHex, {shown})));
     // A cursor past the last byte (insert position) has no byte to show.
-    StatusBar1->SetPanelText(
-        1, address >= 1 && address <= Engine::FileSize
-               ? QString::fromStdString(FormatText(Texts::CharDec, {int64_t(Engine::ReadByte(address))}))
-               : QString());
+    StatusBar1->SetPanelText(1, address >= 1 && address <= Engine::Doc().Store.FileSize()
+                                    ? QString::fromStdString(FormatText(
+                                          Texts::CharDec, {int64_t(Engine::Doc().Store.ReadByte(address))}))
+                                    : QString());
     UpdateScrollSteps();
-    ScrollBar1->SetParams(ToScroll(address), 1, ToScrollSpan(Engine::PageBytes), ToScroll(Engine::FileSize));
+    ScrollBar1->SetParams(ToScroll(address), 1, ToScrollSpan(Engine::Doc().View.PageBytes),
+                          ToScroll(Engine::Doc().Store.FileSize()));
 }
 
 void TFormMain::UpdateScrollSteps() {
-    ScrollBar1->SmallChange = ToScrollSpan(Engine::PageBytes);
-    ScrollBar1->LargeChange = ToScrollSpan(10 * int64_t{Engine::PageBytes});
+    ScrollBar1->SmallChange = ToScrollSpan(Engine::Doc().View.PageBytes);
+    ScrollBar1->LargeChange = ToScrollSpan(10 * int64_t{Engine::Doc().View.PageBytes});
 }
 
 void TFormMain::ShowStatusMessage(const QString& text) {
@@ -253,14 +263,14 @@ void TFormMain::ScrollBar1Scroll(int code, int32_t& position) {
         return;
     }
     ShowStatusMessage(QString());
-    if (!Engine::FileOpen || Engine::FileSize == 0) return;
+    if (!Engine::Doc().FileOpen || Engine::Doc().Store.FileSize() == 0) return;
     // The thumb's last position is the last page, so that the end is reached however the file is scaled.
     const int32_t upper = ScrollBar1->Max() - ScrollBar1->PageSize() + 1;
     const TAddress p = (int64_t{position} - 1) * ScrollScale() + 1;
-    if (position >= upper || p >= Engine::FileSize - Engine::PageBytes + 1) {
+    if (position >= upper || p >= Engine::Doc().Store.FileSize() - Engine::Doc().View.PageBytes + 1) {
         Engine::GoToEnd();
-    } else if (p > Engine::PageBytes) {
-        Engine::ShowAddress((p - 1) / Engine::Cols * Engine::Cols + 1, true, false);
+    } else if (p > Engine::Doc().View.PageBytes) {
+        Engine::ShowAddress((p - 1) / Engine::Doc().View.Cols * Engine::Doc().View.Cols + 1, true, false);
         UpdateStatus();
     } else {
         Engine::GoToStart();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/EngineSetup.h"
 
+#include "common/StoreInside.h"
 #include "engine/store/ByteStore.h"
 #include "engine/document/EngineState.h"
 #include "engine/editing/Undo.h"
@@ -15,57 +16,61 @@ bool OpenBytes(const std::vector<uint8_t>& bytes, TCount capacity) {
     using namespace Engine;
     const auto n = static_cast<TCount>(bytes.size());
     if (capacity > 0) {
-        if (!BufferArray) BufferArray = new TJkDynArray(1);
+        if (!StoreInside::Array()) StoreInside::Array() = new TJkDynArray(1);
     } else {
-        if (!FileBuffer && !AllocateBuffer()) return false;
+        if (!StoreInside::FileBuffer() && !Doc().Store.AllocateBuffer()) return false;
         capacity = CapacityFor(n);
     }
-    CloseStoreGap();
-    if (!BufferArray->ReAlloc(FileBuffer, std::max(capacity, n))) return false;
-    Capacity = BufferArray->ByteSize;
-    if (n > 0) std::memcpy(FileBuffer, bytes.data(), bytes.size());
-    FileSize = n;
-    FileOpen = true;
-    Modified = false;
+    StoreInside::CloseGap();
+    if (!StoreInside::Array()->ReAlloc(StoreInside::FileBuffer(), std::max(capacity, n))) return false;
+    StoreInside::Room() = StoreInside::Array()->ByteSize;
+    if (n > 0) std::memcpy(StoreInside::FileBuffer(), bytes.data(), bytes.size());
+    StoreInside::Size() = n;
+    Doc().FileOpen = true;
+    Doc().Modified = false;
     ClearUndo(); // a fresh file: nothing to undo, nothing unsaved
-    TopAddress = 1;
-    BottomAddress = std::min<TCount>(PageBytes, FileSize);
-    CursorCol = CursorRow = 0;
+    Doc().View.TopAddress = 1;
+    Doc().View.BottomAddress = std::min<TCount>(Doc().View.PageBytes, Doc().Store.FileSize());
+    Doc().View.CursorCol = Doc().View.CursorRow = 0;
     return true;
 }
 
 std::vector<uint8_t> StoredBytes() {
     using namespace Engine;
-    if (!HasBuffer() || FileSize <= 0) return {};
-    // The runs before and after the gap, as ReadByte maps them.
-    const TCount front = std::min(FileSize, GapAt - 1);
-    std::vector<uint8_t> bytes(FileBuffer, FileBuffer + front);
-    bytes.insert(bytes.end(), FileBuffer + front + GapLength, FileBuffer + FileSize + GapLength);
+    std::vector<uint8_t> bytes;
+    if (!Doc().Store.HasBuffer()) return bytes;
+    Doc().Store.VisitSpans(1, Doc().Store.FileSize(), [&](std::span<const uint8_t> run) {
+        bytes.insert(bytes.end(), run.begin(), run.end());
+    });
     return bytes;
 }
 
 void ScribbleOverGap() {
     using namespace Engine;
-    if (!HasBuffer()) return;
-    const TCount front = std::min(FileSize, GapAt - 1);
+    if (!Doc().Store.HasBuffer()) return;
+    uint8_t* const buffer = StoreInside::FileBuffer();
+    const TCount size = Doc().Store.FileSize();
+    const TCount front = std::min(size, StoreInside::GapAt() - 1);
     // The gap's first byte differs from the byte after the gap, its last from the byte before it; the free
     // capacity after the last byte gets the same.
-    const uint8_t after = front < FileSize ? ReadByte(front + 1) : 0;
-    const TCount length = GapAt == NoGap ? 0 : GapLength;
+    const uint8_t after = front < size ? Doc().Store.ReadByte(front + 1) : 0;
+    const TCount length = StoreInside::GapAt() == StoreInside::NoGap ? 0 : StoreInside::GapLength();
     for (TCount i = 0; i < length; ++i)
-        FileBuffer[front + i] = static_cast<uint8_t>(~after ^ i);
-    if (front > 0 && length > 0) FileBuffer[front + length - 1] = static_cast<uint8_t>(~FileBuffer[front - 1]);
-    for (TCount i = FileSize + length; i < Capacity; ++i)
-        FileBuffer[i] = static_cast<uint8_t>(~after ^ i);
+        buffer[front + i] = static_cast<uint8_t>(~after ^ i);
+    if (front > 0 && length > 0) buffer[front + length - 1] = static_cast<uint8_t>(~buffer[front - 1]);
+    for (TCount i = size + length; i < Doc().Store.Capacity(); ++i)
+        buffer[i] = static_cast<uint8_t>(~after ^ i);
 }
 
 void PutCursorOn(TAddress address, int32_t row) {
     using namespace Engine;
-    const TAddress addressRow = (address - 1) / Cols;
-    row = static_cast<int32_t>(std::clamp<TAddress>(row, 0, std::min<TAddress>(Rows - 1, addressRow)));
-    TopAddress = (addressRow - row) * Cols + 1;
-    BottomAddress = std::min(TopAddress + PageBytes - 1, FileSize);
-    SetCursorCell(static_cast<int32_t>((address - 1) % Cols), row);
+    const TAddress addressRow = (address - 1) / Doc().View.Cols;
+    row = static_cast<int32_t>(
+        std::clamp<TAddress>(row, 0, std::min<TAddress>(Doc().View.Rows - 1, addressRow)));
+    Doc().View.TopAddress = (addressRow - row) * Doc().View.Cols + 1;
+    Doc().View.BottomAddress =
+        std::min(Doc().View.TopAddress + Doc().View.PageBytes - 1, Doc().Store.FileSize());
+    SetCursorCell(static_cast<int32_t>((address - 1) % Doc().View.Cols), row);
 }
 
 } // namespace EngineSetup

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FakeHost.h"
 
+#include "common/StoreInside.h"
 #include "engine/document/Blocks.h"
 #include "engine/editing/Editing.h"
 #include "engine/document/EngineState.h"
@@ -48,8 +49,8 @@ class BlocksTest : public TEngineTest {
 
 #define EXPECT_BLOCK(begin, end)                                                                             \
     do {                                                                                                     \
-        EXPECT_EQ(BlockBegin, begin);                                                                        \
-        EXPECT_EQ(BlockEnd, end);                                                                            \
+        EXPECT_EQ(Doc().Block.BlockBegin, begin);                                                            \
+        EXPECT_EQ(Doc().Block.BlockEnd, end);                                                                \
     } while (0)
 
 // --- Marking from the menu ---------------------------------------------------------------------------------
@@ -70,11 +71,11 @@ TEST_F(BlocksTest, MenuMarksOneEndThenTheOtherThenStartsAgain) {
 }
 
 TEST_F(BlocksTest, MenuMarkNeedsAnOpenFileWithBytes) {
-    FileOpen = false;
+    Doc().FileOpen = false;
     MenuMark(5);
     EXPECT_BLOCK(0, 0);
-    FileOpen = true;
-    FileSize = 0;
+    Doc().FileOpen = true;
+    StoreInside::Size() = 0;
     MenuMark(1);
     EXPECT_BLOCK(0, 0);
     EXPECT_FALSE(Host.IsEnabled(TCommand::Blockunmark1));
@@ -100,7 +101,7 @@ TEST_F(BlocksTest, UnmarkDisablesNineCommandsAndLeavesCutAndCopy) {
     KeyMark(10, false);
     KeyMark(8, false);
     KeyMark(9, true); // the begin end is now the moving one
-    ASSERT_EQ(MarkAnchor, -1);
+    ASSERT_EQ(Doc().Block.MarkAnchor, -1);
     EXPECT_TRUE(BlockComplete());
     Host.ForgetRecords();
 
@@ -112,7 +113,7 @@ TEST_F(BlocksTest, UnmarkDisablesNineCommandsAndLeavesCutAndCopy) {
     EXPECT_TRUE(Host.IsEnabled(TCommand::Cut1));
     EXPECT_TRUE(Host.IsEnabled(TCommand::Copy1));
     EXPECT_GT(Host.Repaints, 0);
-    EXPECT_EQ(MarkAnchor, -1); // only marking resets it
+    EXPECT_EQ(Doc().Block.MarkAnchor, -1); // only marking resets it
     EXPECT_TRUE(Host.Messages.empty());
 }
 
@@ -150,7 +151,7 @@ TEST_F(BlocksTest, ShiftMovesTheEndThatFollowsTheCursor) {
             SCOPED_TRACE(testing::Message() << "run " << r << " step " << i);
             EXPECT_TRUE(KeyMark(s.address, s.forward));
             EXPECT_BLOCK(s.begin, s.end);
-            EXPECT_EQ(MarkAnchor, s.anchor);
+            EXPECT_EQ(Doc().Block.MarkAnchor, s.anchor);
         }
     }
     EXPECT_EQ(NotInState(NeedCompleteBlock, true), std::vector<TCommand>{});

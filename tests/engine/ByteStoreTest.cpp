@@ -2,6 +2,7 @@
 #include "FakeHost.h"
 
 #include "common/EngineSetup.h"
+#include "common/StoreInside.h"
 #include "common/TestRandom.h"
 #include "engine/store/ByteStore.h"
 #include "engine/editing/Editing.h"
@@ -29,8 +30,8 @@ class ByteStoreTest : public TEngineTest {
     // A buffer of exactly this capacity holding size pattern bytes.
     void BufferOf(int32_t capacity, int32_t size) {
         OpenBytes(PatternBytes(size));
-        ASSERT_TRUE(BufferArray->ReAlloc(FileBuffer, capacity));
-        Capacity = capacity;
+        ASSERT_TRUE(StoreInside::Array()->ReAlloc(StoreInside::FileBuffer(), capacity));
+        StoreInside::Room() = capacity;
         Host.ForgetRecords();
     }
     void FailAllAllocations() {
@@ -45,20 +46,20 @@ class ByteStoreTest : public TEngineTest {
 // --- Buffer and capacity policy -------------------------------------------------------------------------
 
 TEST_F(ByteStoreTest, NewBufferHasMinimumCapacityAndNoBytes) {
-    ASSERT_TRUE(AllocateBuffer());
-    EXPECT_NE(FileBuffer, nullptr);
-    EXPECT_EQ(Capacity, 524288);
-    EXPECT_EQ(FileSize, 0);
+    ASSERT_TRUE(Doc().Store.AllocateBuffer());
+    EXPECT_NE(StoreInside::FileBuffer(), nullptr);
+    EXPECT_EQ(Doc().Store.Capacity(), 524288);
+    EXPECT_EQ(Doc().Store.FileSize(), 0);
     EXPECT_TRUE(BusyShown(Texts::AllocatingMemory));
-    EXPECT_TRUE(FreeBuffer());
-    EXPECT_EQ(FileBuffer, nullptr);
+    EXPECT_TRUE(Doc().Store.FreeBuffer());
+    EXPECT_EQ(StoreInside::FileBuffer(), nullptr);
     EXPECT_TRUE(BusyShown(Texts::ReleasingMemory));
     EXPECT_TRUE(Host.Messages.empty());
 }
 
 TEST_F(ByteStoreTest, FailedStartAllocationIsReported) {
     DynArrayFailHook = [](size_t) { return true; };
-    EXPECT_FALSE(AllocateBuffer());
+    EXPECT_FALSE(Doc().Store.AllocateBuffer());
     EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{"Error allocating memory.\nProgram terminated."});
 }
 
@@ -106,54 +107,54 @@ TEST_F(ByteStoreTest, GrowthNeverPassesTheSizeALoadAccepts) {
     const TCount ceiling = CapacityFor(MaxFileSize);
     for (TCount size : {MaxFileSize - 2, MaxFileSize - 1, MaxFileSize}) {
         for (TCount delta : {TCount{1}, TCount{2}, TCount{3}, MaxFileSize, INT64_MAX}) {
-            FileSize = size;
-            Capacity = ceiling;
-            const bool grown = EnsureRoom(delta);
+            StoreInside::Size() = size;
+            StoreInside::Room() = ceiling;
+            const bool grown = Doc().Store.EnsureRoom(delta);
             EXPECT_EQ(grown, delta <= MaxFileSize - size) << size << " + " << delta;
         }
     }
-    FileSize = 0;
-    Capacity = 0;
+    StoreInside::Size() = 0;
+    StoreInside::Room() = 0;
 }
 
 TEST_F(ByteStoreTest, EnsureRoomWithExactlyEnoughFreeChangesNothing) {
     BufferOf(524288, 524288 - 100);
-    uint8_t* before = FileBuffer;
-    EXPECT_TRUE(EnsureRoom(100));
-    EXPECT_EQ(Capacity, 524288);
-    EXPECT_EQ(FileBuffer, before);
-    EXPECT_TRUE(EnsureRoom(0));
-    EXPECT_EQ(Capacity, 524288);
+    uint8_t* before = StoreInside::FileBuffer();
+    EXPECT_TRUE(Doc().Store.EnsureRoom(100));
+    EXPECT_EQ(Doc().Store.Capacity(), 524288);
+    EXPECT_EQ(StoreInside::FileBuffer(), before);
+    EXPECT_TRUE(Doc().Store.EnsureRoom(0));
+    EXPECT_EQ(Doc().Store.Capacity(), 524288);
     EXPECT_FALSE(BusyShown(Texts::AllocatingMemory));
 }
 
 TEST_F(ByteStoreTest, EnsureRoomOneMoreGrowsToTheNextStepAboveTheNewSize) {
     BufferOf(524288, 524288 - 100);
-    EXPECT_TRUE(EnsureRoom(101));
-    EXPECT_EQ(Capacity, 655360);
-    EXPECT_EQ(BufferArray->ByteSize, 655360);
-    EXPECT_EQ(FileSize, 524288 - 100); // the caller changes the size
+    EXPECT_TRUE(Doc().Store.EnsureRoom(101));
+    EXPECT_EQ(Doc().Store.Capacity(), 655360);
+    EXPECT_EQ(StoreInside::Array()->ByteSize, 655360);
+    EXPECT_EQ(Doc().Store.FileSize(), 524288 - 100); // the caller changes the size
     EXPECT_EQ(Bytes(), PatternBytes(524288 - 100));
     EXPECT_TRUE(BusyShown(Texts::AllocatingMemory));
 }
 
 TEST_F(ByteStoreTest, ShrinkReallocatesToTheStepAboveTheNewSize) {
     BufferOf(2 * MiB, MiB);
-    EXPECT_TRUE(EnsureRoom(-1));
-    EXPECT_EQ(Capacity, MiB);
+    EXPECT_TRUE(Doc().Store.EnsureRoom(-1));
+    EXPECT_EQ(Doc().Store.Capacity(), MiB);
     EXPECT_TRUE(BusyShown(Texts::ReleasingMemory));
     EXPECT_EQ(Bytes(), PatternBytes(MiB));
 }
 
 TEST_F(ByteStoreTest, ShrinkNeverGoesBelowTheMinimum) {
     BufferOf(655360, 200000);
-    EXPECT_TRUE(EnsureRoom(-100000));
-    EXPECT_EQ(Capacity, 524288);
+    EXPECT_TRUE(Doc().Store.EnsureRoom(-100000));
+    EXPECT_EQ(Doc().Store.Capacity(), 524288);
 
     Host.ForgetRecords();
     BufferOf(524288, 1000);
-    EXPECT_TRUE(EnsureRoom(-1000));
-    EXPECT_EQ(Capacity, 524288);
+    EXPECT_TRUE(Doc().Store.EnsureRoom(-1000));
+    EXPECT_EQ(Doc().Store.Capacity(), 524288);
     EXPECT_FALSE(BusyShown(Texts::ReleasingMemory));
 }
 
@@ -161,25 +162,25 @@ TEST_F(ByteStoreTest, ShrinkNeverGoesBelowTheMinimum) {
 TEST_F(ByteStoreTest, ShrinkByMoreThanTheFileIsRefused) {
     for (int32_t capacity : {2 * MiB, 524288}) {
         BufferOf(capacity, 1000);
-        uint8_t* before = FileBuffer;
-        EXPECT_FALSE(EnsureRoom(-1001)) << capacity;
-        EXPECT_FALSE(EnsureRoom(INT32_MIN)) << capacity;
-        EXPECT_EQ(Capacity, capacity);
-        EXPECT_EQ(FileBuffer, before);
+        uint8_t* before = StoreInside::FileBuffer();
+        EXPECT_FALSE(Doc().Store.EnsureRoom(-1001)) << capacity;
+        EXPECT_FALSE(Doc().Store.EnsureRoom(INT32_MIN)) << capacity;
+        EXPECT_EQ(Doc().Store.Capacity(), capacity);
+        EXPECT_EQ(StoreInside::FileBuffer(), before);
         EXPECT_FALSE(BusyShown(Texts::ReleasingMemory));
     }
-    EXPECT_TRUE(EnsureRoom(-1000)); // the whole file may go
+    EXPECT_TRUE(Doc().Store.EnsureRoom(-1000)); // the whole file may go
 }
 
 TEST_F(ByteStoreTest, FailedGrowthLeavesEverythingAsItWas) {
     BufferOf(524288, 524288 - 10);
-    uint8_t* before = FileBuffer;
+    uint8_t* before = StoreInside::FileBuffer();
     FailAllAllocations();
-    EXPECT_FALSE(EnsureRoom(11));
-    EXPECT_FALSE(OpenGap(5, 11));
-    EXPECT_EQ(FileBuffer, before);
-    EXPECT_EQ(Capacity, 524288);
-    EXPECT_EQ(FileSize, 524288 - 10);
+    EXPECT_FALSE(Doc().Store.EnsureRoom(11));
+    EXPECT_FALSE(Doc().Store.OpenGap(5, 11));
+    EXPECT_EQ(StoreInside::FileBuffer(), before);
+    EXPECT_EQ(Doc().Store.Capacity(), 524288);
+    EXPECT_EQ(Doc().Store.FileSize(), 524288 - 10);
     EXPECT_EQ(Bytes(), PatternBytes(524288 - 10));
     EXPECT_FALSE(Asked.empty());
 }
@@ -187,13 +188,13 @@ TEST_F(ByteStoreTest, FailedGrowthLeavesEverythingAsItWas) {
 TEST_F(ByteStoreTest, FailedShrinkKeepsTheLargerBlockButTheSizeChanges) {
     BufferOf(2 * MiB, MiB);
     FailAllAllocations();
-    EXPECT_FALSE(EnsureRoom(-1));
-    EXPECT_EQ(Capacity, 2 * MiB);
+    EXPECT_FALSE(Doc().Store.EnsureRoom(-1));
+    EXPECT_EQ(Doc().Store.Capacity(), 2 * MiB);
 
     auto expected = PatternBytes(MiB);
     expected.erase(expected.begin() + 9, expected.begin() + 9 + 200000);
     EXPECT_FALSE(CloseGap(10, 200000)); // only the shrink failed
-    EXPECT_EQ(Capacity, 2 * MiB);
+    EXPECT_EQ(Doc().Store.Capacity(), 2 * MiB);
     EXPECT_EQ(Bytes(), expected);
 }
 
@@ -202,12 +203,12 @@ TEST_F(ByteStoreTest, GrowthPastTwoGibIsRefused) {
     BufferOf(524288, 1000);
     FailAllAllocations();
     for (int32_t delta : {INT32_MAX - 999, INT32_MAX - 500, INT32_MAX}) {
-        EXPECT_FALSE(EnsureRoom(delta)) << delta;
-        EXPECT_FALSE(OpenGap(1, delta)) << delta;
-        EXPECT_FALSE(OpenGap(1001, delta)) << delta;
+        EXPECT_FALSE(Doc().Store.EnsureRoom(delta)) << delta;
+        EXPECT_FALSE(Doc().Store.OpenGap(1, delta)) << delta;
+        EXPECT_FALSE(Doc().Store.OpenGap(1001, delta)) << delta;
     }
-    EXPECT_EQ(Capacity, 524288);
-    EXPECT_EQ(FileSize, 1000);
+    EXPECT_EQ(Doc().Store.Capacity(), 524288);
+    EXPECT_EQ(Doc().Store.FileSize(), 1000);
     EXPECT_EQ(Bytes(), PatternBytes(1000));
     for (size_t bytes : Asked)
         EXPECT_GT(bytes, size_t{INT32_MAX}) << "a wrapped size was asked for";
@@ -217,40 +218,40 @@ TEST_F(ByteStoreTest, GrowthPastTwoGibIsRefused) {
 
 TEST_F(ByteStoreTest, OpenGapMovesTheTailUp) {
     OpenBytes({1, 2, 3, 4, 5});
-    ASSERT_TRUE(OpenGap(3, 2));
-    EXPECT_EQ(FileSize, 7);
-    WriteByte(3, 0xA);
-    WriteByte(4, 0xB);
+    ASSERT_TRUE(Doc().Store.OpenGap(3, 2));
+    EXPECT_EQ(Doc().Store.FileSize(), 7);
+    Doc().Store.WriteByte(3, 0xA);
+    Doc().Store.WriteByte(4, 0xB);
     EXPECT_EQ(Bytes(), (std::vector<uint8_t>{1, 2, 0xA, 0xB, 3, 4, 5}));
-    ASSERT_TRUE(OpenGap(8, 1)); // append
-    WriteByte(8, 9);
+    ASSERT_TRUE(Doc().Store.OpenGap(8, 1)); // append
+    Doc().Store.WriteByte(8, 9);
     EXPECT_EQ(Bytes(), (std::vector<uint8_t>{1, 2, 0xA, 0xB, 3, 4, 5, 9}));
-    ASSERT_TRUE(OpenGap(1, 1));
-    WriteByte(1, 0);
+    ASSERT_TRUE(Doc().Store.OpenGap(1, 1));
+    Doc().Store.WriteByte(1, 0);
     EXPECT_EQ(Bytes(), (std::vector<uint8_t>{0, 1, 2, 0xA, 0xB, 3, 4, 5, 9}));
 }
 
 TEST_F(ByteStoreTest, CloseGapPastTheEndIsRefused) {
     OpenBytes(PatternBytes(100));
-    uint8_t* before = FileBuffer;
+    uint8_t* before = StoreInside::FileBuffer();
     EXPECT_FALSE(CloseGap(95, 7));
     EXPECT_FALSE(CloseGap(101, 1));
     EXPECT_FALSE(CloseGap(1, 101));
-    EXPECT_EQ(FileSize, 100);
-    EXPECT_EQ(FileBuffer, before);
+    EXPECT_EQ(Doc().Store.FileSize(), 100);
+    EXPECT_EQ(StoreInside::FileBuffer(), before);
     EXPECT_EQ(Bytes(), PatternBytes(100));
 }
 
 TEST_F(ByteStoreTest, CloseGapOfTheWholeFileClearsIt) {
     OpenBytes(PatternBytes(1000));
-    BlockBegin = 10;
-    BlockEnd = 20;
+    Doc().Block.BlockBegin = 10;
+    Doc().Block.BlockEnd = 20;
     ShowAddress(900, true, false);
     ASSERT_TRUE(CloseGap(1, 1000));
-    EXPECT_EQ(FileSize, 0);
-    EXPECT_EQ(BlockBegin, 0);
-    EXPECT_EQ(BlockEnd, 0);
-    EXPECT_EQ(TopAddress, 1);
+    EXPECT_EQ(Doc().Store.FileSize(), 0);
+    EXPECT_EQ(Doc().Block.BlockBegin, 0);
+    EXPECT_EQ(Doc().Block.BlockEnd, 0);
+    EXPECT_EQ(Doc().View.TopAddress, 1);
     EXPECT_EQ(CurrentAddress(), 1);
     EXPECT_TRUE(BusyShown(Texts::DeleteBusy));
 }
@@ -270,7 +271,7 @@ TEST_F(ByteStoreTest, RandomGapsMatchAReferenceModel) {
     TTestRandom random(20240611);
     std::vector<uint8_t> model = PatternBytes(3000);
     OpenBytes(model);
-    int64_t capacity = Capacity;
+    int64_t capacity = Doc().Store.Capacity();
     auto pick = [&](int32_t lo, int32_t hi) { return random.Pick(lo, hi); };
     auto length = [&] {
         switch (pick(0, 7)) {
@@ -290,8 +291,8 @@ TEST_F(ByteStoreTest, RandomGapsMatchAReferenceModel) {
     };
     // At the gap, just before it or just after it, when there is one.
     auto near = [&](int32_t lo, int32_t hi) {
-        if (GapAt == NoGap || pick(0, 1) == 0) return pick(lo, hi);
-        return std::clamp(static_cast<int32_t>(GapAt) + pick(-1, 1), lo, hi);
+        if (StoreInside::GapAt() == StoreInside::NoGap || pick(0, 1) == 0) return pick(lo, hi);
+        return std::clamp(static_cast<int32_t>(StoreInside::GapAt()) + pick(-1, 1), lo, hi);
     };
     for (int step = 0; step < 4000; ++step) {
         auto size = static_cast<int32_t>(model.size());
@@ -301,19 +302,20 @@ TEST_F(ByteStoreTest, RandomGapsMatchAReferenceModel) {
             // Short runs that often end on the gap or cross it.
             const int32_t address = std::max(1, near(1, size) - pick(0, 3));
             const int32_t n = std::min(pick(1, 8), size - address + 1);
-            const auto run = StoreRun(address, n);
+            const auto run = Doc().Store.StoreRun(address, n);
             ASSERT_TRUE(std::equal(run.begin(), run.end(), model.begin() + (address - 1))) << "step " << step;
             if (pick(0, 3) == 0) {
-                ASSERT_EQ(std::memcmp(ContiguousBytes(), model.data(), model.size()), 0) << "step " << step;
+                ASSERT_EQ(std::memcmp(Doc().Store.ContiguousBytes(), model.data(), model.size()), 0)
+                    << "step " << step;
             }
         } else if (op < 5 && size < 2 * MiB) {
             int32_t n = length();
             int32_t address = near(1, size + 1);
             if (n > capacity - size) capacity = (int64_t{size} + n) / GrowStep * GrowStep + GrowStep;
-            ASSERT_TRUE(OpenGap(address, n)) << "step " << step;
+            ASSERT_TRUE(Doc().Store.OpenGap(address, n)) << "step " << step;
             uint8_t value = static_cast<uint8_t>(step);
             for (int32_t i = 0; i < n; ++i)
-                WriteByte(address + i, value);
+                Doc().Store.WriteByte(address + i, value);
             model.insert(model.begin() + (address - 1), n, value);
         } else if (op < 9 && size > 0) {
             int32_t n = std::min(length(), size);
@@ -330,12 +332,71 @@ TEST_F(ByteStoreTest, RandomGapsMatchAReferenceModel) {
             int32_t address = pick(1, size);
             ASSERT_FALSE(CloseGap(address, size - address + 2)) << "step " << step;
         }
-        ASSERT_EQ(FileSize, static_cast<int32_t>(model.size())) << "step " << step;
-        ASSERT_EQ(Capacity, capacity) << "step " << step;
-        ASSERT_EQ(BufferArray->ByteSize, Capacity) << "step " << step;
-        ASSERT_TRUE(GapAt == NoGap || (GapLength > 0 && GapLength <= Capacity - FileSize)) << "step " << step;
+        ASSERT_EQ(Doc().Store.FileSize(), static_cast<int32_t>(model.size())) << "step " << step;
+        ASSERT_EQ(Doc().Store.Capacity(), capacity) << "step " << step;
+        ASSERT_EQ(StoreInside::Array()->ByteSize, Doc().Store.Capacity()) << "step " << step;
+        ASSERT_TRUE(StoreInside::GapAt() == StoreInside::NoGap ||
+                    (StoreInside::GapLength() > 0 &&
+                     StoreInside::GapLength() <= Doc().Store.Capacity() - Doc().Store.FileSize()))
+            << "step " << step;
         ASSERT_TRUE(Bytes() == model)
             << "step " << step;
+    }
+}
+
+// Many pieces replaced in one pass (the batch, and Replace all's sweep for pieces that do not grow), against
+// the same replacements made in a vector; a typed byte first leaves the gap anywhere.
+TEST_F(ByteStoreTest, PiecesReplacedInOnePassMatchAReferenceModel) {
+    TTestRandom random(20261208);
+    for (int round = 0; round < 400; ++round) {
+        std::vector<uint8_t> file = random.Bytes(random.Pick(0, 3000));
+        OpenBytes(file);
+        const int32_t typed = random.Pick(1, static_cast<int32_t>(file.size()) + 1);
+        ASSERT_TRUE(Doc().Store.OpenGap(typed, 1));
+        Doc().Store.WriteByte(typed, 0x5A);
+        file.insert(file.begin() + (typed - 1), 0x5A);
+        const auto size = static_cast<int32_t>(file.size());
+        const int32_t o = random.Pick(0, 5), n = random.Pick(0, 5);
+        std::vector<TAddress> at;
+        for (int32_t a = random.Pick(1, 60); a + o - 1 <= size; a += std::max(o, 1) + random.Pick(0, 60))
+            at.push_back(a);
+        const auto k = static_cast<int64_t>(at.size());
+        const std::vector<uint8_t> news = random.Bytes(k * n);
+        std::vector<uint8_t> model;
+        std::vector<TAddress> to; // where each replacement lands
+        TAddress from = 1;
+        for (int64_t i = 0; i < k; ++i) {
+            model.insert(model.end(), file.begin() + (from - 1), file.begin() + (at[size_t(i)] - 1));
+            to.push_back(static_cast<TAddress>(model.size()) + 1);
+            model.insert(model.end(), news.begin() + i * n, news.begin() + (i + 1) * n);
+            from = at[size_t(i)] + o;
+        }
+        model.insert(model.end(), file.begin() + (from - 1), file.end());
+        int64_t seen = 0;
+        auto check = [&](int64_t i, const uint8_t* old, TAddress where) {
+            ++seen;
+            EXPECT_EQ(where, to[size_t(i)]) << "round " << round;
+            EXPECT_TRUE(std::equal(old, old + o, file.begin() + (at[size_t(i)] - 1))) << "round " << round;
+        };
+        if (round % 2 == 1 && n <= o && k > 0) {
+            TByteStore::TSweep sweep(Doc().Store, random.Pick(1, static_cast<int32_t>(at[0])));
+            for (int64_t i = 0; i < k; ++i)
+                sweep.Piece(at[size_t(i)], o, std::span(news).subspan(size_t(i * n), size_t(n)),
+                            [&](const uint8_t* old, TAddress where) { check(i, old, where); });
+            sweep.Finish();
+        } else {
+            TPieces pieces;
+            pieces.Count = k;
+            pieces.OldLength = o;
+            pieces.NewLength = n;
+            pieces.Address = [&](int64_t i) { return at[size_t(i)]; };
+            pieces.Bytes = [&](int64_t i) { return news.data() + i * n; };
+            pieces.Before = check;
+            ASSERT_TRUE(Doc().Store.ReplacePieces(pieces));
+        }
+        EXPECT_EQ(seen, k) << "round " << round;
+        ASSERT_EQ(Doc().Store.FileSize(), static_cast<TCount>(model.size())) << "round " << round;
+        ASSERT_TRUE(Bytes() == model) << "round " << round;
     }
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FakeHost.h"
 
+#include "common/StoreInside.h"
 #include "common/TestRandom.h"
 #include "engine/document/Blocks.h"
 #include "engine/checksums/Checksums.h"
@@ -182,7 +183,7 @@ TEST_F(ChecksumSourceTest, BlockChoiceHashesExactlyTheBlock) {
     SetBlock(101, 300);
     const std::span<const uint8_t> all(bytes);
     const std::span<const uint8_t> chosen = ChecksumBytes(TChecksumSource::Block);
-    EXPECT_EQ(chosen.data(), FileBuffer + 100);
+    EXPECT_EQ(chosen.data(), StoreInside::FileBuffer() + 100);
     EXPECT_EQ(chosen.size(), 200u);
     const K kinds[] = {K::Sha256, K::Crc32};
     std::atomic<bool> cancel = false;

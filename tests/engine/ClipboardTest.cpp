@@ -2,6 +2,7 @@
 #include "FakeClipboard.h"
 #include "FakeHost.h"
 
+#include "common/StoreInside.h"
 #include "common/TestRandom.h"
 #include "engine/document/Blocks.h"
 #include "engine/store/ByteStore.h"
@@ -38,7 +39,7 @@ class ClipboardTest : public TEngineTest {
     // The file after a Paste at address 3 of 10 01 02 03 that changed nothing.
     void ExpectNothingPasted() {
         EXPECT_EQ(Bytes(), (TBytes{0x10, 0x11, 0x12, 0x13}));
-        EXPECT_FALSE(Modified);
+        EXPECT_FALSE(Doc().Modified);
     }
 };
 
@@ -113,21 +114,21 @@ TEST_F(ClipboardTest, RandomCutsCopiesAndPastesMatchAModel) {
         }
         PutCursorOn(a);
         Host.ForgetRecords();
-        const bool wasModified = Modified;
+        const bool wasModified = Doc().Modified;
         const int op = pick(0, 4);
         if (op <= 1) { // Copy or Cut
             if (begin != 0) clip = TBytes(file.begin() + begin - 1, file.begin() + end);
             if (op == 0) {
                 Copy();
-                EXPECT_EQ(Modified, wasModified);
-                EXPECT_EQ(BlockBegin, begin);
-                EXPECT_EQ(BlockEnd, end);
+                EXPECT_EQ(Doc().Modified, wasModified);
+                EXPECT_EQ(Doc().Block.BlockBegin, begin);
+                EXPECT_EQ(Doc().Block.BlockEnd, end);
                 EXPECT_EQ(CurrentAddress(), a);
             } else {
                 Cut();
                 if (begin != 0) {
                     file.erase(file.begin() + begin - 1, file.begin() + end);
-                    EXPECT_EQ(BlockBegin, 0);
+                    EXPECT_EQ(Doc().Block.BlockBegin, 0);
                     const auto left = static_cast<int32_t>(file.size());
                     EXPECT_EQ(CurrentAddress(), std::max(1, std::min(a, left)));
                 }
@@ -149,16 +150,17 @@ TEST_F(ClipboardTest, RandomCutsCopiesAndPastesMatchAModel) {
             Paste();
             if (pasted) {
                 file.insert(file.begin() + a - 1, pasted->begin(), pasted->end());
-                EXPECT_TRUE(Modified);
+                EXPECT_TRUE(Doc().Modified);
                 EXPECT_EQ(CurrentAddress(), a);
                 const bool dropped = begin != 0 && end >= a;
                 EXPECT_EQ(Host.InfoTexts(), dropped ? std::vector<std::string>{Texts::BlockNoLongerValid}
                                                     : std::vector<std::string>{});
-                EXPECT_EQ(BlockBegin, dropped ? 0 : begin);
+                EXPECT_EQ(Doc().Block.BlockBegin, dropped ? 0 : begin);
             }
         }
         ASSERT_EQ(Bytes(), file);
-        EXPECT_EQ(BottomAddress, std::min(TopAddress + PageBytes - 1, FileSize));
+        EXPECT_EQ(Doc().View.BottomAddress,
+                  std::min(Doc().View.TopAddress + Doc().View.PageBytes - 1, Doc().Store.FileSize()));
     }
 }
 
@@ -179,7 +181,7 @@ TEST_F(ClipboardTest, CopyPutsTheBlockAloneOnTheClipboardAndPasteInsertsItExactl
     TextMode = false;
     Copy();
     EXPECT_EQ(Clip.PublishedText, u"00 41 FF");
-    EXPECT_FALSE(Modified);
+    EXPECT_FALSE(Doc().Modified);
     UnmarkBlock();
     PutCursorOn(1);
     Host.ForgetRecords();
@@ -196,7 +198,7 @@ TEST_F(ClipboardTest, PasteHexInsertsTheBytesTheTextSpells) {
     Clip.Text = TBytes{'0', 'x', 'A', 'B', ',', ' ', 'c', 'd'};
     PasteHex1Click(Clip);
     EXPECT_EQ(Bytes(), (TBytes{1, 0xAB, 0xCD, 2, 3}));
-    EXPECT_TRUE(Modified);
+    EXPECT_TRUE(Doc().Modified);
     Undo1Click();
     EXPECT_EQ(Bytes(), (TBytes{1, 2, 3}));
     Host.ForgetRecords();
@@ -216,8 +218,8 @@ TEST_F(ClipboardTest, CutOfTheWholeFileLeavesItEmpty) {
     MarkFromTo(1, 3);
     Cut();
     EXPECT_EQ(Clip.Binary, Payload({1, 2, 3}));
-    EXPECT_EQ(FileSize, 0);
-    EXPECT_EQ(BlockBegin, 0);
+    EXPECT_EQ(Doc().Store.FileSize(), 0);
+    EXPECT_EQ(Doc().Block.BlockBegin, 0);
     EXPECT_EQ(CurrentAddress(), 1);
 }
 
@@ -228,8 +230,8 @@ TEST_F(ClipboardTest, CutPutsTheCursorBackOnItsAddressNumber) {
     Host.ForgetRecords();
     Cut();
     EXPECT_EQ(CurrentAddress(), 50); // which now holds the byte that stood at 60
-    EXPECT_EQ(ReadByte(50), PatternBytes(100)[59]);
-    EXPECT_TRUE(Modified);
+    EXPECT_EQ(Doc().Store.ReadByte(50), PatternBytes(100)[59]);
+    EXPECT_TRUE(Doc().Modified);
     ASSERT_GE(Host.BusyTexts.size(), 2u);
     EXPECT_EQ(Host.BusyTexts[0], Texts::CopyToClipboardBusy);
     EXPECT_EQ(Host.BusyTexts[1], Texts::DeleteBusy);
@@ -237,7 +239,7 @@ TEST_F(ClipboardTest, CutPutsTheCursorBackOnItsAddressNumber) {
     MarkFromTo(60, 90);
     PutCursorOn(85);
     Cut();
-    EXPECT_EQ(FileSize, 59);
+    EXPECT_EQ(Doc().Store.FileSize(), 59);
     EXPECT_EQ(CurrentAddress(), 59); // the file became shorter than the old address
 }
 
@@ -253,9 +255,9 @@ TEST_F(ClipboardTest, AFailingClipboardNeverCostsTheBlock) {
         Cut();
         EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{Texts::CantCopyToClipboard});
         EXPECT_EQ(Bytes(), (TBytes{1, 2, 3, 4}));
-        EXPECT_EQ(BlockBegin, 2);
-        EXPECT_EQ(BlockEnd, 3);
-        EXPECT_FALSE(Modified);
+        EXPECT_EQ(Doc().Block.BlockBegin, 2);
+        EXPECT_EQ(Doc().Block.BlockEnd, 3);
+        EXPECT_FALSE(Doc().Modified);
         EXPECT_FALSE(Clip.Binary || Clip.Text); // left empty, as after a failed copy
     }
 
@@ -265,18 +267,18 @@ TEST_F(ClipboardTest, AFailingClipboardNeverCostsTheBlock) {
     Clip.FailReserve = Clip.FailPublish = false;
     Clip.Text = TBytes{0x41};
     const TCount fourGib = TCount{1} << 32;
-    FileSize = fourGib + 1;
-    BlockBegin = 1;
-    BlockEnd = fourGib;
+    StoreInside::Size() = fourGib + 1;
+    Doc().Block.BlockBegin = 1;
+    Doc().Block.BlockEnd = fourGib;
     Host.ForgetRecords();
     Cut();
     EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{"Block too large for the clipboard:\n"
                                                           "4,294,967,296 bytes, at most 4,294,967,295"});
-    EXPECT_EQ(FileSize, fourGib + 1);
-    EXPECT_EQ(BlockEnd, fourGib);
-    EXPECT_FALSE(Modified);
+    EXPECT_EQ(Doc().Store.FileSize(), fourGib + 1);
+    EXPECT_EQ(Doc().Block.BlockEnd, fourGib);
+    EXPECT_FALSE(Doc().Modified);
     EXPECT_EQ(Clip.Text, TBytes{0x41});
-    FileSize = 4;
+    StoreInside::Size() = 4;
 }
 
 // --- Paste ------------------------------------------------------------------------------------------------
@@ -294,10 +296,10 @@ TEST_F(ClipboardTest, PasteTakesOurFormatThenRawBytesThenText) {
     EXPECT_EQ(Bytes(), (TBytes{0x41, 0x42, 0x0C, 0xB0}));
     EXPECT_EQ(CurrentAddress(), 1);
     Clip.Text = ClipboardTextBytes(std::u16string(1, u'\0'));
-    Modified = false;
+    Doc().Modified = false;
     Paste();
-    EXPECT_EQ(FileSize, 4);
-    EXPECT_TRUE(Modified); // as any paste, even of nothing
+    EXPECT_EQ(Doc().Store.FileSize(), 4);
+    EXPECT_TRUE(Doc().Modified); // as any paste, even of nothing
 }
 
 TEST_F(ClipboardTest, BadDataPastesNothing) {
@@ -329,16 +331,16 @@ TEST_F(ClipboardTest, APastePastTheMemoryLimitChangesNothing) {
     // A file near the largest size: neither the bytes nor the text (with its zero) may pass it.
     DynArrayFailHook = nullptr;
     Host.ForgetRecords();
-    FileSize = MaxFileSize - 3;
+    StoreInside::Size() = MaxFileSize - 3;
     Clip.Clear();
     Clip.Binary = Payload({1, 2, 3, 4});
     Paste();
     Clip.Clear();
     Clip.Text = TBytes{1, 2, 3};
     Paste();
-    EXPECT_EQ(FileSize, MaxFileSize - 3);
+    EXPECT_EQ(Doc().Store.FileSize(), MaxFileSize - 3);
     EXPECT_EQ(Host.ErrorTexts(), (std::vector<std::string>{Texts::NotEnoughMemory, Texts::NotEnoughMemory}));
-    FileSize = 4;
+    StoreInside::Size() = 4;
 }
 
 // --- Enabling and the exit
@@ -354,7 +356,7 @@ TEST_F(ClipboardTest, PasteIsEnabledExactlyWhenTheClipboardHasSomethingToPaste) 
         Clipboard1Click(Clip);
         EXPECT_TRUE(Host.IsEnabled(TCommand::Paste1));
     }
-    FileOpen = false;
+    Doc().FileOpen = false;
     Host.Enabled[TCommand::Paste1] = false;
     Clipboard1Click(Clip); // without a file it stays off
     EXPECT_FALSE(Host.IsEnabled(TCommand::Paste1));

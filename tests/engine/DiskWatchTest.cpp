@@ -24,7 +24,7 @@ class DiskWatchTest : public TEngineTest {
   protected:
     void SetUp() override {
         TEngineTest::SetUp();
-        ASSERT_TRUE(AllocateBuffer());
+        ASSERT_TRUE(Doc().Store.AllocateBuffer());
         Path = Dir.PathOf("data.bin");
         OtherProgramWrites(PatternBytes(100));
         ASSERT_TRUE(OpenFile(Path, false));
@@ -75,7 +75,7 @@ TEST_F(DiskWatchTest, ActivationTellsOfAChangeOnDiskOnce) {
         const std::string what = "case " + std::to_string(&c - cases.data());
         OtherProgramWrites(PatternBytes(100));
         ASSERT_TRUE(OpenFile(Path, false));
-        Modified = c.ModifiedHere;
+        Doc().Modified = c.ModifiedHere;
         Host.ForgetRecords();
         c.Change();
         if (c.Answer) Host.YesNoAnswers = {c.Answer};
@@ -84,7 +84,7 @@ TEST_F(DiskWatchTest, ActivationTellsOfAChangeOnDiskOnce) {
                                                          : std::vector<std::string>{c.Message})
             << what;
         EXPECT_EQ(Bytes(), c.Answer == mrYes ? PatternBytes(101, 7) : PatternBytes(100)) << what;
-        EXPECT_EQ(Modified, c.ModifiedHere) << what;
+        EXPECT_EQ(Doc().Modified, c.ModifiedHere) << what;
         Host.ForgetRecords();
         CheckDiskOnActivate();
         EXPECT_TRUE(Host.Messages.empty()) << what;
@@ -107,12 +107,12 @@ TEST_F(DiskWatchTest, SaveAsksBeforeWritingOverAChangeOnDisk) {
     const std::vector<std::string> question = {
         "data.bin was changed by another program since it was loaded. Save over it?"};
     OpenBytes(PatternBytes(50, 3));
-    Modified = true;
+    Doc().Modified = true;
     OtherProgramReplaces();
     Host.YesNoAnswers = {mrNo};
     EXPECT_FALSE(Save1Click());
     EXPECT_EQ(TTempDir::Read(Path), PatternBytes(100));
-    EXPECT_TRUE(Modified);
+    EXPECT_TRUE(Doc().Modified);
     CheckDiskOnActivate(); // the change was told of
     EXPECT_EQ(Host.QuestionTexts(), question);
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FakeHost.h"
 
+#include "common/StoreInside.h"
 #include "common/TestRandom.h"
 #include "engine/document/Blocks.h"
 #include "engine/document/CommandEnabling.h"
@@ -51,11 +52,13 @@ class EditingTest : public TEngineTest {
     }
     // Replace undo offered for the replacement of `length` bytes at `address`.
     void OfferReplaceUndo(int32_t address, size_t length) {
-        LastReplaceAddress = address;
+        Doc().Search.LastReplaceAddress = address;
         SearchRequest.Replacement.assign(length, 0x5A);
         EnableReplaceUndo(true);
     }
-    bool UndoOffered() const { return ReplaceUndoEnabled && Host.IsEnabled(TCommand::Replaceundo1); }
+    bool UndoOffered() const {
+        return Doc().Search.ReplaceUndoEnabled && Host.IsEnabled(TCommand::Replaceundo1);
+    }
     void Blockcopy(K kind, int32_t cursor) {
         PutCursorOn(cursor);
         Host.ForgetRecords();
@@ -64,15 +67,15 @@ class EditingTest : public TEngineTest {
     // A file whose buffer is exactly full, so that any growth has to allocate.
     void FullBuffer() {
         OpenBytes(PatternBytes(MinCapacity));
-        ASSERT_TRUE(BufferArray->ReAlloc(FileBuffer, MinCapacity));
-        Capacity = MinCapacity;
+        ASSERT_TRUE(StoreInside::Array()->ReAlloc(StoreInside::FileBuffer(), MinCapacity));
+        StoreInside::Room() = MinCapacity;
     }
 };
 
 #define EXPECT_BLOCK(begin, end)                                                                             \
     do {                                                                                                     \
-        EXPECT_EQ(BlockBegin, begin);                                                                        \
-        EXPECT_EQ(BlockEnd, end);                                                                            \
+        EXPECT_EQ(Doc().Block.BlockBegin, begin);                                                            \
+        EXPECT_EQ(Doc().Block.BlockEnd, end);                                                                \
     } while (0)
 
 // --- Block copy, copy/overwrite and move -------------------------------------------------------------------
@@ -109,8 +112,9 @@ TEST_F(EditingTest, BlockCommandsCopyOverwriteAndMove) {
         EXPECT_EQ(Bytes(), c.expected);
         EXPECT_BLOCK(c.newBegin, c.newBegin + c.end - c.begin);
         EXPECT_EQ(CurrentAddress(), c.cursor);
-        EXPECT_EQ(BottomAddress, std::min(TopAddress + PageBytes - 1, FileSize));
-        EXPECT_TRUE(Modified);
+        EXPECT_EQ(Doc().View.BottomAddress,
+                  std::min(Doc().View.TopAddress + Doc().View.PageBytes - 1, Doc().Store.FileSize()));
+        EXPECT_TRUE(Doc().Modified);
         EXPECT_FALSE(UndoOffered());
         EXPECT_TRUE(Host.Messages.empty());
         EXPECT_NE(std::find(Host.BusyTexts.begin(), Host.BusyTexts.end(), "Copy..."), Host.BusyTexts.end());
@@ -147,13 +151,13 @@ TEST_F(EditingTest, BlockCommandRefusalsChangeNothing) {
             PutCursorOn(4);
             Blockmark1Click();
         }
-        const int32_t begin = BlockBegin, end = BlockEnd;
+        const int32_t begin = Doc().Block.BlockBegin, end = Doc().Block.BlockEnd;
         OfferReplaceUndo(1, 100);
         Blockcopy(c.kind, c.cursor);
         EXPECT_EQ(Bytes(), Range(1, 100));
         EXPECT_BLOCK(begin, end);
         EXPECT_EQ(CurrentAddress(), c.cursor);
-        EXPECT_FALSE(Modified);
+        EXPECT_FALSE(Doc().Modified);
         EXPECT_TRUE(UndoOffered());
         ASSERT_EQ(Host.Messages.size(), 1u);
         EXPECT_EQ(Host.Messages[0].Kind,
@@ -172,14 +176,14 @@ TEST_F(EditingTest, BlockDeleteClosesTheBlockAndPutsTheCursorOnItsPlace) {
     EXPECT_EQ(Bytes(), Cat({Range(1, 3), Range(11, 100)}));
     EXPECT_BLOCK(0, 0);
     EXPECT_EQ(CurrentAddress(), 4);
-    EXPECT_TRUE(Modified);
+    EXPECT_TRUE(Doc().Modified);
     EXPECT_FALSE(UndoOffered());
     EXPECT_FALSE(Host.IsEnabled(TCommand::Blockdelete1));
 
     Host.ForgetRecords();
     EXPECT_FALSE(DeleteBlock());
     EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{"No block marked"});
-    EXPECT_EQ(FileSize, 93);
+    EXPECT_EQ(Doc().Store.FileSize(), 93);
 }
 
 TEST_F(EditingTest, DeleteToCursorCutsTheHeadAndDropsAnyCompleteBlock) {
@@ -189,8 +193,8 @@ TEST_F(EditingTest, DeleteToCursorCutsTheHeadAndDropsAnyCompleteBlock) {
     DeleteToCursor();
     EXPECT_EQ(Bytes(), Range(6, 100));
     EXPECT_EQ(CurrentAddress(), 1);
-    EXPECT_EQ(TopAddress, 1);
-    EXPECT_TRUE(Modified);
+    EXPECT_EQ(Doc().View.TopAddress, 1);
+    EXPECT_TRUE(Doc().Modified);
     EXPECT_BLOCK(0, 0);
     EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{"Block no longer valid"});
 
@@ -222,8 +226,8 @@ TEST_F(EditingTest, EmptyingTheWholeFileSetsModified) {
         PutCursorOn(c.cursor);
         Host.ForgetRecords();
         c.run();
-        EXPECT_EQ(FileSize, 0);
-        EXPECT_TRUE(Modified);
+        EXPECT_EQ(Doc().Store.FileSize(), 0);
+        EXPECT_TRUE(Doc().Modified);
         EXPECT_BLOCK(0, 0);
         EXPECT_FALSE(Host.IsEnabled(TCommand::Blockunmark1));
         EXPECT_EQ(CurrentAddress(), 1);
@@ -263,12 +267,12 @@ TEST_F(EditingTest, CursorStaysUnlessTheEndOfTheFileIsDeleted) {
     DeleteByteAtCursor();
     EXPECT_EQ(Bytes(), Cat({Range(1, 29), Range(31, 100)}));
     EXPECT_EQ(CurrentAddress(), 30);
-    EXPECT_EQ(BottomAddress, 99);
-    EXPECT_TRUE(Modified);
+    EXPECT_EQ(Doc().View.BottomAddress, 99);
+    EXPECT_TRUE(Doc().Modified);
 
     PutCursorOn(99, 5);
     DeleteByteAtCursor();
-    EXPECT_EQ(FileSize, 98);
+    EXPECT_EQ(Doc().Store.FileSize(), 98);
     EXPECT_EQ(CurrentAddress(), 98);
 
     // Delete from cursor on the last byte takes just that byte; further in, the cursor goes to the new end.
@@ -280,7 +284,7 @@ TEST_F(EditingTest, CursorStaysUnlessTheEndOfTheFileIsDeleted) {
     DeleteFromCursor();
     EXPECT_EQ(Bytes(), Cat({Range(1, 29), Range(31, 40)}));
     EXPECT_EQ(CurrentAddress(), 39);
-    EXPECT_EQ(BottomAddress, 39);
+    EXPECT_EQ(Doc().View.BottomAddress, 39);
 }
 
 // Replace undo survives a deletion only behind the last replaced byte.
@@ -325,9 +329,9 @@ TEST_F(EditingTest, DeletionsWithdrawReplaceUndoWhenTheyReachTheReplacement) {
             Blockcopy1Click(K::Move);
             break;
         }
-        EXPECT_TRUE(Modified);
+        EXPECT_TRUE(Doc().Modified);
         EXPECT_EQ(UndoOffered(), c.kept);
-        EXPECT_EQ(Host.IsEnabled(TCommand::Replaceundo1), ReplaceUndoEnabled);
+        EXPECT_EQ(Host.IsEnabled(TCommand::Replaceundo1), Doc().Search.ReplaceUndoEnabled);
     }
 }
 
@@ -338,14 +342,14 @@ TEST_F(EditingTest, InsertByteAtCursorLeavesTheCursorAndModifiedToTheCaller) {
     EXPECT_TRUE(InsertByteAtCursor(0xEE));
     EXPECT_EQ(Bytes(), Cat({Range(1, 4), {0xEE}, Range(5, 100)}));
     EXPECT_EQ(CurrentAddress(), 5);
-    EXPECT_EQ(BottomAddress, 101); // the page reaches the end
-    EXPECT_FALSE(Modified);
+    EXPECT_EQ(Doc().View.BottomAddress, 101); // the page reaches the end
+    EXPECT_FALSE(Doc().Modified);
 
     OpenBytes(PatternBytes(300));
     PutCursorOn(20, 1);
     EXPECT_TRUE(InsertByteAtCursor(1));
-    EXPECT_EQ(FileSize, 301);
-    EXPECT_EQ(BottomAddress, 160); // a full page stays as it was
+    EXPECT_EQ(Doc().Store.FileSize(), 301);
+    EXPECT_EQ(Doc().View.BottomAddress, 160); // a full page stays as it was
 }
 
 // --- Out of memory -----------------------------------------------------------------------------------------
@@ -381,10 +385,10 @@ TEST_F(EditingTest, FailedAllocationChangesNothingAndIsReportedOnce) {
                   std::vector<std::string>{"Can't allcate additional memory\nto perform operation"});
         EXPECT_EQ(Host.ErrorTexts().size(), 1u);
         EXPECT_TRUE(Bytes() == before);
-        EXPECT_EQ(Capacity, MinCapacity);
+        EXPECT_EQ(Doc().Store.Capacity(), MinCapacity);
         EXPECT_BLOCK(4, 10);
         EXPECT_EQ(CurrentAddress(), 20);
-        EXPECT_FALSE(Modified);
+        EXPECT_FALSE(Doc().Modified);
         EXPECT_TRUE(UndoOffered());
     }
     // Overwriting needs no memory.
@@ -458,11 +462,11 @@ TEST_F(EditingTest, RandomEditsMatchAReferenceModel) {
                 m.Begin = std::min(a, b);
                 m.End = std::max(a, b);
             }
-            Modified = m.Modified = false;
-            LastReplaceAddress = rnd(1, size);
+            Doc().Modified = m.Modified = false;
+            Doc().Search.LastReplaceAddress = rnd(1, size);
             SearchRequest.Replacement = randomBytes(rnd(1, 4));
             const int32_t lastReplaced =
-                LastReplaceAddress + static_cast<int32_t>(SearchRequest.Replacement.size()) - 1;
+                Doc().Search.LastReplaceAddress + static_cast<int32_t>(SearchRequest.Replacement.size()) - 1;
             m.UndoOffered = rnd(0, 1) == 1;
             EnableReplaceUndo(m.UndoOffered);
             // Often near the block ends, where the refusals are.
@@ -471,7 +475,7 @@ TEST_F(EditingTest, RandomEditsMatchAReferenceModel) {
                 pos = std::clamp(
                     m.Begin + std::vector<int32_t>{-1, 0, 1, m.End - m.Begin, m.End - m.Begin + 1}[rnd(0, 4)],
                     1, size);
-            PutCursorOn(pos, rnd(0, Rows - 1));
+            PutCursorOn(pos, rnd(0, Doc().View.Rows - 1));
             Host.ForgetRecords();
             m.Cursor = pos;
             m.Errors.clear();
@@ -618,25 +622,26 @@ TEST_F(EditingTest, RandomEditsMatchAReferenceModel) {
             if (op >= 7 && op <= 9 && (m.Begin > m.Size() || m.End > m.Size())) m.Unmark();
 
             ASSERT_EQ(Bytes(), m.Bytes);
-            ASSERT_EQ(BlockBegin, m.Begin);
-            ASSERT_EQ(BlockEnd, m.End);
-            EXPECT_EQ(Modified, m.Modified);
+            ASSERT_EQ(Doc().Block.BlockBegin, m.Begin);
+            ASSERT_EQ(Doc().Block.BlockEnd, m.End);
+            EXPECT_EQ(Doc().Modified, m.Modified);
             EXPECT_EQ(Host.ErrorTexts(), m.Errors);
             EXPECT_EQ(Host.InfoTexts(), m.Infos);
             EXPECT_EQ(Host.QuestionTexts(), std::vector<std::string>{});
-            EXPECT_EQ(ReplaceUndoEnabled, m.UndoOffered);
+            EXPECT_EQ(Doc().Search.ReplaceUndoEnabled, m.UndoOffered);
             EXPECT_EQ(Host.IsEnabled(TCommand::Replaceundo1), m.UndoOffered);
             EXPECT_EQ(CurrentAddress(), m.Cursor);
             EXPECT_EQ(Host.IsEnabled(TCommand::Blockdelete1), m.Complete());
             EXPECT_EQ(Host.IsEnabled(TCommand::Blockunmark1), m.Begin != 0 || m.End != 0);
             EXPECT_EQ(Host.BusyDepth, 0);
-            EXPECT_EQ((TopAddress - 1) % Cols, 0);
+            EXPECT_EQ((Doc().View.TopAddress - 1) % Doc().View.Cols, 0);
             if (viewKept) {
-                EXPECT_EQ(BottomAddress, std::min(TopAddress + PageBytes - 1, FileSize));
+                EXPECT_EQ(Doc().View.BottomAddress,
+                          std::min(Doc().View.TopAddress + Doc().View.PageBytes - 1, Doc().Store.FileSize()));
             }
-            if (FileSize > 0) {
-                EXPECT_GE(CurrentAddress(), TopAddress);
-                EXPECT_LE(CurrentAddress(), std::max(BottomAddress, TopAddress));
+            if (Doc().Store.FileSize() > 0) {
+                EXPECT_GE(CurrentAddress(), Doc().View.TopAddress);
+                EXPECT_LE(CurrentAddress(), std::max(Doc().View.BottomAddress, Doc().View.TopAddress));
             }
         }
     }
@@ -652,7 +657,7 @@ TEST_F(EditingTest, HalfMarkedBlockPastTheNewEndIsForgotten) {
     PutCursorOn(10);
     Host.ForgetRecords();
     DeleteFromCursor();
-    EXPECT_EQ(FileSize, 9);
+    EXPECT_EQ(Doc().Store.FileSize(), 9);
     EXPECT_BLOCK(0, 0);
     EXPECT_TRUE(Host.InfoTexts().empty());
 

@@ -279,11 +279,12 @@ std::vector<uint8_t> PatternBytes(size_t n, uint8_t seed) {
 void TEngineTest::SetUp() {
     DynArrayFailHook = nullptr;
     Engine::Host = &Host;
+    Engine::SetActiveDocument(&Document);
     Engine::ResetEngineState();
     Engine::Host = &Host;
-    Engine::Cols = 16;
-    Engine::Rows = 10;
-    Engine::PageBytes = 160;
+    Engine::Doc().View.Cols = 16;
+    Engine::Doc().View.Rows = 10;
+    Engine::Doc().View.PageBytes = 160;
 }
 
 void TEngineTest::TearDown() {
@@ -296,6 +297,7 @@ void TEngineTest::TearDown() {
     DynArrayFailHook = nullptr;
     AvailableMemoryHook = nullptr;
     Engine::ResetEngineState();
+    Engine::SetActiveDocument(nullptr);
     Engine::Host = nullptr;
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "engine/document/Document.h"
 #include "engine/document/EngineHost.h"
 #include "engine/document/Types.h"
 
@@ -147,7 +148,7 @@ class TTempDir {
 // Bytes 0, 1, 2, ... wrapping at 256 but shifted by seed, so that two files differ everywhere.
 std::vector<uint8_t> PatternBytes(size_t n, uint8_t seed = 0);
 
-// Installs a fresh fake host and a fresh engine for every test; the view is 16 columns by 10 rows.
+// Installs a fresh fake host and a document of its own for every test; the view is 16 columns by 10 rows.
 class TEngineTest : public ::testing::Test {
   protected:
     void SetUp() override;
@@ -162,4 +163,5 @@ class TEngineTest : public ::testing::Test {
     void MarkFromTo(TAddress first, TAddress second);
 
     TFakeHost Host;
+    Engine::TDocument Document;
 };

@@ -44,7 +44,7 @@ class FileCommandsTest : public TEngineTest {
   protected:
     void SetUp() override {
         TEngineTest::SetUp();
-        ASSERT_TRUE(AllocateBuffer());
+        ASSERT_TRUE(Doc().Store.AllocateBuffer());
         Host.ForgetRecords();
     }
     // A file on disk, opened the way the command line opens it.
@@ -55,8 +55,8 @@ class FileCommandsTest : public TEngineTest {
         return path;
     }
     void ExpectNoFileState() {
-        EXPECT_FALSE(FileOpen);
-        EXPECT_EQ(FileSize, 0);
+        EXPECT_FALSE(Doc().FileOpen);
+        EXPECT_EQ(Doc().Store.FileSize(), 0);
         EXPECT_EQ(Host.Caption(), "NIBLO");
         EXPECT_FALSE(Host.IsEnabled(TCommand::Save1));
         EXPECT_FALSE(Host.IsEnabled(TCommand::JkBtnSave));
@@ -75,8 +75,8 @@ TEST_F(FileCommandsTest, ConfirmSaveAsksOnlyForAModifiedOpenFile) {
     EXPECT_TRUE(ConfirmSave());
     EXPECT_TRUE(Host.Messages.empty());
 
-    Modified = true;
-    WriteByte(1, 0x55);
+    Doc().Modified = true;
+    Doc().Store.WriteByte(1, 0x55);
     Host.YesNoCancelAnswers = {mrNo};
     EXPECT_TRUE(ConfirmSave());
     EXPECT_EQ(Host.QuestionTexts(), std::vector<std::string>{"a.bin modified. Save now?"});
@@ -84,19 +84,19 @@ TEST_F(FileCommandsTest, ConfirmSaveAsksOnlyForAModifiedOpenFile) {
 
     Host.YesNoCancelAnswers = {mrCancel};
     EXPECT_FALSE(ConfirmSave());
-    EXPECT_TRUE(Modified);
+    EXPECT_TRUE(Doc().Modified);
 
     Host.YesNoCancelAnswers = {mrYes};
     EXPECT_TRUE(ConfirmSave());
     EXPECT_EQ(TTempDir::Read(path)[0], 0x55);
-    EXPECT_FALSE(Modified);
+    EXPECT_FALSE(Doc().Modified);
 }
 
 TEST_F(FileCommandsTest, ConfirmSaveYesOnAnUntitledFileReportsAFailedSaveAs) {
     NewEOF = false;
     New1Click();
-    ASSERT_TRUE(OpenGap(1, 3));
-    Modified = true;
+    ASSERT_TRUE(Doc().Store.OpenGap(1, 3));
+    Doc().Modified = true;
     Host.YesNoCancelAnswers = {mrYes};
     Host.FileChoices = {std::nullopt}; // Save As dialog cancelled
     EXPECT_FALSE(ConfirmSave());
@@ -104,17 +104,17 @@ TEST_F(FileCommandsTest, ConfirmSaveYesOnAnUntitledFileReportsAFailedSaveAs) {
     Host.YesNoCancelAnswers = {mrYes};
     Host.FileChoices = {Dir.PathOf("gone/x.bin")}; // the write fails
     EXPECT_FALSE(Close1Click());                   // so the file is kept
-    EXPECT_TRUE(FileOpen);
-    EXPECT_TRUE(Modified);
-    EXPECT_EQ(FileSize, 3);
-    EXPECT_EQ(FileName, "NoName1");
-    EXPECT_TRUE(Untitled);
+    EXPECT_TRUE(Doc().FileOpen);
+    EXPECT_TRUE(Doc().Modified);
+    EXPECT_EQ(Doc().Store.FileSize(), 3);
+    EXPECT_EQ(Doc().File.FileName, "NoName1");
+    EXPECT_TRUE(Doc().File.Untitled);
 
     Host.YesNoCancelAnswers = {mrYes};
     Host.FileChoices = {Dir.PathOf("x.bin")};
     EXPECT_TRUE(Close1Click());
     EXPECT_EQ(TTempDir::Read(Dir.PathOf("x.bin")).size(), 3u);
-    EXPECT_FALSE(FileOpen);
+    EXPECT_FALSE(Doc().FileOpen);
 }
 
 // --- New -------------------------------------------------------------------------------------------------
@@ -122,14 +122,14 @@ TEST_F(FileCommandsTest, ConfirmSaveYesOnAnUntitledFileReportsAFailedSaveAs) {
 TEST_F(FileCommandsTest, NewWithEofMakesOneByteFilesNamedByCounter) {
     NewEOF = true;
     New1Click();
-    EXPECT_EQ(FileName, "NoName1");
+    EXPECT_EQ(Doc().File.FileName, "NoName1");
     EXPECT_EQ(Bytes(), std::vector<uint8_t>{26});
-    EXPECT_TRUE(Untitled);
-    EXPECT_TRUE(FileOpen);
-    EXPECT_FALSE(Modified);
+    EXPECT_TRUE(Doc().File.Untitled);
+    EXPECT_TRUE(Doc().FileOpen);
+    EXPECT_FALSE(Doc().Modified);
     EXPECT_EQ(Host.Caption(), "NIBLO - NoName1");
     New1Click();
-    EXPECT_EQ(FileName, "NoName2");
+    EXPECT_EQ(Doc().File.FileName, "NoName2");
     EXPECT_EQ(Host.Caption(), "NIBLO - NoName2");
 }
 
@@ -137,18 +137,18 @@ TEST_F(FileCommandsTest, NewWithoutEofMakesAnEmptyFile) {
     Opened("a.bin", PatternBytes(500));
     NewEOF = false;
     New1Click();
-    EXPECT_EQ(FileSize, 0);
-    EXPECT_EQ(FileName, "NoName1");
+    EXPECT_EQ(Doc().Store.FileSize(), 0);
+    EXPECT_EQ(Doc().File.FileName, "NoName1");
     EXPECT_EQ(CurrentAddress(), 1);
 }
 
 TEST_F(FileCommandsTest, NewStopsWhenTheSaveQuestionIsCancelled) {
     Opened("a.bin", PatternBytes(500));
-    Modified = true;
+    Doc().Modified = true;
     Host.YesNoCancelAnswers = {mrCancel};
     New1Click();
-    EXPECT_EQ(FileSize, 500);
-    EXPECT_FALSE(Untitled);
+    EXPECT_EQ(Doc().Store.FileSize(), 500);
+    EXPECT_FALSE(Doc().File.Untitled);
     EXPECT_EQ(NoNameCounter, 0);
 }
 
@@ -161,7 +161,7 @@ TEST_F(FileCommandsTest, ReadOnlyFilesOfferNothingThatChangesThem) {
     const std::vector<uint8_t> bytes = PatternBytes(300);
     const std::string path = Dir.Write("view.bin", bytes);
     auto expectReadOnly = [&](bool on) {
-        EXPECT_EQ(ReadOnly, on);
+        EXPECT_EQ(Doc().File.ReadOnly, on);
         EXPECT_EQ(Host.Caption(), on ? "NIBLO - view.bin (read-only)" : "NIBLO - view.bin");
         // Off while read-only; otherwise as a load leaves them (those that need no more than a file on).
         for (TCommand command : Group(GroupChanges))
@@ -186,7 +186,7 @@ TEST_F(FileCommandsTest, ReadOnlyFilesOfferNothingThatChangesThem) {
     // A machine without a bell still says why: a passing note each time.
     EXPECT_EQ(Host.StatusNotes, std::vector<std::string>(6, "The file is read-only"));
     EXPECT_EQ(Bytes(), bytes);
-    EXPECT_FALSE(Modified);
+    EXPECT_FALSE(Doc().Modified);
     // Marking a block turns Copy on but not Cut; the clipboard does not turn Paste on.
     MarkFromTo(3, 9);
     EXPECT_TRUE(Host.IsEnabled(TCommand::Copy1));
@@ -212,9 +212,9 @@ TEST_F(FileCommandsTest, ReadOnlyFilesOfferNothingThatChangesThem) {
 
 TEST_F(FileCommandsTest, AfterLoadEnablesTheFileCommands) {
     Host.Enabled[TCommand::Replaceundo1] = true;
-    RememberedAddress = 40;
-    LastFoundAddress = 7;
-    LastReplaceAddress = 9;
+    Doc().Search.RememberedAddress = 40;
+    Doc().Search.LastFoundAddress = 7;
+    Doc().Search.LastReplaceAddress = 9;
     Opened("a.bin", PatternBytes(1000));
     // A load makes the group usable, and nothing that needs more than a file: a block, a jump width, a
     // remembered address or a search.
@@ -225,12 +225,12 @@ TEST_F(FileCommandsTest, AfterLoadEnablesTheFileCommands) {
         EXPECT_FALSE(Host.IsEnabled(command)) << static_cast<int>(command);
     EXPECT_FALSE(Host.IsEnabled(TCommand::Replaceundo1));
     EXPECT_FALSE(Host.IsEnabled(TCommand::Writeblock1)); // no block yet
-    EXPECT_TRUE(FileOpen);
-    EXPECT_FALSE(Modified);
-    EXPECT_EQ(RememberedAddress, 1);
-    EXPECT_EQ(LastFoundAddress, 0);
-    EXPECT_EQ(LastReplaceAddress, 0);
-    EXPECT_EQ(TopAddress, 1);
+    EXPECT_TRUE(Doc().FileOpen);
+    EXPECT_FALSE(Doc().Modified);
+    EXPECT_EQ(Doc().Search.RememberedAddress, 1);
+    EXPECT_EQ(Doc().Search.LastFoundAddress, 0);
+    EXPECT_EQ(Doc().Search.LastReplaceAddress, 0);
+    EXPECT_EQ(Doc().View.TopAddress, 1);
     EXPECT_EQ(CurrentAddress(), 1);
     EXPECT_EQ(Host.ScrollBarEnabled, std::optional<bool>(true));
 }
@@ -238,7 +238,7 @@ TEST_F(FileCommandsTest, AfterLoadEnablesTheFileCommands) {
 TEST_F(FileCommandsTest, OpenAsksBeforeItsDialogAndLoads) {
     NewEOF = true;
     New1Click();
-    Modified = true;
+    Doc().Modified = true;
     std::string path = Dir.Write("b.bin", PatternBytes(3000));
     LastDir = Dir.Path();
     Host.ForgetRecords();
@@ -254,41 +254,41 @@ TEST_F(FileCommandsTest, OpenAsksBeforeItsDialogAndLoads) {
     EXPECT_EQ(dialog.Favourites, "Favorites");
     EXPECT_EQ(dialog.Dir, Dir.Path());
     EXPECT_EQ(Bytes(), PatternBytes(3000));
-    EXPECT_EQ(FileName, path);
+    EXPECT_EQ(Doc().File.FileName, path);
     EXPECT_EQ(LastDir, Dir.Path());
-    EXPECT_FALSE(Untitled);
-    EXPECT_FALSE(Modified);
+    EXPECT_FALSE(Doc().File.Untitled);
+    EXPECT_FALSE(Doc().Modified);
     EXPECT_EQ(Host.Caption(), "NIBLO - b.bin");
     EXPECT_EQ(Host.RecentFiles, std::vector<std::string>{path});
 }
 
 TEST_F(FileCommandsTest, CancelledQuestionKeepsEverythingAndShowsNoDialog) {
     Opened("a.bin", PatternBytes(100));
-    Modified = true;
+    Doc().Modified = true;
     Host.YesNoCancelAnswers = {mrCancel};
     Open1Click(); // the fake fails the test if a dialog appears
     EXPECT_EQ(Bytes(), PatternBytes(100));
-    EXPECT_TRUE(Modified);
+    EXPECT_TRUE(Doc().Modified);
 }
 
 TEST_F(FileCommandsTest, OnlyTheRecentListAsksInOpenFile) {
     Opened("a.bin", PatternBytes(100));
     std::string other = Dir.Write("b.bin", PatternBytes(200));
-    Modified = true;
+    Doc().Modified = true;
     Host.YesNoCancelAnswers = {mrCancel};
     EXPECT_FALSE(OpenFile(other, true));
-    EXPECT_EQ(FileSize, 100);
+    EXPECT_EQ(Doc().Store.FileSize(), 100);
     EXPECT_EQ(Host.QuestionTexts(), std::vector<std::string>{"a.bin modified. Save now?"});
 
     EXPECT_TRUE(OpenFile(other, false)); // asks nothing
-    EXPECT_EQ(FileSize, 200);
+    EXPECT_EQ(Doc().Store.FileSize(), 200);
 }
 
 TEST_F(FileCommandsTest, OpenClearsUntitled) {
     New1Click();
-    ASSERT_TRUE(Untitled);
+    ASSERT_TRUE(Doc().File.Untitled);
     EXPECT_TRUE(OpenFile(Dir.Write("a.bin", PatternBytes(10)), false));
-    EXPECT_FALSE(Untitled);
+    EXPECT_FALSE(Doc().File.Untitled);
 }
 
 // A failed load closes the editor once, without a second question and with nothing left to save.
@@ -296,24 +296,24 @@ TEST_F(FileCommandsTest, OpenClearsUntitled) {
 // question is not asked again.
 TEST_F(FileCommandsTest, FailedOpenKeepsTheCurrentFileWithoutAskingTwice) {
     std::string path = Opened("a.bin", PatternBytes(100));
-    Modified = true;
+    Doc().Modified = true;
     Host.YesNoCancelAnswers = {mrNo};
     Host.FileChoices = {Dir.PathOf("missing.bin")};
     Open1Click();
     EXPECT_EQ(Host.QuestionTexts().size(), 1u);
     EXPECT_EQ(Host.ErrorTexts(),
               std::vector<std::string>{"Error reading\nmissing.bin\r\nError 2: File not found"});
-    EXPECT_TRUE(FileOpen);
-    EXPECT_EQ(FileName, path);
+    EXPECT_TRUE(Doc().FileOpen);
+    EXPECT_EQ(Doc().File.FileName, path);
     EXPECT_EQ(Bytes(), PatternBytes(100));
-    EXPECT_TRUE(Modified);
+    EXPECT_TRUE(Doc().Modified);
     EXPECT_TRUE(Host.RecentFiles.empty());
     EXPECT_EQ(TTempDir::Read(path), PatternBytes(100));
 }
 
 TEST_F(FileCommandsTest, FailedRecentOpenAfterPartialReadLeavesNothingToSave) {
     std::string path = Opened("a.bin", PatternBytes(100));
-    Modified = true;
+    Doc().Modified = true;
     std::string big = Dir.Write("big.bin", PatternBytes(20 * 131072));
     Host.CancelAfterShownProgress = 3;
     Host.YesNoCancelAnswers = {mrNo};
@@ -327,16 +327,16 @@ TEST_F(FileCommandsTest, FailedRecentOpenAfterPartialReadLeavesNothingToSave) {
 
 TEST_F(FileCommandsTest, HugeFileIsRefusedAndNothingChanges) {
     std::string path = Opened("a.bin", PatternBytes(100));
-    const TCount capacity = Capacity;
+    const TCount capacity = Doc().Store.Capacity();
     std::string huge = Dir.Write("huge.bin", {});
     ASSERT_EQ(truncate(huge.c_str(), int64_t{1} << 31), 0);
     DynArrayFailHook = [](size_t bytes) { return bytes > (64u << 20); };
     EXPECT_FALSE(OpenFile(huge, false));
     EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{Texts::CantAllocate});
-    EXPECT_TRUE(FileOpen);
-    EXPECT_EQ(FileName, path);
+    EXPECT_TRUE(Doc().FileOpen);
+    EXPECT_EQ(Doc().File.FileName, path);
     EXPECT_EQ(Bytes(), PatternBytes(100));
-    EXPECT_EQ(Capacity, capacity);
+    EXPECT_EQ(Doc().Store.Capacity(), capacity);
 }
 
 // --- Memory ----------------------------------------------------------------------------------------------
@@ -379,7 +379,7 @@ TEST_F(FileCommandsTest, WhatTheMemoryCannotTakeIsRefusedFirst) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.What);
         const std::string path = Opened("a.bin", PatternBytes(700000));
-        Modified = true; // the edits that must not be lost
+        Doc().Modified = true; // the edits that must not be lost
         const std::vector<uint8_t> before = Bytes();
         AvailableMemoryHook = [] { return MemoryMargin + MiB / 4; };
         c.Run();
@@ -390,10 +390,10 @@ TEST_F(FileCommandsTest, WhatTheMemoryCannotTakeIsRefusedFirst) {
         } else {
             EXPECT_EQ(Host.ErrorTexts()[0].rfind("Not enough memory available", 0), 0u) << Host.ErrorTexts()[0];
         }
-        EXPECT_TRUE(FileOpen);
-        EXPECT_EQ(FileName, path);
+        EXPECT_TRUE(Doc().FileOpen);
+        EXPECT_EQ(Doc().File.FileName, path);
         EXPECT_EQ(Bytes(), before);
-        EXPECT_TRUE(Modified);
+        EXPECT_TRUE(Doc().Modified);
         Host.ForgetRecords();
     }
 }
@@ -403,7 +403,7 @@ TEST_F(FileCommandsTest, WhatTheMemoryCannotTakeIsRefusedFirst) {
 TEST_F(FileCommandsTest, SaveOfAnUntitledFileOpensSaveAs) {
     NewEOF = true;
     New1Click();
-    Modified = true;
+    Doc().Modified = true;
     LastDir = Dir.Path();
     std::string path = Dir.PathOf("named.bin");
     Host.FileChoices = {path};
@@ -414,14 +414,14 @@ TEST_F(FileCommandsTest, SaveOfAnUntitledFileOpensSaveAs) {
     EXPECT_EQ(Host.FileDialogs[0].Masks, "*.*,*.exe");
     EXPECT_EQ(Host.FileDialogs[0].Favourites, "Favorites");
     EXPECT_EQ(TTempDir::Read(path), std::vector<uint8_t>{26});
-    EXPECT_EQ(FileName, path);
-    EXPECT_FALSE(Untitled);
-    EXPECT_FALSE(Modified);
+    EXPECT_EQ(Doc().File.FileName, path);
+    EXPECT_FALSE(Doc().File.Untitled);
+    EXPECT_FALSE(Doc().Modified);
     EXPECT_EQ(Host.Caption(), "NIBLO - named.bin");
     EXPECT_EQ(Host.RecentFiles, std::vector<std::string>{path});
 
-    WriteByte(1, 27);
-    Modified = true;
+    Doc().Store.WriteByte(1, 27);
+    Doc().Modified = true;
     EXPECT_TRUE(Save1Click()); // now titled: no dialog
     EXPECT_EQ(TTempDir::Read(path), std::vector<uint8_t>{27});
 }
@@ -435,8 +435,8 @@ TEST_F(FileCommandsTest, RelativeNamesBecomeFullPathsWhenOpenedOrSaved) {
     ASSERT_EQ(chdir(Dir.Path().c_str()), 0);
     const bool opened = OpenFile("./a.bin", false);
     ASSERT_EQ(chdir(Dir.PathOf("other").c_str()), 0);
-    WriteByte(1, 'X');
-    Modified = true;
+    Doc().Store.WriteByte(1, 'X');
+    Doc().Modified = true;
     const bool saved = Save1Click();
     Host.FileChoices = {"b.bin"};
     const bool savedAs = SaveAs1Click();
@@ -448,32 +448,32 @@ TEST_F(FileCommandsTest, RelativeNamesBecomeFullPathsWhenOpenedOrSaved) {
     EXPECT_EQ(Host.RecentFiles.front().front(), '/');
     EXPECT_EQ(TTempDir::Read(path)[0], 'X');
     EXPECT_NE(access(Dir.PathOf("other/a.bin").c_str(), F_OK), 0);
-    EXPECT_EQ(FileName.front(), '/');
+    EXPECT_EQ(Doc().File.FileName.front(), '/');
     EXPECT_EQ(TTempDir::Read(Dir.PathOf("other/b.bin"))[0], 'X');
-    EXPECT_EQ(Host.RecentFiles.back(), FileName);
+    EXPECT_EQ(Host.RecentFiles.back(), Doc().File.FileName);
 }
 
 TEST_F(FileCommandsTest, FailedSaveAsKeepsTheOldName) {
     std::string path = Opened("a.bin", PatternBytes(100));
-    Modified = true;
+    Doc().Modified = true;
     Host.FileChoices = {Dir.PathOf("gone/b.bin")};
     EXPECT_FALSE(SaveAs1Click());
     EXPECT_TRUE(IsWriteError(Host.ErrorTexts(), "b.bin"));
-    EXPECT_EQ(FileName, path);
+    EXPECT_EQ(Doc().File.FileName, path);
     EXPECT_TRUE(Host.Captions.empty());
     EXPECT_TRUE(Host.RecentFiles.empty());
-    EXPECT_TRUE(Modified);
+    EXPECT_TRUE(Doc().Modified);
 
     Host.FileChoices = {std::nullopt};
     EXPECT_FALSE(SaveAs1Click());
-    EXPECT_EQ(FileName, path);
+    EXPECT_EQ(Doc().File.FileName, path);
 }
 
 // --- Close -----------------------------------------------------------------------------------------------
 
 TEST_F(FileCommandsTest, CloseDisablesTheFileCommands) {
     std::string path = Opened("a.bin", PatternBytes(1000));
-    int32_t capacity = Capacity;
+    int32_t capacity = Doc().Store.Capacity();
     ShowAddress(500, true, false);
     EXPECT_TRUE(Close1Click());
     EXPECT_TRUE(Host.Messages.empty());
@@ -484,19 +484,19 @@ TEST_F(FileCommandsTest, CloseDisablesTheFileCommands) {
     EXPECT_TRUE(Host.IsEnabled(TCommand::New1));
     EXPECT_TRUE(Host.IsEnabled(TCommand::JkBtnOpen));
     EXPECT_GT(Host.PaneClears, 0);
-    EXPECT_EQ(CursorCol, 0);
-    EXPECT_EQ(CursorRow, 0);
-    EXPECT_EQ(FileName, path);
-    EXPECT_EQ(Capacity, capacity);
+    EXPECT_EQ(Doc().View.CursorCol, 0);
+    EXPECT_EQ(Doc().View.CursorRow, 0);
+    EXPECT_EQ(Doc().File.FileName, path);
+    EXPECT_EQ(Doc().Store.Capacity(), capacity);
 }
 
 TEST_F(FileCommandsTest, CloseOfAModifiedFileCanBeCancelled) {
     Opened("a.bin", PatternBytes(100));
-    Modified = true;
+    Doc().Modified = true;
     Host.YesNoCancelAnswers = {mrCancel};
     EXPECT_FALSE(Close1Click());
-    EXPECT_TRUE(FileOpen);
-    EXPECT_EQ(FileSize, 100);
+    EXPECT_TRUE(Doc().FileOpen);
+    EXPECT_EQ(Doc().Store.FileSize(), 100);
     EXPECT_TRUE(Host.Captions.empty());
 }
 
@@ -514,7 +514,7 @@ TEST_F(FileCommandsTest, InsertFileBeforeTheCursor) {
     expected.insert(expected.begin() + 4, inserted.begin(), inserted.end());
     EXPECT_EQ(Bytes(), expected);
     EXPECT_EQ(CurrentAddress(), 15);
-    EXPECT_TRUE(Modified);
+    EXPECT_TRUE(Doc().Modified);
     EXPECT_TRUE(Host.Messages.empty());
     ASSERT_EQ(Host.FileDialogs.size(), 1u);
     EXPECT_EQ(Host.FileDialogs[0].Mode, TFileDialogMode::Open);
@@ -523,13 +523,13 @@ TEST_F(FileCommandsTest, InsertFileBeforeTheCursor) {
 
 TEST_F(FileCommandsTest, InsertDropsAnAffectedBlock) {
     Opened("a.bin", PatternBytes(20));
-    BlockBegin = 8;
-    BlockEnd = 12;
+    Doc().Block.BlockBegin = 8;
+    Doc().Block.BlockEnd = 12;
     ShowAddress(5, true, false);
     Host.FileChoices = {Dir.Write("ten.bin", PatternBytes(10))};
     Insertfile1Click();
-    EXPECT_EQ(BlockBegin, 0);
-    EXPECT_EQ(BlockEnd, 0);
+    EXPECT_EQ(Doc().Block.BlockBegin, 0);
+    EXPECT_EQ(Doc().Block.BlockEnd, 0);
     EXPECT_EQ(Host.MessageTexts(), std::vector<std::string>{"Block no longer valid"});
 }
 
@@ -543,7 +543,7 @@ TEST_F(FileCommandsTest, InsertOfAnEmptyOrMissingFileIsRefused) {
     EXPECT_EQ(Host.ErrorTexts(),
               (std::vector<std::string>{"File is empty:\n" + empty, "File is empty:\n" + missing}));
     EXPECT_EQ(Bytes(), PatternBytes(20));
-    EXPECT_FALSE(Modified);
+    EXPECT_FALSE(Doc().Modified);
 }
 
 TEST_F(FileCommandsTest, InsertThatWouldPassTwoGibIsRefused) {
@@ -555,7 +555,7 @@ TEST_F(FileCommandsTest, InsertThatWouldPassTwoGibIsRefused) {
     Insertfile1Click();
     EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{Texts::CantAllocate});
     EXPECT_EQ(Bytes(), PatternBytes(20));
-    EXPECT_FALSE(Modified);
+    EXPECT_FALSE(Doc().Modified);
 }
 
 TEST_F(FileCommandsTest, FailedInsertClosesTheGapAgain) {
@@ -567,21 +567,21 @@ TEST_F(FileCommandsTest, FailedInsertClosesTheGapAgain) {
     Insertfile1Click();
     EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{"Reading cancelled:\nbig.bin"});
     EXPECT_EQ(Bytes(), PatternBytes(20));
-    EXPECT_FALSE(Modified);
+    EXPECT_FALSE(Doc().Modified);
     EXPECT_EQ(CurrentAddress(), 20); // pos + n, clamped to the file
 }
 
 TEST_F(FileCommandsTest, WriteBlockWritesTheMarkedBytesUnderAnotherName) {
     std::string path = Opened("a.bin", PatternBytes(100));
     Writeblock1Click(); // no block: no dialog
-    BlockBegin = 11;
-    BlockEnd = 30;
+    Doc().Block.BlockBegin = 11;
+    Doc().Block.BlockEnd = 30;
     std::string out = Dir.PathOf("part.bin");
     Host.FileChoices = {out};
     Writeblock1Click();
     auto bytes = PatternBytes(100);
     EXPECT_EQ(TTempDir::Read(out), std::vector<uint8_t>(bytes.begin() + 10, bytes.begin() + 30));
-    EXPECT_EQ(FileName, path);
+    EXPECT_EQ(Doc().File.FileName, path);
     ASSERT_EQ(Host.FileDialogs.size(), 1u);
     EXPECT_EQ(Host.FileDialogs[0].Mode, TFileDialogMode::Save);
     EXPECT_EQ(Host.FileDialogs[0].Title, "Save file as");
@@ -618,7 +618,7 @@ TEST_F(FileCommandsTest, AFileBeyondFourGibOpensFindsEditsAndSaves) {
         ::close(fd);
     }
     ASSERT_TRUE(OpenFile(path, false));
-    ASSERT_EQ(FileSize, Size);
+    ASSERT_EQ(Doc().Store.FileSize(), Size);
 
     AddressBase = 0;
     for (const TMark& m : marks) {
@@ -628,12 +628,12 @@ TEST_F(FileCommandsTest, AFileBeyondFourGibOpensFindsEditsAndSaves) {
         EXPECT_EQ(CurrentAddress(), address);
         // From a MiB away on either side, so that the scans cross 2^31 and 2^32.
         SearchRequest.Pattern = m.Bytes;
-        LastFoundAddress = 0;
+        Doc().Search.LastFoundAddress = 0;
         GoToAddress(address - (1 << 20));
         Findagaindown1Click();
         EXPECT_EQ(CurrentAddress(), address);
-        LastFoundAddress = 0;
-        GoToAddress(std::min<TAddress>(FileSize, address + (1 << 20)));
+        Doc().Search.LastFoundAddress = 0;
+        GoToAddress(std::min<TAddress>(Doc().Store.FileSize(), address + (1 << 20)));
         Findagainup1Click();
         EXPECT_EQ(CurrentAddress(), address);
     }

@@ -136,7 +136,7 @@ TEST_F(IntegersTest, InsertingBeforeTheCursorDropsAnAffectedBlock) {
     bytes.insert(bytes.begin() + 24, encoded.begin(), encoded.end());
     EXPECT_EQ(Bytes(), bytes);
     EXPECT_EQ(CurrentAddress(), 25);
-    EXPECT_TRUE(Modified);
+    EXPECT_TRUE(Doc().Modified);
     EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{"Block no longer valid"});
     EXPECT_FALSE(BlockComplete());
     EXPECT_EQ(Host.BusyTexts.back(), "Writing encoded number...");
@@ -145,8 +145,8 @@ TEST_F(IntegersTest, InsertingBeforeTheCursorDropsAnAffectedBlock) {
     MarkFromTo(5, 10);
     PutCursorOn(11);
     ASSERT_TRUE(WriteEncoded(encoded, false));
-    EXPECT_EQ(BlockBegin, 5);
-    EXPECT_EQ(BlockEnd, 10);
+    EXPECT_EQ(Doc().Block.BlockBegin, 5);
+    EXPECT_EQ(Doc().Block.BlockEnd, 10);
     EXPECT_EQ(Host.InfoTexts().size(), 1u);
 }
 
@@ -154,14 +154,14 @@ TEST_F(IntegersTest, AnEmptyFileTakesTheBytesWhole) {
     for (bool overwrite : {false, true})
         for (size_t size : {1u, 2u, 4u}) {
             OpenBytes({});
-            BottomAddress = 0;
+            Doc().View.BottomAddress = 0;
             const TBytes encoded = PatternBytes(size, 9);
             const int refreshes = Host.Refreshes;
             ASSERT_TRUE(WriteEncoded(encoded, overwrite));
             EXPECT_EQ(Bytes(), encoded);
-            EXPECT_EQ(BottomAddress, int32_t(size)) << "the panes must show the new bytes";
+            EXPECT_EQ(Doc().View.BottomAddress, int32_t(size)) << "the panes must show the new bytes";
             EXPECT_EQ(CurrentAddress(), 1);
-            EXPECT_TRUE(Modified);
+            EXPECT_TRUE(Doc().Modified);
             EXPECT_GT(Host.Refreshes, refreshes);
         }
 }

@@ -2,6 +2,7 @@
 // Go to, jumps, the remembered address and Block <n>, on a 16 x 10 page.
 #include "FakeHost.h"
 
+#include "common/StoreInside.h"
 #include "engine/document/EngineState.h"
 #include "engine/document/Navigation.h"
 #include "engine/document/View.h"
@@ -53,7 +54,7 @@ class NavigationTest : public TEngineTest {
     // A file as large as the program allows, without its bytes: only addresses are worked out.
     void PretendLargestFile(TAddress cursor) {
         OpenSample();
-        FileSize = MaxFileSize;
+        StoreInside::Size() = MaxFileSize;
         PutCursorOn(cursor);
     }
 };
@@ -218,7 +219,7 @@ TEST_F(NavigationTest, RememberReturnAndDifference) {
 
     Gotoremembered1Click();
     EXPECT_EQ(CurrentAddress(), 1235);
-    FileSize = 1234; // the file shrank below the remembered address
+    StoreInside::Size() = 1234; // the file shrank below the remembered address
     PutCursorOn(5);
     Gotoremembered1Click();
     EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{"Adress invalid"});

@@ -90,7 +90,7 @@ class PaneEditingTest : public TEngineTest {
     void OpenSample(int32_t size = Size) { OpenBytes(PatternBytes(size_t(size))); }
     void Place(int32_t top, int32_t col, int32_t row) {
         ShowAddress(top, false, false);
-        ASSERT_EQ(TopAddress, top);
+        ASSERT_EQ(Doc().View.TopAddress, top);
         SetCursorCell(col, row);
     }
     // Key-up gets the key itself, as the window sends it, whatever key-down did with its copy.
@@ -116,13 +116,14 @@ TEST_F(PaneEditingTest, EveryRowOfTheKeyTable) {
         Place(c.Top, c.Col, c.Row);
         int key = c.Key;
         PaneKeyDown(key, c.Shift);
-        EXPECT_EQ(TopAddress, c.WantTop);
+        EXPECT_EQ(Doc().View.TopAddress, c.WantTop);
         EXPECT_EQ(CurrentAddress(), c.WantAddress);
         EXPECT_EQ(key == 0, c.Consumed);
         // The window shows the cursor where the engine has it, and the view stays whole.
-        EXPECT_EQ(Host.SelectedCol, CursorCol);
-        EXPECT_EQ(Host.SelectedRow, CursorRow);
-        EXPECT_EQ(BottomAddress, std::min(TopAddress + PageBytes - 1, FileSize));
+        EXPECT_EQ(Host.SelectedCol, Doc().View.CursorCol);
+        EXPECT_EQ(Host.SelectedRow, Doc().View.CursorRow);
+        EXPECT_EQ(Doc().View.BottomAddress,
+                  std::min(Doc().View.TopAddress + Doc().View.PageBytes - 1, Doc().Store.FileSize()));
         EXPECT_EQ(Bytes(), PatternBytes(size_t(c.FileBytes)));
     }
 }
@@ -133,7 +134,7 @@ TEST_F(PaneEditingTest, DeleteAndBackspace) {
     // Backspace at the first byte deletes nothing.
     Key(PaneKey::Backspace);
     EXPECT_EQ(Bytes(), model);
-    EXPECT_FALSE(Modified);
+    EXPECT_FALSE(Doc().Modified);
     // Backspace in a row start: the byte before goes, the cursor stays on its cell.
     Place(1, 0, 1);
     Key(PaneKey::Backspace);
@@ -145,13 +146,13 @@ TEST_F(PaneEditingTest, DeleteAndBackspace) {
     Key(PaneKey::Backspace);
     model.erase(model.begin() + 15);
     EXPECT_EQ(Bytes(), model);
-    EXPECT_EQ(TopAddress, 1);
+    EXPECT_EQ(Doc().View.TopAddress, 1);
     EXPECT_EQ(CurrentAddress(), 16);
     // Delete takes the byte under the cursor.
     Key(PaneKey::Delete);
     model.erase(model.begin() + 15);
     EXPECT_EQ(Bytes(), model);
-    EXPECT_TRUE(Modified);
+    EXPECT_TRUE(Doc().Modified);
 }
 
 TEST_F(PaneEditingTest, TypingInTextPaneBothModes) {
@@ -163,7 +164,7 @@ TEST_F(PaneEditingTest, TypingInTextPaneBothModes) {
     model[5] = 'B';
     EXPECT_EQ(Bytes(), model);
     EXPECT_EQ(CurrentAddress(), 7);
-    EXPECT_TRUE(Modified);
+    EXPECT_TRUE(Doc().Modified);
 
     ModusOverwrite1Click();
     Type("xy");
@@ -187,37 +188,37 @@ TEST_F(PaneEditingTest, TypingInHexPaneWithPendingDigit) {
     ModusText1Click();
     Place(1, 2, 0);
     Type("4");
-    EXPECT_EQ(PendingDigit, 4);
+    EXPECT_EQ(Doc().View.PendingDigit, 4);
     EXPECT_EQ(Bytes(), model);
     Type("1");
     model[2] = 0x41;
     EXPECT_EQ(Bytes(), model);
-    EXPECT_EQ(PendingDigit, -1);
+    EXPECT_EQ(Doc().View.PendingDigit, -1);
     EXPECT_EQ(CurrentAddress(), 4);
     // Lower case counts; other characters are ignored and keep the first digit.
     Type("f");
     Type("g");
-    EXPECT_EQ(PendingDigit, 15);
+    EXPECT_EQ(Doc().View.PendingDigit, 15);
     // Escape drops the digit; so does a click elsewhere; the bytes stay.
     Key(PaneKey::Escape);
-    EXPECT_EQ(PendingDigit, -1);
+    EXPECT_EQ(Doc().View.PendingDigit, -1);
     Type("7");
     EXPECT_TRUE(PaneClickCell(9, 1));
-    EXPECT_EQ(PendingDigit, -1);
+    EXPECT_EQ(Doc().View.PendingDigit, -1);
     EXPECT_EQ(CurrentAddress(), 26);
     // A click past the end is refused and keeps the digit.
     Type("7");
     EXPECT_FALSE(PaneClickCell(15, 2));
-    EXPECT_EQ(PendingDigit, 7);
+    EXPECT_EQ(Doc().View.PendingDigit, 7);
     // The digit survives a pane switch and a page refill elsewhere, but not a refill of its cell.
     int tab = PaneKey::Tab;
     PaneKeyDown(tab, 0);
     PaneKeyDown(tab, 0);
-    EXPECT_EQ(PendingDigit, 7);
+    EXPECT_EQ(Doc().View.PendingDigit, 7);
     RefillPanes(0, 2);
-    EXPECT_EQ(PendingDigit, 7);
-    RefillPanes(CursorCol, CursorRow);
-    EXPECT_EQ(PendingDigit, -1);
+    EXPECT_EQ(Doc().View.PendingDigit, 7);
+    RefillPanes(Doc().View.CursorCol, Doc().View.CursorRow);
+    EXPECT_EQ(Doc().View.PendingDigit, -1);
     EXPECT_EQ(Bytes(), model);
 }
 
@@ -225,13 +226,13 @@ TEST_F(PaneEditingTest, TypingIntoAnEmptyFile) {
     OpenBytes({});
     Key(PaneKey::Right);
     Key(PaneKey::Down);
-    EXPECT_EQ(CursorCol, 0);
-    EXPECT_EQ(CursorRow, 0);
+    EXPECT_EQ(Doc().View.CursorCol, 0);
+    EXPECT_EQ(Doc().View.CursorRow, 0);
     Type("A");
     EXPECT_EQ(Bytes(), std::vector<uint8_t>{'A'});
-    EXPECT_EQ(BottomAddress, 1);
+    EXPECT_EQ(Doc().View.BottomAddress, 1);
     EXPECT_EQ(CurrentAddress(), 1);
-    EXPECT_TRUE(Modified);
+    EXPECT_TRUE(Doc().Modified);
 }
 
 // In insert mode typing appends at the empty cell after the last byte; the cell marks nothing, deletes
@@ -249,8 +250,8 @@ TEST_F(PaneEditingTest, InsertModeAppendsAtTheCellAfterTheLastByte) {
     Key(PaneKey::Left, ssShift);
     Key(PaneKey::Right, ssShift);
     Key(PaneKey::Right, ssShift);
-    EXPECT_EQ(BlockBegin, 2);
-    EXPECT_EQ(BlockEnd, 2);
+    EXPECT_EQ(Doc().Block.BlockBegin, 2);
+    EXPECT_EQ(Doc().Block.BlockEnd, 2);
     EXPECT_FALSE(PaneClickCell(3, 0));
     EXPECT_TRUE(PaneClickCell(2, 0));
     ModusOverwrite1Click();
@@ -263,21 +264,21 @@ TEST_F(PaneEditingTest, ShiftSelectionAndTypedCapitals) {
     Place(1, 9, 0); // address 10
     Key(PaneKey::Right, ssShift);
     Key(PaneKey::Right, ssShift);
-    EXPECT_EQ(BlockBegin, 10);
-    EXPECT_EQ(BlockEnd, 12);
+    EXPECT_EQ(Doc().Block.BlockBegin, 10);
+    EXPECT_EQ(Doc().Block.BlockEnd, 12);
     EXPECT_TRUE(Host.IsEnabled(TCommand::Blockdelete1));
     Key(PaneKey::Left, ssShift);
-    EXPECT_EQ(BlockEnd, 11);
+    EXPECT_EQ(Doc().Block.BlockEnd, 11);
     // Shift alone afterwards starts afresh.
     int shiftKey = PaneKey::Shift;
     PaneKeyDown(shiftKey, ssShift);
-    EXPECT_EQ(BlockBegin, 0);
-    EXPECT_EQ(BlockEnd, 0);
+    EXPECT_EQ(Doc().Block.BlockBegin, 0);
+    EXPECT_EQ(Doc().Block.BlockEnd, 0);
     // A capital typed with Shift held moves the cursor by the program's own key: no block.
     int letter = 'Q';
     PaneKeyDown(letter, ssShift);
     PaneKeyPress('Q');
-    EXPECT_EQ(BlockBegin, 0);
+    EXPECT_EQ(Doc().Block.BlockBegin, 0);
     EXPECT_EQ(CurrentAddress(), 12);
 }
 
@@ -287,10 +288,10 @@ TEST_F(PaneEditingTest, TypingInsertedBeforeTheBlockDropsIt) {
     ModusOverwrite1Click();
     Place(1, 4, 2); // address 37: after the block
     Type("a");
-    EXPECT_EQ(BlockEnd, 30);
+    EXPECT_EQ(Doc().Block.BlockEnd, 30);
     Place(1, 4, 1); // address 21: inside
     Type("b");
-    EXPECT_EQ(BlockBegin, 0);
+    EXPECT_EQ(Doc().Block.BlockBegin, 0);
     EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{"Block no longer valid"});
 }
 
@@ -298,12 +299,12 @@ TEST_F(PaneEditingTest, WheelScrollsRowsWithinTheFile) {
     OpenSample();
     Place(1, 12, 9);
     ScrollRows(3);
-    EXPECT_EQ(TopAddress, 49);
+    EXPECT_EQ(Doc().View.TopAddress, 49);
     EXPECT_EQ(CurrentAddress(), 49 + 156);
     ScrollRows(-5);
-    EXPECT_EQ(TopAddress, 1);
+    EXPECT_EQ(Doc().View.TopAddress, 1);
     ScrollRows(1000);
-    EXPECT_EQ(TopAddress, LastPage);
+    EXPECT_EQ(Doc().View.TopAddress, LastPage);
     // A cursor cell past the end moves to the last byte of its row.
     EXPECT_EQ(CurrentAddress(), 1000);
 }
@@ -326,10 +327,11 @@ TEST_F(PaneEditingTest, PageDimensionsKeepTheCursorsByteInView) {
         Place(321, 3, 3);
         ASSERT_EQ(CurrentAddress(), 372);
         SetPageDimensions(c.Cols, c.Rows);
-        EXPECT_EQ(PageBytes, c.Cols * c.Rows);
-        EXPECT_EQ(TopAddress, c.Top) << c.Cols << "x" << c.Rows;
+        EXPECT_EQ(Doc().View.PageBytes, c.Cols * c.Rows);
+        EXPECT_EQ(Doc().View.TopAddress, c.Top) << c.Cols << "x" << c.Rows;
         EXPECT_EQ(CurrentAddress(), c.Cursor) << c.Cols << "x" << c.Rows;
-        EXPECT_EQ(BottomAddress, std::min<TAddress>(c.Top + PageBytes - 1, FileSize));
+        EXPECT_EQ(Doc().View.BottomAddress,
+                  std::min<TAddress>(c.Top + Doc().View.PageBytes - 1, Doc().Store.FileSize()));
     }
 }
 
@@ -377,10 +379,10 @@ TEST_F(PaneEditingTest, MouseMarksFromThePressToThePointer) {
             PaneDragToCell(d.Col, d.Row);
         PaneReleaseMouse();
         PaneDragToCell(0, 0); // after the release the pointer marks nothing
-        EXPECT_EQ(BlockBegin, c.WantBegin);
-        EXPECT_EQ(BlockEnd, c.WantEnd);
+        EXPECT_EQ(Doc().Block.BlockBegin, c.WantBegin);
+        EXPECT_EQ(Doc().Block.BlockEnd, c.WantEnd);
         EXPECT_EQ(CurrentAddress(), c.WantCursor);
-        EXPECT_EQ(TopAddress, c.WantTop);
+        EXPECT_EQ(Doc().View.TopAddress, c.WantTop);
     }
     // A click past the end of the file is refused and starts no drag.
     Place(LastPage, 0, 0);
@@ -388,7 +390,7 @@ TEST_F(PaneEditingTest, MouseMarksFromThePressToThePointer) {
     SetBlock(0, 0);
     EXPECT_FALSE(PanePressCell(TextMode, 15, 9, false));
     PaneDragToCell(0, 0);
-    EXPECT_EQ(BlockBegin, 0);
+    EXPECT_EQ(Doc().Block.BlockBegin, 0);
 }
 
 // A press in the pane that is not active makes it the active one, then acts there: the cursor moves, a
@@ -407,8 +409,8 @@ TEST_F(PaneEditingTest, PressInTheOtherPaneMakesItActive) {
         EXPECT_EQ(CurrentAddress(), 36);
         PaneDragToCell(5, 2);
         PaneReleaseMouse();
-        EXPECT_EQ(BlockBegin, 36);
-        EXPECT_EQ(BlockEnd, 38);
+        EXPECT_EQ(Doc().Block.BlockBegin, 36);
+        EXPECT_EQ(Doc().Block.BlockEnd, 38);
         // A press in the pane that is already active switches nothing.
         ASSERT_TRUE(PanePressCell(text, 0, 0, false));
         PaneReleaseMouse();
@@ -469,8 +471,8 @@ TEST_F(PaneEditingTest, ShiftClickExtendsFromTheAnchor) {
         const TCell click = cellOf(c.Click);
         ASSERT_TRUE(PanePressCell(TextMode, click.Col, click.Row, true));
         PaneReleaseMouse();
-        EXPECT_EQ(BlockBegin, c.WantBegin);
-        EXPECT_EQ(BlockEnd, c.WantEnd);
+        EXPECT_EQ(Doc().Block.BlockBegin, c.WantBegin);
+        EXPECT_EQ(Doc().Block.BlockEnd, c.WantEnd);
         EXPECT_EQ(CurrentAddress(), c.Click);
     }
 }

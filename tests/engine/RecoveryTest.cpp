@@ -52,11 +52,11 @@ class RecoveryTest : public TEngineTest {
     void Start() {
         ResetEngineState();
         Engine::Host = &Host;
-        Cols = 16;
-        Rows = 10;
-        PageBytes = 160;
+        Doc().View.Cols = 16;
+        Doc().View.Rows = 10;
+        Doc().View.PageBytes = 160;
         RecoveryFolder = Folder();
-        ASSERT_TRUE(AllocateBuffer());
+        ASSERT_TRUE(Doc().Store.AllocateBuffer());
     }
     std::string Folder() const { return State.PathOf("recovery"); }
     // The journal this program writes, as it stands on the disk.
@@ -118,7 +118,7 @@ TEST_F(RecoveryTest, RandomCommandsReplayToTheReference) {
         TBytes saved = Bytes();
         for (int n = 0; n < 300; ++n) {
             SCOPED_TRACE(testing::Message() << "step " << n);
-            const auto size = static_cast<int32_t>(FileSize);
+            const auto size = static_cast<int32_t>(Doc().Store.FileSize());
             const int op = rnd(0, 20);
             const bool typing = op <= 2;
             if (!typing || rnd(0, 1) == 0) {
@@ -128,7 +128,7 @@ TEST_F(RecoveryTest, RandomCommandsReplayToTheReference) {
             }
             const TAddress at = CurrentAddress();
             TBytes model = states[index];
-            const int64_t applied = Journal.Applied;
+            const int64_t applied = Doc().Undo.Journal.Applied;
             bool modelled =
                 true; // else the command's own tests hold its rules, and the reference takes its result
             switch (op) {
@@ -178,7 +178,7 @@ TEST_F(RecoveryTest, RandomCommandsReplayToTheReference) {
             case 7:
             case 8:
                 if (size == 0) break;
-                SearchRequest.Pattern = {ReadByte(rnd(1, size))};
+                SearchRequest.Pattern = {Doc().Store.ReadByte(rnd(1, size))};
                 SearchRequest.Replacement = randomBytes(rnd(0, 3));
                 op == 7 ? ReplaceAllCommand() : ReplaceStepCommand(TReplaceSender::Command, at, true);
                 modelled = false;
@@ -191,14 +191,14 @@ TEST_F(RecoveryTest, RandomCommandsReplayToTheReference) {
                 break;
             case 10:
             case 11:
-                for (int i = rnd(1, 3); i > 0 && Journal.CanUndo(); --i) {
+                for (int i = rnd(1, 3); i > 0 && Doc().Undo.Journal.CanUndo(); --i) {
                     Undo1Click();
                     --index;
                 }
                 EXPECT_EQ(Bytes(), states[index]);
                 continue;
             case 12:
-                for (int i = rnd(1, 3); i > 0 && Journal.CanRedo(); --i) {
+                for (int i = rnd(1, 3); i > 0 && Doc().Undo.Journal.CanRedo(); --i) {
                     Redo1Click();
                     ++index;
                 }
@@ -253,13 +253,13 @@ TEST_F(RecoveryTest, RandomCommandsReplayToTheReference) {
                 modelled = false;
                 break;
             }
-            for (int64_t i = applied; i < Journal.Applied; ++i)
-                drawn.insert(Journal.NameAt(i));
+            for (int64_t i = applied; i < Doc().Undo.Journal.Applied; ++i)
+                drawn.insert(Doc().Undo.Journal.NameAt(i));
             if (modelled) {
                 ASSERT_EQ(Bytes(), model);
             }
-            if (Journal.Applied == applied && !(typing && Bytes() != states[index])) continue;
-            if (Journal.Applied == applied) {
+            if (Doc().Undo.Journal.Applied == applied && !(typing && Bytes() != states[index])) continue;
+            if (Doc().Undo.Journal.Applied == applied) {
                 states[index] = Bytes(); // typing went on in its step
                 continue;
             }
@@ -268,7 +268,7 @@ TEST_F(RecoveryTest, RandomCommandsReplayToTheReference) {
             ++index;
         }
         const TBytes final = Bytes();
-        const bool modified = Modified;
+        const bool modified = Doc().Modified;
         const TBytes journal = JournalFile();
         if (!modified) continue;
         ASSERT_FALSE(journal.empty());
@@ -288,9 +288,9 @@ TEST_F(RecoveryTest, RandomCommandsReplayToTheReference) {
             std::regex_search(Host.QuestionTexts()[0],
                               std::regex(R"(, the last at \d{4}-\d\d-\d\d \d\d:\d\d\)\. Recover them\?$)")))
             << Host.QuestionTexts()[0];
-        EXPECT_EQ(FileName, path);
+        EXPECT_EQ(Doc().File.FileName, path);
         EXPECT_EQ(Bytes(), final);
-        EXPECT_TRUE(Modified);
+        EXPECT_TRUE(Doc().Modified);
         EXPECT_TRUE(Host.ModifiedMark);
         // The journal goes on: one more change, and a second crash gives it all back too.
         PutCursorOn(1);
@@ -298,10 +298,10 @@ TEST_F(RecoveryTest, RandomCommandsReplayToTheReference) {
         PaneKeyPress('Z');
         const TBytes more = Bytes();
         const TBytes continued = JournalFile();
-        while (Journal.CanUndo())
+        while (Doc().Undo.Journal.CanUndo())
             Undo1Click();
         EXPECT_EQ(Bytes(), saved);
-        EXPECT_FALSE(Modified);
+        EXPECT_FALSE(Doc().Modified);
         bool complete = false;
         EXPECT_EQ(Replayed(continued, complete), more);
         EXPECT_TRUE(complete);
@@ -341,7 +341,7 @@ TEST_F(RecoveryTest, TornTailReplaysTheWholeRecordsBeforeIt) {
             Replayed(TBytes(journal.begin(), journal.begin() + std::ptrdiff_t(cut)), complete);
         EXPECT_EQ(bytes, cut == journal.size() ? all : withoutLast);
         EXPECT_TRUE(complete);
-        EXPECT_EQ(Engine::Journal.Steps.size(), cut == journal.size() ? 3u : 2u);
+        EXPECT_EQ(Engine::Doc().Undo.Journal.Steps.size(), cut == journal.size() ? 3u : 2u);
     }
 }
 
@@ -392,9 +392,9 @@ TEST_F(RecoveryTest, UntitledFileComesBackUntitled) {
     Start();
     Host.YesNoAnswers = {mrYes};
     OfferRecoveries();
-    EXPECT_TRUE(Untitled);
+    EXPECT_TRUE(Doc().File.Untitled);
     EXPECT_EQ(Bytes(), TBytes({'n', 'e', 'w', ' ', 't', 'e', 'x', 't'}));
-    EXPECT_TRUE(Modified);
+    EXPECT_TRUE(Doc().Modified);
 }
 
 // A file changed on disk since: said, and recovered into an untitled file on Yes. No to the question
@@ -411,7 +411,7 @@ TEST_F(RecoveryTest, ChangedFileOrNoToTheQuestion) {
     OfferRecoveries();
     ASSERT_EQ(Host.QuestionTexts().size(), 2u);
     EXPECT_EQ(Host.QuestionTexts()[1], FormatText(Texts::RecoverChangedOnDisk, {std::string("changed.bin")}));
-    EXPECT_TRUE(Untitled);
+    EXPECT_TRUE(Doc().File.Untitled);
     TBytes expected = PatternBytes(60, 9);
     expected[0] = 'x';
     expected[1] = 'y';
@@ -428,7 +428,7 @@ TEST_F(RecoveryTest, ChangedFileOrNoToTheQuestion) {
         EXPECT_EQ(Host.QuestionTexts()[1],
                   FormatText(Texts::RecoverDeleteForGood, {std::string("changed.bin")}));
         EXPECT_EQ(std::filesystem::exists(left), keep == mrNo);
-        EXPECT_FALSE(FileOpen);
+        EXPECT_FALSE(Doc().FileOpen);
     }
 }
 
@@ -437,7 +437,7 @@ TEST_F(RecoveryTest, ChangedFileOrNoToTheQuestion) {
 TEST_F(RecoveryTest, LargeChangeSuspendsAndOtherWindowsAreTold) {
     const std::string path = Dir.Write("big.bin", PatternBytes(100));
     ASSERT_TRUE(OpenFile(path, false));
-    RecoveryBudget = 64;
+    Doc().Recovery.Budget = 64;
     Type("a");
     InsertRepeated(TBytes(10, 'q'), 10);
     EXPECT_EQ(Host.StatusTexts,

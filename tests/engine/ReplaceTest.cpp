@@ -79,12 +79,14 @@ class ReplaceTest : public TEngineTest {
         Host.ForgetRecords();
         Replaceundo1Click();
     }
-    bool UndoOffered() const { return ReplaceUndoEnabled && Host.IsEnabled(TCommand::Replaceundo1); }
+    bool UndoOffered() const {
+        return Doc().Search.ReplaceUndoEnabled && Host.IsEnabled(TCommand::Replaceundo1);
+    }
     // A file whose buffer has only `free` bytes to spare, so that the memory estimate is easy to pin.
     void OpenNearlyFull(TBytes bytes, int32_t free) {
         bytes.resize(static_cast<size_t>(4 * GrowStep - free), 'x');
         OpenBytes(bytes);
-        ASSERT_EQ(Capacity - FileSize, free);
+        ASSERT_EQ(Doc().Store.Capacity() - Doc().Store.FileSize(), free);
     }
     // Hits of "ab" in a nearly full buffer, one every 1000 bytes.
     TBytes PlantedAb(int count) {
@@ -113,14 +115,14 @@ TEST_F(ReplaceTest, StepsReplaceHitAfterHit) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.replacement);
         OpenBytes(B("xxabcabc"));
-        LastFoundAddress = LastReplaceAddress = 0;
-        EmptyReplacementPending = false;
+        Doc().Search.LastFoundAddress = Doc().Search.LastReplaceAddress = 0;
+        Doc().Search.EmptyReplacementPending = false;
         Request(B("abc"), B(c.replacement));
         PutCursorOn(1);
         Dialog(R::Ok);
         EXPECT_EQ(Bytes(), B(c.first));
         EXPECT_EQ(CurrentAddress(), c.cursor1);
-        EXPECT_TRUE(Modified);
+        EXPECT_TRUE(Doc().Modified);
         EXPECT_TRUE(UndoOffered());
         EXPECT_TRUE(Host.IsEnabled(TCommand::Replaceagaindown1));
         ASSERT_EQ(Host.Progresses.size(), 1u);
@@ -185,7 +187,7 @@ TEST_F(ReplaceTest, CancelBeforeTheHitChangesNothing) {
     Dialog(R::Ok);
     EXPECT_TRUE(Host.Messages.empty());
     EXPECT_EQ(Bytes(), file);
-    EXPECT_FALSE(Modified);
+    EXPECT_FALSE(Doc().Modified);
     EXPECT_FALSE(UndoOffered());
 }
 
@@ -217,24 +219,24 @@ TEST_F(ReplaceTest, UndoRestoresTheReplacedBytes) {
     for (std::string replacement : {"xyz", "xy", "wxyz", ""}) {
         SCOPED_TRACE(replacement);
         OpenBytes(B("xxabcabcQQQQ"));
-        LastFoundAddress = LastReplaceAddress = 0;
+        Doc().Search.LastFoundAddress = Doc().Search.LastReplaceAddress = 0;
         Request(B("abc"), B(replacement));
         PutCursorOn(1);
         Dialog(R::Ok);
         MarkFromTo(7, 9);
-        Modified = false; // as if saved since
+        Doc().Modified = false; // as if saved since
         PutCursorOn(1);   // the cursor wandered off
         Undo();
         EXPECT_EQ(Bytes(), B("xxabcabcQQQQ"));
         EXPECT_EQ(CurrentAddress(), replacement.empty() ? 3 : 5); // on the last restored byte
-        EXPECT_EQ(LastReplaceAddress, 0);
+        EXPECT_EQ(Doc().Search.LastReplaceAddress, 0);
         EXPECT_FALSE(UndoOffered());
-        EXPECT_TRUE(Modified);
+        EXPECT_TRUE(Doc().Modified);
         // A change of length moves the bytes under the block.
         bool dropped = replacement.size() != 3;
         EXPECT_EQ(Host.InfoTexts(),
                   dropped ? std::vector<std::string>{"Block no longer valid"} : std::vector<std::string>{});
-        EXPECT_EQ(BlockBegin != 0, !dropped);
+        EXPECT_EQ(Doc().Block.BlockBegin != 0, !dropped);
     }
 }
 
@@ -258,12 +260,12 @@ TEST_F(ReplaceTest, UndoActsOnlyWhileTheReplacementStillStands) {
     PutCursorOn(1);
     Dialog(R::Ok);
     ASSERT_EQ(Bytes(), B("xxxyQxy"));
-    WriteByte(3, 'z'); // typed over
-    Modified = false;
+    Doc().Store.WriteByte(3, 'z'); // typed over
+    Doc().Modified = false;
     Undo();
     EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{"String not found"});
     EXPECT_EQ(Bytes(), B("xxzyQxy"));
-    EXPECT_FALSE(Modified);
+    EXPECT_FALSE(Doc().Modified);
     EXPECT_FALSE(UndoOffered());
 }
 
@@ -281,7 +283,7 @@ TEST_F(ReplaceTest, UndoBelongsToTheLastReplacementOnly) {
     EXPECT_FALSE(UndoOffered());
 
     OpenNearlyFull(B("xxabcabc"), 100);
-    LastFoundAddress = LastReplaceAddress = 0;
+    Doc().Search.LastFoundAddress = Doc().Search.LastReplaceAddress = 0;
     Request(B("abc"), B("xy"));
     PutCursorOn(1);
     Dialog(R::Ok);
@@ -294,7 +296,7 @@ TEST_F(ReplaceTest, UndoBelongsToTheLastReplacementOnly) {
     EXPECT_EQ(Host.ErrorTexts(),
               std::vector<std::string>{"Can't allcate additional memory\nto perform operation"});
     EXPECT_EQ(Bytes(), before);
-    EXPECT_EQ(ReplacedBytes, B("abc"));
+    EXPECT_EQ(Doc().Search.ReplacedBytes, B("abc"));
     EXPECT_FALSE(UndoOffered());
 }
 
@@ -318,15 +320,15 @@ TEST_F(ReplaceTest, ReplaceAllExamples) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file + " " + c.pattern + " -> " + c.replacement);
         OpenBytes(B(c.file));
-        LastFoundAddress = LastReplaceAddress = 0;
+        Doc().Search.LastFoundAddress = Doc().Search.LastReplaceAddress = 0;
         Request(B(c.pattern), B(c.replacement));
         PutCursorOn(c.cursor);
         Dialog(R::All);
         EXPECT_EQ(Bytes(), B(c.expected));
-        EXPECT_EQ(FileSize, static_cast<int32_t>(c.expected.size()));
+        EXPECT_EQ(Doc().Store.FileSize(), static_cast<int32_t>(c.expected.size()));
         EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{Replaced(c.count)});
         EXPECT_EQ(CurrentAddress(), c.cursorAfter);
-        EXPECT_TRUE(Modified);
+        EXPECT_TRUE(Doc().Modified);
         EXPECT_FALSE(UndoOffered());
         ASSERT_EQ(Host.Progresses.size(), 1u);
         EXPECT_EQ(Host.Progresses[0].Caption, "Replacing...");
@@ -376,13 +378,14 @@ TEST_F(ReplaceTest, ReplaceAllAgreesWithTheReference) {
         const int r = round % 3 == 0 ? p : round % 3 == 1 ? pick(p + 1, p + 4) : pick(0, p - 1);
         Request(randomBytes(p), randomBytes(r), pick(0, 1) == 0, pick(0, 2) == 0);
         OpenBytes(file);
-        LastFoundAddress = LastReplaceAddress = 0;
-        EmptyReplacementPending = false;
-        const int32_t cursor = pick(1, 3) == 1 ? pick(1, FileSize) : 1;
+        Doc().Search.LastFoundAddress = Doc().Search.LastReplaceAddress = 0;
+        Doc().Search.EmptyReplacementPending = false;
+        const int32_t cursor = pick(1, 3) == 1 ? pick(1, Doc().Store.FileSize()) : 1;
         PutCursorOn(cursor);
         int32_t start = cursor;
         if (r > 0 && cursor - r + 1 >= 1 && pick(0, 3) == 0) {
-            LastReplaceAddress = cursor - r + 1; // the cursor is on the last byte of a replacement
+            Doc().Search.LastReplaceAddress =
+                cursor - r + 1; // the cursor is on the last byte of a replacement
             start = cursor + 1;
         }
         const TModel expected = NaiveReplaceAll(file, start);
@@ -392,14 +395,14 @@ TEST_F(ReplaceTest, ReplaceAllAgreesWithTheReference) {
         Dialog(R::All);
         EXPECT_EQ(Bytes(), expected.Bytes);
         EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{Replaced(expected.Count)});
-        EXPECT_EQ(Modified, expected.Count > 0);
+        EXPECT_EQ(Doc().Modified, expected.Count > 0);
         if (expected.Count > 0) {
-            EXPECT_EQ(LastReplaceAddress, expected.LastAt);
-            EXPECT_EQ(LastFoundAddress, expected.LastAt);
-            EXPECT_EQ(ReplacedBytes, expected.LastHit);
-            if (FileSize > 0) {
+            EXPECT_EQ(Doc().Search.LastReplaceAddress, expected.LastAt);
+            EXPECT_EQ(Doc().Search.LastFoundAddress, expected.LastAt);
+            EXPECT_EQ(Doc().Search.ReplacedBytes, expected.LastHit);
+            if (Doc().Store.FileSize() > 0) {
                 EXPECT_EQ(CurrentAddress(),
-                          std::min<TAddress>(FileSize, expected.LastAt + std::max(r, 1) - 1));
+                          std::min<TAddress>(Doc().Store.FileSize(), expected.LastAt + std::max(r, 1) - 1));
             }
         } else {
             EXPECT_EQ(CurrentAddress(), cursor);
@@ -423,7 +426,7 @@ TEST_F(ReplaceTest, CancelledReplaceAllKeepsAConsistentFile) {
         const int kind = round % 3; // same length, shrinking, growing
         TBytes replacement = kind == 0 ? B("NEEDLE") : kind == 1 ? B("pin") : B("haystack");
         OpenBytes(file);
-        LastFoundAddress = LastReplaceAddress = 0;
+        Doc().Search.LastFoundAddress = Doc().Search.LastReplaceAddress = 0;
         Request(pattern, replacement);
         const TModel all = NaiveReplaceAll(file, 1);
         Host.CancelAfterProgressCalls = pick(1, 200);
@@ -436,16 +439,17 @@ TEST_F(ReplaceTest, CancelledReplaceAllKeepsAConsistentFile) {
         int done = 0;
         const int growth = static_cast<int>(replacement.size()) - static_cast<int>(pattern.size());
         if (growth != 0) {
-            done = (FileSize - static_cast<int32_t>(file.size())) / growth;
+            done = (Doc().Store.FileSize() - static_cast<int32_t>(file.size())) / growth;
         } else {
-            while (done < all.Count && std::equal(replacement.begin(), replacement.end(),
-                                                  ContiguousBytes() + all.Hits[static_cast<size_t>(done)] - 1))
+            while (done < all.Count &&
+                   std::equal(replacement.begin(), replacement.end(),
+                              Doc().Store.ContiguousBytes() + all.Hits[static_cast<size_t>(done)] - 1))
                 ++done;
         }
         ASSERT_TRUE(done >= 0 && done <= all.Count) << done;
         ASSERT_EQ(Bytes(), NaiveReplaceAll(file, 1, done).Bytes)
             << "the file holds no prefix of the replacements";
-        EXPECT_EQ(Modified, done > 0);
+        EXPECT_EQ(Doc().Modified, done > 0);
         if (Host.InfoTexts().empty()) {
             if (kind == 2) {
                 EXPECT_EQ(done, 0) << "growing pass cancelled after counting";
@@ -466,7 +470,7 @@ TEST_F(ReplaceTest, MemoryForOnlySomeReplacementsAsksFirst) {
     const TBytes file = PlantedAb(10);
     for (int answer : {mrYes, mrNo}) {
         OpenNearlyFull(file, 100);
-        LastFoundAddress = LastReplaceAddress = 0;
+        Doc().Search.LastFoundAddress = Doc().Search.LastReplaceAddress = 0;
         Request(B("ab"), TBytes(52, 'R')); // 50 more per hit: 500 needed, room for 4
         AvailableMemoryHook = [] { return MemoryMargin + 4 * 50 - 100 + 25; };
         const TBytes before = Bytes();
@@ -482,7 +486,7 @@ TEST_F(ReplaceTest, MemoryForOnlySomeReplacementsAsksFirst) {
             EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{Replaced(4)});
         } else {
             EXPECT_EQ(Bytes(), before);
-            EXPECT_FALSE(Modified);
+            EXPECT_FALSE(Doc().Modified);
             EXPECT_TRUE(Host.InfoTexts().empty()) << "a No needs no count box";
         }
     }
@@ -499,7 +503,7 @@ TEST_F(ReplaceTest, NoMemoryForEvenOneReplacement) {
     EXPECT_TRUE(Host.QuestionTexts().empty());
     EXPECT_TRUE(Host.InfoTexts().empty()) << "the error box is the only report";
     EXPECT_EQ(Bytes(), before);
-    EXPECT_FALSE(Modified);
+    EXPECT_FALSE(Doc().Modified);
 
     // Enough estimated, but the allocation itself is refused: checked before any byte moves.
     AvailableMemoryHook = [] { return int64_t{1} << 30; };
@@ -509,7 +513,7 @@ TEST_F(ReplaceTest, NoMemoryForEvenOneReplacement) {
     EXPECT_EQ(Host.ErrorTexts(),
               std::vector<std::string>{"Can't allcate additional memory\nto perform operation"});
     EXPECT_EQ(Bytes(), before);
-    EXPECT_FALSE(Modified);
+    EXPECT_FALSE(Doc().Modified);
 }
 
 // More hits than the growing pass lists: it counts them, opens the room in front and sweeps; with memory
@@ -521,9 +525,9 @@ TEST_F(ReplaceTest, GrowingPassOverTooManyHitsToListAgreesWithTheModel) {
     const TBytes replacement = B("ab" + std::string(40, 'R'));
     for (bool enoughMemory : {true, false}) {
         OpenBytes(file);
-        LastFoundAddress = LastReplaceAddress = 0;
+        Doc().Search.LastFoundAddress = Doc().Search.LastReplaceAddress = 0;
         Request(B("ab"), replacement);
-        const int64_t room = Capacity - FileSize;
+        const int64_t room = Doc().Store.Capacity() - Doc().Store.FileSize();
         if (!enoughMemory) AvailableMemoryHook = [] { return int64_t{0}; };
         if (!enoughMemory) Host.YesNoAnswers.push_back(mrYes);
         PutCursorOn(1);
@@ -532,8 +536,8 @@ TEST_F(ReplaceTest, GrowingPassOverTooManyHitsToListAgreesWithTheModel) {
         EXPECT_EQ(Host.QuestionTexts().size(), enoughMemory ? 0u : 1u);
         EXPECT_EQ(Bytes(), expected.Bytes) << enoughMemory;
         EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{Replaced(expected.Count)});
-        EXPECT_EQ(LastReplaceAddress, expected.LastAt);
-        EXPECT_EQ(ReplacedBytes, expected.LastHit);
+        EXPECT_EQ(Doc().Search.LastReplaceAddress, expected.LastAt);
+        EXPECT_EQ(Doc().Search.ReplacedBytes, expected.LastHit);
         AvailableMemoryHook = [] { return int64_t{1} << 32; };
         Host.ForgetRecords();
     }
@@ -545,14 +549,14 @@ TEST_F(ReplaceTest, GrowthPastFourGibIsNeverAWrappedNumber) {
     Request(B("a"), TBytes(140001, 'b'));
     Host.YesNoAnswers.push_back(mrNo);
     Dialog(R::All);
-    const int64_t fits = ((int64_t{1} << 32) - MemoryMargin + Capacity - 40000) / 140000;
+    const int64_t fits = ((int64_t{1} << 32) - MemoryMargin + Doc().Store.Capacity() - 40000) / 140000;
     EXPECT_EQ(Host.QuestionTexts(),
               std::vector<std::string>{FormatText(Texts::MemorySufficientFor, {int64_t{40000}, fits})});
     ASSERT_FALSE(Host.QuestionTexts().empty());
     EXPECT_NE(Host.QuestionTexts()[0].find("40,000;"), std::string::npos);
     EXPECT_TRUE(Host.ErrorTexts().empty());
-    EXPECT_EQ(FileSize, 40000);
-    EXPECT_FALSE(Modified);
+    EXPECT_EQ(Doc().Store.FileSize(), 40000);
+    EXPECT_FALSE(Doc().Modified);
 }
 
 // --- The executable patch
@@ -573,7 +577,7 @@ TEST_F(ReplaceTest, PatchChangesTheFirstSequenceOnly) {
     EXPECT_EQ(Bytes(), expected);
     EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{"File successfully patched"});
     EXPECT_EQ(CurrentAddress(), 20);
-    EXPECT_TRUE(Modified);
+    EXPECT_TRUE(Doc().Modified);
     EXPECT_FALSE(UndoOffered());
     EXPECT_FALSE(Host.IsEnabled(TCommand::Replaceagaindown1));
     EXPECT_GT(Host.Refreshes, 0);
@@ -593,7 +597,7 @@ TEST_F(ReplaceTest, PatchWithoutTheSequence) {
     Patch1Click();
     EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{"File is not a\nBorland Pascal 7.0 executable"});
     EXPECT_EQ(Bytes(), file);
-    EXPECT_FALSE(Modified);
+    EXPECT_FALSE(Doc().Modified);
 }
 
 // The patch looks from address 1 whatever the last find left behind.
@@ -604,11 +608,11 @@ TEST_F(ReplaceTest, PatchFindsTheSequenceAtAddressOneAfterAFind) {
     Request(PatchFrom, {});
     PutCursorOn(1);
     Findagaindown1Click();
-    ASSERT_EQ(LastFoundAddress, 1);
+    ASSERT_EQ(Doc().Search.LastFoundAddress, 1);
     Host.ForgetRecords();
     Patch1Click();
     EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{"File successfully patched"});
-    EXPECT_EQ(ReadByte(6), 0x7E);
+    EXPECT_EQ(Doc().Store.ReadByte(6), 0x7E);
 }
 
 TEST_F(ReplaceTest, PatchFollowsTheCaseSetting) {
@@ -617,14 +621,14 @@ TEST_F(ReplaceTest, PatchFollowsTheCaseSetting) {
         TBytes file(200, 0);
         std::copy(folded.begin(), folded.end(), file.begin() + 50);
         OpenBytes(file);
-        Modified = false;
+        Doc().Modified = false;
         SearchRequest.CaseSensitive = caseSensitive;
         Host.ForgetRecords();
         Patch1Click();
         TBytes expected = file;
         if (!caseSensitive) std::copy(PatchTo.begin(), PatchTo.end(), expected.begin() + 50);
         EXPECT_EQ(Bytes(), expected) << caseSensitive;
-        EXPECT_EQ(Modified, !caseSensitive);
+        EXPECT_EQ(Doc().Modified, !caseSensitive);
     }
 }
 

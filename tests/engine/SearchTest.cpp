@@ -353,7 +353,7 @@ TEST_F(SearchTest, FindAgainDownStepsOverEachHit) {
     EXPECT_EQ(CurrentAddress(), 3);
     Find(true);
     EXPECT_EQ(CurrentAddress(), 6);
-    EXPECT_EQ(LastFoundAddress, 6);
+    EXPECT_EQ(Doc().Search.LastFoundAddress, 6);
     Find(true);
     EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{"String not found"});
     EXPECT_EQ(CurrentAddress(), 6);
@@ -365,11 +365,11 @@ TEST_F(SearchTest, FindAgainDownStepsOverEachHit) {
 
 TEST_F(SearchTest, CaseAndJokerExamples) {
     OpenBytes(B("AbC abc ABC aBc a.c aZc axc"));
-    WriteByte(22, 0);
+    Doc().Store.WriteByte(22, 0);
     auto hits = [&](const TBytes& pattern, TSettings s) {
         Request(pattern, s);
         std::vector<TAddress> found;
-        LastFoundAddress = 0;
+        Doc().Search.LastFoundAddress = 0;
         PutCursorOn(1);
         for (int i = 0; i < 10; ++i) {
             Find(true);
@@ -427,7 +427,7 @@ TEST_F(SearchTest, FindAgainWalksFromHitToHitLikeTheReference) {
         Request(pattern, s);
         for (bool down : {true, false}) {
             const std::vector<TAddress>& expected = down ? expectedDown : expectedUp;
-            LastFoundAddress = 0;
+            Doc().Search.LastFoundAddress = 0;
             PutCursorOn(start);
             std::vector<TAddress> visited;
             for (size_t i = 0; i <= expected.size(); ++i) {
@@ -451,7 +451,7 @@ TEST_F(SearchTest, HitsAtTheFirstAndLastByteAreFoundBothWays) {
     Find(true);
     EXPECT_EQ(CurrentAddress(), 7);
     PutCursorOn(9);
-    LastFoundAddress = 0;
+    Doc().Search.LastFoundAddress = 0;
     Find(false);
     EXPECT_EQ(CurrentAddress(), 7);
     Find(false);
@@ -461,7 +461,7 @@ TEST_F(SearchTest, HitsAtTheFirstAndLastByteAreFoundBothWays) {
 // Bytes past the end of the file still sit in the buffer; a cursor past the end must not reach them.
 TEST_F(SearchTest, FindUpStartsAtTheLastByteOfTheFile) {
     OpenBytes(B("xxxa"));
-    WriteByte(5, 'b');
+    Doc().Store.WriteByte(5, 'b');
     Request(B("ab"));
     PutCursorOn(5);
     Find(false);
@@ -497,7 +497,7 @@ TEST_F(SearchTest, CountExamples) {
     OpenBytes(B("abab"));
     Request(B("ab"));
     SearchRequest.SearchDown = false;
-    LastFoundAddress = 0;
+    Doc().Search.LastFoundAddress = 0;
     PutCursorOn(4);
     Host.ForgetRecords();
     CountDialogDone();
@@ -532,13 +532,13 @@ TEST_F(SearchTest, CountsAgreeWithTheReferenceInBothDirections) {
         SCOPED_TRACE(testing::Message() << "round " << round);
         OpenBytes(file);
         Request(pattern, s);
-        LastFoundAddress = 0;
+        Doc().Search.LastFoundAddress = 0;
         Host.ProgressOpen("", "");
         TCountResult down = CountMatches(true, start);
-        EXPECT_EQ(LastFoundAddress, lastDown);
-        LastFoundAddress = 0;
+        EXPECT_EQ(Doc().Search.LastFoundAddress, lastDown);
+        Doc().Search.LastFoundAddress = 0;
         TCountResult up = CountMatches(false, start);
-        EXPECT_EQ(LastFoundAddress, lastUp);
+        EXPECT_EQ(Doc().Search.LastFoundAddress, lastUp);
         Host.ProgressClose();
         EXPECT_EQ(down.Count, downCount);
         EXPECT_EQ(up.Count, upCount);
@@ -554,7 +554,7 @@ TEST_F(SearchTest, LongScansShowEveryFivePercentStep) {
     OpenBytes(TBytes(1 << 20, 'x'));
     Request(B("needle"));
     for (bool down : {true, false}) {
-        PutCursorOn(down ? 1 : FileSize);
+        PutCursorOn(down ? 1 : Doc().Store.FileSize());
         Find(down);
         EXPECT_EQ(LastMessage(), "String not found");
         ASSERT_EQ(Host.Progresses.size(), 1u);
@@ -576,13 +576,13 @@ TEST_F(SearchTest, CancelEndsFindAndCountWithoutAMessage) {
     Find(true);
     EXPECT_TRUE(Host.Messages.empty());
     EXPECT_EQ(CurrentAddress(), 2);
-    EXPECT_EQ(LastFoundAddress, 0);
+    EXPECT_EQ(Doc().Search.LastFoundAddress, 0);
     EXPECT_TRUE(Host.Progresses.at(0).Closed);
 
-    PutCursorOn(FileSize - 1);
+    PutCursorOn(Doc().Store.FileSize() - 1);
     Find(false);
     EXPECT_TRUE(Host.Messages.empty());
-    EXPECT_EQ(CurrentAddress(), FileSize - 1);
+    EXPECT_EQ(CurrentAddress(), Doc().Store.FileSize() - 1);
 
     PutCursorOn(2);
     SearchRequest.SearchDown = true;
@@ -593,7 +593,7 @@ TEST_F(SearchTest, CancelEndsFindAndCountWithoutAMessage) {
 
     Host.CancelAfterShownProgress = -1;
     Find(true);
-    EXPECT_EQ(CurrentAddress(), FileSize - 5);
+    EXPECT_EQ(CurrentAddress(), Doc().Store.FileSize() - 5);
 }
 
 // A hit every 16 bytes: the scans never cross a stretch long enough to report from, so Count reports by
@@ -606,7 +606,7 @@ TEST_F(SearchTest, CountOnDenseHitsShowsProgressAndCanBeCancelled) {
     Request(B("ab"));
     for (bool down : {true, false}) {
         SearchRequest.SearchDown = down;
-        PutCursorOn(down ? 1 : FileSize);
+        PutCursorOn(down ? 1 : Doc().Store.FileSize());
         Host.ForgetRecords();
         CountDialogDone();
         EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{"Occurences found:\n65,536"}) << down;
@@ -619,7 +619,7 @@ TEST_F(SearchTest, CountOnDenseHitsShowsProgressAndCanBeCancelled) {
         EXPECT_LT(Host.Progresses[0].Calls, 2000); // by position, not once per hit
 
         Host.CancelAfterShownProgress = 3;
-        PutCursorOn(down ? 1 : FileSize);
+        PutCursorOn(down ? 1 : Doc().Store.FileSize());
         Host.ForgetRecords();
         CountDialogDone();
         EXPECT_TRUE(Host.Messages.empty());

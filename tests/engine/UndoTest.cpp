@@ -36,14 +36,14 @@ struct TModelStep {
 
 class UndoTest : public TEngineTest {
   protected:
-    TView View() const { return {TopAddress, CurrentAddress()}; }
+    TView View() const { return {Doc().View.TopAddress, CurrentAddress()}; }
     void ExpectView(TView view) {
         // Overwrite mode has no cell after the last byte: a view kept in insert mode comes back on the last byte.
         if (view.Cursor > CursorEnd()) {
             EXPECT_EQ(CurrentAddress(), CursorEnd());
             return;
         }
-        EXPECT_EQ(TopAddress, view.Top);
+        EXPECT_EQ(Doc().View.TopAddress, view.Top);
         EXPECT_EQ(CurrentAddress(), view.Cursor);
     }
     TFakeClipboard Clip;
@@ -73,9 +73,9 @@ TEST_F(UndoTest, RandomCommandsUndoAndRedoToEveryStateOnTheWay) {
         TBytes saved = Bytes();
 
         auto checkModified = [&] {
-            EXPECT_EQ(Modified, index != savedIndex);
-            EXPECT_EQ(Host.ModifiedMark, Modified); // the caption's mark
-            if (!Modified) {
+            EXPECT_EQ(Doc().Modified, index != savedIndex);
+            EXPECT_EQ(Host.ModifiedMark, Doc().Modified); // the caption's mark
+            if (!Doc().Modified) {
                 EXPECT_EQ(Bytes(), saved);
             }
         };
@@ -97,9 +97,9 @@ TEST_F(UndoTest, RandomCommandsUndoAndRedoToEveryStateOnTheWay) {
         };
 
         for (int n = 0; n < 400; ++n) {
-            SCOPED_TRACE(testing::Message() << "step " << n << " size " << FileSize);
-            EXPECT_EQ(Host.ModifiedMark, Modified);
-            const int32_t size = FileSize;
+            SCOPED_TRACE(testing::Message() << "step " << n << " size " << Doc().Store.FileSize());
+            EXPECT_EQ(Host.ModifiedMark, Doc().Modified);
+            const int32_t size = Doc().Store.FileSize();
             const int op = rnd(0, 21);
             if (size > 2 && op >= 4 && op <= 8 && !BlockComplete()) {
                 const int32_t a = rnd(1, size), b = rnd(1, size);
@@ -113,7 +113,7 @@ TEST_F(UndoTest, RandomCommandsUndoAndRedoToEveryStateOnTheWay) {
                 SealUndoStep();
             }
             const TView before = View();
-            const int64_t appliedBefore = Journal.Applied;
+            const int64_t appliedBefore = Doc().Undo.Journal.Applied;
             SearchRequest.CaseSensitive = rnd(0, 1) == 0;
             SearchRequest.JokerEnabled = rnd(0, 1) == 0;
             switch (op) {
@@ -164,7 +164,7 @@ TEST_F(UndoTest, RandomCommandsUndoAndRedoToEveryStateOnTheWay) {
             case 12:
             case 13:
                 if (size == 0) break;
-                SearchRequest.Pattern = {ReadByte(rnd(1, size))};
+                SearchRequest.Pattern = {Doc().Store.ReadByte(rnd(1, size))};
                 if (rnd(0, 1) == 0) SearchRequest.Pattern.push_back('a' + rnd(0, 2));
                 SearchRequest.Replacement = randomBytes(rnd(0, 3));
                 if (op == 11)
@@ -173,7 +173,7 @@ TEST_F(UndoTest, RandomCommandsUndoAndRedoToEveryStateOnTheWay) {
                     ReplaceAllCommand();
                 break;
             case 14:
-                if (ReplaceUndoEnabled) Replaceundo1Click();
+                if (Doc().Search.ReplaceUndoEnabled) Replaceundo1Click();
                 break;
             case 15:
                 Patch1Click();
@@ -200,21 +200,22 @@ TEST_F(UndoTest, RandomCommandsUndoAndRedoToEveryStateOnTheWay) {
                     redo();
                 continue;
             case 21: // a save by each of its paths
-                FileName = savePath;
-                Untitled = false;
+                Doc().File.FileName = savePath;
+                Doc().File.Untitled = false;
                 if (rnd(0, 2) == 0) {
                     ASSERT_TRUE(Save1Click());
-                } else if (Modified && rnd(0, 1) == 0) {
+                } else if (Doc().Modified && rnd(0, 1) == 0) {
                     Host.YesNoCancelAnswers.push_back(mrYes);
                     ASSERT_FALSE(OpenFile(Dir.PathOf("missing.bin"), true));
                 } else {
-                    ASSERT_TRUE(SaveFile(savePath, false, 1, Capacity));
+                    ASSERT_TRUE(SaveFile(savePath, false, 1, Doc().Store.Capacity()));
                 }
                 savedIndex = index;
                 saved = Bytes();
                 continue;
             }
-            if (Journal.Applied == appliedBefore && typing && Bytes() != steps[size_t(index)].After) {
+            if (Doc().Undo.Journal.Applied == appliedBefore && typing &&
+                Bytes() != steps[size_t(index)].After) {
                 // Typing went on in the step it had started; a save must have ended that step.
                 EXPECT_NE(index, savedIndex);
                 if (savedIndex == index) savedIndex = -1;
@@ -222,16 +223,16 @@ TEST_F(UndoTest, RandomCommandsUndoAndRedoToEveryStateOnTheWay) {
                 steps[size_t(index)].After_ = View();
                 continue;
             }
-            if (Journal.Applied == appliedBefore) {
+            if (Doc().Undo.Journal.Applied == appliedBefore) {
                 // Nothing recorded: nothing may have changed.
                 EXPECT_EQ(Bytes(), steps[size_t(index)].After);
                 continue;
             }
-            ASSERT_EQ(Journal.Applied, appliedBefore + 1);
+            ASSERT_EQ(Doc().Undo.Journal.Applied, appliedBefore + 1);
             // What the journal counts it holds is what its steps hold, packed or not.
-            const int64_t counted = Journal.Bytes;
-            Journal.Recount();
-            EXPECT_EQ(Journal.Bytes, counted);
+            const int64_t counted = Doc().Undo.Journal.Bytes;
+            Doc().Undo.Journal.Recount();
+            EXPECT_EQ(Doc().Undo.Journal.Bytes, counted);
             steps.resize(size_t(index) + 1);
             if (savedIndex > index) savedIndex = -1;
             steps.push_back({Bytes(), before, View()});
@@ -257,28 +258,28 @@ TEST_F(UndoTest, TypingRunIsOneStepUntilTheUserMovesOn) {
     OverwriteMode = false;
     for (char c : std::string("hello"))
         PaneKeyPress(uint8_t(c));
-    EXPECT_EQ(Journal.Steps.size(), 1u);
+    EXPECT_EQ(Doc().Undo.Journal.Steps.size(), 1u);
     EXPECT_EQ(Host.Hints[TCommand::Undo1], "Undo typing");
     EXPECT_TRUE(Host.IsEnabled(TCommand::Undo1));
     EXPECT_FALSE(Host.IsEnabled(TCommand::Redo1));
     int left = PaneKey::Left;
     PaneKeyDown(left, 0); // a move of the user's own ends the run
     PaneKeyPress('!');
-    EXPECT_EQ(Journal.Steps.size(), 2u);
+    EXPECT_EQ(Doc().Undo.Journal.Steps.size(), 2u);
     Undo1Click();
     Undo1Click();
     EXPECT_EQ(Bytes(), TBytes(100, 0x20));
-    EXPECT_FALSE(Modified);
+    EXPECT_FALSE(Doc().Modified);
     EXPECT_EQ(CurrentAddress(), 10);
     EXPECT_EQ(Host.Hints[TCommand::Redo1], "Redo typing");
     EXPECT_FALSE(Host.IsEnabled(TCommand::Undo1));
     Redo1Click();
-    EXPECT_TRUE(Modified);
+    EXPECT_TRUE(Doc().Modified);
     EXPECT_EQ(CurrentAddress(), 15);
     // A new step drops what could be redone.
     PaneKeyDown(left, 0);
     PaneKeyPress('x');
-    EXPECT_FALSE(Journal.CanRedo());
+    EXPECT_FALSE(Doc().Undo.Journal.CanRedo());
 }
 
 // The budget drops the oldest steps; a step larger than all of it asks first, No keeps everything.
@@ -290,29 +291,29 @@ TEST_F(UndoTest, BudgetDropsTheOldestAndAsksForAStepLargerThanItAll) {
         Blockdelete1Click();
         SealUndoStep();
     }
-    EXPECT_LE(Journal.Bytes, 2000);
-    EXPECT_GE(Journal.Steps.size(), 5u);
-    EXPECT_LT(Journal.Steps.size(), 10u);
-    while (Journal.CanUndo())
+    EXPECT_LE(Doc().Undo.Journal.Bytes, 2000);
+    EXPECT_GE(Doc().Undo.Journal.Steps.size(), 5u);
+    EXPECT_LT(Doc().Undo.Journal.Steps.size(), 10u);
+    while (Doc().Undo.Journal.CanUndo())
         Undo1Click();
-    EXPECT_EQ(FileSize, 2000 + 300 * int32_t(Journal.Steps.size()));
-    EXPECT_TRUE(Modified); // the saved state was dropped with the oldest steps
-    while (Journal.CanRedo())
+    EXPECT_EQ(Doc().Store.FileSize(), 2000 + 300 * int32_t(Doc().Undo.Journal.Steps.size()));
+    EXPECT_TRUE(Doc().Modified); // the saved state was dropped with the oldest steps
+    while (Doc().Undo.Journal.CanRedo())
         Redo1Click();
 
     SetUndoBudget(1000);
-    EXPECT_TRUE(Journal.CanUndo());
+    EXPECT_TRUE(Doc().Undo.Journal.CanUndo());
     const TBytes before = Bytes();
     MarkFromTo(1, 1500);
     Host.YesNoAnswers = {mrNo};
     Blockdelete1Click();
     EXPECT_EQ(Host.QuestionTexts(), std::vector<std::string>{Texts::CannotBeUndone});
     EXPECT_EQ(Bytes(), before);
-    EXPECT_TRUE(Journal.CanUndo());
+    EXPECT_TRUE(Doc().Undo.Journal.CanUndo());
     Host.YesNoAnswers = {mrYes};
     Blockdelete1Click();
-    EXPECT_EQ(FileSize, int32_t(before.size()) - 1500);
-    EXPECT_FALSE(Journal.CanUndo());
+    EXPECT_EQ(Doc().Store.FileSize(), int32_t(before.size()) - 1500);
+    EXPECT_FALSE(Doc().Undo.Journal.CanUndo());
     EXPECT_FALSE(Host.IsEnabled(TCommand::Undo1));
 
     // Replace all counts its hits first where they could pass the budget, and asks the same.
@@ -344,10 +345,10 @@ TEST_F(UndoTest, CancelledReplaceAllIsOneStepForWhatItChanged) {
         if (growth <= 0) {
             EXPECT_NE(partly[partly.size() - 64], 'R'); // the last hit, where a shrinking pass left it
         }
-        EXPECT_EQ(Journal.Steps.size(), 1u);
+        EXPECT_EQ(Doc().Undo.Journal.Steps.size(), 1u);
         Undo1Click();
         EXPECT_EQ(Bytes(), bytes);
-        EXPECT_FALSE(Modified);
+        EXPECT_FALSE(Doc().Modified);
         Redo1Click();
         EXPECT_EQ(Bytes(), partly);
     }
@@ -364,8 +365,8 @@ TEST_F(UndoTest, TypedBytesCostLittle) {
         SealUndoStep();
         PaneKeyPress('z');
     }
-    EXPECT_EQ(Journal.Steps.size(), 1000u);
-    EXPECT_LE(Journal.Bytes, 1000 * 96 + 1000);
+    EXPECT_EQ(Doc().Undo.Journal.Steps.size(), 1000u);
+    EXPECT_LE(Doc().Undo.Journal.Bytes, 1000 * 96 + 1000);
 }
 
 } // namespace

@@ -21,25 +21,25 @@ TEST_F(ViewTest, ScrollToEndShowsTheLastPageRowAligned) {
     for (auto c : cases) {
         OpenBytes(PatternBytes(c.size));
         ScrollToEnd();
-        EXPECT_EQ(TopAddress, c.top) << c.size;
-        EXPECT_EQ(BottomAddress, c.bottom) << c.size;
+        EXPECT_EQ(Doc().View.TopAddress, c.top) << c.size;
+        EXPECT_EQ(Doc().View.BottomAddress, c.bottom) << c.size;
     }
 }
 
 TEST_F(ViewTest, ShowAddressClampsToTheFile) {
     OpenBytes(PatternBytes(1000));
     ShowAddress(0, true, false);
-    EXPECT_EQ(TopAddress, 1);
+    EXPECT_EQ(Doc().View.TopAddress, 1);
     EXPECT_EQ(CurrentAddress(), 1);
     EXPECT_EQ(Host.SelectedCol, 0);
     EXPECT_EQ(Host.SelectedRow, 0);
 
     ShowAddress(1010, true, false);
-    EXPECT_EQ(TopAddress, 849);
-    EXPECT_EQ(BottomAddress, 1000);
+    EXPECT_EQ(Doc().View.TopAddress, 849);
+    EXPECT_EQ(Doc().View.BottomAddress, 1000);
     EXPECT_EQ(CurrentAddress(), 1000);
-    EXPECT_EQ(CursorCol, 7);
-    EXPECT_EQ(CursorRow, 9);
+    EXPECT_EQ(Doc().View.CursorCol, 7);
+    EXPECT_EQ(Doc().View.CursorRow, 9);
     EXPECT_EQ(Host.SelectedCol, 7);
     EXPECT_EQ(Host.SelectedRow, 9);
     EXPECT_GT(Host.Refreshes, 0);
@@ -48,71 +48,71 @@ TEST_F(ViewTest, ShowAddressClampsToTheFile) {
 TEST_F(ViewTest, ShowAddressShowsTheLastPageOnlyForAddressesOnIt) {
     OpenBytes(PatternBytes(1000));
     ShowAddress(845, true, false); // within the last 160 bytes but above the last page's top 849
-    EXPECT_EQ(TopAddress, 833);
-    EXPECT_EQ(BottomAddress, 992);
+    EXPECT_EQ(Doc().View.TopAddress, 833);
+    EXPECT_EQ(Doc().View.BottomAddress, 992);
     EXPECT_EQ(CurrentAddress(), 845);
-    EXPECT_EQ(CursorRow, 0);
+    EXPECT_EQ(Doc().View.CursorRow, 0);
 
     ShowAddress(849, true, false);
-    EXPECT_EQ(TopAddress, 849);
-    EXPECT_EQ(BottomAddress, 1000);
+    EXPECT_EQ(Doc().View.TopAddress, 849);
+    EXPECT_EQ(Doc().View.BottomAddress, 1000);
     EXPECT_EQ(CurrentAddress(), 849);
 
     ShowAddress(500, false, false);
-    EXPECT_EQ(TopAddress, 497);
-    EXPECT_EQ(BottomAddress, 656);
+    EXPECT_EQ(Doc().View.TopAddress, 497);
+    EXPECT_EQ(Doc().View.BottomAddress, 656);
     EXPECT_EQ(CurrentAddress(), 497); // the cursor keeps its cell (0, 0)
 }
 
 TEST_F(ViewTest, ShowAddressOnlyIfOutsideKeepsAVisibleAddressInPlace) {
     OpenBytes(PatternBytes(1000));
     ShowAddress(100, true, true);
-    EXPECT_EQ(TopAddress, 1);
-    EXPECT_EQ(CursorCol, 3);
-    EXPECT_EQ(CursorRow, 6);
+    EXPECT_EQ(Doc().View.TopAddress, 1);
+    EXPECT_EQ(Doc().View.CursorCol, 3);
+    EXPECT_EQ(Doc().View.CursorRow, 6);
     ShowAddress(161, true, true);
-    EXPECT_EQ(TopAddress, 161);
+    EXPECT_EQ(Doc().View.TopAddress, 161);
     EXPECT_EQ(CurrentAddress(), 161);
 }
 
 TEST_F(ViewTest, ShowAddressRecomputesTheBottomFromTheFileSize) {
     OpenBytes(PatternBytes(100));
-    ASSERT_EQ(BottomAddress, 100);
-    ASSERT_TRUE(OpenGap(101, 400)); // the file grew below the view
+    ASSERT_EQ(Doc().View.BottomAddress, 100);
+    ASSERT_TRUE(Doc().Store.OpenGap(101, 400)); // the file grew below the view
     ShowAddress(50, true, true);
-    EXPECT_EQ(TopAddress, 1);
-    EXPECT_EQ(BottomAddress, 160);
+    EXPECT_EQ(Doc().View.TopAddress, 1);
+    EXPECT_EQ(Doc().View.BottomAddress, 160);
 
     ASSERT_TRUE(CloseGap(1, 420)); // and shrank
     ShowAddress(50, true, true);
-    EXPECT_EQ(BottomAddress, 80);
+    EXPECT_EQ(Doc().View.BottomAddress, 80);
     EXPECT_EQ(CurrentAddress(), 50);
 }
 
 TEST_F(ViewTest, ShowAddressDoesNothingWithoutAnOpenFile) {
     OpenBytes(PatternBytes(1000));
-    FileOpen = false;
+    Doc().FileOpen = false;
     Host.ForgetRecords();
     ShowAddress(900, true, false);
-    EXPECT_EQ(TopAddress, 1);
+    EXPECT_EQ(Doc().View.TopAddress, 1);
     EXPECT_EQ(Host.Refreshes, 0);
 }
 
 TEST_F(ViewTest, GoToEndAndStart) {
     OpenBytes(PatternBytes(1000));
     GoToEnd();
-    EXPECT_EQ(TopAddress, 849);
+    EXPECT_EQ(Doc().View.TopAddress, 849);
     EXPECT_EQ(CurrentAddress(), 1000);
     GoToStart();
-    EXPECT_EQ(TopAddress, 1);
-    EXPECT_EQ(CursorCol, 0);
-    EXPECT_EQ(CursorRow, 0);
+    EXPECT_EQ(Doc().View.TopAddress, 1);
+    EXPECT_EQ(Doc().View.CursorCol, 0);
+    EXPECT_EQ(Doc().View.CursorRow, 0);
 }
 
 TEST_F(ViewTest, AddressToCellInsideAndOutsideTheView) {
     OpenBytes(PatternBytes(1000));
-    TopAddress = 17;
-    BottomAddress = 176;
+    Doc().View.TopAddress = 17;
+    Doc().View.BottomAddress = 176;
     struct {
         int32_t address, col, row;
     } cases[] = {{17, 0, 0}, {18, 1, 0}, {50, 1, 2}, {176, 15, 9}, {177, 0, 0}, {16, 0, 0}, {1, 0, 0}};
@@ -125,9 +125,9 @@ TEST_F(ViewTest, AddressToCellInsideAndOutsideTheView) {
 
 TEST_F(ViewTest, CurrentAddressFollowsTheCursorCell) {
     OpenBytes(PatternBytes(1000));
-    TopAddress = 17;
-    CursorCol = 3;
-    CursorRow = 2;
+    Doc().View.TopAddress = 17;
+    Doc().View.CursorCol = 3;
+    Doc().View.CursorRow = 2;
     EXPECT_EQ(CurrentAddress(), 52);
     OpenBytes({});
     EXPECT_EQ(CurrentAddress(), 1);

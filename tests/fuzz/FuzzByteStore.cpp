@@ -5,6 +5,7 @@
 #include "FuzzSupport.h"
 
 #include "common/EngineSetup.h"
+#include "common/StoreInside.h"
 #include "engine/store/ByteStore.h"
 #include "engine/store/DynArray.h"
 #include "engine/editing/Editing.h"
@@ -26,8 +27,8 @@ constexpr int32_t MaxModelSize = 5 * Engine::GrowStep;
 // An address around the valid range 1..size + 1, now and then one just outside it; often the store's gap
 // or next to it, where runs of typing keep it.
 int32_t PickAddress(FuzzedDataProvider& input, int32_t size) {
-    if (Engine::GapAt != Engine::NoGap && input.ConsumeBool())
-        return static_cast<int32_t>(Engine::GapAt) + input.ConsumeIntegralInRange<int32_t>(-2, 1);
+    if (StoreInside::GapAt() != StoreInside::NoGap && input.ConsumeBool())
+        return static_cast<int32_t>(StoreInside::GapAt()) + input.ConsumeIntegralInRange<int32_t>(-2, 1);
     return input.ConsumeIntegralInRange<int32_t>(0, size + 2);
 }
 
@@ -60,12 +61,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         case 0: { // a gap filled with one value
             if (!fits) break;
             const bool valid = address >= 1 && address <= modelSize + 1;
-            const bool opened = OpenGap(address, n);
+            const bool opened = Doc().Store.OpenGap(address, n);
             FUZZ_CHECK(!opened || valid);
             FUZZ_CHECK(opened || !valid || AllocationsRefused);
             if (!opened) break;
             const auto value = static_cast<uint8_t>(n);
-            if (n > 0) std::ranges::fill(StoreRun(address, n), value);
+            if (n > 0) std::ranges::fill(Doc().Store.StoreRun(address, n), value);
             model.insert(model.begin() + (address - 1), static_cast<size_t>(n), value);
             break;
         }
@@ -97,27 +98,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             const int32_t count = std::min(n, modelSize - address + 1);
             if (address < 1 || count < 0) break;
             if (input.ConsumeBool()) {
-                const auto run = StoreRun(address, count);
+                const auto run = Doc().Store.StoreRun(address, count);
                 FUZZ_CHECK(std::equal(run.begin(), run.end(), model.begin() + (address - 1)));
             } else if (input.ConsumeBool()) {
-                FUZZ_CHECK(count == 0 || ReadByte(address) == model[size_t(address - 1)]);
+                FUZZ_CHECK(count == 0 || Doc().Store.ReadByte(address) == model[size_t(address - 1)]);
             } else {
-                FUZZ_CHECK(model.empty() || std::memcmp(ContiguousBytes(), model.data(), model.size()) == 0);
+                FUZZ_CHECK(model.empty() ||
+                           std::memcmp(Doc().Store.ContiguousBytes(), model.data(), model.size()) == 0);
             }
             break;
         }
         default: { // room ensured for a growth (a negative delta belongs to CloseGap, which removes the bytes)
             if (!fits) break;
-            FUZZ_CHECK(EnsureRoom(n) || AllocationsRefused);
-            if (!AllocationsRefused) FUZZ_CHECK(Capacity - FileSize >= n);
+            FUZZ_CHECK(Doc().Store.EnsureRoom(n) || AllocationsRefused);
+            if (!AllocationsRefused) FUZZ_CHECK(Doc().Store.Capacity() - Doc().Store.FileSize() >= n);
             break;
         }
         }
-        FUZZ_CHECK(FileSize == static_cast<int32_t>(model.size()));
-        FUZZ_CHECK(Capacity == BufferArray->ByteSize && FileSize <= Capacity);
+        FUZZ_CHECK(Doc().Store.FileSize() == static_cast<int32_t>(model.size()));
+        FUZZ_CHECK(Doc().Store.Capacity() == StoreInside::Array()->ByteSize &&
+                   Doc().Store.FileSize() <= Doc().Store.Capacity());
         FUZZ_CHECK(EngineSetup::StoredBytes() == model);
-        FUZZ_CHECK(GapAt == NoGap || (GapAt >= 1 && GapAt <= FileSize && GapLength > 0 &&
-                                      GapLength <= Capacity - FileSize));
+        FUZZ_CHECK(StoreInside::GapAt() == StoreInside::NoGap ||
+                   (StoreInside::GapAt() >= 1 && StoreInside::GapAt() <= Doc().Store.FileSize() &&
+                    StoreInside::GapLength() > 0 &&
+                    StoreInside::GapLength() <= Doc().Store.Capacity() - Doc().Store.FileSize()));
     }
     AllocationsRefused = false;
     DynArrayFailHook = nullptr;

@@ -20,7 +20,7 @@ using TBytes = std::vector<uint8_t>;
 
 bool FileIs(const TBytes& bytes) {
     using namespace Engine;
-    return FileSize == static_cast<int64_t>(bytes.size()) &&
+    return Doc().Store.FileSize() == static_cast<int64_t>(bytes.size()) &&
            EngineSetup::StoredBytes() == bytes;
 }
 
@@ -56,7 +56,7 @@ bool NextRecord(FuzzedDataProvider& input, TBytes& journal, Engine::TRecordView&
     head.Kind = static_cast<TRecordKind>(input.ConsumeIntegralInRange(1, 4));
     head.StepName = input.ConsumeIntegralInRange<uint8_t>(0, RecordStepNames - 1);
     head.Reproducible = input.ConsumeBool();
-    head.Address = input.ConsumeIntegralInRange<int64_t>(1, FileSize + 3);
+    head.Address = input.ConsumeIntegralInRange<int64_t>(1, Doc().Store.FileSize() + 3);
     head.OldLength = input.ConsumeIntegralInRange<int64_t>(0, 12);
     head.NewLength = input.ConsumeIntegralInRange<int64_t>(0, 12);
     std::vector<TAddress> more;
@@ -70,8 +70,9 @@ bool NextRecord(FuzzedDataProvider& input, TBytes& journal, Engine::TRecordView&
     TBytes bytes = input.ConsumeBytes<uint8_t>(runs * static_cast<size_t>(head.NewLength));
     bytes.resize(runs * static_cast<size_t>(head.NewLength), 0x5A);
     const int64_t growth = static_cast<int64_t>(1 + more.size()) * (head.NewLength - head.OldLength);
-    head.SizeAfter = input.ConsumeIntegralInRange(0, 7) == 0 ? input.ConsumeIntegralInRange<int64_t>(0, 200)
-                                                             : std::max<int64_t>(0, FileSize + growth);
+    head.SizeAfter = input.ConsumeIntegralInRange(0, 7) == 0
+                         ? input.ConsumeIntegralInRange<int64_t>(0, 200)
+                         : std::max<int64_t>(0, Doc().Store.FileSize() + growth);
     journal = EncodeHeader(TJournalHeader());
     const size_t start = journal.size();
     EncodeRecord(journal, head, more, shared, bytes);
@@ -105,13 +106,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (!replayed) {
             FUZZ_CHECK(FileIs(before));
         } else if (strict && record.Head.Kind != TRecordKind::Undo && record.Head.Kind != TRecordKind::Redo) {
-            FUZZ_CHECK(FileSize == record.Head.SizeAfter);
+            FUZZ_CHECK(Doc().Store.FileSize() == record.Head.SizeAfter);
         }
-        FUZZ_CHECK(FileSize >= 0 && FileSize <= Capacity);
+        FUZZ_CHECK(Doc().Store.FileSize() >= 0 && Doc().Store.FileSize() <= Doc().Store.Capacity());
     }
     // Every replayed record was a step: undo leads all the way back.
     SealUndoStep();
-    while (Journal.CanUndo())
+    while (Doc().Undo.Journal.CanUndo())
         Undo1Click();
     FUZZ_CHECK(FileIs(base));
     return 0;

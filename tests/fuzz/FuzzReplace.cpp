@@ -5,6 +5,7 @@
 
 #include "common/EngineSetup.h"
 #include "common/NaiveSearch.h"
+#include "common/StoreInside.h"
 #include "engine/store/DynArray.h"
 #include "engine/document/EngineState.h"
 #include "engine/search/Replace.h"
@@ -45,22 +46,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     DynArrayFailHook = nullptr;
     const NaiveSearch::TReplaced expected = NaiveSearch::ReplaceAll(file, pattern, replacement, rule, start);
     const TBytes now = EngineSetup::StoredBytes();
-    FUZZ_CHECK(Capacity == BufferArray->ByteSize && FileSize <= Capacity);
+    FUZZ_CHECK(Doc().Store.Capacity() == StoreInside::Array()->ByteSize &&
+               Doc().Store.FileSize() <= Doc().Store.Capacity());
     if (result.Cancelled) {
         // Only a growth that finds no memory ends early; it then changes nothing and says so.
         FUZZ_CHECK(refuseAllocations && replacement.size() > pattern.size() && expected.Count > 0);
         FUZZ_CHECK(result.Count == 0 && host.ErrorCount == 1);
         FUZZ_CHECK(now == file);
-        FUZZ_CHECK(!Modified);
+        FUZZ_CHECK(!Doc().Modified);
         return 0;
     }
     FUZZ_CHECK(result.Count == expected.Count);
     FUZZ_CHECK(now == expected.Bytes);
     FUZZ_CHECK(host.ErrorCount == 0);
     if (expected.Count > 0) {
-        FUZZ_CHECK(Modified);
-        FUZZ_CHECK(LastReplaceAddress == expected.LastAt);
-        FUZZ_CHECK(ReplacedBytes == expected.LastHit);
+        FUZZ_CHECK(Doc().Modified);
+        FUZZ_CHECK(Doc().Search.LastReplaceAddress == expected.LastAt);
+        FUZZ_CHECK(Doc().Search.ReplacedBytes == expected.LastHit);
     }
     return 0;
 }

@@ -4,6 +4,7 @@
 #include "FuzzSupport.h"
 
 #include "common/NaiveSearch.h"
+#include "common/StoreInside.h"
 #include "engine/document/EngineState.h"
 #include "engine/search/QSearch.h"
 #include "engine/search/Search.h"
@@ -59,34 +60,34 @@ void CheckFindAndCount(const uint8_t* bytes, TCount size, const TBytes& pattern,
 
     TCount hitsDown = 0;
     TAddress lastDown = 0;
-    LastFoundAddress = 0;
+    Doc().Search.LastFoundAddress = 0;
     for (TAddress a = start, pos = start;; a += length) {
         a = Down(bytes, pattern, rule, size, a);
         const TFindResult found = FindForward(pos, true);
         FUZZ_CHECK(found.Found == (a > 0) && !found.Cancelled);
         if (a < 0) break;
-        FUZZ_CHECK(pos == a && LastFoundAddress == a);
+        FUZZ_CHECK(pos == a && Doc().Search.LastFoundAddress == a);
         ++hitsDown;
         lastDown = a;
     }
     TCount hitsUp = 0;
     TAddress lastUp = 0;
-    LastFoundAddress = 0;
+    Doc().Search.LastFoundAddress = 0;
     for (TAddress e = start, pos = start;; --e) {
         e = Up(bytes, pattern, rule, 1, e);
         const TFindResult found = FindBackward(pos);
         FUZZ_CHECK(found.Found == (e > 0) && !found.Cancelled);
         if (e < 0) break;
-        FUZZ_CHECK(pos == e && LastFoundAddress == e);
+        FUZZ_CHECK(pos == e && Doc().Search.LastFoundAddress == e);
         ++hitsUp;
         lastUp = e;
     }
     for (bool down : {true, false}) {
-        LastFoundAddress = 0;
+        Doc().Search.LastFoundAddress = 0;
         const TCountResult count = CountMatches(down, start);
         FUZZ_CHECK(count.Completed);
         FUZZ_CHECK(count.Count == (down ? hitsDown : hitsUp));
-        FUZZ_CHECK(LastFoundAddress == (down ? lastDown : lastUp));
+        FUZZ_CHECK(Doc().Search.LastFoundAddress == (down ? lastDown : lastUp));
     }
 }
 
@@ -120,10 +121,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckScans(file.get(), fileSize, pattern, rule, first, start);
 
     // The commands work on the engine's buffer: lend them the exact one.
-    Engine::FileBuffer = file.get();
-    Engine::FileSize = fileSize;
+    StoreInside::FileBuffer() = file.get();
+    StoreInside::Size() = fileSize;
     CheckFindAndCount(file.get(), fileSize, pattern, rule, start);
-    Engine::FileBuffer = nullptr;
-    Engine::FileSize = 0;
+    StoreInside::FileBuffer() = nullptr;
+    StoreInside::Size() = 0;
     return 0;
 }

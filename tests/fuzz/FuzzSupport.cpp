@@ -23,9 +23,9 @@ TSilentHost& FreshEngine() {
     AvailableMemoryHook = [] { return int64_t{1} << 32; };
     Engine::Host = &host;
     Engine::ResetEngineState();
-    Engine::Cols = 16;
-    Engine::Rows = 4;
-    Engine::PageBytes = Engine::Cols * Engine::Rows;
+    Engine::Doc().View.Cols = 16;
+    Engine::Doc().View.Rows = 4;
+    Engine::Doc().View.PageBytes = Engine::Doc().View.Cols * Engine::Doc().View.Rows;
     return host;
 }
 

@@ -5,6 +5,7 @@
 #include "FuzzSupport.h"
 
 #include "common/EngineSetup.h"
+#include "common/StoreInside.h"
 #include "engine/store/ByteStore.h"
 #include "engine/store/DynArray.h"
 #include "engine/editing/Editing.h"
@@ -25,7 +26,8 @@ bool AllocationsRefused = false;
 
 bool FileIs(const TBytes& bytes) {
     using namespace Engine;
-    return FileSize == static_cast<int32_t>(bytes.size()) && EngineSetup::StoredBytes() == bytes;
+    return Doc().Store.FileSize() == static_cast<int32_t>(bytes.size()) &&
+           EngineSetup::StoredBytes() == bytes;
 }
 
 // One change inside the open step; false when it was refused or there was nothing to change.
@@ -44,7 +46,7 @@ bool RandomChange(FuzzedDataProvider& input, TBytes& model) {
     case 1: {
         const int32_t count = std::min(n, size - address + 1);
         if (count <= 0) return false;
-        RecordChange(address, StoreRun(address, count), 0);
+        RecordChange(address, Doc().Store.StoreRun(address, count), 0);
         CloseGap(address, count);
         model.erase(model.begin() + (address - 1), model.begin() + (address - 1 + count));
         return true;
@@ -83,17 +85,18 @@ bool RandomPieces(FuzzedDataProvider& input, TBytes& model) {
     }
     changed.insert(changed.end(), model.begin() + (from - 1), model.end());
     const auto grown = static_cast<int32_t>(changed.size());
-    if (grown > FileSize && !EnsureRoom(grown - FileSize)) return false;
+    if (grown > Doc().Store.FileSize() && !Doc().Store.EnsureRoom(grown - Doc().Store.FileSize()))
+        return false;
     RecordPiecesBegin(oldLength, newLength);
     const std::vector<int32_t> order(starts.begin(), starts.end());
     const bool backwards = input.ConsumeBool();
     for (size_t i = 0; i < order.size(); ++i) {
         const int32_t at = backwards ? order[order.size() - 1 - i] : order[i];
-        RecordPiece(at, ContiguousBytes() + at - 1);
+        RecordPiece(at, Doc().Store.ContiguousBytes() + at - 1);
     }
     RecordPiecesEnd();
-    if (!changed.empty()) std::memcpy(ContiguousBytes(), changed.data(), changed.size());
-    FileSize = grown;
+    if (!changed.empty()) std::memcpy(Doc().Store.ContiguousBytes(), changed.data(), changed.size());
+    StoreInside::Size() = grown;
     model = std::move(changed);
     return true;
 }
@@ -107,7 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<TBytes> states{input.ConsumeBytes<uint8_t>(input.ConsumeIntegralInRange<size_t>(0, 200))};
     FUZZ_CHECK(OpenTight(states[0], input.ConsumeIntegralInRange<int32_t>(0, 16)));
     ClearUndo();
-    Journal.Budget = input.ConsumeIntegralInRange<int64_t>(0, 4000);
+    Doc().Undo.Journal.Budget = input.ConsumeIntegralInRange<int64_t>(0, 4000);
     DynArrayFailHook = [](size_t) { return AllocationsRefused; };
     size_t index = 0;
     TBytes saved = states[0];
@@ -131,36 +134,37 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 states.push_back(std::move(model));
                 ++index;
             }
-        } else if (op == 3 && Journal.CanUndo()) {
-            const int64_t applied = Journal.Applied;
+        } else if (op == 3 && Doc().Undo.Journal.CanUndo()) {
+            const int64_t applied = Doc().Undo.Journal.Applied;
             Undo1Click();
-            if (Journal.Applied != applied) --index;
-        } else if (op == 4 && Journal.CanRedo()) {
-            const int64_t applied = Journal.Applied;
+            if (Doc().Undo.Journal.Applied != applied) --index;
+        } else if (op == 4 && Doc().Undo.Journal.CanRedo()) {
+            const int64_t applied = Doc().Undo.Journal.Applied;
             Redo1Click();
-            if (Journal.Applied != applied) ++index;
+            if (Doc().Undo.Journal.Applied != applied) ++index;
         } else if (op == 5) {
             UndoFileSaved();
             saved = states[index];
         }
         SealUndoStep();
         FUZZ_CHECK(FileIs(states[index]));
-        FUZZ_CHECK(Journal.Bytes <= Journal.Budget);
+        FUZZ_CHECK(Doc().Undo.Journal.Bytes <= Doc().Undo.Journal.Budget);
         // What the journal holds is a stretch of the history that ends where the history ends.
-        const auto held = static_cast<size_t>(Journal.Steps.size());
-        FUZZ_CHECK(static_cast<size_t>(Journal.Applied) <= index);
-        FUZZ_CHECK(index - static_cast<size_t>(Journal.Applied) + held == states.size() - 1 || held == 0);
-        if (Journal.SavedAt >= 0)
-            FUZZ_CHECK(states[index - static_cast<size_t>(Journal.Applied) + size_t(Journal.SavedAt)] ==
-                       saved);
+        const auto held = static_cast<size_t>(Doc().Undo.Journal.Steps.size());
+        FUZZ_CHECK(static_cast<size_t>(Doc().Undo.Journal.Applied) <= index);
+        FUZZ_CHECK(index - static_cast<size_t>(Doc().Undo.Journal.Applied) + held == states.size() - 1 ||
+                   held == 0);
+        if (Doc().Undo.Journal.SavedAt >= 0)
+            FUZZ_CHECK(states[index - static_cast<size_t>(Doc().Undo.Journal.Applied) +
+                              size_t(Doc().Undo.Journal.SavedAt)] == saved);
     }
     // All the way back and forth, with every allocation granted.
     AllocationsRefused = false;
-    while (Journal.CanUndo()) {
+    while (Doc().Undo.Journal.CanUndo()) {
         Undo1Click();
         FUZZ_CHECK(FileIs(states[--index]));
     }
-    while (Journal.CanRedo()) {
+    while (Doc().Undo.Journal.CanRedo()) {
         Redo1Click();
         FUZZ_CHECK(FileIs(states[++index]));
     }

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The Address menu, Block <n> and the integer tools through the main window and their dialogs.
+#include "common/StoreInside.h"
 #include "controls/JkHist.h"
 #include "controls/JkNumEdit.h"
 #include "controls/JkRadioBtn.h"
@@ -166,7 +167,7 @@ void TestAddress::gotoRefusesAndGoes() {
     });
     QCOMPARE(Engine::CurrentAddress(), 50);
     QCOMPARE(form.GotoMode, 0); // the mode of a cancelled dialog is dropped
-    QVERIFY(!Engine::Modified);
+    QVERIFY(!Engine::Doc().Modified);
 
     editor.RunDialog<TFormGoto>(TCommand::Goto1, [](TFormGoto& dialog) {
         dialog.RadioButtonHex->click();
@@ -202,10 +203,10 @@ void TestAddress::gotoRefusesAndGoes() {
 void TestAddress::gotoReachesEveryAddressOfAFileBeyondFourGib() {
     TEditor editor(SampleBytes(300));
     const TCount size = TCount{5} << 30;
-    if (!Engine::BufferArray->ReAlloc(Engine::FileBuffer, Engine::CapacityFor(size)))
+    if (!StoreInside::Array()->ReAlloc(StoreInside::FileBuffer(), Engine::CapacityFor(size)))
         QSKIP("no address space for a buffer of 5 GiB");
-    Engine::Capacity = Engine::BufferArray->ByteSize;
-    Engine::FileSize = size;
+    StoreInside::Room() = StoreInside::Array()->ByteSize;
+    StoreInside::Size() = size;
     Engine::AddressBase = 0;
     editor.RunDialog<TFormGoto>(TCommand::Goto1, [](TFormGoto& dialog) {
         dialog.RadioButtonHex->click();
@@ -222,7 +223,7 @@ void TestAddress::gotoReachesEveryAddressOfAFileBeyondFourGib() {
         dialog.ButtonOK->click();
     });
     QCOMPARE(Engine::CurrentAddress(), (TAddress{1} << 32) + 1);
-    Engine::FileSize = 300;
+    StoreInside::Size() = 300;
 }
 
 // "$" and "0x" read the rest as hex in either mode, typed or pasted; typing drops any other stray
@@ -285,7 +286,7 @@ void TestAddress::jumpWidthAndJumps() {
     editor.RunDialog<TFormJump>(TCommand::Jumpwidth1,
                                 [](TFormJump& dialog) { dialog.ButtonCancel->click(); });
     QVERIFY(!editor.Enabled(TCommand::Jumpdown1) && !editor.Enabled(TCommand::Jumpup1));
-    QCOMPARE(Engine::JumpWidth, 100);
+    QCOMPARE(Engine::Doc().Search.JumpWidth, 100);
 }
 
 void TestAddress::rememberAndDifference() {
@@ -319,12 +320,12 @@ void TestAddress::blockOfNThenDelete() {
             dialog.JkNumEdit1->setText(text);
             QVERIFY(Refused(dialog.ButtonOK).startsWith(QStringLiteral("Block size invalid")));
         }
-        QCOMPARE(Engine::BlockBegin, 0);
+        QCOMPARE(Engine::Doc().Block.BlockBegin, 0);
         Type(dialog.JkNumEdit1, QStringLiteral("5"));
         dialog.ButtonOK->click();
     });
-    QCOMPARE(Engine::BlockBegin, 10);
-    QCOMPARE(Engine::BlockEnd, 14);
+    QCOMPARE(Engine::Doc().Block.BlockBegin, 10);
+    QCOMPARE(Engine::Doc().Block.BlockEnd, 14);
     QCOMPARE(Engine::CurrentAddress(), 10);
     QVERIFY(editor.Enabled(TCommand::Blockunmark1) && editor.Form.Button(TCommand::JkBtnDel)->isEnabled());
     editor.Run(TCommand::Blockdelete1);
@@ -361,7 +362,7 @@ void TestAddress::decodeShowsWhatFits() {
     QCOMPARE(msb[0], QStringLiteral("Byte order: MSB...LSB"));
     QCOMPARE(msb[2], QStringLiteral("2 bytes as word:           65407"));
     QCOMPARE(FileBytes(), bytes);
-    QVERIFY(!Engine::Modified);
+    QVERIFY(!Engine::Doc().Modified);
 }
 
 void TestAddress::encodeHereInsertOverwrite() {
@@ -412,7 +413,7 @@ void TestAddress::encodeHereInsertOverwrite() {
         dialog.ButtonCancel->click();
     });
     QCOMPARE(FileBytes(), bytes);
-    QVERIFY(!Engine::Modified);
+    QVERIFY(!Engine::Doc().Modified);
 
     // Inserting before a block moves its bytes: the block goes.
     Engine::ShowAddress(8, true, false);
@@ -432,9 +433,9 @@ void TestAddress::encodeHereInsertOverwrite() {
     bytes.insert(4, QByteArray("\x02\x01", 2));
     QCOMPARE(FileBytes(), bytes);
     QCOMPARE(Engine::CurrentAddress(), 5);
-    QVERIFY(Engine::Modified);
+    QVERIFY(Engine::Doc().Modified);
     QCOMPARE(box, QStringLiteral("Block no longer valid"));
-    QCOMPARE(Engine::BlockBegin, 0);
+    QCOMPARE(Engine::Doc().Block.BlockBegin, 0);
 
     // Overwrite in MSB order; a longint on the second-to-last byte does not fit.
     editor.Form.ByteOrder = 1;
@@ -464,7 +465,7 @@ void TestAddress::encodeHereInsertOverwrite() {
 
 void TestAddress::encodeIntoAnEmptyFile() {
     TEditor editor{QByteArray()};
-    QCOMPARE(Engine::FileSize, 0);
+    QCOMPARE(Engine::Doc().Store.FileSize(), 0);
     editor.Form.ByteOrder = 0;
     editor.RunDialog<TFormEncode>(TCommand::Encode1, [](TFormEncode& dialog) {
         Type(dialog.JkNumEdit1, QStringLiteral("2147483647"));
@@ -474,7 +475,7 @@ void TestAddress::encodeIntoAnEmptyFile() {
     });
     QCOMPARE(FileBytes(), QByteArray("\xFF\xFF\xFF\x7F", 4));
     QCOMPARE(Engine::CurrentAddress(), 1);
-    QVERIFY(Engine::Modified);
+    QVERIFY(Engine::Doc().Modified);
     // The panes show the new bytes at once.
     QCOMPARE(editor.Form.JkStrGridHex->Cell(3, 0), QStringLiteral("7F"));
 }

@@ -40,7 +40,9 @@ class TEditor : public TStartedEditor {
         Run(command);
         return text;
     }
-    QPair<int32_t, int32_t> Block() const { return {Engine::BlockBegin, Engine::BlockEnd}; }
+    QPair<int32_t, int32_t> Block() const {
+        return {Engine::Doc().Block.BlockBegin, Engine::Doc().Block.BlockEnd};
+    }
 };
 
 } // namespace
@@ -66,7 +68,7 @@ void TestBlocks::mouseMarksByDragAndShiftClick() {
     TEditor editor(SampleBytes(1000));
     TFormMain& form = editor.Form;
     TJkStrGrid* pane = form.ActivePane();
-    const int32_t cols = Engine::Cols, rows = Engine::Rows;
+    const int32_t cols = Engine::Doc().View.Cols, rows = Engine::Doc().View.Rows;
     auto at = [pane](int col, int row) { return pane->CellRect(col, row).center(); };
     QTest::mousePress(pane, Qt::LeftButton, Qt::NoModifier, at(2, 1));
     QTest::mouseMove(pane, at(5, 3));
@@ -84,11 +86,11 @@ void TestBlocks::mouseMarksByDragAndShiftClick() {
     // Below the page the view scrolls a row at a time while the pointer stays there.
     QTest::mousePress(pane, Qt::LeftButton, Qt::NoModifier, at(0, 0));
     QTest::mouseMove(pane, QPoint(at(0, 0).x(), pane->height() + 10));
-    QTRY_VERIFY(Engine::TopAddress > 2 * cols);
+    QTRY_VERIFY(Engine::Doc().View.TopAddress > 2 * cols);
     QTest::mouseRelease(pane, Qt::LeftButton, Qt::NoModifier, QPoint(at(0, 0).x(), pane->height() + 10));
-    const int32_t top = Engine::TopAddress;
+    const int32_t top = Engine::Doc().View.TopAddress;
     QTest::qWait(3 * TJkStrGrid::AutoScrollMs);
-    QCOMPARE(Engine::TopAddress, top);
+    QCOMPARE(Engine::Doc().View.TopAddress, top);
     QCOMPARE(editor.Block(), qMakePair(1, top + (rows - 1) * cols));
 }
 
@@ -98,7 +100,7 @@ void TestBlocks::mouseMarksByDragAndShiftClick() {
 void TestBlocks::mouseActsInEitherPane() {
     TEditor editor(SampleBytes(1000));
     TFormMain& form = editor.Form;
-    const int32_t cols = Engine::Cols;
+    const int32_t cols = Engine::Doc().View.Cols;
     auto at = [](TJkStrGrid* pane, int col, int row) { return pane->CellRect(col, row).center(); };
     for (const bool text : {false, true}) {
         TJkStrGrid* pane = text ? form.JkStrGridText : form.JkStrGridHex;
@@ -120,24 +122,24 @@ void TestBlocks::mouseActsInEitherPane() {
         QCOMPARE(editor.Block(), qMakePair(3 * cols + 6, 5 * cols + 1));
     }
     // The wheel over the inactive pane scrolls and leaves the active one as it is.
-    const int32_t top = Engine::TopAddress;
+    const int32_t top = Engine::Doc().View.TopAddress;
     TJkStrGrid* inactive = Engine::TextMode ? form.JkStrGridHex : form.JkStrGridText;
     const QPointF where = at(inactive, 1, 1);
     QWheelEvent wheel(where, inactive->mapToGlobal(where), QPoint(), QPoint(0, -120), Qt::NoButton,
                       Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(inactive, &wheel);
-    QCOMPARE(Engine::TopAddress, top + QApplication::wheelScrollLines() * cols);
+    QCOMPARE(Engine::Doc().View.TopAddress, top + QApplication::wheelScrollLines() * cols);
     QVERIFY(form.ActivePane() != inactive);
 
     // Far below the page, one step of the drag scrolls many rows at once (just below it, one row).
     TJkStrGrid* pane = form.ActivePane();
     const int pitch = pane->CellRect(0, 1).top() - pane->CellRect(0, 0).top();
-    const int32_t before = Engine::TopAddress;
+    const int32_t before = Engine::Doc().View.TopAddress;
     const QPoint farBelow(at(pane, 0, 0).x(), pane->height() + 8 * pitch);
     QTest::mousePress(pane, Qt::LeftButton, Qt::NoModifier, at(pane, 0, 0));
     QTest::mouseMove(pane, farBelow);
     QTest::mouseRelease(pane, Qt::LeftButton, Qt::NoModifier, farBelow);
-    QVERIFY(Engine::TopAddress >= before + 5 * cols);
+    QVERIFY(Engine::Doc().View.TopAddress >= before + 5 * cols);
 }
 
 void TestBlocks::markingTakesTurnsAndEnablesCommands() {
@@ -195,7 +197,7 @@ void TestBlocks::copyOverwriteAndMove() {
     QCOMPARE(FileBytes(), bytes);
     QCOMPARE(editor.Block(), qMakePair(2, 8));
     QCOMPARE(Engine::CurrentAddress(), 2);
-    QVERIFY(Engine::Modified);
+    QVERIFY(Engine::Doc().Modified);
     QCOMPARE(editor.Form.JkStrGridHex->Cell(1, 0), HexCellText(uint8_t(bytes[1])));
 
     // Copy/overwrite to 94 fits a 107-byte file; at 102 it would run past the end.
@@ -211,14 +213,14 @@ void TestBlocks::copyOverwriteAndMove() {
     // Move 4..10 to before 20: the bytes end at 13..19 and the cursor stays on its byte.
     editor.Mark(4, 10);
     editor.GoTo(20);
-    const uint8_t cursorByte = Engine::ReadByte(20);
+    const uint8_t cursorByte = Engine::Doc().Store.ReadByte(20);
     editor.Run(TCommand::Blockmove1);
     const QByteArray moved = bytes.mid(3, 7);
     bytes.remove(3, 7);
     bytes.insert(12, moved);
     QCOMPARE(FileBytes(), bytes);
     QCOMPARE(editor.Block(), qMakePair(13, 19));
-    QCOMPARE(Engine::ReadByte(Engine::CurrentAddress()), cursorByte);
+    QCOMPARE(Engine::Doc().Store.ReadByte(Engine::CurrentAddress()), cursorByte);
     QCOMPARE(Engine::CurrentAddress(), 20);
 }
 
@@ -244,7 +246,7 @@ void TestBlocks::refusalsLeaveEverythingAsItWas() {
     QCOMPARE(editor.RunAnswered(TCommand::Blockmove1), QString("Block remains on same position"));
     QCOMPARE(FileBytes(), bytes);
     QCOMPARE(editor.Block(), qMakePair(4, 10));
-    QVERIFY(!Engine::Modified);
+    QVERIFY(!Engine::Doc().Modified);
 }
 
 void TestBlocks::deleteBlockByMenuAndButton() {
@@ -263,12 +265,12 @@ void TestBlocks::deleteBlockByMenuAndButton() {
     QCOMPARE(FileBytes(), bytes);
 
     // The whole file as the block empties it; the file counts as changed, so that Close asks.
-    Engine::Modified = false;
-    editor.Mark(1, Engine::FileSize);
+    Engine::Doc().Modified = false;
+    editor.Mark(1, Engine::Doc().Store.FileSize());
     QApplication::setActiveWindow(&editor.Form);
     QTest::keyClick(editor.Form.ActivePane(), Qt::Key_D, Qt::ControlModifier);
-    QCOMPARE(Engine::FileSize, 0);
-    QVERIFY(Engine::Modified);
+    QCOMPARE(Engine::Doc().Store.FileSize(), 0);
+    QVERIFY(Engine::Doc().Modified);
 }
 
 void TestBlocks::deleteFromAndToCursor() {
@@ -291,10 +293,10 @@ void TestBlocks::deleteFromAndToCursor() {
     QCOMPARE(editor.Block(), qMakePair(0, 0));
 
     // The byte under the cursor is the last one deleted: at address 1 nothing stays.
-    Engine::Modified = false;
+    Engine::Doc().Modified = false;
     editor.Run(TCommand::Deletefromcursor1);
-    QCOMPARE(Engine::FileSize, 0);
-    QVERIFY(Engine::Modified);
+    QCOMPARE(Engine::Doc().Store.FileSize(), 0);
+    QVERIFY(Engine::Doc().Modified);
 }
 
 NIBLO_UI_TEST(TestBlocks)

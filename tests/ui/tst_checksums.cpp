@@ -108,7 +108,7 @@ void TestChecksums::blockIsComputedComparedAndCopied() {
         dialog.ButtonClose->click();
     });
     QCOMPARE(FileBytes(), bytes);
-    QVERIFY(!Engine::Modified);
+    QVERIFY(!Engine::Doc().Modified);
 }
 
 void TestChecksums::wholeFileWithoutBlock() {

@@ -285,7 +285,7 @@ void TestChrome::aboutBoxShowsTheMemoryState() {
         return info;
     };
     QString caption, url;
-    const QString capacity = QLocale(QLocale::English).toString(Engine::Capacity);
+    const QString capacity = QLocale(QLocale::English).toString(Engine::Doc().Store.Capacity());
     QCOMPARE(aboutText(&caption, &url),
              QStringLiteral("Current file size: 1,234,567 bytes\nMemory allocated: %1 bytes").arg(capacity));
     QCOMPARE(

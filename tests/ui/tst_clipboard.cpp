@@ -106,7 +106,7 @@ void TestClipboard::cutCopyAndPasteByMenuShortcutAndToolbar() {
         QCOMPARE(QGuiApplication::clipboard()->text(),
                  textPane ? QStringLiteral(".A\u00A0") : QStringLiteral("00 41 FF"));
     }
-    QCOMPARE(Engine::BlockBegin, 2);
+    QCOMPARE(Engine::Doc().Block.BlockBegin, 2);
 
     // Ctrl+V from the pane inserts at the cursor, zero byte included.
     QApplication::setActiveWindow(&editor.Form);
@@ -126,7 +126,7 @@ void TestClipboard::cutCopyAndPasteByMenuShortcutAndToolbar() {
     editor.GoTo(1);
     editor.Form.Button(TCommand::JkBtnPaste)->click();
     QCOMPARE(FileBytes(), QByteArray("A\x82??", 4) + bytes);
-    QVERIFY(Engine::Modified);
+    QVERIFY(Engine::Doc().Modified);
 
     // Paste hex takes the bytes the text spells; other text is refused with a message.
     QGuiApplication::clipboard()->setText(QStringLiteral("0x7E,\n0x7F"));
@@ -148,9 +148,9 @@ void TestClipboard::aRefusingClipboardKeepsTheBlock() {
     editor.Run(TCommand::Cut1);
     QCOMPARE(text, QString::fromLatin1(Texts::CantCopyToClipboard));
     QCOMPARE(FileBytes(), bytes);
-    QCOMPARE(Engine::BlockBegin, 5);
-    QCOMPARE(Engine::BlockEnd, 9);
-    QVERIFY(!Engine::Modified);
+    QCOMPARE(Engine::Doc().Block.BlockBegin, 5);
+    QCOMPARE(Engine::Doc().Block.BlockEnd, 9);
+    QVERIFY(!Engine::Doc().Modified);
 }
 
 void TestClipboard::exitAsksAboutMoreThan512Bytes() {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The Find/Count, Replace and Insert dialogs: their checks and messages, the conversions, the shared
 // histories, and the commands they drive in the main window.
+#include "common/StoreInside.h"
 #include "controls/JkByteEdit.h"
 #include "controls/JkHist.h"
 #include "controls/JkNumEdit.h"
@@ -264,7 +265,7 @@ void TestDialogs::historiesSharedBetweenFindAndReplace() {
 }
 
 void TestDialogs::insertRefusesEmptyCountsAndOversize() {
-    Engine::Capacity = Engine::MinCapacity; // the dialog only compares against the room in the buffer
+    StoreInside::Room() = Engine::MinCapacity; // the dialog only compares against the room in the buffer
     const QString empty = QStringLiteral("Can't insert empty string");
     {
         TFormIns dialog;
@@ -384,7 +385,7 @@ void TestDialogs::patchChangesOnlyTheFirstSequence() {
         QByteArray expected = bytes;
         expected[1004] = '\x7E';
         QCOMPARE(FileBytes(), expected);
-        QVERIFY(Engine::Modified);
+        QVERIFY(Engine::Doc().Modified);
         QCOMPARE(Engine::CurrentAddress(), 20);
         QVERIFY(!editor.Form.Action(TCommand::Replaceundo1)->isEnabled());
     }
@@ -393,7 +394,7 @@ void TestDialogs::patchChangesOnlyTheFirstSequence() {
     AnswerNextModal(QStringLiteral("OK"), &message);
     plain.Run(TCommand::Patch1);
     QCOMPARE(message, QStringLiteral("File is not a\nBorland Pascal 7.0 executable"));
-    QVERIFY(!Engine::Modified);
+    QVERIFY(!Engine::Doc().Modified);
 }
 
 void TestDialogs::insertStringThroughTheWindow() {
@@ -413,9 +414,9 @@ void TestDialogs::insertStringThroughTheWindow() {
     });
     QCOMPARE(FileBytes(), QByteArray("0123XYXYXY456789"));
     QCOMPARE(Engine::CurrentAddress(), 5);
-    QVERIFY(Engine::Modified);
+    QVERIFY(Engine::Doc().Modified);
     QCOMPARE(message, QStringLiteral("Block no longer valid"));
-    QCOMPARE(Engine::BlockBegin, 0);
+    QCOMPARE(Engine::Doc().Block.BlockBegin, 0);
 
     // A "$" count from the history selects hexadecimal and counts in hex.
     TIniFile(SettingsFile()).WriteString("JkHistoryInsN", "0", "\"$10\"");
@@ -427,7 +428,7 @@ void TestDialogs::insertStringThroughTheWindow() {
         Type(dialog.JkByteEditInsH, QStringLiteral("00"));
         dialog.ButtonOK->click();
     });
-    QCOMPARE(Engine::FileSize, 32);
+    QCOMPARE(Engine::Doc().Store.FileSize(), 32);
     QCOMPARE(FileBytes().left(17), QByteArray(16, '\0') + '0');
 }
 

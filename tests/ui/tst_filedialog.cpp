@@ -412,8 +412,8 @@ class TestFileDialog : public QObject {
             Type(*form.FormOSE, QStringLiteral("y.bin"));
         });
         form.Run(TCommand::Open1);
-        QCOMPARE(QString::fromStdString(Engine::FileName), Root + "/sub2/y.bin");
-        QCOMPARE(Engine::FileSize, 20);
+        QCOMPARE(QString::fromStdString(Engine::Doc().File.FileName), Root + "/sub2/y.bin");
+        QCOMPARE(Engine::Doc().Store.FileSize(), 20);
         QCOMPARE(Engine::LastDir, Bytes(Root + "/sub2"));
     }
 };

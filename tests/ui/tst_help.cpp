@@ -144,7 +144,7 @@ void TestHelp::everyHelpContextHasATopicAndEveryHelpButtonShowsIt() {
                                     TCommand::Deletetocursor1};
     for (int i = 0; i < int(TCommand::CommandCount); ++i) {
         if (skipped.contains(TCommand(i))) continue;
-        Engine::CursorCol = 1;
+        Engine::Doc().View.CursorCol = 1;
         editor.Form.Run(TCommand(i));
         QCoreApplication::processEvents();
     }

@@ -4,6 +4,7 @@
 #include "support/EditorTestCase.h"
 #include "ui/NIBLO_Main.h"
 
+#include "common/StoreInside.h"
 #include "controls/JkTextEdit.h"
 #include "dialogs/NIBLO_Opt.h"
 #include "engine/document/EngineState.h"
@@ -69,7 +70,7 @@ class TEditor : public TStartedEditor {
     }
 
     QString Panel(int index) const { return Form.StatusBar1->PanelText(index); }
-    QPoint Cursor() const { return {Engine::CursorCol, Engine::CursorRow}; }
+    QPoint Cursor() const { return {Engine::Doc().View.CursorCol, Engine::Doc().View.CursorRow}; }
     QPoint PaneCell(const TJkStrGrid* pane) const { return {pane->Col(), pane->Row()}; }
 };
 
@@ -99,15 +100,15 @@ class TestKeyboard : public TEditorTestCase {
 
 void TestKeyboard::emptyFileTakesOnlyTabInsertAndTyping() {
     TEditor editor{QByteArray()};
-    QCOMPARE(Engine::FileSize, 0);
+    QCOMPARE(Engine::Doc().Store.FileSize(), 0);
     for (Qt::Key key :
          {Qt::Key_Right, Qt::Key_Down, Qt::Key_End, Qt::Key_PageDown, Qt::Key_Delete, Qt::Key_Backspace}) {
         editor.Click(key);
         QCOMPARE(editor.Cursor(), QPoint(0, 0));
-        QCOMPARE(Engine::FileSize, 0);
+        QCOMPARE(Engine::Doc().Store.FileSize(), 0);
     }
     editor.Click(Qt::Key_Right, Qt::ShiftModifier);
-    QCOMPARE(Engine::BlockBegin, 0);
+    QCOMPARE(Engine::Doc().Block.BlockBegin, 0);
 
     editor.Click(Qt::Key_Insert);
     QVERIFY(!Engine::OverwriteMode);
@@ -120,8 +121,8 @@ void TestKeyboard::emptyFileTakesOnlyTabInsertAndTyping() {
     // Insert mode: the cursor moves on to the empty cell after the byte, where the next ones append.
     editor.Type("A");
     QCOMPARE(FileBytes(), QByteArray("A"));
-    QCOMPARE(Engine::BottomAddress, 1);
-    QVERIFY(Engine::Modified);
+    QCOMPARE(Engine::Doc().View.BottomAddress, 1);
+    QVERIFY(Engine::Doc().Modified);
     QCOMPARE(editor.Cursor(), QPoint(1, 0));
     QCOMPARE(editor.Form.JkStrGridHex->Cell(0, 0), QString("41"));
     QCOMPARE(editor.Panel(0), QString("Adr. dec: 1"));
@@ -140,7 +141,7 @@ void TestKeyboard::hexEscapeInEmptyFileLeavesTwoBlanks() {
     QCOMPARE(editor.Pane(), hex);
     editor.Type("4");
     QCOMPARE(hex->Cell(0, 0), QString("4"));
-    QCOMPARE(Engine::FileSize, 0);
+    QCOMPARE(Engine::Doc().Store.FileSize(), 0);
     editor.Click(Qt::Key_Escape);
     QCOMPARE(hex->Cell(0, 0), QString("  "));
     editor.Type("41");
@@ -155,7 +156,7 @@ void TestKeyboard::textPaneTypesInBothModesAndSaves() {
     bytes[1] = 'B';
     QCOMPARE(FileBytes(), bytes);
     QCOMPARE(Engine::CurrentAddress(), 3);
-    QVERIFY(Engine::Modified);
+    QVERIFY(Engine::Doc().Modified);
 
     // Insert mode: the byte goes before the cursor's byte, which moves on with the cursor.
     editor.Click(Qt::Key_Insert);
@@ -179,7 +180,7 @@ void TestKeyboard::textPaneTypesInBothModesAndSaves() {
     bytes.insert(41, 'x');
     QCOMPARE(FileBytes(), bytes);
     QCOMPARE(Engine::CurrentAddress(), 43);
-    QCOMPARE(Engine::FileSize, 43);
+    QCOMPARE(Engine::Doc().Store.FileSize(), 43);
     editor.Click(Qt::Key_Insert);
     editor.Type("yz");
     bytes[42] = 'z';
@@ -191,7 +192,7 @@ void TestKeyboard::textPaneTypesInBothModesAndSaves() {
     QFile file(editor.Path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), bytes);
-    QVERIFY(!Engine::Modified);
+    QVERIFY(!Engine::Doc().Modified);
 }
 
 void TestKeyboard::hexPaneTypesPairsOfDigits() {
@@ -290,13 +291,15 @@ void TestKeyboard::keysReachTheEngineAsTheirNumbers() {
             int key = c.PaneKey;
             Engine::PaneKeyDown(key, c.Shift);
             Engine::PaneKeyUp(c.PaneKey, c.Shift);
-            const int64_t wantTop = Engine::TopAddress, wantAddress = Engine::CurrentAddress();
-            const int64_t wantBegin = Engine::BlockBegin, wantEnd = Engine::BlockEnd;
+            const int64_t wantTop = Engine::Doc().View.TopAddress, wantAddress = Engine::CurrentAddress();
+            const int64_t wantBegin = Engine::Doc().Block.BlockBegin, wantEnd = Engine::Doc().Block.BlockEnd;
 
             start();
             editor.Click(c.Key, c.Modifiers);
-            QVERIFY2(Engine::TopAddress == wantTop && Engine::CurrentAddress() == wantAddress, what);
-            QVERIFY2(Engine::BlockBegin == wantBegin && Engine::BlockEnd == wantEnd, what);
+            QVERIFY2(Engine::Doc().View.TopAddress == wantTop && Engine::CurrentAddress() == wantAddress,
+                     what);
+            QVERIFY2(Engine::Doc().Block.BlockBegin == wantBegin && Engine::Doc().Block.BlockEnd == wantEnd,
+                     what);
             QVERIFY2(editor.PaneCell(editor.Form.JkStrGridText) == editor.Cursor(), what);
             QVERIFY2(editor.PaneCell(editor.Form.JkStrGridHex) == editor.Cursor(), what);
             QVERIFY2(editor.Panel(0) == QString("Adr. dec: %1").arg(wantAddress - 1), what);
@@ -313,7 +316,7 @@ void TestKeyboard::otherKeysChangeNothing() {
     QCoreApplication::processEvents();
     QCOMPARE(Engine::CurrentAddress(), 20);
     QCOMPARE(FileBytes(), bytes);
-    QVERIFY(!Engine::Modified);
+    QVERIFY(!Engine::Doc().Modified);
 }
 
 // The key events of a real keyboard carry text: Delete "\x7f", Backspace "\b", Ctrl+1 "1", Alt+Q "q".
@@ -345,7 +348,7 @@ void TestKeyboard::backspaceAndDelete() {
     TEditor editor(bytes);
     editor.Click(Qt::Key_Backspace);
     QCOMPARE(FileBytes(), bytes);
-    QVERIFY(!Engine::Modified);
+    QVERIFY(!Engine::Doc().Modified);
 
     editor.GoTo(5);
     editor.Click(Qt::Key_Backspace);
@@ -354,7 +357,7 @@ void TestKeyboard::backspaceAndDelete() {
     QCOMPARE(Engine::CurrentAddress(), 4);
     QCOMPARE(editor.Form.JkStrGridHex->Cell(3, 0), HexCellText(uint8_t(bytes[3])));
     QCOMPARE(editor.Panel(1), QString("Char dec: %1").arg(uint8_t(bytes[3])));
-    QVERIFY(Engine::Modified);
+    QVERIFY(Engine::Doc().Modified);
 
     editor.Click(Qt::Key_Delete);
     bytes.remove(3, 1);
@@ -368,7 +371,7 @@ void TestKeyboard::backspaceAndDelete() {
     editor.Click(Qt::Key_Backspace);
     bytes.remove(31, 1);
     QCOMPARE(FileBytes(), bytes);
-    QCOMPARE(Engine::TopAddress, 17);
+    QCOMPARE(Engine::Doc().View.TopAddress, 17);
     QCOMPARE(editor.Cursor(), QPoint(15, 0));
 
     // Deleting the last byte puts the cursor on the new last one.
@@ -376,7 +379,7 @@ void TestKeyboard::backspaceAndDelete() {
     editor.Click(Qt::Key_Delete);
     bytes.chop(1);
     QCOMPARE(FileBytes(), bytes);
-    QCOMPARE(Engine::CurrentAddress(), Engine::FileSize);
+    QCOMPARE(Engine::CurrentAddress(), Engine::Doc().Store.FileSize());
 }
 
 void TestKeyboard::shiftSelectsAndShiftAloneUnmarks() {
@@ -387,28 +390,28 @@ void TestKeyboard::shiftSelectsAndShiftAloneUnmarks() {
         editor.Press(Qt::Key_Right, Qt::ShiftModifier);
         editor.Release(Qt::Key_Right, Qt::ShiftModifier);
     }
-    QCOMPARE(Engine::BlockBegin, 10);
-    QCOMPARE(Engine::BlockEnd, 12);
+    QCOMPARE(Engine::Doc().Block.BlockBegin, 10);
+    QCOMPARE(Engine::Doc().Block.BlockEnd, 12);
     QVERIFY(editor.Form.Action(TCommand::Blockdelete1)->isEnabled());
     // Back shrinks from the end; past the start it grows at the front.
     for (int i = 0; i < 3; ++i) {
         editor.Press(Qt::Key_Left, Qt::ShiftModifier);
         editor.Release(Qt::Key_Left, Qt::ShiftModifier);
     }
-    QCOMPARE(Engine::BlockBegin, 9);
-    QCOMPARE(Engine::BlockEnd, 10);
+    QCOMPARE(Engine::Doc().Block.BlockBegin, 9);
+    QCOMPARE(Engine::Doc().Block.BlockEnd, 10);
     editor.Release(Qt::Key_Shift, Qt::ShiftModifier);
-    QCOMPARE(Engine::BlockBegin, 9);
+    QCOMPARE(Engine::Doc().Block.BlockBegin, 9);
 
     editor.Press(Qt::Key_Shift, Qt::NoModifier);
-    QCOMPARE(Engine::BlockBegin, 0);
-    QCOMPARE(Engine::BlockEnd, 0);
+    QCOMPARE(Engine::Doc().Block.BlockBegin, 0);
+    QCOMPARE(Engine::Doc().Block.BlockEnd, 0);
     QVERIFY(!editor.Form.Action(TCommand::Blockdelete1)->isEnabled());
     // Shift+Down marks a row; the block is drawn in both panes from the same cells.
     editor.Press(Qt::Key_Down, Qt::ShiftModifier);
     editor.Release(Qt::Key_Down, Qt::ShiftModifier);
-    QCOMPARE(Engine::BlockBegin, 9);
-    QCOMPARE(Engine::BlockEnd, 25);
+    QCOMPARE(Engine::Doc().Block.BlockBegin, 9);
+    QCOMPARE(Engine::Doc().Block.BlockEnd, 25);
     editor.Release(Qt::Key_Shift, Qt::ShiftModifier);
 }
 
@@ -423,7 +426,7 @@ void TestKeyboard::typingCapitalDoesNotMark() {
     bytes[2] = 'Q';
     QCOMPARE(FileBytes(), bytes);
     QCOMPARE(Engine::CurrentAddress(), 4);
-    QCOMPARE(Engine::BlockBegin, 0);
+    QCOMPARE(Engine::Doc().Block.BlockBegin, 0);
 }
 
 void TestKeyboard::tabAndInsertSwitchPaneAndMode() {
@@ -465,21 +468,21 @@ void TestKeyboard::insertTypingDropsAffectedBlock() {
     QByteArray bytes = SampleBytes(60);
     TEditor editor(bytes);
     editor.Click(Qt::Key_Insert);
-    Engine::BlockBegin = 20;
-    Engine::BlockEnd = 30;
+    Engine::Doc().Block.BlockBegin = 20;
+    Engine::Doc().Block.BlockEnd = 30;
     // After the block: kept.
     editor.GoTo(31);
     editor.Type("a");
-    QCOMPARE(Engine::BlockBegin, 20);
-    QCOMPARE(Engine::BlockEnd, 30);
+    QCOMPARE(Engine::Doc().Block.BlockBegin, 20);
+    QCOMPARE(Engine::Doc().Block.BlockEnd, 30);
     // Inside it: dropped with a word.
     editor.GoTo(25);
     QString text;
     AnswerNextModal("OK", &text);
     editor.Type("b");
     QCOMPARE(text, QString("Block no longer valid"));
-    QCOMPARE(Engine::BlockBegin, 0);
-    QCOMPARE(Engine::BlockEnd, 0);
+    QCOMPARE(Engine::Doc().Block.BlockBegin, 0);
+    QCOMPARE(Engine::Doc().Block.BlockEnd, 0);
     bytes.insert(30, 'a');
     bytes.insert(24, 'b');
     QCOMPARE(FileBytes(), bytes);
@@ -490,25 +493,25 @@ void TestKeyboard::failedInsertChangesNothing() {
     const QByteArray bytes = SampleBytes(60);
     TEditor editor(bytes);
     editor.Click(Qt::Key_Insert);
-    Engine::BlockBegin = 20;
-    Engine::BlockEnd = 30;
+    Engine::Doc().Block.BlockBegin = 20;
+    Engine::Doc().Block.BlockEnd = 30;
     editor.GoTo(5);
     // A file at the size limit cannot take one more byte; the buffer itself is not touched.
-    const TCount size = Engine::FileSize;
-    const TCount capacity = Engine::Capacity;
-    Engine::FileSize = Engine::MaxFileSize;
-    Engine::Capacity = Engine::MaxFileSize;
+    const TCount size = Engine::Doc().Store.FileSize();
+    const TCount capacity = Engine::Doc().Store.Capacity();
+    StoreInside::Size() = Engine::MaxFileSize;
+    StoreInside::Room() = Engine::MaxFileSize;
     QString text;
     AnswerNextModal("OK", &text);
     editor.Type("Z");
-    Engine::FileSize = size;
-    Engine::Capacity = capacity;
+    StoreInside::Size() = size;
+    StoreInside::Room() = capacity;
     QCOMPARE(text, QString("Can't allcate additional memory\nto perform operation"));
     QCOMPARE(FileBytes(), bytes);
     QCOMPARE(Engine::CurrentAddress(), 5);
-    QVERIFY(!Engine::Modified);
-    QCOMPARE(Engine::BlockBegin, 20);
-    QCOMPARE(Engine::BlockEnd, 30);
+    QVERIFY(!Engine::Doc().Modified);
+    QCOMPARE(Engine::Doc().Block.BlockBegin, 20);
+    QCOMPARE(Engine::Doc().Block.BlockEnd, 30);
     QCOMPARE(editor.Form.JkStrGridHex->Cell(4, 0), HexCellText(uint8_t(bytes[4])));
     QCOMPARE(
         editor.Form.JkStrGridText->Cell(4, 0),

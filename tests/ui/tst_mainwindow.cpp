@@ -6,6 +6,7 @@
 #include "ui/NIBLO_Main.h"
 
 #include "common/EngineSetup.h"
+#include "common/StoreInside.h"
 #include "engine/store/ByteStore.h"
 #include "engine/inspector/DataInspector.h"
 #include "engine/files/FileCommands.h"
@@ -140,8 +141,8 @@ void TestMainWindow::startsWithoutFileInNoFileState() {
     TFormMain& form = *started;
 
     QCOMPARE(ShownCaption(form), QString("NIBLO"));
-    QVERIFY(!Engine::FileOpen);
-    QVERIFY(Engine::FileBuffer != nullptr);
+    QVERIFY(!Engine::Doc().FileOpen);
+    QVERIFY(StoreInside::FileBuffer() != nullptr);
     for (const TCommandItem& item : AllCommands(form))
         QVERIFY2(FollowsTag(item), qPrintable(item.Name));
     QCOMPARE(form.StatusBar1->PanelText(0), QString());
@@ -150,8 +151,8 @@ void TestMainWindow::startsWithoutFileInNoFileState() {
     QVERIFY(!form.ScrollBar1->isEnabled());
     QCOMPARE(form.ScrollBar1->Max(), 0);
     QCOMPARE(form.JkStrGridText->Cell(0, 0), QString());
-    QCOMPARE(Engine::Cols, 19);
-    QCOMPARE(Engine::Rows, 20);
+    QCOMPARE(Engine::Doc().View.Cols, 19);
+    QCOMPARE(Engine::Doc().View.Rows, 20);
 }
 
 void TestMainWindow::opensFirstArgumentWithSpacesAndNonAscii() {
@@ -162,8 +163,8 @@ void TestMainWindow::opensFirstArgumentWithSpacesAndNonAscii() {
     TFormMain& form = *started;
 
     QCOMPARE(ShownCaption(form), QString::fromUtf8("NIBLO - my dätä.bin"));
-    QVERIFY(Engine::FileOpen);
-    QCOMPARE(Engine::FileSize, 3000);
+    QVERIFY(Engine::Doc().FileOpen);
+    QCOMPARE(Engine::Doc().Store.FileSize(), 3000);
     QCOMPARE(QByteArray(reinterpret_cast<const char*>(EngineSetup::StoredBytes().data()), 3000), bytes);
     // The commands of an open file come on together; the block commands wait for a block.
     for (const char* name : {"Save1", "SaveAs1", "Close1", "Insertfile1", "Find1", "Goto1", "Clipboard1",
@@ -174,7 +175,7 @@ void TestMainWindow::opensFirstArgumentWithSpacesAndNonAscii() {
     QVERIFY(!form.Action(TCommand::Replaceundo1)->isEnabled());
     QVERIFY(form.ScrollBar1->isEnabled());
     QCOMPARE(form.ScrollBar1->Max(), 3000);
-    QCOMPARE(form.ScrollBar1->PageSize(), Engine::PageBytes);
+    QCOMPARE(form.ScrollBar1->PageSize(), Engine::Doc().View.PageBytes);
 }
 
 void TestMainWindow::commandLineOpensReadOnlyAtTheAddress_data() {
@@ -207,8 +208,8 @@ void TestMainWindow::commandLineOpensReadOnlyAtTheAddress() {
     if (!error.isEmpty()) AnswerNextModal(QStringLiteral("OK"), &text);
     form.show();
     form.FormActivate();
-    QVERIFY(Engine::FileOpen);
-    QCOMPARE(Engine::ReadOnly, readOnly);
+    QVERIFY(Engine::Doc().FileOpen);
+    QCOMPARE(Engine::Doc().File.ReadOnly, readOnly);
     QCOMPARE(form.Action(TCommand::Save1)->isEnabled(), !readOnly);
     QCOMPARE(Engine::CurrentAddress(), cursor);
     QCOMPARE(text, error);
@@ -219,10 +220,10 @@ void TestMainWindow::secondActivationDoesNothing() {
     const QString path = WriteFile(dir, "a.bin", SampleBytes(10));
     auto started = StartForm(path);
     started->Run(TCommand::Close1);
-    QVERIFY(!Engine::FileOpen);
+    QVERIFY(!Engine::Doc().FileOpen);
     started->FormActivate();
     QCoreApplication::processEvents();
-    QVERIFY(!Engine::FileOpen);
+    QVERIFY(!Engine::Doc().FileOpen);
     QCOMPARE(ShownCaption(*started), QString("NIBLO"));
 }
 
@@ -235,7 +236,7 @@ void TestMainWindow::activationOffersToLoadAChangedFileAgain() {
     AnswerNextModal("Yes", &question);
     QEvent activate(QEvent::WindowActivate);
     QCoreApplication::sendEvent(started.get(), &activate);
-    QTRY_COMPARE(Engine::FileSize, 20);
+    QTRY_COMPARE(Engine::Doc().Store.FileSize(), 20);
     QCOMPARE(question, QString("a.bin was changed by another program. Load it again?"));
 }
 
@@ -275,8 +276,8 @@ void TestMainWindow::newNamesFilesInTurnAndCloseReturnsToNoFile() {
 
     form.findChild<QToolButton*>("JkBtnNew")->click();
     QCOMPARE(ShownCaption(form), QString("NIBLO - NoName1"));
-    QVERIFY(Engine::FileOpen);
-    QCOMPARE(Engine::FileSize, 0);
+    QVERIFY(Engine::Doc().FileOpen);
+    QCOMPARE(Engine::Doc().Store.FileSize(), 0);
     QVERIFY(form.Action(TCommand::Save1)->isEnabled());
     QVERIFY(form.Button(TCommand::JkBtnSave)->isEnabled());
     // An empty file shows no address.
@@ -306,7 +307,7 @@ void TestMainWindow::saveWritesExactlyTheBuffer() {
     bytes[0] = char(0x5A);
     bytes[299999] = char(0xA5);
     QCOMPARE(ReadFile(path), bytes);
-    QVERIFY(!Engine::Modified);
+    QVERIFY(!Engine::Doc().Modified);
     QCOMPARE(ShownCaption(*started), QString("NIBLO - big.bin"));
     started->Run(TCommand::Undo1);
     QCOMPARE(ShownCaption(*started), QString("NIBLO - big.bin*"));
@@ -364,7 +365,7 @@ void TestMainWindow::confirmSaveAnswers() {
     started->Run(TCommand::Close1);
 
     QCOMPARE(question, QString("name.bin modified. Save now?"));
-    QCOMPARE(!Engine::FileOpen, closed);
+    QCOMPARE(!Engine::Doc().FileOpen, closed);
     QCOMPARE(ShownCaption(*started), closed ? QString("NIBLO") : QString("NIBLO - name.bin*"));
     QByteArray expected = bytes;
     if (saved) expected[4] = '\0';
@@ -375,17 +376,17 @@ void TestMainWindow::closingWindowAsksAndCanBeRefused() {
     QTemporaryDir dir;
     const QString path = WriteFile(dir, "keep.bin", SampleBytes(10));
     auto started = StartForm(path);
-    Engine::Modified = true;
+    Engine::Doc().Modified = true;
 
     AnswerNextModal("Cancel");
     QVERIFY(!started->close());
     QVERIFY(started->isVisible());
-    QVERIFY(Engine::FileBuffer != nullptr);
+    QVERIFY(StoreInside::FileBuffer() != nullptr);
 
     AnswerNextModal("No");
     QVERIFY(started->close());
     // Closing releases the buffer.
-    QVERIFY(Engine::FileBuffer == nullptr);
+    QVERIFY(StoreInside::FileBuffer() == nullptr);
 }
 
 void TestMainWindow::statusPanelsFollowCursorModeAndBase() {
@@ -451,12 +452,12 @@ void TestMainWindow::blockIsDrawnInBlockColour() {
         return count;
     };
 
-    Engine::BlockBegin = 3;
-    Engine::BlockEnd = 0; // only the begin set: nothing coloured
+    Engine::Doc().Block.BlockBegin = 3;
+    Engine::Doc().Block.BlockEnd = 0; // only the begin set: nothing coloured
     form.RepaintPanes();
     QCOMPARE(redPixels(form.JkStrGridText, 2), 0);
 
-    Engine::BlockEnd = 4;
+    Engine::Doc().Block.BlockEnd = 4;
     form.RepaintPanes();
     QCOMPARE(redPixels(form.JkStrGridText, 1), 0);
     QVERIFY(redPixels(form.JkStrGridText, 2) > 0);
@@ -486,14 +487,15 @@ void TestMainWindow::resizeSnapsToWholeCellsWithoutLoop() {
     Engine::ShowAddress(2001, true, false);
     form.resize(form.WindowWidthFor(25) + 7, form.WindowHeightFor(15) + 5);
     QCoreApplication::processEvents();
-    QCOMPARE(Engine::Cols, 25);
-    QCOMPARE(Engine::Rows, 15);
-    QCOMPARE(Engine::PageBytes, 375);
+    QCOMPARE(Engine::Doc().View.Cols, 25);
+    QCOMPARE(Engine::Doc().View.Rows, 15);
+    QCOMPARE(Engine::Doc().View.PageBytes, 375);
     QCOMPARE(form.size(), QSize(form.WindowWidthFor(25), form.WindowHeightFor(15)));
     // The cursor stays on its byte, on the page shown.
     QCOMPARE(Engine::CurrentAddress(), 2001);
-    QVERIFY(Engine::TopAddress <= 2001 && 2001 < Engine::TopAddress + Engine::PageBytes);
-    QCOMPARE((Engine::TopAddress - 1) % Engine::Cols, 0);
+    QVERIFY(Engine::Doc().View.TopAddress <= 2001 &&
+            2001 < Engine::Doc().View.TopAddress + Engine::Doc().View.PageBytes);
+    QCOMPARE((Engine::Doc().View.TopAddress - 1) % Engine::Doc().View.Cols, 0);
     QCOMPARE(form.JkStrGridText->ColCount(), 25);
     QCOMPARE(form.JkStrGridHex->x(), form.JkStrGridText->width() + 1);
 
@@ -515,8 +517,8 @@ void TestMainWindow::resizeSnapsToWholeCellsWithoutLoop() {
     form.resize(50, 50);
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
-    QCOMPARE(Engine::Cols, 10);
-    QCOMPARE(Engine::Rows, 10);
+    QCOMPARE(Engine::Doc().View.Cols, 10);
+    QCOMPARE(Engine::Doc().View.Rows, 10);
     QCOMPARE(form.size(), QSize(form.WindowWidthFor(10), form.WindowHeightFor(10)));
     QVERIFY(resizes <= 2);
     form.removeEventFilter(&counter);
@@ -548,7 +550,7 @@ void TestMainWindow::rowAddressesFollowModeAndBaseAndWidenTheWindow() {
     QCOMPARE(form.ColsForWidth(form.WindowWidthFor(23)), 23);
     form.resize(form.WindowWidthFor(20) + 7, form.WindowHeightFor(10));
     QCoreApplication::processEvents();
-    QCOMPARE(Engine::Cols, 20);
+    QCOMPARE(Engine::Doc().View.Cols, 20);
     QCOMPARE(form.size(), QSize(form.WindowWidthFor(20), form.WindowHeightFor(10)));
 
     // Largest address 4999 (hex 1387) or, counted from 1, 5000 (hex 1388): four hex digits either way.
@@ -607,7 +609,7 @@ void TestMainWindow::inspectorFollowsTheCursorBesideThePanes() {
     QVERIFY(!form.Inspector->isFloating());
     // The panes and the scroll bar stay clear of the dock.
     QVERIFY(form.ScrollBar1->geometry().right() < form.centralWidget()->width());
-    QCOMPARE(Engine::Cols, 10);
+    QCOMPARE(Engine::Doc().View.Cols, 10);
     QVERIFY(form.width() > plain.width());
     QCOMPARE(form.width(), form.WindowWidthFor(10));
     const auto value = [&](Engine::TInspectorRow row) {
@@ -640,13 +642,13 @@ void TestMainWindow::inspectorFollowsTheCursorBesideThePanes() {
     const auto bytesAtCursor = [] {
         QByteArray bytes;
         for (int a = 2; a <= 5; ++a)
-            bytes.append(char(Engine::ReadByte(a)));
+            bytes.append(char(Engine::Doc().Store.ReadByte(a)));
         return bytes.toHex();
     };
     QTableWidgetItem* float32 = form.Inspector->Rows->item(int(Engine::TInspectorRow::Float32), 1);
     float32->setText("1.5");
     QCOMPARE(bytesAtCursor(), QByteArray("3fc00000"));
-    QCOMPARE(Engine::FileSize, 6);
+    QCOMPARE(Engine::Doc().Store.FileSize(), 6);
     QCOMPARE(float32->text(), QString("1.5"));
     QCOMPARE(form.Action(TCommand::Undo1)->statusTip(), QString("Undo Data inspector"));
     form.Run(TCommand::Undo1);
@@ -666,7 +668,7 @@ void TestMainWindow::inspectorFollowsTheCursorBesideThePanes() {
     settle();
     QVERIFY(form.Inspector->isHidden() && !form.Action(TCommand::Datainspector1)->isChecked());
     QCOMPARE(form.size(), plain);
-    QCOMPARE(Engine::Cols, 10);
+    QCOMPARE(Engine::Doc().View.Cols, 10);
 }
 
 // A window manager answers each size request with a resize event, and an answer to an older request can
@@ -687,20 +689,20 @@ void TestMainWindow::lateAnswerIsNotTheUsersButASettledSizeIs() {
 
     form.resize(older); // the late answer: the newest size is asked for again
     QCoreApplication::processEvents();
-    QCOMPARE(Engine::Cols, 19);
-    QCOMPARE(Engine::Rows, 20);
+    QCOMPARE(Engine::Doc().View.Cols, 19);
+    QCOMPARE(Engine::Doc().View.Rows, 20);
     QCOMPARE(form.size(), newer);
 
     // Settled: the older size coming again is the user's resize, and it snaps.
     now += std::chrono::milliseconds(1700);
     form.resize(older);
     QCoreApplication::processEvents();
-    QCOMPARE(Engine::Cols, form.ColsForWidth(older.width()));
-    QVERIFY(Engine::Cols < 19);
+    QCOMPARE(Engine::Doc().View.Cols, form.ColsForWidth(older.width()));
+    QVERIFY(Engine::Doc().View.Cols < 19);
     form.resize(form.WindowWidthFor(12) + 3, form.WindowHeightFor(11) + 3);
     QCoreApplication::processEvents();
-    QCOMPARE(Engine::Cols, 12);
-    QCOMPARE(Engine::Rows, 11);
+    QCOMPARE(Engine::Doc().View.Cols, 12);
+    QCOMPARE(Engine::Doc().View.Rows, 11);
 }
 
 void TestMainWindow::scrollBarDragChangesNothingUntilRelease() {
@@ -708,15 +710,16 @@ void TestMainWindow::scrollBarDragChangesNothingUntilRelease() {
     const QString path = WriteFile(dir, "d.bin", SampleBytes(10000));
     auto started = StartForm(path);
     TFormMain& form = *started;
-    const int page = Engine::PageBytes;
+    const int page = Engine::Doc().View.PageBytes;
 
     form.ScrollBar1->Scroll(scTrack, 5000);
     QCOMPARE(form.StatusBar1->PanelText(3), QString("Scrolling..."));
-    QCOMPARE(Engine::TopAddress, 1);
+    QCOMPARE(Engine::Doc().View.TopAddress, 1);
     QCOMPARE(form.ScrollBar1->Position(), 5000);
     form.ScrollBar1->Scroll(scEndScroll);
     QCOMPARE(form.StatusBar1->PanelText(3), QString());
-    QCOMPARE(Engine::TopAddress, (5000 - 1) / Engine::Cols * Engine::Cols + 1);
+    QCOMPARE(Engine::Doc().View.TopAddress,
+             (5000 - 1) / Engine::Doc().View.Cols * Engine::Doc().View.Cols + 1);
     QCOMPARE(form.ScrollBar1->Position(), Engine::CurrentAddress());
 
     // Dropped within the last page: the end, cursor on the last byte.
@@ -729,9 +732,9 @@ void TestMainWindow::scrollBarDragChangesNothingUntilRelease() {
     form.ScrollBar1->Scroll(scEndScroll);
     QCOMPARE(Engine::CurrentAddress(), 1);
     form.ScrollBar1->Scroll(scLineDown);
-    QCOMPARE(Engine::TopAddress, 1);
+    QCOMPARE(Engine::Doc().View.TopAddress, 1);
     form.ScrollBar1->Scroll(scEndScroll);
-    QCOMPARE(Engine::TopAddress, page + 1);
+    QCOMPARE(Engine::Doc().View.TopAddress, page + 1);
 }
 
 // A file past the bar's 32-bit range: positions stand for several bytes, and the middle, the end and the
@@ -744,10 +747,10 @@ void TestMainWindow::scrollBarCountsAFileBeyondItsRangeInUnits() {
     TFormMain& form = *started;
     const TCount size = TCount{5} << 30;
     const int designedWidth = form.StatusBar1->PanelWidth(0);
-    if (!Engine::BufferArray->ReAlloc(Engine::FileBuffer, Engine::CapacityFor(size)))
+    if (!StoreInside::Array()->ReAlloc(StoreInside::FileBuffer(), Engine::CapacityFor(size)))
         QSKIP("no address space for a buffer of 5 GiB");
-    Engine::Capacity = Engine::BufferArray->ByteSize;
-    Engine::FileSize = size;
+    StoreInside::Room() = StoreInside::Array()->ByteSize;
+    StoreInside::Size() = size;
     form.UpdateStatus();
     const int32_t max = form.ScrollBar1->Max();
     QVERIFY(max > INT32_MAX / 2 && max <= INT32_MAX - Engine::GrowStep);
@@ -755,13 +758,13 @@ void TestMainWindow::scrollBarCountsAFileBeyondItsRangeInUnits() {
 
     form.ScrollBar1->Scroll(scTrack, max / 2);
     form.ScrollBar1->Scroll(scEndScroll);
-    QVERIFY(Engine::CurrentAddress() > size / 2 - Engine::PageBytes * 4);
-    QVERIFY(Engine::CurrentAddress() < size / 2 + Engine::PageBytes * 4);
+    QVERIFY(Engine::CurrentAddress() > size / 2 - Engine::Doc().View.PageBytes * 4);
+    QVERIFY(Engine::CurrentAddress() < size / 2 + Engine::Doc().View.PageBytes * 4);
     // The view starts on a whole row, a few units before where the thumb was dropped.
-    QVERIFY(std::abs(form.ScrollBar1->Position() - max / 2) <= Engine::Cols);
+    QVERIFY(std::abs(form.ScrollBar1->Position() - max / 2) <= Engine::Doc().View.Cols);
 
-    form.SetPaneDimensions(Engine::Cols, Engine::Rows);
-    QVERIFY(form.ScrollBar1->SmallChange < Engine::PageBytes);
+    form.SetPaneDimensions(Engine::Doc().View.Cols, Engine::Doc().View.Rows);
+    QVERIFY(form.ScrollBar1->SmallChange < Engine::Doc().View.PageBytes);
     QCOMPARE(form.ScrollBar1->SmallChange, form.ScrollBar1->PageSize());
 
     form.ScrollBar1->Scroll(scTrack, max);
@@ -775,7 +778,7 @@ void TestMainWindow::scrollBarCountsAFileBeyondItsRangeInUnits() {
     form.ScrollBar1->Scroll(scTrack, 1);
     form.ScrollBar1->Scroll(scEndScroll);
     QCOMPARE(Engine::CurrentAddress(), 1);
-    Engine::FileSize = 100;
+    StoreInside::Size() = 100;
     form.UpdateStatus();
     QCOMPARE(form.StatusBar1->PanelWidth(0), designedWidth);
 }

@@ -253,7 +253,7 @@ void TestRecent::choosingItemOpensItAndMovesItUp() {
     QCOMPARE(form->MRUFiles->Files(), QStringList({a, b, c}));
 
     Item(form->Reopen1, "__MRU_2")->trigger();
-    QCOMPARE(QString::fromStdString(Engine::FileName), c);
+    QCOMPARE(QString::fromStdString(Engine::Doc().File.FileName), c);
     QCOMPARE(Buffer(), QByteArray("CCCC"));
     QCOMPARE(form->MRUFiles->Files(), QStringList({c, a, b}));
     // The old items go once the click has been handled; the new ones stand in the menu.
@@ -262,22 +262,22 @@ void TestRecent::choosingItemOpensItAndMovesItUp() {
     QVERIFY(Item(form->Reopen1, "__MRU_0")->text().endsWith("c.bin"));
 
     // A modified file is asked about first; Cancel keeps everything.
-    Engine::Modified = true;
+    Engine::Doc().Modified = true;
     QString question;
     AnswerNextModal("Cancel", &question);
     Item(form->Reopen1, "__MRU_1")->trigger();
     QCOMPARE(question, QString("c.bin modified. Save now?"));
-    QCOMPARE(QString::fromStdString(Engine::FileName), c);
-    QVERIFY(Engine::Modified);
+    QCOMPARE(QString::fromStdString(Engine::Doc().File.FileName), c);
+    QVERIFY(Engine::Doc().Modified);
     // The entry moves up even though nothing was opened; so does one whose file is gone.
     QCOMPARE(form->MRUFiles->Files(), QStringList({a, c, b}));
-    Engine::Modified = false;
+    Engine::Doc().Modified = false;
     QVERIFY(QFile::remove(b));
     AnswerNextModal("OK");
     Item(form->Reopen1, "__MRU_2")->trigger();
     // A file that cannot be opened leaves the current one open.
-    QVERIFY(Engine::FileOpen);
-    QCOMPARE(QString::fromStdString(Engine::FileName), c);
+    QVERIFY(Engine::Doc().FileOpen);
+    QCOMPARE(QString::fromStdString(Engine::Doc().File.FileName), c);
     QCOMPARE(form->MRUFiles->Files(), QStringList({b, a, c}));
 }
 
@@ -291,7 +291,7 @@ void TestRecent::dropOneFileOpensIt() {
 
     Drop(*form, {b});
     QVERIFY(form->FileDrop->DroppedFiles == std::vector<std::string>{b.toStdString()});
-    QCOMPARE(QString::fromStdString(Engine::FileName), b);
+    QCOMPARE(QString::fromStdString(Engine::Doc().File.FileName), b);
     QCOMPARE(Buffer(), QByteArray("BBBB"));
     QCOMPARE(form->MRUFiles->Files().first(), b);
 
@@ -302,7 +302,7 @@ void TestRecent::dropOneFileOpensIt() {
     data.setData("text/uri-list", "file://" + QByteArray::fromStdString(odd).toPercentEncoding("/") + "\r\n");
     DropData(*form, data);
     QVERIFY(form->FileDrop->DroppedFiles == std::vector<std::string>{odd});
-    QVERIFY(Engine::FileName == odd);
+    QVERIFY(Engine::Doc().File.FileName == odd);
     QCOMPARE(Buffer(), QByteArray("ODD"));
     QVERIFY(form->MRUFiles->Paths().front() == odd);
 
@@ -323,14 +323,14 @@ void TestRecent::dropThreeFilesRefused() {
     const QString a = MakeFile("a.bin", "AAAA");
     auto form = StartForm();
     QVERIFY(Engine::OpenFile(a.toStdString(), false));
-    Engine::WriteByte(1, 'Z');
+    Engine::Doc().Store.WriteByte(1, 'Z');
 
     QString message;
     AnswerNextModal("OK", &message);
     Drop(*form, {MakeFile("x", "1"), MakeFile("y", "2"), MakeFile("z", "3")});
     QCOMPARE(message, QString("Please drop only one file"));
     QCOMPARE(form->FileDrop->DroppedFiles.size(), size_t(3));
-    QCOMPARE(QString::fromStdString(Engine::FileName), a);
+    QCOMPARE(QString::fromStdString(Engine::Doc().File.FileName), a);
     QCOMPARE(Buffer(), QByteArray("ZAAA"));
 }
 
@@ -339,21 +339,21 @@ void TestRecent::dropOnModifiedFileAsksFirst() {
     const QString b = MakeFile("b.bin", "BBBB");
     auto form = StartForm();
     QVERIFY(Engine::OpenFile(a.toStdString(), false));
-    Engine::WriteByte(1, 'Z');
-    Engine::Modified = true;
+    Engine::Doc().Store.WriteByte(1, 'Z');
+    Engine::Doc().Modified = true;
 
     QString question;
     AnswerNextModal("Cancel", &question);
     Drop(*form, {b});
     QCOMPARE(question, QString("a.bin modified. Save now?"));
-    QCOMPARE(QString::fromStdString(Engine::FileName), a);
+    QCOMPARE(QString::fromStdString(Engine::Doc().File.FileName), a);
     QCOMPARE(Buffer(), QByteArray("ZAAA"));
 
     // No: the question is asked once, and the dropped file opens.
     AnswerNextModal("No");
     Drop(*form, {b});
-    QCOMPARE(QString::fromStdString(Engine::FileName), b);
-    QVERIFY(!Engine::Modified);
+    QCOMPARE(QString::fromStdString(Engine::Doc().File.FileName), b);
+    QVERIFY(!Engine::Doc().Modified);
 }
 
 NIBLO_UI_TEST(TestRecent)

@@ -116,8 +116,8 @@ void TestSettings::cleanup() {
 
 void TestSettings::startsWithDefaultsWithoutFile() {
     auto form = StartForm();
-    QCOMPARE(Engine::Cols, 19);
-    QCOMPARE(Engine::Rows, 20);
+    QCOMPARE(Engine::Doc().View.Cols, 19);
+    QCOMPARE(Engine::Doc().View.Rows, 20);
     QCOMPARE(form->JkStrGridText->FontName(), QString("Terminal"));
     QCOMPARE(form->JkStrGridText->FontSize(), 8);
     QCOMPARE(form->ColorBlockValue, 255);
@@ -184,8 +184,8 @@ void TestSettings::everySettingSurvivesARestart() {
     auto form = StartForm();
     QCOMPARE(form->pos(), QPoint(30, 40));
     QCOMPARE(form->JkStrGridText->FontSize(), 10);
-    QCOMPARE(Engine::Cols, 12);
-    QCOMPARE(Engine::Rows, 11);
+    QCOMPARE(Engine::Doc().View.Cols, 12);
+    QCOMPARE(Engine::Doc().View.Rows, 11);
     QVERIFY(form->HideToolBar && form->Panel1->isHidden());
     QVERIFY(form->RowAddresses && form->Action(TCommand::Rowaddresses1)->isChecked());
     QCOMPARE(form->ByteOrder, 1);
@@ -295,9 +295,9 @@ void TestSettings::handEditedValues() {
     WriteText(IniPath, "[Options]\n" + lines + "\n");
 
     auto form = StartForm();
-    QCOMPARE(Engine::Cols, cols < 0 ? form->PaneLimits().width() : cols);
-    QCOMPARE(Engine::Rows, rows < 0 ? form->PaneLimits().height() : rows);
-    QCOMPARE(Engine::PageBytes, Engine::Cols * Engine::Rows);
+    QCOMPARE(Engine::Doc().View.Cols, cols < 0 ? form->PaneLimits().width() : cols);
+    QCOMPARE(Engine::Doc().View.Rows, rows < 0 ? form->PaneLimits().height() : rows);
+    QCOMPARE(Engine::Doc().View.PageBytes, Engine::Doc().View.Cols * Engine::Doc().View.Rows);
     QCOMPARE(Engine::AddressBase, base);
     QCOMPARE(int(Engine::SearchRequest.JokerChar), joker);
     QCOMPARE(form->JkStrGridText->FontSize(), fontSize);
@@ -346,7 +346,7 @@ void TestSettings::positionStaysPutOverRestarts() {
 
 void TestSettings::restoreAfterMaximiseGivesBackTheGrid() {
     auto form = StartForm();
-    const int cols = Engine::Cols, rows = Engine::Rows;
+    const int cols = Engine::Doc().View.Cols, rows = Engine::Doc().View.Rows;
     // The program asks for a size of its own, as Options does; the answer may come while it asks.
     form->SetPaneDimensions(cols + 2, rows);
     form->SetPaneDimensions(cols, rows);
@@ -354,16 +354,16 @@ void TestSettings::restoreAfterMaximiseGivesBackTheGrid() {
     const QSize normal = form->size();
     form->showMaximized();
     QTRY_VERIFY(form->isMaximized());
-    QTRY_VERIFY(Engine::Cols > cols);
+    QTRY_VERIFY(Engine::Doc().View.Cols > cols);
     form->showNormal();
     QTRY_COMPARE(form->size(), normal);
-    QCOMPARE(Engine::Cols, cols);
-    QCOMPARE(Engine::Rows, rows);
+    QCOMPARE(Engine::Doc().View.Cols, cols);
+    QCOMPARE(Engine::Doc().View.Rows, rows);
     // A user resize back to a size the program asked for before is the user's.
     form->resize(form->WindowWidthFor(cols + 5), form->WindowHeightFor(rows));
-    QTRY_COMPARE(Engine::Cols, cols + 5);
+    QTRY_COMPARE(Engine::Doc().View.Cols, cols + 5);
     form->resize(normal);
-    QTRY_COMPARE(Engine::Cols, cols);
+    QTRY_COMPARE(Engine::Doc().View.Cols, cols);
 }
 
 void TestSettings::failedWriteReportsAndStillCloses_data() {
@@ -455,7 +455,7 @@ void TestSettings::optionsShowsCurrentValuesAndCancelKeepsThem() {
         },
         "ButtonCancel");
     QVERIFY(shown);
-    QCOMPARE(Engine::Cols, 19);
+    QCOMPARE(Engine::Doc().View.Cols, 19);
     QVERIFY(!Engine::NewEOF);
     QCOMPARE(form->ColorBlockValue, 255);
     QCOMPARE(Engine::AddressBase, 0);
@@ -487,8 +487,8 @@ void TestSettings::optionsOkAppliesEveryStep() {
     });
     QCOMPARE(form->JkStrGridText->FontSize(), 10);
     QCOMPARE(form->JkStrGridHex->FontSize(), 10);
-    QCOMPARE(Engine::Cols, 12);
-    QCOMPARE(Engine::Rows, 11);
+    QCOMPARE(Engine::Doc().View.Cols, 12);
+    QCOMPARE(Engine::Doc().View.Rows, 11);
     QVERIFY(form->HideToolBar && form->Panel1->isHidden());
     QVERIFY(form->RowAddresses && form->RowAddressColumn->isVisible());
     QVERIFY(Engine::NewEOF);
@@ -516,7 +516,7 @@ void TestSettings::optionsOkAppliesEveryStep() {
     form = StartForm();
     QCOMPARE(form->MRUFiles->FileCount(), 5);
     QCOMPARE(form->MRUFiles->Files(), QStringList({"/c", "/b"}));
-    QCOMPARE(Engine::Cols, 12);
+    QCOMPARE(Engine::Doc().View.Cols, 12);
     QCOMPARE(Engine::AddressBase, 1);
 }
 
@@ -527,7 +527,7 @@ void TestSettings::optionsTakesNumberBeingTyped() {
         opt.SpinEditRows->setKeyboardTracking(false);
         opt.SpinEditRows->findChild<QLineEdit*>()->setText("13");
     });
-    QCOMPARE(Engine::Rows, 13);
+    QCOMPARE(Engine::Doc().View.Rows, 13);
 }
 
 void TestSettings::defaultsRestoreAppearanceOnly() {
@@ -546,8 +546,8 @@ void TestSettings::defaultsRestoreAppearanceOnly() {
     RunOptions(*form, [](TFormOpt& opt) { opt.ButtonDefault->click(); });
     QCOMPARE(form->JkStrGridText->FontName(), QString("Terminal"));
     QCOMPARE(form->JkStrGridText->FontSize(), 8);
-    QCOMPARE(Engine::Cols, 19);
-    QCOMPARE(Engine::Rows, 20);
+    QCOMPARE(Engine::Doc().View.Cols, 19);
+    QCOMPARE(Engine::Doc().View.Rows, 20);
     QCOMPARE(form->ColorBlockValue, 255);
     QCOMPARE(form->MRUFiles->FileCount(), 5);
     QCOMPARE(form->ByteOrder, 1);
@@ -562,21 +562,21 @@ void TestSettings::paneLimitsFollowTheFontAndTheScreen() {
     const QSize area = form->screen()->availableGeometry().size();
     // The largest font on 19 x 20 cells: fewer cells rather than a window larger than the screen.
     form->ApplyFontSize(MaxFontSize);
-    QVERIFY(Engine::Rows < 20 && Engine::Cols < 19);
+    QVERIFY(Engine::Doc().View.Rows < 20 && Engine::Doc().View.Cols < 19);
     QVERIFY(form->frameGeometry().height() <= area.height());
     QVERIFY(form->frameGeometry().width() <= area.width());
-    QCOMPARE(QSize(Engine::Cols, Engine::Rows), form->PaneLimits());
+    QCOMPARE(QSize(Engine::Doc().View.Cols, Engine::Doc().View.Rows), form->PaneLimits());
     // The limits follow the font chosen in the dialog, not the one the window had when it opened.
     RunOptions(
         *form,
         [&](TFormOpt& opt) {
-            QCOMPARE(opt.SpinEditRows->maximum(), Engine::Rows);
+            QCOMPARE(opt.SpinEditRows->maximum(), Engine::Doc().View.Rows);
             opt.ButtonDefault->click();
             QCOMPARE(opt.SpinEditRows->value(), 20);
             QCOMPARE(opt.SpinEditCols->value(), 19);
             opt.SpinEditFSize->setValue(MaxFontSize);
-            QCOMPARE(opt.SpinEditRows->value(), Engine::Rows);
-            QCOMPARE(opt.SpinEditCols->value(), Engine::Cols);
+            QCOMPARE(opt.SpinEditRows->value(), Engine::Doc().View.Rows);
+            QCOMPARE(opt.SpinEditCols->value(), Engine::Doc().View.Cols);
         },
         "ButtonCancel");
 }
@@ -586,8 +586,8 @@ void TestSettings::newBlockColourRepaintsAtOnce() {
     WriteText(path, QByteArray(400, 'M'));
     auto form = StartForm();
     QVERIFY(Engine::OpenFile(path.toStdString(), false));
-    Engine::BlockBegin = 1;
-    Engine::BlockEnd = 40;
+    Engine::Doc().Block.BlockBegin = 1;
+    Engine::Doc().Block.BlockEnd = 40;
     form->RepaintPanes();
 
     auto hasColour = [&](const QColor& colour) {
@@ -602,7 +602,7 @@ void TestSettings::newBlockColourRepaintsAtOnce() {
     QVERIFY(hasColour(QColor(0, 0, 255)));
     QVERIFY(!hasColour(QColor(255, 0, 0)));
     // Only the colour changed: the view stays where it was.
-    QCOMPARE(Engine::BlockEnd, 40);
+    QCOMPARE(Engine::Doc().Block.BlockEnd, 40);
 }
 
 // An installed program lives in a folder its users cannot write (/usr/bin); its settings go to the

@@ -67,14 +67,14 @@ void TestUndo::shortcutsUndoAndRedoTypingAndABlockDelete() {
 
     QTest::keyClick(pane, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(FileBytes(), start);
-    QVERIFY(!Engine::Modified);
+    QVERIFY(!Engine::Doc().Modified);
     QCOMPARE(Engine::CurrentAddress(), 5);
     QVERIFY(!undo->isEnabled());
     QVERIFY(redo->isEnabled());
     QCOMPARE(redo->statusTip(), QString("Redo typing"));
     QTest::keyClick(pane, Qt::Key_Y, Qt::ControlModifier);
     QCOMPARE(FileBytes(), typed);
-    QVERIFY(Engine::Modified);
+    QVERIFY(Engine::Doc().Modified);
     QTest::keyClick(pane, Qt::Key_Z, Qt::ControlModifier);
     QTest::keyClick(pane, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(FileBytes(), typed);
@@ -84,12 +84,12 @@ void TestUndo::shortcutsUndoAndRedoTypingAndABlockDelete() {
     editor.GoTo(19);
     editor.Run(TCommand::Blockmark1);
     QTest::keyClick(pane, Qt::Key_D, Qt::ControlModifier);
-    QCOMPARE(Engine::FileSize, 40);
+    QCOMPARE(Engine::Doc().Store.FileSize(), 40);
     QCOMPARE(undo->statusTip(), QString("Undo Block delete"));
     QVERIFY(!redo->isEnabled());
     QTest::keyClick(pane, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(FileBytes(), typed);
-    QCOMPARE(Engine::BlockBegin, 0); // the step dropped the block: undo leaves it unmarked
+    QCOMPARE(Engine::Doc().Block.BlockBegin, 0); // the step dropped the block: undo leaves it unmarked
 
     // Close forgets every step.
     QTest::keyClick(pane, Qt::Key_Z, Qt::ControlModifier);

@@ -220,14 +220,15 @@ std::optional<std::vector<std::string>> ComputeChecksums(std::span<const uint8_t
 }
 
 TByteRange ChecksumRange(TChecksumSource source) {
-    if (source == TChecksumSource::Block && BlockComplete()) return {BlockBegin, BlockEnd - BlockBegin + 1};
-    return {1, FileSize};
+    if (source == TChecksumSource::Block && BlockComplete())
+        return {Doc().Block.BlockBegin, Doc().Block.BlockEnd - Doc().Block.BlockBegin + 1};
+    return {1, Doc().Store.FileSize()};
 }
 
 std::span<const uint8_t> ChecksumBytes(TChecksumSource source) {
     const TByteRange range = ChecksumRange(source);
-    if (!HasBuffer() || range.Count <= 0) return {};
-    return StoreRun(range.First, range.Count);
+    if (!Doc().Store.HasBuffer() || range.Count <= 0) return {};
+    return Doc().Store.StoreRun(range.First, range.Count);
 }
 
 std::string NormalizedDigest(std::string_view text) {

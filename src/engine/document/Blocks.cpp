@@ -12,19 +12,19 @@
 namespace Engine {
 
 bool BlockComplete() {
-    return BlockBegin != 0 && BlockEnd != 0;
+    return Doc().Block.BlockBegin != 0 && Doc().Block.BlockEnd != 0;
 }
 
 void UnmarkBlock() {
-    BlockBegin = 0;
-    BlockEnd = 0;
+    Doc().Block.BlockBegin = 0;
+    Doc().Block.BlockEnd = 0;
     // Cut1 and Copy1 keep their state: the clipboard commands decide it themselves.
     EnableGroup(GroupUnmark, false);
     Host->RepaintPanes();
 }
 
 void DropBlockIfAffected(TAddress address) {
-    if (BlockComplete() && BlockEnd >= address) {
+    if (BlockComplete() && Doc().Block.BlockEnd >= address) {
         Host->ShowInfo(Texts::BlockNoLongerValid);
         UnmarkBlock();
     }
@@ -34,7 +34,9 @@ void DropBlockIfAffected(TAddress address) {
 void ForgetBlockPastEnd() {
     // A half-marked block whose end lies past a shortened file would later copy or delete bytes that
     // are no longer part of it.
-    if ((BlockBegin != 0 || BlockEnd != 0) && (BlockBegin > FileSize || BlockEnd > FileSize)) UnmarkBlock();
+    if ((Doc().Block.BlockBegin != 0 || Doc().Block.BlockEnd != 0) &&
+        (Doc().Block.BlockBegin > Doc().Store.FileSize() || Doc().Block.BlockEnd > Doc().Store.FileSize()))
+        UnmarkBlock();
 }
 
 void SetBlock(TAddress begin, TAddress end) {
@@ -42,17 +44,17 @@ void SetBlock(TAddress begin, TAddress end) {
         UnmarkBlock();
         return;
     }
-    BlockBegin = begin;
-    BlockEnd = end;
-    MarkAnchor = 0;
+    Doc().Block.BlockBegin = begin;
+    Doc().Block.BlockEnd = end;
+    Doc().Block.MarkAnchor = 0;
     SetCommandEnabled(TCommand::Blockunmark1, true);
     EnableBlockCommands(BlockComplete());
     Host->RepaintPanes();
 }
 
 void MoveBlockMarks(TAddress newBegin) {
-    BlockEnd = newBegin + BlockEnd - BlockBegin;
-    BlockBegin = newBegin;
+    Doc().Block.BlockEnd = newBegin + Doc().Block.BlockEnd - Doc().Block.BlockBegin;
+    Doc().Block.BlockBegin = newBegin;
     // A refill redraws only cells whose text changed; the old and new places of the block change colour.
     Host->RepaintPanes();
 }
@@ -63,42 +65,43 @@ void EnableBlockCommands(bool on) {
 
 bool MarkBlock(bool extend, bool forward) {
     // The empty cell after the last byte marks up to the last byte.
-    const TAddress pos = std::min(CurrentAddress(), FileSize);
+    const TAddress pos = std::min(CurrentAddress(), Doc().Store.FileSize());
     SetCommandEnabled(TCommand::Blockunmark1, true);
-    if (BlockBegin == 0 && BlockEnd == 0) {
-        BlockBegin = pos;
-        MarkAnchor = 0;
-        if (extend) BlockEnd = pos;
+    if (Doc().Block.BlockBegin == 0 && Doc().Block.BlockEnd == 0) {
+        Doc().Block.BlockBegin = pos;
+        Doc().Block.MarkAnchor = 0;
+        if (extend) Doc().Block.BlockEnd = pos;
     } else if (!extend && BlockComplete()) {
-        BlockBegin = pos;
-        BlockEnd = 0;
-        MarkAnchor = 0;
+        Doc().Block.BlockBegin = pos;
+        Doc().Block.BlockEnd = 0;
+        Doc().Block.MarkAnchor = 0;
         Host->RepaintPanes();
     } else {
         // Extending a half-marked block starts from its one end; the unset end 0 would never let it complete.
-        if (extend && BlockEnd == 0) BlockEnd = BlockBegin;
+        if (extend && Doc().Block.BlockEnd == 0) Doc().Block.BlockEnd = Doc().Block.BlockBegin;
         if (forward) {
-            if (pos < BlockEnd) {
-                BlockBegin = pos;
-                MarkAnchor = -1;
-            } else if (MarkAnchor == -1 && pos == BlockEnd) {
-                MarkAnchor = 0;
-                BlockBegin = pos;
+            if (pos < Doc().Block.BlockEnd) {
+                Doc().Block.BlockBegin = pos;
+                Doc().Block.MarkAnchor = -1;
+            } else if (Doc().Block.MarkAnchor == -1 && pos == Doc().Block.BlockEnd) {
+                Doc().Block.MarkAnchor = 0;
+                Doc().Block.BlockBegin = pos;
             } else {
-                BlockEnd = pos;
+                Doc().Block.BlockEnd = pos;
             }
         } else {
-            if (pos > BlockBegin) {
-                BlockEnd = pos;
-                MarkAnchor = +1;
-            } else if (MarkAnchor == +1 && pos == BlockBegin) {
-                MarkAnchor = 0;
-                BlockEnd = pos;
+            if (pos > Doc().Block.BlockBegin) {
+                Doc().Block.BlockEnd = pos;
+                Doc().Block.MarkAnchor = +1;
+            } else if (Doc().Block.MarkAnchor == +1 && pos == Doc().Block.BlockBegin) {
+                Doc().Block.MarkAnchor = 0;
+                Doc().Block.BlockEnd = pos;
             } else {
-                BlockBegin = pos;
+                Doc().Block.BlockBegin = pos;
             }
         }
-        if (BlockBegin > BlockEnd) std::swap(BlockBegin, BlockEnd);
+        if (Doc().Block.BlockBegin > Doc().Block.BlockEnd)
+            std::swap(Doc().Block.BlockBegin, Doc().Block.BlockEnd);
     }
     if (BlockComplete()) {
         Host->RepaintPanes();

@@ -11,7 +11,7 @@ namespace {
 
 // A read-only file keeps every command that would change it off, whatever else asks for it.
 bool KeptOff(TCommand command) {
-    return ReadOnly && (CommandTable[static_cast<size_t>(command)].Groups & GroupChanges);
+    return Doc().File.ReadOnly && (CommandTable[static_cast<size_t>(command)].Groups & GroupChanges);
 }
 
 } // namespace
@@ -29,7 +29,7 @@ void EnableGroup(TCommandGroup group, bool on) {
 }
 
 void EnableReplaceUndo(bool on) {
-    ReplaceUndoEnabled = on;
+    Doc().Search.ReplaceUndoEnabled = on;
     SetCommandEnabled(TCommand::Replaceundo1, on);
 }
 

@@ -91,3 +91,8 @@ class TEngineHost {
     // The recent-files list of the File menu.
     virtual void AddRecentFile(const std::string& path) = 0;
 };
+
+namespace Engine {
+// The window; null until the main window (or a test) installs itself.
+extern TEngineHost* Host;
+} // namespace Engine

@@ -10,39 +10,16 @@
 namespace Engine {
 
 void ResetEngineState() {
-    if (BufferArray) {
-        BufferArray->DeAlloc(FileBuffer);
-        delete BufferArray;
-        BufferArray = nullptr;
-    }
-    FileBuffer = nullptr;
-    Capacity = 0;
-    GapAt = NoGap;
-    GapLength = 0;
-    FileSize = 0;
-    Modified = false;
-    ReadOnly = false;
-    FileOpen = false;
-    BlockBegin = 0;
-    BlockEnd = 0;
-    MarkAnchor = 0;
-    Cols = DefaultCols;
-    Rows = DefaultRows;
-    PageBytes = Cols * Rows;
-    TopAddress = 1;
-    BottomAddress = 0;
-    CursorCol = 0;
-    CursorRow = 0;
-    RememberedAddress = 1;
-    JumpWidth = 0;
-    LastFoundAddress = 0;
-    LastReplaceAddress = 0;
-    ReplacedBytes.clear();
-    ReplaceUndoEnabled = false;
-    EmptyReplacementPending = false;
+    TDocument& doc = Doc();
+    doc.Store = TByteStore();
+    doc.File = TFileIdentity();
+    doc.FileOpen = false;
+    doc.Modified = false;
+    doc.View = TViewState();
+    doc.Block = TBlockState();
+    doc.Search = TSearchState();
     SearchRequest = TSearchRequest();
     ResetUndo();
-    PendingDigit = -1;
     TextMode = true;
     OverwriteMode = true;
     AddressBase = 0;
@@ -51,16 +28,11 @@ void ResetEngineState() {
     BackupOnSave = false;
     CharacterSet = TCharacterSet::Default;
     OemFont = false;
-    FileName.clear();
-    Untitled = false;
     NoNameCounter = 0;
     LastDir.clear();
-    FileTime = 0;
-    DiskStamp = {};
-    DiskStampTold.reset();
     RecoveryFolder.clear();
     ResetRecovery();
-    RecoveryBudget = Journal.Budget;
+    doc.Recovery.Budget = doc.Undo.Journal.Budget;
 }
 
 } // namespace Engine

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "engine/document/EngineState.h"
+#include "engine/document/EngineHost.h"
 
 #include <string>
 

@@ -17,13 +17,13 @@ namespace Engine {
 namespace {
 
 bool InFile(int64_t address) {
-    return address >= 1 && address <= FileSize;
+    return address >= 1 && address <= Doc().Store.FileSize();
 }
 
 // from + delta when it lies in the file, else 0. The sum is never formed when it would pass the 64-bit
 // range: delta comes from what the user typed, and the file may be as large as MaxFileSize.
 TAddress InFileAfter(TAddress from, int64_t delta) {
-    if (delta > 0 ? delta > FileSize - from : delta < 1 - from) return 0;
+    if (delta > 0 ? delta > Doc().Store.FileSize() - from : delta < 1 - from) return 0;
     return from + delta;
 }
 
@@ -97,11 +97,11 @@ bool GoToEntered(int64_t n) {
 }
 
 bool JumpWidthValid(int64_t n) {
-    return n >= 1 && n < FileSize;
+    return n >= 1 && n < Doc().Store.FileSize();
 }
 
 bool BlockSizeValid(int64_t n) {
-    return n >= 1 && n < FileSize && n - 1 <= FileSize - CurrentAddress();
+    return n >= 1 && n < Doc().Store.FileSize() && n - 1 <= Doc().Store.FileSize() - CurrentAddress();
 }
 
 void GoToAddress(TAddress address) {
@@ -109,35 +109,36 @@ void GoToAddress(TAddress address) {
 }
 
 void JumpWidthDone(std::optional<TCount> width) {
-    if (width) JumpWidth = *width;
+    if (width) Doc().Search.JumpWidth = *width;
     EnableGroup(GroupJump, width.has_value());
 }
 
 void Jumpdown1Click() {
-    JumpBy(JumpWidth);
+    JumpBy(Doc().Search.JumpWidth);
 }
 
 void Jumpup1Click() {
-    JumpBy(-JumpWidth);
+    JumpBy(-Doc().Search.JumpWidth);
 }
 
 void Rememberadress1Click() {
-    RememberedAddress = std::clamp<TAddress>(CurrentAddress(), 1, std::max<TAddress>(FileSize, 1));
+    Doc().Search.RememberedAddress =
+        std::clamp<TAddress>(CurrentAddress(), 1, std::max<TAddress>(Doc().Store.FileSize(), 1));
     EnableGroup(GroupRemembered, true);
 }
 
 void Gotoremembered1Click() {
     // The file may have shrunk since the address was remembered.
-    if (!InFile(RememberedAddress)) {
+    if (!InFile(Doc().Search.RememberedAddress)) {
         Host->ShowError(Texts::AdressInvalidJump);
         return;
     }
-    GoToAddress(RememberedAddress);
+    GoToAddress(Doc().Search.RememberedAddress);
 }
 
 std::string DifferenceText() {
-    const int64_t shown = RememberedAddress - 1 + AddressBase;
-    const int64_t difference = CurrentAddress() - RememberedAddress;
+    const int64_t shown = Doc().Search.RememberedAddress - 1 + AddressBase;
+    const int64_t difference = CurrentAddress() - Doc().Search.RememberedAddress;
     return FormatText(Texts::DifferenceDec, {shown, difference}) + "\r" +
            FormatText(Texts::DifferenceHex, {shown, difference});
 }
@@ -148,9 +149,9 @@ void Displaydifference1Click() {
 
 void MarkBlockOfSize(TCount n) {
     const TAddress pos = CurrentAddress();
-    BlockBegin = pos;
-    BlockEnd = pos + n - 1;
-    MarkAnchor = 0;
+    Doc().Block.BlockBegin = pos;
+    Doc().Block.BlockEnd = pos + n - 1;
+    Doc().Block.MarkAnchor = 0;
     SetCommandEnabled(TCommand::Blockunmark1, true);
     EnableBlockCommands(true);
     Host->RepaintPanes();

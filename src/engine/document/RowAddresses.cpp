@@ -21,7 +21,7 @@ int DigitCount(int64_t n, int base) {
 
 // As the address panel: the cursor's last position counts, which in insert mode is past the last byte.
 int64_t LargestShown() {
-    return (FileOpen ? CursorEnd() : 1) - 1 + AddressBase;
+    return (Doc().FileOpen ? CursorEnd() : 1) - 1 + AddressBase;
 }
 
 } // namespace
@@ -31,12 +31,12 @@ int RowAddressDigits() {
 }
 
 std::vector<std::string> RowAddressTexts() {
-    std::vector<std::string> texts(size_t(std::max(0, Rows)));
-    if (!FileOpen) return texts;
+    std::vector<std::string> texts(size_t(std::max(0, Doc().View.Rows)));
+    if (!Doc().FileOpen) return texts;
     const TAddress last = CursorEnd();
     const int hexDigits = DigitCount(LargestShown(), 16);
-    for (int32_t row = 0; row < Rows; ++row) {
-        const TAddress first = TopAddress + int64_t{row} * Cols;
+    for (int32_t row = 0; row < Doc().View.Rows; ++row) {
+        const TAddress first = Doc().View.TopAddress + int64_t{row} * Doc().View.Cols;
         if (first > last) break;
         const int64_t shown = first - 1 + AddressBase;
         if (TextMode) {

@@ -9,41 +9,44 @@
 namespace Engine {
 
 TAddress CurrentAddress() {
-    return CursorRow * Cols + TopAddress + CursorCol;
+    return Doc().View.CursorRow * Doc().View.Cols + Doc().View.TopAddress + Doc().View.CursorCol;
 }
 
 TAddress CursorEnd() {
-    return OverwriteMode ? std::max<TAddress>(FileSize, 1) : FileSize + 1;
+    return OverwriteMode ? std::max<TAddress>(Doc().Store.FileSize(), 1) : Doc().Store.FileSize() + 1;
 }
 
 namespace {
 
 // The top address of the last page that shows address end, its rows aligned to whole rows.
 TAddress LastPageTop(TAddress end) {
-    if (end <= PageBytes) return 1;
-    TAddress top = end - PageBytes + 1;
-    const auto r = static_cast<int32_t>(end % Cols);
-    if (r != 0) top += Cols - r;
+    if (end <= Doc().View.PageBytes) return 1;
+    TAddress top = end - Doc().View.PageBytes + 1;
+    const auto r = static_cast<int32_t>(end % Doc().View.Cols);
+    if (r != 0) top += Doc().View.Cols - r;
     return top;
 }
 
 } // namespace
 
 void ShowAddress(TAddress address, bool placeCursor, bool onlyIfOutside) {
-    if (!FileOpen || !HasBuffer()) return;
+    if (!Doc().FileOpen || !Doc().Store.HasBuffer()) return;
     address = std::clamp<TAddress>(address, 1, CursorEnd());
     // Recomputed, not only lowered: a file that grew on a partial page must show its new bytes.
-    BottomAddress = std::min(TopAddress + PageBytes - 1, FileSize);
-    if (!onlyIfOutside || address < TopAddress || address > TopAddress + PageBytes - 1) {
+    Doc().View.BottomAddress =
+        std::min(Doc().View.TopAddress + Doc().View.PageBytes - 1, Doc().Store.FileSize());
+    if (!onlyIfOutside || address < Doc().View.TopAddress ||
+        address > Doc().View.TopAddress + Doc().View.PageBytes - 1) {
         // The last page only when the address lies on it; otherwise its row becomes the top row. The empty
         // cell after the last byte may need a row of its own below it.
-        const TAddress end = std::max(address, FileSize);
+        const TAddress end = std::max(address, Doc().Store.FileSize());
         if (address >= LastPageTop(end)) {
-            TopAddress = LastPageTop(end);
-            BottomAddress = FileSize;
+            Doc().View.TopAddress = LastPageTop(end);
+            Doc().View.BottomAddress = Doc().Store.FileSize();
         } else {
-            TopAddress = ((address - 1) / Cols) * Cols + 1;
-            BottomAddress = std::min(TopAddress + PageBytes - 1, FileSize);
+            Doc().View.TopAddress = ((address - 1) / Doc().View.Cols) * Doc().View.Cols + 1;
+            Doc().View.BottomAddress =
+                std::min(Doc().View.TopAddress + Doc().View.PageBytes - 1, Doc().Store.FileSize());
         }
     }
     if (placeCursor) {
@@ -54,18 +57,19 @@ void ShowAddress(TAddress address, bool placeCursor, bool onlyIfOutside) {
 }
 
 void ShowView(TView view) {
-    if (!FileOpen || !HasBuffer()) return;
-    if (FileSize == 0) {
+    if (!Doc().FileOpen || !Doc().Store.HasBuffer()) return;
+    if (Doc().Store.FileSize() == 0) {
         ShowAddress(1, true, false);
         return;
     }
     const TAddress cursor = std::clamp<TAddress>(view.Cursor, 1, CursorEnd());
     // The top on a whole row of the present width.
-    const TAddress top = (std::max<TAddress>(view.Top, 1) - 1) / Cols * Cols + 1;
-    if (top <= cursor && cursor - top < PageBytes) {
-        TopAddress = top;
-        BottomAddress = std::min<TAddress>(top + PageBytes - 1, FileSize);
-        SetCursorCell(static_cast<int32_t>((cursor - top) % Cols), static_cast<int32_t>((cursor - top) / Cols));
+    const TAddress top = (std::max<TAddress>(view.Top, 1) - 1) / Doc().View.Cols * Doc().View.Cols + 1;
+    if (top <= cursor && cursor - top < Doc().View.PageBytes) {
+        Doc().View.TopAddress = top;
+        Doc().View.BottomAddress = std::min<TAddress>(top + Doc().View.PageBytes - 1, Doc().Store.FileSize());
+        SetCursorCell(static_cast<int32_t>((cursor - top) % Doc().View.Cols),
+                      static_cast<int32_t>((cursor - top) / Doc().View.Cols));
         RefillPanes(0, 0);
     } else {
         ShowAddress(cursor, true, false);
@@ -73,8 +77,8 @@ void ShowView(TView view) {
 }
 
 void ScrollToEnd() {
-    BottomAddress = FileSize;
-    TopAddress = LastPageTop(FileSize);
+    Doc().View.BottomAddress = Doc().Store.FileSize();
+    Doc().View.TopAddress = LastPageTop(Doc().Store.FileSize());
 }
 
 void GoToStart() {
@@ -84,38 +88,40 @@ void GoToStart() {
 
 void GoToEnd() {
     ScrollToEnd();
-    ShowAddress(BottomAddress, true, false);
-    TCell cell = AddressToCell(BottomAddress);
+    ShowAddress(Doc().View.BottomAddress, true, false);
+    TCell cell = AddressToCell(Doc().View.BottomAddress);
     SetCursorCell(cell.Col, cell.Row);
 }
 
 TCell AddressToCell(TAddress address) {
-    if (TopAddress < address && address - TopAddress < PageBytes)
+    if (Doc().View.TopAddress < address && address - Doc().View.TopAddress < Doc().View.PageBytes)
         // On the page, so the offset is below PageBytes and fits a cell's int32_t.
-        return {static_cast<int32_t>((address - TopAddress) % Cols),
-                static_cast<int32_t>((address - TopAddress) / Cols)};
+        return {static_cast<int32_t>((address - Doc().View.TopAddress) % Doc().View.Cols),
+                static_cast<int32_t>((address - Doc().View.TopAddress) / Doc().View.Cols)};
     return {0, 0};
 }
 
 void SetCursorCell(int32_t col, int32_t row) {
     // A pending hex digit belongs to the cell it was typed in.
-    if (col != CursorCol || row != CursorRow) DropPendingDigit();
+    if (col != Doc().View.CursorCol || row != Doc().View.CursorRow) DropPendingDigit();
     Host->SelectCell(col, row);
-    CursorCol = col;
-    CursorRow = row;
+    Doc().View.CursorCol = col;
+    Doc().View.CursorRow = row;
     Host->UpdateStatus();
 }
 
 void RefillPanes(int32_t col, int32_t row) {
-    if (PendingDigit >= 0 && int64_t(CursorRow) * Cols + CursorCol >= int64_t(row) * Cols + col)
-        PendingDigit = -1;
+    if (Doc().View.PendingDigit >= 0 &&
+        int64_t(Doc().View.CursorRow) * Doc().View.Cols + Doc().View.CursorCol >=
+            int64_t(row) * Doc().View.Cols + col)
+        Doc().View.PendingDigit = -1;
     Host->RefreshPanes(col, row);
 }
 
 void DropPendingDigit() {
-    if (PendingDigit < 0) return;
-    PendingDigit = -1;
-    Host->RefreshCell(CursorCol, CursorRow);
+    if (Doc().View.PendingDigit < 0) return;
+    Doc().View.PendingDigit = -1;
+    Host->RefreshCell(Doc().View.CursorCol, Doc().View.CursorRow);
 }
 
 } // namespace Engine

@@ -8,17 +8,6 @@
 // The page of the file the panes show, and the cursor on it.
 namespace Engine {
 
-struct TCell {
-    int32_t Col = 0;
-    int32_t Row = 0;
-};
-
-// Where the user was looking: the first address of the page and the cursor's address.
-struct TView {
-    TAddress Top = 1;
-    TAddress Cursor = 1;
-};
-
 TAddress CurrentAddress();
 // The last address the cursor may stand on: in insert mode the empty cell after the last byte, where
 // typing appends; in overwrite mode the last byte (an empty file has its one empty cell).

@@ -3,6 +3,7 @@
 
 #include "engine/document/Blocks.h"
 #include "engine/store/ByteStore.h"
+#include "engine/document/EngineState.h"
 #include "engine/text/CharacterSet.h"
 #include "engine/document/CommandEnabling.h"
 #include "engine/editing/Editing.h"
@@ -99,38 +100,42 @@ void InsertPasted(std::span<const uint8_t> bytes, bool text) {
     const TAddress a = CurrentAddress();
     {
         const TCount room = static_cast<TCount>(bytes.size()) + (text ? 1 : 0);
-        if (room <= MaxFileSize - FileSize && !RoomOrRefusal(room)) return;
-        if (room > MaxFileSize - FileSize || !OpenGap(a, static_cast<TCount>(bytes.size()))) {
+        if (room <= MaxFileSize - Doc().Store.FileSize() && !RoomOrRefusal(room)) return;
+        if (room > MaxFileSize - Doc().Store.FileSize() ||
+            !Doc().Store.OpenGap(a, static_cast<TCount>(bytes.size()))) {
             Host->ShowError(Texts::NotEnoughMemory);
             return;
         }
         TBusyScope pasting(Texts::PasteFromClipboardBusy);
-        if (!bytes.empty()) std::ranges::copy(bytes, StoreRun(a, static_cast<TCount>(bytes.size())).begin());
+        if (!bytes.empty())
+            std::ranges::copy(bytes, Doc().Store.StoreRun(a, static_cast<TCount>(bytes.size())).begin());
         RecordChange(a, {}, static_cast<TCount>(bytes.size()));
-        Modified = true;
+        Doc().Modified = true;
     }
-    BottomAddress = std::min(TopAddress + PageBytes - 1, FileSize);
+    Doc().View.BottomAddress =
+        std::min(Doc().View.TopAddress + Doc().View.PageBytes - 1, Doc().Store.FileSize());
     DropBlockIfAffected(a);
-    RefillPanes(CursorCol, CursorRow);
+    RefillPanes(Doc().View.CursorCol, Doc().View.CursorRow);
     Host->UpdateStatus();
 }
 
 } // namespace
 
 void Cut1Click(TClipboardPort& clipboard, bool cut) {
-    if (!FileOpen || !BlockComplete() || BlockEnd > FileSize) {
+    if (!Doc().FileOpen || !BlockComplete() || Doc().Block.BlockEnd > Doc().Store.FileSize()) {
         Host->ShowError(Texts::NoBlockMarked);
         return;
     }
     // The clipboard format counts its bytes in 4 bytes; a larger block keeps its bytes (and Cut its block).
-    const TCount length = BlockEnd - BlockBegin + 1;
+    const TCount length = Doc().Block.BlockEnd - Doc().Block.BlockBegin + 1;
     if (length > TCount{UINT32_MAX}) {
         Host->ShowError(FormatText(Texts::BlockTooLargeForClipboard, {length, TCount{UINT32_MAX}}));
         return;
     }
     TBusyScope busy(Texts::CopyToClipboardBusy);
     const TAddress a = CurrentAddress();
-    const std::span<const uint8_t> block = StoreRun(BlockBegin, BlockEnd - BlockBegin + 1);
+    const std::span<const uint8_t> block =
+        Doc().Store.StoreRun(Doc().Block.BlockBegin, Doc().Block.BlockEnd - Doc().Block.BlockBegin + 1);
     // A Cut whose copy failed keeps the block: its bytes would otherwise exist nowhere.
     if (!PutOnClipboard(clipboard, block)) {
         Host->ShowError(Texts::CantCopyToClipboard);
@@ -144,7 +149,7 @@ void Cut1Click(TClipboardPort& clipboard, bool cut) {
 }
 
 void Paste1Click(TClipboardPort& clipboard) {
-    if (!FileOpen || !HasBuffer()) return;
+    if (!Doc().FileOpen || !Doc().Store.HasBuffer()) return;
     TUndoStep step(TStepName::Paste);
     TBusyScope busy("");
     // Ours first, then raw bytes of other programs, then text.
@@ -167,7 +172,7 @@ void Paste1Click(TClipboardPort& clipboard) {
 }
 
 void PasteHex1Click(TClipboardPort& clipboard) {
-    if (!FileOpen || !HasBuffer()) return;
+    if (!Doc().FileOpen || !Doc().Store.HasBuffer()) return;
     const std::optional<TClipData> data = clipboard.Data(TClipFormat::Text);
     const std::optional<std::string> bytes =
         data ? LooseHexToBytes(std::string_view(reinterpret_cast<const char*>(data->Bytes.data()), data->Bytes.size()))
@@ -187,8 +192,8 @@ bool CanPaste(TClipboardPort& clipboard) {
 }
 
 void Clipboard1Click(TClipboardPort& clipboard) {
-    if (FileOpen) SetCommandEnabled(TCommand::Paste1, CanPaste(clipboard));
-    if (FileOpen) SetCommandEnabled(TCommand::Pastehex1, clipboard.Offers(TClipFormat::Text));
+    if (Doc().FileOpen) SetCommandEnabled(TCommand::Paste1, CanPaste(clipboard));
+    if (Doc().FileOpen) SetCommandEnabled(TCommand::Pastehex1, clipboard.Offers(TClipFormat::Text));
 }
 
 void OfferToEmptyClipboard(TClipboardPort& clipboard) {

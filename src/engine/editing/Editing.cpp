@@ -3,6 +3,7 @@
 
 #include "engine/document/Blocks.h"
 #include "engine/store/ByteStore.h"
+#include "engine/document/EngineState.h"
 #include "engine/document/CommandEnabling.h"
 #include "engine/document/HostScopes.h"
 #include "engine/store/RoomCheck.h"
@@ -19,31 +20,31 @@ namespace Engine {
 namespace {
 
 void KeepBottomAtEnd() {
-    if (TopAddress + PageBytes - 1 >= FileSize) BottomAddress = FileSize;
+    if (Doc().View.TopAddress + Doc().View.PageBytes - 1 >= Doc().Store.FileSize())
+        Doc().View.BottomAddress = Doc().Store.FileSize();
 }
 
 // Deleting every byte. The file counts as changed, so that closing it asks before the edit is lost.
 void EmptyWholeFile() {
-    if (!ConfirmUndoable(FileSize)) return;
-    RecordChange(1, StoreRun(1, FileSize), 0);
+    if (!ConfirmUndoable(Doc().Store.FileSize())) return;
+    RecordChange(1, Doc().Store.StoreRun(1, Doc().Store.FileSize()), 0);
     ClearFile();
-    Modified = true;
+    Doc().Modified = true;
 }
 
 } // namespace
 
 bool CloseGap(TAddress address, TCount n) {
     TBusyScope busy(Texts::DeleteBusy);
-    if (n > 0 && n == FileSize && address == 1) {
+    if (n > 0 && n == Doc().Store.FileSize() && address == 1) {
         ClearFile();
         return true;
     }
-    return RemoveBytes(address, n);
+    return Doc().Store.RemoveBytes(address, n);
 }
 
 void ClearFile() {
-    DropStoreGap();
-    FileSize = 0;
+    Doc().Store.Clear();
     UnmarkBlock();
     ShowAddress(1, true, false);
 }
@@ -54,20 +55,20 @@ void RefuseReadOnly() {
 }
 
 void ApplyUndoRule(TAddress pos) {
-    const int64_t lastReplaced =
-        static_cast<int64_t>(LastReplaceAddress) + static_cast<int64_t>(SearchRequest.Replacement.size()) - 1;
-    if (ReplaceUndoEnabled && pos <= lastReplaced) EnableReplaceUndo(false);
+    const int64_t lastReplaced = static_cast<int64_t>(Doc().Search.LastReplaceAddress) +
+                                 static_cast<int64_t>(SearchRequest.Replacement.size()) - 1;
+    if (Doc().Search.ReplaceUndoEnabled && pos <= lastReplaced) EnableReplaceUndo(false);
 }
 
 bool InsertByteAtCursor(uint8_t value) {
-    if (!EnsureRoom(1)) {
+    if (!Doc().Store.EnsureRoom(1)) {
         Host->ShowError(Texts::CantAllocate);
         return false;
     }
     TBusyScope busy(Texts::InsertBusy);
     const TAddress pos = CurrentAddress();
-    OpenGap(pos, 1); // the room is there
-    WriteByte(pos, value);
+    Doc().Store.OpenGap(pos, 1); // the room is there
+    Doc().Store.WriteByte(pos, value);
     RecordChange(pos, {}, 1);
     KeepBottomAtEnd();
     return true;
@@ -76,19 +77,19 @@ bool InsertByteAtCursor(uint8_t value) {
 void DeleteByteAtCursor() {
     TUndoStep step(TStepName::Deletion);
     const TAddress pos = CurrentAddress();
-    if (FileSize == 0 || pos > FileSize) return;
-    if (FileSize == 1) {
+    if (Doc().Store.FileSize() == 0 || pos > Doc().Store.FileSize()) return;
+    if (Doc().Store.FileSize() == 1) {
         EmptyWholeFile();
         return;
     }
     {
         TBusyScope busy(Texts::DeleteBusy);
         ApplyUndoRule(pos);
-        RecordChange(pos, StoreRun(pos, 1), 0);
-        RemoveBytes(pos, 1);
+        RecordChange(pos, Doc().Store.StoreRun(pos, 1), 0);
+        Doc().Store.RemoveBytes(pos, 1);
         KeepBottomAtEnd();
-        Modified = true;
-        RefillPanes(CursorCol, CursorRow);
+        Doc().Modified = true;
+        RefillPanes(Doc().View.CursorCol, Doc().View.CursorRow);
         if (pos > CursorEnd()) ShowAddress(CursorEnd(), true, true);
     }
     DropBlockIfAffected(pos);
@@ -96,47 +97,51 @@ void DeleteByteAtCursor() {
 
 bool InsertBytesAt(TAddress address, std::span<const uint8_t> bytes) {
     if (bytes.size() > static_cast<size_t>(MaxFileSize) ||
-        !OpenGap(address, static_cast<TCount>(bytes.size()))) {
+        !Doc().Store.OpenGap(address, static_cast<TCount>(bytes.size()))) {
         Host->ShowError(Texts::CantAllocate);
         return false;
     }
-    if (!bytes.empty()) std::ranges::copy(bytes, StoreRun(address, static_cast<TCount>(bytes.size())).begin());
+    if (!bytes.empty())
+        std::ranges::copy(bytes, Doc().Store.StoreRun(address, static_cast<TCount>(bytes.size())).begin());
     RecordChange(address, {}, static_cast<TCount>(bytes.size()));
     return true;
 }
 
 bool OverwriteBytesAt(TAddress address, std::span<const uint8_t> bytes) {
-    if (address < 1 || address > FileSize + 1 || static_cast<TCount>(bytes.size()) > FileSize - address + 1) {
+    if (address < 1 || address > Doc().Store.FileSize() + 1 ||
+        static_cast<TCount>(bytes.size()) > Doc().Store.FileSize() - address + 1) {
         Host->ShowError(Texts::CantOverwriteBeyondEnd);
         return false;
     }
-    RecordChange(address, StoreRun(address, static_cast<TCount>(bytes.size())),
+    RecordChange(address, Doc().Store.StoreRun(address, static_cast<TCount>(bytes.size())),
                  static_cast<TCount>(bytes.size()));
-    if (!bytes.empty()) std::ranges::copy(bytes, StoreRun(address, static_cast<TCount>(bytes.size())).begin());
+    if (!bytes.empty())
+        std::ranges::copy(bytes, Doc().Store.StoreRun(address, static_cast<TCount>(bytes.size())).begin());
     return true;
 }
 
 bool CopyBlock(bool insert) {
     TBusyScope busy(Texts::CopyBusy);
     const TAddress pos = CurrentAddress();
-    const TCount length = BlockEnd - BlockBegin + 1;
-    if (insert && !OpenGap(pos, length)) return false;
-    RecordChange(pos, insert ? std::span<const uint8_t>() : StoreRun(pos, length), length);
-    TAddress source = BlockBegin;
-    if (insert && BlockBegin >= pos) source = BlockEnd + 1; // the gap pushed the block up by its own length
+    const TCount length = Doc().Block.BlockEnd - Doc().Block.BlockBegin + 1;
+    if (insert && !Doc().Store.OpenGap(pos, length)) return false;
+    RecordChange(pos, insert ? std::span<const uint8_t>() : Doc().Store.StoreRun(pos, length), length);
+    TAddress source = Doc().Block.BlockBegin;
+    if (insert && Doc().Block.BlockBegin >= pos)
+        source = Doc().Block.BlockEnd + 1; // the gap pushed the block up by its own length
     // The callers' checks keep an overlapping target below its source, where memmove copies ascending.
     // Both runs in place; finding the second may close the gap, which moves the first.
-    const uint8_t* from = StoreRun(source, length).data();
-    uint8_t* const to = StoreRun(pos, length).data();
-    if (GapAt == NoGap) from = StoreRun(source, length).data();
+    const uint8_t* from = Doc().Store.StoreRun(source, length).data();
+    uint8_t* const to = Doc().Store.StoreRun(pos, length).data();
+    from = Doc().Store.StoreRun(source, length).data();
     std::memmove(to, from, static_cast<size_t>(length));
-    Modified = true;
+    Doc().Modified = true;
     return true;
 }
 
 bool DeleteBlock() {
     TUndoStep step(TStepName::BlockDelete);
-    if (BlockBegin == 1 && BlockEnd == FileSize) {
+    if (Doc().Block.BlockBegin == 1 && Doc().Block.BlockEnd == Doc().Store.FileSize()) {
         EmptyWholeFile();
         return false;
     }
@@ -144,15 +149,19 @@ bool DeleteBlock() {
         Host->ShowError(Texts::NoBlockMarked);
         return false;
     }
-    if (!ConfirmUndoable(BlockEnd - BlockBegin + 1)) return false;
+    if (!ConfirmUndoable(Doc().Block.BlockEnd - Doc().Block.BlockBegin + 1)) return false;
     EnableReplaceUndo(false);
     {
         TBusyScope busy(Texts::DeleteBusy);
-        RecordChange(BlockBegin, StoreRun(BlockBegin, BlockEnd - BlockBegin + 1), 0);
-        CloseGap(BlockBegin, BlockEnd - BlockBegin + 1); // a failed shrink leaves the bytes right
+        RecordChange(
+            Doc().Block.BlockBegin,
+            Doc().Store.StoreRun(Doc().Block.BlockBegin, Doc().Block.BlockEnd - Doc().Block.BlockBegin + 1),
+            0);
+        CloseGap(Doc().Block.BlockBegin,
+                 Doc().Block.BlockEnd - Doc().Block.BlockBegin + 1); // a failed shrink leaves the bytes right
     }
-    Modified = true;
-    const TAddress begin = BlockBegin;
+    Doc().Modified = true;
+    const TAddress begin = Doc().Block.BlockBegin;
     UnmarkBlock();
     ShowAddress(begin, true, true);
     return true;
@@ -161,18 +170,17 @@ bool DeleteBlock() {
 void DeleteFromCursor() {
     TUndoStep step(TStepName::DeleteFromCursor);
     const TAddress pos = CurrentAddress();
-    if (FileSize == 0 || pos > FileSize) return;
+    if (Doc().Store.FileSize() == 0 || pos > Doc().Store.FileSize()) return;
     if (pos == 1) {
         EmptyWholeFile();
-    } else if (pos == FileSize) {
+    } else if (pos == Doc().Store.FileSize()) {
         DeleteByteAtCursor();
     } else {
-        if (!ConfirmUndoable(FileSize - pos + 1)) return;
+        if (!ConfirmUndoable(Doc().Store.FileSize() - pos + 1)) return;
         ApplyUndoRule(pos);
-        RecordChange(pos, StoreRun(pos, FileSize - pos + 1), 0);
-        ContiguousBytes(); // the gap may not outlive the bytes it lay among
-        FileSize = pos - 1;
-        Modified = true;
+        RecordChange(pos, Doc().Store.StoreRun(pos, Doc().Store.FileSize() - pos + 1), 0);
+        Doc().Store.RemoveBytes(pos, Doc().Store.FileSize() - pos + 1, false);
+        Doc().Modified = true;
         GoToEnd();
         DropBlockIfAffected(pos);
     }
@@ -181,8 +189,8 @@ void DeleteFromCursor() {
 void DeleteToCursor() {
     TUndoStep step(TStepName::DeleteToCursor);
     const TAddress pos = CurrentAddress();
-    if (FileSize == 0 || pos > FileSize) return;
-    if (pos == FileSize) {
+    if (Doc().Store.FileSize() == 0 || pos > Doc().Store.FileSize()) return;
+    if (pos == Doc().Store.FileSize()) {
         EmptyWholeFile();
         return;
     }
@@ -190,12 +198,10 @@ void DeleteToCursor() {
     EnableReplaceUndo(false);
     {
         TBusyScope busy(Texts::DeleteBusy);
-        RecordChange(1, StoreRun(1, pos), 0);
-        uint8_t* const file = ContiguousBytes();
-        std::memmove(file, file + pos, static_cast<size_t>(FileSize - pos));
-        FileSize -= pos;
+        RecordChange(1, Doc().Store.StoreRun(1, pos), 0);
+        Doc().Store.RemoveBytes(1, pos, false);
     }
-    Modified = true;
+    Doc().Modified = true;
     GoToStart();
     // Every byte after the cut has moved, so no block can still be right.
     if (BlockComplete()) {
@@ -206,7 +212,7 @@ void DeleteToCursor() {
 }
 
 void Blockmark1Click() {
-    if (FileOpen && FileSize > 0) MarkBlock(false, true);
+    if (Doc().FileOpen && Doc().Store.FileSize() > 0) MarkBlock(false, true);
 }
 
 void Blockunmark1Click() {
@@ -226,24 +232,28 @@ void Blockcopy1Click(TBlockCopyKind kind) {
         Host->ShowError(Texts::NoBlockMarked);
         return;
     }
-    if (BlockBegin < pos && pos <= BlockEnd) {
+    if (Doc().Block.BlockBegin < pos && pos <= Doc().Block.BlockEnd) {
         Host->ShowError(Texts::CantCopyWithinBlock);
         return;
     }
-    if (kind != TBlockCopyKind::Copy && pos == BlockBegin) {
+    if (kind != TBlockCopyKind::Copy && pos == Doc().Block.BlockBegin) {
         Host->ShowInfo(Texts::BlockRemains);
         return;
     }
-    if (kind == TBlockCopyKind::Move && pos == BlockEnd + 1) {
+    if (kind == TBlockCopyKind::Move && pos == Doc().Block.BlockEnd + 1) {
         Host->ShowInfo(Texts::BlockRemains);
         return;
     }
-    if (kind == TBlockCopyKind::Overwrite && static_cast<int64_t>(pos) + BlockEnd - BlockBegin > FileSize) {
+    if (kind == TBlockCopyKind::Overwrite &&
+        static_cast<int64_t>(pos) + Doc().Block.BlockEnd - Doc().Block.BlockBegin > Doc().Store.FileSize()) {
         Host->ShowError(Texts::CantOverwriteBeyondEnd);
         return;
     }
-    if (kind != TBlockCopyKind::Copy && !ConfirmUndoable(BlockEnd - BlockBegin + 1)) return;
-    if (kind != TBlockCopyKind::Overwrite && !RoomOrRefusal(BlockEnd - BlockBegin + 1)) return;
+    if (kind != TBlockCopyKind::Copy && !ConfirmUndoable(Doc().Block.BlockEnd - Doc().Block.BlockBegin + 1))
+        return;
+    if (kind != TBlockCopyKind::Overwrite &&
+        !RoomOrRefusal(Doc().Block.BlockEnd - Doc().Block.BlockBegin + 1))
+        return;
     if (!CopyBlock(kind != TBlockCopyKind::Overwrite)) {
         Host->ShowError(Texts::CantAllocate);
         return;
@@ -251,18 +261,21 @@ void Blockcopy1Click(TBlockCopyKind kind) {
     EnableReplaceUndo(false);
     if (kind != TBlockCopyKind::Move) {
         MoveBlockMarks(pos);
-        BottomAddress = std::min(TopAddress + PageBytes - 1, FileSize);
-        RefillPanes(CursorCol, CursorRow);
+        Doc().View.BottomAddress =
+            std::min(Doc().View.TopAddress + Doc().View.PageBytes - 1, Doc().Store.FileSize());
+        RefillPanes(Doc().View.CursorCol, Doc().View.CursorRow);
         Host->UpdateStatus();
         return;
     }
-    if (pos < BlockBegin) MoveBlockMarks(BlockEnd + 1);
-    RecordChange(BlockBegin, StoreRun(BlockBegin, BlockEnd - BlockBegin + 1), 0);
-    CloseGap(BlockBegin, BlockEnd - BlockBegin + 1);
-    if (pos < BlockBegin)
+    if (pos < Doc().Block.BlockBegin) MoveBlockMarks(Doc().Block.BlockEnd + 1);
+    RecordChange(
+        Doc().Block.BlockBegin,
+        Doc().Store.StoreRun(Doc().Block.BlockBegin, Doc().Block.BlockEnd - Doc().Block.BlockBegin + 1), 0);
+    CloseGap(Doc().Block.BlockBegin, Doc().Block.BlockEnd - Doc().Block.BlockBegin + 1);
+    if (pos < Doc().Block.BlockBegin)
         MoveBlockMarks(pos);
     else
-        MoveBlockMarks(pos - (BlockEnd - BlockBegin) - 1);
+        MoveBlockMarks(pos - (Doc().Block.BlockEnd - Doc().Block.BlockBegin) - 1);
     ShowAddress(pos, true, true);
 }
 
@@ -289,7 +302,7 @@ void Deletetocursor1Click() {
 bool InsertionFits(size_t length, int64_t count) {
     if (count < 1 || length == 0) return false;
     // Divided rather than multiplied, so that a huge count can never wrap into something that seems to fit.
-    return count <= (Capacity - FileSize) / static_cast<TCount>(length);
+    return count <= (Doc().Store.Capacity() - Doc().Store.FileSize()) / static_cast<TCount>(length);
 }
 
 void InsertRepeated(std::span<const uint8_t> bytes, TCount count) {
@@ -299,16 +312,17 @@ void InsertRepeated(std::span<const uint8_t> bytes, TCount count) {
     const TAddress p = CurrentAddress();
     TUndoStep step(TStepName::InsertString);
     TBusyScope busy(Texts::InsertBusy);
-    if (!OpenGap(p, total)) return;
+    if (!Doc().Store.OpenGap(p, total)) return;
     RecordChange(p, {}, total);
-    uint8_t* target = StoreRun(p, total).data();
+    uint8_t* target = Doc().Store.StoreRun(p, total).data();
     for (TCount i = 0; i < count; ++i, target += bytes.size())
         std::memcpy(target, bytes.data(), bytes.size());
-    BottomAddress = std::min(TopAddress + PageBytes - 1, FileSize);
+    Doc().View.BottomAddress =
+        std::min(Doc().View.TopAddress + Doc().View.PageBytes - 1, Doc().Store.FileSize());
     DropBlockIfAffected(p);
-    RefillPanes(CursorCol, CursorRow);
+    RefillPanes(Doc().View.CursorCol, Doc().View.CursorRow);
     Host->UpdateStatus();
-    Modified = true;
+    Doc().Modified = true;
 }
 
 } // namespace Engine

@@ -78,8 +78,9 @@ std::optional<std::vector<uint8_t>> EncodeInteger(int64_t value, TIntType type, 
 std::vector<std::string> DecodeLines(TByteOrder order) {
     std::vector<std::string> lines;
     const TAddress p = CurrentAddress();
-    if (FileSize == 0 || p < 1 || p > FileSize) return lines;
-    const std::span<const uint8_t> from = StoreRun(p, std::min<TCount>(4, FileSize - p + 1));
+    if (Doc().Store.FileSize() == 0 || p < 1 || p > Doc().Store.FileSize()) return lines;
+    const std::span<const uint8_t> from =
+        Doc().Store.StoreRun(p, std::min<TCount>(4, Doc().Store.FileSize() - p + 1));
     lines.push_back(FormatText(Texts::DecodeShortint, {int64_t(static_cast<int8_t>(from[0]))}));
     if (from.size() >= 2) {
         const auto word = static_cast<uint16_t>(ComposeBytes(from.first(2), order));
@@ -101,23 +102,24 @@ bool WriteEncodedAs(std::span<const uint8_t> bytes, bool overwrite, TStepName na
     TUndoStep step(name);
     TBusyScope busy(Texts::WritingEncoded);
     const TAddress pos = CurrentAddress();
-    const bool inserted = !overwrite && FileSize > 0;
-    if (FileSize == 0) {
+    const bool inserted = !overwrite && Doc().Store.FileSize() > 0;
+    if (Doc().Store.FileSize() == 0) {
         // The buffer always has room for a few bytes; an empty file takes them from its first address on,
         // and the view takes in the new end at once.
-        FileSize = static_cast<TCount>(bytes.size());
-        std::ranges::copy(bytes, StoreRun(1, FileSize).begin());
-        RecordChange(1, {}, FileSize);
+        if (!Doc().Store.OpenGap(1, static_cast<TCount>(bytes.size()))) return false;
+        std::ranges::copy(bytes, Doc().Store.StoreRun(1, Doc().Store.FileSize()).begin());
+        RecordChange(1, {}, Doc().Store.FileSize());
         ShowAddress(1, true, false);
     } else if (inserted) {
         if (!InsertBytesAt(pos, bytes)) return false;
-        BottomAddress = std::min(TopAddress + PageBytes - 1, FileSize);
+        Doc().View.BottomAddress =
+            std::min(Doc().View.TopAddress + Doc().View.PageBytes - 1, Doc().Store.FileSize());
     } else if (!OverwriteBytesAt(pos, bytes)) {
         return false;
     }
-    RefillPanes(CursorCol, CursorRow);
+    RefillPanes(Doc().View.CursorCol, Doc().View.CursorRow);
     Host->UpdateStatus();
-    Modified = true;
+    Doc().Modified = true;
     // Everything from the cursor on has moved up: a block reaching there no longer marks its bytes.
     if (inserted) DropBlockIfAffected(pos);
     return true;

@@ -38,7 +38,7 @@ void MoveCursor(int32_t col, int32_t row) {
 
 // Rows of the file (or its empty cell for appending) lie below the page.
 bool RowsBelow() {
-    return int64_t(TopAddress) + PageBytes <= CursorEnd();
+    return int64_t(Doc().View.TopAddress) + Doc().View.PageBytes <= CursorEnd();
 }
 
 // The cursor's last cell, for moves that would otherwise land past the end.
@@ -49,8 +49,8 @@ void CursorToEnd() {
 
 // What a grid does with a key no rule took: a row, a row end or a page of rows, within the page.
 void PaneOwnMove(int key, bool ctrl) {
-    int32_t col = CursorCol;
-    int32_t row = CursorRow;
+    int32_t col = Doc().View.CursorCol;
+    int32_t row = Doc().View.CursorRow;
     switch (key) {
     case PaneKey::Up:
         --row;
@@ -63,21 +63,21 @@ void PaneOwnMove(int key, bool ctrl) {
         if (ctrl) row = 0;
         break;
     case PaneKey::End:
-        col = Cols - 1;
-        if (ctrl) row = Rows - 1;
+        col = Doc().View.Cols - 1;
+        if (ctrl) row = Doc().View.Rows - 1;
         break;
     case PaneKey::PageUp:
-        row -= Rows;
+        row -= Doc().View.Rows;
         break;
     case PaneKey::PageDown:
-        row += Rows;
+        row += Doc().View.Rows;
         break;
     default:
         return;
     }
-    col = std::clamp(col, 0, std::max(0, Cols - 1));
-    row = std::clamp(row, 0, std::max(0, Rows - 1));
-    if (col != CursorCol || row != CursorRow) MoveCursor(col, row);
+    col = std::clamp(col, 0, std::max(0, Doc().View.Cols - 1));
+    row = std::clamp(row, 0, std::max(0, Doc().View.Rows - 1));
+    if (col != Doc().View.CursorCol || row != Doc().View.CursorRow) MoveCursor(col, row);
 }
 
 // Each of the key rules below says whether it took the key; a key none takes gets the pane's own move.
@@ -99,7 +99,7 @@ bool ModeKey(int key) {
 }
 
 bool EditingKey(int key) {
-    if (ReadOnly && (key == PaneKey::Delete || key == PaneKey::Backspace)) {
+    if (Doc().File.ReadOnly && (key == PaneKey::Delete || key == PaneKey::Backspace)) {
         RefuseReadOnly();
         return true;
     }
@@ -132,16 +132,17 @@ bool NavigationKey(int key, bool ctrl) {
         MoveLeft();
         return true;
     case PaneKey::Down:
-        if (CursorRow == Rows - 1 && RowsBelow()) {
+        if (Doc().View.CursorRow == Doc().View.Rows - 1 && RowsBelow()) {
             ScrollRowDown();
         } else if (!RowsBelow()) {
             // The next row may end left of the cursor's column: go to the last cell instead.
             const TCell last = AddressToCell(CursorEnd());
-            if (last.Row == CursorRow + 1 && CursorCol > last.Col) SetCursorCell(last.Col, last.Row);
+            if (last.Row == Doc().View.CursorRow + 1 && Doc().View.CursorCol > last.Col)
+                SetCursorCell(last.Col, last.Row);
         }
         return false;
     case PaneKey::Up:
-        if (CursorRow == 0 && TopAddress > Cols) ScrollRowUp();
+        if (Doc().View.CursorRow == 0 && Doc().View.TopAddress > Doc().View.Cols) ScrollRowUp();
         return false;
     case PaneKey::PageDown:
         if (ctrl) {
@@ -149,7 +150,7 @@ bool NavigationKey(int key, bool ctrl) {
             return true;
         }
         if (!RowsBelow()) return false;
-        ShowAddress(TopAddress + PageBytes, false, false);
+        ShowAddress(Doc().View.TopAddress + Doc().View.PageBytes, false, false);
         if (CurrentAddress() > CursorEnd()) CursorToEnd();
         Host->UpdateStatus();
         return true;
@@ -158,8 +159,8 @@ bool NavigationKey(int key, bool ctrl) {
             GoToStart();
             return true;
         }
-        if (TopAddress <= 1) return false;
-        ShowAddress(std::max<TAddress>(1, TopAddress - PageBytes), false, false);
+        if (Doc().View.TopAddress <= 1) return false;
+        ShowAddress(std::max<TAddress>(1, Doc().View.TopAddress - Doc().View.PageBytes), false, false);
         Host->UpdateStatus();
         return true;
     case PaneKey::End:
@@ -168,7 +169,7 @@ bool NavigationKey(int key, bool ctrl) {
             const TCell last = AddressToCell(CursorEnd());
             if (ctrl)
                 SetCursorCell(last.Col, last.Row);
-            else if (CursorRow == last.Row)
+            else if (Doc().View.CursorRow == last.Row)
                 SetCursorCol(last.Col);
         }
         return false;
@@ -181,7 +182,7 @@ bool NavigationKey(int key, bool ctrl) {
 
 void PaneKeyDown(int& key, unsigned shift) {
     if (EndsTyping(key)) SealUndoStep();
-    if (!FileOpen || FileSize == 0) {
+    if (!Doc().FileOpen || Doc().Store.FileSize() == 0) {
         // An empty file (or none) has no cell to move to and no byte to mark or delete: only the modes act.
         if (ModeKey(key)) key = 0;
         return;
@@ -200,15 +201,15 @@ void PaneKeyDown(int& key, unsigned shift) {
 }
 
 void PaneKeyUp(int key, unsigned shift) {
-    if (!FileOpen || FileSize == 0 || !(shift & ssShift)) return;
+    if (!Doc().FileOpen || Doc().Store.FileSize() == 0 || !(shift & ssShift)) return;
     // After the move: the block grows or shrinks to the cursor's new byte.
     if (IsNavigationKey(key)) MarkBlock(true, IsForwardKey(key));
 }
 
 void PaneKeyPress(uint8_t character) {
-    if (!FileOpen) return;
+    if (!Doc().FileOpen) return;
     // A read-only file answers a key that would type with a beep and a note.
-    if (ReadOnly && (TextMode ? character >= 32 : IsHexDigit(char(character)))) {
+    if (Doc().File.ReadOnly && (TextMode ? character >= 32 : IsHexDigit(char(character)))) {
         RefuseReadOnly();
         return;
     }
@@ -219,21 +220,23 @@ void PaneKeyPress(uint8_t character) {
     }
     if (!IsHexDigit(char(character))) return;
     const int digit = HexDigitValue(char(character));
-    if (PendingDigit >= 0) {
-        TypeByte(uint8_t(16 * PendingDigit + digit));
+    if (Doc().View.PendingDigit >= 0) {
+        TypeByte(uint8_t(16 * Doc().View.PendingDigit + digit));
     } else {
         // The first digit waits in the cell for its second.
-        PendingDigit = digit;
-        Host->RefreshCell(CursorCol, CursorRow);
+        Doc().View.PendingDigit = digit;
+        Host->RefreshCell(Doc().View.CursorCol, Doc().View.CursorRow);
     }
 }
 
 bool PaneSelectCell(int32_t col, int32_t row) {
     // Cells past the end of the file are never selected (in an empty file none is).
-    if (!FileOpen || int64_t(TopAddress) + int64_t(row) * Cols + col > CursorEnd()) return false;
+    if (!Doc().FileOpen ||
+        int64_t(Doc().View.TopAddress) + int64_t(row) * Doc().View.Cols + col > CursorEnd())
+        return false;
     DropPendingDigit();
-    CursorCol = col;
-    CursorRow = row;
+    Doc().View.CursorCol = col;
+    Doc().View.CursorRow = row;
     Host->UpdateStatus();
     return true;
 }
@@ -247,26 +250,26 @@ bool PaneClickCell(int32_t col, int32_t row) {
 void TypeByte(uint8_t b) {
     TUndoStep step(TStepName::Typing);
     const TAddress a = CurrentAddress();
-    PendingDigit = -1;
-    if (FileSize == 0) {
-        WriteByte(1, b);
-        FileSize = 1;
+    Doc().View.PendingDigit = -1;
+    if (Doc().Store.FileSize() == 0) {
+        Doc().Store.OpenGap(1, 1);
+        Doc().Store.WriteByte(1, b);
         RecordChange(1, {}, 1);
-        BottomAddress = 1;
-        Host->RefreshCell(CursorCol, CursorRow);
+        Doc().View.BottomAddress = 1;
+        Host->RefreshCell(Doc().View.CursorCol, Doc().View.CursorRow);
     } else if (OverwriteMode) {
-        RecordChange(a, StoreRun(a, 1), 1);
-        WriteByte(a, b);
-        Host->RefreshCell(CursorCol, CursorRow);
+        RecordChange(a, Doc().Store.StoreRun(a, 1), 1);
+        Doc().Store.WriteByte(a, b);
+        Host->RefreshCell(Doc().View.CursorCol, Doc().View.CursorRow);
     } else {
         const bool inserted = InsertByteAtCursor(b);
-        RefillPanes(CursorCol, CursorRow);
+        RefillPanes(Doc().View.CursorCol, Doc().View.CursorRow);
         // Without memory the file, the cursor, the block and Modified all stay as they were.
         if (!inserted) return;
     }
     // The character panel and the scroll range show the new byte even where the cursor cannot move on.
     Host->UpdateStatus();
-    Modified = true;
+    Doc().Modified = true;
     if (!OverwriteMode) DropBlockIfAffected(a);
     // The cursor moves on as Right moves it (at its last cell it stays). This runs before any key that is
     // already queued, so fast typing never writes two bytes into one cell.
@@ -274,41 +277,43 @@ void TypeByte(uint8_t b) {
 }
 
 void SetCursorCol(int32_t col) {
-    MoveCursor(col, CursorRow);
+    MoveCursor(col, Doc().View.CursorRow);
     Host->UpdateStatus();
 }
 
 void ScrollRowDown() {
     // Callers check RowsBelow(), so the new top row exists; it may hold only the cell for appending.
-    TopAddress += Cols;
-    BottomAddress = std::min(TopAddress + PageBytes - 1, FileSize);
+    Doc().View.TopAddress += Doc().View.Cols;
+    Doc().View.BottomAddress =
+        std::min(Doc().View.TopAddress + Doc().View.PageBytes - 1, Doc().Store.FileSize());
     RefillPanes(0, 0);
     // The end lies on the page here, so its column fits a cell's int32_t.
     if (CurrentAddress() > CursorEnd())
-        SetCursorCol(static_cast<int32_t>(CursorEnd() - TopAddress - CursorRow * Cols));
+        SetCursorCol(static_cast<int32_t>(CursorEnd() - Doc().View.TopAddress -
+                                          Doc().View.CursorRow * Doc().View.Cols));
     Host->UpdateStatus();
 }
 
 void ScrollRowUp() {
-    TopAddress -= Cols;
-    ShowAddress(TopAddress, false, false);
+    Doc().View.TopAddress -= Doc().View.Cols;
+    ShowAddress(Doc().View.TopAddress, false, false);
     Host->UpdateStatus();
 }
 
 void ScrollRows(int32_t rows) {
-    if (!FileOpen || FileSize == 0) return;
+    if (!Doc().FileOpen || Doc().Store.FileSize() == 0) return;
     for (; rows > 0 && RowsBelow(); --rows)
         ScrollRowDown();
-    for (; rows < 0 && TopAddress > Cols; ++rows)
+    for (; rows < 0 && Doc().View.TopAddress > Doc().View.Cols; ++rows)
         ScrollRowUp();
 }
 
 void MoveRight() {
     if (CurrentAddress() >= CursorEnd()) return;
-    if (CursorCol < Cols - 1) {
-        MoveCursor(CursorCol + 1, CursorRow);
-    } else if (CursorRow < Rows - 1) {
-        MoveCursor(0, CursorRow + 1);
+    if (Doc().View.CursorCol < Doc().View.Cols - 1) {
+        MoveCursor(Doc().View.CursorCol + 1, Doc().View.CursorRow);
+    } else if (Doc().View.CursorRow < Doc().View.Rows - 1) {
+        MoveCursor(0, Doc().View.CursorRow + 1);
     } else {
         ScrollRowDown();
         SetCursorCol(0);
@@ -316,13 +321,13 @@ void MoveRight() {
 }
 
 void MoveLeft() {
-    if (CursorCol > 0) {
-        MoveCursor(CursorCol - 1, CursorRow);
-    } else if (CursorRow > 0) {
-        MoveCursor(Cols - 1, CursorRow - 1);
-    } else if (TopAddress > Cols) {
+    if (Doc().View.CursorCol > 0) {
+        MoveCursor(Doc().View.CursorCol - 1, Doc().View.CursorRow);
+    } else if (Doc().View.CursorRow > 0) {
+        MoveCursor(Doc().View.Cols - 1, Doc().View.CursorRow - 1);
+    } else if (Doc().View.TopAddress > Doc().View.Cols) {
         ScrollRowUp();
-        SetCursorCol(Cols - 1);
+        SetCursorCol(Doc().View.Cols - 1);
     }
 }
 
@@ -334,23 +339,23 @@ void ModusText1Click() {
 void ModusOverwrite1Click() {
     OverwriteMode = !OverwriteMode;
     // Overwriting has no cell after the last byte.
-    if (FileOpen && CurrentAddress() > CursorEnd()) ShowAddress(CursorEnd(), true, true);
+    if (Doc().FileOpen && CurrentAddress() > CursorEnd()) ShowAddress(CursorEnd(), true, true);
     Host->OverwriteModeChanged();
 }
 
 void SetPageDimensions(int32_t cols, int32_t rows) {
     // The cursor's byte stays under the cursor, and its page stays in view.
-    const TView view{TopAddress, CurrentAddress()};
-    Cols = cols;
-    Rows = rows;
-    PageBytes = cols * rows;
-    if (FileOpen) {
+    const TView view{Doc().View.TopAddress, CurrentAddress()};
+    Doc().View.Cols = cols;
+    Doc().View.Rows = rows;
+    Doc().View.PageBytes = cols * rows;
+    if (Doc().FileOpen) {
         DropPendingDigit();
         ShowView(view);
     } else {
-        TopAddress = 1;
-        CursorCol = 0;
-        CursorRow = 0;
+        Doc().View.TopAddress = 1;
+        Doc().View.CursorCol = 0;
+        Doc().View.CursorRow = 0;
         Host->SelectCell(0, 0);
     }
 }

@@ -19,7 +19,7 @@ bool DragMarked = false; // the drag has left its first byte, or began with shif
 
 // The empty cell after the last byte marks up to the last byte, as the keys do.
 TAddress ByteAt(TAddress address) {
-    return std::min(address, FileSize);
+    return std::min(address, Doc().Store.FileSize());
 }
 
 void MarkBetween(TAddress a, TAddress b) {
@@ -30,8 +30,8 @@ void MarkBetween(TAddress a, TAddress b) {
 // stays put; a cursor away from the block starts a new one.
 TAddress ShiftClickAnchor(TAddress cursor) {
     if (!BlockComplete()) return cursor;
-    if (cursor == BlockEnd) return BlockBegin;
-    if (cursor == BlockBegin) return BlockEnd;
+    if (cursor == Doc().Block.BlockEnd) return Doc().Block.BlockBegin;
+    if (cursor == Doc().Block.BlockBegin) return Doc().Block.BlockEnd;
     return cursor;
 }
 
@@ -47,7 +47,7 @@ bool PanePressCell(bool textPane, int32_t col, int32_t row, bool shift) {
     if (textPane != TextMode) ModusText1Click();
     // A click moves the cursor by itself: typing after it is a step of its own.
     SealUndoStep();
-    if (!FileOpen || FileSize == 0) return PaneClickCell(col, row);
+    if (!Doc().FileOpen || Doc().Store.FileSize() == 0) return PaneClickCell(col, row);
     const TAddress cursor = ByteAt(CurrentAddress());
     if (!PaneClickCell(col, row)) return false;
     Dragging = true;
@@ -58,16 +58,17 @@ bool PanePressCell(bool textPane, int32_t col, int32_t row, bool shift) {
 }
 
 void PaneDragToCell(int32_t col, int32_t row) {
-    if (!Dragging || !FileOpen || FileSize == 0) return;
+    if (!Dragging || !Doc().FileOpen || Doc().Store.FileSize() == 0) return;
     if (row < 0) {
-        ScrollRows(-AutoScrollRows(-row, Rows));
+        ScrollRows(-AutoScrollRows(-row, Doc().View.Rows));
         row = 0;
-    } else if (row >= Rows) {
-        ScrollRows(AutoScrollRows(row - Rows + 1, Rows));
-        row = Rows - 1;
+    } else if (row >= Doc().View.Rows) {
+        ScrollRows(AutoScrollRows(row - Doc().View.Rows + 1, Doc().View.Rows));
+        row = Doc().View.Rows - 1;
     }
-    col = std::clamp(col, 0, Cols - 1);
-    const TAddress at = std::min<TAddress>(TopAddress + TAddress{row} * Cols + col, CursorEnd());
+    col = std::clamp(col, 0, Doc().View.Cols - 1);
+    const TAddress at =
+        std::min<TAddress>(Doc().View.TopAddress + TAddress{row} * Doc().View.Cols + col, CursorEnd());
     if (at != CurrentAddress()) {
         const TCell cell = AddressToCell(at);
         PaneClickCell(cell.Col, cell.Row);

@@ -3,9 +3,9 @@
 
 #include "engine/document/Blocks.h"
 #include "engine/store/ByteStore.h"
+#include "engine/document/EngineState.h"
 #include "engine/document/CommandEnabling.h"
 #include "engine/document/HostScopes.h"
-#include "engine/recovery/Recovery.h"
 #include "engine/text/StringTable.h"
 #include "engine/store/SystemMemory.h"
 #include "engine/text/TextFormat.h"
@@ -20,8 +20,6 @@
 
 namespace Engine {
 
-TUndoJournal Journal;
-
 namespace {
 
 // The hints' names of the steps, in the order of TStepName.
@@ -32,59 +30,29 @@ constexpr auto StepNames = std::to_array<const char*>(
 // A step name added without its hint, or past StepNameCount, fails here.
 static_assert(StepNames.size() == StepNameCount);
 
-// The command scope in force.
-int Depth = 0;
-TStepName ScopeName = TStepName::Change;
-TView ScopeBefore;
-TAddress ScopeBlockBegin = 0;
-TAddress ScopeBlockEnd = 0;
-bool ScopeOpened = false;    // the scope's step stands last in the journal
-bool ScopeOpenedNew = false; // the scope opened a step of its own (the recovery journal asks)
-bool Unrecorded = false;     // the user let a change go that cannot be undone; the scope records nothing more
-bool TypingGoesOn = false;
-// The step a run of typing goes on in, valid while the journal's steps stay as they were (Version).
-TStep* TypingStep = nullptr;
-uint64_t TypingVersion = 0;
-bool TypingScope = false; // the scope in force goes on in TypingStep
-TCount PieceOld = 0, PieceNew = 0;
-
-// What the menu shows, so that typing does not touch the menu with every byte.
-struct TShown {
-    bool Valid = false;
-    bool FileOpen = false;
-    uint64_t Version = 0;
-    bool CanUndo = false;
-    bool CanRedo = false;
-    TStepName UndoName{};
-    TStepName RedoName{};
-    bool operator==(const TShown&) const = default;
-};
-TShown Shown;
-
 TView CurrentView() {
-    return {TopAddress, CurrentAddress()};
+    return {Doc().View.TopAddress, CurrentAddress()};
 }
-
-// What the caption's modified mark shows.
-bool ShownModified = false;
 
 void PublishUndoState() {
     // Every change, undo, redo, save and load ends here: the mark follows Modified without a call per byte.
-    if (Modified != ShownModified) {
-        ShownModified = Modified;
-        Host->ModifiedChanged(Modified);
+    if (Doc().Modified != Doc().Undo.ShownModified) {
+        Doc().Undo.ShownModified = Doc().Modified;
+        Host->ModifiedChanged(Doc().Modified);
     }
-    if (Shown.Valid && Shown.Version == Journal.Version && Shown.FileOpen == FileOpen) return;
-    TShown now;
+    if (Doc().Undo.Shown.Valid && Doc().Undo.Shown.Version == Doc().Undo.Journal.Version &&
+        Doc().Undo.Shown.FileOpen == Doc().FileOpen)
+        return;
+    TUndo::TShown now;
     now.Valid = true;
-    now.FileOpen = FileOpen;
-    now.Version = Journal.Version;
-    now.CanUndo = FileOpen && Journal.CanUndo();
-    now.CanRedo = FileOpen && Journal.CanRedo();
-    if (now.CanUndo) now.UndoName = Journal.NameAt(Journal.Applied - 1);
-    if (now.CanRedo) now.RedoName = Journal.NameAt(Journal.Applied);
-    if (now == Shown) return;
-    Shown = now;
+    now.FileOpen = Doc().FileOpen;
+    now.Version = Doc().Undo.Journal.Version;
+    now.CanUndo = Doc().FileOpen && Doc().Undo.Journal.CanUndo();
+    now.CanRedo = Doc().FileOpen && Doc().Undo.Journal.CanRedo();
+    if (now.CanUndo) now.UndoName = Doc().Undo.Journal.NameAt(Doc().Undo.Journal.Applied - 1);
+    if (now.CanRedo) now.RedoName = Doc().Undo.Journal.NameAt(Doc().Undo.Journal.Applied);
+    if (now == Doc().Undo.Shown) return;
+    Doc().Undo.Shown = now;
     SetCommandEnabled(TCommand::Undo1, now.CanUndo);
     SetCommandEnabled(TCommand::Redo1, now.CanRedo);
     Host->SetCommandHint(TCommand::Undo1, now.CanUndo
@@ -96,28 +64,30 @@ void PublishUndoState() {
 }
 
 void GiveUpScope() {
-    Unrecorded = true;
-    ScopeOpened = false;
+    Doc().Undo.Unrecorded = true;
+    Doc().Undo.ScopeOpened = false;
 }
 
 // A change that cannot be recorded is being made: neither the steps nor the saved state can be reached.
 void ForgetBeforeChange() {
-    Journal.Forget();
-    Journal.SavedAt = -1;
+    Doc().Undo.Journal.Forget();
+    Doc().Undo.Journal.SavedAt = -1;
     GiveUpScope();
 }
 
 void OpenScopeStep() {
-    if (ScopeOpened) return;
-    Journal.Open(ScopeName, ScopeBefore);
-    ScopeOpened = true;
-    ScopeOpenedNew = true;
+    if (Doc().Undo.ScopeOpened) return;
+    Doc().Undo.Journal.Open(Doc().Undo.ScopeName, Doc().Undo.ScopeBefore);
+    Doc().Undo.ScopeOpened = true;
+    Doc().Undo.ScopeOpenedNew = true;
 }
 
-// The recovery journal learns that the scope's changes are all made.
-void TellRecovery(bool opened) {
-    if (!RecoveryListening) return;
-    RecoveryStepEnds(ScopeName, opened, Journal.CanUndo() ? Journal.Id(Journal.Applied - 1) : -1);
+// The listener learns that the scope's changes are all made.
+void TellListener(bool opened) {
+    if (!Doc().Undo.Listener) return;
+    Doc().Undo.Listener->StepEnds(
+        Doc().Undo.ScopeName, opened,
+        Doc().Undo.Journal.CanUndo() ? Doc().Undo.Journal.Id(Doc().Undo.Journal.Applied - 1) : -1);
 }
 
 // How many pieces change i of the step has.
@@ -127,7 +97,7 @@ int64_t PieceCount(const TStep& step, int32_t i) {
 
 // Room for the largest size the step passes through, so that no change of it can fail half-way.
 bool RoomForStep(TStep& step, bool undo) {
-    int64_t size = FileSize, peak = FileSize;
+    int64_t size = Doc().Store.FileSize(), peak = Doc().Store.FileSize();
     const int32_t count = step.ChangeCount();
     for (int32_t n = 0; n < count; ++n) {
         const int32_t i = undo ? count - 1 - n : n;
@@ -136,7 +106,7 @@ bool RoomForStep(TStep& step, bool undo) {
         size += PieceCount(step, i) * (undo ? -growth : growth);
         peak = std::max(peak, size);
     }
-    return peak <= FileSize || EnsureRoom(peak - FileSize);
+    return peak <= Doc().Store.FileSize() || Doc().Store.EnsureRoom(peak - Doc().Store.FileSize());
 }
 
 // Puts the kept bytes of a change in place of those in the file, and keeps those instead: undo and redo
@@ -147,51 +117,26 @@ void ExchangeChange(TChange& change, std::span<const TAddress> rest, bool undo, 
     if (rest.empty()) {
         // One piece goes through the store, so that undoing and redoing keys leave its gap where they were
         // typed. The room is already there.
-        if (cur > 0) std::ranges::copy(StoreRun(change.Address, cur), captured.Data());
-        if (oth > cur) OpenGap(change.Address + cur, oth - cur);
-        if (oth < cur) RemoveBytes(change.Address + oth, cur - oth, false);
-        if (oth > 0) std::copy_n(change.Stored.Data(), oth, StoreRun(change.Address, oth).begin());
+        if (cur > 0) std::ranges::copy(Doc().Store.StoreRun(change.Address, cur), captured.Data());
+        if (oth > cur) Doc().Store.OpenGap(change.Address + cur, oth - cur);
+        if (oth < cur) Doc().Store.RemoveBytes(change.Address + oth, cur - oth, false);
+        if (oth > 0)
+            std::copy_n(change.Stored.Data(), oth, Doc().Store.StoreRun(change.Address, oth).begin());
         change.Stored = std::move(captured);
         return;
     }
-    const int64_t k = 1 + static_cast<int64_t>(rest.size());
-    auto address = [&](int64_t i) -> int64_t { return i == 0 ? change.Address : rest[size_t(i - 1)]; };
-    auto now = [&](int64_t i) { return address(i) + i * (cur - change.OldLength); };
-    auto then = [&](int64_t i) { return address(i) + i * (oth - change.OldLength); };
-    uint8_t* const file = ContiguousBytes() - 1; // 1-based
-    const uint8_t* const kept = change.Stored.Data();
-    for (int64_t i = 0; i < k; ++i)
-        if (cur > 0) std::memcpy(captured.Data() + i * cur, file + now(i), size_t(cur));
-    auto put = [&](int64_t i) {
-        if (oth > 0) std::memcpy(file + then(i), kept + i * oth, size_t(oth));
+    // The pieces as the file holds them now, each one cur bytes long.
+    auto address = [&](int64_t i) -> TAddress { return i == 0 ? change.Address : rest[size_t(i - 1)]; };
+    TPieces pieces;
+    pieces.Count = 1 + static_cast<int64_t>(rest.size());
+    pieces.OldLength = cur;
+    pieces.NewLength = oth;
+    pieces.Address = [&](int64_t i) { return address(i) + i * (cur - change.OldLength); };
+    pieces.Bytes = [&](int64_t i) { return change.Stored.Data() + i * oth; };
+    pieces.Before = [&](int64_t i, const uint8_t* old, TAddress) {
+        if (cur > 0) std::memcpy(captured.Data() + i * cur, old, size_t(cur));
     };
-    const int64_t tail = now(k - 1) + cur;
-    const auto tailLength = size_t(FileSize - tail + 1);
-    if (oth == cur) {
-        for (int64_t i = 0; i < k; ++i)
-            put(i);
-    } else if (oth < cur) {
-        // Shrinking: from the front, every move goes down.
-        for (int64_t i = 0; i < k; ++i) {
-            if (i > 0) {
-                const int64_t gap = now(i - 1) + cur;
-                std::memmove(file + then(i - 1) + oth, file + gap, size_t(now(i) - gap));
-            }
-            put(i);
-        }
-        std::memmove(file + then(k - 1) + oth, file + tail, tailLength);
-    } else {
-        // Growing: from the end, every move goes up.
-        std::memmove(file + then(k - 1) + oth, file + tail, tailLength);
-        for (int64_t i = k - 1; i >= 0; --i) {
-            put(i);
-            if (i > 0) {
-                const int64_t gap = now(i - 1) + cur;
-                std::memmove(file + then(i - 1) + oth, file + gap, size_t(now(i) - gap));
-            }
-        }
-    }
-    FileSize += k * (oth - cur);
+    Doc().Store.ReplacePieces(pieces); // the room is already there
     change.Stored = std::move(captured);
 }
 
@@ -231,8 +176,8 @@ bool ExchangeStep(TStep& step, bool undo) {
         if (i == 0 && step.Extra) rest = step.Extra->FirstPieces;
         ExchangeChange(step.Change(i), rest, undo, captured[size_t(i)]);
     }
-    ShrinkToFit();
-    Journal.Recount();
+    Doc().Store.ShrinkToFit();
+    Doc().Undo.Journal.Recount();
     return true;
 }
 
@@ -246,148 +191,159 @@ void AfterExchange(TStep& step, bool undo) {
         // A block marked since is kept only while its bytes did not move.
         bool resized = false;
         const TAddress lowest = LowestChange(step, resized);
-        if (resized && (BlockBegin != 0 || BlockEnd != 0) && std::max(BlockBegin, BlockEnd) >= lowest)
+        if (resized && (Doc().Block.BlockBegin != 0 || Doc().Block.BlockEnd != 0) &&
+            std::max(Doc().Block.BlockBegin, Doc().Block.BlockEnd) >= lowest)
             UnmarkBlock();
         ForgetBlockPastEnd();
     }
     // The last replacement may no longer stand where Replace undo would look for it.
     EnableReplaceUndo(false);
-    Modified = !Journal.AtSaved();
+    Doc().Modified = !Doc().Undo.Journal.AtSaved();
     ShowView(undo ? step.Before : step.After);
     Host->UpdateStatus();
     PublishUndoState();
 }
 
 void TrimAfterExchange() {
-    if (Journal.Bytes <= Journal.Budget) return;
-    Journal.Trim();
+    if (Doc().Undo.Journal.Bytes <= Doc().Undo.Journal.Budget) return;
+    Doc().Undo.Journal.Trim();
     PublishUndoState();
 }
 
 } // namespace
 
 TUndoStep::TUndoStep(TStepName name) {
-    if (Depth++ > 0) return;
+    if (Doc().Undo.Depth++ > 0) return;
     // Typing on: the least work possible, since it runs for every byte.
-    if (name == TStepName::Typing && TypingGoesOn && TypingStep && TypingVersion == Journal.Version) {
-        ScopeName = name;
-        ScopeBlockBegin = BlockBegin;
-        ScopeBlockEnd = BlockEnd;
-        ScopeOpened = true;
-        ScopeOpenedNew = false;
-        Unrecorded = false;
-        TypingScope = true;
+    if (name == TStepName::Typing && Doc().Undo.TypingGoesOn && Doc().Undo.TypingStep &&
+        Doc().Undo.TypingVersion == Doc().Undo.Journal.Version) {
+        Doc().Undo.ScopeName = name;
+        Doc().Undo.ScopeBlockBegin = Doc().Block.BlockBegin;
+        Doc().Undo.ScopeBlockEnd = Doc().Block.BlockEnd;
+        Doc().Undo.ScopeOpened = true;
+        Doc().Undo.ScopeOpenedNew = false;
+        Doc().Undo.Unrecorded = false;
+        Doc().Undo.TypingScope = true;
         return;
     }
-    TypingScope = false;
-    const bool typingOn = name == TStepName::Typing && TypingGoesOn && !Journal.CanRedo() &&
-                          Journal.CanUndo() && Journal.NameAt(Journal.Applied - 1) == TStepName::Typing;
-    TypingGoesOn = false;
-    ScopeName = name;
-    ScopeBefore = CurrentView();
-    ScopeBlockBegin = BlockBegin;
-    ScopeBlockEnd = BlockEnd;
-    ScopeOpened = typingOn;
-    ScopeOpenedNew = false;
-    Unrecorded = false;
+    Doc().Undo.TypingScope = false;
+    const bool typingOn = name == TStepName::Typing && Doc().Undo.TypingGoesOn &&
+                          !Doc().Undo.Journal.CanRedo() && Doc().Undo.Journal.CanUndo() &&
+                          Doc().Undo.Journal.NameAt(Doc().Undo.Journal.Applied - 1) == TStepName::Typing;
+    Doc().Undo.TypingGoesOn = false;
+    Doc().Undo.ScopeName = name;
+    Doc().Undo.ScopeBefore = CurrentView();
+    Doc().Undo.ScopeBlockBegin = Doc().Block.BlockBegin;
+    Doc().Undo.ScopeBlockEnd = Doc().Block.BlockEnd;
+    Doc().Undo.ScopeOpened = typingOn;
+    Doc().Undo.ScopeOpenedNew = false;
+    Doc().Undo.Unrecorded = false;
 }
 
 TUndoStep::~TUndoStep() {
-    if (--Depth > 0) return;
-    if (TypingScope && TypingVersion == Journal.Version && BlockBegin == ScopeBlockBegin &&
-        BlockEnd == ScopeBlockEnd && Journal.Bytes <= Journal.Budget) {
-        TypingStep->After = CurrentView();
-        ScopeOpened = false;
-        TypingScope = false;
-        TellRecovery(false);
+    if (--Doc().Undo.Depth > 0) return;
+    if (Doc().Undo.TypingScope && Doc().Undo.TypingVersion == Doc().Undo.Journal.Version &&
+        Doc().Block.BlockBegin == Doc().Undo.ScopeBlockBegin &&
+        Doc().Block.BlockEnd == Doc().Undo.ScopeBlockEnd &&
+        Doc().Undo.Journal.Bytes <= Doc().Undo.Journal.Budget) {
+        Doc().Undo.TypingStep->After = CurrentView();
+        Doc().Undo.ScopeOpened = false;
+        Doc().Undo.TypingScope = false;
+        TellListener(false);
         return;
     }
-    TypingScope = false;
-    if (ScopeOpened && Journal.CanUndo()) {
-        TStep& step = Journal.Last();
+    Doc().Undo.TypingScope = false;
+    if (Doc().Undo.ScopeOpened && Doc().Undo.Journal.CanUndo()) {
+        TStep& step = Doc().Undo.Journal.Last();
         step.After = CurrentView();
-        if (BlockBegin != ScopeBlockBegin || BlockEnd != ScopeBlockEnd) {
+        if (Doc().Block.BlockBegin != Doc().Undo.ScopeBlockBegin ||
+            Doc().Block.BlockEnd != Doc().Undo.ScopeBlockEnd) {
             // The block the step left, for redo.
-            Journal.Bytes -= step.Cost();
+            Doc().Undo.Journal.Bytes -= step.Cost();
             step.BlockTouched = true;
-            if (BlockBegin != 0 || BlockEnd != 0) {
-                step.GetExtra().BlockBegin = BlockBegin;
-                step.GetExtra().BlockEnd = BlockEnd;
+            if (Doc().Block.BlockBegin != 0 || Doc().Block.BlockEnd != 0) {
+                step.GetExtra().BlockBegin = Doc().Block.BlockBegin;
+                step.GetExtra().BlockEnd = Doc().Block.BlockEnd;
             } else if (step.Extra) {
                 step.Extra->BlockBegin = step.Extra->BlockEnd = 0;
             }
-            Journal.Bytes += step.Cost();
+            Doc().Undo.Journal.Bytes += step.Cost();
         }
-        TypingGoesOn = ScopeName == TStepName::Typing;
-        if (Journal.Bytes > Journal.Budget && !Journal.Trim()) TypingGoesOn = false;
-        TypingStep = TypingGoesOn ? &Journal.Last() : nullptr;
-        TypingVersion = Journal.Version;
+        Doc().Undo.TypingGoesOn = Doc().Undo.ScopeName == TStepName::Typing;
+        if (Doc().Undo.Journal.Bytes > Doc().Undo.Journal.Budget && !Doc().Undo.Journal.Trim())
+            Doc().Undo.TypingGoesOn = false;
+        Doc().Undo.TypingStep = Doc().Undo.TypingGoesOn ? &Doc().Undo.Journal.Last() : nullptr;
+        Doc().Undo.TypingVersion = Doc().Undo.Journal.Version;
     }
     // A change the journal did not record (it gave up, or is off) is a step of its own for recovery.
-    const bool opened = ScopeOpenedNew || !ScopeOpened;
-    ScopeOpened = false;
-    Unrecorded = false;
+    const bool opened = Doc().Undo.ScopeOpenedNew || !Doc().Undo.ScopeOpened;
+    Doc().Undo.ScopeOpened = false;
+    Doc().Undo.Unrecorded = false;
     PublishUndoState();
-    TellRecovery(opened);
+    TellListener(opened);
 }
 
 void RecordChange(TAddress address, std::span<const uint8_t> oldBytes, TCount newLength) {
-    if (Depth == 0) {
+    if (Doc().Undo.Depth == 0) {
         // A change outside any command is a step of its own.
         TUndoStep step(TStepName::Change);
         RecordChange(address, oldBytes, newLength);
         return;
     }
     if (oldBytes.empty() && newLength == 0) return;
-    if (RecoveryListening) RecoveryNoteChange(address, static_cast<TCount>(oldBytes.size()), newLength);
-    if (Unrecorded || !Journal.Enabled) return;
+    if (Doc().Undo.Listener)
+        Doc().Undo.Listener->NoteChange(address, static_cast<TCount>(oldBytes.size()), newLength);
+    if (Doc().Undo.Unrecorded || !Doc().Undo.Journal.Enabled) return;
     try {
-        if (TypingScope && Journal.AddTypedOn(*TypingStep, address, oldBytes, newLength)) {
-            if (Journal.Bytes > Journal.Budget && !Journal.Trim()) GiveUpScope();
+        if (Doc().Undo.TypingScope &&
+            Doc().Undo.Journal.AddTypedOn(*Doc().Undo.TypingStep, address, oldBytes, newLength)) {
+            if (Doc().Undo.Journal.Bytes > Doc().Undo.Journal.Budget && !Doc().Undo.Journal.Trim())
+                GiveUpScope();
             return;
         }
         OpenScopeStep();
-        Journal.Add(address, oldBytes, newLength);
+        Doc().Undo.Journal.Add(address, oldBytes, newLength);
     } catch (const std::bad_alloc&) {
         // Without memory for the old bytes the change cannot be undone; nothing before it can be reached.
         ForgetBeforeChange();
         return;
     }
-    if (!Journal.Trim()) GiveUpScope();
+    if (!Doc().Undo.Journal.Trim()) GiveUpScope();
 }
 
 void RecordPiecesBegin(TCount oldLength, TCount newLength) {
-    if (RecoveryListening) RecoveryNotePieces(oldLength, newLength);
-    PieceOld = oldLength;
-    PieceNew = newLength;
+    if (Doc().Undo.Listener) Doc().Undo.Listener->NotePieces(oldLength, newLength);
+    Doc().Undo.PieceOld = oldLength;
+    Doc().Undo.PieceNew = newLength;
     // The pieces make a step of their own, opened with the first of them.
-    ScopeOpened = false;
+    Doc().Undo.ScopeOpened = false;
 }
 
 void RecordPiece(TAddress address, const uint8_t* oldBytes) {
-    if (RecoveryListening && Depth > 0) RecoveryNotePiece(address);
-    if (Unrecorded || !Journal.Enabled || Depth == 0) return;
+    if (Doc().Undo.Listener && Doc().Undo.Depth > 0) Doc().Undo.Listener->NotePiece(address);
+    if (Doc().Undo.Unrecorded || !Doc().Undo.Journal.Enabled || Doc().Undo.Depth == 0) return;
     try {
-        if (!ScopeOpened) {
+        if (!Doc().Undo.ScopeOpened) {
             OpenScopeStep();
-            Journal.BeginPieces(PieceOld, PieceNew);
+            Doc().Undo.Journal.BeginPieces(Doc().Undo.PieceOld, Doc().Undo.PieceNew);
         }
-        Journal.AddPiece(address, oldBytes);
+        Doc().Undo.Journal.AddPiece(address, oldBytes);
     } catch (const std::bad_alloc&) {
         ForgetBeforeChange();
         return;
     }
-    if (!Journal.Trim()) GiveUpScope();
+    if (!Doc().Undo.Journal.Trim()) GiveUpScope();
 }
 
 void RecordPiecesEnd() {
-    if (Unrecorded || !ScopeOpened) return;
-    Journal.EndPieces();
-    Journal.CloseLast();
+    if (Doc().Undo.Unrecorded || !Doc().Undo.ScopeOpened) return;
+    Doc().Undo.Journal.EndPieces();
+    Doc().Undo.Journal.CloseLast();
 }
 
 bool ConfirmUndoable(int64_t oldBytes) {
-    if (Unrecorded || !Journal.Enabled || oldBytes + static_cast<int64_t>(sizeof(TStep)) <= Journal.Budget)
+    if (Doc().Undo.Unrecorded || !Doc().Undo.Journal.Enabled ||
+        oldBytes + static_cast<int64_t>(sizeof(TStep)) <= Doc().Undo.Journal.Budget)
         return true;
     if (Host->AskYesNo(Texts::CannotBeUndone) != mrYes) return false;
     ForgetBeforeChange();
@@ -397,22 +353,23 @@ bool ConfirmUndoable(int64_t oldBytes) {
 
 void SealUndoStep() {
     // A run of typing is over: what it kept gives back its spare room.
-    if (TypingGoesOn && Journal.CanUndo() && !Journal.CanRedo()) Journal.CloseLast();
-    TypingGoesOn = false;
+    if (Doc().Undo.TypingGoesOn && Doc().Undo.Journal.CanUndo() && !Doc().Undo.Journal.CanRedo())
+        Doc().Undo.Journal.CloseLast();
+    Doc().Undo.TypingGoesOn = false;
 }
 
 void UndoFileSaved() {
     // Typing after a save is a step of its own: one that straddled the save point could be undone to a
     // state that looks saved but is not.
     SealUndoStep();
-    Journal.MarkSaved();
+    Doc().Undo.Journal.MarkSaved();
     PublishUndoState();
 }
 
 void ClearUndo() {
-    Journal.Clear();
-    TypingGoesOn = false;
-    Shown.Valid = false;
+    Doc().Undo.Journal.Clear();
+    Doc().Undo.TypingGoesOn = false;
+    Doc().Undo.Shown.Valid = false;
     PublishUndoState();
 }
 
@@ -421,14 +378,15 @@ void ShowUndoState() {
 }
 
 void ResetUndo() {
-    Journal.Clear();
-    Journal.Budget = DefaultUndoBudget();
-    Depth = 0;
-    Journal.Enabled = true;
-    ScopeOpened = ScopeOpenedNew = Unrecorded = TypingGoesOn = TypingScope = false;
-    TypingStep = nullptr;
-    Shown = TShown();
-    ShownModified = false;
+    Doc().Undo.Journal.Clear();
+    Doc().Undo.Journal.Budget = DefaultUndoBudget();
+    Doc().Undo.Depth = 0;
+    Doc().Undo.Journal.Enabled = true;
+    Doc().Undo.ScopeOpened = Doc().Undo.ScopeOpenedNew = Doc().Undo.Unrecorded = Doc().Undo.TypingGoesOn =
+        Doc().Undo.TypingScope = false;
+    Doc().Undo.TypingStep = nullptr;
+    Doc().Undo.Shown = TUndo::TShown();
+    Doc().Undo.ShownModified = false;
 }
 
 int64_t DefaultUndoBudget() {
@@ -438,41 +396,41 @@ int64_t DefaultUndoBudget() {
 }
 
 void SetUndoBudget(int64_t bytes) {
-    Journal.Budget = std::max<int64_t>(bytes, 0);
-    Journal.Trim();
+    Doc().Undo.Journal.Budget = std::max<int64_t>(bytes, 0);
+    Doc().Undo.Journal.Trim();
     PublishUndoState();
 }
 
 void Undo1Click() {
     SealUndoStep();
-    if (!FileOpen || !Journal.CanUndo()) return;
-    const int64_t at = Journal.Applied - 1;
-    TStep& step = Journal.At(at);
+    if (!Doc().FileOpen || !Doc().Undo.Journal.CanUndo()) return;
+    const int64_t at = Doc().Undo.Journal.Applied - 1;
+    TStep& step = Doc().Undo.Journal.At(at);
     const bool done = ExchangeStep(step, true);
     if (done) {
-        --Journal.Applied;
-        ++Journal.Version;
-        if (RecoveryListening) RecoveryExchanged(true, step, Journal.Id(at));
+        --Doc().Undo.Journal.Applied;
+        ++Doc().Undo.Journal.Version;
+        if (Doc().Undo.Listener) Doc().Undo.Listener->Exchanged(true, step, Doc().Undo.Journal.Id(at));
         AfterExchange(step, true);
     }
-    Journal.PackAt(at);
+    Doc().Undo.Journal.PackAt(at);
     if (!done) return;
     TrimAfterExchange(); // the undone step now keeps the bytes it had inserted
 }
 
 void Redo1Click() {
     SealUndoStep();
-    if (!FileOpen || !Journal.CanRedo()) return;
-    const int64_t at = Journal.Applied;
-    TStep& step = Journal.At(at);
+    if (!Doc().FileOpen || !Doc().Undo.Journal.CanRedo()) return;
+    const int64_t at = Doc().Undo.Journal.Applied;
+    TStep& step = Doc().Undo.Journal.At(at);
     const bool done = ExchangeStep(step, false);
     if (done) {
-        ++Journal.Applied;
-        ++Journal.Version;
-        if (RecoveryListening) RecoveryExchanged(false, step, Journal.Id(at));
+        ++Doc().Undo.Journal.Applied;
+        ++Doc().Undo.Journal.Version;
+        if (Doc().Undo.Listener) Doc().Undo.Listener->Exchanged(false, step, Doc().Undo.Journal.Id(at));
         AfterExchange(step, false);
     }
-    Journal.PackAt(at);
+    Doc().Undo.Journal.PackAt(at);
     if (!done) return;
     TrimAfterExchange(); // the redone step keeps the bytes it deleted again
 }

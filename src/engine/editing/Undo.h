@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "engine/editing/UndoJournal.h"
+#include "engine/editing/UndoHistory.h"
 
 #include <cstdint>
 #include <span>
@@ -9,8 +9,6 @@
 // Undo and redo of every change of the bytes. Each command that changes the file opens a TUndoStep for its
 // duration and records each change before (or, for insertions, right after) making it.
 namespace Engine {
-
-extern TUndoJournal Journal;
 
 // One user command: whatever it records is one step. A scope inside another belongs to the outer one.
 // Typing goes on in the last step until the user does anything else (see SealUndoStep).

@@ -2,7 +2,6 @@
 #pragma once
 
 #include "engine/document/Types.h"
-#include "engine/document/View.h"
 #include "engine/editing/StepName.h"
 
 #include <cstddef>

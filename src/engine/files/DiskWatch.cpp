@@ -15,7 +15,7 @@ int DiskWorkDepth = 0;
 
 // Only a file that came from disk under its name can have been changed there.
 bool Watched() {
-    return FileOpen && !Untitled && DiskStamp.Exists;
+    return Doc().FileOpen && !Doc().File.Untitled && Doc().File.DiskStamp.Exists;
 }
 
 } // namespace
@@ -29,8 +29,8 @@ TDiskWork::~TDiskWork() {
 }
 
 void RememberDiskState(const FileAccess::TFileStamp& stamp) {
-    DiskStamp = stamp;
-    DiskStampTold.reset();
+    Doc().File.DiskStamp = stamp;
+    Doc().File.DiskStampTold.reset();
 }
 
 void ForgetDiskState() {
@@ -39,18 +39,18 @@ void ForgetDiskState() {
 
 std::optional<FileAccess::TFileStamp> TakeDiskChange() {
     if (!Watched() || DiskWorkDepth > 0) return std::nullopt;
-    const FileAccess::TFileStamp now = FileAccess::StampOf(FileName);
-    if (now == DiskStamp || DiskStampTold == now) return std::nullopt;
-    DiskStampTold = now;
+    const FileAccess::TFileStamp now = FileAccess::StampOf(Doc().File.FileName);
+    if (now == Doc().File.DiskStamp || Doc().File.DiskStampTold == now) return std::nullopt;
+    Doc().File.DiskStampTold = now;
     return now;
 }
 
 bool ConfirmSaveOverChange(const std::string& name) {
-    if (!Watched() || name != FileName) return true;
+    if (!Watched() || name != Doc().File.FileName) return true;
     const FileAccess::TFileStamp now = FileAccess::StampOf(name);
-    if (!now.Exists || now == DiskStamp) return true;
+    if (!now.Exists || now == Doc().File.DiskStamp) return true;
     // This tells of the change too; the activation after the box has nothing more to ask.
-    DiskStampTold = now;
+    Doc().File.DiskStampTold = now;
     return Host->AskYesNo(FormatText(Texts::ChangedSinceLoaded, {NamePart(name)})) == mrYes;
 }
 

@@ -3,6 +3,7 @@
 
 #include "engine/document/Blocks.h"
 #include "engine/store/ByteStore.h"
+#include "engine/document/EngineState.h"
 #include "engine/document/CommandEnabling.h"
 #include "engine/files/DiskWatch.h"
 #include "engine/editing/Editing.h"
@@ -22,7 +23,8 @@ namespace Engine {
 namespace {
 
 void ShowFileCaption() {
-    Host->SetCaption(std::string(ProgramName) + " - " + NamePart(FileName) + (ReadOnly ? Texts::ReadOnlyMark : ""));
+    Host->SetCaption(std::string(ProgramName) + " - " + NamePart(Doc().File.FileName) +
+                     (Doc().File.ReadOnly ? Texts::ReadOnlyMark : ""));
 }
 
 std::optional<std::string> ChooseFile(TFileDialogMode mode, const char* title) {
@@ -32,10 +34,11 @@ std::optional<std::string> ChooseFile(TFileDialogMode mode, const char* title) {
 } // namespace
 
 bool ConfirmSave() {
-    if (!Modified || !FileOpen) return true;
-    switch (Host->AskYesNoCancel(FormatText(Texts::ModifiedSaveNow, {NamePart(FileName)}))) {
+    if (!Doc().Modified || !Doc().FileOpen) return true;
+    switch (Host->AskYesNoCancel(FormatText(Texts::ModifiedSaveNow, {NamePart(Doc().File.FileName)}))) {
     case mrYes:
-        return Untitled ? SaveAs1Click() : SaveFile(FileName, false, 1, Capacity);
+        return Doc().File.Untitled ? SaveAs1Click()
+                                   : SaveFile(Doc().File.FileName, false, 1, Doc().Store.Capacity());
     case mrNo:
         return true;
     default:
@@ -53,37 +56,37 @@ bool OpenFile(const std::string& given, bool fromRecentList, bool readOnly) {
         // current file stays. Once the old contents were given up, the editor closes; the user has
         // already answered the save question (or nothing was open), so Close asks nothing.
         if (bufferGivenUp) {
-            Modified = false;
+            Doc().Modified = false;
             Close1Click();
         }
         return false;
     }
     Host->AddRecentFile(name);
-    FileName = name;
+    Doc().File.FileName = name;
     LastDir = ParentDirectory(name);
-    Untitled = false;
+    Doc().File.Untitled = false;
     // What a save would refuse is not offered: the file is only viewed.
-    ReadOnly = readOnly || FileAccess::CheckSaveTarget(name) != 0 ||
-               FileAccess::CheckWritable(FileAccess::SaveTarget(name)) != 0;
+    Doc().File.ReadOnly = readOnly || FileAccess::CheckSaveTarget(name) != 0 ||
+                          FileAccess::CheckWritable(FileAccess::SaveTarget(name)) != 0;
     AfterLoad();
-    if (!ReadOnly) OfferRecoveryOf(name);
+    if (!Doc().File.ReadOnly) OfferRecoveryOf(name);
     return true;
 }
 
 void AfterLoad() {
-    FileOpen = true;
-    if (ReadOnly) EnableGroup(GroupChanges, false);
+    Doc().FileOpen = true;
+    if (Doc().File.ReadOnly) EnableGroup(GroupChanges, false);
     EnableGroup(GroupLoaded, true);
     EnableReplaceUndo(false);
     UnmarkBlock();
-    Modified = false;
+    Doc().Modified = false;
     ClearUndo();
     RecoveryNewBase();
-    RememberedAddress = 1;
-    LastFoundAddress = 0;
-    LastReplaceAddress = 0;
-    EmptyReplacementPending = false;
-    TopAddress = 1;
+    Doc().Search.RememberedAddress = 1;
+    Doc().Search.LastFoundAddress = 0;
+    Doc().Search.LastReplaceAddress = 0;
+    Doc().Search.EmptyReplacementPending = false;
+    Doc().View.TopAddress = 1;
     ShowFileCaption();
     ShowAddress(1, true, false);
     SetCursorCell(0, 0);
@@ -94,27 +97,28 @@ void AfterLoad() {
 void CheckDiskOnActivate() {
     const std::optional<FileAccess::TFileStamp> change = TakeDiskChange();
     if (!change) return;
-    const std::string name = NamePart(FileName);
+    const std::string name = NamePart(Doc().File.FileName);
     if (!change->Exists) {
         Host->ShowInfo(FormatText(Texts::DeletedOnDisk, {name}));
         return;
     }
-    const char* question = Modified ? Texts::ChangedOnDiskModified : Texts::ChangedOnDisk;
+    const char* question = Doc().Modified ? Texts::ChangedOnDiskModified : Texts::ChangedOnDisk;
     // A file opened read-only stays so.
-    if (Host->AskYesNo(FormatText(question, {name})) == mrYes) OpenFile(FileName, false, ReadOnly);
+    if (Host->AskYesNo(FormatText(question, {name})) == mrYes)
+        OpenFile(Doc().File.FileName, false, Doc().File.ReadOnly);
 }
 
 void New1Click() {
     if (!ConfirmSave()) return;
-    Untitled = true;
+    Doc().File.Untitled = true;
     ForgetDiskState();
-    ReadOnly = false;
+    Doc().File.ReadOnly = false;
     ++NoNameCounter;
-    FileName = Texts::NoNamePrefix + std::to_string(NoNameCounter);
+    Doc().File.FileName = Texts::NoNamePrefix + std::to_string(NoNameCounter);
     if (NewEOF) {
-        DropStoreGap();
-        FileSize = 1;
-        WriteByte(1, 26); // the end-of-file character
+        Doc().Store.Clear();
+        Doc().Store.OpenGap(1, 1);
+        Doc().Store.WriteByte(1, 26); // the end-of-file character
     } else {
         ClearFile();
     }
@@ -136,8 +140,8 @@ void Openreadonly1Click() {
 }
 
 bool Save1Click() {
-    if (Untitled) return SaveAs1Click();
-    return SaveFile(FileName, false, 1, Capacity);
+    if (Doc().File.Untitled) return SaveAs1Click();
+    return SaveFile(Doc().File.FileName, false, 1, Doc().Store.Capacity());
 }
 
 bool SaveAs1Click() {
@@ -145,11 +149,11 @@ bool SaveAs1Click() {
     if (!chosen) return false;
     const std::string name = FileAccess::FullPath(*chosen);
     // A failed write keeps the old name, so that nothing suggests the data is safe under the new one.
-    if (!SaveFile(name, false, 1, Capacity)) return false;
-    FileName = name;
-    Host->AddRecentFile(FileName);
+    if (!SaveFile(name, false, 1, Doc().Store.Capacity())) return false;
+    Doc().File.FileName = name;
+    Host->AddRecentFile(Doc().File.FileName);
     ShowFileCaption();
-    Untitled = false;
+    Doc().File.Untitled = false;
     return true;
 }
 
@@ -157,13 +161,12 @@ bool Close1Click() {
     if (!ConfirmSave()) return false;
     Host->SetCaption(ProgramName);
     Host->DisableFileCommands();
-    FileOpen = false;
-    DropStoreGap();
-    FileSize = 0;
-    Modified = false; // nothing is open that could be unsaved
+    Doc().FileOpen = false;
+    Doc().Store.Clear();
+    Doc().Modified = false; // nothing is open that could be unsaved
     ForgetDiskState();
-    ReadOnly = false;
-    PendingDigit = -1;
+    Doc().File.ReadOnly = false;
+    Doc().View.PendingDigit = -1;
     Host->ClearPanes();
     SetCursorCell(0, 0);
     Host->SetScrollBarEnabled(false);
@@ -183,7 +186,7 @@ void Insertfile1Click() {
         return;
     }
     if (!RoomOrRefusal(size)) return;
-    if (!EnsureRoom(size)) {
+    if (!Doc().Store.EnsureRoom(size)) {
         Host->ShowError(Texts::CantAllocate);
         return;
     }
@@ -191,11 +194,11 @@ void Insertfile1Click() {
     {
         TUndoStep step(TStepName::InsertFile);
         TBusyScope busy("");
-        if (!OpenGap(pos, n)) {
+        if (!Doc().Store.OpenGap(pos, n)) {
             Host->ShowError(Texts::CantAllocate);
         } else if (LoadFile(path, true, pos, n)) {
             RecordChange(pos, {}, n);
-            Modified = true;
+            Doc().Modified = true;
             DropBlockIfAffected(pos);
         } else {
             CloseGap(pos, n);
@@ -206,10 +209,10 @@ void Insertfile1Click() {
 }
 
 void Writeblock1Click() {
-    if (BlockBegin == 0 || BlockEnd == 0) return;
+    if (Doc().Block.BlockBegin == 0 || Doc().Block.BlockEnd == 0) return;
     std::optional<std::string> chosen = ChooseFile(TFileDialogMode::Save, Texts::SaveFileAsTitle);
     if (!chosen) return;
-    SaveFile(*chosen, true, BlockBegin, BlockEnd - BlockBegin + 1);
+    SaveFile(*chosen, true, Doc().Block.BlockBegin, Doc().Block.BlockEnd - Doc().Block.BlockBegin + 1);
 }
 
 } // namespace Engine

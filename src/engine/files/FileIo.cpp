@@ -2,6 +2,7 @@
 #include "engine/files/FileIo.h"
 
 #include "engine/store/ByteStore.h"
+#include "engine/document/EngineState.h"
 #include "engine/recovery/ContentHash.h"
 #include "engine/files/DiskWatch.h"
 #include "engine/files/FileAccess.h"
@@ -104,10 +105,11 @@ bool LoadFile(const std::string& name, bool insert, TAddress insertAddress, TCou
     if (result.Ok() && !insert) {
         TBusyScope busy(Texts::AllocatingMemory);
         // A failed realloc keeps the old block, so a file too large for the memory leaves the current one.
-        if (!ReallocateForLoad(size)) result.SetMessage(Texts::CantAllocate);
+        if (!Doc().Store.ReallocateForLoad(size))
+            result.SetMessage(Texts::CantAllocate);
         else bufferTouched = true;
     }
-    if (result.Ok() && !insert) FileTime = file.ModTime();
+    if (result.Ok() && !insert) Doc().File.FileTime = file.ModTime();
     const FileAccess::TFileStamp stamp = file.Stamp();
 
     int64_t done = 0;
@@ -117,7 +119,8 @@ bool LoadFile(const std::string& name, bool insert, TAddress insertAddress, TCou
     if (result.Ok() && !insert && RecoveryWantsHash()) hasher.emplace();
     if (result.Ok()) {
         TProgressScope progress(Texts::ReadingFile, NamePart(name));
-        uint8_t* target = insert ? StoreRun(insertAddress, size).data() : ContiguousBytes();
+        uint8_t* target =
+            insert ? Doc().Store.StoreRun(insertAddress, size).data() : Doc().Store.LoadTarget();
         while (done < size && result.Ok()) {
             int64_t want = std::min<int64_t>(size - done, ReadChunk);
             int64_t got = 0;
@@ -136,14 +139,14 @@ bool LoadFile(const std::string& name, bool insert, TAddress insertAddress, TCou
         Report(result, Texts::ErrorReading, name);
         if (bufferTouched) {
             // Nothing of a failed read may be saved or shown.
-            FileSize = 0;
-            Modified = false;
+            Doc().Store.Clear();
+            Doc().Modified = false;
             if (bufferGivenUp) *bufferGivenUp = true;
         }
         return false;
     }
     if (!insert) {
-        FileSize = done;
+        Doc().Store.Loaded(done);
         RememberDiskState(stamp);
         if (hasher) RecoveryLoaded(hasher->Digest());
     }
@@ -153,9 +156,10 @@ bool LoadFile(const std::string& name, bool insert, TAddress insertAddress, TCou
 bool SaveFile(const std::string& name, bool block, TAddress first, TCount count) {
     if (!block) {
         first = 1;
-        count = FileSize;
+        count = Doc().Store.FileSize();
     }
-    if (first < 1 || count < 0 || first > FileSize + 1 || count > FileSize - first + 1) {
+    if (first < 1 || count < 0 || first > Doc().Store.FileSize() + 1 ||
+        count > Doc().Store.FileSize() - first + 1) {
         Host->ShowError(FormatText(Texts::ErrorWriting, {NamePart(name)}));
         return false;
     }
@@ -166,7 +170,7 @@ bool SaveFile(const std::string& name, bool block, TAddress first, TCount count)
     constexpr int CancelledCode = -1;
     FileAccess::TReplaceRequest request;
     request.Size = count;
-    if (!block && OldFileTime && FileTime != 0) request.ModTime = FileTime;
+    if (!block && OldFileTime && Doc().File.FileTime != 0) request.ModTime = Doc().File.FileTime;
     request.CopyFolder = RecoveryFolder;
     request.KeepBackup = BackupOnSave && !block;
     request.ConfirmNoCopy = [&name] {
@@ -192,7 +196,7 @@ bool SaveFile(const std::string& name, bool block, TAddress first, TCount count)
         if (!block && RecoveryWantsHash()) hasher.emplace();
         // Overwriting in place cannot stop half way without spoiling the file.
         if (inPlace) Host->EnableCancel(false);
-        const uint8_t* source = ContiguousBytes() + first - 1;
+        const uint8_t* source = Doc().Store.ContiguousBytes() + first - 1;
         int64_t done = 0;
         while (done < count) {
             const int64_t piece = std::min<int64_t>(count - done, ReadChunk);
@@ -219,12 +223,13 @@ bool SaveFile(const std::string& name, bool block, TAddress first, TCount count)
         return false;
     }
     if (!block) {
-        Modified = false;
+        Doc().Modified = false;
         UndoFileSaved();
         RememberDiskState(FileAccess::StampOf(name));
         if (RecoveryWantsHash())
-            RecoverySaved(name,
-                          hasher ? hasher->Digest() : ContentHash(ContiguousBytes(), static_cast<size_t>(FileSize)));
+            RecoverySaved(name, hasher ? hasher->Digest()
+                                       : ContentHash(Doc().Store.ContiguousBytes(),
+                                                     static_cast<size_t>(Doc().Store.FileSize())));
     }
     // The save went well, but the copy of the old contents stays on disk: said once, where it is.
     if (!replaced.StrayTemp.empty())

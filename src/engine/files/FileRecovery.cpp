@@ -13,6 +13,7 @@
 #include "engine/text/TextFormat.h"
 #include "engine/editing/Undo.h"
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
@@ -30,27 +31,24 @@ std::string ShownName(const TJournalHeader& header) {
 
 // A new untitled file holding base.
 void StartUntitled(const std::vector<uint8_t>& base) {
-    Untitled = true;
-    ReadOnly = false;
+    Doc().File.Untitled = true;
+    Doc().File.ReadOnly = false;
     ForgetDiskState();
     ++NoNameCounter;
-    FileName = Texts::NoNamePrefix + std::to_string(NoNameCounter);
+    Doc().File.FileName = Texts::NoNamePrefix + std::to_string(NoNameCounter);
     ClearFile();
-    if (!base.empty() && EnsureRoom(static_cast<TCount>(base.size()))) {
-        FileSize = static_cast<TCount>(base.size());
-        for (size_t i = 0; i < base.size(); ++i)
-            WriteByte(static_cast<TAddress>(i + 1), base[i]);
-    }
+    if (!base.empty() && Doc().Store.OpenGap(1, static_cast<TCount>(base.size())))
+        std::ranges::copy(base, Doc().Store.StoreRun(1, Doc().Store.FileSize()).begin());
     AfterLoad();
 }
 
 // The open file as it is becomes an untitled one, so that nothing is saved over the file on disk.
 void MakeUntitled() {
-    Untitled = true;
-    ReadOnly = false;
+    Doc().File.Untitled = true;
+    Doc().File.ReadOnly = false;
     ForgetDiskState();
     ++NoNameCounter;
-    FileName = Texts::NoNamePrefix + std::to_string(NoNameCounter);
+    Doc().File.FileName = Texts::NoNamePrefix + std::to_string(NoNameCounter);
     AfterLoad();
 }
 
@@ -68,7 +66,8 @@ bool OpenBase(const TJournalHeader& header, bool& intoUntitled) {
         return true;
     }
     TJournalHeader open;
-    const bool isOpen = FileOpen && !Untitled && !Modified && FileName == header.Name && RecoveryBase(open);
+    const bool isOpen = Doc().FileOpen && !Doc().File.Untitled && !Doc().Modified &&
+                        Doc().File.FileName == header.Name && RecoveryBase(open);
     if (!isOpen) {
         if (!ConfirmSave()) return false;
         if (!OpenFile(header.Name, false)) {
@@ -78,8 +77,9 @@ bool OpenBase(const TJournalHeader& header, bool& intoUntitled) {
             return true;
         }
     }
-    const bool same = RecoveryBase(open) && FileSize == header.BaseSize && open.BaseHash == header.BaseHash;
-    if (same && !ReadOnly) return true;
+    const bool same =
+        RecoveryBase(open) && Doc().Store.FileSize() == header.BaseSize && open.BaseHash == header.BaseHash;
+    if (same && !Doc().File.ReadOnly) return true;
     // A file that cannot be written takes the changes in an untitled copy without asking.
     if (!same && Host->AskYesNo(FormatText(Texts::RecoverChangedOnDisk, {name})) != mrYes) return false;
     MakeUntitled();
@@ -104,14 +104,14 @@ void Recover(TFoundJournal& journal) {
     if (intoUntitled) {
         // No header names what the changes went into: a journal of its own starts with all of its bytes.
         journal.Remove();
-        Modified = true;
+        Doc().Modified = true;
         ShowUndoState();
         RecoverySnapshot();
     } else {
         std::vector<int64_t> steps;
-        for (int64_t i = 0; i < static_cast<int64_t>(Journal.Steps.size()); ++i)
-            steps.push_back(Journal.Id(i));
-        RecoveryAdopt(std::move(journal), outcome.Length, steps, Journal.Applied);
+        for (int64_t i = 0; i < static_cast<int64_t>(Doc().Undo.Journal.Steps.size()); ++i)
+            steps.push_back(Doc().Undo.Journal.Id(i));
+        RecoveryAdopt(std::move(journal), outcome.Length, steps, Doc().Undo.Journal.Applied);
     }
     if (!outcome.Complete)
         Host->ShowError(FormatText(Texts::RecoverPartly, {outcome.Changes, changes, ShownName(header)}));

@@ -294,8 +294,8 @@ TInspectorEncoding EncodeInspectorText(TInspectorRow row, std::string_view typed
 }
 
 std::string WriteInspectorText(TInspectorRow row, std::string_view text, TByteOrder order) {
-    if (!FileOpen) return {};
-    if (ReadOnly) {
+    if (!Doc().FileOpen) return {};
+    if (Doc().File.ReadOnly) {
         RefuseReadOnly();
         return {};
     }

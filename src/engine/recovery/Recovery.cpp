@@ -8,6 +8,7 @@
 #include "engine/recovery/RecoveryWriter.h"
 #include "engine/text/StringTable.h"
 #include "engine/text/TextFormat.h"
+#include "engine/editing/Undo.h"
 
 #include <algorithm>
 #include <chrono>
@@ -25,16 +26,7 @@
 
 namespace Engine {
 
-bool RecoveryEnabled = true;
-int64_t RecoveryBudget = int64_t{64} << 20;
-bool RecoveryListening = false;
-
 namespace {
-
-TJournalWriter& Writer() {
-    static TJournalWriter writer;
-    return writer;
-}
 
 // What the next journal starts from, and how the journal stands.
 struct TJournalState {
@@ -50,13 +42,6 @@ struct TJournalState {
     std::vector<int64_t> ReplaySteps;
     size_t ReplayApplied = 0;
 };
-TJournalState State;
-
-// The journal this program writes, known before the writer has made it.
-std::string OwnPath;
-
-uint64_t LoadedHash = 0;
-bool LoadedHashValid = false;
 
 // The changes of the command running, from the undo journal's reports.
 struct TWindow {
@@ -80,7 +65,28 @@ struct TWindow {
         PieceAddresses = std::move(keep);
     }
 };
-TWindow Window;
+
+} // namespace
+
+struct TRecoveryInner {
+    TJournalWriter Writer;
+    TJournalState State;
+    // The journal this program writes, known before the writer has made it.
+    std::string OwnPath;
+    int64_t JournalCount = 0; // journals this file started, to name each apart
+    uint64_t LoadedHash = 0;
+    bool LoadedHashValid = false;
+    TWindow Window;
+};
+
+TRecovery::TRecovery() : Inner(std::make_unique<TRecoveryInner>()) {}
+TRecovery::~TRecovery() = default;
+
+namespace {
+
+TRecoveryInner& In() {
+    return *Doc().Recovery.Inner;
+}
 
 int64_t WallClock() {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(
@@ -89,22 +95,24 @@ int64_t WallClock() {
 }
 
 bool Active() {
-    return RecoveryEnabled && !RecoveryFolder.empty();
+    return Doc().Recovery.Enabled && !RecoveryFolder.empty();
 }
 
 void Listen() {
-    RecoveryListening = Active() && State.BaseValid && !State.Suspended && !State.Paused;
+    Doc().Recovery.Listening =
+        Active() && In().State.BaseValid && !In().State.Suspended && !In().State.Paused;
+    Doc().Undo.Listener = Doc().Recovery.Listening ? &Doc().Recovery : nullptr;
 }
 
 int64_t Budget() {
-    return std::max<int64_t>(RecoveryBudget, 0);
+    return std::max<int64_t>(Doc().Recovery.Budget, 0);
 }
 
 void Suspend(const char* reason) {
-    State.Suspended = true;
-    Window.Clear();
+    In().State.Suspended = true;
+    In().Window.Clear();
     Listen();
-    Host->ShowStatusText(FormatText(reason, {NamePart(State.Base.Name)}));
+    Host->ShowStatusText(FormatText(reason, {NamePart(In().State.Base.Name)}));
 }
 
 void FinishPieces(TWindow& w) {
@@ -121,34 +129,34 @@ void FinishPieces(TWindow& w) {
 }
 
 void ReplayPush(int64_t stepId) {
-    std::vector<int64_t>& steps = State.ReplaySteps;
-    steps.resize(State.ReplayApplied);
+    std::vector<int64_t>& steps = In().State.ReplaySteps;
+    steps.resize(In().State.ReplayApplied);
     // Only the newest steps can ever be undone; a long session keeps the last million.
     if (steps.size() >= (size_t{1} << 20)) steps.erase(steps.begin(), steps.begin() + (1 << 19));
     steps.push_back(stepId);
-    State.ReplayApplied = steps.size();
+    In().State.ReplayApplied = steps.size();
 }
 
 // Tells of another program with unsaved changes to the same file, once for each file.
 void TellOfOthers() {
-    if (State.ToldOfOthers || State.Base.Untitled) return;
-    State.ToldOfOthers = true;
-    for (const TFoundJournal& found : FindJournals(&State.Base.Name))
+    if (In().State.ToldOfOthers || In().State.Base.Untitled) return;
+    In().State.ToldOfOthers = true;
+    for (const TFoundJournal& found : FindJournals(&In().State.Base.Name))
         if (found.Running) {
-            Host->ShowInfo(FormatText(Texts::OtherWindowEditing, {NamePart(State.Base.Name)}));
+            Host->ShowInfo(FormatText(Texts::OtherWindowEditing, {NamePart(In().State.Base.Name)}));
             return;
         }
 }
 
 void StartJournal() {
-    if (State.Started) return;
-    TJournalHeader header = State.Base;
+    if (In().State.Started) return;
+    TJournalHeader header = In().State.Base;
     header.Created = WallClock();
-    static int64_t counter = 0;
-    OwnPath = RecoveryFolder + "/niblo-" + std::to_string(::getpid()) + "-" + std::to_string(header.Created) +
-              "-" + std::to_string(++counter) + TJournalWriter::JournalSuffix;
-    Writer().Begin(RecoveryFolder, OwnPath, EncodeHeader(header));
-    State.Started = true;
+    In().OwnPath = RecoveryFolder + "/niblo-" + std::to_string(::getpid()) + "-" +
+                   std::to_string(header.Created) + "-" + std::to_string(++In().JournalCount) +
+                   TJournalWriter::JournalSuffix;
+    In().Writer.Begin(RecoveryFolder, In().OwnPath, EncodeHeader(header));
+    In().State.Started = true;
 }
 
 // A record of the same step made before (still queued) takes on one that starts inside or right after
@@ -180,21 +188,21 @@ bool Compose(TPendingRecord& last, TAddress address, TCount oldLength, std::span
 // The record of the window's changes: the pieces of one piece change, else the one stretch of the file
 // that holds every change (for a single change, the change itself).
 void Emit(TRecordKind kind, TStepName name, bool reproducible) {
-    TWindow& w = Window;
+    TWindow& w = In().Window;
     FinishPieces(w);
     if (w.Broken) {
         Suspend(Texts::RecoveryNotWritten);
         return;
     }
     if (w.Count == 0) return;
-    const int64_t sizeAfter = FileSize, sizeBefore = FileSize - w.Delta;
+    const int64_t sizeAfter = Doc().Store.FileSize(), sizeBefore = Doc().Store.FileSize() - w.Delta;
     TRecordHead head;
     head.Kind = kind;
     head.StepName = static_cast<uint8_t>(name);
     head.Reproducible = reproducible;
     head.Time = WallClock();
     head.SizeAfter = sizeAfter;
-    TJournalWriter& writer = Writer();
+    TJournalWriter& writer = In().Writer;
     if (writer.Failure() != 0 || writer.Pending() > Budget()) {
         Suspend(Texts::RecoveryNotWritten);
         return;
@@ -205,9 +213,9 @@ void Emit(TRecordKind kind, TStepName name, bool reproducible) {
         w.Count == 1 && w.Pieces && k > 1 && at.front() >= 1 && at.back() + w.PieceOld - 1 <= sizeBefore;
     try {
         if (pieces) {
-            ContiguousBytes(); // the pieces are read more than once: none may move in between
+            Doc().Store.ContiguousBytes(); // the pieces are read more than once: none may move in between
             const TCount o = w.PieceOld, n = w.PieceNew;
-            auto pieceBytes = [&](int64_t i) { return StoreRun(at[size_t(i)] + i * (n - o), n); };
+            auto pieceBytes = [&](int64_t i) { return Doc().Store.StoreRun(at[size_t(i)] + i * (n - o), n); };
             bool shared = true;
             for (int64_t i = 1; i < k && shared; ++i)
                 shared = std::equal(pieceBytes(i).begin(), pieceBytes(i).end(), pieceBytes(0).begin());
@@ -244,7 +252,7 @@ void Emit(TRecordKind kind, TStepName name, bool reproducible) {
             Suspend(Texts::RecoveryTooLarge);
             return;
         }
-        const std::span<const uint8_t> bytes = StoreRun(low, newLength);
+        const std::span<const uint8_t> bytes = Doc().Store.StoreRun(low, newLength);
         if (kind == TRecordKind::Continue && writer.ExtendLast([&](TPendingRecord& last) {
                 return Compose(last, low, oldLength, bytes, sizeAfter, head.Time);
             })) {
@@ -267,15 +275,15 @@ void Emit(TRecordKind kind, TStepName name, bool reproducible) {
 
 // The journal before goes; a new one starts with the next change.
 void Restart() {
-    if (State.Started) Writer().Discard();
-    State.Started = false;
-    OwnPath.clear();
-    State.Suspended = false;
-    State.ToldOfOthers = false;
-    State.LastStepId = -1;
-    State.ReplaySteps.clear();
-    State.ReplayApplied = 0;
-    Window.Clear();
+    if (In().State.Started) In().Writer.Discard();
+    In().State.Started = false;
+    In().OwnPath.clear();
+    In().State.Suspended = false;
+    In().State.ToldOfOthers = false;
+    In().State.LastStepId = -1;
+    In().State.ReplaySteps.clear();
+    In().State.ReplayApplied = 0;
+    In().Window.Clear();
 }
 
 void Unmap(const uint8_t*& data, size_t& size) {
@@ -286,9 +294,9 @@ void Unmap(const uint8_t*& data, size_t& size) {
 
 } // namespace
 
-void RecoveryNoteChange(TAddress address, TCount oldLength, TCount newLength) {
-    if (!RecoveryListening) return;
-    TWindow& w = Window;
+void TRecovery::NoteChange(TAddress address, TCount oldLength, TCount newLength) {
+    if (!Doc().Recovery.Listening) return;
+    TWindow& w = In().Window;
     FinishPieces(w);
     ++w.Count;
     w.Low = std::min(w.Low, address);
@@ -296,9 +304,9 @@ void RecoveryNoteChange(TAddress address, TCount oldLength, TCount newLength) {
     w.Delta += newLength - oldLength;
 }
 
-void RecoveryNotePieces(TCount oldLength, TCount newLength) {
-    if (!RecoveryListening) return;
-    TWindow& w = Window;
+void TRecovery::NotePieces(TCount oldLength, TCount newLength) {
+    if (!Doc().Recovery.Listening) return;
+    TWindow& w = In().Window;
     FinishPieces(w);
     w.PiecesOpen = true;
     w.PieceOld = oldLength;
@@ -307,31 +315,32 @@ void RecoveryNotePieces(TCount oldLength, TCount newLength) {
     w.PieceAddresses.clear();
 }
 
-void RecoveryNotePiece(TAddress address) {
-    if (!RecoveryListening || !Window.PiecesOpen) return;
+void TRecovery::NotePiece(TAddress address) {
+    if (!Doc().Recovery.Listening || !In().Window.PiecesOpen) return;
     try {
-        Window.PieceAddresses.push_back(address);
+        In().Window.PieceAddresses.push_back(address);
     } catch (const std::bad_alloc&) {
-        Window.Broken = true;
+        In().Window.Broken = true;
     }
 }
 
-void RecoveryStepEnds(TStepName name, bool opened, int64_t stepId) {
-    if (!RecoveryListening) return;
-    FinishPieces(Window);
-    if (Window.Count == 0 && !Window.Broken) return;
-    const bool goesOn = !opened && stepId >= 0 && stepId == State.LastStepId && name == TStepName::Typing;
+void TRecovery::StepEnds(TStepName name, bool opened, int64_t stepId) {
+    if (!Doc().Recovery.Listening) return;
+    FinishPieces(In().Window);
+    if (In().Window.Count == 0 && !In().Window.Broken) return;
+    const bool goesOn =
+        !opened && stepId >= 0 && stepId == In().State.LastStepId && name == TStepName::Typing;
     Emit(goesOn ? TRecordKind::Continue : TRecordKind::Change, name, false);
     if (!goesOn) {
         ReplayPush(stepId);
-        State.LastStepId = stepId;
+        In().State.LastStepId = stepId;
     }
-    if (RecoveryListening) TellOfOthers();
+    if (Doc().Recovery.Listening) TellOfOthers();
 }
 
-void RecoveryExchanged(bool undo, TStep& step, int64_t stepId) {
-    if (!RecoveryListening) return;
-    Window.Clear();
+void TRecovery::Exchanged(bool undo, TStep& step, int64_t stepId) {
+    if (!Doc().Recovery.Listening) return;
+    In().Window.Clear();
     const int32_t count = step.ChangeCount();
     for (int32_t n = 0; n < count; ++n) {
         const int32_t i = undo ? count - 1 - n : n;
@@ -339,19 +348,19 @@ void RecoveryExchanged(bool undo, TStep& step, int64_t stepId) {
         const TCount from = undo ? change.NewLength : change.OldLength;
         const TCount to = undo ? change.OldLength : change.NewLength;
         if (i != 0 || !step.Extra || step.Extra->FirstPieces.empty()) {
-            RecoveryNoteChange(change.Address, from, to);
+            NoteChange(change.Address, from, to);
             continue;
         }
         // The pieces as they stand before the exchange.
-        RecoveryNotePieces(from, to);
+        NotePieces(from, to);
         const std::vector<TAddress>& more = step.Extra->FirstPieces;
         const TCount shift = undo ? change.NewLength - change.OldLength : 0;
-        RecoveryNotePiece(change.Address);
+        NotePiece(change.Address);
         for (size_t j = 0; j < more.size(); ++j)
-            RecoveryNotePiece(more[j] + static_cast<int64_t>(j + 1) * shift);
+            NotePiece(more[j] + static_cast<int64_t>(j + 1) * shift);
     }
-    const std::vector<int64_t>& steps = State.ReplaySteps;
-    size_t& applied = State.ReplayApplied;
+    const std::vector<int64_t>& steps = In().State.ReplaySteps;
+    size_t& applied = In().State.ReplayApplied;
     const bool reproducible = stepId >= 0 && (undo ? applied > 0 && steps[applied - 1] == stepId
                                                    : applied < steps.size() && steps[applied] == stepId);
     Emit(undo ? TRecordKind::Undo : TRecordKind::Redo, step.Name, reproducible);
@@ -359,7 +368,7 @@ void RecoveryExchanged(bool undo, TStep& step, int64_t stepId) {
         undo ? --applied : ++applied;
     else
         ReplayPush(-1);
-    State.LastStepId = -1;
+    In().State.LastStepId = -1;
 }
 
 bool RecoveryWantsHash() {
@@ -367,114 +376,117 @@ bool RecoveryWantsHash() {
 }
 
 void RecoveryLoaded(uint64_t hash) {
-    LoadedHash = hash;
-    LoadedHashValid = true;
+    In().LoadedHash = hash;
+    In().LoadedHashValid = true;
 }
 
 bool RecoveryLoadedHash(uint64_t& hash) {
-    hash = LoadedHash;
-    return LoadedHashValid;
+    hash = In().LoadedHash;
+    return In().LoadedHashValid;
 }
 
 void RecoveryNewBase() {
     Restart();
-    State.BaseValid = false;
-    if (Active() && FileOpen && !ReadOnly && (Untitled || LoadedHashValid)) {
-        State.BaseValid = true;
-        State.Base = TJournalHeader();
-        State.Base.Name = FileName;
-        State.Base.Untitled = Untitled;
-        State.Base.BaseSize = FileSize;
-        State.Base.BaseTime = Untitled ? 0 : FileTime;
-        State.Base.BaseHash = Untitled ? ContentHash(ContiguousBytes(), static_cast<size_t>(FileSize)) : LoadedHash;
+    In().State.BaseValid = false;
+    if (Active() && Doc().FileOpen && !Doc().File.ReadOnly && (Doc().File.Untitled || In().LoadedHashValid)) {
+        In().State.BaseValid = true;
+        In().State.Base = TJournalHeader();
+        In().State.Base.Name = Doc().File.FileName;
+        In().State.Base.Untitled = Doc().File.Untitled;
+        In().State.Base.BaseSize = Doc().Store.FileSize();
+        In().State.Base.BaseTime = Doc().File.Untitled ? 0 : Doc().File.FileTime;
+        In().State.Base.BaseHash =
+            Doc().File.Untitled
+                ? ContentHash(Doc().Store.ContiguousBytes(), static_cast<size_t>(Doc().Store.FileSize()))
+                : In().LoadedHash;
     }
-    LoadedHashValid = false;
+    In().LoadedHashValid = false;
     Listen();
 }
 
 bool RecoveryBase(TJournalHeader& header) {
-    header = State.Base;
-    return State.BaseValid;
+    header = In().State.Base;
+    return In().State.BaseValid;
 }
 
 void RecoveryOthersTold() {
-    State.ToldOfOthers = true;
+    In().State.ToldOfOthers = true;
 }
 
 void RecoverySaved(const std::string& name, uint64_t hash) {
     Restart();
-    State.BaseValid = Active();
-    State.Base = TJournalHeader();
-    State.Base.Name = name;
-    State.Base.BaseSize = FileSize;
-    State.Base.BaseTime = DiskStamp.ModTime;
-    State.Base.BaseHash = hash;
+    In().State.BaseValid = Active();
+    In().State.Base = TJournalHeader();
+    In().State.Base.Name = name;
+    In().State.Base.BaseSize = Doc().Store.FileSize();
+    In().State.Base.BaseTime = Doc().File.DiskStamp.ModTime;
+    In().State.Base.BaseHash = hash;
     Listen();
 }
 
 void RecoveryClosed() {
     Restart();
-    State.BaseValid = false;
+    In().State.BaseValid = false;
     Listen();
 }
 
 void RecoveryDrain() {
-    Writer().Drain();
+    In().Writer.Drain();
 }
 
 std::string RecoveryJournalPath() {
-    return Writer().Path();
+    return In().Writer.Path();
 }
 
 int64_t RecoveryBytesWritten() {
-    return Writer().Written();
+    return In().Writer.Written();
 }
 
 void ResetRecovery() {
     RecoveryClosed();
     RecoveryDrain();
-    RecoveryEnabled = true;
-    State = TJournalState();
-    LoadedHashValid = false;
+    Doc().Recovery.Enabled = true;
+    In().State = TJournalState();
+    In().LoadedHashValid = false;
     Listen();
 }
 
-TRecoveryPause::TRecoveryPause() : Was(State.Paused) {
-    State.Paused = true;
-    Window.Clear();
+TRecoveryPause::TRecoveryPause() : Was(In().State.Paused) {
+    In().State.Paused = true;
+    In().Window.Clear();
     Listen();
 }
 
 TRecoveryPause::~TRecoveryPause() {
-    State.Paused = Was;
+    In().State.Paused = Was;
     Listen();
 }
 
 void RecoveryAdopt(TFoundJournal&& journal, int64_t length, std::span<const int64_t> stepIds,
                    int64_t applied) {
     Restart();
-    State.BaseValid = true;
-    State.Base = journal.Header;
-    State.Started = true;
-    OwnPath = journal.Path;
-    State.ReplaySteps.assign(stepIds.begin(), stepIds.end());
-    State.ReplayApplied = static_cast<size_t>(std::clamp<int64_t>(applied, 0, int64_t(stepIds.size())));
-    Writer().Adopt(journal.Fd, journal.Path, length);
+    In().State.BaseValid = true;
+    In().State.Base = journal.Header;
+    In().State.Started = true;
+    In().OwnPath = journal.Path;
+    In().State.ReplaySteps.assign(stepIds.begin(), stepIds.end());
+    In().State.ReplayApplied = static_cast<size_t>(std::clamp<int64_t>(applied, 0, int64_t(stepIds.size())));
+    In().Writer.Adopt(journal.Fd, journal.Path, length);
     journal.Fd = -1; // the writer holds it now
     Listen();
 }
 
 void RecoverySnapshot() {
     Restart();
-    State.BaseValid = Active();
-    State.Base = TJournalHeader();
-    State.Base.Name = FileName;
-    State.Base.Untitled = true;
-    State.Base.BaseHash = ContentHash(nullptr, 0);
+    In().State.BaseValid = Active();
+    In().State.Base = TJournalHeader();
+    In().State.Base.Name = Doc().File.FileName;
+    In().State.Base.Untitled = true;
+    In().State.Base.BaseHash = ContentHash(nullptr, 0);
     Listen();
-    if (!RecoveryListening || FileSize == 0) return;
-    RecoveryNoteChange(1, 0, FileSize);
-    RecoveryStepEnds(TStepName::Change, true, -1);
+    if (!Doc().Recovery.Listening || Doc().Store.FileSize() == 0) return;
+    Doc().Recovery.NoteChange(1, 0, Doc().Store.FileSize());
+    Doc().Recovery.StepEnds(TStepName::Change, true, -1);
 }
 
 // Found journals.
@@ -528,14 +540,14 @@ std::vector<TFoundJournal> FindJournals(const std::string* name) {
     if (!Active()) return found;
     DIR* dir = ::opendir(RecoveryFolder.c_str());
     if (!dir) return found;
-    const std::string written = Writer().Path();
+    const std::string written = In().Writer.Path();
     const std::string suffix = TJournalWriter::JournalSuffix;
     while (const dirent* entry = ::readdir(dir)) {
         const std::string entryName = entry->d_name;
         if (!entryName.starts_with("niblo-") || !entryName.ends_with(suffix)) continue;
         TFoundJournal journal;
         journal.Path = RecoveryFolder + "/" + entryName;
-        if (journal.Path == OwnPath || journal.Path == written) continue;
+        if (journal.Path == In().OwnPath || journal.Path == written) continue;
         journal.Fd = ::open(journal.Path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
         struct stat info {};
         if (journal.Fd < 0 || ::fstat(journal.Fd, &info) != 0 || !S_ISREG(info.st_mode) ||

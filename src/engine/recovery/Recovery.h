@@ -3,7 +3,7 @@
 
 #include "engine/recovery/RecoveryFormat.h"
 #include "engine/document/Types.h"
-#include "engine/editing/UndoJournal.h"
+#include "engine/recovery/RecoveryJournal.h"
 
 #include <cstdint>
 #include <string>
@@ -14,26 +14,6 @@
 // offer back. The records are built on the undo journal's steps: the undo journal reports each change it
 // records and the end of each command, undo and redo; the record holds the bytes the change put in place.
 namespace Engine {
-
-// Journals are kept (the benchmarks compare with them off); only where RecoveryFolder names a folder.
-extern bool RecoveryEnabled;
-// The largest change a journal takes, in bytes: a larger one (or a full disk) suspends the journal of the
-// file until it is saved. The window sets it from the settings (default: the undo journal's budget).
-extern int64_t RecoveryBudget;
-// The changes of the open file go to a journal: the undo journal's reports are wanted.
-extern bool RecoveryListening;
-
-// The reports of the undo journal. A change: oldLength bytes at address (the file as it was before the
-// change) became newLength bytes.
-void RecoveryNoteChange(TAddress address, TCount oldLength, TCount newLength);
-// Pieces of oldLength bytes becoming newLength bytes each (Replace all), then each piece's address.
-void RecoveryNotePieces(TCount oldLength, TCount newLength);
-void RecoveryNotePiece(TAddress address);
-// A command's changes are all made. opened: they made a new undo step, else typing went on in the last;
-// stepId: the step's TUndoJournal::Id (-1 when there is none).
-void RecoveryStepEnds(TStepName name, bool opened, int64_t stepId);
-// Undo (or redo) exchanged the bytes of step, whose TUndoJournal::Id is stepId.
-void RecoveryExchanged(bool undo, TStep& step, int64_t stepId);
 
 // Loading and saving compute the hash of the contents while they run, when a journal could need it.
 bool RecoveryWantsHash();

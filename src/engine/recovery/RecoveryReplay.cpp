@@ -22,30 +22,34 @@ bool Strict = true;
 bool Fits(const TRecordView& record, int64_t& growth) {
     const TRecordHead& head = record.Head;
     const TAddress last = record.PieceAddress(record.PieceCount - 1);
-    if (head.Address < 1 || head.OldLength > FileSize || last > FileSize - head.OldLength + 1) return false;
+    if (head.Address < 1 || head.OldLength > Doc().Store.FileSize() ||
+        last > Doc().Store.FileSize() - head.OldLength + 1)
+        return false;
     if (__builtin_mul_overflow(record.PieceCount, head.NewLength - head.OldLength, &growth)) return false;
-    return (!Strict || FileSize + growth == head.SizeAfter) && SizeFits(FileSize + growth);
+    return (!Strict || Doc().Store.FileSize() + growth == head.SizeAfter) &&
+           SizeFits(Doc().Store.FileSize() + growth);
 }
 
 // The cursor on address (the view's row from there), without drawing: each step keeps the view it was
 // made in, and only the end of the replay is shown.
 void PlaceView(TAddress address) {
     address = std::clamp<TAddress>(address, 1, CursorEnd());
-    const auto col = static_cast<int32_t>((address - 1) % Cols);
-    TopAddress = address - col;
-    CursorCol = col;
-    CursorRow = 0;
-    BottomAddress = std::min(TopAddress + PageBytes - 1, FileSize);
+    const auto col = static_cast<int32_t>((address - 1) % Doc().View.Cols);
+    Doc().View.TopAddress = address - col;
+    Doc().View.CursorCol = col;
+    Doc().View.CursorRow = 0;
+    Doc().View.BottomAddress =
+        std::min(Doc().View.TopAddress + Doc().View.PageBytes - 1, Doc().Store.FileSize());
 }
 
 bool ApplyPlain(const TRecordView& record) {
     const TAddress a = record.Head.Address;
     const TCount o = record.Head.OldLength, n = record.Head.NewLength;
     // The room first, after the old bytes, so that they are still in place when the undo journal keeps them.
-    if (n > o && !OpenGap(a + o, n - o)) return false;
-    RecordChange(a, StoreRun(a, o), n);
-    if (n > 0) std::memcpy(StoreRun(a, n).data(), record.Bytes.data(), static_cast<size_t>(n));
-    if (n < o) RemoveBytes(a + n, o - n);
+    if (n > o && !Doc().Store.OpenGap(a + o, n - o)) return false;
+    RecordChange(a, Doc().Store.StoreRun(a, o), n);
+    if (n > 0) std::memcpy(Doc().Store.StoreRun(a, n).data(), record.Bytes.data(), static_cast<size_t>(n));
+    if (n < o) Doc().Store.RemoveBytes(a + n, o - n);
     return true;
 }
 
@@ -53,40 +57,21 @@ bool ApplyPlain(const TRecordView& record) {
 bool ApplyPieces(const TRecordView& record, int64_t growth) {
     const TCount o = record.Head.OldLength, n = record.Head.NewLength;
     const int64_t k = record.PieceCount;
-    if (growth > 0 && !EnsureRoom(growth)) return false;
+    if (growth > 0 && !Doc().Store.EnsureRoom(growth)) return false;
     RecordPiecesBegin(o, n);
     for (int64_t i = 0; i < k; ++i) {
         const TAddress at = record.PieceAddress(i);
-        RecordPiece(at, ContiguousBytes() + at - 1);
+        RecordPiece(at, Doc().Store.StoreRun(at, o).data());
     }
     RecordPiecesEnd();
-    uint8_t* const file = ContiguousBytes() - 1; // 1-based
-    const int64_t delta = n - o;
-    auto put = [&](int64_t i) {
-        if (n > 0)
-            std::memcpy(file + record.PieceAddress(i) + i * delta, record.PieceBytes(i).data(), size_t(n));
-    };
-    // The bytes between piece i and the next (or the end), and where they go.
-    auto gapFrom = [&](int64_t i) { return record.PieceAddress(i) + o; };
-    auto gapTo = [&](int64_t i) { return i + 1 < k ? record.PieceAddress(i + 1) : FileSize + 1; };
-    auto moveGap = [&](int64_t i) {
-        const int64_t from = gapFrom(i), length = gapTo(i) - from;
-        if (length > 0 && delta != 0)
-            std::memmove(file + from + (i + 1) * delta, file + from, size_t(length));
-    };
-    if (delta <= 0) {
-        for (int64_t i = 0; i < k; ++i) {
-            put(i);
-            moveGap(i);
-        }
-    } else {
-        for (int64_t i = k - 1; i >= 0; --i) {
-            moveGap(i);
-            put(i);
-        }
-    }
-    FileSize += growth;
-    if (growth < 0) ShrinkToFit();
+    TPieces pieces;
+    pieces.Count = k;
+    pieces.OldLength = o;
+    pieces.NewLength = n;
+    pieces.Address = [&](int64_t i) { return record.PieceAddress(i); };
+    pieces.Bytes = [&](int64_t i) { return record.PieceBytes(i).data(); };
+    Doc().Store.ReplacePieces(pieces);
+    if (growth < 0) Doc().Store.ShrinkToFit();
     return true;
 }
 
@@ -100,7 +85,7 @@ bool ApplyStep(const TRecordView& record, TStepName name) {
         TUndoStep step(name);
         done = record.PieceCount > 1 ? ApplyPieces(record, growth) : ApplyPlain(record);
         if (done) {
-            Modified = true;
+            Doc().Modified = true;
             const TAddress last = record.PieceAddress(record.PieceCount - 1);
             PlaceView(last + (record.PieceCount - 1) * (record.Head.NewLength - record.Head.OldLength) +
                       record.Head.NewLength);
@@ -111,13 +96,14 @@ bool ApplyStep(const TRecordView& record, TStepName name) {
 
 // The file holds what the record put in place.
 bool Matches(const TRecordView& record) {
-    if (Strict && FileSize != record.Head.SizeAfter) return false;
+    if (Strict && Doc().Store.FileSize() != record.Head.SizeAfter) return false;
     const TCount n = record.Head.NewLength;
     const int64_t delta = n - record.Head.OldLength;
     for (int64_t i = 0; i < record.PieceCount; ++i) {
         const TAddress at = record.PieceAddress(i) + i * delta;
-        if (at < 1 || at - 1 + n > FileSize) return false;
-        if (n > 0 && std::memcmp(StoreRun(at, n).data(), record.PieceBytes(i).data(), size_t(n)) != 0)
+        if (at < 1 || at - 1 + n > Doc().Store.FileSize()) return false;
+        if (n > 0 &&
+            std::memcmp(Doc().Store.StoreRun(at, n).data(), record.PieceBytes(i).data(), size_t(n)) != 0)
             return false;
     }
     return true;
@@ -125,10 +111,10 @@ bool Matches(const TRecordView& record) {
 
 bool ApplyExchange(const TRecordView& record, bool undo) {
     SealUndoStep();
-    if (record.Head.Reproducible && (undo ? Journal.CanUndo() : Journal.CanRedo())) {
-        const int64_t applied = Journal.Applied;
+    if (record.Head.Reproducible && (undo ? Doc().Undo.Journal.CanUndo() : Doc().Undo.Journal.CanRedo())) {
+        const int64_t applied = Doc().Undo.Journal.Applied;
         undo ? Undo1Click() : Redo1Click();
-        if (Journal.Applied != applied) {
+        if (Doc().Undo.Journal.Applied != applied) {
             if (Matches(record)) return true;
             // Not the step the record undid: back, and the bytes go in as they are.
             undo ? Redo1Click() : Undo1Click();
@@ -176,7 +162,7 @@ TReplayOutcome ReplayJournal(TJournalReader& reader, int64_t changes, const std:
         }
     }
     SealUndoStep();
-    Modified = !Journal.AtSaved();
+    Doc().Modified = !Doc().Undo.Journal.AtSaved();
     ShowAddress(CurrentAddress(), true, false);
     Host->UpdateStatus();
     ShowUndoState();

@@ -3,6 +3,7 @@
 
 #include "engine/document/Blocks.h"
 #include "engine/store/ByteStore.h"
+#include "engine/document/EngineState.h"
 #include "engine/document/CommandEnabling.h"
 #include "engine/editing/Editing.h"
 #include "engine/document/HostScopes.h"
@@ -31,22 +32,24 @@ TCount ReplacementLength() {
 
 void PutReplacement(TAddress address) {
     if (!SearchRequest.Replacement.empty())
-        std::ranges::copy(SearchRequest.Replacement, StoreRun(address, ReplacementLength()).begin());
+        std::ranges::copy(SearchRequest.Replacement,
+                          Doc().Store.StoreRun(address, ReplacementLength()).begin());
 }
 
 } // namespace
 
 bool CopyWithin(TAddress from, TAddress to, TAddress dest) {
-    if (from < 1 || to > FileSize || dest < 1 || dest > FileSize || to < from || dest - from > FileSize - to)
+    if (from < 1 || to > Doc().Store.FileSize() || dest < 1 || dest > Doc().Store.FileSize() || to < from ||
+        dest - from > Doc().Store.FileSize() - to)
         return false;
     // Ascending, as a byte-by-byte copy would go; every caller moves bytes down.
-    uint8_t* const file = ContiguousBytes();
+    uint8_t* const file = Doc().Store.ContiguousBytes();
     std::memmove(file + dest - 1, file + from - 1, static_cast<size_t>(to - from + 1));
     return true;
 }
 
 bool WriteReplacement(TAddress address) {
-    if (ReplacementLength() - 1 > FileSize - address) return false;
+    if (ReplacementLength() - 1 > Doc().Store.FileSize() - address) return false;
     PutReplacement(address);
     return true;
 }
@@ -55,7 +58,7 @@ TReplaceResult ReplaceStep(TAddress& pos, bool adjust) {
     TReplaceResult result;
     const TCount p = PatternLength();
     const TCount r = ReplacementLength();
-    if (pos + p - 1 > FileSize) return result;
+    if (pos + p - 1 > Doc().Store.FileSize()) return result;
     TFindResult found = FindForward(pos, adjust);
     result.Found = found.Found;
     result.Cancelled = found.Cancelled;
@@ -64,10 +67,10 @@ TReplaceResult ReplaceStep(TAddress& pos, bool adjust) {
     Host->SetProgressText(Texts::ReplacingLabel, 1);
     Host->EnableCancel(false);
     // Kept aside until the size change succeeded, so that an undo only ever restores its own hit.
-    const std::span<const uint8_t> hit = StoreRun(pos, p);
+    const std::span<const uint8_t> hit = Doc().Store.StoreRun(pos, p);
     std::vector<uint8_t> saved(hit.begin(), hit.end());
     if (r > p) {
-        if (!OpenGap(pos, r - p)) {
+        if (!Doc().Store.OpenGap(pos, r - p)) {
             Host->ShowError(Texts::CantAllocate);
             return result;
         }
@@ -76,11 +79,11 @@ TReplaceResult ReplaceStep(TAddress& pos, bool adjust) {
     }
     WriteReplacement(pos);
     RecordChange(pos, saved, r);
-    ReplacedBytes = std::move(saved);
-    LastFoundAddress = pos;
-    LastReplaceAddress = pos;
-    EmptyReplacementPending = (r == 0);
-    Modified = true;
+    Doc().Search.ReplacedBytes = std::move(saved);
+    Doc().Search.LastFoundAddress = pos;
+    Doc().Search.LastReplaceAddress = pos;
+    Doc().Search.EmptyReplacementPending = (r == 0);
+    Doc().Modified = true;
     result.Replaced = true;
     if (r > 0) pos += r - 1;
     return result;
@@ -102,7 +105,7 @@ void ReplaceStepCommand(TReplaceSender sender, TAddress pos, bool moveCursor) {
         return;
     }
     if (!result.Replaced) return;
-    if (PatternLength() != ReplacementLength()) DropBlockIfAffected(LastReplaceAddress);
+    if (PatternLength() != ReplacementLength()) DropBlockIfAffected(Doc().Search.LastReplaceAddress);
     EnableReplaceUndo(true);
     if (moveCursor) {
         ShowAddress(pos, true, true);
@@ -121,10 +124,10 @@ namespace {
 // the growing pass in descending order (ascending when it had more hits than it lists).
 void PassReplacedHit(TReplaceAllResult& result, TAddress original, const uint8_t* oldBytes, TAddress at) {
     RecordPiece(original, oldBytes);
-    if (result.Count == 0 || at >= LastReplaceAddress) {
-        ReplacedBytes.assign(oldBytes, oldBytes + PatternLength());
-        LastReplaceAddress = at;
-        LastFoundAddress = at;
+    if (result.Count == 0 || at >= Doc().Search.LastReplaceAddress) {
+        Doc().Search.ReplacedBytes.assign(oldBytes, oldBytes + PatternLength());
+        Doc().Search.LastReplaceAddress = at;
+        Doc().Search.LastFoundAddress = at;
     }
     if (result.First == 0 || at < result.First) result.First = at;
     ++result.Count;
@@ -133,67 +136,55 @@ void PassReplacedHit(TReplaceAllResult& result, TAddress original, const uint8_t
 void SameLengthPass(TAddress start, TReplaceAllResult& result) {
     Host->SetProgressText(Texts::SearchingAndReplacing, 1);
     if (!PrepareSearch()) return;
-    uint8_t* const file = ContiguousBytes();
-    result.Cancelled = QSearch.EachDown(file, FileSize, start, ScanProgressHook(true), [&](TAddress hit) {
+    uint8_t* const file = Doc().Store.ContiguousBytes();
+    result.Cancelled =
+        QSearch.EachDown(file, Doc().Store.FileSize(), start, ScanProgressHook(true), [&](TAddress hit) {
             PassReplacedHit(result, hit, file + hit - 1, hit);
             PutReplacement(hit);
             return true;
         });
 }
 
-// Moves the unchanged bytes from src up to the hit down to dst, then writes the replacement after them.
-// The hit stood at hit - shift before the command.
-void SweepHit(TAddress hit, TCount shift, TAddress& src, TAddress& dst, TReplaceAllResult& result) {
-    if (hit > src) {
-        CopyWithin(src, hit - 1, dst);
-        dst += hit - src;
-    }
-    PassReplacedHit(result, hit - shift, ContiguousBytes() + hit - 1, dst);
-    PutReplacement(dst);
-    dst += ReplacementLength();
-    src = hit + PatternLength();
-}
-
-void FinishSweep(TAddress src, TAddress dst) {
-    if (dst != src) {
-        if (src <= FileSize) CopyWithin(src, FileSize, dst);
-        FileSize -= src - dst;
-    }
-    if (FileSize == 0) ClearFile();
+// Replaces each hit the search finds from the sweep's front on; a hit stood shift bytes further down before
+// the command.
+void SweepHits(TByteStore::TSweep& sweep, TAddress from, TCount shift, int64_t most,
+               TReplaceAllResult& result, bool progress) {
+    const std::span<const uint8_t> replacement = SearchRequest.Replacement;
+    const bool cancelled = QSearch.EachDown(
+        Doc().Store.ContiguousBytes(), Doc().Store.FileSize(), from, ScanProgressHook(true, progress),
+        [&](TAddress hit) {
+            sweep.Piece(hit, PatternLength(), replacement, [&](const uint8_t* old, TAddress to) {
+                PassReplacedHit(result, hit - shift, old, to);
+            });
+            return result.Count < most;
+        });
+    if (progress) result.Cancelled = cancelled;
+    sweep.Finish();
+    if (Doc().Store.FileSize() == 0) ClearFile();
 }
 
 void ShrinkingPass(TAddress start, TReplaceAllResult& result) {
     Host->SetProgressText(Texts::SearchingAndReplacing, 1);
     if (!PrepareSearch()) return;
-    TAddress src = start, dst = start;
-    result.Cancelled =
-        QSearch.EachDown(ContiguousBytes(), FileSize, start, ScanProgressHook(true), [&](TAddress hit) {
-            SweepHit(hit, 0, src, dst, result);
-            return true;
-        });
-    FinishSweep(src, dst);
+    TByteStore::TSweep sweep(Doc().Store, start);
+    SweepHits(sweep, start, 0, INT64_MAX, result, true);
 }
 
 // With the first n hits known: from the last one down, the bytes after each hit move once to where they end
 // up and its replacement goes in front of them.
 void WriteFromEnd(const std::vector<TAddress>& hits, int64_t n, TReplaceAllResult& result) {
-    const TCount p = PatternLength();
-    const int64_t growth = ReplacementLength() - p;
     const int64_t stride = ProgressStride(n);
-    int64_t end = FileSize; // the last byte not yet moved
-    uint8_t* const file = ContiguousBytes();
-    for (int64_t k = n - 1; k >= 0; --k) {
-        const TAddress hit = hits[static_cast<size_t>(k)];
-        const int64_t tail = end - (hit + p) + 1;
-        if (tail > 0)
-            std::memmove(file + hit + p - 1 + growth * (k + 1), file + hit + p - 1, static_cast<size_t>(tail));
-        const TAddress at = hit + growth * k;
-        PassReplacedHit(result, hit, file + hit - 1, at);
-        PutReplacement(at);
-        end = hit - 1;
+    TPieces pieces;
+    pieces.Count = n;
+    pieces.OldLength = PatternLength();
+    pieces.NewLength = ReplacementLength();
+    pieces.Address = [&](int64_t k) { return hits[static_cast<size_t>(k)]; };
+    pieces.Bytes = [](int64_t) { return SearchRequest.Replacement.data(); };
+    pieces.Before = [&](int64_t k, const uint8_t* old, TAddress at) {
+        PassReplacedHit(result, hits[static_cast<size_t>(k)], old, at);
         if (k % stride == 0) Host->SetProgress(n - k, n, 5);
-    }
-    FileSize += growth * n;
+    };
+    Doc().Store.ReplacePieces(pieces); // the room is there
 }
 
 // The hits from start, or none when there are more than is worth holding (then only counted).
@@ -208,21 +199,22 @@ THitList ListHits(TAddress start) {
     THitList list;
     if (!PrepareSearch()) return list;
     // At most a quarter of the file's size in addresses.
-    const size_t most =
-        std::max<size_t>(size_t{1} << 16, static_cast<size_t>(FileSize) / (4 * sizeof(TAddress)));
-    list.Cancelled = QSearch.EachDown(ContiguousBytes(), FileSize, start, ScanProgressHook(true), [&](TAddress hit) {
-        if (list.Hits.size() == most) {
-            list.Listed = false;
-            return false;
-        }
-        list.Hits.push_back(hit);
-        return true;
-    });
+    const size_t most = std::max<size_t>(size_t{1} << 16, static_cast<size_t>(Doc().Store.FileSize()) /
+                                                              (4 * sizeof(TAddress)));
+    list.Cancelled = QSearch.EachDown(Doc().Store.ContiguousBytes(), Doc().Store.FileSize(), start,
+                                      ScanProgressHook(true), [&](TAddress hit) {
+                                          if (list.Hits.size() == most) {
+                                              list.Listed = false;
+                                              return false;
+                                          }
+                                          list.Hits.push_back(hit);
+                                          return true;
+                                      });
     list.Count = static_cast<int64_t>(list.Hits.size());
     if (!list.Listed) {
         list.Hits = {};
-        const TQSearch::TTally counted =
-            QSearch.CountDown(ContiguousBytes(), FileSize, start, ScanProgressHook(true));
+        const TQSearch::TTally counted = QSearch.CountDown(
+            Doc().Store.ContiguousBytes(), Doc().Store.FileSize(), start, ScanProgressHook(true));
         list.Count = counted.Count;
         list.Cancelled = counted.Cancelled;
     }
@@ -241,8 +233,8 @@ void GrowingPass(TAddress start, TReplaceAllResult& result) {
     const int64_t growth = ReplacementLength() - PatternLength();
     // What can still be had: free memory plus the unused capacity, and never past the largest file.
     // The margin the buffer's growth must leave (see MemoryFits) is not for the replacements.
-    int64_t room = MemoryBeyondMargin() + Capacity - FileSize;
-    room = std::min<int64_t>(room, static_cast<int64_t>(MaxFileSize) - FileSize);
+    int64_t room = MemoryBeyondMargin() + Doc().Store.Capacity() - Doc().Store.FileSize();
+    room = std::min<int64_t>(room, static_cast<int64_t>(MaxFileSize) - Doc().Store.FileSize());
     if (growth * n > room) {
         int64_t possible = room / growth;
         // A refusal or a No ends the command like a Cancel: the error box or the answer says it all.
@@ -258,7 +250,7 @@ void GrowingPass(TAddress start, TReplaceAllResult& result) {
         n = possible;
     }
     const TCount gap = growth * n;
-    if (!EnsureRoom(gap)) {
+    if (!Doc().Store.EnsureRoom(gap)) {
         Host->ShowError(Texts::CantAllocate);
         result.Cancelled = true;
         return;
@@ -270,21 +262,17 @@ void GrowingPass(TAddress start, TReplaceAllResult& result) {
         return;
     }
     // Too many hits to list: open the whole room in front, then sweep the bytes down hit by hit.
-    OpenGap(start, gap);
-    TAddress dst = start, src = start + gap;
-    QSearch.EachDown(ContiguousBytes(), FileSize, src, ScanProgressHook(true, false), [&](TAddress hit) {
-        SweepHit(hit, gap, src, dst, result);
-        return result.Count < n;
-    });
-    FinishSweep(src, dst);
+    Doc().Store.OpenGap(start, gap);
+    TByteStore::TSweep sweep(Doc().Store, start, gap);
+    SweepHits(sweep, start + gap, gap, n, result, false);
 }
 
 // The old bytes of every hit and its address are kept for undo. Only where they could pass the journal's
 // budget are the hits counted first, to ask whether to go on without undo.
 bool UndoableReplaceAll(TAddress start, TReplaceAllResult& result) {
     const int64_t perHit = PatternLength() + static_cast<int64_t>(sizeof(TAddress));
-    const int64_t mostHits = (FileSize - start + 1) / PatternLength();
-    if (mostHits * perHit <= Journal.Budget) return true;
+    const int64_t mostHits = (Doc().Store.FileSize() - start + 1) / PatternLength();
+    if (mostHits * perHit <= Doc().Undo.Journal.Budget) return true;
     Host->SetProgressText(Texts::Step1Counting, 1);
     const TCountResult counted = CountMatches(true, start);
     if (!counted.Completed || !ConfirmUndoable(counted.Count * perHit)) {
@@ -301,7 +289,8 @@ TReplaceAllResult ReplaceAll() {
     const TCount p = PatternLength();
     const TCount r = ReplacementLength();
     TAddress start = CurrentAddress();
-    if (r > 0 && LastReplaceAddress != 0 && LastReplaceAddress + r - 1 == start) ++start;
+    if (r > 0 && Doc().Search.LastReplaceAddress != 0 && Doc().Search.LastReplaceAddress + r - 1 == start)
+        ++start;
     if (p == 0) return result;
     TUndoStep step(TStepName::ReplaceAll);
     if (!UndoableReplaceAll(start, result)) return result;
@@ -314,9 +303,10 @@ TReplaceAllResult ReplaceAll() {
         ShrinkingPass(start, result);
     RecordPiecesEnd();
     if (result.Count > 0) {
-        Modified = true;
+        Doc().Modified = true;
         if (r != p) DropBlockIfAffected(result.First);
-        ShowAddress(r > 0 ? LastFoundAddress + r - 1 : LastFoundAddress, true, true);
+        ShowAddress(r > 0 ? Doc().Search.LastFoundAddress + r - 1 : Doc().Search.LastFoundAddress, true,
+                    true);
     }
     return result;
 }
@@ -333,40 +323,40 @@ void ReplaceAllCommand() {
 }
 
 void ReplaceUndo() {
-    const TAddress at = LastReplaceAddress;
+    const TAddress at = Doc().Search.LastReplaceAddress;
     if (at == 0) return;
     TUndoStep step(TStepName::ReplaceUndo);
     ShowAddress(at, false, true);
     const std::vector<uint8_t>& replacement = SearchRequest.Replacement;
     const auto r = static_cast<TCount>(replacement.size());
-    const auto saved = static_cast<TCount>(ReplacedBytes.size());
+    const auto saved = static_cast<TCount>(Doc().Search.ReplacedBytes.size());
     if (r > 0) {
         // Only the replacement itself is restored, and only while it still stands where it was made.
-        if (at + r - 1 > FileSize ||
-            !std::ranges::equal(StoreRun(at, r), replacement)) {
+        if (at + r - 1 > Doc().Store.FileSize() ||
+            !std::ranges::equal(Doc().Store.StoreRun(at, r), replacement)) {
             Host->ShowInfo(Texts::StringNotFound);
             return;
         }
         if (saved > r) {
-            if (!OpenGap(at, saved - r)) {
+            if (!Doc().Store.OpenGap(at, saved - r)) {
                 Host->ShowError(Texts::CantAllocate);
                 return;
             }
         } else if (saved < r) {
             CloseGap(at, r - saved);
         }
-        std::ranges::copy(ReplacedBytes, StoreRun(at, saved).begin());
+        std::ranges::copy(Doc().Search.ReplacedBytes, Doc().Store.StoreRun(at, saved).begin());
         RecordChange(at, replacement, saved);
-        LastFoundAddress = at;
-        LastReplaceAddress = at + saved - 1;
+        Doc().Search.LastFoundAddress = at;
+        Doc().Search.LastReplaceAddress = at + saved - 1;
     } else {
         // The hit was deleted: its bytes go back where it stood, wherever the cursor went since.
-        if (!InsertBytesAt(at, ReplacedBytes)) return;
+        if (!InsertBytesAt(at, Doc().Search.ReplacedBytes)) return;
     }
-    Modified = true;
+    Doc().Modified = true;
     if (saved != r) DropBlockIfAffected(at);
-    ShowAddress(LastReplaceAddress, true, true);
-    LastReplaceAddress = 0;
+    ShowAddress(Doc().Search.LastReplaceAddress, true, true);
+    Doc().Search.LastReplaceAddress = 0;
 }
 
 void ReplaceDialogDone(TReplaceDialogResult result) {

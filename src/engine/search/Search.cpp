@@ -16,7 +16,7 @@ TQSearch QSearch;
 
 TProgressHook ScanProgressHook(bool down, bool honourCancel) {
     return [down, honourCancel](TAddress position) {
-        Host->SetProgress(down ? position : FileSize - position, FileSize, 5);
+        Host->SetProgress(down ? position : Doc().Store.FileSize() - position, Doc().Store.FileSize(), 5);
         return honourCancel && Host->Cancelled();
     };
 }
@@ -26,46 +26,48 @@ TFindResult FindForward(TAddress& pos, bool adjust, bool honourCancel) {
     if (adjust) {
         // Stored addresses of 0 mean "none" and never move the start.
         const TCount replacementLength = static_cast<TCount>(request.Replacement.size());
-        if (LastReplaceAddress != 0 && pos == LastReplaceAddress && request.Replacement.empty() &&
-            EmptyReplacementPending) {
+        if (Doc().Search.LastReplaceAddress != 0 && pos == Doc().Search.LastReplaceAddress &&
+            request.Replacement.empty() && Doc().Search.EmptyReplacementPending) {
             // the hit after a deleted one now stands at the cursor: search from here
-        } else if (LastReplaceAddress != 0 && replacementLength > 0 &&
-                   pos == LastReplaceAddress + replacementLength - 1) {
+        } else if (Doc().Search.LastReplaceAddress != 0 && replacementLength > 0 &&
+                   pos == Doc().Search.LastReplaceAddress + replacementLength - 1) {
             pos += 1;
-        } else if (LastFoundAddress != 0 && pos == LastFoundAddress) {
+        } else if (Doc().Search.LastFoundAddress != 0 && pos == Doc().Search.LastFoundAddress) {
             pos += static_cast<TCount>(request.Pattern.size());
         }
     }
     TFindResult result;
-    if (pos + static_cast<TCount>(request.Pattern.size()) - 1 > FileSize) return result;
+    if (pos + static_cast<TCount>(request.Pattern.size()) - 1 > Doc().Store.FileSize()) return result;
     const TProgressHook hook = ScanProgressHook(true, honourCancel);
     const TAddress hit =
-        QSearch.ScanDown(request.Pattern, ContiguousBytes(), FileSize, request.CaseSensitive, request.JokerEnabled,
-                         request.JokerChar, pos, [&](TAddress at) { return result.Cancelled = hook(at); });
+        QSearch.ScanDown(request.Pattern, Doc().Store.ContiguousBytes(), Doc().Store.FileSize(),
+                         request.CaseSensitive, request.JokerEnabled, request.JokerChar, pos,
+                         [&](TAddress at) { return result.Cancelled = hook(at); });
     if (hit > 0 && !result.Cancelled) {
         result.Found = true;
         pos = hit;
-        LastFoundAddress = hit;
-        EmptyReplacementPending = false;
+        Doc().Search.LastFoundAddress = hit;
+        Doc().Search.EmptyReplacementPending = false;
     }
     return result;
 }
 
 TFindResult FindBackward(TAddress& pos) {
     const TSearchRequest& request = SearchRequest;
-    if (LastFoundAddress != 0 && pos == LastFoundAddress) pos -= 1;
-    if (pos > FileSize) pos = FileSize; // the cursor of an empty file lies past the end
+    if (Doc().Search.LastFoundAddress != 0 && pos == Doc().Search.LastFoundAddress) pos -= 1;
+    if (pos > Doc().Store.FileSize())
+        pos = Doc().Store.FileSize(); // the cursor of an empty file lies past the end
     TFindResult result;
     if (pos < 1) return result;
     const TProgressHook hook = ScanProgressHook(false);
-    const TAddress hit =
-        QSearch.ScanUp(request.Pattern, ContiguousBytes(), 1, request.CaseSensitive, request.JokerEnabled,
-                       request.JokerChar, pos, [&](TAddress at) { return result.Cancelled = hook(at); });
+    const TAddress hit = QSearch.ScanUp(request.Pattern, Doc().Store.ContiguousBytes(), 1,
+                                        request.CaseSensitive, request.JokerEnabled, request.JokerChar, pos,
+                                        [&](TAddress at) { return result.Cancelled = hook(at); });
     if (hit > 0 && !result.Cancelled) {
         result.Found = true;
         pos = hit;
-        LastFoundAddress = hit;
-        EmptyReplacementPending = false;
+        Doc().Search.LastFoundAddress = hit;
+        Doc().Search.EmptyReplacementPending = false;
     }
     return result;
 }
@@ -82,21 +84,22 @@ TCountResult CountMatches(bool down, TAddress start) {
     TAddress pos = start;
     // Where the first Find again from start would look.
     if (down) {
-        if (pos + length - 1 > FileSize) return result;
+        if (pos + length - 1 > Doc().Store.FileSize()) return result;
     } else {
-        if (LastFoundAddress != 0 && pos == LastFoundAddress) pos -= 1;
-        if (pos > FileSize) pos = FileSize;
+        if (Doc().Search.LastFoundAddress != 0 && pos == Doc().Search.LastFoundAddress) pos -= 1;
+        if (pos > Doc().Store.FileSize()) pos = Doc().Store.FileSize();
         if (pos < 1) return result;
     }
     if (!PrepareSearch()) return result;
     const TQSearch::TTally counted =
-        down ? QSearch.CountDown(ContiguousBytes(), FileSize, pos, ScanProgressHook(true))
-             : QSearch.CountUp(ContiguousBytes(), 1, pos, ScanProgressHook(false));
+        down ? QSearch.CountDown(Doc().Store.ContiguousBytes(), Doc().Store.FileSize(), pos,
+                                 ScanProgressHook(true))
+             : QSearch.CountUp(Doc().Store.ContiguousBytes(), 1, pos, ScanProgressHook(false));
     result.Count = counted.Count;
     result.Completed = !counted.Cancelled;
     if (counted.Count > 0) {
-        LastFoundAddress = counted.Last;
-        EmptyReplacementPending = false;
+        Doc().Search.LastFoundAddress = counted.Last;
+        Doc().Search.EmptyReplacementPending = false;
     }
     return result;
 }
@@ -141,7 +144,7 @@ void CountDialogDone() {
         result = CountMatches(SearchRequest.SearchDown, CurrentAddress());
     }
     if (!result.Completed) return;
-    if (result.Count > 0) ShowAddress(LastFoundAddress, true, true);
+    if (result.Count > 0) ShowAddress(Doc().Search.LastFoundAddress, true, true);
     Host->ShowInfo(FormatText(Texts::OccurencesFound, {result.Count}));
 }
 

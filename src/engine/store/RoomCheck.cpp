@@ -13,7 +13,7 @@
 namespace Engine {
 
 bool RoomOrRefusal(TCount delta) {
-    const TCount growth = GrowthFor(delta);
+    const TCount growth = Doc().Store.GrowthFor(delta);
     if (MemoryFits(growth)) return true;
     Host->ShowError(FormatText(Texts::NoMemoryForGrowth, {growth, MemoryBeyondMargin()}));
     return false;
@@ -21,7 +21,7 @@ bool RoomOrRefusal(TCount delta) {
 
 bool LoadFitsOrRefusal(const std::string& name, TCount size) {
     // The buffer is reused: only what it lacks must come from the system.
-    const TCount growth = std::max<TCount>(0, size - Capacity);
+    const TCount growth = std::max<TCount>(0, size - Doc().Store.Capacity());
     if (MemoryFits(growth)) return true;
     Host->ShowError(FormatText(Texts::FileTooLargeForMemory, {NamePart(name), size, MemoryBeyondMargin()}));
     return false;
