@@ -7,6 +7,7 @@
 #include "engine/compare/Spans.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <optional>
 #include <unordered_map>
 
@@ -19,34 +20,52 @@ namespace {
 constexpr TCount FirstWindow = TCount{64} << 10;
 // Stretches up to this long on both sides are aligned byte by byte; longer ones are reported as changed.
 constexpr TCount GapBytes = TCount{64} << 10;
+// How many chunks of each side's last windows are searched again at the next parting before new ones are cut.
+constexpr size_t CachedChunks = 64;
 
 struct TPlace {
     TAddress A = 0, B = 0;
 };
 
-// The nearest chunk the two windows share (least bytes skipped on both sides together). A window's first
-// chunk starts where the files parted and its last may be cut short by the window's end: their bytes, not
-// the content, placed those cuts, so neither can anchor, unless the last one ends the file.
-std::optional<TPlace> NearestAnchor(const std::vector<TChunk>& chunksA, bool endA,
-                                    const std::vector<TChunk>& chunksB, bool endB, TPlace from) {
-    auto usable = [](const std::vector<TChunk>& chunks, bool end) {
-        return std::pair<size_t, size_t>{1, chunks.size() - (end || chunks.empty() ? 0 : 1)};
-    };
-    const auto [firstA, lastA] = usable(chunksA, endA);
-    const auto [firstB, lastB] = usable(chunksB, endB);
+// The chunks of one side's window, and whether the window ends the file.
+struct TWindow {
+    std::vector<TChunk> Chunks;
+    bool End = false;
+};
+
+// The usable chunks of a window after from, at most limit of them. A chunk that starts at or before from
+// (the first of a fresh window starts where the files parted) and a last one cut short by the window's end
+// were placed by where the window lies, not by the content, so neither can anchor.
+std::pair<size_t, size_t> Usable(const TWindow& window, TAddress from, size_t limit) {
+    const auto& chunks = window.Chunks;
+    const auto first =
+        static_cast<size_t>(std::partition_point(chunks.begin(), chunks.end(),
+                                                 [from](const TChunk& c) { return c.First <= from; }) -
+                            chunks.begin());
+    const size_t last = chunks.size() - (window.End || chunks.empty() ? 0 : 1);
+    if (last <= first) return {first, first};
+    return {first, first + std::min(limit, last - first)};
+}
+
+// The nearest chunk the two windows share after from (least bytes skipped on both sides together).
+std::optional<TPlace> NearestAnchor(const TWindow& windowA, const TWindow& windowB, TPlace from,
+                                    size_t limit) {
+    const auto [firstA, lastA] = Usable(windowA, from.A, limit);
+    const auto [firstB, lastB] = Usable(windowB, from.B, limit);
     std::unordered_map<uint64_t, TAddress> inA;
     for (size_t i = firstA; i < lastA; ++i)
-        inA.try_emplace(chunksA[i].Hash, chunksA[i].First);
+        inA.try_emplace(windowA.Chunks[i].Hash, windowA.Chunks[i].First);
     std::optional<TPlace> best;
     TCount bestSkip = 0;
     for (size_t i = firstB; i < lastB; ++i) {
-        const TCount skipB = chunksB[i].First - from.B;
+        const TChunk& chunk = windowB.Chunks[i];
+        const TCount skipB = chunk.First - from.B;
         if (best && skipB >= bestSkip) break;
-        const auto found = inA.find(chunksB[i].Hash);
+        const auto found = inA.find(chunk.Hash);
         if (found == inA.end()) continue;
         const TCount skip = skipB + found->second - from.A;
         if (!best || skip < bestSkip) {
-            best = TPlace{found->second, chunksB[i].First};
+            best = TPlace{found->second, chunk.First};
             bestSkip = skip;
         }
     }
@@ -102,22 +121,23 @@ class TAligner {
 
     // Where the files agree again after they parted at At: both ends when nothing is shared.
     std::optional<TPlace> Resync(TAddress endA, TAddress endB) {
+        // The windows cut at an earlier parting often reach past this one: their chunks after it still
+        // anchor, so where edits lie close together each window is cut once, not once per edit.
+        if (const auto anchor = NearestAnchor(WindowA, WindowB, At, CachedChunks)) return anchor;
         for (TCount window = FirstWindow;; window *= 4) {
             if (!Gate.Go(At.A + At.B - 2)) {
                 Result.Status = TCompareStatus::Cancelled;
                 return std::nullopt;
             }
             const TCount countA = std::min(window, endA - At.A), countB = std::min(window, endB - At.B);
-            std::vector<TChunk> chunksA, chunksB;
-            if (!Chunks(A, At.A, countA, chunksA) || !Chunks(B, At.B, countB, chunksB)) {
+            WindowA = {{}, At.A + countA == endA};
+            WindowB = {{}, At.B + countB == endB};
+            if (!Chunks(A, At.A, countA, WindowA.Chunks) || !Chunks(B, At.B, countB, WindowB.Chunks)) {
                 Result.Status = TCompareStatus::Unreadable;
                 return std::nullopt;
             }
-            const bool whole = At.A + countA == endA && At.B + countB == endB;
-            if (const auto anchor =
-                    NearestAnchor(chunksA, At.A + countA == endA, chunksB, At.B + countB == endB, At))
-                return anchor;
-            if (whole) return TPlace{endA, endB};
+            if (const auto anchor = NearestAnchor(WindowA, WindowB, At, SIZE_MAX)) return anchor;
+            if (WindowA.End && WindowB.End) return TPlace{endA, endB};
         }
     }
 
@@ -148,6 +168,7 @@ class TAligner {
     TRunList Runs;
     TProgressGate Gate;
     TPlace At{1, 1};
+    TWindow WindowA, WindowB;
 };
 
 } // namespace
