@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <future>
 
 using namespace Compare;
 using TBytes = std::vector<uint8_t>;
@@ -206,6 +207,23 @@ TEST(CompareTest, ACancelledComparisonKeepsTheRunsBeforeWhereItStopped) {
     }
 }
 
+TEST(CompareTest, AWorkerComparesSnapshotsWhileTheStoresGoOnChanging) {
+    TTestRandom random(11);
+    const TBytes a = random.Bytes(300000);
+    const TPlanted planted = Plant(a, 20, 30, random);
+    Engine::TPieceStore store;
+    store.Load(std::make_shared<TMemorySource>(planted.B), static_cast<TCount>(planted.B.size()));
+    auto worker = std::async(std::launch::async, [sa = PiecedSnapshot(a, 1), sb = store.Snapshot()] {
+        return CompareAligned(sa, sb);
+    });
+    for (int i = 0; i < 2000; ++i) {
+        const TBytes typed = random.Bytes(3);
+        store.Insert(random.Pick(1, static_cast<int32_t>(store.FileSize())), typed);
+        store.RemoveBytes(random.Pick(1, static_cast<int32_t>(store.FileSize()) - 10), 4);
+    }
+    ExpectExact(a, planted.B, worker.get());
+}
+
 TEST(CompareTest, ASideThatCannotBeReadEndsTheComparisonUnreadable) {
     TTestRandom random(10);
     const TBytes a = random.Bytes(200000);
@@ -215,12 +233,15 @@ TEST(CompareTest, ASideThatCannotBeReadEndsTheComparisonUnreadable) {
     source->Readable = 100000; // shortened behind our back
     Engine::TPieceStore store;
     store.Load(source, static_cast<TCount>(b.size()));
-    const auto sa = PiecedSnapshot(a, 1);
-    for (const TCompareResult& result :
-         {CompareBytes(sa, store.Snapshot()), CompareAligned(sa, store.Snapshot())}) {
-        EXPECT_EQ(result.Status, TCompareStatus::Unreadable);
-        EXPECT_TRUE(result.Runs.empty());
-        EXPECT_LE(result.ReachedB, 100001);
+    const auto whole = PiecedSnapshot(a, 1), shortened = store.Snapshot();
+    for (const bool leftShortened : {false, true}) {
+        const auto& sa = leftShortened ? shortened : whole;
+        const auto& sb = leftShortened ? whole : shortened;
+        for (const TCompareResult& result : {CompareBytes(sa, sb), CompareAligned(sa, sb)}) {
+            EXPECT_EQ(result.Status, TCompareStatus::Unreadable);
+            EXPECT_TRUE(result.Runs.empty());
+            EXPECT_LE(leftShortened ? result.ReachedA : result.ReachedB, 100001);
+        }
     }
 }
 

@@ -39,7 +39,7 @@ TCount EqualRun(const TStoreSnapshot& A, TAddress a, const TStoreSnapshot& B, TA
                 TProgressGate& gate, TCompareStatus& status) {
     TCount equal = 0;
     while (equal < limit) {
-        if (!gate.Go(a + b + 2 * equal)) {
+        if (!gate.Go(a + b - 2 + 2 * equal)) {
             status = TCompareStatus::Cancelled;
             return equal;
         }
