@@ -47,7 +47,8 @@ class TAddBlock final : public TPieceSource {
 
 namespace Engine {
 
-// A run of one value (a gap opened for bytes still to come): no memory, however long.
+// A run of one value, as OpenGap and InsertFill make: held as the value alone, so that a long run costs no
+// memory.
 class TFillSource final : public TPieceSource {
   public:
     explicit TFillSource(uint8_t value) : Value(value) {}
