@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "BenchData.h"
+#include "common/TestDocument.h"
 
 #include "BenchSupport.h"
 #include "Floor.h"
@@ -122,14 +123,14 @@ void LoadIntoEngine(TData kind) {
     const TBytes& bytes = Data(kind);
     ResetBenchEngine();
     // The path a loaded file takes: the start buffer, grown to the file's capacity, then written once.
-    Engine::Doc().Store.AllocateBuffer();
+    TestDoc().Store.AllocateBuffer();
     StoreInside::Array()->ReAlloc(StoreInside::FileBuffer(),
                                   Engine::CapacityFor(static_cast<int32_t>(bytes.size())));
     StoreInside::Room() = StoreInside::Array()->ByteSize;
     std::memcpy(StoreInside::FileBuffer(), bytes.data(), bytes.size());
     StoreInside::Size() = static_cast<int32_t>(bytes.size());
-    Engine::Doc().FileOpen = true;
-    Engine::Doc().View.BottomAddress = Engine::Doc().View.PageBytes;
+    TestDoc().FileOpen = true;
+    TestDoc().View.BottomAddress = TestDoc().View.PageBytes;
     LoadedKind = static_cast<int>(kind);
     LoadedAfterResets = BenchEngineResets();
 }
@@ -141,6 +142,6 @@ void EngineDataDirty() {
 double FloorSeconds() {
     const double start = NowSeconds();
     benchmark::DoNotOptimize(
-        FloorCount(StoreInside::FileBuffer(), static_cast<size_t>(Engine::Doc().Store.FileSize()), 'q'));
+        FloorCount(StoreInside::FileBuffer(), static_cast<size_t>(TestDoc().Store.FileSize()), 'q'));
     return NowSeconds() - start;
 }

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "BenchSupport.h"
+#include "common/TestDocument.h"
 
 #include "engine/store/ByteStore.h"
 #include "engine/document/EngineReset.h"
@@ -132,20 +133,21 @@ int BenchEngineResets() {
 void ResetBenchEngine() {
     ++Resets;
     SilentHost.PrintErrors = true;
-    Engine::Host = &SilentHost;
-    Engine::ResetEngineState();
-    Engine::Host = &SilentHost;
-    Engine::Doc().View.Cols = 16;
-    Engine::Doc().View.Rows = 10;
-    Engine::Doc().View.PageBytes = 160;
+    UseTestDocument(nullptr);
+    TestApp().Host = &SilentHost;
+    TestDoc().Display = &SilentHost;
+    Engine::ResetEngineState(TestDoc());
+    TestDoc().View.Cols = 16;
+    TestDoc().View.Rows = 10;
+    TestDoc().View.PageBytes = 160;
 }
 
 bool LoadBenchFile(int64_t size) {
     ResetBenchEngine();
-    Engine::Doc().Store.AllocateBuffer();
-    if (!Engine::LoadFile(BenchFile(size), false, 1)) return false;
-    Engine::Doc().FileOpen = true;
-    return Engine::Doc().Store.FileSize() == size;
+    TestDoc().Store.AllocateBuffer();
+    if (!Engine::LoadFile(TestDoc(), BenchFile(size), false, 1)) return false;
+    TestDoc().FileOpen = true;
+    return TestDoc().Store.FileSize() == size;
 }
 
 // The folder of the bench files, made at the first call.

@@ -3,6 +3,7 @@
 // its library called directly on the same buffer, and all of them in the worker's one pass against the sum of
 // their separate times less the reads of memory that the pass shares (one floor each but the first).
 #include "BenchData.h"
+#include "common/TestDocument.h"
 #include "BenchSupport.h"
 #include "RoundRatio.h"
 
@@ -42,7 +43,7 @@ constexpr int MinRounds = 3, MaxRounds = 15;
 // The engine holding 1 GiB of pseudo-random bytes, in a buffer allocated as loading a file leaves it.
 void LoadSumData() {
     ResetBenchEngine();
-    if (!Engine::Doc().Store.AllocateBuffer() ||
+    if (!TestDoc().Store.AllocateBuffer() ||
         !StoreInside::Array()->ReAlloc(StoreInside::FileBuffer(), Engine::CapacityFor(SumSize)))
         Wrong("1 GiB buffer");
     StoreInside::Room() = StoreInside::Array()->ByteSize;
@@ -55,13 +56,13 @@ void LoadSumData() {
         words[i] = state;
     }
     StoreInside::Size() = SumSize;
-    Engine::Doc().FileOpen = true;
+    TestDoc().FileOpen = true;
 }
 
 // The dialog's path: a worker over the whole file, the event loop waiting for its end.
 double WorkerSeconds(const std::vector<K>& kinds, std::vector<std::string>* values = nullptr) {
     const double start = NowSeconds();
-    TChecksumWorker worker(Engine::ChecksumBytes(Engine::TChecksumSource::WholeFile), kinds);
+    TChecksumWorker worker(Engine::ChecksumBytes(TestDoc(), Engine::TChecksumSource::WholeFile), kinds);
     QEventLoop loop;
     QObject::connect(&worker, &QThread::finished, &loop, &QEventLoop::quit);
     worker.start();
@@ -102,7 +103,7 @@ const EVP_MD* Md(K kind) {
 // The library called once on the whole buffer, as a program of its own would.
 double DirectSeconds(K kind) {
     auto* bytes = StoreInside::FileBuffer();
-    const size_t size = size_t(Engine::Doc().Store.FileSize());
+    const size_t size = size_t(TestDoc().Store.FileSize());
     const double start = NowSeconds();
     uint64_t sink = 0;
     switch (kind) {

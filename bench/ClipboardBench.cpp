@@ -3,6 +3,7 @@
 // Engine and baseline run by turns in every round, on the same memory; a ratio is the median of the
 // per-round ratios.
 #include "BenchSupport.h"
+#include "common/TestDocument.h"
 #include "RoundRatio.h"
 
 #include "common/StoreInside.h"
@@ -42,8 +43,8 @@ void BM_ClipboardCopy64MiB(benchmark::State& state) {
         state.SkipWithError("LoadFile failed");
         return;
     }
-    Engine::Doc().Block.BlockBegin = 1;
-    Engine::Doc().Block.BlockEnd = Engine::Doc().Store.FileSize();
+    TestDoc().Block.BlockBegin = 1;
+    TestDoc().Block.BlockEnd = TestDoc().Store.FileSize();
     TSystemClipboard clipboard;
     uint8_t* previous = nullptr;
     std::vector<double> ratios;
@@ -53,7 +54,7 @@ void BM_ClipboardCopy64MiB(benchmark::State& state) {
             previous = static_cast<uint8_t*>(std::malloc(BlockSize + Engine::PayloadHeader));
             std::memcpy(previous + Engine::PayloadHeader, StoreInside::FileBuffer(), BlockSize);
         };
-        auto engine = [&] { Engine::Cut1Click(clipboard, false); };
+        auto engine = [&] { Engine::Cut1Click(TestDoc(), clipboard, false); };
         const bool baseFirst = ratios.size() % 2 == 0;
         const double base = baseFirst ? Seconds(baseline) : 0;
         const double ours = Seconds(engine);
@@ -81,13 +82,13 @@ void BM_ClipboardPaste64MiB(benchmark::State& state) {
     clipboard.Publish({});
     const std::optional<TClipData> data = clipboard.Data(TClipFormat::Binary);
     const uint8_t* block = data->Bytes.data() + Engine::PayloadHeader;
-    const int32_t size = Engine::Doc().Store.FileSize();
+    const int32_t size = TestDoc().Store.FileSize();
     auto back = [&] {
         StoreInside::Size() = size; // the room stays: every round moves the same bytes in the same memory
-        Engine::Doc().View.BottomAddress = std::min(Engine::Doc().View.PageBytes, size);
+        TestDoc().View.BottomAddress = std::min(TestDoc().View.PageBytes, size);
     };
     // The first paste grows the buffer; the rounds after it find the same memory, touched.
-    Engine::Paste1Click(clipboard);
+    Engine::Paste1Click(TestDoc(), clipboard);
     back();
     std::vector<double> ratios;
     for (auto _ : state) {
@@ -95,11 +96,11 @@ void BM_ClipboardPaste64MiB(benchmark::State& state) {
             std::memmove(StoreInside::FileBuffer() + BlockSize, StoreInside::FileBuffer(), BlockSize);
             std::memcpy(StoreInside::FileBuffer(), block, BlockSize);
         };
-        auto engine = [&] { Engine::Paste1Click(clipboard); };
+        auto engine = [&] { Engine::Paste1Click(TestDoc(), clipboard); };
         const bool baseFirst = ratios.size() % 2 == 0;
         const double base = baseFirst ? Seconds(baseline) : 0;
         const double ours = Seconds(engine);
-        if (Engine::Doc().Store.FileSize() != 2 * size) state.SkipWithError("the block was not pasted");
+        if (TestDoc().Store.FileSize() != 2 * size) state.SkipWithError("the block was not pasted");
         back();
         ratios.push_back(ours / (baseFirst ? base : Seconds(baseline)));
         state.SetIterationTime(ours);

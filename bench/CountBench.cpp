@@ -2,6 +2,7 @@
 // Count over 256 MiB held in the engine, with rare hits and with a hit every 16 bytes, against the floor over
 // the same buffer, by turns in every round.
 #include "BenchData.h"
+#include "common/TestDocument.h"
 #include "BenchSupport.h"
 #include "RoundRatio.h"
 
@@ -20,15 +21,15 @@ constexpr int Rounds = 11;
 
 double CountRatio(TData data, const std::string& pattern, int32_t expected) {
     LoadIntoEngine(data);
-    Engine::SearchRequest.Pattern.assign(pattern.begin(), pattern.end());
-    Engine::SearchRequest.CaseSensitive = true;
-    Engine::SearchRequest.JokerEnabled = false;
+    TestApp().SearchRequest.Pattern.assign(pattern.begin(), pattern.end());
+    TestApp().SearchRequest.CaseSensitive = true;
+    TestApp().SearchRequest.JokerEnabled = false;
     auto counted = [&] {
         const double start = NowSeconds();
         Engine::TCountResult result;
         {
-            TProgressScope progress("", "");
-            result = Engine::CountMatches(true, 1);
+            TProgressScope progress(*TestApp().Host, "", "");
+            result = Engine::CountMatches(TestDoc(), true, 1);
         }
         const double seconds = NowSeconds() - start;
         if (result.Count != expected || !result.Completed) {

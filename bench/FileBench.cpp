@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "BenchSupport.h"
+#include "common/TestDocument.h"
 #include "RoundRatio.h"
 
 #include "common/StoreInside.h"
@@ -26,14 +27,14 @@ double OpenGapRatio() {
         std::fprintf(stderr, "LoadFile failed\n");
         std::exit(1);
     }
-    const int32_t size = Engine::Doc().Store.FileSize();
+    const int32_t size = TestDoc().Store.FileSize();
     auto engine = [&] {
         const double start = NowSeconds();
-        const bool opened = Engine::Doc().Store.OpenGap(1, 1);
+        const bool opened = TestDoc().Store.OpenGap(1, 1);
         const double seconds = NowSeconds() - start;
         if (!opened) std::exit(1);
         // Back to the same size, the bytes in one piece: every round moves the same bytes, never reallocates.
-        Engine::Doc().Store.ContiguousBytes();
+        TestDoc().Store.ContiguousBytes();
         StoreInside::Size() = size;
         return seconds;
     };
@@ -70,20 +71,20 @@ void ReportLoadMemory() {
     for (int64_t size : {BigSize, int64_t{100000003}, int64_t{3000000}}) {
         const std::string& path = BenchFile(size);
         ResetBenchEngine();
-        Engine::Doc().Store.AllocateBuffer();
+        TestDoc().Store.AllocateBuffer();
         int64_t heapBefore = HeapBytes();
         {
             std::ofstream reset("/proc/self/clear_refs");
             reset << "5"; // the peak (VmHWM) starts again from the current resident size
         }
         int64_t residentBefore = StatusField("VmRSS:");
-        bool ok = Engine::LoadFile(path, false, 1);
+        bool ok = Engine::LoadFile(TestDoc(), path, false, 1);
         int64_t peak = StatusField("VmHWM:");
         // The start buffer was already counted before the load and is part of the new one.
         int64_t heapHeld = HeapBytes() - heapBefore + Engine::MinCapacity;
         int64_t residentGrowth = peak - residentBefore;
         std::printf("  %12lld %12lld %14lld %16lld %10.3f%s\n", static_cast<long long>(size),
-                    static_cast<long long>(Engine::Doc().Store.Capacity()),
+                    static_cast<long long>(TestDoc().Store.Capacity()),
                     static_cast<long long>(heapHeld - size), static_cast<long long>(residentGrowth - size),
                     static_cast<double>(residentGrowth) / static_cast<double>(size),
                     ok ? "" : "  (load failed)");

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FormSupport.h"
+#include "common/TestDocument.h"
 
 #include "BenchSupport.h"
 
@@ -21,7 +22,7 @@ TFormMain& Form() {
         form->ApplyFontName(QStringLiteral("Terminal"));
         form->ApplyFontSize(8);
     }
-    Engine::Host = form.get();
+    UseTestDocument(&form->Doc());
     // An engine reset forgets the page size; the panes must match it again.
     form->SetPaneDimensions(form->ColsForWidth(1920), form->RowsForHeight(1080));
     return *form;
@@ -29,15 +30,15 @@ TFormMain& Form() {
 
 TFormMain& OpenInForm(int64_t size) {
     const std::string& path = BenchFile(size);
-    Engine::ResetEngineState();
+    Engine::ResetEngineState(TestDoc());
     TFormMain& form = Form();
-    Engine::Doc().Store.AllocateBuffer();
-    Engine::OpenFile(path, false);
+    TestDoc().Store.AllocateBuffer();
+    Engine::OpenFile(TestDoc(), path, false);
     return form;
 }
 
 void ClosePanes() {
-    Engine::ResetEngineState();
+    Engine::ResetEngineState(TestDoc());
     ResetBenchEngine();
 }
 

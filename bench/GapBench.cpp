@@ -4,6 +4,7 @@
 // The baselines' moves are timed in the store's own buffer: the first key's against a move by one byte,
 // the scan's against the very move that closes the gap.
 #include "BenchData.h"
+#include "common/TestDocument.h"
 #include "BenchSupport.h"
 #include "FormSupport.h"
 #include "RoundRatio.h"
@@ -44,11 +45,11 @@ TFormMain& OpenForTyping(int64_t size, TAddress address) {
     TFormMain& form = OpenInForm(size);
     form.show();
     QCoreApplication::processEvents();
-    if (Engine::OverwriteMode) Engine::ModusOverwrite1Click();
-    if (!Engine::TextMode) Engine::ModusText1Click(); // a typed letter is one byte
-    Engine::ShowAddress(address, true, false);
+    if (TestApp().OverwriteMode) Engine::ModusOverwrite1Click(TestDoc());
+    if (!TestApp().TextMode) Engine::ModusText1Click(TestDoc()); // a typed letter is one byte
+    Engine::ShowAddress(TestDoc(), address, true, false);
     QCoreApplication::processEvents();
-    if (Engine::Doc().Store.FileSize() != size || Engine::CurrentAddress() != address)
+    if (TestDoc().Store.FileSize() != size || Engine::CurrentAddress(TestDoc()) != address)
         Wrong("opening the file");
     return form;
 }
@@ -85,10 +86,10 @@ const TGapRatios& Measure() {
     std::vector<double> each, first, scan;
     for (int round = 0; round < Rounds; ++round) {
         TFormMain& big = OpenForTyping(BigSize, 1);
-        std::ranges::copy(Planted, Engine::Doc().Store.StoreRun(BigSize - 1000, Planted.size()).begin());
+        std::ranges::copy(Planted, TestDoc().Store.StoreRun(BigSize - 1000, Planted.size()).begin());
         // One move of every byte up by one in the engine's own buffer, and back untimed: the least a first
         // key can add.
-        uint8_t* const bytes = Engine::Doc().Store.ContiguousBytes();
+        uint8_t* const bytes = TestDoc().Store.ContiguousBytes();
         const double upStart = NowSeconds();
         std::memmove(bytes + 1, bytes, size_t(BigSize));
         benchmark::ClobberMemory();
@@ -96,24 +97,24 @@ const TGapRatios& Measure() {
         std::memmove(bytes, bytes + 1, size_t(BigSize));
 
         const TKeyTimes bigTimes = TypeKeys(big);
-        if (Engine::Doc().Store.FileSize() != BigSize + Keys || Engine::Doc().Store.ReadByte(1) != 'a' ||
-            Engine::Doc().Store.ReadByte(Keys) != 'a' || StoreInside::GapAt() != Keys + 1)
+        if (TestDoc().Store.FileSize() != BigSize + Keys || TestDoc().Store.ReadByte(1) != 'a' ||
+            TestDoc().Store.ReadByte(Keys) != 'a' || StoreInside::GapAt() != Keys + 1)
             Wrong("typing at the front");
-        Engine::SearchRequest.Pattern.assign(Planted.begin(), Planted.end());
-        Engine::SearchRequest.CaseSensitive = true;
-        Engine::SearchRequest.JokerEnabled = false;
+        TestApp().SearchRequest.Pattern.assign(Planted.begin(), Planted.end());
+        TestApp().SearchRequest.CaseSensitive = true;
+        TestApp().SearchRequest.JokerEnabled = false;
         const auto gap = size_t(StoreInside::GapLength());
         TAddress pos = 1;
         const double scanStart = NowSeconds();
-        const Engine::TFindResult found = Engine::FindForward(pos, false);
+        const Engine::TFindResult found = Engine::FindForward(TestDoc(), pos, false);
         const double scanSeconds = NowSeconds() - scanStart;
         if (!found.Found || pos != BigSize - 1000 + Keys || StoreInside::GapAt() != StoreInside::NoGap)
             Wrong("the scan");
         const double floor = FloorSeconds();
         // The move that closed the gap: the tail down by the gap's length, timed in the same buffer after
         // an untimed move up.
-        uint8_t* const file = Engine::Doc().Store.ContiguousBytes();
-        const size_t tail = size_t(Engine::Doc().Store.FileSize()) - Keys;
+        uint8_t* const file = TestDoc().Store.ContiguousBytes();
+        const size_t tail = size_t(TestDoc().Store.FileSize()) - Keys;
         std::memmove(file + Keys + gap, file + Keys, tail);
         const double downStart = NowSeconds();
         std::memmove(file + Keys, file + Keys + gap, tail);
@@ -122,8 +123,8 @@ const TGapRatios& Measure() {
 
         TFormMain& small = OpenForTyping(SmallSize, SmallSize + 1);
         const TKeyTimes smallTimes = TypeKeys(small);
-        if (Engine::Doc().Store.FileSize() != SmallSize + Keys ||
-            Engine::Doc().Store.ReadByte(SmallSize + Keys) != 'a')
+        if (TestDoc().Store.FileSize() != SmallSize + Keys ||
+            TestDoc().Store.ReadByte(SmallSize + Keys) != 'a')
             Wrong("typing at the end");
         small.hide();
 

@@ -2,6 +2,7 @@
 // A file of 4 GiB, past every 32-bit count: opened in a fresh process, scanned and saved, each against what
 // the machine does with the same bytes at the least.
 #include "BenchData.h"
+#include "common/TestDocument.h"
 #include "BenchSupport.h"
 #include "FreshProcess.h"
 #include "RoundRatio.h"
@@ -78,13 +79,13 @@ void LoadHuge() {
 
 double ScanDownRatio() {
     LoadHuge();
-    Engine::SearchRequest.Pattern.assign(Planted.begin(), Planted.end());
-    Engine::SearchRequest.CaseSensitive = true;
-    Engine::SearchRequest.JokerEnabled = false;
+    TestApp().SearchRequest.Pattern.assign(Planted.begin(), Planted.end());
+    TestApp().SearchRequest.CaseSensitive = true;
+    TestApp().SearchRequest.JokerEnabled = false;
     auto scan = [] {
         TAddress pos = 1001;
         const double start = NowSeconds();
-        const Engine::TFindResult found = Engine::FindForward(pos, false);
+        const Engine::TFindResult found = Engine::FindForward(TestDoc(), pos, false);
         const double seconds = NowSeconds() - start;
         if (!found.Found || pos != HugeSize - 999) Wrong("scan down over 4 GiB");
         return seconds;
@@ -100,12 +101,12 @@ double ScanDownRatio() {
 double SaveRatio() {
     LoadHuge();
     StoreInside::FileBuffer()[HugeSize / 2] ^= 1;
-    Engine::Doc().Modified = true;
+    TestDoc().Modified = true;
     const std::string saved = BenchFile(HugeSize) + ".saved", plain = BenchFile(HugeSize) + ".plain";
     auto save = [&] {
         sync();
         const double start = NowSeconds();
-        if (!Engine::SaveFile(saved, false, 1, Engine::Doc().Store.FileSize())) Wrong("save of 4 GiB");
+        if (!Engine::SaveFile(TestDoc(), saved, false, 1, TestDoc().Store.FileSize())) Wrong("save of 4 GiB");
         const double seconds = NowSeconds() - start;
         // The old contents, let go after the save, must not weigh on the other side.
         FileAccess::FinishReleases();
@@ -116,9 +117,9 @@ double SaveRatio() {
         const double start = NowSeconds();
         const int fd = open(plain.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (fd < 0) Wrong("plain write");
-        for (int64_t done = 0; done < Engine::Doc().Store.FileSize();) {
+        for (int64_t done = 0; done < TestDoc().Store.FileSize();) {
             const ssize_t n =
-                ::write(fd, StoreInside::FileBuffer() + done, size_t(Engine::Doc().Store.FileSize() - done));
+                ::write(fd, StoreInside::FileBuffer() + done, size_t(TestDoc().Store.FileSize() - done));
             if (n <= 0) Wrong("plain write");
             done += n;
         }
@@ -127,7 +128,7 @@ double SaveRatio() {
         unlink(plain.c_str()); // a new file every round
         return seconds;
     };
-    if (!Engine::SaveFile(saved, false, 1, Engine::Doc().Store.FileSize()))
+    if (!Engine::SaveFile(TestDoc(), saved, false, 1, TestDoc().Store.FileSize()))
         Wrong("save of 4 GiB"); // the file saved before
     const double ratio = InterleavedRatio(save, write, Rounds + 2);
     unlink(saved.c_str());

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The panes of the main window: refilling and repainting a page, typing into a big file, paging through one.
 #include "BenchSupport.h"
+#include "common/TestDocument.h"
 #include "Floor.h"
 #include "FormSupport.h"
 #include "RoundRatio.h"
@@ -53,9 +54,9 @@ void RenderPanes(TFormMain& form, QImage& image) {
 
 // Two pages of the file by turns, so that every refill changes every cell.
 void ShowPage(int which) {
-    Engine::Doc().View.TopAddress = 1 + which * Engine::Doc().View.PageBytes;
-    Engine::Doc().View.BottomAddress = std::min(
-        Engine::Doc().View.TopAddress + Engine::Doc().View.PageBytes - 1, Engine::Doc().Store.FileSize());
+    TestDoc().View.TopAddress = 1 + which * TestDoc().View.PageBytes;
+    TestDoc().View.BottomAddress = std::min(
+        TestDoc().View.TopAddress + TestDoc().View.PageBytes - 1, TestDoc().Store.FileSize());
 }
 
 void BM_PaneRefillRepaint(benchmark::State& state) {
@@ -69,8 +70,8 @@ void BM_PaneRefillRepaint(benchmark::State& state) {
         RenderPanes(form, image);
         benchmark::DoNotOptimize(image.constBits());
     }
-    state.counters["cols"] = Engine::Doc().View.Cols;
-    state.counters["rows"] = Engine::Doc().View.Rows;
+    state.counters["cols"] = TestDoc().View.Cols;
+    state.counters["rows"] = TestDoc().View.Rows;
     ClosePanes();
 }
 
@@ -119,19 +120,19 @@ double TypeRatio() {
     TFormMain& form = OpenInForm(TypeFileSize);
     form.show();
     QCoreApplication::processEvents();
-    if (Engine::OverwriteMode) Engine::ModusOverwrite1Click();
-    const int32_t size = Engine::Doc().Store.FileSize();
+    if (TestApp().OverwriteMode) Engine::ModusOverwrite1Click(TestDoc());
+    const int32_t size = TestDoc().Store.FileSize();
     TPaintCounter counter;
     form.JkStrGridHex->installEventFilter(&counter);
     form.JkStrGridText->installEventFilter(&counter);
     auto back = [&] {
         // The bytes in one piece again, so that every key moves the whole file as the first key at a new
         // place does; the room stays, so no round needs an allocation.
-        Engine::Doc().Store.ContiguousBytes();
+        TestDoc().Store.ContiguousBytes();
         StoreInside::Size() = size;
-        Engine::Doc().View.BottomAddress = std::min(
-            Engine::Doc().View.TopAddress + Engine::Doc().View.PageBytes - 1, Engine::Doc().Store.FileSize());
-        Engine::SetCursorCell(0, 0);
+        TestDoc().View.BottomAddress = std::min(
+            TestDoc().View.TopAddress + TestDoc().View.PageBytes - 1, TestDoc().Store.FileSize());
+        Engine::SetCursorCell(TestDoc(), 0, 0);
         QCoreApplication::processEvents();
         // The same bytes in the caches before either side, whatever the round before left there: the file
         // is larger than the last-level cache by only twice, so what a move leaves behind counts.
@@ -144,8 +145,8 @@ double TypeRatio() {
         const double start = NowSeconds();
         SendKey(form.ActivePane(), Qt::Key_A, QStringLiteral("a"));
         const double seconds = NowSeconds() - start;
-        right = right && Engine::Doc().Store.FileSize() == size + 1 &&
-                Engine::Doc().Store.ReadByte(1) == 'a' && counter.Paints > 0;
+        right = right && TestDoc().Store.FileSize() == size + 1 &&
+                TestDoc().Store.ReadByte(1) == 'a' && counter.Paints > 0;
         return seconds;
     };
     auto moved = [&] {
@@ -170,7 +171,7 @@ double TypeRatio() {
 bool OverwriteTypingRatio(TFormMain& form, const std::function<void(bool)>& turn, double& ratio) {
     form.show();
     QCoreApplication::processEvents();
-    if (!Engine::OverwriteMode) Engine::ModusOverwrite1Click();
+    if (!TestApp().OverwriteMode) Engine::ModusOverwrite1Click(TestDoc());
     TPaintCounter counter;
     form.JkStrGridHex->installEventFilter(&counter);
     form.JkStrGridText->installEventFilter(&counter);
@@ -178,13 +179,13 @@ bool OverwriteTypingRatio(TFormMain& form, const std::function<void(bool)>& turn
     auto typed = [&](bool on) {
         return [&, on] {
             turn(on);
-            Engine::SetCursorCell(0, 0);
+            Engine::SetCursorCell(TestDoc(), 0, 0);
             QCoreApplication::processEvents();
             counter.Paints = 0;
             const double start = NowSeconds();
             SendKey(form.ActivePane(), Qt::Key_A, QStringLiteral("a"));
             const double seconds = NowSeconds() - start;
-            right = right && Engine::Doc().Store.ReadByte(Engine::Doc().View.TopAddress) == 'a' &&
+            right = right && TestDoc().Store.ReadByte(TestDoc().View.TopAddress) == 'a' &&
                     counter.Paints > 0;
             return seconds;
         };
@@ -204,8 +205,8 @@ double TypeJournalRatio() {
     TFormMain& form = OpenInForm(PageFileSize);
     double ratio = 0;
     const bool right = OverwriteTypingRatio(
-                           form, [](bool on) { Engine::Doc().Undo.Journal.Enabled = on; }, ratio) &&
-                       Engine::Doc().Undo.Journal.CanUndo();
+                           form, [](bool on) { TestDoc().Undo.Journal.Enabled = on; }, ratio) &&
+                       TestDoc().Undo.Journal.CanUndo();
     form.hide();
     ClosePanes();
     if (!right) TypingWentWrong("recorded");
@@ -214,24 +215,24 @@ double TypeJournalRatio() {
 
 // The recovery journal written against the same without it: what keeping unsaved changes safe costs typing.
 double TypeRecoveryRatio() {
-    Engine::ResetEngineState();
+    Engine::ResetEngineState(TestDoc());
     TFormMain& form = Form();
-    Engine::Doc().Store.AllocateBuffer();
-    Engine::RecoveryFolder = BenchRecoveryFolder();
-    Engine::OpenFile(BenchFile(PageFileSize), false);
-    bool right = Engine::Doc().Recovery.Listening;
+    TestDoc().Store.AllocateBuffer();
+    TestApp().RecoveryFolder = BenchRecoveryFolder();
+    Engine::OpenFile(TestDoc(), BenchFile(PageFileSize), false);
+    bool right = TestDoc().Recovery.Listening;
     double ratio = 0;
     // Off as for a program without a recovery folder; the journal file stays as it was.
     right = OverwriteTypingRatio(
                 form,
                 [](bool on) {
-                    Engine::Doc().Recovery.Listening = on;
-                    Engine::Doc().Undo.Listener = on ? &Engine::Doc().Recovery : nullptr;
+                    TestDoc().Recovery.Listening = on;
+                    TestDoc().Undo.Listener = on ? &TestDoc().Recovery : nullptr;
                 },
                 ratio) &&
             right;
-    Engine::RecoveryDrain();
-    right = right && !Engine::RecoveryJournalPath().empty();
+    Engine::RecoveryDrain(TestDoc());
+    right = right && !Engine::RecoveryJournalPath(TestDoc()).empty();
     form.hide();
     ClosePanes();
     if (!right) TypingWentWrong("journaled");
@@ -256,7 +257,7 @@ double CursorInspectorRatio() {
                 form.Inspector->setVisible(shown);
                 QCoreApplication::processEvents();
             }
-            Engine::SetCursorCell(0, 0);
+            Engine::SetCursorCell(TestDoc(), 0, 0);
             QCoreApplication::processEvents();
             counter.Paints = 0;
             const double start = NowSeconds();
@@ -265,7 +266,7 @@ double CursorInspectorRatio() {
             const QString uint8 = form.Inspector->Rows->item(int(Engine::TInspectorRow::UInt8), 1)->text();
             right =
                 right && counter.Paints > 0 &&
-                (!shown || uint8 == QString::number(Engine::Doc().Store.ReadByte(Engine::CurrentAddress())));
+                (!shown || uint8 == QString::number(TestDoc().Store.ReadByte(Engine::CurrentAddress(TestDoc()))));
             return seconds;
         };
     };
@@ -286,11 +287,11 @@ void BM_PanePageDown16MiB(benchmark::State& state) {
     TFormMain& form = OpenInForm(PageFileSize);
     QImage& image = PaneImage(form);
     for (auto _ : state) {
-        Engine::GoToStart();
+        Engine::GoToStart(TestDoc());
         QElapsedTimer timer;
         timer.start();
         int pages = 0;
-        while (Engine::Doc().View.BottomAddress < Engine::Doc().Store.FileSize()) {
+        while (TestDoc().View.BottomAddress < TestDoc().Store.FileSize()) {
             SendKey(form.ActivePane(), Qt::Key_PageDown);
             RenderPanes(form, image);
             ++pages;

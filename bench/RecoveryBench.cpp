@@ -2,6 +2,7 @@
 // The recovery journal: what its hash costs a load, the bytes it writes for typed bytes, and its replay
 // against making the same changes. Engine and baseline by turns; a ratio is the median of the rounds'.
 #include "BenchSupport.h"
+#include "common/TestDocument.h"
 #include "RoundRatio.h"
 
 #include "common/EngineSetup.h"
@@ -37,14 +38,14 @@ void Check(bool right, const char* what) {
 // A fresh engine holding the bench file as the program loads it, the hash made when recovery is on.
 void Load(int64_t size, bool recovery) {
     ResetBenchEngine();
-    Engine::Doc().Store.AllocateBuffer();
-    if (recovery) Engine::RecoveryFolder = BenchRecoveryFolder();
-    Check(Engine::OpenFile(BenchFile(size), false), "loading the bench file");
+    TestDoc().Store.AllocateBuffer();
+    if (recovery) TestApp().RecoveryFolder = BenchRecoveryFolder();
+    Check(Engine::OpenFile(TestDoc(), BenchFile(size), false), "loading the bench file");
 }
 
 std::vector<uint8_t> JournalBytes() {
-    Engine::RecoveryDrain();
-    std::ifstream in(Engine::RecoveryJournalPath(), std::ios::binary);
+    Engine::RecoveryDrain(TestDoc());
+    std::ifstream in(Engine::RecoveryJournalPath(TestDoc()), std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
@@ -54,13 +55,13 @@ double LoadHashRatio() {
     auto load = [](bool recovery) {
         return [recovery] {
             ResetBenchEngine();
-            Engine::Doc().Store.AllocateBuffer();
-            if (recovery) Engine::RecoveryFolder = BenchRecoveryFolder();
+            TestDoc().Store.AllocateBuffer();
+            if (recovery) TestApp().RecoveryFolder = BenchRecoveryFolder();
             const double start = NowSeconds();
-            const bool loaded = Engine::LoadFile(BenchFile(BigSize), false, 1);
+            const bool loaded = Engine::LoadFile(TestDoc(), BenchFile(BigSize), false, 1);
             const double seconds = NowSeconds() - start;
             uint64_t hash = 0;
-            Check(loaded && Engine::RecoveryLoadedHash(hash) == recovery, "the load");
+            Check(loaded && Engine::RecoveryLoadedHash(TestDoc(), hash) == recovery, "the load");
             return seconds;
         };
     };
@@ -74,11 +75,11 @@ double LoadHashRatio() {
 double BytesPerTypedByte() {
     constexpr int Typed = 10000;
     Load(int64_t{1} << 20, true);
-    Engine::OverwriteMode = true;
+    TestApp().OverwriteMode = true;
     EngineSetup::PutCursorOn(1);
-    Engine::SealUndoStep();
+    Engine::SealUndoStep(TestDoc());
     for (int i = 0; i < Typed; ++i) {
-        Engine::PaneKeyPress(uint8_t('a' + i % 26));
+        Engine::PaneKeyPress(TestDoc(), uint8_t('a' + i % 26));
         std::this_thread::sleep_for(std::chrono::microseconds(100));
     }
     const std::vector<uint8_t> journal = JournalBytes();
@@ -115,16 +116,16 @@ double ReplayRatio() {
     }
     auto make = [&] {
         for (int i = 0; i < Steps; ++i) {
-            Engine::TUndoStep step(Engine::TStepName::Change);
-            Engine::OverwriteBytesAt(at[size_t(i)], {&value[size_t(i)], 1});
+            Engine::TUndoStep step(TestDoc(), Engine::TStepName::Change);
+            Engine::OverwriteBytesAt(TestDoc(), at[size_t(i)], {&value[size_t(i)], 1});
         }
-        Engine::Doc().Modified = true;
+        TestDoc().Modified = true;
     };
     Load(BigSize, true);
     make();
     const std::vector<uint8_t> journal = JournalBytes();
-    const std::vector<uint8_t> expected(Engine::Doc().Store.ContiguousBytes(),
-                                        Engine::Doc().Store.ContiguousBytes() + 4096);
+    const std::vector<uint8_t> expected(TestDoc().Store.ContiguousBytes(),
+                                        TestDoc().Store.ContiguousBytes() + 4096);
     bool right = true;
     auto direct = [&] {
         Load(BigSize, false);
@@ -138,11 +139,11 @@ double ReplayRatio() {
         Engine::TJournalReader reader(journal);
         Engine::TJournalHeader header;
         right = right && reader.ReadHeader(header);
-        const Engine::TReplayOutcome outcome = Engine::ReplayJournal(reader, Steps, "bench");
+        const Engine::TReplayOutcome outcome = Engine::ReplayJournal(TestDoc(), reader, Steps, "bench");
         const double seconds = NowSeconds() - start;
         right = right && outcome.Complete && outcome.Changes == Steps &&
-                Engine::Doc().Undo.Journal.Steps.size() == size_t(Steps) &&
-                std::equal(expected.begin(), expected.end(), Engine::Doc().Store.ContiguousBytes());
+                TestDoc().Undo.Journal.Steps.size() == size_t(Steps) &&
+                std::equal(expected.begin(), expected.end(), TestDoc().Store.ContiguousBytes());
         return seconds;
     };
     const double ratio = InterleavedRatio(replay, direct, 5);

@@ -2,6 +2,7 @@
 // Find and Replace all over 256 MiB held in the engine, against the floor (one vector pass over the same
 // buffer) and glibc memmem, engine and baseline by turns in every round.
 #include "BenchData.h"
+#include "common/TestDocument.h"
 #include "BenchSupport.h"
 #include "RoundRatio.h"
 
@@ -23,11 +24,11 @@ constexpr int32_t DownFrom = 1001; // past the first plant: a scan down crosses 
 constexpr int32_t UpFrom = static_cast<int32_t>(DataSize - 2000); // before the last plant: so does a scan up
 
 void Request(const std::string& pattern, const std::string& replacement, bool caseSensitive, bool joker) {
-    Engine::SearchRequest.Pattern.assign(pattern.begin(), pattern.end());
-    Engine::SearchRequest.Replacement.assign(replacement.begin(), replacement.end());
-    Engine::SearchRequest.CaseSensitive = caseSensitive;
-    Engine::SearchRequest.JokerEnabled = joker;
-    Engine::SearchRequest.JokerChar = '.';
+    TestApp().SearchRequest.Pattern.assign(pattern.begin(), pattern.end());
+    TestApp().SearchRequest.Replacement.assign(replacement.begin(), replacement.end());
+    TestApp().SearchRequest.CaseSensitive = caseSensitive;
+    TestApp().SearchRequest.JokerEnabled = joker;
+    TestApp().SearchRequest.JokerChar = '.';
 }
 
 [[noreturn]] void Wrong(const char* what) {
@@ -50,11 +51,11 @@ void RequestScan(TScan scan, size_t length) {
 
 // Find again from DownFrom to the hit near the end, or from UpFrom up to the hit near the start.
 double ScanSeconds(TScan scan) {
-    Engine::Doc().Search.LastFoundAddress = 0;
+    TestDoc().Search.LastFoundAddress = 0;
     TAddress pos = scan == TScan::Up ? UpFrom : DownFrom;
     const double start = NowSeconds();
     const Engine::TFindResult found =
-        scan == TScan::Up ? Engine::FindBackward(pos) : Engine::FindForward(pos, false);
+        scan == TScan::Up ? Engine::FindBackward(TestDoc(), pos) : Engine::FindForward(TestDoc(), pos, false);
     const double seconds = NowSeconds() - start;
     if (!found.Found || pos != (scan == TScan::Up ? FirstPlant : LastPlant)) Wrong("scan");
     return seconds;
@@ -65,7 +66,7 @@ double MemmemSeconds(size_t length) {
     const double start = NowSeconds();
     const void* hit =
         memmem(StoreInside::FileBuffer() + DownFrom - 1,
-               static_cast<size_t>(Engine::Doc().Store.FileSize() - DownFrom + 1), Planted.data(), length);
+               static_cast<size_t>(TestDoc().Store.FileSize() - DownFrom + 1), Planted.data(), length);
     const double seconds = NowSeconds() - start;
     if (hit != StoreInside::FileBuffer() + LastPlant - 1) Wrong("memmem");
     return seconds;
@@ -92,15 +93,15 @@ void AddScan(TData data, size_t length, TScan scan, const char* name, double goa
 constexpr int32_t ReplaceHits = static_cast<int32_t>((DataSize - 108) / ReplaceSpacing + 1);
 
 void StartReplaceAll() {
-    Engine::Doc().View.TopAddress = 1;
-    Engine::Doc().View.CursorCol = Engine::Doc().View.CursorRow = 0;
-    Engine::Doc().Search.LastReplaceAddress = Engine::Doc().Search.LastFoundAddress = 0;
+    TestDoc().View.TopAddress = 1;
+    TestDoc().View.CursorCol = TestDoc().View.CursorRow = 0;
+    TestDoc().Search.LastReplaceAddress = TestDoc().Search.LastFoundAddress = 0;
 }
 
 double ReplaceAllSeconds() {
     StartReplaceAll();
     const double start = NowSeconds();
-    const Engine::TReplaceAllResult result = Engine::ReplaceAll();
+    const Engine::TReplaceAllResult result = Engine::ReplaceAll(TestDoc());
     const double seconds = NowSeconds() - start;
     if (result.Count != ReplaceHits) Wrong("Replace all count");
     return seconds;
@@ -140,7 +141,7 @@ double ChangingLengthRatio(bool growing) {
         const double start = NowSeconds();
         FloorSeconds();
         uint8_t* bytes = StoreInside::FileBuffer();
-        const auto size = static_cast<size_t>(Engine::Doc().Store.FileSize());
+        const auto size = static_cast<size_t>(TestDoc().Store.FileSize());
         if (growing)
             std::memmove(bytes + 2, bytes, size);
         else

@@ -3,6 +3,7 @@
 // journal's memory. Engine and baseline run by turns on the engine's own buffer; a ratio is the median of
 // the per-round ratios.
 #include "BenchData.h"
+#include "common/TestDocument.h"
 #include "BenchSupport.h"
 #include "RoundRatio.h"
 
@@ -54,23 +55,23 @@ TInsertionRatios& InsertionRatios() {
     if (ratios.Undo >= 0) return ratios;
     constexpr int64_t Size = int64_t{256} << 20;
     if (!LoadBenchFile(Size)) std::exit(1);
-    Engine::OverwriteMode = false;
-    Engine::PaneKeyPress('x');
-    const uint8_t first = Engine::Doc().Store.ReadByte(2);
-    bool right = Engine::Doc().Store.FileSize() == Size + 1;
+    TestApp().OverwriteMode = false;
+    Engine::PaneKeyPress(TestDoc(), 'x');
+    const uint8_t first = TestDoc().Store.ReadByte(2);
+    bool right = TestDoc().Store.FileSize() == Size + 1;
     std::vector<double> undoRatios, redoRatios;
     // Right after the key, undo and redo would find the store's gap at the byte and move nothing; with the
     // bytes in one piece first (as after a search) they move the whole file, which is measured here.
     for (int round = 0; round < Rounds; ++round) {
-        uint8_t* const bytes = Engine::Doc().Store.ContiguousBytes();
-        const double undo = Timed([] { Engine::Undo1Click(); });
-        right = right && Engine::Doc().Store.FileSize() == Size && Engine::Doc().Store.ReadByte(1) == first;
-        Engine::Doc().Store.ContiguousBytes();
+        uint8_t* const bytes = TestDoc().Store.ContiguousBytes();
+        const double undo = Timed([] { Engine::Undo1Click(TestDoc()); });
+        right = right && TestDoc().Store.FileSize() == Size && TestDoc().Store.ReadByte(1) == first;
+        TestDoc().Store.ContiguousBytes();
         const double down = Timed([&] { std::memmove(bytes, bytes + 1, Size - 1); });
         const double up = Timed([&] { std::memmove(bytes + 1, bytes, Size - 1); });
         bytes[0] = first; // the two moves leave every byte as the undo left it
-        const double redo = Timed([] { Engine::Redo1Click(); });
-        right = right && Engine::Doc().Store.FileSize() == Size + 1 && Engine::Doc().Store.ReadByte(1) == 'x';
+        const double redo = Timed([] { Engine::Redo1Click(TestDoc()); });
+        right = right && TestDoc().Store.FileSize() == Size + 1 && TestDoc().Store.ReadByte(1) == 'x';
         undoRatios.push_back(undo / down);
         redoRatios.push_back(redo / up);
     }
@@ -86,16 +87,16 @@ double TypingCost() {
     constexpr int Typed = 10000;
     ResetBenchEngine();
     if (!EngineSetup::OpenBytes(std::vector<uint8_t>(1 << 20, 0x41))) std::exit(1);
-    Engine::OverwriteMode = true;
-    Engine::TextMode = true;
+    TestApp().OverwriteMode = true;
+    TestApp().TextMode = true;
     auto typing = [](bool on) {
         return [on] {
-            Engine::Doc().Undo.Journal.Enabled = on;
+            TestDoc().Undo.Journal.Enabled = on;
             EngineSetup::PutCursorOn(1);
-            Engine::SealUndoStep();
+            Engine::SealUndoStep(TestDoc());
             const double start = NowSeconds();
             for (int i = 0; i < Typed; ++i)
-                Engine::PaneKeyPress(uint8_t('a' + i % 26));
+                Engine::PaneKeyPress(TestDoc(), uint8_t('a' + i % 26));
             return NowSeconds() - start;
         };
     };
@@ -107,10 +108,10 @@ double TypingCost() {
         };
     };
     const double ratio = InterleavedRatio(timed(true, on), timed(false, off), Rounds * 3);
-    Engine::Doc().Undo.Journal.Enabled = true;
+    TestDoc().Undo.Journal.Enabled = true;
     std::printf("  (%.1f ns a typed byte with the journal, %.1f ns without)\n", Median(on) / Typed * 1e9,
                 Median(off) / Typed * 1e9);
-    Check(Engine::Doc().Undo.Journal.Steps.size() == size_t(Rounds * 3), "a run of typing was not one step");
+    Check(TestDoc().Undo.Journal.Steps.size() == size_t(Rounds * 3), "a run of typing was not one step");
     ResetBenchEngine();
     return ratio;
 }
@@ -118,22 +119,22 @@ double TypingCost() {
 // Replace all of 65,536 same-length hits in 256 MiB (the search benchmarks' data), then its undo.
 double UndoReplaceAll() {
     LoadIntoEngine(TData::Replace);
-    Engine::SearchRequest.Pattern.assign(ReplacePattern.begin(), ReplacePattern.end());
-    Engine::SearchRequest.Replacement.assign(ReplacePattern.size(), 'R');
+    TestApp().SearchRequest.Pattern.assign(ReplacePattern.begin(), ReplacePattern.end());
+    TestApp().SearchRequest.Replacement.assign(ReplacePattern.size(), 'R');
     bool right = true;
     std::vector<double> ratios;
     for (int round = 0; round < Rounds; ++round) {
-        Engine::SealUndoStep();
-        Engine::GoToStart();
+        Engine::SealUndoStep(TestDoc());
+        Engine::GoToStart(TestDoc());
         int32_t hits = 0;
-        const double replace = Timed([&] { hits = Engine::ReplaceAll().Count; });
+        const double replace = Timed([&] { hits = Engine::ReplaceAll(TestDoc()).Count; });
         right = right && hits == DataSize / ReplaceSpacing;
-        const double undo = Timed([] { Engine::Undo1Click(); });
+        const double undo = Timed([] { Engine::Undo1Click(TestDoc()); });
         ratios.push_back(undo / replace);
     }
     const TBytes& original = Data(TData::Replace);
     right =
-        right && std::memcmp(original.data(), Engine::Doc().Store.ContiguousBytes(), original.size()) == 0;
+        right && std::memcmp(original.data(), TestDoc().Store.ContiguousBytes(), original.size()) == 0;
     ResetBenchEngine();
     Check(right, "Replace all or its undo");
     return Median(ratios);
@@ -146,23 +147,23 @@ double JournalHeapPerStep(bool eachAStep) {
     constexpr int Typed = 10000;
     ResetBenchEngine();
     EngineSetup::OpenBytes(std::vector<uint8_t>(4 * Typed, 0x41));
-    Engine::OverwriteMode = true;
-    Engine::TextMode = true;
+    TestApp().OverwriteMode = true;
+    TestApp().TextMode = true;
     malloc_trim(0);
     const size_t heapBefore = mallinfo2().uordblks;
     for (int i = 0; i < Typed; ++i) {
         if (eachAStep) {
             EngineSetup::PutCursorOn(1 + 3 * i);
-            Engine::SealUndoStep();
+            Engine::SealUndoStep(TestDoc());
         }
-        Engine::PaneKeyPress('z');
+        Engine::PaneKeyPress(TestDoc(), 'z');
     }
-    Engine::SealUndoStep(); // the run is over
+    Engine::SealUndoStep(TestDoc()); // the run is over
     const auto heap = static_cast<double>(mallinfo2().uordblks - heapBefore);
-    const auto steps = static_cast<double>(Engine::Doc().Undo.Journal.Steps.size());
+    const auto steps = static_cast<double>(TestDoc().Undo.Journal.Steps.size());
     Check(steps == (eachAStep ? Typed : 1), "the steps of typing");
     std::printf("  (journal's own count: %.1f bytes a step besides the bytes)\n",
-                static_cast<double>(Engine::Doc().Undo.Journal.Bytes - Typed) / steps);
+                static_cast<double>(TestDoc().Undo.Journal.Bytes - Typed) / steps);
     ResetBenchEngine();
     return (heap - Typed) / steps;
 }

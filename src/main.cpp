@@ -37,11 +37,10 @@ int main(int argc, char* argv[]) {
 
     // Settings, histories, recent files and favourites share one file.
     ProgramSettingsFile();
+    TFormMain formMain(commandLine.FileName);
     // The user's state folder, for the recovery journals and the copy of a file's old contents while it
     // is overwritten in place.
-    Engine::RecoveryFolder = RecoveryFolderLocation();
-
-    TFormMain formMain(commandLine.FileName);
+    formMain.App.RecoveryFolder = RecoveryFolderLocation();
     formMain.FirstReadOnly = commandLine.ReadOnly;
     formMain.FirstAddress = commandLine.Address;
     formMain.show();

@@ -6,6 +6,7 @@
 //   niblo_load read-huge <file>      the same, on a block advised to use transparent huge pages
 //   niblo_load engine <file>         the editor's LoadFile into its start buffer
 #include "../BenchSupport.h"
+#include "common/TestDocument.h"
 
 #include "engine/store/ByteStore.h"
 #include "engine/document/EngineState.h"
@@ -58,8 +59,8 @@ int ReadPlain(const char* path, const std::string& mode) {
 
 int LoadEngine(const char* path) {
     ResetBenchEngine();
-    if (!Engine::Doc().Store.AllocateBuffer()) return 3;
-    return Engine::LoadFile(path, false, 1) ? 0 : 4;
+    if (!TestDoc().Store.AllocateBuffer()) return 3;
+    return Engine::LoadFile(TestDoc(), path, false, 1) ? 0 : 4;
 }
 
 } // namespace

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "controls/JkTextEdit.h"
 
-#include "engine/text/CharacterSet.h"
+#include "kit/UiApplication.h"
 
 #include <QKeyEvent>
 
 namespace {
 
 bool HasByte(char32_t character) {
-    return Engine::TypedByte(character).has_value();
+    return Engine::TypedByte(UiApplication(), character).has_value();
 }
 
 } // namespace
@@ -16,14 +16,14 @@ bool HasByte(char32_t character) {
 QByteArray TextToBytes(const QString& text) {
     QByteArray bytes;
     for (char32_t character : text.toUcs4())
-        bytes += static_cast<char>(Engine::TypedByte(character).value_or('?'));
+        bytes += static_cast<char>(Engine::TypedByte(UiApplication(), character).value_or('?'));
     return bytes;
 }
 
 QString BytesToText(const QByteArray& bytes) {
     QString text;
     for (char byte : bytes)
-        text += QChar(static_cast<char16_t>(Engine::TypedCharacter(static_cast<uint8_t>(byte))));
+        text += QChar(static_cast<char16_t>(Engine::TypedCharacter(UiApplication(), static_cast<uint8_t>(byte))));
     return text;
 }
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/NIBLO_Goto.h"
 
+#include "kit/UiApplication.h"
+
 #include "engine/text/StringTable.h"
 #include "kit/RadioGroup.h"
 
@@ -29,7 +31,7 @@ void TFormGoto::SetGoMode(Engine::TGoMode mode) {
 }
 
 std::optional<int64_t> TFormGoto::Take(int64_t n) const {
-    const TAddress target = Engine::GotoTarget(GoMode(), n);
+    const TAddress target = Engine::GotoTarget(UiDocument(), GoMode(), n);
     if (target == 0) return std::nullopt;
     return target;
 }

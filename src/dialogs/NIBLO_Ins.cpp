@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/NIBLO_Ins.h"
 
+#include "kit/UiApplication.h"
+
 #include "kit/DialogFrame.h"
 #include "controls/JkByteEdit.h"
 #include "controls/JkHist.h"
@@ -123,7 +125,7 @@ void TFormIns::ButtonOKClick() {
     const bool countOk = TakeCount();
     if (!bytesOk || !countOk) return;
     // The insertion must fit into the buffer as it is; the product is formed in 64 bits.
-    if (!Engine::InsertionFits(static_cast<size_t>(InsertBytes.size()), InsertCount)) {
+    if (!Engine::InsertionFits(UiDocument(), static_cast<size_t>(InsertBytes.size()), InsertCount)) {
         ErrorBox(QString::fromUtf8(Texts::CantAllocate));
         return;
     }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/NIBLO_Jmp.h"
 
+#include "kit/UiApplication.h"
+
 #include "engine/document/Navigation.h"
 #include "engine/text/StringTable.h"
 
@@ -12,6 +14,6 @@ TFormJump::TFormJump(QWidget* parent)
 }
 
 std::optional<int64_t> TFormJump::Take(int64_t n) const {
-    if (!Engine::JumpWidthValid(n)) return std::nullopt;
+    if (!Engine::JumpWidthValid(UiDocument(), n)) return std::nullopt;
     return n;
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/NIBLO_Sum.h"
 
+#include "kit/UiApplication.h"
+
 #include "dialogs/ChecksumWorker.h"
 #include "dialogs/DialogFields.h"
 #include "engine/document/Blocks.h"
@@ -75,8 +77,8 @@ TFormChecksums::~TFormChecksums() {
 void TFormChecksums::BuildLayout() {
     GroupBoxBytes = new QGroupBox(Text(Texts::ChecksumsBytes), this);
     GroupBoxBytes->setObjectName(QStringLiteral("GroupBoxBytes"));
-    const Engine::TByteRange block = Engine::ChecksumRange(Engine::TChecksumSource::Block);
-    const Engine::TByteRange file = Engine::ChecksumRange(Engine::TChecksumSource::WholeFile);
+    const Engine::TByteRange block = Engine::ChecksumRange(UiDocument(), Engine::TChecksumSource::Block);
+    const Engine::TByteRange file = Engine::ChecksumRange(UiDocument(), Engine::TChecksumSource::WholeFile);
     RadioButtonBlock = new QRadioButton(
         QString::fromStdString(FormatText(Texts::ChecksumsBlock, {int64_t{block.Count}})), GroupBoxBytes);
     RadioButtonBlock->setObjectName(QStringLiteral("RadioButtonBlock"));
@@ -84,7 +86,7 @@ void TFormChecksums::BuildLayout() {
         QString::fromStdString(FormatText(Texts::ChecksumsWholeFile, {int64_t{file.Count}})), GroupBoxBytes);
     RadioButtonFile->setObjectName(QStringLiteral("RadioButtonFile"));
     // The block when one is marked, and then the choice; else the whole file.
-    const bool marked = Engine::BlockComplete();
+    const bool marked = Engine::BlockComplete(UiDocument());
     RadioButtonBlock->setVisible(marked);
     (marked ? RadioButtonBlock : RadioButtonFile)->setChecked(true);
     auto* bytes = new QHBoxLayout(GroupBoxBytes);
@@ -223,7 +225,7 @@ void TFormChecksums::ButtonComputeClick() {
     // The box disables this dialog, and the dialog holds the window: nothing can change the bytes.
     Progress =
         new TProgressBox(this, true, true, Text(Texts::ChecksumsComputing), Text(Texts::ChecksumsTitle));
-    Worker = std::make_unique<TChecksumWorker>(Engine::ChecksumBytes(source), RunKinds);
+    Worker = std::make_unique<TChecksumWorker>(Engine::ChecksumBytes(UiDocument(), source), RunKinds);
     connect(Progress->CancelButton(), &QPushButton::clicked, Worker.get(), &TChecksumWorker::Cancel,
             Qt::DirectConnection);
     connect(Worker.get(), &TChecksumWorker::Progressed, this, [this](int percent) {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/NumberDialog.h"
 
+#include "kit/UiApplication.h"
+
 #include "engine/document/EngineState.h"
 #include "engine/document/Navigation.h"
 #include "engine/text/StringTable.h"
@@ -31,12 +33,14 @@ TNumberDialog::TNumberDialog(QWidget* parent, const TLook& look) : QDialog(paren
     RadioButtonHex = count.Hex;
     JkNumEdit1 = count.Edit;
     History = count.History;
+    const Engine::TDocument* const shown = UiDocumentIfAny();
+    const int64_t fileSize = shown ? shown->Store.FileSize() : 0;
     // The designed eight digits cannot reach every address of a larger file: then the field takes as many
     // as the file's size has, and one more for the "$" of hex.
-    if (Engine::Doc().Store.FileSize() > 99999999) {
+    if (fileSize > 99999999) {
         JkNumEdit1->SetHexLimit(INT64_MAX);
-        JkNumEdit1->SetMax(static_cast<long double>(Engine::Doc().Store.FileSize()));
-        JkNumEdit1->SetDigitsInt(static_cast<int>(std::to_string(Engine::Doc().Store.FileSize()).size()) + 1);
+        JkNumEdit1->SetMax(static_cast<long double>(fileSize));
+        JkNumEdit1->SetDigitsInt(static_cast<int>(std::to_string(fileSize).size()) + 1);
     }
     auto* group = new QVBoxLayout(GroupBox1);
     group->addWidget(RadioButtonDec);
@@ -67,6 +71,7 @@ TNumberDialog::TNumberDialog(QWidget* parent, const TLook& look) : QDialog(paren
     connect(ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);
     JkNumEdit1->setFocus();
 }
+
 
 TNumberDialog::~TNumberDialog() {
     ReleaseFocus(this);

@@ -1,20 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "kit/FirstPaintProbe.h"
 
-#include "engine/document/EngineState.h"
-
 #include <QCoreApplication>
 #include <QEvent>
 #include <QMetaObject>
 #include <QWidget>
 
 #include <cstdio>
+#include <utility>
 
 namespace {
 
 class TFirstPaintProbe : public QObject {
   public:
-    explicit TFirstPaintProbe(QWidget* pane) : QObject(pane) { pane->installEventFilter(this); }
+    TFirstPaintProbe(QWidget* pane, std::function<int64_t()> fileSize) : QObject(pane), FileSize(std::move(fileSize)) {
+        pane->installEventFilter(this);
+    }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
@@ -23,9 +24,8 @@ class TFirstPaintProbe : public QObject {
             // Reported once the paint itself is done.
             QMetaObject::invokeMethod(
                 this,
-                [] {
-                    std::printf("NIBLO first paint %lld\n",
-                                static_cast<long long>(Engine::Doc().Store.FileSize()));
+                [this] {
+                    std::printf("NIBLO first paint %lld\n", static_cast<long long>(FileSize()));
                     std::fflush(stdout);
                     QCoreApplication::exit(0);
                 },
@@ -35,11 +35,13 @@ class TFirstPaintProbe : public QObject {
     }
 
   private:
+    std::function<int64_t()> FileSize;
     bool Seen = false;
 };
 
 } // namespace
 
-void ArmFirstPaintProbe(QWidget* pane) {
-    if (pane && qEnvironmentVariableIsSet("NIBLO_EXIT_AFTER_FIRST_PAINT")) new TFirstPaintProbe(pane);
+void ArmFirstPaintProbe(QWidget* pane, std::function<int64_t()> fileSize) {
+    if (pane && qEnvironmentVariableIsSet("NIBLO_EXIT_AFTER_FIRST_PAINT"))
+        new TFirstPaintProbe(pane, std::move(fileSize));
 }

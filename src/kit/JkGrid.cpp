@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "kit/JkGrid.h"
 
+#include "kit/UiApplication.h"
+
 #include "engine/text/CharacterSet.h"
 
 #include <QFontDatabase>
@@ -45,7 +47,7 @@ QChar ByteGlyph(uint8_t byte, TCharacterSet shownSet) {
 }
 
 QChar ByteGlyph(uint8_t byte, bool oemFont) {
-    return ByteGlyph(byte, Engine::ShownSet(Engine::CharacterSet, oemFont));
+    return ByteGlyph(byte, Engine::ShownSet(UiApplication().CharacterSet, oemFont));
 }
 
 const QString& HexCellText(uint8_t byte) {
@@ -67,7 +69,7 @@ const QString& GlyphCellText(uint8_t byte, bool oemFont) {
                 result[set][size_t(i)] = QString(ByteGlyph(uint8_t(i), TCharacterSet(set)));
         return result;
     }();
-    return texts[size_t(Engine::ShownSet(Engine::CharacterSet, oemFont))][byte];
+    return texts[size_t(Engine::ShownSet(UiApplication().CharacterSet, oemFont))][byte];
 }
 
 TJkStrGrid::TJkStrGrid(QWidget* parent) : QWidget(parent) {
@@ -421,7 +423,7 @@ void TJkStrGrid::keyPressEvent(QKeyEvent* event) {
     const QList<uint> characters = event->text().toUcs4();
     for (uint character : characters) {
         if (character == 0x7F) continue; // the Delete key's text: Delete acts in key-down only
-        if (const std::optional<uint8_t> byte = Engine::TypedByte(char32_t(character))) {
+        if (const std::optional<uint8_t> byte = Engine::TypedByte(UiApplication(), char32_t(character))) {
             uint8_t code = *byte;
             OnKeyPress(this, code);
         }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "kit/SystemClipboard.h"
 
+#include "kit/UiApplication.h"
+
 #include "engine/editing/Clipboard.h"
 
 #include <QClipboard>
@@ -89,7 +91,7 @@ std::optional<TClipData> TSystemClipboard::Data(TClipFormat format) {
     case TClipFormat::Text: {
         const QString text = mime->text();
         auto bytes =
-            std::make_shared<const std::vector<uint8_t>>(Engine::ClipboardTextBytes(std::u16string_view(
+            std::make_shared<const std::vector<uint8_t>>(Engine::ClipboardTextBytes(UiApplication(), std::u16string_view(
                 reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size()))));
         return TClipData{{bytes->data(), bytes->size()}, bytes};
     }

@@ -134,12 +134,12 @@ void TInspectorPanel::Follow() {
 
 std::vector<uint8_t> TInspectorPanel::BytesAtCursor() const {
     std::vector<uint8_t> bytes;
-    if (Engine::Doc().FileOpen && Engine::Doc().Store.HasBuffer()) {
-        const int64_t address = Engine::CurrentAddress();
+    if (Document().FileOpen && Document().Store.HasBuffer()) {
+        const int64_t address = Engine::CurrentAddress(Document());
         const int64_t last =
-            std::min<int64_t>(Engine::Doc().Store.FileSize(), address + Engine::InspectorSpan - 1);
+            std::min<int64_t>(Document().Store.FileSize(), address + Engine::InspectorSpan - 1);
         for (int64_t a = address; a <= last; ++a)
-            bytes.push_back(Engine::Doc().Store.ReadByte(a));
+            bytes.push_back(Document().Store.ReadByte(a));
     }
     return bytes;
 }

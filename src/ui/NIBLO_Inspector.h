@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "engine/document/Document.h"
 #include "engine/editing/Integers.h"
 
 #include <QDockWidget>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 class QComboBox;
@@ -17,6 +19,9 @@ class TInspectorPanel : public QDockWidget {
     Q_OBJECT
   public:
     explicit TInspectorPanel(QWidget* parent = nullptr);
+
+    // The document whose bytes the panel shows.
+    std::function<Engine::TDocument&()> Document;
 
     QComboBox* ByteOrderBox = nullptr;
     QTableWidget* Rows = nullptr;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/NIBLO_Main.h"
 
+#include "kit/UiApplication.h"
+
 #include "engine/store/ByteStore.h"
 #include "engine/inspector/DataInspector.h"
 #include "engine/document/EngineState.h"
@@ -51,9 +53,11 @@ TFormMain::TFormMain(std::string firstArgument, QWidget* parent)
     QApplication::setWindowIcon(icon);
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(QString::fromLatin1(Engine::ProgramName));
-    Documents.push_back(std::make_unique<Engine::TDocument>());
-    Engine::SetActiveDocument(Documents.front().get());
-    Engine::Host = this;
+    App.Host = this;
+    SetUiApplication(&App);
+    Documents.push_back(std::make_unique<Engine::TDocument>(App));
+    Doc().Display = this;
+    SetUiDocument(&Doc());
 
     Client = new QWidget(this);
     setCentralWidget(Client);
@@ -68,8 +72,8 @@ TFormMain::~TFormMain() {
     if (Inspector) Inspector->disconnect(this);
     delete Progress;
     Progress = nullptr;
-    if (Engine::Host == this) Engine::Host = nullptr;
-    if (&Engine::Doc() == Documents.front().get()) Engine::SetActiveDocument(nullptr);
+    SetUiApplication(nullptr);
+    SetUiDocument(nullptr);
 }
 
 void TFormMain::FormCreate() {
@@ -93,14 +97,14 @@ void TFormMain::FormCreate() {
     FitAddressPanel();
     PanelsAdjust(StatusBar1, {1, QString::fromStdString(FormatText(Texts::CharDec, {int64_t(255)})), 2,
                               QString::fromLatin1(Texts::Overwrite)});
-    Engine::Doc().File.Untitled = false;
-    Engine::NoNameCounter = 0;
+    Doc().File.Untitled = false;
+    App.NoNameCounter = 0;
 
     // The designed layout holds until the settings are applied at the first activation.
     SetPaneDimensions(Engine::DefaultCols, Engine::DefaultRows);
     Action(TCommand::Rowaddresses1)->setChecked(false);
     CreateInspector();
-    Engine::Close1Click();
+    Engine::Close1Click(Doc());
 }
 
 void TFormMain::FormActivate() {
@@ -108,29 +112,29 @@ void TFormMain::FormActivate() {
     Activated = true;
     ReadSettings();
     // Qt's clipboard needs no registration of the binary format, so Clipboard1 always stays usable.
-    if (!Engine::Doc().Store.HasBuffer() && !Engine::Doc().Store.AllocateBuffer()) {
+    if (!Doc().Store.HasBuffer() && !Doc().Store.AllocateBuffer()) {
         // The engine has said that the program ends.
         QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(1); });
         return;
     }
-    if (!FirstArgument.empty() && Engine::OpenFile(FirstArgument, false, FirstReadOnly) && FirstAddress)
-        Engine::GoToEntered(*FirstAddress);
+    if (!FirstArgument.empty() && Engine::OpenFile(Doc(), FirstArgument, false, FirstReadOnly) && FirstAddress)
+        Engine::GoToEntered(Doc(), *FirstAddress);
     // Changes a program that ended left unsaved, after those of the file just opened.
-    Engine::OfferRecoveries();
-    ArmFirstPaintProbe(JkStrGridHex);
+    Engine::OfferRecoveries(Doc());
+    ArmFirstPaintProbe(JkStrGridHex, [this] { return Doc().Store.FileSize(); });
 }
 
 void TFormMain::CheckFileOnDisk() {
     // A running operation or an open box owns the moment; the next activation asks.
     if (Progress || QApplication::activeModalWidget()) return;
-    Engine::CheckDiskOnActivate();
+    Engine::CheckDiskOnActivate(Doc());
 }
 
 void TFormMain::FormClose() {
     // The user saved or gave up the changes: nothing is left to recover.
-    Engine::RecoveryClosed();
-    Engine::RecoveryDrain();
-    if (Engine::Doc().Store.HasBuffer()) Engine::Doc().Store.FreeBuffer();
+    Engine::RecoveryClosed(Doc());
+    Engine::RecoveryDrain(Doc());
+    if (Doc().Store.HasBuffer()) Doc().Store.FreeBuffer();
     WriteSettings();
     OfferToEmptyClipboard();
 }
@@ -149,6 +153,7 @@ void TFormMain::Datainspector1Click() {
 
 void TFormMain::CreateInspector() {
     Inspector = new TInspectorPanel(this);
+    Inspector->Document = [this]() -> Engine::TDocument& { return Doc(); };
     addDockWidget(Qt::RightDockWidgetArea, Inspector);
     Inspector->hide();
     Action(TCommand::Datainspector1)->setChecked(false);
@@ -161,7 +166,7 @@ void TFormMain::CreateInspector() {
     connect(Inspector, &TInspectorPanel::Resized, this, [this] { InspectorMoved(); });
     connect(Inspector, &TInspectorPanel::ValueTyped, this, [this](int row, const QString& text) {
         const std::string error =
-            Engine::WriteInspectorText(static_cast<Engine::TInspectorRow>(row), text.toStdString(),
+            Engine::WriteInspectorText(Doc(), static_cast<Engine::TInspectorRow>(row), text.toStdString(),
                                        Inspector->Order());
         if (!error.empty()) ShowStatusMessage(QString::fromStdString(error));
     });
@@ -186,7 +191,7 @@ void TFormMain::InspectorMoved() {
         if (isMaximized() || isFullScreen())
             FormResize();
         else
-            SetPaneDimensions(Engine::Doc().View.Cols, Engine::Doc().View.Rows);
+            SetPaneDimensions(Doc().View.Cols, Doc().View.Rows);
     });
 }
 
@@ -214,7 +219,7 @@ void TFormMain::showEvent(QShowEvent* event) {
 
 void TFormMain::closeEvent(QCloseEvent* event) {
     // While a progress box runs the operation owns the buffer; the window stays.
-    if (Progress || !Engine::ConfirmSave()) {
+    if (Progress || !Engine::ConfirmSave(Doc())) {
         event->ignore();
         return;
     }
@@ -323,7 +328,7 @@ void TFormMain::SetPaneDimensions(int cols, int rows) {
         pane->SetRowCount(rows);
     }
     LayoutPanes();
-    Engine::SetPageDimensions(cols, rows);
+    Engine::SetPageDimensions(Doc(), cols, rows);
     UpdateScrollSteps();
     Resizing = wasResizing;
 }
@@ -426,14 +431,14 @@ void TFormMain::ApplyFontSize(int size) {
     JkStrGridHex->SetDefaultColWidth(cells.HexWidth);
     for (TJkStrGrid* pane : {JkStrGridText, JkStrGridHex})
         pane->SetDefaultRowHeight(cells.Height);
-    SetPaneDimensions(Engine::Doc().View.Cols, Engine::Doc().View.Rows);
+    SetPaneDimensions(Doc().View.Cols, Doc().View.Rows);
 }
 
 void TFormMain::ApplyFontName(const QString& name) {
     for (TJkStrGrid* pane : {JkStrGridText, JkStrGridHex})
         pane->SetFontName(name.left(255));
     // Typing and the text fields go by the set the text pane draws with.
-    Engine::OemFont = JkStrGridText->UsesOemGlyphs();
+    App.OemFont = JkStrGridText->UsesOemGlyphs();
     ApplyFontSize(JkStrGridHex->FontSize());
 }
 
@@ -443,12 +448,12 @@ void TFormMain::SetToolBarHidden(bool hidden) {
     const int strip = StripHeight(Panel1);
     JkStrGridText->move(JkStrGridText->x(), strip + 1);
     JkStrGridHex->move(JkStrGridHex->x(), strip + 1);
-    SetPaneDimensions(Engine::Doc().View.Cols, Engine::Doc().View.Rows);
+    SetPaneDimensions(Doc().View.Cols, Doc().View.Rows);
     ScrollBar1->move(ScrollBar1->x(), strip + 2);
 }
 
 int TFormMain::RowAddressSpace() const {
-    return RowAddresses ? RowAddressColumn->WidthFor(Engine::RowAddressDigits()) + BorderWidth : 0;
+    return RowAddresses ? RowAddressColumn->WidthFor(Engine::RowAddressDigits(Doc())) + BorderWidth : 0;
 }
 
 void TFormMain::SetRowAddressesShown(bool shown) {
@@ -456,8 +461,8 @@ void TFormMain::SetRowAddressesShown(bool shown) {
     Action(TCommand::Rowaddresses1)->setChecked(shown);
     RowAddressColumn->setVisible(shown);
     // The panes keep their cells and the view stays, unless the wider window would not fit the screen.
-    if (Engine::Doc().View.Cols > std::max(MinCells, PaneLimits().width()))
-        SetPaneDimensions(Engine::Doc().View.Cols, Engine::Doc().View.Rows);
+    if (Doc().View.Cols > std::max(MinCells, PaneLimits().width()))
+        SetPaneDimensions(Doc().View.Cols, Doc().View.Rows);
     else
         LayoutPanes();
     RefreshRowAddresses();
@@ -536,7 +541,7 @@ void TFormMain::ProgressClose() {
 void TFormMain::SetCaption(const std::string& caption) {
     // Qt shows "*" in place of the placeholder while the window is modified, and the taskbar with it.
     setWindowTitle(QString::fromStdString(caption) + QStringLiteral("[*]"));
-    setWindowModified(Engine::Doc().Modified);
+    setWindowModified(Doc().Modified);
 }
 
 void TFormMain::ModifiedChanged(bool modified) {
@@ -548,7 +553,7 @@ void TFormMain::Beep() {
 }
 
 TCharacterSet TFormMain::TextPaneSet() {
-    return Engine::ShownSet(Engine::CharacterSet, JkStrGridText->UsesOemGlyphs());
+    return Engine::ShownSet(App.CharacterSet, JkStrGridText->UsesOemGlyphs());
 }
 
 std::optional<std::string> TFormMain::ChooseFile(TFileDialogMode mode, const std::string& title,

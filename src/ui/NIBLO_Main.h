@@ -2,6 +2,8 @@
 #pragma once
 
 #include "engine/editing/ClipboardPort.h"
+#include "engine/document/Application.h"
+#include "engine/document/Document.h"
 #include "engine/document/EngineHost.h"
 #include "kit/Help.h"
 #include "kit/JkStatusBar.h"
@@ -53,6 +55,11 @@ class TDocument;
 class TFormMain : public QMainWindow, public TEngineHost {
     Q_OBJECT
   public:
+    // The program's modes and options, which every document shares.
+    Engine::TApplication App;
+    // The document the commands work on.
+    Engine::TDocument& Doc() const { return *Documents.front(); }
+
     // firstArgument: the file named on the command line (its bytes), opened at the first activation unless
     // empty.
     explicit TFormMain(std::string firstArgument = {}, QWidget* parent = nullptr);
@@ -209,7 +216,7 @@ class TFormMain : public QMainWindow, public TEngineHost {
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    // The window's open files: one, until tabs come. The engine works on the first.
+    // The window's open files: one, until tabs come. The commands work on the first.
     std::vector<std::unique_ptr<Engine::TDocument>> Documents;
 
     int ColsForWidth(int width, int cellPairWidth) const;

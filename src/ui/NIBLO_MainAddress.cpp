@@ -24,7 +24,7 @@ void TFormMain::Blocknchars1Click() {
         if (dialog.exec() != QDialog::Accepted) return;
         n = dialog.Number;
     }
-    Engine::MarkBlockOfSize(n);
+    Engine::MarkBlockOfSize(Doc(), n);
 }
 
 void TFormMain::Goto1Click() {
@@ -37,7 +37,7 @@ void TFormMain::Goto1Click() {
         GotoMode = static_cast<int>(dialog.GoMode());
         target = dialog.Number;
     }
-    Engine::GoToAddress(target);
+    Engine::GoToAddress(Doc(), target);
 }
 
 void TFormMain::Jumpwidth1Click() {
@@ -46,12 +46,12 @@ void TFormMain::Jumpwidth1Click() {
         TFormJump dialog(this);
         if (dialog.exec() == QDialog::Accepted) width = dialog.Number;
     }
-    Engine::JumpWidthDone(width);
+    Engine::JumpWidthDone(Doc(), width);
 }
 
 void TFormMain::Decode1Click() {
     const auto order = static_cast<Engine::TByteOrder>(ByteOrder);
-    const std::vector<std::string> lines = Engine::DecodeLines(order);
+    const std::vector<std::string> lines = Engine::DecodeLines(Doc(), order);
     if (lines.empty()) return; // an empty file
     TFormDecode dialog(this, order, lines);
     dialog.exec();
@@ -66,7 +66,7 @@ void TFormMain::Encode1Click() {
         bytes = dialog.EncodedBytes;
         overwrite = dialog.OverwriteOutput;
     }
-    Engine::WriteEncoded(bytes, overwrite);
+    Engine::WriteEncoded(Doc(), bytes, overwrite);
 }
 
 void TFormMain::Checksums1Click() {

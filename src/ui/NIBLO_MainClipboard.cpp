@@ -17,25 +17,25 @@ void TFormMain::CreateClipboard() {
 }
 
 void TFormMain::Clipboard1Click() {
-    Engine::Clipboard1Click(*ClipboardPort);
+    Engine::Clipboard1Click(Doc(), *ClipboardPort);
 }
 
 void TFormMain::Cut1Click() {
-    Engine::Cut1Click(*ClipboardPort, true);
+    Engine::Cut1Click(Doc(), *ClipboardPort, true);
 }
 
 void TFormMain::Copy1Click() {
-    Engine::Cut1Click(*ClipboardPort, false);
+    Engine::Cut1Click(Doc(), *ClipboardPort, false);
 }
 
 void TFormMain::Paste1Click() {
-    Engine::Paste1Click(*ClipboardPort);
+    Engine::Paste1Click(Doc(), *ClipboardPort);
 }
 
 void TFormMain::Pastehex1Click() {
-    Engine::PasteHex1Click(*ClipboardPort);
+    Engine::PasteHex1Click(Doc(), *ClipboardPort);
 }
 
 void TFormMain::OfferToEmptyClipboard() {
-    Engine::OfferToEmptyClipboard(*ClipboardPort);
+    Engine::OfferToEmptyClipboard(Doc(), *ClipboardPort);
 }

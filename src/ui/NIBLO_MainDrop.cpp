@@ -20,7 +20,7 @@ void TFormMain::FilesDropped(QObject*) {
         ErrorBox(QString::fromLatin1(Texts::DropOnlyOneFile));
         return;
     }
-    if (names.size() == 1 && Engine::ConfirmSave())
+    if (names.size() == 1 && Engine::ConfirmSave(Doc()))
         // The question was asked here; OpenFile must not ask it again.
-        Engine::OpenFile(names.front(), false);
+        Engine::OpenFile(Doc(), names.front(), false);
 }

@@ -76,8 +76,8 @@ void TFormMain::HandleHelpRequest(THelpCommand command, int data, bool& callHelp
 void TFormMain::Info1Click() {
     TFormAbout2 about(this);
     about.LabelInfo->setText(
-        QString::fromStdString(FormatText(Texts::MemoryState, {int64_t(Engine::Doc().Store.FileSize()),
-                                                               int64_t(Engine::Doc().Store.Capacity())})));
+        QString::fromStdString(FormatText(Texts::MemoryState, {int64_t(Doc().Store.FileSize()),
+                                                               int64_t(Doc().Store.Capacity())})));
     CenterOverActiveForm(&about);
     about.exec();
 }

@@ -76,26 +76,26 @@ unsigned ShiftStateOf(const QKeyEvent& event) {
 
 void TFormMain::ConnectPaneInput(TJkStrGrid* pane) {
     // A move of the cursor by itself ends a run of typing: what follows is a step of its own.
-    pane->OnSelectCell = [](TJkStrGrid*, int col, int row) {
-        Engine::SealUndoStep();
-        return Engine::PaneSelectCell(col, row);
+    pane->OnSelectCell = [this](TJkStrGrid*, int col, int row) {
+        Engine::SealUndoStep(Doc());
+        return Engine::PaneSelectCell(Doc(), col, row);
     };
-    pane->OnKeyDown = [](TJkStrGrid*, const QKeyEvent& event) {
+    pane->OnKeyDown = [this](TJkStrGrid*, const QKeyEvent& event) {
         int key = PaneKeyOf(event.key());
-        Engine::PaneKeyDown(key, ShiftStateOf(event));
+        Engine::PaneKeyDown(Doc(), key, ShiftStateOf(event));
     };
-    pane->OnKeyUp = [](TJkStrGrid*, const QKeyEvent& event) {
-        Engine::PaneKeyUp(PaneKeyOf(event.key()), ShiftStateOf(event));
+    pane->OnKeyUp = [this](TJkStrGrid*, const QKeyEvent& event) {
+        Engine::PaneKeyUp(Doc(), PaneKeyOf(event.key()), ShiftStateOf(event));
     };
-    pane->OnKeyPress = [](TJkStrGrid*, uint8_t& key) { Engine::PaneKeyPress(key); };
+    pane->OnKeyPress = [this](TJkStrGrid*, uint8_t& key) { Engine::PaneKeyPress(Doc(), key); };
     pane->OnWheel = [this](QWheelEvent* event) { return PaneWheel(event); };
     pane->OnCellPress = [this](TJkStrGrid* grid, int col, int row, Qt::KeyboardModifiers modifiers) {
-        Engine::PanePressCell(grid == JkStrGridText, col, row, modifiers & Qt::ShiftModifier);
+        Engine::PanePressCell(Doc(), grid == JkStrGridText, col, row, modifiers & Qt::ShiftModifier);
     };
-    pane->OnCellDrag = [](TJkStrGrid*, int col, int row, Qt::KeyboardModifiers) {
-        Engine::PaneDragToCell(col, row);
+    pane->OnCellDrag = [this](TJkStrGrid*, int col, int row, Qt::KeyboardModifiers) {
+        Engine::PaneDragToCell(Doc(), col, row);
     };
-    pane->OnCellRelease = [](TJkStrGrid*) { Engine::PaneReleaseMouse(); };
+    pane->OnCellRelease = [this](TJkStrGrid*) { Engine::PaneReleaseMouse(Doc()); };
 }
 
 bool TFormMain::PaneWheel(QWheelEvent* event) {
@@ -104,19 +104,19 @@ bool TFormMain::PaneWheel(QWheelEvent* event) {
     const int notches = WheelRemainder / 120;
     if (notches == 0) return true;
     WheelRemainder -= notches * 120;
-    Engine::ScrollRows(-notches * QApplication::wheelScrollLines());
+    Engine::ScrollRows(Doc(), -notches * QApplication::wheelScrollLines());
     return true;
 }
 
 void TFormMain::TextModeChanged() {
-    Action(TCommand::ModusText1)->setChecked(Engine::TextMode);
+    Action(TCommand::ModusText1)->setChecked(App.TextMode);
     ArrangePanes();
 }
 
 void TFormMain::OverwriteModeChanged() {
-    Action(TCommand::ModusOverwrite1)->setChecked(Engine::OverwriteMode);
+    Action(TCommand::ModusOverwrite1)->setChecked(App.OverwriteMode);
     StatusBar1->SetPanelText(2,
-                             QString::fromLatin1(Engine::OverwriteMode ? Texts::Overwrite : Texts::Insert));
+                             QString::fromLatin1(App.OverwriteMode ? Texts::Overwrite : Texts::Insert));
     // Insert mode has a cell after the last byte, which may start a row of its own.
     RefreshRowAddresses();
 }

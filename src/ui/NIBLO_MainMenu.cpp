@@ -32,7 +32,7 @@ QString TextOf(std::string_view text) {
 // is called as it is; a window command is a member function.
 struct THandler {
     void (TFormMain::*Member)() = nullptr;
-    void (*Free)() = nullptr;
+    void (*Free)(Engine::TDocument&) = nullptr;
 };
 #define NIBLO_HANDLER_Window(Handler)                                                                        \
     THandler {                                                                                               \
@@ -40,7 +40,7 @@ struct THandler {
     }
 #define NIBLO_HANDLER_Engine(Handler)                                                                        \
     THandler {                                                                                               \
-        nullptr, [] { Engine::Handler(); }                                                                   \
+        nullptr, [](Engine::TDocument& doc) { Engine::Handler(doc); }                                       \
     }
 #define NIBLO_HANDLER_ITEM(Id, Place, Flags, Caption, Shortcut, Hint, Help, Tag, Groups, Kind, Handler)      \
     NIBLO_HANDLER_##Kind(Handler),
@@ -133,10 +133,10 @@ void TFormMain::Run(TCommand command) {
     // may start meanwhile.
     if (Progress || TProgressBox::Live()) return;
     // Any command ends a run of typing: what is typed next is a step of its own.
-    Engine::SealUndoStep();
+    Engine::SealUndoStep(Doc());
     const THandler& handler = Handlers[size_t(command)];
     if (handler.Member) (this->*handler.Member)();
-    if (handler.Free) handler.Free();
+    if (handler.Free) handler.Free(Doc());
 }
 
 void TFormMain::DisableTagged(QMenu* menu) {

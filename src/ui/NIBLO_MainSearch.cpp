@@ -14,39 +14,39 @@
 namespace {
 
 // The Find/Count dialog under caption; true when it was confirmed (the request then holds its answer).
-bool AskSearch(QWidget* owner, const QString& caption, int helpContext) {
+bool AskSearch(QWidget* owner, TSearchRequest& request, const QString& caption, int helpContext) {
     TFormFind dialog(owner);
     dialog.setWindowTitle(caption);
     dialog.HelpContext = helpContext;
     dialog.setProperty("helpContext", helpContext);
-    dialog.LoadRequest(Engine::SearchRequest);
+    dialog.LoadRequest(request);
     if (dialog.exec() != QDialog::Accepted) return false;
-    dialog.StoreRequest(Engine::SearchRequest);
+    dialog.StoreRequest(request);
     return true;
 }
 
 } // namespace
 
 void TFormMain::Find1Click() {
-    Engine::FindDialogDone(AskSearch(this, tr("Find"), HelpFind));
+    Engine::FindDialogDone(Doc(), AskSearch(this, App.SearchRequest, tr("Find"), HelpFind));
 }
 
 void TFormMain::Count1Click() {
-    if (AskSearch(this, tr("Count"), HelpCount)) Engine::CountDialogDone();
+    if (AskSearch(this, App.SearchRequest, tr("Count"), HelpCount)) Engine::CountDialogDone(Doc());
 }
 
 void TFormMain::Replace1Click() {
     Engine::TReplaceDialogResult result = Engine::TReplaceDialogResult::Cancel;
     {
         TFormReplace dialog(this);
-        dialog.LoadRequest(Engine::SearchRequest);
+        dialog.LoadRequest(App.SearchRequest);
         if (dialog.exec() == QDialog::Accepted) {
-            dialog.StoreRequest(Engine::SearchRequest);
+            dialog.StoreRequest(App.SearchRequest);
             result = dialog.ReplaceAllPressed ? Engine::TReplaceDialogResult::All
                                               : Engine::TReplaceDialogResult::Ok;
         }
     }
-    Engine::ReplaceDialogDone(result);
+    Engine::ReplaceDialogDone(Doc(), result);
 }
 
 void TFormMain::Insert1Click() {
@@ -58,6 +58,6 @@ void TFormMain::Insert1Click() {
         bytes = ToByteVector(dialog.InsertBytes);
         count = dialog.InsertCount;
     }
-    Engine::InsertRepeated(bytes, count);
+    Engine::InsertRepeated(Doc(), bytes, count);
 }
 

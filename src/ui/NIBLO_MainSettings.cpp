@@ -90,42 +90,42 @@ void TFormMain::ReadSettings() {
     const std::string joker =
         ini.ReadString(Options, "JokerHex",
                        BytesToHex(std::string_view(reinterpret_cast<const char*>(&DefaultJoker), 1), false));
-    Engine::SearchRequest.JokerChar =
+    App.SearchRequest.JokerChar =
         joker.size() >= 2 ? uint8_t(HexDigitValue(joker[0]) * 16 + HexDigitValue(joker[1])) : DefaultJoker;
 
     // Search options and go mode.
-    Engine::SearchRequest.PatternAsText = !ini.ReadBool(Options, "FindHex", true);
-    Engine::SearchRequest.CaseSensitive = ini.ReadBool(Options, "CaseSensitive", true);
-    Engine::SearchRequest.JokerEnabled = ini.ReadBool(Options, "Joker", false);
-    Engine::SearchRequest.SearchDown = ini.ReadBool(Options, "FindDown", true);
+    App.SearchRequest.PatternAsText = !ini.ReadBool(Options, "FindHex", true);
+    App.SearchRequest.CaseSensitive = ini.ReadBool(Options, "CaseSensitive", true);
+    App.SearchRequest.JokerEnabled = ini.ReadBool(Options, "Joker", false);
+    App.SearchRequest.SearchDown = ini.ReadBool(Options, "FindDown", true);
     GotoMode = ini.ReadInteger(Options, "GotoMode", 0);
     if (GotoMode < 0 || GotoMode > 2) GotoMode = 0;
 
     // Addresses and files.
-    Engine::AddressBase = ini.ReadInteger(Options, "BaseAdress", 0);
-    if (Engine::AddressBase != 0 && Engine::AddressBase != 1) Engine::AddressBase = 0;
-    Engine::OldFileTime = ini.ReadBool(Options, "OldFileTime", false);
-    Engine::NewEOF = ini.ReadBool(Options, "NewEOF", false);
-    Engine::BackupOnSave = ini.ReadBool(Options, "BackupOnSave", false);
+    App.AddressBase = ini.ReadInteger(Options, "BaseAdress", 0);
+    if (App.AddressBase != 0 && App.AddressBase != 1) App.AddressBase = 0;
+    App.OldFileTime = ini.ReadBool(Options, "OldFileTime", false);
+    App.NewEOF = ini.ReadBool(Options, "NewEOF", false);
+    App.BackupOnSave = ini.ReadBool(Options, "BackupOnSave", false);
     // A set the program does not know leaves the default.
     const int characterSet = ini.ReadInteger(Options, "CharacterSet", 0);
-    Engine::CharacterSet = characterSet >= 0 && characterSet < CharacterSetCount ? TCharacterSet(characterSet)
+    App.CharacterSet = characterSet >= 0 && characterSet < CharacterSetCount ? TCharacterSet(characterSet)
                                                                                  : TCharacterSet::Default;
     // Set by hand only; without it the journal takes its share of the memory.
     const int undoLimit = ini.ReadInteger(Options, "UndoLimitMB", 0);
-    Engine::SetUndoBudget(undoLimit > 0 ? int64_t{undoLimit} << 20 : Engine::DefaultUndoBudget());
+    Engine::SetUndoBudget(Doc(), undoLimit > 0 ? int64_t{undoLimit} << 20 : Engine::DefaultUndoBudget());
     // The largest change the recovery journal takes; by default what the undo journal takes.
     const int recoveryLimit = ini.ReadInteger(Options, "RecoveryLimitMB", 0);
-    Engine::Doc().Recovery.Budget =
-        recoveryLimit > 0 ? int64_t{recoveryLimit} << 20 : Engine::Doc().Undo.Journal.Budget;
-    Engine::LastDir = ini.ReadString(Options, "CurrentDir",
+    Doc().Recovery.Budget =
+        recoveryLimit > 0 ? int64_t{recoveryLimit} << 20 : Doc().Undo.Journal.Budget;
+    App.LastDir = ini.ReadString(Options, "CurrentDir",
                                      QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
 
     // The modes go through their commands, which set the check marks, the status and the panes.
-    Engine::OverwriteMode = !ini.ReadBool(Options, "Overwrite", true);
-    Engine::ModusOverwrite1Click();
-    Engine::TextMode = !ini.ReadBool(Options, "ModusText", true);
-    Engine::ModusText1Click();
+    App.OverwriteMode = !ini.ReadBool(Options, "Overwrite", true);
+    Engine::ModusOverwrite1Click(Doc());
+    App.TextMode = !ini.ReadBool(Options, "ModusText", true);
+    Engine::ModusText1Click(Doc());
 }
 
 void TFormMain::ReadInspectorSettings(const TIniFile& ini) {
@@ -155,7 +155,7 @@ void TFormMain::ReadInspectorSettings(const TIniFile& ini) {
 
 void TFormMain::WriteSettings() {
     TIniFile ini(ProgramSettingsFile());
-    const TSearchRequest& search = Engine::SearchRequest;
+    const TSearchRequest& search = App.SearchRequest;
     static constexpr char Hex[] = "0123456789ABCDEF";
     const std::string joker{Hex[search.JokerChar >> 4], Hex[search.JokerChar & 15]};
     // One rewrite for every value; the first failure skips the rest.
@@ -163,8 +163,8 @@ void TFormMain::WriteSettings() {
         ini.BeginUpdate() && ini.WriteInteger(DisplaySection, "resx", ScreenOf(this)->size().width()) &&
         ini.WriteInteger(FormSection, "Top", frameGeometry().y()) &&
         ini.WriteInteger(FormSection, "Left", frameGeometry().x()) &&
-        ini.WriteInteger(Options, "Cols", Engine::Doc().View.Cols) &&
-        ini.WriteInteger(Options, "Rows", Engine::Doc().View.Rows) &&
+        ini.WriteInteger(Options, "Cols", Doc().View.Cols) &&
+        ini.WriteInteger(Options, "Rows", Doc().View.Rows) &&
         ini.WriteBool(Options, "HideToolBar", HideToolBar) &&
         ini.WriteBool(Options, "RowAddresses", RowAddresses) &&
         ini.WriteString(Options, "Font", JkStrGridText->FontName().toStdString()) &&
@@ -177,14 +177,14 @@ void TFormMain::WriteSettings() {
         ini.WriteBool(Options, "Joker", search.JokerEnabled) &&
         ini.WriteBool(Options, "FindDown", search.SearchDown) &&
         ini.WriteInteger(Options, "GotoMode", GotoMode) &&
-        ini.WriteInteger(Options, "BaseAdress", Engine::AddressBase) &&
-        ini.WriteBool(Options, "OldFileTime", Engine::OldFileTime) &&
-        ini.WriteBool(Options, "NewEOF", Engine::NewEOF) &&
-        ini.WriteBool(Options, "BackupOnSave", Engine::BackupOnSave) &&
-        ini.WriteString(Options, "CurrentDir", Engine::LastDir) &&
-        ini.WriteBool(Options, "Overwrite", Engine::OverwriteMode) &&
-        ini.WriteBool(Options, "ModusText", Engine::TextMode) &&
-        ini.WriteInteger(Options, "CharacterSet", int32_t(Engine::CharacterSet)) &&
+        ini.WriteInteger(Options, "BaseAdress", App.AddressBase) &&
+        ini.WriteBool(Options, "OldFileTime", App.OldFileTime) &&
+        ini.WriteBool(Options, "NewEOF", App.NewEOF) &&
+        ini.WriteBool(Options, "BackupOnSave", App.BackupOnSave) &&
+        ini.WriteString(Options, "CurrentDir", App.LastDir) &&
+        ini.WriteBool(Options, "Overwrite", App.OverwriteMode) &&
+        ini.WriteBool(Options, "ModusText", App.TextMode) &&
+        ini.WriteInteger(Options, "CharacterSet", int32_t(App.CharacterSet)) &&
         ini.WriteBool(InspectorSection, "Shown", !Inspector->isHidden()) &&
         ini.WriteBool(InspectorSection, "Left", dockWidgetArea(Inspector) == Qt::LeftDockWidgetArea) &&
         ini.WriteInteger(InspectorSection, "Width", Inspector->width()) &&
@@ -198,8 +198,8 @@ void TFormMain::WriteSettings() {
 
 void TFormMain::CreateRecentFiles() {
     MRUFiles = new TMRUFiles(this);
-    MRUFiles->OnMRUItemClick = [](QAction*, const std::string& fileName) {
-        Engine::OpenFile(fileName, true);
+    MRUFiles->OnMRUItemClick = [this](QAction*, const std::string& fileName) {
+        Engine::OpenFile(Doc(), fileName, true);
     };
     ProgramSettingsFile(); // the list reads the program's settings file
     MRUFiles->SetFileMenu(Reopen1);
@@ -222,13 +222,13 @@ void TFormMain::Options1Click() {
     form.SpinEditRows->setValue(JkStrGridText->RowCount());
     form.SpinEditMRU->setValue(MRUFiles->FileCount());
     form.RadioGroupByteOrder->SetItemIndex(ByteOrder);
-    form.RadioGroupBase->SetItemIndex(Engine::AddressBase);
+    form.RadioGroupBase->SetItemIndex(App.AddressBase);
     form.CheckBoxHideTool->setChecked(HideToolBar);
     form.CheckBoxRowAddresses->setChecked(RowAddresses);
-    form.CheckBoxOldFileTime->setChecked(Engine::OldFileTime);
-    form.CheckBoxNewEOF->setChecked(Engine::NewEOF);
-    form.CheckBoxBackup->setChecked(Engine::BackupOnSave);
-    form.ComboBoxCharSet->setCurrentIndex(int(Engine::CharacterSet));
+    form.CheckBoxOldFileTime->setChecked(App.OldFileTime);
+    form.CheckBoxNewEOF->setChecked(App.NewEOF);
+    form.CheckBoxBackup->setChecked(App.BackupOnSave);
+    form.ComboBoxCharSet->setCurrentIndex(int(App.CharacterSet));
     const int colorEntry = form.ComboBoxColor->findText(ColorToString(ColorBlockValue),
                                                         Qt::MatchExactly | Qt::MatchCaseSensitive);
     form.ComboBoxColor->setCurrentIndex(colorEntry);
@@ -239,8 +239,8 @@ void TFormMain::Options1Click() {
     if (form.ComboBoxFont->currentText() != JkStrGridText->FontName())
         ApplyFontName(form.ComboBoxFont->currentText());
     if (form.SpinEditFSize->value() != JkStrGridText->FontSize()) ApplyFontSize(form.SpinEditFSize->value());
-    if (form.SpinEditCols->value() != Engine::Doc().View.Cols ||
-        form.SpinEditRows->value() != Engine::Doc().View.Rows)
+    if (form.SpinEditCols->value() != Doc().View.Cols ||
+        form.SpinEditRows->value() != Doc().View.Rows)
         SetPaneDimensions(form.SpinEditCols->value(), form.SpinEditRows->value());
     if (form.CheckBoxHideTool->isChecked() != HideToolBar) {
         HideToolBar = form.CheckBoxHideTool->isChecked();
@@ -248,7 +248,7 @@ void TFormMain::Options1Click() {
     }
     if (form.CheckBoxRowAddresses->isChecked() != RowAddresses)
         SetRowAddressesShown(form.CheckBoxRowAddresses->isChecked());
-    Engine::NewEOF = form.CheckBoxNewEOF->isChecked();
+    App.NewEOF = form.CheckBoxNewEOF->isChecked();
     // The block shows in the new colour at once.
     if (form.ComboBoxColor->currentIndex() != colorEntry && form.ComboBoxColor->currentIndex() >= 0) {
         if (const std::optional<int32_t> color = StringToColor(form.ComboBoxColor->currentText())) {
@@ -258,16 +258,16 @@ void TFormMain::Options1Click() {
         }
     }
     // Typing and the text fields follow at once; the text pane is drawn anew.
-    if (const int set = form.ComboBoxCharSet->currentIndex(); set >= 0 && set != int(Engine::CharacterSet)) {
-        Engine::CharacterSet = TCharacterSet(set);
+    if (const int set = form.ComboBoxCharSet->currentIndex(); set >= 0 && set != int(App.CharacterSet)) {
+        App.CharacterSet = TCharacterSet(set);
         RefreshPane(JkStrGridText, 0, 0);
     }
     // The recent-files count lasts for this run only.
     if (form.SpinEditMRU->value() != MRUFiles->FileCount()) MRUFiles->SetFileCount(form.SpinEditMRU->value());
-    Engine::OldFileTime = form.CheckBoxOldFileTime->isChecked();
-    Engine::BackupOnSave = form.CheckBoxBackup->isChecked();
+    App.OldFileTime = form.CheckBoxOldFileTime->isChecked();
+    App.BackupOnSave = form.CheckBoxBackup->isChecked();
     if (form.RadioGroupByteOrder->ItemIndex() >= 0) ByteOrder = form.RadioGroupByteOrder->ItemIndex();
-    if (form.RadioGroupBase->ItemIndex() >= 0) Engine::AddressBase = form.RadioGroupBase->ItemIndex();
+    if (form.RadioGroupBase->ItemIndex() >= 0) App.AddressBase = form.RadioGroupBase->ItemIndex();
     UpdateStatus();
     // Written now, as at exit, so that a crash or a kill does not lose them.
     WriteSettings();

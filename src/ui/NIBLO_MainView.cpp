@@ -37,18 +37,16 @@ QColor ActiveColor(const QWidget* widget) {
 // a larger file is counted in units of several bytes, so that no position or range wraps.
 constexpr int64_t ScrollUnits = INT32_MAX - Engine::GrowStep;
 
-int64_t ScrollScale() {
-    return Engine::Doc().Store.FileSize() <= ScrollUnits
-               ? 1
-               : 1 + (Engine::Doc().Store.FileSize() - 1) / ScrollUnits;
+int64_t ScrollScale(int64_t fileSize) {
+    return fileSize <= ScrollUnits ? 1 : 1 + (fileSize - 1) / ScrollUnits;
 }
 
-int32_t ToScroll(int64_t n) {
-    return static_cast<int32_t>((n - 1) / ScrollScale() + 1);
+int32_t ToScroll(int64_t fileSize, int64_t n) {
+    return static_cast<int32_t>((n - 1) / ScrollScale(fileSize) + 1);
 }
 
-int32_t ToScrollSpan(int64_t n) {
-    return static_cast<int32_t>(std::max<int64_t>(1, n / ScrollScale()));
+int32_t ToScrollSpan(int64_t fileSize, int64_t n) {
+    return static_cast<int32_t>(std::max<int64_t>(1, n / ScrollScale(fileSize)));
 }
 
 } // namespace
@@ -92,7 +90,7 @@ void TFormMain::CreatePanes() {
 }
 
 TJkStrGrid* TFormMain::ActivePane() const {
-    return Engine::TextMode ? JkStrGridText : JkStrGridHex;
+    return App.TextMode ? JkStrGridText : JkStrGridHex;
 }
 
 uint8_t TFormMain::DisplayChar(uint8_t byte) {
@@ -100,7 +98,7 @@ uint8_t TFormMain::DisplayChar(uint8_t byte) {
 }
 
 void TFormMain::RefreshPane(TJkStrGrid* pane, int32_t col, int32_t row) {
-    if (!Engine::Doc().FileOpen || !Engine::Doc().Store.HasBuffer()) return;
+    if (!Doc().FileOpen || !Doc().Store.HasBuffer()) return;
     const bool textPane = pane == JkStrGridText;
     const bool oem = pane->UsesOemGlyphs();
     const QString blank = textPane ? QString() : QStringLiteral("  ");
@@ -108,12 +106,12 @@ void TFormMain::RefreshPane(TJkStrGrid* pane, int32_t col, int32_t row) {
     for (int r = row; r < pane->RowCount(); ++r) {
         for (int c = r == row ? col : 0; c < pane->ColCount(); ++c) {
             const int64_t address =
-                int64_t(Engine::Doc().View.TopAddress) + int64_t(r) * Engine::Doc().View.Cols + c;
-            if (address > Engine::Doc().View.BottomAddress || address > Engine::Doc().Store.FileSize()) {
+                int64_t(Doc().View.TopAddress) + int64_t(r) * Doc().View.Cols + c;
+            if (address > Doc().View.BottomAddress || address > Doc().Store.FileSize()) {
                 pane->SetCell(c, r, blank);
                 continue;
             }
-            const uint8_t byte = Engine::Doc().Store.ReadByte(address);
+            const uint8_t byte = Doc().Store.ReadByte(address);
             pane->SetCell(c, r, textPane ? GlyphCellText(DisplayChar(byte), oem) : HexCellText(byte));
         }
     }
@@ -132,24 +130,24 @@ void TFormMain::RefreshRowAddresses() {
     // A file that needs more digits widens the column, and the window with it.
     if (JkStrGridText->x() != RowAddressSpace()) LayoutPanes();
     QStringList texts;
-    for (const std::string& text : Engine::RowAddressTexts())
+    for (const std::string& text : Engine::RowAddressTexts(Doc()))
         texts.append(QString::fromStdString(text));
     RowAddressColumn->SetTexts(texts);
 }
 
 void TFormMain::RefreshCell(int32_t col, int32_t row) {
     const int64_t address =
-        int64_t(Engine::Doc().View.TopAddress) + int64_t(row) * Engine::Doc().View.Cols + col;
-    const bool hasByte = Engine::Doc().FileOpen && Engine::Doc().Store.HasBuffer() &&
-                         address <= Engine::Doc().View.BottomAddress &&
-                         address <= Engine::Doc().Store.FileSize();
-    const uint8_t byte = hasByte ? Engine::Doc().Store.ReadByte(address) : 0;
+        int64_t(Doc().View.TopAddress) + int64_t(row) * Doc().View.Cols + col;
+    const bool hasByte = Doc().FileOpen && Doc().Store.HasBuffer() &&
+                         address <= Doc().View.BottomAddress &&
+                         address <= Doc().Store.FileSize();
+    const uint8_t byte = hasByte ? Doc().Store.ReadByte(address) : 0;
     JkStrGridText->SetCell(
         col, row, hasByte ? GlyphCellText(DisplayChar(byte), JkStrGridText->UsesOemGlyphs()) : QString());
     // A first hex digit waiting for its second shows alone in the cursor's cell.
-    if (Engine::Doc().View.PendingDigit >= 0 && col == Engine::Doc().View.CursorCol &&
-        row == Engine::Doc().View.CursorRow)
-        JkStrGridHex->SetCell(col, row, QString(QChar(u"0123456789ABCDEF"[Engine::Doc().View.PendingDigit])));
+    if (Doc().View.PendingDigit >= 0 && col == Doc().View.CursorCol &&
+        row == Doc().View.CursorRow)
+        JkStrGridHex->SetCell(col, row, QString(QChar(u"0123456789ABCDEF"[Doc().View.PendingDigit])));
     else
         JkStrGridHex->SetCell(col, row, hasByte ? HexCellText(byte) : QStringLiteral("  "));
     if (Inspector) Inspector->Follow();
@@ -192,11 +190,11 @@ void TFormMain::ArrangePanes() {
 
 void TFormMain::JkStrGridDrawCell(TJkStrGrid* grid, int col, int row, const QRect& rect, QPainter& painter,
                                   bool selected) {
-    if (!Engine::Doc().FileOpen || Engine::Doc().Block.BlockBegin == 0 || Engine::Doc().Block.BlockEnd == 0)
+    if (!Doc().FileOpen || Doc().Block.BlockBegin == 0 || Doc().Block.BlockEnd == 0)
         return;
     const int64_t address =
-        int64_t(Engine::Doc().View.TopAddress) + int64_t(row) * Engine::Doc().View.Cols + col;
-    if (address < Engine::Doc().Block.BlockBegin || address > Engine::Doc().Block.BlockEnd) return;
+        int64_t(Doc().View.TopAddress) + int64_t(row) * Doc().View.Cols + col;
+    if (address < Doc().Block.BlockBegin || address > Doc().Block.BlockEnd) return;
     const QColor background =
         selected ? grid->palette().color(QPalette::Active, QPalette::Highlight) : grid->BackgroundColor();
     painter.fillRect(rect, background);
@@ -208,7 +206,7 @@ void TFormMain::JkStrGridDrawCell(TJkStrGrid* grid, int col, int row, const QRec
 void TFormMain::FitAddressPanel() {
     // Never narrower than designed: for nine decimal digits.
     const int64_t largest = std::max<int64_t>(
-        999999999, Engine::Doc().FileOpen ? Engine::CursorEnd() - 1 + Engine::AddressBase : 0);
+        999999999, Doc().FileOpen ? Engine::CursorEnd(Doc()) - 1 + App.AddressBase : 0);
     int digits = 0;
     for (int64_t n = largest; n > 0; n /= 10)
         ++digits;
@@ -225,29 +223,29 @@ void TFormMain::UpdateStatus() {
     if (Inspector) Inspector->Follow();
     // The mode and the base the address panel follows, the column follows too.
     RefreshRowAddresses();
-    if (!Engine::Doc().FileOpen || Engine::Doc().Store.FileSize() == 0 || !Engine::Doc().Store.HasBuffer()) {
+    if (!Doc().FileOpen || Doc().Store.FileSize() == 0 || !Doc().Store.HasBuffer()) {
         StatusBar1->SetPanelText(0, QString());
         StatusBar1->SetPanelText(1, QString());
         ScrollBar1->SetParams(0, 0, 0, 0);
         return;
     }
-    const TAddress address = Engine::CurrentAddress();
-    const int64_t shown = address - 1 + Engine::AddressBase;
+    const TAddress address = Engine::CurrentAddress(Doc());
+    const int64_t shown = address - 1 + App.AddressBase;
     StatusBar1->SetPanelText(
-        0, QString::fromStdString(FormatText(Engine::TextMode ? Texts::AdrDec : Texts::AdrHex, {shown})));
+        0, QString::fromStdString(FormatText(App.TextMode ? Texts::AdrDec : Texts::AdrHex, {shown})));
     // A cursor past the last byte (insert position) has no byte to show.
-    StatusBar1->SetPanelText(1, address >= 1 && address <= Engine::Doc().Store.FileSize()
+    StatusBar1->SetPanelText(1, address >= 1 && address <= Doc().Store.FileSize()
                                     ? QString::fromStdString(FormatText(
-                                          Texts::CharDec, {int64_t(Engine::Doc().Store.ReadByte(address))}))
+                                          Texts::CharDec, {int64_t(Doc().Store.ReadByte(address))}))
                                     : QString());
     UpdateScrollSteps();
-    ScrollBar1->SetParams(ToScroll(address), 1, ToScrollSpan(Engine::Doc().View.PageBytes),
-                          ToScroll(Engine::Doc().Store.FileSize()));
+    ScrollBar1->SetParams(ToScroll(Doc().Store.FileSize(), address), 1, ToScrollSpan(Doc().Store.FileSize(), Doc().View.PageBytes),
+                          ToScroll(Doc().Store.FileSize(), Doc().Store.FileSize()));
 }
 
 void TFormMain::UpdateScrollSteps() {
-    ScrollBar1->SmallChange = ToScrollSpan(Engine::Doc().View.PageBytes);
-    ScrollBar1->LargeChange = ToScrollSpan(10 * int64_t{Engine::Doc().View.PageBytes});
+    ScrollBar1->SmallChange = ToScrollSpan(Doc().Store.FileSize(), Doc().View.PageBytes);
+    ScrollBar1->LargeChange = ToScrollSpan(Doc().Store.FileSize(), 10 * int64_t{Doc().View.PageBytes});
 }
 
 void TFormMain::ShowStatusMessage(const QString& text) {
@@ -263,18 +261,18 @@ void TFormMain::ScrollBar1Scroll(int code, int32_t& position) {
         return;
     }
     ShowStatusMessage(QString());
-    if (!Engine::Doc().FileOpen || Engine::Doc().Store.FileSize() == 0) return;
+    if (!Doc().FileOpen || Doc().Store.FileSize() == 0) return;
     // The thumb's last position is the last page, so that the end is reached however the file is scaled.
     const int32_t upper = ScrollBar1->Max() - ScrollBar1->PageSize() + 1;
-    const TAddress p = (int64_t{position} - 1) * ScrollScale() + 1;
-    if (position >= upper || p >= Engine::Doc().Store.FileSize() - Engine::Doc().View.PageBytes + 1) {
-        Engine::GoToEnd();
-    } else if (p > Engine::Doc().View.PageBytes) {
-        Engine::ShowAddress((p - 1) / Engine::Doc().View.Cols * Engine::Doc().View.Cols + 1, true, false);
+    const TAddress p = (int64_t{position} - 1) * ScrollScale(Doc().Store.FileSize()) + 1;
+    if (position >= upper || p >= Doc().Store.FileSize() - Doc().View.PageBytes + 1) {
+        Engine::GoToEnd(Doc());
+    } else if (p > Doc().View.PageBytes) {
+        Engine::ShowAddress(Doc(), (p - 1) / Doc().View.Cols * Doc().View.Cols + 1, true, false);
         UpdateStatus();
     } else {
-        Engine::GoToStart();
+        Engine::GoToStart(Doc());
     }
     // The thumb stays where the view went, not where it was dropped.
-    position = ToScroll(Engine::CurrentAddress());
+    position = ToScroll(Doc().Store.FileSize(), Engine::CurrentAddress(Doc()));
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/document/EngineState.h"
+#include "common/TestDocument.h"
 #include "engine/store/ByteStore.h"
 
 // How the store holds its bytes, for the tests and benchmarks that pin it or set up a state no command
@@ -20,25 +21,25 @@ struct Engine::TByteStoreInside {
 // The same for the open file's store.
 namespace StoreInside {
 inline TJkDynArray*& Array() {
-    return Engine::TByteStoreInside::Array(Engine::Doc().Store);
+    return Engine::TByteStoreInside::Array(TestDoc().Store);
 }
 inline uint8_t*& FileBuffer() {
-    return Engine::TByteStoreInside::Buffer(Engine::Doc().Store);
+    return Engine::TByteStoreInside::Buffer(TestDoc().Store);
 }
 inline TCount& Size() {
-    return Engine::TByteStoreInside::Size(Engine::Doc().Store);
+    return Engine::TByteStoreInside::Size(TestDoc().Store);
 }
 inline TCount& Room() {
-    return Engine::TByteStoreInside::Room(Engine::Doc().Store);
+    return Engine::TByteStoreInside::Room(TestDoc().Store);
 }
 inline TAddress GapAt() {
-    return Engine::TByteStoreInside::GapAt(Engine::Doc().Store);
+    return Engine::TByteStoreInside::GapAt(TestDoc().Store);
 }
 inline TCount GapLength() {
-    return Engine::TByteStoreInside::GapLength(Engine::Doc().Store);
+    return Engine::TByteStoreInside::GapLength(TestDoc().Store);
 }
 inline void CloseGap() {
-    Engine::TByteStoreInside::CloseGap(Engine::Doc().Store);
+    Engine::TByteStoreInside::CloseGap(TestDoc().Store);
 }
 inline constexpr TAddress NoGap = Engine::TByteStoreInside::NoGap;
 } // namespace StoreInside

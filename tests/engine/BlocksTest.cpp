@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FakeHost.h"
+#include "common/TestDocument.h"
 
 #include "common/StoreInside.h"
 #include "engine/document/Blocks.h"
@@ -28,11 +29,11 @@ class BlocksTest : public TEngineTest {
     }
     void MenuMark(int32_t address) {
         PutCursorOn(address);
-        Blockmark1Click();
+        Blockmark1Click(TestDoc());
     }
     bool KeyMark(int32_t address, bool forward) {
         PutCursorOn(address);
-        return MarkBlock(true, forward);
+        return MarkBlock(TestDoc(), true, forward);
     }
     // The commands of the list whose enabled state is not `on`.
     std::vector<TCommand> NotInState(const std::vector<TCommand>& commands, bool on) const {
@@ -49,8 +50,8 @@ class BlocksTest : public TEngineTest {
 
 #define EXPECT_BLOCK(begin, end)                                                                             \
     do {                                                                                                     \
-        EXPECT_EQ(Doc().Block.BlockBegin, begin);                                                            \
-        EXPECT_EQ(Doc().Block.BlockEnd, end);                                                                \
+        EXPECT_EQ(TestDoc().Block.BlockBegin, begin);                                                            \
+        EXPECT_EQ(TestDoc().Block.BlockEnd, end);                                                                \
     } while (0)
 
 // --- Marking from the menu ---------------------------------------------------------------------------------
@@ -67,14 +68,14 @@ TEST_F(BlocksTest, MenuMarksOneEndThenTheOtherThenStartsAgain) {
     MenuMark(30);
     MenuMark(30);
     EXPECT_BLOCK(30, 30); // a one-byte block is complete
-    EXPECT_TRUE(BlockComplete());
+    EXPECT_TRUE(BlockComplete(TestDoc()));
 }
 
 TEST_F(BlocksTest, MenuMarkNeedsAnOpenFileWithBytes) {
-    Doc().FileOpen = false;
+    TestDoc().FileOpen = false;
     MenuMark(5);
     EXPECT_BLOCK(0, 0);
-    Doc().FileOpen = true;
+    TestDoc().FileOpen = true;
     StoreInside::Size() = 0;
     MenuMark(1);
     EXPECT_BLOCK(0, 0);
@@ -101,11 +102,11 @@ TEST_F(BlocksTest, UnmarkDisablesNineCommandsAndLeavesCutAndCopy) {
     KeyMark(10, false);
     KeyMark(8, false);
     KeyMark(9, true); // the begin end is now the moving one
-    ASSERT_EQ(Doc().Block.MarkAnchor, -1);
-    EXPECT_TRUE(BlockComplete());
+    ASSERT_EQ(TestDoc().Block.MarkAnchor, -1);
+    EXPECT_TRUE(BlockComplete(TestDoc()));
     Host.ForgetRecords();
 
-    Blockunmark1Click();
+    Blockunmark1Click(TestDoc());
     EXPECT_BLOCK(0, 0);
     std::vector<TCommand> nine(NeedCompleteBlock.begin(), NeedCompleteBlock.end() - 2);
     nine.push_back(TCommand::Blockunmark1);
@@ -113,7 +114,7 @@ TEST_F(BlocksTest, UnmarkDisablesNineCommandsAndLeavesCutAndCopy) {
     EXPECT_TRUE(Host.IsEnabled(TCommand::Cut1));
     EXPECT_TRUE(Host.IsEnabled(TCommand::Copy1));
     EXPECT_GT(Host.Repaints, 0);
-    EXPECT_EQ(Doc().Block.MarkAnchor, -1); // only marking resets it
+    EXPECT_EQ(TestDoc().Block.MarkAnchor, -1); // only marking resets it
     EXPECT_TRUE(Host.Messages.empty());
 }
 
@@ -145,13 +146,13 @@ TEST_F(BlocksTest, ShiftMovesTheEndThatFollowsTheCursor) {
          {30, true, 10, 30, 0}},
     };
     for (size_t r = 0; r < runs.size(); ++r) {
-        Blockunmark1Click();
+        Blockunmark1Click(TestDoc());
         for (size_t i = 0; i < runs[r].size(); ++i) {
             const TStep& s = runs[r][i];
             SCOPED_TRACE(testing::Message() << "run " << r << " step " << i);
             EXPECT_TRUE(KeyMark(s.address, s.forward));
             EXPECT_BLOCK(s.begin, s.end);
-            EXPECT_EQ(Doc().Block.MarkAnchor, s.anchor);
+            EXPECT_EQ(TestDoc().Block.MarkAnchor, s.anchor);
         }
     }
     EXPECT_EQ(NotInState(NeedCompleteBlock, true), std::vector<TCommand>{});
@@ -166,7 +167,7 @@ TEST_F(BlocksTest, ShiftCompletesAHalfMarkedBlockFromItsMark) {
     EXPECT_BLOCK(4, 10);
     EXPECT_EQ(NotInState(NeedCompleteBlock, true), std::vector<TCommand>{});
 
-    Blockunmark1Click();
+    Blockunmark1Click(TestDoc());
     MenuMark(10);
     EXPECT_TRUE(KeyMark(15, true));
     EXPECT_BLOCK(10, 15);
@@ -191,7 +192,7 @@ TEST_F(BlocksTest, BlockIsDroppedWhenTheChangeReachesItsEnd) {
         SCOPED_TRACE(c.address);
         MarkFromTo(4, 10);
         Host.ForgetRecords();
-        DropBlockIfAffected(c.address);
+        DropBlockIfAffected(TestDoc(), c.address);
         if (c.dropped) {
             EXPECT_BLOCK(0, 0);
             EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{"Block no longer valid"});
@@ -200,12 +201,12 @@ TEST_F(BlocksTest, BlockIsDroppedWhenTheChangeReachesItsEnd) {
             EXPECT_BLOCK(4, 10);
             EXPECT_TRUE(Host.Messages.empty());
         }
-        Blockunmark1Click();
+        Blockunmark1Click(TestDoc());
     }
     // Only a complete block is dropped.
     MenuMark(10);
     Host.ForgetRecords();
-    DropBlockIfAffected(1);
+    DropBlockIfAffected(TestDoc(), 1);
     EXPECT_BLOCK(10, 0);
     EXPECT_TRUE(Host.Messages.empty());
 }

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FakeHost.h"
+#include "common/TestDocument.h"
 
 #include "common/EngineSetup.h"
 #include "common/StoreInside.h"
@@ -46,12 +47,12 @@ class ByteStoreTest : public TEngineTest {
 // --- Buffer and capacity policy -------------------------------------------------------------------------
 
 TEST_F(ByteStoreTest, NewBufferHasMinimumCapacityAndNoBytes) {
-    ASSERT_TRUE(Doc().Store.AllocateBuffer());
+    ASSERT_TRUE(TestDoc().Store.AllocateBuffer());
     EXPECT_NE(StoreInside::FileBuffer(), nullptr);
-    EXPECT_EQ(Doc().Store.Capacity(), 524288);
-    EXPECT_EQ(Doc().Store.FileSize(), 0);
+    EXPECT_EQ(TestDoc().Store.Capacity(), 524288);
+    EXPECT_EQ(TestDoc().Store.FileSize(), 0);
     EXPECT_TRUE(BusyShown(Texts::AllocatingMemory));
-    EXPECT_TRUE(Doc().Store.FreeBuffer());
+    EXPECT_TRUE(TestDoc().Store.FreeBuffer());
     EXPECT_EQ(StoreInside::FileBuffer(), nullptr);
     EXPECT_TRUE(BusyShown(Texts::ReleasingMemory));
     EXPECT_TRUE(Host.Messages.empty());
@@ -59,7 +60,7 @@ TEST_F(ByteStoreTest, NewBufferHasMinimumCapacityAndNoBytes) {
 
 TEST_F(ByteStoreTest, FailedStartAllocationIsReported) {
     DynArrayFailHook = [](size_t) { return true; };
-    EXPECT_FALSE(Doc().Store.AllocateBuffer());
+    EXPECT_FALSE(TestDoc().Store.AllocateBuffer());
     EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{"Error allocating memory.\nProgram terminated."});
 }
 
@@ -109,7 +110,7 @@ TEST_F(ByteStoreTest, GrowthNeverPassesTheSizeALoadAccepts) {
         for (TCount delta : {TCount{1}, TCount{2}, TCount{3}, MaxFileSize, INT64_MAX}) {
             StoreInside::Size() = size;
             StoreInside::Room() = ceiling;
-            const bool grown = Doc().Store.EnsureRoom(delta);
+            const bool grown = TestDoc().Store.EnsureRoom(delta);
             EXPECT_EQ(grown, delta <= MaxFileSize - size) << size << " + " << delta;
         }
     }
@@ -120,41 +121,41 @@ TEST_F(ByteStoreTest, GrowthNeverPassesTheSizeALoadAccepts) {
 TEST_F(ByteStoreTest, EnsureRoomWithExactlyEnoughFreeChangesNothing) {
     BufferOf(524288, 524288 - 100);
     uint8_t* before = StoreInside::FileBuffer();
-    EXPECT_TRUE(Doc().Store.EnsureRoom(100));
-    EXPECT_EQ(Doc().Store.Capacity(), 524288);
+    EXPECT_TRUE(TestDoc().Store.EnsureRoom(100));
+    EXPECT_EQ(TestDoc().Store.Capacity(), 524288);
     EXPECT_EQ(StoreInside::FileBuffer(), before);
-    EXPECT_TRUE(Doc().Store.EnsureRoom(0));
-    EXPECT_EQ(Doc().Store.Capacity(), 524288);
+    EXPECT_TRUE(TestDoc().Store.EnsureRoom(0));
+    EXPECT_EQ(TestDoc().Store.Capacity(), 524288);
     EXPECT_FALSE(BusyShown(Texts::AllocatingMemory));
 }
 
 TEST_F(ByteStoreTest, EnsureRoomOneMoreGrowsToTheNextStepAboveTheNewSize) {
     BufferOf(524288, 524288 - 100);
-    EXPECT_TRUE(Doc().Store.EnsureRoom(101));
-    EXPECT_EQ(Doc().Store.Capacity(), 655360);
+    EXPECT_TRUE(TestDoc().Store.EnsureRoom(101));
+    EXPECT_EQ(TestDoc().Store.Capacity(), 655360);
     EXPECT_EQ(StoreInside::Array()->ByteSize, 655360);
-    EXPECT_EQ(Doc().Store.FileSize(), 524288 - 100); // the caller changes the size
+    EXPECT_EQ(TestDoc().Store.FileSize(), 524288 - 100); // the caller changes the size
     EXPECT_EQ(Bytes(), PatternBytes(524288 - 100));
     EXPECT_TRUE(BusyShown(Texts::AllocatingMemory));
 }
 
 TEST_F(ByteStoreTest, ShrinkReallocatesToTheStepAboveTheNewSize) {
     BufferOf(2 * MiB, MiB);
-    EXPECT_TRUE(Doc().Store.EnsureRoom(-1));
-    EXPECT_EQ(Doc().Store.Capacity(), MiB);
+    EXPECT_TRUE(TestDoc().Store.EnsureRoom(-1));
+    EXPECT_EQ(TestDoc().Store.Capacity(), MiB);
     EXPECT_TRUE(BusyShown(Texts::ReleasingMemory));
     EXPECT_EQ(Bytes(), PatternBytes(MiB));
 }
 
 TEST_F(ByteStoreTest, ShrinkNeverGoesBelowTheMinimum) {
     BufferOf(655360, 200000);
-    EXPECT_TRUE(Doc().Store.EnsureRoom(-100000));
-    EXPECT_EQ(Doc().Store.Capacity(), 524288);
+    EXPECT_TRUE(TestDoc().Store.EnsureRoom(-100000));
+    EXPECT_EQ(TestDoc().Store.Capacity(), 524288);
 
     Host.ForgetRecords();
     BufferOf(524288, 1000);
-    EXPECT_TRUE(Doc().Store.EnsureRoom(-1000));
-    EXPECT_EQ(Doc().Store.Capacity(), 524288);
+    EXPECT_TRUE(TestDoc().Store.EnsureRoom(-1000));
+    EXPECT_EQ(TestDoc().Store.Capacity(), 524288);
     EXPECT_FALSE(BusyShown(Texts::ReleasingMemory));
 }
 
@@ -163,24 +164,24 @@ TEST_F(ByteStoreTest, ShrinkByMoreThanTheFileIsRefused) {
     for (int32_t capacity : {2 * MiB, 524288}) {
         BufferOf(capacity, 1000);
         uint8_t* before = StoreInside::FileBuffer();
-        EXPECT_FALSE(Doc().Store.EnsureRoom(-1001)) << capacity;
-        EXPECT_FALSE(Doc().Store.EnsureRoom(INT32_MIN)) << capacity;
-        EXPECT_EQ(Doc().Store.Capacity(), capacity);
+        EXPECT_FALSE(TestDoc().Store.EnsureRoom(-1001)) << capacity;
+        EXPECT_FALSE(TestDoc().Store.EnsureRoom(INT32_MIN)) << capacity;
+        EXPECT_EQ(TestDoc().Store.Capacity(), capacity);
         EXPECT_EQ(StoreInside::FileBuffer(), before);
         EXPECT_FALSE(BusyShown(Texts::ReleasingMemory));
     }
-    EXPECT_TRUE(Doc().Store.EnsureRoom(-1000)); // the whole file may go
+    EXPECT_TRUE(TestDoc().Store.EnsureRoom(-1000)); // the whole file may go
 }
 
 TEST_F(ByteStoreTest, FailedGrowthLeavesEverythingAsItWas) {
     BufferOf(524288, 524288 - 10);
     uint8_t* before = StoreInside::FileBuffer();
     FailAllAllocations();
-    EXPECT_FALSE(Doc().Store.EnsureRoom(11));
-    EXPECT_FALSE(Doc().Store.OpenGap(5, 11));
+    EXPECT_FALSE(TestDoc().Store.EnsureRoom(11));
+    EXPECT_FALSE(TestDoc().Store.OpenGap(5, 11));
     EXPECT_EQ(StoreInside::FileBuffer(), before);
-    EXPECT_EQ(Doc().Store.Capacity(), 524288);
-    EXPECT_EQ(Doc().Store.FileSize(), 524288 - 10);
+    EXPECT_EQ(TestDoc().Store.Capacity(), 524288);
+    EXPECT_EQ(TestDoc().Store.FileSize(), 524288 - 10);
     EXPECT_EQ(Bytes(), PatternBytes(524288 - 10));
     EXPECT_FALSE(Asked.empty());
 }
@@ -188,13 +189,13 @@ TEST_F(ByteStoreTest, FailedGrowthLeavesEverythingAsItWas) {
 TEST_F(ByteStoreTest, FailedShrinkKeepsTheLargerBlockButTheSizeChanges) {
     BufferOf(2 * MiB, MiB);
     FailAllAllocations();
-    EXPECT_FALSE(Doc().Store.EnsureRoom(-1));
-    EXPECT_EQ(Doc().Store.Capacity(), 2 * MiB);
+    EXPECT_FALSE(TestDoc().Store.EnsureRoom(-1));
+    EXPECT_EQ(TestDoc().Store.Capacity(), 2 * MiB);
 
     auto expected = PatternBytes(MiB);
     expected.erase(expected.begin() + 9, expected.begin() + 9 + 200000);
-    EXPECT_FALSE(CloseGap(10, 200000)); // only the shrink failed
-    EXPECT_EQ(Doc().Store.Capacity(), 2 * MiB);
+    EXPECT_FALSE(CloseGap(TestDoc(), 10, 200000)); // only the shrink failed
+    EXPECT_EQ(TestDoc().Store.Capacity(), 2 * MiB);
     EXPECT_EQ(Bytes(), expected);
 }
 
@@ -203,12 +204,12 @@ TEST_F(ByteStoreTest, GrowthPastTwoGibIsRefused) {
     BufferOf(524288, 1000);
     FailAllAllocations();
     for (int32_t delta : {INT32_MAX - 999, INT32_MAX - 500, INT32_MAX}) {
-        EXPECT_FALSE(Doc().Store.EnsureRoom(delta)) << delta;
-        EXPECT_FALSE(Doc().Store.OpenGap(1, delta)) << delta;
-        EXPECT_FALSE(Doc().Store.OpenGap(1001, delta)) << delta;
+        EXPECT_FALSE(TestDoc().Store.EnsureRoom(delta)) << delta;
+        EXPECT_FALSE(TestDoc().Store.OpenGap(1, delta)) << delta;
+        EXPECT_FALSE(TestDoc().Store.OpenGap(1001, delta)) << delta;
     }
-    EXPECT_EQ(Doc().Store.Capacity(), 524288);
-    EXPECT_EQ(Doc().Store.FileSize(), 1000);
+    EXPECT_EQ(TestDoc().Store.Capacity(), 524288);
+    EXPECT_EQ(TestDoc().Store.FileSize(), 1000);
     EXPECT_EQ(Bytes(), PatternBytes(1000));
     for (size_t bytes : Asked)
         EXPECT_GT(bytes, size_t{INT32_MAX}) << "a wrapped size was asked for";
@@ -218,49 +219,49 @@ TEST_F(ByteStoreTest, GrowthPastTwoGibIsRefused) {
 
 TEST_F(ByteStoreTest, OpenGapMovesTheTailUp) {
     OpenBytes({1, 2, 3, 4, 5});
-    ASSERT_TRUE(Doc().Store.OpenGap(3, 2));
-    EXPECT_EQ(Doc().Store.FileSize(), 7);
-    Doc().Store.WriteByte(3, 0xA);
-    Doc().Store.WriteByte(4, 0xB);
+    ASSERT_TRUE(TestDoc().Store.OpenGap(3, 2));
+    EXPECT_EQ(TestDoc().Store.FileSize(), 7);
+    TestDoc().Store.WriteByte(3, 0xA);
+    TestDoc().Store.WriteByte(4, 0xB);
     EXPECT_EQ(Bytes(), (std::vector<uint8_t>{1, 2, 0xA, 0xB, 3, 4, 5}));
-    ASSERT_TRUE(Doc().Store.OpenGap(8, 1)); // append
-    Doc().Store.WriteByte(8, 9);
+    ASSERT_TRUE(TestDoc().Store.OpenGap(8, 1)); // append
+    TestDoc().Store.WriteByte(8, 9);
     EXPECT_EQ(Bytes(), (std::vector<uint8_t>{1, 2, 0xA, 0xB, 3, 4, 5, 9}));
-    ASSERT_TRUE(Doc().Store.OpenGap(1, 1));
-    Doc().Store.WriteByte(1, 0);
+    ASSERT_TRUE(TestDoc().Store.OpenGap(1, 1));
+    TestDoc().Store.WriteByte(1, 0);
     EXPECT_EQ(Bytes(), (std::vector<uint8_t>{0, 1, 2, 0xA, 0xB, 3, 4, 5, 9}));
 }
 
 TEST_F(ByteStoreTest, CloseGapPastTheEndIsRefused) {
     OpenBytes(PatternBytes(100));
     uint8_t* before = StoreInside::FileBuffer();
-    EXPECT_FALSE(CloseGap(95, 7));
-    EXPECT_FALSE(CloseGap(101, 1));
-    EXPECT_FALSE(CloseGap(1, 101));
-    EXPECT_EQ(Doc().Store.FileSize(), 100);
+    EXPECT_FALSE(CloseGap(TestDoc(), 95, 7));
+    EXPECT_FALSE(CloseGap(TestDoc(), 101, 1));
+    EXPECT_FALSE(CloseGap(TestDoc(), 1, 101));
+    EXPECT_EQ(TestDoc().Store.FileSize(), 100);
     EXPECT_EQ(StoreInside::FileBuffer(), before);
     EXPECT_EQ(Bytes(), PatternBytes(100));
 }
 
 TEST_F(ByteStoreTest, CloseGapOfTheWholeFileClearsIt) {
     OpenBytes(PatternBytes(1000));
-    Doc().Block.BlockBegin = 10;
-    Doc().Block.BlockEnd = 20;
-    ShowAddress(900, true, false);
-    ASSERT_TRUE(CloseGap(1, 1000));
-    EXPECT_EQ(Doc().Store.FileSize(), 0);
-    EXPECT_EQ(Doc().Block.BlockBegin, 0);
-    EXPECT_EQ(Doc().Block.BlockEnd, 0);
-    EXPECT_EQ(Doc().View.TopAddress, 1);
-    EXPECT_EQ(CurrentAddress(), 1);
+    TestDoc().Block.BlockBegin = 10;
+    TestDoc().Block.BlockEnd = 20;
+    ShowAddress(TestDoc(), 900, true, false);
+    ASSERT_TRUE(CloseGap(TestDoc(), 1, 1000));
+    EXPECT_EQ(TestDoc().Store.FileSize(), 0);
+    EXPECT_EQ(TestDoc().Block.BlockBegin, 0);
+    EXPECT_EQ(TestDoc().Block.BlockEnd, 0);
+    EXPECT_EQ(TestDoc().View.TopAddress, 1);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 1);
     EXPECT_TRUE(BusyShown(Texts::DeleteBusy));
 }
 
 TEST_F(ByteStoreTest, CloseGapRemovesTheRange) {
     OpenBytes({1, 2, 3, 4, 5, 6});
-    ASSERT_TRUE(CloseGap(2, 3));
+    ASSERT_TRUE(CloseGap(TestDoc(), 2, 3));
     EXPECT_EQ(Bytes(), (std::vector<uint8_t>{1, 5, 6}));
-    ASSERT_TRUE(CloseGap(3, 1));
+    ASSERT_TRUE(CloseGap(TestDoc(), 3, 1));
     EXPECT_EQ(Bytes(), (std::vector<uint8_t>{1, 5}));
     EXPECT_TRUE(BusyShown(Texts::DeleteBusy));
 }
@@ -271,7 +272,7 @@ TEST_F(ByteStoreTest, RandomGapsMatchAReferenceModel) {
     TTestRandom random(20240611);
     std::vector<uint8_t> model = PatternBytes(3000);
     OpenBytes(model);
-    int64_t capacity = Doc().Store.Capacity();
+    int64_t capacity = TestDoc().Store.Capacity();
     auto pick = [&](int32_t lo, int32_t hi) { return random.Pick(lo, hi); };
     auto length = [&] {
         switch (pick(0, 7)) {
@@ -302,20 +303,20 @@ TEST_F(ByteStoreTest, RandomGapsMatchAReferenceModel) {
             // Short runs that often end on the gap or cross it.
             const int32_t address = std::max(1, near(1, size) - pick(0, 3));
             const int32_t n = std::min(pick(1, 8), size - address + 1);
-            const auto run = Doc().Store.StoreRun(address, n);
+            const auto run = TestDoc().Store.StoreRun(address, n);
             ASSERT_TRUE(std::equal(run.begin(), run.end(), model.begin() + (address - 1))) << "step " << step;
             if (pick(0, 3) == 0) {
-                ASSERT_EQ(std::memcmp(Doc().Store.ContiguousBytes(), model.data(), model.size()), 0)
+                ASSERT_EQ(std::memcmp(TestDoc().Store.ContiguousBytes(), model.data(), model.size()), 0)
                     << "step " << step;
             }
         } else if (op < 5 && size < 2 * MiB) {
             int32_t n = length();
             int32_t address = near(1, size + 1);
             if (n > capacity - size) capacity = (int64_t{size} + n) / GrowStep * GrowStep + GrowStep;
-            ASSERT_TRUE(Doc().Store.OpenGap(address, n)) << "step " << step;
+            ASSERT_TRUE(TestDoc().Store.OpenGap(address, n)) << "step " << step;
             uint8_t value = static_cast<uint8_t>(step);
             for (int32_t i = 0; i < n; ++i)
-                Doc().Store.WriteByte(address + i, value);
+                TestDoc().Store.WriteByte(address + i, value);
             model.insert(model.begin() + (address - 1), n, value);
         } else if (op < 9 && size > 0) {
             int32_t n = std::min(length(), size);
@@ -326,18 +327,18 @@ TEST_F(ByteStoreTest, RandomGapsMatchAReferenceModel) {
                 capacity =
                     std::max<int64_t>(MinCapacity, (int64_t{size} - n) / GrowStep * GrowStep + GrowStep);
             }
-            ASSERT_TRUE(CloseGap(address, n)) << "step " << step;
+            ASSERT_TRUE(CloseGap(TestDoc(), address, n)) << "step " << step;
             model.erase(model.begin() + (address - 1), model.begin() + (address - 1 + n));
         } else if (size > 0) {
             int32_t address = pick(1, size);
-            ASSERT_FALSE(CloseGap(address, size - address + 2)) << "step " << step;
+            ASSERT_FALSE(CloseGap(TestDoc(), address, size - address + 2)) << "step " << step;
         }
-        ASSERT_EQ(Doc().Store.FileSize(), static_cast<int32_t>(model.size())) << "step " << step;
-        ASSERT_EQ(Doc().Store.Capacity(), capacity) << "step " << step;
-        ASSERT_EQ(StoreInside::Array()->ByteSize, Doc().Store.Capacity()) << "step " << step;
+        ASSERT_EQ(TestDoc().Store.FileSize(), static_cast<int32_t>(model.size())) << "step " << step;
+        ASSERT_EQ(TestDoc().Store.Capacity(), capacity) << "step " << step;
+        ASSERT_EQ(StoreInside::Array()->ByteSize, TestDoc().Store.Capacity()) << "step " << step;
         ASSERT_TRUE(StoreInside::GapAt() == StoreInside::NoGap ||
                     (StoreInside::GapLength() > 0 &&
-                     StoreInside::GapLength() <= Doc().Store.Capacity() - Doc().Store.FileSize()))
+                     StoreInside::GapLength() <= TestDoc().Store.Capacity() - TestDoc().Store.FileSize()))
             << "step " << step;
         ASSERT_TRUE(Bytes() == model)
             << "step " << step;
@@ -352,8 +353,8 @@ TEST_F(ByteStoreTest, PiecesReplacedInOnePassMatchAReferenceModel) {
         std::vector<uint8_t> file = random.Bytes(random.Pick(0, 3000));
         OpenBytes(file);
         const int32_t typed = random.Pick(1, static_cast<int32_t>(file.size()) + 1);
-        ASSERT_TRUE(Doc().Store.OpenGap(typed, 1));
-        Doc().Store.WriteByte(typed, 0x5A);
+        ASSERT_TRUE(TestDoc().Store.OpenGap(typed, 1));
+        TestDoc().Store.WriteByte(typed, 0x5A);
         file.insert(file.begin() + (typed - 1), 0x5A);
         const auto size = static_cast<int32_t>(file.size());
         const int32_t o = random.Pick(0, 5), n = random.Pick(0, 5);
@@ -379,7 +380,7 @@ TEST_F(ByteStoreTest, PiecesReplacedInOnePassMatchAReferenceModel) {
             EXPECT_TRUE(std::equal(old, old + o, file.begin() + (at[size_t(i)] - 1))) << "round " << round;
         };
         if (round % 2 == 1 && n <= o && k > 0) {
-            TByteStore::TSweep sweep(Doc().Store, random.Pick(1, static_cast<int32_t>(at[0])));
+            TByteStore::TSweep sweep(TestDoc().Store, random.Pick(1, static_cast<int32_t>(at[0])));
             for (int64_t i = 0; i < k; ++i)
                 sweep.Piece(at[size_t(i)], o, std::span(news).subspan(size_t(i * n), size_t(n)),
                             [&](const uint8_t* old, TAddress where) { check(i, old, where); });
@@ -392,10 +393,10 @@ TEST_F(ByteStoreTest, PiecesReplacedInOnePassMatchAReferenceModel) {
             pieces.Address = [&](int64_t i) { return at[size_t(i)]; };
             pieces.Bytes = [&](int64_t i) { return news.data() + i * n; };
             pieces.Before = check;
-            ASSERT_TRUE(Doc().Store.ReplacePieces(pieces));
+            ASSERT_TRUE(TestDoc().Store.ReplacePieces(pieces));
         }
         EXPECT_EQ(seen, k) << "round " << round;
-        ASSERT_EQ(Doc().Store.FileSize(), static_cast<TCount>(model.size())) << "round " << round;
+        ASSERT_EQ(TestDoc().Store.FileSize(), static_cast<TCount>(model.size())) << "round " << round;
         ASSERT_TRUE(Bytes() == model) << "round " << round;
     }
 }

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/text/CharacterSet.h"
+#include "common/TestDocument.h"
 #include "engine/editing/Clipboard.h"
 
 #include <gtest/gtest.h>
@@ -23,18 +24,18 @@ TEST(CharacterSet, EveryByteComesBackOrAsTheReplacement) {
 TEST(CharacterSet, TypedAsTheTextPaneDrawsInEverySetAndFont) {
     for (TCharacterSet set : {Default, Dos437, Windows1252, Latin1, Ascii})
         for (bool oem : {false, true}) {
-            CharacterSet = set;
-            OemFont = oem;
+            TestApp().CharacterSet = set;
+            TestApp().OemFont = oem;
             for (int b = 0; b < 256; ++b) {
                 const char32_t shown = DecodeByte(ShownSet(set, oem), uint8_t(b));
-                EXPECT_EQ(TypedCharacter(uint8_t(b)), shown) << int(set) << ' ' << oem << " byte " << b;
+                EXPECT_EQ(TypedCharacter(TestApp(), uint8_t(b)), shown) << int(set) << ' ' << oem << " byte " << b;
                 if (shown != NoCharacter || b == NoCharacter) {
-                    EXPECT_EQ(TypedByte(shown), b) << int(set) << ' ' << oem << " byte " << b;
+                    EXPECT_EQ(TypedByte(TestApp(), shown), b) << int(set) << ' ' << oem << " byte " << b;
                 }
             }
         }
-    CharacterSet = Default;
-    OemFont = false;
+    TestApp().CharacterSet = Default;
+    TestApp().OemFont = false;
 }
 
 TEST(CharacterSet, KnownCharacters) {
@@ -60,12 +61,12 @@ TEST(CharacterSet, PastedTextBecomesBytesOfTheChosenSet) {
                  {Latin1, {0xE9, '?', '?', 0x0D}},
                  {Ascii, {'?', '?', '?', 0x0D}}};
     for (const auto& c : cases) {
-        CharacterSet = c.Set;
-        OemFont = c.Oem;
-        EXPECT_EQ(ClipboardTextBytes(u"\u00E9\u20AC\u0398\r"), c.Bytes) << int(c.Set);
+        TestApp().CharacterSet = c.Set;
+        TestApp().OemFont = c.Oem;
+        EXPECT_EQ(ClipboardTextBytes(TestApp(), u"\u00E9\u20AC\u0398\r"), c.Bytes) << int(c.Set);
     }
-    CharacterSet = Default;
-    OemFont = false;
+    TestApp().CharacterSet = Default;
+    TestApp().OemFont = false;
 }
 
 } // namespace

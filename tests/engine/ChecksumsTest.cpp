@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FakeHost.h"
+#include "common/TestDocument.h"
 
 #include "common/StoreInside.h"
 #include "common/TestRandom.h"
@@ -180,9 +181,9 @@ TEST_F(ChecksumSourceTest, BlockChoiceHashesExactlyTheBlock) {
     TTestRandom random(3);
     const std::vector<uint8_t> bytes = random.Bytes(1000);
     OpenBytes(bytes);
-    SetBlock(101, 300);
+    SetBlock(TestDoc(), 101, 300);
     const std::span<const uint8_t> all(bytes);
-    const std::span<const uint8_t> chosen = ChecksumBytes(TChecksumSource::Block);
+    const std::span<const uint8_t> chosen = ChecksumBytes(TestDoc(), TChecksumSource::Block);
     EXPECT_EQ(chosen.data(), StoreInside::FileBuffer() + 100);
     EXPECT_EQ(chosen.size(), 200u);
     const K kinds[] = {K::Sha256, K::Crc32};
@@ -195,15 +196,15 @@ TEST_F(ChecksumSourceTest, BlockChoiceHashesExactlyTheBlock) {
     EXPECT_NE((*values)[0], OneUpdate(K::Sha256, all.subspan(99, 201)));
     EXPECT_NE((*values)[0], OneUpdate(K::Sha256, all.subspan(100, 201)));
     // The whole file is the whole file, block or not.
-    EXPECT_EQ(ChecksumBytes(TChecksumSource::WholeFile).size(), 1000u);
-    EXPECT_EQ(OneUpdate(K::Sha256, ChecksumBytes(TChecksumSource::WholeFile)), OneUpdate(K::Sha256, all));
+    EXPECT_EQ(ChecksumBytes(TestDoc(), TChecksumSource::WholeFile).size(), 1000u);
+    EXPECT_EQ(OneUpdate(K::Sha256, ChecksumBytes(TestDoc(), TChecksumSource::WholeFile)), OneUpdate(K::Sha256, all));
 }
 
 TEST_F(ChecksumSourceTest, WithoutACompleteBlockTheWholeFileIsTaken) {
     OpenBytes(std::vector<uint8_t>(500, 7));
-    SetBlock(50, 0); // half-marked
-    EXPECT_EQ(ChecksumRange(TChecksumSource::Block).First, 1);
-    EXPECT_EQ(ChecksumRange(TChecksumSource::Block).Count, 500);
+    SetBlock(TestDoc(), 50, 0); // half-marked
+    EXPECT_EQ(ChecksumRange(TestDoc(), TChecksumSource::Block).First, 1);
+    EXPECT_EQ(ChecksumRange(TestDoc(), TChecksumSource::Block).Count, 500);
 }
 
 } // namespace

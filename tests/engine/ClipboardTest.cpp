@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FakeClipboard.h"
+#include "common/TestDocument.h"
 #include "FakeHost.h"
 
 #include "common/StoreInside.h"
@@ -33,13 +34,13 @@ TBytes Payload(const TBytes& bytes) {
 class ClipboardTest : public TEngineTest {
   protected:
     TFakeClipboard Clip;
-    void Copy() { Cut1Click(Clip, false); }
-    void Cut() { Cut1Click(Clip, true); }
-    void Paste() { Paste1Click(Clip); }
+    void Copy() { Cut1Click(TestDoc(), Clip, false); }
+    void Cut() { Cut1Click(TestDoc(), Clip, true); }
+    void Paste() { Paste1Click(TestDoc(), Clip); }
     // The file after a Paste at address 3 of 10 01 02 03 that changed nothing.
     void ExpectNothingPasted() {
         EXPECT_EQ(Bytes(), (TBytes{0x10, 0x11, 0x12, 0x13}));
-        EXPECT_FALSE(Doc().Modified);
+        EXPECT_FALSE(TestDoc().Modified);
     }
 };
 
@@ -90,7 +91,7 @@ TEST(ClipboardText, ConvertsToWindows1252UpToTheFirstNul) {
         {u"\r\n\t", {0x0D, 0x0A, 0x09}},
     };
     for (const TCase& c : cases)
-        EXPECT_EQ(ClipboardTextBytes(c.Text), c.Bytes) << ::testing::PrintToString(c.Bytes);
+        EXPECT_EQ(ClipboardTextBytes(TestApp(), c.Text), c.Bytes) << ::testing::PrintToString(c.Bytes);
 }
 
 // --- Against a model --------------------------------------------------------------------------------------
@@ -105,7 +106,7 @@ TEST_F(ClipboardTest, RandomCutsCopiesAndPastesMatchAModel) {
         SCOPED_TRACE(step);
         const auto size = static_cast<int32_t>(file.size());
         const int32_t a = size == 0 ? 1 : pick(1, size);
-        UnmarkBlock();
+        UnmarkBlock(TestDoc());
         int32_t begin = 0, end = 0;
         if (size > 0 && pick(0, 4) > 0) {
             begin = pick(1, size);
@@ -114,23 +115,23 @@ TEST_F(ClipboardTest, RandomCutsCopiesAndPastesMatchAModel) {
         }
         PutCursorOn(a);
         Host.ForgetRecords();
-        const bool wasModified = Doc().Modified;
+        const bool wasModified = TestDoc().Modified;
         const int op = pick(0, 4);
         if (op <= 1) { // Copy or Cut
             if (begin != 0) clip = TBytes(file.begin() + begin - 1, file.begin() + end);
             if (op == 0) {
                 Copy();
-                EXPECT_EQ(Doc().Modified, wasModified);
-                EXPECT_EQ(Doc().Block.BlockBegin, begin);
-                EXPECT_EQ(Doc().Block.BlockEnd, end);
-                EXPECT_EQ(CurrentAddress(), a);
+                EXPECT_EQ(TestDoc().Modified, wasModified);
+                EXPECT_EQ(TestDoc().Block.BlockBegin, begin);
+                EXPECT_EQ(TestDoc().Block.BlockEnd, end);
+                EXPECT_EQ(CurrentAddress(TestDoc()), a);
             } else {
                 Cut();
                 if (begin != 0) {
                     file.erase(file.begin() + begin - 1, file.begin() + end);
-                    EXPECT_EQ(Doc().Block.BlockBegin, 0);
+                    EXPECT_EQ(TestDoc().Block.BlockBegin, 0);
                     const auto left = static_cast<int32_t>(file.size());
-                    EXPECT_EQ(CurrentAddress(), std::max(1, std::min(a, left)));
+                    EXPECT_EQ(CurrentAddress(TestDoc()), std::max(1, std::min(a, left)));
                 }
             }
             if (begin == 0) {
@@ -150,17 +151,17 @@ TEST_F(ClipboardTest, RandomCutsCopiesAndPastesMatchAModel) {
             Paste();
             if (pasted) {
                 file.insert(file.begin() + a - 1, pasted->begin(), pasted->end());
-                EXPECT_TRUE(Doc().Modified);
-                EXPECT_EQ(CurrentAddress(), a);
+                EXPECT_TRUE(TestDoc().Modified);
+                EXPECT_EQ(CurrentAddress(TestDoc()), a);
                 const bool dropped = begin != 0 && end >= a;
                 EXPECT_EQ(Host.InfoTexts(), dropped ? std::vector<std::string>{Texts::BlockNoLongerValid}
                                                     : std::vector<std::string>{});
-                EXPECT_EQ(Doc().Block.BlockBegin, dropped ? 0 : begin);
+                EXPECT_EQ(TestDoc().Block.BlockBegin, dropped ? 0 : begin);
             }
         }
         ASSERT_EQ(Bytes(), file);
-        EXPECT_EQ(Doc().View.BottomAddress,
-                  std::min(Doc().View.TopAddress + Doc().View.PageBytes - 1, Doc().Store.FileSize()));
+        EXPECT_EQ(TestDoc().View.BottomAddress,
+                  std::min(TestDoc().View.TopAddress + TestDoc().View.PageBytes - 1, TestDoc().Store.FileSize()));
     }
 }
 
@@ -172,17 +173,17 @@ TEST_F(ClipboardTest, CopyPutsTheBlockAloneOnTheClipboardAndPasteInsertsItExactl
     MarkFromTo(2, 4);
     PutCursorOn(5);
     Host.ForgetRecords();
-    TextMode = true;
+    TestApp().TextMode = true;
     Copy();
     EXPECT_EQ(Clip.Binary, (TBytes{0x03, 0x00, 0x00, 0x00, 0x00, 0x41, 0xFF}));
     EXPECT_EQ(Host.BusyTexts, std::vector<std::string>{Texts::CopyToClipboardBusy});
     // Text beside it for other programs, as the active pane shows the bytes.
     EXPECT_EQ(Clip.PublishedText, u".A\u00FF");
-    TextMode = false;
+    TestApp().TextMode = false;
     Copy();
     EXPECT_EQ(Clip.PublishedText, u"00 41 FF");
-    EXPECT_FALSE(Doc().Modified);
-    UnmarkBlock();
+    EXPECT_FALSE(TestDoc().Modified);
+    UnmarkBlock(TestDoc());
     PutCursorOn(1);
     Host.ForgetRecords();
     Paste();
@@ -196,19 +197,19 @@ TEST_F(ClipboardTest, PasteHexInsertsTheBytesTheTextSpells) {
     OpenBytes({1, 2, 3});
     PutCursorOn(2);
     Clip.Text = TBytes{'0', 'x', 'A', 'B', ',', ' ', 'c', 'd'};
-    PasteHex1Click(Clip);
+    PasteHex1Click(TestDoc(), Clip);
     EXPECT_EQ(Bytes(), (TBytes{1, 0xAB, 0xCD, 2, 3}));
-    EXPECT_TRUE(Doc().Modified);
-    Undo1Click();
+    EXPECT_TRUE(TestDoc().Modified);
+    Undo1Click(TestDoc());
     EXPECT_EQ(Bytes(), (TBytes{1, 2, 3}));
     Host.ForgetRecords();
     for (const TBytes& text : {TBytes{'x', 'y'}, TBytes{}}) {
         Clip.Text = text;
-        PasteHex1Click(Clip);
+        PasteHex1Click(TestDoc(), Clip);
         EXPECT_EQ(Bytes(), (TBytes{1, 2, 3}));
     }
     Clip.Text.reset();
-    PasteHex1Click(Clip);
+    PasteHex1Click(TestDoc(), Clip);
     EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>(3, Texts::ClipboardNotHex));
     EXPECT_EQ(Bytes(), (TBytes{1, 2, 3}));
 }
@@ -218,9 +219,9 @@ TEST_F(ClipboardTest, CutOfTheWholeFileLeavesItEmpty) {
     MarkFromTo(1, 3);
     Cut();
     EXPECT_EQ(Clip.Binary, Payload({1, 2, 3}));
-    EXPECT_EQ(Doc().Store.FileSize(), 0);
-    EXPECT_EQ(Doc().Block.BlockBegin, 0);
-    EXPECT_EQ(CurrentAddress(), 1);
+    EXPECT_EQ(TestDoc().Store.FileSize(), 0);
+    EXPECT_EQ(TestDoc().Block.BlockBegin, 0);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 1);
 }
 
 TEST_F(ClipboardTest, CutPutsTheCursorBackOnItsAddressNumber) {
@@ -229,9 +230,9 @@ TEST_F(ClipboardTest, CutPutsTheCursorBackOnItsAddressNumber) {
     PutCursorOn(50);
     Host.ForgetRecords();
     Cut();
-    EXPECT_EQ(CurrentAddress(), 50); // which now holds the byte that stood at 60
-    EXPECT_EQ(Doc().Store.ReadByte(50), PatternBytes(100)[59]);
-    EXPECT_TRUE(Doc().Modified);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 50); // which now holds the byte that stood at 60
+    EXPECT_EQ(TestDoc().Store.ReadByte(50), PatternBytes(100)[59]);
+    EXPECT_TRUE(TestDoc().Modified);
     ASSERT_GE(Host.BusyTexts.size(), 2u);
     EXPECT_EQ(Host.BusyTexts[0], Texts::CopyToClipboardBusy);
     EXPECT_EQ(Host.BusyTexts[1], Texts::DeleteBusy);
@@ -239,8 +240,8 @@ TEST_F(ClipboardTest, CutPutsTheCursorBackOnItsAddressNumber) {
     MarkFromTo(60, 90);
     PutCursorOn(85);
     Cut();
-    EXPECT_EQ(Doc().Store.FileSize(), 59);
-    EXPECT_EQ(CurrentAddress(), 59); // the file became shorter than the old address
+    EXPECT_EQ(TestDoc().Store.FileSize(), 59);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 59); // the file became shorter than the old address
 }
 
 TEST_F(ClipboardTest, AFailingClipboardNeverCostsTheBlock) {
@@ -255,9 +256,9 @@ TEST_F(ClipboardTest, AFailingClipboardNeverCostsTheBlock) {
         Cut();
         EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{Texts::CantCopyToClipboard});
         EXPECT_EQ(Bytes(), (TBytes{1, 2, 3, 4}));
-        EXPECT_EQ(Doc().Block.BlockBegin, 2);
-        EXPECT_EQ(Doc().Block.BlockEnd, 3);
-        EXPECT_FALSE(Doc().Modified);
+        EXPECT_EQ(TestDoc().Block.BlockBegin, 2);
+        EXPECT_EQ(TestDoc().Block.BlockEnd, 3);
+        EXPECT_FALSE(TestDoc().Modified);
         EXPECT_FALSE(Clip.Binary || Clip.Text); // left empty, as after a failed copy
     }
 
@@ -268,15 +269,15 @@ TEST_F(ClipboardTest, AFailingClipboardNeverCostsTheBlock) {
     Clip.Text = TBytes{0x41};
     const TCount fourGib = TCount{1} << 32;
     StoreInside::Size() = fourGib + 1;
-    Doc().Block.BlockBegin = 1;
-    Doc().Block.BlockEnd = fourGib;
+    TestDoc().Block.BlockBegin = 1;
+    TestDoc().Block.BlockEnd = fourGib;
     Host.ForgetRecords();
     Cut();
     EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{"Block too large for the clipboard:\n"
                                                           "4,294,967,296 bytes, at most 4,294,967,295"});
-    EXPECT_EQ(Doc().Store.FileSize(), fourGib + 1);
-    EXPECT_EQ(Doc().Block.BlockEnd, fourGib);
-    EXPECT_FALSE(Doc().Modified);
+    EXPECT_EQ(TestDoc().Store.FileSize(), fourGib + 1);
+    EXPECT_EQ(TestDoc().Block.BlockEnd, fourGib);
+    EXPECT_FALSE(TestDoc().Modified);
     EXPECT_EQ(Clip.Text, TBytes{0x41});
     StoreInside::Size() = 4;
 }
@@ -287,19 +288,19 @@ TEST_F(ClipboardTest, PasteTakesOurFormatThenRawBytesThenText) {
     OpenBytes({});
     Clip.Binary = Payload({0xB0});
     Clip.OctetStream = TBytes{0x0C};
-    Clip.Text = ClipboardTextBytes(u"AB");
+    Clip.Text = ClipboardTextBytes(TestApp(), u"AB");
     Paste(); // into an empty file, at address 1
     Clip.Binary.reset();
     Paste();
     Clip.OctetStream.reset();
     Paste();
     EXPECT_EQ(Bytes(), (TBytes{0x41, 0x42, 0x0C, 0xB0}));
-    EXPECT_EQ(CurrentAddress(), 1);
-    Clip.Text = ClipboardTextBytes(std::u16string(1, u'\0'));
-    Doc().Modified = false;
+    EXPECT_EQ(CurrentAddress(TestDoc()), 1);
+    Clip.Text = ClipboardTextBytes(TestApp(), std::u16string(1, u'\0'));
+    TestDoc().Modified = false;
     Paste();
-    EXPECT_EQ(Doc().Store.FileSize(), 4);
-    EXPECT_TRUE(Doc().Modified); // as any paste, even of nothing
+    EXPECT_EQ(TestDoc().Store.FileSize(), 4);
+    EXPECT_TRUE(TestDoc().Modified); // as any paste, even of nothing
 }
 
 TEST_F(ClipboardTest, BadDataPastesNothing) {
@@ -338,7 +339,7 @@ TEST_F(ClipboardTest, APastePastTheMemoryLimitChangesNothing) {
     Clip.Clear();
     Clip.Text = TBytes{1, 2, 3};
     Paste();
-    EXPECT_EQ(Doc().Store.FileSize(), MaxFileSize - 3);
+    EXPECT_EQ(TestDoc().Store.FileSize(), MaxFileSize - 3);
     EXPECT_EQ(Host.ErrorTexts(), (std::vector<std::string>{Texts::NotEnoughMemory, Texts::NotEnoughMemory}));
     StoreInside::Size() = 4;
 }
@@ -348,17 +349,17 @@ TEST_F(ClipboardTest, APastePastTheMemoryLimitChangesNothing) {
 
 TEST_F(ClipboardTest, PasteIsEnabledExactlyWhenTheClipboardHasSomethingToPaste) {
     OpenBytes({1});
-    Clipboard1Click(Clip);
+    Clipboard1Click(TestDoc(), Clip);
     EXPECT_FALSE(Host.IsEnabled(TCommand::Paste1));
     for (std::optional<TBytes>* slot : {&Clip.Binary, &Clip.OctetStream, &Clip.Text}) {
         Clip.Clear();
         *slot = TBytes{};
-        Clipboard1Click(Clip);
+        Clipboard1Click(TestDoc(), Clip);
         EXPECT_TRUE(Host.IsEnabled(TCommand::Paste1));
     }
-    Doc().FileOpen = false;
+    TestDoc().FileOpen = false;
     Host.Enabled[TCommand::Paste1] = false;
-    Clipboard1Click(Clip); // without a file it stays off
+    Clipboard1Click(TestDoc(), Clip); // without a file it stays off
     EXPECT_FALSE(Host.IsEnabled(TCommand::Paste1));
 }
 
@@ -367,14 +368,14 @@ TEST_F(ClipboardTest, ExitOffersToEmptyOnlyABinaryBlockLargerThan512Bytes) {
         "Clipboard contains more than 512\nbytes binary data from NIBLO.\nEmpty clipboard now?";
     Clip.Binary = Payload(TBytes(508)); // 512 with its count
     Clip.Text = TBytes(1000);
-    OfferToEmptyClipboard(Clip);
+    OfferToEmptyClipboard(TestDoc(), Clip);
     EXPECT_TRUE(Host.QuestionTexts().empty());
 
     Clip.Binary = Payload(TBytes(509));
     Host.YesNoAnswers = {mrNo, mrYes};
-    OfferToEmptyClipboard(Clip);
+    OfferToEmptyClipboard(TestDoc(), Clip);
     EXPECT_TRUE(Clip.Binary);
-    OfferToEmptyClipboard(Clip);
+    OfferToEmptyClipboard(TestDoc(), Clip);
     EXPECT_FALSE(Clip.Binary || Clip.Text);
     EXPECT_EQ(Host.QuestionTexts(), (std::vector<std::string>{question, question}));
 }

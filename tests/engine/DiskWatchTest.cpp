@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FakeHost.h"
+#include "common/TestDocument.h"
 
 #include "engine/store/ByteStore.h"
 #include "engine/document/EngineState.h"
@@ -24,10 +25,10 @@ class DiskWatchTest : public TEngineTest {
   protected:
     void SetUp() override {
         TEngineTest::SetUp();
-        ASSERT_TRUE(Doc().Store.AllocateBuffer());
+        ASSERT_TRUE(TestDoc().Store.AllocateBuffer());
         Path = Dir.PathOf("data.bin");
         OtherProgramWrites(PatternBytes(100));
-        ASSERT_TRUE(OpenFile(Path, false));
+        ASSERT_TRUE(OpenFile(TestDoc(), Path, false));
         Host.ForgetRecords();
     }
     void SetMTime(int64_t seconds, long nanoseconds) {
@@ -74,19 +75,19 @@ TEST_F(DiskWatchTest, ActivationTellsOfAChangeOnDiskOnce) {
     for (const TCase& c : cases) {
         const std::string what = "case " + std::to_string(&c - cases.data());
         OtherProgramWrites(PatternBytes(100));
-        ASSERT_TRUE(OpenFile(Path, false));
-        Doc().Modified = c.ModifiedHere;
+        ASSERT_TRUE(OpenFile(TestDoc(), Path, false));
+        TestDoc().Modified = c.ModifiedHere;
         Host.ForgetRecords();
         c.Change();
         if (c.Answer) Host.YesNoAnswers = {c.Answer};
-        CheckDiskOnActivate();
+        CheckDiskOnActivate(TestDoc());
         EXPECT_EQ(Host.MessageTexts(), c.Message.empty() ? std::vector<std::string>{}
                                                          : std::vector<std::string>{c.Message})
             << what;
         EXPECT_EQ(Bytes(), c.Answer == mrYes ? PatternBytes(101, 7) : PatternBytes(100)) << what;
-        EXPECT_EQ(Doc().Modified, c.ModifiedHere) << what;
+        EXPECT_EQ(TestDoc().Modified, c.ModifiedHere) << what;
         Host.ForgetRecords();
-        CheckDiskOnActivate();
+        CheckDiskOnActivate(TestDoc());
         EXPECT_TRUE(Host.Messages.empty()) << what;
     }
     // The file comes back, and changes again after a No: each is asked about.
@@ -95,9 +96,9 @@ TEST_F(DiskWatchTest, ActivationTellsOfAChangeOnDiskOnce) {
     OtherProgramWrites(PatternBytes(100, 1));
     // Its own time: the new file may get the deleted one's inode, and size and time alone would then match.
     SetMTime(Loaded + 2, 0);
-    CheckDiskOnActivate();
+    CheckDiskOnActivate(TestDoc());
     SetMTime(Loaded + 5, 0);
-    CheckDiskOnActivate();
+    CheckDiskOnActivate(TestDoc());
     EXPECT_EQ(Host.QuestionTexts(), (std::vector<std::string>{changed, changed}));
 }
 
@@ -107,26 +108,26 @@ TEST_F(DiskWatchTest, SaveAsksBeforeWritingOverAChangeOnDisk) {
     const std::vector<std::string> question = {
         "data.bin was changed by another program since it was loaded. Save over it?"};
     OpenBytes(PatternBytes(50, 3));
-    Doc().Modified = true;
+    TestDoc().Modified = true;
     OtherProgramReplaces();
     Host.YesNoAnswers = {mrNo};
-    EXPECT_FALSE(Save1Click());
+    EXPECT_FALSE(Save1Click(TestDoc()));
     EXPECT_EQ(TTempDir::Read(Path), PatternBytes(100));
-    EXPECT_TRUE(Doc().Modified);
-    CheckDiskOnActivate(); // the change was told of
+    EXPECT_TRUE(TestDoc().Modified);
+    CheckDiskOnActivate(TestDoc()); // the change was told of
     EXPECT_EQ(Host.QuestionTexts(), question);
 
     Host.ForgetRecords();
     Host.YesNoAnswers = {mrYes};
-    EXPECT_TRUE(Save1Click());
+    EXPECT_TRUE(Save1Click(TestDoc()));
     EXPECT_EQ(TTempDir::Read(Path), PatternBytes(50, 3));
-    CheckDiskOnActivate();
-    EXPECT_TRUE(Save1Click());
+    CheckDiskOnActivate(TestDoc());
+    EXPECT_TRUE(Save1Click(TestDoc()));
     EXPECT_EQ(Host.QuestionTexts(), question);
 
     Host.ForgetRecords();
     std::remove(Path.c_str());
-    EXPECT_TRUE(Save1Click());
+    EXPECT_TRUE(Save1Click(TestDoc()));
     EXPECT_TRUE(Host.Messages.empty());
     EXPECT_EQ(TTempDir::Read(Path), PatternBytes(50, 3));
 }

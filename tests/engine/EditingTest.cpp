@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FakeHost.h"
+#include "common/TestDocument.h"
 
 #include "common/StoreInside.h"
 #include "common/TestRandom.h"
@@ -52,17 +53,17 @@ class EditingTest : public TEngineTest {
     }
     // Replace undo offered for the replacement of `length` bytes at `address`.
     void OfferReplaceUndo(int32_t address, size_t length) {
-        Doc().Search.LastReplaceAddress = address;
-        SearchRequest.Replacement.assign(length, 0x5A);
-        EnableReplaceUndo(true);
+        TestDoc().Search.LastReplaceAddress = address;
+        TestApp().SearchRequest.Replacement.assign(length, 0x5A);
+        EnableReplaceUndo(TestDoc(), true);
     }
     bool UndoOffered() const {
-        return Doc().Search.ReplaceUndoEnabled && Host.IsEnabled(TCommand::Replaceundo1);
+        return TestDoc().Search.ReplaceUndoEnabled && Host.IsEnabled(TCommand::Replaceundo1);
     }
     void Blockcopy(K kind, int32_t cursor) {
         PutCursorOn(cursor);
         Host.ForgetRecords();
-        Blockcopy1Click(kind);
+        Blockcopy1Click(TestDoc(), kind);
     }
     // A file whose buffer is exactly full, so that any growth has to allocate.
     void FullBuffer() {
@@ -74,8 +75,8 @@ class EditingTest : public TEngineTest {
 
 #define EXPECT_BLOCK(begin, end)                                                                             \
     do {                                                                                                     \
-        EXPECT_EQ(Doc().Block.BlockBegin, begin);                                                            \
-        EXPECT_EQ(Doc().Block.BlockEnd, end);                                                                \
+        EXPECT_EQ(TestDoc().Block.BlockBegin, begin);                                                            \
+        EXPECT_EQ(TestDoc().Block.BlockEnd, end);                                                                \
     } while (0)
 
 // --- Block copy, copy/overwrite and move -------------------------------------------------------------------
@@ -111,10 +112,10 @@ TEST_F(EditingTest, BlockCommandsCopyOverwriteAndMove) {
         Blockcopy(c.kind, c.cursor);
         EXPECT_EQ(Bytes(), c.expected);
         EXPECT_BLOCK(c.newBegin, c.newBegin + c.end - c.begin);
-        EXPECT_EQ(CurrentAddress(), c.cursor);
-        EXPECT_EQ(Doc().View.BottomAddress,
-                  std::min(Doc().View.TopAddress + Doc().View.PageBytes - 1, Doc().Store.FileSize()));
-        EXPECT_TRUE(Doc().Modified);
+        EXPECT_EQ(CurrentAddress(TestDoc()), c.cursor);
+        EXPECT_EQ(TestDoc().View.BottomAddress,
+                  std::min(TestDoc().View.TopAddress + TestDoc().View.PageBytes - 1, TestDoc().Store.FileSize()));
+        EXPECT_TRUE(TestDoc().Modified);
         EXPECT_FALSE(UndoOffered());
         EXPECT_TRUE(Host.Messages.empty());
         EXPECT_NE(std::find(Host.BusyTexts.begin(), Host.BusyTexts.end(), "Copy..."), Host.BusyTexts.end());
@@ -145,19 +146,19 @@ TEST_F(EditingTest, BlockCommandRefusalsChangeNothing) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << KindName(c.kind) << " at " << c.cursor);
-        Blockunmark1Click();
+        Blockunmark1Click(TestDoc());
         if (c.block == Complete) MarkFromTo(4, 10);
         if (c.block == Half) {
             PutCursorOn(4);
-            Blockmark1Click();
+            Blockmark1Click(TestDoc());
         }
-        const int32_t begin = Doc().Block.BlockBegin, end = Doc().Block.BlockEnd;
+        const int32_t begin = TestDoc().Block.BlockBegin, end = TestDoc().Block.BlockEnd;
         OfferReplaceUndo(1, 100);
         Blockcopy(c.kind, c.cursor);
         EXPECT_EQ(Bytes(), Range(1, 100));
         EXPECT_BLOCK(begin, end);
-        EXPECT_EQ(CurrentAddress(), c.cursor);
-        EXPECT_FALSE(Doc().Modified);
+        EXPECT_EQ(CurrentAddress(TestDoc()), c.cursor);
+        EXPECT_FALSE(TestDoc().Modified);
         EXPECT_TRUE(UndoOffered());
         ASSERT_EQ(Host.Messages.size(), 1u);
         EXPECT_EQ(Host.Messages[0].Kind,
@@ -172,38 +173,38 @@ TEST_F(EditingTest, BlockDeleteClosesTheBlockAndPutsTheCursorOnItsPlace) {
     MarkFromTo(4, 10);
     OfferReplaceUndo(90, 1);
     PutCursorOn(50);
-    EXPECT_TRUE(DeleteBlock());
+    EXPECT_TRUE(DeleteBlock(TestDoc()));
     EXPECT_EQ(Bytes(), Cat({Range(1, 3), Range(11, 100)}));
     EXPECT_BLOCK(0, 0);
-    EXPECT_EQ(CurrentAddress(), 4);
-    EXPECT_TRUE(Doc().Modified);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 4);
+    EXPECT_TRUE(TestDoc().Modified);
     EXPECT_FALSE(UndoOffered());
     EXPECT_FALSE(Host.IsEnabled(TCommand::Blockdelete1));
 
     Host.ForgetRecords();
-    EXPECT_FALSE(DeleteBlock());
+    EXPECT_FALSE(DeleteBlock(TestDoc()));
     EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{"No block marked"});
-    EXPECT_EQ(Doc().Store.FileSize(), 93);
+    EXPECT_EQ(TestDoc().Store.FileSize(), 93);
 }
 
 TEST_F(EditingTest, DeleteToCursorCutsTheHeadAndDropsAnyCompleteBlock) {
     MarkFromTo(60, 70);
     PutCursorOn(5);
     Host.ForgetRecords();
-    DeleteToCursor();
+    DeleteToCursor(TestDoc());
     EXPECT_EQ(Bytes(), Range(6, 100));
-    EXPECT_EQ(CurrentAddress(), 1);
-    EXPECT_EQ(Doc().View.TopAddress, 1);
-    EXPECT_TRUE(Doc().Modified);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 1);
+    EXPECT_EQ(TestDoc().View.TopAddress, 1);
+    EXPECT_TRUE(TestDoc().Modified);
     EXPECT_BLOCK(0, 0);
     EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{"Block no longer valid"});
 
     // Without a complete block there is nothing to report.
     PutCursorOn(60);
-    Blockmark1Click();
+    Blockmark1Click(TestDoc());
     Host.ForgetRecords();
     PutCursorOn(2);
-    DeleteToCursor();
+    DeleteToCursor(TestDoc());
     EXPECT_EQ(Bytes(), Range(8, 100));
     EXPECT_TRUE(Host.Messages.empty());
 }
@@ -214,10 +215,10 @@ TEST_F(EditingTest, EmptyingTheWholeFileSetsModified) {
         int32_t size, cursor;
         std::function<void()> run;
     } cases[] = {
-        {"block delete", 100, 50, [] { EXPECT_FALSE(DeleteBlock()); }},
-        {"delete from cursor at 1", 100, 1, [] { DeleteFromCursor(); }},
-        {"delete to cursor at the last byte", 100, 100, [] { DeleteToCursor(); }},
-        {"delete the only byte", 1, 1, [] { DeleteByteAtCursor(); }},
+        {"block delete", 100, 50, [] { EXPECT_FALSE(DeleteBlock(TestDoc())); }},
+        {"delete from cursor at 1", 100, 1, [] { DeleteFromCursor(TestDoc()); }},
+        {"delete to cursor at the last byte", 100, 100, [] { DeleteToCursor(TestDoc()); }},
+        {"delete the only byte", 1, 1, [] { DeleteByteAtCursor(TestDoc()); }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -226,11 +227,11 @@ TEST_F(EditingTest, EmptyingTheWholeFileSetsModified) {
         PutCursorOn(c.cursor);
         Host.ForgetRecords();
         c.run();
-        EXPECT_EQ(Doc().Store.FileSize(), 0);
-        EXPECT_TRUE(Doc().Modified);
+        EXPECT_EQ(TestDoc().Store.FileSize(), 0);
+        EXPECT_TRUE(TestDoc().Modified);
         EXPECT_BLOCK(0, 0);
         EXPECT_FALSE(Host.IsEnabled(TCommand::Blockunmark1));
-        EXPECT_EQ(CurrentAddress(), 1);
+        EXPECT_EQ(CurrentAddress(TestDoc()), 1);
         EXPECT_TRUE(Host.Messages.empty()); // the block goes without "Block no longer valid"
     }
 }
@@ -247,11 +248,11 @@ TEST_F(EditingTest, DeletingAtOrBeforeTheBlockEndDropsTheBlock) {
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << (c.fromCursor ? "from cursor at " : "byte at ") << c.cursor);
         OpenBytes(Range(1, 100));
-        Blockunmark1Click();
+        Blockunmark1Click(TestDoc());
         MarkFromTo(4, 10);
         PutCursorOn(c.cursor);
         Host.ForgetRecords();
-        c.fromCursor ? DeleteFromCursor() : DeleteByteAtCursor();
+        c.fromCursor ? DeleteFromCursor(TestDoc()) : DeleteByteAtCursor(TestDoc());
         if (c.dropped) {
             EXPECT_BLOCK(0, 0);
             EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{"Block no longer valid"});
@@ -264,27 +265,27 @@ TEST_F(EditingTest, DeletingAtOrBeforeTheBlockEndDropsTheBlock) {
 
 TEST_F(EditingTest, CursorStaysUnlessTheEndOfTheFileIsDeleted) {
     PutCursorOn(30, 1);
-    DeleteByteAtCursor();
+    DeleteByteAtCursor(TestDoc());
     EXPECT_EQ(Bytes(), Cat({Range(1, 29), Range(31, 100)}));
-    EXPECT_EQ(CurrentAddress(), 30);
-    EXPECT_EQ(Doc().View.BottomAddress, 99);
-    EXPECT_TRUE(Doc().Modified);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 30);
+    EXPECT_EQ(TestDoc().View.BottomAddress, 99);
+    EXPECT_TRUE(TestDoc().Modified);
 
     PutCursorOn(99, 5);
-    DeleteByteAtCursor();
-    EXPECT_EQ(Doc().Store.FileSize(), 98);
-    EXPECT_EQ(CurrentAddress(), 98);
+    DeleteByteAtCursor(TestDoc());
+    EXPECT_EQ(TestDoc().Store.FileSize(), 98);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 98);
 
     // Delete from cursor on the last byte takes just that byte; further in, the cursor goes to the new end.
     PutCursorOn(98, 2);
-    DeleteFromCursor();
+    DeleteFromCursor(TestDoc());
     EXPECT_EQ(Bytes(), Cat({Range(1, 29), Range(31, 98)}));
-    EXPECT_EQ(CurrentAddress(), 97);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 97);
     PutCursorOn(40, 3);
-    DeleteFromCursor();
+    DeleteFromCursor(TestDoc());
     EXPECT_EQ(Bytes(), Cat({Range(1, 29), Range(31, 40)}));
-    EXPECT_EQ(CurrentAddress(), 39);
-    EXPECT_EQ(Doc().View.BottomAddress, 39);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 39);
+    EXPECT_EQ(TestDoc().View.BottomAddress, 39);
 }
 
 // Replace undo survives a deletion only behind the last replaced byte.
@@ -302,36 +303,36 @@ TEST_F(EditingTest, DeletionsWithdrawReplaceUndoWhenTheyReachTheReplacement) {
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.op << " at " << c.cursor);
         OpenBytes(Range(1, 100));
-        Blockunmark1Click();
+        Blockunmark1Click(TestDoc());
         MarkFromTo(80, 85);
         OfferReplaceUndo(50, 3); // bytes 50..52
         PutCursorOn(c.cursor);
         switch (c.op) {
         case Byte:
-            DeleteByteAtCursor();
+            DeleteByteAtCursor(TestDoc());
             break;
         case FromCursor:
-            DeleteFromCursor();
+            DeleteFromCursor(TestDoc());
             break;
         case ToCursor:
-            DeleteToCursor();
+            DeleteToCursor(TestDoc());
             break;
         case Block:
-            EXPECT_TRUE(DeleteBlock());
+            EXPECT_TRUE(DeleteBlock(TestDoc()));
             break;
         case Copy:
-            Blockcopy1Click(K::Copy);
+            Blockcopy1Click(TestDoc(), K::Copy);
             break;
         case Overwrite:
-            Blockcopy1Click(K::Overwrite);
+            Blockcopy1Click(TestDoc(), K::Overwrite);
             break;
         case Move:
-            Blockcopy1Click(K::Move);
+            Blockcopy1Click(TestDoc(), K::Move);
             break;
         }
-        EXPECT_TRUE(Doc().Modified);
+        EXPECT_TRUE(TestDoc().Modified);
         EXPECT_EQ(UndoOffered(), c.kept);
-        EXPECT_EQ(Host.IsEnabled(TCommand::Replaceundo1), Doc().Search.ReplaceUndoEnabled);
+        EXPECT_EQ(Host.IsEnabled(TCommand::Replaceundo1), TestDoc().Search.ReplaceUndoEnabled);
     }
 }
 
@@ -339,17 +340,17 @@ TEST_F(EditingTest, DeletionsWithdrawReplaceUndoWhenTheyReachTheReplacement) {
 
 TEST_F(EditingTest, InsertByteAtCursorLeavesTheCursorAndModifiedToTheCaller) {
     PutCursorOn(5);
-    EXPECT_TRUE(InsertByteAtCursor(0xEE));
+    EXPECT_TRUE(InsertByteAtCursor(TestDoc(), 0xEE));
     EXPECT_EQ(Bytes(), Cat({Range(1, 4), {0xEE}, Range(5, 100)}));
-    EXPECT_EQ(CurrentAddress(), 5);
-    EXPECT_EQ(Doc().View.BottomAddress, 101); // the page reaches the end
-    EXPECT_FALSE(Doc().Modified);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 5);
+    EXPECT_EQ(TestDoc().View.BottomAddress, 101); // the page reaches the end
+    EXPECT_FALSE(TestDoc().Modified);
 
     OpenBytes(PatternBytes(300));
     PutCursorOn(20, 1);
-    EXPECT_TRUE(InsertByteAtCursor(1));
-    EXPECT_EQ(Doc().Store.FileSize(), 301);
-    EXPECT_EQ(Doc().View.BottomAddress, 160); // a full page stays as it was
+    EXPECT_TRUE(InsertByteAtCursor(TestDoc(), 1));
+    EXPECT_EQ(TestDoc().Store.FileSize(), 301);
+    EXPECT_EQ(TestDoc().View.BottomAddress, 160); // a full page stays as it was
 }
 
 // --- Out of memory -----------------------------------------------------------------------------------------
@@ -364,14 +365,14 @@ TEST_F(EditingTest, FailedAllocationChangesNothingAndIsReportedOnce) {
         return true;
     };
     const std::vector<std::pair<const char*, std::function<void()>>> cases = {
-        {"insert byte", [] { EXPECT_FALSE(InsertByteAtCursor(7)); }},
+        {"insert byte", [] { EXPECT_FALSE(InsertByteAtCursor(TestDoc(), 7)); }},
         {"insert bytes",
          [] {
-             EXPECT_FALSE(InsertBytesAt(3, TBytes{1, 2, 3}));
+             EXPECT_FALSE(InsertBytesAt(TestDoc(), 3, TBytes{1, 2, 3}));
          }},
-        {"append bytes", [] { EXPECT_FALSE(InsertBytesAt(MinCapacity + 1, TBytes{1})); }},
-        {"block copy", [] { Blockcopy1Click(K::Copy); }},
-        {"block move", [] { Blockcopy1Click(K::Move); }},
+        {"append bytes", [] { EXPECT_FALSE(InsertBytesAt(TestDoc(), MinCapacity + 1, TBytes{1})); }},
+        {"block copy", [] { Blockcopy1Click(TestDoc(), K::Copy); }},
+        {"block move", [] { Blockcopy1Click(TestDoc(), K::Move); }},
     };
     for (const auto& [name, run] : cases) {
         SCOPED_TRACE(name);
@@ -385,16 +386,16 @@ TEST_F(EditingTest, FailedAllocationChangesNothingAndIsReportedOnce) {
                   std::vector<std::string>{"Can't allcate additional memory\nto perform operation"});
         EXPECT_EQ(Host.ErrorTexts().size(), 1u);
         EXPECT_TRUE(Bytes() == before);
-        EXPECT_EQ(Doc().Store.Capacity(), MinCapacity);
+        EXPECT_EQ(TestDoc().Store.Capacity(), MinCapacity);
         EXPECT_BLOCK(4, 10);
-        EXPECT_EQ(CurrentAddress(), 20);
-        EXPECT_FALSE(Doc().Modified);
+        EXPECT_EQ(CurrentAddress(TestDoc()), 20);
+        EXPECT_FALSE(TestDoc().Modified);
         EXPECT_TRUE(UndoOffered());
     }
     // Overwriting needs no memory.
     PutCursorOn(20);
     Host.ForgetRecords();
-    Blockcopy1Click(K::Overwrite);
+    Blockcopy1Click(TestDoc(), K::Overwrite);
     EXPECT_TRUE(Host.Messages.empty());
     EXPECT_BLOCK(20, 26);
 }
@@ -447,7 +448,7 @@ TEST_F(EditingTest, RandomEditsMatchAReferenceModel) {
             m = TModel();
             m.Bytes = randomBytes(rnd(1, 250));
             OpenBytes(m.Bytes);
-            UnmarkBlock();
+            UnmarkBlock(TestDoc());
         };
         reopen();
         for (int step = 0; step < 2000 && !HasFatalFailure(); ++step) {
@@ -456,26 +457,26 @@ TEST_F(EditingTest, RandomEditsMatchAReferenceModel) {
             const int op = rnd(0, 13);
             // The block commands mostly get a complete block to work on.
             if (op >= 3 && op <= 6 && !m.Complete() && rnd(0, 3) != 0) {
-                UnmarkBlock();
+                UnmarkBlock(TestDoc());
                 const int32_t a = rnd(1, size), b = rnd(std::max(1, a - 30), std::min(size, a + 30));
                 MarkFromTo(a, b);
                 m.Begin = std::min(a, b);
                 m.End = std::max(a, b);
             }
-            Doc().Modified = m.Modified = false;
-            Doc().Search.LastReplaceAddress = rnd(1, size);
-            SearchRequest.Replacement = randomBytes(rnd(1, 4));
+            TestDoc().Modified = m.Modified = false;
+            TestDoc().Search.LastReplaceAddress = rnd(1, size);
+            TestApp().SearchRequest.Replacement = randomBytes(rnd(1, 4));
             const int32_t lastReplaced =
-                Doc().Search.LastReplaceAddress + static_cast<int32_t>(SearchRequest.Replacement.size()) - 1;
+                TestDoc().Search.LastReplaceAddress + static_cast<int32_t>(TestApp().SearchRequest.Replacement.size()) - 1;
             m.UndoOffered = rnd(0, 1) == 1;
-            EnableReplaceUndo(m.UndoOffered);
+            EnableReplaceUndo(TestDoc(), m.UndoOffered);
             // Often near the block ends, where the refusals are.
             int32_t pos = rnd(1, size);
             if (m.Complete() && rnd(0, 2) == 0)
                 pos = std::clamp(
                     m.Begin + std::vector<int32_t>{-1, 0, 1, m.End - m.Begin, m.End - m.Begin + 1}[rnd(0, 4)],
                     1, size);
-            PutCursorOn(pos, rnd(0, Doc().View.Rows - 1));
+            PutCursorOn(pos, rnd(0, TestDoc().View.Rows - 1));
             Host.ForgetRecords();
             m.Cursor = pos;
             m.Errors.clear();
@@ -487,7 +488,7 @@ TEST_F(EditingTest, RandomEditsMatchAReferenceModel) {
             case 0:
             case 1:
             case 2: { // Block mark
-                Blockmark1Click();
+                Blockmark1Click(TestDoc());
                 if (m.Begin == 0 && m.End == 0)
                     m.Begin = pos;
                 else if (m.Complete())
@@ -501,7 +502,7 @@ TEST_F(EditingTest, RandomEditsMatchAReferenceModel) {
             case 4:
             case 5: { // Block copy, copy/overwrite, move
                 const K kind = static_cast<K>(op - 3);
-                Blockcopy1Click(kind);
+                Blockcopy1Click(TestDoc(), kind);
                 const int32_t length = m.End - m.Begin + 1;
                 if (!m.Complete())
                     m.Errors.push_back(Texts::NoBlockMarked);
@@ -533,7 +534,7 @@ TEST_F(EditingTest, RandomEditsMatchAReferenceModel) {
                 break;
             }
             case 6: { // Block delete
-                const bool deleted = DeleteBlock();
+                const bool deleted = DeleteBlock(TestDoc());
                 bool expectDeleted = false;
                 if (m.Begin == 1 && m.End == size)
                     m.Clear();
@@ -551,7 +552,7 @@ TEST_F(EditingTest, RandomEditsMatchAReferenceModel) {
                 break;
             }
             case 7: { // Delete from cursor
-                DeleteFromCursor();
+                DeleteFromCursor(TestDoc());
                 if (pos == 1) {
                     m.Clear();
                     break;
@@ -564,7 +565,7 @@ TEST_F(EditingTest, RandomEditsMatchAReferenceModel) {
                 break;
             }
             case 8: { // Delete to cursor
-                DeleteToCursor();
+                DeleteToCursor(TestDoc());
                 if (pos == size) {
                     m.Clear();
                     break;
@@ -580,7 +581,7 @@ TEST_F(EditingTest, RandomEditsMatchAReferenceModel) {
                 break;
             }
             case 9: { // Delete the byte at the cursor
-                DeleteByteAtCursor();
+                DeleteByteAtCursor(TestDoc());
                 if (size == 1) {
                     m.Clear();
                     break;
@@ -594,14 +595,14 @@ TEST_F(EditingTest, RandomEditsMatchAReferenceModel) {
             }
             case 10: { // Insert a byte at the cursor
                 const auto value = static_cast<uint8_t>(rnd(0, 255));
-                EXPECT_TRUE(InsertByteAtCursor(value));
+                EXPECT_TRUE(InsertByteAtCursor(TestDoc(), value));
                 m.Insert(pos, {value});
                 break;
             }
             case 11: { // Insert bytes anywhere, appending included
                 const int32_t address = rnd(1, size + 1);
                 const TBytes bytes = randomBytes(rnd(0, 40));
-                EXPECT_TRUE(InsertBytesAt(address, bytes));
+                EXPECT_TRUE(InsertBytesAt(TestDoc(), address, bytes));
                 m.Insert(address, bytes);
                 viewKept = false; // the caller redraws
                 break;
@@ -610,7 +611,7 @@ TEST_F(EditingTest, RandomEditsMatchAReferenceModel) {
                 const int32_t address = rnd(1, size + 1);
                 const TBytes bytes = randomBytes(rnd(0, 20));
                 const bool fits = address + static_cast<int32_t>(bytes.size()) - 1 <= size;
-                EXPECT_EQ(OverwriteBytesAt(address, bytes), fits);
+                EXPECT_EQ(OverwriteBytesAt(TestDoc(), address, bytes), fits);
                 if (fits)
                     std::copy(bytes.begin(), bytes.end(), m.Bytes.begin() + address - 1);
                 else
@@ -622,26 +623,26 @@ TEST_F(EditingTest, RandomEditsMatchAReferenceModel) {
             if (op >= 7 && op <= 9 && (m.Begin > m.Size() || m.End > m.Size())) m.Unmark();
 
             ASSERT_EQ(Bytes(), m.Bytes);
-            ASSERT_EQ(Doc().Block.BlockBegin, m.Begin);
-            ASSERT_EQ(Doc().Block.BlockEnd, m.End);
-            EXPECT_EQ(Doc().Modified, m.Modified);
+            ASSERT_EQ(TestDoc().Block.BlockBegin, m.Begin);
+            ASSERT_EQ(TestDoc().Block.BlockEnd, m.End);
+            EXPECT_EQ(TestDoc().Modified, m.Modified);
             EXPECT_EQ(Host.ErrorTexts(), m.Errors);
             EXPECT_EQ(Host.InfoTexts(), m.Infos);
             EXPECT_EQ(Host.QuestionTexts(), std::vector<std::string>{});
-            EXPECT_EQ(Doc().Search.ReplaceUndoEnabled, m.UndoOffered);
+            EXPECT_EQ(TestDoc().Search.ReplaceUndoEnabled, m.UndoOffered);
             EXPECT_EQ(Host.IsEnabled(TCommand::Replaceundo1), m.UndoOffered);
-            EXPECT_EQ(CurrentAddress(), m.Cursor);
+            EXPECT_EQ(CurrentAddress(TestDoc()), m.Cursor);
             EXPECT_EQ(Host.IsEnabled(TCommand::Blockdelete1), m.Complete());
             EXPECT_EQ(Host.IsEnabled(TCommand::Blockunmark1), m.Begin != 0 || m.End != 0);
             EXPECT_EQ(Host.BusyDepth, 0);
-            EXPECT_EQ((Doc().View.TopAddress - 1) % Doc().View.Cols, 0);
+            EXPECT_EQ((TestDoc().View.TopAddress - 1) % TestDoc().View.Cols, 0);
             if (viewKept) {
-                EXPECT_EQ(Doc().View.BottomAddress,
-                          std::min(Doc().View.TopAddress + Doc().View.PageBytes - 1, Doc().Store.FileSize()));
+                EXPECT_EQ(TestDoc().View.BottomAddress,
+                          std::min(TestDoc().View.TopAddress + TestDoc().View.PageBytes - 1, TestDoc().Store.FileSize()));
             }
-            if (Doc().Store.FileSize() > 0) {
-                EXPECT_GE(CurrentAddress(), Doc().View.TopAddress);
-                EXPECT_LE(CurrentAddress(), std::max(Doc().View.BottomAddress, Doc().View.TopAddress));
+            if (TestDoc().Store.FileSize() > 0) {
+                EXPECT_GE(CurrentAddress(TestDoc()), TestDoc().View.TopAddress);
+                EXPECT_LE(CurrentAddress(TestDoc()), std::max(TestDoc().View.BottomAddress, TestDoc().View.TopAddress));
             }
         }
     }
@@ -653,19 +654,19 @@ TEST_F(EditingTest, RandomEditsMatchAReferenceModel) {
 // longer in the file: it goes, without a message.
 TEST_F(EditingTest, HalfMarkedBlockPastTheNewEndIsForgotten) {
     PutCursorOn(50);
-    Blockmark1Click();
+    Blockmark1Click(TestDoc());
     PutCursorOn(10);
     Host.ForgetRecords();
-    DeleteFromCursor();
-    EXPECT_EQ(Doc().Store.FileSize(), 9);
+    DeleteFromCursor(TestDoc());
+    EXPECT_EQ(TestDoc().Store.FileSize(), 9);
     EXPECT_BLOCK(0, 0);
     EXPECT_TRUE(Host.InfoTexts().empty());
 
     // One that still lies inside the file stays.
     OpenBytes(Range(1, 100));
     PutCursorOn(5);
-    Blockmark1Click();
+    Blockmark1Click(TestDoc());
     PutCursorOn(10);
-    DeleteFromCursor();
+    DeleteFromCursor(TestDoc());
     EXPECT_BLOCK(5, 0);
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "common/TestDocument.h"
 #include "engine/editing/Clipboard.h"
 #include "engine/editing/ClipboardPort.h"
 
@@ -29,7 +30,7 @@ class TFakeClipboard : public TClipboardPort {
         Clear();
         Binary = Reserved;
         PublishedText = text;
-        if (!text.empty()) Text = Engine::ClipboardTextBytes(text);
+        if (!text.empty()) Text = Engine::ClipboardTextBytes(TestApp(), text);
         return true;
     }
     std::u16string PublishedText;

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FakeHost.h"
+#include "common/TestDocument.h"
 
 #include "common/EngineSetup.h"
 #include "engine/store/DynArray.h"
@@ -278,13 +279,13 @@ std::vector<uint8_t> PatternBytes(size_t n, uint8_t seed) {
 
 void TEngineTest::SetUp() {
     DynArrayFailHook = nullptr;
-    Engine::Host = &Host;
-    Engine::SetActiveDocument(&Document);
-    Engine::ResetEngineState();
-    Engine::Host = &Host;
-    Engine::Doc().View.Cols = 16;
-    Engine::Doc().View.Rows = 10;
-    Engine::Doc().View.PageBytes = 160;
+    App.Host = &Host;
+    Document.Display = &Host;
+    UseTestDocument(&Document);
+    Engine::ResetEngineState(Document);
+    Document.View.Cols = 16;
+    Document.View.Rows = 10;
+    Document.View.PageBytes = 160;
 }
 
 void TEngineTest::TearDown() {
@@ -296,9 +297,8 @@ void TEngineTest::TearDown() {
     EXPECT_TRUE(Host.FileChoices.empty()) << "scripted file choices not used";
     DynArrayFailHook = nullptr;
     AvailableMemoryHook = nullptr;
-    Engine::ResetEngineState();
-    Engine::SetActiveDocument(nullptr);
-    Engine::Host = nullptr;
+    Engine::ResetEngineState(Document);
+    UseTestDocument(nullptr);
 }
 
 void TEngineTest::OpenBytes(const std::vector<uint8_t>& bytes) {
@@ -311,12 +311,12 @@ std::vector<uint8_t> TEngineTest::Bytes() const {
 
 void TEngineTest::PutCursorOn(TAddress address, int32_t row) {
     EngineSetup::PutCursorOn(address, row);
-    ASSERT_EQ(Engine::CurrentAddress(), address);
+    ASSERT_EQ(Engine::CurrentAddress(TestDoc()), address);
 }
 
 void TEngineTest::MarkFromTo(TAddress first, TAddress second) {
     PutCursorOn(first);
-    Engine::Blockmark1Click();
+    Engine::Blockmark1Click(TestDoc());
     PutCursorOn(second);
-    Engine::Blockmark1Click();
+    Engine::Blockmark1Click(TestDoc());
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/document/Document.h"
+#include "common/TestDocument.h"
 #include "engine/document/EngineHost.h"
 #include "engine/document/Types.h"
 
@@ -115,7 +116,7 @@ class TFakeHost : public TEngineHost {
     void ModifiedChanged(bool modified) override { ModifiedMark = modified; }
     void Beep() override { ++Beeps; }
     int Beeps = 0;
-    TCharacterSet TextPaneSet() override { return Engine::ShownSet(Engine::CharacterSet, false); }
+    TCharacterSet TextPaneSet() override { return Engine::ShownSet(TestApp().CharacterSet, false); }
     void SetCommandHint(TCommand command, const std::string& hint) override { Hints[command] = hint; }
     void SetCommandsEnabled(std::span<const TCommand> commands, bool on) override;
     void DisableFileCommands() override;
@@ -163,5 +164,6 @@ class TEngineTest : public ::testing::Test {
     void MarkFromTo(TAddress first, TAddress second);
 
     TFakeHost Host;
-    Engine::TDocument Document;
+    Engine::TApplication App;
+    Engine::TDocument Document{App};
 };

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FakeClipboard.h"
+#include "common/TestDocument.h"
 #include "FakeHost.h"
 
 #include "engine/store/ByteStore.h"
@@ -44,25 +45,25 @@ class FileCommandsTest : public TEngineTest {
   protected:
     void SetUp() override {
         TEngineTest::SetUp();
-        ASSERT_TRUE(Doc().Store.AllocateBuffer());
+        ASSERT_TRUE(TestDoc().Store.AllocateBuffer());
         Host.ForgetRecords();
     }
     // A file on disk, opened the way the command line opens it.
     std::string Opened(const std::string& name, const std::vector<uint8_t>& bytes) {
         std::string path = Dir.Write(name, bytes);
-        EXPECT_TRUE(OpenFile(path, false));
+        EXPECT_TRUE(OpenFile(TestDoc(), path, false));
         Host.ForgetRecords();
         return path;
     }
     void ExpectNoFileState() {
-        EXPECT_FALSE(Doc().FileOpen);
-        EXPECT_EQ(Doc().Store.FileSize(), 0);
+        EXPECT_FALSE(TestDoc().FileOpen);
+        EXPECT_EQ(TestDoc().Store.FileSize(), 0);
         EXPECT_EQ(Host.Caption(), "NIBLO");
         EXPECT_FALSE(Host.IsEnabled(TCommand::Save1));
         EXPECT_FALSE(Host.IsEnabled(TCommand::JkBtnSave));
         EXPECT_EQ(Host.ScrollBarEnabled, std::optional<bool>(false));
         // Nothing is left that could be saved: no question on the next command.
-        EXPECT_TRUE(ConfirmSave());
+        EXPECT_TRUE(ConfirmSave(TestDoc()));
     }
 
     TTempDir Dir;
@@ -72,84 +73,84 @@ class FileCommandsTest : public TEngineTest {
 
 TEST_F(FileCommandsTest, ConfirmSaveAsksOnlyForAModifiedOpenFile) {
     std::string path = Opened("a.bin", PatternBytes(10));
-    EXPECT_TRUE(ConfirmSave());
+    EXPECT_TRUE(ConfirmSave(TestDoc()));
     EXPECT_TRUE(Host.Messages.empty());
 
-    Doc().Modified = true;
-    Doc().Store.WriteByte(1, 0x55);
+    TestDoc().Modified = true;
+    TestDoc().Store.WriteByte(1, 0x55);
     Host.YesNoCancelAnswers = {mrNo};
-    EXPECT_TRUE(ConfirmSave());
+    EXPECT_TRUE(ConfirmSave(TestDoc()));
     EXPECT_EQ(Host.QuestionTexts(), std::vector<std::string>{"a.bin modified. Save now?"});
     EXPECT_EQ(TTempDir::Read(path), PatternBytes(10));
 
     Host.YesNoCancelAnswers = {mrCancel};
-    EXPECT_FALSE(ConfirmSave());
-    EXPECT_TRUE(Doc().Modified);
+    EXPECT_FALSE(ConfirmSave(TestDoc()));
+    EXPECT_TRUE(TestDoc().Modified);
 
     Host.YesNoCancelAnswers = {mrYes};
-    EXPECT_TRUE(ConfirmSave());
+    EXPECT_TRUE(ConfirmSave(TestDoc()));
     EXPECT_EQ(TTempDir::Read(path)[0], 0x55);
-    EXPECT_FALSE(Doc().Modified);
+    EXPECT_FALSE(TestDoc().Modified);
 }
 
 TEST_F(FileCommandsTest, ConfirmSaveYesOnAnUntitledFileReportsAFailedSaveAs) {
-    NewEOF = false;
-    New1Click();
-    ASSERT_TRUE(Doc().Store.OpenGap(1, 3));
-    Doc().Modified = true;
+    TestApp().NewEOF = false;
+    New1Click(TestDoc());
+    ASSERT_TRUE(TestDoc().Store.OpenGap(1, 3));
+    TestDoc().Modified = true;
     Host.YesNoCancelAnswers = {mrYes};
     Host.FileChoices = {std::nullopt}; // Save As dialog cancelled
-    EXPECT_FALSE(ConfirmSave());
+    EXPECT_FALSE(ConfirmSave(TestDoc()));
 
     Host.YesNoCancelAnswers = {mrYes};
     Host.FileChoices = {Dir.PathOf("gone/x.bin")}; // the write fails
-    EXPECT_FALSE(Close1Click());                   // so the file is kept
-    EXPECT_TRUE(Doc().FileOpen);
-    EXPECT_TRUE(Doc().Modified);
-    EXPECT_EQ(Doc().Store.FileSize(), 3);
-    EXPECT_EQ(Doc().File.FileName, "NoName1");
-    EXPECT_TRUE(Doc().File.Untitled);
+    EXPECT_FALSE(Close1Click(TestDoc()));                   // so the file is kept
+    EXPECT_TRUE(TestDoc().FileOpen);
+    EXPECT_TRUE(TestDoc().Modified);
+    EXPECT_EQ(TestDoc().Store.FileSize(), 3);
+    EXPECT_EQ(TestDoc().File.FileName, "NoName1");
+    EXPECT_TRUE(TestDoc().File.Untitled);
 
     Host.YesNoCancelAnswers = {mrYes};
     Host.FileChoices = {Dir.PathOf("x.bin")};
-    EXPECT_TRUE(Close1Click());
+    EXPECT_TRUE(Close1Click(TestDoc()));
     EXPECT_EQ(TTempDir::Read(Dir.PathOf("x.bin")).size(), 3u);
-    EXPECT_FALSE(Doc().FileOpen);
+    EXPECT_FALSE(TestDoc().FileOpen);
 }
 
 // --- New -------------------------------------------------------------------------------------------------
 
 TEST_F(FileCommandsTest, NewWithEofMakesOneByteFilesNamedByCounter) {
-    NewEOF = true;
-    New1Click();
-    EXPECT_EQ(Doc().File.FileName, "NoName1");
+    TestApp().NewEOF = true;
+    New1Click(TestDoc());
+    EXPECT_EQ(TestDoc().File.FileName, "NoName1");
     EXPECT_EQ(Bytes(), std::vector<uint8_t>{26});
-    EXPECT_TRUE(Doc().File.Untitled);
-    EXPECT_TRUE(Doc().FileOpen);
-    EXPECT_FALSE(Doc().Modified);
+    EXPECT_TRUE(TestDoc().File.Untitled);
+    EXPECT_TRUE(TestDoc().FileOpen);
+    EXPECT_FALSE(TestDoc().Modified);
     EXPECT_EQ(Host.Caption(), "NIBLO - NoName1");
-    New1Click();
-    EXPECT_EQ(Doc().File.FileName, "NoName2");
+    New1Click(TestDoc());
+    EXPECT_EQ(TestDoc().File.FileName, "NoName2");
     EXPECT_EQ(Host.Caption(), "NIBLO - NoName2");
 }
 
 TEST_F(FileCommandsTest, NewWithoutEofMakesAnEmptyFile) {
     Opened("a.bin", PatternBytes(500));
-    NewEOF = false;
-    New1Click();
-    EXPECT_EQ(Doc().Store.FileSize(), 0);
-    EXPECT_EQ(Doc().File.FileName, "NoName1");
-    EXPECT_EQ(CurrentAddress(), 1);
+    TestApp().NewEOF = false;
+    New1Click(TestDoc());
+    EXPECT_EQ(TestDoc().Store.FileSize(), 0);
+    EXPECT_EQ(TestDoc().File.FileName, "NoName1");
+    EXPECT_EQ(CurrentAddress(TestDoc()), 1);
 }
 
 TEST_F(FileCommandsTest, NewStopsWhenTheSaveQuestionIsCancelled) {
     Opened("a.bin", PatternBytes(500));
-    Doc().Modified = true;
+    TestDoc().Modified = true;
     Host.YesNoCancelAnswers = {mrCancel};
-    New1Click();
-    EXPECT_EQ(Doc().Store.FileSize(), 500);
-    EXPECT_FALSE(Doc().File.Untitled);
-    EXPECT_EQ(NoNameCounter, 0);
+    New1Click(TestDoc());
+    EXPECT_EQ(TestDoc().Store.FileSize(), 500);
+    EXPECT_FALSE(TestDoc().File.Untitled);
+    EXPECT_EQ(TestApp().NoNameCounter, 0);
 }
 
 // --- Open ------------------------------------------------------------------------------------------------
@@ -161,7 +162,7 @@ TEST_F(FileCommandsTest, ReadOnlyFilesOfferNothingThatChangesThem) {
     const std::vector<uint8_t> bytes = PatternBytes(300);
     const std::string path = Dir.Write("view.bin", bytes);
     auto expectReadOnly = [&](bool on) {
-        EXPECT_EQ(Doc().File.ReadOnly, on);
+        EXPECT_EQ(TestDoc().File.ReadOnly, on);
         EXPECT_EQ(Host.Caption(), on ? "NIBLO - view.bin (read-only)" : "NIBLO - view.bin");
         // Off while read-only; otherwise as a load leaves them (those that need no more than a file on).
         for (TCommand command : Group(GroupChanges))
@@ -170,23 +171,23 @@ TEST_F(FileCommandsTest, ReadOnlyFilesOfferNothingThatChangesThem) {
         EXPECT_TRUE(Host.IsEnabled(TCommand::SaveAs1));
         EXPECT_TRUE(Host.IsEnabled(TCommand::Find1));
     };
-    ASSERT_TRUE(OpenFile(path, false, true));
+    ASSERT_TRUE(OpenFile(TestDoc(), path, false, true));
     expectReadOnly(true);
     Host.Beeps = 0;
     Host.StatusNotes.clear();
     for (bool text : {true, false}) {
-        TextMode = text;
-        PaneKeyPress('a');
+        TestApp().TextMode = text;
+        PaneKeyPress(TestDoc(), 'a');
         int key = PaneKey::Delete;
-        PaneKeyDown(key, 0);
+        PaneKeyDown(TestDoc(), key, 0);
         key = PaneKey::Backspace;
-        PaneKeyDown(key, 0);
+        PaneKeyDown(TestDoc(), key, 0);
     }
     EXPECT_EQ(Host.Beeps, 6);
     // A machine without a bell still says why: a passing note each time.
     EXPECT_EQ(Host.StatusNotes, std::vector<std::string>(6, "The file is read-only"));
     EXPECT_EQ(Bytes(), bytes);
-    EXPECT_FALSE(Doc().Modified);
+    EXPECT_FALSE(TestDoc().Modified);
     // Marking a block turns Copy on but not Cut; the clipboard does not turn Paste on.
     MarkFromTo(3, 9);
     EXPECT_TRUE(Host.IsEnabled(TCommand::Copy1));
@@ -194,10 +195,10 @@ TEST_F(FileCommandsTest, ReadOnlyFilesOfferNothingThatChangesThem) {
     EXPECT_FALSE(Host.IsEnabled(TCommand::Blockdelete1));
     TFakeClipboard clip;
     clip.Text = std::vector<uint8_t>{'4', '1'};
-    Clipboard1Click(clip);
+    Clipboard1Click(TestDoc(), clip);
     EXPECT_FALSE(Host.IsEnabled(TCommand::Paste1));
 
-    ASSERT_TRUE(OpenFile(path, false));
+    ASSERT_TRUE(OpenFile(TestDoc(), path, false));
     expectReadOnly(false);
     // A file its user may not write opens read-only by itself.
     ASSERT_EQ(chmod(path.c_str(), 0444), 0);
@@ -205,16 +206,16 @@ TEST_F(FileCommandsTest, ReadOnlyFilesOfferNothingThatChangesThem) {
     {
         TOrdinaryUser user;
         if (!user.Active()) GTEST_SKIP() << "running as root and cannot give it up";
-        ASSERT_TRUE(OpenFile(path, false));
+        ASSERT_TRUE(OpenFile(TestDoc(), path, false));
     }
     expectReadOnly(true);
 }
 
 TEST_F(FileCommandsTest, AfterLoadEnablesTheFileCommands) {
     Host.Enabled[TCommand::Replaceundo1] = true;
-    Doc().Search.RememberedAddress = 40;
-    Doc().Search.LastFoundAddress = 7;
-    Doc().Search.LastReplaceAddress = 9;
+    TestDoc().Search.RememberedAddress = 40;
+    TestDoc().Search.LastFoundAddress = 7;
+    TestDoc().Search.LastReplaceAddress = 9;
     Opened("a.bin", PatternBytes(1000));
     // A load makes the group usable, and nothing that needs more than a file: a block, a jump width, a
     // remembered address or a search.
@@ -225,26 +226,26 @@ TEST_F(FileCommandsTest, AfterLoadEnablesTheFileCommands) {
         EXPECT_FALSE(Host.IsEnabled(command)) << static_cast<int>(command);
     EXPECT_FALSE(Host.IsEnabled(TCommand::Replaceundo1));
     EXPECT_FALSE(Host.IsEnabled(TCommand::Writeblock1)); // no block yet
-    EXPECT_TRUE(Doc().FileOpen);
-    EXPECT_FALSE(Doc().Modified);
-    EXPECT_EQ(Doc().Search.RememberedAddress, 1);
-    EXPECT_EQ(Doc().Search.LastFoundAddress, 0);
-    EXPECT_EQ(Doc().Search.LastReplaceAddress, 0);
-    EXPECT_EQ(Doc().View.TopAddress, 1);
-    EXPECT_EQ(CurrentAddress(), 1);
+    EXPECT_TRUE(TestDoc().FileOpen);
+    EXPECT_FALSE(TestDoc().Modified);
+    EXPECT_EQ(TestDoc().Search.RememberedAddress, 1);
+    EXPECT_EQ(TestDoc().Search.LastFoundAddress, 0);
+    EXPECT_EQ(TestDoc().Search.LastReplaceAddress, 0);
+    EXPECT_EQ(TestDoc().View.TopAddress, 1);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 1);
     EXPECT_EQ(Host.ScrollBarEnabled, std::optional<bool>(true));
 }
 
 TEST_F(FileCommandsTest, OpenAsksBeforeItsDialogAndLoads) {
-    NewEOF = true;
-    New1Click();
-    Doc().Modified = true;
+    TestApp().NewEOF = true;
+    New1Click(TestDoc());
+    TestDoc().Modified = true;
     std::string path = Dir.Write("b.bin", PatternBytes(3000));
-    LastDir = Dir.Path();
+    TestApp().LastDir = Dir.Path();
     Host.ForgetRecords();
     Host.YesNoCancelAnswers = {mrNo};
     Host.FileChoices = {path};
-    Open1Click();
+    Open1Click(TestDoc());
     EXPECT_EQ(Host.QuestionTexts(), std::vector<std::string>{"NoName1 modified. Save now?"});
     ASSERT_EQ(Host.FileDialogs.size(), 1u);
     const auto& dialog = Host.FileDialogs[0];
@@ -254,41 +255,41 @@ TEST_F(FileCommandsTest, OpenAsksBeforeItsDialogAndLoads) {
     EXPECT_EQ(dialog.Favourites, "Favorites");
     EXPECT_EQ(dialog.Dir, Dir.Path());
     EXPECT_EQ(Bytes(), PatternBytes(3000));
-    EXPECT_EQ(Doc().File.FileName, path);
-    EXPECT_EQ(LastDir, Dir.Path());
-    EXPECT_FALSE(Doc().File.Untitled);
-    EXPECT_FALSE(Doc().Modified);
+    EXPECT_EQ(TestDoc().File.FileName, path);
+    EXPECT_EQ(TestApp().LastDir, Dir.Path());
+    EXPECT_FALSE(TestDoc().File.Untitled);
+    EXPECT_FALSE(TestDoc().Modified);
     EXPECT_EQ(Host.Caption(), "NIBLO - b.bin");
     EXPECT_EQ(Host.RecentFiles, std::vector<std::string>{path});
 }
 
 TEST_F(FileCommandsTest, CancelledQuestionKeepsEverythingAndShowsNoDialog) {
     Opened("a.bin", PatternBytes(100));
-    Doc().Modified = true;
+    TestDoc().Modified = true;
     Host.YesNoCancelAnswers = {mrCancel};
-    Open1Click(); // the fake fails the test if a dialog appears
+    Open1Click(TestDoc()); // the fake fails the test if a dialog appears
     EXPECT_EQ(Bytes(), PatternBytes(100));
-    EXPECT_TRUE(Doc().Modified);
+    EXPECT_TRUE(TestDoc().Modified);
 }
 
 TEST_F(FileCommandsTest, OnlyTheRecentListAsksInOpenFile) {
     Opened("a.bin", PatternBytes(100));
     std::string other = Dir.Write("b.bin", PatternBytes(200));
-    Doc().Modified = true;
+    TestDoc().Modified = true;
     Host.YesNoCancelAnswers = {mrCancel};
-    EXPECT_FALSE(OpenFile(other, true));
-    EXPECT_EQ(Doc().Store.FileSize(), 100);
+    EXPECT_FALSE(OpenFile(TestDoc(), other, true));
+    EXPECT_EQ(TestDoc().Store.FileSize(), 100);
     EXPECT_EQ(Host.QuestionTexts(), std::vector<std::string>{"a.bin modified. Save now?"});
 
-    EXPECT_TRUE(OpenFile(other, false)); // asks nothing
-    EXPECT_EQ(Doc().Store.FileSize(), 200);
+    EXPECT_TRUE(OpenFile(TestDoc(), other, false)); // asks nothing
+    EXPECT_EQ(TestDoc().Store.FileSize(), 200);
 }
 
 TEST_F(FileCommandsTest, OpenClearsUntitled) {
-    New1Click();
-    ASSERT_TRUE(Doc().File.Untitled);
-    EXPECT_TRUE(OpenFile(Dir.Write("a.bin", PatternBytes(10)), false));
-    EXPECT_FALSE(Doc().File.Untitled);
+    New1Click(TestDoc());
+    ASSERT_TRUE(TestDoc().File.Untitled);
+    EXPECT_TRUE(OpenFile(TestDoc(), Dir.Write("a.bin", PatternBytes(10)), false));
+    EXPECT_FALSE(TestDoc().File.Untitled);
 }
 
 // A failed load closes the editor once, without a second question and with nothing left to save.
@@ -296,28 +297,28 @@ TEST_F(FileCommandsTest, OpenClearsUntitled) {
 // question is not asked again.
 TEST_F(FileCommandsTest, FailedOpenKeepsTheCurrentFileWithoutAskingTwice) {
     std::string path = Opened("a.bin", PatternBytes(100));
-    Doc().Modified = true;
+    TestDoc().Modified = true;
     Host.YesNoCancelAnswers = {mrNo};
     Host.FileChoices = {Dir.PathOf("missing.bin")};
-    Open1Click();
+    Open1Click(TestDoc());
     EXPECT_EQ(Host.QuestionTexts().size(), 1u);
     EXPECT_EQ(Host.ErrorTexts(),
               std::vector<std::string>{"Error reading\nmissing.bin\r\nError 2: File not found"});
-    EXPECT_TRUE(Doc().FileOpen);
-    EXPECT_EQ(Doc().File.FileName, path);
+    EXPECT_TRUE(TestDoc().FileOpen);
+    EXPECT_EQ(TestDoc().File.FileName, path);
     EXPECT_EQ(Bytes(), PatternBytes(100));
-    EXPECT_TRUE(Doc().Modified);
+    EXPECT_TRUE(TestDoc().Modified);
     EXPECT_TRUE(Host.RecentFiles.empty());
     EXPECT_EQ(TTempDir::Read(path), PatternBytes(100));
 }
 
 TEST_F(FileCommandsTest, FailedRecentOpenAfterPartialReadLeavesNothingToSave) {
     std::string path = Opened("a.bin", PatternBytes(100));
-    Doc().Modified = true;
+    TestDoc().Modified = true;
     std::string big = Dir.Write("big.bin", PatternBytes(20 * 131072));
     Host.CancelAfterShownProgress = 3;
     Host.YesNoCancelAnswers = {mrNo};
-    EXPECT_FALSE(OpenFile(big, true));
+    EXPECT_FALSE(OpenFile(TestDoc(), big, true));
     EXPECT_EQ(Host.QuestionTexts().size(), 1u);
     EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{"Reading cancelled:\nbig.bin"});
     ExpectNoFileState();
@@ -327,16 +328,16 @@ TEST_F(FileCommandsTest, FailedRecentOpenAfterPartialReadLeavesNothingToSave) {
 
 TEST_F(FileCommandsTest, HugeFileIsRefusedAndNothingChanges) {
     std::string path = Opened("a.bin", PatternBytes(100));
-    const TCount capacity = Doc().Store.Capacity();
+    const TCount capacity = TestDoc().Store.Capacity();
     std::string huge = Dir.Write("huge.bin", {});
     ASSERT_EQ(truncate(huge.c_str(), int64_t{1} << 31), 0);
     DynArrayFailHook = [](size_t bytes) { return bytes > (64u << 20); };
-    EXPECT_FALSE(OpenFile(huge, false));
+    EXPECT_FALSE(OpenFile(TestDoc(), huge, false));
     EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{Texts::CantAllocate});
-    EXPECT_TRUE(Doc().FileOpen);
-    EXPECT_EQ(Doc().File.FileName, path);
+    EXPECT_TRUE(TestDoc().FileOpen);
+    EXPECT_EQ(TestDoc().File.FileName, path);
     EXPECT_EQ(Bytes(), PatternBytes(100));
-    EXPECT_EQ(Doc().Store.Capacity(), capacity);
+    EXPECT_EQ(TestDoc().Store.Capacity(), capacity);
 }
 
 // --- Memory ----------------------------------------------------------------------------------------------
@@ -353,33 +354,33 @@ TEST_F(FileCommandsTest, WhatTheMemoryCannotTakeIsRefusedFirst) {
         std::function<void()> Run;
         std::string Message;
     } cases[] = {
-        {"open", [&] { OpenFile(bigPath, false); },
+        {"open", [&] { OpenFile(TestDoc(), bigPath, false); },
          "big.bin is too large for the memory available:\n2,097,152 bytes to read, 262,144 bytes available"},
         {"insert file",
          [&] {
              Host.FileChoices = {bigPath};
-             Insertfile1Click();
+             Insertfile1Click(TestDoc());
          },
          ""},
         {"paste",
          [&] {
              clip.Clear();
              clip.OctetStream = big;
-             Paste1Click(clip);
+             Paste1Click(TestDoc(), clip);
          },
          ""},
         {"block copy",
          [&] {
              MarkFromTo(1, 600000);
              PutCursorOn(700000);
-             Blockcopy1Click(TBlockCopyKind::Copy);
+             Blockcopy1Click(TestDoc(), TBlockCopyKind::Copy);
          },
          ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.What);
         const std::string path = Opened("a.bin", PatternBytes(700000));
-        Doc().Modified = true; // the edits that must not be lost
+        TestDoc().Modified = true; // the edits that must not be lost
         const std::vector<uint8_t> before = Bytes();
         AvailableMemoryHook = [] { return MemoryMargin + MiB / 4; };
         c.Run();
@@ -390,10 +391,10 @@ TEST_F(FileCommandsTest, WhatTheMemoryCannotTakeIsRefusedFirst) {
         } else {
             EXPECT_EQ(Host.ErrorTexts()[0].rfind("Not enough memory available", 0), 0u) << Host.ErrorTexts()[0];
         }
-        EXPECT_TRUE(Doc().FileOpen);
-        EXPECT_EQ(Doc().File.FileName, path);
+        EXPECT_TRUE(TestDoc().FileOpen);
+        EXPECT_EQ(TestDoc().File.FileName, path);
         EXPECT_EQ(Bytes(), before);
-        EXPECT_TRUE(Doc().Modified);
+        EXPECT_TRUE(TestDoc().Modified);
         Host.ForgetRecords();
     }
 }
@@ -401,28 +402,28 @@ TEST_F(FileCommandsTest, WhatTheMemoryCannotTakeIsRefusedFirst) {
 // --- Save and Save As ------------------------------------------------------------------------------------
 
 TEST_F(FileCommandsTest, SaveOfAnUntitledFileOpensSaveAs) {
-    NewEOF = true;
-    New1Click();
-    Doc().Modified = true;
-    LastDir = Dir.Path();
+    TestApp().NewEOF = true;
+    New1Click(TestDoc());
+    TestDoc().Modified = true;
+    TestApp().LastDir = Dir.Path();
     std::string path = Dir.PathOf("named.bin");
     Host.FileChoices = {path};
-    EXPECT_TRUE(Save1Click());
+    EXPECT_TRUE(Save1Click(TestDoc()));
     ASSERT_EQ(Host.FileDialogs.size(), 1u);
     EXPECT_EQ(Host.FileDialogs[0].Mode, TFileDialogMode::Save);
     EXPECT_EQ(Host.FileDialogs[0].Title, "Save file as");
     EXPECT_EQ(Host.FileDialogs[0].Masks, "*.*,*.exe");
     EXPECT_EQ(Host.FileDialogs[0].Favourites, "Favorites");
     EXPECT_EQ(TTempDir::Read(path), std::vector<uint8_t>{26});
-    EXPECT_EQ(Doc().File.FileName, path);
-    EXPECT_FALSE(Doc().File.Untitled);
-    EXPECT_FALSE(Doc().Modified);
+    EXPECT_EQ(TestDoc().File.FileName, path);
+    EXPECT_FALSE(TestDoc().File.Untitled);
+    EXPECT_FALSE(TestDoc().Modified);
     EXPECT_EQ(Host.Caption(), "NIBLO - named.bin");
     EXPECT_EQ(Host.RecentFiles, std::vector<std::string>{path});
 
-    Doc().Store.WriteByte(1, 27);
-    Doc().Modified = true;
-    EXPECT_TRUE(Save1Click()); // now titled: no dialog
+    TestDoc().Store.WriteByte(1, 27);
+    TestDoc().Modified = true;
+    EXPECT_TRUE(Save1Click(TestDoc())); // now titled: no dialog
     EXPECT_EQ(TTempDir::Read(path), std::vector<uint8_t>{27});
 }
 
@@ -433,13 +434,13 @@ TEST_F(FileCommandsTest, RelativeNamesBecomeFullPathsWhenOpenedOrSaved) {
     ASSERT_EQ(mkdir(Dir.PathOf("other").c_str(), 0700), 0);
     char* started = getcwd(nullptr, 0);
     ASSERT_EQ(chdir(Dir.Path().c_str()), 0);
-    const bool opened = OpenFile("./a.bin", false);
+    const bool opened = OpenFile(TestDoc(), "./a.bin", false);
     ASSERT_EQ(chdir(Dir.PathOf("other").c_str()), 0);
-    Doc().Store.WriteByte(1, 'X');
-    Doc().Modified = true;
-    const bool saved = Save1Click();
+    TestDoc().Store.WriteByte(1, 'X');
+    TestDoc().Modified = true;
+    const bool saved = Save1Click(TestDoc());
     Host.FileChoices = {"b.bin"};
-    const bool savedAs = SaveAs1Click();
+    const bool savedAs = SaveAs1Click(TestDoc());
     ASSERT_EQ(chdir(started), 0);
     std::free(started);
 
@@ -448,34 +449,34 @@ TEST_F(FileCommandsTest, RelativeNamesBecomeFullPathsWhenOpenedOrSaved) {
     EXPECT_EQ(Host.RecentFiles.front().front(), '/');
     EXPECT_EQ(TTempDir::Read(path)[0], 'X');
     EXPECT_NE(access(Dir.PathOf("other/a.bin").c_str(), F_OK), 0);
-    EXPECT_EQ(Doc().File.FileName.front(), '/');
+    EXPECT_EQ(TestDoc().File.FileName.front(), '/');
     EXPECT_EQ(TTempDir::Read(Dir.PathOf("other/b.bin"))[0], 'X');
-    EXPECT_EQ(Host.RecentFiles.back(), Doc().File.FileName);
+    EXPECT_EQ(Host.RecentFiles.back(), TestDoc().File.FileName);
 }
 
 TEST_F(FileCommandsTest, FailedSaveAsKeepsTheOldName) {
     std::string path = Opened("a.bin", PatternBytes(100));
-    Doc().Modified = true;
+    TestDoc().Modified = true;
     Host.FileChoices = {Dir.PathOf("gone/b.bin")};
-    EXPECT_FALSE(SaveAs1Click());
+    EXPECT_FALSE(SaveAs1Click(TestDoc()));
     EXPECT_TRUE(IsWriteError(Host.ErrorTexts(), "b.bin"));
-    EXPECT_EQ(Doc().File.FileName, path);
+    EXPECT_EQ(TestDoc().File.FileName, path);
     EXPECT_TRUE(Host.Captions.empty());
     EXPECT_TRUE(Host.RecentFiles.empty());
-    EXPECT_TRUE(Doc().Modified);
+    EXPECT_TRUE(TestDoc().Modified);
 
     Host.FileChoices = {std::nullopt};
-    EXPECT_FALSE(SaveAs1Click());
-    EXPECT_EQ(Doc().File.FileName, path);
+    EXPECT_FALSE(SaveAs1Click(TestDoc()));
+    EXPECT_EQ(TestDoc().File.FileName, path);
 }
 
 // --- Close -----------------------------------------------------------------------------------------------
 
 TEST_F(FileCommandsTest, CloseDisablesTheFileCommands) {
     std::string path = Opened("a.bin", PatternBytes(1000));
-    int32_t capacity = Doc().Store.Capacity();
-    ShowAddress(500, true, false);
-    EXPECT_TRUE(Close1Click());
+    int32_t capacity = TestDoc().Store.Capacity();
+    ShowAddress(TestDoc(), 500, true, false);
+    EXPECT_TRUE(Close1Click(TestDoc()));
     EXPECT_TRUE(Host.Messages.empty());
     ExpectNoFileState();
     for (TCommand command : Group(GroupLoaded))
@@ -484,19 +485,19 @@ TEST_F(FileCommandsTest, CloseDisablesTheFileCommands) {
     EXPECT_TRUE(Host.IsEnabled(TCommand::New1));
     EXPECT_TRUE(Host.IsEnabled(TCommand::JkBtnOpen));
     EXPECT_GT(Host.PaneClears, 0);
-    EXPECT_EQ(Doc().View.CursorCol, 0);
-    EXPECT_EQ(Doc().View.CursorRow, 0);
-    EXPECT_EQ(Doc().File.FileName, path);
-    EXPECT_EQ(Doc().Store.Capacity(), capacity);
+    EXPECT_EQ(TestDoc().View.CursorCol, 0);
+    EXPECT_EQ(TestDoc().View.CursorRow, 0);
+    EXPECT_EQ(TestDoc().File.FileName, path);
+    EXPECT_EQ(TestDoc().Store.Capacity(), capacity);
 }
 
 TEST_F(FileCommandsTest, CloseOfAModifiedFileCanBeCancelled) {
     Opened("a.bin", PatternBytes(100));
-    Doc().Modified = true;
+    TestDoc().Modified = true;
     Host.YesNoCancelAnswers = {mrCancel};
-    EXPECT_FALSE(Close1Click());
-    EXPECT_TRUE(Doc().FileOpen);
-    EXPECT_EQ(Doc().Store.FileSize(), 100);
+    EXPECT_FALSE(Close1Click(TestDoc()));
+    EXPECT_TRUE(TestDoc().FileOpen);
+    EXPECT_EQ(TestDoc().Store.FileSize(), 100);
     EXPECT_TRUE(Host.Captions.empty());
 }
 
@@ -505,16 +506,16 @@ TEST_F(FileCommandsTest, CloseOfAModifiedFileCanBeCancelled) {
 TEST_F(FileCommandsTest, InsertFileBeforeTheCursor) {
     Opened("a.bin", PatternBytes(20));
     std::string ten = Dir.Write("ten.bin", PatternBytes(10, 200));
-    ShowAddress(5, true, false);
-    ASSERT_EQ(CurrentAddress(), 5);
+    ShowAddress(TestDoc(), 5, true, false);
+    ASSERT_EQ(CurrentAddress(TestDoc()), 5);
     Host.FileChoices = {ten};
-    Insertfile1Click();
+    Insertfile1Click(TestDoc());
     auto expected = PatternBytes(20);
     auto inserted = PatternBytes(10, 200);
     expected.insert(expected.begin() + 4, inserted.begin(), inserted.end());
     EXPECT_EQ(Bytes(), expected);
-    EXPECT_EQ(CurrentAddress(), 15);
-    EXPECT_TRUE(Doc().Modified);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 15);
+    EXPECT_TRUE(TestDoc().Modified);
     EXPECT_TRUE(Host.Messages.empty());
     ASSERT_EQ(Host.FileDialogs.size(), 1u);
     EXPECT_EQ(Host.FileDialogs[0].Mode, TFileDialogMode::Open);
@@ -523,13 +524,13 @@ TEST_F(FileCommandsTest, InsertFileBeforeTheCursor) {
 
 TEST_F(FileCommandsTest, InsertDropsAnAffectedBlock) {
     Opened("a.bin", PatternBytes(20));
-    Doc().Block.BlockBegin = 8;
-    Doc().Block.BlockEnd = 12;
-    ShowAddress(5, true, false);
+    TestDoc().Block.BlockBegin = 8;
+    TestDoc().Block.BlockEnd = 12;
+    ShowAddress(TestDoc(), 5, true, false);
     Host.FileChoices = {Dir.Write("ten.bin", PatternBytes(10))};
-    Insertfile1Click();
-    EXPECT_EQ(Doc().Block.BlockBegin, 0);
-    EXPECT_EQ(Doc().Block.BlockEnd, 0);
+    Insertfile1Click(TestDoc());
+    EXPECT_EQ(TestDoc().Block.BlockBegin, 0);
+    EXPECT_EQ(TestDoc().Block.BlockEnd, 0);
     EXPECT_EQ(Host.MessageTexts(), std::vector<std::string>{"Block no longer valid"});
 }
 
@@ -538,12 +539,12 @@ TEST_F(FileCommandsTest, InsertOfAnEmptyOrMissingFileIsRefused) {
     std::string empty = Dir.Write("empty.bin", {});
     std::string missing = Dir.PathOf("missing.bin");
     Host.FileChoices = {empty, missing};
-    Insertfile1Click();
-    Insertfile1Click();
+    Insertfile1Click(TestDoc());
+    Insertfile1Click(TestDoc());
     EXPECT_EQ(Host.ErrorTexts(),
               (std::vector<std::string>{"File is empty:\n" + empty, "File is empty:\n" + missing}));
     EXPECT_EQ(Bytes(), PatternBytes(20));
-    EXPECT_FALSE(Doc().Modified);
+    EXPECT_FALSE(TestDoc().Modified);
 }
 
 TEST_F(FileCommandsTest, InsertThatWouldPassTwoGibIsRefused) {
@@ -552,36 +553,36 @@ TEST_F(FileCommandsTest, InsertThatWouldPassTwoGibIsRefused) {
     ASSERT_EQ(truncate(huge.c_str(), int64_t{1} << 31), 0);
     DynArrayFailHook = [](size_t bytes) { return bytes > (64u << 20); };
     Host.FileChoices = {huge};
-    Insertfile1Click();
+    Insertfile1Click(TestDoc());
     EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{Texts::CantAllocate});
     EXPECT_EQ(Bytes(), PatternBytes(20));
-    EXPECT_FALSE(Doc().Modified);
+    EXPECT_FALSE(TestDoc().Modified);
 }
 
 TEST_F(FileCommandsTest, FailedInsertClosesTheGapAgain) {
     Opened("a.bin", PatternBytes(20));
     std::string big = Dir.Write("big.bin", PatternBytes(20 * 131072));
-    ShowAddress(5, true, false);
+    ShowAddress(TestDoc(), 5, true, false);
     Host.CancelAfterShownProgress = 2;
     Host.FileChoices = {big};
-    Insertfile1Click();
+    Insertfile1Click(TestDoc());
     EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{"Reading cancelled:\nbig.bin"});
     EXPECT_EQ(Bytes(), PatternBytes(20));
-    EXPECT_FALSE(Doc().Modified);
-    EXPECT_EQ(CurrentAddress(), 20); // pos + n, clamped to the file
+    EXPECT_FALSE(TestDoc().Modified);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 20); // pos + n, clamped to the file
 }
 
 TEST_F(FileCommandsTest, WriteBlockWritesTheMarkedBytesUnderAnotherName) {
     std::string path = Opened("a.bin", PatternBytes(100));
-    Writeblock1Click(); // no block: no dialog
-    Doc().Block.BlockBegin = 11;
-    Doc().Block.BlockEnd = 30;
+    Writeblock1Click(TestDoc()); // no block: no dialog
+    TestDoc().Block.BlockBegin = 11;
+    TestDoc().Block.BlockEnd = 30;
     std::string out = Dir.PathOf("part.bin");
     Host.FileChoices = {out};
-    Writeblock1Click();
+    Writeblock1Click(TestDoc());
     auto bytes = PatternBytes(100);
     EXPECT_EQ(TTempDir::Read(out), std::vector<uint8_t>(bytes.begin() + 10, bytes.begin() + 30));
-    EXPECT_EQ(Doc().File.FileName, path);
+    EXPECT_EQ(TestDoc().File.FileName, path);
     ASSERT_EQ(Host.FileDialogs.size(), 1u);
     EXPECT_EQ(Host.FileDialogs[0].Mode, TFileDialogMode::Save);
     EXPECT_EQ(Host.FileDialogs[0].Title, "Save file as");
@@ -617,33 +618,33 @@ TEST_F(FileCommandsTest, AFileBeyondFourGibOpensFindsEditsAndSaves) {
             ASSERT_EQ(::pwrite(fd, m.Bytes.data(), m.Bytes.size(), m.Offset), 4);
         ::close(fd);
     }
-    ASSERT_TRUE(OpenFile(path, false));
-    ASSERT_EQ(Doc().Store.FileSize(), Size);
+    ASSERT_TRUE(OpenFile(TestDoc(), path, false));
+    ASSERT_EQ(TestDoc().Store.FileSize(), Size);
 
-    AddressBase = 0;
+    TestApp().AddressBase = 0;
     for (const TMark& m : marks) {
         const TAddress address = m.Offset + 1;
         SCOPED_TRACE(address);
-        GoToAddress(GotoTarget(TGoMode::Absolute, m.Offset));
-        EXPECT_EQ(CurrentAddress(), address);
+        GoToAddress(TestDoc(), GotoTarget(TestDoc(), TGoMode::Absolute, m.Offset));
+        EXPECT_EQ(CurrentAddress(TestDoc()), address);
         // From a MiB away on either side, so that the scans cross 2^31 and 2^32.
-        SearchRequest.Pattern = m.Bytes;
-        Doc().Search.LastFoundAddress = 0;
-        GoToAddress(address - (1 << 20));
-        Findagaindown1Click();
-        EXPECT_EQ(CurrentAddress(), address);
-        Doc().Search.LastFoundAddress = 0;
-        GoToAddress(std::min<TAddress>(Doc().Store.FileSize(), address + (1 << 20)));
-        Findagainup1Click();
-        EXPECT_EQ(CurrentAddress(), address);
+        TestApp().SearchRequest.Pattern = m.Bytes;
+        TestDoc().Search.LastFoundAddress = 0;
+        GoToAddress(TestDoc(), address - (1 << 20));
+        Findagaindown1Click(TestDoc());
+        EXPECT_EQ(CurrentAddress(TestDoc()), address);
+        TestDoc().Search.LastFoundAddress = 0;
+        GoToAddress(TestDoc(), std::min<TAddress>(TestDoc().Store.FileSize(), address + (1 << 20)));
+        Findagainup1Click(TestDoc());
+        EXPECT_EQ(CurrentAddress(TestDoc()), address);
     }
     EXPECT_TRUE(Host.InfoTexts().empty());
 
     const std::vector<uint8_t> overwritten = mark('z');
-    ASSERT_TRUE(OverwriteBytesAt(marks[2].Offset + 1, overwritten));
+    ASSERT_TRUE(OverwriteBytesAt(TestDoc(), marks[2].Offset + 1, overwritten));
     const TAddress inserted = FourGib - 100;
-    ASSERT_TRUE(InsertBytesAt(inserted, std::vector<uint8_t>{0x5A}));
-    ASSERT_TRUE(Save1Click());
+    ASSERT_TRUE(InsertBytesAt(TestDoc(), inserted, std::vector<uint8_t>{0x5A}));
+    ASSERT_TRUE(Save1Click(TestDoc()));
     EXPECT_TRUE(Host.ErrorTexts().empty());
 
     const int fd = ::open(path.c_str(), O_RDONLY);

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FakeHost.h"
+#include "common/TestDocument.h"
 
 #include "common/OrdinaryUser.h"
 #include "common/StoreInside.h"
@@ -31,7 +32,7 @@ class FileIoTest : public TEngineTest {
   protected:
     void SetUp() override {
         TEngineTest::SetUp();
-        ASSERT_TRUE(Doc().Store.AllocateBuffer());
+        ASSERT_TRUE(TestDoc().Store.AllocateBuffer());
         Host.ForgetRecords();
     }
     void TearDown() override {
@@ -83,8 +84,8 @@ class FileIoTest : public TEngineTest {
     }
     // The buffer's state, to show that a refused operation changed nothing.
     void ExpectUntouched(const std::vector<uint8_t>& bytes, int32_t capacity) {
-        EXPECT_EQ(Doc().Store.FileSize(), static_cast<int32_t>(bytes.size()));
-        EXPECT_EQ(Doc().Store.Capacity(), capacity);
+        EXPECT_EQ(TestDoc().Store.FileSize(), static_cast<int32_t>(bytes.size()));
+        EXPECT_EQ(TestDoc().Store.Capacity(), capacity);
         EXPECT_EQ(Bytes(), bytes);
     }
 
@@ -111,11 +112,11 @@ TEST_F(FileIoTest, LoadReadsInChunksUnderAProgressBox) {
     auto bytes = PatternBytes(300000);
     std::string path = Dir.Write("three.bin", bytes);
     SetMTime(path, 978307200); // 2001-01-01
-    ASSERT_TRUE(LoadFile(path, false, 1));
-    EXPECT_EQ(Doc().Store.FileSize(), 300000);
-    EXPECT_EQ(Doc().Store.Capacity(), 524288);
+    ASSERT_TRUE(LoadFile(TestDoc(), path, false, 1));
+    EXPECT_EQ(TestDoc().Store.FileSize(), 300000);
+    EXPECT_EQ(TestDoc().Store.Capacity(), 524288);
     EXPECT_EQ(Bytes(), bytes);
-    EXPECT_EQ(Doc().File.FileTime, int64_t{978307200} * 1000000000);
+    EXPECT_EQ(TestDoc().File.FileTime, int64_t{978307200} * 1000000000);
     EXPECT_TRUE(Host.Messages.empty());
     ASSERT_EQ(Host.Progresses.size(), 1u);
     const auto& box = Host.Progresses[0];
@@ -127,26 +128,26 @@ TEST_F(FileIoTest, LoadReadsInChunksUnderAProgressBox) {
 }
 
 TEST_F(FileIoTest, LoadSizesTheBufferForTheFile) {
-    ASSERT_TRUE(LoadFile(Dir.Write("a.bin", PatternBytes(600000)), false, 1));
-    EXPECT_EQ(Doc().Store.Capacity(), 655360);
-    ASSERT_TRUE(LoadFile(Dir.Write("b.bin", PatternBytes(2 << 20)), false, 1));
-    EXPECT_EQ(Doc().Store.Capacity(), (2 << 20) + Chunk);
-    ASSERT_TRUE(LoadFile(Dir.Write("c.bin", PatternBytes(1000, 9)), false, 1)); // a smaller file shrinks it
-    EXPECT_EQ(Doc().Store.Capacity(), 524288);
+    ASSERT_TRUE(LoadFile(TestDoc(), Dir.Write("a.bin", PatternBytes(600000)), false, 1));
+    EXPECT_EQ(TestDoc().Store.Capacity(), 655360);
+    ASSERT_TRUE(LoadFile(TestDoc(), Dir.Write("b.bin", PatternBytes(2 << 20)), false, 1));
+    EXPECT_EQ(TestDoc().Store.Capacity(), (2 << 20) + Chunk);
+    ASSERT_TRUE(LoadFile(TestDoc(), Dir.Write("c.bin", PatternBytes(1000, 9)), false, 1)); // a smaller file shrinks it
+    EXPECT_EQ(TestDoc().Store.Capacity(), 524288);
     EXPECT_EQ(Bytes(), PatternBytes(1000, 9));
 }
 
 TEST_F(FileIoTest, EmptyFileLoadsAsAnEmptyFile) {
     OpenBytes(PatternBytes(100));
-    ASSERT_TRUE(LoadFile(Dir.Write("empty.bin", {}), false, 1));
-    EXPECT_EQ(Doc().Store.FileSize(), 0);
+    ASSERT_TRUE(LoadFile(TestDoc(), Dir.Write("empty.bin", {}), false, 1));
+    EXPECT_EQ(TestDoc().Store.FileSize(), 0);
     EXPECT_TRUE(Host.Messages.empty());
 }
 
 TEST_F(FileIoTest, CancelledLoadFails) {
     std::string path = Dir.Write("big.bin", PatternBytes(20 * Chunk)); // every chunk is 5 percent
     Host.CancelAfterShownProgress = 2;
-    EXPECT_FALSE(LoadFile(path, false, 1));
+    EXPECT_FALSE(LoadFile(TestDoc(), path, false, 1));
     EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{"Reading cancelled:\nbig.bin"});
     ASSERT_EQ(Host.Progresses.size(), 1u);
     EXPECT_EQ(Host.Progresses[0].Calls, 2); // no chunk is read after the click is noticed
@@ -158,7 +159,7 @@ TEST_F(FileIoTest, MissingFileReportsTheSystemError) {
     OpenBytes(before);
     ASSERT_TRUE(StoreInside::Array()->ReAlloc(StoreInside::FileBuffer(), 2 << 20));
     StoreInside::Room() = 2 << 20;
-    EXPECT_FALSE(LoadFile(Dir.PathOf("nope.bin"), false, 1));
+    EXPECT_FALSE(LoadFile(TestDoc(), Dir.PathOf("nope.bin"), false, 1));
     EXPECT_EQ(Host.ErrorTexts(),
               std::vector<std::string>{"Error reading\nnope.bin\r\nError 2: File not found"});
     ExpectUntouched(before, 2 << 20); // the file is opened before the buffer is touched
@@ -166,7 +167,7 @@ TEST_F(FileIoTest, MissingFileReportsTheSystemError) {
 }
 
 TEST_F(FileIoTest, MissingFolderReportsTheSystemError) {
-    EXPECT_FALSE(LoadFile(Dir.PathOf("gone/f.bin"), false, 1));
+    EXPECT_FALSE(LoadFile(TestDoc(), Dir.PathOf("gone/f.bin"), false, 1));
     auto errors = Host.ErrorTexts();
     ASSERT_EQ(errors.size(), 1u);
     const std::string prefix = "Error reading\nf.bin\r\n";
@@ -183,7 +184,7 @@ TEST_F(FileIoTest, AccessDeniedReportsError5) {
     {
         TOrdinaryUser user;
         if (!user.Active()) GTEST_SKIP() << "running as root and cannot give it up";
-        loaded = LoadFile(path, false, 1);
+        loaded = LoadFile(TestDoc(), path, false, 1);
     }
     EXPECT_FALSE(loaded);
     EXPECT_EQ(Host.ErrorTexts(),
@@ -197,7 +198,7 @@ TEST_F(FileIoTest, FoldersFifosAndDevicesAreNotLoaded) {
     ASSERT_EQ(mkfifo(Dir.PathOf("pipe").c_str(), 0600), 0);
     for (const std::string& path : {Dir.PathOf("sub"), Dir.PathOf("pipe"), std::string("/dev/zero")}) {
         Host.ForgetRecords();
-        EXPECT_FALSE(LoadFile(path, false, 1)) << path;
+        EXPECT_FALSE(LoadFile(TestDoc(), path, false, 1)) << path;
         const std::string name = path.substr(path.find_last_of('/') + 1);
         EXPECT_EQ(Host.ErrorTexts(),
                   std::vector<std::string>{"Error reading\n" + name + "\r\nError 5: File access denied"})
@@ -212,7 +213,7 @@ TEST_F(FileIoTest, FilesWhoseBufferCannotBeHadAreRefused) {
     DynArrayFailHook = [](size_t bytes) { return bytes > (64u << 20); };
     for (int64_t size : {int64_t{1} << 31, (int64_t{1} << 32) + 5}) {
         Host.ForgetRecords();
-        EXPECT_FALSE(LoadFile(Sparse("huge.bin", size), false, 1)) << size;
+        EXPECT_FALSE(LoadFile(TestDoc(), Sparse("huge.bin", size), false, 1)) << size;
         EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{Texts::CantAllocate}) << size;
         ExpectUntouched(before, 524288);
     }
@@ -221,24 +222,24 @@ TEST_F(FileIoTest, FilesWhoseBufferCannotBeHadAreRefused) {
 TEST_F(FileIoTest, InsertModeReadsIntoTheGap) {
     OpenBytes(PatternBytes(20));
     std::string path = Dir.Write("ten.bin", PatternBytes(10, 100));
-    ASSERT_TRUE(Doc().Store.OpenGap(5, 10));
-    ASSERT_TRUE(LoadFile(path, true, 5, 10));
+    ASSERT_TRUE(TestDoc().Store.OpenGap(5, 10));
+    ASSERT_TRUE(LoadFile(TestDoc(), path, true, 5, 10));
     auto expected = PatternBytes(20);
     auto inserted = PatternBytes(10, 100);
     expected.insert(expected.begin() + 4, inserted.begin(), inserted.end());
     EXPECT_EQ(Bytes(), expected);
-    EXPECT_EQ(Doc().Store.Capacity(), 524288);
+    EXPECT_EQ(TestDoc().Store.Capacity(), 524288);
 }
 
 TEST_F(FileIoTest, InsertModeRefusesAFileOfAnotherSize) {
     OpenBytes(PatternBytes(20));
-    ASSERT_TRUE(Doc().Store.OpenGap(5, 10));
-    EXPECT_FALSE(LoadFile(Dir.Write("longer.bin", PatternBytes(12)), true, 5, 10));
-    EXPECT_EQ(Doc().Store.FileSize(), 30);
+    ASSERT_TRUE(TestDoc().Store.OpenGap(5, 10));
+    EXPECT_FALSE(LoadFile(TestDoc(), Dir.Write("longer.bin", PatternBytes(12)), true, 5, 10));
+    EXPECT_EQ(TestDoc().Store.FileSize(), 30);
     EXPECT_EQ(Host.ErrorTexts().size(), 1u);
     Host.ForgetRecords();
-    EXPECT_FALSE(LoadFile(Dir.Write("shorter.bin", PatternBytes(8)), true, 5, 10));
-    EXPECT_EQ(Doc().Store.FileSize(), 30);
+    EXPECT_FALSE(LoadFile(TestDoc(), Dir.Write("shorter.bin", PatternBytes(8)), true, 5, 10));
+    EXPECT_EQ(TestDoc().Store.FileSize(), 30);
     EXPECT_EQ(Host.ErrorTexts().size(), 1u);
 }
 
@@ -247,11 +248,11 @@ TEST_F(FileIoTest, InsertModeRefusesAFileOfAnotherSize) {
 TEST_F(FileIoTest, SaveWritesTheExactBytesAndClearsModified) {
     auto bytes = PatternBytes(300000, 3);
     OpenBytes(bytes);
-    Doc().Modified = true;
+    TestDoc().Modified = true;
     std::string path = Dir.Write("out.bin", PatternBytes(500000)); // longer than the new contents
-    ASSERT_TRUE(SaveFile(path, false, 1, Doc().Store.Capacity()));
+    ASSERT_TRUE(SaveFile(TestDoc(), path, false, 1, TestDoc().Store.Capacity()));
     EXPECT_EQ(TTempDir::Read(path), bytes);
-    EXPECT_FALSE(Doc().Modified);
+    EXPECT_FALSE(TestDoc().Modified);
     EXPECT_TRUE(Host.Messages.empty());
     EXPECT_EQ(Listing(), std::vector<std::string>{"out.bin"});
     ASSERT_EQ(Host.Progresses.size(), 1u);
@@ -268,12 +269,12 @@ TEST_F(FileIoTest, SaveWritesTheExactBytesAndClearsModified) {
 
 TEST_F(FileIoTest, SaveCreatesANewFileAndWritesAnEmptyOne) {
     OpenBytes({1, 2, 3});
-    ASSERT_TRUE(SaveFile(Dir.PathOf("new.bin"), false, 1, Doc().Store.Capacity()));
+    ASSERT_TRUE(SaveFile(TestDoc(), Dir.PathOf("new.bin"), false, 1, TestDoc().Store.Capacity()));
     EXPECT_EQ(TTempDir::Read(Dir.PathOf("new.bin")), (std::vector<uint8_t>{1, 2, 3}));
     EXPECT_NE(ModeOf(Dir.PathOf("new.bin")) & S_IRUSR, 0u);
 
     OpenBytes({});
-    ASSERT_TRUE(SaveFile(Dir.PathOf("new.bin"), false, 1, Doc().Store.Capacity()));
+    ASSERT_TRUE(SaveFile(TestDoc(), Dir.PathOf("new.bin"), false, 1, TestDoc().Store.Capacity()));
     EXPECT_TRUE(TTempDir::Read(Dir.PathOf("new.bin")).empty());
 }
 
@@ -281,7 +282,7 @@ TEST_F(FileIoTest, SaveKeepsThePermissionsOfTheOldFile) {
     std::string path = Dir.Write("script.sh", PatternBytes(10));
     ASSERT_EQ(chmod(path.c_str(), 0751), 0);
     OpenBytes(PatternBytes(50, 1));
-    ASSERT_TRUE(SaveFile(path, false, 1, Doc().Store.Capacity()));
+    ASSERT_TRUE(SaveFile(TestDoc(), path, false, 1, TestDoc().Store.Capacity()));
     EXPECT_EQ(ModeOf(path), 0751u);
     EXPECT_EQ(TTempDir::Read(path), PatternBytes(50, 1));
 }
@@ -289,27 +290,27 @@ TEST_F(FileIoTest, SaveKeepsThePermissionsOfTheOldFile) {
 TEST_F(FileIoTest, SaveWithOldFileTimeGivesTheLoadedTime) {
     std::string path = Dir.Write("dated.bin", PatternBytes(100));
     SetMTime(path, 978307200);
-    ASSERT_TRUE(LoadFile(path, false, 1));
-    Doc().Store.WriteByte(1, 0xEE);
-    Doc().Modified = true;
-    OldFileTime = true;
-    ASSERT_TRUE(SaveFile(path, false, 1, Doc().Store.Capacity()));
+    ASSERT_TRUE(LoadFile(TestDoc(), path, false, 1));
+    TestDoc().Store.WriteByte(1, 0xEE);
+    TestDoc().Modified = true;
+    TestApp().OldFileTime = true;
+    ASSERT_TRUE(SaveFile(TestDoc(), path, false, 1, TestDoc().Store.Capacity()));
     EXPECT_EQ(MTimeOf(path), int64_t{978307200} * 1000000000);
     EXPECT_EQ(TTempDir::Read(path)[0], 0xEE);
 
-    OldFileTime = false;
-    ASSERT_TRUE(SaveFile(path, false, 1, Doc().Store.Capacity()));
+    TestApp().OldFileTime = false;
+    ASSERT_TRUE(SaveFile(TestDoc(), path, false, 1, TestDoc().Store.Capacity()));
     EXPECT_GT(MTimeOf(path), int64_t{978307200} * 1000000000);
 }
 
 TEST_F(FileIoTest, BlockSaveWritesOnlyTheBlockAndKeepsModified) {
     auto bytes = PatternBytes(100);
     OpenBytes(bytes);
-    Doc().Modified = true;
+    TestDoc().Modified = true;
     std::string path = Dir.PathOf("block.bin");
-    ASSERT_TRUE(SaveFile(path, true, 11, 20));
+    ASSERT_TRUE(SaveFile(TestDoc(), path, true, 11, 20));
     EXPECT_EQ(TTempDir::Read(path), std::vector<uint8_t>(bytes.begin() + 10, bytes.begin() + 30));
-    EXPECT_TRUE(Doc().Modified);
+    EXPECT_TRUE(TestDoc().Modified);
 }
 
 // Writing stops half way (file size limit, as on a full disk): the old file stays as it was.
@@ -318,7 +319,7 @@ TEST_F(FileIoTest, FailedSaveLeavesTheOldFileByteForByte) {
     std::string path = Dir.Write("keep.bin", old);
     ASSERT_EQ(chmod(path.c_str(), 0640), 0);
     OpenBytes(PatternBytes(300000));
-    Doc().Modified = true;
+    TestDoc().Modified = true;
 
     rlimit saved{};
     getrlimit(RLIMIT_FSIZE, &saved);
@@ -326,7 +327,7 @@ TEST_F(FileIoTest, FailedSaveLeavesTheOldFileByteForByte) {
     rlimit small = saved;
     small.rlim_cur = 65536;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    bool saved_ok = SaveFile(path, false, 1, Doc().Store.Capacity());
+    bool saved_ok = SaveFile(TestDoc(), path, false, 1, TestDoc().Store.Capacity());
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
 
@@ -334,25 +335,25 @@ TEST_F(FileIoTest, FailedSaveLeavesTheOldFileByteForByte) {
     EXPECT_TRUE(IsWriteError(Host.ErrorTexts(), "keep.bin"));
     EXPECT_EQ(TTempDir::Read(path), old);
     EXPECT_EQ(ModeOf(path), 0640u);
-    EXPECT_TRUE(Doc().Modified);
+    EXPECT_TRUE(TestDoc().Modified);
     EXPECT_EQ(Listing(), std::vector<std::string>{"keep.bin"});
 }
 
 TEST_F(FileIoTest, SaveIntoAMissingFolderOrOverAFolderFails) {
     OpenBytes(PatternBytes(100));
-    Doc().Modified = true;
-    EXPECT_FALSE(SaveFile(Dir.PathOf("gone/x.bin"), false, 1, Doc().Store.Capacity()));
+    TestDoc().Modified = true;
+    EXPECT_FALSE(SaveFile(TestDoc(), Dir.PathOf("gone/x.bin"), false, 1, TestDoc().Store.Capacity()));
     EXPECT_TRUE(IsWriteError(Host.ErrorTexts(), "x.bin"));
-    EXPECT_TRUE(Doc().Modified);
+    EXPECT_TRUE(TestDoc().Modified);
 
     Host.ForgetRecords();
     std::filesystem::create_directory(Dir.PathOf("sub"));
     Dir.Write("sub/inner.bin", {1});
-    EXPECT_FALSE(SaveFile(Dir.PathOf("sub"), false, 1, Doc().Store.Capacity()));
+    EXPECT_FALSE(SaveFile(TestDoc(), Dir.PathOf("sub"), false, 1, TestDoc().Store.Capacity()));
     EXPECT_TRUE(IsWriteError(Host.ErrorTexts(), "sub"));
     EXPECT_EQ(TTempDir::Read(Dir.PathOf("sub/inner.bin")), std::vector<uint8_t>{1});
     EXPECT_EQ(Listing(), std::vector<std::string>{"sub"});
-    EXPECT_TRUE(Doc().Modified);
+    EXPECT_TRUE(TestDoc().Modified);
 }
 
 // Saving goes through a new file and a rename; that must not get round a write-protected file.
@@ -362,38 +363,38 @@ TEST_F(FileIoTest, SaveOverAWriteProtectedFileIsRefused) {
     ASSERT_EQ(chmod(path.c_str(), 0444), 0);
     ASSERT_EQ(chmod(Dir.Path().c_str(), 0777), 0); // the folder itself may be written
     OpenBytes(PatternBytes(80));
-    Doc().Modified = true;
+    TestDoc().Modified = true;
     bool saved = true;
     {
         TOrdinaryUser user;
         if (!user.Active()) GTEST_SKIP() << "running as root and cannot give it up";
-        saved = SaveFile(path, false, 1, Doc().Store.Capacity());
+        saved = SaveFile(TestDoc(), path, false, 1, TestDoc().Store.Capacity());
     }
     EXPECT_FALSE(saved);
     EXPECT_EQ(Host.ErrorTexts(),
               std::vector<std::string>{"Error writing\nro.bin\r\nError 5: File access denied"});
     EXPECT_EQ(TTempDir::Read(path), old);
     EXPECT_EQ(Listing(), std::vector<std::string>{"ro.bin"});
-    EXPECT_TRUE(Doc().Modified);
+    EXPECT_TRUE(TestDoc().Modified);
 }
 
 TEST_F(FileIoTest, CancelledSaveLeavesTheOldFile) {
     auto old = PatternBytes(1000, 42);
     std::string path = Dir.Write("big.bin", old);
     OpenBytes(PatternBytes(20 * Chunk));
-    Doc().Modified = true;
+    TestDoc().Modified = true;
     Host.CancelAfterShownProgress = 1;
-    EXPECT_FALSE(SaveFile(path, false, 1, Doc().Store.Capacity()));
+    EXPECT_FALSE(SaveFile(TestDoc(), path, false, 1, TestDoc().Store.Capacity()));
     EXPECT_EQ(Host.MessageTexts(), std::vector<std::string>{"Writing big.bin cancelled"});
     EXPECT_EQ(TTempDir::Read(path), old);
-    EXPECT_TRUE(Doc().Modified);
+    EXPECT_TRUE(TestDoc().Modified);
     EXPECT_EQ(Listing(), std::vector<std::string>{"big.bin"});
 }
 
 // Only regular files are replaced: a FIFO, a device node or a link that leads nowhere stays what it is.
 TEST_F(FileIoTest, SaveOntoAnythingButARegularFileIsRefused) {
     OpenBytes(PatternBytes(100));
-    Doc().Modified = true;
+    TestDoc().Modified = true;
     ASSERT_EQ(mkfifo(Dir.PathOf("pipe").c_str(), 0600), 0);
     ASSERT_EQ(symlink(Dir.PathOf("nowhere").c_str(), Dir.PathOf("dangling").c_str()), 0);
     std::vector<std::string> names{"pipe", "dangling"};
@@ -403,7 +404,7 @@ TEST_F(FileIoTest, SaveOntoAnythingButARegularFileIsRefused) {
         Host.ForgetRecords();
         struct stat before {};
         ASSERT_EQ(lstat(Dir.PathOf(name).c_str(), &before), 0);
-        EXPECT_FALSE(SaveFile(Dir.PathOf(name), false, 1, Doc().Store.Capacity())) << name;
+        EXPECT_FALSE(SaveFile(TestDoc(), Dir.PathOf(name), false, 1, TestDoc().Store.Capacity())) << name;
         EXPECT_EQ(Host.ErrorTexts(),
                   std::vector<std::string>{"Error writing\n" + name + "\r\nError 5: File access denied"});
         struct stat after {};
@@ -412,7 +413,7 @@ TEST_F(FileIoTest, SaveOntoAnythingButARegularFileIsRefused) {
         EXPECT_EQ(after.st_ino, before.st_ino) << name;
     }
     EXPECT_FALSE(std::filesystem::exists(Dir.PathOf("nowhere")));
-    EXPECT_TRUE(Doc().Modified);
+    EXPECT_TRUE(TestDoc().Modified);
 }
 
 // The owner is set before the permissions: a change of owner clears the set-user and set-group bits.
@@ -420,7 +421,7 @@ TEST_F(FileIoTest, SaveKeepsSetUserAndSetGroupBits) {
     std::string path = Dir.Write("tool", PatternBytes(10));
     ASSERT_EQ(chmod(path.c_str(), 06755), 0);
     OpenBytes(PatternBytes(20, 5));
-    ASSERT_TRUE(SaveFile(path, false, 1, Doc().Store.Capacity()));
+    ASSERT_TRUE(SaveFile(TestDoc(), path, false, 1, TestDoc().Store.Capacity()));
     EXPECT_EQ(ModeOf(path), 06755u);
     EXPECT_EQ(TTempDir::Read(path), PatternBytes(20, 5));
 }
@@ -448,20 +449,20 @@ TEST_F(FileIoTest, AFailedStepOfASaveLeavesTheOldFile) {
     const std::string path = Dir.Write("keep.bin", old);
     ASSERT_EQ(chmod(path.c_str(), 0640), 0);
     SetMTime(path, 978307200);
-    ASSERT_TRUE(LoadFile(path, false, 1));
+    ASSERT_TRUE(LoadFile(TestDoc(), path, false, 1));
     OpenBytes(PatternBytes(3000));
-    OldFileTime = true;
+    TestApp().OldFileTime = true;
     for (const TCase& c : cases) {
         Host.ForgetRecords();
-        Doc().Modified = true;
+        TestDoc().Modified = true;
         Inject(c.Call, c.Err);
-        EXPECT_FALSE(SaveFile(path, false, 1, Doc().Store.Capacity())) << c.Text;
+        EXPECT_FALSE(SaveFile(TestDoc(), path, false, 1, TestDoc().Store.Capacity())) << c.Text;
         EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{"Error writing\nkeep.bin\r\n" + c.Text});
         EXPECT_EQ(TTempDir::Read(path), old) << c.Text;
         EXPECT_EQ(ModeOf(path), 0640u) << c.Text;
         EXPECT_EQ(MTimeOf(path), int64_t{978307200} * 1000000000) << c.Text;
         EXPECT_EQ(Listing(), std::vector<std::string>{"keep.bin"}) << c.Text;
-        EXPECT_TRUE(Doc().Modified);
+        EXPECT_TRUE(TestDoc().Modified);
     }
 }
 
@@ -472,7 +473,7 @@ TEST_F(FileIoTest, ATemporaryFileThatCannotBeRemovedIsNamed) {
     FileAccess::InjectedFault = [](FileAccess::TCall call) {
         return call == FileAccess::TCall::Rename || call == FileAccess::TCall::Remove ? EIO : 0;
     };
-    EXPECT_FALSE(SaveFile(path, false, 1, Doc().Store.Capacity()));
+    EXPECT_FALSE(SaveFile(TestDoc(), path, false, 1, TestDoc().Store.Capacity()));
     const auto names = Listing();
     ASSERT_EQ(names.size(), 2u);
     const std::string stray = Dir.PathOf(names[0] == "keep.bin" ? names[1] : names[0]);
@@ -509,7 +510,7 @@ TEST_F(FileIoTest, AFileARenameCannotKeepIsSavedInPlace) {
             const ino_t inode = InodeOf(path);
             OpenBytes(PatternBytes(size, 9));
             Inject(c.Call, c.Err);
-            EXPECT_TRUE(SaveFile(path, false, 1, Doc().Store.Capacity())) << c.What;
+            EXPECT_TRUE(SaveFile(TestDoc(), path, false, 1, TestDoc().Store.Capacity())) << c.What;
             FileAccess::InjectedFault = nullptr;
             EXPECT_TRUE(Host.ErrorTexts().empty()) << c.What;
             EXPECT_EQ(InodeOf(path), inode) << c.What;
@@ -535,7 +536,7 @@ TEST_F(FileIoTest, SavingInPlaceShowsTheCopyAndNamesACopyLeftBehind) {
         ASSERT_EQ(link(path.c_str(), Dir.PathOf("other").c_str()), 0);
         OpenBytes(PatternBytes(2 * Chunk, 9));
         if (!removable) Inject(FileAccess::TCall::Remove, EIO);
-        EXPECT_TRUE(SaveFile(path, false, 1, Doc().Store.Capacity()));
+        EXPECT_TRUE(SaveFile(TestDoc(), path, false, 1, TestDoc().Store.Capacity()));
         FileAccess::InjectedFault = nullptr;
         EXPECT_EQ(TTempDir::Read(path), PatternBytes(2 * Chunk, 9));
         EXPECT_TRUE(Host.ErrorTexts().empty());
@@ -570,7 +571,7 @@ TEST_F(FileIoTest, SavingInPlaceWithoutRoomLeavesTheOldFile) {
     ASSERT_EQ(link(path.c_str(), Dir.PathOf("other").c_str()), 0);
     OpenBytes(PatternBytes(5000));
     Inject(FileAccess::TCall::FreeSpace, ENOSPC); // no byte free
-    EXPECT_FALSE(SaveFile(path, false, 1, Doc().Store.Capacity()));
+    EXPECT_FALSE(SaveFile(TestDoc(), path, false, 1, TestDoc().Store.Capacity()));
     EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{"Error writing\nsame.bin\r\nError 112: Disk full"});
     EXPECT_EQ(TTempDir::Read(path), old);
 
@@ -579,13 +580,13 @@ TEST_F(FileIoTest, SavingInPlaceWithoutRoomLeavesTheOldFile) {
     FileAccess::InjectedFault = nullptr;
     OpenBytes(PatternBytes(20 * Chunk));
     Host.CancelAfterShownProgress = 1;
-    EXPECT_TRUE(SaveFile(path, false, 1, Doc().Store.Capacity()));
+    EXPECT_TRUE(SaveFile(TestDoc(), path, false, 1, TestDoc().Store.Capacity()));
     Host.CancelAfterShownProgress = -1;
     EXPECT_TRUE(Host.Messages.empty());
     EXPECT_EQ(TTempDir::Read(Dir.PathOf("other")), PatternBytes(20 * Chunk));
     Host.ForgetRecords();
     OpenBytes(PatternBytes(10));
-    EXPECT_TRUE(SaveFile(path, false, 1, Doc().Store.Capacity()));
+    EXPECT_TRUE(SaveFile(TestDoc(), path, false, 1, TestDoc().Store.Capacity()));
     EXPECT_EQ(TTempDir::Read(Dir.PathOf("other")), PatternBytes(10));
 }
 
@@ -614,13 +615,13 @@ TEST_F(FileIoTest, AFailureWhileOverwritingInPlaceLeavesOldOrNewContents) {
         {{{TCall::Sync, 2}, {TCall::Sync, 3}}, TEnd::Damaged, failure},
     };
     TTempDir state;
-    RecoveryFolder = state.PathOf("recovery");
+    TestApp().RecoveryFolder = state.PathOf("recovery");
     const auto old = PatternBytes(3 * Chunk + 100, 42);
     const std::string path = Dir.Write("same.bin", old);
     ASSERT_EQ(link(path.c_str(), Dir.PathOf("other").c_str()), 0);
     SetMTime(path, 978307200);
-    ASSERT_TRUE(LoadFile(path, false, 1)); // a save gives the new contents this date
-    OldFileTime = true;
+    ASSERT_TRUE(LoadFile(TestDoc(), path, false, 1)); // a save gives the new contents this date
+    TestApp().OldFileTime = true;
     // One byte inserted at the front, and the file cut by more than a chunk.
     for (const auto& fresh : {PatternBytes(3 * Chunk + 101, 41), PatternBytes(Chunk + 7, 41)}) {
         for (const TCase& c : cases) {
@@ -631,7 +632,7 @@ TEST_F(FileIoTest, AFailureWhileOverwritingInPlaceLeavesOldOrNewContents) {
             SetMTime(path, 1000000000);
             OpenBytes(fresh);
             InjectAt(c.Faults);
-            EXPECT_EQ(SaveFile(path, false, 1, Doc().Store.Capacity()), c.End == TEnd::New) << what;
+            EXPECT_EQ(SaveFile(TestDoc(), path, false, 1, TestDoc().Store.Capacity()), c.End == TEnd::New) << what;
             FileAccess::InjectedFault = nullptr;
             const auto names = Listing();
             if (c.End == TEnd::Damaged) {
@@ -648,7 +649,7 @@ TEST_F(FileIoTest, AFailureWhileOverwritingInPlaceLeavesOldOrNewContents) {
                 continue;
             }
             EXPECT_EQ(names, (std::vector<std::string>{"other", "same.bin"})) << what;
-            EXPECT_TRUE(std::filesystem::is_empty(RecoveryFolder)) << what;
+            EXPECT_TRUE(std::filesystem::is_empty(TestApp().RecoveryFolder)) << what;
             EXPECT_EQ(TTempDir::Read(Dir.PathOf("other")), c.End == TEnd::New ? fresh : old) << what;
             EXPECT_EQ(MTimeOf(path), int64_t{c.End == TEnd::New ? 978307200 : 1000000000} * 1000000000)
                 << what;
@@ -667,7 +668,7 @@ TEST_F(FileIoTest, OverwritingInPlaceWithoutACopyIsAskedFirst) {
     const std::string path = Dir.Write("same.bin", old);
     ASSERT_EQ(link(path.c_str(), Dir.PathOf("other").c_str()), 0);
     TTempDir state;
-    RecoveryFolder = state.Path();
+    TestApp().RecoveryFolder = state.Path();
     OpenBytes(PatternBytes(2 * Chunk + 1));
     const std::string question =
         "same.bin can only be overwritten in place, and no copy of its old contents "
@@ -689,16 +690,16 @@ TEST_F(FileIoTest, OverwritingInPlaceWithoutACopyIsAskedFirst) {
     for (const TCase& c : cases) {
         Host.ForgetRecords();
         Host.YesNoAnswers = {c.Answer};
-        Doc().Modified = true;
+        TestDoc().Modified = true;
         InjectAt(c.Faults);
         const auto inner = FileAccess::InjectedFault;
         FileAccess::InjectedFault = [inner](FileAccess::TCall call) {
             return call == FileAccess::TCall::CreateCopy ? ENOSPC : inner(call);
         };
-        EXPECT_EQ(SaveFile(path, false, 1, Doc().Store.Capacity()), c.Saved);
+        EXPECT_EQ(SaveFile(TestDoc(), path, false, 1, TestDoc().Store.Capacity()), c.Saved);
         EXPECT_EQ(Host.QuestionTexts(), std::vector<std::string>{question});
         EXPECT_EQ(Host.ErrorTexts(), c.Errors);
-        EXPECT_EQ(Doc().Modified, !c.Saved);
+        EXPECT_EQ(TestDoc().Modified, !c.Saved);
         if (c.Answer == mrNo || c.Saved) {
             EXPECT_EQ(TTempDir::Read(path), c.Saved ? PatternBytes(2 * Chunk + 1) : old);
         }
@@ -736,13 +737,13 @@ TEST_F(FileIoTest, ABackupKeepsThePreviousVersionOrLeavesTheOldFile) {
         {true, {{TCall::Rename, 1}}, TEnd::Left, ""},
     };
     TTempDir state; // a backup is never made here: it could not take its name
-    RecoveryFolder = state.PathOf("recovery");
-    BackupOnSave = true;
+    TestApp().RecoveryFolder = state.PathOf("recovery");
+    TestApp().BackupOnSave = true;
     for (const TCase& c : cases) {
         const std::string what = "case " + std::to_string(&c - cases.data());
         const std::string path = BackupCase(c.SecondName);
         InjectAt(c.Faults);
-        EXPECT_EQ(SaveFile(path, false, 1, Doc().Store.Capacity()), c.End != TEnd::Old) << what;
+        EXPECT_EQ(SaveFile(TestDoc(), path, false, 1, TestDoc().Store.Capacity()), c.End != TEnd::Old) << what;
         FileAccess::InjectedFault = nullptr;
         EXPECT_EQ(TTempDir::Read(path), PatternBytes(c.End == TEnd::Old ? 1000 : 3000, c.End == TEnd::Old ? 1 : 3))
             << what;
@@ -773,7 +774,7 @@ TEST_F(FileIoTest, ABackupKeepsThePreviousVersionOrLeavesTheOldFile) {
     std::filesystem::remove(Dir.PathOf("keep.bin.bak"));
     std::filesystem::create_directory(Dir.PathOf("keep.bin.bak"));
     Host.ForgetRecords();
-    EXPECT_FALSE(SaveFile(Dir.PathOf("keep.bin"), false, 1, Doc().Store.Capacity()));
+    EXPECT_FALSE(SaveFile(TestDoc(), Dir.PathOf("keep.bin"), false, 1, TestDoc().Store.Capacity()));
     EXPECT_EQ(Host.ErrorTexts(),
               std::vector<std::string>{"Error writing\nkeep.bin\r\nError 5: File access denied" + notKept});
 }

@@ -2,6 +2,7 @@
 // Decoding the bytes at the cursor and encoding integers, against a reference built from memcpy and
 // byte swaps of the machine's own integer types.
 #include "FakeHost.h"
+#include "common/TestDocument.h"
 
 #include "engine/document/Blocks.h"
 #include "engine/document/EngineState.h"
@@ -99,31 +100,31 @@ TEST_F(IntegersTest, ComposingMatchesTheMachinesIntegers) {
 
 TEST_F(IntegersTest, DecodeLinesInBothByteOrders) {
     OpenBytes({0xFF, 0x7F, 0x00, 0x80, 0x00, 0x00, 0x00, 0x80, 0x11});
-    EXPECT_EQ(DecodeLines(TByteOrder::LsbFirst), (std::vector<std::string>{
+    EXPECT_EQ(DecodeLines(TestDoc(), TByteOrder::LsbFirst), (std::vector<std::string>{
                                                      "1 byte  as shortint:          -1",
                                                      "2 bytes as word:           32767",
                                                      "2 bytes as integer:        32767",
                                                      "4 bytes as longint:  -2147450881",
                                                  }));
-    EXPECT_EQ(DecodeLines(TByteOrder::MsbFirst), (std::vector<std::string>{
+    EXPECT_EQ(DecodeLines(TestDoc(), TByteOrder::MsbFirst), (std::vector<std::string>{
                                                      "1 byte  as shortint:          -1",
                                                      "2 bytes as word:           65407",
                                                      "2 bytes as integer:         -129",
                                                      "4 bytes as longint:     -8454016",
                                                  }));
     PutCursorOn(5);
-    EXPECT_EQ(DecodeLines(TByteOrder::LsbFirst).back(), "4 bytes as longint:  -2147483648");
-    EXPECT_EQ(DecodeLines(TByteOrder::MsbFirst).back(), "4 bytes as longint:          128");
+    EXPECT_EQ(DecodeLines(TestDoc(), TByteOrder::LsbFirst).back(), "4 bytes as longint:  -2147483648");
+    EXPECT_EQ(DecodeLines(TestDoc(), TByteOrder::MsbFirst).back(), "4 bytes as longint:          128");
 }
 
 TEST_F(IntegersTest, DecodeLeavesOutWhatRunsPastTheEnd) {
     OpenBytes(PatternBytes(40));
     for (auto [address, lines] : {std::pair{40, 1u}, {39, 3u}, {38, 3u}, {37, 4u}, {1, 4u}}) {
         PutCursorOn(address);
-        EXPECT_EQ(DecodeLines(TByteOrder::LsbFirst).size(), lines) << "at " << address;
+        EXPECT_EQ(DecodeLines(TestDoc(), TByteOrder::LsbFirst).size(), lines) << "at " << address;
     }
     OpenBytes({});
-    EXPECT_TRUE(DecodeLines(TByteOrder::LsbFirst).empty());
+    EXPECT_TRUE(DecodeLines(TestDoc(), TByteOrder::LsbFirst).empty());
 }
 
 TEST_F(IntegersTest, InsertingBeforeTheCursorDropsAnAffectedBlock) {
@@ -132,21 +133,21 @@ TEST_F(IntegersTest, InsertingBeforeTheCursorDropsAnAffectedBlock) {
     MarkFromTo(20, 30);
     PutCursorOn(25);
     const TBytes encoded{0x02, 0x01};
-    ASSERT_TRUE(WriteEncoded(encoded, false));
+    ASSERT_TRUE(WriteEncoded(TestDoc(), encoded, false));
     bytes.insert(bytes.begin() + 24, encoded.begin(), encoded.end());
     EXPECT_EQ(Bytes(), bytes);
-    EXPECT_EQ(CurrentAddress(), 25);
-    EXPECT_TRUE(Doc().Modified);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 25);
+    EXPECT_TRUE(TestDoc().Modified);
     EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{"Block no longer valid"});
-    EXPECT_FALSE(BlockComplete());
+    EXPECT_FALSE(BlockComplete(TestDoc()));
     EXPECT_EQ(Host.BusyTexts.back(), "Writing encoded number...");
 
     // Behind the block, the block keeps its bytes.
     MarkFromTo(5, 10);
     PutCursorOn(11);
-    ASSERT_TRUE(WriteEncoded(encoded, false));
-    EXPECT_EQ(Doc().Block.BlockBegin, 5);
-    EXPECT_EQ(Doc().Block.BlockEnd, 10);
+    ASSERT_TRUE(WriteEncoded(TestDoc(), encoded, false));
+    EXPECT_EQ(TestDoc().Block.BlockBegin, 5);
+    EXPECT_EQ(TestDoc().Block.BlockEnd, 10);
     EXPECT_EQ(Host.InfoTexts().size(), 1u);
 }
 
@@ -154,14 +155,14 @@ TEST_F(IntegersTest, AnEmptyFileTakesTheBytesWhole) {
     for (bool overwrite : {false, true})
         for (size_t size : {1u, 2u, 4u}) {
             OpenBytes({});
-            Doc().View.BottomAddress = 0;
+            TestDoc().View.BottomAddress = 0;
             const TBytes encoded = PatternBytes(size, 9);
             const int refreshes = Host.Refreshes;
-            ASSERT_TRUE(WriteEncoded(encoded, overwrite));
+            ASSERT_TRUE(WriteEncoded(TestDoc(), encoded, overwrite));
             EXPECT_EQ(Bytes(), encoded);
-            EXPECT_EQ(Doc().View.BottomAddress, int32_t(size)) << "the panes must show the new bytes";
-            EXPECT_EQ(CurrentAddress(), 1);
-            EXPECT_TRUE(Doc().Modified);
+            EXPECT_EQ(TestDoc().View.BottomAddress, int32_t(size)) << "the panes must show the new bytes";
+            EXPECT_EQ(CurrentAddress(TestDoc()), 1);
+            EXPECT_TRUE(TestDoc().Modified);
             EXPECT_GT(Host.Refreshes, refreshes);
         }
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Go to, jumps, the remembered address and Block <n>, on a 16 x 10 page.
 #include "FakeHost.h"
+#include "common/TestDocument.h"
 
 #include "common/StoreInside.h"
 #include "engine/document/EngineState.h"
@@ -64,37 +65,37 @@ class NavigationTest : public TEngineTest {
 TEST_F(NavigationTest, GotoTargetsByModeAndBase) {
     OpenSample();
     for (const TGotoCase& c : GotoCases) {
-        AddressBase = c.Base;
+        TestApp().AddressBase = c.Base;
         PutCursorOn(c.Cursor);
-        EXPECT_EQ(GotoTarget(c.Mode, c.N), c.Want) << c.What;
+        EXPECT_EQ(GotoTarget(TestDoc(), c.Mode, c.N), c.Want) << c.What;
     }
 }
 
 TEST_F(NavigationTest, SumsNearTheTopOfTheLargestFileDoNotWrap) {
     const TAddress cursor = MaxFileSize - 10;
     PretendLargestFile(cursor);
-    EXPECT_EQ(GotoTarget(TGoMode::RelativeDown, 10), MaxFileSize);
-    EXPECT_EQ(GotoTarget(TGoMode::RelativeDown, 11), 0);
-    EXPECT_EQ(GotoTarget(TGoMode::RelativeDown, INT64_MAX - 100), 0);
-    EXPECT_EQ(GotoTarget(TGoMode::RelativeDown, INT64_MAX), 0);
-    EXPECT_EQ(GotoTarget(TGoMode::RelativeUp, -INT64_MAX), 0);
-    EXPECT_EQ(GotoTarget(TGoMode::RelativeUp, cursor - 1), 1);
-    AddressBase = 0;
-    EXPECT_EQ(GotoTarget(TGoMode::Absolute, MaxFileSize - 1), MaxFileSize);
-    EXPECT_EQ(GotoTarget(TGoMode::Absolute, MaxFileSize), 0);
-    EXPECT_EQ(GotoTarget(TGoMode::Absolute, INT64_MAX), 0);
-    AddressBase = 1;
-    EXPECT_EQ(GotoTarget(TGoMode::Absolute, MaxFileSize), MaxFileSize);
-    EXPECT_EQ(GotoTarget(TGoMode::Absolute, INT64_MAX), 0);
-    AddressBase = 0;
+    EXPECT_EQ(GotoTarget(TestDoc(), TGoMode::RelativeDown, 10), MaxFileSize);
+    EXPECT_EQ(GotoTarget(TestDoc(), TGoMode::RelativeDown, 11), 0);
+    EXPECT_EQ(GotoTarget(TestDoc(), TGoMode::RelativeDown, INT64_MAX - 100), 0);
+    EXPECT_EQ(GotoTarget(TestDoc(), TGoMode::RelativeDown, INT64_MAX), 0);
+    EXPECT_EQ(GotoTarget(TestDoc(), TGoMode::RelativeUp, -INT64_MAX), 0);
+    EXPECT_EQ(GotoTarget(TestDoc(), TGoMode::RelativeUp, cursor - 1), 1);
+    TestApp().AddressBase = 0;
+    EXPECT_EQ(GotoTarget(TestDoc(), TGoMode::Absolute, MaxFileSize - 1), MaxFileSize);
+    EXPECT_EQ(GotoTarget(TestDoc(), TGoMode::Absolute, MaxFileSize), 0);
+    EXPECT_EQ(GotoTarget(TestDoc(), TGoMode::Absolute, INT64_MAX), 0);
+    TestApp().AddressBase = 1;
+    EXPECT_EQ(GotoTarget(TestDoc(), TGoMode::Absolute, MaxFileSize), MaxFileSize);
+    EXPECT_EQ(GotoTarget(TestDoc(), TGoMode::Absolute, INT64_MAX), 0);
+    TestApp().AddressBase = 0;
 
     // A width the file admits, from a cursor where the 64-bit sum would wrap negative.
-    JumpWidthDone(MaxFileSize - 20);
-    Jumpdown1Click();
+    JumpWidthDone(TestDoc(), MaxFileSize - 20);
+    Jumpdown1Click(TestDoc());
     EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{"Adress invalid"});
-    EXPECT_EQ(CurrentAddress(), cursor);
-    Jumpup1Click();
-    EXPECT_EQ(CurrentAddress(), 10);
+    EXPECT_EQ(CurrentAddress(TestDoc()), cursor);
+    Jumpup1Click(TestDoc());
+    EXPECT_EQ(CurrentAddress(TestDoc()), 10);
 }
 
 TEST(AddressText, DecimalOrHexAfterDollarOrZeroX) {
@@ -168,18 +169,18 @@ TEST(AddressText, FieldModeDecidesBareDigitsOnly) {
 
 TEST_F(NavigationTest, EnteredAddressCountsFromTheBaseOrSaysInvalid) {
     OpenSample();
-    AddressBase = 0;
-    EXPECT_TRUE(GoToEntered(0x10));
-    EXPECT_EQ(CurrentAddress(), 17);
-    AddressBase = 1;
-    EXPECT_TRUE(GoToEntered(Size));
-    EXPECT_EQ(CurrentAddress(), Size);
+    TestApp().AddressBase = 0;
+    EXPECT_TRUE(GoToEntered(TestDoc(), 0x10));
+    EXPECT_EQ(CurrentAddress(TestDoc()), 17);
+    TestApp().AddressBase = 1;
+    EXPECT_TRUE(GoToEntered(TestDoc(), Size));
+    EXPECT_EQ(CurrentAddress(TestDoc()), Size);
     EXPECT_TRUE(Host.ErrorTexts().empty());
 
-    EXPECT_FALSE(GoToEntered(Size + 1));
-    EXPECT_FALSE(GoToEntered(0));
+    EXPECT_FALSE(GoToEntered(TestDoc(), Size + 1));
+    EXPECT_FALSE(GoToEntered(TestDoc(), 0));
     EXPECT_EQ(Host.ErrorTexts(), (std::vector<std::string>{"Adress invalid", "Adress invalid"}));
-    EXPECT_EQ(CurrentAddress(), Size);
+    EXPECT_EQ(CurrentAddress(TestDoc()), Size);
 }
 
 TEST_F(NavigationTest, JumpWidthAndBlockSizeLimits) {
@@ -190,38 +191,38 @@ TEST_F(NavigationTest, JumpWidthAndBlockSizeLimits) {
                             {Size - 1, true},
                             {Size, false},
                             {INT64_C(1) << 40, false}})
-        EXPECT_EQ(JumpWidthValid(n), valid) << n;
+        EXPECT_EQ(JumpWidthValid(TestDoc(), n), valid) << n;
 
     PutCursorOn(1);
-    EXPECT_TRUE(BlockSizeValid(Size - 1));
-    EXPECT_FALSE(BlockSizeValid(Size));
-    EXPECT_FALSE(BlockSizeValid(0));
+    EXPECT_TRUE(BlockSizeValid(TestDoc(), Size - 1));
+    EXPECT_FALSE(BlockSizeValid(TestDoc(), Size));
+    EXPECT_FALSE(BlockSizeValid(TestDoc(), 0));
     PutCursorOn(3);
-    EXPECT_FALSE(BlockSizeValid(Size - 1));
-    EXPECT_TRUE(BlockSizeValid(Size - 2));
+    EXPECT_FALSE(BlockSizeValid(TestDoc(), Size - 1));
+    EXPECT_TRUE(BlockSizeValid(TestDoc(), Size - 2));
     PutCursorOn(Size);
-    EXPECT_TRUE(BlockSizeValid(1));
-    EXPECT_FALSE(BlockSizeValid(2));
+    EXPECT_TRUE(BlockSizeValid(TestDoc(), 1));
+    EXPECT_FALSE(BlockSizeValid(TestDoc(), 2));
 
     OpenSample(1); // one byte admits neither a width nor a block
-    EXPECT_FALSE(JumpWidthValid(1));
-    EXPECT_FALSE(BlockSizeValid(1));
+    EXPECT_FALSE(JumpWidthValid(TestDoc(), 1));
+    EXPECT_FALSE(BlockSizeValid(TestDoc(), 1));
 }
 
 TEST_F(NavigationTest, RememberReturnAndDifference) {
     OpenSample(5000);
     PutCursorOn(1235);
-    Rememberadress1Click();
+    Rememberadress1Click(TestDoc());
     PutCursorOn(1);
-    AddressBase = 1;
-    EXPECT_EQ(DifferenceText(), "Remembered adress dec: 1,235\nDifference dec: -1,234\r"
+    TestApp().AddressBase = 1;
+    EXPECT_EQ(DifferenceText(TestDoc()), "Remembered adress dec: 1,235\nDifference dec: -1,234\r"
                                 "Remembered adress hex: 4D3\nDifference hex: FFFFFB2E");
 
-    Gotoremembered1Click();
-    EXPECT_EQ(CurrentAddress(), 1235);
+    Gotoremembered1Click(TestDoc());
+    EXPECT_EQ(CurrentAddress(TestDoc()), 1235);
     StoreInside::Size() = 1234; // the file shrank below the remembered address
     PutCursorOn(5);
-    Gotoremembered1Click();
+    Gotoremembered1Click(TestDoc());
     EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{"Adress invalid"});
-    EXPECT_EQ(CurrentAddress(), 5);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 5);
 }

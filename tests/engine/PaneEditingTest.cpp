@@ -2,6 +2,7 @@
 // Keys, typing and scrolling in the panes, on a 16 x 10 page over a 1000-byte file (the last row holds
 // bytes 993..1000 in columns 0..7; the last page starts at 849).
 #include "FakeHost.h"
+#include "common/TestDocument.h"
 
 #include "engine/document/Blocks.h"
 #include "engine/document/EngineState.h"
@@ -89,21 +90,21 @@ class PaneEditingTest : public TEngineTest {
   protected:
     void OpenSample(int32_t size = Size) { OpenBytes(PatternBytes(size_t(size))); }
     void Place(int32_t top, int32_t col, int32_t row) {
-        ShowAddress(top, false, false);
-        ASSERT_EQ(Doc().View.TopAddress, top);
-        SetCursorCell(col, row);
+        ShowAddress(TestDoc(), top, false, false);
+        ASSERT_EQ(TestDoc().View.TopAddress, top);
+        SetCursorCell(TestDoc(), col, row);
     }
     // Key-up gets the key itself, as the window sends it, whatever key-down did with its copy.
     void Key(int key, unsigned shift = 0) {
         int down = key;
-        PaneKeyDown(down, shift);
-        PaneKeyUp(key, shift);
+        PaneKeyDown(TestDoc(), down, shift);
+        PaneKeyUp(TestDoc(), key, shift);
     }
     void Type(const char* text) {
         for (; *text; ++text) {
             int key = PaneKey::Other;
-            PaneKeyDown(key, 0);
-            PaneKeyPress(uint8_t(*text));
+            PaneKeyDown(TestDoc(), key, 0);
+            PaneKeyPress(TestDoc(), uint8_t(*text));
         }
     }
 };
@@ -111,19 +112,19 @@ class PaneEditingTest : public TEngineTest {
 TEST_F(PaneEditingTest, EveryRowOfTheKeyTable) {
     for (const TKeyCase& c : KeyCases) {
         SCOPED_TRACE(c.What);
-        OverwriteMode = !c.Insert;
+        TestApp().OverwriteMode = !c.Insert;
         OpenSample(c.FileBytes);
         Place(c.Top, c.Col, c.Row);
         int key = c.Key;
-        PaneKeyDown(key, c.Shift);
-        EXPECT_EQ(Doc().View.TopAddress, c.WantTop);
-        EXPECT_EQ(CurrentAddress(), c.WantAddress);
+        PaneKeyDown(TestDoc(), key, c.Shift);
+        EXPECT_EQ(TestDoc().View.TopAddress, c.WantTop);
+        EXPECT_EQ(CurrentAddress(TestDoc()), c.WantAddress);
         EXPECT_EQ(key == 0, c.Consumed);
         // The window shows the cursor where the engine has it, and the view stays whole.
-        EXPECT_EQ(Host.SelectedCol, Doc().View.CursorCol);
-        EXPECT_EQ(Host.SelectedRow, Doc().View.CursorRow);
-        EXPECT_EQ(Doc().View.BottomAddress,
-                  std::min(Doc().View.TopAddress + Doc().View.PageBytes - 1, Doc().Store.FileSize()));
+        EXPECT_EQ(Host.SelectedCol, TestDoc().View.CursorCol);
+        EXPECT_EQ(Host.SelectedRow, TestDoc().View.CursorRow);
+        EXPECT_EQ(TestDoc().View.BottomAddress,
+                  std::min(TestDoc().View.TopAddress + TestDoc().View.PageBytes - 1, TestDoc().Store.FileSize()));
         EXPECT_EQ(Bytes(), PatternBytes(size_t(c.FileBytes)));
     }
 }
@@ -134,25 +135,25 @@ TEST_F(PaneEditingTest, DeleteAndBackspace) {
     // Backspace at the first byte deletes nothing.
     Key(PaneKey::Backspace);
     EXPECT_EQ(Bytes(), model);
-    EXPECT_FALSE(Doc().Modified);
+    EXPECT_FALSE(TestDoc().Modified);
     // Backspace in a row start: the byte before goes, the cursor stays on its cell.
     Place(1, 0, 1);
     Key(PaneKey::Backspace);
     model.erase(model.begin() + 15);
     EXPECT_EQ(Bytes(), model);
-    EXPECT_EQ(CurrentAddress(), 16);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 16);
     // Backspace in the top-left cell scrolls back first.
     Place(17, 0, 0);
     Key(PaneKey::Backspace);
     model.erase(model.begin() + 15);
     EXPECT_EQ(Bytes(), model);
-    EXPECT_EQ(Doc().View.TopAddress, 1);
-    EXPECT_EQ(CurrentAddress(), 16);
+    EXPECT_EQ(TestDoc().View.TopAddress, 1);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 16);
     // Delete takes the byte under the cursor.
     Key(PaneKey::Delete);
     model.erase(model.begin() + 15);
     EXPECT_EQ(Bytes(), model);
-    EXPECT_TRUE(Doc().Modified);
+    EXPECT_TRUE(TestDoc().Modified);
 }
 
 TEST_F(PaneEditingTest, TypingInTextPaneBothModes) {
@@ -163,62 +164,62 @@ TEST_F(PaneEditingTest, TypingInTextPaneBothModes) {
     model[4] = 'A';
     model[5] = 'B';
     EXPECT_EQ(Bytes(), model);
-    EXPECT_EQ(CurrentAddress(), 7);
-    EXPECT_TRUE(Doc().Modified);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 7);
+    EXPECT_TRUE(TestDoc().Modified);
 
-    ModusOverwrite1Click();
+    ModusOverwrite1Click(TestDoc());
     Type("xy");
     model.insert(model.begin() + 6, {'x', 'y'});
     EXPECT_EQ(Bytes(), model);
-    EXPECT_EQ(CurrentAddress(), 9);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 9);
     // At the last byte typing inserts before it, and the cursor stays on the byte that moved on.
     Place(1, 5, 1); // address 22, the last byte
     Type("z");
     model.insert(model.end() - 1, 'z');
     EXPECT_EQ(Bytes(), model);
-    EXPECT_EQ(CurrentAddress(), 23);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 23);
     // Control characters do not type.
-    PaneKeyPress(9);
+    PaneKeyPress(TestDoc(), 9);
     EXPECT_EQ(Bytes(), model);
 }
 
 TEST_F(PaneEditingTest, TypingInHexPaneWithPendingDigit) {
     OpenSample(40);
     std::vector<uint8_t> model = PatternBytes(40);
-    ModusText1Click();
+    ModusText1Click(TestDoc());
     Place(1, 2, 0);
     Type("4");
-    EXPECT_EQ(Doc().View.PendingDigit, 4);
+    EXPECT_EQ(TestDoc().View.PendingDigit, 4);
     EXPECT_EQ(Bytes(), model);
     Type("1");
     model[2] = 0x41;
     EXPECT_EQ(Bytes(), model);
-    EXPECT_EQ(Doc().View.PendingDigit, -1);
-    EXPECT_EQ(CurrentAddress(), 4);
+    EXPECT_EQ(TestDoc().View.PendingDigit, -1);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 4);
     // Lower case counts; other characters are ignored and keep the first digit.
     Type("f");
     Type("g");
-    EXPECT_EQ(Doc().View.PendingDigit, 15);
+    EXPECT_EQ(TestDoc().View.PendingDigit, 15);
     // Escape drops the digit; so does a click elsewhere; the bytes stay.
     Key(PaneKey::Escape);
-    EXPECT_EQ(Doc().View.PendingDigit, -1);
+    EXPECT_EQ(TestDoc().View.PendingDigit, -1);
     Type("7");
-    EXPECT_TRUE(PaneClickCell(9, 1));
-    EXPECT_EQ(Doc().View.PendingDigit, -1);
-    EXPECT_EQ(CurrentAddress(), 26);
+    EXPECT_TRUE(PaneClickCell(TestDoc(), 9, 1));
+    EXPECT_EQ(TestDoc().View.PendingDigit, -1);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 26);
     // A click past the end is refused and keeps the digit.
     Type("7");
-    EXPECT_FALSE(PaneClickCell(15, 2));
-    EXPECT_EQ(Doc().View.PendingDigit, 7);
+    EXPECT_FALSE(PaneClickCell(TestDoc(), 15, 2));
+    EXPECT_EQ(TestDoc().View.PendingDigit, 7);
     // The digit survives a pane switch and a page refill elsewhere, but not a refill of its cell.
     int tab = PaneKey::Tab;
-    PaneKeyDown(tab, 0);
-    PaneKeyDown(tab, 0);
-    EXPECT_EQ(Doc().View.PendingDigit, 7);
-    RefillPanes(0, 2);
-    EXPECT_EQ(Doc().View.PendingDigit, 7);
-    RefillPanes(Doc().View.CursorCol, Doc().View.CursorRow);
-    EXPECT_EQ(Doc().View.PendingDigit, -1);
+    PaneKeyDown(TestDoc(), tab, 0);
+    PaneKeyDown(TestDoc(), tab, 0);
+    EXPECT_EQ(TestDoc().View.PendingDigit, 7);
+    RefillPanes(TestDoc(), 0, 2);
+    EXPECT_EQ(TestDoc().View.PendingDigit, 7);
+    RefillPanes(TestDoc(), TestDoc().View.CursorCol, TestDoc().View.CursorRow);
+    EXPECT_EQ(TestDoc().View.PendingDigit, -1);
     EXPECT_EQ(Bytes(), model);
 }
 
@@ -226,37 +227,37 @@ TEST_F(PaneEditingTest, TypingIntoAnEmptyFile) {
     OpenBytes({});
     Key(PaneKey::Right);
     Key(PaneKey::Down);
-    EXPECT_EQ(Doc().View.CursorCol, 0);
-    EXPECT_EQ(Doc().View.CursorRow, 0);
+    EXPECT_EQ(TestDoc().View.CursorCol, 0);
+    EXPECT_EQ(TestDoc().View.CursorRow, 0);
     Type("A");
     EXPECT_EQ(Bytes(), std::vector<uint8_t>{'A'});
-    EXPECT_EQ(Doc().View.BottomAddress, 1);
-    EXPECT_EQ(CurrentAddress(), 1);
-    EXPECT_TRUE(Doc().Modified);
+    EXPECT_EQ(TestDoc().View.BottomAddress, 1);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 1);
+    EXPECT_TRUE(TestDoc().Modified);
 }
 
 // In insert mode typing appends at the empty cell after the last byte; the cell marks nothing, deletes
 // nothing, and overwrite mode has no such cell.
 TEST_F(PaneEditingTest, InsertModeAppendsAtTheCellAfterTheLastByte) {
-    OverwriteMode = false;
+    TestApp().OverwriteMode = false;
     OpenBytes({});
     Type("ABC");
     EXPECT_EQ(Bytes(), (std::vector<uint8_t>{'A', 'B', 'C'}));
-    EXPECT_EQ(CurrentAddress(), 4);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 4);
     Key(PaneKey::Delete);
     Key(PaneKey::Backspace);
     EXPECT_EQ(Bytes(), (std::vector<uint8_t>{'A', 'B'}));
-    EXPECT_EQ(CurrentAddress(), 3);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 3);
     Key(PaneKey::Left, ssShift);
     Key(PaneKey::Right, ssShift);
     Key(PaneKey::Right, ssShift);
-    EXPECT_EQ(Doc().Block.BlockBegin, 2);
-    EXPECT_EQ(Doc().Block.BlockEnd, 2);
-    EXPECT_FALSE(PaneClickCell(3, 0));
-    EXPECT_TRUE(PaneClickCell(2, 0));
-    ModusOverwrite1Click();
-    EXPECT_EQ(CurrentAddress(), 2);
-    EXPECT_FALSE(PaneClickCell(2, 0));
+    EXPECT_EQ(TestDoc().Block.BlockBegin, 2);
+    EXPECT_EQ(TestDoc().Block.BlockEnd, 2);
+    EXPECT_FALSE(PaneClickCell(TestDoc(), 3, 0));
+    EXPECT_TRUE(PaneClickCell(TestDoc(), 2, 0));
+    ModusOverwrite1Click(TestDoc());
+    EXPECT_EQ(CurrentAddress(TestDoc()), 2);
+    EXPECT_FALSE(PaneClickCell(TestDoc(), 2, 0));
 }
 
 TEST_F(PaneEditingTest, ShiftSelectionAndTypedCapitals) {
@@ -264,49 +265,49 @@ TEST_F(PaneEditingTest, ShiftSelectionAndTypedCapitals) {
     Place(1, 9, 0); // address 10
     Key(PaneKey::Right, ssShift);
     Key(PaneKey::Right, ssShift);
-    EXPECT_EQ(Doc().Block.BlockBegin, 10);
-    EXPECT_EQ(Doc().Block.BlockEnd, 12);
+    EXPECT_EQ(TestDoc().Block.BlockBegin, 10);
+    EXPECT_EQ(TestDoc().Block.BlockEnd, 12);
     EXPECT_TRUE(Host.IsEnabled(TCommand::Blockdelete1));
     Key(PaneKey::Left, ssShift);
-    EXPECT_EQ(Doc().Block.BlockEnd, 11);
+    EXPECT_EQ(TestDoc().Block.BlockEnd, 11);
     // Shift alone afterwards starts afresh.
     int shiftKey = PaneKey::Shift;
-    PaneKeyDown(shiftKey, ssShift);
-    EXPECT_EQ(Doc().Block.BlockBegin, 0);
-    EXPECT_EQ(Doc().Block.BlockEnd, 0);
+    PaneKeyDown(TestDoc(), shiftKey, ssShift);
+    EXPECT_EQ(TestDoc().Block.BlockBegin, 0);
+    EXPECT_EQ(TestDoc().Block.BlockEnd, 0);
     // A capital typed with Shift held moves the cursor by the program's own key: no block.
     int letter = 'Q';
-    PaneKeyDown(letter, ssShift);
-    PaneKeyPress('Q');
-    EXPECT_EQ(Doc().Block.BlockBegin, 0);
-    EXPECT_EQ(CurrentAddress(), 12);
+    PaneKeyDown(TestDoc(), letter, ssShift);
+    PaneKeyPress(TestDoc(), 'Q');
+    EXPECT_EQ(TestDoc().Block.BlockBegin, 0);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 12);
 }
 
 TEST_F(PaneEditingTest, TypingInsertedBeforeTheBlockDropsIt) {
     OpenSample(100);
     MarkFromTo(20, 30);
-    ModusOverwrite1Click();
+    ModusOverwrite1Click(TestDoc());
     Place(1, 4, 2); // address 37: after the block
     Type("a");
-    EXPECT_EQ(Doc().Block.BlockEnd, 30);
+    EXPECT_EQ(TestDoc().Block.BlockEnd, 30);
     Place(1, 4, 1); // address 21: inside
     Type("b");
-    EXPECT_EQ(Doc().Block.BlockBegin, 0);
+    EXPECT_EQ(TestDoc().Block.BlockBegin, 0);
     EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{"Block no longer valid"});
 }
 
 TEST_F(PaneEditingTest, WheelScrollsRowsWithinTheFile) {
     OpenSample();
     Place(1, 12, 9);
-    ScrollRows(3);
-    EXPECT_EQ(Doc().View.TopAddress, 49);
-    EXPECT_EQ(CurrentAddress(), 49 + 156);
-    ScrollRows(-5);
-    EXPECT_EQ(Doc().View.TopAddress, 1);
-    ScrollRows(1000);
-    EXPECT_EQ(Doc().View.TopAddress, LastPage);
+    ScrollRows(TestDoc(), 3);
+    EXPECT_EQ(TestDoc().View.TopAddress, 49);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 49 + 156);
+    ScrollRows(TestDoc(), -5);
+    EXPECT_EQ(TestDoc().View.TopAddress, 1);
+    ScrollRows(TestDoc(), 1000);
+    EXPECT_EQ(TestDoc().View.TopAddress, LastPage);
     // A cursor cell past the end moves to the last byte of its row.
-    EXPECT_EQ(CurrentAddress(), 1000);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 1000);
 }
 
 // A resize keeps the cursor on its byte and, where the page still holds it, the page's first row.
@@ -322,16 +323,16 @@ TEST_F(PaneEditingTest, PageDimensionsKeepTheCursorsByteInView) {
         {16, 2, 369, 372},  // too short for the old top: the cursor's row on top
     };
     for (const TCase& c : cases) {
-        SetPageDimensions(16, 10);
+        SetPageDimensions(TestDoc(), 16, 10);
         OpenSample();
         Place(321, 3, 3);
-        ASSERT_EQ(CurrentAddress(), 372);
-        SetPageDimensions(c.Cols, c.Rows);
-        EXPECT_EQ(Doc().View.PageBytes, c.Cols * c.Rows);
-        EXPECT_EQ(Doc().View.TopAddress, c.Top) << c.Cols << "x" << c.Rows;
-        EXPECT_EQ(CurrentAddress(), c.Cursor) << c.Cols << "x" << c.Rows;
-        EXPECT_EQ(Doc().View.BottomAddress,
-                  std::min<TAddress>(c.Top + Doc().View.PageBytes - 1, Doc().Store.FileSize()));
+        ASSERT_EQ(CurrentAddress(TestDoc()), 372);
+        SetPageDimensions(TestDoc(), c.Cols, c.Rows);
+        EXPECT_EQ(TestDoc().View.PageBytes, c.Cols * c.Rows);
+        EXPECT_EQ(TestDoc().View.TopAddress, c.Top) << c.Cols << "x" << c.Rows;
+        EXPECT_EQ(CurrentAddress(TestDoc()), c.Cursor) << c.Cols << "x" << c.Rows;
+        EXPECT_EQ(TestDoc().View.BottomAddress,
+                  std::min<TAddress>(c.Top + TestDoc().View.PageBytes - 1, TestDoc().Store.FileSize()));
     }
 }
 
@@ -371,26 +372,26 @@ TEST_F(PaneEditingTest, MouseMarksFromThePressToThePointer) {
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.What);
         OpenSample();
-        OverwriteMode = !c.Insert;
+        TestApp().OverwriteMode = !c.Insert;
         Place(c.Top, 0, 0);
-        SetBlock(0, 0);
-        ASSERT_TRUE(PanePressCell(TextMode, c.Col, c.Row, c.Shift));
+        SetBlock(TestDoc(), 0, 0);
+        ASSERT_TRUE(PanePressCell(TestDoc(), TestApp().TextMode, c.Col, c.Row, c.Shift));
         for (const TDrag& d : c.Drags)
-            PaneDragToCell(d.Col, d.Row);
-        PaneReleaseMouse();
-        PaneDragToCell(0, 0); // after the release the pointer marks nothing
-        EXPECT_EQ(Doc().Block.BlockBegin, c.WantBegin);
-        EXPECT_EQ(Doc().Block.BlockEnd, c.WantEnd);
-        EXPECT_EQ(CurrentAddress(), c.WantCursor);
-        EXPECT_EQ(Doc().View.TopAddress, c.WantTop);
+            PaneDragToCell(TestDoc(), d.Col, d.Row);
+        PaneReleaseMouse(TestDoc());
+        PaneDragToCell(TestDoc(), 0, 0); // after the release the pointer marks nothing
+        EXPECT_EQ(TestDoc().Block.BlockBegin, c.WantBegin);
+        EXPECT_EQ(TestDoc().Block.BlockEnd, c.WantEnd);
+        EXPECT_EQ(CurrentAddress(TestDoc()), c.WantCursor);
+        EXPECT_EQ(TestDoc().View.TopAddress, c.WantTop);
     }
     // A click past the end of the file is refused and starts no drag.
     Place(LastPage, 0, 0);
-    OverwriteMode = true;
-    SetBlock(0, 0);
-    EXPECT_FALSE(PanePressCell(TextMode, 15, 9, false));
-    PaneDragToCell(0, 0);
-    EXPECT_EQ(Doc().Block.BlockBegin, 0);
+    TestApp().OverwriteMode = true;
+    SetBlock(TestDoc(), 0, 0);
+    EXPECT_FALSE(PanePressCell(TestDoc(), TestApp().TextMode, 15, 9, false));
+    PaneDragToCell(TestDoc(), 0, 0);
+    EXPECT_EQ(TestDoc().Block.BlockBegin, 0);
 }
 
 // A press in the pane that is not active makes it the active one, then acts there: the cursor moves, a
@@ -399,22 +400,22 @@ TEST_F(PaneEditingTest, PressInTheOtherPaneMakesItActive) {
     for (const bool text : {true, false}) {
         SCOPED_TRACE(text ? "text pane" : "hex pane");
         OpenSample();
-        TextMode = !text;
+        TestApp().TextMode = !text;
         const int switches = Host.ModeChanges;
         Place(1, 0, 0);
-        SetBlock(0, 0);
-        ASSERT_TRUE(PanePressCell(text, 3, 2, false));
-        EXPECT_EQ(TextMode, text);
+        SetBlock(TestDoc(), 0, 0);
+        ASSERT_TRUE(PanePressCell(TestDoc(), text, 3, 2, false));
+        EXPECT_EQ(TestApp().TextMode, text);
         EXPECT_EQ(Host.ModeChanges, switches + 1);
-        EXPECT_EQ(CurrentAddress(), 36);
-        PaneDragToCell(5, 2);
-        PaneReleaseMouse();
-        EXPECT_EQ(Doc().Block.BlockBegin, 36);
-        EXPECT_EQ(Doc().Block.BlockEnd, 38);
+        EXPECT_EQ(CurrentAddress(TestDoc()), 36);
+        PaneDragToCell(TestDoc(), 5, 2);
+        PaneReleaseMouse(TestDoc());
+        EXPECT_EQ(TestDoc().Block.BlockBegin, 36);
+        EXPECT_EQ(TestDoc().Block.BlockEnd, 38);
         // A press in the pane that is already active switches nothing.
-        ASSERT_TRUE(PanePressCell(text, 0, 0, false));
-        PaneReleaseMouse();
-        EXPECT_EQ(TextMode, text);
+        ASSERT_TRUE(PanePressCell(TestDoc(), text, 0, 0, false));
+        PaneReleaseMouse(TestDoc());
+        EXPECT_EQ(TestApp().TextMode, text);
         EXPECT_EQ(Host.ModeChanges, switches + 1);
     }
 }
@@ -441,13 +442,13 @@ TEST_F(PaneEditingTest, ShiftClickExtendsFromTheAnchor) {
         {"keys backwards, then further back", ByKeys, 48, 45, 20, 20, 48},
         {"a click away from the block marks from the click", ByClickAway, 40, 10, 12, 10, 12},
     };
-    auto cellOf = [](TAddress a) { return AddressToCell(a); };
+    auto cellOf = [](TAddress a) { return AddressToCell(TestDoc(), a); };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.What);
         OpenSample();
-        OverwriteMode = true;
+        TestApp().OverwriteMode = true;
         Place(1, 0, 0);
-        SetBlock(0, 0);
+        SetBlock(TestDoc(), 0, 0);
         if (c.Made == ByKeys) {
             PutCursorOn(c.From, 2); // the page from byte 1, where every case clicks
             const int key = c.To > c.From ? PaneKey::Right : PaneKey::Left;
@@ -455,25 +456,25 @@ TEST_F(PaneEditingTest, ShiftClickExtendsFromTheAnchor) {
             for (TAddress a = c.From; a != c.To; a += c.To > c.From ? 1 : -1)
                 Key(key, ssShift);
             Key(PaneKey::Shift, 0);
-            ASSERT_EQ(CurrentAddress(), c.To);
+            ASSERT_EQ(CurrentAddress(TestDoc()), c.To);
         } else {
             const TCell from = cellOf(c.Made == ByDrag ? c.From : 40);
             const TCell to = cellOf(c.Made == ByDrag ? c.To : 48);
-            ASSERT_TRUE(PanePressCell(TextMode, from.Col, from.Row, false));
-            PaneDragToCell(to.Col, to.Row);
-            PaneReleaseMouse();
+            ASSERT_TRUE(PanePressCell(TestDoc(), TestApp().TextMode, from.Col, from.Row, false));
+            PaneDragToCell(TestDoc(), to.Col, to.Row);
+            PaneReleaseMouse(TestDoc());
             if (c.Made == ByClickAway) {
                 const TCell away = cellOf(c.To);
-                ASSERT_TRUE(PanePressCell(TextMode, away.Col, away.Row, false));
-                PaneReleaseMouse();
+                ASSERT_TRUE(PanePressCell(TestDoc(), TestApp().TextMode, away.Col, away.Row, false));
+                PaneReleaseMouse(TestDoc());
             }
         }
         const TCell click = cellOf(c.Click);
-        ASSERT_TRUE(PanePressCell(TextMode, click.Col, click.Row, true));
-        PaneReleaseMouse();
-        EXPECT_EQ(Doc().Block.BlockBegin, c.WantBegin);
-        EXPECT_EQ(Doc().Block.BlockEnd, c.WantEnd);
-        EXPECT_EQ(CurrentAddress(), c.Click);
+        ASSERT_TRUE(PanePressCell(TestDoc(), TestApp().TextMode, click.Col, click.Row, true));
+        PaneReleaseMouse(TestDoc());
+        EXPECT_EQ(TestDoc().Block.BlockBegin, c.WantBegin);
+        EXPECT_EQ(TestDoc().Block.BlockEnd, c.WantEnd);
+        EXPECT_EQ(CurrentAddress(TestDoc()), c.Click);
     }
 }
 

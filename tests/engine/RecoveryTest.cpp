@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FakeClipboard.h"
+#include "common/TestDocument.h"
 #include "FakeHost.h"
 
 #include "common/TestRandom.h"
@@ -50,19 +51,19 @@ class RecoveryTest : public TEngineTest {
     }
     // The engine as a new start of the program finds it.
     void Start() {
-        ResetEngineState();
-        Engine::Host = &Host;
-        Doc().View.Cols = 16;
-        Doc().View.Rows = 10;
-        Doc().View.PageBytes = 160;
-        RecoveryFolder = Folder();
-        ASSERT_TRUE(Doc().Store.AllocateBuffer());
+        ResetEngineState(TestDoc());
+        TestApp().Host = &Host;
+        TestDoc().View.Cols = 16;
+        TestDoc().View.Rows = 10;
+        TestDoc().View.PageBytes = 160;
+        TestApp().RecoveryFolder = Folder();
+        ASSERT_TRUE(TestDoc().Store.AllocateBuffer());
     }
     std::string Folder() const { return State.PathOf("recovery"); }
     // The journal this program writes, as it stands on the disk.
     TBytes JournalFile() {
-        RecoveryDrain();
-        return TTempDir::Read(RecoveryJournalPath());
+        RecoveryDrain(TestDoc());
+        return TTempDir::Read(RecoveryJournalPath(TestDoc()));
     }
     // The journal left behind by a program that ended (killed with it: nothing removed it).
     std::string Leave(const TBytes& journal) {
@@ -79,14 +80,14 @@ class RecoveryTest : public TEngineTest {
         TJournalReader reader(journal);
         TJournalHeader header;
         EXPECT_TRUE(reader.ReadHeader(header));
-        EXPECT_TRUE(OpenFile(header.Name, false));
-        TRecoveryPause pause;
-        complete = ReplayJournal(reader, 1, "x").Complete;
+        EXPECT_TRUE(OpenFile(TestDoc(), header.Name, false));
+        TRecoveryPause pause(TestDoc());
+        complete = ReplayJournal(TestDoc(), reader, 1, "x").Complete;
         return Bytes();
     }
     void Type(const std::string& text) {
         for (char c : text)
-            PaneKeyPress(uint8_t(c));
+            PaneKeyPress(TestDoc(), uint8_t(c));
     }
     TTempDir Dir, State;
     TFakeClipboard Clip;
@@ -111,24 +112,24 @@ TEST_F(RecoveryTest, RandomCommandsReplayToTheReference) {
         Start();
         const std::string path = Dir.Write("file" + std::to_string(seed) + ".bin", randomBytes(300));
         const std::string insertPath = Dir.Write("insert.bin", randomBytes(37));
-        ASSERT_TRUE(OpenFile(path, false));
+        ASSERT_TRUE(OpenFile(TestDoc(), path, false));
         // The reference: the bytes after each step, the steps that undo and redo walk through.
         std::vector<TBytes> states{Bytes()};
         size_t index = 0;
         TBytes saved = Bytes();
         for (int n = 0; n < 300; ++n) {
             SCOPED_TRACE(testing::Message() << "step " << n);
-            const auto size = static_cast<int32_t>(Doc().Store.FileSize());
+            const auto size = static_cast<int32_t>(TestDoc().Store.FileSize());
             const int op = rnd(0, 20);
             const bool typing = op <= 2;
             if (!typing || rnd(0, 1) == 0) {
-                OverwriteMode = rnd(0, 1) == 0;
-                if (size > 0) PutCursorOn(rnd(1, size + (OverwriteMode ? 0 : 1)), rnd(0, 9));
-                SealUndoStep();
+                TestApp().OverwriteMode = rnd(0, 1) == 0;
+                if (size > 0) PutCursorOn(rnd(1, size + (TestApp().OverwriteMode ? 0 : 1)), rnd(0, 9));
+                SealUndoStep(TestDoc());
             }
-            const TAddress at = CurrentAddress();
+            const TAddress at = CurrentAddress(TestDoc());
             TBytes model = states[index];
-            const int64_t applied = Doc().Undo.Journal.Applied;
+            const int64_t applied = TestDoc().Undo.Journal.Applied;
             bool modelled =
                 true; // else the command's own tests hold its rules, and the reference takes its result
             switch (op) {
@@ -136,10 +137,10 @@ TEST_F(RecoveryTest, RandomCommandsReplayToTheReference) {
             case 1:
             case 2: {
                 const uint8_t value = uint8_t(rnd(32, 255));
-                PaneKeyPress(value);
+                PaneKeyPress(TestDoc(), value);
                 if (model.empty())
                     model.push_back(value);
-                else if (OverwriteMode)
+                else if (TestApp().OverwriteMode)
                     model[size_t(at - 1)] = value;
                 else
                     model.insert(model.begin() + (at - 1), value);
@@ -147,7 +148,7 @@ TEST_F(RecoveryTest, RandomCommandsReplayToTheReference) {
             }
             case 3: {
                 int key = PaneKey::Delete;
-                PaneKeyDown(key, 0);
+                PaneKeyDown(TestDoc(), key, 0);
                 if (at <= size) model.erase(model.begin() + (at - 1));
                 break;
             }
@@ -156,7 +157,7 @@ TEST_F(RecoveryTest, RandomCommandsReplayToTheReference) {
                 const TBytes bytes =
                     rnd(0, 9) == 0 ? TBytes{0xF7, 0xD0, 0xF7, 0xD2, 0xB9, 0x37} : randomBytes(rnd(1, 4));
                 const int count = rnd(1, 3);
-                InsertRepeated(bytes, count);
+                InsertRepeated(TestDoc(), bytes, count);
                 for (int i = 0; i < count; ++i)
                     model.insert(model.begin() + (at - 1), bytes.begin(), bytes.end());
                 break;
@@ -166,59 +167,59 @@ TEST_F(RecoveryTest, RandomCommandsReplayToTheReference) {
                     const int32_t a = rnd(1, size), b = rnd(1, size);
                     MarkFromTo(std::min(a, b), std::max(a, b));
                     PutCursorOn(rnd(1, size));
-                    Blockcopy1Click(TBlockCopyKind(rnd(0, 2)));
+                    Blockcopy1Click(TestDoc(), TBlockCopyKind(rnd(0, 2)));
                 }
                 modelled = false;
                 break;
             case 6:
                 Host.FileChoices = {insertPath};
-                Insertfile1Click();
+                Insertfile1Click(TestDoc());
                 modelled = false;
                 break;
             case 7:
             case 8:
                 if (size == 0) break;
-                SearchRequest.Pattern = {Doc().Store.ReadByte(rnd(1, size))};
-                SearchRequest.Replacement = randomBytes(rnd(0, 3));
-                op == 7 ? ReplaceAllCommand() : ReplaceStepCommand(TReplaceSender::Command, at, true);
+                TestApp().SearchRequest.Pattern = {TestDoc().Store.ReadByte(rnd(1, size))};
+                TestApp().SearchRequest.Replacement = randomBytes(rnd(0, 3));
+                op == 7 ? ReplaceAllCommand(TestDoc()) : ReplaceStepCommand(TestDoc(), TReplaceSender::Command, at, true);
                 modelled = false;
                 break;
             case 9:
                 Clip.Clear();
                 Clip.OctetStream = randomBytes(rnd(0, 9));
-                Paste1Click(Clip);
+                Paste1Click(TestDoc(), Clip);
                 modelled = false;
                 break;
             case 10:
             case 11:
-                for (int i = rnd(1, 3); i > 0 && Doc().Undo.Journal.CanUndo(); --i) {
-                    Undo1Click();
+                for (int i = rnd(1, 3); i > 0 && TestDoc().Undo.Journal.CanUndo(); --i) {
+                    Undo1Click(TestDoc());
                     --index;
                 }
                 EXPECT_EQ(Bytes(), states[index]);
                 continue;
             case 12:
-                for (int i = rnd(1, 3); i > 0 && Doc().Undo.Journal.CanRedo(); --i) {
-                    Redo1Click();
+                for (int i = rnd(1, 3); i > 0 && TestDoc().Undo.Journal.CanRedo(); --i) {
+                    Redo1Click(TestDoc());
                     ++index;
                 }
                 EXPECT_EQ(Bytes(), states[index]);
                 continue;
             case 13:
                 if (rnd(0, 3) == 0) {
-                    ASSERT_TRUE(Save1Click());
+                    ASSERT_TRUE(Save1Click(TestDoc()));
                     saved = Bytes();
                 }
                 continue;
             case 14:
-                if (rnd(0, 3) == 0) rnd(0, 1) == 0 ? DeleteFromCursor() : DeleteToCursor();
+                if (rnd(0, 3) == 0) rnd(0, 1) == 0 ? DeleteFromCursor(TestDoc()) : DeleteToCursor(TestDoc());
                 modelled = false;
                 break;
             case 15:
                 if (size > 2) {
                     const int32_t a = rnd(1, size), b = rnd(1, size);
                     MarkFromTo(std::min(a, b), std::max(a, b));
-                    rnd(0, 1) == 0 ? Cut1Click(Clip, true) : Blockdelete1Click();
+                    rnd(0, 1) == 0 ? Cut1Click(TestDoc(), Clip, true) : Blockdelete1Click(TestDoc());
                 }
                 modelled = false;
                 break;
@@ -231,35 +232,35 @@ TEST_F(RecoveryTest, RandomCommandsReplayToTheReference) {
                     hex += ' ';
                 }
                 Clip.Text = TBytes(hex.begin(), hex.end());
-                PasteHex1Click(Clip);
+                PasteHex1Click(TestDoc(), Clip);
                 modelled = false;
                 break;
             }
             case 17:
-                WriteEncoded(randomBytes(rnd(1, 4)), OverwriteMode);
+                WriteEncoded(TestDoc(), randomBytes(rnd(1, 4)), TestApp().OverwriteMode);
                 modelled = false;
                 break;
             case 18:
-                WriteInspectorText(rnd(0, 1) == 0 ? TInspectorRow::UInt8 : TInspectorRow::Int16,
+                WriteInspectorText(TestDoc(), rnd(0, 1) == 0 ? TInspectorRow::UInt8 : TInspectorRow::Int16,
                                    std::to_string(rnd(0, 255)), TByteOrder::LsbFirst);
                 modelled = false;
                 break;
             case 19:
-                Patch1Click();
+                Patch1Click(TestDoc());
                 modelled = false;
                 break;
             case 20:
-                Replaceundo1Click();
+                Replaceundo1Click(TestDoc());
                 modelled = false;
                 break;
             }
-            for (int64_t i = applied; i < Doc().Undo.Journal.Applied; ++i)
-                drawn.insert(Doc().Undo.Journal.NameAt(i));
+            for (int64_t i = applied; i < TestDoc().Undo.Journal.Applied; ++i)
+                drawn.insert(TestDoc().Undo.Journal.NameAt(i));
             if (modelled) {
                 ASSERT_EQ(Bytes(), model);
             }
-            if (Doc().Undo.Journal.Applied == applied && !(typing && Bytes() != states[index])) continue;
-            if (Doc().Undo.Journal.Applied == applied) {
+            if (TestDoc().Undo.Journal.Applied == applied && !(typing && Bytes() != states[index])) continue;
+            if (TestDoc().Undo.Journal.Applied == applied) {
                 states[index] = Bytes(); // typing went on in its step
                 continue;
             }
@@ -268,7 +269,7 @@ TEST_F(RecoveryTest, RandomCommandsReplayToTheReference) {
             ++index;
         }
         const TBytes final = Bytes();
-        const bool modified = Doc().Modified;
+        const bool modified = TestDoc().Modified;
         const TBytes journal = JournalFile();
         if (!modified) continue;
         ASSERT_FALSE(journal.empty());
@@ -279,7 +280,7 @@ TEST_F(RecoveryTest, RandomCommandsReplayToTheReference) {
         Leave(journal);
         Host.ForgetRecords();
         Host.YesNoAnswers = {mrYes};
-        OfferRecoveries();
+        OfferRecoveries(TestDoc());
         ASSERT_EQ(Host.QuestionTexts().size(), 1u);
         EXPECT_TRUE(Host.QuestionTexts()[0].starts_with("NIBLO was closed before changes to " +
                                                         NamePart(path) + " were saved ("));
@@ -288,20 +289,20 @@ TEST_F(RecoveryTest, RandomCommandsReplayToTheReference) {
             std::regex_search(Host.QuestionTexts()[0],
                               std::regex(R"(, the last at \d{4}-\d\d-\d\d \d\d:\d\d\)\. Recover them\?$)")))
             << Host.QuestionTexts()[0];
-        EXPECT_EQ(Doc().File.FileName, path);
+        EXPECT_EQ(TestDoc().File.FileName, path);
         EXPECT_EQ(Bytes(), final);
-        EXPECT_TRUE(Doc().Modified);
+        EXPECT_TRUE(TestDoc().Modified);
         EXPECT_TRUE(Host.ModifiedMark);
         // The journal goes on: one more change, and a second crash gives it all back too.
         PutCursorOn(1);
-        SealUndoStep();
-        PaneKeyPress('Z');
+        SealUndoStep(TestDoc());
+        PaneKeyPress(TestDoc(), 'Z');
         const TBytes more = Bytes();
         const TBytes continued = JournalFile();
-        while (Doc().Undo.Journal.CanUndo())
-            Undo1Click();
+        while (TestDoc().Undo.Journal.CanUndo())
+            Undo1Click(TestDoc());
         EXPECT_EQ(Bytes(), saved);
-        EXPECT_FALSE(Doc().Modified);
+        EXPECT_FALSE(TestDoc().Modified);
         bool complete = false;
         EXPECT_EQ(Replayed(continued, complete), more);
         EXPECT_TRUE(complete);
@@ -314,22 +315,22 @@ TEST_F(RecoveryTest, RandomCommandsReplayToTheReference) {
 // A journal torn anywhere in its last record replays every record before it, and nothing else.
 TEST_F(RecoveryTest, TornTailReplaysTheWholeRecordsBeforeIt) {
     const std::string path = Dir.Write("torn.bin", PatternBytes(500));
-    ASSERT_TRUE(OpenFile(path, false));
-    OverwriteMode = false;
+    ASSERT_TRUE(OpenFile(TestDoc(), path, false));
+    TestApp().OverwriteMode = false;
     // Each key written before the next: the typing step's records go on in one undo step.
     for (char c : std::string("abc")) {
-        PaneKeyPress(uint8_t(c));
-        RecoveryDrain();
+        PaneKeyPress(TestDoc(), uint8_t(c));
+        RecoveryDrain(TestDoc());
     }
     PutCursorOn(100);
-    SealUndoStep();
+    SealUndoStep(TestDoc());
     int key = PaneKey::Delete;
-    PaneKeyDown(key, 0);
-    RecoveryDrain();
-    const size_t before = TTempDir::Read(RecoveryJournalPath()).size();
+    PaneKeyDown(TestDoc(), key, 0);
+    RecoveryDrain(TestDoc());
+    const size_t before = TTempDir::Read(RecoveryJournalPath(TestDoc())).size();
     const TBytes withoutLast = Bytes();
     PutCursorOn(200);
-    SealUndoStep();
+    SealUndoStep(TestDoc());
     Type("XYZ");
     const TBytes all = Bytes();
     const TBytes journal = JournalFile();
@@ -341,7 +342,7 @@ TEST_F(RecoveryTest, TornTailReplaysTheWholeRecordsBeforeIt) {
             Replayed(TBytes(journal.begin(), journal.begin() + std::ptrdiff_t(cut)), complete);
         EXPECT_EQ(bytes, cut == journal.size() ? all : withoutLast);
         EXPECT_TRUE(complete);
-        EXPECT_EQ(Engine::Doc().Undo.Journal.Steps.size(), cut == journal.size() ? 3u : 2u);
+        EXPECT_EQ(TestDoc().Undo.Journal.Steps.size(), cut == journal.size() ? 3u : 2u);
     }
 }
 
@@ -349,19 +350,19 @@ TEST_F(RecoveryTest, TornTailReplaysTheWholeRecordsBeforeIt) {
 // saved contents; the journal is private to the user.
 TEST_F(RecoveryTest, JournalLivesWhileChangesAreUnsaved) {
     const std::string path = Dir.Write("life.bin", PatternBytes(100));
-    ASSERT_TRUE(OpenFile(path, false));
-    EXPECT_EQ(RecoveryJournalPath(), "");
+    ASSERT_TRUE(OpenFile(TestDoc(), path, false));
+    EXPECT_EQ(RecoveryJournalPath(TestDoc()), "");
     Type("ab");
     JournalFile();
-    const std::string first = RecoveryJournalPath();
+    const std::string first = RecoveryJournalPath(TestDoc());
     ASSERT_TRUE(std::filesystem::exists(first));
     struct stat info {};
     ASSERT_EQ(stat(first.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
     ASSERT_EQ(stat(Folder().c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
-    ASSERT_TRUE(Save1Click());
-    RecoveryDrain();
+    ASSERT_TRUE(Save1Click(TestDoc()));
+    RecoveryDrain(TestDoc());
     EXPECT_FALSE(std::filesystem::exists(first));
     Type("c");
     const TBytes journal = JournalFile();
@@ -375,43 +376,43 @@ TEST_F(RecoveryTest, JournalLivesWhileChangesAreUnsaved) {
     saved[1] = 'b';
     EXPECT_EQ(header.BaseHash, ContentHash(saved.data(), saved.size()));
     // No to "save changes?": the changes and their journal go.
-    const std::string second = RecoveryJournalPath();
+    const std::string second = RecoveryJournalPath(TestDoc());
     Host.YesNoCancelAnswers = {mrNo};
-    ASSERT_TRUE(Close1Click());
-    RecoveryDrain();
+    ASSERT_TRUE(Close1Click(TestDoc()));
+    RecoveryDrain(TestDoc());
     EXPECT_FALSE(std::filesystem::exists(second));
     EXPECT_TRUE(std::filesystem::is_empty(Folder()));
 }
 
 // An untitled file has a journal too; a new start offers its bytes back in an untitled file.
 TEST_F(RecoveryTest, UntitledFileComesBackUntitled) {
-    New1Click();
-    OverwriteMode = false;
+    New1Click(TestDoc());
+    TestApp().OverwriteMode = false;
     Type("new text");
     Leave(JournalFile());
     Start();
     Host.YesNoAnswers = {mrYes};
-    OfferRecoveries();
-    EXPECT_TRUE(Doc().File.Untitled);
+    OfferRecoveries(TestDoc());
+    EXPECT_TRUE(TestDoc().File.Untitled);
     EXPECT_EQ(Bytes(), TBytes({'n', 'e', 'w', ' ', 't', 'e', 'x', 't'}));
-    EXPECT_TRUE(Doc().Modified);
+    EXPECT_TRUE(TestDoc().Modified);
 }
 
 // A file changed on disk since: said, and recovered into an untitled file on Yes. No to the question
 // asks again before the journal goes for good.
 TEST_F(RecoveryTest, ChangedFileOrNoToTheQuestion) {
     const std::string path = Dir.Write("changed.bin", PatternBytes(50));
-    ASSERT_TRUE(OpenFile(path, false));
+    ASSERT_TRUE(OpenFile(TestDoc(), path, false));
     Type("xy");
     const TBytes journal = JournalFile();
     Start();
     Dir.Write("changed.bin", PatternBytes(60, 9));
     Leave(journal);
     Host.YesNoAnswers = {mrYes, mrYes};
-    OfferRecoveries();
+    OfferRecoveries(TestDoc());
     ASSERT_EQ(Host.QuestionTexts().size(), 2u);
     EXPECT_EQ(Host.QuestionTexts()[1], FormatText(Texts::RecoverChangedOnDisk, {std::string("changed.bin")}));
-    EXPECT_TRUE(Doc().File.Untitled);
+    EXPECT_TRUE(TestDoc().File.Untitled);
     TBytes expected = PatternBytes(60, 9);
     expected[0] = 'x';
     expected[1] = 'y';
@@ -424,11 +425,11 @@ TEST_F(RecoveryTest, ChangedFileOrNoToTheQuestion) {
         const std::string left = Leave(journal);
         Host.ForgetRecords();
         Host.YesNoAnswers = {mrNo, keep};
-        OfferRecoveries();
+        OfferRecoveries(TestDoc());
         EXPECT_EQ(Host.QuestionTexts()[1],
                   FormatText(Texts::RecoverDeleteForGood, {std::string("changed.bin")}));
         EXPECT_EQ(std::filesystem::exists(left), keep == mrNo);
-        EXPECT_FALSE(Doc().FileOpen);
+        EXPECT_FALSE(TestDoc().FileOpen);
     }
 }
 
@@ -436,28 +437,28 @@ TEST_F(RecoveryTest, ChangedFileOrNoToTheQuestion) {
 // second program's journal of the same file is told of.
 TEST_F(RecoveryTest, LargeChangeSuspendsAndOtherWindowsAreTold) {
     const std::string path = Dir.Write("big.bin", PatternBytes(100));
-    ASSERT_TRUE(OpenFile(path, false));
-    Doc().Recovery.Budget = 64;
+    ASSERT_TRUE(OpenFile(TestDoc(), path, false));
+    TestDoc().Recovery.Budget = 64;
     Type("a");
-    InsertRepeated(TBytes(10, 'q'), 10);
+    InsertRepeated(TestDoc(), TBytes(10, 'q'), 10);
     EXPECT_EQ(Host.StatusTexts,
               std::vector<std::string>{FormatText(Texts::RecoveryTooLarge, {std::string("big.bin")})});
     const size_t stopped = JournalFile().size();
     Type("b");
     EXPECT_EQ(JournalFile().size(), stopped);
-    ASSERT_TRUE(Save1Click());
+    ASSERT_TRUE(Save1Click(TestDoc()));
     Type("c");
     EXPECT_FALSE(JournalFile().empty());
     // A journal that cannot be written stops the same way.
-    const std::string folder = RecoveryFolder;
-    RecoveryFolder = Dir.Write("not a folder", {});
-    ASSERT_TRUE(Save1Click());
+    const std::string folder = TestApp().RecoveryFolder;
+    TestApp().RecoveryFolder = Dir.Write("not a folder", {});
+    ASSERT_TRUE(Save1Click(TestDoc()));
     Type("d");
-    RecoveryDrain();
+    RecoveryDrain(TestDoc());
     Type("e");
     EXPECT_EQ(Host.StatusTexts.back(), FormatText(Texts::RecoveryNotWritten, {std::string("big.bin")}));
-    RecoveryFolder = folder;
-    ASSERT_TRUE(Save1Click());
+    TestApp().RecoveryFolder = folder;
+    ASSERT_TRUE(Save1Click(TestDoc()));
     Type("f");
 
     // Another program holds its journal of the file: opening the file tells of it.
@@ -466,7 +467,7 @@ TEST_F(RecoveryTest, LargeChangeSuspendsAndOtherWindowsAreTold) {
     ASSERT_EQ(flock(held, LOCK_EX | LOCK_NB), 0);
     Start();
     Host.ForgetRecords();
-    ASSERT_TRUE(OpenFile(path, false));
+    ASSERT_TRUE(OpenFile(TestDoc(), path, false));
     EXPECT_EQ(Host.InfoTexts(),
               std::vector<std::string>{FormatText(Texts::OtherWindowEditing, {std::string("big.bin")})});
     EXPECT_TRUE(Host.QuestionTexts().empty());

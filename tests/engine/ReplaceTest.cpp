@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FakeHost.h"
+#include "common/TestDocument.h"
 
 #include "common/NaiveSearch.h"
 #include "common/TestRandom.h"
@@ -38,9 +39,9 @@ const TBytes PatchTo = {0xF7, 0xD0, 0xF7, 0xD2, 0xB9, 0x7E};
 
 using TModel = NaiveSearch::TReplaced;
 
-// The reference with the settings of SearchRequest.
+// The reference with the settings of the search request.
 TModel NaiveReplaceAll(const TBytes& file, TAddress start, TCount limit = INT64_MAX) {
-    const TSearchRequest& s = SearchRequest;
+    const TSearchRequest& s = TestApp().SearchRequest;
     return NaiveSearch::ReplaceAll(file, s.Pattern, s.Replacement,
                                    {s.CaseSensitive, s.JokerEnabled, s.JokerChar}, start, limit);
 }
@@ -61,32 +62,32 @@ class ReplaceTest : public TEngineTest {
     }
     void Request(const TBytes& pattern, const TBytes& replacement, bool caseSensitive = true,
                  bool joker = false) {
-        SearchRequest.Pattern = pattern;
-        SearchRequest.Replacement = replacement;
-        SearchRequest.CaseSensitive = caseSensitive;
-        SearchRequest.JokerEnabled = joker;
-        SearchRequest.JokerChar = '.';
+        TestApp().SearchRequest.Pattern = pattern;
+        TestApp().SearchRequest.Replacement = replacement;
+        TestApp().SearchRequest.CaseSensitive = caseSensitive;
+        TestApp().SearchRequest.JokerEnabled = joker;
+        TestApp().SearchRequest.JokerChar = '.';
     }
     void Dialog(R result) {
         Host.ForgetRecords();
-        ReplaceDialogDone(result);
+        ReplaceDialogDone(TestDoc(), result);
     }
     void F4() {
         Host.ForgetRecords();
-        Replaceagaindown1Click();
+        Replaceagaindown1Click(TestDoc());
     }
     void Undo() {
         Host.ForgetRecords();
-        Replaceundo1Click();
+        Replaceundo1Click(TestDoc());
     }
     bool UndoOffered() const {
-        return Doc().Search.ReplaceUndoEnabled && Host.IsEnabled(TCommand::Replaceundo1);
+        return TestDoc().Search.ReplaceUndoEnabled && Host.IsEnabled(TCommand::Replaceundo1);
     }
     // A file whose buffer has only `free` bytes to spare, so that the memory estimate is easy to pin.
     void OpenNearlyFull(TBytes bytes, int32_t free) {
         bytes.resize(static_cast<size_t>(4 * GrowStep - free), 'x');
         OpenBytes(bytes);
-        ASSERT_EQ(Doc().Store.Capacity() - Doc().Store.FileSize(), free);
+        ASSERT_EQ(TestDoc().Store.Capacity() - TestDoc().Store.FileSize(), free);
     }
     // Hits of "ab" in a nearly full buffer, one every 1000 bytes.
     TBytes PlantedAb(int count) {
@@ -115,14 +116,14 @@ TEST_F(ReplaceTest, StepsReplaceHitAfterHit) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.replacement);
         OpenBytes(B("xxabcabc"));
-        Doc().Search.LastFoundAddress = Doc().Search.LastReplaceAddress = 0;
-        Doc().Search.EmptyReplacementPending = false;
+        TestDoc().Search.LastFoundAddress = TestDoc().Search.LastReplaceAddress = 0;
+        TestDoc().Search.EmptyReplacementPending = false;
         Request(B("abc"), B(c.replacement));
         PutCursorOn(1);
         Dialog(R::Ok);
         EXPECT_EQ(Bytes(), B(c.first));
-        EXPECT_EQ(CurrentAddress(), c.cursor1);
-        EXPECT_TRUE(Doc().Modified);
+        EXPECT_EQ(CurrentAddress(TestDoc()), c.cursor1);
+        EXPECT_TRUE(TestDoc().Modified);
         EXPECT_TRUE(UndoOffered());
         EXPECT_TRUE(Host.IsEnabled(TCommand::Replaceagaindown1));
         ASSERT_EQ(Host.Progresses.size(), 1u);
@@ -130,7 +131,7 @@ TEST_F(ReplaceTest, StepsReplaceHitAfterHit) {
         EXPECT_EQ(Host.Progresses[0].Label, "Searching...");
         F4();
         EXPECT_EQ(Bytes(), B(c.second));
-        EXPECT_EQ(CurrentAddress(), c.cursor2);
+        EXPECT_EQ(CurrentAddress(TestDoc()), c.cursor2);
         F4();
         EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{"String not found"});
         EXPECT_EQ(Bytes(), B(c.second));
@@ -146,7 +147,7 @@ TEST_F(ReplaceTest, StepsNeverReplaceInsideAReplacement) {
     F4();
     F4();
     EXPECT_EQ(Bytes(), B("bababa"));
-    EXPECT_EQ(CurrentAddress(), 6);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 6);
     F4();
     EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{"String not found"});
 }
@@ -159,7 +160,7 @@ TEST_F(ReplaceTest, FirstReplaceWithTheCursorOnAHitAtAddressOne) {
     PutCursorOn(1);
     Dialog(R::Ok);
     EXPECT_EQ(Bytes(), B("xyabc"));
-    EXPECT_EQ(CurrentAddress(), 2);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 2);
 }
 
 // After a hit was deleted, F3 finds the next one at the cursor once and then moves on.
@@ -170,11 +171,11 @@ TEST_F(ReplaceTest, FindAfterADeletionFindsTheHitAtTheCursorOnce) {
     Dialog(R::Ok);
     ASSERT_EQ(Bytes(), B("xxabc"));
     Host.ForgetRecords();
-    Findagaindown1Click();
+    Findagaindown1Click(TestDoc());
     EXPECT_TRUE(Host.Messages.empty());
-    EXPECT_EQ(CurrentAddress(), 3);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 3);
     Host.ForgetRecords();
-    Findagaindown1Click();
+    Findagaindown1Click(TestDoc());
     EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{"String not found"});
 }
 
@@ -187,7 +188,7 @@ TEST_F(ReplaceTest, CancelBeforeTheHitChangesNothing) {
     Dialog(R::Ok);
     EXPECT_TRUE(Host.Messages.empty());
     EXPECT_EQ(Bytes(), file);
-    EXPECT_FALSE(Doc().Modified);
+    EXPECT_FALSE(TestDoc().Modified);
     EXPECT_FALSE(UndoOffered());
 }
 
@@ -219,24 +220,24 @@ TEST_F(ReplaceTest, UndoRestoresTheReplacedBytes) {
     for (std::string replacement : {"xyz", "xy", "wxyz", ""}) {
         SCOPED_TRACE(replacement);
         OpenBytes(B("xxabcabcQQQQ"));
-        Doc().Search.LastFoundAddress = Doc().Search.LastReplaceAddress = 0;
+        TestDoc().Search.LastFoundAddress = TestDoc().Search.LastReplaceAddress = 0;
         Request(B("abc"), B(replacement));
         PutCursorOn(1);
         Dialog(R::Ok);
         MarkFromTo(7, 9);
-        Doc().Modified = false; // as if saved since
+        TestDoc().Modified = false; // as if saved since
         PutCursorOn(1);   // the cursor wandered off
         Undo();
         EXPECT_EQ(Bytes(), B("xxabcabcQQQQ"));
-        EXPECT_EQ(CurrentAddress(), replacement.empty() ? 3 : 5); // on the last restored byte
-        EXPECT_EQ(Doc().Search.LastReplaceAddress, 0);
+        EXPECT_EQ(CurrentAddress(TestDoc()), replacement.empty() ? 3 : 5); // on the last restored byte
+        EXPECT_EQ(TestDoc().Search.LastReplaceAddress, 0);
         EXPECT_FALSE(UndoOffered());
-        EXPECT_TRUE(Doc().Modified);
+        EXPECT_TRUE(TestDoc().Modified);
         // A change of length moves the bytes under the block.
         bool dropped = replacement.size() != 3;
         EXPECT_EQ(Host.InfoTexts(),
                   dropped ? std::vector<std::string>{"Block no longer valid"} : std::vector<std::string>{});
-        EXPECT_EQ(Doc().Block.BlockBegin != 0, !dropped);
+        EXPECT_EQ(TestDoc().Block.BlockBegin != 0, !dropped);
     }
 }
 
@@ -249,7 +250,7 @@ TEST_F(ReplaceTest, UndoAfterTwoStepsRestoresOnlyTheSecond) {
     ASSERT_EQ(Bytes(), B("xxxyxy"));
     Undo();
     EXPECT_EQ(Bytes(), B("xxxyabc"));
-    EXPECT_EQ(CurrentAddress(), 7);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 7);
     Undo(); // disabled in the menu; called anyway, it has nothing left to undo
     EXPECT_EQ(Bytes(), B("xxxyabc"));
 }
@@ -260,12 +261,12 @@ TEST_F(ReplaceTest, UndoActsOnlyWhileTheReplacementStillStands) {
     PutCursorOn(1);
     Dialog(R::Ok);
     ASSERT_EQ(Bytes(), B("xxxyQxy"));
-    Doc().Store.WriteByte(3, 'z'); // typed over
-    Doc().Modified = false;
+    TestDoc().Store.WriteByte(3, 'z'); // typed over
+    TestDoc().Modified = false;
     Undo();
     EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{"String not found"});
     EXPECT_EQ(Bytes(), B("xxzyQxy"));
-    EXPECT_FALSE(Doc().Modified);
+    EXPECT_FALSE(TestDoc().Modified);
     EXPECT_FALSE(UndoOffered());
 }
 
@@ -283,7 +284,7 @@ TEST_F(ReplaceTest, UndoBelongsToTheLastReplacementOnly) {
     EXPECT_FALSE(UndoOffered());
 
     OpenNearlyFull(B("xxabcabc"), 100);
-    Doc().Search.LastFoundAddress = Doc().Search.LastReplaceAddress = 0;
+    TestDoc().Search.LastFoundAddress = TestDoc().Search.LastReplaceAddress = 0;
     Request(B("abc"), B("xy"));
     PutCursorOn(1);
     Dialog(R::Ok);
@@ -296,7 +297,7 @@ TEST_F(ReplaceTest, UndoBelongsToTheLastReplacementOnly) {
     EXPECT_EQ(Host.ErrorTexts(),
               std::vector<std::string>{"Can't allcate additional memory\nto perform operation"});
     EXPECT_EQ(Bytes(), before);
-    EXPECT_EQ(Doc().Search.ReplacedBytes, B("abc"));
+    EXPECT_EQ(TestDoc().Search.ReplacedBytes, B("abc"));
     EXPECT_FALSE(UndoOffered());
 }
 
@@ -320,15 +321,15 @@ TEST_F(ReplaceTest, ReplaceAllExamples) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file + " " + c.pattern + " -> " + c.replacement);
         OpenBytes(B(c.file));
-        Doc().Search.LastFoundAddress = Doc().Search.LastReplaceAddress = 0;
+        TestDoc().Search.LastFoundAddress = TestDoc().Search.LastReplaceAddress = 0;
         Request(B(c.pattern), B(c.replacement));
         PutCursorOn(c.cursor);
         Dialog(R::All);
         EXPECT_EQ(Bytes(), B(c.expected));
-        EXPECT_EQ(Doc().Store.FileSize(), static_cast<int32_t>(c.expected.size()));
+        EXPECT_EQ(TestDoc().Store.FileSize(), static_cast<int32_t>(c.expected.size()));
         EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{Replaced(c.count)});
-        EXPECT_EQ(CurrentAddress(), c.cursorAfter);
-        EXPECT_TRUE(Doc().Modified);
+        EXPECT_EQ(CurrentAddress(TestDoc()), c.cursorAfter);
+        EXPECT_TRUE(TestDoc().Modified);
         EXPECT_FALSE(UndoOffered());
         ASSERT_EQ(Host.Progresses.size(), 1u);
         EXPECT_EQ(Host.Progresses[0].Caption, "Replacing...");
@@ -341,7 +342,7 @@ TEST_F(ReplaceTest, ReplaceAllAfterAStepStartsBehindTheReplacement) {
     Request(B("a"), B("ba"));
     PutCursorOn(1);
     Dialog(R::Ok);
-    ASSERT_EQ(CurrentAddress(), 2);
+    ASSERT_EQ(CurrentAddress(TestDoc()), 2);
     Dialog(R::All);
     EXPECT_EQ(Bytes(), B("bababa"));
     EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{Replaced(2)});
@@ -378,13 +379,13 @@ TEST_F(ReplaceTest, ReplaceAllAgreesWithTheReference) {
         const int r = round % 3 == 0 ? p : round % 3 == 1 ? pick(p + 1, p + 4) : pick(0, p - 1);
         Request(randomBytes(p), randomBytes(r), pick(0, 1) == 0, pick(0, 2) == 0);
         OpenBytes(file);
-        Doc().Search.LastFoundAddress = Doc().Search.LastReplaceAddress = 0;
-        Doc().Search.EmptyReplacementPending = false;
-        const int32_t cursor = pick(1, 3) == 1 ? pick(1, Doc().Store.FileSize()) : 1;
+        TestDoc().Search.LastFoundAddress = TestDoc().Search.LastReplaceAddress = 0;
+        TestDoc().Search.EmptyReplacementPending = false;
+        const int32_t cursor = pick(1, 3) == 1 ? pick(1, TestDoc().Store.FileSize()) : 1;
         PutCursorOn(cursor);
         int32_t start = cursor;
         if (r > 0 && cursor - r + 1 >= 1 && pick(0, 3) == 0) {
-            Doc().Search.LastReplaceAddress =
+            TestDoc().Search.LastReplaceAddress =
                 cursor - r + 1; // the cursor is on the last byte of a replacement
             start = cursor + 1;
         }
@@ -395,17 +396,17 @@ TEST_F(ReplaceTest, ReplaceAllAgreesWithTheReference) {
         Dialog(R::All);
         EXPECT_EQ(Bytes(), expected.Bytes);
         EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{Replaced(expected.Count)});
-        EXPECT_EQ(Doc().Modified, expected.Count > 0);
+        EXPECT_EQ(TestDoc().Modified, expected.Count > 0);
         if (expected.Count > 0) {
-            EXPECT_EQ(Doc().Search.LastReplaceAddress, expected.LastAt);
-            EXPECT_EQ(Doc().Search.LastFoundAddress, expected.LastAt);
-            EXPECT_EQ(Doc().Search.ReplacedBytes, expected.LastHit);
-            if (Doc().Store.FileSize() > 0) {
-                EXPECT_EQ(CurrentAddress(),
-                          std::min<TAddress>(Doc().Store.FileSize(), expected.LastAt + std::max(r, 1) - 1));
+            EXPECT_EQ(TestDoc().Search.LastReplaceAddress, expected.LastAt);
+            EXPECT_EQ(TestDoc().Search.LastFoundAddress, expected.LastAt);
+            EXPECT_EQ(TestDoc().Search.ReplacedBytes, expected.LastHit);
+            if (TestDoc().Store.FileSize() > 0) {
+                EXPECT_EQ(CurrentAddress(TestDoc()),
+                          std::min<TAddress>(TestDoc().Store.FileSize(), expected.LastAt + std::max(r, 1) - 1));
             }
         } else {
-            EXPECT_EQ(CurrentAddress(), cursor);
+            EXPECT_EQ(CurrentAddress(TestDoc()), cursor);
         }
         if (HasFailure()) break;
     }
@@ -426,7 +427,7 @@ TEST_F(ReplaceTest, CancelledReplaceAllKeepsAConsistentFile) {
         const int kind = round % 3; // same length, shrinking, growing
         TBytes replacement = kind == 0 ? B("NEEDLE") : kind == 1 ? B("pin") : B("haystack");
         OpenBytes(file);
-        Doc().Search.LastFoundAddress = Doc().Search.LastReplaceAddress = 0;
+        TestDoc().Search.LastFoundAddress = TestDoc().Search.LastReplaceAddress = 0;
         Request(pattern, replacement);
         const TModel all = NaiveReplaceAll(file, 1);
         Host.CancelAfterProgressCalls = pick(1, 200);
@@ -439,17 +440,17 @@ TEST_F(ReplaceTest, CancelledReplaceAllKeepsAConsistentFile) {
         int done = 0;
         const int growth = static_cast<int>(replacement.size()) - static_cast<int>(pattern.size());
         if (growth != 0) {
-            done = (Doc().Store.FileSize() - static_cast<int32_t>(file.size())) / growth;
+            done = (TestDoc().Store.FileSize() - static_cast<int32_t>(file.size())) / growth;
         } else {
             while (done < all.Count &&
                    std::equal(replacement.begin(), replacement.end(),
-                              Doc().Store.ContiguousBytes() + all.Hits[static_cast<size_t>(done)] - 1))
+                              TestDoc().Store.ContiguousBytes() + all.Hits[static_cast<size_t>(done)] - 1))
                 ++done;
         }
         ASSERT_TRUE(done >= 0 && done <= all.Count) << done;
         ASSERT_EQ(Bytes(), NaiveReplaceAll(file, 1, done).Bytes)
             << "the file holds no prefix of the replacements";
-        EXPECT_EQ(Doc().Modified, done > 0);
+        EXPECT_EQ(TestDoc().Modified, done > 0);
         if (Host.InfoTexts().empty()) {
             if (kind == 2) {
                 EXPECT_EQ(done, 0) << "growing pass cancelled after counting";
@@ -470,7 +471,7 @@ TEST_F(ReplaceTest, MemoryForOnlySomeReplacementsAsksFirst) {
     const TBytes file = PlantedAb(10);
     for (int answer : {mrYes, mrNo}) {
         OpenNearlyFull(file, 100);
-        Doc().Search.LastFoundAddress = Doc().Search.LastReplaceAddress = 0;
+        TestDoc().Search.LastFoundAddress = TestDoc().Search.LastReplaceAddress = 0;
         Request(B("ab"), TBytes(52, 'R')); // 50 more per hit: 500 needed, room for 4
         AvailableMemoryHook = [] { return MemoryMargin + 4 * 50 - 100 + 25; };
         const TBytes before = Bytes();
@@ -486,7 +487,7 @@ TEST_F(ReplaceTest, MemoryForOnlySomeReplacementsAsksFirst) {
             EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{Replaced(4)});
         } else {
             EXPECT_EQ(Bytes(), before);
-            EXPECT_FALSE(Doc().Modified);
+            EXPECT_FALSE(TestDoc().Modified);
             EXPECT_TRUE(Host.InfoTexts().empty()) << "a No needs no count box";
         }
     }
@@ -503,7 +504,7 @@ TEST_F(ReplaceTest, NoMemoryForEvenOneReplacement) {
     EXPECT_TRUE(Host.QuestionTexts().empty());
     EXPECT_TRUE(Host.InfoTexts().empty()) << "the error box is the only report";
     EXPECT_EQ(Bytes(), before);
-    EXPECT_FALSE(Doc().Modified);
+    EXPECT_FALSE(TestDoc().Modified);
 
     // Enough estimated, but the allocation itself is refused: checked before any byte moves.
     AvailableMemoryHook = [] { return int64_t{1} << 30; };
@@ -513,7 +514,7 @@ TEST_F(ReplaceTest, NoMemoryForEvenOneReplacement) {
     EXPECT_EQ(Host.ErrorTexts(),
               std::vector<std::string>{"Can't allcate additional memory\nto perform operation"});
     EXPECT_EQ(Bytes(), before);
-    EXPECT_FALSE(Doc().Modified);
+    EXPECT_FALSE(TestDoc().Modified);
 }
 
 // More hits than the growing pass lists: it counts them, opens the room in front and sweeps; with memory
@@ -525,9 +526,9 @@ TEST_F(ReplaceTest, GrowingPassOverTooManyHitsToListAgreesWithTheModel) {
     const TBytes replacement = B("ab" + std::string(40, 'R'));
     for (bool enoughMemory : {true, false}) {
         OpenBytes(file);
-        Doc().Search.LastFoundAddress = Doc().Search.LastReplaceAddress = 0;
+        TestDoc().Search.LastFoundAddress = TestDoc().Search.LastReplaceAddress = 0;
         Request(B("ab"), replacement);
-        const int64_t room = Doc().Store.Capacity() - Doc().Store.FileSize();
+        const int64_t room = TestDoc().Store.Capacity() - TestDoc().Store.FileSize();
         if (!enoughMemory) AvailableMemoryHook = [] { return int64_t{0}; };
         if (!enoughMemory) Host.YesNoAnswers.push_back(mrYes);
         PutCursorOn(1);
@@ -536,8 +537,8 @@ TEST_F(ReplaceTest, GrowingPassOverTooManyHitsToListAgreesWithTheModel) {
         EXPECT_EQ(Host.QuestionTexts().size(), enoughMemory ? 0u : 1u);
         EXPECT_EQ(Bytes(), expected.Bytes) << enoughMemory;
         EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{Replaced(expected.Count)});
-        EXPECT_EQ(Doc().Search.LastReplaceAddress, expected.LastAt);
-        EXPECT_EQ(Doc().Search.ReplacedBytes, expected.LastHit);
+        EXPECT_EQ(TestDoc().Search.LastReplaceAddress, expected.LastAt);
+        EXPECT_EQ(TestDoc().Search.ReplacedBytes, expected.LastHit);
         AvailableMemoryHook = [] { return int64_t{1} << 32; };
         Host.ForgetRecords();
     }
@@ -549,14 +550,14 @@ TEST_F(ReplaceTest, GrowthPastFourGibIsNeverAWrappedNumber) {
     Request(B("a"), TBytes(140001, 'b'));
     Host.YesNoAnswers.push_back(mrNo);
     Dialog(R::All);
-    const int64_t fits = ((int64_t{1} << 32) - MemoryMargin + Doc().Store.Capacity() - 40000) / 140000;
+    const int64_t fits = ((int64_t{1} << 32) - MemoryMargin + TestDoc().Store.Capacity() - 40000) / 140000;
     EXPECT_EQ(Host.QuestionTexts(),
               std::vector<std::string>{FormatText(Texts::MemorySufficientFor, {int64_t{40000}, fits})});
     ASSERT_FALSE(Host.QuestionTexts().empty());
     EXPECT_NE(Host.QuestionTexts()[0].find("40,000;"), std::string::npos);
     EXPECT_TRUE(Host.ErrorTexts().empty());
-    EXPECT_EQ(Doc().Store.FileSize(), 40000);
-    EXPECT_FALSE(Doc().Modified);
+    EXPECT_EQ(TestDoc().Store.FileSize(), 40000);
+    EXPECT_FALSE(TestDoc().Modified);
 }
 
 // --- The executable patch
@@ -569,24 +570,24 @@ TEST_F(ReplaceTest, PatchChangesTheFirstSequenceOnly) {
     OpenBytes(file);
     Request(B("old"), B("new"));
     PutCursorOn(20);
-    EnableReplaceUndo(true);
+    EnableReplaceUndo(TestDoc(), true);
     Host.ForgetRecords();
-    Patch1Click();
+    Patch1Click(TestDoc());
     TBytes expected = file;
     expected[1004] = 0x7E;
     EXPECT_EQ(Bytes(), expected);
     EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{"File successfully patched"});
-    EXPECT_EQ(CurrentAddress(), 20);
-    EXPECT_TRUE(Doc().Modified);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 20);
+    EXPECT_TRUE(TestDoc().Modified);
     EXPECT_FALSE(UndoOffered());
     EXPECT_FALSE(Host.IsEnabled(TCommand::Replaceagaindown1));
     EXPECT_GT(Host.Refreshes, 0);
     EXPECT_GT(Host.StatusUpdates, 0);
-    EXPECT_EQ(SearchRequest.Pattern, PatchFrom);
+    EXPECT_EQ(TestApp().SearchRequest.Pattern, PatchFrom);
     // Find again down now looks for the patch sequence.
     Host.ForgetRecords();
-    Findagaindown1Click();
-    EXPECT_EQ(CurrentAddress(), 5000);
+    Findagaindown1Click(TestDoc());
+    EXPECT_EQ(CurrentAddress(TestDoc()), 5000);
 }
 
 TEST_F(ReplaceTest, PatchWithoutTheSequence) {
@@ -594,10 +595,10 @@ TEST_F(ReplaceTest, PatchWithoutTheSequence) {
     std::copy(PatchTo.begin(), PatchTo.end(), file.begin() + 100); // already patched
     OpenBytes(file);
     Host.ForgetRecords();
-    Patch1Click();
+    Patch1Click(TestDoc());
     EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{"File is not a\nBorland Pascal 7.0 executable"});
     EXPECT_EQ(Bytes(), file);
-    EXPECT_FALSE(Doc().Modified);
+    EXPECT_FALSE(TestDoc().Modified);
 }
 
 // The patch looks from address 1 whatever the last find left behind.
@@ -607,12 +608,12 @@ TEST_F(ReplaceTest, PatchFindsTheSequenceAtAddressOneAfterAFind) {
     OpenBytes(file);
     Request(PatchFrom, {});
     PutCursorOn(1);
-    Findagaindown1Click();
-    ASSERT_EQ(Doc().Search.LastFoundAddress, 1);
+    Findagaindown1Click(TestDoc());
+    ASSERT_EQ(TestDoc().Search.LastFoundAddress, 1);
     Host.ForgetRecords();
-    Patch1Click();
+    Patch1Click(TestDoc());
     EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{"File successfully patched"});
-    EXPECT_EQ(Doc().Store.ReadByte(6), 0x7E);
+    EXPECT_EQ(TestDoc().Store.ReadByte(6), 0x7E);
 }
 
 TEST_F(ReplaceTest, PatchFollowsTheCaseSetting) {
@@ -621,14 +622,14 @@ TEST_F(ReplaceTest, PatchFollowsTheCaseSetting) {
         TBytes file(200, 0);
         std::copy(folded.begin(), folded.end(), file.begin() + 50);
         OpenBytes(file);
-        Doc().Modified = false;
-        SearchRequest.CaseSensitive = caseSensitive;
+        TestDoc().Modified = false;
+        TestApp().SearchRequest.CaseSensitive = caseSensitive;
         Host.ForgetRecords();
-        Patch1Click();
+        Patch1Click(TestDoc());
         TBytes expected = file;
         if (!caseSensitive) std::copy(PatchTo.begin(), PatchTo.end(), expected.begin() + 50);
         EXPECT_EQ(Bytes(), expected) << caseSensitive;
-        EXPECT_EQ(Doc().Modified, !caseSensitive);
+        EXPECT_EQ(TestDoc().Modified, !caseSensitive);
     }
 }
 

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FakeHost.h"
+#include "common/TestDocument.h"
 
 #include "common/NaiveSearch.h"
 #include "common/TestRandom.h"
@@ -104,14 +105,14 @@ const TBytes Dense = {'a', 'A', 'b', 'B', '.', 0xF0, 0xD0, 0xFF, 0x9F, 0xF7, 0xD
 class SearchTest : public TEngineTest {
   protected:
     void Request(const TBytes& pattern, TSettings s = {}) {
-        SearchRequest.Pattern = pattern;
-        SearchRequest.CaseSensitive = s.CaseSensitive;
-        SearchRequest.JokerEnabled = s.JokerOn;
-        SearchRequest.JokerChar = s.Joker;
+        TestApp().SearchRequest.Pattern = pattern;
+        TestApp().SearchRequest.CaseSensitive = s.CaseSensitive;
+        TestApp().SearchRequest.JokerEnabled = s.JokerOn;
+        TestApp().SearchRequest.JokerChar = s.Joker;
     }
     void Find(bool down) {
         Host.ForgetRecords();
-        down ? Findagaindown1Click() : Findagainup1Click();
+        down ? Findagaindown1Click(TestDoc()) : Findagainup1Click(TestDoc());
     }
     std::string LastMessage() const { return Host.Messages.empty() ? "" : Host.Messages.back().Text; }
 };
@@ -350,13 +351,13 @@ TEST_F(SearchTest, FindAgainDownStepsOverEachHit) {
     Request(B("abc"));
     PutCursorOn(1);
     Find(true);
-    EXPECT_EQ(CurrentAddress(), 3);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 3);
     Find(true);
-    EXPECT_EQ(CurrentAddress(), 6);
-    EXPECT_EQ(Doc().Search.LastFoundAddress, 6);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 6);
+    EXPECT_EQ(TestDoc().Search.LastFoundAddress, 6);
     Find(true);
     EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{"String not found"});
-    EXPECT_EQ(CurrentAddress(), 6);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 6);
     ASSERT_EQ(Host.Progresses.size(), 1u);
     EXPECT_EQ(Host.Progresses[0].Caption, "Searching...");
     EXPECT_EQ(Host.Progresses[0].Label, "Current file position");
@@ -365,16 +366,16 @@ TEST_F(SearchTest, FindAgainDownStepsOverEachHit) {
 
 TEST_F(SearchTest, CaseAndJokerExamples) {
     OpenBytes(B("AbC abc ABC aBc a.c aZc axc"));
-    Doc().Store.WriteByte(22, 0);
+    TestDoc().Store.WriteByte(22, 0);
     auto hits = [&](const TBytes& pattern, TSettings s) {
         Request(pattern, s);
         std::vector<TAddress> found;
-        Doc().Search.LastFoundAddress = 0;
+        TestDoc().Search.LastFoundAddress = 0;
         PutCursorOn(1);
         for (int i = 0; i < 10; ++i) {
             Find(true);
             if (!Host.InfoTexts().empty()) break;
-            found.push_back(CurrentAddress());
+            found.push_back(CurrentAddress(TestDoc()));
         }
         return found;
     };
@@ -390,18 +391,18 @@ TEST_F(SearchTest, FindAgainUpFindsHitsThatEndAtOrBeforeTheCursor) {
     Request(B("abc"));
     PutCursorOn(12); // inside the last hit: it ends after the cursor, so the one at 6 is next
     Find(false);
-    EXPECT_EQ(CurrentAddress(), 6);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 6);
     Find(false); // on the first byte of the last hit: the next one must end before it
-    EXPECT_EQ(CurrentAddress(), 1);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 1);
     Find(false);
     EXPECT_EQ(LastMessage(), "String not found");
-    EXPECT_EQ(CurrentAddress(), 1);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 1);
     PutCursorOn(13); // ends exactly on the cursor byte, and on the file's last byte
     Find(false);
-    EXPECT_EQ(CurrentAddress(), 11);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 11);
     PutCursorOn(8); // a cursor on the hit's last byte, not on the remembered first byte
     Find(false);
-    EXPECT_EQ(CurrentAddress(), 6);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 6);
 }
 
 // Find again from hit to hit in either direction, against the reference. With a one-byte pattern the
@@ -427,13 +428,13 @@ TEST_F(SearchTest, FindAgainWalksFromHitToHitLikeTheReference) {
         Request(pattern, s);
         for (bool down : {true, false}) {
             const std::vector<TAddress>& expected = down ? expectedDown : expectedUp;
-            Doc().Search.LastFoundAddress = 0;
+            TestDoc().Search.LastFoundAddress = 0;
             PutCursorOn(start);
             std::vector<TAddress> visited;
             for (size_t i = 0; i <= expected.size(); ++i) {
                 Find(down);
                 if (!Host.InfoTexts().empty()) break;
-                visited.push_back(CurrentAddress());
+                visited.push_back(CurrentAddress(TestDoc()));
             }
             EXPECT_EQ(visited, expected) << (down ? "down" : "up");
             EXPECT_EQ(LastMessage(), "String not found") << (down ? "down" : "up");
@@ -447,21 +448,21 @@ TEST_F(SearchTest, HitsAtTheFirstAndLastByteAreFoundBothWays) {
     Request(B("abc"));
     PutCursorOn(1);
     Find(true);
-    EXPECT_EQ(CurrentAddress(), 1);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 1);
     Find(true);
-    EXPECT_EQ(CurrentAddress(), 7);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 7);
     PutCursorOn(9);
-    Doc().Search.LastFoundAddress = 0;
+    TestDoc().Search.LastFoundAddress = 0;
     Find(false);
-    EXPECT_EQ(CurrentAddress(), 7);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 7);
     Find(false);
-    EXPECT_EQ(CurrentAddress(), 1);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 1);
 }
 
 // Bytes past the end of the file still sit in the buffer; a cursor past the end must not reach them.
 TEST_F(SearchTest, FindUpStartsAtTheLastByteOfTheFile) {
     OpenBytes(B("xxxa"));
-    Doc().Store.WriteByte(5, 'b');
+    TestDoc().Store.WriteByte(5, 'b');
     Request(B("ab"));
     PutCursorOn(5);
     Find(false);
@@ -477,39 +478,39 @@ TEST_F(SearchTest, FindUpStartsAtTheLastByteOfTheFile) {
 TEST_F(SearchTest, FirstFindWithTheCursorOnAHitAtAddressOne) {
     OpenBytes(B("abcabc"));
     Request(B("abc"));
-    SearchRequest.Replacement = B("xy");
+    TestApp().SearchRequest.Replacement = B("xy");
     PutCursorOn(1);
     Find(true);
-    EXPECT_EQ(CurrentAddress(), 1);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 1);
     EXPECT_TRUE(Host.Messages.empty());
 }
 
 TEST_F(SearchTest, CountExamples) {
     OpenBytes(B("aaaa"));
     Request(B("aa"));
-    SearchRequest.SearchDown = true;
+    TestApp().SearchRequest.SearchDown = true;
     PutCursorOn(1);
     Host.ForgetRecords();
-    CountDialogDone();
+    CountDialogDone(TestDoc());
     EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{"Occurences found:\n2"});
-    EXPECT_EQ(CurrentAddress(), 3); // the last hit counted
+    EXPECT_EQ(CurrentAddress(TestDoc()), 3); // the last hit counted
 
     OpenBytes(B("abab"));
     Request(B("ab"));
-    SearchRequest.SearchDown = false;
-    Doc().Search.LastFoundAddress = 0;
+    TestApp().SearchRequest.SearchDown = false;
+    TestDoc().Search.LastFoundAddress = 0;
     PutCursorOn(4);
     Host.ForgetRecords();
-    CountDialogDone();
+    CountDialogDone(TestDoc());
     EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{"Occurences found:\n2"});
-    EXPECT_EQ(CurrentAddress(), 1);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 1);
 
     Request(B("zz"));
     PutCursorOn(2);
     Host.ForgetRecords();
-    CountDialogDone();
+    CountDialogDone(TestDoc());
     EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{"Occurences found:\n0"});
-    EXPECT_EQ(CurrentAddress(), 2);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 2);
 }
 
 TEST_F(SearchTest, CountsAgreeWithTheReferenceInBothDirections) {
@@ -532,13 +533,13 @@ TEST_F(SearchTest, CountsAgreeWithTheReferenceInBothDirections) {
         SCOPED_TRACE(testing::Message() << "round " << round);
         OpenBytes(file);
         Request(pattern, s);
-        Doc().Search.LastFoundAddress = 0;
+        TestDoc().Search.LastFoundAddress = 0;
         Host.ProgressOpen("", "");
-        TCountResult down = CountMatches(true, start);
-        EXPECT_EQ(Doc().Search.LastFoundAddress, lastDown);
-        Doc().Search.LastFoundAddress = 0;
-        TCountResult up = CountMatches(false, start);
-        EXPECT_EQ(Doc().Search.LastFoundAddress, lastUp);
+        TCountResult down = CountMatches(TestDoc(), true, start);
+        EXPECT_EQ(TestDoc().Search.LastFoundAddress, lastDown);
+        TestDoc().Search.LastFoundAddress = 0;
+        TCountResult up = CountMatches(TestDoc(), false, start);
+        EXPECT_EQ(TestDoc().Search.LastFoundAddress, lastUp);
         Host.ProgressClose();
         EXPECT_EQ(down.Count, downCount);
         EXPECT_EQ(up.Count, upCount);
@@ -554,7 +555,7 @@ TEST_F(SearchTest, LongScansShowEveryFivePercentStep) {
     OpenBytes(TBytes(1 << 20, 'x'));
     Request(B("needle"));
     for (bool down : {true, false}) {
-        PutCursorOn(down ? 1 : Doc().Store.FileSize());
+        PutCursorOn(down ? 1 : TestDoc().Store.FileSize());
         Find(down);
         EXPECT_EQ(LastMessage(), "String not found");
         ASSERT_EQ(Host.Progresses.size(), 1u);
@@ -575,25 +576,25 @@ TEST_F(SearchTest, CancelEndsFindAndCountWithoutAMessage) {
     PutCursorOn(2);
     Find(true);
     EXPECT_TRUE(Host.Messages.empty());
-    EXPECT_EQ(CurrentAddress(), 2);
-    EXPECT_EQ(Doc().Search.LastFoundAddress, 0);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 2);
+    EXPECT_EQ(TestDoc().Search.LastFoundAddress, 0);
     EXPECT_TRUE(Host.Progresses.at(0).Closed);
 
-    PutCursorOn(Doc().Store.FileSize() - 1);
+    PutCursorOn(TestDoc().Store.FileSize() - 1);
     Find(false);
     EXPECT_TRUE(Host.Messages.empty());
-    EXPECT_EQ(CurrentAddress(), Doc().Store.FileSize() - 1);
+    EXPECT_EQ(CurrentAddress(TestDoc()), TestDoc().Store.FileSize() - 1);
 
     PutCursorOn(2);
-    SearchRequest.SearchDown = true;
+    TestApp().SearchRequest.SearchDown = true;
     Host.ForgetRecords();
-    CountDialogDone();
+    CountDialogDone(TestDoc());
     EXPECT_TRUE(Host.Messages.empty());
-    EXPECT_EQ(CurrentAddress(), 2);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 2);
 
     Host.CancelAfterShownProgress = -1;
     Find(true);
-    EXPECT_EQ(CurrentAddress(), Doc().Store.FileSize() - 5);
+    EXPECT_EQ(CurrentAddress(TestDoc()), TestDoc().Store.FileSize() - 5);
 }
 
 // A hit every 16 bytes: the scans never cross a stretch long enough to report from, so Count reports by
@@ -605,10 +606,10 @@ TEST_F(SearchTest, CountOnDenseHitsShowsProgressAndCanBeCancelled) {
     OpenBytes(file);
     Request(B("ab"));
     for (bool down : {true, false}) {
-        SearchRequest.SearchDown = down;
-        PutCursorOn(down ? 1 : Doc().Store.FileSize());
+        TestApp().SearchRequest.SearchDown = down;
+        PutCursorOn(down ? 1 : TestDoc().Store.FileSize());
         Host.ForgetRecords();
-        CountDialogDone();
+        CountDialogDone(TestDoc());
         EXPECT_EQ(Host.InfoTexts(), std::vector<std::string>{"Occurences found:\n65,536"}) << down;
         ASSERT_EQ(Host.Progresses.size(), 1u);
         const std::vector<int>& shown = Host.Progresses[0].Values;
@@ -619,9 +620,9 @@ TEST_F(SearchTest, CountOnDenseHitsShowsProgressAndCanBeCancelled) {
         EXPECT_LT(Host.Progresses[0].Calls, 2000); // by position, not once per hit
 
         Host.CancelAfterShownProgress = 3;
-        PutCursorOn(down ? 1 : Doc().Store.FileSize());
+        PutCursorOn(down ? 1 : TestDoc().Store.FileSize());
         Host.ForgetRecords();
-        CountDialogDone();
+        CountDialogDone(TestDoc());
         EXPECT_TRUE(Host.Messages.empty());
         EXPECT_EQ(Host.Progresses.at(0).Values.size(), 3u);
         Host.CancelAfterShownProgress = -1;

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FakeClipboard.h"
+#include "common/TestDocument.h"
 #include "FakeHost.h"
 
 #include "common/TestRandom.h"
@@ -36,15 +37,15 @@ struct TModelStep {
 
 class UndoTest : public TEngineTest {
   protected:
-    TView View() const { return {Doc().View.TopAddress, CurrentAddress()}; }
+    TView View() const { return {TestDoc().View.TopAddress, CurrentAddress(TestDoc())}; }
     void ExpectView(TView view) {
         // Overwrite mode has no cell after the last byte: a view kept in insert mode comes back on the last byte.
-        if (view.Cursor > CursorEnd()) {
-            EXPECT_EQ(CurrentAddress(), CursorEnd());
+        if (view.Cursor > CursorEnd(TestDoc())) {
+            EXPECT_EQ(CurrentAddress(TestDoc()), CursorEnd(TestDoc()));
             return;
         }
-        EXPECT_EQ(Doc().View.TopAddress, view.Top);
-        EXPECT_EQ(CurrentAddress(), view.Cursor);
+        EXPECT_EQ(TestDoc().View.TopAddress, view.Top);
+        EXPECT_EQ(CurrentAddress(TestDoc()), view.Cursor);
     }
     TFakeClipboard Clip;
     TTempDir Dir;
@@ -73,15 +74,15 @@ TEST_F(UndoTest, RandomCommandsUndoAndRedoToEveryStateOnTheWay) {
         TBytes saved = Bytes();
 
         auto checkModified = [&] {
-            EXPECT_EQ(Doc().Modified, index != savedIndex);
-            EXPECT_EQ(Host.ModifiedMark, Doc().Modified); // the caption's mark
-            if (!Doc().Modified) {
+            EXPECT_EQ(TestDoc().Modified, index != savedIndex);
+            EXPECT_EQ(Host.ModifiedMark, TestDoc().Modified); // the caption's mark
+            if (!TestDoc().Modified) {
                 EXPECT_EQ(Bytes(), saved);
             }
         };
         auto undo = [&] {
             if (index == 0) return;
-            Undo1Click();
+            Undo1Click(TestDoc());
             --index;
             EXPECT_EQ(Bytes(), steps[size_t(index)].After);
             ExpectView(steps[size_t(index) + 1].Before);
@@ -89,7 +90,7 @@ TEST_F(UndoTest, RandomCommandsUndoAndRedoToEveryStateOnTheWay) {
         };
         auto redo = [&] {
             if (index + 1 >= int64_t(steps.size())) return;
-            Redo1Click();
+            Redo1Click(TestDoc());
             ++index;
             EXPECT_EQ(Bytes(), steps[size_t(index)].After);
             ExpectView(steps[size_t(index)].After_);
@@ -97,11 +98,11 @@ TEST_F(UndoTest, RandomCommandsUndoAndRedoToEveryStateOnTheWay) {
         };
 
         for (int n = 0; n < 400; ++n) {
-            SCOPED_TRACE(testing::Message() << "step " << n << " size " << Doc().Store.FileSize());
-            EXPECT_EQ(Host.ModifiedMark, Doc().Modified);
-            const int32_t size = Doc().Store.FileSize();
+            SCOPED_TRACE(testing::Message() << "step " << n << " size " << TestDoc().Store.FileSize());
+            EXPECT_EQ(Host.ModifiedMark, TestDoc().Modified);
+            const int32_t size = TestDoc().Store.FileSize();
             const int op = rnd(0, 21);
-            if (size > 2 && op >= 4 && op <= 8 && !BlockComplete()) {
+            if (size > 2 && op >= 4 && op <= 8 && !BlockComplete(TestDoc())) {
                 const int32_t a = rnd(1, size), b = rnd(1, size);
                 MarkFromTo(std::min(a, b), std::max(a, b));
             }
@@ -109,25 +110,25 @@ TEST_F(UndoTest, RandomCommandsUndoAndRedoToEveryStateOnTheWay) {
             // The window seals the step at every command, key and click, but neither typing straight on nor
             // a save made outside a command (the save question of a recent-files click or a drop) does.
             if (!(typing || op == 21) || rnd(0, 1) == 0) {
-                if (size > 0) PutCursorOn(rnd(1, size + (OverwriteMode ? 0 : 1)), rnd(0, 9));
-                SealUndoStep();
+                if (size > 0) PutCursorOn(rnd(1, size + (TestApp().OverwriteMode ? 0 : 1)), rnd(0, 9));
+                SealUndoStep(TestDoc());
             }
             const TView before = View();
-            const int64_t appliedBefore = Doc().Undo.Journal.Applied;
-            SearchRequest.CaseSensitive = rnd(0, 1) == 0;
-            SearchRequest.JokerEnabled = rnd(0, 1) == 0;
+            const int64_t appliedBefore = TestDoc().Undo.Journal.Applied;
+            TestApp().SearchRequest.CaseSensitive = rnd(0, 1) == 0;
+            TestApp().SearchRequest.JokerEnabled = rnd(0, 1) == 0;
             switch (op) {
             case 0: // a run of typing in either pane and mode
             case 1: {
-                TextMode = rnd(0, 1) == 0;
-                OverwriteMode = rnd(0, 1) == 0;
+                TestApp().TextMode = rnd(0, 1) == 0;
+                TestApp().OverwriteMode = rnd(0, 1) == 0;
                 for (int i = rnd(1, 6); i > 0; --i) {
                     const int value = rnd(32, 255);
-                    if (TextMode) {
-                        PaneKeyPress(uint8_t(value));
+                    if (TestApp().TextMode) {
+                        PaneKeyPress(TestDoc(), uint8_t(value));
                     } else {
-                        PaneKeyPress(uint8_t("0123456789abcdef"[value >> 4]));
-                        PaneKeyPress(uint8_t("0123456789abcdef"[value & 15]));
+                        PaneKeyPress(TestDoc(), uint8_t("0123456789abcdef"[value >> 4]));
+                        PaneKeyPress(TestDoc(), uint8_t("0123456789abcdef"[value & 15]));
                     }
                 }
                 break;
@@ -135,61 +136,61 @@ TEST_F(UndoTest, RandomCommandsUndoAndRedoToEveryStateOnTheWay) {
             case 2:
             case 3: {
                 int key = op == 2 ? PaneKey::Delete : PaneKey::Backspace;
-                PaneKeyDown(key, 0);
+                PaneKeyDown(TestDoc(), key, 0);
                 break;
             }
             case 4:
-                Blockcopy1Click(TBlockCopyKind::Copy);
+                Blockcopy1Click(TestDoc(), TBlockCopyKind::Copy);
                 break;
             case 5:
-                Blockcopy1Click(TBlockCopyKind::Overwrite);
+                Blockcopy1Click(TestDoc(), TBlockCopyKind::Overwrite);
                 break;
             case 6:
-                Blockcopy1Click(TBlockCopyKind::Move);
+                Blockcopy1Click(TestDoc(), TBlockCopyKind::Move);
                 break;
             case 7:
-                Blockdelete1Click();
+                Blockdelete1Click(TestDoc());
                 break;
             case 8:
-                Cut1Click(Clip, true);
+                Cut1Click(TestDoc(), Clip, true);
                 break;
             case 9:
-                InsertRepeated(rnd(0, 5) == 0 ? PatchSequence : randomBytes(rnd(1, 4)), rnd(1, 3));
+                InsertRepeated(TestDoc(), rnd(0, 5) == 0 ? PatchSequence : randomBytes(rnd(1, 4)), rnd(1, 3));
                 break;
             case 10:
                 Host.FileChoices = {insertPath};
-                Insertfile1Click();
+                Insertfile1Click(TestDoc());
                 break;
             case 11:
             case 12:
             case 13:
                 if (size == 0) break;
-                SearchRequest.Pattern = {Doc().Store.ReadByte(rnd(1, size))};
-                if (rnd(0, 1) == 0) SearchRequest.Pattern.push_back('a' + rnd(0, 2));
-                SearchRequest.Replacement = randomBytes(rnd(0, 3));
+                TestApp().SearchRequest.Pattern = {TestDoc().Store.ReadByte(rnd(1, size))};
+                if (rnd(0, 1) == 0) TestApp().SearchRequest.Pattern.push_back('a' + rnd(0, 2));
+                TestApp().SearchRequest.Replacement = randomBytes(rnd(0, 3));
                 if (op == 11)
-                    ReplaceStepCommand(TReplaceSender::Command, CurrentAddress(), true);
+                    ReplaceStepCommand(TestDoc(), TReplaceSender::Command, CurrentAddress(TestDoc()), true);
                 else
-                    ReplaceAllCommand();
+                    ReplaceAllCommand(TestDoc());
                 break;
             case 14:
-                if (Doc().Search.ReplaceUndoEnabled) Replaceundo1Click();
+                if (TestDoc().Search.ReplaceUndoEnabled) Replaceundo1Click(TestDoc());
                 break;
             case 15:
-                Patch1Click();
+                Patch1Click(TestDoc());
                 break;
             case 16: {
                 const TBytes encoded = randomBytes(1 << rnd(0, 2));
-                WriteEncoded(encoded, rnd(0, 1) == 0);
+                WriteEncoded(TestDoc(), encoded, rnd(0, 1) == 0);
                 break;
             }
             case 17:
                 Clip.Clear();
                 Clip.OctetStream = randomBytes(rnd(0, 9));
-                Paste1Click(Clip);
+                Paste1Click(TestDoc(), Clip);
                 break;
             case 18:
-                if (rnd(0, 3) == 0) rnd(0, 1) == 0 ? DeleteFromCursor() : DeleteToCursor();
+                if (rnd(0, 3) == 0) rnd(0, 1) == 0 ? DeleteFromCursor(TestDoc()) : DeleteToCursor(TestDoc());
                 break;
             case 19:
                 for (int i = rnd(1, 4); i > 0; --i)
@@ -200,21 +201,21 @@ TEST_F(UndoTest, RandomCommandsUndoAndRedoToEveryStateOnTheWay) {
                     redo();
                 continue;
             case 21: // a save by each of its paths
-                Doc().File.FileName = savePath;
-                Doc().File.Untitled = false;
+                TestDoc().File.FileName = savePath;
+                TestDoc().File.Untitled = false;
                 if (rnd(0, 2) == 0) {
-                    ASSERT_TRUE(Save1Click());
-                } else if (Doc().Modified && rnd(0, 1) == 0) {
+                    ASSERT_TRUE(Save1Click(TestDoc()));
+                } else if (TestDoc().Modified && rnd(0, 1) == 0) {
                     Host.YesNoCancelAnswers.push_back(mrYes);
-                    ASSERT_FALSE(OpenFile(Dir.PathOf("missing.bin"), true));
+                    ASSERT_FALSE(OpenFile(TestDoc(), Dir.PathOf("missing.bin"), true));
                 } else {
-                    ASSERT_TRUE(SaveFile(savePath, false, 1, Doc().Store.Capacity()));
+                    ASSERT_TRUE(SaveFile(TestDoc(), savePath, false, 1, TestDoc().Store.Capacity()));
                 }
                 savedIndex = index;
                 saved = Bytes();
                 continue;
             }
-            if (Doc().Undo.Journal.Applied == appliedBefore && typing &&
+            if (TestDoc().Undo.Journal.Applied == appliedBefore && typing &&
                 Bytes() != steps[size_t(index)].After) {
                 // Typing went on in the step it had started; a save must have ended that step.
                 EXPECT_NE(index, savedIndex);
@@ -223,16 +224,16 @@ TEST_F(UndoTest, RandomCommandsUndoAndRedoToEveryStateOnTheWay) {
                 steps[size_t(index)].After_ = View();
                 continue;
             }
-            if (Doc().Undo.Journal.Applied == appliedBefore) {
+            if (TestDoc().Undo.Journal.Applied == appliedBefore) {
                 // Nothing recorded: nothing may have changed.
                 EXPECT_EQ(Bytes(), steps[size_t(index)].After);
                 continue;
             }
-            ASSERT_EQ(Doc().Undo.Journal.Applied, appliedBefore + 1);
+            ASSERT_EQ(TestDoc().Undo.Journal.Applied, appliedBefore + 1);
             // What the journal counts it holds is what its steps hold, packed or not.
-            const int64_t counted = Doc().Undo.Journal.Bytes;
-            Doc().Undo.Journal.Recount();
-            EXPECT_EQ(Doc().Undo.Journal.Bytes, counted);
+            const int64_t counted = TestDoc().Undo.Journal.Bytes;
+            TestDoc().Undo.Journal.Recount();
+            EXPECT_EQ(TestDoc().Undo.Journal.Bytes, counted);
             steps.resize(size_t(index) + 1);
             if (savedIndex > index) savedIndex = -1;
             steps.push_back({Bytes(), before, View()});
@@ -254,74 +255,74 @@ TEST_F(UndoTest, RandomCommandsUndoAndRedoToEveryStateOnTheWay) {
 TEST_F(UndoTest, TypingRunIsOneStepUntilTheUserMovesOn) {
     OpenBytes(TBytes(100, 0x20));
     PutCursorOn(10);
-    TextMode = true;
-    OverwriteMode = false;
+    TestApp().TextMode = true;
+    TestApp().OverwriteMode = false;
     for (char c : std::string("hello"))
-        PaneKeyPress(uint8_t(c));
-    EXPECT_EQ(Doc().Undo.Journal.Steps.size(), 1u);
+        PaneKeyPress(TestDoc(), uint8_t(c));
+    EXPECT_EQ(TestDoc().Undo.Journal.Steps.size(), 1u);
     EXPECT_EQ(Host.Hints[TCommand::Undo1], "Undo typing");
     EXPECT_TRUE(Host.IsEnabled(TCommand::Undo1));
     EXPECT_FALSE(Host.IsEnabled(TCommand::Redo1));
     int left = PaneKey::Left;
-    PaneKeyDown(left, 0); // a move of the user's own ends the run
-    PaneKeyPress('!');
-    EXPECT_EQ(Doc().Undo.Journal.Steps.size(), 2u);
-    Undo1Click();
-    Undo1Click();
+    PaneKeyDown(TestDoc(), left, 0); // a move of the user's own ends the run
+    PaneKeyPress(TestDoc(), '!');
+    EXPECT_EQ(TestDoc().Undo.Journal.Steps.size(), 2u);
+    Undo1Click(TestDoc());
+    Undo1Click(TestDoc());
     EXPECT_EQ(Bytes(), TBytes(100, 0x20));
-    EXPECT_FALSE(Doc().Modified);
-    EXPECT_EQ(CurrentAddress(), 10);
+    EXPECT_FALSE(TestDoc().Modified);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 10);
     EXPECT_EQ(Host.Hints[TCommand::Redo1], "Redo typing");
     EXPECT_FALSE(Host.IsEnabled(TCommand::Undo1));
-    Redo1Click();
-    EXPECT_TRUE(Doc().Modified);
-    EXPECT_EQ(CurrentAddress(), 15);
+    Redo1Click(TestDoc());
+    EXPECT_TRUE(TestDoc().Modified);
+    EXPECT_EQ(CurrentAddress(TestDoc()), 15);
     // A new step drops what could be redone.
-    PaneKeyDown(left, 0);
-    PaneKeyPress('x');
-    EXPECT_FALSE(Doc().Undo.Journal.CanRedo());
+    PaneKeyDown(TestDoc(), left, 0);
+    PaneKeyPress(TestDoc(), 'x');
+    EXPECT_FALSE(TestDoc().Undo.Journal.CanRedo());
 }
 
 // The budget drops the oldest steps; a step larger than all of it asks first, No keeps everything.
 TEST_F(UndoTest, BudgetDropsTheOldestAndAsksForAStepLargerThanItAll) {
     OpenBytes(PatternBytes(5000));
-    SetUndoBudget(2000);
+    SetUndoBudget(TestDoc(), 2000);
     for (int i = 0; i < 10; ++i) {
         MarkFromTo(1, 300);
-        Blockdelete1Click();
-        SealUndoStep();
+        Blockdelete1Click(TestDoc());
+        SealUndoStep(TestDoc());
     }
-    EXPECT_LE(Doc().Undo.Journal.Bytes, 2000);
-    EXPECT_GE(Doc().Undo.Journal.Steps.size(), 5u);
-    EXPECT_LT(Doc().Undo.Journal.Steps.size(), 10u);
-    while (Doc().Undo.Journal.CanUndo())
-        Undo1Click();
-    EXPECT_EQ(Doc().Store.FileSize(), 2000 + 300 * int32_t(Doc().Undo.Journal.Steps.size()));
-    EXPECT_TRUE(Doc().Modified); // the saved state was dropped with the oldest steps
-    while (Doc().Undo.Journal.CanRedo())
-        Redo1Click();
+    EXPECT_LE(TestDoc().Undo.Journal.Bytes, 2000);
+    EXPECT_GE(TestDoc().Undo.Journal.Steps.size(), 5u);
+    EXPECT_LT(TestDoc().Undo.Journal.Steps.size(), 10u);
+    while (TestDoc().Undo.Journal.CanUndo())
+        Undo1Click(TestDoc());
+    EXPECT_EQ(TestDoc().Store.FileSize(), 2000 + 300 * int32_t(TestDoc().Undo.Journal.Steps.size()));
+    EXPECT_TRUE(TestDoc().Modified); // the saved state was dropped with the oldest steps
+    while (TestDoc().Undo.Journal.CanRedo())
+        Redo1Click(TestDoc());
 
-    SetUndoBudget(1000);
-    EXPECT_TRUE(Doc().Undo.Journal.CanUndo());
+    SetUndoBudget(TestDoc(), 1000);
+    EXPECT_TRUE(TestDoc().Undo.Journal.CanUndo());
     const TBytes before = Bytes();
     MarkFromTo(1, 1500);
     Host.YesNoAnswers = {mrNo};
-    Blockdelete1Click();
+    Blockdelete1Click(TestDoc());
     EXPECT_EQ(Host.QuestionTexts(), std::vector<std::string>{Texts::CannotBeUndone});
     EXPECT_EQ(Bytes(), before);
-    EXPECT_TRUE(Doc().Undo.Journal.CanUndo());
+    EXPECT_TRUE(TestDoc().Undo.Journal.CanUndo());
     Host.YesNoAnswers = {mrYes};
-    Blockdelete1Click();
-    EXPECT_EQ(Doc().Store.FileSize(), int32_t(before.size()) - 1500);
-    EXPECT_FALSE(Doc().Undo.Journal.CanUndo());
+    Blockdelete1Click(TestDoc());
+    EXPECT_EQ(TestDoc().Store.FileSize(), int32_t(before.size()) - 1500);
+    EXPECT_FALSE(TestDoc().Undo.Journal.CanUndo());
     EXPECT_FALSE(Host.IsEnabled(TCommand::Undo1));
 
     // Replace all counts its hits first where they could pass the budget, and asks the same.
     OpenBytes(TBytes(3000, 'a'));
-    SearchRequest.Pattern = {'a'};
-    SearchRequest.Replacement = {'b'};
+    TestApp().SearchRequest.Pattern = {'a'};
+    TestApp().SearchRequest.Replacement = {'b'};
     Host.YesNoAnswers = {mrNo};
-    ReplaceAllCommand();
+    ReplaceAllCommand(TestDoc());
     EXPECT_EQ(Host.QuestionTexts().size(), 3u);
     EXPECT_EQ(Bytes(), TBytes(3000, 'a'));
 }
@@ -335,21 +336,21 @@ TEST_F(UndoTest, CancelledReplaceAllIsOneStepForWhatItChanged) {
     for (int growth : {0, -1, 3}) {
         SCOPED_TRACE(growth);
         OpenBytes(bytes);
-        SearchRequest.Pattern = {'a', 'x'};
-        SearchRequest.Replacement = TBytes(size_t(2 + growth), 'R');
+        TestApp().SearchRequest.Pattern = {'a', 'x'};
+        TestApp().SearchRequest.Replacement = TBytes(size_t(2 + growth), 'R');
         Host.CancelAfterProgressCalls = growth > 0 ? -1 : 3;
-        ReplaceAllCommand();
+        ReplaceAllCommand(TestDoc());
         Host.CancelAfterProgressCalls = -1;
         const TBytes partly = Bytes();
         ASSERT_NE(partly, bytes);
         if (growth <= 0) {
             EXPECT_NE(partly[partly.size() - 64], 'R'); // the last hit, where a shrinking pass left it
         }
-        EXPECT_EQ(Doc().Undo.Journal.Steps.size(), 1u);
-        Undo1Click();
+        EXPECT_EQ(TestDoc().Undo.Journal.Steps.size(), 1u);
+        Undo1Click(TestDoc());
         EXPECT_EQ(Bytes(), bytes);
-        EXPECT_FALSE(Doc().Modified);
-        Redo1Click();
+        EXPECT_FALSE(TestDoc().Modified);
+        Redo1Click(TestDoc());
         EXPECT_EQ(Bytes(), partly);
     }
 }
@@ -358,15 +359,15 @@ TEST_F(UndoTest, CancelledReplaceAllIsOneStepForWhatItChanged) {
 // views hold 64-bit addresses).
 TEST_F(UndoTest, TypedBytesCostLittle) {
     OpenBytes(PatternBytes(20000));
-    OverwriteMode = true;
-    TextMode = true;
+    TestApp().OverwriteMode = true;
+    TestApp().TextMode = true;
     for (int32_t i = 0; i < 1000; ++i) {
         PutCursorOn(1 + 7 * i);
-        SealUndoStep();
-        PaneKeyPress('z');
+        SealUndoStep(TestDoc());
+        PaneKeyPress(TestDoc(), 'z');
     }
-    EXPECT_EQ(Doc().Undo.Journal.Steps.size(), 1000u);
-    EXPECT_LE(Doc().Undo.Journal.Bytes, 1000 * 96 + 1000);
+    EXPECT_EQ(TestDoc().Undo.Journal.Steps.size(), 1000u);
+    EXPECT_LE(TestDoc().Undo.Journal.Bytes, 1000 * 96 + 1000);
 }
 
 } // namespace

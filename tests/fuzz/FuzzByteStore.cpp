@@ -3,6 +3,7 @@
 // ensured, each with allocations that may be refused, and readers that need the bytes in one piece or a run
 // of them, wherever the store's gap was left. A refused change leaves every byte where it was.
 #include "FuzzSupport.h"
+#include "common/TestDocument.h"
 
 #include "common/EngineSetup.h"
 #include "common/StoreInside.h"
@@ -61,18 +62,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         case 0: { // a gap filled with one value
             if (!fits) break;
             const bool valid = address >= 1 && address <= modelSize + 1;
-            const bool opened = Doc().Store.OpenGap(address, n);
+            const bool opened = TestDoc().Store.OpenGap(address, n);
             FUZZ_CHECK(!opened || valid);
             FUZZ_CHECK(opened || !valid || AllocationsRefused);
             if (!opened) break;
             const auto value = static_cast<uint8_t>(n);
-            if (n > 0) std::ranges::fill(Doc().Store.StoreRun(address, n), value);
+            if (n > 0) std::ranges::fill(TestDoc().Store.StoreRun(address, n), value);
             model.insert(model.begin() + (address - 1), static_cast<size_t>(n), value);
             break;
         }
         case 1: { // a run deleted: a failed shrink of the allocation still deletes
             const bool valid = address >= 1 && static_cast<int64_t>(address) + n - 1 <= modelSize;
-            const bool closed = CloseGap(address, n);
+            const bool closed = CloseGap(TestDoc(), address, n);
             FUZZ_CHECK(!closed || valid);
             FUZZ_CHECK(closed || !valid || AllocationsRefused);
             if (valid) model.erase(model.begin() + (address - 1), model.begin() + (address - 1 + n));
@@ -81,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         case 2: { // bytes from the input inserted
             const TBytes bytes = input.ConsumeBytes<uint8_t>(static_cast<size_t>(n));
             const bool valid = address >= 1 && address <= modelSize + 1;
-            const bool inserted = InsertBytesAt(address, bytes);
+            const bool inserted = InsertBytesAt(TestDoc(), address, bytes);
             FUZZ_CHECK(!inserted || valid);
             FUZZ_CHECK(inserted || !valid || AllocationsRefused);
             if (inserted) model.insert(model.begin() + (address - 1), bytes.begin(), bytes.end());
@@ -90,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         case 3: { // bytes from the input written over the file, never past its end
             const TBytes bytes = input.ConsumeBytes<uint8_t>(static_cast<size_t>(n));
             const bool valid = address >= 1 && address - 1 + static_cast<int64_t>(bytes.size()) <= modelSize;
-            FUZZ_CHECK(OverwriteBytesAt(address, bytes) == valid);
+            FUZZ_CHECK(OverwriteBytesAt(TestDoc(), address, bytes) == valid);
             if (valid) std::copy(bytes.begin(), bytes.end(), model.begin() + (address - 1));
             break;
         }
@@ -98,31 +99,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             const int32_t count = std::min(n, modelSize - address + 1);
             if (address < 1 || count < 0) break;
             if (input.ConsumeBool()) {
-                const auto run = Doc().Store.StoreRun(address, count);
+                const auto run = TestDoc().Store.StoreRun(address, count);
                 FUZZ_CHECK(std::equal(run.begin(), run.end(), model.begin() + (address - 1)));
             } else if (input.ConsumeBool()) {
-                FUZZ_CHECK(count == 0 || Doc().Store.ReadByte(address) == model[size_t(address - 1)]);
+                FUZZ_CHECK(count == 0 || TestDoc().Store.ReadByte(address) == model[size_t(address - 1)]);
             } else {
                 FUZZ_CHECK(model.empty() ||
-                           std::memcmp(Doc().Store.ContiguousBytes(), model.data(), model.size()) == 0);
+                           std::memcmp(TestDoc().Store.ContiguousBytes(), model.data(), model.size()) == 0);
             }
             break;
         }
         default: { // room ensured for a growth (a negative delta belongs to CloseGap, which removes the bytes)
             if (!fits) break;
-            FUZZ_CHECK(Doc().Store.EnsureRoom(n) || AllocationsRefused);
-            if (!AllocationsRefused) FUZZ_CHECK(Doc().Store.Capacity() - Doc().Store.FileSize() >= n);
+            FUZZ_CHECK(TestDoc().Store.EnsureRoom(n) || AllocationsRefused);
+            if (!AllocationsRefused) FUZZ_CHECK(TestDoc().Store.Capacity() - TestDoc().Store.FileSize() >= n);
             break;
         }
         }
-        FUZZ_CHECK(Doc().Store.FileSize() == static_cast<int32_t>(model.size()));
-        FUZZ_CHECK(Doc().Store.Capacity() == StoreInside::Array()->ByteSize &&
-                   Doc().Store.FileSize() <= Doc().Store.Capacity());
+        FUZZ_CHECK(TestDoc().Store.FileSize() == static_cast<int32_t>(model.size()));
+        FUZZ_CHECK(TestDoc().Store.Capacity() == StoreInside::Array()->ByteSize &&
+                   TestDoc().Store.FileSize() <= TestDoc().Store.Capacity());
         FUZZ_CHECK(EngineSetup::StoredBytes() == model);
         FUZZ_CHECK(StoreInside::GapAt() == StoreInside::NoGap ||
-                   (StoreInside::GapAt() >= 1 && StoreInside::GapAt() <= Doc().Store.FileSize() &&
+                   (StoreInside::GapAt() >= 1 && StoreInside::GapAt() <= TestDoc().Store.FileSize() &&
                     StoreInside::GapLength() > 0 &&
-                    StoreInside::GapLength() <= Doc().Store.Capacity() - Doc().Store.FileSize()));
+                    StoreInside::GapLength() <= TestDoc().Store.Capacity() - TestDoc().Store.FileSize()));
     }
     AllocationsRefused = false;
     DynArrayFailHook = nullptr;

@@ -3,6 +3,7 @@
 // journal torn, damaged or forged never crashes the program, a record that does not fit changes nothing,
 // and every record replayed is an undo step that leads back to the file as it was.
 #include "FuzzSupport.h"
+#include "common/TestDocument.h"
 
 #include "common/EngineSetup.h"
 #include "engine/document/EngineState.h"
@@ -20,7 +21,7 @@ using TBytes = std::vector<uint8_t>;
 
 bool FileIs(const TBytes& bytes) {
     using namespace Engine;
-    return Doc().Store.FileSize() == static_cast<int64_t>(bytes.size()) &&
+    return TestDoc().Store.FileSize() == static_cast<int64_t>(bytes.size()) &&
            EngineSetup::StoredBytes() == bytes;
 }
 
@@ -56,7 +57,7 @@ bool NextRecord(FuzzedDataProvider& input, TBytes& journal, Engine::TRecordView&
     head.Kind = static_cast<TRecordKind>(input.ConsumeIntegralInRange(1, 4));
     head.StepName = input.ConsumeIntegralInRange<uint8_t>(0, RecordStepNames - 1);
     head.Reproducible = input.ConsumeBool();
-    head.Address = input.ConsumeIntegralInRange<int64_t>(1, Doc().Store.FileSize() + 3);
+    head.Address = input.ConsumeIntegralInRange<int64_t>(1, TestDoc().Store.FileSize() + 3);
     head.OldLength = input.ConsumeIntegralInRange<int64_t>(0, 12);
     head.NewLength = input.ConsumeIntegralInRange<int64_t>(0, 12);
     std::vector<TAddress> more;
@@ -72,7 +73,7 @@ bool NextRecord(FuzzedDataProvider& input, TBytes& journal, Engine::TRecordView&
     const int64_t growth = static_cast<int64_t>(1 + more.size()) * (head.NewLength - head.OldLength);
     head.SizeAfter = input.ConsumeIntegralInRange(0, 7) == 0
                          ? input.ConsumeIntegralInRange<int64_t>(0, 200)
-                         : std::max<int64_t>(0, Doc().Store.FileSize() + growth);
+                         : std::max<int64_t>(0, TestDoc().Store.FileSize() + growth);
     journal = EncodeHeader(TJournalHeader());
     const size_t start = journal.size();
     EncodeRecord(journal, head, more, shared, bytes);
@@ -102,18 +103,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // Pieces that do not stand apart never pass the reader.
         if (!sound) continue;
         const TBytes before = EngineSetup::StoredBytes();
-        const bool replayed = ReplayRecord(record, strict);
+        const bool replayed = ReplayRecord(TestDoc(), record, strict);
         if (!replayed) {
             FUZZ_CHECK(FileIs(before));
         } else if (strict && record.Head.Kind != TRecordKind::Undo && record.Head.Kind != TRecordKind::Redo) {
-            FUZZ_CHECK(Doc().Store.FileSize() == record.Head.SizeAfter);
+            FUZZ_CHECK(TestDoc().Store.FileSize() == record.Head.SizeAfter);
         }
-        FUZZ_CHECK(Doc().Store.FileSize() >= 0 && Doc().Store.FileSize() <= Doc().Store.Capacity());
+        FUZZ_CHECK(TestDoc().Store.FileSize() >= 0 && TestDoc().Store.FileSize() <= TestDoc().Store.Capacity());
     }
     // Every replayed record was a step: undo leads all the way back.
-    SealUndoStep();
-    while (Doc().Undo.Journal.CanUndo())
-        Undo1Click();
+    SealUndoStep(TestDoc());
+    while (TestDoc().Undo.Journal.CanUndo())
+        Undo1Click(TestDoc());
     FUZZ_CHECK(FileIs(base));
     return 0;
 }

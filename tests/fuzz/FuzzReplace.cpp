@@ -2,6 +2,7 @@
 // Replace all against a naive reference: non-overlapping hits from the cursor on, left to right, each
 // replaced. The buffer has only a few bytes to spare, and allocations may be refused.
 #include "FuzzSupport.h"
+#include "common/TestDocument.h"
 
 #include "common/EngineSetup.h"
 #include "common/NaiveSearch.h"
@@ -35,34 +36,34 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto fileSize = static_cast<int32_t>(file.size());
     const int32_t start = fileSize == 0 ? 1 : 1 + startPick % fileSize;
     EngineSetup::PutCursorOn(start);
-    SearchRequest.Pattern = pattern;
-    SearchRequest.Replacement = replacement;
-    SearchRequest.CaseSensitive = rule.CaseSensitive;
-    SearchRequest.JokerEnabled = rule.JokerOn;
-    SearchRequest.JokerChar = rule.Joker;
+    TestApp().SearchRequest.Pattern = pattern;
+    TestApp().SearchRequest.Replacement = replacement;
+    TestApp().SearchRequest.CaseSensitive = rule.CaseSensitive;
+    TestApp().SearchRequest.JokerEnabled = rule.JokerOn;
+    TestApp().SearchRequest.JokerChar = rule.Joker;
     if (refuseAllocations) DynArrayFailHook = [](size_t) { return true; };
 
-    const TReplaceAllResult result = ReplaceAll();
+    const TReplaceAllResult result = ReplaceAll(TestDoc());
     DynArrayFailHook = nullptr;
     const NaiveSearch::TReplaced expected = NaiveSearch::ReplaceAll(file, pattern, replacement, rule, start);
     const TBytes now = EngineSetup::StoredBytes();
-    FUZZ_CHECK(Doc().Store.Capacity() == StoreInside::Array()->ByteSize &&
-               Doc().Store.FileSize() <= Doc().Store.Capacity());
+    FUZZ_CHECK(TestDoc().Store.Capacity() == StoreInside::Array()->ByteSize &&
+               TestDoc().Store.FileSize() <= TestDoc().Store.Capacity());
     if (result.Cancelled) {
         // Only a growth that finds no memory ends early; it then changes nothing and says so.
         FUZZ_CHECK(refuseAllocations && replacement.size() > pattern.size() && expected.Count > 0);
         FUZZ_CHECK(result.Count == 0 && host.ErrorCount == 1);
         FUZZ_CHECK(now == file);
-        FUZZ_CHECK(!Doc().Modified);
+        FUZZ_CHECK(!TestDoc().Modified);
         return 0;
     }
     FUZZ_CHECK(result.Count == expected.Count);
     FUZZ_CHECK(now == expected.Bytes);
     FUZZ_CHECK(host.ErrorCount == 0);
     if (expected.Count > 0) {
-        FUZZ_CHECK(Doc().Modified);
-        FUZZ_CHECK(Doc().Search.LastReplaceAddress == expected.LastAt);
-        FUZZ_CHECK(Doc().Search.ReplacedBytes == expected.LastHit);
+        FUZZ_CHECK(TestDoc().Modified);
+        FUZZ_CHECK(TestDoc().Search.LastReplaceAddress == expected.LastAt);
+        FUZZ_CHECK(TestDoc().Search.ReplacedBytes == expected.LastHit);
     }
     return 0;
 }

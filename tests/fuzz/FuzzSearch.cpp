@@ -2,6 +2,7 @@
 // Find, Find again and Count against a naive search: every scan over every hit in both directions, with
 // case folding and the joker byte, in a buffer that ends exactly at the last byte.
 #include "FuzzSupport.h"
+#include "common/TestDocument.h"
 
 #include "common/NaiveSearch.h"
 #include "common/StoreInside.h"
@@ -26,7 +27,7 @@ using TMatchRule = NaiveSearch::TRule;
 // The scans of TQSearch from start to the end of the range and back, hit after hit.
 void CheckScans(const uint8_t* bytes, TCount size, const TBytes& pattern, const TMatchRule& rule,
                 TAddress first, TAddress start) {
-    TQSearch& q = Engine::QSearch;
+    TQSearch& q = TestApp().QSearch;
     const auto length = static_cast<TCount>(pattern.size());
     for (TAddress a = start;;) {
         const TAddress expected = Down(bytes, pattern, rule, size, a);
@@ -53,41 +54,41 @@ void CheckFindAndCount(const uint8_t* bytes, TCount size, const TBytes& pattern,
                        TAddress start) {
     using namespace Engine;
     const auto length = static_cast<TCount>(pattern.size());
-    SearchRequest.Pattern = pattern;
-    SearchRequest.CaseSensitive = rule.CaseSensitive;
-    SearchRequest.JokerEnabled = rule.JokerOn;
-    SearchRequest.JokerChar = rule.Joker;
+    TestApp().SearchRequest.Pattern = pattern;
+    TestApp().SearchRequest.CaseSensitive = rule.CaseSensitive;
+    TestApp().SearchRequest.JokerEnabled = rule.JokerOn;
+    TestApp().SearchRequest.JokerChar = rule.Joker;
 
     TCount hitsDown = 0;
     TAddress lastDown = 0;
-    Doc().Search.LastFoundAddress = 0;
+    TestDoc().Search.LastFoundAddress = 0;
     for (TAddress a = start, pos = start;; a += length) {
         a = Down(bytes, pattern, rule, size, a);
-        const TFindResult found = FindForward(pos, true);
+        const TFindResult found = FindForward(TestDoc(), pos, true);
         FUZZ_CHECK(found.Found == (a > 0) && !found.Cancelled);
         if (a < 0) break;
-        FUZZ_CHECK(pos == a && Doc().Search.LastFoundAddress == a);
+        FUZZ_CHECK(pos == a && TestDoc().Search.LastFoundAddress == a);
         ++hitsDown;
         lastDown = a;
     }
     TCount hitsUp = 0;
     TAddress lastUp = 0;
-    Doc().Search.LastFoundAddress = 0;
+    TestDoc().Search.LastFoundAddress = 0;
     for (TAddress e = start, pos = start;; --e) {
         e = Up(bytes, pattern, rule, 1, e);
-        const TFindResult found = FindBackward(pos);
+        const TFindResult found = FindBackward(TestDoc(), pos);
         FUZZ_CHECK(found.Found == (e > 0) && !found.Cancelled);
         if (e < 0) break;
-        FUZZ_CHECK(pos == e && Doc().Search.LastFoundAddress == e);
+        FUZZ_CHECK(pos == e && TestDoc().Search.LastFoundAddress == e);
         ++hitsUp;
         lastUp = e;
     }
     for (bool down : {true, false}) {
-        Doc().Search.LastFoundAddress = 0;
-        const TCountResult count = CountMatches(down, start);
+        TestDoc().Search.LastFoundAddress = 0;
+        const TCountResult count = CountMatches(TestDoc(), down, start);
         FUZZ_CHECK(count.Completed);
         FUZZ_CHECK(count.Count == (down ? hitsDown : hitsUp));
-        FUZZ_CHECK(Doc().Search.LastFoundAddress == (down ? lastDown : lastUp));
+        FUZZ_CHECK(TestDoc().Search.LastFoundAddress == (down ? lastDown : lastUp));
     }
 }
 
@@ -111,8 +112,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     FreshEngine();
     if (pattern.empty()) {
-        FUZZ_CHECK(Engine::QSearch.ScanDown(pattern, file.get(), fileSize, true, false, 0, 1, {}) == -2);
-        FUZZ_CHECK(Engine::QSearch.ScanUp(pattern, file.get(), 1, true, false, 0, fileSize, {}) == -2);
+        FUZZ_CHECK(TestApp().QSearch.ScanDown(pattern, file.get(), fileSize, true, false, 0, 1, {}) == -2);
+        FUZZ_CHECK(TestApp().QSearch.ScanUp(pattern, file.get(), 1, true, false, 0, fileSize, {}) == -2);
         return 0;
     }
     if (fileSize == 0) return 0;

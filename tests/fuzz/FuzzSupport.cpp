@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FuzzSupport.h"
+#include "common/TestDocument.h"
 
 #include "common/EngineSetup.h"
 #include "engine/store/DynArray.h"
@@ -21,11 +22,12 @@ TSilentHost& FreshEngine() {
     host = TSilentHost();
     DynArrayFailHook = nullptr;
     AvailableMemoryHook = [] { return int64_t{1} << 32; };
-    Engine::Host = &host;
-    Engine::ResetEngineState();
-    Engine::Doc().View.Cols = 16;
-    Engine::Doc().View.Rows = 4;
-    Engine::Doc().View.PageBytes = Engine::Doc().View.Cols * Engine::Doc().View.Rows;
+    TestApp().Host = &host;
+    TestDoc().Display = &host;
+    Engine::ResetEngineState(TestDoc());
+    TestDoc().View.Cols = 16;
+    TestDoc().View.Rows = 4;
+    TestDoc().View.PageBytes = TestDoc().View.Cols * TestDoc().View.Rows;
     return host;
 }
 

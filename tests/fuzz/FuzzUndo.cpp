@@ -3,6 +3,7 @@
 // many same-sized pieces (as Replace all makes them), undo, redo and saves, with a small budget and with
 // allocations that may be refused. Whatever the journal still holds must lead back and forth exactly.
 #include "FuzzSupport.h"
+#include "common/TestDocument.h"
 
 #include "common/EngineSetup.h"
 #include "common/StoreInside.h"
@@ -26,7 +27,7 @@ bool AllocationsRefused = false;
 
 bool FileIs(const TBytes& bytes) {
     using namespace Engine;
-    return Doc().Store.FileSize() == static_cast<int32_t>(bytes.size()) &&
+    return TestDoc().Store.FileSize() == static_cast<int32_t>(bytes.size()) &&
            EngineSetup::StoredBytes() == bytes;
 }
 
@@ -39,22 +40,22 @@ bool RandomChange(FuzzedDataProvider& input, TBytes& model) {
     switch (input.ConsumeIntegralInRange(0, 2)) {
     case 0: {
         const TBytes bytes = input.ConsumeBytes<uint8_t>(static_cast<size_t>(n));
-        if (!InsertBytesAt(address, bytes)) return false;
+        if (!InsertBytesAt(TestDoc(), address, bytes)) return false;
         model.insert(model.begin() + (address - 1), bytes.begin(), bytes.end());
         return !bytes.empty();
     }
     case 1: {
         const int32_t count = std::min(n, size - address + 1);
         if (count <= 0) return false;
-        RecordChange(address, Doc().Store.StoreRun(address, count), 0);
-        CloseGap(address, count);
+        RecordChange(TestDoc(), address, TestDoc().Store.StoreRun(address, count), 0);
+        CloseGap(TestDoc(), address, count);
         model.erase(model.begin() + (address - 1), model.begin() + (address - 1 + count));
         return true;
     }
     default: {
         const TBytes bytes =
             input.ConsumeBytes<uint8_t>(static_cast<size_t>(std::min(n, size - address + 1)));
-        if (bytes.empty() || !OverwriteBytesAt(address, bytes)) return false;
+        if (bytes.empty() || !OverwriteBytesAt(TestDoc(), address, bytes)) return false;
         std::copy(bytes.begin(), bytes.end(), model.begin() + (address - 1));
         return true;
     }
@@ -85,17 +86,17 @@ bool RandomPieces(FuzzedDataProvider& input, TBytes& model) {
     }
     changed.insert(changed.end(), model.begin() + (from - 1), model.end());
     const auto grown = static_cast<int32_t>(changed.size());
-    if (grown > Doc().Store.FileSize() && !Doc().Store.EnsureRoom(grown - Doc().Store.FileSize()))
+    if (grown > TestDoc().Store.FileSize() && !TestDoc().Store.EnsureRoom(grown - TestDoc().Store.FileSize()))
         return false;
-    RecordPiecesBegin(oldLength, newLength);
+    RecordPiecesBegin(TestDoc(), oldLength, newLength);
     const std::vector<int32_t> order(starts.begin(), starts.end());
     const bool backwards = input.ConsumeBool();
     for (size_t i = 0; i < order.size(); ++i) {
         const int32_t at = backwards ? order[order.size() - 1 - i] : order[i];
-        RecordPiece(at, Doc().Store.ContiguousBytes() + at - 1);
+        RecordPiece(TestDoc(), at, TestDoc().Store.ContiguousBytes() + at - 1);
     }
-    RecordPiecesEnd();
-    if (!changed.empty()) std::memcpy(Doc().Store.ContiguousBytes(), changed.data(), changed.size());
+    RecordPiecesEnd(TestDoc());
+    if (!changed.empty()) std::memcpy(TestDoc().Store.ContiguousBytes(), changed.data(), changed.size());
     StoreInside::Size() = grown;
     model = std::move(changed);
     return true;
@@ -109,8 +110,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FreshEngine();
     std::vector<TBytes> states{input.ConsumeBytes<uint8_t>(input.ConsumeIntegralInRange<size_t>(0, 200))};
     FUZZ_CHECK(OpenTight(states[0], input.ConsumeIntegralInRange<int32_t>(0, 16)));
-    ClearUndo();
-    Doc().Undo.Journal.Budget = input.ConsumeIntegralInRange<int64_t>(0, 4000);
+    ClearUndo(TestDoc());
+    TestDoc().Undo.Journal.Budget = input.ConsumeIntegralInRange<int64_t>(0, 4000);
     DynArrayFailHook = [](size_t) { return AllocationsRefused; };
     size_t index = 0;
     TBytes saved = states[0];
@@ -122,7 +123,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             TBytes model = states[index];
             bool changed = false;
             {
-                TUndoStep step(TStepName::Change);
+                TUndoStep step(TestDoc(), TStepName::Change);
                 if (op == 2)
                     changed = RandomPieces(input, model);
                 else
@@ -134,38 +135,38 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 states.push_back(std::move(model));
                 ++index;
             }
-        } else if (op == 3 && Doc().Undo.Journal.CanUndo()) {
-            const int64_t applied = Doc().Undo.Journal.Applied;
-            Undo1Click();
-            if (Doc().Undo.Journal.Applied != applied) --index;
-        } else if (op == 4 && Doc().Undo.Journal.CanRedo()) {
-            const int64_t applied = Doc().Undo.Journal.Applied;
-            Redo1Click();
-            if (Doc().Undo.Journal.Applied != applied) ++index;
+        } else if (op == 3 && TestDoc().Undo.Journal.CanUndo()) {
+            const int64_t applied = TestDoc().Undo.Journal.Applied;
+            Undo1Click(TestDoc());
+            if (TestDoc().Undo.Journal.Applied != applied) --index;
+        } else if (op == 4 && TestDoc().Undo.Journal.CanRedo()) {
+            const int64_t applied = TestDoc().Undo.Journal.Applied;
+            Redo1Click(TestDoc());
+            if (TestDoc().Undo.Journal.Applied != applied) ++index;
         } else if (op == 5) {
-            UndoFileSaved();
+            UndoFileSaved(TestDoc());
             saved = states[index];
         }
-        SealUndoStep();
+        SealUndoStep(TestDoc());
         FUZZ_CHECK(FileIs(states[index]));
-        FUZZ_CHECK(Doc().Undo.Journal.Bytes <= Doc().Undo.Journal.Budget);
+        FUZZ_CHECK(TestDoc().Undo.Journal.Bytes <= TestDoc().Undo.Journal.Budget);
         // What the journal holds is a stretch of the history that ends where the history ends.
-        const auto held = static_cast<size_t>(Doc().Undo.Journal.Steps.size());
-        FUZZ_CHECK(static_cast<size_t>(Doc().Undo.Journal.Applied) <= index);
-        FUZZ_CHECK(index - static_cast<size_t>(Doc().Undo.Journal.Applied) + held == states.size() - 1 ||
+        const auto held = static_cast<size_t>(TestDoc().Undo.Journal.Steps.size());
+        FUZZ_CHECK(static_cast<size_t>(TestDoc().Undo.Journal.Applied) <= index);
+        FUZZ_CHECK(index - static_cast<size_t>(TestDoc().Undo.Journal.Applied) + held == states.size() - 1 ||
                    held == 0);
-        if (Doc().Undo.Journal.SavedAt >= 0)
-            FUZZ_CHECK(states[index - static_cast<size_t>(Doc().Undo.Journal.Applied) +
-                              size_t(Doc().Undo.Journal.SavedAt)] == saved);
+        if (TestDoc().Undo.Journal.SavedAt >= 0)
+            FUZZ_CHECK(states[index - static_cast<size_t>(TestDoc().Undo.Journal.Applied) +
+                              size_t(TestDoc().Undo.Journal.SavedAt)] == saved);
     }
     // All the way back and forth, with every allocation granted.
     AllocationsRefused = false;
-    while (Doc().Undo.Journal.CanUndo()) {
-        Undo1Click();
+    while (TestDoc().Undo.Journal.CanUndo()) {
+        Undo1Click(TestDoc());
         FUZZ_CHECK(FileIs(states[--index]));
     }
-    while (Doc().Undo.Journal.CanRedo()) {
-        Redo1Click();
+    while (TestDoc().Undo.Journal.CanRedo()) {
+        Redo1Click(TestDoc());
         FUZZ_CHECK(FileIs(states[++index]));
     }
     DynArrayFailHook = nullptr;

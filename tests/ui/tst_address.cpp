@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The Address menu, Block <n> and the integer tools through the main window and their dialogs.
 #include "common/StoreInside.h"
+#include "common/TestDocument.h"
 #include "controls/JkHist.h"
 #include "controls/JkNumEdit.h"
 #include "controls/JkRadioBtn.h"
@@ -144,7 +145,7 @@ class TestAddress : public TEditorTestCase {
 void TestAddress::gotoRefusesAndGoes() {
     TEditor editor(SampleBytes(300));
     TFormMain& form = editor.Form;
-    Engine::AddressBase = 0;
+    TestApp().AddressBase = 0;
     editor.GoTo(50);
     editor.RunDialog<TFormGoto>(TCommand::Goto1, [](TFormGoto& dialog) {
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Go to address"));
@@ -165,16 +166,16 @@ void TestAddress::gotoRefusesAndGoes() {
         dialog.RadioGroupGoMode->SetItemIndex(2);
         dialog.ButtonCancel->click();
     });
-    QCOMPARE(Engine::CurrentAddress(), 50);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 50);
     QCOMPARE(form.GotoMode, 0); // the mode of a cancelled dialog is dropped
-    QVERIFY(!Engine::Doc().Modified);
+    QVERIFY(!TestDoc().Modified);
 
     editor.RunDialog<TFormGoto>(TCommand::Goto1, [](TFormGoto& dialog) {
         dialog.RadioButtonHex->click();
         Type(dialog.JkNumEdit1, QStringLiteral("10"));
         dialog.ButtonOK->click();
     });
-    QCOMPARE(Engine::CurrentAddress(), 17);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 17);
 
     // The last entry comes back in hex; relative down is remembered for the next time.
     editor.RunDialog<TFormGoto>(TCommand::Goto1, [](TFormGoto& dialog) {
@@ -183,10 +184,10 @@ void TestAddress::gotoRefusesAndGoes() {
         dialog.RadioGroupGoMode->SetItemIndex(1);
         dialog.ButtonOK->click();
     });
-    QCOMPARE(Engine::CurrentAddress(), 33);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 33);
     QCOMPARE(form.GotoMode, 1);
 
-    Engine::AddressBase = 1;
+    TestApp().AddressBase = 1;
     editor.RunDialog<TFormGoto>(TCommand::Goto1, [](TFormGoto& dialog) {
         QCOMPARE(dialog.GoMode(), Engine::TGoMode::RelativeDown);
         dialog.RadioGroupGoMode->SetItemIndex(0);
@@ -196,7 +197,7 @@ void TestAddress::gotoRefusesAndGoes() {
         Type(dialog.JkNumEdit1, QStringLiteral("300"));
         dialog.ButtonOK->click();
     });
-    QCOMPARE(Engine::CurrentAddress(), 300);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 300);
 }
 
 // Only the page shown is touched, so an untouched allocation stands in for the file.
@@ -207,7 +208,7 @@ void TestAddress::gotoReachesEveryAddressOfAFileBeyondFourGib() {
         QSKIP("no address space for a buffer of 5 GiB");
     StoreInside::Room() = StoreInside::Array()->ByteSize;
     StoreInside::Size() = size;
-    Engine::AddressBase = 0;
+    TestApp().AddressBase = 0;
     editor.RunDialog<TFormGoto>(TCommand::Goto1, [](TFormGoto& dialog) {
         dialog.RadioButtonHex->click();
         Type(dialog.JkNumEdit1, QStringLiteral("140000000")); // one past the last byte
@@ -215,14 +216,14 @@ void TestAddress::gotoReachesEveryAddressOfAFileBeyondFourGib() {
         Type(dialog.JkNumEdit1, QStringLiteral("13FFFFFFF"));
         dialog.ButtonOK->click();
     });
-    QCOMPARE(Engine::CurrentAddress(), size);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), size);
     editor.RunDialog<TFormGoto>(TCommand::Goto1, [](TFormGoto& dialog) {
         QCOMPARE(dialog.JkNumEdit1->text(), QStringLiteral("$13FFFFFFF"));
         dialog.RadioButtonDec->click();
         Type(dialog.JkNumEdit1, QStringLiteral("4294967296"));
         dialog.ButtonOK->click();
     });
-    QCOMPARE(Engine::CurrentAddress(), (TAddress{1} << 32) + 1);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), (TAddress{1} << 32) + 1);
     StoreInside::Size() = 300;
 }
 
@@ -230,7 +231,7 @@ void TestAddress::gotoReachesEveryAddressOfAFileBeyondFourGib() {
 // character, pasting has it named.
 void TestAddress::hexPrefixesInEveryAddressField() {
     TEditor editor(SampleBytes(40000));
-    Engine::AddressBase = 0;
+    TestApp().AddressBase = 0;
     std::vector<TEntry> entries;
     for (const bool hex : {false, true}) {
         for (const bool pasted : {false, true}) {
@@ -273,26 +274,26 @@ void TestAddress::jumpWidthAndJumps() {
     });
     QVERIFY(editor.Enabled(TCommand::Jumpdown1) && editor.Enabled(TCommand::Jumpup1));
     editor.Run(TCommand::Jumpdown1);
-    QCOMPARE(Engine::CurrentAddress(), 150);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 150);
     QApplication::setActiveWindow(&editor.Form);
     QTest::keyClick(editor.Form.ActivePane(), Qt::Key_F5);
-    QCOMPARE(Engine::CurrentAddress(), 250);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 250);
     QCOMPARE(editor.RunAnswered(TCommand::Jumpdown1), QStringLiteral("Adress invalid"));
-    QCOMPARE(Engine::CurrentAddress(), 250);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 250);
     QApplication::setActiveWindow(&editor.Form);
     QTest::keyClick(editor.Form.ActivePane(), Qt::Key_F5, Qt::ShiftModifier);
-    QCOMPARE(Engine::CurrentAddress(), 150);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 150);
 
     editor.RunDialog<TFormJump>(TCommand::Jumpwidth1,
                                 [](TFormJump& dialog) { dialog.ButtonCancel->click(); });
     QVERIFY(!editor.Enabled(TCommand::Jumpdown1) && !editor.Enabled(TCommand::Jumpup1));
-    QCOMPARE(Engine::Doc().Search.JumpWidth, 100);
+    QCOMPARE(TestDoc().Search.JumpWidth, 100);
 }
 
 void TestAddress::rememberAndDifference() {
     TEditor editor(SampleBytes(300));
     QVERIFY(!editor.Enabled(TCommand::Gotoremembered1) && !editor.Enabled(TCommand::Displaydifference1));
-    Engine::AddressBase = 0;
+    TestApp().AddressBase = 0;
     editor.GoTo(100);
     editor.Run(TCommand::Rememberadress1);
     QVERIFY(editor.Enabled(TCommand::Gotoremembered1) && editor.Enabled(TCommand::Displaydifference1));
@@ -301,7 +302,7 @@ void TestAddress::rememberAndDifference() {
              QStringLiteral("Remembered adress dec: 99\nDifference dec: -60\n"
                             "Remembered adress hex: 63\nDifference hex: FFFFFFC4"));
     editor.Run(TCommand::Gotoremembered1);
-    QCOMPARE(Engine::CurrentAddress(), 100);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 100);
 
     editor.Run(TCommand::Close1);
     QVERIFY(!editor.Enabled(TCommand::Gotoremembered1) && !editor.Enabled(TCommand::Displaydifference1));
@@ -320,13 +321,13 @@ void TestAddress::blockOfNThenDelete() {
             dialog.JkNumEdit1->setText(text);
             QVERIFY(Refused(dialog.ButtonOK).startsWith(QStringLiteral("Block size invalid")));
         }
-        QCOMPARE(Engine::Doc().Block.BlockBegin, 0);
+        QCOMPARE(TestDoc().Block.BlockBegin, 0);
         Type(dialog.JkNumEdit1, QStringLiteral("5"));
         dialog.ButtonOK->click();
     });
-    QCOMPARE(Engine::Doc().Block.BlockBegin, 10);
-    QCOMPARE(Engine::Doc().Block.BlockEnd, 14);
-    QCOMPARE(Engine::CurrentAddress(), 10);
+    QCOMPARE(TestDoc().Block.BlockBegin, 10);
+    QCOMPARE(TestDoc().Block.BlockEnd, 14);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 10);
     QVERIFY(editor.Enabled(TCommand::Blockunmark1) && editor.Form.Button(TCommand::JkBtnDel)->isEnabled());
     editor.Run(TCommand::Blockdelete1);
     bytes.remove(9, 5);
@@ -362,7 +363,7 @@ void TestAddress::decodeShowsWhatFits() {
     QCOMPARE(msb[0], QStringLiteral("Byte order: MSB...LSB"));
     QCOMPARE(msb[2], QStringLiteral("2 bytes as word:           65407"));
     QCOMPARE(FileBytes(), bytes);
-    QVERIFY(!Engine::Doc().Modified);
+    QVERIFY(!TestDoc().Modified);
 }
 
 void TestAddress::encodeHereInsertOverwrite() {
@@ -413,10 +414,10 @@ void TestAddress::encodeHereInsertOverwrite() {
         dialog.ButtonCancel->click();
     });
     QCOMPARE(FileBytes(), bytes);
-    QVERIFY(!Engine::Doc().Modified);
+    QVERIFY(!TestDoc().Modified);
 
     // Inserting before a block moves its bytes: the block goes.
-    Engine::ShowAddress(8, true, false);
+    Engine::ShowAddress(TestDoc(), 8, true, false);
     editor.Run(TCommand::Blockmark1);
     editor.GoTo(12);
     editor.Run(TCommand::Blockmark1);
@@ -432,10 +433,10 @@ void TestAddress::encodeHereInsertOverwrite() {
         &box);
     bytes.insert(4, QByteArray("\x02\x01", 2));
     QCOMPARE(FileBytes(), bytes);
-    QCOMPARE(Engine::CurrentAddress(), 5);
-    QVERIFY(Engine::Doc().Modified);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 5);
+    QVERIFY(TestDoc().Modified);
     QCOMPARE(box, QStringLiteral("Block no longer valid"));
-    QCOMPARE(Engine::Doc().Block.BlockBegin, 0);
+    QCOMPARE(TestDoc().Block.BlockBegin, 0);
 
     // Overwrite in MSB order; a longint on the second-to-last byte does not fit.
     editor.Form.ByteOrder = 1;
@@ -465,7 +466,7 @@ void TestAddress::encodeHereInsertOverwrite() {
 
 void TestAddress::encodeIntoAnEmptyFile() {
     TEditor editor{QByteArray()};
-    QCOMPARE(Engine::Doc().Store.FileSize(), 0);
+    QCOMPARE(TestDoc().Store.FileSize(), 0);
     editor.Form.ByteOrder = 0;
     editor.RunDialog<TFormEncode>(TCommand::Encode1, [](TFormEncode& dialog) {
         Type(dialog.JkNumEdit1, QStringLiteral("2147483647"));
@@ -474,8 +475,8 @@ void TestAddress::encodeIntoAnEmptyFile() {
         dialog.ButtonOK->click();
     });
     QCOMPARE(FileBytes(), QByteArray("\xFF\xFF\xFF\x7F", 4));
-    QCOMPARE(Engine::CurrentAddress(), 1);
-    QVERIFY(Engine::Doc().Modified);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 1);
+    QVERIFY(TestDoc().Modified);
     // The panes show the new bytes at once.
     QCOMPARE(editor.Form.JkStrGridHex->Cell(3, 0), QStringLiteral("7F"));
 }

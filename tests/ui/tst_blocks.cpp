@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The Edit menu's block and deletion commands, through the menu actions, their shortcuts and the toolbar.
 #include "support/UiTestMain.h"
+#include "common/TestDocument.h"
 #include "support/EditorTestCase.h"
 #include "ui/NIBLO_Main.h"
 
@@ -41,7 +42,7 @@ class TEditor : public TStartedEditor {
         return text;
     }
     QPair<int32_t, int32_t> Block() const {
-        return {Engine::Doc().Block.BlockBegin, Engine::Doc().Block.BlockEnd};
+        return {TestDoc().Block.BlockBegin, TestDoc().Block.BlockEnd};
     }
 };
 
@@ -68,29 +69,29 @@ void TestBlocks::mouseMarksByDragAndShiftClick() {
     TEditor editor(SampleBytes(1000));
     TFormMain& form = editor.Form;
     TJkStrGrid* pane = form.ActivePane();
-    const int32_t cols = Engine::Doc().View.Cols, rows = Engine::Doc().View.Rows;
+    const int32_t cols = TestDoc().View.Cols, rows = TestDoc().View.Rows;
     auto at = [pane](int col, int row) { return pane->CellRect(col, row).center(); };
     QTest::mousePress(pane, Qt::LeftButton, Qt::NoModifier, at(2, 1));
     QTest::mouseMove(pane, at(5, 3));
     QTest::mouseRelease(pane, Qt::LeftButton, Qt::NoModifier, at(5, 3));
     QCOMPARE(editor.Block(), qMakePair(cols + 3, 3 * cols + 6));
-    QCOMPARE(Engine::CurrentAddress(), 3 * cols + 6);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 3 * cols + 6);
     QVERIFY(form.Action(TCommand::Blockcopy1)->isEnabled());
 
     QTest::mouseClick(pane, Qt::LeftButton, Qt::NoModifier, at(0, 0));
     QCOMPARE(editor.Block(), qMakePair(cols + 3, 3 * cols + 6));
-    QCOMPARE(Engine::CurrentAddress(), 1);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 1);
     QTest::mouseClick(pane, Qt::LeftButton, Qt::ShiftModifier, at(1, 0));
     QCOMPARE(editor.Block(), qMakePair(1, 2));
 
     // Below the page the view scrolls a row at a time while the pointer stays there.
     QTest::mousePress(pane, Qt::LeftButton, Qt::NoModifier, at(0, 0));
     QTest::mouseMove(pane, QPoint(at(0, 0).x(), pane->height() + 10));
-    QTRY_VERIFY(Engine::Doc().View.TopAddress > 2 * cols);
+    QTRY_VERIFY(TestDoc().View.TopAddress > 2 * cols);
     QTest::mouseRelease(pane, Qt::LeftButton, Qt::NoModifier, QPoint(at(0, 0).x(), pane->height() + 10));
-    const int32_t top = Engine::Doc().View.TopAddress;
+    const int32_t top = TestDoc().View.TopAddress;
     QTest::qWait(3 * TJkStrGrid::AutoScrollMs);
-    QCOMPARE(Engine::Doc().View.TopAddress, top);
+    QCOMPARE(TestDoc().View.TopAddress, top);
     QCOMPARE(editor.Block(), qMakePair(1, top + (rows - 1) * cols));
 }
 
@@ -100,46 +101,46 @@ void TestBlocks::mouseMarksByDragAndShiftClick() {
 void TestBlocks::mouseActsInEitherPane() {
     TEditor editor(SampleBytes(1000));
     TFormMain& form = editor.Form;
-    const int32_t cols = Engine::Doc().View.Cols;
+    const int32_t cols = TestDoc().View.Cols;
     auto at = [](TJkStrGrid* pane, int col, int row) { return pane->CellRect(col, row).center(); };
     for (const bool text : {false, true}) {
         TJkStrGrid* pane = text ? form.JkStrGridText : form.JkStrGridHex;
         TJkStrGrid* other = text ? form.JkStrGridHex : form.JkStrGridText;
-        if (Engine::TextMode == text) editor.Run(TCommand::ModusText1);
+        if (TestApp().TextMode == text) editor.Run(TCommand::ModusText1);
         QVERIFY(form.ActivePane() != pane);
         editor.Run(TCommand::Blockunmark1);
         QTest::mousePress(pane, Qt::LeftButton, Qt::NoModifier, at(pane, 5, 3));
-        QCOMPARE(Engine::TextMode, text);
+        QCOMPARE(TestApp().TextMode, text);
         QCOMPARE(form.ActivePane(), pane);
         QCOMPARE(form.focusWidget(), pane);
         QCOMPARE(other->focusPolicy(), Qt::NoFocus);
         QTest::mouseMove(pane, at(pane, 2, 1));
         QTest::mouseRelease(pane, Qt::LeftButton, Qt::NoModifier, at(pane, 2, 1));
         QCOMPARE(editor.Block(), qMakePair(cols + 3, 3 * cols + 6));
-        QCOMPARE(Engine::CurrentAddress(), cols + 3);
+        QCOMPARE(Engine::CurrentAddress(TestDoc()), cols + 3);
         // The drag moved the block's start last: Shift+click moves it again and keeps the end.
         QTest::mouseClick(pane, Qt::LeftButton, Qt::ShiftModifier, at(pane, 0, 5));
         QCOMPARE(editor.Block(), qMakePair(3 * cols + 6, 5 * cols + 1));
     }
     // The wheel over the inactive pane scrolls and leaves the active one as it is.
-    const int32_t top = Engine::Doc().View.TopAddress;
-    TJkStrGrid* inactive = Engine::TextMode ? form.JkStrGridHex : form.JkStrGridText;
+    const int32_t top = TestDoc().View.TopAddress;
+    TJkStrGrid* inactive = TestApp().TextMode ? form.JkStrGridHex : form.JkStrGridText;
     const QPointF where = at(inactive, 1, 1);
     QWheelEvent wheel(where, inactive->mapToGlobal(where), QPoint(), QPoint(0, -120), Qt::NoButton,
                       Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(inactive, &wheel);
-    QCOMPARE(Engine::Doc().View.TopAddress, top + QApplication::wheelScrollLines() * cols);
+    QCOMPARE(TestDoc().View.TopAddress, top + QApplication::wheelScrollLines() * cols);
     QVERIFY(form.ActivePane() != inactive);
 
     // Far below the page, one step of the drag scrolls many rows at once (just below it, one row).
     TJkStrGrid* pane = form.ActivePane();
     const int pitch = pane->CellRect(0, 1).top() - pane->CellRect(0, 0).top();
-    const int32_t before = Engine::Doc().View.TopAddress;
+    const int32_t before = TestDoc().View.TopAddress;
     const QPoint farBelow(at(pane, 0, 0).x(), pane->height() + 8 * pitch);
     QTest::mousePress(pane, Qt::LeftButton, Qt::NoModifier, at(pane, 0, 0));
     QTest::mouseMove(pane, farBelow);
     QTest::mouseRelease(pane, Qt::LeftButton, Qt::NoModifier, farBelow);
-    QVERIFY(Engine::Doc().View.TopAddress >= before + 5 * cols);
+    QVERIFY(TestDoc().View.TopAddress >= before + 5 * cols);
 }
 
 void TestBlocks::markingTakesTurnsAndEnablesCommands() {
@@ -196,8 +197,8 @@ void TestBlocks::copyOverwriteAndMove() {
     bytes.insert(1, bytes.mid(3, 7));
     QCOMPARE(FileBytes(), bytes);
     QCOMPARE(editor.Block(), qMakePair(2, 8));
-    QCOMPARE(Engine::CurrentAddress(), 2);
-    QVERIFY(Engine::Doc().Modified);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 2);
+    QVERIFY(TestDoc().Modified);
     QCOMPARE(editor.Form.JkStrGridHex->Cell(1, 0), HexCellText(uint8_t(bytes[1])));
 
     // Copy/overwrite to 94 fits a 107-byte file; at 102 it would run past the end.
@@ -213,15 +214,15 @@ void TestBlocks::copyOverwriteAndMove() {
     // Move 4..10 to before 20: the bytes end at 13..19 and the cursor stays on its byte.
     editor.Mark(4, 10);
     editor.GoTo(20);
-    const uint8_t cursorByte = Engine::Doc().Store.ReadByte(20);
+    const uint8_t cursorByte = TestDoc().Store.ReadByte(20);
     editor.Run(TCommand::Blockmove1);
     const QByteArray moved = bytes.mid(3, 7);
     bytes.remove(3, 7);
     bytes.insert(12, moved);
     QCOMPARE(FileBytes(), bytes);
     QCOMPARE(editor.Block(), qMakePair(13, 19));
-    QCOMPARE(Engine::Doc().Store.ReadByte(Engine::CurrentAddress()), cursorByte);
-    QCOMPARE(Engine::CurrentAddress(), 20);
+    QCOMPARE(TestDoc().Store.ReadByte(Engine::CurrentAddress(TestDoc())), cursorByte);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 20);
 }
 
 void TestBlocks::refusalsLeaveEverythingAsItWas() {
@@ -246,7 +247,7 @@ void TestBlocks::refusalsLeaveEverythingAsItWas() {
     QCOMPARE(editor.RunAnswered(TCommand::Blockmove1), QString("Block remains on same position"));
     QCOMPARE(FileBytes(), bytes);
     QCOMPARE(editor.Block(), qMakePair(4, 10));
-    QVERIFY(!Engine::Doc().Modified);
+    QVERIFY(!TestDoc().Modified);
 }
 
 void TestBlocks::deleteBlockByMenuAndButton() {
@@ -257,7 +258,7 @@ void TestBlocks::deleteBlockByMenuAndButton() {
     bytes.remove(199, 61);
     QCOMPARE(FileBytes(), bytes);
     QCOMPARE(editor.Block(), qMakePair(0, 0));
-    QCOMPARE(Engine::CurrentAddress(), 200);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 200);
 
     editor.Mark(5, 6);
     editor.Form.Button(TCommand::JkBtnDel)->click();
@@ -265,12 +266,12 @@ void TestBlocks::deleteBlockByMenuAndButton() {
     QCOMPARE(FileBytes(), bytes);
 
     // The whole file as the block empties it; the file counts as changed, so that Close asks.
-    Engine::Doc().Modified = false;
-    editor.Mark(1, Engine::Doc().Store.FileSize());
+    TestDoc().Modified = false;
+    editor.Mark(1, TestDoc().Store.FileSize());
     QApplication::setActiveWindow(&editor.Form);
     QTest::keyClick(editor.Form.ActivePane(), Qt::Key_D, Qt::ControlModifier);
-    QCOMPARE(Engine::Doc().Store.FileSize(), 0);
-    QVERIFY(Engine::Doc().Modified);
+    QCOMPARE(TestDoc().Store.FileSize(), 0);
+    QVERIFY(TestDoc().Modified);
 }
 
 void TestBlocks::deleteFromAndToCursor() {
@@ -281,7 +282,7 @@ void TestBlocks::deleteFromAndToCursor() {
     editor.Run(TCommand::Deletefromcursor1);
     bytes.truncate(249);
     QCOMPARE(FileBytes(), bytes);
-    QCOMPARE(Engine::CurrentAddress(), 249);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 249);
     QCOMPARE(editor.Block(), qMakePair(100, 120));
 
     // Every byte moves: a block cannot stay.
@@ -289,14 +290,14 @@ void TestBlocks::deleteFromAndToCursor() {
     QCOMPARE(editor.RunAnswered(TCommand::Deletetocursor1), QString("Block no longer valid"));
     bytes.remove(0, 50);
     QCOMPARE(FileBytes(), bytes);
-    QCOMPARE(Engine::CurrentAddress(), 1);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 1);
     QCOMPARE(editor.Block(), qMakePair(0, 0));
 
     // The byte under the cursor is the last one deleted: at address 1 nothing stays.
-    Engine::Doc().Modified = false;
+    TestDoc().Modified = false;
     editor.Run(TCommand::Deletefromcursor1);
-    QCOMPARE(Engine::Doc().Store.FileSize(), 0);
-    QVERIFY(Engine::Doc().Modified);
+    QCOMPARE(TestDoc().Store.FileSize(), 0);
+    QVERIFY(TestDoc().Modified);
 }
 
 NIBLO_UI_TEST(TestBlocks)

@@ -2,6 +2,7 @@
 // Tools > Checksums: the block or the whole file, compute on the worker, cancel, compare, copy, and the
 // choice kept in the settings file.
 #include "dialogs/NIBLO_Sum.h"
+#include "common/TestDocument.h"
 #include "engine/document/Blocks.h"
 #include "engine/document/EngineState.h"
 #include "engine/settings/IniFile.h"
@@ -63,7 +64,7 @@ class TestChecksums : public TEditorTestCase {
 void TestChecksums::blockIsComputedComparedAndCopied() {
     const QByteArray bytes = SampleBytes(1000);
     TStartedEditor editor(bytes);
-    Engine::SetBlock(101, 300);
+    Engine::SetBlock(TestDoc(), 101, 300);
     const QByteArray block = bytes.mid(100, 200);
     editor.RunDialog<TFormChecksums>(TCommand::Checksums1, [&](TFormChecksums& dialog) {
         QVERIFY(dialog.RadioButtonBlock->isVisible());
@@ -108,7 +109,7 @@ void TestChecksums::blockIsComputedComparedAndCopied() {
         dialog.ButtonClose->click();
     });
     QCOMPARE(FileBytes(), bytes);
-    QVERIFY(!Engine::Doc().Modified);
+    QVERIFY(!TestDoc().Modified);
 }
 
 void TestChecksums::wholeFileWithoutBlock() {

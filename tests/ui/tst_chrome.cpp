@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The toolbar button, the link label and the about box.
 #include "controls/JkBtn.h"
+#include "common/TestDocument.h"
 #include "controls/JkLbl.h"
 #include "controls/Jk_About2.h"
 #include "engine/document/EngineState.h"
@@ -285,7 +286,7 @@ void TestChrome::aboutBoxShowsTheMemoryState() {
         return info;
     };
     QString caption, url;
-    const QString capacity = QLocale(QLocale::English).toString(Engine::Doc().Store.Capacity());
+    const QString capacity = QLocale(QLocale::English).toString(TestDoc().Store.Capacity());
     QCOMPARE(aboutText(&caption, &url),
              QStringLiteral("Current file size: 1,234,567 bytes\nMemory allocated: %1 bytes").arg(capacity));
     QCOMPARE(

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Cut, copy and paste through the desktop's clipboard, the enabling of Paste and the question at exit.
 #include "support/UiTestMain.h"
+#include "common/TestDocument.h"
 #include "support/TempSettings.h"
 #include "ui/NIBLO_Main.h"
 
@@ -63,11 +64,11 @@ class TestClipboard : public QObject {
   private slots:
     void init() {
         Settings.Fresh();
-        Engine::ResetEngineState();
+        Engine::ResetEngineState(TestDoc());
         QGuiApplication::clipboard()->clear();
     }
     void cleanupTestCase() { Settings.Release(); }
-    void cleanup() { Engine::ResetEngineState(); }
+    void cleanup() { Engine::ResetEngineState(TestDoc()); }
 
     void pasteFollowsTheClipboard();
     void cutCopyAndPasteByMenuShortcutAndToolbar();
@@ -101,12 +102,12 @@ void TestClipboard::cutCopyAndPasteByMenuShortcutAndToolbar() {
     // Beside it, text for other programs as the active pane shows the bytes (the default font has the DOS
     // glyphs: FF is a no-break space).
     for (bool textPane : {false, true}) {
-        if (Engine::TextMode != textPane) editor.Run(TCommand::ModusText1);
+        if (TestApp().TextMode != textPane) editor.Run(TCommand::ModusText1);
         editor.Run(TCommand::Copy1);
         QCOMPARE(QGuiApplication::clipboard()->text(),
                  textPane ? QStringLiteral(".A\u00A0") : QStringLiteral("00 41 FF"));
     }
-    QCOMPARE(Engine::Doc().Block.BlockBegin, 2);
+    QCOMPARE(TestDoc().Block.BlockBegin, 2);
 
     // Ctrl+V from the pane inserts at the cursor, zero byte included.
     QApplication::setActiveWindow(&editor.Form);
@@ -126,7 +127,7 @@ void TestClipboard::cutCopyAndPasteByMenuShortcutAndToolbar() {
     editor.GoTo(1);
     editor.Form.Button(TCommand::JkBtnPaste)->click();
     QCOMPARE(FileBytes(), QByteArray("A\x82??", 4) + bytes);
-    QVERIFY(Engine::Doc().Modified);
+    QVERIFY(TestDoc().Modified);
 
     // Paste hex takes the bytes the text spells; other text is refused with a message.
     QGuiApplication::clipboard()->setText(QStringLiteral("0x7E,\n0x7F"));
@@ -148,9 +149,9 @@ void TestClipboard::aRefusingClipboardKeepsTheBlock() {
     editor.Run(TCommand::Cut1);
     QCOMPARE(text, QString::fromLatin1(Texts::CantCopyToClipboard));
     QCOMPARE(FileBytes(), bytes);
-    QCOMPARE(Engine::Doc().Block.BlockBegin, 5);
-    QCOMPARE(Engine::Doc().Block.BlockEnd, 9);
-    QVERIFY(!Engine::Doc().Modified);
+    QCOMPARE(TestDoc().Block.BlockBegin, 5);
+    QCOMPARE(TestDoc().Block.BlockEnd, 9);
+    QVERIFY(!TestDoc().Modified);
 }
 
 void TestClipboard::exitAsksAboutMoreThan512Bytes() {
@@ -164,7 +165,7 @@ void TestClipboard::exitAsksAboutMoreThan512Bytes() {
         QVERIFY(question.isEmpty());
         QCOMPARE(OurFormatOnClipboard().size(), 512);
     }
-    Engine::ResetEngineState();
+    Engine::ResetEngineState(TestDoc());
     {
         TStartedEditor editor(SampleBytes(10));
         PutOurFormat(509);

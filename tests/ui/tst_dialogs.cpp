@@ -2,6 +2,7 @@
 // The Find/Count, Replace and Insert dialogs: their checks and messages, the conversions, the shared
 // histories, and the commands they drive in the main window.
 #include "common/StoreInside.h"
+#include "common/TestDocument.h"
 #include "controls/JkByteEdit.h"
 #include "controls/JkHist.h"
 #include "controls/JkNumEdit.h"
@@ -98,7 +99,7 @@ class TestDialogs : public QObject {
     void initTestCase() { SetSettingsFile(Dir.filePath(QStringLiteral("NIBLO.ini")).toStdString()); }
     void init() {
         QFile::remove(Dir.filePath(QStringLiteral("NIBLO.ini")));
-        Engine::ResetEngineState();
+        Engine::ResetEngineState(TestDoc());
     }
     void cleanupTestCase() { SetSettingsFile(std::string()); }
 
@@ -311,17 +312,17 @@ void TestDialogs::findAgainAndCountThroughTheWindow() {
         QTest::keyClicks(dialog.EditFindT, QStringLiteral("abc"));
         QTest::keyClick(dialog.EditFindT, Qt::Key_Return);
     });
-    QCOMPARE(Engine::CurrentAddress(), 3);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 3);
     QVERIFY(editor.Form.Action(TCommand::Findagaindown1)->isEnabled());
     editor.Key(Qt::Key_F3);
-    QCOMPARE(Engine::CurrentAddress(), 6);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 6);
     QCOMPARE(editor.KeyAnswered(Qt::Key_F3), QStringLiteral("String not found"));
-    QCOMPARE(Engine::CurrentAddress(), 6);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 6);
     editor.Key(Qt::Key_F3, Qt::ShiftModifier);
-    QCOMPARE(Engine::CurrentAddress(), 3);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 3);
 
     // Count from the cursor downwards; the cursor ends on the last hit counted.
-    Engine::ShowAddress(1, true, false);
+    Engine::ShowAddress(TestDoc(), 1, true, false);
     QString message;
     editor.RunDialog<TFormFind>(TCommand::Count1, [&message](TFormFind& dialog) {
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Count"));
@@ -330,12 +331,12 @@ void TestDialogs::findAgainAndCountThroughTheWindow() {
         dialog.ButtonOK->click();
     });
     QCOMPARE(message, QStringLiteral("Occurences found:\n2"));
-    QCOMPARE(Engine::CurrentAddress(), 6);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 6);
 
     // A cancelled Find disables the find-again commands.
     editor.RunDialog<TFormFind>(TCommand::Find1, [](TFormFind& dialog) { dialog.ButtonCancel->click(); });
     QVERIFY(!editor.Form.Action(TCommand::Findagaindown1)->isEnabled());
-    QCOMPARE(Engine::SearchRequest.Pattern, (std::vector<uint8_t>{'a', 'b', 'c'}));
+    QCOMPARE(TestApp().SearchRequest.Pattern, (std::vector<uint8_t>{'a', 'b', 'c'}));
 }
 
 void TestDialogs::replaceUndoAndReplaceAllThroughTheWindow() {
@@ -353,7 +354,7 @@ void TestDialogs::replaceUndoAndReplaceAllThroughTheWindow() {
     editor.RunDialog<TFormReplace>(TCommand::Replace1,
                                    replace(QStringLiteral("abc"), QStringLiteral("xy"), false, nullptr));
     QCOMPARE(FileBytes(), QByteArray("xxxyabc"));
-    QCOMPARE(Engine::CurrentAddress(), 4);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 4);
     QVERIFY(editor.Form.Action(TCommand::Replaceundo1)->isEnabled());
     editor.Key(Qt::Key_F4);
     QCOMPARE(FileBytes(), QByteArray("xxxyxy"));
@@ -362,7 +363,7 @@ void TestDialogs::replaceUndoAndReplaceAllThroughTheWindow() {
     QVERIFY(!editor.Form.Action(TCommand::Replaceundo1)->isEnabled());
 
     // Replace all with an empty replacement deletes every hit from the cursor on.
-    Engine::ShowAddress(1, true, false);
+    Engine::ShowAddress(TestDoc(), 1, true, false);
     QString message;
     editor.RunDialog<TFormReplace>(TCommand::Replace1,
                                    replace(QStringLiteral("x"), QString(), true, &message));
@@ -378,33 +379,33 @@ void TestDialogs::patchChangesOnlyTheFirstSequence() {
     QString message;
     {
         TEditor editor(bytes);
-        Engine::ShowAddress(20, true, false);
+        Engine::ShowAddress(TestDoc(), 20, true, false);
         AnswerNextModal(QStringLiteral("OK"), &message);
         editor.Run(TCommand::Patch1);
         QCOMPARE(message, QStringLiteral("File successfully patched"));
         QByteArray expected = bytes;
         expected[1004] = '\x7E';
         QCOMPARE(FileBytes(), expected);
-        QVERIFY(Engine::Doc().Modified);
-        QCOMPARE(Engine::CurrentAddress(), 20);
+        QVERIFY(TestDoc().Modified);
+        QCOMPARE(Engine::CurrentAddress(TestDoc()), 20);
         QVERIFY(!editor.Form.Action(TCommand::Replaceundo1)->isEnabled());
     }
-    Engine::ResetEngineState();
+    Engine::ResetEngineState(TestDoc());
     TEditor plain(QByteArray(100, 'a'));
     AnswerNextModal(QStringLiteral("OK"), &message);
     plain.Run(TCommand::Patch1);
     QCOMPARE(message, QStringLiteral("File is not a\nBorland Pascal 7.0 executable"));
-    QVERIFY(!Engine::Doc().Modified);
+    QVERIFY(!TestDoc().Modified);
 }
 
 void TestDialogs::insertStringThroughTheWindow() {
     TEditor editor("0123456789");
     // A block behind the insertion point no longer marks its bytes.
     for (int32_t address : {6, 8}) {
-        Engine::ShowAddress(address, true, false);
+        Engine::ShowAddress(TestDoc(), address, true, false);
         editor.Run(TCommand::Blockmark1);
     }
-    Engine::ShowAddress(5, true, false);
+    Engine::ShowAddress(TestDoc(), 5, true, false);
     QString message;
     editor.RunDialog<TFormIns>(TCommand::Insert1, [&message](TFormIns& dialog) {
         Type(dialog.EditInsT, QStringLiteral("XY"));
@@ -413,14 +414,14 @@ void TestDialogs::insertStringThroughTheWindow() {
         QTest::keyClick(dialog.JkNumEdit1, Qt::Key_Return);
     });
     QCOMPARE(FileBytes(), QByteArray("0123XYXYXY456789"));
-    QCOMPARE(Engine::CurrentAddress(), 5);
-    QVERIFY(Engine::Doc().Modified);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 5);
+    QVERIFY(TestDoc().Modified);
     QCOMPARE(message, QStringLiteral("Block no longer valid"));
-    QCOMPARE(Engine::Doc().Block.BlockBegin, 0);
+    QCOMPARE(TestDoc().Block.BlockBegin, 0);
 
     // A "$" count from the history selects hexadecimal and counts in hex.
     TIniFile(SettingsFile()).WriteString("JkHistoryInsN", "0", "\"$10\"");
-    Engine::ShowAddress(1, true, false);
+    Engine::ShowAddress(TestDoc(), 1, true, false);
     editor.RunDialog<TFormIns>(TCommand::Insert1, [](TFormIns& dialog) {
         QVERIFY(dialog.RadioButtonHexN->isChecked());
         QCOMPARE(dialog.EditInsT->text(), QStringLiteral("XY"));
@@ -428,7 +429,7 @@ void TestDialogs::insertStringThroughTheWindow() {
         Type(dialog.JkByteEditInsH, QStringLiteral("00"));
         dialog.ButtonOK->click();
     });
-    QCOMPARE(Engine::Doc().Store.FileSize(), 32);
+    QCOMPARE(TestDoc().Store.FileSize(), 32);
     QCOMPARE(FileBytes().left(17), QByteArray(16, '\0') + '0');
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The program's own open/save dialog: typed names and wildcards, sorting, favourites, Backspace.
 #include "common/OrdinaryUser.h"
+#include "common/TestDocument.h"
 #include "controls/JkDriveComboBox.h"
 #include "engine/document/EngineState.h"
 #include "engine/settings/IniFile.h"
@@ -397,24 +398,24 @@ class TestFileDialog : public QObject {
         form.show();
         form.FormActivate();
         // The first request of a run, without a folder, starts beside the program.
-        Engine::LastDir.clear();
+        TestApp().LastDir.clear();
         WithNextModal([&](QWidget*) {
             QCOMPARE(form.FormOSE->Directory(), Bytes(QCoreApplication::applicationDirPath()));
             QCOMPARE(form.FormOSE->ComboBoxFilter->currentText(), QStringLiteral("*.*"));
             form.FormOSE->reject();
         });
         form.Run(TCommand::Open1);
-        QCOMPARE(Engine::LastDir, Bytes(QCoreApplication::applicationDirPath()));
-        Engine::LastDir = Bytes(Root + "/sub2");
+        QCOMPARE(TestApp().LastDir, Bytes(QCoreApplication::applicationDirPath()));
+        TestApp().LastDir = Bytes(Root + "/sub2");
         WithNextModal([&](QWidget* modal) {
             QCOMPARE(modal, static_cast<QWidget*>(form.FormOSE));
             QCOMPARE(form.FormOSE->windowTitle(), QStringLiteral("Open file"));
             Type(*form.FormOSE, QStringLiteral("y.bin"));
         });
         form.Run(TCommand::Open1);
-        QCOMPARE(QString::fromStdString(Engine::Doc().File.FileName), Root + "/sub2/y.bin");
-        QCOMPARE(Engine::Doc().Store.FileSize(), 20);
-        QCOMPARE(Engine::LastDir, Bytes(Root + "/sub2"));
+        QCOMPARE(QString::fromStdString(TestDoc().File.FileName), Root + "/sub2/y.bin");
+        QCOMPARE(TestDoc().Store.FileSize(), 20);
+        QCOMPARE(TestApp().LastDir, Bytes(Root + "/sub2"));
     }
 };
 

@@ -2,6 +2,7 @@
 // Help: every help context the program uses has a topic; Help buttons, F1, "What's this?" and the
 // Help menu reach the right topic in the right form; the help window finds and navigates topics.
 #include "engine/document/EngineState.h"
+#include "common/TestDocument.h"
 #include "support/UiTestMain.h"
 #include "support/ModalAnswer.h"
 #include "support/StartedEditor.h"
@@ -144,7 +145,7 @@ void TestHelp::everyHelpContextHasATopicAndEveryHelpButtonShowsIt() {
                                     TCommand::Deletetocursor1};
     for (int i = 0; i < int(TCommand::CommandCount); ++i) {
         if (skipped.contains(TCommand(i))) continue;
-        Engine::Doc().View.CursorCol = 1;
+        TestDoc().View.CursorCol = 1;
         editor.Form.Run(TCommand(i));
         QCoreApplication::processEvents();
     }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Keyboard and mouse work in the panes, driven through Qt key and mouse events on the real panes.
 #include "support/UiTestMain.h"
+#include "common/TestDocument.h"
 #include "support/EditorTestCase.h"
 #include "ui/NIBLO_Main.h"
 
@@ -65,12 +66,12 @@ class TEditor : public TStartedEditor {
         QCoreApplication::processEvents();
     }
     void GoTo(int32_t address) {
-        Engine::ShowAddress(address, true, false);
-        QCOMPARE(Engine::CurrentAddress(), address);
+        Engine::ShowAddress(TestDoc(), address, true, false);
+        QCOMPARE(Engine::CurrentAddress(TestDoc()), address);
     }
 
     QString Panel(int index) const { return Form.StatusBar1->PanelText(index); }
-    QPoint Cursor() const { return {Engine::Doc().View.CursorCol, Engine::Doc().View.CursorRow}; }
+    QPoint Cursor() const { return {TestDoc().View.CursorCol, TestDoc().View.CursorRow}; }
     QPoint PaneCell(const TJkStrGrid* pane) const { return {pane->Col(), pane->Row()}; }
 };
 
@@ -100,29 +101,29 @@ class TestKeyboard : public TEditorTestCase {
 
 void TestKeyboard::emptyFileTakesOnlyTabInsertAndTyping() {
     TEditor editor{QByteArray()};
-    QCOMPARE(Engine::Doc().Store.FileSize(), 0);
+    QCOMPARE(TestDoc().Store.FileSize(), 0);
     for (Qt::Key key :
          {Qt::Key_Right, Qt::Key_Down, Qt::Key_End, Qt::Key_PageDown, Qt::Key_Delete, Qt::Key_Backspace}) {
         editor.Click(key);
         QCOMPARE(editor.Cursor(), QPoint(0, 0));
-        QCOMPARE(Engine::Doc().Store.FileSize(), 0);
+        QCOMPARE(TestDoc().Store.FileSize(), 0);
     }
     editor.Click(Qt::Key_Right, Qt::ShiftModifier);
-    QCOMPARE(Engine::Doc().Block.BlockBegin, 0);
+    QCOMPARE(TestDoc().Block.BlockBegin, 0);
 
     editor.Click(Qt::Key_Insert);
-    QVERIFY(!Engine::OverwriteMode);
+    QVERIFY(!TestApp().OverwriteMode);
     QCOMPARE(editor.Panel(2), QString("Insert"));
     editor.Click(Qt::Key_Tab);
-    QVERIFY(!Engine::TextMode);
+    QVERIFY(!TestApp().TextMode);
     editor.Click(Qt::Key_Tab);
-    QVERIFY(Engine::TextMode);
+    QVERIFY(TestApp().TextMode);
 
     // Insert mode: the cursor moves on to the empty cell after the byte, where the next ones append.
     editor.Type("A");
     QCOMPARE(FileBytes(), QByteArray("A"));
-    QCOMPARE(Engine::Doc().View.BottomAddress, 1);
-    QVERIFY(Engine::Doc().Modified);
+    QCOMPARE(TestDoc().View.BottomAddress, 1);
+    QVERIFY(TestDoc().Modified);
     QCOMPARE(editor.Cursor(), QPoint(1, 0));
     QCOMPARE(editor.Form.JkStrGridHex->Cell(0, 0), QString("41"));
     QCOMPARE(editor.Panel(0), QString("Adr. dec: 1"));
@@ -141,7 +142,7 @@ void TestKeyboard::hexEscapeInEmptyFileLeavesTwoBlanks() {
     QCOMPARE(editor.Pane(), hex);
     editor.Type("4");
     QCOMPARE(hex->Cell(0, 0), QString("4"));
-    QCOMPARE(Engine::Doc().Store.FileSize(), 0);
+    QCOMPARE(TestDoc().Store.FileSize(), 0);
     editor.Click(Qt::Key_Escape);
     QCOMPARE(hex->Cell(0, 0), QString("  "));
     editor.Type("41");
@@ -155,44 +156,44 @@ void TestKeyboard::textPaneTypesInBothModesAndSaves() {
     bytes[0] = 'A';
     bytes[1] = 'B';
     QCOMPARE(FileBytes(), bytes);
-    QCOMPARE(Engine::CurrentAddress(), 3);
-    QVERIFY(Engine::Doc().Modified);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 3);
+    QVERIFY(TestDoc().Modified);
 
     // Insert mode: the byte goes before the cursor's byte, which moves on with the cursor.
     editor.Click(Qt::Key_Insert);
     editor.Type("C");
     bytes.insert(2, 'C');
     QCOMPARE(FileBytes(), bytes);
-    QCOMPARE(Engine::CurrentAddress(), 4);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 4);
     QCOMPARE(editor.Form.JkStrGridText->Cell(2, 0), QString("C"));
     QCOMPARE(editor.Form.JkStrGridHex->Cell(3, 0), HexCellText(uint8_t(bytes[3])));
 
     // Windows-1252: the euro sign is 0x80; a character the code page lacks is not typed.
-    Engine::CharacterSet = TCharacterSet::Windows1252;
+    TestApp().CharacterSet = TCharacterSet::Windows1252;
     editor.Type(QString::fromUtf8("\u20AC\u0416"));
     bytes.insert(3, char(0x80));
     QCOMPARE(FileBytes(), bytes);
-    QCOMPARE(Engine::CurrentAddress(), 5);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 5);
 
     // At the last byte insert mode types before it and the cursor stays on it; overwrite replaces it.
     editor.GoTo(42);
     editor.Type("x");
     bytes.insert(41, 'x');
     QCOMPARE(FileBytes(), bytes);
-    QCOMPARE(Engine::CurrentAddress(), 43);
-    QCOMPARE(Engine::Doc().Store.FileSize(), 43);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 43);
+    QCOMPARE(TestDoc().Store.FileSize(), 43);
     editor.Click(Qt::Key_Insert);
     editor.Type("yz");
     bytes[42] = 'z';
     QCOMPARE(FileBytes(), bytes);
-    QCOMPARE(Engine::CurrentAddress(), 43);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 43);
     QCOMPARE(editor.Panel(1), QString("Char dec: %1").arg(int('z')));
 
     editor.Form.Run(TCommand::Save1);
     QFile file(editor.Path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), bytes);
-    QVERIFY(!Engine::Doc().Modified);
+    QVERIFY(!TestDoc().Modified);
 }
 
 void TestKeyboard::hexPaneTypesPairsOfDigits() {
@@ -210,7 +211,7 @@ void TestKeyboard::hexPaneTypesPairsOfDigits() {
     editor.Type("4g1");
     bytes[0] = 0x41;
     QCOMPARE(FileBytes(), bytes);
-    QCOMPARE(Engine::CurrentAddress(), 2);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 2);
     editor.Type("af");
     bytes[1] = char(0xAF);
     QCOMPARE(FileBytes(), bytes);
@@ -222,11 +223,11 @@ void TestKeyboard::hexPaneTypesPairsOfDigits() {
     editor.Type("7");
     editor.Click(Qt::Key_Right);
     QCOMPARE(hex->Cell(2, 0), HexCellText(uint8_t(bytes[2])));
-    QCOMPARE(Engine::CurrentAddress(), 4);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 4);
     editor.Type("7");
     editor.ClickCell(hex, 5, 1);
     QCOMPARE(hex->Cell(3, 0), HexCellText(uint8_t(bytes[3])));
-    QCOMPARE(Engine::CurrentAddress(), 22);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 22);
     editor.Type("12");
     bytes[21] = 0x12;
     QCOMPARE(FileBytes(), bytes);
@@ -283,22 +284,22 @@ void TestKeyboard::keysReachTheEngineAsTheirNumbers() {
             const QByteArray what = QTest::toString(c.Key) + QByteArray(" at ") + QByteArray::number(place.Top) +
                                     "," + QByteArray::number(place.Col) + "," + QByteArray::number(place.Row);
             auto start = [&] {
-                Engine::UnmarkBlock();
-                Engine::ShowAddress(place.Top, false, false);
-                Engine::SetCursorCell(place.Col, place.Row);
+                Engine::UnmarkBlock(TestDoc());
+                Engine::ShowAddress(TestDoc(), place.Top, false, false);
+                Engine::SetCursorCell(TestDoc(), place.Col, place.Row);
             };
             start();
             int key = c.PaneKey;
-            Engine::PaneKeyDown(key, c.Shift);
-            Engine::PaneKeyUp(c.PaneKey, c.Shift);
-            const int64_t wantTop = Engine::Doc().View.TopAddress, wantAddress = Engine::CurrentAddress();
-            const int64_t wantBegin = Engine::Doc().Block.BlockBegin, wantEnd = Engine::Doc().Block.BlockEnd;
+            Engine::PaneKeyDown(TestDoc(), key, c.Shift);
+            Engine::PaneKeyUp(TestDoc(), c.PaneKey, c.Shift);
+            const int64_t wantTop = TestDoc().View.TopAddress, wantAddress = Engine::CurrentAddress(TestDoc());
+            const int64_t wantBegin = TestDoc().Block.BlockBegin, wantEnd = TestDoc().Block.BlockEnd;
 
             start();
             editor.Click(c.Key, c.Modifiers);
-            QVERIFY2(Engine::Doc().View.TopAddress == wantTop && Engine::CurrentAddress() == wantAddress,
+            QVERIFY2(TestDoc().View.TopAddress == wantTop && Engine::CurrentAddress(TestDoc()) == wantAddress,
                      what);
-            QVERIFY2(Engine::Doc().Block.BlockBegin == wantBegin && Engine::Doc().Block.BlockEnd == wantEnd,
+            QVERIFY2(TestDoc().Block.BlockBegin == wantBegin && TestDoc().Block.BlockEnd == wantEnd,
                      what);
             QVERIFY2(editor.PaneCell(editor.Form.JkStrGridText) == editor.Cursor(), what);
             QVERIFY2(editor.PaneCell(editor.Form.JkStrGridHex) == editor.Cursor(), what);
@@ -314,9 +315,9 @@ void TestKeyboard::otherKeysChangeNothing() {
     for (Qt::Key key : {Qt::Key_Return, Qt::Key_F12, Qt::Key_F9})
         QTest::keyClick(editor.Pane(), key);
     QCoreApplication::processEvents();
-    QCOMPARE(Engine::CurrentAddress(), 20);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 20);
     QCOMPARE(FileBytes(), bytes);
-    QVERIFY(!Engine::Doc().Modified);
+    QVERIFY(!TestDoc().Modified);
 }
 
 // The key events of a real keyboard carry text: Delete "\x7f", Backspace "\b", Ctrl+1 "1", Alt+Q "q".
@@ -338,9 +339,9 @@ void TestKeyboard::keysWithTextOfTheirOwnTypeNothing() {
     QCOMPARE(FileBytes(), bytes);
 
     // Ctrl and Alt together are AltGr on some systems: that types (the euro sign as Windows-1252 has it).
-    Engine::CharacterSet = TCharacterSet::Windows1252;
+    TestApp().CharacterSet = TCharacterSet::Windows1252;
     editor.Press(Qt::Key_E, Qt::ControlModifier | Qt::AltModifier, QString(QChar(0x20AC)));
-    QCOMPARE(uint8_t(FileBytes().at(Engine::CurrentAddress() - 2)), uint8_t(0x80));
+    QCOMPARE(uint8_t(FileBytes().at(Engine::CurrentAddress(TestDoc()) - 2)), uint8_t(0x80));
 }
 
 void TestKeyboard::backspaceAndDelete() {
@@ -348,30 +349,30 @@ void TestKeyboard::backspaceAndDelete() {
     TEditor editor(bytes);
     editor.Click(Qt::Key_Backspace);
     QCOMPARE(FileBytes(), bytes);
-    QVERIFY(!Engine::Doc().Modified);
+    QVERIFY(!TestDoc().Modified);
 
     editor.GoTo(5);
     editor.Click(Qt::Key_Backspace);
     bytes.remove(3, 1);
     QCOMPARE(FileBytes(), bytes);
-    QCOMPARE(Engine::CurrentAddress(), 4);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 4);
     QCOMPARE(editor.Form.JkStrGridHex->Cell(3, 0), HexCellText(uint8_t(bytes[3])));
     QCOMPARE(editor.Panel(1), QString("Char dec: %1").arg(uint8_t(bytes[3])));
-    QVERIFY(Engine::Doc().Modified);
+    QVERIFY(TestDoc().Modified);
 
     editor.Click(Qt::Key_Delete);
     bytes.remove(3, 1);
     QCOMPARE(FileBytes(), bytes);
-    QCOMPARE(Engine::CurrentAddress(), 4);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 4);
     QCOMPARE(editor.Panel(1), QString("Char dec: %1").arg(uint8_t(bytes[3])));
 
     // At the page's first cell Backspace scrolls a row back first.
-    Engine::ShowAddress(33, true, false);
+    Engine::ShowAddress(TestDoc(), 33, true, false);
     QCOMPARE(editor.Cursor(), QPoint(0, 0));
     editor.Click(Qt::Key_Backspace);
     bytes.remove(31, 1);
     QCOMPARE(FileBytes(), bytes);
-    QCOMPARE(Engine::Doc().View.TopAddress, 17);
+    QCOMPARE(TestDoc().View.TopAddress, 17);
     QCOMPARE(editor.Cursor(), QPoint(15, 0));
 
     // Deleting the last byte puts the cursor on the new last one.
@@ -379,7 +380,7 @@ void TestKeyboard::backspaceAndDelete() {
     editor.Click(Qt::Key_Delete);
     bytes.chop(1);
     QCOMPARE(FileBytes(), bytes);
-    QCOMPARE(Engine::CurrentAddress(), Engine::Doc().Store.FileSize());
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), TestDoc().Store.FileSize());
 }
 
 void TestKeyboard::shiftSelectsAndShiftAloneUnmarks() {
@@ -390,28 +391,28 @@ void TestKeyboard::shiftSelectsAndShiftAloneUnmarks() {
         editor.Press(Qt::Key_Right, Qt::ShiftModifier);
         editor.Release(Qt::Key_Right, Qt::ShiftModifier);
     }
-    QCOMPARE(Engine::Doc().Block.BlockBegin, 10);
-    QCOMPARE(Engine::Doc().Block.BlockEnd, 12);
+    QCOMPARE(TestDoc().Block.BlockBegin, 10);
+    QCOMPARE(TestDoc().Block.BlockEnd, 12);
     QVERIFY(editor.Form.Action(TCommand::Blockdelete1)->isEnabled());
     // Back shrinks from the end; past the start it grows at the front.
     for (int i = 0; i < 3; ++i) {
         editor.Press(Qt::Key_Left, Qt::ShiftModifier);
         editor.Release(Qt::Key_Left, Qt::ShiftModifier);
     }
-    QCOMPARE(Engine::Doc().Block.BlockBegin, 9);
-    QCOMPARE(Engine::Doc().Block.BlockEnd, 10);
+    QCOMPARE(TestDoc().Block.BlockBegin, 9);
+    QCOMPARE(TestDoc().Block.BlockEnd, 10);
     editor.Release(Qt::Key_Shift, Qt::ShiftModifier);
-    QCOMPARE(Engine::Doc().Block.BlockBegin, 9);
+    QCOMPARE(TestDoc().Block.BlockBegin, 9);
 
     editor.Press(Qt::Key_Shift, Qt::NoModifier);
-    QCOMPARE(Engine::Doc().Block.BlockBegin, 0);
-    QCOMPARE(Engine::Doc().Block.BlockEnd, 0);
+    QCOMPARE(TestDoc().Block.BlockBegin, 0);
+    QCOMPARE(TestDoc().Block.BlockEnd, 0);
     QVERIFY(!editor.Form.Action(TCommand::Blockdelete1)->isEnabled());
     // Shift+Down marks a row; the block is drawn in both panes from the same cells.
     editor.Press(Qt::Key_Down, Qt::ShiftModifier);
     editor.Release(Qt::Key_Down, Qt::ShiftModifier);
-    QCOMPARE(Engine::Doc().Block.BlockBegin, 9);
-    QCOMPARE(Engine::Doc().Block.BlockEnd, 25);
+    QCOMPARE(TestDoc().Block.BlockBegin, 9);
+    QCOMPARE(TestDoc().Block.BlockEnd, 25);
     editor.Release(Qt::Key_Shift, Qt::ShiftModifier);
 }
 
@@ -425,8 +426,8 @@ void TestKeyboard::typingCapitalDoesNotMark() {
     editor.Release(Qt::Key_Shift, Qt::ShiftModifier);
     bytes[2] = 'Q';
     QCOMPARE(FileBytes(), bytes);
-    QCOMPARE(Engine::CurrentAddress(), 4);
-    QCOMPARE(Engine::Doc().Block.BlockBegin, 0);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 4);
+    QCOMPARE(TestDoc().Block.BlockBegin, 0);
 }
 
 void TestKeyboard::tabAndInsertSwitchPaneAndMode() {
@@ -434,7 +435,7 @@ void TestKeyboard::tabAndInsertSwitchPaneAndMode() {
     TFormMain& form = editor.Form;
     editor.GoTo(1001);
     editor.Click(Qt::Key_Tab);
-    QVERIFY(!Engine::TextMode);
+    QVERIFY(!TestApp().TextMode);
     QVERIFY(!form.Action(TCommand::ModusText1)->isChecked());
     QCOMPARE(form.JkStrGridHex->focusPolicy(), Qt::StrongFocus);
     QCOMPARE(form.JkStrGridText->focusPolicy(), Qt::NoFocus);
@@ -447,58 +448,58 @@ void TestKeyboard::tabAndInsertSwitchPaneAndMode() {
     QCOMPARE(editor.PaneCell(form.JkStrGridText), editor.Cursor());
 
     form.Action(TCommand::ModusText1)->trigger();
-    QVERIFY(Engine::TextMode);
+    QVERIFY(TestApp().TextMode);
     QVERIFY(form.Action(TCommand::ModusText1)->isChecked());
     QCOMPARE(form.JkStrGridText->focusPolicy(), Qt::StrongFocus);
     QCOMPARE(form.JkStrGridHex->focusPolicy(), Qt::NoFocus);
     QCOMPARE(editor.Panel(0), QString("Adr. dec: 1,001"));
 
     editor.Click(Qt::Key_Insert);
-    QVERIFY(!Engine::OverwriteMode);
+    QVERIFY(!TestApp().OverwriteMode);
     QVERIFY(!form.Action(TCommand::ModusOverwrite1)->isChecked());
     QCOMPARE(editor.Panel(2), QString("Insert"));
     form.Action(TCommand::ModusOverwrite1)->trigger();
-    QVERIFY(Engine::OverwriteMode);
+    QVERIFY(TestApp().OverwriteMode);
     QVERIFY(form.Action(TCommand::ModusOverwrite1)->isChecked());
     QCOMPARE(editor.Panel(2), QString("Overwrite"));
-    QCOMPARE(Engine::CurrentAddress(), 1002);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 1002);
 }
 
 void TestKeyboard::insertTypingDropsAffectedBlock() {
     QByteArray bytes = SampleBytes(60);
     TEditor editor(bytes);
     editor.Click(Qt::Key_Insert);
-    Engine::Doc().Block.BlockBegin = 20;
-    Engine::Doc().Block.BlockEnd = 30;
+    TestDoc().Block.BlockBegin = 20;
+    TestDoc().Block.BlockEnd = 30;
     // After the block: kept.
     editor.GoTo(31);
     editor.Type("a");
-    QCOMPARE(Engine::Doc().Block.BlockBegin, 20);
-    QCOMPARE(Engine::Doc().Block.BlockEnd, 30);
+    QCOMPARE(TestDoc().Block.BlockBegin, 20);
+    QCOMPARE(TestDoc().Block.BlockEnd, 30);
     // Inside it: dropped with a word.
     editor.GoTo(25);
     QString text;
     AnswerNextModal("OK", &text);
     editor.Type("b");
     QCOMPARE(text, QString("Block no longer valid"));
-    QCOMPARE(Engine::Doc().Block.BlockBegin, 0);
-    QCOMPARE(Engine::Doc().Block.BlockEnd, 0);
+    QCOMPARE(TestDoc().Block.BlockBegin, 0);
+    QCOMPARE(TestDoc().Block.BlockEnd, 0);
     bytes.insert(30, 'a');
     bytes.insert(24, 'b');
     QCOMPARE(FileBytes(), bytes);
-    QCOMPARE(Engine::CurrentAddress(), 26);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 26);
 }
 
 void TestKeyboard::failedInsertChangesNothing() {
     const QByteArray bytes = SampleBytes(60);
     TEditor editor(bytes);
     editor.Click(Qt::Key_Insert);
-    Engine::Doc().Block.BlockBegin = 20;
-    Engine::Doc().Block.BlockEnd = 30;
+    TestDoc().Block.BlockBegin = 20;
+    TestDoc().Block.BlockEnd = 30;
     editor.GoTo(5);
     // A file at the size limit cannot take one more byte; the buffer itself is not touched.
-    const TCount size = Engine::Doc().Store.FileSize();
-    const TCount capacity = Engine::Doc().Store.Capacity();
+    const TCount size = TestDoc().Store.FileSize();
+    const TCount capacity = TestDoc().Store.Capacity();
     StoreInside::Size() = Engine::MaxFileSize;
     StoreInside::Room() = Engine::MaxFileSize;
     QString text;
@@ -508,10 +509,10 @@ void TestKeyboard::failedInsertChangesNothing() {
     StoreInside::Room() = capacity;
     QCOMPARE(text, QString("Can't allcate additional memory\nto perform operation"));
     QCOMPARE(FileBytes(), bytes);
-    QCOMPARE(Engine::CurrentAddress(), 5);
-    QVERIFY(!Engine::Doc().Modified);
-    QCOMPARE(Engine::Doc().Block.BlockBegin, 20);
-    QCOMPARE(Engine::Doc().Block.BlockEnd, 30);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 5);
+    QVERIFY(!TestDoc().Modified);
+    QCOMPARE(TestDoc().Block.BlockBegin, 20);
+    QCOMPARE(TestDoc().Block.BlockEnd, 30);
     QCOMPARE(editor.Form.JkStrGridHex->Cell(4, 0), HexCellText(uint8_t(bytes[4])));
     QCOMPARE(
         editor.Form.JkStrGridText->Cell(4, 0),
@@ -521,18 +522,18 @@ void TestKeyboard::failedInsertChangesNothing() {
 void TestKeyboard::mouseClicksPassTheVeto() {
     TEditor editor(SampleBytes(40));
     editor.ClickCell(editor.Form.JkStrGridText, 5, 1);
-    QCOMPARE(Engine::CurrentAddress(), 22);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 22);
     QCOMPARE(editor.PaneCell(editor.Form.JkStrGridHex), QPoint(5, 1));
     QCOMPARE(editor.Panel(0), QString("Adr. dec: 21"));
     // Past the end of the file: refused.
     editor.ClickCell(editor.Form.JkStrGridText, 9, 2);
-    QCOMPARE(Engine::CurrentAddress(), 22);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 22);
     QCOMPARE(editor.PaneCell(editor.Form.JkStrGridText), QPoint(5, 1));
     // A click in the inactive pane makes it the active one, then moves the cursor there.
     editor.ClickCell(editor.Form.JkStrGridHex, 1, 0);
-    QVERIFY(!Engine::TextMode);
+    QVERIFY(!TestApp().TextMode);
     QCOMPARE(editor.Form.focusWidget(), editor.Form.JkStrGridHex);
-    QCOMPARE(Engine::CurrentAddress(), 2);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 2);
 }
 
 void TestKeyboard::characterSetMakesTypingAndDrawingAgree() {
@@ -546,7 +547,7 @@ void TestKeyboard::characterSetMakesTypingAndDrawingAgree() {
     QCOMPARE(text->Cell(0, 0), eAcute);
     QCOMPARE(TextToBytes(eAcute), QByteArray(1, char(0x82)));
     QCOMPARE(BytesToText(QByteArray(1, char(0x82))), eAcute);
-    QCOMPARE(Engine::ClipboardTextBytes(u"\u00E9"), std::vector<uint8_t>{0x82});
+    QCOMPARE(Engine::ClipboardTextBytes(TestApp(), u"\u00E9"), std::vector<uint8_t>{0x82});
     // E9 for what follows: it draws as the chosen set has it.
     editor.GoTo(1);
     editor.Type(QString::fromUtf8("\u0398"));

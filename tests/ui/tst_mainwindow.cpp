@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: start-up, file commands through the menu, status panels, panes, scroll bar and resizing.
 #include "support/UiTestMain.h"
+#include "common/TestDocument.h"
 #include "support/StartedForm.h"
 #include "support/EditorTestCase.h"
 #include "ui/NIBLO_Main.h"
@@ -141,7 +142,7 @@ void TestMainWindow::startsWithoutFileInNoFileState() {
     TFormMain& form = *started;
 
     QCOMPARE(ShownCaption(form), QString("NIBLO"));
-    QVERIFY(!Engine::Doc().FileOpen);
+    QVERIFY(!TestDoc().FileOpen);
     QVERIFY(StoreInside::FileBuffer() != nullptr);
     for (const TCommandItem& item : AllCommands(form))
         QVERIFY2(FollowsTag(item), qPrintable(item.Name));
@@ -151,8 +152,8 @@ void TestMainWindow::startsWithoutFileInNoFileState() {
     QVERIFY(!form.ScrollBar1->isEnabled());
     QCOMPARE(form.ScrollBar1->Max(), 0);
     QCOMPARE(form.JkStrGridText->Cell(0, 0), QString());
-    QCOMPARE(Engine::Doc().View.Cols, 19);
-    QCOMPARE(Engine::Doc().View.Rows, 20);
+    QCOMPARE(TestDoc().View.Cols, 19);
+    QCOMPARE(TestDoc().View.Rows, 20);
 }
 
 void TestMainWindow::opensFirstArgumentWithSpacesAndNonAscii() {
@@ -163,8 +164,8 @@ void TestMainWindow::opensFirstArgumentWithSpacesAndNonAscii() {
     TFormMain& form = *started;
 
     QCOMPARE(ShownCaption(form), QString::fromUtf8("NIBLO - my dätä.bin"));
-    QVERIFY(Engine::Doc().FileOpen);
-    QCOMPARE(Engine::Doc().Store.FileSize(), 3000);
+    QVERIFY(TestDoc().FileOpen);
+    QCOMPARE(TestDoc().Store.FileSize(), 3000);
     QCOMPARE(QByteArray(reinterpret_cast<const char*>(EngineSetup::StoredBytes().data()), 3000), bytes);
     // The commands of an open file come on together; the block commands wait for a block.
     for (const char* name : {"Save1", "SaveAs1", "Close1", "Insertfile1", "Find1", "Goto1", "Clipboard1",
@@ -175,7 +176,7 @@ void TestMainWindow::opensFirstArgumentWithSpacesAndNonAscii() {
     QVERIFY(!form.Action(TCommand::Replaceundo1)->isEnabled());
     QVERIFY(form.ScrollBar1->isEnabled());
     QCOMPARE(form.ScrollBar1->Max(), 3000);
-    QCOMPARE(form.ScrollBar1->PageSize(), Engine::Doc().View.PageBytes);
+    QCOMPARE(form.ScrollBar1->PageSize(), TestDoc().View.PageBytes);
 }
 
 void TestMainWindow::commandLineOpensReadOnlyAtTheAddress_data() {
@@ -208,10 +209,10 @@ void TestMainWindow::commandLineOpensReadOnlyAtTheAddress() {
     if (!error.isEmpty()) AnswerNextModal(QStringLiteral("OK"), &text);
     form.show();
     form.FormActivate();
-    QVERIFY(Engine::Doc().FileOpen);
-    QCOMPARE(Engine::Doc().File.ReadOnly, readOnly);
+    QVERIFY(TestDoc().FileOpen);
+    QCOMPARE(TestDoc().File.ReadOnly, readOnly);
     QCOMPARE(form.Action(TCommand::Save1)->isEnabled(), !readOnly);
-    QCOMPARE(Engine::CurrentAddress(), cursor);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), cursor);
     QCOMPARE(text, error);
 }
 
@@ -220,10 +221,10 @@ void TestMainWindow::secondActivationDoesNothing() {
     const QString path = WriteFile(dir, "a.bin", SampleBytes(10));
     auto started = StartForm(path);
     started->Run(TCommand::Close1);
-    QVERIFY(!Engine::Doc().FileOpen);
+    QVERIFY(!TestDoc().FileOpen);
     started->FormActivate();
     QCoreApplication::processEvents();
-    QVERIFY(!Engine::Doc().FileOpen);
+    QVERIFY(!TestDoc().FileOpen);
     QCOMPARE(ShownCaption(*started), QString("NIBLO"));
 }
 
@@ -236,7 +237,7 @@ void TestMainWindow::activationOffersToLoadAChangedFileAgain() {
     AnswerNextModal("Yes", &question);
     QEvent activate(QEvent::WindowActivate);
     QCoreApplication::sendEvent(started.get(), &activate);
-    QTRY_COMPARE(Engine::Doc().Store.FileSize(), 20);
+    QTRY_COMPARE(TestDoc().Store.FileSize(), 20);
     QCOMPARE(question, QString("a.bin was changed by another program. Load it again?"));
 }
 
@@ -276,8 +277,8 @@ void TestMainWindow::newNamesFilesInTurnAndCloseReturnsToNoFile() {
 
     form.findChild<QToolButton*>("JkBtnNew")->click();
     QCOMPARE(ShownCaption(form), QString("NIBLO - NoName1"));
-    QVERIFY(Engine::Doc().FileOpen);
-    QCOMPARE(Engine::Doc().Store.FileSize(), 0);
+    QVERIFY(TestDoc().FileOpen);
+    QCOMPARE(TestDoc().Store.FileSize(), 0);
     QVERIFY(form.Action(TCommand::Save1)->isEnabled());
     QVERIFY(form.Button(TCommand::JkBtnSave)->isEnabled());
     // An empty file shows no address.
@@ -298,16 +299,16 @@ void TestMainWindow::saveWritesExactlyTheBuffer() {
     const QString path = WriteFile(dir, "big.bin", bytes);
     auto started = StartForm(path);
     QCOMPARE(ShownCaption(*started), QString("NIBLO - big.bin"));
-    Engine::TypeByte(0x5A);
-    Engine::ShowAddress(300000, true, false);
-    Engine::TypeByte(0xA5);
+    Engine::TypeByte(TestDoc(), 0x5A);
+    Engine::ShowAddress(TestDoc(), 300000, true, false);
+    Engine::TypeByte(TestDoc(), 0xA5);
     QCOMPARE(ShownCaption(*started), QString("NIBLO - big.bin*"));
 
     started->Button(TCommand::JkBtnSave)->click();
     bytes[0] = char(0x5A);
     bytes[299999] = char(0xA5);
     QCOMPARE(ReadFile(path), bytes);
-    QVERIFY(!Engine::Doc().Modified);
+    QVERIFY(!TestDoc().Modified);
     QCOMPARE(ShownCaption(*started), QString("NIBLO - big.bin"));
     started->Run(TCommand::Undo1);
     QCOMPARE(ShownCaption(*started), QString("NIBLO - big.bin*"));
@@ -318,7 +319,7 @@ void TestMainWindow::readOnlyFileGreysWhatWouldChangeIt() {
     const QByteArray bytes = SampleBytes(100);
     const QString path = WriteFile(dir, "ro.bin", bytes);
     auto started = StartForm();
-    QVERIFY(Engine::OpenFile(path.toStdString(), false, true));
+    QVERIFY(Engine::OpenFile(TestDoc(), path.toStdString(), false, true));
     QCOMPARE(ShownCaption(*started), QString("NIBLO - ro.bin (read-only)"));
     for (TCommand command : {TCommand::Save1, TCommand::Insert1, TCommand::Paste1, TCommand::Replace1,
                              TCommand::Encode1, TCommand::Deletefromcursor1})
@@ -334,7 +335,7 @@ void TestMainWindow::readOnlyFileGreysWhatWouldChangeIt() {
     QTest::keyClick(started->ActivePane(), Qt::Key_Delete);
     QCOMPARE(started->StatusBar1->PanelText(3), QString("The file is read-only"));
     QCOMPARE(ShownCaption(*started), QString("NIBLO - ro.bin (read-only)"));
-    QVERIFY(Engine::OpenFile(path.toStdString(), false));
+    QVERIFY(Engine::OpenFile(TestDoc(), path.toStdString(), false));
     QVERIFY(started->Action(TCommand::Save1)->isEnabled());
     QCOMPARE(ShownCaption(*started), QString("NIBLO - ro.bin"));
     QCOMPARE(ReadFile(path), bytes);
@@ -357,15 +358,15 @@ void TestMainWindow::confirmSaveAnswers() {
     const QByteArray bytes = SampleBytes(100);
     const QString path = WriteFile(dir, "name.bin", bytes);
     auto started = StartForm(path);
-    Engine::ShowAddress(5, true, false);
-    Engine::TypeByte(0);
+    Engine::ShowAddress(TestDoc(), 5, true, false);
+    Engine::TypeByte(TestDoc(), 0);
 
     QString question;
     AnswerNextModal(button, &question);
     started->Run(TCommand::Close1);
 
     QCOMPARE(question, QString("name.bin modified. Save now?"));
-    QCOMPARE(!Engine::Doc().FileOpen, closed);
+    QCOMPARE(!TestDoc().FileOpen, closed);
     QCOMPARE(ShownCaption(*started), closed ? QString("NIBLO") : QString("NIBLO - name.bin*"));
     QByteArray expected = bytes;
     if (saved) expected[4] = '\0';
@@ -376,7 +377,7 @@ void TestMainWindow::closingWindowAsksAndCanBeRefused() {
     QTemporaryDir dir;
     const QString path = WriteFile(dir, "keep.bin", SampleBytes(10));
     auto started = StartForm(path);
-    Engine::Doc().Modified = true;
+    TestDoc().Modified = true;
 
     AnswerNextModal("Cancel");
     QVERIFY(!started->close());
@@ -399,16 +400,16 @@ void TestMainWindow::statusPanelsFollowCursorModeAndBase() {
     QCOMPARE(form.StatusBar1->PanelText(0), QString("Adr. dec: 0"));
     QCOMPARE(form.StatusBar1->PanelText(1), QString("Char dec: %1").arg(uint8_t(bytes[0])));
 
-    Engine::ShowAddress(1001, true, false);
-    QCOMPARE(Engine::CurrentAddress(), 1001);
+    Engine::ShowAddress(TestDoc(), 1001, true, false);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 1001);
     QCOMPARE(form.StatusBar1->PanelText(0), QString("Adr. dec: 1,000"));
     QCOMPARE(form.StatusBar1->PanelText(1), QString("Char dec: %1").arg(uint8_t(bytes[1000])));
     QCOMPARE(form.ScrollBar1->Position(), 1001);
 
-    Engine::TextMode = false;
+    TestApp().TextMode = false;
     form.UpdateStatus();
     QCOMPARE(form.StatusBar1->PanelText(0), QString("Adr. hex: 3E8"));
-    Engine::AddressBase = 1;
+    TestApp().AddressBase = 1;
     form.UpdateStatus();
     QCOMPARE(form.StatusBar1->PanelText(0), QString("Adr. hex: 3E9"));
 }
@@ -452,12 +453,12 @@ void TestMainWindow::blockIsDrawnInBlockColour() {
         return count;
     };
 
-    Engine::Doc().Block.BlockBegin = 3;
-    Engine::Doc().Block.BlockEnd = 0; // only the begin set: nothing coloured
+    TestDoc().Block.BlockBegin = 3;
+    TestDoc().Block.BlockEnd = 0; // only the begin set: nothing coloured
     form.RepaintPanes();
     QCOMPARE(redPixels(form.JkStrGridText, 2), 0);
 
-    Engine::Doc().Block.BlockEnd = 4;
+    TestDoc().Block.BlockEnd = 4;
     form.RepaintPanes();
     QCOMPARE(redPixels(form.JkStrGridText, 1), 0);
     QVERIFY(redPixels(form.JkStrGridText, 2) > 0);
@@ -484,18 +485,18 @@ void TestMainWindow::resizeSnapsToWholeCellsWithoutLoop() {
     QCOMPARE(form.ColsForWidth(form.WindowWidthFor(23)), 23);
     QCOMPARE(form.RowsForHeight(form.WindowHeightFor(17)), 17);
 
-    Engine::ShowAddress(2001, true, false);
+    Engine::ShowAddress(TestDoc(), 2001, true, false);
     form.resize(form.WindowWidthFor(25) + 7, form.WindowHeightFor(15) + 5);
     QCoreApplication::processEvents();
-    QCOMPARE(Engine::Doc().View.Cols, 25);
-    QCOMPARE(Engine::Doc().View.Rows, 15);
-    QCOMPARE(Engine::Doc().View.PageBytes, 375);
+    QCOMPARE(TestDoc().View.Cols, 25);
+    QCOMPARE(TestDoc().View.Rows, 15);
+    QCOMPARE(TestDoc().View.PageBytes, 375);
     QCOMPARE(form.size(), QSize(form.WindowWidthFor(25), form.WindowHeightFor(15)));
     // The cursor stays on its byte, on the page shown.
-    QCOMPARE(Engine::CurrentAddress(), 2001);
-    QVERIFY(Engine::Doc().View.TopAddress <= 2001 &&
-            2001 < Engine::Doc().View.TopAddress + Engine::Doc().View.PageBytes);
-    QCOMPARE((Engine::Doc().View.TopAddress - 1) % Engine::Doc().View.Cols, 0);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 2001);
+    QVERIFY(TestDoc().View.TopAddress <= 2001 &&
+            2001 < TestDoc().View.TopAddress + TestDoc().View.PageBytes);
+    QCOMPARE((TestDoc().View.TopAddress - 1) % TestDoc().View.Cols, 0);
     QCOMPARE(form.JkStrGridText->ColCount(), 25);
     QCOMPARE(form.JkStrGridHex->x(), form.JkStrGridText->width() + 1);
 
@@ -517,8 +518,8 @@ void TestMainWindow::resizeSnapsToWholeCellsWithoutLoop() {
     form.resize(50, 50);
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
-    QCOMPARE(Engine::Doc().View.Cols, 10);
-    QCOMPARE(Engine::Doc().View.Rows, 10);
+    QCOMPARE(TestDoc().View.Cols, 10);
+    QCOMPARE(TestDoc().View.Rows, 10);
     QCOMPARE(form.size(), QSize(form.WindowWidthFor(10), form.WindowHeightFor(10)));
     QVERIFY(resizes <= 2);
     form.removeEventFilter(&counter);
@@ -535,7 +536,7 @@ void TestMainWindow::rowAddressesFollowModeAndBaseAndWidenTheWindow() {
     QVERIFY(!form.RowAddresses && !form.RowAddressColumn->isVisible());
     QVERIFY(!form.Action(TCommand::Rowaddresses1)->isChecked());
 
-    Engine::ShowAddress(2001, true, false);
+    Engine::ShowAddress(TestDoc(), 2001, true, false);
     form.Action(TCommand::Rowaddresses1)->trigger();
     QCoreApplication::processEvents();
     QVERIFY(form.RowAddressColumn->isVisible() && form.Action(TCommand::Rowaddresses1)->isChecked());
@@ -545,16 +546,16 @@ void TestMainWindow::rowAddressesFollowModeAndBaseAndWidenTheWindow() {
     QCOMPARE(form.JkStrGridText->x(), space);
     QCOMPARE(form.JkStrGridHex->x(), space + form.JkStrGridText->width() + 1);
     QCOMPARE(form.size(), QSize(plainWidth + space, form.WindowHeightFor(10)));
-    QCOMPARE(Engine::CurrentAddress(), 2001);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 2001);
     // Snapping counts it.
     QCOMPARE(form.ColsForWidth(form.WindowWidthFor(23)), 23);
     form.resize(form.WindowWidthFor(20) + 7, form.WindowHeightFor(10));
     QCoreApplication::processEvents();
-    QCOMPARE(Engine::Doc().View.Cols, 20);
+    QCOMPARE(TestDoc().View.Cols, 20);
     QCOMPARE(form.size(), QSize(form.WindowWidthFor(20), form.WindowHeightFor(10)));
 
     // Largest address 4999 (hex 1387) or, counted from 1, 5000 (hex 1388): four hex digits either way.
-    Engine::GoToStart();
+    Engine::GoToStart(TestDoc());
     const struct {
         bool TextMode;
         int Base;
@@ -566,14 +567,14 @@ void TestMainWindow::rowAddressesFollowModeAndBaseAndWidenTheWindow() {
         {false, 1, {"0001", "0015", "0029"}},
     };
     for (const auto& c : cases) {
-        Engine::TextMode = c.TextMode;
-        Engine::AddressBase = c.Base;
+        TestApp().TextMode = c.TextMode;
+        TestApp().AddressBase = c.Base;
         form.UpdateStatus();
         QCOMPARE(form.RowAddressColumn->Texts().size(), 10);
         QCOMPARE(form.RowAddressColumn->Texts().mid(0, 3), c.FirstRows);
     }
     // The page follows (the last page starts at 4801); rows past the end stay empty.
-    Engine::ShowAddress(4990, true, false);
+    Engine::ShowAddress(TestDoc(), 4990, true, false);
     QCOMPARE(form.RowAddressColumn->Texts().first(), QString("12C1"));
     QCOMPARE(form.RowAddressColumn->Texts().last(), QString("1375"));
     form.Run(TCommand::New1);
@@ -609,7 +610,7 @@ void TestMainWindow::inspectorFollowsTheCursorBesideThePanes() {
     QVERIFY(!form.Inspector->isFloating());
     // The panes and the scroll bar stay clear of the dock.
     QVERIFY(form.ScrollBar1->geometry().right() < form.centralWidget()->width());
-    QCOMPARE(Engine::Doc().View.Cols, 10);
+    QCOMPARE(TestDoc().View.Cols, 10);
     QVERIFY(form.width() > plain.width());
     QCOMPARE(form.width(), form.WindowWidthFor(10));
     const auto value = [&](Engine::TInspectorRow row) {
@@ -627,7 +628,7 @@ void TestMainWindow::inspectorFollowsTheCursorBesideThePanes() {
     QTest::keyClick(form.Inspector->Rows, Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(QGuiApplication::clipboard()->text(), QString("33752069"));
     // Near the end the longer rows have no bytes.
-    Engine::ShowAddress(6, true, false);
+    Engine::ShowAddress(TestDoc(), 6, true, false);
     QCoreApplication::processEvents();
     QCOMPARE(value(Engine::TInspectorRow::Int8), QString("-2"));
     QCOMPARE(value(Engine::TInspectorRow::Int16), QString("-"));
@@ -637,18 +638,18 @@ void TestMainWindow::inspectorFollowsTheCursorBesideThePanes() {
     QCOMPARE(value(Engine::TInspectorRow::Windows1252), QString::fromUtf8("U+00FE \xC3\xBE"));
     form.Inspector->Rows->scrollToTop();
 
-    Engine::ShowAddress(2, true, false);
+    Engine::ShowAddress(TestDoc(), 2, true, false);
     QCoreApplication::processEvents();
     const auto bytesAtCursor = [] {
         QByteArray bytes;
         for (int a = 2; a <= 5; ++a)
-            bytes.append(char(Engine::Doc().Store.ReadByte(a)));
+            bytes.append(char(TestDoc().Store.ReadByte(a)));
         return bytes.toHex();
     };
     QTableWidgetItem* float32 = form.Inspector->Rows->item(int(Engine::TInspectorRow::Float32), 1);
     float32->setText("1.5");
     QCOMPARE(bytesAtCursor(), QByteArray("3fc00000"));
-    QCOMPARE(Engine::Doc().Store.FileSize(), 6);
+    QCOMPARE(TestDoc().Store.FileSize(), 6);
     QCOMPARE(float32->text(), QString("1.5"));
     QCOMPARE(form.Action(TCommand::Undo1)->statusTip(), QString("Undo Data inspector"));
     form.Run(TCommand::Undo1);
@@ -668,7 +669,7 @@ void TestMainWindow::inspectorFollowsTheCursorBesideThePanes() {
     settle();
     QVERIFY(form.Inspector->isHidden() && !form.Action(TCommand::Datainspector1)->isChecked());
     QCOMPARE(form.size(), plain);
-    QCOMPARE(Engine::Doc().View.Cols, 10);
+    QCOMPARE(TestDoc().View.Cols, 10);
 }
 
 // A window manager answers each size request with a resize event, and an answer to an older request can
@@ -689,20 +690,20 @@ void TestMainWindow::lateAnswerIsNotTheUsersButASettledSizeIs() {
 
     form.resize(older); // the late answer: the newest size is asked for again
     QCoreApplication::processEvents();
-    QCOMPARE(Engine::Doc().View.Cols, 19);
-    QCOMPARE(Engine::Doc().View.Rows, 20);
+    QCOMPARE(TestDoc().View.Cols, 19);
+    QCOMPARE(TestDoc().View.Rows, 20);
     QCOMPARE(form.size(), newer);
 
     // Settled: the older size coming again is the user's resize, and it snaps.
     now += std::chrono::milliseconds(1700);
     form.resize(older);
     QCoreApplication::processEvents();
-    QCOMPARE(Engine::Doc().View.Cols, form.ColsForWidth(older.width()));
-    QVERIFY(Engine::Doc().View.Cols < 19);
+    QCOMPARE(TestDoc().View.Cols, form.ColsForWidth(older.width()));
+    QVERIFY(TestDoc().View.Cols < 19);
     form.resize(form.WindowWidthFor(12) + 3, form.WindowHeightFor(11) + 3);
     QCoreApplication::processEvents();
-    QCOMPARE(Engine::Doc().View.Cols, 12);
-    QCOMPARE(Engine::Doc().View.Rows, 11);
+    QCOMPARE(TestDoc().View.Cols, 12);
+    QCOMPARE(TestDoc().View.Rows, 11);
 }
 
 void TestMainWindow::scrollBarDragChangesNothingUntilRelease() {
@@ -710,31 +711,31 @@ void TestMainWindow::scrollBarDragChangesNothingUntilRelease() {
     const QString path = WriteFile(dir, "d.bin", SampleBytes(10000));
     auto started = StartForm(path);
     TFormMain& form = *started;
-    const int page = Engine::Doc().View.PageBytes;
+    const int page = TestDoc().View.PageBytes;
 
     form.ScrollBar1->Scroll(scTrack, 5000);
     QCOMPARE(form.StatusBar1->PanelText(3), QString("Scrolling..."));
-    QCOMPARE(Engine::Doc().View.TopAddress, 1);
+    QCOMPARE(TestDoc().View.TopAddress, 1);
     QCOMPARE(form.ScrollBar1->Position(), 5000);
     form.ScrollBar1->Scroll(scEndScroll);
     QCOMPARE(form.StatusBar1->PanelText(3), QString());
-    QCOMPARE(Engine::Doc().View.TopAddress,
-             (5000 - 1) / Engine::Doc().View.Cols * Engine::Doc().View.Cols + 1);
-    QCOMPARE(form.ScrollBar1->Position(), Engine::CurrentAddress());
+    QCOMPARE(TestDoc().View.TopAddress,
+             (5000 - 1) / TestDoc().View.Cols * TestDoc().View.Cols + 1);
+    QCOMPARE(form.ScrollBar1->Position(), Engine::CurrentAddress(TestDoc()));
 
     // Dropped within the last page: the end, cursor on the last byte.
     form.ScrollBar1->Scroll(scTrack, 10000 - page / 2);
     form.ScrollBar1->Scroll(scEndScroll);
-    QCOMPARE(Engine::CurrentAddress(), 10000);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 10000);
 
     // Within the first page: the start. A line step moves one page.
     form.ScrollBar1->Scroll(scTrack, 3);
     form.ScrollBar1->Scroll(scEndScroll);
-    QCOMPARE(Engine::CurrentAddress(), 1);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 1);
     form.ScrollBar1->Scroll(scLineDown);
-    QCOMPARE(Engine::Doc().View.TopAddress, 1);
+    QCOMPARE(TestDoc().View.TopAddress, 1);
     form.ScrollBar1->Scroll(scEndScroll);
-    QCOMPARE(Engine::Doc().View.TopAddress, page + 1);
+    QCOMPARE(TestDoc().View.TopAddress, page + 1);
 }
 
 // A file past the bar's 32-bit range: positions stand for several bytes, and the middle, the end and the
@@ -758,18 +759,18 @@ void TestMainWindow::scrollBarCountsAFileBeyondItsRangeInUnits() {
 
     form.ScrollBar1->Scroll(scTrack, max / 2);
     form.ScrollBar1->Scroll(scEndScroll);
-    QVERIFY(Engine::CurrentAddress() > size / 2 - Engine::Doc().View.PageBytes * 4);
-    QVERIFY(Engine::CurrentAddress() < size / 2 + Engine::Doc().View.PageBytes * 4);
+    QVERIFY(Engine::CurrentAddress(TestDoc()) > size / 2 - TestDoc().View.PageBytes * 4);
+    QVERIFY(Engine::CurrentAddress(TestDoc()) < size / 2 + TestDoc().View.PageBytes * 4);
     // The view starts on a whole row, a few units before where the thumb was dropped.
-    QVERIFY(std::abs(form.ScrollBar1->Position() - max / 2) <= Engine::Doc().View.Cols);
+    QVERIFY(std::abs(form.ScrollBar1->Position() - max / 2) <= TestDoc().View.Cols);
 
-    form.SetPaneDimensions(Engine::Doc().View.Cols, Engine::Doc().View.Rows);
-    QVERIFY(form.ScrollBar1->SmallChange < Engine::Doc().View.PageBytes);
+    form.SetPaneDimensions(TestDoc().View.Cols, TestDoc().View.Rows);
+    QVERIFY(form.ScrollBar1->SmallChange < TestDoc().View.PageBytes);
     QCOMPARE(form.ScrollBar1->SmallChange, form.ScrollBar1->PageSize());
 
     form.ScrollBar1->Scroll(scTrack, max);
     form.ScrollBar1->Scroll(scEndScroll);
-    QCOMPARE(Engine::CurrentAddress(), size);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), size);
     QCOMPARE(form.ScrollBar1->Position(), max - form.ScrollBar1->PageSize() + 1);
     const QString shown = form.StatusBar1->PanelText(0);
     QVERIFY(shown.endsWith(QStringLiteral("5,368,709,119")));
@@ -777,7 +778,7 @@ void TestMainWindow::scrollBarCountsAFileBeyondItsRangeInUnits() {
 
     form.ScrollBar1->Scroll(scTrack, 1);
     form.ScrollBar1->Scroll(scEndScroll);
-    QCOMPARE(Engine::CurrentAddress(), 1);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 1);
     StoreInside::Size() = 100;
     form.UpdateStatus();
     QCOMPARE(form.StatusBar1->PanelWidth(0), designedWidth);

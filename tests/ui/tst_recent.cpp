@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The recent-files list of the File menu and files dropped on the main window.
 #include "support/UiTestMain.h"
+#include "common/TestDocument.h"
 #include "support/StartedForm.h"
 #include "ui/NIBLO_Main.h"
 
@@ -99,13 +100,13 @@ class TestRecent : public QObject {
 };
 
 void TestRecent::init() {
-    Engine::ResetEngineState();
+    Engine::ResetEngineState(TestDoc());
     Dir = std::make_unique<QTemporaryDir>();
     SetSettingsFile(Dir->filePath("NIBLO.ini").toStdString());
 }
 
 void TestRecent::cleanup() {
-    Engine::ResetEngineState();
+    Engine::ResetEngineState(TestDoc());
     SetSettingsFile("");
     Dir.reset();
 }
@@ -249,11 +250,11 @@ void TestRecent::choosingItemOpensItAndMovesItUp() {
     const QString c = MakeFile("c.bin", "CCCC");
     auto form = StartForm();
     for (const QString& path : {c, b, a})
-        QVERIFY(Engine::OpenFile(path.toStdString(), false));
+        QVERIFY(Engine::OpenFile(TestDoc(), path.toStdString(), false));
     QCOMPARE(form->MRUFiles->Files(), QStringList({a, b, c}));
 
     Item(form->Reopen1, "__MRU_2")->trigger();
-    QCOMPARE(QString::fromStdString(Engine::Doc().File.FileName), c);
+    QCOMPARE(QString::fromStdString(TestDoc().File.FileName), c);
     QCOMPARE(Buffer(), QByteArray("CCCC"));
     QCOMPARE(form->MRUFiles->Files(), QStringList({c, a, b}));
     // The old items go once the click has been handled; the new ones stand in the menu.
@@ -262,22 +263,22 @@ void TestRecent::choosingItemOpensItAndMovesItUp() {
     QVERIFY(Item(form->Reopen1, "__MRU_0")->text().endsWith("c.bin"));
 
     // A modified file is asked about first; Cancel keeps everything.
-    Engine::Doc().Modified = true;
+    TestDoc().Modified = true;
     QString question;
     AnswerNextModal("Cancel", &question);
     Item(form->Reopen1, "__MRU_1")->trigger();
     QCOMPARE(question, QString("c.bin modified. Save now?"));
-    QCOMPARE(QString::fromStdString(Engine::Doc().File.FileName), c);
-    QVERIFY(Engine::Doc().Modified);
+    QCOMPARE(QString::fromStdString(TestDoc().File.FileName), c);
+    QVERIFY(TestDoc().Modified);
     // The entry moves up even though nothing was opened; so does one whose file is gone.
     QCOMPARE(form->MRUFiles->Files(), QStringList({a, c, b}));
-    Engine::Doc().Modified = false;
+    TestDoc().Modified = false;
     QVERIFY(QFile::remove(b));
     AnswerNextModal("OK");
     Item(form->Reopen1, "__MRU_2")->trigger();
     // A file that cannot be opened leaves the current one open.
-    QVERIFY(Engine::Doc().FileOpen);
-    QCOMPARE(QString::fromStdString(Engine::Doc().File.FileName), c);
+    QVERIFY(TestDoc().FileOpen);
+    QCOMPARE(QString::fromStdString(TestDoc().File.FileName), c);
     QCOMPARE(form->MRUFiles->Files(), QStringList({b, a, c}));
 }
 
@@ -287,11 +288,11 @@ void TestRecent::dropOneFileOpensIt() {
     auto form = StartForm();
     QVERIFY(form->FileDrop->Enabled());
     QVERIFY(form->acceptDrops());
-    QVERIFY(Engine::OpenFile(a.toStdString(), false));
+    QVERIFY(Engine::OpenFile(TestDoc(), a.toStdString(), false));
 
     Drop(*form, {b});
     QVERIFY(form->FileDrop->DroppedFiles == std::vector<std::string>{b.toStdString()});
-    QCOMPARE(QString::fromStdString(Engine::Doc().File.FileName), b);
+    QCOMPARE(QString::fromStdString(TestDoc().File.FileName), b);
     QCOMPARE(Buffer(), QByteArray("BBBB"));
     QCOMPARE(form->MRUFiles->Files().first(), b);
 
@@ -302,7 +303,7 @@ void TestRecent::dropOneFileOpensIt() {
     data.setData("text/uri-list", "file://" + QByteArray::fromStdString(odd).toPercentEncoding("/") + "\r\n");
     DropData(*form, data);
     QVERIFY(form->FileDrop->DroppedFiles == std::vector<std::string>{odd});
-    QVERIFY(Engine::Doc().File.FileName == odd);
+    QVERIFY(TestDoc().File.FileName == odd);
     QCOMPARE(Buffer(), QByteArray("ODD"));
     QVERIFY(form->MRUFiles->Paths().front() == odd);
 
@@ -322,15 +323,15 @@ void TestRecent::dropOneFileOpensIt() {
 void TestRecent::dropThreeFilesRefused() {
     const QString a = MakeFile("a.bin", "AAAA");
     auto form = StartForm();
-    QVERIFY(Engine::OpenFile(a.toStdString(), false));
-    Engine::Doc().Store.WriteByte(1, 'Z');
+    QVERIFY(Engine::OpenFile(TestDoc(), a.toStdString(), false));
+    TestDoc().Store.WriteByte(1, 'Z');
 
     QString message;
     AnswerNextModal("OK", &message);
     Drop(*form, {MakeFile("x", "1"), MakeFile("y", "2"), MakeFile("z", "3")});
     QCOMPARE(message, QString("Please drop only one file"));
     QCOMPARE(form->FileDrop->DroppedFiles.size(), size_t(3));
-    QCOMPARE(QString::fromStdString(Engine::Doc().File.FileName), a);
+    QCOMPARE(QString::fromStdString(TestDoc().File.FileName), a);
     QCOMPARE(Buffer(), QByteArray("ZAAA"));
 }
 
@@ -338,22 +339,22 @@ void TestRecent::dropOnModifiedFileAsksFirst() {
     const QString a = MakeFile("a.bin", "AAAA");
     const QString b = MakeFile("b.bin", "BBBB");
     auto form = StartForm();
-    QVERIFY(Engine::OpenFile(a.toStdString(), false));
-    Engine::Doc().Store.WriteByte(1, 'Z');
-    Engine::Doc().Modified = true;
+    QVERIFY(Engine::OpenFile(TestDoc(), a.toStdString(), false));
+    TestDoc().Store.WriteByte(1, 'Z');
+    TestDoc().Modified = true;
 
     QString question;
     AnswerNextModal("Cancel", &question);
     Drop(*form, {b});
     QCOMPARE(question, QString("a.bin modified. Save now?"));
-    QCOMPARE(QString::fromStdString(Engine::Doc().File.FileName), a);
+    QCOMPARE(QString::fromStdString(TestDoc().File.FileName), a);
     QCOMPARE(Buffer(), QByteArray("ZAAA"));
 
     // No: the question is asked once, and the dropped file opens.
     AnswerNextModal("No");
     Drop(*form, {b});
-    QCOMPARE(QString::fromStdString(Engine::Doc().File.FileName), b);
-    QVERIFY(!Engine::Doc().Modified);
+    QCOMPARE(QString::fromStdString(TestDoc().File.FileName), b);
+    QVERIFY(!TestDoc().Modified);
 }
 
 NIBLO_UI_TEST(TestRecent)

@@ -2,6 +2,7 @@
 // The settings file through restarts of the main window, hand-edited files, write failures and the
 // Options dialog.
 #include "support/UiTestMain.h"
+#include "common/TestDocument.h"
 #include "support/StartedForm.h"
 #include "ui/NIBLO_Main.h"
 
@@ -102,32 +103,32 @@ class TestSettings : public QObject {
 };
 
 void TestSettings::init() {
-    Engine::ResetEngineState();
+    Engine::ResetEngineState(TestDoc());
     Dir = std::make_unique<QTemporaryDir>();
     IniPath = Dir->filePath("NIBLO.ini");
     SetSettingsFile(IniPath.toStdString());
 }
 
 void TestSettings::cleanup() {
-    Engine::ResetEngineState();
+    Engine::ResetEngineState(TestDoc());
     SetSettingsFile("");
     Dir.reset();
 }
 
 void TestSettings::startsWithDefaultsWithoutFile() {
     auto form = StartForm();
-    QCOMPARE(Engine::Doc().View.Cols, 19);
-    QCOMPARE(Engine::Doc().View.Rows, 20);
+    QCOMPARE(TestDoc().View.Cols, 19);
+    QCOMPARE(TestDoc().View.Rows, 20);
     QCOMPARE(form->JkStrGridText->FontName(), QString("Terminal"));
     QCOMPARE(form->JkStrGridText->FontSize(), 8);
     QCOMPARE(form->ColorBlockValue, 255);
     QCOMPARE(form->ColorBlock, QColor(255, 0, 0));
-    QVERIFY(Engine::OverwriteMode && form->Action(TCommand::ModusOverwrite1)->isChecked());
-    QVERIFY(Engine::TextMode && form->Action(TCommand::ModusText1)->isChecked());
+    QVERIFY(TestApp().OverwriteMode && form->Action(TCommand::ModusOverwrite1)->isChecked());
+    QVERIFY(TestApp().TextMode && form->Action(TCommand::ModusText1)->isChecked());
     QCOMPARE(form->StatusBar1->PanelText(2), QString("Overwrite"));
-    QCOMPARE(Engine::SearchRequest.JokerChar, uint8_t(0x2E));
-    QVERIFY(!Engine::SearchRequest.PatternAsText);
-    QCOMPARE(Engine::LastDir, QCoreApplication::applicationDirPath().toStdString());
+    QCOMPARE(TestApp().SearchRequest.JokerChar, uint8_t(0x2E));
+    QVERIFY(!TestApp().SearchRequest.PatternAsText);
+    QCOMPARE(TestApp().LastDir, QCoreApplication::applicationDirPath().toStdString());
     QVERIFY(!form->Panel1->isHidden());
     QVERIFY(Centred(*form));
     QCOMPARE(form->MRUFiles->FileCount(), 5);
@@ -145,19 +146,19 @@ void TestSettings::everySettingSurvivesARestart() {
         form->ByteOrder = 1;
         form->GotoMode = 2;
         form->SetColorBlock(0xFF0000);
-        Engine::SearchRequest.JokerChar = 0xA7;
-        Engine::SearchRequest.PatternAsText = true;
-        Engine::SearchRequest.CaseSensitive = false;
-        Engine::SearchRequest.JokerEnabled = true;
-        Engine::SearchRequest.SearchDown = false;
-        Engine::AddressBase = 1;
-        Engine::OldFileTime = true;
-        Engine::NewEOF = true;
-        Engine::BackupOnSave = true;
-        Engine::CharacterSet = TCharacterSet::Latin1;
-        Engine::LastDir = Dir->filePath(QString::fromUtf8("földer")).toStdString();
-        Engine::ModusOverwrite1Click();
-        Engine::ModusText1Click();
+        TestApp().SearchRequest.JokerChar = 0xA7;
+        TestApp().SearchRequest.PatternAsText = true;
+        TestApp().SearchRequest.CaseSensitive = false;
+        TestApp().SearchRequest.JokerEnabled = true;
+        TestApp().SearchRequest.SearchDown = false;
+        TestApp().AddressBase = 1;
+        TestApp().OldFileTime = true;
+        TestApp().NewEOF = true;
+        TestApp().BackupOnSave = true;
+        TestApp().CharacterSet = TCharacterSet::Latin1;
+        TestApp().LastDir = Dir->filePath(QString::fromUtf8("földer")).toStdString();
+        Engine::ModusOverwrite1Click(TestDoc());
+        Engine::ModusText1Click(TestDoc());
         form->move(30, 40);
         // Every value goes to the file in one rewrite.
         int rewrites = 0;
@@ -179,34 +180,34 @@ void TestSettings::everySettingSurvivesARestart() {
     QVERIFY(ini.ReadSectionKeys("TFormMain") == (std::vector<std::string>{"Top", "Left"}));
     QCOMPARE(ini.ReadString("Options", "JokerHex", ""), std::string("A7"));
     QCOMPARE(ini.ReadString("Options", "FindHex", ""), std::string("0"));
-    Engine::ResetEngineState();
+    Engine::ResetEngineState(TestDoc());
 
     auto form = StartForm();
     QCOMPARE(form->pos(), QPoint(30, 40));
     QCOMPARE(form->JkStrGridText->FontSize(), 10);
-    QCOMPARE(Engine::Doc().View.Cols, 12);
-    QCOMPARE(Engine::Doc().View.Rows, 11);
+    QCOMPARE(TestDoc().View.Cols, 12);
+    QCOMPARE(TestDoc().View.Rows, 11);
     QVERIFY(form->HideToolBar && form->Panel1->isHidden());
     QVERIFY(form->RowAddresses && form->Action(TCommand::Rowaddresses1)->isChecked());
     QCOMPARE(form->ByteOrder, 1);
     QCOMPARE(form->GotoMode, 2);
     QCOMPARE(form->ColorBlockValue, 0xFF0000);
     QCOMPARE(form->ColorBlock, QColor(0, 0, 255));
-    QCOMPARE(Engine::SearchRequest.JokerChar, uint8_t(0xA7));
-    QVERIFY(Engine::SearchRequest.PatternAsText);
-    QVERIFY(!Engine::SearchRequest.CaseSensitive);
-    QVERIFY(Engine::SearchRequest.JokerEnabled);
-    QVERIFY(!Engine::SearchRequest.SearchDown);
-    QCOMPARE(Engine::AddressBase, 1);
-    QVERIFY(Engine::OldFileTime);
-    QVERIFY(Engine::NewEOF);
-    QVERIFY(Engine::BackupOnSave);
-    QCOMPARE(Engine::CharacterSet, TCharacterSet::Latin1);
-    QCOMPARE(QString::fromStdString(Engine::LastDir), Dir->filePath(QString::fromUtf8("földer")));
+    QCOMPARE(TestApp().SearchRequest.JokerChar, uint8_t(0xA7));
+    QVERIFY(TestApp().SearchRequest.PatternAsText);
+    QVERIFY(!TestApp().SearchRequest.CaseSensitive);
+    QVERIFY(TestApp().SearchRequest.JokerEnabled);
+    QVERIFY(!TestApp().SearchRequest.SearchDown);
+    QCOMPARE(TestApp().AddressBase, 1);
+    QVERIFY(TestApp().OldFileTime);
+    QVERIFY(TestApp().NewEOF);
+    QVERIFY(TestApp().BackupOnSave);
+    QCOMPARE(TestApp().CharacterSet, TCharacterSet::Latin1);
+    QCOMPARE(QString::fromStdString(TestApp().LastDir), Dir->filePath(QString::fromUtf8("földer")));
     // The modes come back through their commands: check marks, status panel and the active pane.
-    QVERIFY(!Engine::OverwriteMode && !form->Action(TCommand::ModusOverwrite1)->isChecked());
+    QVERIFY(!TestApp().OverwriteMode && !form->Action(TCommand::ModusOverwrite1)->isChecked());
     QCOMPARE(form->StatusBar1->PanelText(2), QString("Insert"));
-    QVERIFY(!Engine::TextMode && !form->Action(TCommand::ModusText1)->isChecked());
+    QVERIFY(!TestApp().TextMode && !form->Action(TCommand::ModusText1)->isChecked());
     QCOMPARE(form->focusWidget(), form->JkStrGridHex);
     QCOMPARE(form->JkStrGridText->focusPolicy(), Qt::NoFocus);
 }
@@ -295,15 +296,15 @@ void TestSettings::handEditedValues() {
     WriteText(IniPath, "[Options]\n" + lines + "\n");
 
     auto form = StartForm();
-    QCOMPARE(Engine::Doc().View.Cols, cols < 0 ? form->PaneLimits().width() : cols);
-    QCOMPARE(Engine::Doc().View.Rows, rows < 0 ? form->PaneLimits().height() : rows);
-    QCOMPARE(Engine::Doc().View.PageBytes, Engine::Doc().View.Cols * Engine::Doc().View.Rows);
-    QCOMPARE(Engine::AddressBase, base);
-    QCOMPARE(int(Engine::SearchRequest.JokerChar), joker);
+    QCOMPARE(TestDoc().View.Cols, cols < 0 ? form->PaneLimits().width() : cols);
+    QCOMPARE(TestDoc().View.Rows, rows < 0 ? form->PaneLimits().height() : rows);
+    QCOMPARE(TestDoc().View.PageBytes, TestDoc().View.Cols * TestDoc().View.Rows);
+    QCOMPARE(TestApp().AddressBase, base);
+    QCOMPARE(int(TestApp().SearchRequest.JokerChar), joker);
     QCOMPARE(form->JkStrGridText->FontSize(), fontSize);
     // A byte order, go mode or character set the program does not know is the first one.
     QVERIFY(form->ByteOrder == 0 && form->GotoMode == 0);
-    QCOMPARE(Engine::CharacterSet, TCharacterSet::Default);
+    QCOMPARE(TestApp().CharacterSet, TCharacterSet::Default);
 }
 
 void TestSettings::positionRestoredOnlyForSameScreenWidth_data() {
@@ -340,13 +341,13 @@ void TestSettings::positionStaysPutOverRestarts() {
         }
         QCOMPARE(form->frameGeometry().topLeft(), first);
         QVERIFY(form->close());
-        Engine::ResetEngineState();
+        Engine::ResetEngineState(TestDoc());
     }
 }
 
 void TestSettings::restoreAfterMaximiseGivesBackTheGrid() {
     auto form = StartForm();
-    const int cols = Engine::Doc().View.Cols, rows = Engine::Doc().View.Rows;
+    const int cols = TestDoc().View.Cols, rows = TestDoc().View.Rows;
     // The program asks for a size of its own, as Options does; the answer may come while it asks.
     form->SetPaneDimensions(cols + 2, rows);
     form->SetPaneDimensions(cols, rows);
@@ -354,16 +355,16 @@ void TestSettings::restoreAfterMaximiseGivesBackTheGrid() {
     const QSize normal = form->size();
     form->showMaximized();
     QTRY_VERIFY(form->isMaximized());
-    QTRY_VERIFY(Engine::Doc().View.Cols > cols);
+    QTRY_VERIFY(TestDoc().View.Cols > cols);
     form->showNormal();
     QTRY_COMPARE(form->size(), normal);
-    QCOMPARE(Engine::Doc().View.Cols, cols);
-    QCOMPARE(Engine::Doc().View.Rows, rows);
+    QCOMPARE(TestDoc().View.Cols, cols);
+    QCOMPARE(TestDoc().View.Rows, rows);
     // A user resize back to a size the program asked for before is the user's.
     form->resize(form->WindowWidthFor(cols + 5), form->WindowHeightFor(rows));
-    QTRY_COMPARE(Engine::Doc().View.Cols, cols + 5);
+    QTRY_COMPARE(TestDoc().View.Cols, cols + 5);
     form->resize(normal);
-    QTRY_COMPARE(Engine::Doc().View.Cols, cols);
+    QTRY_COMPARE(TestDoc().View.Cols, cols);
 }
 
 void TestSettings::failedWriteReportsAndStillCloses_data() {
@@ -430,7 +431,7 @@ void TestSettings::colourNamesBothWays() {
 void TestSettings::optionsShowsCurrentValuesAndCancelKeepsThem() {
     auto form = StartForm();
     form->ByteOrder = 1;
-    Engine::OldFileTime = true;
+    TestApp().OldFileTime = true;
     bool shown = false;
     RunOptions(
         *form,
@@ -455,10 +456,10 @@ void TestSettings::optionsShowsCurrentValuesAndCancelKeepsThem() {
         },
         "ButtonCancel");
     QVERIFY(shown);
-    QCOMPARE(Engine::Doc().View.Cols, 19);
-    QVERIFY(!Engine::NewEOF);
+    QCOMPARE(TestDoc().View.Cols, 19);
+    QVERIFY(!TestApp().NewEOF);
     QCOMPARE(form->ColorBlockValue, 255);
-    QCOMPARE(Engine::AddressBase, 0);
+    QCOMPARE(TestApp().AddressBase, 0);
     QVERIFY(TIniFile(IniPath.toStdString()).ReadSectionKeys("Options").empty());
 
     // A colour without a name in the list selects nothing.
@@ -487,16 +488,16 @@ void TestSettings::optionsOkAppliesEveryStep() {
     });
     QCOMPARE(form->JkStrGridText->FontSize(), 10);
     QCOMPARE(form->JkStrGridHex->FontSize(), 10);
-    QCOMPARE(Engine::Doc().View.Cols, 12);
-    QCOMPARE(Engine::Doc().View.Rows, 11);
+    QCOMPARE(TestDoc().View.Cols, 12);
+    QCOMPARE(TestDoc().View.Rows, 11);
     QVERIFY(form->HideToolBar && form->Panel1->isHidden());
     QVERIFY(form->RowAddresses && form->RowAddressColumn->isVisible());
-    QVERIFY(Engine::NewEOF);
+    QVERIFY(TestApp().NewEOF);
     QCOMPARE(form->ColorBlockValue, 0xFF0000);
     QCOMPARE(form->MRUFiles->Files(), QStringList({"/c", "/b"}));
-    QVERIFY(Engine::OldFileTime);
-    QVERIFY(Engine::BackupOnSave);
-    QCOMPARE(Engine::AddressBase, 1);
+    QVERIFY(TestApp().OldFileTime);
+    QVERIFY(TestApp().BackupOnSave);
+    QCOMPARE(TestApp().AddressBase, 1);
     // OK writes the settings file at once, as an exit would: a crash or a kill from here on keeps them.
     {
         const TIniFile written(IniPath.toStdString());
@@ -512,12 +513,12 @@ void TestSettings::optionsOkAppliesEveryStep() {
     // The count chosen holds for this run only; the next start has 5 again.
     form->close();
     form.reset();
-    Engine::ResetEngineState();
+    Engine::ResetEngineState(TestDoc());
     form = StartForm();
     QCOMPARE(form->MRUFiles->FileCount(), 5);
     QCOMPARE(form->MRUFiles->Files(), QStringList({"/c", "/b"}));
-    QCOMPARE(Engine::Doc().View.Cols, 12);
-    QCOMPARE(Engine::AddressBase, 1);
+    QCOMPARE(TestDoc().View.Cols, 12);
+    QCOMPARE(TestApp().AddressBase, 1);
 }
 
 void TestSettings::optionsTakesNumberBeingTyped() {
@@ -527,7 +528,7 @@ void TestSettings::optionsTakesNumberBeingTyped() {
         opt.SpinEditRows->setKeyboardTracking(false);
         opt.SpinEditRows->findChild<QLineEdit*>()->setText("13");
     });
-    QCOMPARE(Engine::Doc().View.Rows, 13);
+    QCOMPARE(TestDoc().View.Rows, 13);
 }
 
 void TestSettings::defaultsRestoreAppearanceOnly() {
@@ -537,23 +538,23 @@ void TestSettings::defaultsRestoreAppearanceOnly() {
     form->SetColorBlock(0xFF0000);
     form->MRUFiles->SetFileCount(9);
     form->ByteOrder = 1;
-    Engine::AddressBase = 1;
-    Engine::OldFileTime = true;
-    Engine::NewEOF = true;
+    TestApp().AddressBase = 1;
+    TestApp().OldFileTime = true;
+    TestApp().NewEOF = true;
     form->HideToolBar = true;
     form->SetToolBarHidden(true);
 
     RunOptions(*form, [](TFormOpt& opt) { opt.ButtonDefault->click(); });
     QCOMPARE(form->JkStrGridText->FontName(), QString("Terminal"));
     QCOMPARE(form->JkStrGridText->FontSize(), 8);
-    QCOMPARE(Engine::Doc().View.Cols, 19);
-    QCOMPARE(Engine::Doc().View.Rows, 20);
+    QCOMPARE(TestDoc().View.Cols, 19);
+    QCOMPARE(TestDoc().View.Rows, 20);
     QCOMPARE(form->ColorBlockValue, 255);
     QCOMPARE(form->MRUFiles->FileCount(), 5);
     QCOMPARE(form->ByteOrder, 1);
-    QCOMPARE(Engine::AddressBase, 1);
-    QVERIFY(Engine::OldFileTime);
-    QVERIFY(Engine::NewEOF);
+    QCOMPARE(TestApp().AddressBase, 1);
+    QVERIFY(TestApp().OldFileTime);
+    QVERIFY(TestApp().NewEOF);
     QVERIFY(form->HideToolBar);
 }
 
@@ -562,21 +563,21 @@ void TestSettings::paneLimitsFollowTheFontAndTheScreen() {
     const QSize area = form->screen()->availableGeometry().size();
     // The largest font on 19 x 20 cells: fewer cells rather than a window larger than the screen.
     form->ApplyFontSize(MaxFontSize);
-    QVERIFY(Engine::Doc().View.Rows < 20 && Engine::Doc().View.Cols < 19);
+    QVERIFY(TestDoc().View.Rows < 20 && TestDoc().View.Cols < 19);
     QVERIFY(form->frameGeometry().height() <= area.height());
     QVERIFY(form->frameGeometry().width() <= area.width());
-    QCOMPARE(QSize(Engine::Doc().View.Cols, Engine::Doc().View.Rows), form->PaneLimits());
+    QCOMPARE(QSize(TestDoc().View.Cols, TestDoc().View.Rows), form->PaneLimits());
     // The limits follow the font chosen in the dialog, not the one the window had when it opened.
     RunOptions(
         *form,
         [&](TFormOpt& opt) {
-            QCOMPARE(opt.SpinEditRows->maximum(), Engine::Doc().View.Rows);
+            QCOMPARE(opt.SpinEditRows->maximum(), TestDoc().View.Rows);
             opt.ButtonDefault->click();
             QCOMPARE(opt.SpinEditRows->value(), 20);
             QCOMPARE(opt.SpinEditCols->value(), 19);
             opt.SpinEditFSize->setValue(MaxFontSize);
-            QCOMPARE(opt.SpinEditRows->value(), Engine::Doc().View.Rows);
-            QCOMPARE(opt.SpinEditCols->value(), Engine::Doc().View.Cols);
+            QCOMPARE(opt.SpinEditRows->value(), TestDoc().View.Rows);
+            QCOMPARE(opt.SpinEditCols->value(), TestDoc().View.Cols);
         },
         "ButtonCancel");
 }
@@ -585,9 +586,9 @@ void TestSettings::newBlockColourRepaintsAtOnce() {
     const QString path = Dir->filePath("data.bin");
     WriteText(path, QByteArray(400, 'M'));
     auto form = StartForm();
-    QVERIFY(Engine::OpenFile(path.toStdString(), false));
-    Engine::Doc().Block.BlockBegin = 1;
-    Engine::Doc().Block.BlockEnd = 40;
+    QVERIFY(Engine::OpenFile(TestDoc(), path.toStdString(), false));
+    TestDoc().Block.BlockBegin = 1;
+    TestDoc().Block.BlockEnd = 40;
     form->RepaintPanes();
 
     auto hasColour = [&](const QColor& colour) {
@@ -602,7 +603,7 @@ void TestSettings::newBlockColourRepaintsAtOnce() {
     QVERIFY(hasColour(QColor(0, 0, 255)));
     QVERIFY(!hasColour(QColor(255, 0, 0)));
     // Only the colour changed: the view stays where it was.
-    QCOMPARE(Engine::Doc().Block.BlockEnd, 40);
+    QCOMPARE(TestDoc().Block.BlockEnd, 40);
 }
 
 // An installed program lives in a folder its users cannot write (/usr/bin); its settings go to the

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Undo and Redo in the Edit menu: texts, enabling, hints and their shortcuts from the pane.
 #include "support/UiTestMain.h"
+#include "common/TestDocument.h"
 #include "support/EditorTestCase.h"
 #include "ui/NIBLO_Main.h"
 
@@ -55,8 +56,8 @@ void TestUndo::shortcutsUndoAndRedoTypingAndABlockDelete() {
     QAction* redo = editor.Form.Action(TCommand::Redo1);
     QApplication::setActiveWindow(&editor.Form);
     QWidget* pane = editor.Form.ActivePane();
-    Engine::TextMode = true;
-    Engine::OverwriteMode = true;
+    TestApp().TextMode = true;
+    TestApp().OverwriteMode = true;
     editor.GoTo(5);
     QTest::keyClicks(pane, "xyz");
     QByteArray typed = start;
@@ -67,14 +68,14 @@ void TestUndo::shortcutsUndoAndRedoTypingAndABlockDelete() {
 
     QTest::keyClick(pane, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(FileBytes(), start);
-    QVERIFY(!Engine::Doc().Modified);
-    QCOMPARE(Engine::CurrentAddress(), 5);
+    QVERIFY(!TestDoc().Modified);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 5);
     QVERIFY(!undo->isEnabled());
     QVERIFY(redo->isEnabled());
     QCOMPARE(redo->statusTip(), QString("Redo typing"));
     QTest::keyClick(pane, Qt::Key_Y, Qt::ControlModifier);
     QCOMPARE(FileBytes(), typed);
-    QVERIFY(Engine::Doc().Modified);
+    QVERIFY(TestDoc().Modified);
     QTest::keyClick(pane, Qt::Key_Z, Qt::ControlModifier);
     QTest::keyClick(pane, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(FileBytes(), typed);
@@ -84,12 +85,12 @@ void TestUndo::shortcutsUndoAndRedoTypingAndABlockDelete() {
     editor.GoTo(19);
     editor.Run(TCommand::Blockmark1);
     QTest::keyClick(pane, Qt::Key_D, Qt::ControlModifier);
-    QCOMPARE(Engine::Doc().Store.FileSize(), 40);
+    QCOMPARE(TestDoc().Store.FileSize(), 40);
     QCOMPARE(undo->statusTip(), QString("Undo Block delete"));
     QVERIFY(!redo->isEnabled());
     QTest::keyClick(pane, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(FileBytes(), typed);
-    QCOMPARE(Engine::Doc().Block.BlockBegin, 0); // the step dropped the block: undo leaves it unmarked
+    QCOMPARE(TestDoc().Block.BlockBegin, 0); // the step dropped the block: undo leaves it unmarked
 
     // Close forgets every step.
     QTest::keyClick(pane, Qt::Key_Z, Qt::ControlModifier);

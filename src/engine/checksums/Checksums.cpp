@@ -219,16 +219,16 @@ std::optional<std::vector<std::string>> ComputeChecksums(std::span<const uint8_t
     return values;
 }
 
-TByteRange ChecksumRange(TChecksumSource source) {
-    if (source == TChecksumSource::Block && BlockComplete())
-        return {Doc().Block.BlockBegin, Doc().Block.BlockEnd - Doc().Block.BlockBegin + 1};
-    return {1, Doc().Store.FileSize()};
+TByteRange ChecksumRange(TDocument& doc, TChecksumSource source) {
+    if (source == TChecksumSource::Block && BlockComplete(doc))
+        return {doc.Block.BlockBegin, doc.Block.BlockEnd - doc.Block.BlockBegin + 1};
+    return {1, doc.Store.FileSize()};
 }
 
-std::span<const uint8_t> ChecksumBytes(TChecksumSource source) {
-    const TByteRange range = ChecksumRange(source);
-    if (!Doc().Store.HasBuffer() || range.Count <= 0) return {};
-    return Doc().Store.StoreRun(range.First, range.Count);
+std::span<const uint8_t> ChecksumBytes(TDocument& doc, TChecksumSource source) {
+    const TByteRange range = ChecksumRange(doc, source);
+    if (!doc.Store.HasBuffer() || range.Count <= 0) return {};
+    return doc.Store.StoreRun(range.First, range.Count);
 }
 
 std::string NormalizedDigest(std::string_view text) {

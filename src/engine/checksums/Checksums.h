@@ -18,6 +18,8 @@
 // libdeflate, ISA-L, xxHash) behind one small interface, so that the dialog and the tests see one table.
 namespace Engine {
 
+class TDocument;
+
 enum class TChecksumKind : int {
     Crc32,
     Crc32c,
@@ -70,9 +72,9 @@ struct TByteRange {
     TAddress First = 1;
     TCount Count = 0;
 };
-TByteRange ChecksumRange(TChecksumSource source);
+TByteRange ChecksumRange(TDocument& doc, TChecksumSource source);
 // Those bytes in the buffer, in one piece; they stay valid until the next command changes the file.
-std::span<const uint8_t> ChecksumBytes(TChecksumSource source);
+std::span<const uint8_t> ChecksumBytes(TDocument& doc, TChecksumSource source);
 
 // A digest as pasted: spaces and line breaks dropped, a leading "0x" dropped, letters in lower case.
 std::string NormalizedDigest(std::string_view text);

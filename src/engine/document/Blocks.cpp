@@ -11,104 +11,104 @@
 
 namespace Engine {
 
-bool BlockComplete() {
-    return Doc().Block.BlockBegin != 0 && Doc().Block.BlockEnd != 0;
+bool BlockComplete(TDocument& doc) {
+    return doc.Block.BlockBegin != 0 && doc.Block.BlockEnd != 0;
 }
 
-void UnmarkBlock() {
-    Doc().Block.BlockBegin = 0;
-    Doc().Block.BlockEnd = 0;
+void UnmarkBlock(TDocument& doc) {
+    doc.Block.BlockBegin = 0;
+    doc.Block.BlockEnd = 0;
     // Cut1 and Copy1 keep their state: the clipboard commands decide it themselves.
-    EnableGroup(GroupUnmark, false);
-    Host->RepaintPanes();
+    EnableGroup(doc, GroupUnmark, false);
+    doc.Display->RepaintPanes();
 }
 
-void DropBlockIfAffected(TAddress address) {
-    if (BlockComplete() && Doc().Block.BlockEnd >= address) {
-        Host->ShowInfo(Texts::BlockNoLongerValid);
-        UnmarkBlock();
+void DropBlockIfAffected(TDocument& doc, TAddress address) {
+    if (BlockComplete(doc) && doc.Block.BlockEnd >= address) {
+        doc.App.Host->ShowInfo(Texts::BlockNoLongerValid);
+        UnmarkBlock(doc);
     }
-    ForgetBlockPastEnd();
+    ForgetBlockPastEnd(doc);
 }
 
-void ForgetBlockPastEnd() {
+void ForgetBlockPastEnd(TDocument& doc) {
     // A half-marked block whose end lies past a shortened file would later copy or delete bytes that
     // are no longer part of it.
-    if ((Doc().Block.BlockBegin != 0 || Doc().Block.BlockEnd != 0) &&
-        (Doc().Block.BlockBegin > Doc().Store.FileSize() || Doc().Block.BlockEnd > Doc().Store.FileSize()))
-        UnmarkBlock();
+    if ((doc.Block.BlockBegin != 0 || doc.Block.BlockEnd != 0) &&
+        (doc.Block.BlockBegin > doc.Store.FileSize() || doc.Block.BlockEnd > doc.Store.FileSize()))
+        UnmarkBlock(doc);
 }
 
-void SetBlock(TAddress begin, TAddress end) {
+void SetBlock(TDocument& doc, TAddress begin, TAddress end) {
     if (begin == 0 && end == 0) {
-        UnmarkBlock();
+        UnmarkBlock(doc);
         return;
     }
-    Doc().Block.BlockBegin = begin;
-    Doc().Block.BlockEnd = end;
-    Doc().Block.MarkAnchor = 0;
-    SetCommandEnabled(TCommand::Blockunmark1, true);
-    EnableBlockCommands(BlockComplete());
-    Host->RepaintPanes();
+    doc.Block.BlockBegin = begin;
+    doc.Block.BlockEnd = end;
+    doc.Block.MarkAnchor = 0;
+    SetCommandEnabled(doc, TCommand::Blockunmark1, true);
+    EnableBlockCommands(doc, BlockComplete(doc));
+    doc.Display->RepaintPanes();
 }
 
-void MoveBlockMarks(TAddress newBegin) {
-    Doc().Block.BlockEnd = newBegin + Doc().Block.BlockEnd - Doc().Block.BlockBegin;
-    Doc().Block.BlockBegin = newBegin;
+void MoveBlockMarks(TDocument& doc, TAddress newBegin) {
+    doc.Block.BlockEnd = newBegin + doc.Block.BlockEnd - doc.Block.BlockBegin;
+    doc.Block.BlockBegin = newBegin;
     // A refill redraws only cells whose text changed; the old and new places of the block change colour.
-    Host->RepaintPanes();
+    doc.Display->RepaintPanes();
 }
 
-void EnableBlockCommands(bool on) {
-    EnableGroup(GroupBlock, on);
+void EnableBlockCommands(TDocument& doc, bool on) {
+    EnableGroup(doc, GroupBlock, on);
 }
 
-bool MarkBlock(bool extend, bool forward) {
+bool MarkBlock(TDocument& doc, bool extend, bool forward) {
     // The empty cell after the last byte marks up to the last byte.
-    const TAddress pos = std::min(CurrentAddress(), Doc().Store.FileSize());
-    SetCommandEnabled(TCommand::Blockunmark1, true);
-    if (Doc().Block.BlockBegin == 0 && Doc().Block.BlockEnd == 0) {
-        Doc().Block.BlockBegin = pos;
-        Doc().Block.MarkAnchor = 0;
-        if (extend) Doc().Block.BlockEnd = pos;
-    } else if (!extend && BlockComplete()) {
-        Doc().Block.BlockBegin = pos;
-        Doc().Block.BlockEnd = 0;
-        Doc().Block.MarkAnchor = 0;
-        Host->RepaintPanes();
+    const TAddress pos = std::min(CurrentAddress(doc), doc.Store.FileSize());
+    SetCommandEnabled(doc, TCommand::Blockunmark1, true);
+    if (doc.Block.BlockBegin == 0 && doc.Block.BlockEnd == 0) {
+        doc.Block.BlockBegin = pos;
+        doc.Block.MarkAnchor = 0;
+        if (extend) doc.Block.BlockEnd = pos;
+    } else if (!extend && BlockComplete(doc)) {
+        doc.Block.BlockBegin = pos;
+        doc.Block.BlockEnd = 0;
+        doc.Block.MarkAnchor = 0;
+        doc.Display->RepaintPanes();
     } else {
         // Extending a half-marked block starts from its one end; the unset end 0 would never let it complete.
-        if (extend && Doc().Block.BlockEnd == 0) Doc().Block.BlockEnd = Doc().Block.BlockBegin;
+        if (extend && doc.Block.BlockEnd == 0) doc.Block.BlockEnd = doc.Block.BlockBegin;
         if (forward) {
-            if (pos < Doc().Block.BlockEnd) {
-                Doc().Block.BlockBegin = pos;
-                Doc().Block.MarkAnchor = -1;
-            } else if (Doc().Block.MarkAnchor == -1 && pos == Doc().Block.BlockEnd) {
-                Doc().Block.MarkAnchor = 0;
-                Doc().Block.BlockBegin = pos;
+            if (pos < doc.Block.BlockEnd) {
+                doc.Block.BlockBegin = pos;
+                doc.Block.MarkAnchor = -1;
+            } else if (doc.Block.MarkAnchor == -1 && pos == doc.Block.BlockEnd) {
+                doc.Block.MarkAnchor = 0;
+                doc.Block.BlockBegin = pos;
             } else {
-                Doc().Block.BlockEnd = pos;
+                doc.Block.BlockEnd = pos;
             }
         } else {
-            if (pos > Doc().Block.BlockBegin) {
-                Doc().Block.BlockEnd = pos;
-                Doc().Block.MarkAnchor = +1;
-            } else if (Doc().Block.MarkAnchor == +1 && pos == Doc().Block.BlockBegin) {
-                Doc().Block.MarkAnchor = 0;
-                Doc().Block.BlockEnd = pos;
+            if (pos > doc.Block.BlockBegin) {
+                doc.Block.BlockEnd = pos;
+                doc.Block.MarkAnchor = +1;
+            } else if (doc.Block.MarkAnchor == +1 && pos == doc.Block.BlockBegin) {
+                doc.Block.MarkAnchor = 0;
+                doc.Block.BlockEnd = pos;
             } else {
-                Doc().Block.BlockBegin = pos;
+                doc.Block.BlockBegin = pos;
             }
         }
-        if (Doc().Block.BlockBegin > Doc().Block.BlockEnd)
-            std::swap(Doc().Block.BlockBegin, Doc().Block.BlockEnd);
+        if (doc.Block.BlockBegin > doc.Block.BlockEnd)
+            std::swap(doc.Block.BlockBegin, doc.Block.BlockEnd);
     }
-    if (BlockComplete()) {
-        Host->RepaintPanes();
-        EnableBlockCommands(true);
+    if (BlockComplete(doc)) {
+        doc.Display->RepaintPanes();
+        EnableBlockCommands(doc, true);
         return true;
     }
-    EnableBlockCommands(false);
+    EnableBlockCommands(doc, false);
     return false;
 }
 

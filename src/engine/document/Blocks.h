@@ -8,17 +8,19 @@
 // The marked block: BlockBegin..BlockEnd, complete when both ends are set.
 namespace Engine {
 
-bool BlockComplete();
-void UnmarkBlock();
+class TDocument;
+
+bool BlockComplete(TDocument& doc);
+void UnmarkBlock(TDocument& doc);
 // The block begin..end as given (begin <= end, or one end 0 for a half-marked block); 0, 0 unmarks.
-void SetBlock(TAddress begin, TAddress end);
-void DropBlockIfAffected(TAddress address);
+void SetBlock(TDocument& doc, TAddress begin, TAddress end);
+void DropBlockIfAffected(TDocument& doc, TAddress address);
 // Silently unmarks a block that reaches past the end of the file.
-void ForgetBlockPastEnd();
-void MoveBlockMarks(TAddress newBegin);
+void ForgetBlockPastEnd(TDocument& doc);
+void MoveBlockMarks(TDocument& doc, TAddress newBegin);
 // extend: Shift with a movement key; forward: the key moves towards the end of the file.
-bool MarkBlock(bool extend, bool forward);
+bool MarkBlock(TDocument& doc, bool extend, bool forward);
 // Enables or disables the ten commands that need a complete block.
-void EnableBlockCommands(bool on);
+void EnableBlockCommands(TDocument& doc, bool on);
 
 } // namespace Engine

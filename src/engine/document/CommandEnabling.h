@@ -7,10 +7,12 @@
 // Commands the window enables and disables as the editor's state changes.
 namespace Engine {
 
-void SetCommandEnabled(TCommand command, bool on);
+class TDocument;
+
+void SetCommandEnabled(TDocument& doc, TCommand command, bool on);
 // Every command of the table that belongs to the group.
-void EnableGroup(TCommandGroup group, bool on);
+void EnableGroup(TDocument& doc, TCommandGroup group, bool on);
 // Replace undo, and the state the engine keeps of it.
-void EnableReplaceUndo(bool on);
+void EnableReplaceUndo(TDocument& doc, bool on);
 
 } // namespace Engine

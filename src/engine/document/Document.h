@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "engine/document/Application.h"
+#include "engine/document/EngineHost.h"
 #include "engine/document/Types.h"
 #include "engine/editing/UndoHistory.h"
 #include "engine/files/FileStamp.h"
@@ -29,6 +31,10 @@ struct TViewState {
     int32_t CursorRow = 0;
     // The first hex digit typed in the hex pane, waiting for its second (-1: none).
     int PendingDigit = -1;
+    // A drag of the mouse across a pane: where it began, and whether it marks a block yet.
+    bool Dragging = false;
+    TAddress DragFrom = 0;
+    bool DragMarked = false;
 };
 
 // The marked block and which of its ends the cursor drags.
@@ -67,6 +73,14 @@ struct TFileIdentity {
 // Nothing of one document is shared with another.
 class TDocument {
   public:
+    explicit TDocument(TApplication& app) : App(app) { Store.UseHost(&app.Host); }
+    TDocument(const TDocument&) = delete;
+    TDocument& operator=(const TDocument&) = delete;
+
+    // The program this document belongs to, and how it is shown (the empty view until a window shows it).
+    TApplication& App;
+    TDocumentView* Display = &NoView;
+
     TByteStore Store;
     TFileIdentity File;
     bool FileOpen = false;
@@ -75,7 +89,10 @@ class TDocument {
     TBlockState Block;
     TSearchState Search;
     TUndo Undo;
-    TRecovery Recovery;
+    TRecovery Recovery{*this};
+
+  private:
+    TEmptyView NoView;
 };
 
 } // namespace Engine

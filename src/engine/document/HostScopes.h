@@ -8,19 +8,25 @@
 // The busy indicator for the lifetime of a scope.
 class TBusyScope {
   public:
-    explicit TBusyScope(const std::string& text) { Engine::Host->BusyOn(text); }
-    ~TBusyScope() { Engine::Host->BusyOff(); }
+    TBusyScope(TAppHost& host, const std::string& text) : Host(host) { Host.BusyOn(text); }
+    ~TBusyScope() { Host.BusyOff(); }
     TBusyScope(const TBusyScope&) = delete;
     TBusyScope& operator=(const TBusyScope&) = delete;
+
+  private:
+    TAppHost& Host;
 };
 
 // The progress box for the lifetime of a scope: destroyed in every case when the operation ends.
 class TProgressScope {
   public:
-    TProgressScope(const std::string& caption, const std::string& label) {
-        Engine::Host->ProgressOpen(caption, label);
+    TProgressScope(TAppHost& host, const std::string& caption, const std::string& label) : Host(host) {
+        Host.ProgressOpen(caption, label);
     }
-    ~TProgressScope() { Engine::Host->ProgressClose(); }
+    ~TProgressScope() { Host.ProgressClose(); }
     TProgressScope(const TProgressScope&) = delete;
     TProgressScope& operator=(const TProgressScope&) = delete;
+
+  private:
+    TAppHost& Host;
 };

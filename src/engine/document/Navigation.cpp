@@ -16,39 +16,39 @@ namespace Engine {
 
 namespace {
 
-bool InFile(int64_t address) {
-    return address >= 1 && address <= Doc().Store.FileSize();
+bool InFile(TDocument& doc, int64_t address) {
+    return address >= 1 && address <= doc.Store.FileSize();
 }
 
 // from + delta when it lies in the file, else 0. The sum is never formed when it would pass the 64-bit
 // range: delta comes from what the user typed, and the file may be as large as MaxFileSize.
-TAddress InFileAfter(TAddress from, int64_t delta) {
-    if (delta > 0 ? delta > Doc().Store.FileSize() - from : delta < 1 - from) return 0;
+TAddress InFileAfter(TDocument& doc, TAddress from, int64_t delta) {
+    if (delta > 0 ? delta > doc.Store.FileSize() - from : delta < 1 - from) return 0;
     return from + delta;
 }
 
 // A jump from the cursor by delta, or the error when it would leave the file.
-void JumpBy(int64_t delta) {
-    const TAddress target = InFileAfter(CurrentAddress(), delta);
+void JumpBy(TDocument& doc, int64_t delta) {
+    const TAddress target = InFileAfter(doc, CurrentAddress(doc), delta);
     if (target == 0) {
-        Host->ShowError(Texts::AdressInvalidJump);
+        doc.App.Host->ShowError(Texts::AdressInvalidJump);
         return;
     }
-    GoToAddress(target);
+    GoToAddress(doc, target);
 }
 
 } // namespace
 
-TAddress GotoTarget(TGoMode mode, int64_t n) {
+TAddress GotoTarget(TDocument& doc, TGoMode mode, int64_t n) {
     switch (mode) {
     case TGoMode::Absolute:
         // The number the user sees for address 1 is AddressBase.
-        return InFileAfter(1 - AddressBase, n);
+        return InFileAfter(doc, 1 - doc.App.AddressBase, n);
     case TGoMode::RelativeDown:
-        return InFileAfter(CurrentAddress(), n);
+        return InFileAfter(doc, CurrentAddress(doc), n);
     case TGoMode::RelativeUp:
         // -n would overflow for the smallest value, which lies outside any file anyway.
-        return n == INT64_MIN ? 0 : InFileAfter(CurrentAddress(), -n);
+        return n == INT64_MIN ? 0 : InFileAfter(doc, CurrentAddress(doc), -n);
     }
     return 0;
 }
@@ -86,75 +86,75 @@ std::string_view StrayAddressChar(std::string_view text, bool hex) {
     return {};
 }
 
-bool GoToEntered(int64_t n) {
-    const TAddress target = GotoTarget(TGoMode::Absolute, n);
+bool GoToEntered(TDocument& doc, int64_t n) {
+    const TAddress target = GotoTarget(doc, TGoMode::Absolute, n);
     if (target == 0) {
-        Host->ShowError(Texts::AdressInvalid);
+        doc.App.Host->ShowError(Texts::AdressInvalid);
         return false;
     }
-    GoToAddress(target);
+    GoToAddress(doc, target);
     return true;
 }
 
-bool JumpWidthValid(int64_t n) {
-    return n >= 1 && n < Doc().Store.FileSize();
+bool JumpWidthValid(TDocument& doc, int64_t n) {
+    return n >= 1 && n < doc.Store.FileSize();
 }
 
-bool BlockSizeValid(int64_t n) {
-    return n >= 1 && n < Doc().Store.FileSize() && n - 1 <= Doc().Store.FileSize() - CurrentAddress();
+bool BlockSizeValid(TDocument& doc, int64_t n) {
+    return n >= 1 && n < doc.Store.FileSize() && n - 1 <= doc.Store.FileSize() - CurrentAddress(doc);
 }
 
-void GoToAddress(TAddress address) {
-    ShowAddress(address, true, true);
+void GoToAddress(TDocument& doc, TAddress address) {
+    ShowAddress(doc, address, true, true);
 }
 
-void JumpWidthDone(std::optional<TCount> width) {
-    if (width) Doc().Search.JumpWidth = *width;
-    EnableGroup(GroupJump, width.has_value());
+void JumpWidthDone(TDocument& doc, std::optional<TCount> width) {
+    if (width) doc.Search.JumpWidth = *width;
+    EnableGroup(doc, GroupJump, width.has_value());
 }
 
-void Jumpdown1Click() {
-    JumpBy(Doc().Search.JumpWidth);
+void Jumpdown1Click(TDocument& doc) {
+    JumpBy(doc, doc.Search.JumpWidth);
 }
 
-void Jumpup1Click() {
-    JumpBy(-Doc().Search.JumpWidth);
+void Jumpup1Click(TDocument& doc) {
+    JumpBy(doc, -doc.Search.JumpWidth);
 }
 
-void Rememberadress1Click() {
-    Doc().Search.RememberedAddress =
-        std::clamp<TAddress>(CurrentAddress(), 1, std::max<TAddress>(Doc().Store.FileSize(), 1));
-    EnableGroup(GroupRemembered, true);
+void Rememberadress1Click(TDocument& doc) {
+    doc.Search.RememberedAddress =
+        std::clamp<TAddress>(CurrentAddress(doc), 1, std::max<TAddress>(doc.Store.FileSize(), 1));
+    EnableGroup(doc, GroupRemembered, true);
 }
 
-void Gotoremembered1Click() {
+void Gotoremembered1Click(TDocument& doc) {
     // The file may have shrunk since the address was remembered.
-    if (!InFile(Doc().Search.RememberedAddress)) {
-        Host->ShowError(Texts::AdressInvalidJump);
+    if (!InFile(doc, doc.Search.RememberedAddress)) {
+        doc.App.Host->ShowError(Texts::AdressInvalidJump);
         return;
     }
-    GoToAddress(Doc().Search.RememberedAddress);
+    GoToAddress(doc, doc.Search.RememberedAddress);
 }
 
-std::string DifferenceText() {
-    const int64_t shown = Doc().Search.RememberedAddress - 1 + AddressBase;
-    const int64_t difference = CurrentAddress() - Doc().Search.RememberedAddress;
+std::string DifferenceText(TDocument& doc) {
+    const int64_t shown = doc.Search.RememberedAddress - 1 + doc.App.AddressBase;
+    const int64_t difference = CurrentAddress(doc) - doc.Search.RememberedAddress;
     return FormatText(Texts::DifferenceDec, {shown, difference}) + "\r" +
            FormatText(Texts::DifferenceHex, {shown, difference});
 }
 
-void Displaydifference1Click() {
-    Host->ShowInfo(DifferenceText());
+void Displaydifference1Click(TDocument& doc) {
+    doc.App.Host->ShowInfo(DifferenceText(doc));
 }
 
-void MarkBlockOfSize(TCount n) {
-    const TAddress pos = CurrentAddress();
-    Doc().Block.BlockBegin = pos;
-    Doc().Block.BlockEnd = pos + n - 1;
-    Doc().Block.MarkAnchor = 0;
-    SetCommandEnabled(TCommand::Blockunmark1, true);
-    EnableBlockCommands(true);
-    Host->RepaintPanes();
+void MarkBlockOfSize(TDocument& doc, TCount n) {
+    const TAddress pos = CurrentAddress(doc);
+    doc.Block.BlockBegin = pos;
+    doc.Block.BlockEnd = pos + n - 1;
+    doc.Block.MarkAnchor = 0;
+    SetCommandEnabled(doc, TCommand::Blockunmark1, true);
+    EnableBlockCommands(doc, true);
+    doc.Display->RepaintPanes();
 }
 
 } // namespace Engine

@@ -20,26 +20,26 @@ int DigitCount(int64_t n, int base) {
 }
 
 // As the address panel: the cursor's last position counts, which in insert mode is past the last byte.
-int64_t LargestShown() {
-    return (Doc().FileOpen ? CursorEnd() : 1) - 1 + AddressBase;
+int64_t LargestShown(TDocument& doc) {
+    return (doc.FileOpen ? CursorEnd(doc) : 1) - 1 + doc.App.AddressBase;
 }
 
 } // namespace
 
-int RowAddressDigits() {
-    return std::max(MinRowAddressDigits, DigitCount(LargestShown(), 10));
+int RowAddressDigits(TDocument& doc) {
+    return std::max(MinRowAddressDigits, DigitCount(LargestShown(doc), 10));
 }
 
-std::vector<std::string> RowAddressTexts() {
-    std::vector<std::string> texts(size_t(std::max(0, Doc().View.Rows)));
-    if (!Doc().FileOpen) return texts;
-    const TAddress last = CursorEnd();
-    const int hexDigits = DigitCount(LargestShown(), 16);
-    for (int32_t row = 0; row < Doc().View.Rows; ++row) {
-        const TAddress first = Doc().View.TopAddress + int64_t{row} * Doc().View.Cols;
+std::vector<std::string> RowAddressTexts(TDocument& doc) {
+    std::vector<std::string> texts(size_t(std::max(0, doc.View.Rows)));
+    if (!doc.FileOpen) return texts;
+    const TAddress last = CursorEnd(doc);
+    const int hexDigits = DigitCount(LargestShown(doc), 16);
+    for (int32_t row = 0; row < doc.View.Rows; ++row) {
+        const TAddress first = doc.View.TopAddress + int64_t{row} * doc.View.Cols;
         if (first > last) break;
-        const int64_t shown = first - 1 + AddressBase;
-        if (TextMode) {
+        const int64_t shown = first - 1 + doc.App.AddressBase;
+        if (doc.App.TextMode) {
             texts[size_t(row)] = std::to_string(shown);
         } else {
             char text[24];

@@ -8,120 +8,120 @@
 
 namespace Engine {
 
-TAddress CurrentAddress() {
-    return Doc().View.CursorRow * Doc().View.Cols + Doc().View.TopAddress + Doc().View.CursorCol;
+TAddress CurrentAddress(TDocument& doc) {
+    return doc.View.CursorRow * doc.View.Cols + doc.View.TopAddress + doc.View.CursorCol;
 }
 
-TAddress CursorEnd() {
-    return OverwriteMode ? std::max<TAddress>(Doc().Store.FileSize(), 1) : Doc().Store.FileSize() + 1;
+TAddress CursorEnd(TDocument& doc) {
+    return doc.App.OverwriteMode ? std::max<TAddress>(doc.Store.FileSize(), 1) : doc.Store.FileSize() + 1;
 }
 
 namespace {
 
 // The top address of the last page that shows address end, its rows aligned to whole rows.
-TAddress LastPageTop(TAddress end) {
-    if (end <= Doc().View.PageBytes) return 1;
-    TAddress top = end - Doc().View.PageBytes + 1;
-    const auto r = static_cast<int32_t>(end % Doc().View.Cols);
-    if (r != 0) top += Doc().View.Cols - r;
+TAddress LastPageTop(TDocument& doc, TAddress end) {
+    if (end <= doc.View.PageBytes) return 1;
+    TAddress top = end - doc.View.PageBytes + 1;
+    const auto r = static_cast<int32_t>(end % doc.View.Cols);
+    if (r != 0) top += doc.View.Cols - r;
     return top;
 }
 
 } // namespace
 
-void ShowAddress(TAddress address, bool placeCursor, bool onlyIfOutside) {
-    if (!Doc().FileOpen || !Doc().Store.HasBuffer()) return;
-    address = std::clamp<TAddress>(address, 1, CursorEnd());
+void ShowAddress(TDocument& doc, TAddress address, bool placeCursor, bool onlyIfOutside) {
+    if (!doc.FileOpen || !doc.Store.HasBuffer()) return;
+    address = std::clamp<TAddress>(address, 1, CursorEnd(doc));
     // Recomputed, not only lowered: a file that grew on a partial page must show its new bytes.
-    Doc().View.BottomAddress =
-        std::min(Doc().View.TopAddress + Doc().View.PageBytes - 1, Doc().Store.FileSize());
-    if (!onlyIfOutside || address < Doc().View.TopAddress ||
-        address > Doc().View.TopAddress + Doc().View.PageBytes - 1) {
+    doc.View.BottomAddress =
+        std::min(doc.View.TopAddress + doc.View.PageBytes - 1, doc.Store.FileSize());
+    if (!onlyIfOutside || address < doc.View.TopAddress ||
+        address > doc.View.TopAddress + doc.View.PageBytes - 1) {
         // The last page only when the address lies on it; otherwise its row becomes the top row. The empty
         // cell after the last byte may need a row of its own below it.
-        const TAddress end = std::max(address, Doc().Store.FileSize());
-        if (address >= LastPageTop(end)) {
-            Doc().View.TopAddress = LastPageTop(end);
-            Doc().View.BottomAddress = Doc().Store.FileSize();
+        const TAddress end = std::max(address, doc.Store.FileSize());
+        if (address >= LastPageTop(doc, end)) {
+            doc.View.TopAddress = LastPageTop(doc, end);
+            doc.View.BottomAddress = doc.Store.FileSize();
         } else {
-            Doc().View.TopAddress = ((address - 1) / Doc().View.Cols) * Doc().View.Cols + 1;
-            Doc().View.BottomAddress =
-                std::min(Doc().View.TopAddress + Doc().View.PageBytes - 1, Doc().Store.FileSize());
+            doc.View.TopAddress = ((address - 1) / doc.View.Cols) * doc.View.Cols + 1;
+            doc.View.BottomAddress =
+                std::min(doc.View.TopAddress + doc.View.PageBytes - 1, doc.Store.FileSize());
         }
     }
     if (placeCursor) {
-        TCell cell = AddressToCell(address);
-        SetCursorCell(cell.Col, cell.Row);
+        TCell cell = AddressToCell(doc, address);
+        SetCursorCell(doc, cell.Col, cell.Row);
     }
-    RefillPanes(0, 0);
+    RefillPanes(doc, 0, 0);
 }
 
-void ShowView(TView view) {
-    if (!Doc().FileOpen || !Doc().Store.HasBuffer()) return;
-    if (Doc().Store.FileSize() == 0) {
-        ShowAddress(1, true, false);
+void ShowView(TDocument& doc, TView view) {
+    if (!doc.FileOpen || !doc.Store.HasBuffer()) return;
+    if (doc.Store.FileSize() == 0) {
+        ShowAddress(doc, 1, true, false);
         return;
     }
-    const TAddress cursor = std::clamp<TAddress>(view.Cursor, 1, CursorEnd());
+    const TAddress cursor = std::clamp<TAddress>(view.Cursor, 1, CursorEnd(doc));
     // The top on a whole row of the present width.
-    const TAddress top = (std::max<TAddress>(view.Top, 1) - 1) / Doc().View.Cols * Doc().View.Cols + 1;
-    if (top <= cursor && cursor - top < Doc().View.PageBytes) {
-        Doc().View.TopAddress = top;
-        Doc().View.BottomAddress = std::min<TAddress>(top + Doc().View.PageBytes - 1, Doc().Store.FileSize());
-        SetCursorCell(static_cast<int32_t>((cursor - top) % Doc().View.Cols),
-                      static_cast<int32_t>((cursor - top) / Doc().View.Cols));
-        RefillPanes(0, 0);
+    const TAddress top = (std::max<TAddress>(view.Top, 1) - 1) / doc.View.Cols * doc.View.Cols + 1;
+    if (top <= cursor && cursor - top < doc.View.PageBytes) {
+        doc.View.TopAddress = top;
+        doc.View.BottomAddress = std::min<TAddress>(top + doc.View.PageBytes - 1, doc.Store.FileSize());
+        SetCursorCell(doc, static_cast<int32_t>((cursor - top) % doc.View.Cols),
+                      static_cast<int32_t>((cursor - top) / doc.View.Cols));
+        RefillPanes(doc, 0, 0);
     } else {
-        ShowAddress(cursor, true, false);
+        ShowAddress(doc, cursor, true, false);
     }
 }
 
-void ScrollToEnd() {
-    Doc().View.BottomAddress = Doc().Store.FileSize();
-    Doc().View.TopAddress = LastPageTop(Doc().Store.FileSize());
+void ScrollToEnd(TDocument& doc) {
+    doc.View.BottomAddress = doc.Store.FileSize();
+    doc.View.TopAddress = LastPageTop(doc, doc.Store.FileSize());
 }
 
-void GoToStart() {
-    ShowAddress(1, true, false);
-    SetCursorCell(0, 0);
+void GoToStart(TDocument& doc) {
+    ShowAddress(doc, 1, true, false);
+    SetCursorCell(doc, 0, 0);
 }
 
-void GoToEnd() {
-    ScrollToEnd();
-    ShowAddress(Doc().View.BottomAddress, true, false);
-    TCell cell = AddressToCell(Doc().View.BottomAddress);
-    SetCursorCell(cell.Col, cell.Row);
+void GoToEnd(TDocument& doc) {
+    ScrollToEnd(doc);
+    ShowAddress(doc, doc.View.BottomAddress, true, false);
+    TCell cell = AddressToCell(doc, doc.View.BottomAddress);
+    SetCursorCell(doc, cell.Col, cell.Row);
 }
 
-TCell AddressToCell(TAddress address) {
-    if (Doc().View.TopAddress < address && address - Doc().View.TopAddress < Doc().View.PageBytes)
+TCell AddressToCell(TDocument& doc, TAddress address) {
+    if (doc.View.TopAddress < address && address - doc.View.TopAddress < doc.View.PageBytes)
         // On the page, so the offset is below PageBytes and fits a cell's int32_t.
-        return {static_cast<int32_t>((address - Doc().View.TopAddress) % Doc().View.Cols),
-                static_cast<int32_t>((address - Doc().View.TopAddress) / Doc().View.Cols)};
+        return {static_cast<int32_t>((address - doc.View.TopAddress) % doc.View.Cols),
+                static_cast<int32_t>((address - doc.View.TopAddress) / doc.View.Cols)};
     return {0, 0};
 }
 
-void SetCursorCell(int32_t col, int32_t row) {
+void SetCursorCell(TDocument& doc, int32_t col, int32_t row) {
     // A pending hex digit belongs to the cell it was typed in.
-    if (col != Doc().View.CursorCol || row != Doc().View.CursorRow) DropPendingDigit();
-    Host->SelectCell(col, row);
-    Doc().View.CursorCol = col;
-    Doc().View.CursorRow = row;
-    Host->UpdateStatus();
+    if (col != doc.View.CursorCol || row != doc.View.CursorRow) DropPendingDigit(doc);
+    doc.Display->SelectCell(col, row);
+    doc.View.CursorCol = col;
+    doc.View.CursorRow = row;
+    doc.Display->UpdateStatus();
 }
 
-void RefillPanes(int32_t col, int32_t row) {
-    if (Doc().View.PendingDigit >= 0 &&
-        int64_t(Doc().View.CursorRow) * Doc().View.Cols + Doc().View.CursorCol >=
-            int64_t(row) * Doc().View.Cols + col)
-        Doc().View.PendingDigit = -1;
-    Host->RefreshPanes(col, row);
+void RefillPanes(TDocument& doc, int32_t col, int32_t row) {
+    if (doc.View.PendingDigit >= 0 &&
+        int64_t(doc.View.CursorRow) * doc.View.Cols + doc.View.CursorCol >=
+            int64_t(row) * doc.View.Cols + col)
+        doc.View.PendingDigit = -1;
+    doc.Display->RefreshPanes(col, row);
 }
 
-void DropPendingDigit() {
-    if (Doc().View.PendingDigit < 0) return;
-    Doc().View.PendingDigit = -1;
-    Host->RefreshCell(Doc().View.CursorCol, Doc().View.CursorRow);
+void DropPendingDigit(TDocument& doc) {
+    if (doc.View.PendingDigit < 0) return;
+    doc.View.PendingDigit = -1;
+    doc.Display->RefreshCell(doc.View.CursorCol, doc.View.CursorRow);
 }
 
 } // namespace Engine

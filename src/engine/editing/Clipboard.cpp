@@ -38,7 +38,7 @@ std::optional<std::span<const uint8_t>> DecodePayload(std::span<const uint8_t> p
     return payload.subspan(PayloadHeader, n);
 }
 
-std::vector<uint8_t> ClipboardTextBytes(std::u16string_view text) {
+std::vector<uint8_t> ClipboardTextBytes(const TApplication& app, std::u16string_view text) {
     std::vector<uint8_t> bytes;
     bytes.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
@@ -48,7 +48,7 @@ std::vector<uint8_t> ClipboardTextBytes(std::u16string_view text) {
         if (character >= 0xD800 && character <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
             text[i + 1] <= 0xDFFF)
             character = 0x10000 + ((character - 0xD800) << 10) + (text[++i] - 0xDC00);
-        bytes.push_back(TypedByte(character).value_or(uint8_t('?')));
+        bytes.push_back(TypedByte(app, character).value_or(uint8_t('?')));
     }
     return bytes;
 }
@@ -76,7 +76,7 @@ std::u16string BlockText(std::span<const uint8_t> bytes, bool textPane, TCharact
 
 namespace {
 
-bool PutOnClipboard(TClipboardPort& clipboard, std::span<const uint8_t> bytes) {
+bool PutOnClipboard(TDocument& doc, TClipboardPort& clipboard, std::span<const uint8_t> bytes) {
     // The payload's count has 4 bytes: a larger block is refused rather than carried with a wrapped count.
     if (bytes.size() > UINT32_MAX) return false;
     const std::span<uint8_t> payload = clipboard.Reserve(bytes.size() + PayloadHeader);
@@ -84,7 +84,7 @@ bool PutOnClipboard(TClipboardPort& clipboard, std::span<const uint8_t> bytes) {
         EncodePayload(bytes, payload);
         std::u16string text;
         try {
-            if (bytes.size() <= TextFlavourLimit) text = BlockText(bytes, TextMode, Host->TextPaneSet());
+            if (bytes.size() <= TextFlavourLimit) text = BlockText(bytes, doc.App.TextMode, doc.Display->TextPaneSet());
         } catch (const std::bad_alloc&) {
             text.clear(); // the bytes go over without their text
         }
@@ -96,62 +96,62 @@ bool PutOnClipboard(TClipboardPort& clipboard, std::span<const uint8_t> bytes) {
 
 // Inserts bytes before the cursor as one step; text asks for room for its terminating zero as well,
 // although only the text stays.
-void InsertPasted(std::span<const uint8_t> bytes, bool text) {
-    const TAddress a = CurrentAddress();
+void InsertPasted(TDocument& doc, std::span<const uint8_t> bytes, bool text) {
+    const TAddress a = CurrentAddress(doc);
     {
         const TCount room = static_cast<TCount>(bytes.size()) + (text ? 1 : 0);
-        if (room <= MaxFileSize - Doc().Store.FileSize() && !RoomOrRefusal(room)) return;
-        if (room > MaxFileSize - Doc().Store.FileSize() ||
-            !Doc().Store.OpenGap(a, static_cast<TCount>(bytes.size()))) {
-            Host->ShowError(Texts::NotEnoughMemory);
+        if (room <= MaxFileSize - doc.Store.FileSize() && !RoomOrRefusal(doc, room)) return;
+        if (room > MaxFileSize - doc.Store.FileSize() ||
+            !doc.Store.OpenGap(a, static_cast<TCount>(bytes.size()))) {
+            doc.App.Host->ShowError(Texts::NotEnoughMemory);
             return;
         }
-        TBusyScope pasting(Texts::PasteFromClipboardBusy);
+        TBusyScope pasting(*doc.App.Host, Texts::PasteFromClipboardBusy);
         if (!bytes.empty())
-            std::ranges::copy(bytes, Doc().Store.StoreRun(a, static_cast<TCount>(bytes.size())).begin());
-        RecordChange(a, {}, static_cast<TCount>(bytes.size()));
-        Doc().Modified = true;
+            std::ranges::copy(bytes, doc.Store.StoreRun(a, static_cast<TCount>(bytes.size())).begin());
+        RecordChange(doc, a, {}, static_cast<TCount>(bytes.size()));
+        doc.Modified = true;
     }
-    Doc().View.BottomAddress =
-        std::min(Doc().View.TopAddress + Doc().View.PageBytes - 1, Doc().Store.FileSize());
-    DropBlockIfAffected(a);
-    RefillPanes(Doc().View.CursorCol, Doc().View.CursorRow);
-    Host->UpdateStatus();
+    doc.View.BottomAddress =
+        std::min(doc.View.TopAddress + doc.View.PageBytes - 1, doc.Store.FileSize());
+    DropBlockIfAffected(doc, a);
+    RefillPanes(doc, doc.View.CursorCol, doc.View.CursorRow);
+    doc.Display->UpdateStatus();
 }
 
 } // namespace
 
-void Cut1Click(TClipboardPort& clipboard, bool cut) {
-    if (!Doc().FileOpen || !BlockComplete() || Doc().Block.BlockEnd > Doc().Store.FileSize()) {
-        Host->ShowError(Texts::NoBlockMarked);
+void Cut1Click(TDocument& doc, TClipboardPort& clipboard, bool cut) {
+    if (!doc.FileOpen || !BlockComplete(doc) || doc.Block.BlockEnd > doc.Store.FileSize()) {
+        doc.App.Host->ShowError(Texts::NoBlockMarked);
         return;
     }
     // The clipboard format counts its bytes in 4 bytes; a larger block keeps its bytes (and Cut its block).
-    const TCount length = Doc().Block.BlockEnd - Doc().Block.BlockBegin + 1;
+    const TCount length = doc.Block.BlockEnd - doc.Block.BlockBegin + 1;
     if (length > TCount{UINT32_MAX}) {
-        Host->ShowError(FormatText(Texts::BlockTooLargeForClipboard, {length, TCount{UINT32_MAX}}));
+        doc.App.Host->ShowError(FormatText(Texts::BlockTooLargeForClipboard, {length, TCount{UINT32_MAX}}));
         return;
     }
-    TBusyScope busy(Texts::CopyToClipboardBusy);
-    const TAddress a = CurrentAddress();
+    TBusyScope busy(*doc.App.Host, Texts::CopyToClipboardBusy);
+    const TAddress a = CurrentAddress(doc);
     const std::span<const uint8_t> block =
-        Doc().Store.StoreRun(Doc().Block.BlockBegin, Doc().Block.BlockEnd - Doc().Block.BlockBegin + 1);
+        doc.Store.StoreRun(doc.Block.BlockBegin, doc.Block.BlockEnd - doc.Block.BlockBegin + 1);
     // A Cut whose copy failed keeps the block: its bytes would otherwise exist nowhere.
-    if (!PutOnClipboard(clipboard, block)) {
-        Host->ShowError(Texts::CantCopyToClipboard);
+    if (!PutOnClipboard(doc, clipboard, block)) {
+        doc.App.Host->ShowError(Texts::CantCopyToClipboard);
         return;
     }
     if (!cut) return;
-    TUndoStep step(TStepName::Cut);
-    TBusyScope deleting(Texts::DeleteBusy);
-    DeleteBlock();
-    ShowAddress(a, true, true);
+    TUndoStep step(doc, TStepName::Cut);
+    TBusyScope deleting(*doc.App.Host, Texts::DeleteBusy);
+    DeleteBlock(doc);
+    ShowAddress(doc, a, true, true);
 }
 
-void Paste1Click(TClipboardPort& clipboard) {
-    if (!Doc().FileOpen || !Doc().Store.HasBuffer()) return;
-    TUndoStep step(TStepName::Paste);
-    TBusyScope busy("");
+void Paste1Click(TDocument& doc, TClipboardPort& clipboard) {
+    if (!doc.FileOpen || !doc.Store.HasBuffer()) return;
+    TUndoStep step(doc, TStepName::Paste);
+    TBusyScope busy(*doc.App.Host, "");
     // Ours first, then raw bytes of other programs, then text.
     std::span<const uint8_t> bytes;
     bool text = false;
@@ -168,22 +168,22 @@ void Paste1Click(TClipboardPort& clipboard) {
     } else {
         return;
     }
-    InsertPasted(bytes, text);
+    InsertPasted(doc, bytes, text);
 }
 
-void PasteHex1Click(TClipboardPort& clipboard) {
-    if (!Doc().FileOpen || !Doc().Store.HasBuffer()) return;
+void PasteHex1Click(TDocument& doc, TClipboardPort& clipboard) {
+    if (!doc.FileOpen || !doc.Store.HasBuffer()) return;
     const std::optional<TClipData> data = clipboard.Data(TClipFormat::Text);
     const std::optional<std::string> bytes =
         data ? LooseHexToBytes(std::string_view(reinterpret_cast<const char*>(data->Bytes.data()), data->Bytes.size()))
              : std::nullopt;
     if (!bytes) {
-        Host->ShowError(Texts::ClipboardNotHex);
+        doc.App.Host->ShowError(Texts::ClipboardNotHex);
         return;
     }
-    TUndoStep step(TStepName::Paste);
-    TBusyScope busy("");
-    InsertPasted(std::span(reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size()), false);
+    TUndoStep step(doc, TStepName::Paste);
+    TBusyScope busy(*doc.App.Host, "");
+    InsertPasted(doc, std::span(reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size()), false);
 }
 
 bool CanPaste(TClipboardPort& clipboard) {
@@ -191,15 +191,15 @@ bool CanPaste(TClipboardPort& clipboard) {
            clipboard.Offers(TClipFormat::Text);
 }
 
-void Clipboard1Click(TClipboardPort& clipboard) {
-    if (Doc().FileOpen) SetCommandEnabled(TCommand::Paste1, CanPaste(clipboard));
-    if (Doc().FileOpen) SetCommandEnabled(TCommand::Pastehex1, clipboard.Offers(TClipFormat::Text));
+void Clipboard1Click(TDocument& doc, TClipboardPort& clipboard) {
+    if (doc.FileOpen) SetCommandEnabled(doc, TCommand::Paste1, CanPaste(clipboard));
+    if (doc.FileOpen) SetCommandEnabled(doc, TCommand::Pastehex1, clipboard.Offers(TClipFormat::Text));
 }
 
-void OfferToEmptyClipboard(TClipboardPort& clipboard) {
+void OfferToEmptyClipboard(TDocument& doc, TClipboardPort& clipboard) {
     const std::optional<TClipData> data = clipboard.Data(TClipFormat::Binary);
     if (!data || data->Bytes.size() <= OfferThreshold) return;
-    if (Host->AskYesNo(FormatText(Texts::OfferEmptyClipboard, {static_cast<int64_t>(OfferThreshold)})) ==
+    if (doc.App.Host->AskYesNo(FormatText(Texts::OfferEmptyClipboard, {static_cast<int64_t>(OfferThreshold)})) ==
         mrYes)
         clipboard.Clear();
 }

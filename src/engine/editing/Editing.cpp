@@ -19,310 +19,310 @@ namespace Engine {
 
 namespace {
 
-void KeepBottomAtEnd() {
-    if (Doc().View.TopAddress + Doc().View.PageBytes - 1 >= Doc().Store.FileSize())
-        Doc().View.BottomAddress = Doc().Store.FileSize();
+void KeepBottomAtEnd(TDocument& doc) {
+    if (doc.View.TopAddress + doc.View.PageBytes - 1 >= doc.Store.FileSize())
+        doc.View.BottomAddress = doc.Store.FileSize();
 }
 
 // Deleting every byte. The file counts as changed, so that closing it asks before the edit is lost.
-void EmptyWholeFile() {
-    if (!ConfirmUndoable(Doc().Store.FileSize())) return;
-    RecordChange(1, Doc().Store.StoreRun(1, Doc().Store.FileSize()), 0);
-    ClearFile();
-    Doc().Modified = true;
+void EmptyWholeFile(TDocument& doc) {
+    if (!ConfirmUndoable(doc, doc.Store.FileSize())) return;
+    RecordChange(doc, 1, doc.Store.StoreRun(1, doc.Store.FileSize()), 0);
+    ClearFile(doc);
+    doc.Modified = true;
 }
 
 } // namespace
 
-bool CloseGap(TAddress address, TCount n) {
-    TBusyScope busy(Texts::DeleteBusy);
-    if (n > 0 && n == Doc().Store.FileSize() && address == 1) {
-        ClearFile();
+bool CloseGap(TDocument& doc, TAddress address, TCount n) {
+    TBusyScope busy(*doc.App.Host, Texts::DeleteBusy);
+    if (n > 0 && n == doc.Store.FileSize() && address == 1) {
+        ClearFile(doc);
         return true;
     }
-    return Doc().Store.RemoveBytes(address, n);
+    return doc.Store.RemoveBytes(address, n);
 }
 
-void ClearFile() {
-    Doc().Store.Clear();
-    UnmarkBlock();
-    ShowAddress(1, true, false);
+void ClearFile(TDocument& doc) {
+    doc.Store.Clear();
+    UnmarkBlock(doc);
+    ShowAddress(doc, 1, true, false);
 }
 
-void RefuseReadOnly() {
-    Host->Beep();
-    Host->ShowStatusNote(Texts::FileIsReadOnly);
+void RefuseReadOnly(TDocument& doc) {
+    doc.App.Host->Beep();
+    doc.App.Host->ShowStatusNote(Texts::FileIsReadOnly);
 }
 
-void ApplyUndoRule(TAddress pos) {
-    const int64_t lastReplaced = static_cast<int64_t>(Doc().Search.LastReplaceAddress) +
-                                 static_cast<int64_t>(SearchRequest.Replacement.size()) - 1;
-    if (Doc().Search.ReplaceUndoEnabled && pos <= lastReplaced) EnableReplaceUndo(false);
+void ApplyUndoRule(TDocument& doc, TAddress pos) {
+    const int64_t lastReplaced = static_cast<int64_t>(doc.Search.LastReplaceAddress) +
+                                 static_cast<int64_t>(doc.App.SearchRequest.Replacement.size()) - 1;
+    if (doc.Search.ReplaceUndoEnabled && pos <= lastReplaced) EnableReplaceUndo(doc, false);
 }
 
-bool InsertByteAtCursor(uint8_t value) {
-    if (!Doc().Store.EnsureRoom(1)) {
-        Host->ShowError(Texts::CantAllocate);
+bool InsertByteAtCursor(TDocument& doc, uint8_t value) {
+    if (!doc.Store.EnsureRoom(1)) {
+        doc.App.Host->ShowError(Texts::CantAllocate);
         return false;
     }
-    TBusyScope busy(Texts::InsertBusy);
-    const TAddress pos = CurrentAddress();
-    Doc().Store.OpenGap(pos, 1); // the room is there
-    Doc().Store.WriteByte(pos, value);
-    RecordChange(pos, {}, 1);
-    KeepBottomAtEnd();
+    TBusyScope busy(*doc.App.Host, Texts::InsertBusy);
+    const TAddress pos = CurrentAddress(doc);
+    doc.Store.OpenGap(pos, 1); // the room is there
+    doc.Store.WriteByte(pos, value);
+    RecordChange(doc, pos, {}, 1);
+    KeepBottomAtEnd(doc);
     return true;
 }
 
-void DeleteByteAtCursor() {
-    TUndoStep step(TStepName::Deletion);
-    const TAddress pos = CurrentAddress();
-    if (Doc().Store.FileSize() == 0 || pos > Doc().Store.FileSize()) return;
-    if (Doc().Store.FileSize() == 1) {
-        EmptyWholeFile();
+void DeleteByteAtCursor(TDocument& doc) {
+    TUndoStep step(doc, TStepName::Deletion);
+    const TAddress pos = CurrentAddress(doc);
+    if (doc.Store.FileSize() == 0 || pos > doc.Store.FileSize()) return;
+    if (doc.Store.FileSize() == 1) {
+        EmptyWholeFile(doc);
         return;
     }
     {
-        TBusyScope busy(Texts::DeleteBusy);
-        ApplyUndoRule(pos);
-        RecordChange(pos, Doc().Store.StoreRun(pos, 1), 0);
-        Doc().Store.RemoveBytes(pos, 1);
-        KeepBottomAtEnd();
-        Doc().Modified = true;
-        RefillPanes(Doc().View.CursorCol, Doc().View.CursorRow);
-        if (pos > CursorEnd()) ShowAddress(CursorEnd(), true, true);
+        TBusyScope busy(*doc.App.Host, Texts::DeleteBusy);
+        ApplyUndoRule(doc, pos);
+        RecordChange(doc, pos, doc.Store.StoreRun(pos, 1), 0);
+        doc.Store.RemoveBytes(pos, 1);
+        KeepBottomAtEnd(doc);
+        doc.Modified = true;
+        RefillPanes(doc, doc.View.CursorCol, doc.View.CursorRow);
+        if (pos > CursorEnd(doc)) ShowAddress(doc, CursorEnd(doc), true, true);
     }
-    DropBlockIfAffected(pos);
+    DropBlockIfAffected(doc, pos);
 }
 
-bool InsertBytesAt(TAddress address, std::span<const uint8_t> bytes) {
+bool InsertBytesAt(TDocument& doc, TAddress address, std::span<const uint8_t> bytes) {
     if (bytes.size() > static_cast<size_t>(MaxFileSize) ||
-        !Doc().Store.OpenGap(address, static_cast<TCount>(bytes.size()))) {
-        Host->ShowError(Texts::CantAllocate);
+        !doc.Store.OpenGap(address, static_cast<TCount>(bytes.size()))) {
+        doc.App.Host->ShowError(Texts::CantAllocate);
         return false;
     }
     if (!bytes.empty())
-        std::ranges::copy(bytes, Doc().Store.StoreRun(address, static_cast<TCount>(bytes.size())).begin());
-    RecordChange(address, {}, static_cast<TCount>(bytes.size()));
+        std::ranges::copy(bytes, doc.Store.StoreRun(address, static_cast<TCount>(bytes.size())).begin());
+    RecordChange(doc, address, {}, static_cast<TCount>(bytes.size()));
     return true;
 }
 
-bool OverwriteBytesAt(TAddress address, std::span<const uint8_t> bytes) {
-    if (address < 1 || address > Doc().Store.FileSize() + 1 ||
-        static_cast<TCount>(bytes.size()) > Doc().Store.FileSize() - address + 1) {
-        Host->ShowError(Texts::CantOverwriteBeyondEnd);
+bool OverwriteBytesAt(TDocument& doc, TAddress address, std::span<const uint8_t> bytes) {
+    if (address < 1 || address > doc.Store.FileSize() + 1 ||
+        static_cast<TCount>(bytes.size()) > doc.Store.FileSize() - address + 1) {
+        doc.App.Host->ShowError(Texts::CantOverwriteBeyondEnd);
         return false;
     }
-    RecordChange(address, Doc().Store.StoreRun(address, static_cast<TCount>(bytes.size())),
+    RecordChange(doc, address, doc.Store.StoreRun(address, static_cast<TCount>(bytes.size())),
                  static_cast<TCount>(bytes.size()));
     if (!bytes.empty())
-        std::ranges::copy(bytes, Doc().Store.StoreRun(address, static_cast<TCount>(bytes.size())).begin());
+        std::ranges::copy(bytes, doc.Store.StoreRun(address, static_cast<TCount>(bytes.size())).begin());
     return true;
 }
 
-bool CopyBlock(bool insert) {
-    TBusyScope busy(Texts::CopyBusy);
-    const TAddress pos = CurrentAddress();
-    const TCount length = Doc().Block.BlockEnd - Doc().Block.BlockBegin + 1;
-    if (insert && !Doc().Store.OpenGap(pos, length)) return false;
-    RecordChange(pos, insert ? std::span<const uint8_t>() : Doc().Store.StoreRun(pos, length), length);
-    TAddress source = Doc().Block.BlockBegin;
-    if (insert && Doc().Block.BlockBegin >= pos)
-        source = Doc().Block.BlockEnd + 1; // the gap pushed the block up by its own length
+bool CopyBlock(TDocument& doc, bool insert) {
+    TBusyScope busy(*doc.App.Host, Texts::CopyBusy);
+    const TAddress pos = CurrentAddress(doc);
+    const TCount length = doc.Block.BlockEnd - doc.Block.BlockBegin + 1;
+    if (insert && !doc.Store.OpenGap(pos, length)) return false;
+    RecordChange(doc, pos, insert ? std::span<const uint8_t>() : doc.Store.StoreRun(pos, length), length);
+    TAddress source = doc.Block.BlockBegin;
+    if (insert && doc.Block.BlockBegin >= pos)
+        source = doc.Block.BlockEnd + 1; // the gap pushed the block up by its own length
     // The callers' checks keep an overlapping target below its source, where memmove copies ascending.
     // Both runs in place; finding the second may close the gap, which moves the first.
-    const uint8_t* from = Doc().Store.StoreRun(source, length).data();
-    uint8_t* const to = Doc().Store.StoreRun(pos, length).data();
-    from = Doc().Store.StoreRun(source, length).data();
+    const uint8_t* from = doc.Store.StoreRun(source, length).data();
+    uint8_t* const to = doc.Store.StoreRun(pos, length).data();
+    from = doc.Store.StoreRun(source, length).data();
     std::memmove(to, from, static_cast<size_t>(length));
-    Doc().Modified = true;
+    doc.Modified = true;
     return true;
 }
 
-bool DeleteBlock() {
-    TUndoStep step(TStepName::BlockDelete);
-    if (Doc().Block.BlockBegin == 1 && Doc().Block.BlockEnd == Doc().Store.FileSize()) {
-        EmptyWholeFile();
+bool DeleteBlock(TDocument& doc) {
+    TUndoStep step(doc, TStepName::BlockDelete);
+    if (doc.Block.BlockBegin == 1 && doc.Block.BlockEnd == doc.Store.FileSize()) {
+        EmptyWholeFile(doc);
         return false;
     }
-    if (!BlockComplete()) {
-        Host->ShowError(Texts::NoBlockMarked);
+    if (!BlockComplete(doc)) {
+        doc.App.Host->ShowError(Texts::NoBlockMarked);
         return false;
     }
-    if (!ConfirmUndoable(Doc().Block.BlockEnd - Doc().Block.BlockBegin + 1)) return false;
-    EnableReplaceUndo(false);
+    if (!ConfirmUndoable(doc, doc.Block.BlockEnd - doc.Block.BlockBegin + 1)) return false;
+    EnableReplaceUndo(doc, false);
     {
-        TBusyScope busy(Texts::DeleteBusy);
-        RecordChange(
-            Doc().Block.BlockBegin,
-            Doc().Store.StoreRun(Doc().Block.BlockBegin, Doc().Block.BlockEnd - Doc().Block.BlockBegin + 1),
+        TBusyScope busy(*doc.App.Host, Texts::DeleteBusy);
+        RecordChange(doc, 
+            doc.Block.BlockBegin,
+            doc.Store.StoreRun(doc.Block.BlockBegin, doc.Block.BlockEnd - doc.Block.BlockBegin + 1),
             0);
-        CloseGap(Doc().Block.BlockBegin,
-                 Doc().Block.BlockEnd - Doc().Block.BlockBegin + 1); // a failed shrink leaves the bytes right
+        CloseGap(doc, doc.Block.BlockBegin,
+                 doc.Block.BlockEnd - doc.Block.BlockBegin + 1); // a failed shrink leaves the bytes right
     }
-    Doc().Modified = true;
-    const TAddress begin = Doc().Block.BlockBegin;
-    UnmarkBlock();
-    ShowAddress(begin, true, true);
+    doc.Modified = true;
+    const TAddress begin = doc.Block.BlockBegin;
+    UnmarkBlock(doc);
+    ShowAddress(doc, begin, true, true);
     return true;
 }
 
-void DeleteFromCursor() {
-    TUndoStep step(TStepName::DeleteFromCursor);
-    const TAddress pos = CurrentAddress();
-    if (Doc().Store.FileSize() == 0 || pos > Doc().Store.FileSize()) return;
+void DeleteFromCursor(TDocument& doc) {
+    TUndoStep step(doc, TStepName::DeleteFromCursor);
+    const TAddress pos = CurrentAddress(doc);
+    if (doc.Store.FileSize() == 0 || pos > doc.Store.FileSize()) return;
     if (pos == 1) {
-        EmptyWholeFile();
-    } else if (pos == Doc().Store.FileSize()) {
-        DeleteByteAtCursor();
+        EmptyWholeFile(doc);
+    } else if (pos == doc.Store.FileSize()) {
+        DeleteByteAtCursor(doc);
     } else {
-        if (!ConfirmUndoable(Doc().Store.FileSize() - pos + 1)) return;
-        ApplyUndoRule(pos);
-        RecordChange(pos, Doc().Store.StoreRun(pos, Doc().Store.FileSize() - pos + 1), 0);
-        Doc().Store.RemoveBytes(pos, Doc().Store.FileSize() - pos + 1, false);
-        Doc().Modified = true;
-        GoToEnd();
-        DropBlockIfAffected(pos);
+        if (!ConfirmUndoable(doc, doc.Store.FileSize() - pos + 1)) return;
+        ApplyUndoRule(doc, pos);
+        RecordChange(doc, pos, doc.Store.StoreRun(pos, doc.Store.FileSize() - pos + 1), 0);
+        doc.Store.RemoveBytes(pos, doc.Store.FileSize() - pos + 1, false);
+        doc.Modified = true;
+        GoToEnd(doc);
+        DropBlockIfAffected(doc, pos);
     }
 }
 
-void DeleteToCursor() {
-    TUndoStep step(TStepName::DeleteToCursor);
-    const TAddress pos = CurrentAddress();
-    if (Doc().Store.FileSize() == 0 || pos > Doc().Store.FileSize()) return;
-    if (pos == Doc().Store.FileSize()) {
-        EmptyWholeFile();
+void DeleteToCursor(TDocument& doc) {
+    TUndoStep step(doc, TStepName::DeleteToCursor);
+    const TAddress pos = CurrentAddress(doc);
+    if (doc.Store.FileSize() == 0 || pos > doc.Store.FileSize()) return;
+    if (pos == doc.Store.FileSize()) {
+        EmptyWholeFile(doc);
         return;
     }
-    if (!ConfirmUndoable(pos)) return;
-    EnableReplaceUndo(false);
+    if (!ConfirmUndoable(doc, pos)) return;
+    EnableReplaceUndo(doc, false);
     {
-        TBusyScope busy(Texts::DeleteBusy);
-        RecordChange(1, Doc().Store.StoreRun(1, pos), 0);
-        Doc().Store.RemoveBytes(1, pos, false);
+        TBusyScope busy(*doc.App.Host, Texts::DeleteBusy);
+        RecordChange(doc, 1, doc.Store.StoreRun(1, pos), 0);
+        doc.Store.RemoveBytes(1, pos, false);
     }
-    Doc().Modified = true;
-    GoToStart();
+    doc.Modified = true;
+    GoToStart(doc);
     // Every byte after the cut has moved, so no block can still be right.
-    if (BlockComplete()) {
-        Host->ShowInfo(Texts::BlockNoLongerValid);
-        UnmarkBlock();
+    if (BlockComplete(doc)) {
+        doc.App.Host->ShowInfo(Texts::BlockNoLongerValid);
+        UnmarkBlock(doc);
     }
-    ForgetBlockPastEnd();
+    ForgetBlockPastEnd(doc);
 }
 
-void Blockmark1Click() {
-    if (Doc().FileOpen && Doc().Store.FileSize() > 0) MarkBlock(false, true);
+void Blockmark1Click(TDocument& doc) {
+    if (doc.FileOpen && doc.Store.FileSize() > 0) MarkBlock(doc, false, true);
 }
 
-void Blockunmark1Click() {
-    UnmarkBlock();
+void Blockunmark1Click(TDocument& doc) {
+    UnmarkBlock(doc);
 }
 
-void Blockdelete1Click() {
-    DeleteBlock();
+void Blockdelete1Click(TDocument& doc) {
+    DeleteBlock(doc);
 }
 
-void Blockcopy1Click(TBlockCopyKind kind) {
-    TUndoStep step(kind == TBlockCopyKind::Copy        ? TStepName::BlockCopy
+void Blockcopy1Click(TDocument& doc, TBlockCopyKind kind) {
+    TUndoStep step(doc, kind == TBlockCopyKind::Copy        ? TStepName::BlockCopy
                    : kind == TBlockCopyKind::Overwrite ? TStepName::BlockOverwrite
                                                        : TStepName::BlockMove);
-    const TAddress pos = CurrentAddress();
-    if (!BlockComplete()) {
-        Host->ShowError(Texts::NoBlockMarked);
+    const TAddress pos = CurrentAddress(doc);
+    if (!BlockComplete(doc)) {
+        doc.App.Host->ShowError(Texts::NoBlockMarked);
         return;
     }
-    if (Doc().Block.BlockBegin < pos && pos <= Doc().Block.BlockEnd) {
-        Host->ShowError(Texts::CantCopyWithinBlock);
+    if (doc.Block.BlockBegin < pos && pos <= doc.Block.BlockEnd) {
+        doc.App.Host->ShowError(Texts::CantCopyWithinBlock);
         return;
     }
-    if (kind != TBlockCopyKind::Copy && pos == Doc().Block.BlockBegin) {
-        Host->ShowInfo(Texts::BlockRemains);
+    if (kind != TBlockCopyKind::Copy && pos == doc.Block.BlockBegin) {
+        doc.App.Host->ShowInfo(Texts::BlockRemains);
         return;
     }
-    if (kind == TBlockCopyKind::Move && pos == Doc().Block.BlockEnd + 1) {
-        Host->ShowInfo(Texts::BlockRemains);
+    if (kind == TBlockCopyKind::Move && pos == doc.Block.BlockEnd + 1) {
+        doc.App.Host->ShowInfo(Texts::BlockRemains);
         return;
     }
     if (kind == TBlockCopyKind::Overwrite &&
-        static_cast<int64_t>(pos) + Doc().Block.BlockEnd - Doc().Block.BlockBegin > Doc().Store.FileSize()) {
-        Host->ShowError(Texts::CantOverwriteBeyondEnd);
+        static_cast<int64_t>(pos) + doc.Block.BlockEnd - doc.Block.BlockBegin > doc.Store.FileSize()) {
+        doc.App.Host->ShowError(Texts::CantOverwriteBeyondEnd);
         return;
     }
-    if (kind != TBlockCopyKind::Copy && !ConfirmUndoable(Doc().Block.BlockEnd - Doc().Block.BlockBegin + 1))
+    if (kind != TBlockCopyKind::Copy && !ConfirmUndoable(doc, doc.Block.BlockEnd - doc.Block.BlockBegin + 1))
         return;
     if (kind != TBlockCopyKind::Overwrite &&
-        !RoomOrRefusal(Doc().Block.BlockEnd - Doc().Block.BlockBegin + 1))
+        !RoomOrRefusal(doc, doc.Block.BlockEnd - doc.Block.BlockBegin + 1))
         return;
-    if (!CopyBlock(kind != TBlockCopyKind::Overwrite)) {
-        Host->ShowError(Texts::CantAllocate);
+    if (!CopyBlock(doc, kind != TBlockCopyKind::Overwrite)) {
+        doc.App.Host->ShowError(Texts::CantAllocate);
         return;
     }
-    EnableReplaceUndo(false);
+    EnableReplaceUndo(doc, false);
     if (kind != TBlockCopyKind::Move) {
-        MoveBlockMarks(pos);
-        Doc().View.BottomAddress =
-            std::min(Doc().View.TopAddress + Doc().View.PageBytes - 1, Doc().Store.FileSize());
-        RefillPanes(Doc().View.CursorCol, Doc().View.CursorRow);
-        Host->UpdateStatus();
+        MoveBlockMarks(doc, pos);
+        doc.View.BottomAddress =
+            std::min(doc.View.TopAddress + doc.View.PageBytes - 1, doc.Store.FileSize());
+        RefillPanes(doc, doc.View.CursorCol, doc.View.CursorRow);
+        doc.Display->UpdateStatus();
         return;
     }
-    if (pos < Doc().Block.BlockBegin) MoveBlockMarks(Doc().Block.BlockEnd + 1);
-    RecordChange(
-        Doc().Block.BlockBegin,
-        Doc().Store.StoreRun(Doc().Block.BlockBegin, Doc().Block.BlockEnd - Doc().Block.BlockBegin + 1), 0);
-    CloseGap(Doc().Block.BlockBegin, Doc().Block.BlockEnd - Doc().Block.BlockBegin + 1);
-    if (pos < Doc().Block.BlockBegin)
-        MoveBlockMarks(pos);
+    if (pos < doc.Block.BlockBegin) MoveBlockMarks(doc, doc.Block.BlockEnd + 1);
+    RecordChange(doc, 
+        doc.Block.BlockBegin,
+        doc.Store.StoreRun(doc.Block.BlockBegin, doc.Block.BlockEnd - doc.Block.BlockBegin + 1), 0);
+    CloseGap(doc, doc.Block.BlockBegin, doc.Block.BlockEnd - doc.Block.BlockBegin + 1);
+    if (pos < doc.Block.BlockBegin)
+        MoveBlockMarks(doc, pos);
     else
-        MoveBlockMarks(pos - (Doc().Block.BlockEnd - Doc().Block.BlockBegin) - 1);
-    ShowAddress(pos, true, true);
+        MoveBlockMarks(doc, pos - (doc.Block.BlockEnd - doc.Block.BlockBegin) - 1);
+    ShowAddress(doc, pos, true, true);
 }
 
-void Blockcopy1Click() {
-    Blockcopy1Click(TBlockCopyKind::Copy);
+void Blockcopy1Click(TDocument& doc) {
+    Blockcopy1Click(doc, TBlockCopyKind::Copy);
 }
 
-void Blockcopyovwr1Click() {
-    Blockcopy1Click(TBlockCopyKind::Overwrite);
+void Blockcopyovwr1Click(TDocument& doc) {
+    Blockcopy1Click(doc, TBlockCopyKind::Overwrite);
 }
 
-void Blockmove1Click() {
-    Blockcopy1Click(TBlockCopyKind::Move);
+void Blockmove1Click(TDocument& doc) {
+    Blockcopy1Click(doc, TBlockCopyKind::Move);
 }
 
-void Deletefromcursor1Click() {
-    DeleteFromCursor();
+void Deletefromcursor1Click(TDocument& doc) {
+    DeleteFromCursor(doc);
 }
 
-void Deletetocursor1Click() {
-    DeleteToCursor();
+void Deletetocursor1Click(TDocument& doc) {
+    DeleteToCursor(doc);
 }
 
-bool InsertionFits(size_t length, int64_t count) {
+bool InsertionFits(TDocument& doc, size_t length, int64_t count) {
     if (count < 1 || length == 0) return false;
     // Divided rather than multiplied, so that a huge count can never wrap into something that seems to fit.
-    return count <= (Doc().Store.Capacity() - Doc().Store.FileSize()) / static_cast<TCount>(length);
+    return count <= (doc.Store.Capacity() - doc.Store.FileSize()) / static_cast<TCount>(length);
 }
 
-void InsertRepeated(std::span<const uint8_t> bytes, TCount count) {
+void InsertRepeated(TDocument& doc, std::span<const uint8_t> bytes, TCount count) {
     if (bytes.empty() || count < 1) return;
     if (count > MaxFileSize / static_cast<TCount>(bytes.size())) return;
     const TCount total = static_cast<TCount>(bytes.size()) * count;
-    const TAddress p = CurrentAddress();
-    TUndoStep step(TStepName::InsertString);
-    TBusyScope busy(Texts::InsertBusy);
-    if (!Doc().Store.OpenGap(p, total)) return;
-    RecordChange(p, {}, total);
-    uint8_t* target = Doc().Store.StoreRun(p, total).data();
+    const TAddress p = CurrentAddress(doc);
+    TUndoStep step(doc, TStepName::InsertString);
+    TBusyScope busy(*doc.App.Host, Texts::InsertBusy);
+    if (!doc.Store.OpenGap(p, total)) return;
+    RecordChange(doc, p, {}, total);
+    uint8_t* target = doc.Store.StoreRun(p, total).data();
     for (TCount i = 0; i < count; ++i, target += bytes.size())
         std::memcpy(target, bytes.data(), bytes.size());
-    Doc().View.BottomAddress =
-        std::min(Doc().View.TopAddress + Doc().View.PageBytes - 1, Doc().Store.FileSize());
-    DropBlockIfAffected(p);
-    RefillPanes(Doc().View.CursorCol, Doc().View.CursorRow);
-    Host->UpdateStatus();
-    Doc().Modified = true;
+    doc.View.BottomAddress =
+        std::min(doc.View.TopAddress + doc.View.PageBytes - 1, doc.Store.FileSize());
+    DropBlockIfAffected(doc, p);
+    RefillPanes(doc, doc.View.CursorCol, doc.View.CursorRow);
+    doc.Display->UpdateStatus();
+    doc.Modified = true;
 }
 
 } // namespace Engine

@@ -75,12 +75,12 @@ std::optional<std::vector<uint8_t>> EncodeInteger(int64_t value, TIntType type, 
     return bytes;
 }
 
-std::vector<std::string> DecodeLines(TByteOrder order) {
+std::vector<std::string> DecodeLines(TDocument& doc, TByteOrder order) {
     std::vector<std::string> lines;
-    const TAddress p = CurrentAddress();
-    if (Doc().Store.FileSize() == 0 || p < 1 || p > Doc().Store.FileSize()) return lines;
+    const TAddress p = CurrentAddress(doc);
+    if (doc.Store.FileSize() == 0 || p < 1 || p > doc.Store.FileSize()) return lines;
     const std::span<const uint8_t> from =
-        Doc().Store.StoreRun(p, std::min<TCount>(4, Doc().Store.FileSize() - p + 1));
+        doc.Store.StoreRun(p, std::min<TCount>(4, doc.Store.FileSize() - p + 1));
     lines.push_back(FormatText(Texts::DecodeShortint, {int64_t(static_cast<int8_t>(from[0]))}));
     if (from.size() >= 2) {
         const auto word = static_cast<uint16_t>(ComposeBytes(from.first(2), order));
@@ -93,35 +93,35 @@ std::vector<std::string> DecodeLines(TByteOrder order) {
     return lines;
 }
 
-bool WriteEncoded(std::span<const uint8_t> bytes, bool overwrite) {
-    return WriteEncodedAs(bytes, overwrite, TStepName::Encode);
+bool WriteEncoded(TDocument& doc, std::span<const uint8_t> bytes, bool overwrite) {
+    return WriteEncodedAs(doc, bytes, overwrite, TStepName::Encode);
 }
 
-bool WriteEncodedAs(std::span<const uint8_t> bytes, bool overwrite, TStepName name) {
+bool WriteEncodedAs(TDocument& doc, std::span<const uint8_t> bytes, bool overwrite, TStepName name) {
     if (bytes.empty()) return false;
-    TUndoStep step(name);
-    TBusyScope busy(Texts::WritingEncoded);
-    const TAddress pos = CurrentAddress();
-    const bool inserted = !overwrite && Doc().Store.FileSize() > 0;
-    if (Doc().Store.FileSize() == 0) {
+    TUndoStep step(doc, name);
+    TBusyScope busy(*doc.App.Host, Texts::WritingEncoded);
+    const TAddress pos = CurrentAddress(doc);
+    const bool inserted = !overwrite && doc.Store.FileSize() > 0;
+    if (doc.Store.FileSize() == 0) {
         // The buffer always has room for a few bytes; an empty file takes them from its first address on,
         // and the view takes in the new end at once.
-        if (!Doc().Store.OpenGap(1, static_cast<TCount>(bytes.size()))) return false;
-        std::ranges::copy(bytes, Doc().Store.StoreRun(1, Doc().Store.FileSize()).begin());
-        RecordChange(1, {}, Doc().Store.FileSize());
-        ShowAddress(1, true, false);
+        if (!doc.Store.OpenGap(1, static_cast<TCount>(bytes.size()))) return false;
+        std::ranges::copy(bytes, doc.Store.StoreRun(1, doc.Store.FileSize()).begin());
+        RecordChange(doc, 1, {}, doc.Store.FileSize());
+        ShowAddress(doc, 1, true, false);
     } else if (inserted) {
-        if (!InsertBytesAt(pos, bytes)) return false;
-        Doc().View.BottomAddress =
-            std::min(Doc().View.TopAddress + Doc().View.PageBytes - 1, Doc().Store.FileSize());
-    } else if (!OverwriteBytesAt(pos, bytes)) {
+        if (!InsertBytesAt(doc, pos, bytes)) return false;
+        doc.View.BottomAddress =
+            std::min(doc.View.TopAddress + doc.View.PageBytes - 1, doc.Store.FileSize());
+    } else if (!OverwriteBytesAt(doc, pos, bytes)) {
         return false;
     }
-    RefillPanes(Doc().View.CursorCol, Doc().View.CursorRow);
-    Host->UpdateStatus();
-    Doc().Modified = true;
+    RefillPanes(doc, doc.View.CursorCol, doc.View.CursorRow);
+    doc.Display->UpdateStatus();
+    doc.Modified = true;
     // Everything from the cursor on has moved up: a block reaching there no longer marks its bytes.
-    if (inserted) DropBlockIfAffected(pos);
+    if (inserted) DropBlockIfAffected(doc, pos);
     return true;
 }
 

@@ -10,6 +10,8 @@
 // The bytes at the cursor read as small integers, and integers turned into bytes, in either byte order.
 namespace Engine {
 
+class TDocument;
+
 // The byte order of the Options dialog: 0 least significant byte first, 1 most significant first.
 enum class TByteOrder : int { LsbFirst = 0, MsbFirst = 1 };
 
@@ -32,13 +34,13 @@ std::optional<std::vector<uint8_t>> EncodeInteger(int64_t value, TIntType type, 
 
 // The lines of the Decode dialog for the bytes from the cursor on: shortint, then word and integer when
 // two bytes exist, then longint when four do. None in an empty file.
-std::vector<std::string> DecodeLines(TByteOrder order);
+std::vector<std::string> DecodeLines(TDocument& doc, TByteOrder order);
 
 // Writes encoded bytes at the cursor: over the bytes there, or before them. An empty file takes them
 // whole, either way. Reports a failure itself and then leaves the file as it was.
-bool WriteEncoded(std::span<const uint8_t> bytes, bool overwrite);
+bool WriteEncoded(TDocument& doc, std::span<const uint8_t> bytes, bool overwrite);
 // The same, as an undo step of another name.
 enum class TStepName : uint8_t;
-bool WriteEncodedAs(std::span<const uint8_t> bytes, bool overwrite, TStepName name);
+bool WriteEncodedAs(TDocument& doc, std::span<const uint8_t> bytes, bool overwrite, TStepName name);
 
 } // namespace Engine

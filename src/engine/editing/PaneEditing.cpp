@@ -32,25 +32,25 @@ bool IsForwardKey(int key) {
 }
 
 // A move of the pane's own: through the select-cell check, then shown in both panes.
-void MoveCursor(int32_t col, int32_t row) {
-    if (PaneSelectCell(col, row)) Host->SelectCell(col, row);
+void MoveCursor(TDocument& doc, int32_t col, int32_t row) {
+    if (PaneSelectCell(doc, col, row)) doc.Display->SelectCell(col, row);
 }
 
 // Rows of the file (or its empty cell for appending) lie below the page.
-bool RowsBelow() {
-    return int64_t(Doc().View.TopAddress) + Doc().View.PageBytes <= CursorEnd();
+bool RowsBelow(TDocument& doc) {
+    return int64_t(doc.View.TopAddress) + doc.View.PageBytes <= CursorEnd(doc);
 }
 
 // The cursor's last cell, for moves that would otherwise land past the end.
-void CursorToEnd() {
-    const TCell last = AddressToCell(CursorEnd());
-    SetCursorCell(last.Col, last.Row);
+void CursorToEnd(TDocument& doc) {
+    const TCell last = AddressToCell(doc, CursorEnd(doc));
+    SetCursorCell(doc, last.Col, last.Row);
 }
 
 // What a grid does with a key no rule took: a row, a row end or a page of rows, within the page.
-void PaneOwnMove(int key, bool ctrl) {
-    int32_t col = Doc().View.CursorCol;
-    int32_t row = Doc().View.CursorRow;
+void PaneOwnMove(TDocument& doc, int key, bool ctrl) {
+    int32_t col = doc.View.CursorCol;
+    int32_t row = doc.View.CursorRow;
     switch (key) {
     case PaneKey::Up:
         --row;
@@ -63,58 +63,58 @@ void PaneOwnMove(int key, bool ctrl) {
         if (ctrl) row = 0;
         break;
     case PaneKey::End:
-        col = Doc().View.Cols - 1;
-        if (ctrl) row = Doc().View.Rows - 1;
+        col = doc.View.Cols - 1;
+        if (ctrl) row = doc.View.Rows - 1;
         break;
     case PaneKey::PageUp:
-        row -= Doc().View.Rows;
+        row -= doc.View.Rows;
         break;
     case PaneKey::PageDown:
-        row += Doc().View.Rows;
+        row += doc.View.Rows;
         break;
     default:
         return;
     }
-    col = std::clamp(col, 0, std::max(0, Doc().View.Cols - 1));
-    row = std::clamp(row, 0, std::max(0, Doc().View.Rows - 1));
-    if (col != Doc().View.CursorCol || row != Doc().View.CursorRow) MoveCursor(col, row);
+    col = std::clamp(col, 0, std::max(0, doc.View.Cols - 1));
+    row = std::clamp(row, 0, std::max(0, doc.View.Rows - 1));
+    if (col != doc.View.CursorCol || row != doc.View.CursorRow) MoveCursor(doc, col, row);
 }
 
 // Each of the key rules below says whether it took the key; a key none takes gets the pane's own move.
 
-bool ModeKey(int key) {
+bool ModeKey(TDocument& doc, int key) {
     switch (key) {
     case PaneKey::Insert:
-        ModusOverwrite1Click();
+        ModusOverwrite1Click(doc);
         return true;
     case PaneKey::Tab:
-        ModusText1Click();
+        ModusText1Click(doc);
         return true;
     case PaneKey::Escape:
-        DropPendingDigit();
+        DropPendingDigit(doc);
         return true;
     default:
         return false;
     }
 }
 
-bool EditingKey(int key) {
-    if (Doc().File.ReadOnly && (key == PaneKey::Delete || key == PaneKey::Backspace)) {
-        RefuseReadOnly();
+bool EditingKey(TDocument& doc, int key) {
+    if (doc.File.ReadOnly && (key == PaneKey::Delete || key == PaneKey::Backspace)) {
+        RefuseReadOnly(doc);
         return true;
     }
     switch (key) {
     // The deletion leaves the cursor where it is; its panels must show the byte that moved under it.
     case PaneKey::Delete:
-        DeleteByteAtCursor();
-        Host->UpdateStatus();
+        DeleteByteAtCursor(doc);
+        doc.Display->UpdateStatus();
         return true;
     case PaneKey::Backspace:
-        if (CurrentAddress() > 1) {
-            TUndoStep step(TStepName::Deletion); // before the cursor moves, so that undo puts it back
-            MoveLeft();
-            DeleteByteAtCursor();
-            Host->UpdateStatus();
+        if (CurrentAddress(doc) > 1) {
+            TUndoStep step(doc, TStepName::Deletion); // before the cursor moves, so that undo puts it back
+            MoveLeft(doc);
+            DeleteByteAtCursor(doc);
+            doc.Display->UpdateStatus();
         }
         return true;
     default:
@@ -123,54 +123,54 @@ bool EditingKey(int key) {
 }
 
 // The moves at the edges of the page and of the file; inside the page the pane's own move does it.
-bool NavigationKey(int key, bool ctrl) {
+bool NavigationKey(TDocument& doc, int key, bool ctrl) {
     switch (key) {
     case PaneKey::Right:
-        MoveRight();
+        MoveRight(doc);
         return true;
     case PaneKey::Left:
-        MoveLeft();
+        MoveLeft(doc);
         return true;
     case PaneKey::Down:
-        if (Doc().View.CursorRow == Doc().View.Rows - 1 && RowsBelow()) {
-            ScrollRowDown();
-        } else if (!RowsBelow()) {
+        if (doc.View.CursorRow == doc.View.Rows - 1 && RowsBelow(doc)) {
+            ScrollRowDown(doc);
+        } else if (!RowsBelow(doc)) {
             // The next row may end left of the cursor's column: go to the last cell instead.
-            const TCell last = AddressToCell(CursorEnd());
-            if (last.Row == Doc().View.CursorRow + 1 && Doc().View.CursorCol > last.Col)
-                SetCursorCell(last.Col, last.Row);
+            const TCell last = AddressToCell(doc, CursorEnd(doc));
+            if (last.Row == doc.View.CursorRow + 1 && doc.View.CursorCol > last.Col)
+                SetCursorCell(doc, last.Col, last.Row);
         }
         return false;
     case PaneKey::Up:
-        if (Doc().View.CursorRow == 0 && Doc().View.TopAddress > Doc().View.Cols) ScrollRowUp();
+        if (doc.View.CursorRow == 0 && doc.View.TopAddress > doc.View.Cols) ScrollRowUp(doc);
         return false;
     case PaneKey::PageDown:
         if (ctrl) {
-            GoToEnd();
+            GoToEnd(doc);
             return true;
         }
-        if (!RowsBelow()) return false;
-        ShowAddress(Doc().View.TopAddress + Doc().View.PageBytes, false, false);
-        if (CurrentAddress() > CursorEnd()) CursorToEnd();
-        Host->UpdateStatus();
+        if (!RowsBelow(doc)) return false;
+        ShowAddress(doc, doc.View.TopAddress + doc.View.PageBytes, false, false);
+        if (CurrentAddress(doc) > CursorEnd(doc)) CursorToEnd(doc);
+        doc.Display->UpdateStatus();
         return true;
     case PaneKey::PageUp:
         if (ctrl) {
-            GoToStart();
+            GoToStart(doc);
             return true;
         }
-        if (Doc().View.TopAddress <= 1) return false;
-        ShowAddress(std::max<TAddress>(1, Doc().View.TopAddress - Doc().View.PageBytes), false, false);
-        Host->UpdateStatus();
+        if (doc.View.TopAddress <= 1) return false;
+        ShowAddress(doc, std::max<TAddress>(1, doc.View.TopAddress - doc.View.PageBytes), false, false);
+        doc.Display->UpdateStatus();
         return true;
     case PaneKey::End:
-        if (!RowsBelow()) {
+        if (!RowsBelow(doc)) {
             // The pane's own End follows and is refused past the end, so the cursor ends on the last cell.
-            const TCell last = AddressToCell(CursorEnd());
+            const TCell last = AddressToCell(doc, CursorEnd(doc));
             if (ctrl)
-                SetCursorCell(last.Col, last.Row);
-            else if (Doc().View.CursorRow == last.Row)
-                SetCursorCol(last.Col);
+                SetCursorCell(doc, last.Col, last.Row);
+            else if (doc.View.CursorRow == last.Row)
+                SetCursorCol(doc, last.Col);
         }
         return false;
     default:
@@ -180,183 +180,183 @@ bool NavigationKey(int key, bool ctrl) {
 
 } // namespace
 
-void PaneKeyDown(int& key, unsigned shift) {
-    if (EndsTyping(key)) SealUndoStep();
-    if (!Doc().FileOpen || Doc().Store.FileSize() == 0) {
+void PaneKeyDown(TDocument& doc, int& key, unsigned shift) {
+    if (EndsTyping(key)) SealUndoStep(doc);
+    if (!doc.FileOpen || doc.Store.FileSize() == 0) {
         // An empty file (or none) has no cell to move to and no byte to mark or delete: only the modes act.
-        if (ModeKey(key)) key = 0;
+        if (ModeKey(doc, key)) key = 0;
         return;
     }
     if (shift & ssShift) {
-        if (key == PaneKey::Shift && BlockComplete())
-            UnmarkBlock();
+        if (key == PaneKey::Shift && BlockComplete(doc))
+            UnmarkBlock(doc);
         else if (IsNavigationKey(key))
-            MarkBlock(true, IsForwardKey(key));
+            MarkBlock(doc, true, IsForwardKey(key));
     }
     const bool ctrl = shift & ssCtrl;
-    if (ModeKey(key) || EditingKey(key) || NavigationKey(key, ctrl))
+    if (ModeKey(doc, key) || EditingKey(doc, key) || NavigationKey(doc, key, ctrl))
         key = 0;
     else
-        PaneOwnMove(key, ctrl);
+        PaneOwnMove(doc, key, ctrl);
 }
 
-void PaneKeyUp(int key, unsigned shift) {
-    if (!Doc().FileOpen || Doc().Store.FileSize() == 0 || !(shift & ssShift)) return;
+void PaneKeyUp(TDocument& doc, int key, unsigned shift) {
+    if (!doc.FileOpen || doc.Store.FileSize() == 0 || !(shift & ssShift)) return;
     // After the move: the block grows or shrinks to the cursor's new byte.
-    if (IsNavigationKey(key)) MarkBlock(true, IsForwardKey(key));
+    if (IsNavigationKey(key)) MarkBlock(doc, true, IsForwardKey(key));
 }
 
-void PaneKeyPress(uint8_t character) {
-    if (!Doc().FileOpen) return;
+void PaneKeyPress(TDocument& doc, uint8_t character) {
+    if (!doc.FileOpen) return;
     // A read-only file answers a key that would type with a beep and a note.
-    if (Doc().File.ReadOnly && (TextMode ? character >= 32 : IsHexDigit(char(character)))) {
-        RefuseReadOnly();
+    if (doc.File.ReadOnly && (doc.App.TextMode ? character >= 32 : IsHexDigit(char(character)))) {
+        RefuseReadOnly(doc);
         return;
     }
-    if (TextMode) {
+    if (doc.App.TextMode) {
         // Control characters act through their keys in key-down.
-        if (character >= 32) TypeByte(character);
+        if (character >= 32) TypeByte(doc, character);
         return;
     }
     if (!IsHexDigit(char(character))) return;
     const int digit = HexDigitValue(char(character));
-    if (Doc().View.PendingDigit >= 0) {
-        TypeByte(uint8_t(16 * Doc().View.PendingDigit + digit));
+    if (doc.View.PendingDigit >= 0) {
+        TypeByte(doc, uint8_t(16 * doc.View.PendingDigit + digit));
     } else {
         // The first digit waits in the cell for its second.
-        Doc().View.PendingDigit = digit;
-        Host->RefreshCell(Doc().View.CursorCol, Doc().View.CursorRow);
+        doc.View.PendingDigit = digit;
+        doc.Display->RefreshCell(doc.View.CursorCol, doc.View.CursorRow);
     }
 }
 
-bool PaneSelectCell(int32_t col, int32_t row) {
+bool PaneSelectCell(TDocument& doc, int32_t col, int32_t row) {
     // Cells past the end of the file are never selected (in an empty file none is).
-    if (!Doc().FileOpen ||
-        int64_t(Doc().View.TopAddress) + int64_t(row) * Doc().View.Cols + col > CursorEnd())
+    if (!doc.FileOpen ||
+        int64_t(doc.View.TopAddress) + int64_t(row) * doc.View.Cols + col > CursorEnd(doc))
         return false;
-    DropPendingDigit();
-    Doc().View.CursorCol = col;
-    Doc().View.CursorRow = row;
-    Host->UpdateStatus();
+    DropPendingDigit(doc);
+    doc.View.CursorCol = col;
+    doc.View.CursorRow = row;
+    doc.Display->UpdateStatus();
     return true;
 }
 
-bool PaneClickCell(int32_t col, int32_t row) {
-    if (!PaneSelectCell(col, row)) return false;
-    Host->SelectCell(col, row);
+bool PaneClickCell(TDocument& doc, int32_t col, int32_t row) {
+    if (!PaneSelectCell(doc, col, row)) return false;
+    doc.Display->SelectCell(col, row);
     return true;
 }
 
-void TypeByte(uint8_t b) {
-    TUndoStep step(TStepName::Typing);
-    const TAddress a = CurrentAddress();
-    Doc().View.PendingDigit = -1;
-    if (Doc().Store.FileSize() == 0) {
-        Doc().Store.OpenGap(1, 1);
-        Doc().Store.WriteByte(1, b);
-        RecordChange(1, {}, 1);
-        Doc().View.BottomAddress = 1;
-        Host->RefreshCell(Doc().View.CursorCol, Doc().View.CursorRow);
-    } else if (OverwriteMode) {
-        RecordChange(a, Doc().Store.StoreRun(a, 1), 1);
-        Doc().Store.WriteByte(a, b);
-        Host->RefreshCell(Doc().View.CursorCol, Doc().View.CursorRow);
+void TypeByte(TDocument& doc, uint8_t b) {
+    TUndoStep step(doc, TStepName::Typing);
+    const TAddress a = CurrentAddress(doc);
+    doc.View.PendingDigit = -1;
+    if (doc.Store.FileSize() == 0) {
+        doc.Store.OpenGap(1, 1);
+        doc.Store.WriteByte(1, b);
+        RecordChange(doc, 1, {}, 1);
+        doc.View.BottomAddress = 1;
+        doc.Display->RefreshCell(doc.View.CursorCol, doc.View.CursorRow);
+    } else if (doc.App.OverwriteMode) {
+        RecordChange(doc, a, doc.Store.StoreRun(a, 1), 1);
+        doc.Store.WriteByte(a, b);
+        doc.Display->RefreshCell(doc.View.CursorCol, doc.View.CursorRow);
     } else {
-        const bool inserted = InsertByteAtCursor(b);
-        RefillPanes(Doc().View.CursorCol, Doc().View.CursorRow);
+        const bool inserted = InsertByteAtCursor(doc, b);
+        RefillPanes(doc, doc.View.CursorCol, doc.View.CursorRow);
         // Without memory the file, the cursor, the block and Modified all stay as they were.
         if (!inserted) return;
     }
     // The character panel and the scroll range show the new byte even where the cursor cannot move on.
-    Host->UpdateStatus();
-    Doc().Modified = true;
-    if (!OverwriteMode) DropBlockIfAffected(a);
+    doc.Display->UpdateStatus();
+    doc.Modified = true;
+    if (!doc.App.OverwriteMode) DropBlockIfAffected(doc, a);
     // The cursor moves on as Right moves it (at its last cell it stays). This runs before any key that is
     // already queued, so fast typing never writes two bytes into one cell.
-    MoveRight();
+    MoveRight(doc);
 }
 
-void SetCursorCol(int32_t col) {
-    MoveCursor(col, Doc().View.CursorRow);
-    Host->UpdateStatus();
+void SetCursorCol(TDocument& doc, int32_t col) {
+    MoveCursor(doc, col, doc.View.CursorRow);
+    doc.Display->UpdateStatus();
 }
 
-void ScrollRowDown() {
-    // Callers check RowsBelow(), so the new top row exists; it may hold only the cell for appending.
-    Doc().View.TopAddress += Doc().View.Cols;
-    Doc().View.BottomAddress =
-        std::min(Doc().View.TopAddress + Doc().View.PageBytes - 1, Doc().Store.FileSize());
-    RefillPanes(0, 0);
+void ScrollRowDown(TDocument& doc) {
+    // Callers check RowsBelow(doc), so the new top row exists; it may hold only the cell for appending.
+    doc.View.TopAddress += doc.View.Cols;
+    doc.View.BottomAddress =
+        std::min(doc.View.TopAddress + doc.View.PageBytes - 1, doc.Store.FileSize());
+    RefillPanes(doc, 0, 0);
     // The end lies on the page here, so its column fits a cell's int32_t.
-    if (CurrentAddress() > CursorEnd())
-        SetCursorCol(static_cast<int32_t>(CursorEnd() - Doc().View.TopAddress -
-                                          Doc().View.CursorRow * Doc().View.Cols));
-    Host->UpdateStatus();
+    if (CurrentAddress(doc) > CursorEnd(doc))
+        SetCursorCol(doc, static_cast<int32_t>(CursorEnd(doc) - doc.View.TopAddress -
+                                          doc.View.CursorRow * doc.View.Cols));
+    doc.Display->UpdateStatus();
 }
 
-void ScrollRowUp() {
-    Doc().View.TopAddress -= Doc().View.Cols;
-    ShowAddress(Doc().View.TopAddress, false, false);
-    Host->UpdateStatus();
+void ScrollRowUp(TDocument& doc) {
+    doc.View.TopAddress -= doc.View.Cols;
+    ShowAddress(doc, doc.View.TopAddress, false, false);
+    doc.Display->UpdateStatus();
 }
 
-void ScrollRows(int32_t rows) {
-    if (!Doc().FileOpen || Doc().Store.FileSize() == 0) return;
-    for (; rows > 0 && RowsBelow(); --rows)
-        ScrollRowDown();
-    for (; rows < 0 && Doc().View.TopAddress > Doc().View.Cols; ++rows)
-        ScrollRowUp();
+void ScrollRows(TDocument& doc, int32_t rows) {
+    if (!doc.FileOpen || doc.Store.FileSize() == 0) return;
+    for (; rows > 0 && RowsBelow(doc); --rows)
+        ScrollRowDown(doc);
+    for (; rows < 0 && doc.View.TopAddress > doc.View.Cols; ++rows)
+        ScrollRowUp(doc);
 }
 
-void MoveRight() {
-    if (CurrentAddress() >= CursorEnd()) return;
-    if (Doc().View.CursorCol < Doc().View.Cols - 1) {
-        MoveCursor(Doc().View.CursorCol + 1, Doc().View.CursorRow);
-    } else if (Doc().View.CursorRow < Doc().View.Rows - 1) {
-        MoveCursor(0, Doc().View.CursorRow + 1);
+void MoveRight(TDocument& doc) {
+    if (CurrentAddress(doc) >= CursorEnd(doc)) return;
+    if (doc.View.CursorCol < doc.View.Cols - 1) {
+        MoveCursor(doc, doc.View.CursorCol + 1, doc.View.CursorRow);
+    } else if (doc.View.CursorRow < doc.View.Rows - 1) {
+        MoveCursor(doc, 0, doc.View.CursorRow + 1);
     } else {
-        ScrollRowDown();
-        SetCursorCol(0);
+        ScrollRowDown(doc);
+        SetCursorCol(doc, 0);
     }
 }
 
-void MoveLeft() {
-    if (Doc().View.CursorCol > 0) {
-        MoveCursor(Doc().View.CursorCol - 1, Doc().View.CursorRow);
-    } else if (Doc().View.CursorRow > 0) {
-        MoveCursor(Doc().View.Cols - 1, Doc().View.CursorRow - 1);
-    } else if (Doc().View.TopAddress > Doc().View.Cols) {
-        ScrollRowUp();
-        SetCursorCol(Doc().View.Cols - 1);
+void MoveLeft(TDocument& doc) {
+    if (doc.View.CursorCol > 0) {
+        MoveCursor(doc, doc.View.CursorCol - 1, doc.View.CursorRow);
+    } else if (doc.View.CursorRow > 0) {
+        MoveCursor(doc, doc.View.Cols - 1, doc.View.CursorRow - 1);
+    } else if (doc.View.TopAddress > doc.View.Cols) {
+        ScrollRowUp(doc);
+        SetCursorCol(doc, doc.View.Cols - 1);
     }
 }
 
-void ModusText1Click() {
-    TextMode = !TextMode;
-    Host->TextModeChanged();
+void ModusText1Click(TDocument& doc) {
+    doc.App.TextMode = !doc.App.TextMode;
+    doc.Display->TextModeChanged();
 }
 
-void ModusOverwrite1Click() {
-    OverwriteMode = !OverwriteMode;
+void ModusOverwrite1Click(TDocument& doc) {
+    doc.App.OverwriteMode = !doc.App.OverwriteMode;
     // Overwriting has no cell after the last byte.
-    if (Doc().FileOpen && CurrentAddress() > CursorEnd()) ShowAddress(CursorEnd(), true, true);
-    Host->OverwriteModeChanged();
+    if (doc.FileOpen && CurrentAddress(doc) > CursorEnd(doc)) ShowAddress(doc, CursorEnd(doc), true, true);
+    doc.Display->OverwriteModeChanged();
 }
 
-void SetPageDimensions(int32_t cols, int32_t rows) {
+void SetPageDimensions(TDocument& doc, int32_t cols, int32_t rows) {
     // The cursor's byte stays under the cursor, and its page stays in view.
-    const TView view{Doc().View.TopAddress, CurrentAddress()};
-    Doc().View.Cols = cols;
-    Doc().View.Rows = rows;
-    Doc().View.PageBytes = cols * rows;
-    if (Doc().FileOpen) {
-        DropPendingDigit();
-        ShowView(view);
+    const TView view{doc.View.TopAddress, CurrentAddress(doc)};
+    doc.View.Cols = cols;
+    doc.View.Rows = rows;
+    doc.View.PageBytes = cols * rows;
+    if (doc.FileOpen) {
+        DropPendingDigit(doc);
+        ShowView(doc, view);
     } else {
-        Doc().View.TopAddress = 1;
-        Doc().View.CursorCol = 0;
-        Doc().View.CursorRow = 0;
-        Host->SelectCell(0, 0);
+        doc.View.TopAddress = 1;
+        doc.View.CursorCol = 0;
+        doc.View.CursorRow = 0;
+        doc.Display->SelectCell(0, 0);
     }
 }
 

@@ -9,6 +9,8 @@
 // it only draws what the engine asks for.
 namespace Engine {
 
+class TDocument;
+
 // The key numbers: the virtual-key codes the editor was designed with. Letters and digits keep their
 // character codes; F1..F24 count from 112.
 namespace PaneKey {
@@ -23,34 +25,34 @@ enum TShiftState : unsigned { ssShift = 1, ssAlt = 2, ssCtrl = 4 };
 
 // A key went down in the active pane. Sets key to 0 when a rule took the key; otherwise the pane's own move
 // follows here too (Up, Down, Home, End, PgUp, PgDn within the page, never past the end).
-void PaneKeyDown(int& key, unsigned shift);
-void PaneKeyUp(int key, unsigned shift);
+void PaneKeyDown(TDocument& doc, int& key, unsigned shift);
+void PaneKeyUp(TDocument& doc, int key, unsigned shift);
 // A character typed in the active pane: one Windows-1252 byte.
-void PaneKeyPress(uint8_t character);
+void PaneKeyPress(TDocument& doc, uint8_t character);
 // A click on a cell of the active pane. False when the cell lies past the end of the file.
-bool PaneClickCell(int32_t col, int32_t row);
+bool PaneClickCell(TDocument& doc, int32_t col, int32_t row);
 // The select-cell check every move passes: cells past the end are refused; an accepted move drops a
 // pending hex digit and becomes the cursor.
-bool PaneSelectCell(int32_t col, int32_t row);
+bool PaneSelectCell(TDocument& doc, int32_t col, int32_t row);
 
 // Store one typed byte at the cursor, then move on as Right does.
-void TypeByte(uint8_t b);
+void TypeByte(TDocument& doc, uint8_t b);
 // The cursor to another column of its row, through the select-cell check.
-void SetCursorCol(int32_t col);
+void SetCursorCol(TDocument& doc, int32_t col);
 // The view one row down or up; the cursor keeps its cell.
-void ScrollRowDown();
-void ScrollRowUp();
+void ScrollRowDown(TDocument& doc);
+void ScrollRowUp(TDocument& doc);
 // The mouse wheel: rows > 0 scrolls towards the end, as far as the file goes.
-void ScrollRows(int32_t rows);
+void ScrollRows(TDocument& doc, int32_t rows);
 // One cell on or back, as Right and Left move, scrolling a row at the page's edge; never past the cursor's
 // last cell nor before the first byte. Typing and Backspace move by these too, without marking a block.
-void MoveRight();
-void MoveLeft();
+void MoveRight(TDocument& doc);
+void MoveLeft(TDocument& doc);
 
-void ModusText1Click();
-void ModusOverwrite1Click();
+void ModusText1Click(TDocument& doc);
+void ModusOverwrite1Click(TDocument& doc);
 
 // The page size of the panes; the cursor stays on its byte and in view.
-void SetPageDimensions(int32_t cols, int32_t rows);
+void SetPageDimensions(TDocument& doc, int32_t cols, int32_t rows);
 
 } // namespace Engine

@@ -13,25 +13,22 @@ namespace Engine {
 
 namespace {
 
-bool Dragging = false;
-TAddress DragFrom = 0;   // the byte the drag marks from
-bool DragMarked = false; // the drag has left its first byte, or began with shift
 
 // The empty cell after the last byte marks up to the last byte, as the keys do.
-TAddress ByteAt(TAddress address) {
-    return std::min(address, Doc().Store.FileSize());
+TAddress ByteAt(TDocument& doc, TAddress address) {
+    return std::min(address, doc.Store.FileSize());
 }
 
-void MarkBetween(TAddress a, TAddress b) {
-    SetBlock(std::min(a, b), std::max(a, b));
+void MarkBetween(TDocument& doc, TAddress a, TAddress b) {
+    SetBlock(doc, std::min(a, b), std::max(a, b));
 }
 
 // Where Shift+click marks from: the cursor stands on the end of the block it moved last, so the other end
 // stays put; a cursor away from the block starts a new one.
-TAddress ShiftClickAnchor(TAddress cursor) {
-    if (!BlockComplete()) return cursor;
-    if (cursor == Doc().Block.BlockEnd) return Doc().Block.BlockBegin;
-    if (cursor == Doc().Block.BlockBegin) return Doc().Block.BlockEnd;
+TAddress ShiftClickAnchor(TDocument& doc, TAddress cursor) {
+    if (!BlockComplete(doc)) return cursor;
+    if (cursor == doc.Block.BlockEnd) return doc.Block.BlockBegin;
+    if (cursor == doc.Block.BlockBegin) return doc.Block.BlockEnd;
     return cursor;
 }
 
@@ -42,44 +39,44 @@ int32_t AutoScrollRows(int32_t rowsPast, int32_t pageRows) {
     return std::clamp(rowsPast, 1, std::max(1, pageRows));
 }
 
-bool PanePressCell(bool textPane, int32_t col, int32_t row, bool shift) {
-    Dragging = false;
-    if (textPane != TextMode) ModusText1Click();
+bool PanePressCell(TDocument& doc, bool textPane, int32_t col, int32_t row, bool shift) {
+    doc.View.Dragging = false;
+    if (textPane != doc.App.TextMode) ModusText1Click(doc);
     // A click moves the cursor by itself: typing after it is a step of its own.
-    SealUndoStep();
-    if (!Doc().FileOpen || Doc().Store.FileSize() == 0) return PaneClickCell(col, row);
-    const TAddress cursor = ByteAt(CurrentAddress());
-    if (!PaneClickCell(col, row)) return false;
-    Dragging = true;
-    DragMarked = shift;
-    DragFrom = shift ? ShiftClickAnchor(cursor) : ByteAt(CurrentAddress());
-    if (shift) MarkBetween(DragFrom, ByteAt(CurrentAddress()));
+    SealUndoStep(doc);
+    if (!doc.FileOpen || doc.Store.FileSize() == 0) return PaneClickCell(doc, col, row);
+    const TAddress cursor = ByteAt(doc, CurrentAddress(doc));
+    if (!PaneClickCell(doc, col, row)) return false;
+    doc.View.Dragging = true;
+    doc.View.DragMarked = shift;
+    doc.View.DragFrom = shift ? ShiftClickAnchor(doc, cursor) : ByteAt(doc, CurrentAddress(doc));
+    if (shift) MarkBetween(doc, doc.View.DragFrom, ByteAt(doc, CurrentAddress(doc)));
     return true;
 }
 
-void PaneDragToCell(int32_t col, int32_t row) {
-    if (!Dragging || !Doc().FileOpen || Doc().Store.FileSize() == 0) return;
+void PaneDragToCell(TDocument& doc, int32_t col, int32_t row) {
+    if (!doc.View.Dragging || !doc.FileOpen || doc.Store.FileSize() == 0) return;
     if (row < 0) {
-        ScrollRows(-AutoScrollRows(-row, Doc().View.Rows));
+        ScrollRows(doc, -AutoScrollRows(-row, doc.View.Rows));
         row = 0;
-    } else if (row >= Doc().View.Rows) {
-        ScrollRows(AutoScrollRows(row - Doc().View.Rows + 1, Doc().View.Rows));
-        row = Doc().View.Rows - 1;
+    } else if (row >= doc.View.Rows) {
+        ScrollRows(doc, AutoScrollRows(row - doc.View.Rows + 1, doc.View.Rows));
+        row = doc.View.Rows - 1;
     }
-    col = std::clamp(col, 0, Doc().View.Cols - 1);
+    col = std::clamp(col, 0, doc.View.Cols - 1);
     const TAddress at =
-        std::min<TAddress>(Doc().View.TopAddress + TAddress{row} * Doc().View.Cols + col, CursorEnd());
-    if (at != CurrentAddress()) {
-        const TCell cell = AddressToCell(at);
-        PaneClickCell(cell.Col, cell.Row);
+        std::min<TAddress>(doc.View.TopAddress + TAddress{row} * doc.View.Cols + col, CursorEnd(doc));
+    if (at != CurrentAddress(doc)) {
+        const TCell cell = AddressToCell(doc, at);
+        PaneClickCell(doc, cell.Col, cell.Row);
     }
-    if (!DragMarked && ByteAt(at) == DragFrom) return;
-    DragMarked = true;
-    MarkBetween(DragFrom, ByteAt(at));
+    if (!doc.View.DragMarked && ByteAt(doc, at) == doc.View.DragFrom) return;
+    doc.View.DragMarked = true;
+    MarkBetween(doc, doc.View.DragFrom, ByteAt(doc, at));
 }
 
-void PaneReleaseMouse() {
-    Dragging = false;
+void PaneReleaseMouse(TDocument& doc) {
+    doc.View.Dragging = false;
 }
 
 } // namespace Engine

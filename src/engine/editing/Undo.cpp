@@ -30,64 +30,64 @@ constexpr auto StepNames = std::to_array<const char*>(
 // A step name added without its hint, or past StepNameCount, fails here.
 static_assert(StepNames.size() == StepNameCount);
 
-TView CurrentView() {
-    return {Doc().View.TopAddress, CurrentAddress()};
+TView CurrentView(TDocument& doc) {
+    return {doc.View.TopAddress, CurrentAddress(doc)};
 }
 
-void PublishUndoState() {
+void PublishUndoState(TDocument& doc) {
     // Every change, undo, redo, save and load ends here: the mark follows Modified without a call per byte.
-    if (Doc().Modified != Doc().Undo.ShownModified) {
-        Doc().Undo.ShownModified = Doc().Modified;
-        Host->ModifiedChanged(Doc().Modified);
+    if (doc.Modified != doc.Undo.ShownModified) {
+        doc.Undo.ShownModified = doc.Modified;
+        doc.Display->ModifiedChanged(doc.Modified);
     }
-    if (Doc().Undo.Shown.Valid && Doc().Undo.Shown.Version == Doc().Undo.Journal.Version &&
-        Doc().Undo.Shown.FileOpen == Doc().FileOpen)
+    if (doc.Undo.Shown.Valid && doc.Undo.Shown.Version == doc.Undo.Journal.Version &&
+        doc.Undo.Shown.FileOpen == doc.FileOpen)
         return;
     TUndo::TShown now;
     now.Valid = true;
-    now.FileOpen = Doc().FileOpen;
-    now.Version = Doc().Undo.Journal.Version;
-    now.CanUndo = Doc().FileOpen && Doc().Undo.Journal.CanUndo();
-    now.CanRedo = Doc().FileOpen && Doc().Undo.Journal.CanRedo();
-    if (now.CanUndo) now.UndoName = Doc().Undo.Journal.NameAt(Doc().Undo.Journal.Applied - 1);
-    if (now.CanRedo) now.RedoName = Doc().Undo.Journal.NameAt(Doc().Undo.Journal.Applied);
-    if (now == Doc().Undo.Shown) return;
-    Doc().Undo.Shown = now;
-    SetCommandEnabled(TCommand::Undo1, now.CanUndo);
-    SetCommandEnabled(TCommand::Redo1, now.CanRedo);
-    Host->SetCommandHint(TCommand::Undo1, now.CanUndo
+    now.FileOpen = doc.FileOpen;
+    now.Version = doc.Undo.Journal.Version;
+    now.CanUndo = doc.FileOpen && doc.Undo.Journal.CanUndo();
+    now.CanRedo = doc.FileOpen && doc.Undo.Journal.CanRedo();
+    if (now.CanUndo) now.UndoName = doc.Undo.Journal.NameAt(doc.Undo.Journal.Applied - 1);
+    if (now.CanRedo) now.RedoName = doc.Undo.Journal.NameAt(doc.Undo.Journal.Applied);
+    if (now == doc.Undo.Shown) return;
+    doc.Undo.Shown = now;
+    SetCommandEnabled(doc, TCommand::Undo1, now.CanUndo);
+    SetCommandEnabled(doc, TCommand::Redo1, now.CanRedo);
+    doc.App.Host->SetCommandHint(TCommand::Undo1, now.CanUndo
                                               ? FormatText(Texts::UndoHint, {StepNames[size_t(now.UndoName)]})
                                               : std::string());
-    Host->SetCommandHint(TCommand::Redo1, now.CanRedo
+    doc.App.Host->SetCommandHint(TCommand::Redo1, now.CanRedo
                                               ? FormatText(Texts::RedoHint, {StepNames[size_t(now.RedoName)]})
                                               : std::string());
 }
 
-void GiveUpScope() {
-    Doc().Undo.Unrecorded = true;
-    Doc().Undo.ScopeOpened = false;
+void GiveUpScope(TDocument& doc) {
+    doc.Undo.Unrecorded = true;
+    doc.Undo.ScopeOpened = false;
 }
 
 // A change that cannot be recorded is being made: neither the steps nor the saved state can be reached.
-void ForgetBeforeChange() {
-    Doc().Undo.Journal.Forget();
-    Doc().Undo.Journal.SavedAt = -1;
-    GiveUpScope();
+void ForgetBeforeChange(TDocument& doc) {
+    doc.Undo.Journal.Forget();
+    doc.Undo.Journal.SavedAt = -1;
+    GiveUpScope(doc);
 }
 
-void OpenScopeStep() {
-    if (Doc().Undo.ScopeOpened) return;
-    Doc().Undo.Journal.Open(Doc().Undo.ScopeName, Doc().Undo.ScopeBefore);
-    Doc().Undo.ScopeOpened = true;
-    Doc().Undo.ScopeOpenedNew = true;
+void OpenScopeStep(TDocument& doc) {
+    if (doc.Undo.ScopeOpened) return;
+    doc.Undo.Journal.Open(doc.Undo.ScopeName, doc.Undo.ScopeBefore);
+    doc.Undo.ScopeOpened = true;
+    doc.Undo.ScopeOpenedNew = true;
 }
 
 // The listener learns that the scope's changes are all made.
-void TellListener(bool opened) {
-    if (!Doc().Undo.Listener) return;
-    Doc().Undo.Listener->StepEnds(
-        Doc().Undo.ScopeName, opened,
-        Doc().Undo.Journal.CanUndo() ? Doc().Undo.Journal.Id(Doc().Undo.Journal.Applied - 1) : -1);
+void TellListener(TDocument& doc, bool opened) {
+    if (!doc.Undo.Listener) return;
+    doc.Undo.Listener->StepEnds(
+        doc.Undo.ScopeName, opened,
+        doc.Undo.Journal.CanUndo() ? doc.Undo.Journal.Id(doc.Undo.Journal.Applied - 1) : -1);
 }
 
 // How many pieces change i of the step has.
@@ -96,8 +96,8 @@ int64_t PieceCount(const TStep& step, int32_t i) {
 }
 
 // Room for the largest size the step passes through, so that no change of it can fail half-way.
-bool RoomForStep(TStep& step, bool undo) {
-    int64_t size = Doc().Store.FileSize(), peak = Doc().Store.FileSize();
+bool RoomForStep(TDocument& doc, TStep& step, bool undo) {
+    int64_t size = doc.Store.FileSize(), peak = doc.Store.FileSize();
     const int32_t count = step.ChangeCount();
     for (int32_t n = 0; n < count; ++n) {
         const int32_t i = undo ? count - 1 - n : n;
@@ -106,22 +106,22 @@ bool RoomForStep(TStep& step, bool undo) {
         size += PieceCount(step, i) * (undo ? -growth : growth);
         peak = std::max(peak, size);
     }
-    return peak <= Doc().Store.FileSize() || Doc().Store.EnsureRoom(peak - Doc().Store.FileSize());
+    return peak <= doc.Store.FileSize() || doc.Store.EnsureRoom(peak - doc.Store.FileSize());
 }
 
 // Puts the kept bytes of a change in place of those in the file, and keeps those instead: undo and redo
 // are the same exchange. Pieces are exchanged in one sweep, each byte moved once.
-void ExchangeChange(TChange& change, std::span<const TAddress> rest, bool undo, TByteRun& captured) {
+void ExchangeChange(TDocument& doc, TChange& change, std::span<const TAddress> rest, bool undo, TByteRun& captured) {
     const TCount cur = undo ? change.NewLength : change.OldLength;
     const TCount oth = undo ? change.OldLength : change.NewLength;
     if (rest.empty()) {
         // One piece goes through the store, so that undoing and redoing keys leave its gap where they were
         // typed. The room is already there.
-        if (cur > 0) std::ranges::copy(Doc().Store.StoreRun(change.Address, cur), captured.Data());
-        if (oth > cur) Doc().Store.OpenGap(change.Address + cur, oth - cur);
-        if (oth < cur) Doc().Store.RemoveBytes(change.Address + oth, cur - oth, false);
+        if (cur > 0) std::ranges::copy(doc.Store.StoreRun(change.Address, cur), captured.Data());
+        if (oth > cur) doc.Store.OpenGap(change.Address + cur, oth - cur);
+        if (oth < cur) doc.Store.RemoveBytes(change.Address + oth, cur - oth, false);
         if (oth > 0)
-            std::copy_n(change.Stored.Data(), oth, Doc().Store.StoreRun(change.Address, oth).begin());
+            std::copy_n(change.Stored.Data(), oth, doc.Store.StoreRun(change.Address, oth).begin());
         change.Stored = std::move(captured);
         return;
     }
@@ -136,7 +136,7 @@ void ExchangeChange(TChange& change, std::span<const TAddress> rest, bool undo, 
     pieces.Before = [&](int64_t i, const uint8_t* old, TAddress) {
         if (cur > 0) std::memcpy(captured.Data() + i * cur, old, size_t(cur));
     };
-    Doc().Store.ReplacePieces(pieces); // the room is already there
+    doc.Store.ReplacePieces(pieces); // the room is already there
     change.Stored = std::move(captured);
 }
 
@@ -152,7 +152,7 @@ TAddress LowestChange(TStep& step, bool& resized) {
     return lowest;
 }
 
-bool ExchangeStep(TStep& step, bool undo) {
+bool ExchangeStep(TDocument& doc, TStep& step, bool undo) {
     const int32_t count = step.ChangeCount();
     std::vector<TByteRun> captured(static_cast<size_t>(count));
     try {
@@ -162,231 +162,231 @@ bool ExchangeStep(TStep& step, bool undo) {
             captured[size_t(i)].Resize(bytes);
         }
     } catch (const std::bad_alloc&) {
-        Host->ShowError(Texts::CantAllocate);
+        doc.App.Host->ShowError(Texts::CantAllocate);
         return false;
     }
-    if (!RoomForStep(step, undo)) {
-        Host->ShowError(Texts::CantAllocate);
+    if (!RoomForStep(doc, step, undo)) {
+        doc.App.Host->ShowError(Texts::CantAllocate);
         return false;
     }
-    TBusyScope busy(undo ? Texts::UndoBusy : Texts::RedoBusy);
+    TBusyScope busy(*doc.App.Host, undo ? Texts::UndoBusy : Texts::RedoBusy);
     for (int32_t n = 0; n < count; ++n) {
         const int32_t i = undo ? count - 1 - n : n;
         std::span<const TAddress> rest;
         if (i == 0 && step.Extra) rest = step.Extra->FirstPieces;
-        ExchangeChange(step.Change(i), rest, undo, captured[size_t(i)]);
+        ExchangeChange(doc, step.Change(i), rest, undo, captured[size_t(i)]);
     }
-    Doc().Store.ShrinkToFit();
-    Doc().Undo.Journal.Recount();
+    doc.Store.ShrinkToFit();
+    doc.Undo.Journal.Recount();
     return true;
 }
 
-void AfterExchange(TStep& step, bool undo) {
+void AfterExchange(TDocument& doc, TStep& step, bool undo) {
     if (step.BlockTouched) {
         if (undo || !step.Extra)
-            UnmarkBlock();
+            UnmarkBlock(doc);
         else
-            SetBlock(step.Extra->BlockBegin, step.Extra->BlockEnd);
+            SetBlock(doc, step.Extra->BlockBegin, step.Extra->BlockEnd);
     } else {
         // A block marked since is kept only while its bytes did not move.
         bool resized = false;
         const TAddress lowest = LowestChange(step, resized);
-        if (resized && (Doc().Block.BlockBegin != 0 || Doc().Block.BlockEnd != 0) &&
-            std::max(Doc().Block.BlockBegin, Doc().Block.BlockEnd) >= lowest)
-            UnmarkBlock();
-        ForgetBlockPastEnd();
+        if (resized && (doc.Block.BlockBegin != 0 || doc.Block.BlockEnd != 0) &&
+            std::max(doc.Block.BlockBegin, doc.Block.BlockEnd) >= lowest)
+            UnmarkBlock(doc);
+        ForgetBlockPastEnd(doc);
     }
     // The last replacement may no longer stand where Replace undo would look for it.
-    EnableReplaceUndo(false);
-    Doc().Modified = !Doc().Undo.Journal.AtSaved();
-    ShowView(undo ? step.Before : step.After);
-    Host->UpdateStatus();
-    PublishUndoState();
+    EnableReplaceUndo(doc, false);
+    doc.Modified = !doc.Undo.Journal.AtSaved();
+    ShowView(doc, undo ? step.Before : step.After);
+    doc.Display->UpdateStatus();
+    PublishUndoState(doc);
 }
 
-void TrimAfterExchange() {
-    if (Doc().Undo.Journal.Bytes <= Doc().Undo.Journal.Budget) return;
-    Doc().Undo.Journal.Trim();
-    PublishUndoState();
+void TrimAfterExchange(TDocument& doc) {
+    if (doc.Undo.Journal.Bytes <= doc.Undo.Journal.Budget) return;
+    doc.Undo.Journal.Trim();
+    PublishUndoState(doc);
 }
 
 } // namespace
 
-TUndoStep::TUndoStep(TStepName name) {
-    if (Doc().Undo.Depth++ > 0) return;
+TUndoStep::TUndoStep(TDocument& document, TStepName name) : doc(document) {
+    if (doc.Undo.Depth++ > 0) return;
     // Typing on: the least work possible, since it runs for every byte.
-    if (name == TStepName::Typing && Doc().Undo.TypingGoesOn && Doc().Undo.TypingStep &&
-        Doc().Undo.TypingVersion == Doc().Undo.Journal.Version) {
-        Doc().Undo.ScopeName = name;
-        Doc().Undo.ScopeBlockBegin = Doc().Block.BlockBegin;
-        Doc().Undo.ScopeBlockEnd = Doc().Block.BlockEnd;
-        Doc().Undo.ScopeOpened = true;
-        Doc().Undo.ScopeOpenedNew = false;
-        Doc().Undo.Unrecorded = false;
-        Doc().Undo.TypingScope = true;
+    if (name == TStepName::Typing && doc.Undo.TypingGoesOn && doc.Undo.TypingStep &&
+        doc.Undo.TypingVersion == doc.Undo.Journal.Version) {
+        doc.Undo.ScopeName = name;
+        doc.Undo.ScopeBlockBegin = doc.Block.BlockBegin;
+        doc.Undo.ScopeBlockEnd = doc.Block.BlockEnd;
+        doc.Undo.ScopeOpened = true;
+        doc.Undo.ScopeOpenedNew = false;
+        doc.Undo.Unrecorded = false;
+        doc.Undo.TypingScope = true;
         return;
     }
-    Doc().Undo.TypingScope = false;
-    const bool typingOn = name == TStepName::Typing && Doc().Undo.TypingGoesOn &&
-                          !Doc().Undo.Journal.CanRedo() && Doc().Undo.Journal.CanUndo() &&
-                          Doc().Undo.Journal.NameAt(Doc().Undo.Journal.Applied - 1) == TStepName::Typing;
-    Doc().Undo.TypingGoesOn = false;
-    Doc().Undo.ScopeName = name;
-    Doc().Undo.ScopeBefore = CurrentView();
-    Doc().Undo.ScopeBlockBegin = Doc().Block.BlockBegin;
-    Doc().Undo.ScopeBlockEnd = Doc().Block.BlockEnd;
-    Doc().Undo.ScopeOpened = typingOn;
-    Doc().Undo.ScopeOpenedNew = false;
-    Doc().Undo.Unrecorded = false;
+    doc.Undo.TypingScope = false;
+    const bool typingOn = name == TStepName::Typing && doc.Undo.TypingGoesOn &&
+                          !doc.Undo.Journal.CanRedo() && doc.Undo.Journal.CanUndo() &&
+                          doc.Undo.Journal.NameAt(doc.Undo.Journal.Applied - 1) == TStepName::Typing;
+    doc.Undo.TypingGoesOn = false;
+    doc.Undo.ScopeName = name;
+    doc.Undo.ScopeBefore = CurrentView(doc);
+    doc.Undo.ScopeBlockBegin = doc.Block.BlockBegin;
+    doc.Undo.ScopeBlockEnd = doc.Block.BlockEnd;
+    doc.Undo.ScopeOpened = typingOn;
+    doc.Undo.ScopeOpenedNew = false;
+    doc.Undo.Unrecorded = false;
 }
 
 TUndoStep::~TUndoStep() {
-    if (--Doc().Undo.Depth > 0) return;
-    if (Doc().Undo.TypingScope && Doc().Undo.TypingVersion == Doc().Undo.Journal.Version &&
-        Doc().Block.BlockBegin == Doc().Undo.ScopeBlockBegin &&
-        Doc().Block.BlockEnd == Doc().Undo.ScopeBlockEnd &&
-        Doc().Undo.Journal.Bytes <= Doc().Undo.Journal.Budget) {
-        Doc().Undo.TypingStep->After = CurrentView();
-        Doc().Undo.ScopeOpened = false;
-        Doc().Undo.TypingScope = false;
-        TellListener(false);
+    if (--doc.Undo.Depth > 0) return;
+    if (doc.Undo.TypingScope && doc.Undo.TypingVersion == doc.Undo.Journal.Version &&
+        doc.Block.BlockBegin == doc.Undo.ScopeBlockBegin &&
+        doc.Block.BlockEnd == doc.Undo.ScopeBlockEnd &&
+        doc.Undo.Journal.Bytes <= doc.Undo.Journal.Budget) {
+        doc.Undo.TypingStep->After = CurrentView(doc);
+        doc.Undo.ScopeOpened = false;
+        doc.Undo.TypingScope = false;
+        TellListener(doc, false);
         return;
     }
-    Doc().Undo.TypingScope = false;
-    if (Doc().Undo.ScopeOpened && Doc().Undo.Journal.CanUndo()) {
-        TStep& step = Doc().Undo.Journal.Last();
-        step.After = CurrentView();
-        if (Doc().Block.BlockBegin != Doc().Undo.ScopeBlockBegin ||
-            Doc().Block.BlockEnd != Doc().Undo.ScopeBlockEnd) {
+    doc.Undo.TypingScope = false;
+    if (doc.Undo.ScopeOpened && doc.Undo.Journal.CanUndo()) {
+        TStep& step = doc.Undo.Journal.Last();
+        step.After = CurrentView(doc);
+        if (doc.Block.BlockBegin != doc.Undo.ScopeBlockBegin ||
+            doc.Block.BlockEnd != doc.Undo.ScopeBlockEnd) {
             // The block the step left, for redo.
-            Doc().Undo.Journal.Bytes -= step.Cost();
+            doc.Undo.Journal.Bytes -= step.Cost();
             step.BlockTouched = true;
-            if (Doc().Block.BlockBegin != 0 || Doc().Block.BlockEnd != 0) {
-                step.GetExtra().BlockBegin = Doc().Block.BlockBegin;
-                step.GetExtra().BlockEnd = Doc().Block.BlockEnd;
+            if (doc.Block.BlockBegin != 0 || doc.Block.BlockEnd != 0) {
+                step.GetExtra().BlockBegin = doc.Block.BlockBegin;
+                step.GetExtra().BlockEnd = doc.Block.BlockEnd;
             } else if (step.Extra) {
                 step.Extra->BlockBegin = step.Extra->BlockEnd = 0;
             }
-            Doc().Undo.Journal.Bytes += step.Cost();
+            doc.Undo.Journal.Bytes += step.Cost();
         }
-        Doc().Undo.TypingGoesOn = Doc().Undo.ScopeName == TStepName::Typing;
-        if (Doc().Undo.Journal.Bytes > Doc().Undo.Journal.Budget && !Doc().Undo.Journal.Trim())
-            Doc().Undo.TypingGoesOn = false;
-        Doc().Undo.TypingStep = Doc().Undo.TypingGoesOn ? &Doc().Undo.Journal.Last() : nullptr;
-        Doc().Undo.TypingVersion = Doc().Undo.Journal.Version;
+        doc.Undo.TypingGoesOn = doc.Undo.ScopeName == TStepName::Typing;
+        if (doc.Undo.Journal.Bytes > doc.Undo.Journal.Budget && !doc.Undo.Journal.Trim())
+            doc.Undo.TypingGoesOn = false;
+        doc.Undo.TypingStep = doc.Undo.TypingGoesOn ? &doc.Undo.Journal.Last() : nullptr;
+        doc.Undo.TypingVersion = doc.Undo.Journal.Version;
     }
     // A change the journal did not record (it gave up, or is off) is a step of its own for recovery.
-    const bool opened = Doc().Undo.ScopeOpenedNew || !Doc().Undo.ScopeOpened;
-    Doc().Undo.ScopeOpened = false;
-    Doc().Undo.Unrecorded = false;
-    PublishUndoState();
-    TellListener(opened);
+    const bool opened = doc.Undo.ScopeOpenedNew || !doc.Undo.ScopeOpened;
+    doc.Undo.ScopeOpened = false;
+    doc.Undo.Unrecorded = false;
+    PublishUndoState(doc);
+    TellListener(doc, opened);
 }
 
-void RecordChange(TAddress address, std::span<const uint8_t> oldBytes, TCount newLength) {
-    if (Doc().Undo.Depth == 0) {
+void RecordChange(TDocument& doc, TAddress address, std::span<const uint8_t> oldBytes, TCount newLength) {
+    if (doc.Undo.Depth == 0) {
         // A change outside any command is a step of its own.
-        TUndoStep step(TStepName::Change);
-        RecordChange(address, oldBytes, newLength);
+        TUndoStep step(doc, TStepName::Change);
+        RecordChange(doc, address, oldBytes, newLength);
         return;
     }
     if (oldBytes.empty() && newLength == 0) return;
-    if (Doc().Undo.Listener)
-        Doc().Undo.Listener->NoteChange(address, static_cast<TCount>(oldBytes.size()), newLength);
-    if (Doc().Undo.Unrecorded || !Doc().Undo.Journal.Enabled) return;
+    if (doc.Undo.Listener)
+        doc.Undo.Listener->NoteChange(address, static_cast<TCount>(oldBytes.size()), newLength);
+    if (doc.Undo.Unrecorded || !doc.Undo.Journal.Enabled) return;
     try {
-        if (Doc().Undo.TypingScope &&
-            Doc().Undo.Journal.AddTypedOn(*Doc().Undo.TypingStep, address, oldBytes, newLength)) {
-            if (Doc().Undo.Journal.Bytes > Doc().Undo.Journal.Budget && !Doc().Undo.Journal.Trim())
-                GiveUpScope();
+        if (doc.Undo.TypingScope &&
+            doc.Undo.Journal.AddTypedOn(*doc.Undo.TypingStep, address, oldBytes, newLength)) {
+            if (doc.Undo.Journal.Bytes > doc.Undo.Journal.Budget && !doc.Undo.Journal.Trim())
+                GiveUpScope(doc);
             return;
         }
-        OpenScopeStep();
-        Doc().Undo.Journal.Add(address, oldBytes, newLength);
+        OpenScopeStep(doc);
+        doc.Undo.Journal.Add(address, oldBytes, newLength);
     } catch (const std::bad_alloc&) {
         // Without memory for the old bytes the change cannot be undone; nothing before it can be reached.
-        ForgetBeforeChange();
+        ForgetBeforeChange(doc);
         return;
     }
-    if (!Doc().Undo.Journal.Trim()) GiveUpScope();
+    if (!doc.Undo.Journal.Trim()) GiveUpScope(doc);
 }
 
-void RecordPiecesBegin(TCount oldLength, TCount newLength) {
-    if (Doc().Undo.Listener) Doc().Undo.Listener->NotePieces(oldLength, newLength);
-    Doc().Undo.PieceOld = oldLength;
-    Doc().Undo.PieceNew = newLength;
+void RecordPiecesBegin(TDocument& doc, TCount oldLength, TCount newLength) {
+    if (doc.Undo.Listener) doc.Undo.Listener->NotePieces(oldLength, newLength);
+    doc.Undo.PieceOld = oldLength;
+    doc.Undo.PieceNew = newLength;
     // The pieces make a step of their own, opened with the first of them.
-    Doc().Undo.ScopeOpened = false;
+    doc.Undo.ScopeOpened = false;
 }
 
-void RecordPiece(TAddress address, const uint8_t* oldBytes) {
-    if (Doc().Undo.Listener && Doc().Undo.Depth > 0) Doc().Undo.Listener->NotePiece(address);
-    if (Doc().Undo.Unrecorded || !Doc().Undo.Journal.Enabled || Doc().Undo.Depth == 0) return;
+void RecordPiece(TDocument& doc, TAddress address, const uint8_t* oldBytes) {
+    if (doc.Undo.Listener && doc.Undo.Depth > 0) doc.Undo.Listener->NotePiece(address);
+    if (doc.Undo.Unrecorded || !doc.Undo.Journal.Enabled || doc.Undo.Depth == 0) return;
     try {
-        if (!Doc().Undo.ScopeOpened) {
-            OpenScopeStep();
-            Doc().Undo.Journal.BeginPieces(Doc().Undo.PieceOld, Doc().Undo.PieceNew);
+        if (!doc.Undo.ScopeOpened) {
+            OpenScopeStep(doc);
+            doc.Undo.Journal.BeginPieces(doc.Undo.PieceOld, doc.Undo.PieceNew);
         }
-        Doc().Undo.Journal.AddPiece(address, oldBytes);
+        doc.Undo.Journal.AddPiece(address, oldBytes);
     } catch (const std::bad_alloc&) {
-        ForgetBeforeChange();
+        ForgetBeforeChange(doc);
         return;
     }
-    if (!Doc().Undo.Journal.Trim()) GiveUpScope();
+    if (!doc.Undo.Journal.Trim()) GiveUpScope(doc);
 }
 
-void RecordPiecesEnd() {
-    if (Doc().Undo.Unrecorded || !Doc().Undo.ScopeOpened) return;
-    Doc().Undo.Journal.EndPieces();
-    Doc().Undo.Journal.CloseLast();
+void RecordPiecesEnd(TDocument& doc) {
+    if (doc.Undo.Unrecorded || !doc.Undo.ScopeOpened) return;
+    doc.Undo.Journal.EndPieces();
+    doc.Undo.Journal.CloseLast();
 }
 
-bool ConfirmUndoable(int64_t oldBytes) {
-    if (Doc().Undo.Unrecorded || !Doc().Undo.Journal.Enabled ||
-        oldBytes + static_cast<int64_t>(sizeof(TStep)) <= Doc().Undo.Journal.Budget)
+bool ConfirmUndoable(TDocument& doc, int64_t oldBytes) {
+    if (doc.Undo.Unrecorded || !doc.Undo.Journal.Enabled ||
+        oldBytes + static_cast<int64_t>(sizeof(TStep)) <= doc.Undo.Journal.Budget)
         return true;
-    if (Host->AskYesNo(Texts::CannotBeUndone) != mrYes) return false;
-    ForgetBeforeChange();
-    PublishUndoState();
+    if (doc.App.Host->AskYesNo(Texts::CannotBeUndone) != mrYes) return false;
+    ForgetBeforeChange(doc);
+    PublishUndoState(doc);
     return true;
 }
 
-void SealUndoStep() {
+void SealUndoStep(TDocument& doc) {
     // A run of typing is over: what it kept gives back its spare room.
-    if (Doc().Undo.TypingGoesOn && Doc().Undo.Journal.CanUndo() && !Doc().Undo.Journal.CanRedo())
-        Doc().Undo.Journal.CloseLast();
-    Doc().Undo.TypingGoesOn = false;
+    if (doc.Undo.TypingGoesOn && doc.Undo.Journal.CanUndo() && !doc.Undo.Journal.CanRedo())
+        doc.Undo.Journal.CloseLast();
+    doc.Undo.TypingGoesOn = false;
 }
 
-void UndoFileSaved() {
+void UndoFileSaved(TDocument& doc) {
     // Typing after a save is a step of its own: one that straddled the save point could be undone to a
     // state that looks saved but is not.
-    SealUndoStep();
-    Doc().Undo.Journal.MarkSaved();
-    PublishUndoState();
+    SealUndoStep(doc);
+    doc.Undo.Journal.MarkSaved();
+    PublishUndoState(doc);
 }
 
-void ClearUndo() {
-    Doc().Undo.Journal.Clear();
-    Doc().Undo.TypingGoesOn = false;
-    Doc().Undo.Shown.Valid = false;
-    PublishUndoState();
+void ClearUndo(TDocument& doc) {
+    doc.Undo.Journal.Clear();
+    doc.Undo.TypingGoesOn = false;
+    doc.Undo.Shown.Valid = false;
+    PublishUndoState(doc);
 }
 
-void ShowUndoState() {
-    PublishUndoState();
+void ShowUndoState(TDocument& doc) {
+    PublishUndoState(doc);
 }
 
-void ResetUndo() {
-    Doc().Undo.Journal.Clear();
-    Doc().Undo.Journal.Budget = DefaultUndoBudget();
-    Doc().Undo.Depth = 0;
-    Doc().Undo.Journal.Enabled = true;
-    Doc().Undo.ScopeOpened = Doc().Undo.ScopeOpenedNew = Doc().Undo.Unrecorded = Doc().Undo.TypingGoesOn =
-        Doc().Undo.TypingScope = false;
-    Doc().Undo.TypingStep = nullptr;
-    Doc().Undo.Shown = TUndo::TShown();
-    Doc().Undo.ShownModified = false;
+void ResetUndo(TDocument& doc) {
+    doc.Undo.Journal.Clear();
+    doc.Undo.Journal.Budget = DefaultUndoBudget();
+    doc.Undo.Depth = 0;
+    doc.Undo.Journal.Enabled = true;
+    doc.Undo.ScopeOpened = doc.Undo.ScopeOpenedNew = doc.Undo.Unrecorded = doc.Undo.TypingGoesOn =
+        doc.Undo.TypingScope = false;
+    doc.Undo.TypingStep = nullptr;
+    doc.Undo.Shown = TUndo::TShown();
+    doc.Undo.ShownModified = false;
 }
 
 int64_t DefaultUndoBudget() {
@@ -395,44 +395,44 @@ int64_t DefaultUndoBudget() {
     return std::max(floor, memory > 0 ? memory / 4 : floor);
 }
 
-void SetUndoBudget(int64_t bytes) {
-    Doc().Undo.Journal.Budget = std::max<int64_t>(bytes, 0);
-    Doc().Undo.Journal.Trim();
-    PublishUndoState();
+void SetUndoBudget(TDocument& doc, int64_t bytes) {
+    doc.Undo.Journal.Budget = std::max<int64_t>(bytes, 0);
+    doc.Undo.Journal.Trim();
+    PublishUndoState(doc);
 }
 
-void Undo1Click() {
-    SealUndoStep();
-    if (!Doc().FileOpen || !Doc().Undo.Journal.CanUndo()) return;
-    const int64_t at = Doc().Undo.Journal.Applied - 1;
-    TStep& step = Doc().Undo.Journal.At(at);
-    const bool done = ExchangeStep(step, true);
+void Undo1Click(TDocument& doc) {
+    SealUndoStep(doc);
+    if (!doc.FileOpen || !doc.Undo.Journal.CanUndo()) return;
+    const int64_t at = doc.Undo.Journal.Applied - 1;
+    TStep& step = doc.Undo.Journal.At(at);
+    const bool done = ExchangeStep(doc, step, true);
     if (done) {
-        --Doc().Undo.Journal.Applied;
-        ++Doc().Undo.Journal.Version;
-        if (Doc().Undo.Listener) Doc().Undo.Listener->Exchanged(true, step, Doc().Undo.Journal.Id(at));
-        AfterExchange(step, true);
+        --doc.Undo.Journal.Applied;
+        ++doc.Undo.Journal.Version;
+        if (doc.Undo.Listener) doc.Undo.Listener->Exchanged(true, step, doc.Undo.Journal.Id(at));
+        AfterExchange(doc, step, true);
     }
-    Doc().Undo.Journal.PackAt(at);
+    doc.Undo.Journal.PackAt(at);
     if (!done) return;
-    TrimAfterExchange(); // the undone step now keeps the bytes it had inserted
+    TrimAfterExchange(doc); // the undone step now keeps the bytes it had inserted
 }
 
-void Redo1Click() {
-    SealUndoStep();
-    if (!Doc().FileOpen || !Doc().Undo.Journal.CanRedo()) return;
-    const int64_t at = Doc().Undo.Journal.Applied;
-    TStep& step = Doc().Undo.Journal.At(at);
-    const bool done = ExchangeStep(step, false);
+void Redo1Click(TDocument& doc) {
+    SealUndoStep(doc);
+    if (!doc.FileOpen || !doc.Undo.Journal.CanRedo()) return;
+    const int64_t at = doc.Undo.Journal.Applied;
+    TStep& step = doc.Undo.Journal.At(at);
+    const bool done = ExchangeStep(doc, step, false);
     if (done) {
-        ++Doc().Undo.Journal.Applied;
-        ++Doc().Undo.Journal.Version;
-        if (Doc().Undo.Listener) Doc().Undo.Listener->Exchanged(false, step, Doc().Undo.Journal.Id(at));
-        AfterExchange(step, false);
+        ++doc.Undo.Journal.Applied;
+        ++doc.Undo.Journal.Version;
+        if (doc.Undo.Listener) doc.Undo.Listener->Exchanged(false, step, doc.Undo.Journal.Id(at));
+        AfterExchange(doc, step, false);
     }
-    Doc().Undo.Journal.PackAt(at);
+    doc.Undo.Journal.PackAt(at);
     if (!done) return;
-    TrimAfterExchange(); // the redone step keeps the bytes it deleted again
+    TrimAfterExchange(doc); // the redone step keeps the bytes it deleted again
 }
 
 } // namespace Engine

@@ -11,47 +11,46 @@ namespace Engine {
 
 namespace {
 
-int DiskWorkDepth = 0;
 
 // Only a file that came from disk under its name can have been changed there.
-bool Watched() {
-    return Doc().FileOpen && !Doc().File.Untitled && Doc().File.DiskStamp.Exists;
+bool Watched(TDocument& doc) {
+    return doc.FileOpen && !doc.File.Untitled && doc.File.DiskStamp.Exists;
 }
 
 } // namespace
 
-TDiskWork::TDiskWork() {
-    ++DiskWorkDepth;
+TDiskWork::TDiskWork(TDocument& document) : doc(document) {
+    ++doc.App.DiskWorkDepth;
 }
 
 TDiskWork::~TDiskWork() {
-    --DiskWorkDepth;
+    --doc.App.DiskWorkDepth;
 }
 
-void RememberDiskState(const FileAccess::TFileStamp& stamp) {
-    Doc().File.DiskStamp = stamp;
-    Doc().File.DiskStampTold.reset();
+void RememberDiskState(TDocument& doc, const FileAccess::TFileStamp& stamp) {
+    doc.File.DiskStamp = stamp;
+    doc.File.DiskStampTold.reset();
 }
 
-void ForgetDiskState() {
-    RememberDiskState({});
+void ForgetDiskState(TDocument& doc) {
+    RememberDiskState(doc, {});
 }
 
-std::optional<FileAccess::TFileStamp> TakeDiskChange() {
-    if (!Watched() || DiskWorkDepth > 0) return std::nullopt;
-    const FileAccess::TFileStamp now = FileAccess::StampOf(Doc().File.FileName);
-    if (now == Doc().File.DiskStamp || Doc().File.DiskStampTold == now) return std::nullopt;
-    Doc().File.DiskStampTold = now;
+std::optional<FileAccess::TFileStamp> TakeDiskChange(TDocument& doc) {
+    if (!Watched(doc) || doc.App.DiskWorkDepth > 0) return std::nullopt;
+    const FileAccess::TFileStamp now = FileAccess::StampOf(doc.File.FileName);
+    if (now == doc.File.DiskStamp || doc.File.DiskStampTold == now) return std::nullopt;
+    doc.File.DiskStampTold = now;
     return now;
 }
 
-bool ConfirmSaveOverChange(const std::string& name) {
-    if (!Watched() || name != Doc().File.FileName) return true;
+bool ConfirmSaveOverChange(TDocument& doc, const std::string& name) {
+    if (!Watched(doc) || name != doc.File.FileName) return true;
     const FileAccess::TFileStamp now = FileAccess::StampOf(name);
-    if (!now.Exists || now == Doc().File.DiskStamp) return true;
+    if (!now.Exists || now == doc.File.DiskStamp) return true;
     // This tells of the change too; the activation after the box has nothing more to ask.
-    Doc().File.DiskStampTold = now;
-    return Host->AskYesNo(FormatText(Texts::ChangedSinceLoaded, {NamePart(name)})) == mrYes;
+    doc.File.DiskStampTold = now;
+    return doc.App.Host->AskYesNo(FormatText(Texts::ChangedSinceLoaded, {NamePart(name)})) == mrYes;
 }
 
 } // namespace Engine

@@ -9,24 +9,29 @@
 // Noticing that another program changed or deleted the open file on disk.
 namespace Engine {
 
+class TDocument;
+
 // Remembers the file as it stands on disk after a load or a save; a new or closed file has nothing.
-void RememberDiskState(const FileAccess::TFileStamp& stamp);
-void ForgetDiskState();
+void RememberDiskState(TDocument& doc, const FileAccess::TFileStamp& stamp);
+void ForgetDiskState(TDocument& doc);
 // The state on disk when another program changed or deleted the file since it was loaded or saved and
 // the user has not been told of that state yet; it counts as told from here on.
-std::optional<FileAccess::TFileStamp> TakeDiskChange();
+std::optional<FileAccess::TFileStamp> TakeDiskChange(TDocument& doc);
 // Before a whole save to name: false when the file there was changed by another program since it was
 // loaded or saved and the user keeps those changes. A deleted file is simply written anew.
-bool ConfirmSaveOverChange(const std::string& name);
+bool ConfirmSaveOverChange(TDocument& doc, const std::string& name);
 
 // Held while a file is read or written: the file is ours then, and a box shown meanwhile may activate
 // the window before the new state is remembered.
 class TDiskWork {
   public:
-    TDiskWork();
+    explicit TDiskWork(TDocument& doc);
     ~TDiskWork();
     TDiskWork(const TDiskWork&) = delete;
     TDiskWork& operator=(const TDiskWork&) = delete;
+
+  private:
+    TDocument& doc;
 };
 
 } // namespace Engine

@@ -22,23 +22,23 @@ namespace Engine {
 
 namespace {
 
-void ShowFileCaption() {
-    Host->SetCaption(std::string(ProgramName) + " - " + NamePart(Doc().File.FileName) +
-                     (Doc().File.ReadOnly ? Texts::ReadOnlyMark : ""));
+void ShowFileCaption(TDocument& doc) {
+    doc.Display->SetCaption(std::string(ProgramName) + " - " + NamePart(doc.File.FileName) +
+                     (doc.File.ReadOnly ? Texts::ReadOnlyMark : ""));
 }
 
-std::optional<std::string> ChooseFile(TFileDialogMode mode, const char* title) {
-    return Host->ChooseFile(mode, title, LastDir, Texts::FileMasks, Texts::FavoritesSection);
+std::optional<std::string> ChooseFile(TDocument& doc, TFileDialogMode mode, const char* title) {
+    return doc.App.Host->ChooseFile(mode, title, doc.App.LastDir, Texts::FileMasks, Texts::FavoritesSection);
 }
 
 } // namespace
 
-bool ConfirmSave() {
-    if (!Doc().Modified || !Doc().FileOpen) return true;
-    switch (Host->AskYesNoCancel(FormatText(Texts::ModifiedSaveNow, {NamePart(Doc().File.FileName)}))) {
+bool ConfirmSave(TDocument& doc) {
+    if (!doc.Modified || !doc.FileOpen) return true;
+    switch (doc.App.Host->AskYesNoCancel(FormatText(Texts::ModifiedSaveNow, {NamePart(doc.File.FileName)}))) {
     case mrYes:
-        return Doc().File.Untitled ? SaveAs1Click()
-                                   : SaveFile(Doc().File.FileName, false, 1, Doc().Store.Capacity());
+        return doc.File.Untitled ? SaveAs1Click(doc)
+                                   : SaveFile(doc, doc.File.FileName, false, 1, doc.Store.Capacity());
     case mrNo:
         return true;
     default:
@@ -46,173 +46,173 @@ bool ConfirmSave() {
     }
 }
 
-bool OpenFile(const std::string& given, bool fromRecentList, bool readOnly) {
-    if (fromRecentList && !ConfirmSave()) return false;
+bool OpenFile(TDocument& doc, const std::string& given, bool fromRecentList, bool readOnly) {
+    if (fromRecentList && !ConfirmSave(doc)) return false;
     // Every later save goes to the file opened now, wherever the working folder goes meanwhile.
     const std::string name = FileAccess::FullPath(given);
     bool bufferGivenUp = false;
-    if (!LoadFile(name, false, 1, -1, &bufferGivenUp)) {
+    if (!LoadFile(doc, name, false, 1, -1, &bufferGivenUp)) {
         // A file that could not even be opened (missing, unreadable, too large) changes nothing: the
         // current file stays. Once the old contents were given up, the editor closes; the user has
         // already answered the save question (or nothing was open), so Close asks nothing.
         if (bufferGivenUp) {
-            Doc().Modified = false;
-            Close1Click();
+            doc.Modified = false;
+            Close1Click(doc);
         }
         return false;
     }
-    Host->AddRecentFile(name);
-    Doc().File.FileName = name;
-    LastDir = ParentDirectory(name);
-    Doc().File.Untitled = false;
+    doc.App.Host->AddRecentFile(name);
+    doc.File.FileName = name;
+    doc.App.LastDir = ParentDirectory(name);
+    doc.File.Untitled = false;
     // What a save would refuse is not offered: the file is only viewed.
-    Doc().File.ReadOnly = readOnly || FileAccess::CheckSaveTarget(name) != 0 ||
+    doc.File.ReadOnly = readOnly || FileAccess::CheckSaveTarget(name) != 0 ||
                           FileAccess::CheckWritable(FileAccess::SaveTarget(name)) != 0;
-    AfterLoad();
-    if (!Doc().File.ReadOnly) OfferRecoveryOf(name);
+    AfterLoad(doc);
+    if (!doc.File.ReadOnly) OfferRecoveryOf(doc, name);
     return true;
 }
 
-void AfterLoad() {
-    Doc().FileOpen = true;
-    if (Doc().File.ReadOnly) EnableGroup(GroupChanges, false);
-    EnableGroup(GroupLoaded, true);
-    EnableReplaceUndo(false);
-    UnmarkBlock();
-    Doc().Modified = false;
-    ClearUndo();
-    RecoveryNewBase();
-    Doc().Search.RememberedAddress = 1;
-    Doc().Search.LastFoundAddress = 0;
-    Doc().Search.LastReplaceAddress = 0;
-    Doc().Search.EmptyReplacementPending = false;
-    Doc().View.TopAddress = 1;
-    ShowFileCaption();
-    ShowAddress(1, true, false);
-    SetCursorCell(0, 0);
-    Host->UpdateStatus();
-    Host->SetScrollBarEnabled(true);
+void AfterLoad(TDocument& doc) {
+    doc.FileOpen = true;
+    if (doc.File.ReadOnly) EnableGroup(doc, GroupChanges, false);
+    EnableGroup(doc, GroupLoaded, true);
+    EnableReplaceUndo(doc, false);
+    UnmarkBlock(doc);
+    doc.Modified = false;
+    ClearUndo(doc);
+    RecoveryNewBase(doc);
+    doc.Search.RememberedAddress = 1;
+    doc.Search.LastFoundAddress = 0;
+    doc.Search.LastReplaceAddress = 0;
+    doc.Search.EmptyReplacementPending = false;
+    doc.View.TopAddress = 1;
+    ShowFileCaption(doc);
+    ShowAddress(doc, 1, true, false);
+    SetCursorCell(doc, 0, 0);
+    doc.Display->UpdateStatus();
+    doc.Display->SetScrollBarEnabled(true);
 }
 
-void CheckDiskOnActivate() {
-    const std::optional<FileAccess::TFileStamp> change = TakeDiskChange();
+void CheckDiskOnActivate(TDocument& doc) {
+    const std::optional<FileAccess::TFileStamp> change = TakeDiskChange(doc);
     if (!change) return;
-    const std::string name = NamePart(Doc().File.FileName);
+    const std::string name = NamePart(doc.File.FileName);
     if (!change->Exists) {
-        Host->ShowInfo(FormatText(Texts::DeletedOnDisk, {name}));
+        doc.App.Host->ShowInfo(FormatText(Texts::DeletedOnDisk, {name}));
         return;
     }
-    const char* question = Doc().Modified ? Texts::ChangedOnDiskModified : Texts::ChangedOnDisk;
+    const char* question = doc.Modified ? Texts::ChangedOnDiskModified : Texts::ChangedOnDisk;
     // A file opened read-only stays so.
-    if (Host->AskYesNo(FormatText(question, {name})) == mrYes)
-        OpenFile(Doc().File.FileName, false, Doc().File.ReadOnly);
+    if (doc.App.Host->AskYesNo(FormatText(question, {name})) == mrYes)
+        OpenFile(doc, doc.File.FileName, false, doc.File.ReadOnly);
 }
 
-void New1Click() {
-    if (!ConfirmSave()) return;
-    Doc().File.Untitled = true;
-    ForgetDiskState();
-    Doc().File.ReadOnly = false;
-    ++NoNameCounter;
-    Doc().File.FileName = Texts::NoNamePrefix + std::to_string(NoNameCounter);
-    if (NewEOF) {
-        Doc().Store.Clear();
-        Doc().Store.OpenGap(1, 1);
-        Doc().Store.WriteByte(1, 26); // the end-of-file character
+void New1Click(TDocument& doc) {
+    if (!ConfirmSave(doc)) return;
+    doc.File.Untitled = true;
+    ForgetDiskState(doc);
+    doc.File.ReadOnly = false;
+    ++doc.App.NoNameCounter;
+    doc.File.FileName = Texts::NoNamePrefix + std::to_string(doc.App.NoNameCounter);
+    if (doc.App.NewEOF) {
+        doc.Store.Clear();
+        doc.Store.OpenGap(1, 1);
+        doc.Store.WriteByte(1, 26); // the end-of-file character
     } else {
-        ClearFile();
+        ClearFile(doc);
     }
-    AfterLoad();
+    AfterLoad(doc);
 }
 
-void Open1Click() {
-    if (!ConfirmSave()) return;
-    std::optional<std::string> chosen = ChooseFile(TFileDialogMode::Open, Texts::OpenFileTitle);
+void Open1Click(TDocument& doc) {
+    if (!ConfirmSave(doc)) return;
+    std::optional<std::string> chosen = ChooseFile(doc, TFileDialogMode::Open, Texts::OpenFileTitle);
     if (!chosen) return;
-    OpenFile(*chosen, false);
+    OpenFile(doc, *chosen, false);
 }
 
-void Openreadonly1Click() {
-    if (!ConfirmSave()) return;
-    std::optional<std::string> chosen = ChooseFile(TFileDialogMode::Open, Texts::OpenReadOnlyTitle);
+void Openreadonly1Click(TDocument& doc) {
+    if (!ConfirmSave(doc)) return;
+    std::optional<std::string> chosen = ChooseFile(doc, TFileDialogMode::Open, Texts::OpenReadOnlyTitle);
     if (!chosen) return;
-    OpenFile(*chosen, false, true);
+    OpenFile(doc, *chosen, false, true);
 }
 
-bool Save1Click() {
-    if (Doc().File.Untitled) return SaveAs1Click();
-    return SaveFile(Doc().File.FileName, false, 1, Doc().Store.Capacity());
+bool Save1Click(TDocument& doc) {
+    if (doc.File.Untitled) return SaveAs1Click(doc);
+    return SaveFile(doc, doc.File.FileName, false, 1, doc.Store.Capacity());
 }
 
-bool SaveAs1Click() {
-    std::optional<std::string> chosen = ChooseFile(TFileDialogMode::Save, Texts::SaveFileAsTitle);
+bool SaveAs1Click(TDocument& doc) {
+    std::optional<std::string> chosen = ChooseFile(doc, TFileDialogMode::Save, Texts::SaveFileAsTitle);
     if (!chosen) return false;
     const std::string name = FileAccess::FullPath(*chosen);
     // A failed write keeps the old name, so that nothing suggests the data is safe under the new one.
-    if (!SaveFile(name, false, 1, Doc().Store.Capacity())) return false;
-    Doc().File.FileName = name;
-    Host->AddRecentFile(Doc().File.FileName);
-    ShowFileCaption();
-    Doc().File.Untitled = false;
+    if (!SaveFile(doc, name, false, 1, doc.Store.Capacity())) return false;
+    doc.File.FileName = name;
+    doc.App.Host->AddRecentFile(doc.File.FileName);
+    ShowFileCaption(doc);
+    doc.File.Untitled = false;
     return true;
 }
 
-bool Close1Click() {
-    if (!ConfirmSave()) return false;
-    Host->SetCaption(ProgramName);
-    Host->DisableFileCommands();
-    Doc().FileOpen = false;
-    Doc().Store.Clear();
-    Doc().Modified = false; // nothing is open that could be unsaved
-    ForgetDiskState();
-    Doc().File.ReadOnly = false;
-    Doc().View.PendingDigit = -1;
-    Host->ClearPanes();
-    SetCursorCell(0, 0);
-    Host->SetScrollBarEnabled(false);
-    ClearUndo();
-    RecoveryClosed();
+bool Close1Click(TDocument& doc) {
+    if (!ConfirmSave(doc)) return false;
+    doc.Display->SetCaption(ProgramName);
+    doc.App.Host->DisableFileCommands();
+    doc.FileOpen = false;
+    doc.Store.Clear();
+    doc.Modified = false; // nothing is open that could be unsaved
+    ForgetDiskState(doc);
+    doc.File.ReadOnly = false;
+    doc.View.PendingDigit = -1;
+    doc.Display->ClearPanes();
+    SetCursorCell(doc, 0, 0);
+    doc.Display->SetScrollBarEnabled(false);
+    ClearUndo(doc);
+    RecoveryClosed(doc);
     return true;
 }
 
-void Insertfile1Click() {
-    std::optional<std::string> chosen = ChooseFile(TFileDialogMode::Open, Texts::OpenFileTitle);
+void Insertfile1Click(TDocument& doc) {
+    std::optional<std::string> chosen = ChooseFile(doc, TFileDialogMode::Open, Texts::OpenFileTitle);
     if (!chosen) return;
     const std::string& path = *chosen;
     int64_t size = FileAccess::FileSizeOf(path);
-    const TAddress pos = CurrentAddress();
+    const TAddress pos = CurrentAddress(doc);
     if (size <= 0) {
-        Host->ShowError(FormatText(Texts::FileIsEmpty, {path}));
+        doc.App.Host->ShowError(FormatText(Texts::FileIsEmpty, {path}));
         return;
     }
-    if (!RoomOrRefusal(size)) return;
-    if (!Doc().Store.EnsureRoom(size)) {
-        Host->ShowError(Texts::CantAllocate);
+    if (!RoomOrRefusal(doc, size)) return;
+    if (!doc.Store.EnsureRoom(size)) {
+        doc.App.Host->ShowError(Texts::CantAllocate);
         return;
     }
     const TCount n = size;
     {
-        TUndoStep step(TStepName::InsertFile);
-        TBusyScope busy("");
-        if (!Doc().Store.OpenGap(pos, n)) {
-            Host->ShowError(Texts::CantAllocate);
-        } else if (LoadFile(path, true, pos, n)) {
-            RecordChange(pos, {}, n);
-            Doc().Modified = true;
-            DropBlockIfAffected(pos);
+        TUndoStep step(doc, TStepName::InsertFile);
+        TBusyScope busy(*doc.App.Host, "");
+        if (!doc.Store.OpenGap(pos, n)) {
+            doc.App.Host->ShowError(Texts::CantAllocate);
+        } else if (LoadFile(doc, path, true, pos, n)) {
+            RecordChange(doc, pos, {}, n);
+            doc.Modified = true;
+            DropBlockIfAffected(doc, pos);
         } else {
-            CloseGap(pos, n);
+            CloseGap(doc, pos, n);
         }
-        ShowAddress(pos + n, true, false);
-        Host->UpdateStatus();
+        ShowAddress(doc, pos + n, true, false);
+        doc.Display->UpdateStatus();
     }
 }
 
-void Writeblock1Click() {
-    if (Doc().Block.BlockBegin == 0 || Doc().Block.BlockEnd == 0) return;
-    std::optional<std::string> chosen = ChooseFile(TFileDialogMode::Save, Texts::SaveFileAsTitle);
+void Writeblock1Click(TDocument& doc) {
+    if (doc.Block.BlockBegin == 0 || doc.Block.BlockEnd == 0) return;
+    std::optional<std::string> chosen = ChooseFile(doc, TFileDialogMode::Save, Texts::SaveFileAsTitle);
     if (!chosen) return;
-    SaveFile(*chosen, true, Doc().Block.BlockBegin, Doc().Block.BlockEnd - Doc().Block.BlockBegin + 1);
+    SaveFile(doc, *chosen, true, doc.Block.BlockBegin, doc.Block.BlockEnd - doc.Block.BlockBegin + 1);
 }
 
 } // namespace Engine

@@ -6,30 +6,32 @@
 // The File menu commands and the file identity of the editor.
 namespace Engine {
 
+class TDocument;
+
 inline constexpr const char* ProgramName = "NIBLO";
 
-bool ConfirmSave();
+bool ConfirmSave(TDocument& doc);
 // fromRecentList: the sender is an item of the recent-files list, which asks ConfirmSave first. A file that
 // cannot be written opens read-only, as does every file with readOnly.
-bool OpenFile(const std::string& name, bool fromRecentList, bool readOnly = false);
-void AfterLoad();
+bool OpenFile(TDocument& doc, const std::string& name, bool fromRecentList, bool readOnly = false);
+void AfterLoad(TDocument& doc);
 // The window became active: a change another program made to the file on disk is told once, with the
 // offer to load the file again (which drops the changes made here).
-void CheckDiskOnActivate();
-void New1Click();
-void Open1Click();
-void Openreadonly1Click();
-bool Save1Click();
-bool SaveAs1Click(); // true only when a file was written
-bool Close1Click();  // false when the user kept the file
-void Insertfile1Click();
-void Writeblock1Click();
+void CheckDiskOnActivate(TDocument& doc);
+void New1Click(TDocument& doc);
+void Open1Click(TDocument& doc);
+void Openreadonly1Click(TDocument& doc);
+bool Save1Click(TDocument& doc);
+bool SaveAs1Click(TDocument& doc); // true only when a file was written
+bool Close1Click(TDocument& doc);  // false when the user kept the file
+void Insertfile1Click(TDocument& doc);
+void Writeblock1Click(TDocument& doc);
 
 // Unsaved changes a program that ended left in recovery journals (FileRecovery.cpp). At start: each such
 // journal is offered, one after another.
-void OfferRecoveries();
+void OfferRecoveries(TDocument& doc);
 // The file name was just opened: a journal left for it is offered, and another window's unsaved changes
 // to it are told.
-void OfferRecoveryOf(const std::string& name);
+void OfferRecoveryOf(TDocument& doc, const std::string& name);
 
 } // namespace Engine

@@ -58,7 +58,7 @@ std::string BackupName(const std::string& name) {
 }
 
 // The error box; each note (a reason, damage, a file left behind) gets a line of its own.
-void Report(const TIoResult& result, const char* osErrorMessage, const std::string& name,
+void Report(TDocument& doc, const TIoResult& result, const char* osErrorMessage, const std::string& name,
             const std::vector<std::string>& notes = {}) {
     std::string title = NamePart(name);
     std::string text = result.Message
@@ -66,7 +66,7 @@ void Report(const TIoResult& result, const char* osErrorMessage, const std::stri
                            : FormatText(osErrorMessage, {title}) + "\r\n" + Texts::IoErrorText(result.Code);
     for (const std::string& note : notes)
         text += "\r\n" + note;
-    Host->ShowError(text);
+    doc.App.Host->ShowError(text);
 }
 
 // The lines a failed save adds to its error box.
@@ -86,10 +86,10 @@ std::vector<std::string> SaveNotes(const FileAccess::TReplaceResult& replaced, c
 
 } // namespace
 
-bool LoadFile(const std::string& name, bool insert, TAddress insertAddress, TCount expectedSize,
+bool LoadFile(TDocument& doc, const std::string& name, bool insert, TAddress insertAddress, TCount expectedSize,
               bool* bufferGivenUp) {
     if (bufferGivenUp) *bufferGivenUp = false;
-    TDiskWork work;
+    TDiskWork work(doc);
     TIoResult result;
     FileAccess::TFile file;
     // The file is opened before the buffer is touched, so that a file that cannot be read costs nothing.
@@ -99,28 +99,28 @@ bool LoadFile(const std::string& name, bool insert, TAddress insertAddress, TCou
     if (result.Ok() && insert && size != expectedSize) result.SetMessage(Texts::ErrorReading);
     if (result.Ok() && !insert && !SizeFits(size)) result.SetMessage(Texts::CantAllocate);
     // Refused before the buffer is touched: the current file stays.
-    if (result.Ok() && !insert && !LoadFitsOrRefusal(name, size)) return false;
+    if (result.Ok() && !insert && !LoadFitsOrRefusal(doc, name, size)) return false;
 
     bool bufferTouched = false;
     if (result.Ok() && !insert) {
-        TBusyScope busy(Texts::AllocatingMemory);
+        TBusyScope busy(*doc.App.Host, Texts::AllocatingMemory);
         // A failed realloc keeps the old block, so a file too large for the memory leaves the current one.
-        if (!Doc().Store.ReallocateForLoad(size))
+        if (!doc.Store.ReallocateForLoad(size))
             result.SetMessage(Texts::CantAllocate);
         else bufferTouched = true;
     }
-    if (result.Ok() && !insert) Doc().File.FileTime = file.ModTime();
+    if (result.Ok() && !insert) doc.File.FileTime = file.ModTime();
     const FileAccess::TFileStamp stamp = file.Stamp();
 
     int64_t done = 0;
     // The hash of a whole file's contents, each piece added while it is still in the cache: a recovery
     // journal names the contents it starts from.
     std::optional<TContentHasher> hasher;
-    if (result.Ok() && !insert && RecoveryWantsHash()) hasher.emplace();
+    if (result.Ok() && !insert && RecoveryWantsHash(doc)) hasher.emplace();
     if (result.Ok()) {
-        TProgressScope progress(Texts::ReadingFile, NamePart(name));
+        TProgressScope progress(*doc.App.Host, Texts::ReadingFile, NamePart(name));
         uint8_t* target =
-            insert ? Doc().Store.StoreRun(insertAddress, size).data() : Doc().Store.LoadTarget();
+            insert ? doc.Store.StoreRun(insertAddress, size).data() : doc.Store.LoadTarget();
         while (done < size && result.Ok()) {
             int64_t want = std::min<int64_t>(size - done, ReadChunk);
             int64_t got = 0;
@@ -128,53 +128,53 @@ bool LoadFile(const std::string& name, bool insert, TAddress insertAddress, TCou
             if (result.Ok() && got != want) result.SetMessage(Texts::ErrorReading);
             done += got;
             if (hasher && result.Ok()) hasher->Add(target + done - got, static_cast<size_t>(got));
-            Host->SetProgress(done, size, 5);
-            if (result.Ok() && Host->Cancelled()) result.SetMessage(Texts::ReadingCancelled);
+            doc.App.Host->SetProgress(done, size, 5);
+            if (result.Ok() && doc.App.Host->Cancelled()) result.SetMessage(Texts::ReadingCancelled);
         }
     }
     int closeCode = file.Close();
     if (result.Ok() && closeCode != 0) result.SetCode(closeCode);
 
     if (!result.Ok()) {
-        Report(result, Texts::ErrorReading, name);
+        Report(doc, result, Texts::ErrorReading, name);
         if (bufferTouched) {
             // Nothing of a failed read may be saved or shown.
-            Doc().Store.Clear();
-            Doc().Modified = false;
+            doc.Store.Clear();
+            doc.Modified = false;
             if (bufferGivenUp) *bufferGivenUp = true;
         }
         return false;
     }
     if (!insert) {
-        Doc().Store.Loaded(done);
-        RememberDiskState(stamp);
-        if (hasher) RecoveryLoaded(hasher->Digest());
+        doc.Store.Loaded(done);
+        RememberDiskState(doc, stamp);
+        if (hasher) RecoveryLoaded(doc, hasher->Digest());
     }
     return true;
 }
 
-bool SaveFile(const std::string& name, bool block, TAddress first, TCount count) {
+bool SaveFile(TDocument& doc, const std::string& name, bool block, TAddress first, TCount count) {
     if (!block) {
         first = 1;
-        count = Doc().Store.FileSize();
+        count = doc.Store.FileSize();
     }
-    if (first < 1 || count < 0 || first > Doc().Store.FileSize() + 1 ||
-        count > Doc().Store.FileSize() - first + 1) {
-        Host->ShowError(FormatText(Texts::ErrorWriting, {NamePart(name)}));
+    if (first < 1 || count < 0 || first > doc.Store.FileSize() + 1 ||
+        count > doc.Store.FileSize() - first + 1) {
+        doc.App.Host->ShowError(FormatText(Texts::ErrorWriting, {NamePart(name)}));
         return false;
     }
-    if (!block && !ConfirmSaveOverChange(name)) return false;
-    TDiskWork work;
+    if (!block && !ConfirmSaveOverChange(doc, name)) return false;
+    TDiskWork work(doc);
 
     // The writer's own answer for a click on Cancel, apart from every DOS error number.
     constexpr int CancelledCode = -1;
     FileAccess::TReplaceRequest request;
     request.Size = count;
-    if (!block && OldFileTime && Doc().File.FileTime != 0) request.ModTime = Doc().File.FileTime;
-    request.CopyFolder = RecoveryFolder;
-    request.KeepBackup = BackupOnSave && !block;
-    request.ConfirmNoCopy = [&name] {
-        return Host->AskYesNo(FormatText(Texts::InPlaceWithoutCopy, {NamePart(name)})) == mrYes;
+    if (!block && doc.App.OldFileTime && doc.File.FileTime != 0) request.ModTime = doc.File.FileTime;
+    request.CopyFolder = doc.App.RecoveryFolder;
+    request.KeepBackup = doc.App.BackupOnSave && !block;
+    request.ConfirmNoCopy = [&doc, &name] {
+        return doc.App.Host->AskYesNo(FormatText(Texts::InPlaceWithoutCopy, {NamePart(name)})) == mrYes;
     };
     // Before the file is overwritten in place (or its previous version copied for a backup), its old
     // contents are copied: a large file takes a while, which the user sees. The copy changes nothing yet,
@@ -182,29 +182,29 @@ bool SaveFile(const std::string& name, bool block, TAddress first, TCount count)
     std::optional<TProgressScope> copying;
     request.CopyProgress = [&](int64_t done, int64_t total) {
         if (!copying) {
-            copying.emplace(Texts::CopyingOldContents, NamePart(name));
-            Host->EnableCancel(false);
+            copying.emplace(*doc.App.Host, Texts::CopyingOldContents, NamePart(name));
+            doc.App.Host->EnableCancel(false);
         }
-        Host->SetProgress(done, total, 5);
+        doc.App.Host->SetProgress(done, total, 5);
     };
     request.CopyDone = [&copying] { copying.reset(); };
     // The saved contents' hash, each piece added as it is written, for the recovery journal that starts
     // from them.
     std::optional<TContentHasher> hasher;
     request.WriteContents = [&](FileAccess::TFile& file, bool inPlace) {
-        TProgressScope progress(Texts::WritingFile, NamePart(name));
-        if (!block && RecoveryWantsHash()) hasher.emplace();
+        TProgressScope progress(*doc.App.Host, Texts::WritingFile, NamePart(name));
+        if (!block && RecoveryWantsHash(doc)) hasher.emplace();
         // Overwriting in place cannot stop half way without spoiling the file.
-        if (inPlace) Host->EnableCancel(false);
-        const uint8_t* source = Doc().Store.ContiguousBytes() + first - 1;
+        if (inPlace) doc.App.Host->EnableCancel(false);
+        const uint8_t* source = doc.Store.ContiguousBytes() + first - 1;
         int64_t done = 0;
         while (done < count) {
             const int64_t piece = std::min<int64_t>(count - done, ReadChunk);
             if (const int code = file.Write(source + done, piece)) return code;
             if (hasher) hasher->Add(source + done, static_cast<size_t>(piece));
             done += piece;
-            Host->SetProgress(done, count, 5);
-            if (!inPlace && Host->Cancelled()) return CancelledCode;
+            doc.App.Host->SetProgress(done, count, 5);
+            if (!inPlace && doc.App.Host->Cancelled()) return CancelledCode;
         }
         return 0;
     };
@@ -219,24 +219,24 @@ bool SaveFile(const std::string& name, bool block, TAddress first, TCount count)
             result.SetMessage(Texts::ErrorClosingFile);
         else
             result.SetCode(replaced.Code);
-        Report(result, Texts::ErrorWriting, name, SaveNotes(replaced, name));
+        Report(doc, result, Texts::ErrorWriting, name, SaveNotes(replaced, name));
         return false;
     }
     if (!block) {
-        Doc().Modified = false;
-        UndoFileSaved();
-        RememberDiskState(FileAccess::StampOf(name));
-        if (RecoveryWantsHash())
-            RecoverySaved(name, hasher ? hasher->Digest()
-                                       : ContentHash(Doc().Store.ContiguousBytes(),
-                                                     static_cast<size_t>(Doc().Store.FileSize())));
+        doc.Modified = false;
+        UndoFileSaved(doc);
+        RememberDiskState(doc, FileAccess::StampOf(name));
+        if (RecoveryWantsHash(doc))
+            RecoverySaved(doc, name, hasher ? hasher->Digest()
+                                       : ContentHash(doc.Store.ContiguousBytes(),
+                                                     static_cast<size_t>(doc.Store.FileSize())));
     }
     // The save went well, but the copy of the old contents stays on disk: said once, where it is.
     if (!replaced.StrayTemp.empty())
-        Host->ShowStatusText(FormatText(Texts::OldContentsCopyLeft, {replaced.StrayTemp}));
+        doc.App.Host->ShowStatusText(FormatText(Texts::OldContentsCopyLeft, {replaced.StrayTemp}));
     // The save itself went well; only the name of the previous version is not the one asked for.
     if (!replaced.BackupLeft.empty())
-        Host->ShowError(FormatText(Texts::BackupKeptIn, {NamePart(name), BackupName(name), replaced.BackupLeft}));
+        doc.App.Host->ShowError(FormatText(Texts::BackupKeptIn, {NamePart(name), BackupName(name), replaced.BackupLeft}));
     return true;
 }
 

@@ -13,6 +13,8 @@
 // of rows that the inspector panel and the tests both read.
 namespace Engine {
 
+class TDocument;
+
 struct TInspectedValue {
     TInspectorRow row;
     const char* name;
@@ -36,6 +38,6 @@ TInspectorEncoding EncodeInspectorText(TInspectorRow row, std::string_view text,
 // Writes a typed value over the bytes at the cursor, as one undo step and by the rules of typing (a
 // read-only file beeps; past the end of the file the write is refused with its message). Returns the
 // message for text that is no value of the row, which changes nothing; else empty.
-std::string WriteInspectorText(TInspectorRow row, std::string_view text, TByteOrder order);
+std::string WriteInspectorText(TDocument& doc, TInspectorRow row, std::string_view text, TByteOrder order);
 
 } // namespace Engine

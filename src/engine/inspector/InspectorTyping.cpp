@@ -293,15 +293,15 @@ TInspectorEncoding EncodeInspectorText(TInspectorRow row, std::string_view typed
     return {Spread(bits, size, order), {}};
 }
 
-std::string WriteInspectorText(TInspectorRow row, std::string_view text, TByteOrder order) {
-    if (!Doc().FileOpen) return {};
-    if (Doc().File.ReadOnly) {
-        RefuseReadOnly();
+std::string WriteInspectorText(TDocument& doc, TInspectorRow row, std::string_view text, TByteOrder order) {
+    if (!doc.FileOpen) return {};
+    if (doc.File.ReadOnly) {
+        RefuseReadOnly(doc);
         return {};
     }
     TInspectorEncoding encoded = EncodeInspectorText(row, text, order);
     if (!encoded.error.empty()) return encoded.error;
-    WriteEncodedAs(encoded.bytes, true, TStepName::InspectorEdit);
+    WriteEncodedAs(doc, encoded.bytes, true, TStepName::InspectorEdit);
     return {};
 }
 

@@ -79,13 +79,13 @@ struct TRecoveryInner {
     TWindow Window;
 };
 
-TRecovery::TRecovery() : Inner(std::make_unique<TRecoveryInner>()) {}
+TRecovery::TRecovery(TDocument& owner) : Inner(std::make_unique<TRecoveryInner>()), doc(owner) {}
 TRecovery::~TRecovery() = default;
 
 namespace {
 
-TRecoveryInner& In() {
-    return *Doc().Recovery.Inner;
+TRecoveryInner& In(TDocument& doc) {
+    return *doc.Recovery.Inner;
 }
 
 int64_t WallClock() {
@@ -94,25 +94,25 @@ int64_t WallClock() {
         .count();
 }
 
-bool Active() {
-    return Doc().Recovery.Enabled && !RecoveryFolder.empty();
+bool Active(TDocument& doc) {
+    return doc.Recovery.Enabled && !doc.App.RecoveryFolder.empty();
 }
 
-void Listen() {
-    Doc().Recovery.Listening =
-        Active() && In().State.BaseValid && !In().State.Suspended && !In().State.Paused;
-    Doc().Undo.Listener = Doc().Recovery.Listening ? &Doc().Recovery : nullptr;
+void Listen(TDocument& doc) {
+    doc.Recovery.Listening =
+        Active(doc) && In(doc).State.BaseValid && !In(doc).State.Suspended && !In(doc).State.Paused;
+    doc.Undo.Listener = doc.Recovery.Listening ? &doc.Recovery : nullptr;
 }
 
-int64_t Budget() {
-    return std::max<int64_t>(Doc().Recovery.Budget, 0);
+int64_t Budget(TDocument& doc) {
+    return std::max<int64_t>(doc.Recovery.Budget, 0);
 }
 
-void Suspend(const char* reason) {
-    In().State.Suspended = true;
-    In().Window.Clear();
-    Listen();
-    Host->ShowStatusText(FormatText(reason, {NamePart(In().State.Base.Name)}));
+void Suspend(TDocument& doc, const char* reason) {
+    In(doc).State.Suspended = true;
+    In(doc).Window.Clear();
+    Listen(doc);
+    doc.App.Host->ShowStatusText(FormatText(reason, {NamePart(In(doc).State.Base.Name)}));
 }
 
 void FinishPieces(TWindow& w) {
@@ -128,40 +128,40 @@ void FinishPieces(TWindow& w) {
     w.Delta += static_cast<int64_t>(at.size()) * (w.PieceNew - w.PieceOld);
 }
 
-void ReplayPush(int64_t stepId) {
-    std::vector<int64_t>& steps = In().State.ReplaySteps;
-    steps.resize(In().State.ReplayApplied);
+void ReplayPush(TDocument& doc, int64_t stepId) {
+    std::vector<int64_t>& steps = In(doc).State.ReplaySteps;
+    steps.resize(In(doc).State.ReplayApplied);
     // Only the newest steps can ever be undone; a long session keeps the last million.
     if (steps.size() >= (size_t{1} << 20)) steps.erase(steps.begin(), steps.begin() + (1 << 19));
     steps.push_back(stepId);
-    In().State.ReplayApplied = steps.size();
+    In(doc).State.ReplayApplied = steps.size();
 }
 
 // Tells of another program with unsaved changes to the same file, once for each file.
-void TellOfOthers() {
-    if (In().State.ToldOfOthers || In().State.Base.Untitled) return;
-    In().State.ToldOfOthers = true;
-    for (const TFoundJournal& found : FindJournals(&In().State.Base.Name))
+void TellOfOthers(TDocument& doc) {
+    if (In(doc).State.ToldOfOthers || In(doc).State.Base.Untitled) return;
+    In(doc).State.ToldOfOthers = true;
+    for (const TFoundJournal& found : FindJournals(doc, &In(doc).State.Base.Name))
         if (found.Running) {
-            Host->ShowInfo(FormatText(Texts::OtherWindowEditing, {NamePart(In().State.Base.Name)}));
+            doc.App.Host->ShowInfo(FormatText(Texts::OtherWindowEditing, {NamePart(In(doc).State.Base.Name)}));
             return;
         }
 }
 
-void StartJournal() {
-    if (In().State.Started) return;
-    TJournalHeader header = In().State.Base;
+void StartJournal(TDocument& doc) {
+    if (In(doc).State.Started) return;
+    TJournalHeader header = In(doc).State.Base;
     header.Created = WallClock();
-    In().OwnPath = RecoveryFolder + "/niblo-" + std::to_string(::getpid()) + "-" +
-                   std::to_string(header.Created) + "-" + std::to_string(++In().JournalCount) +
+    In(doc).OwnPath = doc.App.RecoveryFolder + "/niblo-" + std::to_string(::getpid()) + "-" +
+                   std::to_string(header.Created) + "-" + std::to_string(++In(doc).JournalCount) +
                    TJournalWriter::JournalSuffix;
-    In().Writer.Begin(RecoveryFolder, In().OwnPath, EncodeHeader(header));
-    In().State.Started = true;
+    In(doc).Writer.Begin(doc.App.RecoveryFolder, In(doc).OwnPath, EncodeHeader(header));
+    In(doc).State.Started = true;
 }
 
 // A record of the same step made before (still queued) takes on one that starts inside or right after
 // the bytes it put in place: typing on.
-bool Compose(TPendingRecord& last, TAddress address, TCount oldLength, std::span<const uint8_t> bytes,
+bool Compose(TDocument& doc, TPendingRecord& last, TAddress address, TCount oldLength, std::span<const uint8_t> bytes,
              int64_t sizeAfter, int64_t time) {
     if (!last.MoreAddresses.empty()) return false;
     const TAddress first = last.Head.Address;
@@ -170,7 +170,7 @@ bool Compose(TPendingRecord& last, TAddress address, TCount oldLength, std::span
     const auto at = static_cast<size_t>(address - first);
     const auto end = static_cast<size_t>(std::min(address + oldLength - first, length));
     const int64_t newLength = length - int64_t(end - at) + int64_t(bytes.size());
-    if (newLength > Budget()) return false;
+    if (newLength > Budget(doc)) return false;
     std::vector<uint8_t>& run = last.Bytes;
     if (end - at == bytes.size()) {
         if (!bytes.empty()) std::memcpy(run.data() + at, bytes.data(), bytes.size());
@@ -187,24 +187,24 @@ bool Compose(TPendingRecord& last, TAddress address, TCount oldLength, std::span
 
 // The record of the window's changes: the pieces of one piece change, else the one stretch of the file
 // that holds every change (for a single change, the change itself).
-void Emit(TRecordKind kind, TStepName name, bool reproducible) {
-    TWindow& w = In().Window;
+void Emit(TDocument& doc, TRecordKind kind, TStepName name, bool reproducible) {
+    TWindow& w = In(doc).Window;
     FinishPieces(w);
     if (w.Broken) {
-        Suspend(Texts::RecoveryNotWritten);
+        Suspend(doc, Texts::RecoveryNotWritten);
         return;
     }
     if (w.Count == 0) return;
-    const int64_t sizeAfter = Doc().Store.FileSize(), sizeBefore = Doc().Store.FileSize() - w.Delta;
+    const int64_t sizeAfter = doc.Store.FileSize(), sizeBefore = doc.Store.FileSize() - w.Delta;
     TRecordHead head;
     head.Kind = kind;
     head.StepName = static_cast<uint8_t>(name);
     head.Reproducible = reproducible;
     head.Time = WallClock();
     head.SizeAfter = sizeAfter;
-    TJournalWriter& writer = In().Writer;
-    if (writer.Failure() != 0 || writer.Pending() > Budget()) {
-        Suspend(Texts::RecoveryNotWritten);
+    TJournalWriter& writer = In(doc).Writer;
+    if (writer.Failure() != 0 || writer.Pending() > Budget(doc)) {
+        Suspend(doc, Texts::RecoveryNotWritten);
         return;
     }
     const std::vector<TAddress>& at = w.PieceAddresses;
@@ -213,14 +213,14 @@ void Emit(TRecordKind kind, TStepName name, bool reproducible) {
         w.Count == 1 && w.Pieces && k > 1 && at.front() >= 1 && at.back() + w.PieceOld - 1 <= sizeBefore;
     try {
         if (pieces) {
-            Doc().Store.ContiguousBytes(); // the pieces are read more than once: none may move in between
+            doc.Store.ContiguousBytes(); // the pieces are read more than once: none may move in between
             const TCount o = w.PieceOld, n = w.PieceNew;
-            auto pieceBytes = [&](int64_t i) { return Doc().Store.StoreRun(at[size_t(i)] + i * (n - o), n); };
+            auto pieceBytes = [&](int64_t i) { return doc.Store.StoreRun(at[size_t(i)] + i * (n - o), n); };
             bool shared = true;
             for (int64_t i = 1; i < k && shared; ++i)
                 shared = std::equal(pieceBytes(i).begin(), pieceBytes(i).end(), pieceBytes(0).begin());
-            if ((shared ? n : k * n) + 8 * k > Budget()) {
-                Suspend(Texts::RecoveryTooLarge);
+            if ((shared ? n : k * n) + 8 * k > Budget(doc)) {
+                Suspend(doc, Texts::RecoveryTooLarge);
                 return;
             }
             TPendingRecord record;
@@ -233,7 +233,7 @@ void Emit(TRecordKind kind, TStepName name, bool reproducible) {
             record.Bytes.reserve(static_cast<size_t>(shared ? n : k * n));
             for (int64_t i = 0; i < (shared ? 1 : k); ++i)
                 record.Bytes.insert(record.Bytes.end(), pieceBytes(i).begin(), pieceBytes(i).end());
-            StartJournal();
+            StartJournal(doc);
             writer.Queue(std::move(record));
             w.Clear();
             return;
@@ -248,13 +248,13 @@ void Emit(TRecordKind kind, TStepName name, bool reproducible) {
             oldLength = sizeBefore;
             newLength = sizeAfter;
         }
-        if (newLength > Budget()) {
-            Suspend(Texts::RecoveryTooLarge);
+        if (newLength > Budget(doc)) {
+            Suspend(doc, Texts::RecoveryTooLarge);
             return;
         }
-        const std::span<const uint8_t> bytes = Doc().Store.StoreRun(low, newLength);
+        const std::span<const uint8_t> bytes = doc.Store.StoreRun(low, newLength);
         if (kind == TRecordKind::Continue && writer.ExtendLast([&](TPendingRecord& last) {
-                return Compose(last, low, oldLength, bytes, sizeAfter, head.Time);
+                return Compose(doc, last, low, oldLength, bytes, sizeAfter, head.Time);
             })) {
             w.Clear();
             return;
@@ -265,25 +265,25 @@ void Emit(TRecordKind kind, TStepName name, bool reproducible) {
         record.Head.OldLength = oldLength;
         record.Head.NewLength = newLength;
         record.Bytes.assign(bytes.begin(), bytes.end());
-        StartJournal();
+        StartJournal(doc);
         writer.Queue(std::move(record));
         w.Clear();
     } catch (const std::bad_alloc&) {
-        Suspend(Texts::RecoveryNotWritten);
+        Suspend(doc, Texts::RecoveryNotWritten);
     }
 }
 
 // The journal before goes; a new one starts with the next change.
-void Restart() {
-    if (In().State.Started) In().Writer.Discard();
-    In().State.Started = false;
-    In().OwnPath.clear();
-    In().State.Suspended = false;
-    In().State.ToldOfOthers = false;
-    In().State.LastStepId = -1;
-    In().State.ReplaySteps.clear();
-    In().State.ReplayApplied = 0;
-    In().Window.Clear();
+void Restart(TDocument& doc) {
+    if (In(doc).State.Started) In(doc).Writer.Discard();
+    In(doc).State.Started = false;
+    In(doc).OwnPath.clear();
+    In(doc).State.Suspended = false;
+    In(doc).State.ToldOfOthers = false;
+    In(doc).State.LastStepId = -1;
+    In(doc).State.ReplaySteps.clear();
+    In(doc).State.ReplayApplied = 0;
+    In(doc).Window.Clear();
 }
 
 void Unmap(const uint8_t*& data, size_t& size) {
@@ -295,8 +295,8 @@ void Unmap(const uint8_t*& data, size_t& size) {
 } // namespace
 
 void TRecovery::NoteChange(TAddress address, TCount oldLength, TCount newLength) {
-    if (!Doc().Recovery.Listening) return;
-    TWindow& w = In().Window;
+    if (!doc.Recovery.Listening) return;
+    TWindow& w = In(doc).Window;
     FinishPieces(w);
     ++w.Count;
     w.Low = std::min(w.Low, address);
@@ -305,8 +305,8 @@ void TRecovery::NoteChange(TAddress address, TCount oldLength, TCount newLength)
 }
 
 void TRecovery::NotePieces(TCount oldLength, TCount newLength) {
-    if (!Doc().Recovery.Listening) return;
-    TWindow& w = In().Window;
+    if (!doc.Recovery.Listening) return;
+    TWindow& w = In(doc).Window;
     FinishPieces(w);
     w.PiecesOpen = true;
     w.PieceOld = oldLength;
@@ -316,31 +316,31 @@ void TRecovery::NotePieces(TCount oldLength, TCount newLength) {
 }
 
 void TRecovery::NotePiece(TAddress address) {
-    if (!Doc().Recovery.Listening || !In().Window.PiecesOpen) return;
+    if (!doc.Recovery.Listening || !In(doc).Window.PiecesOpen) return;
     try {
-        In().Window.PieceAddresses.push_back(address);
+        In(doc).Window.PieceAddresses.push_back(address);
     } catch (const std::bad_alloc&) {
-        In().Window.Broken = true;
+        In(doc).Window.Broken = true;
     }
 }
 
 void TRecovery::StepEnds(TStepName name, bool opened, int64_t stepId) {
-    if (!Doc().Recovery.Listening) return;
-    FinishPieces(In().Window);
-    if (In().Window.Count == 0 && !In().Window.Broken) return;
+    if (!doc.Recovery.Listening) return;
+    FinishPieces(In(doc).Window);
+    if (In(doc).Window.Count == 0 && !In(doc).Window.Broken) return;
     const bool goesOn =
-        !opened && stepId >= 0 && stepId == In().State.LastStepId && name == TStepName::Typing;
-    Emit(goesOn ? TRecordKind::Continue : TRecordKind::Change, name, false);
+        !opened && stepId >= 0 && stepId == In(doc).State.LastStepId && name == TStepName::Typing;
+    Emit(doc, goesOn ? TRecordKind::Continue : TRecordKind::Change, name, false);
     if (!goesOn) {
-        ReplayPush(stepId);
-        In().State.LastStepId = stepId;
+        ReplayPush(doc, stepId);
+        In(doc).State.LastStepId = stepId;
     }
-    if (Doc().Recovery.Listening) TellOfOthers();
+    if (doc.Recovery.Listening) TellOfOthers(doc);
 }
 
 void TRecovery::Exchanged(bool undo, TStep& step, int64_t stepId) {
-    if (!Doc().Recovery.Listening) return;
-    In().Window.Clear();
+    if (!doc.Recovery.Listening) return;
+    In(doc).Window.Clear();
     const int32_t count = step.ChangeCount();
     for (int32_t n = 0; n < count; ++n) {
         const int32_t i = undo ? count - 1 - n : n;
@@ -359,134 +359,134 @@ void TRecovery::Exchanged(bool undo, TStep& step, int64_t stepId) {
         for (size_t j = 0; j < more.size(); ++j)
             NotePiece(more[j] + static_cast<int64_t>(j + 1) * shift);
     }
-    const std::vector<int64_t>& steps = In().State.ReplaySteps;
-    size_t& applied = In().State.ReplayApplied;
+    const std::vector<int64_t>& steps = In(doc).State.ReplaySteps;
+    size_t& applied = In(doc).State.ReplayApplied;
     const bool reproducible = stepId >= 0 && (undo ? applied > 0 && steps[applied - 1] == stepId
                                                    : applied < steps.size() && steps[applied] == stepId);
-    Emit(undo ? TRecordKind::Undo : TRecordKind::Redo, step.Name, reproducible);
+    Emit(doc, undo ? TRecordKind::Undo : TRecordKind::Redo, step.Name, reproducible);
     if (reproducible)
         undo ? --applied : ++applied;
     else
-        ReplayPush(-1);
-    In().State.LastStepId = -1;
+        ReplayPush(doc, -1);
+    In(doc).State.LastStepId = -1;
 }
 
-bool RecoveryWantsHash() {
-    return Active();
+bool RecoveryWantsHash(TDocument& doc) {
+    return Active(doc);
 }
 
-void RecoveryLoaded(uint64_t hash) {
-    In().LoadedHash = hash;
-    In().LoadedHashValid = true;
+void RecoveryLoaded(TDocument& doc, uint64_t hash) {
+    In(doc).LoadedHash = hash;
+    In(doc).LoadedHashValid = true;
 }
 
-bool RecoveryLoadedHash(uint64_t& hash) {
-    hash = In().LoadedHash;
-    return In().LoadedHashValid;
+bool RecoveryLoadedHash(TDocument& doc, uint64_t& hash) {
+    hash = In(doc).LoadedHash;
+    return In(doc).LoadedHashValid;
 }
 
-void RecoveryNewBase() {
-    Restart();
-    In().State.BaseValid = false;
-    if (Active() && Doc().FileOpen && !Doc().File.ReadOnly && (Doc().File.Untitled || In().LoadedHashValid)) {
-        In().State.BaseValid = true;
-        In().State.Base = TJournalHeader();
-        In().State.Base.Name = Doc().File.FileName;
-        In().State.Base.Untitled = Doc().File.Untitled;
-        In().State.Base.BaseSize = Doc().Store.FileSize();
-        In().State.Base.BaseTime = Doc().File.Untitled ? 0 : Doc().File.FileTime;
-        In().State.Base.BaseHash =
-            Doc().File.Untitled
-                ? ContentHash(Doc().Store.ContiguousBytes(), static_cast<size_t>(Doc().Store.FileSize()))
-                : In().LoadedHash;
+void RecoveryNewBase(TDocument& doc) {
+    Restart(doc);
+    In(doc).State.BaseValid = false;
+    if (Active(doc) && doc.FileOpen && !doc.File.ReadOnly && (doc.File.Untitled || In(doc).LoadedHashValid)) {
+        In(doc).State.BaseValid = true;
+        In(doc).State.Base = TJournalHeader();
+        In(doc).State.Base.Name = doc.File.FileName;
+        In(doc).State.Base.Untitled = doc.File.Untitled;
+        In(doc).State.Base.BaseSize = doc.Store.FileSize();
+        In(doc).State.Base.BaseTime = doc.File.Untitled ? 0 : doc.File.FileTime;
+        In(doc).State.Base.BaseHash =
+            doc.File.Untitled
+                ? ContentHash(doc.Store.ContiguousBytes(), static_cast<size_t>(doc.Store.FileSize()))
+                : In(doc).LoadedHash;
     }
-    In().LoadedHashValid = false;
-    Listen();
+    In(doc).LoadedHashValid = false;
+    Listen(doc);
 }
 
-bool RecoveryBase(TJournalHeader& header) {
-    header = In().State.Base;
-    return In().State.BaseValid;
+bool RecoveryBase(TDocument& doc, TJournalHeader& header) {
+    header = In(doc).State.Base;
+    return In(doc).State.BaseValid;
 }
 
-void RecoveryOthersTold() {
-    In().State.ToldOfOthers = true;
+void RecoveryOthersTold(TDocument& doc) {
+    In(doc).State.ToldOfOthers = true;
 }
 
-void RecoverySaved(const std::string& name, uint64_t hash) {
-    Restart();
-    In().State.BaseValid = Active();
-    In().State.Base = TJournalHeader();
-    In().State.Base.Name = name;
-    In().State.Base.BaseSize = Doc().Store.FileSize();
-    In().State.Base.BaseTime = Doc().File.DiskStamp.ModTime;
-    In().State.Base.BaseHash = hash;
-    Listen();
+void RecoverySaved(TDocument& doc, const std::string& name, uint64_t hash) {
+    Restart(doc);
+    In(doc).State.BaseValid = Active(doc);
+    In(doc).State.Base = TJournalHeader();
+    In(doc).State.Base.Name = name;
+    In(doc).State.Base.BaseSize = doc.Store.FileSize();
+    In(doc).State.Base.BaseTime = doc.File.DiskStamp.ModTime;
+    In(doc).State.Base.BaseHash = hash;
+    Listen(doc);
 }
 
-void RecoveryClosed() {
-    Restart();
-    In().State.BaseValid = false;
-    Listen();
+void RecoveryClosed(TDocument& doc) {
+    Restart(doc);
+    In(doc).State.BaseValid = false;
+    Listen(doc);
 }
 
-void RecoveryDrain() {
-    In().Writer.Drain();
+void RecoveryDrain(TDocument& doc) {
+    In(doc).Writer.Drain();
 }
 
-std::string RecoveryJournalPath() {
-    return In().Writer.Path();
+std::string RecoveryJournalPath(TDocument& doc) {
+    return In(doc).Writer.Path();
 }
 
-int64_t RecoveryBytesWritten() {
-    return In().Writer.Written();
+int64_t RecoveryBytesWritten(TDocument& doc) {
+    return In(doc).Writer.Written();
 }
 
-void ResetRecovery() {
-    RecoveryClosed();
-    RecoveryDrain();
-    Doc().Recovery.Enabled = true;
-    In().State = TJournalState();
-    In().LoadedHashValid = false;
-    Listen();
+void ResetRecovery(TDocument& doc) {
+    RecoveryClosed(doc);
+    RecoveryDrain(doc);
+    doc.Recovery.Enabled = true;
+    In(doc).State = TJournalState();
+    In(doc).LoadedHashValid = false;
+    Listen(doc);
 }
 
-TRecoveryPause::TRecoveryPause() : Was(In().State.Paused) {
-    In().State.Paused = true;
-    In().Window.Clear();
-    Listen();
+TRecoveryPause::TRecoveryPause(TDocument& document) : doc(document), Was(In(doc).State.Paused) {
+    In(doc).State.Paused = true;
+    In(doc).Window.Clear();
+    Listen(doc);
 }
 
 TRecoveryPause::~TRecoveryPause() {
-    In().State.Paused = Was;
-    Listen();
+    In(doc).State.Paused = Was;
+    Listen(doc);
 }
 
-void RecoveryAdopt(TFoundJournal&& journal, int64_t length, std::span<const int64_t> stepIds,
+void RecoveryAdopt(TDocument& doc, TFoundJournal&& journal, int64_t length, std::span<const int64_t> stepIds,
                    int64_t applied) {
-    Restart();
-    In().State.BaseValid = true;
-    In().State.Base = journal.Header;
-    In().State.Started = true;
-    In().OwnPath = journal.Path;
-    In().State.ReplaySteps.assign(stepIds.begin(), stepIds.end());
-    In().State.ReplayApplied = static_cast<size_t>(std::clamp<int64_t>(applied, 0, int64_t(stepIds.size())));
-    In().Writer.Adopt(journal.Fd, journal.Path, length);
+    Restart(doc);
+    In(doc).State.BaseValid = true;
+    In(doc).State.Base = journal.Header;
+    In(doc).State.Started = true;
+    In(doc).OwnPath = journal.Path;
+    In(doc).State.ReplaySteps.assign(stepIds.begin(), stepIds.end());
+    In(doc).State.ReplayApplied = static_cast<size_t>(std::clamp<int64_t>(applied, 0, int64_t(stepIds.size())));
+    In(doc).Writer.Adopt(journal.Fd, journal.Path, length);
     journal.Fd = -1; // the writer holds it now
-    Listen();
+    Listen(doc);
 }
 
-void RecoverySnapshot() {
-    Restart();
-    In().State.BaseValid = Active();
-    In().State.Base = TJournalHeader();
-    In().State.Base.Name = Doc().File.FileName;
-    In().State.Base.Untitled = true;
-    In().State.Base.BaseHash = ContentHash(nullptr, 0);
-    Listen();
-    if (!Doc().Recovery.Listening || Doc().Store.FileSize() == 0) return;
-    Doc().Recovery.NoteChange(1, 0, Doc().Store.FileSize());
-    Doc().Recovery.StepEnds(TStepName::Change, true, -1);
+void RecoverySnapshot(TDocument& doc) {
+    Restart(doc);
+    In(doc).State.BaseValid = Active(doc);
+    In(doc).State.Base = TJournalHeader();
+    In(doc).State.Base.Name = doc.File.FileName;
+    In(doc).State.Base.Untitled = true;
+    In(doc).State.Base.BaseHash = ContentHash(nullptr, 0);
+    Listen(doc);
+    if (!doc.Recovery.Listening || doc.Store.FileSize() == 0) return;
+    doc.Recovery.NoteChange(1, 0, doc.Store.FileSize());
+    doc.Recovery.StepEnds(TStepName::Change, true, -1);
 }
 
 // Found journals.
@@ -535,19 +535,19 @@ void TFoundJournal::Remove() {
     Fd = -1;
 }
 
-std::vector<TFoundJournal> FindJournals(const std::string* name) {
+std::vector<TFoundJournal> FindJournals(TDocument& doc, const std::string* name) {
     std::vector<TFoundJournal> found;
-    if (!Active()) return found;
-    DIR* dir = ::opendir(RecoveryFolder.c_str());
+    if (!Active(doc)) return found;
+    DIR* dir = ::opendir(doc.App.RecoveryFolder.c_str());
     if (!dir) return found;
-    const std::string written = In().Writer.Path();
+    const std::string written = In(doc).Writer.Path();
     const std::string suffix = TJournalWriter::JournalSuffix;
     while (const dirent* entry = ::readdir(dir)) {
         const std::string entryName = entry->d_name;
         if (!entryName.starts_with("niblo-") || !entryName.ends_with(suffix)) continue;
         TFoundJournal journal;
-        journal.Path = RecoveryFolder + "/" + entryName;
-        if (journal.Path == In().OwnPath || journal.Path == written) continue;
+        journal.Path = doc.App.RecoveryFolder + "/" + entryName;
+        if (journal.Path == In(doc).OwnPath || journal.Path == written) continue;
         journal.Fd = ::open(journal.Path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
         struct stat info {};
         if (journal.Fd < 0 || ::fstat(journal.Fd, &info) != 0 || !S_ISREG(info.st_mode) ||

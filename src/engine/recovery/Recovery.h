@@ -15,31 +15,33 @@
 // records and the end of each command, undo and redo; the record holds the bytes the change put in place.
 namespace Engine {
 
+class TDocument;
+
 // Loading and saving compute the hash of the contents while they run, when a journal could need it.
-bool RecoveryWantsHash();
+bool RecoveryWantsHash(TDocument& doc);
 // LoadFile read a whole file whose contents have this hash.
-void RecoveryLoaded(uint64_t hash);
+void RecoveryLoaded(TDocument& doc, uint64_t hash);
 // The hash the last whole load reported (valid: one was reported since).
-bool RecoveryLoadedHash(uint64_t& hash);
+bool RecoveryLoadedHash(TDocument& doc, uint64_t& hash);
 // The open file as it now stands is what the next journal starts from (after a load, New); a journal of
 // the file before is removed.
-void RecoveryNewBase();
+void RecoveryNewBase(TDocument& doc);
 // What the open file's journal starts from; false when it has none.
-bool RecoveryBase(TJournalHeader& header);
+bool RecoveryBase(TDocument& doc, TJournalHeader& header);
 // The user was told that another program has unsaved changes to the open file: the journal's first
 // record does not tell it again.
-void RecoveryOthersTold();
+void RecoveryOthersTold(TDocument& doc);
 // The file was saved whole under name, its contents having hash: the journal starts again from them.
-void RecoverySaved(const std::string& name, uint64_t hash);
+void RecoverySaved(TDocument& doc, const std::string& name, uint64_t hash);
 // The file was closed, saved or its changes given up: the journal is removed.
-void RecoveryClosed();
+void RecoveryClosed(TDocument& doc);
 // Waits until the journal is on the disk (tests, the end of the program).
-void RecoveryDrain();
+void RecoveryDrain(TDocument& doc);
 // The journal file being written ("" when none), and the bytes written to journals so far.
-std::string RecoveryJournalPath();
-int64_t RecoveryBytesWritten();
+std::string RecoveryJournalPath(TDocument& doc);
+int64_t RecoveryBytesWritten(TDocument& doc);
 // Back to the start values, without a journal (tests, between cases).
-void ResetRecovery();
+void ResetRecovery(TDocument& doc);
 
 // A journal in the recovery folder, read and checked.
 class TFoundJournal {
@@ -65,26 +67,27 @@ class TFoundJournal {
 
 // The journals in the recovery folder other than this program's own; with name, only those of that file.
 // A journal left by a program that ended is held (locked) by the result until it is dropped.
-std::vector<TFoundJournal> FindJournals(const std::string* name = nullptr);
+std::vector<TFoundJournal> FindJournals(TDocument& doc, const std::string* name = nullptr);
 
 // Replay of a journal is made with the reports off; afterwards the journal goes on as the open file's.
 class TRecoveryPause {
   public:
-    TRecoveryPause();
+    explicit TRecoveryPause(TDocument& doc);
     ~TRecoveryPause();
     TRecoveryPause(const TRecoveryPause&) = delete;
     TRecoveryPause& operator=(const TRecoveryPause&) = delete;
 
   private:
+    TDocument& doc;
     bool Was;
 };
 // The open file holds the journal's changes up to length bytes: the journal is written on from there.
 // Takes over the journal's file and lock. The undo journal's steps and applied count, as the replay left
 // them, are what later undo and redo records are measured against.
-void RecoveryAdopt(TFoundJournal&& journal, int64_t length, std::span<const int64_t> stepIds,
+void RecoveryAdopt(TDocument& doc, TFoundJournal&& journal, int64_t length, std::span<const int64_t> stepIds,
                    int64_t applied);
 // The open file starts a journal of its own whose first record holds all of its bytes (after a recovery
 // into an untitled file, whose contents no header can name).
-void RecoverySnapshot();
+void RecoverySnapshot(TDocument& doc);
 
 } // namespace Engine

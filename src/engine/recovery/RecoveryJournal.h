@@ -10,11 +10,13 @@
 namespace Engine {
 
 struct TRecoveryInner;
+class TDocument;
 
 // The open file's journal: it hears of every change from the undo journal.
 class TRecovery final : public TUndoListener {
   public:
-    TRecovery();
+    // owner: the document whose changes the journal keeps.
+    explicit TRecovery(TDocument& owner);
     ~TRecovery() override;
     TRecovery(const TRecovery&) = delete;
     TRecovery& operator=(const TRecovery&) = delete;
@@ -26,6 +28,9 @@ class TRecovery final : public TUndoListener {
     int64_t Budget = int64_t{64} << 20;
     // The changes of the open file go to a journal: the undo journal's reports are wanted.
     bool Listening = false;
+    // The replay running is of a journal written against this file: each record must leave the size it
+    // names.
+    bool ReplayStrict = true;
 
     void NoteChange(TAddress address, TCount oldLength, TCount newLength) override;
     void NotePieces(TCount oldLength, TCount newLength) override;
@@ -35,6 +40,9 @@ class TRecovery final : public TUndoListener {
 
     // The journal being written and how it stands.
     std::unique_ptr<TRecoveryInner> Inner;
+
+  private:
+    TDocument& doc;
 };
 
 } // namespace Engine

@@ -9,6 +9,8 @@
 // Puts the changes of a recovery journal back into the open file, each an undo step as it was made.
 namespace Engine {
 
+class TDocument;
+
 struct TReplayOutcome {
     int64_t Changes = 0;  // records that made, undid or redid a step, replayed
     bool Complete = true; // no sound record was left because it did not fit the file
@@ -21,9 +23,9 @@ struct TReplayOutcome {
 // does not fit the file. strict: the file is the one the journal was written against, and every record
 // must leave the size it names; else (a file changed since) the records go in where they fit. The
 // recovery journal's reports must be off (TRecoveryPause).
-TReplayOutcome ReplayJournal(TJournalReader& reader, int64_t changes, const std::string& name,
+TReplayOutcome ReplayJournal(TDocument& doc, TJournalReader& reader, int64_t changes, const std::string& name,
                              bool strict = true);
 // One record onto the open file; false when it does not fit (nothing changed then).
-bool ReplayRecord(const TRecordView& record, bool strict = true);
+bool ReplayRecord(TDocument& doc, const TRecordView& record, bool strict = true);
 
 } // namespace Engine

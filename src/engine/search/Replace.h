@@ -8,6 +8,8 @@
 // Replacing hits of SearchRequest.Pattern by SearchRequest.Replacement.
 namespace Engine {
 
+class TDocument;
+
 struct TReplaceResult {
     bool Found = false;
     bool Replaced = false;
@@ -15,26 +17,26 @@ struct TReplaceResult {
 };
 
 // One hit from pos; pos ends on the last byte written (on the hit for an empty replacement).
-TReplaceResult ReplaceStep(TAddress& pos, bool adjust);
+TReplaceResult ReplaceStep(TDocument& doc, TAddress& pos, bool adjust);
 enum class TReplaceSender { Command, Patch };
-void ReplaceStepCommand(TReplaceSender sender, TAddress pos, bool moveCursor);
+void ReplaceStepCommand(TDocument& doc, TReplaceSender sender, TAddress pos, bool moveCursor);
 
 struct TReplaceAllResult {
     TAddress First = 0;
     TCount Count = 0;
     bool Cancelled = false;
 };
-TReplaceAllResult ReplaceAll();
-void ReplaceUndo();
+TReplaceAllResult ReplaceAll(TDocument& doc);
+void ReplaceUndo(TDocument& doc);
 
-bool CopyWithin(TAddress from, TAddress to, TAddress dest);
-bool WriteReplacement(TAddress address);
+bool CopyWithin(TDocument& doc, TAddress from, TAddress to, TAddress dest);
+bool WriteReplacement(TDocument& doc, TAddress address);
 
 enum class TReplaceDialogResult { Cancel, Ok, All };
-void ReplaceDialogDone(TReplaceDialogResult result);
-void Replaceagaindown1Click();
-void ReplaceAllCommand();
-void Replaceundo1Click();
-void Patch1Click();
+void ReplaceDialogDone(TDocument& doc, TReplaceDialogResult result);
+void Replaceagaindown1Click(TDocument& doc);
+void ReplaceAllCommand(TDocument& doc);
+void Replaceundo1Click(TDocument& doc);
+void Patch1Click(TDocument& doc);
 
 } // namespace Engine

@@ -12,140 +12,139 @@
 
 namespace Engine {
 
-TQSearch QSearch;
 
-TProgressHook ScanProgressHook(bool down, bool honourCancel) {
-    return [down, honourCancel](TAddress position) {
-        Host->SetProgress(down ? position : Doc().Store.FileSize() - position, Doc().Store.FileSize(), 5);
-        return honourCancel && Host->Cancelled();
+TProgressHook ScanProgressHook(TDocument& doc, bool down, bool honourCancel) {
+    return [&doc, down, honourCancel](TAddress position) {
+        doc.App.Host->SetProgress(down ? position : doc.Store.FileSize() - position, doc.Store.FileSize(), 5);
+        return honourCancel && doc.App.Host->Cancelled();
     };
 }
 
-TFindResult FindForward(TAddress& pos, bool adjust, bool honourCancel) {
-    const TSearchRequest& request = SearchRequest;
+TFindResult FindForward(TDocument& doc, TAddress& pos, bool adjust, bool honourCancel) {
+    const TSearchRequest& request = doc.App.SearchRequest;
     if (adjust) {
         // Stored addresses of 0 mean "none" and never move the start.
         const TCount replacementLength = static_cast<TCount>(request.Replacement.size());
-        if (Doc().Search.LastReplaceAddress != 0 && pos == Doc().Search.LastReplaceAddress &&
-            request.Replacement.empty() && Doc().Search.EmptyReplacementPending) {
+        if (doc.Search.LastReplaceAddress != 0 && pos == doc.Search.LastReplaceAddress &&
+            request.Replacement.empty() && doc.Search.EmptyReplacementPending) {
             // the hit after a deleted one now stands at the cursor: search from here
-        } else if (Doc().Search.LastReplaceAddress != 0 && replacementLength > 0 &&
-                   pos == Doc().Search.LastReplaceAddress + replacementLength - 1) {
+        } else if (doc.Search.LastReplaceAddress != 0 && replacementLength > 0 &&
+                   pos == doc.Search.LastReplaceAddress + replacementLength - 1) {
             pos += 1;
-        } else if (Doc().Search.LastFoundAddress != 0 && pos == Doc().Search.LastFoundAddress) {
+        } else if (doc.Search.LastFoundAddress != 0 && pos == doc.Search.LastFoundAddress) {
             pos += static_cast<TCount>(request.Pattern.size());
         }
     }
     TFindResult result;
-    if (pos + static_cast<TCount>(request.Pattern.size()) - 1 > Doc().Store.FileSize()) return result;
-    const TProgressHook hook = ScanProgressHook(true, honourCancel);
+    if (pos + static_cast<TCount>(request.Pattern.size()) - 1 > doc.Store.FileSize()) return result;
+    const TProgressHook hook = ScanProgressHook(doc, true, honourCancel);
     const TAddress hit =
-        QSearch.ScanDown(request.Pattern, Doc().Store.ContiguousBytes(), Doc().Store.FileSize(),
+        doc.App.QSearch.ScanDown(request.Pattern, doc.Store.ContiguousBytes(), doc.Store.FileSize(),
                          request.CaseSensitive, request.JokerEnabled, request.JokerChar, pos,
                          [&](TAddress at) { return result.Cancelled = hook(at); });
     if (hit > 0 && !result.Cancelled) {
         result.Found = true;
         pos = hit;
-        Doc().Search.LastFoundAddress = hit;
-        Doc().Search.EmptyReplacementPending = false;
+        doc.Search.LastFoundAddress = hit;
+        doc.Search.EmptyReplacementPending = false;
     }
     return result;
 }
 
-TFindResult FindBackward(TAddress& pos) {
-    const TSearchRequest& request = SearchRequest;
-    if (Doc().Search.LastFoundAddress != 0 && pos == Doc().Search.LastFoundAddress) pos -= 1;
-    if (pos > Doc().Store.FileSize())
-        pos = Doc().Store.FileSize(); // the cursor of an empty file lies past the end
+TFindResult FindBackward(TDocument& doc, TAddress& pos) {
+    const TSearchRequest& request = doc.App.SearchRequest;
+    if (doc.Search.LastFoundAddress != 0 && pos == doc.Search.LastFoundAddress) pos -= 1;
+    if (pos > doc.Store.FileSize())
+        pos = doc.Store.FileSize(); // the cursor of an empty file lies past the end
     TFindResult result;
     if (pos < 1) return result;
-    const TProgressHook hook = ScanProgressHook(false);
-    const TAddress hit = QSearch.ScanUp(request.Pattern, Doc().Store.ContiguousBytes(), 1,
+    const TProgressHook hook = ScanProgressHook(doc, false);
+    const TAddress hit = doc.App.QSearch.ScanUp(request.Pattern, doc.Store.ContiguousBytes(), 1,
                                         request.CaseSensitive, request.JokerEnabled, request.JokerChar, pos,
                                         [&](TAddress at) { return result.Cancelled = hook(at); });
     if (hit > 0 && !result.Cancelled) {
         result.Found = true;
         pos = hit;
-        Doc().Search.LastFoundAddress = hit;
-        Doc().Search.EmptyReplacementPending = false;
+        doc.Search.LastFoundAddress = hit;
+        doc.Search.EmptyReplacementPending = false;
     }
     return result;
 }
 
-bool PrepareSearch() {
-    const TSearchRequest& request = SearchRequest;
-    return QSearch.PrepareIfChanged(request.Pattern, request.CaseSensitive, request.JokerEnabled,
+bool PrepareSearch(TDocument& doc) {
+    const TSearchRequest& request = doc.App.SearchRequest;
+    return doc.App.QSearch.PrepareIfChanged(request.Pattern, request.CaseSensitive, request.JokerEnabled,
                                     request.JokerChar);
 }
 
-TCountResult CountMatches(bool down, TAddress start) {
+TCountResult CountMatches(TDocument& doc, bool down, TAddress start) {
     TCountResult result;
-    const auto length = static_cast<TCount>(SearchRequest.Pattern.size());
+    const auto length = static_cast<TCount>(doc.App.SearchRequest.Pattern.size());
     TAddress pos = start;
     // Where the first Find again from start would look.
     if (down) {
-        if (pos + length - 1 > Doc().Store.FileSize()) return result;
+        if (pos + length - 1 > doc.Store.FileSize()) return result;
     } else {
-        if (Doc().Search.LastFoundAddress != 0 && pos == Doc().Search.LastFoundAddress) pos -= 1;
-        if (pos > Doc().Store.FileSize()) pos = Doc().Store.FileSize();
+        if (doc.Search.LastFoundAddress != 0 && pos == doc.Search.LastFoundAddress) pos -= 1;
+        if (pos > doc.Store.FileSize()) pos = doc.Store.FileSize();
         if (pos < 1) return result;
     }
-    if (!PrepareSearch()) return result;
+    if (!PrepareSearch(doc)) return result;
     const TQSearch::TTally counted =
-        down ? QSearch.CountDown(Doc().Store.ContiguousBytes(), Doc().Store.FileSize(), pos,
-                                 ScanProgressHook(true))
-             : QSearch.CountUp(Doc().Store.ContiguousBytes(), 1, pos, ScanProgressHook(false));
+        down ? doc.App.QSearch.CountDown(doc.Store.ContiguousBytes(), doc.Store.FileSize(), pos,
+                                 ScanProgressHook(doc, true))
+             : doc.App.QSearch.CountUp(doc.Store.ContiguousBytes(), 1, pos, ScanProgressHook(doc, false));
     result.Count = counted.Count;
     result.Completed = !counted.Cancelled;
     if (counted.Count > 0) {
-        Doc().Search.LastFoundAddress = counted.Last;
-        Doc().Search.EmptyReplacementPending = false;
+        doc.Search.LastFoundAddress = counted.Last;
+        doc.Search.EmptyReplacementPending = false;
     }
     return result;
 }
 
 namespace {
 
-void FindAgain(bool down) {
-    TAddress pos = CurrentAddress();
+void FindAgain(TDocument& doc, bool down) {
+    TAddress pos = CurrentAddress(doc);
     TFindResult result;
     {
-        TProgressScope progress(Texts::Searching, Texts::CurrentFilePosition);
-        result = down ? FindForward(pos, true) : FindBackward(pos);
+        TProgressScope progress(*doc.App.Host, Texts::Searching, Texts::CurrentFilePosition);
+        result = down ? FindForward(doc, pos, true) : FindBackward(doc, pos);
     }
     if (result.Cancelled) return;
     if (result.Found)
-        ShowAddress(pos, true, true);
+        ShowAddress(doc, pos, true, true);
     else
-        Host->ShowInfo(Texts::StringNotFound);
+        doc.App.Host->ShowInfo(Texts::StringNotFound);
 }
 
 } // namespace
 
-void Findagaindown1Click() {
-    FindAgain(true);
+void Findagaindown1Click(TDocument& doc) {
+    FindAgain(doc, true);
 }
 
-void Findagainup1Click() {
-    FindAgain(false);
+void Findagainup1Click(TDocument& doc) {
+    FindAgain(doc, false);
 }
 
-void FindDialogDone(bool ok) {
-    if (ok) FindAgain(SearchRequest.SearchDown);
-    EnableGroup(GroupFindAgain, ok);
-    SetCommandEnabled(TCommand::Replaceagaindown1, false);
-    EnableReplaceUndo(false);
+void FindDialogDone(TDocument& doc, bool ok) {
+    if (ok) FindAgain(doc, doc.App.SearchRequest.SearchDown);
+    EnableGroup(doc, GroupFindAgain, ok);
+    SetCommandEnabled(doc, TCommand::Replaceagaindown1, false);
+    EnableReplaceUndo(doc, false);
 }
 
-void CountDialogDone() {
+void CountDialogDone(TDocument& doc) {
     TCountResult result;
     {
-        TProgressScope progress(Texts::Searching, Texts::CurrentFilePosition);
-        result = CountMatches(SearchRequest.SearchDown, CurrentAddress());
+        TProgressScope progress(*doc.App.Host, Texts::Searching, Texts::CurrentFilePosition);
+        result = CountMatches(doc, doc.App.SearchRequest.SearchDown, CurrentAddress(doc));
     }
     if (!result.Completed) return;
-    if (result.Count > 0) ShowAddress(Doc().Search.LastFoundAddress, true, true);
-    Host->ShowInfo(FormatText(Texts::OccurencesFound, {result.Count}));
+    if (result.Count > 0) ShowAddress(doc, doc.Search.LastFoundAddress, true, true);
+    doc.App.Host->ShowInfo(FormatText(Texts::OccurencesFound, {result.Count}));
 }
 
 } // namespace Engine

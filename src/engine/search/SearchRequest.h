@@ -19,6 +19,3 @@ struct TSearchRequest {
     bool SearchDown = true;
 };
 
-namespace Engine {
-extern TSearchRequest SearchRequest;
-}

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/store/ByteStore.h"
 
-#include "engine/document/HostScopes.h"
+#include "engine/document/EngineHost.h"
 #include "engine/text/StringTable.h"
 #include "engine/store/SystemMemory.h"
 
@@ -14,6 +14,23 @@
 // StoreRun read across the gap; whatever needs the bytes in one piece asks ContiguousBytes, which closes
 // it first.
 namespace Engine {
+
+namespace {
+// The busy indicator while the store allocates or gives back memory, when it has a host to show it.
+struct TStoreBusy {
+    TStoreBusy(const TByteStore& store, const char* text) : Store(store) { Store.Busy(true, text); }
+    ~TStoreBusy() { Store.Busy(false); }
+    const TByteStore& Store;
+};
+} // namespace
+
+void TByteStore::Busy(bool on, const char* text) const {
+    if (TAppHost* const host = Host()) on ? host->BusyOn(text) : host->BusyOff();
+}
+
+void TByteStore::ShowError(const std::string& text) const {
+    if (TAppHost* const host = Host()) host->ShowError(text);
+}
 
 TByteStore::~TByteStore() {
     if (BufferArray) BufferArray->DeAlloc(FileBuffer);
@@ -28,8 +45,10 @@ TByteStore::TByteStore(TByteStore&& other) noexcept
 
 TByteStore& TByteStore::operator=(TByteStore&& other) noexcept {
     if (this != &other) {
+        TAppHost* const* const slot = HostSlot;
         this->~TByteStore();
         new (this) TByteStore(std::move(other));
+        HostSlot = slot;
     }
     return *this;
 }
@@ -37,20 +56,20 @@ TByteStore& TByteStore::operator=(TByteStore&& other) noexcept {
 bool TByteStore::AllocateBuffer() {
     bool ok;
     {
-        TBusyScope busy(Texts::AllocatingMemory);
+        TStoreBusy busy(*this, Texts::AllocatingMemory);
         if (!BufferArray) BufferArray = new TJkDynArray(1);
         ok = BufferArray->Alloc(FileBuffer, MinCapacity);
         DropStoreGap();
         Room = BufferArray->ByteSize;
     }
-    if (!ok) Host->ShowError(Texts::ErrorAllocating);
+    if (!ok) ShowError(Texts::ErrorAllocating);
     return ok;
 }
 
 bool TByteStore::FreeBuffer() {
     bool ok = true;
     {
-        TBusyScope busy(Texts::ReleasingMemory);
+        TStoreBusy busy(*this, Texts::ReleasingMemory);
         if (BufferArray) {
             ok = BufferArray->DeAlloc(FileBuffer);
             DropStoreGap();
@@ -59,7 +78,7 @@ bool TByteStore::FreeBuffer() {
         }
         Room = 0;
     }
-    if (!ok) Host->ShowError(Texts::ErrorDeallocating);
+    if (!ok) ShowError(Texts::ErrorDeallocating);
     return ok;
 }
 
@@ -137,7 +156,7 @@ bool TByteStore::ResizeBuffer(TCount bytes) {
 bool TByteStore::GiveBackRoom(TCount size) {
     const TCount c = std::max<TCount>(MinCapacity, (size / GrowStep + 1) * GrowStep);
     if (c >= Room) return true;
-    TBusyScope busy(Texts::ReleasingMemory);
+    TStoreBusy busy(*this, Texts::ReleasingMemory);
     return ResizeBuffer(c);
 }
 
@@ -172,7 +191,7 @@ bool TByteStore::EnsureRoom(TCount delta) {
         // An allocation the system only pretends to grant ends in the kernel killing the process, and with
         // it every unsaved edit.
         if (!MemoryFits(GrowthFor(delta))) return false;
-        TBusyScope busy(Texts::AllocatingMemory);
+        TStoreBusy busy(*this, Texts::AllocatingMemory);
         return ResizeBuffer(((Size + delta) / GrowStep + 1) * GrowStep);
     }
     // More bytes than the file holds cannot be removed: the size would fall below zero.
@@ -244,7 +263,7 @@ void TByteStore::Loaded(TCount size) {
 void TByteStore::ShrinkToFit() {
     const TCount wanted = CapacityFor(Size);
     if (Room <= wanted) return;
-    TBusyScope busy(Texts::ReleasingMemory);
+    TStoreBusy busy(*this, Texts::ReleasingMemory);
     ResizeBuffer(wanted);
 }
 

@@ -7,6 +7,9 @@
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <string>
+
+class TAppHost;
 
 namespace Engine {
 
@@ -42,6 +45,12 @@ class TByteStore {
     ~TByteStore();
     TByteStore(TByteStore&& other) noexcept;
     TByteStore& operator=(TByteStore&& other) noexcept;
+
+    // Where the busy indicator and the store's own error messages go (the document's application host;
+    // the slot may be filled later). The store keeps its slot when another store is moved into it.
+    void UseHost(TAppHost* const* host) { HostSlot = host; }
+    void Busy(bool on, const char* text = "") const;
+    void ShowError(const std::string& text) const;
 
     TCount FileSize() const { return Size; }
     // The bytes the store holds room for.
@@ -128,6 +137,9 @@ class TByteStore {
     TAddress GapAt = NoGap;
     TCount GapLength = 0;
     TCount Size = 0;
+    TAppHost* const* HostSlot = nullptr;
+
+    TAppHost* Host() const { return HostSlot ? *HostSlot : nullptr; }
 };
 
 } // namespace Engine

@@ -12,18 +12,18 @@
 
 namespace Engine {
 
-bool RoomOrRefusal(TCount delta) {
-    const TCount growth = Doc().Store.GrowthFor(delta);
+bool RoomOrRefusal(TDocument& doc, TCount delta) {
+    const TCount growth = doc.Store.GrowthFor(delta);
     if (MemoryFits(growth)) return true;
-    Host->ShowError(FormatText(Texts::NoMemoryForGrowth, {growth, MemoryBeyondMargin()}));
+    doc.App.Host->ShowError(FormatText(Texts::NoMemoryForGrowth, {growth, MemoryBeyondMargin()}));
     return false;
 }
 
-bool LoadFitsOrRefusal(const std::string& name, TCount size) {
+bool LoadFitsOrRefusal(TDocument& doc, const std::string& name, TCount size) {
     // The buffer is reused: only what it lacks must come from the system.
-    const TCount growth = std::max<TCount>(0, size - Doc().Store.Capacity());
+    const TCount growth = std::max<TCount>(0, size - doc.Store.Capacity());
     if (MemoryFits(growth)) return true;
-    Host->ShowError(FormatText(Texts::FileTooLargeForMemory, {NamePart(name), size, MemoryBeyondMargin()}));
+    doc.App.Host->ShowError(FormatText(Texts::FileTooLargeForMemory, {NamePart(name), size, MemoryBeyondMargin()}));
     return false;
 }
 

@@ -8,8 +8,6 @@
 
 namespace Engine {
 
-TCharacterSet CharacterSet = TCharacterSet::Default;
-bool OemFont = false;
 
 namespace {
 
@@ -91,14 +89,6 @@ std::optional<uint8_t> EncodeCharacter(TCharacterSet set, char32_t character) {
         break;
     }
     return Cp1252::FromUnicode(character);
-}
-
-std::optional<uint8_t> TypedByte(char32_t character) {
-    return EncodeCharacter(ShownSet(CharacterSet, OemFont), character);
-}
-
-char32_t TypedCharacter(uint8_t byte) {
-    return DecodeByte(ShownSet(CharacterSet, OemFont), byte);
 }
 
 } // namespace Engine

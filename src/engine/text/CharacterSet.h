@@ -17,11 +17,6 @@ inline constexpr int32_t CharacterSetCount = 5;
 
 namespace Engine {
 
-// The user's choice, kept in the settings file.
-extern TCharacterSet CharacterSet;
-// Whether the text pane's font is the OEM one, which draws the DOS glyphs; the window keeps it with the font.
-extern bool OemFont;
-
 // What ASCII shows for a byte above 0x7F, and so the byte such a character comes back as.
 inline constexpr char32_t NoCharacter = U'.';
 
@@ -35,10 +30,5 @@ char32_t DecodeByte(TCharacterSet set, uint8_t byte);
 // every set, so that line breaks and tabs pass through any of them.
 std::optional<uint8_t> EncodeCharacter(TCharacterSet set, char32_t character);
 
-// In the set the text pane draws with (CharacterSet under OemFont), so that a character becomes the byte
-// the pane shows as it: the byte a typed or pasted character becomes, and the character a text field
-// shows for a byte.
-std::optional<uint8_t> TypedByte(char32_t character);
-char32_t TypedCharacter(uint8_t byte);
 
 } // namespace Engine

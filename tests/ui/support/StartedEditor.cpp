@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/StartedEditor.h"
+#include "common/TestDocument.h"
 
 #include "common/EngineSetup.h"
 #include "engine/document/EngineState.h"
@@ -36,9 +37,9 @@ TStartedEditor::TStartedEditor(const QByteArray& bytes) {
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
         qFatal("cannot write %s", qPrintable(Path));
     file.close();
-    Engine::OpenFile(QFile::encodeName(Path).toStdString(), false);
+    Engine::OpenFile(TestDoc(), QFile::encodeName(Path).toStdString(), false);
 }
 
 void TStartedEditor::GoTo(int32_t address) {
-    Engine::ShowAddress(address, true, false);
+    Engine::ShowAddress(TestDoc(), address, true, false);
 }

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/UiTestMain.h"
 
+#include "common/TestDocument.h"
+#include "kit/UiApplication.h"
+
 #include <QApplication>
 #include <QTest>
 
@@ -35,6 +38,8 @@ int main(int argc, char** argv) {
     int count = static_cast<int>(args.size());
     QApplication app(count, args.data());
     app.setAttribute(Qt::AA_Use96Dpi, true);
+    // Engine calls in the tests work on the open main window's document.
+    UseTestDocumentSource(&UiDocumentIfAny);
     const std::unique_ptr<QObject> test = found->second();
     return QTest::qExec(test.get(), count, args.data());
 }
