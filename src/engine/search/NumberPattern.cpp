@@ -121,7 +121,9 @@ class TNumberMatcher final : public TFindMatcher {
     explicit TNumberMatcher(const TNumberPattern& pattern) : Pattern(pattern), Scan(this, Accepts) {
         const auto& forms = pattern.Forms();
         for (size_t i = 0; i < forms.size(); ++i)
-            Scan.AddLane(static_cast<int32_t>(i), forms[i].Width, Anchors(forms[i]));
+            // Two anchors: the bytes of a number are seldom common, and the lanes of the other forms scan
+            // the same bytes.
+            Scan.AddLane(static_cast<int32_t>(i), forms[i].Width, Anchors(forms[i]), 2);
     }
 
     std::optional<TWindowHit> First(const TSearchWindow& window, size_t from, size_t to) override {
@@ -136,6 +138,7 @@ class TNumberMatcher final : public TFindMatcher {
     static bool Accepts(const void* owner, int32_t alternative, const uint8_t* at, const TScanBytes& window) {
         const auto& self = *static_cast<const TNumberMatcher*>(owner);
         const TNumberForm& form = self.Pattern.Forms()[static_cast<size_t>(alternative)];
+        if (at + form.Width > window.Base + window.Size) return false; // a lane's shorter forms fit here
         const TAddress address = window.First + (at - window.Base);
         if ((address - 1) % self.Pattern.Alignment() != 0) return false;
         const uint64_t value = ReadNumber(at, form.Width, form.BigEndian);

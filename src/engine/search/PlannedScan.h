@@ -42,15 +42,17 @@ class TPlannedScan {
     TPlannedScan(const TPlannedScan&) = delete;
     TPlannedScan& operator=(const TPlannedScan&) = delete;
 
-    // A lane of hits at least minLength long; without choices every start is checked.
-    void AddLane(int32_t alternative, int32_t minLength, std::vector<TAnchorChoice> choices);
+    // A lane of hits at least minLength long, filtered on up to anchors (2 or 3) of the choices; without
+    // choices every start is checked. An alternative whose anchors are those of a lane before joins it.
+    void AddLane(int32_t alternative, int32_t minLength, std::vector<TAnchorChoice> choices,
+                 int32_t anchors = 3);
     // The leftmost start among from .. to - 1 that a lane accepts, or -1.
     int64_t First(const TScanBytes& window, int64_t from, int64_t to);
 
   private:
     struct TLane {
         TPlannedScan* Scan = nullptr;
-        int32_t Alternative = 0;
+        std::vector<int32_t> Alternatives;
         TScanPlan Plan;
         bool Filtered = false;
         // What this lane knows of the window: its first hit from ScannedFrom on is Hit, or none before
