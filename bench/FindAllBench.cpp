@@ -4,6 +4,7 @@
 // hit every 4 KiB (every row kept), a 4-byte integer in any width and order, a regular expression with a
 // literal prefix, and UTF-16LE text without regard to case.
 #include "BenchSupport.h"
+#include "InPlaceSource.h"
 #include "Floor.h"
 #include "RoundRatio.h"
 
@@ -25,19 +26,6 @@ using TBytes = std::vector<uint8_t>;
 constexpr int64_t Size = int64_t{1} << 30;
 constexpr int64_t Spacing = 4096;
 constexpr int Rounds = 7;
-
-class TInPlace final : public Engine::TPieceSource {
-  public:
-    explicit TInPlace(const TBytes& bytes) : Data(bytes) {}
-    const uint8_t* Bytes(int64_t offset) const override { return Data.data() + offset; }
-    int64_t Read(int64_t offset, std::span<uint8_t> into) const override {
-        std::memcpy(into.data(), Data.data() + offset, into.size());
-        return static_cast<int64_t>(into.size());
-    }
-
-  private:
-    const TBytes& Data;
-};
 
 // Random bytes with the same plants at both ends, and every Spacing bytes when dense.
 TBytes& Data(bool dense) {
@@ -87,7 +75,7 @@ double FindSeconds(const Engine::TStoreSnapshot& snapshot, const Engine::TFindPa
 double FindRatio(const Engine::TFindPattern& pattern, bool dense, TCount expected) {
     const TBytes& bytes = Data(dense);
     Engine::TPieceStore store;
-    store.Load(std::make_shared<TInPlace>(bytes), static_cast<TCount>(bytes.size()));
+    store.Load(std::make_shared<TInPlaceSource>(bytes), static_cast<TCount>(bytes.size()));
     const Engine::TStoreSnapshot snapshot = store.Snapshot();
     auto floor = [&] {
         const double start = NowSeconds();
