@@ -26,6 +26,13 @@ class TKsError : public std::runtime_error {
     std::string Name;
 };
 
+// e with the definition's file named before its line.
+inline TKsError KsInFile(const TKsError& e, const std::string& file) {
+    TKsError named(e.Kind, file + ": " + e.what(), 0, e.Name);
+    named.Line = e.Line;
+    return named;
+}
+
 [[noreturn]] inline void KsFail(TKsErrorKind kind, const std::string& message, int line = 0,
                                 const std::string& name = {}) {
     throw TKsError(kind, message, line, name);

@@ -76,6 +76,7 @@ std::vector<std::string> SplitPath(const std::string& text) {
 
 TKsTypeRef ParseKsTypeRef(const std::string& text, int line) {
     TKsTypeRef ref;
+    ref.Line = line;
     std::string name = text;
     while (!name.empty() && std::isspace(static_cast<unsigned char>(name.back()))) name.pop_back();
     const size_t paren = name.find('(');
@@ -216,9 +217,8 @@ class TKsLoader {
             }
             ReadType(doc, *type, nullptr);
         } catch (const TKsError& e) {
-            if (e.Line > 0 || e.Kind == TKsErrorKind::Unsupported)
-                throw TKsError(e.Kind, path + ": " + e.what(), e.Line, e.Name);
-            throw;
+            if (std::string(e.what()).rfind(path, 0) == 0) throw;
+            throw KsInFile(e, path);
         } catch (const YAML::Exception& e) {
             KsFail(TKsErrorKind::Definition, path + ": " + e.what());
         }
@@ -474,12 +474,14 @@ class TKsLoader {
     void ResolveRef(TKsTypeRef& ref, const TKsType& scope, int line) {
         if (ref.Kind != TKsTypeRef::TKind::User) return;
         ref.Type = scope.FindType(SplitPath(ref.Name));
-        if (!ref.Type) KsFail(TKsErrorKind::Definition, scope.File + ": unknown type '" + ref.Name + "'", line);
+        if (!ref.Type)
+            throw KsInFile(TKsError(TKsErrorKind::Definition, "unknown type '" + ref.Name + "'", ref.Line ? ref.Line : line),
+                           scope.File);
     }
     const TKsEnum* ResolveEnum(const std::string& name, const TKsType& scope, int line) {
         if (name.empty()) return nullptr;
         const TKsEnum* en = scope.FindEnum(SplitPath(name));
-        if (!en) KsFail(TKsErrorKind::Definition, scope.File + ": unknown enum '" + name + "'", line);
+        if (!en) throw KsInFile(TKsError(TKsErrorKind::Definition, "unknown enum '" + name + "'", line), scope.File);
         return en;
     }
     void Resolve(TKsType& type) {

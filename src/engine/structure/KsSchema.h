@@ -27,6 +27,7 @@ struct TKsTypeRef {
     std::string Name;  // User: the name as written
     std::vector<TKsExprPtr> Args;
     const TKsType* Type = nullptr; // User, resolved
+    int Line = 0;
 };
 
 struct TKsEnum {
