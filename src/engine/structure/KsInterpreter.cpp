@@ -543,37 +543,67 @@ TKsValue TKsInterpreter::Element(const TKsArray& array, uint64_t i) {
     return out;
 }
 
-TKsValue TKsInterpreter::ElementField(const TKsArray& array, uint64_t i, int slot) {
+// The plain numbers of a fixed record: where each lies in it and how it is read.
+void TKsArray::PlanDirect() const {
+    const TKsArray& array = *this;
+    array.DirectKnown = true;
+    if (!Lazy || !Attr) return;
     const TKsAttr& a = *array.Attr;
-    if (array.Lazy && a.Type.Kind == TKsTypeRef::TKind::User && !a.Size && i < array.Count) {
-        const TKsType& type = *a.Type.Type;
-        if (slot >= 0 && static_cast<size_t>(slot) < type.Offsets.size()) {
-            const TKsAttr& field = type.Seq[static_cast<size_t>(slot)];
-            const TKsTypeRef& ref = field.Type;
-            const int endian = ref.Endian ? ref.Endian : type.Endian;
-            if (ref.Kind == TKsTypeRef::TKind::Int && endian && !field.If && !field.Switch && !field.Contents &&
-                field.Repeat == TKsAttr::TRepeat::None && field.Valid.Kind == TKsValid::TKind::None) {
-                uint8_t b[8];
-                array.Io->ReadAt(array.First + i * array.Stride + type.Offsets[static_cast<size_t>(slot)], b,
-                                 static_cast<uint64_t>(ref.Width));
-                uint64_t raw = 0;
-                if (endian == 1)
-                    for (int k = ref.Width - 1; k >= 0; --k) raw = raw << 8 | b[k];
-                else
-                    for (int k = 0; k < ref.Width; ++k) raw = raw << 8 | b[k];
-                int64_t value = static_cast<int64_t>(raw);
-                if (ref.Signed && ref.Width < 8) {
-                    const int shift = 64 - ref.Width * 8;
-                    value = static_cast<int64_t>(raw << shift) >> shift;
-                }
-                TKsValue v = TKsValue::Int(value, !ref.Signed);
-                v.Enum = field.Enum;
-                return v;
+    if (a.Type.Kind != TKsTypeRef::TKind::User || a.Size) return;
+    InPlace = Io->InPlace(First, Count * Stride);
+    const TKsType& type = *a.Type.Type;
+    for (size_t slot = 0; slot < type.Offsets.size(); ++slot) {
+        const TKsAttr& field = type.Seq[slot];
+        const TKsTypeRef& ref = field.Type;
+        const int endian = ref.Width == 1 ? 1 : ref.Endian ? ref.Endian : type.Endian;
+        TKsArray::TDirect direct;
+        if (ref.Kind == TKsTypeRef::TKind::Int && endian && !field.If && !field.Switch && !field.Contents &&
+            field.Repeat == TKsAttr::TRepeat::None && field.Valid.Kind == TKsValid::TKind::None) {
+            direct = {type.Offsets[slot], ref.Width, endian == 1, ref.Signed, field.Enum};
+        }
+        array.Direct.push_back(direct);
+    }
+}
+
+namespace {
+
+uint64_t Decode(const uint8_t* b, int width, bool little) {
+    uint64_t raw = 0;
+    if (little)
+        for (int k = width - 1; k >= 0; --k) raw = raw << 8 | b[k];
+    else
+        for (int k = 0; k < width; ++k) raw = raw << 8 | b[k];
+    return raw;
+}
+
+} // namespace
+
+TKsValue TKsInterpreter::ElementField(const TKsArray& array, uint64_t i, int slot) {
+    if (!array.DirectKnown) array.PlanDirect();
+    if (slot >= 0 && static_cast<size_t>(slot) < array.Direct.size() && i < array.Count) {
+        const TKsArray::TDirect& direct = array.Direct[static_cast<size_t>(slot)];
+        if (direct.Width) {
+            const uint64_t at = array.First + i * array.Stride + direct.Offset;
+            const auto width = static_cast<uint64_t>(direct.Width);
+            uint8_t copy[8];
+            const uint8_t* b = array.Io->InPlace(at, width);
+            if (!b) {
+                array.Io->ReadAt(at, copy, width);
+                b = copy;
             }
+            const uint64_t raw = Decode(b, direct.Width, direct.Little);
+            int64_t value = static_cast<int64_t>(raw);
+            if (direct.Signed && direct.Width < 8) {
+                const int shift = 64 - direct.Width * 8;
+                value = static_cast<int64_t>(raw << shift) >> shift;
+            }
+            TKsValue v = TKsValue::Int(value, !direct.Signed);
+            v.Enum = direct.Enum;
+            return v;
         }
     }
     const TKsValue element = array.At(i);
-    if (element.Kind != TKsKind::Obj) KsFail(TKsErrorKind::Definition, "the elements have no fields", a.Line);
+    if (element.Kind != TKsKind::Obj) KsFail(TKsErrorKind::Definition, "the elements have no fields", array.Attr->Line);
     return Get(*element.Obj, slot);
 }
 

@@ -37,6 +37,11 @@ class TKsStream {
     void Read(uint8_t* into, uint64_t count);
     // count bytes at pos, the position untouched.
     void ReadAt(uint64_t pos, uint8_t* into, uint64_t count) const;
+    // count bytes at pos where they lie in memory, or null when they must be read.
+    const uint8_t* InPlace(uint64_t pos, uint64_t count) const {
+        if (pos > Length || count > Length - pos) return nullptr;
+        return Data ? reinterpret_cast<const uint8_t*>(Data->data()) + Base + pos : Input->InPlace(Base + pos, count);
+    }
     std::string ReadString(uint64_t count);
     uint64_t ReadUnsigned(int width, bool littleEndian);
     uint64_t ReadBitsBe(int count);

@@ -4,7 +4,9 @@
 #include "engine/structure/KsSchema.h"
 #include "engine/structure/KsStream.h"
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,6 +19,14 @@ namespace Engine {
 struct TKsObj;
 struct TKsArray;
 class TKsInterpreter;
+
+inline uint64_t SwapBytes(uint64_t v) {
+#if defined(_MSC_VER)
+    return _byteswap_uint64(v);
+#else
+    return __builtin_bswap64(v);
+#endif
+}
 
 enum class TKsKind : uint8_t { None, Bool, Int, Float, Str, Bytes, Obj, Array, Io };
 
@@ -107,6 +117,58 @@ struct TKsArray {
     // Field slot of element i of a lazy array of fixed records, read straight from its place when it is a
     // plain number, without building the record.
     TKsValue Field(uint64_t i, int slot) const;
+
+    // How each field of a lazy array's records is read straight from its place (Width 0: build the record).
+    struct TDirect {
+        uint64_t Offset = 0;
+        int Width = 0;
+        bool Little = false, Signed = false;
+        const TKsEnum* Enum = nullptr;
+    };
+    mutable std::vector<TDirect> Direct;
+    mutable bool DirectKnown = false;
+    // The whole array's bytes when the input holds them in memory in one piece (null: read each field).
+    mutable const uint8_t* InPlace = nullptr;
+    void PlanDirect() const;
+
+    // A plain number field of element i without building a value: false when the field is not one (then
+    // ask Field). The cheapest way through a million records.
+    bool Number(uint64_t i, int slot, int64_t& value) const {
+        if (!DirectKnown) PlanDirect();
+        if (!InPlace || slot < 0 || static_cast<size_t>(slot) >= Direct.size() || i >= Count) return false;
+        const TDirect& d = Direct[static_cast<size_t>(slot)];
+        if (!d.Width) return false;
+        const uint8_t* b = InPlace + i * Stride + d.Offset;
+        uint64_t raw = 0;
+        if constexpr (std::endian::native == std::endian::little) {
+            // Fixed sizes, so that each copy is one load.
+            switch (d.Width) {
+            case 1: raw = b[0]; break;
+            case 2: {
+                uint16_t v;
+                std::memcpy(&v, b, 2);
+                raw = v;
+                break;
+            }
+            case 4: {
+                uint32_t v;
+                std::memcpy(&v, b, 4);
+                raw = v;
+                break;
+            }
+            default: std::memcpy(&raw, b, 8);
+            }
+            if (!d.Little && d.Width > 1) raw = SwapBytes(raw) >> (64 - 8 * d.Width);
+        } else {
+            for (int k = 0; k < d.Width; ++k) raw = raw << 8 | b[d.Little ? d.Width - 1 - k : k];
+        }
+        value = static_cast<int64_t>(raw);
+        if (d.Signed && d.Width < 8) {
+            const int shift = 64 - d.Width * 8;
+            value = static_cast<int64_t>(raw << shift) >> shift;
+        }
+        return true;
+    }
 };
 
 } // namespace Engine
