@@ -565,19 +565,6 @@ void TKsArray::PlanDirect() const {
     }
 }
 
-namespace {
-
-uint64_t Decode(const uint8_t* b, int width, bool little) {
-    uint64_t raw = 0;
-    if (little)
-        for (int k = width - 1; k >= 0; --k) raw = raw << 8 | b[k];
-    else
-        for (int k = 0; k < width; ++k) raw = raw << 8 | b[k];
-    return raw;
-}
-
-} // namespace
-
 TKsValue TKsInterpreter::ElementField(const TKsArray& array, uint64_t i, int slot) {
     if (!array.DirectKnown) array.PlanDirect();
     if (slot >= 0 && static_cast<size_t>(slot) < array.Direct.size() && i < array.Count) {
@@ -591,7 +578,7 @@ TKsValue TKsInterpreter::ElementField(const TKsArray& array, uint64_t i, int slo
                 array.Io->ReadAt(at, copy, width);
                 b = copy;
             }
-            const uint64_t raw = Decode(b, direct.Width, direct.Little);
+            const uint64_t raw = TKsStream::Decode(b, direct.Width, direct.Little);
             int64_t value = static_cast<int64_t>(raw);
             if (direct.Signed && direct.Width < 8) {
                 const int shift = 64 - direct.Width * 8;

@@ -61,15 +61,19 @@ std::string TKsStream::ReadString(uint64_t count) {
     return bytes;
 }
 
-uint64_t TKsStream::ReadUnsigned(int width, bool littleEndian) {
-    uint8_t b[8];
-    Read(b, static_cast<uint64_t>(width));
+uint64_t TKsStream::Decode(const uint8_t* b, int width, bool littleEndian) {
     uint64_t v = 0;
     if (littleEndian)
         for (int i = width - 1; i >= 0; --i) v = v << 8 | b[i];
     else
         for (int i = 0; i < width; ++i) v = v << 8 | b[i];
     return v;
+}
+
+uint64_t TKsStream::ReadUnsigned(int width, bool littleEndian) {
+    uint8_t b[8];
+    Read(b, static_cast<uint64_t>(width));
+    return Decode(b, width, littleEndian);
 }
 
 // The bit readers keep the bits left over from the last byte read, as the language's runtimes do.

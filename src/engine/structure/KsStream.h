@@ -44,6 +44,7 @@ class TKsStream {
     }
     std::string ReadString(uint64_t count);
     uint64_t ReadUnsigned(int width, bool littleEndian);
+    static uint64_t Decode(const uint8_t* bytes, int width, bool littleEndian);
     uint64_t ReadBitsBe(int count);
     uint64_t ReadBitsLe(int count);
     // The position with the bit reader's state, to come back to after reading elsewhere.
