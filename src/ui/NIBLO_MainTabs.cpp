@@ -3,6 +3,7 @@
 // that tab left it (panes, status, caption and every command's enabled state).
 #include "ui/NIBLO_Main.h"
 
+#include "dialogs/NIBLO_Quit.h"
 #include "engine/document/Tabs.h"
 #include "engine/document/View.h"
 #include "engine/editing/PaneEditing.h"
@@ -217,11 +218,29 @@ bool TFormMain::CloseTab(size_t index) {
 }
 
 bool TFormMain::ConfirmSaveAll() {
-    // Each tab with unsaved changes asks its own question, shown while it asks.
-    for (size_t i = 0; i < Tabs.size(); ++i) {
-        if (!Tabs[i].Document->Modified) continue;
-        ShowTab(i);
-        if (!Engine::ConfirmSave(Doc())) return false;
+    std::vector<size_t> modified;
+    for (size_t i = 0; i < Tabs.size(); ++i)
+        if (Tabs[i].Document->Modified && Tabs[i].Document->FileOpen) modified.push_back(i);
+    // One file with changes gets the question it always had.
+    if (modified.size() < 2) {
+        if (modified.empty()) return true;
+        ShowTab(modified.front());
+        return Engine::ConfirmSave(Doc());
+    }
+    QStringList names, paths;
+    for (size_t i : modified) {
+        names << QString::fromStdString(Engine::TabTitle(*Tabs[i].Document));
+        paths << QString::fromStdString(Engine::TabHint(*Tabs[i].Document));
+    }
+    TFormQuit form(this, names, paths);
+    if (form.exec() != QDialog::Accepted) return false;
+    if (form.Answer == TFormQuit::TAnswer::DiscardAll) return true;
+    const std::vector<bool> checked = form.Checked();
+    for (size_t k = 0; k < modified.size(); ++k) {
+        if (!checked[k]) continue;
+        // Each is saved while shown, so that a failure (or an untitled file's Save As) is seen in it.
+        ShowTab(modified[k]);
+        if (!Engine::Save1Click(Doc())) return false;
     }
     return true;
 }

@@ -7,12 +7,16 @@
 #include "support/StartedEditor.h"
 #include "ui/NIBLO_Main.h"
 
+#include "dialogs/NIBLO_Quit.h"
+
 #include "engine/document/View.h"
 #include "kit/JkGrid.h"
 #include "kit/JkStatusBar.h"
 
 #include <QApplication>
 #include <QFile>
+#include <QListWidget>
+#include <QPushButton>
 #include <QTabBar>
 #include <QTest>
 
@@ -130,19 +134,37 @@ void TestTabs::closingAndQuittingAskOnlyForModifiedTabs() {
     QCOMPARE(FileBytes(), SampleBytes(20));
     QCOMPARE(OnDisk(b), QByteArray("bbbb"));
 
-    // Quitting with two modified tabs asks about each; Cancel at the second keeps the window.
+    // Quitting with two modified tabs asks once, listing both: Cancel keeps the window, Save saves the
+    // checked ones, Discard all drops the rest.
     QVERIFY(form.OpenInTab(b.toStdString(), false));
-    TestDoc().Modified = true;
+    TestApp().TextMode = true;
+    TestApp().OverwriteMode = true;
+    editor.GoTo(1);
+    QTest::keyClicks(form.ActivePane(), "X");
     form.ShowTab(0);
-    TestDoc().Modified = true;
-    AnswerNextModal(QStringLiteral("No"));
-    AnswerNextModal(QStringLiteral("Cancel"));
+    editor.GoTo(1);
+    QTest::keyClicks(form.ActivePane(), "Y");
+    auto answer = [](TFormQuit::TAnswer answer, bool keepFirst) {
+        WithNextModal([=](QWidget* modal) {
+            auto* quit = qobject_cast<TFormQuit*>(modal);
+            QVERIFY(quit);
+            QCOMPARE(quit->ListFiles->count(), 2);
+            if (!keepFirst) quit->ListFiles->item(0)->setCheckState(Qt::Unchecked);
+            QCOMPARE(quit->ButtonSave->text(), keepFirst ? QString("&Save all") : QString("&Save checked"));
+            QPushButton* button = answer == TFormQuit::TAnswer::Save         ? quit->ButtonSave
+                                  : answer == TFormQuit::TAnswer::DiscardAll ? quit->ButtonDiscard
+                                                                             : quit->ButtonCancel;
+            button->click();
+        });
+    };
+    answer(TFormQuit::TAnswer::Cancel, true);
     QVERIFY(!form.close());
-    QCOMPARE(form.ShownTab(), size_t(1));
-    // No keeps a tab's changes unsaved: each is asked about again.
-    AnswerNextModal(QStringLiteral("No"));
-    AnswerNextModal(QStringLiteral("No"));
+    QCOMPARE(OnDisk(b), QByteArray("bbbb"));
+    // The first file unchecked, b checked: only b is written.
+    answer(TFormQuit::TAnswer::Save, false);
     QVERIFY(form.close());
+    QCOMPARE(OnDisk(b), QByteArray("Xbbb"));
+    QCOMPARE(OnDisk(editor.Path), SampleBytes(20));
 }
 
 void TestTabs::oneFileAtATimeReplacesTheOpenFile() {
