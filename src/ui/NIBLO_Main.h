@@ -251,6 +251,9 @@ class TFormMain : public QMainWindow, public TEngineHost {
     void EnterTab();
     void RemoveTab(size_t index);
     void UpdateTabs();
+    QMenu* WindowMenu = nullptr;
+    std::vector<QAction*> TabEntries;
+    void UpdateWindowMenu();
     bool ConfirmSaveAll();
     int TopHeight() const; // the toolbar strip and the tab bar above the panes
     void PlacePanesBelowTop();

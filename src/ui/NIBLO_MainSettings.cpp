@@ -108,6 +108,7 @@ void TFormMain::ReadSettings() {
     App.NewEOF = ini.ReadBool(Options, "NewEOF", false);
     App.BackupOnSave = ini.ReadBool(Options, "BackupOnSave", false);
     OneFileAtATime = ini.ReadBool(Options, "OneFileAtATime", false);
+    UpdateWindowMenu();
     // A set the program does not know leaves the default.
     const int characterSet = ini.ReadInteger(Options, "CharacterSet", 0);
     App.CharacterSet = characterSet >= 0 && characterSet < CharacterSetCount ? TCharacterSet(characterSet)
@@ -270,6 +271,7 @@ void TFormMain::Options1Click() {
     App.OldFileTime = form.CheckBoxOldFileTime->isChecked();
     App.BackupOnSave = form.CheckBoxBackup->isChecked();
     OneFileAtATime = form.CheckBoxOneFile->isChecked();
+    UpdateWindowMenu();
     if (form.RadioGroupByteOrder->ItemIndex() >= 0) ByteOrder = form.RadioGroupByteOrder->ItemIndex();
     if (form.RadioGroupBase->ItemIndex() >= 0) App.AddressBase = form.RadioGroupBase->ItemIndex();
     UpdateStatus();

@@ -14,6 +14,8 @@
 #include "ui/NIBLO_Inspector.h"
 
 #include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QAction>
 #include <QTabBar>
@@ -66,18 +68,26 @@ void TFormMain::CreateTabs() {
         Tabs.insert(Tabs.begin() + to, std::move(moved));
         ActiveTab = size_t(TabBar->currentIndex());
     });
+    // The Window menu, before Help: the next and previous tab, and one entry per tab (Alt+1..9).
+    WindowMenu = new QMenu(tr("&Window"), this);
+    WindowMenu->setObjectName(QStringLiteral("Window1"));
+    const QList<QAction*> tops = menuBar()->actions();
+    menuBar()->insertMenu(tops.isEmpty() ? nullptr : tops.back(), WindowMenu);
     // Ctrl+Tab and Ctrl+Shift+Tab step through the tabs, round.
-    auto* next = new QAction(this);
+    auto* next = new QAction(tr("&Next tab"), this);
     next->setObjectName(QStringLiteral("NextTab"));
     next->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab));
-    addAction(next);
+    next->setStatusTip(tr("Show the next file's tab"));
+    WindowMenu->addAction(next);
     connect(next, &QAction::triggered, this, [this] {
         if (Tabs.size() > 1) ShowTab((ActiveTab + 1) % Tabs.size());
     });
-    auto* previous = new QAction(this);
+    auto* previous = new QAction(tr("&Previous tab"), this);
     previous->setObjectName(QStringLiteral("PreviousTab"));
     previous->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab));
-    addAction(previous);
+    previous->setStatusTip(tr("Show the previous file's tab"));
+    WindowMenu->addAction(previous);
+    WindowMenu->addSeparator();
     connect(previous, &QAction::triggered, this, [this] {
         if (Tabs.size() > 1) ShowTab((ActiveTab + Tabs.size() - 1) % Tabs.size());
     });
@@ -98,12 +108,46 @@ void TFormMain::UpdateTabs() {
         TabBar->setTabToolTip(int(i), empty ? QString() : QString::fromStdString(Engine::TabHint(doc)));
     }
     TabBar->setCurrentIndex(int(ActiveTab));
+    UpdateWindowMenu();
     // One file shows no tab bar, so that the window looks as it did before tabs.
     const bool shown = Tabs.size() > 1;
     if (shown == !TabBar->isHidden()) return;
     TabBar->setVisible(shown);
     LayoutChildren();
     PlacePanesBelowTop();
+}
+
+void TFormMain::UpdateWindowMenu() {
+    if (!WindowMenu) return;
+    // One file at a time has no tabs to list: the menu goes, as the window had none.
+    WindowMenu->menuAction()->setVisible(!OneFileAtATime);
+    // The entries are kept and renamed, so that the one being triggered stays alive.
+    while (TabEntries.size() > Tabs.size()) {
+        QAction* entry = TabEntries.back();
+        TabEntries.pop_back();
+        WindowMenu->removeAction(entry);
+        entry->setObjectName(QString());
+        entry->deleteLater();
+    }
+    while (TabEntries.size() < Tabs.size()) {
+        const size_t i = TabEntries.size();
+        auto* entry = new QAction(WindowMenu);
+        entry->setObjectName(QStringLiteral("WindowTab%1").arg(i + 1));
+        entry->setCheckable(true);
+        if (i < 9) entry->setShortcut(QKeySequence(Qt::ALT | Qt::Key(Qt::Key_1 + int(i))));
+        connect(entry, &QAction::triggered, this, [this, i] {
+            ShowTab(i);
+            UpdateWindowMenu(); // the shown tab keeps its check mark also when it did not change
+        });
+        WindowMenu->addAction(entry);
+        TabEntries.push_back(entry);
+    }
+    for (size_t i = 0; i < Tabs.size(); ++i) {
+        const QString title = TabBar->tabText(int(i));
+        TabEntries[i]->setText(i < 9 ? QStringLiteral("&%1 %2").arg(i + 1).arg(title) : title);
+        TabEntries[i]->setChecked(i == ActiveTab);
+        TabEntries[i]->setStatusTip(TabBar->tabToolTip(int(i)));
+    }
 }
 
 void TFormMain::LeaveTab() {

@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTest>
@@ -111,6 +112,15 @@ void TestTabs::eachTabKeepsItsOwnFileCursorUndoAndCommands() {
     QCOMPARE(form.ShownTab(), size_t(2));
     QTest::keyClick(form.ActivePane(), Qt::Key_Tab, Qt::ControlModifier);
     QCOMPARE(form.ShownTab(), size_t(0));
+    // Alt+2 shows the second tab; the Window menu lists the tabs, the shown one checked.
+    QTest::keyClick(form.ActivePane(), Qt::Key_2, Qt::AltModifier);
+    QCOMPARE(form.ShownTab(), size_t(1));
+    auto* window = form.findChild<QMenu*>(QStringLiteral("Window1"));
+    QVERIFY(window);
+    auto* second = window->findChild<QAction*>(QStringLiteral("WindowTab2"));
+    QVERIFY(second && second->isChecked());
+    QCOMPARE(second->text(), QString("&2 b.bin"));
+    form.ShowTab(0);
     TestDoc().Modified = false; // nothing to ask at the end
 }
 
