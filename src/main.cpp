@@ -42,6 +42,7 @@ int main(int argc, char* argv[]) {
     // is overwritten in place.
     formMain.App.RecoveryFolder = RecoveryFolderLocation();
     formMain.FirstReadOnly = commandLine.ReadOnly;
+    formMain.MoreArguments = commandLine.MoreFiles;
     formMain.FirstAddress = commandLine.Address;
     formMain.show();
     return app.exec();

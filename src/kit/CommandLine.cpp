@@ -24,7 +24,7 @@ std::string ToBytes(const QString& text) {
 // The parser's help with our own first line: it would name the program by the path it was started from.
 QString HelpText(const QCommandLineParser& parser) {
     const QString text = parser.helpText();
-    return QStringLiteral("Usage: niblo [options] [FILE]") + text.mid(text.indexOf(QLatin1Char('\n')));
+    return QStringLiteral("Usage: niblo [options] [FILE...]") + text.mid(text.indexOf(QLatin1Char('\n')));
 }
 
 QString VersionText() {
@@ -60,8 +60,8 @@ TCommandLine ReadCommandLine(const std::vector<std::string>& arguments) {
     parser.addOptions({help, version, readOnly, address, structure});
     parser.addPositionalArgument(
         QStringLiteral("FILE"),
-        QStringLiteral("The file to open; put -- before a name that starts with a dash."),
-        QStringLiteral("[FILE]"));
+        QStringLiteral("The files to open, each in a tab; put -- before a name that starts with a dash."),
+        QStringLiteral("[FILE...]"));
 
     TCommandLine result;
     const auto refuse = [&](const QString& message) {
@@ -84,10 +84,12 @@ TCommandLine ReadCommandLine(const std::vector<std::string>& arguments) {
         return result;
     }
     const QStringList files = parser.positionalArguments();
-    if (files.size() > 1)
-        return refuse(QStringLiteral("One FILE at most; '%1' is one too many.").arg(files.at(1)));
     result.FileName = files.isEmpty() ? std::string() : ToBytes(files.first());
+    for (qsizetype i = 1; i < files.size(); ++i)
+        result.MoreFiles.push_back(ToBytes(files.at(i)));
     if (parser.isSet(structure)) {
+        if (files.size() > 1)
+            return refuse(QStringLiteral("--structure reads one FILE; '%1' is one too many.").arg(files.at(1)));
         if (result.FileName.empty()) return refuse(QStringLiteral("--structure needs a FILE."));
         const Engine::TStructCommandResult run = Engine::RunStructureCommand(
             ToBytes(parser.value(structure)), result.FileName, {NIBLO_FORMATS_DIR, NIBLO_SOURCE_FORMATS_DIR});

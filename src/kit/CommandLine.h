@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-// What the command line asks for: niblo [options] [FILE]. Read before any window system is asked for, so
+// What the command line asks for: niblo [options] [FILE...]. Read before any window system is asked for, so
 // that --help, --version and a wrong argument need no display.
 struct TCommandLine {
     // False: the program only prints Output to standard output and Error to standard error, and ends with
@@ -18,6 +18,8 @@ struct TCommandLine {
     // With Start: the file to open, as the argument's bytes (empty: none), whether it opens read-only, and
     // the entry to put the cursor on (an address as the user sees it, counted from the options' base).
     std::string FileName;
+    // The files after the first, each for a tab of its own (read-only and the entry go with the first).
+    std::vector<std::string> MoreFiles;
     bool ReadOnly = false;
     std::optional<int64_t> Address;
 };

@@ -121,6 +121,12 @@ void TFormMain::FormActivate() {
     }
     if (!FirstArgument.empty() && OpenInTab(FirstArgument, FirstReadOnly) && FirstAddress)
         Engine::GoToEntered(Doc(), *FirstAddress);
+    if (!OneFileAtATime) {
+        const size_t first = ShownTab();
+        for (const std::string& name : MoreArguments)
+            OpenInTab(name, false);
+        ShowTab(first);
+    }
     // Changes a program that ended left unsaved, after those of the file just opened.
     Engine::OfferRecoveries(Doc());
     ArmFirstPaintProbe(JkStrGridHex, [this] { return Doc().Store.FileSize(); });

@@ -87,6 +87,8 @@ class TFormMain : public QMainWindow, public TEngineHost {
     // Also from the command line: the first file opens read-only, and the cursor goes to the entry (an
     // address as the user sees it) once it is open.
     bool FirstReadOnly = false;
+    // The files named after the first, each opened in a tab of its own after it.
+    std::vector<std::string> MoreArguments;
     std::optional<int64_t> FirstAddress;
 
     // Components, by their names.

@@ -22,7 +22,7 @@ run() {
 }
 
 run 0 --help
-head -1 "$work/out" | grep -qx 'Usage: niblo \[options\] \[FILE\]' || fail "--help prints no usage"
+head -1 "$work/out" | grep -qx 'Usage: niblo \[options\] \[FILE...\]' || fail "--help prints no usage"
 grep -q -- '--goto <ADDRESS>' "$work/out" || fail "--help names no --goto"
 [ -s "$work/err" ] && fail "--help wrote to standard error: $(cat "$work/err")"
 
@@ -32,15 +32,15 @@ grep -q 'GPL-3.0-or-later' "$work/out" || fail "--version names no licence"
 
 run 2 --bogus
 head -1 "$work/err" | grep -qx "niblo: Unknown option 'bogus'." || fail "--bogus says $(head -1 "$work/err")"
-grep -qx 'Usage: niblo \[options\] \[FILE\]' "$work/err" || fail "--bogus prints no usage"
+grep -qx 'Usage: niblo \[options\] \[FILE...\]' "$work/err" || fail "--bogus prints no usage"
 [ -s "$work/out" ] && fail "--bogus wrote to standard output"
 
 run 2 --goto 12h some.bin
 head -1 "$work/err" | grep -q "^niblo: '12h' is no address for --goto" || fail "--goto 12h says $(head -1 "$work/err")"
 
 # The bytes of an argument that is no valid text come back as they were.
-run 2 -- a $'caf\xe9'
-head -1 "$work/err" | grep -qx $'niblo: One FILE at most; \'caf\xe9\' is one too many.' ||
+run 2 --structure png -- a $'caf\xe9'
+head -1 "$work/err" | grep -qx $'niblo: --structure reads one FILE; \'caf\xe9\' is one too many.' ||
     fail "a name of bytes comes back as $(head -1 "$work/err" | od -c | head -2)"
 
 # --structure prints a file's fields as JSON without a window; a file that does not fit prints what was read

@@ -5,6 +5,7 @@
 #include "common/TestDocument.h"
 #include "support/EditorTestCase.h"
 #include "support/StartedEditor.h"
+#include "support/StartedForm.h"
 #include "ui/NIBLO_Main.h"
 
 #include "dialogs/NIBLO_Quit.h"
@@ -28,6 +29,7 @@ class TestTabs : public TEditorTestCase {
     void eachTabKeepsItsOwnFileCursorUndoAndCommands();
     void closingAndQuittingAskOnlyForModifiedTabs();
     void oneFileAtATimeReplacesTheOpenFile();
+    void everyFileOfTheCommandLineGetsATab();
 };
 
 namespace {
@@ -190,6 +192,20 @@ void TestTabs::oneFileAtATimeReplacesTheOpenFile() {
     QCOMPARE(form.TabCount(), size_t(1));
     QVERIFY(form.TabBar->isHidden());
     QCOMPARE(FileBytes(), QByteArray("bbbb"));
+}
+
+void TestTabs::everyFileOfTheCommandLineGetsATab() {
+    QTemporaryDir dir;
+    const QString a = Write(dir, "a.bin", "aa"), b = Write(dir, "b.bin", "bb"), c = Write(dir, "c.bin", "cc");
+    TFormMain form(a.toStdString());
+    form.MoreArguments = {b.toStdString(), dir.filePath("missing.bin").toStdString(), c.toStdString()};
+    AnswerNextModal(QStringLiteral("OK")); // the missing file is reported, and gets no tab
+    form.show();
+    form.FormActivate();
+    QCOMPARE(form.TabCount(), size_t(3));
+    QCOMPARE(form.ShownTab(), size_t(0));
+    QCOMPARE(FileBytes(), QByteArray("aa"));
+    QCOMPARE(form.TabBar->tabText(2), QString("c.bin"));
 }
 
 NIBLO_UI_TEST(TestTabs)
