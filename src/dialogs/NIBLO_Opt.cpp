@@ -284,6 +284,8 @@ QWidget* TFormOpt::CreateGeneralPage() {
         CheckBox("CheckBoxBackup", tr("&Keep the previous version as NAME.bak when saving"), page);
     SpinEditMRU = SpinEdit("SpinEditMRU", 1, 9, page);
     CheckBoxNewEOF = CheckBox("CheckBoxNewEOF", tr("Create new file with EOF char"), page);
+    CheckBoxSession =
+        CheckBox("CheckBoxSession", tr("Open the files of the last session again at start"), page);
     CheckBoxOneFile = CheckBox("CheckBoxOneFile", tr("One &file at a time (Open replaces the open file)"), page);
 
     auto* groups = new QHBoxLayout;
@@ -300,6 +302,7 @@ QWidget* TFormOpt::CreateGeneralPage() {
     layout->addLayout(mru);
     layout->addWidget(CheckBoxNewEOF);
     layout->addWidget(CheckBoxOneFile);
+    layout->addWidget(CheckBoxSession);
     layout->addStretch();
     return page;
 }

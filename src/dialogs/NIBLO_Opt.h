@@ -46,6 +46,7 @@ class TFormOpt : public QDialog {
     QSpinBox* SpinEditMRU = nullptr;
     QCheckBox* CheckBoxNewEOF = nullptr;
     QCheckBox* CheckBoxOneFile = nullptr;
+    QCheckBox* CheckBoxSession = nullptr;
     QComboBox* ComboBoxFont = nullptr;
     QSpinBox* SpinEditFSize = nullptr;
     // Entries in the order of TCharacterSet, the font's own first.

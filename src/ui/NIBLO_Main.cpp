@@ -121,6 +121,7 @@ void TFormMain::FormActivate() {
     }
     if (!FirstArgument.empty() && OpenInTab(FirstArgument, FirstReadOnly) && FirstAddress)
         Engine::GoToEntered(Doc(), *FirstAddress);
+    if (FirstArgument.empty() && RestoreSession && !OneFileAtATime) OpenSession();
     if (!OneFileAtATime) {
         const size_t first = ShownTab();
         for (const std::string& name : MoreArguments)

@@ -4,6 +4,7 @@
 #include "engine/editing/ClipboardPort.h"
 #include "engine/document/Application.h"
 #include "engine/document/Document.h"
+#include "engine/document/Session.h"
 #include "engine/document/EngineHost.h"
 #include "kit/Help.h"
 #include "kit/JkStatusBar.h"
@@ -66,6 +67,10 @@ class TFormMain : public QMainWindow, public TEngineHost {
     QTabBar* TabBar = nullptr;
     // "One file at a time": Open replaces the shown file after its save question, as with no tabs.
     bool OneFileAtATime = false;
+    // The open tabs are kept at exit and opened again at a start without a FILE (not with one file at a
+    // time).
+    bool RestoreSession = true;
+    void OpenSession(); // NIBLO_MainTabs.cpp
     size_t TabCount() const { return Tabs.size(); }
     size_t ShownTab() const { return ActiveTab; }
     // Shows tab index: its panes, status, caption and the enabled state of every command.
@@ -256,6 +261,7 @@ class TFormMain : public QMainWindow, public TEngineHost {
     QMenu* WindowMenu = nullptr;
     std::vector<QAction*> TabEntries;
     void UpdateWindowMenu();
+    Engine::TSession SessionNow() const;
     bool ConfirmSaveAll();
     int TopHeight() const; // the toolbar strip and the tab bar above the panes
     void PlacePanesBelowTop();

@@ -108,6 +108,7 @@ void TFormMain::ReadSettings() {
     App.NewEOF = ini.ReadBool(Options, "NewEOF", false);
     App.BackupOnSave = ini.ReadBool(Options, "BackupOnSave", false);
     OneFileAtATime = ini.ReadBool(Options, "OneFileAtATime", false);
+    RestoreSession = ini.ReadBool(Options, "RestoreSession", true);
     UpdateWindowMenu();
     // A set the program does not know leaves the default.
     const int characterSet = ini.ReadInteger(Options, "CharacterSet", 0);
@@ -184,6 +185,8 @@ void TFormMain::WriteSettings() {
         ini.WriteBool(Options, "NewEOF", App.NewEOF) &&
         ini.WriteBool(Options, "BackupOnSave", App.BackupOnSave) &&
         ini.WriteBool(Options, "OneFileAtATime", OneFileAtATime) &&
+        ini.WriteBool(Options, "RestoreSession", RestoreSession) &&
+        Engine::WriteSession(ini, RestoreSession && !OneFileAtATime ? SessionNow() : Engine::TSession()) &&
         ini.WriteString(Options, "CurrentDir", App.LastDir) &&
         ini.WriteBool(Options, "Overwrite", App.OverwriteMode) &&
         ini.WriteBool(Options, "ModusText", App.TextMode) &&
@@ -232,6 +235,7 @@ void TFormMain::Options1Click() {
     form.CheckBoxNewEOF->setChecked(App.NewEOF);
     form.CheckBoxBackup->setChecked(App.BackupOnSave);
     form.CheckBoxOneFile->setChecked(OneFileAtATime);
+    form.CheckBoxSession->setChecked(RestoreSession);
     form.ComboBoxCharSet->setCurrentIndex(int(App.CharacterSet));
     const int colorEntry = form.ComboBoxColor->findText(ColorToString(ColorBlockValue),
                                                         Qt::MatchExactly | Qt::MatchCaseSensitive);
@@ -271,6 +275,7 @@ void TFormMain::Options1Click() {
     App.OldFileTime = form.CheckBoxOldFileTime->isChecked();
     App.BackupOnSave = form.CheckBoxBackup->isChecked();
     OneFileAtATime = form.CheckBoxOneFile->isChecked();
+    RestoreSession = form.CheckBoxSession->isChecked();
     UpdateWindowMenu();
     if (form.RadioGroupByteOrder->ItemIndex() >= 0) ByteOrder = form.RadioGroupByteOrder->ItemIndex();
     if (form.RadioGroupBase->ItemIndex() >= 0) App.AddressBase = form.RadioGroupBase->ItemIndex();

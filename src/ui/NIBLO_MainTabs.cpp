@@ -8,7 +8,13 @@
 #include "engine/document/View.h"
 #include "engine/editing/PaneEditing.h"
 #include "engine/editing/Undo.h"
+#include "engine/files/FileAccess.h"
 #include "engine/files/FileCommands.h"
+#include "engine/files/Paths.h"
+#include "engine/settings/IniFile.h"
+#include "engine/text/StringTable.h"
+#include "engine/text/TextFormat.h"
+#include "kit/SettingsLocation.h"
 #include "kit/JkGrid.h"
 #include "kit/UiApplication.h"
 #include "ui/NIBLO_Inspector.h"
@@ -287,6 +293,37 @@ bool TFormMain::ConfirmSaveAll() {
         if (!Engine::Save1Click(Doc())) return false;
     }
     return true;
+}
+
+Engine::TSession TFormMain::SessionNow() const {
+    std::vector<Engine::TDocument*> documents;
+    for (const TTab& tab : Tabs)
+        documents.push_back(tab.Document.get());
+    return Engine::SessionOf(documents, ActiveTab);
+}
+
+void TFormMain::OpenSession() {
+    const Engine::TSession session = Engine::ReadSession(TIniFile(ProgramSettingsFile()));
+    std::vector<std::string> gone;
+    size_t shown = ActiveTab;
+    for (size_t i = 0; i < session.Tabs.size(); ++i) {
+        const Engine::TSessionTab& tab = session.Tabs[i];
+        // A file that is gone is named once in the status bar, not in a box per file.
+        if (!FileAccess::StampOf(tab.Path).Exists) {
+            gone.push_back(NamePart(tab.Path));
+            continue;
+        }
+        if (!OpenInTab(tab.Path, false)) continue;
+        Engine::RestorePlace(Doc(), tab);
+        if (i == session.Active) shown = ActiveTab;
+    }
+    ShowTab(shown);
+    if (!gone.empty()) {
+        std::string names;
+        for (const std::string& name : gone)
+            names += (names.empty() ? "" : ", ") + name;
+        ShowStatusText(FormatText(Texts::SessionFilesGone, {names}));
+    }
 }
 
 void TFormMain::New1Click() {

@@ -10,6 +10,7 @@
 
 #include "dialogs/NIBLO_Quit.h"
 
+#include "engine/document/Blocks.h"
 #include "engine/document/View.h"
 #include "kit/JkGrid.h"
 #include "kit/JkStatusBar.h"
@@ -30,6 +31,7 @@ class TestTabs : public TEditorTestCase {
     void closingAndQuittingAskOnlyForModifiedTabs();
     void oneFileAtATimeReplacesTheOpenFile();
     void everyFileOfTheCommandLineGetsATab();
+    void theSessionComesBackWithoutTheFilesThatAreGone();
 };
 
 namespace {
@@ -206,6 +208,45 @@ void TestTabs::everyFileOfTheCommandLineGetsATab() {
     QCOMPARE(form.ShownTab(), size_t(0));
     QCOMPARE(FileBytes(), QByteArray("aa"));
     QCOMPARE(form.TabBar->tabText(2), QString("c.bin"));
+}
+
+void TestTabs::theSessionComesBackWithoutTheFilesThatAreGone() {
+    QTemporaryDir dir;
+    const QString a = Write(dir, "a.bin", QByteArray(300, 'a')), b = Write(dir, "b.bin", QByteArray(400, 'b'));
+    const QString c = Write(dir, "c.bin", "cc");
+    {
+        auto form = StartForm(a);
+        QVERIFY(form->OpenInTab(b.toStdString(), false));
+        QVERIFY(form->OpenInTab(c.toStdString(), false));
+        form->ShowTab(1);
+        Engine::ShowAddress(TestDoc(), 250, true, false);
+        Engine::SetBlock(TestDoc(), 200, 210);
+        form->ShowTab(0);
+        Engine::ShowAddress(TestDoc(), 100, true, false);
+        form->ShowTab(1);
+        QVERIFY(form->close());
+    }
+    QVERIFY(QFile::remove(c));
+    auto form = StartForm();
+    QCOMPARE(form->TabCount(), size_t(2));
+    QCOMPARE(form->ShownTab(), size_t(1));
+    QCOMPARE(QString::fromStdString(TestDoc().File.FileName), b);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 250);
+    QCOMPARE(TestDoc().Block.BlockBegin, 200);
+    QCOMPARE(TestDoc().Block.BlockEnd, 210);
+    QCOMPARE(form->StatusBar1->PanelText(3), QString("Not found, so not opened again: c.bin"));
+    form->ShowTab(0);
+    QCOMPARE(Engine::CurrentAddress(TestDoc()), 100);
+    QVERIFY(form->close());
+
+    // A FILE on the command line, or the option off, opens no session.
+    auto named = StartForm(a);
+    QCOMPARE(named->TabCount(), size_t(1));
+    named->RestoreSession = false;
+    QVERIFY(named->close());
+    auto plain = StartForm();
+    QCOMPARE(plain->TabCount(), size_t(1));
+    QVERIFY(!TestDoc().FileOpen);
 }
 
 NIBLO_UI_TEST(TestTabs)

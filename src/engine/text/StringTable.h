@@ -55,6 +55,8 @@ inline constexpr const char* OpenFileTitle = "Open file";
 inline constexpr const char* OpenReadOnlyTitle = "Open file read-only";
 inline constexpr const char* ReadOnlyMark = " (read-only)";
 inline constexpr const char* FileIsReadOnly = "The file is read-only";
+// The files of the last session that are gone (a list of names).
+inline constexpr const char* SessionFilesGone = "Not found, so not opened again: %s";
 inline constexpr const char* SaveFileAsTitle = "Save file as";
 inline constexpr const char* FileMasks = "*.*,*.exe";
 inline constexpr const char* FavoritesSection = "Favorites";
