@@ -4,6 +4,7 @@
 #include "kit/CommandLine.h"
 #include "kit/ProgramInfo.h"
 #include "kit/SettingsLocation.h"
+#include "kit/SingleInstance.h"
 
 #include <QApplication>
 #include <QDir>
@@ -11,6 +12,7 @@
 #include <QStandardPaths>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -36,7 +38,15 @@ int main(int argc, char* argv[]) {
     QGuiApplication::setDesktopFileName(ProgramId());
 
     // Settings, histories, recent files and favourites share one file.
-    ProgramSettingsFile();
+    const std::string& settingsFile = ProgramSettingsFile();
+    // Files for a window that runs already go to it (a measuring run always starts on its own; so do
+    // --new-window, and --read-only and --goto, which belong to a start).
+    const bool ownWindow = commandLine.NewWindow || commandLine.ReadOnly || commandLine.Address ||
+                           qEnvironmentVariableIsSet("NIBLO_EXIT_AFTER_FIRST_PAINT");
+    const QString instance = InstanceName(settingsFile);
+    std::vector<std::string> files = commandLine.MoreFiles;
+    if (!commandLine.FileName.empty()) files.insert(files.begin(), commandLine.FileName);
+    if (!ownWindow && !files.empty() && HandToRunningInstance(instance, files)) return 0;
     TFormMain formMain(commandLine.FileName);
     // The user's state folder, for the recovery journals and the copy of a file's old contents while it
     // is overwritten in place.
@@ -45,5 +55,10 @@ int main(int argc, char* argv[]) {
     formMain.MoreArguments = commandLine.MoreFiles;
     formMain.FirstAddress = commandLine.Address;
     formMain.show();
+    std::unique_ptr<TInstanceServer> server;
+    if (!commandLine.NewWindow && !qEnvironmentVariableIsSet("NIBLO_EXIT_AFTER_FIRST_PAINT")) {
+        server = std::make_unique<TInstanceServer>(instance);
+        server->OnFiles = [&formMain](const std::vector<std::string>& handed) { formMain.TakeFiles(handed); };
+    }
     return app.exec();
 }

@@ -57,7 +57,10 @@ TCommandLine ReadCommandLine(const std::vector<std::string>& arguments) {
                        "such as png) describes them, as JSON: path, address counted from 0, size and value of "
                        "each; opens no window."),
         QStringLiteral("FORMAT"));
-    parser.addOptions({help, version, readOnly, address, structure});
+    const QCommandLineOption newWindow(
+        QStringLiteral("new-window"),
+        QStringLiteral("Opens a window of its own; without it, the files go to the window already running."));
+    parser.addOptions({help, version, readOnly, address, structure, newWindow});
     parser.addPositionalArgument(
         QStringLiteral("FILE"),
         QStringLiteral("The files to open, each in a tab; put -- before a name that starts with a dash."),
@@ -99,6 +102,7 @@ TCommandLine ReadCommandLine(const std::vector<std::string>& arguments) {
         return result;
     }
     result.ReadOnly = parser.isSet(readOnly);
+    result.NewWindow = parser.isSet(newWindow);
     if (parser.isSet(address)) {
         const QString text = parser.value(address);
         result.Address = Engine::ReadAddressText(ToBytes(text));

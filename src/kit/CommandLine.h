@@ -22,6 +22,8 @@ struct TCommandLine {
     std::vector<std::string> MoreFiles;
     bool ReadOnly = false;
     std::optional<int64_t> Address;
+    // A window of its own, even while another one runs for the same settings.
+    bool NewWindow = false;
 };
 
 // The exit code of a wrong option, a wrong address or a missing file name.

@@ -71,6 +71,8 @@ class TFormMain : public QMainWindow, public TEngineHost {
     // time).
     bool RestoreSession = true;
     void OpenSession(); // NIBLO_MainTabs.cpp
+    // Files a later start handed over: each opens in a tab, and the window comes to the front.
+    void TakeFiles(const std::vector<std::string>& files);
     size_t TabCount() const { return Tabs.size(); }
     size_t ShownTab() const { return ActiveTab; }
     // Shows tab index: its panes, status, caption and the enabled state of every command.

@@ -20,7 +20,9 @@
 #include "ui/NIBLO_Inspector.h"
 
 #include <QKeySequence>
+#include <QApplication>
 #include <QMenu>
+#include <QTimer>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QAction>
@@ -324,6 +326,19 @@ void TFormMain::OpenSession() {
             names += (names.empty() ? "" : ", ") + name;
         ShowStatusText(FormatText(Texts::SessionFilesGone, {names}));
     }
+}
+
+void TFormMain::TakeFiles(const std::vector<std::string>& files) {
+    // A running operation or an open box owns the moment: the files wait for it.
+    if (Progress || QApplication::activeModalWidget()) {
+        QTimer::singleShot(200, this, [this, files] { TakeFiles(files); });
+        return;
+    }
+    for (const std::string& file : files)
+        OpenInTab(file, false);
+    if (isMinimized()) showNormal();
+    raise();
+    activateWindow();
 }
 
 void TFormMain::New1Click() {

@@ -13,9 +13,16 @@
 #include "engine/document/Blocks.h"
 #include "engine/document/View.h"
 #include "kit/JkGrid.h"
+#include "kit/SettingsLocation.h"
+#include "kit/SingleInstance.h"
 #include "kit/JkStatusBar.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QThread>
 #include <QFile>
 #include <QListWidget>
 #include <QMenu>
@@ -32,6 +39,8 @@ class TestTabs : public TEditorTestCase {
     void oneFileAtATimeReplacesTheOpenFile();
     void everyFileOfTheCommandLineGetsATab();
     void theSessionComesBackWithoutTheFilesThatAreGone();
+    void aLaterStartHandsItsFilesToTheRunningWindow();
+    void aStaleSocketIsTakenOverAndAStrangerIgnored();
 };
 
 namespace {
@@ -247,6 +256,58 @@ void TestTabs::theSessionComesBackWithoutTheFilesThatAreGone() {
     auto plain = StartForm();
     QCOMPARE(plain->TabCount(), size_t(1));
     QVERIFY(!TestDoc().FileOpen);
+}
+
+// Two real processes: this one's window, and a start of the program with a file, which hands it over.
+void TestTabs::aLaterStartHandsItsFilesToTheRunningWindow() {
+    QTemporaryDir dir;
+    // A copy of the program keeps its settings file beside it, in this folder: its instance name is this
+    // test's alone.
+    const QString program = dir.filePath(QStringLiteral("niblo"));
+    QVERIFY(QFile::copy(QStringLiteral(NIBLO_EXECUTABLE), program));
+    const QString b = Write(dir, "b.bin", "bb"), c = Write(dir, "c.bin", "cc");
+    auto form = StartForm();
+    TInstanceServer server(InstanceName(SettingsLocation(QFile::encodeName(program).toStdString(), dir.path())));
+    QVERIFY(server.Listening());
+    server.OnFiles = [&form](const std::vector<std::string>& files) { form->TakeFiles(files); };
+    QProcess niblo;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    niblo.setProcessEnvironment(env);
+    niblo.setWorkingDirectory(dir.path());
+    niblo.start(program, {QStringLiteral("b.bin"), c}); // a name relative to the starting folder, too
+    QTRY_VERIFY_WITH_TIMEOUT(niblo.state() == QProcess::NotRunning, 30000);
+    QCOMPARE(niblo.exitCode(), 0);
+    QCOMPARE(form->TabCount(), size_t(2));
+    QCOMPARE(QString::fromStdString(TestDoc().File.FileName), c);
+    form->ShowTab(0);
+    QCOMPARE(FileBytes(), QByteArray("bb"));
+}
+
+void TestTabs::aStaleSocketIsTakenOverAndAStrangerIgnored() {
+    const QString name = QStringLiteral("niblo-test-%1").arg(QCoreApplication::applicationPid());
+    {
+        // What a killed instance leaves: the socket's file, with nobody listening.
+        QFile stale(QDir::temp().filePath(name));
+        QVERIFY(stale.open(QIODevice::WriteOnly));
+    }
+    {
+        TInstanceServer server(name);
+        QVERIFY(server.Listening());
+    }
+    // Another program answering on the name takes no files: the start opens its own window.
+    QLocalServer stranger;
+    QVERIFY(stranger.listen(name));
+    QObject::connect(&stranger, &QLocalServer::newConnection, [&stranger] {
+        QLocalSocket* socket = stranger.nextPendingConnection();
+        QObject::connect(socket, &QLocalSocket::readyRead, socket, [socket] { socket->write("HELLO\n"); });
+    });
+    bool handed = true;
+    QThread* client = QThread::create([&] { handed = HandToRunningInstance(name, {"x.bin"}, 2000); });
+    client->start();
+    QTRY_VERIFY_WITH_TIMEOUT(client->isFinished(), 10000);
+    delete client;
+    QVERIFY(!handed);
 }
 
 NIBLO_UI_TEST(TestTabs)
