@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "BenchData.h"
 #include "common/TestDocument.h"
+#include "common/EngineSetup.h"
 
 #include "BenchSupport.h"
 #include "Floor.h"
 #include "RoundRatio.h"
 
-#include "common/StoreInside.h"
-#include "engine/store/ByteStore.h"
+#include "engine/store/PieceStore.h"
 #include "engine/document/EngineState.h"
 
 #include <benchmark/benchmark.h>
@@ -128,7 +128,7 @@ void LoadIntoEngine(TData kind) {
                                   Engine::CapacityFor(static_cast<int32_t>(bytes.size())));
     StoreInside::Room() = StoreInside::Array()->ByteSize;
     std::memcpy(StoreInside::FileBuffer(), bytes.data(), bytes.size());
-    StoreInside::Size() = static_cast<int32_t>(bytes.size());
+    EngineSetup::SetStoreSize(static_cast<int32_t>(bytes.size()));
     TestDoc().FileOpen = true;
     TestDoc().View.BottomAddress = TestDoc().View.PageBytes;
     LoadedKind = static_cast<int>(kind);

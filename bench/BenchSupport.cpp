@@ -2,7 +2,7 @@
 #include "BenchSupport.h"
 #include "common/TestDocument.h"
 
-#include "engine/store/ByteStore.h"
+#include "engine/store/PieceStore.h"
 #include "engine/document/EngineReset.h"
 #include "engine/document/EngineState.h"
 #include "engine/files/FileIo.h"
@@ -144,7 +144,6 @@ void ResetBenchEngine() {
 
 bool LoadBenchFile(int64_t size) {
     ResetBenchEngine();
-    TestDoc().Store.AllocateBuffer();
     if (!Engine::LoadFile(TestDoc(), BenchFile(size), false, 1)) return false;
     TestDoc().FileOpen = true;
     return TestDoc().Store.FileSize() == size;

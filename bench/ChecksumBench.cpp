@@ -4,12 +4,12 @@
 // their separate times less the reads of memory that the pass shares (one floor each but the first).
 #include "BenchData.h"
 #include "common/TestDocument.h"
+#include "common/EngineSetup.h"
 #include "BenchSupport.h"
 #include "RoundRatio.h"
 
-#include "common/StoreInside.h"
 #include "dialogs/ChecksumWorker.h"
-#include "engine/store/ByteStore.h"
+#include "engine/store/PieceStore.h"
 #include "engine/checksums/Checksums.h"
 #include "engine/document/EngineState.h"
 
@@ -55,7 +55,7 @@ void LoadSumData() {
         state ^= state << 17;
         words[i] = state;
     }
-    StoreInside::Size() = SumSize;
+    EngineSetup::SetStoreSize(SumSize);
     TestDoc().FileOpen = true;
 }
 

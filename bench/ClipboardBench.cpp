@@ -4,9 +4,9 @@
 // per-round ratios.
 #include "BenchSupport.h"
 #include "common/TestDocument.h"
+#include "common/EngineSetup.h"
 #include "RoundRatio.h"
 
-#include "common/StoreInside.h"
 #include "engine/editing/Clipboard.h"
 #include "engine/document/EngineState.h"
 #include "engine/files/FileIo.h"
@@ -84,7 +84,7 @@ void BM_ClipboardPaste64MiB(benchmark::State& state) {
     const uint8_t* block = data->Bytes.data() + Engine::PayloadHeader;
     const int32_t size = TestDoc().Store.FileSize();
     auto back = [&] {
-        StoreInside::Size() = size; // the room stays: every round moves the same bytes in the same memory
+        EngineSetup::SetStoreSize(size); // the room stays: every round moves the same bytes in the same memory
         TestDoc().View.BottomAddress = std::min(TestDoc().View.PageBytes, size);
     };
     // The first paste grows the buffer; the rounds after it find the same memory, touched.

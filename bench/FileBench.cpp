@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "BenchSupport.h"
 #include "common/TestDocument.h"
+#include "common/EngineSetup.h"
 #include "RoundRatio.h"
 
-#include "common/StoreInside.h"
-#include "engine/store/ByteStore.h"
+#include "engine/store/PieceStore.h"
 #include "engine/document/EngineState.h"
 #include "engine/files/FileIo.h"
 
@@ -35,7 +35,7 @@ double OpenGapRatio() {
         if (!opened) std::exit(1);
         // Back to the same size, the bytes in one piece: every round moves the same bytes, never reallocates.
         TestDoc().Store.ContiguousBytes();
-        StoreInside::Size() = size;
+        EngineSetup::SetStoreSize(size);
         return seconds;
     };
     auto baseline = [&] {

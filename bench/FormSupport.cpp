@@ -4,7 +4,7 @@
 
 #include "BenchSupport.h"
 
-#include "engine/store/ByteStore.h"
+#include "engine/store/PieceStore.h"
 #include "engine/document/EngineReset.h"
 #include "engine/document/EngineState.h"
 #include "engine/files/FileCommands.h"

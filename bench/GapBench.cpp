@@ -9,8 +9,7 @@
 #include "FormSupport.h"
 #include "RoundRatio.h"
 
-#include "common/StoreInside.h"
-#include "engine/store/ByteStore.h"
+#include "engine/store/PieceStore.h"
 #include "engine/document/EngineState.h"
 #include "engine/editing/PaneEditing.h"
 #include "engine/search/Search.h"
@@ -97,8 +96,8 @@ const TGapRatios& Measure() {
         std::memmove(bytes, bytes + 1, size_t(BigSize));
 
         const TKeyTimes bigTimes = TypeKeys(big);
-        if (TestDoc().Store.FileSize() != BigSize + Keys || TestDoc().Store.ReadByte(1) != 'a' ||
-            TestDoc().Store.ReadByte(Keys) != 'a' || StoreInside::GapAt() != Keys + 1)
+        if (TestDoc().Store.FileSize() != BigSize + Keys || uint8_t(TestDoc().Store.ByteAt(1)) != 'a' ||
+            uint8_t(TestDoc().Store.ByteAt(Keys)) != 'a' || StoreInside::GapAt() != Keys + 1)
             Wrong("typing at the front");
         TestApp().SearchRequest.Pattern.assign(Planted.begin(), Planted.end());
         TestApp().SearchRequest.CaseSensitive = true;
@@ -124,7 +123,7 @@ const TGapRatios& Measure() {
         TFormMain& small = OpenForTyping(SmallSize, SmallSize + 1);
         const TKeyTimes smallTimes = TypeKeys(small);
         if (TestDoc().Store.FileSize() != SmallSize + Keys ||
-            TestDoc().Store.ReadByte(SmallSize + Keys) != 'a')
+            uint8_t(TestDoc().Store.ByteAt(SmallSize + Keys)) != 'a')
             Wrong("typing at the end");
         small.hide();
 

@@ -7,7 +7,6 @@
 #include "FreshProcess.h"
 #include "RoundRatio.h"
 
-#include "common/StoreInside.h"
 #include "engine/document/EngineState.h"
 #include "engine/files/FileAccess.h"
 #include "engine/files/FileIo.h"

@@ -2,12 +2,12 @@
 // The panes of the main window: refilling and repainting a page, typing into a big file, paging through one.
 #include "BenchSupport.h"
 #include "common/TestDocument.h"
+#include "common/EngineSetup.h"
 #include "Floor.h"
 #include "FormSupport.h"
 #include "RoundRatio.h"
 
-#include "common/StoreInside.h"
-#include "engine/store/ByteStore.h"
+#include "engine/store/PieceStore.h"
 #include "engine/inspector/DataInspector.h"
 #include "engine/document/EngineReset.h"
 #include "engine/document/EngineState.h"
@@ -129,7 +129,7 @@ double TypeRatio() {
         // The bytes in one piece again, so that every key moves the whole file as the first key at a new
         // place does; the room stays, so no round needs an allocation.
         TestDoc().Store.ContiguousBytes();
-        StoreInside::Size() = size;
+        EngineSetup::SetStoreSize(size);
         TestDoc().View.BottomAddress = std::min(
             TestDoc().View.TopAddress + TestDoc().View.PageBytes - 1, TestDoc().Store.FileSize());
         Engine::SetCursorCell(TestDoc(), 0, 0);
@@ -146,7 +146,7 @@ double TypeRatio() {
         SendKey(form.ActivePane(), Qt::Key_A, QStringLiteral("a"));
         const double seconds = NowSeconds() - start;
         right = right && TestDoc().Store.FileSize() == size + 1 &&
-                TestDoc().Store.ReadByte(1) == 'a' && counter.Paints > 0;
+                uint8_t(TestDoc().Store.ByteAt(1)) == 'a' && counter.Paints > 0;
         return seconds;
     };
     auto moved = [&] {
@@ -185,7 +185,7 @@ bool OverwriteTypingRatio(TFormMain& form, const std::function<void(bool)>& turn
             const double start = NowSeconds();
             SendKey(form.ActivePane(), Qt::Key_A, QStringLiteral("a"));
             const double seconds = NowSeconds() - start;
-            right = right && TestDoc().Store.ReadByte(TestDoc().View.TopAddress) == 'a' &&
+            right = right && uint8_t(TestDoc().Store.ByteAt(TestDoc().View.TopAddress)) == 'a' &&
                     counter.Paints > 0;
             return seconds;
         };

@@ -7,7 +7,7 @@
 
 #include "common/EngineSetup.h"
 #include "common/TestRandom.h"
-#include "engine/store/ByteStore.h"
+#include "engine/store/PieceStore.h"
 #include "engine/editing/Editing.h"
 #include "engine/document/EngineState.h"
 #include "engine/files/FileCommands.h"

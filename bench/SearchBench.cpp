@@ -3,10 +3,10 @@
 // buffer) and glibc memmem, engine and baseline by turns in every round.
 #include "BenchData.h"
 #include "common/TestDocument.h"
+#include "common/EngineSetup.h"
 #include "BenchSupport.h"
 #include "RoundRatio.h"
 
-#include "common/StoreInside.h"
 #include "engine/document/EngineState.h"
 #include "engine/search/Replace.h"
 #include "engine/search/Search.h"
@@ -111,7 +111,7 @@ double ReplaceAllSeconds() {
 void Pristine() {
     const TBytes& bytes = Data(TData::Replace);
     std::memcpy(StoreInside::FileBuffer(), bytes.data(), bytes.size());
-    StoreInside::Size() = static_cast<int32_t>(bytes.size());
+    EngineSetup::SetStoreSize(static_cast<int32_t>(bytes.size()));
 }
 
 double SameLengthRatio() {

@@ -8,7 +8,7 @@
 #include "RoundRatio.h"
 
 #include "common/EngineSetup.h"
-#include "engine/store/ByteStore.h"
+#include "engine/store/PieceStore.h"
 #include "engine/document/EngineState.h"
 #include "engine/files/FileIo.h"
 #include "engine/editing/PaneEditing.h"
@@ -57,7 +57,7 @@ TInsertionRatios& InsertionRatios() {
     if (!LoadBenchFile(Size)) std::exit(1);
     TestApp().OverwriteMode = false;
     Engine::PaneKeyPress(TestDoc(), 'x');
-    const uint8_t first = TestDoc().Store.ReadByte(2);
+    const uint8_t first = uint8_t(TestDoc().Store.ByteAt(2));
     bool right = TestDoc().Store.FileSize() == Size + 1;
     std::vector<double> undoRatios, redoRatios;
     // Right after the key, undo and redo would find the store's gap at the byte and move nothing; with the
@@ -65,13 +65,13 @@ TInsertionRatios& InsertionRatios() {
     for (int round = 0; round < Rounds; ++round) {
         uint8_t* const bytes = TestDoc().Store.ContiguousBytes();
         const double undo = Timed([] { Engine::Undo1Click(TestDoc()); });
-        right = right && TestDoc().Store.FileSize() == Size && TestDoc().Store.ReadByte(1) == first;
+        right = right && TestDoc().Store.FileSize() == Size && uint8_t(TestDoc().Store.ByteAt(1)) == first;
         TestDoc().Store.ContiguousBytes();
         const double down = Timed([&] { std::memmove(bytes, bytes + 1, Size - 1); });
         const double up = Timed([&] { std::memmove(bytes + 1, bytes, Size - 1); });
         bytes[0] = first; // the two moves leave every byte as the undo left it
         const double redo = Timed([] { Engine::Redo1Click(TestDoc()); });
-        right = right && TestDoc().Store.FileSize() == Size + 1 && TestDoc().Store.ReadByte(1) == 'x';
+        right = right && TestDoc().Store.FileSize() == Size + 1 && uint8_t(TestDoc().Store.ByteAt(1)) == 'x';
         undoRatios.push_back(undo / down);
         redoRatios.push_back(redo / up);
     }

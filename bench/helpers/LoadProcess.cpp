@@ -8,7 +8,7 @@
 #include "../BenchSupport.h"
 #include "common/TestDocument.h"
 
-#include "engine/store/ByteStore.h"
+#include "engine/store/PieceStore.h"
 #include "engine/document/EngineState.h"
 #include "engine/files/FileIo.h"
 
@@ -59,7 +59,6 @@ int ReadPlain(const char* path, const std::string& mode) {
 
 int LoadEngine(const char* path) {
     ResetBenchEngine();
-    if (!TestDoc().Store.AllocateBuffer()) return 3;
     return Engine::LoadFile(TestDoc(), path, false, 1) ? 0 : 4;
 }
 

@@ -3,7 +3,7 @@
 
 #include "kit/UiApplication.h"
 
-#include "engine/store/ByteStore.h"
+#include "engine/store/PieceStore.h"
 #include "engine/inspector/DataInspector.h"
 #include "engine/document/EngineState.h"
 #include "engine/files/FileCommands.h"
@@ -112,11 +112,6 @@ void TFormMain::FormActivate() {
     Activated = true;
     ReadSettings();
     // Qt's clipboard needs no registration of the binary format, so Clipboard1 always stays usable.
-    if (!Doc().Store.HasBuffer() && !Doc().Store.AllocateBuffer()) {
-        // The engine has said that the program ends.
-        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(1); });
-        return;
-    }
     if (!FirstArgument.empty() && Engine::OpenFile(Doc(), FirstArgument, false, FirstReadOnly) && FirstAddress)
         Engine::GoToEntered(Doc(), *FirstAddress);
     // Changes a program that ended left unsaved, after those of the file just opened.
@@ -134,7 +129,6 @@ void TFormMain::FormClose() {
     // The user saved or gave up the changes: nothing is left to recover.
     Engine::RecoveryClosed(Doc());
     Engine::RecoveryDrain(Doc());
-    if (Doc().Store.HasBuffer()) Doc().Store.FreeBuffer();
     WriteSettings();
     OfferToEmptyClipboard();
 }

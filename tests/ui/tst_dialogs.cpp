@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The Find/Count, Replace and Insert dialogs: their checks and messages, the conversions, the shared
 // histories, and the commands they drive in the main window.
-#include "common/StoreInside.h"
 #include "common/TestDocument.h"
 #include "controls/JkByteEdit.h"
 #include "controls/JkHist.h"
@@ -266,7 +265,6 @@ void TestDialogs::historiesSharedBetweenFindAndReplace() {
 }
 
 void TestDialogs::insertRefusesEmptyCountsAndOversize() {
-    StoreInside::Room() = Engine::MinCapacity; // the dialog only compares against the room in the buffer
     const QString empty = QStringLiteral("Can't insert empty string");
     {
         TFormIns dialog;
