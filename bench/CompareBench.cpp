@@ -4,6 +4,7 @@
 // edits) against byte by byte over the same files, and against the floor. Engine and baseline run on the
 // same buffers.
 #include "BenchSupport.h"
+#include "InPlaceSource.h"
 #include "Floor.h"
 #include "RoundRatio.h"
 
@@ -30,22 +31,8 @@ constexpr int Rounds = 5;
     std::exit(1);
 }
 
-// Bytes that lie in memory, visited in place, as a file mapped from the page cache is.
-class TInPlace final : public Engine::TPieceSource {
-  public:
-    explicit TInPlace(const TBytes& bytes) : Data(bytes) {}
-    const uint8_t* Bytes(int64_t offset) const override { return Data.data() + offset; }
-    int64_t Read(int64_t offset, std::span<uint8_t> into) const override {
-        std::memcpy(into.data(), Data.data() + offset, into.size());
-        return static_cast<int64_t>(into.size());
-    }
-
-  private:
-    const TBytes& Data;
-};
-
 Engine::TStoreSnapshot Snapshot(Engine::TPieceStore& store, const TBytes& bytes) {
-    store.Load(std::make_shared<TInPlace>(bytes), static_cast<TCount>(bytes.size()));
+    store.Load(std::make_shared<TInPlaceSource>(bytes), static_cast<TCount>(bytes.size()));
     return store.Snapshot();
 }
 

@@ -32,7 +32,6 @@ TFormMain& OpenInForm(int64_t size) {
     const std::string& path = BenchFile(size);
     Engine::ResetEngineState(TestDoc());
     TFormMain& form = Form();
-    TestDoc().Store.AllocateBuffer();
     Engine::OpenFile(TestDoc(), path, false);
     return form;
 }

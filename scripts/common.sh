@@ -18,6 +18,10 @@ niblo_install() {
 NIBLO_BASE_PACKAGES=(cmake g++ ninja-build pkg-config qt6-base-dev libgl-dev fonts-dejavu-core)
 # The libraries behind Tools > Checksums; XXH3 also hashes a file's contents for the recovery journal.
 NIBLO_BASE_PACKAGES+=(libssl-dev libdeflate-dev libisal-dev libxxhash-dev)
+# Find all: Unicode case folding, and regular expressions over raw bytes.
+NIBLO_BASE_PACKAGES+=(libutf8proc-dev libpcre2-dev)
+# Structures: format definitions are YAML, and zlib inflates the compressed fields they describe.
+NIBLO_BASE_PACKAGES+=(libyaml-cpp-dev zlib1g-dev)
 # What cpack -G DEB needs beyond the build: dpkg-shlibdeps works out the dependencies, and file finds the
 # programs it is to look at.
 NIBLO_PACKAGE_TOOLS=(dpkg-dev file)

@@ -21,8 +21,8 @@ int main(int argc, char* argv[]) {
     const TCommandLine commandLine =
         ReadCommandLine(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
     if (!commandLine.Start) {
-        const std::string& text = commandLine.ExitCode == 0 ? commandLine.Output : commandLine.Error;
-        std::fwrite(text.data(), 1, text.size(), commandLine.ExitCode == 0 ? stdout : stderr);
+        std::fwrite(commandLine.Output.data(), 1, commandLine.Output.size(), stdout);
+        std::fwrite(commandLine.Error.data(), 1, commandLine.Error.size(), stderr);
         return commandLine.ExitCode;
     }
 

@@ -4,7 +4,7 @@
 //   niblo_load read <file>           malloc and read(), as a plain C program does
 //   niblo_load read-populate <file>  the same, the block populated for writing first
 //   niblo_load read-huge <file>      the same, on a block advised to use transparent huge pages
-//   niblo_load engine <file>         the editor's LoadFile into its start buffer
+//   niblo_load engine <file>         the editor's LoadFile into its store
 #include "../BenchSupport.h"
 #include "common/TestDocument.h"
 

@@ -284,6 +284,7 @@ QWidget* TFormOpt::CreateGeneralPage() {
         CheckBox("CheckBoxBackup", tr("&Keep the previous version as NAME.bak when saving"), page);
     SpinEditMRU = SpinEdit("SpinEditMRU", 1, 9, page);
     CheckBoxNewEOF = CheckBox("CheckBoxNewEOF", tr("Create new file with EOF char"), page);
+    CheckBoxOneFile = CheckBox("CheckBoxOneFile", tr("One &file at a time (Open replaces the open file)"), page);
 
     auto* groups = new QHBoxLayout;
     groups->addWidget(RadioGroupByteOrder);
@@ -298,6 +299,7 @@ QWidget* TFormOpt::CreateGeneralPage() {
     layout->addWidget(CheckBoxBackup);
     layout->addLayout(mru);
     layout->addWidget(CheckBoxNewEOF);
+    layout->addWidget(CheckBoxOneFile);
     layout->addStretch();
     return page;
 }

@@ -45,6 +45,7 @@ class TFormOpt : public QDialog {
     QCheckBox* CheckBoxBackup = nullptr;
     QSpinBox* SpinEditMRU = nullptr;
     QCheckBox* CheckBoxNewEOF = nullptr;
+    QCheckBox* CheckBoxOneFile = nullptr;
     QComboBox* ComboBoxFont = nullptr;
     QSpinBox* SpinEditFSize = nullptr;
     // Entries in the order of TCharacterSet, the font's own first.

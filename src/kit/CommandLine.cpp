@@ -2,6 +2,7 @@
 #include "kit/CommandLine.h"
 
 #include "engine/document/Navigation.h"
+#include "engine/structure/StructCommand.h"
 #include "kit/ProgramInfo.h"
 
 #include <QCommandLineOption>
@@ -50,7 +51,13 @@ TCommandLine ReadCommandLine(const std::vector<std::string>& arguments) {
         QStringLiteral("Puts the cursor on ADDRESS in FILE: decimal, or hexadecimal after $ or 0x, counted "
                        "from 0 or 1 as the options' address base says."),
         QStringLiteral("ADDRESS"));
-    parser.addOptions({help, version, readOnly, address});
+    const QCommandLineOption structure(
+        {QStringLiteral("s"), QStringLiteral("structure")},
+        QStringLiteral("Prints FILE's fields as FORMAT (a .ksy format definition, or the name of a shipped one "
+                       "such as png) describes them, as JSON: path, address counted from 0, size and value of "
+                       "each; opens no window."),
+        QStringLiteral("FORMAT"));
+    parser.addOptions({help, version, readOnly, address, structure});
     parser.addPositionalArgument(
         QStringLiteral("FILE"),
         QStringLiteral("The file to open; put -- before a name that starts with a dash."),
@@ -80,6 +87,15 @@ TCommandLine ReadCommandLine(const std::vector<std::string>& arguments) {
     if (files.size() > 1)
         return refuse(QStringLiteral("One FILE at most; '%1' is one too many.").arg(files.at(1)));
     result.FileName = files.isEmpty() ? std::string() : ToBytes(files.first());
+    if (parser.isSet(structure)) {
+        if (result.FileName.empty()) return refuse(QStringLiteral("--structure needs a FILE."));
+        const Engine::TStructCommandResult run = Engine::RunStructureCommand(
+            ToBytes(parser.value(structure)), result.FileName, {NIBLO_FORMATS_DIR, NIBLO_SOURCE_FORMATS_DIR});
+        result.ExitCode = run.ExitCode;
+        result.Output = run.Output;
+        result.Error = run.Error;
+        return result;
+    }
     result.ReadOnly = parser.isSet(readOnly);
     if (parser.isSet(address)) {
         const QString text = parser.value(address);

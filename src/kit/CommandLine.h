@@ -9,8 +9,8 @@
 // What the command line asks for: niblo [options] [FILE]. Read before any window system is asked for, so
 // that --help, --version and a wrong argument need no display.
 struct TCommandLine {
-    // False: the program only prints Output to standard output (ExitCode 0) or Error to standard error
-    // (ExitCode UsageExitCode) and ends.
+    // False: the program only prints Output to standard output and Error to standard error, and ends with
+    // ExitCode (UsageExitCode for wrong arguments).
     bool Start = false;
     int ExitCode = 0;
     std::string Output;

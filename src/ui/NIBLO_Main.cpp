@@ -24,6 +24,7 @@
 #include "kit/ProgressBox.h"
 #include "ui/NIBLO_Inspector.h"
 
+#include <QTabBar>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -55,8 +56,8 @@ TFormMain::TFormMain(std::string firstArgument, QWidget* parent)
     setWindowTitle(QString::fromLatin1(Engine::ProgramName));
     App.Host = this;
     SetUiApplication(&App);
-    Documents.push_back(std::make_unique<Engine::TDocument>(App));
-    Doc().Display = this;
+    Tabs.push_back(TTab{std::make_unique<Engine::TDocument>(App), {}, {}, {}, {}});
+    Doc().ShowIn(this);
     SetUiDocument(&Doc());
 
     Client = new QWidget(this);
@@ -104,6 +105,7 @@ void TFormMain::FormCreate() {
     SetPaneDimensions(Engine::DefaultCols, Engine::DefaultRows);
     Action(TCommand::Rowaddresses1)->setChecked(false);
     CreateInspector();
+    CreateTabs();
     Engine::Close1Click(Doc());
 }
 
@@ -112,7 +114,7 @@ void TFormMain::FormActivate() {
     Activated = true;
     ReadSettings();
     // Qt's clipboard needs no registration of the binary format, so Clipboard1 always stays usable.
-    if (!FirstArgument.empty() && Engine::OpenFile(Doc(), FirstArgument, false, FirstReadOnly) && FirstAddress)
+    if (!FirstArgument.empty() && OpenInTab(FirstArgument, FirstReadOnly) && FirstAddress)
         Engine::GoToEntered(Doc(), *FirstAddress);
     // Changes a program that ended left unsaved, after those of the file just opened.
     Engine::OfferRecoveries(Doc());
@@ -127,8 +129,10 @@ void TFormMain::CheckFileOnDisk() {
 
 void TFormMain::FormClose() {
     // The user saved or gave up the changes: nothing is left to recover.
-    Engine::RecoveryClosed(Doc());
-    Engine::RecoveryDrain(Doc());
+    for (TTab& tab : Tabs) {
+        Engine::RecoveryClosed(*tab.Document);
+        Engine::RecoveryDrain(*tab.Document);
+    }
     WriteSettings();
     OfferToEmptyClipboard();
 }
@@ -213,7 +217,7 @@ void TFormMain::showEvent(QShowEvent* event) {
 
 void TFormMain::closeEvent(QCloseEvent* event) {
     // While a progress box runs the operation owns the buffer; the window stays.
-    if (Progress || !Engine::ConfirmSave(Doc())) {
+    if (Progress || !ConfirmSaveAll()) {
         event->ignore();
         return;
     }
@@ -243,13 +247,17 @@ static int StripHeight(const QWidget* panel) {
     return panel->isHidden() ? 0 : panel->height();
 }
 
+int TFormMain::TopHeight() const {
+    return StripHeight(Panel1) + (TabBar && !TabBar->isHidden() ? TabBar->sizeHint().height() : 0);
+}
+
 int TFormMain::WindowWidthFor(int cols) const {
     return RowAddressSpace() + InspectorSpace() + 4 * BorderWidth + PaneWidth(JkStrGridText, cols) +
            PaneWidth(JkStrGridHex, cols) + ScrollBarWidth(this);
 }
 
 int TFormMain::WindowHeightFor(int rows) const {
-    return MenuBarHeight(this) + 2 * BorderHeight + StripHeight(Panel1) + StatusBar1->sizeHint().height() +
+    return MenuBarHeight(this) + 2 * BorderHeight + TopHeight() + StatusBar1->sizeHint().height() +
            PaneHeight(JkStrGridText, rows);
 }
 
@@ -275,7 +283,7 @@ int TFormMain::ColsForWidth(int width, int cellPairWidth) const {
 
 int TFormMain::RowsForHeight(int height, int rowHeight) const {
     const int line = JkStrGridText->GridLineWidth();
-    return (height - MenuBarHeight(this) - 2 * BorderHeight - StripHeight(Panel1) -
+    return (height - MenuBarHeight(this) - 2 * BorderHeight - TopHeight() -
             StatusBar1->sizeHint().height() - 4 * line) /
            (line + rowHeight);
 }
@@ -354,6 +362,7 @@ void TFormMain::LayoutPanes() {
 
 void TFormMain::LayoutChildren() {
     Panel1->setGeometry(0, 0, Client->width(), StripHeight(Panel1));
+    if (TabBar) TabBar->setGeometry(0, StripHeight(Panel1), Client->width(), TabBar->sizeHint().height());
     const int statusHeight = StatusBar1->sizeHint().height();
     StatusBar1->setGeometry(0, Client->height() - statusHeight, Client->width(), statusHeight);
 }
@@ -439,7 +448,11 @@ void TFormMain::ApplyFontName(const QString& name) {
 void TFormMain::SetToolBarHidden(bool hidden) {
     Panel1->setHidden(hidden);
     Panel1->resize(Panel1->width(), hidden ? 0 : ToolBarHeight);
-    const int strip = StripHeight(Panel1);
+    PlacePanesBelowTop();
+}
+
+void TFormMain::PlacePanesBelowTop() {
+    const int strip = TopHeight();
     JkStrGridText->move(JkStrGridText->x(), strip + 1);
     JkStrGridHex->move(JkStrGridHex->x(), strip + 1);
     SetPaneDimensions(Doc().View.Cols, Doc().View.Rows);
@@ -536,10 +549,12 @@ void TFormMain::SetCaption(const std::string& caption) {
     // Qt shows "*" in place of the placeholder while the window is modified, and the taskbar with it.
     setWindowTitle(QString::fromStdString(caption) + QStringLiteral("[*]"));
     setWindowModified(Doc().Modified);
+    UpdateTabs();
 }
 
 void TFormMain::ModifiedChanged(bool modified) {
     setWindowModified(modified);
+    UpdateTabs();
 }
 
 void TFormMain::Beep() {

@@ -52,13 +52,33 @@ namespace Engine {
 class TDocument;
 }
 
+class QTabBar;
+
 class TFormMain : public QMainWindow, public TEngineHost {
     Q_OBJECT
   public:
     // The program's modes and options, which every document shares.
     Engine::TApplication App;
-    // The document the commands work on.
-    Engine::TDocument& Doc() const { return *Documents.front(); }
+    // The document the commands work on: the shown tab's.
+    Engine::TDocument& Doc() const { return *Tabs[ActiveTab].Document; }
+
+    // Tabs, one document each (NIBLO_MainTabs.cpp). The tab bar shows while more than one is open.
+    QTabBar* TabBar = nullptr;
+    // "One file at a time": Open replaces the shown file after its save question, as with no tabs.
+    bool OneFileAtATime = false;
+    size_t TabCount() const { return Tabs.size(); }
+    size_t ShownTab() const { return ActiveTab; }
+    // Shows tab index: its panes, status, caption and the enabled state of every command.
+    void ShowTab(size_t index);
+    // Opens path in the tab the rules give (a new one, its own tab when it is open already, or the shown
+    // one after its save question unless fromRecentList asked it). False when nothing was opened.
+    bool OpenInTab(const std::string& path, bool readOnly, bool fromRecentList = false);
+    // Closes tab index after its save question; the last tab stays, empty. False when the user kept it.
+    bool CloseTab(size_t index);
+    void New1Click();
+    void Open1Click();
+    void Openreadonly1Click();
+    void Close1Click();
 
     // firstArgument: the file named on the command line (its bytes), opened at the first activation unless
     // empty.
@@ -219,8 +239,24 @@ class TFormMain : public QMainWindow, public TEngineHost {
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    // The window's open files: one, until tabs come. The commands work on the first.
-    std::vector<std::unique_ptr<Engine::TDocument>> Documents;
+    // A tab: its document and what the window showed of it while it was the shown one.
+    struct TTab {
+        std::unique_ptr<Engine::TDocument> Document;
+        std::vector<char> Enabled; // per command; empty until the tab was first left
+        QString UndoHint, RedoHint;
+        QString Caption;
+    };
+    std::vector<TTab> Tabs;
+    size_t ActiveTab = 0;
+    void CreateTabs();
+    size_t AddTab(); // an empty document in a new tab after the last; returns its index
+    void LeaveTab();
+    void EnterTab();
+    void RemoveTab(size_t index);
+    void UpdateTabs();
+    bool ConfirmSaveAll();
+    int TopHeight() const; // the toolbar strip and the tab bar above the panes
+    void PlacePanesBelowTop();
 
     int ColsForWidth(int width, int cellPairWidth) const;
     int RowsForHeight(int height, int rowHeight) const;

@@ -16,11 +16,15 @@ void TFormMain::FilesDropped(QObject*) {
     // While a progress box runs the operation owns the buffer.
     if (Progress) return;
     const std::vector<std::string>& names = FileDrop->DroppedFiles;
+    if (!OneFileAtATime) {
+        // Each dropped file gets a tab of its own.
+        for (const std::string& name : names)
+            OpenInTab(name, false);
+        return;
+    }
     if (names.size() >= 2) {
         ErrorBox(QString::fromLatin1(Texts::DropOnlyOneFile));
         return;
     }
-    if (names.size() == 1 && Engine::ConfirmSave(Doc()))
-        // The question was asked here; OpenFile must not ask it again.
-        Engine::OpenFile(Doc(), names.front(), false);
+    if (names.size() == 1) OpenInTab(names.front(), false);
 }

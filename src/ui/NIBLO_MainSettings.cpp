@@ -107,6 +107,7 @@ void TFormMain::ReadSettings() {
     App.OldFileTime = ini.ReadBool(Options, "OldFileTime", false);
     App.NewEOF = ini.ReadBool(Options, "NewEOF", false);
     App.BackupOnSave = ini.ReadBool(Options, "BackupOnSave", false);
+    OneFileAtATime = ini.ReadBool(Options, "OneFileAtATime", false);
     // A set the program does not know leaves the default.
     const int characterSet = ini.ReadInteger(Options, "CharacterSet", 0);
     App.CharacterSet = characterSet >= 0 && characterSet < CharacterSetCount ? TCharacterSet(characterSet)
@@ -181,6 +182,7 @@ void TFormMain::WriteSettings() {
         ini.WriteBool(Options, "OldFileTime", App.OldFileTime) &&
         ini.WriteBool(Options, "NewEOF", App.NewEOF) &&
         ini.WriteBool(Options, "BackupOnSave", App.BackupOnSave) &&
+        ini.WriteBool(Options, "OneFileAtATime", OneFileAtATime) &&
         ini.WriteString(Options, "CurrentDir", App.LastDir) &&
         ini.WriteBool(Options, "Overwrite", App.OverwriteMode) &&
         ini.WriteBool(Options, "ModusText", App.TextMode) &&
@@ -199,7 +201,7 @@ void TFormMain::WriteSettings() {
 void TFormMain::CreateRecentFiles() {
     MRUFiles = new TMRUFiles(this);
     MRUFiles->OnMRUItemClick = [this](QAction*, const std::string& fileName) {
-        Engine::OpenFile(Doc(), fileName, true);
+        OpenInTab(fileName, false, true);
     };
     ProgramSettingsFile(); // the list reads the program's settings file
     MRUFiles->SetFileMenu(Reopen1);
@@ -228,6 +230,7 @@ void TFormMain::Options1Click() {
     form.CheckBoxOldFileTime->setChecked(App.OldFileTime);
     form.CheckBoxNewEOF->setChecked(App.NewEOF);
     form.CheckBoxBackup->setChecked(App.BackupOnSave);
+    form.CheckBoxOneFile->setChecked(OneFileAtATime);
     form.ComboBoxCharSet->setCurrentIndex(int(App.CharacterSet));
     const int colorEntry = form.ComboBoxColor->findText(ColorToString(ColorBlockValue),
                                                         Qt::MatchExactly | Qt::MatchCaseSensitive);
@@ -266,6 +269,7 @@ void TFormMain::Options1Click() {
     if (form.SpinEditMRU->value() != MRUFiles->FileCount()) MRUFiles->SetFileCount(form.SpinEditMRU->value());
     App.OldFileTime = form.CheckBoxOldFileTime->isChecked();
     App.BackupOnSave = form.CheckBoxBackup->isChecked();
+    OneFileAtATime = form.CheckBoxOneFile->isChecked();
     if (form.RadioGroupByteOrder->ItemIndex() >= 0) ByteOrder = form.RadioGroupByteOrder->ItemIndex();
     if (form.RadioGroupBase->ItemIndex() >= 0) App.AddressBase = form.RadioGroupBase->ItemIndex();
     UpdateStatus();

@@ -43,5 +43,27 @@ run 2 -- a $'caf\xe9'
 head -1 "$work/err" | grep -qx $'niblo: One FILE at most; \'caf\xe9\' is one too many.' ||
     fail "a name of bytes comes back as $(head -1 "$work/err" | od -c | head -2)"
 
+# --structure prints a file's fields as JSON without a window; a file that does not fit prints what was read
+# and says why on standard error.
+printf 'meta:\n  id: pair\n  endian: le\nseq:\n  - id: a\n    type: u2\n  - id: b\n    type: strz\n    encoding: ASCII\n' \
+    >"$work/pair.ksy"
+printf '\x34\x12hi\0' >"$work/pair.bin"
+run 0 --structure "$work/pair.ksy" "$work/pair.bin"
+grep -qF '{"name": "a", "path": "a", "address": 0, "size": 2, "value": 4660}' "$work/out" ||
+    fail "--structure prints $(cat "$work/out")"
+grep -qF '{"name": "b", "path": "b", "address": 2, "size": 3, "value": "hi"}' "$work/out" ||
+    fail "--structure prints no string: $(cat "$work/out")"
+printf '\x34\x12hi' >"$work/short.bin"
+run 1 --structure "$work/pair.ksy" "$work/short.bin"
+grep -q 'no terminator' "$work/err" || fail "a short file says $(cat "$work/err")"
+grep -qF '"value": 4660' "$work/out" || fail "a short file prints $(cat "$work/out")"
+# A shipped definition by its name.
+printf 'GIF89a\x01\x00\x01\x00\x00\x00\x00\x3b' >"$work/tiny.gif"
+run 0 --structure gif "$work/tiny.gif"
+grep -qF '"path": "hdr.version", "address": 3, "size": 3, "value": "89a"' "$work/out" ||
+    fail "--structure gif prints $(cat "$work/out" "$work/err")"
+run 2 --structure gif
+grep -q -- '--structure needs a FILE' "$work/err" || fail "--structure without a file says $(cat "$work/err")"
+
 [ $status = 0 ] && echo "the command line needs no display"
 exit $status

@@ -86,5 +86,15 @@ env -u DISPLAY -u WAYLAND_DISPLAY "$work/root/usr/bin/niblo" --version | grep -q
     fail "--version does not say $notice"
 grep -qF "$contact" "$work/root/usr/share/metainfo/$id.metainfo.xml" || fail "the AppStream data names no $contact"
 
+# Every shipped format definition is named in the copyright file under the licence its meta/license gives.
+ksys=$(grep '^/usr/share/niblo/formats/.*\.ksy$' "$work/contents")
+[ -n "$ksys" ] || fail "no format definitions in the package"
+for ksy in $ksys; do
+    relative=resources/formats/${ksy#/usr/share/niblo/formats/}
+    licence=$(sed -n 's/^  license: *//p' "$work/root$ksy" | head -1)
+    stanza=$(awk -v f="$relative" 'BEGIN { RS = "" } index($0, f) { print }' "$work/root/usr/share/doc/niblo/copyright")
+    grep -qx "License: $licence" <<<"$stanza" || fail "$relative ($licence) is not in the copyright file under its licence"
+done
+
 [ $status = 0 ] && echo "the package holds every file and names the Qt libraries"
 exit $status

@@ -220,6 +220,7 @@ void TestRecent::loadsInKeyOrderAndSavesRenumbered() {
 
     // The window loads the list into its Reopen menu at start.
     auto form = StartForm();
+    form->OneFileAtATime = true; // a file takes the open one's place, as without tabs
     QCOMPARE(form->MRUFiles->Files(), QStringList({"/e", "/b", "/i", "/a", "/z"}));
     QCOMPARE(form->Reopen1->actions().size(), 5);
     QVERIFY(form->Reopen1->menuAction()->isEnabled());
@@ -249,6 +250,7 @@ void TestRecent::choosingItemOpensItAndMovesItUp() {
     const QString b = MakeFile("b.bin", "BBBB");
     const QString c = MakeFile("c.bin", "CCCC");
     auto form = StartForm();
+    form->OneFileAtATime = true; // a file takes the open one's place, as without tabs
     for (const QString& path : {c, b, a})
         QVERIFY(Engine::OpenFile(TestDoc(), path.toStdString(), false));
     QCOMPARE(form->MRUFiles->Files(), QStringList({a, b, c}));
@@ -286,6 +288,7 @@ void TestRecent::dropOneFileOpensIt() {
     const QString a = MakeFile("a.bin", "AAAA");
     const QString b = MakeFile("b.bin", "BBBB");
     auto form = StartForm();
+    form->OneFileAtATime = true; // a file takes the open one's place, as without tabs
     QVERIFY(form->FileDrop->Enabled());
     QVERIFY(form->acceptDrops());
     QVERIFY(Engine::OpenFile(TestDoc(), a.toStdString(), false));
@@ -323,6 +326,7 @@ void TestRecent::dropOneFileOpensIt() {
 void TestRecent::dropThreeFilesRefused() {
     const QString a = MakeFile("a.bin", "AAAA");
     auto form = StartForm();
+    form->OneFileAtATime = true; // a file takes the open one's place, as without tabs
     QVERIFY(Engine::OpenFile(TestDoc(), a.toStdString(), false));
     TestDoc().Store.WriteByte(1, 'Z');
 
@@ -339,6 +343,7 @@ void TestRecent::dropOnModifiedFileAsksFirst() {
     const QString a = MakeFile("a.bin", "AAAA");
     const QString b = MakeFile("b.bin", "BBBB");
     auto form = StartForm();
+    form->OneFileAtATime = true; // a file takes the open one's place, as without tabs
     QVERIFY(Engine::OpenFile(TestDoc(), a.toStdString(), false));
     TestDoc().Store.WriteByte(1, 'Z');
     TestDoc().Modified = true;

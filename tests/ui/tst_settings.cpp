@@ -175,7 +175,7 @@ void TestSettings::everySettingSurvivesARestart() {
         "Cols",     "Rows",        "HideToolBar", "RowAddresses", "Font",      "FontSize",
         "ByteOrder", "ColorBlock", "JokerHex",    "FindHex",      "CaseSensitive", "Joker",
         "FindDown", "GotoMode",    "BaseAdress",  "OldFileTime",  "NewEOF",    "BackupOnSave",
-        "CurrentDir", "Overwrite", "ModusText",  "CharacterSet"};
+        "OneFileAtATime", "CurrentDir", "Overwrite", "ModusText",  "CharacterSet"};
     QVERIFY(ini.ReadSectionKeys("Options") == options);
     QVERIFY(ini.ReadSectionKeys("TFormMain") == (std::vector<std::string>{"Top", "Left"}));
     QCOMPARE(ini.ReadString("Options", "JokerHex", ""), std::string("A7"));

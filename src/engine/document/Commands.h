@@ -29,14 +29,14 @@ enum TCommandGroup : unsigned {
 };
 
 #define NIBLO_COMMANDS(ITEM, SUBMENU)                                                                        \
-    ITEM(New1, File, 0, "&New", "Ctrl+N", "", 0, 0, 0, Engine, New1Click)                                    \
-    ITEM(Open1, File, 0, "&Open...", "Ctrl+O", "", 0, 0, 0, Engine, Open1Click)                              \
+    ITEM(New1, File, 0, "&New", "Ctrl+N", "", 0, 0, 0, Window, New1Click)                                    \
+    ITEM(Open1, File, 0, "&Open...", "Ctrl+O", "", 0, 0, 0, Window, Open1Click)                              \
     ITEM(Openreadonly1, File, 0, "Open &read-only...", "", "Open a file to view it without changing it", 0,  \
-         0, 0, Engine, Openreadonly1Click)                                                                   \
+         0, 0, Window, Openreadonly1Click)                                                                   \
     SUBMENU(Reopen1, File, 0, "&Reopen", 0, 0)                                                               \
     ITEM(Save1, File, 0, "&Save", "Ctrl+S", "", 0, 1, GroupLoaded | GroupChanges, Engine, Save1Click)        \
     ITEM(SaveAs1, File, 0, "Save &As...", "", "", 0, 1, GroupLoaded, Engine, SaveAs1Click)                   \
-    ITEM(Close1, File, 0, "&Close", "", "", 0, 1, GroupLoaded, Engine, Close1Click)                          \
+    ITEM(Close1, File, 0, "&Close", "", "", 0, 1, GroupLoaded, Window, Close1Click)                          \
     ITEM(Insertfile1, File, SeparatorBefore, "&Insert...", "",                                               \
          "Insert file contents before current address", 0, 1, GroupLoaded | GroupChanges, Engine,            \
          Insertfile1Click)                                                                                   \
@@ -121,8 +121,8 @@ enum TCommandGroup : unsigned {
          Window, Options1Click)                                                                              \
     ITEM(Contents1, Help, 0, "&Contents", "", "", 0, 0, 0, Window, Contents1Click)                           \
     ITEM(Info1, Help, 0, "&About...", "", "About author/memory state", 0, 0, 0, Window, Info1Click)          \
-    ITEM(JkBtnNew, Toolbar, 0, "NEW", "", "New file", 0, 0, 0, Engine, New1Click)                            \
-    ITEM(JkBtnOpen, Toolbar, 0, "OPEN", "", "Open", 0, 0, 0, Engine, Open1Click)                             \
+    ITEM(JkBtnNew, Toolbar, 0, "NEW", "", "New file", 0, 0, 0, Window, New1Click)                            \
+    ITEM(JkBtnOpen, Toolbar, 0, "OPEN", "", "Open", 0, 0, 0, Window, Open1Click)                             \
     ITEM(JkBtnSave, Toolbar, 0, "SAVE", "", "Save", 0, 1, GroupLoaded | GroupChanges, Engine, Save1Click)    \
     ITEM(JkBtnDel, Toolbar, 0, "DELETE", "", "Delete block", 0, 1, GroupBlock | GroupUnmark | GroupChanges,  \
          Engine, Blockdelete1Click)                                                                          \

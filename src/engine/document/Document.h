@@ -87,6 +87,8 @@ class TDocument {
     // The program this document belongs to, and how it is shown (the empty view until a window shows it).
     TApplication& App;
     TDocumentView* Display = &NoView;
+    // Shows the document in view, or (null) in no view at all.
+    void ShowIn(TDocumentView* view) { Display = view ? view : &NoView; }
 
     TPieceStore Store;
     TFileIdentity File;

@@ -32,6 +32,10 @@ std::optional<std::string> ChooseFile(TDocument& doc, TFileDialogMode mode, cons
 
 } // namespace
 
+std::optional<std::string> ChooseFileToOpen(TDocument& doc, bool readOnly) {
+    return ChooseFile(doc, TFileDialogMode::Open, readOnly ? Texts::OpenReadOnlyTitle : Texts::OpenFileTitle);
+}
+
 bool ConfirmSave(TDocument& doc) {
     if (!doc.Modified || !doc.FileOpen) return true;
     switch (doc.App.Host->AskYesNoCancel(FormatText(Texts::ModifiedSaveNow, {NamePart(doc.File.FileName)}))) {

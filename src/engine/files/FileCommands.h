@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <optional>
 #include <string>
 
 // The File menu commands and the file identity of the editor.
@@ -26,6 +27,9 @@ bool SaveAs1Click(TDocument& doc); // true only when a file was written
 bool Close1Click(TDocument& doc);  // false when the user kept the file
 void Insertfile1Click(TDocument& doc);
 void Writeblock1Click(TDocument& doc);
+// The file dialog of Open (or Open read-only), without the save question: the window asks that of the tab
+// the file goes to.
+std::optional<std::string> ChooseFileToOpen(TDocument& doc, bool readOnly);
 
 // Unsaved changes a program that ended left in recovery journals (FileRecovery.cpp). At start: each such
 // journal is offered, one after another.
