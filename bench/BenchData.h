@@ -25,7 +25,8 @@ enum class TData {
 const char* DataName(TData kind);
 const TBytes& Data(TData kind);
 
-// The engine holding the data as an open file whose bytes lie in place (a file in the page cache). Loaded again only when other data is wanted or Dirty() was called.
+// The engine holding the data as an open file whose bytes lie in place (a file in the page cache). Loaded
+// again only when other data is wanted or Dirty() was called.
 void LoadIntoEngine(TData kind);
 void EngineDataDirty();
 

@@ -31,7 +31,8 @@ double OpenGapRatio() {
     const int64_t size = TestDoc().Store.FileSize();
     const Engine::TStoreSnapshot original = TestDoc().Store.Snapshot();
     std::vector<uint8_t> buffer(static_cast<size_t>(size) + 1);
-    if (!TestDoc().Store.CopyOut(1, std::span(buffer).first(static_cast<size_t>(size))).Readable()) std::exit(1);
+    if (!TestDoc().Store.CopyOut(1, std::span(buffer).first(static_cast<size_t>(size))).Readable())
+        std::exit(1);
     auto engine = [&] {
         const double start = NowSeconds();
         const bool opened = TestDoc().Store.OpenGap(1, 1);

@@ -22,6 +22,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <span>
 #include <string>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -97,8 +98,8 @@ double MappedFloorSeconds() {
 // The engine holding the 4 GiB file, Planted near its end.
 void LoadHuge() {
     if (!LoadBenchFile(HugeSize)) Wrong("loading 4 GiB");
-    if (!TestDoc().Store.Overwrite(HugeSize - 1000, {reinterpret_cast<const uint8_t*>(Planted.data()), Planted.size()}))
-        Wrong("planting");
+    const std::span plant(reinterpret_cast<const uint8_t*>(Planted.data()), Planted.size());
+    if (!TestDoc().Store.Overwrite(HugeSize - 999, plant)) Wrong("planting");
 }
 
 double ScanDownRatio() {

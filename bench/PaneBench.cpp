@@ -267,9 +267,9 @@ double CursorInspectorRatio() {
             SendKey(form.ActivePane(), Qt::Key_Right);
             const double seconds = NowSeconds() - start;
             const QString uint8 = form.Inspector->Rows->item(int(Engine::TInspectorRow::UInt8), 1)->text();
-            right =
-                right && counter.Paints > 0 &&
-                (!shown || uint8 == QString::number(TestDoc().Store.ByteAt(Engine::CurrentAddress(TestDoc()))));
+            right = right && counter.Paints > 0 &&
+                    (!shown ||
+                     uint8 == QString::number(TestDoc().Store.ByteAt(Engine::CurrentAddress(TestDoc()))));
             return seconds;
         };
     };

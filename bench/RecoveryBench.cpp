@@ -54,7 +54,7 @@ double LoadHashRatio() {
     auto load = [](bool recovery) {
         return [recovery] {
             ResetBenchEngine();
-                    if (recovery) TestApp().RecoveryFolder = BenchRecoveryFolder();
+            if (recovery) TestApp().RecoveryFolder = BenchRecoveryFolder();
             const double start = NowSeconds();
             const bool loaded = Engine::LoadFile(TestDoc(), BenchFile(BigSize), false, 1);
             const double seconds = NowSeconds() - start;

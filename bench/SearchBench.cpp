@@ -64,8 +64,9 @@ double ScanSeconds(TScan scan) {
 double MemmemSeconds(size_t length) {
     const uint8_t* const bytes = BytesInPlace().data();
     const double start = NowSeconds();
-    const void* hit = memmem(bytes + DownFrom - 1, static_cast<size_t>(TestDoc().Store.FileSize() - DownFrom + 1),
-                             Planted.data(), length);
+    const void* hit =
+        memmem(bytes + DownFrom - 1, static_cast<size_t>(TestDoc().Store.FileSize() - DownFrom + 1),
+               Planted.data(), length);
     const double seconds = NowSeconds() - start;
     if (hit != bytes + LastPlant - 1) Wrong("memmem");
     return seconds;

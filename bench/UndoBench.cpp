@@ -22,6 +22,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -134,15 +135,13 @@ double UndoReplaceAll() {
     }
     const TBytes& original = Data(TData::Replace);
     size_t at = 0;
+    auto same = [&](std::span<const uint8_t> run) {
+        const bool equal = std::memcmp(original.data() + at, run.data(), run.size()) == 0;
+        at += run.size();
+        return equal;
+    };
     right = right && TestDoc().Store.FileSize() == TCount(original.size()) &&
-            TestDoc().Store
-                .Visit(1, TestDoc().Store.FileSize(),
-                       [&](std::span<const uint8_t> run) {
-                           const bool same = std::memcmp(original.data() + at, run.data(), run.size()) == 0;
-                           at += run.size();
-                           return same;
-                       })
-                .Status == Engine::TReadStatus::Done;
+            TestDoc().Store.Visit(1, TestDoc().Store.FileSize(), same).Status == Engine::TReadStatus::Done;
     ResetBenchEngine();
     Check(right, "Replace all or its undo");
     return Median(ratios);

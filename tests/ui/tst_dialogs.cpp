@@ -267,7 +267,8 @@ void TestDialogs::historiesSharedBetweenFindAndReplace() {
 
 void TestDialogs::insertRefusesEmptyCountsAndOversize() {
     const QString empty = QStringLiteral("Can't insert empty string");
-    // The bytes an insertion adds are held in memory: the memory left is pinned here, 100 MiB past the margin.
+    // The bytes an insertion adds are held in memory: the memory left is pinned here, 100 MiB past the
+    // margin.
     AvailableMemoryHook = [] { return MemoryMargin + (int64_t{100} << 20); };
     struct TUnpin {
         ~TUnpin() { AvailableMemoryHook = nullptr; }
