@@ -6,8 +6,7 @@
 #include "Floor.h"
 #include "RoundRatio.h"
 
-#include "common/StoreInside.h"
-#include "engine/store/ByteStore.h"
+#include "engine/store/PieceStore.h"
 #include "engine/document/EngineState.h"
 
 #include <benchmark/benchmark.h>
@@ -121,16 +120,8 @@ const TBytes& Data(TData kind) {
 void LoadIntoEngine(TData kind) {
     if (LoadedKind == static_cast<int>(kind) && LoadedAfterResets == BenchEngineResets()) return;
     const TBytes& bytes = Data(kind);
-    ResetBenchEngine();
-    // The path a loaded file takes: the start buffer, grown to the file's capacity, then written once.
-    TestDoc().Store.AllocateBuffer();
-    StoreInside::Array()->ReAlloc(StoreInside::FileBuffer(),
-                                  Engine::CapacityFor(static_cast<int32_t>(bytes.size())));
-    StoreInside::Room() = StoreInside::Array()->ByteSize;
-    std::memcpy(StoreInside::FileBuffer(), bytes.data(), bytes.size());
-    StoreInside::Size() = static_cast<int32_t>(bytes.size());
-    TestDoc().FileOpen = true;
-    TestDoc().View.BottomAddress = TestDoc().View.PageBytes;
+    // The bytes lie in place, as a file mapped from the page cache does: the store reads them where they are.
+    LoadBytesInPlace(bytes);
     LoadedKind = static_cast<int>(kind);
     LoadedAfterResets = BenchEngineResets();
 }
@@ -141,7 +132,6 @@ void EngineDataDirty() {
 
 double FloorSeconds() {
     const double start = NowSeconds();
-    benchmark::DoNotOptimize(
-        FloorCount(StoreInside::FileBuffer(), static_cast<size_t>(TestDoc().Store.FileSize()), 'q'));
+    benchmark::DoNotOptimize(FloorCount(BytesInPlace().data(), BytesInPlace().size(), 'q'));
     return NowSeconds() - start;
 }

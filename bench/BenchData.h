@@ -25,10 +25,10 @@ enum class TData {
 const char* DataName(TData kind);
 const TBytes& Data(TData kind);
 
-// The engine holding the data as an open file, in a buffer allocated, sized and touched as loading a file
-// leaves it. Loaded again only when other data is wanted or Dirty() was called.
+// The engine holding the data as an open file whose bytes lie in place (a file in the page cache). Loaded
+// again only when other data is wanted or Dirty() was called.
 void LoadIntoEngine(TData kind);
 void EngineDataDirty();
 
-// One pass of the floor over the engine's buffer, in seconds.
+// One pass of the floor over the bytes the engine loaded in place, in seconds.
 double FloorSeconds();

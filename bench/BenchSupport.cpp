@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "BenchSupport.h"
+#include "InPlaceSource.h"
 #include "common/TestDocument.h"
 
-#include "engine/store/ByteStore.h"
+#include "engine/store/PieceStore.h"
 #include "engine/document/EngineReset.h"
 #include "engine/document/EngineState.h"
 #include "engine/files/FileIo.h"
@@ -144,10 +145,31 @@ void ResetBenchEngine() {
 
 bool LoadBenchFile(int64_t size) {
     ResetBenchEngine();
-    TestDoc().Store.AllocateBuffer();
     if (!Engine::LoadFile(TestDoc(), BenchFile(size), false, 1)) return false;
     TestDoc().FileOpen = true;
     return TestDoc().Store.FileSize() == size;
+}
+
+const std::vector<uint8_t>*& InPlace() {
+    static const std::vector<uint8_t>* bytes = nullptr;
+    return bytes;
+}
+
+const std::vector<uint8_t>& BytesInPlace() {
+    static const std::vector<uint8_t> none;
+    return InPlace() ? *InPlace() : none;
+}
+
+void LoadBytesInPlace(const std::vector<uint8_t>& bytes) {
+    ResetBenchEngine();
+    InPlace() = &bytes;
+    Engine::TDocument& doc = TestDoc();
+    doc.Store.Load(std::make_shared<TInPlaceSource>(bytes), static_cast<int64_t>(bytes.size()));
+    doc.File.Saved = doc.Store.Snapshot();
+    doc.FileOpen = true;
+    doc.Modified = false;
+    doc.View.TopAddress = 1;
+    doc.View.BottomAddress = std::min<int64_t>(doc.View.PageBytes, doc.Store.FileSize());
 }
 
 // The folder of the bench files, made at the first call.

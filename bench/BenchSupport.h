@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 // A fresh engine with the silent host installed and a 16 x 10 view.
 void ResetBenchEngine();
@@ -22,6 +23,11 @@ void RemoveBenchFiles();
 const std::string& BenchRecoveryFolder();
 // A fresh engine holding BenchFile(size), loaded as the program loads a file; false when it failed.
 bool LoadBenchFile(int64_t size);
+// A fresh engine holding bytes (which outlive it) as an open, unmodified file whose bytes lie in place, as a
+// file mapped from the page cache does: nothing is copied.
+void LoadBytesInPlace(const std::vector<uint8_t>& bytes);
+// The bytes LoadBytesInPlace loaded last (what the floors run over).
+const std::vector<uint8_t>& BytesInPlace();
 
 // Ratios printed after the run: the median real time of one benchmark over that of its baseline.
 // goal > 0: the ratio must not exceed it.

@@ -4,9 +4,9 @@
 // per-round ratios.
 #include "BenchSupport.h"
 #include "common/TestDocument.h"
+#include "common/EngineSetup.h"
 #include "RoundRatio.h"
 
-#include "common/StoreInside.h"
 #include "engine/editing/Clipboard.h"
 #include "engine/document/EngineState.h"
 #include "engine/files/FileIo.h"
@@ -46,13 +46,15 @@ void BM_ClipboardCopy64MiB(benchmark::State& state) {
     TestDoc().Block.BlockBegin = 1;
     TestDoc().Block.BlockEnd = TestDoc().Store.FileSize();
     TSystemClipboard clipboard;
+    std::vector<uint8_t> file(static_cast<size_t>(BlockSize));
+    if (!TestDoc().Store.CopyOut(1, file).Readable()) state.SkipWithError("the file could not be read");
     uint8_t* previous = nullptr;
     std::vector<double> ratios;
     for (auto _ : state) {
         auto baseline = [&] {
             std::free(previous);
             previous = static_cast<uint8_t*>(std::malloc(BlockSize + Engine::PayloadHeader));
-            std::memcpy(previous + Engine::PayloadHeader, StoreInside::FileBuffer(), BlockSize);
+            std::memcpy(previous + Engine::PayloadHeader, file.data(), BlockSize);
         };
         auto engine = [&] { Engine::Cut1Click(TestDoc(), clipboard, false); };
         const bool baseFirst = ratios.size() % 2 == 0;
@@ -70,31 +72,35 @@ void BM_ClipboardCopy64MiB(benchmark::State& state) {
 }
 
 // Paste of a 64 MiB block at address 1 of a 64 MiB file against one memmove of the file and one memcpy
-// of the block, both in the engine's own buffer.
+// of the block in one buffer of the file's bytes (what a store of one buffer would do).
 void BM_ClipboardPaste64MiB(benchmark::State& state) {
     if (!LoadBenchFile(BlockSize)) {
         state.SkipWithError("LoadFile failed");
         return;
     }
     TSystemClipboard clipboard;
+    std::vector<uint8_t> file(static_cast<size_t>(2 * BlockSize));
+    if (!TestDoc().Store.CopyOut(1, std::span(file).first(BlockSize)).Readable())
+        state.SkipWithError("the file could not be read");
     const std::span<uint8_t> payload = clipboard.Reserve(BlockSize + Engine::PayloadHeader);
-    Engine::EncodePayload({StoreInside::FileBuffer(), static_cast<size_t>(BlockSize)}, payload);
+    Engine::EncodePayload({file.data(), static_cast<size_t>(BlockSize)}, payload);
     clipboard.Publish({});
     const std::optional<TClipData> data = clipboard.Data(TClipFormat::Binary);
     const uint8_t* block = data->Bytes.data() + Engine::PayloadHeader;
-    const int32_t size = TestDoc().Store.FileSize();
+    const int64_t size = TestDoc().Store.FileSize();
+    const Engine::TStoreSnapshot original = TestDoc().Store.Snapshot();
     auto back = [&] {
-        StoreInside::Size() = size; // the room stays: every round moves the same bytes in the same memory
-        TestDoc().View.BottomAddress = std::min(TestDoc().View.PageBytes, size);
+        TestDoc().Store.Restore(original);
+        TestDoc().View.BottomAddress = std::min<int64_t>(TestDoc().View.PageBytes, size);
     };
-    // The first paste grows the buffer; the rounds after it find the same memory, touched.
+    // A first paste, so that the rounds find the clipboard's block touched.
     Engine::Paste1Click(TestDoc(), clipboard);
     back();
     std::vector<double> ratios;
     for (auto _ : state) {
         auto baseline = [&] {
-            std::memmove(StoreInside::FileBuffer() + BlockSize, StoreInside::FileBuffer(), BlockSize);
-            std::memcpy(StoreInside::FileBuffer(), block, BlockSize);
+            std::memmove(file.data() + BlockSize, file.data(), BlockSize);
+            std::memcpy(file.data(), block, BlockSize);
         };
         auto engine = [&] { Engine::Paste1Click(TestDoc(), clipboard); };
         const bool baseFirst = ratios.size() % 2 == 0;

@@ -4,7 +4,7 @@
 
 #include "BenchSupport.h"
 
-#include "engine/store/ByteStore.h"
+#include "engine/store/PieceStore.h"
 #include "engine/document/EngineReset.h"
 #include "engine/document/EngineState.h"
 #include "engine/files/FileCommands.h"
@@ -32,7 +32,6 @@ TFormMain& OpenInForm(int64_t size) {
     const std::string& path = BenchFile(size);
     Engine::ResetEngineState(TestDoc());
     TFormMain& form = Form();
-    TestDoc().Store.AllocateBuffer();
     Engine::OpenFile(TestDoc(), path, false);
     return form;
 }

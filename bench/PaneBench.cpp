@@ -6,8 +6,7 @@
 #include "FormSupport.h"
 #include "RoundRatio.h"
 
-#include "common/StoreInside.h"
-#include "engine/store/ByteStore.h"
+#include "engine/store/PieceStore.h"
 #include "engine/inspector/DataInspector.h"
 #include "engine/document/EngineReset.h"
 #include "engine/document/EngineState.h"
@@ -32,6 +31,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <span>
 #include <vector>
 
 namespace {
@@ -114,29 +114,33 @@ void BM_PaneRowTextBaseline(benchmark::State& state) {
 }
 
 // Typing one byte in insert mode at the file's first byte, from the key event until the shown window has
-// painted it, against one memmove of the whole file by one byte in the same buffer: the least an insert
-// can do.
+// painted it, against one memmove of the whole file by one byte in one buffer: what an insert costs a
+// store of one buffer.
 double TypeRatio() {
     TFormMain& form = OpenInForm(TypeFileSize);
     form.show();
     QCoreApplication::processEvents();
     if (TestApp().OverwriteMode) Engine::ModusOverwrite1Click(TestDoc());
-    const int32_t size = TestDoc().Store.FileSize();
+    const int64_t size = TestDoc().Store.FileSize();
+    const Engine::TStoreSnapshot original = TestDoc().Store.Snapshot();
+    std::vector<uint8_t> buffer(size_t(size) + 1);
+    if (!TestDoc().Store.CopyOut(1, std::span(buffer).first(size_t(size))).Readable()) {
+        std::fprintf(stderr, "typing benchmark: the file could not be read\n");
+        std::exit(1);
+    }
     TPaintCounter counter;
     form.JkStrGridHex->installEventFilter(&counter);
     form.JkStrGridText->installEventFilter(&counter);
     auto back = [&] {
-        // The bytes in one piece again, so that every key moves the whole file as the first key at a new
-        // place does; the room stays, so no round needs an allocation.
-        TestDoc().Store.ContiguousBytes();
-        StoreInside::Size() = size;
+        // The file as loaded again, so that every key is the first at a new place.
+        TestDoc().Store.Restore(original);
         TestDoc().View.BottomAddress = std::min(
             TestDoc().View.TopAddress + TestDoc().View.PageBytes - 1, TestDoc().Store.FileSize());
         Engine::SetCursorCell(TestDoc(), 0, 0);
         QCoreApplication::processEvents();
         // The same bytes in the caches before either side, whatever the round before left there: the file
         // is larger than the last-level cache by only twice, so what a move leaves behind counts.
-        benchmark::DoNotOptimize(FloorCount(StoreInside::FileBuffer(), size_t(size), 'q'));
+        benchmark::DoNotOptimize(FloorCount(buffer.data(), size_t(size), 'q'));
     };
     bool right = true;
     auto typed = [&] {
@@ -146,13 +150,13 @@ double TypeRatio() {
         SendKey(form.ActivePane(), Qt::Key_A, QStringLiteral("a"));
         const double seconds = NowSeconds() - start;
         right = right && TestDoc().Store.FileSize() == size + 1 &&
-                TestDoc().Store.ReadByte(1) == 'a' && counter.Paints > 0;
+                uint8_t(TestDoc().Store.ByteAt(1)) == 'a' && counter.Paints > 0;
         return seconds;
     };
     auto moved = [&] {
         back();
         const double start = NowSeconds();
-        std::memmove(StoreInside::FileBuffer() + 1, StoreInside::FileBuffer(), size_t(size));
+        std::memmove(buffer.data() + 1, buffer.data(), size_t(size));
         benchmark::ClobberMemory();
         return NowSeconds() - start;
     };
@@ -185,7 +189,7 @@ bool OverwriteTypingRatio(TFormMain& form, const std::function<void(bool)>& turn
             const double start = NowSeconds();
             SendKey(form.ActivePane(), Qt::Key_A, QStringLiteral("a"));
             const double seconds = NowSeconds() - start;
-            right = right && TestDoc().Store.ReadByte(TestDoc().View.TopAddress) == 'a' &&
+            right = right && uint8_t(TestDoc().Store.ByteAt(TestDoc().View.TopAddress)) == 'a' &&
                     counter.Paints > 0;
             return seconds;
         };
@@ -217,7 +221,6 @@ double TypeJournalRatio() {
 double TypeRecoveryRatio() {
     Engine::ResetEngineState(TestDoc());
     TFormMain& form = Form();
-    TestDoc().Store.AllocateBuffer();
     TestApp().RecoveryFolder = BenchRecoveryFolder();
     Engine::OpenFile(TestDoc(), BenchFile(PageFileSize), false);
     bool right = TestDoc().Recovery.Listening;
@@ -264,9 +267,9 @@ double CursorInspectorRatio() {
             SendKey(form.ActivePane(), Qt::Key_Right);
             const double seconds = NowSeconds() - start;
             const QString uint8 = form.Inspector->Rows->item(int(Engine::TInspectorRow::UInt8), 1)->text();
-            right =
-                right && counter.Paints > 0 &&
-                (!shown || uint8 == QString::number(TestDoc().Store.ReadByte(Engine::CurrentAddress(TestDoc()))));
+            right = right && counter.Paints > 0 &&
+                    (!shown ||
+                     uint8 == QString::number(TestDoc().Store.ByteAt(Engine::CurrentAddress(TestDoc()))));
             return seconds;
         };
     };

@@ -7,7 +7,7 @@
 
 #include "common/EngineSetup.h"
 #include "common/TestRandom.h"
-#include "engine/store/ByteStore.h"
+#include "engine/store/PieceStore.h"
 #include "engine/editing/Editing.h"
 #include "engine/document/EngineState.h"
 #include "engine/files/FileCommands.h"
@@ -38,7 +38,6 @@ void Check(bool right, const char* what) {
 // A fresh engine holding the bench file as the program loads it, the hash made when recovery is on.
 void Load(int64_t size, bool recovery) {
     ResetBenchEngine();
-    TestDoc().Store.AllocateBuffer();
     if (recovery) TestApp().RecoveryFolder = BenchRecoveryFolder();
     Check(Engine::OpenFile(TestDoc(), BenchFile(size), false), "loading the bench file");
 }
@@ -55,7 +54,6 @@ double LoadHashRatio() {
     auto load = [](bool recovery) {
         return [recovery] {
             ResetBenchEngine();
-            TestDoc().Store.AllocateBuffer();
             if (recovery) TestApp().RecoveryFolder = BenchRecoveryFolder();
             const double start = NowSeconds();
             const bool loaded = Engine::LoadFile(TestDoc(), BenchFile(BigSize), false, 1);
@@ -124,8 +122,8 @@ double ReplayRatio() {
     Load(BigSize, true);
     make();
     const std::vector<uint8_t> journal = JournalBytes();
-    const std::vector<uint8_t> expected(TestDoc().Store.ContiguousBytes(),
-                                        TestDoc().Store.ContiguousBytes() + 4096);
+    std::vector<uint8_t> expected, replayed;
+    Check(TestDoc().Store.Read(1, 4096, expected), "reading the made steps");
     bool right = true;
     auto direct = [&] {
         Load(BigSize, false);
@@ -143,7 +141,7 @@ double ReplayRatio() {
         const double seconds = NowSeconds() - start;
         right = right && outcome.Complete && outcome.Changes == Steps &&
                 TestDoc().Undo.Journal.Steps.size() == size_t(Steps) &&
-                std::equal(expected.begin(), expected.end(), TestDoc().Store.ContiguousBytes());
+                TestDoc().Store.Read(1, 4096, replayed) && replayed == expected;
         return seconds;
     };
     const double ratio = InterleavedRatio(replay, direct, 5);

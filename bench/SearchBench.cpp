@@ -6,7 +6,6 @@
 #include "BenchSupport.h"
 #include "RoundRatio.h"
 
-#include "common/StoreInside.h"
 #include "engine/document/EngineState.h"
 #include "engine/search/Replace.h"
 #include "engine/search/Search.h"
@@ -61,14 +60,15 @@ double ScanSeconds(TScan scan) {
     return seconds;
 }
 
-// memmem over the same stretch of the engine's buffer.
+// memmem over the same stretch of the bytes the engine reads in place.
 double MemmemSeconds(size_t length) {
+    const uint8_t* const bytes = BytesInPlace().data();
     const double start = NowSeconds();
     const void* hit =
-        memmem(StoreInside::FileBuffer() + DownFrom - 1,
-               static_cast<size_t>(TestDoc().Store.FileSize() - DownFrom + 1), Planted.data(), length);
+        memmem(bytes + DownFrom - 1, static_cast<size_t>(TestDoc().Store.FileSize() - DownFrom + 1),
+               Planted.data(), length);
     const double seconds = NowSeconds() - start;
-    if (hit != StoreInside::FileBuffer() + LastPlant - 1) Wrong("memmem");
+    if (hit != bytes + LastPlant - 1) Wrong("memmem");
     return seconds;
 }
 
@@ -107,11 +107,9 @@ double ReplaceAllSeconds() {
     return seconds;
 }
 
-// The file as loaded, before each round of either side, so that both find the same memory in the same state.
+// The file as loaded, before each round of the engine's side.
 void Pristine() {
-    const TBytes& bytes = Data(TData::Replace);
-    std::memcpy(StoreInside::FileBuffer(), bytes.data(), bytes.size());
-    StoreInside::Size() = static_cast<int32_t>(bytes.size());
+    TestDoc().Store.Restore(TestDoc().File.Saved);
 }
 
 double SameLengthRatio() {
@@ -128,20 +126,23 @@ double SameLengthRatio() {
     return ratio;
 }
 
-// Growing or shrinking by 2 bytes against the least it must do: read every byte and move every byte once.
+// Growing or shrinking by 2 bytes against the least a store of one buffer must do: read every byte and
+// move every byte once.
 double ChangingLengthRatio(bool growing) {
     LoadIntoEngine(TData::Replace);
+    const TBytes& data = Data(TData::Replace);
+    TBytes buffer(data.size() + 2);
     Request(ReplacePattern, growing ? ReplacePattern + "++" : ReplacePattern.substr(0, 6), true, false);
     auto engine = [&] {
         Pristine();
         return ReplaceAllSeconds();
     };
     auto baseline = [&] {
-        Pristine();
+        std::memcpy(buffer.data(), data.data(), data.size());
         const double start = NowSeconds();
         FloorSeconds();
-        uint8_t* bytes = StoreInside::FileBuffer();
-        const auto size = static_cast<size_t>(TestDoc().Store.FileSize());
+        uint8_t* bytes = buffer.data();
+        const auto size = data.size();
         if (growing)
             std::memmove(bytes + 2, bytes, size);
         else

@@ -4,11 +4,11 @@
 //   niblo_load read <file>           malloc and read(), as a plain C program does
 //   niblo_load read-populate <file>  the same, the block populated for writing first
 //   niblo_load read-huge <file>      the same, on a block advised to use transparent huge pages
-//   niblo_load engine <file>         the editor's LoadFile into its start buffer
+//   niblo_load engine <file>         the editor's LoadFile into its store
 #include "../BenchSupport.h"
 #include "common/TestDocument.h"
 
-#include "engine/store/ByteStore.h"
+#include "engine/store/PieceStore.h"
 #include "engine/document/EngineState.h"
 #include "engine/files/FileIo.h"
 
@@ -59,7 +59,6 @@ int ReadPlain(const char* path, const std::string& mode) {
 
 int LoadEngine(const char* path) {
     ResetBenchEngine();
-    if (!TestDoc().Store.AllocateBuffer()) return 3;
     return Engine::LoadFile(TestDoc(), path, false, 1) ? 0 : 4;
 }
 

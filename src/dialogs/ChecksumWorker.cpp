@@ -3,9 +3,9 @@
 
 #include "engine/text/TextFormat.h"
 
-TChecksumWorker::TChecksumWorker(std::span<const uint8_t> bytes, std::vector<Engine::TChecksumKind> kinds,
+TChecksumWorker::TChecksumWorker(Engine::TChecksumInput input, std::vector<Engine::TChecksumKind> kinds,
                                  QObject* parent)
-    : QThread(parent), Bytes(bytes), Kinds(std::move(kinds)) {}
+    : QThread(parent), Input(std::move(input)), Kinds(std::move(kinds)) {}
 
 TChecksumWorker::~TChecksumWorker() {
     Cancel();
@@ -13,9 +13,9 @@ TChecksumWorker::~TChecksumWorker() {
 }
 
 void TChecksumWorker::run() {
-    const auto total = static_cast<int64_t>(Bytes.size());
+    const auto total = static_cast<int64_t>(Input.Range.Count);
     int shown = -1;
-    Values = Engine::ComputeChecksums(Bytes, Kinds, CancelFlag, [&](int64_t done) {
+    Values = Engine::ComputeChecksums(Input, Kinds, CancelFlag, [&](int64_t done) {
         if (const int percent = ProgressPercent(done, total); percent != shown) {
             shown = percent;
             emit Progressed(percent);

@@ -13,12 +13,12 @@
 #include <vector>
 
 // The thread that computes the Checksums dialog's values: one pass of the engine's ComputeChecksums over
-// bytes that no command may change while it runs. It reports the percentage done through a queued signal
+// a snapshot of the store, which the user's changes do not reach. It reports the percentage done through a queued signal
 // and ends with QThread::finished, after which Results() holds the values (nothing when cancelled).
 class TChecksumWorker : public QThread {
     Q_OBJECT
   public:
-    TChecksumWorker(std::span<const uint8_t> bytes, std::vector<Engine::TChecksumKind> kinds,
+    TChecksumWorker(Engine::TChecksumInput input, std::vector<Engine::TChecksumKind> kinds,
                     QObject* parent = nullptr);
     // Cancels a pass still running and waits for it.
     ~TChecksumWorker() override;
@@ -35,7 +35,7 @@ class TChecksumWorker : public QThread {
     void run() override;
 
   private:
-    std::span<const uint8_t> Bytes;
+    Engine::TChecksumInput Input;
     std::vector<Engine::TChecksumKind> Kinds;
     std::atomic<bool> CancelFlag{false};
     std::optional<std::vector<std::string>> Values;

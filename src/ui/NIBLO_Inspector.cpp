@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/NIBLO_Inspector.h"
 
-#include "engine/store/ByteStore.h"
+#include "engine/store/PieceStore.h"
 #include "engine/inspector/DataInspector.h"
 #include "engine/document/EngineState.h"
 #include "engine/text/StringTable.h"
@@ -134,12 +134,16 @@ void TInspectorPanel::Follow() {
 
 std::vector<uint8_t> TInspectorPanel::BytesAtCursor() const {
     std::vector<uint8_t> bytes;
-    if (Document().FileOpen && Document().Store.HasBuffer()) {
+    if (Document().FileOpen) {
         const int64_t address = Engine::CurrentAddress(Document());
         const int64_t last =
             std::min<int64_t>(Document().Store.FileSize(), address + Engine::InspectorSpan - 1);
-        for (int64_t a = address; a <= last; ++a)
-            bytes.push_back(Document().Store.ReadByte(a));
+        // The values stop before a byte that cannot be read: none is made of made-up bytes.
+        for (int64_t a = address; a <= last; ++a) {
+            const int byte = Document().Store.ByteAt(a);
+            if (byte == Engine::UnreadableByte) break;
+            bytes.push_back(static_cast<uint8_t>(byte));
+        }
     }
     return bytes;
 }

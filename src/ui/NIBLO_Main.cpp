@@ -3,7 +3,7 @@
 
 #include "kit/UiApplication.h"
 
-#include "engine/store/ByteStore.h"
+#include "engine/store/PieceStore.h"
 #include "engine/inspector/DataInspector.h"
 #include "engine/document/EngineState.h"
 #include "engine/files/FileCommands.h"
@@ -114,11 +114,6 @@ void TFormMain::FormActivate() {
     Activated = true;
     ReadSettings();
     // Qt's clipboard needs no registration of the binary format, so Clipboard1 always stays usable.
-    if (!Doc().Store.HasBuffer() && !Doc().Store.AllocateBuffer()) {
-        // The engine has said that the program ends.
-        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(1); });
-        return;
-    }
     if (!FirstArgument.empty() && OpenInTab(FirstArgument, FirstReadOnly) && FirstAddress)
         Engine::GoToEntered(Doc(), *FirstAddress);
     if (FirstArgument.empty() && RestoreSession && !OneFileAtATime) OpenSession();
@@ -144,7 +139,6 @@ void TFormMain::FormClose() {
     for (TTab& tab : Tabs) {
         Engine::RecoveryClosed(*tab.Document);
         Engine::RecoveryDrain(*tab.Document);
-        if (tab.Document->Store.HasBuffer()) tab.Document->Store.FreeBuffer();
     }
     WriteSettings();
     OfferToEmptyClipboard();

@@ -191,6 +191,9 @@ class TFormMain : public QMainWindow, public TEngineHost {
     TJkStrGrid* ActivePane() const;
     void RefreshPane(TJkStrGrid* pane, int32_t col, int32_t row);
     static uint8_t DisplayChar(uint8_t byte);
+    // A byte the panes could not read: the user hears of it once the panes are drawn.
+    void NoteUnreadable(int64_t address);
+    bool UnreadablePending = false;
     void ArrangePanes();
     void ScrollBar1Scroll(int code, int32_t& position);
     void ShowStatusMessage(const QString& text);

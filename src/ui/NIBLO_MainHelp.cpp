@@ -77,7 +77,7 @@ void TFormMain::Info1Click() {
     TFormAbout2 about(this);
     about.LabelInfo->setText(
         QString::fromStdString(FormatText(Texts::MemoryState, {int64_t(Doc().Store.FileSize()),
-                                                               int64_t(Doc().Store.Capacity())})));
+                                                               int64_t(Doc().Store.AddedBytes())})));
     CenterOverActiveForm(&about);
     about.exec();
 }

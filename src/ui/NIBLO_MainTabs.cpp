@@ -208,7 +208,6 @@ void TFormMain::ShowTab(size_t index) {
 size_t TFormMain::AddTab() {
     Tabs.push_back(TTab{std::make_unique<Engine::TDocument>(App), {}, {}, {}, {}});
     Engine::TDocument& doc = *Tabs.back().Document;
-    if (!doc.Store.HasBuffer()) doc.Store.AllocateBuffer();
     LeaveTab();
     ActiveTab = Tabs.size() - 1;
     doc.ShowIn(this);

@@ -2,12 +2,13 @@
 // The panes, the scroll bar and the status panels of the main window.
 #include "ui/NIBLO_Main.h"
 
-#include "engine/store/ByteStore.h"
+#include "engine/store/PieceStore.h"
 #include "engine/document/EngineState.h"
 #include "engine/text/StringTable.h"
 #include "engine/text/TextFormat.h"
 #include "engine/document/RowAddresses.h"
 #include "engine/document/View.h"
+#include "engine/files/DiskWatch.h"
 #include "kit/JkGrid.h"
 #include "kit/JkRowAddresses.h"
 #include "ui/NIBLO_Inspector.h"
@@ -24,6 +25,9 @@
 
 namespace {
 
+// What the hex pane shows for a byte that can no longer be read: never a made-up value.
+const QString UnreadableCell = QStringLiteral("--");
+
 // The colour of the pane that takes no keys, as the system draws inactive borders.
 QColor InactiveColor(const QWidget* widget) {
     return widget->palette().color(QPalette::Active, QPalette::Button);
@@ -35,7 +39,7 @@ QColor ActiveColor(const QWidget* widget) {
 
 // The scroll bar counts in 32 bits. Up to ScrollUnits bytes (the largest file of old) it counts addresses;
 // a larger file is counted in units of several bytes, so that no position or range wraps.
-constexpr int64_t ScrollUnits = INT32_MAX - Engine::GrowStep;
+constexpr int64_t ScrollUnits = INT32_MAX - 131072;
 
 int64_t ScrollScale(int64_t fileSize) {
     return fileSize <= ScrollUnits ? 1 : 1 + (fileSize - 1) / ScrollUnits;
@@ -98,7 +102,7 @@ uint8_t TFormMain::DisplayChar(uint8_t byte) {
 }
 
 void TFormMain::RefreshPane(TJkStrGrid* pane, int32_t col, int32_t row) {
-    if (!Doc().FileOpen || !Doc().Store.HasBuffer()) return;
+    if (!Doc().FileOpen) return;
     const bool textPane = pane == JkStrGridText;
     const bool oem = pane->UsesOemGlyphs();
     const QString blank = textPane ? QString() : QStringLiteral("  ");
@@ -111,11 +115,25 @@ void TFormMain::RefreshPane(TJkStrGrid* pane, int32_t col, int32_t row) {
                 pane->SetCell(c, r, blank);
                 continue;
             }
-            const uint8_t byte = Doc().Store.ReadByte(address);
-            pane->SetCell(c, r, textPane ? GlyphCellText(DisplayChar(byte), oem) : HexCellText(byte));
+            const int byte = Doc().Store.ByteAt(address);
+            if (byte == Engine::UnreadableByte) {
+                NoteUnreadable(address);
+                pane->SetCell(c, r, textPane ? QString() : UnreadableCell);
+                continue;
+            }
+            pane->SetCell(c, r, textPane ? GlyphCellText(DisplayChar(uint8_t(byte)), oem) : HexCellText(uint8_t(byte)));
         }
     }
     pane->EndUpdate();
+}
+
+void TFormMain::NoteUnreadable(int64_t address) {
+    if (Doc().File.UnreadableTold || UnreadablePending) return;
+    UnreadablePending = true;
+    QTimer::singleShot(0, this, [this, address] {
+        UnreadablePending = false;
+        Engine::ReadWentWell(Doc(), {Engine::TReadStatus::Unreadable, address, 1});
+    });
 }
 
 void TFormMain::RefreshPanes(int32_t col, int32_t row) {
@@ -138,12 +156,12 @@ void TFormMain::RefreshRowAddresses() {
 void TFormMain::RefreshCell(int32_t col, int32_t row) {
     const int64_t address =
         int64_t(Doc().View.TopAddress) + int64_t(row) * Doc().View.Cols + col;
-    const bool hasByte = Doc().FileOpen && Doc().Store.HasBuffer() &&
-                         address <= Doc().View.BottomAddress &&
-                         address <= Doc().Store.FileSize();
-    const uint8_t byte = hasByte ? Doc().Store.ReadByte(address) : 0;
+    const int byte = Doc().FileOpen && address <= Doc().View.BottomAddress && address <= Doc().Store.FileSize()
+                         ? Doc().Store.ByteAt(address)
+                         : Engine::UnreadableByte;
+    const bool hasByte = byte != Engine::UnreadableByte;
     JkStrGridText->SetCell(
-        col, row, hasByte ? GlyphCellText(DisplayChar(byte), JkStrGridText->UsesOemGlyphs()) : QString());
+        col, row, hasByte ? GlyphCellText(DisplayChar(uint8_t(byte)), JkStrGridText->UsesOemGlyphs()) : QString());
     // A first hex digit waiting for its second shows alone in the cursor's cell.
     if (Doc().View.PendingDigit >= 0 && col == Doc().View.CursorCol &&
         row == Doc().View.CursorRow)
@@ -223,7 +241,7 @@ void TFormMain::UpdateStatus() {
     if (Inspector) Inspector->Follow();
     // The mode and the base the address panel follows, the column follows too.
     RefreshRowAddresses();
-    if (!Doc().FileOpen || Doc().Store.FileSize() == 0 || !Doc().Store.HasBuffer()) {
+    if (!Doc().FileOpen || Doc().Store.FileSize() == 0) {
         StatusBar1->SetPanelText(0, QString());
         StatusBar1->SetPanelText(1, QString());
         ScrollBar1->SetParams(0, 0, 0, 0);
@@ -234,9 +252,10 @@ void TFormMain::UpdateStatus() {
     StatusBar1->SetPanelText(
         0, QString::fromStdString(FormatText(App.TextMode ? Texts::AdrDec : Texts::AdrHex, {shown})));
     // A cursor past the last byte (insert position) has no byte to show.
-    StatusBar1->SetPanelText(1, address >= 1 && address <= Doc().Store.FileSize()
-                                    ? QString::fromStdString(FormatText(
-                                          Texts::CharDec, {int64_t(Doc().Store.ReadByte(address))}))
+    const int byte = address >= 1 && address <= Doc().Store.FileSize() ? Doc().Store.ByteAt(address)
+                                                                        : Engine::UnreadableByte;
+    StatusBar1->SetPanelText(1, byte != Engine::UnreadableByte
+                                    ? QString::fromStdString(FormatText(Texts::CharDec, {int64_t(byte)}))
                                     : QString());
     UpdateScrollSteps();
     ScrollBar1->SetParams(ToScroll(Doc().Store.FileSize(), address), 1, ToScrollSpan(Doc().Store.FileSize(), Doc().View.PageBytes),

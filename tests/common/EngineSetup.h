@@ -10,15 +10,15 @@
 // targets use them too.
 namespace EngineSetup {
 
-// The bytes as a freshly opened, unmodified file at the top of the view, in a buffer of the capacity a
-// load would give it, or of exactly `capacity` bytes when that is given (at least the size and 1).
-// False when an allocation was refused.
-bool OpenBytes(const std::vector<uint8_t>& bytes, TCount capacity = 0);
-// The file's bytes, read across the store's gap without moving it.
+// The bytes as a freshly opened, unmodified file at the top of the view, read the way a file is. cut: the
+// store holds them as many pieces (of the file and of memory, every few dozen bytes), so that every reader
+// meets seams between pieces.
+bool OpenBytes(const std::vector<uint8_t>& bytes, bool cut = true);
+// The file grows to size bytes (zeros, which cost no memory) or shrinks to them, without a command: a file
+// of any size in a test.
+void SetStoreSize(TCount size);
+// The file's bytes, read through the store.
 std::vector<uint8_t> StoredBytes();
-// Fills the store's gap (free capacity) with bytes the file does not hold at that place, so that a reader
-// that looks into the gap is caught even where the gap still holds old copies of moved bytes.
-void ScribbleOverGap();
 // Scrolls so that address shows in the given row (as near as the file allows) and puts the cursor on it.
 void PutCursorOn(TAddress address, int32_t row = 0);
 

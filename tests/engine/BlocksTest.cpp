@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FakeHost.h"
 #include "common/TestDocument.h"
+#include "common/EngineSetup.h"
 
-#include "common/StoreInside.h"
 #include "engine/document/Blocks.h"
 #include "engine/editing/Editing.h"
 #include "engine/document/EngineState.h"
@@ -76,7 +76,7 @@ TEST_F(BlocksTest, MenuMarkNeedsAnOpenFileWithBytes) {
     MenuMark(5);
     EXPECT_BLOCK(0, 0);
     TestDoc().FileOpen = true;
-    StoreInside::Size() = 0;
+    EngineSetup::SetStoreSize(0);
     MenuMark(1);
     EXPECT_BLOCK(0, 0);
     EXPECT_FALSE(Host.IsEnabled(TCommand::Blockunmark1));

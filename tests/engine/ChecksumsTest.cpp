@@ -2,7 +2,6 @@
 #include "FakeHost.h"
 #include "common/TestDocument.h"
 
-#include "common/StoreInside.h"
 #include "common/TestRandom.h"
 #include "engine/document/Blocks.h"
 #include "engine/checksums/Checksums.h"
@@ -183,9 +182,9 @@ TEST_F(ChecksumSourceTest, BlockChoiceHashesExactlyTheBlock) {
     OpenBytes(bytes);
     SetBlock(TestDoc(), 101, 300);
     const std::span<const uint8_t> all(bytes);
-    const std::span<const uint8_t> chosen = ChecksumBytes(TestDoc(), TChecksumSource::Block);
-    EXPECT_EQ(chosen.data(), StoreInside::FileBuffer() + 100);
-    EXPECT_EQ(chosen.size(), 200u);
+    const TChecksumInput chosen = ChecksumBytes(TestDoc(), TChecksumSource::Block);
+    EXPECT_EQ(chosen.Range.First, 101);
+    EXPECT_EQ(chosen.Range.Count, 200);
     const K kinds[] = {K::Sha256, K::Crc32};
     std::atomic<bool> cancel = false;
     const auto values = ComputeChecksums(chosen, kinds, cancel);
@@ -196,8 +195,10 @@ TEST_F(ChecksumSourceTest, BlockChoiceHashesExactlyTheBlock) {
     EXPECT_NE((*values)[0], OneUpdate(K::Sha256, all.subspan(99, 201)));
     EXPECT_NE((*values)[0], OneUpdate(K::Sha256, all.subspan(100, 201)));
     // The whole file is the whole file, block or not.
-    EXPECT_EQ(ChecksumBytes(TestDoc(), TChecksumSource::WholeFile).size(), 1000u);
-    EXPECT_EQ(OneUpdate(K::Sha256, ChecksumBytes(TestDoc(), TChecksumSource::WholeFile)), OneUpdate(K::Sha256, all));
+    const TChecksumInput whole = ChecksumBytes(TestDoc(), TChecksumSource::WholeFile);
+    EXPECT_EQ(whole.Range.Count, 1000);
+    const K sha[] = {K::Sha256};
+    EXPECT_EQ((*ComputeChecksums(whole, sha, cancel))[0], OneUpdate(K::Sha256, all));
 }
 
 TEST_F(ChecksumSourceTest, WithoutACompleteBlockTheWholeFileIsTaken) {

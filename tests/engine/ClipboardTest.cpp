@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FakeClipboard.h"
 #include "common/TestDocument.h"
+#include "common/EngineSetup.h"
 #include "FakeHost.h"
 
-#include "common/StoreInside.h"
 #include "common/TestRandom.h"
 #include "engine/document/Blocks.h"
-#include "engine/store/ByteStore.h"
+#include "engine/store/PieceStore.h"
 #include "engine/editing/Clipboard.h"
 #include "engine/store/DynArray.h"
 #include "engine/editing/Editing.h"
@@ -231,7 +231,7 @@ TEST_F(ClipboardTest, CutPutsTheCursorBackOnItsAddressNumber) {
     Host.ForgetRecords();
     Cut();
     EXPECT_EQ(CurrentAddress(TestDoc()), 50); // which now holds the byte that stood at 60
-    EXPECT_EQ(TestDoc().Store.ReadByte(50), PatternBytes(100)[59]);
+    EXPECT_EQ(uint8_t(TestDoc().Store.ByteAt(50)), PatternBytes(100)[59]);
     EXPECT_TRUE(TestDoc().Modified);
     ASSERT_GE(Host.BusyTexts.size(), 2u);
     EXPECT_EQ(Host.BusyTexts[0], Texts::CopyToClipboardBusy);
@@ -268,7 +268,7 @@ TEST_F(ClipboardTest, AFailingClipboardNeverCostsTheBlock) {
     Clip.FailReserve = Clip.FailPublish = false;
     Clip.Text = TBytes{0x41};
     const TCount fourGib = TCount{1} << 32;
-    StoreInside::Size() = fourGib + 1;
+    EngineSetup::SetStoreSize(fourGib + 1);
     TestDoc().Block.BlockBegin = 1;
     TestDoc().Block.BlockEnd = fourGib;
     Host.ForgetRecords();
@@ -279,7 +279,7 @@ TEST_F(ClipboardTest, AFailingClipboardNeverCostsTheBlock) {
     EXPECT_EQ(TestDoc().Block.BlockEnd, fourGib);
     EXPECT_FALSE(TestDoc().Modified);
     EXPECT_EQ(Clip.Text, TBytes{0x41});
-    StoreInside::Size() = 4;
+    EngineSetup::SetStoreSize(4);
 }
 
 // --- Paste ------------------------------------------------------------------------------------------------
@@ -323,16 +323,8 @@ TEST_F(ClipboardTest, BadDataPastesNothing) {
 TEST_F(ClipboardTest, APastePastTheMemoryLimitChangesNothing) {
     OpenBytes({0x10, 0x11, 0x12, 0x13});
     PutCursorOn(3);
-    Clip.Binary = Payload(PatternBytes(600000)); // more than the buffer holds, so it must grow
-    DynArrayFailHook = [](size_t) { return true; };
-    Paste();
-    EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{Texts::NotEnoughMemory});
-    ExpectNothingPasted();
-
     // A file near the largest size: neither the bytes nor the text (with its zero) may pass it.
-    DynArrayFailHook = nullptr;
-    Host.ForgetRecords();
-    StoreInside::Size() = MaxFileSize - 3;
+    EngineSetup::SetStoreSize(MaxFileSize - 3);
     Clip.Clear();
     Clip.Binary = Payload({1, 2, 3, 4});
     Paste();
@@ -341,7 +333,7 @@ TEST_F(ClipboardTest, APastePastTheMemoryLimitChangesNothing) {
     Paste();
     EXPECT_EQ(TestDoc().Store.FileSize(), MaxFileSize - 3);
     EXPECT_EQ(Host.ErrorTexts(), (std::vector<std::string>{Texts::NotEnoughMemory, Texts::NotEnoughMemory}));
-    StoreInside::Size() = 4;
+    EngineSetup::SetStoreSize(4);
 }
 
 // --- Enabling and the exit

@@ -56,7 +56,6 @@ TEST_F(DocumentTest, TwoDocumentsNeverSeeEachOthersChanges) {
     TDocument &a = A, &b = B;
     for (auto [document, path] : {std::pair{&a, alphaPath}, std::pair{&b, bravoPath}}) {
         Use(*document);
-        ASSERT_TRUE(TestDoc().Store.AllocateBuffer());
         ASSERT_TRUE(OpenFile(TestDoc(), path, false));
         TestDoc().View.Cols = 16;
         TestDoc().View.Rows = 10;

@@ -2,7 +2,6 @@
 #include "FakeHost.h"
 #include "common/TestDocument.h"
 
-#include "common/StoreInside.h"
 #include "common/TestRandom.h"
 #include "engine/document/Blocks.h"
 #include "engine/document/CommandEnabling.h"
@@ -64,12 +63,6 @@ class EditingTest : public TEngineTest {
         PutCursorOn(cursor);
         Host.ForgetRecords();
         Blockcopy1Click(TestDoc(), kind);
-    }
-    // A file whose buffer is exactly full, so that any growth has to allocate.
-    void FullBuffer() {
-        OpenBytes(PatternBytes(MinCapacity));
-        ASSERT_TRUE(StoreInside::Array()->ReAlloc(StoreInside::FileBuffer(), MinCapacity));
-        StoreInside::Room() = MinCapacity;
     }
 };
 
@@ -354,51 +347,6 @@ TEST_F(EditingTest, InsertByteAtCursorLeavesTheCursorAndModifiedToTheCaller) {
 }
 
 // --- Out of memory -----------------------------------------------------------------------------------------
-
-TEST_F(EditingTest, FailedAllocationChangesNothingAndIsReportedOnce) {
-    FullBuffer();
-    const TBytes before = Bytes();
-    MarkFromTo(4, 10);
-    int asked = 0;
-    DynArrayFailHook = [&asked](size_t) {
-        ++asked;
-        return true;
-    };
-    const std::vector<std::pair<const char*, std::function<void()>>> cases = {
-        {"insert byte", [] { EXPECT_FALSE(InsertByteAtCursor(TestDoc(), 7)); }},
-        {"insert bytes",
-         [] {
-             EXPECT_FALSE(InsertBytesAt(TestDoc(), 3, TBytes{1, 2, 3}));
-         }},
-        {"append bytes", [] { EXPECT_FALSE(InsertBytesAt(TestDoc(), MinCapacity + 1, TBytes{1})); }},
-        {"block copy", [] { Blockcopy1Click(TestDoc(), K::Copy); }},
-        {"block move", [] { Blockcopy1Click(TestDoc(), K::Move); }},
-    };
-    for (const auto& [name, run] : cases) {
-        SCOPED_TRACE(name);
-        OfferReplaceUndo(1, 1);
-        PutCursorOn(20);
-        Host.ForgetRecords();
-        asked = 0;
-        run();
-        EXPECT_GT(asked, 0);
-        EXPECT_EQ(Host.MessageTexts(),
-                  std::vector<std::string>{"Can't allcate additional memory\nto perform operation"});
-        EXPECT_EQ(Host.ErrorTexts().size(), 1u);
-        EXPECT_TRUE(Bytes() == before);
-        EXPECT_EQ(TestDoc().Store.Capacity(), MinCapacity);
-        EXPECT_BLOCK(4, 10);
-        EXPECT_EQ(CurrentAddress(TestDoc()), 20);
-        EXPECT_FALSE(TestDoc().Modified);
-        EXPECT_TRUE(UndoOffered());
-    }
-    // Overwriting needs no memory.
-    PutCursorOn(20);
-    Host.ForgetRecords();
-    Blockcopy1Click(TestDoc(), K::Overwrite);
-    EXPECT_TRUE(Host.Messages.empty());
-    EXPECT_BLOCK(20, 26);
-}
 
 // --- Against a reference model -----------------------------------------------------------------------------
 

@@ -3,7 +3,7 @@
 #include "common/TestDocument.h"
 #include "FakeHost.h"
 
-#include "engine/store/ByteStore.h"
+#include "engine/store/PieceStore.h"
 #include "engine/editing/Editing.h"
 #include "engine/document/EngineState.h"
 #include "engine/editing/Clipboard.h"
@@ -45,7 +45,6 @@ class FileCommandsTest : public TEngineTest {
   protected:
     void SetUp() override {
         TEngineTest::SetUp();
-        ASSERT_TRUE(TestDoc().Store.AllocateBuffer());
         Host.ForgetRecords();
     }
     // A file on disk, opened the way the command line opens it.
@@ -312,32 +311,17 @@ TEST_F(FileCommandsTest, FailedOpenKeepsTheCurrentFileWithoutAskingTwice) {
     EXPECT_EQ(TTempDir::Read(path), PatternBytes(100));
 }
 
-TEST_F(FileCommandsTest, FailedRecentOpenAfterPartialReadLeavesNothingToSave) {
-    std::string path = Opened("a.bin", PatternBytes(100));
-    TestDoc().Modified = true;
-    std::string big = Dir.Write("big.bin", PatternBytes(20 * 131072));
-    Host.CancelAfterShownProgress = 3;
-    Host.YesNoCancelAnswers = {mrNo};
-    EXPECT_FALSE(OpenFile(TestDoc(), big, true));
-    EXPECT_EQ(Host.QuestionTexts().size(), 1u);
-    EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{"Reading cancelled:\nbig.bin"});
-    ExpectNoFileState();
-    EXPECT_TRUE(Host.RecentFiles.empty());
-    EXPECT_EQ(TTempDir::Read(path), PatternBytes(100));
-}
-
-TEST_F(FileCommandsTest, HugeFileIsRefusedAndNothingChanges) {
-    std::string path = Opened("a.bin", PatternBytes(100));
-    const TCount capacity = TestDoc().Store.Capacity();
-    std::string huge = Dir.Write("huge.bin", {});
-    ASSERT_EQ(truncate(huge.c_str(), int64_t{1} << 31), 0);
-    DynArrayFailHook = [](size_t bytes) { return bytes > (64u << 20); };
-    EXPECT_FALSE(OpenFile(TestDoc(), huge, false));
-    EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{Texts::CantAllocate});
-    EXPECT_TRUE(TestDoc().FileOpen);
-    EXPECT_EQ(TestDoc().File.FileName, path);
-    EXPECT_EQ(Bytes(), PatternBytes(100));
-    EXPECT_EQ(TestDoc().Store.Capacity(), capacity);
+// A file larger than any memory opens at once: its bytes are read when they are shown.
+TEST_F(FileCommandsTest, HugeFileOpensWithoutBeingRead) {
+    Opened("a.bin", PatternBytes(100));
+    std::string huge = Dir.Write("huge.bin", {1, 2, 3});
+    ASSERT_EQ(truncate(huge.c_str(), int64_t{1} << 40), 0);
+    EXPECT_TRUE(OpenFile(TestDoc(), huge, false));
+    EXPECT_TRUE(Host.ErrorTexts().empty());
+    EXPECT_EQ(TestDoc().File.FileName, huge);
+    EXPECT_EQ(TestDoc().Store.FileSize(), int64_t{1} << 40);
+    EXPECT_EQ(TestDoc().Store.ByteAt(2), 2);
+    EXPECT_EQ(TestDoc().Store.ByteAt(int64_t{1} << 39), 0);
 }
 
 // --- Memory ----------------------------------------------------------------------------------------------
@@ -354,8 +338,6 @@ TEST_F(FileCommandsTest, WhatTheMemoryCannotTakeIsRefusedFirst) {
         std::function<void()> Run;
         std::string Message;
     } cases[] = {
-        {"open", [&] { OpenFile(TestDoc(), bigPath, false); },
-         "big.bin is too large for the memory available:\n2,097,152 bytes to read, 262,144 bytes available"},
         {"insert file",
          [&] {
              Host.FileChoices = {bigPath};
@@ -367,13 +349,6 @@ TEST_F(FileCommandsTest, WhatTheMemoryCannotTakeIsRefusedFirst) {
              clip.Clear();
              clip.OctetStream = big;
              Paste1Click(TestDoc(), clip);
-         },
-         ""},
-        {"block copy",
-         [&] {
-             MarkFromTo(1, 600000);
-             PutCursorOn(700000);
-             Blockcopy1Click(TestDoc(), TBlockCopyKind::Copy);
          },
          ""},
     };
@@ -474,7 +449,6 @@ TEST_F(FileCommandsTest, FailedSaveAsKeepsTheOldName) {
 
 TEST_F(FileCommandsTest, CloseDisablesTheFileCommands) {
     std::string path = Opened("a.bin", PatternBytes(1000));
-    int32_t capacity = TestDoc().Store.Capacity();
     ShowAddress(TestDoc(), 500, true, false);
     EXPECT_TRUE(Close1Click(TestDoc()));
     EXPECT_TRUE(Host.Messages.empty());
@@ -488,7 +462,6 @@ TEST_F(FileCommandsTest, CloseDisablesTheFileCommands) {
     EXPECT_EQ(TestDoc().View.CursorCol, 0);
     EXPECT_EQ(TestDoc().View.CursorRow, 0);
     EXPECT_EQ(TestDoc().File.FileName, path);
-    EXPECT_EQ(TestDoc().Store.Capacity(), capacity);
 }
 
 TEST_F(FileCommandsTest, CloseOfAModifiedFileCanBeCancelled) {
@@ -547,14 +520,14 @@ TEST_F(FileCommandsTest, InsertOfAnEmptyOrMissingFileIsRefused) {
     EXPECT_FALSE(TestDoc().Modified);
 }
 
-TEST_F(FileCommandsTest, InsertThatWouldPassTwoGibIsRefused) {
+TEST_F(FileCommandsTest, InsertThatTheMemoryCannotHoldIsRefused) {
     Opened("a.bin", PatternBytes(20));
     std::string huge = Dir.Write("huge.bin", {});
     ASSERT_EQ(truncate(huge.c_str(), int64_t{1} << 31), 0);
-    DynArrayFailHook = [](size_t bytes) { return bytes > (64u << 20); };
+    AvailableMemoryHook = [] { return int64_t{1} << 30; };
     Host.FileChoices = {huge};
     Insertfile1Click(TestDoc());
-    EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{Texts::CantAllocate});
+    EXPECT_EQ(Host.ErrorTexts().size(), 1u);
     EXPECT_EQ(Bytes(), PatternBytes(20));
     EXPECT_FALSE(TestDoc().Modified);
 }

@@ -3,8 +3,7 @@
 #include "common/TestDocument.h"
 
 #include "common/OrdinaryUser.h"
-#include "common/StoreInside.h"
-#include "engine/store/ByteStore.h"
+#include "engine/store/PieceStore.h"
 #include "engine/document/EngineState.h"
 #include "engine/files/FileAccess.h"
 #include "engine/files/FileIo.h"
@@ -32,7 +31,6 @@ class FileIoTest : public TEngineTest {
   protected:
     void SetUp() override {
         TEngineTest::SetUp();
-        ASSERT_TRUE(TestDoc().Store.AllocateBuffer());
         Host.ForgetRecords();
     }
     void TearDown() override {
@@ -83,9 +81,8 @@ class FileIoTest : public TEngineTest {
         return path;
     }
     // The buffer's state, to show that a refused operation changed nothing.
-    void ExpectUntouched(const std::vector<uint8_t>& bytes, int32_t capacity) {
+    void ExpectUntouched(const std::vector<uint8_t>& bytes) {
         EXPECT_EQ(TestDoc().Store.FileSize(), static_cast<int32_t>(bytes.size()));
-        EXPECT_EQ(TestDoc().Store.Capacity(), capacity);
         EXPECT_EQ(Bytes(), bytes);
     }
 
@@ -108,33 +105,17 @@ class FileIoTest : public TEngineTest {
 
 // --- Loading ---------------------------------------------------------------------------------------------
 
-TEST_F(FileIoTest, LoadReadsInChunksUnderAProgressBox) {
+// A load opens the file and reads nothing before the bytes are needed: no progress box, at any size.
+TEST_F(FileIoTest, LoadOpensTheFileWithoutReadingIt) {
     auto bytes = PatternBytes(300000);
     std::string path = Dir.Write("three.bin", bytes);
     SetMTime(path, 978307200); // 2001-01-01
     ASSERT_TRUE(LoadFile(TestDoc(), path, false, 1));
     EXPECT_EQ(TestDoc().Store.FileSize(), 300000);
-    EXPECT_EQ(TestDoc().Store.Capacity(), 524288);
     EXPECT_EQ(Bytes(), bytes);
     EXPECT_EQ(TestDoc().File.FileTime, int64_t{978307200} * 1000000000);
     EXPECT_TRUE(Host.Messages.empty());
-    ASSERT_EQ(Host.Progresses.size(), 1u);
-    const auto& box = Host.Progresses[0];
-    EXPECT_EQ(box.Caption, "Reading file");
-    EXPECT_EQ(box.Label, "three.bin");
-    EXPECT_EQ(box.Calls, 3);                      // 131072, 131072, 37856
-    EXPECT_EQ(box.Values, std::vector<int>{100}); // 44 and 87 percent are not shown
-    EXPECT_TRUE(box.Closed);
-}
-
-TEST_F(FileIoTest, LoadSizesTheBufferForTheFile) {
-    ASSERT_TRUE(LoadFile(TestDoc(), Dir.Write("a.bin", PatternBytes(600000)), false, 1));
-    EXPECT_EQ(TestDoc().Store.Capacity(), 655360);
-    ASSERT_TRUE(LoadFile(TestDoc(), Dir.Write("b.bin", PatternBytes(2 << 20)), false, 1));
-    EXPECT_EQ(TestDoc().Store.Capacity(), (2 << 20) + Chunk);
-    ASSERT_TRUE(LoadFile(TestDoc(), Dir.Write("c.bin", PatternBytes(1000, 9)), false, 1)); // a smaller file shrinks it
-    EXPECT_EQ(TestDoc().Store.Capacity(), 524288);
-    EXPECT_EQ(Bytes(), PatternBytes(1000, 9));
+    EXPECT_TRUE(Host.Progresses.empty());
 }
 
 TEST_F(FileIoTest, EmptyFileLoadsAsAnEmptyFile) {
@@ -144,25 +125,25 @@ TEST_F(FileIoTest, EmptyFileLoadsAsAnEmptyFile) {
     EXPECT_TRUE(Host.Messages.empty());
 }
 
-TEST_F(FileIoTest, CancelledLoadFails) {
+TEST_F(FileIoTest, CancelledInsertionFailsAndLeavesNothing) {
+    OpenBytes(PatternBytes(30));
     std::string path = Dir.Write("big.bin", PatternBytes(20 * Chunk)); // every chunk is 5 percent
     Host.CancelAfterShownProgress = 2;
-    EXPECT_FALSE(LoadFile(TestDoc(), path, false, 1));
+    EXPECT_FALSE(LoadFile(TestDoc(), path, true, 5, 20 * Chunk));
     EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{"Reading cancelled:\nbig.bin"});
     ASSERT_EQ(Host.Progresses.size(), 1u);
     EXPECT_EQ(Host.Progresses[0].Calls, 2); // no chunk is read after the click is noticed
     EXPECT_TRUE(Host.Progresses[0].Closed);
+    EXPECT_EQ(Bytes(), PatternBytes(30));
 }
 
 TEST_F(FileIoTest, MissingFileReportsTheSystemError) {
     auto before = PatternBytes(5000);
     OpenBytes(before);
-    ASSERT_TRUE(StoreInside::Array()->ReAlloc(StoreInside::FileBuffer(), 2 << 20));
-    StoreInside::Room() = 2 << 20;
     EXPECT_FALSE(LoadFile(TestDoc(), Dir.PathOf("nope.bin"), false, 1));
     EXPECT_EQ(Host.ErrorTexts(),
               std::vector<std::string>{"Error reading\nnope.bin\r\nError 2: File not found"});
-    ExpectUntouched(before, 2 << 20); // the file is opened before the buffer is touched
+    ExpectUntouched(before);
     EXPECT_TRUE(Host.Progresses.empty());
 }
 
@@ -207,39 +188,24 @@ TEST_F(FileIoTest, FoldersFifosAndDevicesAreNotLoaded) {
 }
 
 // A file that does not fit a 32-bit size is refused before anything is allocated or read.
-TEST_F(FileIoTest, FilesWhoseBufferCannotBeHadAreRefused) {
-    auto before = PatternBytes(777);
-    OpenBytes(before);
-    DynArrayFailHook = [](size_t bytes) { return bytes > (64u << 20); };
-    for (int64_t size : {int64_t{1} << 31, (int64_t{1} << 32) + 5}) {
-        Host.ForgetRecords();
-        EXPECT_FALSE(LoadFile(TestDoc(), Sparse("huge.bin", size), false, 1)) << size;
-        EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{Texts::CantAllocate}) << size;
-        ExpectUntouched(before, 524288);
-    }
-}
-
-TEST_F(FileIoTest, InsertModeReadsIntoTheGap) {
+TEST_F(FileIoTest, InsertModeInsertsTheFile) {
     OpenBytes(PatternBytes(20));
     std::string path = Dir.Write("ten.bin", PatternBytes(10, 100));
-    ASSERT_TRUE(TestDoc().Store.OpenGap(5, 10));
     ASSERT_TRUE(LoadFile(TestDoc(), path, true, 5, 10));
     auto expected = PatternBytes(20);
     auto inserted = PatternBytes(10, 100);
     expected.insert(expected.begin() + 4, inserted.begin(), inserted.end());
     EXPECT_EQ(Bytes(), expected);
-    EXPECT_EQ(TestDoc().Store.Capacity(), 524288);
 }
 
 TEST_F(FileIoTest, InsertModeRefusesAFileOfAnotherSize) {
     OpenBytes(PatternBytes(20));
-    ASSERT_TRUE(TestDoc().Store.OpenGap(5, 10));
     EXPECT_FALSE(LoadFile(TestDoc(), Dir.Write("longer.bin", PatternBytes(12)), true, 5, 10));
-    EXPECT_EQ(TestDoc().Store.FileSize(), 30);
+    EXPECT_EQ(Bytes(), PatternBytes(20));
     EXPECT_EQ(Host.ErrorTexts().size(), 1u);
     Host.ForgetRecords();
     EXPECT_FALSE(LoadFile(TestDoc(), Dir.Write("shorter.bin", PatternBytes(8)), true, 5, 10));
-    EXPECT_EQ(TestDoc().Store.FileSize(), 30);
+    EXPECT_EQ(Bytes(), PatternBytes(20));
     EXPECT_EQ(Host.ErrorTexts().size(), 1u);
 }
 
@@ -250,7 +216,7 @@ TEST_F(FileIoTest, SaveWritesTheExactBytesAndClearsModified) {
     OpenBytes(bytes);
     TestDoc().Modified = true;
     std::string path = Dir.Write("out.bin", PatternBytes(500000)); // longer than the new contents
-    ASSERT_TRUE(SaveFile(TestDoc(), path, false, 1, TestDoc().Store.Capacity()));
+    ASSERT_TRUE(SaveFile(TestDoc(), path, false, 1, 0));
     EXPECT_EQ(TTempDir::Read(path), bytes);
     EXPECT_FALSE(TestDoc().Modified);
     EXPECT_TRUE(Host.Messages.empty());
@@ -263,18 +229,18 @@ TEST_F(FileIoTest, SaveWritesTheExactBytesAndClearsModified) {
     for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
         std::error_code error;
         const std::string target = std::filesystem::read_symlink(entry.path(), error).string();
-        EXPECT_EQ(target.find(path), std::string::npos) << target;
+        EXPECT_EQ(target.find(path + " (deleted)"), std::string::npos) << target;
     }
 }
 
 TEST_F(FileIoTest, SaveCreatesANewFileAndWritesAnEmptyOne) {
     OpenBytes({1, 2, 3});
-    ASSERT_TRUE(SaveFile(TestDoc(), Dir.PathOf("new.bin"), false, 1, TestDoc().Store.Capacity()));
+    ASSERT_TRUE(SaveFile(TestDoc(), Dir.PathOf("new.bin"), false, 1, 0));
     EXPECT_EQ(TTempDir::Read(Dir.PathOf("new.bin")), (std::vector<uint8_t>{1, 2, 3}));
     EXPECT_NE(ModeOf(Dir.PathOf("new.bin")) & S_IRUSR, 0u);
 
     OpenBytes({});
-    ASSERT_TRUE(SaveFile(TestDoc(), Dir.PathOf("new.bin"), false, 1, TestDoc().Store.Capacity()));
+    ASSERT_TRUE(SaveFile(TestDoc(), Dir.PathOf("new.bin"), false, 1, 0));
     EXPECT_TRUE(TTempDir::Read(Dir.PathOf("new.bin")).empty());
 }
 
@@ -282,7 +248,7 @@ TEST_F(FileIoTest, SaveKeepsThePermissionsOfTheOldFile) {
     std::string path = Dir.Write("script.sh", PatternBytes(10));
     ASSERT_EQ(chmod(path.c_str(), 0751), 0);
     OpenBytes(PatternBytes(50, 1));
-    ASSERT_TRUE(SaveFile(TestDoc(), path, false, 1, TestDoc().Store.Capacity()));
+    ASSERT_TRUE(SaveFile(TestDoc(), path, false, 1, 0));
     EXPECT_EQ(ModeOf(path), 0751u);
     EXPECT_EQ(TTempDir::Read(path), PatternBytes(50, 1));
 }
@@ -294,12 +260,12 @@ TEST_F(FileIoTest, SaveWithOldFileTimeGivesTheLoadedTime) {
     TestDoc().Store.WriteByte(1, 0xEE);
     TestDoc().Modified = true;
     TestApp().OldFileTime = true;
-    ASSERT_TRUE(SaveFile(TestDoc(), path, false, 1, TestDoc().Store.Capacity()));
+    ASSERT_TRUE(SaveFile(TestDoc(), path, false, 1, 0));
     EXPECT_EQ(MTimeOf(path), int64_t{978307200} * 1000000000);
     EXPECT_EQ(TTempDir::Read(path)[0], 0xEE);
 
     TestApp().OldFileTime = false;
-    ASSERT_TRUE(SaveFile(TestDoc(), path, false, 1, TestDoc().Store.Capacity()));
+    ASSERT_TRUE(SaveFile(TestDoc(), path, false, 1, 0));
     EXPECT_GT(MTimeOf(path), int64_t{978307200} * 1000000000);
 }
 
@@ -327,7 +293,7 @@ TEST_F(FileIoTest, FailedSaveLeavesTheOldFileByteForByte) {
     rlimit small = saved;
     small.rlim_cur = 65536;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    bool saved_ok = SaveFile(TestDoc(), path, false, 1, TestDoc().Store.Capacity());
+    bool saved_ok = SaveFile(TestDoc(), path, false, 1, 0);
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
 
@@ -342,14 +308,14 @@ TEST_F(FileIoTest, FailedSaveLeavesTheOldFileByteForByte) {
 TEST_F(FileIoTest, SaveIntoAMissingFolderOrOverAFolderFails) {
     OpenBytes(PatternBytes(100));
     TestDoc().Modified = true;
-    EXPECT_FALSE(SaveFile(TestDoc(), Dir.PathOf("gone/x.bin"), false, 1, TestDoc().Store.Capacity()));
+    EXPECT_FALSE(SaveFile(TestDoc(), Dir.PathOf("gone/x.bin"), false, 1, 0));
     EXPECT_TRUE(IsWriteError(Host.ErrorTexts(), "x.bin"));
     EXPECT_TRUE(TestDoc().Modified);
 
     Host.ForgetRecords();
     std::filesystem::create_directory(Dir.PathOf("sub"));
     Dir.Write("sub/inner.bin", {1});
-    EXPECT_FALSE(SaveFile(TestDoc(), Dir.PathOf("sub"), false, 1, TestDoc().Store.Capacity()));
+    EXPECT_FALSE(SaveFile(TestDoc(), Dir.PathOf("sub"), false, 1, 0));
     EXPECT_TRUE(IsWriteError(Host.ErrorTexts(), "sub"));
     EXPECT_EQ(TTempDir::Read(Dir.PathOf("sub/inner.bin")), std::vector<uint8_t>{1});
     EXPECT_EQ(Listing(), std::vector<std::string>{"sub"});
@@ -368,7 +334,7 @@ TEST_F(FileIoTest, SaveOverAWriteProtectedFileIsRefused) {
     {
         TOrdinaryUser user;
         if (!user.Active()) GTEST_SKIP() << "running as root and cannot give it up";
-        saved = SaveFile(TestDoc(), path, false, 1, TestDoc().Store.Capacity());
+        saved = SaveFile(TestDoc(), path, false, 1, 0);
     }
     EXPECT_FALSE(saved);
     EXPECT_EQ(Host.ErrorTexts(),
@@ -384,7 +350,7 @@ TEST_F(FileIoTest, CancelledSaveLeavesTheOldFile) {
     OpenBytes(PatternBytes(20 * Chunk));
     TestDoc().Modified = true;
     Host.CancelAfterShownProgress = 1;
-    EXPECT_FALSE(SaveFile(TestDoc(), path, false, 1, TestDoc().Store.Capacity()));
+    EXPECT_FALSE(SaveFile(TestDoc(), path, false, 1, 0));
     EXPECT_EQ(Host.MessageTexts(), std::vector<std::string>{"Writing big.bin cancelled"});
     EXPECT_EQ(TTempDir::Read(path), old);
     EXPECT_TRUE(TestDoc().Modified);
@@ -404,7 +370,7 @@ TEST_F(FileIoTest, SaveOntoAnythingButARegularFileIsRefused) {
         Host.ForgetRecords();
         struct stat before {};
         ASSERT_EQ(lstat(Dir.PathOf(name).c_str(), &before), 0);
-        EXPECT_FALSE(SaveFile(TestDoc(), Dir.PathOf(name), false, 1, TestDoc().Store.Capacity())) << name;
+        EXPECT_FALSE(SaveFile(TestDoc(), Dir.PathOf(name), false, 1, 0)) << name;
         EXPECT_EQ(Host.ErrorTexts(),
                   std::vector<std::string>{"Error writing\n" + name + "\r\nError 5: File access denied"});
         struct stat after {};
@@ -421,7 +387,7 @@ TEST_F(FileIoTest, SaveKeepsSetUserAndSetGroupBits) {
     std::string path = Dir.Write("tool", PatternBytes(10));
     ASSERT_EQ(chmod(path.c_str(), 06755), 0);
     OpenBytes(PatternBytes(20, 5));
-    ASSERT_TRUE(SaveFile(TestDoc(), path, false, 1, TestDoc().Store.Capacity()));
+    ASSERT_TRUE(SaveFile(TestDoc(), path, false, 1, 0));
     EXPECT_EQ(ModeOf(path), 06755u);
     EXPECT_EQ(TTempDir::Read(path), PatternBytes(20, 5));
 }
@@ -456,7 +422,7 @@ TEST_F(FileIoTest, AFailedStepOfASaveLeavesTheOldFile) {
         Host.ForgetRecords();
         TestDoc().Modified = true;
         Inject(c.Call, c.Err);
-        EXPECT_FALSE(SaveFile(TestDoc(), path, false, 1, TestDoc().Store.Capacity())) << c.Text;
+        EXPECT_FALSE(SaveFile(TestDoc(), path, false, 1, 0)) << c.Text;
         EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{"Error writing\nkeep.bin\r\n" + c.Text});
         EXPECT_EQ(TTempDir::Read(path), old) << c.Text;
         EXPECT_EQ(ModeOf(path), 0640u) << c.Text;
@@ -473,7 +439,7 @@ TEST_F(FileIoTest, ATemporaryFileThatCannotBeRemovedIsNamed) {
     FileAccess::InjectedFault = [](FileAccess::TCall call) {
         return call == FileAccess::TCall::Rename || call == FileAccess::TCall::Remove ? EIO : 0;
     };
-    EXPECT_FALSE(SaveFile(TestDoc(), path, false, 1, TestDoc().Store.Capacity()));
+    EXPECT_FALSE(SaveFile(TestDoc(), path, false, 1, 0));
     const auto names = Listing();
     ASSERT_EQ(names.size(), 2u);
     const std::string stray = Dir.PathOf(names[0] == "keep.bin" ? names[1] : names[0]);
@@ -510,7 +476,7 @@ TEST_F(FileIoTest, AFileARenameCannotKeepIsSavedInPlace) {
             const ino_t inode = InodeOf(path);
             OpenBytes(PatternBytes(size, 9));
             Inject(c.Call, c.Err);
-            EXPECT_TRUE(SaveFile(TestDoc(), path, false, 1, TestDoc().Store.Capacity())) << c.What;
+            EXPECT_TRUE(SaveFile(TestDoc(), path, false, 1, 0)) << c.What;
             FileAccess::InjectedFault = nullptr;
             EXPECT_TRUE(Host.ErrorTexts().empty()) << c.What;
             EXPECT_EQ(InodeOf(path), inode) << c.What;
@@ -536,7 +502,7 @@ TEST_F(FileIoTest, SavingInPlaceShowsTheCopyAndNamesACopyLeftBehind) {
         ASSERT_EQ(link(path.c_str(), Dir.PathOf("other").c_str()), 0);
         OpenBytes(PatternBytes(2 * Chunk, 9));
         if (!removable) Inject(FileAccess::TCall::Remove, EIO);
-        EXPECT_TRUE(SaveFile(TestDoc(), path, false, 1, TestDoc().Store.Capacity()));
+        EXPECT_TRUE(SaveFile(TestDoc(), path, false, 1, 0));
         FileAccess::InjectedFault = nullptr;
         EXPECT_EQ(TTempDir::Read(path), PatternBytes(2 * Chunk, 9));
         EXPECT_TRUE(Host.ErrorTexts().empty());
@@ -571,7 +537,7 @@ TEST_F(FileIoTest, SavingInPlaceWithoutRoomLeavesTheOldFile) {
     ASSERT_EQ(link(path.c_str(), Dir.PathOf("other").c_str()), 0);
     OpenBytes(PatternBytes(5000));
     Inject(FileAccess::TCall::FreeSpace, ENOSPC); // no byte free
-    EXPECT_FALSE(SaveFile(TestDoc(), path, false, 1, TestDoc().Store.Capacity()));
+    EXPECT_FALSE(SaveFile(TestDoc(), path, false, 1, 0));
     EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{"Error writing\nsame.bin\r\nError 112: Disk full"});
     EXPECT_EQ(TTempDir::Read(path), old);
 
@@ -580,13 +546,13 @@ TEST_F(FileIoTest, SavingInPlaceWithoutRoomLeavesTheOldFile) {
     FileAccess::InjectedFault = nullptr;
     OpenBytes(PatternBytes(20 * Chunk));
     Host.CancelAfterShownProgress = 1;
-    EXPECT_TRUE(SaveFile(TestDoc(), path, false, 1, TestDoc().Store.Capacity()));
+    EXPECT_TRUE(SaveFile(TestDoc(), path, false, 1, 0));
     Host.CancelAfterShownProgress = -1;
     EXPECT_TRUE(Host.Messages.empty());
     EXPECT_EQ(TTempDir::Read(Dir.PathOf("other")), PatternBytes(20 * Chunk));
     Host.ForgetRecords();
     OpenBytes(PatternBytes(10));
-    EXPECT_TRUE(SaveFile(TestDoc(), path, false, 1, TestDoc().Store.Capacity()));
+    EXPECT_TRUE(SaveFile(TestDoc(), path, false, 1, 0));
     EXPECT_EQ(TTempDir::Read(Dir.PathOf("other")), PatternBytes(10));
 }
 
@@ -632,7 +598,7 @@ TEST_F(FileIoTest, AFailureWhileOverwritingInPlaceLeavesOldOrNewContents) {
             SetMTime(path, 1000000000);
             OpenBytes(fresh);
             InjectAt(c.Faults);
-            EXPECT_EQ(SaveFile(TestDoc(), path, false, 1, TestDoc().Store.Capacity()), c.End == TEnd::New) << what;
+            EXPECT_EQ(SaveFile(TestDoc(), path, false, 1, 0), c.End == TEnd::New) << what;
             FileAccess::InjectedFault = nullptr;
             const auto names = Listing();
             if (c.End == TEnd::Damaged) {
@@ -696,7 +662,7 @@ TEST_F(FileIoTest, OverwritingInPlaceWithoutACopyIsAskedFirst) {
         FileAccess::InjectedFault = [inner](FileAccess::TCall call) {
             return call == FileAccess::TCall::CreateCopy ? ENOSPC : inner(call);
         };
-        EXPECT_EQ(SaveFile(TestDoc(), path, false, 1, TestDoc().Store.Capacity()), c.Saved);
+        EXPECT_EQ(SaveFile(TestDoc(), path, false, 1, 0), c.Saved);
         EXPECT_EQ(Host.QuestionTexts(), std::vector<std::string>{question});
         EXPECT_EQ(Host.ErrorTexts(), c.Errors);
         EXPECT_EQ(TestDoc().Modified, !c.Saved);
@@ -743,7 +709,7 @@ TEST_F(FileIoTest, ABackupKeepsThePreviousVersionOrLeavesTheOldFile) {
         const std::string what = "case " + std::to_string(&c - cases.data());
         const std::string path = BackupCase(c.SecondName);
         InjectAt(c.Faults);
-        EXPECT_EQ(SaveFile(TestDoc(), path, false, 1, TestDoc().Store.Capacity()), c.End != TEnd::Old) << what;
+        EXPECT_EQ(SaveFile(TestDoc(), path, false, 1, 0), c.End != TEnd::Old) << what;
         FileAccess::InjectedFault = nullptr;
         EXPECT_EQ(TTempDir::Read(path), PatternBytes(c.End == TEnd::Old ? 1000 : 3000, c.End == TEnd::Old ? 1 : 3))
             << what;
@@ -774,7 +740,7 @@ TEST_F(FileIoTest, ABackupKeepsThePreviousVersionOrLeavesTheOldFile) {
     std::filesystem::remove(Dir.PathOf("keep.bin.bak"));
     std::filesystem::create_directory(Dir.PathOf("keep.bin.bak"));
     Host.ForgetRecords();
-    EXPECT_FALSE(SaveFile(TestDoc(), Dir.PathOf("keep.bin"), false, 1, TestDoc().Store.Capacity()));
+    EXPECT_FALSE(SaveFile(TestDoc(), Dir.PathOf("keep.bin"), false, 1, 0));
     EXPECT_EQ(Host.ErrorTexts(),
               std::vector<std::string>{"Error writing\nkeep.bin\r\nError 5: File access denied" + notKept});
 }

@@ -2,8 +2,8 @@
 // Go to, jumps, the remembered address and Block <n>, on a 16 x 10 page.
 #include "FakeHost.h"
 #include "common/TestDocument.h"
+#include "common/EngineSetup.h"
 
-#include "common/StoreInside.h"
 #include "engine/document/EngineState.h"
 #include "engine/document/Navigation.h"
 #include "engine/document/View.h"
@@ -55,7 +55,7 @@ class NavigationTest : public TEngineTest {
     // A file as large as the program allows, without its bytes: only addresses are worked out.
     void PretendLargestFile(TAddress cursor) {
         OpenSample();
-        StoreInside::Size() = MaxFileSize;
+        EngineSetup::SetStoreSize(MaxFileSize);
         PutCursorOn(cursor);
     }
 };
@@ -220,7 +220,7 @@ TEST_F(NavigationTest, RememberReturnAndDifference) {
 
     Gotoremembered1Click(TestDoc());
     EXPECT_EQ(CurrentAddress(TestDoc()), 1235);
-    StoreInside::Size() = 1234; // the file shrank below the remembered address
+    EngineSetup::SetStoreSize(1234); // the file shrank below the remembered address
     PutCursorOn(5);
     Gotoremembered1Click(TestDoc());
     EXPECT_EQ(Host.ErrorTexts(), std::vector<std::string>{"Adress invalid"});

@@ -4,7 +4,7 @@
 #include "FakeHost.h"
 
 #include "common/TestRandom.h"
-#include "engine/store/ByteStore.h"
+#include "engine/store/PieceStore.h"
 #include "engine/recovery/ContentHash.h"
 #include "engine/document/Blocks.h"
 #include "engine/editing/Clipboard.h"
@@ -57,7 +57,6 @@ class RecoveryTest : public TEngineTest {
         TestDoc().View.Rows = 10;
         TestDoc().View.PageBytes = 160;
         TestApp().RecoveryFolder = Folder();
-        ASSERT_TRUE(TestDoc().Store.AllocateBuffer());
     }
     std::string Folder() const { return State.PathOf("recovery"); }
     // The journal this program writes, as it stands on the disk.
@@ -179,7 +178,7 @@ TEST_F(RecoveryTest, RandomCommandsReplayToTheReference) {
             case 7:
             case 8:
                 if (size == 0) break;
-                TestApp().SearchRequest.Pattern = {TestDoc().Store.ReadByte(rnd(1, size))};
+                TestApp().SearchRequest.Pattern = {uint8_t(TestDoc().Store.ByteAt(rnd(1, size)))};
                 TestApp().SearchRequest.Replacement = randomBytes(rnd(0, 3));
                 op == 7 ? ReplaceAllCommand(TestDoc()) : ReplaceStepCommand(TestDoc(), TReplaceSender::Command, at, true);
                 modelled = false;

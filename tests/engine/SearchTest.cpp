@@ -4,7 +4,7 @@
 
 #include "common/NaiveSearch.h"
 #include "common/TestRandom.h"
-#include "engine/store/ByteStore.h"
+#include "engine/store/PieceStore.h"
 #include "engine/search/CaseTable.h"
 #include "engine/document/EngineState.h"
 #include "engine/search/QSearch.h"

@@ -4,7 +4,7 @@
 #include "FakeHost.h"
 
 #include "common/TestRandom.h"
-#include "engine/store/ByteStore.h"
+#include "engine/store/PieceStore.h"
 #include "engine/document/Blocks.h"
 #include "engine/editing/Clipboard.h"
 #include "engine/editing/Editing.h"
@@ -165,7 +165,7 @@ TEST_F(UndoTest, RandomCommandsUndoAndRedoToEveryStateOnTheWay) {
             case 12:
             case 13:
                 if (size == 0) break;
-                TestApp().SearchRequest.Pattern = {TestDoc().Store.ReadByte(rnd(1, size))};
+                TestApp().SearchRequest.Pattern = {uint8_t(TestDoc().Store.ByteAt(rnd(1, size)))};
                 if (rnd(0, 1) == 0) TestApp().SearchRequest.Pattern.push_back('a' + rnd(0, 2));
                 TestApp().SearchRequest.Replacement = randomBytes(rnd(0, 3));
                 if (op == 11)
@@ -209,7 +209,7 @@ TEST_F(UndoTest, RandomCommandsUndoAndRedoToEveryStateOnTheWay) {
                     Host.YesNoCancelAnswers.push_back(mrYes);
                     ASSERT_FALSE(OpenFile(TestDoc(), Dir.PathOf("missing.bin"), true));
                 } else {
-                    ASSERT_TRUE(SaveFile(TestDoc(), savePath, false, 1, TestDoc().Store.Capacity()));
+                    ASSERT_TRUE(SaveFile(TestDoc(), savePath, false, 1, 0));
                 }
                 savedIndex = index;
                 saved = Bytes();

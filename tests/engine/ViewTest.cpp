@@ -2,7 +2,7 @@
 #include "FakeHost.h"
 #include "common/TestDocument.h"
 
-#include "engine/store/ByteStore.h"
+#include "engine/store/PieceStore.h"
 #include "engine/editing/Editing.h"
 #include "engine/document/EngineState.h"
 #include "engine/document/View.h"

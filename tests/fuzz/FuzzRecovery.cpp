@@ -109,7 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         } else if (strict && record.Head.Kind != TRecordKind::Undo && record.Head.Kind != TRecordKind::Redo) {
             FUZZ_CHECK(TestDoc().Store.FileSize() == record.Head.SizeAfter);
         }
-        FUZZ_CHECK(TestDoc().Store.FileSize() >= 0 && TestDoc().Store.FileSize() <= TestDoc().Store.Capacity());
+        FUZZ_CHECK(TestDoc().Store.FileSize() >= 0 && TestDoc().Store.FileSize() <= Engine::MaxFileSize);
     }
     // Every replayed record was a step: undo leads all the way back.
     SealUndoStep(TestDoc());

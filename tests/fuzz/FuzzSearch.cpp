@@ -3,9 +3,9 @@
 // case folding and the joker byte, in a buffer that ends exactly at the last byte.
 #include "FuzzSupport.h"
 #include "common/TestDocument.h"
+#include "common/EngineSetup.h"
 
 #include "common/NaiveSearch.h"
-#include "common/StoreInside.h"
 #include "engine/document/EngineState.h"
 #include "engine/search/QSearch.h"
 #include "engine/search/Search.h"
@@ -121,11 +121,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int32_t first = 1 + firstPick % fileSize;
     CheckScans(file.get(), fileSize, pattern, rule, first, start);
 
-    // The commands work on the engine's buffer: lend them the exact one.
-    StoreInside::FileBuffer() = file.get();
-    StoreInside::Size() = fileSize;
+    // The commands work on the store: the same bytes, cut into pieces.
+    EngineSetup::OpenBytes(std::vector<uint8_t>(file.get(), file.get() + fileSize));
     CheckFindAndCount(file.get(), fileSize, pattern, rule, start);
-    StoreInside::FileBuffer() = nullptr;
-    StoreInside::Size() = 0;
     return 0;
 }

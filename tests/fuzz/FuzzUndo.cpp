@@ -6,8 +6,7 @@
 #include "common/TestDocument.h"
 
 #include "common/EngineSetup.h"
-#include "common/StoreInside.h"
-#include "engine/store/ByteStore.h"
+#include "engine/store/PieceStore.h"
 #include "engine/store/DynArray.h"
 #include "engine/editing/Editing.h"
 #include "engine/document/EngineState.h"
@@ -47,7 +46,7 @@ bool RandomChange(FuzzedDataProvider& input, TBytes& model) {
     case 1: {
         const int32_t count = std::min(n, size - address + 1);
         if (count <= 0) return false;
-        RecordChange(TestDoc(), address, TestDoc().Store.StoreRun(address, count), 0);
+        RecordStoreChange(TestDoc(), address, count, 0);
         CloseGap(TestDoc(), address, count);
         model.erase(model.begin() + (address - 1), model.begin() + (address - 1 + count));
         return true;
@@ -86,18 +85,17 @@ bool RandomPieces(FuzzedDataProvider& input, TBytes& model) {
     }
     changed.insert(changed.end(), model.begin() + (from - 1), model.end());
     const auto grown = static_cast<int32_t>(changed.size());
-    if (grown > TestDoc().Store.FileSize() && !TestDoc().Store.EnsureRoom(grown - TestDoc().Store.FileSize()))
-        return false;
     RecordPiecesBegin(TestDoc(), oldLength, newLength);
     const std::vector<int32_t> order(starts.begin(), starts.end());
     const bool backwards = input.ConsumeBool();
     for (size_t i = 0; i < order.size(); ++i) {
         const int32_t at = backwards ? order[order.size() - 1 - i] : order[i];
-        RecordPiece(TestDoc(), at, TestDoc().Store.ContiguousBytes() + at - 1);
+        RecordPiece(TestDoc(), at, model.data() + at - 1);
     }
     RecordPiecesEnd(TestDoc());
-    if (!changed.empty()) std::memcpy(TestDoc().Store.ContiguousBytes(), changed.data(), changed.size());
-    StoreInside::Size() = grown;
+    TestDoc().Store.RemoveBytes(1, TestDoc().Store.FileSize());
+    TestDoc().Store.Insert(1, changed);
+    (void)grown;
     model = std::move(changed);
     return true;
 }

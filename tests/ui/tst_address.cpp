@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The Address menu, Block <n> and the integer tools through the main window and their dialogs.
-#include "common/StoreInside.h"
 #include "common/TestDocument.h"
+#include "common/EngineSetup.h"
 #include "controls/JkHist.h"
 #include "controls/JkNumEdit.h"
 #include "controls/JkRadioBtn.h"
@@ -10,7 +10,7 @@
 #include "dialogs/NIBLO_Enc.h"
 #include "dialogs/NIBLO_Goto.h"
 #include "dialogs/NIBLO_Jmp.h"
-#include "engine/store/ByteStore.h"
+#include "engine/store/PieceStore.h"
 #include "engine/document/EngineState.h"
 #include "engine/document/View.h"
 #include "support/UiTestMain.h"
@@ -204,10 +204,7 @@ void TestAddress::gotoRefusesAndGoes() {
 void TestAddress::gotoReachesEveryAddressOfAFileBeyondFourGib() {
     TEditor editor(SampleBytes(300));
     const TCount size = TCount{5} << 30;
-    if (!StoreInside::Array()->ReAlloc(StoreInside::FileBuffer(), Engine::CapacityFor(size)))
-        QSKIP("no address space for a buffer of 5 GiB");
-    StoreInside::Room() = StoreInside::Array()->ByteSize;
-    StoreInside::Size() = size;
+    EngineSetup::SetStoreSize(size);
     TestApp().AddressBase = 0;
     editor.RunDialog<TFormGoto>(TCommand::Goto1, [](TFormGoto& dialog) {
         dialog.RadioButtonHex->click();
@@ -224,7 +221,7 @@ void TestAddress::gotoReachesEveryAddressOfAFileBeyondFourGib() {
         dialog.ButtonOK->click();
     });
     QCOMPARE(Engine::CurrentAddress(TestDoc()), (TAddress{1} << 32) + 1);
-    StoreInside::Size() = 300;
+    EngineSetup::SetStoreSize(300);
 }
 
 // "$" and "0x" read the rest as hex in either mode, typed or pasted; typing drops any other stray

@@ -5,7 +5,7 @@
 #include "support/EditorTestCase.h"
 #include "ui/NIBLO_Main.h"
 
-#include "engine/store/ByteStore.h"
+#include "engine/store/PieceStore.h"
 #include "engine/document/EngineState.h"
 #include "engine/files/FileCommands.h"
 #include "engine/document/View.h"
@@ -214,14 +214,14 @@ void TestBlocks::copyOverwriteAndMove() {
     // Move 4..10 to before 20: the bytes end at 13..19 and the cursor stays on its byte.
     editor.Mark(4, 10);
     editor.GoTo(20);
-    const uint8_t cursorByte = TestDoc().Store.ReadByte(20);
+    const uint8_t cursorByte = uint8_t(TestDoc().Store.ByteAt(20));
     editor.Run(TCommand::Blockmove1);
     const QByteArray moved = bytes.mid(3, 7);
     bytes.remove(3, 7);
     bytes.insert(12, moved);
     QCOMPARE(FileBytes(), bytes);
     QCOMPARE(editor.Block(), qMakePair(13, 19));
-    QCOMPARE(TestDoc().Store.ReadByte(Engine::CurrentAddress(TestDoc())), cursorByte);
+    QCOMPARE(uint8_t(TestDoc().Store.ByteAt(Engine::CurrentAddress(TestDoc()))), cursorByte);
     QCOMPARE(Engine::CurrentAddress(TestDoc()), 20);
 }
 

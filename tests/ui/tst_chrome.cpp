@@ -286,7 +286,7 @@ void TestChrome::aboutBoxShowsTheMemoryState() {
         return info;
     };
     QString caption, url;
-    const QString capacity = QLocale(QLocale::English).toString(TestDoc().Store.Capacity());
+    const QString capacity = QLocale(QLocale::English).toString(TestDoc().Store.AddedBytes());
     QCOMPARE(aboutText(&caption, &url),
              QStringLiteral("Current file size: 1,234,567 bytes\nMemory allocated: %1 bytes").arg(capacity));
     QCOMPARE(

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The Find/Count, Replace and Insert dialogs: their checks and messages, the conversions, the shared
 // histories, and the commands they drive in the main window.
-#include "common/StoreInside.h"
 #include "common/TestDocument.h"
 #include "controls/JkByteEdit.h"
 #include "controls/JkHist.h"
@@ -16,6 +15,7 @@
 #include "engine/files/FileCommands.h"
 #include "engine/settings/IniFile.h"
 #include "engine/search/SearchRequest.h"
+#include "engine/store/SystemMemory.h"
 #include "engine/document/View.h"
 #include "support/UiTestMain.h"
 #include "support/ModalAnswer.h"
@@ -266,8 +266,13 @@ void TestDialogs::historiesSharedBetweenFindAndReplace() {
 }
 
 void TestDialogs::insertRefusesEmptyCountsAndOversize() {
-    StoreInside::Room() = Engine::MinCapacity; // the dialog only compares against the room in the buffer
     const QString empty = QStringLiteral("Can't insert empty string");
+    // The bytes an insertion adds are held in memory: the memory left is pinned here, 100 MiB past the
+    // margin.
+    AvailableMemoryHook = [] { return MemoryMargin + (int64_t{100} << 20); };
+    struct TUnpin {
+        ~TUnpin() { AvailableMemoryHook = nullptr; }
+    } unpin;
     {
         TFormIns dialog;
         Present(dialog);
@@ -278,7 +283,7 @@ void TestDialogs::insertRefusesEmptyCountsAndOversize() {
         Type(dialog.JkNumEdit1, QStringLiteral("0"));
         QCOMPARE(ClickAnswering(dialog.ButtonOK, 1), QStringList{empty});
         QCOMPARE(dialog.focusWidget(), static_cast<QWidget*>(dialog.JkNumEdit1));
-        // XY fits 99999999 times into no buffer of this program.
+        // XY 99999999 times is 200 MB: more than the memory left.
         Type(dialog.JkNumEdit1, QStringLiteral("99999999"));
         QCOMPARE(ClickAnswering(dialog.ButtonOK, 1), QStringList{CantAllocate});
         // 32 bytes x $7FFFFFF is 2^32 - 32: a 32-bit product would wrap to a small negative size.
@@ -288,6 +293,11 @@ void TestDialogs::insertRefusesEmptyCountsAndOversize() {
         QCOMPARE(ClickAnswering(dialog.ButtonOK, 1), QStringList{CantAllocate});
         QVERIFY(dialog.isVisible() && dialog.result() == QDialog::Rejected);
         QCOMPARE(dialog.JkNumEdit1->text(), QStringLiteral("$7FFFFFF"));
+        // With the memory to hold them, the same 4 GiB are taken: no buffer of a fixed room limits them.
+        AvailableMemoryHook = [] { return int64_t{1} << 40; };
+        QCOMPARE(ClickAnswering(dialog.ButtonOK, 0), QStringList{});
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        AvailableMemoryHook = [] { return MemoryMargin + (int64_t{100} << 20); };
     }
     // Stored entries are not typed: a negative one is refused, one beyond 31 bits is a count like any other.
     const std::pair<const char*, QString> storedEntries[] = {{"-5", empty}, {"$FFFFFFFF", CantAllocate}};

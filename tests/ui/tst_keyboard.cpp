@@ -2,10 +2,10 @@
 // Keyboard and mouse work in the panes, driven through Qt key and mouse events on the real panes.
 #include "support/UiTestMain.h"
 #include "common/TestDocument.h"
+#include "common/EngineSetup.h"
 #include "support/EditorTestCase.h"
 #include "ui/NIBLO_Main.h"
 
-#include "common/StoreInside.h"
 #include "controls/JkTextEdit.h"
 #include "dialogs/NIBLO_Opt.h"
 #include "engine/document/EngineState.h"
@@ -499,14 +499,11 @@ void TestKeyboard::failedInsertChangesNothing() {
     editor.GoTo(5);
     // A file at the size limit cannot take one more byte; the buffer itself is not touched.
     const TCount size = TestDoc().Store.FileSize();
-    const TCount capacity = TestDoc().Store.Capacity();
-    StoreInside::Size() = Engine::MaxFileSize;
-    StoreInside::Room() = Engine::MaxFileSize;
+    EngineSetup::SetStoreSize(Engine::MaxFileSize);
     QString text;
     AnswerNextModal("OK", &text);
     editor.Type("Z");
-    StoreInside::Size() = size;
-    StoreInside::Room() = capacity;
+    EngineSetup::SetStoreSize(size);
     QCOMPARE(text, QString("Can't allcate additional memory\nto perform operation"));
     QCOMPARE(FileBytes(), bytes);
     QCOMPARE(Engine::CurrentAddress(TestDoc()), 5);

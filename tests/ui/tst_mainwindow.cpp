@@ -7,8 +7,7 @@
 #include "ui/NIBLO_Main.h"
 
 #include "common/EngineSetup.h"
-#include "common/StoreInside.h"
-#include "engine/store/ByteStore.h"
+#include "engine/store/PieceStore.h"
 #include "engine/inspector/DataInspector.h"
 #include "engine/files/FileCommands.h"
 #include "engine/settings/IniFile.h"
@@ -143,8 +142,7 @@ void TestMainWindow::startsWithoutFileInNoFileState() {
 
     QCOMPARE(ShownCaption(form), QString("NIBLO"));
     QVERIFY(!TestDoc().FileOpen);
-    QVERIFY(StoreInside::FileBuffer() != nullptr);
-    for (const TCommandItem& item : AllCommands(form))
+        for (const TCommandItem& item : AllCommands(form))
         QVERIFY2(FollowsTag(item), qPrintable(item.Name));
     QCOMPARE(form.StatusBar1->PanelText(0), QString());
     QCOMPARE(form.StatusBar1->PanelText(1), QString());
@@ -382,12 +380,9 @@ void TestMainWindow::closingWindowAsksAndCanBeRefused() {
     AnswerNextModal("Cancel");
     QVERIFY(!started->close());
     QVERIFY(started->isVisible());
-    QVERIFY(StoreInside::FileBuffer() != nullptr);
-
+    
     AnswerNextModal("No");
     QVERIFY(started->close());
-    // Closing releases the buffer.
-    QVERIFY(StoreInside::FileBuffer() == nullptr);
 }
 
 void TestMainWindow::statusPanelsFollowCursorModeAndBase() {
@@ -643,7 +638,7 @@ void TestMainWindow::inspectorFollowsTheCursorBesideThePanes() {
     const auto bytesAtCursor = [] {
         QByteArray bytes;
         for (int a = 2; a <= 5; ++a)
-            bytes.append(char(TestDoc().Store.ReadByte(a)));
+            bytes.append(char(uint8_t(TestDoc().Store.ByteAt(a))));
         return bytes.toHex();
     };
     QTableWidgetItem* float32 = form.Inspector->Rows->item(int(Engine::TInspectorRow::Float32), 1);
@@ -748,13 +743,10 @@ void TestMainWindow::scrollBarCountsAFileBeyondItsRangeInUnits() {
     TFormMain& form = *started;
     const TCount size = TCount{5} << 30;
     const int designedWidth = form.StatusBar1->PanelWidth(0);
-    if (!StoreInside::Array()->ReAlloc(StoreInside::FileBuffer(), Engine::CapacityFor(size)))
-        QSKIP("no address space for a buffer of 5 GiB");
-    StoreInside::Room() = StoreInside::Array()->ByteSize;
-    StoreInside::Size() = size;
+    EngineSetup::SetStoreSize(size);
     form.UpdateStatus();
     const int32_t max = form.ScrollBar1->Max();
-    QVERIFY(max > INT32_MAX / 2 && max <= INT32_MAX - Engine::GrowStep);
+    QVERIFY(max > INT32_MAX / 2 && max <= INT32_MAX - 131072);
     QCOMPARE(form.ScrollBar1->Position(), 1);
 
     form.ScrollBar1->Scroll(scTrack, max / 2);
@@ -779,7 +771,7 @@ void TestMainWindow::scrollBarCountsAFileBeyondItsRangeInUnits() {
     form.ScrollBar1->Scroll(scTrack, 1);
     form.ScrollBar1->Scroll(scEndScroll);
     QCOMPARE(Engine::CurrentAddress(TestDoc()), 1);
-    StoreInside::Size() = 100;
+    EngineSetup::SetStoreSize(100);
     form.UpdateStatus();
     QCOMPARE(form.StatusBar1->PanelWidth(0), designedWidth);
 }

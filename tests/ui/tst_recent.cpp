@@ -6,7 +6,7 @@
 #include "ui/NIBLO_Main.h"
 
 #include "common/EngineSetup.h"
-#include "engine/store/ByteStore.h"
+#include "engine/store/PieceStore.h"
 #include "engine/document/EngineReset.h"
 #include "engine/document/EngineState.h"
 #include "engine/files/FileCommands.h"

@@ -2,7 +2,6 @@
 #include "engine/checksums/Checksums.h"
 
 #include "engine/document/Blocks.h"
-#include "engine/store/ByteStore.h"
 #include "engine/document/EngineState.h"
 #include "engine/text/StringTable.h"
 
@@ -225,10 +224,59 @@ TByteRange ChecksumRange(TDocument& doc, TChecksumSource source) {
     return {1, doc.Store.FileSize()};
 }
 
-std::span<const uint8_t> ChecksumBytes(TDocument& doc, TChecksumSource source) {
-    const TByteRange range = ChecksumRange(doc, source);
-    if (!doc.Store.HasBuffer() || range.Count <= 0) return {};
-    return doc.Store.StoreRun(range.First, range.Count);
+TChecksumInput ChecksumBytes(TDocument& doc, TChecksumSource source) {
+    return {doc.Store.Snapshot(), ChecksumRange(doc, source)};
+}
+
+std::optional<std::vector<std::string>> ComputeChecksums(const TChecksumInput& input,
+                                                         std::span<const TChecksumKind> kinds,
+                                                         const std::atomic<bool>& cancel,
+                                                         const std::function<void(int64_t done)>& progress,
+                                                         bool* unreadable) {
+    if (unreadable) *unreadable = false;
+    std::vector<std::unique_ptr<TChecksum>> sums;
+    for (TChecksumKind kind : kinds)
+        sums.push_back(NewChecksum(kind));
+    // Short spans (pieces of a few typed bytes) gather into one chunk, so that every library gets pieces
+    // of the size it runs fastest on.
+    std::vector<uint8_t> gathered;
+    int64_t done = 0;
+    auto run = [&](std::span<const uint8_t> chunk) {
+        for (const auto& sum : sums)
+            sum->Update(chunk);
+        done += static_cast<int64_t>(chunk.size());
+        if (progress) progress(done);
+    };
+    const TReadResult read =
+        input.Range.Count <= 0 ? TReadResult{}
+                               : input.Snapshot.Visit(input.Range.First, input.Range.Count, [&](std::span<const uint8_t> span) {
+                                     if (cancel.load(std::memory_order_relaxed)) return false;
+                                     if (span.size() < ChecksumChunk / 4) {
+                                         gathered.insert(gathered.end(), span.begin(), span.end());
+                                         if (gathered.size() >= ChecksumChunk) {
+                                             run(gathered);
+                                             gathered.clear();
+                                         }
+                                         return true;
+                                     }
+                                     if (!gathered.empty()) {
+                                         run(gathered);
+                                         gathered.clear();
+                                     }
+                                     for (size_t at = 0; at < span.size(); at += ChecksumChunk)
+                                         run(span.subspan(at, std::min(ChecksumChunk, span.size() - at)));
+                                     return true;
+                                 });
+    if (!read.Readable()) {
+        if (unreadable) *unreadable = true;
+        return std::nullopt;
+    }
+    if (cancel.load(std::memory_order_relaxed)) return std::nullopt;
+    if (!gathered.empty()) run(gathered);
+    std::vector<std::string> values;
+    for (const auto& sum : sums)
+        values.push_back(sum->Final());
+    return values;
 }
 
 std::string NormalizedDigest(std::string_view text) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/document/Types.h"
+#include "engine/store/PieceStore.h"
 
 #include <atomic>
 #include <cstddef>
@@ -73,8 +74,17 @@ struct TByteRange {
     TCount Count = 0;
 };
 TByteRange ChecksumRange(TDocument& doc, TChecksumSource source);
-// Those bytes in the buffer, in one piece; they stay valid until the next command changes the file.
-std::span<const uint8_t> ChecksumBytes(TDocument& doc, TChecksumSource source);
+// Those bytes as a snapshot of the store, which a worker thread may read while the user goes on.
+struct TChecksumInput {
+    TStoreSnapshot Snapshot;
+    TByteRange Range;
+};
+TChecksumInput ChecksumBytes(TDocument& doc, TChecksumSource source);
+// Runs every kind over the input's bytes as they are read, chunk by chunk. Nothing when cancelled or when
+// the bytes could not all be read (unreadable then says so).
+std::optional<std::vector<std::string>>
+ComputeChecksums(const TChecksumInput& input, std::span<const TChecksumKind> kinds, const std::atomic<bool>& cancel,
+                 const std::function<void(int64_t done)>& progress = {}, bool* unreadable = nullptr);
 
 // A digest as pasted: spaces and line breaks dropped, a leading "0x" dropped, letters in lower case.
 std::string NormalizedDigest(std::string_view text);

@@ -5,9 +5,10 @@
 #include "engine/document/EngineHost.h"
 #include "engine/document/Types.h"
 #include "engine/editing/UndoHistory.h"
+#include "engine/files/FileSource.h"
 #include "engine/files/FileStamp.h"
 #include "engine/recovery/RecoveryJournal.h"
-#include "engine/store/ByteStore.h"
+#include "engine/store/PieceStore.h"
 
 #include <cstdint>
 #include <optional>
@@ -67,13 +68,19 @@ struct TFileIdentity {
     // the state of it the user was last told about, so that each change is asked about once.
     FileAccess::TFileStamp DiskStamp;
     std::optional<FileAccess::TFileStamp> DiskStampTold;
+    // The file the store's pieces read (null for an untitled file), and the contents as last loaded or
+    // saved, whose changed ranges a save in place writes.
+    std::shared_ptr<FileAccess::TFileSource> Source;
+    TStoreSnapshot Saved;
+    // The user was told that bytes of the file can no longer be read.
+    bool UnreadableTold = false;
 };
 
 // One open file: its bytes, where they came from, how the user looks at them and what can be undone.
 // Nothing of one document is shared with another.
 class TDocument {
   public:
-    explicit TDocument(TApplication& app) : App(app) { Store.UseHost(&app.Host); }
+    explicit TDocument(TApplication& app) : App(app) {}
     TDocument(const TDocument&) = delete;
     TDocument& operator=(const TDocument&) = delete;
 
@@ -83,7 +90,7 @@ class TDocument {
     // Shows the document in view, or (null) in no view at all.
     void ShowIn(TDocumentView* view) { Display = view ? view : &NoView; }
 
-    TByteStore Store;
+    TPieceStore Store;
     TFileIdentity File;
     bool FileOpen = false;
     bool Modified = false;

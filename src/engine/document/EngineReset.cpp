@@ -8,7 +8,7 @@
 namespace Engine {
 
 void ResetEngineState(TDocument& doc) {
-    doc.Store = TByteStore();
+    doc.Store = TPieceStore();
     doc.File = TFileIdentity();
     doc.FileOpen = false;
     doc.Modified = false;

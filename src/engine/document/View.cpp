@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/document/View.h"
 
-#include "engine/store/ByteStore.h"
+#include "engine/store/PieceStore.h"
 #include "engine/document/EngineState.h"
 
 #include <algorithm>
@@ -30,7 +30,7 @@ TAddress LastPageTop(TDocument& doc, TAddress end) {
 } // namespace
 
 void ShowAddress(TDocument& doc, TAddress address, bool placeCursor, bool onlyIfOutside) {
-    if (!doc.FileOpen || !doc.Store.HasBuffer()) return;
+    if (!doc.FileOpen) return;
     address = std::clamp<TAddress>(address, 1, CursorEnd(doc));
     // Recomputed, not only lowered: a file that grew on a partial page must show its new bytes.
     doc.View.BottomAddress =
@@ -57,7 +57,7 @@ void ShowAddress(TDocument& doc, TAddress address, bool placeCursor, bool onlyIf
 }
 
 void ShowView(TDocument& doc, TView view) {
-    if (!doc.FileOpen || !doc.Store.HasBuffer()) return;
+    if (!doc.FileOpen) return;
     if (doc.Store.FileSize() == 0) {
         ShowAddress(doc, 1, true, false);
         return;

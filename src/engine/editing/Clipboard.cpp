@@ -2,7 +2,7 @@
 #include "engine/editing/Clipboard.h"
 
 #include "engine/document/Blocks.h"
-#include "engine/store/ByteStore.h"
+#include "engine/files/DiskWatch.h"
 #include "engine/document/EngineState.h"
 #include "engine/text/CharacterSet.h"
 #include "engine/document/CommandEnabling.h"
@@ -19,6 +19,7 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <vector>
 
 namespace Engine {
 
@@ -101,14 +102,11 @@ void InsertPasted(TDocument& doc, std::span<const uint8_t> bytes, bool text) {
     {
         const TCount room = static_cast<TCount>(bytes.size()) + (text ? 1 : 0);
         if (room <= MaxFileSize - doc.Store.FileSize() && !RoomOrRefusal(doc, room)) return;
-        if (room > MaxFileSize - doc.Store.FileSize() ||
-            !doc.Store.OpenGap(a, static_cast<TCount>(bytes.size()))) {
+        if (room > MaxFileSize - doc.Store.FileSize() || !doc.Store.Insert(a, bytes)) {
             doc.App.Host->ShowError(Texts::NotEnoughMemory);
             return;
         }
         TBusyScope pasting(*doc.App.Host, Texts::PasteFromClipboardBusy);
-        if (!bytes.empty())
-            std::ranges::copy(bytes, doc.Store.StoreRun(a, static_cast<TCount>(bytes.size())).begin());
         RecordChange(doc, a, {}, static_cast<TCount>(bytes.size()));
         doc.Modified = true;
     }
@@ -134,8 +132,8 @@ void Cut1Click(TDocument& doc, TClipboardPort& clipboard, bool cut) {
     }
     TBusyScope busy(*doc.App.Host, Texts::CopyToClipboardBusy);
     const TAddress a = CurrentAddress(doc);
-    const std::span<const uint8_t> block =
-        doc.Store.StoreRun(doc.Block.BlockBegin, doc.Block.BlockEnd - doc.Block.BlockBegin + 1);
+    std::vector<uint8_t> block;
+    if (!ReadStore(doc, doc.Block.BlockBegin, length, block)) return;
     // A Cut whose copy failed keeps the block: its bytes would otherwise exist nowhere.
     if (!PutOnClipboard(doc, clipboard, block)) {
         doc.App.Host->ShowError(Texts::CantCopyToClipboard);
@@ -149,7 +147,7 @@ void Cut1Click(TDocument& doc, TClipboardPort& clipboard, bool cut) {
 }
 
 void Paste1Click(TDocument& doc, TClipboardPort& clipboard) {
-    if (!doc.FileOpen || !doc.Store.HasBuffer()) return;
+    if (!doc.FileOpen) return;
     TUndoStep step(doc, TStepName::Paste);
     TBusyScope busy(*doc.App.Host, "");
     // Ours first, then raw bytes of other programs, then text.
@@ -172,7 +170,7 @@ void Paste1Click(TDocument& doc, TClipboardPort& clipboard) {
 }
 
 void PasteHex1Click(TDocument& doc, TClipboardPort& clipboard) {
-    if (!doc.FileOpen || !doc.Store.HasBuffer()) return;
+    if (!doc.FileOpen) return;
     const std::optional<TClipData> data = clipboard.Data(TClipFormat::Text);
     const std::optional<std::string> bytes =
         data ? LooseHexToBytes(std::string_view(reinterpret_cast<const char*>(data->Bytes.data()), data->Bytes.size()))

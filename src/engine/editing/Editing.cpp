@@ -2,11 +2,11 @@
 #include "engine/editing/Editing.h"
 
 #include "engine/document/Blocks.h"
-#include "engine/store/ByteStore.h"
 #include "engine/document/EngineState.h"
 #include "engine/document/CommandEnabling.h"
 #include "engine/document/HostScopes.h"
-#include "engine/store/RoomCheck.h"
+#include "engine/files/DiskWatch.h"
+#include "engine/store/SystemMemory.h"
 #include "engine/search/SearchRequest.h"
 #include "engine/text/StringTable.h"
 #include "engine/editing/Undo.h"
@@ -14,6 +14,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
+#include <vector>
 
 namespace Engine {
 
@@ -27,7 +29,7 @@ void KeepBottomAtEnd(TDocument& doc) {
 // Deleting every byte. The file counts as changed, so that closing it asks before the edit is lost.
 void EmptyWholeFile(TDocument& doc) {
     if (!ConfirmUndoable(doc, doc.Store.FileSize())) return;
-    RecordChange(doc, 1, doc.Store.StoreRun(1, doc.Store.FileSize()), 0);
+    if (!RecordStoreChange(doc, 1, doc.Store.FileSize(), 0)) return;
     ClearFile(doc);
     doc.Modified = true;
 }
@@ -61,14 +63,12 @@ void ApplyUndoRule(TDocument& doc, TAddress pos) {
 }
 
 bool InsertByteAtCursor(TDocument& doc, uint8_t value) {
-    if (!doc.Store.EnsureRoom(1)) {
+    TBusyScope busy(*doc.App.Host, Texts::InsertBusy);
+    const TAddress pos = CurrentAddress(doc);
+    if (doc.Store.FileSize() >= MaxFileSize || !doc.Store.Insert(pos, std::span(&value, 1))) {
         doc.App.Host->ShowError(Texts::CantAllocate);
         return false;
     }
-    TBusyScope busy(*doc.App.Host, Texts::InsertBusy);
-    const TAddress pos = CurrentAddress(doc);
-    doc.Store.OpenGap(pos, 1); // the room is there
-    doc.Store.WriteByte(pos, value);
     RecordChange(doc, pos, {}, 1);
     KeepBottomAtEnd(doc);
     return true;
@@ -85,7 +85,7 @@ void DeleteByteAtCursor(TDocument& doc) {
     {
         TBusyScope busy(*doc.App.Host, Texts::DeleteBusy);
         ApplyUndoRule(doc, pos);
-        RecordChange(doc, pos, doc.Store.StoreRun(pos, 1), 0);
+        if (!RecordStoreChange(doc, pos, 1, 0)) return;
         doc.Store.RemoveBytes(pos, 1);
         KeepBottomAtEnd(doc);
         doc.Modified = true;
@@ -96,13 +96,11 @@ void DeleteByteAtCursor(TDocument& doc) {
 }
 
 bool InsertBytesAt(TDocument& doc, TAddress address, std::span<const uint8_t> bytes) {
-    if (bytes.size() > static_cast<size_t>(MaxFileSize) ||
-        !doc.Store.OpenGap(address, static_cast<TCount>(bytes.size()))) {
+    if (bytes.size() > static_cast<size_t>(MaxFileSize - doc.Store.FileSize()) ||
+        !MemoryFits(static_cast<int64_t>(bytes.size())) || !doc.Store.Insert(address, bytes)) {
         doc.App.Host->ShowError(Texts::CantAllocate);
         return false;
     }
-    if (!bytes.empty())
-        std::ranges::copy(bytes, doc.Store.StoreRun(address, static_cast<TCount>(bytes.size())).begin());
     RecordChange(doc, address, {}, static_cast<TCount>(bytes.size()));
     return true;
 }
@@ -113,10 +111,9 @@ bool OverwriteBytesAt(TDocument& doc, TAddress address, std::span<const uint8_t>
         doc.App.Host->ShowError(Texts::CantOverwriteBeyondEnd);
         return false;
     }
-    RecordChange(doc, address, doc.Store.StoreRun(address, static_cast<TCount>(bytes.size())),
-                 static_cast<TCount>(bytes.size()));
-    if (!bytes.empty())
-        std::ranges::copy(bytes, doc.Store.StoreRun(address, static_cast<TCount>(bytes.size())).begin());
+    if (!RecordStoreChange(doc, address, static_cast<TCount>(bytes.size()), static_cast<TCount>(bytes.size())))
+        return false;
+    doc.Store.Overwrite(address, bytes);
     return true;
 }
 
@@ -124,17 +121,15 @@ bool CopyBlock(TDocument& doc, bool insert) {
     TBusyScope busy(*doc.App.Host, Texts::CopyBusy);
     const TAddress pos = CurrentAddress(doc);
     const TCount length = doc.Block.BlockEnd - doc.Block.BlockBegin + 1;
-    if (insert && !doc.Store.OpenGap(pos, length)) return false;
-    RecordChange(doc, pos, insert ? std::span<const uint8_t>() : doc.Store.StoreRun(pos, length), length);
-    TAddress source = doc.Block.BlockBegin;
-    if (insert && doc.Block.BlockBegin >= pos)
-        source = doc.Block.BlockEnd + 1; // the gap pushed the block up by its own length
-    // The callers' checks keep an overlapping target below its source, where memmove copies ascending.
-    // Both runs in place; finding the second may close the gap, which moves the first.
-    const uint8_t* from = doc.Store.StoreRun(source, length).data();
-    uint8_t* const to = doc.Store.StoreRun(pos, length).data();
-    from = doc.Store.StoreRun(source, length).data();
-    std::memmove(to, from, static_cast<size_t>(length));
+    // The block's pieces are shared, not copied: a copy of any size costs the same. The snapshot keeps the
+    // block's bytes as they were before the target changes.
+    const TStoreSnapshot before = doc.Store.Snapshot();
+    if (!insert) {
+        if (!RecordStoreChange(doc, pos, length, length)) return false;
+        doc.Store.RemoveBytes(pos, length);
+    }
+    if (!doc.Store.InsertFrom(pos, before, doc.Block.BlockBegin, length)) return false;
+    if (insert) RecordChange(doc, pos, {}, length);
     doc.Modified = true;
     return true;
 }
@@ -153,10 +148,8 @@ bool DeleteBlock(TDocument& doc) {
     EnableReplaceUndo(doc, false);
     {
         TBusyScope busy(*doc.App.Host, Texts::DeleteBusy);
-        RecordChange(doc, 
-            doc.Block.BlockBegin,
-            doc.Store.StoreRun(doc.Block.BlockBegin, doc.Block.BlockEnd - doc.Block.BlockBegin + 1),
-            0);
+        if (!RecordStoreChange(doc, doc.Block.BlockBegin, doc.Block.BlockEnd - doc.Block.BlockBegin + 1, 0))
+            return false;
         CloseGap(doc, doc.Block.BlockBegin,
                  doc.Block.BlockEnd - doc.Block.BlockBegin + 1); // a failed shrink leaves the bytes right
     }
@@ -178,8 +171,8 @@ void DeleteFromCursor(TDocument& doc) {
     } else {
         if (!ConfirmUndoable(doc, doc.Store.FileSize() - pos + 1)) return;
         ApplyUndoRule(doc, pos);
-        RecordChange(doc, pos, doc.Store.StoreRun(pos, doc.Store.FileSize() - pos + 1), 0);
-        doc.Store.RemoveBytes(pos, doc.Store.FileSize() - pos + 1, false);
+        if (!RecordStoreChange(doc, pos, doc.Store.FileSize() - pos + 1, 0)) return;
+        doc.Store.RemoveBytes(pos, doc.Store.FileSize() - pos + 1);
         doc.Modified = true;
         GoToEnd(doc);
         DropBlockIfAffected(doc, pos);
@@ -198,8 +191,8 @@ void DeleteToCursor(TDocument& doc) {
     EnableReplaceUndo(doc, false);
     {
         TBusyScope busy(*doc.App.Host, Texts::DeleteBusy);
-        RecordChange(doc, 1, doc.Store.StoreRun(1, pos), 0);
-        doc.Store.RemoveBytes(1, pos, false);
+        if (!RecordStoreChange(doc, 1, pos, 0)) return;
+        doc.Store.RemoveBytes(1, pos);
     }
     doc.Modified = true;
     GoToStart(doc);
@@ -251,9 +244,6 @@ void Blockcopy1Click(TDocument& doc, TBlockCopyKind kind) {
     }
     if (kind != TBlockCopyKind::Copy && !ConfirmUndoable(doc, doc.Block.BlockEnd - doc.Block.BlockBegin + 1))
         return;
-    if (kind != TBlockCopyKind::Overwrite &&
-        !RoomOrRefusal(doc, doc.Block.BlockEnd - doc.Block.BlockBegin + 1))
-        return;
     if (!CopyBlock(doc, kind != TBlockCopyKind::Overwrite)) {
         doc.App.Host->ShowError(Texts::CantAllocate);
         return;
@@ -268,9 +258,7 @@ void Blockcopy1Click(TDocument& doc, TBlockCopyKind kind) {
         return;
     }
     if (pos < doc.Block.BlockBegin) MoveBlockMarks(doc, doc.Block.BlockEnd + 1);
-    RecordChange(doc, 
-        doc.Block.BlockBegin,
-        doc.Store.StoreRun(doc.Block.BlockBegin, doc.Block.BlockEnd - doc.Block.BlockBegin + 1), 0);
+    if (!RecordStoreChange(doc, doc.Block.BlockBegin, doc.Block.BlockEnd - doc.Block.BlockBegin + 1, 0)) return;
     CloseGap(doc, doc.Block.BlockBegin, doc.Block.BlockEnd - doc.Block.BlockBegin + 1);
     if (pos < doc.Block.BlockBegin)
         MoveBlockMarks(doc, pos);
@@ -302,21 +290,28 @@ void Deletetocursor1Click(TDocument& doc) {
 bool InsertionFits(TDocument& doc, size_t length, int64_t count) {
     if (count < 1 || length == 0) return false;
     // Divided rather than multiplied, so that a huge count can never wrap into something that seems to fit.
-    return count <= (doc.Store.Capacity() - doc.Store.FileSize()) / static_cast<TCount>(length);
+    return count <= (MaxFileSize - doc.Store.FileSize()) / static_cast<TCount>(length) &&
+           MemoryFits(count * static_cast<TCount>(length));
 }
 
 void InsertRepeated(TDocument& doc, std::span<const uint8_t> bytes, TCount count) {
     if (bytes.empty() || count < 1) return;
-    if (count > MaxFileSize / static_cast<TCount>(bytes.size())) return;
+    if (count > (MaxFileSize - doc.Store.FileSize()) / static_cast<TCount>(bytes.size())) return;
     const TCount total = static_cast<TCount>(bytes.size()) * count;
     const TAddress p = CurrentAddress(doc);
     TUndoStep step(doc, TStepName::InsertString);
     TBusyScope busy(*doc.App.Host, Texts::InsertBusy);
-    if (!doc.Store.OpenGap(p, total)) return;
+    std::vector<uint8_t> run;
+    try {
+        run.resize(static_cast<size_t>(total));
+    } catch (const std::bad_alloc&) {
+        doc.App.Host->ShowError(Texts::CantAllocate);
+        return;
+    }
+    for (size_t at = 0; at < run.size(); at += bytes.size())
+        std::memcpy(run.data() + at, bytes.data(), bytes.size());
+    if (!doc.Store.Insert(p, run)) return;
     RecordChange(doc, p, {}, total);
-    uint8_t* target = doc.Store.StoreRun(p, total).data();
-    for (TCount i = 0; i < count; ++i, target += bytes.size())
-        std::memcpy(target, bytes.data(), bytes.size());
     doc.View.BottomAddress =
         std::min(doc.View.TopAddress + doc.View.PageBytes - 1, doc.Store.FileSize());
     DropBlockIfAffected(doc, p);

@@ -2,7 +2,7 @@
 #include "engine/editing/Integers.h"
 
 #include "engine/document/Blocks.h"
-#include "engine/store/ByteStore.h"
+#include "engine/files/DiskWatch.h"
 #include "engine/editing/Editing.h"
 #include "engine/document/EngineState.h"
 #include "engine/document/HostScopes.h"
@@ -79,8 +79,9 @@ std::vector<std::string> DecodeLines(TDocument& doc, TByteOrder order) {
     std::vector<std::string> lines;
     const TAddress p = CurrentAddress(doc);
     if (doc.Store.FileSize() == 0 || p < 1 || p > doc.Store.FileSize()) return lines;
-    const std::span<const uint8_t> from =
-        doc.Store.StoreRun(p, std::min<TCount>(4, doc.Store.FileSize() - p + 1));
+    std::vector<uint8_t> read;
+    if (!ReadStore(doc, p, std::min<TCount>(4, doc.Store.FileSize() - p + 1), read)) return lines;
+    const std::span<const uint8_t> from = read;
     lines.push_back(FormatText(Texts::DecodeShortint, {int64_t(static_cast<int8_t>(from[0]))}));
     if (from.size() >= 2) {
         const auto word = static_cast<uint16_t>(ComposeBytes(from.first(2), order));
@@ -106,8 +107,7 @@ bool WriteEncodedAs(TDocument& doc, std::span<const uint8_t> bytes, bool overwri
     if (doc.Store.FileSize() == 0) {
         // The buffer always has room for a few bytes; an empty file takes them from its first address on,
         // and the view takes in the new end at once.
-        if (!doc.Store.OpenGap(1, static_cast<TCount>(bytes.size()))) return false;
-        std::ranges::copy(bytes, doc.Store.StoreRun(1, doc.Store.FileSize()).begin());
+        if (!doc.Store.Insert(1, bytes)) return false;
         RecordChange(doc, 1, {}, doc.Store.FileSize());
         ShowAddress(doc, 1, true, false);
     } else if (inserted) {

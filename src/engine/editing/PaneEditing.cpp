@@ -2,7 +2,6 @@
 #include "engine/editing/PaneEditing.h"
 
 #include "engine/document/Blocks.h"
-#include "engine/store/ByteStore.h"
 #include "engine/editing/Editing.h"
 #include "engine/document/EngineState.h"
 #include "engine/text/HexText.h"
@@ -252,13 +251,12 @@ void TypeByte(TDocument& doc, uint8_t b) {
     const TAddress a = CurrentAddress(doc);
     doc.View.PendingDigit = -1;
     if (doc.Store.FileSize() == 0) {
-        doc.Store.OpenGap(1, 1);
-        doc.Store.WriteByte(1, b);
+        doc.Store.Insert(1, std::span(&b, 1));
         RecordChange(doc, 1, {}, 1);
         doc.View.BottomAddress = 1;
         doc.Display->RefreshCell(doc.View.CursorCol, doc.View.CursorRow);
     } else if (doc.App.OverwriteMode) {
-        RecordChange(doc, a, doc.Store.StoreRun(a, 1), 1);
+        if (!RecordStoreChange(doc, a, 1, 1)) return;
         doc.Store.WriteByte(a, b);
         doc.Display->RefreshCell(doc.View.CursorCol, doc.View.CursorRow);
     } else {

@@ -2,9 +2,9 @@
 #include "engine/editing/Undo.h"
 
 #include "engine/document/Blocks.h"
-#include "engine/store/ByteStore.h"
 #include "engine/document/EngineState.h"
 #include "engine/document/CommandEnabling.h"
+#include "engine/files/DiskWatch.h"
 #include "engine/document/HostScopes.h"
 #include "engine/text/StringTable.h"
 #include "engine/store/SystemMemory.h"
@@ -106,24 +106,21 @@ bool RoomForStep(TDocument& doc, TStep& step, bool undo) {
         size += PieceCount(step, i) * (undo ? -growth : growth);
         peak = std::max(peak, size);
     }
-    return peak <= doc.Store.FileSize() || doc.Store.EnsureRoom(peak - doc.Store.FileSize());
+    return SizeFits(peak);
 }
 
 // Puts the kept bytes of a change in place of those in the file, and keeps those instead: undo and redo
 // are the same exchange. Pieces are exchanged in one sweep, each byte moved once.
-void ExchangeChange(TDocument& doc, TChange& change, std::span<const TAddress> rest, bool undo, TByteRun& captured) {
+bool ExchangeChange(TDocument& doc, TChange& change, std::span<const TAddress> rest, bool undo, TByteRun& captured) {
     const TCount cur = undo ? change.NewLength : change.OldLength;
     const TCount oth = undo ? change.OldLength : change.NewLength;
     if (rest.empty()) {
-        // One piece goes through the store, so that undoing and redoing keys leave its gap where they were
-        // typed. The room is already there.
-        if (cur > 0) std::ranges::copy(doc.Store.StoreRun(change.Address, cur), captured.Data());
-        if (oth > cur) doc.Store.OpenGap(change.Address + cur, oth - cur);
-        if (oth < cur) doc.Store.RemoveBytes(change.Address + oth, cur - oth, false);
-        if (oth > 0)
-            std::copy_n(change.Stored.Data(), oth, doc.Store.StoreRun(change.Address, oth).begin());
+        if (cur > 0 && !ReadWentWell(doc, doc.Store.CopyOut(change.Address, std::span(captured.Data(), size_t(cur)))))
+            return false;
+        doc.Store.RemoveBytes(change.Address, cur);
+        doc.Store.Insert(change.Address, std::span<const uint8_t>(change.Stored.Data(), size_t(oth)));
         change.Stored = std::move(captured);
-        return;
+        return true;
     }
     // The pieces as the file holds them now, each one cur bytes long.
     auto address = [&](int64_t i) -> TAddress { return i == 0 ? change.Address : rest[size_t(i - 1)]; };
@@ -136,8 +133,9 @@ void ExchangeChange(TDocument& doc, TChange& change, std::span<const TAddress> r
     pieces.Before = [&](int64_t i, const uint8_t* old, TAddress) {
         if (cur > 0) std::memcpy(captured.Data() + i * cur, old, size_t(cur));
     };
-    doc.Store.ReplacePieces(pieces); // the room is already there
+    if (!doc.Store.ReplacePieces(pieces)) return ReadWentWell(doc, {TReadStatus::Unreadable, change.Address, cur});
     change.Stored = std::move(captured);
+    return true;
 }
 
 // The lowest address a step changed, and whether it changed the file's size.
@@ -174,9 +172,9 @@ bool ExchangeStep(TDocument& doc, TStep& step, bool undo) {
         const int32_t i = undo ? count - 1 - n : n;
         std::span<const TAddress> rest;
         if (i == 0 && step.Extra) rest = step.Extra->FirstPieces;
-        ExchangeChange(doc, step.Change(i), rest, undo, captured[size_t(i)]);
+        // A step whose bytes can no longer be read stops there; what it changed so far stays changed.
+        if (!ExchangeChange(doc, step.Change(i), rest, undo, captured[size_t(i)])) break;
     }
-    doc.Store.ShrinkToFit();
     doc.Undo.Journal.Recount();
     return true;
 }
@@ -309,6 +307,13 @@ void RecordChange(TDocument& doc, TAddress address, std::span<const uint8_t> old
         return;
     }
     if (!doc.Undo.Journal.Trim()) GiveUpScope(doc);
+}
+
+bool RecordStoreChange(TDocument& doc, TAddress address, TCount oldLength, TCount newLength) {
+    std::vector<uint8_t> old;
+    if (oldLength > 0 && !ReadStore(doc, address, oldLength, old)) return false;
+    RecordChange(doc, address, old, newLength);
+    return true;
 }
 
 void RecordPiecesBegin(TDocument& doc, TCount oldLength, TCount newLength) {

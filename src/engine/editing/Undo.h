@@ -27,6 +27,9 @@ class TUndoStep {
 
 // oldBytes at address (as the file is before the change) become newLength bytes.
 void RecordChange(TDocument& doc, TAddress address, std::span<const uint8_t> oldBytes, TCount newLength);
+// The oldLength bytes at address (read from the store) become newLength bytes. False, after saying why,
+// when those bytes cannot be read: the change must not be made then.
+bool RecordStoreChange(TDocument& doc, TAddress address, TCount oldLength, TCount newLength);
 // Replace all: every piece of oldLength bytes becomes newLength bytes. Pieces come in ascending or
 // descending address order, each with its address as the file was before the command.
 void RecordPiecesBegin(TDocument& doc, TCount oldLength, TCount newLength);

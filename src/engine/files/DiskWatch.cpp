@@ -7,6 +7,8 @@
 #include "engine/text/StringTable.h"
 #include "engine/text/TextFormat.h"
 
+#include <algorithm>
+
 namespace Engine {
 
 namespace {
@@ -42,6 +44,20 @@ std::optional<FileAccess::TFileStamp> TakeDiskChange(TDocument& doc) {
     if (now == doc.File.DiskStamp || doc.File.DiskStampTold == now) return std::nullopt;
     doc.File.DiskStampTold = now;
     return now;
+}
+
+bool ReadWentWell(TDocument& doc, const TReadResult& result) {
+    if (result.Readable()) return true;
+    if (!doc.File.UnreadableTold) {
+        doc.File.UnreadableTold = true;
+        doc.App.Host->ShowError(FormatText(Texts::ShortenedOnDisk, {NamePart(doc.File.FileName), result.At}));
+    }
+    return false;
+}
+
+bool ReadStore(TDocument& doc, TAddress first, TCount count, std::vector<uint8_t>& out) {
+    out.resize(static_cast<size_t>(std::max<TCount>(count, 0)));
+    return ReadWentWell(doc, doc.Store.CopyOut(first, out));
 }
 
 bool ConfirmSaveOverChange(TDocument& doc, const std::string& name) {

@@ -2,7 +2,6 @@
 #include "engine/files/FileCommands.h"
 
 #include "engine/document/Blocks.h"
-#include "engine/store/ByteStore.h"
 #include "engine/document/EngineState.h"
 #include "engine/document/CommandEnabling.h"
 #include "engine/files/DiskWatch.h"
@@ -42,7 +41,7 @@ bool ConfirmSave(TDocument& doc) {
     switch (doc.App.Host->AskYesNoCancel(FormatText(Texts::ModifiedSaveNow, {NamePart(doc.File.FileName)}))) {
     case mrYes:
         return doc.File.Untitled ? SaveAs1Click(doc)
-                                   : SaveFile(doc, doc.File.FileName, false, 1, doc.Store.Capacity());
+                                   : SaveFile(doc, doc.File.FileName, false, 1, 0);
     case mrNo:
         return true;
     default:
@@ -121,8 +120,8 @@ void New1Click(TDocument& doc) {
     doc.File.FileName = Texts::NoNamePrefix + std::to_string(doc.App.NoNameCounter);
     if (doc.App.NewEOF) {
         doc.Store.Clear();
-        doc.Store.OpenGap(1, 1);
-        doc.Store.WriteByte(1, 26); // the end-of-file character
+        const uint8_t eof = 26; // the end-of-file character
+        doc.Store.Insert(1, std::span(&eof, 1));
     } else {
         ClearFile(doc);
     }
@@ -145,7 +144,7 @@ void Openreadonly1Click(TDocument& doc) {
 
 bool Save1Click(TDocument& doc) {
     if (doc.File.Untitled) return SaveAs1Click(doc);
-    return SaveFile(doc, doc.File.FileName, false, 1, doc.Store.Capacity());
+    return SaveFile(doc, doc.File.FileName, false, 1, 0);
 }
 
 bool SaveAs1Click(TDocument& doc) {
@@ -153,7 +152,7 @@ bool SaveAs1Click(TDocument& doc) {
     if (!chosen) return false;
     const std::string name = FileAccess::FullPath(*chosen);
     // A failed write keeps the old name, so that nothing suggests the data is safe under the new one.
-    if (!SaveFile(doc, name, false, 1, doc.Store.Capacity())) return false;
+    if (!SaveFile(doc, name, false, 1, 0)) return false;
     doc.File.FileName = name;
     doc.App.Host->AddRecentFile(doc.File.FileName);
     ShowFileCaption(doc);
@@ -189,23 +188,19 @@ void Insertfile1Click(TDocument& doc) {
         doc.App.Host->ShowError(FormatText(Texts::FileIsEmpty, {path}));
         return;
     }
-    if (!RoomOrRefusal(doc, size)) return;
-    if (!doc.Store.EnsureRoom(size)) {
+    if (size > MaxFileSize - doc.Store.FileSize()) {
         doc.App.Host->ShowError(Texts::CantAllocate);
         return;
     }
+    if (!RoomOrRefusal(doc, size)) return;
     const TCount n = size;
     {
         TUndoStep step(doc, TStepName::InsertFile);
         TBusyScope busy(*doc.App.Host, "");
-        if (!doc.Store.OpenGap(pos, n)) {
-            doc.App.Host->ShowError(Texts::CantAllocate);
-        } else if (LoadFile(doc, path, true, pos, n)) {
+        if (LoadFile(doc, path, true, pos, n)) {
             RecordChange(doc, pos, {}, n);
             doc.Modified = true;
             DropBlockIfAffected(doc, pos);
-        } else {
-            CloseGap(doc, pos, n);
         }
         ShowAddress(doc, pos + n, true, false);
         doc.Display->UpdateStatus();

@@ -1,14 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/files/FileIo.h"
 
-#include "engine/store/ByteStore.h"
 #include "engine/document/EngineState.h"
 #include "engine/recovery/ContentHash.h"
 #include "engine/files/DiskWatch.h"
 #include "engine/files/FileAccess.h"
 #include "engine/files/FileReplace.h"
+#include "engine/files/StoreSave.h"
 #include "engine/document/HostScopes.h"
-#include "engine/store/RoomCheck.h"
 #include "engine/files/Paths.h"
 #include "engine/recovery/Recovery.h"
 #include "engine/text/StringTable.h"
@@ -84,6 +83,21 @@ std::vector<std::string> SaveNotes(const FileAccess::TReplaceResult& replaced, c
     return notes;
 }
 
+// After a whole save: the store reads the saved file from now on, so that the next save can write in place
+// and the old file's bytes are no longer needed (undo keeps its own copies). Where the saved file cannot be
+// opened again, the pieces go on reading what they read before.
+void SavedAs(TDocument& doc, const std::string& name) {
+    std::shared_ptr<FileAccess::TFileSource> source;
+    if (FileAccess::TFileSource::Open(name, source) == 0 && source->Size() == doc.Store.FileSize()) {
+        doc.Store.Load(source, source->Size());
+        doc.File.Source = source;
+        doc.File.UnreadableTold = false;
+    }
+    doc.File.Saved = doc.Store.Snapshot();
+    RememberDiskState(doc, FileAccess::StampOf(name));
+    if (RecoveryWantsHash(doc)) RecoverySaved(doc, name, StoreHash(doc.Store.Snapshot()).value_or(0));
+}
+
 } // namespace
 
 bool LoadFile(TDocument& doc, const std::string& name, bool insert, TAddress insertAddress, TCount expectedSize,
@@ -91,64 +105,54 @@ bool LoadFile(TDocument& doc, const std::string& name, bool insert, TAddress ins
     if (bufferGivenUp) *bufferGivenUp = false;
     TDiskWork work(doc);
     TIoResult result;
-    FileAccess::TFile file;
-    // The file is opened before the buffer is touched, so that a file that cannot be read costs nothing.
-    result.SetCode(file.OpenRead(name));
-    int64_t size = result.Ok() ? file.Size() : -1;
-    if (result.Ok() && size < 0) result.SetMessage(Texts::ErrorOpeningFile);
-    if (result.Ok() && insert && size != expectedSize) result.SetMessage(Texts::ErrorReading);
-    if (result.Ok() && !insert && !SizeFits(size)) result.SetMessage(Texts::CantAllocate);
-    // Refused before the buffer is touched: the current file stays.
-    if (result.Ok() && !insert && !LoadFitsOrRefusal(doc, name, size)) return false;
-
-    bool bufferTouched = false;
-    if (result.Ok() && !insert) {
-        TBusyScope busy(*doc.App.Host, Texts::AllocatingMemory);
-        // A failed realloc keeps the old block, so a file too large for the memory leaves the current one.
-        if (!doc.Store.ReallocateForLoad(size))
-            result.SetMessage(Texts::CantAllocate);
-        else bufferTouched = true;
+    if (!insert) {
+        // The file is opened, not read: its bytes are read when something needs them.
+        std::shared_ptr<FileAccess::TFileSource> source;
+        result.SetCode(FileAccess::TFileSource::Open(name, source));
+        if (result.Ok() && !SizeFits(source->Size())) result.SetMessage(Texts::CantAllocate);
+        if (!result.Ok()) {
+            Report(doc, result, Texts::ErrorReading, name);
+            return false;
+        }
+        doc.Store.Load(source, source->Size());
+        doc.File.Source = source;
+        doc.File.Saved = doc.Store.Snapshot();
+        doc.File.UnreadableTold = false;
+        doc.File.FileTime = source->Stamp().ModTime;
+        RememberDiskState(doc, source->Stamp());
+        if (RecoveryWantsHash(doc))
+            if (const std::optional<uint64_t> hash = StoreHash(doc.Store.Snapshot())) RecoveryLoaded(doc, *hash);
+        return true;
     }
-    if (result.Ok() && !insert) doc.File.FileTime = file.ModTime();
-    const FileAccess::TFileStamp stamp = file.Stamp();
 
+    // An inserted file is copied in: the document must not change when that file changes later.
+    FileAccess::TFile file;
+    result.SetCode(file.OpenRead(name));
+    const int64_t size = result.Ok() ? file.Size() : -1;
+    if (result.Ok() && size < 0) result.SetMessage(Texts::ErrorOpeningFile);
+    if (result.Ok() && size != expectedSize) result.SetMessage(Texts::ErrorReading);
     int64_t done = 0;
-    // The hash of a whole file's contents, each piece added while it is still in the cache: a recovery
-    // journal names the contents it starts from.
-    std::optional<TContentHasher> hasher;
-    if (result.Ok() && !insert && RecoveryWantsHash(doc)) hasher.emplace();
     if (result.Ok()) {
         TProgressScope progress(*doc.App.Host, Texts::ReadingFile, NamePart(name));
-        uint8_t* target =
-            insert ? doc.Store.StoreRun(insertAddress, size).data() : doc.Store.LoadTarget();
+        std::vector<uint8_t> chunk(static_cast<size_t>(std::min<int64_t>(size, ReadChunk)));
         while (done < size && result.Ok()) {
-            int64_t want = std::min<int64_t>(size - done, ReadChunk);
+            const int64_t want = std::min<int64_t>(size - done, ReadChunk);
             int64_t got = 0;
-            result.SetCode(file.Read(target + done, want, got));
+            result.SetCode(file.Read(chunk.data(), want, got));
             if (result.Ok() && got != want) result.SetMessage(Texts::ErrorReading);
-            done += got;
-            if (hasher && result.Ok()) hasher->Add(target + done - got, static_cast<size_t>(got));
+            if (got > 0) doc.Store.Insert(insertAddress + done, std::span(chunk.data(), static_cast<size_t>(got)));
+            done += std::max<int64_t>(got, 0);
             doc.App.Host->SetProgress(done, size, 5);
             if (result.Ok() && doc.App.Host->Cancelled()) result.SetMessage(Texts::ReadingCancelled);
         }
     }
-    int closeCode = file.Close();
+    const int closeCode = file.Close();
     if (result.Ok() && closeCode != 0) result.SetCode(closeCode);
-
     if (!result.Ok()) {
+        // Nothing of a failed read stays.
+        doc.Store.RemoveBytes(insertAddress, done);
         Report(doc, result, Texts::ErrorReading, name);
-        if (bufferTouched) {
-            // Nothing of a failed read may be saved or shown.
-            doc.Store.Clear();
-            doc.Modified = false;
-            if (bufferGivenUp) *bufferGivenUp = true;
-        }
         return false;
-    }
-    if (!insert) {
-        doc.Store.Loaded(done);
-        RememberDiskState(doc, stamp);
-        if (hasher) RecoveryLoaded(doc, hasher->Digest());
     }
     return true;
 }
@@ -166,10 +170,7 @@ bool SaveFile(TDocument& doc, const std::string& name, bool block, TAddress firs
     if (!block && !ConfirmSaveOverChange(doc, name)) return false;
     TDiskWork work(doc);
 
-    // The writer's own answer for a click on Cancel, apart from every DOS error number.
-    constexpr int CancelledCode = -1;
     FileAccess::TReplaceRequest request;
-    request.Size = count;
     if (!block && doc.App.OldFileTime && doc.File.FileTime != 0) request.ModTime = doc.File.FileTime;
     request.CopyFolder = doc.App.RecoveryFolder;
     request.KeepBackup = doc.App.BackupOnSave && !block;
@@ -188,32 +189,25 @@ bool SaveFile(TDocument& doc, const std::string& name, bool block, TAddress firs
         doc.App.Host->SetProgress(done, total, 5);
     };
     request.CopyDone = [&copying] { copying.reset(); };
-    // The saved contents' hash, each piece added as it is written, for the recovery journal that starts
-    // from them.
-    std::optional<TContentHasher> hasher;
-    request.WriteContents = [&](FileAccess::TFile& file, bool inPlace) {
-        TProgressScope progress(*doc.App.Host, Texts::WritingFile, NamePart(name));
-        if (!block && RecoveryWantsHash(doc)) hasher.emplace();
-        // Overwriting in place cannot stop half way without spoiling the file.
-        if (inPlace) doc.App.Host->EnableCancel(false);
-        const uint8_t* source = doc.Store.ContiguousBytes() + first - 1;
-        int64_t done = 0;
-        while (done < count) {
-            const int64_t piece = std::min<int64_t>(count - done, ReadChunk);
-            if (const int code = file.Write(source + done, piece)) return code;
-            if (hasher) hasher->Add(source + done, static_cast<size_t>(piece));
-            done += piece;
+    const TStoreSnapshot contents = block ? doc.Store.Snapshot().Part(first, count) : doc.Store.Snapshot();
+    std::optional<TProgressScope> writing;
+    int64_t done = 0;
+    const FileAccess::TReplaceResult replaced = FileAccess::SaveByStreaming(
+        name, contents, request, doc.File.Source, [&](std::span<const uint8_t> bytes) {
+            if (!writing) writing.emplace(*doc.App.Host, Texts::WritingFile, NamePart(name));
+            done += static_cast<int64_t>(bytes.size());
             doc.App.Host->SetProgress(done, count, 5);
-            if (!inPlace && doc.App.Host->Cancelled()) return CancelledCode;
-        }
-        return 0;
-    };
-    const FileAccess::TReplaceResult replaced = FileAccess::ReplaceFile(name, request);
+            const bool cancelled = doc.App.Host->Cancelled();
+            // Its box closes with the last byte: a backup copy may follow with a box of its own.
+            if (done == count) writing.reset();
+            return !cancelled;
+        });
+    writing.reset();
     // The user chose not to risk the file; there is nothing more to say.
     if (replaced.Step == FileAccess::TReplaceStep::Declined) return false;
     if (!replaced.Ok()) {
         TIoResult result;
-        if (replaced.Code == CancelledCode)
+        if (replaced.Code == FileAccess::SaveCancelled)
             result.SetMessage(Texts::WritingCancelled);
         else if (replaced.Step == FileAccess::TReplaceStep::Close)
             result.SetMessage(Texts::ErrorClosingFile);
@@ -225,11 +219,7 @@ bool SaveFile(TDocument& doc, const std::string& name, bool block, TAddress firs
     if (!block) {
         doc.Modified = false;
         UndoFileSaved(doc);
-        RememberDiskState(doc, FileAccess::StampOf(name));
-        if (RecoveryWantsHash(doc))
-            RecoverySaved(doc, name, hasher ? hasher->Digest()
-                                       : ContentHash(doc.Store.ContiguousBytes(),
-                                                     static_cast<size_t>(doc.Store.FileSize())));
+        SavedAs(doc, name);
     }
     // The save went well, but the copy of the old contents stays on disk: said once, where it is.
     if (!replaced.StrayTemp.empty())

@@ -2,7 +2,6 @@
 // The questions that offer back the changes a program that ended left unsaved, and their answers.
 #include "engine/files/FileCommands.h"
 
-#include "engine/store/ByteStore.h"
 #include "engine/files/DiskWatch.h"
 #include "engine/editing/Editing.h"
 #include "engine/document/EngineState.h"
@@ -35,8 +34,7 @@ void StartUntitled(TDocument& doc, const std::vector<uint8_t>& base) {
     ++doc.App.NoNameCounter;
     doc.File.FileName = Texts::NoNamePrefix + std::to_string(doc.App.NoNameCounter);
     ClearFile(doc);
-    if (!base.empty() && doc.Store.OpenGap(1, static_cast<TCount>(base.size())))
-        std::ranges::copy(base, doc.Store.StoreRun(1, doc.Store.FileSize()).begin());
+    doc.Store.Insert(1, base);
     AfterLoad(doc);
 }
 

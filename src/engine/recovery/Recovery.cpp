@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/recovery/Recovery.h"
 
-#include "engine/store/ByteStore.h"
 #include "engine/recovery/ContentHash.h"
 #include "engine/document/EngineState.h"
 #include "engine/files/Paths.h"
@@ -213,12 +212,18 @@ void Emit(TDocument& doc, TRecordKind kind, TStepName name, bool reproducible) {
         w.Count == 1 && w.Pieces && k > 1 && at.front() >= 1 && at.back() + w.PieceOld - 1 <= sizeBefore;
     try {
         if (pieces) {
-            doc.Store.ContiguousBytes(); // the pieces are read more than once: none may move in between
             const TCount o = w.PieceOld, n = w.PieceNew;
-            auto pieceBytes = [&](int64_t i) { return doc.Store.StoreRun(at[size_t(i)] + i * (n - o), n); };
+            std::vector<uint8_t> first, other;
+            auto pieceBytes = [&](int64_t i, std::vector<uint8_t>& into) {
+                return doc.Store.Read(at[size_t(i)] + i * (n - o), n, into);
+            };
+            if (!pieceBytes(0, first)) {
+                Suspend(doc, Texts::RecoveryNotWritten);
+                return;
+            }
             bool shared = true;
             for (int64_t i = 1; i < k && shared; ++i)
-                shared = std::equal(pieceBytes(i).begin(), pieceBytes(i).end(), pieceBytes(0).begin());
+                shared = pieceBytes(i, other) && other == first;
             if ((shared ? n : k * n) + 8 * k > Budget(doc)) {
                 Suspend(doc, Texts::RecoveryTooLarge);
                 return;
@@ -231,8 +236,13 @@ void Emit(TDocument& doc, TRecordKind kind, TStepName name, bool reproducible) {
             record.MoreAddresses.assign(at.begin() + 1, at.end());
             record.Shared = shared;
             record.Bytes.reserve(static_cast<size_t>(shared ? n : k * n));
-            for (int64_t i = 0; i < (shared ? 1 : k); ++i)
-                record.Bytes.insert(record.Bytes.end(), pieceBytes(i).begin(), pieceBytes(i).end());
+            for (int64_t i = 0; i < (shared ? 1 : k); ++i) {
+                if (!pieceBytes(i, other)) {
+                    Suspend(doc, Texts::RecoveryNotWritten);
+                    return;
+                }
+                record.Bytes.insert(record.Bytes.end(), other.begin(), other.end());
+            }
             StartJournal(doc);
             writer.Queue(std::move(record));
             w.Clear();
@@ -252,7 +262,12 @@ void Emit(TDocument& doc, TRecordKind kind, TStepName name, bool reproducible) {
             Suspend(doc, Texts::RecoveryTooLarge);
             return;
         }
-        const std::span<const uint8_t> bytes = doc.Store.StoreRun(low, newLength);
+        std::vector<uint8_t> read;
+        if (!doc.Store.Read(low, newLength, read)) {
+            Suspend(doc, Texts::RecoveryNotWritten);
+            return;
+        }
+        const std::span<const uint8_t> bytes = read;
         if (kind == TRecordKind::Continue && writer.ExtendLast([&](TPendingRecord& last) {
                 return Compose(doc, last, low, oldLength, bytes, sizeAfter, head.Time);
             })) {
@@ -395,10 +410,10 @@ void RecoveryNewBase(TDocument& doc) {
         In(doc).State.Base.Untitled = doc.File.Untitled;
         In(doc).State.Base.BaseSize = doc.Store.FileSize();
         In(doc).State.Base.BaseTime = doc.File.Untitled ? 0 : doc.File.FileTime;
-        In(doc).State.Base.BaseHash =
-            doc.File.Untitled
-                ? ContentHash(doc.Store.ContiguousBytes(), static_cast<size_t>(doc.Store.FileSize()))
-                : In(doc).LoadedHash;
+        const std::optional<uint64_t> hash =
+            doc.File.Untitled ? StoreHash(doc.Store.Snapshot()) : std::optional(In(doc).LoadedHash);
+        In(doc).State.Base.BaseHash = hash.value_or(0);
+        In(doc).State.BaseValid = hash.has_value();
     }
     In(doc).LoadedHashValid = false;
     Listen(doc);

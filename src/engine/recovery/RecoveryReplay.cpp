@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/recovery/RecoveryReplay.h"
 
-#include "engine/store/ByteStore.h"
+#include "engine/files/DiskWatch.h"
 #include "engine/document/EngineState.h"
 #include "engine/document/HostScopes.h"
 #include "engine/text/StringTable.h"
@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace Engine {
 
@@ -42,23 +43,23 @@ void PlaceView(TDocument& doc, TAddress address) {
 bool ApplyPlain(TDocument& doc, const TRecordView& record) {
     const TAddress a = record.Head.Address;
     const TCount o = record.Head.OldLength, n = record.Head.NewLength;
-    // The room first, after the old bytes, so that they are still in place when the undo journal keeps them.
-    if (n > o && !doc.Store.OpenGap(a + o, n - o)) return false;
-    RecordChange(doc, a, doc.Store.StoreRun(a, o), n);
-    if (n > 0) std::memcpy(doc.Store.StoreRun(a, n).data(), record.Bytes.data(), static_cast<size_t>(n));
-    if (n < o) doc.Store.RemoveBytes(a + n, o - n);
-    return true;
+    if (!RecordStoreChange(doc, a, o, n)) return false;
+    doc.Store.RemoveBytes(a, o);
+    return doc.Store.Insert(a, std::span(record.Bytes.data(), static_cast<size_t>(n)));
 }
 
-// Every piece in one sweep, each byte moved once (as undo exchanges pieces).
-bool ApplyPieces(TDocument& doc, const TRecordView& record, int64_t growth) {
+// Every piece in one pass (as undo exchanges pieces).
+bool ApplyPieces(TDocument& doc, const TRecordView& record) {
     const TCount o = record.Head.OldLength, n = record.Head.NewLength;
     const int64_t k = record.PieceCount;
-    if (growth > 0 && !doc.Store.EnsureRoom(growth)) return false;
+    std::vector<uint8_t> old;
+    for (int64_t i = 0; i < k; ++i)
+        if (!ReadStore(doc, record.PieceAddress(i), o, old)) return false;
     RecordPiecesBegin(doc, o, n);
     for (int64_t i = 0; i < k; ++i) {
         const TAddress at = record.PieceAddress(i);
-        RecordPiece(doc, at, doc.Store.StoreRun(at, o).data());
+        ReadStore(doc, at, o, old);
+        RecordPiece(doc, at, old.data());
     }
     RecordPiecesEnd(doc);
     TPieces pieces;
@@ -67,9 +68,7 @@ bool ApplyPieces(TDocument& doc, const TRecordView& record, int64_t growth) {
     pieces.NewLength = n;
     pieces.Address = [&](int64_t i) { return record.PieceAddress(i); };
     pieces.Bytes = [&](int64_t i) { return record.PieceBytes(i).data(); };
-    doc.Store.ReplacePieces(pieces);
-    if (growth < 0) doc.Store.ShrinkToFit();
-    return true;
+    return doc.Store.ReplacePieces(pieces);
 }
 
 // The record as an undo step of its own, or as more of the typing step before it.
@@ -80,7 +79,7 @@ bool ApplyStep(TDocument& doc, const TRecordView& record, TStepName name) {
     bool done;
     {
         TUndoStep step(doc, name);
-        done = record.PieceCount > 1 ? ApplyPieces(doc, record, growth) : ApplyPlain(doc, record);
+        done = record.PieceCount > 1 ? ApplyPieces(doc, record) : ApplyPlain(doc, record);
         if (done) {
             doc.Modified = true;
             const TAddress last = record.PieceAddress(record.PieceCount - 1);
@@ -96,11 +95,12 @@ bool Matches(TDocument& doc, const TRecordView& record) {
     if (doc.Recovery.ReplayStrict && doc.Store.FileSize() != record.Head.SizeAfter) return false;
     const TCount n = record.Head.NewLength;
     const int64_t delta = n - record.Head.OldLength;
+    std::vector<uint8_t> bytes;
     for (int64_t i = 0; i < record.PieceCount; ++i) {
         const TAddress at = record.PieceAddress(i) + i * delta;
         if (at < 1 || at - 1 + n > doc.Store.FileSize()) return false;
-        if (n > 0 &&
-            std::memcmp(doc.Store.StoreRun(at, n).data(), record.PieceBytes(i).data(), size_t(n)) != 0)
+        if (n > 0 && (!doc.Store.Read(at, n, bytes) ||
+                      std::memcmp(bytes.data(), record.PieceBytes(i).data(), size_t(n)) != 0))
             return false;
     }
     return true;

@@ -247,6 +247,13 @@ int64_t TQSearch::CountIn(const uint8_t* bytes, int64_t lo, int64_t hi, bool dow
     }
 }
 
+int64_t TQSearch::CountIn(const uint8_t* bytes, int64_t lo, int64_t hi, bool down, int64_t& last,
+                          bool& dense) const {
+    const int64_t found = dense ? FilterCountAll(Plan, bytes, lo, hi, down, last) : CountIn(bytes, lo, hi, down, last);
+    dense = Dense(found, hi - lo + 1);
+    return found;
+}
+
 int64_t ProgressStride(int64_t total) {
     return std::max<int64_t>(1, total / 128);
 }

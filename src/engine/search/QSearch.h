@@ -66,6 +66,15 @@ class TQSearch {
     // True when the window matches the prepared pattern.
     bool Matches(const uint8_t* window) const;
 
+    // Over a window of the bytes (the scans of the store, a window at a time): window starts (0-based
+    // offsets) lo..hi; first or last match, or -1.
+    int64_t FindFirst(const uint8_t* bytes, int64_t lo, int64_t hi) const;
+    int64_t FindLast(const uint8_t* bytes, int64_t lo, int64_t hi) const;
+    // Hits without overlaps among lo..hi, from lo up (down) or from hi down; last set to the last one.
+    // dense: the stretch before had many hits, so that comparing every window is faster; it says whether
+    // this one had, for the next.
+    int64_t CountIn(const uint8_t* bytes, int64_t lo, int64_t hi, bool down, int64_t& last, bool& dense) const;
+
     std::vector<uint8_t> Pattern;
     std::vector<uint8_t> UpperPattern;
     int32_t PatternLen = 0;
@@ -79,9 +88,6 @@ class TQSearch {
   private:
     enum class TCompare { Exact, ExactJoker, Folded, FoldedJoker };
 
-    // Window starts (0-based offsets) lo..hi; first or last match, or -1.
-    int64_t FindFirst(const uint8_t* bytes, int64_t lo, int64_t hi) const;
-    int64_t FindLast(const uint8_t* bytes, int64_t lo, int64_t hi) const;
     // Hits without overlaps among lo..hi, from lo up (down) or from hi down; last set to the last one.
     int64_t CountIn(const uint8_t* bytes, int64_t lo, int64_t hi, bool down, int64_t& last) const;
     void PlanFilter();

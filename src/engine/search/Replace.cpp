@@ -2,13 +2,14 @@
 #include "engine/search/Replace.h"
 
 #include "engine/document/Blocks.h"
-#include "engine/store/ByteStore.h"
 #include "engine/document/EngineState.h"
 #include "engine/document/CommandEnabling.h"
 #include "engine/editing/Editing.h"
 #include "engine/document/HostScopes.h"
+#include "engine/files/DiskWatch.h"
 #include "engine/search/Search.h"
 #include "engine/search/SearchRequest.h"
+#include "engine/search/StoreScan.h"
 #include "engine/text/StringTable.h"
 #include "engine/store/SystemMemory.h"
 #include "engine/text/TextFormat.h"
@@ -17,6 +18,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <vector>
 
 namespace Engine {
@@ -30,29 +32,7 @@ TCount ReplacementLength(TDocument& doc) {
     return static_cast<TCount>(doc.App.SearchRequest.Replacement.size());
 }
 
-void PutReplacement(TDocument& doc, TAddress address) {
-    if (!doc.App.SearchRequest.Replacement.empty())
-        std::ranges::copy(doc.App.SearchRequest.Replacement,
-                          doc.Store.StoreRun(address, ReplacementLength(doc)).begin());
-}
-
 } // namespace
-
-bool CopyWithin(TDocument& doc, TAddress from, TAddress to, TAddress dest) {
-    if (from < 1 || to > doc.Store.FileSize() || dest < 1 || dest > doc.Store.FileSize() || to < from ||
-        dest - from > doc.Store.FileSize() - to)
-        return false;
-    // Ascending, as a byte-by-byte copy would go; every caller moves bytes down.
-    uint8_t* const file = doc.Store.ContiguousBytes();
-    std::memmove(file + dest - 1, file + from - 1, static_cast<size_t>(to - from + 1));
-    return true;
-}
-
-bool WriteReplacement(TDocument& doc, TAddress address) {
-    if (ReplacementLength(doc) - 1 > doc.Store.FileSize() - address) return false;
-    PutReplacement(doc, address);
-    return true;
-}
 
 TReplaceResult ReplaceStep(TDocument& doc, TAddress& pos, bool adjust) {
     TReplaceResult result;
@@ -66,18 +46,10 @@ TReplaceResult ReplaceStep(TDocument& doc, TAddress& pos, bool adjust) {
 
     doc.App.Host->SetProgressText(Texts::ReplacingLabel, 1);
     doc.App.Host->EnableCancel(false);
-    // Kept aside until the size change succeeded, so that an undo only ever restores its own hit.
-    const std::span<const uint8_t> hit = doc.Store.StoreRun(pos, p);
-    std::vector<uint8_t> saved(hit.begin(), hit.end());
-    if (r > p) {
-        if (!doc.Store.OpenGap(pos, r - p)) {
-            doc.App.Host->ShowError(Texts::CantAllocate);
-            return result;
-        }
-    } else if (r < p) {
-        CloseGap(doc, pos, p - r); // a refused shrink of the allocation leaves the bytes right
-    }
-    WriteReplacement(doc, pos);
+    std::vector<uint8_t> saved;
+    if (!ReadStore(doc, pos, p, saved)) return result;
+    doc.Store.RemoveBytes(pos, p);
+    doc.Store.Insert(pos, doc.App.SearchRequest.Replacement);
     RecordChange(doc, pos, saved, r);
     doc.Search.ReplacedBytes = std::move(saved);
     doc.Search.LastFoundAddress = pos;
@@ -118,10 +90,9 @@ void ReplaceStepCommand(TDocument& doc, TReplaceSender sender, TAddress pos, boo
 
 namespace {
 
-// Every hit Replace all replaces passes here once, before its old bytes are overwritten: original is where it
-// stood in the file before the command, oldBytes its bytes as they were (both kept for undo), at where its
-// replacement stands afterwards. The same-length and shrinking passes hand the hits over in ascending order,
-// the growing pass in descending order (ascending when it had more hits than it lists).
+// Every hit Replace all replaces passes here once, in ascending order, before its old bytes are replaced:
+// original is where it stood in the file before the command, oldBytes its bytes as they were (both kept for
+// undo), at where its replacement stands afterwards.
 void PassReplacedHit(TDocument& doc, TReplaceAllResult& result, TAddress original, const uint8_t* oldBytes, TAddress at) {
     RecordPiece(doc, original, oldBytes);
     if (result.Count == 0 || at >= doc.Search.LastReplaceAddress) {
@@ -133,110 +104,38 @@ void PassReplacedHit(TDocument& doc, TReplaceAllResult& result, TAddress origina
     ++result.Count;
 }
 
-void SameLengthPass(TDocument& doc, TAddress start, TReplaceAllResult& result) {
+// The hits from start on, their old bytes, and the pieces that put the replacement in their place: one
+// pass of the search, then the new contents built at once.
+void ReplaceHits(TDocument& doc, TAddress start, TReplaceAllResult& result) {
     doc.App.Host->SetProgressText(Texts::SearchingAndReplacing, 1);
     if (!PrepareSearch(doc)) return;
-    uint8_t* const file = doc.Store.ContiguousBytes();
-    result.Cancelled =
-        doc.App.QSearch.EachDown(file, doc.Store.FileSize(), start, ScanProgressHook(doc, true), [&](TAddress hit) {
-            PassReplacedHit(doc, result, hit, file + hit - 1, hit);
-            PutReplacement(doc, hit);
-            return true;
-        });
-}
-
-// Replaces each hit the search finds from the sweep's front on; a hit stood shift bytes further down before
-// the command.
-void SweepHits(TDocument& doc, TByteStore::TSweep& sweep, TAddress from, TCount shift, int64_t most,
-               TReplaceAllResult& result, bool progress) {
-    const std::span<const uint8_t> replacement = doc.App.SearchRequest.Replacement;
-    const bool cancelled = doc.App.QSearch.EachDown(
-        doc.Store.ContiguousBytes(), doc.Store.FileSize(), from, ScanProgressHook(doc, true, progress),
-        [&](TAddress hit) {
-            sweep.Piece(hit, PatternLength(doc), replacement, [&](const uint8_t* old, TAddress to) {
-                PassReplacedHit(doc, result, hit - shift, old, to);
-            });
-            return result.Count < most;
-        });
-    if (progress) result.Cancelled = cancelled;
-    sweep.Finish();
-    if (doc.Store.FileSize() == 0) ClearFile(doc);
-}
-
-void ShrinkingPass(TDocument& doc, TAddress start, TReplaceAllResult& result) {
-    doc.App.Host->SetProgressText(Texts::SearchingAndReplacing, 1);
-    if (!PrepareSearch(doc)) return;
-    TByteStore::TSweep sweep(doc.Store, start);
-    SweepHits(doc, sweep, start, 0, INT64_MAX, result, true);
-}
-
-// With the first n hits known: from the last one down, the bytes after each hit move once to where they end
-// up and its replacement goes in front of them.
-void WriteFromEnd(TDocument& doc, const std::vector<TAddress>& hits, int64_t n, TReplaceAllResult& result) {
-    const int64_t stride = ProgressStride(n);
-    TPieces pieces;
-    pieces.Count = n;
-    pieces.OldLength = PatternLength(doc);
-    pieces.NewLength = ReplacementLength(doc);
-    pieces.Address = [&](int64_t k) { return hits[static_cast<size_t>(k)]; };
-    pieces.Bytes = [&doc](int64_t) { return doc.App.SearchRequest.Replacement.data(); };
-    pieces.Before = [&](int64_t k, const uint8_t* old, TAddress at) {
-        PassReplacedHit(doc, result, hits[static_cast<size_t>(k)], old, at);
-        if (k % stride == 0) doc.App.Host->SetProgress(n - k, n, 5);
-    };
-    doc.Store.ReplacePieces(pieces); // the room is there
-}
-
-// The hits from start, or none when there are more than is worth holding (then only counted).
-struct THitList {
-    std::vector<TAddress> Hits;
-    int64_t Count = 0;
-    bool Listed = true;
-    bool Cancelled = false;
-};
-
-THitList ListHits(TDocument& doc, TAddress start) {
-    THitList list;
-    if (!PrepareSearch(doc)) return list;
-    // At most a quarter of the file's size in addresses.
-    const size_t most = std::max<size_t>(size_t{1} << 16, static_cast<size_t>(doc.Store.FileSize()) /
-                                                              (4 * sizeof(TAddress)));
-    list.Cancelled = doc.App.QSearch.EachDown(doc.Store.ContiguousBytes(), doc.Store.FileSize(), start,
-                                      ScanProgressHook(doc, true), [&](TAddress hit) {
-                                          if (list.Hits.size() == most) {
-                                              list.Listed = false;
-                                              return false;
-                                          }
-                                          list.Hits.push_back(hit);
-                                          return true;
-                                      });
-    list.Count = static_cast<int64_t>(list.Hits.size());
-    if (!list.Listed) {
-        list.Hits = {};
-        const TQSearch::TTally counted = doc.App.QSearch.CountDown(
-            doc.Store.ContiguousBytes(), doc.Store.FileSize(), start, ScanProgressHook(doc, true));
-        list.Count = counted.Count;
-        list.Cancelled = counted.Cancelled;
-    }
-    return list;
-}
-
-void GrowingPass(TDocument& doc, TAddress start, TReplaceAllResult& result) {
-    doc.App.Host->SetProgressText(Texts::Step1Counting, 1);
-    const THitList list = ListHits(doc, start);
-    if (list.Cancelled) {
+    const TCount p = PatternLength(doc), r = ReplacementLength(doc);
+    std::vector<TAddress> hits;
+    std::vector<uint8_t> old;
+    TReadResult read;
+    try {
+        result.Cancelled = StoreEachDown(doc.App.QSearch, doc.Store.Snapshot(), start, ScanProgressHook(doc, true),
+                                         [&](TAddress hit, const uint8_t* bytes) {
+                                             hits.push_back(hit);
+                                             old.insert(old.end(), bytes, bytes + p);
+                                             return true;
+                                         }, read);
+    } catch (const std::bad_alloc&) {
+        doc.App.Host->ShowError(Texts::CantAllocate);
         result.Cancelled = true;
         return;
     }
-    int64_t n = list.Count;
+    if (!ReadWentWell(doc, read)) {
+        result.Cancelled = true;
+        return;
+    }
+    // A cancelled pass replaces the hits it found before the click: the file holds a prefix of the work.
+    auto n = static_cast<int64_t>(hits.size());
     if (n == 0) return;
-    const int64_t growth = ReplacementLength(doc) - PatternLength(doc);
-    // What can still be had: free memory plus the unused capacity, and never past the largest file.
-    // The margin the buffer's growth must leave (see MemoryFits) is not for the replacements.
-    int64_t room = MemoryBeyondMargin() + doc.Store.Capacity() - doc.Store.FileSize();
-    room = std::min<int64_t>(room, static_cast<int64_t>(MaxFileSize) - doc.Store.FileSize());
-    if (growth * n > room) {
-        int64_t possible = room / growth;
+    // What can still be had: free memory for the pieces, and never past the largest file.
+    int64_t possible = MemoryBeyondMargin() / ReplacedHitCost;
+    if (r > p) possible = std::min<int64_t>(possible, (MaxFileSize - doc.Store.FileSize()) / (r - p));
+    if (n > possible) {
         // A refusal or a No ends the command like a Cancel: the error box or the answer says it all.
         if (possible <= 0) {
             doc.App.Host->ShowError(Texts::CantAllocate);
@@ -249,22 +148,18 @@ void GrowingPass(TDocument& doc, TAddress start, TReplaceAllResult& result) {
         }
         n = possible;
     }
-    const TCount gap = growth * n;
-    if (!doc.Store.EnsureRoom(gap)) {
-        doc.App.Host->ShowError(Texts::CantAllocate);
-        result.Cancelled = true;
-        return;
-    }
     doc.App.Host->SetProgressText(Texts::Step2Replacing, 1);
     doc.App.Host->EnableCancel(false);
-    if (list.Listed) {
-        WriteFromEnd(doc, list.Hits, n, result);
-        return;
-    }
-    // Too many hits to list: open the whole room in front, then sweep the bytes down hit by hit.
-    doc.Store.OpenGap(start, gap);
-    TByteStore::TSweep sweep(doc.Store, start, gap);
-    SweepHits(doc, sweep, start + gap, gap, n, result, false);
+    for (int64_t k = 0; k < n; ++k)
+        PassReplacedHit(doc, result, hits[size_t(k)], old.data() + k * p, hits[size_t(k)] + k * (r - p));
+    TPieces pieces;
+    pieces.Count = n;
+    pieces.OldLength = p;
+    pieces.NewLength = r;
+    pieces.Address = [&](int64_t k) { return hits[static_cast<size_t>(k)]; };
+    pieces.Bytes = [&doc](int64_t) { return doc.App.SearchRequest.Replacement.data(); };
+    doc.Store.ReplacePieces(pieces);
+    if (doc.Store.FileSize() == 0) ClearFile(doc);
 }
 
 // The old bytes of every hit and its address are kept for undo. Only where they could pass the journal's
@@ -295,12 +190,7 @@ TReplaceAllResult ReplaceAll(TDocument& doc) {
     TUndoStep step(doc, TStepName::ReplaceAll);
     if (!UndoableReplaceAll(doc, start, result)) return result;
     RecordPiecesBegin(doc, p, r);
-    if (r == p)
-        SameLengthPass(doc, start, result);
-    else if (r > p)
-        GrowingPass(doc, start, result);
-    else
-        ShrinkingPass(doc, start, result);
+    ReplaceHits(doc, start, result);
     RecordPiecesEnd(doc);
     if (result.Count > 0) {
         doc.Modified = true;
@@ -332,20 +222,13 @@ void ReplaceUndo(TDocument& doc) {
     const auto saved = static_cast<TCount>(doc.Search.ReplacedBytes.size());
     if (r > 0) {
         // Only the replacement itself is restored, and only while it still stands where it was made.
-        if (at + r - 1 > doc.Store.FileSize() ||
-            !std::ranges::equal(doc.Store.StoreRun(at, r), replacement)) {
+        std::vector<uint8_t> standing;
+        if (at + r - 1 > doc.Store.FileSize() || !doc.Store.Read(at, r, standing) || standing != replacement) {
             doc.App.Host->ShowInfo(Texts::StringNotFound);
             return;
         }
-        if (saved > r) {
-            if (!doc.Store.OpenGap(at, saved - r)) {
-                doc.App.Host->ShowError(Texts::CantAllocate);
-                return;
-            }
-        } else if (saved < r) {
-            CloseGap(doc, at, r - saved);
-        }
-        std::ranges::copy(doc.Search.ReplacedBytes, doc.Store.StoreRun(at, saved).begin());
+        doc.Store.RemoveBytes(at, r);
+        doc.Store.Insert(at, doc.Search.ReplacedBytes);
         RecordChange(doc, at, replacement, saved);
         doc.Search.LastFoundAddress = at;
         doc.Search.LastReplaceAddress = at + saved - 1;

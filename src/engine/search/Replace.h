@@ -27,10 +27,10 @@ struct TReplaceAllResult {
     bool Cancelled = false;
 };
 TReplaceAllResult ReplaceAll(TDocument& doc);
+// What each hit Replace all replaces costs the store in memory: its pieces (the replacement's bytes are
+// held once).
+inline constexpr int64_t ReplacedHitCost = 256;
 void ReplaceUndo(TDocument& doc);
-
-bool CopyWithin(TDocument& doc, TAddress from, TAddress to, TAddress dest);
-bool WriteReplacement(TDocument& doc, TAddress address);
 
 enum class TReplaceDialogResult { Cancel, Ok, All };
 void ReplaceDialogDone(TDocument& doc, TReplaceDialogResult result);

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/search/Search.h"
 
-#include "engine/store/ByteStore.h"
 #include "engine/document/CommandEnabling.h"
 #include "engine/document/EngineState.h"
 #include "engine/document/HostScopes.h"
+#include "engine/files/DiskWatch.h"
+#include "engine/search/StoreScan.h"
 #include "engine/search/SearchRequest.h"
 #include "engine/text/StringTable.h"
 #include "engine/text/TextFormat.h"
@@ -37,11 +38,12 @@ TFindResult FindForward(TDocument& doc, TAddress& pos, bool adjust, bool honourC
     }
     TFindResult result;
     if (pos + static_cast<TCount>(request.Pattern.size()) - 1 > doc.Store.FileSize()) return result;
+    if (!PrepareSearch(doc)) return result;
     const TProgressHook hook = ScanProgressHook(doc, true, honourCancel);
-    const TAddress hit =
-        doc.App.QSearch.ScanDown(request.Pattern, doc.Store.ContiguousBytes(), doc.Store.FileSize(),
-                         request.CaseSensitive, request.JokerEnabled, request.JokerChar, pos,
-                         [&](TAddress at) { return result.Cancelled = hook(at); });
+    TReadResult read;
+    const TAddress hit = StoreScanDown(doc.App.QSearch, doc.Store.Snapshot(), pos,
+                                       [&](TAddress at) { return result.Cancelled = hook(at); }, read);
+    ReadWentWell(doc, read);
     if (hit > 0 && !result.Cancelled) {
         result.Found = true;
         pos = hit;
@@ -52,16 +54,16 @@ TFindResult FindForward(TDocument& doc, TAddress& pos, bool adjust, bool honourC
 }
 
 TFindResult FindBackward(TDocument& doc, TAddress& pos) {
-    const TSearchRequest& request = doc.App.SearchRequest;
     if (doc.Search.LastFoundAddress != 0 && pos == doc.Search.LastFoundAddress) pos -= 1;
     if (pos > doc.Store.FileSize())
         pos = doc.Store.FileSize(); // the cursor of an empty file lies past the end
     TFindResult result;
-    if (pos < 1) return result;
+    if (pos < 1 || !PrepareSearch(doc)) return result;
     const TProgressHook hook = ScanProgressHook(doc, false);
-    const TAddress hit = doc.App.QSearch.ScanUp(request.Pattern, doc.Store.ContiguousBytes(), 1,
-                                        request.CaseSensitive, request.JokerEnabled, request.JokerChar, pos,
-                                        [&](TAddress at) { return result.Cancelled = hook(at); });
+    TReadResult read;
+    const TAddress hit = StoreScanUp(doc.App.QSearch, doc.Store.Snapshot(), pos,
+                                     [&](TAddress at) { return result.Cancelled = hook(at); }, read);
+    ReadWentWell(doc, read);
     if (hit > 0 && !result.Cancelled) {
         result.Found = true;
         pos = hit;
@@ -90,10 +92,11 @@ TCountResult CountMatches(TDocument& doc, bool down, TAddress start) {
         if (pos < 1) return result;
     }
     if (!PrepareSearch(doc)) return result;
+    TReadResult read;
     const TQSearch::TTally counted =
-        down ? doc.App.QSearch.CountDown(doc.Store.ContiguousBytes(), doc.Store.FileSize(), pos,
-                                 ScanProgressHook(doc, true))
-             : doc.App.QSearch.CountUp(doc.Store.ContiguousBytes(), 1, pos, ScanProgressHook(doc, false));
+        down ? StoreCountDown(doc.App.QSearch, doc.Store.Snapshot(), pos, ScanProgressHook(doc, true), read)
+             : StoreCountUp(doc.App.QSearch, doc.Store.Snapshot(), pos, ScanProgressHook(doc, false), read);
+    ReadWentWell(doc, read);
     result.Count = counted.Count;
     result.Completed = !counted.Cancelled;
     if (counted.Count > 0) {

@@ -108,6 +108,14 @@ TReadResult TStoreSnapshot::CopyOut(TAddress first, std::span<uint8_t> into) con
     return result;
 }
 
+TStoreSnapshot TStoreSnapshot::Part(TAddress first, TCount count) const {
+    PieceTree::TPriorities priorities;
+    TStoreSnapshot part;
+    const TNodePtr rest = PieceTree::Split(Root, std::max<TAddress>(first, 1) - 1, priorities).second;
+    part.Root = PieceTree::Split(rest, std::max<TCount>(count, 0), priorities).first;
+    return part;
+}
+
 std::vector<TRange> TStoreSnapshot::ChangedSince(const TStoreSnapshot& older) const {
     std::vector<TRange> changed;
     if (SameAs(older)) return changed;
@@ -155,6 +163,7 @@ std::vector<TRange> TStoreSnapshot::ChangedSince(const TStoreSnapshot& older) co
 void TPieceStore::Load(TSourcePtr source, TCount size) {
     Current.Root = size > 0 ? PieceTree::Leaf(TPiece{std::move(source), 0, size}, Priorities) : nullptr;
     Block.reset();
+    Added = 0;
     Cache = {};
 }
 
@@ -180,6 +189,7 @@ bool TPieceStore::InRange(TAddress address, TCount n, bool insert) const {
 TPiece TPieceStore::AddBytes(std::span<const uint8_t> bytes, uint8_t fill, TCount n) {
     if (bytes.empty() && n > FillInMemoryLimit) return TPiece{std::make_shared<TFillSource>(fill), 0, n};
     if (!Block || Block->Room() < n) Block = std::make_shared<TAddBlock>(std::max(AddBlockSize, n));
+    Added += n;
     const int64_t at = bytes.empty() ? Block->AppendFill(fill, n) : Block->Append(bytes);
     return TPiece{Block, at, n};
 }
@@ -240,6 +250,60 @@ bool TPieceStore::Overwrite(TAddress address, std::span<const uint8_t> bytes) {
     if (n == 0) return true;
     RemoveBytes(address, n);
     return Insert(address, bytes);
+}
+
+bool TPieceStore::Read(TAddress first, TCount count, std::vector<uint8_t>& out) const {
+    out.resize(static_cast<size_t>(std::max<TCount>(count, 0)));
+    return count >= 0 && first >= 1 && count <= FileSize() - first + 1 && CopyOut(first, out).Readable();
+}
+
+bool TPieceStore::ReplacePieces(const TPieces& pieces) {
+    const TCount o = pieces.OldLength, n = pieces.NewLength;
+    std::vector<TPiece> parts;
+    auto keep = [&](int64_t from, int64_t count) {
+        PieceTree::ForEachPart(Current.Root, from, count, [&](const TPiece& piece, int64_t start, int64_t length) {
+            parts.push_back(TPiece{piece.Source, piece.Offset + start, length});
+            return true;
+        });
+    };
+    for (int64_t i = 0, end = 0; i < pieces.Count; ++i) {
+        const TAddress address = pieces.Address(i);
+        if (address - 1 < end || o > FileSize() - address + 1) return false;
+        end = address - 1 + o;
+    }
+    std::vector<uint8_t> old(static_cast<size_t>(pieces.Before ? o : 0));
+    const uint8_t* lastBytes = nullptr;
+    TPiece added;
+    int64_t at = 0; // 0-based: the contents before it are taken care of
+    for (int64_t i = 0; i < pieces.Count; ++i) {
+        const TAddress address = pieces.Address(i);
+        keep(at, address - 1 - at);
+        if (pieces.Before) {
+            if (o > 0 && !CopyOut(address, old).Readable()) return false;
+            pieces.Before(i, old.data(), address + i * (n - o));
+        }
+        if (n > 0) {
+            const uint8_t* bytes = pieces.Bytes(i);
+            if (bytes != lastBytes) {
+                added = AddBytes(std::span(bytes, static_cast<size_t>(n)), 0, n);
+                lastBytes = bytes;
+            }
+            parts.push_back(added);
+        }
+        at = address - 1 + o;
+    }
+    keep(at, FileSize() - at);
+    // Neighbours that continue each other (bytes added one after another) become one piece.
+    std::vector<TPiece> joined;
+    for (TPiece& piece : parts) {
+        TPiece* last = joined.empty() ? nullptr : &joined.back();
+        if (last && last->Source == piece.Source && last->Offset + last->Length == piece.Offset)
+            last->Length += piece.Length;
+        else
+            joined.push_back(std::move(piece));
+    }
+    Replace(PieceTree::Build(joined, Priorities));
+    return true;
 }
 
 void TPieceStore::FillCache(TAddress first) const {

@@ -60,10 +60,33 @@ class TStoreSnapshot {
     // older (a superset of the bytes that differ), merged and in order; past older's end, everything.
     std::vector<TRange> ChangedSince(const TStoreSnapshot& older) const;
     bool SameAs(const TStoreSnapshot& other) const { return Root == other.Root; }
+    // The contents first .. first + count - 1 (clipped to the contents) as a snapshot of their own.
+    TStoreSnapshot Part(TAddress first, TCount count) const;
 
   private:
     friend class TPieceStore;
     PieceTree::TNodePtr Root;
+};
+
+// The largest file: sizes stay far from the 64-bit edge, so that sums of sizes and addresses never wrap.
+inline constexpr TCount MaxFileSize = INT64_MAX / 4;
+inline bool SizeFits(TCount size) {
+    return size >= 0 && size <= MaxFileSize;
+}
+
+// Many pieces of one length that each become bytes of another length, in one pass (Replace all, undo of
+// such a step, its replay after a crash). Pieces lie at ascending addresses of the contents as they are,
+// apart from each other.
+struct TPieces {
+    int64_t Count = 0;
+    TCount OldLength = 0;
+    TCount NewLength = 0;
+    std::function<TAddress(int64_t i)> Address;
+    // NewLength bytes for piece i; pieces that get the same pointer share their bytes.
+    std::function<const uint8_t*(int64_t i)> Bytes;
+    // Called for each piece, in ascending order, with its old bytes and the address its new bytes take
+    // (optional).
+    std::function<void(int64_t i, const uint8_t* oldBytes, TAddress at)> Before;
 };
 
 // What ByteAt answers for a byte that cannot be read: never a silent zero.
@@ -109,6 +132,17 @@ class TPieceStore {
     TReadResult Visit(TAddress first, TCount count, const TSpanVisitor& visit) const {
         return Current.Visit(first, count, visit);
     }
+    TReadResult CopyOut(TAddress first, std::span<uint8_t> into) const { return Current.CopyOut(first, into); }
+    // count bytes from first into out (resized to fit); false where they could not all be read.
+    bool Read(TAddress first, TCount count, std::vector<uint8_t>& out) const;
+
+    // Every piece replaced in one pass that builds the new contents at once: O(pieces), not an edit per
+    // piece. False (nothing changed) for pieces outside the contents or overlapping, or old bytes that
+    // Before needs and cannot be read.
+    bool ReplacePieces(const TPieces& pieces);
+
+    // The bytes edits have added to memory since the last Load (what the store holds beyond the file).
+    TCount AddedBytes() const { return Added; }
 
   private:
     bool InRange(TAddress address, TCount n, bool insert) const;
@@ -129,6 +163,7 @@ class TPieceStore {
         std::vector<uint8_t> Bytes;
     };
     mutable TByteCache Cache;
+    TCount Added = 0;
 };
 
 } // namespace Engine

@@ -67,6 +67,38 @@ std::pair<TNodePtr, TNodePtr> Split(const TNodePtr& tree, int64_t at, TPrioritie
     return {front, Merge(back, tree->Right)};
 }
 
+TNodePtr Build(const std::vector<TPiece>& pieces, TPriorities& priorities) {
+    // The treap of random priorities over the pieces in order: the right spine on a stack, each new piece
+    // takes in as its left child the nodes of lower priority it pops.
+    struct TDraft {
+        uint64_t Priority = 0;
+        int64_t Left = -1;
+        int64_t Right = -1;
+    };
+    std::vector<TDraft> drafts;
+    drafts.reserve(pieces.size());
+    std::vector<int64_t> spine;
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        drafts.push_back({priorities.Next(), -1, -1});
+        int64_t popped = -1;
+        while (!spine.empty() && drafts[size_t(spine.back())].Priority < drafts[i].Priority) {
+            popped = spine.back();
+            spine.pop_back();
+        }
+        drafts[i].Left = popped;
+        if (!spine.empty()) drafts[size_t(spine.back())].Right = static_cast<int64_t>(i);
+        spine.push_back(static_cast<int64_t>(i));
+    }
+    if (spine.empty()) return nullptr;
+    // Made from the leaves up; the depth is that of the treap, O(log pieces) expected.
+    std::function<TNodePtr(int64_t)> make = [&](int64_t i) -> TNodePtr {
+        if (i < 0) return nullptr;
+        const TDraft& draft = drafts[size_t(i)];
+        return Make(pieces[size_t(i)], draft.Priority, make(draft.Left), make(draft.Right));
+    };
+    return make(spine.front());
+}
+
 std::pair<TNodePtr, TPiece> PopLast(const TNodePtr& tree) {
     if (!tree) return {nullptr, TPiece{}};
     if (!tree->Right) return {tree->Left, tree->Piece};

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <utility>
+#include <vector>
 
 // The sequence of pieces as a persistent treap: a node never changes once made, an edit copies the nodes on
 // its path (expected O(log pieces)) and shares every other node with the tree before it, so that keeping the
@@ -52,6 +53,9 @@ TNodePtr Leaf(TPiece piece, TPriorities& priorities);
 TNodePtr Merge(const TNodePtr& a, const TNodePtr& b);
 // The first at bytes, and the rest; a piece that straddles the cut is cut in two.
 std::pair<TNodePtr, TNodePtr> Split(const TNodePtr& tree, int64_t at, TPriorities& priorities);
+// A tree of the pieces in order, built in one pass (O(pieces)): how a change of many places at once makes
+// its result without an edit per place.
+TNodePtr Build(const std::vector<TPiece>& pieces, TPriorities& priorities);
 // The last piece and the tree without it (both empty for an empty tree).
 std::pair<TNodePtr, TPiece> PopLast(const TNodePtr& tree);
 

@@ -48,6 +48,9 @@ inline constexpr const char* ChangedOnDiskModified =
 inline constexpr const char* ChangedSinceLoaded =
     "%s was changed by another program since it was loaded. Save over it?";
 inline constexpr const char* DeletedOnDisk = "%s was deleted by another program. Save writes it anew.";
+inline constexpr const char* ShortenedOnDisk =
+    "%s was changed by another program: bytes from address %.0n on can no longer be read, and show as --. "
+    "Your changes are kept; save them under another name with Save as.";
 inline constexpr const char* FileNotFound = "File not found:\n%s";
 inline constexpr const char* FileIsEmpty = "File is empty:\n%s";
 inline constexpr const char* ModifiedSaveNow = "%s modified. Save now?";
@@ -77,6 +80,12 @@ inline constexpr const char* RecoveryTooLarge =
     "Recovery of %s is off until it is saved: the change is too large for the recovery journal.";
 inline constexpr const char* RecoveryNotWritten =
     "Recovery of %s is off until it is saved: the recovery journal cannot be written.";
+inline constexpr const char* SaveInPlaceRolledBack =
+    "NIBLO was closed while saving %s. The save was undone: the file holds its contents from before it.";
+inline constexpr const char* SaveInPlaceCompleted =
+    "NIBLO was closed while saving %s. The save had finished: the file holds the saved contents.";
+inline constexpr const char* SaveInPlaceNotRepaired =
+    "NIBLO was closed while saving %s, and the file could not be put back as it was. What it needs is kept in:\n%s";
 inline constexpr const char* OtherWindowEditing = "Another NIBLO window has unsaved changes to %s.";
 // Undo and redo.
 inline constexpr const char* CannotBeUndone = "This change cannot be undone. Go on?";
