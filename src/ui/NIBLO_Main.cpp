@@ -124,7 +124,11 @@ void TFormMain::FormActivate() {
         ShowTab(first);
     }
     // Changes a program that ended left unsaved, after those of the file just opened.
-    Engine::OfferRecoveries(Doc());
+    // Each recovered file gets a tab of its own (the shown one while it is empty).
+    Engine::OfferRecoveries(Doc(), [this]() -> Engine::TDocument& {
+        if (!OneFileAtATime && (Doc().FileOpen || Doc().Modified)) AddTab();
+        return Doc();
+    });
     ArmFirstPaintProbe(JkStrGridHex, [this] { return Doc().Store.FileSize(); });
 }
 

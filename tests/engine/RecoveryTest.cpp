@@ -397,6 +397,31 @@ TEST_F(RecoveryTest, UntitledFileComesBackUntitled) {
     EXPECT_TRUE(TestDoc().Modified);
 }
 
+// With tabs, each recovered file goes to the document the window names for it, and the one shown keeps its
+// own file.
+TEST_F(RecoveryTest, ARecoveredFileGoesToTheDocumentNamedForIt) {
+    const std::string left = Dir.Write("left.bin", PatternBytes(40)), shown = Dir.Write("shown.bin", {7, 7});
+    ASSERT_TRUE(OpenFile(TestDoc(), left, false));
+    Type("zz");
+    Leave(JournalFile());
+    Start();
+    ASSERT_TRUE(OpenFile(TestDoc(), shown, false));
+    TDocument tab(App);
+    tab.ShowIn(&Host);
+    Host.YesNoAnswers = {mrYes};
+    OfferRecoveries(TestDoc(), [&]() -> TDocument& { return tab; });
+    EXPECT_EQ(TestDoc().File.FileName, shown);
+    EXPECT_FALSE(TestDoc().Modified);
+    EXPECT_EQ(tab.File.FileName, left);
+    EXPECT_TRUE(tab.Modified);
+    UseTestDocument(&tab);
+    TBytes expected = PatternBytes(40);
+    expected[0] = expected[1] = 'z';
+    EXPECT_EQ(Bytes(), expected);
+    tab.Modified = false;
+    UseTestDocument(&Document);
+}
+
 // A file changed on disk since: said, and recovered into an untitled file on Yes. No to the question
 // asks again before the journal goes for good.
 TEST_F(RecoveryTest, ChangedFileOrNoToTheQuestion) {

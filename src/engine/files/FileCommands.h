@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -32,8 +33,9 @@ void Writeblock1Click(TDocument& doc);
 std::optional<std::string> ChooseFileToOpen(TDocument& doc, bool readOnly);
 
 // Unsaved changes a program that ended left in recovery journals (FileRecovery.cpp). At start: each such
-// journal is offered, one after another.
-void OfferRecoveries(TDocument& doc);
+// journal is offered, one after another. placeFor (when given) names the document each recovered file goes
+// to (a tab of its own); without it, doc.
+void OfferRecoveries(TDocument& doc, const std::function<TDocument&()>& placeFor = {});
 // The file name was just opened: a journal left for it is offered, and another window's unsaved changes
 // to it are told.
 void OfferRecoveryOf(TDocument& doc, const std::string& name);

@@ -113,20 +113,20 @@ void Recover(TDocument& doc, TFoundJournal& journal) {
         doc.App.Host->ShowError(FormatText(Texts::RecoverPartly, {outcome.Changes, changes, ShownName(header)}));
 }
 
-void Offer(TDocument& doc, TFoundJournal& journal) {
+void Offer(TDocument& doc, TFoundJournal& journal, const std::function<TDocument&()>& placeFor) {
     doc.App.RecoveryOffered.insert(journal.Path);
     const std::string name = ShownName(journal.Header);
     const std::string question = FormatText(
         Texts::RecoverChanges, {name, journal.Changes, FormatIsoTime(journal.LastTime / 1000000000)});
     if (doc.App.Host->AskYesNo(question) == mrYes) {
-        Recover(doc, journal);
+        Recover(placeFor ? placeFor() : doc, journal);
         return;
     }
     if (doc.App.Host->AskYesNo(FormatText(Texts::RecoverDeleteForGood, {name})) == mrYes) journal.Remove();
 }
 
 // Every journal found (of name, when given): one left behind is offered, another program's is told of.
-void OfferFound(TDocument& doc, const std::string* name) {
+void OfferFound(TDocument& doc, const std::string* name, const std::function<TDocument&()>& placeFor = {}) {
     if (doc.App.RecoveryOffering) return;
     doc.App.RecoveryOffering = true;
     bool told = false;
@@ -138,7 +138,7 @@ void OfferFound(TDocument& doc, const std::string* name) {
             }
             told = true;
         } else if (!doc.App.RecoveryOffered.contains(journal.Path)) {
-            Offer(doc, journal);
+            Offer(doc, journal, placeFor);
         }
     }
     doc.App.RecoveryOffering = false;
@@ -146,8 +146,8 @@ void OfferFound(TDocument& doc, const std::string* name) {
 
 } // namespace
 
-void OfferRecoveries(TDocument& doc) {
-    OfferFound(doc, nullptr);
+void OfferRecoveries(TDocument& doc, const std::function<TDocument&()>& placeFor) {
+    OfferFound(doc, nullptr, placeFor);
 }
 
 void OfferRecoveryOf(TDocument& doc, const std::string& name) {
