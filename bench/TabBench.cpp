@@ -4,7 +4,11 @@
 #include "BenchSupport.h"
 #include "common/TestDocument.h"
 #include "FormSupport.h"
+#include "FreshProcess.h"
 #include "RoundRatio.h"
+
+#include "engine/document/Session.h"
+#include "engine/settings/IniFile.h"
 
 #include "engine/document/View.h"
 #include "kit/JkGrid.h"
@@ -15,6 +19,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -116,9 +121,42 @@ double MemoryRatio() {
     return double(ten) / double(one);
 }
 
+// A start that opens a session of ten tabs of 4 GiB files, fresh process to first paint, against a start of
+// the same program copy with one of those files named (which opens no session). The copy keeps its settings
+// file beside it, so the user's session is never touched.
+double SessionStartRatio() {
+    const std::string folder = BenchFile(int64_t{1} << 20) + ".session";
+    std::filesystem::create_directories(folder);
+    const std::string program = folder + "/niblo";
+    std::filesystem::copy_file(Sibling("niblo"), program, std::filesystem::copy_options::overwrite_existing);
+    Engine::TSession session;
+    for (int i = 0; i < 10; ++i)
+        session.Tabs.push_back({SparseFile(".session" + std::to_string(i), char('a' + i)), 1, 1, 0, 0});
+    {
+        TIniFile ini(SettingsFileName(program));
+        if (!ini.BeginUpdate() || !Engine::WriteSession(ini, session) || !ini.Commit())
+            TabsWentWrong("session settings");
+    }
+    const std::string one = session.Tabs.front().Path;
+    RunFresh({program}, true); // libraries, fonts and the files into the caches, unmeasured
+    std::vector<double> ratios;
+    for (int round = 0; round < 7; ++round) {
+        const double withSession = RunFresh({program}, true).Seconds;
+        const double withOne = RunFresh({program, one}, true).Seconds;
+        if (withSession <= 0 || withOne <= 0) TabsWentWrong("a start failed");
+        ratios.push_back(withSession / withOne);
+    }
+    for (const Engine::TSessionTab& tab : session.Tabs)
+        std::remove(tab.Path.c_str());
+    std::filesystem::remove_all(folder);
+    return Median(ratios);
+}
+
 [[maybe_unused]] const bool Registered = [] {
     RegisterGoal("switch tabs of 4 GiB files, key to painted window / cursor one row down", 1.2, SwitchRatio);
     RegisterGoal("resident memory: ten tabs of 4 GiB files / one", 10, MemoryRatio);
+    RegisterGoal("start with a session of ten 4 GiB tabs / with one file, fresh, to first paint", 2,
+                 SessionStartRatio);
     return true;
 }();
 
