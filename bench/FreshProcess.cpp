@@ -24,12 +24,12 @@ std::string Sibling(const std::string& name) {
     return path.substr(0, path.find_last_of('/') + 1) + name;
 }
 
-TFreshRun RunFresh(const std::vector<std::string>& args, bool untilPaint) {
+TFreshRun RunFresh(const std::vector<std::string>& args, bool untilPaint, bool firstPaintProbe) {
     std::vector<std::string> envStrings;
     for (char** e = environ; *e; ++e)
         if (std::strncmp(*e, "QT_QPA_PLATFORM=", 16) != 0) envStrings.emplace_back(*e);
     envStrings.emplace_back("QT_QPA_PLATFORM=offscreen");
-    envStrings.emplace_back("NIBLO_EXIT_AFTER_FIRST_PAINT=1");
+    if (firstPaintProbe) envStrings.emplace_back("NIBLO_EXIT_AFTER_FIRST_PAINT=1");
     std::vector<char*> env, argv;
     for (std::string& s : envStrings)
         env.push_back(s.data());

@@ -12,6 +12,8 @@
 
 #include "engine/document/View.h"
 #include "kit/JkGrid.h"
+#include "kit/SettingsLocation.h"
+#include "kit/SingleInstance.h"
 #include "ui/NIBLO_Main.h"
 
 #include <QCoreApplication>
@@ -19,7 +21,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <atomic>
 #include <filesystem>
+#include <thread>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -152,11 +156,66 @@ double SessionStartRatio() {
     return Median(ratios);
 }
 
+// A start of the program with a file while a window runs: from the start until the running window has
+// painted the file's new tab, against a fresh start with the file to its own first paint.
+double HandOverRatio() {
+    const std::string folder = BenchFile(int64_t{1} << 20) + ".handover";
+    std::filesystem::create_directories(folder);
+    const std::string program = folder + "/niblo";
+    std::filesystem::copy_file(Sibling("niblo"), program, std::filesystem::copy_options::overwrite_existing);
+    const std::string file = SparseFile(".handed", 'h');
+    TFormMain& form = OpenInForm(int64_t{1} << 20);
+    form.show();
+    TInstanceServer server(InstanceName(SettingsLocation(program, QString::fromStdString(folder))));
+    if (!server.Listening()) TabsWentWrong("no instance server");
+    server.OnFiles = [&form](const std::vector<std::string>& files) { form.TakeFiles(files); };
+    TPaintCounter counter;
+    form.JkStrGridHex->installEventFilter(&counter);
+    QCoreApplication::processEvents();
+    auto handOver = [&] {
+        while (form.TabCount() > 1)
+            form.CloseTab(form.TabCount() - 1);
+        QCoreApplication::processEvents();
+        counter.Paints = 0;
+        std::atomic<bool> done = false;
+        TFreshRun run;
+        const double start = NowSeconds();
+        std::thread child([&] {
+            run = RunFresh({program, file}, false, false);
+            done = true;
+        });
+        double painted = -1;
+        while (painted < 0 || !done) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            if (painted < 0 && form.TabCount() == 2 && counter.Paints > 0) painted = NowSeconds() - start;
+            if (NowSeconds() - start > 60) TabsWentWrong("no hand-over");
+        }
+        child.join();
+        if (run.Seconds < 0) TabsWentWrong("the handing start failed");
+        return painted;
+    };
+    auto fresh = [&] { return RunFresh({program, file}, true).Seconds; };
+    handOver();
+    fresh(); // caches, unmeasured
+    std::vector<double> ratios;
+    for (int round = 0; round < 7; ++round)
+        ratios.push_back(handOver() / fresh());
+    while (form.TabCount() > 1)
+        form.CloseTab(form.TabCount() - 1);
+    form.hide();
+    ClosePanes();
+    std::remove(file.c_str());
+    std::filesystem::remove_all(folder);
+    return Median(ratios);
+}
+
 [[maybe_unused]] const bool Registered = [] {
     RegisterGoal("switch tabs of 4 GiB files, key to painted window / cursor one row down", 1.2, SwitchRatio);
     RegisterGoal("resident memory: ten tabs of 4 GiB files / one", 10, MemoryRatio);
     RegisterGoal("start with a session of ten 4 GiB tabs / with one file, fresh, to first paint", 2,
                  SessionStartRatio);
+    RegisterGoal("niblo FILE handed to the running window, until its tab is painted / fresh start", 0.5,
+                 HandOverRatio);
     return true;
 }();
 

@@ -31,22 +31,27 @@ int main(int argc, char* argv[]) {
     // Qt sees the program's name only: it would take a file name after "--" such as "-style" for its own
     // option.
     int qtArgc = argc > 0 ? 1 : 0;
+    // Files for a window that runs already go to it (a measuring run always starts on its own; so do
+    // --new-window, and --read-only and --goto, which belong to a start). That is tried before any window
+    // system is asked for, so that handing files over costs a fraction of a start.
+    const bool ownWindow = commandLine.NewWindow || commandLine.ReadOnly || commandLine.Address ||
+                           qEnvironmentVariableIsSet("NIBLO_EXIT_AFTER_FIRST_PAINT");
+    std::vector<std::string> files = commandLine.MoreFiles;
+    if (!commandLine.FileName.empty()) files.insert(files.begin(), commandLine.FileName);
+    QString instance;
+    {
+        QCoreApplication core(qtArgc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("NIBLO"));
+        // Settings, histories, recent files and favourites share one file.
+        instance = InstanceName(ProgramSettingsFile());
+        if (!ownWindow && !files.empty() && HandToRunningInstance(instance, files)) return 0;
+    }
     QApplication app(qtArgc, argv);
     QApplication::setApplicationName(QStringLiteral("NIBLO"));
     QApplication::setApplicationVersion(ProgramVersion());
     // The desktop entry that belongs to the windows (icon and name in task bars on Wayland).
     QGuiApplication::setDesktopFileName(ProgramId());
 
-    // Settings, histories, recent files and favourites share one file.
-    const std::string& settingsFile = ProgramSettingsFile();
-    // Files for a window that runs already go to it (a measuring run always starts on its own; so do
-    // --new-window, and --read-only and --goto, which belong to a start).
-    const bool ownWindow = commandLine.NewWindow || commandLine.ReadOnly || commandLine.Address ||
-                           qEnvironmentVariableIsSet("NIBLO_EXIT_AFTER_FIRST_PAINT");
-    const QString instance = InstanceName(settingsFile);
-    std::vector<std::string> files = commandLine.MoreFiles;
-    if (!commandLine.FileName.empty()) files.insert(files.begin(), commandLine.FileName);
-    if (!ownWindow && !files.empty() && HandToRunningInstance(instance, files)) return 0;
     TFormMain formMain(commandLine.FileName);
     // The user's state folder, for the recovery journals and the copy of a file's old contents while it
     // is overwritten in place.
