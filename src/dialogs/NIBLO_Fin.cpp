@@ -153,9 +153,9 @@ void TFormFind::BuildKindGroup() {
     grid->addWidget(ComboBoxNumber, 1, 0, 1, 2);
     grid->addWidget(ComboBoxWidth, 1, 2);
     grid->addWidget(ComboBoxOrder, 1, 3);
-    grid->addWidget(EditTolerance, 1, 4);
-    grid->addWidget(SpinAlignment, 1, 5);
+    grid->addWidget(SpinAlignment, 1, 4, 1, 2);
     grid->addWidget(ComboBoxEncoding, 2, 0, 1, 2);
+    grid->addWidget(EditTolerance, 2, 2, 1, 2);
     connect(ComboBoxKind, &QComboBox::currentIndexChanged, this, &TFormFind::KindChanged);
     connect(ComboBoxNumber, &QComboBox::currentIndexChanged, this, &TFormFind::KindChanged);
     KindChanged();

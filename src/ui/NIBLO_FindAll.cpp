@@ -35,15 +35,17 @@ TListedHit ListedHit(const Engine::TStoreSnapshot& snapshot, const Engine::TFoun
     snapshot.CopyOut(first, bytes);
     const size_t at = size_t(hit.Address - first);
     const size_t after = std::min(bytes.size(), at + size_t(shown));
-    QString text;
+    // Padded where the file begins or ends, so that the hits line up.
+    QString text(int(Around) - int(at), QLatin1Char(' '));
     for (const uint8_t byte : bytes)
         text += byte >= 0x20 && byte < 0x7F ? QChar(byte) : QChar('.');
     const QString address =
         QStringLiteral("%1").arg(hit.Address - 1 + addressBase, 8, 16, QLatin1Char('0')).toUpper();
-    const QString line = QStringLiteral("%1  %2 [%3] %4  %5")
-                             .arg(address, HexOf(bytes, 0, at), HexOf(bytes, at, after),
-                                  HexOf(bytes, after, bytes.size()), text);
-    return {hit, line.simplified(), address + QStringLiteral(" ") + HexOf(bytes, at, after)};
+    const QString line =
+        QStringLiteral("%1  %2 [%3] %4  %5")
+            .arg(address, HexOf(bytes, 0, at).rightJustified(int(Around) * 3 - 1), HexOf(bytes, at, after),
+                 HexOf(bytes, after, bytes.size()).leftJustified(int(Around) * 3 - 1), text);
+    return {hit, line, address + QStringLiteral(" ") + HexOf(bytes, at, after)};
 }
 
 } // namespace

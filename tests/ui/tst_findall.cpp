@@ -53,7 +53,7 @@ void TestFindAll::listGoesToHitsMarksThemAndCopies() {
     QCOMPARE(ListedAddresses(form), (std::vector<int64_t>{3, 8, 11})); // case sensitive, as Find is
     QCOMPARE(form.HitsPanel->List->count(), 3);
     QCOMPARE(form.HitsPanel->CountLabel->text(), QStringLiteral("Hits found: 3"));
-    QCOMPARE(form.HitsPanel->List->item(0)->text(), QStringLiteral("00000002 78 78 [61 62 63] 79 79 61 62 xxabcyyab"));
+    QCOMPARE(form.HitsPanel->List->item(0)->text(), QStringLiteral("00000002        78 78 [61 62 63] 79 79 61 62    xxabcyyab"));
 
     // Every byte of every hit on the page is marked, and nothing else.
     for (int64_t address = 1; address <= 18; ++address)
