@@ -172,7 +172,15 @@ void TFormFind::KindChanged() {
     EditTolerance->setEnabled(number && ComboBoxNumber->currentIndex() == 2);
     ComboBoxEncoding->setEnabled(kind == TKind::Unicode);
     // Find and Count look for the bytes only.
-    if (ButtonOK) ButtonOK->setEnabled(kind == TKind::Bytes);
+    if (ButtonOK) ButtonOK->setEnabled(kind == TKind::Bytes || !FindAllOffered);
+}
+
+void TFormFind::OfferFindAll(bool on) {
+    FindAllOffered = on;
+    ButtonFindAll->setVisible(on);
+    GroupBox4->setVisible(on);
+    KindChanged();
+    setFixedSize(minimumSizeHint().expandedTo(QSize(374, 232)));
 }
 
 void TFormFind::LoadRequest(const TSearchRequest& request) {

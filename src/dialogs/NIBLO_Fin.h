@@ -64,6 +64,7 @@ class TFormFind : public QDialog {
     QByteArray Pattern;
     // Find all was pressed rather than OK.
     bool FindAllPressed = false;
+    bool FindAllOffered = true;
 
     // The options from the request; the fields keep their history entries.
     void LoadRequest(const TSearchRequest& request);
@@ -72,6 +73,8 @@ class TFormFind : public QDialog {
 
     void ButtonOKClick();
     void ButtonFindAllClick();
+    // Count has no Find all: its choice of kind is hidden and OK always takes the bytes.
+    void OfferFindAll(bool on);
 
   private:
     void BuildLayout();

@@ -19,7 +19,7 @@ bool AskSearch(QWidget* owner, TSearchRequest& request, const QString& caption, 
                bool* findAll = nullptr) {
     TFormFind dialog(owner);
     dialog.setWindowTitle(caption);
-    dialog.ButtonFindAll->setVisible(findAll != nullptr);
+    dialog.OfferFindAll(findAll != nullptr);
     dialog.HelpContext = helpContext;
     dialog.setProperty("helpContext", helpContext);
     dialog.LoadRequest(request);

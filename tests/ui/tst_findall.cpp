@@ -13,6 +13,7 @@
 
 #include <QClipboard>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -112,6 +113,11 @@ void TestFindAll::numberFromTheDialog() {
     QCOMPARE(TestApp().SearchRequest.Kind, TSearchRequest::TKind::Number);
     // The bytes Find and F3 look for are left as they were.
     QCOMPARE(TestApp().SearchRequest.Pattern, std::vector<uint8_t>{'q'});
+    // Count has no Find all, and takes the bytes whatever kind Find all was left at.
+    editor.RunDialog<TFormFind>(TCommand::Count1, [](TFormFind& dialog) {
+        QVERIFY(!dialog.ButtonFindAll->isVisible() && !dialog.GroupBox4->isVisible());
+        QVERIFY(dialog.ButtonOK->isEnabled());
+    });
 }
 
 NIBLO_UI_TEST(TestFindAll)
