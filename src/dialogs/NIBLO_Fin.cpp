@@ -7,11 +7,15 @@
 #include "controls/JkRadioBtn.h"
 #include "controls/JkTextEdit.h"
 #include "dialogs/DialogFields.h"
+#include "engine/search/BytesPattern.h"
 #include "engine/search/SearchRequest.h"
 #include "engine/text/StringTable.h"
 #include "kit/Jkdialog.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSpinBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -19,6 +23,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+
+#include <array>
 
 TFormFind::TFormFind(QWidget* parent) : QDialog(parent, DialogFlags | Qt::WindowContextHelpButtonHint) {
     setObjectName(QStringLiteral("FormFind"));
@@ -82,6 +88,8 @@ void TFormFind::BuildLayout() {
     direction->addWidget(RadioButtonDown);
     direction->addWidget(RadioButtonUp);
 
+    BuildKindGroup();
+
     const TDialogButtons dialogButtons = NewDialogButtons(this, true);
     ButtonOK = dialogButtons.Ok;
     ButtonCancel = dialogButtons.Cancel;
@@ -91,6 +99,9 @@ void TFormFind::BuildLayout() {
     middle->addWidget(GroupBox2, 1);
     middle->addWidget(GroupBox3);
     auto* buttons = new QHBoxLayout;
+    ButtonFindAll = new QPushButton(tr("Find &all"), this);
+    ButtonFindAll->setObjectName(QStringLiteral("ButtonFindAll"));
+    buttons->addWidget(ButtonFindAll);
     buttons->addStretch(1);
     buttons->addWidget(ButtonOK);
     buttons->addWidget(ButtonCancel);
@@ -98,12 +109,78 @@ void TFormFind::BuildLayout() {
     auto* form = new QVBoxLayout(this);
     form->addWidget(GroupBox1);
     form->addLayout(middle);
+    form->addWidget(GroupBox4);
     form->addStretch(1);
     form->addLayout(buttons);
 
     connect(ButtonOK, &QPushButton::clicked, this, &TFormFind::ButtonOKClick);
+    connect(ButtonFindAll, &QPushButton::clicked, this, &TFormFind::ButtonFindAllClick);
     connect(ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(ButtonHelp, &QPushButton::clicked, this, [this] { ShowHelpTopic(HelpContext); });
+}
+
+void TFormFind::BuildKindGroup() {
+    GroupBox4 = new QGroupBox(tr("Find all"), this);
+    GroupBox4->setObjectName(QStringLiteral("GroupBox4"));
+    const auto combo = [this](const char* name, const QStringList& items) {
+        auto* box = new QComboBox(GroupBox4);
+        box->setObjectName(QString::fromLatin1(name));
+        box->addItems(items);
+        return box;
+    };
+    ComboBoxKind = combo("ComboBoxKind", {tr("Text or hex sequence above"), tr("Number"), tr("Unicode text"),
+                                          tr("Regular expression")});
+    auto* kindLabel = new QLabel(tr("Fi&nd:"), GroupBox4);
+    kindLabel->setBuddy(ComboBoxKind);
+    EditValue = new QLineEdit(GroupBox4);
+    EditValue->setObjectName(QStringLiteral("EditValue"));
+    ComboBoxNumber = combo("ComboBoxNumber", {tr("Signed"), tr("Unsigned"), tr("Float")});
+    ComboBoxWidth = combo("ComboBoxWidth", {tr("1 byte"), tr("2 bytes"), tr("4 bytes"), tr("8 bytes"),
+                                            tr("Any width")});
+    ComboBoxOrder = combo("ComboBoxOrder", {tr("Little endian"), tr("Big endian"), tr("Any order")});
+    EditTolerance = new QLineEdit(GroupBox4);
+    EditTolerance->setObjectName(QStringLiteral("EditTolerance"));
+    EditTolerance->setPlaceholderText(tr("Tolerance"));
+    SpinAlignment = new QSpinBox(GroupBox4);
+    SpinAlignment->setObjectName(QStringLiteral("SpinAlignment"));
+    SpinAlignment->setRange(1, 4096);
+    SpinAlignment->setPrefix(tr("Align "));
+    ComboBoxEncoding = combo("ComboBoxEncoding", {tr("UTF-8"), tr("UTF-16LE"), tr("UTF-16BE")});
+    auto* grid = new QGridLayout(GroupBox4);
+    grid->addWidget(kindLabel, 0, 0);
+    grid->addWidget(ComboBoxKind, 0, 1, 1, 2);
+    grid->addWidget(EditValue, 0, 3, 1, 3);
+    grid->addWidget(ComboBoxNumber, 1, 0, 1, 2);
+    grid->addWidget(ComboBoxWidth, 1, 2);
+    grid->addWidget(ComboBoxOrder, 1, 3);
+    grid->addWidget(SpinAlignment, 1, 4, 1, 2);
+    grid->addWidget(ComboBoxEncoding, 2, 0, 1, 2);
+    grid->addWidget(EditTolerance, 2, 2, 1, 2);
+    connect(ComboBoxKind, &QComboBox::currentIndexChanged, this, &TFormFind::KindChanged);
+    connect(ComboBoxNumber, &QComboBox::currentIndexChanged, this, &TFormFind::KindChanged);
+    KindChanged();
+}
+
+void TFormFind::KindChanged() {
+    using TKind = TSearchRequest::TKind;
+    const auto kind = TKind(ComboBoxKind->currentIndex());
+    const bool number = kind == TKind::Number;
+    EditValue->setEnabled(kind != TKind::Bytes);
+    for (QWidget* field : {static_cast<QWidget*>(ComboBoxNumber), static_cast<QWidget*>(ComboBoxWidth),
+                           static_cast<QWidget*>(ComboBoxOrder), static_cast<QWidget*>(SpinAlignment)})
+        field->setEnabled(number);
+    EditTolerance->setEnabled(number && ComboBoxNumber->currentIndex() == 2);
+    ComboBoxEncoding->setEnabled(kind == TKind::Unicode);
+    // Find and Count look for the bytes only.
+    if (ButtonOK) ButtonOK->setEnabled(kind == TKind::Bytes || !FindAllOffered);
+}
+
+void TFormFind::OfferFindAll(bool on) {
+    FindAllOffered = on;
+    ButtonFindAll->setVisible(on);
+    GroupBox4->setVisible(on);
+    KindChanged();
+    setFixedSize(minimumSizeHint().expandedTo(QSize(374, 232)));
 }
 
 void TFormFind::LoadRequest(const TSearchRequest& request) {
@@ -113,6 +190,16 @@ void TFormFind::LoadRequest(const TSearchRequest& request) {
     ShowJoker(JkByteEditJoker, LabelJoker);
     (request.PatternAsText ? JkRadioBtnText : JkRadioBtnHex)->setChecked(true);
     (request.SearchDown ? RadioButtonDown : RadioButtonUp)->setChecked(true);
+    ComboBoxKind->setCurrentIndex(int(request.Kind));
+    EditValue->setText(QString::fromStdString(request.Value));
+    ComboBoxNumber->setCurrentIndex(request.NumberKind);
+    const int width = request.NumberWidth;
+    ComboBoxWidth->setCurrentIndex(width == 1 ? 0 : width == 2 ? 1 : width == 8 ? 3 : width == 0 ? 4 : 2);
+    ComboBoxOrder->setCurrentIndex(request.NumberOrder);
+    EditTolerance->setText(QString::fromStdString(request.Tolerance));
+    SpinAlignment->setValue(request.Alignment);
+    ComboBoxEncoding->setCurrentIndex(request.Encoding);
+    KindChanged();
 }
 
 void TFormFind::StoreRequest(TSearchRequest& request) const {
@@ -122,21 +209,47 @@ void TFormFind::StoreRequest(TSearchRequest& request) const {
         request.JokerChar = static_cast<uint8_t>(joker.at(0));
     request.PatternAsText = JkRadioBtnText->isChecked();
     request.SearchDown = RadioButtonDown->isChecked();
-    request.Pattern = ToByteVector(Pattern);
+    // Find all of a number, text or expression leaves the bytes of Find again as they were.
+    if (!Pattern.isEmpty()) request.Pattern = ToByteVector(Pattern);
+    request.Kind = TSearchRequest::TKind(ComboBoxKind->currentIndex());
+    request.Value = EditValue->text().toStdString();
+    request.NumberKind = uint8_t(ComboBoxNumber->currentIndex());
+    request.NumberWidth = std::array{1, 2, 4, 8, 0}[size_t(ComboBoxWidth->currentIndex())];
+    request.NumberOrder = uint8_t(ComboBoxOrder->currentIndex());
+    request.Tolerance = EditTolerance->text().toStdString();
+    request.Alignment = SpinAlignment->value();
+    request.Encoding = uint8_t(ComboBoxEncoding->currentIndex());
 }
 
 void TFormFind::ButtonOKClick() {
     // Leaving the fields hands their texts to the histories.
     ButtonOK->setFocus(Qt::OtherFocusReason);
     // The joker byte must be sound even while the joker is off: it is stored with the options.
-    if (!JkByteEditJoker->IsValid()) return RefuseInput(Texts::EnterJokerChar, JkByteEditJoker);
+    if (TakeBytes()) accept();
+}
+
+bool TFormFind::TakeBytes() {
+    if (!JkByteEditJoker->IsValid()) return RefuseInput(Texts::EnterJokerChar, JkByteEditJoker), false;
     if (JkRadioBtnText->isChecked()) {
-        if (EditFindT->text().isEmpty()) return RefuseInput(Texts::CantFindEmptyString, EditFindT);
+        if (EditFindT->text().isEmpty()) return RefuseInput(Texts::CantFindEmptyString, EditFindT), false;
         Pattern = EditFindT->Bytes();
     } else if (JkByteEditFindH->IsValid()) {
         Pattern = JkByteEditFindH->ASCII();
     } else {
-        return RefuseInput(Texts::HexSequenceInvalid, JkByteEditFindH);
+        return RefuseInput(Texts::HexSequenceInvalid, JkByteEditFindH), false;
     }
+    return true;
+}
+
+void TFormFind::ButtonFindAllClick() {
+    ButtonFindAll->setFocus(Qt::OtherFocusReason);
+    const bool bytes = ComboBoxKind->currentIndex() == int(TSearchRequest::TKind::Bytes);
+    if (bytes && !TakeBytes()) return;
+    // The engine judges the request as it will search it; what it refuses never runs.
+    TSearchRequest request;
+    StoreRequest(request);
+    std::string error;
+    if (!Engine::MakeFindPattern(request, error)) return RefuseInput(error.c_str(), bytes ? nullptr : EditValue);
+    FindAllPressed = true;
     accept();
 }

@@ -7,6 +7,9 @@
 #include <QDialog>
 
 class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QSpinBox;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -41,6 +44,17 @@ class TFormFind : public QDialog {
     QGroupBox* GroupBox3 = nullptr;
     QRadioButton* RadioButtonDown = nullptr;
     QRadioButton* RadioButtonUp = nullptr;
+    // What Find all looks for: the bytes above, or a number, Unicode text or a regular expression.
+    QGroupBox* GroupBox4 = nullptr;
+    QComboBox* ComboBoxKind = nullptr;
+    QLineEdit* EditValue = nullptr;
+    QComboBox* ComboBoxNumber = nullptr; // signed, unsigned, float
+    QComboBox* ComboBoxWidth = nullptr;  // 1, 2, 4, 8 bytes or any
+    QComboBox* ComboBoxOrder = nullptr;  // little, big, either
+    QLineEdit* EditTolerance = nullptr;
+    QSpinBox* SpinAlignment = nullptr;
+    QComboBox* ComboBoxEncoding = nullptr;
+    QPushButton* ButtonFindAll = nullptr;
     QPushButton* ButtonOK = nullptr;
     QPushButton* ButtonCancel = nullptr;
     QPushButton* ButtonHelp = nullptr;
@@ -48,6 +62,9 @@ class TFormFind : public QDialog {
     int HelpContext = HelpFind;
     // The bytes to search for, set by a successful OK.
     QByteArray Pattern;
+    // Find all was pressed rather than OK.
+    bool FindAllPressed = false;
+    bool FindAllOffered = true;
 
     // The options from the request; the fields keep their history entries.
     void LoadRequest(const TSearchRequest& request);
@@ -55,7 +72,15 @@ class TFormFind : public QDialog {
     void StoreRequest(TSearchRequest& request) const;
 
     void ButtonOKClick();
+    void ButtonFindAllClick();
+    // Count has no Find all: its choice of kind is hidden and OK always takes the bytes.
+    void OfferFindAll(bool on);
 
   private:
     void BuildLayout();
+    void BuildKindGroup();
+    void KindChanged();
+    // The bytes of the text or hex field into Pattern; false (after telling the user) when they are not
+    // sound.
+    bool TakeBytes();
 };

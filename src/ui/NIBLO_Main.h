@@ -6,6 +6,7 @@
 #include "engine/document/Document.h"
 #include "engine/document/Session.h"
 #include "engine/document/EngineHost.h"
+#include "engine/search/FindAll.h"
 #include "kit/Help.h"
 #include "kit/JkStatusBar.h"
 #include "kit/ProgressBox.h"
@@ -35,6 +36,8 @@ class QToolButton;
 class QWheelEvent;
 class TIniFile;
 class TInspectorPanel;
+class TFindAllPanel;
+struct TSearchRequest;
 class TJkRowAddresses;
 class TJkScrollBar;
 class TJkStatusBar;
@@ -118,6 +121,7 @@ class TFormMain : public QMainWindow, public TEngineHost {
     bool HideToolBar = false;
     bool RowAddresses = false;
     QColor ColorBlock = QColor(255, 0, 0);
+    QColor HitColor = QColor(255, 236, 139); // behind the hits of the Find all list
     int32_t ColorBlockValue = 255; // as stored: 0x00BBGGRR or a system colour
     void SetColorBlock(int32_t color);
     int ByteOrder = 0; // 0 least significant byte first, 1 most significant first
@@ -145,6 +149,30 @@ class TFormMain : public QMainWindow, public TEngineHost {
     void Find1Click();
     void Count1Click();
     void Replace1Click();
+    // Find all (NIBLO_MainFindAll.cpp): its list, and every hit marked on the page while the list shows.
+    void Findall1Click();
+    void Nexthit1Click();
+    void Previoushit1Click();
+    void RunFindAll();
+    TFindAllPanel* HitsPanel = nullptr;
+    // Whether the cell at address is a hit of the list's search (the page's hits are found once per page).
+    bool IsListedHit(int64_t address);
+
+  private:
+    // The document the list belongs to, the search that made it, and the hits on the page last drawn.
+    const Engine::TDocument* HitsDocument = nullptr;
+    std::shared_ptr<const Engine::TFindPattern> HitsPattern;
+    struct TPageHits {
+        Engine::TStoreSnapshot Snapshot;
+        int64_t First = 0;
+        int64_t Count = 0;
+        std::vector<char> Marked; // one per cell of the page
+    } PageHits;
+    void CreateHitsPanel();
+    void GoToListedHit(const Engine::TFoundHit& hit);
+    void StepListedHit(bool down);
+
+  public:
     // Address menu, Block <n>, integers (NIBLO_MainAddress.cpp).
     void Blocknchars1Click();
     void Goto1Click();

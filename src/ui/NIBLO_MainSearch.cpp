@@ -14,21 +14,28 @@
 namespace {
 
 // The Find/Count dialog under caption; true when it was confirmed (the request then holds its answer).
-bool AskSearch(QWidget* owner, TSearchRequest& request, const QString& caption, int helpContext) {
+// findAll: whether Find all was pressed (the dialog offers it only where findAll is given).
+bool AskSearch(QWidget* owner, TSearchRequest& request, const QString& caption, int helpContext,
+               bool* findAll = nullptr) {
     TFormFind dialog(owner);
     dialog.setWindowTitle(caption);
+    dialog.OfferFindAll(findAll != nullptr);
     dialog.HelpContext = helpContext;
     dialog.setProperty("helpContext", helpContext);
     dialog.LoadRequest(request);
     if (dialog.exec() != QDialog::Accepted) return false;
     dialog.StoreRequest(request);
+    if (findAll) *findAll = dialog.FindAllPressed;
     return true;
 }
 
 } // namespace
 
 void TFormMain::Find1Click() {
-    Engine::FindDialogDone(Doc(), AskSearch(this, App.SearchRequest, tr("Find"), HelpFind));
+    bool findAll = false;
+    const bool ok = AskSearch(this, App.SearchRequest, tr("Find"), HelpFind, &findAll);
+    if (findAll) return RunFindAll();
+    Engine::FindDialogDone(Doc(), ok);
 }
 
 void TFormMain::Count1Click() {

@@ -40,6 +40,36 @@ constexpr const char* InspectorSection = "DataInspector";
 // Beyond this a stored position is junk, whatever the desktop.
 constexpr int MaxCoordinate = 100000;
 
+// What Find all looks for, beside the bytes that Find takes.
+constexpr const char* FindAll = "FindAll";
+
+void ReadFindAllSettings(const TIniFile& ini, TSearchRequest& search) {
+    const auto read = [&ini](const char* key, int first, int last, int fallback) {
+        const int value = ini.ReadInteger(FindAll, key, fallback);
+        return value < first || value > last ? fallback : value;
+    };
+    search.Kind = TSearchRequest::TKind(read("Kind", 0, 3, 0));
+    search.Value = ini.ReadString(FindAll, "Value", "");
+    search.NumberKind = uint8_t(read("NumberKind", 0, 2, 0));
+    search.NumberWidth = read("NumberWidth", 0, 8, 4);
+    search.NumberOrder = uint8_t(read("NumberOrder", 0, 2, 0));
+    search.Tolerance = ini.ReadString(FindAll, "Tolerance", "");
+    search.Alignment = read("Alignment", 1, 4096, 1);
+    search.Encoding = uint8_t(read("Encoding", 0, 2, 0));
+    search.MaxRows = size_t(read("MaxRows", 1, 100000000, 100000));
+}
+
+bool WriteFindAllSettings(TIniFile& ini, const TSearchRequest& search) {
+    return ini.WriteInteger(FindAll, "Kind", int(search.Kind)) && ini.WriteString(FindAll, "Value", search.Value) &&
+           ini.WriteInteger(FindAll, "NumberKind", search.NumberKind) &&
+           ini.WriteInteger(FindAll, "NumberWidth", search.NumberWidth) &&
+           ini.WriteInteger(FindAll, "NumberOrder", search.NumberOrder) &&
+           ini.WriteString(FindAll, "Tolerance", search.Tolerance) &&
+           ini.WriteInteger(FindAll, "Alignment", search.Alignment) &&
+           ini.WriteInteger(FindAll, "Encoding", search.Encoding) &&
+           ini.WriteInteger(FindAll, "MaxRows", int32_t(search.MaxRows));
+}
+
 } // namespace
 
 void TFormMain::SetColorBlock(int32_t color) {
@@ -98,6 +128,7 @@ void TFormMain::ReadSettings() {
     App.SearchRequest.CaseSensitive = ini.ReadBool(Options, "CaseSensitive", true);
     App.SearchRequest.JokerEnabled = ini.ReadBool(Options, "Joker", false);
     App.SearchRequest.SearchDown = ini.ReadBool(Options, "FindDown", true);
+    ReadFindAllSettings(ini, App.SearchRequest);
     GotoMode = ini.ReadInteger(Options, "GotoMode", 0);
     if (GotoMode < 0 || GotoMode > 2) GotoMode = 0;
 
@@ -179,6 +210,7 @@ void TFormMain::WriteSettings() {
         ini.WriteBool(Options, "CaseSensitive", search.CaseSensitive) &&
         ini.WriteBool(Options, "Joker", search.JokerEnabled) &&
         ini.WriteBool(Options, "FindDown", search.SearchDown) &&
+        WriteFindAllSettings(ini, search) &&
         ini.WriteInteger(Options, "GotoMode", GotoMode) &&
         ini.WriteInteger(Options, "BaseAdress", App.AddressBase) &&
         ini.WriteBool(Options, "OldFileTime", App.OldFileTime) &&

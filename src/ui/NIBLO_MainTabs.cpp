@@ -221,6 +221,8 @@ size_t TFormMain::AddTab() {
 
 void TFormMain::RemoveTab(size_t index) {
     if (Tabs.size() < 2) return;
+    // The Find all list no longer leads anywhere.
+    if (HitsDocument == Tabs[index].Document.get()) HitsDocument = nullptr;
     if (index == ActiveTab) {
         LeaveTab();
         Tabs.erase(Tabs.begin() + ptrdiff_t(index));

@@ -208,15 +208,18 @@ void TFormMain::ArrangePanes() {
 
 void TFormMain::JkStrGridDrawCell(TJkStrGrid* grid, int col, int row, const QRect& rect, QPainter& painter,
                                   bool selected) {
-    if (!Doc().FileOpen || Doc().Block.BlockBegin == 0 || Doc().Block.BlockEnd == 0)
-        return;
+    if (!Doc().FileOpen) return;
     const int64_t address =
         int64_t(Doc().View.TopAddress) + int64_t(row) * Doc().View.Cols + col;
-    if (address < Doc().Block.BlockBegin || address > Doc().Block.BlockEnd) return;
-    const QColor background =
-        selected ? grid->palette().color(QPalette::Active, QPalette::Highlight) : grid->BackgroundColor();
+    const bool inBlock = Doc().Block.BlockBegin != 0 && Doc().Block.BlockEnd != 0 &&
+                         address >= Doc().Block.BlockBegin && address <= Doc().Block.BlockEnd;
+    const bool hit = !selected && address <= Doc().Store.FileSize() && IsListedHit(address);
+    if (!inBlock && !hit) return;
+    const QColor background = selected ? grid->palette().color(QPalette::Active, QPalette::Highlight)
+                              : hit    ? HitColor
+                                       : grid->BackgroundColor();
     painter.fillRect(rect, background);
-    painter.setPen(ColorBlock);
+    painter.setPen(inBlock ? ColorBlock : grid->palette().color(QPalette::Active, QPalette::Text));
     painter.drawText(rect.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
                      grid->Cell(col, row));
 }

@@ -218,7 +218,7 @@ TEST_F(FileCommandsTest, AfterLoadEnablesTheFileCommands) {
     Opened("a.bin", PatternBytes(1000));
     // A load makes the group usable, and nothing that needs more than a file: a block, a jump width, a
     // remembered address or a search.
-    EXPECT_EQ(Group(GroupLoaded).size(), 26u);
+    EXPECT_EQ(Group(GroupLoaded).size(), 29u);
     for (TCommand command : Group(GroupLoaded))
         EXPECT_TRUE(Host.IsEnabled(command)) << static_cast<int>(command);
     for (TCommand command : Group(TCommandGroup(GroupBlock | GroupJump | GroupRemembered | GroupFindAgain)))

@@ -81,6 +81,12 @@ enum TCommandGroup : unsigned {
     ITEM(Findagainup1, Search, 0, "Find again &up", "Shift+F3", "", HelpFind, 1, GroupFindAgain, Engine,     \
          Findagainup1Click)                                                                                  \
     ITEM(Count1, Search, 0, "&Count...", "", "", HelpCount, 1, GroupLoaded, Window, Count1Click)             \
+    ITEM(Findall1, Search, 0, "Find a&ll...", "Ctrl+Shift+F", "List every hit and mark them in the panes",   \
+         HelpFind, 1, GroupLoaded, Window, Findall1Click)                                                    \
+    ITEM(Nexthit1, Search, 0, "&Next listed hit", "F7", "Go to the next hit of the Find all list", HelpFind, \
+         1, GroupLoaded, Window, Nexthit1Click)                                                              \
+    ITEM(Previoushit1, Search, 0, "&Previous listed hit", "Shift+F7",                                        \
+         "Go to the previous hit of the Find all list", HelpFind, 1, GroupLoaded, Window, Previoushit1Click) \
     ITEM(Replace1, Search, SeparatorBefore | TaggedSeparator, "&Replace...", "Ctrl+R", "", HelpReplace, 1,   \
          GroupLoaded | GroupChanges, Window, Replace1Click)                                                  \
     ITEM(Replaceagaindown1, Search, 0, "Replace &again down", "F4", "", HelpReplace, 1, GroupChanges,        \

@@ -20,5 +20,10 @@ inline constexpr const char* RegexInvalid = "Regular expression invalid at posit
 inline constexpr const char* RegexTooMuchWork =
     "The regular expression needs too much work\nnear address %x; Find all stopped there";
 inline constexpr const char* MatchLimitInvalid = "Longest match invalid: %d";
+inline constexpr const char* HitsCounting = "Hits so far: %d";
+inline constexpr const char* HitsFound = "Hits found: %d";
+inline constexpr const char* HitsCut = "Hits found: %d (the first %d listed)";
+inline constexpr const char* HitsCancelled = "Cancelled after %d hits";
+inline constexpr const char* NoListedHit = "No further hit in the list";
 
 } // namespace Texts
