@@ -103,6 +103,10 @@ TEST_F(SaveInPlaceTest, OverwritesAreWrittenInPlaceAndUndoAndRedoSaveBackExactly
         ASSERT_EQ(::ftruncate(fd, Size), 0);
         ::close(fd);
     }
+    // The file's date is kept where the user asks for it.
+    const timespec date[2] = {{978307200, 0}, {978307200, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, Path.c_str(), date, 0), 0);
+    TestApp().OldFileTime = true;
     ASSERT_TRUE(OpenFile(TestDoc(), Path, false));
     std::vector<TBytes> models{model};
     std::set<int64_t> blocks = DataBlocks();
@@ -131,6 +135,10 @@ TEST_F(SaveInPlaceTest, OverwritesAreWrittenInPlaceAndUndoAndRedoSaveBackExactly
     ASSERT_TRUE(Save());
     EXPECT_EQ(TTempDir::Read(Path), model);
     EXPECT_EQ(DataBlocks(), blocks);
+    struct stat st {};
+    ASSERT_EQ(::stat(Path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mtim.tv_sec, 978307200);
+    TestApp().OldFileTime = false;
     EXPECT_TRUE(Host.Messages.empty());
 
     // Back over the save, forward again, each saved in place.
