@@ -1,10 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The piece store over a file read on demand: a key typed in insert mode at 1 of a 64 GiB sparse file
 // against the same key in a 1 KiB file (each key followed by the reads of one page of the panes), and a
-// save after a one-byte overwrite of the 64 GiB file against one 4 KiB pwrite and fdatasync.
+// save after a one-byte overwrite of the 64 GiB file against one 4 KiB pwrite and fdatasync, by the store's
+// save in place alone and by the program's Save of a loaded document.
 #include "BenchSupport.h"
 #include "RoundRatio.h"
+#include "common/TestDocument.h"
 
+#include "engine/document/EngineState.h"
+#include "engine/files/FileAccess.h"
+#include "engine/files/FileIo.h"
 #include "engine/files/StoreSave.h"
 
 #include <cstdio>
@@ -78,6 +83,7 @@ double TypeAtFront(const std::string& path) {
 struct TPieceRatios {
     double Key = 0;
     double Save = 0;
+    double DocumentSave = 0;
 };
 
 const TPieceRatios& Measure() {
@@ -113,7 +119,31 @@ const TPieceRatios& Measure() {
         return seconds;
     };
     const double saveRatio = InterleavedRatio(save, floor, Rounds);
-    ratios = {key, saveRatio};
+
+    // As the user saves: the document loaded as the program loads a file, a byte overwritten, Save. It must
+    // go in place: the file keeps its identity.
+    ResetBenchEngine();
+    Engine::TDocument& doc = TestDoc();
+    doc.App.RecoveryFolder = folder.Path + "/recovery";
+    if (!Engine::LoadFile(doc, big, false, 1)) Wrong("loading the document");
+    const uint64_t inode = FileAccess::StampOf(big).Inode;
+    uint8_t value = 'a';
+    auto saveDocument = [&] {
+        doc.Store.WriteByte(BigSize / 3, ++value);
+        doc.Modified = true;
+        const double start = NowSeconds();
+        if (!Engine::SaveFile(doc, big, false, 1, 0)) Wrong("the document's save");
+        const double seconds = NowSeconds() - start;
+        uint8_t saved = 0;
+        const int fd = ::open(big.c_str(), O_RDONLY);
+        if (FileAccess::StampOf(big).Inode != inode || ::pread(fd, &saved, 1, BigSize / 3 - 1) != 1 || saved != value)
+            Wrong("the document's save in place");
+        ::close(fd);
+        return seconds;
+    };
+    const double documentRatio = InterleavedRatio(saveDocument, floor, Rounds);
+    ResetBenchEngine();
+    ratios = {key, saveRatio, documentRatio};
     return ratios;
 }
 
@@ -122,6 +152,8 @@ const TPieceRatios& Measure() {
                  [] { return Measure().Key; });
     RegisterGoal("piece store: save of a 1-byte overwrite of 64 GiB in place / 4 KiB pwrite + fdatasync", 3,
                  [] { return Measure().Save; });
+    RegisterGoal("Save of a document after a 1-byte overwrite of 64 GiB / 4 KiB pwrite + fdatasync", 3,
+                 [] { return Measure().DocumentSave; });
     return true;
 }();
 

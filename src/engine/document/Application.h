@@ -2,11 +2,13 @@
 #pragma once
 
 #include "engine/document/EngineHost.h"
+#include "engine/files/RollbackJournal.h"
 #include "engine/search/QSearch.h"
 #include "engine/search/SearchRequest.h"
 #include "engine/text/CharacterSet.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -37,6 +39,11 @@ struct TApplication {
     std::string LastDir;
     // The user's folder for what must survive the program (the window names it at start-up; empty: none).
     std::string RecoveryFolder;
+    // The rollback journal of saves in place, made in RecoveryFolder at the first one and kept for the next;
+    // SaveFaults: tests only, the faults those saves meet.
+    std::shared_ptr<FileAccess::TRollbackJournal> RollbackJournal;
+    std::string RollbackFolder;
+    FileAccess::TJournalFaults SaveFaults;
 
     // What the Find, Count and Replace dialogs last asked for, and the search prepared from it.
     TSearchRequest SearchRequest;

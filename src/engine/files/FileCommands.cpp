@@ -54,6 +54,8 @@ bool OpenFile(TDocument& doc, const std::string& given, bool fromRecentList, boo
     // Every later save goes to the file opened now, wherever the working folder goes meanwhile.
     const std::string name = FileAccess::FullPath(given);
     bool bufferGivenUp = false;
+    // A save of it (or of any file) cut short is repaired before its bytes are read.
+    RepairInterruptedSaves(doc);
     if (!LoadFile(doc, name, false, 1, -1, &bufferGivenUp)) {
         // A file that could not even be opened (missing, unreadable, too large) changes nothing: the
         // current file stays. Once the old contents were given up, the editor closes; the user has
@@ -175,6 +177,8 @@ bool Close1Click(TDocument& doc) {
     doc.Display->SetScrollBarEnabled(false);
     ClearUndo(doc);
     RecoveryClosed(doc);
+    // The rollback journal kept for the next save in place goes with the file, unless a repair needs it.
+    if (doc.App.RollbackJournal && !doc.App.RollbackJournal->Holding()) doc.App.RollbackJournal.reset();
     return true;
 }
 

@@ -32,10 +32,13 @@ void Writeblock1Click(TDocument& doc);
 // the file goes to.
 std::optional<std::string> ChooseFileToOpen(TDocument& doc, bool readOnly);
 
-// Unsaved changes a program that ended left in recovery journals (FileRecovery.cpp). At start: each such
-// journal is offered, one after another. placeFor (when given) names the document each recovered file goes
-// to (a tab of its own); without it, doc.
+// Unsaved changes a program that ended left in recovery journals (FileRecovery.cpp). At start: files whose
+// save in place was cut short are repaired and told, then each such journal is offered, one after another.
+// placeFor (when given) names the document each recovered file goes to (a tab of its own); without it, doc.
 void OfferRecoveries(TDocument& doc, const std::function<TDocument&()>& placeFor = {});
+// The files a save in place cut short left in the recovery folder's rollback journals, made whole (old or
+// new) again; each one repaired is told.
+void RepairInterruptedSaves(TDocument& doc);
 // The file name was just opened: a journal left for it is offered, and another window's unsaved changes
 // to it are told.
 void OfferRecoveryOf(TDocument& doc, const std::string& name);

@@ -85,10 +85,13 @@ std::vector<std::string> SaveNotes(const FileAccess::TReplaceResult& replaced, c
 
 // After a whole save: the store reads the saved file from now on, so that the next save can write in place
 // and the old file's bytes are no longer needed (undo keeps its own copies). Where the saved file cannot be
-// opened again, the pieces go on reading what they read before.
-void SavedAs(TDocument& doc, const std::string& name) {
+// opened again, the pieces go on reading what they read before. A save in place (reopen false) keeps the
+// source, which holds the old bytes of the ranges it wrote for the history.
+void SavedAs(TDocument& doc, const std::string& name, bool reopen = true) {
+    doc.Modified = false;
+    UndoFileSaved(doc);
     std::shared_ptr<FileAccess::TFileSource> source;
-    if (FileAccess::TFileSource::Open(name, source) == 0 && source->Size() == doc.Store.FileSize()) {
+    if (reopen && FileAccess::TFileSource::Open(name, source) == 0 && source->Size() == doc.Store.FileSize()) {
         doc.Store.Load(source, source->Size());
         doc.File.Source = source;
         doc.File.UnreadableTold = false;
@@ -96,6 +99,70 @@ void SavedAs(TDocument& doc, const std::string& name) {
     doc.File.Saved = doc.Store.Snapshot();
     RememberDiskState(doc, FileAccess::StampOf(name));
     if (RecoveryWantsHash(doc)) RecoverySaved(doc, name, StoreHash(doc.Store.Snapshot()).value_or(0));
+}
+
+// Changed bytes beyond this are streamed: a save in place holds their old bytes in memory and the journal.
+constexpr TCount InPlaceLimit = TCount{64} << 20;
+
+// The ranges a save of the whole contents to name writes in place, or nothing where it streams them: the
+// size is the file's, the store reads that very file, only overwrites happened since it was loaded or last
+// saved (their ranges few enough), no backup is asked for and there is a folder for the journal.
+std::optional<std::vector<TRange>> InPlaceRanges(const TDocument& doc, const std::string& name) {
+    const std::shared_ptr<FileAccess::TFileSource>& source = doc.File.Source;
+    if (!source || source->ReadsCopy() || doc.App.BackupOnSave || doc.App.RecoveryFolder.empty())
+        return std::nullopt;
+    const TStoreSnapshot& current = doc.Store.Snapshot();
+    if (current.Size() != source->Size() || doc.File.Saved.Size() != current.Size()) return std::nullopt;
+    const FileAccess::TFileStamp disk = FileAccess::StampOf(FileAccess::SaveTarget(name));
+    const FileAccess::TFileStamp opened = source->Stamp();
+    if (!disk.Exists || disk.Device != opened.Device || disk.Inode != opened.Inode || disk.Size != opened.Size)
+        return std::nullopt;
+    std::vector<TRange> changed = current.ChangedSince(doc.File.Saved);
+    TCount total = 0;
+    for (const TRange& range : changed)
+        total += range.Count;
+    if (total > InPlaceLimit) return std::nullopt;
+    return changed;
+}
+
+// The application's rollback journal in its recovery folder. A journal still holding the bytes of a save
+// that could not be undone is kept for the repair: nothing is saved in place over it.
+FileAccess::TRollbackJournal* FreeJournal(TApplication& app) {
+    if (!app.RollbackJournal || app.RollbackFolder != app.RecoveryFolder) {
+        if (app.RollbackJournal && app.RollbackJournal->Holding()) return nullptr;
+        app.RollbackJournal = std::make_shared<FileAccess::TRollbackJournal>(app.RecoveryFolder);
+        app.RollbackFolder = app.RecoveryFolder;
+    }
+    return app.RollbackJournal->Holding() ? nullptr : app.RollbackJournal.get();
+}
+
+// Writes the changed ranges over the file in place. Nothing when the journal could not be written and
+// the file is untouched: the save then streams as any other.
+std::optional<bool> SaveInPlace(TDocument& doc, const std::string& name, const std::vector<TRange>& ranges,
+                                FileAccess::TRollbackJournal& journal) {
+    const FileAccess::TInPlaceResult saved =
+        FileAccess::SaveChangedInPlace(*doc.File.Source, doc.Store.Snapshot(), ranges, journal, doc.App.SaveFaults);
+    if (!saved.Ok() && saved.FileIntact && saved.Step == FileAccess::TJournalStep::JournalWrite) return std::nullopt;
+    if (!saved.Ok()) {
+        TIoResult result;
+        result.SetCode(saved.Code);
+        std::vector<std::string> notes;
+        // A journal left behind puts the old bytes back at the next start.
+        if (!saved.FileIntact) notes.emplace_back(Texts::FileMayBeDamaged);
+        Report(doc, result, Texts::ErrorWriting, name, notes);
+        return false;
+    }
+    // The contents are saved; only the date the user asked to keep may not be.
+    TIoResult time;
+    if (doc.App.OldFileTime && doc.File.FileTime != 0) {
+        FileAccess::TFile file;
+        time.SetCode(file.OpenUpdate(FileAccess::SaveTarget(name)));
+        if (time.Ok()) time.SetCode(file.SetModTime(doc.File.FileTime));
+        if (time.Ok()) time.SetCode(file.Close());
+    }
+    SavedAs(doc, name, false);
+    if (!time.Ok()) Report(doc, time, Texts::ErrorWriting, name, {Texts::CantSetFileTime});
+    return true;
 }
 
 } // namespace
@@ -169,6 +236,10 @@ bool SaveFile(TDocument& doc, const std::string& name, bool block, TAddress firs
     }
     if (!block && !ConfirmSaveOverChange(doc, name)) return false;
     TDiskWork work(doc);
+    if (!block)
+        if (const std::optional<std::vector<TRange>> ranges = InPlaceRanges(doc, name))
+            if (FileAccess::TRollbackJournal* journal = FreeJournal(doc.App))
+                if (const std::optional<bool> saved = SaveInPlace(doc, name, *ranges, *journal)) return *saved;
 
     FileAccess::TReplaceRequest request;
     if (!block && doc.App.OldFileTime && doc.File.FileTime != 0) request.ModTime = doc.File.FileTime;
@@ -216,11 +287,7 @@ bool SaveFile(TDocument& doc, const std::string& name, bool block, TAddress firs
         Report(doc, result, Texts::ErrorWriting, name, SaveNotes(replaced, name));
         return false;
     }
-    if (!block) {
-        doc.Modified = false;
-        UndoFileSaved(doc);
-        SavedAs(doc, name);
-    }
+    if (!block) SavedAs(doc, name);
     // The save went well, but the copy of the old contents stays on disk: said once, where it is.
     if (!replaced.StrayTemp.empty())
         doc.App.Host->ShowStatusText(FormatText(Texts::OldContentsCopyLeft, {replaced.StrayTemp}));

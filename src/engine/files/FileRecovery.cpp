@@ -6,6 +6,7 @@
 #include "engine/editing/Editing.h"
 #include "engine/document/EngineState.h"
 #include "engine/files/Paths.h"
+#include "engine/files/RollbackJournal.h"
 #include "engine/recovery/Recovery.h"
 #include "engine/recovery/RecoveryReplay.h"
 #include "engine/text/StringTable.h"
@@ -146,7 +147,28 @@ void OfferFound(TDocument& doc, const std::string* name, const std::function<TDo
 
 } // namespace
 
+void RepairInterruptedSaves(TDocument& doc) {
+    for (const FileAccess::TRepair& repair : FileAccess::RepairFromJournals(doc.App.RecoveryFolder, doc.App.SaveFaults)) {
+        switch (repair.Outcome) {
+        case FileAccess::TRepairOutcome::RolledBack:
+            doc.App.Host->ShowInfo(FormatText(Texts::SaveInPlaceRolledBack, {repair.Target}));
+            break;
+        case FileAccess::TRepairOutcome::Completed:
+            doc.App.Host->ShowInfo(FormatText(Texts::SaveInPlaceCompleted, {repair.Target}));
+            break;
+        case FileAccess::TRepairOutcome::Failed:
+            // Told once a run; each start and open tries again.
+            if (!repair.Target.empty() && doc.App.RecoveryOffered.insert(repair.Journal).second)
+                doc.App.Host->ShowError(FormatText(Texts::SaveInPlaceNotRepaired, {repair.Target, repair.Journal}));
+            break;
+        default:
+            break;
+        }
+    }
+}
+
 void OfferRecoveries(TDocument& doc, const std::function<TDocument&()>& placeFor) {
+    RepairInterruptedSaves(doc);
     OfferFound(doc, nullptr, placeFor);
 }
 
