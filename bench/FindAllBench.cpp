@@ -117,7 +117,7 @@ const bool Registered = [] {
         std::string error;
         const auto& number = Made(
             Engine::TNumberPattern::Make(
-                {"0x12345678", Engine::TNumberKind::Signed, 0, Engine::TByteOrder::Either, "", 1}, error),
+                {"0x12345678", Engine::TNumberKind::Signed, 0, Engine::TNumberOrder::Either, "", 1}, error),
             error);
         return FindRatio(number, false, -1);
     });

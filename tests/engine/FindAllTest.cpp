@@ -66,7 +66,7 @@ std::vector<TFoundHit> Found(const TPieceStore& store, const TFindPattern& patte
 struct TNumberCase {
     TNumberKind Kind;
     int32_t Width;
-    TByteOrder Order;
+    TNumberOrder Order;
 };
 
 std::vector<int32_t> Widths(const TNumberCase& c) {
@@ -121,7 +121,7 @@ TReferenceAt NumberReference(const TNumberCase& c, __int128 v, double real, doub
         for (const int32_t w : Widths(c)) {
             if (at + static_cast<size_t>(w) > b.size()) continue;
             for (const bool big : {false, true}) {
-                if ((c.Order == TByteOrder::Little && big) || (c.Order == TByteOrder::Big && !big)) continue;
+                if ((c.Order == TNumberOrder::Little && big) || (c.Order == TNumberOrder::Big && !big)) continue;
                 bool hit;
                 if (c.Kind == TNumberKind::Float) {
                     const double target = w == 4 ? static_cast<double>(static_cast<float>(real)) : real;
@@ -154,13 +154,13 @@ std::string Decimal(__int128 v) {
 TEST(FindAllTest, NumbersInEveryWidthAndOrderAgreeWithTheReference) {
     TTestRandom random(4242);
     const std::vector<TNumberCase> cases = {
-        {TNumberKind::Signed, 1, TByteOrder::Little}, {TNumberKind::Unsigned, 1, TByteOrder::Big},
-        {TNumberKind::Signed, 2, TByteOrder::Little}, {TNumberKind::Unsigned, 2, TByteOrder::Big},
-        {TNumberKind::Signed, 4, TByteOrder::Big},    {TNumberKind::Unsigned, 4, TByteOrder::Either},
-        {TNumberKind::Signed, 8, TByteOrder::Either}, {TNumberKind::Unsigned, 8, TByteOrder::Little},
-        {TNumberKind::Signed, 0, TByteOrder::Either}, {TNumberKind::Unsigned, 0, TByteOrder::Little},
-        {TNumberKind::Float, 4, TByteOrder::Little},  {TNumberKind::Float, 8, TByteOrder::Big},
-        {TNumberKind::Float, 0, TByteOrder::Either}};
+        {TNumberKind::Signed, 1, TNumberOrder::Little}, {TNumberKind::Unsigned, 1, TNumberOrder::Big},
+        {TNumberKind::Signed, 2, TNumberOrder::Little}, {TNumberKind::Unsigned, 2, TNumberOrder::Big},
+        {TNumberKind::Signed, 4, TNumberOrder::Big},    {TNumberKind::Unsigned, 4, TNumberOrder::Either},
+        {TNumberKind::Signed, 8, TNumberOrder::Either}, {TNumberKind::Unsigned, 8, TNumberOrder::Little},
+        {TNumberKind::Signed, 0, TNumberOrder::Either}, {TNumberKind::Unsigned, 0, TNumberOrder::Little},
+        {TNumberKind::Float, 4, TNumberOrder::Little},  {TNumberKind::Float, 8, TNumberOrder::Big},
+        {TNumberKind::Float, 0, TNumberOrder::Either}};
     const uint8_t alphabet[] = {0x00, 0x01, 0x02, 0xFF, 0x80, 0x7F, 0x10};
     for (const TNumberCase& c : cases) {
         for (int round = 0; round < 6; ++round) {
@@ -192,7 +192,7 @@ TEST(FindAllTest, NumbersInEveryWidthAndOrderAgreeWithTheReference) {
                 const int32_t w =
                     widths[static_cast<size_t>(random.Pick(0, static_cast<int32_t>(widths.size()) - 1))];
                 const bool big =
-                    c.Order == TByteOrder::Either ? random.Pick(0, 1) == 1 : c.Order == TByteOrder::Big;
+                    c.Order == TNumberOrder::Either ? random.Pick(0, 1) == 1 : c.Order == TNumberOrder::Big;
                 // Floats also a little off the value, inside and outside the tolerance.
                 // (Not at the very ends: whether a double there is in depends on rounding.)
                 const int steps[] = {-3, -1, 0, 1, 3};
@@ -572,7 +572,7 @@ TEST(FindAllTest, RowsAreCappedWhileEveryHitIsCountedAndStreamed) {
     });
     std::string error;
     const auto pattern =
-        TNumberPattern::Make({"0xCDAB", TNumberKind::Unsigned, 2, TByteOrder::Little, "", 1}, error);
+        TNumberPattern::Make({"0xCDAB", TNumberKind::Unsigned, 2, TNumberOrder::Little, "", 1}, error);
     TPieceStore store;
     LoadCut(store, bytes, random, {});
     TFindAllOptions options;

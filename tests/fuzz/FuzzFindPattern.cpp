@@ -52,7 +52,7 @@ std::unique_ptr<TFindPattern> MakeNumber(FuzzedDataProvider& input) {
     request.Kind = static_cast<TNumberKind>(input.ConsumeIntegralInRange<int>(0, 2));
     const int32_t widths[] = {0, 1, 2, 4, 8, 3};
     request.Width = widths[input.ConsumeIntegralInRange<int>(0, 5)];
-    request.Order = static_cast<TByteOrder>(input.ConsumeIntegralInRange<int>(0, 2));
+    request.Order = static_cast<TNumberOrder>(input.ConsumeIntegralInRange<int>(0, 2));
     request.Alignment = input.ConsumeIntegralInRange<int32_t>(0, 9);
     request.Value = input.ConsumeRandomLengthString(40);
     request.Tolerance = input.ConsumeRandomLengthString(12);

@@ -50,7 +50,7 @@ std::unique_ptr<TFindPattern> MakeFindPattern(const TSearchRequest& request, std
         return std::make_unique<TBytesPattern>(request);
     case TKind::Number: {
         const TNumberRequest number{request.Value, TNumberKind(request.NumberKind), request.NumberWidth,
-                                    TByteOrder(request.NumberOrder), request.Tolerance, request.Alignment};
+                                    TNumberOrder(request.NumberOrder), request.Tolerance, request.Alignment};
         return TNumberPattern::Make(number, error);
     }
     case TKind::Unicode:

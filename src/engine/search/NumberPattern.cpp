@@ -75,11 +75,11 @@ uint64_t Swapped(uint64_t value, int32_t width) {
 }
 
 // Both orders of one width; a single byte, or a value that reads the same both ways, only once.
-void AddOrders(std::vector<TNumberForm>& forms, TByteOrder order, TNumberForm form) {
-    if (order != TByteOrder::Big) forms.push_back(form);
-    if (order == TByteOrder::Little) return;
+void AddOrders(std::vector<TNumberForm>& forms, TNumberOrder order, TNumberForm form) {
+    if (order != TNumberOrder::Big) forms.push_back(form);
+    if (order == TNumberOrder::Little) return;
     form.BigEndian = true;
-    if (order == TByteOrder::Either &&
+    if (order == TNumberOrder::Either &&
         (form.Width == 1 || (form.Low == form.High && Swapped(form.Low, form.Width) == form.Low)))
         return;
     forms.push_back(form);
@@ -87,7 +87,7 @@ void AddOrders(std::vector<TNumberForm>& forms, TByteOrder order, TNumberForm fo
 
 // The bits of the floats (width 4) or doubles within tolerance of value, as one or two ranges of bits (the
 // negative floats count up from -0 as their bits do).
-void AddReals(std::vector<TNumberForm>& forms, TByteOrder order, int32_t width, double value,
+void AddReals(std::vector<TNumberForm>& forms, TNumberOrder order, int32_t width, double value,
               double tolerance) {
     const bool single = width == 4;
     const double target = single ? static_cast<double>(static_cast<float>(value)) : value;

@@ -13,13 +13,13 @@
 namespace Engine {
 
 enum class TNumberKind : uint8_t { Signed, Unsigned, Float };
-enum class TByteOrder : uint8_t { Little, Big, Either };
+enum class TNumberOrder : uint8_t { Little, Big, Either };
 
 struct TNumberRequest {
     std::string Value; // as typed: decimal, 0x... hex for integers, or a decimal fraction
     TNumberKind Kind = TNumberKind::Signed;
     int32_t Width = 4; // bytes: 1, 2, 4 or 8 (floats 4 or 8); 0: every width that holds the value
-    TByteOrder Order = TByteOrder::Little;
+    TNumberOrder Order = TNumberOrder::Little;
     std::string Tolerance; // floats: how far a stored value may lie from Value; empty: none
     int32_t Alignment = 1; // hits only at offsets from the file's start that are multiples of it
 };
