@@ -27,13 +27,18 @@ std::string ShownName(const TJournalHeader& header) {
     return NamePart(header.Name);
 }
 
-// A new untitled file holding base.
-void StartUntitled(TDocument& doc, const std::vector<uint8_t>& base) {
+// The document becomes the next untitled file, tied to nothing on disk.
+void NameUntitled(TDocument& doc) {
     doc.File.Untitled = true;
     doc.File.ReadOnly = false;
     ForgetDiskState(doc);
     ++doc.App.NoNameCounter;
     doc.File.FileName = Texts::NoNamePrefix + std::to_string(doc.App.NoNameCounter);
+}
+
+// A new untitled file holding base.
+void StartUntitled(TDocument& doc, const std::vector<uint8_t>& base) {
+    NameUntitled(doc);
     ClearFile(doc);
     doc.Store.Insert(1, base);
     AfterLoad(doc);
@@ -41,11 +46,7 @@ void StartUntitled(TDocument& doc, const std::vector<uint8_t>& base) {
 
 // The open file as it is becomes an untitled one, so that nothing is saved over the file on disk.
 void MakeUntitled(TDocument& doc) {
-    doc.File.Untitled = true;
-    doc.File.ReadOnly = false;
-    ForgetDiskState(doc);
-    ++doc.App.NoNameCounter;
-    doc.File.FileName = Texts::NoNamePrefix + std::to_string(doc.App.NoNameCounter);
+    NameUntitled(doc);
     AfterLoad(doc);
 }
 
